@@ -1,0 +1,40 @@
+# Parlavox: `make run` and `make test` install what is missing, build and go.
+BUILD      ?= build
+BUILD_REL  ?= build-release
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps configure build test run bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLAVOX_SANITIZE=ON $(CMAKE_ARGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600
+
+$(BUILD_REL)/build.ninja:
+	cmake -S . -B $(BUILD_REL) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLAVOX_TESTS=OFF $(CMAKE_ARGS)
+
+bench: deps $(BUILD_REL)/build.ninja
+	cmake --build $(BUILD_REL) -j $(JOBS)
+	@for b in $(BUILD_REL)/bench/*Bench; do echo "== $$b"; $$b; done
+
+run: deps $(BUILD_REL)/build.ninja
+	cmake --build $(BUILD_REL) -j $(JOBS)
+	@if [ -x $(BUILD_REL)/gui/parlavox ]; then \
+	  PARLAVOX_DATA=$(CURDIR)/data $(BUILD_REL)/gui/parlavox; \
+	else echo "Parlavox has no window yet: only its libraries and tests are built."; fi
+
+clean:
+	rm -rf $(BUILD) $(BUILD_REL)

@@ -1,0 +1,50 @@
+// Trace log: one scrambled file that every thread writes through one mutex.
+#ifndef PARLAVOX_MODEL_LOG_H
+#define PARLAVOX_MODEL_LOG_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#define LOG_LEVEL_TRACE 1
+#define LOG_LEVEL_ERROR 3
+
+// Start value of the rolling scramble key; fixed forever, readers depend on it.
+#define LOG_KEY_START 7
+
+// Writes one line: prefix, the formatted message and a newline, all scrambled.
+void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...)
+    __attribute__((format(printf, 5, 6)));
+
+// Opens the log file at path if no log is open yet; otherwise prints "Counter : <step>".
+void start_log(const char* path);
+
+// Fills buffer (at least 200 bytes) with the local time stamp and returns it.
+char* get_timestamp(char* buffer);
+
+// Writes a NUL-terminated text through the scramble.
+void put_log_string(FILE* file, const char* text);
+
+// The step drawn once for this process (1 to 10).
+int log_step();
+
+// Undoes the scramble of `size` bytes in place, starting from `key` and advancing by `step`;
+// returns the key after the last byte.
+uint32_t log_unscramble(unsigned char* bytes, size_t size, uint32_t key, uint32_t step);
+
+// Test hook: closes the log file (if any) and restarts the scramble at key with the given step.
+void log_reset_for_testing(uint32_t key, int step);
+
+// Traces from our own functions. TRACE formats like printf and is checked at compile time.
+#define TRACE(level, fmt, ...) \
+  write_log((level), __FILE_NAME__, __PRETTY_FUNCTION__, __LINE__, fmt, ##__VA_ARGS__)
+#define TRACE_START() TRACE(LOG_LEVEL_TRACE, "START")
+#define TRACE_START_ARGS(fmt, ...) TRACE(LOG_LEVEL_TRACE, "START (" fmt ")", ##__VA_ARGS__)
+#define TRACE_END() TRACE(LOG_LEVEL_TRACE, "END")
+#define TRACE_END_RESULT(fmt, ...) TRACE(LOG_LEVEL_TRACE, "END : " fmt, ##__VA_ARGS__)
+#define TRACE_STARTEND() TRACE(LOG_LEVEL_TRACE, "START/END")
+#define TRACE_INFO(fmt, ...) TRACE(LOG_LEVEL_TRACE, fmt, ##__VA_ARGS__)
+#define TRACE_ERROR(fmt, ...) TRACE(LOG_LEVEL_ERROR, fmt, ##__VA_ARGS__)
+
+#endif

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Parlavox needs.
+# Idempotent: when everything is present it only checks and returns at once.
+set -euo pipefail
+
+packages=(
+  # tool chain
+  g++ make cmake ninja-build pkg-config git
+  # libraries
+  libwxgtk3.2-dev libssl-dev openssl
+  libboost-thread-dev libboost-regex-dev libboost-serialization-dev libboost-system-dev
+  libcurl4-openssl-dev asn1c
+  # tests
+  googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core
+  curl procps
+  # fuzzing and sanitizers with clang
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

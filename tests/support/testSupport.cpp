@@ -1,0 +1,83 @@
+#include "tests/support/testSupport.h"
+
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "model/log.h"
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  const char* base = getenv("TMPDIR");
+  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/parlavox-test-XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = std::string(buf.data()) + "/";
+}
+
+TempDir::~TempDir() {
+  nftw(
+      path_.c_str(),
+      [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); }, 16,
+      FTW_DEPTH | FTW_PHYS);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step) {
+  std::string bytes = ReadFile(path);
+  log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), key_start, step);
+  return bytes;
+}
+
+std::string RestartLogAt(const TempDir& dir, const std::string& name) {
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  std::string path = dir.file(name);
+  start_log(path.c_str());
+  return path;
+}
+
+bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout) {
+  auto end = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < end) {
+    if (cond()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return cond();
+}
+
+static std::string EnvOr(const char* name, const char* fallback) {
+  const char* v = getenv(name);
+  return v && *v ? v : fallback;
+}
+
+std::string SourceDir() { return EnvOr("PARLAVOX_SOURCE_DIR", "."); }
+std::string BuildDir() { return EnvOr("PARLAVOX_BUILD_DIR", "."); }
+
+}  // namespace testsupport

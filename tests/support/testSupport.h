@@ -1,0 +1,45 @@
+// Helpers shared by the test programs.
+#ifndef PARLAVOX_TESTS_SUPPORT_TESTSUPPORT_H
+#define PARLAVOX_TESTS_SUPPORT_TESTSUPPORT_H
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace testsupport {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with its contents on destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // The directory's path, with a trailing '/'.
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Reads a trace log written from this process's start and returns its clear text.
+std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step);
+
+// Points the trace log at a fresh file (restarting the scramble) and returns its path.
+std::string RestartLogAt(const TempDir& dir, const std::string& name = "test.log");
+
+// Polls cond every few milliseconds until it holds or the time runs out; returns cond().
+bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout);
+
+// Source and build tree roots (from the test environment).
+std::string SourceDir();
+std::string BuildDir();
+
+}  // namespace testsupport
+
+#endif

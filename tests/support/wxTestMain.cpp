@@ -1,0 +1,51 @@
+// Test main for window tests: starts a wx GUI application on the X display (Xvfb under
+// `make test`) and turns every wx assertion into a test failure.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/image.h>
+#include <wx/log.h>
+
+#include <cstdlib>
+
+#include "model/log.h"
+
+namespace {
+
+class TestApp : public wxApp {
+ public:
+  bool OnInit() override { return true; }
+};
+
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+  ADD_FAILURE() << "wx assertion at " << file.utf8_str() << ":" << line << " in " << func.utf8_str()
+                << ": " << cond.utf8_str() << " " << msg.utf8_str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+
+  const char* log = getenv("PARLAVOX_TEST_LOG");
+  start_log(log && *log ? log : "/dev/null");
+  setenv("GDK_BACKEND", "x11", 0);
+  setenv("NO_AT_BRIDGE", "1", 0);
+
+  wxSetAssertHandler(FailOnAssert);
+  wxApp::SetInstance(new TestApp);
+  if (!wxEntryStart(argc, argv)) {
+    fprintf(stderr, "cannot start the wx application (is there an X display?)\n");
+    return 1;
+  }
+  if (!wxTheApp->CallOnInit()) return 1;
+  wxLog::SetActiveTarget(new wxLogStderr);
+  wxInitAllImageHandlers();
+
+  int rc = RUN_ALL_TESTS();
+
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+  return rc;
+}
