@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,10 +75,99 @@ bool HasSignature(TypeImage_t type, const unsigned char* data, unsigned long len
   }
 }
 
-// The bytes decode as an image of their type. When the decoder of that type is not installed
-// (a program without image handlers), the signature alone decides.
+// Largest image the store accepts, in pixels: far above any avatar, smiley or advertisement,
+// and small enough that decoding one cannot exhaust memory.
+const uint64_t kMaxPixels = 4096ull * 4096ull;
+
+uint32_t BigEndian(const unsigned char* p, int n) {
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+// Width and height from a PNG's header chunk.
+bool PngSize(const unsigned char* data, unsigned long length, uint64_t* w, uint64_t* h) {
+  if (length < 24 || memcmp(data + 12, "IHDR", 4) != 0) return false;
+  *w = BigEndian(data + 16, 4);
+  *h = BigEndian(data + 20, 4);
+  return true;
+}
+
+// The largest of a GIF's screen and frames: walks the blocks up to the trailer.
+bool GifSize(const unsigned char* data, unsigned long length, uint64_t* w, uint64_t* h) {
+  if (length < 13) return false;
+  *w = data[6] | (data[7] << 8);
+  *h = data[8] | (data[9] << 8);
+  unsigned long pos = 13;
+  if (data[10] & 0x80) pos += 3ul << ((data[10] & 7) + 1);
+  auto skipSubBlocks = [&]() {
+    while (pos < length && data[pos] != 0) pos += 1ul + data[pos];
+    ++pos;
+    return pos <= length;
+  };
+  bool frame = false;
+  while (pos < length) {
+    unsigned char block = data[pos];
+    if (block == 0x3b) break;
+    if (block == 0x21) {
+      pos += 2;
+      if (!skipSubBlocks()) return false;
+    } else if (block == 0x2c) {
+      if (pos + 10 > length) return false;
+      const unsigned char* d = data + pos;
+      *w = std::max<uint64_t>(*w, (d[5] | (d[6] << 8)) + (d[1] | (d[2] << 8)));
+      *h = std::max<uint64_t>(*h, (d[7] | (d[8] << 8)) + (d[3] | (d[4] << 8)));
+      if ((d[5] | (d[6] << 8)) == 0 || (d[7] | (d[8] << 8)) == 0) return false;
+      pos += 10;
+      if (d[9] & 0x80) pos += 3ul << ((d[9] & 7) + 1);
+      pos += 1;  // code size
+      if (!skipSubBlocks()) return false;
+      frame = true;
+    } else {
+      return false;
+    }
+  }
+  return frame;
+}
+
+// Width and height from a JPEG's start-of-frame segment.
+bool JpegSize(const unsigned char* data, unsigned long length, uint64_t* w, uint64_t* h) {
+  unsigned long pos = 2;
+  while (pos + 4 <= length) {
+    if (data[pos] != 0xff) return false;
+    unsigned char marker = data[pos + 1];
+    if (marker == 0xff) {
+      ++pos;
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8)) {
+      pos += 2;
+      continue;
+    }
+    if (marker == 0xd9 || marker == 0xda) return false;
+    unsigned long segment = BigEndian(data + pos + 2, 2);
+    bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+    if (frame) {
+      if (segment < 7 || pos + 9 > length) return false;
+      *h = BigEndian(data + pos + 5, 2);
+      *w = BigEndian(data + pos + 7, 2);
+      return true;
+    }
+    pos += 2 + segment;
+  }
+  return false;
+}
+
+// The bytes hold an image of their type of a sane size, and decode. When the decoder of that
+// type is not installed (a program without image handlers), the header alone decides.
 bool Decodes(TypeImage_t type, const unsigned char* data, unsigned long length) {
   if (!HasSignature(type, data, length)) return false;
+  uint64_t w = 0;
+  uint64_t h = 0;
+  bool sized = type == TypeImage_png   ? PngSize(data, length, &w, &h)
+               : type == TypeImage_gif ? GifSize(data, length, &w, &h)
+                                       : JpegSize(data, length, &w, &h);
+  if (!sized || w == 0 || h == 0 || w > kMaxPixels || h > kMaxPixels || w * h > kMaxPixels) return false;
   wxBitmapType bitmapType = BitmapTypeOf(type);
   if (!wxImage::FindHandler(bitmapType)) return true;
   wxLogNull quiet;
@@ -97,20 +187,20 @@ bool WriteAll(int fd, const unsigned char* data, unsigned long length) {
   return true;
 }
 
-// Writes the bytes to a fresh file beside `path` and renames it over `path`, so that readers
-// see either the old file or the whole new one. The file is readable by its owner only.
-bool ReplaceFile(const std::string& directory, const std::string& path, const unsigned char* data,
-                 unsigned long length) {
+// Writes the bytes to a fresh file, readable by its owner only, in `directory`; returns its path,
+// or an empty string when it could not be written in full. Renamed over the stored file, it
+// lets readers see either the old file or the whole new one.
+std::string WriteTemporary(const std::string& directory, const unsigned char* data, unsigned long length) {
   std::string tmpl = directory + ".imimage-XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   int fd = mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return "";
   bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, data, length) && fsync(fd) == 0;
   if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(name.data(), path.c_str()) == 0) return true;
+  if (ok) return name.data();
   ::unlink(name.data());
-  return false;
+  return "";
 }
 
 void PaintPixel(wxImage& image, int x, int y, const wxColour& colour) {
@@ -212,12 +302,15 @@ std::string IMImage::Store(const std::string& base, TypeImage_t type, const unsi
     return "";
   }
 
-  std::lock_guard<std::mutex> lock(mutex_);
+  // The bytes go to disk before the lock is taken; under it, the file only changes names.
   std::string directory = Config::GetUserPath();
+  std::string written = WriteTemporary(directory, data, length);
+  std::lock_guard<std::mutex> lock(mutex_);
   std::string extension = ExtensionOf(type);
   std::string stem = directory + EncodeFileName(base) + ".";
   std::string path = stem + extension;
-  if (!ReplaceFile(directory, path, data, length)) {
+  if (written.empty() || ::rename(written.c_str(), path.c_str()) != 0) {
+    if (!written.empty()) ::unlink(written.c_str());
     TRACE_ERROR("%s", kWriteError);
     TRACE_END();
     return "";

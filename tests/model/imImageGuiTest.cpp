@@ -211,6 +211,21 @@ TEST_F(ImageStore, BadImagesAreRefusedAndTheOldFileStays) {
   EXPECT_EQ("", Put("bob", TypeImage_png, png_.substr(0, png_.size() / 2)));  // cut short
   EXPECT_EQ("", Put("bob", TypeImage_jpg, jpg_.substr(0, 20)));
   EXPECT_EQ("", Put("", TypeImage_png, png_));
+  // Headers that announce huge images are refused before anything is decoded.
+  std::string hugePng = png_;
+  hugePng.replace(16, 8, std::string("\x00\x00\xea\x60\x00\x00\xea\x60", 8));  // 60000 x 60000
+  EXPECT_EQ("", Put("bob", TypeImage_png, hugePng));
+  std::string hugeGif = gif_;
+  hugeGif.replace(6, 4, "\xff\xff\xff\xff");  // a 65535 x 65535 screen
+  EXPECT_EQ("", Put("bob", TypeImage_gif, hugeGif));
+  std::string hugeJpg = jpg_;
+  size_t frame = hugeJpg.find("\xff\xc0");
+  ASSERT_NE(std::string::npos, frame);
+  hugeJpg.replace(frame + 5, 4, "\xfd\xe8\xfd\xe8");  // 65000 x 65000
+  EXPECT_EQ("", Put("bob", TypeImage_jpg, hugeJpg));
+  // The same headers with their own sizes pass.
+  EXPECT_EQ(user_ + "ok.jpg", Put("ok", TypeImage_jpg, jpg_));
+  IMImage::RemoveImage("ok", true);
   EXPECT_EQ((std::set<std::string>{"bob.png"}), ListDir(user_));
   EXPECT_EQ(png_, ReadFile(user_ + "bob.png"));
 
