@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "model/config.h"
@@ -201,6 +203,19 @@ std::string WriteTemporary(const std::string& directory, const unsigned char* da
   if (ok) return name.data();
   ::unlink(name.data());
   return "";
+}
+
+// Decodes the file at `path` (bytes, whatever their encoding) as an image of the given type.
+wxBitmap LoadBitmap(const std::string& path, wxBitmapType type) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return wxBitmap();
+  if (bytes.empty()) return wxBitmap();
+  wxLogNull quiet;
+  wxMemoryInputStream stream(bytes.data(), bytes.size());
+  wxImage image;
+  if (!image.LoadFile(stream, type) || !image.IsOk()) return wxBitmap();
+  return wxBitmap(image);
 }
 
 void PaintPixel(wxImage& image, int x, int y, const wxColour& colour) {
@@ -486,10 +501,10 @@ wxBitmap IMImage::GetImage(const std::string& name, bool small) {
     TRACE_END_RESULT("not found");
     return bitmap;
   }
-  wxLogNull quiet;
-  if (!bitmap.LoadFile(std2wx(path), GetBitmapType(path)) || !bitmap.IsOk()) {
+  bitmap = LoadBitmap(path, GetBitmapType(path));
+  if (!bitmap.IsOk()) {
     TRACE_ERROR("END : cannot decode %s", path.c_str());
-    return wxBitmap();
+    return bitmap;
   }
   TRACE_END_RESULT("found");
   return bitmap;
@@ -511,11 +526,7 @@ wxBitmap IMImage::GetDefaultAvatar(bool small) {
   TRACE_START_ARGS("%d", small);
   wxBitmap bitmap;
   if (HasImage(DEFAULT_AVATAR, false)) bitmap = GetImage(DEFAULT_AVATAR, false);
-  if (!bitmap.IsOk()) {
-    wxLogNull quiet;
-    if (!bitmap.LoadFile(std2wx(Config::GetImagePath("defaultavatar.png")), wxBITMAP_TYPE_PNG))
-      bitmap = wxBitmap();
-  }
+  if (!bitmap.IsOk()) bitmap = LoadBitmap(Config::GetImagePath("defaultavatar.png"), wxBITMAP_TYPE_PNG);
   if (small && bitmap.IsOk()) {
     wxImage image = bitmap.ConvertToImage();
     image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);

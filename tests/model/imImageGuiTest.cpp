@@ -334,7 +334,8 @@ TEST(ImageNames, ExtensionsBitmapTypesAndSafeFileNames) {
 
 TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
   const std::vector<std::string> codes = {"../../x", "a/b", "..", std::string("nu\0l", 4), std::string("\0", 1),
-                                          "a%2Fb", "/etc/passwd", "\\..\\x", ".", "%"};
+                                          "a%2Fb", "/etc/passwd", "\\..\\x", ".", "%",
+                                          "caf\xc3\xa9", "bad\xff\xfeutf8"};
   std::set<std::string> paths;
   for (const std::string& code : codes) {
     std::string path = IMImage::StoreSmiley("bob", code, TypeImage_png, kTinyPng, sizeof kTinyPng);
