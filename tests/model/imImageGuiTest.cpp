@@ -357,6 +357,10 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
     free(buffer);
   }
   EXPECT_EQ(codes.size(), paths.size());  // no two codes share a file
+  // A name too long for the file system is refused and leaves nothing behind.
+  size_t before = ListDir(user_).size();
+  EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ(before, ListDir(user_).size());
 
   // Hostile logins and names for the other stores.
   for (const std::string& login : {std::string(".."), std::string("../evil"), std::string("/abs")}) {
