@@ -238,7 +238,7 @@ void TabRenderer::DrawActiveTabCloseButton(TabStrip* pc, wxDC& dc, const wxRect&
   if (!pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB) || tabIndex < 0 ||
       tabIndex != pc->GetSelection())
     return;
-  DrawCross(dc, rect.x - 1, rect.y - 2,
+  DrawCross(dc, rect.x - 1, rect.y,
             status == TNB_BUTTON_PRESSED ? *wxBLACK : wxColour(0x55, 0x55, 0x55));
   pc->GetPageInfo(tabIndex).SetXRect(wxRect(rect.x, rect.y, 14, 13));
 }

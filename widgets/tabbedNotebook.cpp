@@ -23,7 +23,10 @@ TabbedNotebook::TabbedNotebook(wxWindow* parent, wxWindowID id, const wxPoint& p
   Create(parent, id, pos, size, style, name);
 }
 
-TabbedNotebook::~TabbedNotebook() {}
+TabbedNotebook::~TabbedNotebook() {
+  // Without Create the first sizer never went to the window.
+  if (m_mainSizer != GetSizer()) delete m_mainSizer;
+}
 
 void TabbedNotebook::Init() {
   m_strip = nullptr;

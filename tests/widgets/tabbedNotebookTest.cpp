@@ -514,3 +514,51 @@ TEST_F(NotebookTest, TabPropertiesImagesAnglesAndColours) {
   book->SetRightClickMenu(new wxMenu);  // the first menu is freed
   book->SetImageList(nullptr);
 }
+
+TEST_F(NotebookTest, MovingPagesSelectsTheMovedPageWithoutEvents) {
+  Build(0, 0);
+  for (const char* name : {"W", "X", "Y", "Z"}) Add(wxString::FromUTF8(name));
+  book->SetSelection(3);
+  log->Clear();
+  TabStrip* strip = book->GetTabStrip();
+
+  strip->MoveTabPage(0, 2);
+  EXPECT_EQ("X Y W Z", Order());
+  EXPECT_EQ(wxT("W"), book->GetPageText(2));
+  EXPECT_EQ(2, book->GetSelection());
+  EXPECT_EQ(-1, book->GetPreviousSelection());
+  EXPECT_EQ("", log->Summary());
+  ExpectShownIsSelection();
+
+  strip->MoveTabPage(3, 1);
+  EXPECT_EQ("X Z Y W", Order());
+  EXPECT_EQ(wxT("Z"), book->GetPageText(1));
+  EXPECT_EQ(1, book->GetSelection());
+  ExpectShownIsSelection();
+
+  // Onto itself, or with indexes that name no page: nothing moves.
+  strip->MoveTabPage(2, 2);
+  strip->MoveTabPage(7, 0);
+  strip->MoveTabPage(-1, 0);
+  strip->MoveTabPage(0, -3);
+  EXPECT_EQ("X Z Y W", Order());
+  EXPECT_EQ(1, book->GetSelection());
+
+  // With bottom tabs the moved page goes above the strip.
+  book->SetWindowStyleFlag(TNB_BOTTOM_TABS);
+  strip->MoveTabPage(0, 3);
+  EXPECT_EQ("Z Y W X", Order());
+  EXPECT_EQ(book->GetPage(3), book->GetMainSizer()->GetItem(static_cast<size_t>(0))->GetWindow());
+  ExpectShownIsSelection();
+  EXPECT_EQ("", log->Summary());
+}
+
+TEST(TabbedNotebookClass, MadeByItsClassRecordWithoutWindow) {
+  std::unique_ptr<wxObject> made(wxCreateDynamicObject(wxT("TabbedNotebook")));
+  auto* book = dynamic_cast<TabbedNotebook*>(made.get());
+  ASSERT_NE(nullptr, book);
+  EXPECT_EQ(0, book->GetPageCount());
+  EXPECT_EQ(-1, book->GetSelection());
+  EXPECT_EQ(nullptr, book->GetTabStrip());
+  EXPECT_EQ(6, book->GetTabPadding());
+}
