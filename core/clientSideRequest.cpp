@@ -1,0 +1,710 @@
+#include "core/clientSideRequest.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "MessengerProtocolParameter.h"
+#include "asn1/request.h"
+#include "model/config.h"
+#include "model/imImage.h"
+#include "model/log.h"
+#include "network/imSslManager.h"
+
+namespace {
+
+const char* const kClientVersion = "0.9.8b";
+
+// The process-wide extension listener.
+std::mutex g_listenerMutex;
+std::shared_ptr<ExtensionListener> g_listener;
+ClientSideRequest::ListenerStarter g_listenerStarter;
+
+// -1 (presence not set) goes out as online; 0 to 4 as they are; anything else as offline.
+long StatusOnWire(int status) {
+  if (status == -1) return UserStatus_online;
+  if (status >= 0 && status <= 4) return status;
+  return UserStatus_offline;
+}
+
+asn1::Request<C2S_Request_t> NewRequest(C2S_Request_PR kind) {
+  asn1::Request<C2S_Request_t> request = asn1::NewRequest<C2S_Request_t>();
+  request->present = kind;
+  return request;
+}
+
+void SetImage(Image_t* image, TypeImage_t type, long size, const unsigned char* bytes) {
+  image->type = type;
+  SetOctetString(&image->content, bytes, bytes ? static_cast<int>(size) : 0);
+}
+
+}  // namespace
+
+ClientSideRequest::ClientSideRequest(StateMachine* machine, bool flag) : m_flag(flag), m_machine(machine) {
+  TRACE_START();
+  TRACE_INFO("Create SSL");
+  m_connection.reset(new IMSSLManager());
+  TRACE_INFO("Start local server");
+  ListenerStarter starter;
+  {
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    if (!g_listener) starter = g_listenerStarter;
+  }
+  if (starter) {
+    // Started outside the lock: the starter may run the listener's thread at once.
+    std::shared_ptr<ExtensionListener> listener = starter(machine);
+    std::lock_guard<std::mutex> lock(g_listenerMutex);
+    if (!g_listener) g_listener = listener;
+  }
+  TRACE_END();
+}
+
+ClientSideRequest::~ClientSideRequest() {
+  TRACE_STARTEND();
+}
+
+void ClientSideRequest::SetListenerStarter(ListenerStarter starter) {
+  TRACE_START();
+  std::lock_guard<std::mutex> lock(g_listenerMutex);
+  g_listenerStarter = std::move(starter);
+  TRACE_END();
+}
+
+void ClientSideRequest::ListenerEnded(ExtensionListener* listener) {
+  TRACE_START();
+  std::lock_guard<std::mutex> lock(g_listenerMutex);
+  if (g_listener.get() == listener) g_listener.reset();
+  TRACE_END();
+}
+
+std::shared_ptr<ExtensionListener> ClientSideRequest::GetListener() {
+  TRACE_STARTEND();
+  std::lock_guard<std::mutex> lock(g_listenerMutex);
+  return g_listener;
+}
+
+std::string ClientSideRequest::GetCertificateName() {
+  TRACE_START();
+  std::string name = PARLAVOX_SERVER_HOST;
+  const char* server = getenv("PARLAVOX_SERVER");
+  if (server && *server) {
+    name = server;
+    size_t colon = name.rfind(':');
+    if (colon != std::string::npos) name.erase(colon);
+  }
+  TRACE_END_RESULT("%s", name.c_str());
+  return name;
+}
+
+void ClientSideRequest::SetupConnection(const std::string& host, int port, bool tls, bool proxy,
+                                        const std::string& proxyHost, int proxyPort, const std::string& login,
+                                        const std::string& password, int status) {
+  TRACE_START_ARGS("%s:%d, %d, %d, %s:%d, %s, ***, %d", host.c_str(), port, tls, proxy, proxyHost.c_str(), proxyPort,
+                   login.c_str(), status);
+  m_host = host;
+  m_port = port;
+  m_tls = tls;
+  m_proxy = proxy;
+  m_proxyHost = proxyHost;
+  m_proxyPort = proxyPort;
+  m_login = login;
+  m_password = password;
+  m_status = status;
+  TRACE_END();
+}
+
+void ClientSideRequest::AbortConnection() {
+  TRACE_START();
+  m_abort = true;
+  TRACE_END();
+}
+
+void ClientSideRequest::CloseConnection(bool flag) {
+  TRACE_START_ARGS("%d", flag);
+  if (m_connected) {
+    if (auto listener = GetListener()) listener->SetConnected(false);
+    m_connected = false;
+    m_connection->CloseConnection();
+  }
+  TRACE_END();
+}
+
+S2C_Request_t* ClientSideRequest::DecodeNextRequest() {
+  TRACE_START();
+  S2C_Request_t* request = nullptr;
+  while (!request) request = m_connection->ReceiveS2CRequest();
+  TRACE_END();
+  return request;
+}
+
+void ClientSideRequest::Run() {
+  TRACE_START();
+  m_abort = false;
+  const char* proxyHost = m_proxy ? m_proxyHost.c_str() : nullptr;
+  std::string certName = GetCertificateName();
+  m_connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(), m_tls,
+                                        Config::GetPath(), proxyHost, static_cast<unsigned short>(m_proxyPort));
+  if (m_abort) {
+    // Nobody waits for this attempt any more: what it opened is released unseen.
+    m_connection->CloseConnection();
+    TRACE_END();
+    return;
+  }
+  m_machine->ConnectionAck(m_connected);
+  if (!m_connected) {
+    TRACE_END_RESULT("(not connected)");
+    return;
+  }
+
+  unsigned int length = 0;
+  unsigned char* digest = IMImage::GenerateHash("defaultavatar", false, &length);
+  SendConnect(m_login, m_password, m_status, digest, static_cast<int>(length));
+  free(digest);
+
+  while (m_connected) {
+    TRACE_INFO("WAITING FOR REQUEST (%lx,%d)", reinterpret_cast<unsigned long>(this), m_connected);
+    // The request is freed once the controller has handled it.
+    asn1::Request<S2C_Request_t> request(DecodeNextRequest());
+    TRACE_INFO("RECEIVED");
+    switch (request->present) {
+      case S2C_Request_PR_NOTHING:
+        TRACE_INFO("socket failure");
+        CloseConnection(false);
+        break;
+      case S2C_Request_PR_disconnect:
+        TRACE_INFO("Disconnect");
+        CloseConnection(false);
+        break;
+      case S2C_Request_PR_redirect:
+        TRACE_INFO("Redirect");
+        CloseConnection(false);
+        break;
+      case S2C_Request_PR_connect_ack:
+        if (auto listener = GetListener()) listener->SetConnected(true);
+        break;
+      default:
+        break;
+    }
+    TRACE_INFO("send to state machine");
+    m_machine->ProcessRequest(*request);
+    TRACE_INFO("return from state machine");
+    if (request->present == S2C_Request_PR_goaway) m_connected = false;
+  }
+  // A link that a go-away left open is closed now that nothing reads it any more.
+  m_connection->CloseConnection();
+  TRACE_END();
+}
+
+void ClientSideRequest::SetExtensionStatus(const std::string& name, ExtensionStatus_t status) {
+  TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
+  if (auto listener = GetListener()) listener->SetExtensionStatus(name, status);
+  TRACE_END();
+}
+
+bool ClientSideRequest::IsURLOpened(const std::string& url) const {
+  TRACE_START_ARGS("%s", url.c_str());
+  auto listener = GetListener();
+  bool opened = listener && listener->IsURLOpened(url);
+  TRACE_END_RESULT("%d", opened);
+  return opened;
+}
+
+void ClientSideRequest::UpdateExternalInfo(const std::string& url, int value) {
+  TRACE_START_ARGS("%s, %d", url.c_str(), value);
+  if (auto listener = GetListener()) listener->UpdateExternalInfo(url, value);
+  TRACE_END();
+}
+
+std::vector<std::string> ClientSideRequest::GetAllOpenedSites() const {
+  TRACE_START();
+  auto listener = GetListener();
+  std::vector<std::string> sites;
+  if (listener) sites = listener->GetAllOpenedSites();
+  TRACE_END_RESULT("%zu", sites.size());
+  return sites;
+}
+
+void ClientSideRequest::Send(C2S_Request_t* request) {
+  // The result shows only in the trace: callers go on whether it was sent or not.
+  m_connection->SendC2SRequest(request);
+}
+
+void ClientSideRequest::SendConnect(const std::string& login, const std::string& password, int status,
+                                    const unsigned char* digest, int length) {
+  TRACE_START_ARGS("%s, ***, %d", login.c_str(), status);
+  auto r = NewRequest(C2S_Request_PR_connect);
+  C2S_Connect_t& m = r->choice.connect;
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.password, password);
+  SetOctetString(&m.version, kClientVersion, static_cast<int>(strlen(kClientVersion)));
+  m.status = StatusOnWire(status);
+  SetOctetString(&m.default_avatar_hash, digest, digest ? length : 0);
+  TRACE_INFO("SEND");
+  Send(r.get());
+  TRACE_INFO("FREE");
+  TRACE_END();
+}
+
+void ClientSideRequest::SendDisconnect(const std::string& authkey) {
+  TRACE_START();
+  auto r = NewRequest(C2S_Request_PR_disconnect);
+  SetOctetString(&r->choice.disconnect.authkey, authkey);
+  r->choice.disconnect.recoflag = 0;
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::KeyTyped(const std::string& authkey, const std::string& site, bool enabled) {
+  TRACE_START_ARGS("%s, %d", site.c_str(), enabled);
+  auto r = NewRequest(C2S_Request_PR_keytyped);
+  C2S_KeyTyped_t& m = r->choice.keytyped;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  m.enabled = asn1::NewValue<BOOLEAN_t>(enabled ? 1 : 0);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendOpenChatRoom(const std::string& authkey, const std::string& site) {
+  TRACE_START_ARGS("%s", site.c_str());
+  auto r = NewRequest(C2S_Request_PR_openurl);
+  SetOctetString(&r->choice.openurl.authkey, authkey);
+  SetOctetString(&r->choice.openurl.site, site);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendCloseChatRoom(const std::string& authkey, const std::string& site) {
+  TRACE_START_ARGS("%s", site.c_str());
+  auto r = NewRequest(C2S_Request_PR_closeurl);
+  SetOctetString(&r->choice.closeurl.authkey, authkey);
+  SetOctetString(&r->choice.closeurl.site, site);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendMessage(const std::string& authkey, const std::string& site, const std::string& message) {
+  TRACE_START_ARGS("%s", site.c_str());
+  auto r = NewRequest(C2S_Request_PR_sendmessage);
+  C2S_SendMessage_t& m = r->choice.sendmessage;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.message, message);
+  TRACE_INFO("SEND");
+  Send(r.get());
+  TRACE_INFO("FREE");
+  TRACE_END();
+}
+
+void ClientSideRequest::SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,
+                                 const std::string& fileKey, long size, int port) {
+  TRACE_START_ARGS("%s, %s, %s, %ld, %d", site.c_str(), fileName.c_str(), fileKey.c_str(), size, port);
+  auto r = NewRequest(C2S_Request_PR_sendfile);
+  C2S_SendFile_t& m = r->choice.sendfile;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.filename, fileName);
+  SetOctetString(&m.filekey, fileKey);
+  m.filesize = size;
+  m.port = port;
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendSubscribeChatRoom(const std::string& authkey, const std::string& site) {
+  TRACE_START_ARGS("%s", site.c_str());
+  auto r = NewRequest(C2S_Request_PR_suburl);
+  SetOctetString(&r->choice.suburl.authkey, authkey);
+  SetOctetString(&r->choice.suburl.site, site);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site) {
+  TRACE_START_ARGS("%s", site.c_str());
+  auto r = NewRequest(C2S_Request_PR_unsuburl);
+  SetOctetString(&r->choice.unsuburl.authkey, authkey);
+  SetOctetString(&r->choice.unsuburl.site, site);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendComment(const std::string& authkey, const std::string& site, const std::string& text,
+                                    int grade) {
+  TRACE_START_ARGS("%s, %d", site.c_str(), grade);
+  auto r = NewRequest(C2S_Request_PR_comment);
+  C2S_Comment_t& m = r->choice.comment;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.text, text);
+  m.grade = grade;
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::ChangeStatus(const std::string& authkey, int status) {
+  TRACE_START_ARGS("%d", status);
+  if (status == -1) {
+    TRACE_ERROR("Changement impossible");
+    TRACE_END();
+    return;
+  }
+  auto r = NewRequest(C2S_Request_PR_changestatus);
+  SetOctetString(&r->choice.changestatus.authkey, authkey);
+  r->choice.changestatus.status = StatusOnWire(status);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::ChangeAvatar(const std::string& authkey, TypeImage_t type, long size,
+                                     const unsigned char* bytes, TypeImage_t smallType, long smallSize,
+                                     const unsigned char* smallBytes) {
+  TRACE_START_ARGS("%ld, %ld", size, smallSize);
+  auto r = NewRequest(C2S_Request_PR_newavatar);
+  C2S_NewAvatar_t& m = r->choice.newavatar;
+  SetOctetString(&m.authkey, authkey);
+  SetImage(&m.avatar, type, size, bytes);
+  SetImage(&m.smallavatar, smallType, smallSize, smallBytes);
+  TRACE_INFO("SEND");
+  Send(r.get());
+  TRACE_INFO("FREE");
+  TRACE_END();
+}
+
+void ClientSideRequest::AskForAvatar(const std::string& authkey, const std::string& login) {
+  TRACE_START_ARGS("%s", login.c_str());
+  auto r = NewRequest(C2S_Request_PR_askavatar);
+  SetOctetString(&r->choice.askavatar.authkey, authkey);
+  SetOctetString(&r->choice.askavatar.login, login);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::UpdateProfile(const std::string& authkey, const std::string& nickname,
+                                      const std::string& mood, int day, int month, int year) {
+  TRACE_START_ARGS("%s, %s, %d, %d, %d", nickname.c_str(), mood.c_str(), day, month, year);
+  auto r = NewRequest(C2S_Request_PR_updateprofile);
+  C2S_UpdateProfile_t& m = r->choice.updateprofile;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.nickname, nickname);
+  SetOctetString(&m.mood, mood);
+  if (day != 0) {
+    m.birthDate = asn1::Allocate<Date_t>();
+    m.birthDate->day = day;
+    m.birthDate->month = month;
+    m.birthDate->year = year;
+  }
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::CheckContact(const std::string& authkey, const std::string& loginOrEmail) {
+  TRACE_START_ARGS("%s", loginOrEmail.c_str());
+  auto r = NewRequest(C2S_Request_PR_checkcontact);
+  C2S_CheckContact_t& m = r->choice.checkcontact;
+  SetOctetString(&m.authkey, authkey);
+  if (loginOrEmail.find('@') != std::string::npos) {
+    m.loginOrEmail.present = LoginOrEmail_PR_email;
+    SetOctetString(&m.loginOrEmail.choice.email, loginOrEmail);
+  } else {
+    m.loginOrEmail.present = LoginOrEmail_PR_login;
+    SetOctetString(&m.loginOrEmail.choice.login, loginOrEmail);
+  }
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::AddContact(const std::string& authkey, const std::string& login, const std::string& message) {
+  TRACE_START_ARGS("%s", login.c_str());
+  auto r = NewRequest(C2S_Request_PR_addcontact);
+  C2S_AddContact_t& m = r->choice.addcontact;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.message, message);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::AddContactAnswer(const std::string& authkey, const std::string& login, bool answer,
+                                         const std::string& message) {
+  TRACE_START_ARGS("%s, %d", login.c_str(), answer);
+  auto r = NewRequest(C2S_Request_PR_addcontactanswer);
+  C2S_AddContactAnswer_t& m = r->choice.addcontactanswer;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  m.answer = answer ? 1 : 0;
+  SetOctetString(&m.message, message);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::RemoveContact(const std::string& authkey, const std::string& login,
+                                      const std::string& message) {
+  TRACE_START_ARGS("%s", login.c_str());
+  auto r = NewRequest(C2S_Request_PR_delcontact);
+  C2S_DelContact_t& m = r->choice.delcontact;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.message, message);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::InviteContactInChatRoom(const std::string& authkey, const std::string* site,
+                                                const std::vector<std::string>& logins) {
+  TRACE_START_ARGS("%s, %zu", site ? site->c_str() : "(none)", logins.size());
+  auto r = NewRequest(C2S_Request_PR_invitechatroom);
+  C2S_InviteChatroom_t& m = r->choice.invitechatroom;
+  SetOctetString(&m.authkey, authkey);
+  if (site) {
+    m.site = asn1::Allocate<Site_t>();
+    SetOctetString(m.site, *site);
+  }
+  for (const std::string& login : logins) {
+    Login_t* item = asn1::Allocate<Login_t>();
+    SetOctetString(item, login);
+    ASN_SEQUENCE_ADD(&m.logins.list, item);
+  }
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::InviteContactInChatRoomAck(const std::string& authkey, const std::string& site,
+                                                   const std::string& login, const std::string& message,
+                                                   bool status) {
+  TRACE_START_ARGS("%s, %s, %d", site.c_str(), login.c_str(), status);
+  auto r = NewRequest(C2S_Request_PR_invitechatroomanswer);
+  C2S_InviteChatroomAnswer_t& m = r->choice.invitechatroomanswer;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.message, message);
+  m.status = status ? 1 : 0;
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::ReportAbuse(const std::string& authkey, const std::string& site, const std::string& login,
+                                    const std::string& message) {
+  TRACE_START_ARGS("%s, %s", site.c_str(), login.c_str());
+  auto r = NewRequest(C2S_Request_PR_abuse);
+  C2S_Abuse_t& m = r->choice.abuse;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.message, message);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::AskForFileAck(const std::string& authkey, const std::string& login,
+                                      const std::string& fileKey, const std::string& fileName, bool status,
+                                      long size) {
+  TRACE_START_ARGS("%s, %s, %d, %ld", login.c_str(), fileKey.c_str(), status, size);
+  auto r = NewRequest(C2S_Request_PR_askforfileack);
+  C2S_AskForFileAck_t& m = r->choice.askforfileack;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.filekey, fileKey);
+  SetOctetString(&m.filename, fileName);
+  m.status = status ? 1 : 0;
+  if (status) {
+    m.size = asn1::NewValue<long>(size);
+  }
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::FilePart(const std::string& authkey, const std::string& login, const std::string& fileKey,
+                                 FileData_t* data) {
+  TRACE_START_ARGS("%s, %s, %d", login.c_str(), fileKey.c_str(), data ? static_cast<int>(data->size) : -1);
+  auto r = NewRequest(C2S_Request_PR_filepart);
+  C2S_FilePart_t& m = r->choice.filepart;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.filekey, fileKey);
+  m.filedata = data;
+  Send(r.get());
+  // The part stays the caller's.
+  m.filedata = nullptr;
+  TRACE_END();
+}
+
+void ClientSideRequest::CancelFile(const std::string& authkey, const std::string& site, const std::string& fileKey) {
+  TRACE_START_ARGS("%s, %s", site.c_str(), fileKey.c_str());
+  auto r = NewRequest(C2S_Request_PR_cancelfile);
+  C2S_CancelFile_t& m = r->choice.cancelfile;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.filekey, fileKey);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::BlockContact(const std::string& authkey, const std::string& login,
+                                     const std::string& message) {
+  TRACE_START_ARGS("%s", login.c_str());
+  auto r = NewRequest(C2S_Request_PR_blockcontact);
+  C2S_BlockContact_t& m = r->choice.blockcontact;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.message, message);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::UnblockContact(const std::string& authkey, const std::string& login,
+                                       const std::string& message) {
+  TRACE_START_ARGS("%s", login.c_str());
+  auto r = NewRequest(C2S_Request_PR_unblockcontact);
+  C2S_UnblockContact_t& m = r->choice.unblockcontact;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.message, message);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::UpdateGroup(const std::string& authkey, const std::string& login, const std::string& group) {
+  TRACE_START_ARGS("%s, %s", login.c_str(), group.c_str());
+  auto r = NewRequest(C2S_Request_PR_contactgroup);
+  C2S_ContactGroup_t& m = r->choice.contactgroup;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.group, group);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendClientInfo(const std::string& authkey, const std::string& environment,
+                                       const std::string& os, const std::string& hardware,
+                                       const std::string& screen, const std::string& extensions) {
+  TRACE_START();
+  auto r = NewRequest(C2S_Request_PR_clientinfo);
+  C2S_ClientInfo_t& m = r->choice.clientinfo;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.environment, environment);
+  SetOctetString(&m.os_info, os);
+  SetOctetString(&m.hardware_info, hardware);
+  SetOctetString(&m.screen_info, screen);
+  SetOctetString(&m.extensions_info, extensions);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::HeartBeatAck(const std::string& authkey) {
+  TRACE_START();
+  auto r = NewRequest(C2S_Request_PR_heartbeatack);
+  SetOctetString(&r->choice.heartbeatack.authkey, authkey);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::AskMessengerProtocols(const std::string& authkey, const std::string& login) {
+  TRACE_START_ARGS("%s", login.c_str());
+  auto r = NewRequest(C2S_Request_PR_askmessengerprotocols);
+  SetOctetString(&r->choice.askmessengerprotocols.authkey, authkey);
+  SetOctetString(&r->choice.askmessengerprotocols.login, login);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::ConnectMessenger(const std::string& authkey, const std::string& protocol,
+                                         const std::string& login, const std::string& password,
+                                         const std::map<std::string, std::string>& parameters,
+                                         const std::string& nickname, int status) {
+  TRACE_START_ARGS("%s, %s, ***, %zu, %s, %d", protocol.c_str(), login.c_str(), parameters.size(), nickname.c_str(),
+                   status);
+  auto r = NewRequest(C2S_Request_PR_connectmessenger);
+  C2S_ConnectMessenger_t& m = r->choice.connectmessenger;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.protocol, protocol);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.password, password);
+  SetOctetString(&m.nickname, nickname);
+  m.status = StatusOnWire(status);
+  // The account's parameters go along, so that protocols that need them can connect.
+  for (const auto& entry : parameters) {
+    MessengerProtocolParameter_t* item = asn1::Allocate<MessengerProtocolParameter_t>();
+    SetOctetString(&item->key, entry.first);
+    SetOctetString(&item->value, entry.second);
+    ASN_SEQUENCE_ADD(&m.parameters.list, item);
+  }
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::DisconnectMessenger(const std::string& authkey, const std::string& protocol,
+                                            const std::string& login) {
+  TRACE_START_ARGS("%s, %s", protocol.c_str(), login.c_str());
+  auto r = NewRequest(C2S_Request_PR_disconnectmessenger);
+  C2S_DisconnectMessenger_t& m = r->choice.disconnectmessenger;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.protocol, protocol);
+  SetOctetString(&m.login, login);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::AddMessenger() {
+  TRACE_START();
+  TRACE_END();
+}
+
+void ClientSideRequest::RemoveMessenger() {
+  TRACE_START();
+  TRACE_END();
+}
+
+void ClientSideRequest::AddSmiley(const std::string& authkey, const std::string& site, const std::string& code,
+                                  TypeImage_t type, long size, const unsigned char* bytes) {
+  TRACE_START_ARGS("%s, %s, %ld", site.c_str(), code.c_str(), size);
+  auto r = NewRequest(C2S_Request_PR_addsmiley);
+  C2S_AddSmiley_t& m = r->choice.addsmiley;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.codesmiley, code);
+  SetImage(&m.smiley, type, size, bytes);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::DelSmiley(const std::string& authkey, const std::string& site, const std::string& code) {
+  TRACE_START_ARGS("%s, %s", site.c_str(), code.c_str());
+  auto r = NewRequest(C2S_Request_PR_delsmiley);
+  C2S_DelSmiley_t& m = r->choice.delsmiley;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.site, site);
+  SetOctetString(&m.codesmiley, code);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::SendErrorMessages(const std::string& authkey, const std::string& text) {
+  TRACE_START();
+  auto r = NewRequest(C2S_Request_PR_error_messages);
+  SetOctetString(&r->choice.error_messages.authkey, authkey);
+  SetOctetString(&r->choice.error_messages.message, text);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ClientSideRequest::FilePartAck(const std::string& authkey, const std::string& login,
+                                    const std::string& fileKey) {
+  TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
+  auto r = NewRequest(C2S_Request_PR_filepartack);
+  C2S_FilePartAck_t& m = r->choice.filepartack;
+  SetOctetString(&m.authkey, authkey);
+  SetOctetString(&m.login, login);
+  SetOctetString(&m.filekey, fileKey);
+  Send(r.get());
+  TRACE_END();
+}
+
+void ManageClientSideRequest::operator()() {
+  TRACE_START();
+  if (m_request) m_request->Run();
+  TRACE_INFO("DEL");
+  m_request.reset();
+  TRACE_END();
+}

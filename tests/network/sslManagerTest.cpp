@@ -1,0 +1,366 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "C2S-Request.h"
+#include "S2C-Request.h"
+#include "model/log.h"
+#include "network/imSslManager.h"
+#include "tests/support/testSupport.h"
+#include "tests/testServer/fakeProxy.h"
+#include "tests/testServer/trustedServer.h"
+
+using namespace testserver;
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+namespace {
+
+const std::string kHost = "127.0.0.1";
+
+using Incoming = S2CPtr;
+
+bool Connect(IMSSLManager& client, unsigned short port, const std::string& trustDir,
+             const char* certName = PARLAVOX_SERVER_HOST) {
+  return client.ConnectTo(kHost.c_str(), port, certName, true, trustDir, nullptr, 0);
+}
+
+C2SPtr NewC2S(C2S_Request_PR kind) {
+  C2SPtr r = asn1::NewRequest<C2S_Request_t>();
+  r->present = kind;
+  return r;
+}
+
+bool SendHeartBeatAck(IMSSLManager& client, const std::string& authkey) {
+  auto r = NewC2S(C2S_Request_PR_heartbeatack);
+  SetOctetString(&r->choice.heartbeatack.authkey, authkey);
+  bool ok = client.SendC2SRequest(r.get());
+  return ok;
+}
+
+// A port on which nothing listens.
+unsigned short ClosedPort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+// server heartbeat, authkey "ab": [26] constructed, authkey [0] IMPLICIT IA5String
+const std::string kHeartBeat("\xBA\x04\x80\x02" "ab", 6);
+// server publicip, authkey "k", ip "1.2": [24] constructed
+const std::string kPublicIp("\xB8\x08\x80\x01k\x81\x03" "1.2", 10);
+
+}  // namespace
+
+TEST(SslStream, GoldenBytesTravelBothWaysWholeAndInPieces) {
+  TrustedServer ts;
+  IMSSLManager client;
+  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
+  auto link = ts.server->Accept();
+  ASSERT_TRUE(link);
+
+  // heartbeatack, authkey "k1": [26] constructed around [0] IA5String.
+  ASSERT_TRUE(SendHeartBeatAck(client, "k1"));
+  auto got = link->Next();
+  ASSERT_TRUE(got);
+  EXPECT_EQ(std::string("\xBA\x04\x80\x02k1", 6), got->bytes);
+  EXPECT_EQ(C2S_Request_PR_heartbeatack, got->request->present);
+
+  // Two messages in one write come out of two calls.
+  link->SendBytes(kHeartBeat + kPublicIp);
+  Incoming first(client.ReceiveS2CRequest());
+  Incoming second(client.ReceiveS2CRequest());
+  ASSERT_EQ(S2C_Request_PR_heartbeat, first->present);
+  EXPECT_EQ("ab", Text(first->choice.heartbeat.authkey));
+  ASSERT_EQ(S2C_Request_PR_publicip, second->present);
+  EXPECT_EQ("1.2", Text(second->choice.publicip.ip));
+
+  // A message sent one byte at a time comes out whole from one call.
+  link->SendInPieces(kPublicIp, 1, milliseconds(2));
+  Incoming pieced(client.ReceiveS2CRequest());
+  ASSERT_EQ(S2C_Request_PR_publicip, pieced->present);
+  EXPECT_EQ("k", Text(pieced->choice.publicip.authkey));
+
+  // An image far larger than the receive buffer goes through it.
+  std::string image(300000, '\0');
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
+  auto ad = NewS2C(S2C_Request_PR_ad);
+  Fill(&ad->choice.ad.authkey, "k");
+  ad->choice.ad.image.type = TypeImage_png;
+  Fill(&ad->choice.ad.image.content, image);
+  link->Send(*ad);
+  Incoming big(client.ReceiveS2CRequest());
+  ASSERT_EQ(S2C_Request_PR_ad, big->present);
+  EXPECT_TRUE(Text(big->choice.ad.image.content) == image);
+
+  // The peer's close gives one request of no kind.
+  link->Close();
+  Incoming closed(client.ReceiveS2CRequest());
+  ASSERT_TRUE(closed);
+  EXPECT_EQ(S2C_Request_PR_NOTHING, closed->present);
+  client.CloseConnection();
+}
+
+TEST(SslStream, RefusedMessagesPutNothingOnTheWire) {
+  TrustedServer ts;
+  IMSSLManager client;
+  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
+  auto link = ts.server->Accept();
+  ASSERT_TRUE(link);
+
+  // A file key with a letter breaks its constraint.
+  auto bad = NewC2S(C2S_Request_PR_cancelfile);
+  SetOctetString(&bad->choice.cancelfile.authkey, std::string("k"));
+  SetOctetString(&bad->choice.cancelfile.site, std::string("s"));
+  SetOctetString(&bad->choice.cancelfile.filekey, std::string("12a"));
+  EXPECT_FALSE(client.SendC2SRequest(bad.get()));
+
+  // An encoding larger than the encode buffer fails cleanly.
+  auto huge = NewC2S(C2S_Request_PR_error_messages);
+  SetOctetString(&huge->choice.error_messages.authkey, std::string("k"));
+  SetOctetString(&huge->choice.error_messages.message, std::string(70000, 'x'));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(client.SendC2SRequest(huge.get()));
+  EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("Cannot encode"));
+
+  // A request with no alternative is refused too.
+  auto none = NewC2S(C2S_Request_PR_NOTHING);
+  EXPECT_FALSE(client.SendC2SRequest(none.get()));
+
+  // The link is still sound: the next good message is the first the server sees.
+  ASSERT_TRUE(SendHeartBeatAck(client, "k2"));
+  auto got = link->Next();
+  ASSERT_TRUE(got);
+  EXPECT_EQ(std::string("\xBA\x04\x80\x02k2", 6), got->bytes);
+  EXPECT_EQ(1u, link->ReceivedCount());
+}
+
+TEST(SslStream, HostileBytesEndInAnEmptyRequest) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool thenClose;
+  };
+  const Case cases[] = {
+      {"cut mid-way", kPublicIp.substr(0, 6), true},
+      {"garbage", "GET / HTTP/1.1\r\n\r\n", false},
+      // [40] from a newer server: consumed, no alternative, refused by the check.
+      {"unknown alternative", std::string("\xBF\x28\x00", 3), false},
+      // A length of 2^31-1 announced: refused before anything is allocated for it.
+      {"over-long length", std::string("\xBA\x84\x7F\xFF\xFF\xFF\x80\x02" "ab", 10), false},
+      // A grade of 11 in a comment breaks its constraint after decoding.
+      {"constraint", std::string("\xB1\x0C\x80\x01k\x81\x01s\x82\x01t\x83\x01\x0B", 14), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrustedServer ts;
+    IMSSLManager client;
+    ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
+    auto link = ts.server->Accept();
+    ASSERT_TRUE(link);
+    link->SendBytes(c.bytes);
+    if (c.thenClose) link->Close();
+    auto start = steady_clock::now();
+    testing::internal::CaptureStdout();
+    Incoming r(client.ReceiveS2CRequest());
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(S2C_Request_PR_NOTHING, r->present);
+    EXPECT_LT(steady_clock::now() - start, milliseconds(3000));
+    client.CloseConnection();
+  }
+}
+
+TEST(SslStream, CloseFromAnotherThreadEndsAWaitingReader) {
+  TrustedServer ts;
+  IMSSLManager client;
+  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
+  auto link = ts.server->Accept();
+  ASSERT_TRUE(link);
+  auto reader = std::async(std::launch::async, [&] { return Incoming(client.ReceiveS2CRequest()); });
+  EXPECT_EQ(std::future_status::timeout, reader.wait_for(milliseconds(200)));
+  // Senders go on while the reader waits.
+  EXPECT_TRUE(SendHeartBeatAck(client, "k"));
+  ASSERT_TRUE(link->Expect(C2S_Request_PR_heartbeatack));
+  client.CloseConnection();
+  ASSERT_EQ(std::future_status::ready, reader.wait_for(milliseconds(3000)));
+  EXPECT_EQ(S2C_Request_PR_NOTHING, reader.get()->present);
+  EXPECT_FALSE(SendHeartBeatAck(client, "k"));
+  EXPECT_TRUE(link->WaitClosed());
+}
+
+TEST(SslStream, PlainConnectionCarriesTheSameStream) {
+  TestServer::Options options;
+  options.mode = TestServer::Mode::kReply;
+  options.reply = kHeartBeat;
+  TestServer server(options);
+  IMSSLManager client;
+  ASSERT_TRUE(client.ConnectTo(kHost.c_str(), server.Port(), "", false, "", nullptr, 0));
+  Incoming r(client.ReceiveS2CRequest());
+  ASSERT_EQ(S2C_Request_PR_heartbeat, r->present);
+  Incoming end(client.ReceiveS2CRequest());
+  EXPECT_EQ(S2C_Request_PR_NOTHING, end->present);
+}
+
+TEST(SslConnect, RefusalsFailCleanlyWithTheirTrace) {
+  testsupport::TempDir logDir;
+  std::string log = testsupport::RestartLogAt(logDir);
+  SSLManager::SetConnectTimeout(800);
+  TestCa otherCa("Someone else");
+
+  struct Case {
+    const char* name;
+    std::function<bool()> attempt;
+    const char* trace;
+  };
+  TrustedServer wrongName("evil.example");
+  TrustedServer noName("");
+  TrustedServer good;
+  TestServer::Options foreign;
+  foreign.identity = otherCa.Issue(PARLAVOX_SERVER_HOST);
+  TestServer wrongCa(foreign);
+  TestServer::Options http;
+  http.mode = TestServer::Mode::kReply;
+  http.reply = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n";
+  TestServer notTls(http);
+  TestServer::Options silentOptions;
+  silentOptions.mode = TestServer::Mode::kSilent;
+  TestServer silent(silentOptions);
+  testsupport::TempDir emptyDir;
+  unsigned short closed = ClosedPort();
+
+  const Case cases[] = {
+      {"wrong authority", [&] { IMSSLManager c; return Connect(c, wrongCa.Port(), good.dir.path()); },
+       "certificate verification error: "},
+      {"wrong common name", [&] { IMSSLManager c; return Connect(c, wrongName.server->Port(), wrongName.dir.path()); },
+       "required host name (" PARLAVOX_SERVER_HOST ") != certificate's name (evil.example)"},
+      {"no common name", [&] { IMSSLManager c; return Connect(c, noName.server->Port(), noName.dir.path()); },
+       "required host name (" PARLAVOX_SERVER_HOST ") != certificate's name ()"},
+      {"not TLS", [&] { IMSSLManager c; return Connect(c, notTls.Port(), good.dir.path()); },
+       "Error attempting to connect"},
+      {"silent server", [&] { IMSSLManager c; return Connect(c, silent.Port(), good.dir.path()); },
+       "Error attempting to connect"},
+      {"closed port", [&] { IMSSLManager c; return Connect(c, closed, good.dir.path()); },
+       "Error attempting to connect"},
+      {"unresolvable host",
+       [&] {
+         IMSSLManager c;
+         return c.ConnectTo("nosuchhost.invalid", 443, PARLAVOX_SERVER_HOST, true, good.dir.path(), nullptr, 0);
+       },
+       "Error attempting to connect"},
+      {"no trust store", [&] { IMSSLManager c; return Connect(c, good.server->Port(), emptyDir.path()); },
+       "error loading trust store"},
+      {"plain, closed port",
+       [&] { IMSSLManager c; return c.ConnectTo(kHost.c_str(), closed, "", false, "", nullptr, 0); },
+       "SSL : Error sslManager.cpp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto start = steady_clock::now();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(c.attempt());
+    testing::internal::GetCapturedStderr();
+    EXPECT_LT(steady_clock::now() - start, milliseconds(3000));
+    std::string text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
+    EXPECT_NE(std::string::npos, text.find(c.trace)) << c.trace;
+    // Each case's trace is looked for in the lines it wrote only.
+    log = testsupport::RestartLogAt(logDir, std::string("after-") + c.name + ".log");
+  }
+  // A refused server may have finished its side of the handshake; the client then left at once.
+  for (auto link : {wrongName.server->Accept(milliseconds(0)), noName.server->Accept(milliseconds(0)),
+                    wrongCa.Accept(milliseconds(0))}) {
+    if (link) {
+      EXPECT_TRUE(link->WaitClosed());
+    }
+  }
+}
+
+TEST(SslConnect, TunnelThroughAnHttpProxy) {
+  TrustedServer ts;
+  for (bool split : {false, true}) {
+    SCOPED_TRACE(split ? "reply in two pieces" : "reply in one piece");
+    FakeProxy::Options options;
+    options.splitReply = split;
+    FakeProxy proxy(options);
+    IMSSLManager client;
+    ASSERT_TRUE(client.ConnectTo(kHost.c_str(), ts.server->Port(), PARLAVOX_SERVER_HOST, true, ts.dir.path(),
+                                 kHost.c_str(), proxy.Port()));
+    auto requests = proxy.Requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("CONNECT 127.0.0.1:" + std::to_string(ts.server->Port()) +
+                  " HTTP/1.1\r\nProxy-Connection: keep-alive\r\nHost: 127.0.0.1\r\n\r\n",
+              requests[0]);
+    auto link = ts.server->Accept();
+    ASSERT_TRUE(link);
+    ASSERT_TRUE(SendHeartBeatAck(client, "viaproxy"));
+    EXPECT_TRUE(link->Expect(C2S_Request_PR_heartbeatack));
+    link->SendBytes(kHeartBeat);
+    Incoming r(client.ReceiveS2CRequest());
+    EXPECT_EQ(S2C_Request_PR_heartbeat, r->present);
+    client.CloseConnection();
+  }
+
+  // A proxy that refuses the tunnel ends the attempt before any handshake.
+  testsupport::TempDir logDir;
+  std::string log = testsupport::RestartLogAt(logDir);
+  FakeProxy::Options refusing;
+  refusing.statusLine = "HTTP/1.1 403 Forbidden";
+  FakeProxy proxy(refusing);
+  IMSSLManager client;
+  EXPECT_FALSE(client.ConnectTo(kHost.c_str(), ts.server->Port(), PARLAVOX_SERVER_HOST, true, ts.dir.path(),
+                                kHost.c_str(), proxy.Port()));
+  std::string text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
+  EXPECT_NE(std::string::npos, text.find("réception de la réponse : HTTP/1.1 403 Forbidden"));
+  EXPECT_NE(std::string::npos, text.find("connection to proxy failed"));
+  EXPECT_EQ(0, proxy.TunnelsOpened());
+
+  // A proxy that is not there.
+  IMSSLManager nowhere;
+  EXPECT_FALSE(nowhere.ConnectTo(kHost.c_str(), ts.server->Port(), PARLAVOX_SERVER_HOST, true, ts.dir.path(),
+                                 kHost.c_str(), ClosedPort()));
+  text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
+  EXPECT_NE(std::string::npos, text.find("erreur de connexion au proxy"));
+}
+
+TEST(SslHelpers, OctetStringsAndDates) {
+  OCTET_STRING_t s{};
+  SetOctetString(&s, "", 0);
+  ASSERT_NE(nullptr, s.buf);  // an empty text still has a buffer, which the checks require
+  EXPECT_EQ(0, s.size);
+  FreeOctetString(&s);
+  EXPECT_EQ(nullptr, s.buf);
+  SetOctetString(&s, std::string("a\0b", 3));
+  EXPECT_EQ(std::string("a\0b", 3), OctetStringToString(s));
+  FreeOctetString(&s);
+  EXPECT_EQ("", OctetStringToString(s));
+
+  Date_t date{};
+  date.day = 29;
+  date.month = 1;  // February: months count from 0
+  date.year = 2024;
+  int d = 0, m = 0, y = 0;
+  time_t t = DateToTime(date, &d, &m, &y);
+  EXPECT_EQ(29, d);
+  EXPECT_EQ(1, m);
+  EXPECT_EQ(2024, y);
+  struct tm local;
+  localtime_r(&t, &local);
+  EXPECT_EQ(29, local.tm_mday);
+  EXPECT_EQ(1, local.tm_mon);
+  EXPECT_EQ(124, local.tm_year);
+  EXPECT_EQ(0, local.tm_hour);
+  DateToTime(date, nullptr, nullptr, nullptr);
+}
