@@ -110,12 +110,6 @@ int SSLManager::GetConnectTimeout() {
   return g_connectTimeout;
 }
 
-bool SSLManager::IsConnected() {
-  TRACE_STARTEND();
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_ssl != nullptr || m_bio != nullptr;
-}
-
 int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* error) {
   TRACE_START_ARGS("%s, %d", host ? host : "", port);
   struct addrinfo hints;
@@ -488,6 +482,13 @@ bool SSLManager::WriteLocked(const unsigned char* bytes, int length) {
       if (BIO_should_retry(m_bio) && fd >= 0 && WaitFd(fd, POLLOUT, GetConnectTimeout())) continue;
     }
     TRACE_ERROR("SSLManager::Write : error while sending");
+    // A message cut short (a peer that stopped reading, a broken link) leaves the stream
+    // unusable: the link is shut down, so that the reader sees it lost and no later message
+    // follows half of this one.
+    if (m_ssl || m_bio) {
+      m_fatal = true;
+      if (fd >= 0) shutdown(fd, SHUT_RDWR);
+    }
     return false;
   }
   return true;

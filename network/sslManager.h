@@ -50,7 +50,6 @@ class SSLManager {
   // The next message of the type read from the connection; an empty request on any failure.
   void* GenericDecoder(asn_TYPE_descriptor_t* type);
 
-  bool IsConnected();
   const std::string& GetPeerAddress() const { return m_peerAddress; }
 
   // Longest wait for a TCP connection, a proxy answer or a TLS handshake, in milliseconds.

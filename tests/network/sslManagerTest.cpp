@@ -202,6 +202,29 @@ TEST(SslStream, CloseFromAnotherThreadEndsAWaitingReader) {
   EXPECT_TRUE(link->WaitClosed());
 }
 
+TEST(SslStream, ServerThatStopsReadingDoesNotHangASender) {
+  SSLManager::SetConnectTimeout(500);
+  TrustedServer ts;
+  IMSSLManager client;
+  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
+  auto link = ts.server->Accept();
+  ASSERT_TRUE(link);
+  link->Stall(true);
+  auto big = NewC2S(C2S_Request_PR_error_messages);
+  SetOctetString(&big->choice.error_messages.authkey, std::string("k"));
+  SetOctetString(&big->choice.error_messages.message, std::string(60000, 'x'));
+  // The socket buffers fill up; then one send waits its time and fails.
+  int sent = 0;
+  auto start = steady_clock::now();
+  while (sent < 1000 && client.SendC2SRequest(big.get())) ++sent;
+  EXPECT_LT(sent, 1000);
+  EXPECT_LT(steady_clock::now() - start, milliseconds(10000));
+  // The half-sent message ends the link: the reader learns it at once, later sends fail.
+  Incoming r(client.ReceiveS2CRequest());
+  EXPECT_EQ(S2C_Request_PR_NOTHING, r->present);
+  EXPECT_FALSE(SendHeartBeatAck(client, "k"));
+}
+
 TEST(SslStream, PlainConnectionCarriesTheSameStream) {
   TestServer::Options options;
   options.mode = TestServer::Mode::kReply;
