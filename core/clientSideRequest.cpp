@@ -38,6 +38,21 @@ void SetImage(Image_t* image, TypeImage_t type, long size, const unsigned char* 
   SetOctetString(&image->content, bytes, bytes ? static_cast<int>(size) : 0);
 }
 
+// Requests that start with the log-in key and a site.
+template <typename T>
+void SetKeyAndSite(T& member, const std::string& authkey, const std::string& site) {
+  SetOctetString(&member.authkey, authkey);
+  SetOctetString(&member.site, site);
+}
+
+// Requests about a contact: the log-in key, the contact's login and a message to it.
+template <typename T>
+void SetKeyLoginMessage(T& member, const std::string& authkey, const std::string& login, const std::string& message) {
+  SetOctetString(&member.authkey, authkey);
+  SetOctetString(&member.login, login);
+  SetOctetString(&member.message, message);
+}
+
 }  // namespace
 
 ClientSideRequest::ClientSideRequest(StateMachine* machine, bool flag) : m_flag(flag), m_machine(machine) {
@@ -258,8 +273,7 @@ void ClientSideRequest::KeyTyped(const std::string& authkey, const std::string& 
   TRACE_START_ARGS("%s, %d", site.c_str(), enabled);
   auto r = NewRequest(C2S_Request_PR_keytyped);
   C2S_KeyTyped_t& m = r->choice.keytyped;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   m.enabled = asn1::NewValue<BOOLEAN_t>(enabled ? 1 : 0);
   Send(r.get());
   TRACE_END();
@@ -268,8 +282,7 @@ void ClientSideRequest::KeyTyped(const std::string& authkey, const std::string& 
 void ClientSideRequest::SendOpenChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_openurl);
-  SetOctetString(&r->choice.openurl.authkey, authkey);
-  SetOctetString(&r->choice.openurl.site, site);
+  SetKeyAndSite(r->choice.openurl, authkey, site);
   Send(r.get());
   TRACE_END();
 }
@@ -277,8 +290,7 @@ void ClientSideRequest::SendOpenChatRoom(const std::string& authkey, const std::
 void ClientSideRequest::SendCloseChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_closeurl);
-  SetOctetString(&r->choice.closeurl.authkey, authkey);
-  SetOctetString(&r->choice.closeurl.site, site);
+  SetKeyAndSite(r->choice.closeurl, authkey, site);
   Send(r.get());
   TRACE_END();
 }
@@ -287,8 +299,7 @@ void ClientSideRequest::SendMessage(const std::string& authkey, const std::strin
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_sendmessage);
   C2S_SendMessage_t& m = r->choice.sendmessage;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.message, message);
   TRACE_INFO("SEND");
   Send(r.get());
@@ -301,8 +312,7 @@ void ClientSideRequest::SendFile(const std::string& authkey, const std::string& 
   TRACE_START_ARGS("%s, %s, %s, %ld, %d", site.c_str(), fileName.c_str(), fileKey.c_str(), size, port);
   auto r = NewRequest(C2S_Request_PR_sendfile);
   C2S_SendFile_t& m = r->choice.sendfile;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.filename, fileName);
   SetOctetString(&m.filekey, fileKey);
   m.filesize = size;
@@ -314,8 +324,7 @@ void ClientSideRequest::SendFile(const std::string& authkey, const std::string& 
 void ClientSideRequest::SendSubscribeChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_suburl);
-  SetOctetString(&r->choice.suburl.authkey, authkey);
-  SetOctetString(&r->choice.suburl.site, site);
+  SetKeyAndSite(r->choice.suburl, authkey, site);
   Send(r.get());
   TRACE_END();
 }
@@ -323,8 +332,7 @@ void ClientSideRequest::SendSubscribeChatRoom(const std::string& authkey, const 
 void ClientSideRequest::SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_unsuburl);
-  SetOctetString(&r->choice.unsuburl.authkey, authkey);
-  SetOctetString(&r->choice.unsuburl.site, site);
+  SetKeyAndSite(r->choice.unsuburl, authkey, site);
   Send(r.get());
   TRACE_END();
 }
@@ -334,8 +342,7 @@ void ClientSideRequest::SendComment(const std::string& authkey, const std::strin
   TRACE_START_ARGS("%s, %d", site.c_str(), grade);
   auto r = NewRequest(C2S_Request_PR_comment);
   C2S_Comment_t& m = r->choice.comment;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.text, text);
   m.grade = grade;
   Send(r.get());
@@ -418,9 +425,7 @@ void ClientSideRequest::AddContact(const std::string& authkey, const std::string
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_addcontact);
   C2S_AddContact_t& m = r->choice.addcontact;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.login, login);
-  SetOctetString(&m.message, message);
+  SetKeyLoginMessage(m, authkey, login, message);
   Send(r.get());
   TRACE_END();
 }
@@ -443,9 +448,7 @@ void ClientSideRequest::RemoveContact(const std::string& authkey, const std::str
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_delcontact);
   C2S_DelContact_t& m = r->choice.delcontact;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.login, login);
-  SetOctetString(&m.message, message);
+  SetKeyLoginMessage(m, authkey, login, message);
   Send(r.get());
   TRACE_END();
 }
@@ -475,8 +478,7 @@ void ClientSideRequest::InviteContactInChatRoomAck(const std::string& authkey, c
   TRACE_START_ARGS("%s, %s, %d", site.c_str(), login.c_str(), status);
   auto r = NewRequest(C2S_Request_PR_invitechatroomanswer);
   C2S_InviteChatroomAnswer_t& m = r->choice.invitechatroomanswer;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.login, login);
   SetOctetString(&m.message, message);
   m.status = status ? 1 : 0;
@@ -489,8 +491,7 @@ void ClientSideRequest::ReportAbuse(const std::string& authkey, const std::strin
   TRACE_START_ARGS("%s, %s", site.c_str(), login.c_str());
   auto r = NewRequest(C2S_Request_PR_abuse);
   C2S_Abuse_t& m = r->choice.abuse;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.login, login);
   SetOctetString(&m.message, message);
   Send(r.get());
@@ -534,8 +535,7 @@ void ClientSideRequest::CancelFile(const std::string& authkey, const std::string
   TRACE_START_ARGS("%s, %s", site.c_str(), fileKey.c_str());
   auto r = NewRequest(C2S_Request_PR_cancelfile);
   C2S_CancelFile_t& m = r->choice.cancelfile;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.filekey, fileKey);
   Send(r.get());
   TRACE_END();
@@ -546,9 +546,7 @@ void ClientSideRequest::BlockContact(const std::string& authkey, const std::stri
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_blockcontact);
   C2S_BlockContact_t& m = r->choice.blockcontact;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.login, login);
-  SetOctetString(&m.message, message);
+  SetKeyLoginMessage(m, authkey, login, message);
   Send(r.get());
   TRACE_END();
 }
@@ -558,9 +556,7 @@ void ClientSideRequest::UnblockContact(const std::string& authkey, const std::st
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_unblockcontact);
   C2S_UnblockContact_t& m = r->choice.unblockcontact;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.login, login);
-  SetOctetString(&m.message, message);
+  SetKeyLoginMessage(m, authkey, login, message);
   Send(r.get());
   TRACE_END();
 }
@@ -661,8 +657,7 @@ void ClientSideRequest::AddSmiley(const std::string& authkey, const std::string&
   TRACE_START_ARGS("%s, %s, %ld", site.c_str(), code.c_str(), size);
   auto r = NewRequest(C2S_Request_PR_addsmiley);
   C2S_AddSmiley_t& m = r->choice.addsmiley;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.codesmiley, code);
   SetImage(&m.smiley, type, size, bytes);
   Send(r.get());
@@ -673,8 +668,7 @@ void ClientSideRequest::DelSmiley(const std::string& authkey, const std::string&
   TRACE_START_ARGS("%s, %s", site.c_str(), code.c_str());
   auto r = NewRequest(C2S_Request_PR_delsmiley);
   C2S_DelSmiley_t& m = r->choice.delsmiley;
-  SetOctetString(&m.authkey, authkey);
-  SetOctetString(&m.site, site);
+  SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.codesmiley, code);
   Send(r.get());
   TRACE_END();

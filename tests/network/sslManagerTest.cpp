@@ -58,6 +58,16 @@ unsigned short ClosedPort() {
   return ntohs(a.sin_port);
 }
 
+// A client connected to a fresh trusted server, and the server's side of the link.
+struct Linked {
+  Linked() {
+    if (Connect(client, ts.server->Port(), ts.dir.path())) link = ts.server->Accept();
+  }
+  TrustedServer ts;
+  IMSSLManager client;
+  std::shared_ptr<TestConnection> link;
+};
+
 // server heartbeat, authkey "ab": [26] constructed, authkey [0] IMPLICIT IA5String
 const std::string kHeartBeat("\xBA\x04\x80\x02" "ab", 6);
 // server publicip, authkey "k", ip "1.2": [24] constructed
@@ -66,11 +76,10 @@ const std::string kPublicIp("\xB8\x08\x80\x01k\x81\x03" "1.2", 10);
 }  // namespace
 
 TEST(SslStream, GoldenBytesTravelBothWaysWholeAndInPieces) {
-  TrustedServer ts;
-  IMSSLManager client;
-  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
-  auto link = ts.server->Accept();
-  ASSERT_TRUE(link);
+  Linked linked;
+  ASSERT_TRUE(linked.link);
+  IMSSLManager& client = linked.client;
+  auto& link = linked.link;
 
   // heartbeatack, authkey "k1": [26] constructed around [0] IA5String.
   ASSERT_TRUE(SendHeartBeatAck(client, "k1"));
@@ -115,11 +124,10 @@ TEST(SslStream, GoldenBytesTravelBothWaysWholeAndInPieces) {
 }
 
 TEST(SslStream, RefusedMessagesPutNothingOnTheWire) {
-  TrustedServer ts;
-  IMSSLManager client;
-  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
-  auto link = ts.server->Accept();
-  ASSERT_TRUE(link);
+  Linked linked;
+  ASSERT_TRUE(linked.link);
+  IMSSLManager& client = linked.client;
+  auto& link = linked.link;
 
   // A file key with a letter breaks its constraint.
   auto bad = NewC2S(C2S_Request_PR_cancelfile);
@@ -166,11 +174,10 @@ TEST(SslStream, HostileBytesEndInAnEmptyRequest) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TrustedServer ts;
-    IMSSLManager client;
-    ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
-    auto link = ts.server->Accept();
-    ASSERT_TRUE(link);
+    Linked linked;
+    ASSERT_TRUE(linked.link);
+    IMSSLManager& client = linked.client;
+    auto& link = linked.link;
     link->SendBytes(c.bytes);
     if (c.thenClose) link->Close();
     auto start = steady_clock::now();
@@ -185,11 +192,10 @@ TEST(SslStream, HostileBytesEndInAnEmptyRequest) {
 }
 
 TEST(SslStream, CloseFromAnotherThreadEndsAWaitingReader) {
-  TrustedServer ts;
-  IMSSLManager client;
-  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
-  auto link = ts.server->Accept();
-  ASSERT_TRUE(link);
+  Linked linked;
+  ASSERT_TRUE(linked.link);
+  IMSSLManager& client = linked.client;
+  auto& link = linked.link;
   auto reader = std::async(std::launch::async, [&] { return Incoming(client.ReceiveS2CRequest()); });
   EXPECT_EQ(std::future_status::timeout, reader.wait_for(milliseconds(200)));
   // Senders go on while the reader waits.
@@ -204,11 +210,10 @@ TEST(SslStream, CloseFromAnotherThreadEndsAWaitingReader) {
 
 TEST(SslStream, ServerThatStopsReadingDoesNotHangASender) {
   SSLManager::SetConnectTimeout(500);
-  TrustedServer ts;
-  IMSSLManager client;
-  ASSERT_TRUE(Connect(client, ts.server->Port(), ts.dir.path()));
-  auto link = ts.server->Accept();
-  ASSERT_TRUE(link);
+  Linked linked;
+  ASSERT_TRUE(linked.link);
+  IMSSLManager& client = linked.client;
+  auto& link = linked.link;
   link->Stall(true);
   auto big = NewC2S(C2S_Request_PR_error_messages);
   SetOctetString(&big->choice.error_messages.authkey, std::string("k"));

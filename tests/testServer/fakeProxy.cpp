@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/testServer/loopback.h"
+
 namespace testserver {
 
 namespace {
@@ -31,19 +33,7 @@ bool SendAll(int fd, const char* data, size_t size) {
 FakeProxy::FakeProxy() : FakeProxy(Options()) {}
 
 FakeProxy::FakeProxy(const Options& options) : m_options(options) {
-  m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int one = 1;
-  setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  struct sockaddr_in addr;
-  memset(&addr, 0, sizeof addr);
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(m_listen, 16) != 0 ||
-      getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    throw std::runtime_error("proxy listen");
-  }
-  m_port = ntohs(addr.sin_port);
+  m_listen = ListenOnLoopback(&m_port);
   m_thread = std::thread([this] { AcceptLoop(); });
 }
 

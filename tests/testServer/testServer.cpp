@@ -17,6 +17,7 @@
 #include "asn1/octetString.h"
 #include "ber_decoder.h"
 #include "der_encoder.h"
+#include "tests/testServer/loopback.h"
 
 namespace testserver {
 
@@ -301,20 +302,7 @@ TestServer::TestServer(const Options& options) : m_options(options) {
     X509_free(cert);
     EVP_PKEY_free(key);
   }
-  m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int one = 1;
-  setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  struct sockaddr_in addr;
-  memset(&addr, 0, sizeof addr);
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  socklen_t len = sizeof addr;
-  if (bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(m_listen, 16) != 0 ||
-      getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    throw std::runtime_error("test server listen");
-  }
-  m_port = ntohs(addr.sin_port);
+  m_listen = ListenOnLoopback(&m_port);
   m_thread = std::thread([this] { AcceptLoop(); });
 }
 
