@@ -13,6 +13,7 @@
 #include "widgets/tabNavigatorWindow.h"
 #include "widgets/tabRendererMgr.h"
 #include "widgets/tabStrip.h"
+#include "widgets/tabTextMetrics.h"
 #include "widgets/tabbedNotebook.h"
 
 using widgettest::NotebookEventLog;
@@ -22,14 +23,7 @@ using widgettest::TestFrame;
 
 namespace {
 
-int BoldTpHeight() {
-  wxBitmap bmp(10, 10);
-  wxMemoryDC dc(bmp);
-  wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
-  dc.SetFont(bold);
-  return dc.GetTextExtent(wxT("Tp")).GetHeight();
-}
+int BoldTpHeight() { return MeasureBoldTabText().GetHeight(); }
 
 struct StripFixture {
   explicit StripFixture(long style, int pages, int width = 420) : frame(wxSize(width, 300)) {
