@@ -278,3 +278,26 @@ TEST(TabbedNotebookNavigation, SmartTabbingOpensTheNavigatorOnlyWithPages) {
   EXPECT_EQ(1, f.book->GetSelection());
   EXPECT_EQ("changing(1,2) changed(1,-1) changing(1,1) changed(1,-1)", log.Summary());
 }
+
+TEST(TabbedNotebookNavigation, PlainFocusMovesGoToTheParent) {
+  TestFrame frame(wxSize(500, 300));
+  wxPanel* parent = new wxPanel(frame.get(), wxID_ANY);
+  TabbedNotebook* book = new TabbedNotebook(parent, wxID_ANY);
+  book->AddPage(new wxPanel(book, wxID_ANY), wxT("a"));
+  book->AddPage(new wxPanel(book, wxID_ANY), wxT("b"));
+  int seen = 0;
+  wxWindow* focus = nullptr;
+  parent->Bind(wxEVT_NAVIGATION_KEY, [&](wxNavigationKeyEvent& e) {
+    ++seen;
+    focus = e.GetCurrentFocus();
+  });
+  wxNavigationKeyEvent nav;
+  nav.SetWindowChange(false);
+  nav.SetDirection(true);
+  nav.SetEventObject(book);
+  book->GetEventHandler()->ProcessEvent(nav);
+  EXPECT_EQ(1, seen);
+  EXPECT_EQ(book, focus);
+  EXPECT_EQ(0, book->GetSelection());
+  EXPECT_EQ(book->GetTabStrip()->GetClientSize(), book->GetTabStripSize());
+}
