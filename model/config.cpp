@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <set>
 
 #include "model/cryptPassword.h"
 #include "model/log.h"
@@ -150,29 +149,6 @@ Config::Config(const Config& o) {
 }
 
 Config::~Config() { TRACE_STARTEND(); }
-
-void Config::DeleteRecords() {
-  TRACE_START();
-  std::set<ContactInfo*> people(contacts.begin(), contacts.end());
-  people.insert(ownInfo);
-  people.insert(defaultContact);
-  for (ContactInfo* c : people) delete c;
-  for (URLInfo* u : std::set<URLInfo*>(webSiteInfos.begin(), webSiteInfos.end())) delete u;
-  for (RecommendedSite* r : std::set<RecommendedSite*>(recommendedSites.begin(), recommendedSites.end())) delete r;
-  for (MessengerInfo* m : std::set<MessengerInfo*>(external_messengers.begin(), external_messengers.end())) delete m;
-  for (MessengerProtocolInfo* p : std::set<MessengerProtocolInfo*>(external_messenger_protocols.begin(),
-                                                                   external_messenger_protocols.end()))
-    delete p;
-  for (Smiley* s : std::set<Smiley*>(smileys.begin(), smileys.end())) delete s;
-  ownInfo = defaultContact = nullptr;
-  contacts.clear();
-  webSiteInfos.clear();
-  recommendedSites.clear();
-  external_messengers.clear();
-  external_messenger_protocols.clear();
-  smileys.clear();
-  TRACE_END();
-}
 
 Config* Config::GetInstance() {
   Config* c = g_instance.load(std::memory_order_acquire);

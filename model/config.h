@@ -19,7 +19,7 @@
 #include "model/urlInfo.h"
 
 // Chat mode: kept and saved, read by nothing.
-enum t_chat_mode { CHAT_MODE_DEFAULT = 0 };
+enum t_chat_mode : int { CHAT_MODE_DEFAULT = 0 };
 
 // Version the own record always carries.
 extern const char* const kProgramVersion;
@@ -171,8 +171,6 @@ class Config {
  private:
   // Brings values read from a file into the ranges the setters keep.
   void Sanitize();
-  // Frees every record this object holds (used for an object that failed to load).
-  void DeleteRecords();
   // Makes `c` the instance (NULL: the next use makes a default one). A replaced instance is kept
   // alive, since callers may still hold its pointer.
   static void ReplaceInstance(Config* c);

@@ -6,16 +6,16 @@
 
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
-#include <boost/serialization/level.hpp>
 #include <boost/serialization/map.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/string.hpp>
-#include <boost/serialization/tracking.hpp>
 #include <boost/serialization/utility.hpp>
 #include <boost/serialization/vector.hpp>
 #include <boost/serialization/version.hpp>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -71,7 +71,8 @@ bool StepFails(const char* step) {
 }
 
 // Reads a vector written in the library's container encoding (count, item version, items) one
-// item at a time: a hostile count cannot make it reserve memory the file does not hold.
+// item at a time: a hostile count cannot make it reserve memory the file does not hold. It takes
+// the vector's place in the archive's class table (one loader type for each vector type).
 template <class T>
 struct VectorLoader {
   std::vector<T>* target;
@@ -98,22 +99,6 @@ struct VectorLoader {
 
 }  // namespace
 
-namespace boost {
-namespace serialization {
-template <class T>
-struct implementation_level_impl<const VectorLoader<T>> {
-  typedef mpl::integral_c_tag tag;
-  typedef mpl::int_<object_serializable> type;
-  BOOST_STATIC_CONSTANT(int, value = implementation_level_impl::type::value);
-};
-template <class T>
-struct tracking_level<VectorLoader<T>> {
-  typedef mpl::integral_c_tag tag;
-  typedef mpl::int_<track_never> type;
-  BOOST_STATIC_CONSTANT(int, value = tracking_level::type::value);
-};
-}  // namespace serialization
-}  // namespace boost
 
 namespace {
 
@@ -125,6 +110,33 @@ void SerializeVector(Archive& ar, const char* name, std::vector<T>& v) {
     VectorLoader<T> loader{&v};
     ar >> boost::serialization::make_nvp(name, loader);
   }
+}
+
+// The record the archive is filling in. The library frees the records it made only once they are
+// complete, so the one a failure interrupts is freed here.
+struct RecordInProgress {
+  void* record = nullptr;
+  void (*destroy)(void*) = nullptr;
+};
+thread_local RecordInProgress g_inProgress;
+
+template <class T>
+void StartLoading(T* record) {
+  ::new (record) T();
+  g_inProgress.record = record;
+  g_inProgress.destroy = [](void* p) { delete static_cast<T*>(p); };
+}
+
+template <class Archive>
+void FinishLoading(Archive&, const void* record) {
+  if constexpr (Archive::is_loading::value) {
+    if (g_inProgress.record == record) g_inProgress = RecordInProgress();
+  }
+}
+
+void FreeInterruptedRecord() {
+  if (g_inProgress.record) g_inProgress.destroy(g_inProgress.record);
+  g_inProgress = RecordInProgress();
 }
 
 // A record held by pointer; reading replaces (and frees) the record the object was made with.
@@ -141,6 +153,32 @@ void SerializeRecord(Archive& ar, const char* name, T*& record) {
   }
 }
 
+// The library reads any class version without complaint; a file from a later program is refused
+// rather than half understood.
+void RefuseNewerVersion(unsigned int version, unsigned int current) {
+  if (version > current) throw std::runtime_error("file written by a newer program");
+}
+
+// The library does not check the name of the top element: it must be "config".
+bool HasConfigTopElement(const std::string& bytes) {
+  size_t at = bytes.find("<boost_serialization");
+  if (at == std::string::npos) return false;
+  at = bytes.find('>', at);
+  if (at == std::string::npos) return false;
+  at = bytes.find_first_not_of(" \t\r\n", at + 1);
+  if (at == std::string::npos || bytes.compare(at, 7, "<config") != 0) return false;
+  return at + 7 < bytes.size() && (bytes[at + 7] == ' ' || bytes[at + 7] == '>');
+}
+
+// An enumeration travels as its integer; a value outside [low, high] read from a file gives
+// `fallback` (it is never stored in the enumeration itself).
+template <class Archive, class E>
+void SerializeEnum(Archive& ar, const char* name, E& field, int low, int high, E fallback) {
+  int value = static_cast<int>(field);
+  ar & boost::serialization::make_nvp(name, value);
+  if constexpr (Archive::is_loading::value) field = (value >= low && value <= high) ? static_cast<E>(value) : fallback;
+}
+
 void DropPrplPrefix(std::string& protocol) {
   if (protocol.compare(0, 5, "prpl-") == 0) protocol.erase(0, 5);
 }
@@ -148,8 +186,20 @@ void DropPrplPrefix(std::string& protocol) {
 }  // namespace
 
 template <class Archive>
-void ContactInfo::serialize(Archive& ar, unsigned int) {
+void load_construct_data(Archive&, ContactInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, URLInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, MessengerInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, MessengerProtocolInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, Smiley* t, const unsigned int) { StartLoading(t); }
+
+template <class Archive>
+void ContactInfo::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kContactInfoVersion);
   ar & make_nvp("login", login);
   ar & make_nvp("nickname", nickname);
   ar & make_nvp("country", country);
@@ -168,23 +218,26 @@ void ContactInfo::serialize(Archive& ar, unsigned int) {
     if (birthMonth < 0 || birthMonth > 11) birthMonth = 0;
     if (birthDay < 0 || birthDay > 31) birthDay = 0;
   }
+  FinishLoading(ar, this);
 }
 
 template <class Archive>
-void URLInfo::serialize(Archive& ar, unsigned int) {
+void URLInfo::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kURLInfoVersion);
   ar & make_nvp("url", url);
-  ar & make_nvp("status", status);
+  SerializeEnum(ar, "status", status, SITE_DEFAULT, SITE_OPEN, SITE_DEFAULT);
   ar & make_nvp("notifications", notifications);
   if constexpr (Archive::is_loading::value) {
-    if (status < SITE_DEFAULT || status > SITE_OPEN) status = SITE_DEFAULT;
     url = NormalizeURL(url);
   }
+  FinishLoading(ar, this);
 }
 
 template <class Archive>
 void MessengerInfo::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kMessengerInfoVersion);
   ar & make_nvp("protocol", protocol);
   ar & make_nvp("description", description);
   ar & make_nvp("login", login);
@@ -196,32 +249,38 @@ void MessengerInfo::serialize(Archive& ar, unsigned int version) {
     autoconnect = true;
     DropPrplPrefix(protocol);
   }
+  FinishLoading(ar, this);
 }
 
 template <class Archive>
 void MessengerProtocolInfo::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kMessengerProtocolInfoVersion);
   ar & make_nvp("protocol", protocol);
   ar & make_nvp("description", description);
   ar & make_nvp("parameters", parameters);
   if constexpr (Archive::is_loading::value) {
     if (version < 1808) DropPrplPrefix(protocol);
   }
+  FinishLoading(ar, this);
 }
 
 template <class Archive>
-void Smiley::serialize(Archive& ar, unsigned int) {
+void Smiley::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kSmileyVersion);
   ar & make_nvp("name", name);
   SerializeVector(ar, "shortcuts", shortcuts);
   ar & make_nvp("filename", filename);
   ar & make_nvp("def", def);
+  FinishLoading(ar, this);
 }
 
 template <class Archive>
 void Config::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
   TRACE_INFO("serialize");
+  RefuseNewerVersion(version, kConfigVersion);
   if (version <= 959) {
     g_loadFlag = false;
     TRACE_INFO("parlavox.xml is too old");
@@ -230,11 +289,11 @@ void Config::serialize(Archive& ar, unsigned int version) {
   TRACE_INFO("serialize");
   SerializeRecord(ar, "ownInfo", ownInfo);
   ar & make_nvp("savePassword", savePassword);
-  ar & make_nvp("defaultStatus", defaultStatus);
-  ar & make_nvp("defaultSiteStatus", defaultSiteStatus);
+  SerializeEnum(ar, "defaultStatus", defaultStatus, STATUS_OFFLINE, STATUS_BUSY, STATUS_ONLINE);
+  SerializeEnum(ar, "defaultSiteStatus", defaultSiteStatus, SITE_DEFAULT, SITE_OPEN, SITE_OPEN);
   ar & make_nvp("filePort", filePort);
   ar & make_nvp("autoconnect", autoconnect);
-  ar & make_nvp("chatMode", chatMode);
+  SerializeEnum(ar, "chatMode", chatMode, INT_MIN, INT_MAX, CHAT_MODE_DEFAULT);
   SerializeRecord(ar, "defaultContact", defaultContact);
   SerializeVector(ar, "contacts", contacts);
   SerializeVector(ar, "webSiteInfos", webSiteInfos);
@@ -281,8 +340,6 @@ void Config::Sanitize() {
   if (height < 100) height = 100;
   if (x < 0 && x != -1) x = 0;
   if (y < 0 && y != -1) y = 0;
-  if (defaultStatus < STATUS_OFFLINE || defaultStatus > STATUS_BUSY) defaultStatus = STATUS_ONLINE;
-  if (defaultSiteStatus < SITE_DEFAULT || defaultSiteStatus > SITE_OPEN) defaultSiteStatus = SITE_OPEN;
   if (group_mode < 0 || group_mode > 1) group_mode = 0;
   if (group_offline < 0 || group_offline > 2) group_offline = 2;
   if (filePort < 1 || filePort > 65535) filePort = 6891;
@@ -408,13 +465,20 @@ bool Config::Load() {
   }
 
   TRACE_INFO("config file found");
+  g_inProgress = RecordInProgress();
   Config* loaded = new Config;
+  ContactInfo* const madeOwn = loaded->ownInfo;
+  ContactInfo* const madeDefault = loaded->defaultContact;
+  std::istringstream in(bytes);
+  std::unique_ptr<boost::archive::xml_iarchive> ia;
   try {
-    std::istringstream in(bytes);
     TRACE_INFO("config file iarchive");
-    boost::archive::xml_iarchive ia(in);
+    ia.reset(new boost::archive::xml_iarchive(in));
+    if (ia->get_library_version() > boost::archive::BOOST_ARCHIVE_VERSION())
+      throw std::runtime_error("archive from a newer library");
+    if (!HasConfigTopElement(bytes)) throw std::runtime_error("not a settings file");
     TRACE_INFO("config file serial");
-    ia >> boost::serialization::make_nvp("config", *loaded);
+    ia->operator>>(boost::serialization::make_nvp("config", *loaded));
   } catch (...) {
     // Anything at all, a failed allocation included, is a file that cannot be read.
     TRACE_ERROR("config error");
@@ -422,7 +486,11 @@ bool Config::Load() {
   }
   TRACE_INFO("config serial");
   if (!g_loadFlag) {
-    loaded->DeleteRecords();
+    // The archive frees every record it made; the two the object was built with are ours.
+    if (ia) ia->delete_created_pointers();
+    FreeInterruptedRecord();
+    if (loaded->ownInfo == madeOwn) delete madeOwn;
+    if (loaded->defaultContact == madeDefault) delete madeDefault;
     delete loaded;
     ReplaceInstance(nullptr);
     TRACE_END_RESULT("false");

@@ -7,7 +7,7 @@
 
 #include <string>
 
-enum t_contact_event_type {
+enum t_contact_event_type : int {
   CE_ADD_ASKED = 0,         // the user asked to add someone
   CE_ADD_ACCEPTED = 1,      // the user accepted someone's add request
   CE_ADD_REFUSED = 2,       // the user refused someone's add request

@@ -10,7 +10,7 @@
 #include <vector>
 
 // Presence of a user; STATUS_NONE while none has been received.
-enum t_status {
+enum t_status : int {
   STATUS_NONE = -1,
   STATUS_OFFLINE = 0,
   STATUS_ONLINE = 1,
@@ -20,7 +20,7 @@ enum t_status {
 };
 
 // One notification setting: not set (defers to the next level), off or on.
-enum t_notification_status { NOTIFICATION_NOT_SET = 0, NOTIFICATION_OFF = 1, NOTIFICATION_ON = 2 };
+enum t_notification_status : int { NOTIFICATION_NOT_SET = 0, NOTIFICATION_OFF = 1, NOTIFICATION_ON = 2 };
 
 // Gender values kept in a record: the protocol's man(0) / woman(1) plus one.
 enum { GENDER_NONE = 0, GENDER_MAN = 1, GENDER_WOMAN = 2 };

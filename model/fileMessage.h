@@ -7,7 +7,7 @@
 #include "model/message.h"
 
 // State of a file transfer.
-enum t_fm_status {
+enum t_fm_status : int {
   FM_HOST_UNREACHABLE = 0,
   FM_NOT_AVAILABLE = 1,
   FM_OFFERED = 2,

@@ -13,7 +13,7 @@
 #include "model/recommendedSite.h"
 
 // A site's own status: follow the default site status, blocked, or open.
-enum t_site_status { SITE_DEFAULT = 0, SITE_BLOCKED = 1, SITE_OPEN = 2 };
+enum t_site_status : int { SITE_DEFAULT = 0, SITE_BLOCKED = 1, SITE_OPEN = 2 };
 
 // "No grade" for the site's mean grade and the user's own grade.
 const float kNoGrade = 99.0f;
