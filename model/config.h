@@ -34,6 +34,9 @@ class Config {
   // Writes the settings to "parlavox.xml" through a temporary file, so that a failure at any
   // step leaves the previous file whole. True on success.
   bool Save();
+  // Moves "parlavox.xml" aside to "parlavox.backup.xml" (replacing an older backup), so that the
+  // program can start afresh without losing a file it could not read. True when moved.
+  static bool BackupSettingsFile();
 
   Config();
   // Member-wise: the copy shares the records of the original.

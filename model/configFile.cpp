@@ -506,3 +506,16 @@ bool Config::Load() {
   TRACE_END_RESULT("true");
   return true;
 }
+
+bool Config::BackupSettingsFile() {
+  TRACE_START();
+  const std::string dir = GetUserPath();
+  const std::string from = dir + kConfigFileName;
+  const std::string to = dir + kConfigBackupFileName;
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    TRACE_ERROR("cannot move %s to %s : %s", from.c_str(), to.c_str(), strerror(errno));
+    return false;
+  }
+  TRACE_END();
+  return true;
+}
