@@ -175,27 +175,38 @@ void Config::ReplaceInstance(Config* c) {
 
 void Config::SetPath(const std::string& path) {
   TRACE_START_ARGS("%s", path.c_str());
-  std::lock_guard<std::mutex> lock(g_pathMutex);
-  g_dataPath = path;
+  {
+    std::lock_guard<std::mutex> lock(g_pathMutex);
+    g_dataPath = path;
+  }
+  TRACE_END();
 }
 
 std::string Config::GetPath() {
+  TRACE_STARTEND();
   std::lock_guard<std::mutex> lock(g_pathMutex);
   return g_dataPath;
 }
 
 void Config::SetUserPath(const std::string& path) {
   TRACE_START_ARGS("%s", path.c_str());
-  std::lock_guard<std::mutex> lock(g_pathMutex);
-  g_userPath = path;
+  {
+    std::lock_guard<std::mutex> lock(g_pathMutex);
+    g_userPath = path;
+  }
+  TRACE_END();
 }
 
 std::string Config::GetUserPath() {
+  TRACE_STARTEND();
   std::lock_guard<std::mutex> lock(g_pathMutex);
   return g_userPath;
 }
 
-std::string Config::GetImagePath(const std::string& name) { return GetPath() + "img/" + name; }
+std::string Config::GetImagePath(const std::string& name) {
+  TRACE_INFO("START/END (%s)", name.c_str());
+  return GetPath() + "img/" + name;
+}
 
 // Plain stored preferences: each traces, then reads or writes its field under the lock.
 #define CONFIG_SETTER(Setter, Type, field)  \
