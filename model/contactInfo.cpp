@@ -115,25 +115,13 @@ int ContactInfo::GetAgeAt(int year, int month, int day) const {
 }
 
 t_notification_status ContactInfo::GetNotification(const std::string& key) const {
-  TRACE_START_ARGS("%s", key.c_str());
-  auto it = notifications.find(key);
-  if (it == notifications.end()) {
-    TRACE_ERROR("Key not found for %s : %s", login.c_str(), key.c_str());
-    return NOTIFICATION_NOT_SET;
-  }
-  TRACE_END();
-  return it->second ? NOTIFICATION_ON : NOTIFICATION_OFF;
+  TRACE_STARTEND();
+  return ReadNotification(notifications, login, key);
 }
 
 void ContactInfo::SetNotification(const std::string& key, t_notification_status value) {
-  TRACE_START_ARGS("%s, %d", key.c_str(), static_cast<int>(value));
-  switch (value) {
-    case NOTIFICATION_OFF: notifications[key] = false; break;
-    case NOTIFICATION_ON: notifications[key] = true; break;
-    case NOTIFICATION_NOT_SET: notifications.erase(key); break;
-    default: break;
-  }
-  TRACE_END();
+  TRACE_STARTEND();
+  WriteNotification(notifications, key, value);
 }
 
 std::map<std::string, bool> ContactInfo::GetNotifications() const { TRACE_STARTEND(); return notifications; }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "model/notificationMap.h"
+
 // Presence of a user; STATUS_NONE while none has been received.
 enum t_status : int {
   STATUS_NONE = -1,
@@ -18,9 +20,6 @@ enum t_status : int {
   STATUS_AWAY = 3,
   STATUS_BUSY = 4
 };
-
-// One notification setting: not set (defers to the next level), off or on.
-enum t_notification_status : int { NOTIFICATION_NOT_SET = 0, NOTIFICATION_OFF = 1, NOTIFICATION_ON = 2 };
 
 // Gender values kept in a record: the protocol's man(0) / woman(1) plus one.
 enum { GENDER_NONE = 0, GENDER_MAN = 1, GENDER_WOMAN = 2 };

@@ -78,26 +78,14 @@ void URLInfo::SetNotifications(std::map<std::string, bool> v) {
 }
 
 void URLInfo::SetNotification(const std::string& key, t_notification_status value) {
-  TRACE_START_ARGS("%s, %d", key.c_str(), static_cast<int>(value));
-  switch (value) {
-    case NOTIFICATION_OFF: notifications[key] = false; break;
-    case NOTIFICATION_ON: notifications[key] = true; break;
-    case NOTIFICATION_NOT_SET: notifications.erase(key); break;
-    default: break;
-  }
+  TRACE_STARTEND();
+  WriteNotification(notifications, key, value);
   modified = true;
-  TRACE_END();
 }
 
 t_notification_status URLInfo::GetNotification(const std::string& key) const {
-  TRACE_START_ARGS("%s", key.c_str());
-  auto it = notifications.find(key);
-  if (it == notifications.end()) {
-    TRACE_ERROR("Key not found for %s : %s", url.c_str(), key.c_str());
-    return NOTIFICATION_NOT_SET;
-  }
-  TRACE_END();
-  return it->second ? NOTIFICATION_ON : NOTIFICATION_OFF;
+  TRACE_STARTEND();
+  return ReadNotification(notifications, url, key);
 }
 
 #define SITE_NOTIFICATION_GET(Name, key) \
