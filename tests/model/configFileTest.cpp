@@ -375,6 +375,14 @@ TEST_F(ConfigFileTest, BadFilesFailLeaveTheFileAndKeepDefaults) {
       {"largest count", Replace(good, "<count>2</count>", "<count>18446744073709551615</count>")},
       {"unknown class", Replace(good, "<item class_id_reference=\"1\"", "<item class_id_reference=\"77\"")},
   };
+  // A site list whose first entry points at the user's own contact record.
+  {
+    size_t from = good.find("<item", good.find("<webSiteInfos"));
+    size_t to = good.find("</item>", from) + 7;
+    std::string confused = good;
+    confused.replace(from, to - from, "<item class_id_reference=\"1\" object_id_reference=\"_0\"></item>");
+    bad.push_back({"record of another class", confused});
+  }
   for (size_t cut = 1024; cut < good.size(); cut += 1024)
     bad.push_back({"cut at " + std::to_string(cut), good.substr(0, cut)});
 
