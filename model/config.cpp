@@ -461,10 +461,8 @@ bool Config::IsDefined(const std::string& url) const {
 }
 
 void Config::AddURLInfo(URLInfo* info) {
-  TRACE_START();
-  // Stored lower-cased, so that the saved file holds one spelling of each site.
-  const std::string url = NormalizeURL(info->GetURL());
-  if (url != info->GetURL()) info->SetURL(url);
+  const std::string url = info->GetURL();
+  TRACE_START_ARGS("%s", url.c_str());
   bool added = false;
   {
     std::lock_guard<std::mutex> l(mutex_);

@@ -225,12 +225,12 @@ template <class Archive>
 void URLInfo::serialize(Archive& ar, unsigned int version) {
   using boost::serialization::make_nvp;
   RefuseNewerVersion(version, kURLInfoVersion);
-  ar & make_nvp("url", url);
+  // The file holds each site's URL lower-cased, one spelling per site.
+  std::string stored = NormalizeURL(url);
+  ar & make_nvp("url", stored);
+  if constexpr (Archive::is_loading::value) url = NormalizeURL(stored);
   SerializeEnum(ar, "status", status, SITE_DEFAULT, SITE_OPEN, SITE_DEFAULT);
   ar & make_nvp("notifications", notifications);
-  if constexpr (Archive::is_loading::value) {
-    url = NormalizeURL(url);
-  }
   FinishLoading(ar, this);
 }
 

@@ -101,7 +101,7 @@ void Populate(Config* c) {
   site->SetOpenVisualContact(NOTIFICATION_ON);
   site->SetCloseBell(NOTIFICATION_OFF);
   c->AddURLInfo(site);
-  c->AddURLInfo(new URLInfo("http://news.example.com/", SITE_BLOCKED, 0, 0, 0, kNoGrade, "", kNoUserGrade, "",
+  c->AddURLInfo(new URLInfo("http://News.Example.COM/", SITE_BLOCKED, 0, 0, 0, kNoGrade, "", kNoUserGrade, "",
                             nullptr));
   c->AddRecommendedSite("http://recommended.example.com/", 3);
 
@@ -165,6 +165,7 @@ TEST_F(ConfigFileTest, RoundTripKeepsEverythingInFileOrder) {
   EXPECT_EQ(std::string::npos, xml.find("recommended.example.com"));
   EXPECT_EQ(std::string::npos, xml.find("jabber secret"));
   EXPECT_EQ(std::string::npos, xml.find("<hostname>"));
+  EXPECT_NE(std::string::npos, xml.find("<url>http://news.example.com/</url>"));
 
   ASSERT_TRUE(Config::Load());
   Config* l = Config::GetInstance();
@@ -501,4 +502,32 @@ TEST_F(ConfigFileTest, SaveKilledAtRandomPointsNeverBreaksTheFile) {
     EXPECT_EQ(300u, Config::GetInstance()->GetContacts().size());
     c = Config::GetInstance();
   }
+}
+
+// Account and protocol records of an older version inside a current file.
+TEST_F(ConfigFileTest, OlderAccountRecordsAreUpgraded) {
+  Config* c = Config::GetInstance();
+  c->AddMessenger(new MessengerInfo("prpl-icq", "ICQ", "123", "", false, {}));
+  c->AddMessengerProtocol(new MessengerProtocolInfo("prpl-icq", "ICQ", {}));
+  c->AddMessengerProtocol(new MessengerProtocolInfo("prpl-msn", "MSN", {}));
+  ASSERT_TRUE(c->Save());
+  std::string xml = ReadFile(SettingsPath());
+  xml = Replace(xml, "\t\t\t<autoconnect>0</autoconnect>\n", "");
+  // Both record classes carry version 1808 on their first item: make them older.
+  for (int i = 0; i < 2; ++i) xml = Replace(xml, "tracking_level=\"1\" version=\"1808\"", "tracking_level=\"1\" version=\"962\"");
+  ASSERT_TRUE(WriteFile(SettingsPath(), xml));
+  ASSERT_TRUE(Config::Load());
+  Config* l = Config::GetInstance();
+  ASSERT_EQ(1u, l->GetMessengers().size());
+  EXPECT_EQ("icq", l->GetMessengers()[0]->GetProtocol());
+  EXPECT_TRUE(l->GetMessengers()[0]->GetAutoConnect());
+  ASSERT_EQ(2u, l->GetMessengerProtocols().size());
+  EXPECT_EQ("icq", l->GetMessengerProtocols()[0]->GetProtocol());
+  EXPECT_EQ("msn", l->GetMessengerProtocols()[1]->GetProtocol());
+
+  // In the current version the prefix is part of the id and stays.
+  Config::GetInstance()->AddMessengerProtocol(new MessengerProtocolInfo("prpl-x", "X", {}));
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  ASSERT_TRUE(Config::Load());
+  EXPECT_EQ("prpl-x", Config::GetInstance()->GetMessengerProtocols()[2]->GetProtocol());
 }
