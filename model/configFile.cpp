@@ -97,11 +97,6 @@ struct VectorLoader {
   }
 };
 
-}  // namespace
-
-
-namespace {
-
 template <class Archive, class T>
 void SerializeVector(Archive& ar, const char* name, std::vector<T>& v) {
   if constexpr (Archive::is_saving::value) {
