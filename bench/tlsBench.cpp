@@ -90,7 +90,7 @@ int main() {
   {
     CountingMachine machine;
     auto client = std::make_shared<ClientSideRequest>(&machine, true);
-    client->SetupConnection("127.0.0.1", server.Port(), true, false, "", 0, "someone", "secret", 1);
+    client->SetupConnection("127.0.0.1", server.Port(), true, false, "", 0, "someone", "secret", STATUS_ONLINE);
     std::thread run{ManageClientSideRequest(client)};
     auto link = server.Accept();
     link->Next();  // connect

@@ -9,6 +9,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/stringConversion.h"
 #include "network/imSslManager.h"
 
 namespace {
@@ -21,8 +22,8 @@ std::shared_ptr<ExtensionListener> g_listener;
 ClientSideRequest::ListenerStarter g_listenerStarter;
 
 // -1 (presence not set) goes out as online; 0 to 4 as they are; anything else as offline.
-long StatusOnWire(int status) {
-  if (status == -1) return UserStatus_online;
+long StatusOnWire(t_status status) {
+  if (status == STATUS_NONE) return UserStatus_online;
   if (status >= 0 && status <= 4) return status;
   return UserStatus_offline;
 }
@@ -101,11 +102,18 @@ std::shared_ptr<ExtensionListener> ClientSideRequest::GetListener() {
 std::string ClientSideRequest::GetCertificateName() {
   TRACE_START();
   std::string name = PARLAVOX_SERVER_HOST;
+  // The same override as the settings' default server: "host" or "host:port", ignored whole
+  // when its port is not one.
   const char* server = getenv("PARLAVOX_SERVER");
   if (server && *server) {
-    name = server;
-    size_t colon = name.rfind(':');
-    if (colon != std::string::npos) name.erase(colon);
+    std::string value(server);
+    size_t colon = value.rfind(':');
+    if (colon == std::string::npos) {
+      name = value;
+    } else {
+      int port = StringToInt(value.substr(colon + 1));
+      if (colon > 0 && port >= 1 && port <= 65535) name = value.substr(0, colon);
+    }
   }
   TRACE_END_RESULT("%s", name.c_str());
   return name;
@@ -113,7 +121,7 @@ std::string ClientSideRequest::GetCertificateName() {
 
 void ClientSideRequest::SetupConnection(const std::string& host, int port, bool tls, bool proxy,
                                         const std::string& proxyHost, int proxyPort, const std::string& login,
-                                        const std::string& password, int status) {
+                                        const std::string& password, t_status status) {
   TRACE_START_ARGS("%s:%d, %d, %d, %s:%d, %s, ***, %d", host.c_str(), port, tls, proxy, proxyHost.c_str(), proxyPort,
                    login.c_str(), status);
   m_host = host;
@@ -244,7 +252,7 @@ void ClientSideRequest::Send(C2S_Request_t* request) {
   m_connection->SendC2SRequest(request);
 }
 
-void ClientSideRequest::SendConnect(const std::string& login, const std::string& password, int status,
+void ClientSideRequest::SendConnect(const std::string& login, const std::string& password, t_status status,
                                     const unsigned char* digest, int length) {
   TRACE_START_ARGS("%s, ***, %d", login.c_str(), status);
   auto r = NewRequest(C2S_Request_PR_connect);
@@ -349,9 +357,9 @@ void ClientSideRequest::SendComment(const std::string& authkey, const std::strin
   TRACE_END();
 }
 
-void ClientSideRequest::ChangeStatus(const std::string& authkey, int status) {
+void ClientSideRequest::ChangeStatus(const std::string& authkey, t_status status) {
   TRACE_START_ARGS("%d", status);
-  if (status == -1) {
+  if (status == STATUS_NONE) {
     TRACE_ERROR("Changement impossible");
     TRACE_END();
     return;
@@ -608,7 +616,7 @@ void ClientSideRequest::AskMessengerProtocols(const std::string& authkey, const 
 void ClientSideRequest::ConnectMessenger(const std::string& authkey, const std::string& protocol,
                                          const std::string& login, const std::string& password,
                                          const std::map<std::string, std::string>& parameters,
-                                         const std::string& nickname, int status) {
+                                         const std::string& nickname, t_status status) {
   TRACE_START_ARGS("%s, %s, ***, %zu, %s, %d", protocol.c_str(), login.c_str(), parameters.size(), nickname.c_str(),
                    status);
   auto r = NewRequest(C2S_Request_PR_connectmessenger);

@@ -13,6 +13,7 @@
 #include "ExtensionStatus.h"
 #include "FileData.h"
 #include "TypeImage.h"
+#include "model/contactInfo.h"
 #include "network/stateMachine.h"
 
 struct C2S_Request;
@@ -43,7 +44,7 @@ class ClientSideRequest {
   ClientSideRequest& operator=(const ClientSideRequest&) = delete;
 
   void SetupConnection(const std::string& host, int port, bool tls, bool proxy, const std::string& proxyHost,
-                       int proxyPort, const std::string& login, const std::string& password, int status);
+                       int proxyPort, const std::string& login, const std::string& password, t_status status);
   // The connection thread's body: connect, log in, receive until the link ends.
   void Run();
   void AbortConnection();
@@ -58,7 +59,7 @@ class ClientSideRequest {
   std::vector<std::string> GetAllOpenedSites() const;
 
   // Senders: each builds one client request and writes it on the link.
-  void SendConnect(const std::string& login, const std::string& password, int status, const unsigned char* digest,
+  void SendConnect(const std::string& login, const std::string& password, t_status status, const unsigned char* digest,
                    int length);
   void SendDisconnect(const std::string& authkey);
   void KeyTyped(const std::string& authkey, const std::string& site, bool enabled);
@@ -70,7 +71,7 @@ class ClientSideRequest {
   void SendSubscribeChatRoom(const std::string& authkey, const std::string& site);
   void SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site);
   void SendComment(const std::string& authkey, const std::string& site, const std::string& text, int grade);
-  void ChangeStatus(const std::string& authkey, int status);
+  void ChangeStatus(const std::string& authkey, t_status status);
   void ChangeAvatar(const std::string& authkey, TypeImage_t type, long size, const unsigned char* bytes,
                     TypeImage_t smallType, long smallSize, const unsigned char* smallBytes);
   void AskForAvatar(const std::string& authkey, const std::string& login);
@@ -100,7 +101,7 @@ class ClientSideRequest {
   void AskMessengerProtocols(const std::string& authkey, const std::string& login);
   void ConnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login,
                         const std::string& password, const std::map<std::string, std::string>& parameters,
-                        const std::string& nickname, int status);
+                        const std::string& nickname, t_status status);
   void DisconnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login);
   void AddMessenger();
   void RemoveMessenger();
@@ -136,7 +137,7 @@ class ClientSideRequest {
   bool m_proxy = false;
   std::string m_login;
   std::string m_password;
-  int m_status = 1;
+  t_status m_status = STATUS_ONLINE;
 };
 
 // The body of a connection thread: it runs the client and then lets go of it.

@@ -177,9 +177,9 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
          EXPECT_EQ("nice", T(r.choice.comment.text));
          EXPECT_EQ(7, r.choice.comment.grade);
        }},
-      {"changestatus", [&] { c.ChangeStatus(key, 3); }, C2S_Request_PR_changestatus,
+      {"changestatus", [&] { c.ChangeStatus(key, STATUS_AWAY); }, C2S_Request_PR_changestatus,
        [&](const C2S_Request_t& r) { EXPECT_EQ(3, r.choice.changestatus.status); }},
-      {"changestatus out of range", [&] { c.ChangeStatus(key, 9); }, C2S_Request_PR_changestatus,
+      {"changestatus out of range", [&] { c.ChangeStatus(key, static_cast<t_status>(9)); }, C2S_Request_PR_changestatus,
        [&](const C2S_Request_t& r) { EXPECT_EQ(0, r.choice.changestatus.status); }},
       {"newavatar", [&] { c.ChangeAvatar(key, TypeImage_png, 3, img, TypeImage_gif, 1, small); },
        C2S_Request_PR_newavatar,
@@ -284,7 +284,7 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
       {"askmessengerprotocols", [&] { c.AskMessengerProtocols(key, "alice"); }, C2S_Request_PR_askmessengerprotocols,
        [&](const C2S_Request_t& r) { EXPECT_EQ("alice", T(r.choice.askmessengerprotocols.login)); }},
       {"connectmessenger",
-       [&] { c.ConnectMessenger(key, "icq", "a1", "pw", {{"server", "s.example"}, {"port", "5190"}}, "Al", -1); },
+       [&] { c.ConnectMessenger(key, "icq", "a1", "pw", {{"server", "s.example"}, {"port", "5190"}}, "Al", STATUS_NONE); },
        C2S_Request_PR_connectmessenger,
        [&](const C2S_Request_t& r) {
          const C2S_ConnectMessenger_t& m = r.choice.connectmessenger;
@@ -325,7 +325,7 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
   FreeOctetString(&part);
 
   // Nothing goes out for these.
-  c.ChangeStatus(key, -1);
+  c.ChangeStatus(key, STATUS_NONE);
   c.AddMessenger();
   c.RemoveMessenger();
   c.SendMessage(key, site, std::string(513, 'x'));  // over the 512-character limit
@@ -340,7 +340,7 @@ TEST(ClientSenders, StatusRuleOfTheConnect) {
   for (int status : {-1, 0, 4, 5, 7}) {
     SCOPED_TRACE(status);
     RecordingMachine machine;
-    RunningClient running(machine, setUp.server->Port(), false, 0, status);
+    RunningClient running(machine, setUp.server->Port(), false, 0, static_cast<t_status>(status));
     auto link = setUp.server->Accept();
     ASSERT_TRUE(link);
     C2SPtr connect = link->Expect(C2S_Request_PR_connect);
@@ -532,5 +532,10 @@ TEST(ClientRun, CertificateNameFollowsTheServerOverride) {
   EXPECT_EQ("front.example", ClientSideRequest::GetCertificateName());
   setenv("PARLAVOX_SERVER", "other.example", 1);
   EXPECT_EQ("other.example", ClientSideRequest::GetCertificateName());
+  // An override the settings ignore (no valid port) is ignored here too.
+  for (const char* bad : {"front.example:0", "front.example:x", ":8443", "front.example:"}) {
+    setenv("PARLAVOX_SERVER", bad, 1);
+    EXPECT_EQ(PARLAVOX_SERVER_HOST, ClientSideRequest::GetCertificateName()) << bad;
+  }
   unsetenv("PARLAVOX_SERVER");
 }

@@ -68,7 +68,7 @@ class RecordingMachine : public StateMachine {
 class RunningClient {
  public:
   RunningClient(RecordingMachine& machine, unsigned short port, bool proxy = false, unsigned short proxyPort = 0,
-                int status = 1)
+                t_status status = STATUS_ONLINE)
       : client(std::make_shared<ClientSideRequest>(&machine, true)) {
     client->SetupConnection("127.0.0.1", port, true, proxy, "127.0.0.1", proxyPort, "alice", "secret", status);
     ManageClientSideRequest body(client);
