@@ -144,9 +144,8 @@ void ClientSideRequest::AbortConnection() {
 
 void ClientSideRequest::CloseConnection(bool flag) {
   TRACE_START_ARGS("%d", flag);
-  if (m_connected) {
+  if (m_connected.exchange(false)) {
     if (auto listener = GetListener()) listener->SetConnected(false);
-    m_connected = false;
     m_connection->CloseConnection();
   }
   TRACE_END();
@@ -185,7 +184,7 @@ void ClientSideRequest::Run() {
   free(digest);
 
   while (m_connected) {
-    TRACE_INFO("WAITING FOR REQUEST (%lx,%d)", reinterpret_cast<unsigned long>(this), m_connected);
+    TRACE_INFO("WAITING FOR REQUEST (%lx,%d)", reinterpret_cast<unsigned long>(this), m_connected.load());
     // The request is freed once the controller has handled it.
     asn1::Request<S2C_Request_t> request(DecodeNextRequest());
     TRACE_INFO("RECEIVED");

@@ -48,6 +48,7 @@ class ClientSideRequest {
   // The connection thread's body: connect, log in, receive until the link ends.
   void Run();
   void AbortConnection();
+  // Closes the link when it is open; safe from any thread (the receive loop then ends).
   void CloseConnection(bool flag);
   // The next server request; a dead link gives a request with no alternative, never null.
   S2C_Request_t* DecodeNextRequest();
@@ -125,7 +126,7 @@ class ClientSideRequest {
   void Send(C2S_Request_t* request);
 
   std::unique_ptr<IMSSLManager> m_connection;
-  bool m_connected = false;
+  std::atomic<bool> m_connected{false};
   bool m_flag;
   StateMachine* m_machine;
   std::atomic<bool> m_abort{false};

@@ -424,6 +424,23 @@ TEST(ClientRun, WhatTheControllerSeesForEachKind) {
   }
 }
 
+TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
+  ClientSetUp setUp;
+  RecordingMachine machine;
+  RunningClient running(machine, setUp.server->Port());
+  auto link = LogIn(*setUp.server, machine);
+  ASSERT_TRUE(link);
+  running.client->CloseConnection(true);
+  EXPECT_TRUE(running.WaitEnd());
+  ASSERT_EQ(2u, machine.Kinds().size());
+  EXPECT_EQ(S2C_Request_PR_NOTHING, machine.Kinds()[1]);
+  EXPECT_TRUE(link->WaitClosed());
+  // A sender on the ended client fails cleanly: nothing reaches anyone.
+  running.client->HeartBeatAck("K1");
+  running.client->CloseConnection(true);
+  EXPECT_EQ(1u, link->ReceivedCount());  // the connect alone
+}
+
 TEST(ClientRun, HostileServerEndsTheThreadCleanly) {
   ClientSetUp setUp;
   struct Case {
