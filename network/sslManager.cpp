@@ -433,9 +433,12 @@ void SSLManager::CloseLocked() {
     m_ssl = nullptr;
     m_bio = nullptr;
   } else if (m_bio) {
+    // The socket is shut down first, so that a reader waiting on it wakes at once.
+    int fd = m_socket;
+    if (fd < 0) BIO_get_fd(m_bio, &fd);
+    if (fd >= 0) shutdown(fd, SHUT_RDWR);
     BIO_free(m_bio);
     m_bio = nullptr;
-    if (m_socket > 0) shutdown(m_socket, SHUT_RDWR);
   } else if (m_socket > 0) {
     shutdown(m_socket, SHUT_RDWR);
   }

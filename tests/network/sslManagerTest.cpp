@@ -9,12 +9,14 @@
 #include <string>
 #include <thread>
 
+#include "C2C-Request.h"
 #include "C2S-Request.h"
 #include "S2C-Request.h"
 #include "model/log.h"
 #include "network/imSslManager.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/fakeProxy.h"
+#include "tests/testServer/loopback.h"
 #include "tests/testServer/trustedServer.h"
 
 using namespace testserver;
@@ -47,15 +49,9 @@ bool SendHeartBeatAck(IMSSLManager& client, const std::string& authkey) {
 
 // A port on which nothing listens.
 unsigned short ClosedPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  close(s);
-  return ntohs(a.sin_port);
+  unsigned short port = 0;
+  close(ListenOnLoopback(&port));
+  return port;
 }
 
 // A client connected to a fresh trusted server, and the server's side of the link.
@@ -241,6 +237,32 @@ TEST(SslStream, PlainConnectionCarriesTheSameStream) {
   ASSERT_EQ(S2C_Request_PR_heartbeat, r->present);
   Incoming end(client.ReceiveS2CRequest());
   EXPECT_EQ(S2C_Request_PR_NOTHING, end->present);
+}
+
+TEST(SslStream, AcceptedPlainConnectionBetweenTwoClients) {
+  unsigned short port = 0;
+  int listener = ListenOnLoopback(&port);
+  IMSSLManager sender;
+  ASSERT_TRUE(sender.ConnectTo(kHost.c_str(), port, "", false, "", nullptr, 0));
+  int accepted = accept(listener, nullptr, nullptr);
+  ASSERT_GE(accepted, 0);
+  IMSSLManager receiver(BIO_new_socket(accepted, BIO_CLOSE));
+  EXPECT_EQ("127.0.0.1", receiver.GetPeerAddress());
+
+  // interrupt: [3] IMPLICIT NULL, the two octets 83 00.
+  auto stop = asn1::NewRequest<C2C_Request_t>();
+  stop->present = C2C_Request_PR_interrupt;
+  ASSERT_TRUE(sender.SendC2CRequest(stop.get()));
+  char wire[2];
+  ASSERT_EQ(2, recv(accepted, wire, 2, MSG_PEEK));
+  EXPECT_EQ(std::string("\x83\x00", 2), std::string(wire, 2));
+  asn1::Request<C2C_Request_t> got(receiver.ReceiveC2CRequest());
+  EXPECT_EQ(C2C_Request_PR_interrupt, got->present);
+
+  sender.CloseConnection();
+  asn1::Request<C2C_Request_t> end(receiver.ReceiveC2CRequest());
+  EXPECT_EQ(C2C_Request_PR_NOTHING, end->present);
+  close(listener);
 }
 
 TEST(SslConnect, RefusalsFailCleanlyWithTheirTrace) {
