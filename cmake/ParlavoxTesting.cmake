@@ -2,15 +2,8 @@
 # each (process-wide state such as the trace log stays isolated), labelled by layer.
 include(GoogleTest)
 
-set(PARLAVOX_TEST_ENV
-  "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
-  "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0"
-  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
-  "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1"
-  "GDK_BACKEND=x11"
-  "NO_AT_BRIDGE=1"
-  "PARLAVOX_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-  "PARLAVOX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+# Sanitizer options, the X11 back end and the tree locations are built into the test mains
+# (tests/support), so a test runs the same from CTest, a shell or a debugger.
 
 # parlavox_add_test(<target> LABEL <layer> SOURCES <files...> [LIBS <libs...>] [WX] [SERIAL]
 #                   [TIMEOUT <seconds>])
@@ -37,14 +30,12 @@ function(parlavox_add_test target)
   endif()
   if(T_WX AND NOT T_PER_CASE)
     add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-    set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT}
-      RUN_SERIAL ${serial} ENVIRONMENT "${PARLAVOX_TEST_ENV}")
+    set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
   else()
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial}
-                 ENVIRONMENT "${PARLAVOX_TEST_ENV}")
+      PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
   endif()
 endfunction()

@@ -148,7 +148,9 @@ TEST(TraceLog, LinesFromManyThreadsNeverInterleave) {
     next[t] = n + 1;
     EXPECT_EQ(static_cast<size_t>(t * 13 + n % 50), b[3].length());
     EXPECT_EQ("logTest.cpp", m[5]);
-    if (tid_of.count(t)) EXPECT_EQ(tid_of[t], m[1]);
+    if (tid_of.count(t)) {
+      EXPECT_EQ(tid_of[t], m[1]);
+    }
     tid_of[t] = m[1];
   }
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(kLines, next[t]);
@@ -233,4 +235,28 @@ TEST(TraceLog, StepIsDrawnOnceInRange) {
   int step = log_step();
   EXPECT_GE(step, 1);
   EXPECT_LE(step, 10);
+}
+
+TEST(TraceLog, ReaderToolPrintsTheClearText) {
+  TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  TRACE_INFO("hello %s", "reader");
+  TRACE_ERROR("config error");
+  std::string expected = DecodeLogFile(path, LOG_KEY_START, log_step());
+
+  std::string tool = testsupport::BuildDir() + "/scripts/parlavox-logcat";
+  for (std::string args : {std::string(""), " --step " + std::to_string(log_step())}) {
+    FILE* p = popen((tool + args + " " + path).c_str(), "r");
+    ASSERT_NE(nullptr, p);
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    EXPECT_EQ(0, pclose(p));
+    EXPECT_EQ(expected, out);
+  }
+  EXPECT_NE(std::string::npos, expected.find(": hello reader\n"));
+  // A file that is not a log: the tool says so instead of printing garbage.
+  testsupport::WriteFile(dir.file("junk"), "not a log at all");
+  EXPECT_NE(0, system((tool + " " + dir.file("junk") + " >/dev/null 2>&1").c_str()));
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "model/log.h"
+#include "tests/support/sanitizerOptions.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

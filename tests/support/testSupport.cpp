@@ -77,7 +77,7 @@ static std::string EnvOr(const char* name, const char* fallback) {
   return v && *v ? v : fallback;
 }
 
-std::string SourceDir() { return EnvOr("PARLAVOX_SOURCE_DIR", "."); }
-std::string BuildDir() { return EnvOr("PARLAVOX_BUILD_DIR", "."); }
+std::string SourceDir() { return EnvOr("PARLAVOX_SOURCE_DIR", PARLAVOX_SOURCE_DIR); }
+std::string BuildDir() { return EnvOr("PARLAVOX_BUILD_DIR", PARLAVOX_BUILD_DIR); }
 
 }  // namespace testsupport

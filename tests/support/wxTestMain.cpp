@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "model/log.h"
+#include "tests/support/sanitizerOptions.h"
 
 namespace {
 

@@ -1,0 +1,90 @@
+#include "asn1/berDecoder.h"
+
+
+#include "asn1/constraintCheck.h"
+#include "model/log.h"
+
+namespace asn1 {
+
+BerDecoder::BerDecoder(asn_TYPE_descriptor_t* type, size_t maxValueSize)
+    : type_(type), maxValueSize_(maxValueSize) {
+  TRACE_START_ARGS("%s, %zu", type->name, maxValueSize);
+  TRACE_END();
+}
+
+BerDecoder::~BerDecoder() {
+  TRACE_START();
+  Reset();
+  TRACE_END();
+}
+
+void BerDecoder::Reset() {
+  TRACE_START();
+  if (value_) type_->free_struct(type_, value_, 0);
+  value_ = nullptr;
+  complete_ = false;
+  valueBytes_ = 0;
+  TRACE_END();
+}
+
+void* BerDecoder::Take() {
+  TRACE_STARTEND();
+  if (!complete_) return nullptr;
+  void* value = value_;
+  value_ = nullptr;
+  complete_ = false;
+  valueBytes_ = 0;
+  return value;
+}
+
+DecodeResult BerDecoder::Fail(size_t consumed, const std::string& why) {
+  TRACE_START_ARGS("%s", why.c_str());
+  error_ = why;
+  Reset();
+  TRACE_END();
+  return DecodeResult{DecodeStatus::kFailed, consumed};
+}
+
+DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
+  TRACE_START_ARGS("%s, %zu", type_->name, size);
+  error_.clear();
+  if (complete_) Reset();  // a value that was never taken is dropped
+
+  // At the start of a value, look at its announced length before decoding anything.
+  if (valueBytes_ == 0 && size > 0) {
+    ber_tlv_tag_t tag;
+    ssize_t tagSize = ber_fetch_tag(bytes, size, &tag);
+    if (tagSize < 0) return Fail(0, "FAIL (bad tag)");
+    if (tagSize > 0) {
+      ber_tlv_len_t length = 0;
+      ssize_t lengthSize = ber_fetch_length(BER_TLV_CONSTRUCTED(bytes), static_cast<const char*>(bytes) + tagSize,
+                                            size - static_cast<size_t>(tagSize), &length);
+      if (lengthSize < 0) return Fail(0, "FAIL (bad length)");
+      if (lengthSize > 0 && length > 0 &&
+          static_cast<size_t>(length) > maxValueSize_ - static_cast<size_t>(tagSize + lengthSize)) {
+        return Fail(0, "FAIL (value of " + std::to_string(length) + " bytes is too long)");
+      }
+    }
+  }
+
+  asn_dec_rval_t rv = ber_decode(nullptr, type_, &value_, bytes, size);
+  valueBytes_ += rv.consumed;
+  switch (rv.code) {
+    case RC_WMORE:
+      if (valueBytes_ > maxValueSize_) return Fail(rv.consumed, "FAIL (value too long)");
+      TRACE_END_RESULT("Want more (%zu/%zu)", rv.consumed, size);
+      return DecodeResult{DecodeStatus::kNeedMore, rv.consumed};
+    case RC_FAIL:
+      TRACE_ERROR("FAIL (%zu/%zu)", rv.consumed, size);
+      return Fail(rv.consumed, "FAIL");
+    case RC_OK:
+      break;
+  }
+  std::string why;
+  if (!CheckConstraints(type_, value_, &why)) return Fail(rv.consumed, why);
+  complete_ = true;
+  TRACE_END_RESULT("decoded (%zu/%zu)", rv.consumed, size);
+  return DecodeResult{DecodeStatus::kComplete, rv.consumed};
+}
+
+}  // namespace asn1

@@ -1,0 +1,66 @@
+// Restartable BER decoding of one value after another from a byte stream.
+#ifndef PARLAVOX_ASN1_BERDECODER_H
+#define PARLAVOX_ASN1_BERDECODER_H
+
+#include <asn_application.h>
+
+#include <cstddef>
+#include <string>
+
+namespace asn1 {
+
+enum class DecodeStatus {
+  kComplete,  // a whole value was decoded and passed its constraint check: Take() it
+  kNeedMore,  // the bytes end inside a value: call again with what follows
+  kFailed     // the bytes are not a value of the type, or the value fails its check
+};
+
+struct DecodeResult {
+  DecodeStatus status;
+  // Bytes of the input that belong to the value and must not be given again. After kNeedMore
+  // the rest of the input (its unconsumed tail) must be given again, followed by new bytes.
+  size_t consumed;
+};
+
+// Decodes values of one type. Feed it the bytes in hand; it consumes at most one value and
+// keeps a partly decoded value between calls, so a value may arrive in any number of pieces.
+// After kComplete the bytes past `consumed` start the next value.
+class BerDecoder {
+ public:
+  static constexpr size_t kDefaultMaxValueSize = 16 * 1024 * 1024;
+
+  // Values whose encoding is longer than maxValueSize bytes fail without being read (a peer
+  // cannot make us allocate what it announces).
+  explicit BerDecoder(asn_TYPE_descriptor_t* type, size_t maxValueSize = kDefaultMaxValueSize);
+  ~BerDecoder();
+  BerDecoder(const BerDecoder&) = delete;
+  BerDecoder& operator=(const BerDecoder&) = delete;
+
+  DecodeResult Decode(const void* bytes, size_t size);
+
+  // The value of the last kComplete, now the caller's (free it with the type's free routine
+  // or asn1::Request); null when there is none.
+  void* Take();
+
+  // Drops a partly decoded value and starts afresh.
+  void Reset();
+
+  // Why the last call failed.
+  const std::string& Error() const { return error_; }
+
+  asn_TYPE_descriptor_t* Type() const { return type_; }
+
+ private:
+  DecodeResult Fail(size_t consumed, const std::string& why);
+
+  asn_TYPE_descriptor_t* type_;
+  size_t maxValueSize_;
+  void* value_ = nullptr;   // being decoded, or decoded and not yet taken
+  bool complete_ = false;   // value_ is whole and checked
+  size_t valueBytes_ = 0;   // bytes consumed so far for the value being decoded
+  std::string error_;
+};
+
+}  // namespace asn1
+
+#endif

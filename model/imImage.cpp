@@ -1,0 +1,610 @@
+#include "model/imImage.h"
+
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/mstream.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+std::mutex IMImage::mutex_;
+
+const char* const IMImage::DEFAULT_AVATAR = "defaultavatar";
+const char* const IMImage::AD_IMAGE = "__pub__";
+
+namespace {
+
+const unsigned int kHashLength = 20;
+const char* const kWriteError = "Image::StoreImage : erreur d'écriture";
+// Extensions in the order a base name is looked up, and in the order its files are removed.
+const char* const kLookupOrder[] = {"png", "gif", "jpg"};
+const char* const kRemoveOrder[] = {"png", "jpg", "gif"};
+
+bool IsKnownType(TypeImage_t type) {
+  return type == TypeImage_gif || type == TypeImage_png || type == TypeImage_jpg;
+}
+
+const char* ExtensionOf(TypeImage_t type) {
+  switch (type) {
+    case TypeImage_gif:
+      return "gif";
+    case TypeImage_jpg:
+      return "jpg";
+    default:
+      return "png";
+  }
+}
+
+wxBitmapType BitmapTypeOf(TypeImage_t type) {
+  switch (type) {
+    case TypeImage_gif:
+      return wxBITMAP_TYPE_GIF;
+    case TypeImage_jpg:
+      return wxBITMAP_TYPE_JPEG;
+    default:
+      return wxBITMAP_TYPE_PNG;
+  }
+}
+
+// The bytes open with the signature of their type.
+bool HasSignature(TypeImage_t type, const unsigned char* data, unsigned long length) {
+  static const unsigned char png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  static const unsigned char jpg[] = {0xff, 0xd8, 0xff};
+  switch (type) {
+    case TypeImage_png:
+      return length >= sizeof png && memcmp(data, png, sizeof png) == 0;
+    case TypeImage_jpg:
+      return length >= sizeof jpg && memcmp(data, jpg, sizeof jpg) == 0;
+    case TypeImage_gif:
+      return length >= 6 && (memcmp(data, "GIF87a", 6) == 0 || memcmp(data, "GIF89a", 6) == 0);
+    default:
+      return false;
+  }
+}
+
+// Largest image the store accepts, in pixels: far above any avatar, smiley or advertisement,
+// and small enough that decoding one cannot exhaust memory.
+const uint64_t kMaxPixels = 4096ull * 4096ull;
+
+uint32_t BigEndian(const unsigned char* p, int n) {
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+// Width and height from a PNG's header chunk.
+bool PngSize(const unsigned char* data, unsigned long length, uint64_t* w, uint64_t* h) {
+  if (length < 24 || memcmp(data + 12, "IHDR", 4) != 0) return false;
+  *w = BigEndian(data + 16, 4);
+  *h = BigEndian(data + 20, 4);
+  return true;
+}
+
+// The largest of a GIF's screen and frames: walks the blocks up to the trailer.
+bool GifSize(const unsigned char* data, unsigned long length, uint64_t* w, uint64_t* h) {
+  if (length < 13) return false;
+  *w = data[6] | (data[7] << 8);
+  *h = data[8] | (data[9] << 8);
+  unsigned long pos = 13;
+  if (data[10] & 0x80) pos += 3ul << ((data[10] & 7) + 1);
+  auto skipSubBlocks = [&]() {
+    while (pos < length && data[pos] != 0) pos += 1ul + data[pos];
+    ++pos;
+    return pos <= length;
+  };
+  bool frame = false;
+  while (pos < length) {
+    unsigned char block = data[pos];
+    if (block == 0x3b) break;
+    if (block == 0x21) {
+      pos += 2;
+      if (!skipSubBlocks()) return false;
+    } else if (block == 0x2c) {
+      if (pos + 10 > length) return false;
+      const unsigned char* d = data + pos;
+      *w = std::max<uint64_t>(*w, (d[5] | (d[6] << 8)) + (d[1] | (d[2] << 8)));
+      *h = std::max<uint64_t>(*h, (d[7] | (d[8] << 8)) + (d[3] | (d[4] << 8)));
+      if ((d[5] | (d[6] << 8)) == 0 || (d[7] | (d[8] << 8)) == 0) return false;
+      pos += 10;
+      if (d[9] & 0x80) pos += 3ul << ((d[9] & 7) + 1);
+      pos += 1;  // code size
+      if (!skipSubBlocks()) return false;
+      frame = true;
+    } else {
+      return false;
+    }
+  }
+  return frame;
+}
+
+// Width and height from a JPEG's start-of-frame segment.
+bool JpegSize(const unsigned char* data, unsigned long length, uint64_t* w, uint64_t* h) {
+  unsigned long pos = 2;
+  while (pos + 4 <= length) {
+    if (data[pos] != 0xff) return false;
+    unsigned char marker = data[pos + 1];
+    if (marker == 0xff) {
+      ++pos;
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8)) {
+      pos += 2;
+      continue;
+    }
+    if (marker == 0xd9 || marker == 0xda) return false;
+    unsigned long segment = BigEndian(data + pos + 2, 2);
+    bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+    if (frame) {
+      if (segment < 7 || pos + 9 > length) return false;
+      *h = BigEndian(data + pos + 5, 2);
+      *w = BigEndian(data + pos + 7, 2);
+      return true;
+    }
+    pos += 2 + segment;
+  }
+  return false;
+}
+
+// The bytes hold an image of their type of a sane size, and decode. When the decoder of that
+// type is not installed (a program without image handlers), the header alone decides.
+bool Decodes(TypeImage_t type, const unsigned char* data, unsigned long length) {
+  if (!HasSignature(type, data, length)) return false;
+  uint64_t w = 0;
+  uint64_t h = 0;
+  bool sized = type == TypeImage_png   ? PngSize(data, length, &w, &h)
+               : type == TypeImage_gif ? GifSize(data, length, &w, &h)
+                                       : JpegSize(data, length, &w, &h);
+  if (!sized || w == 0 || h == 0 || w > kMaxPixels || h > kMaxPixels || w * h > kMaxPixels) return false;
+  wxBitmapType bitmapType = BitmapTypeOf(type);
+  if (!wxImage::FindHandler(bitmapType)) return true;
+  wxLogNull quiet;
+  wxMemoryInputStream in(data, length);
+  wxImage image;
+  return image.LoadFile(in, bitmapType) && image.IsOk() && image.GetWidth() > 0 && image.GetHeight() > 0;
+}
+
+bool WriteAll(int fd, const unsigned char* data, unsigned long length) {
+  unsigned long done = 0;
+  while (done < length) {
+    ssize_t n = ::write(fd, data + done, length - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<unsigned long>(n);
+  }
+  return true;
+}
+
+// Writes the bytes to a fresh file, readable by its owner only, in `directory`; returns its path,
+// or an empty string when it could not be written in full. Renamed over the stored file, it
+// lets readers see either the old file or the whole new one.
+std::string WriteTemporary(const std::string& directory, const unsigned char* data, unsigned long length) {
+  std::string tmpl = directory + ".imimage-XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  int fd = mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return "";
+  bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, data, length) && fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) return name.data();
+  ::unlink(name.data());
+  return "";
+}
+
+// Decodes the file at `path` (bytes, whatever their encoding) as an image of the given type.
+wxBitmap LoadBitmap(const std::string& path, wxBitmapType type) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return wxBitmap();
+  if (bytes.empty()) return wxBitmap();
+  wxLogNull quiet;
+  wxMemoryInputStream stream(bytes.data(), bytes.size());
+  wxImage image;
+  if (!image.LoadFile(stream, type) || !image.IsOk()) return wxBitmap();
+  return wxBitmap(image);
+}
+
+void PaintPixel(wxImage& image, int x, int y, const wxColour& colour) {
+  if (x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight()) return;
+  image.SetRGB(x, y, colour.Red(), colour.Green(), colour.Blue());
+  // Drawn pixels are opaque, also where they fall on a transparent canvas.
+  if (image.HasAlpha()) image.SetAlpha(x, y, wxIMAGE_ALPHA_OPAQUE);
+}
+
+// Paints the frame of the given thickness inside the image's edges.
+wxBitmap Framed(const wxBitmap& bitmap, const wxColour& colour, int thickness) {
+  if (!bitmap.IsOk()) return wxBitmap();
+  wxImage image = bitmap.ConvertToImage();
+  int w = image.GetWidth();
+  int h = image.GetHeight();
+  for (int t = 0; t < thickness; ++t) {
+    for (int x = 0; x < w; ++x) {
+      PaintPixel(image, x, t, colour);
+      PaintPixel(image, x, h - 1 - t, colour);
+    }
+    for (int y = 0; y < h; ++y) {
+      PaintPixel(image, t, y, colour);
+      PaintPixel(image, w - 1 - t, y, colour);
+    }
+  }
+  return wxBitmap(image);
+}
+
+}  // namespace
+
+std::string IMImage::MessengerIconName(const std::string& protocol) {
+  TRACE_STARTEND();
+  return "extmessenger_" + protocol;
+}
+
+std::string IMImage::SmileyName(const std::string& login, const std::string& code) {
+  TRACE_STARTEND();
+  return login + "@@" + code;
+}
+
+std::string IMImage::EncodeFileName(const std::string& base) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(base.size());
+  for (size_t i = 0; i < base.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(base[i]);
+    if (c == '/' || c == '\\' || c == '\0' || c == '%' || (i == 0 && c == '.')) {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string IMImage::StoreAvatar(const std::string& login, bool small, TypeImage_t type,
+                                 const unsigned char* data, unsigned long length) {
+  TRACE_START_ARGS("%s, %d, %ld, %lu", login.c_str(), small, type, length);
+  std::string path = Store(small ? login + "_s" : login, type, data, length);
+  TRACE_END();
+  return path;
+}
+
+std::string IMImage::StoreImage(const std::string& name, TypeImage_t type, const unsigned char* data,
+                                unsigned long length) {
+  TRACE_START_ARGS("%s, %ld, %lu", name.c_str(), type, length);
+  std::string path = Store(name, type, data, length);
+  TRACE_END();
+  return path;
+}
+
+std::string IMImage::StoreSmiley(const std::string& login, const std::string& code, TypeImage_t type,
+                                 const unsigned char* data, unsigned long length) {
+  TRACE_START_ARGS("%s, %s, %ld, %lu", login.c_str(), code.c_str(), type, length);
+  std::string path = Store(SmileyName(login, code), type, data, length);
+  TRACE_END();
+  return path;
+}
+
+std::string IMImage::Store(const std::string& base, TypeImage_t type, const unsigned char* data,
+                           unsigned long length) {
+  TRACE_START_ARGS("%s", base.c_str());
+  if (!IsKnownType(type)) {
+    TRACE_ERROR("Image::StoreImage : unknown type %ld", type);
+    TRACE_END();
+    return "";
+  }
+  if (base.empty() || !data || length == 0) {
+    TRACE_ERROR("Image::StoreImage : empty name or image");
+    TRACE_END();
+    return "";
+  }
+  // Decoding runs before the lock: the bytes are the caller's, not a file of the store.
+  if (!Decodes(type, data, length)) {
+    TRACE_ERROR("Image::StoreImage : not a %s image", ExtensionOf(type));
+    TRACE_END();
+    return "";
+  }
+
+  // The bytes go to disk before the lock is taken; under it, the file only changes names.
+  std::string directory = Config::GetUserPath();
+  std::string written = WriteTemporary(directory, data, length);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string extension = ExtensionOf(type);
+  std::string stem = directory + EncodeFileName(base) + ".";
+  std::string path = stem + extension;
+  if (written.empty() || ::rename(written.c_str(), path.c_str()) != 0) {
+    if (!written.empty()) ::unlink(written.c_str());
+    TRACE_ERROR("%s", kWriteError);
+    TRACE_END();
+    return "";
+  }
+  // The new file is in place: only now do the files of the other types go.
+  for (const char* other : kRemoveOrder) {
+    if (extension != other) ::remove((stem + other).c_str());
+  }
+  TRACE_END_RESULT("%s", path.c_str());
+  return path;
+}
+
+void IMImage::RemoveFiles(const std::string& base) {
+  std::string stem = Config::GetUserPath() + EncodeFileName(base) + ".";
+  for (const char* extension : kRemoveOrder) ::remove((stem + extension).c_str());
+}
+
+void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
+  TRACE_START_ARGS("%s, %d, %d", login.c_str(), small, lock);
+  std::unique_lock<std::mutex> guard(mutex_, std::defer_lock);
+  if (lock) guard.lock();
+  RemoveFiles(small ? login + "_s" : login);
+  TRACE_END();
+}
+
+void IMImage::RemoveImage(const std::string& name, bool lock) {
+  TRACE_START_ARGS("%s, %d", name.c_str(), lock);
+  std::unique_lock<std::mutex> guard(mutex_, std::defer_lock);
+  if (lock) guard.lock();
+  RemoveFiles(name);
+  TRACE_END();
+}
+
+std::string IMImage::FindStoredFile(const std::string& base) {
+  std::string stem = Config::GetUserPath() + EncodeFileName(base) + ".";
+  for (const char* extension : kLookupOrder) {
+    std::string path = stem + extension;
+    if (FileExists(path)) return path;
+  }
+  return "";
+}
+
+bool IMImage::HasImage(const std::string& name, bool small) {
+  TRACE_START_ARGS("%s, %d", name.c_str(), small);
+  bool found = !FindStoredFile(small ? name + "_s" : name).empty();
+  TRACE_END_RESULT("%s", found ? "found" : "not found");
+  return found;
+}
+
+bool IMImage::FileExists(const std::string& path) {
+  TRACE_STARTEND();
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string IMImage::GetExtension(const std::string& name) {
+  TRACE_STARTEND();
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(dot + 1);
+}
+
+unsigned char* IMImage::GetImageBuffer(const std::string& path, TypeImage_t* type, unsigned long* length) {
+  TRACE_START_ARGS("%s", path.c_str());
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (length) *length = 0;
+  FILE* file = fopen(path.c_str(), "rbe");
+  if (!file) {
+    TRACE_ERROR("END : file not found (%s)", path.c_str());
+    return nullptr;
+  }
+  std::string extension = GetExtension(path);
+  TRACE_INFO("type <%s>", extension.c_str());
+  TypeImage_t found;
+  if (extension == "png") {
+    found = TypeImage_png;
+  } else if (extension == "gif") {
+    found = TypeImage_gif;
+  } else if (extension == "jpg") {
+    found = TypeImage_jpg;
+  } else {
+    TRACE_ERROR("END (Unknown type)");
+    fclose(file);
+    return nullptr;
+  }
+
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+    fclose(file);
+    TRACE_INFO("END : erreur de lecture fichier");
+    return nullptr;
+  }
+  unsigned long size = static_cast<unsigned long>(st.st_size);
+  unsigned char* buffer = static_cast<unsigned char*>(malloc(size));
+  if (!buffer) {
+    TRACE_ERROR("END : erreur allocation mémoire");
+    fclose(file);
+    return nullptr;
+  }
+  unsigned long done = 0;
+  while (done < size) {
+    TRACE_INFO("read (%lu/%lu)", done, size);
+    size_t n = fread(buffer + done, 1, size - done, file);
+    TRACE_INFO("read %lu", static_cast<unsigned long>(n));
+    if (n == 0) break;
+    done += n;
+  }
+  fclose(file);
+  if (done < size) {
+    free(buffer);
+    TRACE_INFO("END : erreur de lecture fichier");
+    return nullptr;
+  }
+  if (type) *type = found;
+  if (length) *length = size;
+  TRACE_END();
+  return buffer;
+}
+
+unsigned char* IMImage::GenerateHash(const std::string& name, bool small, unsigned int* length) {
+  TRACE_START_ARGS("%s, %d", name.c_str(), small);
+  unsigned char* result = static_cast<unsigned char*>(calloc(kHashLength, 1));
+  if (length) *length = kHashLength;
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string path = FindStoredFile(small ? name + "_s" : name);
+  if (path.empty()) {
+    TRACE_END_RESULT("not found");
+    return result;
+  }
+  FILE* file = fopen(path.c_str(), "rbe");
+  if (!file) {
+    TRACE_ERROR("END : file not found (%s)", path.c_str());
+    return result;
+  }
+  EVP_MD_CTX* context = EVP_MD_CTX_new();
+  bool ok = context && EVP_DigestInit_ex(context, EVP_sha1(), nullptr) == 1;
+  std::vector<unsigned char> chunk(64 * 1024);
+  while (ok) {
+    size_t n = fread(chunk.data(), 1, chunk.size(), file);
+    if (n > 0 && EVP_DigestUpdate(context, chunk.data(), n) != 1) ok = false;
+    if (n < chunk.size()) {
+      if (ferror(file)) ok = false;
+      break;
+    }
+  }
+  fclose(file);
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int digestLength = 0;
+  if (ok && EVP_DigestFinal_ex(context, digest, &digestLength) == 1 && digestLength == kHashLength) {
+    if (result) memcpy(result, digest, kHashLength);
+    TRACE_END();
+  } else {
+    TRACE_ERROR("END : erreur de lecture fichier (%s)", path.c_str());
+  }
+  EVP_MD_CTX_free(context);
+  return result;
+}
+
+wxBitmapType IMImage::GetBitmapType(const std::string& fileName) {
+  TRACE_STARTEND();
+  std::string extension = AsciiLower(GetExtension(fileName));
+  if (extension == "gif") return wxBITMAP_TYPE_GIF;
+  if (extension == "jpg" || extension == "jpeg") return wxBITMAP_TYPE_JPEG;
+  if (extension == "png") return wxBITMAP_TYPE_PNG;
+  return wxBITMAP_TYPE_INVALID;
+}
+
+wxBitmap IMImage::GetImage(const std::string& name, bool small) {
+  TRACE_START_ARGS("%s, %d", name.c_str(), small);
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string path = FindStoredFile(small ? name + "_s" : name);
+  wxBitmap bitmap;
+  if (path.empty()) {
+    TRACE_END_RESULT("not found");
+    return bitmap;
+  }
+  bitmap = LoadBitmap(path, GetBitmapType(path));
+  if (!bitmap.IsOk()) {
+    TRACE_ERROR("END : cannot decode %s", path.c_str());
+    return bitmap;
+  }
+  TRACE_END_RESULT("found");
+  return bitmap;
+}
+
+wxBitmap IMImage::GetSmallAvatarFromBig(const std::string& login) {
+  TRACE_START_ARGS("%s", login.c_str());
+  wxBitmap bitmap = GetImage(login, false);
+  if (bitmap.IsOk()) {
+    wxImage image = bitmap.ConvertToImage();
+    image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);
+    bitmap = wxBitmap(image);
+  }
+  TRACE_END();
+  return bitmap;
+}
+
+wxBitmap IMImage::GetDefaultAvatar(bool small) {
+  TRACE_START_ARGS("%d", small);
+  wxBitmap bitmap;
+  if (HasImage(DEFAULT_AVATAR, false)) bitmap = GetImage(DEFAULT_AVATAR, false);
+  if (!bitmap.IsOk()) bitmap = LoadBitmap(Config::GetImagePath("defaultavatar.png"), wxBITMAP_TYPE_PNG);
+  if (small && bitmap.IsOk()) {
+    wxImage image = bitmap.ConvertToImage();
+    image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);
+    bitmap = wxBitmap(image);
+  }
+  TRACE_END_RESULT("%s", bitmap.IsOk() ? "found" : "not found");
+  return bitmap;
+}
+
+wxBitmap IMImage::ResizeBitmap(const wxBitmap& bitmap, const wxSize& box, bool padScaled, bool padSmall) {
+  TRACE_START_ARGS("%d, %d, %d, %d", box.GetWidth(), box.GetHeight(), padScaled, padSmall);
+  if (!bitmap.IsOk() || box.GetWidth() <= 0 || box.GetHeight() <= 0) {
+    TRACE_END();
+    return bitmap;
+  }
+  const int w = bitmap.GetWidth();
+  const int h = bitmap.GetHeight();
+  const int bw = box.GetWidth();
+  const int bh = box.GetHeight();
+  wxImage image = bitmap.ConvertToImage();
+  if (w > bw || h > bh) {
+    int nw;
+    int nh;
+    // The side that overflows the box more is fitted to it; in a square box, the longer side.
+    if (static_cast<long long>(w) * bh > static_cast<long long>(h) * bw) {
+      nw = bw;
+      nh = static_cast<int>(static_cast<long long>(h) * bw / w);
+    } else {
+      nh = bh;
+      nw = static_cast<int>(static_cast<long long>(w) * bh / h);
+    }
+    // A very thin bitmap keeps at least one pixel across.
+    nw = std::max(nw, 1);
+    nh = std::max(nh, 1);
+    image.Rescale(nw, nh, wxIMAGE_QUALITY_HIGH);
+    if (padScaled) image.Resize(box, wxPoint((bw - nw) / 2, (bh - nh) / 2));
+  } else if (!padSmall || (w == bw && h == bh)) {
+    TRACE_END();
+    return bitmap;
+  } else {
+    image.Resize(box, wxPoint((bw - w) / 2, (bh - h) / 2));
+  }
+  TRACE_END();
+  return wxBitmap(image);
+}
+
+wxBitmap IMImage::DrawBorder(const wxBitmap& bitmap, const wxColour& colour) {
+  TRACE_START();
+  wxBitmap framed = Framed(bitmap, colour, 1);
+  TRACE_END();
+  return framed;
+}
+
+wxBitmap IMImage::DrawThickBorder(const wxBitmap& bitmap, const wxColour& colour) {
+  TRACE_START();
+  wxBitmap framed = Framed(bitmap, colour, 2);
+  TRACE_END();
+  return framed;
+}
+
+wxBitmap IMImage::DrawCross(const wxBitmap& bitmap, const wxColour& colour) {
+  TRACE_START();
+  if (!bitmap.IsOk()) {
+    TRACE_END();
+    return wxBitmap();
+  }
+  wxImage image = bitmap.ConvertToImage();
+  const int w = image.GetWidth();
+  const int h = image.GetHeight();
+  // Both diagonals, corner to corner; on a square image exactly the pixels (i, i) and
+  // (w - 1 - i, i). A longer side sets the number of steps so the lines have no gaps.
+  const int steps = std::max(w, h);
+  for (int i = 0; i < steps; ++i) {
+    int x = steps > 1 ? static_cast<int>(static_cast<long long>(i) * (w - 1) / (steps - 1)) : 0;
+    int y = steps > 1 ? static_cast<int>(static_cast<long long>(i) * (h - 1) / (steps - 1)) : 0;
+    PaintPixel(image, x, y, colour);
+    PaintPixel(image, w - 1 - x, y, colour);
+  }
+  TRACE_END();
+  return wxBitmap(image);
+}

@@ -1,0 +1,196 @@
+#include "model/systemInfoPlatform.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "model/log.h"
+
+extern char** environ;
+
+namespace {
+
+const size_t kMaxOutput = 64 * 1024;
+
+int Fail(int error) {
+  errno = error;
+  return -1;
+}
+
+int CopyText(const std::string& text, void* buffer, size_t* size) {
+  if (text.size() + 1 > *size) return Fail(ENOMEM);
+  memcpy(buffer, text.c_str(), text.size() + 1);
+  *size = text.size() + 1;
+  return 0;
+}
+
+template <typename T>
+int CopyValue(T value, void* buffer, size_t* size) {
+  if (*size < sizeof value) return Fail(ENOMEM);
+  memcpy(buffer, &value, sizeof value);
+  *size = sizeof value;
+  return 0;
+}
+
+// The value of the first "key : value" line of /proc/cpuinfo whose key is `key`.
+bool CpuInfoField(const std::string& key, std::string* value) {
+  std::ifstream in("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::string name = line.substr(0, colon);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    if (name != key) continue;
+    size_t start = line.find_first_not_of(" \t", colon + 1);
+    *value = start == std::string::npos ? "" : line.substr(start);
+    return true;
+  }
+  return false;
+}
+
+int64_t MillisecondsLeft(std::chrono::steady_clock::time_point deadline) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+      .count();
+}
+
+}  // namespace
+
+int ReadSystemValue(const char* name, void* buffer, size_t* size) {
+  TRACE_START_ARGS("%s", name);
+  std::string key = name ? name : "";
+  int rc = -1;
+  struct utsname uts;
+  std::string text;
+  if (!buffer || !size) {
+    rc = Fail(EINVAL);
+  } else if (key == "kern.ostype" || key == "kern.osrelease") {
+    if (uname(&uts) != 0) {
+      rc = Fail(ENOENT);
+    } else {
+      rc = CopyText(key == "kern.ostype" ? uts.sysname : uts.release, buffer, size);
+    }
+  } else if (key == "hw.model") {
+    rc = CpuInfoField("model name", &text) ? CopyText(text, buffer, size) : Fail(ENOENT);
+  } else if (key == "hw.clockrate") {
+    // "cpu MHz : 2893.204" gives 2893.
+    rc = CpuInfoField("cpu MHz", &text) && !text.empty()
+             ? CopyValue(static_cast<int>(strtod(text.c_str(), nullptr)), buffer, size)
+             : Fail(ENOENT);
+  } else if (key == "hw.physmem") {
+    struct sysinfo info;
+    rc = sysinfo(&info) == 0
+             ? CopyValue(static_cast<uint64_t>(info.totalram) * info.mem_unit, buffer, size)
+             : Fail(ENOENT);
+  } else {
+    rc = Fail(ENOENT);
+  }
+  TRACE_END_RESULT("%d", rc);
+  return rc;
+}
+
+bool RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+                std::string* output) {
+  TRACE_START_ARGS("%s", argv.empty() ? "" : argv[0].c_str());
+  if (output) output->clear();
+  if (argv.empty()) {
+    TRACE_END_RESULT("no command");
+    return false;
+  }
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    TRACE_ERROR("END : pipe failed (%s)", strerror(errno));
+    return false;
+  }
+
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  // A group of its own, so that a time-out also ends whatever the command started; default
+  // signal dispositions and an empty mask, whatever this process has set for itself.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  sigset_t signals;
+  sigemptyset(&signals);
+  posix_spawnattr_setsigmask(&attributes, &signals);
+  sigaddset(&signals, SIGPIPE);
+  sigaddset(&signals, SIGCHLD);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  posix_spawnattr_setsigdefault(&attributes, &signals);
+
+  pid_t pid = -1;
+  int rc = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    TRACE_END_RESULT("cannot start %s (%s)", args[0], strerror(rc));
+    return false;
+  }
+
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  bool finished = false;
+  char chunk[4096];
+  for (;;) {
+    int64_t left = MillisecondsLeft(deadline);
+    if (left <= 0) break;
+    struct pollfd p = {fds[0], POLLIN, 0};
+    int ready = poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    ssize_t n = read(fds[0], chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      finished = true;
+      break;
+    }
+    if (output && output->size() < kMaxOutput)
+      output->append(chunk, std::min(static_cast<size_t>(n), kMaxOutput - output->size()));
+  }
+  close(fds[0]);
+
+  // Its output is closed: give it what remains of the time to exit.
+  bool reaped = false;
+  while (finished && !reaped) {
+    pid_t r = waitpid(pid, nullptr, WNOHANG);
+    if (r == pid || (r < 0 && errno != EINTR)) {
+      reaped = true;
+    } else if (MillisecondsLeft(deadline) <= 0) {
+      finished = false;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  if (!reaped) {
+    kill(-pid, SIGKILL);
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    TRACE_ERROR("END : %s killed after %ld ms", args[0], static_cast<long>(timeout.count()));
+    return false;
+  }
+  TRACE_END_RESULT("%lu bytes", static_cast<unsigned long>(output ? output->size() : 0));
+  return true;
+}

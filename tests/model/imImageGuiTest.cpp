@@ -1,0 +1,587 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <wx/image.h>
+#include <wx/mstream.h>
+#include <wx/palette.h>
+#include <wx/quantize.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/config.h"
+#include "model/imImage.h"
+#include "model/log.h"
+#include "tests/support/testSupport.h"
+
+using testsupport::DecodeLogFile;
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+// A 2 by 1 RGB PNG, a red pixel then a blue one, written out by hand.
+const unsigned char kTinyPng[] = {
+    0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00, 0x00, 0x7b, 0x40, 0xe8, 0xdd, 0x00, 0x00, 0x00,
+    0x0d, 0x49, 0x44, 0x41, 0x54, 0x78, 0xda, 0x63, 0xf8, 0xcf, 0x00, 0x04, 0xff, 0x01, 0x07, 0x00, 0x01, 0xff,
+    0x3d, 0x7d, 0x8c, 0x49, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+// SHA-1 of those 70 bytes (sha1sum).
+const char kTinyPngSha1[] = "46654a7593ba68a774b4a829526326eb6280c60d";
+
+std::string Hex(const unsigned char* bytes, size_t n) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (size_t i = 0; i < n; ++i) {
+    out += digits[bytes[i] >> 4];
+    out += digits[bytes[i] & 15];
+  }
+  return out;
+}
+
+// The digest as text; frees the buffer as callers must.
+std::string HashOf(const std::string& name, bool small = false) {
+  unsigned int length = 0;
+  unsigned char* hash = IMImage::GenerateHash(name, small, &length);
+  EXPECT_EQ(20u, length);
+  std::string hex = hash ? Hex(hash, 20) : "null";
+  free(hash);
+  return hex;
+}
+
+const std::string kZeroHash(40, '0');
+
+// Left half `left`, right half `right`.
+wxImage TwoColours(int w, int h, const wxColour& left, const wxColour& right) {
+  wxImage image(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const wxColour& c = x < w / 2 ? left : right;
+      image.SetRGB(x, y, c.Red(), c.Green(), c.Blue());
+    }
+  return image;
+}
+
+std::string Encode(const wxImage& source, wxBitmapType type) {
+  wxImage image = source;
+  if (type == wxBITMAP_TYPE_GIF) {
+    wxImage quantised;
+    EXPECT_TRUE(wxQuantize::Quantize(source, quantised, 256));
+    image = quantised;
+  }
+  wxMemoryOutputStream out;
+  EXPECT_TRUE(image.SaveFile(out, type));
+  std::string bytes(out.GetSize(), '\0');
+  out.CopyTo(&bytes[0], bytes.size());
+  return bytes;
+}
+
+const unsigned char* Bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+std::set<std::string> ListDir(const std::string& path) {
+  std::set<std::string> names;
+  DIR* dir = opendir(path.c_str());
+  if (!dir) return names;
+  while (dirent* e = readdir(dir)) {
+    std::string n = e->d_name;
+    if (n != "." && n != "..") names.insert(n);
+  }
+  closedir(dir);
+  return names;
+}
+
+// Every regular file below `root`, as paths relative to it.
+void ListTree(const std::string& root, const std::string& prefix, std::set<std::string>* out) {
+  for (const std::string& name : ListDir(root + prefix)) {
+    struct stat st;
+    std::string rel = prefix + name;
+    if (lstat((root + rel).c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) {
+      ListTree(root, rel + "/", out);
+    } else {
+      out->insert(rel);
+    }
+  }
+}
+
+int OpenDescriptors() { return static_cast<int>(ListDir("/proc/self/fd").size()); }
+
+bool Near(const wxColour& a, unsigned char r, unsigned char g, unsigned char b, int tolerance = 0) {
+  return abs(a.Red() - r) <= tolerance && abs(a.Green() - g) <= tolerance && abs(a.Blue() - b) <= tolerance;
+}
+
+wxColour PixelOf(const wxImage& image, int x, int y) {
+  return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+
+// Points the trace log at a file of the test while alive, then back at /dev/null.
+class LogCapture {
+ public:
+  LogCapture() : path_(testsupport::RestartLogAt(dir_)) {}
+  ~LogCapture() {
+    log_reset_for_testing(LOG_KEY_START, log_step());
+    start_log("/dev/null");
+  }
+  std::string Text() const { return DecodeLogFile(path_, LOG_KEY_START, log_step()); }
+
+ private:
+  TempDir dir_;
+  std::string path_;
+};
+
+class ImageStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    user_ = root_.path() + "home/user/";
+    ASSERT_EQ(0, mkdir((root_.path() + "home").c_str(), 0700));
+    ASSERT_EQ(0, mkdir(user_.c_str(), 0700));
+    Config::SetUserPath(user_);
+    Config::SetPath(root_.path() + "data/");
+    png_ = Encode(TwoColours(40, 20, *wxRED, *wxBLUE), wxBITMAP_TYPE_PNG);
+    gif_ = Encode(TwoColours(40, 20, *wxGREEN, *wxBLUE), wxBITMAP_TYPE_GIF);
+    jpg_ = Encode(TwoColours(40, 20, *wxRED, *wxWHITE), wxBITMAP_TYPE_JPEG);
+  }
+
+  std::string Put(const std::string& name, TypeImage_t type, const std::string& bytes) {
+    return IMImage::StoreImage(name, type, Bytes(bytes), bytes.size());
+  }
+
+  TempDir root_;
+  std::string user_;
+  std::string png_, gif_, jpg_;
+};
+
+}  // namespace
+
+TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
+  EXPECT_EQ(user_ + "bob.gif", IMImage::StoreAvatar("bob", false, TypeImage_gif, Bytes(gif_), gif_.size()));
+  struct stat st;
+  ASSERT_EQ(0, stat((user_ + "bob.gif").c_str(), &st));
+  EXPECT_EQ(0600u, st.st_mode & 0777);
+  EXPECT_EQ(gif_, ReadFile(user_ + "bob.gif"));
+
+  EXPECT_EQ(user_ + "bob.png", IMImage::StoreAvatar("bob", false, TypeImage_png, Bytes(png_), png_.size()));
+  EXPECT_EQ(user_ + "bob_s.jpg", IMImage::StoreAvatar("bob", true, TypeImage_jpg, Bytes(jpg_), jpg_.size()));
+  EXPECT_EQ((std::set<std::string>{"bob.png", "bob_s.jpg"}), ListDir(user_));
+  // The large avatar's store leaves the small one alone, and the reverse.
+  EXPECT_EQ(user_ + "bob.jpg", IMImage::StoreAvatar("bob", false, TypeImage_jpg, Bytes(jpg_), jpg_.size()));
+  EXPECT_EQ(user_ + "bob_s.gif", IMImage::StoreAvatar("bob", true, TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif"}), ListDir(user_));
+
+  EXPECT_EQ(user_ + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, TypeImage_png, png_));
+  EXPECT_EQ(user_ + "__pub__.jpg", Put(IMImage::AD_IMAGE, TypeImage_jpg, jpg_));
+  EXPECT_EQ(user_ + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), TypeImage_png, png_));
+  EXPECT_EQ(user_ + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", TypeImage_png, Bytes(png_), png_.size()));
+  EXPECT_EQ(user_ + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", TypeImage_gif, Bytes(gif_), gif_.size()));
+  // No temporary file is left behind.
+  EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif", "defaultavatar.png", "__pub__.jpg",
+                                   "extmessenger_msn.png", "bob@@wink.gif"}),
+            ListDir(user_));
+
+  EXPECT_TRUE(IMImage::HasImage("bob", false));
+  EXPECT_TRUE(IMImage::HasImage("bob", true));
+  EXPECT_FALSE(IMImage::HasImage("alice", false));
+  IMImage::RemoveAvatar("bob", false, true);
+  EXPECT_FALSE(IMImage::HasImage("bob", false));
+  EXPECT_TRUE(IMImage::HasImage("bob", true));
+  IMImage::RemoveImage("bob@@wink", true);
+  IMImage::RemoveImage("nothing-here", false);
+  EXPECT_FALSE(IMImage::HasImage("bob@@wink", false));
+  EXPECT_TRUE(IMImage::FileExists(user_ + "bob_s.gif"));
+  EXPECT_FALSE(IMImage::FileExists(user_));  // a directory is not a stored file
+}
+
+TEST_F(ImageStore, BadImagesAreRefusedAndTheOldFileStays) {
+  ASSERT_FALSE(Put("bob", TypeImage_png, png_).empty());
+  LogCapture log;
+  EXPECT_EQ("", Put("bob", 3, png_));
+  EXPECT_EQ("", Put("bob", -1, png_));
+  EXPECT_EQ("", IMImage::StoreImage("bob", TypeImage_png, Bytes(png_), 0));
+  EXPECT_EQ("", IMImage::StoreImage("bob", TypeImage_png, nullptr, 10));
+  EXPECT_EQ("", Put("bob", TypeImage_png, "abc"));
+  EXPECT_EQ("", Put("bob", TypeImage_gif, png_));  // the bytes are not of the type given
+  EXPECT_EQ("", Put("bob", TypeImage_jpg, gif_));
+  EXPECT_EQ("", Put("bob", TypeImage_png, png_.substr(0, png_.size() / 2)));  // cut short
+  EXPECT_EQ("", Put("bob", TypeImage_jpg, jpg_.substr(0, 20)));
+  EXPECT_EQ("", Put("", TypeImage_png, png_));
+  // Headers that announce huge images are refused before anything is decoded.
+  std::string hugePng = png_;
+  hugePng.replace(16, 8, std::string("\x00\x00\xea\x60\x00\x00\xea\x60", 8));  // 60000 x 60000
+  EXPECT_EQ("", Put("bob", TypeImage_png, hugePng));
+  std::string hugeGif = gif_;
+  hugeGif.replace(6, 4, "\xff\xff\xff\xff");  // a 65535 x 65535 screen
+  EXPECT_EQ("", Put("bob", TypeImage_gif, hugeGif));
+  std::string hugeJpg = jpg_;
+  size_t frame = hugeJpg.find("\xff\xc0");
+  ASSERT_NE(std::string::npos, frame);
+  hugeJpg.replace(frame + 5, 4, "\xfd\xe8\xfd\xe8");  // 65000 x 65000
+  EXPECT_EQ("", Put("bob", TypeImage_jpg, hugeJpg));
+  // The same headers with their own sizes pass.
+  EXPECT_EQ(user_ + "ok.jpg", Put("ok", TypeImage_jpg, jpg_));
+  IMImage::RemoveImage("ok", true);
+  EXPECT_EQ((std::set<std::string>{"bob.png"}), ListDir(user_));
+  EXPECT_EQ(png_, ReadFile(user_ + "bob.png"));
+
+  // A file that cannot be put in place leaves the old one of another type where it was.
+  ASSERT_FALSE(Put("carol", TypeImage_gif, gif_).empty());
+  ASSERT_EQ(0, mkdir((user_ + "carol.png").c_str(), 0700));
+  EXPECT_EQ("", Put("carol", TypeImage_png, png_));
+  EXPECT_EQ(gif_, ReadFile(user_ + "carol.gif"));
+  EXPECT_EQ((std::set<std::string>{"bob.png", "carol.gif", "carol.png"}), ListDir(user_));
+  // A user directory that does not exist.
+  Config::SetUserPath(user_ + "gone/");
+  EXPECT_EQ("", Put("dave", TypeImage_png, png_));
+  Config::SetUserPath(user_);
+
+  std::string text = log.Text();
+  EXPECT_NE(std::string::npos, text.find(":3:")) << text;
+  size_t first = text.find("Image::StoreImage : erreur d'écriture");
+  ASSERT_NE(std::string::npos, first);
+  EXPECT_NE(std::string::npos, text.find("Image::StoreImage : erreur d'écriture", first + 1));
+}
+
+TEST_F(ImageStore, DigestsAreSha1OfTheStoredBytes) {
+  EXPECT_EQ(kZeroHash, HashOf("nobody"));
+  ASSERT_EQ(user_ + "tiny.png", IMImage::StoreImage("tiny", TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ(kTinyPngSha1, HashOf("tiny"));
+  EXPECT_EQ(kZeroHash, HashOf("tiny", true));
+  ASSERT_FALSE(IMImage::StoreAvatar("tiny", true, TypeImage_png, kTinyPng, sizeof kTinyPng).empty());
+  EXPECT_EQ(kTinyPngSha1, HashOf("tiny", true));
+
+  // Files placed by hand: the digest is over whatever bytes are there, an empty file included.
+  WriteFile(user_ + "abc.gif", "abc");
+  EXPECT_EQ("a9993e364706816aba3e25717850c26c9cd0d89d", HashOf("abc"));
+  WriteFile(user_ + "empty.jpg", "");
+  EXPECT_EQ("da39a3ee5e6b4b0d3255bfef95601890afd80709", HashOf("empty"));
+  // With both a ".png" and a ".gif" of one base name, the ".png" is taken.
+  WriteFile(user_ + "abc.png", std::string(reinterpret_cast<const char*>(kTinyPng), sizeof kTinyPng));
+  EXPECT_EQ(kTinyPngSha1, HashOf("abc"));
+  EXPECT_EQ(wxSize(2, 1), IMImage::GetImage("abc", false).GetSize());
+  // A file that cannot be read gives the zeros of "no file".
+  ASSERT_EQ(0, mkdir((user_ + "dir.png").c_str(), 0700));
+  EXPECT_EQ(kZeroHash, HashOf("dir"));
+}
+
+TEST_F(ImageStore, RawBytesComeBackExactly) {
+  int descriptors = OpenDescriptors();
+  struct Case {
+    TypeImage_t type;
+    std::string bytes;
+  } cases[] = {{TypeImage_png, png_}, {TypeImage_gif, gif_}, {TypeImage_jpg, jpg_}};
+  for (const Case& c : cases) {
+    std::string path = Put("pic", c.type, c.bytes);
+    ASSERT_FALSE(path.empty());
+    TypeImage_t type = -1;
+    unsigned long length = 0;
+    unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
+    ASSERT_NE(nullptr, buffer);
+    EXPECT_EQ(c.type, type);
+    EXPECT_EQ(c.bytes, std::string(reinterpret_cast<char*>(buffer), length));
+    free(buffer);
+  }
+
+  LogCapture log;
+  WriteFile(user_ + "X.JPG", jpg_);
+  WriteFile(user_ + "x.jpeg", jpg_);
+  WriteFile(user_ + "zero.png", "");
+  TypeImage_t type = 7;
+  unsigned long length = 99;
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "X.JPG", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "x.jpeg", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "missing.png", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "zero.png", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_, &type, &length));
+  EXPECT_EQ(7, type);
+  EXPECT_EQ(0ul, length);
+  std::string text = log.Text();
+  EXPECT_NE(std::string::npos, text.find("type <JPG>"));
+  EXPECT_NE(std::string::npos, text.find("END (Unknown type)"));
+  EXPECT_NE(std::string::npos, text.find("END : file not found (" + user_ + "missing.png)"));
+  EXPECT_NE(std::string::npos, text.find("END : erreur de lecture fichier"));
+  EXPECT_EQ(descriptors, OpenDescriptors());
+}
+
+TEST(ImageNames, ExtensionsBitmapTypesAndSafeFileNames) {
+  EXPECT_EQ("a", IMImage::GetExtension("a"));
+  EXPECT_EQ("c", IMImage::GetExtension("a.b.c"));
+  EXPECT_EQ("", IMImage::GetExtension("a."));
+  EXPECT_EQ(wxBITMAP_TYPE_JPEG, IMImage::GetBitmapType("PHOTO.JPEG"));
+  EXPECT_EQ(wxBITMAP_TYPE_JPEG, IMImage::GetBitmapType("a.jpg"));
+  EXPECT_EQ(wxBITMAP_TYPE_GIF, IMImage::GetBitmapType("a.Gif"));
+  EXPECT_EQ(wxBITMAP_TYPE_PNG, IMImage::GetBitmapType("/x/y.png"));
+  EXPECT_EQ(wxBITMAP_TYPE_INVALID, IMImage::GetBitmapType("a.bmp"));
+  EXPECT_EQ(wxBITMAP_TYPE_PNG, IMImage::GetBitmapType("png"));  // no dot: the whole name counts
+  EXPECT_EQ(wxBITMAP_TYPE_PNG, IMImage::GetBitmapType("png.png"));
+
+  // Names made of login characters keep their names, so files stored before stay found.
+  for (const char* name : {"bob", "Bob.Smith-1@host_x", "bob@@wink", "bob_s", "__pub__", "extmessenger_msn",
+                           "bob@@:-)", "caf\xc3\xa9"})
+    EXPECT_EQ(name, IMImage::EncodeFileName(name));
+  EXPECT_EQ("%2E.%2F..%2Fx", IMImage::EncodeFileName("../../x"));
+  EXPECT_EQ("a%2Fb", IMImage::EncodeFileName("a/b"));
+  EXPECT_EQ("a%252Fb", IMImage::EncodeFileName("a%2Fb"));
+  EXPECT_EQ("%5C..%5Cx", IMImage::EncodeFileName("\\..\\x"));
+  EXPECT_EQ("nu%00l", IMImage::EncodeFileName(std::string("nu\0l", 4)));
+  EXPECT_EQ("%2Ehidden.x", IMImage::EncodeFileName(".hidden.x"));
+}
+
+TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
+  const std::vector<std::string> codes = {"../../x", "a/b", "..", std::string("nu\0l", 4), std::string("\0", 1),
+                                          "a%2Fb", "/etc/passwd", "\\..\\x", ".", "%",
+                                          "caf\xc3\xa9", "bad\xff\xfeutf8"};
+  std::set<std::string> paths;
+  for (const std::string& code : codes) {
+    std::string path = IMImage::StoreSmiley("bob", code, TypeImage_png, kTinyPng, sizeof kTinyPng);
+    ASSERT_FALSE(path.empty()) << code;
+    EXPECT_EQ(user_, path.substr(0, user_.size())) << code;
+    EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
+    paths.insert(path);
+
+    std::string name = IMImage::SmileyName("bob", code);
+    EXPECT_TRUE(IMImage::HasImage(name, false)) << code;
+    EXPECT_EQ(wxSize(2, 1), IMImage::GetImage(name, false).GetSize()) << code;
+    EXPECT_EQ(kTinyPngSha1, HashOf(name)) << code;
+    TypeImage_t type;
+    unsigned long length = 0;
+    unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
+    ASSERT_NE(nullptr, buffer) << path;
+    EXPECT_EQ(sizeof kTinyPng, length);
+    EXPECT_EQ(0, memcmp(buffer, kTinyPng, sizeof kTinyPng));
+    free(buffer);
+  }
+  EXPECT_EQ(codes.size(), paths.size());  // no two codes share a file
+  // A name too long for the file system is refused and leaves nothing behind.
+  size_t before = ListDir(user_).size();
+  EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ(before, ListDir(user_).size());
+
+  // Hostile logins and names for the other stores.
+  for (const std::string& login : {std::string(".."), std::string("../evil"), std::string("/abs")}) {
+    std::string path = IMImage::StoreAvatar(login, true, TypeImage_png, kTinyPng, sizeof kTinyPng);
+    EXPECT_EQ(user_, path.substr(0, user_.size()));
+    EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
+    EXPECT_TRUE(IMImage::GetImage(login, true).IsOk());
+  }
+  EXPECT_EQ(user_ + "%2Ehidden.png", IMImage::StoreImage(".hidden", TypeImage_png, kTinyPng, sizeof kTinyPng));
+  IMImage::RemoveAvatar("../evil", true, true);
+  EXPECT_FALSE(IMImage::HasImage("../evil", true));
+
+  // Nothing was written anywhere but in the user directory itself.
+  std::set<std::string> files;
+  ListTree(root_.path(), "", &files);
+  for (const std::string& f : files) EXPECT_EQ("home/user/", f.substr(0, 10)) << f;
+  for (const std::string& f : files) EXPECT_EQ(std::string::npos, f.find('/', 10)) << f;
+}
+
+TEST_F(ImageStore, LoadingPngGifAndJpeg) {
+  ASSERT_FALSE(Put("p", TypeImage_png, png_).empty());
+  ASSERT_FALSE(Put("g", TypeImage_gif, gif_).empty());
+  ASSERT_FALSE(Put("j", TypeImage_jpg, jpg_).empty());
+  wxImage p = IMImage::GetImage("p", false).ConvertToImage();
+  wxImage g = IMImage::GetImage("g", false).ConvertToImage();
+  wxImage j = IMImage::GetImage("j", false).ConvertToImage();
+  ASSERT_EQ(wxSize(40, 20), p.GetSize());
+  ASSERT_EQ(wxSize(40, 20), g.GetSize());
+  ASSERT_EQ(wxSize(40, 20), j.GetSize());
+  EXPECT_TRUE(Near(PixelOf(p, 5, 10), 255, 0, 0));
+  EXPECT_TRUE(Near(PixelOf(p, 35, 10), 0, 0, 255));
+  // Quantising to a palette moves the colours a little.
+  EXPECT_TRUE(Near(PixelOf(g, 5, 10), 0, 255, 0, 8));
+  EXPECT_TRUE(Near(PixelOf(g, 35, 10), 0, 0, 255, 8));
+  EXPECT_TRUE(Near(PixelOf(j, 5, 10), 255, 0, 0, 40));
+  EXPECT_TRUE(Near(PixelOf(j, 35, 10), 255, 255, 255, 40));
+  EXPECT_FALSE(IMImage::GetImage("none", false).IsOk());
+
+  // A stored file that does not decode gives no bitmap and no crash.
+  WriteFile(user_ + "broken.png", png_.substr(0, 60));
+  WriteFile(user_ + "junk.gif", "GIF89a but nothing else");
+  EXPECT_FALSE(IMImage::GetImage("broken", false).IsOk());
+  EXPECT_FALSE(IMImage::GetImage("junk", false).IsOk());
+
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, TypeImage_png, Bytes(png_), png_.size()).empty());
+  EXPECT_EQ(wxSize(24, 24), IMImage::GetSmallAvatarFromBig("bob").GetSize());
+  EXPECT_FALSE(IMImage::GetSmallAvatarFromBig("nobody").IsOk());
+}
+
+TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
+  EXPECT_FALSE(IMImage::GetDefaultAvatar(false).IsOk());
+  EXPECT_FALSE(IMImage::GetDefaultAvatar(true).IsOk());
+
+  ASSERT_EQ(0, mkdir((root_.path() + "data").c_str(), 0700));
+  ASSERT_EQ(0, mkdir((root_.path() + "data/img").c_str(), 0700));
+  WriteFile(Config::GetImagePath("defaultavatar.png"), Encode(TwoColours(48, 48, *wxRED, *wxRED), wxBITMAP_TYPE_PNG));
+  EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
+  EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
+
+  // The one the server sent comes first.
+  std::string sent = Encode(TwoColours(32, 30, *wxBLUE, *wxBLUE), wxBITMAP_TYPE_GIF);
+  ASSERT_FALSE(IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, TypeImage_gif, Bytes(sent), sent.size()).empty());
+  EXPECT_EQ(wxSize(32, 30), IMImage::GetDefaultAvatar(false).GetSize());
+  EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
+  // A damaged stored one gives way to the program's own.
+  IMImage::RemoveAvatar(IMImage::DEFAULT_AVATAR, false, true);
+  WriteFile(user_ + "defaultavatar.png", "\x89PNG");
+  EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
+}
+
+TEST(ImageBitmaps, ResizingKeepsTheAspectRatio) {
+  wxBitmap wide(TwoColours(100, 50, *wxRED, *wxRED));
+  wxBitmap result = IMImage::ResizeBitmap(wide, wxSize(64, 64), false, false);
+  EXPECT_EQ(wxSize(64, 32), result.GetSize());
+  wxImage padded = IMImage::ResizeBitmap(wide, wxSize(64, 64), true, false).ConvertToImage();
+  ASSERT_EQ(wxSize(64, 64), padded.GetSize());
+  // The image lies at (0, 16): rows 16 to 47 are covered, the rest is transparent.
+  EXPECT_TRUE(padded.IsTransparent(32, 15));
+  EXPECT_FALSE(padded.IsTransparent(32, 16));
+  EXPECT_TRUE(Near(PixelOf(padded, 0, 16), 255, 0, 0, 2));
+  EXPECT_FALSE(padded.IsTransparent(63, 47));
+  EXPECT_TRUE(padded.IsTransparent(32, 48));
+  EXPECT_EQ(wxSize(100, 50), wide.GetSize());  // the argument is left as it was
+
+  wxImage tall = IMImage::ResizeBitmap(wxBitmap(TwoColours(50, 100, *wxRED, *wxRED)), wxSize(64, 64), true, false)
+                     .ConvertToImage();
+  EXPECT_TRUE(tall.IsTransparent(15, 32));
+  EXPECT_FALSE(tall.IsTransparent(16, 32));
+  EXPECT_FALSE(tall.IsTransparent(47, 63));
+  EXPECT_TRUE(tall.IsTransparent(48, 32));
+
+  // The small avatar's box: 300 by 200 into 24 by 24 is 24 by 16 at (0, 4).
+  wxImage small = IMImage::ResizeBitmap(wxBitmap(TwoColours(300, 200, *wxRED, *wxBLUE)), wxSize(24, 24), true, true)
+                      .ConvertToImage();
+  ASSERT_EQ(wxSize(24, 24), small.GetSize());
+  EXPECT_TRUE(small.IsTransparent(12, 3));
+  EXPECT_FALSE(small.IsTransparent(0, 4));
+  EXPECT_FALSE(small.IsTransparent(23, 19));
+  EXPECT_TRUE(small.IsTransparent(12, 20));
+  EXPECT_EQ(wxSize(24, 16), IMImage::ResizeBitmap(wxBitmap(300, 200), wxSize(24, 24), false, true).GetSize());
+
+  // Bitmaps that fit are never enlarged; with padSmall they are centred.
+  wxBitmap fits(TwoColours(30, 20, *wxRED, *wxRED));
+  EXPECT_EQ(wxSize(30, 20), IMImage::ResizeBitmap(fits, wxSize(64, 64), true, false).GetSize());
+  wxImage centred = IMImage::ResizeBitmap(fits, wxSize(64, 64), false, true).ConvertToImage();
+  ASSERT_EQ(wxSize(64, 64), centred.GetSize());
+  EXPECT_TRUE(centred.IsTransparent(16, 22));
+  EXPECT_FALSE(centred.IsTransparent(17, 22));
+  EXPECT_TRUE(centred.IsTransparent(17, 21));
+  EXPECT_FALSE(centred.IsTransparent(46, 41));
+  EXPECT_TRUE(centred.IsTransparent(47, 41));
+  EXPECT_TRUE(centred.IsTransparent(46, 42));
+  wxBitmap exact(TwoColours(64, 64, *wxRED, *wxBLUE));
+  EXPECT_EQ(wxSize(64, 64), IMImage::ResizeBitmap(exact, wxSize(64, 64), true, true).GetSize());
+
+  // Squares larger than the box come out as exactly the box.
+  EXPECT_EQ(wxSize(64, 64), IMImage::ResizeBitmap(wxBitmap(200, 200), wxSize(64, 64), false, false).GetSize());
+  EXPECT_EQ(wxSize(24, 24), IMImage::ResizeBitmap(wxBitmap(65, 65), wxSize(24, 24), false, false).GetSize());
+  // Extreme shapes keep at least one pixel across.
+  EXPECT_EQ(wxSize(64, 1), IMImage::ResizeBitmap(wxBitmap(1000, 1), wxSize(64, 64), false, false).GetSize());
+  EXPECT_EQ(wxSize(1, 24), IMImage::ResizeBitmap(wxBitmap(1, 1000), wxSize(24, 24), false, false).GetSize());
+  EXPECT_EQ(wxSize(64, 64), IMImage::ResizeBitmap(wxBitmap(1000, 1), wxSize(64, 64), true, false).GetSize());
+  EXPECT_FALSE(IMImage::ResizeBitmap(wxBitmap(), wxSize(64, 64), true, true).IsOk());
+}
+
+namespace {
+
+// Pixels of `image` that hold `colour`.
+std::set<std::pair<int, int>> PixelsOf(const wxImage& image, const wxColour& colour) {
+  std::set<std::pair<int, int>> out;
+  for (int y = 0; y < image.GetHeight(); ++y)
+    for (int x = 0; x < image.GetWidth(); ++x)
+      if (Near(PixelOf(image, x, y), colour.Red(), colour.Green(), colour.Blue())) out.insert({x, y});
+  return out;
+}
+
+}  // namespace
+
+TEST(ImageBitmaps, FramesAndCross) {
+  const wxColour dark(20, 20, 20), orange(250, 150, 25), red(255, 0, 0);
+  wxBitmap white(TwoColours(8, 8, *wxWHITE, *wxWHITE));
+
+  auto border = PixelsOf(IMImage::DrawBorder(white, dark).ConvertToImage(), dark);
+  EXPECT_EQ(28u, border.size());
+  for (auto [x, y] : border) EXPECT_TRUE(x == 0 || x == 7 || y == 0 || y == 7) << x << "," << y;
+
+  auto thick = PixelsOf(IMImage::DrawThickBorder(white, orange).ConvertToImage(), orange);
+  EXPECT_EQ(48u, thick.size());
+  for (auto [x, y] : thick) EXPECT_TRUE(x < 2 || x > 5 || y < 2 || y > 5) << x << "," << y;
+
+  auto cross = PixelsOf(IMImage::DrawCross(white, red).ConvertToImage(), red);
+  EXPECT_EQ(16u, cross.size());
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(1u, cross.count({i, i}));
+    EXPECT_EQ(1u, cross.count({7 - i, i}));
+  }
+  EXPECT_EQ(64u, PixelsOf(white.ConvertToImage(), *wxWHITE).size());  // the argument is unchanged
+
+  // On an avatar padded onto a transparent canvas, the drawn pixels are visible.
+  wxBitmap padded = IMImage::ResizeBitmap(wxBitmap(TwoColours(30, 20, *wxWHITE, *wxWHITE)), wxSize(64, 64), true, true);
+  wxImage framed = IMImage::DrawBorder(padded, dark).ConvertToImage();
+  EXPECT_FALSE(framed.IsTransparent(0, 0));
+  EXPECT_FALSE(framed.IsTransparent(63, 40));
+  EXPECT_TRUE(framed.IsTransparent(5, 5));
+  wxImage crossed = IMImage::DrawCross(padded, red).ConvertToImage();
+  EXPECT_FALSE(crossed.IsTransparent(5, 5));
+  EXPECT_FALSE(crossed.IsTransparent(58, 5));
+
+  // Shapes other than squares: every drawn pixel stays inside, the corners are reached.
+  wxImage oblong = IMImage::DrawCross(wxBitmap(TwoColours(10, 4, *wxWHITE, *wxWHITE)), red).ConvertToImage();
+  auto diagonal = PixelsOf(oblong, red);
+  for (auto corner : {std::make_pair(0, 0), std::make_pair(9, 3), std::make_pair(9, 0), std::make_pair(0, 3)})
+    EXPECT_EQ(1u, diagonal.count(corner));
+  for (wxSize size : {wxSize(1, 1), wxSize(1, 5), wxSize(5, 1), wxSize(3, 3)}) {
+    wxBitmap tiny(TwoColours(size.x, size.y, *wxWHITE, *wxWHITE));
+    EXPECT_EQ(size, IMImage::DrawBorder(tiny, dark).GetSize());
+    EXPECT_EQ(size, IMImage::DrawThickBorder(tiny, orange).GetSize());
+    EXPECT_EQ(size, IMImage::DrawCross(tiny, red).GetSize());
+  }
+  EXPECT_EQ(9u, PixelsOf(IMImage::DrawThickBorder(wxBitmap(TwoColours(3, 3, *wxWHITE, *wxWHITE)), orange)
+                             .ConvertToImage(),
+                         orange)
+                    .size());
+  EXPECT_FALSE(IMImage::DrawBorder(wxBitmap(), dark).IsOk());
+  EXPECT_FALSE(IMImage::DrawCross(wxBitmap(), red).IsOk());
+}
+
+TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
+  std::string small = png_;
+  wxImage noisy(120, 120);
+  for (int i = 0; i < 120 * 120 * 3; ++i) noisy.GetData()[i] = static_cast<unsigned char>((i * 7919) >> 3);
+  std::string large = Encode(noisy, wxBITMAP_TYPE_PNG);
+  ASSERT_NE(small.size(), large.size());
+  std::string path = Put("race", TypeImage_png, small);
+  ASSERT_FALSE(path.empty());
+
+  std::atomic<bool> done{false};
+  std::atomic<int> stored{0};
+  std::thread writer([&] {
+    for (int i = 0; i < 60; ++i) {
+      const std::string& bytes = i % 2 ? small : large;
+      if (!IMImage::StoreImage("race", TypeImage_png, Bytes(bytes), bytes.size()).empty()) ++stored;
+    }
+    done = true;
+  });
+  int reads = 0;
+  while (!done || reads == 0) {
+    TypeImage_t type;
+    unsigned long length = 0;
+    unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
+    if (!buffer) {
+      ADD_FAILURE() << "no bytes while the file is being replaced";
+      break;
+    }
+    std::string got(reinterpret_cast<char*>(buffer), length);
+    free(buffer);
+    EXPECT_TRUE(got == small || got == large) << "a read of " << length << " bytes";
+    EXPECT_NE(kZeroHash, HashOf("race"));
+    ++reads;
+  }
+  writer.join();
+  EXPECT_EQ(60, stored.load());
+  EXPECT_EQ((std::set<std::string>{"race.png"}), ListDir(user_));
+}

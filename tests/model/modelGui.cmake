@@ -1,0 +1,2 @@
+file(GLOB MODEL_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*GuiTest.cpp)
+parlavox_add_test(test_model_gui LABEL model WX SOURCES ${MODEL_GUI_TEST_SOURCES} LIBS parlavox_model)

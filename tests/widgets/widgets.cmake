@@ -1,0 +1,5 @@
+# Window tests of the shared controls and the tabbed notebook (one program, run under Xvfb).
+file(GLOB WIDGETS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp)
+parlavox_add_test(test_widgets LABEL widgets WX SERIAL SOURCES ${WIDGETS_TEST_SOURCES}
+                  LIBS parlavox_widgets)
