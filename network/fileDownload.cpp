@@ -67,7 +67,7 @@ class TemporaryFile {
   }
 
  private:
-  static constexpr size_t kBuffer = 256 * 1024;
+  static constexpr size_t kBuffer = 64 * 1024;
   bool Flush() {
     size_t done = 0;
     while (done < buffer_.size()) {

@@ -32,15 +32,31 @@ int AppendBytes(const void* buffer, size_t size, void* key) {
 }
 
 // The receive window: room for several parts, so that one read brings in many.
-constexpr size_t kReadWindow = 256 * 1024;
+constexpr size_t kReadWindow = 128 * 1024;
 
 }  // namespace
 
 FileTransferLink::FileTransferLink(int fd) : fd_(fd), in_(kReadWindow) {
-  if (fd_ >= 0) {
-    int flags = fcntl(fd_, F_GETFL, 0);
-    if (flags >= 0) fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
-  }
+  if (fd_ >= 0) MakeBlocking();
+}
+
+// The socket blocks, with time-outs on its waits: one system call per read or write.
+void FileTransferLink::MakeBlocking() {
+  int flags = fcntl(fd_, F_GETFL, 0);
+  if (flags >= 0) fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  timeval timeout{writeTimeoutMs / 1000, (writeTimeoutMs % 1000) * 1000};
+  setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  readTimeoutSet_ = -1;
+}
+
+bool FileTransferLink::SetReadTimeout(long long ms) {
+  // Only changed when the wait left has become noticeably shorter than the one set (a longer
+  // wait is served by waiting again): a steady stream costs no extra calls.
+  if (readTimeoutSet_ >= 0 && ms > readTimeoutSet_ - 200) return true;
+  if (ms < 1) ms = 1;
+  timeval timeout{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>((ms % 1000) * 1000)};
+  readTimeoutSet_ = ms;
+  return setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0;
 }
 
 FileTransferLink::~FileTransferLink() { Close(); }
@@ -87,12 +103,12 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
   }
   freeaddrinfo(addresses);
   begin_ = end_ = 0;
+  if (fd_ >= 0) MakeBlocking();
   TRACE_END_RESULT("%s", fd_ >= 0 ? "connected" : "failed");
   return fd_ >= 0;
 }
 
 bool FileTransferLink::WriteAll(const uint8_t* data, size_t size) {
-  long long deadline = NowMs() + writeTimeoutMs;
   while (size > 0) {
     ssize_t sent = send(fd_, data, size, MSG_NOSIGNAL);
     if (sent > 0) {
@@ -101,18 +117,15 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size) {
       continue;
     }
     if (sent < 0 && errno == EINTR) continue;
-    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      long long left = deadline - NowMs();
-      pollfd p{fd_, POLLOUT, 0};
-      if (left > 0 && poll(&p, 1, static_cast<int>(left)) >= 0) continue;
-      TRACE_ERROR("write time-out");
-    }
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) TRACE_ERROR("write time-out");
     return false;
   }
   return true;
 }
 
-bool FileTransferLink::Send(const C2C_Request_t& request) {
+bool FileTransferLink::Send(const C2C_Request_t& request) { return Queue(request) && Flush(); }
+
+bool FileTransferLink::Queue(const C2C_Request_t& request) {
   if (fd_ < 0) return false;
   char errors[256];
   size_t errorsLength = sizeof errors;
@@ -120,13 +133,20 @@ bool FileTransferLink::Send(const C2C_Request_t& request) {
     TRACE_ERROR("Cannot encode C2C-Request: %s", errors);
     return false;
   }
-  out_.clear();
+  size_t before = out_.size();
   asn_enc_rval_t encoded = der_encode(&asn_DEF_C2C_Request, const_cast<C2C_Request_t*>(&request), AppendBytes, &out_);
   if (encoded.encoded < 0) {
     TRACE_ERROR("Cannot encode C2C-Request: %s", encoded.failed_type ? encoded.failed_type->name : "?");
+    out_.resize(before);
     return false;
   }
-  return WriteAll(out_.data(), out_.size());
+  return true;
+}
+
+bool FileTransferLink::Flush() {
+  bool ok = fd_ >= 0 && WriteAll(out_.data(), out_.size());
+  out_.clear();
+  return ok;
 }
 
 bool FileTransferLink::Fill(long long deadline) {
@@ -138,21 +158,18 @@ bool FileTransferLink::Fill(long long deadline) {
     begin_ = 0;
   }
   for (;;) {
+    long long left = deadline - NowMs();
+    if (left <= 0 || !SetReadTimeout(left)) {
+      TRACE_INFO("read time-out");
+      return false;
+    }
     ssize_t got = recv(fd_, in_.data() + end_, in_.size() - end_, 0);
     if (got > 0) {
       end_ += static_cast<size_t>(got);
       return true;
     }
     if (got == 0) return false;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    long long left = deadline - NowMs();
-    if (left <= 0) {
-      TRACE_INFO("read time-out");
-      return false;
-    }
-    pollfd p{fd_, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) return false;
+    if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) return false;
   }
 }
 

@@ -31,6 +31,10 @@ class FileTransferLink {
   // Checks, encodes and writes one message; false when it fails the check or cannot be
   // written within the write time-out.
   bool Send(const C2C_Request_t& request);
+  // Checks and encodes one message behind those already queued, without writing it; false
+  // (and nothing queued) when it fails its check. Flush writes the queue in one go.
+  bool Queue(const C2C_Request_t& request);
+  bool Flush();
   // Reads one message within timeoutMs. Null on time-out, end of stream, undecodable bytes, a
   // message over kMaxMessage or one that fails its constraints. The caller frees the result
   // with FreeRequest.
@@ -45,6 +49,8 @@ class FileTransferLink {
   static int writeTimeoutMs;
 
  private:
+  void MakeBlocking();
+  bool SetReadTimeout(long long ms);
   bool WriteAll(const uint8_t* data, size_t size);
   // Reads what is available into the buffer, waiting until deadline; false on end or error.
   bool Fill(long long deadline);
@@ -54,6 +60,7 @@ class FileTransferLink {
   std::vector<uint8_t> in_;
   size_t begin_ = 0;  // first unread byte of in_
   size_t end_ = 0;    // one past the last received byte of in_
+  long long readTimeoutSet_ = -1;  // the socket's receive time-out in ms, -1 when unknown
 };
 
 #endif

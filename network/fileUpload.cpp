@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <vector>
+#include <algorithm>
 
 #include "model/log.h"
 #include "network/fileTransferLink.h"
@@ -27,7 +29,7 @@ bool SendAck(FileTransferLink& link, bool accepted, long size) {
 }
 
 // Reads up to size bytes, fewer only at the end of the file. -1 on a read error.
-ssize_t ReadPart(int fd, uint8_t* buffer, size_t size) {
+ssize_t ReadFull(int fd, uint8_t* buffer, size_t size) {
   size_t total = 0;
   while (total < size) {
     ssize_t got = read(fd, buffer + total, size - total);
@@ -98,31 +100,57 @@ void FileUpload::operator()() {
   time_t start = time(nullptr);
   int64_t remaining = size;
   bool shortRead = false;
-  uint8_t buffer[FileServer::kPartSize];
+  // Several parts are read, encoded and written together (one system call each way for up
+  // to eight parts); each is still its own message, reported on its own. The stop flag is
+  // looked at before every part but the first of a batch, so a stop that arrives between two
+  // batches lets exactly one more part go; one that arrives while a batch is written lets the
+  // rest of that batch go.
+  const size_t batchParts = 8;
+  std::vector<uint8_t> buffer(batchParts * FileServer::kPartSize);
   C2C_Request_t part;
   std::memset(&part, 0, sizeof part);
   part.present = C2C_Request_PR_file;
-  for (unsigned count = 1; remaining >= 1; ++count) {
-    ssize_t got = ReadPart(file, buffer, sizeof buffer);
+  bool sendFailed = false;
+  while (remaining >= 1 && !sendFailed) {
+    // Never read ahead of the recorded size by more than the part that crosses it.
+    int64_t wanted = std::min<int64_t>(static_cast<int64_t>(buffer.size()),
+                                       (remaining + FileServer::kPartSize - 1) / FileServer::kPartSize *
+                                           static_cast<int64_t>(FileServer::kPartSize));
+    ssize_t got = ReadFull(file, buffer.data(), static_cast<size_t>(wanted));
     if (got <= 0) {
       // The file shrank (or cannot be read) since it was offered: the peer cannot get it whole.
       TRACE_ERROR("file shorter than offered");
       shortRead = true;
       break;
     }
-    part.choice.file.fileData.buf = buffer;
-    part.choice.file.fileData.size = static_cast<int>(got);
-    if (!link.Send(part)) {
+    std::vector<size_t> lengths;
+    for (size_t offset = 0; offset < static_cast<size_t>(got); offset += FileServer::kPartSize) {
+      if (!lengths.empty() && !*running_) break;
+      size_t length = std::min(static_cast<size_t>(got) - offset, FileServer::kPartSize);
+      part.choice.file.fileData.buf = buffer.data() + offset;
+      part.choice.file.fileData.size = static_cast<int>(length);
+      if (!link.Queue(part)) break;
+      lengths.push_back(length);
+    }
+    if (lengths.empty() || !link.Flush()) {
       TRACE_ERROR("Erreur de transfert");
       break;
     }
-    remaining -= got;
-    FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
-                       size - remaining, size, Speed(size - remaining, start));
+    for (size_t length : lengths) {
+      remaining -= static_cast<int64_t>(length);
+      FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+                         size - remaining, size, Speed(size - remaining, start));
+    }
     if (remaining < 1 || !*running_) break;
     // A client sends nothing after its request; anything else (or its leaving) ends the upload.
-    if (count % 64 == 0 && link.PeerSentMore()) {
+    if (link.PeerSentMore()) {
       TRACE_ERROR("peer spoke or left during the transfer");
+      break;
+    }
+    // A short read that did not reach the recorded size: the file shrank.
+    if (static_cast<size_t>(got) < static_cast<size_t>(wanted)) {
+      TRACE_ERROR("file shorter than offered");
+      shortRead = true;
       break;
     }
   }
