@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/log.h"
+#include "network/listenSocket.h"
 #include "network/fileDownload.h"
 #include "network/fileUpload.h"
 
@@ -84,29 +85,14 @@ bool FileServer::Listen() {
     TRACE_END();
     return false;
   }
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  unsigned short bound = 0;
+  int fd = OpenListenSocket(INADDR_ANY, static_cast<unsigned short>(port), 64, &bound);
   if (fd < 0) {
-    TRACE_ERROR("Error creating server socket");
-    TRACE_END();
-    return false;
-  }
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<unsigned short>(port));
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 64) != 0) {
     TRACE_ERROR("error accept: %s", std::strerror(errno));
-    close(fd);
     TRACE_END();
     return false;
   }
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  state->boundPort = ntohs(address.sin_port);
-  int flags = fcntl(fd, F_GETFL, 0);
-  fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  state->boundPort = bound;
   state->fd = fd;
   TRACE_END_RESULT("%u", static_cast<unsigned>(state->boundPort));
   return true;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "model/log.h"
+#include "network/listenSocket.h"
 
 namespace {
 
@@ -119,28 +120,14 @@ bool LocalServer::Listen() {
     TRACE_END_RESULT("already listening");
     return true;
   }
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  unsigned short bound = 0;
+  int fd = OpenListenSocket(INADDR_LOOPBACK, port_, 128, &bound);
   if (fd < 0) {
-    TRACE_ERROR("error creating server socket");
-    TRACE_END();
-    return false;
-  }
-  int one = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port_);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 128) != 0) {
     TRACE_ERROR("error accept: %s", std::strerror(errno));
-    close(fd);
     TRACE_END();
     return false;
   }
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  boundPort_ = ntohs(address.sin_port);
-  SetNonBlocking(fd);
+  boundPort_ = bound;
   listenFd_ = fd;
   TRACE_END_RESULT("%u", static_cast<unsigned>(boundPort_));
   return true;

@@ -24,6 +24,7 @@
 #include "network/fileDownload.h"
 #include "network/fileServer.h"
 #include "network/fileTransferLink.h"
+#include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 
 using testsupport::FileExists;
@@ -32,6 +33,8 @@ using testsupport::TempDir;
 using testsupport::WaitFor;
 using testsupport::WriteFile;
 using namespace std::chrono_literals;
+using sockettest::Connect;
+using sockettest::ReadAll;
 
 namespace {
 
@@ -165,38 +168,7 @@ std::vector<std::string> List(const std::string& directory) {
   return names;
 }
 
-int Connect(unsigned short port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
-// Reads until the peer closes or the time runs out (at most limit bytes).
-std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* closed, size_t limit = 1 << 20) {
-  std::string out;
-  *closed = false;
-  auto end = std::chrono::steady_clock::now() + timeout;
-  while (out.size() < limit) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    pollfd p{fd, POLLIN, 0};
-    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-    char buffer[65536];
-    ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-    if (got <= 0) {
-      *closed = true;
-      break;
-    }
-    out.append(buffer, static_cast<size_t>(got));
-  }
-  return out;
-}
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string out;

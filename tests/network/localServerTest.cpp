@@ -15,10 +15,13 @@
 #include <vector>
 
 #include "network/localServer.h"
+#include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 
 using testsupport::WaitFor;
 using namespace std::chrono_literals;
+using sockettest::Connect;
+using sockettest::ReadAll;
 
 namespace {
 
@@ -88,39 +91,7 @@ class Listener {
   std::thread thread;
 };
 
-int Connect(unsigned short port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
-// Reads until the peer closes or the time runs out; closed tells which.
-std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* closed = nullptr) {
-  std::string out;
-  auto end = std::chrono::steady_clock::now() + timeout;
-  if (closed) *closed = false;
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-    char buffer[256];
-    ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-    if (got <= 0) {
-      if (closed) *closed = true;
-      break;
-    }
-    out.append(buffer, static_cast<size_t>(got));
-  }
-  return out;
-}
 
 // One raw request: sends bytes, returns what came back before the listener closed.
 std::string Raw(unsigned short port, const std::string& bytes, bool* closed = nullptr,
