@@ -56,11 +56,17 @@ class RecordingMachine : public StateMachine {
       default:
         break;
     }
+    std::function<void(const HandedOver&)> call;
     {
       std::lock_guard<std::mutex> lock(mutex);
       items.push_back(item);
+      call = hook;
     }
-    if (hook) hook(item);
+    if (call) call(item);
+  }
+  void SetHook(std::function<void(const HandedOver&)> f) {
+    std::lock_guard<std::mutex> lock(mutex);
+    hook = std::move(f);
   }
   std::vector<HandedOver> Items() {
     std::lock_guard<std::mutex> lock(mutex);
@@ -211,13 +217,13 @@ TEST(LocalServerTest, PagesOpenCloseAskAndControllerAnswers) {
 
   // A blocked site: the controller answers -11 from within the hand-over, on the listener's
   // own thread.
-  machine.hook = [&](const HandedOver& item) {
+  machine.SetHook([&](const HandedOver& item) {
     if (item.kind == 1 && item.text.find("blocked") != std::string::npos) server.UpdateExternalInfo(item.text, -11);
-  };
+  });
   EXPECT_EQ("-11", Curl(port, "http://localhost/blocked"));
   EXPECT_EQ("-11", Curl(port, "http://localhost/blocked"));
   // A refused room.
-  machine.hook = nullptr;
+  machine.SetHook(nullptr);
   std::thread refused([&] { answer = Curl(port, "http://refused.example/"); });
   ASSERT_TRUE(WaitFor([&] { return server.IsURLOpened("http://refused.example/"); }, 3s));
   server.UpdateExternalInfo("http://refused.example/", -10);
