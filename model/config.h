@@ -1,12 +1,48 @@
-// The process-wide settings object.
+// The process-wide settings object: the user's own profile, the saved contacts, sites, groups,
+// accounts on other networks and smileys, and every preference of the program. It is saved to
+// and loaded from "parlavox.xml" in the user directory.
+//
+// Every operation takes the object's own lock, so any thread may call it. The records it hands
+// out by pointer are shared, not copied: guarding them is the business of whoever changes them.
 #ifndef PARLAVOX_MODEL_CONFIG_H
 #define PARLAVOX_MODEL_CONFIG_H
 
+#include <mutex>
 #include <string>
+#include <vector>
+
+#include "model/contactInfo.h"
+#include "model/messengerInfo.h"
+#include "model/messengerProtocolInfo.h"
+#include "model/recommendedSite.h"
+#include "model/smiley.h"
+#include "model/urlInfo.h"
+
+// Chat mode: kept and saved, read by nothing.
+enum t_chat_mode : int { CHAT_MODE_DEFAULT = 0 };
+
+// Version the own record always carries.
+extern const char* const kProgramVersion;
 
 class Config {
  public:
   static Config* GetInstance();
+  // Reads "parlavox.xml" into a new settings object that becomes the instance. True when there
+  // is no file or it was read; false when it is too old or cannot be read (the instance is then
+  // cleared and defaults are made on next use; the file is left as it is).
+  static bool Load();
+  // Writes the settings to "parlavox.xml" through a temporary file, so that a failure at any
+  // step leaves the previous file whole. True on success.
+  bool Save();
+  // Moves "parlavox.xml" aside to "parlavox.backup.xml" (replacing an older backup), so that the
+  // program can start afresh without losing a file it could not read. True when moved.
+  static bool BackupSettingsFile();
+
+  Config();
+  // Member-wise: the copy shares the records of the original.
+  Config(const Config& other);
+  Config& operator=(const Config&) = delete;
+  ~Config();
 
   // Data directory (read-only resources) and user directory (settings, log, images); both end in '/'.
   static void SetPath(const std::string& path);
@@ -16,8 +52,172 @@ class Config {
   // The data directory's "img/" + name.
   static std::string GetImagePath(const std::string& name);
 
+  void SetAutoConnectStatus(bool on);
+  bool GetAutoConnectStatus() const;
+  void SetAlwaysTopStatus(bool on);
+  bool GetAlwaysTopStatus() const;
+  void SetVisibleOnStart(bool on);
+  bool IsVisibleOnStart() const;
+  void SetChatMode(t_chat_mode mode);
+  t_chat_mode GetChatMode() const;
+  void SetPasswordSaved(bool on);
+  bool IsPasswordSaved() const;
+  void SetDefaultStatus(t_status status);
+  t_status GetDefaultStatus() const;
+  void SetDefaultSiteStatus(t_site_status status);
+  t_site_status GetDefaultSiteStatus() const;
+  void SetHostname(std::string host);
+  std::string GetHostname() const;
+  void SetPort(int port);
+  int GetPort() const;
+  void SetSSLEnabled(bool on);
+  bool IsSSLEnabled() const;
+  void SetFilePort(int port);
+  int GetFilePort() const;
+  void SetLastVersion(const std::string& version);
+  std::string GetLastVersion() const;
+  void SetNoActivityTimer(int delay);
+  int GetNoActivityTimer() const;
+  void SetAwayTimer(int delay);
+  int GetAwayTimer() const;
+  void SetProxyStatus(bool on);
+  bool GetProxyStatus() const;
+  void SetProxyHost(const std::string& host);
+  std::string GetProxyHost() const;
+  void SetProxyPort(unsigned short port);
+  unsigned short GetProxyPort() const;
+  void SetRememberClose(bool on);
+  bool GetRememberClose() const;
+  void SetClose(bool exit);
+  bool GetClose() const;
+  void SetRetryOnFailure(bool on);
+  bool GetRetryOnFailure() const;
+  void SetGroupMode(int mode);
+  int GetGroupMode() const;
+  void SetGroupOffline(int mode);
+  int GetGroupOffline() const;
+  // Negative width becomes 100, height below 100 becomes 100, negative x or y becomes 0.
+  void SetCoordinates(int x, int y, int width, int height);
+  int GetPositionX() const;
+  int GetPositionY() const;
+  int GetWidth() const;
+  int GetHeight() const;
+  unsigned int GetMessageMaxLength() const;
+  void SetAutoStartStatus(bool on);
+  bool GetAutoStartStatus() const;
+
+  // The password is held enciphered; these take and give it in clear.
+  void SetPassword(const std::string& plain);
+  std::string GetPassword() const;
+
+  ContactInfo* GetContactInfo() const;
+  ContactInfo* GetDefaultContactInfo() const;
+  void SetLogin(std::string login);
+  void SetNickname(std::string nickname);
+  std::string GetNickname() const;
+  void SetMood(const std::string& mood);
+  std::string GetMood() const;
+  void SetCity(const std::string& city);
+  std::string GetCity() const;
+  void SetCountry(const std::string& country);
+  std::string GetCountry() const;
+  void SetBirth(int day, int month, int year);
+  int GetBirthDay() const;
+  int GetBirthMonth() const;
+  int GetBirthYear() const;
+
+  std::vector<ContactInfo*> GetContacts() const;
+  void ClearContacts();
+  // Puts `c` in the slot of the contact with its login, or appends it.
+  void UpdateContact(ContactInfo* c);
+  bool HasContact(const std::string& login) const;
+  ContactInfo* RemoveContact(const std::string& login);
+  std::vector<ContactInfo*> GetContactsOfGroup(const std::string& group) const;
+
+  std::vector<std::string> GetGroups() const;
+  bool AddGroup(const std::string& name);
+  void RemoveGroup(const std::string& name);
+  bool RenameGroup(const std::string& oldName, const std::string& newName);
+
+  // Site URLs are stored lower-cased and compared without regard to the case of ASCII letters.
+  std::vector<URLInfo*> GetAllURLInfo() const;
+  URLInfo* GetURLInfo(const std::string& url) const;
+  bool IsDefined(const std::string& url) const;
+  void AddURLInfo(URLInfo* info);
+  void RemoveURLInfo(const std::string& url);
+
+  // Recommended sites live in memory only.
+  bool AddRecommendedSite(const std::string& url, int weight);
+  void DelRecommendedSite(const std::string& url);
+  int GetNbrRecommendedSites() const;
+  // NULL for an index outside the list.
+  RecommendedSite* GetRecommendedSite(int index) const;
+
+  std::vector<MessengerInfo*> GetMessengers() const;
+  void AddMessenger(MessengerInfo* m);
+  void RemoveMessenger(MessengerInfo* m);
+  // The first account of the protocol whose login is `login`, or begins `login` before an "@".
+  MessengerInfo* GetMessenger(const std::string& protocol, const std::string& login) const;
+  std::vector<MessengerProtocolInfo*> GetMessengerProtocols() const;
+  void AddMessengerProtocol(MessengerProtocolInfo* p);
+  void ClearMessengerProtocols();
+  MessengerProtocolInfo* GetMessengerProtocol(const std::string& protocol) const;
+
+  std::vector<Smiley*> GetSmileys() const;
+  void AddSmiley(Smiley* s);
+  void RemoveSmiley(Smiley* s);
+
+  // Settings file reading and writing (defined with the settings file code).
+  template <class Archive>
+  void serialize(Archive& ar, unsigned int version);
+
  private:
-  Config();
+  // Brings values read from a file into the ranges the setters keep.
+  void Sanitize();
+  // Makes `c` the instance (NULL: the next use makes a default one). A replaced instance is kept
+  // alive, since callers may still hold its pointer.
+  static void ReplaceInstance(Config* c);
+
+  mutable std::mutex mutex_;
+
+  ContactInfo* ownInfo;
+  bool autoconnect;
+  bool alwaysTop;
+  bool visibleStart;
+  t_chat_mode chatMode;
+  std::string password;
+  bool savePassword;
+  int nextSiteInfoNum;
+  std::vector<URLInfo*> webSiteInfos;
+  std::vector<ContactInfo*> contacts;
+  ContactInfo* defaultContact;
+  std::vector<std::string> groups;
+  int groupMode;
+  int group_mode;
+  int group_offline;
+  std::vector<RecommendedSite*> recommendedSites;
+  std::vector<MessengerInfo*> external_messengers;
+  std::vector<MessengerProtocolInfo*> external_messenger_protocols;
+  std::vector<Smiley*> smileys;
+  t_status defaultStatus;
+  t_site_status defaultSiteStatus;
+  std::string hostname;
+  int port;
+  bool sslEnabled;
+  int filePort;
+  std::string lastVersion;
+  int noActivityTimer;
+  int awayTimer;
+  bool proxyStatus;
+  std::string proxyhost;
+  unsigned short proxyport;
+  bool rememberClose;
+  bool close;
+  bool retryOnFailure;
+  int x;
+  int y;
+  int width;
+  int height;
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "widgets/tabStrip.h"
+#include "widgets/tabTextMetrics.h"
 #include "widgets/tabbedNotebook.h"
 
 namespace {
@@ -97,16 +98,9 @@ int TabRenderer::ButtonAreaWidth(TabStrip* pc) {
 
 int TabRenderer::ComputeTabHeight(TabStrip*) {
   if (g_tabTextWidth == -1 && g_tabTextHeight == -1) {
-    wxBitmap bmp(10, 10);
-    wxMemoryDC dc(bmp);
-    wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-    bold.SetWeight(wxFONTWEIGHT_BOLD);
-    dc.SetFont(bold);
-    wxCoord w = 0, h = 0;
-    dc.GetTextExtent(wxT("Tp"), &w, &h);
-    dc.SelectObject(wxNullBitmap);
-    g_tabTextWidth = w;
-    g_tabTextHeight = h;
+    wxSize extent = MeasureBoldTabText();
+    g_tabTextWidth = extent.GetWidth();
+    g_tabTextHeight = extent.GetHeight();
   }
   return g_tabTextHeight + 16;
 }

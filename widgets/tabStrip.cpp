@@ -1,11 +1,11 @@
 #include "widgets/tabStrip.h"
 
 #include <wx/dcbuffer.h>
-#include <wx/dcmemory.h>
 #include <wx/settings.h>
 
 #include "widgets/tabDropTarget.h"
 #include "widgets/tabRendererMgr.h"
+#include "widgets/tabTextMetrics.h"
 #include "widgets/tabbedNotebook.h"
 
 wxBEGIN_EVENT_TABLE(TabStrip, wxPanel)
@@ -22,21 +22,6 @@ wxBEGIN_EVENT_TABLE(TabStrip, wxPanel)
   EVT_LEFT_DCLICK(TabStrip::OnLeftDClick)
 wxEND_EVENT_TABLE()
 
-namespace {
-
-int BoldTextHeight() {
-  wxBitmap bmp(10, 10);
-  wxMemoryDC dc(bmp);
-  wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
-  dc.SetFont(bold);
-  wxCoord w = 0, h = 0;
-  dc.GetTextExtent(wxT("Tp"), &w, &h);
-  dc.SelectObject(wxNullBitmap);
-  return h;
-}
-
-}  // namespace
 
 TabStrip::TabStrip(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
                    long style)
@@ -63,7 +48,7 @@ TabStrip::TabStrip(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wx
       m_customizeOptions(TNB_OPTION_ALL) {
   // The buffered paint covers the whole client area; nothing is erased first.
   SetBackgroundStyle(wxBG_STYLE_PAINT);
-  Create(parent, id, pos, wxSize(size.GetWidth(), BoldTextHeight() + 10), style | wxBORDER_NONE,
+  Create(parent, id, pos, wxSize(size.GetWidth(), MeasureBoldTabText().GetHeight() + 10), style | wxBORDER_NONE,
          wxPanelNameStr);
   m_dropTarget = new TabDropTarget<TabStrip>(this, &TabStrip::OnDropTarget);
   SetDropTarget(m_dropTarget);

@@ -1,6 +1,5 @@
 #include "widgets/tabbedNotebook.h"
 
-#include <wx/dcmemory.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include "widgets/tabDropTarget.h"
 #include "widgets/tabNavigatorWindow.h"
 #include "widgets/tabStrip.h"
+#include "widgets/tabTextMetrics.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(TabbedNotebook, wxPanel);
 
@@ -57,15 +57,7 @@ bool TabbedNotebook::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos,
 
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
 
-  wxBitmap bmp(10, 10);
-  wxMemoryDC dc(bmp);
-  wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
-  dc.SetFont(bold);
-  wxCoord w = 0, h = 0;
-  dc.GetTextExtent(wxT("Tp"), &w, &h);
-  dc.SelectObject(wxNullBitmap);
-
+  const int h = MeasureBoldTabText().GetHeight();
   m_strip->SetMinSize(wxSize(-1, h + 16));
   m_mainSizer->Insert(0, m_strip, 0, wxEXPAND, 0);
   m_mainSizer->Layout();

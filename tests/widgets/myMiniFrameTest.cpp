@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "model/config.h"
+#include "model/log.h"
 #include "tests/support/testSupport.h"
 #include "tests/widgets/widgetTestSupport.h"
 #include "widgets/myMiniFrame.h"
@@ -224,4 +225,26 @@ TEST(MyMiniFrame, RealClickAndCaptionDragWithTheMouse) {
   EXPECT_TRUE(frame->IsShown());
   frame->Destroy();
   Pump(30);
+}
+
+TEST(MyMiniFrame, TraceLines) {
+  UseSourceData();
+  testsupport::TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  ShowCountingFrame* frame = new ShowCountingFrame(nullptr, wxT("About"));
+  frame->Show(true);
+  PressLeft(ChildOf<CloseContactsFrameButtonBitmap>(CaptionOf(frame)));
+  frame->SetTopRightPosition(wxPoint(400, 10));
+  frame->Destroy();
+  std::string text = testsupport::DecodeLogFile(path, LOG_KEY_START, log_step());
+  for (const char* fn : {"MyMiniFrame::MyMiniFrame(wxWindow*, const wxString&)",
+                         "virtual bool MyMiniFrame::Show(bool)",
+                         "virtual void MyMiniFrame::OnClose(wxMouseEvent&)"}) {
+    EXPECT_NE(std::string::npos, text.find(std::string(fn) + " (<myMiniFrame.cpp> ligne"))
+        << fn;
+  }
+  EXPECT_NE(std::string::npos, text.find(": START\n"));
+  EXPECT_NE(std::string::npos, text.find(": END\n"));
+  EXPECT_EQ(std::string::npos, text.find("SetTopRightPosition"));
+  EXPECT_EQ(std::string::npos, text.find("TextPanel"));
 }

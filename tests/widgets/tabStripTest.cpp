@@ -13,6 +13,7 @@
 #include "widgets/tabNavigatorWindow.h"
 #include "widgets/tabRendererMgr.h"
 #include "widgets/tabStrip.h"
+#include "widgets/tabTextMetrics.h"
 #include "widgets/tabbedNotebook.h"
 
 using widgettest::NotebookEventLog;
@@ -22,14 +23,7 @@ using widgettest::TestFrame;
 
 namespace {
 
-int BoldTpHeight() {
-  wxBitmap bmp(10, 10);
-  wxMemoryDC dc(bmp);
-  wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
-  dc.SetFont(bold);
-  return dc.GetTextExtent(wxT("Tp")).GetHeight();
-}
+int BoldTpHeight() { return MeasureBoldTabText().GetHeight(); }
 
 struct StripFixture {
   explicit StripFixture(long style, int pages, int width = 420) : frame(wxSize(width, 300)) {
@@ -283,4 +277,27 @@ TEST(TabbedNotebookNavigation, SmartTabbingOpensTheNavigatorOnlyWithPages) {
   // The key moved the highlight to "Room number 1".
   EXPECT_EQ(1, f.book->GetSelection());
   EXPECT_EQ("changing(1,2) changed(1,-1) changing(1,1) changed(1,-1)", log.Summary());
+}
+
+TEST(TabbedNotebookNavigation, PlainFocusMovesGoToTheParent) {
+  TestFrame frame(wxSize(500, 300));
+  wxPanel* parent = new wxPanel(frame.get(), wxID_ANY);
+  TabbedNotebook* book = new TabbedNotebook(parent, wxID_ANY);
+  book->AddPage(new wxPanel(book, wxID_ANY), wxT("a"));
+  book->AddPage(new wxPanel(book, wxID_ANY), wxT("b"));
+  int seen = 0;
+  wxWindow* focus = nullptr;
+  parent->Bind(wxEVT_NAVIGATION_KEY, [&](wxNavigationKeyEvent& e) {
+    ++seen;
+    focus = e.GetCurrentFocus();
+  });
+  wxNavigationKeyEvent nav;
+  nav.SetWindowChange(false);
+  nav.SetDirection(true);
+  nav.SetEventObject(book);
+  book->GetEventHandler()->ProcessEvent(nav);
+  EXPECT_EQ(1, seen);
+  EXPECT_EQ(book, focus);
+  EXPECT_EQ(0, book->GetSelection());
+  EXPECT_EQ(book->GetTabStrip()->GetClientSize(), book->GetTabStripSize());
 }

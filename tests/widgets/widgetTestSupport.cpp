@@ -18,6 +18,8 @@ void Pump(int ms) {
   wxLongLong end = wxGetLocalTimeMillis() + ms;
   do {
     wxTheApp->Yield(true);
+    // Destroyed windows go away at idle time.
+    wxTheApp->ProcessIdle();
     wxMilliSleep(5);
   } while (wxGetLocalTimeMillis() < end);
 }
@@ -26,6 +28,7 @@ bool PumpUntil(const std::function<bool()>& cond, int ms) {
   wxLongLong end = wxGetLocalTimeMillis() + ms;
   while (!cond() && wxGetLocalTimeMillis() < end) {
     wxTheApp->Yield(true);
+    wxTheApp->ProcessIdle();
     wxMilliSleep(5);
   }
   return cond();

@@ -1,0 +1,516 @@
+// Reading and writing "parlavox.xml": a boost::serialization XML archive whose classes carry
+// their own versions; older versions of the file are read with defaults for what they lack.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <boost/archive/xml_iarchive.hpp>
+#include <boost/archive/xml_oarchive.hpp>
+#include <boost/serialization/map.hpp>
+#include <boost/serialization/nvp.hpp>
+#include <boost/serialization/string.hpp>
+#include <boost/serialization/utility.hpp>
+#include <boost/serialization/vector.hpp>
+#include <boost/serialization/version.hpp>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <type_traits>
+
+#include "model/config.h"
+#include "model/configFile.h"
+#include "model/log.h"
+
+const char* const kConfigFileName = "parlavox.xml";
+const char* const kConfigBackupFileName = "parlavox.backup.xml";
+
+// The class versions exceed what BOOST_CLASS_VERSION accepts (below 256), so the trait is
+// written out by hand.
+#define PARLAVOX_CLASS_VERSION(T, N)                              \
+  namespace boost {                                               \
+  namespace serialization {                                       \
+  template <>                                                     \
+  struct version<T> {                                             \
+    typedef mpl::int_<N> type;                                    \
+    typedef mpl::integral_c_tag tag;                              \
+    BOOST_STATIC_CONSTANT(int, value = version::type::value);     \
+  };                                                              \
+  }                                                               \
+  }
+
+PARLAVOX_CLASS_VERSION(Config, 1808)
+PARLAVOX_CLASS_VERSION(ContactInfo, 960)
+PARLAVOX_CLASS_VERSION(URLInfo, 960)
+PARLAVOX_CLASS_VERSION(MessengerInfo, 1808)
+PARLAVOX_CLASS_VERSION(MessengerProtocolInfo, 1808)
+PARLAVOX_CLASS_VERSION(Smiley, 1808)
+
+static_assert(boost::serialization::version<Config>::value == kConfigVersion, "Config version");
+static_assert(boost::serialization::version<ContactInfo>::value == kContactInfoVersion, "ContactInfo version");
+static_assert(boost::serialization::version<URLInfo>::value == kURLInfoVersion, "URLInfo version");
+static_assert(boost::serialization::version<MessengerInfo>::value == kMessengerInfoVersion, "MessengerInfo version");
+static_assert(boost::serialization::version<MessengerProtocolInfo>::value == kMessengerProtocolInfoVersion,
+              "MessengerProtocolInfo version");
+static_assert(boost::serialization::version<Smiley>::value == kSmileyVersion, "Smiley version");
+
+namespace {
+
+// False once a file too old to read was met, or reading failed.
+bool g_loadFlag = true;
+
+std::mutex g_hookMutex;
+std::function<bool(const std::string&)> g_saveFailureHook;
+
+bool StepFails(const char* step) {
+  std::lock_guard<std::mutex> lock(g_hookMutex);
+  return g_saveFailureHook && g_saveFailureHook(step);
+}
+
+// Reads a vector written in the library's container encoding (count, item version, items) one
+// item at a time: a hostile count cannot make it reserve memory the file does not hold. It takes
+// the vector's place in the archive's class table (one loader type for each vector type).
+template <class T>
+struct VectorLoader {
+  std::vector<T>* target;
+
+  template <class Archive>
+  void serialize(Archive& ar, unsigned int) {
+    using boost::serialization::make_nvp;
+    boost::serialization::collection_size_type count;
+    boost::serialization::item_version_type itemVersion(0);
+    ar >> make_nvp("count", count);
+    if (boost::serialization::library_version_type(3) < ar.get_library_version())
+      ar >> make_nvp("item_version", itemVersion);
+    target->clear();
+    for (size_t i = 0; i < count; ++i) {
+      T item{};
+      ar >> make_nvp("item", item);
+      if constexpr (std::is_pointer<T>::value) {
+        if (!item) throw std::runtime_error("empty record in a list");
+      }
+      target->push_back(item);
+    }
+  }
+};
+
+template <class Archive, class T>
+void SerializeVector(Archive& ar, const char* name, std::vector<T>& v) {
+  if constexpr (Archive::is_saving::value) {
+    ar << boost::serialization::make_nvp(name, v);
+  } else {
+    VectorLoader<T> loader{&v};
+    ar >> boost::serialization::make_nvp(name, loader);
+  }
+}
+
+// The record the archive is filling in. The library frees the records it made only once they are
+// complete, so the one a failure interrupts is freed here.
+struct RecordInProgress {
+  void* record = nullptr;
+  void (*destroy)(void*) = nullptr;
+};
+thread_local RecordInProgress g_inProgress;
+
+template <class T>
+void StartLoading(T* record) {
+  ::new (record) T();
+  g_inProgress.record = record;
+  g_inProgress.destroy = [](void* p) { delete static_cast<T*>(p); };
+}
+
+template <class Archive>
+void FinishLoading(Archive&, const void* record) {
+  if constexpr (Archive::is_loading::value) {
+    if (g_inProgress.record == record) g_inProgress = RecordInProgress();
+  }
+}
+
+void FreeInterruptedRecord() {
+  if (g_inProgress.record) g_inProgress.destroy(g_inProgress.record);
+  g_inProgress = RecordInProgress();
+}
+
+// A record held by pointer; reading replaces (and frees) the record the object was made with.
+template <class Archive, class T>
+void SerializeRecord(Archive& ar, const char* name, T*& record) {
+  if constexpr (Archive::is_saving::value) {
+    ar << boost::serialization::make_nvp(name, record);
+  } else {
+    T* loaded = nullptr;
+    ar >> boost::serialization::make_nvp(name, loaded);
+    if (!loaded) throw std::runtime_error("empty record");
+    if (loaded != record) delete record;
+    record = loaded;
+  }
+}
+
+// The library reads any class version without complaint; a file from a later program is refused
+// rather than half understood.
+void RefuseNewerVersion(unsigned int version, unsigned int current) {
+  if (version > current) throw std::runtime_error("file written by a newer program");
+}
+
+// The library does not check the name of the top element: it must be "config".
+bool HasConfigTopElement(const std::string& bytes) {
+  size_t at = bytes.find("<boost_serialization");
+  if (at == std::string::npos) return false;
+  at = bytes.find('>', at);
+  if (at == std::string::npos) return false;
+  at = bytes.find_first_not_of(" \t\r\n", at + 1);
+  if (at == std::string::npos || bytes.compare(at, 7, "<config") != 0) return false;
+  return at + 7 < bytes.size() && (bytes[at + 7] == ' ' || bytes[at + 7] == '>');
+}
+
+// An enumeration travels as its integer; a value outside [low, high] read from a file gives
+// `fallback` (it is never stored in the enumeration itself).
+template <class Archive, class E>
+void SerializeEnum(Archive& ar, const char* name, E& field, int low, int high, E fallback) {
+  int value = static_cast<int>(field);
+  ar & boost::serialization::make_nvp(name, value);
+  if constexpr (Archive::is_loading::value) field = (value >= low && value <= high) ? static_cast<E>(value) : fallback;
+}
+
+void DropPrplPrefix(std::string& protocol) {
+  if (protocol.compare(0, 5, "prpl-") == 0) protocol.erase(0, 5);
+}
+
+}  // namespace
+
+template <class Archive>
+void load_construct_data(Archive&, ContactInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, URLInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, MessengerInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, MessengerProtocolInfo* t, const unsigned int) { StartLoading(t); }
+template <class Archive>
+void load_construct_data(Archive&, Smiley* t, const unsigned int) { StartLoading(t); }
+
+template <class Archive>
+void ContactInfo::serialize(Archive& ar, unsigned int version) {
+  using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kContactInfoVersion);
+  ar & make_nvp("login", login);
+  ar & make_nvp("nickname", nickname);
+  ar & make_nvp("country", country);
+  ar & make_nvp("birthDay", birthDay);
+  ar & make_nvp("birthMonth", birthMonth);
+  ar & make_nvp("birthYear", birthYear);
+  ar & make_nvp("city", city);
+  ar & make_nvp("notifications", notifications);
+  ar & make_nvp("mood", mood);
+  ar & make_nvp("group", group);
+  ar & make_nvp("im_type", im_type);
+  ar & make_nvp("blocked", blocked);
+  ar & make_nvp("gender", gender);
+  if constexpr (Archive::is_loading::value) {
+    if (gender < GENDER_NONE || gender > GENDER_WOMAN) gender = GENDER_NONE;
+    if (birthMonth < 0 || birthMonth > 11) birthMonth = 0;
+    if (birthDay < 0 || birthDay > 31) birthDay = 0;
+  }
+  FinishLoading(ar, this);
+}
+
+template <class Archive>
+void URLInfo::serialize(Archive& ar, unsigned int version) {
+  using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kURLInfoVersion);
+  // The file holds each site's URL lower-cased, one spelling per site.
+  std::string stored = NormalizeURL(url);
+  ar & make_nvp("url", stored);
+  if constexpr (Archive::is_loading::value) url = NormalizeURL(stored);
+  SerializeEnum(ar, "status", status, SITE_DEFAULT, SITE_OPEN, SITE_DEFAULT);
+  ar & make_nvp("notifications", notifications);
+  FinishLoading(ar, this);
+}
+
+template <class Archive>
+void MessengerInfo::serialize(Archive& ar, unsigned int version) {
+  using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kMessengerInfoVersion);
+  ar & make_nvp("protocol", protocol);
+  ar & make_nvp("description", description);
+  ar & make_nvp("login", login);
+  ar & make_nvp("password", password);
+  ar & make_nvp("parameters", parameters);
+  if (version >= 1808) {
+    ar & make_nvp("autoconnect", autoconnect);
+  } else if constexpr (Archive::is_loading::value) {
+    autoconnect = true;
+    DropPrplPrefix(protocol);
+  }
+  FinishLoading(ar, this);
+}
+
+template <class Archive>
+void MessengerProtocolInfo::serialize(Archive& ar, unsigned int version) {
+  using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kMessengerProtocolInfoVersion);
+  ar & make_nvp("protocol", protocol);
+  ar & make_nvp("description", description);
+  ar & make_nvp("parameters", parameters);
+  if constexpr (Archive::is_loading::value) {
+    if (version < 1808) DropPrplPrefix(protocol);
+  }
+  FinishLoading(ar, this);
+}
+
+template <class Archive>
+void Smiley::serialize(Archive& ar, unsigned int version) {
+  using boost::serialization::make_nvp;
+  RefuseNewerVersion(version, kSmileyVersion);
+  ar & make_nvp("name", name);
+  SerializeVector(ar, "shortcuts", shortcuts);
+  ar & make_nvp("filename", filename);
+  ar & make_nvp("def", def);
+  FinishLoading(ar, this);
+}
+
+template <class Archive>
+void Config::serialize(Archive& ar, unsigned int version) {
+  using boost::serialization::make_nvp;
+  TRACE_INFO("serialize");
+  RefuseNewerVersion(version, kConfigVersion);
+  if (version <= 959) {
+    g_loadFlag = false;
+    TRACE_INFO("parlavox.xml is too old");
+    return;
+  }
+  TRACE_INFO("serialize");
+  SerializeRecord(ar, "ownInfo", ownInfo);
+  ar & make_nvp("savePassword", savePassword);
+  SerializeEnum(ar, "defaultStatus", defaultStatus, STATUS_OFFLINE, STATUS_BUSY, STATUS_ONLINE);
+  SerializeEnum(ar, "defaultSiteStatus", defaultSiteStatus, SITE_DEFAULT, SITE_OPEN, SITE_OPEN);
+  ar & make_nvp("filePort", filePort);
+  ar & make_nvp("autoconnect", autoconnect);
+  SerializeEnum(ar, "chatMode", chatMode, INT_MIN, INT_MAX, CHAT_MODE_DEFAULT);
+  SerializeRecord(ar, "defaultContact", defaultContact);
+  SerializeVector(ar, "contacts", contacts);
+  SerializeVector(ar, "webSiteInfos", webSiteInfos);
+  ar & make_nvp("nextSiteInfoNum", nextSiteInfoNum);
+  ar & make_nvp("x", x);
+  ar & make_nvp("y", y);
+  ar & make_nvp("width", width);
+  ar & make_nvp("height", height);
+  if (savePassword) ar & make_nvp("password", password);
+  ar & make_nvp("proxyhost", proxyhost);
+  ar & make_nvp("noActivityTimer", noActivityTimer);
+  ar & make_nvp("awayTimer", awayTimer);
+  ar & make_nvp("alwaysTop", alwaysTop);
+  ar & make_nvp("proxyStatus", proxyStatus);
+  ar & make_nvp("proxyport", proxyport);
+  ar & make_nvp("rememberClose", rememberClose);
+  ar & make_nvp("close", close);
+  SerializeVector(ar, "groups", groups);
+  if (version < 1808) {
+    ar & make_nvp("groupMode", groupMode);
+    switch (groupMode) {
+      case 0: group_offline = 2; group_mode = 0; break;
+      case 1: group_offline = 1; group_mode = 0; break;
+      case 2: group_offline = 2; group_mode = 1; break;
+      default: break;
+    }
+  } else {
+    ar & make_nvp("group_offline", group_offline);
+    ar & make_nvp("group_mode", group_mode);
+  }
+  ar & make_nvp("retryOnFailure", retryOnFailure);
+  ar & make_nvp("visibleStart", visibleStart);
+  if (version < 962) return;
+  SerializeVector(ar, "external_messengers", external_messengers);
+  if (version < 1808) return;
+  SerializeVector(ar, "smileys", smileys);
+  SerializeVector(ar, "external_messenger_protocols", external_messenger_protocols);
+}
+
+void Config::Sanitize() {
+  TRACE_START();
+  std::lock_guard<std::mutex> l(mutex_);
+  if (width < 0) width = 100;
+  if (height < 100) height = 100;
+  if (x < 0 && x != -1) x = 0;
+  if (y < 0 && y != -1) y = 0;
+  if (group_mode < 0 || group_mode > 1) group_mode = 0;
+  if (group_offline < 0 || group_offline > 2) group_offline = 2;
+  if (filePort < 1 || filePort > 65535) filePort = 6891;
+  if (noActivityTimer < 0) noActivityTimer = 60;
+  if (awayTimer < 0) awayTimer = 120;
+  TRACE_END();
+}
+
+void SetConfigSaveFailureHook(std::function<bool(const std::string&)> hook) {
+  std::lock_guard<std::mutex> lock(g_hookMutex);
+  g_saveFailureHook = std::move(hook);
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Reads a whole file; false on any error but a missing file, which sets `missing`.
+bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing) {
+  missing = false;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    missing = errno == ENOENT;
+    return false;
+  }
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+}  // namespace
+
+bool Config::Save() {
+  TRACE_START();
+  const std::string dir = GetUserPath();
+  const std::string path = dir + kConfigFileName;
+  TRACE_INFO("file = %s", path.c_str());
+
+  // The whole archive is built in memory first: nothing touches the disk if it fails.
+  std::string text;
+  try {
+    Config copy(*this);
+    std::ostringstream out;
+    {
+      boost::archive::xml_oarchive oa(out);
+      oa << boost::serialization::make_nvp("config", copy);
+    }
+    if (!out) throw std::runtime_error("archive stream failed");
+    text = out.str();
+  } catch (...) {
+    TRACE_ERROR("config error");
+    return false;
+  }
+
+  // Then written to a private temporary file beside the old one and renamed over it.
+  std::string tmp = path + ".XXXXXX";
+  int fd = mkstemp(&tmp[0]);
+  if (fd < 0) {
+    TRACE_ERROR("Stream error");
+    return false;
+  }
+  const char* failed = nullptr;
+  if (StepFails("write") || !WriteAll(fd, text)) failed = "write";
+  if (!failed && (StepFails("sync") || ::fsync(fd) != 0)) failed = "sync";
+  if (::close(fd) != 0 && !failed) failed = "close";
+  if (!failed && StepFails("close")) failed = "close";
+  if (!failed && (StepFails("rename") || ::rename(tmp.c_str(), path.c_str()) != 0)) failed = "rename";
+  if (failed) {
+    ::unlink(tmp.c_str());
+    TRACE_ERROR("config error");
+    TRACE_END_RESULT("%s failed", failed);
+    return false;
+  }
+  // Make the rename itself durable.
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  TRACE_END();
+  return true;
+}
+
+bool Config::Load() {
+  TRACE_START();
+  g_loadFlag = true;
+  const std::string path = GetUserPath() + kConfigFileName;
+  TRACE_INFO("file = %s", path.c_str());
+
+  std::string bytes;
+  bool missing = false;
+  if (!ReadWholeFile(path, bytes, missing)) {
+    if (missing) {
+      TRACE_END_RESULT("no config file");
+      return true;
+    }
+    // An unreadable file is not "no file": starting afresh would overwrite it at the next save.
+    TRACE_ERROR("config error");
+    ReplaceInstance(nullptr);
+    TRACE_END_RESULT("false");
+    return false;
+  }
+
+  TRACE_INFO("config file found");
+  g_inProgress = RecordInProgress();
+  Config* loaded = new Config;
+  ContactInfo* const madeOwn = loaded->ownInfo;
+  ContactInfo* const madeDefault = loaded->defaultContact;
+  std::istringstream in(bytes);
+  std::unique_ptr<boost::archive::xml_iarchive> ia;
+  try {
+    TRACE_INFO("config file iarchive");
+    ia.reset(new boost::archive::xml_iarchive(in));
+    if (ia->get_library_version() > boost::archive::BOOST_ARCHIVE_VERSION())
+      throw std::runtime_error("archive from a newer library");
+    if (!HasConfigTopElement(bytes)) throw std::runtime_error("not a settings file");
+    TRACE_INFO("config file serial");
+    ia->operator>>(boost::serialization::make_nvp("config", *loaded));
+  } catch (...) {
+    // Anything at all, a failed allocation included, is a file that cannot be read.
+    TRACE_ERROR("config error");
+    g_loadFlag = false;
+  }
+  TRACE_INFO("config serial");
+  if (!g_loadFlag) {
+    // The archive frees every record it made; the two the object was built with are ours.
+    if (ia) ia->delete_created_pointers();
+    FreeInterruptedRecord();
+    if (loaded->ownInfo == madeOwn) delete madeOwn;
+    if (loaded->defaultContact == madeDefault) delete madeDefault;
+    delete loaded;
+    ReplaceInstance(nullptr);
+    TRACE_END_RESULT("false");
+    return false;
+  }
+
+  loaded->Sanitize();
+  ContactInfo* own = loaded->GetContactInfo();
+  TRACE_INFO("%s", own->GetLogin().c_str());
+  for (ContactInfo* c : loaded->GetContacts()) c->SetStatus(STATUS_OFFLINE);
+  own->SetVersion(kProgramVersion);
+  ReplaceInstance(loaded);
+  TRACE_END_RESULT("true");
+  return true;
+}
+
+bool Config::BackupSettingsFile() {
+  TRACE_START();
+  const std::string dir = GetUserPath();
+  const std::string from = dir + kConfigFileName;
+  const std::string to = dir + kConfigBackupFileName;
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    TRACE_ERROR("cannot move %s to %s : %s", from.c_str(), to.c_str(), strerror(errno));
+    return false;
+  }
+  TRACE_END();
+  return true;
+}

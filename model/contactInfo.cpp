@@ -1,0 +1,182 @@
+#include "model/contactInfo.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "model/log.h"
+
+const char* const kPrivateRoomPrefix = "prv://";
+
+ContactInfo::ContactInfo()
+    : status(STATUS_OFFLINE),
+      previousStatus(STATUS_NONE),
+      birthDay(0),
+      birthMonth(0),
+      birthYear(0),
+      blocked(false),
+      gender(GENDER_NONE) {
+  TRACE_STARTEND();
+}
+
+ContactInfo::ContactInfo(const std::string& login_, const std::string& nickname_, const std::string& mood_,
+                         const std::string& version_, t_status status_, const std::string& country_,
+                         const std::string& city_, int birthDay_, int birthMonth_, int birthYear_,
+                         const std::string& group_, const std::string& imType_, bool blocked_)
+    : login(login_),
+      nickname(nickname_),
+      mood(mood_),
+      status(status_),
+      previousStatus(STATUS_NONE),
+      country(country_),
+      city(city_),
+      birthDay(birthDay_),
+      birthMonth(birthMonth_),
+      birthYear(birthYear_),
+      version(version_),
+      group(group_),
+      im_type(imType_),
+      blocked(blocked_),
+      gender(GENDER_NONE) {
+  TRACE_START_ARGS("%s", login_.c_str());
+  TRACE_END();
+}
+
+ContactInfo::ContactInfo(const ContactInfo& other) = default;
+ContactInfo& ContactInfo::operator=(const ContactInfo& other) = default;
+ContactInfo::~ContactInfo() = default;
+
+std::string ContactInfo::GetLogin() const { TRACE_STARTEND(); return login; }
+std::string ContactInfo::GetNickname() const { TRACE_STARTEND(); return nickname; }
+std::string ContactInfo::GetMood() const { TRACE_STARTEND(); return mood; }
+t_status ContactInfo::GetStatus() const { TRACE_STARTEND(); return status; }
+t_status ContactInfo::GetPreviousStatus() const { TRACE_STARTEND(); return previousStatus; }
+std::string ContactInfo::GetCountry() const { TRACE_STARTEND(); return country; }
+std::string ContactInfo::GetCity() const { TRACE_STARTEND(); return city; }
+int ContactInfo::GetBirthDay() const { TRACE_STARTEND(); return birthDay; }
+int ContactInfo::GetBirthMonth() const { TRACE_STARTEND(); return birthMonth; }
+int ContactInfo::GetBirthYear() const { TRACE_STARTEND(); return birthYear; }
+std::string ContactInfo::GetVersion() const { TRACE_STARTEND(); return version; }
+std::string ContactInfo::GetGroup() const { TRACE_STARTEND(); return group; }
+std::string ContactInfo::GetImType() const { TRACE_STARTEND(); return im_type; }
+bool ContactInfo::IsBlocked() const { TRACE_STARTEND(); return blocked; }
+int ContactInfo::GetGender() const { TRACE_STARTEND(); return gender; }
+
+void ContactInfo::SetLogin(const std::string& v) { TRACE_STARTEND(); login = v; }
+void ContactInfo::SetNickname(const std::string& v) { TRACE_STARTEND(); nickname = v; }
+void ContactInfo::SetMood(const std::string& v) { TRACE_STARTEND(); mood = v; }
+void ContactInfo::SetCountry(const std::string& v) { TRACE_STARTEND(); country = v; }
+void ContactInfo::SetCity(const std::string& v) { TRACE_STARTEND(); city = v; }
+void ContactInfo::SetVersion(const std::string& v) { TRACE_STARTEND(); version = v; }
+void ContactInfo::SetGroup(const std::string& v) { TRACE_STARTEND(); group = v; }
+void ContactInfo::SetImType(const std::string& v) { TRACE_STARTEND(); im_type = v; }
+void ContactInfo::SetBlocked(bool v) { TRACE_STARTEND(); blocked = v; }
+void ContactInfo::SetGender(int v) { TRACE_STARTEND(); gender = v; }
+
+void ContactInfo::SetBirth(int day, int month, int year) {
+  TRACE_START_ARGS("%d,%d,%d", day, month, year);
+  birthDay = day;
+  birthMonth = month;
+  birthYear = year;
+  TRACE_END();
+}
+
+void ContactInfo::SetStatus(t_status s) {
+  TRACE_START_ARGS("%d", static_cast<int>(s));
+  previousStatus = status;
+  status = s;
+  TRACE_END();
+}
+
+bool ContactInfo::IsConnected() const {
+  TRACE_STARTEND();
+  return status != STATUS_NONE && status != STATUS_OFFLINE;
+}
+
+bool ContactInfo::IsPrivate() const {
+  TRACE_STARTEND();
+  return login.compare(0, 6, kPrivateRoomPrefix) == 0;
+}
+
+int ContactInfo::GetAge() const {
+  TRACE_START();
+  time_t now = time(nullptr);
+  struct tm local {};
+  localtime_r(&now, &local);
+  int age = GetAgeAt(local.tm_year + 1900, local.tm_mon, local.tm_mday);
+  TRACE_END_RESULT("%d", age);
+  return age;
+}
+
+int ContactInfo::GetAgeAt(int year, int month, int day) const {
+  TRACE_STARTEND();
+  int age = year - birthYear;
+  if (month < birthMonth || (month == birthMonth && day < birthDay)) --age;
+  return age;
+}
+
+t_notification_status ContactInfo::GetNotification(const std::string& key) const {
+  TRACE_STARTEND();
+  return ReadNotification(notifications, login, key);
+}
+
+void ContactInfo::SetNotification(const std::string& key, t_notification_status value) {
+  TRACE_STARTEND();
+  WriteNotification(notifications, key, value);
+}
+
+std::map<std::string, bool> ContactInfo::GetNotifications() const { TRACE_STARTEND(); return notifications; }
+
+void ContactInfo::SetNotifications(const std::map<std::string, bool>& n) {
+  TRACE_STARTEND();
+  notifications = n;
+}
+
+#define CONTACT_NOTIFICATION(Name, key)                                                               \
+  t_notification_status ContactInfo::Get##Name() const { TRACE_STARTEND(); return GetNotification(key); } \
+  void ContactInfo::Set##Name(t_notification_status v) { TRACE_STARTEND(); SetNotification(key, v); }
+
+CONTACT_NOTIFICATION(LoginVisual, "login-visual")
+CONTACT_NOTIFICATION(LoginBell, "login-bell")
+CONTACT_NOTIFICATION(LogoutVisual, "logout-visual")
+CONTACT_NOTIFICATION(LogoutBell, "logout-bell")
+CONTACT_NOTIFICATION(OpenVisual, "open-visual")
+CONTACT_NOTIFICATION(OpenBell, "open-bell")
+CONTACT_NOTIFICATION(CloseVisual, "close-visual")
+CONTACT_NOTIFICATION(CloseBell, "close-bell")
+CONTACT_NOTIFICATION(SubscribeVisual, "subscribe-visual")
+CONTACT_NOTIFICATION(SubscribeBell, "subscribe-bell")
+CONTACT_NOTIFICATION(UnsubscribeVisual, "unsubscribe-visual")
+CONTACT_NOTIFICATION(UnsubscribeBell, "unsubscribe-bell")
+CONTACT_NOTIFICATION(MessageVisual, "message-visual")
+CONTACT_NOTIFICATION(MessageBell, "message-bell")
+
+bool ContactInfo::IsSubscribedTo(const std::string& url) const {
+  TRACE_STARTEND();
+  return std::find(subscriptions.begin(), subscriptions.end(), url) != subscriptions.end();
+}
+
+void ContactInfo::SubscribeTo(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  if (std::find(subscriptions.begin(), subscriptions.end(), url) == subscriptions.end())
+    subscriptions.push_back(url);
+  TRACE_END();
+}
+
+void ContactInfo::UnsubscribeFrom(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  auto it = std::find(subscriptions.begin(), subscriptions.end(), url);
+  if (it != subscriptions.end()) subscriptions.erase(it);
+  TRACE_END();
+}
+
+void ContactInfo::ClearSubscriptions() { TRACE_STARTEND(); subscriptions.clear(); }
+
+std::vector<std::string> ContactInfo::GetSubscriptions() const { TRACE_STARTEND(); return subscriptions; }
+
+bool ContactInfo::HasPrivateChatRoomWith(const std::string& other) const {
+  TRACE_START_ARGS("%s", other.c_str());
+  const std::string base = kPrivateRoomPrefix + im_type + "/";
+  bool found = IsSubscribedTo(base + other + ":" + login) || IsSubscribedTo(base + login + ":" + other);
+  TRACE_END_RESULT("%s", found ? "true" : "false");
+  return found;
+}

@@ -1,0 +1,19 @@
+#include "model/messengerProtocolInfo.h"
+
+#include "model/log.h"
+
+MessengerProtocolInfo::MessengerProtocolInfo() { TRACE_STARTEND(); }
+
+MessengerProtocolInfo::MessengerProtocolInfo(const std::string& protocol_, const std::string& description_,
+                                             const std::map<std::string, std::string>& parameters_)
+    : protocol(protocol_), description(description_), parameters(parameters_) {
+  TRACE_START_ARGS("%s", protocol_.c_str());
+  TRACE_END();
+}
+
+std::string MessengerProtocolInfo::GetProtocol() const { TRACE_STARTEND(); return protocol; }
+std::string MessengerProtocolInfo::GetDescription() const { TRACE_STARTEND(); return description; }
+std::map<std::string, std::string> MessengerProtocolInfo::GetParameters() const {
+  TRACE_STARTEND();
+  return parameters;
+}

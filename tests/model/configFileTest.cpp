@@ -1,0 +1,533 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <dirent.h>
+
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/config.h"
+#include "model/configFile.h"
+#include "model/cryptPassword.h"
+#include "model/log.h"
+#include "tests/support/testSupport.h"
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+// Fixtures lie beside this source file.
+std::string Fixture(const std::string& name) {
+  std::string here(__FILE__);
+  return ReadFile(here.substr(0, here.rfind('/')) + "/fixtures/" + name);
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// Names of the elements directly inside <config> (one tab deep), in file order.
+std::vector<std::string> TopElements(const std::string& xml) {
+  std::vector<std::string> names;
+  std::regex tag("^\t<([A-Za-z_]+)[ >]");
+  std::istringstream in(xml);
+  std::string line;
+  std::smatch m;
+  while (std::getline(in, line))
+    if (std::regex_search(line, m, tag)) names.push_back(m[1]);
+  return names;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') names.push_back(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
+// A settings object with something in every saved list.
+void Populate(Config* c) {
+  c->SetLogin("alice");
+  c->SetNickname("Alice \xc3\xa9 <&>");
+  c->SetMood("fine");
+  c->SetCity("Lyon");
+  c->SetCountry("France");
+  c->SetBirth(15, 5, 1990);
+  c->SetAutoConnectStatus(false);
+  c->SetAlwaysTopStatus(true);
+  c->SetVisibleOnStart(false);
+  c->SetDefaultStatus(STATUS_AWAY);
+  c->SetDefaultSiteStatus(SITE_BLOCKED);
+  c->SetFilePort(7001);
+  c->SetNoActivityTimer(33);
+  c->SetAwayTimer(99);
+  c->SetProxyStatus(true);
+  c->SetProxyHost("proxy.example.org");
+  c->SetProxyPort(3128);
+  c->SetRememberClose(true);
+  c->SetClose(true);
+  c->SetRetryOnFailure(false);
+  c->SetGroupMode(1);
+  c->SetGroupOffline(0);
+  c->SetCoordinates(11, 22, 333, 444);
+  c->GetDefaultContactInfo()->SetMessageBell(NOTIFICATION_ON);
+
+  ContactInfo* bob = new ContactInfo("bob", "Bob", "busy", "0.9.8a", STATUS_BUSY, "FR", "Paris", 3, 11, 1980,
+                                     "work", "parlavox", true);
+  bob->SetGender(GENDER_MAN);
+  bob->SetLoginBell(NOTIFICATION_OFF);
+  bob->SetMessageVisual(NOTIFICATION_ON);
+  ContactInfo* carl = new ContactInfo("carl@jabber.org", "Carl", "", "", STATUS_ONLINE, "", "", 0, 0, 0, "",
+                                      "jabber", false);
+  c->UpdateContact(bob);
+  c->UpdateContact(carl);
+  c->AddGroup("work");
+  c->AddGroup("family");
+
+  URLInfo* site = new URLInfo("http://www.example.org/", SITE_OPEN, 5, 2, 1, 7.5f, "12", 8, "nice", nullptr);
+  site->SetOpenVisualContact(NOTIFICATION_ON);
+  site->SetCloseBell(NOTIFICATION_OFF);
+  c->AddURLInfo(site);
+  c->AddURLInfo(new URLInfo("http://News.Example.COM/", SITE_BLOCKED, 0, 0, 0, kNoGrade, "", kNoUserGrade, "",
+                            nullptr));
+  c->AddRecommendedSite("http://recommended.example.com/", 3);
+
+  std::map<std::string, std::string> params{{"port", "5222"}, {"server", "jabber.org"}};
+  MessengerInfo* account = new MessengerInfo("jabber", "Jabber", "carl", "", false, params);
+  account->SetPassword("jabber secret");
+  c->AddMessenger(account);
+  c->AddMessengerProtocol(new MessengerProtocolInfo("jabber", "Jabber", params));
+  c->AddMessengerProtocol(new MessengerProtocolInfo("icq", "ICQ", {}));
+  Smiley* wink = new Smiley("wink", ";)", "/home/alice/.parlavox/bob@@wink.png", false);
+  wink->AddShortcut(";-)");
+  c->AddSmiley(wink);
+}
+
+class ConfigFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    logPath_ = testsupport::RestartLogAt(logDir_);
+    Config::SetUserPath(dir_.path());
+  }
+  std::string Log() { return testsupport::DecodeLogFile(logPath_, LOG_KEY_START, log_step()); }
+  std::string SettingsPath() { return dir_.file(kConfigFileName); }
+
+  TempDir dir_;
+  TempDir logDir_;
+  std::string logPath_;
+};
+
+}  // namespace
+
+TEST_F(ConfigFileTest, RoundTripKeepsEverythingInFileOrder) {
+  Config* c = Config::GetInstance();
+  Populate(c);
+  // A password whose enciphered form holds bytes that XML text handles badly.
+  const std::string awkward("\0\r\n<&>\xff\x01 ]]>", 11);
+  c->SetPassword(CryptPassword(awkward));
+  ASSERT_TRUE(c->Save());
+
+  std::string xml = ReadFile(SettingsPath());
+  struct stat st;
+  ASSERT_EQ(0, stat(SettingsPath().c_str(), &st));
+  EXPECT_EQ(0600u, st.st_mode & 0777);
+  const std::vector<std::string> expected = {
+      "ownInfo",  "savePassword", "defaultStatus", "defaultSiteStatus", "filePort", "autoconnect",
+      "chatMode", "defaultContact", "contacts", "webSiteInfos", "nextSiteInfoNum", "x", "y", "width", "height",
+      "password", "proxyhost", "noActivityTimer", "awayTimer", "alwaysTop", "proxyStatus", "proxyport",
+      "rememberClose", "close", "groups", "group_offline", "group_mode", "retryOnFailure", "visibleStart",
+      "external_messengers", "smileys", "external_messenger_protocols"};
+  EXPECT_EQ(expected, TopElements(xml));
+  EXPECT_NE(std::string::npos, xml.find("<config class_id=\"0\" tracking_level=\"0\" version=\"1808\">"));
+  EXPECT_NE(std::string::npos, xml.find("<ownInfo class_id=\"1\" tracking_level=\"1\" version=\"960\""));
+  EXPECT_TRUE(std::regex_search(xml, std::regex("<item class_id=\"[0-9]+\" tracking_level=\"1\" version=\"960\"[^>]*>\n\t*<url>")));
+  EXPECT_TRUE(std::regex_search(xml, std::regex("version=\"1808\"[^>]*>\n\t*<protocol>jabber</protocol>\n\t*<description>Jabber</description>\n\t*<login>carl</login>\n\t*<password>")));
+  EXPECT_TRUE(std::regex_search(xml, std::regex("version=\"1808\"[^>]*>\n\t*<name>wink</name>\n\t*<shortcuts>")));
+  // A contact's elements in their order, and nothing that is not saved.
+  EXPECT_TRUE(std::regex_search(
+      xml, std::regex("<login>bob</login>\n\t*<nickname>Bob</nickname>\n\t*<country>FR</country>\n\t*<birthDay>3</birthDay>\n"
+                      "\t*<birthMonth>11</birthMonth>\n\t*<birthYear>1980</birthYear>\n\t*<city>Paris</city>\n\t*<notifications>"
+                      "[^]*?</notifications>\n\t*<mood>busy</mood>\n\t*<group>work</group>\n\t*<im_type>parlavox</im_type>\n"
+                      "\t*<blocked>1</blocked>\n\t*<gender>1</gender>")));
+  EXPECT_EQ(std::string::npos, xml.find("recommended.example.com"));
+  EXPECT_EQ(std::string::npos, xml.find("jabber secret"));
+  EXPECT_EQ(std::string::npos, xml.find("<hostname>"));
+  EXPECT_NE(std::string::npos, xml.find("<url>http://news.example.com/</url>"));
+
+  ASSERT_TRUE(Config::Load());
+  Config* l = Config::GetInstance();
+  ASSERT_NE(c, l);
+  EXPECT_EQ(awkward, CryptPassword(l->GetPassword()));
+  EXPECT_EQ("alice", l->GetContactInfo()->GetLogin());
+  EXPECT_EQ("Alice \xc3\xa9 <&>", l->GetNickname());
+  EXPECT_EQ("fine", l->GetMood());
+  EXPECT_EQ("Lyon", l->GetCity());
+  EXPECT_EQ("France", l->GetCountry());
+  EXPECT_EQ(15, l->GetBirthDay());
+  EXPECT_EQ(5, l->GetBirthMonth());
+  EXPECT_EQ(1990, l->GetBirthYear());
+  EXPECT_EQ(kProgramVersion, l->GetContactInfo()->GetVersion());
+  EXPECT_EQ(c->GetContactInfo()->GetNotifications(), l->GetContactInfo()->GetNotifications());
+  EXPECT_EQ(c->GetDefaultContactInfo()->GetNotifications(), l->GetDefaultContactInfo()->GetNotifications());
+  EXPECT_FALSE(l->GetAutoConnectStatus());
+  EXPECT_TRUE(l->GetAlwaysTopStatus());
+  EXPECT_FALSE(l->IsVisibleOnStart());
+  EXPECT_EQ(STATUS_AWAY, l->GetDefaultStatus());
+  EXPECT_EQ(SITE_BLOCKED, l->GetDefaultSiteStatus());
+  EXPECT_EQ(7001, l->GetFilePort());
+  EXPECT_EQ(33, l->GetNoActivityTimer());
+  EXPECT_EQ(99, l->GetAwayTimer());
+  EXPECT_TRUE(l->GetProxyStatus());
+  EXPECT_EQ("proxy.example.org", l->GetProxyHost());
+  EXPECT_EQ(3128, l->GetProxyPort());
+  EXPECT_TRUE(l->GetRememberClose());
+  EXPECT_TRUE(l->GetClose());
+  EXPECT_FALSE(l->GetRetryOnFailure());
+  EXPECT_EQ(1, l->GetGroupMode());
+  EXPECT_EQ(0, l->GetGroupOffline());
+  EXPECT_EQ(11, l->GetPositionX());
+  EXPECT_EQ(22, l->GetPositionY());
+  EXPECT_EQ(333, l->GetWidth());
+  EXPECT_EQ(444, l->GetHeight());
+  EXPECT_EQ((std::vector<std::string>{"family", "work"}), l->GetGroups());
+  EXPECT_EQ(0, l->GetNbrRecommendedSites());
+
+  auto contacts = l->GetContacts();
+  ASSERT_EQ(2u, contacts.size());
+  ContactInfo* bob = contacts[0];
+  EXPECT_EQ("bob", bob->GetLogin());
+  EXPECT_EQ("Bob", bob->GetNickname());
+  EXPECT_EQ("busy", bob->GetMood());
+  EXPECT_EQ("FR", bob->GetCountry());
+  EXPECT_EQ("Paris", bob->GetCity());
+  EXPECT_EQ(3, bob->GetBirthDay());
+  EXPECT_EQ(11, bob->GetBirthMonth());
+  EXPECT_EQ(1980, bob->GetBirthYear());
+  EXPECT_EQ("work", bob->GetGroup());
+  EXPECT_EQ("parlavox", bob->GetImType());
+  EXPECT_TRUE(bob->IsBlocked());
+  EXPECT_EQ(GENDER_MAN, bob->GetGender());
+  EXPECT_EQ(NOTIFICATION_OFF, bob->GetLoginBell());
+  EXPECT_EQ(NOTIFICATION_ON, bob->GetMessageVisual());
+  // Every saved contact comes back offline.
+  EXPECT_EQ(STATUS_OFFLINE, bob->GetStatus());
+  EXPECT_EQ(STATUS_OFFLINE, bob->GetPreviousStatus());
+  EXPECT_EQ("", bob->GetVersion());
+  EXPECT_EQ("carl@jabber.org", contacts[1]->GetLogin());
+  EXPECT_EQ("jabber", contacts[1]->GetImType());
+
+  auto sites = l->GetAllURLInfo();
+  ASSERT_EQ(2u, sites.size());
+  EXPECT_EQ("http://www.example.org/", sites[0]->GetURL());
+  EXPECT_EQ(SITE_OPEN, sites[0]->GetStatus());
+  EXPECT_EQ(NOTIFICATION_ON, sites[0]->GetOpenVisualContact());
+  EXPECT_EQ(NOTIFICATION_OFF, sites[0]->GetCloseBell());
+  EXPECT_FALSE(sites[0]->IsModified());
+  EXPECT_EQ(kNoGrade, sites[0]->GetGrade());  // counters and grades are not saved
+  EXPECT_EQ(SITE_BLOCKED, sites[1]->GetStatus());
+
+  auto accounts = l->GetMessengers();
+  ASSERT_EQ(1u, accounts.size());
+  EXPECT_EQ("jabber", accounts[0]->GetProtocol());
+  EXPECT_EQ("Jabber", accounts[0]->GetDescription());
+  EXPECT_EQ("carl", accounts[0]->GetLogin());
+  EXPECT_EQ("jabber secret", accounts[0]->GetPassword());
+  EXPECT_FALSE(accounts[0]->GetAutoConnect());
+  EXPECT_EQ(MESSENGER_DISCONNECTED, accounts[0]->GetStatus());
+  EXPECT_EQ("jabber.org", accounts[0]->GetParameters()["server"]);
+  auto protocols = l->GetMessengerProtocols();
+  ASSERT_EQ(2u, protocols.size());
+  EXPECT_EQ("jabber", protocols[0]->GetProtocol());
+  EXPECT_EQ(2u, protocols[0]->GetParameters().size());
+  EXPECT_EQ("icq", protocols[1]->GetProtocol());
+  auto smileys = l->GetSmileys();
+  ASSERT_EQ(1u, smileys.size());
+  EXPECT_EQ("wink", smileys[0]->GetName());
+  EXPECT_EQ(";)   ;-)", smileys[0]->GetShortcutsText());
+  EXPECT_EQ("/home/alice/.parlavox/bob@@wink.png", smileys[0]->GetFilename());
+  EXPECT_FALSE(smileys[0]->IsDefault());
+
+  // Saving what was loaded writes the same file again.
+  ASSERT_TRUE(l->Save());
+  EXPECT_EQ(xml, ReadFile(SettingsPath()));
+}
+
+TEST_F(ConfigFileTest, PasswordIsLeftOutUnlessSaved) {
+  Config* c = Config::GetInstance();
+  c->SetPassword("secret");
+  c->SetPasswordSaved(false);
+  ASSERT_TRUE(c->Save());
+  std::string xml = ReadFile(SettingsPath());
+  EXPECT_EQ(std::string::npos, xml.find("<password>"));
+  ASSERT_TRUE(Config::Load());
+  EXPECT_EQ("", Config::GetInstance()->GetPassword());
+  EXPECT_FALSE(Config::GetInstance()->IsPasswordSaved());
+}
+
+TEST_F(ConfigFileTest, NoFileKeepsDefaults) {
+  EXPECT_TRUE(Config::Load());
+  EXPECT_NE(std::string::npos, Log().find("END : no config file"));
+  EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
+}
+
+TEST_F(ConfigFileTest, Version1807UsesGroupModeAndUpgradesAccounts) {
+  const struct { const char* groupMode; int offline; int grouped; } cases[] = {
+      {"0", 2, 0}, {"1", 1, 0}, {"2", 2, 1}, {"7", 2, 0}};
+  for (const auto& k : cases) {
+    ASSERT_TRUE(WriteFile(SettingsPath(), Replace(Fixture("config-1807.xml"), "@GROUPMODE@", k.groupMode)));
+    ASSERT_TRUE(Config::Load()) << k.groupMode;
+    Config* c = Config::GetInstance();
+    EXPECT_EQ(k.offline, c->GetGroupOffline()) << k.groupMode;
+    EXPECT_EQ(k.grouped, c->GetGroupMode()) << k.groupMode;
+  }
+  Config* c = Config::GetInstance();
+  EXPECT_EQ("alice", c->GetContactInfo()->GetLogin());
+  EXPECT_EQ(GENDER_WOMAN, c->GetContactInfo()->GetGender());
+  EXPECT_EQ(NOTIFICATION_OFF, c->GetContactInfo()->GetLoginVisual());
+  EXPECT_EQ(kProgramVersion, c->GetContactInfo()->GetVersion());
+  EXPECT_EQ(CryptPassword("x;TJ"), c->GetPassword());
+  EXPECT_EQ(STATUS_AWAY, c->GetDefaultStatus());
+  EXPECT_EQ(SITE_BLOCKED, c->GetDefaultSiteStatus());
+  EXPECT_EQ(7000, c->GetFilePort());
+  EXPECT_EQ(400, c->GetWidth());
+  EXPECT_EQ("proxy.example.org", c->GetProxyHost());
+  EXPECT_FALSE(c->GetRetryOnFailure());
+  EXPECT_FALSE(c->IsVisibleOnStart());
+  ASSERT_EQ(1u, c->GetContacts().size());
+  EXPECT_TRUE(c->GetContacts()[0]->IsBlocked());
+  ASSERT_TRUE(c->GetURLInfo("http://WWW.example.org/"));
+  // Accounts of this version: always connected automatically, without the "prpl-" prefix.
+  ASSERT_EQ(1u, c->GetMessengers().size());
+  MessengerInfo* m = c->GetMessengers()[0];
+  EXPECT_EQ("jabber", m->GetProtocol());
+  EXPECT_TRUE(m->GetAutoConnect());
+  EXPECT_EQ("5222", m->GetParameters()["port"]);
+  EXPECT_EQ(m, c->GetMessenger("jabber", "alice@jabber.example.org"));
+  EXPECT_TRUE(c->GetSmileys().empty());
+  EXPECT_TRUE(c->GetMessengerProtocols().empty());
+
+  // Saved again, the file is of the current version.
+  ASSERT_TRUE(c->Save());
+  std::string xml = ReadFile(SettingsPath());
+  EXPECT_NE(std::string::npos, xml.find("version=\"1808\""));
+  EXPECT_EQ(std::string::npos, xml.find("groupMode"));
+  EXPECT_NE(std::string::npos, xml.find("<group_offline>2</group_offline>"));
+}
+
+TEST_F(ConfigFileTest, Version961EndsAfterVisibleStart) {
+  ASSERT_TRUE(WriteFile(SettingsPath(), Fixture("config-961.xml")));
+  ASSERT_TRUE(Config::Load());
+  Config* c = Config::GetInstance();
+  EXPECT_EQ("carol", c->GetContactInfo()->GetLogin());
+  EXPECT_FALSE(c->IsPasswordSaved());
+  EXPECT_EQ("", c->GetPassword());
+  EXPECT_EQ(STATUS_BUSY, c->GetDefaultStatus());
+  EXPECT_EQ(2, c->GetGroupOffline());
+  EXPECT_EQ(1, c->GetGroupMode());
+  EXPECT_TRUE(c->GetMessengers().empty());
+  EXPECT_TRUE(c->GetSmileys().empty());
+}
+
+TEST_F(ConfigFileTest, Version959IsTooOld) {
+  const std::string old = Fixture("config-959.xml");
+  ASSERT_TRUE(WriteFile(SettingsPath(), old));
+  EXPECT_FALSE(Config::Load());
+  EXPECT_NE(std::string::npos, Log().find("parlavox.xml is too old"));
+  EXPECT_EQ(old, ReadFile(SettingsPath()));
+  EXPECT_EQ("", Config::GetInstance()->GetContactInfo()->GetLogin());
+  // A later good file loads: the failure does not stick.
+  ASSERT_TRUE(WriteFile(SettingsPath(), Fixture("config-961.xml")));
+  EXPECT_TRUE(Config::Load());
+}
+
+TEST_F(ConfigFileTest, BadFilesFailLeaveTheFileAndKeepDefaults) {
+  // A full file to cut and to spoil.
+  Populate(Config::GetInstance());
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  const std::string good = ReadFile(SettingsPath());
+  ASSERT_GT(good.size(), 3000u);
+
+  std::vector<std::pair<std::string, std::string>> bad = {
+      {"empty", ""},
+      {"not xml", "this is not a settings file\n"},
+      {"binary", std::string("\x00\x01\x02\xff\xfe", 5)},
+      {"wrong top element", Replace(Replace(good, "<config ", "<settings "), "</config>", "</settings>")},
+      {"newer settings", Replace(good, "version=\"1808\">", "version=\"1809\">")},
+      {"newer contact", Replace(good, "version=\"960\"", "version=\"961\"")},
+      {"newer archive", Replace(good, "archive\" version=\"18\"", "archive\" version=\"99\"")},
+      {"elements swapped", Replace(good, "<savePassword>1</savePassword>\n\t<defaultStatus>3</defaultStatus>",
+                                   "<defaultStatus>3</defaultStatus>\n\t<savePassword>1</savePassword>")},
+      {"letters for a number", Replace(good, "<filePort>7001</filePort>", "<filePort>many</filePort>")},
+      {"port out of range", Replace(good, "<proxyport>3128</proxyport>", "<proxyport>70000</proxyport>")},
+      {"hostile count", Replace(good, "<count>2</count>", "<count>1000000000000</count>")},
+      {"largest count", Replace(good, "<count>2</count>", "<count>18446744073709551615</count>")},
+      {"unknown class", Replace(good, "<item class_id_reference=\"1\"", "<item class_id_reference=\"77\"")},
+  };
+  // A site list whose first entry points at the user's own contact record.
+  {
+    size_t from = good.find("<item", good.find("<webSiteInfos"));
+    size_t to = good.find("</item>", from) + 7;
+    std::string confused = good;
+    confused.replace(from, to - from, "<item class_id_reference=\"1\" object_id_reference=\"_0\"></item>");
+    bad.push_back({"record of another class", confused});
+  }
+  for (size_t cut = 1024; cut < good.size(); cut += 1024)
+    bad.push_back({"cut at " + std::to_string(cut), good.substr(0, cut)});
+
+  for (const auto& b : bad) {
+    ASSERT_NE(good, b.second) << b.first;
+    ASSERT_TRUE(WriteFile(SettingsPath(), b.second));
+    testsupport::RestartLogAt(logDir_, "bad.log");
+    EXPECT_FALSE(Config::Load()) << b.first;
+    std::string log = testsupport::DecodeLogFile(logDir_.file("bad.log"), LOG_KEY_START, log_step());
+    EXPECT_NE(std::string::npos, log.find(":3:")) << b.first;
+    EXPECT_NE(std::string::npos, log.find(" : config error\n")) << b.first;
+    EXPECT_EQ(b.second, ReadFile(SettingsPath())) << b.first;
+    Config* fresh = Config::GetInstance();
+    EXPECT_EQ("", fresh->GetContactInfo()->GetLogin()) << b.first;
+    EXPECT_EQ(6891, fresh->GetFilePort()) << b.first;
+    EXPECT_TRUE(fresh->GetContacts().empty()) << b.first;
+  }
+}
+
+TEST_F(ConfigFileTest, UnreadableFileIsNotMistakenForNoFile) {
+  ASSERT_EQ(0, mkdir(SettingsPath().c_str(), 0700));
+  EXPECT_FALSE(Config::Load());
+  EXPECT_EQ(std::string::npos, Log().find("no config file"));
+}
+
+TEST_F(ConfigFileTest, OutOfRangeValuesAreBroughtBack) {
+  std::string xml = Replace(Fixture("config-1807.xml"), "@GROUPMODE@", "1");
+  xml = Replace(xml, "<defaultStatus>3</defaultStatus>", "<defaultStatus>9</defaultStatus>");
+  xml = Replace(xml, "<defaultSiteStatus>1</defaultSiteStatus>", "<defaultSiteStatus>-4</defaultSiteStatus>");
+  xml = Replace(xml, "<filePort>7000</filePort>", "<filePort>0</filePort>");
+  xml = Replace(xml, "<x>10</x>", "<x>-50</x>");
+  xml = Replace(xml, "<width>400</width>", "<width>-3</width>");
+  xml = Replace(xml, "<height>700</height>", "<height>5</height>");
+  xml = Replace(xml, "<gender>2</gender>", "<gender>7</gender>");
+  xml = Replace(xml, "<birthMonth>5</birthMonth>", "<birthMonth>12</birthMonth>");
+  xml = Replace(xml, "<status>1</status>", "<status>5</status>");
+  xml = Replace(xml, "<url>http://www.example.org/</url>", "<url>HTTP://WWW.Example.ORG/</url>");
+  ASSERT_TRUE(WriteFile(SettingsPath(), xml));
+  ASSERT_TRUE(Config::Load());
+  Config* c = Config::GetInstance();
+  EXPECT_EQ(STATUS_ONLINE, c->GetDefaultStatus());
+  EXPECT_EQ(SITE_OPEN, c->GetDefaultSiteStatus());
+  EXPECT_EQ(6891, c->GetFilePort());
+  EXPECT_EQ(0, c->GetPositionX());
+  EXPECT_EQ(20, c->GetPositionY());
+  EXPECT_EQ(100, c->GetWidth());
+  EXPECT_EQ(100, c->GetHeight());
+  EXPECT_EQ(GENDER_NONE, c->GetContactInfo()->GetGender());
+  EXPECT_EQ(0, c->GetBirthMonth());
+  URLInfo* site = c->GetURLInfo("http://www.example.org/");
+  ASSERT_TRUE(site);
+  EXPECT_EQ("http://www.example.org/", site->GetURL());
+  EXPECT_EQ(SITE_DEFAULT, site->GetStatus());
+}
+
+TEST_F(ConfigFileTest, SmileyWithoutShortcutLoads) {
+  Config* c = Config::GetInstance();
+  Smiley* s = new Smiley();
+  s->SetName("blank");
+  c->AddSmiley(s);
+  ASSERT_TRUE(c->Save());
+  ASSERT_TRUE(Config::Load());
+  auto smileys = Config::GetInstance()->GetSmileys();
+  ASSERT_EQ(1u, smileys.size());
+  EXPECT_EQ(0, smileys[0]->GetNbrShortcuts());
+  EXPECT_EQ("", smileys[0]->GetShortcut(0));
+  EXPECT_EQ("", smileys[0]->GetShortcutsText());
+}
+
+TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileWhole) {
+  Config* c = Config::GetInstance();
+  c->SetLogin("before");
+  ASSERT_TRUE(c->Save());
+  const std::string before = ReadFile(SettingsPath());
+  c->SetLogin("after");
+  for (const char* step : {"write", "sync", "close", "rename"}) {
+    SetConfigSaveFailureHook([step](const std::string& s) { return s == step; });
+    EXPECT_FALSE(c->Save()) << step;
+    EXPECT_EQ(before, ReadFile(SettingsPath())) << step;
+    EXPECT_EQ(std::vector<std::string>{kConfigFileName}, FilesIn(dir_.path())) << step;
+  }
+  EXPECT_NE(std::string::npos, Log().find(" : config error\n"));
+  SetConfigSaveFailureHook(nullptr);
+  EXPECT_TRUE(c->Save());
+  EXPECT_NE(std::string::npos, ReadFile(SettingsPath()).find("<login>after</login>"));
+
+  // A user directory that does not exist: nothing can be created.
+  Config::SetUserPath(dir_.file("missing/"));
+  EXPECT_FALSE(c->Save());
+  EXPECT_NE(std::string::npos, Log().find(" : Stream error\n"));
+}
+
+// A save killed at any moment leaves either the old or the new file, never a broken one.
+TEST_F(ConfigFileTest, SaveKilledAtRandomPointsNeverBreaksTheFile) {
+  Config* c = Config::GetInstance();
+  for (int i = 0; i < 300; ++i)
+    c->UpdateContact(new ContactInfo("user" + std::to_string(i), "User", "", "", STATUS_OFFLINE, "", "", 0, 0, 0,
+                                     "", "parlavox", false));
+  ASSERT_TRUE(c->Save());
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 25; ++round) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      // Keep saving different contents until killed.
+      for (int n = 0;; ++n) {
+        c->SetNickname("round " + std::to_string(n));
+        c->Save();
+      }
+    }
+    usleep(1000 + rng() % 40000);
+    kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    ASSERT_TRUE(Config::Load()) << "round " << round;
+    EXPECT_EQ(300u, Config::GetInstance()->GetContacts().size());
+    c = Config::GetInstance();
+  }
+}
+
+// Account and protocol records of an older version inside a current file.
+TEST_F(ConfigFileTest, OlderAccountRecordsAreUpgraded) {
+  Config* c = Config::GetInstance();
+  c->AddMessenger(new MessengerInfo("prpl-icq", "ICQ", "123", "", false, {}));
+  c->AddMessengerProtocol(new MessengerProtocolInfo("prpl-icq", "ICQ", {}));
+  c->AddMessengerProtocol(new MessengerProtocolInfo("prpl-msn", "MSN", {}));
+  ASSERT_TRUE(c->Save());
+  std::string xml = ReadFile(SettingsPath());
+  xml = Replace(xml, "\t\t\t<autoconnect>0</autoconnect>\n", "");
+  // Both record classes carry version 1808 on their first item: make them older.
+  for (int i = 0; i < 2; ++i) xml = Replace(xml, "tracking_level=\"1\" version=\"1808\"", "tracking_level=\"1\" version=\"962\"");
+  ASSERT_TRUE(WriteFile(SettingsPath(), xml));
+  ASSERT_TRUE(Config::Load());
+  Config* l = Config::GetInstance();
+  ASSERT_EQ(1u, l->GetMessengers().size());
+  EXPECT_EQ("icq", l->GetMessengers()[0]->GetProtocol());
+  EXPECT_TRUE(l->GetMessengers()[0]->GetAutoConnect());
+  ASSERT_EQ(2u, l->GetMessengerProtocols().size());
+  EXPECT_EQ("icq", l->GetMessengerProtocols()[0]->GetProtocol());
+  EXPECT_EQ("msn", l->GetMessengerProtocols()[1]->GetProtocol());
+
+  // In the current version the prefix is part of the id and stays.
+  Config::GetInstance()->AddMessengerProtocol(new MessengerProtocolInfo("prpl-x", "X", {}));
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  ASSERT_TRUE(Config::Load());
+  EXPECT_EQ("prpl-x", Config::GetInstance()->GetMessengerProtocols()[2]->GetProtocol());
+}
