@@ -1,5 +1,5 @@
-// How the file-transfer threads report to the controller: the state of a transfer and the one
-// operation the controller implements to hear about every step.
+// How the file-transfer threads report to the controller: the one operation the controller
+// implements to hear about every step of a transfer (its states are t_fm_status).
 #ifndef PARLAVOX_NETWORK_FILETRANSFERLISTENER_H
 #define PARLAVOX_NETWORK_FILETRANSFERLISTENER_H
 
@@ -7,21 +7,7 @@
 #include <ctime>
 #include <string>
 
-#ifndef PARLAVOX_T_FM_STATUS_DEFINED
-#define PARLAVOX_T_FM_STATUS_DEFINED
-// The state of a file transfer as the controller and the windows see it.
-enum t_fm_status {
-  FM_HOST_UNREACHABLE = 0,  // the download could not reach the sender
-  FM_NOT_AVAILABLE = 1,     // the sender refused, or answered wrongly
-  FM_OFFERED = 2,           // an offer arrived from the server
-  FM_STARTED = 3,           // the sender accepted; data starts to flow
-  FM_IN_PROGRESS = 4,       // one more part has moved
-  FM_INTERRUPTED = 5,       // the sending side stopped the transfer
-  FM_FAILED = 6,            // the transfer ended short
-  FM_COMPLETE = 7,          // every byte has moved
-  FM_CANCELLED = 8          // the receiver cancelled, or the offer was withdrawn
-};
-#endif
+#include "model/fileMessage.h"
 
 class FileTransferListener {
  public:
