@@ -163,6 +163,35 @@ void TabRenderer::SaveButtonBackgrounds(TabStrip* pc, wxDC& dc) {
                    m_leftArrowBackground);
 }
 
+bool TabRenderer::NothingToDraw(TabStrip* pc, wxDC& dc, wxEvent& event) {
+  const int count = PageCount(pc);
+  if (count > 0 && pc->GetFirstVisibleTab() < count) return false;
+  // The area is cleared all the same, so a buffered paint never shows an unpainted buffer.
+  const wxSize client = pc->GetClientSize();
+  dc.SetPen(SolidPen(pc->GetBackgroundColour()));
+  dc.SetBrush(wxBrush(pc->GetBackgroundColour()));
+  dc.DrawRectangle(0, 0, client.GetWidth(), client.GetHeight());
+  event.Skip(true);
+  // A strip without pages goes out of sight, after the paint (hiding re-lays the notebook out).
+  // A first visible tab past the last page is the strip's to mend: it keeps its place.
+  if (count == 0 && pc->IsShown()) {
+    pc->CallAfter([pc] {
+      if (pc->GetPageCount() == 0 && pc->IsShown()) {
+        pc->Hide();
+        if (pc->GetParent()) pc->GetParent()->Layout();
+      }
+    });
+  }
+  return true;
+}
+
+void TabRenderer::MarkHidden(TabStrip* pc, int from, int to) {
+  for (int i = from; i < to; ++i) {
+    pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
+    pc->GetPageInfo(i).ClearRegion();
+  }
+}
+
 void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
   TabDisableAntialias(dc);
   const int count = PageCount(pc);
@@ -170,15 +199,7 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
   const bool boxed = pc->HasNotebookStyle(TNB_BOXED);
   const bool rounded = pc->HasNotebookStyle(TNB_ROUNDED);
   const bool bottom = pc->HasNotebookStyle(TNB_BOTTOM_TABS);
-  if (count == 0 || pc->GetFirstVisibleTab() >= count) {
-    // Nothing to show. The strip hides itself when its last page goes; the area is still
-    // cleared so a buffered paint never puts an unpainted buffer on the screen.
-    dc.SetPen(SolidPen(pc->GetBackgroundColour()));
-    dc.SetBrush(wxBrush(pc->GetBackgroundColour()));
-    dc.DrawRectangle(0, 0, client.GetWidth(), client.GetHeight());
-    event.Skip(true);
-    return;
-  }
+  if (NothingToDraw(pc, dc, event)) return;
 
   const int tabHeight = ComputeTabHeight(pc);
   const int W = client.GetWidth();
@@ -233,10 +254,7 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
   const int from = pc->GetFirstVisibleTab();
   const int selection = pc->GetSelection();
   int x = Padding(pc);
-  for (int i = 0; i < from; ++i) {
-    pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
-    pc->GetPageInfo(i).ClearRegion();
-  }
+  MarkHidden(pc, 0, from);
 
   int selX1 = -1;
   int selX2 = -1;
@@ -264,10 +282,7 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
     info.SetSize(wxSize(w, tabHeight));
     x += w;
   }
-  for (; i < count; ++i) {
-    pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
-    pc->GetPageInfo(i).ClearRegion();
-  }
+  MarkHidden(pc, i, count);
 
   DrawLeftArrowButton(pc, dc);
   DrawRightArrowButton(pc, dc);
@@ -395,12 +410,15 @@ void TabRenderer::DrawTabListButton(TabStrip* pc, wxDC& dc) {
 
 void TabRenderer::DrawDropHint(TabStrip*, int) {}
 
-int TabRenderer::TabEdgeXLeft(const wxPoint* points, const int& y, long style) {
-  const bool bottom = (style & TNB_BOTTOM_TABS) != 0;
-  static const int kSegments[3][2] = {{0, 1}, {1, 2}, {2, 3}};
-  for (const auto& seg : kSegments) {
-    const wxPoint& a = points[seg[0]];
-    const wxPoint& b = points[seg[1]];
+namespace {
+
+// The x where the row y crosses the first matching segment (a, b) of an outline: a.y <= y < b.y
+// for bottom tabs, a.y >= y > b.y for top tabs; `fallback` when none matches.
+int EdgeX(const wxPoint* points, const int (*segments)[2], int count, int y, bool bottom,
+          int fallback) {
+  for (int i = 0; i < count; ++i) {
+    const wxPoint& a = points[segments[i][0]];
+    const wxPoint& b = points[segments[i][1]];
     const bool match = bottom ? (a.y <= y && y < b.y) : (a.y >= y && y > b.y);
     if (!match) continue;
     if (a.x == b.x) return a.x;
@@ -408,23 +426,19 @@ int TabRenderer::TabEdgeXLeft(const wxPoint* points, const int& y, long style) {
     if (slope == 0) return a.x;
     return static_cast<int>((y - (a.y - slope * a.x)) / slope);
   }
-  return points[2].x;
+  return fallback;
+}
+
+}  // namespace
+
+int TabRenderer::TabEdgeXLeft(const wxPoint* points, const int& y, long style) {
+  static const int kSegments[3][2] = {{0, 1}, {1, 2}, {2, 3}};
+  return EdgeX(points, kSegments, 3, y, (style & TNB_BOTTOM_TABS) != 0, points[2].x);
 }
 
 int TabRenderer::TabEdgeXRight(const wxPoint* points, const int& y, long style) {
-  const bool bottom = (style & TNB_BOTTOM_TABS) != 0;
   static const int kSegments[4][2] = {{7, 6}, {6, 5}, {5, 4}, {4, 3}};
-  for (const auto& seg : kSegments) {
-    const wxPoint& a = points[seg[0]];
-    const wxPoint& b = points[seg[1]];
-    const bool match = bottom ? (a.y <= y && y < b.y) : (a.y >= y && y > b.y);
-    if (!match) continue;
-    if (a.x == b.x) return a.x;
-    const double slope = static_cast<double>(b.y - a.y) / (b.x - a.x);
-    if (slope == 0) return a.x;
-    return static_cast<int>((y - (a.y - slope * a.x)) / slope);
-  }
-  return points[3].x;
+  return EdgeX(points, kSegments, 4, y, (style & TNB_BOTTOM_TABS) != 0, points[3].x);
 }
 
 void TabRenderer::FillTwoToneBox(wxDC& dc, const wxRect& rect, const bool& selected,

@@ -55,6 +55,10 @@ class TabRenderer {
   void FillTwoToneBox(wxDC& dc, const wxRect& rect, const bool& selected, const bool& upperTabs);
 
  protected:
+  // True (and the paint event skipped) when the strip has no tab to show.
+  bool NothingToDraw(TabStrip* pc, wxDC& dc, wxEvent& event);
+  // Marks pages from..to-1 as not drawn: position (-1, -1), no region.
+  void MarkHidden(TabStrip* pc, int from, int to);
   // Draws the page's image and caption with the caption's left edge at x + textOffset, and,
   // when the style asks for it, the X of the selected tab right of the caption.
   // nonActiveColour: a tab that is not selected takes the strip's non-active text colour.

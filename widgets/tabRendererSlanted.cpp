@@ -158,15 +158,9 @@ void TabRendererSlanted::DrawTab(TabStrip* pc, wxDC& dc, const int& x, const int
 
 void TabRendererSlanted::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
   TabDisableAntialias(dc);
+  if (NothingToDraw(pc, dc, event)) return;
   const int count = static_cast<int>(pc->GetPageCount());
   const wxSize client = pc->GetClientSize();
-  if (count == 0 || pc->GetFirstVisibleTab() >= count) {
-    dc.SetPen(SolidPen(pc->GetBackgroundColour()));
-    dc.SetBrush(wxBrush(pc->GetBackgroundColour()));
-    dc.DrawRectangle(0, 0, client.GetWidth(), client.GetHeight());
-    event.Skip(true);
-    return;
-  }
 
   const int H = ComputeTabHeight(pc);
   const wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
@@ -195,10 +189,7 @@ void TabRendererSlanted::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
 
   const int from = pc->GetFirstVisibleTab();
   const int selection = pc->GetSelection();
-  for (int i = 0; i < from; ++i) {
-    pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
-    pc->GetPageInfo(i).ClearRegion();
-  }
+  MarkHidden(pc, 0, from);
 
   std::vector<wxRect> rects;
   CountTabsThatFit(pc, rects, -1);
@@ -237,10 +228,7 @@ void TabRendererSlanted::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
     dc.SetTextForeground(pc->GetActiveTabTextColour());
   }
 
-  for (int i = from + fitted; i < count; ++i) {
-    pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
-    pc->GetPageInfo(i).ClearRegion();
-  }
+  MarkHidden(pc, from + fitted, count);
 
   DrawLeftArrowButton(pc, dc);
   DrawRightArrowButton(pc, dc);

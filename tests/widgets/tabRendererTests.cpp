@@ -557,11 +557,22 @@ TEST(TabRenderers, FirstVisibleTabImagesAndEmptyStrip) {
     EXPECT_PX(wxColour(255, 0, 255), img, imageX + 14, imageY + 14);
     b.book->SetImageList(nullptr);
 
-    // Every page gone: nothing is laid out and the paint event goes on.
-    b.book->DeleteAllPages();
+    // A first visible tab past the last page: nothing drawn, the strip stays in sight.
+    b.strip->SetFirstVisibleTab(5);
     bool skipped = false;
     b.Render(&skipped);
     EXPECT_TRUE(skipped);
+    Pump(20);
+    EXPECT_TRUE(b.strip->IsShown());
+    b.strip->SetFirstVisibleTab(0);
+
+    // Every page gone: nothing is laid out, the paint event goes on and the strip hides.
+    b.book->DeleteAllPages();
+    b.strip->Show();
+    skipped = false;
+    b.Render(&skipped);
+    EXPECT_TRUE(skipped);
+    EXPECT_TRUE(PumpUntil([&] { return !b.strip->IsShown(); }, 1000));
   }
 }
 
@@ -630,19 +641,22 @@ TEST(TabRenderers, SlantedFittingDrawingOrderAndRandomColours) {
 TEST(TabRenderers, Screenshots) {
   const std::string dir = testsupport::BuildDir() + "/screenshots";
   wxFileName::Mkdir(wxString::FromUTF8(dir), 0755, wxPATH_MKDIR_FULL);
+  // Two round images on a transparent square.
   TabImageList images;
   for (const wxColour& c : {wxColour(40, 140, 220), wxColour(60, 170, 60)}) {
-    wxBitmap bmp(16, 16);
-    {
-      wxMemoryDC dc(bmp);
-      dc.SetBackground(*wxWHITE_BRUSH);
-      dc.Clear();
-      dc.SetPen(*wxBLACK_PEN);
-      dc.SetBrush(wxBrush(c));
-      dc.DrawCircle(8, 8, 6);
-    }
-    bmp.SetMask(new wxMask(bmp, *wxWHITE));
-    images.Add(bmp);
+    wxImage round(16, 16);
+    round.SetMaskColour(1, 2, 3);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const int d = (2 * x - 15) * (2 * x - 15) + (2 * y - 15) * (2 * y - 15);
+        if (d > 13 * 13)
+          round.SetRGB(x, y, 1, 2, 3);
+        else if (d > 10 * 10)
+          round.SetRGB(x, y, 0, 0, 0);
+        else
+          round.SetRGB(x, y, c.Red(), c.Green(), c.Blue());
+      }
+    images.Add(wxBitmap(round));
   }
   const wxString captions[] = {wxT("parlavox.example"), wxT("Alice"), wxT("Bob & Carol"),
                                wxT("news.example.org"), wxT("forum.example.net"),
