@@ -412,11 +412,21 @@ TEST(TabRenderers, GeometryAndPixelsOfEveryLook) {
         const int midY = H / 2;
         switch (look.bits) {
           case 0:
+            EXPECT_PX(kActive, img, fillX, midY);
+            // Tab 3 (117, 32 wide) ends in a separator one pixel wide at 149, with nothing
+            // blended into its neighbours.
+            EXPECT_PX(shadow, img, 149, midY);
+            EXPECT_PX(b.book->GetTabAreaColour(), img, 148, midY);
+            EXPECT_PX(b.book->GetTabAreaColour(), img, 150, midY);
+            break;
           case TNB_SLANTED:
             EXPECT_PX(kActive, img, fillX, midY);
             break;
           case TNB_BOXED:
             EXPECT_PX(face, img, fillX, midY);
+            // A raised box: white on the left, black on the right.
+            EXPECT_PX(*wxWHITE, img, selX, midY);
+            EXPECT_PX(*wxBLACK, img, selX + selW, midY);
             break;
           case TNB_SHADED_TABS: {
             // A vertical gradient over (x, 4 or 2, w, H - 5) from "to" (top) to "from".
