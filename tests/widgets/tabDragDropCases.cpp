@@ -1,6 +1,8 @@
 // Tab drag and drop: moves inside a notebook and between notebooks, the payload checks, and the
 // start of a drag from the strip's mouse handler.
 #include <gtest/gtest.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -338,4 +340,37 @@ TEST(TabDragDrop, ADragStartsFromAMotionOverATabWithAButtonHeld) {
   EXPECT_EQ(2, loops);
   EXPECT_EQ(wxDragCancel, answer);
   EXPECT_EQ(wxT("P0 P2"), a.Captions());
+}
+
+TEST(TabDragDrop, APointerDragCarriesThePageToTheOtherNotebook) {
+  Book a(0, 3, wxSize(500, 200), wxPoint(20, 20));
+  Book b(TNB_DRAG_BETWEEN_NOTEBOOKS, 1, wxSize(500, 200), wxPoint(20, 320));
+  wxWindow* moving = a.notebook->GetPage(1);
+  const wxPoint from = a.strip->ClientToScreen(a.TabPoint(1));
+  const wxPoint to = b.strip->ClientToScreen(b.EmptyPoint());
+  wxUIActionSimulator sim;
+  int step = 0;
+  wxTimer timer;
+  // The platform's drag loop runs inside the strip's motion handler; the timer moves the pointer
+  // from within it, then lets go over the other notebook.
+  timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    ++step;
+    if (step <= 8)
+      sim.MouseMove(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8);
+    else if (step == 9 || step == 80)
+      sim.MouseUp();
+  });
+  sim.MouseMove(from);
+  widgettest::Pump(100);
+  sim.MouseDown();
+  widgettest::Pump(50);
+  timer.Start(60);
+  sim.MouseMove(from.x + 6, from.y);
+  const bool moved = widgettest::PumpUntil([&] { return b.notebook->GetPageCount() == 2; }, 8000);
+  widgettest::PumpUntil([&] { return step > 9; }, 2000);
+  timer.Stop();
+  EXPECT_TRUE(moved);
+  EXPECT_EQ(wxT("P0 P2"), a.Captions());
+  EXPECT_EQ(wxT("P0 P1"), b.Captions());
+  EXPECT_EQ(moving, b.notebook->GetCurrentPage());
 }
