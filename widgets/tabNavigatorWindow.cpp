@@ -7,6 +7,7 @@
 #include <wx/module.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
+#include <wx/utils.h>
 
 #include "widgets/tabRenderer.h"
 #include "widgets/tabbedNotebook.h"
@@ -91,10 +92,10 @@ void TabNavigatorWindow::ReleaseSharedData() {
 }
 
 TabNavigatorWindow::TabNavigatorWindow()
-    : pageList(nullptr), selectedItem(-1), headerPanel(nullptr) {}
+    : pageList(nullptr), selectedItem(-1), headerPanel(nullptr), controlWatch(this) {}
 
 TabNavigatorWindow::TabNavigatorWindow(wxWindow* parent)
-    : pageList(nullptr), selectedItem(-1), headerPanel(nullptr) {
+    : pageList(nullptr), selectedItem(-1), headerPanel(nullptr), controlWatch(this) {
   Create(parent);
   if (!pageList) return;
   GetSizer()->Fit(this);
@@ -137,6 +138,7 @@ void TabNavigatorWindow::Create(wxWindow* parent) {
   headerPanel->Bind(wxEVT_PAINT, &TabNavigatorWindow::OnHeaderPaint, this);
   headerPanel->Bind(wxEVT_ERASE_BACKGROUND, &TabNavigatorWindow::OnHeaderEraseBackground, this);
   Bind(wxEVT_CHAR_HOOK, &TabNavigatorWindow::OnCharHook, this);
+  Bind(wxEVT_TIMER, &TabNavigatorWindow::OnControlWatch, this, controlWatch.GetId());
 
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_3DFACE));
   pageList->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_3DFACE));
@@ -203,6 +205,17 @@ void TabNavigatorWindow::OnCharHook(wxKeyEvent& event) {
     return;
   }
   event.Skip();
+}
+
+int TabNavigatorWindow::ShowModal() {
+  controlWatch.Start(100);
+  const int result = wxDialog::ShowModal();
+  controlWatch.Stop();
+  return result;
+}
+
+void TabNavigatorWindow::OnControlWatch(wxTimerEvent&) {
+  if (IsModal() && !wxGetKeyState(WXK_CONTROL)) SelectAndClose();
 }
 
 void TabNavigatorWindow::SelectAndClose() {

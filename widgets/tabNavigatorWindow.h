@@ -7,6 +7,7 @@
 #include <wx/dialog.h>
 #include <wx/listbox.h>
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include <map>
 
@@ -30,6 +31,9 @@ class TabNavigatorWindow : public wxDialog {
   void FillPageList(TabbedNotebook* notebook);
   void OnHeaderPaint(wxPaintEvent& event);
   void OnHeaderEraseBackground(wxEraseEvent& event);
+  // While the loop runs, a release of Ctrl that went to another window (typed before the
+  // navigator had the keyboard) is noticed as well.
+  int ShowModal() override;
 
   wxListBox* GetPageList() const { return pageList; }
   wxPanel* GetHeaderPanel() const { return headerPanel; }
@@ -46,11 +50,13 @@ class TabNavigatorWindow : public wxDialog {
  protected:
   // Ctrl+Tab and Ctrl+Shift+Tab reach the dialog as keys, not as navigation events, under GTK.
   void OnCharHook(wxKeyEvent& event);
+  void OnControlWatch(wxTimerEvent& event);
 
   wxListBox* pageList;
   int selectedItem;
   std::map<int, int> itemToPage;
   wxPanel* headerPanel;
+  wxTimer controlWatch;
 
   static wxBitmap headerIcon;
   static int headerHeight;

@@ -279,5 +279,46 @@ TEST(TabNavigator, CtrlTabTabReleaseCtrlSelectsThePage) {
   EXPECT_EQ(wxT("P1"), listed[0]);
   EXPECT_EQ(wxT("P2"), listed[1]);
   EXPECT_EQ(2, b.notebook->GetSelection());
+
+  // A quick Ctrl+Tab, Ctrl released before the navigator has the keyboard: it still closes by
+  // itself and goes back to the previous page (P1).
+  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() != nullptr; }, 2000));
+  log.Clear();
+  step = 99;  // the timer only watches the time now
+  ticks = 0;
+  sim.KeyDown(WXK_CONTROL);
+  sim.KeyDown(WXK_TAB);
+  sim.KeyUp(WXK_TAB);
+  sim.KeyUp(WXK_CONTROL);
+  EXPECT_TRUE(PumpUntil([&] { return b.notebook->GetSelection() == 1; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return !b.notebook->GetNavigatorWindow(); }, 5000));
+  EXPECT_LT(ticks, 160);
   timer.Stop();
+}
+
+TEST(TabNavigator, ClosesByItselfWhenCtrlIsNoLongerHeld) {
+  Book b(TNB_SMART_TABBING, 3);
+  b.notebook->SetSelection(2);  // P0 was selected before
+  NotebookEventLog log(b.frame);
+  // Opened with no key held at all, so no release will ever reach it.
+  int ticks = 0;
+  bool wasOpen = false;
+  wxTimer guard;
+  guard.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    TabNavigatorWindow* nav = b.notebook->GetNavigatorWindow();
+    wasOpen = wasOpen || (nav && nav->IsModal());
+    if (++ticks > 100 && nav && nav->IsModal()) nav->EndModal(wxID_CANCEL);
+  });
+  guard.Start(50);
+  wxNavigationKeyEvent nav;
+  nav.SetWindowChange(true);
+  nav.SetDirection(true);
+  nav.SetEventObject(b.notebook);
+  b.notebook->GetEventHandler()->ProcessEvent(nav);
+  guard.Stop();
+  EXPECT_TRUE(wasOpen);
+  EXPECT_LE(ticks, 100);
+  EXPECT_EQ(nullptr, b.notebook->GetNavigatorWindow());
+  EXPECT_EQ(0, b.notebook->GetSelection());
+  EXPECT_EQ("changing(0,2) changed(0,-1) changing(0,0) changed(0,-1)", log.Summary());
 }
