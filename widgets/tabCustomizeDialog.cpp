@@ -6,6 +6,37 @@
 #include "widgets/tabStrip.h"
 #include "widgets/tabbedNotebook.h"
 
+namespace {
+
+// A check box that stands for one style bit: checked sets it, unchecked clears it.
+struct CheckBit {
+  wxCheckBox* TabCustomizeDialog::*field;
+  const wxChar* label;
+  long bit;
+};
+
+// The "General:" group, in the order that fills its grid row by row.
+const CheckBit kGeneralChecks[] = {
+    {&TabCustomizeDialog::thinBorderCheck, wxT("Draw Thin Border Around Tab Area"), TNB_THIN_BORDER},
+    {&TabCustomizeDialog::hideCloseButtonCheck, wxT("Hide Close Button"), TNB_HIDE_CLOSE_BUTTON},
+    {&TabCustomizeDialog::middleClickClosesCheck, wxT("Mouse Middle Button Closes Tab"),
+     TNB_MIDDLE_BUTTON_CLOSES_TAB},
+    {&TabCustomizeDialog::closeOnActiveTabCheck, wxT("Place Close Button On Active Tab"),
+     TNB_CLOSE_BUTTON_ON_ACTIVE_TAB},
+    {&TabCustomizeDialog::doubleClickClosesCheck, wxT("Double Click Closes Tab"),
+     TNB_DOUBLE_CLICK_CLOSES_TAB},
+    {&TabCustomizeDialog::smartTabbingCheck, wxT("Enable Smart Tabbing"), TNB_SMART_TABBING}};
+
+const CheckBit kDragBetweenCheck = {&TabCustomizeDialog::dragBetweenNotebooksCheck,
+                                    wxT("Allow Drag And Drop from other notebooks"),
+                                    TNB_DRAG_BETWEEN_NOTEBOOKS};
+const CheckBit kGradientCheck = {&TabCustomizeDialog::gradientCheck,
+                                 wxT("Use Gradient painting for tabs area"), TNB_GRADIENT_TAB_AREA};
+const CheckBit kRandomColourCheck = {&TabCustomizeDialog::randomColourCheck,
+                                     wxT("Set Random Colour for Tabs"), TNB_RANDOM_TAB_COLOUR};
+
+}  // namespace
+
 TabCustomizeDialog::TabCustomizeDialog(wxWindow* parent, long opts, int id, const wxString& title,
                                        wxPoint pos, wxSize size, long style)
     : separatorLine(nullptr),
@@ -103,30 +134,18 @@ wxPanel* TabCustomizeDialog::BuildOptionsPanel() {
     navigationStyleBox->SetSelection(0);
   panelSizer->Add(navigationStyleBox, 0, wxEXPAND | wxALL, 5);
 
-  auto makeCheck = [&](wxWindow* parent, const wxChar* label, bool value) {
-    wxCheckBox* check = new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0);
-    check->SetValue(value);
+  // Each check box starts with the value of its bit in the notebook's style.
+  auto makeCheck = [&](wxWindow* parent, const CheckBit& c) {
+    wxCheckBox* check = new wxCheckBox(parent, wxID_ANY, c.label, wxDefaultPosition, wxDefaultSize, 0);
+    check->SetValue(strip->HasNotebookStyle(c.bit));
+    this->*c.field = check;
     return check;
   };
 
   wxStaticBoxSizer* general = new wxStaticBoxSizer(wxVERTICAL, panel, wxT("General:"));
-  wxWindow* generalBox = general->GetStaticBox();
   wxGridSizer* grid = new wxGridSizer(3, 2, 0, 0);
-  thinBorderCheck = makeCheck(generalBox, wxT("Draw Thin Border Around Tab Area"),
-                              strip->HasNotebookStyle(TNB_THIN_BORDER));
-  hideCloseButtonCheck = makeCheck(generalBox, wxT("Hide Close Button"),
-                                   strip->HasNotebookStyle(TNB_HIDE_CLOSE_BUTTON));
-  middleClickClosesCheck = makeCheck(generalBox, wxT("Mouse Middle Button Closes Tab"),
-                                     strip->HasNotebookStyle(TNB_MIDDLE_BUTTON_CLOSES_TAB));
-  closeOnActiveTabCheck = makeCheck(generalBox, wxT("Place Close Button On Active Tab"),
-                                    strip->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB));
-  doubleClickClosesCheck = makeCheck(generalBox, wxT("Double Click Closes Tab"),
-                                     strip->HasNotebookStyle(TNB_DOUBLE_CLICK_CLOSES_TAB));
-  smartTabbingCheck = makeCheck(generalBox, wxT("Enable Smart Tabbing"),
-                                strip->HasNotebookStyle(TNB_SMART_TABBING));
-  for (wxCheckBox* check : {thinBorderCheck, hideCloseButtonCheck, middleClickClosesCheck,
-                            closeOnActiveTabCheck, doubleClickClosesCheck, smartTabbingCheck})
-    grid->Add(check, 0, wxALL, 5);
+  for (const CheckBit& c : kGeneralChecks)
+    grid->Add(makeCheck(general->GetStaticBox(), c), 0, wxALL, 5);
   const bool closeOptions = (options & TNB_OPTION_CLOSE_BUTTON) != 0;
   for (wxCheckBox* check : {hideCloseButtonCheck, middleClickClosesCheck, closeOnActiveTabCheck,
                             doubleClickClosesCheck})
@@ -137,11 +156,12 @@ wxPanel* TabCustomizeDialog::BuildOptionsPanel() {
   if (options & TNB_OPTION_DRAG_AND_DROP) {
     wxStaticBoxSizer* drag = new wxStaticBoxSizer(wxHORIZONTAL, panel, wxT("Drag And Drop:"));
     wxWindow* dragBox = drag->GetStaticBox();
-    enableDragCheck = makeCheck(dragBox, wxT("Enable Drag And Drop"),
-                                !strip->HasNotebookStyle(TNB_NO_DRAG_AND_DROP));
+    // Checked means the "no drag and drop" bit is clear.
+    enableDragCheck = new wxCheckBox(dragBox, wxID_ANY, wxT("Enable Drag And Drop"),
+                                     wxDefaultPosition, wxDefaultSize, 0);
+    enableDragCheck->SetValue(!strip->HasNotebookStyle(TNB_NO_DRAG_AND_DROP));
     drag->Add(enableDragCheck, 0, wxALL, 5);
-    dragBetweenNotebooksCheck = makeCheck(dragBox, wxT("Allow Drag And Drop from other notebooks"),
-                                          strip->HasNotebookStyle(TNB_DRAG_BETWEEN_NOTEBOOKS));
+    makeCheck(dragBox, kDragBetweenCheck);
     dragBetweenNotebooksCheck->Enable(enableDragCheck->GetValue() &&
                                       (options & TNB_OPTION_DRAG_BETWEEN_NOTEBOOKS) != 0);
     drag->Add(dragBetweenNotebooksCheck, 0, wxALL, 5);
@@ -150,12 +170,8 @@ wxPanel* TabCustomizeDialog::BuildOptionsPanel() {
 
   wxStaticBoxSizer* effects = new wxStaticBoxSizer(wxHORIZONTAL, panel, wxT("Effects:"));
   wxWindow* effectsBox = effects->GetStaticBox();
-  gradientCheck = makeCheck(effectsBox, wxT("Use Gradient painting for tabs area"),
-                            strip->HasNotebookStyle(TNB_GRADIENT_TAB_AREA));
-  effects->Add(gradientCheck, 0, wxALL, 5);
-  randomColourCheck = makeCheck(effectsBox, wxT("Set Random Colour for Tabs"),
-                                strip->HasNotebookStyle(TNB_RANDOM_TAB_COLOUR));
-  effects->Add(randomColourCheck, 0, wxALL, 5);
+  effects->Add(makeCheck(effectsBox, kGradientCheck), 0, wxALL, 5);
+  effects->Add(makeCheck(effectsBox, kRandomColourCheck), 0, wxALL, 5);
   panelSizer->Add(effects, 0, wxEXPAND | wxALL, 5);
 
   randomColourCheck->Enable(randomEnabled);
@@ -218,20 +234,10 @@ void TabCustomizeDialog::OnOptionChanged(wxCommandEvent& event) {
         break;
     }
   }
-  const struct {
-    wxCheckBox* check;
-    long bit;
-  } checks[] = {{thinBorderCheck, TNB_THIN_BORDER},
-                {hideCloseButtonCheck, TNB_HIDE_CLOSE_BUTTON},
-                {middleClickClosesCheck, TNB_MIDDLE_BUTTON_CLOSES_TAB},
-                {closeOnActiveTabCheck, TNB_CLOSE_BUTTON_ON_ACTIVE_TAB},
-                {doubleClickClosesCheck, TNB_DOUBLE_CLICK_CLOSES_TAB},
-                {smartTabbingCheck, TNB_SMART_TABBING},
-                {dragBetweenNotebooksCheck, TNB_DRAG_BETWEEN_NOTEBOOKS},
-                {gradientCheck, TNB_GRADIENT_TAB_AREA},
-                {randomColourCheck, TNB_RANDOM_TAB_COLOUR}};
-  for (const auto& c : checks)
-    if (source && source == c.check) setBit(c.bit, event.IsChecked());
+  for (const CheckBit& c : kGeneralChecks)
+    if (source && source == this->*c.field) setBit(c.bit, event.IsChecked());
+  for (const CheckBit* c : {&kDragBetweenCheck, &kGradientCheck, &kRandomColourCheck})
+    if (source && source == this->*c->field) setBit(c->bit, event.IsChecked());
   if (source && source == enableDragCheck) {
     if (event.IsChecked()) {
       if (dragBetweenNotebooksCheck)

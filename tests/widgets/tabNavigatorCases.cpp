@@ -41,15 +41,6 @@ struct Navigator {
   TabNavigatorWindow* nav;
 };
 
-int BoldTpHeight() {
-  wxBitmap bmp(10, 10);
-  wxMemoryDC dc(bmp);
-  wxFont bold = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
-  dc.SetFont(bold);
-  return dc.GetTextExtent(wxT("Tp")).GetHeight();
-}
-
 bool Near(const wxColour& a, const wxColour& b, int tolerance = 3) {
   return std::abs(a.Red() - b.Red()) <= tolerance && std::abs(a.Green() - b.Green()) <= tolerance &&
          std::abs(a.Blue() - b.Blue()) <= tolerance;
@@ -143,7 +134,9 @@ TEST(TabNavigator, ListsCurrentThenPreviousThenTheOthers) {
 
 TEST(TabNavigator, HeaderIsMeasuredAndDrawnOncePerProcess) {
   Book b(TNB_SMART_TABBING, 3);
-  const int expected = std::max(BoldTpHeight() + 4, 24);
+  // The renderers' tab height is the bold "Tp" height + 16.
+  const int tp = GetRendererMgr()->RendererForStyle(0)->ComputeTabHeight(b.strip) - 16;
+  const int expected = std::max(tp + 4, 24);
   {
     Navigator n(b.notebook);
     EXPECT_EQ(expected, TabNavigatorWindow::GetHeaderHeight());
