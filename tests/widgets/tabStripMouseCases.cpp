@@ -92,6 +92,16 @@ TEST(TabStripMouse, HitTestEveryRegionAndStyle) {
   EXPECT_EQ(TNB_HIT_NOWHERE, hit(b.EmptyPoint()));
   EXPECT_EQ(-1, idx);
 
+  // Tabs below the pages: the buttons are still hit at y = 8, the tabs where they were drawn.
+  b.notebook->SetWindowStyleFlag(TNB_BOTTOM_TABS);
+  b.Render();
+  EXPECT_EQ(0, b.strip->GetPageInfo(0).GetPosition().y);
+  EXPECT_EQ(TNB_HIT_CLOSE_BUTTON, hit(wxPoint(W - 22 + 8, 8)));
+  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 22 + 8, 7)));
+  EXPECT_EQ(TNB_HIT_LEFT_ARROW, hit(wxPoint(W - 54 + 8, 23)));
+  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(b.strip->GetPageInfo(2).GetPosition().x + 2, 1)));
+  EXPECT_EQ(2, idx);
+
   // Hidden X: its square moves past the right edge and answers nothing; the arrows move right.
   b.notebook->SetWindowStyleFlag(TNB_HIDE_CLOSE_BUTTON);
   b.Render();
