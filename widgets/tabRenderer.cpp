@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "widgets/tabRendererImages.h"
 #include "widgets/tabStrip.h"
 #include "widgets/tabTextMetrics.h"
 #include "widgets/tabbedNotebook.h"
@@ -17,55 +18,39 @@ namespace {
 int g_tabTextWidth = -1;
 int g_tabTextHeight = -1;
 
+// Background of the strip in the "Boxed" look.
 const wxColour kBoxedBackground(247, 243, 233);
+// Every button is drawn at this y; its saved background is 16 x 14.
 const int kButtonY = 6;
-
-// 1-pixel lines stay crisp on a cairo device.
-void NoAntialias(wxDC& dc) {
-  if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
-}
+const int kButtonWidth = 16;
+const int kButtonBackgroundHeight = 14;
 
 int PageCount(TabStrip* pc) { return static_cast<int>(pc->GetPageCount()); }
 
 int Padding(TabStrip* pc) { return pc->GetNotebook()->GetTabPadding(); }
 
-// A small button glyph drawn in code: a frame when pressed or hovered, then the shape.
-void DrawButtonFrame(wxDC& dc, int x, int status) {
-  if (status != TNB_BUTTON_PRESSED && status != TNB_BUTTON_HOVER) return;
-  dc.SetPen(wxPen(wxColour(0x47, 0x66, 0xe0)));
-  dc.SetBrush(wxBrush(status == TNB_BUTTON_PRESSED ? wxColour(0x9e, 0x9e, 0xde)
-                                                   : wxColour(0xc9, 0xda, 0xfb)));
-  dc.DrawRectangle(x + 1, kButtonY + 1, 14, 13);
-}
+wxColour System(wxSystemColour which) { return wxSystemSettings::GetColour(which); }
 
-wxColour GlyphColour(int status) {
-  return status == TNB_BUTTON_PRESSED || status == TNB_BUTTON_HOVER ? *wxBLACK
-                                                                      : wxColour(0x55, 0x55, 0x55);
-}
-
-void DrawCross(wxDC& dc, int x, int y, const wxColour& colour) {
-  dc.SetPen(wxPen(colour, 1));
-  for (int d = 0; d < 2; ++d) {
-    dc.DrawLine(x + 4 + d, y + 4, x + 11 + d, y + 11);
-    dc.DrawLine(x + 11 - d, y + 4, x + 4 - d, y + 11);
-  }
-}
-
-void DrawTriangle(wxDC& dc, const wxPoint* points, const wxColour& colour, bool filled) {
-  dc.SetPen(wxPen(colour));
-  dc.SetBrush(filled ? wxBrush(colour) : *wxTRANSPARENT_BRUSH);
-  dc.DrawPolygon(3, points);
-}
+wxPen SolidPen(const wxColour& colour) { return wxPen(colour, 1, wxPENSTYLE_SOLID); }
 
 }  // namespace
 
+void TabDisableAntialias(wxDC& dc) {
+  if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
+}
+
 TabRenderer::TabRenderer()
     : m_tabCloseBackground(16, 16),
-      m_closeButtonBackground(16, 14),
-      m_leftArrowBackground(16, 14),
-      m_rightArrowBackground(16, 14) {}
+      m_closeButtonBackground(kButtonWidth, kButtonBackgroundHeight),
+      m_leftArrowBackground(kButtonWidth, kButtonBackgroundHeight),
+      m_rightArrowBackground(kButtonWidth, kButtonBackgroundHeight) {}
 
 TabRenderer::~TabRenderer() {}
+
+const TabRendererImages& TabRenderer::Images() {
+  if (!m_images) m_images.reset(new TabRendererImages);
+  return *m_images;
+}
 
 int TabRenderer::CloseButtonX(TabStrip* pc) {
   int w = pc->GetClientSize().GetWidth();
@@ -109,28 +94,29 @@ int TabRenderer::ComputeTabWidth(TabStrip* pc, int tabIndex, int tabHeight) {
   wxBitmap bmp(10, 10);
   wxMemoryDC dc(bmp);
   wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  wxFont bold = normal;
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
+  wxFont bold = BoldTabFont();
   const int padding = Padding(pc);
   const TabPageInfo& info = pc->GetPageInfo(tabIndex);
+  const bool selected = tabIndex == pc->GetSelection();
+  const bool defaultShape = pc->HasDefaultTabShape();
 
   int shapePoints = 0;
-  if (pc->HasDefaultTabShape())
+  if (defaultShape)
     shapePoints = static_cast<int>(tabHeight * std::tan(info.GetTabAngle() / 180.0 * M_PI));
 
-  dc.SetFont(tabIndex == pc->GetSelection() ? bold : normal);
+  dc.SetFont(selected ? bold : normal);
   wxCoord w = 0, h = 0;
   dc.GetTextExtent(info.GetCaption(), &w, &h);
   dc.SelectObject(wxNullBitmap);
   if (w < 20) w = 20;
 
   int width = 2 * padding + w;
-  if (pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB) && tabIndex == pc->GetSelection())
+  if (pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB) && selected)
     width += pc->HasNotebookStyle(TNB_SLANTED) ? padding + 4 : padding + 9;
-  if (pc->HasDefaultTabShape()) width += 2 * shapePoints;
+  if (defaultShape) width += 2 * shapePoints;
   if (pc->TabHasImage(tabIndex)) {
     width += padding + 16;
-    if (pc->HasDefaultTabShape()) width += shapePoints / 2;
+    if (defaultShape) width += shapePoints / 2;
   }
   return width;
 }
@@ -156,75 +142,218 @@ void TabRenderer::CopyAreaToBitmap(wxDC& dc, const wxRect& rect, wxBitmap& bitma
   mem.SelectObject(wxNullBitmap);
 }
 
-void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
-  NoAntialias(dc);
+void TabRenderer::SaveButtonBackgrounds(TabStrip* pc, wxDC& dc) {
+  CopyAreaToBitmap(dc, wxRect(CloseButtonX(pc), kButtonY, kButtonWidth, kButtonBackgroundHeight),
+                   m_closeButtonBackground);
+  CopyAreaToBitmap(dc,
+                   wxRect(RightArrowButtonX(pc), kButtonY, kButtonWidth, kButtonBackgroundHeight),
+                   m_rightArrowBackground);
+  CopyAreaToBitmap(dc,
+                   wxRect(LeftArrowButtonX(pc), kButtonY, kButtonWidth, kButtonBackgroundHeight),
+                   m_leftArrowBackground);
+}
+
+bool TabRenderer::NothingToDraw(TabStrip* pc, wxDC& dc, wxEvent& event) {
   const int count = PageCount(pc);
+  if (count > 0 && pc->GetFirstVisibleTab() < count) return false;
+  // The area is cleared all the same, so a buffered paint never shows an unpainted buffer.
   const wxSize client = pc->GetClientSize();
-  const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
-  const wxColour background = pc->HasNotebookStyle(TNB_BOXED) ? kBoxedBackground
-                                                              : pc->GetTabAreaColour();
-  dc.SetPen(wxPen(background));
-  dc.SetBrush(wxBrush(background));
+  dc.SetPen(SolidPen(pc->GetBackgroundColour()));
+  dc.SetBrush(wxBrush(pc->GetBackgroundColour()));
   dc.DrawRectangle(0, 0, client.GetWidth(), client.GetHeight());
-  if (count == 0 || pc->GetFirstVisibleTab() >= count) {
-    event.Skip();
-    return;
+  event.Skip(true);
+  // A strip without pages goes out of sight, after the paint (hiding re-lays the notebook out).
+  // A first visible tab past the last page is the strip's to mend: it keeps its place.
+  if (count == 0 && pc->IsShown()) {
+    pc->CallAfter([pc] {
+      if (pc->GetPageCount() == 0 && pc->IsShown()) {
+        pc->Hide();
+        if (pc->GetParent()) pc->GetParent()->Layout();
+      }
+    });
   }
+  return true;
+}
 
-  const int tabHeight = ComputeTabHeight(pc);
-  const wxPen borderPen(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW));
-  DrawTabStripBorder(pc, dc, -1, -1);
-
-  wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  wxFont bold = normal;
-  bold.SetWeight(wxFONTWEIGHT_BOLD);
-  dc.SetBackgroundMode(wxTRANSPARENT);
-
-  const int padding = Padding(pc);
-  const bool bottom = pc->HasNotebookStyle(TNB_BOTTOM_TABS);
-  int x = padding;
-  const int from = pc->GetFirstVisibleTab();
-  for (int i = 0; i < from; ++i) {
+void TabRenderer::MarkHidden(TabStrip* pc, int from, int to) {
+  for (int i = from; i < to; ++i) {
     pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
     pc->GetPageInfo(i).ClearRegion();
   }
+}
+
+void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
+  TabDisableAntialias(dc);
+  const int count = PageCount(pc);
+  const wxSize client = pc->GetClientSize();
+  const bool boxed = pc->HasNotebookStyle(TNB_BOXED);
+  const bool rounded = pc->HasNotebookStyle(TNB_ROUNDED);
+  const bool bottom = pc->HasNotebookStyle(TNB_BOTTOM_TABS);
+  if (NothingToDraw(pc, dc, event)) return;
+
+  const int tabHeight = ComputeTabHeight(pc);
+  const int W = client.GetWidth();
+  const wxSize window = pc->GetSize();
+  const int SW = window.GetWidth();
+  const int SH = window.GetHeight();
+
+  const wxPen borderPen = SolidPen(System(wxSYS_COLOUR_BTNSHADOW));
+  const wxBrush backBrush(boxed ? kBoxedBackground : pc->GetTabAreaColour());
+  const wxBrush faceBrush(System(wxSYS_COLOUR_BTNFACE));
+  const wxBrush selBrush(pc->GetActiveTabColour());
+
+  dc.SetTextBackground(boxed ? kBoxedBackground : pc->GetBackgroundColour());
+  dc.SetTextForeground(pc->GetActiveTabTextColour());
+  dc.SetBrush(backBrush);
+  if (pc->HasNotebookStyle(TNB_THIN_BORDER))
+    dc.SetPen(borderPen);
+  else
+    dc.SetPen(SolidPen(boxed ? kBoxedBackground : pc->GetBackgroundColour()));
+
+  // Background.
+  if (!rounded) {
+    dc.DrawRectangle(0, 0, SW, SH);
+  } else {
+    const wxColour& area = pc->GetTabAreaColour();
+    wxColour light = LightenColour(area, pc->HasNotebookStyle(TNB_GRADIENT_TAB_AREA) ? 70 : 0);
+    FillGradientBox(dc, wxRect(client), area, light, true);
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(0, 0, SW, SH);
+  }
+
+  SaveButtonBackgrounds(pc, dc);
+
+  dc.SetPen(borderPen);
+  if (!rounded) DrawTabStripBorder(pc, dc, -1, -1);
+  dc.SetPen(borderPen);
+
+  if (boxed) {
+    const int y1 = bottom ? 0 : SH - 2;
+    const int y2 = bottom ? 3 : SH - 3;
+    dc.SetPen(SolidPen(System(wxSYS_COLOUR_BTNFACE)));
+    for (int y = y1; y <= y1 + 2; ++y) dc.DrawLine(0, y, SW, y);
+    dc.SetPen(bottom ? *wxBLACK_PEN : *wxWHITE_PEN);
+    dc.DrawLine(1, y2, SW - 1, y2);
+    dc.SetPen(borderPen);
+  }
+
+  const wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+  const wxFont bold = BoldTabFont();
+  dc.SetFont(bold);
+
+  const int from = pc->GetFirstVisibleTab();
+  const int selection = pc->GetSelection();
+  int x = Padding(pc);
+  MarkHidden(pc, 0, from);
+
+  int selX1 = -1;
+  int selX2 = -1;
   int i = from;
   for (; i < count; ++i) {
-    const bool selected = i == pc->GetSelection();
+    const bool selected = i == selection;
     dc.SetPen(borderPen);
-    dc.SetBrush(wxBrush(selected ? pc->GetActiveTabColour() : face));
+    if (!rounded) dc.SetBrush(selected ? selBrush : faceBrush);
     dc.SetFont(selected ? bold : normal);
-    int w = ComputeTabWidth(pc, i, tabHeight);
-    if (x + w + ButtonAreaWidth(pc) >= client.GetWidth()) break;
+    const int w = ComputeTabWidth(pc, i, tabHeight);
+    if (x + w + ButtonAreaWidth(pc) >= W) break;
+
     TabPageInfo& info = pc->GetPageInfo(i);
     info.ClearRegion();
-    wxRect xr = info.GetXRect();
+    const wxRect xr = info.GetXRect();
     info.SetXRect(wxRect(xr.x, xr.y, -1, -1));
-    dc.SetTextForeground(pc->GetActiveTabTextColour());
+
     DrawTab(pc, dc, x, i, w, tabHeight, pc->GetTabXButtonStatus());
+    if (selected) {
+      selX1 = x;
+      selX2 = x + w + 2;
+    }
+    dc.SetTextForeground(pc->GetActiveTabTextColour());
     info.SetPosition(wxPoint(x, bottom ? 0 : 4));
     info.SetSize(wxSize(w, tabHeight));
     x += w;
   }
-  for (; i < count; ++i) {
-    pc->GetPageInfo(i).SetPosition(wxPoint(-1, -1));
-    pc->GetPageInfo(i).ClearRegion();
-  }
+  MarkHidden(pc, i, count);
+
   DrawLeftArrowButton(pc, dc);
   DrawRightArrowButton(pc, dc);
   DrawCloseButton(pc, dc);
   DrawTabListButton(pc, dc);
+
+  if (rounded) DrawTabStripBorder(pc, dc, selX1, selX2);
 }
 
-void TabRenderer::DrawTabStripBorder(TabStrip* pc, wxDC& dc, int, int) {
+void TabRenderer::DrawTabStripBorder(TabStrip* pc, wxDC& dc, int selX1, int selX2) {
   const wxSize client = pc->GetClientSize();
+  const int w = client.GetWidth();
+  const int h = client.GetHeight();
   const bool bottom = pc->HasNotebookStyle(TNB_BOTTOM_TABS);
-  dc.SetBrush(*wxTRANSPARENT_BRUSH);
-  dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW)));
-  // The line between the tabs and the page.
-  int y = bottom ? 1 : client.GetHeight() - 2;
-  dc.DrawLine(0, y, client.GetWidth(), y);
-  if (pc->HasNotebookStyle(TNB_THIN_BORDER)) dc.DrawRectangle(0, 0, client.GetWidth(), client.GetHeight());
+  const wxColour shadow = System(wxSYS_COLOUR_BTNSHADOW);
+  const wxColour face = System(wxSYS_COLOUR_BTNFACE);
+
+  if (!pc->HasNotebookStyle(TNB_ROUNDED)) {
+    const wxRect inner = bottom ? wxRect(0, 2, w, h - 2) : wxRect(0, 0, w, h - 2);
+    const wxRect outer = bottom ? wxRect(0, 1, w, h - 1) : wxRect(0, 0, w, h - 1);
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.SetPen(SolidPen(pc->GetBorderLineColour()));
+    dc.DrawRectangle(outer);
+    dc.DrawRectangle(0, 0, w, h);
+    dc.SetPen(SolidPen(shadow));
+    dc.DrawRectangle(inner);
+    if (!pc->HasNotebookStyle(TNB_THIN_BORDER)) {
+      dc.SetPen(SolidPen(pc->HasNotebookStyle(TNB_BOXED) ? kBoxedBackground
+                                                          : pc->GetTabAreaColour()));
+      dc.DrawLine(0, 0, 0, inner.height + 1);
+      if (bottom)
+        dc.DrawLine(0, inner.height + 1, inner.width, inner.height + 1);
+      else
+        dc.DrawLine(0, 0, inner.width, 0);
+      dc.DrawLine(inner.width - 1, 0, inner.width - 1, inner.height + 1);
+    }
+    return;
+  }
+
+  const wxColour c = bottom ? *wxWHITE : face;
+  if (!bottom) {
+    dc.SetPen(SolidPen(c));
+    dc.DrawLine(1, h, w - 1, h);
+    dc.DrawLine(1, h - 1, w - 1, h - 1);
+    dc.SetPen(SolidPen(shadow));
+    dc.DrawLine(1, h - 2, w - 1, h - 2);
+    dc.SetPen(SolidPen(face));
+    dc.DrawLine(selX1 + 2, h - 2, selX2 - 1, h - 2);
+  } else {
+    dc.SetPen(SolidPen(c));
+    dc.DrawLine(1, 0, w - 1, 0);
+    dc.DrawLine(1, 1, w - 1, 1);
+    dc.SetPen(SolidPen(shadow));
+    dc.DrawLine(1, 2, w - 1, 2);
+    dc.SetPen(SolidPen(c));
+    dc.DrawLine(selX1 + 2, 2, selX2 - 1, 2);
+  }
+}
+
+void TabRenderer::DrawTabContents(TabStrip* pc, wxDC& dc, int x, int tabIndex, int textOffset,
+                                  int textY, int xButtonStatus, bool nonActiveColour) {
+  const TabPageInfo& info = pc->GetPageInfo(tabIndex);
+  const bool selected = tabIndex == pc->GetSelection();
+  const int padding = Padding(pc);
+  if (nonActiveColour && !selected) dc.SetTextForeground(pc->GetNonActiveTabTextColour());
+  if (pc->TabHasImage(tabIndex)) {
+    // An index past the end of the list draws no image (the tab keeps its room for one).
+    const int index = info.GetImageIndex();
+    TabImageList* list = pc->GetImageList();
+    if (index >= 0 && index < static_cast<int>(list->GetCount()) && (*list)[index].IsOk())
+      dc.DrawBitmap((*list)[index], x + textOffset - 16 - padding, textY, true);
+  }
+  dc.DrawText(info.GetCaption(), x + textOffset, textY);
+
+  if (selected && pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB)) {
+    wxCoord w = 0, h = 0;
+    dc.GetTextExtent(info.GetCaption(), &w, &h);
+    const wxRect rect(x + textOffset + w + 1, textY, 16, 16);
+    CopyAreaToBitmap(dc, rect, m_tabCloseBackground);
+    DrawActiveTabCloseButton(pc, dc, rect, tabIndex, xButtonStatus);
+  }
 }
 
 void TabRenderer::DrawActiveTabCloseButton(TabStrip* pc, wxDC& dc, const wxRect& rect,
@@ -232,51 +361,99 @@ void TabRenderer::DrawActiveTabCloseButton(TabStrip* pc, wxDC& dc, const wxRect&
   if (!pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB) || tabIndex < 0 ||
       tabIndex != pc->GetSelection())
     return;
-  DrawCross(dc, rect.x - 1, rect.y,
-            status == TNB_BUTTON_PRESSED ? *wxBLACK : wxColour(0x55, 0x55, 0x55));
+  dc.DrawBitmap(m_tabCloseBackground, rect.x, rect.y, false);
+  dc.DrawBitmap(Images().TabCloseButton(status), rect.x, rect.y, true);
   pc->GetPageInfo(tabIndex).SetXRect(wxRect(rect.x, rect.y, 14, 13));
+}
+
+void TabRenderer::DrawButton(wxDC& dc, int x, const wxBitmap& background, const wxBitmap& image) {
+  dc.DrawBitmap(background, x, kButtonY, false);
+  dc.DrawBitmap(image, x, kButtonY, true);
 }
 
 void TabRenderer::DrawCloseButton(TabStrip* pc, wxDC& dc) {
   if (pc->GetPageCount() == 0 || pc->HasNotebookStyle(TNB_HIDE_CLOSE_BUTTON)) return;
-  int x = CloseButtonX(pc);
-  DrawButtonFrame(dc, x, pc->GetXButtonStatus());
-  DrawCross(dc, x, kButtonY, GlyphColour(pc->GetXButtonStatus()));
+  DrawButton(dc, CloseButtonX(pc), m_closeButtonBackground,
+             Images().CloseButton(pc->GetXButtonStatus()));
 }
 
 void TabRenderer::DrawLeftArrowButton(TabStrip* pc, wxDC& dc) {
   if (pc->GetPageCount() == 0 || pc->HasNotebookStyle(TNB_NO_ROTATION_ARROWS)) return;
-  int x = LeftArrowButtonX(pc);
-  int status = pc->GetLeftArrowStatus();
-  bool disabled = pc->GetFirstVisibleTab() == 0;
-  if (!disabled) DrawButtonFrame(dc, x, status);
-  wxPoint pts[3] = {wxPoint(x + 10, kButtonY + 3), wxPoint(x + 10, kButtonY + 11),
-                    wxPoint(x + 6, kButtonY + 7)};
-  DrawTriangle(dc, pts, GlyphColour(disabled ? TNB_BUTTON_NONE : status), !disabled);
+  const bool disabled = pc->GetFirstVisibleTab() == 0;
+  DrawButton(dc, LeftArrowButtonX(pc), m_leftArrowBackground,
+             Images().LeftArrow(pc->GetLeftArrowStatus(), disabled));
 }
 
 void TabRenderer::DrawRightArrowButton(TabStrip* pc, wxDC& dc) {
   if (pc->GetPageCount() == 0 || pc->HasNotebookStyle(TNB_NO_ROTATION_ARROWS)) return;
-  int x = RightArrowButtonX(pc);
-  int status = pc->GetRightArrowStatus();
-  bool disabled = !pc->GetPageInfoArray().back().IsHidden();
-  if (!disabled) DrawButtonFrame(dc, x, status);
-  wxPoint pts[3] = {wxPoint(x + 6, kButtonY + 3), wxPoint(x + 6, kButtonY + 11),
-                    wxPoint(x + 10, kButtonY + 7)};
-  DrawTriangle(dc, pts, GlyphColour(disabled ? TNB_BUTTON_NONE : status), !disabled);
+  // Disabled as soon as the last tab was laid out.
+  const bool disabled = !pc->GetPageInfoArray().back().IsHidden();
+  DrawButton(dc, RightArrowButtonX(pc), m_rightArrowBackground,
+             Images().RightArrow(pc->GetRightArrowStatus(), disabled));
 }
 
 void TabRenderer::DrawTabListButton(TabStrip* pc, wxDC& dc) {
   if (pc->GetPageCount() == 0 || !pc->HasNotebookStyle(TNB_DROP_DOWN_TAB_LIST)) return;
-  int x = TabListButtonX(pc);
-  int status = pc->GetTabListButtonStatus();
-  DrawButtonFrame(dc, x, status);
-  wxPoint pts[3] = {wxPoint(x + 4, kButtonY + 5), wxPoint(x + 12, kButtonY + 5),
-                    wxPoint(x + 8, kButtonY + 9)};
-  DrawTriangle(dc, pts, *wxBLACK, true);
+  DrawButton(dc, TabListButtonX(pc), m_rightArrowBackground,
+             Images().TabList(pc->GetTabListButtonStatus()));
 }
 
 void TabRenderer::DrawDropHint(TabStrip*, int) {}
+
+namespace {
+
+// The x where the row y crosses the first matching segment (a, b) of an outline: a.y <= y < b.y
+// for bottom tabs, a.y >= y > b.y for top tabs; `fallback` when none matches.
+int EdgeX(const wxPoint* points, const int (*segments)[2], int count, int y, bool bottom,
+          int fallback) {
+  for (int i = 0; i < count; ++i) {
+    const wxPoint& a = points[segments[i][0]];
+    const wxPoint& b = points[segments[i][1]];
+    const bool match = bottom ? (a.y <= y && y < b.y) : (a.y >= y && y > b.y);
+    if (!match) continue;
+    if (a.x == b.x) return a.x;
+    const double slope = static_cast<double>(b.y - a.y) / (b.x - a.x);
+    if (slope == 0) return a.x;
+    return static_cast<int>((y - (a.y - slope * a.x)) / slope);
+  }
+  return fallback;
+}
+
+}  // namespace
+
+int TabRenderer::TabEdgeXLeft(const wxPoint* points, const int& y, long style) {
+  static const int kSegments[3][2] = {{0, 1}, {1, 2}, {2, 3}};
+  return EdgeX(points, kSegments, 3, y, (style & TNB_BOTTOM_TABS) != 0, points[2].x);
+}
+
+int TabRenderer::TabEdgeXRight(const wxPoint* points, const int& y, long style) {
+  static const int kSegments[4][2] = {{7, 6}, {6, 5}, {5, 4}, {4, 3}};
+  return EdgeX(points, kSegments, 4, y, (style & TNB_BOTTOM_TABS) != 0, points[3].x);
+}
+
+void TabRenderer::FillTwoToneBox(wxDC& dc, const wxRect& rect, const bool& selected,
+                                 const bool& upperTabs) {
+  int split;
+  if (!selected)
+    split = rect.y + rect.height / 2;
+  else
+    split = upperTabs ? rect.y + (rect.height / 10) * 8 : rect.y + (rect.height / 10) * 5;
+  const wxPoint leftPt(rect.x, split);
+  const wxPoint rightPt(rect.x + rect.width - 2, split);
+  const wxRect upper(rect.GetTopLeft(), rightPt);
+  const wxRect lower(leftPt, rect.GetBottomRight());
+  const wxColour face = System(wxSYS_COLOUR_BTNFACE);
+  const wxColour light = selected ? *wxWHITE : LightenColour(face, 50);
+
+  if (!upperTabs) {
+    FillGradientBox(dc, lower, face, face, true);
+    FillGradientBox(dc, upper, selected ? light : face, light, true);
+  } else {
+    FillGradientBox(dc, upper, selected ? light : face, selected ? face : light, true);
+    FillGradientBox(dc, lower, face, face, true);
+  }
+  dc.SetBrush(*wxTRANSPARENT_BRUSH);
+}
 
 wxColour LightenColour(const wxColour& colour, int percent) {
   auto channel = [percent](int c) { return c + (percent * (255 - c) * 100 / 100) / 100; };
@@ -285,14 +462,14 @@ wxColour LightenColour(const wxColour& colour, int percent) {
 
 void FillGradientBox(wxDC& dc, const wxRect& rect, const wxColour& start, const wxColour& end,
                      bool vertical) {
-  wxPen savedPen = dc.GetPen();
-  wxBrush savedBrush = dc.GetBrush();
-  int steps = vertical ? rect.height - 1 : rect.width - 1;
+  const wxPen savedPen = dc.GetPen();
+  const wxBrush savedBrush = dc.GetBrush();
+  const int steps = vertical ? rect.height - 1 : rect.width - 1;
   if (steps >= 1) {
     for (int i = 0; i <= steps; ++i) {
       auto mix = [&](int a, int b) { return a + (i * (b - a) * 100 / steps) / 100; };
-      dc.SetPen(wxPen(wxColour(mix(start.Red(), end.Red()), mix(start.Green(), end.Green()),
-                               mix(start.Blue(), end.Blue()))));
+      dc.SetPen(SolidPen(wxColour(mix(start.Red(), end.Red()), mix(start.Green(), end.Green()),
+                                  mix(start.Blue(), end.Blue()))));
       if (vertical)
         dc.DrawLine(rect.x, rect.y + i, rect.x + rect.width, rect.y + i);
       else

@@ -8,17 +8,22 @@
 #include <wx/event.h>
 #include <wx/gdicmn.h>
 
+#include <memory>
 #include <vector>
 
 class TabStrip;
+class TabRendererImages;
 
 class TabRenderer {
  public:
   TabRenderer();
   virtual ~TabRenderer();
+  TabRenderer(const TabRenderer&) = delete;
+  TabRenderer& operator=(const TabRenderer&) = delete;
 
   // Paints the whole strip and records where each tab went.
   virtual void DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event);
+  // The X of the selected tab, over the background saved under it; records its clickable area.
   virtual void DrawActiveTabCloseButton(TabStrip* pc, wxDC& dc, const wxRect& rect,
                                         const int& tabIndex, int status);
   virtual void DrawTab(TabStrip* pc, wxDC& dc, const int& x, const int& tabIndex,
@@ -40,13 +45,38 @@ class TabRenderer {
   int CloseButtonX(TabStrip* pc);
   // Width kept free at the right end of the strip for its buttons.
   int ButtonAreaWidth(TabStrip* pc);
+  // The line between tabs and pages; selX1 and selX2 bound the selected tab (-1 when unknown).
   void DrawTabStripBorder(TabStrip* pc, wxDC& dc, int selX1, int selX2);
 
+  // Where a slanted outline of eight points crosses the row y (left and right side).
+  int TabEdgeXLeft(const wxPoint* points, const int& y, long style);
+  int TabEdgeXRight(const wxPoint* points, const int& y, long style);
+  // Two vertical gradients that split rect: light on the side away from the pages.
+  void FillTwoToneBox(wxDC& dc, const wxRect& rect, const bool& selected, const bool& upperTabs);
+
  protected:
+  // True (and the paint event skipped) when the strip has no tab to show.
+  bool NothingToDraw(TabStrip* pc, wxDC& dc, wxEvent& event);
+  // Marks pages from..to-1 as not drawn: position (-1, -1), no region.
+  void MarkHidden(TabStrip* pc, int from, int to);
+  // Draws the page's image and caption with the caption's left edge at x + textOffset, and,
+  // when the style asks for it, the X of the selected tab right of the caption.
+  // nonActiveColour: a tab that is not selected takes the strip's non-active text colour.
+  void DrawTabContents(TabStrip* pc, wxDC& dc, int x, int tabIndex, int textOffset, int textY,
+                       int xButtonStatus, bool nonActiveColour);
+  // Lays bitmap at (x, 6) over the saved background of its button.
+  void DrawButton(wxDC& dc, int x, const wxBitmap& background, const wxBitmap& image);
+  // Saves the areas under the strip's X, right arrow and left arrow buttons.
+  void SaveButtonBackgrounds(TabStrip* pc, wxDC& dc);
+  const TabRendererImages& Images();
+
   wxBitmap m_tabCloseBackground;
   wxBitmap m_closeButtonBackground;
   wxBitmap m_leftArrowBackground;
   wxBitmap m_rightArrowBackground;
+
+ private:
+  std::unique_ptr<TabRendererImages> m_images;
 };
 
 // Each channel moved `percent` of the way to 255.
@@ -55,5 +85,7 @@ wxColour LightenColour(const wxColour& colour, int percent);
 void FillGradientBox(wxDC& dc, const wxRect& rect, const wxColour& start, const wxColour& end,
                      bool vertical = true);
 wxColour MakeRandomColour();
+// Turns off anti-aliasing on a cairo-backed DC so 1-pixel lines land on whole pixels.
+void TabDisableAntialias(wxDC& dc);
 
 #endif

@@ -2,7 +2,11 @@
 
 #include <wx/module.h>
 
+#include "widgets/tabRendererBoxed.h"
 #include "widgets/tabRendererDefault.h"
+#include "widgets/tabRendererRounded.h"
+#include "widgets/tabRendererShaded.h"
+#include "widgets/tabRendererSlanted.h"
 
 namespace {
 
@@ -26,19 +30,17 @@ wxIMPLEMENT_DYNAMIC_CLASS(TabRendererModule, wxModule);
 }  // namespace
 
 TabRendererMgr::TabRendererMgr() {
-  // One renderer per look; until the other looks exist they share the default drawing.
-  TabSmartPtr<TabRenderer> standard(new TabRendererDefault);
-  m_renderers[-1] = standard;
-  m_renderers[0x1] = standard;
-  m_renderers[0x2] = standard;
-  m_renderers[0x100] = standard;
-  m_renderers[0x10000] = standard;
+  m_renderers[-1] = TabSmartPtr<TabRenderer>(new TabRendererDefault);
+  m_renderers[0x1] = TabSmartPtr<TabRenderer>(new TabRendererBoxed);
+  m_renderers[0x2] = TabSmartPtr<TabRenderer>(new TabRendererShaded);
+  m_renderers[0x100] = TabSmartPtr<TabRenderer>(new TabRendererSlanted);
+  m_renderers[0x10000] = TabSmartPtr<TabRenderer>(new TabRendererRounded);
 }
 
 TabRendererMgr::~TabRendererMgr() {}
 
 TabSmartPtr<TabRenderer> TabRendererMgr::RendererForStyle(long style) {
-  int key = -1;
+  int32_t key = -1;
   if (style & 0x1)
     key = 0x1;
   else if (style & 0x2)

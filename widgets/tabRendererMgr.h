@@ -2,13 +2,60 @@
 #ifndef PARLAVOX_WIDGETS_TABRENDERERMGR_H
 #define PARLAVOX_WIDGETS_TABRENDERERMGR_H
 
+#include <cstdint>
 #include <map>
-#include <memory>
 
 #include "widgets/tabRenderer.h"
 
+// A reference-counted owning pointer. Copies share one record; the last one to let go deletes
+// the object. Used on the GUI thread only: the count is not atomic.
 template <class T>
-using TabSmartPtr = std::shared_ptr<T>;
+class TabSmartPtr {
+ public:
+  TabSmartPtr() : m_ref(nullptr) {}
+  explicit TabSmartPtr(T* object) : m_ref(object ? new SmartPtrRef(object) : nullptr) {}
+  TabSmartPtr(const TabSmartPtr& other) : m_ref(other.m_ref) {
+    if (m_ref) ++m_ref->m_count;
+  }
+  TabSmartPtr& operator=(const TabSmartPtr& other) {
+    if (m_ref == other.m_ref) return *this;
+    Release();
+    m_ref = other.m_ref;
+    if (m_ref) ++m_ref->m_count;
+    return *this;
+  }
+  virtual ~TabSmartPtr() { Release(); }
+
+  T* get() const { return m_ref ? m_ref->m_object : nullptr; }
+  T* operator->() const { return get(); }
+  T& operator*() const { return *get(); }
+  explicit operator bool() const { return m_ref != nullptr; }
+  // Number of pointers sharing the object (0 when empty).
+  int32_t use_count() const { return m_ref ? m_ref->m_count : 0; }
+
+ private:
+  class SmartPtrRef {
+   public:
+    explicit SmartPtrRef(T* object) : m_object(object), m_count(1) {}
+    virtual ~SmartPtrRef() { delete m_object; }
+    SmartPtrRef(const SmartPtrRef&) = delete;
+    SmartPtrRef& operator=(const SmartPtrRef&) = delete;
+
+    T* m_object;
+    int32_t m_count;
+  };
+
+  void Release() {
+    if (!m_ref) return;
+    if (m_ref->m_count == 1)
+      delete m_ref;
+    else
+      --m_ref->m_count;
+    m_ref = nullptr;
+  }
+
+  SmartPtrRef* m_ref;
+};
 
 class TabRendererMgr {
  public:
@@ -19,7 +66,7 @@ class TabRendererMgr {
   TabSmartPtr<TabRenderer> RendererForStyle(long style);
 
  private:
-  std::map<int, TabSmartPtr<TabRenderer>> m_renderers;
+  std::map<int32_t, TabSmartPtr<TabRenderer>> m_renderers;
 };
 
 // The one manager, made on the first call and destroyed when wx shuts down.

@@ -52,9 +52,12 @@ TabStrip::TabStrip(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wx
          wxPanelNameStr);
   m_dropTarget = new TabDropTarget<TabStrip>(this, &TabStrip::OnDropTarget);
   SetDropTarget(m_dropTarget);
+  // Drag payloads name the strip by the token it gets here.
+  RegisterTabStrip(this);
 }
 
 TabStrip::~TabStrip() {
+  UnregisterTabStrip(this);
   delete m_tabMenu;
   delete m_propertiesMenu;
 }

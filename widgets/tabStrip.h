@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 
+#include <functional>
 #include <vector>
 
 #include "widgets/tabPageInfo.h"
@@ -120,6 +121,17 @@ class TabStrip : public wxPanel {
   void SetTabAreaColour(const wxColour& c) { m_tabAreaColour = c; }
   wxColour& GetActiveTabColour() { return m_activeTabColour; }
   void SetActiveTabColour(const wxColour& c) { m_activeTabColour = c; }
+
+  // Where a button is hit-tested (TNB_HIT_CLOSE_BUTTON, _LEFT_ARROW, _RIGHT_ARROW,
+  // _TAB_LIST_BUTTON); empty for other codes.
+  wxRect GetButtonHitRect(int code);
+  // Pops the strip's menus up at the mouse position. Set, the hook is called instead of the
+  // toolkit's menu loop (for tests, which cannot answer a real pop-up from inside its loop).
+  typedef std::function<void(TabStrip* strip, wxMenu* menu)> MenuPopupHook;
+  static void SetMenuPopupHook(const MenuPopupHook& hook);
+  void PopupStripMenu(wxMenu* menu);
+  // Repaints the X drawn on the selected tab.
+  void RefreshTabCloseButton();
 
   // Menu text that shows a caption literally: "&" doubled, tabs and line breaks made spaces.
   static wxString EscapeMenuText(const wxString& text);

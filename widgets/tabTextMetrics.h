@@ -3,8 +3,11 @@
 #ifndef PARLAVOX_WIDGETS_TABTEXTMETRICS_H
 #define PARLAVOX_WIDGETS_TABTEXTMETRICS_H
 
+#include <wx/font.h>
 #include <wx/gdicmn.h>
 
+// The bold variant of the default GUI font that tab labels use.
+wxFont BoldTabFont();
 wxSize MeasureBoldTabText();
 
 #endif

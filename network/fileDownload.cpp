@@ -1,0 +1,222 @@
+#include "network/fileDownload.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "model/log.h"
+#include "network/fileTransferLink.h"
+
+int FileDownload::connectTimeoutMs = 10000;
+int FileDownload::readTimeoutMs = 30000;
+
+namespace {
+
+double Speed(int64_t bytes, time_t start) {
+  double seconds = difftime(time(nullptr), start);
+  return seconds >= 1 ? static_cast<double>(bytes) / seconds : 0;
+}
+
+// The received bytes go to a hidden temporary file beside the chosen path, so that the chosen
+// path never holds a partial file; it is renamed there once complete.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& finalPath) : finalPath_(finalPath) {
+    std::string::size_type slash = finalPath.rfind('/');
+    std::string directory = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
+    std::vector<char> pattern(directory.begin(), directory.end());
+    std::string suffix = "." + name + ".part-XXXXXX";
+    pattern.insert(pattern.end(), suffix.begin(), suffix.end());
+    pattern.push_back('\0');
+    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ >= 0) path_ = pattern.data();
+    buffer_.reserve(kBuffer);
+  }
+  ~TemporaryFile() { Discard(); }
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Write(const uint8_t* data, size_t size) {
+    if (buffer_.size() + size > kBuffer && !Flush()) return false;
+    buffer_.insert(buffer_.end(), data, data + size);
+    return true;
+  }
+  // Moves the complete file to its final name (replacing what was there).
+  bool Commit() {
+    if (fd_ < 0 || !Flush()) return false;
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd_, 0666 & ~mask);
+    bool ok = close(fd_) == 0;
+    fd_ = -1;
+    if (ok && rename(path_.c_str(), finalPath_.c_str()) == 0) {
+      path_.clear();
+      return true;
+    }
+    return false;
+  }
+  void Discard() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    if (!path_.empty()) unlink(path_.c_str());
+    path_.clear();
+  }
+
+ private:
+  static constexpr size_t kBuffer = 64 * 1024;
+  bool Flush() {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+      ssize_t written = write(fd_, buffer_.data() + done, buffer_.size() - done);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return false;
+      done += static_cast<size_t>(written);
+    }
+    buffer_.clear();
+    return true;
+  }
+  std::string finalPath_;
+  std::string path_;
+  int fd_ = -1;
+  std::vector<uint8_t> buffer_;
+};
+
+}  // namespace
+
+FileDownload::FileDownload(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
+                           const std::string& fileKey, int64_t size, const std::string& host, int port,
+                           const std::string& fileName, const std::string& localPath)
+    : ownLogin_(ownLogin),
+      peerLogin_(peerLogin),
+      site_(site),
+      fileKey_(fileKey),
+      host_(host),
+      port_(port),
+      fileName_(fileName),
+      localPath_(localPath),
+      size_(size),
+      running_(std::make_shared<std::atomic<bool>>(true)) {}
+
+void FileDownload::Cancel() {
+  TRACE_STARTEND();
+  *running_ = false;
+}
+
+void FileDownload::Report(t_fm_status status, int64_t transferred, int64_t size, double speed) const {
+  FileServer::Report(status, peerLogin_, site_, fileName_, fileKey_, fileKey_, host_, port_, true, transferred, size,
+                     speed);
+}
+
+void FileDownload::operator()() {
+  TRACE_START_ARGS("%s, %s", fileKey_.c_str(), localPath_.c_str());
+  FileServer::RegisterDownload(fileKey_, running_);
+  FileTransferLink link;
+  TemporaryFile file(localPath_);
+  if (!file.IsOpen()) {
+    TRACE_ERROR("cannot write beside %s: %s", localPath_.c_str(), std::strerror(errno));
+    Report(FM_FAILED, 0, size_, 0);
+    FileServer::UnregisterDownload(fileKey_, running_);
+    TRACE_END();
+    return;
+  }
+  TRACE_INFO("FileManager::DownloadFile Ouverture de la connexion vers %s", host_.c_str());
+  if (!link.ConnectTo(host_, static_cast<unsigned short>(port_), connectTimeoutMs)) {
+    TRACE_INFO("FileManager::Erreur d'ouverture");
+    Report(FM_HOST_UNREACHABLE, 0, size_, 0);
+    TRACE_INFO("delete filetransfert");
+    FileServer::UnregisterDownload(fileKey_, running_);
+    TRACE_END();
+    return;
+  }
+
+  t_fm_status outcome = FM_FAILED;
+  int64_t received = 0;
+  int64_t reportedSize = size_;
+  time_t start = time(nullptr);
+  C2C_Request_t ask;
+  std::memset(&ask, 0, sizeof ask);
+  ask.present = C2C_Request_PR_askforfile;
+  ask.choice.askforfile.login.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(ownLogin_.data()));
+  ask.choice.askforfile.login.size = static_cast<int>(ownLogin_.size());
+  ask.choice.askforfile.fileKey.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(fileKey_.data()));
+  ask.choice.askforfile.fileKey.size = static_cast<int>(fileKey_.size());
+  C2C_Request_t* answer = nullptr;
+  bool accepted = false;
+  if (!link.Send(ask)) {
+    TRACE_INFO("FileManager::DownloadFile Erreur de lecture de la clef");
+    outcome = FM_NOT_AVAILABLE;
+    reportedSize = 0;
+  } else if (!(answer = link.Receive(readTimeoutMs)) || answer->present != C2C_Request_PR_askforfile_ack) {
+    TRACE_INFO("Bad request");
+    outcome = FM_NOT_AVAILABLE;
+  } else if (!answer->choice.askforfile_ack.status) {
+    TRACE_INFO("No file");
+    outcome = FM_NOT_AVAILABLE;
+  } else if (!answer->choice.askforfile_ack.size || *answer->choice.askforfile_ack.size != size_) {
+    TRACE_INFO("incorrect size");
+    outcome = FM_NOT_AVAILABLE;
+  } else {
+    accepted = true;
+  }
+  FileTransferLink::FreeRequest(answer);
+
+  if (accepted && !*running_) {
+    outcome = FM_CANCELLED;  // cancelled while the sender was being asked
+  } else if (accepted) {
+    TRACE_INFO("Récupération du fichier");
+    Report(FM_STARTED, 0, size_, 0);
+    start = time(nullptr);
+    bool interrupted = false;
+    bool broken = false;
+    while (received < size_ && *running_) {
+      C2C_Request_t* message = link.Receive(readTimeoutMs);
+      if (!message || message->present != C2C_Request_PR_file) {
+        interrupted = message && message->present == C2C_Request_PR_interrupt;
+        FileTransferLink::FreeRequest(message);
+        break;
+      }
+      const FileData_t& data = message->choice.file.fileData;
+      // Never more than the announced size, whatever the peer sends.
+      if (data.size < 0 || received + data.size > size_) {
+        TRACE_ERROR("part beyond the announced size");
+        FileTransferLink::FreeRequest(message);
+        broken = true;
+        break;
+      }
+      bool written = file.Write(data.buf, static_cast<size_t>(data.size));
+      received += data.size;
+      FileTransferLink::FreeRequest(message);
+      if (!written) {
+        TRACE_ERROR("cannot write the file: %s", std::strerror(errno));
+        broken = true;
+        break;
+      }
+      Report(FM_IN_PROGRESS, received, size_, Speed(received, start));
+    }
+    if (!*running_) {
+      outcome = FM_CANCELLED;
+    } else if (interrupted) {
+      outcome = FM_INTERRUPTED;
+    } else if (received == size_ && !broken && file.Commit()) {
+      TRACE_INFO("Transfert ok");
+      outcome = FM_COMPLETE;
+    } else {
+      TRACE_INFO("Bad final count");
+      outcome = FM_FAILED;
+    }
+  }
+  if (outcome != FM_COMPLETE) file.Discard();
+  if (outcome == FM_COMPLETE)
+    Report(FM_COMPLETE, size_, size_, Speed(size_, start));
+  else
+    Report(outcome, outcome == FM_NOT_AVAILABLE ? 0 : received, reportedSize, Speed(received, start));
+  TRACE_INFO("Fermeture de la connexion");
+  link.Close();
+  TRACE_INFO("delete filetransfert");
+  FileServer::UnregisterDownload(fileKey_, running_);
+  TRACE_END();
+}

@@ -1,0 +1,373 @@
+#include "network/fileServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <list>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "model/log.h"
+#include "network/listenSocket.h"
+#include "network/fileDownload.h"
+#include "network/fileUpload.h"
+
+namespace {
+
+// State shared by every FileServer of the process: the offers, the running transfers and who
+// hears about them.
+std::mutex g_mutex;
+std::list<std::shared_ptr<const FileInfo>> g_offers;
+std::map<std::string, TransferToken> g_uploads;
+std::map<std::string, TransferToken> g_downloads;
+std::atomic<FileTransferListener*> g_listener{nullptr};
+
+}  // namespace
+
+// One listening socket and its stop flag, shared by the copies of the FileServer that run it.
+struct FileServer::ListenerState {
+  std::mutex mutex;
+  int fd = -1;
+  int wake[2] = {-1, -1};
+  std::atomic<bool> running{false};
+  std::atomic<bool> closed{false};
+  std::atomic<unsigned short> boundPort{0};
+  ListenerState() {
+    if (pipe2(wake, O_NONBLOCK | O_CLOEXEC) != 0) wake[0] = wake[1] = -1;
+  }
+  ~ListenerState() {
+    if (fd >= 0) close(fd);
+    for (int end : wake)
+      if (end >= 0) close(end);
+  }
+};
+
+struct FileServer::RelayStreams {
+  std::mutex mutex;
+  std::map<std::string, FILE*> streams;
+  ~RelayStreams() {
+    for (auto& stream : streams) fclose(stream.second);
+  }
+};
+
+FileServer::FileServer(const std::string& port)
+    : port_(port), relay_(std::make_shared<RelayStreams>()), listener_(std::make_shared<ListenerState>()) {
+  TRACE_START_ARGS("%s", port.c_str());
+  TRACE_END();
+}
+
+void FileServer::SetPort(const std::string& port) {
+  TRACE_START_ARGS("%s", port.c_str());
+  port_ = port;
+  TRACE_END();
+}
+
+bool FileServer::Listen() {
+  TRACE_START_ARGS("%s", port_.c_str());
+  std::shared_ptr<ListenerState> state = listener_;
+  std::lock_guard<std::mutex> lock(state->mutex);
+  if (state->fd >= 0) {
+    TRACE_END_RESULT("already listening");
+    return true;
+  }
+  char* end = nullptr;
+  long port = std::strtol(port_.c_str(), &end, 10);
+  if (port_.empty() || *end != '\0' || port < 0 || port > 65535) {
+    TRACE_ERROR("error accept: bad port %s", port_.c_str());
+    TRACE_END();
+    return false;
+  }
+  unsigned short bound = 0;
+  int fd = OpenListenSocket(INADDR_ANY, static_cast<unsigned short>(port), 64, &bound);
+  if (fd < 0) {
+    TRACE_ERROR("error accept: %s", std::strerror(errno));
+    TRACE_END();
+    return false;
+  }
+  state->boundPort = bound;
+  state->fd = fd;
+  TRACE_END_RESULT("%u", static_cast<unsigned>(state->boundPort));
+  return true;
+}
+
+unsigned short FileServer::GetBoundPort() const { return listener_->boundPort; }
+
+bool FileServer::IsRunning() const { return listener_->running; }
+
+void FileServer::operator()() {
+  TRACE_START();
+  std::shared_ptr<ListenerState> state = listener_;
+  if (state->closed || !Listen()) {
+    TRACE_END_RESULT("not listening");
+    return;
+  }
+  state->running = true;
+  if (state->closed) state->running = false;  // closed while starting
+  std::shared_ptr<std::atomic<int>> uploads = std::make_shared<std::atomic<int>>(0);
+  while (state->running) {
+    TRACE_INFO("FileServer : Waiting for incoming connection...");
+    pollfd fds[2] = {{state->wake[0], POLLIN, 0}, {state->fd, POLLIN, 0}};
+    int ready = poll(fds, 2, -1);
+    if (!state->running) break;
+    if (ready < 0) {
+      if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      continue;
+    }
+    if (!(fds[1].revents & POLLIN)) continue;
+    int client = accept4(state->fd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+        TRACE_ERROR("FileServer : Error accepting connection: %s", std::strerror(errno));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // e.g. out of descriptors
+      }
+      continue;
+    }
+    if (uploads->load() >= kMaxUploads) {
+      TRACE_ERROR("FileServer : too many uploads, connection refused");
+      close(client);
+      continue;
+    }
+    TRACE_INFO("FileServer : Connection accepted");
+    ++*uploads;
+    std::thread([client, uploads] {
+      FileUpload upload(client);
+      upload();
+      --*uploads;
+    }).detach();
+  }
+  TRACE_INFO("BIO_free");
+  {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    if (state->fd >= 0) close(state->fd);
+    state->fd = -1;
+  }
+  TRACE_END();
+}
+
+void FileServer::Close(bool clear) {
+  TRACE_START_ARGS("%d", clear ? 1 : 0);
+  if (clear) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (auto& upload : g_uploads)
+      if (upload.second) *upload.second = false;
+    for (auto& download : g_downloads)
+      if (download.second) *download.second = false;
+    TRACE_INFO("clear list");
+    g_uploads.clear();
+    g_downloads.clear();
+    g_offers.clear();
+  }
+  if (clear) {
+    std::lock_guard<std::mutex> lock(relay_->mutex);
+    for (auto& stream : relay_->streams) fclose(stream.second);
+    relay_->streams.clear();
+  }
+  std::shared_ptr<ListenerState> state = listener_;
+  state->closed = true;
+  state->running = false;
+  if (state->wake[1] >= 0) {
+    char byte = 0;
+    ssize_t ignored = write(state->wake[1], &byte, 1);
+    (void)ignored;
+  }
+  // The old socket closes with the last copy that holds it; the next listener thread started
+  // from this object gets a socket of its own.
+  listener_ = std::make_shared<ListenerState>();
+  TRACE_END();
+}
+
+int64_t FileServer::AddFile(const std::string& site, const std::string& ownerLogin, const std::string& path,
+                            const std::string& fileName, const std::string& fileKey) {
+  TRACE_START_ARGS("%s, %s", path.c_str(), fileKey.c_str());
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    TRACE_ERROR("cannot offer %s", path.c_str());
+    TRACE_END_RESULT("-1");
+    return -1;
+  }
+  std::shared_ptr<FileInfo> offer = std::make_shared<FileInfo>();
+  offer->site = site;
+  offer->path = path;
+  offer->fileName = fileName;
+  offer->size = info.st_size;
+  offer->fileKey = fileKey;
+  offer->ownerLogin = ownerLogin;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_offers.push_back(offer);
+  }
+  TRACE_END_RESULT("%lld", static_cast<long long>(offer->size));
+  return offer->size;
+}
+
+void FileServer::CancelFile(const std::string& fileKey) {
+  TRACE_START_ARGS("%s", fileKey.c_str());
+  std::lock_guard<std::mutex> lock(g_mutex);
+  for (auto it = g_offers.begin(); it != g_offers.end(); ++it) {
+    if ((*it)->fileKey == fileKey) {
+      g_offers.erase(it);
+      TRACE_END_RESULT("found");
+      return;
+    }
+  }
+  TRACE_END();
+}
+
+std::shared_ptr<const FileInfo> FileServer::GetFileInfo(const std::string& fileKey) {
+  TRACE_START_ARGS("%s", fileKey.c_str());
+  std::lock_guard<std::mutex> lock(g_mutex);
+  for (const auto& offer : g_offers) {
+    if (offer->fileKey == fileKey) {
+      TRACE(LOG_LEVEL_TRACE, "END (true)");
+      return offer;
+    }
+  }
+  TRACE(LOG_LEVEL_TRACE, "END (false)");
+  return nullptr;
+}
+
+bool FileServer::IsFileAvailable(const std::string& fileKey) {
+  TRACE_STARTEND();
+  return GetFileInfo(fileKey) != nullptr;
+}
+
+void FileServer::CancelUpload(const std::string& transferKey) {
+  TRACE_START_ARGS("%s", transferKey.c_str());
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = g_uploads.find(transferKey);
+  if (it != g_uploads.end() && it->second) {
+    TRACE_INFO("found");
+    *it->second = false;
+  }
+  TRACE_END();
+}
+
+void FileServer::CancelDownload(const std::string& transferKey) {
+  TRACE_START_ARGS("%s", transferKey.c_str());
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = g_downloads.find(transferKey);
+  if (it != g_downloads.end() && it->second) *it->second = false;
+  TRACE_END();
+}
+
+void FileServer::RegisterUpload(const std::string& transferKey, const TransferToken& token) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_uploads[transferKey] = token;
+}
+
+void FileServer::UnregisterUpload(const std::string& transferKey, const TransferToken& token) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = g_uploads.find(transferKey);
+  if (it != g_uploads.end() && it->second == token) g_uploads.erase(it);
+}
+
+void FileServer::RegisterDownload(const std::string& fileKey, const TransferToken& token) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_downloads[fileKey] = token;
+}
+
+void FileServer::UnregisterDownload(const std::string& fileKey, const TransferToken& token) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = g_downloads.find(fileKey);
+  if (it != g_downloads.end() && it->second == token) g_downloads.erase(it);
+}
+
+void FileServer::DownloadFile(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
+                              const std::string& fileKey, int64_t size, const std::string& host,
+                              unsigned short port, const std::string& fileName, const std::string& localPath) {
+  TRACE_START_ARGS("%s, %s", fileKey.c_str(), localPath.c_str());
+  FileDownload download(ownLogin, peerLogin, site, fileKey, size, host, port, fileName, localPath);
+  std::thread(download).detach();
+  TRACE_END();
+}
+
+void FileServer::SetListener(FileTransferListener* listener) { g_listener = listener; }
+
+void FileServer::Report(t_fm_status status, const std::string& login, const std::string& site,
+                        const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
+                        const std::string& host, int port, bool isDownload, int64_t transferred, int64_t size,
+                        double speed) {
+  FileTransferListener* listener = g_listener;
+  if (listener)
+    listener->MessageFile(status, login, site, fileName, fileKey, transferKey, host, port, time(nullptr), isDownload,
+                          transferred, size, speed);
+}
+
+bool FileServer::Register(const std::string& login, const std::string& fileKey, bool write) {
+  TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
+  if (write) {
+    // Nothing of this client is opened for writing on a peer's or the server's word.
+    TRACE_ERROR("relayed receive refused for %s", fileKey.c_str());
+    TRACE_END_RESULT("refused");
+    return false;
+  }
+  std::shared_ptr<const FileInfo> offer = GetFileInfo(fileKey);
+  if (!offer) {
+    TRACE_END_RESULT("not offered");
+    return false;
+  }
+  FILE* stream = fopen(offer->path.c_str(), "rb");
+  if (!stream) {
+    TRACE_END_RESULT("cannot open");
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(relay_->mutex);
+  FILE*& slot = relay_->streams[login + " " + fileKey];
+  if (slot) fclose(slot);
+  slot = stream;
+  TRACE_END();
+  return true;
+}
+
+int64_t FileServer::GetPosition(const std::string& login, const std::string& fileKey) {
+  TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
+  std::lock_guard<std::mutex> lock(relay_->mutex);
+  auto it = relay_->streams.find(login + " " + fileKey);
+  int64_t position = it == relay_->streams.end() ? 0 : static_cast<int64_t>(ftello(it->second));
+  TRACE_END_RESULT("%lld", static_cast<long long>(position));
+  return position;
+}
+
+void FileServer::WritePart(const std::string& login, const std::string& fileKey, const FileData_t* part) {
+  TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
+  // Register never opens a stream for writing, so there is nothing a part could go to.
+  TRACE_ERROR("unsolicited part dropped");
+  TRACE_END();
+}
+
+FileData_t* FileServer::ReadPart(const std::string& login, const std::string& fileKey) {
+  TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
+  std::lock_guard<std::mutex> lock(relay_->mutex);
+  auto it = relay_->streams.find(login + " " + fileKey);
+  if (it == relay_->streams.end()) {
+    TRACE_END_RESULT("no stream");
+    return nullptr;
+  }
+  if (feof(it->second)) {
+    fclose(it->second);
+    relay_->streams.erase(it);
+    TRACE_END_RESULT("end of file");
+    return nullptr;
+  }
+  FileData_t* part = static_cast<FileData_t*>(calloc(1, sizeof(FileData_t)));
+  uint8_t* buffer = static_cast<uint8_t*>(malloc(kPartSize));
+  if (!part || !buffer) {
+    free(part);
+    free(buffer);
+    TRACE_END_RESULT("no memory");
+    return nullptr;
+  }
+  size_t got = fread(buffer, 1, kPartSize, it->second);
+  part->buf = buffer;
+  part->size = static_cast<int>(got);
+  TRACE_END_RESULT("%zu", got);
+  return part;
+}

@@ -1,0 +1,66 @@
+// One plain TCP connection between two clients during a file transfer: each message is one
+// DER-encoded C2C-Request, checked against its constraints before it is sent and after it is
+// received. Every wait has a time-out and every message has a size limit, since the peer may be
+// anyone who can reach the file port.
+#ifndef PARLAVOX_NETWORK_FILETRANSFERLINK_H
+#define PARLAVOX_NETWORK_FILETRANSFERLINK_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "C2C-Request.h"
+
+class FileTransferLink {
+ public:
+  // The largest message accepted from a peer (a file part carries 8192 bytes).
+  static constexpr size_t kMaxMessage = 64 * 1024;
+
+  // Takes ownership of a connected socket (-1 for none).
+  explicit FileTransferLink(int fd = -1);
+  ~FileTransferLink();
+  FileTransferLink(const FileTransferLink&) = delete;
+  FileTransferLink& operator=(const FileTransferLink&) = delete;
+
+  // Connects to host:port (name or address) within timeoutMs. False when it cannot.
+  bool ConnectTo(const std::string& host, unsigned short port, int timeoutMs);
+  bool IsOpen() const { return fd_ >= 0; }
+  void Close();
+
+  // Checks, encodes and writes one message; false when it fails the check or cannot be
+  // written within the write time-out.
+  bool Send(const C2C_Request_t& request);
+  // Checks and encodes one message behind those already queued, without writing it; false
+  // (and nothing queued) when it fails its check. Flush writes the queue in one go.
+  bool Queue(const C2C_Request_t& request);
+  bool Flush();
+  // Reads one message within timeoutMs. Null on time-out, end of stream, undecodable bytes, a
+  // message over kMaxMessage or one that fails its constraints. The caller frees the result
+  // with FreeRequest.
+  C2C_Request_t* Receive(int timeoutMs);
+  // True when bytes beyond the messages read so far have arrived (or the peer has closed):
+  // the peer said something it should not have. Never waits.
+  bool PeerSentMore();
+
+  static void FreeRequest(C2C_Request_t* request);
+
+  // The write time-out in milliseconds (a peer that stops reading ends the transfer).
+  static int writeTimeoutMs;
+
+ private:
+  void MakeBlocking();
+  bool SetReadTimeout(long long ms);
+  bool WriteAll(const uint8_t* data, size_t size);
+  // Reads what is available into the buffer, waiting until deadline; false on end or error.
+  bool Fill(long long deadline);
+
+  int fd_;
+  std::vector<uint8_t> out_;
+  std::vector<uint8_t> in_;
+  size_t begin_ = 0;  // first unread byte of in_
+  size_t end_ = 0;    // one past the last received byte of in_
+  long long readTimeoutSet_ = -1;  // the socket's receive time-out in ms, -1 when unknown
+};
+
+#endif

@@ -1,0 +1,183 @@
+#include "network/fileUpload.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+#include <algorithm>
+
+#include "model/log.h"
+#include "network/fileTransferLink.h"
+
+namespace {
+
+double Speed(int64_t bytes, time_t start) {
+  double seconds = difftime(time(nullptr), start);
+  return seconds >= 1 ? static_cast<double>(bytes) / seconds : 0;
+}
+
+bool SendAck(FileTransferLink& link, bool accepted, long size) {
+  C2C_Request_t request;
+  std::memset(&request, 0, sizeof request);
+  request.present = C2C_Request_PR_askforfile_ack;
+  request.choice.askforfile_ack.status = accepted ? 1 : 0;
+  request.choice.askforfile_ack.size = accepted ? &size : nullptr;
+  return link.Send(request);
+}
+
+// Reads up to size bytes, fewer only at the end of the file. -1 on a read error.
+ssize_t ReadFull(int fd, uint8_t* buffer, size_t size) {
+  size_t total = 0;
+  while (total < size) {
+    ssize_t got = read(fd, buffer + total, size - total);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    total += static_cast<size_t>(got);
+  }
+  return static_cast<ssize_t>(total);
+}
+
+}  // namespace
+
+FileUpload::FileUpload(int connection) : connection_(connection), running_(std::make_shared<std::atomic<bool>>(false)) {}
+
+void FileUpload::Cancel() {
+  TRACE_STARTEND();
+  *running_ = false;
+}
+
+void FileUpload::operator()() {
+  TRACE_START();
+  FileTransferLink link(connection_);
+  C2C_Request_t* request = link.Receive(FileServer::kRequestTimeoutMs);
+  if (!request || request->present != C2C_Request_PR_askforfile || link.PeerSentMore()) {
+    // Nothing, garbage, another message, or more than the one request a client sends.
+    int kind = request ? static_cast<int>(request->present) : 0;
+    FileTransferLink::FreeRequest(request);
+    link.Close();
+    TRACE(LOG_LEVEL_TRACE, "END (wrong request %d)", kind);
+    return;
+  }
+  const C2C_AskForFile_t& ask = request->choice.askforfile;
+  std::string login(reinterpret_cast<const char*>(ask.login.buf), ask.login.size);
+  fileKey_.assign(reinterpret_cast<const char*>(ask.fileKey.buf), ask.fileKey.size);
+  FileTransferLink::FreeRequest(request);
+
+  std::shared_ptr<const FileInfo> offer = FileServer::GetFileInfo(fileKey_);
+  if (!offer) {
+    TRACE_INFO("File not found in download list");
+    SendAck(link, false, 0);
+    link.Close();
+    TRACE_END();
+    return;
+  }
+  int file = open(offer->path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) {
+    TRACE_INFO("File not found");
+    SendAck(link, false, 0);
+    link.Close();
+    TRACE_END();
+    return;
+  }
+  const int64_t size = offer->size;
+  if (!SendAck(link, true, static_cast<long>(size))) {
+    TRACE_ERROR("Erreur de transfert");
+    close(file);
+    link.Close();
+    TRACE_END();
+    return;
+  }
+  const std::string transferKey = login + "@@@" + fileKey_;
+  *running_ = true;
+  FileServer::RegisterUpload(transferKey, running_);
+  FileServer::Report(FM_STARTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, 0, size, 0);
+
+  TRACE_INFO("send data");
+  time_t start = time(nullptr);
+  int64_t remaining = size;
+  bool shortRead = false;
+  // Several parts are read, encoded and written together (one system call each way for up
+  // to eight parts); each is still its own message, reported on its own. The stop flag is
+  // looked at before every part but the first of a batch, so a stop that arrives between two
+  // batches lets exactly one more part go; one that arrives while a batch is written lets the
+  // rest of that batch go.
+  const size_t batchParts = 8;
+  std::vector<uint8_t> buffer(batchParts * FileServer::kPartSize);
+  C2C_Request_t part;
+  std::memset(&part, 0, sizeof part);
+  part.present = C2C_Request_PR_file;
+  bool sendFailed = false;
+  while (remaining >= 1 && !sendFailed) {
+    // Never read ahead of the recorded size by more than the part that crosses it.
+    int64_t wanted = std::min<int64_t>(static_cast<int64_t>(buffer.size()),
+                                       (remaining + FileServer::kPartSize - 1) / FileServer::kPartSize *
+                                           static_cast<int64_t>(FileServer::kPartSize));
+    ssize_t got = ReadFull(file, buffer.data(), static_cast<size_t>(wanted));
+    if (got <= 0) {
+      // The file shrank (or cannot be read) since it was offered: the peer cannot get it whole.
+      TRACE_ERROR("file shorter than offered");
+      shortRead = true;
+      break;
+    }
+    std::vector<size_t> lengths;
+    for (size_t offset = 0; offset < static_cast<size_t>(got); offset += FileServer::kPartSize) {
+      if (!lengths.empty() && !*running_) break;
+      size_t length = std::min(static_cast<size_t>(got) - offset, FileServer::kPartSize);
+      part.choice.file.fileData.buf = buffer.data() + offset;
+      part.choice.file.fileData.size = static_cast<int>(length);
+      if (!link.Queue(part)) break;
+      lengths.push_back(length);
+    }
+    if (lengths.empty() || !link.Flush()) {
+      TRACE_ERROR("Erreur de transfert");
+      break;
+    }
+    for (size_t length : lengths) {
+      remaining -= static_cast<int64_t>(length);
+      FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+                         size - remaining, size, Speed(size - remaining, start));
+    }
+    if (remaining < 1 || !*running_) break;
+    // A client sends nothing after its request; anything else (or its leaving) ends the upload.
+    if (link.PeerSentMore()) {
+      TRACE_ERROR("peer spoke or left during the transfer");
+      break;
+    }
+    // A short read that did not reach the recorded size: the file shrank.
+    if (static_cast<size_t>(got) < static_cast<size_t>(wanted)) {
+      TRACE_ERROR("file shorter than offered");
+      shortRead = true;
+      break;
+    }
+  }
+  TRACE_INFO("send end");
+  if (remaining == 0 && !shortRead) {
+    TRACE_INFO("send ok");
+    FileServer::Report(FM_COMPLETE, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, size, size,
+                       Speed(size, start));
+  } else if (!*running_) {
+    TRACE_ERROR("send interrupt");
+    C2C_Request_t interrupt;
+    std::memset(&interrupt, 0, sizeof interrupt);
+    interrupt.present = C2C_Request_PR_interrupt;
+    TRACE_INFO("Send request");
+    if (!link.Send(interrupt)) TRACE_ERROR("Erreur de transfert");
+    TRACE_INFO("Send request ok");
+    FileServer::Report(FM_INTERRUPTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+                       size - remaining, size, Speed(size, start));
+  } else {
+    TRACE_ERROR("send error");
+    FileServer::Report(FM_FAILED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+                       size - remaining, size, Speed(size, start));
+  }
+  TRACE_INFO("delete filetransfert");
+  link.Close();
+  FileServer::UnregisterUpload(transferKey, running_);
+  TRACE_INFO("close file");
+  close(file);
+  TRACE_END();
+}

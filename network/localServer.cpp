@@ -1,0 +1,489 @@
+#include "network/localServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <list>
+#include <thread>
+
+#include "model/log.h"
+#include "network/listenSocket.h"
+
+namespace {
+
+std::mutex g_instanceMutex;
+std::shared_ptr<LocalServer> g_instance;
+bool g_started = false;
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+void SetNonBlocking(int fd) {
+  int flags = fcntl(fd, F_GETFL, 0);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+long long NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+E2C_Request_t* NewRequest(E2C_Request_PR kind) {
+  E2C_Request_t* request = static_cast<E2C_Request_t*>(calloc(1, sizeof(E2C_Request_t)));
+  if (request) request->present = kind;
+  return request;
+}
+
+void FreeRequest(E2C_Request_t** request) {
+  if (request && *request) {
+    ASN_STRUCT_FREE(asn_DEF_E2C_Request, *request);
+    *request = nullptr;
+  }
+}
+
+}  // namespace
+
+// A connection whose request line is still being read.
+struct LocalServer::Reader {
+  int fd;
+  long long deadline;
+  std::string line;
+};
+
+LocalServer::LocalServer(StateMachine* machine, unsigned short port)
+    : pattern_("GET /(.*) HTTP/.*", boost::regex::perl | boost::regex::icase),
+      machine_(machine),
+      port_(port) {
+  TRACE_START();
+  if (pipe(wakePipe_) == 0) {
+    SetNonBlocking(wakePipe_[0]);
+    SetNonBlocking(wakePipe_[1]);
+  }
+  TRACE_END();
+}
+
+LocalServer::~LocalServer() {
+  TRACE_START();
+  Reset();
+  if (listenFd_ >= 0) close(listenFd_);
+  for (int fd : wakePipe_)
+    if (fd >= 0) close(fd);
+  TRACE_END();
+}
+
+bool LocalServer::Start(StateMachine* machine, unsigned short port) {
+  TRACE_START_ARGS("%u", port);
+  std::shared_ptr<LocalServer> server;
+  {
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    if (g_started) {
+      TRACE_END_RESULT("already started");
+      return false;
+    }
+    g_started = true;
+    server = std::make_shared<LocalServer>(machine, port);
+    g_instance = server;
+  }
+  std::thread([server]() mutable {
+    TRACE_START();
+    server->Run();
+    {
+      // From here on the relays see no listener.
+      std::lock_guard<std::mutex> lock(g_instanceMutex);
+      if (g_instance == server) g_instance.reset();
+    }
+    server.reset();
+    TRACE_END();
+  }).detach();
+  TRACE_END();
+  return true;
+}
+
+std::shared_ptr<LocalServer> LocalServer::Instance() {
+  TRACE_STARTEND();
+  std::lock_guard<std::mutex> lock(g_instanceMutex);
+  return g_instance;
+}
+
+bool LocalServer::Listen() {
+  TRACE_START_ARGS("%u", port_);
+  if (listenFd_ >= 0) {
+    TRACE_END_RESULT("already listening");
+    return true;
+  }
+  unsigned short bound = 0;
+  int fd = OpenListenSocket(INADDR_LOOPBACK, port_, 128, &bound);
+  if (fd < 0) {
+    TRACE_ERROR("error accept: %s", std::strerror(errno));
+    TRACE_END();
+    return false;
+  }
+  boundPort_ = bound;
+  listenFd_ = fd;
+  TRACE_END_RESULT("%u", static_cast<unsigned>(boundPort_));
+  return true;
+}
+
+void LocalServer::Run() {
+  TRACE_START();
+  if (!Listen()) {
+    if (machine_) machine_->LocalServerUnavailable();
+    TRACE_END_RESULT("unavailable");
+    return;
+  }
+  running_ = true;
+  // Connections are read side by side, so a client that sends nothing holds up no other; each
+  // has its own deadline. Past this many readers, new clients wait in the listen backlog.
+  const size_t maxReaders = 256;
+  std::list<Reader> readers;
+  std::vector<pollfd> fds;
+  bool acceptFailed = false;
+  TRACE_INFO("Waiting for local incoming connection...");
+  while (running_) {
+    fds.clear();
+    fds.push_back({wakePipe_[0], POLLIN, 0});
+    bool acceptNow = readers.size() < maxReaders && !acceptFailed;
+    fds.push_back({listenFd_, static_cast<short>(acceptNow ? POLLIN : 0), 0});
+    long long now = NowMs();
+    long long nextDeadline = now + kReadTimeoutMs;
+    for (const Reader& reader : readers) {
+      fds.push_back({reader.fd, POLLIN, 0});
+      if (reader.deadline < nextDeadline) nextDeadline = reader.deadline;
+    }
+    int timeout = static_cast<int>(std::max<long long>(0, nextDeadline - now));
+    if (acceptFailed) timeout = std::min(timeout, 100);  // back off after a failed accept
+    acceptFailed = false;
+    int ready = poll(fds.data(), fds.size(), timeout);
+    if (ready < 0 && errno != EINTR) {
+      TRACE_ERROR("error in poll: %s", std::strerror(errno));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      continue;
+    }
+    if (!running_) break;
+    if (ready > 0 && (fds[1].revents & POLLIN)) {
+      for (;;) {
+        int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+          if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+            TRACE_ERROR("error in accept: %s", std::strerror(errno));
+            acceptFailed = true;
+          }
+          break;
+        }
+        TRACE_INFO("Connection accepted");
+        readers.push_back({client, NowMs() + kReadTimeoutMs, std::string()});
+        if (readers.size() >= maxReaders) break;
+      }
+    }
+    // Read what has come; a reader whose line is complete is analysed, one past its deadline
+    // is dropped without an answer.
+    size_t index = 2;
+    now = NowMs();
+    for (auto it = readers.begin(); it != readers.end();) {
+      bool polled = index < fds.size() && fds[index].fd == it->fd;
+      short revents = polled ? fds[index].revents : 0;
+      if (polled) ++index;
+      bool complete = false;
+      if (revents & (POLLIN | POLLHUP | POLLERR)) {
+        char buffer[kMaxLine];
+        size_t room = kMaxLine - it->line.size();
+        ssize_t got = recv(it->fd, buffer, room, 0);
+        if (got > 0) {
+          it->line.append(buffer, static_cast<size_t>(got));
+          size_t lf = it->line.find('\n');
+          if (lf != std::string::npos) {
+            it->line.resize(lf);
+            complete = true;
+          } else if (it->line.size() >= kMaxLine) {
+            complete = true;
+          }
+        } else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+          TRACE_INFO("No data");
+          complete = true;
+        }
+      }
+      if (complete) {
+        int fd = it->fd;
+        std::string line = std::move(it->line);
+        it = readers.erase(it);
+        std::lock_guard<boost::recursive_mutex> lock(mutex_);
+        if (running_)
+          Analyse(fd, line);
+        else
+          close(fd);
+      } else if (it->deadline <= now) {
+        TRACE_INFO("no request within %d ms, connection dropped", kReadTimeoutMs);
+        close(it->fd);
+        it = readers.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (Reader& reader : readers) close(reader.fd);
+  TRACE_END();
+}
+
+void LocalServer::Close() {
+  TRACE_START();
+  {
+    std::lock_guard<boost::recursive_mutex> lock(mutex_);
+    Reset();
+    if (running_) {
+      TRACE_INFO("close");
+      running_ = false;
+    }
+  }
+  // Wakes the poll of Run, which then sees running cleared.
+  if (wakePipe_[1] >= 0) {
+    char byte = 0;
+    ssize_t ignored = write(wakePipe_[1], &byte, 1);
+    (void)ignored;
+  }
+  TRACE_END();
+}
+
+void LocalServer::Reset() {
+  TRACE_START();
+  std::lock_guard<std::mutex> lock(tableMutex_);
+  for (auto& page : pages_)
+    if (page.second.bio >= 0) close(page.second.bio);
+  pages_.clear();
+  TRACE_END();
+}
+
+bool LocalServer::IsLocal(const std::string& url, bool openRequest) {
+  return url == "http://localhost" || (openRequest && url == "http://") ||
+         StartsWith(url, "http://localhost:") || StartsWith(url, "http://127.");
+}
+
+void LocalServer::Answer(int fd, const std::string& text) {
+  // The socket is non-blocking and the answer a few bytes: this never waits.
+  ssize_t ignored = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+  (void)ignored;
+  close(fd);
+}
+
+void LocalServer::HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t**)) {
+  if (request && machine_) machine_->ProcessRequest(*request);
+  release(&request);
+}
+
+void LocalServer::Analyse(int fd, const std::string& line) {
+  TRACE_START();
+  TRACE_INFO("analyse  %s", line.c_str());
+  boost::smatch match;
+  if (!boost::regex_match(line, match, pattern_)) {
+    close(fd);
+    TRACE_END_RESULT("no match");
+    return;
+  }
+  const std::string path = match[1].str();
+  if (StartsWith(path, "QUIT:")) {
+    std::string name = path.substr(5);
+    TRACE_INFO("Unregister %s", name.c_str());
+    close(fd);
+    HandOver(CreateExtensionStatusRequest(name, ExtensionStatus_none), FreeExtensionStatusRequest);
+  } else if (StartsWith(path, "CHECK:") || StartsWith(path, "DISABLE:")) {
+    bool check = StartsWith(path, "CHECK:");
+    std::string name = path.substr(check ? 6 : 8);
+    TRACE_INFO(check ? "Enable %s" : "Disable %s", name.c_str());
+    char text[32];
+    {
+      std::lock_guard<std::mutex> lock(tableMutex_);
+      ExtensionStatus_t& pending = extensions_[name];
+      snprintf(text, sizeof text, "%d%d", connected_ ? 1 : 0, static_cast<int>(pending));
+      pending = ExtensionStatus_none;
+    }
+    Answer(fd, text);
+    HandOver(CreateExtensionStatusRequest(name, check ? ExtensionStatus_enable : ExtensionStatus_disable),
+             FreeExtensionStatusRequest);
+  } else if (StartsWith(path, "CLOSE:")) {
+    std::string url = path.substr(6);
+    TRACE_INFO("Leave %s", url.c_str());
+    close(fd);
+    bool leave = false;
+    {
+      std::lock_guard<std::mutex> lock(tableMutex_);
+      auto it = pages_.find(url);
+      if (it != pages_.end()) {
+        TRACE_INFO("CLOSE (%s,%d)", url.c_str(), it->second.openCount);
+        if (it->second.openCount > 0) leave = --it->second.openCount == 0;
+      }
+    }
+    if (leave) HandOver(CreateLeaveRequest(url), FreeLeaveRequest);
+  } else if (StartsWith(path, "ASK:")) {
+    std::string url = path.substr(4);
+    TRACE_INFO("ASK %s", url.c_str());
+    if (IsLocal(url, false)) {
+      Answer(fd, "-12");
+    } else {
+      bool known = false;
+      bool enter = false;
+      char text[16] = "";
+      {
+        std::lock_guard<std::mutex> lock(tableMutex_);
+        auto it = pages_.find(url);
+        if (it != pages_.end()) {
+          known = true;
+          snprintf(text, sizeof text, "%d", it->second.value);
+          if (it->second.openCount == 0) {
+            it->second.openCount = 1;
+            enter = true;
+          }
+        } else {
+          ExternalInfo info;
+          info.bio = fd;
+          info.value = -1;
+          info.openCount = 1;
+          pages_[url] = info;
+          enter = true;
+        }
+      }
+      if (enter) HandOver(CreateEnterRequest(url), FreeEnterRequest);
+      if (known) Answer(fd, text);
+    }
+  } else {
+    const std::string& url = path;
+    TRACE_INFO("Open %s", url.c_str());
+    if (IsLocal(url, true)) {
+      Answer(fd, "-12");
+    } else {
+      bool enter = false;
+      bool known = false;
+      char text[16] = "";
+      {
+        std::lock_guard<std::mutex> lock(tableMutex_);
+        auto it = pages_.find(url);
+        if (it != pages_.end()) {
+          TRACE_INFO("Structure existante");
+          known = true;
+          enter = ++it->second.openCount == 1;
+          snprintf(text, sizeof text, "%d", it->second.value);
+        } else {
+          ExternalInfo info;
+          info.bio = fd;
+          info.value = 0;
+          info.openCount = 1;
+          pages_[url] = info;
+          enter = true;
+        }
+      }
+      if (known) Answer(fd, text);
+      if (enter) {
+        TRACE_INFO("Ask to send URL: %s to %p", url.c_str(), static_cast<void*>(machine_));
+        HandOver(CreateEnterRequest(url), FreeEnterRequest);
+      }
+    }
+  }
+  TRACE_END();
+}
+
+void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
+  TRACE(LOG_LEVEL_TRACE, "START (%s <- %d)", url.c_str(), code);
+  int value = code > 0 ? code - 1 : code;
+  std::lock_guard<std::mutex> lock(tableMutex_);
+  auto it = pages_.find(url);
+  if (it == pages_.end()) {
+    TRACE_INFO("structure inconnue pour %s", url.c_str());
+    ExternalInfo info;
+    info.value = value;
+    info.openCount = 1;
+    pages_[url] = info;
+  } else {
+    if (it->second.bio >= 0) {
+      char text[16];
+      snprintf(text, sizeof text, "%d", value);
+      Answer(it->second.bio, text);
+      it->second.bio = -1;
+    }
+    it->second.value = value;
+  }
+  TRACE_END();
+}
+
+bool LocalServer::IsURLOpened(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  std::lock_guard<std::mutex> lock(tableMutex_);
+  auto it = pages_.find(url);
+  bool opened = it != pages_.end() && it->second.openCount > 0;
+  TRACE_END_RESULT("%s", opened ? "true" : "false");
+  return opened;
+}
+
+std::vector<std::string> LocalServer::GetAllOpenedSites() {
+  TRACE_START();
+  std::vector<std::string> sites;
+  std::lock_guard<std::mutex> lock(tableMutex_);
+  for (const auto& page : pages_)
+    if (page.second.openCount > 0) sites.push_back(page.first);
+  TRACE_END_RESULT("%zu", sites.size());
+  return sites;
+}
+
+void LocalServer::SetExtensionStatus(const std::string& name, ExtensionStatus_t status) {
+  TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
+  std::lock_guard<std::mutex> lock(tableMutex_);
+  extensions_[name] = status;
+  TRACE_END();
+}
+
+void LocalServer::SetConnected(bool connected) {
+  TRACE_START_ARGS("%d", connected ? 1 : 0);
+  connected_ = connected;
+  TRACE_END();
+}
+
+E2C_Request_t* LocalServer::CreateEnterRequest(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  E2C_Request_t* request = NewRequest(E2C_Request_PR_enter_site);
+  if (request && OCTET_STRING_fromBuf(&request->choice.enter_site.site, url.data(), static_cast<int>(url.size())) != 0)
+    FreeRequest(&request);
+  TRACE_END();
+  return request;
+}
+
+E2C_Request_t* LocalServer::CreateLeaveRequest(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  E2C_Request_t* request = NewRequest(E2C_Request_PR_leave_site);
+  if (request && OCTET_STRING_fromBuf(&request->choice.leave_site.site, url.data(), static_cast<int>(url.size())) != 0)
+    FreeRequest(&request);
+  TRACE_END();
+  return request;
+}
+
+E2C_Request_t* LocalServer::CreateExtensionStatusRequest(const std::string& name, ExtensionStatus_t status) {
+  TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
+  E2C_Request_t* request = NewRequest(E2C_Request_PR_extension_status);
+  if (request) {
+    request->choice.extension_status.status = status;
+    if (OCTET_STRING_fromBuf(&request->choice.extension_status.name, name.data(), static_cast<int>(name.size())) != 0)
+      FreeRequest(&request);
+  }
+  TRACE_END();
+  return request;
+}
+
+void LocalServer::FreeEnterRequest(E2C_Request_t** request) {
+  TRACE_STARTEND();
+  FreeRequest(request);
+}
+
+void LocalServer::FreeLeaveRequest(E2C_Request_t** request) {
+  TRACE_STARTEND();
+  FreeRequest(request);
+}
+
+void LocalServer::FreeExtensionStatusRequest(E2C_Request_t** request) {
+  TRACE_STARTEND();
+  FreeRequest(request);
+}

@@ -1,0 +1,592 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <openssl/evp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <dirent.h>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "network/fileDownload.h"
+#include "network/fileServer.h"
+#include "network/fileTransferLink.h"
+#include "tests/network/socketTestSupport.h"
+#include "tests/support/testSupport.h"
+
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WaitFor;
+using testsupport::WriteFile;
+using namespace std::chrono_literals;
+using sockettest::Connect;
+using sockettest::ReadAll;
+
+namespace {
+
+struct Event {
+  t_fm_status status;
+  std::string login, site, fileName, fileKey, transferKey, host;
+  int port;
+  bool isDownload;
+  int64_t transferred, size;
+};
+
+// Collects the reports of both sides; progress reports are counted, not kept.
+class Recorder : public FileTransferListener {
+ public:
+  Recorder() { FileServer::SetListener(this); }
+  ~Recorder() override { FileServer::SetListener(nullptr); }
+  void MessageFile(t_fm_status status, const std::string& login, const std::string& site,
+                   const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
+                   const std::string& host, int port, time_t, bool isDownload, int64_t transferred, int64_t size,
+                   double speed) override {
+    Event event{status, login, site, fileName, fileKey, transferKey, host, port, isDownload, transferred, size};
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (status == FM_IN_PROGRESS) {
+        (isDownload ? downProgress : upProgress)++;
+        (isDownload ? lastDown : lastUp) = transferred;
+        if (transferred > size) overshoot = true;
+      } else {
+        events.push_back(event);
+      }
+    }
+    if (hook) hook(event);
+  }
+  // The last non-progress event of one side, once it is a final one.
+  bool Final(bool isDownload, Event* out = nullptr) {
+    std::lock_guard<std::mutex> lock(mutex);
+    for (auto it = events.rbegin(); it != events.rend(); ++it) {
+      if (it->isDownload != isDownload) continue;
+      if (it->status == FM_STARTED) return false;
+      if (out) *out = *it;
+      return true;
+    }
+    return false;
+  }
+  Event WaitFinal(bool isDownload, std::chrono::milliseconds timeout = 60s) {
+    Event event{};
+    event.status = FM_OFFERED;
+    EXPECT_TRUE(WaitFor([&] { return Final(isDownload, &event); }, timeout))
+        << (isDownload ? "download" : "upload") << " did not end";
+    return event;
+  }
+  std::vector<t_fm_status> Statuses(bool isDownload) {
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<t_fm_status> out;
+    for (const Event& event : events)
+      if (event.isDownload == isDownload) out.push_back(event.status);
+    return out;
+  }
+  std::mutex mutex;
+  std::vector<Event> events;
+  int upProgress = 0, downProgress = 0;
+  int64_t lastUp = 0, lastDown = 0;
+  bool overshoot = false;
+  std::function<void(const Event&)> hook;
+};
+
+// A file server listening on an ephemeral port, its listener on a thread of its own.
+class Peer {
+ public:
+  Peer() : server("0") {
+    EXPECT_TRUE(server.Listen());
+    thread = std::thread(server);
+    EXPECT_TRUE(WaitFor([this] { return server.IsRunning(); }, 2s));
+    port = server.GetBoundPort();
+  }
+  ~Peer() {
+    server.Close(true);
+    thread.join();
+  }
+  FileServer server;
+  std::thread thread;
+  unsigned short port = 0;
+};
+
+std::string Sha256(const std::string& path) {
+  EVP_MD_CTX* context = EVP_MD_CTX_new();
+  EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
+  int fd = open(path.c_str(), O_RDONLY);
+  std::vector<char> buffer(1 << 20);
+  ssize_t got;
+  while (fd >= 0 && (got = read(fd, buffer.data(), buffer.size())) > 0) EVP_DigestUpdate(context, buffer.data(), got);
+  if (fd >= 0) close(fd);
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(context, digest, &length);
+  EVP_MD_CTX_free(context);
+  std::string hex;
+  char two[3];
+  for (unsigned i = 0; i < length; ++i) {
+    snprintf(two, sizeof two, "%02x", digest[i]);
+    hex += two;
+  }
+  return hex;
+}
+
+// Writes size bytes of varied content quickly: one random mebibyte, each copy stamped with
+// its index so that no two mebibytes are alike.
+void MakeFile(const std::string& path, int64_t size, unsigned seed = 1) {
+  std::vector<char> block(1 << 20);
+  std::mt19937 random(seed);
+  for (char& byte : block) byte = static_cast<char>(random());
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  for (int64_t done = 0, index = 0; done < size; ++index) {
+    std::memcpy(block.data(), &index, sizeof index);
+    size_t chunk = static_cast<size_t>(std::min<int64_t>(block.size(), size - done));
+    ASSERT_EQ(static_cast<ssize_t>(chunk), write(fd, block.data(), chunk));
+    done += chunk;
+  }
+  close(fd);
+}
+
+// Names in a directory, to show that no temporary or partial file stays behind.
+std::vector<std::string> List(const std::string& directory) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(directory.c_str());
+  while (dirent* entry = dir ? readdir(dir) : nullptr)
+    if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
+  if (dir) closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (int value : values) out.push_back(static_cast<char>(value));
+  return out;
+}
+
+// askforfile from login "bob" for the key, written by hand: [0] { [0] login, [1] fileKey }.
+std::string AskForFile(const std::string& key) {
+  std::string body = Bytes({0x80, 3}) + "bob" + Bytes({0x81, static_cast<int>(key.size())}) + key;
+  return Bytes({0xA0, static_cast<int>(body.size())}) + body;
+}
+
+}  // namespace
+
+TEST(FileTransferTest, SmallFilesArriveWholeWithEveryReport) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out;
+  TempDir in;
+  struct Case {
+    int64_t size;
+    int parts;
+  };
+  int round = 0;
+  for (Case c : {Case{0, 0}, Case{8192, 1}, Case{8193, 2}, Case{100000, 13}}) {
+    std::string key = "100" + std::to_string(round);
+    std::string source = out.file("source" + std::to_string(round));
+    MakeFile(source, c.size, static_cast<unsigned>(round + 7));
+    EXPECT_EQ(c.size, sender.server.AddFile("http://room/", "alice", source, "name.bin", key));
+    std::string target = in.file("got" + std::to_string(round));
+    {
+      std::lock_guard<std::mutex> lock(recorder.mutex);
+      recorder.events.clear();
+      recorder.upProgress = recorder.downProgress = 0;
+    }
+    receiver.server.DownloadFile("bob", "alice", "http://room/", key, c.size, "127.0.0.1", sender.port, "name.bin",
+                                 target);
+    Event down = recorder.WaitFinal(true);
+    Event up = recorder.WaitFinal(false);
+    EXPECT_EQ(FM_COMPLETE, down.status) << c.size;
+    EXPECT_EQ(FM_COMPLETE, up.status) << c.size;
+    EXPECT_EQ(c.size, down.transferred);
+    EXPECT_EQ(c.size, up.transferred);
+    EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), recorder.Statuses(true));
+    EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), recorder.Statuses(false));
+    EXPECT_EQ(c.parts, recorder.downProgress);
+    EXPECT_EQ(c.parts, recorder.upProgress);
+    EXPECT_EQ(ReadFile(source), ReadFile(target));
+    // What each side passes along with its reports.
+    EXPECT_EQ("alice", down.login);
+    EXPECT_EQ(key, down.transferKey);
+    EXPECT_EQ("name.bin", down.fileName);
+    EXPECT_EQ("127.0.0.1", down.host);
+    EXPECT_EQ(sender.port, down.port);
+    EXPECT_EQ("bob", up.login);
+    EXPECT_EQ("bob@@@" + key, up.transferKey);
+    EXPECT_EQ(source, up.fileName);
+    EXPECT_EQ("http://room/", up.site);
+    EXPECT_EQ(0, up.port);
+    ++round;
+  }
+  EXPECT_EQ((std::vector<std::string>{"got0", "got1", "got2", "got3"}), List(in.path()));
+}
+
+TEST(FileTransferTest, TwoHundredMegabytesArriveByteIdentical) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out;
+  TempDir in;
+  const int64_t size = 200LL * 1024 * 1024 + 123;
+  std::string source = out.file("big.bin");
+  MakeFile(source, size);
+  ASSERT_EQ(size, sender.server.AddFile("http://room/", "alice", source, "big.bin", "4242"));
+  std::string target = in.file("big.bin");
+  receiver.server.DownloadFile("bob", "alice", "http://room/", "4242", size, "127.0.0.1", sender.port, "big.bin",
+                               target);
+  // While it runs, the final name does not exist yet.
+  ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> l(recorder.mutex); return recorder.downProgress > 10; }, 30s));
+  EXPECT_FALSE(FileExists(target));
+  Event down = recorder.WaitFinal(true, 240s);
+  Event up = recorder.WaitFinal(false, 30s);
+  EXPECT_EQ(FM_COMPLETE, down.status);
+  EXPECT_EQ(FM_COMPLETE, up.status);
+  EXPECT_EQ(size, down.transferred);
+  EXPECT_EQ((size + 8191) / 8192, recorder.downProgress);
+  EXPECT_EQ(size, recorder.lastDown);
+  EXPECT_EQ(size, recorder.lastUp);
+  EXPECT_EQ(Sha256(source), Sha256(target));
+  EXPECT_EQ(std::vector<std::string>{"big.bin"}, List(in.path()));
+}
+
+TEST(FileTransferTest, ReceiverCancelLeavesNoFileAndFailsTheUpload) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 32 << 20);
+  sender.server.AddFile("s", "alice", source, "f", "77");
+  recorder.hook = [&](const Event& event) {
+    if (event.isDownload && event.status == FM_IN_PROGRESS && event.transferred == 100 * 8192)
+      receiver.server.CancelDownload("77");
+  };
+  receiver.server.DownloadFile("bob", "alice", "s", "77", 32 << 20, "127.0.0.1", sender.port, "f", in.file("f"));
+  Event down = recorder.WaitFinal(true);
+  EXPECT_EQ(FM_CANCELLED, down.status);
+  EXPECT_EQ(100 * 8192, down.transferred);
+  Event up = recorder.WaitFinal(false);
+  EXPECT_EQ(FM_FAILED, up.status);
+  EXPECT_LT(up.transferred, 32 << 20);
+  EXPECT_TRUE(List(in.path()).empty());
+  // Cancelling what has ended, or was never there, does nothing.
+  receiver.server.CancelDownload("77");
+  receiver.server.CancelUpload("nobody@@@77");
+}
+
+TEST(FileTransferTest, SenderInterruptEndsBothSidesInterrupted) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 32 << 20);
+  sender.server.AddFile("s", "alice", source, "f", "78");
+  recorder.hook = [&](const Event& event) {
+    if (!event.isDownload && event.status == FM_IN_PROGRESS && event.transferred == 50 * 8192)
+      sender.server.CancelUpload("bob@@@78");
+  };
+  receiver.server.DownloadFile("bob", "alice", "s", "78", 32 << 20, "127.0.0.1", sender.port, "f", in.file("f"));
+  Event up = recorder.WaitFinal(false);
+  Event down = recorder.WaitFinal(true);
+  EXPECT_EQ(FM_INTERRUPTED, up.status);
+  EXPECT_EQ(FM_INTERRUPTED, down.status);
+  // The stop lands inside a batch of eight parts already written: the rest of that batch goes,
+  // then the interrupt; both sides count the same bytes.
+  EXPECT_EQ(56 * 8192, up.transferred);
+  EXPECT_EQ(up.transferred, down.transferred);
+  EXPECT_TRUE(List(in.path()).empty());
+}
+
+TEST(FileTransferTest, RawPeerSeesTheExactBytesAndTheInterrupt) {
+  Recorder recorder;
+  Peer sender;
+  TempDir out;
+  std::string source = out.file("f");
+  MakeFile(source, 10000);
+  sender.server.AddFile("s", "alice", source, "f", "123");
+  recorder.hook = [&](const Event& event) {
+    if (!event.isDownload && event.status == FM_STARTED) sender.server.CancelUpload("bob@@@123");
+  };
+  int fd = Connect(sender.port);
+  ASSERT_GE(fd, 0);
+  std::string ask = AskForFile("123");
+  ASSERT_EQ(static_cast<ssize_t>(ask.size()), send(fd, ask.data(), ask.size(), 0));
+  bool closed = false;
+  std::string got = ReadAll(fd, 5s, &closed);
+  close(fd);
+  EXPECT_TRUE(closed);
+  // Acceptance with the size 10000, one part of 8192 bytes (a long-form length), then interrupt.
+  std::string expected = Bytes({0xA1, 0x07, 0x80, 0x01, 0xFF, 0x81, 0x02, 0x27, 0x10});
+  expected += Bytes({0xA2, 0x82, 0x20, 0x04, 0x80, 0x82, 0x20, 0x00}) + ReadFile(source).substr(0, 8192);
+  expected += Bytes({0x83, 0x00});
+  EXPECT_EQ(expected.size(), got.size());
+  EXPECT_TRUE(expected == got);
+  EXPECT_EQ(FM_INTERRUPTED, recorder.WaitFinal(false).status);
+}
+
+TEST(FileTransferTest, HostilePeersAreRefusedAndOthersStillServed) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 50000);
+  sender.server.AddFile("s", "alice", source, "f", "555");
+
+  // A slow peer that sends one byte and stalls is dropped after its 5 s, and holds up no one.
+  int slow = Connect(sender.port);
+  ASSERT_GE(slow, 0);
+  ASSERT_EQ(1, send(slow, "\xA0", 1, 0));
+  auto start = std::chrono::steady_clock::now();
+
+  auto exchange = [&](const std::string& bytes, bool* closed) {
+    int fd = Connect(sender.port);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(static_cast<ssize_t>(bytes.size()), send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL));
+    std::string reply = ReadAll(fd, 8s, closed);
+    close(fd);
+    return reply;
+  };
+  bool closed = false;
+  // Garbage (which reads as the start of a 69-byte message, so it waits out its time too).
+  bool garbageClosed = false;
+  std::string garbageReply = "unset";
+  std::thread garbage([&] { garbageReply = exchange("GET / HTTP/1.0\r\n\r\n", &garbageClosed); });
+  // A key that is not offered: refused with status FALSE and no size.
+  EXPECT_EQ(Bytes({0xA1, 0x03, 0x80, 0x01, 0x00}), exchange(AskForFile("999"), &closed));
+  EXPECT_TRUE(closed);
+  // A key with letters breaks the key's alphabet.
+  EXPECT_EQ("", exchange(AskForFile("12a"), &closed));
+  // Two requests on one connection.
+  EXPECT_EQ("", exchange(AskForFile("555") + AskForFile("555"), &closed));
+  EXPECT_TRUE(closed);
+  // A message that declares a length of 2 GiB: refused before anything is allocated for it.
+  EXPECT_EQ("", exchange(Bytes({0xA0, 0x84, 0x7F, 0xFF, 0xFF, 0xFF, 0x80, 0x03}), &closed));
+  EXPECT_TRUE(closed);
+  // An acknowledgement where a request belongs.
+  EXPECT_EQ("", exchange(Bytes({0xA1, 0x03, 0x80, 0x01, 0x00}), &closed));
+  EXPECT_TRUE(closed);
+
+  // Meanwhile a real client gets its file.
+  receiver.server.DownloadFile("bob", "alice", "s", "555", 50000, "127.0.0.1", sender.port, "f", in.file("f"));
+  EXPECT_EQ(FM_COMPLETE, recorder.WaitFinal(true).status);
+  EXPECT_EQ(ReadFile(source), ReadFile(in.file("f")));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+
+  garbage.join();
+  EXPECT_EQ("", garbageReply);
+  EXPECT_TRUE(garbageClosed);
+  std::string rest = ReadAll(slow, 8s, &closed);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ("", rest);
+  close(slow);
+  // None of them started an upload.
+  EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), recorder.Statuses(false));
+}
+
+TEST(FileTransferTest, DownloadRefusalsAndUnreachableSender) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 20000);
+  sender.server.AddFile("s", "alice", source, "f", "1");
+  std::string target = in.file("f");
+  ASSERT_TRUE(WriteFile(target, "keep me"));
+
+  auto run = [&](const std::string& key, int64_t size, unsigned short port) {
+    {
+      std::lock_guard<std::mutex> lock(recorder.mutex);
+      recorder.events.clear();
+    }
+    receiver.server.DownloadFile("bob", "alice", "s", key, size, "127.0.0.1", port, "f", target);
+    return recorder.WaitFinal(true);
+  };
+  EXPECT_EQ(FM_NOT_AVAILABLE, run("2", 20000, sender.port).status);  // not offered
+  EXPECT_EQ(FM_NOT_AVAILABLE, run("1", 19999, sender.port).status);  // size differs
+  // The offer withdrawn.
+  sender.server.CancelFile("1");
+  EXPECT_FALSE(FileServer::IsFileAvailable("1"));
+  EXPECT_EQ(FM_NOT_AVAILABLE, run("1", 20000, sender.port).status);
+  // Nobody listening.
+  int probe = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  close(probe);
+  Event event = run("1", 20000, ntohs(address.sin_port));
+  EXPECT_EQ(FM_HOST_UNREACHABLE, event.status);
+  EXPECT_EQ(20000, event.size);
+  // None of these touched what was already at the chosen path.
+  EXPECT_EQ("keep me", ReadFile(target));
+  EXPECT_EQ(std::vector<std::string>{"f"}, List(in.path()));
+}
+
+TEST(FileTransferTest, FileChangedAfterTheOfferFailsBothSides) {
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  // Shrunk: the upload ends instead of sending empty parts for ever.
+  std::string shrunk = out.file("shrunk");
+  MakeFile(shrunk, 100000);
+  sender.server.AddFile("s", "alice", shrunk, "shrunk", "10");
+  ASSERT_EQ(0, truncate(shrunk.c_str(), 50000));
+  receiver.server.DownloadFile("bob", "alice", "s", "10", 100000, "127.0.0.1", sender.port, "shrunk",
+                               in.file("shrunk"));
+  Event up = recorder.WaitFinal(false);
+  Event down = recorder.WaitFinal(true);
+  EXPECT_EQ(FM_FAILED, up.status);
+  EXPECT_EQ(50000, up.transferred);
+  EXPECT_EQ(FM_FAILED, down.status);
+  EXPECT_EQ(50000, down.transferred);
+
+  // Grown: the receiver takes nothing beyond the announced size.
+  {
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    recorder.events.clear();
+  }
+  std::string grown = out.file("grown");
+  MakeFile(grown, 10000);
+  sender.server.AddFile("s", "alice", grown, "grown", "11");
+  MakeFile(grown, 12000);
+  receiver.server.DownloadFile("bob", "alice", "s", "11", 10000, "127.0.0.1", sender.port, "grown",
+                               in.file("grown"));
+  EXPECT_EQ(FM_FAILED, recorder.WaitFinal(true).status);
+  EXPECT_EQ(FM_FAILED, recorder.WaitFinal(false).status);
+  EXPECT_EQ(8192, recorder.lastDown);
+  EXPECT_TRUE(List(in.path()).empty());
+}
+
+TEST(FileTransferTest, PeerKilledMidTransfer) {
+  TempDir out, in;
+  std::string source = out.file("f");
+  const int64_t size = 64 << 20;
+  MakeFile(source, size);
+  int ports[2];
+  ASSERT_EQ(0, pipe(ports));
+  // The sender runs in a child process, started before this process has other threads.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FileServer server("0");
+    server.AddFile("s", "alice", source, "f", "9");
+    unsigned short port = server.Listen() ? server.GetBoundPort() : 0;
+    if (write(ports[1], &port, sizeof port) != sizeof port) _exit(1);
+    server();
+    _exit(0);
+  }
+  unsigned short port = 0;
+  ASSERT_EQ(static_cast<ssize_t>(sizeof port), read(ports[0], &port, sizeof port));
+  close(ports[0]);
+  close(ports[1]);
+  ASSERT_NE(0, port);
+
+  Recorder recorder;
+  std::atomic<bool> killed{false};
+  recorder.hook = [&](const Event& event) {
+    if (event.isDownload && event.status == FM_IN_PROGRESS && event.transferred >= (1 << 20) && !killed.exchange(true))
+      kill(child, SIGKILL);
+  };
+  FileServer receiver("0");
+  receiver.DownloadFile("bob", "alice", "s", "9", size, "127.0.0.1", port, "f", in.file("f"));
+  Event down = recorder.WaitFinal(true);
+  if (!killed) kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(FM_FAILED, down.status);
+  EXPECT_LT(down.transferred, size);
+  EXPECT_TRUE(List(in.path()).empty());
+}
+
+TEST(FileTransferTest, CloseStopsEverythingAndForgetsOffers) {
+  Recorder recorder;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 32 << 20);
+  std::unique_ptr<Peer> sender(new Peer);
+  Peer receiver;
+  sender->server.AddFile("s", "alice", source, "f", "31");
+  sender->server.AddFile("s", "alice", source, "f", "32");
+  // A directory or a missing file cannot be offered.
+  EXPECT_EQ(-1, sender->server.AddFile("s", "alice", out.path(), "d", "33"));
+  EXPECT_EQ(-1, sender->server.AddFile("s", "alice", out.file("none"), "n", "34"));
+  EXPECT_FALSE(FileServer::IsFileAvailable("33"));
+
+  std::atomic<bool> closing{false};
+  recorder.hook = [&](const Event& event) {
+    if (event.isDownload && event.status == FM_IN_PROGRESS && event.transferred == 10 * 8192 && !closing.exchange(true))
+      std::thread([&] { sender->server.Close(true); }).detach();
+  };
+  receiver.server.DownloadFile("bob", "alice", "s", "31", 32 << 20, "127.0.0.1", sender->port, "f", in.file("f"));
+  Event up = recorder.WaitFinal(false);
+  Event down = recorder.WaitFinal(true);
+  EXPECT_EQ(FM_INTERRUPTED, up.status);
+  // Both ends live in this process, whose transfers Close(true) all cancels.
+  EXPECT_EQ(FM_CANCELLED, down.status);
+  EXPECT_FALSE(FileServer::IsFileAvailable("31"));
+  EXPECT_FALSE(FileServer::IsFileAvailable("32"));
+  EXPECT_TRUE(List(in.path()).empty());
+  // The listener has ended: its port no longer accepts.
+  EXPECT_TRUE(WaitFor([&] { int fd = Connect(sender->port); if (fd >= 0) close(fd); return fd < 0; }, 3s));
+  sender->thread.join();
+  sender->thread = std::thread([] {});
+  sender.reset();
+
+  // Restarting on another port, with nothing connected: Close ends the idle listener.
+  FileServer server("0");
+  ASSERT_TRUE(server.Listen());
+  std::thread first(server);
+  ASSERT_TRUE(WaitFor([&] { return server.IsRunning(); }, 2s));
+  server.Close(false);
+  first.join();
+  server.SetPort("0");
+  std::thread second(server);
+  ASSERT_TRUE(WaitFor([&] { return server.IsRunning(); }, 2s));
+  EXPECT_NE(0, server.GetBoundPort());
+  server.Close(false);
+  second.join();
+}
+
+TEST(FileTransferTest, RelayedStreamsReadOwnOffersOnly) {
+  FileServer server("0");
+  TempDir out;
+  std::string source = out.file("relay");
+  MakeFile(source, 16384);
+  server.AddFile("s", "alice", source, "relay", "60");
+  EXPECT_FALSE(server.Register("bob", "60", true));    // never opened for writing
+  EXPECT_FALSE(server.Register("bob", "61", false));   // not offered
+  EXPECT_EQ(nullptr, server.ReadPart("bob", "61"));
+  EXPECT_EQ(0, server.GetPosition("bob", "61"));
+  ASSERT_TRUE(server.Register("bob", "60", false));
+  std::string content = ReadFile(source);
+  std::string read;
+  std::vector<int> sizes;
+  while (FileData_t* part = server.ReadPart("bob", "60")) {
+    sizes.push_back(part->size);
+    read.append(reinterpret_cast<char*>(part->buf), part->size);
+    ASN_STRUCT_FREE(asn_DEF_FileData, part);
+    if (sizes.size() == 2) {
+      EXPECT_EQ(16384, server.GetPosition("bob", "60"));
+    }
+    ASSERT_LT(sizes.size(), 5u);
+  }
+  EXPECT_EQ((std::vector<int>{8192, 8192, 0}), sizes);
+  EXPECT_EQ(content, read);
+  // The stream is closed at its end.
+  EXPECT_EQ(nullptr, server.ReadPart("bob", "60"));
+  server.Close(true);
+}

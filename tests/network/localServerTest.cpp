@@ -1,0 +1,363 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "network/localServer.h"
+#include "tests/network/socketTestSupport.h"
+#include "tests/support/testSupport.h"
+
+using testsupport::WaitFor;
+using namespace std::chrono_literals;
+using sockettest::Connect;
+using sockettest::ReadAll;
+
+namespace {
+
+struct HandedOver {
+  int kind;  // 1 enter, 2 leave, 3 extension status
+  std::string text;
+  long status;
+};
+
+// Records what the listener hands to the controller; a hook may answer from within the call.
+class RecordingMachine : public StateMachine {
+ public:
+  void ConnectionAck(bool) override {}
+  void LocalServerUnavailable() override { unavailable = true; }
+  void ProcessRequest(S2C_Request_t&) override {}
+  void ProcessRequest(E2C_Request_t& request) override {
+    HandedOver item{static_cast<int>(request.present), "", -1};
+    switch (request.present) {
+      case E2C_Request_PR_enter_site:
+        item.text.assign(reinterpret_cast<char*>(request.choice.enter_site.site.buf),
+                         request.choice.enter_site.site.size);
+        break;
+      case E2C_Request_PR_leave_site:
+        item.text.assign(reinterpret_cast<char*>(request.choice.leave_site.site.buf),
+                         request.choice.leave_site.site.size);
+        break;
+      case E2C_Request_PR_extension_status:
+        item.text.assign(reinterpret_cast<char*>(request.choice.extension_status.name.buf),
+                         request.choice.extension_status.name.size);
+        item.status = request.choice.extension_status.status;
+        break;
+      default:
+        break;
+    }
+    std::function<void(const HandedOver&)> call;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      items.push_back(item);
+      call = hook;
+    }
+    if (call) call(item);
+  }
+  void SetHook(std::function<void(const HandedOver&)> f) {
+    std::lock_guard<std::mutex> lock(mutex);
+    hook = std::move(f);
+  }
+  std::vector<HandedOver> Items() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return items;
+  }
+  size_t Count() { return Items().size(); }
+
+  std::mutex mutex;
+  std::vector<HandedOver> items;
+  std::function<void(const HandedOver&)> hook;
+  std::atomic<bool> unavailable{false};
+};
+
+// A listener on an ephemeral port, run on its own thread for the test's duration.
+class Listener {
+ public:
+  explicit Listener(RecordingMachine* machine) : server(machine, 0) {
+    EXPECT_TRUE(server.Listen());
+    thread = std::thread([this] { server.Run(); });
+    EXPECT_TRUE(WaitFor([this] { return server.IsRunning(); }, 2s));
+  }
+  ~Listener() {
+    server.Close();
+    thread.join();
+  }
+  unsigned short port() const { return server.GetPort(); }
+  LocalServer server;
+  std::thread thread;
+};
+
+
+
+// One raw request: sends bytes, returns what came back before the listener closed.
+std::string Raw(unsigned short port, const std::string& bytes, bool* closed = nullptr,
+                std::chrono::milliseconds timeout = 3000ms) {
+  int fd = Connect(port);
+  if (fd < 0) return "connect failed";
+  EXPECT_EQ(static_cast<ssize_t>(bytes.size()), send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL));
+  std::string out = ReadAll(fd, timeout, closed);
+  close(fd);
+  return out;
+}
+
+// One request through curl, the way a browser extension's HTTP stack sends it.
+std::string Curl(unsigned short port, const std::string& path) {
+  std::string command = "curl -s --http0.9 --path-as-is --max-time 5 'http://127.0.0.1:" +
+                        std::to_string(port) + "/" + path + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return "popen failed";
+  std::string out;
+  char buffer[256];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+  pclose(pipe);
+  return out;
+}
+
+}  // namespace
+
+TEST(LocalServerTest, ExtensionCommandsThroughCurl) {
+  RecordingMachine machine;
+  Listener listener(&machine);
+  unsigned short port = listener.port();
+
+  EXPECT_EQ("00", Curl(port, "CHECK:ext1"));
+  listener.server.SetConnected(true);
+  EXPECT_EQ("10", Curl(port, "CHECK:ext1"));
+  listener.server.SetExtensionStatus("ext1", ExtensionStatus_disable);
+  EXPECT_EQ("11", Curl(port, "CHECK:ext1"));
+  EXPECT_EQ("10", Curl(port, "CHECK:ext1"));
+  listener.server.SetExtensionStatus("ext2", ExtensionStatus_enable);
+  EXPECT_EQ("12", Curl(port, "DISABLE:ext2"));
+  EXPECT_EQ("10", Curl(port, "DISABLE:ext3"));
+  EXPECT_EQ("", Curl(port, "QUIT:ext1"));
+  ASSERT_TRUE(WaitFor([&] { return machine.Count() == 7; }, 2s));
+
+  std::vector<HandedOver> items = machine.Items();
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(3, items[i].kind);
+    EXPECT_EQ("ext1", items[i].text);
+    EXPECT_EQ(ExtensionStatus_enable, items[i].status);
+  }
+  EXPECT_EQ("ext2", items[4].text);
+  EXPECT_EQ(ExtensionStatus_disable, items[4].status);
+  EXPECT_EQ("ext3", items[5].text);
+  EXPECT_EQ("ext1", items[6].text);
+  EXPECT_EQ(ExtensionStatus_none, items[6].status);
+
+  // The request line ignores case; the command prefixes do not.
+  EXPECT_EQ("10", Raw(port, "get /CHECK:ext9 http/1.0\r\n\r\n"));
+  bool closed = false;
+  EXPECT_EQ("", Raw(port, "GET /QUIT:ext9 HTTP/1.1\r\nHost: x\r\n\r\n", &closed));
+  EXPECT_TRUE(closed);
+}
+
+TEST(LocalServerTest, PagesOpenCloseAskAndControllerAnswers) {
+  RecordingMachine machine;
+  Listener listener(&machine);
+  LocalServer& server = listener.server;
+  unsigned short port = listener.port();
+
+  // Local pages are answered at once and never reach the controller.
+  EXPECT_EQ("-12", Curl(port, "http://127.0.0.1/index.html"));
+  EXPECT_EQ("-12", Curl(port, "http://localhost:8080/x"));
+  EXPECT_EQ("-12", Curl(port, "http://localhost"));
+  EXPECT_EQ("-12", Curl(port, "http://"));
+  EXPECT_EQ("-12", Curl(port, "ASK:http://127.0.0.2/"));
+  EXPECT_EQ(0u, machine.Count());
+
+  // A first open waits for the controller, which opens the room: 3 users are answered "2".
+  std::string answer;
+  std::thread first([&] { answer = Curl(port, "http://www.example.com/"); });
+  ASSERT_TRUE(WaitFor([&] { return machine.Count() == 1; }, 3s));
+  EXPECT_EQ(1, machine.Items()[0].kind);
+  EXPECT_EQ("http://www.example.com/", machine.Items()[0].text);
+  EXPECT_TRUE(server.IsURLOpened("http://www.example.com/"));
+  server.UpdateExternalInfo("http://www.example.com/", 3);
+  first.join();
+  EXPECT_EQ("2", answer);
+
+  // A second open is answered from the table and tells the controller nothing.
+  EXPECT_EQ("2", Curl(port, "http://www.example.com/"));
+  EXPECT_EQ(1u, machine.Count());
+  EXPECT_EQ("", Curl(port, "CLOSE:http://www.example.com/"));
+  EXPECT_TRUE(server.IsURLOpened("http://www.example.com/"));
+  EXPECT_EQ("", Curl(port, "CLOSE:http://www.example.com/"));
+  ASSERT_TRUE(WaitFor([&] { return machine.Count() == 2; }, 2s));
+  EXPECT_EQ(2, machine.Items()[1].kind);
+  EXPECT_EQ("http://www.example.com/", machine.Items()[1].text);
+  EXPECT_FALSE(server.IsURLOpened("http://www.example.com/"));
+  // Closing again, or closing an unknown page, changes nothing.
+  EXPECT_EQ("", Curl(port, "CLOSE:http://www.example.com/"));
+  EXPECT_EQ("", Curl(port, "CLOSE:http://never.seen/"));
+  EXPECT_EQ(2u, machine.Count());
+
+  // "http://localhost/" is a site; "ASK:http://" is not a local page.
+  std::thread ask([&] { answer = Curl(port, "ASK:http://"); });
+  ASSERT_TRUE(WaitFor([&] { return machine.Count() == 3; }, 3s));
+  EXPECT_EQ("http://", machine.Items()[2].text);
+  server.UpdateExternalInfo("http://", 1);
+  ask.join();
+  EXPECT_EQ("0", answer);
+  // Asking again about a known page with no open tab re-enters it and answers the old value.
+  EXPECT_EQ("", Curl(port, "CLOSE:http://"));
+  EXPECT_EQ("0", Curl(port, "ASK:http://"));
+  ASSERT_TRUE(WaitFor([&] { return machine.Count() == 5; }, 2s));
+  EXPECT_EQ(1, machine.Items()[4].kind);
+
+  // A blocked site: the controller answers -11 from within the hand-over, on the listener's
+  // own thread.
+  machine.SetHook([&](const HandedOver& item) {
+    if (item.kind == 1 && item.text.find("blocked") != std::string::npos) server.UpdateExternalInfo(item.text, -11);
+  });
+  EXPECT_EQ("-11", Curl(port, "http://localhost/blocked"));
+  EXPECT_EQ("-11", Curl(port, "http://localhost/blocked"));
+  // A refused room.
+  machine.SetHook(nullptr);
+  std::thread refused([&] { answer = Curl(port, "http://refused.example/"); });
+  ASSERT_TRUE(WaitFor([&] { return server.IsURLOpened("http://refused.example/"); }, 3s));
+  server.UpdateExternalInfo("http://refused.example/", -10);
+  refused.join();
+  EXPECT_EQ("-10", answer);
+
+  // A pending open that the controller never answers: the next request gets the stored 0 at once.
+  std::thread pending([&] { answer = Curl(port, "http://slow.example/"); });
+  ASSERT_TRUE(WaitFor([&] { return server.IsURLOpened("http://slow.example/"); }, 3s));
+  EXPECT_EQ("0", Curl(port, "http://slow.example/"));
+  server.UpdateExternalInfo("http://slow.example/", 0);
+  pending.join();
+  EXPECT_EQ("0", answer);
+
+  // An answer for a page the listener never saw creates an opened record.
+  server.UpdateExternalInfo("http://pushed.example/", 5);
+  EXPECT_EQ("4", Curl(port, "http://pushed.example/"));
+  std::vector<std::string> opened = server.GetAllOpenedSites();
+  std::vector<std::string> expected = {"http://", "http://localhost/blocked", "http://pushed.example/",
+                                       "http://refused.example/", "http://slow.example/"};
+  EXPECT_EQ(expected, opened);
+}
+
+TEST(LocalServerTest, MalformedAndOversizedRequestsGetNoAnswer) {
+  RecordingMachine machine;
+  Listener listener(&machine);
+  unsigned short port = listener.port();
+  bool closed = false;
+  EXPECT_EQ("", Raw(port, "POST /CHECK:x HTTP/1.1\r\n\r\n", &closed));
+  EXPECT_TRUE(closed);
+  EXPECT_EQ("", Raw(port, "\x01\x02garbage\n", &closed));
+  EXPECT_TRUE(closed);
+  // A request line longer than 1000 bytes is cut there and no longer matches.
+  EXPECT_EQ("", Raw(port, "GET /CHECK:" + std::string(1200, 'a') + " HTTP/1.1\r\n", &closed));
+  EXPECT_TRUE(closed);
+  // Exactly at the limit it still matches.
+  std::string line = "GET /CHECK:";
+  line += std::string(1000 - line.size() - 9, 'b') + " HTTP/1.1";
+  ASSERT_EQ(1000u, line.size());
+  EXPECT_EQ("00", Raw(port, line));
+  // A request line sent without its line feed, then the end of the stream, is still served.
+  int fd = Connect(port);
+  ASSERT_GE(fd, 0);
+  std::string partial = "GET /CHECK:half HTTP/1.0";
+  ASSERT_EQ(static_cast<ssize_t>(partial.size()), send(fd, partial.data(), partial.size(), 0));
+  shutdown(fd, SHUT_WR);
+  EXPECT_EQ("00", ReadAll(fd, 3000ms));
+  close(fd);
+  EXPECT_TRUE(WaitFor([&] { return machine.Count() == 2; }, 2s));
+}
+
+TEST(LocalServerTest, SilentClientsNeverBlockOthers) {
+  RecordingMachine machine;
+  Listener listener(&machine);
+  unsigned short port = listener.port();
+  listener.server.SetConnected(true);
+
+  std::vector<int> silent;
+  for (int i = 0; i < 20; ++i) {
+    int fd = Connect(port);
+    ASSERT_GE(fd, 0);
+    silent.push_back(fd);
+  }
+  auto start = std::chrono::steady_clock::now();
+  // 100 clients at once, interleaved with the silent ones, while the controller's thread
+  // answers pages in parallel.
+  std::atomic<int> answered{0};
+  std::vector<std::thread> clients;
+  for (int i = 0; i < 100; ++i) {
+    clients.emplace_back([&, i] {
+      std::string reply;
+      if (i % 2 == 0)
+        reply = Raw(port, "GET /CHECK:ext" + std::to_string(i) + " HTTP/1.1\r\n\r\n");
+      else
+        reply = Raw(port, "GET /ASK:http://127.0.0." + std::to_string(i) + "/ HTTP/1.1\r\n\r\n");
+      if (reply == (i % 2 == 0 ? "10" : "-12")) ++answered;
+    });
+  }
+  std::thread controller([&] {
+    for (int i = 0; i < 200; ++i) {
+      listener.server.UpdateExternalInfo("http://site" + std::to_string(i % 7) + ".example/", i);
+      listener.server.GetAllOpenedSites();
+    }
+  });
+  for (std::thread& client : clients) client.join();
+  controller.join();
+  EXPECT_EQ(100, answered.load());
+  // Well before the silent clients' time runs out.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+
+  // The silent ones are dropped without an answer once their 5 s have passed.
+  for (int fd : silent) {
+    bool closed = false;
+    EXPECT_EQ("", ReadAll(fd, 7000ms, &closed));
+    EXPECT_TRUE(closed);
+    close(fd);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+}
+
+TEST(LocalServerTest, ProcessListenerStartsOnceAndReportsATakenPort) {
+  // Occupy a port, then ask the process's listener to use it.
+  int blocker = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  ASSERT_EQ(0, listen(blocker, 1));
+  socklen_t length = sizeof address;
+  getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
+
+  RecordingMachine machine;
+  EXPECT_EQ(nullptr, LocalServer::Instance());
+  EXPECT_TRUE(LocalServer::Start(&machine, ntohs(address.sin_port)));
+  EXPECT_FALSE(LocalServer::Start(&machine, ntohs(address.sin_port)));
+  EXPECT_TRUE(WaitFor([&] { return machine.unavailable.load(); }, 3s));
+  // Once the listener has ended, nothing reaches it any more.
+  EXPECT_TRUE(WaitFor([] { return LocalServer::Instance() == nullptr; }, 3s));
+  close(blocker);
+}
+
+TEST(LocalServerTest, ExtensionRequestValues) {
+  E2C_Request_t* request = LocalServer::CreateExtensionStatusRequest("my ext", ExtensionStatus_disable);
+  ASSERT_NE(nullptr, request);
+  EXPECT_EQ(E2C_Request_PR_extension_status, request->present);
+  EXPECT_EQ(6u, request->choice.extension_status.name.size);
+  EXPECT_EQ(0, memcmp("my ext", request->choice.extension_status.name.buf, 6));
+  EXPECT_EQ(ExtensionStatus_disable, request->choice.extension_status.status);
+  LocalServer::FreeExtensionStatusRequest(&request);
+  EXPECT_EQ(nullptr, request);
+  request = LocalServer::CreateLeaveRequest("");
+  ASSERT_NE(nullptr, request);
+  EXPECT_EQ(E2C_Request_PR_leave_site, request->present);
+  EXPECT_EQ(0u, request->choice.leave_site.site.size);
+  LocalServer::FreeLeaveRequest(&request);
+  EXPECT_EQ(nullptr, request);
+}

@@ -1,0 +1,54 @@
+// Raw loopback sockets for the network tests.
+#ifndef PARLAVOX_TESTS_NETWORK_SOCKETTESTSUPPORT_H
+#define PARLAVOX_TESTS_NETWORK_SOCKETTESTSUPPORT_H
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+namespace sockettest {
+
+// A connected socket to 127.0.0.1:port, or -1.
+inline int Connect(unsigned short port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Reads until the peer closes, the time runs out or limit bytes have come; *closed (when
+// given) tells whether the peer closed.
+inline std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* closed = nullptr,
+                           size_t limit = 1 << 20) {
+  std::string out;
+  if (closed) *closed = false;
+  auto end = std::chrono::steady_clock::now() + timeout;
+  while (out.size() < limit) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    pollfd p{fd, POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+    char buffer[65536];
+    ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    if (got <= 0) {
+      if (closed) *closed = true;
+      break;
+    }
+    out.append(buffer, static_cast<size_t>(got));
+  }
+  return out;
+}
+
+}  // namespace sockettest
+
+#endif
