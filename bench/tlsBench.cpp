@@ -55,6 +55,7 @@ int main() {
   std::string dir = std::string(mkdtemp(dirTemplate)) + "/";
   Config::SetPath(dir);
   Config::SetUserPath(dir);
+  ClientSideRequest::SetListenerPort(0);
   TestCa ca("Bench CA");
   ca.WriteTrustStore(dir + "parlavox.pem");
   TestServer::Options options;

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "MessengerProtocolParameter.h"
 #include "asn1/request.h"
@@ -11,15 +10,13 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "network/imSslManager.h"
+#include "network/localServer.h"
 
 namespace {
 
 const char* const kClientVersion = "0.9.8b";
 
-// The process-wide extension listener.
-std::mutex g_listenerMutex;
-std::shared_ptr<ExtensionListener> g_listener;
-ClientSideRequest::ListenerStarter g_listenerStarter;
+std::atomic<unsigned short> g_listenerPort{LocalServer::kDefaultPort};
 
 // -1 (presence not set) goes out as online; 0 to 4 as they are; anything else as offline.
 long StatusOnWire(t_status status) {
@@ -61,17 +58,8 @@ ClientSideRequest::ClientSideRequest(StateMachine* machine, bool flag) : m_flag(
   TRACE_INFO("Create SSL");
   m_connection.reset(new IMSSLManager());
   TRACE_INFO("Start local server");
-  ListenerStarter starter;
-  {
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    if (!g_listener) starter = g_listenerStarter;
-  }
-  if (starter) {
-    // Started outside the lock: the starter may run the listener's thread at once.
-    std::shared_ptr<ExtensionListener> listener = starter(machine);
-    std::lock_guard<std::mutex> lock(g_listenerMutex);
-    if (!g_listener) g_listener = listener;
-  }
+  // The first client of the process starts the listener; later ones find it running.
+  LocalServer::Start(machine, g_listenerPort);
   TRACE_END();
 }
 
@@ -79,24 +67,10 @@ ClientSideRequest::~ClientSideRequest() {
   TRACE_STARTEND();
 }
 
-void ClientSideRequest::SetListenerStarter(ListenerStarter starter) {
-  TRACE_START();
-  std::lock_guard<std::mutex> lock(g_listenerMutex);
-  g_listenerStarter = std::move(starter);
+void ClientSideRequest::SetListenerPort(unsigned short port) {
+  TRACE_START_ARGS("%u", port);
+  g_listenerPort = port;
   TRACE_END();
-}
-
-void ClientSideRequest::ListenerEnded(ExtensionListener* listener) {
-  TRACE_START();
-  std::lock_guard<std::mutex> lock(g_listenerMutex);
-  if (g_listener.get() == listener) g_listener.reset();
-  TRACE_END();
-}
-
-std::shared_ptr<ExtensionListener> ClientSideRequest::GetListener() {
-  TRACE_STARTEND();
-  std::lock_guard<std::mutex> lock(g_listenerMutex);
-  return g_listener;
 }
 
 std::string ClientSideRequest::GetCertificateName() {
@@ -145,7 +119,7 @@ void ClientSideRequest::AbortConnection() {
 void ClientSideRequest::CloseConnection(bool flag) {
   TRACE_START_ARGS("%d", flag);
   if (m_connected.exchange(false)) {
-    if (auto listener = GetListener()) listener->SetConnected(false);
+    if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
     m_connection->CloseConnection();
   }
   TRACE_END();
@@ -202,7 +176,7 @@ void ClientSideRequest::Run() {
         CloseConnection(false);
         break;
       case S2C_Request_PR_connect_ack:
-        if (auto listener = GetListener()) listener->SetConnected(true);
+        if (auto listener = LocalServer::Instance()) listener->SetConnected(true);
         break;
       default:
         break;
@@ -219,13 +193,13 @@ void ClientSideRequest::Run() {
 
 void ClientSideRequest::SetExtensionStatus(const std::string& name, ExtensionStatus_t status) {
   TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
-  if (auto listener = GetListener()) listener->SetExtensionStatus(name, status);
+  if (auto listener = LocalServer::Instance()) listener->SetExtensionStatus(name, status);
   TRACE_END();
 }
 
 bool ClientSideRequest::IsURLOpened(const std::string& url) const {
   TRACE_START_ARGS("%s", url.c_str());
-  auto listener = GetListener();
+  auto listener = LocalServer::Instance();
   bool opened = listener && listener->IsURLOpened(url);
   TRACE_END_RESULT("%d", opened);
   return opened;
@@ -233,13 +207,13 @@ bool ClientSideRequest::IsURLOpened(const std::string& url) const {
 
 void ClientSideRequest::UpdateExternalInfo(const std::string& url, int value) {
   TRACE_START_ARGS("%s, %d", url.c_str(), value);
-  if (auto listener = GetListener()) listener->UpdateExternalInfo(url, value);
+  if (auto listener = LocalServer::Instance()) listener->UpdateExternalInfo(url, value);
   TRACE_END();
 }
 
 std::vector<std::string> ClientSideRequest::GetAllOpenedSites() const {
   TRACE_START();
-  auto listener = GetListener();
+  auto listener = LocalServer::Instance();
   std::vector<std::string> sites;
   if (listener) sites = listener->GetAllOpenedSites();
   TRACE_END_RESULT("%zu", sites.size());

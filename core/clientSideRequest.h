@@ -4,7 +4,6 @@
 #define PARLAVOX_CORE_CLIENTSIDEREQUEST_H
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,23 +20,8 @@ typedef struct C2S_Request C2S_Request_t;
 
 class IMSSLManager;
 
-// What the connection client needs of the browser-extension listener, which runs on a thread
-// of its own and is shared by every connection attempt of the process.
-class ExtensionListener {
- public:
-  virtual ~ExtensionListener() {}
-  virtual void SetConnected(bool connected) = 0;
-  virtual void SetExtensionStatus(const std::string& name, ExtensionStatus_t status) = 0;
-  virtual bool IsURLOpened(const std::string& url) = 0;
-  virtual void UpdateExternalInfo(const std::string& url, int value) = 0;
-  virtual std::vector<std::string> GetAllOpenedSites() = 0;
-};
-
 class ClientSideRequest {
  public:
-  // Starts the listener for the controller on a thread of its own; null when it cannot.
-  using ListenerStarter = std::function<std::shared_ptr<ExtensionListener>(StateMachine*)>;
-
   ClientSideRequest(StateMachine* machine, bool flag);
   ~ClientSideRequest();
   ClientSideRequest(const ClientSideRequest&) = delete;
@@ -115,12 +99,9 @@ class ClientSideRequest {
   // The common name the server's certificate must carry: the front-end host, from the
   // PARLAVOX_SERVER environment variable (host or host:port) or else the build's default.
   static std::string GetCertificateName();
-  // How the listener is started (by default nothing is started).
-  static void SetListenerStarter(ListenerStarter starter);
-  // Tells that the listener's thread has ended: the relays then act as with no listener, and
-  // the next connection client starts a new one.
-  static void ListenerEnded(ExtensionListener* listener);
-  static std::shared_ptr<ExtensionListener> GetListener();
+  // The port the extension listener is started on (6788 unless changed before the first
+  // connection client of the process; 0 lets the system choose).
+  static void SetListenerPort(unsigned short port);
 
  private:
   void Send(C2S_Request_t* request);

@@ -1,10 +1,15 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
 #include "model/log.h"
+#include "network/localServer.h"
 #include "network/sslManager.h"
 #include "tests/core/clientTestSupport.h"
 #include "tests/support/testSupport.h"
@@ -475,71 +480,55 @@ TEST(ClientRun, HostileServerEndsTheThreadCleanly) {
 
 namespace {
 
-class FakeListener : public ExtensionListener {
- public:
-  void SetConnected(bool connected) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    connectedCalls.push_back(connected);
+// One request to the extension listener, as the browser extension makes it; its answer.
+std::string AskListener(unsigned short port, const std::string& path) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port);
+  timeval limit{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  std::string answer;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    std::string request = "GET /" + path + " HTTP/1.1\r\n\r\n";
+    (void)!send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char buf[64];
+    ssize_t r;
+    while ((r = recv(fd, buf, sizeof buf, 0)) > 0) answer.append(buf, r);
   }
-  void SetExtensionStatus(const std::string& name, ExtensionStatus_t status) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    statuses.push_back(name + "=" + std::to_string(status));
-  }
-  bool IsURLOpened(const std::string& url) override { return url == "http://open.example/"; }
-  void UpdateExternalInfo(const std::string& url, int value) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    updates.push_back(url + "=" + std::to_string(value));
-  }
-  std::vector<std::string> GetAllOpenedSites() override { return {"http://open.example/"}; }
-
-  std::mutex mutex;
-  std::vector<bool> connectedCalls;
-  std::vector<std::string> statuses;
-  std::vector<std::string> updates;
-};
+  close(fd);
+  return answer;
+}
 
 }  // namespace
 
 TEST(ClientListener, StartedOnceAndToldOfTheLink) {
   ClientSetUp setUp;
-  int starts = 0;
-  std::shared_ptr<FakeListener> listener;
-  ClientSideRequest::SetListenerStarter([&](StateMachine*) {
-    ++starts;
-    listener = std::make_shared<FakeListener>();
-    return listener;
-  });
   RecordingMachine machine;
-  {
-    RunningClient first(machine, setUp.server->Port());
-    auto link = LogIn(*setUp.server, machine);
-    ASSERT_TRUE(link);
-    link->Close();
-    EXPECT_TRUE(first.WaitEnd());
-  }
-  ClientSideRequest second(&machine, true);
-  EXPECT_EQ(1, starts);
-  {
-    std::lock_guard<std::mutex> lock(listener->mutex);
-    EXPECT_EQ((std::vector<bool>{true, false}), listener->connectedCalls);
-  }
-  second.SetExtensionStatus("ext", ExtensionStatus_enable);
-  second.UpdateExternalInfo("http://a/", 3);
-  EXPECT_TRUE(second.IsURLOpened("http://open.example/"));
-  EXPECT_EQ(1u, second.GetAllOpenedSites().size());
-  EXPECT_EQ(std::vector<std::string>{"ext=2"}, listener->statuses);
-  EXPECT_EQ(std::vector<std::string>{"http://a/=3"}, listener->updates);
+  EXPECT_EQ(nullptr, LocalServer::Instance());
+  RunningClient first(machine, setUp.server->Port());
+  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
+  ASSERT_TRUE(listener);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  unsigned short port = listener->GetPort();
+  // The answer is the connected flag, then the status waiting for the extension.
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
+  auto link = LogIn(*setUp.server, machine);
+  ASSERT_TRUE(link);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+  link->Close();
+  EXPECT_TRUE(first.WaitEnd());
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
 
-  // Once its thread has ended, the relays act as with no listener, and the next client starts
-  // a new one.
-  ClientSideRequest::ListenerEnded(listener.get());
-  EXPECT_FALSE(second.IsURLOpened("http://open.example/"));
+  // A later client finds the same listener, and its relays reach it.
+  ClientSideRequest second(&machine, true);
+  EXPECT_EQ(listener, LocalServer::Instance());
+  second.SetExtensionStatus("ext", ExtensionStatus_disable);
+  EXPECT_EQ("01", AskListener(port, "CHECK:ext"));
+  EXPECT_FALSE(second.IsURLOpened("http://never.example/"));
   EXPECT_TRUE(second.GetAllOpenedSites().empty());
-  second.UpdateExternalInfo("http://a/", 4);
-  EXPECT_EQ(1u, listener->updates.size());
-  ClientSideRequest third(&machine, true);
-  EXPECT_EQ(2, starts);
-  ClientSideRequest::SetListenerStarter(nullptr);
+  second.UpdateExternalInfo("http://never.example/", 3);
 }
 
 TEST(ClientRun, CertificateNameFollowsTheServerOverride) {

@@ -100,6 +100,8 @@ class RunningClient {
 // A data directory holding the trust store (also the user directory) and a server behind it.
 struct ClientSetUp : testserver::TrustedServer {
   ClientSetUp() {
+    // The extension listener of the test process takes a free port, not the real one.
+    ClientSideRequest::SetListenerPort(0);
     Config::SetPath(dir.path());
     Config::SetUserPath(dir.path());
   }
