@@ -1,8 +1,4 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <map>
 #include <string>
@@ -12,6 +8,7 @@
 #include "network/localServer.h"
 #include "network/sslManager.h"
 #include "tests/core/clientTestSupport.h"
+#include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/fakeProxy.h"
 
@@ -482,21 +479,11 @@ namespace {
 
 // One request to the extension listener, as the browser extension makes it; its answer.
 std::string AskListener(unsigned short port, const std::string& path) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(port);
-  timeval limit{5, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  std::string answer;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-    std::string request = "GET /" + path + " HTTP/1.1\r\n\r\n";
-    (void)!send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    char buf[64];
-    ssize_t r;
-    while ((r = recv(fd, buf, sizeof buf, 0)) > 0) answer.append(buf, r);
-  }
+  int fd = sockettest::Connect(port);
+  if (fd < 0) return "";
+  std::string request = "GET /" + path + " HTTP/1.1\r\n\r\n";
+  (void)!send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string answer = sockettest::ReadAll(fd, milliseconds(5000));
   close(fd);
   return answer;
 }

@@ -1,6 +1,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,9 +15,9 @@
 #include "S2C-Request.h"
 #include "model/log.h"
 #include "network/imSslManager.h"
+#include "network/listenSocket.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/fakeProxy.h"
-#include "tests/testServer/loopback.h"
 #include "tests/testServer/trustedServer.h"
 
 using namespace testserver;
@@ -50,7 +51,7 @@ bool SendHeartBeatAck(IMSSLManager& client, const std::string& authkey) {
 // A port on which nothing listens.
 unsigned short ClosedPort() {
   unsigned short port = 0;
-  close(ListenOnLoopback(&port));
+  close(OpenListenSocket(INADDR_LOOPBACK, 0, 1, &port));
   return port;
 }
 
@@ -241,9 +242,11 @@ TEST(SslStream, PlainConnectionCarriesTheSameStream) {
 
 TEST(SslStream, AcceptedPlainConnectionBetweenTwoClients) {
   unsigned short port = 0;
-  int listener = ListenOnLoopback(&port);
+  int listener = OpenListenSocket(INADDR_LOOPBACK, 0, 1, &port);
   IMSSLManager sender;
   ASSERT_TRUE(sender.ConnectTo(kHost.c_str(), port, "", false, "", nullptr, 0));
+  struct pollfd ready{listener, POLLIN, 0};
+  ASSERT_EQ(1, poll(&ready, 1, 5000));
   int accepted = accept(listener, nullptr, nullptr);
   ASSERT_GE(accepted, 0);
   IMSSLManager receiver(BIO_new_socket(accepted, BIO_CLOSE));

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "tests/testServer/loopback.h"
+#include "network/listenSocket.h"
 
 namespace testserver {
 
@@ -33,7 +33,8 @@ bool SendAll(int fd, const char* data, size_t size) {
 FakeProxy::FakeProxy() : FakeProxy(Options()) {}
 
 FakeProxy::FakeProxy(const Options& options) : m_options(options) {
-  m_listen = ListenOnLoopback(&m_port);
+  m_listen = OpenListenSocket(INADDR_LOOPBACK, 0, 16, &m_port);
+  if (m_listen < 0) throw std::runtime_error("proxy cannot listen");
   m_thread = std::thread([this] { AcceptLoop(); });
 }
 

@@ -17,7 +17,7 @@
 #include "asn1/octetString.h"
 #include "ber_decoder.h"
 #include "der_encoder.h"
-#include "tests/testServer/loopback.h"
+#include "network/listenSocket.h"
 
 namespace testserver {
 
@@ -302,7 +302,8 @@ TestServer::TestServer(const Options& options) : m_options(options) {
     X509_free(cert);
     EVP_PKEY_free(key);
   }
-  m_listen = ListenOnLoopback(&m_port);
+  m_listen = OpenListenSocket(INADDR_LOOPBACK, 0, 16, &m_port);
+  if (m_listen < 0) throw std::runtime_error("test server cannot listen");
   m_thread = std::thread([this] { AcceptLoop(); });
 }
 
