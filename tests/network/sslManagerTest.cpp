@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -386,6 +387,21 @@ TEST(SslConnect, TunnelThroughAnHttpProxy) {
                                  kHost.c_str(), ClosedPort()));
   text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
   EXPECT_NE(std::string::npos, text.find("erreur de connexion au proxy"));
+}
+
+TEST(SslHelpers, StartUpIgnoresBrokenPipes) {
+  struct sigaction before;
+  sigaction(SIGPIPE, nullptr, &before);
+  signal(SIGPIPE, SIG_DFL);
+  init_openssl();
+  struct sigaction now;
+  sigaction(SIGPIPE, nullptr, &now);
+  EXPECT_EQ(SIG_IGN, now.sa_handler);
+  signal(SIGPIPE, SIG_DFL);
+  { IMSSLManager connection; }  // every connection object ignores them too
+  sigaction(SIGPIPE, nullptr, &now);
+  EXPECT_EQ(SIG_IGN, now.sa_handler);
+  clean_openssl();
 }
 
 TEST(SslHelpers, OctetStringsAndDates) {
