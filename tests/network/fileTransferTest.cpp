@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -182,7 +183,15 @@ std::string AskForFile(const std::string& key) {
   return Bytes({0xA0, static_cast<int>(body.size())}) + body;
 }
 
+// Calls to umask anywhere in this program (the function below stands in for the C library's).
+std::atomic<int> g_umaskCalls{0};
+
 }  // namespace
+
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++g_umaskCalls;
+  return static_cast<mode_t>(syscall(SYS_umask, mask));
+}
 
 TEST(FileTransferTest, SmallFilesArriveWholeWithEveryReport) {
   Recorder recorder;
@@ -433,6 +442,28 @@ TEST(FileTransferTest, DownloadRefusalsAndUnreachableSender) {
   // None of these touched what was already at the chosen path.
   EXPECT_EQ("keep me", ReadFile(target));
   EXPECT_EQ(std::vector<std::string>{"f"}, List(in.path()));
+}
+
+TEST(FileTransferTest, DownloadLeavesTheProcessUmaskAlone) {
+  // The mask is one for the whole process: a download that changed it, even for a moment,
+  // would give it to a file another thread creates meanwhile.
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 30000);
+  sender.server.AddFile("s", "alice", source, "f", "70");
+  const mode_t old = umask(027);
+  const int before = g_umaskCalls;
+  receiver.server.DownloadFile("bob", "alice", "s", "70", 30000, "127.0.0.1", sender.port, "f", in.file("f"));
+  EXPECT_EQ(FM_COMPLETE, recorder.WaitFinal(true).status);
+  EXPECT_EQ(before, g_umaskCalls.load());
+  // The file has the mode of any new file of the user.
+  struct stat st;
+  ASSERT_EQ(0, stat(in.file("f").c_str(), &st));
+  EXPECT_EQ(0640u, st.st_mode & 0777);
+  EXPECT_EQ(ReadFile(source), ReadFile(in.file("f")));
+  umask(old);
 }
 
 TEST(FileTransferTest, FileChangedAfterTheOfferFailsBothSides) {
