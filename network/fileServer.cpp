@@ -314,7 +314,7 @@ bool FileServer::Register(const std::string& login, const std::string& fileKey, 
     TRACE_END_RESULT("not offered");
     return false;
   }
-  FILE* stream = fopen(offer->path.c_str(), "rb");
+  FILE* stream = fopen(offer->path.c_str(), "rbe");
   if (!stream) {
     TRACE_END_RESULT("cannot open");
     return false;

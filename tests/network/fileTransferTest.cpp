@@ -603,6 +603,20 @@ TEST(FileTransferTest, RelayedStreamsReadOwnOffersOnly) {
   EXPECT_EQ(nullptr, server.ReadPart("bob", "61"));
   EXPECT_EQ(0, server.GetPosition("bob", "61"));
   ASSERT_TRUE(server.Register("bob", "60", false));
+  // The open stream is not handed on to the programs this one starts.
+  int descriptors = 0;
+  DIR* fds = opendir("/proc/self/fd");
+  ASSERT_TRUE(fds);
+  while (dirent* entry = readdir(fds)) {
+    char target[4096];
+    std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    if (length <= 0 || std::string(target, static_cast<size_t>(length)) != source) continue;
+    ++descriptors;
+    EXPECT_NE(0, fcntl(atoi(entry->d_name), F_GETFD) & FD_CLOEXEC);
+  }
+  closedir(fds);
+  EXPECT_EQ(1, descriptors);
   std::string content = ReadFile(source);
   std::string read;
   std::vector<int> sizes;
