@@ -499,6 +499,7 @@ bool Config::AddRecommendedSite(const std::string& url, int weight) {
   TRACE_START_ARGS("%s, %d", url.c_str(), weight);
   bool isNew = true;
   {
+    // The look-up and the append under one hold of the lock: two threads cannot both append.
     std::lock_guard<std::mutex> l(mutex_);
     for (RecommendedSite* r : recommendedSites)
       if (r->url == url) {
@@ -506,11 +507,7 @@ bool Config::AddRecommendedSite(const std::string& url, int weight) {
         isNew = false;
         break;
       }
-  }
-  if (isNew) {
-    RecommendedSite* site = new RecommendedSite(url, weight);
-    std::lock_guard<std::mutex> l(mutex_);
-    recommendedSites.push_back(site);
+    if (isNew) recommendedSites.push_back(new RecommendedSite(url, weight));
   }
   TRACE_END_RESULT("%s", isNew ? "true" : "false");
   return isNew;
