@@ -33,6 +33,13 @@ bool SameURL(const std::string& a, const std::string& b) {
   return true;
 }
 
+// Erases the first entry equal to `item`, if any.
+template <class T>
+void EraseFirst(std::vector<T>& list, const T& item) {
+  auto it = std::find(list.begin(), list.end(), item);
+  if (it != list.end()) list.erase(it);
+}
+
 void SetDefaultNotifications(ContactInfo* c, const int values[12]) {
   static const char* const keys[12] = {"login-visual",     "login-bell",      "logout-visual",      "logout-bell",
                                        "open-visual",      "open-bell",       "close-visual",       "close-bell",
@@ -413,8 +420,7 @@ void Config::RemoveGroup(const std::string& name) {
   TRACE_START_ARGS("%s", name.c_str());
   {
     std::lock_guard<std::mutex> l(mutex_);
-    auto it = std::find(groups.begin(), groups.end(), name);
-    if (it != groups.end()) groups.erase(it);
+    EraseFirst(groups, name);
   }
   TRACE_END();
 }
@@ -430,16 +436,18 @@ bool Config::RenameGroup(const std::string& oldName, const std::string& newName)
   return true;
 }
 
+std::vector<URLInfo*>::const_iterator Config::FindSite(const std::string& url) const {
+  return std::find_if(webSiteInfos.begin(), webSiteInfos.end(),
+                      [&url](const URLInfo* site) { return SameURL(site->url, url); });
+}
+
 URLInfo* Config::GetURLInfo(const std::string& url) const {
   TRACE_START_ARGS("%s", url.c_str());
   URLInfo* found = nullptr;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    for (URLInfo* u : webSiteInfos)
-      if (SameURL(u->url, url)) {
-        found = u;
-        break;
-      }
+    auto it = FindSite(url);
+    if (it != webSiteInfos.end()) found = *it;
   }
   TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
@@ -450,11 +458,7 @@ bool Config::IsDefined(const std::string& url) const {
   bool defined = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    for (const URLInfo* u : webSiteInfos)
-      if (SameURL(u->url, url)) {
-        defined = true;
-        break;
-      }
+    defined = FindSite(url) != webSiteInfos.end();
   }
   TRACE_END_RESULT("%s", defined ? "true" : "false");
   return defined;
@@ -466,13 +470,7 @@ void Config::AddURLInfo(URLInfo* info) {
   bool added = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    bool defined = false;
-    for (const URLInfo* u : webSiteInfos)
-      if (SameURL(u->url, url)) {
-        defined = true;
-        break;
-      }
-    if (!defined) {
+    if (FindSite(url) == webSiteInfos.end()) {
       webSiteInfos.push_back(info);
       added = true;
     }
@@ -485,12 +483,11 @@ void Config::RemoveURLInfo(const std::string& url) {
   bool erased = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    for (auto it = webSiteInfos.begin(); it != webSiteInfos.end(); ++it)
-      if (SameURL((*it)->url, url)) {
-        webSiteInfos.erase(it);
-        erased = true;
-        break;
-      }
+    auto it = FindSite(url);
+    if (it != webSiteInfos.end()) {
+      webSiteInfos.erase(it);
+      erased = true;
+    }
   }
   if (erased)
     TRACE_INFO("END :found");
@@ -502,6 +499,7 @@ bool Config::AddRecommendedSite(const std::string& url, int weight) {
   TRACE_START_ARGS("%s, %d", url.c_str(), weight);
   bool isNew = true;
   {
+    // The look-up and the append under one hold of the lock: two threads cannot both append.
     std::lock_guard<std::mutex> l(mutex_);
     for (RecommendedSite* r : recommendedSites)
       if (r->url == url) {
@@ -509,11 +507,7 @@ bool Config::AddRecommendedSite(const std::string& url, int weight) {
         isNew = false;
         break;
       }
-  }
-  if (isNew) {
-    RecommendedSite* site = new RecommendedSite(url, weight);
-    std::lock_guard<std::mutex> l(mutex_);
-    recommendedSites.push_back(site);
+    if (isNew) recommendedSites.push_back(new RecommendedSite(url, weight));
   }
   TRACE_END_RESULT("%s", isNew ? "true" : "false");
   return isNew;
@@ -558,8 +552,7 @@ void Config::AddMessenger(MessengerInfo* m) {
 void Config::RemoveMessenger(MessengerInfo* m) {
   TRACE_STARTEND();
   std::lock_guard<std::mutex> l(mutex_);
-  auto it = std::find(external_messengers.begin(), external_messengers.end(), m);
-  if (it != external_messengers.end()) external_messengers.erase(it);
+  EraseFirst(external_messengers, m);
 }
 
 MessengerInfo* Config::GetMessenger(const std::string& protocol, const std::string& login) const {
@@ -617,6 +610,5 @@ void Config::AddSmiley(Smiley* s) {
 void Config::RemoveSmiley(Smiley* s) {
   TRACE_STARTEND();
   std::lock_guard<std::mutex> l(mutex_);
-  auto it = std::find(smileys.begin(), smileys.end(), s);
-  if (it != smileys.end()) smileys.erase(it);
+  EraseFirst(smileys, s);
 }

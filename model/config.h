@@ -174,6 +174,8 @@ class Config {
  private:
   // Brings values read from a file into the ranges the setters keep.
   void Sanitize();
+  // The first site record whose URL is `url`, whatever the case of its letters (lock held).
+  std::vector<URLInfo*>::const_iterator FindSite(const std::string& url) const;
   // Makes `c` the instance (NULL: the next use makes a default one). A replaced instance is kept
   // alive, since callers may still hold its pointer.
   static void ReplaceInstance(Config* c);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <random>
 #include <vector>
 
 #include "model/log.h"
@@ -22,6 +23,15 @@ double Speed(int64_t bytes, time_t start) {
   return seconds >= 1 ? static_cast<double>(bytes) / seconds : 0;
 }
 
+// Six letters or digits drawn at random, for a file name that is not already taken.
+std::string RandomSuffix() {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  std::string suffix;
+  for (int i = 0; i < 6; ++i) suffix += letters[random() % (sizeof letters - 1)];
+  return suffix;
+}
+
 // The received bytes go to a hidden temporary file beside the chosen path, so that the chosen
 // path never holds a partial file; it is renamed there once complete.
 class TemporaryFile {
@@ -30,12 +40,17 @@ class TemporaryFile {
     std::string::size_type slash = finalPath.rfind('/');
     std::string directory = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
-    std::vector<char> pattern(directory.begin(), directory.end());
-    std::string suffix = "." + name + ".part-XXXXXX";
-    pattern.insert(pattern.end(), suffix.begin(), suffix.end());
-    pattern.push_back('\0');
-    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ >= 0) path_ = pattern.data();
+    // Created with the mode of any new file of the user (the umask applies), so that it needs
+    // no change of mode at the end: the umask is process-wide, and changing it, even for a
+    // moment, would hand its value to files other threads create meanwhile.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      std::string candidate = directory + "." + name + ".part-" + RandomSuffix();
+      fd_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ >= 0)
+        path_ = candidate;
+      else if (errno != EEXIST)
+        break;
+    }
     buffer_.reserve(kBuffer);
   }
   ~TemporaryFile() { Discard(); }
@@ -48,9 +63,6 @@ class TemporaryFile {
   // Moves the complete file to its final name (replacing what was there).
   bool Commit() {
     if (fd_ < 0 || !Flush()) return false;
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
     bool ok = close(fd_) == 0;
     fd_ = -1;
     if (ok && rename(path_.c_str(), finalPath_.c_str()) == 0) {

@@ -30,6 +30,30 @@ std::map<std::string, TransferToken> g_uploads;
 std::map<std::string, TransferToken> g_downloads;
 std::atomic<FileTransferListener*> g_listener{nullptr};
 
+using Registry = std::map<std::string, TransferToken>;
+
+// Puts a running transfer under its key, in place of any earlier one.
+void Enter(Registry& registry, const std::string& key, const TransferToken& token) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  registry[key] = token;
+}
+
+// Takes a transfer out, unless a later one has taken its key meanwhile.
+void Leave(Registry& registry, const std::string& key, const TransferToken& token) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = registry.find(key);
+  if (it != registry.end() && it->second == token) registry.erase(it);
+}
+
+// Asks the transfer under the key to stop; false when none is registered.
+bool Stop(Registry& registry, const std::string& key) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = registry.find(key);
+  if (it == registry.end() || !it->second) return false;
+  *it->second = false;
+  return true;
+}
+
 }  // namespace
 
 // One listening socket and its stop flag, shared by the copies of the FileServer that run it.
@@ -241,43 +265,30 @@ bool FileServer::IsFileAvailable(const std::string& fileKey) {
 
 void FileServer::CancelUpload(const std::string& transferKey) {
   TRACE_START_ARGS("%s", transferKey.c_str());
-  std::lock_guard<std::mutex> lock(g_mutex);
-  auto it = g_uploads.find(transferKey);
-  if (it != g_uploads.end() && it->second) {
-    TRACE_INFO("found");
-    *it->second = false;
-  }
+  if (Stop(g_uploads, transferKey)) TRACE_INFO("found");
   TRACE_END();
 }
 
 void FileServer::CancelDownload(const std::string& transferKey) {
   TRACE_START_ARGS("%s", transferKey.c_str());
-  std::lock_guard<std::mutex> lock(g_mutex);
-  auto it = g_downloads.find(transferKey);
-  if (it != g_downloads.end() && it->second) *it->second = false;
+  Stop(g_downloads, transferKey);
   TRACE_END();
 }
 
 void FileServer::RegisterUpload(const std::string& transferKey, const TransferToken& token) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_uploads[transferKey] = token;
+  Enter(g_uploads, transferKey, token);
 }
 
 void FileServer::UnregisterUpload(const std::string& transferKey, const TransferToken& token) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  auto it = g_uploads.find(transferKey);
-  if (it != g_uploads.end() && it->second == token) g_uploads.erase(it);
+  Leave(g_uploads, transferKey, token);
 }
 
 void FileServer::RegisterDownload(const std::string& fileKey, const TransferToken& token) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_downloads[fileKey] = token;
+  Enter(g_downloads, fileKey, token);
 }
 
 void FileServer::UnregisterDownload(const std::string& fileKey, const TransferToken& token) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  auto it = g_downloads.find(fileKey);
-  if (it != g_downloads.end() && it->second == token) g_downloads.erase(it);
+  Leave(g_downloads, fileKey, token);
 }
 
 void FileServer::DownloadFile(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
@@ -314,7 +325,7 @@ bool FileServer::Register(const std::string& login, const std::string& fileKey, 
     TRACE_END_RESULT("not offered");
     return false;
   }
-  FILE* stream = fopen(offer->path.c_str(), "rb");
+  FILE* stream = fopen(offer->path.c_str(), "rbe");
   if (!stream) {
     TRACE_END_RESULT("cannot open");
     return false;

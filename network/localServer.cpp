@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -258,6 +259,7 @@ void LocalServer::Reset() {
   for (auto& page : pages_)
     if (page.second.bio >= 0) close(page.second.bio);
   pages_.clear();
+  waiting_.clear();
   TRACE_END();
 }
 
@@ -341,11 +343,7 @@ void LocalServer::Analyse(int fd, const std::string& line) {
             enter = true;
           }
         } else {
-          ExternalInfo info;
-          info.bio = fd;
-          info.value = -1;
-          info.openCount = 1;
-          pages_[url] = info;
+          HoldConnection(url, fd, -1);
           enter = true;
         }
       }
@@ -370,11 +368,7 @@ void LocalServer::Analyse(int fd, const std::string& line) {
           enter = ++it->second.openCount == 1;
           snprintf(text, sizeof text, "%d", it->second.value);
         } else {
-          ExternalInfo info;
-          info.bio = fd;
-          info.value = 0;
-          info.openCount = 1;
-          pages_[url] = info;
+          HoldConnection(url, fd, 0);
           enter = true;
         }
       }
@@ -386,6 +380,25 @@ void LocalServer::Analyse(int fd, const std::string& line) {
     }
   }
   TRACE_END();
+}
+
+void LocalServer::HoldConnection(const std::string& url, int fd, int value) {
+  ExternalInfo info;
+  info.bio = fd;
+  info.value = value;
+  info.openCount = 1;
+  pages_[url] = info;
+  waiting_.push_back(url);
+  while (waiting_.size() > kMaxWaiting) {
+    auto oldest = pages_.find(waiting_.front());
+    waiting_.pop_front();
+    if (oldest == pages_.end() || oldest->second.bio < 0) continue;
+    TRACE_INFO("too many waiting connections, %s answered now", oldest->first.c_str());
+    char text[16];
+    snprintf(text, sizeof text, "%d", oldest->second.value);
+    Answer(oldest->second.bio, text);
+    oldest->second.bio = -1;
+  }
 }
 
 void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
@@ -405,6 +418,8 @@ void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
       snprintf(text, sizeof text, "%d", value);
       Answer(it->second.bio, text);
       it->second.bio = -1;
+      auto held = std::find(waiting_.begin(), waiting_.end(), url);
+      if (held != waiting_.end()) waiting_.erase(held);
     }
     it->second.value = value;
   }

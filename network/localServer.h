@@ -9,6 +9,7 @@
 #include <boost/thread/recursive_mutex.hpp>
 
 #include <atomic>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,6 +33,10 @@ class LocalServer {
   static constexpr int kReadTimeoutMs = 5000;
   // Request lines are cut at this many bytes.
   static constexpr size_t kMaxLine = 1000;
+  // Connections kept open for the controller's answer about a new URL. Past this many, the one
+  // that has waited longest is answered with the value known so far, so that clients that never
+  // get an answer (or have gone) cannot use up the process's descriptors.
+  static constexpr size_t kMaxWaiting = 128;
 
   explicit LocalServer(StateMachine* machine, unsigned short port = kDefaultPort);
   ~LocalServer();
@@ -74,6 +79,8 @@ class LocalServer {
 
   // Handles one complete request line read from connection fd (which it closes or keeps).
   void Analyse(int fd, const std::string& line);
+  // Records a new URL whose connection fd waits for the controller's answer (table lock held).
+  void HoldConnection(const std::string& url, int fd, int value);
   void HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t**));
   static void Answer(int fd, const std::string& text);
   static bool IsLocal(const std::string& url, bool openRequest);
@@ -94,6 +101,8 @@ class LocalServer {
   std::mutex tableMutex_;
   std::map<std::string, ExtensionStatus_t> extensions_;
   std::map<std::string, ExternalInfo> pages_;
+  // URLs whose record holds a waiting connection, the longest waiting first.
+  std::deque<std::string> waiting_;
 };
 
 #endif

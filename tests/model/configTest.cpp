@@ -297,6 +297,25 @@ TEST(ConfigObject, UsableFromManyThreadsAtOnce) {
   EXPECT_EQ(1200u, Config::GetInstance()->GetContacts().size());
 }
 
+// Threads recommending the same sites at once: each site is listed once, and true is returned
+// for it exactly once.
+TEST(ConfigObject, RecommendingOneSiteFromManyThreadsListsItOnce) {
+  Config* c = Config::GetInstance();
+  const int sites = 300;
+  const int before = c->GetNbrRecommendedSites();
+  std::atomic<int> added{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([c, t, &added] {
+      for (int i = 0; i < sites; ++i)
+        if (c->AddRecommendedSite("http://recommended" + std::to_string(i) + "/", t)) ++added;
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(sites, added.load());
+  EXPECT_EQ(before + sites, c->GetNbrRecommendedSites());
+}
+
 TEST(ConfigObject, BackupMovesTheFileAside) {
   TempDir dir;
   Config::SetUserPath(dir.path());

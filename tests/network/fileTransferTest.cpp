@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -182,7 +183,15 @@ std::string AskForFile(const std::string& key) {
   return Bytes({0xA0, static_cast<int>(body.size())}) + body;
 }
 
+// Calls to umask anywhere in this program (the function below stands in for the C library's).
+std::atomic<int> g_umaskCalls{0};
+
 }  // namespace
+
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++g_umaskCalls;
+  return static_cast<mode_t>(syscall(SYS_umask, mask));
+}
 
 TEST(FileTransferTest, SmallFilesArriveWholeWithEveryReport) {
   Recorder recorder;
@@ -435,6 +444,28 @@ TEST(FileTransferTest, DownloadRefusalsAndUnreachableSender) {
   EXPECT_EQ(std::vector<std::string>{"f"}, List(in.path()));
 }
 
+TEST(FileTransferTest, DownloadLeavesTheProcessUmaskAlone) {
+  // The mask is one for the whole process: a download that changed it, even for a moment,
+  // would give it to a file another thread creates meanwhile.
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 30000);
+  sender.server.AddFile("s", "alice", source, "f", "70");
+  const mode_t old = umask(027);
+  const int before = g_umaskCalls;
+  receiver.server.DownloadFile("bob", "alice", "s", "70", 30000, "127.0.0.1", sender.port, "f", in.file("f"));
+  EXPECT_EQ(FM_COMPLETE, recorder.WaitFinal(true).status);
+  EXPECT_EQ(before, g_umaskCalls.load());
+  // The file has the mode of any new file of the user.
+  struct stat st;
+  ASSERT_EQ(0, stat(in.file("f").c_str(), &st));
+  EXPECT_EQ(0640u, st.st_mode & 0777);
+  EXPECT_EQ(ReadFile(source), ReadFile(in.file("f")));
+  umask(old);
+}
+
 TEST(FileTransferTest, FileChangedAfterTheOfferFailsBothSides) {
   Recorder recorder;
   Peer sender, receiver;
@@ -572,6 +603,20 @@ TEST(FileTransferTest, RelayedStreamsReadOwnOffersOnly) {
   EXPECT_EQ(nullptr, server.ReadPart("bob", "61"));
   EXPECT_EQ(0, server.GetPosition("bob", "61"));
   ASSERT_TRUE(server.Register("bob", "60", false));
+  // The open stream is not handed on to the programs this one starts.
+  int descriptors = 0;
+  DIR* fds = opendir("/proc/self/fd");
+  ASSERT_TRUE(fds);
+  while (dirent* entry = readdir(fds)) {
+    char target[4096];
+    std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    if (length <= 0 || std::string(target, static_cast<size_t>(length)) != source) continue;
+    ++descriptors;
+    EXPECT_NE(0, fcntl(atoi(entry->d_name), F_GETFD) & FD_CLOEXEC);
+  }
+  closedir(fds);
+  EXPECT_EQ(1, descriptors);
   std::string content = ReadFile(source);
   std::string read;
   std::vector<int> sizes;

@@ -324,6 +324,40 @@ TEST(LocalServerTest, SilentClientsNeverBlockOthers) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
 }
 
+TEST(LocalServerTest, WaitingConnectionsAreBounded) {
+  RecordingMachine machine;
+  Listener listener(&machine);
+  unsigned short port = listener.port();
+  // More first requests than the listener keeps waiting, none of them ever answered by the
+  // controller: the ones that waited longest get the value known so far, and are closed.
+  const size_t extra = 20;
+  const size_t total = LocalServer::kMaxWaiting + extra;
+  std::vector<int> clients;
+  for (size_t i = 0; i < total; ++i) {
+    int fd = Connect(port);
+    ASSERT_GE(fd, 0);
+    std::string path = i % 2 == 0 ? "ASK:http://site" : "http://site";
+    std::string request = "GET /" + path + std::to_string(i) + ".example/ HTTP/1.1\r\n";
+    ASSERT_EQ(static_cast<ssize_t>(request.size()), send(fd, request.data(), request.size(), MSG_NOSIGNAL));
+    clients.push_back(fd);
+    // In order, so that which ones waited longest is known.
+    ASSERT_TRUE(WaitFor([&] { return machine.Count() == i + 1; }, 3s)) << i;
+  }
+  for (size_t i = 0; i < extra; ++i) {
+    bool closed = false;
+    EXPECT_EQ(i % 2 == 0 ? "-1" : "0", ReadAll(clients[i], 3000ms, &closed)) << i;
+    EXPECT_TRUE(closed) << i;
+  }
+  // The rest still wait, and the controller's answer reaches them.
+  bool closed = false;
+  EXPECT_EQ("", ReadAll(clients[extra], 200ms, &closed));
+  EXPECT_FALSE(closed);
+  listener.server.UpdateExternalInfo("http://site" + std::to_string(total - 1) + ".example/", 8);
+  EXPECT_EQ("7", ReadAll(clients[total - 1], 3000ms, &closed));
+  EXPECT_TRUE(closed);
+  for (int fd : clients) close(fd);
+}
+
 TEST(LocalServerTest, ProcessListenerStartsOnceAndReportsATakenPort) {
   // Occupy a port, then ask the process's listener to use it.
   int blocker = socket(AF_INET, SOCK_STREAM, 0);
