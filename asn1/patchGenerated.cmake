@@ -26,8 +26,8 @@ if(_left)
   message(FATAL_ERROR "asn1: the constraint-check fix left Login's check replaceable")
 endif()
 
-# Replaces the one occurrence of `old` by `new` in the generated file `name`; fails otherwise.
-function(asn1_patch_once name old new)
+# Replaces `old` by `new` in the generated file `name`; fails when `old` is not there.
+function(asn1_patch name old new)
   file(READ ${ASN1_PATCH_DIR}/${name} _text)
   string(FIND "${_text}" "${old}" _at)
   if(_at EQUAL -1)
@@ -36,3 +36,44 @@ function(asn1_patch_once name old new)
   string(REPLACE "${old}" "${new}" _text "${_text}")
   file(WRITE ${ASN1_PATCH_DIR}/${name} "${_text}")
 endfunction()
+
+# An empty string may have no buffer, and counting the characters of a UTF-8 string passes no
+# output array: computing an end from a null pointer is undefined behaviour.
+asn1_patch(UTF8String.c
+  "uint32_t *dstend = dst + dstlen;"
+  "uint32_t *dstend = dst ? dst + dstlen : dst;")
+asn1_patch(UTF8String.c
+  "uint8_t *end = buf + st->size;"
+  "uint8_t *end = buf ? buf + st->size : buf;")
+file(GLOB _alphabet_checks ${ASN1_PATCH_DIR}/*.c)
+foreach(_file ${_alphabet_checks})
+  file(READ ${_file} _text)
+  string(FIND "${_text}" "const uint8_t *end = ch + st->size;" _at)
+  if(NOT _at EQUAL -1)
+    get_filename_component(_name ${_file} NAME)
+    asn1_patch(${_name} "const uint8_t *end = ch + st->size;" "const uint8_t *end = ch ? ch + st->size : ch;")
+  endif()
+endforeach()
+
+# A length of more than seven octets overflows the signed accumulator before the check that
+# follows looks at it: refuse it before shifting.
+asn1_patch(ber_tlv_length.c
+  "\t\t\tlen = (len << 8) | *buf;\n"
+  "\t\t\tif(len > (ber_tlv_len_t)(((size_t)-1 >> 1) >> 8))\n\t\t\t\treturn -1;\t/* Too large length value */\n\t\t\tlen = (len << 8) | *buf;\n")
+
+# Shifting a negative accumulator left is undefined: shift its unsigned image instead.
+asn1_patch(INTEGER.c
+  "\t\tl = (l << 8) | *b;\n"
+  "\t\tl = (long)(((unsigned long)l << 8) | *b);\n")
+
+# A CHOICE of indefinite length that ends in a zero octet followed by a non-zero one (not an
+# end-of-contents) left the decoder looping for ever without consuming anything: fail it.
+asn1_patch(constr_CHOICE.c
+  "\t\t\t\t\tctx->left++;\n\t\t\t\t\tcontinue;\n\t\t\t\t}\n\t\t\t} else {"
+  "\t\t\t\t\tctx->left++;\n\t\t\t\t\tcontinue;\n\t\t\t\t}\n\t\t\t\tRETURN(RC_FAIL);\n\t\t\t} else {")
+
+# The exponent of a binary REAL may have up to 255 octets; accumulating it in an int overflows.
+# Any exponent beyond 2^20 already gives infinity or zero, so it is held there.
+asn1_patch(REAL.c
+  "\tfor(ptr++; ptr < end; ptr++)\n\t\texpval = (expval * 256) + *ptr;\n"
+  "\tfor(ptr++; ptr < end; ptr++) {\n\t\tif(expval > (1 << 20)) expval = 1 << 20;\n\t\telse if(expval < -(1 << 20)) expval = -(1 << 20);\n\t\texpval = (expval * 256) + *ptr;\n\t}\n\tif(expval > (1 << 20)) expval = 1 << 20;\n\telse if(expval < -(1 << 20)) expval = -(1 << 20);\n")
