@@ -77,3 +77,22 @@ asn1_patch(constr_CHOICE.c
 asn1_patch(REAL.c
   "\tfor(ptr++; ptr < end; ptr++)\n\t\texpval = (expval * 256) + *ptr;\n"
   "\tfor(ptr++; ptr < end; ptr++) {\n\t\tif(expval > (1 << 20)) expval = 1 << 20;\n\t\telse if(expval < -(1 << 20)) expval = -(1 << 20);\n\t\texpval = (expval * 256) + *ptr;\n\t}\n\tif(expval > (1 << 20)) expval = 1 << 20;\n\telse if(expval < -(1 << 20)) expval = -(1 << 20);\n")
+
+# The decoders' stack guard measured the distance between the addresses of two local
+# variables. Where locals do not live on the machine stack (AddressSanitizer's detection of
+# stack use after return moves them to the heap) the distance is meaningless and every
+# decoding failed. The guard now measures from the frame where decoding started.
+asn1_patch(asn_codecs.h
+  "\tsize_t  max_stack_size; /* 0 disables stack bounds checking */\n"
+  "\tsize_t  max_stack_size; /* 0 disables stack bounds checking */\n\tvoid   *stack_base;     /* frame where decoding started, or null */\n")
+asn1_patch(asn_internal.h
+  "ptrdiff_t usedstack = ((char *)ctx - (char *)&ctx);"
+  "ptrdiff_t usedstack = ctx->stack_base\n\t\t\t? ((char *)ctx->stack_base - (char *)__builtin_frame_address(0))\n\t\t\t: ((char *)ctx - (char *)&ctx);")
+foreach(_decoder ber_decoder.c per_decoder.c xer_decoder.c)
+  asn1_patch(${_decoder}
+    "s_codec_ctx = *opt_codec_ctx;\n"
+    "s_codec_ctx = *opt_codec_ctx;\n\t\t\ts_codec_ctx.stack_base = __builtin_frame_address(0);\n")
+  asn1_patch(${_decoder}
+    "s_codec_ctx.max_stack_size = ASN__DEFAULT_STACK_MAX;\n"
+    "s_codec_ctx.max_stack_size = ASN__DEFAULT_STACK_MAX;\n\t\ts_codec_ctx.stack_base = __builtin_frame_address(0);\n")
+endforeach()
