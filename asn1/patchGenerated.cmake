@@ -96,3 +96,16 @@ foreach(_decoder ber_decoder.c per_decoder.c xer_decoder.c)
     "s_codec_ctx.max_stack_size = ASN__DEFAULT_STACK_MAX;\n"
     "s_codec_ctx.max_stack_size = ASN__DEFAULT_STACK_MAX;\n\t\ts_codec_ctx.stack_base = __builtin_frame_address(0);\n")
 endforeach()
+
+# The same "inherit" functions write the descriptors (shared by every thread) on every use.
+# Writing only what differs leaves them read-only after the first use, so threads that encode
+# and decode at the same time (the connection reader and the senders) do not race on them.
+file(GLOB _inherit_sources ${ASN1_PATCH_DIR}/*.c)
+foreach(_file ${_inherit_sources})
+  file(READ ${_file} _text)
+  set(_line "\n\ttd->([a-z_]+) *= (asn_DEF_[A-Za-z0-9_]+)\\.([a-z_]+);")
+  if(_text MATCHES "${_line}")
+    string(REGEX REPLACE "${_line}" "\n\tif(td->\\1 != \\2.\\3) td->\\1 = \\2.\\3;" _text "${_text}")
+    file(WRITE ${_file} "${_text}")
+  endif()
+endforeach()

@@ -159,6 +159,12 @@ TEST(Decoder, ExtensionsAndBerFormsFromTheServerAreAccepted) {
   Bytes ber = FromHex("A6 80 80 02 4B 31 81 02 04 D2 82 01 73 83 03 62 6F 62 A4 80 0C 01 68 0C 02 C3 A9 00 00 00 00");
   ASSERT_EQ(asn1::DecodeStatus::kComplete, decoder.Decode(ber.data(), ber.size()).status) << decoder.Error();
   EXPECT_EQ(kMessage, Reencode(decoder.Take()));
+
+  // A negative time of two octets (FF FE = -2).
+  Bytes negative = FromHex("A6 15 80 02 4B 31 81 02 FF FE 82 01 73 83 03 62 6F 62 84 03 68 C3 A9");
+  ASSERT_EQ(asn1::DecodeStatus::kComplete, decoder.Decode(negative.data(), negative.size()).status);
+  auto early = asn1::Adopt(static_cast<S2C_Request_t*>(decoder.Take()));
+  EXPECT_EQ(-2, early->choice.message.time);
 }
 
 TEST(Decoder, MalformedInputFailsWithoutCrashing) {
@@ -170,6 +176,7 @@ TEST(Decoder, MalformedInputFailsWithoutCrashing) {
       FromHex("A6 05 80 01 4B 81 FF"),           // reserved length octet
       FromHex("A6 84 FF FF FF FF"),              // a length of 4 GiB
       FromHex("A6 89 01 00 00 00 00 00 00 00 00"),  // a length of nine octets
+      FromHex("A6 88 FF FF FF FF FF FF FF FF"),  // a length of eight octets beyond any size
       FromHex("9F 80 80 80 80 80 80 80 80 80 80 01 00"),  // an endless tag number
       FromHex("A8 0F 80 01 4B A1 80 A1 80 00 00 00 20 00 00 82 01"),  // EXPLICIT end not 00 00
       // updcontact [5] whose birthDate (a Date, not extensible) has a fourth component.
