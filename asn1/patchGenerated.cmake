@@ -2,30 +2,6 @@
 # ASN1_PATCH_DIR. Each fix must apply: a change of asn1c that moves the code stops the build
 # here rather than silently bringing the fault back.
 
-# The generated "inherit" function of every derived type copies the base type's routines
-# into the type's own descriptor each time a value is freed, encoded or decoded. Copying the
-# constraint check as well replaces the type's own check (alphabet, size, range) by the base
-# type's, so from then on nothing is checked. The type keeps its own check; an unconstrained
-# type's check hands over to the base type itself.
-file(GLOB _patch_sources ${ASN1_PATCH_DIR}/*.c)
-set(_inherit_fixed 0)
-foreach(_file ${_patch_sources})
-  file(READ ${_file} _text)
-  set(_pattern "(_inherit_TYPE_descriptor\\(asn_TYPE_descriptor_t \\*td\\) {\n\ttd->free_struct    = [^\n]*\n\ttd->print_struct   = [^\n]*\n)\ttd->check_constraints = asn_DEF_[A-Za-z0-9_]*\\.check_constraints;\n")
-  if(_text MATCHES "${_pattern}")
-    string(REGEX REPLACE "${_pattern}" "\\1" _text "${_text}")
-    file(WRITE ${_file} "${_text}")
-    math(EXPR _inherit_fixed "${_inherit_fixed} + 1")
-  endif()
-endforeach()
-if(_inherit_fixed EQUAL 0)
-  message(FATAL_ERROR "asn1: the constraint-check fix found nothing to mend in ${ASN1_PATCH_DIR}")
-endif()
-file(STRINGS ${ASN1_PATCH_DIR}/Login.c _left REGEX "^\ttd->check_constraints = asn_DEF_IA5String")
-if(_left)
-  message(FATAL_ERROR "asn1: the constraint-check fix left Login's check replaceable")
-endif()
-
 # Replaces `old` by `new` in the generated file `name`; fails when `old` is not there.
 function(asn1_patch name old new)
   file(READ ${ASN1_PATCH_DIR}/${name} _text)
@@ -37,6 +13,36 @@ function(asn1_patch name old new)
   file(WRITE ${ASN1_PATCH_DIR}/${name} "${_text}")
 endfunction()
 
+# Replaces every match of the regular expression `pattern` by `replacement` in every generated
+# C file; fails when no file matches.
+function(asn1_patch_every pattern replacement)
+  file(GLOB _sources ${ASN1_PATCH_DIR}/*.c)
+  set(_changed 0)
+  foreach(_file ${_sources})
+    file(READ ${_file} _text)
+    if(_text MATCHES "${pattern}")
+      string(REGEX REPLACE "${pattern}" "${replacement}" _text "${_text}")
+      file(WRITE ${_file} "${_text}")
+      math(EXPR _changed "${_changed} + 1")
+    endif()
+  endforeach()
+  if(_changed EQUAL 0)
+    message(FATAL_ERROR "asn1: patch '${pattern}' does not apply")
+  endif()
+endfunction()
+
+# The generated "inherit" function of every derived type copies the base type's routines
+# into the type's own descriptor each time a value is freed, encoded or decoded. Copying the
+# constraint check as well replaces the type's own check (alphabet, size, range) by the base
+# type's, so from then on nothing is checked. The type keeps its own check; an unconstrained
+# type's check hands over to the base type itself.
+asn1_patch_every("(_inherit_TYPE_descriptor\\(asn_TYPE_descriptor_t \\*td\\) {\n\ttd->free_struct    = [^\n]*\n\ttd->print_struct   = [^\n]*\n)\ttd->check_constraints = asn_DEF_[A-Za-z0-9_]*\\.check_constraints;\n"
+  "\\1")
+file(STRINGS ${ASN1_PATCH_DIR}/Login.c _left REGEX "^\ttd->check_constraints = asn_DEF_IA5String")
+if(_left)
+  message(FATAL_ERROR "asn1: the constraint-check fix left Login's check replaceable")
+endif()
+
 # An empty string may have no buffer, and counting the characters of a UTF-8 string passes no
 # output array: computing an end from a null pointer is undefined behaviour.
 asn1_patch(UTF8String.c
@@ -45,15 +51,7 @@ asn1_patch(UTF8String.c
 asn1_patch(UTF8String.c
   "uint8_t *end = buf + st->size;"
   "uint8_t *end = buf ? buf + st->size : buf;")
-file(GLOB _alphabet_checks ${ASN1_PATCH_DIR}/*.c)
-foreach(_file ${_alphabet_checks})
-  file(READ ${_file} _text)
-  string(FIND "${_text}" "const uint8_t *end = ch + st->size;" _at)
-  if(NOT _at EQUAL -1)
-    get_filename_component(_name ${_file} NAME)
-    asn1_patch(${_name} "const uint8_t *end = ch + st->size;" "const uint8_t *end = ch ? ch + st->size : ch;")
-  endif()
-endforeach()
+asn1_patch_every("const uint8_t \\*end = ch \\+ st->size;" "const uint8_t *end = ch ? ch + st->size : ch;")
 
 # A length of more than seven octets overflows the signed accumulator before the check that
 # follows looks at it: refuse it before shifting.
@@ -100,12 +98,5 @@ endforeach()
 # The same "inherit" functions write the descriptors (shared by every thread) on every use.
 # Writing only what differs leaves them read-only after the first use, so threads that encode
 # and decode at the same time (the connection reader and the senders) do not race on them.
-file(GLOB _inherit_sources ${ASN1_PATCH_DIR}/*.c)
-foreach(_file ${_inherit_sources})
-  file(READ ${_file} _text)
-  set(_line "\n\ttd->([a-z_]+) *= (asn_DEF_[A-Za-z0-9_]+)\\.([a-z_]+);")
-  if(_text MATCHES "${_line}")
-    string(REGEX REPLACE "${_line}" "\n\tif(td->\\1 != \\2.\\3) td->\\1 = \\2.\\3;" _text "${_text}")
-    file(WRITE ${_file} "${_text}")
-  endif()
-endforeach()
+asn1_patch_every("\n\ttd->([a-z_]+) *= (asn_DEF_[A-Za-z0-9_]+)\\.([a-z_]+);"
+  "\n\tif(td->\\1 != \\2.\\3) td->\\1 = \\2.\\3;")

@@ -2,7 +2,6 @@
 // read, alternatives from a newer peer, malformed and hostile input.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,27 +9,13 @@
 #include "asn1/derEncoder.h"
 #include "asn1/octetString.h"
 #include "asn1/request.h"
+#include "tests/asn1/testBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes FromHex(const std::string& hex) {
-  Bytes out;
-  for (size_t i = 0; i < hex.size(); ++i) {
-    if (hex[i] == ' ') continue;
-    unsigned value;
-    sscanf(hex.c_str() + i, "%2x", &value);
-    out.push_back(static_cast<uint8_t>(value));
-    ++i;
-  }
-  return out;
-}
-
-Bytes Cat(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+using asn1test::Bytes;
+using asn1test::Cat;
+using asn1test::FromHex;
 
 // message [6]: authkey "K1", time 1234, site "s", login "bob", message "hé".
 const Bytes kMessage = FromHex("A6 15 80 02 4B 31 81 02 04 D2 82 01 73 83 03 62 6F 62 84 03 68 C3 A9");

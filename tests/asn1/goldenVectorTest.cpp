@@ -5,7 +5,6 @@
 // 0xA0 | n when constructed, and for n >= 31 the octet 0x9F or 0xBF followed by n in base 128.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,27 +12,13 @@
 #include "asn1/derEncoder.h"
 #include "asn1/octetString.h"
 #include "asn1/request.h"
+#include "tests/asn1/testBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes FromHex(const std::string& hex) {
-  Bytes out;
-  unsigned value;
-  for (size_t i = 0; i + 1 < hex.size() + 1; ++i) {
-    if (hex[i] == ' ') continue;
-    sscanf(hex.c_str() + i, "%2x", &value);
-    out.push_back(static_cast<uint8_t>(value));
-    ++i;
-  }
-  return out;
-}
-
-Bytes Cat(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+using asn1test::Bytes;
+using asn1test::Cat;
+using asn1test::FromHex;
 
 // 8192 bytes of file data: 0, 1, ... 250, 0, 1 ...
 Bytes FilePart() {
