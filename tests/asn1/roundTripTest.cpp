@@ -2,7 +2,9 @@
 // back from BER and encoded again to the same bytes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "asn1/berDecoder.h"
@@ -88,6 +90,41 @@ TEST(SchemaRoundTrip, GeneratedNamesAreThoseTheProgramUses) {
   EXPECT_EQ(4, C2C_Request_PR_interrupt);
   EXPECT_EQ(3, E2C_Request_PR_extension_status);
   EXPECT_EQ(0, S2C_Request_PR_NOTHING);
+}
+
+}  // namespace
+
+namespace {
+
+// The connection thread decodes while other threads check and encode: the generated
+// descriptors they share must not be written under them.
+TEST(SchemaRoundTrip, EncodingAndDecodingRunSideBySide) {
+  void* sample = asn1test::NewValue(&asn_DEF_S2C_Request);
+  asn1test::FillChoice(&asn_DEF_S2C_Request, sample, 6);  // message
+  std::vector<uint8_t> incoming;
+  ASSERT_TRUE(asn1::EncodeDer(&asn_DEF_S2C_Request, sample, incoming));
+  asn1::FreeValue(&asn_DEF_S2C_Request, sample);
+
+  std::atomic<int> failures{0};
+  std::thread reader([&] {
+    asn1::BerDecoder decoder(&asn_DEF_S2C_Request);
+    for (int i = 0; i < 300; ++i) {
+      if (decoder.Decode(incoming.data(), incoming.size()).status != asn1::DecodeStatus::kComplete) ++failures;
+      asn1::FreeValue(&asn_DEF_S2C_Request, decoder.Take());
+    }
+  });
+  std::thread writer([&] {
+    for (int i = 0; i < 300; ++i) {
+      void* value = asn1test::NewValue(&asn_DEF_C2S_Request);
+      asn1test::FillChoice(&asn_DEF_C2S_Request, value, i % 40);
+      std::vector<uint8_t> out;
+      if (!asn1::EncodeDer(&asn_DEF_C2S_Request, value, out)) ++failures;
+      asn1::FreeValue(&asn_DEF_C2S_Request, value);
+    }
+  });
+  reader.join();
+  writer.join();
+  EXPECT_EQ(0, failures.load());
 }
 
 }  // namespace
