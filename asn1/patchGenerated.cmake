@@ -107,3 +107,9 @@ asn1_patch_every("\n\ttd->([a-z_]+) *= (asn_DEF_[A-Za-z0-9_]+)\\.([a-z_]+);"
 asn1_patch(asn_internal.h
   "static void ASN_DEBUG(const char *fmt, ...) { (void)fmt; }"
   "#define ASN_DEBUG(...) do { } while(0)")
+
+# The constraint checks of SEQUENCE, SEQUENCE OF and CHOICE cached each member's check in the
+# shared member tables on first use, another write that threads raced on; it saves nothing
+# worth keeping.
+asn1_patch_every("\n\t+if\\(!elm->memb_constraints\\)\n\t+elm->memb_constraints = elm->type->check_constraints;" "")
+asn1_patch_every("\n\t+elm->memb_constraints = elm->type->check_constraints;" "")
