@@ -1,5 +1,8 @@
 // Every alternative of every PDU: built, checked, DER-encoded under its context tag, decoded
 // back from BER and encoded again to the same bytes.
+// The controller interface declares the PDU structures before the generated headers do.
+#include "network/stateMachine.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
