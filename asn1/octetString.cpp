@@ -1,5 +1,6 @@
 #include "asn1/octetString.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,6 +11,10 @@ namespace asn1 {
 bool AssignOctetString(OCTET_STRING_t& value, const void* bytes, size_t size) {
   TRACE_START_ARGS("%zu", size);
   ClearOctetString(value);
+  if (size > static_cast<size_t>(INT_MAX)) {  // the runtime counts in an int
+    TRACE_ERROR("%zu bytes do not fit in a string value", size);
+    return false;
+  }
   uint8_t* copy = static_cast<uint8_t*>(malloc(size + 1));
   if (!copy) {
     TRACE_ERROR("out of memory for %zu bytes", size);

@@ -13,7 +13,8 @@ namespace asn1 {
 
 // Replaces the value's bytes by a copy of `size` bytes (a NUL follows them, uncounted). The
 // buffer is allocated even for 0 bytes: an empty string with no buffer fails the UTF-8 check.
-// Returns false when memory runs out (the value is then empty with no buffer).
+// Returns false when memory runs out or size exceeds INT_MAX (the value is then empty with no
+// buffer).
 bool AssignOctetString(OCTET_STRING_t& value, const void* bytes, size_t size);
 bool AssignOctetString(OCTET_STRING_t& value, const std::string& bytes);
 

@@ -15,28 +15,20 @@
 
 namespace asn1 {
 
+// The descriptor of each PDU type.
 template <typename T>
 struct PduTraits;
-template <>
-struct PduTraits<C2S_Request_t> {
-  static asn_TYPE_descriptor_t* Descriptor() { return &asn_DEF_C2S_Request; }
-};
-template <>
-struct PduTraits<S2C_Request_t> {
-  static asn_TYPE_descriptor_t* Descriptor() { return &asn_DEF_S2C_Request; }
-};
-template <>
-struct PduTraits<C2C_Request_t> {
-  static asn_TYPE_descriptor_t* Descriptor() { return &asn_DEF_C2C_Request; }
-};
-template <>
-struct PduTraits<E2C_Request_t> {
-  static asn_TYPE_descriptor_t* Descriptor() { return &asn_DEF_E2C_Request; }
-};
-template <>
-struct PduTraits<I_Request_t> {
-  static asn_TYPE_descriptor_t* Descriptor() { return &asn_DEF_I_Request; }
-};
+#define PARLAVOX_ASN1_PDU(Type, descriptor) \
+  template <>                                \
+  struct PduTraits<Type> {                   \
+    static asn_TYPE_descriptor_t* Descriptor() { return &descriptor; } \
+  };
+PARLAVOX_ASN1_PDU(C2S_Request_t, asn_DEF_C2S_Request)
+PARLAVOX_ASN1_PDU(S2C_Request_t, asn_DEF_S2C_Request)
+PARLAVOX_ASN1_PDU(C2C_Request_t, asn_DEF_C2C_Request)
+PARLAVOX_ASN1_PDU(E2C_Request_t, asn_DEF_E2C_Request)
+PARLAVOX_ASN1_PDU(I_Request_t, asn_DEF_I_Request)
+#undef PARLAVOX_ASN1_PDU
 
 // Frees a value of the descriptor's type with everything reachable from it.
 void FreeValue(asn_TYPE_descriptor_t* type, void* value);
