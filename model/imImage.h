@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-#include "model/typeImage.h"
+#include "TypeImage.h"
 
 class IMImage {
  public:
