@@ -7,7 +7,6 @@ parlavox_add_test(test_client_concurrency LABEL core
 if(NOT PARLAVOX_TSAN)
   add_test(NAME client_concurrency_tsan
     COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DTSAN_DIR=${CMAKE_BINARY_DIR}/tsan
-            -DSUPPRESSIONS=${CMAKE_CURRENT_LIST_DIR}/tsan/suppressions.txt
             -P ${CMAKE_CURRENT_LIST_DIR}/tsan/runUnderTsan.cmake)
   set_tests_properties(client_concurrency_tsan PROPERTIES LABELS network TIMEOUT 1200)
 endif()
