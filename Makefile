@@ -31,6 +31,16 @@ bench: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
 	@for b in $(BUILD_REL)/bench/*Bench; do echo "== $$b"; $$b; done
 
+# The libFuzzer targets, built with clang; each runs for FUZZ_SECONDS on its corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DPARLAVOX_FUZZ=ON -DPARLAVOX_TESTS=OFF \
+	  -DPARLAVOX_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus/s2c build-fuzz/corpus/c2c
+	build-fuzz/fuzz/s2cRequestFuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/s2c fuzz/corpus/s2c
+	build-fuzz/fuzz/c2cRequestFuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/c2c fuzz/corpus/c2c
+
 run: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
 	@if [ -x $(BUILD_REL)/gui/parlavox ]; then \
@@ -38,4 +48,4 @@ run: deps $(BUILD_REL)/build.ninja
 	else echo "Parlavox has no window yet: only its libraries and tests are built."; fi
 
 clean:
-	rm -rf $(BUILD) $(BUILD_REL)
+	rm -rf $(BUILD) $(BUILD_REL) build-fuzz
