@@ -10,6 +10,7 @@
 #include <wx/utils.h>
 
 #include "widgets/tabRenderer.h"
+#include "widgets/tabTextMetrics.h"
 #include "widgets/tabbedNotebook.h"
 
 namespace {
@@ -59,12 +60,6 @@ unsigned char kSignPostAlpha[256] = {
     0, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0, 0, 0};
-
-wxFont BoldGuiFont() {
-  wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  font.SetWeight(wxFONTWEIGHT_BOLD);
-  return font;
-}
 
 // The shared pictures go before wx shuts the toolkit down.
 class TabNavigatorModule : public wxModule {
@@ -116,12 +111,7 @@ void TabNavigatorWindow::Create(wxWindow* parent) {
                            wxLB_SINGLE | wxBORDER_NONE);
 
   if (headerHeight == 0) {
-    wxBitmap bmp(10, 10);
-    wxMemoryDC dc(bmp);
-    dc.SetFont(BoldGuiFont());
-    wxCoord w = 0, h = 0;
-    dc.GetTextExtent(wxT("Tp"), &w, &h);
-    dc.SelectObject(wxNullBitmap);
+    const int h = MeasureBoldTabText().GetHeight();
     headerHeight = h + 4 < 24 ? 24 : h + 4;
   }
   headerPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxSize(200, headerHeight),
@@ -238,7 +228,7 @@ void TabNavigatorWindow::OnHeaderPaint(wxPaintEvent&) {
     FillGradientBox(mem, rect, LightenColour(shadow, 50), shadow, true);
     if (headerIcon.IsOk())
       mem.DrawBitmap(headerIcon, 3, (rect.height - headerIcon.GetHeight()) / 2, true);
-    mem.SetFont(BoldGuiFont());
+    mem.SetFont(BoldTabFont());
     wxCoord tw = 0, th = 0;
     mem.GetTextExtent(wxT("Tp"), &tw, &th);
     mem.SetTextForeground(*wxWHITE);
