@@ -37,9 +37,10 @@ void* BerDecoder::Take() {
   return value;
 }
 
-DecodeResult BerDecoder::Fail(size_t consumed, const std::string& why) {
+DecodeResult BerDecoder::Fail(size_t consumed, DecodeFailure failure, const std::string& why) {
   TRACE_START_ARGS("%s", why.c_str());
   error_ = why;
+  failure_ = failure;
   Reset();
   TRACE_END();
   return DecodeResult{DecodeStatus::kFailed, consumed};
@@ -48,21 +49,28 @@ DecodeResult BerDecoder::Fail(size_t consumed, const std::string& why) {
 DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
   TRACE_START_ARGS("%s, %zu", type_->name, size);
   error_.clear();
+  failure_ = DecodeFailure::kNone;
+  failedLength_ = 0;
   if (complete_) Reset();  // a value that was never taken is dropped
 
   // At the start of a value, look at its announced length before decoding anything.
   if (valueBytes_ == 0 && size > 0) {
     ber_tlv_tag_t tag;
     ssize_t tagSize = ber_fetch_tag(bytes, size, &tag);
-    if (tagSize < 0) return Fail(0, "FAIL (bad tag)");
+    if (tagSize < 0) return Fail(0, DecodeFailure::kMalformed, "FAIL (bad tag)");
     if (tagSize > 0) {
+      if (contextTagOnly_ && BER_TAG_CLASS(tag) != ASN_TAG_CLASS_CONTEXT) {
+        return Fail(0, DecodeFailure::kNotContextTag, "FAIL (tag not of context class)");
+      }
       ber_tlv_len_t length = 0;
       ssize_t lengthSize = ber_fetch_length(BER_TLV_CONSTRUCTED(bytes), static_cast<const char*>(bytes) + tagSize,
                                             size - static_cast<size_t>(tagSize), &length);
-      if (lengthSize < 0) return Fail(0, "FAIL (bad length)");
+      if (lengthSize < 0) return Fail(0, DecodeFailure::kMalformed, "FAIL (bad length)");
       if (lengthSize > 0 && length > 0 &&
           static_cast<size_t>(length) > maxValueSize_ - static_cast<size_t>(tagSize + lengthSize)) {
-        return Fail(0, "FAIL (value of " + std::to_string(length) + " bytes is too long)");
+        failedLength_ = static_cast<size_t>(length);
+        return Fail(0, DecodeFailure::kAnnouncedTooLong,
+                    "FAIL (value of " + std::to_string(length) + " bytes is too long)");
       }
     }
   }
@@ -71,17 +79,20 @@ DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
   valueBytes_ += rv.consumed;
   switch (rv.code) {
     case RC_WMORE:
-      if (valueBytes_ > maxValueSize_) return Fail(rv.consumed, "FAIL (value too long)");
+      if (valueBytes_ > maxValueSize_) {
+        failedLength_ = valueBytes_;
+        return Fail(rv.consumed, DecodeFailure::kTooLong, "FAIL (value too long)");
+      }
       TRACE_END_RESULT("Want more (%zu/%zu)", rv.consumed, size);
       return DecodeResult{DecodeStatus::kNeedMore, rv.consumed};
     case RC_FAIL:
       TRACE_ERROR("FAIL (%zu/%zu)", rv.consumed, size);
-      return Fail(rv.consumed, "FAIL");
+      return Fail(rv.consumed, DecodeFailure::kMalformed, "FAIL");
     case RC_OK:
       break;
   }
   std::string why;
-  if (!CheckConstraints(type_, value_, &why)) return Fail(rv.consumed, why);
+  if (!CheckConstraints(type_, value_, &why)) return Fail(rv.consumed, DecodeFailure::kConstraint, why);
   complete_ = true;
   TRACE_END_RESULT("decoded (%zu/%zu)", rv.consumed, size);
   return DecodeResult{DecodeStatus::kComplete, rv.consumed};

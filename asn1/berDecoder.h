@@ -22,6 +22,16 @@ struct DecodeResult {
   size_t consumed;
 };
 
+// Why a call returned kFailed.
+enum class DecodeFailure {
+  kNone,
+  kMalformed,         // the bytes are not a value of the type
+  kNotContextTag,     // the first tag is not of context class (only when such tags are refused)
+  kAnnouncedTooLong,  // the length announced is beyond the limit; nothing was read
+  kTooLong,           // the value took more bytes than the limit without ending
+  kConstraint         // the value was decoded (and its bytes consumed) but fails its check
+};
+
 // Decodes values of one type. Feed it the bytes in hand; it consumes at most one value and
 // keeps a partly decoded value between calls, so a value may arrive in any number of pieces.
 // After kComplete the bytes past `consumed` start the next value.
@@ -45,20 +55,31 @@ class BerDecoder {
   // Drops a partly decoded value and starts afresh.
   void Reset();
 
+  // Refuses, before decoding anything, a value whose first tag is not of context class: a
+  // stream of CHOICE values whose alternatives all carry context tags is then not left waiting
+  // for a length that bytes of some other kind seem to announce.
+  void RequireContextTag(bool require = true) { contextTagOnly_ = require; }
+
   // Why the last call failed.
   const std::string& Error() const { return error_; }
+  DecodeFailure Failure() const { return failure_; }
+  // After kAnnouncedTooLong the length announced; after kTooLong the bytes taken.
+  size_t FailedLength() const { return failedLength_; }
 
   asn_TYPE_descriptor_t* Type() const { return type_; }
 
  private:
-  DecodeResult Fail(size_t consumed, const std::string& why);
+  DecodeResult Fail(size_t consumed, DecodeFailure failure, const std::string& why);
 
   asn_TYPE_descriptor_t* type_;
   size_t maxValueSize_;
   void* value_ = nullptr;   // being decoded, or decoded and not yet taken
   bool complete_ = false;   // value_ is whole and checked
   size_t valueBytes_ = 0;   // bytes consumed so far for the value being decoded
+  bool contextTagOnly_ = false;
   std::string error_;
+  DecodeFailure failure_ = DecodeFailure::kNone;
+  size_t failedLength_ = 0;
 };
 
 }  // namespace asn1

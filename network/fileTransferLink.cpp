@@ -36,7 +36,8 @@ constexpr size_t kReadWindow = 128 * 1024;
 
 }  // namespace
 
-FileTransferLink::FileTransferLink(int fd) : fd_(fd), in_(kReadWindow) {
+FileTransferLink::FileTransferLink(int fd)
+    : fd_(fd), in_(kReadWindow), decoder_(&asn_DEF_C2C_Request, kMaxMessage) {
   if (fd_ >= 0) MakeBlocking();
 }
 
@@ -103,6 +104,7 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
   }
   freeaddrinfo(addresses);
   begin_ = end_ = 0;
+  decoder_.Reset();
   if (fd_ >= 0) MakeBlocking();
   TRACE_END_RESULT("%s", fd_ >= 0 ? "connected" : "failed");
   return fd_ >= 0;
@@ -177,54 +179,24 @@ C2C_Request_t* FileTransferLink::Receive(int timeoutMs) {
   if (fd_ < 0) return nullptr;
   long long deadline = NowMs() + timeoutMs;
   for (;;) {
-    const uint8_t* data = in_.data() + begin_;
-    size_t available = end_ - begin_;
-    // Look at the outer tag and length first: a peer announcing a huge message is refused
-    // before anything is allocated for it.
-    bool complete = false;
-    if (available > 0) {
-      ber_tlv_tag_t tag;
-      ssize_t tagLength = ber_fetch_tag(data, available, &tag);
-      if (tagLength < 0) return nullptr;
-      if (tagLength > 0) {
-        ber_tlv_len_t length = 0;
-        ssize_t lengthLength = ber_fetch_length(BER_TLV_CONSTRUCTED(data), data + tagLength,
-                                                available - static_cast<size_t>(tagLength), &length);
-        if (lengthLength < 0) return nullptr;
-        if (lengthLength > 0) {
-          if (length >= 0) {
-            size_t total = static_cast<size_t>(tagLength + lengthLength) + static_cast<size_t>(length);
-            if (static_cast<size_t>(length) > kMaxMessage || total > kMaxMessage) {
-              TRACE_ERROR("message of %ld bytes refused", static_cast<long>(length));
-              return nullptr;
-            }
-            complete = available >= total;
-          } else {
-            complete = true;  // indefinite length: let the decoder tell
-          }
+    if (end_ > begin_) {
+      asn1::DecodeResult result = decoder_.Decode(in_.data() + begin_, end_ - begin_);
+      begin_ += result.consumed;
+      if (result.status == asn1::DecodeStatus::kComplete) return static_cast<C2C_Request_t*>(decoder_.Take());
+      if (result.status == asn1::DecodeStatus::kFailed) {
+        if (decoder_.Failure() == asn1::DecodeFailure::kAnnouncedTooLong) {
+          TRACE_ERROR("message of %ld bytes refused", static_cast<long>(decoder_.FailedLength()));
+        } else if (decoder_.Failure() == asn1::DecodeFailure::kConstraint) {
+          TRACE_ERROR("constraint failed: %s", decoder_.Error().c_str());
+        } else {
+          TRACE_ERROR("undecodable message");
         }
+        return nullptr;
       }
-    }
-    if (complete) {
-      C2C_Request_t* request = nullptr;
-      // No stack-depth guard: the message size is already bounded, and the guard compares
-      // stack addresses, which sanitizers' relocated frames defeat.
-      asn_codec_ctx_t codec{0};
-      asn_dec_rval_t result = ber_decode(&codec, &asn_DEF_C2C_Request, reinterpret_cast<void**>(&request), data, available);
-      if (result.code == RC_OK) {
-        begin_ += result.consumed;
-        char errors[256];
-        size_t errorsLength = sizeof errors;
-        if (asn_check_constraints(&asn_DEF_C2C_Request, request, errors, &errorsLength) != 0) {
-          TRACE_ERROR("constraint failed: %s", errors);
-          FreeRequest(request);
-          return nullptr;
-        }
-        return request;
-      }
-      FreeRequest(request);
-      if (result.code == RC_FAIL || available >= kMaxMessage) {
+      // A message that cannot go on with a message's worth of bytes in hand is over the limit.
+      if (end_ - begin_ >= kMaxMessage) {
         TRACE_ERROR("undecodable message");
+        decoder_.Reset();
         return nullptr;
       }
     }

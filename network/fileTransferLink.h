@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "C2C-Request.h"
+#include "asn1/berDecoder.h"
 
 class FileTransferLink {
  public:
@@ -60,6 +61,7 @@ class FileTransferLink {
   std::vector<uint8_t> in_;
   size_t begin_ = 0;  // first unread byte of in_
   size_t end_ = 0;    // one past the last received byte of in_
+  asn1::BerDecoder decoder_;  // holds a message whose bytes arrive over several reads
   long long readTimeoutSet_ = -1;  // the socket's receive time-out in ms, -1 when unknown
 };
 

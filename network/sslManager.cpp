@@ -20,12 +20,10 @@
 #include <cstring>
 
 #include "Date.h"
+#include "asn1/berDecoder.h"
 #include "asn1/constraintCheck.h"
 #include "asn1/derEncoder.h"
 #include "asn1/octetString.h"
-#include "ber_decoder.h"
-#include "ber_tlv_length.h"
-#include "ber_tlv_tag.h"
 #include "model/log.h"
 
 namespace {
@@ -561,8 +559,10 @@ bool SSLManager::GenericEncoder(asn_TYPE_descriptor_t* type, void* message) {
 
 void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
   TRACE_START_ARGS("%s", type->name);
-  void* target = nullptr;
-  long taken = 0;  // bytes of this message consumed so far
+  asn1::BerDecoder decoder(type, kMaxMessageSize);
+  // Every alternative of the wire messages carries a context tag: anything else is not a
+  // message of ours, and waiting for the length it seems to announce would only stall.
+  decoder.RequireContextTag();
   for (;;) {
     if (m_needRead) {
       int r = m_held < kBufferSize ? ReadSome(m_receiveBuffer + m_held, kBufferSize - m_held) : 0;
@@ -572,71 +572,49 @@ void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
       }
       m_held += r;
     }
-    if (taken == 0 && m_held > 0) {
-      // A length announced beyond the limit is refused before anything is allocated for it.
-      ber_tlv_tag_t tag;
-      ssize_t tagLength = ber_fetch_tag(m_receiveBuffer, m_held, &tag);
-      ber_tlv_len_t announced = 0;
-      // Every alternative of the wire messages carries a context tag: anything else is not a
-      // message of ours, and waiting for the length it seems to announce would only stall.
-      if (tagLength > 0 && BER_TAG_CLASS(tag) != ASN_TAG_CLASS_CONTEXT) {
-        TRACE_ERROR("FAIL (%d/%d)", 0, m_held);
-        m_needRead = 1;
-        break;
-      }
-      if (tagLength > 0 &&
-          ber_fetch_length(BER_TLV_CONSTRUCTED(m_receiveBuffer), m_receiveBuffer + tagLength, m_held - tagLength,
-                           &announced) > 0 &&
-          announced > kMaxMessageSize) {
-        TRACE_ERROR("message too long (%ld)", static_cast<long>(announced));
-        m_needRead = 1;
-        break;
-      }
-    }
-    // No stack-depth guard: the module has no recursive type, so nesting is bounded by the
-    // schema, and the guard misjudges stacks that sanitizers move to the heap.
-    asn_codec_ctx_t codec;
-    codec.max_stack_size = 0;
-    asn_dec_rval_t rval = ber_decode(&codec, type, &target, m_receiveBuffer, m_held);
-    int consumed = static_cast<int>(rval.consumed);
-    if (rval.code == RC_WMORE) {
-      TRACE_INFO("Want more (%d/%d)", consumed, m_held);
+    asn1::DecodeResult result = decoder.Decode(m_receiveBuffer, m_held);
+    int consumed = static_cast<int>(result.consumed);
+    auto drop = [this, consumed] {
       memmove(m_receiveBuffer, m_receiveBuffer + consumed, m_held - consumed);
       m_held -= consumed;
-      taken += consumed;
+    };
+    if (result.status == asn1::DecodeStatus::kComplete) {
+      drop();
+      m_needRead = m_held == 0;
+      TRACE_END_RESULT("decoded");
+      return decoder.Take();
+    }
+    if (result.status == asn1::DecodeStatus::kNeedMore) {
+      TRACE_INFO("Want more (%d/%d)", consumed, m_held);
+      drop();
       m_needRead = 1;
-      if (taken > kMaxMessageSize) {
-        TRACE_ERROR("message too long (%ld)", taken);
-        break;
-      }
       continue;
     }
-    if (rval.code == RC_FAIL) {
-      TRACE_ERROR("FAIL (%d/%d)", consumed, m_held);
-      printf("FAIL\n");
-      m_needRead = 1;
-      break;
+    m_needRead = 1;
+    switch (decoder.Failure()) {
+      case asn1::DecodeFailure::kNotContextTag:
+        TRACE_ERROR("FAIL (%d/%d)", 0, m_held);
+        break;
+      case asn1::DecodeFailure::kAnnouncedTooLong:
+        TRACE_ERROR("message too long (%ld)", static_cast<long>(decoder.FailedLength()));
+        break;
+      case asn1::DecodeFailure::kTooLong:
+        TRACE_INFO("Want more (%d/%d)", consumed, m_held);
+        drop();
+        TRACE_ERROR("message too long (%ld)", static_cast<long>(decoder.FailedLength()));
+        break;
+      case asn1::DecodeFailure::kConstraint:
+        drop();
+        m_needRead = m_held == 0;
+        TRACE_ERROR("ASN.1 constraint check failed: %s", decoder.Error().c_str());
+        break;
+      default:
+        TRACE_ERROR("FAIL (%d/%d)", consumed, m_held);
+        printf("FAIL\n");
+        break;
     }
-    if (rval.code != RC_OK) {
-      TRACE_ERROR("Unknown code : %d", static_cast<int>(rval.code));
-      m_needRead = 1;
-      ASN_STRUCT_FREE(*type, target);
-      TRACE_END_RESULT("null");
-      return nullptr;
-    }
-    memmove(m_receiveBuffer, m_receiveBuffer + consumed, m_held - consumed);
-    m_held -= consumed;
-    m_needRead = m_held == 0;
-    std::string error;
-    if (!asn1::CheckConstraints(type, target, &error)) {
-      TRACE_ERROR("ASN.1 constraint check failed: %s", error.c_str());
-      break;
-    }
-    TRACE_END_RESULT("decoded");
-    return target;
+    break;
   }
-  // Whatever was partly decoded is released before the empty request is returned.
-  if (target) ASN_STRUCT_FREE(*type, target);
   TRACE_END_RESULT("empty request");
   return EmptyRequest(type);
 }

@@ -15,7 +15,6 @@
 #include <stdexcept>
 
 #include "asn1/octetString.h"
-#include "ber_decoder.h"
 #include "der_encoder.h"
 #include "network/listenSocket.h"
 
@@ -92,7 +91,6 @@ TestConnection::~TestConnection() {
   if (m_thread.joinable()) m_thread.join();
   if (m_ssl) SSL_free(m_ssl);
   if (m_fd >= 0) close(m_fd);
-  asn1::FreeValue(&asn_DEF_C2S_Request, m_partial);
   close(m_wake[0]);
   close(m_wake[1]);
 }
@@ -156,14 +154,11 @@ void TestConnection::ReadAvailable() {
 
 void TestConnection::Decode() {
   while (!m_broken && !m_in.empty()) {
-    asn_codec_ctx_t codec;
-    codec.max_stack_size = 0;  // the stack guard misjudges sanitizer stacks
-    asn_dec_rval_t r = ber_decode(&codec, &asn_DEF_C2S_Request, reinterpret_cast<void**>(&m_partial), m_in.data(),
-                                  m_in.size());
+    asn1::DecodeResult r = m_decoder.Decode(m_in.data(), m_in.size());
     m_current.append(m_in, 0, r.consumed);
     m_in.erase(0, r.consumed);
-    if (r.code == RC_WMORE) return;
-    if (r.code != RC_OK) {
+    if (r.status == asn1::DecodeStatus::kNeedMore) return;
+    if (r.status == asn1::DecodeStatus::kFailed) {
       m_broken = true;
       m_undecoded = m_current + m_in;
       m_in.clear();
@@ -171,8 +166,7 @@ void TestConnection::Decode() {
     }
     auto item = std::make_unique<Received>();
     item->bytes.swap(m_current);
-    item->request.reset(m_partial);
-    m_partial = nullptr;
+    item->request.reset(static_cast<C2S_Request_t*>(m_decoder.Take()));
     std::lock_guard<std::mutex> lock(m_mutex);
     m_received.push_back(std::move(item));
     ++m_count;

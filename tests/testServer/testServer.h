@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "asn1/berDecoder.h"
 #include "asn1/request.h"
 #include "tests/testServer/testPki.h"
 
@@ -104,7 +105,7 @@ class TestConnection {
   // Decoder state, used only by the connection's thread.
   std::string m_in;
   std::string m_current;
-  C2S_Request_t* m_partial = nullptr;
+  asn1::BerDecoder m_decoder{&asn_DEF_C2S_Request};
   bool m_broken = false;
   std::string m_undecoded;
 };
