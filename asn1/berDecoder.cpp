@@ -1,6 +1,5 @@
 #include "asn1/berDecoder.h"
 
-
 #include "asn1/constraintCheck.h"
 #include "model/log.h"
 
@@ -13,22 +12,17 @@ BerDecoder::BerDecoder(asn_TYPE_descriptor_t* type, size_t maxValueSize)
 }
 
 BerDecoder::~BerDecoder() {
-  TRACE_START();
   Reset();
-  TRACE_END();
 }
 
 void BerDecoder::Reset() {
-  TRACE_START();
   if (value_) type_->free_struct(type_, value_, 0);
   value_ = nullptr;
   complete_ = false;
   valueBytes_ = 0;
-  TRACE_END();
 }
 
 void* BerDecoder::Take() {
-  TRACE_STARTEND();
   if (!complete_) return nullptr;
   void* value = value_;
   value_ = nullptr;
@@ -46,8 +40,8 @@ DecodeResult BerDecoder::Fail(size_t consumed, DecodeFailure failure, const std:
   return DecodeResult{DecodeStatus::kFailed, consumed};
 }
 
+// Decoding runs once per message on every link, file parts included: only failures are traced.
 DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
-  TRACE_START_ARGS("%s, %zu", type_->name, size);
   error_.clear();
   failure_ = DecodeFailure::kNone;
   failedLength_ = 0;
@@ -72,6 +66,10 @@ DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
         return Fail(0, DecodeFailure::kAnnouncedTooLong,
                     "FAIL (value of " + std::to_string(length) + " bytes is too long)");
       }
+      if (wholeValuesOnly_ && lengthSize > 0 && length >= 0 &&
+          size < static_cast<size_t>(tagSize + lengthSize) + static_cast<size_t>(length)) {
+        return DecodeResult{DecodeStatus::kNeedMore, 0};
+      }
     }
   }
 
@@ -83,7 +81,6 @@ DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
         failedLength_ = valueBytes_;
         return Fail(rv.consumed, DecodeFailure::kTooLong, "FAIL (value too long)");
       }
-      TRACE_END_RESULT("Want more (%zu/%zu)", rv.consumed, size);
       return DecodeResult{DecodeStatus::kNeedMore, rv.consumed};
     case RC_FAIL:
       TRACE_ERROR("FAIL (%zu/%zu)", rv.consumed, size);
@@ -94,7 +91,6 @@ DecodeResult BerDecoder::Decode(const void* bytes, size_t size) {
   std::string why;
   if (!CheckConstraints(type_, value_, &why)) return Fail(rv.consumed, DecodeFailure::kConstraint, why);
   complete_ = true;
-  TRACE_END_RESULT("decoded (%zu/%zu)", rv.consumed, size);
   return DecodeResult{DecodeStatus::kComplete, rv.consumed};
 }
 

@@ -60,6 +60,11 @@ class BerDecoder {
   // for a length that bytes of some other kind seem to announce.
   void RequireContextTag(bool require = true) { contextTagOnly_ = require; }
 
+  // Decodes a value of definite length only once all its bytes are in hand (kNeedMore with
+  // nothing consumed until then): one pass over each value instead of one per piece. For
+  // callers whose buffer holds a whole value of the largest size they accept.
+  void WaitForWholeValues(bool wait = true) { wholeValuesOnly_ = wait; }
+
   // Why the last call failed.
   const std::string& Error() const { return error_; }
   DecodeFailure Failure() const { return failure_; }
@@ -76,6 +81,7 @@ class BerDecoder {
   void* value_ = nullptr;   // being decoded, or decoded and not yet taken
   bool complete_ = false;   // value_ is whole and checked
   size_t valueBytes_ = 0;   // bytes consumed so far for the value being decoded
+  bool wholeValuesOnly_ = false;
   bool contextTagOnly_ = false;
   std::string error_;
   DecodeFailure failure_ = DecodeFailure::kNone;

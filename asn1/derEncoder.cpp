@@ -35,9 +35,7 @@ int AppendToVector(const void* chunk, size_t size, void* key) {
 
 long EncodeDer(asn_TYPE_descriptor_t* type, const void* value, uint8_t* buffer, size_t capacity,
                std::string* error) {
-  TRACE_START_ARGS("%s, %zu", type->name, capacity);
   if (!CheckConstraints(type, value, error)) {
-    TRACE_END_RESULT("-1");
     return -1;
   }
   FixedSink sink{buffer, capacity, 0};
@@ -46,19 +44,15 @@ long EncodeDer(asn_TYPE_descriptor_t* type, const void* value, uint8_t* buffer, 
     const char* failed = rv.failed_type ? rv.failed_type->name : type->name;
     TRACE_ERROR("Cannot encode %s", failed);
     if (error) *error = std::string("Cannot encode ") + failed;
-    TRACE_END_RESULT("-1");
     return -1;
   }
-  TRACE_END_RESULT("%zd", static_cast<ssize_t>(rv.encoded));
   return static_cast<long>(rv.encoded);
 }
 
 bool EncodeDer(asn_TYPE_descriptor_t* type, const void* value, std::vector<uint8_t>& out,
                std::string* error) {
-  TRACE_START_ARGS("%s", type->name);
   out.clear();
   if (!CheckConstraints(type, value, error)) {
-    TRACE_END_RESULT("false");
     return false;
   }
   asn_enc_rval_t rv = der_encode(type, const_cast<void*>(value), AppendToVector, &out);
@@ -67,10 +61,8 @@ bool EncodeDer(asn_TYPE_descriptor_t* type, const void* value, std::vector<uint8
     TRACE_ERROR("Cannot encode %s", failed);
     if (error) *error = std::string("Cannot encode ") + failed;
     out.clear();
-    TRACE_END_RESULT("false");
     return false;
   }
-  TRACE_END_RESULT("%zu", out.size());
   return true;
 }
 

@@ -38,6 +38,8 @@ constexpr size_t kReadWindow = 128 * 1024;
 
 FileTransferLink::FileTransferLink(int fd)
     : fd_(fd), in_(kReadWindow), decoder_(&asn_DEF_C2C_Request, kMaxMessage) {
+  // The read window holds a whole message of the largest size accepted.
+  decoder_.WaitForWholeValues();
   if (fd_ >= 0) MakeBlocking();
 }
 

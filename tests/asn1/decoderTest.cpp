@@ -92,6 +92,25 @@ TEST(Decoder, AValueFedOneByteAtATimeDecodes) {
   EXPECT_EQ(std::string(data.begin(), data.end()), asn1::ToString(decoded->choice.file.fileData));
 }
 
+TEST(Decoder, WaitingForWholeValuesConsumesNothingUntilTheLastByte) {
+  Bytes file = Cat(FromHex("A2 82 20 04 80 82 20 00"), Bytes(8192, 0x33));
+  asn1::BerDecoder decoder(&asn_DEF_C2C_Request);
+  decoder.WaitForWholeValues();
+  for (size_t have : {size_t(1), size_t(2), size_t(4), size_t(8), size_t(4000), file.size() - 1}) {
+    asn1::DecodeResult r = decoder.Decode(file.data(), have);
+    ASSERT_EQ(asn1::DecodeStatus::kNeedMore, r.status) << have;
+    EXPECT_EQ(0u, r.consumed) << have;
+  }
+  asn1::DecodeResult r = decoder.Decode(file.data(), file.size());
+  ASSERT_EQ(asn1::DecodeStatus::kComplete, r.status) << decoder.Error();
+  EXPECT_EQ(file.size(), r.consumed);
+  asn1::FreeValue(&asn_DEF_C2C_Request, decoder.Take());
+  // The length cap still refuses before waiting for anything.
+  asn1::BerDecoder capped(&asn_DEF_C2C_Request, 1024);
+  capped.WaitForWholeValues();
+  EXPECT_EQ(asn1::DecodeStatus::kFailed, capped.Decode(file.data(), 8).status);
+}
+
 TEST(Decoder, TwoValuesInOneBufferAreDecodedOneAfterTheOther) {
   Bytes both = Cat(kMessage, kRedirect);
   asn1::BerDecoder decoder(&asn_DEF_S2C_Request);
