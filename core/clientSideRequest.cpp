@@ -135,7 +135,8 @@ S2C_Request_t* ClientSideRequest::DecodeNextRequest() {
 
 void ClientSideRequest::Run() {
   TRACE_START();
-  m_abort = false;
+  // The abort flag is not cleared here: an abort that comes before the thread gets this far
+  // must still end the attempt (each attempt has an object of its own).
   const char* proxyHost = m_proxy ? m_proxyHost.c_str() : nullptr;
   std::string certName = GetCertificateName();
   m_connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(), m_tls,

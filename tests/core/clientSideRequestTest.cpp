@@ -532,3 +532,27 @@ TEST(ClientRun, CertificateNameFollowsTheServerOverride) {
   }
   unsetenv("PARLAVOX_SERVER");
 }
+
+TEST(ClientLogIn, AbortBeforeTheThreadRuns) {
+  // The user cancels between the start of the connection thread and its first step: the
+  // attempt still ends unacknowledged, without logging in.
+  ClientSetUp setUp;
+  RecordingMachine machine;
+  auto client = std::make_shared<ClientSideRequest>(&machine, true);
+  client->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "alice", "secret", STATUS_ONLINE);
+  client->AbortConnection();
+  std::atomic<bool> ended{false};
+  std::thread thread([body = ManageClientSideRequest(client), &ended]() mutable {
+    body();
+    ended = true;
+  });
+  client.reset();
+  auto link = setUp.server->Accept(milliseconds(5000));
+  EXPECT_TRUE(testsupport::WaitFor([&] { return ended.load(); }, milliseconds(5000)));
+  if (link && !ended) link->Close();
+  thread.join();
+  EXPECT_TRUE(machine.Acks().empty());
+  ASSERT_TRUE(link);
+  EXPECT_TRUE(link->WaitClosed());
+  EXPECT_EQ(0u, link->ReceivedCount());
+}
