@@ -179,6 +179,11 @@ void ClientSideRequest::Run() {
       case S2C_Request_PR_connect_ack:
         if (auto listener = LocalServer::Instance()) listener->SetConnected(true);
         break;
+      case S2C_Request_PR_goaway:
+        // The link stays open while the controller handles it, but the session is over: the
+        // extensions hear so before any new attempt the controller may start.
+        if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
+        break;
       default:
         break;
     }

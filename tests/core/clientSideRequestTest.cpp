@@ -556,3 +556,22 @@ TEST(ClientLogIn, AbortBeforeTheThreadRuns) {
   EXPECT_TRUE(link->WaitClosed());
   EXPECT_EQ(0u, link->ReceivedCount());
 }
+
+TEST(ClientListener, GoAwayTellsTheListenerTheLinkIsGone) {
+  ClientSetUp setUp;
+  RecordingMachine machine;
+  RunningClient running(machine, setUp.server->Port());
+  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
+  ASSERT_TRUE(listener);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  unsigned short port = listener->GetPort();
+  auto link = LogIn(*setUp.server, machine);
+  ASSERT_TRUE(link);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+  auto goaway = NewS2C(S2C_Request_PR_goaway);
+  goaway->choice.goaway.status = ConnectionError_already_connected;
+  link->Send(*goaway);
+  EXPECT_TRUE(running.WaitEnd());
+  EXPECT_TRUE(link->WaitClosed());
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
+}
