@@ -142,7 +142,9 @@ void ClientSideRequest::Run() {
   m_connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(), m_tls,
                                         Config::GetPath(), proxyHost, static_cast<unsigned short>(m_proxyPort));
   if (m_abort) {
-    // Nobody waits for this attempt any more: what it opened is released unseen.
+    // Nobody waits for this attempt any more: what it opened is released unseen, and the
+    // attempt counts as never connected (a later close must not touch the listener).
+    m_connected = false;
     m_connection->CloseConnection();
     TRACE_END();
     return;

@@ -575,3 +575,27 @@ TEST(ClientListener, GoAwayTellsTheListenerTheLinkIsGone) {
   EXPECT_TRUE(link->WaitClosed());
   EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
 }
+
+TEST(ClientListener, AnAbortedAttemptLeavesTheListenerAlone) {
+  ClientSetUp setUp;
+  RecordingMachine machine;
+  RunningClient running(machine, setUp.server->Port());
+  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
+  ASSERT_TRUE(listener);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  unsigned short port = listener->GetPort();
+  auto link = LogIn(*setUp.server, machine);
+  ASSERT_TRUE(link);
+
+  // An attempt aborted after its link opened counts as never connected: closing it later
+  // does not tell the listener that the live link is gone.
+  RecordingMachine other;
+  auto aborted = std::make_shared<ClientSideRequest>(&other, true);
+  aborted->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "bob", "secret", STATUS_ONLINE);
+  aborted->AbortConnection();
+  aborted->Run();
+  aborted->CloseConnection(false);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+  link->Close();
+  EXPECT_TRUE(running.WaitEnd());
+}
