@@ -228,9 +228,9 @@ std::vector<std::string> ClientSideRequest::GetAllOpenedSites() const {
   return sites;
 }
 
-void ClientSideRequest::Send(C2S_Request_t* request) {
-  // The result shows only in the trace: callers go on whether it was sent or not.
-  m_connection->SendC2SRequest(request);
+bool ClientSideRequest::Send(C2S_Request_t* request) {
+  // A failure shows in the trace; only the message sender hands the result on.
+  return m_connection->SendC2SRequest(request);
 }
 
 void ClientSideRequest::SendConnect(const std::string& login, const std::string& password, t_status status,
@@ -284,16 +284,17 @@ void ClientSideRequest::SendCloseChatRoom(const std::string& authkey, const std:
   TRACE_END();
 }
 
-void ClientSideRequest::SendMessage(const std::string& authkey, const std::string& site, const std::string& message) {
+bool ClientSideRequest::SendMessage(const std::string& authkey, const std::string& site, const std::string& message) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_sendmessage);
   C2S_SendMessage_t& m = r->choice.sendmessage;
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.message, message);
   TRACE_INFO("SEND");
-  Send(r.get());
+  bool sent = Send(r.get());
   TRACE_INFO("FREE");
   TRACE_END();
+  return sent;
 }
 
 void ClientSideRequest::SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,

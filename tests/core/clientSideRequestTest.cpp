@@ -179,7 +179,7 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
        [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.openurl.site)); }},
       {"closeurl", [&] { c.SendCloseChatRoom(key, site); }, C2S_Request_PR_closeurl,
        [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.closeurl.site)); }},
-      {"sendmessage", [&] { c.SendMessage(key, site, "h\xC3\xA9llo"); }, C2S_Request_PR_sendmessage,
+      {"sendmessage", [&] { EXPECT_TRUE(c.SendMessage(key, site, "h\xC3\xA9llo")); }, C2S_Request_PR_sendmessage,
        [&](const C2S_Request_t& r) {
          EXPECT_EQ(key, T(r.choice.sendmessage.authkey));
          EXPECT_EQ("h\xC3\xA9llo", T(r.choice.sendmessage.message));
@@ -353,7 +353,8 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
   c.ChangeStatus(key, STATUS_NONE);
   c.AddMessenger();
   c.RemoveMessenger();
-  c.SendMessage(key, site, std::string(513, 'x'));  // over the 512-character limit
+  EXPECT_FALSE(c.SendMessage(key, site, std::string(513, 'x')));  // over the 512-character limit
+  EXPECT_FALSE(c.SendMessage(key, site, "caf\xC3"));               // broken UTF-8
   c.AddContact(key, "bad login", "m");               // a space is not allowed in a login
   EXPECT_TRUE(link->NothingWithin(milliseconds(300)));
   link->Close();
@@ -462,6 +463,7 @@ TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
   EXPECT_TRUE(link->WaitClosed());
   // A sender on the ended client fails cleanly: nothing reaches anyone.
   running.client->HeartBeatAck("K1");
+  EXPECT_FALSE(running.client->SendMessage("K1", "http://a.example/", "late"));
   running.client->CloseConnection(true);
   EXPECT_EQ(1u, link->ReceivedCount());  // the connect alone
 }
