@@ -135,13 +135,16 @@ S2C_Request_t* ClientSideRequest::DecodeNextRequest() {
 
 void ClientSideRequest::Run() {
   TRACE_START();
-  m_abort = false;
+  // The abort flag is not cleared here: an abort that comes before the thread gets this far
+  // must still end the attempt (each attempt has an object of its own).
   const char* proxyHost = m_proxy ? m_proxyHost.c_str() : nullptr;
   std::string certName = GetCertificateName();
   m_connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(), m_tls,
                                         Config::GetPath(), proxyHost, static_cast<unsigned short>(m_proxyPort));
   if (m_abort) {
-    // Nobody waits for this attempt any more: what it opened is released unseen.
+    // Nobody waits for this attempt any more: what it opened is released unseen, and the
+    // attempt counts as never connected (a later close must not touch the listener).
+    m_connected = false;
     m_connection->CloseConnection();
     TRACE_END();
     return;
@@ -177,6 +180,11 @@ void ClientSideRequest::Run() {
         break;
       case S2C_Request_PR_connect_ack:
         if (auto listener = LocalServer::Instance()) listener->SetConnected(true);
+        break;
+      case S2C_Request_PR_goaway:
+        // The link stays open while the controller handles it, but the session is over: the
+        // extensions hear so before any new attempt the controller may start.
+        if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
         break;
       default:
         break;
@@ -220,9 +228,9 @@ std::vector<std::string> ClientSideRequest::GetAllOpenedSites() const {
   return sites;
 }
 
-void ClientSideRequest::Send(C2S_Request_t* request) {
-  // The result shows only in the trace: callers go on whether it was sent or not.
-  m_connection->SendC2SRequest(request);
+bool ClientSideRequest::Send(C2S_Request_t* request) {
+  // A failure shows in the trace; only the message sender hands the result on.
+  return m_connection->SendC2SRequest(request);
 }
 
 void ClientSideRequest::SendConnect(const std::string& login, const std::string& password, t_status status,
@@ -276,16 +284,17 @@ void ClientSideRequest::SendCloseChatRoom(const std::string& authkey, const std:
   TRACE_END();
 }
 
-void ClientSideRequest::SendMessage(const std::string& authkey, const std::string& site, const std::string& message) {
+bool ClientSideRequest::SendMessage(const std::string& authkey, const std::string& site, const std::string& message) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_sendmessage);
   C2S_SendMessage_t& m = r->choice.sendmessage;
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.message, message);
   TRACE_INFO("SEND");
-  Send(r.get());
+  bool sent = Send(r.get());
   TRACE_INFO("FREE");
   TRACE_END();
+  return sent;
 }
 
 void ClientSideRequest::SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,

@@ -50,7 +50,9 @@ class ClientSideRequest {
   void KeyTyped(const std::string& authkey, const std::string& site, bool enabled);
   void SendOpenChatRoom(const std::string& authkey, const std::string& site);
   void SendCloseChatRoom(const std::string& authkey, const std::string& site);
-  void SendMessage(const std::string& authkey, const std::string& site, const std::string& message);
+  // True when the message went out on the link; a refused message (over 512 characters,
+  // broken UTF-8) or a dead link gives false, so that it is never shown as sent.
+  bool SendMessage(const std::string& authkey, const std::string& site, const std::string& message);
   void SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,
                 const std::string& fileKey, long size, int port);
   void SendSubscribeChatRoom(const std::string& authkey, const std::string& site);
@@ -104,7 +106,7 @@ class ClientSideRequest {
   static void SetListenerPort(unsigned short port);
 
  private:
-  void Send(C2S_Request_t* request);
+  bool Send(C2S_Request_t* request);
 
   std::unique_ptr<IMSSLManager> m_connection;
   std::atomic<bool> m_connected{false};

@@ -31,6 +31,14 @@ std::string ConnectBytes(const std::string& hash) {
          hash;
 }
 
+// An aborted attempt: the controller heard nothing, the server got nothing and the link is let go.
+void ExpectAttemptUnseen(RecordingMachine& machine, const std::shared_ptr<TestConnection>& link) {
+  EXPECT_TRUE(machine.Acks().empty());
+  ASSERT_TRUE(link);
+  EXPECT_TRUE(link->WaitClosed());
+  EXPECT_EQ(0u, link->ReceivedCount());
+}
+
 }  // namespace
 
 TEST(ClientLogIn, DirectAndThroughAProxy) {
@@ -107,11 +115,26 @@ TEST(ClientLogIn, FailedAndAbortedAttempts) {
     std::this_thread::sleep_for(milliseconds(100));
     running.client->AbortConnection();
     EXPECT_TRUE(running.WaitEnd());
-    EXPECT_TRUE(machine.Acks().empty());
-    auto link = slow.Accept(milliseconds(1000));
-    ASSERT_TRUE(link);
-    EXPECT_TRUE(link->WaitClosed());
-    EXPECT_EQ(0u, link->ReceivedCount());
+    ExpectAttemptUnseen(machine, slow.Accept(milliseconds(1000)));
+  }
+  {
+    // Aborted before the connection thread gets going: the attempt ends just the same.
+    ClientSetUp setUp;
+    RecordingMachine machine;
+    auto client = std::make_shared<ClientSideRequest>(&machine, true);
+    client->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "alice", "secret", STATUS_ONLINE);
+    client->AbortConnection();
+    std::atomic<bool> ended{false};
+    std::thread thread([body = ManageClientSideRequest(client), &ended]() mutable {
+      body();
+      ended = true;
+    });
+    client.reset();
+    auto link = setUp.server->Accept(milliseconds(5000));
+    EXPECT_TRUE(testsupport::WaitFor([&] { return ended.load(); }, milliseconds(5000)));
+    if (link && !ended) link->Close();
+    thread.join();
+    ExpectAttemptUnseen(machine, link);
   }
 }
 
@@ -156,7 +179,7 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
        [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.openurl.site)); }},
       {"closeurl", [&] { c.SendCloseChatRoom(key, site); }, C2S_Request_PR_closeurl,
        [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.closeurl.site)); }},
-      {"sendmessage", [&] { c.SendMessage(key, site, "h\xC3\xA9llo"); }, C2S_Request_PR_sendmessage,
+      {"sendmessage", [&] { EXPECT_TRUE(c.SendMessage(key, site, "h\xC3\xA9llo")); }, C2S_Request_PR_sendmessage,
        [&](const C2S_Request_t& r) {
          EXPECT_EQ(key, T(r.choice.sendmessage.authkey));
          EXPECT_EQ("h\xC3\xA9llo", T(r.choice.sendmessage.message));
@@ -330,7 +353,8 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
   c.ChangeStatus(key, STATUS_NONE);
   c.AddMessenger();
   c.RemoveMessenger();
-  c.SendMessage(key, site, std::string(513, 'x'));  // over the 512-character limit
+  EXPECT_FALSE(c.SendMessage(key, site, std::string(513, 'x')));  // over the 512-character limit
+  EXPECT_FALSE(c.SendMessage(key, site, "caf\xC3"));               // broken UTF-8
   c.AddContact(key, "bad login", "m");               // a space is not allowed in a login
   EXPECT_TRUE(link->NothingWithin(milliseconds(300)));
   link->Close();
@@ -439,6 +463,7 @@ TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
   EXPECT_TRUE(link->WaitClosed());
   // A sender on the ended client fails cleanly: nothing reaches anyone.
   running.client->HeartBeatAck("K1");
+  EXPECT_FALSE(running.client->SendMessage("K1", "http://a.example/", "late"));
   running.client->CloseConnection(true);
   EXPECT_EQ(1u, link->ReceivedCount());  // the connect alone
 }
@@ -531,4 +556,35 @@ TEST(ClientRun, CertificateNameFollowsTheServerOverride) {
     EXPECT_EQ(PARLAVOX_SERVER_HOST, ClientSideRequest::GetCertificateName()) << bad;
   }
   unsetenv("PARLAVOX_SERVER");
+}
+
+TEST(ClientListener, ToldOfTheLiveLinkOnly) {
+  ClientSetUp setUp;
+  RecordingMachine machine;
+  RunningClient running(machine, setUp.server->Port());
+  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
+  ASSERT_TRUE(listener);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  unsigned short port = listener->GetPort();
+  auto link = LogIn(*setUp.server, machine);
+  ASSERT_TRUE(link);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+
+  // An attempt aborted after its link opened counts as never connected: closing it later
+  // does not tell the listener that the live link is gone.
+  RecordingMachine other;
+  auto aborted = std::make_shared<ClientSideRequest>(&other, true);
+  aborted->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "bob", "secret", STATUS_ONLINE);
+  aborted->AbortConnection();
+  aborted->Run();
+  aborted->CloseConnection(false);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+
+  // A go-away ends the session: the extensions hear so.
+  auto goaway = NewS2C(S2C_Request_PR_goaway);
+  goaway->choice.goaway.status = ConnectionError_already_connected;
+  link->Send(*goaway);
+  EXPECT_TRUE(running.WaitEnd());
+  EXPECT_TRUE(link->WaitClosed());
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
 }
