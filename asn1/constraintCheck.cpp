@@ -2,7 +2,14 @@
 
 #include "model/log.h"
 
+extern "C" void parlavox_asn1_complete_descriptors(void);
+
 namespace asn1 {
+
+namespace {
+// Every descriptor is completed while only one thread runs; after that none is written again.
+const bool g_descriptorsComplete = (parlavox_asn1_complete_descriptors(), true);
+}  // namespace
 
 // The codec helpers run for every message on every link, file parts included: they trace
 // failures only.

@@ -101,6 +101,12 @@ endforeach()
 asn1_patch_every("\n\ttd->([a-z_]+) *= (asn_DEF_[A-Za-z0-9_]+)\\.([a-z_]+);"
   "\n\tif(td->\\1 != \\2.\\3) td->\\1 = \\2.\\3;")
 
+# The check of a type with no constraint of its own stored its base type's check into its own
+# descriptor before calling it: a write that a thread checking a message raced with another
+# thread reading that descriptor. It calls the base type's check directly instead.
+asn1_patch_every("\n\t/\\* Replace with underlying type checker \\*/\n\tif\\(td->check_constraints != (asn_DEF_[A-Za-z0-9_]+)\\.check_constraints\\) td->check_constraints = asn_DEF_[A-Za-z0-9_]+\\.check_constraints;\n\treturn td->check_constraints\\("
+  "\n\t/* The underlying type's check; the shared descriptor is left as it is */\n\treturn \\1.check_constraints(")
+
 # With debugging off, ASN_DEBUG was an empty function whose arguments were still evaluated on
 # every tag: formatting tag names into one static buffer, which threads encoding and decoding
 # at the same time overwrote under each other (and which cost time for nothing).

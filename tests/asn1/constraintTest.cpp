@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "Site.h"
+#include "UTF8String.h"
 #include "asn1/berDecoder.h"
 #include "asn1/constraintCheck.h"
 #include "asn1/derEncoder.h"
@@ -295,3 +297,18 @@ TEST(Constraints, TheEncoderRefusesAValueThatFailsItsCheck) {
 }
 
 }  // namespace
+
+// Derived types are completed before main, so threads that use a type for the first time at
+// the same moment never write its shared descriptor.
+TEST(Descriptors, CompleteBeforeAnyUseAndLeftAloneAfter) {
+  EXPECT_EQ(asn_DEF_UTF8String.free_struct, asn_DEF_Site.free_struct);
+  EXPECT_EQ(asn_DEF_UTF8String.ber_decoder, asn_DEF_Site.ber_decoder);
+  EXPECT_EQ(asn_DEF_UTF8String.der_encoder, asn_DEF_Site.der_encoder);
+  // A check of a type without constraints of its own leaves the check in its descriptor.
+  auto before = asn_DEF_Site.check_constraints;
+  OCTET_STRING_t site{};
+  asn1::AssignOctetString(site, "example.org");
+  EXPECT_TRUE(asn1::CheckConstraints(&asn_DEF_Site, &site, nullptr));
+  EXPECT_EQ(before, asn_DEF_Site.check_constraints);
+  asn1::ClearOctetString(site);
+}

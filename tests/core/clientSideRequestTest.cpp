@@ -458,8 +458,11 @@ TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
   ASSERT_TRUE(link);
   running.client->CloseConnection(true);
   EXPECT_TRUE(running.WaitEnd());
-  ASSERT_EQ(2u, machine.Kinds().size());
-  EXPECT_EQ(S2C_Request_PR_NOTHING, machine.Kinds()[1]);
+  // The controller closed the link itself: the loop may end before or after its read fails, so
+  // it hands over at most one empty request, and never anything else.
+  auto kinds = machine.Kinds();
+  ASSERT_LE(kinds.size(), 2u);
+  if (kinds.size() == 2) EXPECT_EQ(S2C_Request_PR_NOTHING, kinds[1]);
   EXPECT_TRUE(link->WaitClosed());
   // A sender on the ended client fails cleanly: nothing reaches anyone.
   running.client->HeartBeatAck("K1");
