@@ -101,8 +101,11 @@ int main() {
       for (int i = 0; i < kMessages; ++i) link->Next(std::chrono::milliseconds(30000));
     });
     for (int i = 0; i < kMessages; ++i) {
-      client->SendMessage("K1", "http://www.example.com/some/page.html",
-                          "A chat line of ordinary length, some sixty characters long.");
+      // A full queue refuses at once; the message is offered again once the writer made room.
+      while (!client->SendMessage("K1", "http://www.example.com/some/page.html",
+                                  "A chat line of ordinary length, some sixty characters long.")) {
+        std::this_thread::yield();
+      }
     }
     reader.join();
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();

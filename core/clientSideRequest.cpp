@@ -113,15 +113,30 @@ void ClientSideRequest::SetupConnection(const std::string& host, int port, bool 
 void ClientSideRequest::AbortConnection() {
   TRACE_START();
   m_abort = true;
+  // Whatever the attempt is doing (resolving, connecting, the tunnel, the handshake or
+  // waiting for the server) ends now, and nothing queued goes out any more.
+  CloseLink();
   TRACE_END();
 }
 
 void ClientSideRequest::CloseConnection(bool flag) {
   TRACE_START_ARGS("%d", flag);
+  // An attempt that is still connecting ends without telling the controller anything more.
+  m_closeAsked = true;
   if (m_connected.exchange(false)) {
     if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
-    m_connection->CloseConnection();
   }
+  // What was queued before (a disconnect request, say) still goes out, then the link closes.
+  m_connection->CloseWhenSent();
+  TRACE_END();
+}
+
+void ClientSideRequest::CloseLink() {
+  TRACE_START();
+  if (m_connected.exchange(false)) {
+    if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
+  }
+  m_connection->CloseConnection();
   TRACE_END();
 }
 
@@ -133,24 +148,34 @@ S2C_Request_t* ClientSideRequest::DecodeNextRequest() {
   return request;
 }
 
-void ClientSideRequest::Run() {
+bool ClientSideRequest::Connect() {
   TRACE_START();
-  // The abort flag is not cleared here: an abort that comes before the thread gets this far
-  // must still end the attempt (each attempt has an object of its own).
   const char* proxyHost = m_proxy ? m_proxyHost.c_str() : nullptr;
   std::string certName = GetCertificateName();
-  m_connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(), m_tls,
-                                        Config::GetPath(), proxyHost, static_cast<unsigned short>(m_proxyPort));
-  if (m_abort) {
+  // Requests go out through the link's writer from the first one on, in the order queued.
+  bool connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(),
+                                           m_tls, Config::GetPath(), proxyHost,
+                                           static_cast<unsigned short>(m_proxyPort)) &&
+                   m_connection->StartWriter();
+  m_connected = connected;
+  if (m_abort || m_closeAsked) {
     // Nobody waits for this attempt any more: what it opened is released unseen, and the
     // attempt counts as never connected (a later close must not touch the listener).
     m_connected = false;
     m_connection->CloseConnection();
-    TRACE_END();
-    return;
+    TRACE_END_RESULT("given up");
+    return false;
   }
-  m_machine->ConnectionAck(m_connected);
-  if (!m_connected) {
+  m_machine->ConnectionAck(connected);
+  TRACE_END_RESULT("%d", connected);
+  return connected;
+}
+
+void ClientSideRequest::Run() {
+  TRACE_START();
+  // The abort flag is not cleared here: an abort that comes before the thread gets this far
+  // must still end the attempt (each attempt has an object of its own).
+  if (!Connect()) {
     TRACE_END_RESULT("(not connected)");
     return;
   }
@@ -160,7 +185,10 @@ void ClientSideRequest::Run() {
   SendConnect(m_login, m_password, m_status, digest, static_cast<int>(length));
   free(digest);
 
-  while (m_connected) {
+  // The loop ends when the link does, not with the connected flag: after the controller's
+  // close the link lives on until what was queued went out, and is read until then.
+  bool receiving = true;
+  while (receiving) {
     TRACE_INFO("WAITING FOR REQUEST (%lx,%d)", reinterpret_cast<unsigned long>(this), m_connected.load());
     // The request is freed once the controller has handled it.
     asn1::Request<S2C_Request_t> request(DecodeNextRequest());
@@ -168,15 +196,18 @@ void ClientSideRequest::Run() {
     switch (request->present) {
       case S2C_Request_PR_NOTHING:
         TRACE_INFO("socket failure");
-        CloseConnection(false);
+        CloseLink();
+        receiving = false;
         break;
       case S2C_Request_PR_disconnect:
         TRACE_INFO("Disconnect");
-        CloseConnection(false);
+        CloseLink();
+        receiving = false;
         break;
       case S2C_Request_PR_redirect:
         TRACE_INFO("Redirect");
-        CloseConnection(false);
+        CloseLink();
+        receiving = false;
         break;
       case S2C_Request_PR_connect_ack:
         if (auto listener = LocalServer::Instance()) listener->SetConnected(true);
@@ -185,17 +216,22 @@ void ClientSideRequest::Run() {
         // The link stays open while the controller handles it, but the session is over: the
         // extensions hear so before any new attempt the controller may start.
         if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
+        receiving = false;
         break;
       default:
         break;
     }
+    if (m_abort) {
+      // The user gave the attempt up: what the closed link gave is not news to anyone.
+      TRACE_INFO("aborted");
+      break;
+    }
     TRACE_INFO("send to state machine");
     m_machine->ProcessRequest(*request);
     TRACE_INFO("return from state machine");
-    if (request->present == S2C_Request_PR_goaway) m_connected = false;
   }
-  // A link that a go-away left open is closed now that nothing reads it any more.
-  m_connection->CloseConnection();
+  // A link that a go-away or an abort left open is closed now that nothing reads it any more.
+  CloseLink();
   TRACE_END();
 }
 
@@ -229,11 +265,15 @@ std::vector<std::string> ClientSideRequest::GetAllOpenedSites() const {
 }
 
 bool ClientSideRequest::Send(C2S_Request_t* request) {
-  // A failure shows in the trace; only the message sender hands the result on.
+  // Checked and encoded here, then queued for the link's writer: nothing waits on the network.
+  if (!m_connected) {
+    TRACE_ERROR("not connected: request %d not sent", static_cast<int>(request->present));
+    return false;
+  }
   return m_connection->SendC2SRequest(request);
 }
 
-void ClientSideRequest::SendConnect(const std::string& login, const std::string& password, t_status status,
+bool ClientSideRequest::SendConnect(const std::string& login, const std::string& password, t_status status,
                                     const unsigned char* digest, int length) {
   TRACE_START_ARGS("%s, ***, %d", login.c_str(), status);
   auto r = NewRequest(C2S_Request_PR_connect);
@@ -244,44 +284,49 @@ void ClientSideRequest::SendConnect(const std::string& login, const std::string&
   m.status = StatusOnWire(status);
   SetOctetString(&m.default_avatar_hash, digest, digest ? length : 0);
   TRACE_INFO("SEND");
-  Send(r.get());
+  bool sent = Send(r.get());
   TRACE_INFO("FREE");
-  TRACE_END();
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendDisconnect(const std::string& authkey) {
+bool ClientSideRequest::SendDisconnect(const std::string& authkey) {
   TRACE_START();
   auto r = NewRequest(C2S_Request_PR_disconnect);
   SetOctetString(&r->choice.disconnect.authkey, authkey);
   r->choice.disconnect.recoflag = 0;
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::KeyTyped(const std::string& authkey, const std::string& site, bool enabled) {
+bool ClientSideRequest::KeyTyped(const std::string& authkey, const std::string& site, bool enabled) {
   TRACE_START_ARGS("%s, %d", site.c_str(), enabled);
   auto r = NewRequest(C2S_Request_PR_keytyped);
   C2S_KeyTyped_t& m = r->choice.keytyped;
   SetKeyAndSite(m, authkey, site);
   m.enabled = asn1::NewValue<BOOLEAN_t>(enabled ? 1 : 0);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendOpenChatRoom(const std::string& authkey, const std::string& site) {
+bool ClientSideRequest::SendOpenChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_openurl);
   SetKeyAndSite(r->choice.openurl, authkey, site);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendCloseChatRoom(const std::string& authkey, const std::string& site) {
+bool ClientSideRequest::SendCloseChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_closeurl);
   SetKeyAndSite(r->choice.closeurl, authkey, site);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
 bool ClientSideRequest::SendMessage(const std::string& authkey, const std::string& site, const std::string& message) {
@@ -293,11 +338,11 @@ bool ClientSideRequest::SendMessage(const std::string& authkey, const std::strin
   TRACE_INFO("SEND");
   bool sent = Send(r.get());
   TRACE_INFO("FREE");
-  TRACE_END();
+  TRACE_END_RESULT("%d", sent);
   return sent;
 }
 
-void ClientSideRequest::SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,
+bool ClientSideRequest::SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,
                                  const std::string& fileKey, long size, int port) {
   TRACE_START_ARGS("%s, %s, %s, %ld, %d", site.c_str(), fileName.c_str(), fileKey.c_str(), size, port);
   auto r = NewRequest(C2S_Request_PR_sendfile);
@@ -307,27 +352,30 @@ void ClientSideRequest::SendFile(const std::string& authkey, const std::string& 
   SetOctetString(&m.filekey, fileKey);
   m.filesize = size;
   m.port = port;
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendSubscribeChatRoom(const std::string& authkey, const std::string& site) {
+bool ClientSideRequest::SendSubscribeChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_suburl);
   SetKeyAndSite(r->choice.suburl, authkey, site);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site) {
+bool ClientSideRequest::SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site) {
   TRACE_START_ARGS("%s", site.c_str());
   auto r = NewRequest(C2S_Request_PR_unsuburl);
   SetKeyAndSite(r->choice.unsuburl, authkey, site);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendComment(const std::string& authkey, const std::string& site, const std::string& text,
+bool ClientSideRequest::SendComment(const std::string& authkey, const std::string& site, const std::string& text,
                                     int grade) {
   TRACE_START_ARGS("%s, %d", site.c_str(), grade);
   auto r = NewRequest(C2S_Request_PR_comment);
@@ -335,25 +383,27 @@ void ClientSideRequest::SendComment(const std::string& authkey, const std::strin
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.text, text);
   m.grade = grade;
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::ChangeStatus(const std::string& authkey, t_status status) {
+bool ClientSideRequest::ChangeStatus(const std::string& authkey, t_status status) {
   TRACE_START_ARGS("%d", status);
   if (status == STATUS_NONE) {
     TRACE_ERROR("Changement impossible");
-    TRACE_END();
-    return;
+    TRACE_END_RESULT("refused");
+    return false;
   }
   auto r = NewRequest(C2S_Request_PR_changestatus);
   SetOctetString(&r->choice.changestatus.authkey, authkey);
   r->choice.changestatus.status = StatusOnWire(status);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::ChangeAvatar(const std::string& authkey, TypeImage_t type, long size,
+bool ClientSideRequest::ChangeAvatar(const std::string& authkey, TypeImage_t type, long size,
                                      const unsigned char* bytes, TypeImage_t smallType, long smallSize,
                                      const unsigned char* smallBytes) {
   TRACE_START_ARGS("%ld, %ld", size, smallSize);
@@ -363,21 +413,23 @@ void ClientSideRequest::ChangeAvatar(const std::string& authkey, TypeImage_t typ
   SetImage(&m.avatar, type, size, bytes);
   SetImage(&m.smallavatar, smallType, smallSize, smallBytes);
   TRACE_INFO("SEND");
-  Send(r.get());
+  bool sent = Send(r.get());
   TRACE_INFO("FREE");
-  TRACE_END();
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::AskForAvatar(const std::string& authkey, const std::string& login) {
+bool ClientSideRequest::AskForAvatar(const std::string& authkey, const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_askavatar);
   SetOctetString(&r->choice.askavatar.authkey, authkey);
   SetOctetString(&r->choice.askavatar.login, login);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::UpdateProfile(const std::string& authkey, const std::string& nickname,
+bool ClientSideRequest::UpdateProfile(const std::string& authkey, const std::string& nickname,
                                       const std::string& mood, int day, int month, int year) {
   TRACE_START_ARGS("%s, %s, %d, %d, %d", nickname.c_str(), mood.c_str(), day, month, year);
   auto r = NewRequest(C2S_Request_PR_updateprofile);
@@ -391,11 +443,12 @@ void ClientSideRequest::UpdateProfile(const std::string& authkey, const std::str
     m.birthDate->month = month;
     m.birthDate->year = year;
   }
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::CheckContact(const std::string& authkey, const std::string& loginOrEmail) {
+bool ClientSideRequest::CheckContact(const std::string& authkey, const std::string& loginOrEmail) {
   TRACE_START_ARGS("%s", loginOrEmail.c_str());
   auto r = NewRequest(C2S_Request_PR_checkcontact);
   C2S_CheckContact_t& m = r->choice.checkcontact;
@@ -407,20 +460,22 @@ void ClientSideRequest::CheckContact(const std::string& authkey, const std::stri
     m.loginOrEmail.present = LoginOrEmail_PR_login;
     SetOctetString(&m.loginOrEmail.choice.login, loginOrEmail);
   }
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::AddContact(const std::string& authkey, const std::string& login, const std::string& message) {
+bool ClientSideRequest::AddContact(const std::string& authkey, const std::string& login, const std::string& message) {
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_addcontact);
   C2S_AddContact_t& m = r->choice.addcontact;
   SetKeyLoginMessage(m, authkey, login, message);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::AddContactAnswer(const std::string& authkey, const std::string& login, bool answer,
+bool ClientSideRequest::AddContactAnswer(const std::string& authkey, const std::string& login, bool answer,
                                          const std::string& message) {
   TRACE_START_ARGS("%s, %d", login.c_str(), answer);
   auto r = NewRequest(C2S_Request_PR_addcontactanswer);
@@ -429,21 +484,23 @@ void ClientSideRequest::AddContactAnswer(const std::string& authkey, const std::
   SetOctetString(&m.login, login);
   m.answer = answer ? 1 : 0;
   SetOctetString(&m.message, message);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::RemoveContact(const std::string& authkey, const std::string& login,
+bool ClientSideRequest::RemoveContact(const std::string& authkey, const std::string& login,
                                       const std::string& message) {
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_delcontact);
   C2S_DelContact_t& m = r->choice.delcontact;
   SetKeyLoginMessage(m, authkey, login, message);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::InviteContactInChatRoom(const std::string& authkey, const std::string* site,
+bool ClientSideRequest::InviteContactInChatRoom(const std::string& authkey, const std::string* site,
                                                 const std::vector<std::string>& logins) {
   TRACE_START_ARGS("%s, %zu", site ? site->c_str() : "(none)", logins.size());
   auto r = NewRequest(C2S_Request_PR_invitechatroom);
@@ -458,11 +515,12 @@ void ClientSideRequest::InviteContactInChatRoom(const std::string& authkey, cons
     SetOctetString(item, login);
     ASN_SEQUENCE_ADD(&m.logins.list, item);
   }
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::InviteContactInChatRoomAck(const std::string& authkey, const std::string& site,
+bool ClientSideRequest::InviteContactInChatRoomAck(const std::string& authkey, const std::string& site,
                                                    const std::string& login, const std::string& message,
                                                    bool status) {
   TRACE_START_ARGS("%s, %s, %d", site.c_str(), login.c_str(), status);
@@ -472,11 +530,12 @@ void ClientSideRequest::InviteContactInChatRoomAck(const std::string& authkey, c
   SetOctetString(&m.login, login);
   SetOctetString(&m.message, message);
   m.status = status ? 1 : 0;
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::ReportAbuse(const std::string& authkey, const std::string& site, const std::string& login,
+bool ClientSideRequest::ReportAbuse(const std::string& authkey, const std::string& site, const std::string& login,
                                     const std::string& message) {
   TRACE_START_ARGS("%s, %s", site.c_str(), login.c_str());
   auto r = NewRequest(C2S_Request_PR_abuse);
@@ -484,11 +543,12 @@ void ClientSideRequest::ReportAbuse(const std::string& authkey, const std::strin
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.login, login);
   SetOctetString(&m.message, message);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::AskForFileAck(const std::string& authkey, const std::string& login,
+bool ClientSideRequest::AskForFileAck(const std::string& authkey, const std::string& login,
                                       const std::string& fileKey, const std::string& fileName, bool status,
                                       long size) {
   TRACE_START_ARGS("%s, %s, %d, %ld", login.c_str(), fileKey.c_str(), status, size);
@@ -502,11 +562,12 @@ void ClientSideRequest::AskForFileAck(const std::string& authkey, const std::str
   if (status) {
     m.size = asn1::NewValue<long>(size);
   }
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::FilePart(const std::string& authkey, const std::string& login, const std::string& fileKey,
+bool ClientSideRequest::FilePart(const std::string& authkey, const std::string& login, const std::string& fileKey,
                                  FileData_t* data) {
   TRACE_START_ARGS("%s, %s, %d", login.c_str(), fileKey.c_str(), data ? static_cast<int>(data->size) : -1);
   auto r = NewRequest(C2S_Request_PR_filepart);
@@ -515,54 +576,59 @@ void ClientSideRequest::FilePart(const std::string& authkey, const std::string& 
   SetOctetString(&m.login, login);
   SetOctetString(&m.filekey, fileKey);
   m.filedata = data;
-  Send(r.get());
+  bool sent = Send(r.get());
   // The part stays the caller's.
   m.filedata = nullptr;
-  TRACE_END();
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::CancelFile(const std::string& authkey, const std::string& site, const std::string& fileKey) {
+bool ClientSideRequest::CancelFile(const std::string& authkey, const std::string& site, const std::string& fileKey) {
   TRACE_START_ARGS("%s, %s", site.c_str(), fileKey.c_str());
   auto r = NewRequest(C2S_Request_PR_cancelfile);
   C2S_CancelFile_t& m = r->choice.cancelfile;
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.filekey, fileKey);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::BlockContact(const std::string& authkey, const std::string& login,
+bool ClientSideRequest::BlockContact(const std::string& authkey, const std::string& login,
                                      const std::string& message) {
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_blockcontact);
   C2S_BlockContact_t& m = r->choice.blockcontact;
   SetKeyLoginMessage(m, authkey, login, message);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::UnblockContact(const std::string& authkey, const std::string& login,
+bool ClientSideRequest::UnblockContact(const std::string& authkey, const std::string& login,
                                        const std::string& message) {
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_unblockcontact);
   C2S_UnblockContact_t& m = r->choice.unblockcontact;
   SetKeyLoginMessage(m, authkey, login, message);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::UpdateGroup(const std::string& authkey, const std::string& login, const std::string& group) {
+bool ClientSideRequest::UpdateGroup(const std::string& authkey, const std::string& login, const std::string& group) {
   TRACE_START_ARGS("%s, %s", login.c_str(), group.c_str());
   auto r = NewRequest(C2S_Request_PR_contactgroup);
   C2S_ContactGroup_t& m = r->choice.contactgroup;
   SetOctetString(&m.authkey, authkey);
   SetOctetString(&m.login, login);
   SetOctetString(&m.group, group);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendClientInfo(const std::string& authkey, const std::string& environment,
+bool ClientSideRequest::SendClientInfo(const std::string& authkey, const std::string& environment,
                                        const std::string& os, const std::string& hardware,
                                        const std::string& screen, const std::string& extensions) {
   TRACE_START();
@@ -574,28 +640,31 @@ void ClientSideRequest::SendClientInfo(const std::string& authkey, const std::st
   SetOctetString(&m.hardware_info, hardware);
   SetOctetString(&m.screen_info, screen);
   SetOctetString(&m.extensions_info, extensions);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::HeartBeatAck(const std::string& authkey) {
+bool ClientSideRequest::HeartBeatAck(const std::string& authkey) {
   TRACE_START();
   auto r = NewRequest(C2S_Request_PR_heartbeatack);
   SetOctetString(&r->choice.heartbeatack.authkey, authkey);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::AskMessengerProtocols(const std::string& authkey, const std::string& login) {
+bool ClientSideRequest::AskMessengerProtocols(const std::string& authkey, const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
   auto r = NewRequest(C2S_Request_PR_askmessengerprotocols);
   SetOctetString(&r->choice.askmessengerprotocols.authkey, authkey);
   SetOctetString(&r->choice.askmessengerprotocols.login, login);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::ConnectMessenger(const std::string& authkey, const std::string& protocol,
+bool ClientSideRequest::ConnectMessenger(const std::string& authkey, const std::string& protocol,
                                          const std::string& login, const std::string& password,
                                          const std::map<std::string, std::string>& parameters,
                                          const std::string& nickname, t_status status) {
@@ -616,11 +685,12 @@ void ClientSideRequest::ConnectMessenger(const std::string& authkey, const std::
     SetOctetString(&item->value, entry.second);
     ASN_SEQUENCE_ADD(&m.parameters.list, item);
   }
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::DisconnectMessenger(const std::string& authkey, const std::string& protocol,
+bool ClientSideRequest::DisconnectMessenger(const std::string& authkey, const std::string& protocol,
                                             const std::string& login) {
   TRACE_START_ARGS("%s, %s", protocol.c_str(), login.c_str());
   auto r = NewRequest(C2S_Request_PR_disconnectmessenger);
@@ -628,21 +698,24 @@ void ClientSideRequest::DisconnectMessenger(const std::string& authkey, const st
   SetOctetString(&m.authkey, authkey);
   SetOctetString(&m.protocol, protocol);
   SetOctetString(&m.login, login);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::AddMessenger() {
+bool ClientSideRequest::AddMessenger() {
   TRACE_START();
-  TRACE_END();
+  TRACE_END_RESULT("nothing to send");
+  return false;
 }
 
-void ClientSideRequest::RemoveMessenger() {
+bool ClientSideRequest::RemoveMessenger() {
   TRACE_START();
-  TRACE_END();
+  TRACE_END_RESULT("nothing to send");
+  return false;
 }
 
-void ClientSideRequest::AddSmiley(const std::string& authkey, const std::string& site, const std::string& code,
+bool ClientSideRequest::AddSmiley(const std::string& authkey, const std::string& site, const std::string& code,
                                   TypeImage_t type, long size, const unsigned char* bytes) {
   TRACE_START_ARGS("%s, %s, %ld", site.c_str(), code.c_str(), size);
   auto r = NewRequest(C2S_Request_PR_addsmiley);
@@ -650,30 +723,33 @@ void ClientSideRequest::AddSmiley(const std::string& authkey, const std::string&
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.codesmiley, code);
   SetImage(&m.smiley, type, size, bytes);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::DelSmiley(const std::string& authkey, const std::string& site, const std::string& code) {
+bool ClientSideRequest::DelSmiley(const std::string& authkey, const std::string& site, const std::string& code) {
   TRACE_START_ARGS("%s, %s", site.c_str(), code.c_str());
   auto r = NewRequest(C2S_Request_PR_delsmiley);
   C2S_DelSmiley_t& m = r->choice.delsmiley;
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.codesmiley, code);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::SendErrorMessages(const std::string& authkey, const std::string& text) {
+bool ClientSideRequest::SendErrorMessages(const std::string& authkey, const std::string& text) {
   TRACE_START();
   auto r = NewRequest(C2S_Request_PR_error_messages);
   SetOctetString(&r->choice.error_messages.authkey, authkey);
   SetOctetString(&r->choice.error_messages.message, text);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
-void ClientSideRequest::FilePartAck(const std::string& authkey, const std::string& login,
+bool ClientSideRequest::FilePartAck(const std::string& authkey, const std::string& login,
                                     const std::string& fileKey) {
   TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
   auto r = NewRequest(C2S_Request_PR_filepartack);
@@ -681,8 +757,9 @@ void ClientSideRequest::FilePartAck(const std::string& authkey, const std::strin
   SetOctetString(&m.authkey, authkey);
   SetOctetString(&m.login, login);
   SetOctetString(&m.filekey, fileKey);
-  Send(r.get());
-  TRACE_END();
+  bool sent = Send(r.get());
+  TRACE_END_RESULT("%d", sent);
+  return sent;
 }
 
 void ManageClientSideRequest::operator()() {

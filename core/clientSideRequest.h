@@ -31,8 +31,13 @@ class ClientSideRequest {
                        int proxyPort, const std::string& login, const std::string& password, t_status status);
   // The connection thread's body: connect, log in, receive until the link ends.
   void Run();
+  // Gives the attempt up, at any stage: the connection, tunnel or handshake under way ends
+  // now, an open link closes at once with what is queued, and Run ends without telling the
+  // controller anything more. Safe from any thread; never waits on the network.
   void AbortConnection();
-  // Closes the link when it is open; safe from any thread (the receive loop then ends).
+  // Closes the link once what is queued went out (a couple of seconds at most); an attempt
+  // still connecting ends unseen. Safe from any thread at any time, even after Run ended;
+  // returns at once (the receive loop then ends).
   void CloseConnection(bool flag);
   // The next server request; a dead link gives a request with no alternative, never null.
   S2C_Request_t* DecodeNextRequest();
@@ -43,60 +48,62 @@ class ClientSideRequest {
   void UpdateExternalInfo(const std::string& url, int value);
   std::vector<std::string> GetAllOpenedSites() const;
 
-  // Senders: each builds one client request and writes it on the link.
-  void SendConnect(const std::string& login, const std::string& password, t_status status, const unsigned char* digest,
+  // Senders: each checks its request against its constraints, encodes it and queues it for
+  // the link's writer, then returns at once, from any thread. True when queued; false when
+  // refused (a constraint such as the 512-character message, a message too large, no link
+  // or a closed one, the queue over its bound), so that a refused request is never shown as
+  // sent. Requests go out in the order queued.
+  bool SendConnect(const std::string& login, const std::string& password, t_status status, const unsigned char* digest,
                    int length);
-  void SendDisconnect(const std::string& authkey);
-  void KeyTyped(const std::string& authkey, const std::string& site, bool enabled);
-  void SendOpenChatRoom(const std::string& authkey, const std::string& site);
-  void SendCloseChatRoom(const std::string& authkey, const std::string& site);
-  // True when the message went out on the link; a refused message (over 512 characters,
-  // broken UTF-8) or a dead link gives false, so that it is never shown as sent.
+  bool SendDisconnect(const std::string& authkey);
+  bool KeyTyped(const std::string& authkey, const std::string& site, bool enabled);
+  bool SendOpenChatRoom(const std::string& authkey, const std::string& site);
+  bool SendCloseChatRoom(const std::string& authkey, const std::string& site);
   bool SendMessage(const std::string& authkey, const std::string& site, const std::string& message);
-  void SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,
+  bool SendFile(const std::string& authkey, const std::string& site, const std::string& fileName,
                 const std::string& fileKey, long size, int port);
-  void SendSubscribeChatRoom(const std::string& authkey, const std::string& site);
-  void SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site);
-  void SendComment(const std::string& authkey, const std::string& site, const std::string& text, int grade);
-  void ChangeStatus(const std::string& authkey, t_status status);
-  void ChangeAvatar(const std::string& authkey, TypeImage_t type, long size, const unsigned char* bytes,
+  bool SendSubscribeChatRoom(const std::string& authkey, const std::string& site);
+  bool SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site);
+  bool SendComment(const std::string& authkey, const std::string& site, const std::string& text, int grade);
+  bool ChangeStatus(const std::string& authkey, t_status status);
+  bool ChangeAvatar(const std::string& authkey, TypeImage_t type, long size, const unsigned char* bytes,
                     TypeImage_t smallType, long smallSize, const unsigned char* smallBytes);
-  void AskForAvatar(const std::string& authkey, const std::string& login);
-  void UpdateProfile(const std::string& authkey, const std::string& nickname, const std::string& mood, int day,
+  bool AskForAvatar(const std::string& authkey, const std::string& login);
+  bool UpdateProfile(const std::string& authkey, const std::string& nickname, const std::string& mood, int day,
                      int month, int year);
-  void CheckContact(const std::string& authkey, const std::string& loginOrEmail);
-  void AddContact(const std::string& authkey, const std::string& login, const std::string& message);
-  void AddContactAnswer(const std::string& authkey, const std::string& login, bool answer,
+  bool CheckContact(const std::string& authkey, const std::string& loginOrEmail);
+  bool AddContact(const std::string& authkey, const std::string& login, const std::string& message);
+  bool AddContactAnswer(const std::string& authkey, const std::string& login, bool answer,
                         const std::string& message);
-  void RemoveContact(const std::string& authkey, const std::string& login, const std::string& message);
-  void InviteContactInChatRoom(const std::string& authkey, const std::string* site,
+  bool RemoveContact(const std::string& authkey, const std::string& login, const std::string& message);
+  bool InviteContactInChatRoom(const std::string& authkey, const std::string* site,
                                const std::vector<std::string>& logins);
-  void InviteContactInChatRoomAck(const std::string& authkey, const std::string& site, const std::string& login,
+  bool InviteContactInChatRoomAck(const std::string& authkey, const std::string& site, const std::string& login,
                                   const std::string& message, bool status);
-  void ReportAbuse(const std::string& authkey, const std::string& site, const std::string& login,
+  bool ReportAbuse(const std::string& authkey, const std::string& site, const std::string& login,
                    const std::string& message);
-  void AskForFileAck(const std::string& authkey, const std::string& login, const std::string& fileKey,
+  bool AskForFileAck(const std::string& authkey, const std::string& login, const std::string& fileKey,
                      const std::string& fileName, bool status, long size);
-  void FilePart(const std::string& authkey, const std::string& login, const std::string& fileKey, FileData_t* data);
-  void CancelFile(const std::string& authkey, const std::string& site, const std::string& fileKey);
-  void BlockContact(const std::string& authkey, const std::string& login, const std::string& message);
-  void UnblockContact(const std::string& authkey, const std::string& login, const std::string& message);
-  void UpdateGroup(const std::string& authkey, const std::string& login, const std::string& group);
-  void SendClientInfo(const std::string& authkey, const std::string& environment, const std::string& os,
+  bool FilePart(const std::string& authkey, const std::string& login, const std::string& fileKey, FileData_t* data);
+  bool CancelFile(const std::string& authkey, const std::string& site, const std::string& fileKey);
+  bool BlockContact(const std::string& authkey, const std::string& login, const std::string& message);
+  bool UnblockContact(const std::string& authkey, const std::string& login, const std::string& message);
+  bool UpdateGroup(const std::string& authkey, const std::string& login, const std::string& group);
+  bool SendClientInfo(const std::string& authkey, const std::string& environment, const std::string& os,
                       const std::string& hardware, const std::string& screen, const std::string& extensions);
-  void HeartBeatAck(const std::string& authkey);
-  void AskMessengerProtocols(const std::string& authkey, const std::string& login);
-  void ConnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login,
+  bool HeartBeatAck(const std::string& authkey);
+  bool AskMessengerProtocols(const std::string& authkey, const std::string& login);
+  bool ConnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login,
                         const std::string& password, const std::map<std::string, std::string>& parameters,
                         const std::string& nickname, t_status status);
-  void DisconnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login);
-  void AddMessenger();
-  void RemoveMessenger();
-  void AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, TypeImage_t type,
+  bool DisconnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login);
+  bool AddMessenger();
+  bool RemoveMessenger();
+  bool AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, TypeImage_t type,
                  long size, const unsigned char* bytes);
-  void DelSmiley(const std::string& authkey, const std::string& site, const std::string& code);
-  void SendErrorMessages(const std::string& authkey, const std::string& text);
-  void FilePartAck(const std::string& authkey, const std::string& login, const std::string& fileKey);
+  bool DelSmiley(const std::string& authkey, const std::string& site, const std::string& code);
+  bool SendErrorMessages(const std::string& authkey, const std::string& text);
+  bool FilePartAck(const std::string& authkey, const std::string& login, const std::string& fileKey);
 
   // The common name the server's certificate must carry: the front-end host, from the
   // PARLAVOX_SERVER environment variable (host or host:port) or else the build's default.
@@ -107,12 +114,17 @@ class ClientSideRequest {
 
  private:
   bool Send(C2S_Request_t* request);
+  // Opens the link and starts its writer; tells the controller unless the attempt was given up.
+  bool Connect();
+  // Closes the link now, dropping what is queued (the connection thread's own closes).
+  void CloseLink();
 
   std::unique_ptr<IMSSLManager> m_connection;
   std::atomic<bool> m_connected{false};
   bool m_flag;
   StateMachine* m_machine;
   std::atomic<bool> m_abort{false};
+  std::atomic<bool> m_closeAsked{false};
   std::string m_host;
   int m_port = 0;
   bool m_tls = true;

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,8 +22,6 @@
 
 #include "Date.h"
 #include "asn1/berDecoder.h"
-#include "asn1/constraintCheck.h"
-#include "asn1/derEncoder.h"
 #include "asn1/octetString.h"
 #include "model/log.h"
 
@@ -30,27 +29,15 @@ namespace {
 
 std::atomic<int> g_connectTimeout{20000};
 
-// Slice of a reader's wait, so that a close from another thread is seen soon.
-const int kReadSlice = 250;
+// Slice of a reader's wait. A close wakes the reader at once through the closed event; the
+// slice only bounds the wait should that event be missing.
+const int kReadSlice = 1000;
 
 using Clock = std::chrono::steady_clock;
 
 int MillisecondsLeft(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// Waits until fd is ready for events; true when ready (or in error, which the next call sees).
-bool WaitFd(int fd, short events, int timeout) {
-  struct pollfd p;
-  p.fd = fd;
-  p.events = events;
-  p.revents = 0;
-  int r;
-  do {
-    r = poll(&p, 1, timeout);
-  } while (r < 0 && errno == EINTR);
-  return r > 0;
 }
 
 bool SetNonBlocking(int fd) {
@@ -60,15 +47,40 @@ bool SetNonBlocking(int fd) {
 
 }  // namespace
 
+// What a connection attempt has opened so far; it becomes the connection's only once the
+// attempt succeeded, so that a close meanwhile never frees what the attempt is using.
+struct SSLManager::Opening {
+  SSL_CTX* ctx = nullptr;
+  SSL* ssl = nullptr;
+  BIO* bio = nullptr;
+  int fd = -1;
+
+  void Release() {
+    if (ssl) {
+      SSL_free(ssl);
+    } else if (bio) {
+      BIO_free(bio);
+    }
+    if (ctx) SSL_CTX_free(ctx);
+    if (fd >= 0) close(fd);
+    ssl = nullptr;
+    bio = nullptr;
+    ctx = nullptr;
+    fd = -1;
+  }
+};
+
 SSLManager::SSLManager() {
   TRACE_START();
   sigpipe_conf();
+  m_closedEvent = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   TRACE_END();
 }
 
 SSLManager::SSLManager(BIO* bio) : m_bio(bio) {
   TRACE_START();
   sigpipe_conf();
+  m_closedEvent = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (bio) {
     int fd = -1;
     BIO_get_fd(bio, &fd);
@@ -87,6 +99,10 @@ SSLManager::SSLManager(BIO* bio) : m_bio(bio) {
 
 SSLManager::~SSLManager() {
   TRACE_START();
+  // The writer ends first: it uses the connection until it sees the queue closed.
+  m_queue.Close();
+  if (m_closedEvent >= 0) (void)!eventfd_write(m_closedEvent, 1);
+  if (m_writer.joinable()) m_writer.join();
   if (m_ssl) {
     SSL_free(m_ssl);
   } else if (m_bio) {
@@ -94,6 +110,7 @@ SSLManager::~SSLManager() {
   }
   if (m_ctx) SSL_CTX_free(m_ctx);
   if (m_socket >= 0) close(m_socket);
+  if (m_closedEvent >= 0) close(m_closedEvent);
   TRACE_END();
 }
 
@@ -106,6 +123,23 @@ void SSLManager::SetConnectTimeout(int milliseconds) {
 int SSLManager::GetConnectTimeout() {
   TRACE_STARTEND();
   return g_connectTimeout;
+}
+
+SSLManager::Wait SSLManager::WaitFor(int fd, short events, int timeout) const {
+  struct pollfd p[2];
+  p[0].fd = fd;
+  p[0].events = events;
+  p[0].revents = 0;
+  p[1].fd = m_closedEvent;
+  p[1].events = POLLIN;
+  p[1].revents = 0;
+  int r;
+  do {
+    r = poll(p, m_closedEvent >= 0 ? 2 : 1, timeout);
+  } while (r < 0 && errno == EINTR);
+  if (r > 0 && p[1].revents) return Wait::kClosed;
+  // An error on the socket counts as ready: the next call on it sees the error.
+  return r > 0 ? Wait::kReady : Wait::kTimedOut;
 }
 
 int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* error) {
@@ -125,8 +159,9 @@ int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* e
   }
   auto deadline = Clock::now() + std::chrono::milliseconds(GetConnectTimeout());
   int fd = -1;
+  bool closed = false;
   *error = "no address";
-  for (struct addrinfo* a = list; a && fd < 0; a = a->ai_next) {
+  for (struct addrinfo* a = list; a && fd < 0 && !closed; a = a->ai_next) {
     int s = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
     if (s < 0) {
       *error = strerror(errno);
@@ -139,7 +174,8 @@ int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* e
     }
     int r = connect(s, a->ai_addr, a->ai_addrlen);
     if (r != 0 && errno == EINPROGRESS) {
-      if (WaitFd(s, POLLOUT, MillisecondsLeft(deadline))) {
+      Wait w = WaitFor(s, POLLOUT, MillisecondsLeft(deadline));
+      if (w == Wait::kReady) {
         int soerr = 0;
         socklen_t len = sizeof soerr;
         getsockopt(s, SOL_SOCKET, SO_ERROR, &soerr, &len);
@@ -149,7 +185,8 @@ int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* e
           errno = soerr;
         }
       } else {
-        errno = ETIMEDOUT;
+        closed = w == Wait::kClosed;
+        errno = closed ? ECANCELED : ETIMEDOUT;
       }
     }
     if (r == 0) {
@@ -164,24 +201,25 @@ int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* e
   return fd;
 }
 
-bool SSLManager::Handshake(std::string* error) {
+bool SSLManager::Handshake(SSL* ssl, int fd, std::string* error) {
   TRACE_START();
   auto deadline = Clock::now() + std::chrono::milliseconds(GetConnectTimeout());
   for (;;) {
     ERR_clear_error();
-    int r = SSL_connect(m_ssl);
+    int r = SSL_connect(ssl);
     if (r == 1) {
       TRACE_END_RESULT("OK");
       return true;
     }
-    int err = SSL_get_error(m_ssl, r);
+    int err = SSL_get_error(ssl, r);
     short events = err == SSL_ERROR_WANT_READ ? POLLIN : err == SSL_ERROR_WANT_WRITE ? POLLOUT : 0;
     if (events == 0) {
       *error = "handshake failed";
       break;
     }
-    if (!WaitFd(m_socket, events, MillisecondsLeft(deadline))) {
-      *error = "handshake timed out";
+    Wait w = WaitFor(fd, events, MillisecondsLeft(deadline));
+    if (w != Wait::kReady) {
+      *error = w == Wait::kClosed ? "closed during the handshake" : "handshake timed out";
       break;
     }
   }
@@ -189,15 +227,15 @@ bool SSLManager::Handshake(std::string* error) {
   return false;
 }
 
-bool SSLManager::CheckPeer(const char* certName) {
+bool SSLManager::CheckPeer(SSL* ssl, const char* certName) {
   TRACE_START_ARGS("%s", certName ? certName : "");
-  long verify = SSL_get_verify_result(m_ssl);
+  long verify = SSL_get_verify_result(ssl);
   if (verify != X509_V_OK) {
     TRACE_ERROR("certificate verification error: %s\n", X509_verify_cert_error_string(verify));
     TRACE_END_RESULT("refused");
     return false;
   }
-  X509* peer = SSL_get1_peer_certificate(m_ssl);
+  X509* peer = SSL_get1_peer_certificate(ssl);
   if (!peer) {
     TRACE_ERROR("no peer certificate");
     TRACE_END_RESULT("refused");
@@ -222,109 +260,107 @@ bool SSLManager::CheckPeer(const char* certName) {
 bool SSLManager::ConnectTo(const char* host, unsigned short port, const char* certName, bool tls,
                            const std::string& trustDir, const char* proxyHost, unsigned short proxyPort) {
   TRACE_START_ARGS("%s:%d, %s, %d", host ? host : "", port, certName ? certName : "", tls);
-  std::lock_guard<std::mutex> lock(m_mutex);
-  char target[512];
-  snprintf(target, sizeof target, "%s:%d", host ? host : "", port);
-  std::string error;
-
-  if (!tls) {
-    int fd = OpenSocket(host, port, &error);
-    if (fd < 0) {
-      CloseLocked();
-      handle_error(__FILE_NAME__, __LINE__, "Error connecting to remote machine");
-      TRACE_END_RESULT("%s: %s", target, error.c_str());
-      return false;
-    }
-    m_socket = fd;
-    m_bio = BIO_new_socket(fd, BIO_NOCLOSE);
-    if (!m_bio) {
-      CloseLocked();
-      handle_error(__FILE_NAME__, __LINE__, "Error creating connection BIO");
-      TRACE_END_RESULT("no BIO");
-      return false;
-    }
-    m_closed = false;
-    TRACE_END_RESULT("OK (plain)");
-    return true;
+  Opening opening;
+  bool closed;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    closed = m_closed;
   }
+  bool ok = !closed && (tls ? ConnectTls(opening, host, port, certName, trustDir, proxyHost, proxyPort)
+                : ConnectPlain(opening, host, port));
+  if (ok && !Publish(opening)) {
+    TRACE_ERROR("closed while connecting");
+    ok = false;
+  }
+  if (!ok) {
+    opening.Release();
+    // A failed attempt leaves the object closed, as a close would.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    CloseLocked();
+  }
+  TRACE_END_RESULT("%s", ok ? "OK" : "failed");
+  return ok;
+}
 
-  m_bio = nullptr;
-  m_ctx = nullptr;
-  m_ssl = nullptr;
-  m_ctx = SSL_CTX_new(TLS_client_method());
-  if (!m_ctx) {
-    handle_error(__FILE_NAME__, __LINE__, "Error creating TLS context");
-    TRACE_END_RESULT("no context");
+bool SSLManager::Publish(Opening& opening) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_closed || m_ssl || m_bio) return false;
+  m_ctx = opening.ctx;
+  m_ssl = opening.ssl;
+  m_bio = opening.bio;
+  m_socket = opening.fd;
+  opening = Opening();
+  return true;
+}
+
+bool SSLManager::ConnectPlain(Opening& opening, const char* host, unsigned short port) {
+  std::string error;
+  opening.fd = OpenSocket(host, port, &error);
+  if (opening.fd < 0) {
+    handle_error(__FILE_NAME__, __LINE__, "Error connecting to remote machine");
+    TRACE_INFO("%s:%d: %s", host ? host : "", port, error.c_str());
     return false;
   }
-  SSL_CTX_set_min_proto_version(m_ctx, TLS1_2_VERSION);
-  SSL_CTX_set_timeout(m_ctx, 1000);
+  opening.bio = BIO_new_socket(opening.fd, BIO_NOCLOSE);
+  if (!opening.bio) {
+    handle_error(__FILE_NAME__, __LINE__, "Error creating connection BIO");
+    return false;
+  }
+  TRACE_INFO("OK (plain)");
+  return true;
+}
+
+bool SSLManager::ConnectTls(Opening& opening, const char* host, unsigned short port, const char* certName,
+                            const std::string& trustDir, const char* proxyHost, unsigned short proxyPort) {
+  std::string error;
+  opening.ctx = SSL_CTX_new(TLS_client_method());
+  if (!opening.ctx) {
+    handle_error(__FILE_NAME__, __LINE__, "Error creating TLS context");
+    return false;
+  }
+  SSL_CTX_set_min_proto_version(opening.ctx, TLS1_2_VERSION);
+  SSL_CTX_set_timeout(opening.ctx, 1000);
   std::string store = (trustDir.empty() ? std::string("./") : trustDir) + "parlavox.pem";
   TRACE_INFO("Load pem : %s", store.c_str());
-  if (SSL_CTX_load_verify_locations(m_ctx, store.c_str(), nullptr) != 1) {
+  if (SSL_CTX_load_verify_locations(opening.ctx, store.c_str(), nullptr) != 1) {
     TRACE_ERROR("error loading trust store");
     ERR_print_errors_fp(stderr);
-    CloseLocked();
-    TRACE_END_RESULT("no trust store");
     return false;
   }
 
-  BIO* bio = nullptr;
   if (proxyHost) {
     TRACE_INFO("connect through %s:%d", proxyHost, proxyPort);
-    bio = ConnectToProxy(proxyHost, proxyPort, host, port);
-    if (!bio) {
+    opening.bio = ConnectToProxy(proxyHost, proxyPort, host, port);
+    if (!opening.bio) {
       TRACE_ERROR("connection to proxy failed");
-      CloseLocked();
-      TRACE_END_RESULT("no tunnel");
       return false;
     }
+    BIO_get_fd(opening.bio, &opening.fd);
   } else {
     TRACE_INFO("direct connection");
-    int fd = OpenSocket(host, port, &error);
-    if (fd >= 0) {
-      m_socket = fd;
-      bio = BIO_new_socket(fd, BIO_NOCLOSE);
-    }
-    if (!bio) {
+    opening.fd = OpenSocket(host, port, &error);
+    if (opening.fd >= 0) opening.bio = BIO_new_socket(opening.fd, BIO_NOCLOSE);
+    if (!opening.bio) {
       TRACE_ERROR("Error attempting to connect");
       ERR_print_errors_fp(stderr);
-      CloseLocked();
-      TRACE_END_RESULT("%s: %s", target, error.c_str());
+      TRACE_INFO("%s:%d: %s", host ? host : "", port, error.c_str());
       return false;
     }
   }
 
-  m_ssl = SSL_new(m_ctx);
-  if (!m_ssl) {
-    BIO_free(bio);
+  opening.ssl = SSL_new(opening.ctx);
+  if (!opening.ssl) {
     handle_error(__FILE_NAME__, __LINE__, "Error creating TLS state");
-    CloseLocked();
-    TRACE_END_RESULT("no TLS state");
     return false;
   }
-  SSL_set_mode(m_ssl, SSL_MODE_AUTO_RETRY);
-  SSL_set_bio(m_ssl, bio, bio);
-  m_bio = bio;
-  m_closed = false;
-  if (!Handshake(&error)) {
-    if (proxyHost) {
-      TRACE_ERROR("erreur SSL_connect");
-    } else {
-      TRACE_ERROR("Error attempting to connect");
-    }
+  SSL_set_mode(opening.ssl, SSL_MODE_AUTO_RETRY);
+  SSL_set_bio(opening.ssl, opening.bio, opening.bio);
+  if (!Handshake(opening.ssl, opening.fd, &error)) {
+    TRACE_ERROR("%s", proxyHost ? "erreur SSL_connect" : "Error attempting to connect");
     ERR_print_errors_fp(stderr);
-    m_fatal = true;
-    CloseLocked();
-    TRACE_END_RESULT("%s", error.c_str());
     return false;
   }
-  if (!CheckPeer(certName)) {
-    CloseLocked();
-    TRACE_END_RESULT("refused");
-    return false;
-  }
-  TRACE_END_RESULT("OK");
+  if (!CheckPeer(opening.ssl, certName)) return false;
   return true;
 }
 
@@ -343,33 +379,45 @@ BIO* SSLManager::ConnectToProxy(const char* proxyHost, unsigned short proxyPort,
     TRACE_END_RESULT("null");
     return nullptr;
   }
-  // The socket is kept at once, so that every failure below closes it with the connection.
-  if (m_socket >= 0) close(m_socket);
-  m_socket = fd;
-  auto deadline = Clock::now() + std::chrono::milliseconds(GetConnectTimeout());
+  if (!OpenTunnel(fd, host, port)) {
+    close(fd);
+    TRACE_END_RESULT("null");
+    return nullptr;
+  }
+  BIO* bio = BIO_new_socket(fd, BIO_NOCLOSE);
+  if (!bio) close(fd);
+  TRACE_END_RESULT("%p", static_cast<void*>(bio));
+  return bio;
+}
 
+bool SSLManager::OpenTunnel(int fd, const char* host, unsigned short port) {
+  TRACE_START();
+  auto deadline = Clock::now() + std::chrono::milliseconds(GetConnectTimeout());
   char request[1200];
   int length = snprintf(request, sizeof request,
                         "CONNECT %s:%d HTTP/1.1\r\nProxy-Connection: keep-alive\r\nHost: %s\r\n\r\n",
                         host ? host : "", port, host ? host : "");
   if (length <= 0 || length >= static_cast<int>(sizeof request)) {
     TRACE_ERROR("SSLManager::ConnectToProxy : erreur de transmission : %s", strerror(ENAMETOOLONG));
-    TRACE_END_RESULT("null");
-    return nullptr;
+    TRACE_END_RESULT("refused");
+    return false;
   }
   int sent = 0;
   while (sent < length) {
     ssize_t r = send(fd, request + sent, length - sent, MSG_NOSIGNAL);
     if (r > 0) {
       sent += static_cast<int>(r);
-    } else if (r < 0 && (errno == EAGAIN || errno == EINTR) && WaitFd(fd, POLLOUT, MillisecondsLeft(deadline))) {
       continue;
-    } else {
-      TRACE_ERROR("SSLManager::ConnectToProxy : erreur de transmission : %s",
-                  strerror(r < 0 ? errno : ETIMEDOUT));
-      TRACE_END_RESULT("null");
-      return nullptr;
     }
+    int err = r < 0 ? errno : ETIMEDOUT;
+    if (r < 0 && (err == EAGAIN || err == EINTR)) {
+      Wait w = WaitFor(fd, POLLOUT, MillisecondsLeft(deadline));
+      if (w == Wait::kReady) continue;
+      err = w == Wait::kClosed ? ECANCELED : ETIMEDOUT;
+    }
+    TRACE_ERROR("SSLManager::ConnectToProxy : erreur de transmission : %s", strerror(err));
+    TRACE_END_RESULT("not sent");
+    return false;
   }
 
   // The reply is read up to its empty line, one byte at a time so that nothing of the
@@ -381,14 +429,17 @@ BIO* SSLManager::ConnectToProxy(const char* proxyHost, unsigned short proxyPort,
     ssize_t r = recv(fd, reply + held, 1, 0);
     if (r == 1) {
       ++held;
-    } else if (r < 0 && (errno == EAGAIN || errno == EINTR) && WaitFd(fd, POLLIN, MillisecondsLeft(deadline))) {
       continue;
-    } else {
-      reply[held] = '\0';
-      TRACE_ERROR("erreur de réception : %s", r == 0 ? "connection closed" : strerror(r < 0 ? errno : ETIMEDOUT));
-      TRACE_END_RESULT("null");
-      return nullptr;
     }
+    int err = r < 0 ? errno : 0;
+    if (r < 0 && (err == EAGAIN || err == EINTR)) {
+      Wait w = WaitFor(fd, POLLIN, MillisecondsLeft(deadline));
+      if (w == Wait::kReady) continue;
+      err = w == Wait::kClosed ? ECANCELED : ETIMEDOUT;
+    }
+    TRACE_ERROR("erreur de réception : %s", r == 0 ? "connection closed" : strerror(err));
+    TRACE_END_RESULT("no reply");
+    return false;
   }
   reply[held] = '\0';
   TRACE_INFO("réception de la réponse : %s", reply);
@@ -396,16 +447,17 @@ BIO* SSLManager::ConnectToProxy(const char* proxyHost, unsigned short proxyPort,
   int status = 0;
   if (sscanf(reply, "HTTP/%*d.%*d %d", &status) != 1 || status < 200 || status > 299) {
     TRACE_ERROR("proxy refused the tunnel (%d)", status);
-    TRACE_END_RESULT("null");
-    return nullptr;
+    TRACE_END_RESULT("refused");
+    return false;
   }
-  BIO* bio = BIO_new_socket(fd, BIO_NOCLOSE);
-  TRACE_END_RESULT("%p", static_cast<void*>(bio));
-  return bio;
+  TRACE_END_RESULT("open");
+  return true;
 }
 
 void SSLManager::CloseConnection() {
   TRACE_START_ARGS("%lx", reinterpret_cast<unsigned long>(this));
+  // The queue first, so that nothing is taken for a link that is going.
+  m_queue.Close();
   std::lock_guard<std::mutex> lock(m_mutex);
   CloseLocked();
   TRACE_END();
@@ -431,7 +483,7 @@ void SSLManager::CloseLocked() {
     m_ssl = nullptr;
     m_bio = nullptr;
   } else if (m_bio) {
-    // The socket is shut down first, so that a reader waiting on it wakes at once.
+    // The socket is shut down first, so that the peer sees the end at once.
     int fd = m_socket;
     if (fd < 0) BIO_get_fd(m_bio, &fd);
     if (fd >= 0) shutdown(fd, SHUT_RDWR);
@@ -445,54 +497,10 @@ void SSLManager::CloseLocked() {
     m_ctx = nullptr;
   }
   m_closed = true;
+  // Every wait on this connection (a read, a write, a connection attempt) ends now.
+  if (m_closedEvent >= 0) (void)!eventfd_write(m_closedEvent, 1);
   ERR_clear_error();
   TRACE_END();
-}
-
-bool SSLManager::Write(const unsigned char* bytes, int length) {
-  TRACE_START_ARGS("%d", length);
-  std::lock_guard<std::mutex> lock(m_mutex);
-  bool ok = WriteLocked(bytes, length);
-  TRACE_END_RESULT("%d", ok);
-  return ok;
-}
-
-bool SSLManager::WriteLocked(const unsigned char* bytes, int length) {
-  if (length < 1) return true;
-  int fd = m_socket;
-  if (fd < 0 && m_bio) BIO_get_fd(m_bio, &fd);
-  int done = 0;
-  while (done < length) {
-    if (m_ssl) {
-      ERR_clear_error();
-      int r = SSL_write(m_ssl, bytes + done, length - done);
-      if (r > 0) {
-        done += r;
-        continue;
-      }
-      int err = SSL_get_error(m_ssl, r);
-      short events = err == SSL_ERROR_WANT_WRITE ? POLLOUT : err == SSL_ERROR_WANT_READ ? POLLIN : 0;
-      if (events && fd >= 0 && WaitFd(fd, events, GetConnectTimeout())) continue;
-      if (err == SSL_ERROR_SYSCALL || err == SSL_ERROR_SSL) m_fatal = true;
-    } else if (m_bio) {
-      int r = BIO_write(m_bio, bytes + done, length - done);
-      if (r > 0) {
-        done += r;
-        continue;
-      }
-      if (BIO_should_retry(m_bio) && fd >= 0 && WaitFd(fd, POLLOUT, GetConnectTimeout())) continue;
-    }
-    TRACE_ERROR("SSLManager::Write : error while sending");
-    // A message cut short (a peer that stopped reading, a broken link) leaves the stream
-    // unusable: the link is shut down, so that the reader sees it lost and no later message
-    // follows half of this one.
-    if (m_ssl || m_bio) {
-      m_fatal = true;
-      if (fd >= 0) shutdown(fd, SHUT_RDWR);
-    }
-    return false;
-  }
-  return true;
 }
 
 int SSLManager::ReadSome(unsigned char* buffer, int size) {
@@ -525,36 +533,8 @@ int SSLManager::ReadSome(unsigned char* buffer, int size) {
       }
     }
     // Waiting happens without the lock, so that writers go on meanwhile.
-    WaitFd(fd, events, kReadSlice);
+    if (WaitFor(fd, events, kReadSlice) == Wait::kClosed) return 0;
   }
-}
-
-bool SSLManager::GenericEncoder(asn_TYPE_descriptor_t* type, void* message) {
-  TRACE_START_ARGS("%s", type->name);
-  std::lock_guard<std::mutex> lock(m_mutex);
-  std::string error;
-  if (!asn1::CheckConstraints(type, message, &error)) {
-    TRACE_ERROR("ASN.1 constraint check failed: %s\n", error.c_str());
-    TRACE_END_RESULT("refused");
-    return false;
-  }
-  // The encoding never runs past the encode buffer: one that would not fit fails.
-  m_encoded = static_cast<int>(asn1::EncodeDer(type, message, m_encodeBuffer, kBufferSize, &error));
-  TRACE_INFO("result : %d", m_encoded);
-  if (m_encoded == -1) {
-    const char* why = strerror(EMSGSIZE);
-    fprintf(stderr, "Cannot encode %s: %s\n", type->name, why);
-    TRACE_ERROR("Cannot encode %s: %s\n", type->name, why);
-    TRACE_END_RESULT("not encoded");
-    return false;
-  }
-  if (!WriteLocked(m_encodeBuffer, m_encoded)) {
-    TRACE_END_RESULT("not written");
-    return false;
-  }
-  if (m_bio) (void)BIO_flush(m_bio);
-  TRACE_END_RESULT("sent");
-  return true;
 }
 
 void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {

@@ -6,22 +6,32 @@
 #include <openssl/bio.h>
 #include <openssl/ssl.h>
 
+#include <atomic>
+#include <cstdint>
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "OCTET_STRING.h"
 #include "asn_application.h"
+#include "network/sendQueue.h"
 
 struct Date;
 typedef struct Date Date_t;
 
 class SSLManager {
  public:
-  // Size of the encode buffer and of the receive buffer.
+  // Size of the encode buffer and of the receive buffer; no message sent may be larger.
   static const int kBufferSize = 65536;
   // A message that announces or takes more bytes than this is refused as a failed read.
   static const long kMaxMessageSize = 16L * 1024 * 1024;
+  // Bounds of the outgoing queue once the writer runs: past either, a message is refused.
+  static const size_t kMaxQueuedMessages = 8192;
+  static const size_t kMaxQueuedBytes = 16 * 1024 * 1024;
+  // How long CloseWhenSent lets the queued messages go out before it closes anyway (ms).
+  static const int kCloseGrace = 2000;
 
   SSLManager();
   // Wraps a connection that is already made (an accepted socket); plain, no TLS.
@@ -35,38 +45,67 @@ class SSLManager {
 
   // Opens the connection; true when connected. certName is the common name the server's
   // certificate must carry; trustDir holds "parlavox.pem" ("./" when empty); proxyHost null
-  // means a direct connection.
+  // means a direct connection. It holds no lock while it waits on the network: a close from
+  // another thread ends it at once, and it fails on an object that was closed before.
   bool ConnectTo(const char* host, unsigned short port, const char* certName, bool tls,
                  const std::string& trustDir, const char* proxyHost, unsigned short proxyPort);
-  // Opens a TCP tunnel to host:port through an HTTP proxy; the socket's BIO, or null.
+  // Opens a TCP tunnel to host:port through an HTTP proxy; the socket's BIO (which does not
+  // close the socket), or null.
   BIO* ConnectToProxy(const char* proxyHost, unsigned short proxyPort, const char* host,
                       unsigned short port);
-  // Closes and releases the connection; a later send fails cleanly, a waiting read ends.
+  // Closes and releases the connection now, dropping what is queued; a later send fails
+  // cleanly, a waiting read or connection attempt ends. Safe from any thread; never waits
+  // on the network.
   void CloseConnection();
-  // Writes all the bytes (under the connection's lock).
+  // Closes once the messages queued so far went out, or kCloseGrace later at most; returns
+  // at once. Without a writer it is CloseConnection.
+  void CloseWhenSent();
+  // Starts the link's writer thread: from then on GenericEncoder queues the encoded message
+  // for it and returns at once. False when the link is not open.
+  bool StartWriter();
+  // Writes all the bytes, waiting for the socket (at most the send time-out between two
+  // steps; a failure closes the link), or queues them for the writer when one runs.
   bool Write(const unsigned char* bytes, int length);
-  // Checks the message against its constraints, DER-encodes it and writes it.
+  // Checks the message against its constraints and DER-encodes it; then hands it to the
+  // writer when one runs (true when queued), or else writes it (true when written).
   bool GenericEncoder(asn_TYPE_descriptor_t* type, void* message);
   // The next message of the type read from the connection; an empty request on any failure.
   void* GenericDecoder(asn_TYPE_descriptor_t* type);
 
   const std::string& GetPeerAddress() const { return m_peerAddress; }
 
-  // Longest wait for a TCP connection, a proxy answer or a TLS handshake, in milliseconds.
+  // Longest wait for a TCP connection, a proxy answer, a TLS handshake or a blocked send,
+  // in milliseconds.
   static void SetConnectTimeout(int milliseconds);
   static int GetConnectTimeout();
 
  protected:
-  // Under m_mutex: writes without taking the lock.
-  bool WriteLocked(const unsigned char* bytes, int length);
-  void CloseLocked();
   // Reads some bytes into buffer; the result of the read (0 or less is a failure).
   int ReadSome(unsigned char* buffer, int size);
 
  private:
+  enum class Wait { kReady, kTimedOut, kClosed };
+  // What a connection attempt opens, kept apart until the attempt succeeds.
+  struct Opening;
+
+  // Waits until fd is ready for events, the time is up (-1: never) or the link is closed.
+  Wait WaitFor(int fd, short events, int timeout) const;
+  bool ConnectPlain(Opening& opening, const char* host, unsigned short port);
+  bool ConnectTls(Opening& opening, const char* host, unsigned short port, const char* certName,
+                  const std::string& trustDir, const char* proxyHost, unsigned short proxyPort);
+  bool Publish(Opening& opening);
   int OpenSocket(const char* host, unsigned short port, std::string* error);
-  bool Handshake(std::string* error);
-  bool CheckPeer(const char* certName);
+  // Asks the proxy on fd for a tunnel to host:port; true when it answered with success.
+  bool OpenTunnel(int fd, const char* host, unsigned short port);
+  bool Handshake(SSL* ssl, int fd, std::string* error);
+  bool CheckPeer(SSL* ssl, const char* certName);
+  void CloseLocked();
+  bool Encode(asn_TYPE_descriptor_t* type, void* message, std::vector<uint8_t>* out);
+  void WriterLoop();
+  // Writes all the bytes, waiting for the socket without the lock; a failure closes the link.
+  bool WriteAll(const unsigned char* bytes, int length);
+  // One write step under the lock: bytes written, 0 to wait for events, -1 on failure.
+  int WriteStep(const unsigned char* bytes, int length, int* fd, short* events);
 
   unsigned char m_encodeBuffer[kBufferSize];
   int m_encoded = 0;
@@ -79,11 +118,22 @@ class SSLManager {
   // The connection's socket; closed by the destructor only, so that a reader waiting on it
   // never waits on a descriptor that was reused.
   int m_socket = -1;
+  // Readable from the moment the link is closed, so that every wait on it ends at once.
+  int m_closedEvent = -1;
   bool m_closed = false;
   // Set after a fatal TLS error: the close then sends no close notification.
   bool m_fatal = false;
   std::string m_peerAddress;
+  // Guards the connection (BIO, TLS state, flags) for one short step at a time; nothing
+  // waits on the network while holding it.
   std::mutex m_mutex;
+  // Keeps whole the messages of writers that write themselves (no writer thread).
+  std::mutex m_writeMutex;
+  SendQueue m_queue{kMaxQueuedMessages, kMaxQueuedBytes};
+  std::thread m_writer;
+  std::atomic<bool> m_writerStarted{false};
+  // When CloseWhenSent gives up on the queue (steady clock, nanoseconds; 0: not asked).
+  std::atomic<int64_t> m_closeBy{0};
 };
 
 // Process-wide OpenSSL start-up and clean-up.

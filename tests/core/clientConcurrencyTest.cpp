@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -38,7 +39,13 @@ TEST(ClientConcurrency, SendersOnThreeThreadsWhileTheLinkReceives) {
   for (int t = 0; t < kSenders; ++t) {
     senders.emplace_back([&, t] {
       for (int i = 0; i < kEach; ++i) {
-        running.client->SendMessage("K1", "http://a.example/", "t" + std::to_string(t) + "-" + std::to_string(i));
+        std::string text = "t" + std::to_string(t) + "-" + std::to_string(i);
+        // A full queue refuses at once; the writer soon makes room, and the message is sent again.
+        auto giveUp = std::chrono::steady_clock::now() + milliseconds(30000);
+        while (!running.client->SendMessage("K1", "http://a.example/", text)) {
+          if (std::chrono::steady_clock::now() > giveUp) return;
+          std::this_thread::yield();
+        }
       }
     });
   }

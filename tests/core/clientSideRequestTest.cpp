@@ -8,6 +8,7 @@
 #include "network/localServer.h"
 #include "network/sslManager.h"
 #include "tests/core/clientTestSupport.h"
+#include "tests/core/senderRows.h"
 #include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/fakeProxy.h"
@@ -20,10 +21,6 @@ using testserver::TestConnection;
 
 namespace {
 
-std::string T(const OCTET_STRING_t& s) {
-  return asn1::ToString(s);
-}
-
 // connect: [0] { login [0] "alice", password [1] "secret", version [2] "0.9.8b",
 // status [3] ENUMERATED 1, default-avatar-hash [4] 20 octets }
 std::string ConnectBytes(const std::string& hash) {
@@ -31,10 +28,11 @@ std::string ConnectBytes(const std::string& hash) {
          hash;
 }
 
-// An aborted attempt: the controller heard nothing, the server got nothing and the link is let go.
+// An aborted attempt: the controller heard nothing, and a link the server got (if the
+// attempt got that far) carried nothing and is let go.
 void ExpectAttemptUnseen(RecordingMachine& machine, const std::shared_ptr<TestConnection>& link) {
   EXPECT_TRUE(machine.Acks().empty());
-  ASSERT_TRUE(link);
+  if (!link) return;
   EXPECT_TRUE(link->WaitClosed());
   EXPECT_EQ(0u, link->ReceivedCount());
 }
@@ -103,38 +101,31 @@ TEST(ClientLogIn, FailedAndAbortedAttempts) {
     EXPECT_TRUE(machine.Kinds().empty());
   }
   {
-    // Aborted while the handshake is under way, which then succeeds: no acknowledgement, no
-    // connect, and the link is let go.
+    // Aborted while the handshake is under way: the attempt ends then, unseen.
     ClientSetUp setUp;
     testserver::TestServer::Options options;
     options.identity = setUp.ca.Issue(PARLAVOX_SERVER_HOST);
-    options.handshakeDelay = milliseconds(300);
+    options.handshakeDelay = milliseconds(1000);
     testserver::TestServer slow(options);
     RecordingMachine machine;
     RunningClient running(machine, slow.Port());
-    std::this_thread::sleep_for(milliseconds(100));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return slow.AcceptedCount() > 0; }, milliseconds(5000)));
     running.client->AbortConnection();
-    EXPECT_TRUE(running.WaitEnd());
-    ExpectAttemptUnseen(machine, slow.Accept(milliseconds(1000)));
+    EXPECT_TRUE(running.WaitEnd(milliseconds(1000)));
+    ExpectAttemptUnseen(machine, slow.Accept(milliseconds(0)));
   }
   {
-    // Aborted before the connection thread gets going: the attempt ends just the same.
+    // Aborted before the connection thread gets going: no connection is even made.
     ClientSetUp setUp;
     RecordingMachine machine;
     auto client = std::make_shared<ClientSideRequest>(&machine, true);
     client->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "alice", "secret", STATUS_ONLINE);
     client->AbortConnection();
-    std::atomic<bool> ended{false};
-    std::thread thread([body = ManageClientSideRequest(client), &ended]() mutable {
-      body();
-      ended = true;
-    });
+    std::thread thread{ManageClientSideRequest(client)};
     client.reset();
-    auto link = setUp.server->Accept(milliseconds(5000));
-    EXPECT_TRUE(testsupport::WaitFor([&] { return ended.load(); }, milliseconds(5000)));
-    if (link && !ended) link->Close();
     thread.join();
-    ExpectAttemptUnseen(machine, link);
+    EXPECT_EQ(0, setUp.server->AcceptedCount());
+    ExpectAttemptUnseen(machine, nullptr);
   }
 }
 
@@ -146,200 +137,13 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
   ASSERT_TRUE(link);
   ClientSideRequest& c = *running.client;
   const std::string key = "K1";
-  const unsigned char img[] = {1, 2, 3};
-  const unsigned char small[] = {9};
+  const std::string site = "http://a.example/";
   OCTET_STRING_t part{};
   SetOctetString(&part, "data", 4);
 
-  struct Row {
-    const char* name;
-    std::function<void()> send;
-    C2S_Request_PR kind;
-    std::function<void(const C2S_Request_t&)> check;
-  };
-  std::string site = "http://a.example/";
-  const std::vector<Row> rows = {
-      {"disconnect", [&] { c.SendDisconnect(key); }, C2S_Request_PR_disconnect,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(key, T(r.choice.disconnect.authkey));
-         EXPECT_EQ(0, r.choice.disconnect.recoflag);
-       }},
-      {"keytyped on", [&] { c.KeyTyped(key, site, true); }, C2S_Request_PR_keytyped,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(site, T(r.choice.keytyped.site));
-         ASSERT_TRUE(r.choice.keytyped.enabled);
-         EXPECT_NE(0, *r.choice.keytyped.enabled);  // DER's TRUE decodes as 0xFF
-       }},
-      {"keytyped off", [&] { c.KeyTyped(key, site, false); }, C2S_Request_PR_keytyped,
-       [&](const C2S_Request_t& r) {
-         ASSERT_TRUE(r.choice.keytyped.enabled);  // present even when false
-         EXPECT_EQ(0, *r.choice.keytyped.enabled);
-       }},
-      {"openurl", [&] { c.SendOpenChatRoom(key, site); }, C2S_Request_PR_openurl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.openurl.site)); }},
-      {"closeurl", [&] { c.SendCloseChatRoom(key, site); }, C2S_Request_PR_closeurl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.closeurl.site)); }},
-      {"sendmessage", [&] { EXPECT_TRUE(c.SendMessage(key, site, "h\xC3\xA9llo")); }, C2S_Request_PR_sendmessage,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(key, T(r.choice.sendmessage.authkey));
-         EXPECT_EQ("h\xC3\xA9llo", T(r.choice.sendmessage.message));
-       }},
-      {"empty message", [&] { c.SendMessage(key, site, ""); }, C2S_Request_PR_sendmessage,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("", T(r.choice.sendmessage.message)); }},
-      {"sendfile", [&] { c.SendFile(key, site, "f.txt", "123", 3000000000L, 6891); }, C2S_Request_PR_sendfile,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("f.txt", T(r.choice.sendfile.filename));
-         EXPECT_EQ("123", T(r.choice.sendfile.filekey));
-         EXPECT_EQ(3000000000L, r.choice.sendfile.filesize);
-         EXPECT_EQ(6891, r.choice.sendfile.port);
-       }},
-      {"suburl", [&] { c.SendSubscribeChatRoom(key, site); }, C2S_Request_PR_suburl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.suburl.site)); }},
-      {"unsuburl", [&] { c.SendUnsubscribeChatRoom(key, site); }, C2S_Request_PR_unsuburl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.unsuburl.site)); }},
-      {"comment", [&] { c.SendComment(key, site, "nice", 7); }, C2S_Request_PR_comment,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("nice", T(r.choice.comment.text));
-         EXPECT_EQ(7, r.choice.comment.grade);
-       }},
-      {"changestatus", [&] { c.ChangeStatus(key, STATUS_AWAY); }, C2S_Request_PR_changestatus,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(3, r.choice.changestatus.status); }},
-      {"changestatus out of range", [&] { c.ChangeStatus(key, static_cast<t_status>(9)); }, C2S_Request_PR_changestatus,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(0, r.choice.changestatus.status); }},
-      {"newavatar", [&] { c.ChangeAvatar(key, TypeImage_png, 3, img, TypeImage_gif, 1, small); },
-       C2S_Request_PR_newavatar,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(TypeImage_png, r.choice.newavatar.avatar.type);
-         EXPECT_EQ(std::string("\1\2\3"), T(r.choice.newavatar.avatar.content));
-         EXPECT_EQ(TypeImage_gif, r.choice.newavatar.smallavatar.type);
-         EXPECT_EQ(std::string("\x09"), T(r.choice.newavatar.smallavatar.content));
-       }},
-      {"askavatar", [&] { c.AskForAvatar(key, "bob"); }, C2S_Request_PR_askavatar,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bob", T(r.choice.askavatar.login)); }},
-      {"updateprofile", [&] { c.UpdateProfile(key, "Al", "", 12, 0, 1990); }, C2S_Request_PR_updateprofile,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("Al", T(r.choice.updateprofile.nickname));
-         EXPECT_EQ("", T(r.choice.updateprofile.mood));
-         ASSERT_TRUE(r.choice.updateprofile.birthDate);
-         EXPECT_EQ(12, r.choice.updateprofile.birthDate->day);
-         EXPECT_EQ(0, r.choice.updateprofile.birthDate->month);
-         EXPECT_EQ(1990, r.choice.updateprofile.birthDate->year);
-       }},
-      {"updateprofile without day", [&] { c.UpdateProfile(key, "Al", "ok", 0, 5, 1990); },
-       C2S_Request_PR_updateprofile,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(nullptr, r.choice.updateprofile.birthDate); }},
-      {"checkcontact login", [&] { c.CheckContact(key, "bob"); }, C2S_Request_PR_checkcontact,
-       [&](const C2S_Request_t& r) {
-         ASSERT_EQ(LoginOrEmail_PR_login, r.choice.checkcontact.loginOrEmail.present);
-         EXPECT_EQ("bob", T(r.choice.checkcontact.loginOrEmail.choice.login));
-       }},
-      {"checkcontact email", [&] { c.CheckContact(key, "bob@x.org"); }, C2S_Request_PR_checkcontact,
-       [&](const C2S_Request_t& r) {
-         ASSERT_EQ(LoginOrEmail_PR_email, r.choice.checkcontact.loginOrEmail.present);
-         EXPECT_EQ("bob@x.org", T(r.choice.checkcontact.loginOrEmail.choice.email));
-       }},
-      {"addcontact", [&] { c.AddContact(key, "bob", "hi"); }, C2S_Request_PR_addcontact,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("bob", T(r.choice.addcontact.login));
-         EXPECT_EQ("hi", T(r.choice.addcontact.message));
-       }},
-      {"addcontactanswer", [&] { c.AddContactAnswer(key, "bob", true, "ok"); }, C2S_Request_PR_addcontactanswer,
-       [&](const C2S_Request_t& r) {
-         EXPECT_NE(0, r.choice.addcontactanswer.answer);
-         EXPECT_EQ("ok", T(r.choice.addcontactanswer.message));
-       }},
-      {"delcontact", [&] { c.RemoveContact(key, "bob", "bye"); }, C2S_Request_PR_delcontact,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bye", T(r.choice.delcontact.message)); }},
-      {"invitechatroom", [&] { c.InviteContactInChatRoom(key, &site, {"bob", "carl"}); },
-       C2S_Request_PR_invitechatroom,
-       [&](const C2S_Request_t& r) {
-         ASSERT_TRUE(r.choice.invitechatroom.site);
-         EXPECT_EQ(site, T(*r.choice.invitechatroom.site));
-         ASSERT_EQ(2, r.choice.invitechatroom.logins.list.count);
-         EXPECT_EQ("bob", T(*r.choice.invitechatroom.logins.list.array[0]));
-         EXPECT_EQ("carl", T(*r.choice.invitechatroom.logins.list.array[1]));
-       }},
-      {"invitechatroom without site", [&] { c.InviteContactInChatRoom(key, nullptr, {}); },
-       C2S_Request_PR_invitechatroom,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(nullptr, r.choice.invitechatroom.site);
-         EXPECT_EQ(0, r.choice.invitechatroom.logins.list.count);
-       }},
-      {"invitechatroomanswer", [&] { c.InviteContactInChatRoomAck(key, site, "bob", "no", false); },
-       C2S_Request_PR_invitechatroomanswer,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("bob", T(r.choice.invitechatroomanswer.login));
-         EXPECT_EQ(0, r.choice.invitechatroomanswer.status);
-       }},
-      {"abuse", [&] { c.ReportAbuse(key, site, "bob", "spam"); }, C2S_Request_PR_abuse,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("spam", T(r.choice.abuse.message)); }},
-      {"askforfileack yes", [&] { c.AskForFileAck(key, "bob", "42", "f", true, 99); }, C2S_Request_PR_askforfileack,
-       [&](const C2S_Request_t& r) {
-         EXPECT_NE(0, r.choice.askforfileack.status);
-         ASSERT_TRUE(r.choice.askforfileack.size);
-         EXPECT_EQ(99, *r.choice.askforfileack.size);
-       }},
-      {"askforfileack no", [&] { c.AskForFileAck(key, "bob", "42", "f", false, 99); }, C2S_Request_PR_askforfileack,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(nullptr, r.choice.askforfileack.size); }},
-      {"filepart", [&] { c.FilePart(key, "bob", "42", &part); }, C2S_Request_PR_filepart,
-       [&](const C2S_Request_t& r) {
-         ASSERT_TRUE(r.choice.filepart.filedata);
-         EXPECT_EQ("data", T(*r.choice.filepart.filedata));
-       }},
-      {"filepart end", [&] { c.FilePart(key, "bob", "42", nullptr); }, C2S_Request_PR_filepart,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(nullptr, r.choice.filepart.filedata); }},
-      {"cancelfile", [&] { c.CancelFile(key, site, "42"); }, C2S_Request_PR_cancelfile,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("42", T(r.choice.cancelfile.filekey)); }},
-      {"blockcontact", [&] { c.BlockContact(key, "bob", "m"); }, C2S_Request_PR_blockcontact,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bob", T(r.choice.blockcontact.login)); }},
-      {"unblockcontact", [&] { c.UnblockContact(key, "bob", "m"); }, C2S_Request_PR_unblockcontact,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bob", T(r.choice.unblockcontact.login)); }},
-      {"contactgroup", [&] { c.UpdateGroup(key, "bob", "Friends"); }, C2S_Request_PR_contactgroup,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("Friends", T(r.choice.contactgroup.group)); }},
-      {"clientinfo", [&] { c.SendClientInfo(key, "e", "o", "h", "s", "x"); }, C2S_Request_PR_clientinfo,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("e", T(r.choice.clientinfo.environment));
-         EXPECT_EQ("o", T(r.choice.clientinfo.os_info));
-         EXPECT_EQ("h", T(r.choice.clientinfo.hardware_info));
-         EXPECT_EQ("s", T(r.choice.clientinfo.screen_info));
-         EXPECT_EQ("x", T(r.choice.clientinfo.extensions_info));
-       }},
-      {"heartbeatack", [&] { c.HeartBeatAck(key); }, C2S_Request_PR_heartbeatack,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(key, T(r.choice.heartbeatack.authkey)); }},
-      {"askmessengerprotocols", [&] { c.AskMessengerProtocols(key, "alice"); }, C2S_Request_PR_askmessengerprotocols,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("alice", T(r.choice.askmessengerprotocols.login)); }},
-      {"connectmessenger",
-       [&] { c.ConnectMessenger(key, "icq", "a1", "pw", {{"server", "s.example"}, {"port", "5190"}}, "Al", STATUS_NONE); },
-       C2S_Request_PR_connectmessenger,
-       [&](const C2S_Request_t& r) {
-         const C2S_ConnectMessenger_t& m = r.choice.connectmessenger;
-         EXPECT_EQ("icq", T(m.protocol));
-         EXPECT_EQ("pw", T(m.password));
-         EXPECT_EQ("Al", T(m.nickname));
-         EXPECT_EQ(1, m.status);  // the unset presence goes out as online
-         ASSERT_EQ(2, m.parameters.list.count);
-         EXPECT_EQ("port", T(m.parameters.list.array[0]->key));
-         EXPECT_EQ("5190", T(m.parameters.list.array[0]->value));
-         EXPECT_EQ("server", T(m.parameters.list.array[1]->key));
-       }},
-      {"disconnectmessenger", [&] { c.DisconnectMessenger(key, "icq", "a1"); }, C2S_Request_PR_disconnectmessenger,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("a1", T(r.choice.disconnectmessenger.login)); }},
-      {"addsmiley", [&] { c.AddSmiley(key, site, ":x", TypeImage_jpg, 3, img); }, C2S_Request_PR_addsmiley,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(":x", T(r.choice.addsmiley.codesmiley));
-         EXPECT_EQ(TypeImage_jpg, r.choice.addsmiley.smiley.type);
-         EXPECT_EQ(std::string("\1\2\3"), T(r.choice.addsmiley.smiley.content));
-       }},
-      {"delsmiley", [&] { c.DelSmiley(key, site, ":x"); }, C2S_Request_PR_delsmiley,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(":x", T(r.choice.delsmiley.codesmiley)); }},
-      {"error-messages", [&] { c.SendErrorMessages(key, "oops"); }, C2S_Request_PR_error_messages,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("oops", T(r.choice.error_messages.message)); }},
-      {"filepartack", [&] { c.FilePartAck(key, "bob", "42"); }, C2S_Request_PR_filepartack,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("42", T(r.choice.filepartack.filekey)); }},
-  };
-  for (const Row& row : rows) {
+  for (const SenderRow& row : SenderRows(c, &part)) {
     SCOPED_TRACE(row.name);
-    row.send();
+    EXPECT_TRUE(row.send());
     auto got = link->Next();
     ASSERT_TRUE(got);
     ASSERT_EQ(row.kind, got->request->present);
@@ -349,13 +153,14 @@ TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
   EXPECT_EQ("data", T(part));
   FreeOctetString(&part);
 
-  // Nothing goes out for these.
-  c.ChangeStatus(key, STATUS_NONE);
-  c.AddMessenger();
-  c.RemoveMessenger();
+  // Nothing goes out for these, and their callers hear so.
+  EXPECT_FALSE(c.ChangeStatus(key, STATUS_NONE));
+  EXPECT_FALSE(c.AddMessenger());
+  EXPECT_FALSE(c.RemoveMessenger());
   EXPECT_FALSE(c.SendMessage(key, site, std::string(513, 'x')));  // over the 512-character limit
   EXPECT_FALSE(c.SendMessage(key, site, "caf\xC3"));               // broken UTF-8
-  c.AddContact(key, "bad login", "m");               // a space is not allowed in a login
+  EXPECT_FALSE(c.AddContact(key, "bad login", "m"));               // a space is not allowed in a login
+  EXPECT_FALSE(c.SendErrorMessages(key, std::string(70000, 'x')));  // larger than a message may be
   EXPECT_TRUE(link->NothingWithin(milliseconds(300)));
   link->Close();
   EXPECT_TRUE(running.WaitEnd());
@@ -456,19 +261,25 @@ TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
   RunningClient running(machine, setUp.server->Port());
   auto link = LogIn(*setUp.server, machine);
   ASSERT_TRUE(link);
+  // What was queued before the close still goes out, then the link closes.
+  EXPECT_TRUE(running.client->SendDisconnect("K1"));
   running.client->CloseConnection(true);
+  EXPECT_FALSE(running.client->HeartBeatAck("K1"));
+  EXPECT_TRUE(link->Expect(C2S_Request_PR_disconnect));
   EXPECT_TRUE(running.WaitEnd());
   // The controller closed the link itself: the loop may end before or after its read fails, so
   // it hands over at most one empty request, and never anything else.
   auto kinds = machine.Kinds();
   ASSERT_LE(kinds.size(), 2u);
-  if (kinds.size() == 2) EXPECT_EQ(S2C_Request_PR_NOTHING, kinds[1]);
+  if (kinds.size() == 2) {
+    EXPECT_EQ(S2C_Request_PR_NOTHING, kinds[1]);
+  }
   EXPECT_TRUE(link->WaitClosed());
   // A sender on the ended client fails cleanly: nothing reaches anyone.
-  running.client->HeartBeatAck("K1");
   EXPECT_FALSE(running.client->SendMessage("K1", "http://a.example/", "late"));
   running.client->CloseConnection(true);
-  EXPECT_EQ(1u, link->ReceivedCount());  // the connect alone
+  running.client->AbortConnection();
+  EXPECT_EQ(2u, link->ReceivedCount());  // the connect and the disconnect
 }
 
 TEST(ClientRun, HostileServerEndsTheThreadCleanly) {

@@ -8,8 +8,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <chrono>
 #include <string>
+#include <vector>
+
+#include "network/listenSocket.h"
 
 namespace sockettest {
 
@@ -48,6 +53,30 @@ inline std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* clos
   }
   return out;
 }
+
+// A loopback port whose listener takes no more connections: its queue is kept full, so that
+// a connection to it hangs (the system drops the connection requests).
+struct HangingPort {
+  HangingPort() {
+    listener = OpenListenSocket(INADDR_LOOPBACK, 0, 0, &port);
+    for (int i = 0; i < 2; ++i) {
+      int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_port = htons(port);
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      (void)!connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      fillers.push_back(fd);
+    }
+  }
+  ~HangingPort() {
+    for (int fd : fillers) close(fd);
+    close(listener);
+  }
+  int listener = -1;
+  unsigned short port = 0;
+  std::vector<int> fillers;
+};
 
 }  // namespace sockettest
 
