@@ -52,7 +52,7 @@ UserDirectory MakeUserDirectory(const char* home) {
   return result;
 }
 
-bool LoadSettings(SettingsPrompter& prompter) {
+bool LoadSettings(StartupPrompter& prompter) {
   TRACE_INFO("Load config");
   while (!Config::Load()) {
     const std::string userDir = Config::GetUserPath();

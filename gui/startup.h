@@ -22,10 +22,12 @@ struct UserDirectory {
 };
 UserDirectory MakeUserDirectory(const char* home);
 
-// The questions asked while loading the settings file.
-class SettingsPrompter {
+// What start-up asks of the user, and how it tells why it cannot go on.
+class StartupPrompter {
  public:
-  virtual ~SettingsPrompter() {}
+  virtual ~StartupPrompter() {}
+  // Start-up cannot go on: say why (the program then ends).
+  virtual void ShowError(const std::string& text) = 0;
   // The file "<userDir>parlavox.xml" is too old or corrupted: set it aside and start afresh?
   virtual bool AskSetAside(const std::string& userDir) = 0;
   // Setting it aside failed with `reason`: try again?
@@ -35,7 +37,7 @@ class SettingsPrompter {
 // Loads the settings; a file that cannot be read is moved to "parlavox.backup.xml" when the
 // user agrees, and the defaults apply. False when the user declined: the program must end and
 // the file is left where it was.
-bool LoadSettings(SettingsPrompter& prompter);
+bool LoadSettings(StartupPrompter& prompter);
 
 // Where the main window opens. x == -1 (never saved), or a saved place that no display shows
 // (`onScreen` answers for a point), centres it on the screen.

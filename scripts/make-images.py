@@ -3,7 +3,8 @@
 
 img/close.png: the close picture at the right end of a mini frame's caption: a white X with a
 dark edge on a transparent 16 x 16 square, so it reads on the orange caption strip.
-Parlavox.ico: the program's window icon, an orange speech bubble, at 16, 32 and 48 pixels.
+Parlavox.ico: the program's window icon, an orange speech bubble, at 16, 32 and 48 pixels;
+icons/parlavox-<size>.png: the same bubble for the desktop's menus.
 img/parlavox.png: the banner at the bottom of the main window, the name on an orange band.
 Run again after changing a drawing; the output is the same on every run.
 """
@@ -138,6 +139,11 @@ def main():
         f.write(banner())
     with open(os.path.join(os.path.dirname(out), "Parlavox.ico"), "wb") as f:
         f.write(ico([16, 32, 48]))
+    icons = os.path.join(os.path.dirname(out), "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in (16, 32, 48):
+        with open(os.path.join(icons, "parlavox-%d.png" % size), "wb") as f:
+            f.write(png(size, size, bubble(size)))
 
 
 if __name__ == "__main__":

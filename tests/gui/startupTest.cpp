@@ -5,7 +5,7 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-#include "gui/settingsPrompter.h"
+#include "gui/startupPrompter.h"
 #include "gui/startup.h"
 #include "model/config.h"
 #include "tests/support/testSupport.h"
@@ -102,7 +102,7 @@ TEST_F(SettingsRecovery, UnreadableFileIsSetAsideOnlyWhenTheUserAgrees) {
   const std::string tooOld = ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/config-959.xml");
   ASSERT_FALSE(tooOld.empty());
   const std::string notSettings = "this is not a settings file\n";
-  DialogSettingsPrompter prompter;
+  DialogStartupPrompter prompter;
   for (const std::string& content : {tooOld, notSettings}) {
     // No: the program ends, the file stays, no backup.
     ASSERT_TRUE(WriteFile(Settings(), content));
@@ -123,7 +123,7 @@ TEST_F(SettingsRecovery, FailedBackupAsksAgainAndCanGiveUp) {
   // A non-empty directory where the backup goes: neither removed nor replaced by a rename.
   ASSERT_EQ(0, mkdir(Backup().c_str(), 0700));
   ASSERT_TRUE(WriteFile(Backup() + "/keep", "k"));
-  DialogSettingsPrompter prompter;
+  DialogStartupPrompter prompter;
   wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES),
                 wxExpectModal<wxMessageDialog>(wxID_YES).Describe("retry"),
                 wxExpectModal<wxMessageDialog>(wxID_NO).Describe("give up"));

@@ -1,4 +1,6 @@
-#include "gui/settingsPrompter.h"
+#include "gui/startupPrompter.h"
+
+#include <cstdio>
 
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
@@ -14,14 +16,20 @@ bool AskYesNo(const wxString& caption, const wxString& message) {
 
 }  // namespace
 
-bool DialogSettingsPrompter::AskSetAside(const std::string& userDir) {
+void DialogStartupPrompter::ShowError(const std::string& text) {
+  fprintf(stderr, "%s\n", text.c_str());
+  wxMessageDialog dialog(nullptr, std2wx(text), _("Parlavox cannot start"), wxOK | wxICON_ERROR);
+  dialog.ShowModal();
+}
+
+bool DialogStartupPrompter::AskSetAside(const std::string& userDir) {
   return AskYesNo(_("Configuration file too old"),
                   _("Your configuration file (") + std2wx(userDir) +
                       _("parlavox.xml) is too old or corrupted.\nDo you want to delete it? A backup will be made "
                         "before."));
 }
 
-bool DialogSettingsPrompter::AskRetryBackup(const std::string& reason) {
+bool DialogStartupPrompter::AskRetryBackup(const std::string& reason) {
   return AskYesNo(_("Backup error"),
                   _("Impossible to make a backup : ") + std2wx(reason) + ".\n" + _("Try again ?"));
 }
