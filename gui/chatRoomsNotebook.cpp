@@ -1,0 +1,6 @@
+#include "gui/chatRoomsNotebook.h"
+
+#include <wx/intl.h>
+
+ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent)
+    : wxFrame(parent, wxID_ANY, _("Chat rooms")), m_manager(manager) {}

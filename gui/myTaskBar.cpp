@@ -1,0 +1,3 @@
+#include "gui/myTaskBar.h"
+
+MyTaskBar::MyTaskBar(MainFrame* mainWindow) : m_mainWindow(mainWindow) {}

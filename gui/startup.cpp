@@ -1,0 +1,84 @@
+#include "gui/startup.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "model/config.h"
+#include "model/log.h"
+
+namespace startup {
+
+std::string DataDirectory(const char* value) {
+  if (value && *value) return std::string(value) + "/";
+  return "/usr/local/share/parlavox/";
+}
+
+namespace {
+
+std::string Describe(const std::string& path, int error) {
+  return "Cannot use the directory " + path + " for Parlavox's settings: " + strerror(error) + ".";
+}
+
+}  // namespace
+
+UserDirectory MakeUserDirectory(const char* home) {
+  UserDirectory result;
+  if (!home || !*home) {
+    result.error = "Please configure your HOME environement variable!";
+    return result;
+  }
+  result.path = std::string(home) + "/.parlavox/";
+  const std::string dir = result.path.substr(0, result.path.size() - 1);
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    result.error = Describe(dir, errno);
+    return result;
+  }
+  struct stat info;
+  if (stat(dir.c_str(), &info) != 0) {
+    result.error = Describe(dir, errno);
+    return result;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    result.error = Describe(dir, ENOTDIR);
+    return result;
+  }
+  // The directory holds the settings with the enciphered password: owner only.
+  if ((info.st_mode & 077) != 0 && info.st_uid == geteuid()) chmod(dir.c_str(), 0700);
+  if (access(dir.c_str(), R_OK | W_OK | X_OK) != 0) result.error = Describe(dir, errno);
+  return result;
+}
+
+bool LoadSettings(StartupPrompter& prompter) {
+  TRACE_INFO("Load config");
+  while (!Config::Load()) {
+    const std::string userDir = Config::GetUserPath();
+    TRACE_INFO("File : %s", userDir.c_str());
+    if (!prompter.AskSetAside(userDir)) {
+      TRACE_INFO("OK");
+      return false;
+    }
+    const std::string file = userDir + "parlavox.xml";
+    const std::string backup = userDir + "parlavox.backup.xml";
+    std::remove(backup.c_str());
+    while (std::rename(file.c_str(), backup.c_str()) != 0) {
+      if (!prompter.AskRetryBackup(strerror(errno))) {
+        TRACE_INFO("No retry");
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+Placement PlaceMainWindow(int x, int y, int width, int height, int screenWidth, int screenHeight,
+                          const std::function<bool(int, int)>& onScreen) {
+  // The title bar's middle must be on some display, or the window could never be reached.
+  if (x != -1 && onScreen(x + width / 2, y + 10)) return {x, y, width, height};
+  return {(screenWidth - width) / 2, (screenHeight - height) / 2, width, height};
+}
+
+}  // namespace startup

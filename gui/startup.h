@@ -1,0 +1,52 @@
+// The decisions of the program's start-up that need no window: where the data and the user's
+// files live, setting aside a settings file that cannot be read, and where the main window
+// opens. The application object calls them in order; tests call them directly.
+#ifndef PARLAVOX_GUI_STARTUP_H
+#define PARLAVOX_GUI_STARTUP_H
+
+#include <functional>
+#include <string>
+
+namespace startup {
+
+// The data directory from the value of PARLAVOX_DATA (null or empty: the installed one).
+// A '/' is always appended.
+std::string DataDirectory(const char* value);
+
+// The user directory "<home>/.parlavox/", created with mode 0700 (and narrowed to 0700 when
+// it exists with wider access). On failure `error` says why, in words for the user, and
+// nothing has been written anywhere.
+struct UserDirectory {
+  std::string path;
+  std::string error;
+};
+UserDirectory MakeUserDirectory(const char* home);
+
+// What start-up asks of the user, and how it tells why it cannot go on.
+class StartupPrompter {
+ public:
+  virtual ~StartupPrompter() {}
+  // Start-up cannot go on: say why (the program then ends).
+  virtual void ShowError(const std::string& text) = 0;
+  // The file "<userDir>parlavox.xml" is too old or corrupted: set it aside and start afresh?
+  virtual bool AskSetAside(const std::string& userDir) = 0;
+  // Setting it aside failed with `reason`: try again?
+  virtual bool AskRetryBackup(const std::string& reason) = 0;
+};
+
+// Loads the settings; a file that cannot be read is moved to "parlavox.backup.xml" when the
+// user agrees, and the defaults apply. False when the user declined: the program must end and
+// the file is left where it was.
+bool LoadSettings(StartupPrompter& prompter);
+
+// Where the main window opens. x == -1 (never saved), or a saved place that no display shows
+// (`onScreen` answers for a point), centres it on the screen.
+struct Placement {
+  int x, y, width, height;
+};
+Placement PlaceMainWindow(int x, int y, int width, int height, int screenWidth, int screenHeight,
+                          const std::function<bool(int, int)>& onScreen);
+
+}  // namespace startup
+
+#endif

@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Draws the program's own pictures into data/ (PNG and ICO, standard library only).
+
+img/close.png: the close picture at the right end of a mini frame's caption: a white X with a
+dark edge on a transparent 16 x 16 square, so it reads on the orange caption strip.
+Parlavox.ico: the program's window icon, an orange speech bubble, at 16, 32 and 48 pixels;
+icons/parlavox-<size>.png: the same bubble for the desktop's menus.
+img/parlavox.png: the banner at the bottom of the main window, the name on an orange band.
+Run again after changing a drawing; the output is the same on every run.
+"""
+import os
+import struct
+import sys
+import zlib
+
+
+def png(width, height, rows):
+    """rows: list of lists of (r, g, b, a)."""
+    raw = b"".join(b"\x00" + bytes(c for px in row for c in px) for row in rows)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xffffffff)
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def close_image():
+    size = 16
+    clear = (0, 0, 0, 0)
+    edge = (120, 60, 0, 255)
+    white = (255, 255, 255, 255)
+    rows = [[clear] * size for _ in range(size)]
+
+    def on_cross(x, y, width):
+        # Distance to either diagonal of the square from (3,3) to (12,12).
+        if not (3 - width <= x <= 12 + width and 3 - width <= y <= 12 + width):
+            return False
+        return abs(x - y) <= width or abs(x + y - 15) <= width
+
+    for y in range(size):
+        for x in range(size):
+            if on_cross(x, y, 0.5) and 3 <= x <= 12 and 3 <= y <= 12:
+                rows[y][x] = white
+            elif on_cross(x, y, 1.5) and 2 <= x <= 13 and 2 <= y <= 13:
+                rows[y][x] = edge
+    return png(size, size, rows)
+
+
+ORANGE = (236, 120, 24, 255)
+DARK = (120, 60, 0, 255)
+WHITE = (255, 255, 255, 255)
+CLEAR = (0, 0, 0, 0)
+
+
+def bubble(size):
+    """An orange speech bubble with a white dot row, on a transparent square."""
+    rows = [[CLEAR] * size for _ in range(size)]
+    cx, cy = (size - 1) / 2, size * 0.42
+    rx, ry = size * 0.46, size * 0.36
+    for y in range(size):
+        for x in range(size):
+            d = ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2
+            tail = (y >= cy and x <= cx and size * 0.15 <= x and
+                    y <= size * 0.95 and (x - size * 0.15) >= (y - cy) * 0.4)
+            if d <= 1.0 or tail:
+                rows[y][x] = DARK if d > 0.8 and not tail else ORANGE
+    r = max(1, size // 12)
+    for k in (-1, 0, 1):
+        dx = cx + k * size * 0.22
+        for y in range(size):
+            for x in range(size):
+                if (x - dx) ** 2 + (y - cy) ** 2 <= r * r:
+                    rows[y][x] = WHITE
+    return rows
+
+
+def ico(sizes):
+    """A Windows icon file of 32-bit images, one per size (bottom-up rows, AND mask after)."""
+    images = []
+    for size in sizes:
+        rows = bubble(size)
+        xor = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
+        stride = ((size + 31) // 32) * 4
+        mask = b"\x00" * (stride * size)
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        images.append((size, header + xor + mask))
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, data in images:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in images)
+
+
+# A 5 x 7 pixel font for the banner's letters.
+FONT = {
+    "P": ["1111.", "1...1", "1...1", "1111.", "1....", "1....", "1...."],
+    "A": [".111.", "1...1", "1...1", "11111", "1...1", "1...1", "1...1"],
+    "R": ["1111.", "1...1", "1...1", "1111.", "1.1..", "1..1.", "1...1"],
+    "L": ["1....", "1....", "1....", "1....", "1....", "1....", "11111"],
+    "V": ["1...1", "1...1", "1...1", "1...1", "1...1", ".1.1.", "..1.."],
+    "O": [".111.", "1...1", "1...1", "1...1", "1...1", "1...1", ".111."],
+    "X": ["1...1", "1...1", ".1.1.", "..1..", ".1.1.", "1...1", "1...1"],
+}
+
+
+def banner(text="PARLAVOX", scale=2):
+    """The name in white capitals on an orange band with a dark edge."""
+    width = len(text) * 6 * scale + 2 * 6
+    height = 7 * scale + 2 * 5
+    rows = [[ORANGE] * width for _ in range(height)]
+    for x in range(width):
+        rows[0][x] = rows[height - 1][x] = DARK
+    for y in range(height):
+        rows[y][0] = rows[y][width - 1] = DARK
+    for i, ch in enumerate(text):
+        for gy, line in enumerate(FONT[ch]):
+            for gx, bit in enumerate(line):
+                if bit != "1":
+                    continue
+                for sy in range(scale):
+                    for sx in range(scale):
+                        rows[5 + gy * scale + sy][6 + (i * 6 + gx) * scale + sx] = WHITE
+    return png(width, height, rows)
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    out = os.path.join(root, "data", "img")
+    if len(sys.argv) > 1:
+        out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    with open(os.path.join(out, "close.png"), "wb") as f:
+        f.write(close_image())
+    with open(os.path.join(out, "parlavox.png"), "wb") as f:
+        f.write(banner())
+    with open(os.path.join(os.path.dirname(out), "Parlavox.ico"), "wb") as f:
+        f.write(ico([16, 32, 48]))
+    icons = os.path.join(os.path.dirname(out), "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in (16, 32, 48):
+        with open(os.path.join(icons, "parlavox-%d.png" % size), "wb") as f:
+            f.write(png(size, size, bubble(size)))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,134 @@
+// Start-up decisions: directories, setting aside a settings file that cannot be read (through
+// the real message boxes), and where the main window opens.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+
+#include "gui/startupPrompter.h"
+#include "gui/startup.h"
+#include "model/config.h"
+#include "tests/support/testSupport.h"
+
+namespace {
+
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+int ModeOf(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+TEST(Startup, DataDirectoryAlwaysGetsASlash) {
+  EXPECT_EQ("/opt/data/", startup::DataDirectory("/opt/data"));
+  EXPECT_EQ("/opt/data//", startup::DataDirectory("/opt/data/"));
+  EXPECT_EQ("/usr/local/share/parlavox/", startup::DataDirectory(""));
+  EXPECT_EQ("/usr/local/share/parlavox/", startup::DataDirectory(nullptr));
+}
+
+TEST(Startup, UserDirectoryIsPrivateOrRefusedWithAReason) {
+  TempDir home;
+  // Fresh: made owner-only.
+  startup::UserDirectory fresh = startup::MakeUserDirectory(home.path().c_str());
+  EXPECT_EQ("", fresh.error);
+  EXPECT_EQ(home.path() + "/.parlavox/", fresh.path);
+  EXPECT_EQ(0700, ModeOf(home.file(".parlavox")));
+  // Existing with wider access: narrowed.
+  chmod(home.file(".parlavox").c_str(), 0755);
+  EXPECT_EQ("", startup::MakeUserDirectory(home.path().c_str()).error);
+  EXPECT_EQ(0700, ModeOf(home.file(".parlavox")));
+
+  TempDir other;
+  ASSERT_TRUE(WriteFile(other.file("plainfile"), "x"));
+  ASSERT_TRUE(WriteFile(other.file("h/.parlavox"), "") || (mkdir(other.file("h").c_str(), 0700) == 0 &&
+                                                           WriteFile(other.file("h/.parlavox"), "")));
+  struct Row {
+    const char* name;
+    std::string home;
+    const char* says;
+  } refused[] = {
+      {"unset", "", "HOME"},
+      {"a file", other.file("plainfile"), "Not a directory"},
+      {"settings path taken by a file", other.file("h"), "Not a directory"},
+      {"not writable", "/proc/self", "/proc/self/.parlavox"},
+  };
+  for (const Row& r : refused) {
+    SCOPED_TRACE(r.name);
+    startup::UserDirectory dir = startup::MakeUserDirectory(r.home.empty() ? nullptr : r.home.c_str());
+    EXPECT_NE(std::string::npos, dir.error.find(r.says)) << dir.error;
+  }
+  EXPECT_EQ("x", ReadFile(other.file("plainfile")));
+}
+
+TEST(Startup, MainWindowPlacement) {
+  auto everywhere = [](int, int) { return true; };
+  auto nowhere = [](int, int) { return false; };
+  struct Row {
+    int x, y, w, h, sw, sh;
+    bool onScreen;
+    int ex, ey;
+  } rows[] = {
+      {-1, 77, 370, 600, 1280, 1024, true, 455, 212},   // never saved: centred, y ignored
+      {40, -1, 370, 600, 1280, 1024, true, 40, -1},     // only x is tested
+      {-1, 0, 370, 600, 367, 1024, true, -1, 212},      // screen narrower than the window
+      {5000, 3000, 370, 600, 1280, 1024, false, 455, 212},  // off every display: centred
+  };
+  for (const Row& r : rows) {
+    startup::Placement p =
+        startup::PlaceMainWindow(r.x, r.y, r.w, r.h, r.sw, r.sh, r.onScreen ? everywhere : nowhere);
+    EXPECT_EQ(r.ex, p.x);
+    EXPECT_EQ(r.ey, p.y);
+  }
+}
+
+class SettingsRecovery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_savedUser = Config::GetUserPath();
+    Config::SetUserPath(m_dir.path());
+  }
+  void TearDown() override { Config::SetUserPath(m_savedUser); }
+  std::string Settings() const { return m_dir.file("parlavox.xml"); }
+  std::string Backup() const { return m_dir.file("parlavox.backup.xml"); }
+
+  TempDir m_dir;
+  std::string m_savedUser;
+};
+
+TEST_F(SettingsRecovery, UnreadableFileIsSetAsideOnlyWhenTheUserAgrees) {
+  const std::string tooOld = ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/config-959.xml");
+  ASSERT_FALSE(tooOld.empty());
+  const std::string notSettings = "this is not a settings file\n";
+  DialogStartupPrompter prompter;
+  for (const std::string& content : {tooOld, notSettings}) {
+    // No: the program ends, the file stays, no backup.
+    ASSERT_TRUE(WriteFile(Settings(), content));
+    wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_NO));
+    EXPECT_EQ(content, ReadFile(Settings()));
+    EXPECT_FALSE(FileExists(Backup()));
+    // Yes: an older backup is replaced by the file, byte for byte, and the defaults apply.
+    ASSERT_TRUE(WriteFile(Backup(), "older backup"));
+    wxTEST_DIALOG(EXPECT_TRUE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(content, ReadFile(Backup()));
+    EXPECT_FALSE(FileExists(Settings()));
+    remove(Backup().c_str());
+  }
+}
+
+TEST_F(SettingsRecovery, FailedBackupAsksAgainAndCanGiveUp) {
+  ASSERT_TRUE(WriteFile(Settings(), "garbage"));
+  // A non-empty directory where the backup goes: neither removed nor replaced by a rename.
+  ASSERT_EQ(0, mkdir(Backup().c_str(), 0700));
+  ASSERT_TRUE(WriteFile(Backup() + "/keep", "k"));
+  DialogStartupPrompter prompter;
+  wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES),
+                wxExpectModal<wxMessageDialog>(wxID_YES).Describe("retry"),
+                wxExpectModal<wxMessageDialog>(wxID_NO).Describe("give up"));
+  EXPECT_EQ("garbage", ReadFile(Settings()));
+  EXPECT_EQ("k", ReadFile(Backup() + "/keep"));
+}
+
+}  // namespace
