@@ -72,6 +72,17 @@ bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeou
   return cond();
 }
 
+std::string Hex(const void* bytes, size_t size) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (size_t i = 0; i < size; ++i) {
+    unsigned char c = static_cast<const unsigned char*>(bytes)[i];
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
 static std::string EnvOr(const char* name, const char* fallback) {
   const char* v = getenv(name);
   return v && *v ? v : fallback;

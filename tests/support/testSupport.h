@@ -36,6 +36,10 @@ std::string RestartLogAt(const TempDir& dir, const std::string& name = "test.log
 // Polls cond every few milliseconds until it holds or the time runs out; returns cond().
 bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout);
 
+// The bytes as lower-case hexadecimal, two digits each.
+std::string Hex(const void* bytes, size_t size);
+inline std::string Hex(const std::string& bytes) { return Hex(bytes.data(), bytes.size()); }
+
 // Source and build tree roots (from the test environment).
 std::string SourceDir();
 std::string BuildDir();
