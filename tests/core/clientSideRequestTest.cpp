@@ -138,224 +138,117 @@ TEST(ClientLogIn, FailedAndAbortedAttempts) {
   }
 }
 
-TEST(ClientSenders, EachSendsItsRequestWithItsFields) {
+// Each sender puts its kind on the wire (the wire bytes of the kinds are checked by the golden
+// vectors); the rows with a check hold a rule of their own.
+TEST(ClientSenders, EachSendsItsKind) {
   ClientSetUp setUp;
   RecordingMachine machine;
   RunningClient running(machine, setUp.server->Port());
   auto link = LogIn(*setUp.server, machine);
   ASSERT_TRUE(link);
   ClientSideRequest& c = *running.client;
-  const std::string key = "K1";
+  const std::string k = "K1";
+  std::string site = "http://a.example/";
   const unsigned char img[] = {1, 2, 3};
-  const unsigned char small[] = {9};
   OCTET_STRING_t part{};
   SetOctetString(&part, "data", 4);
-
-  struct Row {
-    const char* name;
+  using R = const C2S_Request_t&;
+  const struct {
     std::function<void()> send;
     C2S_Request_PR kind;
-    std::function<void(const C2S_Request_t&)> check;
-  };
-  std::string site = "http://a.example/";
-  const std::vector<Row> rows = {
-      {"disconnect", [&] { c.SendDisconnect(key); }, C2S_Request_PR_disconnect,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(key, T(r.choice.disconnect.authkey));
-         EXPECT_EQ(0, r.choice.disconnect.recoflag);
+    std::function<bool(R)> holds;
+  } rows[] = {
+      {[&] { c.SendDisconnect(k); }, C2S_Request_PR_disconnect, nullptr},
+      {[&] { c.KeyTyped(k, site, true); }, C2S_Request_PR_keytyped,
+       [](R r) { return r.choice.keytyped.enabled && *r.choice.keytyped.enabled; }},
+      {[&] { c.KeyTyped(k, site, false); }, C2S_Request_PR_keytyped,  // present even when false
+       [](R r) { return r.choice.keytyped.enabled && !*r.choice.keytyped.enabled; }},
+      {[&] { c.SendOpenChatRoom(k, site); }, C2S_Request_PR_openurl, nullptr},
+      {[&] { c.SendCloseChatRoom(k, site); }, C2S_Request_PR_closeurl, nullptr},
+      {[&] { EXPECT_TRUE(c.SendMessage(k, site, "h\xC3\xA9llo")); }, C2S_Request_PR_sendmessage,
+       [](R r) { return T(r.choice.sendmessage.message) == "h\xC3\xA9llo"; }},
+      {[&] { c.SendMessage(k, site, ""); }, C2S_Request_PR_sendmessage, nullptr},
+      {[&] { c.SendFile(k, site, "f.txt", "123", 3000000000L, 6891); }, C2S_Request_PR_sendfile,
+       [](R r) { return r.choice.sendfile.filesize == 3000000000L && r.choice.sendfile.port == 6891; }},
+      {[&] { c.SendSubscribeChatRoom(k, site); }, C2S_Request_PR_suburl, nullptr},
+      {[&] { c.SendUnsubscribeChatRoom(k, site); }, C2S_Request_PR_unsuburl, nullptr},
+      {[&] { c.SendComment(k, site, "nice", 7); }, C2S_Request_PR_comment, nullptr},
+      {[&] { c.ChangeStatus(k, STATUS_AWAY); }, C2S_Request_PR_changestatus,
+       [](R r) { return r.choice.changestatus.status == 3; }},
+      {[&] { c.ChangeStatus(k, static_cast<t_status>(9)); }, C2S_Request_PR_changestatus,
+       [](R r) { return r.choice.changestatus.status == 0; }},
+      {[&] { c.ChangeAvatar(k, TypeImage_png, 3, img, TypeImage_gif, 1, img); }, C2S_Request_PR_newavatar, nullptr},
+      {[&] { c.AskForAvatar(k, "bob"); }, C2S_Request_PR_askavatar, nullptr},
+      {[&] { c.UpdateProfile(k, "Al", "", 12, 0, 1990); }, C2S_Request_PR_updateprofile,
+       [](R r) {
+         const Date_t* d = r.choice.updateprofile.birthDate;
+         return d && d->day == 12 && d->month == 0 && d->year == 1990;
        }},
-      {"keytyped on", [&] { c.KeyTyped(key, site, true); }, C2S_Request_PR_keytyped,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(site, T(r.choice.keytyped.site));
-         ASSERT_TRUE(r.choice.keytyped.enabled);
-         EXPECT_NE(0, *r.choice.keytyped.enabled);  // DER's TRUE decodes as 0xFF
-       }},
-      {"keytyped off", [&] { c.KeyTyped(key, site, false); }, C2S_Request_PR_keytyped,
-       [&](const C2S_Request_t& r) {
-         ASSERT_TRUE(r.choice.keytyped.enabled);  // present even when false
-         EXPECT_EQ(0, *r.choice.keytyped.enabled);
-       }},
-      {"openurl", [&] { c.SendOpenChatRoom(key, site); }, C2S_Request_PR_openurl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.openurl.site)); }},
-      {"closeurl", [&] { c.SendCloseChatRoom(key, site); }, C2S_Request_PR_closeurl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.closeurl.site)); }},
-      {"sendmessage", [&] { EXPECT_TRUE(c.SendMessage(key, site, "h\xC3\xA9llo")); }, C2S_Request_PR_sendmessage,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(key, T(r.choice.sendmessage.authkey));
-         EXPECT_EQ("h\xC3\xA9llo", T(r.choice.sendmessage.message));
-       }},
-      {"empty message", [&] { c.SendMessage(key, site, ""); }, C2S_Request_PR_sendmessage,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("", T(r.choice.sendmessage.message)); }},
-      {"sendfile", [&] { c.SendFile(key, site, "f.txt", "123", 3000000000L, 6891); }, C2S_Request_PR_sendfile,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("f.txt", T(r.choice.sendfile.filename));
-         EXPECT_EQ("123", T(r.choice.sendfile.filekey));
-         EXPECT_EQ(3000000000L, r.choice.sendfile.filesize);
-         EXPECT_EQ(6891, r.choice.sendfile.port);
-       }},
-      {"suburl", [&] { c.SendSubscribeChatRoom(key, site); }, C2S_Request_PR_suburl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.suburl.site)); }},
-      {"unsuburl", [&] { c.SendUnsubscribeChatRoom(key, site); }, C2S_Request_PR_unsuburl,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(site, T(r.choice.unsuburl.site)); }},
-      {"comment", [&] { c.SendComment(key, site, "nice", 7); }, C2S_Request_PR_comment,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("nice", T(r.choice.comment.text));
-         EXPECT_EQ(7, r.choice.comment.grade);
-       }},
-      {"changestatus", [&] { c.ChangeStatus(key, STATUS_AWAY); }, C2S_Request_PR_changestatus,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(3, r.choice.changestatus.status); }},
-      {"changestatus out of range", [&] { c.ChangeStatus(key, static_cast<t_status>(9)); }, C2S_Request_PR_changestatus,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(0, r.choice.changestatus.status); }},
-      {"newavatar", [&] { c.ChangeAvatar(key, TypeImage_png, 3, img, TypeImage_gif, 1, small); },
-       C2S_Request_PR_newavatar,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(TypeImage_png, r.choice.newavatar.avatar.type);
-         EXPECT_EQ(std::string("\1\2\3"), T(r.choice.newavatar.avatar.content));
-         EXPECT_EQ(TypeImage_gif, r.choice.newavatar.smallavatar.type);
-         EXPECT_EQ(std::string("\x09"), T(r.choice.newavatar.smallavatar.content));
-       }},
-      {"askavatar", [&] { c.AskForAvatar(key, "bob"); }, C2S_Request_PR_askavatar,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bob", T(r.choice.askavatar.login)); }},
-      {"updateprofile", [&] { c.UpdateProfile(key, "Al", "", 12, 0, 1990); }, C2S_Request_PR_updateprofile,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("Al", T(r.choice.updateprofile.nickname));
-         EXPECT_EQ("", T(r.choice.updateprofile.mood));
-         ASSERT_TRUE(r.choice.updateprofile.birthDate);
-         EXPECT_EQ(12, r.choice.updateprofile.birthDate->day);
-         EXPECT_EQ(0, r.choice.updateprofile.birthDate->month);
-         EXPECT_EQ(1990, r.choice.updateprofile.birthDate->year);
-       }},
-      {"updateprofile without day", [&] { c.UpdateProfile(key, "Al", "ok", 0, 5, 1990); },
-       C2S_Request_PR_updateprofile,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(nullptr, r.choice.updateprofile.birthDate); }},
-      {"checkcontact login", [&] { c.CheckContact(key, "bob"); }, C2S_Request_PR_checkcontact,
-       [&](const C2S_Request_t& r) {
-         ASSERT_EQ(LoginOrEmail_PR_login, r.choice.checkcontact.loginOrEmail.present);
-         EXPECT_EQ("bob", T(r.choice.checkcontact.loginOrEmail.choice.login));
-       }},
-      {"checkcontact email", [&] { c.CheckContact(key, "bob@x.org"); }, C2S_Request_PR_checkcontact,
-       [&](const C2S_Request_t& r) {
-         ASSERT_EQ(LoginOrEmail_PR_email, r.choice.checkcontact.loginOrEmail.present);
-         EXPECT_EQ("bob@x.org", T(r.choice.checkcontact.loginOrEmail.choice.email));
-       }},
-      {"addcontact", [&] { c.AddContact(key, "bob", "hi"); }, C2S_Request_PR_addcontact,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("bob", T(r.choice.addcontact.login));
-         EXPECT_EQ("hi", T(r.choice.addcontact.message));
-       }},
-      {"addcontactanswer", [&] { c.AddContactAnswer(key, "bob", true, "ok"); }, C2S_Request_PR_addcontactanswer,
-       [&](const C2S_Request_t& r) {
-         EXPECT_NE(0, r.choice.addcontactanswer.answer);
-         EXPECT_EQ("ok", T(r.choice.addcontactanswer.message));
-       }},
-      {"delcontact", [&] { c.RemoveContact(key, "bob", "bye"); }, C2S_Request_PR_delcontact,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bye", T(r.choice.delcontact.message)); }},
-      {"invitechatroom", [&] { c.InviteContactInChatRoom(key, &site, {"bob", "carl"}); },
-       C2S_Request_PR_invitechatroom,
-       [&](const C2S_Request_t& r) {
-         ASSERT_TRUE(r.choice.invitechatroom.site);
-         EXPECT_EQ(site, T(*r.choice.invitechatroom.site));
-         ASSERT_EQ(2, r.choice.invitechatroom.logins.list.count);
-         EXPECT_EQ("bob", T(*r.choice.invitechatroom.logins.list.array[0]));
-         EXPECT_EQ("carl", T(*r.choice.invitechatroom.logins.list.array[1]));
-       }},
-      {"invitechatroom without site", [&] { c.InviteContactInChatRoom(key, nullptr, {}); },
-       C2S_Request_PR_invitechatroom,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(nullptr, r.choice.invitechatroom.site);
-         EXPECT_EQ(0, r.choice.invitechatroom.logins.list.count);
-       }},
-      {"invitechatroomanswer", [&] { c.InviteContactInChatRoomAck(key, site, "bob", "no", false); },
-       C2S_Request_PR_invitechatroomanswer,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("bob", T(r.choice.invitechatroomanswer.login));
-         EXPECT_EQ(0, r.choice.invitechatroomanswer.status);
-       }},
-      {"abuse", [&] { c.ReportAbuse(key, site, "bob", "spam"); }, C2S_Request_PR_abuse,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("spam", T(r.choice.abuse.message)); }},
-      {"askforfileack yes", [&] { c.AskForFileAck(key, "bob", "42", "f", true, 99); }, C2S_Request_PR_askforfileack,
-       [&](const C2S_Request_t& r) {
-         EXPECT_NE(0, r.choice.askforfileack.status);
-         ASSERT_TRUE(r.choice.askforfileack.size);
-         EXPECT_EQ(99, *r.choice.askforfileack.size);
-       }},
-      {"askforfileack no", [&] { c.AskForFileAck(key, "bob", "42", "f", false, 99); }, C2S_Request_PR_askforfileack,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(nullptr, r.choice.askforfileack.size); }},
-      {"filepart", [&] { c.FilePart(key, "bob", "42", &part); }, C2S_Request_PR_filepart,
-       [&](const C2S_Request_t& r) {
-         ASSERT_TRUE(r.choice.filepart.filedata);
-         EXPECT_EQ("data", T(*r.choice.filepart.filedata));
-       }},
-      {"filepart end", [&] { c.FilePart(key, "bob", "42", nullptr); }, C2S_Request_PR_filepart,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(nullptr, r.choice.filepart.filedata); }},
-      {"cancelfile", [&] { c.CancelFile(key, site, "42"); }, C2S_Request_PR_cancelfile,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("42", T(r.choice.cancelfile.filekey)); }},
-      {"blockcontact", [&] { c.BlockContact(key, "bob", "m"); }, C2S_Request_PR_blockcontact,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bob", T(r.choice.blockcontact.login)); }},
-      {"unblockcontact", [&] { c.UnblockContact(key, "bob", "m"); }, C2S_Request_PR_unblockcontact,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("bob", T(r.choice.unblockcontact.login)); }},
-      {"contactgroup", [&] { c.UpdateGroup(key, "bob", "Friends"); }, C2S_Request_PR_contactgroup,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("Friends", T(r.choice.contactgroup.group)); }},
-      {"clientinfo", [&] { c.SendClientInfo(key, "e", "o", "h", "s", "x"); }, C2S_Request_PR_clientinfo,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ("e", T(r.choice.clientinfo.environment));
-         EXPECT_EQ("o", T(r.choice.clientinfo.os_info));
-         EXPECT_EQ("h", T(r.choice.clientinfo.hardware_info));
-         EXPECT_EQ("s", T(r.choice.clientinfo.screen_info));
-         EXPECT_EQ("x", T(r.choice.clientinfo.extensions_info));
-       }},
-      {"heartbeatack", [&] { c.HeartBeatAck(key); }, C2S_Request_PR_heartbeatack,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(key, T(r.choice.heartbeatack.authkey)); }},
-      {"askmessengerprotocols", [&] { c.AskMessengerProtocols(key, "alice"); }, C2S_Request_PR_askmessengerprotocols,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("alice", T(r.choice.askmessengerprotocols.login)); }},
-      {"connectmessenger",
-       [&] { c.ConnectMessenger(key, "icq", "a1", "pw", {{"server", "s.example"}, {"port", "5190"}}, "Al", STATUS_NONE); },
+      {[&] { c.UpdateProfile(k, "Al", "ok", 0, 5, 1990); }, C2S_Request_PR_updateprofile,  // no day, no date
+       [](R r) { return !r.choice.updateprofile.birthDate; }},
+      {[&] { c.CheckContact(k, "bob"); }, C2S_Request_PR_checkcontact,
+       [](R r) { return r.choice.checkcontact.loginOrEmail.present == LoginOrEmail_PR_login; }},
+      {[&] { c.CheckContact(k, "bob@x.org"); }, C2S_Request_PR_checkcontact,
+       [](R r) { return r.choice.checkcontact.loginOrEmail.present == LoginOrEmail_PR_email; }},
+      {[&] { c.AddContact(k, "bob", "hi"); }, C2S_Request_PR_addcontact, nullptr},
+      {[&] { c.AddContactAnswer(k, "bob", true, "ok"); }, C2S_Request_PR_addcontactanswer, nullptr},
+      {[&] { c.RemoveContact(k, "bob", "bye"); }, C2S_Request_PR_delcontact, nullptr},
+      {[&] { c.InviteContactInChatRoom(k, &site, {"bob", "carl"}); }, C2S_Request_PR_invitechatroom,
+       [](R r) { return r.choice.invitechatroom.site && r.choice.invitechatroom.logins.list.count == 2; }},
+      {[&] { c.InviteContactInChatRoom(k, nullptr, {}); }, C2S_Request_PR_invitechatroom,
+       [](R r) { return !r.choice.invitechatroom.site && r.choice.invitechatroom.logins.list.count == 0; }},
+      {[&] { c.InviteContactInChatRoomAck(k, site, "bob", "no", false); }, C2S_Request_PR_invitechatroomanswer,
+       nullptr},
+      {[&] { c.ReportAbuse(k, site, "bob", "spam"); }, C2S_Request_PR_abuse, nullptr},
+      {[&] { c.AskForFileAck(k, "bob", "42", "f", true, 99); }, C2S_Request_PR_askforfileack,
+       [](R r) { return r.choice.askforfileack.size && *r.choice.askforfileack.size == 99; }},
+      {[&] { c.AskForFileAck(k, "bob", "42", "f", false, 99); }, C2S_Request_PR_askforfileack,  // refused: no size
+       [](R r) { return !r.choice.askforfileack.size; }},
+      {[&] { c.FilePart(k, "bob", "42", &part); }, C2S_Request_PR_filepart,
+       [](R r) { return r.choice.filepart.filedata && T(*r.choice.filepart.filedata) == "data"; }},
+      {[&] { c.FilePart(k, "bob", "42", nullptr); }, C2S_Request_PR_filepart,  // the end of the file
+       [](R r) { return !r.choice.filepart.filedata; }},
+      {[&] { c.CancelFile(k, site, "42"); }, C2S_Request_PR_cancelfile, nullptr},
+      {[&] { c.BlockContact(k, "bob", "m"); }, C2S_Request_PR_blockcontact, nullptr},
+      {[&] { c.UnblockContact(k, "bob", "m"); }, C2S_Request_PR_unblockcontact, nullptr},
+      {[&] { c.UpdateGroup(k, "bob", "Friends"); }, C2S_Request_PR_contactgroup, nullptr},
+      {[&] { c.SendClientInfo(k, "e", "o", "h", "s", "x"); }, C2S_Request_PR_clientinfo, nullptr},
+      {[&] { c.HeartBeatAck(k); }, C2S_Request_PR_heartbeatack, nullptr},
+      {[&] { c.AskMessengerProtocols(k, "alice"); }, C2S_Request_PR_askmessengerprotocols, nullptr},
+      // The unset presence goes out as online; the parameters in the order of their names.
+      {[&] { c.ConnectMessenger(k, "icq", "a1", "pw", {{"server", "s.example"}, {"port", "5190"}}, "Al", STATUS_NONE); },
        C2S_Request_PR_connectmessenger,
-       [&](const C2S_Request_t& r) {
+       [](R r) {
          const C2S_ConnectMessenger_t& m = r.choice.connectmessenger;
-         EXPECT_EQ("icq", T(m.protocol));
-         EXPECT_EQ("pw", T(m.password));
-         EXPECT_EQ("Al", T(m.nickname));
-         EXPECT_EQ(1, m.status);  // the unset presence goes out as online
-         ASSERT_EQ(2, m.parameters.list.count);
-         EXPECT_EQ("port", T(m.parameters.list.array[0]->key));
-         EXPECT_EQ("5190", T(m.parameters.list.array[0]->value));
-         EXPECT_EQ("server", T(m.parameters.list.array[1]->key));
+         return m.status == 1 && m.parameters.list.count == 2 && T(m.parameters.list.array[0]->key) == "port" &&
+                T(m.parameters.list.array[0]->value) == "5190";
        }},
-      {"disconnectmessenger", [&] { c.DisconnectMessenger(key, "icq", "a1"); }, C2S_Request_PR_disconnectmessenger,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("a1", T(r.choice.disconnectmessenger.login)); }},
-      {"addsmiley", [&] { c.AddSmiley(key, site, ":x", TypeImage_jpg, 3, img); }, C2S_Request_PR_addsmiley,
-       [&](const C2S_Request_t& r) {
-         EXPECT_EQ(":x", T(r.choice.addsmiley.codesmiley));
-         EXPECT_EQ(TypeImage_jpg, r.choice.addsmiley.smiley.type);
-         EXPECT_EQ(std::string("\1\2\3"), T(r.choice.addsmiley.smiley.content));
-       }},
-      {"delsmiley", [&] { c.DelSmiley(key, site, ":x"); }, C2S_Request_PR_delsmiley,
-       [&](const C2S_Request_t& r) { EXPECT_EQ(":x", T(r.choice.delsmiley.codesmiley)); }},
-      {"error-messages", [&] { c.SendErrorMessages(key, "oops"); }, C2S_Request_PR_error_messages,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("oops", T(r.choice.error_messages.message)); }},
-      {"filepartack", [&] { c.FilePartAck(key, "bob", "42"); }, C2S_Request_PR_filepartack,
-       [&](const C2S_Request_t& r) { EXPECT_EQ("42", T(r.choice.filepartack.filekey)); }},
+      {[&] { c.DisconnectMessenger(k, "icq", "a1"); }, C2S_Request_PR_disconnectmessenger, nullptr},
+      {[&] { c.AddSmiley(k, site, ":x", TypeImage_jpg, 3, img); }, C2S_Request_PR_addsmiley, nullptr},
+      {[&] { c.DelSmiley(k, site, ":x"); }, C2S_Request_PR_delsmiley, nullptr},
+      {[&] { c.SendErrorMessages(k, "oops"); }, C2S_Request_PR_error_messages, nullptr},
+      {[&] { c.FilePartAck(k, "bob", "42"); }, C2S_Request_PR_filepartack, nullptr},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    row.send();
+  int row = 0;
+  for (const auto& r : rows) {
+    SCOPED_TRACE("row " + std::to_string(row++));
+    r.send();
     auto got = link->Next();
     ASSERT_TRUE(got);
-    ASSERT_EQ(row.kind, got->request->present);
-    row.check(*got->request);
+    ASSERT_EQ(r.kind, got->request->present);
+    if (r.holds) EXPECT_TRUE(r.holds(*got->request));
   }
   // The part given to FilePart is still the caller's, untouched.
   EXPECT_EQ("data", T(part));
   FreeOctetString(&part);
 
   // Nothing goes out for these.
-  c.ChangeStatus(key, STATUS_NONE);
+  c.ChangeStatus(k, STATUS_NONE);
   c.AddMessenger();
   c.RemoveMessenger();
-  EXPECT_FALSE(c.SendMessage(key, site, std::string(513, 'x')));  // over the 512-character limit
-  EXPECT_FALSE(c.SendMessage(key, site, "caf\xC3"));               // broken UTF-8
-  c.AddContact(key, "bad login", "m");               // a space is not allowed in a login
+  EXPECT_FALSE(c.SendMessage(k, site, std::string(513, 'x')));  // over the 512-character limit
+  EXPECT_FALSE(c.SendMessage(k, site, "caf\xC3"));               // broken UTF-8
+  c.AddContact(k, "bad login", "m");                             // a space is not allowed in a login
   EXPECT_TRUE(link->NothingWithin(milliseconds(300)));
   link->Close();
   EXPECT_TRUE(running.WaitEnd());
@@ -480,10 +373,8 @@ TEST(ClientRun, HostileServerEndsTheThreadCleanly) {
   };
   const Case cases[] = {
       {"cut mid-way", std::string("\xB8\x08\x80\x01k\x81", 6), true},
+      // Every kind of bad input ends the stream the same way (see the stream's own tests).
       {"garbage", std::string("\x00\xFF\x13garbage\r\n", 12), false},
-      {"over-long length", std::string("\xBA\x84\x7F\xFF\xFF\xFF\x80\x02" "ab", 10), false},
-      {"unknown alternative", std::string("\xBF\x28\x03\x80\x01k", 6), false},
-      {"bad value", std::string("\xB1\x0C\x80\x01k\x81\x01s\x82\x01t\x83\x01\x0B", 14), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -518,70 +409,33 @@ std::string AskListener(unsigned short port, const std::string& path) {
 
 }  // namespace
 
-TEST(ClientListener, StartedOnceAndToldOfTheLink) {
+// The client starts the process's listener once and tells it whether a live link is up; an
+// attempt aborted after its link opened counts as never connected.
+TEST(ClientListener, StartedOnceAndToldOfTheLiveLinkOnly) {
   ClientSetUp setUp;
   RecordingMachine machine;
   EXPECT_EQ(nullptr, LocalServer::Instance());
-  RunningClient first(machine, setUp.server->Port());
-  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
-  ASSERT_TRUE(listener);
-  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
-  unsigned short port = listener->GetPort();
-  // The answer is the connected flag, then the status waiting for the extension.
-  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
-  auto link = LogIn(*setUp.server, machine);
-  ASSERT_TRUE(link);
-  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
-  link->Close();
-  EXPECT_TRUE(first.WaitEnd());
-  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
-
-  // A later client finds the same listener, and its relays reach it.
-  ClientSideRequest second(&machine, true);
-  EXPECT_EQ(listener, LocalServer::Instance());
-  second.SetExtensionStatus("ext", ExtensionStatus_disable);
-  EXPECT_EQ("01", AskListener(port, "CHECK:ext"));
-  EXPECT_FALSE(second.IsURLOpened("http://never.example/"));
-  EXPECT_TRUE(second.GetAllOpenedSites().empty());
-  second.UpdateExternalInfo("http://never.example/", 3);
-}
-
-TEST(ClientRun, CertificateNameFollowsTheServerOverride) {
-  unsetenv("PARLAVOX_SERVER");
-  EXPECT_EQ(PARLAVOX_SERVER_HOST, ClientSideRequest::GetCertificateName());
-  setenv("PARLAVOX_SERVER", "front.example:8443", 1);
-  EXPECT_EQ("front.example", ClientSideRequest::GetCertificateName());
-  setenv("PARLAVOX_SERVER", "other.example", 1);
-  EXPECT_EQ("other.example", ClientSideRequest::GetCertificateName());
-  // An override the settings ignore (no valid port) is ignored here too.
-  for (const char* bad : {"front.example:0", "front.example:x", ":8443", "front.example:"}) {
-    setenv("PARLAVOX_SERVER", bad, 1);
-    EXPECT_EQ(PARLAVOX_SERVER_HOST, ClientSideRequest::GetCertificateName()) << bad;
-  }
-  unsetenv("PARLAVOX_SERVER");
-}
-
-TEST(ClientListener, ToldOfTheLiveLinkOnly) {
-  ClientSetUp setUp;
-  RecordingMachine machine;
   RunningClient running(machine, setUp.server->Port());
   std::shared_ptr<LocalServer> listener = LocalServer::Instance();
   ASSERT_TRUE(listener);
   ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
   unsigned short port = listener->GetPort();
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
   auto link = LogIn(*setUp.server, machine);
   ASSERT_TRUE(link);
   EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
 
-  // An attempt aborted after its link opened counts as never connected: closing it later
-  // does not tell the listener that the live link is gone.
   RecordingMachine other;
   auto aborted = std::make_shared<ClientSideRequest>(&other, true);
+  EXPECT_EQ(listener, LocalServer::Instance());
   aborted->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "bob", "secret", STATUS_ONLINE);
   aborted->AbortConnection();
   aborted->Run();
   aborted->CloseConnection(false);
   EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+  // What the controller sets through any client reaches the listener.
+  aborted->SetExtensionStatus("ext", ExtensionStatus_disable);
+  EXPECT_EQ("11", AskListener(port, "CHECK:ext"));
 
   // A go-away ends the session: the extensions hear so.
   auto goaway = NewS2C(S2C_Request_PR_goaway);
@@ -590,4 +444,11 @@ TEST(ClientListener, ToldOfTheLiveLinkOnly) {
   EXPECT_TRUE(running.WaitEnd());
   EXPECT_TRUE(link->WaitClosed());
   EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
+}
+
+TEST(ClientRun, CertificateNameFollowsTheServerOverride) {
+  setenv("PARLAVOX_SERVER", "front.example:8443", 1);
+  EXPECT_EQ("front.example", ClientSideRequest::GetCertificateName());
+  unsetenv("PARLAVOX_SERVER");
+  EXPECT_EQ(PARLAVOX_SERVER_HOST, ClientSideRequest::GetCertificateName());
 }
