@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -26,6 +27,8 @@ class TempDir {
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a directory, "." and ".." left out, sorted; empty when it cannot be read.
+std::vector<std::string> ListDir(const std::string& path);
 
 // Reads a trace log written from this process's start and returns its clear text.
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step);
