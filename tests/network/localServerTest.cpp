@@ -360,38 +360,15 @@ TEST(LocalServerTest, WaitingConnectionsAreBounded) {
 
 TEST(LocalServerTest, ProcessListenerStartsOnceAndReportsATakenPort) {
   // Occupy a port, then ask the process's listener to use it.
-  int blocker = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address));
-  ASSERT_EQ(0, listen(blocker, 1));
-  socklen_t length = sizeof address;
-  getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
-
+  unsigned short port = 0;
+  int blocker = sockettest::ListenOnFreePort(&port);
+  ASSERT_GE(blocker, 0);
   RecordingMachine machine;
   EXPECT_EQ(nullptr, LocalServer::Instance());
-  EXPECT_TRUE(LocalServer::Start(&machine, ntohs(address.sin_port)));
-  EXPECT_FALSE(LocalServer::Start(&machine, ntohs(address.sin_port)));
+  EXPECT_TRUE(LocalServer::Start(&machine, port));
+  EXPECT_FALSE(LocalServer::Start(&machine, port));
   EXPECT_TRUE(WaitFor([&] { return machine.unavailable.load(); }, 3s));
   // Once the listener has ended, nothing reaches it any more.
   EXPECT_TRUE(WaitFor([] { return LocalServer::Instance() == nullptr; }, 3s));
   close(blocker);
-}
-
-TEST(LocalServerTest, ExtensionRequestValues) {
-  E2C_Request_t* request = LocalServer::CreateExtensionStatusRequest("my ext", ExtensionStatus_disable);
-  ASSERT_NE(nullptr, request);
-  EXPECT_EQ(E2C_Request_PR_extension_status, request->present);
-  EXPECT_EQ(6u, request->choice.extension_status.name.size);
-  EXPECT_EQ(0, memcmp("my ext", request->choice.extension_status.name.buf, 6));
-  EXPECT_EQ(ExtensionStatus_disable, request->choice.extension_status.status);
-  LocalServer::FreeExtensionStatusRequest(&request);
-  EXPECT_EQ(nullptr, request);
-  request = LocalServer::CreateLeaveRequest("");
-  ASSERT_NE(nullptr, request);
-  EXPECT_EQ(E2C_Request_PR_leave_site, request->present);
-  EXPECT_EQ(0u, request->choice.leave_site.site.size);
-  LocalServer::FreeLeaveRequest(&request);
-  EXPECT_EQ(nullptr, request);
 }

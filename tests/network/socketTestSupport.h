@@ -27,6 +27,29 @@ inline int Connect(unsigned short port) {
   return fd;
 }
 
+// A socket listening on a free loopback port, and the port.
+inline int ListenOnFreePort(unsigned short* port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 1) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(fd);
+    return -1;
+  }
+  *port = ntohs(address.sin_port);
+  return fd;
+}
+
+// A loopback port on which nothing listens.
+inline unsigned short ClosedPort() {
+  unsigned short port = 0;
+  close(ListenOnFreePort(&port));
+  return port;
+}
+
 // Reads until the peer closes, the time runs out or limit bytes have come; *closed (when
 // given) tells whether the peer closed.
 inline std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* closed = nullptr,
