@@ -324,12 +324,7 @@ TEST(FileTransferTest, HostilePeersAreRefusedAndOthersStillServed) {
   auto start = std::chrono::steady_clock::now();
 
   auto exchange = [&](const std::string& bytes, bool* closed) {
-    int fd = Connect(t.sender.port);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(static_cast<ssize_t>(bytes.size()), send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL));
-    std::string reply = ReadAll(fd, 8s, closed);
-    close(fd);
-    return reply;
+    return sockettest::Exchange(t.sender.port, bytes, closed, 8s);
   };
   bool closed = false;
   // Garbage (which reads as the start of a 69-byte message, so it waits out its time too).

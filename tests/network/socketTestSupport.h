@@ -72,6 +72,18 @@ inline std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* clos
   return out;
 }
 
+// Connects, sends the bytes and returns what came back before the peer closed or the time ran
+// out ("connect failed" when nothing listens).
+inline std::string Exchange(unsigned short port, const std::string& bytes, bool* closed = nullptr,
+                            std::chrono::milliseconds timeout = std::chrono::milliseconds(3000)) {
+  int fd = Connect(port);
+  if (fd < 0) return "connect failed";
+  (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);  // a refused send shows in the answer
+  std::string out = ReadAll(fd, timeout, closed);
+  close(fd);
+  return out;
+}
+
 }  // namespace sockettest
 
 #endif
