@@ -398,13 +398,7 @@ namespace {
 
 // One request to the extension listener, as the browser extension makes it; its answer.
 std::string AskListener(unsigned short port, const std::string& path) {
-  int fd = sockettest::Connect(port);
-  if (fd < 0) return "";
-  std::string request = "GET /" + path + " HTTP/1.1\r\n\r\n";
-  (void)!send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-  std::string answer = sockettest::ReadAll(fd, milliseconds(5000));
-  close(fd);
-  return answer;
+  return sockettest::Exchange(port, "GET /" + path + " HTTP/1.1\r\n\r\n", nullptr, milliseconds(5000));
 }
 
 }  // namespace
