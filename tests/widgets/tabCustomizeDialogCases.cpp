@@ -193,28 +193,24 @@ TEST(TabCustomizeDialog, EachControlWritesItsBitsAtOnce) {
   Dialog d(b);
   auto style = [&] { return b.notebook->GetWindowStyleFlag() & 0x3ffff; };
 
+  // The looks keep the effect bits and their boxes' values; only some looks enable the boxes.
   d.Choose(d->visualStyleBox, 1);
-  EXPECT_EQ(TNB_SLANTED, style());
-  EXPECT_TRUE(d->gradientCheck->IsEnabled());
-  EXPECT_TRUE(d->randomColourCheck->IsEnabled());
   d.Tick(d->gradientCheck, true);
   d.Tick(d->randomColourCheck, true);
-  EXPECT_EQ(TNB_SLANTED | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  // Boxed keeps the effect bits and their boxes' values, but disables the boxes.
-  d.Choose(d->visualStyleBox, 2);
-  EXPECT_EQ(TNB_BOXED | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  EXPECT_TRUE(d->gradientCheck->GetValue());
-  EXPECT_FALSE(d->gradientCheck->IsEnabled());
-  EXPECT_FALSE(d->randomColourCheck->IsEnabled());
-  d.Choose(d->visualStyleBox, 4);
-  EXPECT_EQ(TNB_ROUNDED | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  EXPECT_TRUE(d->gradientCheck->IsEnabled());
-  EXPECT_FALSE(d->randomColourCheck->IsEnabled());
-  d.Choose(d->visualStyleBox, 3);
-  EXPECT_EQ(TNB_SHADED_TABS | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  d.Choose(d->visualStyleBox, 0);
-  EXPECT_EQ(TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  EXPECT_FALSE(d->gradientCheck->IsEnabled());
+  const long effects = TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR;
+  const struct {
+    int item;
+    long look;
+    bool gradient, random;
+  } looks[] = {{1, TNB_SLANTED, true, true},      {2, TNB_BOXED, false, false}, {4, TNB_ROUNDED, true, false},
+               {3, TNB_SHADED_TABS, false, false}, {0, 0, false, false}};
+  for (const auto& l : looks) {
+    d.Choose(d->visualStyleBox, l.item);
+    EXPECT_EQ(l.look | effects, style()) << l.item;
+    EXPECT_TRUE(d->gradientCheck->GetValue()) << l.item;
+    EXPECT_EQ(l.gradient, d->gradientCheck->IsEnabled()) << l.item;
+    EXPECT_EQ(l.random, d->randomColourCheck->IsEnabled()) << l.item;
+  }
   d.Tick(d->gradientCheck, false);
   d.Tick(d->randomColourCheck, false);
   EXPECT_EQ(0, style());
