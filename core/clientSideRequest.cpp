@@ -8,6 +8,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/serverOverride.h"
 #include "model/stringConversion.h"
 #include "network/imSslManager.h"
 #include "network/localServer.h"
@@ -75,20 +76,10 @@ void ClientSideRequest::SetListenerPort(unsigned short port) {
 
 std::string ClientSideRequest::GetCertificateName() {
   TRACE_START();
+  // The same override as the settings' default server.
   std::string name = PARLAVOX_SERVER_HOST;
-  // The same override as the settings' default server: "host" or "host:port", ignored whole
-  // when its port is not one.
-  const char* server = getenv("PARLAVOX_SERVER");
-  if (server && *server) {
-    std::string value(server);
-    size_t colon = value.rfind(':');
-    if (colon == std::string::npos) {
-      name = value;
-    } else {
-      int port = StringToInt(value.substr(colon + 1));
-      if (colon > 0 && port >= 1 && port <= 65535) name = value.substr(0, colon);
-    }
-  }
+  int port = 443;
+  ApplyServerOverride(name, port);
   TRACE_END_RESULT("%s", name.c_str());
   return name;
 }

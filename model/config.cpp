@@ -8,6 +8,7 @@
 
 #include "model/cryptPassword.h"
 #include "model/log.h"
+#include "model/serverOverride.h"
 #include "model/stringConversion.h"
 
 const char* const kProgramVersion = "0.9.8b";
@@ -45,25 +46,6 @@ void SetDefaultNotifications(ContactInfo* c, const int values[12]) {
                                        "open-visual",      "open-bell",       "close-visual",       "close-bell",
                                        "subscribe-visual", "subscribe-bell",  "unsubscribe-visual", "unsubscribe-bell"};
   for (int i = 0; i < 12; ++i) c->SetNotification(keys[i], static_cast<t_notification_status>(values[i]));
-}
-
-// PARLAVOX_SERVER ("host" or "host:port") overrides the built-in server for local servers and tests.
-void ApplyServerOverride(std::string& host, int& port) {
-  const char* env = getenv("PARLAVOX_SERVER");
-  if (!env || !*env) return;
-  std::string value(env);
-  size_t colon = value.rfind(':');
-  if (colon == std::string::npos) {
-    host = value;
-    return;
-  }
-  int p = StringToInt(value.substr(colon + 1));
-  if (colon == 0 || p < 1 || p > 65535) {
-    TRACE_ERROR("PARLAVOX_SERVER ignored : %s", env);
-    return;
-  }
-  host = value.substr(0, colon);
-  port = p;
 }
 
 }  // namespace

@@ -61,26 +61,23 @@ std::string Range(char from, char to) {
 }
 
 void CheckEveryLimit() {
-  // Sizes count UTF-8 characters, not octets.
-  for (asn_TYPE_descriptor_t* type : {&asn_DEF_Nickname, &asn_DEF_City, &asn_DEF_Country}) {
-    SCOPED_TRACE(type->name);
-    EXPECT_FALSE(CheckString(type, ""));
-    EXPECT_TRUE(CheckString(type, kE));
-    EXPECT_TRUE(CheckString(type, Repeat(kSmile, 40)));
-    EXPECT_FALSE(CheckString(type, Repeat(kE, 41)));
-    EXPECT_FALSE(CheckString(type, Repeat("a", 41)));
+  // Sizes count UTF-8 characters, not octets: one kind of check per row, at and past each edge.
+  const struct {
+    asn_TYPE_descriptor_t* type;
+    int min, max;
+  } sizes[] = {{&asn_DEF_Nickname, 1, 40}, {&asn_DEF_City, 1, 40}, {&asn_DEF_Country, 1, 40},
+               {&asn_DEF_Mood, 0, 40},     {&asn_DEF_CodeSmiley, 1, 20}, {&asn_DEF_Message, 0, 512}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size.type->name);
+    EXPECT_TRUE(CheckString(size.type, Repeat(kE, size.min)));
+    if (size.min > 0) EXPECT_FALSE(CheckString(size.type, ""));
+    EXPECT_TRUE(CheckString(size.type, Repeat(kSmile, size.max)));
+    EXPECT_FALSE(CheckString(size.type, Repeat(kE, size.max + 1)));
+    EXPECT_FALSE(CheckString(size.type, Repeat("a", size.max + 1)));
   }
-  EXPECT_TRUE(CheckString(&asn_DEF_Mood, ""));
-  EXPECT_TRUE(CheckString(&asn_DEF_Mood, Repeat(kE, 40)));
-  EXPECT_FALSE(CheckString(&asn_DEF_Mood, Repeat(kE, 41)));
-  EXPECT_FALSE(CheckString(&asn_DEF_CodeSmiley, ""));
-  EXPECT_TRUE(CheckString(&asn_DEF_CodeSmiley, ":"));
-  EXPECT_TRUE(CheckString(&asn_DEF_CodeSmiley, Repeat(kSmile, 20)));
-  EXPECT_FALSE(CheckString(&asn_DEF_CodeSmiley, Repeat(":", 21)));
-  EXPECT_TRUE(CheckString(&asn_DEF_Message, ""));
-  EXPECT_TRUE(CheckString(&asn_DEF_Message, Repeat(kE, 512)));
-  EXPECT_FALSE(CheckString(&asn_DEF_Message, Repeat(kE, 513)));
-  EXPECT_FALSE(CheckString(&asn_DEF_Message, Repeat("a", 513)));
+  EXPECT_FALSE(CheckString(&asn_DEF_Hash, std::string(19, 'h')));
+  EXPECT_TRUE(CheckString(&asn_DEF_Hash, std::string(20, '\0')));
+  EXPECT_FALSE(CheckString(&asn_DEF_Hash, std::string(21, 'h')));
 
   // Broken UTF-8 fails in sized and unsized strings alike.
   for (asn_TYPE_descriptor_t* type : {&asn_DEF_Message, &asn_DEF_Nickname, &asn_DEF_Site, &asn_DEF_Password}) {
@@ -90,10 +87,6 @@ void CheckEveryLimit() {
     EXPECT_FALSE(CheckString(type, "\xa9"));
     EXPECT_TRUE(CheckString(type, "caf" + kE));
   }
-
-  EXPECT_FALSE(CheckString(&asn_DEF_Hash, std::string(19, 'h')));
-  EXPECT_TRUE(CheckString(&asn_DEF_Hash, std::string(20, '\0')));
-  EXPECT_FALSE(CheckString(&asn_DEF_Hash, std::string(21, 'h')));
 
   // Alphabets, octet by octet: every byte value is permitted exactly when it is listed.
   const std::string digits = Range('0', '9');
@@ -115,20 +108,16 @@ void CheckEveryLimit() {
     }
   }
 
-  // Ranges.
+  // Ranges; enumerations and plain integers are not range-checked.
   EXPECT_FALSE(CheckLong(&asn_DEF_Grade, -1));
-  EXPECT_TRUE(CheckLong(&asn_DEF_Grade, 0));
-  EXPECT_TRUE(CheckLong(&asn_DEF_Grade, 10));
+  EXPECT_TRUE(CheckLong(&asn_DEF_Grade, 0) && CheckLong(&asn_DEF_Grade, 10));
   EXPECT_FALSE(CheckLong(&asn_DEF_Grade, 11));
   EXPECT_FALSE(CheckLong(&asn_DEF_Port, -1));
-  EXPECT_TRUE(CheckLong(&asn_DEF_Port, 0));
-  EXPECT_TRUE(CheckLong(&asn_DEF_Port, 65535));
+  EXPECT_TRUE(CheckLong(&asn_DEF_Port, 0) && CheckLong(&asn_DEF_Port, 65535));
   EXPECT_FALSE(CheckLong(&asn_DEF_Port, 65536));
-  // Enumerations and plain integers are not range-checked.
-  EXPECT_TRUE(CheckLong(&asn_DEF_UserStatus, 5));
-  EXPECT_TRUE(CheckLong(&asn_DEF_Timestamp, -1));
+  EXPECT_TRUE(CheckLong(&asn_DEF_UserStatus, 5) && CheckLong(&asn_DEF_Timestamp, -1));
 
-  // The same limits reached through the PDUs, where members defer to their types.
+  // Inside a PDU, members defer to their types (a login's alphabet, a message's size).
   auto addContact = [](const std::string& login, const std::string& message) {
     return CheckC2S([&](C2S_Request_t& r) {
       r.present = C2S_Request_PR_addcontact;
@@ -139,46 +128,11 @@ void CheckEveryLimit() {
   };
   EXPECT_TRUE(addContact("a-b.c_d@e", Repeat(kE, 512)));
   EXPECT_FALSE(addContact("a b", ""));
-  EXPECT_FALSE(addContact("a+b", ""));
   EXPECT_FALSE(addContact("bob", Repeat(kE, 513)));
-  auto heartbeat = [](const std::string& authkey) {
-    return CheckC2S([&](C2S_Request_t& r) {
-      r.present = C2S_Request_PR_heartbeatack;
-      asn1::AssignOctetString(r.choice.heartbeatack.authkey, authkey);
-    });
-  };
-  EXPECT_TRUE(heartbeat("Ab_9."));
-  EXPECT_FALSE(heartbeat("a-b"));
-  EXPECT_FALSE(heartbeat("a@b"));
-  auto comment = [](long grade) {
-    return CheckC2S([&](C2S_Request_t& r) {
-      r.present = C2S_Request_PR_comment;
-      asn1::AssignOctetString(r.choice.comment.authkey, "K");
-      asn1::AssignOctetString(r.choice.comment.site, "s");
-      asn1::AssignOctetString(r.choice.comment.text, "");
-      r.choice.comment.grade = grade;
-    });
-  };
-  EXPECT_TRUE(comment(10));
-  EXPECT_FALSE(comment(11));
-  auto sendFile = [](const std::string& key, long port) {
-    return CheckC2S([&](C2S_Request_t& r) {
-      r.present = C2S_Request_PR_sendfile;
-      C2S_SendFile_t& f = r.choice.sendfile;
-      asn1::AssignOctetString(f.authkey, "K");
-      asn1::AssignOctetString(f.site, "s");
-      asn1::AssignOctetString(f.filename, "f");
-      asn1::AssignOctetString(f.filekey, key);
-      f.port = port;
-    });
-  };
-  EXPECT_TRUE(sendFile("123", 0));
-  EXPECT_TRUE(sendFile("123", 65535));
-  EXPECT_FALSE(sendFile("123", 65536));
-  EXPECT_FALSE(sendFile("12a", 6891));
   EXPECT_FALSE(CheckC2S([](C2S_Request_t&) {}));  // no alternative
 
-  // Constraints written inside a type: nbrUsers of openurlok, web-token of connect-ack.
+  // Constraints written inside a type: nbrUsers of openurlok, web-token of connect-ack, the
+  // hostname size and the port of the internal connect.
   auto openUrlOk = [](long users) {
     return CheckS2C([&](S2C_Request_t& r) {
       r.present = S2C_Request_PR_openurlok;
@@ -190,8 +144,7 @@ void CheckEveryLimit() {
     });
   };
   EXPECT_FALSE(openUrlOk(-1));
-  EXPECT_TRUE(openUrlOk(0));
-  EXPECT_TRUE(openUrlOk(1000000));
+  EXPECT_TRUE(openUrlOk(0) && openUrlOk(1000000));
   EXPECT_FALSE(openUrlOk(1000001));
   auto connectAck = [](const std::string& token) {
     return CheckS2C([&](S2C_Request_t& r) {
@@ -203,7 +156,6 @@ void CheckEveryLimit() {
   };
   EXPECT_TRUE(connectAck("09AZaz"));
   for (const char* bad : {"a_b", "a-b", "a.b", "/", ":", "@", "[", "`", "{"}) EXPECT_FALSE(connectAck(bad)) << bad;
-
   auto iConnect = [](const std::string& host, long port) {
     auto r = asn1::NewRequest<I_Request_t>();
     r->present = I_Request_PR_connect;
@@ -211,12 +163,10 @@ void CheckEveryLimit() {
     r->choice.connect.port = port;
     return asn1::CheckConstraints(&asn_DEF_I_Request, r.get());
   };
-  EXPECT_TRUE(iConnect(std::string(50, 'h'), 1));
-  EXPECT_TRUE(iConnect(std::string(50, 'h'), 65535));
-  EXPECT_FALSE(iConnect(std::string(50, 'h'), 0));
-  EXPECT_FALSE(iConnect(std::string(50, 'h'), 65536));
-  EXPECT_FALSE(iConnect(std::string(49, 'h'), 80));
-  EXPECT_FALSE(iConnect(std::string(51, 'h'), 80));
+  const std::string h50(50, 'h');
+  EXPECT_TRUE(iConnect(h50, 1) && iConnect(h50, 65535));
+  EXPECT_FALSE(iConnect(h50, 0) || iConnect(h50, 65536));
+  EXPECT_FALSE(iConnect(std::string(49, 'h'), 80) || iConnect(std::string(51, 'h'), 80));
   EXPECT_FALSE(iConnect(std::string(49, 'h') + "\x80", 80));
 }
 

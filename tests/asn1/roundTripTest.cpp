@@ -15,6 +15,7 @@
 #include "asn1/derEncoder.h"
 #include "asn1/request.h"
 #include "tests/asn1/valueFiller.h"
+#include "tests/support/testSupport.h"
 
 namespace {
 
@@ -35,15 +36,7 @@ std::vector<uint8_t> ContextTag(int n, bool constructed) {
   return {static_cast<uint8_t>(first | 0x1F), static_cast<uint8_t>(n)};
 }
 
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  std::string out;
-  char two[4];
-  for (uint8_t b : bytes) {
-    snprintf(two, sizeof two, "%02X ", b);
-    out += two;
-  }
-  return out;
-}
+std::string Hex(const std::vector<uint8_t>& bytes) { return testsupport::Hex(bytes.data(), bytes.size()); }
 
 TEST(SchemaRoundTrip, EveryAlternativeOfEveryPduEncodesAndDecodes) {
   for (const Pdu& pdu : kPdus) {
@@ -78,22 +71,11 @@ TEST(SchemaRoundTrip, EveryAlternativeOfEveryPduEncodesAndDecodes) {
   }
 }
 
-TEST(SchemaRoundTrip, GeneratedNamesAreThoseTheProgramUses) {
-  // The controller interface forward-declares these structures; the image store numbers
-  // image types the same way.
-  static_assert(std::is_same<S2C_Request_t, struct S2C_Request>::value, "S2C_Request");
-  static_assert(std::is_same<E2C_Request_t, struct E2C_Request>::value, "E2C_Request");
-  EXPECT_EQ(0, TypeImage_gif);
-  EXPECT_EQ(1, TypeImage_png);
-  EXPECT_EQ(2, TypeImage_jpg);
-  EXPECT_EQ(1, C2S_Request_PR_connect);
-  EXPECT_EQ(40, C2S_Request_PR_error_messages);
-  EXPECT_EQ(30, S2C_Request_PR_redirect);
-  EXPECT_EQ(34, S2C_Request_PR_delsmiley);
-  EXPECT_EQ(4, C2C_Request_PR_interrupt);
-  EXPECT_EQ(3, E2C_Request_PR_extension_status);
-  EXPECT_EQ(0, S2C_Request_PR_NOTHING);
-}
+// The controller interface forward-declares these structures; stored images are named by the
+// schema's image type numbers.
+static_assert(std::is_same<S2C_Request_t, struct S2C_Request>::value, "S2C_Request");
+static_assert(std::is_same<E2C_Request_t, struct E2C_Request>::value, "E2C_Request");
+static_assert(TypeImage_gif == 0 && TypeImage_png == 1 && TypeImage_jpg == 2, "image types");
 
 }  // namespace
 

@@ -4,8 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <dirent.h>
-
 #include <random>
 #include <regex>
 #include <sstream>
@@ -15,7 +13,6 @@
 #include "model/config.h"
 #include "model/configFile.h"
 #include "model/cryptPassword.h"
-#include "model/log.h"
 #include "tests/support/testSupport.h"
 
 using testsupport::ReadFile;
@@ -24,10 +21,8 @@ using testsupport::WriteFile;
 
 namespace {
 
-// Fixtures lie beside this source file.
 std::string Fixture(const std::string& name) {
-  std::string here(__FILE__);
-  return ReadFile(here.substr(0, here.rfind('/')) + "/fixtures/" + name);
+  return ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/" + name);
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -45,16 +40,6 @@ std::vector<std::string> TopElements(const std::string& xml) {
   std::smatch m;
   while (std::getline(in, line))
     if (std::regex_search(line, m, tag)) names.push_back(m[1]);
-  return names;
-}
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.') names.push_back(e->d_name);
-    closedir(d);
-  }
   return names;
 }
 
@@ -116,18 +101,37 @@ void Populate(Config* c) {
   c->AddSmiley(wink);
 }
 
+// What a file keeps of a contact, as one text.
+std::string Kept(const ContactInfo* p) {
+  std::ostringstream s;
+  s << p->GetLogin() << '|' << p->GetNickname() << '|' << p->GetMood() << '|' << p->GetCountry() << '|'
+    << p->GetCity() << '|' << p->GetBirthDay() << '/' << p->GetBirthMonth() << '/' << p->GetBirthYear() << '|'
+    << p->GetGroup() << '|' << p->GetImType() << '|' << p->IsBlocked() << '|' << p->GetGender();
+  for (const auto& n : p->GetNotifications()) s << '|' << n.first << '=' << n.second;
+  return s.str();
+}
+
+// What a file keeps of the settings, contacts included, as one text.
+std::string Kept(Config* c) {
+  std::ostringstream s;
+  s << Kept(c->GetContactInfo()) << '\n' << Kept(c->GetDefaultContactInfo()) << '\n' << testsupport::Hex(c->GetPassword())
+    << '|' << c->GetAutoConnectStatus() << c->GetAlwaysTopStatus() << c->IsVisibleOnStart() << c->GetProxyStatus()
+    << c->GetRememberClose() << c->GetClose() << c->GetRetryOnFailure() << '|' << c->GetDefaultStatus() << '|'
+    << c->GetDefaultSiteStatus() << '|' << c->GetFilePort() << '|' << c->GetNoActivityTimer() << '|'
+    << c->GetAwayTimer() << '|' << c->GetProxyHost() << ':' << c->GetProxyPort() << '|' << c->GetGroupMode()
+    << c->GetGroupOffline() << '|' << c->GetPositionX() << ',' << c->GetPositionY() << ',' << c->GetWidth() << ','
+    << c->GetHeight();
+  for (const std::string& g : c->GetGroups()) s << '|' << g;
+  for (ContactInfo* p : c->GetContacts()) s << '\n' << Kept(p);
+  return s.str();
+}
+
 class ConfigFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    logPath_ = testsupport::RestartLogAt(logDir_);
-    Config::SetUserPath(dir_.path());
-  }
-  std::string Log() { return testsupport::DecodeLogFile(logPath_, LOG_KEY_START, log_step()); }
+  void SetUp() override { Config::SetUserPath(dir_.path()); }
   std::string SettingsPath() { return dir_.file(kConfigFileName); }
 
   TempDir dir_;
-  TempDir logDir_;
-  std::string logPath_;
 };
 
 }  // namespace
@@ -170,64 +174,18 @@ TEST_F(ConfigFileTest, RoundTripKeepsEverythingInFileOrder) {
   ASSERT_TRUE(Config::Load());
   Config* l = Config::GetInstance();
   ASSERT_NE(c, l);
+  // Every value comes back, the awkward password included.
+  EXPECT_EQ(Kept(c), Kept(l));
   EXPECT_EQ(awkward, CryptPassword(l->GetPassword()));
-  EXPECT_EQ("alice", l->GetContactInfo()->GetLogin());
-  EXPECT_EQ("Alice \xc3\xa9 <&>", l->GetNickname());
-  EXPECT_EQ("fine", l->GetMood());
-  EXPECT_EQ("Lyon", l->GetCity());
-  EXPECT_EQ("France", l->GetCountry());
-  EXPECT_EQ(15, l->GetBirthDay());
-  EXPECT_EQ(5, l->GetBirthMonth());
-  EXPECT_EQ(1990, l->GetBirthYear());
   EXPECT_EQ(kProgramVersion, l->GetContactInfo()->GetVersion());
-  EXPECT_EQ(c->GetContactInfo()->GetNotifications(), l->GetContactInfo()->GetNotifications());
-  EXPECT_EQ(c->GetDefaultContactInfo()->GetNotifications(), l->GetDefaultContactInfo()->GetNotifications());
-  EXPECT_FALSE(l->GetAutoConnectStatus());
-  EXPECT_TRUE(l->GetAlwaysTopStatus());
-  EXPECT_FALSE(l->IsVisibleOnStart());
-  EXPECT_EQ(STATUS_AWAY, l->GetDefaultStatus());
-  EXPECT_EQ(SITE_BLOCKED, l->GetDefaultSiteStatus());
-  EXPECT_EQ(7001, l->GetFilePort());
-  EXPECT_EQ(33, l->GetNoActivityTimer());
-  EXPECT_EQ(99, l->GetAwayTimer());
-  EXPECT_TRUE(l->GetProxyStatus());
-  EXPECT_EQ("proxy.example.org", l->GetProxyHost());
-  EXPECT_EQ(3128, l->GetProxyPort());
-  EXPECT_TRUE(l->GetRememberClose());
-  EXPECT_TRUE(l->GetClose());
-  EXPECT_FALSE(l->GetRetryOnFailure());
-  EXPECT_EQ(1, l->GetGroupMode());
-  EXPECT_EQ(0, l->GetGroupOffline());
-  EXPECT_EQ(11, l->GetPositionX());
-  EXPECT_EQ(22, l->GetPositionY());
-  EXPECT_EQ(333, l->GetWidth());
-  EXPECT_EQ(444, l->GetHeight());
-  EXPECT_EQ((std::vector<std::string>{"family", "work"}), l->GetGroups());
   EXPECT_EQ(0, l->GetNbrRecommendedSites());
-
-  auto contacts = l->GetContacts();
-  ASSERT_EQ(2u, contacts.size());
-  ContactInfo* bob = contacts[0];
-  EXPECT_EQ("bob", bob->GetLogin());
-  EXPECT_EQ("Bob", bob->GetNickname());
-  EXPECT_EQ("busy", bob->GetMood());
-  EXPECT_EQ("FR", bob->GetCountry());
-  EXPECT_EQ("Paris", bob->GetCity());
-  EXPECT_EQ(3, bob->GetBirthDay());
-  EXPECT_EQ(11, bob->GetBirthMonth());
-  EXPECT_EQ(1980, bob->GetBirthYear());
-  EXPECT_EQ("work", bob->GetGroup());
-  EXPECT_EQ("parlavox", bob->GetImType());
-  EXPECT_TRUE(bob->IsBlocked());
-  EXPECT_EQ(GENDER_MAN, bob->GetGender());
-  EXPECT_EQ(NOTIFICATION_OFF, bob->GetLoginBell());
-  EXPECT_EQ(NOTIFICATION_ON, bob->GetMessageVisual());
-  // Every saved contact comes back offline.
-  EXPECT_EQ(STATUS_OFFLINE, bob->GetStatus());
-  EXPECT_EQ(STATUS_OFFLINE, bob->GetPreviousStatus());
-  EXPECT_EQ("", bob->GetVersion());
-  EXPECT_EQ("carl@jabber.org", contacts[1]->GetLogin());
-  EXPECT_EQ("jabber", contacts[1]->GetImType());
+  // Every saved contact comes back offline, of no known version.
+  ASSERT_EQ(2u, l->GetContacts().size());
+  for (ContactInfo* p : l->GetContacts()) {
+    EXPECT_EQ(STATUS_OFFLINE, p->GetStatus());
+    EXPECT_EQ(STATUS_OFFLINE, p->GetPreviousStatus());
+    EXPECT_EQ("", p->GetVersion());
+  }
 
   auto sites = l->GetAllURLInfo();
   ASSERT_EQ(2u, sites.size());
@@ -241,8 +199,6 @@ TEST_F(ConfigFileTest, RoundTripKeepsEverythingInFileOrder) {
 
   auto accounts = l->GetMessengers();
   ASSERT_EQ(1u, accounts.size());
-  EXPECT_EQ("jabber", accounts[0]->GetProtocol());
-  EXPECT_EQ("Jabber", accounts[0]->GetDescription());
   EXPECT_EQ("carl", accounts[0]->GetLogin());
   EXPECT_EQ("jabber secret", accounts[0]->GetPassword());
   EXPECT_FALSE(accounts[0]->GetAutoConnect());
@@ -250,15 +206,12 @@ TEST_F(ConfigFileTest, RoundTripKeepsEverythingInFileOrder) {
   EXPECT_EQ("jabber.org", accounts[0]->GetParameters()["server"]);
   auto protocols = l->GetMessengerProtocols();
   ASSERT_EQ(2u, protocols.size());
-  EXPECT_EQ("jabber", protocols[0]->GetProtocol());
   EXPECT_EQ(2u, protocols[0]->GetParameters().size());
   EXPECT_EQ("icq", protocols[1]->GetProtocol());
   auto smileys = l->GetSmileys();
   ASSERT_EQ(1u, smileys.size());
-  EXPECT_EQ("wink", smileys[0]->GetName());
   EXPECT_EQ(";)   ;-)", smileys[0]->GetShortcutsText());
   EXPECT_EQ("/home/alice/.parlavox/bob@@wink.png", smileys[0]->GetFilename());
-  EXPECT_FALSE(smileys[0]->IsDefault());
 
   // Saving what was loaded writes the same file again.
   ASSERT_TRUE(l->Save());
@@ -277,80 +230,62 @@ TEST_F(ConfigFileTest, PasswordIsLeftOutUnlessSaved) {
   EXPECT_FALSE(Config::GetInstance()->IsPasswordSaved());
 }
 
-TEST_F(ConfigFileTest, NoFileKeepsDefaults) {
+TEST_F(ConfigFileTest, NoFileKeepsDefaultsAnUnreadableOneFails) {
   EXPECT_TRUE(Config::Load());
-  EXPECT_NE(std::string::npos, Log().find("END : no config file"));
   EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
+  ASSERT_EQ(0, mkdir(SettingsPath().c_str(), 0700));
+  EXPECT_FALSE(Config::Load());
 }
 
-TEST_F(ConfigFileTest, Version1807UsesGroupModeAndUpgradesAccounts) {
-  const struct { const char* groupMode; int offline; int grouped; } cases[] = {
-      {"0", 2, 0}, {"1", 1, 0}, {"2", 2, 1}, {"7", 2, 0}};
+// Files of older versions: what each brings, and the one too old to read, which is left alone
+// and does not stop a later good file from loading.
+TEST_F(ConfigFileTest, OlderVersionsAreUpgradedOrRefused) {
+  const struct {
+    const char* fixture;
+    const char* groupMode;  // the 1807 file's <groupMode>
+    bool loads;
+    const char* login;
+    int offline, grouped;
+    size_t accounts;
+  } cases[] = {{"config-1807.xml", "0", true, "alice", 2, 0, 1}, {"config-1807.xml", "1", true, "alice", 1, 0, 1},
+               {"config-1807.xml", "2", true, "alice", 2, 1, 1}, {"config-1807.xml", "7", true, "alice", 2, 0, 1},
+               {"config-959.xml", "", false, "", 2, 0, 0},       {"config-961.xml", "", true, "carol", 2, 1, 0}};
   for (const auto& k : cases) {
-    ASSERT_TRUE(WriteFile(SettingsPath(), Replace(Fixture("config-1807.xml"), "@GROUPMODE@", k.groupMode)));
-    ASSERT_TRUE(Config::Load()) << k.groupMode;
+    SCOPED_TRACE(std::string(k.fixture) + " " + k.groupMode);
+    const std::string xml = Replace(Fixture(k.fixture), "@GROUPMODE@", k.groupMode);
+    ASSERT_TRUE(WriteFile(SettingsPath(), xml));
+    EXPECT_EQ(k.loads, Config::Load());
     Config* c = Config::GetInstance();
-    EXPECT_EQ(k.offline, c->GetGroupOffline()) << k.groupMode;
-    EXPECT_EQ(k.grouped, c->GetGroupMode()) << k.groupMode;
+    EXPECT_EQ(k.login, c->GetContactInfo()->GetLogin());
+    EXPECT_EQ(k.offline, c->GetGroupOffline());
+    EXPECT_EQ(k.grouped, c->GetGroupMode());
+    EXPECT_EQ(k.accounts, c->GetMessengers().size());
+    EXPECT_TRUE(c->GetSmileys().empty());
+    EXPECT_EQ(xml, ReadFile(SettingsPath()));
   }
+  EXPECT_FALSE(Config::GetInstance()->IsPasswordSaved());
+
+  // The 1807 file in full. Its accounts connect by themselves and lose the "prpl-" prefix.
+  ASSERT_TRUE(WriteFile(SettingsPath(), Replace(Fixture("config-1807.xml"), "@GROUPMODE@", "0")));
+  ASSERT_TRUE(Config::Load());
   Config* c = Config::GetInstance();
-  EXPECT_EQ("alice", c->GetContactInfo()->GetLogin());
   EXPECT_EQ(GENDER_WOMAN, c->GetContactInfo()->GetGender());
   EXPECT_EQ(NOTIFICATION_OFF, c->GetContactInfo()->GetLoginVisual());
-  EXPECT_EQ(kProgramVersion, c->GetContactInfo()->GetVersion());
   EXPECT_EQ(CryptPassword("x;TJ"), c->GetPassword());
   EXPECT_EQ(STATUS_AWAY, c->GetDefaultStatus());
-  EXPECT_EQ(SITE_BLOCKED, c->GetDefaultSiteStatus());
-  EXPECT_EQ(7000, c->GetFilePort());
-  EXPECT_EQ(400, c->GetWidth());
-  EXPECT_EQ("proxy.example.org", c->GetProxyHost());
-  EXPECT_FALSE(c->GetRetryOnFailure());
   EXPECT_FALSE(c->IsVisibleOnStart());
-  ASSERT_EQ(1u, c->GetContacts().size());
   EXPECT_TRUE(c->GetContacts()[0]->IsBlocked());
   ASSERT_TRUE(c->GetURLInfo("http://WWW.example.org/"));
-  // Accounts of this version: always connected automatically, without the "prpl-" prefix.
-  ASSERT_EQ(1u, c->GetMessengers().size());
   MessengerInfo* m = c->GetMessengers()[0];
-  EXPECT_EQ("jabber", m->GetProtocol());
   EXPECT_TRUE(m->GetAutoConnect());
   EXPECT_EQ("5222", m->GetParameters()["port"]);
   EXPECT_EQ(m, c->GetMessenger("jabber", "alice@jabber.example.org"));
-  EXPECT_TRUE(c->GetSmileys().empty());
-  EXPECT_TRUE(c->GetMessengerProtocols().empty());
-
   // Saved again, the file is of the current version.
   ASSERT_TRUE(c->Save());
   std::string xml = ReadFile(SettingsPath());
   EXPECT_NE(std::string::npos, xml.find("version=\"1808\""));
   EXPECT_EQ(std::string::npos, xml.find("groupMode"));
   EXPECT_NE(std::string::npos, xml.find("<group_offline>2</group_offline>"));
-}
-
-TEST_F(ConfigFileTest, Version961EndsAfterVisibleStart) {
-  ASSERT_TRUE(WriteFile(SettingsPath(), Fixture("config-961.xml")));
-  ASSERT_TRUE(Config::Load());
-  Config* c = Config::GetInstance();
-  EXPECT_EQ("carol", c->GetContactInfo()->GetLogin());
-  EXPECT_FALSE(c->IsPasswordSaved());
-  EXPECT_EQ("", c->GetPassword());
-  EXPECT_EQ(STATUS_BUSY, c->GetDefaultStatus());
-  EXPECT_EQ(2, c->GetGroupOffline());
-  EXPECT_EQ(1, c->GetGroupMode());
-  EXPECT_TRUE(c->GetMessengers().empty());
-  EXPECT_TRUE(c->GetSmileys().empty());
-}
-
-TEST_F(ConfigFileTest, Version959IsTooOld) {
-  const std::string old = Fixture("config-959.xml");
-  ASSERT_TRUE(WriteFile(SettingsPath(), old));
-  EXPECT_FALSE(Config::Load());
-  EXPECT_NE(std::string::npos, Log().find("parlavox.xml is too old"));
-  EXPECT_EQ(old, ReadFile(SettingsPath()));
-  EXPECT_EQ("", Config::GetInstance()->GetContactInfo()->GetLogin());
-  // A later good file loads: the failure does not stick.
-  ASSERT_TRUE(WriteFile(SettingsPath(), Fixture("config-961.xml")));
-  EXPECT_TRUE(Config::Load());
 }
 
 TEST_F(ConfigFileTest, BadFilesFailLeaveTheFileAndKeepDefaults) {
@@ -390,23 +325,13 @@ TEST_F(ConfigFileTest, BadFilesFailLeaveTheFileAndKeepDefaults) {
   for (const auto& b : bad) {
     ASSERT_NE(good, b.second) << b.first;
     ASSERT_TRUE(WriteFile(SettingsPath(), b.second));
-    testsupport::RestartLogAt(logDir_, "bad.log");
     EXPECT_FALSE(Config::Load()) << b.first;
-    std::string log = testsupport::DecodeLogFile(logDir_.file("bad.log"), LOG_KEY_START, log_step());
-    EXPECT_NE(std::string::npos, log.find(":3:")) << b.first;
-    EXPECT_NE(std::string::npos, log.find(" : config error\n")) << b.first;
     EXPECT_EQ(b.second, ReadFile(SettingsPath())) << b.first;
     Config* fresh = Config::GetInstance();
     EXPECT_EQ("", fresh->GetContactInfo()->GetLogin()) << b.first;
     EXPECT_EQ(6891, fresh->GetFilePort()) << b.first;
     EXPECT_TRUE(fresh->GetContacts().empty()) << b.first;
   }
-}
-
-TEST_F(ConfigFileTest, UnreadableFileIsNotMistakenForNoFile) {
-  ASSERT_EQ(0, mkdir(SettingsPath().c_str(), 0700));
-  EXPECT_FALSE(Config::Load());
-  EXPECT_EQ(std::string::npos, Log().find("no config file"));
 }
 
 TEST_F(ConfigFileTest, OutOfRangeValuesAreBroughtBack) {
@@ -463,9 +388,8 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileWhole) {
     SetConfigSaveFailureHook([step](const std::string& s) { return s == step; });
     EXPECT_FALSE(c->Save()) << step;
     EXPECT_EQ(before, ReadFile(SettingsPath())) << step;
-    EXPECT_EQ(std::vector<std::string>{kConfigFileName}, FilesIn(dir_.path())) << step;
+    EXPECT_EQ(std::vector<std::string>{kConfigFileName}, testsupport::ListDir(dir_.path())) << step;
   }
-  EXPECT_NE(std::string::npos, Log().find(" : config error\n"));
   SetConfigSaveFailureHook(nullptr);
   EXPECT_TRUE(c->Save());
   EXPECT_NE(std::string::npos, ReadFile(SettingsPath()).find("<login>after</login>"));
@@ -473,7 +397,6 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileWhole) {
   // A user directory that does not exist: nothing can be created.
   Config::SetUserPath(dir_.file("missing/"));
   EXPECT_FALSE(c->Save());
-  EXPECT_NE(std::string::npos, Log().find(" : Stream error\n"));
 }
 
 // A save killed at any moment leaves either the old or the new file, never a broken one.

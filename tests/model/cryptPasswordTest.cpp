@@ -4,18 +4,9 @@
 #include <string>
 
 #include "model/cryptPassword.h"
+#include "tests/support/testSupport.h"
 
-namespace {
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out.push_back(digits[c >> 4]);
-    out.push_back(digits[c & 15]);
-  }
-  return out;
-}
-}  // namespace
+using testsupport::Hex;
 
 TEST(CryptPassword, Rc4MatchesPublishedVectors) {
   EXPECT_EQ("bbf316e8d940af0ad3", Hex(Rc4Transform("Key", "Plaintext")));

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "model/log.h"
 #include "model/smiley.h"
 #include "tests/support/testSupport.h"
 
@@ -48,20 +47,12 @@ TEST(SmileyGui, LoadsByTheFirstLetterOfTheExtension) {
   EXPECT_EQ(wxBITMAP_TYPE_PNG, Smiley::GetBitmapTypeOf("png-without-dot"));
 }
 
-TEST(SmileyGui, UnknownFormatIsTracedAndTriedAsXpm) {
+TEST(SmileyGui, UnknownFormatIsTriedAsXpm) {
   TempDir dir;
-  std::string logPath = testsupport::RestartLogAt(dir);
   Draw(dir.file("face.bmp"), 5, 5, wxBITMAP_TYPE_BMP);
   EXPECT_EQ(wxBITMAP_TYPE_XPM, Smiley::GetBitmapTypeOf(dir.file("face.bmp")));
-  {
-    wxLogNull quiet;
-    // Whether the tool kit's loader still recognises the bytes is its own affair; no crash.
-    Smiley s("face", ":|", dir.file("face.bmp"), false);
-    (void)s.GetBitmap();
-    Smiley missing("none", ":(", dir.file("missing.png"), false);
-    EXPECT_FALSE(missing.GetBitmap().IsOk());
-  }
-  std::string log = testsupport::DecodeLogFile(logPath, LOG_KEY_START, log_step());
-  EXPECT_NE(std::string::npos, log.find(":3:"));
-  EXPECT_NE(std::string::npos, log.find("Smiley::GetBitmap : unknown format for " + dir.file("face.bmp")));
+  wxLogNull quiet;
+  // Whether the tool kit's loader still recognises the bytes is its own affair; no crash.
+  (void)Smiley("face", ":|", dir.file("face.bmp"), false).GetBitmap();
+  EXPECT_FALSE(Smiley("none", ":(", dir.file("missing.png"), false).GetBitmap().IsOk());
 }

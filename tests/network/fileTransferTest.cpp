@@ -14,7 +14,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <dirent.h>
 #include <functional>
 #include <mutex>
 #include <random>
@@ -29,6 +28,7 @@
 #include "tests/support/testSupport.h"
 
 using testsupport::FileExists;
+using testsupport::ListDir;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WaitFor;
@@ -158,19 +158,6 @@ void MakeFile(const std::string& path, int64_t size, unsigned seed = 1) {
   close(fd);
 }
 
-// Names in a directory, to show that no temporary or partial file stays behind.
-std::vector<std::string> List(const std::string& directory) {
-  std::vector<std::string> names;
-  DIR* dir = opendir(directory.c_str());
-  while (dirent* entry = dir ? readdir(dir) : nullptr)
-    if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
-  if (dir) closedir(dir);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-
-
 std::string Bytes(std::initializer_list<int> values) {
   std::string out;
   for (int value : values) out.push_back(static_cast<char>(value));
@@ -183,6 +170,30 @@ std::string AskForFile(const std::string& key) {
   return Bytes({0xA0, static_cast<int>(body.size())}) + body;
 }
 
+// Both ends of a transfer on loopback, with a directory to offer from and one to receive into.
+struct Transfer {
+  // Offers a new file of `size` bytes as `name` under `key`; returns its path.
+  std::string Offer(const std::string& key, int64_t size, const std::string& name = "f") {
+    std::string source = out.file(name);
+    MakeFile(source, size);
+    sender.server.AddFile("s", "alice", source, name, key);
+    return source;
+  }
+  void Download(const std::string& key, int64_t size, const std::string& name = "f", unsigned short port = 0) {
+    receiver.server.DownloadFile("bob", "alice", "s", key, size, "127.0.0.1", port ? port : sender.port, name,
+                                 in.file(name));
+  }
+  // Forgets the reports so far.
+  void Forget() {
+    std::lock_guard<std::mutex> lock(recorder.mutex);
+    recorder.events.clear();
+    recorder.upProgress = recorder.downProgress = 0;
+  }
+  Recorder recorder;
+  Peer sender, receiver;
+  TempDir out, in;
+};
+
 // Calls to umask anywhere in this program (the function below stands in for the C library's).
 std::atomic<int> g_umaskCalls{0};
 
@@ -194,140 +205,98 @@ extern "C" mode_t umask(mode_t mask) noexcept {
 }
 
 TEST(FileTransferTest, SmallFilesArriveWholeWithEveryReport) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out;
-  TempDir in;
+  Transfer t;
   struct Case {
     int64_t size;
     int parts;
   };
   int round = 0;
   for (Case c : {Case{0, 0}, Case{8192, 1}, Case{8193, 2}, Case{100000, 13}}) {
-    std::string key = "100" + std::to_string(round);
-    std::string source = out.file("source" + std::to_string(round));
-    MakeFile(source, c.size, static_cast<unsigned>(round + 7));
-    EXPECT_EQ(c.size, sender.server.AddFile("http://room/", "alice", source, "name.bin", key));
-    std::string target = in.file("got" + std::to_string(round));
-    {
-      std::lock_guard<std::mutex> lock(recorder.mutex);
-      recorder.events.clear();
-      recorder.upProgress = recorder.downProgress = 0;
-    }
-    receiver.server.DownloadFile("bob", "alice", "http://room/", key, c.size, "127.0.0.1", sender.port, "name.bin",
-                                 target);
-    Event down = recorder.WaitFinal(true);
-    Event up = recorder.WaitFinal(false);
-    EXPECT_EQ(FM_COMPLETE, down.status) << c.size;
-    EXPECT_EQ(FM_COMPLETE, up.status) << c.size;
+    SCOPED_TRACE(c.size);
+    const std::string key = "100" + std::to_string(round), name = "got" + std::to_string(round++);
+    t.Forget();
+    std::string source = t.Offer(key, c.size, name);
+    t.Download(key, c.size, name);
+    Event down = t.recorder.WaitFinal(true);
+    Event up = t.recorder.WaitFinal(false);
     EXPECT_EQ(c.size, down.transferred);
     EXPECT_EQ(c.size, up.transferred);
-    EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), recorder.Statuses(true));
-    EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), recorder.Statuses(false));
-    EXPECT_EQ(c.parts, recorder.downProgress);
-    EXPECT_EQ(c.parts, recorder.upProgress);
-    EXPECT_EQ(ReadFile(source), ReadFile(target));
-    // What each side passes along with its reports.
-    EXPECT_EQ("alice", down.login);
+    EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), t.recorder.Statuses(true));
+    EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), t.recorder.Statuses(false));
+    EXPECT_EQ(c.parts, t.recorder.downProgress);
+    EXPECT_EQ(c.parts, t.recorder.upProgress);
+    EXPECT_EQ(ReadFile(source), ReadFile(t.in.file(name)));
+    // How each side names the transfer in its reports.
     EXPECT_EQ(key, down.transferKey);
-    EXPECT_EQ("name.bin", down.fileName);
-    EXPECT_EQ("127.0.0.1", down.host);
-    EXPECT_EQ(sender.port, down.port);
-    EXPECT_EQ("bob", up.login);
     EXPECT_EQ("bob@@@" + key, up.transferKey);
-    EXPECT_EQ(source, up.fileName);
-    EXPECT_EQ("http://room/", up.site);
-    EXPECT_EQ(0, up.port);
-    ++round;
+    EXPECT_EQ("bob", up.login);
   }
-  EXPECT_EQ((std::vector<std::string>{"got0", "got1", "got2", "got3"}), List(in.path()));
+  EXPECT_EQ((std::vector<std::string>{"got0", "got1", "got2", "got3"}), ListDir(t.in.path()));
 }
 
 TEST(FileTransferTest, TwoHundredMegabytesArriveByteIdentical) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out;
-  TempDir in;
+  Transfer t;
   const int64_t size = 200LL * 1024 * 1024 + 123;
-  std::string source = out.file("big.bin");
-  MakeFile(source, size);
-  ASSERT_EQ(size, sender.server.AddFile("http://room/", "alice", source, "big.bin", "4242"));
-  std::string target = in.file("big.bin");
-  receiver.server.DownloadFile("bob", "alice", "http://room/", "4242", size, "127.0.0.1", sender.port, "big.bin",
-                               target);
+  std::string source = t.Offer("4242", size);
+  t.Download("4242", size);
   // While it runs, the final name does not exist yet.
-  ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> l(recorder.mutex); return recorder.downProgress > 10; }, 30s));
-  EXPECT_FALSE(FileExists(target));
-  Event down = recorder.WaitFinal(true, 240s);
-  Event up = recorder.WaitFinal(false, 30s);
-  EXPECT_EQ(FM_COMPLETE, down.status);
-  EXPECT_EQ(FM_COMPLETE, up.status);
-  EXPECT_EQ(size, down.transferred);
-  EXPECT_EQ((size + 8191) / 8192, recorder.downProgress);
-  EXPECT_EQ(size, recorder.lastDown);
-  EXPECT_EQ(size, recorder.lastUp);
-  EXPECT_EQ(Sha256(source), Sha256(target));
-  EXPECT_EQ(std::vector<std::string>{"big.bin"}, List(in.path()));
+  ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> l(t.recorder.mutex); return t.recorder.downProgress > 10; }, 30s));
+  EXPECT_FALSE(FileExists(t.in.file("f")));
+  EXPECT_EQ(FM_COMPLETE, t.recorder.WaitFinal(true, 240s).status);
+  EXPECT_EQ(FM_COMPLETE, t.recorder.WaitFinal(false, 30s).status);
+  EXPECT_EQ((size + 8191) / 8192, t.recorder.downProgress);
+  EXPECT_EQ(size, t.recorder.lastDown);
+  EXPECT_EQ(size, t.recorder.lastUp);
+  EXPECT_EQ(Sha256(source), Sha256(t.in.file("f")));
+  EXPECT_EQ(std::vector<std::string>{"f"}, ListDir(t.in.path()));
 }
 
 TEST(FileTransferTest, ReceiverCancelLeavesNoFileAndFailsTheUpload) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out, in;
-  std::string source = out.file("f");
-  MakeFile(source, 32 << 20);
-  sender.server.AddFile("s", "alice", source, "f", "77");
-  recorder.hook = [&](const Event& event) {
+  Transfer t;
+  t.Offer("77", 32 << 20);
+  t.recorder.hook = [&](const Event& event) {
     if (event.isDownload && event.status == FM_IN_PROGRESS && event.transferred == 100 * 8192)
-      receiver.server.CancelDownload("77");
+      t.receiver.server.CancelDownload("77");
   };
-  receiver.server.DownloadFile("bob", "alice", "s", "77", 32 << 20, "127.0.0.1", sender.port, "f", in.file("f"));
-  Event down = recorder.WaitFinal(true);
+  t.Download("77", 32 << 20);
+  Event down = t.recorder.WaitFinal(true);
   EXPECT_EQ(FM_CANCELLED, down.status);
   EXPECT_EQ(100 * 8192, down.transferred);
-  Event up = recorder.WaitFinal(false);
+  Event up = t.recorder.WaitFinal(false);
   EXPECT_EQ(FM_FAILED, up.status);
   EXPECT_LT(up.transferred, 32 << 20);
-  EXPECT_TRUE(List(in.path()).empty());
+  EXPECT_TRUE(ListDir(t.in.path()).empty());
   // Cancelling what has ended, or was never there, does nothing.
-  receiver.server.CancelDownload("77");
-  receiver.server.CancelUpload("nobody@@@77");
+  t.receiver.server.CancelDownload("77");
+  t.receiver.server.CancelUpload("nobody@@@77");
 }
 
 TEST(FileTransferTest, SenderInterruptEndsBothSidesInterrupted) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out, in;
-  std::string source = out.file("f");
-  MakeFile(source, 32 << 20);
-  sender.server.AddFile("s", "alice", source, "f", "78");
-  recorder.hook = [&](const Event& event) {
+  Transfer t;
+  t.Offer("78", 32 << 20);
+  t.recorder.hook = [&](const Event& event) {
     if (!event.isDownload && event.status == FM_IN_PROGRESS && event.transferred == 50 * 8192)
-      sender.server.CancelUpload("bob@@@78");
+      t.sender.server.CancelUpload("bob@@@78");
   };
-  receiver.server.DownloadFile("bob", "alice", "s", "78", 32 << 20, "127.0.0.1", sender.port, "f", in.file("f"));
-  Event up = recorder.WaitFinal(false);
-  Event down = recorder.WaitFinal(true);
+  t.Download("78", 32 << 20);
+  Event up = t.recorder.WaitFinal(false);
+  Event down = t.recorder.WaitFinal(true);
   EXPECT_EQ(FM_INTERRUPTED, up.status);
   EXPECT_EQ(FM_INTERRUPTED, down.status);
   // The stop lands inside a batch of eight parts already written: the rest of that batch goes,
   // then the interrupt; both sides count the same bytes.
   EXPECT_EQ(56 * 8192, up.transferred);
   EXPECT_EQ(up.transferred, down.transferred);
-  EXPECT_TRUE(List(in.path()).empty());
+  EXPECT_TRUE(ListDir(t.in.path()).empty());
 }
 
 TEST(FileTransferTest, RawPeerSeesTheExactBytesAndTheInterrupt) {
-  Recorder recorder;
-  Peer sender;
-  TempDir out;
-  std::string source = out.file("f");
-  MakeFile(source, 10000);
-  sender.server.AddFile("s", "alice", source, "f", "123");
-  recorder.hook = [&](const Event& event) {
-    if (!event.isDownload && event.status == FM_STARTED) sender.server.CancelUpload("bob@@@123");
+  Transfer t;
+  std::string source = t.Offer("123", 10000);
+  t.recorder.hook = [&](const Event& event) {
+    if (!event.isDownload && event.status == FM_STARTED) t.sender.server.CancelUpload("bob@@@123");
   };
-  int fd = Connect(sender.port);
+  int fd = Connect(t.sender.port);
   ASSERT_GE(fd, 0);
   std::string ask = AskForFile("123");
   ASSERT_EQ(static_cast<ssize_t>(ask.size()), send(fd, ask.data(), ask.size(), 0));
@@ -341,30 +310,21 @@ TEST(FileTransferTest, RawPeerSeesTheExactBytesAndTheInterrupt) {
   expected += Bytes({0x83, 0x00});
   EXPECT_EQ(expected.size(), got.size());
   EXPECT_TRUE(expected == got);
-  EXPECT_EQ(FM_INTERRUPTED, recorder.WaitFinal(false).status);
+  EXPECT_EQ(FM_INTERRUPTED, t.recorder.WaitFinal(false).status);
 }
 
 TEST(FileTransferTest, HostilePeersAreRefusedAndOthersStillServed) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out, in;
-  std::string source = out.file("f");
-  MakeFile(source, 50000);
-  sender.server.AddFile("s", "alice", source, "f", "555");
+  Transfer t;
+  std::string source = t.Offer("555", 50000);
 
   // A slow peer that sends one byte and stalls is dropped after its 5 s, and holds up no one.
-  int slow = Connect(sender.port);
+  int slow = Connect(t.sender.port);
   ASSERT_GE(slow, 0);
   ASSERT_EQ(1, send(slow, "\xA0", 1, 0));
   auto start = std::chrono::steady_clock::now();
 
   auto exchange = [&](const std::string& bytes, bool* closed) {
-    int fd = Connect(sender.port);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(static_cast<ssize_t>(bytes.size()), send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL));
-    std::string reply = ReadAll(fd, 8s, closed);
-    close(fd);
-    return reply;
+    return sockettest::Exchange(t.sender.port, bytes, closed, 8s);
   };
   bool closed = false;
   // Garbage (which reads as the start of a 69-byte message, so it waits out its time too).
@@ -387,9 +347,9 @@ TEST(FileTransferTest, HostilePeersAreRefusedAndOthersStillServed) {
   EXPECT_TRUE(closed);
 
   // Meanwhile a real client gets its file.
-  receiver.server.DownloadFile("bob", "alice", "s", "555", 50000, "127.0.0.1", sender.port, "f", in.file("f"));
-  EXPECT_EQ(FM_COMPLETE, recorder.WaitFinal(true).status);
-  EXPECT_EQ(ReadFile(source), ReadFile(in.file("f")));
+  t.Download("555", 50000);
+  EXPECT_EQ(FM_COMPLETE, t.recorder.WaitFinal(true).status);
+  EXPECT_EQ(ReadFile(source), ReadFile(t.in.file("f")));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
 
   garbage.join();
@@ -400,105 +360,71 @@ TEST(FileTransferTest, HostilePeersAreRefusedAndOthersStillServed) {
   EXPECT_EQ("", rest);
   close(slow);
   // None of them started an upload.
-  EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), recorder.Statuses(false));
+  EXPECT_EQ((std::vector<t_fm_status>{FM_STARTED, FM_COMPLETE}), t.recorder.Statuses(false));
 }
 
 TEST(FileTransferTest, DownloadRefusalsAndUnreachableSender) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out, in;
-  std::string source = out.file("f");
-  MakeFile(source, 20000);
-  sender.server.AddFile("s", "alice", source, "f", "1");
-  std::string target = in.file("f");
-  ASSERT_TRUE(WriteFile(target, "keep me"));
-
-  auto run = [&](const std::string& key, int64_t size, unsigned short port) {
-    {
-      std::lock_guard<std::mutex> lock(recorder.mutex);
-      recorder.events.clear();
-    }
-    receiver.server.DownloadFile("bob", "alice", "s", key, size, "127.0.0.1", port, "f", target);
-    return recorder.WaitFinal(true);
+  Transfer t;
+  t.Offer("1", 20000);
+  ASSERT_TRUE(WriteFile(t.in.file("f"), "keep me"));
+  auto run = [&](const std::string& key, int64_t size, unsigned short port = 0) {
+    t.Forget();
+    t.Download(key, size, "f", port);
+    return t.recorder.WaitFinal(true);
   };
-  EXPECT_EQ(FM_NOT_AVAILABLE, run("2", 20000, sender.port).status);  // not offered
-  EXPECT_EQ(FM_NOT_AVAILABLE, run("1", 19999, sender.port).status);  // size differs
+  EXPECT_EQ(FM_NOT_AVAILABLE, run("2", 20000).status);  // not offered
+  EXPECT_EQ(FM_NOT_AVAILABLE, run("1", 19999).status);  // size differs
   // The offer withdrawn.
-  sender.server.CancelFile("1");
+  t.sender.server.CancelFile("1");
   EXPECT_FALSE(FileServer::IsFileAvailable("1"));
-  EXPECT_EQ(FM_NOT_AVAILABLE, run("1", 20000, sender.port).status);
+  EXPECT_EQ(FM_NOT_AVAILABLE, run("1", 20000).status);
   // Nobody listening.
-  int probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  close(probe);
-  Event event = run("1", 20000, ntohs(address.sin_port));
+  Event event = run("1", 20000, sockettest::ClosedPort());
   EXPECT_EQ(FM_HOST_UNREACHABLE, event.status);
   EXPECT_EQ(20000, event.size);
   // None of these touched what was already at the chosen path.
-  EXPECT_EQ("keep me", ReadFile(target));
-  EXPECT_EQ(std::vector<std::string>{"f"}, List(in.path()));
+  EXPECT_EQ("keep me", ReadFile(t.in.file("f")));
+  EXPECT_EQ(std::vector<std::string>{"f"}, ListDir(t.in.path()));
 }
 
 TEST(FileTransferTest, DownloadLeavesTheProcessUmaskAlone) {
   // The mask is one for the whole process: a download that changed it, even for a moment,
   // would give it to a file another thread creates meanwhile.
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out, in;
-  std::string source = out.file("f");
-  MakeFile(source, 30000);
-  sender.server.AddFile("s", "alice", source, "f", "70");
+  Transfer t;
+  std::string source = t.Offer("70", 30000);
   const mode_t old = umask(027);
   const int before = g_umaskCalls;
-  receiver.server.DownloadFile("bob", "alice", "s", "70", 30000, "127.0.0.1", sender.port, "f", in.file("f"));
-  EXPECT_EQ(FM_COMPLETE, recorder.WaitFinal(true).status);
+  t.Download("70", 30000);
+  EXPECT_EQ(FM_COMPLETE, t.recorder.WaitFinal(true).status);
   EXPECT_EQ(before, g_umaskCalls.load());
   // The file has the mode of any new file of the user.
   struct stat st;
-  ASSERT_EQ(0, stat(in.file("f").c_str(), &st));
+  ASSERT_EQ(0, stat(t.in.file("f").c_str(), &st));
   EXPECT_EQ(0640u, st.st_mode & 0777);
-  EXPECT_EQ(ReadFile(source), ReadFile(in.file("f")));
+  EXPECT_EQ(ReadFile(source), ReadFile(t.in.file("f")));
   umask(old);
 }
 
 TEST(FileTransferTest, FileChangedAfterTheOfferFailsBothSides) {
-  Recorder recorder;
-  Peer sender, receiver;
-  TempDir out, in;
+  Transfer t;
   // Shrunk: the upload ends instead of sending empty parts for ever.
-  std::string shrunk = out.file("shrunk");
-  MakeFile(shrunk, 100000);
-  sender.server.AddFile("s", "alice", shrunk, "shrunk", "10");
-  ASSERT_EQ(0, truncate(shrunk.c_str(), 50000));
-  receiver.server.DownloadFile("bob", "alice", "s", "10", 100000, "127.0.0.1", sender.port, "shrunk",
-                               in.file("shrunk"));
-  Event up = recorder.WaitFinal(false);
-  Event down = recorder.WaitFinal(true);
+  ASSERT_EQ(0, truncate(t.Offer("10", 100000, "shrunk").c_str(), 50000));
+  t.Download("10", 100000, "shrunk");
+  Event up = t.recorder.WaitFinal(false);
+  Event down = t.recorder.WaitFinal(true);
   EXPECT_EQ(FM_FAILED, up.status);
   EXPECT_EQ(50000, up.transferred);
   EXPECT_EQ(FM_FAILED, down.status);
   EXPECT_EQ(50000, down.transferred);
 
   // Grown: the receiver takes nothing beyond the announced size.
-  {
-    std::lock_guard<std::mutex> lock(recorder.mutex);
-    recorder.events.clear();
-  }
-  std::string grown = out.file("grown");
-  MakeFile(grown, 10000);
-  sender.server.AddFile("s", "alice", grown, "grown", "11");
-  MakeFile(grown, 12000);
-  receiver.server.DownloadFile("bob", "alice", "s", "11", 10000, "127.0.0.1", sender.port, "grown",
-                               in.file("grown"));
-  EXPECT_EQ(FM_FAILED, recorder.WaitFinal(true).status);
-  EXPECT_EQ(FM_FAILED, recorder.WaitFinal(false).status);
-  EXPECT_EQ(8192, recorder.lastDown);
-  EXPECT_TRUE(List(in.path()).empty());
+  t.Forget();
+  MakeFile(t.Offer("11", 10000, "grown"), 12000);
+  t.Download("11", 10000, "grown");
+  EXPECT_EQ(FM_FAILED, t.recorder.WaitFinal(true).status);
+  EXPECT_EQ(FM_FAILED, t.recorder.WaitFinal(false).status);
+  EXPECT_EQ(8192, t.recorder.lastDown);
+  EXPECT_TRUE(ListDir(t.in.path()).empty());
 }
 
 TEST(FileTransferTest, PeerKilledMidTransfer) {
@@ -540,7 +466,7 @@ TEST(FileTransferTest, PeerKilledMidTransfer) {
   EXPECT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(FM_FAILED, down.status);
   EXPECT_LT(down.transferred, size);
-  EXPECT_TRUE(List(in.path()).empty());
+  EXPECT_TRUE(ListDir(in.path()).empty());
 }
 
 TEST(FileTransferTest, CloseStopsEverythingAndForgetsOffers) {
@@ -570,7 +496,7 @@ TEST(FileTransferTest, CloseStopsEverythingAndForgetsOffers) {
   EXPECT_EQ(FM_CANCELLED, down.status);
   EXPECT_FALSE(FileServer::IsFileAvailable("31"));
   EXPECT_FALSE(FileServer::IsFileAvailable("32"));
-  EXPECT_TRUE(List(in.path()).empty());
+  EXPECT_TRUE(ListDir(in.path()).empty());
   // The listener has ended: its port no longer accepts.
   EXPECT_TRUE(WaitFor([&] { int fd = Connect(sender->port); if (fd >= 0) close(fd); return fd < 0; }, 3s));
   sender->thread.join();
@@ -605,17 +531,13 @@ TEST(FileTransferTest, RelayedStreamsReadOwnOffersOnly) {
   ASSERT_TRUE(server.Register("bob", "60", false));
   // The open stream is not handed on to the programs this one starts.
   int descriptors = 0;
-  DIR* fds = opendir("/proc/self/fd");
-  ASSERT_TRUE(fds);
-  while (dirent* entry = readdir(fds)) {
+  for (const std::string& fd : ListDir("/proc/self/fd")) {
     char target[4096];
-    std::string link = std::string("/proc/self/fd/") + entry->d_name;
-    ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    ssize_t length = readlink(("/proc/self/fd/" + fd).c_str(), target, sizeof target - 1);
     if (length <= 0 || std::string(target, static_cast<size_t>(length)) != source) continue;
     ++descriptors;
-    EXPECT_NE(0, fcntl(atoi(entry->d_name), F_GETFD) & FD_CLOEXEC);
+    EXPECT_NE(0, fcntl(atoi(fd.c_str()), F_GETFD) & FD_CLOEXEC);
   }
-  closedir(fds);
   EXPECT_EQ(1, descriptors);
   std::string content = ReadFile(source);
   std::string read;

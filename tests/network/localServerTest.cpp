@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "asn1/octetString.h"
+#include "model/systemInfoPlatform.h"
 #include "network/localServer.h"
 #include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
@@ -39,22 +41,11 @@ class RecordingMachine : public StateMachine {
   void ProcessRequest(S2C_Request_t&) override {}
   void ProcessRequest(E2C_Request_t& request) override {
     HandedOver item{static_cast<int>(request.present), "", -1};
-    switch (request.present) {
-      case E2C_Request_PR_enter_site:
-        item.text.assign(reinterpret_cast<char*>(request.choice.enter_site.site.buf),
-                         request.choice.enter_site.site.size);
-        break;
-      case E2C_Request_PR_leave_site:
-        item.text.assign(reinterpret_cast<char*>(request.choice.leave_site.site.buf),
-                         request.choice.leave_site.site.size);
-        break;
-      case E2C_Request_PR_extension_status:
-        item.text.assign(reinterpret_cast<char*>(request.choice.extension_status.name.buf),
-                         request.choice.extension_status.name.size);
-        item.status = request.choice.extension_status.status;
-        break;
-      default:
-        break;
+    if (request.present == E2C_Request_PR_enter_site) item.text = asn1::ToString(request.choice.enter_site.site);
+    if (request.present == E2C_Request_PR_leave_site) item.text = asn1::ToString(request.choice.leave_site.site);
+    if (request.present == E2C_Request_PR_extension_status) {
+      item.text = asn1::ToString(request.choice.extension_status.name);
+      item.status = request.choice.extension_status.status;
     }
     std::function<void(const HandedOver&)> call;
     {
@@ -97,30 +88,16 @@ class Listener {
   std::thread thread;
 };
 
-
-
-// One raw request: sends bytes, returns what came back before the listener closed.
-std::string Raw(unsigned short port, const std::string& bytes, bool* closed = nullptr,
-                std::chrono::milliseconds timeout = 3000ms) {
-  int fd = Connect(port);
-  if (fd < 0) return "connect failed";
-  EXPECT_EQ(static_cast<ssize_t>(bytes.size()), send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL));
-  std::string out = ReadAll(fd, timeout, closed);
-  close(fd);
-  return out;
+std::string Raw(unsigned short port, const std::string& bytes, bool* closed = nullptr) {
+  return sockettest::Exchange(port, bytes, closed);
 }
 
 // One request through curl, the way a browser extension's HTTP stack sends it.
 std::string Curl(unsigned short port, const std::string& path) {
-  std::string command = "curl -s --http0.9 --path-as-is --max-time 5 'http://127.0.0.1:" +
-                        std::to_string(port) + "/" + path + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "popen failed";
   std::string out;
-  char buffer[256];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-  pclose(pipe);
+  RunCommand({"curl", "-s", "--http0.9", "--path-as-is", "--max-time", "5",
+              "http://127.0.0.1:" + std::to_string(port) + "/" + path},
+             std::chrono::seconds(10), &out);
   return out;
 }
 
@@ -360,38 +337,15 @@ TEST(LocalServerTest, WaitingConnectionsAreBounded) {
 
 TEST(LocalServerTest, ProcessListenerStartsOnceAndReportsATakenPort) {
   // Occupy a port, then ask the process's listener to use it.
-  int blocker = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address));
-  ASSERT_EQ(0, listen(blocker, 1));
-  socklen_t length = sizeof address;
-  getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
-
+  unsigned short port = 0;
+  int blocker = sockettest::ListenOnFreePort(&port);
+  ASSERT_GE(blocker, 0);
   RecordingMachine machine;
   EXPECT_EQ(nullptr, LocalServer::Instance());
-  EXPECT_TRUE(LocalServer::Start(&machine, ntohs(address.sin_port)));
-  EXPECT_FALSE(LocalServer::Start(&machine, ntohs(address.sin_port)));
+  EXPECT_TRUE(LocalServer::Start(&machine, port));
+  EXPECT_FALSE(LocalServer::Start(&machine, port));
   EXPECT_TRUE(WaitFor([&] { return machine.unavailable.load(); }, 3s));
   // Once the listener has ended, nothing reaches it any more.
   EXPECT_TRUE(WaitFor([] { return LocalServer::Instance() == nullptr; }, 3s));
   close(blocker);
-}
-
-TEST(LocalServerTest, ExtensionRequestValues) {
-  E2C_Request_t* request = LocalServer::CreateExtensionStatusRequest("my ext", ExtensionStatus_disable);
-  ASSERT_NE(nullptr, request);
-  EXPECT_EQ(E2C_Request_PR_extension_status, request->present);
-  EXPECT_EQ(6u, request->choice.extension_status.name.size);
-  EXPECT_EQ(0, memcmp("my ext", request->choice.extension_status.name.buf, 6));
-  EXPECT_EQ(ExtensionStatus_disable, request->choice.extension_status.status);
-  LocalServer::FreeExtensionStatusRequest(&request);
-  EXPECT_EQ(nullptr, request);
-  request = LocalServer::CreateLeaveRequest("");
-  ASSERT_NE(nullptr, request);
-  EXPECT_EQ(E2C_Request_PR_leave_site, request->present);
-  EXPECT_EQ(0u, request->choice.leave_site.site.size);
-  LocalServer::FreeLeaveRequest(&request);
-  EXPECT_EQ(nullptr, request);
 }

@@ -32,6 +32,29 @@ inline int Connect(unsigned short port) {
   return fd;
 }
 
+// A socket listening on a free loopback port, and the port.
+inline int ListenOnFreePort(unsigned short* port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 1) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(fd);
+    return -1;
+  }
+  *port = ntohs(address.sin_port);
+  return fd;
+}
+
+// A loopback port on which nothing listens.
+inline unsigned short ClosedPort() {
+  unsigned short port = 0;
+  close(ListenOnFreePort(&port));
+  return port;
+}
+
 // Reads until the peer closes, the time runs out or limit bytes have come; *closed (when
 // given) tells whether the peer closed.
 inline std::string ReadAll(int fd, std::chrono::milliseconds timeout, bool* closed = nullptr,
@@ -77,6 +100,18 @@ struct HangingPort {
   unsigned short port = 0;
   std::vector<int> fillers;
 };
+
+// Connects, sends the bytes and returns what came back before the peer closed or the time ran
+// out ("connect failed" when nothing listens).
+inline std::string Exchange(unsigned short port, const std::string& bytes, bool* closed = nullptr,
+                            std::chrono::milliseconds timeout = std::chrono::milliseconds(3000)) {
+  int fd = Connect(port);
+  if (fd < 0) return "connect failed";
+  (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);  // a refused send shows in the answer
+  std::string out = ReadAll(fd, timeout, closed);
+  close(fd);
+  return out;
+}
 
 }  // namespace sockettest
 

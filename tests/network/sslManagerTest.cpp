@@ -14,9 +14,9 @@
 #include "C2C-Request.h"
 #include "C2S-Request.h"
 #include "S2C-Request.h"
-#include "model/log.h"
 #include "network/imSslManager.h"
 #include "network/listenSocket.h"
+#include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/fakeProxy.h"
 #include "tests/testServer/trustedServer.h"
@@ -47,13 +47,6 @@ bool SendHeartBeatAck(IMSSLManager& client, const std::string& authkey) {
   SetOctetString(&r->choice.heartbeatack.authkey, authkey);
   bool ok = client.SendC2SRequest(r.get());
   return ok;
-}
-
-// A port on which nothing listens.
-unsigned short ClosedPort() {
-  unsigned short port = 0;
-  close(OpenListenSocket(INADDR_LOOPBACK, 0, 1, &port));
-  return port;
 }
 
 // A client connected to a fresh trusted server, and the server's side of the link.
@@ -269,17 +262,9 @@ TEST(SslStream, AcceptedPlainConnectionBetweenTwoClients) {
   close(listener);
 }
 
-TEST(SslConnect, RefusalsFailCleanlyWithTheirTrace) {
-  testsupport::TempDir logDir;
-  std::string log = testsupport::RestartLogAt(logDir);
+TEST(SslConnect, RefusalsFailCleanly) {
   SSLManager::SetConnectTimeout(800);
   TestCa otherCa("Someone else");
-
-  struct Case {
-    const char* name;
-    std::function<bool()> attempt;
-    const char* trace;
-  };
   TrustedServer wrongName("evil.example");
   TrustedServer noName("");
   TrustedServer good;
@@ -294,44 +279,34 @@ TEST(SslConnect, RefusalsFailCleanlyWithTheirTrace) {
   silentOptions.mode = TestServer::Mode::kSilent;
   TestServer silent(silentOptions);
   testsupport::TempDir emptyDir;
-  unsigned short closed = ClosedPort();
+  unsigned short closed = sockettest::ClosedPort();
+  const std::string trusted = good.dir.path();
 
-  const Case cases[] = {
-      {"wrong authority", [&] { IMSSLManager c; return Connect(c, wrongCa.Port(), good.dir.path()); },
-       "certificate verification error: "},
-      {"wrong common name", [&] { IMSSLManager c; return Connect(c, wrongName.server->Port(), wrongName.dir.path()); },
-       "required host name (" PARLAVOX_SERVER_HOST ") != certificate's name (evil.example)"},
-      {"no common name", [&] { IMSSLManager c; return Connect(c, noName.server->Port(), noName.dir.path()); },
-       "required host name (" PARLAVOX_SERVER_HOST ") != certificate's name ()"},
-      {"not TLS", [&] { IMSSLManager c; return Connect(c, notTls.Port(), good.dir.path()); },
-       "Error attempting to connect"},
-      {"silent server", [&] { IMSSLManager c; return Connect(c, silent.Port(), good.dir.path()); },
-       "Error attempting to connect"},
-      {"closed port", [&] { IMSSLManager c; return Connect(c, closed, good.dir.path()); },
-       "Error attempting to connect"},
-      {"unresolvable host",
-       [&] {
-         IMSSLManager c;
-         return c.ConnectTo("nosuchhost.invalid", 443, PARLAVOX_SERVER_HOST, true, good.dir.path(), nullptr, 0);
-       },
-       "Error attempting to connect"},
-      {"no trust store", [&] { IMSSLManager c; return Connect(c, good.server->Port(), emptyDir.path()); },
-       "error loading trust store"},
-      {"plain, closed port",
-       [&] { IMSSLManager c; return c.ConnectTo(kHost.c_str(), closed, "", false, "", nullptr, 0); },
-       "SSL : Error sslManager.cpp"},
+  const struct {
+    const char* name;
+    unsigned short port;
+    std::string trustDir;
+    const char* host;
+    bool tls;
+  } cases[] = {
+      {"wrong authority", wrongCa.Port(), trusted, kHost.c_str(), true},
+      {"wrong common name", wrongName.server->Port(), wrongName.dir.path(), kHost.c_str(), true},
+      {"no common name", noName.server->Port(), noName.dir.path(), kHost.c_str(), true},
+      {"not TLS", notTls.Port(), trusted, kHost.c_str(), true},
+      {"silent server", silent.Port(), trusted, kHost.c_str(), true},
+      {"closed port", closed, trusted, kHost.c_str(), true},
+      {"unresolvable host", 443, trusted, "nosuchhost.invalid", true},
+      {"no trust store", good.server->Port(), emptyDir.path(), kHost.c_str(), true},
+      {"plain, closed port", closed, "", kHost.c_str(), false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     auto start = steady_clock::now();
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(c.attempt());
+    IMSSLManager client;
+    EXPECT_FALSE(client.ConnectTo(c.host, c.port, c.tls ? PARLAVOX_SERVER_HOST : "", c.tls, c.trustDir, nullptr, 0));
     testing::internal::GetCapturedStderr();
     EXPECT_LT(steady_clock::now() - start, milliseconds(3000));
-    std::string text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
-    EXPECT_NE(std::string::npos, text.find(c.trace)) << c.trace;
-    // Each case's trace is looked for in the lines it wrote only.
-    log = testsupport::RestartLogAt(logDir, std::string("after-") + c.name + ".log");
   }
   // A refused server may have finished its side of the handshake; the client then left at once.
   for (auto link : {wrongName.server->Accept(milliseconds(0)), noName.server->Accept(milliseconds(0)),
@@ -367,26 +342,19 @@ TEST(SslConnect, TunnelThroughAnHttpProxy) {
     client.CloseConnection();
   }
 
-  // A proxy that refuses the tunnel ends the attempt before any handshake.
-  testsupport::TempDir logDir;
-  std::string log = testsupport::RestartLogAt(logDir);
+  // A proxy that refuses the tunnel ends the attempt before any handshake; so does a proxy
+  // that is not there.
   FakeProxy::Options refusing;
   refusing.statusLine = "HTTP/1.1 403 Forbidden";
   FakeProxy proxy(refusing);
   IMSSLManager client;
   EXPECT_FALSE(client.ConnectTo(kHost.c_str(), ts.server->Port(), PARLAVOX_SERVER_HOST, true, ts.dir.path(),
                                 kHost.c_str(), proxy.Port()));
-  std::string text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
-  EXPECT_NE(std::string::npos, text.find("réception de la réponse : HTTP/1.1 403 Forbidden"));
-  EXPECT_NE(std::string::npos, text.find("connection to proxy failed"));
   EXPECT_EQ(0, proxy.TunnelsOpened());
-
-  // A proxy that is not there.
   IMSSLManager nowhere;
   EXPECT_FALSE(nowhere.ConnectTo(kHost.c_str(), ts.server->Port(), PARLAVOX_SERVER_HOST, true, ts.dir.path(),
-                                 kHost.c_str(), ClosedPort()));
-  text = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
-  EXPECT_NE(std::string::npos, text.find("erreur de connexion au proxy"));
+                                 kHost.c_str(), sockettest::ClosedPort()));
+  EXPECT_FALSE(ts.server->Accept(milliseconds(0)));
 }
 
 TEST(SslHelpers, StartUpIgnoresBrokenPipes) {

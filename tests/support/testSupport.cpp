@@ -1,10 +1,13 @@
 #include "tests/support/testSupport.h"
 
+#include <dirent.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -50,6 +53,17 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(path.c_str())) {
+    while (dirent* entry = readdir(dir))
+      if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) names.push_back(entry->d_name);
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step) {
   std::string bytes = ReadFile(path);
   log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), key_start, step);
@@ -70,6 +84,17 @@ bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeou
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return cond();
+}
+
+std::string Hex(const void* bytes, size_t size) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (size_t i = 0; i < size; ++i) {
+    unsigned char c = static_cast<const unsigned char*>(bytes)[i];
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
 }
 
 static std::string EnvOr(const char* name, const char* fallback) {

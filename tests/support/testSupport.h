@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -26,6 +27,8 @@ class TempDir {
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a directory, "." and ".." left out, sorted; empty when it cannot be read.
+std::vector<std::string> ListDir(const std::string& path);
 
 // Reads a trace log written from this process's start and returns its clear text.
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step);
@@ -35,6 +38,10 @@ std::string RestartLogAt(const TempDir& dir, const std::string& name = "test.log
 
 // Polls cond every few milliseconds until it holds or the time runs out; returns cond().
 bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout);
+
+// The bytes as lower-case hexadecimal, two digits each.
+std::string Hex(const void* bytes, size_t size);
+inline std::string Hex(const std::string& bytes) { return Hex(bytes.data(), bytes.size()); }
 
 // Source and build tree roots (from the test environment).
 std::string SourceDir();

@@ -91,27 +91,22 @@ TEST(TabCustomizeDialog, PresetsFromTheNotebookStyle) {
     EXPECT_EQ(wxT("Visual Style:|Tab Positioning:|Navigation Style:|General:|Drag And Drop:|Effects:"),
               GroupLabels(d.dlg));
     EXPECT_EQ(0, d->visualStyleBox->GetSelection());
-    EXPECT_EQ(5u, d->visualStyleBox->GetCount());
-    EXPECT_EQ(wxT("Shaded Tabs"), d->visualStyleBox->GetString(3));
     EXPECT_EQ(0, d->tabPositionBox->GetSelection());
     EXPECT_EQ(1, d->navigationStyleBox->GetSelection());  // 0x10 | 0x4000
-    EXPECT_FALSE(d->thinBorderCheck->GetValue());
-    EXPECT_TRUE(d->hideCloseButtonCheck->GetValue());
-    EXPECT_FALSE(d->middleClickClosesCheck->GetValue());
-    EXPECT_TRUE(d->closeOnActiveTabCheck->GetValue());
-    EXPECT_FALSE(d->doubleClickClosesCheck->GetValue());
-    EXPECT_TRUE(d->smartTabbingCheck->GetValue());
-    EXPECT_TRUE(d->enableDragCheck->GetValue());
-    EXPECT_FALSE(d->dragBetweenNotebooksCheck->GetValue());
-    EXPECT_TRUE(d->dragBetweenNotebooksCheck->IsEnabled());
-    for (wxCheckBox* c : {d->thinBorderCheck, d->hideCloseButtonCheck, d->middleClickClosesCheck,
-                          d->closeOnActiveTabCheck, d->doubleClickClosesCheck, d->smartTabbingCheck})
-      EXPECT_TRUE(c->IsEnabled()) << c->GetLabel();
-    // The default look takes neither effect.
-    EXPECT_FALSE(d->gradientCheck->IsEnabled());
-    EXPECT_FALSE(d->randomColourCheck->IsEnabled());
+    // Each box as the style 0x26218 says; the default look takes neither effect.
+    const struct {
+      wxCheckBox* check;
+      bool value, enabled;
+    } boxes[] = {{d->thinBorderCheck, false, true},       {d->hideCloseButtonCheck, true, true},
+                 {d->middleClickClosesCheck, false, true}, {d->closeOnActiveTabCheck, true, true},
+                 {d->doubleClickClosesCheck, false, true}, {d->smartTabbingCheck, true, true},
+                 {d->enableDragCheck, true, true},         {d->dragBetweenNotebooksCheck, false, true},
+                 {d->gradientCheck, false, false},         {d->randomColourCheck, false, false}};
+    for (const auto& box : boxes) {
+      EXPECT_EQ(box.value, box.check->GetValue()) << box.check->GetLabel();
+      EXPECT_EQ(box.enabled, box.check->IsEnabled()) << box.check->GetLabel();
+    }
     EXPECT_EQ(wxT("&Close"), d->closeButton->GetLabel());
-    EXPECT_NE(nullptr, d->separatorLine);
   }
   struct Preset {
     long style;
@@ -198,28 +193,24 @@ TEST(TabCustomizeDialog, EachControlWritesItsBitsAtOnce) {
   Dialog d(b);
   auto style = [&] { return b.notebook->GetWindowStyleFlag() & 0x3ffff; };
 
+  // The looks keep the effect bits and their boxes' values; only some looks enable the boxes.
   d.Choose(d->visualStyleBox, 1);
-  EXPECT_EQ(TNB_SLANTED, style());
-  EXPECT_TRUE(d->gradientCheck->IsEnabled());
-  EXPECT_TRUE(d->randomColourCheck->IsEnabled());
   d.Tick(d->gradientCheck, true);
   d.Tick(d->randomColourCheck, true);
-  EXPECT_EQ(TNB_SLANTED | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  // Boxed keeps the effect bits and their boxes' values, but disables the boxes.
-  d.Choose(d->visualStyleBox, 2);
-  EXPECT_EQ(TNB_BOXED | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  EXPECT_TRUE(d->gradientCheck->GetValue());
-  EXPECT_FALSE(d->gradientCheck->IsEnabled());
-  EXPECT_FALSE(d->randomColourCheck->IsEnabled());
-  d.Choose(d->visualStyleBox, 4);
-  EXPECT_EQ(TNB_ROUNDED | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  EXPECT_TRUE(d->gradientCheck->IsEnabled());
-  EXPECT_FALSE(d->randomColourCheck->IsEnabled());
-  d.Choose(d->visualStyleBox, 3);
-  EXPECT_EQ(TNB_SHADED_TABS | TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  d.Choose(d->visualStyleBox, 0);
-  EXPECT_EQ(TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR, style());
-  EXPECT_FALSE(d->gradientCheck->IsEnabled());
+  const long effects = TNB_GRADIENT_TAB_AREA | TNB_RANDOM_TAB_COLOUR;
+  const struct {
+    int item;
+    long look;
+    bool gradient, random;
+  } looks[] = {{1, TNB_SLANTED, true, true},      {2, TNB_BOXED, false, false}, {4, TNB_ROUNDED, true, false},
+               {3, TNB_SHADED_TABS, false, false}, {0, 0, false, false}};
+  for (const auto& l : looks) {
+    d.Choose(d->visualStyleBox, l.item);
+    EXPECT_EQ(l.look | effects, style()) << l.item;
+    EXPECT_TRUE(d->gradientCheck->GetValue()) << l.item;
+    EXPECT_EQ(l.gradient, d->gradientCheck->IsEnabled()) << l.item;
+    EXPECT_EQ(l.random, d->randomColourCheck->IsEnabled()) << l.item;
+  }
   d.Tick(d->gradientCheck, false);
   d.Tick(d->randomColourCheck, false);
   EXPECT_EQ(0, style());

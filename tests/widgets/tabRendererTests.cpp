@@ -1,5 +1,5 @@
 // The five tab looks: the renderer chosen for a style word, the geometry each paint records in
-// the page records, and pixels of paints made into memory.
+// the page records, and a colour of each look painted into memory.
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
@@ -10,9 +10,12 @@
 #include <wx/textctrl.h>
 
 #include <cmath>
+#include <functional>
+#include <typeinfo>
 #include <string>
 #include <vector>
 
+#include "tests/support/pixels.h"
 #include "tests/support/testSupport.h"
 #include "tests/widgets/widgetTestSupport.h"
 #include "widgets/tabRendererBoxed.h"
@@ -25,13 +28,14 @@
 #include "widgets/tabStrip.h"
 #include "widgets/tabbedNotebook.h"
 
+using testsupport::ColourText;
+using testsupport::PixelAt;
 using widgettest::Pump;
 using widgettest::PumpUntil;
 using widgettest::TestFrame;
 
 namespace {
 
-const wxColour kMask(0, 128, 128);
 const wxColour kFrame(0x47, 0x66, 0xe0);
 const wxColour kHoverFill(0xc9, 0xda, 0xfb);
 const wxColour kPressedFill(0x9e, 0x9e, 0xde);
@@ -40,16 +44,8 @@ const wxColour kActive(255, 250, 205);
 
 wxColour Sys(wxSystemColour c) { return wxSystemSettings::GetColour(c); }
 
-wxColour Px(const wxImage& img, int x, int y) {
-  return wxColour(img.GetRed(x, y), img.GetGreen(x, y), img.GetBlue(x, y));
-}
-
-std::string Str(const wxColour& c) {
-  return wxString::Format(wxT("(%d,%d,%d)"), c.Red(), c.Green(), c.Blue()).ToStdString();
-}
-
-#define EXPECT_PX(colour, img, x, y)                                                    \
-  EXPECT_EQ(Str(colour), Str(Px(img, x, y))) << "pixel (" << (x) << "," << (y) << ")"
+#define EXPECT_PX(colour, img, x, y)                                                              \
+  EXPECT_EQ(ColourText(colour), ColourText(PixelAt(img, x, y))) << "pixel (" << (x) << "," << (y) << ")"
 
 int TabHeight() { return GetRendererMgr()->RendererForStyle(0)->ComputeTabHeight(nullptr); }
 
@@ -119,32 +115,32 @@ TEST(TabRenderers, SlantedFirstFillSetsGradientOnce) {
   b.Render();
   const wxColour face = Sys(wxSYS_COLOUR_BTNFACE);
   EXPECT_FALSE(slanted->IsFirstFill());
-  EXPECT_EQ(Str(face), Str(b.book->GetGradientColourTo()));
-  EXPECT_EQ(Str(LightenColour(face, 60)), Str(b.book->GetGradientColourFrom()));
+  EXPECT_EQ(ColourText(face), ColourText(b.book->GetGradientColourTo()));
+  EXPECT_EQ(ColourText(LightenColour(face, 60)), ColourText(b.book->GetGradientColourFrom()));
   b.book->SetGradientColours(*wxRED, *wxGREEN, *wxBLUE);
   b.Render();
-  EXPECT_EQ(Str(*wxRED), Str(b.book->GetGradientColourFrom()));
-  EXPECT_EQ(Str(*wxGREEN), Str(b.book->GetGradientColourTo()));
+  EXPECT_EQ(ColourText(*wxRED), ColourText(b.book->GetGradientColourFrom()));
+  EXPECT_EQ(ColourText(*wxGREEN), ColourText(b.book->GetGradientColourTo()));
 }
 
 TEST(TabRenderers, RendererForEachStyleWord) {
   TabRendererMgr* mgr = GetRendererMgr();
-  auto is = [&](long style, auto* probe) {
-    using T = std::remove_pointer_t<decltype(probe)>;
-    return dynamic_cast<T*>(mgr->RendererForStyle(style).get()) != nullptr;
-  };
-  EXPECT_TRUE(is(0, (TabRendererDefault*)nullptr));
-  EXPECT_TRUE(is(TNB_BOTTOM_TABS | TNB_THIN_BORDER | 0x26218, (TabRendererDefault*)nullptr));
-  EXPECT_TRUE(is(0x1, (TabRendererBoxed*)nullptr));
-  EXPECT_TRUE(is(0x2, (TabRendererShaded*)nullptr));
-  EXPECT_TRUE(is(0x100, (TabRendererSlanted*)nullptr));
-  EXPECT_TRUE(is(0x10000, (TabRendererRounded*)nullptr));
-  // Several look bits: 0x1, then 0x2, then 0x100, then 0x10000.
-  EXPECT_TRUE(is(0x3, (TabRendererBoxed*)nullptr));
-  EXPECT_TRUE(is(0x10101, (TabRendererBoxed*)nullptr));
-  EXPECT_TRUE(is(0x10102, (TabRendererShaded*)nullptr));
-  EXPECT_TRUE(is(0x10100, (TabRendererSlanted*)nullptr));
+  // With several look bits: 0x1, then 0x2, then 0x100, then 0x10000.
+  const struct {
+    long style;
+    const std::type_info& type;
+  } rows[] = {{0, typeid(TabRendererDefault)},       {TNB_BOTTOM_TABS | TNB_THIN_BORDER | 0x26218, typeid(TabRendererDefault)},
+              {0x1, typeid(TabRendererBoxed)},       {0x2, typeid(TabRendererShaded)},
+              {0x100, typeid(TabRendererSlanted)},   {0x10000, typeid(TabRendererRounded)},
+              {0x3, typeid(TabRendererBoxed)},       {0x10101, typeid(TabRendererBoxed)},
+              {0x10102, typeid(TabRendererShaded)},  {0x10100, typeid(TabRendererSlanted)}};
+  for (const auto& row : rows) {
+    TabRenderer* r = mgr->RendererForStyle(row.style).get();
+    ASSERT_NE(nullptr, r);
+    EXPECT_TRUE(typeid(*r) == row.type) << std::hex << row.style;
+  }
   // One renderer per look, shared by every caller.
+  EXPECT_EQ(mgr, GetRendererMgr());
   EXPECT_EQ(mgr->RendererForStyle(0x1).get(), mgr->RendererForStyle(0x41).get());
   EXPECT_NE(mgr->RendererForStyle(0x1).get(), mgr->RendererForStyle(0x2).get());
 }
@@ -158,9 +154,7 @@ TEST(TabRenderers, SmartPointerSharesAndDeletesOnce) {
   int deaths = 0;
   {
     TabSmartPtr<Counted> a(new Counted(&deaths));
-    EXPECT_EQ(1, a.use_count());
     TabSmartPtr<Counted> b(a);
-    EXPECT_EQ(2, a.use_count());
     b = a;  // already shared: nothing changes
     EXPECT_EQ(2, b.use_count());
     TabSmartPtr<Counted> c(new Counted(&deaths));
@@ -177,11 +171,11 @@ TEST(TabRenderers, SmartPointerSharesAndDeletesOnce) {
 }
 
 TEST(TabRenderers, ColourHelpers) {
-  EXPECT_EQ(Str(wxColour(177, 177, 177)), Str(LightenColour(wxColour(100, 100, 100), 50)));
-  EXPECT_EQ(Str(wxColour(10, 20, 30)), Str(LightenColour(wxColour(10, 20, 30), 0)));
-  EXPECT_EQ(Str(*wxWHITE), Str(LightenColour(wxColour(10, 20, 30), 100)));
+  EXPECT_EQ(ColourText(wxColour(177, 177, 177)), ColourText(LightenColour(wxColour(100, 100, 100), 50)));
+  EXPECT_EQ(ColourText(wxColour(10, 20, 30)), ColourText(LightenColour(wxColour(10, 20, 30), 0)));
+  EXPECT_EQ(ColourText(*wxWHITE), ColourText(LightenColour(wxColour(10, 20, 30), 100)));
   // 70 % of the way: 0 + 70 * 255 / 100 = 178; 200 + 70 * 55 / 100 = 238.
-  EXPECT_EQ(Str(wxColour(178, 238, 255)), Str(LightenColour(wxColour(0, 200, 255), 70)));
+  EXPECT_EQ(ColourText(wxColour(178, 238, 255)), ColourText(LightenColour(wxColour(0, 200, 255), 70)));
 
   wxBitmap bmp(20, 20);
   wxMemoryDC dc(bmp);
@@ -206,55 +200,49 @@ TEST(TabRenderers, ColourHelpers) {
 }
 
 TEST(TabRenderers, OutlinesAndSlantedEdges) {
-  // Rounded, 60 wide and 20 high at x = 10.
-  wxPoint r[7];
-  TabRendererRounded::Outline(10, 60, 20, false, r);
-  const wxPoint top[7] = {{12, 18}, {12, 6}, {14, 4}, {68, 4}, {70, 6}, {70, 18}, {12, 18}};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(top[i], r[i]) << i;
+  // A tab 60 wide and 20 high at x = 10. A slant of 30 degrees widens the default tab's foot by
+  // tan(30) * 18 = 10.39; the next slanted tab (at 80) shares the columns 81 to 87.
+  const struct {
+    const char* name;
+    std::function<void(wxPoint*)> make;
+    std::vector<wxPoint> points;
+  } outlines[] = {
+      {"rounded top", [](wxPoint* p) { TabRendererRounded::Outline(10, 60, 20, false, p); },
+       {{12, 18}, {12, 6}, {14, 4}, {68, 4}, {70, 6}, {70, 18}, {12, 18}}},
+      {"rounded bottom", [](wxPoint* p) { TabRendererRounded::Outline(10, 60, 20, true, p); },
+       {{12, 2}, {12, 14}, {14, 16}, {68, 16}, {70, 14}, {70, 2}, {12, 2}}},
+      {"default top", [](wxPoint* p) { TabRendererDefault::Outline(10, 60, 20, 0, false, p); },
+       {{10, 18}, {10, 6}, {12, 4}, {68, 4}, {70, 6}, {70, 18}, {10, 18}}},
+      {"default bottom, 30 degrees", [](wxPoint* p) { TabRendererDefault::Outline(10, 60, 20, 30, true, p); },
+       {{10, 2}, {20, 14}, {22, 16}, {57, 16}, {59, 14}, {69, 2}, {10, 2}}},
+      {"slanted top", [](wxPoint* p) { TabRendererSlanted::Outline(10, 60, 20, false, p); },
+       {{11, 17}, {23, 6}, {27, 4}, {85, 4}, {86, 5}, {87, 6}, {87, 17}, {11, 17}}},
+      {"slanted bottom", [](wxPoint* p) { TabRendererSlanted::Outline(10, 60, 20, true, p); },
+       {{10, 2}, {22, 14}, {26, 16}, {84, 16}, {85, 15}, {86, 14}, {86, 2}, {10, 2}}},
+  };
+  for (const auto& o : outlines) {
+    wxPoint p[8];
+    o.make(p);
+    EXPECT_EQ(o.points, std::vector<wxPoint>(p, p + o.points.size())) << o.name;
+  }
   EXPECT_EQ(wxRect(14, 4, 57, 15), TabRendererRounded::FillBox(10, 60, 20, false));
-  TabRendererRounded::Outline(10, 60, 20, true, r);
-  const wxPoint bottom[7] = {{12, 2}, {12, 14}, {14, 16}, {68, 16}, {70, 14}, {70, 2}, {12, 2}};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(bottom[i], r[i]) << i;
   EXPECT_EQ(wxRect(14, 2, 57, 15), TabRendererRounded::FillBox(10, 60, 20, true));
 
-  // Default: square sides at angle 0; a slant widens the foot.
-  wxPoint d[7];
-  TabRendererDefault::Outline(10, 60, 20, 0, false, d);
-  const wxPoint square[7] = {{10, 18}, {10, 6}, {12, 4}, {68, 4}, {70, 6}, {70, 18}, {10, 18}};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(square[i], d[i]) << i;
-  // tan(30) * 18 = 10.39: p1.x = 20, p3.x = int(70 - 10.39) - 2 = 57, p5.x = int(10.39 + 59) = 69.
-  TabRendererDefault::Outline(10, 60, 20, 30, true, d);
-  const wxPoint slant[7] = {{10, 2}, {20, 14}, {22, 16}, {57, 16}, {59, 14}, {69, 2}, {10, 2}};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(slant[i], d[i]) << i;
-
-  // Slanted, same size: the next tab (at 80) shares the columns 81 to 87.
-  wxPoint s[8];
-  TabRendererSlanted::Outline(10, 60, 20, false, s);
-  const wxPoint st[8] = {{11, 17}, {23, 6}, {27, 4}, {85, 4}, {86, 5}, {87, 6}, {87, 17}, {11, 17}};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(st[i], s[i]) << i;
-  TabRendererSlanted::Outline(10, 60, 20, true, s);
-  const wxPoint sb[8] = {{10, 2}, {22, 14}, {26, 16}, {84, 16}, {85, 15}, {86, 14}, {86, 2}, {10, 2}};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(sb[i], s[i]) << i;
-
-  TabRendererSlanted::Outline(10, 60, 20, false, s);
+  // Where a row crosses the slanted outline: the base, the long slant (slope -12/11), the short
+  // slant and the rounded corner, and a row that matches no segment (the far edge's ends).
   TabRenderer* any = GetRendererMgr()->RendererForStyle(TNB_SLANTED).get();
-  const long topStyle = 0;
-  // Row 17 is the base; row 10 crosses the long slant: (10 - 17 - 11 * 11 / 12) / (-11 / 12).
-  EXPECT_EQ(11, any->TabEdgeXLeft(s, 17, topStyle));
-  EXPECT_EQ(87, any->TabEdgeXRight(s, 17, topStyle));
-  EXPECT_EQ(18, any->TabEdgeXLeft(s, 10, topStyle));
-  EXPECT_EQ(87, any->TabEdgeXRight(s, 10, topStyle));
-  // Row 5: the short slant (slope -1/2) and the rounded corner.
-  EXPECT_EQ(25, any->TabEdgeXLeft(s, 5, topStyle));
-  EXPECT_EQ(86, any->TabEdgeXRight(s, 5, topStyle));
-  // Row 4 matches no segment: the ends of the far edge.
-  EXPECT_EQ(27, any->TabEdgeXLeft(s, 4, topStyle));
-  EXPECT_EQ(85, any->TabEdgeXRight(s, 4, topStyle));
-  TabRendererSlanted::Outline(10, 60, 20, true, s);
-  EXPECT_EQ(10, any->TabEdgeXLeft(s, 2, TNB_BOTTOM_TABS));
-  EXPECT_EQ(86, any->TabEdgeXRight(s, 2, TNB_BOTTOM_TABS));
-  EXPECT_EQ(24, any->TabEdgeXLeft(s, 15, TNB_BOTTOM_TABS));
-  EXPECT_EQ(85, any->TabEdgeXRight(s, 15, TNB_BOTTOM_TABS));
+  const struct {
+    bool bottom;
+    int y, left, right;
+  } rows[] = {{false, 17, 11, 87}, {false, 10, 18, 87}, {false, 5, 25, 86}, {false, 4, 27, 85},
+              {true, 2, 10, 86},   {true, 15, 24, 85}};
+  for (const auto& row : rows) {
+    wxPoint s[8];
+    TabRendererSlanted::Outline(10, 60, 20, row.bottom, s);
+    const long style = row.bottom ? TNB_BOTTOM_TABS : 0;
+    EXPECT_EQ(row.left, any->TabEdgeXLeft(s, row.y, style)) << row.y;
+    EXPECT_EQ(row.right, any->TabEdgeXRight(s, row.y, style)) << row.y;
+  }
 }
 
 TEST(TabRenderers, ButtonPositionsAreaWidthsAndTabWidths) {
@@ -318,9 +306,9 @@ TEST(TabRenderers, ButtonPositionsAreaWidthsAndTabWidths) {
 }
 
 // Every look, tabs on top and at the bottom, with the X and arrows, with the X and the tab list,
-// and with no button: where each paint put each tab, the X of the selected tab, and the pixels
-// of the selected tab, the line along the pages and the buttons.
-TEST(TabRenderers, GeometryAndPixelsOfEveryLook) {
+// and with no button: where each paint put each tab and the X of the selected tab, and the
+// colour of the selected tab.
+TEST(TabRenderers, GeometryOfEveryLook) {
   const int H = TabHeight();
   // The slanted tabs' fitting keeps H + 10 pixels free; the expected counts hold for these H.
   ASSERT_GE(H, 27);
@@ -336,44 +324,45 @@ TEST(TabRenderers, GeometryAndPixelsOfEveryLook) {
   }
   const int W = 290;
   const wxColour face = Sys(wxSYS_COLOUR_BTNFACE);
-  const wxColour shadow = Sys(wxSYS_COLOUR_BTNSHADOW);
-
   struct Buttons {
     const char* name;
     long bits;
-    int area;
     int shown;         // tabs laid out (0 .. shown-1), other looks
     int shownSlanted;  // the same for the slanted look
   };
   // Tab widths: 32, the selected tab (index 1, empty caption, X on it) 47, slanted 42.
   // Other looks lay tabs out at 6, 38, 85, 117, 149, 181, 213, 245, 277 and stop when
-  // x + w + area >= 290. Slanted tabs are 10 apart: 6, 48, 100, 142, 184, 226, and stop
-  // when x + w + H + 10 + area >= 290, that is x >= 195 - H, 210 - H and 248 - H.
+  // x + w + area >= 290 (area 53, 38 or 0). Slanted tabs are 10 apart: 6, 48, 100, 142, 184,
+  // 226, and stop when x + w + H + 10 + area >= 290, that is x >= 195 - H, 210 - H and 248 - H.
   const Buttons kButtons[] = {
-      {"x+arrows", 0, 53, 6, 4},
-      {"x+list", TNB_DROP_DOWN_TAB_LIST | TNB_NO_ROTATION_ARROWS, 38, 7, 4},
-      {"none", TNB_HIDE_CLOSE_BUTTON | TNB_NO_ROTATION_ARROWS, 0, 8, 5},
+      {"x+arrows", 0, 6, 4},
+      {"x+list", TNB_DROP_DOWN_TAB_LIST | TNB_NO_ROTATION_ARROWS, 7, 4},
+      {"none", TNB_HIDE_CLOSE_BUTTON | TNB_NO_ROTATION_ARROWS, 8, 5},
   };
   const int kX[] = {6, 38, 85, 117, 149, 181, 213, 245, 277};
   const int kXSlanted[] = {6, 48, 100, 142, 184, 226};
+  // Where each look puts the caption (the X sits one pixel right of the selected tab's empty
+  // one), with tabs on top and at the bottom; and the colour of the selected tab on top.
+  struct Caption {
+    int offset, yTop, yBottom;
+  };
+  const Caption kCaption[] = {{8, 10, 6}, {6, 8, 5}, {6, 10, 6}, {8, 10, 6}, {H, 10, 6}};
 
-  for (const Look& look : kLooks) {
+  for (size_t l = 0; l < 5; ++l) {
+    const Look& look = kLooks[l];
+    const bool slanted = look.bits == TNB_SLANTED;
     for (bool bottom : {false, true}) {
       for (const Buttons& buttons : kButtons) {
         SCOPED_TRACE(std::string(look.name) + (bottom ? " bottom " : " top ") + buttons.name);
         const long style = look.bits | buttons.bits | TNB_CLOSE_BUTTON_ON_ACTIVE_TAB |
                            (bottom ? TNB_BOTTOM_TABS : 0);
-        const bool slanted = look.bits == TNB_SLANTED;
         Book b(style, W, Digits(10, 1), 1);
         ASSERT_EQ(W, b.strip->GetClientSize().GetWidth());
         ASSERT_EQ(H, b.strip->GetClientSize().GetHeight());
-        ASSERT_EQ(0, b.strip->GetFirstVisibleTab());
-        b.book->SetGradientColours(wxColour(200, 220, 255), wxColour(20, 40, 160), shadow);
+        b.book->SetGradientColours(wxColour(200, 220, 255), wxColour(20, 40, 160), Sys(wxSYS_COLOUR_BTNSHADOW));
         wxImage img = b.Render();
 
-        // Records.
         const int shown = slanted ? buttons.shownSlanted : buttons.shown;
-        const int selW = slanted ? 42 : 47;
         for (int i = 0; i < 10; ++i) {
           SCOPED_TRACE("tab " + std::to_string(i));
           const TabPageInfo& rec = b.Rec(i);
@@ -382,152 +371,78 @@ TEST(TabRenderers, GeometryAndPixelsOfEveryLook) {
             EXPECT_TRUE(rec.GetRegion().IsEmpty());
             continue;
           }
-          const int x = slanted ? kXSlanted[i] : kX[i];
-          const int y = slanted || !bottom ? 4 : 0;
-          EXPECT_EQ(wxPoint(x, y), rec.GetPosition());
-          EXPECT_EQ(wxSize(i == 1 ? selW : 32, H), rec.GetSize());
+          EXPECT_EQ(wxPoint(slanted ? kXSlanted[i] : kX[i], slanted || !bottom ? 4 : 0), rec.GetPosition());
+          EXPECT_EQ(wxSize(i != 1 ? 32 : slanted ? 42 : 47, H), rec.GetSize());
           EXPECT_EQ(slanted, !rec.GetRegion().IsEmpty());
           if (i != 1) EXPECT_EQ(-1, rec.GetXRect().width);
         }
         EXPECT_EQ(shown - 1, b.strip->GetLastVisibleTab());
-
-        // The X of the selected tab sits one pixel right of its (empty) caption.
         const int selX = slanted ? 48 : 38;
-        int textOffset = 0, textY = 0;
-        switch (look.bits) {
-          case 0: textOffset = 8; textY = bottom ? 6 : 10; break;
-          case TNB_BOXED: textOffset = 6; textY = bottom ? 5 : 8; break;
-          case TNB_SHADED_TABS: textOffset = 6; textY = bottom ? 6 : 10; break;
-          case TNB_ROUNDED: textOffset = 8; textY = bottom ? 6 : 10; break;
-          case TNB_SLANTED: textOffset = 6 + H - 6; textY = bottom ? 6 : 10; break;
-        }
-        const wxRect xr(selX + textOffset + 1, textY, 14, 13);
+        const Caption& cap = kCaption[l];
+        const wxRect xr(selX + cap.offset + 1, bottom ? cap.yBottom : cap.yTop, 14, 13);
         EXPECT_EQ(xr, b.Rec(1).GetXRect());
-        // Its grey X (plain), drawn from the picture's pixel (4, 4).
+        // The X is drawn where it is hit: grey, from the picture's pixel (4, 4).
         EXPECT_PX(kGrey, img, xr.x + 4, xr.y + 4);
-        EXPECT_PX(kGrey, img, xr.x + 11, xr.y + 4);
+        if (bottom || buttons.bits) continue;
 
-        // The selected tab's fill, right of its X, halfway down.
-        const int fillX = slanted ? xr.x + 18 : selX + selW - 6;
-        const int midY = H / 2;
-        switch (look.bits) {
-          case 0:
-            EXPECT_PX(kActive, img, fillX, midY);
-            // Tab 3 (117, 32 wide) ends in a separator one pixel wide at 149, with nothing
-            // blended into its neighbours.
-            EXPECT_PX(shadow, img, 149, midY);
-            EXPECT_PX(b.book->GetTabAreaColour(), img, 148, midY);
-            EXPECT_PX(b.book->GetTabAreaColour(), img, 150, midY);
-            break;
-          case TNB_SLANTED:
-            EXPECT_PX(kActive, img, fillX, midY);
-            break;
-          case TNB_BOXED:
-            EXPECT_PX(face, img, fillX, midY);
-            // A raised box: white on the left, black on the right.
-            EXPECT_PX(*wxWHITE, img, selX, midY);
-            EXPECT_PX(*wxBLACK, img, selX + selW, midY);
-            break;
-          case TNB_SHADED_TABS: {
-            // A vertical gradient over (x, 4 or 2, w, H - 5) from "to" (top) to "from".
-            const wxColour start = bottom ? b.book->GetGradientColourFrom()
-                                          : b.book->GetGradientColourTo();
-            const wxColour end = bottom ? b.book->GetGradientColourTo()
-                                        : b.book->GetGradientColourFrom();
-            const int y0 = bottom ? 2 : 4;
-            const int steps = H - 6;
-            const int i = midY - y0;
-            auto mix = [&](int a, int z) { return a + (i * (z - a) * 100 / steps) / 100; };
-            EXPECT_PX(wxColour(mix(start.Red(), end.Red()), mix(start.Green(), end.Green()),
-                               mix(start.Blue(), end.Blue())),
-                      img, fillX, midY);
-            break;
-          }
-          case TNB_ROUNDED:
-            // Two tones: the part near the pages is the button face; away from them it is
-            // white (bottom tabs), or runs from white to the face (top tabs).
-            EXPECT_PX(face, img, fillX, bottom ? H - 5 : H - 3);
-            if (bottom) {
-              EXPECT_PX(*wxWHITE, img, fillX, 3);
-            } else {
-              const int steps = (H - 5) / 10 * 8;
-              auto mix = [&](int a, int z) { return a + (1 * (z - a) * 100 / steps) / 100; };
-              EXPECT_PX(wxColour(mix(255, face.Red()), mix(255, face.Green()),
-                                 mix(255, face.Blue())),
-                        img, fillX, 5);
-            }
-            break;
-        }
-
-        // The line along the pages, in the free part of the strip and under the selected tab.
-        const int gapX = W - buttons.area - 4;
-        const int openX = selX + 20;
-        switch (look.bits) {
-          case TNB_BOXED:
-            if (!bottom) {
-              EXPECT_PX(*wxWHITE, img, gapX, H - 3);
-              EXPECT_PX(face, img, gapX, H - 2);
-              EXPECT_PX(face, img, openX, H - 3);
-            } else {
-              EXPECT_PX(*wxBLACK, img, gapX, 3);
-              EXPECT_PX(face, img, gapX, 2);
-              EXPECT_PX(face, img, openX, 3);
-            }
-            break;
-          case TNB_ROUNDED:
-            EXPECT_PX(shadow, img, gapX, bottom ? 2 : H - 2);
-            EXPECT_PX(bottom ? *wxWHITE : face, img, openX, bottom ? 2 : H - 2);
-            break;
-          default:
-            EXPECT_PX(shadow, img, gapX, bottom ? 2 : H - 3);
-            EXPECT_PX(look.bits == TNB_SHADED_TABS ? b.book->GetGradientColourFrom() : *wxWHITE,
-                      img, gapX, bottom ? 1 : H - 2);
-            if (look.bits == 0) EXPECT_PX(bottom ? *wxWHITE : kActive, img, openX, bottom ? 2 : H - 3);
-            break;
-        }
-
-        // Buttons: the plain grey X, the disabled left arrow (outline only), the enabled right
-        // arrow (solid), the tab list triangle, or nothing at all.
-        TabSmartPtr<TabRenderer> r = b.Renderer();
-        const wxColour back = Px(img, gapX, 7);
-        if (buttons.bits == 0) {
-          const int cx = r->CloseButtonX(b.strip), lx = r->LeftArrowButtonX(b.strip),
-                    rx = r->RightArrowButtonX(b.strip);
-          EXPECT_PX(kGrey, img, cx + 4, 6 + 4);
-          EXPECT_PX(Px(img, cx - 2, 6), img, cx, 6);  // the mask lets the strip show through
-          EXPECT_PX(kGrey, img, lx + 9, 6 + 7);
-          EXPECT_PX(back, img, lx + 7, 6 + 7);
-          EXPECT_PX(kGrey, img, rx + 8, 6 + 7);
-
-          b.strip->SetXButtonStatus(TNB_BUTTON_HOVER);
-          b.strip->SetRightArrowStatus(TNB_BUTTON_PRESSED);
-          wxImage hover = b.Render();
-          EXPECT_PX(kFrame, hover, cx + 1, 6 + 1);
-          EXPECT_PX(kHoverFill, hover, cx + 2, 6 + 2);
-          EXPECT_PX(*wxBLACK, hover, cx + 4, 6 + 4);
-          EXPECT_PX(kPressedFill, hover, rx + 2, 6 + 2);
-          EXPECT_PX(*wxBLACK, hover, rx + 9, 6 + 8);
-          b.strip->SetXButtonStatus(TNB_BUTTON_PRESSED);
-          b.strip->SetTabXButtonStatus(TNB_BUTTON_PRESSED);
-          wxImage pressed = b.Render();
-          EXPECT_PX(kPressedFill, pressed, cx + 2, 6 + 2);
-          EXPECT_PX(*wxBLACK, pressed, cx + 5, 6 + 5);
-          // The pressed X of the selected tab: black, one pixel lower and further right.
-          EXPECT_PX(*wxBLACK, pressed, xr.x + 5, xr.y + 5);
-        } else if (buttons.bits & TNB_DROP_DOWN_TAB_LIST) {
-          const int tx = r->TabListButtonX(b.strip);
-          EXPECT_PX(*wxBLACK, img, tx + 8, 6 + 5);
-          EXPECT_PX(*wxBLACK, img, tx + 8, 6 + 9);
-          EXPECT_PX(kGrey, img, r->CloseButtonX(b.strip) + 4, 6 + 4);
-        } else {
-          // Nothing right of the last tab.
-          const int lastEnd = slanted ? kXSlanted[shown - 1] + 32 + H - 3 : kX[shown - 1] + 32;
-          ASSERT_LT(lastEnd + 2, W - 2);
-          for (int x = lastEnd + 2; x < W - 2; ++x) EXPECT_PX(back, img, x, 6 + 7);
-        }
+        // One colour per look: the selected tab's fill, right of its X, halfway down.
+        const int fillX = slanted ? xr.x + 18 : selX + 47 - 6;
+        const wxColour from = b.book->GetGradientColourFrom(), to = b.book->GetGradientColourTo();
+        // The shaded look runs from "to" at the top (y = 4) to "from" over H - 6 rows.
+        auto mix = [&](int a, int z) { return a + ((H / 2 - 4) * (z - a) * 100 / (H - 6)) / 100; };
+        const wxColour fills[] = {kActive, face, wxColour(mix(to.Red(), from.Red()), mix(to.Green(), from.Green()),
+                                                          mix(to.Blue(), from.Blue())),
+                                  face, kActive};
+        EXPECT_PX(fills[l], img, fillX, look.bits == TNB_ROUNDED ? H - 3 : H / 2);
       }
     }
   }
+}
+
+// The buttons of the strip in each state: the plain grey X, the disabled left arrow (outline
+// only), the enabled right arrow (solid), hovered and pressed, and the tab list's triangle.
+TEST(TabRenderers, ButtonsShowTheirStates) {
+  Book b(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB, 290, Digits(10, 1), 1);
+  TabSmartPtr<TabRenderer> r = b.Renderer();
+  const int cx = r->CloseButtonX(b.strip), lx = r->LeftArrowButtonX(b.strip), rx = r->RightArrowButtonX(b.strip);
+  wxImage img = b.Render();
+  const wxColour back = PixelAt(img, 290 - 53 - 4, 7);
+  EXPECT_PX(kGrey, img, cx + 4, 6 + 4);
+  EXPECT_PX(PixelAt(img, cx - 2, 6), img, cx, 6);  // the mask lets the strip show through
+  EXPECT_PX(kGrey, img, lx + 9, 6 + 7);
+  EXPECT_PX(back, img, lx + 7, 6 + 7);
+  EXPECT_PX(kGrey, img, rx + 8, 6 + 7);
+
+  b.strip->SetXButtonStatus(TNB_BUTTON_HOVER);
+  b.strip->SetRightArrowStatus(TNB_BUTTON_PRESSED);
+  wxImage hover = b.Render();
+  EXPECT_PX(kFrame, hover, cx + 1, 6 + 1);
+  EXPECT_PX(kHoverFill, hover, cx + 2, 6 + 2);
+  EXPECT_PX(*wxBLACK, hover, cx + 4, 6 + 4);
+  EXPECT_PX(kPressedFill, hover, rx + 2, 6 + 2);
+  EXPECT_PX(*wxBLACK, hover, rx + 9, 6 + 8);
+  b.strip->SetXButtonStatus(TNB_BUTTON_PRESSED);
+  b.strip->SetTabXButtonStatus(TNB_BUTTON_PRESSED);
+  wxImage pressed = b.Render();
+  EXPECT_PX(kPressedFill, pressed, cx + 2, 6 + 2);
+  EXPECT_PX(*wxBLACK, pressed, cx + 5, 6 + 5);
+  // The pressed X of the selected tab: black, one pixel lower and further right.
+  const wxRect xr = b.Rec(1).GetXRect();
+  EXPECT_PX(*wxBLACK, pressed, xr.x + 5, xr.y + 5);
+
+  b.book->SetWindowStyleFlag(TNB_DROP_DOWN_TAB_LIST | TNB_NO_ROTATION_ARROWS);
+  b.strip->SetXButtonStatus(TNB_BUTTON_NONE);
+  wxImage list = b.Render();
+  const int tx = r->TabListButtonX(b.strip);
+  EXPECT_PX(*wxBLACK, list, tx + 8, 6 + 5);
+  EXPECT_PX(*wxBLACK, list, tx + 8, 6 + 9);
+  // With neither X nor arrows, nothing right of the last tab.
+  b.book->SetWindowStyleFlag(TNB_HIDE_CLOSE_BUTTON | TNB_NO_ROTATION_ARROWS);
+  wxImage none = b.Render();
+  const TabPageInfo& last = b.Rec(b.strip->GetLastVisibleTab());
+  const int lastEnd = last.GetPosition().x + last.GetSize().x;
+  ASSERT_LT(lastEnd + 2, 290 - 2);
+  for (int x = lastEnd + 2; x < 290 - 2; ++x) EXPECT_PX(back, none, x, 6 + 7);
 }
 
 TEST(TabRenderers, FirstVisibleTabImagesAndEmptyStrip) {

@@ -63,110 +63,103 @@ TEST(TabStripMouse, HitTestEveryRegionAndStyle) {
     EXPECT_EQ(TNB_HIT_NOWHERE, empty.strip->HitTest(wxPoint(5, 10), r, idx));
     EXPECT_EQ(-1, idx);
   }
-
   Book b(0, 3);
+  const int W = b.strip->GetClientSize().GetWidth();
+  // The buttons' squares are 16 x 16 from y = 8: the X at W - 22, the right arrow (or the tab
+  // list) at W - 38, the left arrow at W - 54, each moving right into the place of a hidden one.
+  // Index kTabX: the point is on the selected tab's X (tab 1), as painted with its style.
+  enum { kTabX = -3 };
+  const struct {
+    long style;
+    wxPoint point;
+    int zone, index;
+  } rows[] = {
+      {0, {W - 22 + 8, 16}, TNB_HIT_CLOSE_BUTTON, -1},
+      {0, {W - 22, 8}, TNB_HIT_CLOSE_BUTTON, -1},
+      {0, {W - 22 + 15, 23}, TNB_HIT_CLOSE_BUTTON, -1},
+      {0, {W - 22 + 8, 7}, TNB_HIT_NOWHERE, -1},
+      {0, {W - 22 + 8, 24}, TNB_HIT_NOWHERE, -1},
+      {0, {W - 38 + 8, 16}, TNB_HIT_RIGHT_ARROW, -1},
+      {0, {W - 54 + 8, 16}, TNB_HIT_LEFT_ARROW, -1},
+      {0, b.EmptyPoint(), TNB_HIT_NOWHERE, -1},
+      // Tabs below the pages: the buttons still at y = 8, the tabs where they were drawn.
+      {TNB_BOTTOM_TABS, {W - 22 + 8, 8}, TNB_HIT_CLOSE_BUTTON, -1},
+      {TNB_BOTTOM_TABS, {W - 22 + 8, 7}, TNB_HIT_NOWHERE, -1},
+      {TNB_BOTTOM_TABS, {W - 54 + 8, 23}, TNB_HIT_LEFT_ARROW, -1},
+      {TNB_BOTTOM_TABS, {0, 1}, TNB_HIT_TAB, 2},  // x: 2 pixels into tab 2
+      // The hidden X's square moves past the right edge and answers nothing.
+      {TNB_HIDE_CLOSE_BUTTON, {W + 4, 16}, TNB_HIT_NOWHERE, -1},
+      {TNB_HIDE_CLOSE_BUTTON, {W - 22 + 8, 16}, TNB_HIT_RIGHT_ARROW, -1},
+      {TNB_HIDE_CLOSE_BUTTON, {W - 38 + 8, 16}, TNB_HIT_LEFT_ARROW, -1},
+      {TNB_NO_ROTATION_ARROWS, {W - 22 + 8, 16}, TNB_HIT_CLOSE_BUTTON, -1},
+      {TNB_NO_ROTATION_ARROWS, {W - 38 + 8, 16}, TNB_HIT_NOWHERE, -1},
+      {TNB_NO_ROTATION_ARROWS, {W - 54 + 8, 16}, TNB_HIT_NOWHERE, -1},
+      {TNB_DROP_DOWN_TAB_LIST, {W - 38 + 8, 16}, TNB_HIT_TAB_LIST_BUTTON, -1},
+      {TNB_DROP_DOWN_TAB_LIST, {W - 54 + 8, 16}, TNB_HIT_LEFT_ARROW, -1},
+      {TNB_DROP_DOWN_TAB_LIST | TNB_NO_ROTATION_ARROWS, {W - 38 + 8, 16}, TNB_HIT_TAB_LIST_BUTTON, -1},
+      {TNB_DROP_DOWN_TAB_LIST | TNB_NO_ROTATION_ARROWS, {W - 54 + 8, 16}, TNB_HIT_NOWHERE, -1},
+      {TNB_DROP_DOWN_TAB_LIST | TNB_HIDE_CLOSE_BUTTON, {W - 22 + 8, 16}, TNB_HIT_TAB_LIST_BUTTON, -1},
+      // The X on the selected tab answers only with its style, and carries the tab.
+      {TNB_CLOSE_BUTTON_ON_ACTIVE_TAB, {}, TNB_HIT_TAB_CLOSE_BUTTON, kTabX},
+      {0, {}, TNB_HIT_TAB, kTabX},
+  };
+  b.notebook->SetSelection(1);
+  long painted = -1;
+  for (const auto& row : rows) {
+    if (row.style != painted) {
+      b.notebook->SetWindowStyleFlag(painted = row.style);
+      b.Render();
+    }
+    wxPoint p = row.point;
+    int expected = row.index;
+    if (row.style == TNB_BOTTOM_TABS && row.index == 2) p.x = b.strip->GetPageInfo(2).GetPosition().x + 2;
+    if (row.index == kTabX) {
+      b.notebook->SetWindowStyleFlag(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB);
+      b.Render();
+      const wxRect x1 = b.strip->GetPageInfo(1).GetXRect();
+      ASSERT_GT(x1.width, 0);
+      p = wxPoint(x1.x + 2, x1.y + 2);
+      b.notebook->SetWindowStyleFlag(row.style);
+      painted = -1;
+      expected = 1;
+    }
+    TabPageInfo r;
+    int idx = 99;
+    EXPECT_EQ(row.zone, b.strip->HitTest(p, r, idx)) << std::hex << row.style << std::dec << " " << p.x << "," << p.y;
+    EXPECT_EQ(expected, idx) << std::hex << row.style << std::dec << " " << p.x << "," << p.y;
+  }
+  // Each tab, and left of the selected tab's X the tab itself.
+  b.notebook->SetWindowStyleFlag(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB);
+  b.Render();
   TabPageInfo r;
   int idx = 0;
-  auto hit = [&](const wxPoint& p) {
-    idx = 99;
-    r = TabPageInfo();
-    return b.strip->HitTest(p, r, idx);
-  };
-  const int W = b.strip->GetClientSize().GetWidth();
-
-  // Plain style: X at W - 22, right arrow at W - 38, left arrow at W - 54, 16 x 16 from y = 8.
-  EXPECT_EQ(TNB_HIT_CLOSE_BUTTON, hit(wxPoint(W - 22 + 8, 16)));
-  EXPECT_EQ(-1, idx);
-  EXPECT_EQ(TNB_HIT_CLOSE_BUTTON, hit(wxPoint(W - 22, 8)));
-  EXPECT_EQ(TNB_HIT_CLOSE_BUTTON, hit(wxPoint(W - 22 + 15, 23)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 22 + 8, 7)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 22 + 8, 24)));
-  EXPECT_EQ(TNB_HIT_RIGHT_ARROW, hit(wxPoint(W - 38 + 8, 16)));
-  EXPECT_EQ(TNB_HIT_LEFT_ARROW, hit(wxPoint(W - 54 + 8, 16)));
-  EXPECT_EQ(-1, idx);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(TNB_HIT_TAB, hit(b.TabPoint(i))) << i;
+    EXPECT_EQ(TNB_HIT_TAB, b.strip->HitTest(b.TabPoint(i), r, idx)) << i;
     EXPECT_EQ(i, idx);
     EXPECT_EQ(wxString::Format(wxT("P%d"), i), r.GetCaption());
   }
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(b.EmptyPoint()));
-  EXPECT_EQ(-1, idx);
-
-  // Tabs below the pages: the buttons are still hit at y = 8, the tabs where they were drawn.
-  b.notebook->SetWindowStyleFlag(TNB_BOTTOM_TABS);
-  b.Render();
-  EXPECT_EQ(0, b.strip->GetPageInfo(0).GetPosition().y);
-  EXPECT_EQ(TNB_HIT_CLOSE_BUTTON, hit(wxPoint(W - 22 + 8, 8)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 22 + 8, 7)));
-  EXPECT_EQ(TNB_HIT_LEFT_ARROW, hit(wxPoint(W - 54 + 8, 23)));
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(b.strip->GetPageInfo(2).GetPosition().x + 2, 1)));
-  EXPECT_EQ(2, idx);
-
-  // Hidden X: its square moves past the right edge and answers nothing; the arrows move right.
-  b.notebook->SetWindowStyleFlag(TNB_HIDE_CLOSE_BUTTON);
-  b.Render();
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W + 4, 16)));
-  EXPECT_EQ(TNB_HIT_RIGHT_ARROW, hit(wxPoint(W - 22 + 8, 16)));
-  EXPECT_EQ(TNB_HIT_LEFT_ARROW, hit(wxPoint(W - 38 + 8, 16)));
-
-  // No arrows: both arrow squares answer nothing; the X still answers.
-  b.notebook->SetWindowStyleFlag(TNB_NO_ROTATION_ARROWS);
-  b.Render();
-  EXPECT_EQ(TNB_HIT_CLOSE_BUTTON, hit(wxPoint(W - 22 + 8, 16)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 38 + 8, 16)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 54 + 8, 16)));
-
-  // The tab list button takes the right arrow's square, with or without arrows.
-  b.notebook->SetWindowStyleFlag(TNB_DROP_DOWN_TAB_LIST);
-  b.Render();
-  EXPECT_EQ(TNB_HIT_TAB_LIST_BUTTON, hit(wxPoint(W - 38 + 8, 16)));
-  EXPECT_EQ(TNB_HIT_LEFT_ARROW, hit(wxPoint(W - 54 + 8, 16)));
-  b.notebook->SetWindowStyleFlag(TNB_DROP_DOWN_TAB_LIST | TNB_NO_ROTATION_ARROWS);
-  b.Render();
-  EXPECT_EQ(TNB_HIT_TAB_LIST_BUTTON, hit(wxPoint(W - 38 + 8, 16)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(W - 54 + 8, 16)));
-  b.notebook->SetWindowStyleFlag(TNB_DROP_DOWN_TAB_LIST | TNB_HIDE_CLOSE_BUTTON);
-  b.Render();
-  EXPECT_EQ(TNB_HIT_TAB_LIST_BUTTON, hit(wxPoint(W - 22 + 8, 16)));
-
-  // The X on the selected tab: only there, and it carries the tab.
-  b.notebook->SetWindowStyleFlag(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB);
-  b.notebook->SetSelection(1);
-  b.Render();
-  wxRect x1 = b.strip->GetPageInfo(1).GetXRect();
-  ASSERT_GT(x1.width, 0);
-  EXPECT_EQ(TNB_HIT_TAB_CLOSE_BUTTON, hit(wxPoint(x1.x + 2, x1.y + 2)));
-  EXPECT_EQ(1, idx);
-  EXPECT_EQ(wxT("P1"), r.GetCaption());
-  // Left of the X the tab itself is hit.
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(b.strip->GetPageInfo(1).GetPosition().x + 3, x1.y + 2)));
-  EXPECT_EQ(1, idx);
-  // Without the style the same spot is the tab.
-  b.notebook->SetWindowStyleFlag(0);
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(x1.x + 2, x1.y + 2)));
+  const wxRect x1 = b.strip->GetPageInfo(1).GetXRect();
+  EXPECT_EQ(TNB_HIT_TAB, b.strip->HitTest(wxPoint(b.strip->GetPageInfo(1).GetPosition().x + 3, x1.y + 2), r, idx));
 
   // Slanted tabs are hit through their regions; of two overlapping tabs the selected one wins,
   // otherwise the later one.
   b.notebook->SetWindowStyleFlag(TNB_SLANTED);
-  b.Render();
   b.notebook->SetSelection(0);
   b.Render();
   for (int i = 0; i < 3; ++i) ASSERT_FALSE(b.strip->GetPageInfo(i).IsHidden());
   b.strip->GetPageInfo(0).SetRegion(wxRegion(10, 4, 60, 20));
   b.strip->GetPageInfo(1).SetRegion(wxRegion(50, 4, 60, 20));
   b.strip->GetPageInfo(2).SetRegion(wxRegion(100, 4, 60, 20));
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(55, 10)));  // tabs 0 and 1, 0 selected
-  EXPECT_EQ(0, idx);
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(105, 10)));  // tabs 1 and 2, neither selected
-  EXPECT_EQ(2, idx);
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(15, 10)));  // tab 0 alone
-  EXPECT_EQ(0, idx);
-  EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(80, 10)));  // tab 1 alone, found after the loop
-  EXPECT_EQ(1, idx);
-  EXPECT_EQ(wxT("P1"), r.GetCaption());
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(200, 10)));
-  EXPECT_EQ(TNB_HIT_NOWHERE, hit(wxPoint(15, 30)));  // inside the rectangle, outside the region
-  EXPECT_EQ(-1, idx);
+  // Tabs 0 and 1 with 0 selected; 1 and 2; 0 alone; 1 alone (found after the loop); none; inside
+  // tab 0's rectangle but outside its region.
+  const struct {
+    wxPoint point;
+    int index;
+  } slanted[] = {{{55, 10}, 0}, {{105, 10}, 2}, {{15, 10}, 0}, {{80, 10}, 1}, {{200, 10}, -1}, {{15, 30}, -1}};
+  for (const auto& row : slanted) {
+    EXPECT_EQ(row.index < 0 ? TNB_HIT_NOWHERE : TNB_HIT_TAB, b.strip->HitTest(row.point, r, idx)) << row.point.x;
+    EXPECT_EQ(row.index, idx) << row.point.x;
+  }
 }
 
 TEST(TabStripMouse, LeftClicksOnTabsAndTheCloseButton) {

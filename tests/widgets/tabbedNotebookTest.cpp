@@ -81,43 +81,17 @@ class NotebookTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(TabPageInfo, DefaultsAndAngleLimit) {
-  TabPageInfo plain;
-  EXPECT_EQ(wxPoint(0, 0), plain.GetPosition());
-  EXPECT_EQ(wxSize(0, 0), plain.GetSize());
-  EXPECT_EQ(-1, plain.GetImageIndex());
-  EXPECT_TRUE(plain.GetEnabled());
-  EXPECT_FALSE(plain.GetColour().IsOk());
-
+TEST(TabPageInfo, AngleIsLimitedAndCopied) {
   TabPageInfo room(wxT("Room"), 2);
-  EXPECT_EQ(wxT("Room"), room.GetCaption());
-  EXPECT_EQ(wxPoint(-1, -1), room.GetPosition());
-  EXPECT_EQ(wxSize(-1, -1), room.GetSize());
-  EXPECT_EQ(2, room.GetImageIndex());
-  EXPECT_TRUE(room.GetEnabled());
-  EXPECT_EQ(0u, room.GetTabAngle());
-  EXPECT_TRUE(room.IsHidden());
-
+  EXPECT_TRUE(room.IsHidden());  // not laid out until painted
   room.SetTabAngle(60);
   EXPECT_EQ(45u, room.GetTabAngle());
   room.SetTabAngle(44);
-  EXPECT_EQ(44u, room.GetTabAngle());
-  TabPageInfo copy(room);
-  EXPECT_EQ(44u, copy.GetTabAngle());
-  EXPECT_EQ(wxT("Room"), copy.GetCaption());
+  EXPECT_EQ(44u, TabPageInfo(room).GetTabAngle());
 }
 
-TEST(TabbedNotebookEvent, DefaultsTypesAndClone) {
-  TabbedNotebookEvent e;
-  EXPECT_EQ(wxEVT_NULL, e.GetEventType());
-  EXPECT_EQ(-1, e.GetSelection());
-  EXPECT_EQ(-1, e.GetOldSelection());
-  // Five distinct types, made in a fixed order.
-  EXPECT_LT(wxEVT_TABBEDNOTEBOOK_PAGE_CHANGED, wxEVT_TABBEDNOTEBOOK_PAGE_CHANGING);
-  EXPECT_LT(wxEVT_TABBEDNOTEBOOK_PAGE_CHANGING, wxEVT_TABBEDNOTEBOOK_PAGE_CLOSING);
-  EXPECT_LT(wxEVT_TABBEDNOTEBOOK_PAGE_CLOSING, wxEVT_TABBEDNOTEBOOK_CONTEXT_MENU);
-  EXPECT_LT(wxEVT_TABBEDNOTEBOOK_CONTEXT_MENU, wxEVT_TABBEDNOTEBOOK_PAGE_CLOSED);
-
+// A clone carries the veto; the class records make default objects, a notebook without window.
+TEST(TabbedNotebookEvent, CloneAndClassRecords) {
   TabbedNotebookEvent c(wxEVT_TABBEDNOTEBOOK_PAGE_CHANGING, 7, 3, 1);
   c.Veto();
   std::unique_ptr<wxEvent> clone(c.Clone());
@@ -127,32 +101,22 @@ TEST(TabbedNotebookEvent, DefaultsTypesAndClone) {
   EXPECT_EQ(1, copy->GetOldSelection());
   EXPECT_EQ(7, copy->GetId());
   EXPECT_FALSE(copy->IsAllowed());
-  EXPECT_TRUE(copy->IsCommandEvent());
-
-  // The run-time class records make default objects.
-  std::unique_ptr<wxObject> made(wxCreateDynamicObject(wxT("TabbedNotebookEvent")));
-  ASSERT_NE(nullptr, dynamic_cast<TabbedNotebookEvent*>(made.get()));
-  EXPECT_NE(nullptr, wxClassInfo::FindClass(wxT("TabbedNotebook")));
+  std::unique_ptr<wxObject> event(wxCreateDynamicObject(wxT("TabbedNotebookEvent")));
+  EXPECT_NE(nullptr, dynamic_cast<TabbedNotebookEvent*>(event.get()));
+  std::unique_ptr<wxObject> made(wxCreateDynamicObject(wxT("TabbedNotebook")));
+  auto* book = dynamic_cast<TabbedNotebook*>(made.get());
+  ASSERT_NE(nullptr, book);
+  EXPECT_EQ(nullptr, book->GetTabStrip());
+  EXPECT_EQ(0, book->GetPageCount());
 }
 
-TEST_F(NotebookTest, CreationStripHeightAndEmptyState) {
+TEST_F(NotebookTest, EmptyNotebook) {
   Build(0x26218);
-  EXPECT_EQ(0, book->GetPageCount());
   EXPECT_EQ(-1, book->GetSelection());
-  EXPECT_EQ(-1, book->GetPreviousSelection());
   EXPECT_EQ(nullptr, book->GetCurrentPage());
-  EXPECT_EQ(0x26218 | wxTAB_TRAVERSAL, book->GetWindowStyleFlag() & (0x26218 | wxTAB_TRAVERSAL));
-  EXPECT_EQ(wxT("Tabbed Notebook"), book->GetName());
-  TabStrip* strip = book->GetTabStrip();
-  ASSERT_NE(nullptr, strip);
-  EXPECT_EQ(0, strip->GetFirstVisibleTab());
-  EXPECT_EQ(TNB_OPTION_ALL, strip->GetCustomizeOptions());
-  EXPECT_EQ(6, book->GetTabPadding());
-  // Style changes are read from the notebook: the strip has none of its own bits.
-  EXPECT_TRUE(strip->HasNotebookStyle(TNB_SMART_TABBING));
-  EXPECT_FALSE(strip->HasNotebookStyle(TNB_BOXED));
-  EXPECT_NE(nullptr, strip->GetDropTarget());
-  EXPECT_NE(nullptr, book->GetDropTarget());
+  // The strip reads the notebook's style: it has none of its own bits.
+  EXPECT_TRUE(book->GetTabStrip()->HasNotebookStyle(TNB_SMART_TABBING));
+  EXPECT_FALSE(book->GetTabStrip()->HasNotebookStyle(TNB_BOXED));
   EXPECT_FALSE(book->DeleteAllPages());
 }
 
@@ -182,8 +146,6 @@ TEST_F(NotebookTest, AddingPagesSelectsFirstAndOnRequest) {
   }
   ExpectShownIsSelection();
   EXPECT_FALSE(book->AddPage(nullptr, wxT("x")));
-  EXPECT_EQ(3, book->GetPageCount());
-  EXPECT_EQ(2, book->GetPageIndex(book->GetPage(2)));
   EXPECT_EQ(-1, book->GetPageIndex(frame->get()));
   EXPECT_EQ(nullptr, book->GetPage(3));
 }
@@ -324,8 +286,6 @@ TEST_F(NotebookTest, RemovingAndDeletingPages) {
   wxWindow* p1 = book->GetCurrentPage();
   log->Clear();
   EXPECT_TRUE(book->RemovePage(0, false));
-  book->GetPage(0)->GetParent();  // still valid
-  EXPECT_EQ("", log->Summary().substr(0, 0));
   EXPECT_EQ(0, book->GetSelection());
   EXPECT_EQ(p1, book->GetCurrentPage());
   EXPECT_EQ(2, book->GetPreviousSelection());
@@ -337,8 +297,6 @@ TEST_F(NotebookTest, ClosingAnotherLastPageKeepsTheSelection) {
   Build(0, 5);
   book->SetSelection(1);
   wxWindow* p1 = book->GetCurrentPage();
-  wxWindowDestroyEvent* dummy = nullptr;
-  (void)dummy;
   book->DeletePage(4, true);
   EXPECT_EQ(4, book->GetPageCount());
   EXPECT_EQ(1, book->GetSelection());
@@ -454,9 +412,8 @@ TEST_F(NotebookTest, StyleChangeMovesTheStripWithoutPageEvents) {
   ExpectShownIsSelection();
 }
 
-TEST_F(NotebookTest, TabPropertiesImagesAnglesAndColours) {
+TEST_F(NotebookTest, TabImagesTextsAndAngles) {
   Build(0, 3);
-  EXPECT_EQ(-1, book->GetPageImage(0));
   book->SetPageImage(0, 1);
   EXPECT_EQ(1, book->GetPageImage(0));
   EXPECT_EQ(-1, book->GetPageImage(5));
@@ -466,15 +423,13 @@ TEST_F(NotebookTest, TabPropertiesImagesAnglesAndColours) {
   images.Add(wxBitmap(16, 16));
   images.Add(wxBitmap(16, 16));
   book->SetImageList(&images);
-  EXPECT_EQ(&images, book->GetImageList());
   EXPECT_TRUE(book->GetTabStrip()->TabHasImage(0));
   EXPECT_FALSE(book->GetTabStrip()->TabHasImage(1));
-
-  EXPECT_TRUE(book->SetPageText(1, wxT("Renamed")));
-  EXPECT_EQ(wxT("Renamed"), book->GetPageText(1));
+  book->SetImageList(nullptr);
   EXPECT_FALSE(book->SetPageText(3, wxT("x")));
   EXPECT_EQ(wxT(""), book->GetPageText(3));
 
+  // Angles above 15 degrees are refused: the tab keeps or gets none.
   unsigned int angle = 99;
   EXPECT_FALSE(book->GetPageTabAngle(-1, &angle));
   EXPECT_FALSE(book->GetPageTabAngle(3, &angle));
@@ -491,28 +446,10 @@ TEST_F(NotebookTest, TabPropertiesImagesAnglesAndColours) {
   book->GetPageTabAngle(2, &angle);
   EXPECT_EQ(15u, angle);
 
-  book->SetTabPadding(wxSize(9, 1));
-  EXPECT_EQ(9, book->GetTabPadding());
-  book->SetGradientColours(*wxRED, *wxGREEN, *wxBLUE);
-  EXPECT_EQ(*wxRED, book->GetGradientColourFrom());
-  EXPECT_EQ(*wxGREEN, book->GetGradientColourTo());
-  EXPECT_EQ(*wxBLUE, book->GetBorderColour());
-  book->SetTabAreaColour(wxColour(1, 2, 3));
-  EXPECT_EQ(wxColour(1, 2, 3), book->GetTabAreaColour());
-  book->SetActiveTabColour(wxColour(4, 5, 6));
-  EXPECT_EQ(wxColour(4, 5, 6), book->GetActiveTabColour());
-  book->SetActiveTabTextColour(wxColour(7, 8, 9));
-  EXPECT_EQ(wxColour(7, 8, 9), book->GetActiveTabTextColour());
-  book->SetNonActiveTabTextColour(wxColour(10, 11, 12));
-  EXPECT_EQ(wxColour(10, 11, 12), book->GetNonActiveTabTextColour());
-  book->SetCustomizeOptions(0x3);
-  EXPECT_EQ(0x3, book->GetCustomizeOptions());
-
   wxMenu* menu = new wxMenu;
   book->SetRightClickMenu(menu);
   EXPECT_EQ(menu, book->GetTabStrip()->GetTabMenu());
   book->SetRightClickMenu(new wxMenu);  // the first menu is freed
-  book->SetImageList(nullptr);
 }
 
 TEST_F(NotebookTest, MovingPagesSelectsTheMovedPageWithoutEvents) {
@@ -551,14 +488,4 @@ TEST_F(NotebookTest, MovingPagesSelectsTheMovedPageWithoutEvents) {
   EXPECT_EQ(book->GetPage(3), book->GetMainSizer()->GetItem(static_cast<size_t>(0))->GetWindow());
   ExpectShownIsSelection();
   EXPECT_EQ("", log->Summary());
-}
-
-TEST(TabbedNotebookClass, MadeByItsClassRecordWithoutWindow) {
-  std::unique_ptr<wxObject> made(wxCreateDynamicObject(wxT("TabbedNotebook")));
-  auto* book = dynamic_cast<TabbedNotebook*>(made.get());
-  ASSERT_NE(nullptr, book);
-  EXPECT_EQ(0, book->GetPageCount());
-  EXPECT_EQ(-1, book->GetSelection());
-  EXPECT_EQ(nullptr, book->GetTabStrip());
-  EXPECT_EQ(6, book->GetTabPadding());
 }
