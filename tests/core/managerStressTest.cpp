@@ -30,51 +30,37 @@ void Get(CURL* curl, const std::string& url) {
   curl_easy_perform(curl);
 }
 
-// The server side of the current session, shared with the thread that floods it.
-class CurrentLink {
- public:
-  void Set(std::shared_ptr<TestConnection> link) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_link = std::move(link);
-  }
-  std::shared_ptr<TestConnection> Get() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_link;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::shared_ptr<TestConnection> m_link;
-};
-
 }  // namespace
 
 TEST(ManagerStress, EverySideAtOnceWithSessionsComingAndGoing) {
   const char* seconds = getenv("PARLAVOX_STRESS_SECONDS");
   const auto duration = std::chrono::seconds(seconds ? atoi(seconds) : 10);
   ManagerSetUp s;
-  CurrentLink current;
-  current.Set(s.LogIn(*s.server));
-  ASSERT_TRUE(current.Get());
+  // The server side of the current session, shared with the thread that floods it.
+  std::mutex mutex;
+  std::shared_ptr<TestConnection> current = s.LogIn(*s.server);
+  ASSERT_TRUE(current);
+  auto Current = [&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return current;
+  };
   std::atomic<bool> stop{false};
 
   std::thread server([&] {
     for (int i = 0; !stop; ++i) {
-      auto link = current.Get();
+      auto link = Current();
       auto message = NewS2C(S2C_Request_PR_message);
-      Fill(&message->choice.message.authkey, "K1");
-      Fill(&message->choice.message.site, "http://a.example/");
-      Fill(&message->choice.message.login, "bob");
-      Fill(&message->choice.message.message, "hello " + std::to_string(i));
-      link->Send(*message);
       auto update = NewS2C(S2C_Request_PR_updcontact);
+      auto beat = NewS2C(S2C_Request_PR_heartbeat);
+      Fill(&message->choice.message.authkey, "K1");
+      Fill(&message->choice.message.login, "bob");
       Fill(&update->choice.updcontact.authkey, "K1");
       Fill(&update->choice.updcontact.login, "bob");
-      update->choice.updcontact.status = asn1::NewValue<long>(i % 5);
-      link->Send(*update);
-      auto beat = NewS2C(S2C_Request_PR_heartbeat);
       Fill(&beat->choice.heartbeat.authkey, "K1");
-      link->Send(*beat);
+      Fill(&message->choice.message.site, "http://a.example/");
+      Fill(&message->choice.message.message, "hello " + std::to_string(i));
+      update->choice.updcontact.status = asn1::NewValue<long>(i % 5);
+      for (auto* request : {message.get(), update.get(), beat.get()}) link->Send(*request);
       std::this_thread::sleep_for(milliseconds(1));
     }
   });
@@ -119,11 +105,12 @@ TEST(ManagerStress, EverySideAtOnceWithSessionsComingAndGoing) {
     if (sessions % 2)
       s.manager->Disconnect(false, true);
     else
-      current.Get()->Close(false);
+      Current()->Close(false);
     ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsDisconnected(); }));
     auto link = s.LogIn(*s.server);
     ASSERT_TRUE(link);
-    current.Set(link);
+    std::lock_guard<std::mutex> lock(mutex);
+    current = link;
     ++sessions;
   }
   stop = true;

@@ -109,9 +109,9 @@ TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
   Fill(&ack->choice.connect_ack.version, "2.0");
   link->Send(*ack);
   ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsConnected(); }));
-  EXPECT_EQ((std::vector<int>{C2S_Request_PR_askmessengerprotocols,
-                              C2S_Request_PR_connectmessenger, C2S_Request_PR_clientinfo}),
-            s.Kinds(*link, 3));
+  for (C2S_Request_PR kind : {C2S_Request_PR_askmessengerprotocols, C2S_Request_PR_connectmessenger,
+                              C2S_Request_PR_clientinfo})
+    EXPECT_TRUE(s.Await(*link, kind)) << kind;
   EXPECT_EQ((std::vector<wxEventType>{wxEVT_REMOVE_ALL_PRIVATE_CONTACTS, wxEVT_CONNECTION_ACK,
                                       wxEVT_RECEIVE_MESSENGER_INFO, wxEVT_CONNECTION_ACK}),
             Types(s.recorder));
@@ -198,6 +198,7 @@ TEST(ManagerLogIn, EveryEndingThenAReconnect) {
       {false, kGoAway, 4, "3.4", GUI_CONNECTION__SERVER_FAILED, "3.4"},
       {false, kDisconnect, 0, nullptr, GUI_NOTASKED_DISCONNECT, "3.4"},
       {false, kBreak, 0, nullptr, GUI_SOCKET_ERROR, "3.4"},
+      {true, kGoAway, 1, "3.6", GUI_CONNECTION__INVALID_VERSION, "3.6"},
       {true, kGoAway, 3, nullptr, GUI_NOTASKED_DISCONNECT, "unknown"},
       {true, kGoAway, 4, "3.5", GUI_CONNECTION__SERVER_FAILED, "3.5"},
       {true, kDisconnect, 0, nullptr, GUI_NOTASKED_DISCONNECT, "2.0"},
@@ -269,7 +270,6 @@ TEST(ManagerLogIn, RedirectToASecondServer) {
   EXPECT_EQ("127.0.0.1", config->GetHostname());
   EXPECT_FALSE(config->IsPasswordSaved());
   std::string log = testsupport::DecodeLogFile(logPath, LOG_KEY_START, log_step());
-  EXPECT_NE(std::string::npos, log.find("Connection"));
   EXPECT_EQ(std::string::npos, log.find("Pw-9xq-secret"));
 }
 

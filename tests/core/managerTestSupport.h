@@ -122,16 +122,6 @@ struct ManagerSetUp : testserver::TrustedServer {
     }
     return nullptr;
   }
-  // The kinds of the next n requests the server gets.
-  std::vector<int> Kinds(TestConnection& link, size_t n) {
-    std::vector<int> kinds;
-    while (kinds.size() < n) {
-      auto got = Next(link);
-      if (!got) break;
-      kinds.push_back(got->request->present);
-    }
-    return kinds;
-  }
 
   EventRecorder recorder;
   std::unique_ptr<Manager> manager;
