@@ -51,16 +51,16 @@ TEST(ManagerStress, EverySideAtOnceWithSessionsComingAndGoing) {
       auto link = Current();
       auto message = NewS2C(S2C_Request_PR_message);
       auto update = NewS2C(S2C_Request_PR_updcontact);
-      auto beat = NewS2C(S2C_Request_PR_heartbeat);
       Fill(&message->choice.message.authkey, "K1");
       Fill(&message->choice.message.login, "bob");
       Fill(&update->choice.updcontact.authkey, "K1");
       Fill(&update->choice.updcontact.login, "bob");
-      Fill(&beat->choice.heartbeat.authkey, "K1");
       Fill(&message->choice.message.site, "http://a.example/");
       Fill(&message->choice.message.message, "hello " + std::to_string(i));
       update->choice.updcontact.status = asn1::NewValue<long>(i % 5);
-      for (auto* request : {message.get(), update.get(), beat.get()}) link->Send(*request);
+      link->Send(*message);
+      link->Send(*update);
+      s.Beat(*link, "K1");
       std::this_thread::sleep_for(milliseconds(1));
     }
   });

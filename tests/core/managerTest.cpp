@@ -104,10 +104,7 @@ TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
   auto link = s.Attempt(*s.server);
   ASSERT_TRUE(link);
   config->SetNickname("Alice");
-  auto ack = NewS2C(S2C_Request_PR_connect_ack);
-  Fill(&ack->choice.connect_ack.authkey, "K1");
-  Fill(&ack->choice.connect_ack.version, "2.0");
-  link->Send(*ack);
+  s.Acknowledge(*link, "K1");
   ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsConnected(); }));
   for (C2S_Request_PR kind : {C2S_Request_PR_askmessengerprotocols, C2S_Request_PR_connectmessenger,
                               C2S_Request_PR_clientinfo})
@@ -144,8 +141,7 @@ TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
   // The next session, same login: the page's room, the waiting texts, the new extension.
   link = s.Attempt(*s.server);
   ASSERT_TRUE(link);
-  Fill(&ack->choice.connect_ack.authkey, "K2");
-  link->Send(*ack);
+  s.Acknowledge(*link, "K2");
   C2SPtr open = s.Await(*link, C2S_Request_PR_openurl);
   ASSERT_TRUE(open);
   EXPECT_EQ("http://site.example/", asn1::ToString(open->choice.openurl.site));
@@ -165,9 +161,7 @@ TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
   Fill(&opened->choice.openurlok.idcomments, "7");
   opened->choice.openurlok.nbrUsers = 5;
   link->Send(*opened);
-  auto beat = NewS2C(S2C_Request_PR_heartbeat);
-  Fill(&beat->choice.heartbeat.authkey, "K2");
-  link->Send(*beat);
+  s.Beat(*link, "K2");
   C2SPtr beatAck = s.Await(*link, C2S_Request_PR_heartbeatack);
   ASSERT_TRUE(beatAck);
   EXPECT_EQ("K2", asn1::ToString(beatAck->choice.heartbeatack.authkey));
@@ -260,10 +254,7 @@ TEST(ManagerLogIn, RedirectToASecondServer) {
   C2SPtr connect = s.Await(*link, C2S_Request_PR_connect);
   ASSERT_TRUE(connect);
   EXPECT_EQ("Pw-9xq-secret", asn1::ToString(connect->choice.connect.password));
-  auto ack = NewS2C(S2C_Request_PR_connect_ack);
-  Fill(&ack->choice.connect_ack.authkey, "K9");
-  Fill(&ack->choice.connect_ack.version, "2.0");
-  link->Send(*ack);
+  s.Acknowledge(*link, "K9");
   ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsConnected(); }));
   Config* config = Config::GetInstance();
   EXPECT_EQ(s.server->Port(), config->GetPort());
@@ -285,13 +276,8 @@ TEST(ManagerLink, AStaleLinkNeverChangesTheCurrentSession) {
   auto link = s.server->Accept();
   ASSERT_TRUE(link);
   ASSERT_TRUE(s.Await(*link, C2S_Request_PR_connect));
-  auto ack = NewS2C(S2C_Request_PR_connect_ack);
-  Fill(&ack->choice.connect_ack.authkey, "K2");
-  Fill(&ack->choice.connect_ack.version, "2.0");
-  link->Send(*ack);
-  auto beat = NewS2C(S2C_Request_PR_heartbeat);
-  Fill(&beat->choice.heartbeat.authkey, "K2");
-  link->Send(*beat);
+  s.Acknowledge(*link, "K2");
+  s.Beat(*link, "K2");
   EXPECT_TRUE(s.Await(*link, C2S_Request_PR_heartbeatack, true));
   EXPECT_TRUE(s.manager->IsConnected());
   EXPECT_EQ(CONNECTED, s.manager->GetState());

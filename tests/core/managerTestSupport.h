@@ -95,14 +95,23 @@ struct ManagerSetUp : testserver::TrustedServer {
     if (!link || !link->Expect(C2S_Request_PR_connect)) return nullptr;
     return link;
   }
+  // The server's acknowledgement of the log-in, and its heart-beat.
+  static void Acknowledge(TestConnection& link, const std::string& authkey) {
+    auto ack = NewS2C(S2C_Request_PR_connect_ack);
+    Fill(&ack->choice.connect_ack.authkey, authkey);
+    Fill(&ack->choice.connect_ack.version, "2.0");
+    link.Send(*ack);
+  }
+  static void Beat(TestConnection& link, const std::string& authkey) {
+    auto beat = NewS2C(S2C_Request_PR_heartbeat);
+    Fill(&beat->choice.heartbeat.authkey, authkey);
+    link.Send(*beat);
+  }
   // A whole log-in: the server acknowledges and the Manager reports the session open.
   std::shared_ptr<TestConnection> LogIn(TestServer& on) {
     auto link = Attempt(on);
     if (!link) return nullptr;
-    auto ack = NewS2C(S2C_Request_PR_connect_ack);
-    Fill(&ack->choice.connect_ack.authkey, "K1");
-    Fill(&ack->choice.connect_ack.version, "2.0");
-    link->Send(*ack);
+    Acknowledge(*link, "K1");
     return WaitFor([&] { return manager->IsConnected(); }) ? link : nullptr;
   }
   // The next request the server gets, while the Manager's queue is handled.
