@@ -3,6 +3,7 @@
 #include <wx/thread.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 
@@ -97,6 +98,10 @@ Manager::~Manager() {
   for (Smiley* smiley : m_builtinSmileys) delete smiley;
   for (auto& entry : m_contactEvents) delete entry.second;
   for (auto& entry : m_strangers) delete entry.second;
+  // Records met in updates and never saved have no other holder.
+  std::vector<ContactInfo*> saved = Config::GetInstance()->GetContacts();
+  for (auto& entry : m_contacts)
+    if (std::find(saved.begin(), saved.end(), entry.second) == saved.end()) delete entry.second;
   for (auto& entry : m_liveSites) delete entry.second;
   for (auto& entry : m_fileMessages) delete entry.second;
 }
