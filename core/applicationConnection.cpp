@@ -1,0 +1,285 @@
+// Logging in and out: the connection attempt and its link, the set-up of a new session once
+// the server accepted the log-in, its tear-down on a failure, a server-side disconnection, the
+// user's disconnection or the program's exit, and the small exchanges of the link itself
+// (heart-beat, redirect, log texts for the server).
+#include <wx/thread.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "core/application.h"
+#include "core/clientSideRequest.h"
+#include "model/config.h"
+#include "model/imImage.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+#include "model/systemInfo.h"
+#include "network/fileServer.h"
+#include "network/localServer.h"
+
+namespace {
+
+// Link generations are unique in the process, so that no Manager takes another's link for its own.
+std::atomic<uint64_t> g_generations{0};
+
+}  // namespace
+
+// ---- The link and the listeners. Every start and close of them is here.
+
+ClientSideRequest* Manager::Client() const {
+  return m_link ? m_link->client.get() : nullptr;
+}
+
+void Manager::StartLink(const std::string& hostname, int port, bool ssl) {
+  // An attempt still running is superseded: closed, and unheard from now on.
+  RetireLink(false);
+  StartExtensionListener();
+  Config* config = Config::GetInstance();
+  std::shared_ptr<ServerLink> link = std::make_shared<ServerLink>();
+  link->generation = ++g_generations;
+  link->port.reset(new LinkPort(m_mailbox, link->generation));
+  link->client = std::make_shared<ClientSideRequest>(link->port.get(), true);
+  link->client->SetupConnection(hostname, port, ssl, config->GetProxyStatus(), config->GetProxyHost(),
+                                config->GetProxyPort(), config->GetContactInfo()->GetLogin(), config->GetPassword(),
+                                m_status);
+  m_link = link;
+  m_state = CONNECTING_AUTH;
+  // The thread holds the link (client and port) until the client's Run has returned.
+  std::thread([link]() mutable {
+    ManageClientSideRequest body(link->client);
+    body();
+    link.reset();
+  }).detach();
+}
+
+void Manager::RetireLink(bool afterSent) {
+  if (!m_link) return;
+  std::shared_ptr<ServerLink> link = std::move(m_link);
+  m_link.reset();
+  TRACE_INFO("link %llu closed", static_cast<unsigned long long>(link->generation));
+  // The senders have written what they were given before they returned, so closing now loses
+  // nothing that was sent (afterSent asks for exactly that).
+  (void)afterSent;
+  link->client->AbortConnection();
+  link->client->CloseConnection(false);
+}
+
+void Manager::StartFileServer() {
+  // A listener of an earlier session (left running by a redirect) gives its port up first.
+  if (m_fileServer) m_fileServer->Close(false);
+  m_fileServer.reset(new FileServer(IntToString(Config::GetInstance()->GetFilePort())));
+  std::thread(FileServer(*m_fileServer)).detach();
+}
+
+void Manager::SendClientInfo() {
+  if (ClientSideRequest* client = Client())
+    client->SendClientInfo(m_authKey, GetArchi(), GetOSVersion(), GetHardInfo(), GetScreenInfo(),
+                           GetExtensionNames());
+  m_clientInfoDue = false;
+}
+
+// ---- Connecting
+
+bool Manager::CanConnect() const {
+  Config* config = Config::GetInstance();
+  return !config->GetPassword().empty() && !config->GetContactInfo()->GetLogin().empty();
+}
+
+void Manager::Connect(const std::string& login, const std::string& password, bool savePassword,
+                      const std::string& hostname, int port, bool ssl, bool redirect) {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START_ARGS("%s,***,%d,%s,%d,%d", login.c_str(), savePassword ? 1 : 0, hostname.c_str(), port, ssl ? 1 : 0);
+  Config* config = Config::GetInstance();
+  if (login != config->GetContactInfo()->GetLogin()) {
+    TRACE_INFO("Clear contacts");
+    config->ClearContacts();
+    PostKept(wxEVT_REMOVE_ALL_PRIVATE_CONTACTS, 0, nullptr);
+  }
+  config->SetLogin(login);
+  config->SetPasswordSaved(savePassword);
+  config->SetPassword(password);
+  if (!redirect) {
+    config->SetHostname(hostname);
+    config->SetPort(port);
+    config->SetSSLEnabled(ssl);
+  }
+  m_state = CONNECTING;
+  TRACE_INFO("Connection");
+  if (m_status == STATUS_NONE) m_status = config->GetDefaultStatus();
+  StartLink(hostname, port, ssl);
+  TRACE_END();
+}
+
+void Manager::ConnectionSuccessful(const std::string& authkey, const std::string& version,
+                                   const Image_t* defaultAvatar, const std::string& webToken) {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START_ARGS("***,%s", version.c_str());
+  m_webToken = webToken;
+  Config* config = Config::GetInstance();
+  TRACE_INFO("Init file server");
+  StartFileServer();
+  config->SetLastVersion(version);
+  TRACE_INFO("Init smileys");
+  m_customSmileys.clear();
+  m_customSmileys[GetLogin()] = config->GetSmileys();
+  TRACE_INFO("Change state");
+  m_state = CONNECTED;
+  m_connected = true;
+  m_authKey = authkey;
+  if (defaultAvatar) {
+    // Stored in place of the old one; an image that is refused leaves the old one.
+    IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, defaultAvatar->type, defaultAvatar->content.buf,
+                         static_cast<unsigned long>(defaultAvatar->content.size));
+  }
+  TRACE_INFO("Open disconnected sites");
+  if (std::shared_ptr<LocalServer> listener = LocalServer::Instance())
+    for (const std::string& url : listener->GetAllOpenedSites()) OpenChatRoom(url);
+  TRACE_INFO("Ask information on external messengers");
+  if (ClientSideRequest* client = Client()) client->AskMessengerProtocols(m_authKey, GetLogin());
+  if (!m_pendingErrors.empty()) {
+    std::string pending;
+    pending.swap(m_pendingErrors);
+    SendErrorMessages(pending);
+  }
+  TRACE_INFO("Connect to external messengers");
+  for (MessengerInfo* account : config->GetMessengers())
+    if (account->GetAutoConnect()) ConnectMessenger(account);
+  TRACE_INFO("Send event to interface");
+  PostKept(wxEVT_CONNECTION_ACK, GUI_CONNECTION__OK, GetContactInfo(GetLogin()));
+  if (m_clientInfoDue) SendClientInfo();
+  TRACE_END();
+}
+
+void Manager::ConnectionFailed(int code, const std::string& version) {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START_ARGS("%d", code);
+  Disconnect(false, false);
+  if (!version.empty()) Config::GetInstance()->SetLastVersion(version);
+  TRACE_INFO("Send event to interface");
+  PostText(wxEVT_CONNECTION_ACK, code, GetLogin());
+  TRACE_END();
+}
+
+// ---- Disconnecting
+
+void Manager::DisconnectAck() {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START();
+  if (m_connected) {
+    ConnectionFailed(GUI_NOTASKED_DISCONNECT, "");
+  } else {
+    m_connected = false;
+    ConnectionFailed(GUI_DISCONNECT, "");
+  }
+  m_state = DISCONNECTED;
+  TRACE_END();
+}
+
+void Manager::Disconnect(bool closing, bool notifyServer) {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START_ARGS("%d,%d", closing ? 1 : 0, notifyServer ? 1 : 0);
+  Config* config = Config::GetInstance();
+  m_roomMembers.clear();
+  m_subscribedRooms.clear();
+  config->GetContactInfo()->ClearSubscriptions();
+  for (auto& entry : m_contacts) entry.second->ClearSubscriptions();
+  TRACE_INFO("Disconnect from external messengers");
+  for (MessengerInfo* account : config->GetMessengers()) {
+    if (account->GetStatus() != MESSENGER_DISCONNECTED) {
+      account->SetStatus(MESSENGER_DISCONNECTED);
+      PostKept(wxEVT_RECEIVE_MESSENGER_INFO, 0, account);
+    }
+  }
+  m_state = DISCONNECTED;
+  if (m_connected) {
+    m_connected = false;
+    if (!closing) SwitchContactsOffline();
+    if (notifyServer) {
+      if (m_clientInfoDue) SendClientInfo();
+      if (ClientSideRequest* client = Client()) client->SendDisconnect(m_authKey);
+    }
+    if (m_fileServer) m_fileServer->Close(true);
+  }
+  // The link of the ended session is closed, so that it can say nothing to a later one.
+  RetireLink(notifyServer);
+  TRACE_END();
+}
+
+void Manager::AbortConnection() {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START();
+  m_state = DISCONNECTED;
+  RetireLink(false);
+  TRACE_END();
+}
+
+bool Manager::Close() {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START();
+  Disconnect(true, true);
+  // Whatever still listens goes with the session, so that nothing runs on while the program ends.
+  if (m_fileServer) m_fileServer->Close(false);
+  Config* config = Config::GetInstance();
+  for (auto it = m_liveSites.begin(); it != m_liveSites.end();) {
+    if (it->second && it->second->IsModified()) {
+      // The settings own the record from now on.
+      config->AddURLInfo(it->second);
+      it = m_liveSites.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  bool saved = config->Save();
+  TRACE_END_RESULT("%d", saved ? 1 : 0);
+  return saved;
+}
+
+// ---- Exchanges of the link itself
+
+void Manager::ReceiveRedirect(const std::string& ip, int port) {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START_ARGS("%s,%d", ip.c_str(), port);
+  Config* config = Config::GetInstance();
+  // The user's choice about saving the password stays as it is.
+  Connect(GetLogin(), config->GetPassword(), config->IsPasswordSaved(), ip, port, config->IsSSLEnabled(), true);
+  TRACE_END();
+}
+
+void Manager::RestartFileServer() {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START();
+  // Without a session there is no listener to restart: the next log-in takes the new port.
+  if (!m_fileServer || !m_connected) {
+    TRACE_END_RESULT("no file server running");
+    return;
+  }
+  m_fileServer->Close(false);
+  m_fileServer->SetPort(IntToString(Config::GetInstance()->GetFilePort()));
+  std::thread(FileServer(*m_fileServer)).detach();
+  TRACE_END();
+}
+
+void Manager::HeartBeat() {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START();
+  if (ClientSideRequest* client = Client()) client->HeartBeatAck(m_authKey);
+  TRACE_END();
+}
+
+void Manager::SendErrorMessages(const std::string& text) {
+  if (!wxIsMainThread()) {
+    CallAfter([this, text] { SendErrorMessages(text); });
+    return;
+  }
+  TRACE_START();
+  ClientSideRequest* client = Client();
+  if (m_connected && client) {
+    client->SendErrorMessages(m_authKey, text);
+  } else {
+    m_pendingErrors += "\n" + text;
+    printf("Errors: %s\n", m_pendingErrors.c_str());
+    fflush(stdout);
+  }
+  TRACE_END();
+}

@@ -1,0 +1,304 @@
+// The controller against the protocol test server (real TLS on loopback), with a recorder of
+// the events it posts in place of the windows.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include "asn1/octetString.h"
+#include "model/log.h"
+#include "network/localServer.h"
+#include "tests/core/managerTestSupport.h"
+#include "tests/network/socketTestSupport.h"
+
+using namespace managertest;
+using testserver::C2SPtr;
+
+namespace {
+
+// An object made for an event, counting its destructions.
+struct Counted : wxObject {
+  explicit Counted(int* deaths) : deaths(deaths) {}
+  ~Counted() override { ++*deaths; }
+  int* deaths;
+};
+
+std::vector<wxEventType> Types(const EventRecorder& recorder) {
+  std::vector<wxEventType> types;
+  for (const Recorded& e : recorder.events) types.push_back(e.type);
+  return types;
+}
+
+// A raw request to the extension listener; the socket is left open for the answer.
+int Extension(const std::string& path) {
+  int fd = sockettest::Connect(LocalServer::Instance()->GetPort());
+  std::string line = "GET /" + path + " HTTP/1.1\n";
+  EXPECT_EQ(static_cast<ssize_t>(line.size()), send(fd, line.data(), line.size(), MSG_NOSIGNAL));
+  return fd;
+}
+
+// A port nobody listens on just now.
+unsigned short FreePort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+bool Listening(unsigned short port) {
+  int fd = sockettest::Connect(port);
+  if (fd >= 0) close(fd);
+  return fd >= 0;
+}
+
+}  // namespace
+
+TEST(ManagerEvents, CascadesAndPayloads) {
+  struct Cascade {
+    int a, b, c;
+    bool on;
+  } cascades[] = {{0, 2, -1, true},  {2, 1, -1, true},  {1, 2, -1, false}, {0, 0, -1, false}, {3, 2, -1, false},
+                  {0, 0, 2, true},   {0, 1, 2, false},  {2, 0, 0, true},   {0, 2, 1, true},   {0, 0, 5, false}};
+  for (const Cascade& k : cascades)
+    EXPECT_EQ(k.on, k.c < 0 ? IsNotificationOn(k.a, k.b) : IsNotificationOn(k.a, k.b, k.c)) << k.a << k.b << k.c;
+
+  // An owned object lives as long as some copy of its event; a kept record is never freed.
+  int deaths = 0;
+  Counted kept(&deaths);
+  {
+    ManagerEvent event(wxEVT_RECEIVE_NEW_MESSAGE, Manager::GetEventId());
+    event.SetOwnedObject(new Counted(&deaths));
+    std::unique_ptr<wxEvent> copy(event.Clone());
+    ManagerEvent other(wxEVT_RECEIVE_UPDATE_COMMENTS, Manager::GetEventId());
+    other.SetKeptObject(&kept);
+    std::unique_ptr<wxEvent> otherCopy(other.Clone());
+    EXPECT_EQ(0, deaths);
+  }
+  EXPECT_EQ(1, deaths);
+  EXPECT_NE(-1, Manager::GetEventId());
+  EXPECT_EQ(Manager::GetEventId(), Manager::GetEventId());
+}
+
+// Posted by the constructor, before any window listens: handled once one does.
+TEST(ManagerEvents, TheStoredAvatarIsShownOnceAWindowListens) {
+  Config::GetInstance()->SetLogin("alice");
+  EventRecorder recorder;
+  Manager manager;
+  manager.SetNextHandler(&recorder);
+  Pump();
+  ASSERT_EQ(1u, recorder.events.size());
+  EXPECT_EQ(wxEVT_RECEIVE_UPDATE_AVATAR, recorder.events[0].type);
+  EXPECT_EQ("alice", recorder.events[0].text);
+}
+
+TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
+  ManagerSetUp s;
+  Config* config = Config::GetInstance();
+  MessengerInfo* account = new MessengerInfo("icq", "ICQ", "a1", "", true, {});
+  config->AddMessenger(account);
+  s.manager->AbortConnection();  // nothing to abort yet
+
+  // The first session of the run, for a new login.
+  auto link = s.Attempt(*s.server);
+  ASSERT_TRUE(link);
+  config->SetNickname("Alice");
+  s.Acknowledge(*link, "K1");
+  ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsConnected(); }));
+  for (C2S_Request_PR kind : {C2S_Request_PR_askmessengerprotocols, C2S_Request_PR_connectmessenger,
+                              C2S_Request_PR_clientinfo})
+    EXPECT_TRUE(s.Await(*link, kind)) << kind;
+  EXPECT_EQ((std::vector<wxEventType>{wxEVT_REMOVE_ALL_PRIVATE_CONTACTS, wxEVT_CONNECTION_ACK,
+                                      wxEVT_RECEIVE_MESSENGER_INFO, wxEVT_CONNECTION_ACK}),
+            Types(s.recorder));
+  EXPECT_EQ((std::vector<int>{GUI_CONNECTED_TO_SERVER, GUI_CONNECTION__OK}), s.recorder.ConnectionCodes());
+  EXPECT_EQ(config->GetContactInfo(), s.recorder.events.back().object);
+
+  // The user disconnects: the server is told, the link closes, every contact goes offline.
+  config->UpdateContact(new ContactInfo("bob", "Bob", "", "", STATUS_ONLINE, "", "", 0, 0, 0, "", "parlavox", false));
+  config->UpdateContact(new ContactInfo("cy", "Cy", "", "", STATUS_AWAY, "", "", 0, 0, 0, "", "parlavox", false));
+  s.recorder.events.clear();
+  s.manager->Disconnect(false, true);
+  EXPECT_TRUE(s.Await(*link, C2S_Request_PR_disconnect));
+  EXPECT_TRUE(link->WaitClosed());
+  Pump();
+  EXPECT_EQ((std::vector<wxEventType>{wxEVT_RECEIVE_MESSENGER_INFO, wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT,
+                                      wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT}),
+            Types(s.recorder));
+  EXPECT_EQ("cy", s.recorder.events[2].text);
+
+  // While disconnected: log texts wait, a page opened in the browser waits, a new extension is
+  // registered at once.
+  s.manager->SendErrorMessages("a");
+  s.manager->SendErrorMessages("b");
+  int page = Extension("http://site.example/");
+  close(Extension("CHECK:ext1"));
+  s.recorder.events.clear();
+  ASSERT_TRUE(s.WaitFor([&] { return !s.recorder.events.empty(); }));
+  EXPECT_EQ(wxEVT_RECEIVE_REGISTER_EXTENSION, s.recorder.events[0].type);
+
+  // The next session, same login: the page's room, the waiting texts, the new extension.
+  link = s.Attempt(*s.server);
+  ASSERT_TRUE(link);
+  s.Acknowledge(*link, "K2");
+  C2SPtr open = s.Await(*link, C2S_Request_PR_openurl);
+  ASSERT_TRUE(open);
+  EXPECT_EQ("http://site.example/", asn1::ToString(open->choice.openurl.site));
+  EXPECT_TRUE(s.Await(*link, C2S_Request_PR_askmessengerprotocols));
+  C2SPtr errors = s.Await(*link, C2S_Request_PR_error_messages);
+  ASSERT_TRUE(errors);
+  EXPECT_EQ("\na\nb", asn1::ToString(errors->choice.error_messages.message));
+  EXPECT_TRUE(s.Await(*link, C2S_Request_PR_connectmessenger));
+  C2SPtr info = s.Await(*link, C2S_Request_PR_clientinfo);
+  ASSERT_TRUE(info);
+  EXPECT_EQ("ext1|", asn1::ToString(info->choice.clientinfo.extensions_info));
+
+  // The room opens and the browser hears how many are there; a heart-beat is answered.
+  auto opened = NewS2C(S2C_Request_PR_openurlok);
+  Fill(&opened->choice.openurlok.authkey, "K2");
+  Fill(&opened->choice.openurlok.site, "http://site.example/");
+  Fill(&opened->choice.openurlok.idcomments, "7");
+  opened->choice.openurlok.nbrUsers = 5;
+  link->Send(*opened);
+  s.Beat(*link, "K2");
+  C2SPtr beatAck = s.Await(*link, C2S_Request_PR_heartbeatack);
+  ASSERT_TRUE(beatAck);
+  EXPECT_EQ("K2", asn1::ToString(beatAck->choice.heartbeatack.authkey));
+  EXPECT_EQ("4", sockettest::ReadAll(page, milliseconds(5000)));
+  close(page);
+  Pump();
+  EXPECT_EQ((std::vector<wxEventType>{wxEVT_RECEIVE_REGISTER_EXTENSION, wxEVT_CONNECTION_ACK,
+                                      wxEVT_RECEIVE_MESSENGER_INFO, wxEVT_CONNECTION_ACK,
+                                      wxEVT_RECEIVE_OPEN_CHATROOM_ACK}),
+            Types(s.recorder));
+}
+
+// Every way a session or an attempt ends, each followed by a new attempt on the same Manager.
+TEST(ManagerLogIn, EveryEndingThenAReconnect) {
+  enum Act { kGoAway, kDisconnect, kBreak };
+  struct Ending {
+    bool connected;
+    Act act;
+    long status;
+    const char* version;  // sent with the go-away, or null
+    int code;
+    const char* stored;   // the last version afterwards
+  } endings[] = {
+      {false, kGoAway, 0, "3.1", GUI_CONNECTION__INVALID_LOGIN, "3.1"},
+      {false, kGoAway, 1, nullptr, GUI_CONNECTION__INVALID_VERSION, "unknown"},
+      {false, kGoAway, 2, "3.2", GUI_CONNECTION__TOO_MANY_USERS, "3.2"},
+      {false, kGoAway, 3, "3.3", GUI_NOTASKED_DISCONNECT, "3.3"},
+      {false, kGoAway, 4, "3.4", GUI_CONNECTION__SERVER_FAILED, "3.4"},
+      {false, kDisconnect, 0, nullptr, GUI_NOTASKED_DISCONNECT, "3.4"},
+      {false, kBreak, 0, nullptr, GUI_SOCKET_ERROR, "3.4"},
+      {true, kGoAway, 1, "3.6", GUI_CONNECTION__INVALID_VERSION, "3.6"},
+      {true, kGoAway, 3, nullptr, GUI_NOTASKED_DISCONNECT, "unknown"},
+      {true, kGoAway, 4, "3.5", GUI_CONNECTION__SERVER_FAILED, "3.5"},
+      {true, kDisconnect, 0, nullptr, GUI_NOTASKED_DISCONNECT, "2.0"},
+      {true, kBreak, 0, nullptr, GUI_SOCKET_ERROR, "2.0"},
+  };
+  ManagerSetUp s;
+  for (const Ending& e : endings) {
+    SCOPED_TRACE(testing::Message() << e.connected << " " << e.act << " " << e.status);
+    auto link = e.connected ? s.LogIn(*s.server) : s.Attempt(*s.server);
+    ASSERT_TRUE(link);
+    s.recorder.events.clear();
+    if (e.act == kGoAway) {
+      auto goaway = NewS2C(S2C_Request_PR_goaway);
+      goaway->choice.goaway.status = e.status;
+      if (e.version) goaway->choice.goaway.version = asn1::NewOctetString(e.version);
+      link->Send(*goaway);
+    } else if (e.act == kDisconnect) {
+      auto bye = NewS2C(S2C_Request_PR_disconnect);
+      Fill(&bye->choice.disconnect.authkey, "K1");
+      link->Send(*bye);
+    } else {
+      link->Close(false);
+    }
+    ASSERT_TRUE(s.WaitCode(e.code));
+    EXPECT_TRUE(s.manager->IsDisconnected());
+    EXPECT_FALSE(s.manager->IsConnected());
+    EXPECT_EQ(e.stored, Config::GetInstance()->GetLastVersion());
+    // Whatever ended the session, its link is closed.
+    EXPECT_TRUE(link->WaitClosed());
+  }
+
+  // A server whose certificate names another host is refused; the right one is then reached.
+  TestServer::Options options;
+  options.identity = s.ca.Issue("wrong.example");
+  TestServer wrong(options);
+  s.recorder.events.clear();
+  s.manager->Connect("alice", "secret", false, "127.0.0.1", wrong.Port(), true, false);
+  ASSERT_TRUE(s.WaitCode(GUI_CONNECTION__SERVER_FAILED));
+  EXPECT_TRUE(s.manager->IsDisconnected());
+  EXPECT_TRUE(s.LogIn(*s.server));
+}
+
+// A redirect leads to the second server; the configured server, the choice not to save the
+// password, and a trace log without the password all stay as they were.
+TEST(ManagerLogIn, RedirectToASecondServer) {
+  ManagerSetUp s;
+  std::string logPath = testsupport::RestartLogAt(s.dir);
+  TestServer::Options options;
+  options.identity = s.ca.Issue(PARLAVOX_SERVER_HOST);
+  TestServer second(options);
+  auto first = s.Attempt(*s.server, "Pw-9xq-secret");
+  ASSERT_TRUE(first);
+  auto redirect = NewS2C(S2C_Request_PR_redirect);
+  Fill(&redirect->choice.redirect.ip, "127.0.0.1");
+  redirect->choice.redirect.port = second.Port();
+  first->Send(*redirect);
+  std::shared_ptr<TestConnection> link;
+  ASSERT_TRUE(s.WaitFor([&] { return static_cast<bool>(link = second.Accept(milliseconds(5))); }));
+  C2SPtr connect = s.Await(*link, C2S_Request_PR_connect);
+  ASSERT_TRUE(connect);
+  EXPECT_EQ("Pw-9xq-secret", asn1::ToString(connect->choice.connect.password));
+  s.Acknowledge(*link, "K9");
+  ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsConnected(); }));
+  Config* config = Config::GetInstance();
+  EXPECT_EQ(s.server->Port(), config->GetPort());
+  EXPECT_EQ("127.0.0.1", config->GetHostname());
+  EXPECT_FALSE(config->IsPasswordSaved());
+  std::string log = testsupport::DecodeLogFile(logPath, LOG_KEY_START, log_step());
+  EXPECT_EQ(std::string::npos, log.find("Pw-9xq-secret"));
+}
+
+// The user disconnects and logs in again at once: the old link, closing meanwhile, must not end
+// the new session.
+TEST(ManagerLink, AStaleLinkNeverChangesTheCurrentSession) {
+  ManagerSetUp s;
+  auto old = s.LogIn(*s.server);
+  ASSERT_TRUE(old);
+  s.manager->Disconnect(false, true);
+  s.manager->Connect("alice", "secret", false, "127.0.0.1", s.server->Port(), true, false);
+  EXPECT_TRUE(old->WaitClosed());
+  auto link = s.server->Accept();
+  ASSERT_TRUE(link);
+  ASSERT_TRUE(s.Await(*link, C2S_Request_PR_connect));
+  s.Acknowledge(*link, "K2");
+  s.Beat(*link, "K2");
+  EXPECT_TRUE(s.Await(*link, C2S_Request_PR_heartbeatack, true));
+  EXPECT_TRUE(s.manager->IsConnected());
+  EXPECT_EQ(CONNECTED, s.manager->GetState());
+  for (int code : s.recorder.ConnectionCodes()) EXPECT_TRUE(code == GUI_CONNECTED_TO_SERVER || code == GUI_CONNECTION__OK);
+}
+
+// The file listener follows a change of port only while a session runs.
+TEST(ManagerFileServer, RestartedOnlyWhileASessionRuns) {
+  ManagerSetUp s;
+  Config* config = Config::GetInstance();
+  s.manager->RestartFileServer();  // no session ever: nothing to restart
+  unsigned short first = FreePort();
+  unsigned short second = FreePort();
+  config->SetFilePort(first);
+  ASSERT_TRUE(s.LogIn(*s.server));
+  ASSERT_TRUE(s.WaitFor([&] { return Listening(first); }));
+  config->SetFilePort(second);
+  s.manager->RestartFileServer();
+  ASSERT_TRUE(s.WaitFor([&] { return Listening(second) && !Listening(first); }));
+  s.manager->Disconnect(false, true);
+  ASSERT_TRUE(s.WaitFor([&] { return !Listening(second); }));
+  s.manager->RestartFileServer();
+  EXPECT_FALSE(s.WaitFor([&] { return Listening(second); }, milliseconds(300)));
+}
