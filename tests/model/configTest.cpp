@@ -333,47 +333,31 @@ TEST(ConfigObject, BackupMovesTheFileAside) {
 // clearing, and the lists keep their order.
 TEST(ConfigObject, LookupsFollowTheListsThroughChanges) {
   Config* c = Config::GetInstance();
-  c->ClearContacts();
-  std::vector<ContactInfo*> people;
+  std::vector<ContactInfo*> made;
   for (int i = 0; i < 40; ++i) {
-    people.push_back(Contact("u" + std::to_string(i)));
-    c->UpdateContact(people.back());
-    c->AddURLInfo(Site("http://Site" + std::to_string(i) + ".example/"));
+    made.push_back(Contact("u" + std::to_string(i)));
+    c->UpdateContact(made.back());
+    c->AddURLInfo(Site("http://Site" + std::to_string(i) + "/"));
   }
-  EXPECT_EQ(people[10], c->RemoveContact("u10"));
-  URLInfo* gone = c->GetURLInfo("http://site10.example/");
-  c->RemoveURLInfo("HTTP://SITE10.EXAMPLE/");
-  delete gone;
-  ContactInfo* again = Contact("u30");
-  c->UpdateContact(again);
-  ContactInfo* back = Contact("u10");
-  c->UpdateContact(back);
-  c->AddURLInfo(Site("http://site10.example/"));
-
+  EXPECT_EQ(made[10], c->RemoveContact("u10"));
+  URLInfo* gone = c->GetURLInfo("http://site10/");
+  c->RemoveURLInfo("HTTP://SITE10/");
+  made.push_back(Contact("u30"));
+  c->UpdateContact(made.back());
   auto list = c->GetContacts();
-  ASSERT_EQ(40u, list.size());
-  EXPECT_EQ(people[9], list[9]);
-  EXPECT_EQ(people[11], list[10]);
-  EXPECT_EQ(again, list[29]);
-  EXPECT_EQ(back, list[39]);
   auto sites = c->GetAllURLInfo();
-  ASSERT_EQ(40u, sites.size());
-  EXPECT_EQ("http://site10.example/", sites[39]->GetURL());
+  ASSERT_EQ(39u, list.size());
+  EXPECT_EQ(made[11], list[10]);
+  EXPECT_EQ(made.back(), list[29]);
   for (int i = 0; i < 40; ++i) {
     const std::string n = std::to_string(i);
-    EXPECT_TRUE(c->HasContact("u" + n)) << n;
-    EXPECT_EQ(i == 10 ? sites[39] : sites[i < 10 ? i : i - 1], c->GetURLInfo("http://SITE" + n + ".example/")) << n;
+    EXPECT_EQ(i != 10, c->HasContact("u" + n)) << n;
+    EXPECT_EQ(i == 10 ? nullptr : sites[i < 10 ? i : i - 1], c->GetURLInfo("http://SITE" + n + "/")) << n;
   }
-  EXPECT_EQ(again, c->RemoveContact("u30"));
-  EXPECT_EQ(back, c->RemoveContact("u10"));
-  EXPECT_FALSE(c->HasContact("u30"));
+  EXPECT_EQ(made.back(), c->RemoveContact("u30"));
   EXPECT_TRUE(c->HasContact("u39"));
   c->ClearContacts();
   EXPECT_FALSE(c->HasContact("u39"));
-  c->UpdateContact(back);
-  EXPECT_EQ(std::vector<ContactInfo*>{back}, c->GetContacts());
-  c->ClearContacts();
-  for (ContactInfo* p : people) delete p;
-  delete again;
-  delete back;
+  for (ContactInfo* p : made) delete p;
+  delete gone;
 }
