@@ -3,7 +3,6 @@
 #include <boost/archive/impl/archive_serializer_map.ipp>
 #include <boost/archive/impl/basic_xml_iarchive.ipp>
 #include <boost/archive/impl/xml_iarchive_impl.ipp>
-#include <cstring>
 #include <stdexcept>
 
 namespace {
