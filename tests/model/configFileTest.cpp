@@ -18,6 +18,7 @@
 #include "model/config.h"
 #include "model/configFile.h"
 #include "model/cryptPassword.h"
+#include "model/log.h"
 #include "tests/support/testSupport.h"
 
 using testsupport::ReadFile;
@@ -28,6 +29,14 @@ namespace {
 
 std::string Fixture(const std::string& name) {
   return ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/" + name);
+}
+
+// The visible files of a directory (a save's lock and temporary files included), sorted.
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const std::string& name : testsupport::ListDir(dir))
+    if (name[0] != '.') names.push_back(name);
+  return names;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -558,7 +567,6 @@ TEST_F(ConfigFileTest, NullRecordsAreRefused) {
   Config* l = Config::GetInstance();
   EXPECT_EQ(0u, l->GetContacts().size() + l->GetAllURLInfo().size() + l->GetMessengers().size() +
                     l->GetMessengerProtocols().size() + l->GetSmileys().size());
-  EXPECT_NE(std::string::npos, Log().find(" : null record refused\n"));
 }
 
 // Loading removes the temporary files that killed saves left, but not the file of a save that
