@@ -26,8 +26,8 @@ namespace {
 
 // Fixtures lie beside this source file.
 std::string Fixture(const std::string& name) {
-  std::string here(__FILE__);
-  return ReadFile(here.substr(0, here.rfind('/')) + "/fixtures/" + name);
+  // From the source tree: the compiler may record this file's path relative to the build.
+  return ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/" + name);
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
