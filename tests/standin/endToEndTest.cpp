@@ -16,7 +16,7 @@ class StandinEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override { Start({}); }
   void Start(const std::vector<std::string>& arguments) {
-    server.reset(new StandinProcess(arguments));
+    server.reset(new StandinProcess(PARLAVOX_STANDIN_PROGRAM, data.path(), arguments));
     ASSERT_NE(0, server->Port());
     PrepareClients(server->DataDir(), user.path());
   }
@@ -42,7 +42,7 @@ class StandinEndToEnd : public ::testing::Test {
     ASSERT_TRUE(a.Wait(S2C_Request_PR_addcontactanswer));
   }
 
-  TempDir user;
+  TempDir data, user;
   std::unique_ptr<StandinProcess> server;
 };
 

@@ -78,7 +78,7 @@ class RawClient {
 class StandinHostile : public ::testing::Test {
  protected:
   void Start(const std::vector<std::string>& arguments) {
-    server.reset(new StandinProcess(arguments));
+    server.reset(new StandinProcess(PARLAVOX_STANDIN_PROGRAM, data.path(), arguments));
     ASSERT_NE(0, server->Port());
     PrepareClients(server->DataDir(), user.path());
     for (auto* u : {&alice, &bob}) {
@@ -104,7 +104,7 @@ class StandinHostile : public ::testing::Test {
     }
   }
 
-  TempDir user;
+  TempDir data, user;
   std::unique_ptr<StandinProcess> server;
   std::unique_ptr<TestUser> alice, bob;
 };

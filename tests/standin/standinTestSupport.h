@@ -4,8 +4,6 @@
 #ifndef PARLAVOX_TESTS_STANDIN_STANDINTESTSUPPORT_H
 #define PARLAVOX_TESTS_STANDIN_STANDINTESTSUPPORT_H
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -18,6 +16,7 @@
 #include "asn1/request.h"
 #include "core/clientSideRequest.h"
 #include "network/stateMachine.h"
+#include "tests/standin/standinProcess.h"
 #include "tests/support/testSupport.h"
 
 namespace standintest {
@@ -25,34 +24,6 @@ namespace standintest {
 using std::chrono::milliseconds;
 using S2CPtr = asn1::Request<S2C_Request_t>;
 using Match = std::function<bool(const S2C_Request_t&)>;
-
-// The program parlavox-standin, started with the arguments and --data (a directory of its own
-// unless given) and --port 0; stopped (and waited for) by its destructor at the latest.
-class StandinProcess {
- public:
-  explicit StandinProcess(const std::vector<std::string>& arguments = {}, const std::string& dataDir = "");
-  ~StandinProcess();
-  StandinProcess(const StandinProcess&) = delete;
-  StandinProcess& operator=(const StandinProcess&) = delete;
-
-  // 0 when the program did not start listening.
-  unsigned short Port() const { return m_port; }
-  const std::string& DataDir() const { return m_dataDir; }
-  // Resident memory of the program, in kilobytes (0 once it ended).
-  long ResidentKb() const;
-  bool Running();
-  // Asks it to stop and waits: its exit status, or -1 when it did not end in time or died
-  // of a signal.
-  int Stop(milliseconds timeout = milliseconds(20000));
-
- private:
-  std::unique_ptr<testsupport::TempDir> m_ownDir;
-  std::string m_dataDir;
-  pid_t m_pid = -1;
-  int m_output = -1;
-  unsigned short m_port = 0;
-  int m_status = -1;
-};
 
 // Points the client code of this process at the server's trust store, and starts the
 // process's extension listener on a free port.
