@@ -113,6 +113,10 @@ void ScriptedUsers::HeardMessage(const std::string& login, const S2C_Message_t& 
 
 void ScriptedUsers::Answer(Reply& reply, Clock::time_point now) {
   const std::string& login = reply.hearers[m_turn % reply.hearers.size()];
+  // A room of two is entered on its first line; elsewhere this changes nothing.
+  C2SPtr enter = NewC2S(C2S_Request_PR_suburl);
+  Put(enter->choice.suburl.site, reply.room);
+  m_server.Act(login, *enter, now);
   C2SPtr typing = NewC2S(C2S_Request_PR_keytyped);
   Put(typing->choice.keytyped.site, reply.room);
   typing->choice.keytyped.enabled = asn1::NewValue<BOOLEAN_t>(1);

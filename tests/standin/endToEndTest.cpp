@@ -339,6 +339,13 @@ TEST_F(StandinEndToEnd, ScriptedUsersOfTheDemonstrationAnswer) {
   const S2C_Request_t* answer = alice->Wait(S2C_Request_PR_message);
   ASSERT_TRUE(answer);
   EXPECT_NE(std::string::npos, Str(answer->choice.message.message).find("Alice"));
+  // In a room of two with one of them, that one answers.
+  const std::string pair = "prv://parlavox/ada:alice";
+  EXPECT_EQ(SubscribeStatus_subscribed, Enter(*alice, pair));
+  EXPECT_TRUE(alice->Link().SendMessage(alice->Key(), pair, "Only you, Ada"));
+  EXPECT_TRUE(alice->Wait(S2C_Request_PR_message, [&](const S2C_Request_t& r) {
+    return Str(r.choice.message.site) == pair && Str(r.choice.message.login) == "ada";
+  }));
   alice->Link().AddContact(alice->Key(), "ben", "Hi Ben");
   const S2C_Request_t* accepted = alice->Wait(S2C_Request_PR_addcontactanswer);
   ASSERT_TRUE(accepted);
