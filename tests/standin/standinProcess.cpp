@@ -67,11 +67,11 @@ StandinProcess::~StandinProcess() {
   if (m_output >= 0) close(m_output);
 }
 
-long StandinProcess::ResidentKb() const {
+long StandinProcess::ResidentKb(bool peak) const {
   std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.compare(0, 6, "VmRSS:") == 0) return atol(line.c_str() + 6);
+    if (line.compare(0, 6, peak ? "VmHWM:" : "VmRSS:") == 0) return atol(line.c_str() + 6);
   }
   return 0;
 }

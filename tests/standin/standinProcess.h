@@ -22,8 +22,8 @@ class StandinProcess {
   // 0 when the program did not start listening.
   unsigned short Port() const { return m_port; }
   const std::string& DataDir() const { return m_dataDir; }
-  // Resident memory of the program, in kilobytes (0 once it ended).
-  long ResidentKb() const;
+  // Resident memory of the program, or the most it had so far, in kilobytes (0 once it ended).
+  long ResidentKb(bool peak = false) const;
   // Processor time it used so far (user and system), in seconds.
   double CpuSeconds() const;
   bool Running();
