@@ -77,7 +77,7 @@ void ConnectionLoop::Run(const std::atomic<bool>& stop) {
       if (c.retryLength > 0 || c.wantsWrite) {
         events |= POLLOUT;
       } else if (c.Queued() > 0) {
-        wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(c.lastWrite + kGatherFor - now));
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(c.lastWrite + kGatherFor - now));
       }
       fds.push_back(pollfd{c.fd, events, 0});
       order.push_back(&c);

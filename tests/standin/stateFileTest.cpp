@@ -1,7 +1,6 @@
-// The stand-in's files read and written alone: the accounts file, the state file, room names.
+// The stand-in's files read and written alone: the accounts file and the state file.
 #include <gtest/gtest.h>
 
-#include "standin/server.h"
 #include "standin/stateFile.h"
 #include "tests/support/testSupport.h"
 
@@ -71,28 +70,5 @@ TEST(StandinFiles, StateKeepsWhatUsersChangedButTheAccountsFileKeepsPasswords) {
                              "parlavox-standin-state 1\nfriend alice bob\n"}) {
     Directory directory;
     EXPECT_FALSE(ReadState(broken, directory, &error)) << broken;
-  }
-}
-
-TEST(StandinFiles, RoomNames) {
-  struct Case {
-    const char* name;
-    RoomKind kind;
-    const char* first;
-    const char* second;
-  } cases[] = {
-      {"http://www.example.com/", RoomKind::kSite, "", ""},
-      {"prv://parlavox/alice:bob", RoomKind::kOneToOne, "alice", "bob"},
-      {"prv://parlavox/a/b:c", RoomKind::kOneToOne, "a/b", "c"},
-      {"prv://parlavox/alice/7", RoomKind::kGroup, "", ""},
-      {"prv://parlavox/alice", RoomKind::kInvalid, "", ""},
-      {"prv:///a:b", RoomKind::kInvalid, "", ""},
-      {"", RoomKind::kInvalid, "", ""},
-  };
-  for (const Case& c : cases) {
-    std::string first, second;
-    EXPECT_EQ(c.kind, KindOfRoom(c.name, &first, &second)) << c.name;
-    EXPECT_EQ(c.first, first) << c.name;
-    EXPECT_EQ(c.second, second) << c.name;
   }
 }
