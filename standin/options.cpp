@@ -72,6 +72,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     } else if (name == "--state") {
       options->stateFile = value;
     } else if (name == "--client-version") {
+      // It travels as a Version: letters, digits, "." and "-".
+      ok = !value.empty() && value.find_first_not_of("-.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") ==
+                                 std::string::npos;
       options->clientVersion = value;
     } else if (name == "--heartbeat") {
       ok = ToNumber(value, 1, 86400, &number);
