@@ -327,6 +327,28 @@ TEST_F(StandinEndToEnd, StateFileKeepsContactsAndProfilesAcrossARestart) {
   })));
 }
 
+TEST_F(StandinEndToEnd, BrokenFilesStopTheStartAndAreLeftAsTheyAre) {
+  struct Case {
+    const char* option;
+    const char* text;
+  } cases[] = {
+      {"--accounts", "alice\n"},                           // no password
+      {"--accounts", "ok ok\nbad+login pw Nick\n"},        // a login the wire refuses
+      {"--accounts", "carol pw 12345678901234567890123456789012345678901\n"},  // 41 characters
+      {"--state", "parlavox-standin-state 1\naccount alice 7a\n"},
+      {"--state", "something else\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    TempDir dir;
+    ASSERT_TRUE(testsupport::WriteFile(dir.file("file"), c.text));
+    StandinProcess refused(PARLAVOX_STANDIN_PROGRAM, data.path(), {c.option, dir.file("file")});
+    EXPECT_EQ(0, refused.Port());
+    EXPECT_EQ(2, refused.Stop());
+    EXPECT_EQ(c.text, testsupport::ReadFile(dir.file("file")));
+  }
+}
+
 TEST_F(StandinEndToEnd, ScriptedUsersOfTheDemonstrationAnswer) {
   Start({"--demo"});
   auto alice = LogIn("alice");
