@@ -46,9 +46,7 @@ fuzz: deps
 
 run: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
-	@if [ -x $(BUILD_REL)/gui/parlavox ]; then \
-	  PARLAVOX_DATA=$(CURDIR)/data $(BUILD_REL)/gui/parlavox; \
-	else echo "Parlavox has no window yet: only its libraries and tests are built."; fi
+	@bash scripts/run-with-standin.sh $(BUILD_REL)/gui/parlavox $(BUILD_REL)/standin/parlavox-standin $(CURDIR)/data
 
 clean:
 	rm -rf $(BUILD) $(BUILD_REL) build-fuzz
