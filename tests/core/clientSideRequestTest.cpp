@@ -521,10 +521,12 @@ std::string AskListener(unsigned short port, const std::string& path) {
 TEST(ClientListener, StartedOnceAndToldOfTheLink) {
   ClientSetUp setUp;
   RecordingMachine machine;
-  EXPECT_EQ(nullptr, LocalServer::Instance());
+  // Started by the first client of the process (an earlier case's, when the cases share one).
+  std::shared_ptr<LocalServer> earlier = LocalServer::Instance();
   RunningClient first(machine, setUp.server->Port());
   std::shared_ptr<LocalServer> listener = LocalServer::Instance();
   ASSERT_TRUE(listener);
+  if (earlier) EXPECT_EQ(earlier, listener);
   ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
   unsigned short port = listener->GetPort();
   // The answer is the connected flag, then the status waiting for the extension.
