@@ -6,6 +6,7 @@
 #include <wx/palette.h>
 #include <wx/quantize.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -72,8 +73,12 @@ wxImage TwoColours(int w, int h, const wxColour& left, const wxColour& right) {
 std::string Encode(const wxImage& source, wxBitmapType type) {
   wxImage image = source;
   if (type == wxBITMAP_TYPE_GIF) {
+    // The quantiser puts its 20 reserved Windows colours ahead of the ones asked for, in a
+    // palette of 256 (asking for 256 with them writes past the palette's end): leave them out.
+    // Asking for no more colours than the image has leaves no palette entry unset.
+    int colours = static_cast<int>(std::min<unsigned long>(source.CountColours(256), 256));
     wxImage quantised;
-    EXPECT_TRUE(wxQuantize::Quantize(source, quantised, 256));
+    EXPECT_TRUE(wxQuantize::Quantize(source, quantised, colours, nullptr, wxQUANTIZE_FILL_DESTINATION_IMAGE));
     image = quantised;
   }
   wxMemoryOutputStream out;
