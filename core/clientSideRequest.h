@@ -11,8 +11,8 @@
 
 #include "ExtensionStatus.h"
 #include "FileData.h"
-#include "TypeImage.h"
 #include "model/contactInfo.h"
+#include "model/typeImage.h"
 #include "network/stateMachine.h"
 
 struct C2S_Request;
@@ -59,8 +59,8 @@ class ClientSideRequest {
   void SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site);
   void SendComment(const std::string& authkey, const std::string& site, const std::string& text, int grade);
   void ChangeStatus(const std::string& authkey, t_status status);
-  void ChangeAvatar(const std::string& authkey, TypeImage_t type, long size, const unsigned char* bytes,
-                    TypeImage_t smallType, long smallSize, const unsigned char* smallBytes);
+  void ChangeAvatar(const std::string& authkey, t_image_type type, long size, const unsigned char* bytes,
+                    t_image_type smallType, long smallSize, const unsigned char* smallBytes);
   void AskForAvatar(const std::string& authkey, const std::string& login);
   void UpdateProfile(const std::string& authkey, const std::string& nickname, const std::string& mood, int day,
                      int month, int year);
@@ -92,7 +92,7 @@ class ClientSideRequest {
   void DisconnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login);
   void AddMessenger();
   void RemoveMessenger();
-  void AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, TypeImage_t type,
+  void AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, t_image_type type,
                  long size, const unsigned char* bytes);
   void DelSmiley(const std::string& authkey, const std::string& site, const std::string& code);
   void SendErrorMessages(const std::string& authkey, const std::string& text);

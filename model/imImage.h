@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-#include "TypeImage.h"
+#include "model/typeImage.h"
 
 class IMImage {
  public:
@@ -25,11 +25,11 @@ class IMImage {
   // Storing replaces every file of the base name and returns the full path of the new file, or
   // an empty string when the image is refused (unknown type, no bytes, bytes that do not decode
   // as the type) or cannot be written; the old file then stays.
-  static std::string StoreAvatar(const std::string& login, bool small, TypeImage_t type,
+  static std::string StoreAvatar(const std::string& login, bool small, t_image_type type,
                                  const unsigned char* data, unsigned long length);
-  static std::string StoreImage(const std::string& name, TypeImage_t type, const unsigned char* data,
+  static std::string StoreImage(const std::string& name, t_image_type type, const unsigned char* data,
                                 unsigned long length);
-  static std::string StoreSmiley(const std::string& login, const std::string& code, TypeImage_t type,
+  static std::string StoreSmiley(const std::string& login, const std::string& code, t_image_type type,
                                  const unsigned char* data, unsigned long length);
 
   // Remove the ".png", ".jpg" and ".gif" files of a base name. Pass lock false when the store's
@@ -46,7 +46,7 @@ class IMImage {
 
   // The bytes of a stored file, in a buffer from malloc that the caller frees; null when the file
   // cannot be read, is empty, or its extension is not exactly "png", "gif" or "jpg".
-  static unsigned char* GetImageBuffer(const std::string& path, TypeImage_t* type, unsigned long* length);
+  static unsigned char* GetImageBuffer(const std::string& path, t_image_type* type, unsigned long* length);
   // The 20-byte SHA-1 digest of the stored file of the base name (with "_s" when small), in a
   // buffer from malloc that the caller frees; 20 zero bytes when no file can be read. Never null.
   static unsigned char* GenerateHash(const std::string& name, bool small, unsigned int* length);
@@ -77,7 +77,7 @@ class IMImage {
 
  private:
   IMImage() = delete;
-  static std::string Store(const std::string& base, TypeImage_t type, const unsigned char* data,
+  static std::string Store(const std::string& base, t_image_type type, const unsigned char* data,
                            unsigned long length);
   static void RemoveFiles(const std::string& base);
   static std::string FindStoredFile(const std::string& base);

@@ -154,7 +154,7 @@ class ImageStore : public ::testing::Test {
     jpg_ = Encode(TwoColours(40, 20, *wxRED, *wxWHITE), wxBITMAP_TYPE_JPEG);
   }
 
-  std::string Put(const std::string& name, TypeImage_t type, const std::string& bytes) {
+  std::string Put(const std::string& name, t_image_type type, const std::string& bytes) {
     return IMImage::StoreImage(name, type, Bytes(bytes), bytes.size());
   }
 
@@ -166,25 +166,25 @@ class ImageStore : public ::testing::Test {
 }  // namespace
 
 TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
-  EXPECT_EQ(user_ + "bob.gif", IMImage::StoreAvatar("bob", false, TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(user_ + "bob.gif", IMImage::StoreAvatar("bob", false, IMAGE_GIF, Bytes(gif_), gif_.size()));
   struct stat st;
   ASSERT_EQ(0, stat((user_ + "bob.gif").c_str(), &st));
   EXPECT_EQ(0600u, st.st_mode & 0777);
   EXPECT_EQ(gif_, ReadFile(user_ + "bob.gif"));
 
-  EXPECT_EQ(user_ + "bob.png", IMImage::StoreAvatar("bob", false, TypeImage_png, Bytes(png_), png_.size()));
-  EXPECT_EQ(user_ + "bob_s.jpg", IMImage::StoreAvatar("bob", true, TypeImage_jpg, Bytes(jpg_), jpg_.size()));
+  EXPECT_EQ(user_ + "bob.png", IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(png_), png_.size()));
+  EXPECT_EQ(user_ + "bob_s.jpg", IMImage::StoreAvatar("bob", true, IMAGE_JPG, Bytes(jpg_), jpg_.size()));
   EXPECT_EQ((std::set<std::string>{"bob.png", "bob_s.jpg"}), ListDir(user_));
   // The large avatar's store leaves the small one alone, and the reverse.
-  EXPECT_EQ(user_ + "bob.jpg", IMImage::StoreAvatar("bob", false, TypeImage_jpg, Bytes(jpg_), jpg_.size()));
-  EXPECT_EQ(user_ + "bob_s.gif", IMImage::StoreAvatar("bob", true, TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(user_ + "bob.jpg", IMImage::StoreAvatar("bob", false, IMAGE_JPG, Bytes(jpg_), jpg_.size()));
+  EXPECT_EQ(user_ + "bob_s.gif", IMImage::StoreAvatar("bob", true, IMAGE_GIF, Bytes(gif_), gif_.size()));
   EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif"}), ListDir(user_));
 
-  EXPECT_EQ(user_ + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, TypeImage_png, png_));
-  EXPECT_EQ(user_ + "__pub__.jpg", Put(IMImage::AD_IMAGE, TypeImage_jpg, jpg_));
-  EXPECT_EQ(user_ + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), TypeImage_png, png_));
-  EXPECT_EQ(user_ + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", TypeImage_png, Bytes(png_), png_.size()));
-  EXPECT_EQ(user_ + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(user_ + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, IMAGE_PNG, png_));
+  EXPECT_EQ(user_ + "__pub__.jpg", Put(IMImage::AD_IMAGE, IMAGE_JPG, jpg_));
+  EXPECT_EQ(user_ + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), IMAGE_PNG, png_));
+  EXPECT_EQ(user_ + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", IMAGE_PNG, Bytes(png_), png_.size()));
+  EXPECT_EQ(user_ + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", IMAGE_GIF, Bytes(gif_), gif_.size()));
   // No temporary file is left behind.
   EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif", "defaultavatar.png", "__pub__.jpg",
                                    "extmessenger_msn.png", "bob@@wink.gif"}),
@@ -204,45 +204,45 @@ TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
 }
 
 TEST_F(ImageStore, BadImagesAreRefusedAndTheOldFileStays) {
-  ASSERT_FALSE(Put("bob", TypeImage_png, png_).empty());
+  ASSERT_FALSE(Put("bob", IMAGE_PNG, png_).empty());
   LogCapture log;
-  EXPECT_EQ("", Put("bob", 3, png_));
-  EXPECT_EQ("", Put("bob", -1, png_));
-  EXPECT_EQ("", IMImage::StoreImage("bob", TypeImage_png, Bytes(png_), 0));
-  EXPECT_EQ("", IMImage::StoreImage("bob", TypeImage_png, nullptr, 10));
-  EXPECT_EQ("", Put("bob", TypeImage_png, "abc"));
-  EXPECT_EQ("", Put("bob", TypeImage_gif, png_));  // the bytes are not of the type given
-  EXPECT_EQ("", Put("bob", TypeImage_jpg, gif_));
-  EXPECT_EQ("", Put("bob", TypeImage_png, png_.substr(0, png_.size() / 2)));  // cut short
-  EXPECT_EQ("", Put("bob", TypeImage_jpg, jpg_.substr(0, 20)));
-  EXPECT_EQ("", Put("", TypeImage_png, png_));
+  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(3), png_));
+  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(-1), png_));
+  EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, Bytes(png_), 0));
+  EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, nullptr, 10));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, "abc"));
+  EXPECT_EQ("", Put("bob", IMAGE_GIF, png_));  // the bytes are not of the type given
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, gif_));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, png_.substr(0, png_.size() / 2)));  // cut short
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, jpg_.substr(0, 20)));
+  EXPECT_EQ("", Put("", IMAGE_PNG, png_));
   // Headers that announce huge images are refused before anything is decoded.
   std::string hugePng = png_;
   hugePng.replace(16, 8, std::string("\x00\x00\xea\x60\x00\x00\xea\x60", 8));  // 60000 x 60000
-  EXPECT_EQ("", Put("bob", TypeImage_png, hugePng));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, hugePng));
   std::string hugeGif = gif_;
   hugeGif.replace(6, 4, "\xff\xff\xff\xff");  // a 65535 x 65535 screen
-  EXPECT_EQ("", Put("bob", TypeImage_gif, hugeGif));
+  EXPECT_EQ("", Put("bob", IMAGE_GIF, hugeGif));
   std::string hugeJpg = jpg_;
   size_t frame = hugeJpg.find("\xff\xc0");
   ASSERT_NE(std::string::npos, frame);
   hugeJpg.replace(frame + 5, 4, "\xfd\xe8\xfd\xe8");  // 65000 x 65000
-  EXPECT_EQ("", Put("bob", TypeImage_jpg, hugeJpg));
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, hugeJpg));
   // The same headers with their own sizes pass.
-  EXPECT_EQ(user_ + "ok.jpg", Put("ok", TypeImage_jpg, jpg_));
+  EXPECT_EQ(user_ + "ok.jpg", Put("ok", IMAGE_JPG, jpg_));
   IMImage::RemoveImage("ok", true);
   EXPECT_EQ((std::set<std::string>{"bob.png"}), ListDir(user_));
   EXPECT_EQ(png_, ReadFile(user_ + "bob.png"));
 
   // A file that cannot be put in place leaves the old one of another type where it was.
-  ASSERT_FALSE(Put("carol", TypeImage_gif, gif_).empty());
+  ASSERT_FALSE(Put("carol", IMAGE_GIF, gif_).empty());
   ASSERT_EQ(0, mkdir((user_ + "carol.png").c_str(), 0700));
-  EXPECT_EQ("", Put("carol", TypeImage_png, png_));
+  EXPECT_EQ("", Put("carol", IMAGE_PNG, png_));
   EXPECT_EQ(gif_, ReadFile(user_ + "carol.gif"));
   EXPECT_EQ((std::set<std::string>{"bob.png", "carol.gif", "carol.png"}), ListDir(user_));
   // A user directory that does not exist.
   Config::SetUserPath(user_ + "gone/");
-  EXPECT_EQ("", Put("dave", TypeImage_png, png_));
+  EXPECT_EQ("", Put("dave", IMAGE_PNG, png_));
   Config::SetUserPath(user_);
 
   std::string text = log.Text();
@@ -254,10 +254,10 @@ TEST_F(ImageStore, BadImagesAreRefusedAndTheOldFileStays) {
 
 TEST_F(ImageStore, DigestsAreSha1OfTheStoredBytes) {
   EXPECT_EQ(kZeroHash, HashOf("nobody"));
-  ASSERT_EQ(user_ + "tiny.png", IMImage::StoreImage("tiny", TypeImage_png, kTinyPng, sizeof kTinyPng));
+  ASSERT_EQ(user_ + "tiny.png", IMImage::StoreImage("tiny", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   EXPECT_EQ(kTinyPngSha1, HashOf("tiny"));
   EXPECT_EQ(kZeroHash, HashOf("tiny", true));
-  ASSERT_FALSE(IMImage::StoreAvatar("tiny", true, TypeImage_png, kTinyPng, sizeof kTinyPng).empty());
+  ASSERT_FALSE(IMImage::StoreAvatar("tiny", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng).empty());
   EXPECT_EQ(kTinyPngSha1, HashOf("tiny", true));
 
   // Files placed by hand: the digest is over whatever bytes are there, an empty file included.
@@ -277,13 +277,13 @@ TEST_F(ImageStore, DigestsAreSha1OfTheStoredBytes) {
 TEST_F(ImageStore, RawBytesComeBackExactly) {
   int descriptors = OpenDescriptors();
   struct Case {
-    TypeImage_t type;
+    t_image_type type;
     std::string bytes;
-  } cases[] = {{TypeImage_png, png_}, {TypeImage_gif, gif_}, {TypeImage_jpg, jpg_}};
+  } cases[] = {{IMAGE_PNG, png_}, {IMAGE_GIF, gif_}, {IMAGE_JPG, jpg_}};
   for (const Case& c : cases) {
     std::string path = Put("pic", c.type, c.bytes);
     ASSERT_FALSE(path.empty());
-    TypeImage_t type = -1;
+    t_image_type type = static_cast<t_image_type>(-1);
     unsigned long length = 0;
     unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
     ASSERT_NE(nullptr, buffer);
@@ -296,7 +296,7 @@ TEST_F(ImageStore, RawBytesComeBackExactly) {
   WriteFile(user_ + "X.JPG", jpg_);
   WriteFile(user_ + "x.jpeg", jpg_);
   WriteFile(user_ + "zero.png", "");
-  TypeImage_t type = 7;
+  t_image_type type = static_cast<t_image_type>(7);
   unsigned long length = 99;
   EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "X.JPG", &type, &length));
   EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "x.jpeg", &type, &length));
@@ -343,7 +343,7 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
                                           "caf\xc3\xa9", "bad\xff\xfeutf8"};
   std::set<std::string> paths;
   for (const std::string& code : codes) {
-    std::string path = IMImage::StoreSmiley("bob", code, TypeImage_png, kTinyPng, sizeof kTinyPng);
+    std::string path = IMImage::StoreSmiley("bob", code, IMAGE_PNG, kTinyPng, sizeof kTinyPng);
     ASSERT_FALSE(path.empty()) << code;
     EXPECT_EQ(user_, path.substr(0, user_.size())) << code;
     EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
@@ -353,7 +353,7 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
     EXPECT_TRUE(IMImage::HasImage(name, false)) << code;
     EXPECT_EQ(wxSize(2, 1), IMImage::GetImage(name, false).GetSize()) << code;
     EXPECT_EQ(kTinyPngSha1, HashOf(name)) << code;
-    TypeImage_t type;
+    t_image_type type;
     unsigned long length = 0;
     unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
     ASSERT_NE(nullptr, buffer) << path;
@@ -364,17 +364,17 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
   EXPECT_EQ(codes.size(), paths.size());  // no two codes share a file
   // A name too long for the file system is refused and leaves nothing behind.
   size_t before = ListDir(user_).size();
-  EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   EXPECT_EQ(before, ListDir(user_).size());
 
   // Hostile logins and names for the other stores.
   for (const std::string& login : {std::string(".."), std::string("../evil"), std::string("/abs")}) {
-    std::string path = IMImage::StoreAvatar(login, true, TypeImage_png, kTinyPng, sizeof kTinyPng);
+    std::string path = IMImage::StoreAvatar(login, true, IMAGE_PNG, kTinyPng, sizeof kTinyPng);
     EXPECT_EQ(user_, path.substr(0, user_.size()));
     EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
     EXPECT_TRUE(IMImage::GetImage(login, true).IsOk());
   }
-  EXPECT_EQ(user_ + "%2Ehidden.png", IMImage::StoreImage(".hidden", TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ(user_ + "%2Ehidden.png", IMImage::StoreImage(".hidden", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   IMImage::RemoveAvatar("../evil", true, true);
   EXPECT_FALSE(IMImage::HasImage("../evil", true));
 
@@ -386,9 +386,9 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
 }
 
 TEST_F(ImageStore, LoadingPngGifAndJpeg) {
-  ASSERT_FALSE(Put("p", TypeImage_png, png_).empty());
-  ASSERT_FALSE(Put("g", TypeImage_gif, gif_).empty());
-  ASSERT_FALSE(Put("j", TypeImage_jpg, jpg_).empty());
+  ASSERT_FALSE(Put("p", IMAGE_PNG, png_).empty());
+  ASSERT_FALSE(Put("g", IMAGE_GIF, gif_).empty());
+  ASSERT_FALSE(Put("j", IMAGE_JPG, jpg_).empty());
   wxImage p = IMImage::GetImage("p", false).ConvertToImage();
   wxImage g = IMImage::GetImage("g", false).ConvertToImage();
   wxImage j = IMImage::GetImage("j", false).ConvertToImage();
@@ -410,7 +410,7 @@ TEST_F(ImageStore, LoadingPngGifAndJpeg) {
   EXPECT_FALSE(IMImage::GetImage("broken", false).IsOk());
   EXPECT_FALSE(IMImage::GetImage("junk", false).IsOk());
 
-  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, TypeImage_png, Bytes(png_), png_.size()).empty());
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(png_), png_.size()).empty());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetSmallAvatarFromBig("bob").GetSize());
   EXPECT_FALSE(IMImage::GetSmallAvatarFromBig("nobody").IsOk());
 }
@@ -427,7 +427,7 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
 
   // The one the server sent comes first.
   std::string sent = Encode(TwoColours(32, 30, *wxBLUE, *wxBLUE), wxBITMAP_TYPE_GIF);
-  ASSERT_FALSE(IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, TypeImage_gif, Bytes(sent), sent.size()).empty());
+  ASSERT_FALSE(IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, IMAGE_GIF, Bytes(sent), sent.size()).empty());
   EXPECT_EQ(wxSize(32, 30), IMImage::GetDefaultAvatar(false).GetSize());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
   // A damaged stored one gives way to the program's own.
@@ -559,7 +559,7 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   for (int i = 0; i < 120 * 120 * 3; ++i) noisy.GetData()[i] = static_cast<unsigned char>((i * 7919) >> 3);
   std::string large = Encode(noisy, wxBITMAP_TYPE_PNG);
   ASSERT_NE(small.size(), large.size());
-  std::string path = Put("race", TypeImage_png, small);
+  std::string path = Put("race", IMAGE_PNG, small);
   ASSERT_FALSE(path.empty());
 
   std::atomic<bool> done{false};
@@ -567,13 +567,13 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   std::thread writer([&] {
     for (int i = 0; i < 60; ++i) {
       const std::string& bytes = i % 2 ? small : large;
-      if (!IMImage::StoreImage("race", TypeImage_png, Bytes(bytes), bytes.size()).empty()) ++stored;
+      if (!IMImage::StoreImage("race", IMAGE_PNG, Bytes(bytes), bytes.size()).empty()) ++stored;
     }
     done = true;
   });
   int reads = 0;
   while (!done || reads == 0) {
-    TypeImage_t type;
+    t_image_type type;
     unsigned long length = 0;
     unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
     if (!buffer) {
