@@ -244,16 +244,51 @@ wxBitmap Framed(const wxBitmap& bitmap, const wxColour& colour, int thickness) {
   return wxBitmap(image);
 }
 
+const char kIconPrefix[] = "extmessenger_";
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.compare(0, strlen(prefix), prefix) == 0; }
+
+bool EndsWith(const std::string& s, const char* suffix) {
+  size_t n = strlen(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+// The login, used as a base name as it stands, could be (or, with "_s" or "@@" and a code
+// after it, could become) the base name of a fixed image, an icon, a smiley, another login's
+// avatar, or an encoded login. A login that is none of these keeps its name.
+bool CouldNameAnotherImage(const std::string& login) {
+  return login == IMImage::DEFAULT_AVATAR || login == IMImage::AD_IMAGE || EndsWith(login, "_s") ||
+         EndsWith(login, "@") || login.find("@@") != std::string::npos || StartsWith(login, kIconPrefix) ||
+         login == "extmessenger" || login.find('%') != std::string::npos;
+}
+
 }  // namespace
 
 std::string IMImage::MessengerIconName(const std::string& protocol) {
   TRACE_STARTEND();
-  return "extmessenger_" + protocol;
+  return kIconPrefix + protocol;
+}
+
+std::string IMImage::AvatarName(const std::string& login) {
+  if (!CouldNameAnotherImage(login)) return login;
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = 0; i < login.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(login[i]);
+    if (i == 0 || c == '%' || c == '@' || c == '_') {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
 }
 
 std::string IMImage::SmileyName(const std::string& login, const std::string& code) {
   TRACE_STARTEND();
-  return login + "@@" + code;
+  return AvatarName(login) + "@@" + code;
 }
 
 std::string IMImage::EncodeFileName(const std::string& base) {
@@ -276,7 +311,9 @@ std::string IMImage::EncodeFileName(const std::string& base) {
 std::string IMImage::StoreAvatar(const std::string& login, bool small, t_image_type type,
                                  const unsigned char* data, unsigned long length) {
   TRACE_START_ARGS("%s, %d, %d, %lu", login.c_str(), small, type, length);
-  std::string path = Store(small ? login + "_s" : login, type, data, length);
+  // An empty login has no avatar (its small one would be named "_s").
+  std::string base = AvatarName(login);
+  std::string path = login.empty() ? "" : Store(small ? base + "_s" : base, type, data, length);
   TRACE_END();
   return path;
 }
@@ -347,7 +384,8 @@ void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
   TRACE_START_ARGS("%s, %d, %d", login.c_str(), small, lock);
   std::unique_lock<std::mutex> guard(mutex_, std::defer_lock);
   if (lock) guard.lock();
-  RemoveFiles(small ? login + "_s" : login);
+  std::string base = AvatarName(login);
+  RemoveFiles(small ? base + "_s" : base);
   TRACE_END();
 }
 
@@ -512,7 +550,7 @@ wxBitmap IMImage::GetImage(const std::string& name, bool small) {
 
 wxBitmap IMImage::GetSmallAvatarFromBig(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
-  wxBitmap bitmap = GetImage(login, false);
+  wxBitmap bitmap = GetImage(AvatarName(login), false);
   if (bitmap.IsOk()) {
     wxImage image = bitmap.ConvertToImage();
     image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -427,11 +428,11 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
 
   // The one the server sent comes first.
   std::string sent = Encode(TwoColours(32, 30, *wxBLUE, *wxBLUE), wxBITMAP_TYPE_GIF);
-  ASSERT_FALSE(IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, IMAGE_GIF, Bytes(sent), sent.size()).empty());
+  ASSERT_FALSE(Put(IMImage::DEFAULT_AVATAR, IMAGE_GIF, sent).empty());
   EXPECT_EQ(wxSize(32, 30), IMImage::GetDefaultAvatar(false).GetSize());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
   // A damaged stored one gives way to the program's own.
-  IMImage::RemoveAvatar(IMImage::DEFAULT_AVATAR, false, true);
+  IMImage::RemoveImage(IMImage::DEFAULT_AVATAR, true);
   WriteFile(user_ + "defaultavatar.png", "\x89PNG");
   EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
 }
@@ -589,4 +590,71 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   writer.join();
   EXPECT_EQ(60, stored.load());
   EXPECT_EQ((std::set<std::string>{"race.png"}), ListDir(user_));
+}
+
+// Logins, smiley codes and protocol ids from the network chosen to land on one another's files,
+// each stored in every role: every image keeps a file of its own.
+TEST_F(ImageStore, NoNameFromTheNetworkTakesAnotherImagesFile) {
+  const std::vector<std::string> names = {"defaultavatar", "__pub__", "carol", "carol_s", "bob", "bob@@wink",
+                                          "bob@", "@wink", "extmessenger_msn", "extmessenger", "msn", "s", "_s",
+                                          "%64efaultavatar", "x@@y@@z", "wink", "carol@", "@:)"};
+  struct Item {
+    std::string what;
+    std::function<std::string(const std::string&)> store;
+    std::string base;
+    bool small;
+  };
+  auto avatar = [](const std::string& login, bool small) {
+    return Item{login + (small ? " small avatar" : " avatar"),
+                [=](const std::string& b) { return IMImage::StoreAvatar(login, small, IMAGE_PNG, Bytes(b), b.size()); },
+                IMImage::AvatarName(login), small};
+  };
+  auto smiley = [](const std::string& login, const std::string& code) {
+    return Item{login + " smiley " + code,
+                [=](const std::string& b) { return IMImage::StoreSmiley(login, code, IMAGE_PNG, Bytes(b), b.size()); },
+                IMImage::SmileyName(login, code), false};
+  };
+  auto named = [](const std::string& base) {
+    return Item{base, [=](const std::string& b) { return IMImage::StoreImage(base, IMAGE_PNG, Bytes(b), b.size()); },
+                base, false};
+  };
+  std::vector<Item> items = {named(IMImage::DEFAULT_AVATAR), named(IMImage::AD_IMAGE), smiley("bob", "wink")};
+  for (const std::string& n : names) {
+    items.push_back(avatar(n, false));
+    items.push_back(avatar(n, true));
+    items.push_back(smiley(n, ":)"));
+    items.push_back(smiley("carol", n));
+    items.push_back(named(IMImage::MessengerIconName(n)));
+  }
+  // Each image is told apart by its width.
+  std::set<std::string> paths;
+  std::vector<std::string> bytes;
+  for (size_t i = 0; i < items.size(); ++i) {
+    bytes.push_back(Encode(TwoColours(static_cast<int>(i) + 1, 1, *wxRED, *wxRED), wxBITMAP_TYPE_PNG));
+    std::string path = items[i].store(bytes.back());
+    ASSERT_FALSE(path.empty()) << items[i].what;
+    EXPECT_TRUE(paths.insert(path).second) << items[i].what << " took " << path;
+  }
+  EXPECT_EQ(items.size(), ListDir(user_).size());
+  for (size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(wxSize(static_cast<int>(i) + 1, 1), IMImage::GetImage(items[i].base, items[i].small).GetSize())
+        << items[i].what;
+  // What log-in digests and what windows show is still the server's default avatar.
+  EXPECT_EQ(bytes[0], ReadFile(user_ + "defaultavatar.png"));
+  EXPECT_EQ(wxSize(1, 1), IMImage::GetDefaultAvatar(false).GetSize());
+
+  // Names that cannot collide keep the file names that files stored earlier have.
+  const struct {
+    std::string path;
+    std::string expected;
+  } kPlain[] = {
+      {IMImage::StoreAvatar("Bob.Smith-1@host_x", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "Bob.Smith-1@host_x.png"},
+      {IMImage::StoreAvatar("dave_", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "dave__s.png"},
+      {IMImage::StoreAvatar("@dave", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "@dave.png"},
+      {IMImage::StoreSmiley("dave", "x_s@@", IMAGE_PNG, kTinyPng, sizeof kTinyPng), "dave@@x_s@@.png"},
+      {IMImage::StoreImage(IMImage::MessengerIconName("msn_s"), IMAGE_PNG, kTinyPng, sizeof kTinyPng),
+       "extmessenger_msn_s.png"},
+  };
+  for (const auto& c : kPlain) EXPECT_EQ(user_ + c.expected, c.path);
+  EXPECT_EQ("", IMImage::StoreAvatar("", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng));
 }
