@@ -26,8 +26,7 @@ namespace {
 
 // Fixtures lie beside this source file.
 std::string Fixture(const std::string& name) {
-  std::string here(__FILE__);
-  return ReadFile(here.substr(0, here.rfind('/')) + "/fixtures/" + name);
+  return ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/" + name);
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
