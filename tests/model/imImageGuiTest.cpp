@@ -648,7 +648,8 @@ TEST_F(ImageStore, NoNameFromTheNetworkTakesAnotherImagesFile) {
     std::string path;
     std::string expected;
   } kPlain[] = {
-      {IMImage::StoreAvatar("Bob.Smith-1@host_x", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "Bob.Smith-1@host_x.png"},
+      {IMImage::StoreAvatar("Bob.Smith-1@host_x", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng),
+       "Bob.Smith-1@host_x.png"},
       {IMImage::StoreAvatar("dave_", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "dave__s.png"},
       {IMImage::StoreAvatar("@dave", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "@dave.png"},
       {IMImage::StoreSmiley("dave", "x_s@@", IMAGE_PNG, kTinyPng, sizeof kTinyPng), "dave@@x_s@@.png"},
