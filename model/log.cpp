@@ -488,9 +488,11 @@ std::atomic<QueuedLine*> g_queue{nullptr};
 // A writer gives the role up after this many rounds, so that no thread spends long writing the
 // lines of others; a waiting thread then takes it.
 constexpr int kWriterRounds = 8;
-// A waiting thread looks this many times before it sleeps, and sleeps this long at most before
-// it looks whether the role is free.
+// A waiting thread looks this many times in a row, then this many times more letting other
+// threads run in between (the writer among them, on a busy machine), before it sleeps; it
+// sleeps this long at most before it looks whether the role is free.
 constexpr int kSpins = 200;
+constexpr int kYields = 50;
 constexpr long kSleepNanoseconds = 100 * 1000;
 
 bool TakeWriterRole() {
@@ -577,6 +579,10 @@ void WriteOrQueue(LineBuffer& line) {
     }
     if (look < kSpins) {
       CpuRelax();
+      continue;
+    }
+    if (look < kSpins + kYields) {
+      sched_yield();
       continue;
     }
     int expected = kQueued;
