@@ -13,8 +13,9 @@
 #include "model/typeImage.h"
 
 // Every image has a base name; the reads (HasImage, GetImage, GenerateHash, RemoveImage) take
-// base names, formed by the names below. Logins come from the network, so a login never is a
-// base name as it stands: AvatarName makes it one that no other image and no other login has.
+// base names, formed by the names below: a contact's small avatar is GetImage(AvatarName(login),
+// true). Logins, smiley codes and protocol ids come from the network, and no choice of them
+// gives one image the base name of another: a login goes through AvatarName first.
 class IMImage {
  public:
   // Base names of the images the server sends, stored with StoreImage.
