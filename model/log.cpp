@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <memory>
-#include <string>
+
+#include "model/logLine.h"
 
 // Each line is formed by its own thread, in a buffer of that thread, without any lock. Writing
 // is one thread's at a time (the writer role): it scrambles the line (the rolling key follows
@@ -29,10 +29,9 @@
 
 namespace {
 
-// The prefix and the message are each cut to this many bytes less one, "[...]" marking a cut.
-constexpr size_t kPartLimit = 100000;
+using logline::LineBuffer;
+
 constexpr size_t kStampSize = 200;
-const char kTruncated[] = "[...]";
 constexpr size_t kThreadBufferSize = 2048;
 
 // The writer role; g_fd, g_key and g_step change only under it.
@@ -43,350 +42,8 @@ uint32_t g_key = LOG_KEY_START;
 // Drawn once before main from the unseeded generator.
 uint32_t g_step = static_cast<uint32_t>(rand() % 10 + 1);
 
-// Per thread: the buffer a line is formed in while it fits, and the start of its last line
-// (thread id, level and time stamp) with the second and level it was formed for.
+// Per thread: the buffer a line is formed in while it fits.
 thread_local char t_buffer[kThreadBufferSize];
-thread_local char t_head[256];
-thread_local size_t t_headLength = 0;
-thread_local time_t t_headSecond = -1;
-thread_local int t_headLevel = 0;
-
-// Most pieces of a line are a few bytes long: copied inline rather than by a call.
-inline void CopyShortOrLong(char* to, const char* from, size_t n) {
-  if (n > 16) {
-    memcpy(to, from, n);
-  } else if (n >= 8) {
-    uint64_t head, tail;
-    memcpy(&head, from, 8);
-    memcpy(&tail, from + n - 8, 8);
-    memcpy(to, &head, 8);
-    memcpy(to + n - 8, &tail, 8);
-  } else if (n >= 4) {
-    uint32_t head, tail;
-    memcpy(&head, from, 4);
-    memcpy(&tail, from + n - 4, 4);
-    memcpy(to, &head, 4);
-    memcpy(to + n - 4, &tail, 4);
-  } else if (n > 0) {
-    to[0] = from[0];
-    to[n / 2] = from[n / 2];
-    to[n - 1] = from[n - 1];
-  }
-}
-
-// A line being formed: in a fixed buffer while it fits, then on the heap.
-class LineBuffer {
- public:
-  LineBuffer(char* fixed, size_t capacity) : data_(fixed), capacity_(capacity) {}
-  LineBuffer(const LineBuffer&) = delete;
-  LineBuffer& operator=(const LineBuffer&) = delete;
-
-  char* data() { return data_; }
-  size_t size() const { return size_; }
-  size_t room() const { return capacity_ - size_; }
-  char* end() { return data_ + size_; }
-
-  void Reserve(size_t more) {
-    if (more > room()) Grow(size_ + more);
-  }
-  void Append(const char* text, size_t n) {
-    Reserve(n);
-    CopyShortOrLong(data_ + size_, text, n);
-    size_ += n;
-  }
-  void Append(const char* text) { Append(text, strlen(text)); }
-  void Append(char c) {
-    Reserve(1);
-    data_[size_++] = c;
-  }
-  void Commit(size_t n) { size_ += n; }
-  void Truncate(size_t n) { size_ = n; }
-
- private:
-  void Grow(size_t need) {
-    size_t capacity = std::max(need, 2 * capacity_);
-    std::unique_ptr<char[]> bigger(new char[capacity]);
-    memcpy(bigger.get(), data_, size_);
-    heap_ = std::move(bigger);
-    data_ = heap_.get();
-    capacity_ = capacity;
-  }
-
-  char* data_;
-  size_t size_ = 0;
-  size_t capacity_;
-  std::unique_ptr<char[]> heap_;
-};
-
-// Digits are written straight into the line, from the last one back.
-void AppendUnsigned(LineBuffer& out, unsigned long long value, unsigned base) {
-  static const char kPairs[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
-  size_t count = 1;
-  if (base == 10) {
-    for (unsigned long long bound = 10; count < 20 && value >= bound; bound *= 10) ++count;
-  } else {
-    for (unsigned long long rest = value >> 4; rest != 0; rest >>= 4) ++count;
-  }
-  out.Reserve(count);
-  char* p = out.end() + count;
-  if (base == 10) {
-    while (value >= 100) {
-      unsigned pair = static_cast<unsigned>(value % 100) * 2;
-      value /= 100;
-      *--p = kPairs[pair + 1];
-      *--p = kPairs[pair];
-    }
-    if (value >= 10) {
-      unsigned pair = static_cast<unsigned>(value) * 2;
-      *--p = kPairs[pair + 1];
-      *--p = kPairs[pair];
-    } else {
-      *--p = static_cast<char>('0' + value);
-    }
-  } else {
-    do {
-      *--p = "0123456789abcdef"[value & 15];
-      value >>= 4;
-    } while (value != 0);
-  }
-  out.Commit(count);
-}
-
-void AppendSigned(LineBuffer& out, long long value) {
-  if (value < 0) {
-    out.Append('-');
-    AppendUnsigned(out, 0ull - static_cast<unsigned long long>(value), 10);
-  } else {
-    AppendUnsigned(out, static_cast<unsigned long long>(value), 10);
-  }
-}
-
-enum class Length { kInt, kLong, kLongLong, kSize };
-
-long long SignedArgument(va_list& args, Length length) {
-  switch (length) {
-    case Length::kLong:
-      return va_arg(args, long);
-    case Length::kLongLong:
-      return va_arg(args, long long);
-    case Length::kSize:
-      return va_arg(args, ssize_t);
-    default:
-      return va_arg(args, int);
-  }
-}
-
-unsigned long long UnsignedArgument(va_list& args, Length length) {
-  switch (length) {
-    case Length::kLong:
-      return va_arg(args, unsigned long);
-    case Length::kLongLong:
-      return va_arg(args, unsigned long long);
-    case Length::kSize:
-      return va_arg(args, size_t);
-    default:
-      return va_arg(args, unsigned int);
-  }
-}
-
-// Appends the text of fmt when every conversion in it is a plain %s, %c, %d, %i, %u or %x (with
-// l, ll or z) or %%: what the traces use, formatted here byte for byte as printf would. Any
-// other format (flags, width, precision, other conversions) gives false; the caller then drops
-// what was appended and formats with vsnprintf.
-bool AppendPlainFormat(LineBuffer& out, const char* fmt, va_list& args) {
-  const char* p = fmt;
-  for (;;) {
-    const char* percent = strchr(p, '%');
-    if (!percent) {
-      out.Append(p);
-      return true;
-    }
-    out.Append(p, static_cast<size_t>(percent - p));
-    p = percent + 1;
-    Length length = Length::kInt;
-    if (*p == 'l') {
-      ++p;
-      length = Length::kLong;
-      if (*p == 'l') {
-        ++p;
-        length = Length::kLongLong;
-      }
-    } else if (*p == 'z') {
-      ++p;
-      length = Length::kSize;
-    }
-    char conversion = *p++;
-    if (length != Length::kInt && (conversion == '%' || conversion == 's' || conversion == 'c')) return false;
-    switch (conversion) {
-      case '%':
-        out.Append('%');
-        break;
-      case 's': {
-        const char* text = va_arg(args, const char*);
-        out.Append(text ? text : "(null)");
-        break;
-      }
-      case 'c':
-        out.Append(static_cast<char>(va_arg(args, int)));
-        break;
-      case 'd':
-      case 'i':
-        AppendSigned(out, SignedArgument(args, length));
-        break;
-      case 'u':
-        AppendUnsigned(out, UnsignedArgument(args, length), 10);
-        break;
-      case 'x':
-        AppendUnsigned(out, UnsignedArgument(args, length), 16);
-        break;
-      default:
-        return false;
-    }
-  }
-}
-
-// Appends the text of fmt through vsnprintf; returns its whole length, of which at most
-// kPartLimit - 1 bytes are appended.
-size_t AppendPrintf(LineBuffer& out, const char* fmt, va_list args) {
-  out.Reserve(256);
-  va_list first;
-  va_copy(first, args);
-  int n = vsnprintf(out.end(), out.room(), fmt, first);
-  va_end(first);
-  if (n < 0) return 0;
-  size_t length = static_cast<size_t>(n);
-  if (length >= out.room()) {
-    size_t keep = std::min(length, kPartLimit - 1);
-    out.Reserve(keep + 1);
-    va_list second;
-    va_copy(second, args);
-    vsnprintf(out.end(), keep + 1, fmt, second);
-    va_end(second);
-    out.Commit(keep);
-  } else {
-    out.Commit(length);
-  }
-  return length;
-}
-
-// Cuts the text appended since `start` to kPartLimit - 1 bytes, ending in "[...]", when its
-// whole length reached kPartLimit.
-void Bound(LineBuffer& out, size_t start, size_t length) {
-  if (length < kPartLimit) return;
-  out.Truncate(start + kPartLimit - sizeof kTruncated);
-  out.Append(kTruncated, sizeof kTruncated - 1);
-}
-
-bool NeedsEscape(unsigned char c) { return c < 0x20 || c == 0x7f || c == '\\'; }
-
-// Whether any byte needs an escape, eight bytes at a time: nearly every text has none.
-bool HasEscapable(const unsigned char* text, size_t n) {
-  const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t x;
-    memcpy(&x, text + i, 8);
-    uint64_t del = x ^ (ones * 0x7f);
-    uint64_t backslash = x ^ (ones * '\\');
-    // A byte below 0x20, or a byte equal to 0x7f or '\\' (one that the xor made zero).
-    if (((x - ones * 0x20) & ~x & highs) | ((del - ones) & ~del & highs) | ((backslash - ones) & ~backslash & highs))
-      return true;
-  }
-  if (n >= 8 && i < n) return HasEscapable(text + n - 8, 8);  // the last bytes, some again
-  for (; i < n; ++i) {
-    if (NeedsEscape(text[i])) return true;
-  }
-  return false;
-}
-
-// Writes control bytes and backslashes of the text appended since `start` as escapes ("\n",
-// "\r", "\t", "\\", "\x1b"), so that a traced text never ends its line or starts another one.
-void Escape(LineBuffer& out, size_t start) {
-  const unsigned char* text = reinterpret_cast<const unsigned char*>(out.data());
-  if (!HasEscapable(text + start, out.size() - start)) return;
-  size_t first = start;
-  while (!NeedsEscape(text[first])) ++first;
-  std::string rest(out.data() + first, out.size() - first);
-  out.Truncate(first);
-  for (char ch : rest) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (!NeedsEscape(c)) {
-      out.Append(ch);
-      continue;
-    }
-    out.Append('\\');
-    switch (c) {
-      case '\n':
-        out.Append('n');
-        break;
-      case '\r':
-        out.Append('r');
-        break;
-      case '\t':
-        out.Append('t');
-        break;
-      case '\\':
-        out.Append('\\');
-        break;
-      default:
-        out.Append('x');
-        out.Append("0123456789abcdef"[c >> 4]);
-        out.Append("0123456789abcdef"[c & 15]);
-    }
-  }
-}
-
-// The start of the line, "<thread>:<level>:<stamp>:", formed again only when the second or
-// the level changes.
-void AppendHead(LineBuffer& out, int level) {
-  time_t now = time(nullptr);
-  if (now != t_headSecond || level != t_headLevel || t_headLength == 0) {
-    // At most 16 + 1 + 11 + 1 + 199 + 1 bytes: the buffer never grows.
-    LineBuffer head(t_head, sizeof t_head);
-    AppendUnsigned(head, static_cast<unsigned long>(pthread_self()), 16);
-    head.Append(':');
-    AppendSigned(head, level);
-    head.Append(':');
-    char stamp[kStampSize];
-    head.Append(get_timestamp(stamp));
-    head.Append(':');
-    t_headLength = head.size();
-    t_headSecond = now;
-    t_headLevel = level;
-  }
-  out.Append(t_head, t_headLength);
-}
-
-// Forms one whole line: "<thread>:<level>:<stamp>:<function> (<<file>> ligne <line>) : " (cut
-// at kPartLimit), the message (cut likewise, then escaped) and the newline.
-void FormLine(LineBuffer& out, int level, const char* file, const char* function, int line, const char* fmt,
-              va_list args) {
-  AppendHead(out, level);
-  out.Append(function ? function : "");
-  out.Append(" (<", 3);
-  out.Append(file ? file : "");
-  out.Append("> ligne ", 8);
-  AppendSigned(out, line);
-  out.Append(") : ", 4);
-  Bound(out, 0, out.size());
-
-  size_t start = out.size();
-  va_list plain;
-  va_copy(plain, args);
-  bool done = AppendPlainFormat(out, fmt ? fmt : "", plain);
-  va_end(plain);
-  size_t length = out.size() - start;
-  if (!done) {
-    out.Truncate(start);
-    length = AppendPrintf(out, fmt, args);
-  }
-  Bound(out, start, length);
-  Escape(out, start);
-  out.Append('\n');
-}
 
 // Multiples of the step, modulo 256: only the key's low byte reaches the file, and it comes
 // back to its value every 256 bytes. Made again when the step changes.
@@ -458,7 +115,7 @@ void WriteLogStart(const char* fmt, ...) {
   LineBuffer line(fixed, sizeof fixed);
   va_list args;
   va_start(args, fmt);
-  FormLine(line, LOG_LEVEL_TRACE, "log.c", "void start_log(const char*)", 119, fmt, args);
+  logline::FormLine(line, LOG_LEVEL_TRACE, "log.c", "void start_log(const char*)", 119, fmt, args);
   va_end(args);
   WriteLocked(line);
 }
@@ -600,7 +257,7 @@ void write_log(int level, const char* file, const char* function, int line, cons
   LineBuffer text(t_buffer, sizeof t_buffer);
   va_list args;
   va_start(args, fmt);
-  FormLine(text, level, file, function, line, fmt, args);
+  logline::FormLine(text, level, file, function, line, fmt, args);
   va_end(args);
   WriteOrQueue(text);
 }
