@@ -4,10 +4,15 @@
 
 namespace asn1 {
 
+// Every decoded message and every request sent is freed here: like the other codec helpers,
+// this traces failures only.
 void FreeValue(asn_TYPE_descriptor_t* type, void* value) {
-  TRACE_START_ARGS("%s", type->name);
-  if (value) type->free_struct(type, value, 0);
-  TRACE_END();
+  if (!value) return;
+  if (!type) {
+    TRACE_ERROR("FreeValue : a value without a type is not freed");
+    return;
+  }
+  type->free_struct(type, value, 0);
 }
 
 }  // namespace asn1

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/application.h"
+#include "asn1/imageType.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -129,10 +130,11 @@ void Manager::ConnectionSuccessful(const std::string& authkey, const std::string
   m_state = CONNECTED;
   m_connected = true;
   m_authKey = authkey;
-  if (defaultAvatar) {
+  t_image_type avatarType;
+  if (defaultAvatar && asn1::ImageTypeFromWire(defaultAvatar->type, &avatarType)) {
     // Stored in place of the old one; an image that is refused leaves the old one.
-    IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, defaultAvatar->type, defaultAvatar->content.buf,
-                         static_cast<unsigned long>(defaultAvatar->content.size));
+    IMImage::StoreImage(IMImage::DEFAULT_AVATAR, avatarType, defaultAvatar->content.buf,
+                        static_cast<unsigned long>(defaultAvatar->content.size));
   }
   TRACE_INFO("Open disconnected sites");
   if (std::shared_ptr<LocalServer> listener = LocalServer::Instance())

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "MessengerProtocolParameter.h"
+#include "asn1/imageType.h"
 #include "asn1/request.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -32,9 +33,10 @@ asn1::Request<C2S_Request_t> NewRequest(C2S_Request_PR kind) {
   return request;
 }
 
-void SetImage(Image_t* image, TypeImage_t type, long size, const unsigned char* bytes) {
-  image->type = type;
+// False, and nothing to send, when the type names no image type.
+bool SetImage(Image_t* image, t_image_type type, long size, const unsigned char* bytes) {
   SetOctetString(&image->content, bytes, bytes ? static_cast<int>(size) : 0);
+  return asn1::ImageTypeToWire(type, &image->type);
 }
 
 // Requests that start with the log-in key and a site.
@@ -395,17 +397,17 @@ bool ClientSideRequest::ChangeStatus(const std::string& authkey, t_status status
   return sent;
 }
 
-bool ClientSideRequest::ChangeAvatar(const std::string& authkey, TypeImage_t type, long size,
-                                     const unsigned char* bytes, TypeImage_t smallType, long smallSize,
+bool ClientSideRequest::ChangeAvatar(const std::string& authkey, t_image_type type, long size,
+                                     const unsigned char* bytes, t_image_type smallType, long smallSize,
                                      const unsigned char* smallBytes) {
   TRACE_START_ARGS("%ld, %ld", size, smallSize);
   auto r = NewRequest(C2S_Request_PR_newavatar);
   C2S_NewAvatar_t& m = r->choice.newavatar;
   SetOctetString(&m.authkey, authkey);
-  SetImage(&m.avatar, type, size, bytes);
-  SetImage(&m.smallavatar, smallType, smallSize, smallBytes);
+  bool typed = SetImage(&m.avatar, type, size, bytes);
+  typed = SetImage(&m.smallavatar, smallType, smallSize, smallBytes) && typed;
   TRACE_INFO("SEND");
-  bool sent = Send(r.get());
+  bool sent = typed && Send(r.get());
   TRACE_INFO("FREE");
   TRACE_END_RESULT("%d", sent);
   return sent;
@@ -708,14 +710,13 @@ bool ClientSideRequest::RemoveMessenger() {
 }
 
 bool ClientSideRequest::AddSmiley(const std::string& authkey, const std::string& site, const std::string& code,
-                                  TypeImage_t type, long size, const unsigned char* bytes) {
+                                  t_image_type type, long size, const unsigned char* bytes) {
   TRACE_START_ARGS("%s, %s, %ld", site.c_str(), code.c_str(), size);
   auto r = NewRequest(C2S_Request_PR_addsmiley);
   C2S_AddSmiley_t& m = r->choice.addsmiley;
   SetKeyAndSite(m, authkey, site);
   SetOctetString(&m.codesmiley, code);
-  SetImage(&m.smiley, type, size, bytes);
-  bool sent = Send(r.get());
+  bool sent = SetImage(&m.smiley, type, size, bytes) && Send(r.get());
   TRACE_END_RESULT("%d", sent);
   return sent;
 }

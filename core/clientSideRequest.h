@@ -11,8 +11,8 @@
 
 #include "ExtensionStatus.h"
 #include "FileData.h"
-#include "TypeImage.h"
 #include "model/contactInfo.h"
+#include "model/typeImage.h"
 #include "network/stateMachine.h"
 
 struct C2S_Request;
@@ -66,8 +66,8 @@ class ClientSideRequest {
   bool SendUnsubscribeChatRoom(const std::string& authkey, const std::string& site);
   bool SendComment(const std::string& authkey, const std::string& site, const std::string& text, int grade);
   bool ChangeStatus(const std::string& authkey, t_status status);
-  bool ChangeAvatar(const std::string& authkey, TypeImage_t type, long size, const unsigned char* bytes,
-                    TypeImage_t smallType, long smallSize, const unsigned char* smallBytes);
+  bool ChangeAvatar(const std::string& authkey, t_image_type type, long size, const unsigned char* bytes,
+                    t_image_type smallType, long smallSize, const unsigned char* smallBytes);
   bool AskForAvatar(const std::string& authkey, const std::string& login);
   bool UpdateProfile(const std::string& authkey, const std::string& nickname, const std::string& mood, int day,
                      int month, int year);
@@ -99,7 +99,7 @@ class ClientSideRequest {
   bool DisconnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login);
   bool AddMessenger();
   bool RemoveMessenger();
-  bool AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, TypeImage_t type,
+  bool AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, t_image_type type,
                  long size, const unsigned char* bytes);
   bool DelSmiley(const std::string& authkey, const std::string& site, const std::string& code);
   bool SendErrorMessages(const std::string& authkey, const std::string& text);

@@ -35,26 +35,26 @@ const char* const kWriteError = "Image::StoreImage : erreur d'écriture";
 const char* const kLookupOrder[] = {"png", "gif", "jpg"};
 const char* const kRemoveOrder[] = {"png", "jpg", "gif"};
 
-bool IsKnownType(TypeImage_t type) {
-  return type == TypeImage_gif || type == TypeImage_png || type == TypeImage_jpg;
+bool IsKnownType(t_image_type type) {
+  return type == IMAGE_GIF || type == IMAGE_PNG || type == IMAGE_JPG;
 }
 
-const char* ExtensionOf(TypeImage_t type) {
+const char* ExtensionOf(t_image_type type) {
   switch (type) {
-    case TypeImage_gif:
+    case IMAGE_GIF:
       return "gif";
-    case TypeImage_jpg:
+    case IMAGE_JPG:
       return "jpg";
     default:
       return "png";
   }
 }
 
-wxBitmapType BitmapTypeOf(TypeImage_t type) {
+wxBitmapType BitmapTypeOf(t_image_type type) {
   switch (type) {
-    case TypeImage_gif:
+    case IMAGE_GIF:
       return wxBITMAP_TYPE_GIF;
-    case TypeImage_jpg:
+    case IMAGE_JPG:
       return wxBITMAP_TYPE_JPEG;
     default:
       return wxBITMAP_TYPE_PNG;
@@ -62,15 +62,15 @@ wxBitmapType BitmapTypeOf(TypeImage_t type) {
 }
 
 // The bytes open with the signature of their type.
-bool HasSignature(TypeImage_t type, const unsigned char* data, unsigned long length) {
+bool HasSignature(t_image_type type, const unsigned char* data, unsigned long length) {
   static const unsigned char png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
   static const unsigned char jpg[] = {0xff, 0xd8, 0xff};
   switch (type) {
-    case TypeImage_png:
+    case IMAGE_PNG:
       return length >= sizeof png && memcmp(data, png, sizeof png) == 0;
-    case TypeImage_jpg:
+    case IMAGE_JPG:
       return length >= sizeof jpg && memcmp(data, jpg, sizeof jpg) == 0;
-    case TypeImage_gif:
+    case IMAGE_GIF:
       return length >= 6 && (memcmp(data, "GIF87a", 6) == 0 || memcmp(data, "GIF89a", 6) == 0);
     default:
       return false;
@@ -162,12 +162,12 @@ bool JpegSize(const unsigned char* data, unsigned long length, uint64_t* w, uint
 
 // The bytes hold an image of their type of a sane size, and decode. When the decoder of that
 // type is not installed (a program without image handlers), the header alone decides.
-bool Decodes(TypeImage_t type, const unsigned char* data, unsigned long length) {
+bool Decodes(t_image_type type, const unsigned char* data, unsigned long length) {
   if (!HasSignature(type, data, length)) return false;
   uint64_t w = 0;
   uint64_t h = 0;
-  bool sized = type == TypeImage_png   ? PngSize(data, length, &w, &h)
-               : type == TypeImage_gif ? GifSize(data, length, &w, &h)
+  bool sized = type == IMAGE_PNG   ? PngSize(data, length, &w, &h)
+               : type == IMAGE_GIF ? GifSize(data, length, &w, &h)
                                        : JpegSize(data, length, &w, &h);
   if (!sized || w == 0 || h == 0 || w > kMaxPixels || h > kMaxPixels || w * h > kMaxPixels) return false;
   wxBitmapType bitmapType = BitmapTypeOf(type);
@@ -244,16 +244,51 @@ wxBitmap Framed(const wxBitmap& bitmap, const wxColour& colour, int thickness) {
   return wxBitmap(image);
 }
 
+const char kIconPrefix[] = "extmessenger_";
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.compare(0, strlen(prefix), prefix) == 0; }
+
+bool EndsWith(const std::string& s, const char* suffix) {
+  size_t n = strlen(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+// The login, used as a base name as it stands, could be (or, with "_s" or "@@" and a code
+// after it, could become) the base name of a fixed image, an icon, a smiley, another login's
+// avatar, or an encoded login. A login that is none of these keeps its name.
+bool CouldNameAnotherImage(const std::string& login) {
+  return login == IMImage::DEFAULT_AVATAR || login == IMImage::AD_IMAGE || EndsWith(login, "_s") ||
+         EndsWith(login, "@") || login.find("@@") != std::string::npos || StartsWith(login, kIconPrefix) ||
+         login == "extmessenger" || login.find('%') != std::string::npos;
+}
+
 }  // namespace
 
 std::string IMImage::MessengerIconName(const std::string& protocol) {
   TRACE_STARTEND();
-  return "extmessenger_" + protocol;
+  return kIconPrefix + protocol;
+}
+
+std::string IMImage::AvatarName(const std::string& login) {
+  if (!CouldNameAnotherImage(login)) return login;
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = 0; i < login.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(login[i]);
+    if (i == 0 || c == '%' || c == '@' || c == '_') {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
 }
 
 std::string IMImage::SmileyName(const std::string& login, const std::string& code) {
   TRACE_STARTEND();
-  return login + "@@" + code;
+  return AvatarName(login) + "@@" + code;
 }
 
 std::string IMImage::EncodeFileName(const std::string& base) {
@@ -273,35 +308,37 @@ std::string IMImage::EncodeFileName(const std::string& base) {
   return out;
 }
 
-std::string IMImage::StoreAvatar(const std::string& login, bool small, TypeImage_t type,
+std::string IMImage::StoreAvatar(const std::string& login, bool small, t_image_type type,
                                  const unsigned char* data, unsigned long length) {
-  TRACE_START_ARGS("%s, %d, %ld, %lu", login.c_str(), small, type, length);
-  std::string path = Store(small ? login + "_s" : login, type, data, length);
+  TRACE_START_ARGS("%s, %d, %d, %lu", login.c_str(), small, type, length);
+  // An empty login has no avatar (its small one would be named "_s").
+  std::string base = AvatarName(login);
+  std::string path = login.empty() ? "" : Store(small ? base + "_s" : base, type, data, length);
   TRACE_END();
   return path;
 }
 
-std::string IMImage::StoreImage(const std::string& name, TypeImage_t type, const unsigned char* data,
+std::string IMImage::StoreImage(const std::string& name, t_image_type type, const unsigned char* data,
                                 unsigned long length) {
-  TRACE_START_ARGS("%s, %ld, %lu", name.c_str(), type, length);
+  TRACE_START_ARGS("%s, %d, %lu", name.c_str(), type, length);
   std::string path = Store(name, type, data, length);
   TRACE_END();
   return path;
 }
 
-std::string IMImage::StoreSmiley(const std::string& login, const std::string& code, TypeImage_t type,
+std::string IMImage::StoreSmiley(const std::string& login, const std::string& code, t_image_type type,
                                  const unsigned char* data, unsigned long length) {
-  TRACE_START_ARGS("%s, %s, %ld, %lu", login.c_str(), code.c_str(), type, length);
+  TRACE_START_ARGS("%s, %s, %d, %lu", login.c_str(), code.c_str(), type, length);
   std::string path = Store(SmileyName(login, code), type, data, length);
   TRACE_END();
   return path;
 }
 
-std::string IMImage::Store(const std::string& base, TypeImage_t type, const unsigned char* data,
+std::string IMImage::Store(const std::string& base, t_image_type type, const unsigned char* data,
                            unsigned long length) {
   TRACE_START_ARGS("%s", base.c_str());
   if (!IsKnownType(type)) {
-    TRACE_ERROR("Image::StoreImage : unknown type %ld", type);
+    TRACE_ERROR("Image::StoreImage : unknown type %d", type);
     TRACE_END();
     return "";
   }
@@ -347,7 +384,8 @@ void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
   TRACE_START_ARGS("%s, %d, %d", login.c_str(), small, lock);
   std::unique_lock<std::mutex> guard(mutex_, std::defer_lock);
   if (lock) guard.lock();
-  RemoveFiles(small ? login + "_s" : login);
+  std::string base = AvatarName(login);
+  RemoveFiles(small ? base + "_s" : base);
   TRACE_END();
 }
 
@@ -387,7 +425,7 @@ std::string IMImage::GetExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(dot + 1);
 }
 
-unsigned char* IMImage::GetImageBuffer(const std::string& path, TypeImage_t* type, unsigned long* length) {
+unsigned char* IMImage::GetImageBuffer(const std::string& path, t_image_type* type, unsigned long* length) {
   TRACE_START_ARGS("%s", path.c_str());
   std::lock_guard<std::mutex> lock(mutex_);
   if (length) *length = 0;
@@ -398,13 +436,13 @@ unsigned char* IMImage::GetImageBuffer(const std::string& path, TypeImage_t* typ
   }
   std::string extension = GetExtension(path);
   TRACE_INFO("type <%s>", extension.c_str());
-  TypeImage_t found;
+  t_image_type found;
   if (extension == "png") {
-    found = TypeImage_png;
+    found = IMAGE_PNG;
   } else if (extension == "gif") {
-    found = TypeImage_gif;
+    found = IMAGE_GIF;
   } else if (extension == "jpg") {
-    found = TypeImage_jpg;
+    found = IMAGE_JPG;
   } else {
     TRACE_ERROR("END (Unknown type)");
     fclose(file);
@@ -512,7 +550,7 @@ wxBitmap IMImage::GetImage(const std::string& name, bool small) {
 
 wxBitmap IMImage::GetSmallAvatarFromBig(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
-  wxBitmap bitmap = GetImage(login, false);
+  wxBitmap bitmap = GetImage(AvatarName(login), false);
   if (bitmap.IsOk()) {
     wxImage image = bitmap.ConvertToImage();
     image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);

@@ -10,30 +10,40 @@
 #include <mutex>
 #include <string>
 
-#include "TypeImage.h"
+#include "model/typeImage.h"
 
+// Every image has a base name; the reads (HasImage, GetImage, GenerateHash, RemoveImage) take
+// base names, formed by the names below: a contact's small avatar is GetImage(AvatarName(login),
+// true). Logins, smiley codes and protocol ids come from the network, and no choice of them
+// gives one image the base name of another: a login goes through AvatarName first.
 class IMImage {
  public:
-  // Base names of the images the server sends.
+  // Base names of the images the server sends, stored with StoreImage.
   static const char* const DEFAULT_AVATAR;  // "defaultavatar"
   static const char* const AD_IMAGE;        // "__pub__"
   // Base name of the icon of an external messenger protocol: "extmessenger_" + protocol id.
   static std::string MessengerIconName(const std::string& protocol);
-  // Base name of a custom smiley: the sender's login, "@@", the smiley's code.
+  // Base name of a login's avatar ("_s" appended for the small one): the login itself, unless
+  // the login could be read as another image's name (a fixed name, a name ending in "_s",
+  // holding "@@" or ending in '@', starting with "extmessenger_", or holding '%'); such a login
+  // is percent-encoded, its first byte and every '%', '@' and '_' included.
+  static std::string AvatarName(const std::string& login);
+  // Base name of a custom smiley: the sender's avatar name, "@@", the smiley's code.
   static std::string SmileyName(const std::string& login, const std::string& code);
 
   // Storing replaces every file of the base name and returns the full path of the new file, or
   // an empty string when the image is refused (unknown type, no bytes, bytes that do not decode
-  // as the type) or cannot be written; the old file then stays.
-  static std::string StoreAvatar(const std::string& login, bool small, TypeImage_t type,
+  // as the type) or cannot be written; the old file then stays. StoreAvatar and StoreSmiley take
+  // logins; StoreImage takes a base name.
+  static std::string StoreAvatar(const std::string& login, bool small, t_image_type type,
                                  const unsigned char* data, unsigned long length);
-  static std::string StoreImage(const std::string& name, TypeImage_t type, const unsigned char* data,
+  static std::string StoreImage(const std::string& name, t_image_type type, const unsigned char* data,
                                 unsigned long length);
-  static std::string StoreSmiley(const std::string& login, const std::string& code, TypeImage_t type,
+  static std::string StoreSmiley(const std::string& login, const std::string& code, t_image_type type,
                                  const unsigned char* data, unsigned long length);
 
-  // Remove the ".png", ".jpg" and ".gif" files of a base name. Pass lock false when the store's
-  // mutex is already held.
+  // Remove the ".png", ".jpg" and ".gif" files of a login's avatar, or of a base name. Pass lock
+  // false when the store's mutex is already held.
   static void RemoveAvatar(const std::string& login, bool small, bool lock);
   static void RemoveImage(const std::string& name, bool lock);
 
@@ -46,7 +56,7 @@ class IMImage {
 
   // The bytes of a stored file, in a buffer from malloc that the caller frees; null when the file
   // cannot be read, is empty, or its extension is not exactly "png", "gif" or "jpg".
-  static unsigned char* GetImageBuffer(const std::string& path, TypeImage_t* type, unsigned long* length);
+  static unsigned char* GetImageBuffer(const std::string& path, t_image_type* type, unsigned long* length);
   // The 20-byte SHA-1 digest of the stored file of the base name (with "_s" when small), in a
   // buffer from malloc that the caller frees; 20 zero bytes when no file can be read. Never null.
   static unsigned char* GenerateHash(const std::string& name, bool small, unsigned int* length);
@@ -77,7 +87,7 @@ class IMImage {
 
  private:
   IMImage() = delete;
-  static std::string Store(const std::string& base, TypeImage_t type, const unsigned char* data,
+  static std::string Store(const std::string& base, t_image_type type, const unsigned char* data,
                            unsigned long length);
   static void RemoveFiles(const std::string& base);
   static std::string FindStoredFile(const std::string& base);

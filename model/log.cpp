@@ -1,130 +1,276 @@
 #include "model/log.h"
 
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "model/logLine.h"
+
+// Each line is formed by its own thread, in a buffer of that thread, without any lock. Writing
+// is one thread's at a time (the writer role): it scrambles the line (the rolling key follows
+// the file's byte order) and writes it. A thread that finds the role taken queues its line and
+// waits until the writer has written it; the lines queued while a write was under way go to the
+// kernel together, in order, in one writev(). Either way every line is in the file, whole, when
+// its write_log returns, and under contention the writing stays with one thread instead of a
+// lock being handed from core to core for every line.
+
 namespace {
 
-constexpr size_t kLineBufferSize = 100000;
-constexpr size_t kStampSize = 200;
-const char kTruncated[] = "[...]";
+using logline::LineBuffer;
 
-pthread_mutex_t g_mutex = PTHREAD_MUTEX_INITIALIZER;
-FILE* g_file = nullptr;
+constexpr size_t kStampSize = 200;
+constexpr size_t kThreadBufferSize = 2048;
+
+// The writer role; g_fd, g_key and g_step change only under it.
+std::atomic<bool> g_writing{false};
+int g_fd = -1;
 // Unsigned so that it wraps; only its low byte reaches the file.
 uint32_t g_key = LOG_KEY_START;
 // Drawn once before main from the unseeded generator.
 uint32_t g_step = static_cast<uint32_t>(rand() % 10 + 1);
 
-// Line buffers, used only under the mutex.
-char g_prefix[kLineBufferSize];
-char g_message[kLineBufferSize];
-char g_stamp[kStampSize];
-unsigned char g_out[2 * kLineBufferSize + 1];
+// Per thread: the buffer a line is formed in while it fits.
+thread_local char t_buffer[kThreadBufferSize];
 
-FILE* open_private(const char* path) {
+// Multiples of the step, modulo 256: only the key's low byte reaches the file, and it comes
+// back to its value every 256 bytes. Made again when the step changes.
+unsigned char g_stepMultiples[256];
+uint32_t g_stepOfMultiples = 0;
+
+// Scrambles the line in place; the writer role is held.
+void Scramble(LineBuffer& line) {
+  if (g_stepOfMultiples != g_step) {
+    for (unsigned i = 0; i < 256; ++i) g_stepMultiples[i] = static_cast<unsigned char>(i * g_step);
+    g_stepOfMultiples = g_step;
+  }
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(line.data());
+  const size_t n = line.size();
+  const unsigned char* __restrict multiples = g_stepMultiples;
+  for (size_t done = 0; done < n; done += 256) {
+    const unsigned char key = static_cast<unsigned char>(g_key + static_cast<uint32_t>(done) * g_step);
+    const size_t chunk = std::min<size_t>(256, n - done);
+    unsigned char* __restrict part = bytes + done;
+    for (size_t i = 0; i < chunk; ++i) part[i] = static_cast<unsigned char>(part[i] + key + multiples[i]);
+  }
+  g_key += static_cast<uint32_t>(n) * g_step;
+}
+
+// Writes the pieces in order, all of them, with as few calls as the kernel allows; output
+// errors are not reported (the lines are lost). The writer role is held and a file is open.
+void WriteAll(struct iovec* pieces, int count) {
+  while (count > 0) {
+    ssize_t written =
+        count == 1 ? ::write(g_fd, pieces->iov_base, pieces->iov_len) : ::writev(g_fd, pieces, count);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    size_t left = static_cast<size_t>(written);
+    while (count > 0 && left >= pieces->iov_len) {
+      left -= pieces->iov_len;
+      ++pieces;
+      --count;
+    }
+    if (count > 0) {
+      pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
+      pieces->iov_len -= left;
+    }
+  }
+}
+
+// Scrambles the line and writes it; the writer role is held and a file is open.
+void WriteLocked(LineBuffer& line) {
+  Scramble(line);
+  struct iovec piece = {line.data(), line.size()};
+  WriteAll(&piece, 1);
+}
+
+// Opens (creating or emptying) a log file readable and writable by its owner only, whatever
+// mode a file already there had.
+int OpenPrivate(const char* path) {
   int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return nullptr;
-  FILE* f = fdopen(fd, "wb");
-  if (!f) ::close(fd);
-  return f;
-}
-
-size_t scramble_into(unsigned char* out, const char* text, size_t len) {
-  for (size_t i = 0; i < len; ++i) {
-    out[i] = static_cast<unsigned char>(static_cast<unsigned char>(text[i]) + g_key);
-    g_key += g_step;
+  if (fd < 0) return -1;
+  if (fchmod(fd, 0600) != 0) {
+    ::close(fd);
+    return -1;
   }
-  return len;
+  return fd;
 }
 
-// Formats into buf, marking a cut at the end when the text does not fit.
-size_t format_bounded(char* buf, size_t size, const char* fmt, va_list ap) {
-  int n = vsnprintf(buf, size, fmt, ap);
-  if (n < 0) {
-    buf[0] = '\0';
-    return 0;
-  }
-  if (static_cast<size_t>(n) >= size) {
-    size_t keep = size - sizeof(kTruncated);
-    memcpy(buf + keep, kTruncated, sizeof(kTruncated));
-    return size - 1;
-  }
-  return static_cast<size_t>(n);
+// Writes the "Log start" line; the writer role is held and a file is open.
+void WriteLogStart(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void WriteLogStart(const char* fmt, ...) {
+  char fixed[512];
+  LineBuffer line(fixed, sizeof fixed);
+  va_list args;
+  va_start(args, fmt);
+  logline::FormLine(line, LOG_LEVEL_TRACE, "log.c", "void start_log(const char*)", 119, fmt, args);
+  va_end(args);
+  WriteLocked(line);
 }
 
-size_t format_bounded(char* buf, size_t size, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
-size_t format_bounded(char* buf, size_t size, const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  size_t n = format_bounded(buf, size, fmt, ap);
-  va_end(ap);
-  return n;
-}
-
-// Writes one whole line; the mutex is held and a file is open.
-void write_line_locked(int level, const char* file, const char* function, int line, const char* fmt,
-                       va_list ap) {
-  unsigned long tid = static_cast<unsigned long>(pthread_self());
-  get_timestamp(g_stamp);
-  size_t plen = format_bounded(g_prefix, kLineBufferSize, "%lx:%d:%s:%s (<%s> ligne %d) : ", tid, level,
-                               g_stamp, function ? function : "", file ? file : "", line);
-  size_t mlen = format_bounded(g_message, kLineBufferSize, fmt ? fmt : "", ap);
-  size_t n = scramble_into(g_out, g_prefix, plen);
-  n += scramble_into(g_out + n, g_message, mlen);
-  n += scramble_into(g_out + n, "\n", 1);
-  fwrite(g_out, 1, n, g_file);
-  fflush(g_file);
-}
-
-void write_line_locked(int level, const char* file, const char* function, int line, const char* fmt, ...)
-    __attribute__((format(printf, 5, 6)));
-void write_line_locked(int level, const char* file, const char* function, int line, const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  write_line_locked(level, file, function, line, fmt, ap);
-  va_end(ap);
-}
-
-// Opens path when no log is open and writes the "Log start" line; the mutex is held.
-bool open_log_locked(const char* path) {
-  if (g_file) return true;
-  g_file = open_private(path);
-  if (!g_file) g_file = open_private("dranvel.log");
-  if (!g_file) return false;
-  write_line_locked(LOG_LEVEL_TRACE, "log.c", "void start_log(const char*)", 119, "Log start");
+// Opens path when no log is open, else "dranvel.log" in the working directory, and writes the
+// "Log start" line; the writer role is held.
+bool OpenLogLocked(const char* path) {
+  if (g_fd >= 0) return true;
+  g_fd = OpenPrivate(path);
+  if (g_fd < 0) g_fd = OpenPrivate("dranvel.log");
+  if (g_fd < 0) return false;
+  WriteLogStart("Log start");
   return true;
+}
+
+// A line waiting for the writer; each thread has one, queued while its write_log waits.
+enum : int { kQueued, kSleeping, kWritten };
+struct QueuedLine {
+  LineBuffer* line;
+  QueuedLine* next;
+  std::atomic<int> state;
+};
+thread_local QueuedLine t_queued{nullptr, nullptr, {kWritten}};
+// Lines queued for the writer, the last queued first.
+std::atomic<QueuedLine*> g_queue{nullptr};
+
+// A writer gives the role up after this many rounds, so that no thread spends long writing the
+// lines of others; a waiting thread then takes it.
+constexpr int kWriterRounds = 8;
+// A waiting thread looks this many times in a row, then this many times more letting other
+// threads run in between (the writer among them, on a busy machine), before it sleeps; it
+// sleeps this long at most before it looks whether the role is free.
+constexpr int kSpins = 200;
+constexpr int kYields = 50;
+constexpr long kSleepNanoseconds = 100 * 1000;
+
+bool TakeWriterRole() {
+  return !g_writing.load(std::memory_order_relaxed) && !g_writing.exchange(true, std::memory_order_acquire);
+}
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+// Lines queued at the same moment go to the kernel together, in one writev(): each is in the
+// file, whole and in order, before its thread goes on.
+constexpr int kMostPerWrite = 64;
+
+// Writes the queued lines, oldest first, marking each written; the writer role is held.
+void WriteQueued(QueuedLine* newestFirst) {
+  QueuedLine* oldestFirst = nullptr;
+  while (newestFirst) {
+    QueuedLine* next = newestFirst->next;
+    newestFirst->next = oldestFirst;
+    oldestFirst = newestFirst;
+    newestFirst = next;
+  }
+  bool open = g_fd >= 0 || OpenLogLocked("dranvel.log");
+  while (oldestFirst) {
+    QueuedLine* lines[kMostPerWrite];
+    struct iovec pieces[kMostPerWrite];
+    int count = 0;
+    for (; oldestFirst && count < kMostPerWrite; oldestFirst = oldestFirst->next, ++count) {
+      lines[count] = oldestFirst;
+      Scramble(*oldestFirst->line);
+      pieces[count] = {oldestFirst->line->data(), oldestFirst->line->size()};
+    }
+    if (open) WriteAll(pieces, count);
+    for (int i = 0; i < count; ++i) {
+      // Once marked written, the line and its entry are its thread's again. (A sleeper that
+      // woke by its time-out just then may be gone before the wake: the wake then reaches no
+      // one, or another waiter on that word, which waits again when it finds nothing changed.)
+      if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) {
+        syscall(SYS_futex, &lines[i]->state, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+      }
+    }
+  }
+}
+
+// Writes what is queued, for a few rounds, then gives the role up; the writer role is held. The
+// role is given up with a plain store, which costs a line nothing: a line queued just then is
+// seen by its own thread, which looks for the role while it waits (also after a sleep).
+void WriteAndLetGo() {
+  for (int round = 0; round < kWriterRounds && g_queue.load(std::memory_order_relaxed); ++round) {
+    WriteQueued(g_queue.exchange(nullptr, std::memory_order_acquire));
+  }
+  g_writing.store(false, std::memory_order_release);
+}
+
+// Holds the writer role for something other than a line (opening the log, the test hook).
+void LockWriter() {
+  while (!TakeWriterRole()) sched_yield();
+}
+
+// Writes the line, or queues it and returns once it is written by the writer of the moment.
+void WriteOrQueue(LineBuffer& line) {
+  if (TakeWriterRole()) {
+    // Lines queued meanwhile go after this one: they were not written yet either.
+    if (g_fd >= 0 || OpenLogLocked("dranvel.log")) WriteLocked(line);
+    WriteAndLetGo();
+    return;
+  }
+  QueuedLine& me = t_queued;
+  me.line = &line;
+  me.state.store(kQueued, std::memory_order_relaxed);
+  QueuedLine* head = g_queue.load(std::memory_order_relaxed);
+  do {
+    me.next = head;
+  } while (!g_queue.compare_exchange_weak(head, &me, std::memory_order_seq_cst, std::memory_order_relaxed));
+
+  for (int look = 0;; ++look) {
+    if (me.state.load(std::memory_order_acquire) == kWritten) return;
+    if (TakeWriterRole()) {
+      WriteAndLetGo();
+      continue;
+    }
+    if (look < kSpins) {
+      CpuRelax();
+      continue;
+    }
+    if (look < kSpins + kYields) {
+      sched_yield();
+      continue;
+    }
+    int expected = kQueued;
+    if (me.state.load(std::memory_order_relaxed) == kSleeping ||
+        me.state.compare_exchange_strong(expected, kSleeping, std::memory_order_acq_rel)) {
+      struct timespec timeout = {0, kSleepNanoseconds};
+      syscall(SYS_futex, &me.state, FUTEX_WAIT_PRIVATE, kSleeping, &timeout, nullptr, 0);
+    }
+  }
 }
 
 }  // namespace
 
 void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...) {
-  pthread_mutex_lock(&g_mutex);
-  if (g_file || open_log_locked("dranvel.log")) {
-    va_list ap;
-    va_start(ap, fmt);
-    write_line_locked(level, file, function, line, fmt, ap);
-    va_end(ap);
-  }
-  pthread_mutex_unlock(&g_mutex);
+  LineBuffer text(t_buffer, sizeof t_buffer);
+  va_list args;
+  va_start(args, fmt);
+  logline::FormLine(text, level, file, function, line, fmt, args);
+  va_end(args);
+  WriteOrQueue(text);
 }
 
 void start_log(const char* path) {
-  pthread_mutex_lock(&g_mutex);
-  if (g_file) {
+  LockWriter();
+  if (g_fd >= 0) {
     printf("Counter : %d\n", static_cast<int>(g_step));
     fflush(stdout);
   } else {
-    open_log_locked(path ? path : "dranvel.log");
+    OpenLogLocked(path ? path : "dranvel.log");
   }
-  pthread_mutex_unlock(&g_mutex);
+  WriteAndLetGo();
 }
 
 char* get_timestamp(char* buffer) {
@@ -157,10 +303,10 @@ uint32_t log_unscramble(unsigned char* bytes, size_t size, uint32_t key, uint32_
 }
 
 void log_reset_for_testing(uint32_t key, int step) {
-  pthread_mutex_lock(&g_mutex);
-  if (g_file) fclose(g_file);
-  g_file = nullptr;
+  LockWriter();
+  if (g_fd >= 0) ::close(g_fd);
+  g_fd = -1;
   g_key = key;
   g_step = static_cast<uint32_t>(step);
-  pthread_mutex_unlock(&g_mutex);
+  WriteAndLetGo();
 }

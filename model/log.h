@@ -13,7 +13,9 @@
 // Start value of the rolling scramble key; fixed forever, readers depend on it.
 #define LOG_KEY_START 7
 
-// Writes one line: prefix, the formatted message and a newline, all scrambled.
+// Writes one line: prefix, the formatted message and a newline, all scrambled, with one write()
+// that is done when the call returns. Control bytes and backslashes of the message are written
+// as escapes ("\n", "\\", "\x1b"...), so that text from the network cannot end or forge a line.
 void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...)
     __attribute__((format(printf, 5, 6)));
 

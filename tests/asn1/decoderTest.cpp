@@ -2,6 +2,7 @@
 // read, alternatives from a newer peer, malformed and hostile input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,9 @@
 #include "asn1/derEncoder.h"
 #include "asn1/octetString.h"
 #include "asn1/request.h"
+#include "model/log.h"
 #include "tests/asn1/testBytes.h"
+#include "tests/support/testSupport.h"
 
 namespace {
 
@@ -229,6 +232,20 @@ TEST(Decoder, TheEncoderNeverWritesPastTheBuffer) {
   for (size_t i = 8199; i < buffer.size(); ++i) ASSERT_EQ(0xEE, buffer[i]) << i;
   EXPECT_EQ(8200, asn1::EncodeDer(&asn_DEF_C2C_Request, request.get(), buffer.data(), 8200, &error));
   EXPECT_EQ(0xEE, buffer[8200]);
+}
+
+// Every message received is decoded and freed: on success neither writes a trace line.
+TEST(Decoder, DecodingAndFreeingAMessageWriteNoTraceLine) {
+  asn1::BerDecoder decoder(&asn_DEF_S2C_Request);
+  testsupport::TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(asn1::DecodeStatus::kComplete, decoder.Decode(kMessage.data(), kMessage.size()).status);
+    asn1::Adopt(static_cast<S2C_Request_t*>(decoder.Take()));
+  }
+  asn1::FreeValue(&asn_DEF_S2C_Request, nullptr);
+  std::string text = testsupport::DecodeLogFile(path, LOG_KEY_START, log_step());
+  EXPECT_EQ(1, std::count(text.begin(), text.end(), '\n')) << text;  // "Log start" alone
 }
 
 }  // namespace

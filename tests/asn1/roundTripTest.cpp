@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "asn1/berDecoder.h"
 #include "asn1/constraintCheck.h"
 #include "asn1/derEncoder.h"
+#include "asn1/imageType.h"
 #include "asn1/request.h"
 #include "tests/asn1/valueFiller.h"
 #include "tests/support/testSupport.h"
@@ -108,6 +110,33 @@ TEST(SchemaRoundTrip, EncodingAndDecodingRunSideBySide) {
   reader.join();
   writer.join();
   EXPECT_EQ(0, failures.load());
+}
+
+// Image types cross between the wire and the image store through one conversion each way,
+// range-checked both ways (the constraint check does not look at enumerated values).
+TEST(SchemaRoundTrip, ImageTypesConvertAtTheSchemaEdge) {
+  const struct {
+    t_image_type model;
+    TypeImage_t wire;
+  } kSame[] = {{IMAGE_GIF, TypeImage_gif}, {IMAGE_PNG, TypeImage_png}, {IMAGE_JPG, TypeImage_jpg}};
+  for (const auto& c : kSame) {
+    TypeImage_t wire = -7;
+    EXPECT_TRUE(asn1::ImageTypeToWire(c.model, &wire));
+    EXPECT_EQ(c.wire, wire);
+    t_image_type back = static_cast<t_image_type>(-7);
+    EXPECT_TRUE(asn1::ImageTypeFromWire(c.wire, &back));
+    EXPECT_EQ(c.model, back);
+  }
+  for (TypeImage_t wire : {-1L, 3L, 255L, LONG_MIN, LONG_MAX}) {
+    t_image_type untouched = IMAGE_PNG;
+    EXPECT_FALSE(asn1::ImageTypeFromWire(wire, &untouched)) << wire;
+    EXPECT_EQ(IMAGE_PNG, untouched);
+  }
+  for (int bad : {-1, 3, 1000}) {
+    TypeImage_t untouched = TypeImage_gif;
+    EXPECT_FALSE(asn1::ImageTypeToWire(static_cast<t_image_type>(bad), &untouched)) << bad;
+    EXPECT_EQ(TypeImage_gif, untouched);
+  }
 }
 
 }  // namespace

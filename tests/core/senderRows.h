@@ -80,7 +80,7 @@ inline std::vector<SenderRow> SenderRows(ClientSideRequest& c, FileData_t* part)
        [=](const C2S_Request_t& r) { EXPECT_EQ(3, r.choice.changestatus.status); }},
       {"changestatus out of range", [=, &c] { return c.ChangeStatus(key, static_cast<t_status>(9)); }, C2S_Request_PR_changestatus,
        [=](const C2S_Request_t& r) { EXPECT_EQ(0, r.choice.changestatus.status); }},
-      {"newavatar", [=, &c] { return c.ChangeAvatar(key, TypeImage_png, 3, img, TypeImage_gif, 1, small); },
+      {"newavatar", [=, &c] { return c.ChangeAvatar(key, IMAGE_PNG, 3, img, IMAGE_GIF, 1, small); },
        C2S_Request_PR_newavatar,
        [=](const C2S_Request_t& r) {
          EXPECT_EQ(TypeImage_png, r.choice.newavatar.avatar.type);
@@ -198,7 +198,7 @@ inline std::vector<SenderRow> SenderRows(ClientSideRequest& c, FileData_t* part)
        }},
       {"disconnectmessenger", [=, &c] { return c.DisconnectMessenger(key, "icq", "a1"); }, C2S_Request_PR_disconnectmessenger,
        [=](const C2S_Request_t& r) { EXPECT_EQ("a1", T(r.choice.disconnectmessenger.login)); }},
-      {"addsmiley", [=, &c] { return c.AddSmiley(key, site, ":x", TypeImage_jpg, 3, img); }, C2S_Request_PR_addsmiley,
+      {"addsmiley", [=, &c] { return c.AddSmiley(key, site, ":x", IMAGE_JPG, 3, img); }, C2S_Request_PR_addsmiley,
        [=](const C2S_Request_t& r) {
          EXPECT_EQ(":x", T(r.choice.addsmiley.codesmiley));
          EXPECT_EQ(TypeImage_jpg, r.choice.addsmiley.smiley.type);

@@ -5,9 +5,11 @@
 #include <wx/palette.h>
 #include <wx/quantize.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -60,8 +62,12 @@ wxImage TwoColours(int w, int h, const wxColour& left, const wxColour& right) {
 std::string Encode(const wxImage& source, wxBitmapType type) {
   wxImage image = source;
   if (type == wxBITMAP_TYPE_GIF) {
+    // The quantiser puts its 20 reserved Windows colours ahead of the ones asked for, in a
+    // palette of 256 (asking for 256 with them writes past the palette's end): leave them out.
+    // Asking for no more colours than the image has leaves no palette entry unset.
+    int colours = static_cast<int>(std::min<unsigned long>(source.CountColours(256), 256));
     wxImage quantised;
-    EXPECT_TRUE(wxQuantize::Quantize(source, quantised, 256));
+    EXPECT_TRUE(wxQuantize::Quantize(source, quantised, colours, nullptr, wxQUANTIZE_FILL_DESTINATION_IMAGE));
     image = quantised;
   }
   wxMemoryOutputStream out;
@@ -111,7 +117,7 @@ class ImageStore : public ::testing::Test {
     jpg_ = Encode(TwoColours(40, 20, *wxRED, *wxWHITE), wxBITMAP_TYPE_JPEG);
   }
 
-  std::string Put(const std::string& name, TypeImage_t type, const std::string& bytes) {
+  std::string Put(const std::string& name, t_image_type type, const std::string& bytes) {
     return IMImage::StoreImage(name, type, Bytes(bytes), bytes.size());
   }
 
@@ -123,25 +129,25 @@ class ImageStore : public ::testing::Test {
 }  // namespace
 
 TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
-  EXPECT_EQ(user_ + "bob.gif", IMImage::StoreAvatar("bob", false, TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(user_ + "bob.gif", IMImage::StoreAvatar("bob", false, IMAGE_GIF, Bytes(gif_), gif_.size()));
   struct stat st;
   ASSERT_EQ(0, stat((user_ + "bob.gif").c_str(), &st));
   EXPECT_EQ(0600u, st.st_mode & 0777);
   EXPECT_EQ(gif_, ReadFile(user_ + "bob.gif"));
 
-  EXPECT_EQ(user_ + "bob.png", IMImage::StoreAvatar("bob", false, TypeImage_png, Bytes(png_), png_.size()));
-  EXPECT_EQ(user_ + "bob_s.jpg", IMImage::StoreAvatar("bob", true, TypeImage_jpg, Bytes(jpg_), jpg_.size()));
+  EXPECT_EQ(user_ + "bob.png", IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(png_), png_.size()));
+  EXPECT_EQ(user_ + "bob_s.jpg", IMImage::StoreAvatar("bob", true, IMAGE_JPG, Bytes(jpg_), jpg_.size()));
   EXPECT_EQ((std::set<std::string>{"bob.png", "bob_s.jpg"}), ListDir(user_));
   // The large avatar's store leaves the small one alone, and the reverse.
-  EXPECT_EQ(user_ + "bob.jpg", IMImage::StoreAvatar("bob", false, TypeImage_jpg, Bytes(jpg_), jpg_.size()));
-  EXPECT_EQ(user_ + "bob_s.gif", IMImage::StoreAvatar("bob", true, TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(user_ + "bob.jpg", IMImage::StoreAvatar("bob", false, IMAGE_JPG, Bytes(jpg_), jpg_.size()));
+  EXPECT_EQ(user_ + "bob_s.gif", IMImage::StoreAvatar("bob", true, IMAGE_GIF, Bytes(gif_), gif_.size()));
   EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif"}), ListDir(user_));
 
-  EXPECT_EQ(user_ + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, TypeImage_png, png_));
-  EXPECT_EQ(user_ + "__pub__.jpg", Put(IMImage::AD_IMAGE, TypeImage_jpg, jpg_));
-  EXPECT_EQ(user_ + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), TypeImage_png, png_));
-  EXPECT_EQ(user_ + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", TypeImage_png, Bytes(png_), png_.size()));
-  EXPECT_EQ(user_ + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", TypeImage_gif, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(user_ + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, IMAGE_PNG, png_));
+  EXPECT_EQ(user_ + "__pub__.jpg", Put(IMImage::AD_IMAGE, IMAGE_JPG, jpg_));
+  EXPECT_EQ(user_ + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), IMAGE_PNG, png_));
+  EXPECT_EQ(user_ + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", IMAGE_PNG, Bytes(png_), png_.size()));
+  EXPECT_EQ(user_ + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", IMAGE_GIF, Bytes(gif_), gif_.size()));
   // No temporary file is left behind.
   EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif", "defaultavatar.png", "__pub__.jpg",
                                    "extmessenger_msn.png", "bob@@wink.gif"}),
@@ -159,53 +165,53 @@ TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
 }
 
 TEST_F(ImageStore, BadImagesAreRefusedAndTheOldFileStays) {
-  ASSERT_FALSE(Put("bob", TypeImage_png, png_).empty());
-  EXPECT_EQ("", Put("bob", 3, png_));
-  EXPECT_EQ("", Put("bob", -1, png_));
-  EXPECT_EQ("", IMImage::StoreImage("bob", TypeImage_png, Bytes(png_), 0));
-  EXPECT_EQ("", IMImage::StoreImage("bob", TypeImage_png, nullptr, 10));
-  EXPECT_EQ("", Put("bob", TypeImage_png, "abc"));
-  EXPECT_EQ("", Put("bob", TypeImage_gif, png_));  // the bytes are not of the type given
-  EXPECT_EQ("", Put("bob", TypeImage_jpg, gif_));
-  EXPECT_EQ("", Put("bob", TypeImage_png, png_.substr(0, png_.size() / 2)));  // cut short
-  EXPECT_EQ("", Put("bob", TypeImage_jpg, jpg_.substr(0, 20)));
-  EXPECT_EQ("", Put("", TypeImage_png, png_));
+  ASSERT_FALSE(Put("bob", IMAGE_PNG, png_).empty());
+  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(3), png_));
+  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(-1), png_));
+  EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, Bytes(png_), 0));
+  EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, nullptr, 10));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, "abc"));
+  EXPECT_EQ("", Put("bob", IMAGE_GIF, png_));  // the bytes are not of the type given
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, gif_));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, png_.substr(0, png_.size() / 2)));  // cut short
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, jpg_.substr(0, 20)));
+  EXPECT_EQ("", Put("", IMAGE_PNG, png_));
   // Headers that announce huge images are refused before anything is decoded.
   std::string hugePng = png_;
   hugePng.replace(16, 8, std::string("\x00\x00\xea\x60\x00\x00\xea\x60", 8));  // 60000 x 60000
-  EXPECT_EQ("", Put("bob", TypeImage_png, hugePng));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, hugePng));
   std::string hugeGif = gif_;
   hugeGif.replace(6, 4, "\xff\xff\xff\xff");  // a 65535 x 65535 screen
-  EXPECT_EQ("", Put("bob", TypeImage_gif, hugeGif));
+  EXPECT_EQ("", Put("bob", IMAGE_GIF, hugeGif));
   std::string hugeJpg = jpg_;
   size_t frame = hugeJpg.find("\xff\xc0");
   ASSERT_NE(std::string::npos, frame);
   hugeJpg.replace(frame + 5, 4, "\xfd\xe8\xfd\xe8");  // 65000 x 65000
-  EXPECT_EQ("", Put("bob", TypeImage_jpg, hugeJpg));
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, hugeJpg));
   // The same headers with their own sizes pass.
-  EXPECT_EQ(user_ + "ok.jpg", Put("ok", TypeImage_jpg, jpg_));
+  EXPECT_EQ(user_ + "ok.jpg", Put("ok", IMAGE_JPG, jpg_));
   IMImage::RemoveImage("ok", true);
   EXPECT_EQ((std::set<std::string>{"bob.png"}), ListDir(user_));
   EXPECT_EQ(png_, ReadFile(user_ + "bob.png"));
 
   // A file that cannot be put in place leaves the old one of another type where it was.
-  ASSERT_FALSE(Put("carol", TypeImage_gif, gif_).empty());
+  ASSERT_FALSE(Put("carol", IMAGE_GIF, gif_).empty());
   ASSERT_EQ(0, mkdir((user_ + "carol.png").c_str(), 0700));
-  EXPECT_EQ("", Put("carol", TypeImage_png, png_));
+  EXPECT_EQ("", Put("carol", IMAGE_PNG, png_));
   EXPECT_EQ(gif_, ReadFile(user_ + "carol.gif"));
   EXPECT_EQ((std::set<std::string>{"bob.png", "carol.gif", "carol.png"}), ListDir(user_));
   // A user directory that does not exist.
   Config::SetUserPath(user_ + "gone/");
-  EXPECT_EQ("", Put("dave", TypeImage_png, png_));
+  EXPECT_EQ("", Put("dave", IMAGE_PNG, png_));
   Config::SetUserPath(user_);
 }
 
 TEST_F(ImageStore, DigestsAreSha1OfTheStoredBytes) {
   EXPECT_EQ(kZeroHash, HashOf("nobody"));
-  ASSERT_EQ(user_ + "tiny.png", IMImage::StoreImage("tiny", TypeImage_png, kTinyPng, sizeof kTinyPng));
+  ASSERT_EQ(user_ + "tiny.png", IMImage::StoreImage("tiny", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   EXPECT_EQ(kTinyPngSha1, HashOf("tiny"));
   EXPECT_EQ(kZeroHash, HashOf("tiny", true));
-  ASSERT_FALSE(IMImage::StoreAvatar("tiny", true, TypeImage_png, kTinyPng, sizeof kTinyPng).empty());
+  ASSERT_FALSE(IMImage::StoreAvatar("tiny", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng).empty());
   EXPECT_EQ(kTinyPngSha1, HashOf("tiny", true));
 
   // Files placed by hand: the digest is over whatever bytes are there, an empty file included.
@@ -225,13 +231,13 @@ TEST_F(ImageStore, DigestsAreSha1OfTheStoredBytes) {
 TEST_F(ImageStore, RawBytesComeBackExactly) {
   int descriptors = OpenDescriptors();
   struct Case {
-    TypeImage_t type;
+    t_image_type type;
     std::string bytes;
-  } cases[] = {{TypeImage_png, png_}, {TypeImage_gif, gif_}, {TypeImage_jpg, jpg_}};
+  } cases[] = {{IMAGE_PNG, png_}, {IMAGE_GIF, gif_}, {IMAGE_JPG, jpg_}};
   for (const Case& c : cases) {
     std::string path = Put("pic", c.type, c.bytes);
     ASSERT_FALSE(path.empty());
-    TypeImage_t type = -1;
+    t_image_type type = static_cast<t_image_type>(-1);
     unsigned long length = 0;
     unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
     ASSERT_NE(nullptr, buffer);
@@ -243,7 +249,7 @@ TEST_F(ImageStore, RawBytesComeBackExactly) {
   WriteFile(user_ + "X.JPG", jpg_);
   WriteFile(user_ + "x.jpeg", jpg_);
   WriteFile(user_ + "zero.png", "");
-  TypeImage_t type = 7;
+  t_image_type type = static_cast<t_image_type>(7);
   unsigned long length = 99;
   EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "X.JPG", &type, &length));
   EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "x.jpeg", &type, &length));
@@ -283,7 +289,7 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
                                           "caf\xc3\xa9", "bad\xff\xfeutf8"};
   std::set<std::string> paths;
   for (const std::string& code : codes) {
-    std::string path = IMImage::StoreSmiley("bob", code, TypeImage_png, kTinyPng, sizeof kTinyPng);
+    std::string path = IMImage::StoreSmiley("bob", code, IMAGE_PNG, kTinyPng, sizeof kTinyPng);
     ASSERT_FALSE(path.empty()) << code;
     EXPECT_EQ(user_, path.substr(0, user_.size())) << code;
     EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
@@ -293,7 +299,7 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
     EXPECT_TRUE(IMImage::HasImage(name, false)) << code;
     EXPECT_EQ(wxSize(2, 1), IMImage::GetImage(name, false).GetSize()) << code;
     EXPECT_EQ(kTinyPngSha1, HashOf(name)) << code;
-    TypeImage_t type;
+    t_image_type type;
     unsigned long length = 0;
     unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
     ASSERT_NE(nullptr, buffer) << path;
@@ -304,17 +310,17 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
   EXPECT_EQ(codes.size(), paths.size());  // no two codes share a file
   // A name too long for the file system is refused and leaves nothing behind.
   size_t before = ListDir(user_).size();
-  EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   EXPECT_EQ(before, ListDir(user_).size());
 
   // Hostile logins and names for the other stores.
   for (const std::string& login : {std::string(".."), std::string("../evil"), std::string("/abs")}) {
-    std::string path = IMImage::StoreAvatar(login, true, TypeImage_png, kTinyPng, sizeof kTinyPng);
+    std::string path = IMImage::StoreAvatar(login, true, IMAGE_PNG, kTinyPng, sizeof kTinyPng);
     EXPECT_EQ(user_, path.substr(0, user_.size()));
     EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
     EXPECT_TRUE(IMImage::GetImage(login, true).IsOk());
   }
-  EXPECT_EQ(user_ + "%2Ehidden.png", IMImage::StoreImage(".hidden", TypeImage_png, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ(user_ + "%2Ehidden.png", IMImage::StoreImage(".hidden", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   IMImage::RemoveAvatar("../evil", true, true);
   EXPECT_FALSE(IMImage::HasImage("../evil", true));
 
@@ -328,13 +334,13 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
 TEST_F(ImageStore, LoadingPngGifAndJpeg) {
   // Quantising to a palette moves the colours a little, compression more.
   const struct {
-    TypeImage_t type;
+    t_image_type type;
     const std::string& bytes;
     wxColour left, right;
     int tolerance;
-  } cases[] = {{TypeImage_png, png_, *wxRED, *wxBLUE, 0},
-               {TypeImage_gif, gif_, *wxGREEN, *wxBLUE, 8},
-               {TypeImage_jpg, jpg_, *wxRED, *wxWHITE, 40}};
+  } cases[] = {{IMAGE_PNG, png_, *wxRED, *wxBLUE, 0},
+               {IMAGE_GIF, gif_, *wxGREEN, *wxBLUE, 8},
+               {IMAGE_JPG, jpg_, *wxRED, *wxWHITE, 40}};
   for (const auto& c : cases) {
     ASSERT_FALSE(Put("p", c.type, c.bytes).empty());
     wxImage image = IMImage::GetImage("p", false).ConvertToImage();
@@ -349,7 +355,7 @@ TEST_F(ImageStore, LoadingPngGifAndJpeg) {
   EXPECT_FALSE(IMImage::GetImage("broken", false).IsOk());
   EXPECT_FALSE(IMImage::GetImage("junk", false).IsOk());
 
-  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, TypeImage_png, Bytes(png_), png_.size()).empty());
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(png_), png_.size()).empty());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetSmallAvatarFromBig("bob").GetSize());
   EXPECT_FALSE(IMImage::GetSmallAvatarFromBig("nobody").IsOk());
 }
@@ -366,11 +372,11 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
 
   // The one the server sent comes first.
   std::string sent = Encode(TwoColours(32, 30, *wxBLUE, *wxBLUE), wxBITMAP_TYPE_GIF);
-  ASSERT_FALSE(IMImage::StoreAvatar(IMImage::DEFAULT_AVATAR, false, TypeImage_gif, Bytes(sent), sent.size()).empty());
+  ASSERT_FALSE(Put(IMImage::DEFAULT_AVATAR, IMAGE_GIF, sent).empty());
   EXPECT_EQ(wxSize(32, 30), IMImage::GetDefaultAvatar(false).GetSize());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
   // A damaged stored one gives way to the program's own.
-  IMImage::RemoveAvatar(IMImage::DEFAULT_AVATAR, false, true);
+  IMImage::RemoveImage(IMImage::DEFAULT_AVATAR, true);
   WriteFile(user_ + "defaultavatar.png", "\x89PNG");
   EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
 }
@@ -496,7 +502,7 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   for (int i = 0; i < 120 * 120 * 3; ++i) noisy.GetData()[i] = static_cast<unsigned char>((i * 7919) >> 3);
   std::string large = Encode(noisy, wxBITMAP_TYPE_PNG);
   ASSERT_NE(small.size(), large.size());
-  std::string path = Put("race", TypeImage_png, small);
+  std::string path = Put("race", IMAGE_PNG, small);
   ASSERT_FALSE(path.empty());
 
   std::atomic<bool> done{false};
@@ -504,13 +510,13 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   std::thread writer([&] {
     for (int i = 0; i < 60; ++i) {
       const std::string& bytes = i % 2 ? small : large;
-      if (!IMImage::StoreImage("race", TypeImage_png, Bytes(bytes), bytes.size()).empty()) ++stored;
+      if (!IMImage::StoreImage("race", IMAGE_PNG, Bytes(bytes), bytes.size()).empty()) ++stored;
     }
     done = true;
   });
   int reads = 0;
   while (!done || reads == 0) {
-    TypeImage_t type;
+    t_image_type type;
     unsigned long length = 0;
     unsigned char* buffer = IMImage::GetImageBuffer(path, &type, &length);
     if (!buffer) {
@@ -526,4 +532,72 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   writer.join();
   EXPECT_EQ(60, stored.load());
   EXPECT_EQ((std::set<std::string>{"race.png"}), ListDir(user_));
+}
+
+// Logins, smiley codes and protocol ids from the network chosen to land on one another's files,
+// each stored in every role: every image keeps a file of its own.
+TEST_F(ImageStore, NoNameFromTheNetworkTakesAnotherImagesFile) {
+  const std::vector<std::string> names = {"defaultavatar", "__pub__", "carol", "carol_s", "bob", "bob@@wink",
+                                          "bob@", "@wink", "extmessenger_msn", "extmessenger", "msn", "s", "_s",
+                                          "%64efaultavatar", "x@@y@@z", "wink", "carol@", "@:)"};
+  struct Item {
+    std::string what;
+    std::function<std::string(const std::string&)> store;
+    std::string base;
+    bool small;
+  };
+  auto avatar = [](const std::string& login, bool small) {
+    return Item{login + (small ? " small avatar" : " avatar"),
+                [=](const std::string& b) { return IMImage::StoreAvatar(login, small, IMAGE_PNG, Bytes(b), b.size()); },
+                IMImage::AvatarName(login), small};
+  };
+  auto smiley = [](const std::string& login, const std::string& code) {
+    return Item{login + " smiley " + code,
+                [=](const std::string& b) { return IMImage::StoreSmiley(login, code, IMAGE_PNG, Bytes(b), b.size()); },
+                IMImage::SmileyName(login, code), false};
+  };
+  auto named = [](const std::string& base) {
+    return Item{base, [=](const std::string& b) { return IMImage::StoreImage(base, IMAGE_PNG, Bytes(b), b.size()); },
+                base, false};
+  };
+  std::vector<Item> items = {named(IMImage::DEFAULT_AVATAR), named(IMImage::AD_IMAGE), smiley("bob", "wink")};
+  for (const std::string& n : names) {
+    items.push_back(avatar(n, false));
+    items.push_back(avatar(n, true));
+    items.push_back(smiley(n, ":)"));
+    items.push_back(smiley("carol", n));
+    items.push_back(named(IMImage::MessengerIconName(n)));
+  }
+  // Each image is told apart by its width.
+  std::set<std::string> paths;
+  std::vector<std::string> bytes;
+  for (size_t i = 0; i < items.size(); ++i) {
+    bytes.push_back(Encode(TwoColours(static_cast<int>(i) + 1, 1, *wxRED, *wxRED), wxBITMAP_TYPE_PNG));
+    std::string path = items[i].store(bytes.back());
+    ASSERT_FALSE(path.empty()) << items[i].what;
+    EXPECT_TRUE(paths.insert(path).second) << items[i].what << " took " << path;
+  }
+  EXPECT_EQ(items.size(), ListDir(user_).size());
+  for (size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(wxSize(static_cast<int>(i) + 1, 1), IMImage::GetImage(items[i].base, items[i].small).GetSize())
+        << items[i].what;
+  // What log-in digests and what windows show is still the server's default avatar.
+  EXPECT_EQ(bytes[0], ReadFile(user_ + "defaultavatar.png"));
+  EXPECT_EQ(wxSize(1, 1), IMImage::GetDefaultAvatar(false).GetSize());
+
+  // Names that cannot collide keep the file names that files stored earlier have.
+  const struct {
+    std::string path;
+    std::string expected;
+  } kPlain[] = {
+      {IMImage::StoreAvatar("Bob.Smith-1@host_x", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng),
+       "Bob.Smith-1@host_x.png"},
+      {IMImage::StoreAvatar("dave_", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "dave__s.png"},
+      {IMImage::StoreAvatar("@dave", false, IMAGE_PNG, kTinyPng, sizeof kTinyPng), "@dave.png"},
+      {IMImage::StoreSmiley("dave", "x_s@@", IMAGE_PNG, kTinyPng, sizeof kTinyPng), "dave@@x_s@@.png"},
+      {IMImage::StoreImage(IMImage::MessengerIconName("msn_s"), IMAGE_PNG, kTinyPng, sizeof kTinyPng),
+       "extmessenger_msn_s.png"},
+  };
+  for (const auto& c : kPlain) EXPECT_EQ(user_ + c.expected, c.path);
+  EXPECT_EQ("", IMImage::StoreAvatar("", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng));
 }

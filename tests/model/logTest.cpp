@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -220,4 +222,129 @@ TEST(TraceLog, ReaderToolPrintsTheClearText) {
   // A file that is not a log: the tool says so instead of printing garbage.
   testsupport::WriteFile(dir.file("junk"), "not a log at all");
   EXPECT_NE(0, system((tool + " " + dir.file("junk") + " >/dev/null 2>&1").c_str()));
+}
+
+// Nicknames, messages and URLs from the network are traced: whatever they hold, a traced text
+// stays inside its own line, and the reader tool still reads the file.
+TEST(TraceLog, TracedTextNeverEndsOrForgesALine) {
+  TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  const std::string forged = "1f:1:2026-01-01 00:00:00:void f() (<x.cpp> ligne 1) : forged";
+  const struct {
+    std::string text;
+    std::string traced;
+  } kCases[] = {
+      {"bob\n" + forged, "bob\\n" + forged},
+      {"a\r\nb", "a\\r\\nb"},
+      {"tab\there", "tab\\there"},
+      {"esc\x1b[2J\x7f", "esc\\x1b[2J\\x7f"},
+      {"back\\nslash", "back\\\\nslash"},
+      {"caf\xc3\xa9 \x01", "caf\xc3\xa9 \\x01"},
+  };
+  const int kTraceLine = __LINE__ + 1;
+  for (const auto& c : kCases) TRACE_INFO("nick %s", c.text.c_str());
+  TRACE_INFO("%5s|%c", "a\nb", '\n');  // a format that printf itself forms
+
+  std::string clear = DecodeLogFile(path, LOG_KEY_START, log_step());
+  auto lines = Lines(clear);
+  ASSERT_EQ(1u + std::size(kCases) + 1, lines.size()) << clear;
+  std::smatch m;
+  for (size_t i = 0; i < std::size(kCases); ++i) {
+    ASSERT_TRUE(std::regex_match(lines[1 + i], m, kLine)) << lines[1 + i];
+    std::string tail = "(<logTest.cpp> ligne " + std::to_string(kTraceLine) + ") : nick " + kCases[i].traced;
+    EXPECT_EQ(tail, lines[1 + i].substr(lines[1 + i].find("(<logTest.cpp>")));
+  }
+  ASSERT_TRUE(std::regex_match(lines.back(), m, kLine)) << lines.back();
+  EXPECT_EQ("  a\\nb|\\n", m[7]);
+
+  FILE* p = popen((testsupport::BuildDir() + "/scripts/parlavox-logcat " + path).c_str(), "r");
+  ASSERT_NE(nullptr, p);
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  EXPECT_EQ(0, pclose(p));
+  EXPECT_EQ(clear, out);
+}
+
+// Lines are formed without printf where the format allows: byte for byte what printf forms.
+TEST(TraceLog, MessagesReadAsPrintfWritesThem) {
+  TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  char expected[8][128];
+  int i = 0;
+#define BOTH(...)                                               \
+  do {                                                          \
+    snprintf(expected[i++], sizeof expected[0], __VA_ARGS__); \
+    TRACE_INFO(__VA_ARGS__);                                    \
+  } while (0)
+  BOTH("%d %d %i %d", INT_MIN, INT_MAX, -1, 0);
+  BOTH("%ld %ld %lld %lld", LONG_MIN, LONG_MAX, LLONG_MIN, 42LL);
+  BOTH("%u %lu %llu %zu", UINT_MAX, ULONG_MAX, ULLONG_MAX, static_cast<size_t>(7));
+  BOTH("%x %lx %llx %zx", 0xdeadbeefu, 0UL, ~0ULL, static_cast<size_t>(255));
+  BOTH("%s|%c|%%|%zd", "", 'q', static_cast<ssize_t>(-3));
+  BOTH("%05d %-3s| %.2f %p", 42, "x", 2.5, static_cast<void*>(expected));
+  BOTH("%s", "START (a, b)");
+  BOTH("END : %s %%s %d", "found", 3);
+#undef BOTH
+  auto lines = Lines(DecodeLogFile(path, LOG_KEY_START, log_step()));
+  ASSERT_EQ(9u, lines.size());
+  std::smatch m;
+  for (int k = 0; k < 8; ++k) {
+    ASSERT_TRUE(std::regex_match(lines[1 + k], m, kLine)) << lines[1 + k];
+    EXPECT_EQ(expected[k], m[7]);
+  }
+}
+
+// The log is owner-only whenever it is opened, also when a file of that name was already there
+// with another mode.
+TEST(TraceLog, AnExistingLogFileBecomesOwnerOnly) {
+  TempDir dir;
+  CwdGuard cwd(dir.path());
+  for (const char* name : {"parlavox.log", "dranvel.log"}) {
+    ASSERT_TRUE(testsupport::WriteFile(dir.file(name), "an older run's log"));
+    ASSERT_EQ(0, chmod(dir.file(name).c_str(), 0644));
+  }
+  log_reset_for_testing(LOG_KEY_START, 4);
+  start_log(dir.file("parlavox.log").c_str());
+  log_reset_for_testing(LOG_KEY_START, 4);
+  TRACE_INFO("before any start_log");  // opens dranvel.log in the working directory
+  for (const char* name : {"parlavox.log", "dranvel.log"}) {
+    struct stat st;
+    ASSERT_EQ(0, stat(dir.file(name).c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777) << name;
+    EXPECT_EQ(std::string::npos, ReadFile(dir.file(name)).find("older")) << name;
+  }
+  log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// More threads than cores: every line whole, each thread's lines in its order.
+TEST(TraceLog, ManyThreadsAtOnce) {
+  TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  constexpr int kThreads = 24, kLines = 300;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < kLines; ++i) {
+        TRACE_INFO("t%d n%d %s", t, i, std::string(i % 7 == 0 ? 3000 : 20, 'z').c_str());
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  auto lines = Lines(DecodeLogFile(path, LOG_KEY_START, log_step()));
+  ASSERT_EQ(1u + kThreads * kLines, lines.size());
+  std::vector<int> next(kThreads, 0);
+  for (size_t i = 1; i < lines.size(); ++i) {
+    // The prefix by the pattern, the long message by hand (the pattern is slow on long lines).
+    size_t body = lines[i].find(") : t");
+    ASSERT_NE(std::string::npos, body) << lines[i].substr(0, 200);
+    ASSERT_TRUE(std::regex_match(lines[i].substr(0, body + 4) + "x", kLine)) << lines[i].substr(0, 200);
+    int t = -1, n = -1, used = 0;
+    ASSERT_EQ(2, sscanf(lines[i].c_str() + body + 4, "t%d n%d %n", &t, &n, &used)) << lines[i].substr(0, 200);
+    ASSERT_TRUE(t >= 0 && t < kThreads);
+    ASSERT_EQ(next[t], n);
+    next[t] = n + 1;
+    EXPECT_EQ(std::string(n % 7 == 0 ? 3000 : 20, 'z'), lines[i].substr(body + 4 + used));
+  }
 }

@@ -269,7 +269,7 @@ TEST_F(StandinEndToEnd, ProfilesAvatarsSmileysAndMessengers) {
   Befriend(*alice, *bob);
   const unsigned char large[] = "large avatar bytes";
   const unsigned char small[] = "small";
-  alice->Link().ChangeAvatar(alice->Key(), TypeImage_png, sizeof large, large, TypeImage_gif, sizeof small, small);
+  alice->Link().ChangeAvatar(alice->Key(), IMAGE_PNG, sizeof large, large, IMAGE_GIF, sizeof small, small);
   EXPECT_TRUE(bob->Wait(S2C_Request_PR_updcontact, UpdateOf("alice", "none", [&](const S2C_UpdateContactAll_t& u) {
     return u.smallavatar && u.smallavatar->type == TypeImage_gif && u.smallavatar->content.size == sizeof small;
   })));
@@ -286,7 +286,7 @@ TEST_F(StandinEndToEnd, ProfilesAvatarsSmileysAndMessengers) {
 
   Enter(*alice, kSite);
   Enter(*bob, kSite);
-  alice->Link().AddSmiley(alice->Key(), kSite, ":wave:", TypeImage_png, sizeof small, small);
+  alice->Link().AddSmiley(alice->Key(), kSite, ":wave:", IMAGE_PNG, sizeof small, small);
   EXPECT_TRUE(bob->Wait(S2C_Request_PR_addsmiley, [](const S2C_Request_t& r) {
     return Str(r.choice.addsmiley.login) == "alice" && Str(r.choice.addsmiley.codesmiley) == ":wave:";
   }));
