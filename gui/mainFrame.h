@@ -128,11 +128,14 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void OnProgressTimer(wxTimerEvent& event);
   // Helpers of the handlers of rooms and messages (mainFrameRooms.cpp).
   void ShowBlockedRoom(const std::string& url, const std::string& login, const std::string& nickname);
+  void ShowMessage(Message& message);
   void NotifyMessage(const Message& message, const std::string& other);
   // Helpers of the handlers of contacts (mainFrameContacts.cpp).
   void NotifyPresence(const ContactInfo& contact, bool logout);
   void BlinkUnlessShown(int count);
   void RedrawAvatar(const std::string& login);
+  void LayoutSoon();
+  bool m_layoutDue = false;
   wxTimer m_progressTimer;
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressShown;
   std::map<std::string, std::unique_ptr<wxEvent>> m_progressHeld;

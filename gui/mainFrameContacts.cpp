@@ -58,8 +58,19 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
     ContactInfoFrame::UpdateContactInfoFor(contact);
     if (update->GetNotify() && url == "none") NotifyPresence(contact, update->IsLogout());
   }
-  Layout();
+  LayoutSoon();
   TRACE_END();
+}
+
+// A burst of updates (a room joined, every contact going offline) asks for one layout, made
+// once the queue is drained.
+void MainFrame::LayoutSoon() {
+  if (m_layoutDue) return;
+  m_layoutDue = true;
+  CallAfter([this] {
+    m_layoutDue = false;
+    Layout();
+  });
 }
 
 // The log-in or log-out pop-up and sound of a contact of the list, as the contact's own and the

@@ -188,16 +188,21 @@ void MainFrame::ReceiveNewMessage(wxCommandEvent& event) {
   if (login == "ADMIN" && site == "none") {
     wxMessageBox(std2wx(message->GetText()), _("Message from Parlavox administrators"), wxOK | wxICON_INFORMATION,
                  this);
-    return;
+  } else {
+    ShowMessage(*message);
   }
-  m_chatRooms->AddMessage(message);
-  if (login == m_manager->GetLogin()) return;
+  TRACE_END();
+}
+
+// A line in its room, the side panels marked, and the notices another user's line deserves.
+void MainFrame::ShowMessage(Message& message) {
+  const std::string site = message.GetSite();
+  m_chatRooms->AddMessage(&message);
+  if (message.GetLogin() == m_manager->GetLogin()) return;
   const std::string other = m_manager->IsPrivateChatRoom(site);
   if (!other.empty()) m_contactsPanel->NotifyNewMessage(other);
-  else if (!m_manager->IsMultiplePrivateChatRoom(site) && !message->IsHistory()) m_sitesPanel->NotifyNewMessage(site);
-  if (message->IsHistory()) return;
-  NotifyMessage(*message, other);
-  TRACE_END();
+  else if (!m_manager->IsMultiplePrivateChatRoom(site) && !message.IsHistory()) m_sitesPanel->NotifyNewMessage(site);
+  if (!message.IsHistory()) NotifyMessage(message, other);
 }
 
 // The pop-up and the sound of another user's new line, as the sender's, the site's and the
