@@ -46,6 +46,16 @@
 class ClientSideRequest;
 class FileServer;
 
+// ==== Operations the main window's handlers call. The controller's own files define them in
+// full; until then core/applicationWindowOps.cpp holds minimal bodies (marked block, reconcile
+// at merge).
+enum t_border_type : int {
+  BORDER_NONE = 0,    // no frame
+  BORDER_SIMPLE = 1,  // one pixel, dark grey
+  BORDER_THICK = 2    // two pixels, orange
+};
+// ==== end of block
+
 enum t_connection_state : int { DISCONNECTED = 0, CONNECTING = 1, CONNECTING_AUTH = 2, CONNECTED = 3 };
 
 class Manager : public wxEvtHandler, public StateMachine, public FileTransferListener {
@@ -158,6 +168,29 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void FilePart(const std::string& login, const std::string& fileKey, const FileData_t* data);
   void FilePartAck(const std::string& login, const std::string& fileKey);
   void ReceiveCancelFile(const std::string& site, const std::string& fileKey);
+
+  // ==== Operations the main window's handlers call (minimal bodies in applicationWindowOps.cpp
+  // until the controller's own files define them; reconcile at merge).
+  ContactEvent* SendAddContact(const std::string& login, const std::string& message);
+  ContactEvent* SendBlockContact(const std::string& login, const std::string& message);
+  ContactEvent* SendUnblockContact(const std::string& login, const std::string& message);
+  ContactInfo* RemoveContact(const std::string& login, const std::string& message);
+  ContactInfo* UpdateGroup(const std::string& login, const std::string& group);
+  void ChangeStatus(t_status status);
+  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message);
+  wxBitmap GetAvatar(const std::string& login, bool small, bool ask, t_border_type border, bool crossed);
+  t_site_status SetSiteStatus(const std::string& url, t_site_status status);
+  bool SendComment(const std::string& url, const std::string& text, int grade);
+  ExtensionStatus_t GetExtensionStatus(const std::string& name);
+  void SubscribeChatRoom(const std::string& room);
+  void UnsubscribeChatRoom(const std::string& room);
+  std::vector<ContactInfo*> GetSubscribedContacts(const std::string& room) const;
+  void KeyTyped(const std::string& room, bool typing);
+  std::string IsPrivateChatRoom(const std::string& name) const;
+  bool IsMultiplePrivateChatRoom(const std::string& name) const;
+  std::string GetPrivateChatRoomNameWith(const std::string& login);
+  std::string GetChatRoomName(const std::string& name);
+  // ==== end of block
 
  private:
   friend class ManagerMailbox;

@@ -4,6 +4,7 @@
 
 #include "core/application.h"
 #include "model/contactInfo.h"
+#include "model/messengerInfo.h"
 #include "model/stringConversion.h"
 
 namespace {
@@ -38,3 +39,17 @@ ContactInfoFrame::~ContactInfoFrame() {
   auto found = Registry().find(m_login);
   if (found != Registry().end() && found->second == this) Registry().erase(found);
 }
+
+void ContactInfoFrame::UpdateContactInfoFor(const ContactInfo& info) {
+  if (ContactInfoFrame* frame = GetContactInfoFrame(info.GetLogin())) frame->Record("contact " + info.GetLogin());
+}
+
+void ContactInfoFrame::UpdateGroups() {
+  for (auto& entry : Registry()) entry.second->Record("groups");
+}
+
+void ContactInfoFrame::UpdateMessengerInfo(MessengerInfo* account) {
+  Record("messenger " + account->GetLogin() + " " + std::to_string(account->GetStatus()));
+}
+
+void ContactInfoFrame::UpdateAvatar() { Record("avatar"); }

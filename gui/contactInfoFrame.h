@@ -4,19 +4,29 @@
 
 #include <wx/frame.h>
 
+#include "gui/callRecord.h"
+
 #include <map>
 #include <string>
 
 class ContactInfo;
+class MessengerInfo;
 class Manager;
 
-class ContactInfoFrame : public wxFrame {
+class ContactInfoFrame : public wxFrame, public CallRecord {
  public:
   // The profile window of `login`, made unless it exists; null when the controller has no
   // record of that login. `own` marks the user's own profile.
   static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
                                                 bool own);
   static ContactInfoFrame* GetContactInfoFrame(const std::string& login);
+
+  static ContactInfoFrame* GetContactInfoFor(const std::string& login) { return GetContactInfoFrame(login); }
+  // Update the open profile window of that login, or every open one.
+  static void UpdateContactInfoFor(const ContactInfo& info);
+  static void UpdateGroups();
+  void UpdateMessengerInfo(MessengerInfo* account);
+  void UpdateAvatar();
 
   ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info, bool mine);
   ~ContactInfoFrame() override;

@@ -2,13 +2,19 @@
 #ifndef PARLAVOX_GUI_CONTACTSSHORTFRAME_H
 #define PARLAVOX_GUI_CONTACTSSHORTFRAME_H
 
+#include "gui/callRecord.h"
 #include "widgets/myMiniFrame.h"
 
 class Manager;
+class ContactEvent;
 
-class ContactsShortFrame : public MyMiniFrame {
+class ContactsShortFrame : public MyMiniFrame, public CallRecord {
  public:
   ContactsShortFrame(wxWindow* parent, Manager* manager);
+
+  // Lists a request, an answer or an invitation, in place of the row of the same id.
+  void UpdateContactEvent(const ContactEvent& event);
+  void UpdateGroups();
 
  private:
   Manager* m_manager;

@@ -7,11 +7,18 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <chrono>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "gui/subscribeChatRoomListener.h"
+#include "model/contactInfo.h"
 
 class AboutFrame;
+class ContactInfo;
+class FileMessage;
+class Message;
 class ChatRoomsNotebook;
 class ContactsPanel;
 class ContactsShortFrame;
@@ -53,6 +60,21 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override;
 
   void OnQuit(wxCommandEvent& event);
+
+  // ==== What the chat-room pages, the contacts views and the profile windows ask of the main
+  // window (mainFrameRooms.cpp, mainFrameContacts.cpp, mainFrameSites.cpp).
+  // The user typed, or stopped typing, in a room.
+  void OnKeyTyped(const std::string& room, bool typing);
+  // Shows a changed contact in the contact list.
+  void UpdateContactInfo(const ContactInfo& contact);
+  void UpdateGroup(const std::string& login, const std::string& group);
+  // Rebuilds every view of the groups.
+  void UpdatePrivateContactsGroups();
+  // The pop-up that announces a contact's presence change.
+  void NotifyChangeStatus(const std::string& login, const wxString& nickname, t_status status);
+  // Sends the user's comment and grade of a site.
+  void SendComment(const std::string& url, const std::string& text, int grade);
+  // ==== end of block
 
  private:
   enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103 };
@@ -97,6 +119,27 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void OnIdleTimer(wxTimerEvent& event);
   void OnConnectTimer(wxTimerEvent& event);
   void OnClickBanner(wxMouseEvent& event);
+
+  // ==== File notices (mainFrameFiles.cpp): progress is shown at most ten times a second per
+  // transfer; the latest notice held back is shown when its turn comes, and every change of
+  // state is shown at once.
+  enum { kProgressTimerId = wxID_HIGHEST + 104 };
+  void ShowFileMessage(FileMessage& message);
+  void OnProgressTimer(wxTimerEvent& event);
+  // Helpers of the handlers of rooms and messages (mainFrameRooms.cpp).
+  void ShowBlockedRoom(const std::string& url, const std::string& login, const std::string& nickname);
+  void ShowMessage(Message& message);
+  void NotifyMessage(const Message& message, const std::string& other);
+  // Helpers of the handlers of contacts (mainFrameContacts.cpp).
+  void NotifyPresence(const ContactInfo& contact, bool logout);
+  void BlinkUnlessShown(int count);
+  void RedrawAvatar(const std::string& login);
+  void LayoutSoon();
+  bool m_layoutDue = false;
+  wxTimer m_progressTimer;
+  std::map<std::string, std::chrono::steady_clock::time_point> m_progressShown;
+  std::map<std::string, std::unique_ptr<wxEvent>> m_progressHeld;
+  // ==== end of block
 
   MyTaskBar* m_taskBar = nullptr;
   Manager* m_manager;

@@ -48,11 +48,13 @@ void MainFrame::BindEvents() {
   Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
   Bind(wxEVT_TIMER, &MainFrame::OnIdleTimer, this, kIdleTimerId);
   Bind(wxEVT_TIMER, &MainFrame::OnConnectTimer, this, kConnectTimerId);
+  m_progressTimer.SetOwner(this, kProgressTimerId);
+  Bind(wxEVT_TIMER, &MainFrame::OnProgressTimer, this, kProgressTimerId);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Close(true); }, kCloseRetryId);
 }
 
-// The windows that show these changes land one by one; until then each handler records that
-// the change arrived. A payload made for the event is freed with the event after the handler.
+// A payload made for the event is freed with the event after the handler; the handlers of the
+// rooms, contacts, sites and files are in the files named after them.
 void MainFrame::OnConnectionAck(wxCommandEvent& event) {
   TRACE_START_ARGS("%d", event.GetInt());
   if (event.GetInt() == GUI_CONNECTION__OK) SetConnected(true);
@@ -60,27 +62,6 @@ void MainFrame::OnConnectionAck(wxCommandEvent& event) {
   TRACE_END();
 }
 
-void MainFrame::ReceiveOpenChatRoomAck(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveNewMessage(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveSubscribeChatRoomAck(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveCreateVirtualChatRoomAck(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveContactEvent(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveAddWebSite(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveKeyTyped(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveMessageFile(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveCloseChatRoom(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveDelContact(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveInviteContactInChatRoom(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveInviteChatRoomAnswer(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveUpdateAvatar(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveUpdateComments(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveUpdateAd(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveRecommendSite(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveBanSite(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveRegisterExtension(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveMessengerInfo(wxCommandEvent&) { TRACE_STARTEND(); }
-void MainFrame::ReceiveRemoveAllPrivateContacts(wxCommandEvent&) { TRACE_STARTEND(); }
 void MainFrame::ReceiveUploadInstaller(wxCommandEvent&) { TRACE_STARTEND(); }
 
 void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }

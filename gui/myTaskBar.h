@@ -2,13 +2,17 @@
 #ifndef PARLAVOX_GUI_MYTASKBAR_H
 #define PARLAVOX_GUI_MYTASKBAR_H
 
+#include "gui/callRecord.h"
+#include "model/contactInfo.h"
 #include <wx/taskbar.h>
 
 class MainFrame;
 
-class MyTaskBar : public wxTaskBarIcon {
+class MyTaskBar : public wxTaskBarIcon, public CallRecord {
  public:
   explicit MyTaskBar(MainFrame* mainWindow);
+
+  void SetStatus(t_status status);
 
  private:
   MainFrame* m_mainWindow;
