@@ -9,6 +9,8 @@
 #include <sstream>
 #include <thread>
 
+#include <unistd.h>
+
 #include "SubscribeStatus.h"
 #include "asn1/octetString.h"
 #include "model/fileMessage.h"
@@ -414,6 +416,10 @@ TEST(ManagerFiles, CancelledFromEachSide) {
   ASSERT_TRUE(withdrawn);
   EXPECT_EQ(key, Text(withdrawn->choice.cancelfile.filekey));
   EXPECT_TRUE(Fetch(port, "dave", key).refused);
+  // A file of 2 GiB or more is not offered: the peers' sizes are 32-bit.
+  ASSERT_EQ(0, truncate(s.dir.file("big.bin").c_str(), 1LL << 31));
+  EXPECT_EQ("", s.manager->SendFile(kRoom, s.dir.file("big.bin"), "big.bin"));
+  EXPECT_TRUE(s.Quiet());
   s.Lines();
   // Each ending is posted once, and nothing of its transfer after it.
   EXPECT_EQ(1, Count(s.events.files, " 5 bob@@@"));
