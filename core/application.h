@@ -18,9 +18,11 @@
 #include <wx/bitmap.h>
 #include <wx/event.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,6 +171,70 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void FilePartAck(const std::string& login, const std::string& fileKey);
   void ReceiveCancelFile(const std::string& site, const std::string& fileKey);
 
+
+  // ==== Sites, chat rooms, private rooms, smileys and file transfers: what the windows call
+  // (applicationSites.cpp, applicationRooms.cpp, applicationFiles.cpp). GUI thread only.
+
+  // -- Sites. The settings' records first, then those met since start-up, in URL order.
+  std::vector<URLInfo*> GetAllURLInfo();
+  // Sets a site's own status and enters or leaves its room as the change requires; returns the
+  // status the record has afterwards.
+  t_site_status SetSiteStatus(const std::string& url, t_site_status status);
+  void SetDefaultSiteStatus(t_site_status status);
+  t_site_status GetDefaultSiteStatus() const;
+  // False when not connected or refused.
+  bool SendComment(const std::string& url, const std::string& text, int grade);
+  void DelRecommendedSite(const std::string& url);
+  void SetExtensionStatus(const std::string& name, ExtensionStatus_t status);
+  ExtensionStatus_t GetExtensionStatus(const std::string& name);
+  void SetProxyStatus(bool on);
+  void SetAlwaysTopStatus(bool on);
+  void SetAutoConnectStatus(bool on);
+
+  // -- Membership, messages and typing.
+  bool HasSubscribedTo(const std::string& room) const;
+  void SubscribeChatRoom(const std::string& room);
+  void UnsubscribeChatRoom(const std::string& room);
+  std::vector<std::string> GetSubscribedChatRooms() const { return m_subscribedRooms; }
+  std::vector<ContactInfo*> GetSubscribedContacts(const std::string& room) const;
+  // True once the message is on its way; only then is it shown as the user's own line. Refused
+  // when not connected, longer than the settings' maximum, or not valid UTF-8.
+  bool SendMessage(const std::string& room, const std::string& text);
+  void KeyTyped(const std::string& room, bool typing);
+
+  // -- Private rooms and invitations. IsPrivateChatRoom gives the other login of a one-to-one
+  // room the user is in, else "".
+  std::string IsPrivateChatRoom(const std::string& name) const;
+  bool IsMultiplePrivateChatRoom(const std::string& name) const;
+  std::string GetPrivateChatRoomNameWith(const std::string& login);
+  std::string GetPrivateChatRoomText(const std::string& name);
+  std::string GetChatRoomName(const std::string& name);
+  // The room's name, or "" when not connected, the contact is offline or the request was
+  // refused; *existed tells whether the contact already is in that room.
+  std::string CreateVirtualChatRoom(const std::string& login, bool* existed);
+  void CreateVirtualChatRoomAck(const std::string& login, const std::string& room, long answer);
+  bool InviteContactInChatRoom(const std::string& room, const std::string& login);
+  bool InviteContactInChatRoomAck(long id, bool accept, const std::string& message);
+  void SubscribeContactToChatRoom(const std::string& room, ContactInfo* contact);
+  void UnsubscribeContactFromChatRoom(const std::string& room, const std::string& login);
+
+  // -- Smileys: the built-in ones, then the login's own.
+  std::vector<Smiley*> GetSmileys(const std::string& login);
+  // The smiley found first in the text (at its start or after white space), with where and
+  // which of its shortcuts; null, and *position the text's length, when there is none.
+  Smiley* FindFirstSmiley(const std::string& text, const std::string& login, unsigned int* position,
+                          unsigned int* shortcutIndex);
+  Smiley* AddSmiley(Smiley* smiley);
+  void RemoveSmiley(Smiley* smiley);
+  bool IsSmileyShortcutUsed(const std::string& shortcut, const Smiley* except);
+
+  // -- File transfers. SendFile returns the new offer's key, or "" when nothing was offered.
+  std::string SendFile(const std::string& site, const std::string& path, const std::string& fileName);
+  void DownloadFile(const std::string& fileKey, const std::string& localPath);
+  void CancelUploadFile(const std::string& fileKey);
+  void CancelDownload(const std::string& transferKey);
+  void CancelUpload(const std::string& transferKey);
+
   // ==== Operations the main window's handlers call (minimal bodies in applicationWindowOps.cpp
   // until the controller's own files define them; reconcile at merge).
   ContactEvent* SendAddContact(const std::string& login, const std::string& message);
@@ -179,17 +245,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void ChangeStatus(t_status status);
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message);
   wxBitmap GetAvatar(const std::string& login, bool small, bool ask, t_border_type border, bool crossed);
-  t_site_status SetSiteStatus(const std::string& url, t_site_status status);
-  bool SendComment(const std::string& url, const std::string& text, int grade);
-  ExtensionStatus_t GetExtensionStatus(const std::string& name);
-  void SubscribeChatRoom(const std::string& room);
-  void UnsubscribeChatRoom(const std::string& room);
-  std::vector<ContactInfo*> GetSubscribedContacts(const std::string& room) const;
-  void KeyTyped(const std::string& room, bool typing);
-  std::string IsPrivateChatRoom(const std::string& name) const;
-  bool IsMultiplePrivateChatRoom(const std::string& name) const;
-  std::string GetPrivateChatRoomNameWith(const std::string& login);
-  std::string GetChatRoomName(const std::string& name);
   // ==== end of block
 
  private:
@@ -262,6 +317,35 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // Records made for logins the Manager does not know, kept so that each gets one.
   std::map<std::string, ContactInfo*> m_strangers;
   std::shared_ptr<ManagerMailbox> m_mailbox;
+
+  // ==== Sites, chat rooms, smileys and file transfers: helpers and state.
+  // The answer for the extension's page, if the site is one (not "none", not a private room).
+  static void AnswerExtension(const std::string& url, int value);
+  static bool IsPage(const std::string& site);
+  // The site rooms the server opened in the current session (an ended session took its own).
+  std::vector<std::string>& OpenedRooms();
+  ContactInfo* RoomMemberRecord(const std::string& login);
+  void UpdateRoomMember(int code, const std::string& room, ContactInfo* record, const S2C_UpdateContactAll_t& update,
+                        bool statusValid);
+  void UpdateListedContact(int code, ContactInfo* record, const S2C_UpdateContactAll_t& update, bool statusValid,
+                           bool profileChanged);
+  void UpdateAvatars(const std::string& login, const S2C_UpdateContactAll_t& update);
+  ContactEvent* StoreRoomEvent(int type, const std::string& site, const std::string& login,
+                               const std::string& message);
+  std::vector<Smiley*>& OwnSmileys();
+  void SendSmileysOf(const std::string& room, const std::string& text);
+  std::string NewFileKey();
+  void SendNextPart(const std::string& login, const std::string& fileKey);
+  // Whether a transfer's report is posted: every change of state, progress ten times a second.
+  bool PaceAllows(const TransferReport& report);
+
+  // Smileys received from other users, one per login and code, kept while windows may show them.
+  std::map<std::pair<std::string, std::string>, std::unique_ptr<Smiley>> m_receivedSmileys;
+  // Relayed uploads under way, by login and file key.
+  std::set<std::string> m_relayedUploads;
+  uint64_t m_openedRoomsLink = 0;
+  // When each running transfer's progress was last posted.
+  std::map<std::string, std::chrono::steady_clock::time_point> m_progressPosted;
 };
 
 Manager* GetManager();
