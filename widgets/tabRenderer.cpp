@@ -4,6 +4,7 @@
 #include <wx/graphics.h>
 #include <wx/settings.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -481,3 +482,30 @@ void FillGradientBox(wxDC& dc, const wxRect& rect, const wxColour& start, const 
 }
 
 wxColour MakeRandomColour() { return wxColour(rand() % 256, rand() % 256, rand() % 256); }
+
+namespace {
+
+double RelativeLuminance(const wxColour& c) {
+  auto linear = [](int channel) {
+    const double v = channel / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(c.Red()) + 0.7152 * linear(c.Green()) + 0.0722 * linear(c.Blue());
+}
+
+}  // namespace
+
+double ContrastRatio(const wxColour& a, const wxColour& b) {
+  const double la = RelativeLuminance(a);
+  const double lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+wxColour ReadableTextColour(const wxColour& from, const wxColour& to) {
+  // Between a colour and a lighter copy of it every channel moves the same way, so the two ends
+  // are the lightest and the darkest colours of the gradient.
+  auto worst = [&](const wxColour& text) {
+    return std::min(ContrastRatio(text, from), ContrastRatio(text, to));
+  };
+  return worst(*wxBLACK) >= worst(*wxWHITE) ? *wxBLACK : *wxWHITE;
+}

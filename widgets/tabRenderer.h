@@ -85,6 +85,11 @@ wxColour LightenColour(const wxColour& colour, int percent);
 void FillGradientBox(wxDC& dc, const wxRect& rect, const wxColour& start, const wxColour& end,
                      bool vertical = true);
 wxColour MakeRandomColour();
+// The contrast ratio of two colours from their relative luminance: 1 (none) to 21 (black on
+// white).
+double ContrastRatio(const wxColour& a, const wxColour& b);
+// Black or white, whichever reads better on every colour of a gradient from `from` to `to`.
+wxColour ReadableTextColour(const wxColour& from, const wxColour& to);
 // Turns off anti-aliasing on a cairo-backed DC so 1-pixel lines land on whole pixels.
 void TabDisableAntialias(wxDC& dc);
 
