@@ -146,7 +146,7 @@ TEST(TabStripMouse, HitTestEveryRegionAndStyle) {
   EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(x1.x + 2, x1.y + 2)));
 
   // Slanted tabs are hit through their regions; of two overlapping tabs the selected one wins,
-  // otherwise the later one.
+  // otherwise the earlier one, drawn over the later.
   b.notebook->SetWindowStyleFlag(TNB_SLANTED);
   b.Render();
   b.notebook->SetSelection(0);
@@ -158,7 +158,7 @@ TEST(TabStripMouse, HitTestEveryRegionAndStyle) {
   EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(55, 10)));  // tabs 0 and 1, 0 selected
   EXPECT_EQ(0, idx);
   EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(105, 10)));  // tabs 1 and 2, neither selected
-  EXPECT_EQ(2, idx);
+  EXPECT_EQ(1, idx);
   EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(15, 10)));  // tab 0 alone
   EXPECT_EQ(0, idx);
   EXPECT_EQ(TNB_HIT_TAB, hit(wxPoint(80, 10)));  // tab 1 alone, found after the loop
