@@ -47,5 +47,11 @@ run: deps $(BUILD_REL)/build.ninja
 	  PARLAVOX_DATA=$(CURDIR)/data $(BUILD_REL)/gui/parlavox; \
 	else echo "Parlavox has no window yet: only its libraries and tests are built."; fi
 
+# Pictures of the tabbed notebook's looks (and the mini frame) for review, in $(BUILD)/screenshots/.
+.PHONY: screenshots
+screenshots: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/widgets/notebook_screenshots screenshots
+
 clean:
 	rm -rf $(BUILD) $(BUILD_REL) build-fuzz
