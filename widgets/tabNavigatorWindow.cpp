@@ -225,13 +225,16 @@ void TabNavigatorWindow::OnHeaderPaint(wxPaintEvent&) {
     headerImagePending = false;
     wxMemoryDC mem(headerImage);
     const wxColour shadow = wxSystemSettings::GetColour(wxSYS_COLOUR_3DSHADOW);
-    FillGradientBox(mem, rect, LightenColour(shadow, 50), shadow, true);
+    const wxColour top = LightenColour(shadow, 50);
+    FillGradientBox(mem, rect, top, shadow, true);
     if (headerIcon.IsOk())
       mem.DrawBitmap(headerIcon, 3, (rect.height - headerIcon.GetHeight()) / 2, true);
     mem.SetFont(BoldTabFont());
     wxCoord tw = 0, th = 0;
     mem.GetTextExtent(wxT("Tp"), &tw, &th);
-    mem.SetTextForeground(*wxWHITE);
+    // The theme decides how light the gradient is; the text takes whichever of black and white
+    // stands out from it.
+    mem.SetTextForeground(ReadableTextColour(top, shadow));
     const int iconWidth = headerIcon.IsOk() ? headerIcon.GetWidth() : 16;
     mem.DrawText(wxT("Opened tabs:"), 3 + iconWidth + 4, (rect.height - th) / 2);
     mem.SelectObject(wxNullBitmap);

@@ -1,9 +1,11 @@
 #include "widgets/tabRenderer.h"
 
+#include <wx/control.h>
 #include <wx/dcmemory.h>
 #include <wx/graphics.h>
 #include <wx/settings.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -90,11 +92,11 @@ int TabRenderer::ComputeTabHeight(TabStrip*) {
   return g_tabTextHeight + 16;
 }
 
-int TabRenderer::ComputeTabWidth(TabStrip* pc, int tabIndex, int tabHeight) {
-  wxBitmap bmp(10, 10);
-  wxMemoryDC dc(bmp);
-  wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-  wxFont bold = BoldTabFont();
+wxFont TabRenderer::CaptionFont(bool selected) {
+  return selected ? BoldTabFont() : wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+}
+
+int TabRenderer::TabWidthBesidesCaption(TabStrip* pc, int tabIndex, int tabHeight) {
   const int padding = Padding(pc);
   const TabPageInfo& info = pc->GetPageInfo(tabIndex);
   const bool selected = tabIndex == pc->GetSelection();
@@ -104,13 +106,7 @@ int TabRenderer::ComputeTabWidth(TabStrip* pc, int tabIndex, int tabHeight) {
   if (defaultShape)
     shapePoints = static_cast<int>(tabHeight * std::tan(info.GetTabAngle() / 180.0 * M_PI));
 
-  dc.SetFont(selected ? bold : normal);
-  wxCoord w = 0, h = 0;
-  dc.GetTextExtent(info.GetCaption(), &w, &h);
-  dc.SelectObject(wxNullBitmap);
-  if (w < 20) w = 20;
-
-  int width = 2 * padding + w;
+  int width = 2 * padding;
   if (pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB) && selected)
     width += pc->HasNotebookStyle(TNB_SLANTED) ? padding + 4 : padding + 9;
   if (defaultShape) width += 2 * shapePoints;
@@ -119,6 +115,49 @@ int TabRenderer::ComputeTabWidth(TabStrip* pc, int tabIndex, int tabHeight) {
     if (defaultShape) width += shapePoints / 2;
   }
   return width;
+}
+
+wxString TabRenderer::ShownCaption(TabStrip* pc, wxDC& dc, int tabIndex, int tabHeight,
+                                   int* width) {
+  const wxString& caption = pc->GetPageInfo(tabIndex).GetCaption();
+  wxCoord w = 0, h = 0;
+  dc.GetTextExtent(caption, &w, &h);
+  // The widest caption that still lets the tab fit the strip alone (see CountTabsThatFit).
+  const int room = pc->GetClientSize().GetWidth() - Padding(pc) - ButtonAreaWidth(pc) -
+                   FitReserve(pc, tabHeight) - 1 - TabWidthBesidesCaption(pc, tabIndex, tabHeight) -
+                   CaptionClearance(pc, tabHeight);
+  wxString shown = caption;
+  if (w > room) {
+    shown = room > 0 ? wxControl::Ellipsize(caption, dc, wxELLIPSIZE_END, room,
+                                            wxELLIPSIZE_FLAGS_NONE)
+                     : wxString();
+    dc.GetTextExtent(shown, &w, &h);
+  }
+  if (width) *width = w;
+  return shown;
+}
+
+bool TabRenderer::IsCaptionShortened(TabStrip* pc, int tabIndex) {
+  if (tabIndex < 0 || tabIndex >= PageCount(pc)) return false;
+  wxBitmap bmp(10, 10);
+  wxMemoryDC dc(bmp);
+  dc.SetFont(CaptionFont(tabIndex == pc->GetSelection()));
+  const bool shortened = ShownCaption(pc, dc, tabIndex, ComputeTabHeight(pc)) !=
+                         pc->GetPageInfo(tabIndex).GetCaption();
+  dc.SelectObject(wxNullBitmap);
+  return shortened;
+}
+
+int TabRenderer::ComputeTabWidth(TabStrip* pc, int tabIndex, int tabHeight) {
+  wxBitmap bmp(10, 10);
+  wxMemoryDC dc(bmp);
+  dc.SetFont(CaptionFont(tabIndex == pc->GetSelection()));
+  int w = 0;
+  ShownCaption(pc, dc, tabIndex, tabHeight, &w);
+  dc.SelectObject(wxNullBitmap);
+  // The caption takes at least 20 pixels, which may already hold its clearance.
+  return TabWidthBesidesCaption(pc, tabIndex, tabHeight) +
+         std::max(w + CaptionClearance(pc, tabHeight), 20);
 }
 
 void TabRenderer::CountTabsThatFit(TabStrip* pc, std::vector<wxRect>& out, int first) {
@@ -345,11 +384,10 @@ void TabRenderer::DrawTabContents(TabStrip* pc, wxDC& dc, int x, int tabIndex, i
     if (index >= 0 && index < static_cast<int>(list->GetCount()) && (*list)[index].IsOk())
       dc.DrawBitmap((*list)[index], x + textOffset - 16 - padding, textY, true);
   }
-  dc.DrawText(info.GetCaption(), x + textOffset, textY);
+  int w = 0;
+  dc.DrawText(ShownCaption(pc, dc, tabIndex, ComputeTabHeight(pc), &w), x + textOffset, textY);
 
   if (selected && pc->HasNotebookStyle(TNB_CLOSE_BUTTON_ON_ACTIVE_TAB)) {
-    wxCoord w = 0, h = 0;
-    dc.GetTextExtent(info.GetCaption(), &w, &h);
     const wxRect rect(x + textOffset + w + 1, textY, 16, 16);
     CopyAreaToBitmap(dc, rect, m_tabCloseBackground);
     DrawActiveTabCloseButton(pc, dc, rect, tabIndex, xButtonStatus);
@@ -481,3 +519,30 @@ void FillGradientBox(wxDC& dc, const wxRect& rect, const wxColour& start, const 
 }
 
 wxColour MakeRandomColour() { return wxColour(rand() % 256, rand() % 256, rand() % 256); }
+
+namespace {
+
+double RelativeLuminance(const wxColour& c) {
+  auto linear = [](int channel) {
+    const double v = channel / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(c.Red()) + 0.7152 * linear(c.Green()) + 0.0722 * linear(c.Blue());
+}
+
+}  // namespace
+
+double ContrastRatio(const wxColour& a, const wxColour& b) {
+  const double la = RelativeLuminance(a);
+  const double lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+wxColour ReadableTextColour(const wxColour& from, const wxColour& to) {
+  // Between a colour and a lighter copy of it every channel moves the same way, so the two ends
+  // are the lightest and the darkest colours of the gradient.
+  auto worst = [&](const wxColour& text) {
+    return std::min(ContrastRatio(text, from), ContrastRatio(text, to));
+  };
+  return worst(*wxBLACK) >= worst(*wxWHITE) ? *wxBLACK : *wxWHITE;
+}

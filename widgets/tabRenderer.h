@@ -38,6 +38,13 @@ class TabRenderer {
   // Rectangles of the tabs that fit from `first` on (-1: the first visible tab).
   virtual void CountTabsThatFit(TabStrip* pc, std::vector<wxRect>& out, int first);
 
+  // The caption as the tab shows it, measured in the DC's current font: whole when the tab fits
+  // the strip on its own, else shortened with an ellipsis until it does. `width` receives the
+  // shown caption's width.
+  wxString ShownCaption(TabStrip* pc, wxDC& dc, int tabIndex, int tabHeight, int* width = nullptr);
+  // Whether tab tabIndex shows its caption shortened.
+  bool IsCaptionShortened(TabStrip* pc, int tabIndex);
+
   void DrawTabListButton(TabStrip* pc, wxDC& dc);
   int LeftArrowButtonX(TabStrip* pc);
   int RightArrowButtonX(TabStrip* pc);
@@ -55,6 +62,16 @@ class TabRenderer {
   void FillTwoToneBox(wxDC& dc, const wxRect& rect, const bool& selected, const bool& upperTabs);
 
  protected:
+  // What a tab adds to the width of its caption: padding, slant, image, the selected tab's X.
+  int TabWidthBesidesCaption(TabStrip* pc, int tabIndex, int tabHeight);
+  // Pixels a look keeps between a caption and the tab's right-hand neighbour beyond the padding
+  // (part of the caption's minimum width of 20 pixels).
+  virtual int CaptionClearance(TabStrip* pc, int tabHeight) { return 0; }
+  // Pixels the fitting keeps free right of the last tab, besides the buttons.
+  virtual int FitReserve(TabStrip* pc, int tabHeight) { return 0; }
+  // The font a tab's caption is drawn in.
+  static wxFont CaptionFont(bool selected);
+
   // True (and the paint event skipped) when the strip has no tab to show.
   bool NothingToDraw(TabStrip* pc, wxDC& dc, wxEvent& event);
   // Marks pages from..to-1 as not drawn: position (-1, -1), no region.
@@ -85,6 +102,11 @@ wxColour LightenColour(const wxColour& colour, int percent);
 void FillGradientBox(wxDC& dc, const wxRect& rect, const wxColour& start, const wxColour& end,
                      bool vertical = true);
 wxColour MakeRandomColour();
+// The contrast ratio of two colours from their relative luminance: 1 (none) to 21 (black on
+// white).
+double ContrastRatio(const wxColour& a, const wxColour& b);
+// Black or white, whichever reads better on every colour of a gradient from `from` to `to`.
+wxColour ReadableTextColour(const wxColour& from, const wxColour& to);
 // Turns off anti-aliasing on a cairo-backed DC so 1-pixel lines land on whole pixels.
 void TabDisableAntialias(wxDC& dc);
 

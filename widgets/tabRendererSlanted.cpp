@@ -3,6 +3,7 @@
 #include <wx/region.h>
 #include <wx/settings.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "widgets/tabStrip.h"
@@ -48,10 +49,28 @@ void TabRendererSlanted::CountTabsThatFit(TabStrip* pc, std::vector<wxRect>& out
   if (first < 0) first = pc->GetFirstVisibleTab();
   for (int i = first; i < count; ++i) {
     const int w = ComputeTabWidth(pc, i, H);
-    if (x + w + (H + 10) + ButtonAreaWidth(pc) >= clientWidth) break;
+    if (x + w + FitReserve(pc, H) + ButtonAreaWidth(pc) >= clientWidth) break;
     out.push_back(wxRect(x, 4, w, H));
     x += w + 10;
   }
+}
+
+int TabRendererSlanted::CaptionClearance(TabStrip* pc, int tabHeight) {
+  const int H = tabHeight;
+  const long style = pc->GetNotebook()->GetWindowStyleFlag();
+  const bool bottom = (style & TNB_BOTTOM_TABS) != 0;
+  // The neighbour's outline, placed at x = 0, and its left edge on every row of caption text.
+  wxPoint p[8];
+  Outline(0, 100, H, bottom, p);
+  const int textY = bottom ? 6 : 10;
+  const int textHeight = H - 16;
+  int edge = p[2].x;
+  for (int y = textY; y < textY + textHeight; ++y) edge = std::min(edge, TabEdgeXLeft(p, y, style));
+  // With the padding P, a caption ends H - 16 - P pixels right of where the neighbour starts
+  // (fitting puts it 10 pixels past the tab's width, the caption sits H - 6 + P into the tab);
+  // it must end two pixels left of the neighbour's edge pen.
+  const int captionEnd = H - 16 - pc->GetNotebook()->GetTabPadding();
+  return std::max(0, captionEnd + 2 - edge);
 }
 
 void TabRendererSlanted::FillTabGradient(TabStrip* pc, wxDC& dc, const wxPoint* p, bool selected,

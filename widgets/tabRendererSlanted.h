@@ -25,6 +25,13 @@ class TabRendererSlanted : public TabRenderer {
   // Whether this renderer has not filled a tab yet (its first fill sets the strip's gradient).
   bool IsFirstFill() const { return m_firstFill; }
 
+ protected:
+  // A right-hand neighbour drawn over a tab (the selected one is) covers the lower right of the
+  // tab with its slanted edge: a long caption makes its tab wider by what keeps it clear of that.
+  int CaptionClearance(TabStrip* pc, int tabHeight) override;
+  // The last tab's slant reaches H - 3 pixels past its width.
+  int FitReserve(TabStrip* pc, int tabHeight) override { return tabHeight + 10; }
+
  private:
   bool m_firstFill;
 };

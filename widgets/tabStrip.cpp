@@ -45,7 +45,8 @@ TabStrip::TabStrip(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wx
       m_nPrevSelection(-1),
       m_nTabListButtonStatus(TNB_BUTTON_NONE),
       m_propertiesMenu(nullptr),
-      m_customizeOptions(TNB_OPTION_ALL) {
+      m_customizeOptions(TNB_OPTION_ALL),
+      m_captionToolTip(false) {
   // The buffered paint covers the whole client area; nothing is erased first.
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Create(parent, id, pos, wxSize(size.GetWidth(), MeasureBoldTabText().GetHeight() + 10), style | wxBORDER_NONE,

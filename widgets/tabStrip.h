@@ -6,6 +6,7 @@
 #include <wx/dnd.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/weakref.h>
 
 #include <functional>
 #include <vector>
@@ -160,8 +161,17 @@ class TabStrip : public wxPanel {
   int m_nTabListButtonStatus;
   wxMenu* m_propertiesMenu;
   long m_customizeOptions;
+  // The page whose tab the left button went down on, and where: a drag carries that page once
+  // the pointer has moved past the system's drag distance.
+  wxWeakRef<wxWindow> m_pressedPage;
+  wxPoint m_pressPoint;
+  // The strip's tool tip shows a shortened caption whole (and goes with it).
+  bool m_captionToolTip;
 
  private:
+  // Whether the pointer, with the left button held, has gone far enough from the press to drag.
+  bool PastDragDistance(const wxPoint& pt);
+
   wxDECLARE_EVENT_TABLE();
 };
 

@@ -1,8 +1,10 @@
 // Mouse handling of the tab strip: hit testing, the five buttons, clicks, menus and drag start.
 #include <wx/cursor.h>
+#include <wx/settings.h>
 #include <wx/tooltip.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "widgets/tabCustomizeDialog.h"
 #include "widgets/tabDropTarget.h"
@@ -20,6 +22,9 @@ TabStrip::MenuPopupHook& PopupHook() {
   static TabStrip::MenuPopupHook hook;
   return hook;
 }
+
+// Names a page with a blank caption in the tab list.
+const wxChar* const kUntitledMenuText = wxT("(untitled)");
 
 // The strip whose disabled tab set the application's no-entry cursor, if any.
 const TabStrip* g_noEntryCursorOwner = nullptr;
@@ -96,15 +101,18 @@ int TabStrip::HitTest(const wxPoint& pt, TabPageInfo& record, int& tabIndex) {
         return TNB_HIT_TAB;
       }
     } else if (info.GetRegion().Contains(pt) != wxOutRegion) {
-      // Slanted tabs overlap: the selected one wins, else the later one.
-      if (remembered != -1 || i == m_nSelection) {
+      // Slanted tabs overlap. The hit one is the one seen there: the selected tab is drawn last,
+      // the others from right to left, so each lies over its right-hand neighbour.
+      if (i == m_nSelection) {
         record = info;
         tabIndex = i;
         return TNB_HIT_TAB;
       }
-      remembered = i;
-      record = info;
-      tabIndex = i;
+      if (remembered == -1) {
+        remembered = i;
+        record = info;
+        tabIndex = i;
+      }
     }
   }
   return remembered != -1 ? TNB_HIT_TAB : TNB_HIT_NOWHERE;
@@ -116,6 +124,8 @@ void TabStrip::OnLeftDown(wxMouseEvent& event) {
   int tab = -1;
   const int code = HitTest(event.GetPosition(), record, tab);
   m_nLeftClickZone = code;
+  m_pressedPage = code == TNB_HIT_TAB ? m_notebook->GetPage(static_cast<size_t>(tab)) : nullptr;
+  m_pressPoint = event.GetPosition();
   switch (code) {
     case TNB_HIT_TAB:
       if (tab != m_nSelection && GetPageEnabled(static_cast<size_t>(tab)))
@@ -133,6 +143,7 @@ void TabStrip::OnLeftDown(wxMouseEvent& event) {
 
 void TabStrip::OnLeftUp(wxMouseEvent& event) {
   m_nLeftClickZone = TNB_HIT_NOWHERE;
+  m_pressedPage = nullptr;
   TabPageInfo record;
   int tab = -1;
   const int code = HitTest(event.GetPosition(), record, tab);
@@ -164,6 +175,16 @@ void TabStrip::OnLeftUp(wxMouseEvent& event) {
   event.Skip();
 }
 
+bool TabStrip::PastDragDistance(const wxPoint& pt) {
+  // A system that cannot tell its drag distance gets the toolkit's usual one.
+  const int kFallback = 8;
+  int dx = wxSystemSettings::GetMetric(wxSYS_DRAG_X, this);
+  int dy = wxSystemSettings::GetMetric(wxSYS_DRAG_Y, this);
+  if (dx <= 0) dx = kFallback;
+  if (dy <= 0) dy = kFallback;
+  return std::abs(pt.x - m_pressPoint.x) > dx || std::abs(pt.y - m_pressPoint.y) > dy;
+}
+
 int TabStrip::GetScrollLeftStep() { return m_nFrom >= 1 ? 1 : 0; }
 
 void TabStrip::ScrollTabsLeft() {
@@ -190,6 +211,20 @@ void TabStrip::OnMouseMove(wxMouseEvent& event) {
     event.Skip();
     return;
   }
+  // A drag carries the tab that was pressed, whatever lies under the pointer now: pressing a tab
+  // selects it, which can move the tabs under a pointer that has not moved.
+  if (!event.LeftIsDown()) m_pressedPage = nullptr;
+  if (m_pressedPage && !HasNotebookStyle(TNB_NO_DRAG_AND_DROP) &&
+      PastDragDistance(event.GetPosition())) {
+    const int pressed = m_notebook->GetPageIndex(m_pressedPage);
+    m_pressedPage = nullptr;
+    if (pressed >= 0) {
+      // Returns when the drop is over; the strip may have changed meanwhile.
+      StartTabDrag(this, pressed);
+      event.Skip();
+      return;
+    }
+  }
   const int oldStatus[5] = {m_nXButtonStatus, m_nLeftArrowStatus, m_nRightArrowStatus,
                             m_nTabXButtonStatus, m_nTabListButtonStatus};
   ResetAllStatuses(this);
@@ -206,12 +241,6 @@ void TabStrip::OnMouseMove(wxMouseEvent& event) {
       wxSetCursor(wxCursor(wxCURSOR_NO_ENTRY));
       g_noEntryCursorOwner = this;
     }
-    if (event.Dragging() && !HasNotebookStyle(TNB_NO_DRAG_AND_DROP)) {
-      // Returns when the drop is over; the strip may have changed meanwhile.
-      StartTabDrag(this, tab);
-      event.Skip();
-      return;
-    }
   } else if (code != TNB_HIT_NOWHERE) {
     int status = TNB_BUTTON_HOVER;
     if (event.LeftIsDown())
@@ -224,6 +253,11 @@ void TabStrip::OnMouseMove(wxMouseEvent& event) {
       case TNB_HIT_TAB_LIST_BUTTON: m_nTabListButtonStatus = status; break;
       default: break;
     }
+  }
+  // A whole caption is shown only over its tab.
+  if (code != TNB_HIT_TAB && m_captionToolTip) {
+    UnsetToolTip();
+    m_captionToolTip = false;
   }
   // The no-entry cursor lasts only while the pointer is over a disabled tab.
   if (!overDisabledTab && g_noEntryCursorOwner == this) {
@@ -333,8 +367,11 @@ void TabStrip::PopupTabListMenu() {
   wxMenu menu;
   for (size_t i = 0; i < m_pageRecords.size(); ++i) {
     const wxString& caption = m_pageRecords[i].GetCaption();
-    // Captions are peer-chosen names: shown literally, never as mnemonics or accelerators.
-    menu.Append(static_cast<int>(i), EscapeMenuText(caption), caption);
+    // Captions are peer-chosen names: shown literally, never as mnemonics or accelerators. A
+    // blank one would make an item nobody can see (and a menu item needs a label).
+    wxString text = EscapeMenuText(caption);
+    if (wxString(text).Trim(true).Trim(false).empty()) text = kUntitledMenuText;
+    menu.Append(static_cast<int>(i), text, caption);
   }
   menu.Bind(wxEVT_MENU, &TabStrip::OnTabListMenuSelection, this);
   PopupStripMenu(&menu);
@@ -354,8 +391,24 @@ void TabStrip::OnCustomize(wxCommandEvent&) {
 
 void TabStrip::ShowTabToolTip(int tabIndex) {
   wxWindow* page = tabIndex < 0 ? nullptr : m_notebook->GetPage(static_cast<size_t>(tabIndex));
+  wxString pageTip;
   if (page && page->GetToolTip() && page->GetToolTip()->GetWindow() == page)
-    SetToolTip(page->GetToolTip()->GetTip());
+    pageTip = page->GetToolTip()->GetTip();
+  // A caption shortened to fit the strip shows whole here, above the page's own tip.
+  if (page && GetRendererMgr()
+                  ->RendererForStyle(m_notebook->GetWindowStyleFlag())
+                  ->IsCaptionShortened(this, tabIndex)) {
+    wxString tip = GetPageText(static_cast<size_t>(tabIndex));
+    if (!pageTip.empty()) tip += wxT("\n") + pageTip;
+    SetToolTip(tip);
+    m_captionToolTip = true;
+  } else if (!pageTip.empty()) {
+    SetToolTip(pageTip);
+    m_captionToolTip = false;
+  } else if (m_captionToolTip) {
+    UnsetToolTip();
+    m_captionToolTip = false;
+  }
 }
 
 void TabStrip::ClosePage(size_t page) {

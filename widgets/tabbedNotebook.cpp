@@ -1,5 +1,6 @@
 #include "widgets/tabbedNotebook.h"
 
+#include <wx/app.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -127,23 +128,31 @@ void TabbedNotebook::DeletePage(size_t page, bool notify) {
     return;
   Freeze();
   wxWindow* window = m_pages[page];
-  if (static_cast<int>(page) == m_strip->GetSelection()) m_mainSizer->Detach(window);
   m_pages.erase(m_pages.begin() + page);
-  window->Destroy();
+  DiscardPageWindow(window);
   Thaw();
   m_strip->RemovePageRecord(page);
   Refresh();
   if (notify) SendPageEvent(wxEVT_TABBEDNOTEBOOK_PAGE_CLOSED, static_cast<int>(page), -1);
 }
 
+void TabbedNotebook::DiscardPageWindow(wxWindow* window) {
+  m_mainSizer->Detach(window);
+  window->Hide();
+  // Should the notebook go first, it destroys the window with its other children, and the
+  // window's destructor takes it off the list of windows waiting to go.
+  if (wxTheApp)
+    wxTheApp->ScheduleForDestruction(window);
+  else
+    delete window;
+}
+
 bool TabbedNotebook::DeleteAllPages() {
   if (m_pages.empty()) return false;
   Freeze();
-  for (wxWindow* window : m_pages) {
-    m_mainSizer->Detach(window);
-    delete window;
-  }
-  m_pages.clear();
+  std::vector<wxWindow*> windows;
+  windows.swap(m_pages);
+  for (wxWindow* window : windows) DiscardPageWindow(window);
   Thaw();
   m_strip->DeleteAllPages();
   return true;

@@ -45,9 +45,10 @@ class TabbedNotebook : public wxPanel {
                   int imageIndex = -1);
   // Takes the page out; the caller takes over its window (neither hidden nor destroyed).
   bool RemovePage(size_t page, bool notify = true);
-  // Takes the page out and destroys its window.
+  // Takes the page out and destroys its window (when the events being handled are over).
   void DeletePage(size_t page, bool notify = true);
-  // Destroys every page window at once, sending no events; false when there was none.
+  // Takes every page out and destroys their windows as DeletePage does, sending no events; false
+  // when there was none.
   bool DeleteAllPages();
 
   // Selection.
@@ -119,6 +120,9 @@ class TabbedNotebook : public wxPanel {
   void OnCharHook(wxKeyEvent& event);
 
  private:
+  // Takes a closed page's window out of sight and destroys it once the handlers running now are
+  // over: a page may be closed from one of its own handlers.
+  void DiscardPageWindow(wxWindow* window);
   // Sends one of the notebook's events through its own event handler; false when vetoed.
   bool SendPageEvent(wxEventType type, int selection, int oldSelection);
 

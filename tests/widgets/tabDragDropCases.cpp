@@ -1,10 +1,12 @@
 // Tab drag and drop: moves inside a notebook and between notebooks, the payload checks, and the
 // start of a drag from the strip's mouse handler.
 #include <gtest/gtest.h>
+#include <wx/settings.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -299,19 +301,25 @@ TEST(TabDragDrop, ADragStartsFromAMotionOverATabWithAButtonHeld) {
     ~Reset() { SetTabDragLoop(nullptr); }
   } reset;
 
-  // Motion without a button, and motion over the empty area, start nothing.
+  // A press at p, then a motion with the button held past the drag distance.
+  const int reach = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, a.strip), 8) + 1;
+  auto pressAndMove = [&](const wxPoint& p) {
+    a.Mouse(wxEVT_LEFT_DOWN, p, true);
+    return a.Mouse(wxEVT_MOTION, p + wxPoint(reach, 0), true);
+  };
+  // Motion without a button, and a press on the empty area, start nothing.
   a.Mouse(wxEVT_MOTION, a.TabPoint(1));
-  a.Mouse(wxEVT_MOTION, a.EmptyPoint(), true);
+  pressAndMove(a.EmptyPoint());
   EXPECT_EQ(0, loops);
   // Not with drag and drop switched off either.
   a.notebook->SetWindowStyleFlag(TNB_NO_DRAG_AND_DROP);
   a.Render();
-  a.Mouse(wxEVT_MOTION, a.TabPoint(1), true);
+  pressAndMove(a.TabPoint(1));
   EXPECT_EQ(0, loops);
 
   a.notebook->SetWindowStyleFlag(0);
   a.Render();
-  EXPECT_TRUE(a.Mouse(wxEVT_MOTION, a.TabPoint(1), true));
+  EXPECT_TRUE(pressAndMove(a.TabPoint(1)));
   EXPECT_EQ(1, loops);
   EXPECT_EQ(wxDrag_DefaultMove, flags);
   EXPECT_EQ(Payload(a.strip, 1), carried);
@@ -324,7 +332,7 @@ TEST(TabDragDrop, ADragStartsFromAMotionOverATabWithAButtonHeld) {
   // A disabled page starts a drag too; its drop is cancelled.
   a.notebook->EnablePage(1, false);
   a.Render();
-  a.Mouse(wxEVT_MOTION, a.TabPoint(1), true);
+  pressAndMove(a.TabPoint(1));
   EXPECT_EQ(2, loops);
   EXPECT_EQ(wxDragCancel, answer);
   EXPECT_EQ(wxT("P0 P2"), a.Captions());
@@ -353,7 +361,9 @@ TEST(TabDragDrop, APointerDragCarriesThePageToTheOtherNotebook) {
   sim.MouseDown();
   widgettest::Pump(50);
   timer.Start(60);
-  sim.MouseMove(from.x + 6, from.y);
+  // Past the drag distance, so that the drag (and its loop) starts here.
+  sim.MouseMove(from.x + std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, a.strip), 8) + 2,
+                from.y);
   const bool moved = widgettest::PumpUntil([&] { return b.notebook->GetPageCount() == 2; }, 8000);
   widgettest::PumpUntil([&] { return step > 9; }, 2000);
   timer.Stop();

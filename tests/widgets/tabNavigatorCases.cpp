@@ -4,6 +4,7 @@
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "tests/support/pixels.h"
@@ -135,6 +136,15 @@ TEST(TabNavigator, HeaderIsMeasuredAndDrawnOncePerProcess) {
     // A vertical gradient down to the shadow colour.
     const wxColour shadow = wxSystemSettings::GetColour(wxSYS_COLOUR_3DSHADOW);
     EXPECT_TRUE(Near(shadow, testsupport::PixelAt(header, header.GetWidth() - 2, header.GetHeight() - 1)));
+    // The text right of the icon stands out from both ends of the gradient.
+    const wxColour text = ReadableTextColour(LightenColour(shadow, 50), shadow);
+    EXPECT_GE(ContrastRatio(text, LightenColour(shadow, 50)), 4.5);
+    EXPECT_GE(ContrastRatio(text, shadow), 4.5);
+    bool written = false;
+    for (int x = 23; x < header.GetWidth() && !written; ++x)
+      for (int y = 0; y < header.GetHeight() && !written; ++y)
+        written = testsupport::NearColour(text, testsupport::PixelAt(header, x, y), 16);
+    EXPECT_TRUE(written);
     n->Hide();
   }
   // A second navigator reuses the height and the picture.
@@ -261,4 +271,22 @@ TEST(TabNavigator, ClosesByItselfWhenCtrlIsNoLongerHeld) {
   EXPECT_EQ(nullptr, b.notebook->GetNavigatorWindow());
   EXPECT_EQ(0, b.notebook->GetSelection());
   EXPECT_EQ("changing(0,2) changed(0,-1) changing(0,0) changed(0,-1)", log.Summary());
+}
+
+TEST(TabNavigator, HeaderTextColourReadsOnLightAndDarkGradients) {
+  // Light caption gradients of today's themes, and dark ones.
+  const wxColour rows[][2] = {{LightenColour(wxColour(205, 199, 194), 50), wxColour(205, 199, 194)},
+                              {wxColour(246, 245, 244), wxColour(222, 221, 218)},
+                              {wxColour(90, 90, 90), wxColour(40, 40, 40)},
+                              {wxColour(60, 70, 110), wxColour(0, 0, 0)}};
+  for (const auto& r : rows) {
+    const wxColour text = ReadableTextColour(r[0], r[1]);
+    EXPECT_GE(std::min(ContrastRatio(text, r[0]), ContrastRatio(text, r[1])), 4.5)
+        << r[0].GetAsString().ToStdString();
+  }
+  // Worked out by hand: white on black 21:1 either way round; grey 119 has a luminance of
+  // 0.1845, so 1.05 / 0.2345 = 4.48 against white.
+  EXPECT_NEAR(21.0, ContrastRatio(*wxBLACK, *wxWHITE), 1e-9);
+  EXPECT_NEAR(21.0, ContrastRatio(*wxWHITE, *wxBLACK), 1e-9);
+  EXPECT_NEAR(4.48, ContrastRatio(*wxWHITE, wxColour(119, 119, 119)), 0.01);
 }

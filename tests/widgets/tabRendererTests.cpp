@@ -2,12 +2,8 @@
 // the page records, and a colour of each look painted into memory.
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
-#include <wx/filename.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
-#include <wx/sizer.h>
-#include <wx/textctrl.h>
 
 #include <cmath>
 #include <functional>
@@ -558,93 +554,4 @@ TEST(TabRenderers, SlantedFittingDrawingOrderAndRandomColours) {
                 again, p[6].x - 3, p[0].y - k);
     }
   }
-}
-
-// Pictures of every look for review, taken from the screen in one go (one frame holds every
-// look): per look a notebook with tabs on top, the tab list and the X on the selected tab, and one
-// with tabs at the bottom, the X and arrows and a thin border.
-TEST(TabRenderers, Screenshots) {
-  const std::string dir = testsupport::BuildDir() + "/screenshots";
-  wxFileName::Mkdir(wxString::FromUTF8(dir), 0755, wxPATH_MKDIR_FULL);
-  // Two round images on a transparent square.
-  TabImageList images;
-  for (const wxColour& c : {wxColour(40, 140, 220), wxColour(60, 170, 60)}) {
-    wxImage round(16, 16);
-    round.SetMaskColour(1, 2, 3);
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 16; ++x) {
-        const int d = (2 * x - 15) * (2 * x - 15) + (2 * y - 15) * (2 * y - 15);
-        if (d > 13 * 13)
-          round.SetRGB(x, y, 1, 2, 3);
-        else if (d > 10 * 10)
-          round.SetRGB(x, y, 0, 0, 0);
-        else
-          round.SetRGB(x, y, c.Red(), c.Green(), c.Blue());
-      }
-    images.Add(wxBitmap(round));
-  }
-  const wxString captions[] = {wxT("parlavox.example"), wxT("Alice"), wxT("Bob & Carol"),
-                               wxT("news.example.org"), wxT("forum.example.net"),
-                               wxT("dev.example")};
-  const long extras[] = {0, 0, 0, TNB_GRADIENT_TAB_AREA, TNB_GRADIENT_TAB_AREA};
-  const int H = TabHeight();
-  const int rowHeight = 2 * (H + 34) + 12;
-  wxFrame* frame = new wxFrame(nullptr, wxID_ANY, wxT("Looks"), wxPoint(0, 0),
-                               wxSize(660, 5 * rowHeight));
-  frame->SetBackgroundColour(wxColour(90, 90, 90));
-  wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
-  std::vector<TabbedNotebook*> books;
-  for (int n = 0; n < 10; ++n) {
-    const long look = kLooks[n / 2].bits | extras[n / 2];
-    const long style = n % 2 == 0 ? look | 0x26218 : look | TNB_BOTTOM_TABS | TNB_THIN_BORDER;
-    TabbedNotebook* book = new TabbedNotebook(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                              style);
-    book->SetImageList(&images);
-    for (int i = 0; i < 6; ++i) {
-      wxTextCtrl* page = new wxTextCtrl(book, wxID_ANY, wxT("Messages of ") + captions[i],
-                                        wxDefaultPosition, wxSize(-1, 30), wxTE_MULTILINE);
-      book->AddPage(page, captions[i], false, i % 3 == 2 ? -1 : i % 2);
-    }
-    book->SetSelection(1);
-    sizer->Add(book, 1, wxEXPAND | wxLEFT | wxRIGHT | (n % 2 ? wxBOTTOM : wxTOP), 6);
-    books.push_back(book);
-  }
-  frame->SetSizer(sizer);
-  frame->Show();
-  ASSERT_TRUE(PumpUntil([&] {
-    return frame->IsShownOnScreen() && books[9]->GetTabStrip()->GetClientSize().x > 600;
-  }));
-  Pump(300);
-  frame->Update();
-  Pump(100);
-
-  // The screen is read once: later reads of it in the same process are not fresh on GTK 3.
-  const wxRect rect = frame->GetScreenRect();
-  wxBitmap shot(rect.width, rect.height);
-  {
-    wxScreenDC screen;
-    wxMemoryDC mem(shot);
-    mem.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
-  }
-  EXPECT_TRUE(shot.SaveFile(wxString::FromUTF8(dir + "/tabs-all.png"), wxBITMAP_TYPE_PNG));
-  wxImage all = shot.ConvertToImage();
-  for (int k = 0; k < 5; ++k) {
-    wxRect top = books[2 * k]->GetScreenRect();
-    wxRect bottom = books[2 * k + 1]->GetScreenRect();
-    wxRect area = top.Union(bottom).Inflate(4);
-    area.Offset(-rect.GetPosition());
-    area.Intersect(wxRect(0, 0, rect.width, rect.height));
-    const std::string file = dir + "/tabs-" + kLooks[k].name + ".png";
-    EXPECT_TRUE(all.GetSubImage(area).SaveFile(wxString::FromUTF8(file), wxBITMAP_TYPE_PNG));
-    EXPECT_TRUE(testsupport::FileExists(file));
-
-    // What reached the screen is what the renderer drew: the selected top tab's X, grey.
-    const wxRect xr = books[2 * k]->GetTabStrip()->GetPageInfo(1).GetXRect();
-    const wxPoint at = books[2 * k]->GetTabStrip()->GetScreenPosition() - rect.GetPosition() +
-                       xr.GetPosition() + wxPoint(4, 4);
-    EXPECT_PX(kGrey, all, at.x, at.y) << kLooks[k].name;
-  }
-  for (TabbedNotebook* book : books) book->SetImageList(nullptr);
-  frame->Destroy();
-  Pump(20);
 }

@@ -1,4 +1,4 @@
-# The tab renderers: geometry, memory paints of every look and screenshots for review.
+# The tab renderers: geometry and memory paints of every look.
 parlavox_add_test(test_tab_renderers LABEL widgets WX SERIAL
                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tabRendererTests.cpp
                           ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp

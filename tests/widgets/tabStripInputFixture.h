@@ -47,14 +47,19 @@ struct Book {
     return page;
   }
 
-  // Paints the strip into memory as a paint would, so that the tab records are up to date.
-  void Render() {
+  // Paints the strip into memory as a paint would, so that the tab records are up to date, and
+  // returns the picture.
+  wxImage Render() {
     wxSize size = strip->GetClientSize();
-    if (size.GetWidth() < 1 || size.GetHeight() < 1) return;
+    if (size.GetWidth() < 1 || size.GetHeight() < 1) return wxImage();
     wxBitmap bmp(size.GetWidth(), size.GetHeight());
-    wxMemoryDC dc(bmp);
-    wxCommandEvent dummy;
-    GetRendererMgr()->RendererForStyle(notebook->GetWindowStyleFlag())->DrawTabArea(strip, dc, dummy);
+    {
+      wxMemoryDC dc(bmp);
+      wxCommandEvent dummy;
+      GetRendererMgr()->RendererForStyle(notebook->GetWindowStyleFlag())->DrawTabArea(strip, dc,
+                                                                                   dummy);
+    }
+    return bmp.ConvertToImage();
   }
 
   // The middle of tab i's rectangle, as last painted.

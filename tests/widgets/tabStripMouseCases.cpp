@@ -142,7 +142,7 @@ TEST(TabStripMouse, HitTestEveryRegionAndStyle) {
   EXPECT_EQ(TNB_HIT_TAB, b.strip->HitTest(wxPoint(b.strip->GetPageInfo(1).GetPosition().x + 3, x1.y + 2), r, idx));
 
   // Slanted tabs are hit through their regions; of two overlapping tabs the selected one wins,
-  // otherwise the later one.
+  // otherwise the earlier one, drawn over the later.
   b.notebook->SetWindowStyleFlag(TNB_SLANTED);
   b.notebook->SetSelection(0);
   b.Render();
@@ -150,12 +150,12 @@ TEST(TabStripMouse, HitTestEveryRegionAndStyle) {
   b.strip->GetPageInfo(0).SetRegion(wxRegion(10, 4, 60, 20));
   b.strip->GetPageInfo(1).SetRegion(wxRegion(50, 4, 60, 20));
   b.strip->GetPageInfo(2).SetRegion(wxRegion(100, 4, 60, 20));
-  // Tabs 0 and 1 with 0 selected; 1 and 2; 0 alone; 1 alone (found after the loop); none; inside
+  // Tabs 0 and 1 with 0 selected; 1 and 2 (the left one is drawn on top); 0 alone; 1 alone (found after the loop); none; inside
   // tab 0's rectangle but outside its region.
   const struct {
     wxPoint point;
     int index;
-  } slanted[] = {{{55, 10}, 0}, {{105, 10}, 2}, {{15, 10}, 0}, {{80, 10}, 1}, {{200, 10}, -1}, {{15, 30}, -1}};
+  } slanted[] = {{{55, 10}, 0}, {{105, 10}, 1}, {{15, 10}, 0}, {{80, 10}, 1}, {{200, 10}, -1}, {{15, 30}, -1}};
   for (const auto& row : slanted) {
     EXPECT_EQ(row.index < 0 ? TNB_HIT_NOWHERE : TNB_HIT_TAB, b.strip->HitTest(row.point, r, idx)) << row.point.x;
     EXPECT_EQ(row.index, idx) << row.point.x;

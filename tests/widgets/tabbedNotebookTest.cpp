@@ -318,6 +318,8 @@ TEST_F(NotebookTest, DeletingTheSelectedPageShowsAnotherEvenDisabledOne) {
   wxWindowID id = book->GetPage(1)->GetId();
   log->Clear();
   book->DeletePage(1, true);
+  // The window goes once the events being handled are over.
+  Pump(10);
   EXPECT_EQ(nullptr, wxWindow::FindWindowById(id, book));
   EXPECT_EQ(2, book->GetPageCount());
   // No previous selection: page 0 is chosen although it is disabled.
@@ -358,6 +360,7 @@ TEST_F(NotebookTest, DeleteAllPagesSendsNothing) {
   EXPECT_EQ(-1, book->GetSelection());
   EXPECT_EQ(-1, book->GetPreviousSelection());
   EXPECT_EQ(0, book->GetTabStrip()->GetFirstVisibleTab());
+  Pump(10);
   for (wxWindowID id : ids) EXPECT_EQ(nullptr, wxWindow::FindWindowById(id, frame->get()));
   EXPECT_EQ(1u, book->GetMainSizer()->GetItemCount());
   EXPECT_FALSE(book->DeleteAllPages());

@@ -2,4 +2,4 @@
 file(GLOB WIDGETS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp)
 parlavox_add_test(test_widgets LABEL widgets WX SERIAL SOURCES ${WIDGETS_TEST_SOURCES}
-                  LIBS parlavox_widgets X11)
+                  LIBS parlavox_widgets)
