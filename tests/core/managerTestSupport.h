@@ -62,9 +62,12 @@ class EventRecorder : public wxEvtHandler {
   std::vector<Recorded> events;
 };
 
-// Handles everything queued for the Manager so far, as the GUI thread's event loop would.
+// Handles what is queued for the Manager, as the GUI thread's event loop would; gives up after
+// a quarter of a second, so that a server flooding faster than the Manager keeps up cannot hold
+// the caller for ever.
 inline void Pump() {
-  while (wxTheApp->HasPendingEvents()) wxTheApp->ProcessPendingEvents();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+  while (wxTheApp->HasPendingEvents() && std::chrono::steady_clock::now() < end) wxTheApp->ProcessPendingEvents();
 }
 
 struct ManagerSetUp : testserver::TrustedServer {
