@@ -31,21 +31,22 @@ bench: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
 	@for b in $(BUILD_REL)/bench/*Bench; do echo "== $$b"; $$b; done
 
-# The libFuzzer targets, built with clang; each runs for FUZZ_SECONDS on its corpus.
+# The libFuzzer targets, built with clang; each runs for FUZZ_SECONDS on its corpus, and an input
+# that takes over 10 s is reported as a hang.
 FUZZ_SECONDS ?= 60
+FUZZ_FLAGS = -timeout=10 -max_total_time=$(FUZZ_SECONDS)
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DPARLAVOX_FUZZ=ON -DPARLAVOX_TESTS=OFF \
-	  -DPARLAVOX_BENCH=OFF
+	  -DPARLAVOX_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus/s2c build-fuzz/corpus/c2c
-	build-fuzz/fuzz/s2cRequestFuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/s2c fuzz/corpus/s2c
-	build-fuzz/fuzz/c2cRequestFuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/c2c fuzz/corpus/c2c
+	mkdir -p build-fuzz/corpus/s2c build-fuzz/corpus/c2c build-fuzz/corpus/config
+	build-fuzz/fuzz/s2cRequestFuzz $(FUZZ_FLAGS) build-fuzz/corpus/s2c fuzz/corpus/s2c
+	build-fuzz/fuzz/c2cRequestFuzz $(FUZZ_FLAGS) build-fuzz/corpus/c2c fuzz/corpus/c2c
+	build-fuzz/fuzz/configLoadFuzz $(FUZZ_FLAGS) -dict=fuzz/configLoad.dict build-fuzz/corpus/config fuzz/corpus/config
 
 run: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
-	@if [ -x $(BUILD_REL)/gui/parlavox ]; then \
-	  PARLAVOX_DATA=$(CURDIR)/data $(BUILD_REL)/gui/parlavox; \
-	else echo "Parlavox has no window yet: only its libraries and tests are built."; fi
+	@bash scripts/run-with-standin.sh $(BUILD_REL)/gui/parlavox $(BUILD_REL)/standin/parlavox-standin $(CURDIR)/data
 
 clean:
 	rm -rf $(BUILD) $(BUILD_REL) build-fuzz

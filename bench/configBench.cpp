@@ -81,8 +81,8 @@ int main(int argc, char** argv) {
   printf("  save                      : %.3f s (%s)\n", save, saved ? "ok" : "FAILED");
   printf("  load                      : %.3f s (%s, %zu contacts, %zu sites)\n", load, loaded ? "ok" : "FAILED",
          c->GetContacts().size(), c->GetAllURLInfo().size());
-  printf("  fill: %d UpdateContact    : %.3f s (each new login scans the list)\n", kContacts, fillContacts);
-  printf("  fill: %d AddURLInfo       : %.3f s (each new site scans the list)\n", kSites, fillSites);
+  printf("  fill: %d UpdateContact    : %.3f s\n", kContacts, fillContacts);
+  printf("  fill: %d AddURLInfo       : %.3f s\n", kSites, fillSites);
   printf("  %d UpdateContact, replace : %.3f s\n", kContacts, updateAll);
   printf("  %d GetURLInfo             : %.3f s (%d found)\n", kSites, lookupAll, found);
 

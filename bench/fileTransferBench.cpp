@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   }
 
   Done done;
-  FileServer::SetListener(&done);
+  FileServer::BindListener(&done);
   FileServer sender("0");
   if (!sender.Listen()) {
     std::fprintf(stderr, "cannot listen\n");
@@ -172,6 +172,6 @@ int main(int argc, char** argv) {
   std::printf("  FileUpload/FileDownload      : %8.1f MB/s\n", mb / ours);
   std::printf("  ratio to raw 8 KiB           : %8.2f\n", raw8 / ours);
   std::printf("  ratio to raw 64 KiB          : %8.2f\n", raw64 / ours);
-  FileServer::SetListener(nullptr);
+  FileServer::UnbindListener(&done);
   return 0;
 }

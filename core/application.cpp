@@ -78,7 +78,7 @@ Manager::Manager() : m_mailbox(std::make_shared<ManagerMailbox>(this)) {
   }
   // The extension listener and the file server report to the Manager made last.
   ProcessRelay::Get().Bind(m_mailbox);
-  FileServer::SetListener(&ProcessRelay::Get());
+  FileServer::BindListener(&ProcessRelay::Get());
   std::string login = GetLogin();
   if (!login.empty()) {
     TRACE_INFO("Send event to interface");

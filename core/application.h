@@ -224,6 +224,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   std::map<std::string, ExtensionStatus_t> m_extensionStatus;
   std::map<std::string, bool> m_virtualRoomRequests;
   std::string m_pendingErrors;
+  static constexpr size_t kMaxPendingErrors = 48 * 1024;
   std::string m_webToken;
   // Records made for logins the Manager does not know, kept so that each gets one.
   std::map<std::string, ContactInfo*> m_strangers;

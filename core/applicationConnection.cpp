@@ -40,6 +40,9 @@ void Manager::StartLink(const std::string& hostname, int port, bool ssl) {
   link->generation = ++g_generations;
   link->port.reset(new LinkPort(m_mailbox, link->generation));
   link->client = std::make_shared<ClientSideRequest>(link->port.get(), true);
+  // A new client binds its link to the extension listener; the listener reports to the
+  // process's relay instead, which outlives every link.
+  LocalServer::BindController(&ProcessRelay::Get());
   link->client->SetupConnection(hostname, port, ssl, config->GetProxyStatus(), config->GetProxyHost(),
                                 config->GetProxyPort(), config->GetContactInfo()->GetLogin(), config->GetPassword(),
                                 m_status);
@@ -58,11 +61,10 @@ void Manager::RetireLink(bool afterSent) {
   std::shared_ptr<ServerLink> link = std::move(m_link);
   m_link.reset();
   TRACE_INFO("link %llu closed", static_cast<unsigned long long>(link->generation));
-  // The senders have written what they were given before they returned, so closing now loses
-  // nothing that was sent (afterSent asks for exactly that).
-  (void)afterSent;
-  link->client->AbortConnection();
-  link->client->CloseConnection(false);
+  // Requests already queued (the disconnect among them) still go out before the link closes;
+  // otherwise the link is dropped at once with whatever was queued.
+  if (afterSent) link->client->CloseConnection(false);
+  else link->client->AbortConnection();
 }
 
 void Manager::StartFileServer() {
@@ -277,8 +279,14 @@ void Manager::SendErrorMessages(const std::string& text) {
   if (m_connected && client) {
     client->SendErrorMessages(m_authKey, text);
   } else {
+    // Kept for the next session, newest last, within what one request may carry; only the new
+    // line is printed (reprinting the whole text each time grew without end).
     m_pendingErrors += "\n" + text;
-    printf("Errors: %s\n", m_pendingErrors.c_str());
+    if (m_pendingErrors.size() > kMaxPendingErrors) {
+      size_t cut = m_pendingErrors.find('\n', m_pendingErrors.size() - kMaxPendingErrors);
+      m_pendingErrors.erase(0, cut == std::string::npos ? m_pendingErrors.size() - kMaxPendingErrors : cut);
+    }
+    printf("Errors: %s\n", text.c_str());
     fflush(stdout);
   }
   TRACE_END();

@@ -59,7 +59,8 @@ ClientSideRequest::ClientSideRequest(StateMachine* machine, bool flag) : m_flag(
   TRACE_INFO("Create SSL");
   m_connection.reset(new IMSSLManager());
   TRACE_INFO("Start local server");
-  // The first client of the process starts the listener; later ones find it running.
+  // Each attempt binds its controller to the listener and starts the listener when it does not
+  // run (the first attempt, or one after the port was found taken).
   LocalServer::Start(machine, g_listenerPort);
   TRACE_END();
 }

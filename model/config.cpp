@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
+#include <map>
 
 #include "model/cryptPassword.h"
 #include "model/log.h"
@@ -26,11 +28,10 @@ std::vector<Config*>* g_replaced = nullptr;
 
 const unsigned kMessageMaxLength = 512;
 
-// Case-insensitive (ASCII letters only) equality without building new strings.
-bool SameURL(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiToLower(a[i]) != AsciiToLower(b[i])) return false;
+// A null record would be saved as such and make the next load refuse the file.
+bool RefuseNull(const void* record) {
+  if (record) return false;
+  TRACE_ERROR("null record refused");
   return true;
 }
 
@@ -134,6 +135,8 @@ Config::Config(const Config& o) {
   y = o.y;
   width = o.width;
   height = o.height;
+  contactIndex_ = o.contactIndex_;
+  siteIndex_ = o.siteIndex_;
   TRACE_END();
 }
 
@@ -160,6 +163,45 @@ void Config::ReplaceInstance(Config* c) {
     g_replaced->push_back(old);
   }
   TRACE_END();
+}
+
+namespace {
+
+// Every record a settings object holds, by address, with the way to free it.
+template <class T>
+void CollectRecords(const std::vector<T*>& list, std::map<const void*, std::function<void()>>& records) {
+  for (T* r : list) records.emplace(r, [r] { delete r; });
+}
+
+}  // namespace
+
+std::map<const void*, std::function<void()>> Config::Records() const {
+  std::lock_guard<std::mutex> l(mutex_);
+  std::map<const void*, std::function<void()>> records;
+  CollectRecords(std::vector<ContactInfo*>{ownInfo, defaultContact}, records);
+  CollectRecords(contacts, records);
+  CollectRecords(webSiteInfos, records);
+  CollectRecords(recommendedSites, records);
+  CollectRecords(external_messengers, records);
+  CollectRecords(external_messenger_protocols, records);
+  CollectRecords(smileys, records);
+  return records;
+}
+
+void FreeReplacedConfigs() {
+  std::lock_guard<std::mutex> lock(g_instanceMutex);
+  if (!g_replaced) return;
+  // A record the current instance also holds stays.
+  std::map<const void*, std::function<void()>> kept;
+  if (Config* current = g_instance.load()) kept = current->Records();
+  std::map<const void*, std::function<void()>> records;
+  for (Config* c : *g_replaced) {
+    for (auto& r : c->Records())
+      if (!kept.count(r.first)) records.insert(r);
+    delete c;
+  }
+  for (auto& r : records) r.second();
+  g_replaced->clear();
 }
 
 void Config::SetPath(const std::string& path) {
@@ -318,21 +360,28 @@ void Config::ClearContacts() {
   TRACE_STARTEND();
   std::lock_guard<std::mutex> l(mutex_);
   contacts.clear();
+  contactIndex_.clear();
+}
+
+void Config::RebuildContactIndex() {
+  contactIndex_.clear();
+  for (size_t i = 0; i < contacts.size(); ++i) contactIndex_.emplace(contacts[i]->login, i);
 }
 
 void Config::UpdateContact(ContactInfo* c) {
+  if (RefuseNull(c)) return;
   TRACE_START_ARGS("%s, %s", c->GetLogin().c_str(), c->GetNickname().c_str());
   bool found = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    for (ContactInfo*& slot : contacts) {
-      if (slot->login == c->login) {
-        slot = c;
-        found = true;
-        break;
-      }
+    auto it = contactIndex_.find(c->login);
+    if (it != contactIndex_.end()) {
+      contacts[it->second] = c;
+      found = true;
+    } else {
+      contactIndex_.emplace(c->login, contacts.size());
+      contacts.push_back(c);
     }
-    if (!found) contacts.push_back(c);
   }
   if (found)
     TRACE_END_RESULT("found");
@@ -345,11 +394,7 @@ bool Config::HasContact(const std::string& login) const {
   bool found = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    for (const ContactInfo* c : contacts)
-      if (c->login == login) {
-        found = true;
-        break;
-      }
+    found = contactIndex_.count(login) != 0;
   }
   TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
@@ -360,12 +405,12 @@ ContactInfo* Config::RemoveContact(const std::string& login) {
   ContactInfo* removed = nullptr;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    for (auto it = contacts.begin(); it != contacts.end(); ++it)
-      if ((*it)->login == login) {
-        removed = *it;
-        contacts.erase(it);
-        break;
-      }
+    auto it = contactIndex_.find(login);
+    if (it != contactIndex_.end()) {
+      removed = contacts[it->second];
+      contacts.erase(contacts.begin() + static_cast<long>(it->second));
+      RebuildContactIndex();
+    }
   }
   TRACE_END_RESULT("%s", removed ? "found" : "not found");
   return removed;
@@ -418,9 +463,14 @@ bool Config::RenameGroup(const std::string& oldName, const std::string& newName)
   return true;
 }
 
-std::vector<URLInfo*>::const_iterator Config::FindSite(const std::string& url) const {
-  return std::find_if(webSiteInfos.begin(), webSiteInfos.end(),
-                      [&url](const URLInfo* site) { return SameURL(site->url, url); });
+void Config::RebuildSiteIndex() {
+  siteIndex_.clear();
+  for (size_t i = 0; i < webSiteInfos.size(); ++i) siteIndex_.emplace(AsciiLower(webSiteInfos[i]->url), i);
+}
+
+long Config::FindSite(const std::string& url) const {
+  auto it = siteIndex_.find(AsciiLower(url));
+  return it == siteIndex_.end() ? -1 : static_cast<long>(it->second);
 }
 
 URLInfo* Config::GetURLInfo(const std::string& url) const {
@@ -428,8 +478,8 @@ URLInfo* Config::GetURLInfo(const std::string& url) const {
   URLInfo* found = nullptr;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    auto it = FindSite(url);
-    if (it != webSiteInfos.end()) found = *it;
+    long at = FindSite(url);
+    if (at >= 0) found = webSiteInfos[at];
   }
   TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
@@ -440,22 +490,21 @@ bool Config::IsDefined(const std::string& url) const {
   bool defined = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    defined = FindSite(url) != webSiteInfos.end();
+    defined = FindSite(url) >= 0;
   }
   TRACE_END_RESULT("%s", defined ? "true" : "false");
   return defined;
 }
 
 void Config::AddURLInfo(URLInfo* info) {
+  if (RefuseNull(info)) return;
   const std::string url = info->GetURL();
   TRACE_START_ARGS("%s", url.c_str());
   bool added = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    if (FindSite(url) == webSiteInfos.end()) {
-      webSiteInfos.push_back(info);
-      added = true;
-    }
+    added = siteIndex_.emplace(AsciiLower(url), webSiteInfos.size()).second;
+    if (added) webSiteInfos.push_back(info);
   }
   TRACE_END_RESULT("%s", added ? "added" : "already defined");
 }
@@ -465,9 +514,10 @@ void Config::RemoveURLInfo(const std::string& url) {
   bool erased = false;
   {
     std::lock_guard<std::mutex> l(mutex_);
-    auto it = FindSite(url);
-    if (it != webSiteInfos.end()) {
-      webSiteInfos.erase(it);
+    long at = FindSite(url);
+    if (at >= 0) {
+      webSiteInfos.erase(webSiteInfos.begin() + at);
+      RebuildSiteIndex();
       erased = true;
     }
   }
@@ -526,6 +576,7 @@ RecommendedSite* Config::GetRecommendedSite(int index) const {
 }
 
 void Config::AddMessenger(MessengerInfo* m) {
+  if (RefuseNull(m)) return;
   TRACE_STARTEND();
   std::lock_guard<std::mutex> l(mutex_);
   external_messengers.push_back(m);
@@ -557,6 +608,7 @@ MessengerInfo* Config::GetMessenger(const std::string& protocol, const std::stri
 }
 
 void Config::AddMessengerProtocol(MessengerProtocolInfo* p) {
+  if (RefuseNull(p)) return;
   TRACE_STARTEND();
   std::lock_guard<std::mutex> l(mutex_);
   external_messenger_protocols.push_back(p);
@@ -584,6 +636,7 @@ MessengerProtocolInfo* Config::GetMessengerProtocol(const std::string& protocol)
 }
 
 void Config::AddSmiley(Smiley* s) {
+  if (RefuseNull(s)) return;
   TRACE_STARTEND();
   std::lock_guard<std::mutex> l(mutex_);
   smileys.push_back(s);

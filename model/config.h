@@ -7,8 +7,11 @@
 #ifndef PARLAVOX_MODEL_CONFIG_H
 #define PARLAVOX_MODEL_CONFIG_H
 
+#include <functional>
+#include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/contactInfo.h"
@@ -37,6 +40,10 @@ class Config {
   // Moves "parlavox.xml" aside to "parlavox.backup.xml" (replacing an older backup), so that the
   // program can start afresh without losing a file it could not read. True when moved.
   static bool BackupSettingsFile();
+  // Removes the temporary files that saves killed before their end left in the user directory.
+  // A save under way (of this process or another) holds a lock on its file and is left alone;
+  // so is any file changed in the last minute. Load calls it first.
+  static void RemoveStaleSaveFiles();
 
   Config();
   // Member-wise: the copy shares the records of the original.
@@ -126,6 +133,9 @@ class Config {
   int GetBirthMonth() const;
   int GetBirthYear() const;
 
+  // The lists take no null record: adding one is refused with a trace.
+  // Contacts and sites are found by login and by URL without walking the lists (a record is
+  // known by the login or URL it had when it was added).
   std::vector<ContactInfo*> GetContacts() const;
   void ClearContacts();
   // Puts `c` in the slot of the contact with its login, or appends it.
@@ -174,11 +184,18 @@ class Config {
  private:
   // Brings values read from a file into the ranges the setters keep.
   void Sanitize();
-  // The first site record whose URL is `url`, whatever the case of its letters (lock held).
-  std::vector<URLInfo*>::const_iterator FindSite(const std::string& url) const;
+  // The position of the first site record whose URL is `url`, whatever the case of its letters;
+  // -1 when none (lock held).
+  long FindSite(const std::string& url) const;
+  // Make an index again from its list, the first record of each key winning (lock held).
+  void RebuildContactIndex();
+  void RebuildSiteIndex();
   // Makes `c` the instance (NULL: the next use makes a default one). A replaced instance is kept
   // alive, since callers may still hold its pointer.
   static void ReplaceInstance(Config* c);
+  friend void FreeReplacedConfigs();
+  // Every record this object holds, each once, with the way to free it.
+  std::map<const void*, std::function<void()>> Records() const;
 
   mutable std::mutex mutex_;
 
@@ -220,6 +237,11 @@ class Config {
   int y;
   int width;
   int height;
+
+  // Position in `contacts` of the first record of each login, and in `webSiteInfos` of the first
+  // record of each lower-cased URL; kept in step with the lists under the lock.
+  std::unordered_map<std::string, size_t> contactIndex_;
+  std::unordered_map<std::string, size_t> siteIndex_;
 };
 
 #endif

@@ -1,10 +1,11 @@
 // Reading and writing "parlavox.xml": a boost::serialization XML archive whose classes carry
 // their own versions; older versions of the file are read with defaults for what they lack.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 #include <boost/serialization/map.hpp>
 #include <boost/serialization/nvp.hpp>
@@ -15,6 +16,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -22,6 +24,7 @@
 #include <type_traits>
 
 #include "model/config.h"
+#include "model/configArchive.h"
 #include "model/configFile.h"
 #include "model/log.h"
 
@@ -87,12 +90,13 @@ struct VectorLoader {
       ar >> make_nvp("item_version", itemVersion);
     target->clear();
     for (size_t i = 0; i < count; ++i) {
-      T item{};
-      ar >> make_nvp("item", item);
       if constexpr (std::is_pointer<T>::value) {
-        if (!item) throw std::runtime_error("empty record in a list");
+        target->push_back(ar.template LoadRecord<std::remove_pointer_t<T>>("item"));
+      } else {
+        T item{};
+        ar >> make_nvp("item", item);
+        target->push_back(std::move(item));
       }
-      target->push_back(item);
     }
   }
 };
@@ -107,42 +111,13 @@ void SerializeVector(Archive& ar, const char* name, std::vector<T>& v) {
   }
 }
 
-// The record the archive is filling in. The library frees the records it made only once they are
-// complete, so the one a failure interrupts is freed here.
-struct RecordInProgress {
-  void* record = nullptr;
-  void (*destroy)(void*) = nullptr;
-};
-thread_local RecordInProgress g_inProgress;
-
-template <class T>
-void StartLoading(T* record) {
-  ::new (record) T();
-  g_inProgress.record = record;
-  g_inProgress.destroy = [](void* p) { delete static_cast<T*>(p); };
-}
-
-template <class Archive>
-void FinishLoading(Archive&, const void* record) {
-  if constexpr (Archive::is_loading::value) {
-    if (g_inProgress.record == record) g_inProgress = RecordInProgress();
-  }
-}
-
-void FreeInterruptedRecord() {
-  if (g_inProgress.record) g_inProgress.destroy(g_inProgress.record);
-  g_inProgress = RecordInProgress();
-}
-
 // A record held by pointer; reading replaces (and frees) the record the object was made with.
 template <class Archive, class T>
 void SerializeRecord(Archive& ar, const char* name, T*& record) {
   if constexpr (Archive::is_saving::value) {
     ar << boost::serialization::make_nvp(name, record);
   } else {
-    T* loaded = nullptr;
-    ar >> boost::serialization::make_nvp(name, loaded);
-    if (!loaded) throw std::runtime_error("empty record");
+    T* loaded = ar.template LoadRecord<T>(name);
     if (loaded != record) delete record;
     record = loaded;
   }
@@ -154,21 +129,10 @@ void RefuseNewerVersion(unsigned int version, unsigned int current) {
   if (version > current) throw std::runtime_error("file written by a newer program");
 }
 
-// The library does not check the name of the top element: it must be "config".
-bool HasConfigTopElement(const std::string& bytes) {
-  size_t at = bytes.find("<boost_serialization");
-  if (at == std::string::npos) return false;
-  at = bytes.find('>', at);
-  if (at == std::string::npos) return false;
-  at = bytes.find_first_not_of(" \t\r\n", at + 1);
-  if (at == std::string::npos || bytes.compare(at, 7, "<config") != 0) return false;
-  return at + 7 < bytes.size() && (bytes[at + 7] == ' ' || bytes[at + 7] == '>');
-}
-
-// An enumeration travels as its integer; a value outside [low, high] read from a file gives
-// `fallback` (it is never stored in the enumeration itself).
+// An enumeration or a bounded number travels as an int; a value outside [low, high] read from a
+// file gives `fallback` (it is never stored in the field itself).
 template <class Archive, class E>
-void SerializeEnum(Archive& ar, const char* name, E& field, int low, int high, E fallback) {
+void SerializeRanged(Archive& ar, const char* name, E& field, int low, int high, E fallback) {
   int value = static_cast<int>(field);
   ar & boost::serialization::make_nvp(name, value);
   if constexpr (Archive::is_loading::value) field = (value >= low && value <= high) ? static_cast<E>(value) : fallback;
@@ -179,17 +143,6 @@ void DropPrplPrefix(std::string& protocol) {
 }
 
 }  // namespace
-
-template <class Archive>
-void load_construct_data(Archive&, ContactInfo* t, const unsigned int) { StartLoading(t); }
-template <class Archive>
-void load_construct_data(Archive&, URLInfo* t, const unsigned int) { StartLoading(t); }
-template <class Archive>
-void load_construct_data(Archive&, MessengerInfo* t, const unsigned int) { StartLoading(t); }
-template <class Archive>
-void load_construct_data(Archive&, MessengerProtocolInfo* t, const unsigned int) { StartLoading(t); }
-template <class Archive>
-void load_construct_data(Archive&, Smiley* t, const unsigned int) { StartLoading(t); }
 
 template <class Archive>
 void ContactInfo::serialize(Archive& ar, unsigned int version) {
@@ -213,7 +166,6 @@ void ContactInfo::serialize(Archive& ar, unsigned int version) {
     if (birthMonth < 0 || birthMonth > 11) birthMonth = 0;
     if (birthDay < 0 || birthDay > 31) birthDay = 0;
   }
-  FinishLoading(ar, this);
 }
 
 template <class Archive>
@@ -224,9 +176,8 @@ void URLInfo::serialize(Archive& ar, unsigned int version) {
   std::string stored = NormalizeURL(url);
   ar & make_nvp("url", stored);
   if constexpr (Archive::is_loading::value) url = NormalizeURL(stored);
-  SerializeEnum(ar, "status", status, SITE_DEFAULT, SITE_OPEN, SITE_DEFAULT);
+  SerializeRanged(ar, "status", status, SITE_DEFAULT, SITE_OPEN, SITE_DEFAULT);
   ar & make_nvp("notifications", notifications);
-  FinishLoading(ar, this);
 }
 
 template <class Archive>
@@ -244,7 +195,6 @@ void MessengerInfo::serialize(Archive& ar, unsigned int version) {
     autoconnect = true;
     DropPrplPrefix(protocol);
   }
-  FinishLoading(ar, this);
 }
 
 template <class Archive>
@@ -257,7 +207,6 @@ void MessengerProtocolInfo::serialize(Archive& ar, unsigned int version) {
   if constexpr (Archive::is_loading::value) {
     if (version < 1808) DropPrplPrefix(protocol);
   }
-  FinishLoading(ar, this);
 }
 
 template <class Archive>
@@ -268,7 +217,6 @@ void Smiley::serialize(Archive& ar, unsigned int version) {
   SerializeVector(ar, "shortcuts", shortcuts);
   ar & make_nvp("filename", filename);
   ar & make_nvp("def", def);
-  FinishLoading(ar, this);
 }
 
 template <class Archive>
@@ -284,11 +232,11 @@ void Config::serialize(Archive& ar, unsigned int version) {
   TRACE_INFO("serialize");
   SerializeRecord(ar, "ownInfo", ownInfo);
   ar & make_nvp("savePassword", savePassword);
-  SerializeEnum(ar, "defaultStatus", defaultStatus, STATUS_OFFLINE, STATUS_BUSY, STATUS_ONLINE);
-  SerializeEnum(ar, "defaultSiteStatus", defaultSiteStatus, SITE_DEFAULT, SITE_OPEN, SITE_OPEN);
+  SerializeRanged(ar, "defaultStatus", defaultStatus, STATUS_OFFLINE, STATUS_BUSY, STATUS_ONLINE);
+  SerializeRanged(ar, "defaultSiteStatus", defaultSiteStatus, SITE_DEFAULT, SITE_OPEN, SITE_OPEN);
   ar & make_nvp("filePort", filePort);
   ar & make_nvp("autoconnect", autoconnect);
-  SerializeEnum(ar, "chatMode", chatMode, INT_MIN, INT_MAX, CHAT_MODE_DEFAULT);
+  SerializeRanged(ar, "chatMode", chatMode, INT_MIN, INT_MAX, CHAT_MODE_DEFAULT);
   SerializeRecord(ar, "defaultContact", defaultContact);
   SerializeVector(ar, "contacts", contacts);
   SerializeVector(ar, "webSiteInfos", webSiteInfos);
@@ -303,7 +251,7 @@ void Config::serialize(Archive& ar, unsigned int version) {
   ar & make_nvp("awayTimer", awayTimer);
   ar & make_nvp("alwaysTop", alwaysTop);
   ar & make_nvp("proxyStatus", proxyStatus);
-  ar & make_nvp("proxyport", proxyport);
+  SerializeRanged(ar, "proxyport", proxyport, 1, 65535, static_cast<unsigned short>(8080));
   ar & make_nvp("rememberClose", rememberClose);
   ar & make_nvp("close", close);
   SerializeVector(ar, "groups", groups);
@@ -410,21 +358,26 @@ bool Config::Save() {
     return false;
   }
 
-  // Then written to a private temporary file beside the old one and renamed over it.
+  // Then written to a private temporary file beside the old one and renamed over it. The file
+  // stays locked until it is renamed (through a second descriptor, so that closing the first
+  // still reports late write errors): start-up tells a save under way from one a crash left.
   std::string tmp = path + ".XXXXXX";
   int fd = mkstemp(&tmp[0]);
   if (fd < 0) {
     TRACE_ERROR("Stream error");
     return false;
   }
+  ::flock(fd, LOCK_EX);
+  int lockFd = ::dup(fd);
   const char* failed = nullptr;
   if (StepFails("write") || !WriteAll(fd, text)) failed = "write";
   if (!failed && (StepFails("sync") || ::fsync(fd) != 0)) failed = "sync";
   if (::close(fd) != 0 && !failed) failed = "close";
   if (!failed && StepFails("close")) failed = "close";
   if (!failed && (StepFails("rename") || ::rename(tmp.c_str(), path.c_str()) != 0)) failed = "rename";
+  if (failed) ::unlink(tmp.c_str());
+  if (lockFd >= 0) ::close(lockFd);
   if (failed) {
-    ::unlink(tmp.c_str());
     TRACE_ERROR("config error");
     TRACE_END_RESULT("%s failed", failed);
     return false;
@@ -439,11 +392,69 @@ bool Config::Save() {
   return true;
 }
 
+namespace {
+
+// A temporary file of a save: the settings file's name, a dot and the six characters mkstemp
+// chose.
+bool IsSaveTemporaryName(const std::string& name) {
+  const std::string prefix = std::string(kConfigFileName) + ".";
+  if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (size_t i = prefix.size(); i < name.size(); ++i)
+    if (!isalnum(static_cast<unsigned char>(name[i]))) return false;
+  return true;
+}
+
+// The unlocked window of a save is the instant between creating its file and locking it.
+const time_t kStaleAfterSeconds = 60;
+
+// True when the temporary file at `path` belongs to no save under way: not changed lately and
+// not locked. Never follows a link.
+bool IsStaleSaveFile(const std::string& path, dev_t* dev, ino_t* ino) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && time(nullptr) - st.st_mtime > kStaleAfterSeconds &&
+               ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  *dev = st.st_dev;
+  *ino = st.st_ino;
+  ::close(fd);
+  return stale;
+}
+
+}  // namespace
+
+void Config::RemoveStaleSaveFiles() {
+  TRACE_START();
+  const std::string dir = GetUserPath();
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) {
+    TRACE_END_RESULT("no directory");
+    return;
+  }
+  int removed = 0;
+  while (dirent* e = ::readdir(d)) {
+    if (!IsSaveTemporaryName(e->d_name)) continue;
+    const std::string path = dir + e->d_name;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    struct stat now;
+    // The name must still be the file that was found stale when it is removed.
+    if (IsStaleSaveFile(path, &dev, &ino) && ::lstat(path.c_str(), &now) == 0 && now.st_dev == dev &&
+        now.st_ino == ino && ::unlink(path.c_str()) == 0) {
+      TRACE_INFO("removed %s", e->d_name);
+      ++removed;
+    }
+  }
+  ::closedir(d);
+  TRACE_END_RESULT("%d removed", removed);
+}
+
 bool Config::Load() {
   TRACE_START();
   g_loadFlag = true;
   const std::string path = GetUserPath() + kConfigFileName;
   TRACE_INFO("file = %s", path.c_str());
+  RemoveStaleSaveFiles();
 
   std::string bytes;
   bool missing = false;
@@ -460,30 +471,33 @@ bool Config::Load() {
   }
 
   TRACE_INFO("config file found");
-  g_inProgress = RecordInProgress();
   Config* loaded = new Config;
   ContactInfo* const madeOwn = loaded->ownInfo;
   ContactInfo* const madeDefault = loaded->defaultContact;
   std::istringstream in(bytes);
-  std::unique_ptr<boost::archive::xml_iarchive> ia;
+  std::unique_ptr<ConfigArchive> ia;
   try {
     TRACE_INFO("config file iarchive");
-    ia.reset(new boost::archive::xml_iarchive(in));
+    ia.reset(new ConfigArchive(in, bytes));
     if (ia->get_library_version() > boost::archive::BOOST_ARCHIVE_VERSION())
       throw std::runtime_error("archive from a newer library");
-    if (!HasConfigTopElement(bytes)) throw std::runtime_error("not a settings file");
     TRACE_INFO("config file serial");
-    ia->operator>>(boost::serialization::make_nvp("config", *loaded));
-  } catch (...) {
+    *ia >> boost::serialization::make_nvp("config", *loaded);
+    ia->Finish();
+  } catch (const std::exception& e) {
     // Anything at all, a failed allocation included, is a file that cannot be read.
+    TRACE_ERROR("config error");
+    TRACE_INFO("reason : %s", e.what());
+    g_loadFlag = false;
+  } catch (...) {
     TRACE_ERROR("config error");
     g_loadFlag = false;
   }
   TRACE_INFO("config serial");
   if (!g_loadFlag) {
-    // The archive frees every record it made; the two the object was built with are ours.
-    if (ia) ia->delete_created_pointers();
-    FreeInterruptedRecord();
+    // The records the archive made go, and the two the object was built with unless the reading
+    // replaced (and so already freed) them.
+    if (ia) ia->FreeRecords();
     if (loaded->ownInfo == madeOwn) delete madeOwn;
     if (loaded->defaultContact == madeDefault) delete madeDefault;
     delete loaded;
@@ -491,8 +505,14 @@ bool Config::Load() {
     TRACE_END_RESULT("false");
     return false;
   }
+  ia->ReleaseRecords();
 
   loaded->Sanitize();
+  {
+    std::lock_guard<std::mutex> l(loaded->mutex_);
+    loaded->RebuildContactIndex();
+    loaded->RebuildSiteIndex();
+  }
   ContactInfo* own = loaded->GetContactInfo();
   TRACE_INFO("%s", own->GetLogin().c_str());
   for (ContactInfo* c : loaded->GetContacts()) c->SetStatus(STATUS_OFFLINE);

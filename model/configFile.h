@@ -22,4 +22,8 @@ extern const char* const kConfigBackupFileName;
 // returns true the step is taken as failed. Empty in the program.
 void SetConfigSaveFailureHook(std::function<bool(const std::string& step)> hook);
 
+// For programs that know nothing holds them any more (the fuzz target): frees the settings
+// objects that loads replaced, with the records only they hold. The program never calls it.
+void FreeReplacedConfigs();
+
 #endif

@@ -111,11 +111,11 @@ FileDownload::FileDownload(const std::string& ownLogin, const std::string& peerL
       fileName_(fileName),
       localPath_(localPath),
       size_(size),
-      running_(std::make_shared<std::atomic<bool>>(true)) {}
+      running_(std::make_shared<TransferControl>(true)) {}
 
 void FileDownload::Cancel() {
   TRACE_STARTEND();
-  *running_ = false;
+  running_->Stop();
 }
 
 void FileDownload::Report(t_fm_status status, int64_t transferred, int64_t size, double speed) const {
@@ -125,7 +125,7 @@ void FileDownload::Report(t_fm_status status, int64_t transferred, int64_t size,
 
 void FileDownload::operator()() {
   TRACE_START_ARGS("%s, %s", fileKey_.c_str(), localPath_.c_str());
-  FileServer::RegisterDownload(fileKey_, running_);
+  FileServer::RegisterDownload(fileKey_, running_, m_owner);
   FileTransferLink link;
   TemporaryFile file(localPath_);
   if (!file.IsOpen()) {
@@ -144,6 +144,8 @@ void FileDownload::operator()() {
     TRACE_END();
     return;
   }
+  // From here a cancel shuts the connection down, which ends any wait for the sender.
+  running_->Attach(link.Descriptor());
 
   t_fm_status outcome = FM_FAILED;
   int64_t received = 0;
@@ -176,7 +178,8 @@ void FileDownload::operator()() {
   }
   FileTransferLink::FreeRequest(answer);
 
-  if (accepted && !*running_) {
+  if (!running_->Running()) {
+    accepted = false;
     outcome = FM_CANCELLED;  // cancelled while the sender was being asked
   } else if (accepted) {
     TRACE_INFO("Récupération du fichier");
@@ -184,7 +187,7 @@ void FileDownload::operator()() {
     start = time(nullptr);
     bool interrupted = false;
     bool broken = false;
-    while (received < size_ && *running_) {
+    while (received < size_ && running_->Running()) {
       C2C_Request_t* message = link.Receive(readTimeoutMs);
       if (!message || message->present != C2C_Request_PR_file) {
         interrupted = message && message->present == C2C_Request_PR_interrupt;
@@ -209,7 +212,7 @@ void FileDownload::operator()() {
       }
       Report(FM_IN_PROGRESS, received, size_, Speed(received, start));
     }
-    if (!*running_) {
+    if (!running_->Running()) {
       outcome = FM_CANCELLED;
     } else if (interrupted) {
       outcome = FM_INTERRUPTED;
@@ -227,6 +230,7 @@ void FileDownload::operator()() {
   else
     Report(outcome, outcome == FM_NOT_AVAILABLE ? 0 : received, reportedSize, Speed(received, start));
   TRACE_INFO("Fermeture de la connexion");
+  running_->Detach();
   link.Close();
   TRACE_INFO("delete filetransfert");
   FileServer::UnregisterDownload(fileKey_, running_);

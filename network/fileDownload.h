@@ -13,7 +13,8 @@ class FileDownload {
   FileDownload(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
                const std::string& fileKey, int64_t size, const std::string& host, int port,
                const std::string& fileName, const std::string& localPath);
-  // Asks the download to stop after its current part; nothing is left under the local path.
+  // Stops the download at once (a wait for the sender ends); nothing is left under the local
+  // path.
   void Cancel();
   void operator()();
 
@@ -22,6 +23,7 @@ class FileDownload {
   static int readTimeoutMs;
 
  private:
+  friend class FileServer;
   void Report(t_fm_status status, int64_t transferred, int64_t size, double speed) const;
 
   std::string ownLogin_;
@@ -34,6 +36,7 @@ class FileDownload {
   std::string localPath_;
   int64_t size_;
   TransferToken running_;
+  uint64_t m_owner = 0;  // the server that runs it
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <list>
@@ -16,45 +17,94 @@
 #include <vector>
 
 #include "model/log.h"
-#include "network/listenSocket.h"
+#include "network/controllerBinding.h"
 #include "network/fileDownload.h"
+#include "network/fileServerGate.h"
 #include "network/fileUpload.h"
+#include "network/listenSocket.h"
 
 namespace {
 
-// State shared by every FileServer of the process: the offers, the running transfers and who
-// hears about them.
-std::mutex g_mutex;
-std::list<std::shared_ptr<const FileInfo>> g_offers;
-std::map<std::string, TransferToken> g_uploads;
-std::map<std::string, TransferToken> g_downloads;
-std::atomic<FileTransferListener*> g_listener{nullptr};
+struct Entry {
+  TransferToken token;
+  uint64_t owner;
+};
+using Registry = std::map<std::string, Entry>;
 
-using Registry = std::map<std::string, TransferToken>;
+struct Offer {
+  std::shared_ptr<const FileInfo> info;
+  uint64_t owner;
+};
+
+// State shared by every FileServer of the process: the offers, the running transfers and who
+// hears about them. Made on first use and never destroyed: transfer and listener threads are
+// detached and may still reach it while the process exits.
+struct Shared {
+  std::mutex mutex;
+  std::list<Offer> offers;
+  Registry uploads;
+  Registry downloads;
+  ControllerBinding<FileTransferListener> listener;
+  std::atomic<uint64_t> lastId{0};
+};
+
+Shared& TheShared() {
+  static Shared* shared = new Shared;
+  return *shared;
+}
 
 // Puts a running transfer under its key, in place of any earlier one.
-void Enter(Registry& registry, const std::string& key, const TransferToken& token) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  registry[key] = token;
+void Enter(Registry& registry, const std::string& key, const TransferToken& token, uint64_t owner) {
+  std::lock_guard<std::mutex> lock(TheShared().mutex);
+  registry[key] = Entry{token, owner};
 }
 
 // Takes a transfer out, unless a later one has taken its key meanwhile.
 void Leave(Registry& registry, const std::string& key, const TransferToken& token) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(TheShared().mutex);
   auto it = registry.find(key);
-  if (it != registry.end() && it->second == token) registry.erase(it);
+  if (it != registry.end() && it->second.token == token) registry.erase(it);
 }
 
 // Asks the transfer under the key to stop; false when none is registered.
 bool Stop(Registry& registry, const std::string& key) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(TheShared().mutex);
   auto it = registry.find(key);
-  if (it == registry.end() || !it->second) return false;
-  *it->second = false;
+  if (it == registry.end() || !it->second.token) return false;
+  it->second.token->Stop();
   return true;
 }
 
+// Stops and forgets the transfers of one server.
+void StopAll(Registry& registry, uint64_t owner) {
+  for (auto it = registry.begin(); it != registry.end();) {
+    if (it->second.owner != owner) {
+      ++it;
+      continue;
+    }
+    if (it->second.token) it->second.token->Stop();
+    it = registry.erase(it);
+  }
+}
+
 }  // namespace
+
+void TransferControl::Stop() {
+  m_running = false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_fd >= 0) shutdown(m_fd, SHUT_RDWR);
+}
+
+void TransferControl::Attach(int fd) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_fd = fd;
+  if (!m_running && m_fd >= 0) shutdown(m_fd, SHUT_RDWR);
+}
+
+void TransferControl::Detach() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_fd = -1;
+}
 
 // One listening socket and its stop flag, shared by the copies of the FileServer that run it.
 struct FileServer::ListenerState {
@@ -83,7 +133,10 @@ struct FileServer::RelayStreams {
 };
 
 FileServer::FileServer(const std::string& port)
-    : port_(port), relay_(std::make_shared<RelayStreams>()), listener_(std::make_shared<ListenerState>()) {
+    : m_id(++TheShared().lastId),
+      port_(port),
+      relay_(std::make_shared<RelayStreams>()),
+      listener_(std::make_shared<ListenerState>()) {
   TRACE_START_ARGS("%s", port.c_str());
   TRACE_END();
 }
@@ -135,38 +188,7 @@ void FileServer::operator()() {
   }
   state->running = true;
   if (state->closed) state->running = false;  // closed while starting
-  std::shared_ptr<std::atomic<int>> uploads = std::make_shared<std::atomic<int>>(0);
-  while (state->running) {
-    TRACE_INFO("FileServer : Waiting for incoming connection...");
-    pollfd fds[2] = {{state->wake[0], POLLIN, 0}, {state->fd, POLLIN, 0}};
-    int ready = poll(fds, 2, -1);
-    if (!state->running) break;
-    if (ready < 0) {
-      if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      continue;
-    }
-    if (!(fds[1].revents & POLLIN)) continue;
-    int client = accept4(state->fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) {
-      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
-        TRACE_ERROR("FileServer : Error accepting connection: %s", std::strerror(errno));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // e.g. out of descriptors
-      }
-      continue;
-    }
-    if (uploads->load() >= kMaxUploads) {
-      TRACE_ERROR("FileServer : too many uploads, connection refused");
-      close(client);
-      continue;
-    }
-    TRACE_INFO("FileServer : Connection accepted");
-    ++*uploads;
-    std::thread([client, uploads] {
-      FileUpload upload(client);
-      upload();
-      --*uploads;
-    }).detach();
-  }
+  Serve(*state);
   TRACE_INFO("BIO_free");
   {
     std::lock_guard<std::mutex> lock(state->mutex);
@@ -176,18 +198,58 @@ void FileServer::operator()() {
   TRACE_END();
 }
 
+void FileServer::Serve(ListenerState& state) {
+  FileServerGate gate;
+  std::vector<pollfd> fds;
+  bool acceptFailed = false;
+  while (state.running) {
+    TRACE_INFO("FileServer : Waiting for incoming connection...");
+    fds.clear();
+    fds.push_back({state.wake[0], POLLIN, 0});
+    fds.push_back({state.fd, static_cast<short>(acceptFailed ? 0 : POLLIN), 0});
+    int timeout = gate.Prepare(fds);
+    if (acceptFailed) timeout = std::min(timeout, 100);  // e.g. out of descriptors: back off
+    acceptFailed = false;
+    int ready = poll(fds.data(), fds.size(), timeout);
+    if (!state.running) break;
+    if (ready < 0) {
+      if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      continue;
+    }
+    for (FileServerGate::Admitted& admitted : gate.Serve(fds, 2)) {
+      TRACE_INFO("FileServer : Connection accepted");
+      uint64_t owner = m_id;
+      std::thread([admitted, owner] {
+        FileUpload upload(admitted.fd, admitted.login, admitted.fileKey, admitted.slot, owner);
+        upload();
+      }).detach();
+    }
+    if (!(fds[1].revents & POLLIN)) continue;
+    for (size_t batch = 0; batch < FileServerGate::kMaxPending; ++batch) {
+      sockaddr_in peer{};
+      socklen_t length = sizeof peer;
+      int client = accept4(state.fd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
+      if (client < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+          TRACE_ERROR("FileServer : Error accepting connection: %s", std::strerror(errno));
+          acceptFailed = true;
+        }
+        break;
+      }
+      gate.Accept(client, ntohl(peer.sin_addr.s_addr));
+    }
+  }
+}
+
 void FileServer::Close(bool clear) {
   TRACE_START_ARGS("%d", clear ? 1 : 0);
   if (clear) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    for (auto& upload : g_uploads)
-      if (upload.second) *upload.second = false;
-    for (auto& download : g_downloads)
-      if (download.second) *download.second = false;
+    Shared& shared = TheShared();
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    StopAll(shared.uploads, m_id);
+    StopAll(shared.downloads, m_id);
     TRACE_INFO("clear list");
-    g_uploads.clear();
-    g_downloads.clear();
-    g_offers.clear();
+    shared.offers.remove_if([this](const Offer& offer) { return offer.owner == m_id; });
   }
   if (clear) {
     std::lock_guard<std::mutex> lock(relay_->mutex);
@@ -225,8 +287,9 @@ int64_t FileServer::AddFile(const std::string& site, const std::string& ownerLog
   offer->fileKey = fileKey;
   offer->ownerLogin = ownerLogin;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_offers.push_back(offer);
+    Shared& shared = TheShared();
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    shared.offers.push_back(Offer{offer, m_id});
   }
   TRACE_END_RESULT("%lld", static_cast<long long>(offer->size));
   return offer->size;
@@ -234,10 +297,13 @@ int64_t FileServer::AddFile(const std::string& site, const std::string& ownerLog
 
 void FileServer::CancelFile(const std::string& fileKey) {
   TRACE_START_ARGS("%s", fileKey.c_str());
-  std::lock_guard<std::mutex> lock(g_mutex);
-  for (auto it = g_offers.begin(); it != g_offers.end(); ++it) {
-    if ((*it)->fileKey == fileKey) {
-      g_offers.erase(it);
+  // A relayed upload of the offer stops with it.
+  CloseRelayStreams(fileKey);
+  Shared& shared = TheShared();
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  for (auto it = shared.offers.begin(); it != shared.offers.end(); ++it) {
+    if (it->owner == m_id && it->info->fileKey == fileKey) {
+      shared.offers.erase(it);
       TRACE_END_RESULT("found");
       return;
     }
@@ -245,13 +311,29 @@ void FileServer::CancelFile(const std::string& fileKey) {
   TRACE_END();
 }
 
+void FileServer::CloseRelayStreams(const std::string& fileKey) {
+  const std::string suffix = " " + fileKey;
+  std::lock_guard<std::mutex> lock(relay_->mutex);
+  for (auto it = relay_->streams.begin(); it != relay_->streams.end();) {
+    const std::string& key = it->first;
+    if (key.size() >= suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      TRACE_INFO("relayed stream %s closed", key.c_str());
+      fclose(it->second);
+      it = relay_->streams.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 std::shared_ptr<const FileInfo> FileServer::GetFileInfo(const std::string& fileKey) {
   TRACE_START_ARGS("%s", fileKey.c_str());
-  std::lock_guard<std::mutex> lock(g_mutex);
-  for (const auto& offer : g_offers) {
-    if (offer->fileKey == fileKey) {
+  Shared& shared = TheShared();
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  for (const Offer& offer : shared.offers) {
+    if (offer.info->fileKey == fileKey) {
       TRACE(LOG_LEVEL_TRACE, "END (true)");
-      return offer;
+      return offer.info;
     }
   }
   TRACE(LOG_LEVEL_TRACE, "END (false)");
@@ -265,30 +347,30 @@ bool FileServer::IsFileAvailable(const std::string& fileKey) {
 
 void FileServer::CancelUpload(const std::string& transferKey) {
   TRACE_START_ARGS("%s", transferKey.c_str());
-  if (Stop(g_uploads, transferKey)) TRACE_INFO("found");
+  if (Stop(TheShared().uploads, transferKey)) TRACE_INFO("found");
   TRACE_END();
 }
 
 void FileServer::CancelDownload(const std::string& transferKey) {
   TRACE_START_ARGS("%s", transferKey.c_str());
-  Stop(g_downloads, transferKey);
+  Stop(TheShared().downloads, transferKey);
   TRACE_END();
 }
 
-void FileServer::RegisterUpload(const std::string& transferKey, const TransferToken& token) {
-  Enter(g_uploads, transferKey, token);
+void FileServer::RegisterUpload(const std::string& transferKey, const TransferToken& token, uint64_t owner) {
+  Enter(TheShared().uploads, transferKey, token, owner);
 }
 
 void FileServer::UnregisterUpload(const std::string& transferKey, const TransferToken& token) {
-  Leave(g_uploads, transferKey, token);
+  Leave(TheShared().uploads, transferKey, token);
 }
 
-void FileServer::RegisterDownload(const std::string& fileKey, const TransferToken& token) {
-  Enter(g_downloads, fileKey, token);
+void FileServer::RegisterDownload(const std::string& fileKey, const TransferToken& token, uint64_t owner) {
+  Enter(TheShared().downloads, fileKey, token, owner);
 }
 
 void FileServer::UnregisterDownload(const std::string& fileKey, const TransferToken& token) {
-  Leave(g_downloads, fileKey, token);
+  Leave(TheShared().downloads, fileKey, token);
 }
 
 void FileServer::DownloadFile(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
@@ -296,20 +378,24 @@ void FileServer::DownloadFile(const std::string& ownLogin, const std::string& pe
                               unsigned short port, const std::string& fileName, const std::string& localPath) {
   TRACE_START_ARGS("%s, %s", fileKey.c_str(), localPath.c_str());
   FileDownload download(ownLogin, peerLogin, site, fileKey, size, host, port, fileName, localPath);
+  download.m_owner = m_id;
   std::thread(download).detach();
   TRACE_END();
 }
 
-void FileServer::SetListener(FileTransferListener* listener) { g_listener = listener; }
+void FileServer::BindListener(FileTransferListener* listener) { TheShared().listener.Bind(listener); }
+
+void FileServer::UnbindListener(FileTransferListener* listener) { TheShared().listener.Unbind(listener); }
 
 void FileServer::Report(t_fm_status status, const std::string& login, const std::string& site,
                         const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
                         const std::string& host, int port, bool isDownload, int64_t transferred, int64_t size,
                         double speed) {
-  FileTransferListener* listener = g_listener;
-  if (listener)
-    listener->MessageFile(status, login, site, fileName, fileKey, transferKey, host, port, time(nullptr), isDownload,
-                          transferred, size, speed);
+  time_t now = time(nullptr);
+  TheShared().listener.Call([&](FileTransferListener& listener) {
+    listener.MessageFile(status, login, site, fileName, fileKey, transferKey, host, port, now, isDownload,
+                         transferred, size, speed);
+  });
 }
 
 bool FileServer::Register(const std::string& login, const std::string& fileKey, bool write) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "FileData.h"
@@ -25,17 +26,32 @@ struct FileInfo {
   std::string ownerLogin;  // the user's own login when offered
 };
 
-// A running transfer's stop flag, shared between its thread and the registry.
-using TransferToken = std::shared_ptr<std::atomic<bool>>;
+// A running transfer's stop flag, shared between its thread and the registry. A download
+// also lends it its connection, which a stop shuts down: a wait for the peer ends at once.
+class TransferControl {
+ public:
+  explicit TransferControl(bool running) : m_running(running) {}
+  bool Running() const { return m_running; }
+  void Start() { m_running = true; }
+  void Stop();
+  // The connection to shut down on a stop (at once when stopped already); Detach before it
+  // is closed.
+  void Attach(int fd);
+  void Detach();
+
+ private:
+  std::atomic<bool> m_running;
+  std::mutex m_mutex;
+  int m_fd = -1;
+};
+using TransferToken = std::shared_ptr<TransferControl>;
 
 class FileServer {
  public:
   static constexpr size_t kPartSize = 8192;
-  // How long a peer may take to send its request after connecting.
-  static constexpr int kRequestTimeoutMs = 5000;
-  // Uploads served at the same time; further peers are turned away.
-  static constexpr int kMaxUploads = 64;
 
+  // Copies of a FileServer share what it offers and runs: Close(true) on one of them ends and
+  // forgets that, and nothing of another FileServer.
   explicit FileServer(const std::string& port);
 
   // The listener body; the controller runs it on a new thread on a copy of this object.
@@ -45,8 +61,9 @@ class FileServer {
   // The port actually bound (when "0" was asked for), 0 before Listen.
   unsigned short GetBoundPort() const;
   bool IsRunning() const;
-  // Stops the listener; with clear, also cancels every transfer and forgets every offer.
-  // A later listener thread started from this object listens anew.
+  // Stops the listener; with clear, also cancels the transfers this server runs, forgets its
+  // offers and closes its relayed streams. A later listener thread started from this object
+  // listens anew.
   void Close(bool clear);
   void SetPort(const std::string& port);
   const std::string& GetPort() const { return port_; }
@@ -55,8 +72,10 @@ class FileServer {
   // regular file.
   int64_t AddFile(const std::string& site, const std::string& ownerLogin, const std::string& path,
                   const std::string& fileName, const std::string& fileKey);
+  // Withdraws this server's first offer with the key, and closes its relayed streams.
   void CancelFile(const std::string& fileKey);
-  // The first offer with the key, or null; the record stays valid while it is held.
+  // The first offer with the key (of any server), or null; the record stays valid while it is
+  // held.
   static std::shared_ptr<const FileInfo> GetFileInfo(const std::string& fileKey);
   static bool IsFileAvailable(const std::string& fileKey);
   void CancelUpload(const std::string& transferKey);
@@ -76,23 +95,32 @@ class FileServer {
   // stream is closed.
   FileData_t* ReadPart(const std::string& login, const std::string& fileKey);
 
-  // Who hears about every step of every transfer (the controller). Process-wide.
-  static void SetListener(FileTransferListener* listener);
+  // Who hears about every step of every transfer (the controller), process-wide. The last
+  // binding holds. Unbinding a listener that is not bound changes nothing; either way it
+  // returns once no report to that listener is in progress on another thread, so a controller
+  // unbinds itself when it is destroyed, before its members go.
+  static void BindListener(FileTransferListener* listener);
+  static void UnbindListener(FileTransferListener* listener);
   static void Report(t_fm_status status, const std::string& login, const std::string& site,
                      const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
                      const std::string& host, int port, bool isDownload, int64_t transferred, int64_t size,
                      double speed);
 
-  // Registries of running transfers (used by the transfer threads).
-  static void RegisterUpload(const std::string& transferKey, const TransferToken& token);
+  // Registries of running transfers (used by the transfer threads); owner names the server
+  // that runs the transfer.
+  static void RegisterUpload(const std::string& transferKey, const TransferToken& token, uint64_t owner);
   static void UnregisterUpload(const std::string& transferKey, const TransferToken& token);
-  static void RegisterDownload(const std::string& fileKey, const TransferToken& token);
+  static void RegisterDownload(const std::string& fileKey, const TransferToken& token, uint64_t owner);
   static void UnregisterDownload(const std::string& fileKey, const TransferToken& token);
 
  private:
   struct ListenerState;
   struct RelayStreams;
 
+  void Serve(ListenerState& state);
+  void CloseRelayStreams(const std::string& fileKey);
+
+  uint64_t m_id;  // shared by the copies of this server
   std::string port_;
   std::shared_ptr<RelayStreams> relay_;
   std::shared_ptr<ListenerState> listener_;

@@ -27,6 +27,8 @@ class FileTransferLink {
   // Connects to host:port (name or address) within timeoutMs. False when it cannot.
   bool ConnectTo(const std::string& host, unsigned short port, int timeoutMs);
   bool IsOpen() const { return fd_ >= 0; }
+  // The socket, -1 when none (to shut it down from another thread while it is open).
+  int Descriptor() const { return fd_; }
   void Close();
 
   // Checks, encodes and writes one message; false when it fails the check or cannot be

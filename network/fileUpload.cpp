@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "model/log.h"
+#include "network/fileServerGate.h"
 #include "network/fileTransferLink.h"
 
 namespace {
@@ -43,35 +44,45 @@ ssize_t ReadFull(int fd, uint8_t* buffer, size_t size) {
 
 }  // namespace
 
-FileUpload::FileUpload(int connection) : connection_(connection), running_(std::make_shared<std::atomic<bool>>(false)) {}
+FileUpload::FileUpload(int connection, const std::string& login, const std::string& fileKey,
+                       std::shared_ptr<UploadSlot> slot, uint64_t owner)
+    : connection_(connection),
+      running_(std::make_shared<TransferControl>(false)),
+      m_login(login),
+      fileKey_(fileKey),
+      m_slot(std::move(slot)),
+      m_owner(owner) {}
 
 void FileUpload::Cancel() {
   TRACE_STARTEND();
-  *running_ = false;
+  running_->Stop();
 }
 
 void FileUpload::operator()() {
   TRACE_START();
   FileTransferLink link(connection_);
-  C2C_Request_t* request = link.Receive(FileServer::kRequestTimeoutMs);
-  if (!request || request->present != C2C_Request_PR_askforfile || link.PeerSentMore()) {
-    // Nothing, garbage, another message, or more than the one request a client sends.
-    int kind = request ? static_cast<int>(request->present) : 0;
-    FileTransferLink::FreeRequest(request);
-    link.Close();
-    TRACE(LOG_LEVEL_TRACE, "END (wrong request %d)", kind);
+  // The connection is given back before it is closed, so that the listener never shuts down
+  // a descriptor that has been reused meanwhile.
+  struct GiveBack {
+    FileTransferLink& link;
+    UploadSlot* slot;
+    void Now() {
+      if (slot) slot->Release();
+      link.Close();
+    }
+    ~GiveBack() { Now(); }
+  } giveBack{link, m_slot.get()};
+  // A client sends nothing after its one request.
+  if (link.PeerSentMore()) {
+    TRACE(LOG_LEVEL_TRACE, "END (wrong request %d)", static_cast<int>(C2C_Request_PR_askforfile));
     return;
   }
-  const C2C_AskForFile_t& ask = request->choice.askforfile;
-  std::string login(reinterpret_cast<const char*>(ask.login.buf), ask.login.size);
-  fileKey_.assign(reinterpret_cast<const char*>(ask.fileKey.buf), ask.fileKey.size);
-  FileTransferLink::FreeRequest(request);
-
+  const std::string& login = m_login;
   std::shared_ptr<const FileInfo> offer = FileServer::GetFileInfo(fileKey_);
   if (!offer) {
     TRACE_INFO("File not found in download list");
     SendAck(link, false, 0);
-    link.Close();
+    giveBack.Now();
     TRACE_END();
     return;
   }
@@ -79,7 +90,7 @@ void FileUpload::operator()() {
   if (file < 0) {
     TRACE_INFO("File not found");
     SendAck(link, false, 0);
-    link.Close();
+    giveBack.Now();
     TRACE_END();
     return;
   }
@@ -87,13 +98,13 @@ void FileUpload::operator()() {
   if (!SendAck(link, true, static_cast<long>(size))) {
     TRACE_ERROR("Erreur de transfert");
     close(file);
-    link.Close();
+    giveBack.Now();
     TRACE_END();
     return;
   }
   const std::string transferKey = login + "@@@" + fileKey_;
-  *running_ = true;
-  FileServer::RegisterUpload(transferKey, running_);
+  running_->Start();
+  FileServer::RegisterUpload(transferKey, running_, m_owner);
   FileServer::Report(FM_STARTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, 0, size, 0);
 
   TRACE_INFO("send data");
@@ -125,7 +136,7 @@ void FileUpload::operator()() {
     }
     std::vector<size_t> lengths;
     for (size_t offset = 0; offset < static_cast<size_t>(got); offset += FileServer::kPartSize) {
-      if (!lengths.empty() && !*running_) break;
+      if (!lengths.empty() && !running_->Running()) break;
       size_t length = std::min(static_cast<size_t>(got) - offset, FileServer::kPartSize);
       part.choice.file.fileData.buf = buffer.data() + offset;
       part.choice.file.fileData.size = static_cast<int>(length);
@@ -141,7 +152,7 @@ void FileUpload::operator()() {
       FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
                          size - remaining, size, Speed(size - remaining, start));
     }
-    if (remaining < 1 || !*running_) break;
+    if (remaining < 1 || !running_->Running()) break;
     // A client sends nothing after its request; anything else (or its leaving) ends the upload.
     if (link.PeerSentMore()) {
       TRACE_ERROR("peer spoke or left during the transfer");
@@ -159,7 +170,7 @@ void FileUpload::operator()() {
     TRACE_INFO("send ok");
     FileServer::Report(FM_COMPLETE, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, size, size,
                        Speed(size, start));
-  } else if (!*running_) {
+  } else if (!running_->Running()) {
     TRACE_ERROR("send interrupt");
     C2C_Request_t interrupt;
     std::memset(&interrupt, 0, sizeof interrupt);
@@ -175,7 +186,7 @@ void FileUpload::operator()() {
                        size - remaining, size, Speed(size, start));
   }
   TRACE_INFO("delete filetransfert");
-  link.Close();
+  giveBack.Now();
   FileServer::UnregisterUpload(transferKey, running_);
   TRACE_INFO("close file");
   close(file);

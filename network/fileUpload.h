@@ -3,14 +3,21 @@
 #ifndef PARLAVOX_NETWORK_FILEUPLOAD_H
 #define PARLAVOX_NETWORK_FILEUPLOAD_H
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "network/fileServer.h"
 
+class UploadSlot;
+
 class FileUpload {
  public:
-  // Takes the accepted connection; the thread that runs operator() closes it.
-  explicit FileUpload(int connection);
+  // Takes the accepted connection, whose request (login and file key) the listener has read,
+  // and its place among the uploads; the thread that runs operator() closes the connection
+  // and gives the place back. owner names the server that serves it.
+  FileUpload(int connection, const std::string& login, const std::string& fileKey,
+             std::shared_ptr<UploadSlot> slot, uint64_t owner);
   // Asks the running upload to stop after its current part.
   void Cancel();
   void operator()();
@@ -18,7 +25,10 @@ class FileUpload {
  private:
   int connection_;
   TransferToken running_;
+  std::string m_login;
   std::string fileKey_;
+  std::shared_ptr<UploadSlot> m_slot;
+  uint64_t m_owner;
 };
 
 #endif

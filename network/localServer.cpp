@@ -19,9 +19,18 @@
 
 namespace {
 
-std::mutex g_instanceMutex;
-std::shared_ptr<LocalServer> g_instance;
-bool g_started = false;
+// The process's listener and the controller it reports to. Made on first use and never
+// destroyed: the listener's detached thread may still reach them while the process exits.
+struct Process {
+  std::mutex mutex;
+  std::shared_ptr<LocalServer> instance;
+  ControllerBinding<StateMachine> binding;
+};
+
+Process& TheProcess() {
+  static Process* process = new Process;
+  return *process;
+}
 
 bool StartsWith(const std::string& text, const char* prefix) {
   return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -62,7 +71,8 @@ struct LocalServer::Reader {
 
 LocalServer::LocalServer(StateMachine* machine, unsigned short port)
     : pattern_("GET /(.*) HTTP/.*", boost::regex::perl | boost::regex::icase),
-      machine_(machine),
+      m_ownBinding(machine ? new ControllerBinding<StateMachine>(machine) : nullptr),
+      m_binding(machine ? m_ownBinding.get() : &TheProcess().binding),
       port_(port) {
   TRACE_START();
   if (pipe(wakePipe_) == 0) {
@@ -83,24 +93,26 @@ LocalServer::~LocalServer() {
 
 bool LocalServer::Start(StateMachine* machine, unsigned short port) {
   TRACE_START_ARGS("%u", port);
+  if (machine) BindController(machine);
+  Process& process = TheProcess();
   std::shared_ptr<LocalServer> server;
   {
-    std::lock_guard<std::mutex> lock(g_instanceMutex);
-    if (g_started) {
+    std::lock_guard<std::mutex> lock(process.mutex);
+    if (process.instance) {
       TRACE_END_RESULT("already started");
       return false;
     }
-    g_started = true;
-    server = std::make_shared<LocalServer>(machine, port);
-    g_instance = server;
+    server = std::make_shared<LocalServer>(nullptr, port);
+    process.instance = server;
   }
   std::thread([server]() mutable {
     TRACE_START();
     server->Run();
     {
-      // From here on the relays see no listener.
-      std::lock_guard<std::mutex> lock(g_instanceMutex);
-      if (g_instance == server) g_instance.reset();
+      // From here on the relays see no listener, and the next Start makes a new one.
+      Process& process = TheProcess();
+      std::lock_guard<std::mutex> lock(process.mutex);
+      if (process.instance == server) process.instance.reset();
     }
     server.reset();
     TRACE_END();
@@ -111,8 +123,21 @@ bool LocalServer::Start(StateMachine* machine, unsigned short port) {
 
 std::shared_ptr<LocalServer> LocalServer::Instance() {
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> lock(g_instanceMutex);
-  return g_instance;
+  Process& process = TheProcess();
+  std::lock_guard<std::mutex> lock(process.mutex);
+  return process.instance;
+}
+
+void LocalServer::BindController(StateMachine* machine) {
+  TRACE_START_ARGS("%p", static_cast<void*>(machine));
+  TheProcess().binding.Bind(machine);
+  TRACE_END();
+}
+
+void LocalServer::UnbindController(StateMachine* machine) {
+  TRACE_START_ARGS("%p", static_cast<void*>(machine));
+  TheProcess().binding.Unbind(machine);
+  TRACE_END();
 }
 
 bool LocalServer::Listen() {
@@ -137,14 +162,13 @@ bool LocalServer::Listen() {
 void LocalServer::Run() {
   TRACE_START();
   if (!Listen()) {
-    if (machine_) machine_->LocalServerUnavailable();
+    m_binding->Call([](StateMachine& machine) { machine.LocalServerUnavailable(); });
     TRACE_END_RESULT("unavailable");
     return;
   }
   running_ = true;
   // Connections are read side by side, so a client that sends nothing holds up no other; each
-  // has its own deadline. Past this many readers, new clients wait in the listen backlog.
-  const size_t maxReaders = 256;
+  // has its own deadline.
   std::list<Reader> readers;
   std::vector<pollfd> fds;
   bool acceptFailed = false;
@@ -152,8 +176,7 @@ void LocalServer::Run() {
   while (running_) {
     fds.clear();
     fds.push_back({wakePipe_[0], POLLIN, 0});
-    bool acceptNow = readers.size() < maxReaders && !acceptFailed;
-    fds.push_back({listenFd_, static_cast<short>(acceptNow ? POLLIN : 0), 0});
+    fds.push_back({listenFd_, static_cast<short>(acceptFailed ? 0 : POLLIN), 0});
     long long now = NowMs();
     long long nextDeadline = now + kReadTimeoutMs;
     for (const Reader& reader : readers) {
@@ -170,68 +193,80 @@ void LocalServer::Run() {
       continue;
     }
     if (!running_) break;
-    if (ready > 0 && (fds[1].revents & POLLIN)) {
-      for (;;) {
-        int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (client < 0) {
-          if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
-            TRACE_ERROR("error in accept: %s", std::strerror(errno));
-            acceptFailed = true;
-          }
-          break;
-        }
-        TRACE_INFO("Connection accepted");
-        readers.push_back({client, NowMs() + kReadTimeoutMs, std::string()});
-        if (readers.size() >= maxReaders) break;
-      }
-    }
-    // Read what has come; a reader whose line is complete is analysed, one past its deadline
-    // is dropped without an answer.
-    size_t index = 2;
-    now = NowMs();
-    for (auto it = readers.begin(); it != readers.end();) {
-      bool polled = index < fds.size() && fds[index].fd == it->fd;
-      short revents = polled ? fds[index].revents : 0;
-      if (polled) ++index;
-      bool complete = false;
-      if (revents & (POLLIN | POLLHUP | POLLERR)) {
-        char buffer[kMaxLine];
-        size_t room = kMaxLine - it->line.size();
-        ssize_t got = recv(it->fd, buffer, room, 0);
-        if (got > 0) {
-          it->line.append(buffer, static_cast<size_t>(got));
-          size_t lf = it->line.find('\n');
-          if (lf != std::string::npos) {
-            it->line.resize(lf);
-            complete = true;
-          } else if (it->line.size() >= kMaxLine) {
-            complete = true;
-          }
-        } else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-          TRACE_INFO("No data");
-          complete = true;
-        }
-      }
-      if (complete) {
-        int fd = it->fd;
-        std::string line = std::move(it->line);
-        it = readers.erase(it);
-        std::lock_guard<boost::recursive_mutex> lock(mutex_);
-        if (running_)
-          Analyse(fd, line);
-        else
-          close(fd);
-      } else if (it->deadline <= now) {
-        TRACE_INFO("no request within %d ms, connection dropped", kReadTimeoutMs);
-        close(it->fd);
-        it = readers.erase(it);
-      } else {
-        ++it;
-      }
-    }
+    if (ready < 0) continue;
+    ServeReaders(readers, fds);
+    if (fds[1].revents & POLLIN) AcceptReaders(readers, &acceptFailed);
   }
   for (Reader& reader : readers) close(reader.fd);
   TRACE_END();
+}
+
+void LocalServer::AcceptReaders(std::list<Reader>& readers, bool* acceptFailed) {
+  // A bounded batch, so that reading goes on under a flood of connections.
+  for (size_t accepted = 0; accepted < kMaxReaders; ++accepted) {
+    int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (client < 0) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+        TRACE_ERROR("error in accept: %s", std::strerror(errno));
+        *acceptFailed = true;
+      }
+      return;
+    }
+    TRACE_INFO("Connection accepted");
+    if (readers.size() >= kMaxReaders) {
+      TRACE_INFO("too many connections being read, the oldest dropped");
+      close(readers.front().fd);
+      readers.pop_front();
+    }
+    readers.push_back({client, NowMs() + kReadTimeoutMs, std::string()});
+  }
+}
+
+void LocalServer::ServeReaders(std::list<Reader>& readers, const std::vector<pollfd>& fds) {
+  // Read what has come; a reader whose line is complete is analysed, one past its deadline
+  // is dropped without an answer. fds lists the readers in order from index 2.
+  size_t index = 2;
+  long long now = NowMs();
+  for (auto it = readers.begin(); it != readers.end();) {
+    bool polled = index < fds.size() && fds[index].fd == it->fd;
+    short revents = polled ? fds[index].revents : 0;
+    if (polled) ++index;
+    bool complete = false;
+    if (revents & (POLLIN | POLLHUP | POLLERR)) {
+      char buffer[kMaxLine];
+      size_t room = kMaxLine - it->line.size();
+      ssize_t got = recv(it->fd, buffer, room, 0);
+      if (got > 0) {
+        it->line.append(buffer, static_cast<size_t>(got));
+        size_t lf = it->line.find('\n');
+        if (lf != std::string::npos) {
+          it->line.resize(lf);
+          complete = true;
+        } else if (it->line.size() >= kMaxLine) {
+          complete = true;
+        }
+      } else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        TRACE_INFO("No data");
+        complete = true;
+      }
+    }
+    if (complete) {
+      int fd = it->fd;
+      std::string line = std::move(it->line);
+      it = readers.erase(it);
+      std::lock_guard<boost::recursive_mutex> lock(mutex_);
+      if (running_)
+        Analyse(fd, line);
+      else
+        close(fd);
+    } else if (it->deadline <= now) {
+      TRACE_INFO("no request within %d ms, connection dropped", kReadTimeoutMs);
+      close(it->fd);
+      it = readers.erase(it);
+    } else {
+      ++it;
+    }
+  }
 }
 
 void LocalServer::Close() {
@@ -257,7 +292,7 @@ void LocalServer::Reset() {
   TRACE_START();
   std::lock_guard<std::mutex> lock(tableMutex_);
   for (auto& page : pages_)
-    if (page.second.bio >= 0) close(page.second.bio);
+    if (page.second.info.bio >= 0) close(page.second.info.bio);
   pages_.clear();
   waiting_.clear();
   TRACE_END();
@@ -276,7 +311,7 @@ void LocalServer::Answer(int fd, const std::string& text) {
 }
 
 void LocalServer::HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t**)) {
-  if (request && machine_) machine_->ProcessRequest(*request);
+  if (request) m_binding->Call([request](StateMachine& machine) { machine.ProcessRequest(*request); });
   release(&request);
 }
 
@@ -301,10 +336,15 @@ void LocalServer::Analyse(int fd, const std::string& line) {
     TRACE_INFO(check ? "Enable %s" : "Disable %s", name.c_str());
     char text[32];
     {
+      // The order waiting for the extension is given once; with none, nothing is kept.
       std::lock_guard<std::mutex> lock(tableMutex_);
-      ExtensionStatus_t& pending = extensions_[name];
+      ExtensionStatus_t pending = ExtensionStatus_none;
+      auto it = extensions_.find(name);
+      if (it != extensions_.end()) {
+        pending = it->second.status;
+        extensions_.erase(it);
+      }
       snprintf(text, sizeof text, "%d%d", connected_ ? 1 : 0, static_cast<int>(pending));
-      pending = ExtensionStatus_none;
     }
     Answer(fd, text);
     HandOver(CreateExtensionStatusRequest(name, check ? ExtensionStatus_enable : ExtensionStatus_disable),
@@ -316,10 +356,9 @@ void LocalServer::Analyse(int fd, const std::string& line) {
     bool leave = false;
     {
       std::lock_guard<std::mutex> lock(tableMutex_);
-      auto it = pages_.find(url);
-      if (it != pages_.end()) {
-        TRACE_INFO("CLOSE (%s,%d)", url.c_str(), it->second.openCount);
-        if (it->second.openCount > 0) leave = --it->second.openCount == 0;
+      if (Page* page = FindPage(url)) {
+        TRACE_INFO("CLOSE (%s,%d)", url.c_str(), page->info.openCount);
+        if (page->info.openCount > 0) leave = --page->info.openCount == 0;
       }
     }
     if (leave) HandOver(CreateLeaveRequest(url), FreeLeaveRequest);
@@ -334,12 +373,11 @@ void LocalServer::Analyse(int fd, const std::string& line) {
       char text[16] = "";
       {
         std::lock_guard<std::mutex> lock(tableMutex_);
-        auto it = pages_.find(url);
-        if (it != pages_.end()) {
+        if (Page* page = FindPage(url)) {
           known = true;
-          snprintf(text, sizeof text, "%d", it->second.value);
-          if (it->second.openCount == 0) {
-            it->second.openCount = 1;
+          snprintf(text, sizeof text, "%d", page->info.value);
+          if (page->info.openCount == 0) {
+            page->info.openCount = 1;
             enter = true;
           }
         } else {
@@ -361,12 +399,11 @@ void LocalServer::Analyse(int fd, const std::string& line) {
       char text[16] = "";
       {
         std::lock_guard<std::mutex> lock(tableMutex_);
-        auto it = pages_.find(url);
-        if (it != pages_.end()) {
+        if (Page* page = FindPage(url)) {
           TRACE_INFO("Structure existante");
           known = true;
-          enter = ++it->second.openCount == 1;
-          snprintf(text, sizeof text, "%d", it->second.value);
+          enter = ++page->info.openCount == 1;
+          snprintf(text, sizeof text, "%d", page->info.value);
         } else {
           HoldConnection(url, fd, 0);
           enter = true;
@@ -374,7 +411,7 @@ void LocalServer::Analyse(int fd, const std::string& line) {
       }
       if (known) Answer(fd, text);
       if (enter) {
-        TRACE_INFO("Ask to send URL: %s to %p", url.c_str(), static_cast<void*>(machine_));
+        TRACE_INFO("Ask to send URL: %s", url.c_str());
         HandOver(CreateEnterRequest(url), FreeEnterRequest);
       }
     }
@@ -382,22 +419,55 @@ void LocalServer::Analyse(int fd, const std::string& line) {
   TRACE_END();
 }
 
+LocalServer::Page* LocalServer::FindPage(const std::string& url) {
+  auto it = pages_.find(url);
+  if (it == pages_.end()) return nullptr;
+  it->second.lastUse = ++m_uses;
+  return &it->second;
+}
+
+LocalServer::Page& LocalServer::AddPage(const std::string& url) {
+  if (pages_.size() >= kMaxPages) ForgetOnePage();
+  Page& page = pages_[url];
+  page.lastUse = ++m_uses;
+  return page;
+}
+
+void LocalServer::ForgetOnePage() {
+  // The least recently used record that no page has open; failing that, the least recently
+  // used open one. A record that holds a waiting connection stays (there are few of those).
+  auto victim = pages_.end();
+  bool victimOpen = true;
+  for (auto it = pages_.begin(); it != pages_.end(); ++it) {
+    const Page& page = it->second;
+    if (page.info.bio >= 0) continue;
+    bool open = page.info.openCount > 0;
+    if (victim == pages_.end() || (victimOpen && !open) ||
+        (victimOpen == open && page.lastUse < victim->second.lastUse)) {
+      victim = it;
+      victimOpen = open;
+    }
+  }
+  if (victim == pages_.end()) return;
+  TRACE_INFO("too many pages, %s forgotten", victim->first.c_str());
+  pages_.erase(victim);
+}
+
 void LocalServer::HoldConnection(const std::string& url, int fd, int value) {
-  ExternalInfo info;
-  info.bio = fd;
-  info.value = value;
-  info.openCount = 1;
-  pages_[url] = info;
+  Page& page = AddPage(url);
+  page.info.bio = fd;
+  page.info.value = value;
+  page.info.openCount = 1;
   waiting_.push_back(url);
   while (waiting_.size() > kMaxWaiting) {
     auto oldest = pages_.find(waiting_.front());
     waiting_.pop_front();
-    if (oldest == pages_.end() || oldest->second.bio < 0) continue;
+    if (oldest == pages_.end() || oldest->second.info.bio < 0) continue;
     TRACE_INFO("too many waiting connections, %s answered now", oldest->first.c_str());
     char text[16];
-    snprintf(text, sizeof text, "%d", oldest->second.value);
-    Answer(oldest->second.bio, text);
-    oldest->second.bio = -1;
+    snprintf(text, sizeof text, "%d", oldest->second.info.value);
+    Answer(oldest->second.info.bio, text);
+    oldest->second.info.bio = -1;
   }
 }
 
@@ -405,23 +475,22 @@ void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
   TRACE(LOG_LEVEL_TRACE, "START (%s <- %d)", url.c_str(), code);
   int value = code > 0 ? code - 1 : code;
   std::lock_guard<std::mutex> lock(tableMutex_);
-  auto it = pages_.find(url);
-  if (it == pages_.end()) {
+  Page* page = FindPage(url);
+  if (!page) {
     TRACE_INFO("structure inconnue pour %s", url.c_str());
-    ExternalInfo info;
-    info.value = value;
-    info.openCount = 1;
-    pages_[url] = info;
+    Page& added = AddPage(url);
+    added.info.value = value;
+    added.info.openCount = 1;
   } else {
-    if (it->second.bio >= 0) {
+    if (page->info.bio >= 0) {
       char text[16];
       snprintf(text, sizeof text, "%d", value);
-      Answer(it->second.bio, text);
-      it->second.bio = -1;
+      Answer(page->info.bio, text);
+      page->info.bio = -1;
       auto held = std::find(waiting_.begin(), waiting_.end(), url);
       if (held != waiting_.end()) waiting_.erase(held);
     }
-    it->second.value = value;
+    page->info.value = value;
   }
   TRACE_END();
 }
@@ -430,7 +499,7 @@ bool LocalServer::IsURLOpened(const std::string& url) {
   TRACE_START_ARGS("%s", url.c_str());
   std::lock_guard<std::mutex> lock(tableMutex_);
   auto it = pages_.find(url);
-  bool opened = it != pages_.end() && it->second.openCount > 0;
+  bool opened = it != pages_.end() && it->second.info.openCount > 0;
   TRACE_END_RESULT("%s", opened ? "true" : "false");
   return opened;
 }
@@ -440,7 +509,7 @@ std::vector<std::string> LocalServer::GetAllOpenedSites() {
   std::vector<std::string> sites;
   std::lock_guard<std::mutex> lock(tableMutex_);
   for (const auto& page : pages_)
-    if (page.second.openCount > 0) sites.push_back(page.first);
+    if (page.second.info.openCount > 0) sites.push_back(page.first);
   TRACE_END_RESULT("%zu", sites.size());
   return sites;
 }
@@ -448,7 +517,19 @@ std::vector<std::string> LocalServer::GetAllOpenedSites() {
 void LocalServer::SetExtensionStatus(const std::string& name, ExtensionStatus_t status) {
   TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
   std::lock_guard<std::mutex> lock(tableMutex_);
-  extensions_[name] = status;
+  if (status == ExtensionStatus_none) {
+    extensions_.erase(name);
+    TRACE_END();
+    return;
+  }
+  if (extensions_.size() >= kMaxExtensions && extensions_.find(name) == extensions_.end()) {
+    // The order given longest ago makes room.
+    auto oldest = extensions_.begin();
+    for (auto it = extensions_.begin(); it != extensions_.end(); ++it)
+      if (it->second.stamp < oldest->second.stamp) oldest = it;
+    extensions_.erase(oldest);
+  }
+  extensions_[name] = Order{status, ++m_uses};
   TRACE_END();
 }
 

@@ -10,13 +10,17 @@
 
 #include <atomic>
 #include <deque>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include <poll.h>
+
 #include "E2C-Request.h"
+#include "network/controllerBinding.h"
 #include "network/stateMachine.h"
 
 // What the listener knows about one URL the extension has reported.
@@ -37,17 +41,35 @@ class LocalServer {
   // that has waited longest is answered with the value known so far, so that clients that never
   // get an answer (or have gone) cannot use up the process's descriptors.
   static constexpr size_t kMaxWaiting = 128;
+  // Connections whose request line is still being read. Past this many, the one that has been
+  // connected longest is dropped, so idle or slow clients cannot keep the others out.
+  static constexpr size_t kMaxReaders = 256;
+  // URLs remembered. Past this many, the record used least recently is forgotten, one that no
+  // page has open first; a record with a waiting connection is never forgotten.
+  static constexpr size_t kMaxPages = 1024;
+  // Extensions with an order waiting for them (an extension with none takes no room).
+  static constexpr size_t kMaxExtensions = 256;
 
+  // machine: the controller this listener reports to; null for the process's bound controller.
   explicit LocalServer(StateMachine* machine, unsigned short port = kDefaultPort);
   ~LocalServer();
   LocalServer(const LocalServer&) = delete;
   LocalServer& operator=(const LocalServer&) = delete;
 
-  // The process's one listener. Start creates it and runs it on a detached thread the first
-  // time it is called (later calls do nothing and return false). Instance returns it while it
-  // runs, and null before Start and once it has ended (for instance when the port was taken).
+  // The process's one listener, which reports to the bound controller. Start binds machine
+  // (when not null) and, unless the listener runs already, creates it and runs it on a detached
+  // thread; true when it started one. A listener that could not listen (port taken) ends, and
+  // the next Start tries again. Instance returns it while it runs, and null before Start and
+  // once it has ended.
   static bool Start(StateMachine* machine, unsigned short port = kDefaultPort);
   static std::shared_ptr<LocalServer> Instance();
+
+  // The controller the process's listener reports to. The last binding holds. Unbinding a
+  // controller that is not bound changes nothing; either way it returns once no call into that
+  // controller is in progress on another thread, so a controller unbinds itself when it is
+  // destroyed, before its members go.
+  static void BindController(StateMachine* machine);
+  static void UnbindController(StateMachine* machine);
 
   // Binds 127.0.0.1 and listens; Run calls it when it has not been called. False on failure.
   bool Listen();
@@ -76,17 +98,32 @@ class LocalServer {
 
  private:
   struct Reader;
+  struct Page {
+    ExternalInfo info;
+    unsigned long long lastUse = 0;
+  };
 
   // Handles one complete request line read from connection fd (which it closes or keeps).
   void Analyse(int fd, const std::string& line);
   // Records a new URL whose connection fd waits for the controller's answer (table lock held).
   void HoldConnection(const std::string& url, int fd, int value);
+  // The record of a URL, null when unknown; marks it used (table lock held).
+  Page* FindPage(const std::string& url);
+  // A new record for a URL, making room first (table lock held).
+  Page& AddPage(const std::string& url);
+  void ForgetOnePage();
+  // Reads what came on the connections being read; serves or drops them.
+  void ServeReaders(std::list<Reader>& readers, const std::vector<pollfd>& fds);
+  void AcceptReaders(std::list<Reader>& readers, bool* acceptFailed);
   void HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t**));
   static void Answer(int fd, const std::string& text);
   static bool IsLocal(const std::string& url, bool openRequest);
 
   boost::regex pattern_;
-  StateMachine* machine_;
+  // A listener made for one controller has a binding of its own; the process's listener uses
+  // the process-wide one.
+  std::unique_ptr<ControllerBinding<StateMachine>> m_ownBinding;
+  ControllerBinding<StateMachine>* m_binding;
   unsigned short port_;
   std::atomic<unsigned short> boundPort_{0};
   int listenFd_ = -1;
@@ -99,8 +136,13 @@ class LocalServer {
   boost::recursive_mutex mutex_;
   // Leaf lock over the two tables; never held while calling out or waiting on a socket.
   std::mutex tableMutex_;
-  std::map<std::string, ExtensionStatus_t> extensions_;
-  std::map<std::string, ExternalInfo> pages_;
+  struct Order {
+    ExtensionStatus_t status;
+    unsigned long long stamp;
+  };
+  std::map<std::string, Order> extensions_;
+  std::map<std::string, Page> pages_;
+  unsigned long long m_uses = 0;  // stamps lastUse
   // URLs whose record holds a waiting connection, the longest waiting first.
   std::deque<std::string> waiting_;
 };

@@ -328,10 +328,12 @@ std::string AskListener(unsigned short port, const std::string& path) {
 TEST(ClientListener, StartedOnceAndToldOfTheLiveLinkOnly) {
   ClientSetUp setUp;
   RecordingMachine machine;
-  EXPECT_EQ(nullptr, LocalServer::Instance());
+  // Started by the first client of the process (an earlier case's, when the cases share one).
+  std::shared_ptr<LocalServer> earlier = LocalServer::Instance();
   RunningClient running(machine, setUp.server->Port());
   std::shared_ptr<LocalServer> listener = LocalServer::Instance();
   ASSERT_TRUE(listener);
+  if (earlier) EXPECT_EQ(earlier, listener);
   ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
   unsigned short port = listener->GetPort();
   EXPECT_EQ("00", AskListener(port, "CHECK:ext"));

@@ -16,6 +16,7 @@
 #include "asn1/octetString.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
+#include "network/localServer.h"
 #include "network/stateMachine.h"
 #include "tests/testServer/trustedServer.h"
 
@@ -25,6 +26,8 @@ using std::chrono::milliseconds;
 
 class RecordingMachine : public StateMachine {
  public:
+  // A controller unbinds itself from the extension listener before it goes.
+  ~RecordingMachine() override { LocalServer::UnbindController(this); }
   void ConnectionAck(bool ok) override {
     std::lock_guard<std::mutex> lock(m_mutex);
     acks.push_back(ok);

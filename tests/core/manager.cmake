@@ -9,7 +9,6 @@ parlavox_add_test(test_manager_responsiveness LABEL core WX
   LIBS parlavox_core parlavox_test_server)
 # Sends still write on the caller's thread, so a stalled server holds the caller up: enabled once
 # each link has a writer of its own.
-set_tests_properties(test_manager_responsiveness PROPERTIES DISABLED TRUE)
 
 # The controller under load from every side, with sessions coming and going. It runs here for a
 # few seconds, and for ten in the ThreadSanitizer tree.

@@ -130,6 +130,8 @@ TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
 
   // While disconnected: log texts wait, a page opened in the browser waits, a new extension is
   // registered at once.
+  // (A long stay offline keeps the newest lines only, whole, within one request's size.)
+  for (int i = 0; i < 2000; ++i) s.manager->SendErrorMessages(std::string(99, 'x'));
   s.manager->SendErrorMessages("a");
   s.manager->SendErrorMessages("b");
   int page = Extension("http://site.example/");
@@ -148,7 +150,11 @@ TEST(ManagerLogIn, WhatTheServerGetsAndTheWindowsSeeInOrder) {
   EXPECT_TRUE(s.Await(*link, C2S_Request_PR_askmessengerprotocols));
   C2SPtr errors = s.Await(*link, C2S_Request_PR_error_messages);
   ASSERT_TRUE(errors);
-  EXPECT_EQ("\na\nb", asn1::ToString(errors->choice.error_messages.message));
+  const std::string pending = asn1::ToString(errors->choice.error_messages.message);
+  EXPECT_LE(pending.size(), 48u * 1024);
+  EXPECT_GT(pending.size(), 40u * 1024);
+  EXPECT_EQ("\n" + std::string(99, 'x'), pending.substr(0, 100));
+  EXPECT_EQ("\na\nb", pending.substr(pending.size() - 4));
   EXPECT_TRUE(s.Await(*link, C2S_Request_PR_connectmessenger));
   C2SPtr info = s.Await(*link, C2S_Request_PR_clientinfo);
   ASSERT_TRUE(info);

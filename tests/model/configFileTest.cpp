@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
+#include <ctime>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +18,7 @@
 #include "model/config.h"
 #include "model/configFile.h"
 #include "model/cryptPassword.h"
+#include "model/log.h"
 #include "tests/support/testSupport.h"
 
 using testsupport::ReadFile;
@@ -23,6 +29,14 @@ namespace {
 
 std::string Fixture(const std::string& name) {
   return ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/" + name);
+}
+
+// The visible files of a directory (a save's lock and temporary files included), sorted.
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const std::string& name : testsupport::ListDir(dir))
+    if (name[0] != '.') names.push_back(name);
+  return names;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -306,7 +320,6 @@ TEST_F(ConfigFileTest, BadFilesFailLeaveTheFileAndKeepDefaults) {
       {"elements swapped", Replace(good, "<savePassword>1</savePassword>\n\t<defaultStatus>3</defaultStatus>",
                                    "<defaultStatus>3</defaultStatus>\n\t<savePassword>1</savePassword>")},
       {"letters for a number", Replace(good, "<filePort>7001</filePort>", "<filePort>many</filePort>")},
-      {"port out of range", Replace(good, "<proxyport>3128</proxyport>", "<proxyport>70000</proxyport>")},
       {"hostile count", Replace(good, "<count>2</count>", "<count>1000000000000</count>")},
       {"largest count", Replace(good, "<count>2</count>", "<count>18446744073709551615</count>")},
       {"unknown class", Replace(good, "<item class_id_reference=\"1\"", "<item class_id_reference=\"77\"")},
@@ -453,4 +466,155 @@ TEST_F(ConfigFileTest, OlderAccountRecordsAreUpgraded) {
   ASSERT_TRUE(Config::GetInstance()->Save());
   ASSERT_TRUE(Config::Load());
   EXPECT_EQ("prpl-x", Config::GetInstance()->GetMessengerProtocols()[2]->GetProtocol());
+}
+
+// A file cut anywhere (the header alone, inside a record, inside the closing tags) is refused:
+// false, the defaults, the file left as it is, nothing leaked. Only cuts in the blanks after the
+// closing tag still load.
+TEST_F(ConfigFileTest, EveryCutOfASavedFileIsRefused) {
+  Populate(Config::GetInstance());
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  const std::string good = ReadFile(SettingsPath());
+  const std::string closing = "</boost_serialization>";
+  const size_t whole = good.rfind(closing) + closing.size();
+  start_log("/dev/null");
+  // Every cut near both ends, every eleventh between.
+  for (size_t cut = 0; cut < good.size(); cut += (cut < 250 || cut + 250 > good.size()) ? 1 : 11) {
+    const std::string part = good.substr(0, cut);
+    ASSERT_TRUE(WriteFile(SettingsPath(), part));
+    ASSERT_EQ(cut >= whole, Config::Load()) << "cut at " << cut;
+    if (cut < whole) {
+      EXPECT_EQ(part, ReadFile(SettingsPath())) << cut;
+      EXPECT_EQ("", Config::GetInstance()->GetContactInfo()->GetLogin()) << cut;
+      EXPECT_TRUE(Config::GetInstance()->GetContacts().empty()) << cut;
+    }
+    FreeReplacedConfigs();
+  }
+}
+
+// One number changed, an attribute renamed or dropped in the class attributes of a saved file (a
+// record pointing at another class, class or object numbers out of sequence, tracking flipped)
+// is refused before anything is built from it.
+TEST_F(ConfigFileTest, ChangedClassAttributesAreRefused) {
+  Populate(Config::GetInstance());
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  const std::string good = ReadFile(SettingsPath());
+  start_log("/dev/null");
+  const std::regex attribute("(class_id_reference|class_id|object_id_reference|object_id|tracking_level)=\"(_?)([0-9]+)\"");
+  const char* const names[] = {"class_id", "class_id_reference", "object_id", "object_id_reference",
+                               "tracking_level", "class_name"};
+  int tried = 0;
+  for (auto m = std::sregex_iterator(good.begin(), good.end(), attribute); m != std::sregex_iterator(); ++m) {
+    const std::string before = good.substr(0, m->position()), after = good.substr(m->position() + m->length());
+    const std::string name = (*m)[1], mark = (*m)[2], text = (*m)[3];
+    const long value = std::stol(text);
+    std::vector<std::string> changed{before + after};
+    for (long v : {-1L, 0L, 1L, value - 1, value + 1, 99L, 40000L})
+      if (v != value) changed.push_back(before + name + "=\"" + mark + std::to_string(v) + "\"" + after);
+    for (const char* other : names)
+      if (name != other) changed.push_back(before + other + "=\"" + mark + text + "\"" + after);
+    for (const std::string& bad : changed) {
+      ASSERT_TRUE(WriteFile(SettingsPath(), bad));
+      EXPECT_FALSE(Config::Load()) << name << "=\"" << mark << text << "\" at " << m->position() << ", changed to:\n"
+                                   << bad.substr(m->position(), 60);
+      FreeReplacedConfigs();
+      ++tried;
+    }
+  }
+  EXPECT_GT(tried, 400);
+}
+
+// A record listed twice is written once and referred to the second time; it loads as one record.
+TEST_F(ConfigFileTest, RecordListedTwiceLoadsAsOneRecord) {
+  Config* c = Config::GetInstance();
+  Smiley* s = new Smiley("wink", ";)", "w.png", false);
+  c->AddSmiley(s);
+  c->AddSmiley(s);
+  ASSERT_TRUE(c->Save());
+  ASSERT_NE(std::string::npos, ReadFile(SettingsPath()).find("object_id_reference"));
+  ASSERT_TRUE(Config::Load());
+  auto smileys = Config::GetInstance()->GetSmileys();
+  ASSERT_EQ(2u, smileys.size());
+  EXPECT_EQ(smileys[0], smileys[1]);
+  EXPECT_EQ("wink", smileys[1]->GetName());
+}
+
+TEST_F(ConfigFileTest, ProxyPortOutsideItsRangeFallsBackToTheDefault) {
+  Config* c = Config::GetInstance();
+  c->SetProxyPort(3128);
+  ASSERT_TRUE(c->Save());
+  const std::string good = ReadFile(SettingsPath());
+  const struct { const char* text; unsigned short port; } cases[] = {
+      {"-1", 8080}, {"0", 8080}, {"65536", 8080}, {"70000", 8080}, {"65535", 65535}, {"1", 1}};
+  for (const auto& k : cases) {
+    ASSERT_TRUE(WriteFile(SettingsPath(), Replace(good, "<proxyport>3128</proxyport>",
+                                                  std::string("<proxyport>") + k.text + "</proxyport>")));
+    ASSERT_TRUE(Config::Load()) << k.text;
+    EXPECT_EQ(k.port, Config::GetInstance()->GetProxyPort()) << k.text;
+  }
+}
+
+// A null record is refused on the way in, so that the file saved afterwards still loads.
+TEST_F(ConfigFileTest, NullRecordsAreRefused) {
+  Config* c = Config::GetInstance();
+  c->UpdateContact(nullptr);
+  c->AddURLInfo(nullptr);
+  c->AddMessenger(nullptr);
+  c->AddMessengerProtocol(nullptr);
+  c->AddSmiley(nullptr);
+  ASSERT_TRUE(c->Save());
+  ASSERT_TRUE(Config::Load());
+  Config* l = Config::GetInstance();
+  EXPECT_EQ(0u, l->GetContacts().size() + l->GetAllURLInfo().size() + l->GetMessengers().size() +
+                    l->GetMessengerProtocols().size() + l->GetSmileys().size());
+}
+
+// Loading removes the temporary files that killed saves left, but not the file of a save that
+// another process is making (locked, however old it looks), a file changed in the last minute
+// or a name a save does not make.
+TEST_F(ConfigFileTest, StaleSaveFilesAreRemovedButNotALiveSave) {
+  auto makeOld = [](const std::string& path) {
+    struct timeval old[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+    return utimes(path.c_str(), old) == 0;
+  };
+  const std::string stale = SettingsPath() + ".Ab3dE9", fresh = SettingsPath() + ".zz09Zq";
+  const std::set<std::string> made = {stale, fresh, SettingsPath() + ".bak", SettingsPath() + ".abcdefg",
+                                      SettingsPath() + ".ab-d_f"};
+  for (const std::string& f : made) ASSERT_TRUE(WriteFile(f, "part") && (f == fresh || makeOld(f)));
+
+  int ready[2], go[2];
+  ASSERT_EQ(0, pipe(ready));
+  ASSERT_EQ(0, pipe(go));
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // The other instance: its save waits once its temporary file is made.
+    SetConfigSaveFailureHook([&](const std::string& step) {
+      char b = 1;
+      if (step == "write" && (write(ready[1], &b, 1) != 1 || read(go[0], &b, 1) != 1)) _exit(2);
+      return false;
+    });
+    Config::GetInstance()->SetLogin("other instance");
+    _exit(Config::GetInstance()->Save() ? 0 : 1);
+  }
+  close(ready[1]);
+  close(go[0]);
+  char b = 0;
+  ASSERT_EQ(1, read(ready[0], &b, 1));
+  std::string live;
+  for (const std::string& name : FilesIn(dir_.path()))
+    if (!made.count(dir_.file(name))) live = dir_.file(name);
+  ASSERT_TRUE(makeOld(live));
+
+  EXPECT_TRUE(Config::Load());  // no settings file yet
+  for (const std::string& f : made) EXPECT_EQ(f != stale, testsupport::FileExists(f)) << f;
+  EXPECT_TRUE(testsupport::FileExists(live));
+
+  ASSERT_EQ(1, write(go[1], &b, 1));
+  int status = 0;
+  ASSERT_EQ(pid, waitpid(pid, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(Config::Load());
+  EXPECT_EQ("other instance", Config::GetInstance()->GetContactInfo()->GetLogin());
+  EXPECT_FALSE(testsupport::FileExists(live));
 }

@@ -278,3 +278,36 @@ TEST(ConfigObject, BackupMovesTheFileAside) {
   EXPECT_EQ("broken", testsupport::ReadFile(dir.file("parlavox.backup.xml")));
   EXPECT_TRUE(Config::Load());
 }
+
+// Look-ups by login and by URL follow the lists through appends, replacements, removals and
+// clearing, and the lists keep their order.
+TEST(ConfigObject, LookupsFollowTheListsThroughChanges) {
+  Config* c = Config::GetInstance();
+  std::vector<ContactInfo*> made;
+  for (int i = 0; i < 40; ++i) {
+    made.push_back(Contact("u" + std::to_string(i)));
+    c->UpdateContact(made.back());
+    c->AddURLInfo(Site("http://Site" + std::to_string(i) + "/"));
+  }
+  EXPECT_EQ(made[10], c->RemoveContact("u10"));
+  URLInfo* gone = c->GetURLInfo("http://site10/");
+  c->RemoveURLInfo("HTTP://SITE10/");
+  made.push_back(Contact("u30"));
+  c->UpdateContact(made.back());
+  auto list = c->GetContacts();
+  auto sites = c->GetAllURLInfo();
+  ASSERT_EQ(39u, list.size());
+  EXPECT_EQ(made[11], list[10]);
+  EXPECT_EQ(made.back(), list[29]);
+  for (int i = 0; i < 40; ++i) {
+    const std::string n = std::to_string(i);
+    EXPECT_EQ(i != 10, c->HasContact("u" + n)) << n;
+    EXPECT_EQ(i == 10 ? nullptr : sites[i < 10 ? i : i - 1], c->GetURLInfo("http://SITE" + n + "/")) << n;
+  }
+  EXPECT_EQ(made.back(), c->RemoveContact("u30"));
+  EXPECT_TRUE(c->HasContact("u39"));
+  c->ClearContacts();
+  EXPECT_FALSE(c->HasContact("u39"));
+  for (ContactInfo* p : made) delete p;
+  delete gone;
+}

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "network/fileDownload.h"
 #include "network/fileServer.h"
 #include "network/fileTransferLink.h"
+#include "tests/network/crowdTestSupport.h"
 #include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 
@@ -50,8 +52,8 @@ struct Event {
 // Collects the reports of both sides; progress reports are counted, not kept.
 class Recorder : public FileTransferListener {
  public:
-  Recorder() { FileServer::SetListener(this); }
-  ~Recorder() override { FileServer::SetListener(nullptr); }
+  Recorder() { FileServer::BindListener(this); }
+  ~Recorder() override { FileServer::UnbindListener(this); }
   void MessageFile(t_fm_status status, const std::string& login, const std::string& site,
                    const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
                    const std::string& host, int port, time_t, bool isDownload, int64_t transferred, int64_t size,
@@ -492,8 +494,8 @@ TEST(FileTransferTest, CloseStopsEverythingAndForgetsOffers) {
   Event up = recorder.WaitFinal(false);
   Event down = recorder.WaitFinal(true);
   EXPECT_EQ(FM_INTERRUPTED, up.status);
-  // Both ends live in this process, whose transfers Close(true) all cancels.
-  EXPECT_EQ(FM_CANCELLED, down.status);
+  // The download belongs to the other server, which goes on: it hears the sender's interrupt.
+  EXPECT_EQ(FM_INTERRUPTED, down.status);
   EXPECT_FALSE(FileServer::IsFileAvailable("31"));
   EXPECT_FALSE(FileServer::IsFileAvailable("32"));
   EXPECT_TRUE(ListDir(in.path()).empty());
@@ -556,4 +558,147 @@ TEST(FileTransferTest, RelayedStreamsReadOwnOffersOnly) {
   // The stream is closed at its end.
   EXPECT_EQ(nullptr, server.ReadPart("bob", "60"));
   server.Close(true);
+}
+
+namespace {
+
+// How many descriptors of this process are open on the file at path.
+int DescriptorsOpenOn(const std::string& path) {
+  int count = 0;
+  for (const std::string& fd : testsupport::ListDir("/proc/self/fd")) {
+    char target[4096];
+    std::string link = "/proc/self/fd/" + fd;
+    ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    if (length > 0 && std::string(target, static_cast<size_t>(length)) == path) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+TEST(FileTransferTest, RealDownloadGetsThroughWhileAttackersHoldThePort) {
+  // Attackers that ask for a file and stop reading, and attackers that send nothing, as many of
+  // each as the port serves at once, coming back as soon as they are dropped: from one address
+  // per kind, or each from an address of its own.
+  struct Layout {
+    const char* name;
+    bool spread;
+  };
+  for (Layout layout : {Layout{"one address per kind", false}, Layout{"an address each", true}}) {
+    SCOPED_TRACE(layout.name);
+    Recorder recorder;
+    Peer sender, receiver;
+    TempDir out, in;
+    std::string bait = out.file("bait");
+    MakeFile(bait, 8 << 20, 3);
+    sender.server.AddFile("s", "alice", bait, "bait", "666");
+    std::string source = out.file("real");
+    MakeFile(source, 4 << 20, 4);
+    sender.server.AddFile("s", "alice", source, "real", "667");
+
+    crowdtest::Crowd crowd(sender.port, AskForFile("666"));
+    for (unsigned i = 0; i < 64; ++i) {
+      crowd.Add(crowdtest::Kind::kStalledReader, crowdtest::Loopback(layout.spread ? 2 + i : 2), 1);
+      crowd.Add(crowdtest::Kind::kSilent, crowdtest::Loopback(layout.spread ? 100 + i : 3), 1);
+    }
+    crowd.Start();
+    ASSERT_TRUE(WaitFor([&] { return crowd.Connections() >= 128; }, 20s));
+    ASSERT_TRUE(WaitFor([&] { return recorder.Statuses(false).size() >= 8; }, 20s));
+
+    // The real peer (from 127.0.0.1) tries until it gets the file, for at most 15 s.
+    auto start = std::chrono::steady_clock::now();
+    int tries = 0;
+    Event down{};
+    while (std::chrono::steady_clock::now() - start < 15s) {
+      {
+        std::lock_guard<std::mutex> lock(recorder.mutex);
+        recorder.events.erase(std::remove_if(recorder.events.begin(), recorder.events.end(),
+                                             [](const Event& event) { return event.isDownload; }),
+                              recorder.events.end());
+      }
+      ++tries;
+      receiver.server.DownloadFile("bob", "alice", "s", "667", 4 << 20, "127.0.0.1", sender.port, "real",
+                                   in.file("real"));
+      down = recorder.WaitFinal(true);
+      if (down.status == FM_COMPLETE) break;
+      std::this_thread::sleep_for(100ms);  // the pace of a user trying again
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("download under attack (%s): %s after %d tries, %.2f s, %zu attacking connections made\n",
+                layout.name, down.status == FM_COMPLETE ? "complete" : "refused", tries, seconds,
+                crowd.Connections());
+    EXPECT_EQ(FM_COMPLETE, down.status);
+    EXPECT_EQ(Sha256(source), Sha256(in.file("real")));
+  }
+}
+
+TEST(FileTransferTest, EachServerClosesOnlyWhatItOffered) {
+  Recorder recorder;
+  Peer old, current;
+  TempDir out, in;
+  std::string source = out.file("f");
+  MakeFile(source, 16384);
+  old.server.AddFile("s", "alice", source, "f", "501");
+  current.server.AddFile("s", "alice", source, "f", "502");
+  // A relayed stream of each; withdrawing an offer closes its stream.
+  ASSERT_TRUE(old.server.Register("bob", "501", false));
+  ASSERT_TRUE(current.server.Register("bob", "502", false));
+  ASSERT_TRUE(current.server.Register("carol", "502", false));
+  EXPECT_EQ(3, DescriptorsOpenOn(source));
+  current.server.CancelFile("502");
+  EXPECT_EQ(1, DescriptorsOpenOn(source));
+  EXPECT_EQ(nullptr, current.server.ReadPart("bob", "502"));
+  current.server.AddFile("s", "alice", source, "f", "502");
+
+  // After a redirect the old server closes: the current one keeps its offers and serves them.
+  old.server.Close(true);
+  EXPECT_EQ(0, DescriptorsOpenOn(source));
+  EXPECT_FALSE(FileServer::IsFileAvailable("501"));
+  EXPECT_TRUE(FileServer::IsFileAvailable("502"));
+  Peer receiver;
+  receiver.server.DownloadFile("bob", "alice", "s", "502", 16384, "127.0.0.1", current.port, "f", in.file("f"));
+  EXPECT_EQ(FM_COMPLETE, recorder.WaitFinal(true).status);
+  EXPECT_EQ(ReadFile(source), ReadFile(in.file("f")));
+}
+
+TEST(FileTransferTest, CancelEndsADownloadWaitingForItsSender) {
+  // A sender that accepts, sends one part of three and then says nothing more.
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  ASSERT_EQ(0, listen(listener, 1));
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::atomic<bool> senderSawTheEnd{false};
+  std::thread sender([&] {
+    int fd = accept(listener, nullptr, nullptr);
+    ReadAll(fd, 5s, nullptr, AskForFile("808").size());
+    // Acceptance of 20000 bytes, then one part of 8192.
+    std::string bytes = Bytes({0xA1, 0x07, 0x80, 0x01, 0xFF, 0x81, 0x02, 0x4E, 0x20});
+    bytes += Bytes({0xA2, 0x82, 0x20, 0x04, 0x80, 0x82, 0x20, 0x00}) + std::string(8192, 'p');
+    (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    bool closed = false;
+    ReadAll(fd, 20s, &closed);
+    senderSawTheEnd = closed;
+    close(fd);
+  });
+  Recorder recorder;
+  FileServer receiver("0");
+  TempDir in;
+  receiver.DownloadFile("bob", "alice", "s", "808", 20000, "127.0.0.1", ntohs(address.sin_port), "f", in.file("f"));
+  ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> l(recorder.mutex); return recorder.downProgress == 1; }, 10s));
+  auto start = std::chrono::steady_clock::now();
+  receiver.CancelDownload("808");
+  // At once, not after the 30 s the sender has to send its next part.
+  Event down = recorder.WaitFinal(true, 10s);
+  std::printf("cancel of a waiting download took %.1f ms\n",
+              std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  EXPECT_EQ(FM_CANCELLED, down.status);
+  EXPECT_EQ(8192, down.transferred);
+  sender.join();
+  EXPECT_TRUE(senderSawTheEnd);
+  EXPECT_TRUE(testsupport::ListDir(in.path()).empty());
+  close(listener);
 }

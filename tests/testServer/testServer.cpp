@@ -7,16 +7,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <openssl/err.h>
-#include <openssl/pem.h>
-
-#include <cerrno>
-#include <cstring>
+#include <cstdint>
 #include <stdexcept>
 
 #include "asn1/octetString.h"
-#include "der_encoder.h"
-#include "network/listenSocket.h"
+#include "standin/link/messageStream.h"
 
 namespace testserver {
 
@@ -25,11 +20,6 @@ namespace {
 void SetNonBlocking(int fd) {
   int flags = fcntl(fd, F_GETFL, 0);
   fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-}
-
-int AppendToString(const void* chunk, size_t size, void* key) {
-  static_cast<std::string*>(key)->append(static_cast<const char*>(chunk), size);
-  return 0;
 }
 
 // Waits for the socket or the wake-up pipe; the socket's ready events (0 on time-out).
@@ -68,10 +58,7 @@ std::string Text(const OCTET_STRING_t& member) {
 }
 
 std::string EncodeS2C(const S2C_Request_t& request) {
-  std::string out;
-  asn_enc_rval_t r = der_encode(&asn_DEF_S2C_Request, const_cast<S2C_Request_t*>(&request), AppendToString, &out);
-  if (r.encoded < 0) out.clear();
-  return out;
+  return standin::EncodeS2CUnchecked(request);
 }
 
 // ---- TestConnection
@@ -114,14 +101,11 @@ void TestConnection::Finish() {
 bool TestConnection::WriteAll(const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ERR_clear_error();
-    int r = SSL_write(m_ssl, bytes.data() + done, static_cast<int>(bytes.size() - done));
-    if (r > 0) {
-      done += r;
-      continue;
-    }
-    int err = SSL_get_error(m_ssl, r);
-    if (err != SSL_ERROR_WANT_WRITE && err != SSL_ERROR_WANT_READ) return false;
+    size_t written = 0;
+    standin::TlsStep step = standin::WriteAvailable(m_ssl, bytes.data() + done, bytes.size() - done, &written);
+    done += written;
+    if (step == standin::TlsStep::kDone) break;
+    if (step != standin::TlsStep::kWantWrite && step != standin::TlsStep::kWantRead) return false;
     // While the client's buffers are full, keep reading what it sends, as a real server does.
     short ev = WaitEvents(m_fd, POLLIN | POLLOUT, -1, 100);
     if ((ev & POLLIN) && !m_stalled) ReadAvailable();
@@ -134,43 +118,25 @@ bool TestConnection::WriteAll(const std::string& bytes) {
 }
 
 void TestConnection::ReadAvailable() {
-  char buf[16384];
-  for (;;) {
-    ERR_clear_error();
-    int r = SSL_read(m_ssl, buf, sizeof buf);
-    if (r > 0) {
-      m_in.append(buf, r);
-      continue;
-    }
-    int err = SSL_get_error(m_ssl, r);
-    if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE) break;
-    // The client closed or the link broke.
-    Decode();
-    Finish();
-    return;
-  }
+  std::string bytes;
+  standin::TlsStep step = standin::ReadAvailable(m_ssl, bytes, SIZE_MAX);
+  m_reader.Feed(bytes.data(), bytes.size());
   Decode();
+  // The client closed or the link broke.
+  if (step == standin::TlsStep::kClosed || step == standin::TlsStep::kFailed) Finish();
 }
 
 void TestConnection::Decode() {
-  while (!m_broken && !m_in.empty()) {
-    asn1::DecodeResult r = m_decoder.Decode(m_in.data(), m_in.size());
-    m_current.append(m_in, 0, r.consumed);
-    m_in.erase(0, r.consumed);
-    if (r.status == asn1::DecodeStatus::kNeedMore) return;
-    if (r.status == asn1::DecodeStatus::kFailed) {
-      m_broken = true;
-      m_undecoded = m_current + m_in;
-      m_in.clear();
-      return;
-    }
-    auto item = std::make_unique<Received>();
-    item->bytes.swap(m_current);
-    item->request.reset(static_cast<C2S_Request_t*>(m_decoder.Take()));
+  standin::ReceivedRequest item;
+  while (m_reader.Next(item)) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_received.push_back(std::move(item));
+    m_received.push_back(std::make_unique<Received>(std::move(item)));
     ++m_count;
     m_cond.notify_all();
+  }
+  if (m_reader.Failed()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_undecoded = m_reader.Undecoded();
   }
 }
 
@@ -280,23 +246,8 @@ std::string TestConnection::UndecodedBytes() {
 // ---- TestServer
 
 TestServer::TestServer(const Options& options) : m_options(options) {
-  if (options.mode == Mode::kTls) {
-    m_ctx = SSL_CTX_new(TLS_server_method());
-    BIO* cb = BIO_new_mem_buf(options.identity.certPem.data(), static_cast<int>(options.identity.certPem.size()));
-    X509* cert = PEM_read_bio_X509(cb, nullptr, nullptr, nullptr);
-    BIO_free(cb);
-    BIO* kb = BIO_new_mem_buf(options.identity.keyPem.data(), static_cast<int>(options.identity.keyPem.size()));
-    EVP_PKEY* key = PEM_read_bio_PrivateKey(kb, nullptr, nullptr, nullptr);
-    BIO_free(kb);
-    if (!cert || !key || SSL_CTX_use_certificate(m_ctx, cert) != 1 || SSL_CTX_use_PrivateKey(m_ctx, key) != 1) {
-      X509_free(cert);
-      EVP_PKEY_free(key);
-      throw std::runtime_error("test server identity");
-    }
-    X509_free(cert);
-    EVP_PKEY_free(key);
-  }
-  m_listen = OpenListenSocket(INADDR_LOOPBACK, 0, 16, &m_port);
+  if (options.mode == Mode::kTls) m_context.reset(new standin::TlsServerContext(options.identity));
+  m_listen = standin::ListenOnLoopback(0, 16, &m_port);
   if (m_listen < 0) throw std::runtime_error("test server cannot listen");
   m_thread = std::thread([this] { AcceptLoop(); });
 }
@@ -313,14 +264,13 @@ TestServer::~TestServer() {
     m_all.clear();
     for (int fd : m_plain) close(fd);
   }
-  if (m_ctx) SSL_CTX_free(m_ctx);
 }
 
 void TestServer::AcceptLoop() {
   while (!m_stop) {
     struct pollfd p{m_listen, POLLIN, 0};
     if (poll(&p, 1, 100) <= 0) continue;
-    int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+    int fd = standin::AcceptConnection(m_listen, nullptr);
     if (fd < 0) continue;
     ++m_acceptedCount;
     if (m_options.mode == Mode::kReply) {
@@ -338,16 +288,12 @@ void TestServer::AcceptLoop() {
 
 void TestServer::Serve(int fd) {
   if (m_options.handshakeDelay.count() > 0) std::this_thread::sleep_for(m_options.handshakeDelay);
-  SSL* ssl = SSL_new(m_ctx);
-  SSL_set_fd(ssl, fd);
-  SetNonBlocking(fd);
+  SSL* ssl = m_context->NewSession(fd);
   auto deadline = std::chrono::steady_clock::now() + Millis(10000);
   for (;;) {
-    ERR_clear_error();
-    int r = SSL_accept(ssl);
-    if (r == 1) break;
-    int err = SSL_get_error(ssl, r);
-    short events = err == SSL_ERROR_WANT_READ ? POLLIN : err == SSL_ERROR_WANT_WRITE ? POLLOUT : 0;
+    standin::TlsStep step = standin::AcceptStep(ssl);
+    if (step == standin::TlsStep::kDone) break;
+    short events = step == standin::TlsStep::kWantRead ? POLLIN : step == standin::TlsStep::kWantWrite ? POLLOUT : 0;
     struct pollfd p{fd, events, 0};
     if (events == 0 || m_stop || std::chrono::steady_clock::now() > deadline || poll(&p, 1, 100) < 0) {
       ++m_failedHandshakes;

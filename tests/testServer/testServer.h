@@ -19,6 +19,8 @@
 
 #include "asn1/berDecoder.h"
 #include "asn1/request.h"
+#include "standin/link/messageStream.h"
+#include "standin/link/tlsEndpoint.h"
 #include "tests/testServer/testPki.h"
 
 namespace testserver {
@@ -39,10 +41,7 @@ std::string Text(const OCTET_STRING_t& member);
 std::string EncodeS2C(const S2C_Request_t& request);
 
 // One received client request: its bytes as they came and its decoded value.
-struct Received {
-  std::string bytes;
-  C2SPtr request;
-};
+using Received = standin::ReceivedRequest;
 
 // One accepted client. Every call is safe from any thread; one thread of its own does all
 // the reading and writing.
@@ -103,10 +102,7 @@ class TestConnection {
   std::atomic<bool> m_stalled{false};
   size_t m_count = 0;
   // Decoder state, used only by the connection's thread.
-  std::string m_in;
-  std::string m_current;
-  asn1::BerDecoder m_decoder{&asn_DEF_C2S_Request};
-  bool m_broken = false;
+  standin::RequestReader m_reader;
   std::string m_undecoded;
 };
 
@@ -143,7 +139,7 @@ class TestServer {
   void Serve(int fd);
 
   Options m_options;
-  SSL_CTX* m_ctx = nullptr;
+  std::unique_ptr<standin::TlsServerContext> m_context;
   int m_listen = -1;
   unsigned short m_port = 0;
   std::atomic<bool> m_stop{false};

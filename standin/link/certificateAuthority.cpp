@@ -1,13 +1,14 @@
-#include "tests/testServer/testPki.h"
+#include "standin/link/certificateAuthority.h"
 
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
 
 #include <atomic>
-#include <cstdio>
 #include <stdexcept>
 
-namespace testserver {
+#include "standin/link/replaceFile.h"
+
+namespace standin {
 
 namespace {
 
@@ -56,7 +57,7 @@ X509* NewCert(EVP_PKEY* key, const std::string& commonName, long serial) {
   X509_gmtime_adj(X509_getm_notAfter(cert), 3600L * 24 * 30);
   X509_set_pubkey(cert, key);
   X509_NAME* name = X509_get_subject_name(cert);
-  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Parlavox tests"), -1,
+  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Parlavox stand-in"), -1,
                              -1, 0);
   if (!commonName.empty()) {
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName.c_str()),
@@ -67,7 +68,7 @@ X509* NewCert(EVP_PKEY* key, const std::string& commonName, long serial) {
 
 }  // namespace
 
-TestCa::TestCa(const std::string& name) {
+CertificateAuthority::CertificateAuthority(const std::string& name) {
   m_key = NewKey();
   m_cert = NewCert(m_key, name, 1);
   X509_set_issuer_name(m_cert, X509_get_subject_name(m_cert));
@@ -78,12 +79,12 @@ TestCa::TestCa(const std::string& name) {
   m_certPem = CertToPem(m_cert);
 }
 
-TestCa::~TestCa() {
+CertificateAuthority::~CertificateAuthority() {
   X509_free(m_cert);
   EVP_PKEY_free(m_key);
 }
 
-Identity TestCa::Issue(const std::string& commonName) const {
+Identity CertificateAuthority::Issue(const std::string& commonName) const {
   static std::atomic<long> serial{100};
   EVP_PKEY* key = NewKey();
   X509* cert = NewCert(key, commonName, ++serial);
@@ -97,11 +98,8 @@ Identity TestCa::Issue(const std::string& commonName) const {
   return id;
 }
 
-bool TestCa::WriteTrustStore(const std::string& path) const {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = fwrite(m_certPem.data(), 1, m_certPem.size(), f) == m_certPem.size();
-  return fclose(f) == 0 && ok;
+bool CertificateAuthority::WriteTrustStore(const std::string& path) const {
+  return ReplaceFile(path, m_certPem, 0644);
 }
 
-}  // namespace testserver
+}  // namespace standin

@@ -1,0 +1,97 @@
+#include "gui/appStartup.h"
+
+#include <curl/curl.h>
+#include <wx/display.h>
+#include <wx/image.h>
+#include <wx/intl.h>
+#include <wx/settings.h>
+#include <wx/taskbar.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "gui/myLog.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+#include "model/systemInfo.h"
+#include "network/sslManager.h"
+
+namespace startup {
+
+namespace {
+
+// Directories and the trace log. Nothing may be traced before the log is open, or the trace
+// would land in a file of the working directory.
+bool SettleDirectories(StartupPrompter& prompter) {
+  wxString value;
+  const std::string data = DataDirectory(wxGetEnv("PARLAVOX_DATA", &value) ? wx2std(value).c_str() : nullptr);
+  printf("Use %s as data directory.\n", data.c_str());
+  printf("Set the PARLAVOX_DATA environment variable if this value is incorrect.\n");
+  fflush(stdout);
+  const UserDirectory user = MakeUserDirectory(getenv("HOME"));
+  if (!user.error.empty()) {
+    prompter.ShowError(user.error);
+    return false;
+  }
+  start_log((user.path + "parlavox.log").c_str());
+  Config::SetPath(data);
+  Config::SetUserPath(user.path);
+  TRACE_INFO("Launch %s / %s", Config::GetPath().c_str(), Config::GetUserPath().c_str());
+  TRACE_INFO("Archi : %s", GetArchi().c_str());
+  TRACE_INFO("OSVersion : %s", GetOSVersion().c_str());
+  TRACE_INFO("HardInfo : %s", GetHardInfo().c_str());
+  TRACE_INFO("ScreenInfo : %s", GetScreenInfo().c_str());
+  return true;
+}
+
+void LoadCatalog(wxLocale& locale) {
+  wxLocale::AddCatalogLookupPathPrefix(std2wx(Config::GetPath()) + "resources");
+  wxLogNull quiet;  // a missing catalog or locale only leaves the texts in English
+  locale.Init(wxLANGUAGE_DEFAULT, wxLOCALE_LOAD_DEFAULT);
+  locale.AddCatalog("parlavox");
+}
+
+wxRect MainWindowRect() {
+  Config* config = Config::GetInstance();
+  const Placement p = PlaceMainWindow(
+      config->GetPositionX(), config->GetPositionY(), config->GetWidth(), config->GetHeight(),
+      wxSystemSettings::GetMetric(wxSYS_SCREEN_X), wxSystemSettings::GetMetric(wxSYS_SCREEN_Y),
+      [](int x, int y) { return wxDisplay::GetFromPoint(wxPoint(x, y)) != wxNOT_FOUND; });
+  return wxRect(p.x, p.y, p.width, p.height);
+}
+
+}  // namespace
+
+MainFrame* StartApplication(wxLocale& locale, StartupPrompter& prompter) {
+  if (!SettleDirectories(prompter)) return nullptr;
+  auto* log = new MyLog;  // the toolkit owns its log target from here on
+  wxLog::SetActiveTarget(log);
+  LoadCatalog(locale);
+  wxInitAllImageHandlers();
+  if (!LoadSettings(prompter)) return nullptr;
+
+  init_openssl();
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  Manager* manager = GetManager();
+  log->SetSink([](const std::string& line) { GetManager()->SendErrorMessages(line); });
+
+  const wxRect rect = MainWindowRect();
+  TRACE_INFO("create frame");
+  auto* frame = new MainFrame(manager, _("Parlavox"), rect.GetPosition(), rect.GetSize());
+  // Without a tray a hidden window could never be brought back.
+  if (Config::GetInstance()->IsVisibleOnStart() || !wxTaskBarIcon::IsAvailable()) frame->Show();
+  if (Config::GetInstance()->GetAutoConnectStatus()) frame->StartConnectTimer(1000);
+  return frame;
+}
+
+void EndApplication() {
+  TRACE_STARTEND();
+  // Every trace line is already written when traced: the log needs no flush of its own.
+  GetManager()->Close();
+}
+
+}  // namespace startup

@@ -1,0 +1,40 @@
+#include "gui/contactInfoFrame.h"
+
+#include <wx/intl.h>
+
+#include "core/application.h"
+#include "model/contactInfo.h"
+#include "model/stringConversion.h"
+
+namespace {
+// Open profile windows by login; each window removes itself when destroyed.
+std::map<std::string, ContactInfoFrame*>& Registry() {
+  static auto* registry = new std::map<std::string, ContactInfoFrame*>;
+  return *registry;
+}
+}  // namespace
+
+ContactInfoFrame* ContactInfoFrame::CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
+                                                         bool own) {
+  if (ContactInfoFrame* existing = GetContactInfoFrame(login)) return existing;
+  ContactInfo* info = own ? manager->GetOwnContactInfo() : manager->GetContactInfo(login);
+  if (!info || login.empty()) return nullptr;
+  return new ContactInfoFrame(parent, manager, login, *info, own);
+}
+
+ContactInfoFrame* ContactInfoFrame::GetContactInfoFrame(const std::string& login) {
+  auto found = Registry().find(login);
+  return found == Registry().end() ? nullptr : found->second;
+}
+
+ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo&,
+                                   bool mine)
+    : wxFrame(parent, wxID_ANY, mine ? _("My profile") : std2wx(login)), m_manager(manager), m_login(login),
+      m_mine(mine) {
+  Registry()[login] = this;
+}
+
+ContactInfoFrame::~ContactInfoFrame() {
+  auto found = Registry().find(m_login);
+  if (found != Registry().end() && found->second == this) Registry().erase(found);
+}

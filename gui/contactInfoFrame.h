@@ -1,0 +1,30 @@
+// The profile window of a contact or of the user; one per login at most.
+#ifndef PARLAVOX_GUI_CONTACTINFOFRAME_H
+#define PARLAVOX_GUI_CONTACTINFOFRAME_H
+
+#include <wx/frame.h>
+
+#include <map>
+#include <string>
+
+class ContactInfo;
+class Manager;
+
+class ContactInfoFrame : public wxFrame {
+ public:
+  // The profile window of `login`, made unless it exists; null when the controller has no
+  // record of that login. `own` marks the user's own profile.
+  static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
+                                                bool own);
+  static ContactInfoFrame* GetContactInfoFrame(const std::string& login);
+
+  ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info, bool mine);
+  ~ContactInfoFrame() override;
+
+ private:
+  Manager* m_manager;
+  std::string m_login;
+  bool m_mine;
+};
+
+#endif

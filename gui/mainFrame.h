@@ -1,0 +1,129 @@
+// The main window, hub of the program's windows: the nickname panel, the tool bar, the
+// contacts list over the log-in panel (the sites panel once connected) and the banner. It owns
+// every secondary window as their parent and receives every change the controller posts.
+#ifndef PARLAVOX_GUI_MAINFRAME_H
+#define PARLAVOX_GUI_MAINFRAME_H
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <string>
+
+#include "gui/subscribeChatRoomListener.h"
+
+class AboutFrame;
+class ChatRoomsNotebook;
+class ContactsPanel;
+class ContactsShortFrame;
+class FilesFrame;
+class LoginDialog;
+class Manager;
+class MyTaskBar;
+class NicknamePanel;
+class PreferencesFrame;
+class SitesPanel;
+class ToolBar;
+class WebSitesShortFrame;
+class wxSplitterWindow;
+class wxStaticBitmap;
+
+class MainFrame : public wxFrame, public SubscribeChatRoomListener {
+ public:
+  MainFrame(Manager* manager, const wxString& title, const wxPoint& pos, const wxSize& size);
+  ~MainFrame() override;
+
+  // The one main window; null before it is made and after it is gone.
+  static MainFrame* GetInstance();
+
+  // Starts a log-in after `ms` milliseconds (one shot).
+  void StartConnectTimer(int ms);
+  // Puts every window in the connected or disconnected state.
+  void SetConnected(bool connected);
+
+  // What the contacts panel and the sites panel ask of the whole window.
+  void CloseChatRoom(const std::string& room) override;
+  void SubscribeChatRoom(const std::string& room) override;
+  void UnsubscribeChatRoom(const std::string& room) override;
+  void CreateVirtualChatRoom(const std::string& login) override;
+  void AddContact(const std::string& login, const std::string& message) override;
+  void RemoveContact(const std::string& login, const std::string& message) override;
+  void SwitchWebSiteStatus(const std::string& url) override;
+  void BlockContact(const std::string& login, const std::string& message) override;
+  void UnblockContact(const std::string& login, const std::string& message) override;
+  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override;
+
+  void OnQuit(wxCommandEvent& event);
+
+ private:
+  enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103 };
+
+  void BindEvents();
+  // Dialogs inside ShowModal now; the first call starts the count.
+  static int OpenModalDialogs();
+  void CreateSatellites();
+  void CreateContent();
+  void CreateBanner();
+
+  // Controller events.
+  void OnConnectionAck(wxCommandEvent& event);
+  void ReceiveOpenChatRoomAck(wxCommandEvent& event);
+  void ReceiveUpdateChatRoomContact(wxCommandEvent& event);
+  void ReceiveNewMessage(wxCommandEvent& event);
+  void ReceiveSubscribeChatRoomAck(wxCommandEvent& event);
+  void ReceiveCreateVirtualChatRoomAck(wxCommandEvent& event);
+  void ReceiveContactEvent(wxCommandEvent& event);
+  void ReceiveAddWebSite(wxCommandEvent& event);
+  void ReceiveKeyTyped(wxCommandEvent& event);
+  void ReceiveMessageFile(wxCommandEvent& event);
+  void ReceiveCloseChatRoom(wxCommandEvent& event);
+  void ReceiveDelContact(wxCommandEvent& event);
+  void ReceiveInviteContactInChatRoom(wxCommandEvent& event);
+  void ReceiveInviteChatRoomAnswer(wxCommandEvent& event);
+  void ReceiveUpdateAvatar(wxCommandEvent& event);
+  void ReceiveUpdateComments(wxCommandEvent& event);
+  void ReceiveUpdateAd(wxCommandEvent& event);
+  void ReceiveRecommendSite(wxCommandEvent& event);
+  void ReceiveBanSite(wxCommandEvent& event);
+  void ReceiveRegisterExtension(wxCommandEvent& event);
+  void ReceiveMessengerInfo(wxCommandEvent& event);
+  void ReceiveRemoveAllPrivateContacts(wxCommandEvent& event);
+  void ReceiveUploadInstaller(wxCommandEvent& event);
+
+  // The window's own events.
+  void OnClose(wxCloseEvent& event);
+  void OnSize(wxSizeEvent& event);
+  void OnMove(wxMoveEvent& event);
+  void OnActivate(wxActivateEvent& event);
+  void OnIdleTimer(wxTimerEvent& event);
+  void OnConnectTimer(wxTimerEvent& event);
+  void OnClickBanner(wxMouseEvent& event);
+
+  MyTaskBar* m_taskBar = nullptr;
+  Manager* m_manager;
+  wxTimer m_idleTimer;
+  wxTimer m_connectTimer;
+  wxTimer m_closeRetry;
+  int m_inactivity = 0;
+  int m_lastMouseX = 0;
+  int m_lastMouseY = 0;
+  int m_automaticAway = 0;
+  int m_retryCount = 0;
+  bool m_managerPushed = false;
+
+  ChatRoomsNotebook* m_chatRooms = nullptr;
+  ContactsPanel* m_contactsPanel = nullptr;
+  SitesPanel* m_sitesPanel = nullptr;
+  ToolBar* m_toolBar = nullptr;
+  NicknamePanel* m_nicknamePanel = nullptr;
+  wxSplitterWindow* m_splitter = nullptr;
+  LoginDialog* m_loginPanel = nullptr;
+  WebSitesShortFrame* m_sitesManager = nullptr;
+  ContactsShortFrame* m_contactsManager = nullptr;
+  PreferencesFrame* m_preferences = nullptr;
+  AboutFrame* m_about = nullptr;
+  FilesFrame* m_files = nullptr;
+  wxStaticBitmap* m_banner = nullptr;
+
+};
+
+#endif

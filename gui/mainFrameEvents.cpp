@@ -1,0 +1,101 @@
+// Which handler of the main window receives each change the controller posts, and the
+// window's own events. The controller is pushed on the window's chain of handlers, so its
+// events reach these bindings on the GUI thread, one at a time, in the order posted.
+#include <wx/splitter.h>
+
+#include "core/application.h"
+#include "core/guiEvents.h"
+#include "gui/mainFrame.h"
+#include "model/config.h"
+#include "model/log.h"
+
+void MainFrame::BindEvents() {
+  const int id = Manager::GetEventId();
+  struct Row {
+    const wxEventTypeTag<wxCommandEvent>& type;
+    void (MainFrame::*handler)(wxCommandEvent&);
+  };
+  static const Row rows[] = {
+      {wxEVT_CONNECTION_ACK, &MainFrame::OnConnectionAck},
+      {wxEVT_RECEIVE_OPEN_CHATROOM_ACK, &MainFrame::ReceiveOpenChatRoomAck},
+      {wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, &MainFrame::ReceiveUpdateChatRoomContact},
+      {wxEVT_RECEIVE_NEW_MESSAGE, &MainFrame::ReceiveNewMessage},
+      {wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, &MainFrame::ReceiveSubscribeChatRoomAck},
+      {wxEVT_RECEIVE_CREATE_VIRTUAL_CHATROOM_ACK, &MainFrame::ReceiveCreateVirtualChatRoomAck},
+      {wxEVT_RECEIVE_CONTACT_EVENT, &MainFrame::ReceiveContactEvent},
+      {wxEVT_RECEIVE_ADD_WEBSITE, &MainFrame::ReceiveAddWebSite},
+      {wxEVT_RECEIVE_KEY_TYPED, &MainFrame::ReceiveKeyTyped},
+      {wxEVT_RECEIVE_MESSAGE_FILE, &MainFrame::ReceiveMessageFile},
+      {wxEVT_RECEIVE_CLOSE_CHATROOM, &MainFrame::ReceiveCloseChatRoom},
+      {wxEVT_RECEIVE_DEL_CONTACT, &MainFrame::ReceiveDelContact},
+      {wxEVT_RECEIVE_INVITE_CONTACT_IN_CHATROOM, &MainFrame::ReceiveInviteContactInChatRoom},
+      {wxEVT_RECEIVE_INVITE_CHATROOM_ANSWER, &MainFrame::ReceiveInviteChatRoomAnswer},
+      {wxEVT_RECEIVE_UPDATE_AVATAR, &MainFrame::ReceiveUpdateAvatar},
+      {wxEVT_RECEIVE_UPDATE_COMMENTS, &MainFrame::ReceiveUpdateComments},
+      {wxEVT_RECEIVE_UPDATE_AD, &MainFrame::ReceiveUpdateAd},
+      {wxEVT_RECEIVE_RECOMMEND_SITE, &MainFrame::ReceiveRecommendSite},
+      {wxEVT_RECEIVE_BAN_SITE, &MainFrame::ReceiveBanSite},
+      {wxEVT_RECEIVE_REGISTER_EXTENSION, &MainFrame::ReceiveRegisterExtension},
+      {wxEVT_RECEIVE_MESSENGER_INFO, &MainFrame::ReceiveMessengerInfo},
+      {wxEVT_REMOVE_ALL_PRIVATE_CONTACTS, &MainFrame::ReceiveRemoveAllPrivateContacts},
+      {wxEVT_RECEIVE_UPLOAD_INSTALLER, &MainFrame::ReceiveUploadInstaller},
+  };
+  for (const Row& row : rows) Bind(row.type, row.handler, this, id);
+
+  Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+  Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
+  Bind(wxEVT_MOVE, &MainFrame::OnMove, this);
+  Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
+  Bind(wxEVT_TIMER, &MainFrame::OnIdleTimer, this, kIdleTimerId);
+  Bind(wxEVT_TIMER, &MainFrame::OnConnectTimer, this, kConnectTimerId);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Close(true); }, kCloseRetryId);
+}
+
+// The windows that show these changes land one by one; until then each handler records that
+// the change arrived. A payload made for the event is freed with the event after the handler.
+void MainFrame::OnConnectionAck(wxCommandEvent& event) {
+  TRACE_START_ARGS("%d", event.GetInt());
+  if (event.GetInt() == GUI_CONNECTION__OK) SetConnected(true);
+  else if (event.GetInt() != GUI_CONNECTED_TO_SERVER) SetConnected(false);
+  TRACE_END();
+}
+
+void MainFrame::ReceiveOpenChatRoomAck(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveNewMessage(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveSubscribeChatRoomAck(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveCreateVirtualChatRoomAck(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveContactEvent(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveAddWebSite(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveKeyTyped(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveMessageFile(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveCloseChatRoom(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveDelContact(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveInviteContactInChatRoom(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveInviteChatRoomAnswer(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveUpdateAvatar(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveUpdateComments(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveUpdateAd(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveRecommendSite(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveBanSite(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveRegisterExtension(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveMessengerInfo(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveRemoveAllPrivateContacts(wxCommandEvent&) { TRACE_STARTEND(); }
+void MainFrame::ReceiveUploadInstaller(wxCommandEvent&) { TRACE_STARTEND(); }
+
+void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }
+void MainFrame::OnMove(wxMoveEvent& event) { event.Skip(); }
+void MainFrame::OnActivate(wxActivateEvent& event) { event.Skip(); }
+void MainFrame::OnIdleTimer(wxTimerEvent&) {}
+
+void MainFrame::OnConnectTimer(wxTimerEvent&) {
+  TRACE_START();
+  m_connectTimer.Stop();
+  if (m_manager->CanConnect()) {
+    Config* config = Config::GetInstance();
+    ContactInfo* own = config->GetContactInfo();
+    m_manager->Connect(own ? own->GetLogin() : std::string(), config->GetPassword(), config->IsPasswordSaved(),
+                       config->GetHostname(), config->GetPort(), config->IsSSLEnabled(), false);
+  }
+  TRACE_END();
+}

@@ -1,0 +1,21 @@
+// The application object: runs the start-up, and the end of the program once the main window
+// has gone.
+#ifndef PARLAVOX_GUI_MYAPP_H
+#define PARLAVOX_GUI_MYAPP_H
+
+#include <wx/app.h>
+#include <wx/intl.h>
+
+class MyApp : public wxApp {
+ public:
+  bool OnInit() override;
+  int OnExit() override;
+
+ private:
+  void OnEndSession(wxCloseEvent& event);
+
+  wxLocale m_locale;
+  bool m_started = false;
+};
+
+#endif
