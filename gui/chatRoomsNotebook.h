@@ -4,11 +4,16 @@
 
 #include <wx/frame.h>
 
+#include <string>
+
 class Manager;
 
 class ChatRoomsNotebook : public wxFrame {
  public:
   ChatRoomsNotebook(Manager* manager, wxWindow* parent);
+
+  // Shows the window with the tab of `url` selected when that room is open; else nothing.
+  void FocusOnChatRoom(const std::string& url);
 
  private:
   Manager* m_manager;

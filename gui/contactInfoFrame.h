@@ -17,6 +17,8 @@ class ContactInfoFrame : public wxFrame {
   static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
                                                 bool own);
   static ContactInfoFrame* GetContactInfoFrame(const std::string& login);
+  // Shows the profile window of `login`, made first (beside the main window) when there is none.
+  static void OpenContactInfoFor(const std::string& login);
 
   ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info, bool mine);
   ~ContactInfoFrame() override;
