@@ -14,15 +14,10 @@
 #include <wx/taskbar.h>
 
 #include "core/application.h"
-#include "gui/aboutFrame.h"
 #include "gui/chatRoomsNotebook.h"
-#include "gui/contactsShortFrame.h"
-#include "gui/filesFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/myTaskBar.h"
-#include "gui/preferencesFrame.h"
 #include "gui/reduceDialog.h"
-#include "gui/webSitesShortFrame.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -59,12 +54,13 @@ class ModalCounter : public wxModalDialogHook {
   void Exit(wxDialog*) override { --open; }
 };
 
+// Registered before main, so before any other hook: hooks run last registered first, and one
+// that answers a dialog itself stops the rest, so the counter runs only for dialogs really shown.
+ModalCounter* const g_modalCounter = new ModalCounter;  // lives as long as the program
+
 }  // namespace
 
-int MainFrame::OpenModalDialogs() {
-  static ModalCounter* counter = new ModalCounter;  // lives as long as the program
-  return counter->open;
-}
+int MainFrame::OpenModalDialogs() { return g_modalCounter->open; }
 
 bool MainFrame::HasExited() { return g_exited; }
 
@@ -107,9 +103,10 @@ void MainFrame::ReduceToTray() {
   TRACE_INFO("Status true");
   const bool tray = wxTaskBarIcon::IsAvailable();
   if (tray) Hide();
-  for (wxWindow* window : std::initializer_list<wxWindow*>{m_sitesManager, m_preferences, m_about, m_contactsManager,
-                                                           m_chatRooms, m_files})
-    if (window) window->Show(false);
+  // The docked windows, the chat rooms, the transfers and the profiles and comments opened
+  // from here all go down with it.
+  for (wxWindow* child : GetChildren())
+    if (child->IsTopLevel() && child->IsShown()) child->Show(false);
   if (!tray) Iconize(true);
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "model/log.h"
@@ -71,15 +72,21 @@ bool IsNewer(const std::string& candidate, const std::string& current) {
 
 std::string ArchiveName(const std::string& version) { return "parlavox_v" + version + "-linux-gtk.tar.bz2"; }
 
+namespace {
+std::string g_downloadBase;
+}  // namespace
+
+void SetDownloadBase(const std::string& base) { g_downloadBase = base; }
+
 std::string DownloadAddress(const std::string& archiveName) {
-  return std::string(PARLAVOX_WEBSITE) + "download/" + archiveName;
+  return (g_downloadBase.empty() ? std::string(PARLAVOX_WEBSITE) : g_downloadBase) + "download/" + archiveName;
 }
 
 std::string DownloadPageAddress() { return std::string(PARLAVOX_WEBSITE) + "download"; }
 
 std::string TargetDirectory() {
   const char* home = getenv("HOME");
-  if (home && *home) return std::string(home) + "/";
+  if (home && *home) return std::string(home) + (home[strlen(home) - 1] == '/' ? "" : "/");
   TRACE_ERROR("No env variable for home.");
   if (const struct passwd* pw = getpwuid(getuid()))
     if (pw->pw_dir && *pw->pw_dir) return std::string(pw->pw_dir) + "/";

@@ -26,6 +26,8 @@ std::string ArchiveName(const std::string& version);
 
 // The maker's download address for an archive, and the download page for fetching by hand.
 std::string DownloadAddress(const std::string& archiveName);
+// Archives are fetched from `base` + "download/" instead (a local site; empty: the maker's).
+void SetDownloadBase(const std::string& base);
 std::string DownloadPageAddress();
 
 // The directory the archive goes to, ending in '/': HOME, else the account's home directory,

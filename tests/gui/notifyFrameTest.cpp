@@ -1,23 +1,20 @@
-// The notification pop-up on its own: where it slides in, how the list and the counter follow a
-// burst of notices and the user's paging, the four forms of content, and real clicks on its
-// arrows and close picture. It leaves no window behind.
+// The notification pop-up: where it slides in and how long it stays, how its list and counter
+// follow the notices and the user's paging, its four forms, and, over the real main window, a
+// burst of notices and real clicks on each kind of notification and on the pop-up's pictures.
 #include <gtest/gtest.h>
-#include <wx/app.h>
+#include <sys/stat.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
-#include <wx/uiaction.h>
 
-#include <algorithm>
 #include <functional>
-#include <string>
-#include <vector>
 
+#include "gui/contactInfoFrame.h"
+#include "gui/contactsShortFrame.h"
 #include "gui/notifyFrame.h"
 #include "gui/notifyPanel.h"
-#include "model/config.h"
-#include "tests/gui/guiTestSupport.h"
-#include "tests/support/testSupport.h"
+#include "gui/preferencesFrame.h"
+#include "tests/gui/mainWindowFixture.h"
 
 namespace {
 
@@ -25,11 +22,10 @@ using guitest::FindChild;
 using guitest::FindChildren;
 
 wxString Counter(NotifyFrame* f) {
-  auto* label = FindChild<wxStaticText>(f, [](wxStaticText* t) { return t->GetLabel().StartsWith("("); });
-  return label ? label->GetLabel() : wxString();
+  return FindChild<wxStaticText>(f, [](wxStaticText* t) { return t->GetLabel().StartsWith("("); })->GetLabel();
 }
 
-// The labels of the content on display, top to bottom.
+// The labels of the content on display.
 std::vector<wxString> Shown(NotifyFrame* f) {
   std::vector<wxString> texts;
   for (NotifyPanel* p : FindChildren<NotifyPanel>(f))
@@ -38,192 +34,141 @@ std::vector<wxString> Shown(NotifyFrame* f) {
   return texts;
 }
 
-void Click(wxWindow* w) {
-  wxUIActionSimulator sim;
-  sim.MouseMove(w->GetScreenRect().GetPosition() + w->GetSize() / 2);
-  guitest::Pump(30);
-  sim.MouseClick();
-  guitest::Pump(60);
+NotifyFrame* Add(const std::string& text) {
+  return NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_CONTACTS_MANAGER), "Notification",
+                                      wxString::FromUTF8(text), *wxBLUE, "", *wxRED);
 }
 
-class NotifyFrameTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Config::SetPath(testsupport::SourceDir() + "/data/");
-    m_windows = wxTopLevelWindows.GetCount();
-  }
-  void TearDown() override {
-    if (NotifyFrame* f = NotifyFrame::GetInstance()) f->Destroy();
-    guitest::PumpUntil([] { return NotifyFrame::GetInstance() == nullptr; });
-    EXPECT_EQ(m_windows, wxTopLevelWindows.GetCount());
-  }
-  static NotifyFrame* Add(const std::string& text) {
-    return NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_FOCUS_CHATROOM, "http://" + text), "Notification",
-                                        wxString::FromUTF8(text), *wxBLUE, "said hello", *wxRED);
-  }
-  // Runs the pop-up's own timer `n` times.
-  static void Tick(NotifyFrame* f, int n) {
-    wxTimer timer;
-    wxTimerEvent tick(timer);
-    for (int i = 0; i < n; ++i) f->OnTimer(tick);
-  }
+void Tick(NotifyFrame* f, int n) {
+  wxTimer timer;
+  wxTimerEvent tick(timer);
+  for (int i = 0; i < n; ++i) f->OnTimer(tick);
+}
 
-  size_t m_windows = 0;
-};
+// The header's pictures, left to right: mascot, previous, next, close.
+std::vector<wxStaticBitmap*> Header(NotifyFrame* f) {
+  std::vector<wxStaticBitmap*> header;
+  for (wxStaticBitmap* b : FindChildren<wxStaticBitmap>(f))
+    if (b->GetParent() == f) header.push_back(b);
+  return header;
+}
 
-TEST_F(NotifyFrameTest, SlidesInAtTheBottomRightStaysThenHides) {
-  NotifyFrame* f = Add("first");
+TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  NotifyFrame* f = Add("n1");
   f->Popup();
   const int x = wxSystemSettings::GetMetric(wxSYS_SCREEN_X) - 252 - 10;
   const int y = wxSystemSettings::GetMetric(wxSYS_SCREEN_Y) - 5;
   EXPECT_EQ(wxPoint(x, y), f->GetPosition());
-  EXPECT_EQ("(1/1)", Counter(f));
-  EXPECT_TRUE(f->IsShown());
-  struct Step {
-    int ticks;
-    int slide;
-    int y;
-    bool shown;
-  } steps[] = {{1, 1, y - 1, true}, {98, 99, y - 99, true}, {1, 1000, y - 99, true}, {1, 0, y - 99, false}};
-  for (const Step& s : steps) {
-    Tick(f, s.ticks);
-    EXPECT_EQ(s.slide, f->GetSlide());
-    EXPECT_EQ(s.y, f->GetPosition().y);
-    EXPECT_EQ(s.shown, f->IsShown());
+  // Ticks, then slide state, height and visibility: up 99 pixels, displayed, hidden.
+  const int steps[][4] = {{1, 1, y - 1, 1}, {98, 99, y - 99, 1}, {1, 1000, y - 99, 1}, {1, 0, y - 99, 0}};
+  for (const auto& s : steps) {
+    Tick(f, s[0]);
+    EXPECT_EQ(s[1], f->GetSlide());
+    EXPECT_EQ(wxPoint(x, s[2]), f->GetPosition());
+    EXPECT_EQ(bool(s[3]), f->IsShown());
   }
-  // Shown again while displayed, the display is prolonged by one more period.
-  f->Popup();
-  Tick(f, 100);
-  Add("second")->Popup();
-  EXPECT_EQ(100, f->GetSlide());
-  EXPECT_EQ("(2/2)", Counter(f));
-  Tick(f, 1);
-  EXPECT_EQ(1000, f->GetSlide());
-  EXPECT_TRUE(f->IsShown());
-}
-
-TEST_F(NotifyFrameTest, ListAndCounterFollowNoticesAndPaging) {
-  struct Row {
-    const char* name;
-    std::function<void(NotifyFrame*)> act;
-    const char* counter;
-    const char* text;  // first line on display
-  } rows[] = {
-      {"first",
-       [](NotifyFrame*) {
-         Add("n1")->Popup();
-         Tick(NotifyFrame::GetInstance(), 1);
-       },
-       "(1/1)", "n1"},
-      {"second moves to it", [](NotifyFrame* f) { Add("n2")->Popup(); }, "(2/2)", "n2"},
-      {"back to the first",
-       [](NotifyFrame* f) {
-         wxMouseEvent e(wxEVT_LEFT_UP);
-         f->OnPrevious(e);
-       },
-       "(1/2)", "n1"},
-      {"previous at the first does nothing",
-       [](NotifyFrame* f) {
-         wxMouseEvent e(wxEVT_LEFT_UP);
-         f->OnPrevious(e);
-       },
-       "(1/2)", "n1"},
-      {"a third keeps the view", [](NotifyFrame* f) { Add("n3")->Popup(); }, "(1/3)", "n1"},
-      {"next", [](NotifyFrame* f) {
-         wxMouseEvent e(wxEVT_LEFT_UP);
-         f->OnNext(e);
-         f->OnNext(e);
-         f->OnNext(e);
-       },
-       "(3/3)", "n3"},
-      {"the 101st drops the oldest",
-       [](NotifyFrame* f) {
-         for (int i = 4; i <= 101; ++i) Add("n" + std::to_string(i));
-         f->Popup();
-       },
-       "(100/100)", "n101"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    r.act(NotifyFrame::GetInstance());
-    NotifyFrame* f = NotifyFrame::GetInstance();
-    EXPECT_EQ(r.counter, Counter(f));
-    ASSERT_FALSE(Shown(f).empty());
-    EXPECT_EQ(r.text, Shown(f).front());
-  }
-  EXPECT_EQ(NotifyFrame::kMaxItems, NotifyFrame::GetInstance()->GetCount());
-}
-
-TEST_F(NotifyFrameTest, EachFormShowsItsLines) {
   const wxBitmap avatar(24, 24);
+  wxMouseEvent click(wxEVT_LEFT_UP);
   struct Row {
-    const char* name;
-    std::function<NotifyFrame*()> add;
+    std::function<void()> act;
+    const char* counter;
     std::vector<wxString> lines;
   } rows[] = {
-      {"two lines", [] { return Add("bob"); }, {"bob", "said hello"}},
-      {"one line when the second is empty",
-       [] {
-         return NotifyFrame::AddNotification(NotifyAction(0), "t", "Connection ended", *wxRED, "", *wxBLUE);
+      {[&] { f->Popup(); Tick(f, 100); }, "(1/1)", {"n1"}},
+      {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "R&D", *wxBLUE, "left", *wxRED)->Popup(); },
+       "(2/2)", {"R&D", "left"}},
+      {[&] { f->OnPrevious(click); }, "(1/2)", {"n1"}},
+      {[&] { f->OnPrevious(click); }, "(1/2)", {"n1"}},
+      {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, STATUS_NO_ACTIVITY)->Popup(); },
+       "(1/3)", {"n1"}},
+      {[&] { f->OnNext(click); f->OnNext(click); }, "(3/3)", {"Bob", "is inactive"}},
+      {[&] { f->OnNext(click); }, "(3/3)", {"Bob", "is inactive"}},
+      {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, t_status(7))->Popup(); },
+       "(4/4)", {"Bob", ""}},
+      {[&] {
+         for (int i = 5; i <= 101; ++i) Add("n" + std::to_string(i));
+         NotifyFrame::AddNotification(NotifyAction(2, "prv://x"), "t", "Ann", avatar, "Hi & bye")->Popup();
        },
-       {"Connection ended"}},
-      {"presence", [&] { return NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, STATUS_NO_ACTIVITY); },
-       {"Bob", "is inactive"}},
-      {"unknown presence", [&] { return NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, t_status(7)); },
-       {"Bob", ""}},
-      {"picture and two lines",
-       [&] { return NotifyFrame::AddNotification(NotifyAction(2, "prv://x"), "t", "R&D", avatar, "Hi & bye"); },
-       {"R&D", "Hi & bye"}},
+       "(100/100)", {"Ann", "Hi & bye"}},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    NotifyFrame* f = r.add();
-    f->Popup();
+    r.act();
+    EXPECT_EQ(r.counter, Counter(f));
     EXPECT_EQ(r.lines, Shown(f));
-    const auto panels = FindChildren<NotifyPanel>(f);
-    EXPECT_EQ(1, std::count_if(panels.begin(), panels.end(), [](NotifyPanel* p) { return p->IsShown(); }));
   }
+  EXPECT_EQ(NotifyFrame::kMaxItems, f->GetCount());
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
 
-TEST_F(NotifyFrameTest, BurstOfTwentyStacksInOneWindowAndRealClicksPage) {
-  // Twenty notices within two seconds, as a busy room sends them.
+class NotifyActions : public guitest::MainWindowTest {};
+
+TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
+  // A browser that only writes down what it was asked to open.
+  const std::string opened = m_home.file("opened"), path = getenv("PATH");
+  testsupport::WriteFile(m_home.file("xdg-open"), "#!/bin/sh\necho \"$@\" >> '" + opened + "'\n");
+  chmod(m_home.file("xdg-open").c_str(), 0755);
+  setenv("PATH", (m_home.path() + ":" + path).c_str(), 1);
+  guitest::SpyMainFrame* frame = Open();
+  const size_t windows = wxTopLevelWindows.GetCount();
+
+  // Twenty notices within two seconds stack in the one pop-up, the newest on display.
   for (int i = 1; i <= 20; ++i) {
     Add("m" + std::to_string(i))->Popup();
     guitest::Pump(20);
   }
-  NotifyFrame* f = NotifyFrame::GetInstance();
-  EXPECT_EQ(m_windows + 1, wxTopLevelWindows.GetCount());
-  EXPECT_EQ("(20/20)", Counter(f));
-  EXPECT_EQ("m20", Shown(f).front());
-  EXPECT_GT(f->GetSlide(), 0);
-  ASSERT_TRUE(guitest::PumpUntil([&] { return f->IsShownOnScreen() && f->GetSlide() >= 99; }, 5000));
-
-  auto pictures = FindChildren<wxStaticBitmap>(f);
-  // The header's pictures, left to right: mascot, left arrow, right arrow, close.
-  std::vector<wxStaticBitmap*> header;
-  for (wxStaticBitmap* b : pictures)
-    if (b->GetParent() == f) header.push_back(b);
+  NotifyFrame* popup = NotifyFrame::GetInstance();
+  EXPECT_EQ(windows, wxTopLevelWindows.GetCount());
+  EXPECT_EQ("(20/20)", Counter(popup));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return popup->GetSlide() >= 99; }, 5000));
+  const std::vector<wxStaticBitmap*> header = Header(popup);
   ASSERT_EQ(4u, header.size());
-  Click(header[1]);
-  Click(header[1]);
-  EXPECT_EQ("(18/20)", Counter(f));
-  EXPECT_EQ("m18", Shown(f).front());
-  Click(header[2]);
-  EXPECT_EQ("(19/20)", Counter(f));
-  // Clicking the title does nothing; the close picture only hides.
-  Click(FindChild<wxStaticText>(f, [](wxStaticText* t) { return t->GetLabel() == "Notification"; }));
-  EXPECT_TRUE(f->IsShown());
-  Click(header[3]);
-  EXPECT_FALSE(f->IsShown());
-  EXPECT_EQ(0, f->GetSlide());
-  EXPECT_EQ(20u, f->GetCount());
-}
+  guitest::ClickUntil(header[1], [&] { return Counter(popup) == "(19/20)"; });
+  guitest::ClickUntil(header[1], [&] { return Counter(popup) == "(18/20)"; });
+  guitest::ClickUntil(header[2], [&] { return Counter(popup) == "(19/20)"; });
+  EXPECT_EQ("m19", Shown(popup).front());
+  guitest::ClickUntil(header[3], [&] { return !popup->IsShown(); });  // the close picture only hides
+  guitest::Pump(30);
 
-TEST(NotifyPanel, PresenceTexts) {
-  const std::pair<int, const char*> rows[] = {{-1, "is offline"}, {0, "is offline"}, {1, "is online"},
-                                              {2, "is inactive"}, {3, "is away"},    {4, "is busy"},
-                                              {5, ""},            {-2, ""}};
-  for (const auto& r : rows) EXPECT_EQ(r.second, NotifyPanel::StatusText(r.first)) << r.first;
+  auto* contacts = FindChild<ContactsShortFrame>(frame, [](ContactsShortFrame*) { return true; });
+  auto* preferences = FindChild<PreferencesFrame>(frame, [](PreferencesFrame*) { return true; });
+  EXPECT_FALSE(contacts->IsShown());
+  preferences->Show(true);
+  struct Row {
+    NotifyAction action;
+    std::vector<std::string> requests;
+    bool contactsManager;
+    bool profile;
+  } rows[] = {
+      {NotifyAction(NOTIFY_ACTION_NONE), {}, false, false},
+      {NotifyAction(7, "bob"), {}, false, false},
+      {NotifyAction(NOTIFY_ACTION_BROWSER, "file:///etc/passwd"), {}, false, false},
+      {NotifyAction(NOTIFY_ACTION_BROWSER, "https://www.example.com/page?a=1"), {}, false, false},
+      {NotifyAction(NOTIFY_ACTION_PRIVATE_CHATROOM, "bob"), {"private bob"}, false, false},
+      {NotifyAction(NOTIFY_ACTION_SUBSCRIBE, "http://a.example"), {"private bob", "subscribe http://a.example"}, false,
+       false},
+      {NotifyAction(NOTIFY_ACTION_CONTACTS_MANAGER), {"private bob", "subscribe http://a.example"}, true, false},
+      {NotifyAction(NOTIFY_ACTION_OWN_PROFILE), {"private bob", "subscribe http://a.example"}, true, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.action.GetType());
+    NotifyFrame::AddNotification(r.action, "Notification", "click me", *wxBLUE, "", *wxRED)->Popup();
+    Tick(popup, 100);
+    auto* text = FindChild<wxStaticText>(popup, [](wxStaticText* t) { return t->IsShown() && t->GetLabel() == "click me"; });
+    ASSERT_TRUE(guitest::PumpUntil([&] { return text->IsShownOnScreen(); }));
+    guitest::ClickUntil(text, [&] { return !popup->IsShown(); });
+    guitest::Pump(30);
+    EXPECT_EQ(r.requests, frame->requests);
+    EXPECT_EQ(r.contactsManager, contacts->IsShown());
+    EXPECT_EQ(!r.contactsManager, preferences->IsShown());
+    ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFrame("alice");
+    EXPECT_EQ(r.profile, own && own->IsShown());
+  }
+  // The browser was asked for the web page, and for nothing else.
+  EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::FileExists(opened); }, std::chrono::seconds(5)));
+  EXPECT_EQ("https://www.example.com/page?a=1\n", testsupport::ReadFile(opened));
+  setenv("PATH", path.c_str(), 1);
 }
 
 }  // namespace
