@@ -29,7 +29,8 @@ $(BUILD_REL)/build.ninja:
 
 bench: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
-	@for b in $(BUILD_REL)/bench/*Bench; do echo "== $$b"; $$b; done
+	@for b in $(BUILD_REL)/bench/*Bench; do echo "== $$b"; \
+	  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $$b; done
 
 # The libFuzzer targets, built with clang; each runs for FUZZ_SECONDS on its corpus, and an input
 # that takes over 10 s is reported as a hang.

@@ -1,5 +1,7 @@
 #include "gui/myApp.h"
 
+#include <csignal>
+
 #include "gui/appStartup.h"
 #include "gui/mainFrame.h"
 #include "gui/startupPrompter.h"
@@ -7,11 +9,15 @@
 #include "network/sslManager.h"
 
 bool MyApp::OnInit() {
+  // Handled once the event loop runs, whenever the signal came.
+  SetSignalHandler(SIGTERM, &MyApp::OnTerminate);
+  SetSignalHandler(SIGINT, &MyApp::OnTerminate);
   DialogStartupPrompter prompter;
   MainFrame* frame = startup::StartApplication(m_locale, prompter);
   if (!frame) return false;
   SetTopWindow(frame);
   Bind(wxEVT_QUERY_END_SESSION, &MyApp::OnEndSession, this);
+
   m_started = true;
   return true;
 }
@@ -19,6 +25,12 @@ bool MyApp::OnInit() {
 int MyApp::OnExit() {
   if (m_started) startup::EndApplication();
   return wxApp::OnExit();
+}
+
+void MyApp::OnTerminate(int) {
+  TRACE_STARTEND();
+  if (MainFrame* frame = MainFrame::GetInstance()) frame->Close(true);
+  else if (wxTheApp) wxTheApp->ExitMainLoop();
 }
 
 void MyApp::OnEndSession(wxCloseEvent& event) {

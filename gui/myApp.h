@@ -13,6 +13,8 @@ class MyApp : public wxApp {
 
  private:
   void OnEndSession(wxCloseEvent& event);
+  // A request to end from the system (log-out, kill): closes the program as the user would.
+  static void OnTerminate(int signal);
 
   wxLocale m_locale;
   bool m_started = false;
