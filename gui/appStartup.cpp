@@ -90,8 +90,9 @@ MainFrame* StartApplication(wxLocale& locale, StartupPrompter& prompter) {
 
 void EndApplication() {
   TRACE_STARTEND();
-  // Every trace line is already written when traced: the log needs no flush of its own.
-  GetManager()->Close();
+  // Every trace line is already written when traced: the log needs no flush of its own. The
+  // main window's exit has disconnected and saved; anything else ends the same way here.
+  if (!MainFrame::HasExited()) GetManager()->Close();
 }
 
 }  // namespace startup

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+class Manager;
+
 #include "gui/callRecord.h"
 
 class ContactInfo;
 class FileMessage;
-class Manager;
 class Message;
 class URLContactInfo;
 

@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 
 #include "core/application.h"
+#include "gui/mainFrame.h"
 #include "model/contactInfo.h"
 #include "model/messengerInfo.h"
 #include "model/stringConversion.h"
@@ -26,6 +27,15 @@ ContactInfoFrame* ContactInfoFrame::CreateContactInfoFor(wxFrame* parent, Manage
 ContactInfoFrame* ContactInfoFrame::GetContactInfoFrame(const std::string& login) {
   auto found = Registry().find(login);
   return found == Registry().end() ? nullptr : found->second;
+}
+
+void ContactInfoFrame::OpenContactInfoFor(const std::string& login) {
+  ContactInfoFrame* frame = GetContactInfoFrame(login);
+  if (!frame && MainFrame::GetInstance())
+    frame = CreateContactInfoFor(MainFrame::GetInstance(), GetManager(), login, login == GetManager()->GetLogin());
+  if (!frame) return;
+  frame->Show();
+  frame->Raise();
 }
 
 ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo&,

@@ -20,6 +20,8 @@ class ContactInfoFrame : public wxFrame, public CallRecord {
   static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
                                                 bool own);
   static ContactInfoFrame* GetContactInfoFrame(const std::string& login);
+  // Shows the profile window of `login`, made first (beside the main window) when there is none.
+  static void OpenContactInfoFor(const std::string& login);
 
   static ContactInfoFrame* GetContactInfoFor(const std::string& login) { return GetContactInfoFrame(login); }
   // Update the open profile window of that login, or every open one.

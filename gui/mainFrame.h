@@ -27,6 +27,7 @@ class LoginDialog;
 class Manager;
 class MyTaskBar;
 class NicknamePanel;
+class NotifyAction;
 class PreferencesFrame;
 class SitesPanel;
 class ToolBar;
@@ -60,6 +61,17 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override;
 
   void OnQuit(wxCommandEvent& event);
+  // True once the window's exit path has disconnected and saved the settings.
+  static bool HasExited();
+
+  // Carries out a click on a notification of the pop-up.
+  void ExecuteNotifyAction(const NotifyAction& action);
+  // Brings the contacts manager up, the other docked windows down.
+  void OnSwitchContactsManager();
+  // Keeps the main window and the chat rooms above other windows, or not.
+  void SetAlwaysTopStatus(bool on);
+  // Announces the newest version the server named and fetches its archive in the background.
+  void DownloadAndReinstall();
 
   // ==== What the chat-room pages, the contacts views and the profile windows ask of the main
   // window (mainFrameRooms.cpp, mainFrameContacts.cpp, mainFrameSites.cpp).
@@ -140,6 +152,12 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressShown;
   std::map<std::string, std::unique_ptr<wxEvent>> m_progressHeld;
   // ==== end of block
+  // Closing (mainFrameClose.cpp): the remembered or asked choice, and the two ways out.
+  int AskCloseChoice();
+  void ReduceToTray();
+  void ExitProgram(wxCloseEvent& event);
+  // The title while no download shows its progress in it.
+  wxString m_plainTitle;
 
   MyTaskBar* m_taskBar = nullptr;
   Manager* m_manager;

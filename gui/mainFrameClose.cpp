@@ -1,13 +1,30 @@
-// Closing the main window ends the program. A question or another modal dialog still open is
-// answered with Cancel first, and the window goes only once no loop of its own runs.
+// Closing the main window: the program is reduced to the tray, or it exits, as the user answers
+// the exit-or-reduce question or chose once for all. A close that cannot be refused (the Quit
+// commands, the end of the session) always exits. Without a tray on the desktop, reducing
+// iconises the main window, since a hidden window could never be brought back.
+//
+// A close is never carried out under a dialog's loop: the dialog's caller still holds it. While
+// a question is on screen a close that may be refused is refused (the question comes first);
+// one that cannot be refused cancels the open dialogs and comes back once they have returned.
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/intl.h>
 #include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+#include <wx/taskbar.h>
 
+#include "core/application.h"
+#include "gui/chatRoomsNotebook.h"
 #include "gui/mainFrame.h"
+#include "gui/myTaskBar.h"
+#include "gui/reduceDialog.h"
+#include "model/config.h"
 #include "model/log.h"
+#include "model/stringConversion.h"
 
 namespace {
+
+bool g_exited = false;
 
 // Ends every modal dialog of the program with Cancel; true when there was one.
 bool CancelModalDialogs() {
@@ -37,25 +54,104 @@ class ModalCounter : public wxModalDialogHook {
   void Exit(wxDialog*) override { --open; }
 };
 
+// Registered before main, so before any other hook: hooks run last registered first, and one
+// that answers a dialog itself stops the rest, so the counter runs only for dialogs really shown.
+ModalCounter* const g_modalCounter = new ModalCounter;  // lives as long as the program
+
 }  // namespace
 
-int MainFrame::OpenModalDialogs() {
-  static ModalCounter* counter = new ModalCounter;  // lives as long as the program
-  return counter->open;
+int MainFrame::OpenModalDialogs() { return g_modalCounter->open; }
+
+bool MainFrame::HasExited() { return g_exited; }
+
+void MainFrame::OnClose(wxCloseEvent& event) {
+  TRACE_START_ARGS("%d", event.CanVeto() ? 1 : 0);
+  if (event.CanVeto() && OpenModalDialogs() > 0) {
+    event.Veto();
+    TRACE_END_RESULT("a question is open");
+    return;
+  }
+  if (!IsIconized()) {
+    const wxRect r = GetRect();
+    Config::GetInstance()->SetCoordinates(r.x, r.y, r.width, r.height);
+  }
+  const int answer = event.CanVeto() ? AskCloseChoice() : int(ReduceDialog::kExit);
+  if (answer == ReduceDialog::kExit) {
+    ExitProgram(event);
+  } else {
+    if (answer == ReduceDialog::kReduce) ReduceToTray();
+    event.Veto();
+  }
+  TRACE_END();
 }
 
-void MainFrame::OnClose(wxCloseEvent&) {
+int MainFrame::AskCloseChoice() {
+  Config* config = Config::GetInstance();
+  if (config->GetRememberClose()) return config->GetClose() ? ReduceDialog::kExit : ReduceDialog::kReduce;
+  ReduceDialog dialog(this);
+  const int answer = dialog.ShowModal();
+  // Dismissing the question (its close box, Escape) answers nothing.
+  if (answer != ReduceDialog::kExit && answer != ReduceDialog::kReduce) return ReduceDialog::kCancel;
+  if (dialog.GetRemember()) {
+    config->SetRememberClose(true);
+    config->SetClose(answer == ReduceDialog::kExit);
+  }
+  return answer;
+}
+
+void MainFrame::ReduceToTray() {
+  TRACE_INFO("Status true");
+  const bool tray = wxTaskBarIcon::IsAvailable();
+  if (tray) Hide();
+  // The docked windows, the chat rooms, the transfers and the profiles and comments opened
+  // from here all go down with it.
+  for (wxWindow* child : GetChildren())
+    if (child->IsTopLevel() && child->IsShown()) child->Show(false);
+  if (!tray) Iconize(true);
+}
+
+void MainFrame::ExitProgram(wxCloseEvent& event) {
   TRACE_START();
   if (CancelModalDialogs() || OpenModalDialogs() > 0) {
     // The dialogs' loops return to their callers first; the window tries again a moment later
     // (a timer, not a queued call: a closing loop runs every queued call before it returns).
     if (!m_closeRetry.IsRunning()) m_closeRetry.StartOnce(20);
+    if (event.CanVeto()) event.Veto();
     TRACE_END_RESULT("after the open dialogs");
     return;
   }
   m_idleTimer.Stop();
   m_connectTimer.Stop();
+  if (!m_manager->Close()) {
+    TRACE_INFO("Error: not saved");
+    wxMessageDialog question(nullptr,
+                             _("Impossible to save your current configuration in ") +
+                                 std2wx(Config::GetUserPath()) + "parlavox.xml.\n" +
+                                 _("Are you sure you want to quit?"),
+                             _("Save error"), wxYES_NO | wxICON_ERROR);
+    if (question.ShowModal() == wxID_NO) {
+      // The controller has disconnected already: the windows say so.
+      SetConnected(false);
+      if (event.CanVeto()) event.Veto();
+      TRACE_END_RESULT("kept open");
+      return;
+    }
+  }
+  g_exited = true;
+  TRACE_INFO("Ok, can close");
+  SetConnected(false);
+  // The docked and secondary windows are children of this one and go with it.
   Hide();
+  if (m_taskBar) {
+    // The tray's own menu may be what asked to quit: its object goes once that has returned.
+    m_taskBar->RemoveIcon();
+    m_taskBar->Destroy();
+    m_taskBar = nullptr;
+  }
+  if (m_managerPushed) {
+    PopEventHandler(false);
+    m_managerPushed = false;
+  }
   Destroy();
   TRACE_END();
 }
@@ -63,4 +159,15 @@ void MainFrame::OnClose(wxCloseEvent&) {
 void MainFrame::OnQuit(wxCommandEvent&) {
   TRACE_STARTEND();
   Close(true);
+}
+
+void MainFrame::SetAlwaysTopStatus(bool on) {
+  TRACE_START_ARGS("%d", on ? 1 : 0);
+  for (wxWindow* window : std::initializer_list<wxWindow*>{this, m_chatRooms}) {
+    if (!window) continue;
+    const long style = window->GetWindowStyleFlag();
+    window->SetWindowStyleFlag(on ? (style | wxSTAY_ON_TOP) : (style & ~wxSTAY_ON_TOP));
+    window->Refresh(true, nullptr);
+  }
+  TRACE_END();
 }

@@ -6,6 +6,7 @@
 #include "core/application.h"
 #include "core/guiEvents.h"
 #include "gui/mainFrame.h"
+#include "gui/newVersion.h"
 #include "model/config.h"
 #include "model/log.h"
 
@@ -59,10 +60,14 @@ void MainFrame::OnConnectionAck(wxCommandEvent& event) {
   TRACE_START_ARGS("%d", event.GetInt());
   if (event.GetInt() == GUI_CONNECTION__OK) SetConnected(true);
   else if (event.GetInt() != GUI_CONNECTED_TO_SERVER) SetConnected(false);
+  // A newer version is offered once the session stands, and when the server refuses this one.
+  if ((event.GetInt() == GUI_CONNECTION__OK &&
+       newversion::IsNewer(Config::GetInstance()->GetLastVersion(), kProgramVersion)) ||
+      event.GetInt() == GUI_CONNECTION__INVALID_VERSION)
+    DownloadAndReinstall();
   TRACE_END();
 }
 
-void MainFrame::ReceiveUploadInstaller(wxCommandEvent&) { TRACE_STARTEND(); }
 
 void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }
 void MainFrame::OnMove(wxMoveEvent& event) { event.Skip(); }

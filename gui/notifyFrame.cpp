@@ -1,48 +1,234 @@
 #include "gui/notifyFrame.h"
 
+#include <wx/intl.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
 #include "gui/mainFrame.h"
+#include "gui/notifyPanel.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
 
 namespace {
+
 NotifyFrame* g_instance = nullptr;
-}
+
+const wxWindowID kTimerId = wxWindow::NewControlId();
+const wxColour kBackground(211, 211, 211);
+const wxSize kFrameSize(252, 102);
+constexpr int kSlideSteps = 99;
+constexpr int kSlideTickMs = 10;
+constexpr int kDisplayMs = 5000;
+constexpr int kProlong = 100;
+constexpr int kDisplayed = 1000;
+
+}  // namespace
 
 void NotifyFrame::CreateInstance(MainFrame* parent) {
-  if (!g_instance) g_instance = new NotifyFrame(parent);
+  TRACE_START();
+  if (!g_instance) new NotifyFrame(parent);
+  TRACE_END();
 }
 
 NotifyFrame* NotifyFrame::GetInstance() { return g_instance; }
 
 NotifyFrame::NotifyFrame(MainFrame* parent)
     : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-              wxFRAME_NO_TASKBAR | wxFRAME_TOOL_WINDOW | wxSTAY_ON_TOP | wxBORDER_SIMPLE) {}
+              wxSIMPLE_BORDER | wxSTAY_ON_TOP | wxFRAME_TOOL_WINDOW | wxFRAME_NO_TASKBAR),
+      m_mainFrame(parent),
+      m_timer(this, kTimerId) {
+  TRACE_START();
+  SetBackgroundColour(kBackground);
+  SetSize(kFrameSize);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  SetSizer(sizer);
+
+  auto* header = new wxBoxSizer(wxHORIZONTAL);
+  header->Add(HeaderPicture("voxie.png"), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
+  m_title = new wxStaticText(this, wxID_ANY, _("Notifications"), wxDefaultPosition, wxDefaultSize,
+                             wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+  header->Add(m_title, 1, wxALIGN_CENTER_VERTICAL, 0);
+  wxStaticBitmap* previous = HeaderPicture("arrow_left.png");
+  header->Add(previous, 0, 0, 0);
+  m_counter = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(40, -1),
+                               wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+  header->Add(m_counter, 0, wxALIGN_CENTER_VERTICAL, 0);
+  wxStaticBitmap* next = HeaderPicture("arrow_right.png");
+  header->Add(next, 0, 0, 0);
+  wxStaticBitmap* close = HeaderPicture("close.png");
+  header->Add(close, 0, wxLEFT, 8);
+  sizer->Add(header, 0, wxEXPAND, 0);
+  Layout();
+
+  previous->Bind(wxEVT_LEFT_UP, &NotifyFrame::OnPrevious, this);
+  next->Bind(wxEVT_LEFT_UP, &NotifyFrame::OnNext, this);
+  close->Bind(wxEVT_LEFT_UP, &NotifyFrame::OnHide, this);
+  Bind(wxEVT_LEFT_UP, &NotifyFrame::OnClose, this);
+  Bind(wxEVT_TIMER, &NotifyFrame::OnTimer, this, kTimerId);
+
+  g_instance = this;
+  m_panels[0] = new NotifyPanel(this, wxEmptyString, *wxBLACK, wxEmptyString, *wxBLACK);
+  m_panels[1] = new NotifyPanel(this, wxEmptyString, *wxBLACK);
+  m_panels[2] = new NotifyPanel(this, wxEmptyString, wxNullBitmap, STATUS_OFFLINE);
+  m_panels[3] = new NotifyPanel(this, wxEmptyString, wxNullBitmap, wxEmptyString);
+  for (NotifyPanel* panel : m_panels) {
+    panel->Hide();
+    BindClicks(panel);
+  }
+  TRACE_END();
+}
 
 NotifyFrame::~NotifyFrame() {
+  m_timer.Stop();
   if (g_instance == this) g_instance = nullptr;
 }
 
-NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
-  if (!g_instance) return nullptr;
-  if (g_instance->m_items.size() >= kMaxItems) g_instance->m_items.erase(g_instance->m_items.begin());
-  g_instance->m_items.push_back(std::move(item));
-  return g_instance;
+wxStaticBitmap* NotifyFrame::HeaderPicture(const char* name) {
+  return new wxStaticBitmap(this, wxID_ANY, wxBitmap(std2wx(Config::GetImagePath(name)), wxBITMAP_TYPE_PNG));
+}
+
+void NotifyFrame::BindClicks(wxWindow* window) {
+  window->Bind(wxEVT_LEFT_UP, &NotifyFrame::OnClose, this);
+  for (wxWindow* child : window->GetChildren()) BindClicks(child);
 }
 
 NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                           const wxColour& colour, const wxString& text2, const wxColour& colour2) {
-  return Add(std::unique_ptr<NotifyItem>(
-      new NotifyItem{action, 1, title, text, wxBitmap(), colour, text2, colour2, STATUS_NONE}));
+  return Add(std::unique_ptr<NotifyItem>(new NotifyItem{action, text2.empty() ? 2 : 1, title, text, wxNullBitmap,
+                                                        colour, text2, colour2, STATUS_OFFLINE}));
 }
 
 NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                           const wxBitmap& bitmap, const wxString& text2) {
   return Add(std::unique_ptr<NotifyItem>(
-      new NotifyItem{action, 2, title, text, bitmap, wxColour(), text2, wxColour(), STATUS_NONE}));
+      new NotifyItem{action, 4, title, text, bitmap, wxNullColour, text2, wxNullColour, STATUS_OFFLINE}));
 }
 
 NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                           const wxBitmap& bitmap, t_status status) {
   return Add(std::unique_ptr<NotifyItem>(
-      new NotifyItem{action, 3, title, text, bitmap, wxColour(), wxString(), wxColour(), status}));
+      new NotifyItem{action, 3, title, text, bitmap, wxNullColour, wxEmptyString, wxNullColour, status}));
 }
 
-void NotifyFrame::Popup() {}
+NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
+  TRACE_START();
+  // Without a main window (it has gone, or was never made) the pop-up stands alone.
+  if (!g_instance) CreateInstance(nullptr);
+  NotifyFrame* self = g_instance;
+  self->m_items.push_back(std::move(item));
+  const int count = static_cast<int>(self->m_items.size());
+  // Whoever was looking at the newest keeps looking at the newest.
+  if (self->m_index + 1 == count - 1) ++self->m_index;
+  if (self->m_items.size() > kMaxItems) {
+    self->m_items.erase(self->m_items.begin());
+    if (self->m_index > 0) --self->m_index;
+  }
+  self->UpdateCounter();
+  TRACE_END();
+  return self;
+}
+
+void NotifyFrame::UpdateCounter() {
+  m_counter->SetLabel(wxString::Format("(%d/%d)", m_index + 1, static_cast<int>(m_items.size())));
+}
+
+const NotifyItem* NotifyFrame::Current() const {
+  if (m_index < 0 || static_cast<size_t>(m_index) >= m_items.size()) return nullptr;
+  return m_items[m_index].get();
+}
+
+void NotifyFrame::Popup() {
+  TRACE_START();
+  if (m_slide > kProlong) {
+    m_slide = kProlong;
+  } else if (m_slide == 0) {
+    m_timer.Start(kSlideTickMs);
+    m_x = wxSystemSettings::GetMetric(wxSYS_SCREEN_X) - GetSize().GetWidth() - 10;
+    m_y = wxSystemSettings::GetMetric(wxSYS_SCREEN_Y) - 5;
+    Move(m_x, m_y);
+    m_index = static_cast<int>(m_items.size()) - 1;
+    UpdateCounter();
+  }
+  const NotifyItem* item = Current();
+  if (!item) {
+    TRACE_END_RESULT("nothing to show");
+    return;
+  }
+  if (m_panel) {
+    GetSizer()->Detach(m_panel);
+    m_panel->Hide();
+  }
+  m_panel = m_panels[item->layout - 1];
+  m_panel->SetContent(item->text, item->colour, item->text2, item->colour2, item->bitmap, item->status);
+  m_panel->Layout();
+  GetSizer()->Add(m_panel, 1, wxEXPAND, 0);
+  m_panel->Show();
+  m_title->SetLabelText(item->title);
+  Layout();
+  // A notice must not take the keyboard from what the user is typing.
+  if (!IsShown()) ShowWithoutActivating();
+  TRACE_END();
+}
+
+void NotifyFrame::OnTimer(wxTimerEvent&) {
+  ++m_slide;
+  if (m_slide > kDisplayed) {
+    StopAndHide();
+  } else if (m_slide > kSlideSteps) {
+    m_slide = kDisplayed;
+    m_timer.Start(kDisplayMs);
+    Update();
+  } else {
+    --m_y;
+    Move(m_x, m_y);
+    Refresh();
+  }
+}
+
+void NotifyFrame::StopAndHide() {
+  m_timer.Stop();
+  m_slide = 0;
+  Hide();
+}
+
+void NotifyFrame::OnClose(wxMouseEvent&) {
+  TRACE_START();
+  StopAndHide();
+  const NotifyItem* item = Current();
+  if (item && m_mainFrame) {
+    const NotifyAction action = item->action;
+    m_mainFrame->ExecuteNotifyAction(action);
+  }
+  TRACE_END();
+}
+
+void NotifyFrame::OnHide(wxMouseEvent&) {
+  TRACE_START();
+  StopAndHide();
+  TRACE_END();
+}
+
+void NotifyFrame::OnNext(wxMouseEvent&) {
+  TRACE_START();
+  m_timer.Stop();
+  if (m_index < static_cast<int>(m_items.size()) - 1) {
+    ++m_index;
+    UpdateCounter();
+    Popup();
+  }
+  TRACE_END();
+}
+
+void NotifyFrame::OnPrevious(wxMouseEvent&) {
+  TRACE_START();
+  m_timer.Stop();
+  if (m_index > 0) {
+    --m_index;
+    UpdateCounter();
+    Popup();
+  }
+  TRACE_END();
+}

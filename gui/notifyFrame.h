@@ -1,10 +1,14 @@
-// The notification pop-up: one per program, made with the main window.
+// The notification pop-up: one small window for the whole program that slides up at the bottom
+// right corner of the screen, stays five seconds and hides. It keeps the last 100 notifications,
+// which the user pages through with two arrows; a click on one hides the pop-up and has the main
+// window carry out the notification's action. GUI thread only.
 #ifndef PARLAVOX_GUI_NOTIFYFRAME_H
 #define PARLAVOX_GUI_NOTIFYFRAME_H
 
 #include <wx/bitmap.h>
 #include <wx/colour.h>
 #include <wx/frame.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <vector>
@@ -13,8 +17,11 @@
 #include "model/contactInfo.h"
 
 class MainFrame;
+class NotifyPanel;
+class wxStaticBitmap;
+class wxStaticText;
 
-// One stored notification; `layout` is the form of the content.
+// One stored notification; `layout` is the form of the content (see NotifyPanel).
 struct NotifyItem {
   NotifyAction action;
   int layout;
@@ -31,32 +38,65 @@ class NotifyFrame : public wxFrame {
  public:
   static constexpr size_t kMaxItems = 100;
 
-  // Makes the pop-up unless it exists; it is owned by the main window as a child.
+  // Makes the pop-up, a child of the main window, unless it exists.
   static void CreateInstance(MainFrame* parent);
   static NotifyFrame* GetInstance();
 
   // Each stores one notification and returns the pop-up, on which the caller calls Popup().
+  // Two coloured lines, or one when text2 is empty:
   static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                       const wxColour& colour, const wxString& text2, const wxColour& colour2);
+  // A picture and two lines:
   static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                       const wxBitmap& bitmap, const wxString& text2);
+  // A picture and a contact's presence:
   static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                       const wxBitmap& bitmap, t_status status);
 
-  // Shows the queued notifications.
+  // Shows the notification at the current index and starts or prolongs the display.
   virtual void Popup();
+  void UpdateCounter();
 
+  void OnTimer(wxTimerEvent& event);
+  // A click on the content: hide, then carry out the notification's action.
+  void OnClose(wxMouseEvent& event);
+  void OnNext(wxMouseEvent& event);
+  void OnPrevious(wxMouseEvent& event);
+  // The close picture: hide, nothing else.
+  void OnHide(wxMouseEvent& event);
+
+  // The pop-up never keeps the program running on its own.
+  bool ShouldPreventAppExit() const override { return false; }
+
+  int GetIndex() const { return m_index; }
   size_t GetCount() const { return m_items.size(); }
-  // The stored notification at `index` (0 the oldest kept), or null.
+  // The notification at `index`, or null when there is none there.
   const NotifyItem* GetItem(size_t index) const { return index < m_items.size() ? m_items[index].get() : nullptr; }
+  // 0 idle or hidden, 1 to 99 sliding in, 100 prolonging, 1000 displayed.
+  int GetSlide() const { return m_slide; }
 
  private:
   explicit NotifyFrame(MainFrame* parent);
   ~NotifyFrame() override;
 
   static NotifyFrame* Add(std::unique_ptr<NotifyItem> item);
+  const NotifyItem* Current() const;
+  wxStaticBitmap* HeaderPicture(const char* name);
+  void BindClicks(wxWindow* window);
+  void StopAndHide();
 
+  wxStaticText* m_title = nullptr;
+  wxStaticText* m_counter = nullptr;
+  MainFrame* m_mainFrame;
+  NotifyPanel* m_panel = nullptr;
+  int m_index = -1;
   std::vector<std::unique_ptr<NotifyItem>> m_items;
+  wxTimer m_timer;
+  int m_slide = 0;
+  int m_x = 0;
+  int m_y = 0;
+  // The shared content panels, one per layout 1 to 4, made once and reused.
+  NotifyPanel* m_panels[4] = {};
 };
 
 #endif

@@ -6,6 +6,8 @@ dark edge on a transparent 16 x 16 square, so it reads on the orange caption str
 Parlavox.ico: the program's window icon, an orange speech bubble, at 16, 32 and 48 pixels;
 icons/parlavox-<size>.png: the same bubble for the desktop's menus.
 img/parlavox.png: the banner at the bottom of the main window, the name on an orange band.
+img/voxie.png: the mascot in the notification pop-up's header, the bubble with two eyes, 18 pixels;
+img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
 Run again after changing a drawing; the output is the same on every run.
 """
 import os
@@ -127,6 +129,29 @@ def banner(text="PARLAVOX", scale=2):
     return png(width, height, rows)
 
 
+def voxie(size=18):
+    """The bubble with two dark eyes in place of the dots."""
+    rows = bubble(size)
+    for ex in (size * 0.32, size * 0.62):
+        for y in range(size):
+            for x in range(size):
+                if (x - ex) ** 2 + ((y - size * 0.36) / 1.6) ** 2 <= 1.2:
+                    rows[y][x] = DARK
+    return png(size, size, rows)
+
+
+def arrow(left, size=16):
+    """A dark triangle pointing left or right, with a one-pixel soft edge."""
+    rows = [[CLEAR] * size for _ in range(size)]
+    for y in range(size):
+        half = 5 - abs(y - 7.5) + 0.5
+        for x in range(size):
+            reach = (x - 4) if not left else (11 - x)
+            if 0 <= reach and reach <= half * 1.4:
+                rows[y][x] = (60, 60, 60, 255)
+    return png(size, size, rows)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = os.path.join(root, "data", "img")
@@ -137,6 +162,9 @@ def main():
         f.write(close_image())
     with open(os.path.join(out, "parlavox.png"), "wb") as f:
         f.write(banner())
+    for name, data in (("voxie.png", voxie()), ("arrow_left.png", arrow(True)), ("arrow_right.png", arrow(False))):
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(data)
     with open(os.path.join(os.path.dirname(out), "Parlavox.ico"), "wb") as f:
         f.write(ico([16, 32, 48]))
     icons = os.path.join(os.path.dirname(out), "icons")

@@ -1,3 +1,4 @@
 file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
-parlavox_add_test(test_gui LABEL gui WX SERIAL
-  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp LIBS parlavox_gui)
+parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
+  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+  LIBS parlavox_gui parlavox_test_server X11)

@@ -77,7 +77,7 @@ class Handlers : public ::testing::Test {
   void TearDown() override {
     sound::SetRecorder(nullptr);
     if (m_frame) {
-      m_frame->Close();
+      m_frame->Close(true);
       EXPECT_TRUE(guitest::PumpUntil([] { return MainFrame::GetInstance() == nullptr; }));
       startup::EndApplication();
     }

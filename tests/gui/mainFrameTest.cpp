@@ -107,12 +107,12 @@ TEST_F(ProgramRun, StartsInAFreshHomeAndLeavesItsFilesAtTheEnd) {
   EXPECT_EQ(std::vector<wxEventType>(std::begin(types), std::end(types)), reached);
   EXPECT_EQ(int(std::size(types)), frees);
 
-  // Closing with a question open: the question is cancelled, then the window goes.
+  // Quitting with a question open: the question is cancelled, then the window goes.
   int answer = 0;
   frame->CallAfter([&] {
     // As a window asks a question: on its own stack, the main window as parent.
     MessageYesNoCancelFrame question(frame, "Sure?", "", "Question", "&Yes", "&No", "", "", 0);
-    frame->CallAfter([&] { frame->Close(); });
+    frame->CallAfter([&] { frame->Close(true); });
     answer = question.ShowModal();
   });
   EXPECT_TRUE(guitest::PumpUntil([] { return MainFrame::GetInstance() == nullptr; }));

@@ -1,0 +1,70 @@
+// What a click on a notification does, carried out by the main window: open a private room with
+// a contact, bring a room forward, subscribe to a site's room, bring up the contacts manager,
+// open a web page, or show the user's own profile.
+#include <wx/utils.h>
+
+#include "core/application.h"
+#include "gui/aboutFrame.h"
+#include "gui/chatRoomsNotebook.h"
+#include "gui/contactInfoFrame.h"
+#include "gui/contactsShortFrame.h"
+#include "gui/mainFrame.h"
+#include "gui/notifyAction.h"
+#include "gui/preferencesFrame.h"
+#include "gui/webSitesShortFrame.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+namespace {
+
+// Only a web address goes to the browser: the system's opener would run anything else it
+// knows a program for (files, other schemes).
+bool IsWebAddress(const std::string& address) {
+  const std::string lower = AsciiLower(address);
+  if (lower.compare(0, 7, "http://") != 0 && lower.compare(0, 8, "https://") != 0) return false;
+  for (unsigned char c : address)
+    if (c <= ' ' || c == 0x7f) return false;
+  return true;
+}
+
+}  // namespace
+
+void MainFrame::ExecuteNotifyAction(const NotifyAction& action) {
+  const std::string param = action.GetParam();
+  TRACE_START_ARGS("%d, %s", action.GetType(), param.c_str());
+  switch (action.GetType()) {
+    case NOTIFY_ACTION_PRIVATE_CHATROOM:
+      CreateVirtualChatRoom(param);
+      break;
+    case NOTIFY_ACTION_FOCUS_CHATROOM:
+      if (m_chatRooms) m_chatRooms->FocusOnChatRoom(param);
+      break;
+    case NOTIFY_ACTION_SUBSCRIBE:
+      SubscribeChatRoom(param);
+      break;
+    case NOTIFY_ACTION_CONTACTS_MANAGER:
+      OnSwitchContactsManager();
+      break;
+    case NOTIFY_ACTION_BROWSER:
+      if (IsWebAddress(param)) wxLaunchDefaultBrowser(std2wx(param));
+      else TRACE_ERROR("not a web address");
+      break;
+    case NOTIFY_ACTION_OWN_PROFILE:
+      ContactInfoFrame::OpenContactInfoFor(m_manager->GetLogin());
+      break;
+    default:
+      break;
+  }
+  TRACE_END();
+}
+
+void MainFrame::OnSwitchContactsManager() {
+  TRACE_START();
+  if (!m_contactsManager->IsShown()) {
+    m_contactsManager->Show(true);
+    for (wxWindow* window : std::initializer_list<wxWindow*>{m_preferences, m_sitesManager, m_about})
+      if (window) window->Show(false);
+  }
+  m_contactsManager->Raise();
+  TRACE_END();
+}

@@ -1,0 +1,128 @@
+#include "gui/notifyPanel.h"
+
+#include <wx/intl.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+namespace {
+const wxSize kPanelSize(250, 100);
+}  // namespace
+
+NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxColour& colour, const wxString& text2,
+                         const wxColour& colour2)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_layout(1) {
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  m_text = MakeLabel(text, wxALIGN_CENTRE_HORIZONTAL, colour);
+  m_text2 = MakeLabel(text2, wxALIGN_CENTRE_HORIZONTAL, colour2);
+  sizer->AddStretchSpacer(1);
+  sizer->Add(m_text, 1, wxALIGN_CENTER_HORIZONTAL, 0);
+  sizer->Add(8, 8);
+  sizer->Add(m_text2, 1, wxALIGN_CENTER_HORIZONTAL, 0);
+  sizer->AddStretchSpacer(1);
+  Finish(sizer);
+}
+
+NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxColour& colour)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_layout(2) {
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  m_text = MakeLabel(text, wxALIGN_CENTRE_HORIZONTAL, colour);
+  sizer->AddStretchSpacer(1);
+  sizer->Add(m_text, 1, wxALIGN_CENTER_HORIZONTAL, 0);
+  sizer->AddStretchSpacer(1);
+  Finish(sizer);
+}
+
+NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxBitmap& bitmap, t_status status)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_layout(3) {
+  auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+  m_bitmap = new wxStaticBitmap(this, wxID_ANY, bitmap);
+  sizer->Add(m_bitmap, 0, wxEXPAND | wxALL, 10);
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  m_text = MakeLabel(text, 0, *wxBLACK);
+  m_text2 = MakeLabel(StatusText(status), 0, wxNullColour);
+  column->Add(m_text, 0, wxLEFT | wxTOP, 2);
+  column->Add(10, 10);
+  column->Add(m_text2, 0, wxALIGN_RIGHT | wxRIGHT | wxBOTTOM, 10);
+  sizer->Add(column, 1, wxEXPAND | wxTOP, 6);
+  Finish(sizer);
+}
+
+NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxBitmap& bitmap, const wxString& text2)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_layout(4) {
+  auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+  m_bitmap = new wxStaticBitmap(this, wxID_ANY, bitmap);
+  sizer->Add(m_bitmap, 0, wxEXPAND | wxALL, 10);
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  m_text = MakeLabel(text, 0, *wxBLACK);
+  m_text2 = MakeLabel(text2, wxALIGN_RIGHT, *wxBLUE);
+  column->Add(m_text, 0, wxLEFT | wxTOP, 4);
+  column->Add(10, 10);
+  column->Add(m_text2, 0, wxALIGN_RIGHT | wxRIGHT | wxBOTTOM, 10);
+  sizer->Add(column, 1, wxEXPAND | wxTOP, 4);
+  Finish(sizer);
+}
+
+wxStaticText* NotifyPanel::MakeLabel(const wxString& text, long style, const wxColour& colour) {
+  auto* label = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, style);
+  // Names and texts from the network are shown as they are: an "&" is no mnemonic.
+  label->SetLabelText(text);
+  wxFont font = label->GetFont();
+  font.SetFamily(wxFONTFAMILY_SWISS);
+  font.SetStyle(wxFONTSTYLE_NORMAL);
+  font.SetWeight(wxFONTWEIGHT_BOLD);
+  label->SetFont(font);
+  if (colour.IsOk()) label->SetForegroundColour(colour);
+  return label;
+}
+
+void NotifyPanel::Finish(wxSizer* sizer) {
+  SetBackgroundColour(*wxWHITE);
+  SetSizer(sizer);
+  SetSize(kPanelSize);
+  SetMinSize(kPanelSize);
+}
+
+void NotifyPanel::SetContent(const wxString& text, const wxColour& colour, const wxString& text2,
+                             const wxColour& colour2, const wxBitmap& bitmap, t_status status) {
+  m_text->SetLabelText(text);
+  if (m_bitmap) m_bitmap->SetBitmap(bitmap);
+  switch (m_layout) {
+    case 1:
+      m_text->SetForegroundColour(colour);
+      m_text2->SetLabelText(text2);
+      m_text2->SetForegroundColour(colour2);
+      break;
+    case 2:
+      m_text->SetForegroundColour(colour);
+      break;
+    case 3:
+      m_text2->SetLabelText(StatusText(status));
+      break;
+    default:
+      m_text2->SetLabelText(text2);
+      break;
+  }
+  // Long names and addresses break over lines instead of running out of the pop-up.
+  const int width = kPanelSize.GetWidth() - 20 - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
+  m_text->Wrap(width);
+  if (m_text2) m_text2->Wrap(width);
+}
+
+wxString NotifyPanel::StatusText(int status) {
+  switch (status) {
+    case STATUS_NONE:
+    case STATUS_OFFLINE:
+      return _("is offline");
+    case STATUS_ONLINE:
+      return _("is online");
+    case STATUS_NO_ACTIVITY:
+      return _("is inactive");
+    case STATUS_AWAY:
+      return _("is away");
+    case STATUS_BUSY:
+      return _("is busy");
+    default:
+      return wxEmptyString;
+  }
+}

@@ -1,0 +1,38 @@
+// The content of the notification pop-up, in one of four forms: two coloured lines (1), one
+// coloured line (2), a picture with a contact's presence (3), or a picture with two lines (4).
+#ifndef PARLAVOX_GUI_NOTIFYPANEL_H
+#define PARLAVOX_GUI_NOTIFYPANEL_H
+
+#include <wx/panel.h>
+
+#include "model/contactInfo.h"
+
+class wxStaticBitmap;
+class wxStaticText;
+
+class NotifyPanel : public wxPanel {
+ public:
+  NotifyPanel(wxWindow* parent, const wxString& text, const wxColour& colour, const wxString& text2,
+              const wxColour& colour2);
+  NotifyPanel(wxWindow* parent, const wxString& text, const wxColour& colour);
+  NotifyPanel(wxWindow* parent, const wxString& text, const wxBitmap& bitmap, t_status status);
+  NotifyPanel(wxWindow* parent, const wxString& text, const wxBitmap& bitmap, const wxString& text2);
+
+  // Refills the panel; what its form does not show is ignored.
+  void SetContent(const wxString& text, const wxColour& colour, const wxString& text2, const wxColour& colour2,
+                  const wxBitmap& bitmap, t_status status);
+
+  // The second line of form 3: "is online" and so on; empty for an unknown status.
+  static wxString StatusText(int status);
+
+ private:
+  wxStaticText* MakeLabel(const wxString& text, long style, const wxColour& colour);
+  void Finish(wxSizer* sizer);
+
+  int m_layout;
+  wxStaticBitmap* m_bitmap = nullptr;
+  wxStaticText* m_text = nullptr;
+  wxStaticText* m_text2 = nullptr;
+};
+
+#endif

@@ -1,0 +1,166 @@
+// Closing the main window as a user does, with and without a tray on the desktop: the window
+// manager's close message, the exit-or-reduce question answered by real clicks and keys, the
+// remembered choice, the Quit command, and a settings file that cannot be written.
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/taskbar.h>
+
+#include <memory>
+
+#include "gui/appStartup.h"
+#include "gui/preferencesFrame.h"
+#include "gui/reduceDialog.h"
+#include "tests/gui/mainWindowFixture.h"
+
+// Last: Xlib's macros would clash with the toolkit's names.
+#include <X11/Xlib.h>
+
+namespace {
+
+using guitest::ClickUntil;
+using guitest::FindChild;
+
+// Owns the desktop's tray selection while it lives, so that the toolkit sees a tray.
+class FakeTray {
+ public:
+  FakeTray() : m_display(XOpenDisplay(nullptr)) {
+    m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(m_display, XInternAtom(m_display, "_NET_SYSTEM_TRAY_S0", False), m_window, CurrentTime);
+    XSync(m_display, False);
+  }
+  ~FakeTray() { XCloseDisplay(m_display); }
+
+ private:
+  Display* m_display;
+  Window m_window;
+};
+
+// What a window manager sends when the user clicks the close box of the window titled `title`.
+bool SendCloseBox(const wxString& title) {
+  Display* d = XOpenDisplay(nullptr);
+  Window root = DefaultRootWindow(d), parent = 0, *children = nullptr, target = 0;
+  unsigned count = 0;
+  XQueryTree(d, root, &root, &parent, &children, &count);
+  for (unsigned i = 0; i < count && !target; ++i) {
+    char* name = nullptr;
+    if (XFetchName(d, children[i], &name) && name) {
+      if (title == wxString::FromUTF8(name)) target = children[i];
+      XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = target;
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  if (target) XSendEvent(d, target, False, NoEventMask, &e);
+  XCloseDisplay(d);
+  return target != 0;
+}
+
+// Answers the exit-or-reduce question with real input once it is on screen.
+class Answer : public wxTimer {
+ public:
+  explicit Answer(std::function<void(ReduceDialog*)> input) : m_input(std::move(input)) { Start(20); }
+  bool done = false;
+
+ private:
+  void Notify() override {
+    ReduceDialog* open = nullptr;
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* d = dynamic_cast<ReduceDialog*>(w))
+        if (d->IsModal()) open = d;
+    if (open && open->IsShownOnScreen() && ++m_ticks == 5) m_input(open);
+    done = m_ticks >= 5 && !open;
+  }
+  std::function<void(ReduceDialog*)> m_input;
+  int m_ticks = 0;
+};
+
+void Press(ReduceDialog* d, const char* label) { ClickUntil(guitest::ButtonLabelled(d, label), [] { return true; }); }
+void Remember(ReduceDialog* d) {
+  wxCheckBox* box = FindChild<wxCheckBox>(d, [](wxCheckBox*) { return true; });
+  ClickUntil(box, [box] { return box->GetValue(); });
+}
+
+enum Choice { kNothing, kReduce, kExit };
+
+class MainFrameClose : public guitest::MainWindowTest {};
+
+TEST_F(MainFrameClose, EveryWayOfClosing) {
+  const struct {
+    const char* name;
+    bool tray;
+    Choice remembered;
+    bool quit;                                  // the Quit command, not the close box
+    std::function<void(ReduceDialog*)> answer;  // empty: no question
+    bool failSave;                              // the settings cannot be written; "No" to quitting anyway
+    bool exits, hidden, iconized;
+    Choice after;
+  } cases[] = {
+      {"exit", false, kNothing, false, [](ReduceDialog* d) { Press(d, "&Exit"); }, false, true, false, false, kNothing},
+      {"reduce remembered, no tray", false, kNothing, false, [](ReduceDialog* d) { Remember(d), Press(d, "&Reduce"); },
+       false, false, false, true, kReduce},
+      {"reduce, tray", true, kNothing, false, [](ReduceDialog* d) { Press(d, "&Reduce"); }, false, false, true, false,
+       kNothing},
+      {"exit remembered", true, kNothing, false, [](ReduceDialog* d) { Remember(d), Press(d, "&Exit"); }, false, true,
+       false, false, kExit},
+      {"cancel remembers nothing", false, kNothing, false, [](ReduceDialog* d) { Remember(d), Press(d, "Cancel"); },
+       false, false, false, false, kNothing},
+      {"escape", false, kNothing, false, [](ReduceDialog*) { wxUIActionSimulator().Char(WXK_ESCAPE); }, false, false,
+       false, false, kNothing},
+      {"the question's close box", true, kNothing, false,
+       [](ReduceDialog* d) { Remember(d), SendCloseBox(d->GetTitle()); }, false, false, false, false, kNothing},
+      {"reduce remembered, tray", true, kReduce, false, nullptr, false, false, true, false, kReduce},
+      {"reduce remembered, no tray", false, kReduce, false, nullptr, false, false, false, true, kReduce},
+      {"exit remembered", false, kExit, false, nullptr, false, true, false, false, kExit},
+      {"quit while reduce is remembered", true, kReduce, true, nullptr, false, true, false, false, kReduce},
+      {"quit, settings not written, stay", false, kNothing, true, nullptr, true, false, false, false, kNothing},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<FakeTray> tray(c.tray ? new FakeTray : nullptr);
+    ASSERT_EQ(c.tray, wxTaskBarIcon::IsAvailable());
+    Config* config = Config::GetInstance();
+    config->SetRememberClose(c.remembered != kNothing);
+    config->SetClose(c.remembered == kExit);
+    guitest::SpyMainFrame* frame = Open();
+    auto* preferences = FindChild<PreferencesFrame>(frame, [](PreferencesFrame*) { return true; });
+    preferences->Show(true);
+    saves = 0;
+    failSaves = c.failSave;
+    boxes.answer = wxID_NO;
+    boxes.seen.clear();
+
+    std::unique_ptr<Answer> answer(c.answer ? new Answer(c.answer) : nullptr);
+    wxCommandEvent quit;
+    if (c.quit) frame->OnQuit(quit);
+    else ASSERT_TRUE(SendCloseBox(frame->GetTitle()));
+    EXPECT_TRUE(guitest::PumpUntil([&] {
+      if (answer && !answer->done) return false;
+      return c.exits ? Gone() : c.hidden ? !frame->IsShown() : (frame->iconized || !c.iconized);
+    }));
+    guitest::Pump(50);
+    EXPECT_EQ(c.exits, Gone());
+    EXPECT_EQ(c.exits ? 1 : 0, saves);
+    EXPECT_EQ(c.failSave ? 1u : 0u, boxes.seen.size());
+    EXPECT_EQ(c.after != kNothing, config->GetRememberClose());
+    EXPECT_EQ(c.after == kExit, config->GetRememberClose() && config->GetClose());
+    if (c.exits) continue;
+    EXPECT_EQ(!c.hidden, frame->IsShown());
+    EXPECT_EQ(c.iconized, frame->iconized);
+    // Reducing takes the docked windows down too; anything else leaves them.
+    EXPECT_EQ(!c.hidden && !c.iconized, preferences->IsShown());
+    failSaves = false;
+    saves = 0;
+    frame->OnQuit(quit);
+    ASSERT_TRUE(guitest::PumpUntil(Gone));
+    // The settings are written once at the end, not again when the program's loop ends.
+    startup::EndApplication();
+    EXPECT_EQ(1, saves);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// A real main window over a fresh home for the user "alice", driven by real clicks and keys.
+// Every message box is answered by a hook that keeps what it said.
+#ifndef PARLAVOX_TESTS_GUI_MAINWINDOWFIXTURE_H
+#define PARLAVOX_TESTS_GUI_MAINWINDOWFIXTURE_H
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "model/config.h"
+#include "model/configFile.h"
+#include "tests/gui/guiTestSupport.h"
+#include "tests/support/testSupport.h"
+
+namespace guitest {
+
+// A real click in the middle of `w`, then events until `done` holds.
+inline void ClickUntil(wxWindow* w, const std::function<bool()>& done) {
+  wxUIActionSimulator sim;
+  sim.MouseMove(w->GetScreenRect().GetPosition() + w->GetSize() / 2);
+  sim.MouseClick();
+  EXPECT_TRUE(PumpUntil(done)) << "a click had no effect";
+}
+
+// Replaces a field's text as a user does; its window comes forward first, since a docked
+// window hands the keyboard back to the main window when shown.
+inline void Type(wxTextCtrl* field, const std::string& text) {
+  wxGetTopLevelParent(field)->Raise();
+  ClickUntil(field, [&] { return field->HasFocus(); });
+  wxUIActionSimulator sim;
+  sim.Char('a', wxMOD_CONTROL);
+  if (text.empty()) sim.Char(WXK_DELETE);
+  else sim.Text(text.c_str());
+  EXPECT_TRUE(PumpUntil([&] { return field->GetValue() == wxString::FromUTF8(text); })) << text;
+}
+
+inline wxButton* ButtonLabelled(wxWindow* parent, const wxString& label) {
+  return FindChild<wxButton>(parent, [&](wxButton* b) { return b->GetLabel() == label; });
+}
+
+// Answers every message box (OK; `answer` to a yes/no question) and keeps "title: message".
+class Boxes : public wxModalDialogHook {
+ public:
+  Boxes() { Register(); }
+  std::vector<wxString> seen;
+  int answer = wxID_YES;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    auto* box = dynamic_cast<wxMessageDialog*>(dialog);
+    if (!box) return wxID_NONE;
+    seen.push_back(box->GetTitle() + ": " + box->GetMessage());
+    return (box->GetMessageDialogStyle() & wxYES_NO) ? answer : wxID_OK;
+  }
+  void Exit(wxDialog*) override {}
+};
+
+// The real main window, with the panels' requests and the iconising recorded.
+class SpyMainFrame : public MainFrame {
+ public:
+  explicit SpyMainFrame(const wxString& title) : MainFrame(GetManager(), title, wxPoint(700, 100), wxSize(370, 600)) {}
+  void Iconize(bool iconize = true) override {
+    iconized = iconize;
+    MainFrame::Iconize(iconize);
+  }
+  void CreateVirtualChatRoom(const std::string& login) override { requests.push_back("private " + login); }
+  void SubscribeChatRoom(const std::string& room) override { requests.push_back("subscribe " + room); }
+  bool iconized = false;
+  std::vector<std::string> requests;
+};
+
+class MainWindowTest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    m_savedHome = getenv("HOME");
+    setenv("HOME", m_home.path().c_str(), 1);
+    Config::SetPath(testsupport::SourceDir() + "/data/");
+    Config::SetUserPath(m_home.path());
+    Config* c = Config::GetInstance();
+    c->SetLogin("alice");
+    c->SetRememberClose(false);
+    c->SetAlwaysTopStatus(false);
+    SetConfigSaveFailureHook([this](const std::string& step) {
+      if (step == "rename") ++saves;
+      return failSaves && step == "write";
+    });
+  }
+  void TearDown() override {
+    if (MainFrame* frame = MainFrame::GetInstance()) frame->Close(true);
+    PumpUntil(Gone);
+    SetConfigSaveFailureHook(nullptr);
+    setenv("HOME", m_savedHome.c_str(), 1);
+  }
+  // A main window on screen, titled so that the X server can find it.
+  SpyMainFrame* Open() {
+    auto* frame = new SpyMainFrame(wxString::Format("Parlavox %d", ++m_windows));
+    frame->Show();
+    EXPECT_TRUE(PumpUntil([&] { return frame->IsShownOnScreen(); }));
+    return frame;
+  }
+  static bool Gone() { return MainFrame::GetInstance() == nullptr; }
+
+  testsupport::TempDir m_home;
+  std::string m_savedHome;
+  Boxes boxes;
+  int saves = 0;
+  bool failSaves = false;
+  int m_windows = 0;
+};
+
+}  // namespace guitest
+
+#endif

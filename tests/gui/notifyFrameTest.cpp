@@ -1,0 +1,174 @@
+// The notification pop-up: where it slides in and how long it stays, how its list and counter
+// follow the notices and the user's paging, its four forms, and, over the real main window, a
+// burst of notices and real clicks on each kind of notification and on the pop-up's pictures.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <wx/settings.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include <functional>
+
+#include "gui/contactInfoFrame.h"
+#include "gui/contactsShortFrame.h"
+#include "gui/notifyFrame.h"
+#include "gui/notifyPanel.h"
+#include "gui/preferencesFrame.h"
+#include "tests/gui/mainWindowFixture.h"
+
+namespace {
+
+using guitest::FindChild;
+using guitest::FindChildren;
+
+wxString Counter(NotifyFrame* f) {
+  return FindChild<wxStaticText>(f, [](wxStaticText* t) { return t->GetLabel().StartsWith("("); })->GetLabel();
+}
+
+// The labels of the content on display.
+std::vector<wxString> Shown(NotifyFrame* f) {
+  std::vector<wxString> texts;
+  for (NotifyPanel* p : FindChildren<NotifyPanel>(f))
+    if (p->IsShown())
+      for (wxStaticText* t : FindChildren<wxStaticText>(p)) texts.push_back(t->GetLabelText());
+  return texts;
+}
+
+NotifyFrame* Add(const std::string& text) {
+  return NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_CONTACTS_MANAGER), "Notification",
+                                      wxString::FromUTF8(text), *wxBLUE, "", *wxRED);
+}
+
+void Tick(NotifyFrame* f, int n) {
+  wxTimer timer;
+  wxTimerEvent tick(timer);
+  for (int i = 0; i < n; ++i) f->OnTimer(tick);
+}
+
+// The header's pictures, left to right: mascot, previous, next, close.
+std::vector<wxStaticBitmap*> Header(NotifyFrame* f) {
+  std::vector<wxStaticBitmap*> header;
+  for (wxStaticBitmap* b : FindChildren<wxStaticBitmap>(f))
+    if (b->GetParent() == f) header.push_back(b);
+  return header;
+}
+
+TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  NotifyFrame* f = Add("n1");
+  f->Popup();
+  const int x = wxSystemSettings::GetMetric(wxSYS_SCREEN_X) - 252 - 10;
+  const int y = wxSystemSettings::GetMetric(wxSYS_SCREEN_Y) - 5;
+  EXPECT_EQ(wxPoint(x, y), f->GetPosition());
+  // Ticks, then slide state, height and visibility: up 99 pixels, displayed, hidden.
+  const int steps[][4] = {{1, 1, y - 1, 1}, {98, 99, y - 99, 1}, {1, 1000, y - 99, 1}, {1, 0, y - 99, 0}};
+  for (const auto& s : steps) {
+    Tick(f, s[0]);
+    EXPECT_EQ(s[1], f->GetSlide());
+    EXPECT_EQ(wxPoint(x, s[2]), f->GetPosition());
+    EXPECT_EQ(bool(s[3]), f->IsShown());
+  }
+  const wxBitmap avatar(24, 24);
+  wxMouseEvent click(wxEVT_LEFT_UP);
+  struct Row {
+    std::function<void()> act;
+    const char* counter;
+    std::vector<wxString> lines;
+  } rows[] = {
+      {[&] { f->Popup(); Tick(f, 100); }, "(1/1)", {"n1"}},
+      {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "R&D", *wxBLUE, "left", *wxRED)->Popup(); },
+       "(2/2)", {"R&D", "left"}},
+      {[&] { f->OnPrevious(click); }, "(1/2)", {"n1"}},
+      {[&] { f->OnPrevious(click); }, "(1/2)", {"n1"}},
+      {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, STATUS_NO_ACTIVITY)->Popup(); },
+       "(1/3)", {"n1"}},
+      {[&] { f->OnNext(click); f->OnNext(click); }, "(3/3)", {"Bob", "is inactive"}},
+      {[&] { f->OnNext(click); }, "(3/3)", {"Bob", "is inactive"}},
+      {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, t_status(7))->Popup(); },
+       "(4/4)", {"Bob", ""}},
+      {[&] {
+         for (int i = 5; i <= 101; ++i) Add("n" + std::to_string(i));
+         NotifyFrame::AddNotification(NotifyAction(2, "prv://x"), "t", "Ann", avatar, "Hi & bye")->Popup();
+       },
+       "(100/100)", {"Ann", "Hi & bye"}},
+  };
+  for (const Row& r : rows) {
+    r.act();
+    EXPECT_EQ(r.counter, Counter(f));
+    EXPECT_EQ(r.lines, Shown(f));
+  }
+  EXPECT_EQ(NotifyFrame::kMaxItems, f->GetCount());
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
+class NotifyActions : public guitest::MainWindowTest {};
+
+TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
+  // A browser that only writes down what it was asked to open.
+  const std::string opened = m_home.file("opened"), path = getenv("PATH");
+  testsupport::WriteFile(m_home.file("xdg-open"), "#!/bin/sh\necho \"$@\" >> '" + opened + "'\n");
+  chmod(m_home.file("xdg-open").c_str(), 0755);
+  setenv("PATH", (m_home.path() + ":" + path).c_str(), 1);
+  guitest::SpyMainFrame* frame = Open();
+  const size_t windows = wxTopLevelWindows.GetCount();
+
+  // Twenty notices within two seconds stack in the one pop-up, the newest on display.
+  for (int i = 1; i <= 20; ++i) {
+    Add("m" + std::to_string(i))->Popup();
+    guitest::Pump(20);
+  }
+  NotifyFrame* popup = NotifyFrame::GetInstance();
+  EXPECT_EQ(windows, wxTopLevelWindows.GetCount());
+  EXPECT_EQ("(20/20)", Counter(popup));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return popup->GetSlide() >= 99; }, 5000));
+  const std::vector<wxStaticBitmap*> header = Header(popup);
+  ASSERT_EQ(4u, header.size());
+  guitest::ClickUntil(header[1], [&] { return Counter(popup) == "(19/20)"; });
+  guitest::ClickUntil(header[1], [&] { return Counter(popup) == "(18/20)"; });
+  guitest::ClickUntil(header[2], [&] { return Counter(popup) == "(19/20)"; });
+  EXPECT_EQ("m19", Shown(popup).front());
+  guitest::ClickUntil(header[3], [&] { return !popup->IsShown(); });  // the close picture only hides
+  guitest::Pump(30);
+
+  auto* contacts = FindChild<ContactsShortFrame>(frame, [](ContactsShortFrame*) { return true; });
+  auto* preferences = FindChild<PreferencesFrame>(frame, [](PreferencesFrame*) { return true; });
+  EXPECT_FALSE(contacts->IsShown());
+  preferences->Show(true);
+  struct Row {
+    NotifyAction action;
+    std::vector<std::string> requests;
+    bool contactsManager;
+    bool profile;
+  } rows[] = {
+      {NotifyAction(NOTIFY_ACTION_NONE), {}, false, false},
+      {NotifyAction(7, "bob"), {}, false, false},
+      {NotifyAction(NOTIFY_ACTION_BROWSER, "file:///etc/passwd"), {}, false, false},
+      {NotifyAction(NOTIFY_ACTION_BROWSER, "https://www.example.com/page?a=1"), {}, false, false},
+      {NotifyAction(NOTIFY_ACTION_PRIVATE_CHATROOM, "bob"), {"private bob"}, false, false},
+      {NotifyAction(NOTIFY_ACTION_SUBSCRIBE, "http://a.example"), {"private bob", "subscribe http://a.example"}, false,
+       false},
+      {NotifyAction(NOTIFY_ACTION_CONTACTS_MANAGER), {"private bob", "subscribe http://a.example"}, true, false},
+      {NotifyAction(NOTIFY_ACTION_OWN_PROFILE), {"private bob", "subscribe http://a.example"}, true, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.action.GetType());
+    NotifyFrame::AddNotification(r.action, "Notification", "click me", *wxBLUE, "", *wxRED)->Popup();
+    Tick(popup, 100);
+    auto* text = FindChild<wxStaticText>(popup, [](wxStaticText* t) { return t->IsShown() && t->GetLabel() == "click me"; });
+    ASSERT_TRUE(guitest::PumpUntil([&] { return text->IsShownOnScreen(); }));
+    guitest::ClickUntil(text, [&] { return !popup->IsShown(); });
+    guitest::Pump(30);
+    EXPECT_EQ(r.requests, frame->requests);
+    EXPECT_EQ(r.contactsManager, contacts->IsShown());
+    EXPECT_EQ(!r.contactsManager, preferences->IsShown());
+    ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFrame("alice");
+    EXPECT_EQ(r.profile, own && own->IsShown());
+  }
+  // The browser was asked for the web page, and for nothing else.
+  EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::FileExists(opened); }, std::chrono::seconds(5)));
+  EXPECT_EQ("https://www.example.com/page?a=1\n", testsupport::ReadFile(opened));
+  setenv("PATH", path.c_str(), 1);
+}
+
+}  // namespace

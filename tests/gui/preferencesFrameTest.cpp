@@ -1,0 +1,182 @@
+// The preferences window of the real main window, driven by real clicks and keys: every field
+// goes to the settings file and comes back, a wrong value is refused with a message and nothing
+// is stored, a cancel drops the edits, and a new file port moves the file listener.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/radiobut.h>
+
+#include "gui/preferencesFrame.h"
+#include "tests/core/managerTestSupport.h"
+#include "tests/gui/mainWindowFixture.h"
+
+namespace {
+
+using guitest::ButtonLabelled;
+using guitest::ClickUntil;
+using guitest::FindChild;
+using guitest::FindChildren;
+using guitest::Type;
+
+// Fields: no activity, file port, proxy host, proxy port. Boxes: connect at start, retry,
+// proxy, visible at start, always on top.
+wxTextCtrl* Field(wxWindow* w, int n) { return FindChildren<wxTextCtrl>(w).at(n); }
+wxCheckBox* Box(wxWindow* w, int n) { return FindChildren<wxCheckBox>(w).at(n); }
+void Toggle(wxCheckBox* box) {
+  const bool before = box->GetValue();
+  ClickUntil(box, [&] { return box->GetValue() != before; });
+}
+void Choose(wxWindow* w, const char* label) {
+  auto* radio = FindChild<wxRadioButton>(w, [&](wxRadioButton* r) { return r->GetLabel() == label; });
+  ClickUntil(radio, [&] { return radio->GetValue(); });
+}
+void Save(PreferencesFrame* w, const std::function<bool()>& done) { ClickUntil(ButtonLabelled(w, "&Save"), done); }
+
+class Preferences : public guitest::MainWindowTest {
+ public:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    Config* c = Config::GetInstance();
+    c->SetDefaultStatus(STATUS_ONLINE);
+    c->SetNoActivityTimer(60);
+    c->SetAutoConnectStatus(true);
+    c->SetRetryOnFailure(true);
+    c->SetFilePort(6891);
+    c->SetProxyStatus(false);
+    c->SetProxyHost("proxy.example");
+    c->SetProxyPort(8080);
+    c->SetVisibleOnStart(true);
+    frame = Open();
+    window = FindChild<PreferencesFrame>(frame, [](PreferencesFrame*) { return true; });
+    window->Move(50, 50);
+    window->Show(true);
+    guitest::PumpUntil([&] { return window->IsShownOnScreen(); });
+  }
+  guitest::SpyMainFrame* frame = nullptr;
+  PreferencesFrame* window = nullptr;
+};
+
+TEST_F(Preferences, EveryFieldIsSavedComesBackAndApplies) {
+  EXPECT_FALSE(ButtonLabelled(window, "&Save")->IsEnabled());
+  EXPECT_FALSE(Field(window, 2)->IsEnabled());
+  auto* status = FindChildren<wxComboBox>(window).at(0);
+  status->SetSelection(STATUS_BUSY);
+  wxCommandEvent chosen(wxEVT_COMBOBOX, status->GetId());
+  status->GetEventHandler()->ProcessEvent(chosen);
+  Type(Field(window, 0), "300");
+  Type(Field(window, 1), "7001");
+  for (int box : {0, 1, 2, 3, 4}) Toggle(Box(window, box));
+  Type(Field(window, 2), "cache.example");
+  Type(Field(window, 3), "3128");
+  Choose(window, "Reduce");
+  Save(window, [&] { return !window->IsShown(); });
+  EXPECT_EQ(1, saves);
+  EXPECT_TRUE(frame->GetWindowStyleFlag() & wxSTAY_ON_TOP);
+
+  for (int pass = 0; pass < 2; ++pass) {
+    const Config* c = Config::GetInstance();
+    EXPECT_EQ(STATUS_BUSY, c->GetDefaultStatus());
+    EXPECT_EQ(300, c->GetNoActivityTimer());
+    EXPECT_EQ(7001, c->GetFilePort());
+    EXPECT_EQ("cache.example", c->GetProxyHost());
+    EXPECT_EQ(3128, c->GetProxyPort());
+    const bool flags[] = {c->GetAutoConnectStatus(), c->GetRetryOnFailure(), c->GetProxyStatus(),
+                          c->IsVisibleOnStart(), c->GetAlwaysTopStatus(), c->GetRememberClose(), c->GetClose()};
+    EXPECT_EQ((std::vector<bool>{false, false, true, false, true, true, false}),
+              std::vector<bool>(std::begin(flags), std::end(flags)));
+    // Again from the file, into fresh settings.
+    ASSERT_TRUE(Config::Load());
+  }
+  window->Show(true);
+  EXPECT_EQ("300", Field(window, 0)->GetValue());
+  EXPECT_EQ("7001", Field(window, 1)->GetValue());
+  EXPECT_TRUE(FindChild<wxRadioButton>(window, [](wxRadioButton* r) { return r->GetLabel() == "Reduce"; })->GetValue());
+  EXPECT_FALSE(ButtonLabelled(window, "&Save")->IsEnabled());
+}
+
+TEST_F(Preferences, WrongValuesAreRefusedAndNothingIsStored) {
+  const struct {
+    int field;
+    const char* value;
+    const char* named;  // what the message names
+  } rows[] = {{0, "-1", "no activity"},       {0, "99999999999", "no activity"}, {1, "65536", "file transfers"},
+              {1, "", "file transfers"},      {3, "http", "proxy port"},          {2, "", "proxy host"}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.value);
+    window->Show(true);
+    Toggle(Box(window, 2));  // the proxy in use: a valid edit that is not stored either
+    Type(Field(window, r.field), r.value);
+    boxes.seen.clear();
+    Save(window, [&] { return !boxes.seen.empty(); });
+    ASSERT_EQ(1u, boxes.seen.size());
+    EXPECT_NE(wxNOT_FOUND, boxes.seen[0].Lower().Find(r.named)) << boxes.seen[0];
+    EXPECT_TRUE(window->IsShown());
+    EXPECT_EQ(0, saves);
+    const Config* c = Config::GetInstance();
+    EXPECT_EQ(60, c->GetNoActivityTimer());
+    EXPECT_EQ(6891, c->GetFilePort());
+    EXPECT_EQ("proxy.example", c->GetProxyHost());
+    EXPECT_EQ(8080, c->GetProxyPort());
+    EXPECT_FALSE(c->GetProxyStatus());
+  }
+}
+
+TEST_F(Preferences, CancelDropsTheEdits) {
+  Type(Field(window, 0), "999");
+  Choose(window, "Exit");
+  ClickUntil(ButtonLabelled(window, "&Cancel"), [&] { return !window->IsShown(); });
+  window->Show(true);
+  EXPECT_EQ("60", Field(window, 0)->GetValue());
+  EXPECT_TRUE(FindChild<wxRadioButton>(window, [](wxRadioButton* r) { return r->GetLabel() == "Ask"; })->GetValue());
+  EXPECT_EQ(0, saves);
+}
+
+bool Accepts(int port) {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(port);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool ok = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  close(s);
+  return ok;
+}
+
+int FreePort() {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  socklen_t len = sizeof addr;
+  bind(s, reinterpret_cast<sockaddr*>(&addr), len);
+  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(s);
+  return ntohs(addr.sin_port);
+}
+
+TEST(PreferencesPort, NewFilePortMovesTheListener) {
+  managertest::ManagerSetUp session;
+  const int oldPort = FreePort(), newPort = FreePort();
+  Config::GetInstance()->SetFilePort(oldPort);
+  ASSERT_TRUE(session.LogIn(*session.server));
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  ASSERT_TRUE(testsupport::WaitFor([&] { return Accepts(oldPort); }, std::chrono::seconds(5)));
+  wxFrame parent(nullptr, wxID_ANY, "main");
+  PreferencesFrame window(&parent, session.manager.get());
+  window.Show(true);
+  for (int port : {newPort, newPort}) {  // the second save keeps the listener where it is
+    window.Show(true);
+    Type(Field(&window, 1), std::to_string(port));
+    Toggle(Box(&window, 1));
+    Save(&window, [&] { return !window.IsShown(); });
+    EXPECT_EQ(port, Config::GetInstance()->GetFilePort());
+    EXPECT_TRUE(testsupport::WaitFor([&] { return Accepts(newPort); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(testsupport::WaitFor([&] { return !Accepts(oldPort); }, std::chrono::seconds(5)));
+  }
+  session.manager->Disconnect(false, true);
+  managertest::Pump();
+}
+
+}  // namespace
