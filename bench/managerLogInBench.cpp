@@ -16,6 +16,7 @@
 #include "core/application.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "bench/controllerBench.h"
 #include "tests/testServer/testServer.h"
 
 using namespace testserver;
@@ -117,18 +118,8 @@ double LogIn(TestServer& server, int contacts, int sites) {
 
 int main(int argc, char** argv) {
   wxInitializer wx(argc, argv);
-  start_log("/dev/null");
-  char dirTemplate[] = "/tmp/parlavox-managerbench-XXXXXX";
-  std::string dir = std::string(mkdtemp(dirTemplate)) + "/";
-  Config::SetPath(dir);
-  Config::SetUserPath(dir);
-  Config::GetInstance()->SetFilePort(0);
-  Manager::SetListenerPort(0);
-  TestCa ca("Bench CA");
-  ca.WriteTrustStore(dir + "parlavox.pem");
-  TestServer::Options options;
-  options.identity = ca.Issue(PARLAVOX_SERVER_HOST);
-  TestServer server(options);
+  ControllerBench bench("managerbench");
+  TestServer& server = bench.server;
 
   const int sizes[] = {1000, 2000, 4000};
   double best[3];
@@ -147,6 +138,5 @@ int main(int argc, char** argv) {
   }
   printf("growth 1,000 -> 2,000: ratio %.2f (linear 2.00)\n", best[1] / best[0]);
   printf("growth 2,000 -> 4,000: ratio %.2f (linear 2.00, limit 2.50)\n", best[2] / best[1]);
-  std::string cleanup = "rm -rf '" + dir + "'";
-  return system(cleanup.c_str()) == 0 ? 0 : 1;
+  return bench.RemoveDir();
 }

@@ -17,6 +17,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/message.h"
+#include "bench/controllerBench.h"
 #include "tests/testServer/testServer.h"
 
 using namespace testserver;
@@ -96,18 +97,8 @@ double DecodeAlone(const std::string& bytes) {
 
 int main(int argc, char** argv) {
   wxInitializer wx(argc, argv);
-  start_log("/dev/null");
-  char dirTemplate[] = "/tmp/parlavox-roombench-XXXXXX";
-  std::string dir = std::string(mkdtemp(dirTemplate)) + "/";
-  Config::SetPath(dir);
-  Config::SetUserPath(dir);
-  Config::GetInstance()->SetFilePort(0);
-  Manager::SetListenerPort(0);
-  TestCa ca("Bench CA");
-  ca.WriteTrustStore(dir + "parlavox.pem");
-  TestServer::Options options;
-  options.identity = ca.Issue(PARLAVOX_SERVER_HOST);
-  TestServer server(options);
+  ControllerBench bench("roombench");
+  TestServer& server = bench.server;
 
   Counter counter;
   Manager manager;
@@ -147,6 +138,5 @@ int main(int argc, char** argv) {
          "ratio %.3f (limit 1.00)\n",
          grown, static_cast<double>(grown) / kMessages, event, grown / (event * kMessages));
   manager.Disconnect(true, false);
-  std::string cleanup = "rm -rf '" + dir + "'";
-  return system(cleanup.c_str()) == 0 ? 0 : 1;
+  return bench.RemoveDir();
 }
