@@ -23,7 +23,7 @@ Server::Room* Server::FindRoom(const std::string& name) {
 Server::Room* Server::RoomOf(const Session& s, const std::string& name) {
   Room* room = FindRoom(name);
   if (!room || !room->members.count(s.login)) {
-    Note("%s speaks in %s without being in it", s.login.c_str(), name.c_str());
+    Tell("%s speaks in %s without being in it", s.login.c_str(), name.c_str());
     return nullptr;
   }
   return room;
