@@ -44,8 +44,11 @@ if [ -z "$port" ]; then
   echo "The stand-in server did not say where it listens." >&2
   exit 1
 fi
-echo "Stand-in server on localhost:$port: log in as alice, bob, carol or dave (the password is the login);"
-echo "Ada, Ben and Chloe wait in the room of the Parlavox site. Its log: $run/standin.log"
+# The log-in panel's own words: its fields "Login:" and "Password:", its button "Connect !".
+echo "Parlavox runs against a stand-in server on localhost:$port; its log: $run/standin.log"
+echo "To log in, type alice in \"Login:\" and alice in \"Password:\", then press \"Connect !\"."
+echo "bob, carol and dave log in the same way (the password is the login); Ada, Ben and Chloe"
+echo "wait in the room of the Parlavox site."
 status=0
 PARLAVOX_SERVER="localhost:$port" PARLAVOX_DATA="$run/data" "$program" || status=$?
 exit "$status"
