@@ -3,6 +3,8 @@
 # server is started on this machine first, in demonstration mode, and the program is pointed at
 # it: PARLAVOX_SERVER names it, and PARLAVOX_DATA a data directory that holds the program's own
 # files and the stand-in's trust store. The stand-in stops when the program ends.
+# The user's own settings (~/.parlavox/) are left as they are: the lines printed say which demo
+# account to type into the log-in panel.
 # Usage: run-with-standin.sh PROGRAM STANDIN DATA_DIR [RUN_DIR]
 set -euo pipefail
 program=$1
