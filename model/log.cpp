@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "model/logLine.h"
 
@@ -34,9 +35,16 @@ using logline::LineBuffer;
 constexpr size_t kStampSize = 200;
 constexpr size_t kThreadBufferSize = 2048;
 
-// The writer role; g_fd, g_key and g_step change only under it.
+// The writer role; g_fd, g_path, g_size, g_key and g_step change only under it.
 std::atomic<bool> g_writing{false};
 int g_fd = -1;
+// The open file's path and how many bytes it holds: past the bound it starts over, and the
+// previous file is kept beside it as "<path>.1".
+std::string g_path;
+size_t g_size = 0;
+// The size of the file with its "Log start" line alone.
+size_t g_startSize = 0;
+size_t g_sizeLimit = LOG_DEFAULT_SIZE_LIMIT;
 // Unsigned so that it wraps; only its low byte reaches the file.
 uint32_t g_key = LOG_KEY_START;
 // Drawn once before main from the unseeded generator.
@@ -94,6 +102,7 @@ void WriteLocked(LineBuffer& line) {
   Scramble(line);
   struct iovec piece = {line.data(), line.size()};
   WriteAll(&piece, 1);
+  g_size += line.size();
 }
 
 // Opens (creating or emptying) a log file readable and writable by its owner only, whatever
@@ -106,6 +115,14 @@ int OpenPrivate(const char* path) {
     return -1;
   }
   return fd;
+}
+
+// Makes a file that is there (the log kept by an earlier run) readable by its owner only.
+void MakePrivate(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)fchmod(fd, 0600);
+  ::close(fd);
 }
 
 // Writes the "Log start" line; the writer role is held and a file is open.
@@ -124,12 +141,39 @@ void WriteLogStart(const char* fmt, ...) {
 // "Log start" line; the writer role is held.
 bool OpenLogLocked(const char* path) {
   if (g_fd >= 0) return true;
+  g_path = path;
   g_fd = OpenPrivate(path);
-  if (g_fd < 0) g_fd = OpenPrivate("dranvel.log");
+  if (g_fd < 0) {
+    g_path = "dranvel.log";
+    g_fd = OpenPrivate(g_path.c_str());
+  }
   if (g_fd < 0) return false;
+  MakePrivate(g_path + ".1");
+  g_size = 0;
   WriteLogStart("Log start");
+  g_startSize = g_size;
   return true;
 }
+
+// Keeps the full file as "<path>.1" (replacing an older one) and starts the log over in a new
+// file, scrambled from the start key like any log so that it reads on its own; the writer role
+// is held and a file is open. When no new file can be made, the next line opens a log as when
+// none was ever opened.
+void StartOver() {
+  ::close(g_fd);
+  g_fd = -1;
+  const std::string path = g_path;
+  (void)::rename(path.c_str(), (path + ".1").c_str());
+  g_key = LOG_KEY_START;
+  g_fd = OpenPrivate(path.c_str());
+  g_size = 0;
+  if (g_fd >= 0) WriteLogStart("Log start");
+  g_startSize = g_size;
+}
+
+// True when a line of `bytes` would take the open file past its bound; a file that holds no
+// more than its first line takes any line, however long.
+bool Overflows(size_t bytes) { return g_size > g_startSize && g_size + bytes > g_sizeLimit; }
 
 // A line waiting for the writer; each thread has one, queued while its write_log waits.
 enum : int { kQueued, kSleeping, kWritten };
@@ -180,12 +224,21 @@ void WriteQueued(QueuedLine* newestFirst) {
     QueuedLine* lines[kMostPerWrite];
     struct iovec pieces[kMostPerWrite];
     int count = 0;
+    size_t bytes = 0;
     for (; oldestFirst && count < kMostPerWrite; oldestFirst = oldestFirst->next, ++count) {
+      // A line that does not fit waits for the next round, which starts the file over.
+      if (open && Overflows(bytes + oldestFirst->line->size())) {
+        if (count > 0) break;
+        StartOver();
+        open = g_fd >= 0;
+      }
       lines[count] = oldestFirst;
       Scramble(*oldestFirst->line);
       pieces[count] = {oldestFirst->line->data(), oldestFirst->line->size()};
+      bytes += pieces[count].iov_len;
     }
     if (open) WriteAll(pieces, count);
+    g_size += bytes;
     for (int i = 0; i < count; ++i) {
       // Once marked written, the line and its entry are its thread's again. (A sleeper that
       // woke by its time-out just then may be gone before the wake: the wake then reaches no
@@ -216,7 +269,10 @@ void LockWriter() {
 void WriteOrQueue(LineBuffer& line) {
   if (TakeWriterRole()) {
     // Lines queued meanwhile go after this one: they were not written yet either.
-    if (g_fd >= 0 || OpenLogLocked("dranvel.log")) WriteLocked(line);
+    if (g_fd >= 0 || OpenLogLocked("dranvel.log")) {
+      if (Overflows(line.size())) StartOver();
+      if (g_fd >= 0) WriteLocked(line);
+    }
     WriteAndLetGo();
     return;
   }
@@ -308,5 +364,12 @@ void log_reset_for_testing(uint32_t key, int step) {
   g_fd = -1;
   g_key = key;
   g_step = static_cast<uint32_t>(step);
+  g_sizeLimit = LOG_DEFAULT_SIZE_LIMIT;
+  WriteAndLetGo();
+}
+
+void log_set_size_limit_for_testing(size_t bytes) {
+  LockWriter();
+  g_sizeLimit = bytes;
   WriteAndLetGo();
 }
