@@ -15,8 +15,8 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 #include <ctime>
-#include <string>
 
 #include "model/logLine.h"
 
@@ -38,9 +38,11 @@ constexpr size_t kThreadBufferSize = 2048;
 // The writer role; g_fd, g_path, g_size, g_key and g_step change only under it.
 std::atomic<bool> g_writing{false};
 int g_fd = -1;
-// The open file's path and how many bytes it holds: past the bound it starts over, and the
-// previous file is kept beside it as "<path>.1".
-std::string g_path;
+// The open file's path, whether it is a regular file, and how many bytes it holds: past the
+// bound a regular file starts over, and the previous one is kept beside it as "<path>.1". The
+// path is no object with a destructor: threads may still trace while the program's statics go.
+char g_path[4096];
+bool g_regular = false;
 size_t g_size = 0;
 // The size of the file with its "Log start" line alone.
 size_t g_startSize = 0;
@@ -107,21 +109,32 @@ void WriteLocked(LineBuffer& line) {
 
 // Opens (creating or emptying) a log file readable and writable by its owner only, whatever
 // mode a file already there had.
-int OpenPrivate(const char* path) {
+// A log that is no regular file (a device, such as /dev/null, or a pipe) is written as it is:
+// its mode is left alone and it never starts over, since it takes no room on the disk and
+// moving it aside would take it away from everyone else.
+int OpenPrivate(const char* path, bool* regular) {
   int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return -1;
-  if (fchmod(fd, 0600) != 0) {
+  struct stat st;
+  *regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (*regular && fchmod(fd, 0600) != 0) {
     ::close(fd);
     return -1;
   }
   return fd;
 }
 
-// Makes a file that is there (the log kept by an earlier run) readable by its owner only.
-void MakePrivate(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+// The name the full file is kept under when the log starts over.
+void KeptFileName(char (&name)[sizeof g_path + 2]) { snprintf(name, sizeof name, "%s.1", g_path); }
+
+// Makes the file an earlier run kept, when there is one, readable by its owner only.
+void MakeKeptFilePrivate() {
+  char kept[sizeof g_path + 2];
+  KeptFileName(kept);
+  int fd = ::open(kept, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return;
-  (void)fchmod(fd, 0600);
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) (void)fchmod(fd, 0600);
   ::close(fd);
 }
 
@@ -141,14 +154,13 @@ void WriteLogStart(const char* fmt, ...) {
 // "Log start" line; the writer role is held.
 bool OpenLogLocked(const char* path) {
   if (g_fd >= 0) return true;
-  g_path = path;
-  g_fd = OpenPrivate(path);
+  if (snprintf(g_path, sizeof g_path, "%s", path) < static_cast<int>(sizeof g_path)) g_fd = OpenPrivate(g_path, &g_regular);
   if (g_fd < 0) {
-    g_path = "dranvel.log";
-    g_fd = OpenPrivate(g_path.c_str());
+    snprintf(g_path, sizeof g_path, "%s", "dranvel.log");
+    g_fd = OpenPrivate(g_path, &g_regular);
   }
   if (g_fd < 0) return false;
-  MakePrivate(g_path + ".1");
+  if (g_regular) MakeKeptFilePrivate();
   g_size = 0;
   WriteLogStart("Log start");
   g_startSize = g_size;
@@ -162,10 +174,12 @@ bool OpenLogLocked(const char* path) {
 void StartOver() {
   ::close(g_fd);
   g_fd = -1;
-  const std::string path = g_path;
-  (void)::rename(path.c_str(), (path + ".1").c_str());
+  char kept[sizeof g_path + 2];
+  KeptFileName(kept);
+  struct stat st;
+  if (lstat(g_path, &st) == 0 && S_ISREG(st.st_mode)) (void)::rename(g_path, kept);
   g_key = LOG_KEY_START;
-  g_fd = OpenPrivate(path.c_str());
+  g_fd = OpenPrivate(g_path, &g_regular);
   g_size = 0;
   if (g_fd >= 0) WriteLogStart("Log start");
   g_startSize = g_size;
@@ -173,7 +187,7 @@ void StartOver() {
 
 // True when a line of `bytes` would take the open file past its bound; a file that holds no
 // more than its first line takes any line, however long.
-bool Overflows(size_t bytes) { return g_size > g_startSize && g_size + bytes > g_sizeLimit; }
+bool Overflows(size_t bytes) { return g_regular && g_size > g_startSize && g_size + bytes > g_sizeLimit; }
 
 // A line waiting for the writer; each thread has one, queued while its write_log waits.
 enum : int { kQueued, kSleeping, kWritten };

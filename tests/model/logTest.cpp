@@ -449,7 +449,9 @@ TEST(TraceLog, ManyThreadsAcrossTheStartingOver) {
       int t = -1, n = -1;
       ASSERT_EQ(2, sscanf(lines[i].c_str() + body + 4, "t%d n%d", &t, &n));
       ASSERT_TRUE(t >= 0 && t < kThreads);
-      if (last[t] >= 0) EXPECT_EQ(last[t] + 1, n);
+      if (last[t] >= 0) {
+        EXPECT_EQ(last[t] + 1, n);
+      }
       last[t] = n;
     }
   }
@@ -461,4 +463,32 @@ TEST(TraceLog, ManyThreadsAcrossTheStartingOver) {
   }
   EXPECT_GT(seen, 0);
   log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// A log that is no regular file (a device such as /dev/null, a pipe) is written as it is: never
+// moved aside nor started over, whatever it took, and its mode is left alone.
+TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
+  TempDir dir;
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0644));
+  std::atomic<size_t> read{0};
+  std::thread reader([&] {
+    FILE* in = fopen(pipe.c_str(), "rb");
+    if (!in) return;
+    char buf[65536];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, in)) > 0;) read += n;
+    fclose(in);
+  });
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  start_log(pipe.c_str());
+  log_set_size_limit_for_testing(4096);
+  for (int i = 0; i < 200; ++i) TRACE_INFO("line %d %s", i, std::string(100, 'p').c_str());
+  log_reset_for_testing(LOG_KEY_START, log_step());  // closes the pipe: the reader ends
+  reader.join();
+  struct stat st;
+  ASSERT_EQ(0, lstat(pipe.c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(0644u, st.st_mode & 0777);
+  EXPECT_FALSE(testsupport::FileExists(pipe + ".1"));
+  EXPECT_GT(read.load(), 200u * 100);
 }
