@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "asn1/octetString.h"
@@ -808,6 +809,103 @@ TEST(ManagerContacts, HostileValuesFromTheServerAreRefusedOrMadeSafe) {
   EXPECT_NE(std::string::npos, trace.find("updcontact: login refused (too long, 10000 bytes)"));
   EXPECT_NE(std::string::npos, trace.find("icon of big refused (52428800 bytes)"));
   EXPECT_NE(std::string::npos, trace.find("protocol refused"));
+}
+
+// ---- A whole session
+
+std::string User(int i) {
+  return "user" + std::to_string(i);
+}
+
+TEST(ManagerContacts, LogInWithFiftyContactsRequestsGroupsPresenceAndAvatars) {
+  AvatarSession s(false);
+  auto link = s.Attempt(*s.server);
+  ASSERT_TRUE(link);
+  // All the server has to say comes at once behind the acknowledgement.
+  std::string burst;
+  auto add = [&](S2C_Request_PR kind, const std::function<void(Choice&)>& fill) {
+    auto request = NewS2C(kind);
+    fill(request->choice);
+    burst += testserver::EncodeS2C(*request);
+  };
+  const std::string groups[] = {"Family", "Work", "Sport", "Music", "Other"};
+  for (int i = 0; i < 50; ++i) {
+    Update u;
+    u.login = User(i);
+    u.status = i % 5;
+    std::string nickname = "Nick " + std::to_string(i);
+    u.nickname = nickname.c_str();
+    u.group = groups[i % 5].c_str();
+    if (i % 10 == 0) u.smallAvatar = s.kSmall;
+    add(S2C_Request_PR_updcontact, [&](Choice& c) { FillUpdate(c, u); });
+  }
+  add(S2C_Request_PR_addcontactask, [](Choice& c) { AddAsk(c, "erin"); });
+  add(S2C_Request_PR_addcontactask, [](Choice& c) { AddAsk(c, "frank"); });
+  Update moved, away, gone, picture;
+  moved.login = User(3);
+  moved.group = "Moved";
+  moved.site = nullptr;
+  away.login = User(1);
+  away.status = STATUS_AWAY;
+  gone.login = User(2);
+  gone.status = STATUS_OFFLINE;
+  picture.login = User(0);
+  picture.site = nullptr;
+  picture.avatar = s.kLarge;
+  for (const Update* u : {&moved, &away, &gone, &picture})
+    add(S2C_Request_PR_updcontact, [&](Choice& c) { FillUpdate(c, *u); });
+  auto ack = NewS2C(S2C_Request_PR_connect_ack);
+  Fill(&ack->choice.connect_ack.authkey, "K1");
+  Fill(&ack->choice.connect_ack.version, "2.0");
+  link->SendBytes(testserver::EncodeS2C(*ack) + burst);
+  s.link = link;
+  ASSERT_TRUE(s.WaitFor([&] { return s.events.kept.size() == 2; }));
+  // A window shows user10 large: the server is asked once, and answers.
+  s.manager->GetAvatar(User(10), false, true, BORDER_SIMPLE, false);
+  s.manager->GetAvatar(User(10), false, true, BORDER_SIMPLE, false);
+  Lines sent = s.Sent();
+  EXPECT_EQ(1, std::count(sent.begin(), sent.end(), "askavatar user10"));
+  Update answer;
+  answer.login = User(10);
+  answer.site = nullptr;
+  answer.avatar = s.kLarge;
+  s.Send(S2C_Request_PR_updcontact, [&](Choice& c) { FillUpdate(c, answer); });
+  s.Sent();
+
+  // The tables.
+  std::vector<ContactInfo*> saved = Config::GetInstance()->GetContacts();
+  ASSERT_EQ(50u, saved.size());
+  for (int i = 0; i < 50; ++i) {
+    SCOPED_TRACE(User(i));
+    EXPECT_EQ(User(i), saved[i]->GetLogin());
+    EXPECT_EQ(saved[i], s.manager->GetContactInfo(User(i)));
+    EXPECT_EQ("Nick " + std::to_string(i), s.manager->GetNickname(User(i)));
+    EXPECT_EQ(i == 3 ? "Moved" : groups[i % 5], saved[i]->GetGroup());
+    EXPECT_EQ(i == 1 ? STATUS_AWAY : i == 2 ? STATUS_OFFLINE : static_cast<t_status>(i % 5), saved[i]->GetStatus());
+    EXPECT_EQ(i % 10 == 0, IMImage::HasImage(User(i), true));
+    EXPECT_EQ(i == 0 || i == 10, IMImage::HasImage(User(i), false));
+  }
+  ASSERT_EQ(2u, s.events.kept.size());
+  EXPECT_EQ("erin", s.manager->GetContactEvent(0)->GetLogin());
+  EXPECT_EQ("frank", s.manager->GetContactEvent(1)->GetLogin());
+  EXPECT_EQ(CE_ADD_RECEIVED, s.manager->GetContactEvent(1)->GetType());
+  EXPECT_FALSE(s.manager->HasContact("erin"));
+  auto groupNames = Config::GetInstance()->GetGroups();
+  for (const char* name : {"Family", "Work", "Sport", "Music", "Other", "Moved"})
+    EXPECT_NE(groupNames.end(), std::find(groupNames.begin(), groupNames.end(), name)) << name;
+
+  // The settings file after the program's exit: the fifty contacts in order, with their groups.
+  ASSERT_TRUE(s.manager->Close());
+  const std::string xml = testsupport::ReadFile(s.dir.file("parlavox.xml"));
+  std::regex record("<login>([^<]*)</login>[\\s\\S]*?<nickname>([^<]*)</nickname>[\\s\\S]*?<group>([^<]*)</group>");
+  Lines written;
+  for (auto it = std::sregex_iterator(xml.begin(), xml.end(), record); it != std::sregex_iterator(); ++it)
+    if ((*it)[1].str().compare(0, 4, "user") == 0) written.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str());
+  Lines expected;
+  for (int i = 0; i < 50; ++i)
+    expected.push_back(User(i) + " Nick " + std::to_string(i) + " " + (i == 3 ? "Moved" : groups[i % 5]));
+  EXPECT_EQ(expected, written);
+  EXPECT_EQ(std::string::npos, xml.find("<login>erin</login>"));
 }
 
 }  // namespace
