@@ -503,8 +503,12 @@ TEST(ManagerContacts, GroupsAreRefiledAndTheServerToldWhileConnected) {
   auto groups = config->GetGroups();
   EXPECT_NE(groups.end(), std::find(groups.begin(), groups.end(), "Mixed"));
 
-  // Disconnected: re-filed all the same, nothing sent; a single contact is not moved.
+  // Disconnected: every saved contact is shown offline, in list order; groups are re-filed all
+  // the same and nothing is sent; a single contact is not moved.
+  s.Posted();
   s.manager->Disconnect(false, true);
+  Pump();
+  EXPECT_EQ((Lines{"update bob 0", "update carol 0", "update dan 0", "update erin 0", "update icq1 0"}), s.Posted());
   s.manager->RenameGroup("Office", "Desk");
   EXPECT_TRUE(s.manager->RemoveGroup("Home"));
   EXPECT_EQ("Desk", s.manager->GetContactInfo("bob")->GetGroup());
