@@ -276,7 +276,7 @@ void Server::Comment(Session& s, const C2S_Comment_t& r) {
   std::string site = Text(r.site);
   Room* found = KindOfRoom(site) == RoomKind::kSite ? FindRoom(site) : nullptr;
   if (!found) {
-    Note("%s comments on %s, which nobody is on", s.login.c_str(), site.c_str());
+    Tell("%s comments on %s, which nobody is on", s.login.c_str(), site.c_str());
     return;
   }
   Room& room = *found;
