@@ -191,14 +191,17 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
-// Writes the heads a recorder got as fixtures, its port written as @PORT@.
+// Writes the heads a recorder got as fixtures, named after what they ask for, the recorder's
+// port written as @PORT@.
 void KeepHeads(const std::string& name, WebServer& recorder) {
   const char* folder = std::getenv("PARLAVOX_RECORD_BROWSER_FIXTURES");
   if (!folder) return;
-  int n = 0;
-  for (const std::string& head : recorder.Heads())
-    WriteFile(std::string(folder) + "/" + name + "-" + std::to_string(++n) + ".http",
+  for (const std::string& head : recorder.Heads()) {
+    std::string path = head.substr(4, head.find(' ', 4) - 4);
+    for (const char* noise : {"/", "http:", "CHECK:", ".example", ".ico", "?"}) path = Replace(path, noise, "");
+    WriteFile(std::string(folder) + "/" + name + "-" + path + ".http",
               Replace(head, ":" + std::to_string(recorder.Port()), ":@PORT@"));
+  }
 }
 
 struct BrowserSession : ManagerSetUp {

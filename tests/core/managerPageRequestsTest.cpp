@@ -10,6 +10,7 @@
 #include "model/systemInfoPlatform.h"
 #include "network/localServer.h"
 #include "tests/core/managerTestSupport.h"
+#include "tests/network/socketTestSupport.h"
 
 using namespace managertest;
 using testserver::C2SPtr;
@@ -29,6 +30,17 @@ std::future<std::string> Ask(const std::string& path, const std::vector<std::str
     std::string out;
     RunCommand(argv, std::chrono::seconds(15), &out);
     return out;
+  });
+}
+
+// Request heads recorded from a real browser, sent to the listener on a thread of their own.
+std::future<std::string> Replay(const std::string& file) {
+  std::string head = testsupport::ReadFile(testsupport::SourceDir() + "/tests/core/fixtures/browserRequests/" + file);
+  EXPECT_FALSE(head.empty()) << file;
+  unsigned short port = LocalServer::Instance()->GetPort();
+  head.replace(head.find("@PORT@"), 6, std::to_string(port));
+  return std::async(std::launch::async, [port, head] {
+    return sockettest::Exchange(port, head, nullptr, milliseconds(10000));
   });
 }
 
@@ -121,4 +133,37 @@ TEST(ManagerPageRequests, APageChangesNothingAnExtensionStillWorks) {
     EXPECT_EQ("3", s.Answer(std::move(page)));
   }
   EXPECT_EQ(3, s.Registrations());
+}
+
+// What Chromium sent (recorded by the browser test): a page's fetch, image, form in a frame,
+// navigation and the favicon of the refusal shown, from a loopback origin and from a public
+// name; and the two requests of the test extension's background worker.
+TEST(ManagerPageRequests, RecordedRequestsOfARealBrowser) {
+  Session s;
+  ASSERT_TRUE(s.link);
+  int pages = 0;
+  for (const std::string& file : testsupport::ListDir(testsupport::SourceDir() + "/tests/core/fixtures/browserRequests")) {
+    if (file.rfind("extension-", 0) == 0) continue;
+    ++pages;
+    std::string answer = s.Answer(Replay(file));
+    EXPECT_EQ(0u, answer.rfind("HTTP/1.0 403 Forbidden\r\n", 0)) << file << ": " << answer;
+  }
+  EXPECT_EQ(10, pages);
+  EXPECT_TRUE(s.Quiet());
+  EXPECT_EQ("", s.manager->GetExtensionNames());
+  EXPECT_EQ(0, s.Registrations());
+
+  EXPECT_EQ("10", s.Answer(Replay("extension-listener-test-extension.http")));
+  C2SPtr info = s.Await(*s.link, C2S_Request_PR_clientinfo);
+  ASSERT_TRUE(info);
+  EXPECT_EQ("listener-test-extension|", Text(info->choice.clientinfo.extensions_info));
+  auto page = Replay("extension-extension-site.http");
+  C2SPtr open = s.Await(*s.link, C2S_Request_PR_openurl);
+  ASSERT_TRUE(open);
+  EXPECT_EQ("http://extension-site.example/", Text(open->choice.openurl.site));
+  auto ok = NewS2C(S2C_Request_PR_openurlok);
+  Fill(&ok->choice.openurlok.site, "http://extension-site.example/");
+  ok->choice.openurlok.nbrUsers = 2;
+  s.link->Send(*ok);
+  EXPECT_EQ("1", s.Answer(std::move(page)));
 }
