@@ -210,19 +210,27 @@ struct BrowserSession : ManagerSetUp {
     link = LogIn(*server);
     if (link) Await(*link, C2S_Request_PR_clientinfo, true);
   }
-  // Loads a page and lets its scripts run; the page's document at the end, as the browser shows
-  // it. The controller's queue is handled meanwhile.
-  std::string Load(const std::string& url) {
-    TempDir profile;
-    std::vector<std::string> argv = BrowserCommand(chromium, profile);
-    argv.insert(argv.end(), {"--virtual-time-budget=10000", "--dump-dom", url});
-    auto run = std::async(std::launch::async, [argv] {
-      std::string dom;
-      RunCommand(argv, std::chrono::seconds(60), &dom);
-      return dom;
-    });
-    WaitFor([&] { return run.wait_for(milliseconds(0)) == std::future_status::ready; }, milliseconds(70000));
-    return run.get();
+  // Loads pages, each in a browser of its own, all at once, and lets their scripts run; each
+  // page's document at the end, as the browser shows it. The controller's queue is handled
+  // meanwhile.
+  std::vector<std::string> Load(const std::vector<std::string>& urls) {
+    std::vector<std::future<std::string>> runs;
+    for (const std::string& url : urls) {
+      runs.push_back(std::async(std::launch::async, [this, url] {
+        TempDir profile;
+        std::vector<std::string> argv = BrowserCommand(chromium, profile);
+        argv.insert(argv.end(), {"--virtual-time-budget=10000", "--dump-dom", url});
+        std::string dom;
+        RunCommand(argv, std::chrono::seconds(60), &dom);
+        return dom;
+      }));
+    }
+    std::vector<std::string> doms;
+    for (auto& run : runs) {
+      WaitFor([&] { return run.wait_for(milliseconds(0)) == std::future_status::ready; }, milliseconds(70000));
+      doms.push_back(run.get());
+    }
+    return doms;
   }
   // The next request of the kind, skipping others, waiting as long as a browser may take.
   C2SPtr AwaitLong(C2S_Request_PR kind) {
@@ -250,24 +258,38 @@ TEST(BrowserRequests, PagesOnALoopbackOriginAndOnAPublicNameSendNothing) {
   const unsigned short listener = LocalServer::Instance()->GetPort();
   const std::string page = ReadFile(testsupport::SourceDir() + "/tests/core/fixtures/browserPage.html");
   ASSERT_FALSE(page.empty());
-  WebServer site, recorder;
-  site.Serve("/probe.html", Replace(page, "@LISTENER@", "http://127.0.0.1:" + std::to_string(recorder.Port()) + "/"));
+  // Each origin's page once with a recorder where the listener stands, to show that the browser
+  // does send all four requests, and once against the listener.
+  struct Origin {
+    const char* name;
+    const char* fixtures;
+    WebServer recorder;
+  } origins[] = {{"127.0.0.1", "loopback-page", {}}, {"www.example-site.test", "public-page", {}}};
+  WebServer site;
+  std::vector<std::string> urls;
+  for (Origin& origin : origins) {
+    std::string base = "http://" + std::string(origin.name) + ":" + std::to_string(site.Port()) + "/";
+    site.Serve("/" + std::string(origin.fixtures) + "-probe.html",
+               Replace(page, "@LISTENER@", "http://127.0.0.1:" + std::to_string(origin.recorder.Port()) + "/"));
+    urls.push_back(base + origin.fixtures + "-probe.html");
+    urls.push_back(base + "page.html");
+  }
   site.Serve("/page.html", Replace(page, "@LISTENER@", "http://127.0.0.1:" + std::to_string(listener) + "/"));
-  for (std::string origin : {"127.0.0.1", "www.example-site.test"}) {
-    SCOPED_TRACE(origin);
-    const std::string base = "http://" + origin + ":" + std::to_string(site.Port());
-    // With a recorder where the listener stands: the browser does send all four requests.
-    recorder.Forget();
-    s.Load(base + "/probe.html");
+  std::vector<std::string> shown = s.Load(urls);
+  for (size_t i = 0; i < 2; ++i) {
+    Origin& origin = origins[i];
+    SCOPED_TRACE(origin.name);
     for (const char* path : {"/CHECK:page-fetch", "/http://page-image.example/", "/http://page-form.example/?",
                              "/http://page-navigation.example/"})
-      EXPECT_TRUE(recorder.Got(path)) << path;
-    KeepHeads(origin == "127.0.0.1" ? "loopback-page" : "public-page", recorder);
-    // Against the listener: the page ends on the refusal, and the server hears nothing.
-    std::string shown = s.Load(base + "/page.html");
-    EXPECT_NE(std::string::npos, shown.find("Refused: this address serves the browser extension only")) << shown;
-    EXPECT_TRUE(s.Quiet());
+      EXPECT_TRUE(origin.recorder.Got(path)) << path;
+    KeepHeads(origin.fixtures, origin.recorder);
+    // Against the listener, the page ends on the refusal.
+    EXPECT_NE(std::string::npos, shown[2 * i + 1].find("Refused: this address serves the browser extension only"))
+        << shown[2 * i + 1];
   }
+  // And the server heard nothing; the listener remembers no page.
+  EXPECT_TRUE(s.Quiet());
+  EXPECT_TRUE(LocalServer::Instance()->GetAllOpenedSites().empty());
   EXPECT_EQ("", s.manager->GetExtensionNames());
   Pump();
   for (const Recorded& e : s.recorder.events) EXPECT_NE(wxEVT_RECEIVE_REGISTER_EXTENSION, e.type);
