@@ -276,6 +276,22 @@ TEST(LocalServerTest, SilentClientsNeverBlockOthers) {
     ASSERT_GE(fd, 0);
     silent.push_back(fd);
   }
+  // And some that send a request and then field lines, a few a second, never the blank line.
+  std::vector<int> trickling;
+  for (int i = 0; i < 5; ++i) {
+    int fd = Connect(port);
+    ASSERT_GE(fd, 0);
+    std::string line = "GET /CHECK:trickle" + std::to_string(i) + " HTTP/1.1\r\n";
+    (void)!send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+    trickling.push_back(fd);
+  }
+  std::atomic<bool> stopTrickling{false};
+  std::thread trickler([&] {
+    while (!stopTrickling) {
+      for (int fd : trickling) (void)!send(fd, "X-Trickle: 1\r\n", 14, MSG_NOSIGNAL | MSG_DONTWAIT);
+      std::this_thread::sleep_for(200ms);
+    }
+  });
   auto start = std::chrono::steady_clock::now();
   // 100 clients at once, interleaved with the silent ones, while the controller's thread
   // answers pages in parallel.
@@ -303,14 +319,19 @@ TEST(LocalServerTest, SilentClientsNeverBlockOthers) {
   // Well before the silent clients' time runs out.
   EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
 
-  // The silent ones are dropped without an answer once their 5 s have passed.
+  // The silent and trickling ones are dropped without an answer once their 5 s have passed,
+  // and the trickling requests never reach the controller.
+  silent.insert(silent.end(), trickling.begin(), trickling.end());
   for (int fd : silent) {
     bool closed = false;
     EXPECT_EQ("", ReadAll(fd, 7000ms, &closed));
     EXPECT_TRUE(closed);
-    close(fd);
   }
+  stopTrickling = true;
+  trickler.join();
+  for (int fd : silent) close(fd);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+  for (const HandedOver& item : machine.Items()) EXPECT_EQ(std::string::npos, item.text.find("trickle"));
 }
 
 TEST(LocalServerTest, WaitingConnectionsAreBounded) {
