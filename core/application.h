@@ -119,6 +119,15 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // Any thread: a text logged for the server.
   void SendErrorMessages(const std::string& text);
 
+  // ---- Own presence and profile (applicationProfile.cpp). Each sends only when connected;
+  // ChangeNickname keeps the nickname and mood in the settings in any case.
+  void ChangeStatus(t_status status);
+  void ChangeNickname(const std::string& nickname, const std::string& mood);
+  // The month counts from 0; a day of 0 sends no birth date.
+  void UpdateProfile(const std::string& nickname, const std::string& mood, int day, int month, int year);
+  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message);
+  void AskForAvatar(const std::string& login);
+
   // ---- Contacts (applicationContacts.cpp).
   // The own record, the administrator, a known contact, or a record kept for an unknown login.
   ContactInfo* GetContactInfo(const std::string& login);
@@ -242,8 +251,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   ContactEvent* SendUnblockContact(const std::string& login, const std::string& message);
   ContactInfo* RemoveContact(const std::string& login, const std::string& message);
   ContactInfo* UpdateGroup(const std::string& login, const std::string& group);
-  void ChangeStatus(t_status status);
-  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message);
   wxBitmap GetAvatar(const std::string& login, bool small, bool ask, t_border_type border, bool crossed);
   // ==== end of block
 

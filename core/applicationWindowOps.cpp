@@ -15,6 +15,4 @@ ContactInfo* Manager::UpdateGroup(const std::string& login, const std::string& g
   return found->second;
 }
 
-void Manager::ChangeStatus(t_status status) { m_status = status; }
-void Manager::ReportAbuse(const std::string&, const std::string&, const std::string&) {}
 wxBitmap Manager::GetAvatar(const std::string&, bool, bool, t_border_type, bool) { return wxBitmap(); }
