@@ -37,8 +37,6 @@ class LocalServer {
   static constexpr unsigned short kDefaultPort = 6788;
   // A client that has not sent its request's head within this time is dropped.
   static constexpr int kReadTimeoutMs = 5000;
-  // Request lines are cut at this many bytes.
-  static constexpr size_t kMaxLine = HttpRequestHead::kMaxRequestLine;
   // Connections kept open for the controller's answer about a new URL. Past this many, the one
   // that has waited longest is answered with the value known so far, so that clients that never
   // get an answer (or have gone) cannot use up the process's descriptors.

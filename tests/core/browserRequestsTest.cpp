@@ -305,9 +305,9 @@ TEST(BrowserRequests, TheExtensionStillGetsItsRequestsServed) {
     const std::string from = testsupport::SourceDir() + "/tests/core/fixtures/browserExtension/";
     for (const char* file : {"manifest.json", "background.js"})
       ASSERT_TRUE(WriteFile(dir.path() + file, ReadFile(from + file)));
-    ASSERT_TRUE(WriteFile(dir.path() + "config.js", "const LISTENER = \"http://localhost:" +
-                                                        std::to_string(listener) + "/\";\nconst REPORT = \"http://127.0.0.1:" +
-                                                        std::to_string(site.Port()) + "/\";\n"));
+    std::string config = "const LISTENER = \"http://localhost:" + std::to_string(listener) + "/\";\n" +
+                         "const REPORT = \"http://127.0.0.1:" + std::to_string(site.Port()) + "/\";\n";
+    ASSERT_TRUE(WriteFile(dir.path() + "config.js", config));
   };
   auto launch = [&](const TempDir& dir, const TempDir& profile) {
     std::vector<std::string> argv = BrowserCommand(s.chromium, profile);

@@ -142,7 +142,8 @@ TEST(ManagerPageRequests, RecordedRequestsOfARealBrowser) {
   Session s;
   ASSERT_TRUE(s.link);
   int pages = 0;
-  for (const std::string& file : testsupport::ListDir(testsupport::SourceDir() + "/tests/core/fixtures/browserRequests")) {
+  const std::string folder = testsupport::SourceDir() + "/tests/core/fixtures/browserRequests";
+  for (const std::string& file : testsupport::ListDir(folder)) {
     if (file.rfind("extension-", 0) == 0) continue;
     ++pages;
     std::string answer = s.Answer(Replay(file));

@@ -548,7 +548,8 @@ TEST(LocalServerTest, RequestsOfWebPagesAreRefusedAndChangeNothing) {
       {"a page's frame", own + "Sec-Fetch-Dest: iframe\r\n", "(Sec-Fetch-Dest)"},
       {"a page's form (older browser)", own + "Origin: http://127.0.0.1:8000\r\n", "(Origin)"},
       {"a page's link (older browser)", own + "Referer: https://www.example-site.test/\r\n", "(Referer)"},
-      {"a page renamed to a loopback address", "Host: www.example-site.test:" + std::to_string(port) + "\r\n", "(Host)"},
+      {"a page renamed to a loopback address", "Host: www.example-site.test:" + std::to_string(port) + "\r\n",
+       "(Host)"},
       {"a head too large to check", own + Lines(120, "X-Filler: 1\r\n"), "too large"},
   };
   int i = 0;
@@ -588,7 +589,8 @@ TEST(LocalServerTest, RequestsOfWebPagesAreRefusedAndChangeNothing) {
   for (std::string bytes : {std::string("GET /CHECK:m HTTP/1.1\r\nHost: a\r\n folded\r\n\r\n"),
                             std::string("GET /CHECK:m HTTP/1.1\r\nX: \0\r\n\r\n", 31),
                             "POST /CHECK:m HTTP/1.1\r\n" + own + "Origin: http://page.example\r\n\r\n",
-                            "OPTIONS /CHECK:m HTTP/1.1\r\n" + own + "Access-Control-Request-Private-Network: true\r\n\r\n"}) {
+                            "OPTIONS /CHECK:m HTTP/1.1\r\n" + own +
+                                "Access-Control-Request-Private-Network: true\r\n\r\n"}) {
     bool closed = false;
     EXPECT_EQ("", Raw(port, bytes, &closed));
     EXPECT_TRUE(closed);
