@@ -41,7 +41,7 @@ class LocalServer {
   // that has waited longest is answered with the value known so far, so that clients that never
   // get an answer (or have gone) cannot use up the process's descriptors.
   static constexpr size_t kMaxWaiting = 128;
-  // Connections whose request line is still being read. Past this many, the one that has been
+  // Connections whose request is still being read. Past this many, the one that has been
   // connected longest is dropped, so idle or slow clients cannot keep the others out.
   static constexpr size_t kMaxReaders = 256;
   // URLs remembered. Past this many, the record used least recently is forgotten, one that no
