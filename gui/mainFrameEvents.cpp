@@ -117,6 +117,7 @@ void PopUp(const wxString& title, const wxString& line1, const wxString& line2, 
 void MainFrame::OnLoggedIn() {
   ShowSitesPanel();
   m_retryCount = 0;
+  m_connectTimer.Stop();
   SetConnected(true);
   ContactInfoFrame::RemoveAll();
   ContactInfoFrame::CreateContactInfoFor(this, m_manager, m_manager->GetLogin(), true);
