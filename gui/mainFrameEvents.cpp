@@ -70,14 +70,18 @@ void MainFrame::OnConnectionAck(wxCommandEvent& event) {
     case GUI_CONNECTION__REFRESH:
       // News of an attempt that was aborted meanwhile leaves the panel as the abort left it.
       if (m_manager->IsDisconnected()) break;
-      TRACE_INFO("%s", code == GUI_CONNECTED_TO_SERVER ? "GUI_CONNECTED_TO_SERVER" : "GUI_CONNECTION__START");
-      if (code != GUI_CONNECTION__REFRESH) m_loginPanel->EnableConnect(false);
-      if (code == GUI_CONNECTED_TO_SERVER)
+      if (code == GUI_CONNECTED_TO_SERVER) {
+        TRACE_INFO("GUI_CONNECTED_TO_SERVER");
+        m_loginPanel->EnableConnect(false);
         m_loginPanel->SetStatus(_("Connected to Parlavox server... Sending login/password..."), 0);
-      else if (code == GUI_CONNECTION__START)
+      } else if (code == GUI_CONNECTION__START) {
+        TRACE_INFO("GUI_CONNECTION__START");
+        m_loginPanel->EnableConnect(false);
         m_loginPanel->SetStatus(_("Parlavox Instant Messenger is connecting... Contacting server..."), 0);
-      else
+      } else {
+        TRACE_INFO("GUI_CONNECTION__REFRESH");
         m_loginPanel->SetStatus(_("Parlavox Instant Messenger is connecting... Sending login/password..."), 0);
+      }
       break;
     case GUI_CONNECTION__OK:
       TRACE_INFO("GUI_CONNECTION__OK");

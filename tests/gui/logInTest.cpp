@@ -223,14 +223,18 @@ TEST_F(LogInFromThePanel, PanelFieldsButtonAndEnter) {
   EXPECT_FALSE(Button()->IsEnabled());
   Type(Field(1), "x");
   EXPECT_TRUE(Button()->IsEnabled());
-  // The button still refuses an empty field; Enter in the login field does nothing.
+  // The button still refuses an empty field.
   ClickUntil(Button(), [] { return true; });
-  PressEnter(Field(0));
   Pump(200);
   EXPECT_EQ("Connect !", Button()->GetLabel());
   EXPECT_EQ("", Line(0));
-  // Enter in the password field acts like the button.
+  // With both filled, Enter in the login field does nothing; in the password field it acts like
+  // the button.
   Type(Field(0), "Bob");
+  PressEnter(Field(0));
+  Pump(200);
+  EXPECT_EQ("", Line(0));
+  EXPECT_TRUE(GetManager()->IsDisconnected());
   PressEnter(Field(1));
   EXPECT_TRUE(PumpUntil([&] { return Line(0) == "Unable to contact the main server"; }, 15000)) << Line(0);
   EXPECT_EQ("bob", Panel()->GetLogin());
