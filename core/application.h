@@ -93,6 +93,9 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   static void SetClientInfoInterval(std::chrono::milliseconds interval);
   // Extension names kept; past this many, the one heard of longest ago is forgotten.
   static constexpr size_t kMaxExtensions = 256;
+  // Entries waiting in the inbox, and the bytes they stand for.
+  size_t GetInboxSize() const { return m_mailbox->Size(); }
+  size_t GetInboxBytes() const { return m_mailbox->Bytes(); }
 
   // ---- Accessors.
   t_connection_state GetState() const { return m_state; }
