@@ -518,7 +518,7 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
 
 void Manager::HandleExtensionRequest(E2C_Request_t& request) {
   MANAGER_GUI_THREAD_ONLY();
-  TRACE_START_ARGS("%d", m_state);
+  // Each handler traces: a local process may send thousands of requests.
   switch (request.present) {
     case E2C_Request_PR_NOTHING:
       TRACE_INFO("empty extension request");
@@ -539,5 +539,4 @@ void Manager::HandleExtensionRequest(E2C_Request_t& request) {
       UpdateExtensionStatus(Text(request.choice.extension_status.name), request.choice.extension_status.status);
       break;
   }
-  TRACE_END();
 }

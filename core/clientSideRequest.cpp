@@ -184,7 +184,7 @@ void ClientSideRequest::Run() {
   while (receiving) {
     // The request is freed once the controller has handled it.
     asn1::Request<S2C_Request_t> request(DecodeNextRequest());
-    TRACE_INFO("received %d", static_cast<int>(request->present));
+    if (request->present != S2C_Request_PR_heartbeat) TRACE_INFO("received %d", static_cast<int>(request->present));
     switch (request->present) {
       case S2C_Request_PR_NOTHING:
         TRACE_INFO("socket failure");
