@@ -6,7 +6,7 @@
 // Threads: the Manager runs on the GUI thread only. The network threads reach it through its
 // StateMachine and FileTransferListener faces, which only queue what they bring (taking the
 // decoded request over from the caller); the Manager handles the queue in arrival order on the
-// GUI thread, in the same event queue as the events it posts to the windows. A request or
+// GUI thread (see core/threads.md, "The inbox"). A request or
 // acknowledgement from a connection client that is no longer the current one is dropped.
 //
 // The class is defined over several files, one per concern: application.cpp (instance, states,

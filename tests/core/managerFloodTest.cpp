@@ -3,6 +3,7 @@
 // reader waits), nothing is lost or reordered, no close, abort or exit waits on a waiting
 // reader, and the client report goes out once per interval whatever the extension sends.
 #include <dirent.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -215,4 +216,31 @@ TEST(ManagerFlood, ExtensionNamesAreBoundedAndReportedOncePerInterval) {
   EXPECT_GE(reports, 1);
   EXPECT_LE(reports, 1 + static_cast<int>(elapsed / kInterval));
   Manager::SetClientInfoInterval(std::chrono::hours(1));
+}
+
+// The screen's description comes from running a program: once for the session's reports, not
+// once per report.
+TEST(ManagerFlood, TheScreenIsReadOncePerChangeNotPerReport) {
+  testsupport::TempDir bin;
+  const std::string runs = bin.file("runs");
+  testsupport::WriteFile(bin.file("xrandr"), "#!/bin/sh\necho run >> '" + runs +
+                                                 "'\necho 'Screen 0: minimum 8 x 8, current 800 x 600, maximum 9 x 9'\n");
+  chmod(bin.file("xrandr").c_str(), 0755);
+  const std::string path = getenv("PATH");
+  setenv("PATH", (bin.path() + ":" + path).c_str(), 1);
+  Manager::SetClientInfoInterval(milliseconds(0));
+  {
+    ManagerSetUp s;
+    auto link = s.LogIn(*s.server);
+    ASSERT_TRUE(link);
+    for (int i = 0; i < 4; ++i) {
+      if (i > 0) Register(*s.manager, i, 1, "screen-");
+      C2SPtr info = s.Await(*link, C2S_Request_PR_clientinfo, true);
+      ASSERT_TRUE(info) << i;
+      EXPECT_EQ("800|600|??", asn1::ToString(info->choice.clientinfo.screen_info));
+    }
+  }
+  setenv("PATH", path.c_str(), 1);
+  Manager::SetClientInfoInterval(std::chrono::hours(1));
+  EXPECT_EQ("run\n", testsupport::ReadFile(runs));
 }
