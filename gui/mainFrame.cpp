@@ -22,6 +22,7 @@
 #include "gui/preferencesFrame.h"
 #include "gui/sitesPanel.h"
 #include "gui/toolBar.h"
+#include "gui/webBrowser.h"
 #include "gui/webSitesShortFrame.h"
 #include "gui/windowIcon.h"
 #include "model/config.h"
@@ -119,7 +120,7 @@ void MainFrame::CreateBanner() {
 
 void MainFrame::OnClickBanner(wxMouseEvent&) {
   TRACE_STARTEND();
-  wxLaunchDefaultBrowser(std2wx(m_manager->GetWebSiteURL()));
+  browser::Open(m_manager->GetWebSiteURL());
 }
 
 void MainFrame::StartConnectTimer(int ms) { m_connectTimer.StartOnce(ms); }

@@ -8,6 +8,7 @@
 #include <wx/timer.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +62,28 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override;
 
   void OnQuit(wxCommandEvent& event);
+
+  // ---- Connecting (mainFrameConnection.cpp): the tool bar's connection button, the tray
+  // menu's connect and disconnect items, the about box.
+  void Connect(bool flag);
+  void OnConnect(wxCommandEvent& event);
+  void OnDisconnect(wxCommandEvent& event);
+  void OnSwitchConnection(bool flag);
+  void OnAbout(wxCommandEvent& event);
+
+  // ---- Own presence (mainFramePresence.cpp). ChangeStatus shows a status on the tray icon and
+  // the nickname panel (nothing when `show` is false) and never tells the controller; the five
+  // commands of the presence menus show it, tell the controller and show it once more.
+  void ChangeStatus(t_status status, bool show);
+  void OnStatusOffline(wxCommandEvent& event);
+  void OnStatusOnline(wxCommandEvent& event);
+  void OnStatusNoActivity(wxCommandEvent& event);
+  void OnStatusAway(wxCommandEvent& event);
+  void OnStatusBusy(wxCommandEvent& event);
+  static wxString GetStringStatus(t_status status);
+  static wxColour GetColourFromStatus(t_status status);
+  // Where the idle timer reads the pointer; tests put a stand-in for the screen here.
+  static std::function<wxPoint()> s_pointerPosition;
   // True once the window's exit path has disconnected and saved the settings.
   static bool HasExited();
 
@@ -129,6 +152,9 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void OnMove(wxMoveEvent& event);
   void OnActivate(wxActivateEvent& event);
   void OnIdleTimer(wxTimerEvent& event);
+  void SetOwnStatus(t_status status);
+  // The user moved the pointer or typed: back to online when the idle timer set "inactive".
+  void NoteActivity();
   void OnConnectTimer(wxTimerEvent& event);
   void OnClickBanner(wxMouseEvent& event);
 

@@ -72,16 +72,8 @@ void MainFrame::OnConnectionAck(wxCommandEvent& event) {
 void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }
 void MainFrame::OnMove(wxMoveEvent& event) { event.Skip(); }
 void MainFrame::OnActivate(wxActivateEvent& event) { event.Skip(); }
-void MainFrame::OnIdleTimer(wxTimerEvent&) {}
 
 void MainFrame::OnConnectTimer(wxTimerEvent&) {
-  TRACE_START();
   m_connectTimer.Stop();
-  if (m_manager->CanConnect()) {
-    Config* config = Config::GetInstance();
-    ContactInfo* own = config->GetContactInfo();
-    m_manager->Connect(own ? own->GetLogin() : std::string(), config->GetPassword(), config->IsPasswordSaved(),
-                       config->GetHostname(), config->GetPort(), config->IsSSLEnabled(), false);
-  }
-  TRACE_END();
+  Connect(false);
 }

@@ -11,6 +11,7 @@
 #include "gui/mainFrame.h"
 #include "gui/notifyAction.h"
 #include "gui/preferencesFrame.h"
+#include "gui/webBrowser.h"
 #include "gui/webSitesShortFrame.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -46,7 +47,7 @@ void MainFrame::ExecuteNotifyAction(const NotifyAction& action) {
       OnSwitchContactsManager();
       break;
     case NOTIFY_ACTION_BROWSER:
-      if (IsWebAddress(param)) wxLaunchDefaultBrowser(std2wx(param));
+      if (IsWebAddress(param)) browser::Open(param);
       else TRACE_ERROR("not a web address");
       break;
     case NOTIFY_ACTION_OWN_PROFILE:

@@ -172,11 +172,7 @@ void MainFrame::ReceiveKeyTyped(wxCommandEvent& event) {
 
 void MainFrame::OnKeyTyped(const std::string& room, bool typing) {
   m_manager->KeyTyped(room, typing);
-  m_inactivity = 0;
-  if (m_manager->GetStatus() == STATUS_NO_ACTIVITY && m_automaticAway == 1) {
-    m_manager->ChangeStatus(STATUS_ONLINE);
-    m_automaticAway = 0;
-  }
+  NoteActivity();
 }
 
 void MainFrame::ReceiveNewMessage(wxCommandEvent& event) {

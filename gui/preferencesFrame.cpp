@@ -14,6 +14,7 @@
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
+#include "gui/webBrowser.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -315,6 +316,6 @@ void PreferencesFrame::OnCancel(wxCommandEvent&) {
 
 void PreferencesFrame::OnHelp(wxMouseEvent&) {
   TRACE_START();
-  wxLaunchDefaultBrowser(wxString(PARLAVOX_WEBSITE) + "common/help/0.9.8b/userguide.php#preferences");
+  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/0.9.8b/userguide.php#preferences");
   TRACE_END();
 }

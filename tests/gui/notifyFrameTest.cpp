@@ -14,6 +14,7 @@
 #include "gui/notifyFrame.h"
 #include "gui/notifyPanel.h"
 #include "gui/preferencesFrame.h"
+#include "gui/webBrowser.h"
 #include "tests/gui/mainWindowFixture.h"
 
 namespace {
@@ -106,10 +107,8 @@ class NotifyActions : public guitest::MainWindowTest {};
 
 TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
   // A browser that only writes down what it was asked to open.
-  const std::string opened = m_home.file("opened"), path = getenv("PATH");
-  testsupport::WriteFile(m_home.file("xdg-open"), "#!/bin/sh\necho \"$@\" >> '" + opened + "'\n");
-  chmod(m_home.file("xdg-open").c_str(), 0755);
-  setenv("PATH", (m_home.path() + ":" + path).c_str(), 1);
+  std::vector<std::string> opened;
+  browser::SetRecorder([&](const std::string& url) { opened.push_back(url); });
   guitest::SpyMainFrame* frame = Open();
   const size_t windows = wxTopLevelWindows.GetCount();
 
@@ -166,9 +165,8 @@ TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
     EXPECT_EQ(r.profile, own && own->IsShown());
   }
   // The browser was asked for the web page, and for nothing else.
-  EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::FileExists(opened); }, std::chrono::seconds(5)));
-  EXPECT_EQ("https://www.example.com/page?a=1\n", testsupport::ReadFile(opened));
-  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(std::vector<std::string>{"https://www.example.com/page?a=1"}, opened);
+  browser::SetRecorder(nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#include "gui/webBrowser.h"
+
+#include <wx/utils.h>
+
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+namespace browser {
+namespace {
+
+std::function<void(const std::string&)>& Recorder() {
+  static auto* recorder = new std::function<void(const std::string&)>();
+  return *recorder;
+}
+
+}  // namespace
+
+void Open(const std::string& url) {
+  if (Recorder()) {
+    Recorder()(url);
+    return;
+  }
+  if (!wxLaunchDefaultBrowser(std2wx(url))) TRACE_ERROR("no browser opened %s", url.c_str());
+}
+
+void SetRecorder(std::function<void(const std::string&)> recorder) { Recorder() = std::move(recorder); }
+
+}  // namespace browser
