@@ -51,7 +51,7 @@ void ManagerMailbox::SetCurrentLink(uint64_t generation) {
   if (!dropped.empty()) TRACE_INFO("%zu hand-overs of an ended link dropped", dropped.size());
 }
 
-bool ManagerMailbox::Push(Entry entry, bool wait) {
+bool ManagerMailbox::Push(Entry entry, bool wait, bool droppable) {
   std::unique_lock<std::mutex> lock(m_mutex);
   if (wait && !wxIsMainThread()) {
     m_room.wait(lock, [&] {
@@ -67,7 +67,7 @@ bool ManagerMailbox::Push(Entry entry, bool wait) {
       return true;
     }
   }
-  if (m_entries.size() >= kHardEntries) {
+  if (droppable && m_entries.size() >= kHardEntries) {
     // Traced at the first drop of a flood and then once in a thousand.
     size_t dropped = ++m_dropped;
     lock.unlock();
@@ -118,7 +118,7 @@ void ManagerMailbox::ConnectionAck(uint64_t generation, bool ok) {
   Entry entry;
   entry.generation = generation;
   entry.call = [generation, ok](Manager& m) { m.HandleConnectionAck(generation, ok); };
-  Push(std::move(entry), false);
+  Push(std::move(entry), false, false);
 }
 
 void ManagerMailbox::ServerRequest(uint64_t generation, S2C_Request_t& request) {
@@ -145,14 +145,15 @@ void ManagerMailbox::ExtensionRequest(E2C_Request_t& request) {
 void ManagerMailbox::ListenerUnavailable() {
   Entry entry;
   entry.call = [](Manager& m) { m.LocalServerUnavailable(); };
-  Push(std::move(entry), false);
+  Push(std::move(entry), false, false);
 }
 
 void ManagerMailbox::Transfer(const TransferReport& report) {
   Entry entry;
   entry.bytes = sizeof(TransferReport);
   entry.call = [report](Manager& m) { m.HandleTransfer(report); };
-  Push(std::move(entry), false);
+  // Only progress may be lost: a transfer's start and end always reach the windows.
+  Push(std::move(entry), false, report.status == FM_IN_PROGRESS);
 }
 
 void LinkPort::ConnectionAck(bool ok) {

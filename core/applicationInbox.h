@@ -106,9 +106,10 @@ class ManagerMailbox {
   size_t Bytes();
 
  private:
-  // Queues an entry (waiting for room when wait is true and this is not the GUI thread); tells
-  // the Manager when it has no drain asked for yet. False when the entry was dropped.
-  bool Push(Entry entry, bool wait);
+  // Queues an entry (waiting for room when wait is true and this is not the GUI thread; past
+  // the hard bound dropped when droppable, which a link's acknowledgement never is); tells the
+  // Manager when it has no drain asked for yet. False when the entry was dropped.
+  bool Push(Entry entry, bool wait, bool droppable = true);
   bool IsStale(uint64_t generation) const { return generation != 0 && generation != m_current; }
 
   std::mutex m_mutex;
