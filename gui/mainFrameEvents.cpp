@@ -69,9 +69,6 @@ void MainFrame::OnConnectionAck(wxCommandEvent& event) {
 }
 
 
-void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }
-void MainFrame::OnMove(wxMoveEvent& event) { event.Skip(); }
-void MainFrame::OnActivate(wxActivateEvent& event) { event.Skip(); }
 
 void MainFrame::OnConnectTimer(wxTimerEvent&) {
   m_connectTimer.Stop();

@@ -1,0 +1,33 @@
+#include "gui/pictures.h"
+
+#include <wx/filefn.h>
+#include <wx/image.h>
+
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+namespace pictures {
+
+wxBitmap Load(const std::string& name, int size) {
+  const wxString path = std2wx(Config::GetImagePath(name));
+  wxBitmap bitmap;
+  if (wxFileExists(path)) bitmap.LoadFile(path, wxBITMAP_TYPE_PNG);
+  if (bitmap.IsOk()) return bitmap;
+  TRACE_ERROR("picture %s not loaded", name.c_str());
+  wxImage blank(size, size);
+  blank.InitAlpha();
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) blank.SetAlpha(x, y, 0);
+  return wxBitmap(blank);
+}
+
+wxIcon LoadIcon(const std::string& name) {
+  const wxString path = std2wx(Config::GetImagePath(name));
+  wxIcon icon;
+  if (wxFileExists(path)) icon.LoadFile(path, wxBITMAP_TYPE_ICO);
+  if (!icon.IsOk()) TRACE_ERROR("icon %s not loaded", name.c_str());
+  return icon;
+}
+
+}  // namespace pictures
