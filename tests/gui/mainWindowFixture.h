@@ -59,20 +59,23 @@ class MenuPicker : public wxTimer {
 
  private:
   void Notify() override {
-    wxUIActionSimulator sim;
+    // Sending a key runs the event loop, which may tick again before the key is out.
+    if (m_busy) return;
+    m_busy = true;
     if (!m_opened()) {
-      if (++m_waited == 250) sim.Char(WXK_ESCAPE);
-      return;
+      if (++m_waited == 250) wxUIActionSimulator().Char(WXK_ESCAPE);
+    } else if (++m_ticks >= 5) {
+      if (m_sent < m_downs) wxUIActionSimulator().Char(WXK_DOWN);
+      else if (m_sent == m_downs) wxUIActionSimulator().Char(WXK_RETURN);
+      else Stop();
+      ++m_sent;
     }
-    if (++m_ticks < 5) return;
-    if (m_sent < m_downs) sim.Char(WXK_DOWN);
-    else if (m_sent == m_downs) sim.Char(WXK_RETURN);
-    else Stop();
-    ++m_sent;
+    m_busy = false;
   }
   std::function<bool()> m_opened;
   int m_downs;
   int m_sent = 0, m_ticks = 0, m_waited = 0;
+  bool m_busy = false;
 };
 
 inline wxButton* ButtonLabelled(wxWindow* parent, const wxString& label) {
