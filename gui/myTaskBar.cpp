@@ -22,15 +22,6 @@ const Look kLooks[] = {
 
 }  // namespace
 
-const std::vector<std::string>& MyTaskBar::ImageNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> all;
-    for (const Look& look : kLooks) all.push_back(look.file);
-    return all;
-  }();
-  return names;
-}
-
 MyTaskBar::MyTaskBar(MainFrame* mainWindow) : m_mainWindow(mainWindow) {
   ChangeStatus();
   Bind(wxEVT_MENU, &MyTaskBar::OnOpenMainFrame, this, ID_OPEN);

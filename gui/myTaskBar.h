@@ -8,7 +8,6 @@
 #include <wx/taskbar.h>
 
 #include <string>
-#include <vector>
 
 #include "model/contactInfo.h"
 
@@ -29,8 +28,6 @@ class MyTaskBar : public wxTaskBarIcon {
   // The icon file and tooltip shown last.
   const std::string& GetIconFile() const { return m_iconFile; }
   const wxString& GetToolTip() const { return m_toolTip; }
-  // Every icon file the tray loads.
-  static const std::vector<std::string>& ImageNames();
 
   // Menu command ids.
   enum {

@@ -9,7 +9,17 @@
 
 namespace pictures {
 
+namespace {
+std::set<std::string>& Names() {
+  static std::set<std::string> names;
+  return names;
+}
+}  // namespace
+
+const std::set<std::string>& Requested() { return Names(); }
+
 wxBitmap Load(const std::string& name, int size) {
+  Names().insert(name);
   const wxString path = std2wx(Config::GetImagePath(name));
   wxBitmap bitmap;
   if (wxFileExists(path)) bitmap.LoadFile(path, wxBITMAP_TYPE_PNG);
@@ -23,6 +33,7 @@ wxBitmap Load(const std::string& name, int size) {
 }
 
 wxIcon LoadIcon(const std::string& name) {
+  Names().insert(name);
   const wxString path = std2wx(Config::GetImagePath(name));
   wxIcon icon;
   if (wxFileExists(path)) icon.LoadFile(path, wxBITMAP_TYPE_ICO);

@@ -5,6 +5,7 @@
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 
+#include <set>
 #include <string>
 
 namespace pictures {
@@ -14,6 +15,8 @@ namespace pictures {
 wxBitmap Load(const std::string& name, int size = 24);
 // The icon file `name` (ICO); an invalid icon when it cannot be read.
 wxIcon LoadIcon(const std::string& name);
+// Every name asked for so far, found or not.
+const std::set<std::string>& Requested();
 
 }  // namespace pictures
 

@@ -26,13 +26,6 @@ constexpr int kBlinkPeriodMs = 500;
 
 }  // namespace
 
-const std::vector<std::string>& ToolBar::ImageNames() {
-  static const std::vector<std::string> names = {
-      "disconnect.png",  "reconnect.png", "users.png", "users2.png", "chat.png", "nochat.png",
-      "preferences.png", "configURL.png", "updownload.png", "about.png", "exit.png"};
-  return names;
-}
-
 ToolBar::ToolBar(Manager* manager, wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
       m_manager(manager),

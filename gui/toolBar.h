@@ -9,9 +9,6 @@
 #include <wx/panel.h>
 #include <wx/timer.h>
 
-#include <string>
-#include <vector>
-
 class Manager;
 class MainFrame;
 class wxBitmapButton;
@@ -39,9 +36,6 @@ class ToolBar : public wxPanel {
   int GetBlinkCount() const { return m_blinkCount; }
   // True while the contacts-manager button shows its lit frame.
   bool IsBlinkFrameLit() const { return m_contactsLit; }
-
-  // Every picture the bar loads, by file name.
-  static const std::vector<std::string>& ImageNames();
 
   // One blink step; the timer calls it every half second.
   void OnBlinkTimer(wxTimerEvent& event);
