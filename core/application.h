@@ -40,6 +40,7 @@
 #include "model/contactInfo.h"
 #include "model/fileMessage.h"
 #include "model/messengerInfo.h"
+#include "model/messengerProtocolInfo.h"
 #include "model/smiley.h"
 #include "model/urlInfo.h"
 #include "network/fileTransferListener.h"
@@ -48,15 +49,12 @@
 class ClientSideRequest;
 class FileServer;
 
-// ==== Operations the main window's handlers call. The controller's own files define them in
-// full; until then core/applicationWindowOps.cpp holds minimal bodies (marked block, reconcile
-// at merge).
+// The frame GetAvatar draws around a picture.
 enum t_border_type : int {
   BORDER_NONE = 0,    // no frame
   BORDER_SIMPLE = 1,  // one pixel, dark grey
   BORDER_THICK = 2    // two pixels, orange
 };
-// ==== end of block
 
 enum t_connection_state : int { DISCONNECTED = 0, CONNECTING = 1, CONNECTING_AUTH = 2, CONNECTED = 3 };
 
@@ -127,8 +125,34 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void UpdateProfile(const std::string& nickname, const std::string& mood, int day, int month, int year);
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message);
   void AskForAvatar(const std::string& login);
+  // The user's own nickname.
+  std::string GetNickname() const;
+  // The picture of a user: the stored one of the size asked for, else one made from the other
+  // size (asking the server once for a missing large one when ask is set), else the default;
+  // framed, and crossed out for a blocked contact. Never an invalid bitmap.
+  wxBitmap GetAvatar(const std::string& login, bool small, bool ask, t_border_type border, bool crossed);
+  // Sends and stores a new own avatar from two image files (gif, png or jpg); false when not
+  // connected, a file cannot be read whole, its type is unknown or the server cannot be told.
+  bool ChangeAvatar(const std::string& largeFile, const std::string& smallFile);
 
-  // ---- Contacts (applicationContacts.cpp).
+  // ---- Contacts (applicationContacts.cpp). The requests to the server return the entry they
+  // leave in the contact-requests list, or null when not connected or the request was refused.
+  ContactEvent* SendAddContact(const std::string& login, const std::string& message);
+  ContactEvent* SendAddContactAnswer(long id, bool accept, const std::string& message);
+  ContactEvent* CheckContact(const std::string& loginOrEmail);
+  // The record taken out of the saved contacts (it stays allocated), or null.
+  ContactInfo* RemoveContact(const std::string& login, const std::string& message);
+  ContactEvent* SendBlockContact(const std::string& login, const std::string& message);
+  ContactEvent* SendUnblockContact(const std::string& login, const std::string& message);
+  // Groups: the saved contacts are re-filed in any case, the server told only when connected.
+  void RenameGroup(const std::string& oldName, const std::string& newName);
+  bool RemoveGroup(const std::string& name);
+  ContactInfo* UpdateGroup(const std::string& login, const std::string& group);
+  bool CanModifyGroup(const std::string& name);
+  // The contacts panel's own sections, which are not groups of the user's.
+  static bool IsSectionName(const std::string& name);
+  ContactEvent* GetContactEvent(long id) const;
+  bool HasContact(const std::string& login) const;
   // The own record, the administrator, a known contact, or a record kept for an unknown login.
   ContactInfo* GetContactInfo(const std::string& login);
   std::string GetNickname(const std::string& login);
@@ -168,8 +192,18 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
                         const unsigned char* bytes, long length);
   void ReceiveDelSmiley(const std::string& login, const std::string& code);
 
-  // ---- External messengers (applicationMessengers.cpp).
+  // ---- External messengers (applicationMessengers.cpp). A removed account stays allocated
+  // until the Manager goes, for the events that may still point to it.
+  std::vector<MessengerInfo*> GetMessengers() const;
+  std::vector<MessengerProtocolInfo*> GetMessengerProtocols() const;
+  MessengerProtocolInfo* GetMessengerProtocol(const std::string& protocol) const;
+  // A new account of the protocol, the caller's until handed to AddMessenger; null when the
+  // server does not offer the protocol.
+  MessengerInfo* CreateMessengerInfo(const std::string& protocol) const;
+  void AddMessenger(MessengerInfo* account);
+  void RemoveMessenger(MessengerInfo* account);
   void ConnectMessenger(MessengerInfo* account);
+  void DisconnectMessenger(MessengerInfo* account);
   void ReceiveAvailableMessengerProtocols(const MessengerProtocols_t& protocols);
   void ReceiveMessengerConnectionStatus(const std::string& protocol, const std::string& login, long status);
 
@@ -244,15 +278,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void CancelDownload(const std::string& transferKey);
   void CancelUpload(const std::string& transferKey);
 
-  // ==== Operations the main window's handlers call (minimal bodies in applicationWindowOps.cpp
-  // until the controller's own files define them; reconcile at merge).
-  ContactEvent* SendAddContact(const std::string& login, const std::string& message);
-  ContactEvent* SendBlockContact(const std::string& login, const std::string& message);
-  ContactEvent* SendUnblockContact(const std::string& login, const std::string& message);
-  ContactInfo* RemoveContact(const std::string& login, const std::string& message);
-  ContactInfo* UpdateGroup(const std::string& login, const std::string& group);
-  wxBitmap GetAvatar(const std::string& login, bool small, bool ask, t_border_type border, bool crossed);
-  // ==== end of block
 
  private:
   friend class ManagerMailbox;
@@ -323,7 +348,25 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   std::string m_webToken;
   // Records made for logins the Manager does not know, kept so that each gets one.
   std::map<std::string, ContactInfo*> m_strangers;
+  // Logins taken out of the saved contacts: an update already on its way does not bring them
+  // back; asking for or accepting the contact again lifts the mark.
+  std::set<std::string> m_removedContacts;
+  // Accounts removed and protocols dropped from the settings, kept for the windows and events
+  // that may still point to them.
+  std::vector<std::unique_ptr<MessengerInfo>> m_removedMessengers;
+  std::vector<std::unique_ptr<MessengerProtocolInfo>> m_droppedProtocols;
   std::shared_ptr<ManagerMailbox> m_mailbox;
+
+  // Contacts' helpers (applicationContacts.cpp).
+  ContactEvent* StoreContactEvent(int type, const std::string& url, const std::string& login,
+                                  const std::string& nickname, const std::string& message);
+  // Refuses, with a trace, a login from the server that no user can have: empty, overlong, or
+  // holding a byte outside the logins' alphabet.
+  static bool AcceptLogin(const std::string& login, const char* what);
+  bool IsRemovedContact(const std::string& login) const { return m_removedContacts.count(login) != 0; }
+  ContactEvent* SendContactEvent(int type, const std::string& login, const std::string& message,
+                                 bool (ClientSideRequest::*send)(const std::string&, const std::string&,
+                                                                 const std::string&));
 
   // ==== Sites, chat rooms, smileys and file transfers: helpers and state.
   // The answer for the extension's page, if the site is one (not "none", not a private room).

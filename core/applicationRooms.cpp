@@ -222,6 +222,10 @@ void Manager::UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& upda
   MANAGER_GUI_THREAD_ONLY();
   std::string login = asn1::ToString(update.login);
   TRACE_START_ARGS("%s", login.c_str());
+  if (!AcceptLogin(login, "updcontact")) {
+    TRACE_END();
+    return;
+  }
   bool own = login == GetLogin();
   ContactInfo* record = own ? GetOwnContactInfo() : RoomMemberRecord(login);
   bool profileChanged = CopyProfile(record, update);
@@ -270,8 +274,10 @@ void Manager::UpdateListedContact(int code, ContactInfo* record, const S2C_Updat
   if (statusValid) record->SetStatus(static_cast<t_status>(*update.status));
   if (!statusValid && !profileChanged) return;
   Config* config = Config::GetInstance();
-  // Without a room, only a contact the settings already hold is shown.
-  if (update.site || config->HasContact(record->GetLogin())) {
+  // Without a room, only a contact the settings already hold is shown; one the user (or the other
+  // user) removed is not brought back by an update that was already on its way.
+  bool listed = config->HasContact(record->GetLogin());
+  if (listed || (update.site && !IsRemovedContact(record->GetLogin()))) {
     config->UpdateContact(record);
     bool logout = statusValid && record->GetStatus() == STATUS_OFFLINE &&
                   record->GetPreviousStatus() != STATUS_OFFLINE;
