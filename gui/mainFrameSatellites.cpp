@@ -2,6 +2,9 @@
 // transfers, and the four small windows docked to its left edge at the heights of their
 // tool-bar buttons (sites manager, contacts manager, preferences, about box). They follow the
 // main window when it moves, and come to the front with it.
+#include <wx/filedlg.h>
+#include <wx/intl.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 
 #include <initializer_list>
@@ -17,6 +20,8 @@
 #include "gui/preferencesFrame.h"
 #include "gui/toolBar.h"
 #include "gui/webSitesShortFrame.h"
+#include "model/config.h"
+#include "model/imImage.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
 
@@ -128,7 +133,39 @@ void MainFrame::SetMood(const std::string& mood) { m_nicknamePanel->SetMood(std2
 
 void MainFrame::UpdateAvatar() {
   TRACE_START();
-  // Choosing a picture needs a connection to send it; the controller has no avatar change yet.
-  if (!m_manager->IsConnected()) TRACE_END_RESULT("not connected");
-  else TRACE_END_RESULT("no avatar change");
+  if (!m_manager->IsConnected()) {
+    TRACE_END_RESULT("not connected");
+    return;
+  }
+  wxFileDialog dialog(this, _("New avatar..."), wxEmptyString, wxEmptyString,
+                      "All types|*.png;*.PNG;*.gif;*.GIF;*.jpg;*.JPG;*.jpeg;*.JPEG|PNG (*.png)|*.png;*.PNG|"
+                      "GIF (*.gif)|*.gif;*.GIF|JPG (*.jpg;*.jpeg)|*.jpg;*.jpeg;*.JPG;*.JPEG",
+                      wxFD_OPEN);
+  if (dialog.ShowModal() != wxID_OK) {
+    TRACE_END_RESULT("cancelled");
+    return;
+  }
+  const std::string chosen = wx2std(dialog.GetPath());
+  const wxBitmapType type = IMImage::GetBitmapType(chosen);
+  if (type == wxBITMAP_TYPE_INVALID) {
+    wxMessageBox(_("Image format not recognised."), _("Invalid image"), wxOK | wxICON_ERROR, this);
+    TRACE_END_RESULT("unknown type");
+    return;
+  }
+  wxBitmap picture;
+  bool sent = false;
+  // A file that does not decode is told like any other unreadable picture.
+  if (picture.LoadFile(std2wx(chosen), type) && picture.IsOk()) {
+    const std::string large = Config::GetUserPath() + "/temp.png";
+    const std::string small = Config::GetUserPath() + "/temp_s.png";
+    const bool largeSaved =
+        IMImage::ResizeBitmap(picture, wxSize(64, 64), true, true).SaveFile(std2wx(large), wxBITMAP_TYPE_PNG);
+    if (!largeSaved) TRACE_ERROR("Conversion error");
+    const bool smallSaved =
+        IMImage::ResizeBitmap(picture, wxSize(24, 24), true, true).SaveFile(std2wx(small), wxBITMAP_TYPE_PNG);
+    if (!smallSaved) TRACE_ERROR("Conversion error");
+    sent = largeSaved && smallSaved && m_manager->ChangeAvatar(large, small);
+  }
+  if (!sent) wxMessageBox(_("Error while reading the image file."), _("Invalid image"), wxOK | wxICON_ERROR, this);
+  TRACE_END_RESULT("%d", sent ? 1 : 0);
 }
