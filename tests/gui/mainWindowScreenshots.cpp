@@ -46,7 +46,7 @@ void Shoot(wxWindow* window, const std::string& name) {
   PumpUntil([&] { return window->IsShownOnScreen(); }, 3000);
   window->Refresh();
   Pump(400);
-  Save(CaptureScreen(window->GetScreenRect()), name);
+  Save(screencapture::Capture(window->GetScreenRect()), name);
 }
 
 template <class T>

@@ -1,15 +1,17 @@
-// What the X server shows in a rectangle of the screen, read on a connection of its own (a screen
-// device context of the tool kit can hand back a stale picture). For the screenshot programs.
+// What the X server shows in a rectangle of the screen, for the review pictures of
+// `make screenshots`. It reads on a connection of its own: a screen device context of the tool
+// kit can hand back a stale picture.
 #ifndef PARLAVOX_TESTS_SUPPORT_SCREENCAPTURE_H
 #define PARLAVOX_TESTS_SUPPORT_SCREENCAPTURE_H
 
-#include <wx/gdicmn.h>
 #include <wx/image.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-inline wxImage CaptureScreen(const wxRect& rect) {
+namespace screencapture {
+
+inline wxImage Capture(const wxRect& rect) {
   wxImage img(rect.width, rect.height);
   Display* display = XOpenDisplay(nullptr);
   if (!display) return img;
@@ -26,5 +28,7 @@ inline wxImage CaptureScreen(const wxRect& rect) {
   XCloseDisplay(display);
   return img;
 }
+
+}  // namespace screencapture
 
 #endif

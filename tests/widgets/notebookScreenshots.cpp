@@ -41,7 +41,7 @@ void Fail(const std::string& what) {
   ++g_failures;
 }
 
-wxImage Capture(const wxRect& rect) { return CaptureScreen(rect); }
+using screencapture::Capture;
 
 void Save(const wxImage& img, const std::string& name) {
   if (!img.IsOk() || !img.SaveFile(wxString::FromUTF8(g_dir + "/" + name), wxBITMAP_TYPE_PNG))
