@@ -1,0 +1,237 @@
+// The main window of a user on the stand-in server, and other users on the same server through
+// the client's own connection code: contact requests and answers, invitations to private rooms,
+// a message arriving in a room that is not open, and presence changes notified as each contact's
+// settings ask. What the user sees is read from the pop-up, the sounds asked for, the chat-rooms
+// window and the controller's tables. Run under the sanitizers, every event's payload is freed
+// once (or kept by the controller) and nothing leaks.
+#include <gtest/gtest.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/application.h"
+#include "gui/appStartup.h"
+#include "gui/chatRoomsNotebook.h"
+#include "gui/mainFrame.h"
+#include "gui/notifyFrame.h"
+#include "gui/soundPlayer.h"
+#include "model/contactEvent.h"
+#include "model/stringConversion.h"
+#include "tests/gui/guiTestSupport.h"
+#include "tests/standin/standinTestSupport.h"
+
+namespace {
+
+using standintest::S2CPtr;
+using standintest::Str;
+using standintest::TestUser;
+using Lines = std::vector<std::string>;
+
+const int kWait = 20000;
+
+class QuietPrompter : public startup::StartupPrompter {
+ public:
+  void ShowError(const std::string&) override {}
+  bool AskSetAside(const std::string&) override { return true; }
+  bool AskRetryBackup(const std::string&) override { return false; }
+};
+
+// "title | first line | second line | action param" of a pop-up's notification.
+std::string Describe(const NotifyItem& item) {
+  return wx2std(item.title) + " | " + wx2std(item.text) + " | " + wx2std(item.text2) + " | " +
+         std::to_string(item.action.GetType()) + " " + item.action.GetParam();
+}
+
+class HandlersEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The program's data with the server's trust store beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(testsupport::SourceDir() + "/data"))
+      std::filesystem::create_symlink(entry.path(), m_data.file(entry.path().filename().string()));
+    ASSERT_TRUE(testsupport::WriteFile(m_data.file("accounts"),
+                                       "alice alice Alice\nbob bob Bob\ncarol carol Carol\ndave dave Dave\n"
+                                       "erin erin Erin\n"));
+    m_server.reset(new standintest::StandinProcess(PARLAVOX_STANDIN_PROGRAM, m_data.path(),
+                                                   {"--accounts", m_data.file("accounts")}));
+    ASSERT_NE(0, m_server->Port());
+    m_savedHome = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", m_home.path().c_str(), 1);
+    setenv("PARLAVOX_DATA", m_data.path().c_str(), 1);
+    unsetenv("PARLAVOX_SERVER");
+    Manager::SetListenerPort(0);
+    ClientSideRequest::SetListenerPort(0);
+    m_savedLog = wxLog::GetActiveTarget();
+    QuietPrompter prompter;
+    m_frame = startup::StartApplication(m_locale, prompter);
+    ASSERT_TRUE(m_frame);
+    m_rooms = guitest::FindChild<ChatRoomsNotebook>(m_frame, [](ChatRoomsNotebook*) { return true; });
+    ASSERT_TRUE(m_rooms && NotifyFrame::GetInstance());
+    sound::SetRecorder([this](const std::string& file) { m_sounds.push_back(file); });
+    Manager* manager = GetManager();
+    // Every notice on unless a contact's own setting says otherwise.
+    for (const char* key : {"login-visual", "login-bell", "logout-visual", "logout-bell", "message-visual",
+                            "message-bell"})
+      manager->GetDefaultContactInfo()->SetNotification(key, NOTIFICATION_ON);
+    manager->Connect("alice", "alice", false, "127.0.0.1", m_server->Port(), true, false);
+    ASSERT_TRUE(Until([&] { return manager->IsConnected(); })) << "alice did not log in";
+  }
+  void TearDown() override {
+    m_users.clear();
+    sound::SetRecorder(nullptr);
+    if (m_frame) {
+      m_frame->Close(true);
+      EXPECT_TRUE(guitest::PumpUntil([] { return MainFrame::GetInstance() == nullptr; }, kWait));
+      startup::EndApplication();
+    }
+    setenv("HOME", m_savedHome.c_str(), 1);
+    wxLog* installed = wxLog::SetActiveTarget(m_savedLog);
+    if (installed != m_savedLog) delete installed;
+    m_server.reset();
+  }
+
+  static bool Until(const std::function<bool()>& cond) { return guitest::PumpUntil(cond, kWait); }
+
+  TestUser& LogIn(const std::string& login) {
+    m_users[login].reset(new TestUser(m_server->Port(), login));
+    EXPECT_TRUE(m_users[login]->LoggedIn()) << login;
+    return *m_users[login];
+  }
+  // Ends the user's session as the program does at log-out, and waits until the server let go.
+  void LogOut(const std::string& login) {
+    TestUser& user = *m_users[login];
+    user.Link().SendDisconnect(user.Key());
+    EXPECT_TRUE(user.WaitEnd()) << login;
+    m_users.erase(login);
+  }
+
+  // The controller's stored record of the kind about the login, or null.
+  static ContactEvent* Stored(int type, const std::string& login) {
+    for (long id = 0; id < 1000; ++id) {
+      ContactEvent* event = GetManager()->GetContactEvent(id);
+      if (event && event->GetType() == type && event->GetLogin() == login) return event;
+    }
+    return nullptr;
+  }
+  static ContactEvent* AwaitStored(int type, const std::string& login) {
+    ContactEvent* found = nullptr;
+    EXPECT_TRUE(Until([&] { return (found = Stored(type, login)) != nullptr; })) << type << " " << login;
+    return found;
+  }
+
+  // The notifications added since the last call.
+  Lines NewPopups() {
+    Lines lines;
+    NotifyFrame* popup = NotifyFrame::GetInstance();
+    for (; m_popupsSeen < popup->GetCount(); ++m_popupsSeen) lines.push_back(Describe(*popup->GetItem(m_popupsSeen)));
+    return lines;
+  }
+  Lines NewSounds() {
+    Lines sounds;
+    sounds.swap(m_sounds);
+    return sounds;
+  }
+  // Lets what the controller posted so far reach the windows.
+  static void Settle() { guitest::Pump(300); }
+
+  // Another user asks to be alice's contact and alice accepts, as from the contacts manager.
+  void Befriend(TestUser& other) {
+    other.Link().AddContact(other.Key(), "alice", "Hello");
+    ContactEvent* request = AwaitStored(CE_ADD_RECEIVED, other.Login());
+    ASSERT_TRUE(request);
+    ASSERT_TRUE(GetManager()->SendAddContactAnswer(request->GetId(), true, "Welcome"));
+    ASSERT_TRUE(other.Wait(S2C_Request_PR_addcontactanswer));
+    ASSERT_TRUE(Until([&] {
+      return GetManager()->HasContact(other.Login()) &&
+             GetManager()->GetContactInfo(other.Login())->GetStatus() == STATUS_ONLINE;
+    })) << other.Login();
+    Settle();
+  }
+
+  testsupport::TempDir m_data;
+  testsupport::TempDir m_home;
+  std::unique_ptr<standintest::StandinProcess> m_server;
+  std::map<std::string, std::unique_ptr<TestUser>> m_users;
+  std::string m_savedHome;
+  wxLog* m_savedLog = nullptr;
+  wxLocale m_locale;
+  MainFrame* m_frame = nullptr;
+  ChatRoomsNotebook* m_rooms = nullptr;
+  std::vector<std::string> m_sounds;
+  size_t m_popupsSeen = 0;
+};
+
+TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
+  // Bob asks; the request is stored, announced and answered.
+  TestUser& bob = LogIn("bob");
+  bob.Link().AddContact(bob.Key(), "alice", "Hello Alice");
+  ContactEvent* asked = AwaitStored(CE_ADD_RECEIVED, "bob");
+  ASSERT_TRUE(asked);
+  EXPECT_EQ("Hello Alice", asked->GetMessage());
+  Settle();
+  EXPECT_EQ(Lines{"Request | Bob (bob) | asks to be in your private list | 4 "}, NewPopups());
+  ASSERT_TRUE(GetManager()->SendAddContactAnswer(asked->GetId(), true, "Welcome"));
+  const S2C_Request_t* answer = bob.Wait(S2C_Request_PR_addcontactanswer);
+  ASSERT_TRUE(answer);
+  EXPECT_TRUE(answer->choice.addcontactanswer.answer);
+  EXPECT_EQ("Welcome", Str(answer->choice.addcontactanswer.message));
+  EXPECT_TRUE(Until([] { return GetManager()->HasContact("bob"); }));
+  // Listed, bob shows as coming online.
+  Settle();
+  EXPECT_EQ(Lines{"Notification | Bob |  | 1 bob"}, NewPopups());
+  EXPECT_EQ(Lines{"sounds/online.wav"}, NewSounds());
+
+  // Alice asks two others through the main window; each answers in turn.
+  struct Row {
+    const char* login;
+    bool accept;
+    int stored;
+    const char* popup;
+    bool listed;
+    const char* presence;
+  };
+  const Row rows[] = {
+      {"carol", true, CE_ANSWER_ACCEPTED, "Notification | Carol (carol) | accepts to be in your private list | 1 carol",
+       true, "Notification | Carol |  | 1 carol"},
+      {"dave", false, CE_ANSWER_REFUSED, "Notification | Dave (dave) | refuses to be in your private list | 4 ", false,
+       nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.login);
+    TestUser& other = LogIn(row.login);
+    m_frame->AddContact(row.login, "Shall we?");
+    ContactEvent* request = Stored(CE_ADD_ASKED, row.login);
+    ASSERT_TRUE(request);
+    const S2C_Request_t* ask = other.Wait(S2C_Request_PR_addcontactask);
+    ASSERT_TRUE(ask);
+    EXPECT_EQ("Shall we?", Str(ask->choice.addcontactask.message));
+    other.Link().AddContactAnswer(other.Key(), "alice", row.accept, row.accept ? "Yes" : "No");
+    // The stored request is the one answered, changed in place.
+    ASSERT_TRUE(Until([&] { return request->GetType() == row.stored; }));
+    EXPECT_EQ(row.accept ? "Yes" : "No", request->GetMessage());
+    if (row.listed) {
+      EXPECT_TRUE(Until([&] { return GetManager()->HasContact(row.login); }));
+    }
+    Settle();
+    EXPECT_EQ(row.listed, GetManager()->HasContact(row.login));
+    // A contact who accepts is listed online: that presence notice follows the answer's.
+    EXPECT_EQ(row.presence ? Lines({row.popup, row.presence}) : Lines{row.popup}, NewPopups());
+    EXPECT_EQ(row.presence ? Lines{"sounds/online.wav"} : Lines{}, NewSounds());
+  }
+
+  // Bob takes alice off his list: his record leaves hers, quietly.
+  bob.Link().RemoveContact(bob.Key(), "alice", "Bye");
+  EXPECT_TRUE(Until([&] { return !GetManager()->HasContact("bob"); }));
+  Settle();
+  EXPECT_TRUE(GetManager()->HasContact("carol"));
+  EXPECT_EQ(Lines{}, NewPopups());
+  EXPECT_EQ(Lines{}, NewSounds());
+}
+
+}  // namespace
