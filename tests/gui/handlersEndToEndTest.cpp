@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
 #include "gui/soundPlayer.h"
+#include "model/config.h"
 #include "model/contactEvent.h"
 #include "model/stringConversion.h"
 #include "tests/gui/guiTestSupport.h"
@@ -57,7 +59,7 @@ class HandlersEndToEnd : public ::testing::Test {
       std::filesystem::create_symlink(entry.path(), m_data.file(entry.path().filename().string()));
     ASSERT_TRUE(testsupport::WriteFile(m_data.file("accounts"),
                                        "alice alice Alice\nbob bob Bob\ncarol carol Carol\ndave dave Dave\n"
-                                       "erin erin Erin\n"));
+                                       "erin erin Erin\nfrank frank Frank\n"));
     m_server.reset(new standintest::StandinProcess(PARLAVOX_STANDIN_PROGRAM, m_data.path(),
                                                    {"--accounts", m_data.file("accounts")}));
     ASSERT_NE(0, m_server->Port());
@@ -81,6 +83,9 @@ class HandlersEndToEnd : public ::testing::Test {
       manager->GetDefaultContactInfo()->SetNotification(key, NOTIFICATION_ON);
     manager->Connect("alice", "alice", false, "127.0.0.1", m_server->Port(), true, false);
     ASSERT_TRUE(Until([&] { return manager->IsConnected(); })) << "alice did not log in";
+    // The controller lives as long as the process: what earlier tests left in its table is not looked at.
+    for (long id = 0; id < kMostEvents; ++id)
+      if (manager->GetContactEvent(id)) m_earlierEvents.insert(id);
   }
   void TearDown() override {
     m_users.clear();
@@ -112,14 +117,14 @@ class HandlersEndToEnd : public ::testing::Test {
   }
 
   // The controller's stored record of the kind about the login, or null.
-  static ContactEvent* Stored(int type, const std::string& login) {
-    for (long id = 0; id < 1000; ++id) {
-      ContactEvent* event = GetManager()->GetContactEvent(id);
+  ContactEvent* Stored(int type, const std::string& login) {
+    for (long id = 0; id < kMostEvents; ++id) {
+      ContactEvent* event = m_earlierEvents.count(id) ? nullptr : GetManager()->GetContactEvent(id);
       if (event && event->GetType() == type && event->GetLogin() == login) return event;
     }
     return nullptr;
   }
-  static ContactEvent* AwaitStored(int type, const std::string& login) {
+  ContactEvent* AwaitStored(int type, const std::string& login) {
     ContactEvent* found = nullptr;
     EXPECT_TRUE(Until([&] { return (found = Stored(type, login)) != nullptr; })) << type << " " << login;
     return found;
@@ -165,6 +170,8 @@ class HandlersEndToEnd : public ::testing::Test {
   ChatRoomsNotebook* m_rooms = nullptr;
   std::vector<std::string> m_sounds;
   size_t m_popupsSeen = 0;
+  static constexpr long kMostEvents = 5000;
+  std::set<long> m_earlierEvents;
 };
 
 TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
@@ -231,6 +238,106 @@ TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
   Settle();
   EXPECT_TRUE(GetManager()->HasContact("carol"));
   EXPECT_EQ(Lines{}, NewPopups());
+  EXPECT_EQ(Lines{}, NewSounds());
+}
+
+TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
+  Config::GetInstance()->GetContactInfo()->SetNotification("subscribe-visual", NOTIFICATION_ON);
+  Config::GetInstance()->GetContactInfo()->SetNotification("subscribe-bell", NOTIFICATION_OFF);
+  TestUser& bob = LogIn("bob");
+  Befriend(bob);
+  NewPopups();
+  NewSounds();
+
+  // Invited: by bob, a contact, accepted; by frank, a stranger, refused. Each invitation makes a
+  // new room on the server, which alice enters only when she accepts.
+  struct Invited {
+    const char* from;
+    bool accept;
+    const char* invitation;
+  };
+  const Invited invitations[] = {
+      {"bob", true, "Notification | Bob | invites you to a private chatroom | 4 "},
+      {"frank", false, "Notification | <frank> | invites you to a private chatroom | 4 "},
+  };
+  std::string joined;
+  for (const Invited& row : invitations) {
+    SCOPED_TRACE(row.from);
+    TestUser& inviter = m_users.count(row.from) ? *m_users[row.from] : LogIn(row.from);
+    inviter.Link().InviteContactInChatRoom(inviter.Key(), nullptr, {"alice"});
+    ContactEvent* invitation = AwaitStored(CE_INVITED, row.from);
+    ASSERT_TRUE(invitation);
+    const std::string room = invitation->GetURL();
+    EXPECT_EQ(0u, room.find(std::string("prv://parlavox/") + row.from + "/")) << room;
+    EXPECT_TRUE(GetManager()->IsMultiplePrivateChatRoom(room));
+    Settle();
+    EXPECT_EQ(Lines{row.invitation}, NewPopups());
+    ASSERT_TRUE(GetManager()->InviteContactInChatRoomAck(invitation->GetId(), row.accept, "Answered"));
+    const S2C_Request_t* answer = inviter.Wait(S2C_Request_PR_invitechatroomanswer);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(row.accept, answer->choice.invitechatroomanswer.answer != 0);
+    EXPECT_EQ("Answered", Str(answer->choice.invitechatroomanswer.message));
+    if (row.accept) {
+      // The server places her in the room: its page opens, with the inviter among its members.
+      ASSERT_TRUE(Until([&] { return m_rooms->IsChatRoomOpened(room) && m_rooms->IsShown(); }));
+      EXPECT_TRUE(GetManager()->HasSubscribedTo(room));
+      EXPECT_TRUE(Until([&] {
+        for (ContactInfo* member : GetManager()->GetSubscribedContacts(room))
+          if (member->GetLogin() == row.from) return true;
+        return false;
+      }));
+      joined = room;
+    }
+    ASSERT_TRUE(inviter.Sync());
+    Settle();
+    EXPECT_EQ(row.accept, GetManager()->HasSubscribedTo(room));
+    EXPECT_EQ(row.accept, m_rooms->IsChatRoomOpened(room));
+    const std::string name = GetManager()->GetChatRoomName(room);
+    EXPECT_EQ(0u, name.find("Private chatroom #")) << name;
+    EXPECT_EQ(row.accept ? Lines{"Subscribe chatroom | Subscribe to | " + name + " | 2 " + room} : Lines{},
+              NewPopups());
+  }
+  ASSERT_FALSE(joined.empty());
+  EXPECT_EQ(1, m_rooms->GetNbrChatRooms());
+
+  // Inviting two contacts from the room alice is in: dave accepts and comes in, erin refuses.
+  for (const char* login : {"dave", "erin"}) Befriend(LogIn(login));
+  NewPopups();
+  NewSounds();
+  struct Sent {
+    const char* to;
+    const char* nickname;
+    bool accept;
+    const char* line;
+  };
+  const Sent sent[] = {{"dave", "Dave", true, "accepts to join "}, {"erin", "Erin", false, "refuses to join "}};
+  const std::string name = GetManager()->GetChatRoomName(joined);
+  for (const Sent& row : sent) {
+    SCOPED_TRACE(row.to);
+    TestUser& invited = *m_users[row.to];
+    ASSERT_TRUE(GetManager()->InviteContactInChatRoom(joined, row.to));
+    const S2C_Request_t* invitation = invited.Wait(S2C_Request_PR_invitechatroom);
+    ASSERT_TRUE(invitation);
+    EXPECT_EQ(joined, Str(invitation->choice.invitechatroom.site));
+    EXPECT_EQ("alice", Str(invitation->choice.invitechatroom.login));
+    invited.Link().InviteContactInChatRoomAck(invited.Key(), joined, "alice", "Thanks", row.accept);
+    ContactEvent* answer = AwaitStored(row.accept ? CE_ANSWER_ACCEPTED : CE_ANSWER_REFUSED, row.to);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(joined, answer->GetURL());
+    EXPECT_EQ("Thanks", answer->GetMessage());
+    if (row.accept) {
+      EXPECT_TRUE(Until([&] {
+        for (ContactInfo* member : GetManager()->GetSubscribedContacts(joined))
+          if (member->GetLogin() == row.to) return true;
+        return false;
+      }));
+    }
+    Settle();
+    EXPECT_EQ(Lines{"Notification | " + std::string(row.nickname) + " (" + row.to + ") | " + row.line + name + " | 2 " +
+                    joined},
+              NewPopups());
+  }
+  // Invitations and their answers make no sound; nor does entering a room with the bell off.
   EXPECT_EQ(Lines{}, NewSounds());
 }
 
