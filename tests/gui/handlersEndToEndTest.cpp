@@ -341,4 +341,110 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
   EXPECT_EQ(Lines{}, NewSounds());
 }
 
+TEST_F(HandlersEndToEnd, MessageInAClosedPrivateRoomOpensIt) {
+  TestUser& bob = LogIn("bob");
+  Befriend(bob);
+  NewPopups();
+  NewSounds();
+  const std::string pair = GetManager()->GetPrivateChatRoomNameWith("bob");
+  ASSERT_EQ("prv://parlavox/alice:bob", pair);
+  bob.Link().SendSubscribeChatRoom(bob.Key(), pair);
+  ASSERT_TRUE(bob.Wait(S2C_Request_PR_suburlack));
+  // Each time the room is closed on alice's side, and bob writes with his notices switched.
+  struct Row {
+    t_notification_status visual, bell;
+    Lines popups, sounds;
+  };
+  const std::string notice = "Notification | Bob | writes a private message | 2 " + pair;
+  const auto ON = NOTIFICATION_ON, OFF = NOTIFICATION_OFF, N = NOTIFICATION_NOT_SET;
+  const Row rows[] = {
+      {ON, ON, {notice}, {"sounds/message.wav"}},
+      {OFF, ON, {}, {"sounds/message.wav"}},
+      {ON, OFF, {notice}, {}},
+      {OFF, OFF, {}, {}},
+      {N, N, {notice}, {"sounds/message.wav"}},  // the defaults
+  };
+  ContactInfo* contact = GetManager()->GetContactInfo("bob");
+  int index = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(index);
+    contact->SetNotification("message-visual", row.visual);
+    contact->SetNotification("message-bell", row.bell);
+    ASSERT_FALSE(m_rooms->IsChatRoomOpened(pair));
+    ASSERT_FALSE(GetManager()->HasSubscribedTo(pair));
+    ASSERT_TRUE(bob.Link().SendMessage(bob.Key(), pair, "Are you there? " + std::to_string(index++)));
+    ASSERT_TRUE(Until([&] { return m_rooms->IsChatRoomOpened(pair) && m_rooms->IsShown(); }));
+    EXPECT_TRUE(GetManager()->HasSubscribedTo(pair));
+    Settle();
+    EXPECT_EQ(1, m_rooms->GetNbrChatRooms());
+    EXPECT_EQ(row.popups, NewPopups());
+    EXPECT_EQ(row.sounds, NewSounds());
+    // Alice answers (her own line notifies nothing), then leaves, as the page's close does.
+    ASSERT_TRUE(GetManager()->SendMessage(pair, "Yes " + std::to_string(index)));
+    EXPECT_TRUE(Until([&] {
+      return bob.Count(S2C_Request_PR_message, [&](const S2C_Request_t& r) {
+        return Str(r.choice.message.message) == "Yes " + std::to_string(index);
+      });
+    }));
+    m_frame->UnsubscribeChatRoom(pair);
+    m_rooms->CloseChatRoom(pair);
+    Settle();
+    EXPECT_FALSE(m_rooms->IsShown());
+    EXPECT_EQ(Lines{}, NewPopups());
+    EXPECT_EQ(Lines{}, NewSounds());
+  }
+}
+
+TEST_F(HandlersEndToEnd, PresenceNoticesFollowEachContactsSettings) {
+  const char* logins[] = {"bob", "carol", "dave", "erin"};
+  for (const char* login : logins) Befriend(LogIn(login));
+  NewPopups();
+  NewSounds();
+  // Pop-up off and sound on by default; each contact but erin has settings of its own.
+  ContactInfo* defaults = GetManager()->GetDefaultContactInfo();
+  for (const char* key : {"login-visual", "logout-visual"}) defaults->SetNotification(key, NOTIFICATION_OFF);
+  for (const char* key : {"login-bell", "logout-bell"}) defaults->SetNotification(key, NOTIFICATION_ON);
+  struct Row {
+    const char* login;
+    const char* nickname;
+    t_notification_status visual, bell;
+    bool popup, sound;
+  };
+  const auto ON = NOTIFICATION_ON, OFF = NOTIFICATION_OFF, N = NOTIFICATION_NOT_SET;
+  const Row rows[] = {
+      {"bob", "Bob", ON, ON, true, true},
+      {"carol", "Carol", ON, OFF, true, false},
+      {"dave", "Dave", OFF, OFF, false, false},
+      {"erin", "Erin", N, N, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.login);
+    ContactInfo* contact = GetManager()->GetContactInfo(row.login);
+    for (const char* key : {"login-visual", "logout-visual"}) contact->SetNotification(key, row.visual);
+    for (const char* key : {"login-bell", "logout-bell"}) contact->SetNotification(key, row.bell);
+    const std::string popup = std::string("Notification | ") + row.nickname + " |  | 1 " + row.login;
+    for (t_status now : {STATUS_OFFLINE, STATUS_ONLINE}) {
+      SCOPED_TRACE(int(now));
+      if (now == STATUS_OFFLINE) {
+        LogOut(row.login);
+      } else {
+        LogIn(row.login);
+      }
+      ASSERT_TRUE(Until([&] { return GetManager()->GetContactInfo(row.login)->GetStatus() == now; }));
+      Settle();
+      EXPECT_EQ(row.popup ? Lines{popup} : Lines{}, NewPopups());
+      if (row.popup) EXPECT_EQ(now, NotifyFrame::GetInstance()->GetItem(m_popupsSeen - 1)->status);
+      const char* sound = now == STATUS_ONLINE ? "sounds/online.wav" : "sounds/offline.wav";
+      EXPECT_EQ(row.sound ? Lines{sound} : Lines{}, NewSounds());
+    }
+  }
+  // A change of presence between two online states is no log-in: nothing is notified.
+  TestUser& bob = *m_users["bob"];
+  bob.Link().ChangeStatus(bob.Key(), STATUS_AWAY);
+  ASSERT_TRUE(Until([&] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_AWAY; }));
+  Settle();
+  EXPECT_EQ(Lines{}, NewPopups());
+  EXPECT_EQ(Lines{}, NewSounds());
+}
+
 }  // namespace
