@@ -20,8 +20,6 @@ namespace download {
 
 namespace {
 
-// Far above any archive of the program: a server that sends more is not sending one.
-constexpr curl_off_t kMaxArchiveBytes = curl_off_t(512) << 20;
 constexpr auto kProgressInterval = std::chrono::milliseconds(500);
 // A bzip2 stream starts so; an error page served with a success status does not.
 const char kArchiveMagic[] = "BZh";
@@ -29,6 +27,10 @@ const char kArchiveMagic[] = "BZh";
 struct Transfer {
   int fd = -1;
   bool writeFailed = false;
+  // The body outgrew the bound: the transfer stops there.
+  bool tooLarge = false;
+  long long received = 0;
+  long long maxBytes = 0;
   std::string head;
   ProgressFn progress = nullptr;
   void* context = nullptr;
@@ -38,6 +40,12 @@ struct Transfer {
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   const size_t n = size * count;
+  // The announced length is checked by the library; a body without one is checked as it comes.
+  if (static_cast<long long>(n) > t->maxBytes - t->received) {
+    t->tooLarge = true;
+    return 0;
+  }
+  t->received += static_cast<long long>(n);
   if (t->head.size() < 3) t->head.append(data, std::min(n, 3 - t->head.size()));
   for (size_t done = 0; done < n;) {
     const ssize_t w = write(t->fd, data + done, n - done);
@@ -82,7 +90,8 @@ CURLcode Perform(const Request& request, Transfer& t, long& status) {
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, request.connectSeconds);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, kMaxArchiveBytes);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.totalSeconds);
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -106,6 +115,7 @@ Result Fetch(const Request& request, ProgressFn progress, void* context) {
   Transfer t;
   t.progress = progress;
   t.context = context;
+  t.maxBytes = request.maxBytes;
   t.fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (t.fd < 0) {
     TRACE_ERROR("Erreur : %s", strerror(errno));
@@ -121,8 +131,11 @@ Result Fetch(const Request& request, ProgressFn progress, void* context) {
   if (t.writeFailed || !synced || !closed) {
     TRACE_ERROR("Erreur : cannot write %s", part.c_str());
     result = kCannotSave;
+  } else if (t.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+    TRACE_INFO("Erreur : more than %lld bytes", request.maxBytes);
+    result = kTransferFailed;
   } else if (code != CURLE_OK) {
-    TRACE_INFO("Erreur : %d (HTTP %ld)", static_cast<int>(code), status);
+    TRACE_INFO("Erreur : %d %s (HTTP %ld)", static_cast<int>(code), curl_easy_strerror(code), status);
     result = kTransferFailed;
   } else if (status < 200 || status > 299 || t.head != kArchiveMagic) {
     TRACE_INFO("Erreur : HTTP %ld, not an archive", status);

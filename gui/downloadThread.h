@@ -1,6 +1,7 @@
 // The background download of a new version's archive. The body is written to "<target>.part"
 // and becomes the target only once it arrived whole, with a success status, and reads as a
-// bzip2 archive; on any failure nothing is left behind. One download runs at a time.
+// bzip2 archive; on any failure nothing is left behind. The size and the time a download takes
+// are bounded, so that a later one can always start. One download runs at a time.
 #ifndef PARLAVOX_GUI_DOWNLOADTHREAD_H
 #define PARLAVOX_GUI_DOWNLOADTHREAD_H
 
@@ -25,11 +26,15 @@ struct Request {
   std::string target;
   // An existing file at the target is replaced only when the user agreed to it.
   bool replaceExisting = false;
-  // Time-outs: connecting, and a transfer slower than `lowSpeedBytes` per second for
-  // `lowSpeedSeconds` seconds.
+  // Time-outs: connecting, a transfer slower than `lowSpeedBytes` per second for
+  // `lowSpeedSeconds` seconds (a stall or a trickle), and the whole transfer.
   long connectSeconds = 30;
   long lowSpeedSeconds = 60;
-  long lowSpeedBytes = 1;
+  long lowSpeedBytes = 512;
+  long totalSeconds = 3600;
+  // Far above any archive of the program: a server that sends more, whether it announced the
+  // length or not, is not sending one.
+  long long maxBytes = 512LL << 20;
 };
 
 // Downloads synchronously. `progress`, when given, is called with the percentage received

@@ -47,10 +47,30 @@ std::string ParseStartTag(const std::string& tag, std::map<std::string, std::str
   return name;
 }
 
+// The archive's header tag names the version of the library that wrote it. The library takes
+// that number for a 16-bit one without a check (in a build with assertions it stops the
+// program): every such tag in the file is checked here before the library reads any, and a
+// version above the library's own is refused.
+void CheckHeaderVersions(const std::string& bytes) {
+  static const std::string kHeader = "<boost_serialization";
+  const unsigned long newest = boost::archive::BOOST_ARCHIVE_VERSION();
+  for (size_t at = bytes.find(kHeader); at != std::string::npos; at = bytes.find(kHeader, at + 1)) {
+    const size_t end = bytes.find('>', at);
+    if (end == std::string::npos) Refuse("unterminated archive header");
+    std::map<std::string, std::string> attributes;
+    ParseStartTag(bytes.substr(at, end + 1 - at), attributes);
+    const std::string& version = attributes["version"];
+    if (attributes["signature"] != "serialization::archive" || !IsDigits(version))
+      Refuse("malformed archive header");
+    if (std::stoul(version) > newest) Refuse("archive from a newer library");
+  }
+}
+
 }  // namespace
 
 ConfigArchive::ConfigArchive(std::istream& in, const std::string& bytes)
     : Base(in, boost::archive::no_header), bytes_(bytes) {
+  CheckHeaderVersions(bytes);
   init();
 }
 

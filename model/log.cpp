@@ -15,6 +15,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 #include <ctime>
 
 #include "model/logLine.h"
@@ -34,9 +35,18 @@ using logline::LineBuffer;
 constexpr size_t kStampSize = 200;
 constexpr size_t kThreadBufferSize = 2048;
 
-// The writer role; g_fd, g_key and g_step change only under it.
+// The writer role; g_fd, g_path, g_size, g_key and g_step change only under it.
 std::atomic<bool> g_writing{false};
 int g_fd = -1;
+// The open file's path, whether it is a regular file, and how many bytes it holds: past the
+// bound a regular file starts over, and the previous one is kept beside it as "<path>.1". The
+// path is no object with a destructor: threads may still trace while the program's statics go.
+char g_path[4096];
+bool g_regular = false;
+size_t g_size = 0;
+// The size of the file with its "Log start" line alone.
+size_t g_startSize = 0;
+size_t g_sizeLimit = LOG_DEFAULT_SIZE_LIMIT;
 // Unsigned so that it wraps; only its low byte reaches the file.
 uint32_t g_key = LOG_KEY_START;
 // Drawn once before main from the unseeded generator.
@@ -94,18 +104,38 @@ void WriteLocked(LineBuffer& line) {
   Scramble(line);
   struct iovec piece = {line.data(), line.size()};
   WriteAll(&piece, 1);
+  g_size += line.size();
 }
 
 // Opens (creating or emptying) a log file readable and writable by its owner only, whatever
 // mode a file already there had.
-int OpenPrivate(const char* path) {
+// A log that is no regular file (a device, such as /dev/null, or a pipe) is written as it is:
+// its mode is left alone and it never starts over, since it takes no room on the disk and
+// moving it aside would take it away from everyone else.
+int OpenPrivate(const char* path, bool* regular) {
   int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return -1;
-  if (fchmod(fd, 0600) != 0) {
+  struct stat st;
+  *regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (*regular && fchmod(fd, 0600) != 0) {
     ::close(fd);
     return -1;
   }
   return fd;
+}
+
+// The name the full file is kept under when the log starts over.
+void KeptFileName(char (&name)[sizeof g_path + 2]) { snprintf(name, sizeof name, "%s.1", g_path); }
+
+// Makes the file an earlier run kept, when there is one, readable by its owner only.
+void MakeKeptFilePrivate() {
+  char kept[sizeof g_path + 2];
+  KeptFileName(kept);
+  int fd = ::open(kept, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) (void)fchmod(fd, 0600);
+  ::close(fd);
 }
 
 // Writes the "Log start" line; the writer role is held and a file is open.
@@ -124,12 +154,40 @@ void WriteLogStart(const char* fmt, ...) {
 // "Log start" line; the writer role is held.
 bool OpenLogLocked(const char* path) {
   if (g_fd >= 0) return true;
-  g_fd = OpenPrivate(path);
-  if (g_fd < 0) g_fd = OpenPrivate("dranvel.log");
+  if (snprintf(g_path, sizeof g_path, "%s", path) < static_cast<int>(sizeof g_path)) g_fd = OpenPrivate(g_path, &g_regular);
+  if (g_fd < 0) {
+    snprintf(g_path, sizeof g_path, "%s", "dranvel.log");
+    g_fd = OpenPrivate(g_path, &g_regular);
+  }
   if (g_fd < 0) return false;
+  if (g_regular) MakeKeptFilePrivate();
+  g_size = 0;
   WriteLogStart("Log start");
+  g_startSize = g_size;
   return true;
 }
+
+// Keeps the full file as "<path>.1" (replacing an older one) and starts the log over in a new
+// file, scrambled from the start key like any log so that it reads on its own; the writer role
+// is held and a file is open. When no new file can be made, the next line opens a log as when
+// none was ever opened.
+void StartOver() {
+  ::close(g_fd);
+  g_fd = -1;
+  char kept[sizeof g_path + 2];
+  KeptFileName(kept);
+  struct stat st;
+  if (lstat(g_path, &st) == 0 && S_ISREG(st.st_mode)) (void)::rename(g_path, kept);
+  g_key = LOG_KEY_START;
+  g_fd = OpenPrivate(g_path, &g_regular);
+  g_size = 0;
+  if (g_fd >= 0) WriteLogStart("Log start");
+  g_startSize = g_size;
+}
+
+// True when a line of `bytes` would take the open file past its bound; a file that holds no
+// more than its first line takes any line, however long.
+bool Overflows(size_t bytes) { return g_regular && g_size > g_startSize && g_size + bytes > g_sizeLimit; }
 
 // A line waiting for the writer; each thread has one, queued while its write_log waits.
 enum : int { kQueued, kSleeping, kWritten };
@@ -180,12 +238,21 @@ void WriteQueued(QueuedLine* newestFirst) {
     QueuedLine* lines[kMostPerWrite];
     struct iovec pieces[kMostPerWrite];
     int count = 0;
+    size_t bytes = 0;
     for (; oldestFirst && count < kMostPerWrite; oldestFirst = oldestFirst->next, ++count) {
+      // A line that does not fit waits for the next round, which starts the file over.
+      if (open && Overflows(bytes + oldestFirst->line->size())) {
+        if (count > 0) break;
+        StartOver();
+        open = g_fd >= 0;
+      }
       lines[count] = oldestFirst;
       Scramble(*oldestFirst->line);
       pieces[count] = {oldestFirst->line->data(), oldestFirst->line->size()};
+      bytes += pieces[count].iov_len;
     }
     if (open) WriteAll(pieces, count);
+    g_size += bytes;
     for (int i = 0; i < count; ++i) {
       // Once marked written, the line and its entry are its thread's again. (A sleeper that
       // woke by its time-out just then may be gone before the wake: the wake then reaches no
@@ -216,7 +283,10 @@ void LockWriter() {
 void WriteOrQueue(LineBuffer& line) {
   if (TakeWriterRole()) {
     // Lines queued meanwhile go after this one: they were not written yet either.
-    if (g_fd >= 0 || OpenLogLocked("dranvel.log")) WriteLocked(line);
+    if (g_fd >= 0 || OpenLogLocked("dranvel.log")) {
+      if (Overflows(line.size())) StartOver();
+      if (g_fd >= 0) WriteLocked(line);
+    }
     WriteAndLetGo();
     return;
   }
@@ -308,5 +378,12 @@ void log_reset_for_testing(uint32_t key, int step) {
   g_fd = -1;
   g_key = key;
   g_step = static_cast<uint32_t>(step);
+  g_sizeLimit = LOG_DEFAULT_SIZE_LIMIT;
+  WriteAndLetGo();
+}
+
+void log_set_size_limit_for_testing(size_t bytes) {
+  LockWriter();
+  g_sizeLimit = bytes;
   WriteAndLetGo();
 }

@@ -1,4 +1,4 @@
-// Trace log: one scrambled file that every thread writes through one mutex.
+// Trace log: one scrambled file, bounded in size, that every thread writes to in turn.
 #ifndef PARLAVOX_MODEL_LOG_H
 #define PARLAVOX_MODEL_LOG_H
 
@@ -19,6 +19,10 @@
 void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...)
     __attribute__((format(printf, 5, 6)));
 
+// A log file grows to this many bytes; then it is kept as "<path>.1" (replacing the one kept
+// before) and the log starts over in a new file at path, with its own "Log start" line.
+#define LOG_DEFAULT_SIZE_LIMIT (size_t(64) << 20)
+
 // Opens the log file at path if no log is open yet; otherwise prints "Counter : <step>".
 void start_log(const char* path);
 
@@ -35,8 +39,11 @@ int log_step();
 // returns the key after the last byte.
 uint32_t log_unscramble(unsigned char* bytes, size_t size, uint32_t key, uint32_t step);
 
-// Test hook: closes the log file (if any) and restarts the scramble at key with the given step.
+// Test hook: closes the log file (if any), restarts the scramble at key with the given step and
+// puts the size bound back to its default.
 void log_reset_for_testing(uint32_t key, int step);
+// Test hook: the size past which the log starts over.
+void log_set_size_limit_for_testing(size_t bytes);
 
 // Traces from our own functions. TRACE formats like printf and is checked at compile time.
 #define TRACE(level, fmt, ...) \

@@ -4,13 +4,16 @@
 //
 // The log is scrambled with a rolling key that starts at a fixed value and grows by a step of
 // 1 to 10 drawn once per run. Without --step, the step that makes the first line read
-// "<hex thread id>:1:" is taken.
+// "<hex thread id>:1:" is taken. The file the log kept when it last started over, FILE.1, is
+// printed first when it is there.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include <unistd.h>
 
 #include "model/log.h"
 
@@ -25,6 +28,31 @@ bool LooksLikeLogStart(const std::string& text) {
 int Usage() {
   fprintf(stderr, "usage: parlavox-logcat [--step N] [--key K] FILE\n");
   return 2;
+}
+
+// Prints the clear text of one file; false (with the reason on standard error) when it cannot.
+bool PrintClear(const char* path, int step, unsigned key) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    fprintf(stderr, "parlavox-logcat: cannot read %s\n", path);
+    return false;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+  if (step == 0) {
+    for (int s = 1; s <= 10 && step == 0; ++s) {
+      std::string head = bytes.substr(0, 32);
+      log_unscramble(reinterpret_cast<unsigned char*>(head.data()), head.size(), key, s);
+      if (LooksLikeLogStart(head)) step = s;
+    }
+    if (step == 0) {
+      fprintf(stderr, "parlavox-logcat: cannot find the step of %s; give it with --step\n", path);
+      return false;
+    }
+  }
+  log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), key, step);
+  fwrite(bytes.data(), 1, bytes.size(), stdout);
+  return true;
 }
 
 }  // namespace
@@ -46,25 +74,8 @@ int main(int argc, char** argv) {
   }
   if (!path) return Usage();
 
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    fprintf(stderr, "parlavox-logcat: cannot read %s\n", path);
-    return 1;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
-  if (step == 0) {
-    for (int s = 1; s <= 10 && step == 0; ++s) {
-      std::string head = bytes.substr(0, 32);
-      log_unscramble(reinterpret_cast<unsigned char*>(head.data()), head.size(), key, s);
-      if (LooksLikeLogStart(head)) step = s;
-    }
-    if (step == 0) {
-      fprintf(stderr, "parlavox-logcat: cannot find the step; give it with --step\n");
-      return 1;
-    }
-  }
-  log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), key, step);
-  fwrite(bytes.data(), 1, bytes.size(), stdout);
-  return 0;
+  // A log that grew past its bound was kept as FILE.1 when it started over: its lines come first.
+  const std::string previous = std::string(path) + ".1";
+  if (access(previous.c_str(), F_OK) == 0 && !PrintClear(previous.c_str(), step, LOG_KEY_START)) return 1;
+  return PrintClear(path, step, key) ? 0 : 1;
 }

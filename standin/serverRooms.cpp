@@ -44,10 +44,11 @@ Server::Room& Server::MakeRoom(const std::string& name, RoomKind kind) {
   return made.first->second;
 }
 
-// A room nobody is in, with no comments and no invitation waiting, is forgotten.
+// A room nobody is in and no invitation waits for is forgotten, with its history, smileys and
+// comments: what the server holds stays in proportion to the users on line.
 void Server::ForgetIfIdle(const std::string& name) {
   Room* room = FindRoom(name);
-  if (!room || !room->members.empty() || !room->present.empty() || !room->comments.empty()) return;
+  if (!room || !room->members.empty() || !room->present.empty()) return;
   auto invitation = m_invitations.lower_bound(std::make_pair(name, std::string()));
   if (invitation != m_invitations.end() && invitation->first.first == name) return;
   m_rooms.erase(name);
@@ -275,11 +276,16 @@ void Server::KeyTyped(Session& s, const C2S_KeyTyped_t& r) {
   ToRecipients(name, *room, s, out);
 }
 
-// One comment and grade per user and site; everyone on the site sees the new counts.
+// One comment and grade per user and site; everyone on the site sees the new counts. A site
+// nobody is on has no room to hold the comment: it is refused.
 void Server::Comment(Session& s, const C2S_Comment_t& r) {
   std::string site = Text(r.site);
-  if (KindOfRoom(site) != RoomKind::kSite) return;
-  Room& room = MakeRoom(site, RoomKind::kSite);
+  Room* found = KindOfRoom(site) == RoomKind::kSite ? FindRoom(site) : nullptr;
+  if (!found) {
+    Note("%s comments on %s, which nobody is on", s.login.c_str(), site.c_str());
+    return;
+  }
+  Room& room = *found;
   room.comments[s.login] = std::make_pair(Text(r.text), r.grade);
   double sum = 0;
   for (const auto& comment : room.comments) sum += comment.second.second;

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include "gui/downloadThread.h"
@@ -78,6 +80,73 @@ TEST(Download, OnlyACompleteVerifiedArchiveIsKept) {
     EXPECT_EQ(c.kept ? c.kept : "", FileExists(request.target) ? ReadFile(request.target) : "");
   }
   EXPECT_EQ("precious", ReadFile(victim));
+  server.Release();
+}
+
+// A host that sends too much, whether it announced the length or not, or too slowly (a stall, a
+// trickle, or a transfer past its total time) fails the download with nothing left behind, and
+// the next download works.
+TEST(Download, BoundedInSizeAndTime) {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  HttpTestServer server;
+  testsupport::TempDir dir;
+  const std::string large = "BZh91AY&SY" + std::string(49990, 'x');  // 50000 bytes
+  auto noLength = [](const std::string& body) {
+    HttpTestServer::Reply reply{200, body};
+    reply.announceLength = false;
+    return reply;
+  };
+  auto trickle = [](int milliseconds) {
+    HttpTestServer::Reply reply{200, kArchive};
+    reply.trickleMilliseconds = milliseconds;
+    return reply;
+  };
+  struct Case {
+    const char* name;
+    HttpTestServer::Reply reply;
+    std::function<void(download::Request&)> prepare;
+    download::Result expected;
+  } cases[] = {
+      {"no length announced, within the bound", noLength(kArchive), nullptr, download::kStored},
+      {"no length announced, over the bound", noLength(large), nullptr, download::kTransferFailed},
+      {"announced length over the bound", {200, large}, nullptr, download::kTransferFailed},
+      {"trickle under the lowest speed", trickle(50),
+       [](download::Request& r) { r.lowSpeedSeconds = 1; }, download::kTransferFailed},
+      {"trickle past the total time", trickle(5),
+       [](download::Request& r) {
+         r.lowSpeedBytes = 1;
+         r.totalSeconds = 2;
+       },
+       download::kTransferFailed},
+      {"stall", {200, kArchive, -1, true}, [](download::Request& r) { r.lowSpeedSeconds = 1; },
+       download::kTransferFailed},
+  };
+  server.Serve("/good", {200, kArchive});
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = "/bounded/" + std::to_string(++n);
+    server.Serve(path, c.reply);
+    download::Request request;
+    request.url = server.Url(path);
+    request.target = dir.file("parlavox_v0.9.9-linux-gtk.tar.bz2");
+    request.maxBytes = 20000;
+    if (c.prepare) c.prepare(request);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.expected, download::Fetch(request));
+    printf("%s: %.1f s\n", c.name, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    EXPECT_FALSE(FileExists(request.target + ".part"));
+    EXPECT_EQ(c.expected == download::kStored, FileExists(request.target));
+    unlink(request.target.c_str());
+
+    // The host is free again, and so is the program: the next download is whole.
+    download::Request next;
+    next.url = server.Url("/good");
+    next.target = request.target;
+    EXPECT_EQ(download::kStored, download::Fetch(next));
+    EXPECT_EQ(kArchive, FileExists(next.target) ? ReadFile(next.target) : "");
+    unlink(next.target.c_str());
+  }
   server.Release();
 }
 

@@ -1,7 +1,8 @@
 // A one-connection-at-a-time HTTP server on loopback for the download tests. Each path gets a
 // scripted reply: a status, a body, a declared length that may exceed the body (the connection
-// then closes early), and optionally a pause halfway through the body until Release() (or until
-// the client gives up).
+// then closes early) or none at all (the end of the connection ends the body), and optionally a
+// pause halfway through the body until Release() (or until the client gives up), or a body
+// sent a byte at a time (until the client gives up).
 #ifndef PARLAVOX_TESTS_GUI_HTTPTESTSERVER_H
 #define PARLAVOX_TESTS_GUI_HTTPTESTSERVER_H
 
@@ -27,6 +28,8 @@ class HttpTestServer {
     std::string body;
     long declaredLength = -1;  // -1: the body's size
     bool holdHalfway = false;
+    bool announceLength = true;
+    int trickleMilliseconds = 0;  // a pause before each byte of the body
   };
 
   HttpTestServer() {
@@ -80,8 +83,15 @@ class HttpTestServer {
     lock.unlock();
     const long length = reply.declaredLength >= 0 ? reply.declaredLength : long(reply.body.size());
     const size_t half = reply.holdHalfway ? reply.body.size() / 2 : reply.body.size();
-    Send(fd, "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Length: " + std::to_string(length) +
-                 "\r\nConnection: close\r\n\r\n" + reply.body.substr(0, half));
+    const std::string announced =
+        reply.announceLength ? "Content-Length: " + std::to_string(length) + "\r\n" : std::string();
+    Send(fd, "HTTP/1.1 " + std::to_string(reply.status) + " X\r\n" + announced + "Connection: close\r\n\r\n");
+    if (reply.trickleMilliseconds > 0) {
+      Trickle(fd, reply);
+      close(fd);
+      return;
+    }
+    Send(fd, reply.body.substr(0, half));
     lock.lock();
     m_holding = reply.holdHalfway;
     // Held until released, or until the client gives up.
@@ -92,11 +102,20 @@ class HttpTestServer {
     Send(fd, reply.body.substr(half));
     close(fd);
   }
-  static void Send(int fd, const std::string& bytes) {
+  static bool Send(int fd, const std::string& bytes) {
     for (size_t done = 0; done < bytes.size();) {
       const ssize_t n = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-      if (n <= 0) return;
+      if (n <= 0) return false;
       done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+  // Byte after byte, until the body is out, the client is gone or the server stops.
+  void Trickle(int fd, const Reply& reply) {
+    char peek;
+    for (char byte : reply.body) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(reply.trickleMilliseconds));
+      if (m_stop || recv(fd, &peek, 1, MSG_PEEK | MSG_DONTWAIT) == 0 || !Send(fd, std::string(1, byte))) return;
     }
   }
 

@@ -317,6 +317,12 @@ TEST_F(ConfigFileTest, BadFilesFailLeaveTheFileAndKeepDefaults) {
       {"newer settings", Replace(good, "version=\"1808\">", "version=\"1809\">")},
       {"newer contact", Replace(good, "version=\"960\"", "version=\"961\"")},
       {"newer archive", Replace(good, "archive\" version=\"18\"", "archive\" version=\"99\"")},
+      // Library versions past 16 bits, which the library itself would take in without a check.
+      {"archive version 65535", Replace(good, "archive\" version=\"18\"", "archive\" version=\"65535\"")},
+      {"archive version 65536", Replace(good, "archive\" version=\"18\"", "archive\" version=\"65536\"")},
+      {"archive version 4294967296", Replace(good, "archive\" version=\"18\"", "archive\" version=\"4294967296\"")},
+      {"archive version without digits", Replace(good, "archive\" version=\"18\"", "archive\" version=\"\"")},
+      {"a second header", Replace(good, "<config ", "<boost_serialization signature=\"serialization::archive\" version=\"70000\">\n<config ")},
       {"elements swapped", Replace(good, "<savePassword>1</savePassword>\n\t<defaultStatus>3</defaultStatus>",
                                    "<defaultStatus>3</defaultStatus>\n\t<savePassword>1</savePassword>")},
       {"letters for a number", Replace(good, "<filePort>7001</filePort>", "<filePort>many</filePort>")},

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <iterator>
 #include <map>
@@ -347,4 +349,146 @@ TEST(TraceLog, ManyThreadsAtOnce) {
     next[t] = n + 1;
     EXPECT_EQ(std::string(n % 7 == 0 ? 3000 : 20, 'z'), lines[i].substr(body + 4 + used));
   }
+}
+
+// A log traced to several times its bound from several threads at once: it starts over as it
+// goes, keeping the previous file as "<name>.1", so that at most twice the bound is on the disk.
+// Both files are the owner's only, each reads on its own from the start key (the reader tool
+// prints them in order), every line is whole and each thread's lines follow on across the cut.
+TEST(TraceLog, StartsOverPastItsBoundKeepingThePreviousFile) {
+  TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  ASSERT_TRUE(testsupport::WriteFile(path + ".1", "an older run's kept log"));
+  ASSERT_EQ(0, chmod((path + ".1").c_str(), 0644));
+  testsupport::RestartLogAt(dir);
+  struct stat older;
+  ASSERT_EQ(0, stat((path + ".1").c_str(), &older));
+  EXPECT_EQ(0600u, older.st_mode & 0777);
+  constexpr size_t kBound = 64 * 1024;
+  log_set_size_limit_for_testing(kBound);
+  constexpr int kThreads = 6, kLines = 2000;  // some 1.3 MB: twenty times the bound
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < kLines; ++i) TRACE_INFO("t%d n%d %s", t, i, std::string(i % 13 == 0 ? 1500 : 10, 'w').c_str());
+    });
+  }
+  for (auto& th : threads) th.join();
+  // A line longer than the bound is written whole, in a file of its own.
+  TRACE_INFO("%s", std::string(kBound + 100, 'L').c_str());
+  TRACE_INFO("last");
+
+  for (const std::string& name : {path, path + ".1"}) {
+    struct stat st;
+    ASSERT_EQ(0, stat(name.c_str(), &st)) << name;
+    EXPECT_EQ(0600u, st.st_mode & 0777) << name;
+  }
+  const std::string current = DecodeLogFile(path, LOG_KEY_START, log_step());
+  const std::string kept = DecodeLogFile(path + ".1", LOG_KEY_START, log_step());
+  EXPECT_LE(kept.size(), kBound + 400);  // the long line with its prefix
+  EXPECT_LE(current.size(), kBound);
+  auto keptLines = Lines(kept), currentLines = Lines(current);
+  ASSERT_EQ(2u, keptLines.size());
+  EXPECT_NE(std::string::npos, keptLines[0].find(": Log start"));
+  EXPECT_NE(std::string::npos, keptLines[1].find(std::string(kBound + 100, 'L')));
+  ASSERT_EQ(2u, currentLines.size());
+  EXPECT_NE(std::string::npos, currentLines[0].find(": Log start"));
+  EXPECT_NE(std::string::npos, currentLines[1].find(": last"));
+
+  std::string tool = testsupport::BuildDir() + "/scripts/parlavox-logcat " + path;
+  FILE* p = popen(tool.c_str(), "r");
+  ASSERT_NE(nullptr, p);
+  std::string out;
+  char buf[65536];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  EXPECT_EQ(0, pclose(p));
+  EXPECT_EQ(kept + current, out);
+  log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// While the threads trace, the files on the disk never hold more than twice the bound, and the
+// lines of the kept and the current file follow on: each thread's numbers rise by one.
+TEST(TraceLog, ManyThreadsAcrossTheStartingOver) {
+  TempDir dir;
+  std::string path = testsupport::RestartLogAt(dir);
+  constexpr size_t kBound = 256 * 1024;
+  log_set_size_limit_for_testing(kBound);
+  constexpr int kThreads = 8, kLines = 3000;
+  std::atomic<int> running{kThreads};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &running] {
+      for (int i = 0; i < kLines; ++i) TRACE_INFO("t%d n%d %s", t, i, std::string(i % 7 == 0 ? 900 : 40, 'v').c_str());
+      --running;
+    });
+  }
+  size_t most = 0;
+  auto onDisk = [&] {
+    struct stat a, b;
+    size_t total = (stat(path.c_str(), &a) == 0 ? a.st_size : 0) + (stat((path + ".1").c_str(), &b) == 0 ? b.st_size : 0);
+    most = std::max(most, total);
+  };
+  while (running > 0) onDisk();
+  for (auto& th : threads) th.join();
+  onDisk();
+  printf("%d lines; at most %zu bytes on the disk for a bound of %zu\n", kThreads * kLines, most, kBound);
+  EXPECT_LE(most, 2 * kBound);
+
+  // The files hold the log's last lines: those of each thread there, in order, the kept file's
+  // before the current's, up to its last one.
+  std::vector<int> last(kThreads, -1);
+  for (const std::string& text : {DecodeLogFile(path + ".1", LOG_KEY_START, log_step()),
+                                  DecodeLogFile(path, LOG_KEY_START, log_step())}) {
+    auto lines = Lines(text);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::string::npos, lines[0].find(": Log start"));
+    for (size_t i = 1; i < lines.size(); ++i) {
+      size_t body = lines[i].find(") : t");
+      ASSERT_NE(std::string::npos, body) << lines[i].substr(0, 200);
+      ASSERT_TRUE(std::regex_match(lines[i].substr(0, body + 4) + "x", kLine)) << lines[i].substr(0, 200);
+      int t = -1, n = -1;
+      ASSERT_EQ(2, sscanf(lines[i].c_str() + body + 4, "t%d n%d", &t, &n));
+      ASSERT_TRUE(t >= 0 && t < kThreads);
+      if (last[t] >= 0) {
+        EXPECT_EQ(last[t] + 1, n);
+      }
+      last[t] = n;
+    }
+  }
+  int seen = 0;
+  for (int t = 0; t < kThreads; ++t) {
+    if (last[t] < 0) continue;
+    ++seen;
+    EXPECT_EQ(kLines - 1, last[t]);
+  }
+  EXPECT_GT(seen, 0);
+  log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// A log that is no regular file (a device such as /dev/null, a pipe) is written as it is: never
+// moved aside nor started over, whatever it took, and its mode is left alone.
+TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
+  TempDir dir;
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0644));
+  std::atomic<size_t> read{0};
+  std::thread reader([&] {
+    FILE* in = fopen(pipe.c_str(), "rb");
+    if (!in) return;
+    char buf[65536];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, in)) > 0;) read += n;
+    fclose(in);
+  });
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  start_log(pipe.c_str());
+  log_set_size_limit_for_testing(4096);
+  for (int i = 0; i < 200; ++i) TRACE_INFO("line %d %s", i, std::string(100, 'p').c_str());
+  log_reset_for_testing(LOG_KEY_START, log_step());  // closes the pipe: the reader ends
+  reader.join();
+  struct stat st;
+  ASSERT_EQ(0, lstat(pipe.c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(0644u, st.st_mode & 0777);
+  EXPECT_FALSE(testsupport::FileExists(pipe + ".1"));
+  EXPECT_GT(read.load(), 200u * 100);
 }
