@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "model/log.h"
+#include "network/extensionRequest.h"
 #include "network/listenSocket.h"
 
 namespace {
@@ -62,11 +63,13 @@ void FreeRequest(E2C_Request_t** request) {
 
 }  // namespace
 
-// A connection whose request line is still being read.
+// A connection whose request's head is still being read.
 struct LocalServer::Reader {
+  Reader(int client, long long end) : fd(client), deadline(end), head(ExtensionRequest::CheckedFields()) {}
   int fd;
   long long deadline;
-  std::string line;
+  HttpRequestHead head;
+  bool lineChecked = false;  // the request line has come and matches the pattern
 };
 
 LocalServer::LocalServer(StateMachine* machine, unsigned short port)
@@ -218,55 +221,71 @@ void LocalServer::AcceptReaders(std::list<Reader>& readers, bool* acceptFailed) 
       close(readers.front().fd);
       readers.pop_front();
     }
-    readers.push_back({client, NowMs() + kReadTimeoutMs, std::string()});
+    readers.emplace_back(client, NowMs() + kReadTimeoutMs);
   }
 }
 
 void LocalServer::ServeReaders(std::list<Reader>& readers, const std::vector<pollfd>& fds) {
-  // Read what has come; a reader whose line is complete is analysed, one past its deadline
-  // is dropped without an answer. fds lists the readers in order from index 2.
+  // Read what has come; a reader whose head is complete is served, one past its deadline is
+  // dropped without an answer. fds lists the readers in order from index 2.
   size_t index = 2;
   long long now = NowMs();
   for (auto it = readers.begin(); it != readers.end();) {
     bool polled = index < fds.size() && fds[index].fd == it->fd;
     short revents = polled ? fds[index].revents : 0;
     if (polled) ++index;
-    bool complete = false;
+    HttpRequestHead& head = it->head;
     if (revents & (POLLIN | POLLHUP | POLLERR)) {
-      char buffer[kMaxLine];
-      size_t room = kMaxLine - it->line.size();
-      ssize_t got = recv(it->fd, buffer, room, 0);
+      char buffer[4096];
+      ssize_t got = recv(it->fd, buffer, sizeof buffer, 0);
       if (got > 0) {
-        it->line.append(buffer, static_cast<size_t>(got));
-        size_t lf = it->line.find('\n');
-        if (lf != std::string::npos) {
-          it->line.resize(lf);
-          complete = true;
-        } else if (it->line.size() >= kMaxLine) {
-          complete = true;
-        }
+        head.Feed(buffer, static_cast<size_t>(got));
       } else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
         TRACE_INFO("No data");
-        complete = true;
+        head.End();
       }
+    }
+    bool complete = head.GetState() != HttpRequestHead::State::kReading;
+    if (!complete && head.HasRequestLine() && !it->lineChecked) {
+      // A line that is no extension request is closed at once, without waiting for its fields.
+      complete = !boost::regex_match(head.RequestLine(), pattern_);
+      it->lineChecked = true;
     }
     if (complete) {
       int fd = it->fd;
-      std::string line = std::move(it->line);
+      HttpRequestHead done = std::move(head);
       it = readers.erase(it);
-      std::lock_guard<boost::recursive_mutex> lock(mutex_);
-      if (running_)
-        Analyse(fd, line);
-      else
-        close(fd);
+      Serve(fd, done);
     } else if (it->deadline <= now) {
-      TRACE_INFO("no request within %d ms, connection dropped", kReadTimeoutMs);
+      TRACE_INFO("no whole request within %d ms, connection dropped", kReadTimeoutMs);
       close(it->fd);
       it = readers.erase(it);
     } else {
       ++it;
     }
   }
+}
+
+void LocalServer::Serve(int fd, const HttpRequestHead& head) {
+  const std::string& line = head.RequestLine();
+  if (head.GetState() == HttpRequestHead::State::kMalformed) {
+    TRACE_INFO("malformed request, closed: %s", line.c_str());
+    close(fd);
+    return;
+  }
+  std::string refusal = ExtensionRequest::Refusal(head, boundPort_);
+  if (!refusal.empty() && boost::regex_match(line, pattern_)) {
+    // Made by a web page, or not to be checked: nothing of it reaches the tables or the
+    // controller.
+    TRACE_INFO("refused (%s): %s", refusal.c_str(), line.c_str());
+    Refuse(fd, refusal);
+    return;
+  }
+  std::lock_guard<boost::recursive_mutex> lock(mutex_);
+  if (running_)
+    Analyse(fd, line);
+  else
+    close(fd);
 }
 
 void LocalServer::Close() {
@@ -308,6 +327,15 @@ void LocalServer::Answer(int fd, const std::string& text) {
   ssize_t ignored = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
   (void)ignored;
   close(fd);
+}
+
+void LocalServer::Refuse(int fd, const std::string& why) {
+  std::string body = why == "header size"
+                         ? "Refused: the request's header is too large to be checked.\n"
+                         : "Refused: this address serves the browser extension only, and this request looks made by "
+                           "a web page (" + why + ").\n";
+  Answer(fd, "HTTP/1.0 403 Forbidden\r\nContent-Type: text/plain; charset=us-ascii\r\nContent-Length: " +
+                 std::to_string(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body);
 }
 
 void LocalServer::HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t**)) {

@@ -1,7 +1,8 @@
 // The browser-extension listener: a small HTTP endpoint on the loopback interface that the
 // companion extension calls with one GET per event (page opened, closed, asked about, extension
 // registration). Answers are bare ASCII numbers; requests the listener cannot answer itself are
-// handed to the controller as E2C-Request values.
+// handed to the controller as E2C-Request values. A request that a web page made the browser
+// send (see ExtensionRequest) is refused with a short HTTP 403 and acted upon in no way.
 #ifndef PARLAVOX_NETWORK_LOCALSERVER_H
 #define PARLAVOX_NETWORK_LOCALSERVER_H
 
@@ -21,6 +22,7 @@
 
 #include "E2C-Request.h"
 #include "network/controllerBinding.h"
+#include "network/httpRequestHead.h"
 #include "network/stateMachine.h"
 
 // What the listener knows about one URL the extension has reported.
@@ -33,15 +35,13 @@ struct ExternalInfo {
 class LocalServer {
  public:
   static constexpr unsigned short kDefaultPort = 6788;
-  // A client that has not sent its request line within this time is dropped.
+  // A client that has not sent its request's head within this time is dropped.
   static constexpr int kReadTimeoutMs = 5000;
-  // Request lines are cut at this many bytes.
-  static constexpr size_t kMaxLine = 1000;
   // Connections kept open for the controller's answer about a new URL. Past this many, the one
   // that has waited longest is answered with the value known so far, so that clients that never
   // get an answer (or have gone) cannot use up the process's descriptors.
   static constexpr size_t kMaxWaiting = 128;
-  // Connections whose request line is still being read. Past this many, the one that has been
+  // Connections whose request is still being read. Past this many, the one that has been
   // connected longest is dropped, so idle or slow clients cannot keep the others out.
   static constexpr size_t kMaxReaders = 256;
   // URLs remembered. Past this many, the record used least recently is forgotten, one that no
@@ -103,6 +103,9 @@ class LocalServer {
     unsigned long long lastUse = 0;
   };
 
+  // Handles one request whose head has been read from connection fd: refuses it, or has it
+  // analysed. Closes fd or keeps it.
+  void Serve(int fd, const HttpRequestHead& head);
   // Handles one complete request line read from connection fd (which it closes or keeps).
   void Analyse(int fd, const std::string& line);
   // Records a new URL whose connection fd waits for the controller's answer (table lock held).
@@ -117,6 +120,8 @@ class LocalServer {
   void AcceptReaders(std::list<Reader>& readers, bool* acceptFailed);
   void HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t**));
   static void Answer(int fd, const std::string& text);
+  // Answers a refused request with 403 and why, in a text a person can read, and closes fd.
+  static void Refuse(int fd, const std::string& why);
   static bool IsLocal(const std::string& url, bool openRequest);
 
   boost::regex pattern_;

@@ -13,6 +13,8 @@ packages=(
   # tests
   googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core libx11-dev
   curl procps
+  # a real browser for the extension listener's end-to-end test
+  chromium
   # fuzzing and sanitizers with clang
   clang libclang-rt-14-dev
 )

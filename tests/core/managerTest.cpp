@@ -30,7 +30,7 @@ std::vector<wxEventType> Types(const EventRecorder& recorder) {
 // A raw request to the extension listener; the socket is left open for the answer.
 int Extension(const std::string& path) {
   int fd = sockettest::Connect(LocalServer::Instance()->GetPort());
-  std::string line = "GET /" + path + " HTTP/1.1\n";
+  std::string line = "GET /" + path + " HTTP/1.1\n\n";
   EXPECT_EQ(static_cast<ssize_t>(line.size()), send(fd, line.data(), line.size(), MSG_NOSIGNAL));
   return fd;
 }

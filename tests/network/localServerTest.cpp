@@ -98,6 +98,12 @@ std::string Raw(unsigned short port, const std::string& bytes, bool* closed = nu
   return sockettest::Exchange(port, bytes, closed, timeout);
 }
 
+std::string Lines(int count, const std::string& line) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += line;
+  return text;
+}
+
 // One request through curl, the way a browser extension's HTTP stack sends it.
 std::string Curl(unsigned short port, const std::string& path) {
   std::string out;
@@ -141,7 +147,7 @@ TEST(LocalServerTest, ExtensionCommandsThroughCurl) {
   // The request line ignores case; the command prefixes do not.
   EXPECT_EQ("10", Raw(port, "get /CHECK:ext9 http/1.0\r\n\r\n"));
   bool closed = false;
-  EXPECT_EQ("", Raw(port, "GET /QUIT:ext9 HTTP/1.1\r\nHost: x\r\n\r\n", &closed));
+  EXPECT_EQ("", Raw(port, "GET /QUIT:ext9 HTTP/1.1\r\nHost: localhost:" + std::to_string(port) + "\r\n\r\n", &closed));
   EXPECT_TRUE(closed);
 }
 
@@ -246,7 +252,7 @@ TEST(LocalServerTest, MalformedAndOversizedRequestsGetNoAnswer) {
   std::string line = "GET /CHECK:";
   line += std::string(1000 - line.size() - 9, 'b') + " HTTP/1.1";
   ASSERT_EQ(1000u, line.size());
-  EXPECT_EQ("00", Raw(port, line));
+  EXPECT_EQ("00", Raw(port, line + "\r\n\r\n"));
   // A request line sent without its line feed, then the end of the stream, is still served.
   int fd = Connect(port);
   ASSERT_GE(fd, 0);
@@ -270,6 +276,22 @@ TEST(LocalServerTest, SilentClientsNeverBlockOthers) {
     ASSERT_GE(fd, 0);
     silent.push_back(fd);
   }
+  // And some that send a request and then field lines, a few a second, never the blank line.
+  std::vector<int> trickling;
+  for (int i = 0; i < 5; ++i) {
+    int fd = Connect(port);
+    ASSERT_GE(fd, 0);
+    std::string line = "GET /CHECK:trickle" + std::to_string(i) + " HTTP/1.1\r\n";
+    (void)!send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+    trickling.push_back(fd);
+  }
+  std::atomic<bool> stopTrickling{false};
+  std::thread trickler([&] {
+    while (!stopTrickling) {
+      for (int fd : trickling) (void)!send(fd, "X-Trickle: 1\r\n", 14, MSG_NOSIGNAL | MSG_DONTWAIT);
+      std::this_thread::sleep_for(200ms);
+    }
+  });
   auto start = std::chrono::steady_clock::now();
   // 100 clients at once, interleaved with the silent ones, while the controller's thread
   // answers pages in parallel.
@@ -297,14 +319,19 @@ TEST(LocalServerTest, SilentClientsNeverBlockOthers) {
   // Well before the silent clients' time runs out.
   EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
 
-  // The silent ones are dropped without an answer once their 5 s have passed.
+  // The silent and trickling ones are dropped without an answer once their 5 s have passed,
+  // and the trickling requests never reach the controller.
+  silent.insert(silent.end(), trickling.begin(), trickling.end());
   for (int fd : silent) {
     bool closed = false;
     EXPECT_EQ("", ReadAll(fd, 7000ms, &closed));
     EXPECT_TRUE(closed);
-    close(fd);
   }
+  stopTrickling = true;
+  trickler.join();
+  for (int fd : silent) close(fd);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+  for (const HandedOver& item : machine.Items()) EXPECT_EQ(std::string::npos, item.text.find("trickle"));
 }
 
 TEST(LocalServerTest, WaitingConnectionsAreBounded) {
@@ -320,7 +347,7 @@ TEST(LocalServerTest, WaitingConnectionsAreBounded) {
     int fd = Connect(port);
     ASSERT_GE(fd, 0);
     std::string path = i % 2 == 0 ? "ASK:http://site" : "http://site";
-    std::string request = "GET /" + path + std::to_string(i) + ".example/ HTTP/1.1\r\n";
+    std::string request = "GET /" + path + std::to_string(i) + ".example/ HTTP/1.1\r\n\r\n";
     ASSERT_EQ(static_cast<ssize_t>(request.size()), send(fd, request.data(), request.size(), MSG_NOSIGNAL));
     clients.push_back(fd);
     // In order, so that which ones waited longest is known.
@@ -362,14 +389,14 @@ TEST(LocalServerTest, ProcessListenerRetriesATakenPortAndReportsToTheLastBoundCo
   std::shared_ptr<LocalServer> listener = LocalServer::Instance();
   ASSERT_TRUE(listener);
   ASSERT_TRUE(WaitFor([&] { return listener->IsRunning(); }, 3s));
-  EXPECT_EQ("00", Raw(port, "GET /CHECK:a HTTP/1.1\r\n"));
+  EXPECT_EQ("00", Raw(port, "GET /CHECK:a HTTP/1.1\r\n\r\n"));
   EXPECT_TRUE(WaitFor([&] { return second.Count() == 1; }, 3s));
 
   // The last binding holds; unbinding a controller that is not bound changes nothing.
   RecordingMachine third;
   LocalServer::BindController(&third);
   LocalServer::UnbindController(&second);
-  EXPECT_EQ("00", Raw(port, "GET /CHECK:b HTTP/1.1\r\n"));
+  EXPECT_EQ("00", Raw(port, "GET /CHECK:b HTTP/1.1\r\n\r\n"));
   EXPECT_TRUE(WaitFor([&] { return third.Count() == 1; }, 3s));
 
   // Unbinding waits for a call in progress, and no call comes after it.
@@ -380,7 +407,7 @@ TEST(LocalServerTest, ProcessListenerRetriesATakenPortAndReportsToTheLastBoundCo
     inside = true;
     std::lock_guard<std::mutex> wait(gate);
   });
-  EXPECT_EQ("00", Raw(port, "GET /CHECK:c HTTP/1.1\r\n"));
+  EXPECT_EQ("00", Raw(port, "GET /CHECK:c HTTP/1.1\r\n\r\n"));
   ASSERT_TRUE(WaitFor([&] { return inside.load(); }, 3s));
   std::atomic<bool> unbound{false};
   std::thread unbinding([&] {
@@ -390,8 +417,8 @@ TEST(LocalServerTest, ProcessListenerRetriesATakenPortAndReportsToTheLastBoundCo
   EXPECT_FALSE(WaitFor([&] { return unbound.load(); }, 200ms));
   hold.unlock();
   unbinding.join();
-  EXPECT_EQ("00", Raw(port, "GET /CHECK:d HTTP/1.1\r\n"));
-  EXPECT_EQ("00", Raw(port, "GET /CHECK:e HTTP/1.1\r\n"));  // d has been handled by then
+  EXPECT_EQ("00", Raw(port, "GET /CHECK:d HTTP/1.1\r\n\r\n"));
+  EXPECT_EQ("00", Raw(port, "GET /CHECK:e HTTP/1.1\r\n\r\n"));  // d has been handled by then
   EXPECT_EQ(2u, third.Count());
   EXPECT_EQ(1u, second.Count());
   listener->Close();
@@ -430,7 +457,7 @@ TEST(LocalServerTest, IdleAndSlowClientsDoNotDelayARealRequest) {
   std::vector<double> ms;
   for (int i = 0; i < 20; ++i) {
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ("10", Raw(port, "GET /CHECK:real HTTP/1.1\r\n", nullptr, 10000ms));
+    EXPECT_EQ("10", Raw(port, "GET /CHECK:real HTTP/1.1\r\n\r\n", nullptr, 10000ms));
     ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(ms.begin(), ms.end());
@@ -450,7 +477,7 @@ TEST(LocalServerTest, TablesStayBoundedAndKeepOpenPages) {
   machine.SetHook([&](const HandedOver& item) {
     if (item.kind == 1) server.UpdateExternalInfo(item.text, users);
   });
-  auto open = [&](const std::string& url) { return Raw(port, "GET /" + url + " HTTP/1.1\r\n"); };
+  auto open = [&](const std::string& url) { return Raw(port, "GET /" + url + " HTTP/1.1\r\n\r\n"); };
   EXPECT_EQ("4", open("http://kept.example/"));
   const size_t pages = LocalServer::kMaxPages + 50;
   for (size_t i = 0; i < pages; ++i) {
@@ -481,4 +508,92 @@ TEST(LocalServerTest, TablesStayBoundedAndKeepOpenPages) {
   EXPECT_LT(grown, 2048);
   EXPECT_EQ("2", open("http://m39999.example/" + path));
   EXPECT_EQ("02", open("CHECK:extension39999" + path));
+}
+
+TEST(LocalServerTest, RequestsOfWebPagesAreRefusedAndChangeNothing) {
+  RecordingMachine machine;
+  Listener listener(&machine);
+  LocalServer& server = listener.server;
+  unsigned short port = listener.port();
+  server.SetConnected(true);
+  // The controller answers every new page at once, with 3 users.
+  machine.SetHook([&](const HandedOver& item) {
+    if (item.kind == 1) server.UpdateExternalInfo(item.text, 3);
+  });
+  const std::string own = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+  // A page that is open, and an order waiting for an extension: neither may be touched by a
+  // refused request.
+  ASSERT_EQ("2", Raw(port, "GET /http://kept.example/ HTTP/1.1\r\n" + own + "\r\n"));
+  const size_t before = machine.Count();
+  // Forgets what the served requests handed over.
+  auto forget = [&] {
+    std::lock_guard<std::mutex> lock(machine.mutex);
+    machine.items.resize(before);
+  };
+
+  struct Row {
+    const char* what;
+    std::string fields;
+    const char* refusal;  // what the refusal says, or null when served
+  } rows[] = {
+      {"an extension's background worker",
+       "Host: localhost:" + std::to_string(port) + "\r\nSec-Fetch-Site: none\r\nSec-Fetch-Mode: cors\r\n"
+       "Sec-Fetch-Dest: empty\r\n", nullptr},
+      {"an extension with its own origin", own + "Origin: moz-extension://4f1e\r\nSec-Fetch-Site: none\r\n", nullptr},
+      {"an older browser", own + "User-Agent: old\r\n", nullptr},
+      {"no fields at all", "", nullptr},
+      {"a page's fetch", own + "Sec-Fetch-Site: same-site\r\n", "(Sec-Fetch-Site)"},
+      {"a page's image", own + "Sec-Fetch-Mode: no-cors\r\n", "(Sec-Fetch-Mode)"},
+      {"a page's navigation", own + "Sec-Fetch-Mode: navigate\r\n", "(Sec-Fetch-Mode)"},
+      {"a page's frame", own + "Sec-Fetch-Dest: iframe\r\n", "(Sec-Fetch-Dest)"},
+      {"a page's form (older browser)", own + "Origin: http://127.0.0.1:8000\r\n", "(Origin)"},
+      {"a page's link (older browser)", own + "Referer: https://www.example-site.test/\r\n", "(Referer)"},
+      {"a page renamed to a loopback address", "Host: www.example-site.test:" + std::to_string(port) + "\r\n",
+       "(Host)"},
+      {"a head too large to check", own + Lines(120, "X-Filler: 1\r\n"), "too large"},
+  };
+  int i = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::string n = std::to_string(++i);
+    server.SetExtensionStatus("ext" + n, ExtensionStatus_disable);
+    std::vector<std::string> answers;
+    for (std::string path : {"CHECK:ext" + n, "http://page" + n + ".example/", "ASK:http://ask" + n + ".example/",
+                             std::string("CLOSE:http://kept.example/"), "QUIT:ext" + n})
+      answers.push_back(Raw(port, "GET /" + path + " HTTP/1.1\r\n" + row.fields + "\r\n"));
+    if (!row.refusal) {
+      EXPECT_EQ((std::vector<std::string>{"11", "2", "2", "", ""}), answers);
+      ASSERT_TRUE(WaitFor([&] { return machine.Count() == before + 5; }, 3s));
+      EXPECT_FALSE(server.IsURLOpened("http://kept.example/"));
+      forget();
+      ASSERT_EQ("2", Raw(port, "GET /http://kept.example/ HTTP/1.1\r\n\r\n"));
+      ASSERT_TRUE(WaitFor([&] { return machine.Count() == before + 1; }, 3s));
+      forget();
+      continue;
+    }
+    for (const std::string& answer : answers) {
+      EXPECT_EQ(0u, answer.rfind("HTTP/1.0 403 Forbidden\r\n", 0)) << answer;
+      EXPECT_NE(std::string::npos, answer.find(row.refusal)) << answer;
+      EXPECT_EQ(std::string::npos, answer.find("Access-Control")) << answer;
+    }
+    // Nothing reached the controller or the tables: the page stays open, the new pages are not
+    // known, and the order waits for the extension's own request.
+    EXPECT_EQ(before, machine.Count());
+    EXPECT_TRUE(server.IsURLOpened("http://kept.example/"));
+    EXPECT_FALSE(server.IsURLOpened("http://page" + n + ".example/"));
+    EXPECT_EQ("11", Raw(port, "GET /CHECK:ext" + n + " HTTP/1.1\r\n\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return machine.Count() == before + 1; }, 3s));
+    forget();
+  }
+  // Malformed heads and other methods are closed without an answer.
+  for (std::string bytes : {std::string("GET /CHECK:m HTTP/1.1\r\nHost: a\r\n folded\r\n\r\n"),
+                            std::string("GET /CHECK:m HTTP/1.1\r\nX: \0\r\n\r\n", 31),
+                            "POST /CHECK:m HTTP/1.1\r\n" + own + "Origin: http://page.example\r\n\r\n",
+                            "OPTIONS /CHECK:m HTTP/1.1\r\n" + own +
+                                "Access-Control-Request-Private-Network: true\r\n\r\n"}) {
+    bool closed = false;
+    EXPECT_EQ("", Raw(port, bytes, &closed));
+    EXPECT_TRUE(closed);
+  }
+  EXPECT_EQ(before, machine.Count());
 }
