@@ -36,6 +36,9 @@ using standintest::TestUser;
 using Lines = std::vector<std::string>;
 
 const int kWait = 20000;
+const char* const kOthers[] = {"bob", "carol", "dave", "erin", "frank"};
+const char* const kNoticeKeys[] = {"login-visual", "login-bell", "logout-visual", "logout-bell", "message-visual",
+                                   "message-bell"};
 
 class QuietPrompter : public startup::StartupPrompter {
  public:
@@ -78,10 +81,18 @@ class HandlersEndToEnd : public ::testing::Test {
     ASSERT_TRUE(m_rooms && NotifyFrame::GetInstance());
     sound::SetRecorder([this](const std::string& file) { m_sounds.push_back(file); });
     Manager* manager = GetManager();
-    // Every notice on unless a contact's own setting says otherwise.
-    for (const char* key : {"login-visual", "login-bell", "logout-visual", "logout-bell", "message-visual",
-                            "message-bell"})
+    // The controller and the settings outlive each test, unlike a program's run: the contacts an
+    // earlier test saved are taken out of the settings (the controller keeps their records), and
+    // what it set on them is cleared; they are known offline, as a new run knows them. Every
+    // notice is on unless a contact's own setting says no.
+    for (const char* login : kOthers) {
+      Config::GetInstance()->RemoveContact(login);
+      manager->GetContactInfo(login)->SetStatus(STATUS_OFFLINE);
+    }
+    for (const char* key : kNoticeKeys) {
       manager->GetDefaultContactInfo()->SetNotification(key, NOTIFICATION_ON);
+      for (const char* login : kOthers) manager->GetContactInfo(login)->SetNotification(key, NOTIFICATION_NOT_SET);
+    }
     manager->Connect("alice", "alice", false, "127.0.0.1", m_server->Port(), true, false);
     ASSERT_TRUE(Until([&] { return manager->IsConnected(); })) << "alice did not log in";
     // The controller lives as long as the process: what earlier tests left in its table is not looked at.
@@ -91,6 +102,13 @@ class HandlersEndToEnd : public ::testing::Test {
   void TearDown() override {
     m_users.clear();
     sound::SetRecorder(nullptr);
+    // Alice logs out before she quits: her contacts go offline in the controller, which the next
+    // test's session finds again (it lives as long as the process).
+    if (GetManager()->IsConnected()) {
+      GetManager()->Disconnect(false, true);
+      EXPECT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
+      Settle();
+    }
     if (m_frame) {
       m_frame->Close(true);
       EXPECT_TRUE(guitest::PumpUntil([] { return MainFrame::GetInstance() == nullptr; }, kWait));
@@ -434,7 +452,9 @@ TEST_F(HandlersEndToEnd, PresenceNoticesFollowEachContactsSettings) {
       ASSERT_TRUE(Until([&] { return GetManager()->GetContactInfo(row.login)->GetStatus() == now; }));
       Settle();
       EXPECT_EQ(row.popup ? Lines{popup} : Lines{}, NewPopups());
-      if (row.popup) EXPECT_EQ(now, NotifyFrame::GetInstance()->GetItem(m_popupsSeen - 1)->status);
+      if (row.popup) {
+        EXPECT_EQ(now, NotifyFrame::GetInstance()->GetItem(m_popupsSeen - 1)->status);
+      }
       const char* sound = now == STATUS_ONLINE ? "sounds/online.wav" : "sounds/offline.wav";
       EXPECT_EQ(row.sound ? Lines{sound} : Lines{}, NewSounds());
     }
