@@ -63,3 +63,5 @@ void ChatRoomsNotebook::SetKeyTyped(const std::string& url, const std::string& l
 void ChatRoomsNotebook::BanChatRoom(const std::string& url) { Record("banned " + url); }
 void ChatRoomsNotebook::UpdateAvatar(const std::string& login) { Record("avatar " + login); }
 void ChatRoomsNotebook::CloseChatRoom(const std::string& url) { m_rooms.erase(url); }
+
+void ChatRoomsNotebook::SetConnectionStatus(bool connected) { Record(connected ? "connected" : "disconnected"); }

@@ -41,6 +41,8 @@ class ChatRoomsNotebook : public wxFrame, public CallRecord {
   void UpdateAvatar(const std::string& login);
   // The page of a room closes.
   void CloseChatRoom(const std::string& url);
+  // Whether the user is connected: rooms can be written in or not.
+  void SetConnectionStatus(bool connected);
 
  private:
   Manager* m_manager;

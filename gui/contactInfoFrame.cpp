@@ -1,5 +1,6 @@
 #include "gui/contactInfoFrame.h"
 
+#include <wx/app.h>
 #include <wx/intl.h>
 
 #include "core/application.h"
@@ -63,3 +64,20 @@ void ContactInfoFrame::UpdateMessengerInfo(MessengerInfo* account) {
 }
 
 void ContactInfoFrame::UpdateAvatar() { Record("avatar"); }
+
+void ContactInfoFrame::EnableUpdate(const std::string& login, bool enable) {
+  if (ContactInfoFrame* frame = GetContactInfoFrame(login)) frame->Record(enable ? "editable" : "read only");
+}
+
+void ContactInfoFrame::SetConnectionStatusForAll(bool connected) {
+  for (auto& entry : Registry()) entry.second->Record(connected ? "connected" : "disconnected");
+}
+
+void ContactInfoFrame::RemoveAll() {
+  std::map<std::string, ContactInfoFrame*> frames;
+  frames.swap(Registry());
+  for (auto& entry : frames) {
+    entry.second->Hide();
+    wxTheApp->ScheduleForDestruction(entry.second);
+  }
+}

@@ -27,6 +27,11 @@ class ContactInfoFrame : public wxFrame, public CallRecord {
   // Update the open profile window of that login, or every open one.
   static void UpdateContactInfoFor(const ContactInfo& info);
   static void UpdateGroups();
+  // Whether the profile of `login` can be edited (the user's own, while connected).
+  static void EnableUpdate(const std::string& login, bool enable);
+  static void SetConnectionStatusForAll(bool connected);
+  // Hides every profile window and destroys it once the handlers running are over.
+  static void RemoveAll();
   void UpdateMessengerInfo(MessengerInfo* account);
   void UpdateAvatar();
 

@@ -18,3 +18,5 @@ void ContactsPanel::RemoveAllPrivateContacts() { Record("remove all private"); }
 void ContactsPanel::InitPrivateContactsGroups() { Record("groups"); }
 void ContactsPanel::UpdateAvatar(const std::string& login) { Record("avatar " + login); }
 void ContactsPanel::NotifyNewMessage(const std::string& login) { Record("new message " + login); }
+
+void ContactsPanel::Disconnection() { Record("disconnection"); }

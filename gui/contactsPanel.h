@@ -18,6 +18,8 @@ class ContactsPanel : public wxScrolledWindow, public CallRecord {
   void UpdateContact(const URLContactInfo& update);
   void RemoveContact(const std::string& login);
   void RemoveAllPrivateContacts();
+  // The session ended: the open rooms leave the list.
+  void Disconnection();
   void InitPrivateContactsGroups();
   void UpdateAvatar(const std::string& login);
   // Marks the contact whose private room received a message or a file notice.

@@ -11,3 +11,5 @@ void ContactsShortFrame::UpdateContactEvent(const ContactEvent& event) {
   Record("event " + std::to_string(event.GetId()) + " " + std::to_string(event.GetType()) + " " + event.GetLogin());
 }
 void ContactsShortFrame::UpdateGroups() { Record("groups"); }
+
+void ContactsShortFrame::SetConnectionStatus(bool connected) { Record(connected ? "connected" : "disconnected"); }

@@ -15,6 +15,8 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   // Lists a request, an answer or an invitation, in place of the row of the same id.
   void UpdateContactEvent(const ContactEvent& event);
   void UpdateGroups();
+  // Whether the user is connected: requests can be sent or not.
+  void SetConnectionStatus(bool connected);
 
  private:
   Manager* m_manager;

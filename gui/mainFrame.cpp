@@ -125,11 +125,3 @@ void MainFrame::OnClickBanner(wxMouseEvent&) {
 
 void MainFrame::StartConnectTimer(int ms) { m_connectTimer.StartOnce(ms); }
 
-void MainFrame::SetConnected(bool connected) {
-  TRACE_INFO("connected %d", int(connected));
-  if (!connected && m_splitter && m_splitter->GetWindow2() != m_loginPanel) {
-    m_splitter->ReplaceWindow(m_sitesPanel, m_loginPanel);
-    m_sitesPanel->Hide();
-    m_loginPanel->Show();
-  }
-}

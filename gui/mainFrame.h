@@ -87,6 +87,19 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // True once the window's exit path has disconnected and saved the settings.
   static bool HasExited();
 
+  // ==== Log-in (mainFrameConnection.cpp): the log-in panel's connect and abort, the retries
+  // after a failure, and what tests read of them.
+  void AbortConnection();
+  // Shows the log-in panel with the reason and, when retrying is on, plans the next attempt.
+  void RetryOnFailure(const wxString& reason);
+  LoginDialog* GetLoginPanel() const { return m_loginPanel; }
+  const wxTimer& GetConnectTimer() const { return m_connectTimer; }
+  const wxTimer& GetIdleTimer() const { return m_idleTimer; }
+  int GetRetryCount() const { return m_retryCount; }
+  // The random part of a retry's delay is this modulo 5000 ms; tests fix it.
+  static std::function<long()> s_retryJitter;
+  // ==== end of log-in block
+
   // Carries out a click on a notification of the pop-up.
   void ExecuteNotifyAction(const NotifyAction& action);
   // Brings the contacts manager up, the other docked windows down.
@@ -178,6 +191,23 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressShown;
   std::map<std::string, std::unique_ptr<wxEvent>> m_progressHeld;
   // ==== end of block
+  // ==== Log-in, failures and retries (mainFrameConnection.cpp).
+  // Shows the log-in panel or the sites panel in the bottom pane.
+  void ShowLoginPanel();
+  void ShowSitesPanel();
+  // Presence shown as disconnected on the nickname panel and the tray icon.
+  void ShowDisconnected();
+  // The delay before retry number `count` (counted from 1), `jitter` being 0 to 4999 ms.
+  static int RetryDelay(int count, long jitter);
+  void StartIdleTimer();
+  // The branches of OnConnectionAck (mainFrameEvents.cpp).
+  void OnLoggedIn();
+  void OnAttemptRefused(int code);
+  void OnAttemptFailed(int code);
+  void OnConnectionEnded(int code);
+  // An abort came after the log-in had succeeded but before the window heard of it.
+  bool m_abortedLogIn = false;
+  // ==== end of log-in block
   // Closing (mainFrameClose.cpp): the remembered or asked choice, and the two ways out.
   int AskCloseChoice();
   void ReduceToTray();

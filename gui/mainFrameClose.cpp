@@ -15,6 +15,7 @@
 
 #include "core/application.h"
 #include "gui/chatRoomsNotebook.h"
+#include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/myTaskBar.h"
 #include "gui/reduceDialog.h"
@@ -132,6 +133,9 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
     if (question.ShowModal() == wxID_NO) {
       // The controller has disconnected already: the windows say so.
       SetConnected(false);
+      ShowLoginPanel();
+      m_loginPanel->EnableConnect(true);
+      ShowDisconnected();
       if (event.CanVeto()) event.Veto();
       TRACE_END_RESULT("kept open");
       return;

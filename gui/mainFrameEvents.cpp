@@ -1,11 +1,16 @@
 // Which handler of the main window receives each change the controller posts, and the
 // window's own events. The controller is pushed on the window's chain of handlers, so its
 // events reach these bindings on the GUI thread, one at a time, in the order posted.
+#include <wx/msgdlg.h>
 #include <wx/splitter.h>
 
 #include "core/application.h"
 #include "core/guiEvents.h"
+#include "gui/contactInfoFrame.h"
+#include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
+#include "gui/notifyFrame.h"
+#include "gui/soundPlayer.h"
 #include "gui/newVersion.h"
 #include "model/config.h"
 #include "model/log.h"
@@ -57,23 +62,133 @@ void MainFrame::BindEvents() {
 // A payload made for the event is freed with the event after the handler; the handlers of the
 // rooms, contacts, sites and files are in the files named after them.
 void MainFrame::OnConnectionAck(wxCommandEvent& event) {
-  TRACE_START_ARGS("%d", event.GetInt());
-  if (event.GetInt() == GUI_CONNECTION__OK) SetConnected(true);
-  else if (event.GetInt() != GUI_CONNECTED_TO_SERVER) SetConnected(false);
-  // A newer version is offered once the session stands, and when the server refuses this one.
-  if ((event.GetInt() == GUI_CONNECTION__OK &&
-       newversion::IsNewer(Config::GetInstance()->GetLastVersion(), kProgramVersion)) ||
-      event.GetInt() == GUI_CONNECTION__INVALID_VERSION)
-    DownloadAndReinstall();
+  const int code = event.GetInt();
+  TRACE_START_ARGS("%d", code);
+  switch (code) {
+    case GUI_CONNECTION__START:
+    case GUI_CONNECTED_TO_SERVER:
+    case GUI_CONNECTION__REFRESH:
+      // News of an attempt that was aborted meanwhile leaves the panel as the abort left it.
+      if (m_manager->IsDisconnected()) break;
+      if (code == GUI_CONNECTED_TO_SERVER) {
+        TRACE_INFO("GUI_CONNECTED_TO_SERVER");
+        m_loginPanel->EnableConnect(false);
+        m_loginPanel->SetStatus(_("Connected to Parlavox server... Sending login/password..."), 0);
+      } else if (code == GUI_CONNECTION__START) {
+        TRACE_INFO("GUI_CONNECTION__START");
+        m_loginPanel->EnableConnect(false);
+        m_loginPanel->SetStatus(_("Parlavox Instant Messenger is connecting... Contacting server..."), 0);
+      } else {
+        TRACE_INFO("GUI_CONNECTION__REFRESH");
+        m_loginPanel->SetStatus(_("Parlavox Instant Messenger is connecting... Sending login/password..."), 0);
+      }
+      break;
+    case GUI_CONNECTION__OK:
+      TRACE_INFO("GUI_CONNECTION__OK");
+      if (m_abortedLogIn) m_abortedLogIn = false;
+      else OnLoggedIn();
+      break;
+    case GUI_CONNECTION__INVALID_LOGIN:
+    case GUI_CONNECTION__INVALID_VERSION:
+      OnAttemptRefused(code);
+      break;
+    case GUI_CONNECTION__TOO_MANY_USERS:
+    case GUI_CONNECTION__SERVER_FAILED:
+    case GUI_SOCKET_ERROR:
+      OnAttemptFailed(code);
+      break;
+    case GUI_DISCONNECT:
+    case GUI_NOTASKED_DISCONNECT:
+      OnConnectionEnded(code);
+      break;
+    default:
+      TRACE_INFO("unknwon");
+      m_idleTimer.Stop();
+  }
   TRACE_END();
 }
 
+namespace {
+
+void PopUp(const wxString& title, const wxString& line1, const wxString& line2, const wxColour& colour) {
+  if (NotifyFrame* popup =
+          NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), title, line1, colour, line2, colour))
+    popup->Popup();
+}
+
+}  // namespace
+
+void MainFrame::OnLoggedIn() {
+  ShowSitesPanel();
+  m_retryCount = 0;
+  m_connectTimer.Stop();
+  SetConnected(true);
+  ContactInfoFrame::RemoveAll();
+  ContactInfoFrame::CreateContactInfoFor(this, m_manager, m_manager->GetLogin(), true);
+  ContactInfo* own = Config::GetInstance()->GetContactInfo();
+  if (own && own->GetLoginVisual() == NOTIFICATION_ON)
+    PopUp(_("Notification"), _("Connection successful"), wxEmptyString, *wxBLUE);
+  if (own && own->GetLoginBell() == NOTIFICATION_ON) sound::Play("sounds/online.wav");
+  // The timer starts before the announcement of a new version, whose box may stay open long.
+  StartIdleTimer();
+  if (newversion::IsNewer(Config::GetInstance()->GetLastVersion(), kProgramVersion)) DownloadAndReinstall();
+}
+
+// Wrong login or password, or a version the server no longer takes: no retry.
+void MainFrame::OnAttemptRefused(int code) {
+  TRACE_INFO("%s", code == GUI_CONNECTION__INVALID_LOGIN ? "GUI_CONNECTION__INVALID_LOGIN" : "GUI_CONNECTION__INVALID_VERSION");
+  m_connectTimer.Stop();
+  m_idleTimer.Stop();
+  ShowLoginPanel();
+  SetConnected(false);
+  m_loginPanel->SetStatus(code == GUI_CONNECTION__INVALID_LOGIN ? _("Invalid login !")
+                                                                : _("Your version is too old, please upgrade!"),
+                          0);
+  m_loginPanel->EnableConnect(true);
+  ShowDisconnected();
+  if (code == GUI_CONNECTION__INVALID_LOGIN)
+    wxMessageBox(_("Invalid login/password"), _("Unable to connect..."), wxOK | wxICON_INFORMATION, this);
+  else
+    DownloadAndReinstall();
+}
+
+// The server is full or out of reach, or the link broke: retried when the settings say so.
+void MainFrame::OnAttemptFailed(int code) {
+  m_idleTimer.Stop();
+  SetConnected(false);
+  ShowDisconnected();
+  wxString reason;
+  if (code == GUI_CONNECTION__TOO_MANY_USERS) {
+    TRACE_INFO("GUI_CONNECTION__TOO_MANY_USERS");
+    reason = _("Too many Parlavoxers connected");
+    PopUp(_("Error"), reason, wxEmptyString, *wxBLUE);
+  } else if (code == GUI_CONNECTION__SERVER_FAILED) {
+    TRACE_INFO("GUI_CONNECTION__SERVER_FAILED");
+    m_connectTimer.Stop();
+    if (m_retryCount == 0) PopUp(_("Error"), _("Unable to contact"), _("the main server"), *wxRED);
+    reason = _("Unable to contact the main server");
+  } else {
+    TRACE_INFO("GUI_SOCKET_ERROR");
+    reason = _("Connection ended: network failure");
+    if (m_retryCount == 0) PopUp(_("Error"), reason, wxEmptyString, *wxBLUE);
+  }
+  RetryOnFailure(reason);
+}
+
+// The user's own disconnect acknowledged, or the server ended the session: no retry.
+void MainFrame::OnConnectionEnded(int code) {
+  TRACE_INFO("%s", code == GUI_DISCONNECT ? "GUI_DISCONNECT" : "GUI_NOTASKED_DISCONNECT");
+  m_idleTimer.Stop();
+  ShowLoginPanel();
+  m_loginPanel->EnableConnect(true);
+  m_loginPanel->SetStatus(code == GUI_DISCONNECT ? wxString() : _("Connection ended by the server"), 0);
+  SetConnected(false);
+  ShowDisconnected();
+  if (code == GUI_NOTASKED_DISCONNECT)
+    PopUp(_("Notification"), _("Connection ended by the server"), wxEmptyString, *wxBLUE);
+}
 
 void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }
 void MainFrame::OnMove(wxMoveEvent& event) { event.Skip(); }
 void MainFrame::OnActivate(wxActivateEvent& event) { event.Skip(); }
 
-void MainFrame::OnConnectTimer(wxTimerEvent&) {
-  m_connectTimer.Stop();
-  Connect(false);
-}

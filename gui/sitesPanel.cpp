@@ -40,3 +40,8 @@ void SitesPanel::UpdateExtensionStatus(const std::string& name, ExtensionStatus_
 }
 void SitesPanel::UpdateAvatar(const std::string& login) { Record("avatar " + login); }
 void SitesPanel::NotifyNewMessage(const std::string& url) { Record("new message " + url); }
+
+void SitesPanel::Disconnection() {
+  m_sites.clear();
+  Record("disconnection");
+}

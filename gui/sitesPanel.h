@@ -31,6 +31,8 @@ class SitesPanel : public wxScrolledWindow, public CallRecord {
   void UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status);
   void UpdateAvatar(const std::string& login);
   void NotifyNewMessage(const std::string& url);
+  // The session ended: every site leaves the panel.
+  void Disconnection();
 
  private:
   Manager* m_manager;

@@ -13,9 +13,6 @@
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -25,6 +22,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "tests/support/sanitizerOptions.h"
+#include "tests/support/screenCapture.h"
 #include "tests/widgets/widgetTestSupport.h"
 #include "widgets/myMiniFrame.h"
 #include "widgets/tabStrip.h"
@@ -43,25 +41,7 @@ void Fail(const std::string& what) {
   ++g_failures;
 }
 
-// What the X server shows in a rectangle of the screen, read on a connection of its own (a
-// screen device context of the tool kit can hand back a stale picture).
-wxImage Capture(const wxRect& rect) {
-  wxImage img(rect.width, rect.height);
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return img;
-  XImage* x = XGetImage(display, DefaultRootWindow(display), rect.x, rect.y, rect.width,
-                        rect.height, AllPlanes, ZPixmap);
-  if (x) {
-    for (int row = 0; row < rect.height; ++row)
-      for (int col = 0; col < rect.width; ++col) {
-        unsigned long p = XGetPixel(x, col, row);
-        img.SetRGB(col, row, (p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
-      }
-    XDestroyImage(x);
-  }
-  XCloseDisplay(display);
-  return img;
-}
+using screencapture::Capture;
 
 void Save(const wxImage& img, const std::string& name) {
   if (!img.IsOk() || !img.SaveFile(wxString::FromUTF8(g_dir + "/" + name), wxBITMAP_TYPE_PNG))
