@@ -28,7 +28,8 @@ namespace {
 // would land in a file of the working directory.
 bool SettleDirectories(StartupPrompter& prompter) {
   wxString value;
-  const std::string data = DataDirectory(wxGetEnv("PARLAVOX_DATA", &value) ? wx2std(value).c_str() : nullptr);
+  const std::string data = DataDirectory(wxGetEnv("PARLAVOX_DATA", &value) ? wx2std(value).c_str() : nullptr,
+                                         InstalledDataDirectory(ProgramPath()));
   printf("Use %s as data directory.\n", data.c_str());
   printf("Set the PARLAVOX_DATA environment variable if this value is incorrect.\n");
   fflush(stdout);

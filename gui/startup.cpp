@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "model/config.h"
@@ -12,9 +14,35 @@
 
 namespace startup {
 
-std::string DataDirectory(const char* value) {
+std::string DataDirectory(const char* value, const std::string& installed) {
   if (value && *value) return std::string(value) + "/";
-  return "/usr/local/share/parlavox/";
+  return installed;
+}
+
+std::string ConfiguredDataDirectory() {
+  return PARLAVOX_INSTALLED_DATA;
+}
+
+std::string InstalledDataDirectory(const std::string& programPath) {
+  const std::string fromBin = PARLAVOX_DATA_FROM_BINDIR;
+  const size_t slash = programPath.rfind('/');
+  if (fromBin.empty() || slash == std::string::npos) return ConfiguredDataDirectory();
+  const std::string candidate = programPath.substr(0, slash + 1) + fromBin;
+  char resolved[PATH_MAX];
+  struct stat info;
+  if (!realpath(candidate.c_str(), resolved) || stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return ConfiguredDataDirectory();
+  }
+  std::string dir = resolved;
+  if (dir.back() != '/') dir += '/';
+  return dir;
+}
+
+std::string ProgramPath() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return std::string();
+  return std::string(path, static_cast<size_t>(length));
 }
 
 namespace {

@@ -9,9 +9,18 @@
 
 namespace startup {
 
-// The data directory from the value of PARLAVOX_DATA (null or empty: the installed one).
-// A '/' is always appended.
-std::string DataDirectory(const char* value);
+// The data directory from the value of PARLAVOX_DATA, with a '/' always appended; null or
+// empty: `installed`.
+std::string DataDirectory(const char* value, const std::string& installed);
+
+// Where an installed program finds its data: for a program in "<prefix>/bin/", the directory
+// "<prefix>/share/parlavox/" when it exists, whatever prefix it was installed under; else the
+// one of the prefix the build was configured with.
+std::string InstalledDataDirectory(const std::string& programPath);
+std::string ConfiguredDataDirectory();
+
+// The running program's own path (links resolved); empty when the system does not tell.
+std::string ProgramPath();
 
 // The user directory "<home>/.parlavox/", created with mode 0700 (and narrowed to 0700 when
 // it exists with wider access). On failure `error` says why, in words for the user, and

@@ -12,7 +12,7 @@ packages=(
   libcurl4-openssl-dev asn1c
   # tests
   googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core libx11-dev
-  curl procps
+  curl procps desktop-file-utils
   # a real browser for the extension listener's end-to-end test
   chromium
   # fuzzing and sanitizers with clang

@@ -3,6 +3,8 @@
 # server is started on this machine first, in demonstration mode, and the program is pointed at
 # it: PARLAVOX_SERVER names it, and PARLAVOX_DATA a data directory that holds the program's own
 # files and the stand-in's trust store. The stand-in stops when the program ends.
+# The user's own settings (~/.parlavox/) are left as they are: the lines printed say which demo
+# account to type into the log-in panel.
 # Usage: run-with-standin.sh PROGRAM STANDIN DATA_DIR [RUN_DIR]
 set -euo pipefail
 program=$1
@@ -44,8 +46,11 @@ if [ -z "$port" ]; then
   echo "The stand-in server did not say where it listens." >&2
   exit 1
 fi
-echo "Stand-in server on localhost:$port: log in as alice, bob, carol or dave (the password is the login);"
-echo "Ada, Ben and Chloe wait in the room of the Parlavox site. Its log: $run/standin.log"
+# The log-in panel's own words: its fields "Login:" and "Password:", its button "Connect !".
+echo "Parlavox runs against a stand-in server on localhost:$port; its log: $run/standin.log"
+echo "To log in, type alice in \"Login:\" and alice in \"Password:\", then press \"Connect !\"."
+echo "bob, carol and dave log in the same way (the password is the login); Ada, Ben and Chloe"
+echo "wait in the room of the Parlavox site."
 status=0
 PARLAVOX_SERVER="localhost:$port" PARLAVOX_DATA="$run/data" "$program" || status=$?
 exit "$status"

@@ -164,7 +164,7 @@ void ConnectionLoop::Handshake(Connection& c, Clock::time_point now) {
   c.wantsWrite = step == TlsStep::kWantWrite;
   if (step == TlsStep::kWantRead || step == TlsStep::kWantWrite) return;
   if (step != TlsStep::kDone) {
-    Note("%s: TLS handshake failed", c.peer.c_str());
+    Tell("%s: TLS handshake failed", c.peer.c_str());
     c.state = Connection::State::kDead;
     return;
   }
@@ -259,7 +259,7 @@ void ConnectionLoop::Reap(Clock::time_point now) {
   for (auto it = m_connections.begin(); it != m_connections.end();) {
     Connection& c = *it->second;
     if (c.state == Connection::State::kHandshake && now > c.deadline) {
-      Note("%s: no TLS handshake in time", c.peer.c_str());
+      Tell("%s: no TLS handshake in time", c.peer.c_str());
       c.state = Connection::State::kDead;
     } else if (c.state == Connection::State::kClosing && (c.Queued() == 0 || now > c.deadline)) {
       // What was queued went out (or the time is up): say goodbye and close.

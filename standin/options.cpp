@@ -38,7 +38,8 @@ const char* UsageText() {
          "                       (default 60)\n"
          "  --login-timeout S    seconds a new connection has to log in (default 15)\n"
          "  --max-connections N  connections served at once (default 4096)\n"
-         "  --verbose            log every log-in, drop and refusal on standard error\n"
+         "  --verbose            also log every link's end and what clients report; log-ins,\n"
+         "                       log-outs and refused requests are always logged on standard error\n"
          "  --help               this text\n";
 }
 

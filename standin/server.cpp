@@ -55,9 +55,9 @@ void Server::Received(ConnId conn, C2S_Request_t& request, Clock::time_point now
     s.lastHeard = now;
     const OCTET_STRING_t* key = AuthKeyOf(request);
     if (!key) {
-      Note("%s: a second log-in on the same link is ignored", s.login.c_str());
+      Tell("%s: a second log-in on the same link is ignored", s.login.c_str());
     } else if (Text(*key) != s.authkey) {
-      Note("%s: a request with another log-in key is ignored", s.login.c_str());
+      Tell("%s: a request with another log-in key is ignored", s.login.c_str());
     } else {
       Dispatch(s, request);
     }

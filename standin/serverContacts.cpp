@@ -49,7 +49,7 @@ void Server::AddContact(Session& s, const C2S_AddContact_t& r) {
     return;
   }
   if (m_directory.Blocks(login, s.login)) {
-    Note("%s asks %s, who blocked them: the request goes no further", s.login.c_str(), login.c_str());
+    Tell("%s asks %s, who blocked them: the request goes no further", s.login.c_str(), login.c_str());
     return;
   }
   m_contactRequests.insert(std::make_pair(s.login, login));
@@ -63,7 +63,7 @@ void Server::AddContact(Session& s, const C2S_AddContact_t& r) {
 void Server::AnswerContact(Session& s, const C2S_AddContactAnswer_t& r) {
   std::string requester = Text(r.login);
   if (!m_contactRequests.erase(std::make_pair(requester, s.login))) {
-    Note("%s answers %s, who asked nothing", s.login.c_str(), requester.c_str());
+    Tell("%s answers %s, who asked nothing", s.login.c_str(), requester.c_str());
     return;
   }
   const Account* other = m_directory.Find(requester);

@@ -34,7 +34,7 @@ void Server::AnswerInvitation(Session& s, const C2S_InviteChatroomAnswer_t& r) {
   std::string inviter = Text(r.login);
   auto invitation = m_invitations.find(std::make_pair(name, s.login));
   if (invitation == m_invitations.end() || invitation->second != inviter) {
-    Note("%s answers an invitation to %s it did not get", s.login.c_str(), name.c_str());
+    Tell("%s answers an invitation to %s it did not get", s.login.c_str(), name.c_str());
     return;
   }
   m_invitations.erase(invitation);

@@ -4,12 +4,32 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 namespace standin {
 
 namespace {
 
 std::atomic<bool> g_verbose{false};
+
+// Logins and room names come from the clients: a control character is written as an escape,
+// so one line of the log is always one line the server wrote.
+std::string Escaped(const char* text) {
+  std::string out;
+  for (const char* c = text; *c; ++c) {
+    unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte == '\\') {
+      out += "\\\\";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escape[8];
+      snprintf(escape, sizeof escape, "\\x%02x", byte);
+      out += escape;
+    } else {
+      out += *c;
+    }
+  }
+  return out;
+}
 
 void Write(const char* format, va_list args) {
   char stamp[32];
@@ -18,7 +38,7 @@ void Write(const char* format, va_list args) {
   strftime(stamp, sizeof stamp, "%H:%M:%S", localtime_r(&now, &local));
   char line[1024];
   vsnprintf(line, sizeof line, format, args);
-  fprintf(stderr, "parlavox-standin %s %s\n", stamp, line);
+  fprintf(stderr, "parlavox-standin %s %s\n", stamp, Escaped(line).c_str());
 }
 
 }  // namespace
@@ -32,6 +52,13 @@ bool IsVerbose() {
 }
 
 void Warn(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  Write(format, args);
+  va_end(args);
+}
+
+void Tell(const char* format, ...) {
   va_list args;
   va_start(args, format);
   Write(format, args);

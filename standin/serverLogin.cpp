@@ -19,17 +19,17 @@ void Server::LogIn(ConnId conn, const C2S_Connect_t& connect, Clock::time_point 
   std::string login = Text(connect.login);
   const Account* account = m_directory.Find(login);
   if (!account || account->scripted || account->password != Text(connect.password)) {
-    Note("%s: log-in refused for \"%s\"", peer.c_str(), login.c_str());
+    Tell("%s: log-in refused for \"%s\"", peer.c_str(), login.c_str());
     Refuse(conn, ConnectionError_invalid_login);
     return;
   }
   if (Text(connect.version) != m_settings.clientVersion) {
-    Note("%s: log-in refused for version %s", login.c_str(), Text(connect.version).c_str());
+    Tell("%s: log-in refused for version %s", login.c_str(), Text(connect.version).c_str());
     Refuse(conn, ConnectionError_invalid_version);
     return;
   }
   if (Session* old = Online(login)) {
-    Note("%s logs in again: the first link is told to go", login.c_str());
+    Tell("%s logs in again: the first link is told to go", login.c_str());
     Outgoing bye(S2C_Request_PR_goaway);
     bye->choice.goaway.status = ConnectionError_already_connected;
     Deliver(*old, bye);
@@ -73,7 +73,7 @@ Session& Server::StartSession(ConnId conn, const std::string& login, long status
     for (const Outgoing& notice : notices) Deliver(s, notice);
   }
   PresenceChanged(s, false);
-  Note("%s logged in (%zu online)", login.c_str(), m_sessions.size());
+  Tell("%s logged in (%zu online)", login.c_str(), m_sessions.size());
   return s;
 }
 
@@ -104,7 +104,7 @@ void Server::LogOut(Session& s, bool tellContacts) {
   if (tellContacts) PresenceChanged(s, true);
   if (s.conn) m_byConn.erase(s.conn);
   m_sessions.erase(login);
-  Note("%s logged out (%zu online)", login.c_str(), m_sessions.size());
+  Tell("%s logged out (%zu online)", login.c_str(), m_sessions.size());
 }
 
 void Server::Disconnect(Session& s) {
@@ -138,7 +138,7 @@ void Server::Beat(Clock::time_point now) {
 void Server::DropLateLinks(Clock::time_point now) {
   for (auto it = m_pending.begin(); it != m_pending.end();) {
     if (now - it->second.second > m_settings.loginTimeout) {
-      Note("%s: dropped, no log-in in time", it->second.first.c_str());
+      Tell("%s: dropped, no log-in in time", it->second.first.c_str());
       m_transport.Close(it->first, false);
       it = m_pending.erase(it);
     } else {

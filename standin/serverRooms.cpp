@@ -30,7 +30,7 @@ Server::Room* Server::RoomOf(Session& s, const std::string& name) {
     s.rooms.insert(name);
   }
   if (!room || !room->members.count(s.login)) {
-    Note("%s speaks in %s without being in it", s.login.c_str(), name.c_str());
+    Tell("%s speaks in %s without being in it", s.login.c_str(), name.c_str());
     return nullptr;
   }
   return room;
@@ -283,7 +283,7 @@ void Server::Comment(Session& s, const C2S_Comment_t& r) {
   std::string site = Text(r.site);
   Room* found = KindOfRoom(site) == RoomKind::kSite ? FindRoom(site) : nullptr;
   if (!found) {
-    Note("%s comments on %s, which nobody is on", s.login.c_str(), site.c_str());
+    Tell("%s comments on %s, which nobody is on", s.login.c_str(), site.c_str());
     return;
   }
   Room& room = *found;

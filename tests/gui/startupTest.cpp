@@ -2,8 +2,12 @@
 // the real message boxes), and where the main window opens.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
+
+#include <climits>
+#include <cstdlib>
 
 #include "gui/startupPrompter.h"
 #include "gui/startup.h"
@@ -23,10 +27,44 @@ int ModeOf(const std::string& path) {
 }
 
 TEST(Startup, DataDirectoryAlwaysGetsASlash) {
-  EXPECT_EQ("/opt/data/", startup::DataDirectory("/opt/data"));
-  EXPECT_EQ("/opt/data//", startup::DataDirectory("/opt/data/"));
-  EXPECT_EQ("/usr/local/share/parlavox/", startup::DataDirectory(""));
-  EXPECT_EQ("/usr/local/share/parlavox/", startup::DataDirectory(nullptr));
+  const std::string installed = "/usr/local/share/parlavox/";
+  EXPECT_EQ("/opt/data/", startup::DataDirectory("/opt/data", installed));
+  EXPECT_EQ("/opt/data//", startup::DataDirectory("/opt/data/", installed));
+  EXPECT_EQ(installed, startup::DataDirectory("", installed));
+  EXPECT_EQ(installed, startup::DataDirectory(nullptr, installed));
+}
+
+// An installed program finds its data beside it, under whatever prefix it was installed to.
+TEST(Startup, InstalledDataDirectoryFollowsTheProgram) {
+  TempDir top;
+  char real[PATH_MAX];
+  ASSERT_TRUE(realpath(top.path().c_str(), real));
+  const std::string prefix = std::string(real) + "/my prefix \xc3\xa9/";
+  for (const char* dir : {"", "bin", "share", "share/parlavox", "lonely", "lonely/bin", "odd", "odd/bin", "odd/share"}) {
+    ASSERT_EQ(0, mkdir((prefix + dir).c_str(), 0700)) << dir;
+  }
+  ASSERT_TRUE(WriteFile(prefix + "odd/share/parlavox", "a file, not the data"));
+  ASSERT_EQ(0, symlink((prefix + "bin").c_str(), top.file("linked").c_str()));
+  const std::string configured = startup::ConfiguredDataDirectory();
+  struct Row {
+    const char* name;
+    std::string program;
+    std::string data;
+  } rows[] = {
+      {"installed", prefix + "bin/parlavox", prefix + "share/parlavox/"},
+      {"through a link", top.file("linked/parlavox"), prefix + "share/parlavox/"},
+      {"no data beside it", prefix + "lonely/bin/parlavox", configured},
+      {"a file where the data goes", prefix + "odd/bin/parlavox", configured},
+      {"unknown program path", "", configured},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(r.data, startup::InstalledDataDirectory(r.program));
+  }
+  EXPECT_EQ('/', configured.front());
+  EXPECT_EQ("/parlavox/", configured.substr(configured.size() - 10));
+  // The test program itself lives in the build tree, where nothing is installed.
+  EXPECT_EQ(configured, startup::InstalledDataDirectory(startup::ProgramPath()));
 }
 
 TEST(Startup, UserDirectoryIsPrivateOrRefusedWithAReason) {

@@ -69,35 +69,55 @@ std::function<bool(const S2C_UpdateContactAll_t&)> Status(long status, bool list
 
 }  // namespace
 
+// Each log-in, log-out and refusal is in the server's log without --verbose.
 TEST_F(StandinEndToEnd, LogInIsCheckedForPasswordAndVersion) {
   struct Case {
     const char* login;
     const char* password;
     std::vector<std::string> serverArguments;
     long refusal;  // -1: accepted
+    std::vector<std::string> logged;
   } cases[] = {
-      {"alice", "alice", {}, -1},
-      {"alice", "wrong", {}, ConnectionError_invalid_login},
-      {"nobody", "nobody", {}, ConnectionError_invalid_login},
-      {"alice", "alice", {"--client-version", "2.0"}, ConnectionError_invalid_version},
+      {"alice", "alice", {}, -1, {"alice logged in (1 online)\n", "alice logged out (0 online)\n"}},
+      {"alice", "wrong", {}, ConnectionError_invalid_login, {": log-in refused for \"alice\"\n"}},
+      {"nobody", "nobody", {}, ConnectionError_invalid_login, {": log-in refused for \"nobody\"\n"}},
+      {"alice", "alice", {"--client-version", "2.0"}, ConnectionError_invalid_version,
+       {"alice: log-in refused for version 0.9.8b\n"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.login) + "/" + c.password);
     Start(c.serverArguments);
-    TestUser u(server->Port(), c.login, c.password);
-    if (c.refusal < 0) {
-      ASSERT_TRUE(u.LoggedIn());
-      EXPECT_TRUE(u.Wait(S2C_Request_PR_updcontact, [](const S2C_Request_t& r) {
-        return Str(r.choice.updcontact.nickname) == "Alice";
-      }));
-      continue;
+    {
+      TestUser u(server->Port(), c.login, c.password);
+      if (c.refusal < 0) {
+        ASSERT_TRUE(u.LoggedIn());
+        EXPECT_TRUE(u.Wait(S2C_Request_PR_updcontact, [](const S2C_Request_t& r) {
+          return Str(r.choice.updcontact.nickname) == "Alice";
+        }));
+      } else {
+        const S2C_Request_t* refused = u.Wait(S2C_Request_PR_goaway);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(c.refusal, refused->choice.goaway.status);
+        EXPECT_EQ(c.serverArguments.empty() ? "0.9.8b" : "2.0", Str(refused->choice.goaway.version));
+        EXPECT_TRUE(u.WaitEnd());
+      }
     }
-    const S2C_Request_t* refused = u.Wait(S2C_Request_PR_goaway);
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(c.refusal, refused->choice.goaway.status);
-    EXPECT_EQ(c.serverArguments.empty() ? "0.9.8b" : "2.0", Str(refused->choice.goaway.version));
-    EXPECT_TRUE(u.WaitEnd());
+    for (const std::string& line : c.logged) {
+      auto logged = [&] { return server->Log().find(line) != std::string::npos; };
+      EXPECT_TRUE(testsupport::WaitFor(logged, std::chrono::seconds(10))) << line << " not in:\n" << server->Log();
+    }
   }
+}
+
+// What clients send reaches the log as escapes: one line of it is always one line the server
+// wrote.
+TEST_F(StandinEndToEnd, LogLinesCannotBeForgedByClients) {
+  auto alice = LogIn("alice");
+  EXPECT_TRUE(alice->Link().SendMessage(alice->Key(), "x\nparlavox-standin 12:00:00 mallory logged in\\", "Hi"));
+  const std::string line = "alice speaks in x\\x0aparlavox-standin 12:00:00 mallory logged in\\\\ without being in it\n";
+  EXPECT_TRUE(testsupport::WaitFor([&] { return server->Log().find(line) != std::string::npos; }, std::chrono::seconds(10)))
+      << server->Log();
+  EXPECT_EQ(std::string::npos, server->Log().find("\nparlavox-standin 12:00:00 mallory"));
 }
 
 TEST_F(StandinEndToEnd, SecondLogInSendsTheFirstAway) {

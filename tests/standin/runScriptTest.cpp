@@ -33,6 +33,14 @@ TEST(StandinRunScript, PointsTheProgramAtAStandinAndStopsItAfterwards) {
     TestUser alice(static_cast<unsigned short>(port), "alice");
     EXPECT_TRUE(alice.LoggedIn());
   }
+  // The log that the script points the user at shows who came and went.
+  auto logged = [&](const std::string& line) {
+    return testsupport::WaitFor(
+        [&] { return testsupport::ReadFile(dir.file("run/standin.log")).find(line) != std::string::npos; },
+        std::chrono::seconds(10));
+  };
+  EXPECT_TRUE(logged("alice logged in")) << testsupport::ReadFile(dir.file("run/standin.log"));
+  EXPECT_TRUE(logged("alice logged out"));
   ASSERT_TRUE(testsupport::WriteFile(dir.file("done"), ""));
   EXPECT_EQ(0, script.get());
   EXPECT_LT(sockettest::Connect(static_cast<unsigned short>(port)), 0);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -36,11 +37,20 @@ StandinProcess::StandinProcess(const std::string& program, const std::string& da
     : m_dataDir(dataDir) {
   std::vector<std::string> all = {program, "--port", "0", "--data", m_dataDir};
   all.insert(all.end(), arguments.begin(), arguments.end());
+  std::string logTemplate = m_dataDir + (m_dataDir.empty() || m_dataDir.back() == '/' ? "" : "/") + "standin-XXXXXX.log";
+  int logFd = mkstemps(&logTemplate[0], 4);
+  if (logFd < 0) return;
+  m_logPath = logTemplate;
   int pipeFds[2];
-  if (pipe(pipeFds) != 0) return;
+  if (pipe(pipeFds) != 0) {
+    close(logFd);
+    return;
+  }
   m_pid = fork();
   if (m_pid == 0) {
     dup2(pipeFds[1], 1);
+    dup2(logFd, 2);
+    close(logFd);
     close(pipeFds[0]);
     close(pipeFds[1]);
     // A small quarantine keeps the sanitizer's own memory from hiding the server's.
@@ -52,11 +62,13 @@ StandinProcess::StandinProcess(const std::string& program, const std::string& da
     _exit(127);
   }
   close(pipeFds[1]);
+  close(logFd);
   m_output = pipeFds[0];
   std::string line = FirstLine(m_output, std::chrono::milliseconds(20000));
   unsigned port = 0;
   const char* at = strstr(line.c_str(), "listening on 127.0.0.1:");
   if (at && sscanf(at, "listening on 127.0.0.1:%u", &port) == 1) m_port = static_cast<unsigned short>(port);
+  if (!m_port) fprintf(stderr, "parlavox-standin did not start listening; its log:\n%s", Log().c_str());
 }
 
 StandinProcess::~StandinProcess() {
@@ -65,6 +77,11 @@ StandinProcess::~StandinProcess() {
     waitpid(m_pid, nullptr, 0);
   }
   if (m_output >= 0) close(m_output);
+}
+
+std::string StandinProcess::Log() const {
+  std::ifstream file(m_logPath);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 long StandinProcess::ResidentKb(bool peak) const {
@@ -106,6 +123,8 @@ int StandinProcess::Stop(std::chrono::milliseconds timeout) {
     if (std::chrono::steady_clock::now() > end) return -1;
     usleep(10000);
   }
+  // A sanitizer's report, or why it failed, must not stay hidden in the file.
+  if (m_status != 0) fprintf(stderr, "parlavox-standin ended with %d; its log:\n%s", m_status, Log().c_str());
   return m_status;
 }
 
