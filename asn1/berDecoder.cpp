@@ -6,10 +6,7 @@
 namespace asn1 {
 
 BerDecoder::BerDecoder(asn_TYPE_descriptor_t* type, size_t maxValueSize)
-    : type_(type), maxValueSize_(maxValueSize) {
-  TRACE_START_ARGS("%s, %zu", type->name, maxValueSize);
-  TRACE_END();
-}
+    : type_(type), maxValueSize_(maxValueSize) {}
 
 BerDecoder::~BerDecoder() {
   Reset();

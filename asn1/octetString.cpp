@@ -9,7 +9,6 @@
 namespace asn1 {
 
 bool AssignOctetString(OCTET_STRING_t& value, const void* bytes, size_t size) {
-  TRACE_START_ARGS("%zu", size);
   ClearOctetString(value);
   if (size > static_cast<size_t>(INT_MAX)) {  // the runtime counts in an int
     TRACE_ERROR("%zu bytes do not fit in a string value", size);
@@ -24,35 +23,29 @@ bool AssignOctetString(OCTET_STRING_t& value, const void* bytes, size_t size) {
   copy[size] = 0;
   value.buf = copy;
   value.size = static_cast<int>(size);
-  TRACE_END();
   return true;
 }
 
 bool AssignOctetString(OCTET_STRING_t& value, const std::string& bytes) {
-  TRACE_STARTEND();
   return AssignOctetString(value, bytes.data(), bytes.size());
 }
 
 OCTET_STRING_t* NewOctetString(const std::string& bytes) {
-  TRACE_START();
   OCTET_STRING_t* value = static_cast<OCTET_STRING_t*>(calloc(1, sizeof(OCTET_STRING_t)));
   if (value && !AssignOctetString(*value, bytes)) {
     free(value);
     value = nullptr;
   }
-  TRACE_END();
   return value;
 }
 
 void ClearOctetString(OCTET_STRING_t& value) {
-  TRACE_STARTEND();
   free(value.buf);
   value.buf = nullptr;
   value.size = 0;
 }
 
 std::string ToString(const OCTET_STRING_t& value) {
-  TRACE_STARTEND();
   if (!value.buf || value.size <= 0) return std::string();
   return std::string(reinterpret_cast<const char*>(value.buf), static_cast<size_t>(value.size));
 }

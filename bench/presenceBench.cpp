@@ -99,7 +99,7 @@ void Run(const std::function<bool()>& until) {
   while (!until()) {
     if (wxAppConsole::GetInstance()->HasPendingEvents())
       wxAppConsole::GetInstance()->ProcessPendingEvents();
-    else
+    else if (!wxAppConsole::GetInstance()->ProcessIdle())  // the controller goes on with a long inbox
       wxMilliSleep(1);
   }
 }

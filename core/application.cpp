@@ -1,5 +1,6 @@
 #include "core/application.h"
 
+#include <wx/app.h>
 #include <wx/thread.h>
 #include <wx/utils.h>
 
@@ -76,6 +77,10 @@ Manager::Manager() : m_mailbox(std::make_shared<ManagerMailbox>(this)) {
     if (builtin.shortcuts[1]) smiley->AddShortcut(builtin.shortcuts[1]);
     m_builtinSmileys.push_back(smiley);
   }
+  // What is left in the inbox at the end of a slice is handled in the event loop's idle time.
+  if (wxTheApp) wxTheApp->Bind(wxEVT_IDLE, &Manager::OnIdle, this);
+  m_clientInfoTimer.SetOwner(this);
+  Bind(wxEVT_TIMER, &Manager::OnClientInfoTimer, this, m_clientInfoTimer.GetId());
   // The extension listener and the file server report to the Manager made last.
   ProcessRelay::Get().Bind(m_mailbox);
   FileServer::BindListener(&ProcessRelay::Get());
@@ -91,6 +96,8 @@ Manager::~Manager() {
   // From here on no other thread reaches this Manager; then its own threads are let go.
   m_mailbox->Close();
   ProcessRelay::Get().Unbind(m_mailbox.get());
+  m_clientInfoTimer.Stop();
+  if (wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &Manager::OnIdle, this);
   RetireLink(false);
   if (m_fileServer) m_fileServer->Close(false);
   if (g_instance == this) g_instance = nullptr;
@@ -202,7 +209,7 @@ void Manager::PostTexts(wxEventType type, int code, const wxArrayString& texts) 
 // ---- The network threads' faces: they queue
 
 void Manager::ConnectionAck(bool ok) {
-  QueueConnectionAck(0, ok);
+  m_mailbox->ConnectionAck(0, ok);
 }
 
 void Manager::LocalServerUnavailable() {
@@ -210,11 +217,11 @@ void Manager::LocalServerUnavailable() {
 }
 
 void Manager::ProcessRequest(E2C_Request_t& request) {
-  QueueExtensionRequest(TakeOver(request));
+  m_mailbox->ExtensionRequest(request);
 }
 
 void Manager::ProcessRequest(S2C_Request_t& request) {
-  QueueServerRequest(0, TakeOver(request));
+  m_mailbox->ServerRequest(0, request);
 }
 
 void Manager::MessageFile(t_fm_status status, const std::string& login, const std::string& site,
@@ -226,23 +233,53 @@ void Manager::MessageFile(t_fm_status status, const std::string& login, const st
   if (wxIsMainThread())
     HandleTransfer(report);
   else
-    QueueTransfer(report);
+    m_mailbox->Transfer(report);
 }
 
-void Manager::QueueConnectionAck(uint64_t generation, bool ok) {
-  CallAfter([this, generation, ok] { HandleConnectionAck(generation, ok); });
+// ---- The inbox, drained on the GUI thread
+
+void Manager::AskDrain() {
+  CallAfter([this] { DrainInbox(false); });
 }
 
-void Manager::QueueServerRequest(uint64_t generation, std::shared_ptr<S2C_Request_t> request) {
-  CallAfter([this, generation, request] { HandleServerRequest(generation, *request); });
+void Manager::DrainInbox(bool idle) {
+  MANAGER_GUI_THREAD_ONLY();
+  using Clock = std::chrono::steady_clock;
+  // A turn lasts from one idle time of the event loop to the next: drains asked for in between
+  // share one slice, so that hand-overs arriving one by one cannot hold the loop either.
+  if (idle) m_turnSpent = Clock::duration::zero();
+  const Clock::time_point start = Clock::now();
+  const Clock::duration budget = kInboxSlice - m_turnSpent;
+  m_inboxLeft = false;
+  ManagerMailbox::Entry entry;
+  for (;;) {
+    if (Clock::now() - start >= budget) {
+      m_inboxLeft = m_mailbox->HasEntries();
+      break;
+    }
+    if (!m_mailbox->Take(&entry)) break;
+    HandleEntry(entry);
+    entry = ManagerMailbox::Entry();
+  }
+  m_turnSpent += Clock::now() - start;
+  if (m_inboxLeft && !idle) wxWakeUpIdle();
 }
 
-void Manager::QueueExtensionRequest(std::shared_ptr<E2C_Request_t> request) {
-  CallAfter([this, request] { HandleExtensionRequest(*request); });
+void Manager::OnIdle(wxIdleEvent& event) {
+  event.Skip();
+  if (!m_inboxLeft) {
+    m_turnSpent = std::chrono::steady_clock::duration::zero();
+    return;
+  }
+  DrainInbox(true);
+  if (m_inboxLeft) event.RequestMore();
 }
 
-void Manager::QueueTransfer(const TransferReport& report) {
-  CallAfter([this, report] { HandleTransfer(report); });
+void Manager::HandleEntry(ManagerMailbox::Entry& entry) {
+  if (entry.beats)
+    HandleHeartBeats(entry.generation, entry.beats);
+  else if (entry.call)
+    entry.call(*this);
 }
 
 // ---- Handling, on the GUI thread
@@ -273,10 +310,11 @@ void Manager::HandleConnectionAck(uint64_t generation, bool ok) {
 
 void Manager::HandleServerRequest(uint64_t generation, S2C_Request_t& request) {
   MANAGER_GUI_THREAD_ONLY();
-  TRACE_START_ARGS("%d", m_state);
+  // Traced by the handlers themselves: a line more per request would cost as much as most of
+  // them.
   if (!IsCurrentLink(generation)) {
-    TRACE_END_RESULT("request %d from a superseded link (%llu), dropped", static_cast<int>(request.present),
-                     static_cast<unsigned long long>(generation));
+    TRACE_INFO("request %d from a superseded link (%llu), dropped", static_cast<int>(request.present),
+               static_cast<unsigned long long>(generation));
     return;
   }
   switch (m_state) {
@@ -293,7 +331,20 @@ void Manager::HandleServerRequest(uint64_t generation, S2C_Request_t& request) {
       DispatchConnected(request);
       break;
   }
-  TRACE_END();
+}
+
+void Manager::HandleHeartBeats(uint64_t generation, unsigned count) {
+  MANAGER_GUI_THREAD_ONLY();
+  if (!IsCurrentLink(generation) || m_state != CONNECTED) {
+    TRACE_INFO("%u heart-beats dropped (link %llu, state %d)", count, static_cast<unsigned long long>(generation),
+               m_state);
+    return;
+  }
+  ClientSideRequest* client = Client();
+  unsigned answered = 0;
+  for (unsigned i = 0; i < count && client; ++i)
+    if (client->HeartBeatAck(m_authKey)) ++answered;
+  if (answered != count) TRACE_INFO("%u of %u heart-beats answered", answered, count);
 }
 
 int Manager::GoAwayCode(long status) {
@@ -467,7 +518,7 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
 
 void Manager::HandleExtensionRequest(E2C_Request_t& request) {
   MANAGER_GUI_THREAD_ONLY();
-  TRACE_START_ARGS("%d", m_state);
+  // Each handler traces: a local process may send thousands of requests.
   switch (request.present) {
     case E2C_Request_PR_NOTHING:
       TRACE_INFO("empty extension request");
@@ -488,5 +539,4 @@ void Manager::HandleExtensionRequest(E2C_Request_t& request) {
       UpdateExtensionStatus(Text(request.choice.extension_status.name), request.choice.extension_status.status);
       break;
   }
-  TRACE_END();
 }

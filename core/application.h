@@ -6,7 +6,7 @@
 // Threads: the Manager runs on the GUI thread only. The network threads reach it through its
 // StateMachine and FileTransferListener faces, which only queue what they bring (taking the
 // decoded request over from the caller); the Manager handles the queue in arrival order on the
-// GUI thread, in the same event queue as the events it posts to the windows. A request or
+// GUI thread (see core/threads.md, "The inbox"). A request or
 // acknowledgement from a connection client that is no longer the current one is dropped.
 //
 // The class is defined over several files, one per concern: application.cpp (instance, states,
@@ -17,6 +17,7 @@
 
 #include <wx/bitmap.h>
 #include <wx/event.h>
+#include <wx/timer.h>
 
 #include <chrono>
 #include <cstdint>
@@ -82,6 +83,17 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
                    const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
                    const std::string& host, int port, time_t time, bool isDownload, int64_t transferred,
                    int64_t size, double speed) override;
+
+  // The longest the GUI thread handles the inbox before giving the event loop back.
+  static constexpr std::chrono::milliseconds kInboxSlice{4};
+  // Client reports go out at most once per interval (the first of a session at once); tests
+  // shorten it.
+  static void SetClientInfoInterval(std::chrono::milliseconds interval);
+  // Extension names kept; past this many, the one heard of longest ago is forgotten.
+  static constexpr size_t kMaxExtensions = 256;
+  // Entries waiting in the inbox, and the bytes they stand for.
+  size_t GetInboxSize() const { return m_mailbox->Size(); }
+  size_t GetInboxBytes() const { return m_mailbox->Bytes(); }
 
   // ---- Accessors.
   t_connection_state GetState() const { return m_state; }
@@ -282,11 +294,14 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
  private:
   friend class ManagerMailbox;
 
-  // Hand-overs from other threads, each with the generation of the link it came from.
-  void QueueConnectionAck(uint64_t generation, bool ok);
-  void QueueServerRequest(uint64_t generation, std::shared_ptr<S2C_Request_t> request);
-  void QueueExtensionRequest(std::shared_ptr<E2C_Request_t> request);
-  void QueueTransfer(const TransferReport& report);
+  // Any thread, with the mailbox locked: asks for the inbox to be drained on the GUI thread.
+  void AskDrain();
+  // GUI thread: handles what the inbox holds for what is left of this turn's slice; what is
+  // left over waits for the event loop's next idle time. idle: called from the idle time (a
+  // new turn begins).
+  void DrainInbox(bool idle);
+  void OnIdle(wxIdleEvent& event);
+  void HandleEntry(ManagerMailbox::Entry& entry);
 
   // Their handling, on the GUI thread.
   bool IsCurrentLink(uint64_t generation) const;
@@ -294,6 +309,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void HandleServerRequest(uint64_t generation, S2C_Request_t& request);
   void HandleExtensionRequest(E2C_Request_t& request);
   void HandleTransfer(const TransferReport& report);
+  void HandleHeartBeats(uint64_t generation, unsigned count);
   void DispatchLogIn(S2C_Request_t& request);
   void DispatchConnected(S2C_Request_t& request);
   // The code that ends the attempt for a go-away status.
@@ -307,6 +323,11 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void StartFileServer();
   void StartExtensionListener();
   void SendClientInfo();
+  // Sends the client report when one is due and the interval allows, else times it.
+  void SendClientInfoWhenAllowed();
+  void OnClientInfoTimer(wxTimerEvent& event);
+  // The screen's description, taken again only when the displays changed.
+  std::string ScreenInfo();
 
   // Posting to the windows.
   ManagerEvent* NewEvent(wxEventType type, int code);
@@ -325,6 +346,16 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   bool m_connected = false;
   std::string m_authKey;
   bool m_clientInfoDue = true;
+  bool m_clientInfoSent = false;
+  std::chrono::steady_clock::time_point m_clientInfoTime;
+  wxTimer m_clientInfoTimer;
+  std::string m_screenKey;
+  std::string m_screenInfo;
+  std::string m_systemInfo[3];
+  // Time spent on the inbox since the event loop's last idle time, and whether entries were
+  // left for the next one.
+  std::chrono::steady_clock::duration m_turnSpent{};
+  bool m_inboxLeft = false;
   std::map<std::string, URLInfo*> m_liveSites;
   std::map<std::string, ContactInfo*> m_contacts;
   std::map<std::string, FileMessage*> m_fileMessages;
@@ -342,6 +373,9 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   std::map<std::string, bool> m_avatarRequests;
   t_status m_status = STATUS_NONE;
   std::map<std::string, ExtensionStatus_t> m_extensionStatus;
+  // When each extension name was last heard of (a counter), to forget the oldest.
+  std::map<std::string, unsigned long long> m_extensionHeard;
+  unsigned long long m_extensionCounter = 0;
   std::map<std::string, bool> m_virtualRoomRequests;
   std::string m_pendingErrors;
   static constexpr size_t kMaxPendingErrors = 48 * 1024;

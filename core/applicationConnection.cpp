@@ -2,9 +2,12 @@
 // the server accepted the log-in, its tear-down on a failure, a server-side disconnection, the
 // user's disconnection or the program's exit, and the small exchanges of the link itself
 // (heart-beat, redirect, log texts for the server).
+#include <wx/app.h>
+#include <wx/display.h>
 #include <wx/thread.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -48,6 +51,7 @@ void Manager::StartLink(const std::string& hostname, int port, bool ssl) {
                                 config->GetProxyPort(), config->GetContactInfo()->GetLogin(), config->GetPassword(),
                                 m_status);
   m_link = link;
+  m_mailbox->SetCurrentLink(link->generation);
   m_state = CONNECTING_AUTH;
   // The thread holds the link (client and port) until the client's Run has returned.
   std::thread([link]() mutable {
@@ -61,6 +65,8 @@ void Manager::RetireLink(bool afterSent) {
   if (!m_link) return;
   std::shared_ptr<ServerLink> link = std::move(m_link);
   m_link.reset();
+  // Its reader, waiting for room in the inbox perhaps, is let go, and what it left there dropped.
+  m_mailbox->SetCurrentLink(0);
   TRACE_INFO("link %llu closed", static_cast<unsigned long long>(link->generation));
   // Requests already queued (the disconnect among them) still go out before the link closes;
   // otherwise the link is dropped at once with whatever was queued.
@@ -75,11 +81,66 @@ void Manager::StartFileServer() {
   std::thread(FileServer(*m_fileServer)).detach();
 }
 
+namespace {
+
+std::chrono::milliseconds g_clientInfoInterval{60000};
+
+// What tells one set of displays from another, read without running anything.
+std::string DisplaysKey() {
+  if (!wxTheApp || !wxTheApp->IsGUI()) return "console";
+  std::string key;
+  for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+    const wxRect r = wxDisplay(i).GetGeometry();
+    key += IntToString(r.x) + "," + IntToString(r.y) + "," + IntToString(r.width) + "," + IntToString(r.height) + ";";
+  }
+  return key;
+}
+
+}  // namespace
+
+void Manager::SetClientInfoInterval(std::chrono::milliseconds interval) {
+  g_clientInfoInterval = interval;
+}
+
+std::string Manager::ScreenInfo() {
+  std::string key = DisplaysKey();
+  if (m_screenInfo.empty() || key != m_screenKey) {
+    m_screenKey = key;
+    m_screenInfo = GetScreenInfo();
+  }
+  return m_screenInfo;
+}
+
 void Manager::SendClientInfo() {
-  if (ClientSideRequest* client = Client())
-    client->SendClientInfo(m_authKey, GetArchi(), GetOSVersion(), GetHardInfo(), GetScreenInfo(),
+  m_clientInfoTimer.Stop();
+  if (ClientSideRequest* client = Client()) {
+    if (m_systemInfo[0].empty()) {
+      m_systemInfo[0] = GetArchi();
+      m_systemInfo[1] = GetOSVersion();
+      m_systemInfo[2] = GetHardInfo();
+    }
+    client->SendClientInfo(m_authKey, m_systemInfo[0], m_systemInfo[1], m_systemInfo[2], ScreenInfo(),
                            GetExtensionNames());
+    m_clientInfoSent = true;
+    m_clientInfoTime = std::chrono::steady_clock::now();
+  }
   m_clientInfoDue = false;
+}
+
+void Manager::SendClientInfoWhenAllowed() {
+  if (!m_clientInfoDue || !m_connected) return;
+  const auto next = m_clientInfoTime + g_clientInfoInterval;
+  const auto now = std::chrono::steady_clock::now();
+  if (!m_clientInfoSent || now >= next) {
+    SendClientInfo();
+  } else if (!m_clientInfoTimer.IsRunning()) {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count();
+    m_clientInfoTimer.StartOnce(static_cast<int>(wait) + 1);
+  }
+}
+
+void Manager::OnClientInfoTimer(wxTimerEvent&) {
+  SendClientInfoWhenAllowed();
 }
 
 // ---- Connecting
@@ -200,7 +261,10 @@ void Manager::Disconnect(bool closing, bool notifyServer) {
     m_connected = false;
     if (!closing) SwitchContactsOffline();
     if (notifyServer) {
-      if (m_clientInfoDue) SendClientInfo();
+      // Within the interval of the last report, the next session's first one tells instead.
+      if (m_clientInfoDue && (!m_clientInfoSent ||
+                              std::chrono::steady_clock::now() >= m_clientInfoTime + g_clientInfoInterval))
+        SendClientInfo();
       if (ClientSideRequest* client = Client()) client->SendDisconnect(m_authKey);
     }
     if (m_fileServer) m_fileServer->Close(true);

@@ -3,37 +3,157 @@
 #include "core/application.h"
 #include "model/log.h"
 
-// The Manager's queueing operations are quick (they only post to its event queue), so they
-// are called with the mailbox locked: Close then knows that no hand-over is under way.
+#include <wx/thread.h>
+
+#include <utility>
+
+namespace {
+
+// The size a decoded request stands for: its encoded length (counted, nothing written).
+size_t EncodedSize(S2C_Request_t& request) {
+  asn_enc_rval_t r = der_encode(&asn_DEF_S2C_Request, &request, nullptr, nullptr);
+  return r.encoded > 0 ? static_cast<size_t>(r.encoded) : sizeof(S2C_Request_t);
+}
+
+}  // namespace
+
+// The Manager's AskDrain is quick (it only posts to its event queue), so it is called with the
+// mailbox locked: Close then knows that no hand-over is under way.
 
 void ManagerMailbox::Close() {
+  std::deque<Entry> dropped;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_owner = nullptr;
+    dropped.swap(m_entries);
+    m_bytes = 0;
+  }
+  m_room.notify_all();
+  // The requests are freed here, outside the lock.
+}
+
+void ManagerMailbox::SetCurrentLink(uint64_t generation) {
+  std::deque<Entry> dropped;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_current = generation;
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+      if (IsStale(it->generation)) {
+        m_bytes -= it->bytes;
+        dropped.push_back(std::move(*it));
+        it = m_entries.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  m_room.notify_all();
+  if (!dropped.empty()) TRACE_INFO("%zu hand-overs of an ended link dropped", dropped.size());
+}
+
+bool ManagerMailbox::Push(Entry entry, bool wait, bool droppable) {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  if (wait && !wxIsMainThread()) {
+    m_room.wait(lock, [&] {
+      return !m_owner || IsStale(entry.generation) ||
+             (m_entries.size() < kReaderEntries && (m_bytes < kReaderBytes || m_entries.empty()));
+    });
+  }
+  if (!m_owner || IsStale(entry.generation)) return false;
+  if (entry.beats && !m_entries.empty()) {
+    Entry& last = m_entries.back();
+    if (last.beats && last.generation == entry.generation && last.beats < kMaxBeatsPerEntry) {
+      ++last.beats;
+      return true;
+    }
+  }
+  if (droppable && m_entries.size() >= kHardEntries) {
+    // Traced at the first drop of a flood and then once in a thousand.
+    size_t dropped = ++m_dropped;
+    lock.unlock();
+    if (dropped % 1000 == 1) TRACE_ERROR("inbox full: %zu hand-overs dropped so far", dropped);
+    return false;
+  }
+  m_bytes += entry.bytes;
+  m_entries.push_back(std::move(entry));
+  if (!m_drainAsked) {
+    m_drainAsked = true;
+    m_owner->AskDrain();
+  }
+  return true;
+}
+
+bool ManagerMailbox::Take(Entry* entry) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_entries.empty()) {
+      m_drainAsked = false;
+      return false;
+    }
+    *entry = std::move(m_entries.front());
+    m_entries.pop_front();
+    m_bytes -= entry->bytes;
+  }
+  m_room.notify_one();
+  return true;
+}
+
+bool ManagerMailbox::HasEntries() {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_owner = nullptr;
+  if (m_entries.empty()) m_drainAsked = false;
+  return !m_entries.empty();
+}
+
+size_t ManagerMailbox::Size() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_entries.size();
+}
+
+size_t ManagerMailbox::Bytes() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_bytes;
 }
 
 void ManagerMailbox::ConnectionAck(uint64_t generation, bool ok) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_owner) m_owner->QueueConnectionAck(generation, ok);
+  Entry entry;
+  entry.generation = generation;
+  entry.call = [generation, ok](Manager& m) { m.HandleConnectionAck(generation, ok); };
+  Push(std::move(entry), false, false);
 }
 
 void ManagerMailbox::ServerRequest(uint64_t generation, S2C_Request_t& request) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_owner) m_owner->QueueServerRequest(generation, TakeOver(request));
+  Entry entry;
+  entry.generation = generation;
+  if (request.present == S2C_Request_PR_heartbeat) {
+    // Answered in turn, with the other requests; the caller frees the request.
+    entry.beats = 1;
+  } else {
+    entry.bytes = EncodedSize(request);
+    std::shared_ptr<S2C_Request_t> taken = TakeOver(request);
+    entry.call = [generation, taken](Manager& m) { m.HandleServerRequest(generation, *taken); };
+  }
+  Push(std::move(entry), true);
 }
 
 void ManagerMailbox::ExtensionRequest(E2C_Request_t& request) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_owner) m_owner->QueueExtensionRequest(TakeOver(request));
+  Entry entry;
+  std::shared_ptr<E2C_Request_t> taken = TakeOver(request);
+  entry.call = [taken](Manager& m) { m.HandleExtensionRequest(*taken); };
+  Push(std::move(entry), false);
 }
 
 void ManagerMailbox::ListenerUnavailable() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_owner) m_owner->LocalServerUnavailable();
+  Entry entry;
+  entry.call = [](Manager& m) { m.LocalServerUnavailable(); };
+  Push(std::move(entry), false, false);
 }
 
 void ManagerMailbox::Transfer(const TransferReport& report) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_owner) m_owner->QueueTransfer(report);
+  Entry entry;
+  entry.bytes = sizeof(TransferReport);
+  entry.call = [report](Manager& m) { m.HandleTransfer(report); };
+  // Only progress may be lost: a transfer's start and end always reach the windows.
+  Push(std::move(entry), false, report.status == FM_IN_PROGRESS);
 }
 
 void LinkPort::ConnectionAck(bool ok) {

@@ -2,8 +2,9 @@
 // connection threads, the extension listener and the transfer threads only hand over what
 // they received, and the controller handles it there, in arrival order.
 //
-// - ManagerMailbox: the one door into a live Manager from other threads. A thread that finds
-//   it closed (its Manager is gone) drops what it brought.
+// - ManagerMailbox: the one door into a live Manager from other threads, and the Manager's
+//   inbox: a bounded queue that the GUI thread handles in slices. A thread that finds it
+//   closed (its Manager is gone) drops what it brought.
 // - LinkPort: what one connection client reports to. It stamps everything with the link's
 //   generation, so that the Manager can drop what a superseded link still says.
 // - ProcessRelay: the object the process-wide extension listener and file server report to;
@@ -11,8 +12,11 @@
 #ifndef PARLAVOX_CORE_APPLICATIONINBOX_H
 #define PARLAVOX_CORE_APPLICATIONINBOX_H
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -52,11 +56,40 @@ struct TransferReport {
   double speed;
 };
 
+// What the other threads hand over, queued in arrival order for the GUI thread.
+//
+// Bounds: a connection thread (a link's reader) that finds the inbox holding kReaderEntries
+// entries or kReaderBytes bytes waits for room, so that a server sending faster than the
+// window handles feels a slow reader instead of growing the program's memory. It is let go,
+// and drops what it brought, as soon as its link stops being the current one or the mailbox
+// closes, so that no close, abort or exit can wait on it. Other threads never wait: past
+// kHardEntries their hand-overs are dropped (the listener calls in under its own lock, and a
+// transfer report is not worth a stalled transfer). Heart-beats that follow each other are
+// kept as one entry with a count.
 class ManagerMailbox {
  public:
+  static constexpr size_t kReaderEntries = 1024;
+  static constexpr size_t kReaderBytes = 32 * 1024 * 1024;
+  static constexpr size_t kHardEntries = 4096;
+  // Heart-beats one entry stands for at most.
+  static constexpr unsigned kMaxBeatsPerEntry = 256;
+
+  // One hand-over: the link it came from (0: none), and what the GUI thread runs for it, or
+  // the number of heart-beats it stands for.
+  struct Entry {
+    uint64_t generation = 0;
+    size_t bytes = 0;
+    unsigned beats = 0;
+    std::function<void(Manager&)> call;
+  };
+
   explicit ManagerMailbox(Manager* owner) : m_owner(owner) {}
   // From now on nothing reaches the Manager; returns once no other thread is handing over.
+  // What waits in the inbox is dropped, and every waiting reader let go.
   void Close();
+  // GUI thread: the link whose hand-overs are awaited from now on (0: none). What other links
+  // left in the inbox is dropped, and their readers waiting for room are let go.
+  void SetCurrentLink(uint64_t generation);
 
   void ConnectionAck(uint64_t generation, bool ok);
   void ServerRequest(uint64_t generation, S2C_Request_t& request);
@@ -64,9 +97,30 @@ class ManagerMailbox {
   void ListenerUnavailable();
   void Transfer(const TransferReport& report);
 
+  // GUI thread: takes the oldest entry; false when there is none, and the next hand-over then
+  // asks the Manager to drain again.
+  bool Take(Entry* entry);
+  // GUI thread: whether entries wait; when none does, the next hand-over asks for a drain.
+  bool HasEntries();
+  size_t Size();
+  size_t Bytes();
+
  private:
+  // Queues an entry (waiting for room when wait is true and this is not the GUI thread; past
+  // the hard bound dropped when droppable, which a link's acknowledgement never is); tells the
+  // Manager when it has no drain asked for yet. False when the entry was dropped.
+  bool Push(Entry entry, bool wait, bool droppable = true);
+  bool IsStale(uint64_t generation) const { return generation != 0 && generation != m_current; }
+
   std::mutex m_mutex;
+  std::condition_variable m_room;
   Manager* m_owner;
+  std::deque<Entry> m_entries;
+  size_t m_bytes = 0;
+  uint64_t m_current = 0;
+  // A drain is asked for (and not yet found the inbox empty).
+  bool m_drainAsked = false;
+  size_t m_dropped = 0;
 };
 
 class LinkPort : public StateMachine {

@@ -271,12 +271,24 @@ void Manager::ReceiveAd(TypeImage_t type, const unsigned char* bytes, long lengt
 
 void Manager::UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status) {
   MANAGER_GUI_THREAD_ONLY();
-  TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
+  // Untraced name: any local process may send thousands of long ones.
+  TRACE_START_ARGS("%zu bytes, %ld", name.size(), static_cast<long>(status));
   auto known = m_extensionStatus.find(name);
   bool changed = known == m_extensionStatus.end() || known->second != status;
-  if (known == m_extensionStatus.end()) m_clientInfoDue = true;
+  if (known == m_extensionStatus.end()) {
+    m_clientInfoDue = true;
+    if (m_extensionStatus.size() >= kMaxExtensions) {
+      // The name heard of longest ago makes room.
+      auto oldest = m_extensionHeard.begin();
+      for (auto it = m_extensionHeard.begin(); it != m_extensionHeard.end(); ++it)
+        if (it->second < oldest->second) oldest = it;
+      m_extensionStatus.erase(oldest->first);
+      m_extensionHeard.erase(oldest);
+    }
+  }
   m_extensionStatus[name] = status;
-  if (m_clientInfoDue && m_connected) SendClientInfo();
+  m_extensionHeard[name] = ++m_extensionCounter;
+  SendClientInfoWhenAllowed();
   if (changed) PostText(wxEVT_RECEIVE_REGISTER_EXTENSION, 0, name);
   TRACE_END();
 }

@@ -135,10 +135,8 @@ void ClientSideRequest::CloseLink() {
 }
 
 S2C_Request_t* ClientSideRequest::DecodeNextRequest() {
-  TRACE_START();
   S2C_Request_t* request = nullptr;
   while (!request) request = m_connection->ReceiveS2CRequest();
-  TRACE_END();
   return request;
 }
 
@@ -181,12 +179,12 @@ void ClientSideRequest::Run() {
 
   // The loop ends when the link does, not with the connected flag: after the controller's
   // close the link lives on until what was queued went out, and is read until then.
+  // One short line per request: a flooding server must not cost more in traces than in work.
   bool receiving = true;
   while (receiving) {
-    TRACE_INFO("WAITING FOR REQUEST (%lx,%d)", reinterpret_cast<unsigned long>(this), m_connected.load());
     // The request is freed once the controller has handled it.
     asn1::Request<S2C_Request_t> request(DecodeNextRequest());
-    TRACE_INFO("RECEIVED");
+    if (request->present != S2C_Request_PR_heartbeat) TRACE_INFO("received %d", static_cast<int>(request->present));
     switch (request->present) {
       case S2C_Request_PR_NOTHING:
         TRACE_INFO("socket failure");
@@ -220,9 +218,8 @@ void ClientSideRequest::Run() {
       TRACE_INFO("aborted");
       break;
     }
-    TRACE_INFO("send to state machine");
+    // Waits here while the controller's inbox is full.
     m_machine->ProcessRequest(*request);
-    TRACE_INFO("return from state machine");
   }
   // A link that a go-away or an abort left open is closed now that nothing reads it any more.
   CloseLink();
@@ -640,12 +637,10 @@ bool ClientSideRequest::SendClientInfo(const std::string& authkey, const std::st
 }
 
 bool ClientSideRequest::HeartBeatAck(const std::string& authkey) {
-  TRACE_START();
+  // Untraced: a server may send thousands a second (a refusal is traced by Send).
   auto r = NewRequest(C2S_Request_PR_heartbeatack);
   SetOctetString(&r->choice.heartbeatack.authkey, authkey);
-  bool sent = Send(r.get());
-  TRACE_END_RESULT("%d", sent);
-  return sent;
+  return Send(r.get());
 }
 
 bool ClientSideRequest::AskMessengerProtocols(const std::string& authkey, const std::string& login) {

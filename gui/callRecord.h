@@ -1,5 +1,6 @@
 // What a window that is not built yet was asked to show, one line per call, so the main
-// window's handlers can be followed before the window itself exists.
+// window's handlers can be followed before the window itself exists. Only the latest calls are
+// kept, so that a flood of events does not grow the program's memory.
 #ifndef PARLAVOX_GUI_CALLRECORD_H
 #define PARLAVOX_GUI_CALLRECORD_H
 
@@ -12,9 +13,13 @@ class CallRecord {
   void ClearCalls() { m_calls.clear(); }
 
  protected:
-  void Record(const std::string& line) { m_calls.push_back(line); }
+  void Record(const std::string& line) {
+    if (m_calls.size() >= kKept) m_calls.erase(m_calls.begin(), m_calls.begin() + kKept / 2);
+    m_calls.push_back(line);
+  }
 
  private:
+  static constexpr size_t kKept = 4096;
   std::vector<std::string> m_calls;
 };
 

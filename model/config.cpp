@@ -248,7 +248,6 @@ std::string Config::GetImagePath(const std::string& name) {
   }
 #define CONFIG_GETTER(Getter, Type, field)  \
   Type Config::Getter() const {             \
-    TRACE_STARTEND();                       \
     std::lock_guard<std::mutex> l(mutex_); \
     return field;                           \
   }
@@ -309,11 +308,11 @@ void Config::SetCoordinates(int x_, int y_, int width_, int height_) {
   TRACE_END();
 }
 
-unsigned int Config::GetMessageMaxLength() const { TRACE_STARTEND(); return kMessageMaxLength; }
+unsigned int Config::GetMessageMaxLength() const { return kMessageMaxLength; }
 
 void Config::SetAutoStartStatus(bool on) { TRACE_START_ARGS("%d", on ? 1 : 0); TRACE_END(); }
 
-bool Config::GetAutoStartStatus() const { TRACE_STARTEND(); return false; }
+bool Config::GetAutoStartStatus() const { return false; }
 
 void Config::SetPassword(const std::string& plain) {
   TRACE_START_ARGS("%s", "***");
@@ -340,21 +339,21 @@ std::string Config::GetPassword() const {
 // The own profile: forwarded to the own record (outside the lock; the record is not guarded by it).
 void Config::SetLogin(std::string login) { TRACE_START_ARGS("%s", login.c_str()); GetContactInfo()->SetLogin(login); TRACE_END(); }
 void Config::SetNickname(std::string n) { TRACE_START_ARGS("%s", n.c_str()); GetContactInfo()->SetNickname(n); TRACE_END(); }
-std::string Config::GetNickname() const { TRACE_STARTEND(); return GetContactInfo()->GetNickname(); }
+std::string Config::GetNickname() const { return GetContactInfo()->GetNickname(); }
 void Config::SetMood(const std::string& m) { TRACE_START_ARGS("%s", m.c_str()); GetContactInfo()->SetMood(m); TRACE_END(); }
-std::string Config::GetMood() const { TRACE_STARTEND(); return GetContactInfo()->GetMood(); }
+std::string Config::GetMood() const { return GetContactInfo()->GetMood(); }
 void Config::SetCity(const std::string& c) { TRACE_START_ARGS("%s", c.c_str()); GetContactInfo()->SetCity(c); TRACE_END(); }
-std::string Config::GetCity() const { TRACE_STARTEND(); return GetContactInfo()->GetCity(); }
+std::string Config::GetCity() const { return GetContactInfo()->GetCity(); }
 void Config::SetCountry(const std::string& c) { TRACE_START_ARGS("%s", c.c_str()); GetContactInfo()->SetCountry(c); TRACE_END(); }
-std::string Config::GetCountry() const { TRACE_STARTEND(); return GetContactInfo()->GetCountry(); }
+std::string Config::GetCountry() const { return GetContactInfo()->GetCountry(); }
 void Config::SetBirth(int day, int month, int year) {
   TRACE_START_ARGS("%d,%d,%d", day, month, year);
   GetContactInfo()->SetBirth(day, month, year);
   TRACE_END();
 }
-int Config::GetBirthDay() const { TRACE_STARTEND(); return GetContactInfo()->GetBirthDay(); }
-int Config::GetBirthMonth() const { TRACE_STARTEND(); return GetContactInfo()->GetBirthMonth(); }
-int Config::GetBirthYear() const { TRACE_STARTEND(); return GetContactInfo()->GetBirthYear(); }
+int Config::GetBirthDay() const { return GetContactInfo()->GetBirthDay(); }
+int Config::GetBirthMonth() const { return GetContactInfo()->GetBirthMonth(); }
+int Config::GetBirthYear() const { return GetContactInfo()->GetBirthYear(); }
 
 void Config::ClearContacts() {
   TRACE_STARTEND();

@@ -13,13 +13,13 @@ ContactEvent::ContactEvent(const ContactEvent& other) = default;
 ContactEvent& ContactEvent::operator=(const ContactEvent& other) = default;
 ContactEvent::~ContactEvent() = default;
 
-long ContactEvent::GetId() const { TRACE_STARTEND(); return id; }
-int ContactEvent::GetType() const { TRACE_STARTEND(); return type; }
-std::string ContactEvent::GetURL() const { TRACE_STARTEND(); return url; }
-std::string ContactEvent::GetLogin() const { TRACE_STARTEND(); return login; }
-std::string ContactEvent::GetNickname() const { TRACE_STARTEND(); return nickname; }
-std::string ContactEvent::GetMessage() const { TRACE_STARTEND(); return message; }
-bool ContactEvent::IsAnswered() const { TRACE_STARTEND(); return answered; }
+long ContactEvent::GetId() const { return id; }
+int ContactEvent::GetType() const { return type; }
+std::string ContactEvent::GetURL() const { return url; }
+std::string ContactEvent::GetLogin() const { return login; }
+std::string ContactEvent::GetNickname() const { return nickname; }
+std::string ContactEvent::GetMessage() const { return message; }
+bool ContactEvent::IsAnswered() const { return answered; }
 
 void ContactEvent::SetType(int v) { TRACE_STARTEND(); type = v; }
 void ContactEvent::SetLogin(const std::string& v) { TRACE_STARTEND(); login = v; }

@@ -45,21 +45,21 @@ ContactInfo::ContactInfo(const ContactInfo& other) = default;
 ContactInfo& ContactInfo::operator=(const ContactInfo& other) = default;
 ContactInfo::~ContactInfo() = default;
 
-std::string ContactInfo::GetLogin() const { TRACE_STARTEND(); return login; }
-std::string ContactInfo::GetNickname() const { TRACE_STARTEND(); return nickname; }
-std::string ContactInfo::GetMood() const { TRACE_STARTEND(); return mood; }
-t_status ContactInfo::GetStatus() const { TRACE_STARTEND(); return status; }
-t_status ContactInfo::GetPreviousStatus() const { TRACE_STARTEND(); return previousStatus; }
-std::string ContactInfo::GetCountry() const { TRACE_STARTEND(); return country; }
-std::string ContactInfo::GetCity() const { TRACE_STARTEND(); return city; }
-int ContactInfo::GetBirthDay() const { TRACE_STARTEND(); return birthDay; }
-int ContactInfo::GetBirthMonth() const { TRACE_STARTEND(); return birthMonth; }
-int ContactInfo::GetBirthYear() const { TRACE_STARTEND(); return birthYear; }
-std::string ContactInfo::GetVersion() const { TRACE_STARTEND(); return version; }
-std::string ContactInfo::GetGroup() const { TRACE_STARTEND(); return group; }
-std::string ContactInfo::GetImType() const { TRACE_STARTEND(); return im_type; }
-bool ContactInfo::IsBlocked() const { TRACE_STARTEND(); return blocked; }
-int ContactInfo::GetGender() const { TRACE_STARTEND(); return gender; }
+std::string ContactInfo::GetLogin() const { return login; }
+std::string ContactInfo::GetNickname() const { return nickname; }
+std::string ContactInfo::GetMood() const { return mood; }
+t_status ContactInfo::GetStatus() const { return status; }
+t_status ContactInfo::GetPreviousStatus() const { return previousStatus; }
+std::string ContactInfo::GetCountry() const { return country; }
+std::string ContactInfo::GetCity() const { return city; }
+int ContactInfo::GetBirthDay() const { return birthDay; }
+int ContactInfo::GetBirthMonth() const { return birthMonth; }
+int ContactInfo::GetBirthYear() const { return birthYear; }
+std::string ContactInfo::GetVersion() const { return version; }
+std::string ContactInfo::GetGroup() const { return group; }
+std::string ContactInfo::GetImType() const { return im_type; }
+bool ContactInfo::IsBlocked() const { return blocked; }
+int ContactInfo::GetGender() const { return gender; }
 
 void ContactInfo::SetLogin(const std::string& v) { TRACE_STARTEND(); login = v; }
 void ContactInfo::SetNickname(const std::string& v) { TRACE_STARTEND(); nickname = v; }
@@ -108,14 +108,12 @@ int ContactInfo::GetAge() const {
 }
 
 int ContactInfo::GetAgeAt(int year, int month, int day) const {
-  TRACE_STARTEND();
   int age = year - birthYear;
   if (month < birthMonth || (month == birthMonth && day < birthDay)) --age;
   return age;
 }
 
 t_notification_status ContactInfo::GetNotification(const std::string& key) const {
-  TRACE_STARTEND();
   return ReadNotification(notifications, login, key);
 }
 
@@ -124,7 +122,7 @@ void ContactInfo::SetNotification(const std::string& key, t_notification_status 
   WriteNotification(notifications, key, value);
 }
 
-std::map<std::string, bool> ContactInfo::GetNotifications() const { TRACE_STARTEND(); return notifications; }
+std::map<std::string, bool> ContactInfo::GetNotifications() const { return notifications; }
 
 void ContactInfo::SetNotifications(const std::map<std::string, bool>& n) {
   TRACE_STARTEND();
@@ -132,7 +130,7 @@ void ContactInfo::SetNotifications(const std::map<std::string, bool>& n) {
 }
 
 #define CONTACT_NOTIFICATION(Name, key)                                                               \
-  t_notification_status ContactInfo::Get##Name() const { TRACE_STARTEND(); return GetNotification(key); } \
+  t_notification_status ContactInfo::Get##Name() const { return GetNotification(key); } \
   void ContactInfo::Set##Name(t_notification_status v) { TRACE_STARTEND(); SetNotification(key, v); }
 
 CONTACT_NOTIFICATION(LoginVisual, "login-visual")
@@ -171,7 +169,7 @@ void ContactInfo::UnsubscribeFrom(const std::string& url) {
 
 void ContactInfo::ClearSubscriptions() { TRACE_STARTEND(); subscriptions.clear(); }
 
-std::vector<std::string> ContactInfo::GetSubscriptions() const { TRACE_STARTEND(); return subscriptions; }
+std::vector<std::string> ContactInfo::GetSubscriptions() const { return subscriptions; }
 
 bool ContactInfo::HasPrivateChatRoomWith(const std::string& other) const {
   TRACE_START_ARGS("%s", other.c_str());

@@ -22,13 +22,13 @@ FileMessage::FileMessage(const std::string& site, const std::string& login, cons
 
 FileMessage::~FileMessage() = default;
 
-std::string FileMessage::GetFilename() const { TRACE_STARTEND(); return GetText(); }
-std::string FileMessage::GetFileKey() const { TRACE_STARTEND(); return fileKey; }
-std::string FileMessage::GetHost() const { TRACE_STARTEND(); return host; }
-int FileMessage::GetPort() const { TRACE_STARTEND(); return port; }
-bool FileMessage::IsDownload() const { TRACE_STARTEND(); return download; }
-t_fm_status FileMessage::GetStatus() const { TRACE_STARTEND(); return status; }
-long FileMessage::GetTransferredSize() const { TRACE_STARTEND(); return transferred; }
-long FileMessage::GetFileSize() const { TRACE_STARTEND(); return size; }
-double FileMessage::GetSpeed() const { TRACE_STARTEND(); return speed; }
-std::string FileMessage::GetTransferKey() const { TRACE_STARTEND(); return transferKey; }
+std::string FileMessage::GetFilename() const { return GetText(); }
+std::string FileMessage::GetFileKey() const { return fileKey; }
+std::string FileMessage::GetHost() const { return host; }
+int FileMessage::GetPort() const { return port; }
+bool FileMessage::IsDownload() const { return download; }
+t_fm_status FileMessage::GetStatus() const { return status; }
+long FileMessage::GetTransferredSize() const { return transferred; }
+long FileMessage::GetFileSize() const { return size; }
+double FileMessage::GetSpeed() const { return speed; }
+std::string FileMessage::GetTransferKey() const { return transferKey; }

@@ -21,16 +21,16 @@ MessengerInfo::MessengerInfo(const std::string& protocol_, const std::string& de
 
 MessengerInfo::~MessengerInfo() = default;
 
-std::string MessengerInfo::GetProtocol() const { TRACE_STARTEND(); return protocol; }
-std::string MessengerInfo::GetDescription() const { TRACE_STARTEND(); return description; }
-std::string MessengerInfo::GetLogin() const { TRACE_STARTEND(); return login; }
+std::string MessengerInfo::GetProtocol() const { return protocol; }
+std::string MessengerInfo::GetDescription() const { return description; }
+std::string MessengerInfo::GetLogin() const { return login; }
 void MessengerInfo::SetProtocol(const std::string& v) { TRACE_STARTEND(); protocol = v; }
 void MessengerInfo::SetDescription(const std::string& v) { TRACE_STARTEND(); description = v; }
 void MessengerInfo::SetLogin(const std::string& v) { TRACE_STARTEND(); login = v; }
 void MessengerInfo::SetPassword(const std::string& clear) { TRACE_STARTEND(); password = CryptPassword(clear); }
-std::string MessengerInfo::GetPassword() const { TRACE_STARTEND(); return CryptPassword(password); }
-std::map<std::string, std::string> MessengerInfo::GetParameters() const { TRACE_STARTEND(); return parameters; }
-bool MessengerInfo::GetAutoConnect() const { TRACE_STARTEND(); return autoconnect; }
+std::string MessengerInfo::GetPassword() const { return CryptPassword(password); }
+std::map<std::string, std::string> MessengerInfo::GetParameters() const { return parameters; }
+bool MessengerInfo::GetAutoConnect() const { return autoconnect; }
 void MessengerInfo::SetAutoConnect(bool v) { TRACE_STARTEND(); autoconnect = v; }
-int MessengerInfo::GetStatus() const { TRACE_STARTEND(); return status; }
+int MessengerInfo::GetStatus() const { return status; }
 void MessengerInfo::SetStatus(int v) { TRACE_STARTEND(); status = v; }

@@ -11,8 +11,8 @@ MessengerProtocolInfo::MessengerProtocolInfo(const std::string& protocol_, const
   TRACE_END();
 }
 
-std::string MessengerProtocolInfo::GetProtocol() const { TRACE_STARTEND(); return protocol; }
-std::string MessengerProtocolInfo::GetDescription() const { TRACE_STARTEND(); return description; }
+std::string MessengerProtocolInfo::GetProtocol() const { return protocol; }
+std::string MessengerProtocolInfo::GetDescription() const { return description; }
 std::map<std::string, std::string> MessengerProtocolInfo::GetParameters() const {
   TRACE_STARTEND();
   return parameters;

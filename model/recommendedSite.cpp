@@ -11,6 +11,6 @@ RecommendedSite::RecommendedSite(const RecommendedSite& other) = default;
 RecommendedSite& RecommendedSite::operator=(const RecommendedSite& other) = default;
 RecommendedSite::~RecommendedSite() = default;
 
-std::string RecommendedSite::GetURL() const { TRACE_STARTEND(); return url; }
-int RecommendedSite::GetWeight() const { TRACE_STARTEND(); return weight; }
+std::string RecommendedSite::GetURL() const { return url; }
+int RecommendedSite::GetWeight() const { return weight; }
 void RecommendedSite::SetWeight(int w) { TRACE_STARTEND(); weight = w; }

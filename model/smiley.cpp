@@ -13,11 +13,11 @@ Smiley::Smiley(const std::string& name_, const std::string& shortcut, const std:
   TRACE_END();
 }
 
-std::string Smiley::GetName() const { TRACE_STARTEND(); return name; }
+std::string Smiley::GetName() const { return name; }
 void Smiley::SetName(const std::string& v) { TRACE_STARTEND(); name = v; }
-std::string Smiley::GetFilename() const { TRACE_STARTEND(); return filename; }
+std::string Smiley::GetFilename() const { return filename; }
 void Smiley::SetFilename(const std::string& v) { TRACE_STARTEND(); filename = v; }
-bool Smiley::IsDefault() const { TRACE_STARTEND(); return def; }
+bool Smiley::IsDefault() const { return def; }
 void Smiley::SetDefault(bool v) { TRACE_STARTEND(); def = v; }
 
 void Smiley::AddShortcut(const std::string& text) { TRACE_STARTEND(); shortcuts.push_back(text); }
@@ -27,7 +27,7 @@ void Smiley::SetShortcut(const std::string& text) {
   shortcuts.assign(1, text);
 }
 
-int Smiley::GetNbrShortcuts() const { TRACE_STARTEND(); return static_cast<int>(shortcuts.size()); }
+int Smiley::GetNbrShortcuts() const { return static_cast<int>(shortcuts.size()); }
 
 std::string Smiley::GetShortcut(int index) const {
   TRACE_START_ARGS("%d", index);

@@ -21,21 +21,21 @@ URLContactInfo::URLContactInfo(const std::string& url_, int nbrUsers_, int secon
 
 URLContactInfo::~URLContactInfo() = default;
 
-std::string URLContactInfo::GetURL() const { TRACE_STARTEND(); return url; }
-int URLContactInfo::GetNbrUsers() const { TRACE_STARTEND(); return nbrUsers; }
-ContactInfo URLContactInfo::GetContactInfo() const { TRACE_STARTEND(); return contact; }
-bool URLContactInfo::GetNotify() const { TRACE_STARTEND(); return notify; }
-bool URLContactInfo::IsLogout() const { TRACE_STARTEND(); return logout; }
-bool URLContactInfo::GetFocus() const { TRACE_STARTEND(); return focus; }
+std::string URLContactInfo::GetURL() const { return url; }
+int URLContactInfo::GetNbrUsers() const { return nbrUsers; }
+ContactInfo URLContactInfo::GetContactInfo() const { return contact; }
+bool URLContactInfo::GetNotify() const { return notify; }
+bool URLContactInfo::IsLogout() const { return logout; }
+bool URLContactInfo::GetFocus() const { return focus; }
 
-std::string URLContactInfo::GetLogin() const { TRACE_STARTEND(); return contact.GetLogin(); }
-std::string URLContactInfo::GetNickname() const { TRACE_STARTEND(); return contact.GetNickname(); }
-std::string URLContactInfo::GetMood() const { TRACE_STARTEND(); return contact.GetMood(); }
-std::string URLContactInfo::GetCountry() const { TRACE_STARTEND(); return contact.GetCountry(); }
-std::string URLContactInfo::GetGroup() const { TRACE_STARTEND(); return contact.GetGroup(); }
-t_status URLContactInfo::GetStatus() const { TRACE_STARTEND(); return contact.GetStatus(); }
-bool URLContactInfo::IsConnected() const { TRACE_STARTEND(); return contact.IsConnected(); }
-bool URLContactInfo::IsBlocked() const { TRACE_STARTEND(); return contact.IsBlocked(); }
+std::string URLContactInfo::GetLogin() const { return contact.GetLogin(); }
+std::string URLContactInfo::GetNickname() const { return contact.GetNickname(); }
+std::string URLContactInfo::GetMood() const { return contact.GetMood(); }
+std::string URLContactInfo::GetCountry() const { return contact.GetCountry(); }
+std::string URLContactInfo::GetGroup() const { return contact.GetGroup(); }
+t_status URLContactInfo::GetStatus() const { return contact.GetStatus(); }
+bool URLContactInfo::IsConnected() const { return contact.IsConnected(); }
+bool URLContactInfo::IsBlocked() const { return contact.IsBlocked(); }
 bool URLContactInfo::IsSubscribedTo(const std::string& u) const {
   TRACE_STARTEND();
   return contact.IsSubscribedTo(u);

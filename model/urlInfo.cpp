@@ -41,18 +41,18 @@ URLInfo::URLInfo(const URLInfo& other) = default;
 URLInfo& URLInfo::operator=(const URLInfo& other) = default;
 URLInfo::~URLInfo() = default;
 
-std::string URLInfo::GetURL() const { TRACE_STARTEND(); return url; }
-t_site_status URLInfo::GetStatus() const { TRACE_STARTEND(); return status; }
-int URLInfo::GetNbrUsers() const { TRACE_STARTEND(); return nbrUsers; }
-int URLInfo::GetNbrChatRoomUsers() const { TRACE_STARTEND(); return nbrChatRoomUsers; }
-int URLInfo::GetNbrComments() const { TRACE_STARTEND(); return nbrComments; }
-float URLInfo::GetGrade() const { TRACE_STARTEND(); return grade; }
-std::string URLInfo::GetIdComments() const { TRACE_STARTEND(); return idComments; }
-int URLInfo::GetUserGrade() const { TRACE_STARTEND(); return userGrade; }
-std::string URLInfo::GetUserComment() const { TRACE_STARTEND(); return userComment; }
-std::vector<RecommendedSite> URLInfo::GetRecommendedSites() const { TRACE_STARTEND(); return recommendedSites; }
-std::map<std::string, bool> URLInfo::GetNotifications() const { TRACE_STARTEND(); return notifications; }
-bool URLInfo::IsModified() const { TRACE_STARTEND(); return modified; }
+std::string URLInfo::GetURL() const { return url; }
+t_site_status URLInfo::GetStatus() const { return status; }
+int URLInfo::GetNbrUsers() const { return nbrUsers; }
+int URLInfo::GetNbrChatRoomUsers() const { return nbrChatRoomUsers; }
+int URLInfo::GetNbrComments() const { return nbrComments; }
+float URLInfo::GetGrade() const { return grade; }
+std::string URLInfo::GetIdComments() const { return idComments; }
+int URLInfo::GetUserGrade() const { return userGrade; }
+std::string URLInfo::GetUserComment() const { return userComment; }
+std::vector<RecommendedSite> URLInfo::GetRecommendedSites() const { return recommendedSites; }
+std::map<std::string, bool> URLInfo::GetNotifications() const { return notifications; }
+bool URLInfo::IsModified() const { return modified; }
 
 void URLInfo::SetURL(const std::string& v) { TRACE_STARTEND(); url = v; }
 void URLInfo::SetNbrUsers(int v) { TRACE_STARTEND(); nbrUsers = v; }
@@ -84,12 +84,11 @@ void URLInfo::SetNotification(const std::string& key, t_notification_status valu
 }
 
 t_notification_status URLInfo::GetNotification(const std::string& key) const {
-  TRACE_STARTEND();
   return ReadNotification(notifications, url, key);
 }
 
 #define SITE_NOTIFICATION_GET(Name, key) \
-  t_notification_status URLInfo::Get##Name() const { TRACE_STARTEND(); return GetNotification(key); }
+  t_notification_status URLInfo::Get##Name() const { return GetNotification(key); }
 #define SITE_NOTIFICATION(Name, key) \
   SITE_NOTIFICATION_GET(Name, key)   \
   void URLInfo::Set##Name(t_notification_status v) { TRACE_STARTEND(); SetNotification(key, v); }

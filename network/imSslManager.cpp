@@ -32,21 +32,17 @@ void* IMSSLManager::EmptyRequest(asn_TYPE_descriptor_t* type) {
 }
 
 bool IMSSLManager::SendC2SRequest(C2S_Request_t* request) {
-  TRACE_STARTEND();
-  return GenericEncoder(&asn_DEF_C2S_Request, request);
+    return GenericEncoder(&asn_DEF_C2S_Request, request);
 }
 
 S2C_Request_t* IMSSLManager::ReceiveS2CRequest() {
-  TRACE_STARTEND();
-  return static_cast<S2C_Request_t*>(GenericDecoder(&asn_DEF_S2C_Request));
+    return static_cast<S2C_Request_t*>(GenericDecoder(&asn_DEF_S2C_Request));
 }
 
 bool IMSSLManager::SendC2CRequest(C2C_Request_t* request) {
-  TRACE_STARTEND();
-  return GenericEncoder(&asn_DEF_C2C_Request, request);
+    return GenericEncoder(&asn_DEF_C2C_Request, request);
 }
 
 C2C_Request_t* IMSSLManager::ReceiveC2CRequest() {
-  TRACE_STARTEND();
-  return static_cast<C2C_Request_t*>(GenericDecoder(&asn_DEF_C2C_Request));
+    return static_cast<C2C_Request_t*>(GenericDecoder(&asn_DEF_C2C_Request));
 }

@@ -121,7 +121,6 @@ void SSLManager::SetConnectTimeout(int milliseconds) {
 }
 
 int SSLManager::GetConnectTimeout() {
-  TRACE_STARTEND();
   return g_connectTimeout;
 }
 
@@ -537,8 +536,8 @@ int SSLManager::ReadSome(unsigned char* buffer, int size) {
   }
 }
 
+// Untraced when a message decodes: a flooding server would pay more in traces than in work.
 void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
-  TRACE_START_ARGS("%s", type->name);
   asn1::BerDecoder decoder(type, kMaxMessageSize);
   // Every alternative of the wire messages carries a context tag: anything else is not a
   // message of ours, and waiting for the length it seems to announce would only stall.
@@ -561,7 +560,6 @@ void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
     if (result.status == asn1::DecodeStatus::kComplete) {
       drop();
       m_needRead = m_held == 0;
-      TRACE_END_RESULT("decoded");
       return decoder.Take();
     }
     if (result.status == asn1::DecodeStatus::kNeedMore) {
@@ -595,7 +593,7 @@ void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
     }
     break;
   }
-  TRACE_END_RESULT("empty request");
+  TRACE_INFO("%s: empty request", type->name);
   return EmptyRequest(type);
 }
 
@@ -637,9 +635,7 @@ void handle_error(const char* file, int line, const char* message) {
 }
 
 void SetOctetString(OCTET_STRING_t* string, const void* bytes, int size) {
-  TRACE_START_ARGS("%d", size);
   asn1::AssignOctetString(*string, bytes, size > 0 ? static_cast<size_t>(size) : 0);
-  TRACE_END();
 }
 
 void SetOctetString(OCTET_STRING_t* string, const std::string& text) {

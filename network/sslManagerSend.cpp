@@ -114,7 +114,6 @@ bool SSLManager::Encode(asn_TYPE_descriptor_t* type, void* message, std::vector<
     encoded = asn1::EncodeDer(type, message, m_encodeBuffer, kBufferSize, &error);
     m_encoded = static_cast<int>(encoded);
   }
-  TRACE_INFO("result : %ld", encoded);
   if (encoded == -1) {
     const char* why = strerror(EMSGSIZE);
     fprintf(stderr, "Cannot encode %s: %s\n", type->name, why);
@@ -124,24 +123,23 @@ bool SSLManager::Encode(asn_TYPE_descriptor_t* type, void* message, std::vector<
   return true;
 }
 
+// Traced only when a message does not go: every request of a session passes here.
 bool SSLManager::GenericEncoder(asn_TYPE_descriptor_t* type, void* message) {
-  TRACE_START_ARGS("%s", type->name);
   if (m_writerStarted) {
     std::vector<uint8_t> bytes;
     bool queued = Encode(type, message, &bytes) && m_queue.Push(std::move(bytes));
-    TRACE_END_RESULT("%s", queued ? "queued" : "refused");
+    if (!queued) TRACE_INFO("%s refused", type->name);
     return queued;
   }
   std::lock_guard<std::mutex> whole(m_writeMutex);
   if (!Encode(type, message, nullptr)) {
-    TRACE_END_RESULT("refused");
+    TRACE_INFO("%s refused", type->name);
     return false;
   }
   if (!WriteAll(m_encodeBuffer, m_encoded)) {
-    TRACE_END_RESULT("not written");
+    TRACE_INFO("%s not written", type->name);
     return false;
   }
-  TRACE_END_RESULT("sent");
   return true;
 }
 

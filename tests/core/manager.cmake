@@ -23,3 +23,8 @@ if(NOT PARLAVOX_TSAN)
             -DTARGET=test_manager_stress -P ${CMAKE_CURRENT_LIST_DIR}/tsan/runUnderTsan.cmake)
   set_tests_properties(manager_stress_tsan PROPERTIES LABELS core TIMEOUT 1200 RESOURCE_LOCK tsan_tree)
 endif()
+
+# The controller under floods from the server and from local processes.
+parlavox_add_test(test_manager_flood LABEL core WX PER_CASE
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/managerFloodTest.cpp
+  LIBS parlavox_core parlavox_test_server)

@@ -62,12 +62,17 @@ class EventRecorder : public wxEvtHandler {
   std::vector<Recorded> events;
 };
 
-// Handles what is queued for the Manager, as the GUI thread's event loop would; gives up after
-// a quarter of a second, so that a server flooding faster than the Manager keeps up cannot hold
+// Handles what is queued for the Manager, as the GUI thread's event loop would: the pending
+// events, then the idle time (where the Manager goes on with a long inbox); gives up after a
+// quarter of a second, so that a server flooding faster than the Manager keeps up cannot hold
 // the caller for ever.
 inline void Pump() {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-  while (wxTheApp->HasPendingEvents() && std::chrono::steady_clock::now() < end) wxTheApp->ProcessPendingEvents();
+  for (;;) {
+    wxTheApp->ProcessPendingEvents();
+    const bool more = wxTheApp->ProcessIdle();
+    if ((!more && !wxTheApp->HasPendingEvents()) || std::chrono::steady_clock::now() >= end) break;
+  }
 }
 
 struct ManagerSetUp : testserver::TrustedServer {

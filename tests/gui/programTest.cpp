@@ -6,11 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "model/config.h"
 #include "tests/support/testSupport.h"
+#include "tests/testServer/testServer.h"
 
 namespace {
 
@@ -22,7 +27,7 @@ int ModeOf(const std::string& path) {
   return stat(path.c_str(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
 
-pid_t Start(const std::string& home) {
+pid_t Start(const std::string& home, const std::vector<std::string>& environment = {}) {
   const std::string program = testsupport::BuildDir() + "/gui/parlavox";
   const std::string data = testsupport::SourceDir() + "/data";
   const std::string lsan =
@@ -32,6 +37,7 @@ pid_t Start(const std::string& home) {
     setenv("HOME", home.c_str(), 1);
     setenv("PARLAVOX_DATA", data.c_str(), 1);
     putenv(const_cast<char*>(lsan.c_str()));
+    for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
     if (!freopen("/dev/null", "w", stdout)) _exit(126);
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
@@ -70,6 +76,87 @@ TEST(Program, EndsAsAQuitWhenTheSystemAsks) {
     EXPECT_EQ(0600, ModeOf(dir + "/parlavox.xml"));
     EXPECT_NE(std::string::npos, testsupport::ReadFile(dir + "/parlavox.xml").find("</boost_serialization>"));
   }
+}
+
+// The program logged in to a server that floods it with messages and heart-beats: the system's
+// request to end is carried out at once all the same, the settings saved.
+TEST(Program, EndsAsAQuitDuringAFlood) {
+  TempDir home;
+  const std::string dir = home.file(".parlavox");
+  // The program's data with the test authority's trust store beside it.
+  const std::string data = home.file("data");
+  ASSERT_EQ(0, system(("cp -as '" + testsupport::SourceDir() + "/data/.' '" + data + "'").c_str()));
+  testserver::TestCa ca("Flood CA");
+  ca.WriteTrustStore(data + "/parlavox.pem");
+  testserver::TestServer::Options options;
+  options.identity = ca.Issue("127.0.0.1");
+  testserver::TestServer server(options);
+  // Settings that log in at start-up.
+  ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
+  Config::SetUserPath(dir + "/");
+  Config* config = Config::GetInstance();
+  config->SetLogin("alice");
+  config->SetPassword("secret");
+  config->SetPasswordSaved(true);
+  config->SetAutoConnectStatus(true);
+  ASSERT_TRUE(config->Save());
+  config->SetAutoConnectStatus(false);
+  // Saving writes a new file in place of the old one.
+  struct stat before;
+  ASSERT_EQ(0, stat((dir + "/parlavox.xml").c_str(), &before));
+
+  pid_t pid = Start(home.path(), {"PARLAVOX_SERVER=127.0.0.1:" + std::to_string(server.Port()),
+                                  "PARLAVOX_DATA=" + data});
+  ASSERT_GT(pid, 0);
+  auto link = server.Accept(30s);
+  ASSERT_TRUE(link);
+  ASSERT_TRUE(link->Expect(C2S_Request_PR_connect, 30s));
+  auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
+  testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
+  testserver::Fill(&ack->choice.connect_ack.version, "0.9.8b");  // no new version to offer
+  link->Send(*ack);
+
+  // Messages and heart-beats, a few thousand every twentieth of a second, while the server's
+  // side keeps up; the answers are taken as they come.
+  std::string chunk;
+  for (int i = 0; i < 2000; ++i) {
+    auto m = testserver::NewS2C(S2C_Request_PR_message);
+    testserver::Fill(&m->choice.message.authkey, "K1");
+    testserver::Fill(&m->choice.message.site, "prv://bob.alice");
+    testserver::Fill(&m->choice.message.login, "bob");
+    testserver::Fill(&m->choice.message.message, "flood " + std::to_string(i));
+    auto beat = testserver::NewS2C(S2C_Request_PR_heartbeat);
+    testserver::Fill(&beat->choice.heartbeat.authkey, "K1");
+    chunk += testserver::EncodeS2C(*m) + testserver::EncodeS2C(*beat);
+  }
+  std::atomic<bool> stop{false};
+  std::atomic<long> answers{0};
+  std::thread flood([&] {
+    long sent = 0;
+    while (!stop) {
+      if (sent - answers < 20000) {
+        link->SendBytes(chunk);
+        sent += 2000;
+      }
+      while (auto got = link->Next(50ms))
+        if (got->request->present == C2S_Request_PR_heartbeatack) ++answers;
+    }
+  });
+  // The flood is being handled; then the system asks the program to end.
+  EXPECT_TRUE(testsupport::WaitFor([&] { return answers > 10000; }, 60s));
+  const auto asked = std::chrono::steady_clock::now();
+  kill(pid, SIGTERM);
+  const int status = WaitExit(pid, 30s);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+  stop = true;
+  flood.join();
+  EXPECT_EQ(0, status);
+  printf("ended %.2f s after the request, %ld heart-beats answered\n", seconds, answers.load());
+  EXPECT_EQ(0600, ModeOf(dir + "/parlavox.xml"));
+  struct stat after;
+  ASSERT_EQ(0, stat((dir + "/parlavox.xml").c_str(), &after));
+  EXPECT_NE(before.st_ino, after.st_ino) << "the settings were not saved";
+  EXPECT_NE(std::string::npos, testsupport::ReadFile(dir + "/parlavox.xml").find("</boost_serialization>"));
 }
 
 }  // namespace

@@ -257,7 +257,7 @@ TEST_F(StandinHostile, ThirtyThousandSitesOpenedAndClosedLeaveNothingBehind) {
     ASSERT_TRUE(carol->Link().SendOpenChatRoom(carol->Key(), site));
     ASSERT_TRUE(carol->Link().SendComment(carol->Key(), site, std::string(200, 'c'), i % 11));
     ASSERT_TRUE(carol->Link().SendCloseChatRoom(carol->Key(), site));
-    // The link queues a bounded number of requests: a loaded machine's writer is let catch up.
+    // The link's outgoing queue is bounded: let the server catch up now and then.
     if (i % 1000 == 999) ASSERT_TRUE(carol->Sync());
   }
   ASSERT_TRUE(carol->WaitCount(S2C_Request_PR_comments, kSites, milliseconds(300000)));

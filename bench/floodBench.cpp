@@ -1,0 +1,292 @@
+// Floods against the controller with the real main window on screen, its event loop running:
+//   1. 10,000 one-to-one messages sent at once by the server;
+//   2. heart-beats as fast as the link takes them, for a number of seconds;
+//   3. 20,000 new extension names of 100 bytes from a local process, through the listener.
+// Measured: the worst pause of the GUI thread (the longest gap between two ticks of a 1 ms
+// timer) in each flood, beside the worst pause of an idle spell of the same run (the anchor)
+// and the 50 ms limit, as ratios; and the heap in use and the resident memory after each
+// flood against before it (limit: 5 MB more). Needs an X display (make bench runs it under
+// Xvfb).
+//
+//   floodBench [--beat-seconds N]   (10 by default; 30 is the full flood)
+#include <malloc.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/timer.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "network/localServer.h"
+#include "tests/testServer/testServer.h"
+
+using namespace testserver;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const double kLimitMs = 50;
+const double kMemoryLimitMiB = 5;
+
+class BenchApp : public wxApp {
+ public:
+  bool OnInit() override { return true; }
+};
+
+long ResidentKiB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = fopen("/proc/self/statm", "r")) {
+    if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    fclose(f);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long FileBytes(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : 0;
+}
+
+double HeapMiB() { return mallinfo2().uordblks / 1048576.0; }
+
+// Runs the event loop until done() holds or the time is up; returns the longest gap between
+// two ticks of a 1 ms timer, in milliseconds (the tick itself taken off).
+double RunLoop(double seconds, const std::function<bool()>& done) {
+  wxEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+  Clock::time_point last = Clock::now();
+  double worst = 0;
+  wxTimer tick;
+  tick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    const Clock::time_point now = Clock::now();
+    worst = std::max(worst, std::chrono::duration<double, std::milli>(now - last).count() - 1);
+    last = now;
+    if (now >= end || (done && done())) loop.Exit();
+  });
+  tick.Start(1);
+  loop.Run();
+  return worst;
+}
+
+// What the server sends: a run of one-to-one messages from bob, or of heart-beats.
+std::string Messages(int count) {
+  std::string bytes;
+  for (int i = 0; i < count; ++i) {
+    auto m = NewS2C(S2C_Request_PR_message);
+    Fill(&m->choice.message.authkey, "K1");
+    Fill(&m->choice.message.site, "prv://bob.alice");
+    Fill(&m->choice.message.login, "bob");
+    Fill(&m->choice.message.message, "private message number " + std::to_string(i) + " with a few words :)");
+    m->choice.message.time = 1700000000 + i;
+    bytes += EncodeS2C(*m);
+  }
+  return bytes;
+}
+
+std::string Beats(int count) {
+  auto beat = NewS2C(S2C_Request_PR_heartbeat);
+  Fill(&beat->choice.heartbeat.authkey, "K1");
+  const std::string one = EncodeS2C(*beat);
+  std::string bytes;
+  for (int i = 0; i < count; ++i) bytes += one;
+  return bytes;
+}
+
+// Takes every request the server gets, counting the answers to heart-beats.
+struct Drain {
+  explicit Drain(std::shared_ptr<TestConnection> link) : link(std::move(link)), thread([this] { Run(); }) {}
+  ~Drain() {
+    stop = true;
+    thread.join();
+  }
+  void Run() {
+    while (!stop)
+      if (auto got = link->Next(std::chrono::milliseconds(20)))
+        if (got->request->present == C2S_Request_PR_heartbeatack) ++answers;
+  }
+  std::shared_ptr<TestConnection> link;
+  std::atomic<bool> stop{false};
+  std::atomic<long> answers{0};
+  std::thread thread;
+};
+
+// One extension request, in the form a browser sends it, answered or not.
+void Check(unsigned short port, const std::string& name) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    const std::string request =
+        "GET /CHECK:" + name + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
+    ssize_t ignored = send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char answer[64];
+    ignored = recv(fd, answer, sizeof answer, 0);
+    (void)ignored;
+  }
+  close(fd);
+}
+
+struct Figures {
+  double pauseMs;
+  double heapBefore, heapAfter;
+  long residentBefore, residentAfter;
+};
+
+void Print(const char* what, const Figures& f, double idleMs) {
+  printf("%s: worst GUI-thread pause %.1f ms; idle %.1f ms, ratio %.1f; limit %.0f ms, ratio %.2f\n", what, f.pauseMs,
+         idleMs, f.pauseMs / std::max(idleMs, 0.1), kLimitMs, f.pauseMs / kLimitMs);
+  const double heapGrown = f.heapAfter - f.heapBefore;
+  const double residentGrown = (f.residentAfter - f.residentBefore) / 1024.0;
+  printf("  heap in use %+.1f MiB (%.1f -> %.1f), resident %+.1f MiB; limit %.0f MiB, ratio %.2f\n", heapGrown,
+         f.heapBefore, f.heapAfter, residentGrown, kMemoryLimitMiB, std::max(heapGrown, residentGrown) / kMemoryLimitMiB);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double beatSeconds = 10;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (!strcmp(argv[i], "--beat-seconds")) beatSeconds = atof(argv[i + 1]);
+  char home[] = "/tmp/parlavox-flood-XXXXXX";
+  if (!mkdtemp(home)) return 1;
+  const std::string dir = std::string(home) + "/";
+  setenv("HOME", home, 1);
+  setenv("GDK_BACKEND", "x11", 0);
+  start_log((dir + "parlavox.log").c_str());
+  // The data files with the test authority's trust store beside them.
+  const std::string data = dir + "data/";
+  if (system(("cp -as '" PARLAVOX_SOURCE_DATA "/.' '" + data + "'").c_str()) != 0) return 1;
+  TestCa ca("Bench CA");
+  ca.WriteTrustStore(data + "parlavox.pem");
+  TestServer::Options options;
+  options.identity = ca.Issue(PARLAVOX_SERVER_HOST);
+  TestServer server(options);
+
+  wxApp::SetInstance(new BenchApp);
+  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+    fprintf(stderr, "no X display\n");
+    return 1;
+  }
+  Config::SetPath(data);
+  Config::SetUserPath(dir);
+  Config* config = Config::GetInstance();
+  config->SetLogin("alice");
+  config->SetFilePort(0);
+  config->SetRememberClose(true);
+  config->SetClose(true);
+  Manager::SetListenerPort(0);
+  Manager* manager = GetManager();
+  auto* frame = new MainFrame(manager, "Parlavox", wxPoint(700, 100), wxSize(370, 600));
+  frame->Show();
+  RunLoop(10, [&] { return frame->IsShownOnScreen(); });
+
+  manager->Connect("alice", "secret", false, "127.0.0.1", server.Port(), true, false);
+  auto link = server.Accept();
+  if (!link || !link->Expect(C2S_Request_PR_connect)) return 1;
+  auto ack = NewS2C(S2C_Request_PR_connect_ack);
+  Fill(&ack->choice.connect_ack.authkey, "K1");
+  Fill(&ack->choice.connect_ack.version, "0.9.8b");  // no new version to offer
+  link->Send(*ack);
+  RunLoop(10, [&] { return manager->IsConnected(); });
+  if (!manager->IsConnected()) return 1;
+  Drain drain(link);
+  RunLoop(1, nullptr);
+
+  const double idleMs = RunLoop(2, nullptr);
+
+  // 1. Messages: done once the heart-beat sent after them is answered.
+  Figures messages{};
+  messages.heapBefore = HeapMiB();
+  messages.residentBefore = ResidentKiB();
+  const long answered = drain.answers;
+  const long logBefore = FileBytes(dir + "parlavox.log");
+  link->SendBytes(Messages(10000) + Beats(1));
+  const Clock::time_point start = Clock::now();
+  messages.pauseMs = RunLoop(120, [&] { return drain.answers > answered; });
+  const double messagesSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const long logBytes = FileBytes(dir + "parlavox.log") - logBefore;
+  RunLoop(1, nullptr);
+  messages.heapAfter = HeapMiB();
+  messages.residentAfter = ResidentKiB();
+
+  // 2. Heart-beats, a tenth of a second's worth at a time, as long as the reader keeps up.
+  Figures beats{};
+  beats.heapBefore = HeapMiB();
+  beats.residentBefore = ResidentKiB();
+  const std::string chunk = Beats(3000);
+  long sent = 0;
+  std::atomic<bool> flooding{true};
+  std::thread sender([&] {
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(long(beatSeconds * 1000));
+    while (Clock::now() < end) {
+      // At most a second's worth queued ahead of the reader.
+      if (sent - drain.answers < 30000) {
+        link->SendBytes(chunk);
+        sent += 3000;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    link->SendBytes(Beats(1));
+    ++sent;
+    flooding = false;
+  });
+  beats.pauseMs = RunLoop(beatSeconds + 120, [&] { return !flooding && drain.answers >= answered + 1 + sent; });
+  sender.join();
+  RunLoop(1, nullptr);
+  beats.heapAfter = HeapMiB();
+  beats.residentAfter = ResidentKiB();
+
+  // 3. Extension names of 100 bytes, each new, from a local process.
+  Figures names{};
+  names.heapBefore = HeapMiB();
+  names.residentBefore = ResidentKiB();
+  const unsigned short port = LocalServer::Instance() ? LocalServer::Instance()->GetPort() : 0;
+  std::atomic<bool> naming{true};
+  std::thread namer([&] {
+    for (int i = 0; i < 20000 && port; ++i) {
+      std::string name = "extension-" + std::to_string(i) + "-";
+      name.resize(100, 'x');
+      Check(port, name);
+    }
+    naming = false;
+  });
+  names.pauseMs = RunLoop(600, [&] { return !naming && manager->GetInboxSize() == 0; });
+  namer.join();
+  RunLoop(1, nullptr);
+  names.heapAfter = HeapMiB();
+  names.residentAfter = ResidentKiB();
+
+  printf("10,000 one-to-one messages handled in %.2f s, %.0f bytes of trace each\n", messagesSeconds,
+         logBytes / 10000.0);
+  Print("messages", messages, idleMs);
+  printf("heart-beats for %.0f s: %ld sent, %ld answered\n", beatSeconds, sent, drain.answers - answered - 1);
+  Print("heart-beats", beats, idleMs);
+  printf("20,000 extension names: %zu kept\n", manager->GetExtensionNames().size() / 101);
+  Print("extension names", names, idleMs);
+
+  // Quitting during nothing in particular: the time the main window's close takes.
+  const Clock::time_point closing = Clock::now();
+  frame->Close(true);
+  RunLoop(5, [&] { return MainFrame::GetInstance() == nullptr; });
+  printf("quit: %.1f ms to the main window gone, settings saved\n",
+         std::chrono::duration<double, std::milli>(Clock::now() - closing).count());
+  if (getenv("FLOOD_KEEP")) return 0;
+  return system(("rm -rf '" + dir + "'").c_str()) == 0 ? 0 : 1;
+}
