@@ -27,6 +27,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/benchApp.h"
 #include "core/application.h"
 #include "gui/mainFrame.h"
 #include "model/config.h"
@@ -41,20 +42,6 @@ namespace {
 
 const double kLimitMs = 50;
 const double kMemoryLimitMiB = 5;
-
-class BenchApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
-
-long ResidentKiB() {
-  long pages = 0, resident = 0;
-  if (FILE* f = fopen("/proc/self/statm", "r")) {
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    fclose(f);
-  }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 long FileBytes(const std::string& path) {
   struct stat info;
@@ -161,14 +148,10 @@ void Print(const char* what, const Figures& f, double idleMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  double beatSeconds = 10;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (!strcmp(argv[i], "--beat-seconds")) beatSeconds = atof(argv[i + 1]);
-  char home[] = "/tmp/parlavox-flood-XXXXXX";
-  if (!mkdtemp(home)) return 1;
-  const std::string dir = std::string(home) + "/";
-  setenv("HOME", home, 1);
-  setenv("GDK_BACKEND", "x11", 0);
+  const double beatSeconds = BenchOption(argc, argv, "--beat-seconds", 10);
+  const std::string home = MakeBenchHome("flood");
+  if (home.empty()) return 1;
+  const std::string dir = home + "/";
   start_log((dir + "parlavox.log").c_str());
   // The data files with the test authority's trust store beside them.
   const std::string data = dir + "data/";
@@ -179,11 +162,7 @@ int main(int argc, char** argv) {
   options.identity = ca.Issue(PARLAVOX_SERVER_HOST);
   TestServer server(options);
 
-  wxApp::SetInstance(new BenchApp);
-  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-    fprintf(stderr, "no X display\n");
-    return 1;
-  }
+  if (!StartBenchApp(argc, argv)) return 1;
   Config::SetPath(data);
   Config::SetUserPath(dir);
   Config* config = Config::GetInstance();

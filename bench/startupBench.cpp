@@ -20,6 +20,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/benchApp.h"
 #include "gui/appStartup.h"
 #include "gui/mainFrame.h"
 
@@ -28,15 +29,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point since) { return std::chrono::duration<double, std::milli>(Clock::now() - since).count(); }
-
-long ResidentKiB() {
-  long pages = 0, resident = 0;
-  if (FILE* f = fopen("/proc/self/statm", "r")) {
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    fclose(f);
-  }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 double CpuSeconds() {
   rusage usage;
@@ -66,28 +58,15 @@ class Prompter : public startup::StartupPrompter {
   bool AskRetryBackup(const std::string&) override { return false; }
 };
 
-class BenchApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  double idleSeconds = 60;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (!strcmp(argv[i], "--idle-seconds")) idleSeconds = atof(argv[i + 1]);
-  char home[] = "/tmp/parlavox-startup-XXXXXX";
-  if (!mkdtemp(home)) return 1;
-  setenv("HOME", home, 1);
-  setenv("GDK_BACKEND", "x11", 0);
+  const double idleSeconds = BenchOption(argc, argv, "--idle-seconds", 60);
+  const std::string home = MakeBenchHome("startup");
+  if (home.empty()) return 1;
   if (!getenv("PARLAVOX_DATA")) setenv("PARLAVOX_DATA", PARLAVOX_SOURCE_DATA, 1);
 
-  wxApp::SetInstance(new BenchApp);
-  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-    fprintf(stderr, "no X display\n");
-    return 1;
-  }
+  if (!StartBenchApp(argc, argv)) return 1;
   // The anchor: a bare frame with a few controls, shown (the second one: the first pays for
   // loading the theme, which the program's start-up then finds done).
   double anchorMs = 0;

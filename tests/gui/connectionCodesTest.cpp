@@ -11,13 +11,7 @@
 
 namespace {
 
-using guitest::ClickUntil;
-using guitest::Pump;
-using guitest::PumpUntil;
-using testserver::TestConnection;
-using testserver::TestServer;
-using testserver::NewS2C;
-using testserver::Fill;
+using namespace logintest;
 
 class ConnectionCodes : public guitest::LogInTest {
  public:

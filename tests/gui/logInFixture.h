@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include "asn1/octetString.h"
 #include "gui/loginDialog.h"
 #include "gui/notifyFrame.h"
 #include "gui/sitesPanel.h"
@@ -88,30 +87,11 @@ class LogInTest : public MainWindowTest {
     Panel()->SetStatus("-", 0);
     ClickUntil(Button(), [&] { return Line(0) != "-"; });
   }
-  // The server's side of a log-in: the connect request, whose login and password it returns.
-  std::shared_ptr<TestConnection> Accepted(TestServer& server, std::string* login = nullptr) {
-    std::shared_ptr<TestConnection> link;
-    EXPECT_TRUE(PumpUntil([&] { return bool(link = server.Accept(testserver::Millis(5))); }, 10000));
-    if (!link) return nullptr;
-    testserver::C2SPtr request;
-    EXPECT_TRUE(PumpUntil([&] { return bool(request = link->Expect(C2S_Request_PR_connect, testserver::Millis(5))); },
-                          10000));
-    if (!request) return nullptr;
-    if (login) *login = asn1::ToString(request->choice.connect.login);
-    return link;
-  }
-  static void Acknowledge(TestConnection& link) {
-    auto ack = NewS2C(S2C_Request_PR_connect_ack);
-    Fill(&ack->choice.connect_ack.authkey, "K1");
-    Fill(&ack->choice.connect_ack.version, "0.9.8b");
-    link.Send(*ack);
-  }
-  // A whole log-in through the panel; true once the window shows the session.
+  // A whole log-in through the panel; the link once the window shows the session.
   std::shared_ptr<TestConnection> LogIn() {
     TypeAndConnect("Alice", "secret");
-    auto link = Accepted(*trusted.server);
+    auto link = AcceptLogIn(*trusted.server);
     if (!link) return nullptr;
-    Acknowledge(*link);
     return PumpUntil([&] { return ShowsSites(); }, 10000) ? link : nullptr;
   }
 
@@ -121,5 +101,18 @@ class LogInTest : public MainWindowTest {
 };
 
 }  // namespace guitest
+
+// The names the log-in tests use unqualified (`using namespace logintest;`).
+namespace logintest {
+using guitest::ClickUntil;
+using guitest::Pump;
+using guitest::PumpUntil;
+using guitest::Type;
+using testserver::Fill;
+using testserver::Millis;
+using testserver::NewS2C;
+using testserver::TestConnection;
+using testserver::TestServer;
+}  // namespace logintest
 
 #endif

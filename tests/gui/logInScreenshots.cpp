@@ -23,6 +23,7 @@
 #include "tests/gui/guiTestSupport.h"
 #include "tests/support/sanitizerOptions.h"
 #include "tests/support/screenCapture.h"
+#include "tests/support/screenshotProgram.h"
 #include "tests/testServer/trustedServer.h"
 
 using guitest::Pump;
@@ -31,12 +32,7 @@ using guitest::PumpUntil;
 namespace {
 
 std::string g_dir = "screenshots";
-int g_failures = 0;
-
-void Fail(const std::string& what) {
-  std::fprintf(stderr, "screenshots: %s\n", what.c_str());
-  ++g_failures;
-}
+using screenshots::Fail;
 
 void Shoot(wxWindow* window, const std::string& name) {
   PumpUntil([&] { return window->IsShownOnScreen(); }, 3000);
@@ -49,11 +45,6 @@ void Shoot(wxWindow* window, const std::string& name) {
   else
     std::printf("%s/%s\n", g_dir.c_str(), name.c_str());
 }
-
-class ScreenshotApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
 
 void Run(testserver::TrustedServer& trusted) {
   Config* config = Config::GetInstance();
@@ -99,18 +90,7 @@ void Run(testserver::TrustedServer& trusted) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) g_dir = argv[1];
-  start_log("/dev/null");
-  setenv("GDK_BACKEND", "x11", 0);
-  setenv("NO_AT_BRIDGE", "1", 0);
-  wxApp::SetInstance(new ScreenshotApp);
-  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-    std::fprintf(stderr, "screenshots: cannot start the wx application (is there an X display?)\n");
-    return 1;
-  }
-  wxLog::SetActiveTarget(new wxLogStderr);
-  wxInitAllImageHandlers();
-  wxFileName::Mkdir(wxString::FromUTF8(g_dir), 0755, wxPATH_MKDIR_FULL);
+  if (!screenshots::Start(argc, argv, g_dir)) return 1;
   {
     testserver::TrustedServer trusted;
     testsupport::TempDir home;
@@ -121,7 +101,5 @@ int main(int argc, char** argv) {
     Config::SetUserPath(home.path());
     Run(trusted);
   }
-  wxTheApp->OnExit();
-  wxEntryCleanup();
-  return g_failures == 0 ? 0 : 1;
+  return screenshots::Stop();
 }

@@ -8,15 +8,7 @@
 
 namespace {
 
-using guitest::ClickUntil;
-using guitest::Pump;
-using guitest::Type;
-using guitest::PumpUntil;
-using testserver::TestConnection;
-using testserver::TestServer;
-using testserver::NewS2C;
-using testserver::Fill;
-using testserver::Millis;
+using namespace logintest;
 
 class LogInFromThePanel : public guitest::LogInTest {};
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "asn1/octetString.h"
 #include "core/application.h"
 #include "gui/mainFrame.h"
 #include "model/config.h"
@@ -178,16 +179,32 @@ class MainWindowTest : public ::testing::Test {
     }, 8000);
     return found;
   }
-  // The window's log-in accepted by the server: the link once the controller says connected.
-  std::shared_ptr<testserver::TestConnection> AcceptLogIn(testserver::TestServer& server) {
+  // The server's side of a log-in: the link with the connect request, whose login it returns;
+  // null after the time-out.
+  static std::shared_ptr<testserver::TestConnection> Accepted(testserver::TestServer& server,
+                                                              std::string* login = nullptr) {
     std::shared_ptr<testserver::TestConnection> link;
-    EXPECT_TRUE(PumpUntil([&] { return (link = server.Accept(std::chrono::milliseconds(1))) != nullptr; }, 8000));
-    if (!link || !AwaitRequest(*link, C2S_Request_PR_connect)) return nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return bool(link = server.Accept(testserver::Millis(5))); }, 10000));
+    if (!link) return nullptr;
+    testserver::C2SPtr request;
+    EXPECT_TRUE(PumpUntil([&] { return bool(request = link->Expect(C2S_Request_PR_connect, testserver::Millis(5))); },
+                          10000));
+    if (!request) return nullptr;
+    if (login) *login = asn1::ToString(request->choice.connect.login);
+    return link;
+  }
+  static void Acknowledge(testserver::TestConnection& link) {
     auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
     testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
     testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no newer version to offer
-    link->Send(*ack);
-    return PumpUntil([] { return GetManager()->IsConnected(); }, 8000) ? link : nullptr;
+    link.Send(*ack);
+  }
+  // The window's log-in accepted by the server: the link once the controller says connected.
+  static std::shared_ptr<testserver::TestConnection> AcceptLogIn(testserver::TestServer& server) {
+    auto link = Accepted(server);
+    if (!link) return nullptr;
+    Acknowledge(*link);
+    return PumpUntil([] { return GetManager()->IsConnected(); }, 10000) ? link : nullptr;
   }
 
   testsupport::TempDir m_home;

@@ -23,6 +23,7 @@
 #include "model/log.h"
 #include "tests/support/sanitizerOptions.h"
 #include "tests/support/screenCapture.h"
+#include "tests/support/screenshotProgram.h"
 #include "tests/widgets/widgetTestSupport.h"
 
 using widgettest::Pump;
@@ -31,12 +32,10 @@ using widgettest::PumpUntil;
 namespace {
 
 std::string g_dir = "screenshots";
-int g_failures = 0;
 
 void Save(const wxImage& img, const std::string& name) {
   if (!img.IsOk() || !img.SaveFile(wxString::FromUTF8(g_dir + "/" + name), wxBITMAP_TYPE_PNG)) {
-    std::fprintf(stderr, "screenshots: cannot save %s\n", name.c_str());
-    ++g_failures;
+    screenshots::Fail("cannot save " + name);
   } else {
     std::printf("%s/%s\n", g_dir.c_str(), name.c_str());
   }
@@ -99,26 +98,10 @@ void MainWindow() {
   Pump(200);
 }
 
-class ScreenshotApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) g_dir = argv[1];
-  start_log("/dev/null");
-  setenv("GDK_BACKEND", "x11", 0);
-  setenv("NO_AT_BRIDGE", "1", 0);
-  wxApp::SetInstance(new ScreenshotApp);
-  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-    std::fprintf(stderr, "screenshots: cannot start the wx application (is there an X display?)\n");
-    return 1;
-  }
-  wxLog::SetActiveTarget(new wxLogStderr);
-  wxInitAllImageHandlers();
-  wxFileName::Mkdir(wxString::FromUTF8(g_dir), 0755, wxPATH_MKDIR_FULL);
+  if (!screenshots::Start(argc, argv, g_dir)) return 1;
   const std::string home = wxFileName::CreateTempFileName("parlavox-shots").ToStdString();
   std::remove(home.c_str());
   wxFileName::Mkdir(wxString::FromUTF8(home), 0700, wxPATH_MKDIR_FULL);
@@ -132,9 +115,8 @@ int main(int argc, char** argv) {
   TrayIcons();
   MainWindow();
 
-  wxTheApp->OnExit();
-  wxEntryCleanup();
+  const int status = screenshots::Stop();
   // The controller and its threads are left to the end of the process, as the program does.
   std::fflush(stdout);
-  std::_Exit(g_failures == 0 ? 0 : 1);
+  std::_Exit(status);
 }

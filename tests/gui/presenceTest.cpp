@@ -9,13 +9,7 @@
 
 namespace {
 
-using guitest::Pump;
-using guitest::PumpUntil;
-using testserver::TestConnection;
-using testserver::TestServer;
-using testserver::NewS2C;
-using testserver::Fill;
-using testserver::Millis;
+using namespace logintest;
 
 class Presence : public guitest::LogInTest {
  public:

@@ -23,6 +23,7 @@
 #include "model/log.h"
 #include "tests/support/sanitizerOptions.h"
 #include "tests/support/screenCapture.h"
+#include "tests/support/screenshotProgram.h"
 #include "tests/widgets/widgetTestSupport.h"
 #include "widgets/myMiniFrame.h"
 #include "widgets/tabStrip.h"
@@ -34,12 +35,7 @@ using widgettest::PumpUntil;
 namespace {
 
 std::string g_dir = "screenshots";
-int g_failures = 0;
-
-void Fail(const std::string& what) {
-  std::fprintf(stderr, "screenshots: %s\n", what.c_str());
-  ++g_failures;
-}
+using screenshots::Fail;
 
 using screencapture::Capture;
 
@@ -226,26 +222,10 @@ void MiniFrame() {
   Pump(20);
 }
 
-class ScreenshotApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) g_dir = argv[1];
-  start_log("/dev/null");
-  setenv("GDK_BACKEND", "x11", 0);
-  setenv("NO_AT_BRIDGE", "1", 0);
-  wxApp::SetInstance(new ScreenshotApp);
-  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-    std::fprintf(stderr, "screenshots: cannot start the wx application (is there an X display?)\n");
-    return 1;
-  }
-  wxLog::SetActiveTarget(new wxLogStderr);
-  wxInitAllImageHandlers();
-  wxFileName::Mkdir(wxString::FromUTF8(g_dir), 0755, wxPATH_MKDIR_FULL);
+  if (!screenshots::Start(argc, argv, g_dir)) return 1;
   Config::SetPath(std::string(PARLAVOX_SOURCE_DIR) + "/data/");
 
   TabImageList images;
@@ -256,7 +236,5 @@ int main(int argc, char** argv) {
   Captions();
   MiniFrame();
 
-  wxTheApp->OnExit();
-  wxEntryCleanup();
-  return g_failures == 0 ? 0 : 1;
+  return screenshots::Stop();
 }
