@@ -6,7 +6,7 @@
 
 #include "core/application.h"
 #include "core/guiEvents.h"
-#include "gui/contactInfoFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
