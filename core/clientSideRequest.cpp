@@ -11,12 +11,11 @@
 #include "model/log.h"
 #include "model/serverOverride.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 #include "network/imSslManager.h"
 #include "network/localServer.h"
 
 namespace {
-
-const char* const kClientVersion = "0.9.8b";
 
 std::atomic<unsigned short> g_listenerPort{LocalServer::kDefaultPort};
 
@@ -271,7 +270,7 @@ bool ClientSideRequest::SendConnect(const std::string& login, const std::string&
   C2S_Connect_t& m = r->choice.connect;
   SetOctetString(&m.login, login);
   SetOctetString(&m.password, password);
-  SetOctetString(&m.version, kClientVersion, static_cast<int>(strlen(kClientVersion)));
+  SetOctetString(&m.version, kProgramVersion, static_cast<int>(strlen(kProgramVersion)));
   m.status = StatusOnWire(status);
   SetOctetString(&m.default_avatar_hash, digest, digest ? length : 0);
   TRACE_INFO("SEND");

@@ -14,6 +14,7 @@
 #include "gui/newVersion.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "model/version.h"
 
 void MainFrame::BindEvents() {
   const int id = Manager::GetEventId();

@@ -13,8 +13,6 @@
 #include "model/serverOverride.h"
 #include "model/stringConversion.h"
 
-const char* const kProgramVersion = "0.9.8b";
-
 namespace {
 
 std::mutex g_pathMutex;

@@ -20,12 +20,10 @@
 #include "model/recommendedSite.h"
 #include "model/smiley.h"
 #include "model/urlInfo.h"
+#include "model/version.h"
 
 // Chat mode: kept and saved, read by nothing.
 enum t_chat_mode : int { CHAT_MODE_DEFAULT = 0 };
-
-// Version the own record always carries.
-extern const char* const kProgramVersion;
 
 class Config {
  public:

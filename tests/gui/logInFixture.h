@@ -13,6 +13,7 @@
 #include "gui/notifyFrame.h"
 #include "gui/sites/sitesPanel.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 #include "network/sslManager.h"
 #include "tests/gui/mainWindowFixture.h"
 #include "tests/testServer/trustedServer.h"
@@ -103,7 +104,7 @@ class LogInTest : public MainWindowTest {
   static void Acknowledge(TestConnection& link) {
     auto ack = NewS2C(S2C_Request_PR_connect_ack);
     Fill(&ack->choice.connect_ack.authkey, "K1");
-    Fill(&ack->choice.connect_ack.version, "0.9.8b");
+    Fill(&ack->choice.connect_ack.version, kProgramVersion);
     link.Send(*ack);
   }
   // A whole log-in through the panel; true once the window shows the session.
