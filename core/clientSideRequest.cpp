@@ -55,7 +55,7 @@ void SetKeyLoginMessage(T& member, const std::string& authkey, const std::string
 
 }  // namespace
 
-ClientSideRequest::ClientSideRequest(StateMachine* machine, bool flag) : m_flag(flag), m_machine(machine) {
+ClientSideRequest::ClientSideRequest(StateMachine* machine) : m_machine(machine) {
   TRACE_START();
   TRACE_INFO("Create SSL");
   m_connection.reset(new IMSSLManager());
@@ -112,8 +112,8 @@ void ClientSideRequest::AbortConnection() {
   TRACE_END();
 }
 
-void ClientSideRequest::CloseConnection(bool flag) {
-  TRACE_START_ARGS("%d", flag);
+void ClientSideRequest::CloseConnection() {
+  TRACE_START();
   // An attempt that is still connecting ends without telling the controller anything more.
   m_closeAsked = true;
   if (m_connected.exchange(false)) {
@@ -689,18 +689,6 @@ bool ClientSideRequest::DisconnectMessenger(const std::string& authkey, const st
   bool sent = Send(r.get());
   TRACE_END_RESULT("%d", sent);
   return sent;
-}
-
-bool ClientSideRequest::AddMessenger() {
-  TRACE_START();
-  TRACE_END_RESULT("nothing to send");
-  return false;
-}
-
-bool ClientSideRequest::RemoveMessenger() {
-  TRACE_START();
-  TRACE_END_RESULT("nothing to send");
-  return false;
 }
 
 bool ClientSideRequest::AddSmiley(const std::string& authkey, const std::string& site, const std::string& code,
