@@ -83,8 +83,13 @@ MainFrame* StartApplication(wxLocale& locale, StartupPrompter& prompter) {
   const wxRect rect = MainWindowRect();
   TRACE_INFO("create frame");
   auto* frame = new MainFrame(manager, _("Parlavox"), rect.GetPosition(), rect.GetSize());
-  // Without a tray a hidden window could never be brought back.
-  if (Config::GetInstance()->IsVisibleOnStart() || !wxTaskBarIcon::IsAvailable()) frame->Show();
+  // Without a tray a hidden window could never be brought back: it starts iconised instead.
+  if (Config::GetInstance()->IsVisibleOnStart()) {
+    frame->Show();
+  } else if (!wxTaskBarIcon::IsAvailable()) {
+    frame->Iconize(true);
+    frame->Show();
+  }
   if (Config::GetInstance()->GetAutoConnectStatus()) frame->StartConnectTimer(1000);
   return frame;
 }

@@ -108,6 +108,25 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // Announces the newest version the server named and fetches its archive in the background.
   void DownloadAndReinstall();
 
+  // Own profile, the docked windows and their switches (mainFrameSatellites.cpp). The
+  // sites manager, contacts manager, preferences and about box hang off the window's left edge,
+  // each with its top at the height of its tool-bar button; opening one hides the other three.
+  void OnSwitchChatRooms();
+  void OnSwitchFiles();
+  // The chat-rooms window closed: its tool-bar button comes back.
+  void ShowChatRoomsButton();
+  void OnSwitchWebSitesManager();
+  void OnSwitchPreferences();
+  void OnManageWebSites(wxCommandEvent& event);
+  void OnMyProfile(wxCommandEvent& event);
+  // Docks the four small windows again, shown or not.
+  void MoveMiniFrames();
+  void SetNickname(const std::string& nickname);
+  void SetMood(const std::string& mood);
+  // Lets the user pick a new avatar picture (only while connected).
+  void UpdateAvatar();
+  MyTaskBar* GetTaskBar() const { return m_taskBar; }
+
   // What the chat-room pages, the contacts views and the profile windows ask of the main
   // window (mainFrameRooms.cpp, mainFrameContacts.cpp, mainFrameSites.cpp).
   // The user typed, or stopped typing, in a room.

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <unistd.h>
 
 #include "core/application.h"
@@ -19,9 +20,11 @@
 #include "gui/myTaskBar.h"
 #include "gui/nicknamePanel.h"
 #include "gui/notifyFrame.h"
+#include "gui/preferencesFrame.h"
 #include "gui/sites/sitesPanel.h"
 #include "gui/soundPlayer.h"
 #include "gui/toolBar.h"
+#include "gui/sites/webSitesShortFrame.h"
 #include "model/config.h"
 #include "model/log.h"
 
@@ -114,6 +117,8 @@ void MainFrame::SetConnected(bool connected) {
   TRACE_START_ARGS("%d", int(connected));
   ContactInfoFrame::EnableUpdate(m_manager->GetLogin(), connected);
   if (m_chatRooms) m_chatRooms->SetConnectionStatus(connected);
+  if (m_toolBar) m_toolBar->SetConnectionStatus(connected ? 1 : 0);
+  if (m_taskBar) m_taskBar->SetConnectionStatus(connected);
   if (m_contactsManager) m_contactsManager->SetConnectionStatus(connected);
   ContactInfoFrame::SetConnectionStatusForAll(connected);
   if (!connected) {
@@ -173,5 +178,14 @@ void MainFrame::StartIdleTimer() {
 }
 
 void MainFrame::OnAbout(wxCommandEvent&) {
-  if (m_about) m_about->Show();
+  TRACE_START();
+  if (m_about->IsShown()) {
+    m_about->Raise();
+  } else {
+    m_about->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetAboutButtonY()));
+    m_about->Show(true);
+    for (wxWindow* window : std::initializer_list<wxWindow*>{m_preferences, m_sitesManager, m_contactsManager})
+      if (window) window->Show(false);
+  }
+  TRACE_END();
 }

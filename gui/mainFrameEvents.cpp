@@ -189,7 +189,4 @@ void MainFrame::OnConnectionEnded(int code) {
     PopUp(_("Notification"), _("Connection ended by the server"), wxEmptyString, *wxBLUE);
 }
 
-void MainFrame::OnSize(wxSizeEvent& event) { event.Skip(); }
-void MainFrame::OnMove(wxMoveEvent& event) { event.Skip(); }
-void MainFrame::OnActivate(wxActivateEvent& event) { event.Skip(); }
 

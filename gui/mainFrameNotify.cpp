@@ -59,13 +59,3 @@ void MainFrame::ExecuteNotifyAction(const NotifyAction& action) {
   TRACE_END();
 }
 
-void MainFrame::OnSwitchContactsManager() {
-  TRACE_START();
-  if (!m_contactsManager->IsShown()) {
-    m_contactsManager->Show(true);
-    for (wxWindow* window : std::initializer_list<wxWindow*>{m_preferences, m_sitesManager, m_about})
-      if (window) window->Show(false);
-  }
-  m_contactsManager->Raise();
-  TRACE_END();
-}

@@ -11,7 +11,7 @@ packages=(
   libboost-thread-dev libboost-regex-dev libboost-serialization-dev libboost-system-dev
   libcurl4-openssl-dev asn1c
   # tests
-  googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core libx11-dev
+  googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core libx11-dev libxtst-dev
   curl procps desktop-file-utils
   # a real browser for the extension listener's end-to-end test
   chromium

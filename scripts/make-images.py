@@ -8,6 +8,8 @@ icons/parlavox-<size>.png: the same bubble for the desktop's menus.
 img/parlavox.png: the banner at the bottom of the main window, the name on an orange band.
 img/voxie.png: the mascot in the notification pop-up's header, the bubble with two eyes, 18 pixels;
 img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
+img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
+toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence.
 Run again after changing a drawing; the output is the same on every run.
 """
 import os
@@ -79,11 +81,11 @@ def bubble(size):
     return rows
 
 
-def ico(sizes):
+def ico(sizes, draw=None):
     """A Windows icon file of 32-bit images, one per size (bottom-up rows, AND mask after)."""
     images = []
     for size in sizes:
-        rows = bubble(size)
+        rows = (draw or bubble)(size)
         xor = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
         stride = ((size + 31) // 32) * 4
         mask = b"\x00" * (stride * size)
@@ -152,6 +154,152 @@ def arrow(left, size=16):
     return png(size, size, rows)
 
 
+def canvas(size):
+    return [[CLEAR] * size for _ in range(size)]
+
+
+def disc(rows, cx, cy, r, colour, edge=None):
+    for y in range(len(rows)):
+        for x in range(len(rows[0])):
+            d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
+            if d <= r:
+                rows[y][x] = edge if edge and d > r - 1.2 else colour
+
+
+def rect(rows, x0, y0, x1, y1, colour):
+    for y in range(max(0, y0), min(len(rows), y1 + 1)):
+        for x in range(max(0, x0), min(len(rows[0]), x1 + 1)):
+            rows[y][x] = colour
+
+
+def line(rows, x0, y0, x1, y1, colour, width=1.0):
+    for y in range(len(rows)):
+        for x in range(len(rows[0])):
+            dx, dy = x1 - x0, y1 - y0
+            t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / float(dx * dx + dy * dy or 1)))
+            if ((x - x0 - t * dx) ** 2 + (y - y0 - t * dy) ** 2) ** 0.5 <= width / 2.0:
+                rows[y][x] = colour
+
+
+GREY = (120, 120, 120, 255)
+GREEN = (100, 150, 0, 255)
+RED = (200, 30, 30, 255)
+BLUE = (40, 90, 190, 255)
+
+
+def power(colour):
+    """The connection button: a ring with a bar, grey while disconnected, green once connected."""
+    rows = canvas(24)
+    disc(rows, 11.5, 12.5, 9.5, colour)
+    disc(rows, 11.5, 12.5, 6.5, WHITE)
+    disc(rows, 11.5, 12.5, 4.5, colour)
+    rect(rows, 9, 1, 14, 8, WHITE)
+    rect(rows, 10, 2, 13, 12, colour)
+    return rows
+
+
+def gear():
+    rows = canvas(24)
+    for k in range(8):
+        import math
+        a = k * math.pi / 4
+        line(rows, 11.5, 11.5, 11.5 + 10 * math.cos(a), 11.5 + 10 * math.sin(a), GREY, 4)
+    disc(rows, 11.5, 11.5, 7.5, GREY)
+    disc(rows, 11.5, 11.5, 3, WHITE)
+    return rows
+
+
+def globe():
+    rows = canvas(24)
+    disc(rows, 11.5, 11.5, 10.5, BLUE)
+    disc(rows, 11.5, 11.5, 9, (170, 200, 240, 255))
+    line(rows, 1, 11.5, 22, 11.5, BLUE, 1.2)
+    line(rows, 11.5, 1, 11.5, 22, BLUE, 1.2)
+    for y in range(24):
+        for x in range(24):
+            d = ((x - 11.5) / 5.0) ** 2 + ((y - 11.5) / 10.0) ** 2
+            if 0.8 <= d <= 1.15:
+                rows[y][x] = BLUE
+    return rows
+
+
+def people(colour):
+    """Two people side by side: the contacts manager, orange on its lit frame."""
+    rows = canvas(24)
+    for cx, cy, r in ((15.5, 7, 3.5), (8, 8, 4)):
+        disc(rows, cx, cy, r, colour)
+    for y in range(12, 23):
+        for x in range(24):
+            if ((x - 16) / 6.0) ** 2 + ((y - 21) / 8.0) ** 2 <= 1:
+                rows[y][x] = colour
+            if ((x - 8) / 7.0) ** 2 + ((y - 22) / 9.0) ** 2 <= 1:
+                rows[y][x] = DARK if colour == ORANGE else (70, 70, 70, 255)
+    return rows
+
+
+def chat(active):
+    rows = bubble(24)
+    if not active:
+        rows = [[(160, 160, 160, a) if a else px for px in row for (r, g, b, a) in [px]] for row in rows]
+    return rows
+
+
+def updown():
+    rows = canvas(24)
+    for x0, up, colour in ((7, True, GREEN), (16, False, BLUE)):
+        rect(rows, x0 - 1, 6, x0 + 1, 18, colour)
+        for k in range(6):
+            y = 2 + k if up else 21 - k
+            rect(rows, x0 - k, y, x0 + k, y, colour)
+    return rows
+
+
+def info():
+    rows = canvas(24)
+    disc(rows, 11.5, 11.5, 10.5, BLUE)
+    disc(rows, 11.5, 6.5, 1.8, WHITE)
+    rect(rows, 10, 10, 13, 18, WHITE)
+    rect(rows, 9, 10, 10, 11, WHITE)
+    rect(rows, 9, 17, 14, 18, WHITE)
+    return rows
+
+
+def cross():
+    rows = canvas(24)
+    disc(rows, 11.5, 11.5, 10.5, RED)
+    line(rows, 7, 7, 16, 16, WHITE, 2.6)
+    line(rows, 16, 7, 7, 16, WHITE, 2.6)
+    return rows
+
+
+def toolbar_images():
+    return {
+        "disconnect.png": power(GREY), "reconnect.png": power(GREEN),
+        "users.png": people(GREY), "users2.png": people(ORANGE),
+        "chat.png": chat(True), "nochat.png": chat(False),
+        "preferences.png": gear(), "configURL.png": globe(),
+        "updownload.png": updown(), "about.png": info(), "exit.png": cross(),
+    }
+
+
+# The tray's presence colours, the same as the program's status colours.
+TRAY = {
+    "tb_disconnected.ico": (120, 120, 120, 255), "tb_offline.ico": (120, 120, 120, 255),
+    "tb_online.ico": (100, 150, 0, 255), "tb_noactivity.ico": (235, 225, 10, 255),
+    "tb_away.ico": (249, 150, 25, 255), "tb_busy.ico": (255, 0, 0, 255),
+}
+
+
+def tray_rows(colour, disconnected):
+    def draw(size):
+        rows = bubble(size)
+        rows = [[colour if px == ORANGE else px for px in row] for row in rows]
+        if disconnected:
+            line(rows, 1, size - 2, size - 2, 1, DARK, max(1.0, size / 10.0))
+        return rows
+    return draw
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     out = os.path.join(root, "data", "img")
@@ -165,6 +313,12 @@ def main():
     for name, data in (("voxie.png", voxie()), ("arrow_left.png", arrow(True)), ("arrow_right.png", arrow(False))):
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
+    for name, rows in toolbar_images().items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(png(24, 24, rows))
+    for name, colour in TRAY.items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(ico([16, 32], tray_rows(colour, name == "tb_disconnected.ico")))
     with open(os.path.join(os.path.dirname(out), "Parlavox.ico"), "wb") as f:
         f.write(ico([16, 32, 48]))
     icons = os.path.join(os.path.dirname(out), "icons")

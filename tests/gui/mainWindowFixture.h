@@ -10,8 +10,12 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +25,7 @@
 #include "model/configFile.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/support/testSupport.h"
+#include "tests/testServer/trustedServer.h"
 
 namespace guitest {
 
@@ -43,6 +48,35 @@ inline void Type(wxTextCtrl* field, const std::string& text) {
   else sim.Text(text.c_str());
   EXPECT_TRUE(PumpUntil([&] { return field->GetValue() == wxString::FromUTF8(text); })) << text;
 }
+
+// Once a menu is on screen (`opened` holds), picks its `downs`-th selectable entry with the
+// keyboard, as a user does: Down that many times, then Return. The menu's own loop runs the
+// timer; Escape closes a menu that was still there long after.
+class MenuPicker : public wxTimer {
+ public:
+  MenuPicker(std::function<bool()> opened, int downs) : m_opened(std::move(opened)), m_downs(downs) { Start(40); }
+  bool picked() const { return m_sent > m_downs; }
+
+ private:
+  void Notify() override {
+    // Sending a key runs the event loop, which may tick again before the key is out.
+    if (m_busy) return;
+    m_busy = true;
+    if (!m_opened()) {
+      if (++m_waited == 250) wxUIActionSimulator().Char(WXK_ESCAPE);
+    } else if (++m_ticks >= 5) {
+      if (m_sent < m_downs) wxUIActionSimulator().Char(WXK_DOWN);
+      else if (m_sent == m_downs) wxUIActionSimulator().Char(WXK_RETURN);
+      else Stop();
+      ++m_sent;
+    }
+    m_busy = false;
+  }
+  std::function<bool()> m_opened;
+  int m_downs;
+  int m_sent = 0, m_ticks = 0, m_waited = 0;
+  bool m_busy = false;
+};
 
 inline wxButton* ButtonLabelled(wxWindow* parent, const wxString& label) {
   return FindChild<wxButton>(parent, [&](wxButton* b) { return b->GetLabel() == label; });
@@ -110,8 +144,55 @@ class MainWindowTest : public ::testing::Test {
   }
   static bool Gone() { return MainFrame::GetInstance() == nullptr; }
 
+  // A TLS test server that the program trusts, set as the server to log in to: the data
+  // directory becomes one holding its trust store beside the program's own data files.
+  testserver::TestServer& UseTestServer() {
+    m_trusted.reset(new testserver::TrustedServer);
+    const std::string data = testsupport::SourceDir() + "/data/";
+    if (DIR* dir = opendir(data.c_str())) {
+      while (dirent* entry = readdir(dir))
+        if (entry->d_name[0] != '.')
+          EXPECT_EQ(0, symlink((data + entry->d_name).c_str(), m_trusted->dir.file(entry->d_name).c_str()));
+      closedir(dir);
+    }
+    Config::SetPath(m_trusted->dir.path());
+    Config* c = Config::GetInstance();
+    c->SetHostname(PARLAVOX_SERVER_HOST);
+    c->SetPort(m_trusted->server->Port());
+    c->SetSSLEnabled(true);
+    c->SetPassword("secret");
+    c->SetFilePort(0);
+    return *m_trusted->server;
+  }
+  // Pumps events until the server's link has a request of `kind` (skipping others); null after
+  // the time-out.
+  static testserver::C2SPtr AwaitRequest(testserver::TestConnection& link, C2S_Request_PR kind) {
+    testserver::C2SPtr found;
+    PumpUntil([&] {
+      while (auto got = link.Next(std::chrono::milliseconds(1)))
+        if (got->request->present == kind) {
+          found = std::move(got->request);
+          return true;
+        }
+      return false;
+    }, 8000);
+    return found;
+  }
+  // The window's log-in accepted by the server: the link once the controller says connected.
+  std::shared_ptr<testserver::TestConnection> AcceptLogIn(testserver::TestServer& server) {
+    std::shared_ptr<testserver::TestConnection> link;
+    EXPECT_TRUE(PumpUntil([&] { return (link = server.Accept(std::chrono::milliseconds(1))) != nullptr; }, 8000));
+    if (!link || !AwaitRequest(*link, C2S_Request_PR_connect)) return nullptr;
+    auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
+    testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
+    testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no newer version to offer
+    link->Send(*ack);
+    return PumpUntil([] { return GetManager()->IsConnected(); }, 8000) ? link : nullptr;
+  }
+
   testsupport::TempDir m_home;
   std::string m_savedHome;
+  std::unique_ptr<testserver::TrustedServer> m_trusted;
   Boxes boxes;
   int saves = 0;
   bool failSaves = false;

@@ -5,3 +5,10 @@ add_executable(login_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/logInScreenshots.cp
 target_compile_options(login_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(login_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(login_screenshots PRIVATE parlavox_gui parlavox_test_server parlavox_test_support X11)
+
+# Pictures of the main window's tool bar and nickname panel, and the tray icons.
+add_executable(main_window_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/mainWindowScreenshots.cpp
+               ${CMAKE_SOURCE_DIR}/tests/widgets/widgetTestSupport.cpp)
+target_compile_options(main_window_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(main_window_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(main_window_screenshots PRIVATE parlavox_gui X11)

@@ -1,7 +1,5 @@
 #include "tests/program/childProgram.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -131,66 +129,6 @@ pid_t ChildRunning(pid_t parent, const std::string& program) {
     if (length > 0 && std::string(exe, static_cast<size_t>(length)) == wanted) return pid;
   }
   return 0;
-}
-
-namespace {
-
-int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
-
-long PidOf(Display* display, Window window) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  long pid = 0;
-  const Atom property = XInternAtom(display, "_NET_WM_PID", False);
-  if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                         &data) == Success &&
-      type == XA_CARDINAL && format == 32 && count == 1) {
-    pid = *reinterpret_cast<long*>(data);
-  }
-  if (data) XFree(data);
-  return pid;
-}
-
-bool Matches(Display* display, Window window, pid_t pid, const std::string& title) {
-  XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return false;
-  if (PidOf(display, window) != pid) return false;
-  char* name = nullptr;
-  const bool same = XFetchName(display, window, &name) && name && title == name;
-  if (name) XFree(name);
-  return same;
-}
-
-bool Search(Display* display, Window window, pid_t pid, const std::string& title, int depth) {
-  if (Matches(display, window, pid, title)) return true;
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned int count = 0;
-  if (depth == 0 || !XQueryTree(display, window, &root, &parent, &children, &count)) return false;
-  bool found = false;
-  for (unsigned int i = 0; i < count && !found; ++i) found = Search(display, children[i], pid, title, depth - 1);
-  if (children) XFree(children);
-  return found;
-}
-
-}  // namespace
-
-Screen::Screen() : m_display(XOpenDisplay(nullptr)) {
-  // This process looks only: errors about windows gone meanwhile are no reason to end it.
-  XSetErrorHandler(IgnoreErrors);
-}
-
-Screen::~Screen() {
-  if (m_display) XCloseDisplay(m_display);
-}
-
-bool Screen::ShowsWindow(pid_t pid, const std::string& title) {
-  if (!m_display) return false;
-  // Top-level windows are the root's children, or its grandchildren under a window manager.
-  const bool found = Search(m_display, DefaultRootWindow(m_display), pid, title, 2);
-  XSync(m_display, False);
-  return found;
 }
 
 }  // namespace programtest

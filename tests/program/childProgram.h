@@ -1,5 +1,4 @@
-// Programs run as users run them, each a child process in a group of its own, and what the
-// display shows of them.
+// Programs run as users run them, each a child process in a group of its own.
 #ifndef PARLAVOX_TESTS_PROGRAM_CHILDPROGRAM_H
 #define PARLAVOX_TESTS_PROGRAM_CHILDPROGRAM_H
 
@@ -9,8 +8,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-struct _XDisplay;
 
 namespace programtest {
 
@@ -44,21 +41,6 @@ int RunToEnd(const std::vector<std::string>& argv, const std::string& workDir, s
 
 // The child of `parent` that runs `program` (compared with links resolved); 0 when none does.
 pid_t ChildRunning(pid_t parent, const std::string& program);
-
-// The display (DISPLAY), one connection held while windows are looked for: a connection per
-// look, many a second, can fill the server's table of clients.
-class Screen {
- public:
-  Screen();
-  ~Screen();
-  Screen(const Screen&) = delete;
-  Screen& operator=(const Screen&) = delete;
-  // True when it shows a top-level window of the process with exactly this title.
-  bool ShowsWindow(pid_t pid, const std::string& title);
-
- private:
-  _XDisplay* m_display;
-};
 
 // The path with every link resolved; the path itself when it does not exist.
 std::string RealPath(const std::string& path);

@@ -1,5 +1,6 @@
 // A newcomer's first run through the script that `make run` runs: a fresh home, the stand-in
-// server started beside the program, and the demo account that the script names logged in.
+// server started beside the program, and the demo account that the script names typed into the
+// log-in panel and logged in.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,9 +8,9 @@
 
 #include <cstdlib>
 
-#include "model/config.h"
 #include "tests/network/socketTestSupport.h"
 #include "tests/program/childProgram.h"
+#include "tests/program/screen.h"
 #include "tests/support/testSupport.h"
 
 namespace {
@@ -46,26 +47,9 @@ bool ReadTold(const std::string& output, Told* told) {
   return port > 0 && port < 65536 && !told->login.empty() && !told->password.empty();
 }
 
-// The settings of a home where the user logged in before with a saved password: the program
-// logs in by itself at start.
-void SaveLogIn(const std::string& home, const std::string& login, const std::string& password) {
-  const std::string dir = home + ".parlavox/";
-  ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
-  Config::SetUserPath(dir);
-  Config* config = Config::GetInstance();
-  config->SetLogin(login);
-  config->SetPassword(password);
-  config->SetPasswordSaved(true);
-  ASSERT_TRUE(config->GetAutoConnectStatus());
-  ASSERT_TRUE(config->Save());
-}
-
 TEST(FirstRun, TheRunScriptLeadsANewcomerToALogInOnTheStandin) {
   TempDir home, work;
   testsupport::RestartLogAt(work);
-  // Until the window has its log-in panel, the account goes into the settings beforehand and the
-  // automatic log-in at start stands in for typing it (see below).
-  SaveLogIn(home.path(), "alice", "alice");
   const std::string source = testsupport::SourceDir();
   const std::string log = work.file("run/standin.log");
   ChildProgram script({"bash", source + "/scripts/run-with-standin.sh", PARLAVOX_PROGRAM, PARLAVOX_STANDIN_PROGRAM,
@@ -83,15 +67,29 @@ TEST(FirstRun, TheRunScriptLeadsANewcomerToALogInOnTheStandin) {
   pid_t program = 0;
   ASSERT_TRUE(WaitFor([&] { return (program = ChildRunning(script.Pid(), PARLAVOX_PROGRAM)) != 0; }, 60s));
   Screen screen;
-  ASSERT_TRUE(WaitFor([&] { return screen.ShowsWindow(program, "Parlavox"); }, 60s)) << script.Errors();
-  // Here the account told is to be typed into the log-in panel once the window has one.
+  Screen::WindowId window = 0;
+  ASSERT_TRUE(WaitFor([&] { return (window = screen.WindowShown(program, "Parlavox")) != 0; }, 60s))
+      << script.Errors();
+  // Nothing saved in this home: the window offers the log-in panel, its login field holding the
+  // keyboard. The account told is typed there as the newcomer types it: the login, Tab to the
+  // password, Enter.
+  ASSERT_TRUE(WaitFor([&] { return screen.Focus(window); }, 60s)) << "the window never took the keyboard";
+  ASSERT_TRUE(screen.Type(told.login));
+  ASSERT_TRUE(screen.Press("Tab"));
+  ASSERT_TRUE(screen.Type(told.password));
+  ASSERT_TRUE(screen.Press("Return"));
   ASSERT_TRUE(WaitFor([&] { return ReadFile(log).find(told.login + " logged in (") != std::string::npos; }, 60s))
       << ReadFile(log);
 
-  // The program ends; the script ends with it, and so does the stand-in.
+  // The program ends; the script ends with it, and so does the stand-in. The settings written
+  // at the end are the user's alone.
   kill(program, SIGTERM);
   EXPECT_EQ(0, script.WaitExit(60s)) << script.Errors();
   EXPECT_LT(sockettest::Connect(told.port), 0);
+  struct stat settings;
+  ASSERT_EQ(0, stat(home.file(".parlavox/parlavox.xml").c_str(), &settings));
+  EXPECT_EQ(0600u, settings.st_mode & 07777u);
+  EXPECT_NE(std::string::npos, ReadFile(home.file(".parlavox/parlavox.xml")).find(">" + told.login + "<"));
 }
 
 }  // namespace

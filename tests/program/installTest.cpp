@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include "tests/program/childProgram.h"
+#include "tests/program/screen.h"
 #include "tests/support/testSupport.h"
 
 namespace {

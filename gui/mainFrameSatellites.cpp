@@ -1,0 +1,171 @@
+// The user's own profile and the windows around the main window: the chat rooms, the file
+// transfers, and the four small windows docked to its left edge at the heights of their
+// tool-bar buttons (sites manager, contacts manager, preferences, about box). They follow the
+// main window when it moves, and come to the front with it.
+#include <wx/filedlg.h>
+#include <wx/intl.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+
+#include <initializer_list>
+
+#include "core/application.h"
+#include "gui/aboutFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/profiles/contactInfoFrame.h"
+#include "gui/contacts/contactsShortFrame.h"
+#include "gui/rooms/filesFrame.h"
+#include "gui/mainFrame.h"
+#include "gui/nicknamePanel.h"
+#include "gui/preferencesFrame.h"
+#include "gui/toolBar.h"
+#include "gui/sites/webSitesShortFrame.h"
+#include "model/config.h"
+#include "model/imImage.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+namespace {
+
+// Shows `window` when hidden, else brings it forward.
+void ShowOrRaise(wxWindow* window) {
+  if (!window->IsShown()) window->Show(true);
+  else window->Raise();
+}
+
+void HideAll(std::initializer_list<wxWindow*> windows) {
+  for (wxWindow* window : windows)
+    if (window) window->Show(false);
+}
+
+}  // namespace
+
+void MainFrame::OnSwitchChatRooms() {
+  TRACE_START();
+  ShowOrRaise(m_chatRooms);
+  m_toolBar->ShowChatRoomsButton(false);
+  TRACE_END();
+}
+
+void MainFrame::OnSwitchFiles() {
+  TRACE_START();
+  ShowOrRaise(m_files);
+  TRACE_END();
+}
+
+void MainFrame::ShowChatRoomsButton() { m_toolBar->ShowChatRoomsButton(true); }
+
+void MainFrame::OnSwitchContactsManager() {
+  TRACE_START();
+  if (!m_contactsManager->IsShown()) {
+    m_contactsManager->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetContactsManagerButtonY()));
+    m_contactsManager->Show(true);
+    HideAll({m_preferences, m_sitesManager, m_about});
+  }
+  m_contactsManager->Raise();
+  TRACE_END();
+}
+
+void MainFrame::OnSwitchWebSitesManager() {
+  TRACE_START();
+  if (m_sitesManager->IsShown()) {
+    m_sitesManager->Raise();
+  } else {
+    m_sitesManager->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetWebSitesManagerButtonY()));
+    m_sitesManager->Show(true);
+    HideAll({m_preferences, m_contactsManager, m_about});
+  }
+  TRACE_END();
+}
+
+void MainFrame::OnSwitchPreferences() {
+  TRACE_START();
+  if (m_preferences->IsShown()) {
+    m_preferences->Raise();
+  } else {
+    m_preferences->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetPreferencesButtonY()));
+    m_preferences->Show(true);
+    HideAll({m_sitesManager, m_contactsManager, m_about});
+  }
+  TRACE_END();
+}
+
+void MainFrame::OnManageWebSites(wxCommandEvent&) {
+  TRACE_START();
+  m_sitesManager->Show(!m_sitesManager->IsShown());
+  m_sitesManager->SetTopRightPosition(GetPosition());
+  TRACE_END();
+}
+
+void MainFrame::OnMyProfile(wxCommandEvent&) {
+  TRACE_START();
+  ContactInfoFrame::OpenContactInfoFor(m_manager->GetLogin());
+  TRACE_END();
+}
+
+void MainFrame::MoveMiniFrames() {
+  if (!m_toolBar) return;
+  const int x = GetPosition().x;
+  m_sitesManager->SetTopRightPosition(wxPoint(x, m_toolBar->GetWebSitesManagerButtonY()));
+  m_contactsManager->SetTopRightPosition(wxPoint(x, m_toolBar->GetContactsManagerButtonY()));
+  m_preferences->SetTopRightPosition(wxPoint(x, m_toolBar->GetPreferencesButtonY()));
+  m_about->SetTopRightPosition(wxPoint(x, m_toolBar->GetAboutButtonY()));
+}
+
+void MainFrame::OnMove(wxMoveEvent& event) {
+  MoveMiniFrames();
+  event.Skip();
+}
+
+void MainFrame::OnActivate(wxActivateEvent& event) {
+  for (wxWindow* window : std::initializer_list<wxWindow*>{m_preferences, m_sitesManager, m_contactsManager, m_about})
+    if (window && window->IsShown()) window->Raise();
+  event.Skip();
+}
+
+void MainFrame::OnSize(wxSizeEvent&) {
+  Layout();
+  if (m_toolBar) m_toolBar->Refresh(true);
+}
+
+void MainFrame::SetNickname(const std::string& nickname) { m_nicknamePanel->SetNickname(std2wx(nickname)); }
+void MainFrame::SetMood(const std::string& mood) { m_nicknamePanel->SetMood(std2wx(mood)); }
+
+void MainFrame::UpdateAvatar() {
+  TRACE_START();
+  if (!m_manager->IsConnected()) {
+    TRACE_END_RESULT("not connected");
+    return;
+  }
+  wxFileDialog dialog(this, _("New avatar..."), wxEmptyString, wxEmptyString,
+                      "All types|*.png;*.PNG;*.gif;*.GIF;*.jpg;*.JPG;*.jpeg;*.JPEG|PNG (*.png)|*.png;*.PNG|"
+                      "GIF (*.gif)|*.gif;*.GIF|JPG (*.jpg;*.jpeg)|*.jpg;*.jpeg;*.JPG;*.JPEG",
+                      wxFD_OPEN);
+  if (dialog.ShowModal() != wxID_OK) {
+    TRACE_END_RESULT("cancelled");
+    return;
+  }
+  const std::string chosen = wx2std(dialog.GetPath());
+  const wxBitmapType type = IMImage::GetBitmapType(chosen);
+  if (type == wxBITMAP_TYPE_INVALID) {
+    wxMessageBox(_("Image format not recognised."), _("Invalid image"), wxOK | wxICON_ERROR, this);
+    TRACE_END_RESULT("unknown type");
+    return;
+  }
+  wxBitmap picture;
+  bool sent = false;
+  // A file that does not decode is told like any other unreadable picture.
+  if (picture.LoadFile(std2wx(chosen), type) && picture.IsOk()) {
+    const std::string large = Config::GetUserPath() + "/temp.png";
+    const std::string small = Config::GetUserPath() + "/temp_s.png";
+    const bool largeSaved =
+        IMImage::ResizeBitmap(picture, wxSize(64, 64), true, true).SaveFile(std2wx(large), wxBITMAP_TYPE_PNG);
+    if (!largeSaved) TRACE_ERROR("Conversion error");
+    const bool smallSaved =
+        IMImage::ResizeBitmap(picture, wxSize(24, 24), true, true).SaveFile(std2wx(small), wxBITMAP_TYPE_PNG);
+    if (!smallSaved) TRACE_ERROR("Conversion error");
+    sent = largeSaved && smallSaved && m_manager->ChangeAvatar(large, small);
+  }
+  if (!sent) wxMessageBox(_("Error while reading the image file."), _("Invalid image"), wxOK | wxICON_ERROR, this);
+  TRACE_END_RESULT("%d", sent ? 1 : 0);
+}

@@ -1,0 +1,135 @@
+#include "tests/program/screen.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace programtest {
+
+namespace {
+
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+
+long PidOf(Display* display, Window window) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long pid = 0;
+  const Atom property = XInternAtom(display, "_NET_WM_PID", False);
+  if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                         &data) == Success &&
+      type == XA_CARDINAL && format == 32 && count == 1) {
+    pid = *reinterpret_cast<long*>(data);
+  }
+  if (data) XFree(data);
+  return pid;
+}
+
+bool Matches(Display* display, Window window, pid_t pid, const std::string& title) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return false;
+  if (PidOf(display, window) != pid) return false;
+  char* name = nullptr;
+  const bool same = XFetchName(display, window, &name) && name && title == name;
+  if (name) XFree(name);
+  return same;
+}
+
+Window Search(Display* display, Window window, pid_t pid, const std::string& title, int depth) {
+  if (Matches(display, window, pid, title)) return window;
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (depth == 0 || !XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned int i = 0; i < count && !found; ++i) found = Search(display, children[i], pid, title, depth - 1);
+  if (children) XFree(children);
+  return found;
+}
+
+// True when `inner` is `outer` or lies inside it.
+bool Within(Display* display, Window inner, Window outer) {
+  const Window rootWindow = DefaultRootWindow(display);
+  while (inner != 0 && inner != PointerRoot && inner != rootWindow) {
+    if (inner == outer) return true;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, inner, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    inner = parent;
+  }
+  return false;
+}
+
+}  // namespace
+
+Screen::Screen() : m_display(XOpenDisplay(nullptr)) {
+  // This process looks only: errors about windows gone meanwhile are no reason to end it.
+  XSetErrorHandler(IgnoreErrors);
+}
+
+Screen::~Screen() {
+  if (m_display) XCloseDisplay(m_display);
+}
+
+Screen::WindowId Screen::WindowShown(pid_t pid, const std::string& title) {
+  if (!m_display) return 0;
+  // Top-level windows are the root's children, or its grandchildren under a window manager.
+  const Window found = Search(m_display, DefaultRootWindow(m_display), pid, title, 2);
+  XSync(m_display, False);
+  return found;
+}
+
+bool Screen::Focus(WindowId window) {
+  if (!m_display || window == 0) return false;
+  XWindowAttributes attributes;
+  // Only a viewable window can take the keyboard (the server refuses it otherwise).
+  if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable) return false;
+  XSetInputFocus(m_display, window, RevertToParent, CurrentTime);
+  XSync(m_display, False);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(m_display, &focus, &revert);
+  return Within(m_display, focus, window);
+}
+
+bool Screen::PressKey(unsigned long keysym, bool shifted) {
+  const KeyCode key = XKeysymToKeycode(m_display, keysym);
+  const KeyCode shift = XKeysymToKeycode(m_display, XK_Shift_L);
+  if (key == 0 || (shifted && shift == 0)) return false;
+  if (shifted) XTestFakeKeyEvent(m_display, shift, True, CurrentTime);
+  XTestFakeKeyEvent(m_display, key, True, CurrentTime);
+  XTestFakeKeyEvent(m_display, key, False, CurrentTime);
+  if (shifted) XTestFakeKeyEvent(m_display, shift, False, CurrentTime);
+  return true;
+}
+
+bool Screen::Type(const std::string& text) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
+  for (const char c : text) {
+    // Printable ASCII characters are their own key symbols.
+    const auto keysym = static_cast<KeySym>(static_cast<unsigned char>(c));
+    if (keysym < 0x20 || keysym > 0x7e) return false;
+    const KeyCode key = XKeysymToKeycode(m_display, keysym);
+    if (key == 0) return false;
+    // A character that the key gives only with Shift (upper case, most punctuation).
+    const bool shifted = XkbKeycodeToKeysym(m_display, key, 0, 0) != keysym;
+    if (!PressKey(keysym, shifted)) return false;
+  }
+  XSync(m_display, False);
+  return true;
+}
+
+bool Screen::Press(const std::string& keyName) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
+  const KeySym keysym = XStringToKeysym(keyName.c_str());
+  if (keysym == NoSymbol || !PressKey(keysym, false)) return false;
+  XSync(m_display, False);
+  return true;
+}
+
+}  // namespace programtest
