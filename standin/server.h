@@ -141,8 +141,9 @@ class Server : public LinkHandler {
 
   // Sites and chat rooms (serverRooms.cpp).
   Room* FindRoom(const std::string& name);
-  // The room when s may speak in it (subscribed), else null.
-  Room* RoomOf(const Session& s, const std::string& name);
+  // The room when s may speak in it (subscribed, or the second user of a one-to-one room that
+  // the other opened, who is placed in it then), else null.
+  Room* RoomOf(Session& s, const std::string& name);
   Room& MakeRoom(const std::string& name, RoomKind kind);
   void ForgetIfIdle(const std::string& name);
   long UsersOn(const Room& room) const;

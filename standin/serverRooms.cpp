@@ -20,8 +20,15 @@ Server::Room* Server::FindRoom(const std::string& name) {
   return it == m_rooms.end() ? nullptr : &it->second;
 }
 
-Server::Room* Server::RoomOf(const Session& s, const std::string& name) {
+Server::Room* Server::RoomOf(Session& s, const std::string& name) {
   Room* room = FindRoom(name);
+  // The second user of a one-to-one room hears its lines without subscribing (see Recipients),
+  // and may answer in it, also once the other left: speaking places him in the room.
+  if ((!room || !room->members.count(s.login)) && KindOfRoom(name) == RoomKind::kOneToOne && Admission(s, name) < 0) {
+    room = &MakeRoom(name, RoomKind::kOneToOne);
+    room->members[s.login] = &s;
+    s.rooms.insert(name);
+  }
   if (!room || !room->members.count(s.login)) {
     Tell("%s speaks in %s without being in it", s.login.c_str(), name.c_str());
     return nullptr;

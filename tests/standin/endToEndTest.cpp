@@ -225,6 +225,14 @@ TEST_F(StandinEndToEnd, PrivateRoomsAndAnInvitation) {
   // Bob never subscribed: the server places him in the room all the same.
   EXPECT_TRUE(alice->Link().SendMessage(alice->Key(), pair, "Just us"));
   EXPECT_TRUE(bob->Wait(S2C_Request_PR_message, Said(pair, "alice", "Just us")));
+  // ... and may answer there as he is.
+  EXPECT_TRUE(bob->Link().SendMessage(bob->Key(), pair, "Indeed"));
+  EXPECT_TRUE(alice->Wait(S2C_Request_PR_message, Said(pair, "bob", "Indeed")));
+  alice->Link().SendUnsubscribeChatRoom(alice->Key(), pair);
+  bob->Link().SendUnsubscribeChatRoom(bob->Key(), pair);
+  ASSERT_TRUE(alice->Sync() && bob->Sync());
+  EXPECT_TRUE(bob->Link().SendMessage(bob->Key(), pair, "Gone?"));
+  EXPECT_TRUE(alice->Wait(S2C_Request_PR_message, Said(pair, "bob", "Gone?")));
   // Refused: a room of two others, and one with someone who blocked the asker.
   carol->Link().BlockContact(carol->Key(), "alice", "");
   ASSERT_TRUE(carol->Sync());
