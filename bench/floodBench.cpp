@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
   if (!link || !link->Expect(C2S_Request_PR_connect)) return 1;
   auto ack = NewS2C(S2C_Request_PR_connect_ack);
   Fill(&ack->choice.connect_ack.authkey, "K1");
-  Fill(&ack->choice.connect_ack.version, "0.9.8b");  // no new version to offer
+  Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no new version to offer
   link->Send(*ack);
   RunLoop(10, [&] { return manager->IsConnected(); });
   if (!manager->IsConnected()) return 1;

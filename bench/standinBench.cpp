@@ -26,6 +26,7 @@
 #include "asn1/berDecoder.h"
 #include "asn1/derEncoder.h"
 #include "model/log.h"
+#include "model/version.h"
 #include "standin/outgoing.h"
 #include "tests/standin/standinProcess.h"
 
@@ -67,7 +68,7 @@ std::string Encode(C2S_Request_PR kind, const std::string& key, const std::strin
   if (kind == C2S_Request_PR_connect) {
     standin::Put(r->choice.connect.login, key);
     standin::Put(r->choice.connect.password, key);
-    standin::Put(r->choice.connect.version, "0.9.8b");
+    standin::Put(r->choice.connect.version, kProgramVersion);
     r->choice.connect.status = UserStatus_online;
     standin::Put(r->choice.connect.default_avatar_hash, std::string(20, '\0'));
   } else if (kind == C2S_Request_PR_sendmessage) {

@@ -90,7 +90,7 @@ int main() {
   // Client to server: chat messages through the connection client's sender.
   {
     CountingMachine machine;
-    auto client = std::make_shared<ClientSideRequest>(&machine, true);
+    auto client = std::make_shared<ClientSideRequest>(&machine);
     client->SetupConnection("127.0.0.1", server.Port(), true, false, "", 0, "someone", "secret", STATUS_ONLINE);
     std::thread run{ManageClientSideRequest(client)};
     auto link = server.Accept();

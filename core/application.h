@@ -227,7 +227,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void ReceiveCancelFile(const std::string& site, const std::string& fileKey);
 
 
-  // ==== Sites, chat rooms, private rooms, smileys and file transfers: what the windows call
+  // Sites, chat rooms, private rooms, smileys and file transfers: what the windows call
   // (applicationSites.cpp, applicationRooms.cpp, applicationFiles.cpp). GUI thread only.
 
   // -- Sites. The settings' records first, then those met since start-up, in URL order.
@@ -402,7 +402,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
                                  bool (ClientSideRequest::*send)(const std::string&, const std::string&,
                                                                  const std::string&));
 
-  // ==== Sites, chat rooms, smileys and file transfers: helpers and state.
+  // Sites, chat rooms, smileys and file transfers: helpers and state.
   // The answer for the extension's page, if the site is one (not "none", not a private room).
   static void AnswerExtension(const std::string& url, int value);
   static bool IsPage(const std::string& site);

@@ -43,7 +43,7 @@ void Manager::StartLink(const std::string& hostname, int port, bool ssl) {
   std::shared_ptr<ServerLink> link = std::make_shared<ServerLink>();
   link->generation = ++g_generations;
   link->port.reset(new LinkPort(m_mailbox, link->generation));
-  link->client = std::make_shared<ClientSideRequest>(link->port.get(), true);
+  link->client = std::make_shared<ClientSideRequest>(link->port.get());
   // A new client binds its link to the extension listener; the listener reports to the
   // process's relay instead, which outlives every link.
   LocalServer::BindController(&ProcessRelay::Get());
@@ -70,7 +70,7 @@ void Manager::RetireLink(bool afterSent) {
   TRACE_INFO("link %llu closed", static_cast<unsigned long long>(link->generation));
   // Requests already queued (the disconnect among them) still go out before the link closes;
   // otherwise the link is dropped at once with whatever was queued.
-  if (afterSent) link->client->CloseConnection(false);
+  if (afterSent) link->client->CloseConnection();
   else link->client->AbortConnection();
 }
 

@@ -11,12 +11,11 @@
 #include "model/log.h"
 #include "model/serverOverride.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 #include "network/imSslManager.h"
 #include "network/localServer.h"
 
 namespace {
-
-const char* const kClientVersion = "0.9.8b";
 
 std::atomic<unsigned short> g_listenerPort{LocalServer::kDefaultPort};
 
@@ -56,7 +55,7 @@ void SetKeyLoginMessage(T& member, const std::string& authkey, const std::string
 
 }  // namespace
 
-ClientSideRequest::ClientSideRequest(StateMachine* machine, bool flag) : m_flag(flag), m_machine(machine) {
+ClientSideRequest::ClientSideRequest(StateMachine* machine) : m_machine(machine) {
   TRACE_START();
   TRACE_INFO("Create SSL");
   m_connection.reset(new IMSSLManager());
@@ -113,8 +112,8 @@ void ClientSideRequest::AbortConnection() {
   TRACE_END();
 }
 
-void ClientSideRequest::CloseConnection(bool flag) {
-  TRACE_START_ARGS("%d", flag);
+void ClientSideRequest::CloseConnection() {
+  TRACE_START();
   // An attempt that is still connecting ends without telling the controller anything more.
   m_closeAsked = true;
   if (m_connected.exchange(false)) {
@@ -271,7 +270,7 @@ bool ClientSideRequest::SendConnect(const std::string& login, const std::string&
   C2S_Connect_t& m = r->choice.connect;
   SetOctetString(&m.login, login);
   SetOctetString(&m.password, password);
-  SetOctetString(&m.version, kClientVersion, static_cast<int>(strlen(kClientVersion)));
+  SetOctetString(&m.version, kProgramVersion, static_cast<int>(strlen(kProgramVersion)));
   m.status = StatusOnWire(status);
   SetOctetString(&m.default_avatar_hash, digest, digest ? length : 0);
   TRACE_INFO("SEND");
@@ -690,18 +689,6 @@ bool ClientSideRequest::DisconnectMessenger(const std::string& authkey, const st
   bool sent = Send(r.get());
   TRACE_END_RESULT("%d", sent);
   return sent;
-}
-
-bool ClientSideRequest::AddMessenger() {
-  TRACE_START();
-  TRACE_END_RESULT("nothing to send");
-  return false;
-}
-
-bool ClientSideRequest::RemoveMessenger() {
-  TRACE_START();
-  TRACE_END_RESULT("nothing to send");
-  return false;
 }
 
 bool ClientSideRequest::AddSmiley(const std::string& authkey, const std::string& site, const std::string& code,

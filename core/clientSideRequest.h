@@ -22,7 +22,7 @@ class IMSSLManager;
 
 class ClientSideRequest {
  public:
-  ClientSideRequest(StateMachine* machine, bool flag);
+  explicit ClientSideRequest(StateMachine* machine);
   ~ClientSideRequest();
   ClientSideRequest(const ClientSideRequest&) = delete;
   ClientSideRequest& operator=(const ClientSideRequest&) = delete;
@@ -38,7 +38,7 @@ class ClientSideRequest {
   // Closes the link once what is queued went out (a couple of seconds at most); an attempt
   // still connecting ends unseen. Safe from any thread at any time, even after Run ended;
   // returns at once (the receive loop then ends).
-  void CloseConnection(bool flag);
+  void CloseConnection();
   // The next server request; a dead link gives a request with no alternative, never null.
   S2C_Request_t* DecodeNextRequest();
 
@@ -97,8 +97,6 @@ class ClientSideRequest {
                         const std::string& password, const std::map<std::string, std::string>& parameters,
                         const std::string& nickname, t_status status);
   bool DisconnectMessenger(const std::string& authkey, const std::string& protocol, const std::string& login);
-  bool AddMessenger();
-  bool RemoveMessenger();
   bool AddSmiley(const std::string& authkey, const std::string& site, const std::string& code, t_image_type type,
                  long size, const unsigned char* bytes);
   bool DelSmiley(const std::string& authkey, const std::string& site, const std::string& code);
@@ -121,7 +119,6 @@ class ClientSideRequest {
 
   std::unique_ptr<IMSSLManager> m_connection;
   std::atomic<bool> m_connected{false};
-  bool m_flag;
   StateMachine* m_machine;
   std::atomic<bool> m_abort{false};
   std::atomic<bool> m_closeAsked{false};

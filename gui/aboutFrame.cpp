@@ -7,6 +7,7 @@
 #include "gui/webBrowser.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "model/version.h"
 
 AboutFrame::AboutFrame(wxFrame* parent) : MyMiniFrame(parent, _("About Parlavox")) {
   TRACE_START();

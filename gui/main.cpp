@@ -1,11 +1,14 @@
 #include <cstdlib>
 
 #include "gui/myApp.h"
+#include "model/processEnd.h"
 
 wxIMPLEMENT_APP_NO_MAIN(MyApp);
 
 int main(int argc, char** argv) {
   // GTK must start on X11: the windows' positions and the pointer position depend on it.
   setenv("GDK_BACKEND", "x11", 0);
-  return wxEntry(argc, argv);
+  // wxEntry returns after the exit sequence (settings saved, links and listeners closed) and the
+  // toolkit's own clean-up; the statics that detached threads may still read are left standing.
+  EndProcess(wxEntry(argc, argv));
 }

@@ -87,7 +87,7 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // True once the window's exit path has disconnected and saved the settings.
   static bool HasExited();
 
-  // ==== Log-in (mainFrameConnection.cpp): the log-in panel's connect and abort, the retries
+  // Log-in (mainFrameConnection.cpp): the log-in panel's connect and abort, the retries
   // after a failure, and what tests read of them.
   void AbortConnection();
   // Shows the log-in panel with the reason and, when retrying is on, plans the next attempt.
@@ -98,7 +98,6 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   int GetRetryCount() const { return m_retryCount; }
   // The random part of a retry's delay is this modulo 5000 ms; tests fix it.
   static std::function<long()> s_retryJitter;
-  // ==== end of log-in block
 
   // Carries out a click on a notification of the pop-up.
   void ExecuteNotifyAction(const NotifyAction& action);
@@ -109,7 +108,7 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // Announces the newest version the server named and fetches its archive in the background.
   void DownloadAndReinstall();
 
-  // ==== Own profile, the docked windows and their switches (mainFrameSatellites.cpp). The
+  // Own profile, the docked windows and their switches (mainFrameSatellites.cpp). The
   // sites manager, contacts manager, preferences and about box hang off the window's left edge,
   // each with its top at the height of its tool-bar button; opening one hides the other three.
   void OnSwitchChatRooms();
@@ -127,9 +126,8 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // Lets the user pick a new avatar picture (only while connected).
   void UpdateAvatar();
   MyTaskBar* GetTaskBar() const { return m_taskBar; }
-  // ==== end of block
 
-  // ==== What the chat-room pages, the contacts views and the profile windows ask of the main
+  // What the chat-room pages, the contacts views and the profile windows ask of the main
   // window (mainFrameRooms.cpp, mainFrameContacts.cpp, mainFrameSites.cpp).
   // The user typed, or stopped typing, in a room.
   void OnKeyTyped(const std::string& room, bool typing);
@@ -142,7 +140,6 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void NotifyChangeStatus(const std::string& login, const wxString& nickname, t_status status);
   // Sends the user's comment and grade of a site.
   void SendComment(const std::string& url, const std::string& text, int grade);
-  // ==== end of block
 
  private:
   enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103 };
@@ -191,7 +188,7 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void OnConnectTimer(wxTimerEvent& event);
   void OnClickBanner(wxMouseEvent& event);
 
-  // ==== File notices (mainFrameFiles.cpp): progress is shown at most ten times a second per
+  // File notices (mainFrameFiles.cpp): progress is shown at most ten times a second per
   // transfer; the latest notice held back is shown when its turn comes, and every change of
   // state is shown at once.
   enum { kProgressTimerId = wxID_HIGHEST + 104 };
@@ -210,8 +207,7 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   wxTimer m_progressTimer;
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressShown;
   std::map<std::string, std::unique_ptr<wxEvent>> m_progressHeld;
-  // ==== end of block
-  // ==== Log-in, failures and retries (mainFrameConnection.cpp).
+  // Log-in, failures and retries (mainFrameConnection.cpp).
   // Shows the log-in panel or the sites panel in the bottom pane.
   void ShowLoginPanel();
   void ShowSitesPanel();
@@ -227,7 +223,6 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void OnConnectionEnded(int code);
   // An abort came after the log-in had succeeded but before the window heard of it.
   bool m_abortedLogIn = false;
-  // ==== end of log-in block
   // Closing (mainFrameClose.cpp): the remembered or asked choice, and the two ways out.
   int AskCloseChoice();
   void ReduceToTray();

@@ -14,7 +14,7 @@
 #include <wx/taskbar.h>
 
 #include "core/application.h"
-#include "gui/chatRoomsNotebook.h"
+#include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/myTaskBar.h"

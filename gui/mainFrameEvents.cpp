@@ -6,7 +6,7 @@
 
 #include "core/application.h"
 #include "core/guiEvents.h"
-#include "gui/contactInfoFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
@@ -14,6 +14,7 @@
 #include "gui/newVersion.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "model/version.h"
 
 void MainFrame::BindEvents() {
   const int id = Manager::GetEventId();

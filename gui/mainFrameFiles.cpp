@@ -3,11 +3,11 @@
 // held back until its turn, while every change of state is shown at once.
 #include "core/application.h"
 #include "core/guiEvents.h"
-#include "gui/chatRoomsNotebook.h"
-#include "gui/contactsPanel.h"
-#include "gui/filesFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/contacts/contactsPanel.h"
+#include "gui/rooms/filesFrame.h"
 #include "gui/mainFrame.h"
-#include "gui/sitesPanel.h"
+#include "gui/sites/sitesPanel.h"
 #include "model/fileMessage.h"
 #include "model/log.h"
 

@@ -5,14 +5,14 @@
 
 #include "core/application.h"
 #include "gui/aboutFrame.h"
-#include "gui/chatRoomsNotebook.h"
-#include "gui/contactInfoFrame.h"
-#include "gui/contactsShortFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/profiles/contactInfoFrame.h"
+#include "gui/contacts/contactsShortFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyAction.h"
 #include "gui/preferencesFrame.h"
 #include "gui/webBrowser.h"
-#include "gui/webSitesShortFrame.h"
+#include "gui/sites/webSitesShortFrame.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
 

@@ -12,6 +12,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 
 namespace {
 

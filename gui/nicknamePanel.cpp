@@ -8,7 +8,7 @@
 #include <wx/sizer.h>
 
 #include "core/application.h"
-#include "gui/contactInfoFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/messageYesNoCancelFrame.h"
 #include "model/config.h"

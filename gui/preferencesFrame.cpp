@@ -18,6 +18,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 
 namespace {
 
@@ -316,6 +317,6 @@ void PreferencesFrame::OnCancel(wxCommandEvent&) {
 
 void PreferencesFrame::OnHelp(wxMouseEvent&) {
   TRACE_START();
-  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/0.9.8b/userguide.php#preferences");
+  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#preferences");
   TRACE_END();
 }

@@ -13,8 +13,6 @@
 #include "model/serverOverride.h"
 #include "model/stringConversion.h"
 
-const char* const kProgramVersion = "0.9.8b";
-
 namespace {
 
 std::mutex g_pathMutex;
@@ -52,91 +50,91 @@ void SetDefaultNotifications(ContactInfo* c, const int values[12]) {
 }  // namespace
 
 Config::Config()
-    : ownInfo(nullptr),
-      autoconnect(true),
-      alwaysTop(false),
-      visibleStart(true),
-      chatMode(CHAT_MODE_DEFAULT),
-      savePassword(true),
-      nextSiteInfoNum(0),
-      defaultContact(nullptr),
-      groupMode(1),
-      group_mode(0),
-      group_offline(2),
-      defaultStatus(STATUS_ONLINE),
-      defaultSiteStatus(SITE_OPEN),
-      hostname(PARLAVOX_SERVER_HOST),
-      port(443),
-      sslEnabled(true),
-      filePort(6891),
-      lastVersion("unknown"),
-      noActivityTimer(60),
-      awayTimer(120),
-      proxyStatus(false),
-      proxyport(8080),
-      rememberClose(false),
-      close(false),
-      retryOnFailure(true),
-      x(-1),
-      y(-1),
-      width(370),
-      height(600) {
+    : m_ownInfo(nullptr),
+      m_autoConnect(true),
+      m_alwaysTop(false),
+      m_visibleStart(true),
+      m_chatMode(CHAT_MODE_DEFAULT),
+      m_savePassword(true),
+      m_nextSiteInfoNum(0),
+      m_defaultContact(nullptr),
+      m_legacyGroupMode(1),
+      m_groupMode(0),
+      m_groupOffline(2),
+      m_defaultStatus(STATUS_ONLINE),
+      m_defaultSiteStatus(SITE_OPEN),
+      m_hostname(PARLAVOX_SERVER_HOST),
+      m_port(443),
+      m_sslEnabled(true),
+      m_filePort(6891),
+      m_lastVersion("unknown"),
+      m_noActivityTimer(60),
+      m_awayTimer(120),
+      m_proxyStatus(false),
+      m_proxyPort(8080),
+      m_rememberClose(false),
+      m_close(false),
+      m_retryOnFailure(true),
+      m_x(-1),
+      m_y(-1),
+      m_width(370),
+      m_height(600) {
   TRACE_START();
-  password = CryptPassword("");
-  ApplyServerOverride(hostname, port);
-  ownInfo = new ContactInfo("", wx2std(wxGetTranslation("(noname)")), "", kProgramVersion, STATUS_OFFLINE, "", "",
+  m_password = CryptPassword("");
+  ApplyServerOverride(m_hostname, m_port);
+  m_ownInfo = new ContactInfo("", wx2std(wxGetTranslation("(noname)")), "", kProgramVersion, STATUS_OFFLINE, "", "",
                             1, 1, 1978, "", "parlavox", false);
   static const int ownValues[12] = {2, 2, 2, 2, 2, 1, 1, 1, 2, 1, 1, 1};
-  SetDefaultNotifications(ownInfo, ownValues);
-  defaultContact = new ContactInfo();
+  SetDefaultNotifications(m_ownInfo, ownValues);
+  m_defaultContact = new ContactInfo();
   static const int defaultValues[12] = {2, 1, 2, 1, 2, 1, 1, 1, 1, 1, 1, 1};
-  SetDefaultNotifications(defaultContact, defaultValues);
+  SetDefaultNotifications(m_defaultContact, defaultValues);
   TRACE_END();
 }
 
 Config::Config(const Config& o) {
   TRACE_START();
-  std::lock_guard<std::mutex> lock(o.mutex_);
-  ownInfo = o.ownInfo;
-  autoconnect = o.autoconnect;
-  alwaysTop = o.alwaysTop;
-  visibleStart = o.visibleStart;
-  chatMode = o.chatMode;
-  password = o.password;
-  savePassword = o.savePassword;
-  nextSiteInfoNum = o.nextSiteInfoNum;
-  webSiteInfos = o.webSiteInfos;
-  contacts = o.contacts;
-  defaultContact = o.defaultContact;
-  groups = o.groups;
-  groupMode = o.groupMode;
-  group_mode = o.group_mode;
-  group_offline = o.group_offline;
-  recommendedSites = o.recommendedSites;
-  external_messengers = o.external_messengers;
-  external_messenger_protocols = o.external_messenger_protocols;
-  smileys = o.smileys;
-  defaultStatus = o.defaultStatus;
-  defaultSiteStatus = o.defaultSiteStatus;
-  hostname = o.hostname;
-  port = o.port;
-  sslEnabled = o.sslEnabled;
-  filePort = o.filePort;
-  lastVersion = o.lastVersion;
-  noActivityTimer = o.noActivityTimer;
-  awayTimer = o.awayTimer;
-  proxyStatus = o.proxyStatus;
-  proxyhost = o.proxyhost;
-  proxyport = o.proxyport;
-  rememberClose = o.rememberClose;
-  close = o.close;
-  retryOnFailure = o.retryOnFailure;
-  x = o.x;
-  y = o.y;
-  width = o.width;
-  height = o.height;
-  contactIndex_ = o.contactIndex_;
-  siteIndex_ = o.siteIndex_;
+  std::lock_guard<std::mutex> lock(o.m_mutex);
+  m_ownInfo = o.m_ownInfo;
+  m_autoConnect = o.m_autoConnect;
+  m_alwaysTop = o.m_alwaysTop;
+  m_visibleStart = o.m_visibleStart;
+  m_chatMode = o.m_chatMode;
+  m_password = o.m_password;
+  m_savePassword = o.m_savePassword;
+  m_nextSiteInfoNum = o.m_nextSiteInfoNum;
+  m_webSiteInfos = o.m_webSiteInfos;
+  m_contacts = o.m_contacts;
+  m_defaultContact = o.m_defaultContact;
+  m_groups = o.m_groups;
+  m_legacyGroupMode = o.m_legacyGroupMode;
+  m_groupMode = o.m_groupMode;
+  m_groupOffline = o.m_groupOffline;
+  m_recommendedSites = o.m_recommendedSites;
+  m_externalMessengers = o.m_externalMessengers;
+  m_externalMessengerProtocols = o.m_externalMessengerProtocols;
+  m_smileys = o.m_smileys;
+  m_defaultStatus = o.m_defaultStatus;
+  m_defaultSiteStatus = o.m_defaultSiteStatus;
+  m_hostname = o.m_hostname;
+  m_port = o.m_port;
+  m_sslEnabled = o.m_sslEnabled;
+  m_filePort = o.m_filePort;
+  m_lastVersion = o.m_lastVersion;
+  m_noActivityTimer = o.m_noActivityTimer;
+  m_awayTimer = o.m_awayTimer;
+  m_proxyStatus = o.m_proxyStatus;
+  m_proxyHost = o.m_proxyHost;
+  m_proxyPort = o.m_proxyPort;
+  m_rememberClose = o.m_rememberClose;
+  m_close = o.m_close;
+  m_retryOnFailure = o.m_retryOnFailure;
+  m_x = o.m_x;
+  m_y = o.m_y;
+  m_width = o.m_width;
+  m_height = o.m_height;
+  m_contactIndex = o.m_contactIndex;
+  m_siteIndex = o.m_siteIndex;
   TRACE_END();
 }
 
@@ -176,15 +174,15 @@ void CollectRecords(const std::vector<T*>& list, std::map<const void*, std::func
 }  // namespace
 
 std::map<const void*, std::function<void()>> Config::Records() const {
-  std::lock_guard<std::mutex> l(mutex_);
+  std::lock_guard<std::mutex> l(m_mutex);
   std::map<const void*, std::function<void()>> records;
-  CollectRecords(std::vector<ContactInfo*>{ownInfo, defaultContact}, records);
-  CollectRecords(contacts, records);
-  CollectRecords(webSiteInfos, records);
-  CollectRecords(recommendedSites, records);
-  CollectRecords(external_messengers, records);
-  CollectRecords(external_messenger_protocols, records);
-  CollectRecords(smileys, records);
+  CollectRecords(std::vector<ContactInfo*>{m_ownInfo, m_defaultContact}, records);
+  CollectRecords(m_contacts, records);
+  CollectRecords(m_webSiteInfos, records);
+  CollectRecords(m_recommendedSites, records);
+  CollectRecords(m_externalMessengers, records);
+  CollectRecords(m_externalMessengerProtocols, records);
+  CollectRecords(m_smileys, records);
   return records;
 }
 
@@ -243,54 +241,54 @@ std::string Config::GetImagePath(const std::string& name) {
 #define CONFIG_SETTER(Setter, Type, field)  \
   void Config::Setter(Type v) {             \
     TRACE_STARTEND();                       \
-    std::lock_guard<std::mutex> l(mutex_); \
+    std::lock_guard<std::mutex> l(m_mutex); \
     field = v;                              \
   }
 #define CONFIG_GETTER(Getter, Type, field)  \
   Type Config::Getter() const {             \
-    std::lock_guard<std::mutex> l(mutex_); \
+    std::lock_guard<std::mutex> l(m_mutex); \
     return field;                           \
   }
 #define CONFIG_FIELD(Setter, Getter, Type, field) \
   CONFIG_SETTER(Setter, Type, field)             \
   CONFIG_GETTER(Getter, Type, field)
 
-CONFIG_FIELD(SetAutoConnectStatus, GetAutoConnectStatus, bool, autoconnect)
-CONFIG_FIELD(SetAlwaysTopStatus, GetAlwaysTopStatus, bool, alwaysTop)
-CONFIG_FIELD(SetVisibleOnStart, IsVisibleOnStart, bool, visibleStart)
-CONFIG_FIELD(SetChatMode, GetChatMode, t_chat_mode, chatMode)
-CONFIG_FIELD(SetPasswordSaved, IsPasswordSaved, bool, savePassword)
-CONFIG_FIELD(SetDefaultStatus, GetDefaultStatus, t_status, defaultStatus)
-CONFIG_FIELD(SetDefaultSiteStatus, GetDefaultSiteStatus, t_site_status, defaultSiteStatus)
-CONFIG_FIELD(SetHostname, GetHostname, std::string, hostname)
-CONFIG_FIELD(SetPort, GetPort, int, port)
-CONFIG_FIELD(SetSSLEnabled, IsSSLEnabled, bool, sslEnabled)
-CONFIG_FIELD(SetFilePort, GetFilePort, int, filePort)
-CONFIG_SETTER(SetLastVersion, const std::string&, lastVersion)
-CONFIG_GETTER(GetLastVersion, std::string, lastVersion)
-CONFIG_FIELD(SetNoActivityTimer, GetNoActivityTimer, int, noActivityTimer)
-CONFIG_FIELD(SetAwayTimer, GetAwayTimer, int, awayTimer)
-CONFIG_FIELD(SetProxyStatus, GetProxyStatus, bool, proxyStatus)
-CONFIG_SETTER(SetProxyHost, const std::string&, proxyhost)
-CONFIG_GETTER(GetProxyHost, std::string, proxyhost)
-CONFIG_FIELD(SetProxyPort, GetProxyPort, unsigned short, proxyport)
-CONFIG_FIELD(SetRememberClose, GetRememberClose, bool, rememberClose)
-CONFIG_FIELD(SetClose, GetClose, bool, close)
-CONFIG_FIELD(SetRetryOnFailure, GetRetryOnFailure, bool, retryOnFailure)
-CONFIG_FIELD(SetGroupMode, GetGroupMode, int, group_mode)
-CONFIG_FIELD(SetGroupOffline, GetGroupOffline, int, group_offline)
-CONFIG_GETTER(GetPositionX, int, x)
-CONFIG_GETTER(GetPositionY, int, y)
-CONFIG_GETTER(GetWidth, int, width)
-CONFIG_GETTER(GetHeight, int, height)
-CONFIG_GETTER(GetContactInfo, ContactInfo*, ownInfo)
-CONFIG_GETTER(GetDefaultContactInfo, ContactInfo*, defaultContact)
-CONFIG_GETTER(GetContacts, std::vector<ContactInfo*>, contacts)
-CONFIG_GETTER(GetGroups, std::vector<std::string>, groups)
-CONFIG_GETTER(GetAllURLInfo, std::vector<URLInfo*>, webSiteInfos)
-CONFIG_GETTER(GetMessengers, std::vector<MessengerInfo*>, external_messengers)
-CONFIG_GETTER(GetMessengerProtocols, std::vector<MessengerProtocolInfo*>, external_messenger_protocols)
-CONFIG_GETTER(GetSmileys, std::vector<Smiley*>, smileys)
+CONFIG_FIELD(SetAutoConnectStatus, GetAutoConnectStatus, bool, m_autoConnect)
+CONFIG_FIELD(SetAlwaysTopStatus, GetAlwaysTopStatus, bool, m_alwaysTop)
+CONFIG_FIELD(SetVisibleOnStart, IsVisibleOnStart, bool, m_visibleStart)
+CONFIG_FIELD(SetChatMode, GetChatMode, t_chat_mode, m_chatMode)
+CONFIG_FIELD(SetPasswordSaved, IsPasswordSaved, bool, m_savePassword)
+CONFIG_FIELD(SetDefaultStatus, GetDefaultStatus, t_status, m_defaultStatus)
+CONFIG_FIELD(SetDefaultSiteStatus, GetDefaultSiteStatus, t_site_status, m_defaultSiteStatus)
+CONFIG_FIELD(SetHostname, GetHostname, std::string, m_hostname)
+CONFIG_FIELD(SetPort, GetPort, int, m_port)
+CONFIG_FIELD(SetSSLEnabled, IsSSLEnabled, bool, m_sslEnabled)
+CONFIG_FIELD(SetFilePort, GetFilePort, int, m_filePort)
+CONFIG_SETTER(SetLastVersion, const std::string&, m_lastVersion)
+CONFIG_GETTER(GetLastVersion, std::string, m_lastVersion)
+CONFIG_FIELD(SetNoActivityTimer, GetNoActivityTimer, int, m_noActivityTimer)
+CONFIG_FIELD(SetAwayTimer, GetAwayTimer, int, m_awayTimer)
+CONFIG_FIELD(SetProxyStatus, GetProxyStatus, bool, m_proxyStatus)
+CONFIG_SETTER(SetProxyHost, const std::string&, m_proxyHost)
+CONFIG_GETTER(GetProxyHost, std::string, m_proxyHost)
+CONFIG_FIELD(SetProxyPort, GetProxyPort, unsigned short, m_proxyPort)
+CONFIG_FIELD(SetRememberClose, GetRememberClose, bool, m_rememberClose)
+CONFIG_FIELD(SetClose, GetClose, bool, m_close)
+CONFIG_FIELD(SetRetryOnFailure, GetRetryOnFailure, bool, m_retryOnFailure)
+CONFIG_FIELD(SetGroupMode, GetGroupMode, int, m_groupMode)
+CONFIG_FIELD(SetGroupOffline, GetGroupOffline, int, m_groupOffline)
+CONFIG_GETTER(GetPositionX, int, m_x)
+CONFIG_GETTER(GetPositionY, int, m_y)
+CONFIG_GETTER(GetWidth, int, m_width)
+CONFIG_GETTER(GetHeight, int, m_height)
+CONFIG_GETTER(GetContactInfo, ContactInfo*, m_ownInfo)
+CONFIG_GETTER(GetDefaultContactInfo, ContactInfo*, m_defaultContact)
+CONFIG_GETTER(GetContacts, std::vector<ContactInfo*>, m_contacts)
+CONFIG_GETTER(GetGroups, std::vector<std::string>, m_groups)
+CONFIG_GETTER(GetAllURLInfo, std::vector<URLInfo*>, m_webSiteInfos)
+CONFIG_GETTER(GetMessengers, std::vector<MessengerInfo*>, m_externalMessengers)
+CONFIG_GETTER(GetMessengerProtocols, std::vector<MessengerProtocolInfo*>, m_externalMessengerProtocols)
+CONFIG_GETTER(GetSmileys, std::vector<Smiley*>, m_smileys)
 
 void Config::SetCoordinates(int x_, int y_, int width_, int height_) {
   TRACE_START_ARGS("%d,%d,%d,%d", x_, y_, width_, height_);
@@ -299,11 +297,11 @@ void Config::SetCoordinates(int x_, int y_, int width_, int height_) {
   if (x_ < 0) x_ = 0;
   if (y_ < 0) y_ = 0;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    x = x_;
-    y = y_;
-    width = width_;
-    height = height_;
+    std::lock_guard<std::mutex> l(m_mutex);
+    m_x = x_;
+    m_y = y_;
+    m_width = width_;
+    m_height = height_;
   }
   TRACE_END();
 }
@@ -318,8 +316,8 @@ void Config::SetPassword(const std::string& plain) {
   TRACE_START_ARGS("%s", "***");
   std::string stored = CryptPassword(plain);
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    password = stored;
+    std::lock_guard<std::mutex> l(m_mutex);
+    m_password = stored;
   }
   TRACE_END();
 }
@@ -328,8 +326,8 @@ std::string Config::GetPassword() const {
   TRACE_START();
   std::string stored;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    stored = password;
+    std::lock_guard<std::mutex> l(m_mutex);
+    stored = m_password;
   }
   std::string plain = CryptPassword(stored);
   TRACE_END();
@@ -357,14 +355,14 @@ int Config::GetBirthYear() const { return GetContactInfo()->GetBirthYear(); }
 
 void Config::ClearContacts() {
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  contacts.clear();
-  contactIndex_.clear();
+  std::lock_guard<std::mutex> l(m_mutex);
+  m_contacts.clear();
+  m_contactIndex.clear();
 }
 
 void Config::RebuildContactIndex() {
-  contactIndex_.clear();
-  for (size_t i = 0; i < contacts.size(); ++i) contactIndex_.emplace(contacts[i]->login, i);
+  m_contactIndex.clear();
+  for (size_t i = 0; i < m_contacts.size(); ++i) m_contactIndex.emplace(m_contacts[i]->login, i);
 }
 
 void Config::UpdateContact(ContactInfo* c) {
@@ -372,14 +370,14 @@ void Config::UpdateContact(ContactInfo* c) {
   TRACE_START_ARGS("%s, %s", c->GetLogin().c_str(), c->GetNickname().c_str());
   bool found = false;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    auto it = contactIndex_.find(c->login);
-    if (it != contactIndex_.end()) {
-      contacts[it->second] = c;
+    std::lock_guard<std::mutex> l(m_mutex);
+    auto it = m_contactIndex.find(c->login);
+    if (it != m_contactIndex.end()) {
+      m_contacts[it->second] = c;
       found = true;
     } else {
-      contactIndex_.emplace(c->login, contacts.size());
-      contacts.push_back(c);
+      m_contactIndex.emplace(c->login, m_contacts.size());
+      m_contacts.push_back(c);
     }
   }
   if (found)
@@ -392,8 +390,8 @@ bool Config::HasContact(const std::string& login) const {
   TRACE_START_ARGS("%s", login.c_str());
   bool found = false;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    found = contactIndex_.count(login) != 0;
+    std::lock_guard<std::mutex> l(m_mutex);
+    found = m_contactIndex.count(login) != 0;
   }
   TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
@@ -403,11 +401,11 @@ ContactInfo* Config::RemoveContact(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
   ContactInfo* removed = nullptr;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    auto it = contactIndex_.find(login);
-    if (it != contactIndex_.end()) {
-      removed = contacts[it->second];
-      contacts.erase(contacts.begin() + static_cast<long>(it->second));
+    std::lock_guard<std::mutex> l(m_mutex);
+    auto it = m_contactIndex.find(login);
+    if (it != m_contactIndex.end()) {
+      removed = m_contacts[it->second];
+      m_contacts.erase(m_contacts.begin() + static_cast<long>(it->second));
       RebuildContactIndex();
     }
   }
@@ -419,8 +417,8 @@ std::vector<ContactInfo*> Config::GetContactsOfGroup(const std::string& group) c
   TRACE_START_ARGS("%s", group.c_str());
   std::vector<ContactInfo*> result;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    for (ContactInfo* c : contacts)
+    std::lock_guard<std::mutex> l(m_mutex);
+    for (ContactInfo* c : m_contacts)
       if (c->group == group) result.push_back(c);
   }
   TRACE_END();
@@ -431,10 +429,10 @@ bool Config::AddGroup(const std::string& name) {
   TRACE_START_ARGS("%s", name.c_str());
   bool added = false;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    if (std::find(groups.begin(), groups.end(), name) == groups.end()) {
-      groups.push_back(name);
-      std::sort(groups.begin(), groups.end());
+    std::lock_guard<std::mutex> l(m_mutex);
+    if (std::find(m_groups.begin(), m_groups.end(), name) == m_groups.end()) {
+      m_groups.push_back(name);
+      std::sort(m_groups.begin(), m_groups.end());
       added = true;
     }
   }
@@ -445,8 +443,8 @@ bool Config::AddGroup(const std::string& name) {
 void Config::RemoveGroup(const std::string& name) {
   TRACE_START_ARGS("%s", name.c_str());
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    EraseFirst(groups, name);
+    std::lock_guard<std::mutex> l(m_mutex);
+    EraseFirst(m_groups, name);
   }
   TRACE_END();
 }
@@ -463,22 +461,22 @@ bool Config::RenameGroup(const std::string& oldName, const std::string& newName)
 }
 
 void Config::RebuildSiteIndex() {
-  siteIndex_.clear();
-  for (size_t i = 0; i < webSiteInfos.size(); ++i) siteIndex_.emplace(AsciiLower(webSiteInfos[i]->url), i);
+  m_siteIndex.clear();
+  for (size_t i = 0; i < m_webSiteInfos.size(); ++i) m_siteIndex.emplace(AsciiLower(m_webSiteInfos[i]->url), i);
 }
 
 long Config::FindSite(const std::string& url) const {
-  auto it = siteIndex_.find(AsciiLower(url));
-  return it == siteIndex_.end() ? -1 : static_cast<long>(it->second);
+  auto it = m_siteIndex.find(AsciiLower(url));
+  return it == m_siteIndex.end() ? -1 : static_cast<long>(it->second);
 }
 
 URLInfo* Config::GetURLInfo(const std::string& url) const {
   TRACE_START_ARGS("%s", url.c_str());
   URLInfo* found = nullptr;
   {
-    std::lock_guard<std::mutex> l(mutex_);
+    std::lock_guard<std::mutex> l(m_mutex);
     long at = FindSite(url);
-    if (at >= 0) found = webSiteInfos[at];
+    if (at >= 0) found = m_webSiteInfos[at];
   }
   TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
@@ -488,7 +486,7 @@ bool Config::IsDefined(const std::string& url) const {
   TRACE_START_ARGS("%s", url.c_str());
   bool defined = false;
   {
-    std::lock_guard<std::mutex> l(mutex_);
+    std::lock_guard<std::mutex> l(m_mutex);
     defined = FindSite(url) >= 0;
   }
   TRACE_END_RESULT("%s", defined ? "true" : "false");
@@ -501,9 +499,9 @@ void Config::AddURLInfo(URLInfo* info) {
   TRACE_START_ARGS("%s", url.c_str());
   bool added = false;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    added = siteIndex_.emplace(AsciiLower(url), webSiteInfos.size()).second;
-    if (added) webSiteInfos.push_back(info);
+    std::lock_guard<std::mutex> l(m_mutex);
+    added = m_siteIndex.emplace(AsciiLower(url), m_webSiteInfos.size()).second;
+    if (added) m_webSiteInfos.push_back(info);
   }
   TRACE_END_RESULT("%s", added ? "added" : "already defined");
 }
@@ -512,10 +510,10 @@ void Config::RemoveURLInfo(const std::string& url) {
   TRACE_START_ARGS("%s", url.c_str());
   bool erased = false;
   {
-    std::lock_guard<std::mutex> l(mutex_);
+    std::lock_guard<std::mutex> l(m_mutex);
     long at = FindSite(url);
     if (at >= 0) {
-      webSiteInfos.erase(webSiteInfos.begin() + at);
+      m_webSiteInfos.erase(m_webSiteInfos.begin() + at);
       RebuildSiteIndex();
       erased = true;
     }
@@ -531,14 +529,14 @@ bool Config::AddRecommendedSite(const std::string& url, int weight) {
   bool isNew = true;
   {
     // The look-up and the append under one hold of the lock: two threads cannot both append.
-    std::lock_guard<std::mutex> l(mutex_);
-    for (RecommendedSite* r : recommendedSites)
+    std::lock_guard<std::mutex> l(m_mutex);
+    for (RecommendedSite* r : m_recommendedSites)
       if (r->url == url) {
         r->weight = weight;
         isNew = false;
         break;
       }
-    if (isNew) recommendedSites.push_back(new RecommendedSite(url, weight));
+    if (isNew) m_recommendedSites.push_back(new RecommendedSite(url, weight));
   }
   TRACE_END_RESULT("%s", isNew ? "true" : "false");
   return isNew;
@@ -547,10 +545,10 @@ bool Config::AddRecommendedSite(const std::string& url, int weight) {
 void Config::DelRecommendedSite(const std::string& url) {
   TRACE_START_ARGS("%s", url.c_str());
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    for (auto it = recommendedSites.begin(); it != recommendedSites.end(); ++it)
+    std::lock_guard<std::mutex> l(m_mutex);
+    for (auto it = m_recommendedSites.begin(); it != m_recommendedSites.end(); ++it)
       if ((*it)->url == url) {
-        recommendedSites.erase(it);
+        m_recommendedSites.erase(it);
         break;
       }
   }
@@ -559,16 +557,16 @@ void Config::DelRecommendedSite(const std::string& url) {
 
 int Config::GetNbrRecommendedSites() const {
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  return static_cast<int>(recommendedSites.size());
+  std::lock_guard<std::mutex> l(m_mutex);
+  return static_cast<int>(m_recommendedSites.size());
 }
 
 RecommendedSite* Config::GetRecommendedSite(int index) const {
   TRACE_START_ARGS("%d", index);
   RecommendedSite* r = nullptr;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    if (index >= 0 && static_cast<size_t>(index) < recommendedSites.size()) r = recommendedSites[index];
+    std::lock_guard<std::mutex> l(m_mutex);
+    if (index >= 0 && static_cast<size_t>(index) < m_recommendedSites.size()) r = m_recommendedSites[index];
   }
   TRACE_END();
   return r;
@@ -577,22 +575,22 @@ RecommendedSite* Config::GetRecommendedSite(int index) const {
 void Config::AddMessenger(MessengerInfo* m) {
   if (RefuseNull(m)) return;
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  external_messengers.push_back(m);
+  std::lock_guard<std::mutex> l(m_mutex);
+  m_externalMessengers.push_back(m);
 }
 
 void Config::RemoveMessenger(MessengerInfo* m) {
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  EraseFirst(external_messengers, m);
+  std::lock_guard<std::mutex> l(m_mutex);
+  EraseFirst(m_externalMessengers, m);
 }
 
 MessengerInfo* Config::GetMessenger(const std::string& protocol, const std::string& login) const {
   TRACE_START_ARGS("%s, %s", protocol.c_str(), login.c_str());
   MessengerInfo* found = nullptr;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    for (MessengerInfo* m : external_messengers) {
+    std::lock_guard<std::mutex> l(m_mutex);
+    for (MessengerInfo* m : m_externalMessengers) {
       if (m->protocol != protocol) continue;
       const std::string& own = m->login;
       bool withHost = login.size() > own.size() && login.compare(0, own.size(), own) == 0 && login[own.size()] == '@';
@@ -609,22 +607,22 @@ MessengerInfo* Config::GetMessenger(const std::string& protocol, const std::stri
 void Config::AddMessengerProtocol(MessengerProtocolInfo* p) {
   if (RefuseNull(p)) return;
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  external_messenger_protocols.push_back(p);
+  std::lock_guard<std::mutex> l(m_mutex);
+  m_externalMessengerProtocols.push_back(p);
 }
 
 void Config::ClearMessengerProtocols() {
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  external_messenger_protocols.clear();
+  std::lock_guard<std::mutex> l(m_mutex);
+  m_externalMessengerProtocols.clear();
 }
 
 MessengerProtocolInfo* Config::GetMessengerProtocol(const std::string& protocol) const {
   TRACE_START_ARGS("%s", protocol.c_str());
   MessengerProtocolInfo* found = nullptr;
   {
-    std::lock_guard<std::mutex> l(mutex_);
-    for (MessengerProtocolInfo* p : external_messenger_protocols)
+    std::lock_guard<std::mutex> l(m_mutex);
+    for (MessengerProtocolInfo* p : m_externalMessengerProtocols)
       if (p->protocol == protocol) {
         found = p;
         break;
@@ -637,12 +635,12 @@ MessengerProtocolInfo* Config::GetMessengerProtocol(const std::string& protocol)
 void Config::AddSmiley(Smiley* s) {
   if (RefuseNull(s)) return;
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  smileys.push_back(s);
+  std::lock_guard<std::mutex> l(m_mutex);
+  m_smileys.push_back(s);
 }
 
 void Config::RemoveSmiley(Smiley* s) {
   TRACE_STARTEND();
-  std::lock_guard<std::mutex> l(mutex_);
-  EraseFirst(smileys, s);
+  std::lock_guard<std::mutex> l(m_mutex);
+  EraseFirst(m_smileys, s);
 }

@@ -20,12 +20,10 @@
 #include "model/recommendedSite.h"
 #include "model/smiley.h"
 #include "model/urlInfo.h"
+#include "model/version.h"
 
 // Chat mode: kept and saved, read by nothing.
 enum t_chat_mode : int { CHAT_MODE_DEFAULT = 0 };
-
-// Version the own record always carries.
-extern const char* const kProgramVersion;
 
 class Config {
  public:
@@ -197,51 +195,51 @@ class Config {
   // Every record this object holds, each once, with the way to free it.
   std::map<const void*, std::function<void()>> Records() const;
 
-  mutable std::mutex mutex_;
+  mutable std::mutex m_mutex;
 
-  ContactInfo* ownInfo;
-  bool autoconnect;
-  bool alwaysTop;
-  bool visibleStart;
-  t_chat_mode chatMode;
-  std::string password;
-  bool savePassword;
-  int nextSiteInfoNum;
-  std::vector<URLInfo*> webSiteInfos;
-  std::vector<ContactInfo*> contacts;
-  ContactInfo* defaultContact;
-  std::vector<std::string> groups;
-  int groupMode;
-  int group_mode;
-  int group_offline;
-  std::vector<RecommendedSite*> recommendedSites;
-  std::vector<MessengerInfo*> external_messengers;
-  std::vector<MessengerProtocolInfo*> external_messenger_protocols;
-  std::vector<Smiley*> smileys;
-  t_status defaultStatus;
-  t_site_status defaultSiteStatus;
-  std::string hostname;
-  int port;
-  bool sslEnabled;
-  int filePort;
-  std::string lastVersion;
-  int noActivityTimer;
-  int awayTimer;
-  bool proxyStatus;
-  std::string proxyhost;
-  unsigned short proxyport;
-  bool rememberClose;
-  bool close;
-  bool retryOnFailure;
-  int x;
-  int y;
-  int width;
-  int height;
+  ContactInfo* m_ownInfo;
+  bool m_autoConnect;
+  bool m_alwaysTop;
+  bool m_visibleStart;
+  t_chat_mode m_chatMode;
+  std::string m_password;
+  bool m_savePassword;
+  int m_nextSiteInfoNum;
+  std::vector<URLInfo*> m_webSiteInfos;
+  std::vector<ContactInfo*> m_contacts;
+  ContactInfo* m_defaultContact;
+  std::vector<std::string> m_groups;
+  int m_legacyGroupMode;
+  int m_groupMode;
+  int m_groupOffline;
+  std::vector<RecommendedSite*> m_recommendedSites;
+  std::vector<MessengerInfo*> m_externalMessengers;
+  std::vector<MessengerProtocolInfo*> m_externalMessengerProtocols;
+  std::vector<Smiley*> m_smileys;
+  t_status m_defaultStatus;
+  t_site_status m_defaultSiteStatus;
+  std::string m_hostname;
+  int m_port;
+  bool m_sslEnabled;
+  int m_filePort;
+  std::string m_lastVersion;
+  int m_noActivityTimer;
+  int m_awayTimer;
+  bool m_proxyStatus;
+  std::string m_proxyHost;
+  unsigned short m_proxyPort;
+  bool m_rememberClose;
+  bool m_close;
+  bool m_retryOnFailure;
+  int m_x;
+  int m_y;
+  int m_width;
+  int m_height;
 
-  // Position in `contacts` of the first record of each login, and in `webSiteInfos` of the first
+  // Position in `m_contacts` of the first record of each login, and in `m_webSiteInfos` of the first
   // record of each lower-cased URL; kept in step with the lists under the lock.
-  std::unordered_map<std::string, size_t> contactIndex_;
-  std::unordered_map<std::string, size_t> siteIndex_;
+  std::unordered_map<std::string, size_t> m_contactIndex;
+  std::unordered_map<std::string, size_t> m_siteIndex;
 };
 
 #endif

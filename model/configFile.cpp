@@ -230,64 +230,64 @@ void Config::serialize(Archive& ar, unsigned int version) {
     return;
   }
   TRACE_INFO("serialize");
-  SerializeRecord(ar, "ownInfo", ownInfo);
-  ar & make_nvp("savePassword", savePassword);
-  SerializeRanged(ar, "defaultStatus", defaultStatus, STATUS_OFFLINE, STATUS_BUSY, STATUS_ONLINE);
-  SerializeRanged(ar, "defaultSiteStatus", defaultSiteStatus, SITE_DEFAULT, SITE_OPEN, SITE_OPEN);
-  ar & make_nvp("filePort", filePort);
-  ar & make_nvp("autoconnect", autoconnect);
-  SerializeRanged(ar, "chatMode", chatMode, INT_MIN, INT_MAX, CHAT_MODE_DEFAULT);
-  SerializeRecord(ar, "defaultContact", defaultContact);
-  SerializeVector(ar, "contacts", contacts);
-  SerializeVector(ar, "webSiteInfos", webSiteInfos);
-  ar & make_nvp("nextSiteInfoNum", nextSiteInfoNum);
-  ar & make_nvp("x", x);
-  ar & make_nvp("y", y);
-  ar & make_nvp("width", width);
-  ar & make_nvp("height", height);
-  if (savePassword) ar & make_nvp("password", password);
-  ar & make_nvp("proxyhost", proxyhost);
-  ar & make_nvp("noActivityTimer", noActivityTimer);
-  ar & make_nvp("awayTimer", awayTimer);
-  ar & make_nvp("alwaysTop", alwaysTop);
-  ar & make_nvp("proxyStatus", proxyStatus);
-  SerializeRanged(ar, "proxyport", proxyport, 1, 65535, static_cast<unsigned short>(8080));
-  ar & make_nvp("rememberClose", rememberClose);
-  ar & make_nvp("close", close);
-  SerializeVector(ar, "groups", groups);
+  SerializeRecord(ar, "ownInfo", m_ownInfo);
+  ar & make_nvp("savePassword", m_savePassword);
+  SerializeRanged(ar, "defaultStatus", m_defaultStatus, STATUS_OFFLINE, STATUS_BUSY, STATUS_ONLINE);
+  SerializeRanged(ar, "defaultSiteStatus", m_defaultSiteStatus, SITE_DEFAULT, SITE_OPEN, SITE_OPEN);
+  ar & make_nvp("filePort", m_filePort);
+  ar & make_nvp("autoconnect", m_autoConnect);
+  SerializeRanged(ar, "chatMode", m_chatMode, INT_MIN, INT_MAX, CHAT_MODE_DEFAULT);
+  SerializeRecord(ar, "defaultContact", m_defaultContact);
+  SerializeVector(ar, "contacts", m_contacts);
+  SerializeVector(ar, "webSiteInfos", m_webSiteInfos);
+  ar & make_nvp("nextSiteInfoNum", m_nextSiteInfoNum);
+  ar & make_nvp("x", m_x);
+  ar & make_nvp("y", m_y);
+  ar & make_nvp("width", m_width);
+  ar & make_nvp("height", m_height);
+  if (m_savePassword) ar & make_nvp("password", m_password);
+  ar & make_nvp("proxyhost", m_proxyHost);
+  ar & make_nvp("noActivityTimer", m_noActivityTimer);
+  ar & make_nvp("awayTimer", m_awayTimer);
+  ar & make_nvp("alwaysTop", m_alwaysTop);
+  ar & make_nvp("proxyStatus", m_proxyStatus);
+  SerializeRanged(ar, "proxyport", m_proxyPort, 1, 65535, static_cast<unsigned short>(8080));
+  ar & make_nvp("rememberClose", m_rememberClose);
+  ar & make_nvp("close", m_close);
+  SerializeVector(ar, "groups", m_groups);
   if (version < 1808) {
-    ar & make_nvp("groupMode", groupMode);
-    switch (groupMode) {
-      case 0: group_offline = 2; group_mode = 0; break;
-      case 1: group_offline = 1; group_mode = 0; break;
-      case 2: group_offline = 2; group_mode = 1; break;
+    ar & make_nvp("groupMode", m_legacyGroupMode);
+    switch (m_legacyGroupMode) {
+      case 0: m_groupOffline = 2; m_groupMode = 0; break;
+      case 1: m_groupOffline = 1; m_groupMode = 0; break;
+      case 2: m_groupOffline = 2; m_groupMode = 1; break;
       default: break;
     }
   } else {
-    ar & make_nvp("group_offline", group_offline);
-    ar & make_nvp("group_mode", group_mode);
+    ar & make_nvp("group_offline", m_groupOffline);
+    ar & make_nvp("group_mode", m_groupMode);
   }
-  ar & make_nvp("retryOnFailure", retryOnFailure);
-  ar & make_nvp("visibleStart", visibleStart);
+  ar & make_nvp("retryOnFailure", m_retryOnFailure);
+  ar & make_nvp("visibleStart", m_visibleStart);
   if (version < 962) return;
-  SerializeVector(ar, "external_messengers", external_messengers);
+  SerializeVector(ar, "external_messengers", m_externalMessengers);
   if (version < 1808) return;
-  SerializeVector(ar, "smileys", smileys);
-  SerializeVector(ar, "external_messenger_protocols", external_messenger_protocols);
+  SerializeVector(ar, "smileys", m_smileys);
+  SerializeVector(ar, "external_messenger_protocols", m_externalMessengerProtocols);
 }
 
 void Config::Sanitize() {
   TRACE_START();
-  std::lock_guard<std::mutex> l(mutex_);
-  if (width < 0) width = 100;
-  if (height < 100) height = 100;
-  if (x < 0 && x != -1) x = 0;
-  if (y < 0 && y != -1) y = 0;
-  if (group_mode < 0 || group_mode > 1) group_mode = 0;
-  if (group_offline < 0 || group_offline > 2) group_offline = 2;
-  if (filePort < 1 || filePort > 65535) filePort = 6891;
-  if (noActivityTimer < 0) noActivityTimer = 60;
-  if (awayTimer < 0) awayTimer = 120;
+  std::lock_guard<std::mutex> l(m_mutex);
+  if (m_width < 0) m_width = 100;
+  if (m_height < 100) m_height = 100;
+  if (m_x < 0 && m_x != -1) m_x = 0;
+  if (m_y < 0 && m_y != -1) m_y = 0;
+  if (m_groupMode < 0 || m_groupMode > 1) m_groupMode = 0;
+  if (m_groupOffline < 0 || m_groupOffline > 2) m_groupOffline = 2;
+  if (m_filePort < 1 || m_filePort > 65535) m_filePort = 6891;
+  if (m_noActivityTimer < 0) m_noActivityTimer = 60;
+  if (m_awayTimer < 0) m_awayTimer = 120;
   TRACE_END();
 }
 
@@ -472,8 +472,8 @@ bool Config::Load() {
 
   TRACE_INFO("config file found");
   Config* loaded = new Config;
-  ContactInfo* const madeOwn = loaded->ownInfo;
-  ContactInfo* const madeDefault = loaded->defaultContact;
+  ContactInfo* const madeOwn = loaded->m_ownInfo;
+  ContactInfo* const madeDefault = loaded->m_defaultContact;
   std::istringstream in(bytes);
   std::unique_ptr<ConfigArchive> ia;
   try {
@@ -498,8 +498,8 @@ bool Config::Load() {
     // The records the archive made go, and the two the object was built with unless the reading
     // replaced (and so already freed) them.
     if (ia) ia->FreeRecords();
-    if (loaded->ownInfo == madeOwn) delete madeOwn;
-    if (loaded->defaultContact == madeDefault) delete madeDefault;
+    if (loaded->m_ownInfo == madeOwn) delete madeOwn;
+    if (loaded->m_defaultContact == madeDefault) delete madeDefault;
     delete loaded;
     ReplaceInstance(nullptr);
     TRACE_END_RESULT("false");
@@ -509,7 +509,7 @@ bool Config::Load() {
 
   loaded->Sanitize();
   {
-    std::lock_guard<std::mutex> l(loaded->mutex_);
+    std::lock_guard<std::mutex> l(loaded->m_mutex);
     loaded->RebuildContactIndex();
     loaded->RebuildSiteIndex();
   }

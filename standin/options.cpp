@@ -19,7 +19,7 @@ bool ToNumber(const std::string& text, long low, long high, long* out) {
 }  // namespace
 
 const char* UsageText() {
-  return "Usage: parlavox-standin [options]\n"
+  static const std::string text = std::string("Usage: parlavox-standin [options]\n"
          "A stand-in Parlavox messaging server on 127.0.0.1, for running and testing the program on\n"
          "one machine. It prints the port it listens on, then serves until stopped (SIGINT, SIGTERM).\n"
          "\n"
@@ -33,7 +33,7 @@ const char* UsageText() {
          "                       across restarts (default: nothing is kept)\n"
          "  --demo               three scripted users sit in the chat room of " PARLAVOX_WEBSITE "\n"
          "                       and answer messages, contact requests and invitations\n"
-         "  --client-version V   the client version let in (default 0.9.8b)\n"
+         "  --client-version V   the client version let in (default ") + kProgramVersion + ")\n"
          "  --heartbeat S        seconds between heart-beats; a client silent for three is dropped\n"
          "                       (default 60)\n"
          "  --login-timeout S    seconds a new connection has to log in (default 15)\n"
@@ -41,6 +41,7 @@ const char* UsageText() {
          "  --verbose            also log every link's end and what clients report; log-ins,\n"
          "                       log-outs and refused requests are always logged on standard error\n"
          "  --help               this text\n";
+  return text.c_str();
 }
 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "model/version.h"
+
 namespace standin {
 
 struct Options {
@@ -13,7 +15,7 @@ struct Options {
   std::string accountsFile;
   std::string stateFile;
   bool demo = false;
-  std::string clientVersion = "0.9.8b";
+  std::string clientVersion = kProgramVersion;
   int heartbeatSeconds = 60;
   int loginTimeoutSeconds = 15;
   int maxConnections = 4096;

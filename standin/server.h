@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/version.h"
 #include "standin/connectionLoop.h"
 #include "standin/directory.h"
 #include "standin/outgoing.h"
@@ -22,7 +23,7 @@
 namespace standin {
 
 struct ServerSettings {
-  std::string clientVersion = "0.9.8b";  // the only client version let in
+  std::string clientVersion = kProgramVersion;  // the only client version let in
   Clock::duration heartbeat = std::chrono::seconds(60);
   Clock::duration loginTimeout = std::chrono::seconds(15);
   std::string statePath;  // empty: nothing is kept across restarts

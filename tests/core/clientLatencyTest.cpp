@@ -54,7 +54,7 @@ void CallEverySenderRefused(ClientSideRequest& client, Stopwatch& time, millisec
 // Gives the attempt up by AbortConnection or CloseConnection, timed.
 void GiveUp(ClientSideRequest& client, Stopwatch& time, bool abort) {
   time([&] {
-    abort ? client.AbortConnection() : client.CloseConnection(true);
+    abort ? client.AbortConnection() : client.CloseConnection();
     return true;
   });
 }

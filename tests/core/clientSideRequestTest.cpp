@@ -118,7 +118,7 @@ TEST(ClientLogIn, FailedAndAbortedAttempts) {
     // Aborted before the connection thread gets going: no connection is even made.
     ClientSetUp setUp;
     RecordingMachine machine;
-    auto client = std::make_shared<ClientSideRequest>(&machine, true);
+    auto client = std::make_shared<ClientSideRequest>(&machine);
     client->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "alice", "secret", STATUS_ONLINE);
     client->AbortConnection();
     std::thread thread{ManageClientSideRequest(client)};
@@ -157,8 +157,6 @@ TEST(ClientSenders, EachSendsItsKind) {
 
   // Nothing goes out for these, and their callers hear so.
   EXPECT_FALSE(c.ChangeStatus(key, STATUS_NONE));
-  EXPECT_FALSE(c.AddMessenger());
-  EXPECT_FALSE(c.RemoveMessenger());
   EXPECT_FALSE(c.SendMessage(key, site, std::string(513, 'x')));  // over the 512-character limit
   EXPECT_FALSE(c.SendMessage(key, site, "caf\xC3"));               // broken UTF-8
   EXPECT_FALSE(c.AddContact(key, "bad login", "m"));               // a space is not allowed in a login
@@ -265,7 +263,7 @@ TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
   ASSERT_TRUE(link);
   // What was queued before the close still goes out, then the link closes.
   EXPECT_TRUE(running.client->SendDisconnect("K1"));
-  running.client->CloseConnection(true);
+  running.client->CloseConnection();
   EXPECT_FALSE(running.client->HeartBeatAck("K1"));
   EXPECT_TRUE(link->Expect(C2S_Request_PR_disconnect));
   EXPECT_TRUE(running.WaitEnd());
@@ -279,7 +277,7 @@ TEST(ClientRun, TheControllerClosesTheLinkFromAnotherThread) {
   EXPECT_TRUE(link->WaitClosed());
   // A sender on the ended client fails cleanly: nothing reaches anyone.
   EXPECT_FALSE(running.client->SendMessage("K1", "http://a.example/", "late"));
-  running.client->CloseConnection(true);
+  running.client->CloseConnection();
   running.client->AbortConnection();
   EXPECT_EQ(2u, link->ReceivedCount());  // the connect and the disconnect
 }
@@ -342,12 +340,12 @@ TEST(ClientListener, StartedOnceAndToldOfTheLiveLinkOnly) {
   EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
 
   RecordingMachine other;
-  auto aborted = std::make_shared<ClientSideRequest>(&other, true);
+  auto aborted = std::make_shared<ClientSideRequest>(&other);
   EXPECT_EQ(listener, LocalServer::Instance());
   aborted->SetupConnection("127.0.0.1", setUp.server->Port(), true, false, "", 0, "bob", "secret", STATUS_ONLINE);
   aborted->AbortConnection();
   aborted->Run();
-  aborted->CloseConnection(false);
+  aborted->CloseConnection();
   EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
   // What the controller sets through any client reaches the listener.
   aborted->SetExtensionStatus("ext", ExtensionStatus_disable);

@@ -72,7 +72,7 @@ class RunningClient {
  public:
   RunningClient(RecordingMachine& machine, unsigned short port, bool proxy = false, unsigned short proxyPort = 0,
                 t_status status = STATUS_ONLINE)
-      : client(std::make_shared<ClientSideRequest>(&machine, true)) {
+      : client(std::make_shared<ClientSideRequest>(&machine)) {
     client->SetupConnection("127.0.0.1", port, true, proxy, "127.0.0.1", proxyPort, "alice", "secret", status);
     ManageClientSideRequest body(client);
     m_thread = std::thread([this, body]() mutable {

@@ -19,9 +19,9 @@
 
 #include "core/application.h"
 #include "gui/appStartup.h"
-#include "gui/chatRoomsNotebook.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/soundPlayer.h"
 #include "model/config.h"
 #include "model/contactEvent.h"

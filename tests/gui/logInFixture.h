@@ -10,7 +10,7 @@
 
 #include "gui/loginDialog.h"
 #include "gui/notifyFrame.h"
-#include "gui/sitesPanel.h"
+#include "gui/sites/sitesPanel.h"
 #include "model/stringConversion.h"
 #include "network/sslManager.h"
 #include "tests/gui/mainWindowFixture.h"

@@ -76,7 +76,7 @@ void Run(testserver::TrustedServer& trusted) {
   } else {
     auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
     testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
-    testserver::Fill(&ack->choice.connect_ack.version, "0.9.8b");
+    testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);
     link->Send(*ack);
     if (!PumpUntil([&] { return GetManager()->IsConnected() && !panel->IsShown(); }, 15000))
       Fail("the session was not shown");

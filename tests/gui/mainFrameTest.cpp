@@ -18,7 +18,7 @@
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/messageYesNoCancelFrame.h"
-#include "gui/sitesPanel.h"
+#include "gui/sites/sitesPanel.h"
 #include "model/config.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/support/testSupport.h"

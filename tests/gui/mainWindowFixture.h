@@ -24,6 +24,7 @@
 #include "gui/mainFrame.h"
 #include "model/config.h"
 #include "model/configFile.h"
+#include "model/version.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/trustedServer.h"

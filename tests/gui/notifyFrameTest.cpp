@@ -9,8 +9,8 @@
 
 #include <functional>
 
-#include "gui/contactInfoFrame.h"
-#include "gui/contactsShortFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
+#include "gui/contacts/contactsShortFrame.h"
 #include "gui/notifyFrame.h"
 #include "gui/notifyPanel.h"
 #include "gui/preferencesFrame.h"

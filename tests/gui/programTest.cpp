@@ -113,7 +113,7 @@ TEST(Program, EndsAsAQuitDuringAFlood) {
   ASSERT_TRUE(link->Expect(C2S_Request_PR_connect, 30s));
   auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
   testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
-  testserver::Fill(&ack->choice.connect_ack.version, "0.9.8b");  // no new version to offer
+  testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no new version to offer
   link->Send(*ack);
 
   // Messages and heart-beats, a few thousand every twentieth of a second, while the server's

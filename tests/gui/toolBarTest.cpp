@@ -5,12 +5,12 @@
 #include <wx/bmpbuttn.h>
 
 #include "gui/aboutFrame.h"
-#include "gui/chatRoomsNotebook.h"
-#include "gui/contactsShortFrame.h"
-#include "gui/filesFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/contacts/contactsShortFrame.h"
+#include "gui/rooms/filesFrame.h"
 #include "gui/preferencesFrame.h"
 #include "gui/toolBar.h"
-#include "gui/webSitesShortFrame.h"
+#include "gui/sites/webSitesShortFrame.h"
 #include "tests/gui/mainWindowFixture.h"
 
 namespace {

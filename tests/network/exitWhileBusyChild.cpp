@@ -1,5 +1,8 @@
-// A process that ends (returning from main, so static destructors run) while its file transfers
-// and its extension listener are busy on detached threads. Usage: exitWhileBusyChild <directory>
+// A process that ends while its file transfers and its extension listener are busy on detached
+// threads. Usage: exitWhileBusyChild <directory> [return|end|leak]
+//   return  returns from main, so static destructors run under the threads (the default);
+//   end     ends as the program does, by EndProcess;
+//   leak    loses memory first, then ends by EndProcess: the leak checker must still see it.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -13,6 +16,7 @@
 #include <thread>
 
 #include "model/log.h"
+#include "model/processEnd.h"
 #include "network/fileServer.h"
 #include "network/localServer.h"
 #include "tests/network/socketTestSupport.h"
@@ -56,10 +60,20 @@ Controller g_controller;
 FileServer* g_sender;
 FileServer* g_receiver;
 
+// Blocks whose every pointer is dropped; some may linger in a register, not all of them.
+__attribute__((noinline)) void Lose() {
+  for (int i = 0; i < 64; ++i) {
+    char* block = static_cast<char*>(malloc(48));
+    block[0] = static_cast<char>(i);
+    asm volatile("" : : "r"(block) : "memory");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  const std::string mode = argc > 2 ? argv[2] : "return";
   alarm(60);  // a process that cannot end is killed, and fails
   start_log("/dev/null");
   const std::string directory = std::string(argv[1]) + "/";
@@ -101,5 +115,7 @@ int main(int argc, char** argv) {
   std::printf("busy: %d downloads ended, %d extension requests handed over\n", g_controller.ended.load(),
               g_controller.handed.load());
   std::fflush(stdout);
+  if (mode == "leak") Lose();
+  if (mode != "return") EndProcess(0);
   return 0;
 }

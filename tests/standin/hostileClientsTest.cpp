@@ -33,7 +33,7 @@ std::string ConnectBytes(const std::string& login) {
   return Encoded(C2S_Request_PR_connect, [&](C2S_Request_t& r) {
     standin::Put(r.choice.connect.login, login);
     standin::Put(r.choice.connect.password, login);
-    standin::Put(r.choice.connect.version, "0.9.8b");
+    standin::Put(r.choice.connect.version, kProgramVersion);
     standin::Put(r.choice.connect.default_avatar_hash, std::string(20, '\0'));
   });
 }

@@ -23,7 +23,7 @@ void PrepareClients(const std::string& dataDir, const std::string& userDir) {
   if (!first) {
     ClientSideRequest::SetListenerPort(0);
     controller = new NoController();
-    first = new ClientSideRequest(controller, true);
+    first = new ClientSideRequest(controller);
   }
 }
 
@@ -47,7 +47,7 @@ std::string Str(const OCTET_STRING_t* text) {
 }
 
 TestUser::TestUser(unsigned short port, const std::string& login, const std::string& password, t_status status)
-    : m_login(login), m_link(std::make_shared<ClientSideRequest>(this, true)) {
+    : m_login(login), m_link(std::make_shared<ClientSideRequest>(this)) {
   m_link->SetupConnection("127.0.0.1", port, true, false, "", 0, login, password.empty() ? login : password, status);
   ManageClientSideRequest body(m_link);
   m_thread = std::thread([this, body]() mutable {
@@ -59,7 +59,7 @@ TestUser::TestUser(unsigned short port, const std::string& login, const std::str
 }
 
 TestUser::~TestUser() {
-  m_link->CloseConnection(false);
+  m_link->CloseConnection();
   m_thread.join();
 }
 

@@ -1,4 +1,4 @@
-#include "gui/webSitesShortFrame.h"
+#include "gui/sites/webSitesShortFrame.h"
 
 #include <wx/intl.h>
 

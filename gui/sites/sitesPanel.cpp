@@ -1,4 +1,4 @@
-#include "gui/sitesPanel.h"
+#include "gui/sites/sitesPanel.h"
 
 #include <wx/intl.h>
 

@@ -1,4 +1,4 @@
-#include "gui/contactsPanel.h"
+#include "gui/contacts/contactsPanel.h"
 
 #include <wx/intl.h>
 

@@ -1,4 +1,4 @@
-#include "gui/contactsShortFrame.h"
+#include "gui/contacts/contactsShortFrame.h"
 
 #include <wx/intl.h>
 

@@ -1,4 +1,4 @@
-#include "gui/contactInfoFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
 
 #include <wx/app.h>
 #include <wx/intl.h>

@@ -1,4 +1,4 @@
-#include "gui/chatRoomsNotebook.h"
+#include "gui/rooms/chatRoomsNotebook.h"
 
 #include <wx/intl.h>
 

@@ -1,4 +1,4 @@
-#include "gui/filesFrame.h"
+#include "gui/rooms/filesFrame.h"
 
 #include <wx/intl.h>
 

@@ -1,0 +1,29 @@
+#include "model/processEnd.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PARLAVOX_LEAK_CHECK 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+#define PARLAVOX_LEAK_CHECK 1
+#endif
+#endif
+
+#ifdef PARLAVOX_LEAK_CHECK
+#include <sanitizer/lsan_interface.h>
+#endif
+
+void EndProcess(int status) {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+#ifdef PARLAVOX_LEAK_CHECK
+  // _Exit skips the check the leak checker makes at exit; it is made here instead. What the
+  // statics and the running threads still hold is reachable, so only true leaks are reported.
+  __lsan_do_leak_check();
+#endif
+  std::_Exit(status);
+}
