@@ -1,9 +1,25 @@
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
-file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp
-     ${CMAKE_CURRENT_SOURCE_DIR}/*/*Test.cpp)
+file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
 # The end-to-end run on the stand-in server is a program of its own (handlersEndToEnd.cmake).
 list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/handlersEndToEndTest\\.cpp$")
 parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
   SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
   LIBS parlavox_gui parlavox_test_server X11)
+
+# Each family's tests are a program of their own on an X server of their own, so the families run
+# beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites. A
+# family's test support (files not ending in Test.cpp) is built into its program.
+foreach(family rooms contacts profiles sites)
+  file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
+  if(FAMILY_TEST_SOURCES)
+    parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600
+      SOURCES ${FAMILY_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+        ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
+        ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
+      LIBS parlavox_gui parlavox_test_server parlavox_standin X11 Xtst)
+    target_compile_definitions(test_gui_${family} PRIVATE
+      PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>" PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>")
+    add_dependencies(test_gui_${family} parlavox-standin parlavox)
+  endif()
+endforeach()
