@@ -409,7 +409,6 @@ TEST_F(HandlersEndToEnd, MessageInAClosedPrivateRoomOpensIt) {
         return Str(r.choice.message.message) == "Yes " + std::to_string(index);
       });
     }));
-    m_frame->UnsubscribeChatRoom(pair);
     m_rooms->CloseChatRoom(pair);
     Settle();
     EXPECT_FALSE(m_rooms->IsShown());
