@@ -120,8 +120,10 @@ void ChatRoomPanel::TrimIfFull() {
 }
 
 void ChatRoomPanel::Write(const Line& line) {
-  // The view follows the conversation only when the user has not scrolled away from its end.
-  const bool following = m_chatText->IsPositionVisible(m_chatText->GetCaretPosition());
+  // The view follows the conversation unless the user has scrolled away from its end (a page
+  // out of sight always follows, to show its latest lines when it comes forward).
+  const bool following =
+      !m_chatText->IsShownOnScreen() || m_chatText->IsPositionVisible(m_chatText->GetCaretPosition());
   m_chatText->SetInsertionPointEnd();
   m_chatText->EndAllStyles();
   m_chatText->BeginStyle(m_chatText->GetBasicStyle());
