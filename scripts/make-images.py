@@ -10,7 +10,8 @@ img/voxie.png: the mascot in the notification pop-up's header, the bubble with t
 img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
 img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
 toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence;
-img/popup.png ... img/belldef.png: the notification switches (see switch_images).
+img/popup.png ... img/belldef.png: the notification switches (see switch_images);
+img/defaultavatar.png: the avatar of a user who has chosen none.
 Run again after changing a drawing; the output is the same on every run.
 """
 import os
@@ -319,6 +320,19 @@ def switch_images():
     }
 
 
+def default_avatar():
+    """The avatar of a user who has not chosen one, 64 x 64: a grey head and shoulders on a pale
+    background."""
+    rows = [[(236, 236, 236, 255)] * 64 for _ in range(64)]
+    grey = (160, 160, 160, 255)
+    disc(rows, 31.5, 24, 12, grey)
+    for y in range(40, 64):
+        for x in range(64):
+            if ((x - 31.5) / 24.0) ** 2 + ((y - 66) / 26.0) ** 2 <= 1:
+                rows[y][x] = grey
+    return rows
+
+
 # The tray's presence colours, the same as the program's status colours.
 TRAY = {
     "tb_disconnected.ico": (120, 120, 120, 255), "tb_offline.ico": (120, 120, 120, 255),
@@ -353,6 +367,8 @@ def main():
     for name, rows in toolbar_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(24, 24, rows))
+    with open(os.path.join(out, "defaultavatar.png"), "wb") as f:
+        f.write(png(64, 64, default_avatar()))
     for name, rows in switch_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(16, 16, rows))
