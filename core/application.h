@@ -27,18 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "ExtensionStatus.h"
-#include "FileData.h"
-#include "Image.h"
-#include "LoginOrEmail.h"
-#include "MessengerProtocols.h"
-#include "NRecommendedSites.h"
-#include "S2C-UpdateContactAll.h"
-#include "TypeImage.h"
-#include "core/applicationInbox.h"
 #include "core/guiEvents.h"
 #include "model/contactEvent.h"
 #include "model/contactInfo.h"
+#include "model/extensionStatus.h"
 #include "model/fileMessage.h"
 #include "model/messengerInfo.h"
 #include "model/messengerProtocolInfo.h"
@@ -46,6 +38,30 @@
 #include "model/urlInfo.h"
 #include "network/fileTransferListener.h"
 #include "network/stateMachine.h"
+
+// The schema's types that the dispatch hands to its handlers, declared here without the
+// generated headers: the windows include this file and never see the wire format.
+struct Image;
+struct LoginOrEmail;
+struct MessengerProtocols;
+struct NRecommendedSites;
+struct OCTET_STRING;
+struct S2C_UpdateContactAll;
+typedef struct Image Image_t;
+typedef struct LoginOrEmail LoginOrEmail_t;
+typedef struct MessengerProtocols MessengerProtocols_t;
+typedef struct NRecommendedSites NRecommendedSites_t;
+typedef struct OCTET_STRING OCTET_STRING_t;
+typedef struct S2C_UpdateContactAll S2C_UpdateContactAll_t;
+typedef OCTET_STRING_t Login_t;
+typedef OCTET_STRING_t Nickname_t;
+typedef OCTET_STRING_t FileData_t;
+typedef long TypeImage_t;
+
+class ManagerMailbox;
+struct InboxEntry;
+struct ServerLink;
+struct TransferReport;
 
 class ClientSideRequest;
 class FileServer;
@@ -92,8 +108,8 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // Extension names kept; past this many, the one heard of longest ago is forgotten.
   static constexpr size_t kMaxExtensions = 256;
   // Entries waiting in the inbox, and the bytes they stand for.
-  size_t GetInboxSize() const { return m_mailbox->Size(); }
-  size_t GetInboxBytes() const { return m_mailbox->Bytes(); }
+  size_t GetInboxSize() const;
+  size_t GetInboxBytes() const;
 
   // ---- Accessors.
   t_connection_state GetState() const { return m_state; }
@@ -188,7 +204,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void UpdateComments(const std::string& site, long nbrComments, double meanGrade);
   void BanSite(const std::string& site);
   void ReceiveAd(TypeImage_t type, const unsigned char* bytes, long length);
-  void UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status);
+  void UpdateExtensionStatus(const std::string& name, t_extension_status status);
   // The extension names, each followed by "|".
   std::string GetExtensionNames() const;
 
@@ -241,8 +257,8 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // False when not connected or refused.
   bool SendComment(const std::string& url, const std::string& text, int grade);
   void DelRecommendedSite(const std::string& url);
-  void SetExtensionStatus(const std::string& name, ExtensionStatus_t status);
-  ExtensionStatus_t GetExtensionStatus(const std::string& name);
+  void SetExtensionStatus(const std::string& name, t_extension_status status);
+  t_extension_status GetExtensionStatus(const std::string& name);
   void SetProxyStatus(bool on);
   void SetAlwaysTopStatus(bool on);
   void SetAutoConnectStatus(bool on);
@@ -302,7 +318,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // new turn begins).
   void DrainInbox(bool idle);
   void OnIdle(wxIdleEvent& event);
-  void HandleEntry(ManagerMailbox::Entry& entry);
+  void HandleEntry(InboxEntry& entry);
 
   // Their handling, on the GUI thread.
   bool IsCurrentLink(uint64_t generation) const;
@@ -373,7 +389,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   std::map<std::string, std::vector<ContactInfo*>> m_roomMembers;
   std::map<std::string, bool> m_avatarRequests;
   t_status m_status = STATUS_NONE;
-  std::map<std::string, ExtensionStatus_t> m_extensionStatus;
+  std::map<std::string, t_extension_status> m_extensionStatus;
   // When each extension name was last heard of (a counter), to forget the oldest.
   std::map<std::string, unsigned long long> m_extensionHeard;
   unsigned long long m_extensionCounter = 0;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "asn1/octetString.h"
+#include "core/applicationInbox.h"
 #include "model/message.h"
 #include "network/localServer.h"
 #include "tests/core/managerTestSupport.h"
@@ -175,14 +176,14 @@ TEST(ManagerFlood, ExtensionNamesAreBoundedAndReportedOncePerInterval) {
   ASSERT_TRUE(s.Await(*link, C2S_Request_PR_clientinfo, true));
 
   Register(*s.manager, 0, 3000, "extension-");
-  ASSERT_TRUE(s.WaitFor([&] { return s.manager->GetExtensionStatus("extension-2999") == ExtensionStatus_enable; }));
+  ASSERT_TRUE(s.WaitFor([&] { return s.manager->GetExtensionStatus("extension-2999") == EXTENSION_ENABLE; }));
   EXPECT_EQ(0, CountUntilBeatAnswered(s, *link, C2S_Request_PR_clientinfo));
   const std::string names = s.manager->GetExtensionNames();
   EXPECT_EQ(Manager::kMaxExtensions, static_cast<size_t>(std::count(names.begin(), names.end(), '|')));
   EXPECT_NE(std::string::npos, names.find("extension-2999|"));
   EXPECT_NE(std::string::npos, names.find("extension-2744|"));
   EXPECT_EQ(std::string::npos, names.find("extension-2743|"));
-  EXPECT_EQ(ExtensionStatus_none, s.manager->GetExtensionStatus("extension-0"));
+  EXPECT_EQ(EXTENSION_NONE, s.manager->GetExtensionStatus("extension-0"));
 
   // Once the interval has passed, the next name sends one report with the names kept.
   Manager::SetClientInfoInterval(milliseconds(0));
