@@ -148,6 +148,11 @@ size_t Manager::GetInboxBytes() const {
   return m_mailbox->Bytes();
 }
 
+std::shared_ptr<StateMachine> Manager::CurrentLinkPort() const {
+  if (!m_link) return nullptr;
+  return std::shared_ptr<StateMachine>(m_link, m_link->port.get());
+}
+
 t_status Manager::GetStatus() const {
   return m_connected ? m_status : STATUS_OFFLINE;
 }

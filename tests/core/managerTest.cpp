@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "asn1/octetString.h"
-#include "core/applicationInbox.h"
 #include "model/fileMessage.h"
 #include "model/log.h"
 #include "model/message.h"
