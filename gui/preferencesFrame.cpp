@@ -18,7 +18,6 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
-#include "model/version.h"
 
 namespace {
 
@@ -317,6 +316,6 @@ void PreferencesFrame::OnCancel(wxCommandEvent&) {
 
 void PreferencesFrame::OnHelp(wxMouseEvent&) {
   TRACE_START();
-  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#preferences");
+  browser::OpenHelp("preferences");
   TRACE_END();
 }

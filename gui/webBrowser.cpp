@@ -4,6 +4,7 @@
 
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 
 namespace browser {
 namespace {
@@ -21,6 +22,18 @@ void Open(const std::string& url) {
     return;
   }
   if (!wxLaunchDefaultBrowser(std2wx(url))) TRACE_ERROR("no browser opened %s", url.c_str());
+}
+
+bool IsWebAddress(const std::string& address) {
+  const std::string lower = AsciiLower(address);
+  if (lower.compare(0, 7, "http://") != 0 && lower.compare(0, 8, "https://") != 0) return false;
+  for (unsigned char c : address)
+    if (c <= ' ' || c == 0x7f) return false;
+  return true;
+}
+
+void OpenHelp(const std::string& anchor) {
+  Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#" + anchor);
 }
 
 void SetRecorder(std::function<void(const std::string&)> recorder) { Recorder() = std::move(recorder); }

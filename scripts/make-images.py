@@ -10,6 +10,9 @@ img/voxie.png: the mascot in the notification pop-up's header, the bubble with t
 img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
 img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
 toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence.
+img/popup.png, img/bell.png ... img/belldef.png: the notification switches, 16 pixels: a pop-up
+window and a bell, filled in colour when on, hollow when off, pale grey when following the default;
+img/add.png, img/redclose.png: a list's add and remove pictures, a green plus and a red cross.
 Run again after changing a drawing; the output is the same on every run.
 """
 import os
@@ -282,6 +285,58 @@ def toolbar_images():
     }
 
 
+PALE = (205, 205, 205, 255)
+GOLD = (235, 170, 20, 255)
+
+
+def popup(fill, edge):
+    """A small window with its title bar: the pop-up notification switch."""
+    rows = canvas(16)
+    rect(rows, 1, 3, 14, 13, edge)
+    rect(rows, 2, 6, 13, 12, fill)
+    rect(rows, 2, 4, 13, 5, edge)
+    return rows
+
+
+def bell(fill, edge):
+    """A bell with its clapper: the sound notification switch."""
+    rows = canvas(16)
+    disc(rows, 7.5, 5.5, 4.5, fill, edge)
+    for y in range(5, 12):
+        half = 4 + (y - 5) * 0.5
+        for x in range(16):
+            d = abs(x - 7.5)
+            if d <= half:
+                rows[y][x] = edge if d > half - 1.2 else fill
+    rect(rows, 1, 12, 14, 12, edge)
+    disc(rows, 7.5, 14, 1.5, edge)
+    return rows
+
+
+def switch_images():
+    return {
+        "popup.png": popup(ORANGE, DARK), "emptypopup.png": popup(WHITE, GREY),
+        "popupdef.png": popup(PALE, GREY),
+        "bell.png": bell(GOLD, DARK), "emptybell.png": bell(WHITE, GREY), "belldef.png": bell(PALE, GREY),
+    }
+
+
+def plus():
+    rows = canvas(16)
+    disc(rows, 7.5, 7.5, 7.5, GREEN)
+    rect(rows, 3, 7, 12, 8, WHITE)
+    rect(rows, 7, 3, 8, 12, WHITE)
+    return rows
+
+
+def red_cross():
+    rows = canvas(16)
+    disc(rows, 7.5, 7.5, 7.5, RED)
+    line(rows, 4.5, 4.5, 10.5, 10.5, WHITE, 2)
+    line(rows, 10.5, 4.5, 4.5, 10.5, WHITE, 2)
+    return rows
+
+
 # The tray's presence colours, the same as the program's status colours.
 TRAY = {
     "tb_disconnected.ico": (120, 120, 120, 255), "tb_offline.ico": (120, 120, 120, 255),
@@ -316,6 +371,10 @@ def main():
     for name, rows in toolbar_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(24, 24, rows))
+    small = dict(switch_images(), **{"add.png": plus(), "redclose.png": red_cross()})
+    for name, rows in small.items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(png(16, 16, rows))
     for name, colour in TRAY.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(ico([16, 32], tray_rows(colour, name == "tb_disconnected.ico")))
