@@ -18,6 +18,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 
 namespace {
 
@@ -316,6 +317,6 @@ void PreferencesFrame::OnCancel(wxCommandEvent&) {
 
 void PreferencesFrame::OnHelp(wxMouseEvent&) {
   TRACE_START();
-  browser::OpenHelp("preferences");
+  browser::OpenUserGuide("preferences");
   TRACE_END();
 }

@@ -32,7 +32,7 @@ bool IsWebAddress(const std::string& address) {
   return true;
 }
 
-void OpenHelp(const std::string& anchor) {
+void OpenUserGuide(const std::string& anchor) {
   Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#" + anchor);
 }
 

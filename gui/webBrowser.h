@@ -15,8 +15,8 @@ void Open(const std::string& url);
 // else it knows a program for (files, other schemes).
 bool IsWebAddress(const std::string& address);
 
-// Opens the user guide on the maker's web site at the section `anchor` ("site", "preferences"...).
-void OpenHelp(const std::string& anchor);
+// Opens the user guide at the section `anchor` (without its "#").
+void OpenUserGuide(const std::string& anchor);
 
 // While set, each page asked for is handed to `recorder` instead of being opened. An empty
 // function opens pages again.

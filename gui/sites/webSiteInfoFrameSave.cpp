@@ -63,6 +63,6 @@ void WebSiteInfoFrame::OnClose(wxCloseEvent& event) {
 
 void WebSiteInfoFrame::OnHelp(wxMouseEvent&) {
   TRACE_START();
-  browser::OpenHelp("site");
+  browser::OpenUserGuide("site");
   TRACE_END();
 }

@@ -20,6 +20,7 @@
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
+#include "gui/rooms/fileInfoPanel.h"
 #include "gui/rooms/filesFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
@@ -355,7 +356,6 @@ TEST_F(Handlers, BurstKeepsTheWindowResponsiveAndProgressPaced) {
   guitest::Pump(1000);
   const Clock::duration idle = worst;
   worst = {};
-  m_files->ClearCalls();
   std::atomic<bool> done{false};
   const Clock::time_point start = Clock::now();
   std::thread network([&] {
@@ -387,19 +387,15 @@ TEST_F(Handlers, BurstKeepsTheWindowResponsiveAndProgressPaced) {
               seconds, Ms(worst).count(), Ms(worst).count() / 100.0, Ms(idle).count());
   EXPECT_LT(seconds, 8.0);
   for (const char* transfer : {"t0", "t1"}) {
-    int progress = 0;
-    bool started = false, complete = false;
-    for (const std::string& call : m_files->Calls()) {
-      if (call.find(std::string("transfer ") + transfer + " ") != 0) continue;
-      const int status = call[std::string("transfer t0 ").size()] - '0';
-      progress += status == FM_IN_PROGRESS;
-      started |= status == FM_STARTED;
-      complete |= status == FM_COMPLETE;
-    }
-    // Ten a second at most, and the last state always shown.
+    const auto& rows = m_files->GetDownloadPanels();
+    auto row = std::find_if(rows.begin(), rows.end(), [&](FileInfoPanel* r) { return r->GetTransferKey() == transfer; });
+    ASSERT_NE(rows.end(), row) << transfer;
+    // Made by the start, then rewritten for each progress shown and for the end: ten a second
+    // at most, and the last state always shown.
+    const int progress = (*row)->GetViewUpdates() - 2;
     EXPECT_LE(progress, int(10 * seconds) + 1) << transfer;
     EXPECT_GT(progress, 0) << transfer;
-    EXPECT_TRUE(started && complete) << transfer;
+    EXPECT_EQ(FM_COMPLETE, (*row)->GetStatus()) << transfer;
   }
 }
 
