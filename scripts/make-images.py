@@ -9,9 +9,8 @@ img/parlavox.png: the banner at the bottom of the main window, the name on an or
 img/voxie.png: the mascot in the notification pop-up's header, the bubble with two eyes, 18 pixels;
 img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
 img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
-toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence.
-img/popup.png, img/bell.png ... img/belldef.png: the notification switches, 16 pixels: a pop-up
-window and a bell, filled in colour when on, hollow when off, pale grey when following the default;
+toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence;
+img/popup.png ... img/belldef.png: the notification switches (see switch_images);
 img/add.png, img/redclose.png: a list's add and remove pictures, a green plus and a red cross.
 Run again after changing a drawing; the output is the same on every run.
 """
@@ -285,39 +284,39 @@ def toolbar_images():
     }
 
 
-PALE = (205, 205, 205, 255)
-GOLD = (235, 170, 20, 255)
-
-
-def popup(fill, edge):
-    """A small window with its title bar: the pop-up notification switch."""
-    rows = canvas(16)
-    rect(rows, 1, 3, 14, 13, edge)
-    rect(rows, 2, 6, 13, 12, fill)
-    rect(rows, 2, 4, 13, 5, edge)
-    return rows
-
-
-def bell(fill, edge):
-    """A bell with its clapper: the sound notification switch."""
-    rows = canvas(16)
-    disc(rows, 7.5, 5.5, 4.5, fill, edge)
-    for y in range(5, 12):
-        half = 4 + (y - 5) * 0.5
-        for x in range(16):
-            d = abs(x - 7.5)
-            if d <= half:
-                rows[y][x] = edge if d > half - 1.2 else fill
-    rect(rows, 1, 12, 14, 12, edge)
-    disc(rows, 7.5, 14, 1.5, edge)
-    return rows
-
-
 def switch_images():
+    """The notification switches of the profile window and the contacts manager, 16 x 16: a pop-up
+    (a small window with lines of text) and a bell; each filled in orange when on, drawn as a grey
+    outline when off, and pale when not set (the default decides)."""
+    pale = (200, 200, 200, 255)
+
+    def popup(fill, edge, text):
+        rows = canvas(16)
+        rect(rows, 1, 2, 14, 13, edge)
+        rect(rows, 2, 5, 13, 12, fill)
+        rect(rows, 2, 3, 13, 3, edge)
+        for y in (7, 10):
+            rect(rows, 4, y, 11, y, text)
+        return rows
+
+    def bell(fill, edge):
+        rows = canvas(16)
+        for y in range(2, 13):
+            for x in range(16):
+                half = 2.5 + (y - 2) * 0.45
+                inside = abs(x - 7.5) <= half
+                outline = abs(x - 7.5) > half - 1.2 or y in (2, 12)
+                if inside:
+                    rows[y][x] = edge if outline else fill
+        rect(rows, 6, 1, 9, 1, edge)
+        disc(rows, 7.5, 13.5, 1.6, edge)
+        return rows
+
     return {
-        "popup.png": popup(ORANGE, DARK), "emptypopup.png": popup(WHITE, GREY),
-        "popupdef.png": popup(PALE, GREY),
-        "bell.png": bell(GOLD, DARK), "emptybell.png": bell(WHITE, GREY), "belldef.png": bell(PALE, GREY),
+        "popup.png": popup(ORANGE, DARK, WHITE), "emptypopup.png": popup(WHITE, GREY, pale),
+        "popupdef.png": popup((245, 245, 245, 255), pale, pale),
+        "bell.png": bell(ORANGE, DARK), "emptybell.png": bell(WHITE, GREY),
+        "belldef.png": bell((245, 245, 245, 255), pale),
     }
 
 
@@ -371,8 +370,7 @@ def main():
     for name, rows in toolbar_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(24, 24, rows))
-    small = dict(switch_images(), **{"add.png": plus(), "redclose.png": red_cross()})
-    for name, rows in small.items():
+    for name, rows in dict(switch_images(), **{"add.png": plus(), "redclose.png": red_cross()}).items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(16, 16, rows))
     for name, colour in TRAY.items():
