@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "Image.h"
 #include "core/application.h"
 #include "asn1/imageType.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -288,17 +290,8 @@ bool Manager::Close() {
   Disconnect(true, true);
   // Whatever still listens goes with the session, so that nothing runs on while the program ends.
   if (m_fileServer) m_fileServer->Close(false);
-  Config* config = Config::GetInstance();
-  for (auto it = m_liveSites.begin(); it != m_liveSites.end();) {
-    if (it->second && it->second->IsModified()) {
-      // The settings own the record from now on.
-      config->AddURLInfo(it->second);
-      it = m_liveSites.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  bool saved = config->Save();
+  StoreModifiedSites();
+  bool saved = Config::GetInstance()->Save();
   TRACE_END_RESULT("%d", saved ? 1 : 0);
   return saved;
 }
