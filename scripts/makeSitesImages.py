@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Draws the sites panel's pictures into data/img (standard library only; run again after a change).
+
+roomgrey.png, roomgreen.png: a site's room icon, a speech bubble in grey (not in the room) or green
+(in the room), 16 x 16; user.png: a person's head and shoulders; chatsubscribed.png: a small bubble
+with a person, before the count of people in the room; smallpostit.png: a yellow note with lines,
+the comments; extension.png, extension_dis.png: a browser extension without a picture of its own, a
+puzzle piece in blue or grey; treeclosed.xpm, treeopened.xpm, treeempty.xpm: the fold icons, a box
+with a plus, a minus, or an empty box, 11 x 11.
+"""
+import importlib.util
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+spec = importlib.util.spec_from_file_location("images", os.path.join(HERE, "make-images.py"))
+images = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(images)
+png, canvas, disc, rect = images.png, images.canvas, images.disc, images.rect
+
+CLEAR = (0, 0, 0, 0)
+DARK = (60, 60, 60, 255)
+
+
+def room(colour):
+    rows = canvas(16)
+    disc(rows, 7.5, 6.5, 6.2, colour, DARK)
+    for y in range(11, 15):
+        for x in range(3, 3 + (15 - y)):
+            rows[y][x] = colour
+    return rows
+
+
+def user(colour=(70, 110, 170, 255)):
+    rows = canvas(16)
+    disc(rows, 7.5, 4.5, 3.2, colour)
+    for y in range(9, 16):
+        for x in range(16):
+            if ((x - 7.5) / 6.5) ** 2 + ((y - 15.5) / 6.5) ** 2 <= 1.0:
+                rows[y][x] = colour
+    return rows
+
+
+def chatsubscribed():
+    rows = room((250, 150, 25, 255))
+    disc(rows, 7.5, 5.0, 1.8, (255, 255, 255, 255))
+    rect(rows, 5, 7, 11, 9, (255, 255, 255, 255))
+    return rows
+
+
+def postit():
+    rows = canvas(16)
+    rect(rows, 1, 1, 15, 15, (250, 225, 80, 255))
+    for y in (4, 7, 10):
+        rect(rows, 3, y, 13, y + 1, (150, 120, 40, 255))
+    return rows
+
+
+def puzzle(colour):
+    rows = canvas(16)
+    rect(rows, 2, 4, 13, 15, colour)
+    disc(rows, 7.5, 3.0, 2.2, colour)
+    disc(rows, 13.5, 9.5, 2.2, colour)
+    return rows
+
+
+def xpm(name, mark):
+    size = 11
+    pixels = [[" "] * size for _ in range(size)]
+    for i in range(size):
+        for j in (0, size - 1):
+            pixels[i][j] = pixels[j][i] = "#"
+    if mark in ("plus", "minus"):
+        for x in range(3, 8):
+            pixels[5][x] = "#"
+    if mark == "plus":
+        for y in range(3, 8):
+            pixels[y][5] = "#"
+    lines = ['"%d %d 2 1",' % (size, size), '"  c None",', '"# c #505050",']
+    lines += ['"%s"%s' % ("".join(row), "," if i < size - 1 else "") for i, row in enumerate(pixels)]
+    return "/* XPM */\nstatic const char* %s[] = {\n%s\n};\n" % (name, "\n".join(lines))
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(HERE), "data", "img")
+    os.makedirs(out, exist_ok=True)
+    pictures = {
+        "roomgrey.png": room((170, 170, 170, 255)),
+        "roomgreen.png": room((60, 180, 70, 255)),
+        "user.png": user(),
+        "chatsubscribed.png": chatsubscribed(),
+        "smallpostit.png": postit(),
+        "extension.png": puzzle((60, 120, 220, 255)),
+        "extension_dis.png": puzzle((150, 150, 150, 255)),
+    }
+    for name, rows in pictures.items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(png(16, 16, rows))
+    for name, mark in (("treeclosed", "plus"), ("treeopened", "minus"), ("treeempty", "empty")):
+        with open(os.path.join(out, name + ".xpm"), "w") as f:
+            f.write(xpm(name, mark))
+
+
+if __name__ == "__main__":
+    main()
