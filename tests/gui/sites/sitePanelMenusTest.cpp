@@ -31,22 +31,31 @@ std::vector<std::string> Items(wxMenu* menu) {
   return items;
 }
 
-// Once a question is on screen, runs `answer` once (from the question's own loop).
+// Once a question is on screen, gives it the keyboard and runs `answer` once (from the
+// question's own loop); a question still open long after is cancelled and the test fails.
 class Answerer : public wxTimer {
  public:
   explicit Answerer(std::function<void(MessageYesNoCancelFrame*)> answer) : m_answer(std::move(answer)) {
     Start(40);
   }
+  ~Answerer() override { EXPECT_FALSE(timedOut); }
   bool answered = false;
+  bool timedOut = false;
 
  private:
   void Notify() override {
-    if (answered) return;
     for (wxWindow* window : wxTopLevelWindows) {
       auto* question = dynamic_cast<MessageYesNoCancelFrame*>(window);
       if (!question || !question->IsShownOnScreen() || ++m_ticks < 5) continue;
+      if (answered) {
+        if (m_ticks > 100 && question->IsModal()) {
+          timedOut = true;
+          question->EndModal(wxID_CANCEL);
+        }
+        return;
+      }
       answered = true;
-      Stop();
+      question->Raise();
       m_answer(question);
       return;
     }
@@ -148,10 +157,13 @@ TEST_F(SitesPanelTest, QuestionsSendWhatWasTypedAtMostThirtyCharacters) {
     SCOPED_TRACE(row.call);
     m_listener.calls.clear();
     Answerer answerer([&](MessageYesNoCancelFrame* question) {
-      wxUIActionSimulator sim;
-      if (row.typed && *row.typed) sim.Text(row.typed);
-      guitest::Pump(50);
-      if (row.yes) sim.Char(WXK_RETURN);
+      if (row.typed) {
+        auto* field = guitest::FindChild<wxTextCtrl>(question, [](wxTextCtrl*) { return true; });
+        guitest::ClickUntil(field, [&] { return field->HasFocus(); });
+        wxUIActionSimulator().Text(row.typed);
+        guitest::Pump(100);
+      }
+      if (row.yes) Click(question->FindWindow(wxID_YES));
       else question->Close();
     });
     Command(panel, row.id);
@@ -170,14 +182,14 @@ TEST_F(SitesPanelTest, PanelsAndAvatarsGoingWhileTheirMenuOrQuestionIsOpenGoAfte
   wxWeakRef<ContactButtonBitmap> avatar(panel->FindContact("bob"));
   std::unique_ptr<wxMenu> menu(panel->BuildMenu(avatar));
   menu.reset();
-  Answerer answerer([&](MessageYesNoCancelFrame*) {
+  Answerer answerer([&](MessageYesNoCancelFrame* question) {
     m_sites->UpdateContact(Person(kUrl, "bob", true));
     EXPECT_TRUE(avatar);
     EXPECT_FALSE(avatar->IsShown());
     EXPECT_TRUE(m_sites->RemoveURL(kUrl));
     EXPECT_TRUE(site);
     EXPECT_FALSE(site->IsShown());
-    wxUIActionSimulator().Char(WXK_RETURN);
+    Click(question->FindWindow(wxID_YES));
   });
   Command(panel, ID_BLOCK_CONTACT);
   EXPECT_TRUE(answerer.answered);
