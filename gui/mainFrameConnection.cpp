@@ -17,6 +17,7 @@
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/filesFrame.h"
 #include "gui/myTaskBar.h"
 #include "gui/nicknamePanel.h"
 #include "gui/notifyFrame.h"
@@ -122,6 +123,11 @@ void MainFrame::SetConnected(bool connected) {
   if (m_contactsManager) m_contactsManager->SetConnectionStatus(connected);
   ContactInfoFrame::SetConnectionStatusForAll(connected);
   if (!connected) {
+    // No report of a transfer comes after the connection ends: the held ones are dropped and
+    // the rows still running end as interrupted.
+    m_progressHeld.clear();
+    m_progressShown.clear();
+    if (m_files) m_files->SetConnectionStatus(false);
     if (m_contactsPanel) m_contactsPanel->Disconnection();
     if (m_sitesPanel) m_sitesPanel->Disconnection();
   }

@@ -16,7 +16,7 @@ namespace {
 constexpr std::chrono::milliseconds kProgressSpacing(100);
 
 std::string TransferOf(const FileMessage& message) {
-  return message.GetTransferKey().empty() ? message.GetFileKey() : message.GetTransferKey();
+  return (message.IsDownload() ? "d " : "u ") + FilesFrame::RowKey(message);
 }
 
 bool IsFinal(t_fm_status status) { return status != FM_OFFERED && status != FM_STARTED && status != FM_IN_PROGRESS; }
@@ -65,7 +65,7 @@ void MainFrame::ShowFileMessage(FileMessage& message) {
     if (m_files->IsShown()) m_files->Raise();
     else m_files->Show(true);
   }
-  m_files->UpdateFileTransfertStatus(&message);
+  m_files->UpdateFileTransfertStatus(message);
   m_chatRooms->AddFileMessage(&message);
   const std::string site = message.GetSite();
   const std::string other = m_manager->IsPrivateChatRoom(site);

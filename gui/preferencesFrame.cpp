@@ -317,6 +317,6 @@ void PreferencesFrame::OnCancel(wxCommandEvent&) {
 
 void PreferencesFrame::OnHelp(wxMouseEvent&) {
   TRACE_START();
-  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#preferences");
+  browser::OpenUserGuide("preferences");
   TRACE_END();
 }

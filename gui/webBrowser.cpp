@@ -4,6 +4,7 @@
 
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 
 namespace browser {
 namespace {
@@ -21,6 +22,10 @@ void Open(const std::string& url) {
     return;
   }
   if (!wxLaunchDefaultBrowser(std2wx(url))) TRACE_ERROR("no browser opened %s", url.c_str());
+}
+
+void OpenUserGuide(const std::string& anchor) {
+  Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#" + anchor);
 }
 
 void SetRecorder(std::function<void(const std::string&)> recorder) { Recorder() = std::move(recorder); }

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Draws the sites panel's pictures into data/img (standard library only; run again after a change).
 
-roomgrey.png, roomgreen.png: a site's room icon, a speech bubble in grey (not in the room) or green
-(in the room), 16 x 16; user.png: a person's head and shoulders; chatsubscribed.png: a small bubble
+roomgrey.png: a site's room icon while not in the room, the contacts list's green bubble
+(roomgreen.png, scripts/makeContactImages.py) in grey, 16 x 16; user.png: a person's head and shoulders; chatsubscribed.png: a small bubble
 with a person, before the count of people in the room; smallpostit.png: a yellow note with lines,
 the comments; extension.png, extension_dis.png: a browser extension without a picture of its own, a
-puzzle piece in blue or grey; treeclosed.xpm, treeopened.xpm, treeempty.xpm: the fold icons, a box
-with a plus, a minus, or an empty box, 11 x 11.
+puzzle piece in blue or grey; treeempty.xpm: the fold icon of a site without people, a small
+dot where the contacts list's triangles (treeclosed.xpm, treeopened.xpm) stand, 12 x 12.
 """
 import importlib.util
 import os
@@ -17,6 +17,9 @@ spec = importlib.util.spec_from_file_location("images", os.path.join(HERE, "make
 images = importlib.util.module_from_spec(spec)
 spec.loader.exec_module(images)
 png, canvas, disc, rect = images.png, images.canvas, images.disc, images.rect
+spec = importlib.util.spec_from_file_location("contacts", os.path.join(HERE, "makeContactImages.py"))
+contacts = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(contacts)
 
 CLEAR = (0, 0, 0, 0)
 DARK = (60, 60, 60, 255)
@@ -64,29 +67,18 @@ def puzzle(colour):
     return rows
 
 
-def xpm(name, mark):
-    size = 11
-    pixels = [[" "] * size for _ in range(size)]
-    for i in range(size):
-        for j in (0, size - 1):
-            pixels[i][j] = pixels[j][i] = "#"
-    if mark in ("plus", "minus"):
-        for x in range(3, 8):
-            pixels[5][x] = "#"
-    if mark == "plus":
-        for y in range(3, 8):
-            pixels[y][5] = "#"
-    lines = ['"%d %d 2 1",' % (size, size), '"  c None",', '"# c #505050",']
-    lines += ['"%s"%s' % ("".join(row), "," if i < size - 1 else "") for i, row in enumerate(pixels)]
-    return "/* XPM */\nstatic const char* %s[] = {\n%s\n};\n" % (name, "\n".join(lines))
+def empty_xpm():
+    size = 12
+    lines = ["".join("#" if 4 <= x <= 7 and 4 <= y <= 7 else "." for x in range(size)) for y in range(size)]
+    body = ",\n".join('"%s"' % line for line in lines)
+    return ('/* XPM */\nstatic const char *treeempty[] = {\n"%d %d 2 1",\n". c None",\n"# c #A0A0A0",\n%s};\n'
+            % (size, size, body))
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(HERE), "data", "img")
     os.makedirs(out, exist_ok=True)
     pictures = {
-        "roomgrey.png": room((170, 170, 170, 255)),
-        "roomgreen.png": room((60, 180, 70, 255)),
         "user.png": user(),
         "chatsubscribed.png": chatsubscribed(),
         "smallpostit.png": postit(),
@@ -96,9 +88,10 @@ def main():
     for name, rows in pictures.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(16, 16, rows))
-    for name, mark in (("treeclosed", "plus"), ("treeopened", "minus"), ("treeempty", "empty")):
-        with open(os.path.join(out, name + ".xpm"), "w") as f:
-            f.write(xpm(name, mark))
+    with open(os.path.join(out, "roomgrey.png"), "wb") as f:
+        f.write(contacts.bubble((170, 170, 170, 255)))
+    with open(os.path.join(out, "treeempty.xpm"), "w") as f:
+        f.write(empty_xpm())
 
 
 if __name__ == "__main__":

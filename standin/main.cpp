@@ -99,6 +99,14 @@ int Serve(const standin::Options& options, standin::Directory& directory) {
   settings.loginTimeout = std::chrono::seconds(options.loginTimeoutSeconds);
   settings.statePath = options.stateFile;
   standin::Server server(directory, loop, settings);
+  standin::Journal journal;
+  if (!options.journalFile.empty()) {
+    if (!journal.Open(options.journalFile)) {
+      fprintf(stderr, "parlavox-standin: cannot write the journal %s\n", options.journalFile.c_str());
+      return 1;
+    }
+    server.SetJournal(&journal);
+  }
   loop.SetHandler(&server);
   standin::ScriptedUsers scripted(server, directory, PARLAVOX_WEBSITE);
   if (options.demo) {

@@ -31,6 +31,8 @@ const char* UsageText() {
          "                       carol and dave, each with its login as password)\n"
          "  --state FILE         keep profiles, avatars, contacts, groups and blocked users in FILE\n"
          "                       across restarts (default: nothing is kept)\n"
+         "  --journal FILE       write each request received from a client to FILE, one a line\n"
+         "                       (passwords hidden), for tests to read what reached the server\n"
          "  --demo               three scripted users sit in the chat room of " PARLAVOX_WEBSITE "\n"
          "                       and answer messages, contact requests and invitations\n"
          "  --client-version V   the client version let in (default ") + kProgramVersion + ")\n"
@@ -73,6 +75,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       options->accountsFile = value;
     } else if (name == "--state") {
       options->stateFile = value;
+    } else if (name == "--journal") {
+      ok = !value.empty();
+      options->journalFile = value;
     } else if (name == "--client-version") {
       // It travels as a Version: letters, digits, "." and "-".
       ok = !value.empty() && value.find_first_not_of("-.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") ==

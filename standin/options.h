@@ -14,6 +14,7 @@ struct Options {
   std::string dataDir;  // empty: $PARLAVOX_DATA, else the working directory
   std::string accountsFile;
   std::string stateFile;
+  std::string journalFile;
   bool demo = false;
   std::string clientVersion = kProgramVersion;
   int heartbeatSeconds = 60;

@@ -50,6 +50,7 @@ void Server::Opened(ConnId conn, const std::string& peerAddress, Clock::time_poi
 
 void Server::Received(ConnId conn, C2S_Request_t& request, Clock::time_point now) {
   auto it = m_byConn.find(conn);
+  if (m_journal) m_journal->Write(it != m_byConn.end() ? it->second->login : "-", request);
   if (it != m_byConn.end()) {
     Session& s = *it->second;
     s.lastHeard = now;

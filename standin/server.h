@@ -17,6 +17,7 @@
 #include "model/version.h"
 #include "standin/connectionLoop.h"
 #include "standin/directory.h"
+#include "standin/journal.h"
 #include "standin/outgoing.h"
 #include "standin/transport.h"
 
@@ -66,6 +67,8 @@ class Server : public LinkHandler {
   // Scripted users: logged in at once (they must be scripted accounts), they act through
   // Act and hear through the listener.
   void SetScriptListener(ScriptListener* listener) { m_script = listener; }
+  // Every request received from a link is written to the journal first.
+  void SetJournal(Journal* journal) { m_journal = journal; }
   void LogInScripted(const std::string& login, long status, Clock::time_point now);
   void Act(const std::string& login, C2S_Request_t& request, Clock::time_point now);
 
@@ -177,6 +180,7 @@ class Server : public LinkHandler {
   Transport& m_transport;
   ServerSettings m_settings;
   ScriptListener* m_script = nullptr;
+  Journal* m_journal = nullptr;
 
   std::map<ConnId, std::pair<std::string, Clock::time_point>> m_pending;  // linked, not logged in
   std::map<std::string, std::unique_ptr<Session>> m_sessions;              // by login

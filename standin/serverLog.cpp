@@ -12,25 +12,6 @@ namespace {
 
 std::atomic<bool> g_verbose{false};
 
-// Logins and room names come from the clients: a control character is written as an escape,
-// so one line of the log is always one line the server wrote.
-std::string Escaped(const char* text) {
-  std::string out;
-  for (const char* c = text; *c; ++c) {
-    unsigned char byte = static_cast<unsigned char>(*c);
-    if (byte == '\\') {
-      out += "\\\\";
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escape[8];
-      snprintf(escape, sizeof escape, "\\x%02x", byte);
-      out += escape;
-    } else {
-      out += *c;
-    }
-  }
-  return out;
-}
-
 void Write(const char* format, va_list args) {
   char stamp[32];
   time_t now = time(nullptr);
@@ -38,10 +19,28 @@ void Write(const char* format, va_list args) {
   strftime(stamp, sizeof stamp, "%H:%M:%S", localtime_r(&now, &local));
   char line[1024];
   vsnprintf(line, sizeof line, format, args);
-  fprintf(stderr, "parlavox-standin %s %s\n", stamp, Escaped(line).c_str());
+  fprintf(stderr, "parlavox-standin %s %s\n", stamp, Escaped(line, false).c_str());
 }
 
 }  // namespace
+
+std::string Escaped(const std::string& text, bool quotes) {
+  std::string out;
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte == '\\' || (quotes && byte == '"')) {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escape[8];
+      snprintf(escape, sizeof escape, "\\x%02x", byte);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 void SetVerbose(bool verbose) {
   g_verbose = verbose;

@@ -3,7 +3,13 @@
 #ifndef PARLAVOX_STANDIN_SERVERLOG_H
 #define PARLAVOX_STANDIN_SERVERLOG_H
 
+#include <string>
+
 namespace standin {
+
+// Logins, room names and messages come from the clients: a backslash and control characters
+// (and quotes, when asked) are written as escapes, so that one line written is one line read.
+std::string Escaped(const std::string& text, bool quotes);
 
 void SetVerbose(bool verbose);
 bool IsVerbose();

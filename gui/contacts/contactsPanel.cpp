@@ -1,22 +1,168 @@
 #include "gui/contacts/contactsPanel.h"
 
 #include <wx/intl.h>
+#include <wx/sizer.h>
 
-ContactsPanel::ContactsPanel(Manager* manager, wxWindow* parent, wxFrame* mainWindow, SubscribeChatRoomListener* listener)
-    : wxScrolledWindow(parent, wxID_ANY), m_manager(manager), m_mainWindow(mainWindow), m_listener(listener) {}
-
+#include "core/application.h"
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/subscribeChatRoomListener.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
 
-void ContactsPanel::SwitchSubscribeChatRoom(const std::string& url, bool subscribed) {
-  Record("subscribed " + url + (subscribed ? " yes" : " no"));
-}
-void ContactsPanel::UpdateContact(const URLContactInfo& update) {
-  Record("contact " + update.GetURL() + " " + update.GetLogin() + " " + std::to_string(int(update.GetStatus())));
-}
-void ContactsPanel::RemoveContact(const std::string& login) { Record("remove " + login); }
-void ContactsPanel::RemoveAllPrivateContacts() { Record("remove all private"); }
-void ContactsPanel::InitPrivateContactsGroups() { Record("groups"); }
-void ContactsPanel::UpdateAvatar(const std::string& login) { Record("avatar " + login); }
-void ContactsPanel::NotifyNewMessage(const std::string& login) { Record("new message " + login); }
+namespace {
 
-void ContactsPanel::Disconnection() { Record("disconnection"); }
+const char* const kOnline = "     ONLINE";
+const char* const kOffline = "    OFFLINE";
+// One vertical scroll step: the height of a block's header.
+const int kScrollStep = 28;
+
+}  // namespace
+
+ContactsPanel::ContactsPanel(Manager* manager, wxWindow* parent, wxFrame* mainWindow,
+                             SubscribeChatRoomListener* listener)
+    : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
+      m_manager(manager),
+      m_listener(listener),
+      m_mainWindow(mainWindow) {
+  SetBackgroundColour(*wxWHITE);
+  SetScrollRate(0, kScrollStep);
+  m_sizer = new wxBoxSizer(wxVERTICAL);
+  SetSizer(m_sizer);
+  InitPrivateContactsGroups();
+}
+
+ContactsPanel::~ContactsPanel() {}
+
+void ContactsPanel::Refit() { SetVirtualSize(GetBestVirtualSize()); }
+
+void ContactsPanel::InitPrivateContactsGroups() {
+  TRACE_START();
+  // The old blocks leave at once and go once nothing of theirs runs any more (a rebuild may come
+  // from a block header's own menu).
+  std::vector<ChatRoomEntry*> old;
+  old.swap(m_blocks);
+  for (ChatRoomEntry* block : old) block->Discard();
+  const Config* config = Config::GetInstance();
+  const int mode = config->GetGroupMode(), offline = config->GetGroupOffline();
+  if (mode == 0 && offline >= 0 && offline <= 2) {
+    CreateGroup(kOnline, offline == 2 ? _("Private contacts") : _("Online contacts"));
+    if (offline == 1) CreateGroup(kOffline, _("Offline contacts"));
+  } else if (mode == 1 && offline >= 0 && offline <= 2) {
+    for (const std::string& group : config->GetGroups()) CreateGroup(group, std2wx(group));
+    if (offline == 1) CreateGroup(kOffline, _("Offline contacts"));
+    CreateGroup("", _("No group"));
+  }
+  for (const ContactInfo* contact : config->GetContacts())
+    UpdateContact(URLContactInfo("none", -1, -1, *contact, true, false, false));
+  Refit();
+  TRACE_END();
+}
+
+void ContactsPanel::AddGroup(const std::string& name, const wxString& label) {
+  if (Config::GetInstance()->GetGroupMode() == 1) CreateGroup(name, label);
+}
+
+ChatRoomEntry* ContactsPanel::FindChatRoomEntry(const std::string& name) const {
+  for (ChatRoomEntry* block : m_blocks)
+    if (block->GetGroupName() == name) return block;
+  return nullptr;
+}
+
+size_t ContactsPanel::PlaceOfBlock(const std::string& name) const {
+  if (name == kOnline) return 0;
+  if (name == kOffline) return m_blocks.size();
+  for (size_t i = 0; i < m_blocks.size(); ++i) {
+    if (name.empty()) {
+      if (m_blocks[i]->GetGroupName() == kOffline) return i;
+    } else if (CompareNoCase(name, m_blocks[i]->GetGroupName()) < 0) {
+      return i;
+    }
+  }
+  return m_blocks.size();
+}
+
+void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) {
+  size_t start = 0;
+  while (start < label.length() && (label[start] == ' ' || label[start] == '~')) ++start;
+  const wxString title = label.Mid(start);
+  if (FindChatRoomEntry(name)) return;
+  const size_t place = PlaceOfBlock(name);
+  ChatRoomEntry* block = new ChatRoomEntry(m_manager, this, this, title, name);
+  m_blocks.insert(m_blocks.begin() + place, block);
+  m_sizer->Insert(place, block, 0, wxEXPAND, 0);
+  m_sizer->Layout();
+  Refit();
+}
+
+void ContactsPanel::UpdateContact(const URLContactInfo& update) {
+  Freeze();
+  const std::string group = update.GetGroup();
+  if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
+  for (ChatRoomEntry* block : m_blocks) block->UpdateContact(update, false);
+  Refit();
+  Layout();
+  Thaw();
+}
+
+void ContactsPanel::BlockResized() {
+  m_sizer->Layout();
+  Refit();
+}
+
+void ContactsPanel::RemoveContact(const std::string& login) {
+  for (ChatRoomEntry* block : m_blocks) block->RemoveContact(login);
+  Refit();
+  Layout();
+}
+
+void ContactsPanel::RemoveAllPrivateContacts() {
+  for (ChatRoomEntry* block : m_blocks) block->RemoveAll();
+  Refit();
+}
+
+void ContactsPanel::UpdateAvatar(const std::string& login) {
+  for (ChatRoomEntry* block : m_blocks) block->UpdateAvatar(login);
+}
+
+void ContactsPanel::NotifyNewMessage(const std::string& login) {
+  for (ChatRoomEntry* block : m_blocks) block->NotifyNewMessage(login);
+}
+
+void ContactsPanel::SwitchSubscribeChatRoom(const std::string& room, bool subscribed) {
+  const std::string other = m_manager->IsPrivateChatRoom(room);
+  if (other.empty()) return;
+  for (ChatRoomEntry* block : m_blocks) block->SwitchSubscribeChatRoom(other, subscribed);
+}
+
+void ContactsPanel::Disconnection() {}
+
+ContactEntry* ContactsPanel::FindContactRow(const std::string& login) const {
+  for (ChatRoomEntry* block : m_blocks)
+    if (ContactEntry* row = block->FindContact(login)) return row;
+  return nullptr;
+}
+
+void ContactsPanel::OnOpenPrivateChatRoom(const std::string& login) { m_listener->CreateVirtualChatRoom(login); }
+
+void ContactsPanel::OnAddContact(const std::string& login, const std::string& message) {
+  m_listener->AddContact(login, message);
+}
+
+void ContactsPanel::OnRemoveContact(const std::string& login, const std::string& message) {
+  m_listener->RemoveContact(login, message);
+}
+
+void ContactsPanel::OnReportAbuse(const std::string& room, const std::string& login, const std::string& text) {
+  m_listener->ReportAbuse(room, login, text);
+}
+
+void ContactsPanel::OnBlockContact(const std::string& login, const std::string& message) {
+  m_listener->BlockContact(login, message);
+}
+
+void ContactsPanel::OnUnblockContact(const std::string& login, const std::string& message) {
+  m_listener->UnblockContact(login, message);
+}

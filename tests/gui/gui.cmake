@@ -1,8 +1,15 @@
+# The whole program on the stand-in server (tests/support/programSession.h) and what it stands on,
+# built into every program whose tests run the program logged in to the stand-in.
+set(PROGRAM_SESSION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/programSession.cpp
+  ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
+  ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp)
+
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
 file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
-# The end-to-end run on the stand-in server is a program of its own (handlersEndToEnd.cmake).
-list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/handlersEndToEndTest\\.cpp$")
+# The end-to-end runs on the stand-in server are a program of their own (handlersEndToEnd.cmake).
+list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/(handlersEndToEnd|programSession)Test\\.cpp$")
 parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
   SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
   LIBS parlavox_gui parlavox_test_server X11)
@@ -14,9 +21,7 @@ foreach(family rooms contacts profiles sites)
   file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
   if(FAMILY_TEST_SOURCES)
     parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600
-      SOURCES ${FAMILY_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
-        ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
-        ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
+      SOURCES ${FAMILY_TEST_SOURCES} ${PROGRAM_SESSION_SOURCES}
       LIBS parlavox_gui parlavox_test_server parlavox_standin X11 Xtst)
     target_compile_definitions(test_gui_${family} PRIVATE
       PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>" PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>")

@@ -1,8 +1,9 @@
-# The main window's handlers end to end: the real window logged in to the stand-in server, with
-# other users on the same server through the client's connection code.
+# The main window's handlers end to end, and the session fixture itself: the real window logged
+# in to the stand-in server, with other users on the same server through the client's connection
+# code.
 parlavox_add_test(test_gui_end_to_end LABEL gui WX SERIAL TIMEOUT 300
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/handlersEndToEndTest.cpp ${CMAKE_CURRENT_LIST_DIR}/guiTestSupport.cpp
-    ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/handlersEndToEndTest.cpp ${CMAKE_CURRENT_LIST_DIR}/programSessionTest.cpp
+    ${PROGRAM_SESSION_SOURCES}
   LIBS parlavox_gui parlavox_standin X11)
 target_compile_definitions(test_gui_end_to_end PRIVATE PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>")
 add_dependencies(test_gui_end_to_end parlavox-standin)

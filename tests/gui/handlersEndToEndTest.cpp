@@ -5,196 +5,40 @@
 // window and the controller's tables. Run under the sanitizers, every event's payload is freed
 // once (or kept by the controller) and nothing leaks.
 #include <gtest/gtest.h>
-#include <wx/intl.h>
-#include <wx/log.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <map>
-#include <memory>
-#include <set>
 #include <string>
-#include <vector>
 
 #include "core/application.h"
-#include "gui/appStartup.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
-#include "gui/soundPlayer.h"
 #include "model/config.h"
 #include "model/contactEvent.h"
-#include "model/stringConversion.h"
-#include "tests/gui/guiTestSupport.h"
-#include "tests/standin/standinTestSupport.h"
+#include "tests/support/programSession.h"
 
 namespace {
 
+using programtest::Lines;
 using standintest::Str;
 using standintest::TestUser;
-using Lines = std::vector<std::string>;
 
-const int kWait = 20000;
 const char* const kOthers[] = {"bob", "carol", "dave", "erin", "frank"};
 const char* const kNoticeKeys[] = {"login-visual", "login-bell", "logout-visual", "logout-bell", "message-visual",
                                    "message-bell"};
 
-class QuietPrompter : public startup::StartupPrompter {
- public:
-  void ShowError(const std::string&) override {}
-  bool AskSetAside(const std::string&) override { return true; }
-  bool AskRetryBackup(const std::string&) override { return false; }
-};
-
-// "title | first line | second line | action param" of a pop-up's notification.
-std::string Describe(const NotifyItem& item) {
-  return wx2std(item.title) + " | " + wx2std(item.text) + " | " + wx2std(item.text2) + " | " +
-         std::to_string(item.action.GetType()) + " " + item.action.GetParam();
-}
-
-class HandlersEndToEnd : public ::testing::Test {
+class HandlersEndToEnd : public programtest::ProgramSession {
  protected:
   void SetUp() override {
-    // The program's data with the server's trust store beside it.
-    for (const auto& entry : std::filesystem::directory_iterator(testsupport::SourceDir() + "/data")) {
-      const std::string name = entry.path().filename().string();
-      if (name != "parlavox.pem") std::filesystem::create_symlink(entry.path(), m_data.file(name));
-    }
-    ASSERT_TRUE(testsupport::WriteFile(m_data.file("accounts"),
-                                       "alice alice Alice\nbob bob Bob\ncarol carol Carol\ndave dave Dave\n"
-                                       "erin erin Erin\nfrank frank Frank\n"));
-    m_server.reset(new standintest::StandinProcess(PARLAVOX_STANDIN_PROGRAM, m_data.path(),
-                                                   {"--accounts", m_data.file("accounts")}));
-    ASSERT_NE(0, m_server->Port());
-    m_savedHome = getenv("HOME") ? getenv("HOME") : "";
-    setenv("HOME", m_home.path().c_str(), 1);
-    setenv("PARLAVOX_DATA", m_data.path().c_str(), 1);
-    unsetenv("PARLAVOX_SERVER");
-    Manager::SetListenerPort(0);
-    ClientSideRequest::SetListenerPort(0);
-    m_savedLog = wxLog::GetActiveTarget();
-    QuietPrompter prompter;
-    m_frame = startup::StartApplication(m_locale, prompter);
-    ASSERT_TRUE(m_frame);
-    m_rooms = guitest::FindChild<ChatRoomsNotebook>(m_frame, [](ChatRoomsNotebook*) { return true; });
-    ASSERT_TRUE(m_rooms && NotifyFrame::GetInstance());
-    sound::SetRecorder([this](const std::string& file) { m_sounds.push_back(file); });
+    ProgramSession::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
+    // Every notice is on unless a contact's own setting says no; what an earlier test set on
+    // the contacts is cleared.
     Manager* manager = GetManager();
-    // The controller and the settings outlive each test, unlike a program's run: the contacts an
-    // earlier test saved are taken out of the settings (the controller keeps their records), and
-    // what it set on them is cleared; they are known offline, as a new run knows them. Every
-    // notice is on unless a contact's own setting says no.
-    for (const char* login : kOthers) {
-      Config::GetInstance()->RemoveContact(login);
-      manager->GetContactInfo(login)->SetStatus(STATUS_OFFLINE);
-    }
     for (const char* key : kNoticeKeys) {
       manager->GetDefaultContactInfo()->SetNotification(key, NOTIFICATION_ON);
       for (const char* login : kOthers) manager->GetContactInfo(login)->SetNotification(key, NOTIFICATION_NOT_SET);
     }
-    manager->Connect("alice", "alice", false, "127.0.0.1", m_server->Port(), true, false);
-    ASSERT_TRUE(Until([&] { return manager->IsConnected(); })) << "alice did not log in";
-    // What the log-in itself announced is not looked at here.
-    Settle();
-    NewPopups();
-    NewSounds();
-    // The controller lives as long as the process: what earlier tests left in its table is not looked at.
-    for (long id = 0; id < kMostEvents; ++id)
-      if (manager->GetContactEvent(id)) m_earlierEvents.insert(id);
   }
-  void TearDown() override {
-    m_users.clear();
-    sound::SetRecorder(nullptr);
-    // Alice logs out before she quits: her contacts go offline in the controller, which the next
-    // test's session finds again (it lives as long as the process).
-    if (GetManager()->IsConnected()) {
-      GetManager()->Disconnect(false, true);
-      EXPECT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
-      Settle();
-    }
-    if (m_frame) {
-      m_frame->Close(true);
-      EXPECT_TRUE(guitest::PumpUntil([] { return MainFrame::GetInstance() == nullptr; }, kWait));
-      startup::EndApplication();
-    }
-    setenv("HOME", m_savedHome.c_str(), 1);
-    wxLog* installed = wxLog::SetActiveTarget(m_savedLog);
-    if (installed != m_savedLog) delete installed;
-    m_server.reset();
-  }
-
-  static bool Until(const std::function<bool()>& cond) { return guitest::PumpUntil(cond, kWait); }
-
-  TestUser& LogIn(const std::string& login) {
-    m_users[login].reset(new TestUser(m_server->Port(), login));
-    EXPECT_TRUE(m_users[login]->LoggedIn()) << login;
-    return *m_users[login];
-  }
-  // Ends the user's session as the program does at log-out, and waits until the server let go.
-  void LogOut(const std::string& login) {
-    TestUser& user = *m_users[login];
-    user.Link().SendDisconnect(user.Key());
-    EXPECT_TRUE(user.WaitEnd()) << login;
-    m_users.erase(login);
-  }
-
-  // The controller's stored record of the kind about the login, or null.
-  ContactEvent* Stored(int type, const std::string& login) {
-    for (long id = 0; id < kMostEvents; ++id) {
-      ContactEvent* event = m_earlierEvents.count(id) ? nullptr : GetManager()->GetContactEvent(id);
-      if (event && event->GetType() == type && event->GetLogin() == login) return event;
-    }
-    return nullptr;
-  }
-  ContactEvent* AwaitStored(int type, const std::string& login) {
-    ContactEvent* found = nullptr;
-    EXPECT_TRUE(Until([&] { return (found = Stored(type, login)) != nullptr; })) << type << " " << login;
-    return found;
-  }
-
-  // The notifications added since the last call.
-  Lines NewPopups() {
-    Lines lines;
-    NotifyFrame* popup = NotifyFrame::GetInstance();
-    for (; m_popupsSeen < popup->GetCount(); ++m_popupsSeen) lines.push_back(Describe(*popup->GetItem(m_popupsSeen)));
-    return lines;
-  }
-  Lines NewSounds() {
-    Lines sounds;
-    sounds.swap(m_sounds);
-    return sounds;
-  }
-  // Lets what the controller posted so far reach the windows.
-  static void Settle() { guitest::Pump(300); }
-
-  // Another user asks to be alice's contact and alice accepts, as from the contacts manager.
-  void Befriend(TestUser& other) {
-    other.Link().AddContact(other.Key(), "alice", "Hello");
-    ContactEvent* request = AwaitStored(CE_ADD_RECEIVED, other.Login());
-    ASSERT_TRUE(request);
-    ASSERT_TRUE(GetManager()->SendAddContactAnswer(request->GetId(), true, "Welcome"));
-    ASSERT_TRUE(other.Wait(S2C_Request_PR_addcontactanswer));
-    ASSERT_TRUE(Until([&] {
-      return GetManager()->HasContact(other.Login()) &&
-             GetManager()->GetContactInfo(other.Login())->GetStatus() == STATUS_ONLINE;
-    })) << other.Login();
-    Settle();
-  }
-
-  testsupport::TempDir m_data;
-  testsupport::TempDir m_home;
-  std::unique_ptr<standintest::StandinProcess> m_server;
-  std::map<std::string, std::unique_ptr<TestUser>> m_users;
-  std::string m_savedHome;
-  wxLog* m_savedLog = nullptr;
-  wxLocale m_locale;
-  MainFrame* m_frame = nullptr;
-  ChatRoomsNotebook* m_rooms = nullptr;
-  std::vector<std::string> m_sounds;
-  size_t m_popupsSeen = 0;
-  static constexpr long kMostEvents = 5000;
-  std::set<long> m_earlierEvents;
 };
 
 TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
@@ -235,7 +79,7 @@ TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.login);
     TestUser& other = LogIn(row.login);
-    m_frame->AddContact(row.login, "Shall we?");
+    Frame()->AddContact(row.login, "Shall we?");
     ContactEvent* request = Stored(CE_ADD_ASKED, row.login);
     ASSERT_TRUE(request);
     const S2C_Request_t* ask = other.Wait(S2C_Request_PR_addcontactask);
@@ -286,7 +130,7 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
   std::string joined;
   for (const Invited& row : invitations) {
     SCOPED_TRACE(row.from);
-    TestUser& inviter = m_users.count(row.from) ? *m_users[row.from] : LogIn(row.from);
+    TestUser& inviter = IsLoggedIn(row.from) ? User(row.from) : LogIn(row.from);
     inviter.Link().InviteContactInChatRoom(inviter.Key(), nullptr, {"alice"});
     ContactEvent* invitation = AwaitStored(CE_INVITED, row.from);
     ASSERT_TRUE(invitation);
@@ -302,7 +146,7 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
     EXPECT_EQ("Answered", Str(answer->choice.invitechatroomanswer.message));
     if (row.accept) {
       // The server places her in the room: its page opens, with the inviter among its members.
-      ASSERT_TRUE(Until([&] { return m_rooms->IsChatRoomOpened(room) && m_rooms->IsShown(); }));
+      ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(room) && Rooms()->IsShown(); }));
       EXPECT_TRUE(GetManager()->HasSubscribedTo(room));
       EXPECT_TRUE(Until([&] {
         for (ContactInfo* member : GetManager()->GetSubscribedContacts(room))
@@ -314,14 +158,14 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
     ASSERT_TRUE(inviter.Sync());
     Settle();
     EXPECT_EQ(row.accept, GetManager()->HasSubscribedTo(room));
-    EXPECT_EQ(row.accept, m_rooms->IsChatRoomOpened(room));
+    EXPECT_EQ(row.accept, Rooms()->IsChatRoomOpened(room));
     const std::string name = GetManager()->GetChatRoomName(room);
     EXPECT_EQ(0u, name.find("Private chatroom #")) << name;
     EXPECT_EQ(row.accept ? Lines{"Subscribe chatroom | Subscribe to | " + name + " | 2 " + room} : Lines{},
               NewPopups());
   }
   ASSERT_FALSE(joined.empty());
-  EXPECT_EQ(1, m_rooms->GetNbrChatRooms());
+  EXPECT_EQ(1, Rooms()->GetNbrChatRooms());
 
   // Inviting two contacts from the room alice is in: dave accepts and comes in, erin refuses.
   for (const char* login : {"dave", "erin"}) Befriend(LogIn(login));
@@ -337,7 +181,7 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
   const std::string name = GetManager()->GetChatRoomName(joined);
   for (const Sent& row : sent) {
     SCOPED_TRACE(row.to);
-    TestUser& invited = *m_users[row.to];
+    TestUser& invited = User(row.to);
     ASSERT_TRUE(GetManager()->InviteContactInChatRoom(joined, row.to));
     const S2C_Request_t* invitation = invited.Wait(S2C_Request_PR_invitechatroom);
     ASSERT_TRUE(invitation);
@@ -393,13 +237,13 @@ TEST_F(HandlersEndToEnd, MessageInAClosedPrivateRoomOpensIt) {
     SCOPED_TRACE(index);
     contact->SetNotification("message-visual", row.visual);
     contact->SetNotification("message-bell", row.bell);
-    ASSERT_FALSE(m_rooms->IsChatRoomOpened(pair));
+    ASSERT_FALSE(Rooms()->IsChatRoomOpened(pair));
     ASSERT_FALSE(GetManager()->HasSubscribedTo(pair));
     ASSERT_TRUE(bob.Link().SendMessage(bob.Key(), pair, "Are you there? " + std::to_string(index++)));
-    ASSERT_TRUE(Until([&] { return m_rooms->IsChatRoomOpened(pair) && m_rooms->IsShown(); }));
+    ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(pair) && Rooms()->IsShown(); }));
     EXPECT_TRUE(GetManager()->HasSubscribedTo(pair));
     Settle();
-    EXPECT_EQ(1, m_rooms->GetNbrChatRooms());
+    EXPECT_EQ(1, Rooms()->GetNbrChatRooms());
     EXPECT_EQ(row.popups, NewPopups());
     EXPECT_EQ(row.sounds, NewSounds());
     // Alice answers (her own line notifies nothing), then leaves, as the page's close does.
@@ -409,10 +253,10 @@ TEST_F(HandlersEndToEnd, MessageInAClosedPrivateRoomOpensIt) {
         return Str(r.choice.message.message) == "Yes " + std::to_string(index);
       });
     }));
-    m_frame->UnsubscribeChatRoom(pair);
-    m_rooms->CloseChatRoom(pair);
+    Frame()->UnsubscribeChatRoom(pair);
+    Rooms()->CloseChatRoom(pair);
     Settle();
-    EXPECT_FALSE(m_rooms->IsShown());
+    EXPECT_FALSE(Rooms()->IsShown());
     EXPECT_EQ(Lines{}, NewPopups());
     EXPECT_EQ(Lines{}, NewSounds());
   }
@@ -457,14 +301,14 @@ TEST_F(HandlersEndToEnd, PresenceNoticesFollowEachContactsSettings) {
       Settle();
       EXPECT_EQ(row.popup ? Lines{popup} : Lines{}, NewPopups());
       if (row.popup) {
-        EXPECT_EQ(now, NotifyFrame::GetInstance()->GetItem(m_popupsSeen - 1)->status);
+        EXPECT_EQ(now, NotifyFrame::GetInstance()->GetItem(NotifyFrame::GetInstance()->GetCount() - 1)->status);
       }
       const char* sound = now == STATUS_ONLINE ? "sounds/online.wav" : "sounds/offline.wav";
       EXPECT_EQ(row.sound ? Lines{sound} : Lines{}, NewSounds());
     }
   }
   // A change of presence between two online states is no log-in: nothing is notified.
-  TestUser& bob = *m_users["bob"];
+  TestUser& bob = User("bob");
   bob.Link().ChangeStatus(bob.Key(), STATUS_AWAY);
   ASSERT_TRUE(Until([&] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_AWAY; }));
   Settle();

@@ -18,8 +18,10 @@
 #include "core/guiEvents.h"
 #include "gui/appStartup.h"
 #include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
+#include "gui/rooms/fileInfoPanel.h"
 #include "gui/rooms/filesFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
@@ -172,7 +174,6 @@ TEST_F(Handlers, PresenceNotificationsFollowTheContactThenTheDefaultSetting) {
     contact.SetNotification(bell, row.ownBell);
     const size_t before = Popups();
     m_sounds.clear();
-    m_contacts->ClearCalls();
     Post(wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, GUI_UPDATE_CONTACT,
          new URLContactInfo(row.url, 0, contact, true, row.logout, false));
     EXPECT_EQ(row.popup ? before + 1 : before, Popups());
@@ -184,8 +185,12 @@ TEST_F(Handlers, PresenceNotificationsFollowTheContactThenTheDefaultSetting) {
     }
     EXPECT_EQ(row.sound ? Calls{row.sound} : Calls{}, m_sounds);
     // A contact of the list is shown in the contacts panel, a site's visitor in the sites panel.
-    if (row.url == "none") EXPECT_EQ(1u, m_contacts->Calls().size());
-    else EXPECT_EQ(1, m_sites->GetContactsCount(row.url));
+    if (row.url == "none") {
+      ASSERT_TRUE(m_contacts->FindContactRow("bob"));
+      EXPECT_EQ(row.now, m_contacts->FindContactRow("bob")->GetStatus());
+    } else {
+      EXPECT_EQ(1, m_sites->GetContactsCount(row.url));
+    }
   }
 }
 
@@ -245,8 +250,11 @@ TEST_F(Handlers, ContactRequestsAnswersAndInvitationsAreListedAnnouncedAndBlinke
   // A removal by the other user, made for the event, is freed with it.
   m_manager->Show(false);
   m_toolBar->BlinkContactsManager(kNoBlink);
+  Post(wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, GUI_UPDATE_CONTACT,
+       new URLContactInfo("none", 0, Contact("ann", STATUS_OFFLINE, STATUS_ONLINE), false, false, false));
+  ASSERT_TRUE(m_contacts->FindContactRow("ann"));
   Post(wxEVT_RECEIVE_DEL_CONTACT, 0, new ContactEvent(-1, CE_REMOVED_BY_OTHER, "none", "ann", "Ann", ""));
-  EXPECT_TRUE(Has(m_contacts->Calls(), "remove ann"));
+  EXPECT_FALSE(m_contacts->FindContactRow("ann"));
   EXPECT_EQ(60, m_toolBar->GetBlinkCount());
 }
 
@@ -360,7 +368,6 @@ TEST_F(Handlers, BurstKeepsTheWindowResponsiveAndProgressPaced) {
   guitest::Pump(1000);
   const Clock::duration idle = worst;
   worst = {};
-  m_files->ClearCalls();
   std::atomic<bool> done{false};
   const Clock::time_point start = Clock::now();
   std::thread network([&] {
@@ -392,19 +399,15 @@ TEST_F(Handlers, BurstKeepsTheWindowResponsiveAndProgressPaced) {
               seconds, Ms(worst).count(), Ms(worst).count() / 100.0, Ms(idle).count());
   EXPECT_LT(seconds, 8.0);
   for (const char* transfer : {"t0", "t1"}) {
-    int progress = 0;
-    bool started = false, complete = false;
-    for (const std::string& call : m_files->Calls()) {
-      if (call.find(std::string("transfer ") + transfer + " ") != 0) continue;
-      const int status = call[std::string("transfer t0 ").size()] - '0';
-      progress += status == FM_IN_PROGRESS;
-      started |= status == FM_STARTED;
-      complete |= status == FM_COMPLETE;
-    }
-    // Ten a second at most, and the last state always shown.
+    const auto& rows = m_files->GetDownloadPanels();
+    auto row = std::find_if(rows.begin(), rows.end(), [&](FileInfoPanel* r) { return r->GetTransferKey() == transfer; });
+    ASSERT_NE(rows.end(), row) << transfer;
+    // Made by the start, then rewritten for each progress shown and for the end: ten a second
+    // at most, and the last state always shown.
+    const int progress = (*row)->GetViewUpdates() - 2;
     EXPECT_LE(progress, int(10 * seconds) + 1) << transfer;
     EXPECT_GT(progress, 0) << transfer;
-    EXPECT_TRUE(started && complete) << transfer;
+    EXPECT_EQ(FM_COMPLETE, (*row)->GetStatus()) << transfer;
   }
 }
 

@@ -401,3 +401,11 @@ TEST_F(StandinEndToEnd, ScriptedUsersOfTheDemonstrationAnswer) {
   ASSERT_TRUE(accepted);
   EXPECT_TRUE(accepted->choice.addcontactanswer.answer);
 }
+
+TEST_F(StandinEndToEnd, AJournalThatCannotBeWrittenStopsTheStart) {
+  TempDir dir;
+  StandinProcess refused(PARLAVOX_STANDIN_PROGRAM, data.path(), {"--journal", dir.file("no such folder/journal")});
+  EXPECT_EQ(0, refused.Port());
+  EXPECT_EQ(1, refused.Stop());
+  EXPECT_NE(std::string::npos, refused.Log().find("cannot write the journal")) << refused.Log();
+}

@@ -1,0 +1,427 @@
+// The contact row: construction, presence, avatar, the room icon and its blink, clicks, the
+// hover expansion of a contacts-list row and the tool tip of a member row. Its context menu
+// and the menu's commands are in contactEntryMenu.cpp.
+#include "gui/contacts/contactEntry.h"
+
+#include <wx/filefn.h>
+#include <wx/generic/statbmpg.h>
+#include <wx/log.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include "core/application.h"
+#include "gui/contacts/avatarBitmapPanel.h"
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactEntryDataPanel.h"
+#include "gui/contacts/contactEntryIds.h"
+#include "gui/contacts/contactPictures.h"
+#include "gui/contacts/entryListener.h"
+#include "gui/contacts/lateDestruction.h"
+#include "gui/mainFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
+#include "model/config.h"
+#include "model/imImage.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+#include "widgets/accessibleName.h"
+#include "widgets/myStaticText.h"
+#include "widgets/shownText.h"
+
+#include <cstring>
+
+namespace contactEntryIds {
+const int ID_ADD_CONTACT = wxWindow::NewControlId();
+const int ID_REMOVE_CONTACT = wxWindow::NewControlId();
+const int ID_OPEN_PRIVATE_CHATROOM = wxWindow::NewControlId();
+const int ID_DISPLAY_PROFILE = wxWindow::NewControlId();
+const int ID_HOVER_TIMER = wxWindow::NewControlId();
+const int ID_REPORT_ABUSE = wxWindow::NewControlId();
+const int ID_BLOCK_CONTACT = wxWindow::NewControlId();
+const int ID_UNBLOCK_CONTACT = wxWindow::NewControlId();
+const int ID_BLINK_TIMER = wxWindow::NewControlId();
+const int ID_INVITE_TO_PARLAVOX = wxWindow::NewControlId();
+}  // namespace contactEntryIds
+
+using namespace contactEntryIds;
+
+namespace {
+
+// Longest nickname and mood shown on the row's one line; longer ones end in an ellipsis.
+const size_t kMaxNickname = 48;
+const size_t kMaxMood = 64;
+const int kSmallAvatar = 24;
+const int kBigAvatar = 64;
+const int kExpandDelayMs = 100;
+const int kToolTipMs = 3000;
+const int kBlinkTicks = 12;
+const int kBlinkMs = 500;
+
+ContactEntry::ToolTipMaker& Maker() {
+  static ContactEntry::ToolTipMaker maker;
+  return maker;
+}
+
+ContactToolTipFace* g_entryToolTip = nullptr;
+// The tip's window, to learn of its destruction.
+wxWeakRef<wxWindow> g_entryToolTipWindow;
+
+// A network type that can name a file: plain letters, digits, dots, dashes and underscores.
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name.find("..") != std::string::npos) return false;
+  for (char c : name)
+    if (!isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') return false;
+  return true;
+}
+
+}  // namespace
+
+ContactEntry* ContactEntry::s_entryHighlighted = nullptr;
+
+wxBEGIN_EVENT_TABLE(ContactEntry, wxPanel)
+  EVT_MENU(ID_ADD_CONTACT, ContactEntry::OnAddContact)
+  EVT_MENU(ID_REMOVE_CONTACT, ContactEntry::OnRemoveContact)
+  EVT_MENU(ID_OPEN_PRIVATE_CHATROOM, ContactEntry::OnOpenPrivateChatRoom)
+  EVT_MENU(ID_DISPLAY_PROFILE, ContactEntry::OnDisplayProfile)
+  EVT_TIMER(ID_HOVER_TIMER, ContactEntry::OnHoverTimer)
+  EVT_MENU(ID_REPORT_ABUSE, ContactEntry::OnReportAbuse)
+  EVT_MENU(ID_BLOCK_CONTACT, ContactEntry::OnBlockContact)
+  EVT_MENU(ID_UNBLOCK_CONTACT, ContactEntry::OnUnblockContact)
+  EVT_TIMER(ID_BLINK_TIMER, ContactEntry::OnBlinkTimer)
+  EVT_MENU(ID_INVITE_TO_PARLAVOX, ContactEntry::OnInviteToParlavox)
+wxEND_EVENT_TABLE()
+
+ContactEntry::ContactEntry(Manager* manager, wxWindow* parent, EntryListener* listener, const ContactInfo& contact,
+                           e_cep_role role, bool subscribed, const std::string& room)
+    : wxPanel(parent, wxID_ANY),
+      m_manager(manager),
+      m_listener(listener),
+      m_contactInfo(contact),
+      m_login(contact.GetLogin()),
+      m_role(role),
+      m_room(room),
+      m_hoverTimer(this, ID_HOVER_TIMER),
+      m_blinkTimer(this, ID_BLINK_TIMER) {
+  m_mainSizer = new wxBoxSizer(wxHORIZONTAL);
+  SetSizer(m_mainSizer);
+  SetBackgroundColour(*wxWHITE);
+  m_mainSizer->Add(8, 8, 0, 0, 0);
+  contactPictures::LoadAll();
+  if (m_role == CEP_CONTACTS_LIST) {
+    m_roomBitmap = new wxGenericStaticBitmap(this, wxID_ANY, contactPictures::RoomEmpty());
+    m_roomBitmap->Bind(wxEVT_LEFT_UP, &ContactEntry::OnRoomIconLeftUp, this);
+    m_mainSizer->Add(m_roomBitmap, 0, wxALIGN_CENTER_VERTICAL, 0);
+  }
+  m_avatarPanel = new AvatarBitmapPanel(this);
+  BindMouse(m_avatarPanel, true);
+  m_avatarPanel->SetMinSize(wxSize(kSmallAvatar, kSmallAvatar));
+  m_mainSizer->Add(m_avatarPanel, 0, wxALIGN_CENTER_VERTICAL | wxALL, 2);
+  BuildFirstLine(subscribed);
+}
+
+ContactEntry::~ContactEntry() {
+  if (s_entryHighlighted == this) s_entryHighlighted = nullptr;
+  // A member row whose timer was to hide the shared tip hides it now.
+  if (m_tipTimerRunning && g_entryToolTipWindow) g_entryToolTipWindow->Hide();
+}
+
+void ContactEntry::BuildFirstLine(bool subscribed) {
+  wxBoxSizer* firstLine = new wxBoxSizer(wxHORIZONTAL);
+  m_textSizer = new wxBoxSizer(wxVERTICAL);
+  m_mainSizer->Add(m_textSizer, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  m_textSizer->Add(firstLine, 0, wxLEFT, 2);
+  m_nicknameText = new MyStaticText(this, wxID_ANY, shown::OneLine(m_contactInfo.GetNickname(), kMaxNickname), true);
+  m_nicknameText->Connect(wxEVT_RIGHT_DOWN, wxMouseEventHandler(ContactEntry::OnMouseRightDown), nullptr, this);
+  m_nicknameText->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(ContactEntry::OnMouseLeftDClick), nullptr, this);
+  firstLine->Add(m_nicknameText, 0, wxALIGN_CENTER_VERTICAL, 0);
+  SetProtocolIcon();
+  if (m_protocolBitmap) firstLine->Add(m_protocolBitmap, 0, 0, 0);
+  if (m_role == CEP_CONTACTS_LIST || m_role == CEP_TOOLTIP) {
+    m_moodText = new wxStaticText(this, wxID_ANY, wxString());
+    wxFont font = m_moodText->GetFont();
+    font.SetFamily(wxFONTFAMILY_SWISS);
+    font.SetStyle(wxFONTSTYLE_ITALIC);
+    m_moodText->SetFont(font);
+    BindMouse(m_moodText, false);
+    firstLine->Add(m_moodText, 0, wxALIGN_CENTER_VERTICAL, 0);
+  }
+  if (m_role == CEP_PROFILE || m_role == CEP_TOOLTIP) {
+    EnsureDataPanel();
+    m_dataPanel->Show();
+  }
+  SetMood(m_contactInfo.GetMood());
+  SetStatus(m_contactInfo.GetStatus());
+  SetSubscribed(subscribed);
+}
+
+void ContactEntry::BindMouse(wxWindow* window, bool hover) {
+  window->Bind(wxEVT_LEFT_UP, &ContactEntry::OnMouseLeftDClick, this);
+  window->Bind(wxEVT_RIGHT_DOWN, &ContactEntry::OnMouseRightDown, this);
+  if (!hover) return;
+  window->Bind(wxEVT_ENTER_WINDOW, &ContactEntry::OnMouseEnter, this);
+  window->Bind(wxEVT_LEAVE_WINDOW, &ContactEntry::OnMouseLeave, this);
+}
+
+void ContactEntry::SetProtocolIcon() {
+  const std::string type = m_contactInfo.GetImType();
+  if (type == "parlavox") return;
+  wxBitmap icon;
+  // The network's name comes from the server: it names a file only when it is a plain name.
+  if (IsPlainName(type)) {
+    const wxString path = std2wx(Config::GetUserPath() + "extmessenger_" + type + ".png");
+    wxLogNull quiet;
+    if (wxFileExists(path) && icon.LoadFile(path, wxBITMAP_TYPE_PNG))
+      icon = IMImage::ResizeBitmap(icon, wxSize(16, 16), false, false);
+  }
+  if (!icon.IsOk()) {
+    wxImage blank(16, 16);
+    blank.InitAlpha();
+    memset(blank.GetAlpha(), 0, 16 * 16);
+    icon = wxBitmap(blank);
+  }
+  m_protocolBitmap = new wxStaticBitmap(this, wxID_ANY, icon);
+  if (MessengerProtocolInfo* protocol = m_manager->GetMessengerProtocol(type))
+    m_protocolBitmap->SetToolTip(shown::OneLine(protocol->GetDescription(), 200));
+}
+
+void ContactEntry::EnsureDataPanel() {
+  if (m_dataPanel) return;
+  m_dataPanel = new ContactEntryDataPanel(this, m_manager, m_contactInfo);
+  m_textSizer->Add(m_dataPanel, 0, wxALL, 2);
+}
+
+// ---- Presence, mood, avatar.
+
+void ContactEntry::SetStatus(t_status status) {
+  m_nicknameText->Enable(true);
+  wxFont font = m_nicknameText->GetFont();
+  m_nicknameText->SetForegroundColour(MainFrame::GetColourFromStatus(status));
+  if (m_dataPanel) m_dataPanel->SetStatus(status);
+  UpdateAvatar(true);
+  if (status == STATUS_NONE || status == STATUS_OFFLINE) font.SetWeight(wxFONTWEIGHT_NORMAL);
+  else if (status >= STATUS_ONLINE && status <= STATUS_BUSY) font.SetWeight(wxFONTWEIGHT_BOLD);
+  m_nicknameText->SetFont(font);
+  UpdateAccessibleName();
+  m_mainSizer->Layout();
+}
+
+void ContactEntry::SetMood(const std::string& mood) {
+  if (!m_moodText) return;
+  m_moodText->SetLabelText(mood.empty() ? wxString() : " - " + shown::OneLine(mood, kMaxMood));
+}
+
+void ContactEntry::UpdateAccessibleName() {
+  accessible::SetName(this, shown::OneLine(m_contactInfo.GetNickname(), kMaxNickname) + ", " +
+                                MainFrame::GetStringStatus(m_contactInfo.GetStatus()));
+}
+
+void ContactEntry::ShowAvatar(const wxBitmap& bitmap) {
+  const t_status status = m_contactInfo.GetStatus();
+  if (status == STATUS_NONE || status == STATUS_OFFLINE) {
+    m_avatarPanel->SetBitmap(bitmap.IsOk() ? wxBitmap(bitmap.ConvertToImage().ConvertToGreyscale(0.299, 0.587, 0.114))
+                                           : bitmap);
+  } else if (status >= STATUS_ONLINE && status <= STATUS_BUSY) {
+    m_avatarPanel->SetBitmap(bitmap);
+  }
+}
+
+void ContactEntry::UpdateAvatar(bool alsoTip) {
+  // The blocked flag changes by the user's own action, which the controller's record knows first.
+  // The rest of the row's copy stays as the last update brought it, so that the row is sorted
+  // and counted by what it shows.
+  m_contactInfo.SetBlocked(m_manager->GetContactInfo(m_login)->IsBlocked());
+  const bool small = s_entryHighlighted != this && (m_role == CEP_CONTACTS_LIST || m_role == CEP_CHATROOM);
+  ShowAvatar(m_manager->GetAvatar(m_login, small, true, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
+  Relayout();
+  if (alsoTip && g_entryToolTip && m_role != CEP_TOOLTIP && g_entryToolTip->GetLogin() == m_login)
+    g_entryToolTip->UpdateAvatar();
+}
+
+void ContactEntry::Relayout() {
+  InvalidateBestSize();
+  if (ChatRoomEntry* block = dynamic_cast<ChatRoomEntry*>(GetParent())) {
+    // The row grows or shrinks at once from its top, so that the avatar stays under the
+    // pointer; the block moves the rows below.
+    const int height = GetBestSize().y;
+    if (height != GetSize().y) {
+      SetSize(wxSize(GetSize().x, height));
+      block->RowResized(this);
+    }
+    Layout();
+    Refresh();
+    return;
+  }
+  Layout();
+  Refresh();
+  if (wxWindow* parent = GetParent()) {
+    parent->Layout();
+    if (wxWindow* grandparent = parent->GetParent()) grandparent->Layout();
+  }
+}
+
+void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
+  m_contactInfo = contact;
+  m_login = contact.GetLogin();
+  if (m_dataPanel) m_dataPanel->UpdateContactInfo(contact);
+  m_nicknameText->SetLabel(shown::OneLine(contact.GetNickname(), kMaxNickname));
+  SetMood(contact.GetMood());
+  SetStatus(contact.GetStatus());
+  if (m_room == "none") SetSubscribed(contact.HasPrivateChatRoomWith(m_manager->GetLogin()) || IsPrivateRoomOpen());
+  else SetSubscribed(contact.IsSubscribedTo(m_room));
+  Layout();
+  if (g_entryToolTip && m_role != CEP_TOOLTIP && g_entryToolTip->GetLogin() == m_login)
+    g_entryToolTip->UpdateContactInfo(contact);
+}
+
+// ---- The private room's icon.
+
+bool ContactEntry::IsPrivateRoomOpen() {
+  return m_manager->HasSubscribedTo(m_manager->GetPrivateChatRoomNameWith(m_login));
+}
+
+void ContactEntry::SetSubscribed(bool subscribed) {
+  if (m_role != CEP_CONTACTS_LIST || !m_roomBitmap) return;
+  m_roomBitmap->SetBitmap(subscribed ? contactPictures::RoomGreen() : contactPictures::RoomEmpty());
+}
+
+void ContactEntry::NotifyNewMessage() {
+  m_blinkCount = kBlinkTicks;
+  m_blinkOn = true;
+  m_blinkTimer.Start(kBlinkMs);
+}
+
+void ContactEntry::OnBlinkTimer(wxTimerEvent&) {
+  SetSubscribed(m_blinkOn);
+  m_blinkOn = !m_blinkOn;
+  if (--m_blinkCount > 0) return;
+  m_blinkTimer.Stop();
+  SetSubscribed(IsPrivateRoomOpen());
+}
+
+// ---- Clicks.
+
+bool ContactEntry::IsSelfRow() const { return m_login == m_manager->GetLogin(); }
+
+void ContactEntry::OnMouseLeftDClick(wxMouseEvent&) {
+  if (m_role != CEP_CONTACTS_LIST && m_role != CEP_CHATROOM) return;
+  if (IsSelfRow() || m_contactInfo.GetStatus() == STATUS_OFFLINE || !m_listener) return;
+  lateDestruction::Hold hold;
+  m_listener->OnOpenPrivateChatRoom(m_login);
+}
+
+void ContactEntry::OnRoomIconLeftUp(wxMouseEvent& event) {
+  if (IsPrivateRoomOpen()) OnMouseLeftDClick(event);
+}
+
+void ContactEntry::OnOpenPrivateChatRoom(wxCommandEvent&) {
+  if (IsSelfRow() || !m_listener) return;
+  lateDestruction::Hold hold;
+  m_listener->OnOpenPrivateChatRoom(m_login);
+}
+
+void ContactEntry::OnDisplayProfile(wxCommandEvent&) {
+  lateDestruction::Hold hold;
+  ContactInfoFrame::OpenContactInfoFor(m_login);
+}
+
+// ---- Hover.
+
+bool ContactEntry::IsMouseOverAvatar(const wxPoint& point) const {
+  const wxRect area(m_avatarPanel->GetScreenPosition(), m_avatarPanel->GetSize());
+  return m_avatarPanel->IsShownOnScreen() && area.Contains(point);
+}
+
+void ContactEntry::OnMouseEnter(wxMouseEvent& event) {
+  event.Skip();
+  if (m_discarded) return;
+  if (m_role == CEP_CHATROOM) {
+    ShowSharedToolTip();
+    return;
+  }
+  if (m_role != CEP_CONTACTS_LIST) return;
+  // Moving between the avatar's panel and its picture stays on the same avatar.
+  if (s_entryHighlighted == this && IsMouseOverAvatar(wxGetMousePosition())) return;
+  if (s_entryHighlighted) s_entryHighlighted->Unhighlight();
+  if (!m_menuShown) m_hoverTimer.StartOnce(kExpandDelayMs);
+}
+
+void ContactEntry::OnMouseLeave(wxMouseEvent& event) {
+  event.Skip();
+  if (m_role != CEP_CONTACTS_LIST) return;
+  if (IsMouseOverAvatar(wxGetMousePosition())) return;
+  Unhighlight();
+}
+
+void ContactEntry::OnHoverTimer(wxTimerEvent&) {
+  m_hoverTimer.Stop();
+  if (m_role == CEP_CHATROOM) {
+    m_tipTimerRunning = false;
+    if (g_entryToolTipWindow) g_entryToolTipWindow->Hide();
+    return;
+  }
+  if (s_entryHighlighted == this || m_discarded || m_menuShown || !IsMouseOverAvatar(wxGetMousePosition())) return;
+  Expand();
+}
+
+void ContactEntry::Expand() {
+  if (s_entryHighlighted) s_entryHighlighted->Unhighlight();
+  s_entryHighlighted = this;
+  Freeze();
+  ShowAvatar(m_manager->GetAvatar(m_login, false, true, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
+  m_avatarPanel->SetMinSize(wxSize(kBigAvatar, kBigAvatar));
+  // The grown avatar keeps its top where the pointer found it, above the taller details.
+  if (wxSizerItem* item = m_mainSizer->GetItem(m_avatarPanel)) item->SetFlag(wxALIGN_TOP | wxALL);
+  EnsureDataPanel();
+  m_dataPanel->Show();
+  Relayout();
+  Thaw();
+}
+
+void ContactEntry::Unhighlight() {
+  if (s_entryHighlighted != this) return;
+  Freeze();
+  ShowAvatar(m_manager->GetAvatar(m_login, true, false, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
+  m_avatarPanel->SetMinSize(wxSize(kSmallAvatar, kSmallAvatar));
+  if (wxSizerItem* item = m_mainSizer->GetItem(m_avatarPanel)) item->SetFlag(wxALIGN_CENTER_VERTICAL | wxALL);
+  if (m_dataPanel) m_dataPanel->Hide();
+  s_entryHighlighted = nullptr;
+  Relayout();
+  Thaw();
+}
+
+// ---- The tool tip that member rows share.
+
+void ContactEntry::SetToolTipMaker(ToolTipMaker maker) { Maker() = std::move(maker); }
+
+ContactToolTipFace* ContactEntry::GetSharedToolTip() { return g_entryToolTipWindow ? g_entryToolTip : nullptr; }
+
+void ContactEntry::ShowSharedToolTip() {
+  if (!g_entryToolTipWindow) g_entryToolTip = nullptr;
+  if (!g_entryToolTip) {
+    if (!Maker()) return;
+    // The tip outlives every row: it belongs to the main window (or to this row's window).
+    wxWindow* owner = MainFrame::GetInstance() ? static_cast<wxWindow*>(MainFrame::GetInstance())
+                                               : wxGetTopLevelParent(this);
+    g_entryToolTip = Maker()(owner, m_manager, m_contactInfo);
+    if (!g_entryToolTip) return;
+    g_entryToolTipWindow = g_entryToolTip->GetTipWindow();
+  }
+  const wxPoint place(wxGetMousePosition().x, GetScreenPosition().y + GetSize().y + 10);
+  g_entryToolTip->UpdateContactInfo(m_contactInfo);
+  g_entryToolTip->MoveInsideScreen(place);
+  g_entryToolTipWindow->Show();
+  m_tipTimerRunning = true;
+  m_hoverTimer.StartOnce(kToolTipMs);
+}
+
+// ---- Removal.
+
+void ContactEntry::Discard() {
+  if (m_discarded) return;
+  m_discarded = true;
+  Unhighlight();
+  m_listener = nullptr;
+  m_hoverTimer.Stop();
+  m_blinkTimer.Stop();
+  lateDestruction::Discard(this);
+}

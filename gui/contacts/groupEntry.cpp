@@ -1,0 +1,147 @@
+#include "gui/contacts/groupEntry.h"
+
+#include <wx/intl.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/textdlg.h>
+
+#include "core/application.h"
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactPictures.h"
+#include "gui/contacts/contactsPanel.h"
+#include "gui/contacts/lateDestruction.h"
+#include "gui/contacts/myButtonBitmap.h"
+#include "gui/mainFrame.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+#include "widgets/myStaticText.h"
+#include "widgets/shownText.h"
+
+const int GroupEntry::ID_RENAME_GROUP = wxWindow::NewControlId();
+const int GroupEntry::ID_REMOVE_GROUP = wxWindow::NewControlId();
+
+namespace {
+
+const int kHeaderHeight = 28;
+// Longest title shown; the tool tip holds more.
+const size_t kMaxTitle = 40;
+const size_t kMaxTip = 200;
+
+// The groups change through the main window, which rebuilds every list of groups; a list shown
+// without one rebuilds itself.
+void GroupsChanged(wxWindow* header) {
+  if (MainFrame* main = MainFrame::GetInstance()) {
+    main->UpdatePrivateContactsGroups();
+    return;
+  }
+  for (wxWindow* up = header->GetParent(); up; up = up->GetParent())
+    if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(up)) return panel->InitPrivateContactsGroups();
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(GroupEntry, wxPanel)
+  EVT_MENU(GroupEntry::ID_RENAME_GROUP, GroupEntry::OnRenameGroup)
+  EVT_MENU(GroupEntry::ID_REMOVE_GROUP, GroupEntry::OnDeleteGroup)
+wxEND_EVENT_TABLE()
+
+GroupEntry::GroupEntry(wxWindow* parent, const std::string& name, const wxString& label)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_name(name) {
+  wxBoxSizer* sizer = new wxBoxSizer(wxHORIZONTAL);
+  SetSizer(sizer);
+  SetBackgroundColour(*wxWHITE);
+  SetSize(wxSize(-1, kHeaderHeight));
+  SetMinSize(wxSize(-1, kHeaderHeight));
+  m_foldIcon = new MyButtonBitmap(this, wxID_ANY, contactPictures::TreeOpened());
+  m_foldIcon->Bind(wxEVT_LEFT_DOWN, &GroupEntry::OnBitmapMouseLeftDown, this);
+  // A quick second click arrives as a double click.
+  m_foldIcon->Bind(wxEVT_LEFT_DCLICK, &GroupEntry::OnBitmapMouseLeftDown, this);
+  sizer->Add(m_foldIcon, 0, wxALIGN_BOTTOM | wxBOTTOM, 2);
+  m_title = new MyStaticText(this, wxID_ANY, shown::OneLine(label, kMaxTitle), false);
+  m_title->SetToolTip(shown::OneLine(label, kMaxTip));
+  wxFont bold = m_title->GetFont();
+  bold.SetWeight(wxFONTWEIGHT_BOLD);
+  m_title->SetFont(bold);
+  m_title->Connect(wxEVT_RIGHT_DOWN, wxMouseEventHandler(GroupEntry::OnMouseRightDown), nullptr, this);
+  sizer->Add(m_title, 0, wxALIGN_BOTTOM | wxLEFT, 2);
+  m_counts = new MyStaticText(this, wxID_ANY, wxString(), false);
+  wxFont normal = bold;
+  normal.SetWeight(wxFONTWEIGHT_NORMAL);
+  m_counts->SetFont(normal);
+  sizer->AddStretchSpacer(1);
+  sizer->Add(m_counts, 0, wxALIGN_BOTTOM | wxLEFT | wxRIGHT, 2);
+}
+
+GroupEntry::~GroupEntry() {}
+
+wxString GroupEntry::GetTitle() const { return m_title->GetInnerText()->GetLabelText(); }
+wxString GroupEntry::GetCountsText() const { return m_counts->GetInnerText()->GetLabelText(); }
+
+void GroupEntry::SetNbrUsers(int connected, int total) {
+  const bool reserved = m_name == "     ONLINE" || m_name == "    OFFLINE";
+  const wxString format = reserved ? wxString(_("(%d / %d contacts)")) : wxString("(%d / %d contacts)");
+  const wxString text = wxString::Format(format, connected, total);
+  if (text == GetCountsText()) return;
+  m_counts->SetLabel(text);
+  Layout();
+}
+
+void GroupEntry::OnBitmapMouseLeftDown(wxMouseEvent& event) {
+  m_opened = !m_opened;
+  m_foldIcon->SetBitmap(m_opened ? contactPictures::TreeOpened() : contactPictures::TreeClosed());
+  if (ChatRoomEntry* block = dynamic_cast<ChatRoomEntry*>(GetParent())) block->OnBitmapMouseLeftDown(event);
+}
+
+std::unique_ptr<wxMenu> GroupEntry::BuildMenu() {
+  Manager* manager = GetManager();
+  const bool modifiable = manager->IsConnected() && manager->CanModifyGroup(m_name);
+  std::unique_ptr<wxMenu> menu(new wxMenu);
+  menu->Append(ID_RENAME_GROUP, _("Rename this group"))->Enable(modifiable);
+  menu->Append(ID_REMOVE_GROUP, _("Remove this group"))->Enable(modifiable);
+  return menu;
+}
+
+void GroupEntry::OnMouseRightDown(wxMouseEvent&) {
+  lateDestruction::Hold hold;
+  std::unique_ptr<wxMenu> menu = BuildMenu();
+  const int chosen = GetPopupMenuSelectionFromUser(*menu);
+  menu.reset();
+  if (chosen == ID_RENAME_GROUP || chosen == ID_REMOVE_GROUP) {
+    wxCommandEvent command(wxEVT_MENU, chosen);
+    command.SetEventObject(this);
+    ProcessWindowEventLocally(command);
+  }
+}
+
+void GroupEntry::OnRenameGroup(wxCommandEvent&) {
+  lateDestruction::Hold hold;
+  const wxString answer = wxGetTextFromUser(_("Enter a new name for this group:"), _("Rename a group"),
+                                            std2wx(m_name), wxGetTopLevelParent(this));
+  Rename(answer);
+}
+
+bool GroupEntry::Rename(const wxString& newName) {
+  lateDestruction::Hold hold;
+  if (newName.length() > kMaxGroupName) {
+    wxMessageBox(_("New group name too long, maximum 30 characters."), _("Group name too long"),
+                 wxOK | wxICON_INFORMATION, wxGetTopLevelParent(this));
+    return false;
+  }
+  if (newName.empty()) return true;
+  const std::string oldName = m_name, name = wx2std(newName);
+  // The list's own sections are no groups of the user's.
+  if (Manager::IsSectionName(name)) return true;
+  if (!Config::GetInstance()->RenameGroup(oldName, name)) return true;
+  GetManager()->RenameGroup(oldName, name);
+  m_name = name;
+  GroupsChanged(this);
+  return true;
+}
+
+void GroupEntry::OnDeleteGroup(wxCommandEvent&) {
+  lateDestruction::Hold hold;
+  GetManager()->RemoveGroup(m_name);
+  GroupsChanged(this);
+}

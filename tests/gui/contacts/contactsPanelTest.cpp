@@ -1,0 +1,188 @@
+// The contacts panel fed what the controller sends: its blocks in every grouping and offline
+// mode, their order, titles and counts, the order of rows, rows moving between blocks on a
+// change of presence, folding by a real click, and the placement of a large block.
+#include <wx/uiaction.h>
+
+#include "gui/contacts/myButtonBitmap.h"
+#include "tests/gui/contacts/contactsListFixture.h"
+
+namespace {
+
+using contactstest::ContactsListTest;
+
+class ContactsList : public ContactsListTest {
+ protected:
+  // Three saved contacts: Ann (online, work), bob (offline, Family), carl (away, no group).
+  void SaveThree() {
+    Config::GetInstance()->AddGroup("work");
+    Config::GetInstance()->AddGroup("Family");
+    Save(Contact("ann", "Ann", STATUS_ONLINE, "work"));
+    Save(Contact("bob", "bob", STATUS_OFFLINE, "Family"));
+    Save(Contact("carl", "carl", STATUS_AWAY, ""));
+  }
+  std::string Counts() const {
+    std::string text;
+    for (ChatRoomEntry* block : m_panel->GetBlocks())
+      text += std::string(text.empty() ? "" : " ") + block->GetHeader()->GetCountsText().utf8_str().data();
+    return text;
+  }
+};
+
+TEST_F(ContactsList, BlocksTitlesAndCountsFollowEveryGroupingAndOfflineMode) {
+  struct Row {
+    int mode, offline;
+    const char* shown;
+    const char* counts;
+  };
+  const Row rows[] = {
+      {0, 0, "Online contacts: ann carl", "(2 / 3 contacts)"},
+      {0, 1, "Online contacts: ann carl | Offline contacts: bob", "(2 / 3 contacts) (1 / 3 contacts)"},
+      {0, 2, "Private contacts: ann carl bob", "(2 / 3 contacts)"},
+      {1, 0, "Family: | work: ann | No group: carl", "(0 / 1 contacts) (1 / 1 contacts) (1 / 1 contacts)"},
+      {1, 1, "Family: | work: ann | No group: carl | Offline contacts: bob",
+       "(0 / 1 contacts) (1 / 1 contacts) (1 / 1 contacts) (1 / 3 contacts)"},
+      {1, 2, "Family: bob | work: ann | No group: carl", "(0 / 1 contacts) (1 / 1 contacts) (1 / 1 contacts)"},
+      {0, 3, "", ""},
+      {2, 1, "", ""},
+  };
+  SaveThree();
+  Open();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.mode) + "," + std::to_string(row.offline));
+    Config::GetInstance()->SetGroupMode(row.mode);
+    Config::GetInstance()->SetGroupOffline(row.offline);
+    m_panel->InitPrivateContactsGroups();
+    Settle();
+    EXPECT_EQ(row.shown, Shown());
+    EXPECT_EQ(row.counts, Counts());
+  }
+}
+
+TEST_F(ContactsList, RowsGoConnectedFirstThenByNicknameAndMoveBetweenBlocksOnPresence) {
+  Config::GetInstance()->SetGroupOffline(1);
+  Open();
+  for (const char* nick : {"bob", "Alice", "anna", "Ann", "Max"}) Update(*Save(Contact(nick, nick, STATUS_ONLINE)));
+  Update(*Save(Contact("aaron", "aaron", STATUS_OFFLINE)));
+  Update(*Save(Contact("MAX", "MAX", STATUS_ONLINE)));
+  EXPECT_EQ("Online contacts: Alice Ann anna bob Max MAX | Offline contacts: aaron", Shown());
+  // Going offline moves the row to the other block, coming back online brings it back.
+  Update(Contact("Ann", "Ann", STATUS_OFFLINE));
+  Update(Contact("aaron", "aaron", STATUS_BUSY));
+  EXPECT_EQ("Online contacts: aaron Alice anna bob Max MAX | Offline contacts: Ann", Shown());
+  // Offline contacts inside their block go below every connected one.
+  Config::GetInstance()->SetGroupOffline(2);
+  m_panel->InitPrivateContactsGroups();
+  Update(Contact("Alice", "Alice", STATUS_NONE));
+  EXPECT_EQ("Private contacts: aaron anna bob Max MAX Alice Ann", Shown());
+  // One row per login, placed one under the other in list order.
+  Settle();
+  int y = -1;
+  for (ContactEntry* row : m_panel->GetBlocks()[0]->GetUsers()) {
+    EXPECT_GT(row->GetPosition().y, y) << row->GetLogin();
+    y = row->GetPosition().y + row->GetSize().y - 1;
+  }
+  // Hiding offline contacts drops them; they come back when they connect.
+  Config::GetInstance()->SetGroupOffline(0);
+  m_panel->InitPrivateContactsGroups();
+  EXPECT_EQ("Online contacts: aaron anna bob Max MAX", Shown());
+  Update(Contact("Ann", "Ann", STATUS_NO_ACTIVITY));
+  EXPECT_EQ("Online contacts: aaron Ann anna bob Max MAX", Shown());
+}
+
+TEST_F(ContactsList, GroupsArePlacedByNameTitledWithoutTheirMarksAndMadeOnce) {
+  Config* config = Config::GetInstance();
+  config->SetGroupMode(1);
+  config->SetGroupOffline(1);
+  for (const char* group : {"work", "Family", "~Friends", " Team"}) config->AddGroup(group);
+  Open();
+  EXPECT_EQ("Team: | Family: | work: | Friends: | No group: | Offline contacts:", Shown());
+  // A group met in an update gets its block first, before the first name it sorts before.
+  Update(Contact("zed", "zed", STATUS_ONLINE, "Zoo"));
+  Update(Contact("al", "al", STATUS_ONLINE, "Apple"));
+  EXPECT_EQ("Team: | Apple: al | Family: | work: | Zoo: zed | Friends: | No group: | Offline contacts:", Shown());
+  m_panel->CreateGroup("Apple", "Other title");
+  EXPECT_EQ(1, std::count_if(m_panel->GetBlocks().begin(), m_panel->GetBlocks().end(),
+                             [](ChatRoomEntry* b) { return b->GetGroupName() == "Apple"; }));
+  EXPECT_EQ("Apple", m_panel->FindChatRoomEntry("Apple")->GetHeader()->GetTitle());
+  EXPECT_EQ("~Friends", m_panel->GetBlocks()[5]->GetGroupName());
+  // Clearing the contacts keeps the blocks and their headers.
+  m_panel->RemoveAllPrivateContacts();
+  EXPECT_EQ("Team: | Apple: | Family: | work: | Zoo: | Friends: | No group: | Offline contacts:", Shown());
+  // A site's room marks no row.
+  Update(Contact("al", "al", STATUS_ONLINE, "Apple"));
+  m_panel->SwitchSubscribeChatRoom("http://site.example/", true);
+  m_panel->SwitchSubscribeChatRoom("prv://parlavox/al:alice", true);
+}
+
+TEST_F(ContactsList, AFoldedBlockHidesItsRowsCountsNewOnesAndUnfoldsByAClick) {
+  Open();
+  Update(*Save(Contact("ann", "Ann", STATUS_ONLINE)));
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  MyButtonBitmap* fold = block->GetHeader()->GetFoldIcon();
+  auto click = [&] {
+    wxUIActionSimulator sim;
+    sim.MouseMove(fold->GetScreenPosition() + fold->GetSize() / 2);
+    sim.MouseClick();
+  };
+  click();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return !block->GetHeader()->IsOpened(); }));
+  EXPECT_FALSE(block->FindContact("ann")->IsShown());
+  Update(*Save(Contact("bob", "bob", STATUS_ONLINE)));
+  EXPECT_FALSE(block->FindContact("bob")->IsShown());
+  EXPECT_EQ("(2 / 2 contacts)", block->GetHeader()->GetCountsText());
+  Settle();
+  EXPECT_EQ(block->GetHeader()->GetRect().GetBottom() + 1, block->GetSize().y);
+  // A quick second click is not lost: two clicks fold and unfold again.
+  guitest::Pump(600);
+  click();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return block->GetHeader()->IsOpened(); }));
+  Settle();
+  EXPECT_TRUE(block->FindContact("ann")->IsShownOnScreen());
+  EXPECT_TRUE(block->FindContact("bob")->IsShownOnScreen());
+  EXPECT_GT(block->FindContact("bob")->GetPosition().y, block->FindContact("ann")->GetPosition().y);
+}
+
+// A block of many contacts places only the rows whose place changed, once per turn of the event
+// loop, however many updates came in it.
+TEST_F(ContactsList, OneLargeBlockPlacesOnlyTheRowsThatMove) {
+  Open();
+  const int count = 150;
+  for (int i = 0; i < count; ++i) {
+    char login[16];
+    snprintf(login, sizeof login, "n%03d", i);
+    Update(*Save(Contact(login, login, i % 2 ? STATUS_ONLINE : STATUS_AWAY)));
+  }
+  Settle();
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  ASSERT_EQ(count, block->GetNbrUsers());
+  // A change that keeps the row's place moves no row.
+  long before = block->GetPlacements();
+  Update(Contact("n010", "n010", STATUS_BUSY));
+  Settle();
+  EXPECT_EQ(before, block->GetPlacements());
+  // Going offline moves the row past the rows between its places, and those only.
+  before = block->GetPlacements();
+  Update(Contact("n140", "n140", STATUS_OFFLINE));
+  Settle();
+  EXPECT_LE(block->GetPlacements() - before, 11);
+  EXPECT_EQ("n140", block->GetUsers().back()->GetLogin());
+  // A burst of changes places nothing while it runs, then each row at most once.
+  before = block->GetPlacements();
+  for (int i = 0; i < 75; ++i) {
+    char login[16];
+    snprintf(login, sizeof login, "n%03d", i * 2);
+    Update(Contact(login, login, STATUS_OFFLINE));
+  }
+  EXPECT_EQ(before, block->GetPlacements());
+  Settle();
+  EXPECT_LE(block->GetPlacements() - before, count);
+  // The rows stand one right under the other, and the block ends with the last.
+  int bottom = block->GetUsers().front()->GetPosition().y;
+  for (ContactEntry* row : block->GetUsers()) {
+    EXPECT_EQ(bottom, row->GetPosition().y) << row->GetLogin();
+    bottom = row->GetRect().GetBottom() + 1;
+  }
+  EXPECT_EQ(bottom, block->GetMinSize().y);
+}
+
+}  // namespace

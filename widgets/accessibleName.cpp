@@ -1,0 +1,42 @@
+#include "widgets/accessibleName.h"
+
+#include <dlfcn.h>
+#include <wx/window.h>
+
+namespace accessible {
+
+namespace {
+
+// The toolkit's accessibility calls, found in the libraries the program already runs with (the
+// build has no toolkit headers). Null where the toolkit lacks them.
+using GetAccessible = void* (*)(void*);
+using SetAtkName = void (*)(void*, const char*);
+using GetAtkName = const char* (*)(void*);
+
+template <class F>
+F Find(const char* symbol) {
+  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, symbol));
+}
+
+void* AccessibleOf(wxWindow* window) {
+  static const GetAccessible get = Find<GetAccessible>("gtk_widget_get_accessible");
+  if (!get || !window || !window->GetHandle()) return nullptr;
+  return get(window->GetHandle());
+}
+
+}  // namespace
+
+void SetName(wxWindow* window, const wxString& name) {
+  static const SetAtkName set = Find<SetAtkName>("atk_object_set_name");
+  void* object = AccessibleOf(window);
+  if (set && object) set(object, name.utf8_str());
+}
+
+wxString GetName(wxWindow* window) {
+  static const GetAtkName get = Find<GetAtkName>("atk_object_get_name");
+  void* object = AccessibleOf(window);
+  const char* name = get && object ? get(object) : nullptr;
+  return name ? wxString::FromUTF8(name) : wxString();
+}
+
+}  // namespace accessible
