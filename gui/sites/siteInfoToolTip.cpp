@@ -47,8 +47,6 @@ SiteInfoToolTip::SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLIn
   TRACE_INFO("grade");
   m_gradeLabel = AddLabel(this, profile, wxALIGN_CENTER | wxLEFT | wxRIGHT, 15);
   SetGrade(float(site.GetUserGrade()), site.GetGrade());
-  for (wxStaticText* label : {m_nameLabel, m_usersLabel, m_gradeLabel})
-    label->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnClose, this);
 
   const std::vector<RecommendedSite> recommended = site.GetRecommendedSites();
   if (!recommended.empty()) {
@@ -58,8 +56,13 @@ SiteInfoToolTip::SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLIn
     m_recommendedBox->Add(m_recommendedList, 1, wxEXPAND | wxRIGHT, 2);
     AddRecommendedSites(recommended);
     m_recommendedList->Bind(wxEVT_LISTBOX, &SiteInfoToolTip::OnSiteSelected, this);
+    m_recommendedList->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnListInput, this);
+    m_recommendedList->Bind(wxEVT_KEY_DOWN, &SiteInfoToolTip::OnListInput, this);
   }
+  // A click anywhere but on the list hides the tip: the labels and the boxes' frames included.
   Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnClose, this);
+  for (wxWindow* child : GetChildren())
+    if (child != m_recommendedList) child->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnClose, this);
   Bind(wxEVT_KILL_FOCUS, &SiteInfoToolTip::OnKillFocus, this);
   Bind(wxEVT_TIMER, &SiteInfoToolTip::OnTimer, this, m_hideTimer.GetId());
   SetAutoLayout(true);
@@ -139,13 +142,23 @@ void SiteInfoToolTip::OnTimer(wxTimerEvent&) {
   m_hideTimer.Stop();
 }
 
-// Only web addresses reach the browser; one given without its scheme is taken as http.
+// Only web addresses reach the browser; one given without any scheme is taken as http.
+void SiteInfoToolTip::OnListInput(wxEvent& event) {
+  m_userChoosing = true;
+  event.Skip();
+}
+
 void SiteInfoToolTip::OnSiteSelected(wxCommandEvent& event) {
   const int index = event.GetInt();
   TRACE_START_ARGS("%d", index);
+  if (!m_userChoosing) {
+    TRACE_END_RESULT("not chosen by the user");
+    return;
+  }
+  m_userChoosing = false;
   if (index >= 0 && size_t(index) < m_recommended.size()) {
     std::string url = m_recommended[size_t(index)];
-    if (url.find("://") == std::string::npos) url = "http://" + url;
+    if (url.find(':') == std::string::npos) url = "http://" + url;
     if (siteText::IsWebAddress(url)) browser::Open(url);
     else TRACE_ERROR("not a web address, not opened");
     m_recommendedList->Deselect(index);

@@ -45,6 +45,7 @@ class SiteInfoToolTip : public wxFrame {
   void OnClose(wxMouseEvent& event);
   void OnKillFocus(wxFocusEvent& event);
   void OnSiteSelected(wxCommandEvent& event);
+  void OnListInput(wxEvent& event);
   void OnTimer(wxTimerEvent& event);
 
   wxStaticText* m_nameLabel = nullptr;
@@ -53,6 +54,9 @@ class SiteInfoToolTip : public wxFrame {
   wxStaticBoxSizer* m_recommendedBox = nullptr;
   wxListBox* m_recommendedList = nullptr;
   wxTimer m_hideTimer;
+  // Set by a click or a key in the list: the toolkit also selects a line by itself when the list
+  // takes the focus, which must open nothing.
+  bool m_userChoosing = false;
   // The addresses behind the list's lines, which show them shortened.
   std::vector<std::string> m_recommended;
 };

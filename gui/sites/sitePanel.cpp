@@ -116,14 +116,16 @@ void SitePanel::CreateHeader(const wxString& name, bool links) {
     m_siteLabel->Connect(wxEVT_RIGHT_DOWN, wxMouseEventHandler(SitePanel::OnSiteRightClick), nullptr, this);
     m_siteLabel->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(SitePanel::OnSiteLabelClicked), nullptr, this);
   }
-  m_headerSizer->Add(m_siteLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  // A long name gives way to the counts, which stay in view however narrow the window.
+  m_siteLabel->SetMinSize(wxSize(kMinNameWidth, -1));
+  m_headerSizer->Add(m_siteLabel, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
 }
 
 void SitePanel::CreateCounts() {
   wxFont font = m_siteLabel->GetFont();
   font.SetWeight(wxFONTWEIGHT_NORMAL);
   m_usersLabel = CountLabel(this, font, _("Parlavoxers on this site"));
-  m_headerSizer->AddStretchSpacer(1);
+  m_headerSizer->AddStretchSpacer(0);
   m_headerSizer->Add(new wxStaticBitmap(this, wxID_ANY, pictures::Load("user.png", 16)), 0,
                      wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
   m_headerSizer->Add(m_usersLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);

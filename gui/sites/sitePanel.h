@@ -58,6 +58,8 @@ class SitePanel : public wxPanel {
   static constexpr int kBlinkTicks = 12;
   // The longest site name shown whole in the header.
   static constexpr size_t kMaxName = 49;
+  // The narrowest the name gets when the window is narrow.
+  static constexpr int kMinNameWidth = 40;
 
   SitePanel(Manager* manager, wxWindow* parent, const wxString& name, const URLInfo& info, bool links);
   ~SitePanel() override;

@@ -3,7 +3,9 @@
 // name and the tip, when a menu opens and when the panel goes.
 #include <wx/utils.h>
 
-#include "gui/mainFrame.h"
+#include <wx/app.h>
+#include <wx/toplevel.h>
+
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/siteInfoToolTip.h"
 #include "widgets/myStaticText.h"
@@ -14,9 +16,11 @@ bool IsUnder(const wxWindow* window, const wxPoint& screen) {
   return window->IsShownOnScreen() && window->GetScreenRect().Contains(screen);
 }
 
-bool IsFront(SiteInfoToolTip* tip) {
-  MainFrame* main = MainFrame::GetInstance();
-  return (main && main->IsActive()) || tip->IsActive();
+// The user works in the program: the window holding the sites (the main window), the tip or
+// another of the program's windows is in front.
+bool IsFront(wxWindow* panel, SiteInfoToolTip* tip) {
+  auto* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(panel));
+  return (top && top->IsActive()) || tip->IsActive() || (wxTheApp && wxTheApp->IsActive());
 }
 
 }  // namespace
@@ -28,7 +32,7 @@ void SitePanel::UpdateToolTip() {
     if (m_menuShown || (!onName && !IsUnder(m_siteToolTip, pointer))) m_siteToolTip->Hide();
     return;
   }
-  if (onName && !m_menuShown && !m_retired && IsFront(m_siteToolTip)) {
+  if (onName && !m_menuShown && !m_retired && IsFront(this, m_siteToolTip)) {
     const wxRect name = m_siteLabel->GetScreenRect();
     m_siteToolTip->ShowAt(wxPoint(pointer.x - 20, name.GetBottom() + 1));
   }

@@ -14,3 +14,11 @@ add_executable(main_window_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/mainWindowScr
 target_compile_options(main_window_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(main_window_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(main_window_screenshots PRIVATE parlavox_gui X11)
+
+# Pictures of the sites panel: several sites, a site with people, its menus and its tip.
+add_executable(sites_panel_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/sitesPanelScreenshots.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(sites_panel_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(sites_panel_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(sites_panel_screenshots PRIVATE parlavox_gui GTest::gtest X11 Xtst)
