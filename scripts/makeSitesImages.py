@@ -2,7 +2,8 @@
 """Draws the sites panel's pictures into data/img (standard library only; run again after a change).
 
 roomgrey.png: a site's room icon while not in the room, the contacts list's green bubble
-(roomgreen.png, scripts/makeContactImages.py) in grey, 16 x 16; user.png: a person's head and shoulders; chatsubscribed.png: a small bubble
+(roomgreen.png, scripts/makeContactImages.py) in grey, 16 x 16 (the person before the count of people
+on the site is the rooms' user.png, scripts/make-room-images.py); chatsubscribed.png: a small bubble
 with a person, before the count of people in the room; smallpostit.png: a yellow note with lines,
 the comments; extension.png, extension_dis.png: a browser extension without a picture of its own, a
 puzzle piece in blue or grey; treeempty.xpm: the fold icon of a site without people, a small
@@ -79,7 +80,6 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(HERE), "data", "img")
     os.makedirs(out, exist_ok=True)
     pictures = {
-        "user.png": user(),
         "chatsubscribed.png": chatsubscribed(),
         "smallpostit.png": postit(),
         "extension.png": puzzle((60, 120, 220, 255)),
