@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "ExtensionStatus.h"
+#include "model/extensionStatus.h"
 
 class ExtensionButtonBitmap;
 class Manager;
@@ -50,7 +50,7 @@ class SitesPanel : public wxScrolledWindow {
   const std::vector<SitePanel*>& GetSitePanels() const { return m_sitePanels; }
 
   // ---- The browser extensions (sitesPanelExtensions.cpp).
-  void UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status);
+  void UpdateExtensionStatus(const std::string& name, t_extension_status status);
   ExtensionButtonBitmap* GetExtensionButton(const std::string& name) const;
   bool IsExtensionReady(const std::string& name) const;
   size_t GetExtensionCount() const { return m_extensionButtons.size(); }

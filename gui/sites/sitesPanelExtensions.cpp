@@ -63,7 +63,7 @@ ExtensionButtonBitmap* SitesPanel::CreateExtensionButton(const std::string& name
   return button;
 }
 
-void SitesPanel::UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status) {
+void SitesPanel::UpdateExtensionStatus(const std::string& name, t_extension_status status) {
   TRACE_START_ARGS("%s, %ld", name.c_str(), long(status));
   ExtensionButtonBitmap* button = GetExtensionButton(name);
   if (!button) {
@@ -76,17 +76,17 @@ void SitesPanel::UpdateExtensionStatus(const std::string& name, ExtensionStatus_
   m_extensionReady[name] = true;
   const wxString shownName = siteText::Shown(name, 64);
   switch (long(status)) {
-    case ExtensionStatus_disable:
+    case EXTENSION_DISABLE:
       button->SetBitmap(m_disabledBitmaps[name]);
       button->SetToolTip(shownName + " " + _("(inactive)"));
       button->Show(true);
       break;
-    case ExtensionStatus_enable:
+    case EXTENSION_ENABLE:
       button->SetBitmap(m_enabledBitmaps[name]);
       button->SetToolTip(shownName + " " + _("(active)"));
       button->Show(true);
       break;
-    case ExtensionStatus_none:
+    case EXTENSION_NONE:
       button->Show(false);
       break;
     default:
@@ -106,15 +106,15 @@ void SitesPanel::OnSwitchExtensionStatus(wxMouseEvent& event) {
   const std::string name = named->second;
   if (!IsExtensionReady(name)) return;
   ExtensionButtonBitmap* button = GetExtensionButton(name);
-  ExtensionStatus_t wanted = ExtensionStatus_none;
+  t_extension_status wanted = EXTENSION_NONE;
   switch (long(m_manager->GetExtensionStatus(name))) {
-    case ExtensionStatus_disable:
-      wanted = ExtensionStatus_enable;
+    case EXTENSION_DISABLE:
+      wanted = EXTENSION_ENABLE;
       button->SetBitmap(Greyed(m_enabledBitmaps[name]));
       button->SetToolTip(_("Please wait ..."));
       break;
-    case ExtensionStatus_enable:
-      wanted = ExtensionStatus_disable;
+    case EXTENSION_ENABLE:
+      wanted = EXTENSION_DISABLE;
       button->SetBitmap(Greyed(m_disabledBitmaps[name]));
       button->SetToolTip(_("Please wait ..."));
       break;

@@ -96,8 +96,8 @@ void SitesPanelPictures() {
   auto* frame = new wxFrame(nullptr, wxID_ANY, "Sites", wxPoint(60, 60), wxSize(370, 420));
   auto* sites = new SitesPanel(GetManager(), frame, &listener);
   frame->Show();
-  sites->UpdateExtensionStatus("ext1", ExtensionStatus_enable);
-  sites->UpdateExtensionStatus("ext2", ExtensionStatus_disable);
+  sites->UpdateExtensionStatus("ext1", EXTENSION_ENABLE);
+  sites->UpdateExtensionStatus("ext2", EXTENSION_DISABLE);
   const std::vector<RecommendedSite> recommended = {RecommendedSite("http://www.news.example/", 3),
                                                     RecommendedSite("http://blog.example/", 1)};
   sites->AddSitePanel(URLInfo("http://www.example.org/", SITE_DEFAULT, 3, 1, 12, 7.5f, "", 8, "", &recommended),
