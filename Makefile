@@ -75,6 +75,8 @@ screenshots: build
 	  tests/gui/main_window_screenshots screenshots
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 	  tests/gui/profiles_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/sites_panel_screenshots screenshots
 
 clean:
 	rm -rf $(BUILD) $(BUILD_OPT) $(BUILD_REL) build-fuzz

@@ -22,3 +22,10 @@ add_executable(profiles_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/profilesScreensh
 target_compile_options(profiles_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(profiles_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(profiles_screenshots PRIVATE parlavox_gui X11)
+# Pictures of the sites panel: several sites, a site with people, its menus and its tip.
+add_executable(sites_panel_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/sitesPanelScreenshots.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(sites_panel_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(sites_panel_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(sites_panel_screenshots PRIVATE parlavox_gui GTest::gtest X11 Xtst)
