@@ -14,3 +14,11 @@ add_executable(main_window_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/mainWindowScr
 target_compile_options(main_window_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(main_window_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(main_window_screenshots PRIVATE parlavox_gui X11)
+
+# Pictures of a site's window and of the sites manager.
+add_executable(site_windows_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/siteWindowsScreenshots.cpp
+               ${CMAKE_SOURCE_DIR}/tests/widgets/widgetTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(site_windows_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(site_windows_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(site_windows_screenshots PRIVATE parlavox_gui X11)
