@@ -65,6 +65,8 @@ run: deps $(BUILD_REL)/build.ninja
 	@bash scripts/run-with-standin.sh $(BUILD_REL)/gui/parlavox $(BUILD_REL)/standin/parlavox-standin $(CURDIR)/data
 
 # Pictures of the tabbed notebook's looks (and the mini frame), of logging in, of the tool bar and the nickname panel, of the profile windows, for review, in $(BUILD)/screenshots/.
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+# Pictures of the tabbed notebook's looks (and the mini frame), of logging in, of the tool bar and the nickname panel, of the site windows, for review, in $(BUILD)/screenshots/.
 .PHONY: screenshots
 screenshots: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
@@ -77,6 +79,8 @@ screenshots: build
 	  tests/gui/profiles_screenshots screenshots
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 	  tests/gui/sites_panel_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/site_windows_screenshots screenshots
 
 clean:
 	rm -rf $(BUILD) $(BUILD_OPT) $(BUILD_REL) build-fuzz

@@ -29,3 +29,10 @@ add_executable(sites_panel_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/sitesPanelScr
 target_compile_options(sites_panel_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(sites_panel_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(sites_panel_screenshots PRIVATE parlavox_gui GTest::gtest X11 Xtst)
+# Pictures of a site's window and of the sites manager.
+add_executable(site_windows_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/siteWindowsScreenshots.cpp
+               ${CMAKE_SOURCE_DIR}/tests/widgets/widgetTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(site_windows_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(site_windows_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(site_windows_screenshots PRIVATE parlavox_gui X11)
