@@ -73,6 +73,8 @@ screenshots: build
 	  tests/gui/login_screenshots screenshots
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 	  tests/gui/main_window_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/contacts_screenshots screenshots
 
 clean:
 	rm -rf $(BUILD) $(BUILD_OPT) $(BUILD_REL) build-fuzz
