@@ -133,8 +133,9 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // ChangeNickname keeps the nickname and mood in the settings in any case.
   void ChangeStatus(t_status status);
   void ChangeNickname(const std::string& nickname, const std::string& mood);
-  // The month counts from 0; a day of 0 sends no birth date.
-  void UpdateProfile(const std::string& nickname, const std::string& mood, int day, int month, int year);
+  // The month counts from 0; a day of 0 sends no birth date. True when the update went out;
+  // only then are the nickname, mood and birth date kept in the settings.
+  bool UpdateProfile(const std::string& nickname, const std::string& mood, int day, int month, int year);
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message);
   void AskForAvatar(const std::string& login);
   // The user's own nickname.

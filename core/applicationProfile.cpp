@@ -31,15 +31,16 @@ void Manager::ChangeNickname(const std::string& nickname, const std::string& moo
   config->SetMood(mood);
 }
 
-void Manager::UpdateProfile(const std::string& nickname, const std::string& mood, int day, int month, int year) {
+bool Manager::UpdateProfile(const std::string& nickname, const std::string& mood, int day, int month, int year) {
   MANAGER_GUI_THREAD_ONLY();
   ClientSideRequest* client = Client();
-  if (!m_connected || !client) return;
-  client->UpdateProfile(m_authKey, nickname, mood, day, month, year);
+  // A profile the server refuses (too long, not its alphabet) is not kept as if it had gone.
+  if (!m_connected || !client || !client->UpdateProfile(m_authKey, nickname, mood, day, month, year)) return false;
   Config* config = Config::GetInstance();
   config->SetNickname(nickname);
   config->SetMood(mood);
   config->SetBirth(day, month, year);
+  return true;
 }
 
 void Manager::ReportAbuse(const std::string& site, const std::string& login, const std::string& message) {

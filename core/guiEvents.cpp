@@ -1,6 +1,16 @@
 #include "core/guiEvents.h"
 
+#include <typeinfo>
+
+#include "model/contactEvent.h"
+#include "model/contactInfo.h"
+#include "model/fileMessage.h"
+#include "model/message.h"
+#include "model/messengerInfo.h"
 #include "model/notificationMap.h"
+#include "model/recommendedSite.h"
+#include "model/urlContactInfo.h"
+#include "model/urlInfo.h"
 
 // Made once each when the program starts, in this order.
 wxDEFINE_EVENT(wxEVT_CONNECTION_ACK, wxCommandEvent);
@@ -51,6 +61,50 @@ const wxArrayString& ManagerEvent::StringsOf(const wxEvent& event) {
   static const wxArrayString none;
   const ManagerEvent* own = dynamic_cast<const ManagerEvent*>(&event);
   return own && own->m_strings ? *own->m_strings : none;
+}
+
+namespace {
+
+// The event's object when it is exactly of the kind asked for; a derived kind is another kind.
+template <class Payload>
+Payload* PayloadOf(const wxEvent& event) {
+  wxObject* object = event.GetEventObject();
+  if (!object || typeid(*object) != typeid(Payload)) return nullptr;
+  return static_cast<Payload*>(object);
+}
+
+}  // namespace
+
+ContactInfo* ManagerEvent::ContactOf(const wxEvent& event) {
+  return PayloadOf<ContactInfo>(event);
+}
+
+URLInfo* ManagerEvent::SiteOf(const wxEvent& event) {
+  return PayloadOf<URLInfo>(event);
+}
+
+RecommendedSite* ManagerEvent::RecommendedSiteOf(const wxEvent& event) {
+  return PayloadOf<RecommendedSite>(event);
+}
+
+URLContactInfo* ManagerEvent::RoomContactOf(const wxEvent& event) {
+  return PayloadOf<URLContactInfo>(event);
+}
+
+Message* ManagerEvent::MessageOf(const wxEvent& event) {
+  return PayloadOf<Message>(event);
+}
+
+FileMessage* ManagerEvent::FileOf(const wxEvent& event) {
+  return PayloadOf<FileMessage>(event);
+}
+
+ContactEvent* ManagerEvent::ContactEventOf(const wxEvent& event) {
+  return PayloadOf<ContactEvent>(event);
+}
+
+MessengerInfo* ManagerEvent::MessengerOf(const wxEvent& event) {
+  return PayloadOf<MessengerInfo>(event);
 }
 
 bool IsNotificationOn(int first, int second) {

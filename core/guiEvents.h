@@ -18,6 +18,15 @@
 
 #include <memory>
 
+class ContactEvent;
+class ContactInfo;
+class FileMessage;
+class Message;
+class MessengerInfo;
+class RecommendedSite;
+class URLContactInfo;
+class URLInfo;
+
 wxDECLARE_EVENT(wxEVT_CONNECTION_ACK, wxCommandEvent);
 wxDECLARE_EVENT(wxEVT_RECEIVE_OPEN_CHATROOM_ACK, wxCommandEvent);
 wxDECLARE_EVENT(wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, wxCommandEvent);
@@ -80,6 +89,17 @@ class ManagerEvent : public wxCommandEvent {
   void SetStrings(const wxArrayString& strings);
   // The string list of a controller event; empty for any other event.
   static const wxArrayString& StringsOf(const wxEvent& event);
+
+  // The payload of an event, read as the one kind it may be: null when the event carries
+  // nothing or something of another kind (a file notice is not read as a chat message).
+  static ContactInfo* ContactOf(const wxEvent& event);
+  static URLInfo* SiteOf(const wxEvent& event);
+  static RecommendedSite* RecommendedSiteOf(const wxEvent& event);
+  static URLContactInfo* RoomContactOf(const wxEvent& event);
+  static Message* MessageOf(const wxEvent& event);
+  static FileMessage* FileOf(const wxEvent& event);
+  static ContactEvent* ContactEventOf(const wxEvent& event);
+  static MessengerInfo* MessengerOf(const wxEvent& event);
 
  private:
   std::shared_ptr<wxObject> m_owned;

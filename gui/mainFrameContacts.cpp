@@ -38,7 +38,7 @@ wxString NameWithLogin(const ContactEvent& event) {
 }  // namespace
 
 void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
-  const URLContactInfo* update = dynamic_cast<URLContactInfo*>(event.GetEventObject());
+  const URLContactInfo* update = ManagerEvent::RoomContactOf(event);
   if (!update) return;
   const std::string url = update->GetURL();
   const ContactInfo contact = update->GetContactInfo();
@@ -110,7 +110,7 @@ void MainFrame::UpdatePrivateContactsGroups() {
 }
 
 void MainFrame::ReceiveDelContact(wxCommandEvent& event) {
-  const ContactEvent* removal = dynamic_cast<ContactEvent*>(event.GetEventObject());
+  const ContactEvent* removal = ManagerEvent::ContactEventOf(event);
   if (!removal) return;
   TRACE_START_ARGS("%s", removal->GetLogin().c_str());
   m_contactsPanel->RemoveContact(removal->GetLogin());
@@ -129,7 +129,7 @@ void MainFrame::BlinkUnlessShown(int count) {
 }
 
 void MainFrame::ReceiveContactEvent(wxCommandEvent& event) {
-  const ContactEvent* record = dynamic_cast<ContactEvent*>(event.GetEventObject());
+  const ContactEvent* record = ManagerEvent::ContactEventOf(event);
   if (!record) return;
   TRACE_START_ARGS("%d, %s", record->GetType(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);
@@ -160,7 +160,7 @@ void MainFrame::ReceiveContactEvent(wxCommandEvent& event) {
 }
 
 void MainFrame::ReceiveInviteContactInChatRoom(wxCommandEvent& event) {
-  const ContactEvent* record = dynamic_cast<ContactEvent*>(event.GetEventObject());
+  const ContactEvent* record = ManagerEvent::ContactEventOf(event);
   if (!record) return;
   TRACE_START_ARGS("%s, %s", record->GetURL().c_str(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);
@@ -172,7 +172,7 @@ void MainFrame::ReceiveInviteContactInChatRoom(wxCommandEvent& event) {
 }
 
 void MainFrame::ReceiveInviteChatRoomAnswer(wxCommandEvent& event) {
-  const ContactEvent* record = dynamic_cast<ContactEvent*>(event.GetEventObject());
+  const ContactEvent* record = ManagerEvent::ContactEventOf(event);
   if (!record) return;
   TRACE_START_ARGS("%d, %s", record->GetType(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);

@@ -24,7 +24,7 @@ bool IsFinal(t_fm_status status) { return status != FM_OFFERED && status != FM_S
 }  // namespace
 
 void MainFrame::ReceiveMessageFile(wxCommandEvent& event) {
-  FileMessage* message = dynamic_cast<FileMessage*>(event.GetEventObject());
+  FileMessage* message = ManagerEvent::FileOf(event);
   if (!message) return;
   const std::string key = TransferOf(*message);
   const auto now = std::chrono::steady_clock::now();
@@ -55,7 +55,7 @@ void MainFrame::OnProgressTimer(wxTimerEvent&) {
     std::unique_ptr<wxEvent> event = std::move(held->second);
     m_progressShown[held->first] = now;
     held = m_progressHeld.erase(held);
-    if (auto* message = dynamic_cast<FileMessage*>(event->GetEventObject())) ShowFileMessage(*message);
+    if (auto* message = ManagerEvent::FileOf(*event)) ShowFileMessage(*message);
   }
   if (!m_progressHeld.empty()) m_progressTimer.StartOnce(int(kProgressSpacing.count() / 4));
 }

@@ -48,7 +48,7 @@ void MainFrame::ReceiveOpenChatRoomAck(wxCommandEvent& event) {
   TRACE_START_ARGS("%d", event.GetInt());
   wxWindowUpdateLocker noUpdates(this);
   if (event.GetInt() == GUI_OPEN_CHATROOM_OK) {
-    const URLInfo* site = dynamic_cast<URLInfo*>(event.GetEventObject());
+    const URLInfo* site = ManagerEvent::SiteOf(event);
     if (site) {
       const wxString name = std2wx(m_manager->GetChatRoomName(site->GetURL()));
       m_sitesPanel->AddSitePanel(*site, name);
@@ -151,7 +151,7 @@ void MainFrame::ReceiveCloseChatRoom(wxCommandEvent& event) {
 }
 
 void MainFrame::ReceiveCreateVirtualChatRoomAck(wxCommandEvent& event) {
-  const URLContactInfo* room = dynamic_cast<URLContactInfo*>(event.GetEventObject());
+  const URLContactInfo* room = ManagerEvent::RoomContactOf(event);
   if (!room) return;
   TRACE_START_ARGS("%s, %s", room->GetLogin().c_str(), room->GetURL().c_str());
   m_chatRooms->OnCreateVirtualChatRoomAck(event);
@@ -176,7 +176,7 @@ void MainFrame::OnKeyTyped(const std::string& room, bool typing) {
 }
 
 void MainFrame::ReceiveNewMessage(wxCommandEvent& event) {
-  Message* message = dynamic_cast<Message*>(event.GetEventObject());
+  Message* message = ManagerEvent::MessageOf(event);
   if (!message) return;
   const std::string site = message->GetSite();
   const std::string login = message->GetLogin();

@@ -12,6 +12,7 @@
 #include "core/application.h"
 #include "gui/aboutFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/profiles/avatarFile.h"
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/rooms/filesFrame.h"
@@ -145,27 +146,24 @@ void MainFrame::UpdateAvatar() {
     TRACE_END_RESULT("cancelled");
     return;
   }
-  const std::string chosen = wx2std(dialog.GetPath());
-  const wxBitmapType type = IMImage::GetBitmapType(chosen);
-  if (type == wxBITMAP_TYPE_INVALID) {
-    wxMessageBox(_("Image format not recognised."), _("Invalid image"), wxOK | wxICON_ERROR, this);
-    TRACE_END_RESULT("unknown type");
+  // The file is measured before anything decodes it: too large, cut short or of another kind,
+  // it is refused with the reason.
+  wxImage picture;
+  const avatarfile::Result loaded = avatarfile::LoadFile(wx2std(dialog.GetPath()), &picture);
+  if (loaded != avatarfile::Result::kOk) {
+    wxMessageBox(avatarfile::Explain(loaded), _("Invalid image"), wxOK | wxICON_ERROR, this);
+    TRACE_END_RESULT("refused %d", int(loaded));
     return;
   }
-  wxBitmap picture;
-  bool sent = false;
-  // A file that does not decode is told like any other unreadable picture.
-  if (picture.LoadFile(std2wx(chosen), type) && picture.IsOk()) {
-    const std::string large = Config::GetUserPath() + "/temp.png";
-    const std::string small = Config::GetUserPath() + "/temp_s.png";
-    const bool largeSaved =
-        IMImage::ResizeBitmap(picture, wxSize(64, 64), true, true).SaveFile(std2wx(large), wxBITMAP_TYPE_PNG);
-    if (!largeSaved) TRACE_ERROR("Conversion error");
-    const bool smallSaved =
-        IMImage::ResizeBitmap(picture, wxSize(24, 24), true, true).SaveFile(std2wx(small), wxBITMAP_TYPE_PNG);
-    if (!smallSaved) TRACE_ERROR("Conversion error");
-    sent = largeSaved && smallSaved && m_manager->ChangeAvatar(large, small);
-  }
+  const std::string large = Config::GetUserPath() + "/temp.png";
+  const std::string small = Config::GetUserPath() + "/temp_s.png";
+  const bool largeSaved = IMImage::ResizeBitmap(wxBitmap(picture), wxSize(64, 64), true, true)
+                              .SaveFile(std2wx(large), wxBITMAP_TYPE_PNG);
+  if (!largeSaved) TRACE_ERROR("Conversion error");
+  const bool smallSaved = IMImage::ResizeBitmap(wxBitmap(picture), wxSize(24, 24), true, true)
+                              .SaveFile(std2wx(small), wxBITMAP_TYPE_PNG);
+  if (!smallSaved) TRACE_ERROR("Conversion error");
+  const bool sent = largeSaved && smallSaved && m_manager->ChangeAvatar(large, small);
   if (!sent) wxMessageBox(_("Error while reading the image file."), _("Invalid image"), wxOK | wxICON_ERROR, this);
   TRACE_END_RESULT("%d", sent ? 1 : 0);
 }

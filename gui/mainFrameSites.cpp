@@ -18,16 +18,16 @@
 #include "model/urlInfo.h"
 
 void MainFrame::ReceiveRecommendSite(wxCommandEvent& event) {
-  if (const auto* site = dynamic_cast<RecommendedSite*>(event.GetEventObject()))
+  if (const auto* site = ManagerEvent::RecommendedSiteOf(event))
     m_sitesManager->AddRecommendedSite(*site);
 }
 
 void MainFrame::ReceiveAddWebSite(wxCommandEvent& event) {
-  if (const auto* site = dynamic_cast<URLInfo*>(event.GetEventObject())) m_sitesManager->AddWebSite(*site);
+  if (const auto* site = ManagerEvent::SiteOf(event)) m_sitesManager->AddWebSite(*site);
 }
 
 void MainFrame::ReceiveUpdateComments(wxCommandEvent& event) {
-  if (const auto* site = dynamic_cast<URLInfo*>(event.GetEventObject())) m_sitesPanel->UpdateComments(*site);
+  if (const auto* site = ManagerEvent::SiteOf(event)) m_sitesPanel->UpdateComments(*site);
 }
 
 void MainFrame::ReceiveUpdateAd(wxCommandEvent& event) {
@@ -50,7 +50,7 @@ void MainFrame::ReceiveRegisterExtension(wxCommandEvent& event) {
 }
 
 void MainFrame::ReceiveMessengerInfo(wxCommandEvent& event) {
-  MessengerInfo* account = dynamic_cast<MessengerInfo*>(event.GetEventObject());
+  MessengerInfo* account = ManagerEvent::MessengerOf(event);
   if (!account) return;
   TRACE_START_ARGS("%s, %d", account->GetLogin().c_str(), account->GetStatus());
   const std::string own = m_manager->GetLogin();

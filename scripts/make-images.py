@@ -9,7 +9,8 @@ img/parlavox.png: the banner at the bottom of the main window, the name on an or
 img/voxie.png: the mascot in the notification pop-up's header, the bubble with two eyes, 18 pixels;
 img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
 img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
-toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence.
+toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence;
+img/popup.png ... img/belldef.png: the notification switches (see switch_images).
 Run again after changing a drawing; the output is the same on every run.
 """
 import os
@@ -282,6 +283,42 @@ def toolbar_images():
     }
 
 
+def switch_images():
+    """The notification switches of the profile window and the contacts manager, 16 x 16: a pop-up
+    (a small window with lines of text) and a bell; each filled in orange when on, drawn as a grey
+    outline when off, and pale when not set (the default decides)."""
+    pale = (200, 200, 200, 255)
+
+    def popup(fill, edge, text):
+        rows = canvas(16)
+        rect(rows, 1, 2, 14, 13, edge)
+        rect(rows, 2, 5, 13, 12, fill)
+        rect(rows, 2, 3, 13, 3, edge)
+        for y in (7, 10):
+            rect(rows, 4, y, 11, y, text)
+        return rows
+
+    def bell(fill, edge):
+        rows = canvas(16)
+        for y in range(2, 13):
+            for x in range(16):
+                half = 2.5 + (y - 2) * 0.45
+                inside = abs(x - 7.5) <= half
+                outline = abs(x - 7.5) > half - 1.2 or y in (2, 12)
+                if inside:
+                    rows[y][x] = edge if outline else fill
+        rect(rows, 6, 1, 9, 1, edge)
+        disc(rows, 7.5, 13.5, 1.6, edge)
+        return rows
+
+    return {
+        "popup.png": popup(ORANGE, DARK, WHITE), "emptypopup.png": popup(WHITE, GREY, pale),
+        "popupdef.png": popup((245, 245, 245, 255), pale, pale),
+        "bell.png": bell(ORANGE, DARK), "emptybell.png": bell(WHITE, GREY),
+        "belldef.png": bell((245, 245, 245, 255), pale),
+    }
+
+
 # The tray's presence colours, the same as the program's status colours.
 TRAY = {
     "tb_disconnected.ico": (120, 120, 120, 255), "tb_offline.ico": (120, 120, 120, 255),
@@ -316,6 +353,9 @@ def main():
     for name, rows in toolbar_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(24, 24, rows))
+    for name, rows in switch_images().items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(png(16, 16, rows))
     for name, colour in TRAY.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(ico([16, 32], tray_rows(colour, name == "tb_disconnected.ico")))

@@ -1,83 +1,197 @@
+// The profile window: building it, Save, Cancel, closing, help, and the calls the main window
+// makes on one window.
 #include "gui/profiles/contactInfoFrame.h"
 
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/icon.h>
 #include <wx/intl.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
+#include "gui/profiles/contactInfoPanel.h"
+#include "gui/webBrowser.h"
+#include "model/config.h"
 #include "model/contactInfo.h"
-#include "model/messengerInfo.h"
+#include "model/log.h"
 #include "model/stringConversion.h"
+#include "model/version.h"
 
-namespace {
-// Open profile windows by login; each window removes itself when destroyed.
-std::map<std::string, ContactInfoFrame*>& Registry() {
-  static auto* registry = new std::map<std::string, ContactInfoFrame*>;
-  return *registry;
-}
-}  // namespace
-
-ContactInfoFrame* ContactInfoFrame::CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
-                                                         bool own) {
-  if (ContactInfoFrame* existing = GetContactInfoFrame(login)) return existing;
-  ContactInfo* info = own ? manager->GetOwnContactInfo() : manager->GetContactInfo(login);
-  if (!info || login.empty()) return nullptr;
-  return new ContactInfoFrame(parent, manager, login, *info, own);
-}
-
-ContactInfoFrame* ContactInfoFrame::GetContactInfoFrame(const std::string& login) {
-  auto found = Registry().find(login);
-  return found == Registry().end() ? nullptr : found->second;
-}
-
-void ContactInfoFrame::OpenContactInfoFor(const std::string& login) {
-  ContactInfoFrame* frame = GetContactInfoFrame(login);
-  if (!frame && MainFrame::GetInstance())
-    frame = CreateContactInfoFor(MainFrame::GetInstance(), GetManager(), login, login == GetManager()->GetLogin());
-  if (!frame) return;
-  frame->Show();
-  frame->Raise();
-}
-
-ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo&,
+ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info,
                                    bool mine)
-    : wxFrame(parent, wxID_ANY, mine ? _("My profile") : std2wx(login)), m_manager(manager), m_login(login),
-      m_mine(mine) {
-  Registry()[login] = this;
+    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+              wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxRESIZE_BORDER | wxCLIP_CHILDREN),
+      m_manager(manager),
+      m_login(login),
+      m_mine(mine),
+      m_notifications(info.GetNotifications()) {
+  TRACE_START_ARGS("%s, %d", login.c_str(), mine ? 1 : 0);
+  const wxString icon = std2wx(Config::GetPath() + "Parlavox.ico");
+  if (wxFileExists(icon)) SetIcon(wxIcon(icon, wxBITMAP_TYPE_ICO));
+  m_privateContact = manager->HasContact(login);
+  SetTitle(mine ? _("My profile") : std2wx(info.GetNickname()) + _(": public information and parameters"));
+  SetBackgroundColour(*wxWHITE);
+  auto* main = new wxBoxSizer(wxVERTICAL);
+  SetSizer(main);
+  BuildProfileBox(main, info);
+  BuildSwitches(main, info);
+  BuildButtons(main);
+  if (mine) BuildMessengersBox(main);
+  auto* help = new wxStaticText(this, wxID_ANY, _("Help?"));
+  help->SetForegroundColour(*wxBLUE);
+  help->SetCursor(wxCursor(wxCURSOR_HAND));
+  help->Bind(wxEVT_LEFT_UP, &ContactInfoFrame::OnHelp, this);
+  main->Add(help, 0, wxALIGN_RIGHT | wxBOTTOM | wxRIGHT, 8);
+  Bind(wxEVT_CLOSE_WINDOW, &ContactInfoFrame::OnClose, this);
+  SetAutoLayout(true);
+  main->SetSizeHints(this);
+  main->Fit(this);
+  Layout();
+  TRACE_END();
 }
 
 ContactInfoFrame::~ContactInfoFrame() {
-  auto found = Registry().find(m_login);
-  if (found != Registry().end() && found->second == this) Registry().erase(found);
+  TRACE_START_ARGS("%s", m_login.c_str());
+  // However it goes, the set of open windows no longer points to it.
+  TakeOutOfSet();
+  TRACE_END();
 }
 
-void ContactInfoFrame::UpdateContactInfoFor(const ContactInfo& info) {
-  if (ContactInfoFrame* frame = GetContactInfoFrame(info.GetLogin())) frame->Record("contact " + info.GetLogin());
+void ContactInfoFrame::BuildProfileBox(wxSizer* main, ContactInfo& info) {
+  auto* box = new wxStaticBoxSizer(wxVERTICAL, this, _("Profile"));
+  main->Add(box, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
+  m_panel = new ContactInfoPanel(this, m_manager, info, m_mine, true);
+  box->Add(m_panel, 0, wxEXPAND, 0);
 }
 
-void ContactInfoFrame::UpdateGroups() {
-  for (auto& entry : Registry()) entry.second->Record("groups");
-}
-
-void ContactInfoFrame::UpdateMessengerInfo(MessengerInfo* account) {
-  Record("messenger " + account->GetLogin() + " " + std::to_string(account->GetStatus()));
-}
-
-void ContactInfoFrame::UpdateAvatar() { Record("avatar"); }
-
-void ContactInfoFrame::EnableUpdate(const std::string& login, bool enable) {
-  if (ContactInfoFrame* frame = GetContactInfoFrame(login)) frame->Record(enable ? "editable" : "read only");
-}
-
-void ContactInfoFrame::SetConnectionStatusForAll(bool connected) {
-  for (auto& entry : Registry()) entry.second->Record(connected ? "connected" : "disconnected");
-}
-
-void ContactInfoFrame::RemoveAll() {
-  std::map<std::string, ContactInfoFrame*> frames;
-  frames.swap(Registry());
-  for (auto& entry : frames) {
-    entry.second->Hide();
-    wxTheApp->ScheduleForDestruction(entry.second);
+void ContactInfoFrame::BuildButtons(wxSizer* main) {
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  m_saveButton = new wxButton(this, wxID_ANY, _("&Save"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  m_cancelButton = new wxButton(this, wxID_ANY, _("&Cancel"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  m_saveButton->Bind(wxEVT_BUTTON, &ContactInfoFrame::OnSave, this);
+  m_cancelButton->Bind(wxEVT_BUTTON, &ContactInfoFrame::OnCancel, this);
+  for (wxButton* button : {m_saveButton, m_cancelButton}) {
+    button->Disable();
+    row->Add(button, 0, wxBOTTOM | wxRIGHT, 8);
   }
+  main->Add(row, 0, wxALIGN_RIGHT | wxBOTTOM | wxRIGHT, 4);
 }
+
+// The list of the user's accounts on other networks goes into this box; it keeps its place at
+// its least height even while the list is empty.
+void ContactInfoFrame::BuildMessengersBox(wxSizer* main) {
+  m_messengersBox = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Your other messengers:"));
+  main->Add(m_messengersBox, 1, wxEXPAND | wxALL, 8);
+  m_messengersBox->SetMinSize(wxSize(-1, 200));
+}
+
+MainFrame* ContactInfoFrame::GetMainFrame() const { return dynamic_cast<MainFrame*>(GetParent()); }
+
+void ContactInfoFrame::EnableButtons(bool enable) {
+  m_saveButton->Enable(enable);
+  m_cancelButton->Enable(enable);
+}
+
+// A group waits only when one was chosen; it is applied when it differs from the record's, and
+// only the controller (connected, own network) files the contact.
+bool ContactInfoFrame::ApplyChosenGroup() {
+  if (m_mine || !m_chosenGroup) return true;
+  ContactInfo* record = m_manager->GetContactInfo(m_login);
+  if (*m_chosenGroup == record->GetGroup()) return true;
+  if (MainFrame* main = GetMainFrame()) main->UpdateGroup(m_login, *m_chosenGroup);
+  else m_manager->UpdateGroup(m_login, *m_chosenGroup);
+  return record->GetGroup() == *m_chosenGroup;
+}
+
+void ContactInfoFrame::OnSave(wxCommandEvent&) {
+  TRACE_START_ARGS("%s", m_login.c_str());
+  ContactInfo* record = m_manager->GetContactInfo(m_login);
+  record->SetNotifications(m_notifications);
+  if (m_mine) m_panel->Reset();
+  const bool filed = ApplyChosenGroup();
+  if (filed) m_chosenGroup.reset();
+  const bool saved = Config::GetInstance()->Save();
+  if (saved && filed) {
+    EnableButtons(false);
+    Show(false);
+    TRACE_END();
+    return;
+  }
+  ModalGuard guard(this);
+  if (!saved) {
+    TRACE_INFO("Error: not saved");
+    wxMessageBox(_("Impossible to save your current configuration in ") + std2wx(Config::GetUserPath()) +
+                     "parlavox.xml.",
+                 _("Save error"), wxOK | wxICON_ERROR, nullptr);
+  } else {
+    wxMessageBox(_("The group could not be changed: you are not connected."), _("Group not changed"),
+                 wxOK | wxICON_INFORMATION, this);
+  }
+  TRACE_END_RESULT("kept open");
+}
+
+void ContactInfoFrame::OnCancel(wxCommandEvent&) {
+  TRACE_START_ARGS("%s", m_login.c_str());
+  m_chosenGroup.reset();
+  m_panel->Reset();
+  EnableButtons(false);
+  Show(false);
+  TRACE_END();
+}
+
+void ContactInfoFrame::OnClose(wxCloseEvent& event) {
+  TRACE_START_ARGS("%s, %d", m_login.c_str(), event.CanVeto() ? 1 : 0);
+  m_chosenGroup.reset();
+  m_panel->Reset();
+  EnableButtons(false);
+  if (event.CanVeto()) {
+    Show(false);
+    event.Veto();
+  } else {
+    TakeDown();
+  }
+  TRACE_END();
+}
+
+void ContactInfoFrame::OnHelp(wxMouseEvent&) {
+  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php" +
+                (m_mine ? "#myprofile" : "#contactprofile"));
+}
+
+void ContactInfoFrame::SetConnectionStatus(bool connected) {
+  TRACE_START_ARGS("%d", connected ? 1 : 0);
+  m_panel->EnableUpdate(connected);
+  TRACE_END();
+}
+
+void ContactInfoFrame::UpdateGroup(const std::string& group, bool refresh) {
+  TRACE_START_ARGS("%s, %d", group.c_str(), refresh ? 1 : 0);
+  m_chosenGroup = group;
+  EnableButtons(true);
+  if (refresh) {
+    if (MainFrame* main = GetMainFrame()) main->UpdatePrivateContactsGroups();
+    else UpdateGroups();
+  }
+  TRACE_END();
+}
+
+void ContactInfoFrame::UpdateAvatar() {
+  TRACE_START_ARGS("%s", m_login.c_str());
+  // Asks the server for the large picture when it is missing; the form shows what is there.
+  m_manager->GetAvatar(m_login, false, true, BORDER_SIMPLE, m_manager->GetContactInfo(m_login)->IsBlocked());
+  m_panel->UpdateAvatar();
+  TRACE_END();
+}
+
+void ContactInfoFrame::SetMood(const std::string& mood) {
+  TRACE_START_ARGS("%s", mood.c_str());
+  m_panel->SetMood(mood);
+  TRACE_END();
+}
+
+// The accounts list of the own profile takes the account when it is there.
+void ContactInfoFrame::UpdateMessengerInfo(MessengerInfo*) { TRACE_STARTEND(); }

@@ -1,47 +1,142 @@
-// The profile window of a contact or of the user; one per login at most.
-#ifndef PARLAVOX_GUI_CONTACTINFOFRAME_H
-#define PARLAVOX_GUI_CONTACTINFOFRAME_H
+// The profile window of a contact or of the user, at most one per login: the profile form, the
+// notification switches of that person, Save and Cancel, in the user's own profile the place of
+// the accounts on other networks, and a help link.
+//
+// The class is spread over three files: contactInfoFrame.cpp (building, Save, Cancel, closing,
+// the per-window calls), contactInfoFrameSwitches.cpp (the notification switches) and
+// contactInfoFrameSet.cpp (the set of open windows, by login).
+//
+// Lifetime: closing a window by the user hides it; the set keeps it until RemoveAll (at each
+// log-in) or CloseAll (at exit). A window in which a dialog of its own is open (see ModalGuard) is
+// never destroyed under that dialog: it leaves the set at once, hidden, and goes once the dialog
+// has returned.
+#ifndef PARLAVOX_GUI_PROFILES_CONTACTINFOFRAME_H
+#define PARLAVOX_GUI_PROFILES_CONTACTINFOFRAME_H
 
+#include <wx/bitmap.h>
 #include <wx/frame.h>
 
-#include "gui/callRecord.h"
-
 #include <map>
+#include <optional>
 #include <string>
 
+class ContactButtonBitmapNotifier;
 class ContactInfo;
-class MessengerInfo;
+class ContactInfoPanel;
+class MainFrame;
 class Manager;
+class MessengerInfo;
+class wxButton;
+class wxStaticBoxSizer;
 
-class ContactInfoFrame : public wxFrame, public CallRecord {
+class ContactInfoFrame : public wxFrame {
  public:
-  // The profile window of `login`, made unless it exists; null when the controller has no
-  // record of that login. `own` marks the user's own profile.
-  static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
-                                                bool own);
-  static ContactInfoFrame* GetContactInfoFrame(const std::string& login);
-  // Shows the profile window of `login`, made first (beside the main window) when there is none.
-  static void OpenContactInfoFor(const std::string& login);
-
-  static ContactInfoFrame* GetContactInfoFor(const std::string& login) { return GetContactInfoFrame(login); }
-  // Update the open profile window of that login, or every open one.
-  static void UpdateContactInfoFor(const ContactInfo& info);
-  static void UpdateGroups();
-  // Whether the profile of `login` can be edited (the user's own, while connected).
-  static void EnableUpdate(const std::string& login, bool enable);
-  static void SetConnectionStatusForAll(bool connected);
-  // Hides every profile window and destroys it once the handlers running are over.
-  static void RemoveAll();
-  void UpdateMessengerInfo(MessengerInfo* account);
-  void UpdateAvatar();
-
   ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info, bool mine);
   ~ContactInfoFrame() override;
 
+  // ---- The set of open windows (contactInfoFrameSet.cpp); GUI thread only.
+  // The window of `login`, made (hidden) and registered unless there is one; an existing window
+  // is returned unchanged whatever `mine` says. Null for an empty login.
+  static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
+                                                bool mine);
+  // Refreshes the window of `login` from the controller's record, or makes it beside the main
+  // window; then shows it, or raises it when shown.
+  static void OpenContactInfoFor(const std::string& login);
+  // The window registered for `login`, or null; looking adds nothing to the set.
+  static ContactInfoFrame* GetContactInfoFor(const std::string& login);
+  static void UpdateContactInfoFor(const ContactInfo& info);
+  static void UpdateGroups();
+  static void SetConnectionStatusForAll(bool connected);
+  // Only the user's own window reacts: its form is opened to editing or closed to it.
+  static void EnableUpdate(const std::string& login, bool enable);
+  static void HideAll();
+  // At exit: every window closed with force (so destroyed), and the set emptied.
+  static void CloseAll();
+  // At log-in: every window hidden and destroyed, and the set emptied.
+  static void RemoveAll();
+
+  // ---- One window.
+  std::string GetLogin() const { return m_login; }
+  bool IsMine() const { return m_mine; }
+  ContactInfoPanel* GetPanel() const { return m_panel; }
+  void SetConnectionStatus(bool connected);
+  // A group chosen in the form: kept until Save, which applies it. `refresh` rebuilds every list
+  // of groups (a group was just made).
+  void UpdateGroup(const std::string& group, bool refresh);
+  // The group chosen and not saved yet, if any.
+  const std::optional<std::string>& GetChosenGroup() const { return m_chosenGroup; }
+  void UpdateAvatar();
+  void SetMood(const std::string& mood);
+  void UpdateMessengerInfo(MessengerInfo* account);
+  // The window shows the record again: form, switches (unsaved clicks are dropped).
+  void UpdateContactInfo(const ContactInfo& info);
+  // The main window this window belongs to, or null when its parent is another window.
+  MainFrame* GetMainFrame() const;
+
+  // ---- Notification switches (contactInfoFrameSwitches.cpp).
+  // The picture and the tip of a switch for the value its key has in the window's map.
+  const wxBitmap& SelectBitmap(const std::string& key, bool visual) const;
+  wxString SelectToolTip(const std::string& key, bool visual) const;
+  // The value waiting for Save: 2 on, 1 off, 0 not set.
+  int GetPendingNotification(const std::string& key) const;
+  void OnSwitchNotifier(wxMouseEvent& event);
+
+  // Held by whoever opens a modal dialog that belongs to this window (the form's questions, the
+  // save-error box, the accounts' dialog): until the last guard goes, the window is not destroyed.
+  class ModalGuard {
+   public:
+    explicit ModalGuard(wxWindow* inside);
+    ~ModalGuard();
+    ModalGuard(const ModalGuard&) = delete;
+    ModalGuard& operator=(const ModalGuard&) = delete;
+    // False when the window was taken down while the dialog ran: the caller does nothing more.
+    bool WindowLives() const;
+
+   private:
+    ContactInfoFrame* m_frame;
+  };
+
+  void OnSave(wxCommandEvent& event);
+  void OnCancel(wxCommandEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void OnHelp(wxMouseEvent& event);
+
  private:
+  void BuildProfileBox(wxSizer* main, ContactInfo& info);
+  void BuildSwitches(wxSizer* main, const ContactInfo& info);
+  void AddSwitchRow(wxSizer* grid, const wxString& label, const std::string& event);
+  void BuildButtons(wxSizer* main);
+  void BuildMessengersBox(wxSizer* main);
+  void LoadSwitchBitmaps();
+  void RefreshSwitch(ContactButtonBitmapNotifier* notifier);
+  void RefreshSwitches();
+  bool IsLoginSwitch(const std::string& key) const;
+  void EnableButtons(bool enable);
+  // Applies the chosen group; false when the controller could not pass it on.
+  bool ApplyChosenGroup();
+  // Taken out of the set, hidden, and destroyed now or once its dialogs have returned.
+  void TakeDown();
+  void TakeOutOfSet();
+
   Manager* m_manager;
   std::string m_login;
   bool m_mine;
+  // The notification values waiting for Save: on, off, or absent for not set.
+  std::map<std::string, bool> m_notifications;
+  std::optional<std::string> m_chosenGroup;
+  ContactInfoPanel* m_panel = nullptr;
+  // Pop-up on, off, not set; sound on, off, not set.
+  wxBitmap m_bitmaps[6];
+  wxButton* m_saveButton = nullptr;
+  wxButton* m_cancelButton = nullptr;
+  // The box the accounts on other networks go into (own profile only).
+  wxStaticBoxSizer* m_messengersBox = nullptr;
+  bool m_privateContact = false;
+  // The switches, by key.
+  std::map<std::string, ContactButtonBitmapNotifier*> m_switches;
+  // Dialogs of this window now open, and whether the window is to go once they have returned.
+  int m_modalDepth = 0;
+  bool m_doomed = false;
 };
 
 #endif

@@ -1,67 +1,248 @@
+// The chat-rooms window: its tabs, finding and focusing rooms, messages handed to their pages,
+// the blinking of unseen tabs, closing a tab or the window, and the help link.
 #include "gui/rooms/chatRoomsNotebook.h"
 
+#include <wx/evtloop.h>
 #include <wx/intl.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
 
-#include "core/guiEvents.h"
-#include "model/contactInfo.h"
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "gui/pictures.h"
+#include "gui/rooms/chatRoomPanel.h"
+#include "gui/rooms/messageText.h"
+#include "gui/webBrowser.h"
+#include "gui/windowIcon.h"
+#include "model/config.h"
 #include "model/fileMessage.h"
+#include "model/log.h"
+#include "model/message.h"
 #include "model/stringConversion.h"
-#include "model/urlContactInfo.h"
+#include "model/version.h"
+
+namespace {
+
+const long kNotebookId = wxNewId();
+const long kBlinkTimerId = wxNewId();
+// No close button at the strip's end, no scroll arrows, a close button on the selected tab,
+// Ctrl+Tab lists the tabs, a button lists every tab, a right click offers the properties.
+const long kNotebookStyle = 0x8 | 0x10 | 0x200 | 0x2000 | 0x4000 | 0x20000;
+const int kTabImageSize = 16;
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(ChatRoomsNotebook, wxFrame)
+  EVT_TABBEDNOTEBOOK_PAGE_CLOSING(kNotebookId, ChatRoomsNotebook::OnCloseTab)
+  EVT_TABBEDNOTEBOOK_PAGE_CHANGED(kNotebookId, ChatRoomsNotebook::OnTabChanged)
+  EVT_CLOSE(ChatRoomsNotebook::OnClose)
+  EVT_TIMER(kBlinkTimerId, ChatRoomsNotebook::OnBlinkTimer)
+wxEND_EVENT_TABLE()
 
 ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent)
-    : wxFrame(parent, wxID_ANY, _("Chat rooms")), m_manager(manager) {}
+    : wxFrame(parent, wxID_ANY, _("Chatrooms"), wxPoint(50, 50), wxSize(600, 440), wxDEFAULT_FRAME_STYLE),
+      m_manager(manager),
+      m_blinkTimer(this, kBlinkTimerId) {
+  TRACE_START();
+  SetProgramIcon(this);
+  SetBackgroundColour(*wxWHITE);
+  if (Config::GetInstance()->GetAlwaysTopStatus()) SetWindowStyleFlag(GetWindowStyleFlag() | wxSTAY_ON_TOP);
+  for (const char* name : {"website.png", "user.png", "newmsg.png"})
+    m_imageList.Add(pictures::Load(name, kTabImageSize));
 
-void ChatRoomsNotebook::UpdateContact(const URLContactInfo& update) {
-  Record("contact " + update.GetURL() + " " + update.GetLogin());
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  m_notebook = new TabbedNotebook(this, kNotebookId, wxDefaultPosition, wxDefaultSize, kNotebookStyle,
+                                  "Tabbed Notebook");
+  m_notebook->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  m_notebook->SetTabAreaColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  m_notebook->SetImageList(&m_imageList);
+  sizer->Add(m_notebook, 1, wxEXPAND, 0);
+
+  auto* bottom = new wxBoxSizer(wxHORIZONTAL);
+  sizer->Add(bottom, 0, wxEXPAND | wxTOP | wxBOTTOM, 4);
+  m_typingText = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, 28), 0);
+  bottom->Add(m_typingText, 1, wxEXPAND | wxLEFT, 8);
+  auto* help = new wxStaticText(this, wxID_ANY, _("Help?"));
+  help->SetForegroundColour(*wxBLUE);
+  help->Bind(wxEVT_LEFT_UP, &ChatRoomsNotebook::OnHelp, this);
+  bottom->Add(help, 0, wxRIGHT, 8);
+
+  SetSizer(sizer);
+  SetMinSize(wxSize(200, 200));
+  Layout();
+  TRACE_END();
 }
 
-void ChatRoomsNotebook::OnSubscribeChatRoomAck(wxCommandEvent& event) {
-  const wxArrayString& strings = ManagerEvent::StringsOf(event);
-  if (strings.size() < 2) return;
-  m_rooms.insert(wx2std(strings[0]));
-  Record("subscribed " + wx2std(strings[0]) + " " + wx2std(strings[1]));
+ChatRoomsNotebook::~ChatRoomsNotebook() {
+  m_blinkTimer.Stop();
+  // The pages go before the image list the notebook points at.
+  if (m_notebook) m_notebook->SetImageList(nullptr);
 }
 
-void ChatRoomsNotebook::OnCreateVirtualChatRoomAck(wxCommandEvent& event) {
-  auto* room = dynamic_cast<URLContactInfo*>(event.GetEventObject());
-  if (!room) return;
-  m_rooms.insert(room->GetURL());
-  Record("private room " + room->GetURL() + " " + room->GetLogin());
+int ChatRoomsNotebook::GetChatRoomIndex(const std::string& url) const {
+  for (int i = 0; i < m_notebook->GetPageCount(); ++i) {
+    auto* page = dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(i)));
+    if (page && page->GetURL() == url) return i;
+  }
+  return -1;
 }
 
-void ChatRoomsNotebook::AddContacts(const std::string& url, std::vector<ContactInfo*> contacts, bool) {
-  std::string line = "members " + url;
-  for (ContactInfo* contact : contacts) line += " " + contact->GetLogin();
-  Record(line);
+ChatRoomPanel* ChatRoomsNotebook::GetChatRoom(const std::string& url) const {
+  const int index = GetChatRoomIndex(url);
+  return index < 0 ? nullptr : dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(index)));
 }
 
-void ChatRoomsNotebook::AddContact(const std::string& url, const ContactInfo& contact) {
-  Record("member " + url + " " + contact.GetLogin());
+int ChatRoomsNotebook::GetNbrChatRooms() const { return m_notebook->GetPageCount(); }
+
+bool ChatRoomsNotebook::HasPage(const wxWindow* page) const {
+  return m_notebook->GetPageIndex(const_cast<wxWindow*>(page)) >= 0;
+}
+
+int ChatRoomsNotebook::RoomImage(const std::string& url) const {
+  return m_manager->IsPrivateChatRoom(url).empty() ? IMAGE_SITE : IMAGE_PRIVATE;
+}
+
+ChatRoomPanel* ChatRoomsNotebook::CreateChatRoom(const std::string& url, const wxString& caption,
+                                                 const wxString& notice) {
+  TRACE_START_ARGS("%s", url.c_str());
+  const int image = url.compare(0, 6, "prv://") == 0 ? IMAGE_PRIVATE : IMAGE_SITE;
+  m_blinkCount[url] = -1;
+  auto* page = new ChatRoomPanel(m_manager, m_notebook, url);
+  m_notebook->AddPage(page, messagetext::Shown(caption), true, image);
+  m_notebook->SetSelection(size_t(m_notebook->GetPageCount() - 1));
+  page->AddAdminMessage(notice, time(nullptr), wxBLUE);
+  Layout();
+  TRACE_END();
+  return page;
+}
+
+void ChatRoomsNotebook::FocusOnChatRoom(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  const int index = GetChatRoomIndex(url);
+  if (index >= 0) {
+    if (IsShown()) Raise();
+    else Show(true);
+    Iconize(false);
+    m_notebook->SetSelection(size_t(index));
+  }
+  TRACE_END();
+}
+
+void ChatRoomsNotebook::CloseChatRoom(const std::string& url) {
+  const int index = GetChatRoomIndex(url);
+  if (index >= 0) m_notebook->DeletePage(size_t(index), true);
 }
 
 void ChatRoomsNotebook::AddMessage(Message* message) {
-  Record("message " + message->GetSite() + " " + message->GetLogin() + ": " + message->GetText());
+  const std::string site = message->GetSite();
+  TRACE_START_ARGS("%s", site.c_str());
+  const int index = GetChatRoomIndex(site);
+  if (message->GetLogin() != m_manager->GetLogin()) {
+    if (index != m_notebook->GetSelection()) {
+      m_blinkCount[site] = kBlinkTicks;
+      if (!m_blinkTimer.IsRunning()) m_blinkTimer.StartOnce(kBlinkMs);
+    }
+    if (!IsActive()) AskAttention(wxUSER_ATTENTION_INFO);
+  }
+  if (index >= 0) dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(index)))->AddMessage(message);
+  else TRACE_INFO("url not found: %s", site.c_str());
+  TRACE_END();
 }
 
+// File notices come with the transfers' own notices in the pages.
 void ChatRoomsNotebook::AddFileMessage(FileMessage* message) {
-  Record("file " + message->GetSite() + " " + std::to_string(int(message->GetStatus())));
+  TRACE_INFO("file notice %s %d", message->GetSite().c_str(), int(message->GetStatus()));
 }
 
-void ChatRoomsNotebook::FocusOnChatRoom(const std::string& url) { Record("focus " + url); }
-
-wxWindow* ChatRoomsNotebook::CreateChatRoom(const std::string& url, const wxString& name, const wxString& notice) {
-  m_rooms.insert(url);
-  Record("open " + url + " " + wx2std(name) + " " + wx2std(notice));
-  return nullptr;
+void ChatRoomsNotebook::AskAttention(int level) {
+  if (!IsShown()) return;
+  // The toolkit's request runs the event loop a little: it is made from the loop itself.
+  CallAfter([this, level] {
+    if (wxEventLoopBase::GetActive() && IsShownOnScreen()) RequestUserAttention(level);
+  });
 }
 
-void ChatRoomsNotebook::SetKeyTyped(const std::string& url, const std::string& login, const std::string&,
-                                    bool typing) {
-  Record("typing " + url + " " + login + (typing ? " yes" : " no"));
+void ChatRoomsNotebook::OnBlinkTimer(wxTimerEvent&) {
+  m_blinkOn = !m_blinkOn;
+  bool blinking = false;
+  for (int i = 0; i < m_notebook->GetPageCount(); ++i) {
+    const std::string url = dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(i)))->GetURL();
+    int& count = m_blinkCount[url];
+    if (count == -1) {
+      m_notebook->SetPageImage(size_t(i), RoomImage(url));
+    } else if (count == 0) {
+      m_notebook->SetPageImage(size_t(i), IMAGE_NEW_MESSAGE);
+    } else {
+      m_notebook->SetPageImage(size_t(i), m_blinkOn ? int(IMAGE_NEW_MESSAGE) : RoomImage(url));
+      --count;
+      blinking = true;
+    }
+  }
+  if (blinking) m_blinkTimer.StartOnce(kBlinkMs);
 }
 
-void ChatRoomsNotebook::BanChatRoom(const std::string& url) { Record("banned " + url); }
-void ChatRoomsNotebook::UpdateAvatar(const std::string& login) { Record("avatar " + login); }
-void ChatRoomsNotebook::CloseChatRoom(const std::string& url) { m_rooms.erase(url); }
+void ChatRoomsNotebook::OnTabChanged(TabbedNotebookEvent& event) {
+  auto* page = dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(event.GetSelection())));
+  if (!page) return;
+  m_notebook->SetPageImage(size_t(event.GetSelection()), RoomImage(page->GetURL()));
+  m_blinkCount[page->GetURL()] = -1;
+}
 
-void ChatRoomsNotebook::SetConnectionStatus(bool connected) { Record(connected ? "connected" : "disconnected"); }
+void ChatRoomsNotebook::OnCloseTab(TabbedNotebookEvent& event) {
+  auto* page = dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(event.GetSelection())));
+  if (!page) return;
+  const std::string url = page->GetURL();
+  TRACE_START_ARGS("%s", url.c_str());
+  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->UnsubscribeChatRoom(url);
+  const std::vector<std::string> typing = m_typingContacts[url];
+  for (const std::string& login : typing) SetKeyTyped(url, login, std::string(), false);
+  // Its smiley grid goes with it; the notebook destroys the page once this event is over.
+  page->Hide();
+  TRACE_END();
+}
+
+void ChatRoomsNotebook::OnClose(wxCloseEvent& event) {
+  TRACE_START();
+  if (event.CanVeto()) {
+    Show(false);
+    event.Veto();
+    if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->ShowChatRoomsButton();
+  } else {
+    Destroy();
+  }
+  TRACE_END();
+}
+
+void ChatRoomsNotebook::OnHelp(wxMouseEvent&) {
+  browser::Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#chatrooms");
+}
+
+void ChatRoomsNotebook::BanChatRoom(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  if (ChatRoomPanel* page = GetChatRoom(url)) {
+    page->AddAdminMessage(_("Too many abuses reported. You are banned from this chatroom!"), time(nullptr), wxRED);
+    page->SetConnectionStatus(false);
+  }
+  TRACE_END();
+}
+
+void ChatRoomsNotebook::SetConnectionStatus(bool connected) {
+  TRACE_START_ARGS("%d", connected ? 1 : 0);
+  // Nobody is known to type once the connection is gone.
+  if (!connected) ClearTyping();
+  for (int i = 0; i < m_notebook->GetPageCount(); ++i)
+    dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(i)))->SetConnectionStatus(connected);
+  TRACE_END();
+}
+
+void ChatRoomsNotebook::OnOpenPrivateChatRoom(const std::string& login) {
+  if (MainFrame* main = MainFrame::GetInstance()) main->CreateVirtualChatRoom(login);
+}
+
+void ChatRoomsNotebook::BlockContact(const std::string& login, const std::string& message) {
+  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->BlockContact(login, message);
+}
+
+void ChatRoomsNotebook::UnblockContact(const std::string& login, const std::string& message) {
+  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->UnblockContact(login, message);
+}

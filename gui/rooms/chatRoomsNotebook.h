@@ -1,52 +1,108 @@
-// The frame of chat-room tabs, one page per open room.
-#ifndef PARLAVOX_GUI_CHATROOMSNOTEBOOK_H
-#define PARLAVOX_GUI_CHATROOMSNOTEBOOK_H
+// The chat-rooms window: one tab per open room (a site's room or a private room), the line of
+// who is typing under the tabs, and a link to the help.
+#ifndef PARLAVOX_GUI_ROOMS_CHATROOMSNOTEBOOK_H
+#define PARLAVOX_GUI_ROOMS_CHATROOMSNOTEBOOK_H
 
 #include <wx/frame.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
 
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
-class Manager;
+#include "widgets/tabbedNotebook.h"
 
-#include "gui/callRecord.h"
-
+class ChatRoomPanel;
 class ContactInfo;
 class FileMessage;
+class Manager;
 class Message;
 class URLContactInfo;
 
-class ChatRoomsNotebook : public wxFrame, public CallRecord {
+class ChatRoomsNotebook : public wxFrame {
  public:
-  ChatRoomsNotebook(Manager* manager, wxWindow* parent);
+  // Tab images.
+  enum { IMAGE_SITE = 0, IMAGE_PRIVATE = 1, IMAGE_NEW_MESSAGE = 2 };
+  // An unseen tab blinks this many ticks of this length, then keeps the unread image.
+  static const int kBlinkTicks = 30;
+  static const int kBlinkMs = 500;
 
-  void UpdateContact(const URLContactInfo& update);
+  ChatRoomsNotebook(Manager* manager, wxWindow* parent);
+  ~ChatRoomsNotebook() override;
+
+  // Creates the room's page and tab, selects it and writes `notice` as its first line. A URL
+  // already open gets a second tab: callers look first.
+  ChatRoomPanel* CreateChatRoom(const std::string& url, const wxString& caption, const wxString& notice);
+  // Rooms are named by their exact bytes; the first page of that name counts.
+  int GetChatRoomIndex(const std::string& url) const;
+  ChatRoomPanel* GetChatRoom(const std::string& url) const;
+  bool IsChatRoomOpened(const std::string& url) const { return GetChatRoomIndex(url) >= 0; }
+  int GetNbrChatRooms() const;
+  // Whether `page` is still one of the tabs (a page whose tab closes is not).
+  bool HasPage(const wxWindow* page) const;
+  void FocusOnChatRoom(const std::string& url);
+  // Closes the room's tab as the user does: the room is left.
+  void CloseChatRoom(const std::string& url);
+
+  // Shows a message in its room, makes an unseen tab blink and asks for the user's attention
+  // when the window is not active. The caller keeps the message.
+  void AddMessage(Message* message);
+  void AddFileMessage(FileMessage* message);
+  void BanChatRoom(const std::string& url);
+  void SetConnectionStatus(bool connected);
+
+  // Members (chatRoomsNotebookMembers.cpp).
   // The subscription's strings: the room's URL, then the number of members as a decimal text.
   void OnSubscribeChatRoomAck(wxCommandEvent& event);
   // The payload is the new private room's URLContactInfo.
   void OnCreateVirtualChatRoomAck(wxCommandEvent& event);
+  void UpdateContact(const URLContactInfo& update);
   void AddContacts(const std::string& url, std::vector<ContactInfo*> contacts, bool notify);
   void AddContact(const std::string& url, const ContactInfo& contact);
-  // Shows a message in its room; the caller keeps ownership of the message.
-  void AddMessage(Message* message);
-  void AddFileMessage(FileMessage* message);
-  void FocusOnChatRoom(const std::string& url);
-  int GetNbrChatRooms() const { return int(m_rooms.size()); }
-  bool IsChatRoomOpened(const std::string& url) const { return m_rooms.count(url) > 0; }
-  // Creates the room's page; returns it once pages exist.
-  wxWindow* CreateChatRoom(const std::string& url, const wxString& name, const wxString& notice);
-  void SetKeyTyped(const std::string& url, const std::string& login, const std::string& nickname, bool typing);
-  void BanChatRoom(const std::string& url);
+  void RemoveContact(const std::string& url, const std::string& login);
+  void RemoveContact(const std::string& login);
   void UpdateAvatar(const std::string& login);
-  // The page of a room closes.
-  void CloseChatRoom(const std::string& url);
-  // Whether the user is connected: rooms can be written in or not.
-  void SetConnectionStatus(bool connected);
+
+  // What a page asks of the main window.
+  void OnOpenPrivateChatRoom(const std::string& login);
+  void BlockContact(const std::string& login, const std::string& message);
+  void UnblockContact(const std::string& login, const std::string& message);
+
+  // Typing (chatRoomsNotebookTyping.cpp): the user's own, on its way to the server, and other
+  // users', shown one line per room under the tabs.
+  void OnKeyTyped(const std::string& url, bool typing);
+  void SetKeyTyped(const std::string& url, const std::string& login, const std::string& nickname, bool typing);
+
+  TabbedNotebook* GetNotebook() const { return m_notebook; }
+  wxStaticText* GetTypingText() const { return m_typingText; }
+  void OnBlinkTimer(wxTimerEvent& event);
 
  private:
+  void OnCloseTab(TabbedNotebookEvent& event);
+  void OnTabChanged(TabbedNotebookEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void OnHelp(wxMouseEvent& event);
+  // The room's own tab image: private or site.
+  int RoomImage(const std::string& url) const;
+  // The desktop's attention, asked from the event loop for a window on screen.
+  void AskAttention(int level);
+  // Typing: drops `login` from the rooms, one room or all; the line is written again.
+  void StopTyping(const std::string& login, const std::string& url);
+  void StopTypingEverywhere(const std::string& login);
+  void ClearTyping();
+  void WriteTypingLine();
+
   Manager* m_manager;
-  std::set<std::string> m_rooms;
+  TabbedNotebook* m_notebook = nullptr;
+  wxStaticText* m_typingText = nullptr;
+  wxTimer m_blinkTimer;
+  TabImageList m_imageList;
+  std::map<std::string, int> m_blinkCount;
+  bool m_blinkOn = false;
+  std::map<std::string, std::vector<std::string>> m_typingContacts;
+
+  wxDECLARE_EVENT_TABLE();
 };
 
 #endif

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <functional>
+
 #include "asn1/octetString.h"
+#include "model/fileMessage.h"
 #include "model/log.h"
+#include "model/message.h"
+#include "model/recommendedSite.h"
 #include "network/localServer.h"
 #include "tests/core/managerTestSupport.h"
 #include "tests/network/socketTestSupport.h"
@@ -79,6 +84,98 @@ TEST(ManagerEvents, CascadesAndPayloads) {
   EXPECT_EQ(1, deaths);
   EXPECT_NE(-1, Manager::GetEventId());
   EXPECT_EQ(Manager::GetEventId(), Manager::GetEventId());
+}
+
+// Every event type with each code it is posted with: its payload, if any, reads back through
+// the accessor of its kind only; any other kind, a derived kind or a plain object reads as null.
+TEST(ManagerEvents, EachPayloadReadsBackThroughItsAccessorOnly) {
+  ContactInfo own;
+  URLInfo site;
+  RecommendedSite recommended("http://r.example/", 3);
+  MessengerInfo account("icq", "ICQ", "a1", "", false, {});
+  ContactEvent request(7, CE_ADD_RECEIVED, "none", "bob", "Bob", "hi");
+  auto roomContact = [] { return new URLContactInfo("http://s.example/", 2, ContactInfo(), false, false, false); };
+  auto message = [] { return new Message("http://s.example/", "bob", "Bob", "hi", 0, false); };
+  auto file = [] {
+    return new FileMessage("http://s.example/", "bob", "Bob", "f.bin", "k", "t", "127.0.0.1", 1, 0, true, FM_STARTED, 0,
+                           10, 0.0);
+  };
+  struct Row {
+    wxEventType type;
+    int code;
+    Payload kind;
+    wxObject* kept;                 // a record kept by its owner, or
+    std::function<wxObject*()> make;  // an object made for the event
+  };
+  const std::vector<Row> rows = {
+      {wxEVT_CONNECTION_ACK, GUI_CONNECTED_TO_SERVER, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_CONNECTION__OK, Payload::kContact, &own, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_CONNECTION__INVALID_LOGIN, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_CONNECTION__TOO_MANY_USERS, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_CONNECTION__INVALID_VERSION, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_CONNECTION__SERVER_FAILED, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_DISCONNECT, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_NOTASKED_DISCONNECT, Payload::kNone, nullptr, nullptr},
+      {wxEVT_CONNECTION_ACK, GUI_SOCKET_ERROR, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_OPEN_CHATROOM_ACK, GUI_OPEN_CHATROOM_OK, Payload::kSite, &site, nullptr},
+      {wxEVT_RECEIVE_OPEN_CHATROOM_ACK, GUI_OPEN_CHATROOM_FAILED, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, GUI_UPDATE_CONTACT, Payload::kRoomContact, nullptr, roomContact},
+      {wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, GUI_SUBSCRIBE_CHATROOM_OK, Payload::kRoomContact, nullptr, roomContact},
+      {wxEVT_RECEIVE_NEW_MESSAGE, 0, Payload::kMessage, nullptr, message},
+      {wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_OK, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_FAILED, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_BANNED, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_BLOCKED, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_CREATE_VIRTUAL_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_OK, Payload::kRoomContact, nullptr,
+       roomContact},
+      {wxEVT_RECEIVE_CONTACT_EVENT, 0, Payload::kContactEvent, &request, nullptr},
+      {wxEVT_RECEIVE_CONTACT_EVENT, 0, Payload::kContactEvent, nullptr, [] {
+         return new ContactEvent(-1, CE_ADD_ACCEPTED, "", "bob", "Bob", "");
+       }},
+      {wxEVT_RECEIVE_ADD_WEBSITE, 0, Payload::kSite, &site, nullptr},
+      {wxEVT_RECEIVE_KEY_TYPED, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_MESSAGE_FILE, 0, Payload::kFile, nullptr, file},
+      {wxEVT_RECEIVE_CLOSE_CHATROOM, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_DEL_CONTACT, 0, Payload::kContactEvent, nullptr, [] {
+         return new ContactEvent(-1, CE_REMOVED, "none", "bob", "Bob", "");
+       }},
+      {wxEVT_RECEIVE_INVITE_CONTACT_IN_CHATROOM, 0, Payload::kContactEvent, &request, nullptr},
+      {wxEVT_RECEIVE_INVITE_CHATROOM_ANSWER, 0, Payload::kContactEvent, &request, nullptr},
+      {wxEVT_RECEIVE_UPDATE_AVATAR, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_UPDATE_COMMENTS, 0, Payload::kSite, &site, nullptr},
+      {wxEVT_RECEIVE_UPDATE_AD, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_RECOMMEND_SITE, 0, Payload::kRecommendedSite, &recommended, nullptr},
+      {wxEVT_RECEIVE_BAN_SITE, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_REGISTER_EXTENSION, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_MESSENGER_INFO, 0, Payload::kMessenger, &account, nullptr},
+      {wxEVT_REMOVE_ALL_PRIVATE_CONTACTS, 0, Payload::kNone, nullptr, nullptr},
+      {wxEVT_RECEIVE_UPLOAD_INSTALLER, 0, Payload::kNone, nullptr, nullptr}};
+  const auto accessors = PayloadAccessors();
+  for (const Row& row : rows) {
+    ManagerEvent event(row.type, Manager::GetEventId());
+    event.SetInt(row.code);
+    if (row.kept) event.SetKeptObject(row.kept);
+    if (row.make) event.SetOwnedObject(row.make());
+    if (row.kind != Payload::kNone) EXPECT_EQ(row.kind, PayloadOfType(row.type)) << "the recorder's table, " << row.type;
+    std::unique_ptr<wxEvent> copy(event.Clone());  // a copy reads the same
+    const wxEvent* both[] = {&event, copy.get()};
+    for (const wxEvent* e : both) {
+      EXPECT_TRUE(PayloadReadsAsItsType(*e)) << row.type << " " << row.code;
+      for (size_t i = 0; i < accessors.size(); ++i) {
+        const bool its = static_cast<size_t>(row.kind) == i + 1;
+        EXPECT_EQ(its ? e->GetEventObject() : nullptr, accessors[i](*e)) << row.type << " " << row.code << " " << i;
+      }
+    }
+  }
+
+  // Something of no kind, an event from a control and an event with nothing read as null.
+  wxObject plain;
+  wxCommandEvent fromControl(wxEVT_RECEIVE_NEW_MESSAGE);
+  fromControl.SetEventObject(&plain);
+  ManagerEvent empty(wxEVT_RECEIVE_NEW_MESSAGE, Manager::GetEventId());
+  const wxEvent* neither[] = {&fromControl, &empty};
+  for (const wxEvent* e : neither)
+    for (auto accessor : accessors) EXPECT_EQ(nullptr, accessor(*e));
 }
 
 // Posted by the constructor, before any window listens: handled once one does.

@@ -26,6 +26,58 @@ using testserver::NewS2C;
 using testserver::TestConnection;
 using testserver::TestServer;
 
+// The kinds of payload an event may carry, each read by one accessor of ManagerEvent.
+enum class Payload { kNone, kContact, kSite, kRecommendedSite, kRoomContact, kMessage, kFile, kContactEvent, kMessenger };
+
+// The accessor of each kind but kNone, in the order of the enumeration.
+inline std::vector<wxObject* (*)(const wxEvent&)> PayloadAccessors() {
+  return {[](const wxEvent& e) -> wxObject* { return ManagerEvent::ContactOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::SiteOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::RecommendedSiteOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::RoomContactOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::MessageOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::FileOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::ContactEventOf(e); },
+          [](const wxEvent& e) -> wxObject* { return ManagerEvent::MessengerOf(e); }};
+}
+
+// The one kind of payload an event of this type carries when it carries one.
+inline Payload PayloadOfType(wxEventType type) {
+  const std::pair<wxEventType, Payload> kinds[] = {
+      {wxEVT_CONNECTION_ACK, Payload::kContact},
+      {wxEVT_RECEIVE_OPEN_CHATROOM_ACK, Payload::kSite},
+      {wxEVT_RECEIVE_UPDATE_COMMENTS, Payload::kSite},
+      {wxEVT_RECEIVE_ADD_WEBSITE, Payload::kSite},
+      {wxEVT_RECEIVE_RECOMMEND_SITE, Payload::kRecommendedSite},
+      {wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, Payload::kRoomContact},
+      {wxEVT_RECEIVE_CREATE_VIRTUAL_CHATROOM_ACK, Payload::kRoomContact},
+      {wxEVT_RECEIVE_NEW_MESSAGE, Payload::kMessage},
+      {wxEVT_RECEIVE_MESSAGE_FILE, Payload::kFile},
+      {wxEVT_RECEIVE_CONTACT_EVENT, Payload::kContactEvent},
+      {wxEVT_RECEIVE_DEL_CONTACT, Payload::kContactEvent},
+      {wxEVT_RECEIVE_INVITE_CONTACT_IN_CHATROOM, Payload::kContactEvent},
+      {wxEVT_RECEIVE_INVITE_CHATROOM_ANSWER, Payload::kContactEvent},
+      {wxEVT_RECEIVE_MESSENGER_INFO, Payload::kMessenger}};
+  for (const auto& kind : kinds)
+    if (kind.first == type) return kind.second;
+  return Payload::kNone;
+}
+
+// Whether the event's payload, if any, reads back through the accessor of its type's kind and
+// through no other.
+inline ::testing::AssertionResult PayloadReadsAsItsType(const wxEvent& event) {
+  const Payload kind = PayloadOfType(event.GetEventType());
+  wxObject* object = event.GetEventObject();
+  if (object && kind == Payload::kNone) return ::testing::AssertionFailure() << "a payload on a text event";
+  const auto accessors = PayloadAccessors();
+  for (size_t i = 0; i < accessors.size(); ++i) {
+    const bool its = object && static_cast<size_t>(kind) == i + 1;
+    if (accessors[i](event) != (its ? object : nullptr))
+      return ::testing::AssertionFailure() << "accessor " << i << " on event type " << event.GetEventType();
+  }
+  return ::testing::AssertionSuccess();
+}
+
 struct Recorded {
   wxEventType type;
   int code;
@@ -48,8 +100,9 @@ class EventRecorder : public wxEvtHandler {
     for (auto type : types) Bind(*type, &EventRecorder::OnEvent, this, Manager::GetEventId());
   }
   void OnEvent(wxCommandEvent& event) {
+    EXPECT_TRUE(PayloadReadsAsItsType(event));
     std::string text = wx2std(event.GetString());
-    if (auto* update = dynamic_cast<URLContactInfo*>(event.GetEventObject())) text = update->GetLogin();
+    if (auto* update = ManagerEvent::RoomContactOf(event)) text = update->GetLogin();
     events.push_back({event.GetEventType(), event.GetInt(), text, event.GetEventObject()});
   }
   // The codes of the connection events so far.

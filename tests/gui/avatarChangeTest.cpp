@@ -7,6 +7,7 @@
 #include <wx/mstream.h>
 
 #include "gui/nicknamePanel.h"
+#include "tests/gui/fileChoice.h"
 #include "tests/gui/mainWindowFixture.h"
 
 namespace {
@@ -18,46 +19,6 @@ wxImage FromPng(const OCTET_STRING_t& bytes) {
   wxMemoryInputStream in(bytes.buf, bytes.size);
   return wxImage(in, wxBITMAP_TYPE_PNG);
 }
-
-// Answers the file dialog as a user does once it is on screen: the path typed into the
-// chooser's location field and Return, or Escape when `path` is empty.
-class FileChoice : public wxModalDialogHook, public wxTimer {
- public:
-  explicit FileChoice(const std::string& path) : m_path(path) {
-    Register();
-    Start(50);
-  }
-  bool asked = false;
-
- protected:
-  int Enter(wxDialog* dialog) override {
-    if (dynamic_cast<wxFileDialog*>(dialog)) asked = true, m_ticks = 0;
-    return wxID_NONE;
-  }
-  void Exit(wxDialog* dialog) override {
-    if (dynamic_cast<wxFileDialog*>(dialog)) m_done = true;
-  }
-  void Notify() override {
-    if (!asked || m_done || m_busy || ++m_ticks != 20) return;
-    m_busy = true;
-    wxUIActionSimulator sim;
-    if (m_path.empty()) {
-      sim.Char(WXK_ESCAPE);
-    } else {
-      sim.Char('l', wxMOD_CONTROL);
-      guitest::Pump(200);
-      sim.Text(m_path.c_str());
-      guitest::Pump(200);
-      sim.Char(WXK_RETURN);
-    }
-    m_busy = false;
-  }
-
- private:
-  std::string m_path;
-  int m_ticks = 0;
-  bool m_done = false, m_busy = false;
-};
 
 class AvatarChange : public guitest::MainWindowTest {};
 
@@ -111,7 +72,7 @@ TEST_F(AvatarChange, ChosenPictureIsSentOnceInBothSizes) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     boxes.seen.clear();
-    FileChoice choice(row.chosen);
+    guitest::FileChoice choice(row.chosen);
     ClickUntil(avatar, [&] { return choice.asked; });
     PumpUntil([&] { return row.box == nullptr || !boxes.seen.empty(); });
     guitest::Pump(100);

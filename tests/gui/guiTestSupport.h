@@ -12,7 +12,9 @@
 namespace guitest {
 
 void Pump(int ms);
-bool PumpUntil(const std::function<bool()>& cond, int ms = 3000);
+// Generous by default: on a loaded two-core machine running the sanitizer build, a window can take
+// seconds to be mapped and to take the focus. A condition that holds returns at once.
+bool PumpUntil(const std::function<bool()>& cond, int ms = 10000);
 
 // Shows `dialog` modally; once it is shown and has the keyboard, runs `input` (which sends
 // real keys or clicks) and returns what ShowModal returned. A dialog still open after a few

@@ -253,7 +253,6 @@ TEST_F(HandlersEndToEnd, MessageInAClosedPrivateRoomOpensIt) {
         return Str(r.choice.message.message) == "Yes " + std::to_string(index);
       });
     }));
-    Frame()->UnsubscribeChatRoom(pair);
     Rooms()->CloseChatRoom(pair);
     Settle();
     EXPECT_FALSE(Rooms()->IsShown());

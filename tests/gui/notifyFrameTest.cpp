@@ -161,7 +161,7 @@ TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
     EXPECT_EQ(r.requests, frame->requests);
     EXPECT_EQ(r.contactsManager, contacts->IsShown());
     EXPECT_EQ(!r.contactsManager, preferences->IsShown());
-    ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFrame("alice");
+    ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFor("alice");
     EXPECT_EQ(r.profile, own && own->IsShown());
   }
   // The browser was asked for the web page, and for nothing else.

@@ -1,0 +1,130 @@
+// One page of the chat-rooms window: the room's members on the left, the conversation on the
+// right, the message input below both.
+#ifndef PARLAVOX_GUI_ROOMS_CHATROOMPANEL_H
+#define PARLAVOX_GUI_ROOMS_CHATROOMPANEL_H
+
+#include <wx/colour.h>
+#include <wx/panel.h>
+#include <wx/richtext/richtextctrl.h>
+#include <wx/sizer.h>
+#include <wx/splitter.h>
+
+#include <ctime>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+class ChatRoomsNotebook;
+class ContactInfo;
+class Manager;
+class Message;
+class WriteMessagePanel;
+
+class ChatRoomPanel : public wxPanel {
+ public:
+  // The display keeps at most this many paragraphs; past it, it starts again from its latest
+  // lines, so that a flood of messages keeps it small and quick.
+  static const size_t kMaxParagraphs = 400;
+
+  ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url);
+  ~ChatRoomPanel() override;
+
+  std::string GetURL() const { return m_url; }
+  void SetFocus() override;
+  void Hide();
+  void SetConnectionStatus(bool connected);
+
+  // What the message input hands over. OnSendMessage returns whether the text went (only then
+  // is the input emptied); a page whose tab is being closed sends and reports nothing.
+  bool OnSendMessage(const wxString& text);
+  void OnKeyTyped(bool typing);
+  void OpenComments();
+  void SaveChatSession();
+  void SendFile();
+
+  // The conversation (chatRoomPanelDisplay.cpp). Lines are written at once unless the program
+  // is busy; then they wait for the next idle time, a slice at a time.
+  void AddMessage(Message* message);
+  void AddAdminMessage(const wxString& text, time_t time, const wxColour* colour);
+  // Writes every line still waiting.
+  void FlushLines();
+  wxRichTextCtrl* GetDisplay() const { return m_chatText; }
+  WriteMessagePanel* GetWriteMessagePanel() const { return m_writeMessagePanel; }
+
+  // Members (chatRoomPanelMembers.cpp): each member who writes in the room has a colour of the
+  // room's own, the user's own login keeps its own colour.
+  void AddContacts(const std::vector<ContactInfo*>& contacts, bool notify);
+  void AddContact(const ContactInfo& contact);
+  void RemoveContact(const std::string& login);
+  void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
+  void UpdateAvatar(const std::string& login);
+
+  // What a member row asks for.
+  void OnOpenPrivateChatRoom(const std::string& login);
+  void OnAddContact(const std::string& login, const std::string& message);
+  void OnRemoveContact(const std::string& login, const std::string& message);
+  void OnReportAbuse(const std::string& room, const std::string& login, const std::string& text);
+  void OnBlockContact(const std::string& login, const std::string& message);
+  void OnUnblockContact(const std::string& login, const std::string& message);
+
+ private:
+  // One line of the conversation, as it is written (and written again after a trim).
+  struct Line {
+    bool notice = false;
+    std::string login;
+    std::string nickname;
+    std::string text;  // the message's text (UTF-8), or the notice's
+    time_t time = 0;
+    wxColour colour;
+  };
+
+  void SetUpStyles();
+  void Build(wxWindow* parent);
+  void OnChatTextChar(wxKeyEvent& event);
+  void OnSplitterSized(wxSizeEvent& event);
+  ChatRoomsNotebook* Notebook() const;
+  // False once the page is no longer one of the notebook's pages (its tab is closing).
+  bool IsOpen() const;
+  wxColour SenderColour(const std::string& login, bool history);
+  void TakeColour(const std::string& login);
+  void ReturnColour(const std::string& login);
+
+  // Writing (chatRoomPanelDisplay.cpp).
+  void Submit(Line line);
+  void Write(const Line& line);
+  void WriteNotice(const Line& line);
+  void WriteMessage(const Line& line);
+  void DecomposeMessage(std::string text, const std::string& login);
+  void LookForURL(const wxString& text);
+  // Takes the oldest lines off when the display is full: it starts again from the latest ones.
+  void TrimIfFull();
+  // Writes waiting lines, while the turn has time when `timed`; true when some are left.
+  bool WritePending(bool timed);
+  static void OnAppIdle(wxIdleEvent& event);
+
+  Manager* m_manager;
+  wxRichTextAttr m_timeStyle;
+  wxRichTextAttr m_nicknameStyle;
+  wxRichTextAttr m_textStyle;
+  wxRichTextAttr m_noticeStyle;
+  wxRichTextAttr m_saysStyle;
+  WriteMessagePanel* m_writeMessagePanel = nullptr;
+  wxBoxSizer* m_sizer = nullptr;
+  wxScrolledWindow* m_contactsWindow = nullptr;
+  wxSplitterWindow* m_splitter = nullptr;
+  wxBoxSizer* m_contactsSizer = nullptr;
+  wxRichTextCtrl* m_chatText = nullptr;
+  wxSplitterWindow* m_chatSplitter = nullptr;
+  std::string m_url;
+  bool m_showClosedNotice = true;
+  bool m_sashPlaced = false;
+  std::vector<wxColour> m_freeColours;
+  std::map<std::string, wxColour> m_contactColours;
+
+  std::deque<Line> m_pending;  // waiting to be written
+  std::deque<Line> m_written;  // what the display shows, oldest first
+  size_t m_paragraphs = 0;
+};
+
+#endif

@@ -1,0 +1,72 @@
+// Typing notices: the user's own, passed on to the main window for the server, and other
+// users', kept per room and shown one line per room under the tabs.
+#include <wx/intl.h>
+
+#include <algorithm>
+
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "model/contactInfo.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+void ChatRoomsNotebook::OnKeyTyped(const std::string& url, bool typing) {
+  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->OnKeyTyped(url, typing);
+}
+
+void ChatRoomsNotebook::SetKeyTyped(const std::string& url, const std::string& login, const std::string&,
+                                    bool typing) {
+  TRACE_START_ARGS("%s, %s, %d", url.c_str(), login.c_str(), typing ? 1 : 0);
+  std::vector<std::string> logins = m_typingContacts[url];
+  auto found = std::find(logins.begin(), logins.end(), login);
+  if (!typing && found != logins.end()) logins.erase(found);
+  if (typing && found == logins.end()) logins.push_back(login);
+  m_typingContacts[url] = logins;
+  WriteTypingLine();
+  TRACE_END();
+}
+
+void ChatRoomsNotebook::StopTyping(const std::string& login, const std::string& url) {
+  auto room = m_typingContacts.find(url);
+  if (room == m_typingContacts.end()) return;
+  auto found = std::find(room->second.begin(), room->second.end(), login);
+  if (found == room->second.end()) return;
+  room->second.erase(found);
+  WriteTypingLine();
+}
+
+void ChatRoomsNotebook::StopTypingEverywhere(const std::string& login) {
+  for (auto& room : m_typingContacts) room.second.erase(std::remove(room.second.begin(), room.second.end(), login),
+                                                         room.second.end());
+  WriteTypingLine();
+}
+
+void ChatRoomsNotebook::ClearTyping() {
+  for (auto& room : m_typingContacts) room.second.clear();
+  WriteTypingLine();
+}
+
+// One line per room, in the order of the rooms' names: who types, and where. A room whose tab
+// is closed shows nobody (a notice may still be on its way after the user left).
+void ChatRoomsNotebook::WriteTypingLine() {
+  wxString text;
+  for (const auto& room : m_typingContacts) {
+    const std::vector<std::string>& logins = room.second;
+    if (logins.empty() || !IsChatRoomOpened(room.first)) continue;
+    const bool oneToOne = !m_manager->IsPrivateChatRoom(room.first).empty();
+    if (oneToOne && logins.size() != 1) continue;
+    wxString names;
+    for (const std::string& login : logins) {
+      if (!names.empty()) names += ", ";
+      names += std2wx(m_manager->GetContactInfo(login)->GetNickname());
+    }
+    wxString line;
+    if (oneToOne) line = names + _(" is typing a private message");
+    else if (logins.size() == 1) line = names + _(" is typing a message in ") + std2wx(m_manager->GetChatRoomName(room.first));
+    else line = names + _(" are typing a message in ") + std2wx(m_manager->GetChatRoomName(room.first));
+    if (!text.empty()) text += "\n";
+    text += line;
+  }
+  m_typingText->SetLabelText(text);
+}

@@ -1,0 +1,58 @@
+// Answers the toolkit's file dialog as a user does once it is on screen.
+#ifndef PARLAVOX_TESTS_GUI_FILECHOICE_H
+#define PARLAVOX_TESTS_GUI_FILECHOICE_H
+
+#include <wx/filedlg.h>
+#include <wx/modalhook.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <string>
+
+#include "tests/gui/guiTestSupport.h"
+
+namespace guitest {
+
+// Answers the file dialog as a user does once it is on screen: the path typed into the
+// chooser's location field and Return, or Escape when `path` is empty.
+class FileChoice : public wxModalDialogHook, public wxTimer {
+ public:
+  explicit FileChoice(const std::string& path) : m_path(path) {
+    Register();
+    Start(50);
+  }
+  bool asked = false;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    if (dynamic_cast<wxFileDialog*>(dialog)) asked = true, m_ticks = 0;
+    return wxID_NONE;
+  }
+  void Exit(wxDialog* dialog) override {
+    if (dynamic_cast<wxFileDialog*>(dialog)) m_done = true;
+  }
+  void Notify() override {
+    if (!asked || m_done || m_busy || ++m_ticks != 20) return;
+    m_busy = true;
+    wxUIActionSimulator sim;
+    if (m_path.empty()) {
+      sim.Char(WXK_ESCAPE);
+    } else {
+      sim.Char('l', wxMOD_CONTROL);
+      guitest::Pump(200);
+      sim.Text(m_path.c_str());
+      guitest::Pump(200);
+      sim.Char(WXK_RETURN);
+    }
+    m_busy = false;
+  }
+
+ private:
+  std::string m_path;
+  int m_ticks = 0;
+  bool m_done = false, m_busy = false;
+};
+
+}  // namespace guitest
+
+#endif

@@ -1,0 +1,356 @@
+// The profile windows of the real main window, logged in to a test server: the own profile and a
+// contact's, their switches, Save, Cancel and closing, the form's own Save, the group choice, and
+// the set of open windows taken down while a window's own question is open (run under the
+// sanitizers).
+#include <gtest/gtest.h>
+#include <wx/bmpbuttn.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+
+#include <unistd.h>
+
+#include "gui/nicknamePanel.h"
+#include "tests/gui/profiles/profilesFixture.h"
+
+namespace {
+
+using guitest::FindChild;
+using guitest::FindChildren;
+using guitest::PumpUntil;
+using profilestest::Person;
+using profilestest::ProfilesTest;
+using profilestest::TextAnswer;
+
+bool HasLabel(wxWindow* window, const wxString& label) {
+  return FindChild<wxStaticText>(window, [&](wxStaticText* t) { return t->GetLabel() == label; }) != nullptr;
+}
+bool HasBox(wxWindow* window, const wxString& label) {
+  return FindChild<wxStaticBox>(window, [&](wxStaticBox* b) { return b->GetLabel() == label; }) != nullptr;
+}
+std::string Text(const OCTET_STRING_t& s) { return std::string(reinterpret_cast<const char*>(s.buf), s.size); }
+
+TEST_F(ProfilesTest, OwnAndContactsWindowsShowTheirSwitches) {
+  ASSERT_TRUE(LogIn());
+  Send({"bob", "Bob", "none", "Friends", Gender_woman});
+  Send({"zed", "Zed", "http://a.example/"});  // met in a room, not a contact
+  GetManager()->GetDefaultContactInfo()->SetNotification("open-bell", NOTIFICATION_OFF);
+  GetManager()->GetDefaultContactInfo()->SetNotification("open-visual", NOTIFICATION_ON);
+
+  ContactInfoFrame* own = OpenProfile("alice");
+  ContactInfoFrame* bob = OpenProfile("bob");
+  ContactInfoFrame* zed = OpenProfile("zed");
+  ASSERT_TRUE(own && bob && zed);
+  EXPECT_EQ("My profile", own->GetTitle());
+  EXPECT_EQ("Bob: public information and parameters", bob->GetTitle());
+  EXPECT_TRUE(HasBox(own, "Notifications when you..."));
+  EXPECT_TRUE(HasBox(bob, "Notifications when she..."));
+  EXPECT_TRUE(HasBox(zed, "Notifications when he..."));
+  EXPECT_TRUE(HasBox(own, "Your other messengers:"));
+  EXPECT_FALSE(HasBox(bob, "Your other messengers:"));
+  EXPECT_EQ(12u, FindChildren<ContactButtonBitmapNotifier>(own).size());
+  EXPECT_EQ(14u, FindChildren<ContactButtonBitmapNotifier>(bob).size());
+  EXPECT_FALSE(HasLabel(own, "Sends a message:"));
+  EXPECT_TRUE(HasLabel(bob, "Sends a message:") && HasLabel(own, "Log in:") && HasLabel(bob, "Logs in:"));
+  for (ContactInfoFrame* profile : {own, bob, zed}) {
+    EXPECT_FALSE(Button(profile, "&Save")->IsEnabled());
+    EXPECT_FALSE(Button(profile, "&Cancel")->IsEnabled());
+  }
+  // Log-in and log-out are told only of contacts: locked for someone met in a room, whatever
+  // the record says; the other switches work for everybody.
+  for (const char* key : {"login-visual", "login-bell", "logout-visual", "logout-bell"}) {
+    EXPECT_TRUE(Switch(own, key)->IsEnabled());
+    EXPECT_TRUE(Switch(bob, key)->IsEnabled());
+    EXPECT_FALSE(Switch(zed, key)->IsEnabled());
+    EXPECT_EQ("Only for private contacts", Switch(zed, key)->GetToolTipText());
+  }
+  EXPECT_TRUE(Switch(zed, "open-bell")->IsEnabled());
+  const wxString hint =
+      " (open Parlavoxers manager to modify this default behaviour\nor click to define a specific behaviour for this "
+      "Parlavoxer)";
+  EXPECT_EQ("Use default behaviour: no audio notification" + hint, Switch(zed, "open-bell")->GetToolTipText());
+  EXPECT_EQ("Use default behaviour: visual notification" + hint, Switch(zed, "open-visual")->GetToolTipText());
+
+  // A contact's switch: not set, on, off, not set again; one click enables Save and Cancel.
+  const char* tips[] = {"Audio notification for this Parlavoxer", "No audio notification for this Parlavoxer"};
+  for (int click = 0; click < 3; ++click) {
+    ASSERT_TRUE(Click(bob, "message-bell")) << click;
+    EXPECT_EQ(click == 0 ? NOTIFICATION_ON : click == 1 ? NOTIFICATION_OFF : NOTIFICATION_NOT_SET,
+              bob->GetPendingNotification("message-bell"));
+    if (click < 2) EXPECT_EQ(tips[click], Switch(bob, "message-bell")->GetToolTipText());
+  }
+  EXPECT_TRUE(Button(bob, "&Save")->IsEnabled() && Button(bob, "&Cancel")->IsEnabled());
+  // The own profile's switch goes between on and off, never back to not set.
+  int last = own->GetPendingNotification("open-visual");
+  for (int click = 0; click < 4; ++click) {
+    ASSERT_TRUE(Click(own, "open-visual"));
+    const int now = own->GetPendingNotification("open-visual");
+    EXPECT_EQ(last == NOTIFICATION_ON ? NOTIFICATION_OFF : NOTIFICATION_ON, now);
+    EXPECT_EQ(now == NOTIFICATION_ON ? "Visual notification" : "No visual notification",
+              Switch(own, "open-visual")->GetToolTipText());
+    last = now;
+  }
+  // A locked switch does not turn.
+  EXPECT_FALSE(Click(zed, "login-bell"));
+
+  // Zed becomes a contact while the window is open: the next refresh unlocks the four switches.
+  Send({"zed", "Zed again", "none"});
+  EXPECT_TRUE(Switch(zed, "logout-bell")->IsEnabled());
+  EXPECT_NE("Only for private contacts", Switch(zed, "logout-bell")->GetToolTipText());
+  // The title keeps the nickname the window was made with.
+  EXPECT_EQ("Zed: public information and parameters", zed->GetTitle());
+}
+
+TEST_F(ProfilesTest, SaveCancelAndCloseKeepWhatTheUserChose) {
+  ASSERT_TRUE(LogIn());
+  Send({"carl", "Carl", "none", "Work"});
+  Config::GetInstance()->AddGroup("Work");
+  ContactInfoFrame* carl = OpenProfile("carl");
+  ASSERT_TRUE(carl);
+
+  // A click then Cancel: the window hides with the click, and the next opening shows the record.
+  ASSERT_TRUE(Click(carl, "open-bell"));
+  Press(Button(carl, "&Cancel"), [&] { return !carl->IsShown(); });
+  EXPECT_EQ(NOTIFICATION_NOT_SET, GetManager()->GetContactInfo("carl")->GetNotification("open-bell"));
+  EXPECT_EQ(carl, OpenProfile("carl"));
+  EXPECT_EQ(NOTIFICATION_NOT_SET, carl->GetPendingNotification("open-bell"));
+  EXPECT_FALSE(Button(carl, "&Save")->IsEnabled());
+
+  // Saving only a switch files the contact nowhere else: the group stays, nothing goes out.
+  ASSERT_TRUE(Click(carl, "open-bell"));
+  const int savesBefore = saves;
+  Press(Button(carl, "&Save"), [&] { return !carl->IsShown(); });
+  EXPECT_EQ(NOTIFICATION_ON, GetManager()->GetContactInfo("carl")->GetNotification("open-bell"));
+  EXPECT_EQ("Work", GetManager()->GetContactInfo("carl")->GetGroup());
+  EXPECT_EQ(savesBefore + 1, saves);
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
+
+  // The settings cannot be written: the box says where, the window stays with Save enabled,
+  // and a second Save tries again.
+  OpenProfile("carl");
+  ASSERT_TRUE(Click(carl, "close-visual"));
+  failSaves = true;
+  Press(Button(carl, "&Save"), [&] { return !boxes.seen.empty(); });
+  ASSERT_EQ(1u, boxes.seen.size());
+  EXPECT_EQ("Save error: Impossible to save your current configuration in " + std2wx(Config::GetUserPath()) +
+                "parlavox.xml.",
+            boxes.seen[0]);
+  EXPECT_TRUE(carl->IsShown() && Button(carl, "&Save")->IsEnabled() && Button(carl, "&Cancel")->IsEnabled());
+  failSaves = false;
+  Press(Button(carl, "&Save"), [&] { return !carl->IsShown(); });
+  EXPECT_FALSE(Button(carl, "&Save")->IsEnabled());
+
+  // The title bar's close hides the window (the same one opens again); a forced close destroys it
+  // and takes it out of the set.
+  OpenProfile("carl");
+  carl->Close(false);
+  EXPECT_TRUE(PumpUntil([&] { return !carl->IsShown(); }));
+  EXPECT_EQ(carl, ContactInfoFrame::GetContactInfoFor("carl"));
+  wxWeakRef<ContactInfoFrame> gone(carl);
+  carl->Close(true);
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("carl"));
+  EXPECT_TRUE(PumpUntil([&] { return !gone; }));
+  ContactInfoFrame::UpdateContactInfoFor(*GetManager()->GetContactInfo("carl"));
+}
+
+TEST_F(ProfilesTest, OwnFormSendsTheProfileOnceAndOnlyWhenItCan) {
+  ASSERT_TRUE(LogIn());
+  ContactInfoFrame* own = OpenProfile("alice");
+  ASSERT_TRUE(own);
+  ContactInfoPanel* form = own->GetPanel();
+  EXPECT_FALSE(form->GetSaveButton()->IsEnabled());
+  EXPECT_EQ(31u, form->GetDayCombo()->GetCount());
+  EXPECT_EQ(12u, form->GetMonthCombo()->GetCount());
+  ASSERT_EQ(90u, form->GetYearCombo()->GetCount());
+  EXPECT_EQ("2008", form->GetYearCombo()->GetString(0));
+  EXPECT_EQ("1919", form->GetYearCombo()->GetString(89));
+
+  // An emptied nickname is not sent: the field gets the nickname back.
+  guitest::Type(form->GetNicknameCtrl(), "");
+  EXPECT_TRUE(form->GetSaveButton()->IsEnabled());
+  guitest::ClickUntil(form->GetSaveButton(), [&] { return !form->GetNicknameCtrl()->GetValue().empty(); });
+  EXPECT_TRUE(own->IsShown());
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_updateprofile));
+
+  // Typed nickname and a mood longer than the server takes: the field keeps 40 characters, which
+  // is what goes out; June is the sixth entry and goes out as month 5, as the record counts.
+  guitest::Type(form->GetNicknameCtrl(), "Alice & co");
+  guitest::Type(form->GetMoodCtrl(), std::string(40, 'm'));
+  form->GetMoodCtrl()->AppendText("mmmmm");
+  EXPECT_EQ(40u, form->GetMoodCtrl()->GetValue().length());
+  Choose(form->GetDayCombo(), 30);
+  Choose(form->GetMonthCombo(), 5);
+  Choose(form->GetYearCombo(), 89);
+  guitest::ClickUntil(form->GetSaveButton(), [&] { return !own->IsShown(); });
+  auto sent = Await(C2S_Request_PR_updateprofile);
+  ASSERT_TRUE(sent);
+  const auto& profile = sent->choice.updateprofile;
+  EXPECT_EQ("Alice & co", Text(profile.nickname));
+  EXPECT_EQ(std::string(40, 'm'), Text(profile.mood));
+  ASSERT_TRUE(profile.birthDate);
+  EXPECT_EQ(31, profile.birthDate->day);
+  EXPECT_EQ(5, profile.birthDate->month);
+  EXPECT_EQ(1919, profile.birthDate->year);
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_updateprofile));  // once
+  EXPECT_EQ("Alice & co", Config::GetInstance()->GetNickname());
+  EXPECT_EQ(5, Config::GetInstance()->GetBirthMonth());
+  auto* nickname = FindChild<NicknamePanel>(frame, [](NicknamePanel*) { return true; });
+  EXPECT_EQ("Alice & co", nickname->GetNicknameText()->GetButton()->GetLabelText());
+
+  // Opened again, the lists show the stored date: the sixth month entry again.
+  own = OpenProfile("alice");
+  EXPECT_EQ(5, form->GetMonthCombo()->GetSelection());
+  EXPECT_EQ(30, form->GetDayCombo()->GetSelection());
+
+  // An edit not sent is dropped by the window's Save of a switch; the stored values come back.
+  guitest::Type(form->GetNicknameCtrl(), "Not sent");
+  ASSERT_TRUE(Click(own, "login-bell"));
+  Press(Button(own, "&Save"), [&] { return !own->IsShown(); });
+  EXPECT_EQ("Alice & co", form->GetNicknameCtrl()->GetValue());
+
+  // Offline, nothing can be edited and nothing is sent; the avatar button stays as it was.
+  OpenProfile("alice");
+  frame->OnSwitchConnection(false);
+  EXPECT_TRUE(PumpUntil([] { return !GetManager()->IsConnected(); }));
+  EXPECT_FALSE(form->GetNicknameCtrl()->IsEnabled());
+  EXPECT_FALSE(form->GetMonthCombo()->IsEnabled());
+  EXPECT_FALSE(form->GetSaveButton()->IsEnabled());
+  EXPECT_FALSE(form->GetAvatarButton()->IsEnabled());
+  // Even when asked directly, the form says the profile was not sent, and stays open.
+  boxes.seen.clear();
+  form->GetNicknameCtrl()->SetValue("Offline");
+  wxCommandEvent click(wxEVT_BUTTON, form->GetSaveButton()->GetId());
+  form->OnUpdateProfile(click);
+  ASSERT_EQ(1u, boxes.seen.size());
+  EXPECT_EQ("Profile not saved: You are not connected: your profile was not changed.", boxes.seen[0]);
+  EXPECT_TRUE(own->IsShown());
+  EXPECT_EQ("Alice & co", Config::GetInstance()->GetNickname());
+}
+
+TEST_F(ProfilesTest, GroupIsChosenOnlyWhereItMeansSomethingAndAppliedOnSave) {
+  ASSERT_TRUE(LogIn());
+  Config::GetInstance()->AddGroup("Work");
+  Send({"dora", "Dora", "none", "Work"});
+  Send({"ext", "Ext", "none", nullptr, -1, "icq"});
+  Send({"walker", "Walker", "http://a.example/"});
+  ContactInfoFrame* dora = OpenProfile("dora");
+  ASSERT_TRUE(dora);
+  wxComboBox* groups = dora->GetPanel()->GetGroupCombo();
+  ASSERT_TRUE(groups && groups->IsEnabled());
+  ASSERT_EQ(3u, groups->GetCount());
+  EXPECT_EQ("No group", groups->GetString(0));
+  EXPECT_EQ("Work", groups->GetString(groups->GetSelection()));
+  EXPECT_EQ("New group ...", groups->GetString(2));
+  // Another network's contact and someone met in a room cannot be filed.
+  EXPECT_FALSE(OpenProfile("ext")->GetPanel()->GetGroupCombo()->IsEnabled());
+  EXPECT_FALSE(OpenProfile("walker")->GetPanel()->GetGroupCombo()->IsEnabled());
+
+  // A name of 31 characters is refused with a box; 30 make a group, chosen but not applied.
+  {
+    TextAnswer answer(std::string(31, 'g'));
+    Choose(groups, 2);
+    EXPECT_EQ(1, answer.asked);
+  }
+  ASSERT_EQ(1u, boxes.seen.size());
+  EXPECT_EQ("Group name too long: New group name too long, maximum 30 characters.", boxes.seen[0]);
+  EXPECT_EQ("Work", groups->GetStringSelection());
+  const std::string thirty(30, 'h');
+  {
+    TextAnswer answer(thirty);
+    Choose(groups, 2);
+  }
+  EXPECT_EQ(std::vector<std::string>({"Work", thirty}), Config::GetInstance()->GetGroups());
+  EXPECT_EQ(wxString(thirty), groups->GetStringSelection());
+  EXPECT_TRUE(Button(dora, "&Save")->IsEnabled());
+  // Every other profile's list has the group too, in byte order.
+  EXPECT_EQ(wxString(thirty), OpenProfile("ext")->GetPanel()->GetGroupCombo()->GetString(2));
+  // The contacts panel's own sections are not groups, and an existing name is not made twice.
+  for (const char* name : {"     ONLINE", "Work"}) {
+    TextAnswer answer(name);
+    Choose(groups, int(groups->GetCount()) - 1);
+  }
+  EXPECT_EQ(2u, Config::GetInstance()->GetGroups().size());
+  EXPECT_EQ(wxString(thirty), groups->GetStringSelection());
+
+  // Cancel drops the choice: nothing goes out, the list shows the record's group again.
+  Press(Button(dora, "&Cancel"), [&] { return !dora->IsShown(); });
+  EXPECT_EQ("Work", groups->GetStringSelection());
+  EXPECT_FALSE(dora->GetChosenGroup());
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
+
+  // Chosen again and saved: one group change on the wire, the record filed there.
+  OpenProfile("dora");
+  Choose(groups, 0);
+  Press(Button(dora, "&Save"), [&] { return !dora->IsShown(); });
+  auto filed = Await(C2S_Request_PR_contactgroup);
+  ASSERT_TRUE(filed);
+  EXPECT_EQ("dora", Text(filed->choice.contactgroup.login));
+  EXPECT_EQ("", GetManager()->GetContactInfo("dora")->GetGroup());
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
+}
+
+TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
+  ASSERT_TRUE(LogIn());
+  Send({"eve", "Eve", "none"});
+  ContactInfoFrame* eve = OpenProfile("eve");
+  EXPECT_EQ(eve, OpenProfile("eve"));
+  EXPECT_EQ(eve, ContactInfoFrame::CreateContactInfoFor(frame, GetManager(), "eve", true));
+  EXPECT_FALSE(eve->IsMine());
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("nobody"));
+  EXPECT_EQ(nullptr, ContactInfoFrame::CreateContactInfoFor(frame, GetManager(), "", false));
+
+  // Only the own window opens to editing.
+  ContactInfoFrame::EnableUpdate("eve", false);
+  EXPECT_TRUE(eve->GetPanel()->GetGroupCombo()->IsEnabled());
+  ContactInfoFrame::EnableUpdate("alice", false);
+  EXPECT_FALSE(ContactInfoFrame::GetContactInfoFor("alice")->GetPanel()->GetNicknameCtrl()->IsEnabled());
+  ContactInfoFrame::EnableUpdate("alice", true);
+
+  // A log-in again (RemoveAll) while the new-group question is open: the window leaves the set at
+  // once and goes only once the question has returned; nothing it held is used after.
+  wxWeakRef<ContactInfoFrame> held(eve);
+  {
+    TextAnswer answer("Later", [] { ContactInfoFrame::RemoveAll(); });
+    Choose(eve->GetPanel()->GetGroupCombo(), 1);
+    EXPECT_EQ(1, answer.asked);
+    EXPECT_TRUE(held);
+  }
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("eve"));
+  EXPECT_TRUE(PumpUntil([&] { return !held; }));
+  EXPECT_TRUE(Config::GetInstance()->GetGroups().empty());  // nobody to file any more
+
+  // The same while the save-error box is open.
+  eve = OpenProfile("eve");
+  ASSERT_TRUE(eve && eve != held.get());
+  held = eve;
+  ASSERT_TRUE(Click(eve, "open-visual"));
+  failSaves = true;
+  struct TakeDownInBox : wxModalDialogHook {
+    TakeDownInBox() { Register(); }
+    int Enter(wxDialog*) override {
+      ContactInfoFrame::RemoveAll();
+      guitest::Pump(100);
+      return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+  } takeDown;
+  Press(Button(eve, "&Save"), [&] { return !boxes.seen.empty(); });
+  failSaves = false;
+  EXPECT_TRUE(PumpUntil([&] { return !held; }));
+  takeDown.Unregister();
+
+  // After the log-in, the set holds the own window; a contact's comes back on demand, new.
+  frame->OnSwitchConnection(false);
+  ASSERT_TRUE(PumpUntil([] { return !GetManager()->IsConnected(); }));
+  frame->OnSwitchConnection(false);
+  link = AcceptLogIn(*m_trusted->server);
+  ASSERT_TRUE(link);
+  EXPECT_TRUE(ContactInfoFrame::GetContactInfoFor("alice"));
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("eve"));
+  ContactInfoFrame::HideAll();
+  ContactInfoFrame::CloseAll();
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("alice"));
+  ContactInfoFrame::OpenContactInfoFor("alice");
+  EXPECT_TRUE(ContactInfoFrame::GetContactInfoFor("alice")->IsMine());
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// The chat-rooms window and its pages, fed what the controller would hand them: rooms found by
+// their exact names, message lines with times, senders, colours, links and smileys, notices,
+// tabs that blink, the typing line, and a display that stays bounded under a flood of hostile
+// lines.
+#include <gtest/gtest.h>
+#include <wx/richtext/richtextbuffer.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "core/application.h"
+#include "gui/rooms/messageText.h"
+#include "model/contactInfo.h"
+#include "model/message.h"
+#include "model/urlContactInfo.h"
+#include "tests/gui/rooms/roomsTestSupport.h"
+
+namespace {
+
+using roomstest::Paragraphs;
+using roomstest::Pictures;
+using roomstest::Shown;
+using roomstest::StyleOf;
+
+time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+  struct tm when {};
+  when.tm_year = year - 1900;
+  when.tm_mon = month - 1;
+  when.tm_mday = day;
+  when.tm_hour = hour;
+  when.tm_min = minute;
+  when.tm_sec = second;
+  when.tm_isdst = -1;
+  return mktime(&when);
+}
+
+std::string DateAndTime(time_t t) {
+  struct tm local {};
+  localtime_r(&t, &local);
+  char text[100];
+  return std::string(text, strftime(text, sizeof text, "%c", &local));
+}
+
+TEST(MessageText, TimeStampsLinksAndHostileCharacters) {
+  const time_t now = LocalTime(2026, 3, 5, 12, 0, 0);
+  const time_t sameDayOtherMonth = LocalTime(2026, 2, 5, 9, 5, 7);
+  const time_t sameDayOtherYear = LocalTime(2025, 3, 5, 9, 5, 7);
+  EXPECT_EQ("09:05:07", messagetext::FormatMessageTime(LocalTime(2026, 3, 5, 9, 5, 7), now));
+  EXPECT_EQ(DateAndTime(sameDayOtherMonth), messagetext::FormatMessageTime(sameDayOtherMonth, now));
+  EXPECT_EQ(DateAndTime(sameDayOtherYear), messagetext::FormatMessageTime(sameDayOtherYear, now));
+
+  const wxString fffd(wxUniChar(0xFFFD));
+  const wxString lineBreak(wxRichTextLineBreakChar);
+  const struct {
+    const wchar_t* in;
+    wxString out;
+  } shown[] = {
+      {L"plain text", "plain text"},
+      {L"a\x01" L"b\x1b[31mc", "a" + fffd + "b" + fffd + "[31mc"},
+      {L"right\x202Eto left\x202C, isolate\x2067x\x2069", "right" + fffd + "to left" + fffd + ", isolate" + fffd + "x" + fffd},
+      {L"two\nlines\tand a tab\r", "two" + lineBreak + "lines\tand a tab" + fffd},
+      {L"C1 \x85 and DEL \x7f", "C1 " + fffd + " and DEL " + fffd},
+  };
+  for (const auto& row : shown) EXPECT_EQ(row.out, messagetext::Shown(row.in)) << wxString(row.in);
+
+  const struct {
+    const char* in;
+    std::vector<std::pair<std::string, std::string>> runs;  // text, target
+  } links[] = {
+      {"word http://a.example/x more", {{"word ", ""}, {"http://a.example/x", "http://a.example/x"}, {" more", ""}}},
+      {"www.b.example, then", {{"www.b.example,", "http://www.b.example,"}, {" then", ""}}},
+      {"HTTP://C.EXAMPLE WWW.D", {{"HTTP://C.EXAMPLE WWW.D", ""}}},
+      {"https://www.e.example/", {{"https://", ""}, {"www.e.example/", "http://www.e.example/"}}},
+      {"xwww.f.example", {{"x", ""}, {"www.f.example", "http://www.f.example"}}},
+      {"tab\thttp://g.example/\tstill", {{"tab\t", ""}, {"http://g.example/\tstill", "http://g.example/\tstill"}}},
+  };
+  for (const auto& row : links) {
+    std::vector<std::pair<std::string, std::string>> runs;
+    for (const messagetext::Run& run : messagetext::SplitLinks(row.in))
+      runs.emplace_back(run.text.ToStdString(), run.target.ToStdString());
+    EXPECT_EQ(row.runs, runs) << row.in;
+  }
+}
+
+using RoomsWindow = roomstest::RoomsWindow;
+
+TEST_F(RoomsWindow, RoomsAreFoundByTheirExactNamesAndOpenWithTheirNotice) {
+  ChatRoomPanel* lower = rooms->CreateChatRoom("http://a.example/", "a.example/", "Chatroom opened");
+  ChatRoomPanel* upper = rooms->CreateChatRoom("http://A.example/", "A.example/", "Chatroom opened");
+  EXPECT_EQ(0, rooms->GetChatRoomIndex("http://a.example/"));
+  EXPECT_EQ(1, rooms->GetChatRoomIndex("http://A.example/"));
+  EXPECT_EQ(-1, rooms->GetChatRoomIndex("http://a.example"));
+  EXPECT_EQ(upper, rooms->GetChatRoom("http://A.example/"));
+  EXPECT_EQ(1, rooms->GetNotebook()->GetSelection());
+  // A second tab for a name already open; the first is the one found.
+  rooms->CreateChatRoom("http://a.example/", "a.example/", "again");
+  EXPECT_EQ(3, rooms->GetNbrChatRooms());
+  EXPECT_EQ(lower, rooms->GetChatRoom("http://a.example/"));
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_SITE, rooms->GetNotebook()->GetPageImage(0));
+  ChatRoomPanel* pair = rooms->CreateChatRoom("prv://alice/alice:bob", "Bob", "Chatroom opened ...");
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_PRIVATE, rooms->GetNotebook()->GetPageImage(3));
+
+  // Not connected: the page says so first, once, and its input is read-only.
+  const wxString lines = Shown(pair);
+  EXPECT_LT(lines.Find(") Chatroom closed (connection ended)\n("), lines.Find(") Chatroom opened ...")) << lines;
+  EXPECT_NE(wxNOT_FOUND, lines.Find(") Chatroom opened ...\n"));
+  EXPECT_FALSE(pair->GetWriteMessagePanel()->GetTextCtrl()->IsEditable());
+  // The "opened" notice re-armed the closed one: one more loss writes it, a second does not.
+  pair->SetConnectionStatus(false);
+  const wxString once = Shown(pair);
+  EXPECT_TRUE(once.StartsWith(lines));
+  EXPECT_TRUE(once.EndsWith(") Chatroom closed (connection ended)\n"));
+  pair->SetConnectionStatus(false);
+  EXPECT_EQ(once, Shown(pair));
+  // A ban writes its notice in red, which re-arms the closed notice.
+  rooms->BanChatRoom("prv://alice/alice:bob");
+  const wxString banned = Shown(pair);
+  EXPECT_NE(wxNOT_FOUND, banned.Find("Too many abuses reported. You are banned from this chatroom!\n("));
+  EXPECT_TRUE(banned.EndsWith(") Chatroom closed (connection ended)\n"));
+  EXPECT_EQ(*wxRED, StyleOf(pair, "Too many abuses").GetTextColour());
+  EXPECT_EQ(*wxBLUE, StyleOf(pair, "Chatroom opened").GetTextColour());
+  EXPECT_EQ(wxFONTWEIGHT_BOLD, StyleOf(pair, "Chatroom opened").GetFontWeight());
+
+  // The display takes no typed key; Ctrl+A still selects.
+  wxRichTextCtrl* display = pair->GetDisplay();
+  for (int key : {int('x'), int(WXK_RETURN), 22}) {
+    wxKeyEvent typed(wxEVT_CHAR);
+    typed.m_keyCode = key;
+    typed.m_controlDown = key == 22;
+    display->GetEventHandler()->ProcessEvent(typed);
+  }
+  EXPECT_EQ(banned, Shown(pair));
+  wxKeyEvent selectAll(wxEVT_CHAR);
+  selectAll.m_keyCode = 1;
+  selectAll.m_controlDown = true;
+  display->GetEventHandler()->ProcessEvent(selectAll);
+  EXPECT_TRUE(display->HasSelection());
+}
+
+TEST_F(RoomsWindow, MessagesShowTimeSenderColoursLinksAndSmileys) {
+  const std::string room = "http://site.example/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
+  ContactInfo bob;
+  bob.SetLogin("bob");
+  bob.SetNickname("Bob");
+  bob.SubscribeTo(room);
+  page->AddContact(bob);
+  const time_t at = LocalTime(2026, 3, 5, 9, 5, 7);
+  const time_t now = time(nullptr);
+  const std::string stamp = messagetext::FormatMessageTime(at, now);
+
+  Message fromBob(room, "bob", "Bob", "see http://a.example/x, or www.b.example bye", at, false);
+  rooms->AddMessage(&fromBob);
+  Message own(room, "alice", "Alice", "hello", now, false);
+  rooms->AddMessage(&own);
+  Message history(room, "bob", "Bob", "an old line", at, true);
+  rooms->AddMessage(&history);
+  Message stranger(room, "carl", "\xE2\x80\xAE" "Carl", "not a member", now, false);
+  rooms->AddMessage(&stranger);
+
+  const wxString shown = Shown(page);
+  EXPECT_NE(wxNOT_FOUND, shown.Find("(" + stamp + ") Bob (bob) says:\nsee http://a.example/x, or www.b.example bye\n"))
+      << shown;
+  EXPECT_NE(wxNOT_FOUND, shown.Find(") Alice (alice) says:\nhello\n"));
+  EXPECT_NE(wxNOT_FOUND, shown.Find(wxString::FromUTF8("\xEF\xBF\xBD") + "Carl (carl) says:\nnot a member\n")) << shown;
+
+  const wxColour grey(192, 192, 192);
+  EXPECT_EQ(wxColour(205, 92, 92), StyleOf(page, "Bob (bob)").GetTextColour());  // the pool's last
+  EXPECT_EQ("contact://bob", StyleOf(page, "Bob (bob)").GetURL());
+  EXPECT_EQ(wxColour(205, 92, 92), StyleOf(page, "see ").GetTextColour());
+  EXPECT_EQ(wxFONTWEIGHT_BOLD, StyleOf(page, "see ").GetFontWeight());
+  EXPECT_EQ(wxColour(105, 105, 105), StyleOf(page, " says:").GetTextColour());
+  EXPECT_EQ(wxColour(106, 90, 205), StyleOf(page, "hello").GetTextColour());
+  EXPECT_EQ(grey, StyleOf(page, "an old line").GetTextColour());
+  EXPECT_EQ(grey, StyleOf(page, "not a member").GetTextColour());
+  const wxRichTextAttr link = StyleOf(page, "http://a.example/x,");
+  EXPECT_EQ(*wxBLUE, link.GetTextColour());
+  EXPECT_TRUE(link.GetFontUnderlined());
+  EXPECT_EQ("http://a.example/x,", link.GetURL());
+  EXPECT_EQ("http://www.b.example", StyleOf(page, "www.b.example").GetURL());
+
+  // A member who leaves gives the colour back: the next one takes it.
+  bob.UnsubscribeFrom(room);
+  page->UpdateContact(bob, false, false, false);
+  ContactInfo dora;
+  dora.SetLogin("dora");
+  dora.SubscribeTo(room);
+  page->AddContact(dora);
+  Message fromDora(room, "dora", "Dora", "hi", now, false);
+  rooms->AddMessage(&fromDora);
+  EXPECT_EQ(wxColour(205, 92, 92), StyleOf(page, "Dora (dora)").GetTextColour());
+
+  // Smileys at the start or after a space, one right after another; not after a letter.
+  EXPECT_EQ(0, Pictures(page));
+  Message smileys(room, "dora", "Dora", ":) a:) b :-(:-( (h)", now, false);
+  rooms->AddMessage(&smileys);
+  EXPECT_EQ(4, Pictures(page));
+  EXPECT_NE(wxNOT_FOUND, Shown(page).Find(" a:) b ")) << Shown(page);
+}
+
+TEST_F(RoomsWindow, UnseenTabsBlinkThenKeepTheUnreadPicture) {
+  rooms->CreateChatRoom("http://one.example/", "one", "Chatroom opened");
+  rooms->CreateChatRoom("http://two.example/", "two", "Chatroom opened");
+  TabbedNotebook* tabs = rooms->GetNotebook();
+  ASSERT_EQ(1, tabs->GetSelection());
+  wxTimerEvent tick;
+  // The user's own line and a line in the selected tab change no picture.
+  Message own("http://one.example/", "alice", "Alice", "mine", time(nullptr), false);
+  rooms->AddMessage(&own);
+  Message seen("http://two.example/", "bob", "Bob", "seen", time(nullptr), false);
+  rooms->AddMessage(&seen);
+  rooms->OnBlinkTimer(tick);
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_SITE, tabs->GetPageImage(0));
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_SITE, tabs->GetPageImage(1));
+
+  Message unseen("http://one.example/", "bob", "Bob", "look", time(nullptr), false);
+  rooms->AddMessage(&unseen);
+  std::vector<int> pictures;
+  for (int i = 0; i < 11 + ChatRoomsNotebook::kBlinkTicks + 3; ++i) {
+    rooms->OnBlinkTimer(tick);
+    pictures.push_back(tabs->GetPageImage(0));
+    if (i == 10) rooms->AddMessage(&unseen);  // a new line starts the count again
+  }
+  for (size_t i = 1; i < 11 + ChatRoomsNotebook::kBlinkTicks; ++i) EXPECT_NE(pictures[i - 1], pictures[i]) << i;
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_NEW_MESSAGE, pictures.back());
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_SITE, tabs->GetPageImage(1));
+  tabs->SetSelection(0);
+  EXPECT_EQ(ChatRoomsNotebook::IMAGE_SITE, tabs->GetPageImage(0));
+}
+
+TEST_F(RoomsWindow, TypingLineOneLinePerOpenRoomUntilTheTypingStops) {
+  Manager* manager = GetManager();
+  for (const char* login : {"u1", "u2", "u3"}) manager->GetContactInfo(login)->SetNickname(std::string("U") + login[1]);
+  rooms->CreateChatRoom("http://r.example/", "r.example/", "Chatroom opened");
+  rooms->CreateChatRoom("http://a.example/", "a.example/", "Chatroom opened");
+  rooms->CreateChatRoom("prv://alice/alice:u2", "U2", "Chatroom opened");
+  auto line = [&] { return rooms->GetTypingText()->GetLabelText(); };
+  const struct {
+    const char* url;
+    const char* login;
+    bool typing;
+    const char* expected;
+  } steps[] = {
+      {"http://r.example/", "u1", false, ""},
+      {"http://r.example/", "u1", true, "U1 is typing a message in r.example/"},
+      {"http://r.example/", "u1", true, "U1 is typing a message in r.example/"},
+      {"http://r.example/", "u2", true, "U1, U2 are typing a message in r.example/"},
+      {"http://r.example/", "u3", true, "U1, U2, U3 are typing a message in r.example/"},
+      {"http://r.example/", "u2", false, "U1, U3 are typing a message in r.example/"},
+      {"http://a.example/", "u2", true, "U2 is typing a message in a.example/\nU1, U3 are typing a message in r.example/"},
+      {"prv://alice/alice:u2", "u2", true,
+       "U2 is typing a message in a.example/\nU1, U3 are typing a message in r.example/\nU2 is typing a private message"},
+      {"prv://alice/alice:u2", "u3", true, "U2 is typing a message in a.example/\nU1, U3 are typing a message in r.example/"},
+      {"prv://alice/alice:u2", "u3", false,
+       "U2 is typing a message in a.example/\nU1, U3 are typing a message in r.example/\nU2 is typing a private message"},
+      // A room without a tab shows nobody: the notice came after the user left.
+      {"http://gone.example/", "u1", true,
+       "U2 is typing a message in a.example/\nU1, U3 are typing a message in r.example/\nU2 is typing a private message"},
+  };
+  for (const auto& step : steps) {
+    rooms->SetKeyTyped(step.url, step.login, "ignored", step.typing);
+    EXPECT_EQ(step.expected, line()) << step.url << " " << step.login;
+  }
+  // A nickname changed meanwhile shows at the next notice.
+  manager->GetContactInfo("u1")->SetNickname("Ulla & co");
+  rooms->SetKeyTyped("http://r.example/", "u3", "", false);
+  EXPECT_EQ("U2 is typing a message in a.example/\nUlla & co is typing a message in r.example/\nU2 is typing a private message",
+            line());
+
+  // Gone offline everywhere; out of one room; the room's tab closed; the connection lost.
+  ContactInfo u2 = *manager->GetContactInfo("u2");
+  u2.SetStatus(STATUS_OFFLINE);
+  rooms->UpdateContact(URLContactInfo("__ALL__", 0, u2, false, false, false));
+  EXPECT_EQ("Ulla & co is typing a message in r.example/", line());
+  ContactInfo u1 = *manager->GetContactInfo("u1");
+  rooms->SetKeyTyped("http://a.example/", "u1", "", true);
+  rooms->UpdateContact(URLContactInfo("http://r.example/", 0, u1, false, false, false));  // not subscribed: left
+  EXPECT_EQ("Ulla & co is typing a message in a.example/", line());
+  rooms->SetKeyTyped("http://r.example/", "u3", "", true);
+  rooms->CloseChatRoom("http://a.example/");
+  EXPECT_EQ("U3 is typing a message in r.example/", line());
+  rooms->SetConnectionStatus(false);
+  EXPECT_EQ("", line());
+}
+
+TEST_F(RoomsWindow, AFloodOfHostileLinesKeepsTheDisplayBoundedAndLatest) {
+  const std::string room = "http://flood.example/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "flood", "Chatroom opened");
+  std::string longest(512, 'w');
+  for (size_t i = 0; i < longest.size(); i += 7) longest[i] = '\x01';
+  std::string hostile = "\xE2\x80\xAE" "abc\x1b[2J" + std::string(100, ':') + ")";
+  const int total = 1000;
+  for (int i = 0; i < total; ++i) {
+    Message line(room, "mallory", "\xE2\x81\xA6M", i % 2 ? longest : hostile + std::to_string(i), time(nullptr), false);
+    rooms->AddMessage(&line);
+  }
+  // Lines beyond a slice wait for the idle time and then get written.
+  EXPECT_TRUE(guitest::PumpUntil([&] { return Shown(page).Find("998") != wxNOT_FOUND; }));
+  EXPECT_LE(Paragraphs(page), ChatRoomPanel::kMaxParagraphs + 1);
+  EXPECT_GE(Paragraphs(page), ChatRoomPanel::kMaxParagraphs / 4);
+  const wxString shown = Shown(page);
+  EXPECT_EQ(wxNOT_FOUND, shown.Find(wxUniChar(0x202E)));
+  EXPECT_EQ(wxNOT_FOUND, shown.Find(wxUniChar(0x1b)));
+  EXPECT_EQ(wxNOT_FOUND, shown.Find(wxUniChar(0x01)));
+  EXPECT_EQ(wxNOT_FOUND, shown.Find("Chatroom opened"));  // the oldest lines went
+  // A later notice still lands at the end.
+  page->AddAdminMessage("the end", time(nullptr), wxBLUE);
+  EXPECT_TRUE(Shown(page).EndsWith(") the end\n"));
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// A room's message input, logged in to the test server and driven by real keys and clicks:
+// what reaches the server (typing reports and messages, in their order), Shift+Enter, an empty
+// Enter, the length limit and a paste past it, a smiley from the grid, and pages closed while
+// they still type or send.
+#include <gtest/gtest.h>
+#include <wx/uiaction.h>
+
+#include <string>
+#include <vector>
+
+#include "asn1/octetString.h"
+#include "core/application.h"
+#include "model/message.h"
+#include "tests/gui/rooms/roomsTestSupport.h"
+
+namespace {
+
+using roomstest::Shown;
+using testserver::Millis;
+
+class MessageInput : public roomstest::RoomsWindow {
+ protected:
+  void BeforeOpen() override { server = &UseTestServer(); }
+  void SetUp() override {
+    RoomsWindow::SetUp();
+    frame->OnSwitchConnection(false);
+    link = AcceptLogIn(*server);
+    ASSERT_TRUE(link);
+    while (link->Next(Millis(300))) {
+    }
+    page = rooms->CreateChatRoom(kRoom, "site.example/", "Chatroom opened");
+    rooms->Show();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return rooms->IsShownOnScreen(); }));
+    input = page->GetWriteMessagePanel()->GetTextCtrl();
+    ASSERT_TRUE(input->IsEditable());
+    rooms->Raise();
+    guitest::ClickUntil(input, [&] { return input->HasFocus(); });
+  }
+
+  // The requests that reach the server until `last` is among them, as "kind text" lines. (The
+  // test server never answers a subscription, so the controller asks again before each.)
+  std::vector<std::string> Wire(const std::string& last, int ms = 8000) {
+    std::vector<std::string> seen;
+    guitest::PumpUntil([&] {
+      while (auto got = link->Next(Millis(1))) {
+        const C2S_Request_t& r = *got->request;
+        if (r.present == C2S_Request_PR_keytyped)
+          seen.push_back(std::string("keytyped ") + asn1::ToString(r.choice.keytyped.site) +
+                         (r.choice.keytyped.enabled && *r.choice.keytyped.enabled ? " on" : " off"));
+        else if (r.present == C2S_Request_PR_sendmessage)
+          seen.push_back("sendmessage " + asn1::ToString(r.choice.sendmessage.message));
+        else if (r.present == C2S_Request_PR_unsuburl)
+          seen.push_back("unsuburl");
+        if (!seen.empty() && seen.back() == last) return true;
+      }
+      return false;
+    }, ms);
+    return seen;
+  }
+
+  void Keys(const char* text) {
+    wxUIActionSimulator sim;
+    sim.Text(text);
+    guitest::Pump(50);
+  }
+  void Key(int key, int modifiers = wxMOD_NONE) {
+    wxUIActionSimulator sim;
+    sim.Char(key, modifiers);
+    guitest::Pump(50);
+  }
+
+  static constexpr const char* kRoom = "http://site.example/";
+  testserver::TestServer* server = nullptr;
+  std::shared_ptr<testserver::TestConnection> link;
+  ChatRoomPanel* page = nullptr;
+  MyTextCtrl* input = nullptr;
+};
+
+TEST_F(MessageInput, TypingAndMessagesReachTheServerInOrder) {
+  Keys("hi");
+  Key(WXK_RETURN, wxMOD_SHIFT);
+  Keys("there");
+  EXPECT_EQ("hi\nthere", input->GetValue());
+  Key(WXK_RETURN);
+  const std::vector<std::string> expected = {std::string("keytyped ") + kRoom + " on",
+                                             std::string("keytyped ") + kRoom + " off", "sendmessage hi\nthere"};
+  EXPECT_EQ(expected, Wire("sendmessage hi\nthere"));
+  EXPECT_EQ("", input->GetValue());
+  EXPECT_TRUE(guitest::PumpUntil([&] { return Shown(page).Find("(alice) says:\nhi") != wxNOT_FOUND; }))
+      << Shown(page);
+
+  // Enter on an empty input sends and reports nothing.
+  Key(WXK_RETURN);
+  EXPECT_TRUE(link->NothingWithin(Millis(500)));
+  EXPECT_EQ("", input->GetValue());
+
+  // A burst ends by itself once a whole window passes without a key.
+  Keys("abc");
+  EXPECT_EQ((std::vector<std::string>{std::string("keytyped ") + kRoom + " on", std::string("keytyped ") + kRoom + " off"}),
+            Wire(std::string("keytyped ") + kRoom + " off", 3 * MyTextCtrl::kTypingWindowMs));
+}
+
+TEST_F(MessageInput, NothingLongerThanTheLimitGoesOrLooksSent) {
+  const size_t limit = 512;
+  input->SetValue(wxString('x', limit - 1));
+  input->SetInsertionPointEnd();
+  Keys("yz");  // the second key would pass the limit
+  EXPECT_EQ(limit, input->GetValue().length());
+  input->SetSelection(0, 5);
+  Keys("q");  // replaces five: accepted
+  EXPECT_EQ(limit - 4, input->GetValue().length());
+
+  // A paste of 600 characters (it does not go through the keys): Enter sends nothing, keeps
+  // the text and shows what is too much.
+  const wxString pasted(wxString('p', 600));
+  input->SetValue(pasted);
+  input->SetInsertionPointEnd();
+  const wxString before = Shown(page);
+  Key(WXK_RETURN);
+  EXPECT_EQ(pasted, input->GetValue());
+  long from = 0, to = 0;
+  input->GetSelection(&from, &to);
+  EXPECT_EQ(long(limit), from);
+  EXPECT_EQ(600, to);
+  std::vector<std::string> wire = Wire("sendmessage", 1500);
+  for (const std::string& request : wire) EXPECT_NE(0u, request.find("sendmessage")) << request;
+  EXPECT_EQ(before, Shown(page));
+}
+
+TEST_F(MessageInput, ASmileyFromTheGridGoesInAtTheCaret) {
+  Keys("ab");
+  input->SetInsertionPoint(1);
+  wxToolBar* tools = page->GetWriteMessagePanel()->GetToolBar();
+  wxUIActionSimulator sim;
+  // The smiley tool is the first one.
+  sim.MouseMove(tools->GetScreenPosition() + wxPoint(tools->GetToolSize().x / 2 + 4, tools->GetSize().y / 2));
+  sim.MouseClick();
+  WriteMessagePanel* panel = page->GetWriteMessagePanel();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShownOnScreen(); }));
+  SmileyGrid* grid = panel->GetSmileyGrid();
+  const std::vector<SmileyButtonBitmapNotifier*> cells = grid->GetCells();
+  ASSERT_EQ(8u, cells.size());  // the built-in ones, then "+"
+  EXPECT_EQ(cells.back()->GetPosition().y, grid->GetAddButton()->GetPosition().y);
+  EXPECT_GT(grid->GetAddButton()->GetPosition().x, cells.back()->GetPosition().x);
+
+  guitest::ClickUntil(cells[4]->GetPicture(), [&] { return panel->GetSmileyGrid() == nullptr; });  // sad
+  EXPECT_EQ("a:-(b", input->GetValue());
+  EXPECT_TRUE(guitest::PumpUntil([&] { return input->HasFocus(); }));
+  guitest::Pump(100);  // the grid goes once its click is over
+  Key(WXK_RETURN);
+  EXPECT_EQ("sendmessage a:-(b", Wire("sendmessage a:-(b").back());
+}
+
+TEST_F(MessageInput, APageClosingNeitherSendsNorTypesAgain) {
+  // The page is closed by a handler of its own input's key, before the input sees the key:
+  // the input's Enter then finds its page closing, and its typing timer never reports again.
+  Keys("bye");
+  input->Bind(wxEVT_CHAR, [&](wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_RETURN) rooms->CloseChatRoom(kRoom);
+    event.Skip();
+  });
+  // Meanwhile the room's traffic goes on.
+  for (int i = 0; i < 20; ++i) {
+    Message line(kRoom, "bob", "Bob", "still here " + std::to_string(i), time(nullptr), false);
+    rooms->AddMessage(&line);
+    rooms->SetKeyTyped(kRoom, "bob", "Bob", i % 2 == 0);
+  }
+  Key(WXK_RETURN);
+  EXPECT_FALSE(rooms->IsChatRoomOpened(kRoom));
+  for (int i = 0; i < 20; ++i) {
+    Message line(kRoom, "bob", "Bob", "late", time(nullptr), false);
+    rooms->AddMessage(&line);
+    rooms->SetKeyTyped(kRoom, "bob", "Bob", true);
+  }
+  EXPECT_EQ("", rooms->GetTypingText()->GetLabelText());
+  const std::vector<std::string> wire = Wire("never", 2 * MyTextCtrl::kTypingWindowMs);
+  const std::vector<std::string> expected = {std::string("keytyped ") + kRoom + " on", "unsuburl"};
+  EXPECT_EQ(expected, wire);
+}
+
+}  // namespace
