@@ -271,8 +271,9 @@ void ContactEntry::RefreshAvatar(bool force, bool alsoTip) {
   m_avatarDrawn = drawn;
   ShowAvatar(m_manager->GetAvatar(m_login, small, true, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
   Relayout();
-  if (alsoTip && g_entryToolTip && m_role != CEP_TOOLTIP && g_entryToolTip->GetLogin() == m_login)
-    g_entryToolTip->UpdateAvatar();
+  // The tip goes with the window that owns it: it is reached only while it exists.
+  ContactToolTipFace* tip = GetSharedToolTip();
+  if (alsoTip && tip && m_role != CEP_TOOLTIP && tip->GetLogin() == m_login) tip->UpdateAvatar();
 }
 
 void ContactEntry::Relayout() {
@@ -316,8 +317,8 @@ void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
     Layout();
     m_laidOut = true;
   }
-  if (g_entryToolTip && m_role != CEP_TOOLTIP && g_entryToolTip->GetLogin() == m_login)
-    g_entryToolTip->UpdateContactInfo(contact);
+  ContactToolTipFace* tip = GetSharedToolTip();
+  if (tip && m_role != CEP_TOOLTIP && tip->GetLogin() == m_login) tip->UpdateContactInfo(contact);
 }
 
 // ---- The private room's icon.

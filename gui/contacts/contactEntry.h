@@ -106,6 +106,8 @@ class ContactEntry : public wxPanel {
   // are listed in the row until the next one is built or ForgetMenu is called.
   std::unique_ptr<wxMenu> BuildContextMenu();
   void ForgetMenu();
+  // The row's context menu is open.
+  bool IsMenuShown() const { return m_menuShown; }
   // Carries out a command of the context menu, as choosing it does.
   void RunMenuCommand(int id);
 
