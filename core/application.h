@@ -233,6 +233,9 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
 
   // -- Sites. The settings' records first, then those met since start-up, in URL order.
   std::vector<URLInfo*> GetAllURLInfo();
+  // Hands the changed records of sites met since start-up to the settings, so that the next save
+  // of the settings file holds them; each keeps its address and pointer.
+  void StoreModifiedSites();
   // Sets a site's own status and enters or leaves its room as the change requires; returns the
   // status the record has afterwards.
   t_site_status SetSiteStatus(const std::string& url, t_site_status status);
@@ -287,6 +290,8 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // -- File transfers. SendFile returns the new offer's key, or "" when nothing was offered.
   std::string SendFile(const std::string& site, const std::string& path, const std::string& fileName);
   void DownloadFile(const std::string& fileKey, const std::string& localPath);
+  // True once a peer's offer of the key has reached this client.
+  bool HasFileOffer(const std::string& fileKey) const;
   void CancelUploadFile(const std::string& fileKey);
   void CancelDownload(const std::string& transferKey);
   void CancelUpload(const std::string& transferKey);
