@@ -81,6 +81,8 @@ screenshots: build
 	  tests/gui/sites_panel_screenshots screenshots
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 	  tests/gui/site_windows_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/contacts_screenshots screenshots
 
 clean:
 	rm -rf $(BUILD) $(BUILD_OPT) $(BUILD_REL) build-fuzz

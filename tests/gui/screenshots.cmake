@@ -36,3 +36,10 @@ add_executable(site_windows_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/siteWindowsS
 target_compile_options(site_windows_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(site_windows_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(site_windows_screenshots PRIVATE parlavox_gui X11)
+# Pictures of the contacts list: each grouping and offline mode, an expanded row, a row's menu.
+add_executable(contacts_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/contactsScreenshots.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(contacts_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(contacts_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(contacts_screenshots PRIVATE parlavox_gui parlavox_test_support X11 Xtst)
