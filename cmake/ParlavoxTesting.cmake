@@ -12,7 +12,7 @@ include(GoogleTest)
 # A WX program runs as one CTest test (starting the tool kit costs seconds); PER_CASE runs each
 # of its cases in a process of its own instead.
 # OWN_DISPLAY: the program runs on an X server of its own (tests/support/ownDisplay.sh), so it
-# may type and click beside other tests instead of running alone.
+# may type and click beside other tests instead of running alone; it runs as one CTest test.
 function(parlavox_add_test target)
   cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
@@ -30,7 +30,7 @@ function(parlavox_add_test target)
   if(T_SERIAL)
     set(serial TRUE)
   endif()
-  if(T_WX AND T_OWN_DISPLAY)
+  if(T_OWN_DISPLAY)
     add_test(NAME ${target} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/ownDisplay.sh $<TARGET_FILE:${target}>
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})

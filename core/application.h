@@ -233,6 +233,9 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
 
   // -- Sites. The settings' records first, then those met since start-up, in URL order.
   std::vector<URLInfo*> GetAllURLInfo();
+  // Hands the changed records of sites met since start-up to the settings, so that the next save
+  // of the settings file holds them; each keeps its address and pointer.
+  void StoreModifiedSites();
   // Sets a site's own status and enters or leaves its room as the change requires; returns the
   // status the record has afterwards.
   t_site_status SetSiteStatus(const std::string& url, t_site_status status);

@@ -288,17 +288,8 @@ bool Manager::Close() {
   Disconnect(true, true);
   // Whatever still listens goes with the session, so that nothing runs on while the program ends.
   if (m_fileServer) m_fileServer->Close(false);
-  Config* config = Config::GetInstance();
-  for (auto it = m_liveSites.begin(); it != m_liveSites.end();) {
-    if (it->second && it->second->IsModified()) {
-      // The settings own the record from now on.
-      config->AddURLInfo(it->second);
-      it = m_liveSites.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  bool saved = config->Save();
+  StoreModifiedSites();
+  bool saved = Config::GetInstance()->Save();
   TRACE_END_RESULT("%d", saved ? 1 : 0);
   return saved;
 }

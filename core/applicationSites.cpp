@@ -75,6 +75,24 @@ std::vector<URLInfo*> Manager::GetAllURLInfo() {
   return all;
 }
 
+void Manager::StoreModifiedSites() {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START();
+  Config* config = Config::GetInstance();
+  for (auto it = m_liveSites.begin(); it != m_liveSites.end();) {
+    URLInfo* site = it->second;
+    // A record the settings already hold under the same address in other letters stays here:
+    // the settings keep theirs, and windows may still point to this one.
+    if (site && site->IsModified() && !config->GetURLInfo(site->GetURL())) {
+      config->AddURLInfo(site);
+      it = m_liveSites.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  TRACE_END();
+}
+
 void Manager::OpenChatRoom(const std::string& url) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", url.c_str());

@@ -12,6 +12,7 @@
 #include "gui/aboutFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/profiles/contactInfoFrame.h"
+#include "gui/profiles/contactInfoToolTip.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/rooms/filesFrame.h"
@@ -55,6 +56,7 @@ MainFrame::MainFrame(Manager* manager, const wxString& title, const wxPoint& pos
   m_lastMouseY = mouse.y;
   g_instance = this;
   BindEvents();
+  ContactInfoToolTip::InstallForRows();
   ContactInfoFrame::CreateContactInfoFor(this, manager, manager->GetLogin(), true);
   PushEventHandler(manager);
   m_managerPushed = true;

@@ -16,20 +16,6 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 
-namespace {
-
-// Only a web address goes to the browser: the system's opener would run anything else it
-// knows a program for (files, other schemes).
-bool IsWebAddress(const std::string& address) {
-  const std::string lower = AsciiLower(address);
-  if (lower.compare(0, 7, "http://") != 0 && lower.compare(0, 8, "https://") != 0) return false;
-  for (unsigned char c : address)
-    if (c <= ' ' || c == 0x7f) return false;
-  return true;
-}
-
-}  // namespace
-
 void MainFrame::ExecuteNotifyAction(const NotifyAction& action) {
   const std::string param = action.GetParam();
   TRACE_START_ARGS("%d, %s", action.GetType(), param.c_str());
@@ -47,7 +33,7 @@ void MainFrame::ExecuteNotifyAction(const NotifyAction& action) {
       OnSwitchContactsManager();
       break;
     case NOTIFY_ACTION_BROWSER:
-      if (IsWebAddress(param)) browser::Open(param);
+      if (browser::IsWebAddress(param)) browser::Open(param);
       else TRACE_ERROR("not a web address");
       break;
     case NOTIFY_ACTION_OWN_PROFILE:

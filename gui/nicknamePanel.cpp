@@ -230,6 +230,8 @@ void NicknamePanel::OnChangeMood(wxMouseEvent& event) {
   if (dialog.ShowModal() == wxID_YES) {
     const wxString mood = CleanMood(dialog.GetValue());
     m_manager->ChangeNickname(config->GetNickname(), wx2std(mood));
+    // The own profile, open or not, shows the mood set here.
+    if (ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFor(m_manager->GetLogin())) own->SetMood(wx2std(mood));
     m_mood->SetLabel(mood);
     Layout();
   }

@@ -24,6 +24,14 @@ void Open(const std::string& url) {
   if (!wxLaunchDefaultBrowser(std2wx(url))) TRACE_ERROR("no browser opened %s", url.c_str());
 }
 
+bool IsWebAddress(const std::string& address) {
+  const std::string lower = AsciiLower(address);
+  if (lower.compare(0, 7, "http://") != 0 && lower.compare(0, 8, "https://") != 0) return false;
+  for (unsigned char c : address)
+    if (c <= ' ' || c == 0x7f) return false;
+  return true;
+}
+
 void OpenUserGuide(const std::string& anchor) {
   Open(std::string(PARLAVOX_WEBSITE) + "common/help/" + kProgramVersion + "/userguide.php#" + anchor);
 }

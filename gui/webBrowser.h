@@ -10,6 +10,11 @@ namespace browser {
 // Opens `url` in the user's default browser without waiting for it.
 void Open(const std::string& url);
 
+// True for an http or https address without blanks or control characters: the only addresses
+// from a list or a notice that go to the browser, since the system's opener would run anything
+// else it knows a program for (files, other schemes).
+bool IsWebAddress(const std::string& address);
+
 // Opens the user guide at the section `anchor` (without its "#").
 void OpenUserGuide(const std::string& anchor);
 

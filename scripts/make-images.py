@@ -10,7 +10,8 @@ img/voxie.png: the mascot in the notification pop-up's header, the bubble with t
 img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triangles on 16 x 16.
 img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
 toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence;
-img/popup.png ... img/belldef.png: the notification switches (see switch_images).
+img/popup.png ... img/belldef.png: the notification switches (see switch_images);
+img/add.png, img/redclose.png: a list's add and remove pictures, a green plus and a red cross.
 Run again after changing a drawing; the output is the same on every run.
 """
 import os
@@ -319,6 +320,22 @@ def switch_images():
     }
 
 
+def plus():
+    rows = canvas(16)
+    disc(rows, 7.5, 7.5, 7.5, GREEN)
+    rect(rows, 3, 7, 12, 8, WHITE)
+    rect(rows, 7, 3, 8, 12, WHITE)
+    return rows
+
+
+def red_cross():
+    rows = canvas(16)
+    disc(rows, 7.5, 7.5, 7.5, RED)
+    line(rows, 4.5, 4.5, 10.5, 10.5, WHITE, 2)
+    line(rows, 10.5, 4.5, 4.5, 10.5, WHITE, 2)
+    return rows
+
+
 # The tray's presence colours, the same as the program's status colours.
 TRAY = {
     "tb_disconnected.ico": (120, 120, 120, 255), "tb_offline.ico": (120, 120, 120, 255),
@@ -353,7 +370,7 @@ def main():
     for name, rows in toolbar_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(24, 24, rows))
-    for name, rows in switch_images().items():
+    for name, rows in dict(switch_images(), **{"add.png": plus(), "redclose.png": red_cross()}).items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(16, 16, rows))
     for name, colour in TRAY.items():

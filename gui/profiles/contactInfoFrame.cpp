@@ -20,6 +20,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
+#include "widgets/shownText.h"
 
 ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info,
                                    bool mine)
@@ -33,7 +34,7 @@ ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std:
   const wxString icon = std2wx(Config::GetPath() + "Parlavox.ico");
   if (wxFileExists(icon)) SetIcon(wxIcon(icon, wxBITMAP_TYPE_ICO));
   m_privateContact = manager->HasContact(login);
-  SetTitle(mine ? _("My profile") : std2wx(info.GetNickname()) + _(": public information and parameters"));
+  SetTitle(mine ? _("My profile") : shown::OneLine(info.GetNickname(), 60) + _(": public information and parameters"));
   SetBackgroundColour(*wxWHITE);
   auto* main = new wxBoxSizer(wxVERTICAL);
   SetSizer(main);

@@ -11,14 +11,17 @@
 
 #include "core/application.h"
 #include "gui/profiles/contactInfoFrame.h"
-#include "gui/profiles/contactSummary.h"
+#include "gui/contacts/contactEntry.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
 
 namespace {
 
 const char* const kOwnNetwork = "parlavox";
+// The longest location shown, in characters.
+const size_t kMaxShown = 60;
 
 // Selects entry `index` of a list, or none when the stored value has no entry.
 void SelectIndex(wxComboBox* list, int index) {
@@ -41,7 +44,7 @@ ContactInfoPanel::ContactInfoPanel(wxWindow* parent, Manager* manager, const Con
   auto* top = new wxBoxSizer(wxHORIZONTAL);
   SetSizer(top);
   if (!mine) {
-    m_contactEntry = new ContactSummary(manager, this, info);
+    m_contactEntry = new ContactEntry(manager, this, nullptr, info, CEP_PROFILE, false, "none");
     top->Add(m_contactEntry, 1, wxEXPAND, 0);
   }
   auto* body = new wxBoxSizer(wxHORIZONTAL);
@@ -149,11 +152,12 @@ bool ContactInfoPanel::GroupChoosable() const {
 }
 
 wxString ContactInfoPanel::LocationText(Manager* manager, const ContactInfo& info) {
+  // Texts from the network: one line, of a length that keeps the window on the screen.
   if (!info.GetCity().empty() || !info.GetCountry().empty())
-    return std2wx(info.GetCity()) + " (" + std2wx(info.GetCountry()) + ")";
+    return shown::OneLine(info.GetCity() + " (" + info.GetCountry() + ")", kMaxShown);
   if (info.GetImType() != kOwnNetwork)
     if (MessengerProtocolInfo* protocol = manager->GetMessengerProtocol(info.GetImType()))
-      return std2wx(protocol->GetDescription());
+      return shown::OneLine(protocol->GetDescription(), kMaxShown);
   return _("(unknown)");
 }
 

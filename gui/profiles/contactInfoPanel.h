@@ -18,7 +18,7 @@
 
 #include "model/contactInfo.h"
 
-class ContactSummary;
+class ContactEntry;
 class ContactInfoFrame;
 class Manager;
 class wxBitmapButton;
@@ -94,7 +94,7 @@ class ContactInfoPanel : public wxPanel {
   ContactInfo m_contactInfo;
   bool m_mine;
   bool m_showGroup;
-  ContactSummary* m_contactEntry = nullptr;
+  ContactEntry* m_contactEntry = nullptr;
   wxBitmapButton* m_avatarButton = nullptr;
   wxStaticText* m_loginText = nullptr;
   wxTextCtrl* m_nicknameCtrl = nullptr;

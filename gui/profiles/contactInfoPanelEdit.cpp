@@ -13,7 +13,7 @@
 #include "gui/mainFrame.h"
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/profiles/contactInfoPanel.h"
-#include "gui/profiles/contactSummary.h"
+#include "gui/contacts/contactEntry.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"

@@ -32,39 +32,24 @@ bool PumpUntil(const std::function<bool()>& cond, int ms) {
   return true;
 }
 
-namespace {
+ModalDriver::ModalDriver(wxDialog* dialog, const std::function<void()>& input) : m_dialog(dialog), m_input(input) {
+  Start(20);
+}
 
-// Waits, from inside the modal loop, until the dialog is on screen, then sends the input once;
-// cancels the dialog if it is still open long after.
-class ModalDriver : public wxTimer {
- public:
-  ModalDriver(wxDialog* dialog, const std::function<void()>& input) : m_dialog(dialog), m_input(input) {
-    Start(20);
+void ModalDriver::Notify() {
+  ++m_ticks;
+  if (!m_sent && m_dialog->IsShownOnScreen() && m_ticks >= 5) {
+    m_sent = true;
+    m_dialog->Raise();
+    m_input();
+    return;
   }
-  bool timedOut = false;
-
- private:
-  void Notify() override {
-    ++m_ticks;
-    if (!m_sent && m_dialog->IsShownOnScreen() && m_ticks >= 5) {
-      m_sent = true;
-      m_dialog->Raise();
-      m_input();
-      return;
-    }
-    if (m_ticks > 250 && m_dialog->IsModal()) {
-      timedOut = true;
-      Stop();
-      m_dialog->EndModal(-12345);
-    }
+  if (m_ticks > 250 && m_dialog->IsModal()) {
+    timedOut = true;
+    Stop();
+    m_dialog->EndModal(-12345);
   }
-  wxDialog* m_dialog;
-  std::function<void()> m_input;
-  int m_ticks = 0;
-  bool m_sent = false;
-};
-
-}  // namespace
+}
 
 int RunModal(wxDialog* dialog, const std::function<void()>& input) {
   ModalDriver driver(dialog, input);

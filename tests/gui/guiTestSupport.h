@@ -4,6 +4,7 @@
 #define PARLAVOX_TESTS_GUI_GUITESTSUPPORT_H
 
 #include <wx/dialog.h>
+#include <wx/timer.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -20,6 +21,21 @@ bool PumpUntil(const std::function<bool()>& cond, int ms = 10000);
 // real keys or clicks) and returns what ShowModal returned. A dialog still open after a few
 // seconds is cancelled and the test fails.
 int RunModal(wxDialog* dialog, const std::function<void()>& input);
+
+// From inside a dialog's modal loop: waits until the dialog is on screen, then sends the input
+// once; ends the dialog with -12345 (and sets timedOut) when it is still open long after.
+class ModalDriver : public wxTimer {
+ public:
+  ModalDriver(wxDialog* dialog, const std::function<void()>& input);
+  bool timedOut = false;
+
+ private:
+  void Notify() override;
+  wxDialog* m_dialog;
+  std::function<void()> m_input;
+  int m_ticks = 0;
+  bool m_sent = false;
+};
 
 template <class T>
 std::vector<T*> FindChildren(wxWindow* parent) {

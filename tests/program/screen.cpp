@@ -123,13 +123,31 @@ bool Screen::Type(const std::string& text) {
   return true;
 }
 
-bool Screen::Press(const std::string& keyName) {
+bool Screen::Press(const std::string& keyName, const std::string& modifier) {
   int event = 0, error = 0, major = 0, minor = 0;
   if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
   const KeySym keysym = XStringToKeysym(keyName.c_str());
-  if (keysym == NoSymbol || !PressKey(keysym, false)) return false;
+  const KeyCode held = modifier.empty() ? 0 : XKeysymToKeycode(m_display, XStringToKeysym(modifier.c_str()));
+  if (keysym == NoSymbol || (!modifier.empty() && held == 0)) return false;
+  if (held) XTestFakeKeyEvent(m_display, held, True, CurrentTime);
+  const bool pressed = PressKey(keysym, false);
+  if (held) XTestFakeKeyEvent(m_display, held, False, CurrentTime);
   XSync(m_display, False);
-  return true;
+  return pressed;
+}
+
+bool Screen::Close(WindowId window) {
+  if (!m_display || window == 0) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const bool sent = XSendEvent(m_display, window, False, NoEventMask, &event) != 0;
+  XSync(m_display, False);
+  return sent;
 }
 
 }  // namespace programtest

@@ -35,8 +35,11 @@ class Screen {
   // as a keyboard would (Shift held where a character needs it); false when a character has no
   // key or the server has no XTEST.
   bool Type(const std::string& text);
-  // Presses and releases the key named as X names it ("Tab", "Return").
-  bool Press(const std::string& keyName);
+  // Presses and releases the key named as X names it ("Tab", "Return"), with the modifier key
+  // held when one is named ("Alt_L", "Control_L").
+  bool Press(const std::string& keyName, const std::string& modifier = "");
+  // Asks the window to close as a window manager does for its close box (WM_DELETE_WINDOW).
+  bool Close(WindowId window);
 
  private:
   bool PressKey(unsigned long keysym, bool shifted);

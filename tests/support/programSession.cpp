@@ -3,8 +3,6 @@
 #include <wx/log.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <sstream>
 
 #include "core/application.h"
 #include "gui/appStartup.h"
@@ -59,11 +57,7 @@ void ProgramSession::SetUp() {
 }
 
 void ProgramSession::StartServer() {
-  // The program's data with the server's trust store beside it.
-  for (const auto& entry : std::filesystem::directory_iterator(testsupport::SourceDir() + "/data")) {
-    const std::string name = entry.path().filename().string();
-    if (name != "parlavox.pem") std::filesystem::create_symlink(entry.path(), m_data.file(name));
-  }
+  ASSERT_TRUE(testsupport::LinkProgramData(m_data.path()));
   ASSERT_TRUE(testsupport::WriteFile(m_data.file("accounts"), kAccounts));
   std::vector<std::string> arguments = {"--accounts", m_data.file("accounts"), "--journal", m_data.file("journal")};
   arguments.insert(arguments.end(), m_standinArguments.begin(), m_standinArguments.end());
@@ -171,14 +165,7 @@ bool ProgramSession::Enter(TestUser& other, const std::string& room) {
 }
 
 Lines ProgramSession::Journal() const {
-  std::istringstream text(testsupport::ReadFile(m_data.file("journal")));
-  Lines lines;
-  std::string line;
-  // A line still being written (no end of line yet) is not read.
-  while (std::getline(text, line)) {
-    if (!text.eof()) lines.push_back(line);
-  }
-  return lines;
+  return testsupport::ReadLines(m_data.file("journal"));
 }
 
 bool ProgramSession::AwaitJournal(const std::string& line, size_t from) {

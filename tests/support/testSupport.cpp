@@ -41,6 +41,16 @@ std::string ReadFile(const std::string& path) {
   return ss.str();
 }
 
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::istringstream text(ReadFile(path));
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(text, line)) {
+    if (!text.eof()) lines.push_back(line);
+  }
+  return lines;
+}
+
 bool WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -104,5 +114,15 @@ static std::string EnvOr(const char* name, const char* fallback) {
 
 std::string SourceDir() { return EnvOr("PARLAVOX_SOURCE_DIR", PARLAVOX_SOURCE_DIR); }
 std::string BuildDir() { return EnvOr("PARLAVOX_BUILD_DIR", PARLAVOX_BUILD_DIR); }
+
+bool LinkProgramData(const std::string& dataDir) {
+  const std::string dir = dataDir.empty() || dataDir.back() == '/' ? dataDir : dataDir + "/";
+  bool linked = true;
+  for (const std::string& name : ListDir(SourceDir() + "/data")) {
+    if (name != "parlavox.pem" && symlink((SourceDir() + "/data/" + name).c_str(), (dir + name).c_str()) != 0)
+      linked = false;
+  }
+  return linked;
+}
 
 }  // namespace testsupport

@@ -25,6 +25,8 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+// The file's whole lines; a last line still being written (no end of line yet) is left out.
+std::vector<std::string> ReadLines(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The names in a directory, "." and ".." left out, sorted; empty when it cannot be read.
@@ -42,6 +44,11 @@ bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeou
 // The bytes as lower-case hexadecimal, two digits each.
 std::string Hex(const void* bytes, size_t size);
 inline std::string Hex(const std::string& bytes) { return Hex(bytes.data(), bytes.size()); }
+
+// Links the program's own data files (pictures, sounds) from the source tree into dataDir, its
+// trust store left out: a stand-in server writes its own there, which the program reads with
+// PARLAVOX_DATA=dataDir. False when a link could not be made.
+bool LinkProgramData(const std::string& dataDir);
 
 // Source and build tree roots (from the test environment).
 std::string SourceDir();

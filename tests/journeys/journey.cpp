@@ -1,0 +1,241 @@
+#include "tests/journeys/journey.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "tests/journeys/ownNetwork.h"
+
+namespace journeys {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Once for the whole program, before any test starts a thread or a child.
+class OwnNetwork : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string why;
+    if (!EnterOwnNetwork(&why)) printf("journeys: on the machine's own loopback (%s)\n", why.c_str());
+  }
+};
+
+const bool g_ownNetwork = (::testing::AddGlobalTestEnvironment(new OwnNetwork), true);
+
+}  // namespace
+
+Person::Person(const std::string& login, const std::string& dataDir, unsigned short serverPort)
+    : m_login(login), m_dataDir(dataDir), m_serverPort(serverPort) {}
+
+void Person::Start() {
+  const std::string work = m_work.file("run" + std::to_string(++m_runs));
+  mkdir(work.c_str(), 0700);
+  const std::string source = testsupport::SourceDir();
+  m_program.reset(new programtest::ChildProgram(
+      {PARLAVOX_PROGRAM},
+      {{"HOME", m_home.path()},
+       {"PARLAVOX_DATA", m_dataDir},
+       {"PARLAVOX_SERVER", "localhost:" + std::to_string(m_serverPort)},
+       {"PARLAVOX_TEST_LOG", ""},
+       {"GDK_BACKEND", "x11"},
+       {"NO_AT_BRIDGE", "1"},
+       {"LSAN_OPTIONS", "suppressions=" + source + "/tests/support/lsan.supp:print_suppressions=0"}},
+      work));
+}
+
+std::string Person::TraceLog(bool errorsOnly) const {
+  std::string text;
+  programtest::RunToEnd({PARLAVOX_LOGCAT, m_home.file(".parlavox/parlavox.log")}, m_work.path(), &text);
+  if (!errorsOnly) return text;
+  std::string errors;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    // "<thread>:<level>:...": level 3 is an error.
+    const size_t colon = line.find(':');
+    if (colon != std::string::npos && line.compare(colon, 3, ":3:") == 0) errors += line + "\n";
+    at = end + 1;
+  }
+  return errors;
+}
+
+int Person::WaitExit() {
+  if (!m_program) return -1;
+  const int status = m_program->WaitExit(kWait);
+  if (status != -1) m_program.reset();
+  return status;
+}
+
+void Journey::SetUp() {
+  m_start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(testsupport::LinkProgramData(m_data.path()));
+  // The server's own accounts: alice, bob, carol and dave, each with the login as password.
+  m_server.reset(new standintest::StandinProcess(PARLAVOX_STANDIN_PROGRAM, m_data.path(),
+                                                 {"--journal", m_data.file("journal")}));
+  ASSERT_NE(0, m_server->Port());
+  m_screen.reset(new programtest::Screen);
+}
+
+void Journey::TearDown() {
+  for (auto& person : m_people) {
+    if (person.second->Running()) {
+      kill(person.second->Pid(), SIGTERM);
+      person.second->WaitExit();
+    }
+  }
+  m_people.clear();
+  if (m_server) {
+    EXPECT_EQ(0, m_server->Stop()) << "the stand-in server did not end cleanly";
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  printf("journey %s: %.1f s\n", test->name(), seconds);
+}
+
+Person& Journey::Add(const std::string& login) {
+  auto& person = m_people[login];
+  person.reset(new Person(login, m_data.path(), m_server->Port()));
+  return *person;
+}
+
+Lines Journey::Journal() const {
+  return testsupport::ReadLines(m_data.file("journal"));
+}
+
+long Journey::AwaitJournal(const std::function<bool(const std::string&)>& match, size_t from) {
+  long found = -1;
+  testsupport::WaitFor([&] {
+    const Lines lines = Journal();
+    for (size_t i = from; i < lines.size(); ++i) {
+      if (match(lines[i])) {
+        found = static_cast<long>(i);
+        return true;
+      }
+    }
+    return false;
+  }, kWait);
+  return found;
+}
+
+long Journey::AwaitJournal(const std::string& line, size_t from) {
+  const long found = AwaitJournal([&](const std::string& l) { return l == line; }, from);
+  if (found < 0) {
+    std::string seen;
+    const Lines lines = Journal();
+    for (size_t i = from; i < lines.size(); ++i) seen += "  " + lines[i] + "\n";
+    ADD_FAILURE() << "the server did not receive\n  " << line << "\nit received:\n" << seen;
+  }
+  return found;
+}
+
+size_t Journey::CountJournal(const std::string& start) const {
+  size_t count = 0;
+  for (const std::string& line : Journal()) count += line.compare(0, start.size(), start) == 0 ? 1 : 0;
+  return count;
+}
+
+bool Journey::AwaitLog(const std::string& text) {
+  return Until([&] { return ServerLog().find(text) != std::string::npos; }, "the server's log to say " + text);
+}
+
+bool Journey::Until(const std::function<bool()>& cond, const std::string& what) {
+  if (testsupport::WaitFor(cond, kWait)) return true;
+  std::string programs;
+  for (const auto& person : m_people) {
+    programs += person.first + "'s program said:\n" + person.second->Errors() + person.first + "'s traced errors:\n" +
+                person.second->TraceLog(true);
+  }
+  ADD_FAILURE() << "never came: " << what << "\nthe server's log:\n" << ServerLog() << programs;
+  return false;
+}
+
+programtest::Screen::WindowId Journey::AwaitWindow(const Person& person, const std::string& title) {
+  programtest::Screen::WindowId window = 0;
+  Until([&] { return (window = m_screen->WindowShown(person.Pid(), title)) != 0; },
+        person.Login() + "'s window \"" + title + "\"");
+  return window;
+}
+
+bool Journey::TypeInto(programtest::Screen::WindowId window, const std::string& keys) {
+  if (!Until([&] { return m_screen->Focus(window); }, "the keyboard for the window")) return false;
+  size_t at = 0;
+  while (at < keys.size()) {
+    const size_t open = keys.find('{', at);
+    if (open != at) {
+      const std::string text = keys.substr(at, open == std::string::npos ? std::string::npos : open - at);
+      if (!m_screen->Type(text)) return false;
+      at += text.size();
+      continue;
+    }
+    const size_t close = keys.find('}', open);
+    if (close == std::string::npos || !m_screen->Press(keys.substr(open + 1, close - open - 1))) return false;
+    at = close + 1;
+  }
+  return true;
+}
+
+bool Journey::Answer(const Person& person, const std::string& title, const std::string& key) {
+  return Until([&] {
+    const programtest::Screen::WindowId question = m_screen->WindowShown(person.Pid(), title);
+    if (question == 0) return true;
+    if (m_screen->Focus(question)) m_screen->Press(key, "Alt_L");
+    // The answer is seen by the question going; if it stays, the key went elsewhere.
+    return testsupport::WaitFor([&] { return m_screen->WindowShown(person.Pid(), title) == 0; }, milliseconds(2000));
+  }, person.Login() + "'s question \"" + title + "\" answered");
+}
+
+long Journey::StartAndLogInByTyping(Person& person) {
+  const size_t before = Journal().size();
+  person.Start();
+  // Nothing saved: the window offers the log-in panel, its login field holding the keyboard.
+  const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
+  if (!window || !TypeInto(window, person.Login() + "{Tab}" + person.Login() + "{Return}")) return -1;
+  const std::string connect = "- connect login=\"" + person.Login() + "\" password=*** ";
+  const long found = AwaitJournal([&](const std::string& line) { return line.compare(0, connect.size(), connect) == 0; },
+                                  before);
+  // The program has taken the server's welcome once it asks for what it asks after it (the
+  // protocols of external messengers): from then on its requests go out under its login.
+  const std::string welcomed = person.Login() + " askmessengerprotocols ";
+  if (found < 0 || !AwaitLog(person.Login() + " logged in (") ||
+      AwaitJournal([&](const std::string& line) { return line.compare(0, welcomed.size(), welcomed) == 0; }, found) < 0) {
+    ADD_FAILURE() << person.Login() << " did not log in\n" << ServerLog() << person.Errors() << person.TraceLog(true);
+    return -1;
+  }
+  return found;
+}
+
+bool Journey::Quit(Person& person) {
+  const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
+  // The close box asks; the question is answered once it shows.
+  if (!Until([&] {
+        m_screen->Close(window);
+        return testsupport::WaitFor([&] { return m_screen->ShowsWindow(person.Pid(), "Reduce or exit?"); },
+                                    milliseconds(3000));
+      }, person.Login() + "'s question \"Reduce or exit?\"")) {
+    return false;
+  }
+  return Answer(person, "Reduce or exit?", "e");
+}
+
+std::string Journey::Browse(const std::string& request, const Lines& fields) {
+  // The listener answers the extension with a bare number, as HTTP/0.9 did.
+  std::vector<std::string> curl = {"curl", "--silent", "--http0.9", "--path-as-is", "--max-time", "60"};
+  for (const std::string& field : fields) {
+    curl.push_back("--header");
+    curl.push_back(field);
+  }
+  curl.push_back("http://127.0.0.1:6788/" + request);
+  std::string answer;
+  const int status = programtest::RunToEnd(curl, m_data.path(), &answer);
+  // 52: the listener closed without a word, as it does for a page's closing.
+  EXPECT_TRUE(status == 0 || status == 52) << "curl " << request << " ended with " << status << ": " << answer;
+  return answer;
+}
+
+}  // namespace journeys

@@ -1,0 +1,115 @@
+// A user journey: the built programs run as their users run them, each person with a home of
+// their own, against one stand-in server, driven only from outside (keys typed into windows
+// found by process and title, the browser extension played by curl, files placed and read), and
+// judged only by what can be seen from outside: the server's journal and log, the files the
+// programs write, their exit statuses.
+#ifndef PARLAVOX_TESTS_JOURNEYS_JOURNEY_H
+#define PARLAVOX_TESTS_JOURNEYS_JOURNEY_H
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/program/childProgram.h"
+#include "tests/program/screen.h"
+#include "tests/standin/standinProcess.h"
+#include "tests/support/testSupport.h"
+
+namespace journeys {
+
+using Lines = std::vector<std::string>;
+
+// Generous: two sanitizer-built programs on a loaded two-core machine. Never a timing check.
+constexpr std::chrono::milliseconds kWait{60000};
+
+// One person: a home of their own, and the program when it runs.
+class Person {
+ public:
+  Person(const std::string& login, const std::string& dataDir, unsigned short serverPort);
+
+  const std::string& Login() const { return m_login; }
+  const std::string& Home() const { return m_home.path(); }
+  // The settings folder and file the program writes in the home.
+  std::string SettingsDir() const { return m_home.file(".parlavox"); }
+  std::string SettingsFile() const { return m_home.file(".parlavox/parlavox.xml"); }
+
+  // Starts the program (again); what an earlier run wrote on its outputs is kept beside.
+  void Start();
+  bool Running() const { return m_program != nullptr; }
+  pid_t Pid() const { return m_program ? m_program->Pid() : 0; }
+  // Its exit status, or -1 when it did not end in time.
+  int WaitExit();
+  // What the program wrote on its standard error, this run.
+  std::string Errors() const { return m_program ? m_program->Errors() : std::string(); }
+  // Its trace log in clear (through the log reader), every run's; only the errors when asked.
+  std::string TraceLog(bool errorsOnly = false) const;
+
+ private:
+  std::string m_login;
+  std::string m_dataDir;
+  unsigned short m_serverPort;
+  testsupport::TempDir m_home;
+  testsupport::TempDir m_work;
+  int m_runs = 0;
+  std::unique_ptr<programtest::ChildProgram> m_program;
+};
+
+class Journey : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A person with an account on the server (password: the login) and an empty home.
+  Person& Add(const std::string& login);
+
+  // The server's journal (its lines) and log.
+  Lines Journal() const;
+  std::string ServerLog() const { return m_server->Log(); }
+  // Waits until a journal line from index `from` on matches; its index, or -1.
+  long AwaitJournal(const std::function<bool(const std::string&)>& match, size_t from = 0);
+  long AwaitJournal(const std::string& line, size_t from = 0);
+  // How many of the journal's lines start with the text.
+  size_t CountJournal(const std::string& start) const;
+  bool AwaitLog(const std::string& text);
+
+  // The person's window with that title, once it shows (0 when it never did).
+  programtest::Screen::WindowId AwaitWindow(const Person& person, const std::string& title);
+  // Types into the window: the keyboard given to it first; a key named in {braces} is pressed
+  // as X names it ("{Tab}", "{Return}").
+  bool TypeInto(programtest::Screen::WindowId window, const std::string& keys);
+  // Answers the person's question titled so with the key (a mnemonic is pressed with Alt),
+  // again, keyboard and key, until the question is gone: on a slow machine another window of
+  // the program may take the keyboard in between.
+  bool Answer(const Person& person, const std::string& title, const std::string& key);
+  // Starts the person's program in a home without settings and logs in by typing the login and
+  // the password (the login) into the log-in panel; the journal's index of the log-in, or -1.
+  // It returns once the program has taken the server's welcome.
+  long StartAndLogInByTyping(Person& person);
+  // Closes the person's main window as its close box does, then chooses "Exit" in the question.
+  bool Quit(Person& person);
+  // The browser extension's request to the program's listener, with the header fields given
+  // ("Name: value"); what it answered (nothing, for some requests).
+  std::string Browse(const std::string& request, const Lines& fields = {});
+
+  // Fails with what the server and the programs said when cond does not come to hold.
+  bool Until(const std::function<bool()>& cond, const std::string& what);
+
+  programtest::Screen& Screen() { return *m_screen; }
+  const std::string& DataDir() const { return m_data.path(); }
+
+ private:
+  testsupport::TempDir m_data;
+  std::unique_ptr<standintest::StandinProcess> m_server;
+  std::unique_ptr<programtest::Screen> m_screen;
+  std::map<std::string, std::unique_ptr<Person>> m_people;
+  std::chrono::steady_clock::time_point m_start;
+};
+
+}  // namespace journeys
+
+#endif

@@ -1,0 +1,12 @@
+# User journeys: the built programs run as two people against one stand-in server, driven and
+# judged from outside only. Every *Test.cpp here is a journey; the program runs on an X server of
+# its own (and, where the system allows, a loopback network of its own), beside the other tests.
+file(GLOB JOURNEY_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+parlavox_add_test(test_journeys LABEL journeys OWN_DISPLAY TIMEOUT 300
+  SOURCES ${JOURNEY_SOURCES} ${CMAKE_SOURCE_DIR}/tests/program/childProgram.cpp
+    ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
+  LIBS parlavox_model X11 Xtst)
+target_compile_definitions(test_journeys PRIVATE
+  PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>" PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>"
+  PARLAVOX_LOGCAT="$<TARGET_FILE:parlavox-logcat>")
+add_dependencies(test_journeys parlavox parlavox-standin parlavox-logcat)
