@@ -120,7 +120,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   wxSplitterWindow* m_chatSplitter = nullptr;
   std::string m_url;
   bool m_showClosedNotice = true;
-  bool m_sashPlaced = false;
+  // The splitters are placed once they have a size of their own.
+  bool m_membersPlaced = false;
+  bool m_inputPlaced = false;
   std::vector<wxColour> m_freeColours;
   std::map<std::string, wxColour> m_contactColours;
 
