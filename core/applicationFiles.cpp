@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <random>
 
+#include "FileData.h"
 #include "core/application.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/log.h"
@@ -84,6 +86,11 @@ void Manager::DownloadFile(const std::string& fileKey, const std::string& localP
                              message.GetHost(), static_cast<unsigned short>(message.GetPort() & 0xFFFF),
                              message.GetFilename(), localPath);
   TRACE_END();
+}
+
+bool Manager::HasFileOffer(const std::string& fileKey) const {
+  auto offer = m_fileMessages.find(fileKey);
+  return offer != m_fileMessages.end() && offer->second;
 }
 
 void Manager::CancelUploadFile(const std::string& fileKey) {
