@@ -67,6 +67,8 @@ run: deps $(BUILD_REL)/build.ninja
 # Pictures of the tabbed notebook's looks (and the mini frame), of logging in, of the tool bar and the nickname panel, of the profile windows, for review, in $(BUILD)/screenshots/.
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 # Pictures of the tabbed notebook's looks (and the mini frame), of logging in, of the tool bar and the nickname panel, of the site windows, for review, in $(BUILD)/screenshots/.
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+# Pictures of the tabbed notebook's looks (and the mini frame), of logging in, of the tool bar and the nickname panel, of the chat rooms, for review, in $(BUILD)/screenshots/.
 .PHONY: screenshots
 screenshots: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
@@ -83,6 +85,8 @@ screenshots: build
 	  tests/gui/site_windows_screenshots screenshots
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 	  tests/gui/contacts_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/rooms_screenshots screenshots
 
 clean:
 	rm -rf $(BUILD) $(BUILD_OPT) $(BUILD_REL) build-fuzz

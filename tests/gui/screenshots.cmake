@@ -43,3 +43,10 @@ add_executable(contacts_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/contactsScreensh
 target_compile_options(contacts_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(contacts_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(contacts_screenshots PRIVATE parlavox_gui parlavox_test_support X11 Xtst)
+# Pictures of the chat-rooms window: a conversation, and the smiley grid.
+add_executable(rooms_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/roomsScreenshots.cpp
+               ${CMAKE_SOURCE_DIR}/tests/widgets/widgetTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(rooms_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(rooms_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(rooms_screenshots PRIVATE parlavox_gui X11)
