@@ -14,3 +14,11 @@ add_executable(main_window_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/mainWindowScr
 target_compile_options(main_window_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(main_window_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(main_window_screenshots PRIVATE parlavox_gui X11)
+
+# Pictures of the file-transfers window and of a site's comments window.
+add_executable(rooms_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/roomsScreenshots.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(rooms_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(rooms_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(rooms_screenshots PRIVATE parlavox_gui parlavox_test_support X11)
