@@ -50,3 +50,10 @@ add_executable(rooms_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/roomsScreenshots.cp
 target_compile_options(rooms_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(rooms_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(rooms_screenshots PRIVATE parlavox_gui X11)
+# Pictures of the file-transfers window and of a site's comments window.
+add_executable(files_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/filesScreenshots.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
+               ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
+target_compile_options(files_screenshots PRIVATE ${PARLAVOX_WARNINGS})
+target_compile_definitions(files_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(files_screenshots PRIVATE parlavox_gui parlavox_test_support X11)
