@@ -290,6 +290,8 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // -- File transfers. SendFile returns the new offer's key, or "" when nothing was offered.
   std::string SendFile(const std::string& site, const std::string& path, const std::string& fileName);
   void DownloadFile(const std::string& fileKey, const std::string& localPath);
+  // True once a peer's offer of the key has reached this client.
+  bool HasFileOffer(const std::string& fileKey) const;
   void CancelUploadFile(const std::string& fileKey);
   void CancelDownload(const std::string& transferKey);
   void CancelUpload(const std::string& transferKey);

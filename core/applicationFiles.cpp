@@ -86,6 +86,11 @@ void Manager::DownloadFile(const std::string& fileKey, const std::string& localP
   TRACE_END();
 }
 
+bool Manager::HasFileOffer(const std::string& fileKey) const {
+  auto offer = m_fileMessages.find(fileKey);
+  return offer != m_fileMessages.end() && offer->second;
+}
+
 void Manager::CancelUploadFile(const std::string& fileKey) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", fileKey.c_str());

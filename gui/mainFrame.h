@@ -138,8 +138,8 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void UpdatePrivateContactsGroups();
   // The pop-up that announces a contact's presence change.
   void NotifyChangeStatus(const std::string& login, const wxString& nickname, t_status status);
-  // Sends the user's comment and grade of a site.
-  void SendComment(const std::string& url, const std::string& text, int grade);
+  // Sends the user's comment and grade of a site; false when it could not go.
+  bool SendComment(const std::string& url, const std::string& text, int grade);
 
  private:
   enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103 };

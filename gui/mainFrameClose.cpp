@@ -17,6 +17,7 @@
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/commentsFrame.h"
 #include "gui/myTaskBar.h"
 #include "gui/reduceDialog.h"
 #include "model/config.h"
@@ -144,6 +145,7 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
   g_exited = true;
   TRACE_INFO("Ok, can close");
   SetConnected(false);
+  CommentsFrame::CloseAll();
   // The docked and secondary windows are children of this one and go with it.
   Hide();
   if (m_taskBar) {

@@ -6,6 +6,7 @@
 #include "core/application.h"
 #include "core/guiEvents.h"
 #include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/rooms/commentsFrame.h"
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyFrame.h"
@@ -27,7 +28,10 @@ void MainFrame::ReceiveAddWebSite(wxCommandEvent& event) {
 }
 
 void MainFrame::ReceiveUpdateComments(wxCommandEvent& event) {
-  if (const auto* site = ManagerEvent::SiteOf(event)) m_sitesPanel->UpdateComments(*site);
+  const URLInfo* site = ManagerEvent::SiteOf(event);
+  if (!site) return;
+  m_sitesPanel->UpdateComments(*site);
+  CommentsFrame::UpdateComment(site->GetURL(), site->GetNbrComments(), site->GetGrade());
 }
 
 void MainFrame::ReceiveUpdateAd(wxCommandEvent& event) {
@@ -71,9 +75,10 @@ void MainFrame::ReceiveMessengerInfo(wxCommandEvent& event) {
   TRACE_END();
 }
 
-void MainFrame::SendComment(const std::string& url, const std::string& text, int grade) {
-  m_manager->SendComment(url, text, grade);
+bool MainFrame::SendComment(const std::string& url, const std::string& text, int grade) {
+  if (!m_manager->SendComment(url, text, grade)) return false;
   m_sitesPanel->UpdateGrade(url, grade);
+  return true;
 }
 
 void MainFrame::SwitchWebSiteStatus(const std::string& url) {

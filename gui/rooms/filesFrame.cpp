@@ -1,6 +1,5 @@
 #include "gui/rooms/filesFrame.h"
 
-#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/intl.h>
 #include <wx/scrolwin.h>
@@ -8,6 +7,7 @@
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 
@@ -135,12 +135,23 @@ void FilesFrame::AddRow(const FileMessage& message) {
   (download ? m_clearDownloadButton : m_clearUploadButton)->Enable();
 }
 
-void FilesFrame::DropRow(FileInfoPanel* row) {
+void FilesFrame::DropRow(FileInfoPanel* row, bool now) {
   const bool download = row->IsDownload();
+  wxScrolledWindow* list = download ? m_downloadWindow : m_uploadWindow;
   row->Hide();
   (download ? m_downloadSizer : m_uploadSizer)->Detach(row);
-  wxTheApp->ScheduleForDestruction(row);
-  (download ? m_downloadWindow : m_uploadWindow)->FitInside();
+  // The list is fitted to its rows once the row is gone: scrolling a list that still holds a
+  // hidden row upsets the toolkit.
+  if (now) {
+    row->Destroy();
+    list->FitInside();
+    return;
+  }
+  wxWeakRef<FileInfoPanel> dropped(row);
+  CallAfter([dropped, list] {
+    if (dropped) dropped->Destroy();
+    list->FitInside();
+  });
 }
 
 void FilesFrame::RemovePanel(FileInfoPanel* row) {
@@ -152,7 +163,8 @@ void FilesFrame::RemovePanel(FileInfoPanel* row) {
     return;
   }
   rows.erase(found);
-  DropRow(row);
+  // Reached from the row's own button: it goes once that click has been handled.
+  DropRow(row, false);
   TRACE_END();
 }
 
@@ -162,7 +174,7 @@ void FilesFrame::ClearAll(bool download) {
   std::vector<FileInfoPanel*> rows;
   rows.swap(download ? m_downloadPanels : m_uploadPanels);
   // Rows only: the transfers themselves go on, and a later report makes a fresh row.
-  for (FileInfoPanel* row : rows) DropRow(row);
+  for (FileInfoPanel* row : rows) DropRow(row, true);
   (download ? m_clearDownloadButton : m_clearUploadButton)->Disable();
   Layout();
   Thaw();

@@ -24,7 +24,8 @@ class FilesFrame : public wxFrame {
   // Shows one report of one transfer: a row made for its first report (an offer makes none),
   // later reports update it.
   void UpdateFileTransfertStatus(const FileMessage& message);
-  // Takes one row out of its list; it is destroyed once the event being handled is over.
+  // Takes one row out of its list; it is destroyed once the event being handled (its own
+  // button's click) is over.
   void RemovePanel(FileInfoPanel* row);
   // A lost connection ends every transfer still shown as running: no report of them comes
   // any more.
@@ -48,8 +49,9 @@ class FilesFrame : public wxFrame {
   void ClearAll(bool download);
   wxString RoomLabel(const std::string& site) const;
   void AddRow(const FileMessage& message);
-  // Hides the row, takes it out of its sizer and has it destroyed when the program is idle.
-  void DropRow(FileInfoPanel* row);
+  // Hides the row, takes it out of its sizer and destroys it, `now` or once the event being
+  // handled is over.
+  void DropRow(FileInfoPanel* row, bool now);
 
   Manager* m_manager;
   wxScrolledWindow* m_downloadWindow = nullptr;

@@ -1,7 +1,5 @@
 // First start in an empty home: the log-in panel, the account typed there, the settings written
 // for the user alone when the program quits, and the next start logging in by itself.
-#include <sys/stat.h>
-
 #include <string>
 
 #include "tests/journeys/journey.h"
@@ -11,21 +9,6 @@ namespace {
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
-}
-
-// The files a save leaves while it writes: the settings file's name with six more characters,
-// and the pictures' temporary files.
-Lines TemporaryFiles(const std::string& dir) {
-  Lines left;
-  for (const std::string& name : testsupport::ListDir(dir)) {
-    if (StartsWith(name, "parlavox.xml.") || StartsWith(name, ".imimage-")) left.push_back(name);
-  }
-  return left;
-}
-
-unsigned Mode(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777u : 0u;
 }
 
 TEST_F(Journey, FirstStartLogsInByTypingAndTheNextByItself) {
@@ -39,12 +22,8 @@ TEST_F(Journey, FirstStartLogsInByTypingAndTheNextByItself) {
   ASSERT_TRUE(Quit(alice));
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", first), 0);
-  // The settings are the user's alone, hold the account, and nothing half-written is left.
-  EXPECT_EQ(0700u, Mode(alice.SettingsDir()));
-  EXPECT_EQ(0600u, Mode(alice.SettingsFile()));
-  const std::string settings = testsupport::ReadFile(alice.SettingsFile());
-  EXPECT_NE(std::string::npos, settings.find(">alice<")) << settings;
-  EXPECT_EQ(Lines{}, TemporaryFiles(alice.SettingsDir()));
+  // The settings are whole, the user's alone, hold the account; nothing half-written is left.
+  ExpectSettingsWhole(alice);
 
   // The next start logs in by itself, with the saved password; SIGTERM ends it well too.
   const size_t before = Journal().size();
@@ -55,8 +34,7 @@ TEST_F(Journey, FirstStartLogsInByTypingAndTheNextByItself) {
   kill(alice.Pid(), SIGTERM);
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", before), 0);
-  EXPECT_EQ(0600u, Mode(alice.SettingsFile()));
-  EXPECT_EQ(Lines{}, TemporaryFiles(alice.SettingsDir()));
+  ExpectSettingsWhole(alice);
   // No password in the clear reached the journal.
   for (const std::string& line : Journal()) EXPECT_EQ(std::string::npos, line.find("password=\"")) << line;
 }

@@ -75,8 +75,12 @@ void Journey::SetUp() {
   m_start = std::chrono::steady_clock::now();
   ASSERT_TRUE(testsupport::LinkProgramData(m_data.path()));
   // The server's own accounts: alice, bob, carol and dave, each with the login as password.
-  m_server.reset(new standintest::StandinProcess(PARLAVOX_STANDIN_PROGRAM, m_data.path(),
-                                                 {"--journal", m_data.file("journal")}));
+  std::vector<std::string> arguments = {"--journal", m_data.file("journal")};
+  if (!m_serverState.empty()) {
+    ASSERT_TRUE(testsupport::WriteFile(m_data.file("state"), m_serverState));
+    arguments.insert(arguments.end(), {"--state", m_data.file("state")});
+  }
+  m_server.reset(new standintest::StandinProcess(PARLAVOX_STANDIN_PROGRAM, m_data.path(), arguments));
   ASSERT_NE(0, m_server->Port());
   m_screen.reset(new programtest::Screen);
 }
@@ -142,6 +146,42 @@ size_t Journey::CountJournal(const std::string& start) const {
 
 bool Journey::AwaitLog(const std::string& text) {
   return Until([&] { return ServerLog().find(text) != std::string::npos; }, "the server's log to say " + text);
+}
+
+Lines Journey::TemporaryFiles(const Person& person) {
+  Lines left;
+  for (const std::string& name : testsupport::ListDir(person.SettingsDir())) {
+    // The settings file's name with six more characters, and the pictures' temporary files.
+    if (name.compare(0, 13, "parlavox.xml.") == 0 || name.compare(0, 9, ".imimage-") == 0) left.push_back(name);
+  }
+  return left;
+}
+
+unsigned Journey::Mode(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777u : 0u;
+}
+
+void Journey::ExpectSettingsWhole(const Person& person) {
+  SCOPED_TRACE(person.Login() + "'s settings");
+  EXPECT_EQ(0700u, Mode(person.SettingsDir()));
+  EXPECT_EQ(0600u, Mode(person.SettingsFile()));
+  std::string settings = testsupport::ReadFile(person.SettingsFile());
+  EXPECT_NE(std::string::npos, settings.find(">" + person.Login() + "<")) << settings;
+  while (!settings.empty() && (settings.back() == '\n' || settings.back() == ' ')) settings.pop_back();
+  const size_t last = settings.rfind('\n');
+  EXPECT_EQ(0u, settings.compare(last == std::string::npos ? 0 : last + 1, 2, "</")) << settings;
+  EXPECT_EQ(Lines{}, TemporaryFiles(person));
+}
+
+size_t Journey::CountTraced(const Person& person, const std::string& text) {
+  const std::string trace = person.TraceLog();
+  size_t count = 0;
+  for (size_t at = trace.find(text); at != std::string::npos; at = trace.find(text, at)) {
+    ++count;
+    at = trace.find('\n', at);
+  }
+  return count;
 }
 
 bool Journey::Until(const std::function<bool()>& cond, const std::string& what) {

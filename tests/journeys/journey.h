@@ -96,10 +96,22 @@ class Journey : public ::testing::Test {
   // ("Name: value"); what it answered (nothing, for some requests).
   std::string Browse(const std::string& request, const Lines& fields = {});
 
+  // The files a save leaves while it writes, left in the person's settings folder.
+  static Lines TemporaryFiles(const Person& person);
+  // The file's permission bits (0 when it is not there).
+  static unsigned Mode(const std::string& path);
+  // The settings are whole (to their last closing tag), the user's alone (0600 in a 0700
+  // folder), hold the login, and no temporary file of a save is left.
+  static void ExpectSettingsWhole(const Person& person);
+  // How many lines of the person's trace log hold the text.
+  static size_t CountTraced(const Person& person, const std::string& text);
+
   // Fails with what the server and the programs said when cond does not come to hold.
   bool Until(const std::function<bool()>& cond, const std::string& what);
 
   programtest::Screen& Screen() { return *m_screen; }
+  // The text of the server's state file to start from (its contacts), set before SetUp.
+  std::string m_serverState;
   const std::string& DataDir() const { return m_data.path(); }
 
  private:

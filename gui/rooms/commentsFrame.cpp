@@ -1,0 +1,278 @@
+#include "gui/rooms/commentsFrame.h"
+
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/intl.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+#include <wx/weakref.h>
+
+#include <algorithm>
+
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "gui/rooms/commentsPane.h"
+#include "gui/rooms/commentsPageLoader.h"
+#include "gui/webBrowser.h"
+#include "gui/windowIcon.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+#include "model/urlInfo.h"
+
+namespace {
+
+const wxWindowID ID_SEND = wxNewId();
+const wxWindowID ID_COMMENT_TEXT = wxNewId();
+const wxWindowID ID_GRADE_CHOICE = wxNewId();
+const wxWindowID ID_HTML_WINDOW = wxNewId();
+
+const char kPlaceholderPage[] = "<html><body>(Error while downloading ...)</body></html>";
+
+}  // namespace
+
+std::vector<CommentsFrame*> CommentsFrame::sm_frames;
+
+wxBEGIN_EVENT_TABLE(CommentsFrame, wxFrame)
+  EVT_CLOSE(CommentsFrame::OnClose)
+  EVT_BUTTON(ID_SEND, CommentsFrame::OnSendComment)
+  EVT_COMBOBOX(ID_GRADE_CHOICE, CommentsFrame::OnCommentUpdated)
+  EVT_TEXT(ID_COMMENT_TEXT, CommentsFrame::OnCommentUpdated)
+wxEND_EVENT_TABLE()
+
+CommentsFrame::CommentsFrame(wxWindow* parent, Manager* manager, const std::string& url,
+                             const std::string& idComments, float meanGrade, const std::string& userComment,
+                             int userGrade)
+    : wxFrame(parent, wxID_ANY, _("Comments on ") + std2wx(url), wxDefaultPosition, wxSize(400, 400),
+              wxDEFAULT_FRAME_STYLE),
+      m_manager(manager),
+      m_url(url),
+      m_idComments(idComments),
+      m_userComment(userComment),
+      m_userGrade(userGrade) {
+  TRACE_START_ARGS("%s", url.c_str());
+  SetBackgroundColour(*wxWHITE);
+  SetProgramIcon(this);
+  auto* main = new wxBoxSizer(wxVERTICAL);
+  SetSizer(main);
+
+  auto* last = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Last 10 comments :"));
+  m_htmlWindow = new CommentsPane(last->GetStaticBox(), ID_HTML_WINDOW);
+  last->Add(m_htmlWindow, 1, wxEXPAND | wxALL, 4);
+  main->Add(last, 1, wxEXPAND | wxALL, 4);
+  BuildCommentBox(main, meanGrade);
+
+  auto* help = new wxStaticText(this, wxID_ANY, _("Help?"));
+  help->SetForegroundColour(wxColour(0, 0, 255));
+  help->SetCursor(wxCursor(wxCURSOR_HAND));
+  help->Bind(wxEVT_LEFT_UP, &CommentsFrame::OnHelp, this);
+  main->Add(help, 0, wxALIGN_RIGHT | wxRIGHT | wxBOTTOM, 8);
+  TRACE_END();
+}
+
+void CommentsFrame::BuildCommentBox(wxSizer* main, float meanGrade) {
+  auto* box = new wxStaticBoxSizer(wxVERTICAL, this, _("Add/Update your comment :"));
+  wxStaticBox* frame = box->GetStaticBox();
+  m_commentText = new wxTextCtrl(frame, ID_COMMENT_TEXT, std2wx(m_userComment), wxDefaultPosition, wxSize(-1, 60),
+                                 wxTE_MULTILINE);
+  box->Add(m_commentText, 0, wxEXPAND | wxTOP, 8);
+
+  auto* grades = new wxBoxSizer(wxHORIZONTAL);
+  grades->Add(new wxStaticText(frame, wxID_ANY, _("Your grade:")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  wxArrayString choices;
+  for (int grade = 0; grade <= 10; ++grade) choices.Add(wxString::Format("%d", grade));
+  m_gradeChoice = new wxComboBox(frame, ID_GRADE_CHOICE, wxEmptyString, wxDefaultPosition, wxSize(50, -1), choices,
+                                 wxCB_READONLY | wxCB_DROPDOWN);
+  if (m_userGrade >= 0 && m_userGrade <= 10) m_gradeChoice->SetSelection(m_userGrade);
+  grades->Add(m_gradeChoice, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 10);
+  grades->Add(new wxStaticText(frame, wxID_ANY, _("Mean grade:")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  m_meanGrade = new wxStaticText(frame, wxID_ANY, MeanGradeText(meanGrade));
+  grades->Add(m_meanGrade, 0, wxALIGN_CENTER_VERTICAL, 0);
+  grades->AddStretchSpacer(1);
+  m_sendButton = new wxButton(frame, ID_SEND, _("Send"));
+  m_sendButton->Disable();
+  grades->Add(m_sendButton, 0, wxTOP, 4);
+  box->Add(grades, 0, wxEXPAND | wxALL, 4);
+
+  // Tells why a comment did not go; hidden otherwise.
+  m_notice = new wxStaticText(frame, wxID_ANY, wxEmptyString);
+  m_notice->SetForegroundColour(wxColour(255, 0, 0));
+  m_notice->Hide();
+  box->Add(m_notice, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 4);
+  main->Add(box, 0, wxEXPAND | wxALL, 4);
+}
+
+CommentsFrame::~CommentsFrame() {
+  sm_frames.erase(std::remove(sm_frames.begin(), sm_frames.end(), this), sm_frames.end());
+}
+
+wxString CommentsFrame::MeanGradeText(float grade) {
+  if (!(grade <= 10.0f)) return _("(no grade)");
+  return wxString::Format("%.1f", grade);
+}
+
+CommentsFrame* CommentsFrame::Find(const std::string& url) {
+  for (CommentsFrame* frame : sm_frames)
+    if (frame->m_url == url) return frame;
+  return nullptr;
+}
+
+CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, Manager* manager, const URLInfo& site) {
+  return CreateCommentsFor(parent, manager, site.GetURL(), site.GetIdComments(), site.GetGrade(),
+                           site.GetUserComment(), site.GetUserGrade());
+}
+
+CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, Manager* manager, const std::string& url,
+                                                const std::string& idComments, float meanGrade,
+                                                const std::string& userComment, int userGrade) {
+  TRACE_START_ARGS("%s", url.c_str());
+  // One window per site, kept up to date with each opening of its room.
+  if (CommentsFrame* existing = Find(url)) {
+    existing->Refill(idComments, meanGrade, userComment, userGrade);
+    TRACE_END_RESULT("updated");
+    return existing;
+  }
+  auto* frame = new CommentsFrame(parent, manager, url, idComments, meanGrade, userComment, userGrade);
+  sm_frames.push_back(frame);
+  TRACE_END();
+  return frame;
+}
+
+void CommentsFrame::Refill(const std::string& idComments, float meanGrade, const std::string& userComment,
+                           int userGrade) {
+  m_idComments = idComments;
+  m_meanGrade->SetLabel(MeanGradeText(meanGrade));
+  m_userComment = userComment;
+  m_userGrade = userGrade;
+  // What the user is writing in a shown window stays; a hidden one shows the stored values.
+  if (!IsShown()) RestoreStored();
+}
+
+void CommentsFrame::OpenCommentsFor(const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  if (CommentsFrame* frame = Find(url)) {
+    frame->Show(true);
+    frame->Raise();
+    TRACE_END_RESULT("found");
+    return;
+  }
+  TRACE_END();
+}
+
+void CommentsFrame::UpdateComment(const std::string& url, int nbrComments, float meanGrade) {
+  TRACE_START_ARGS("%s, %d", url.c_str(), nbrComments);
+  for (CommentsFrame* frame : sm_frames)
+    if (frame->m_url == url) frame->m_meanGrade->SetLabel(MeanGradeText(meanGrade));
+  TRACE_END();
+}
+
+void CommentsFrame::HideAll() {
+  for (CommentsFrame* frame : sm_frames) frame->Show(false);
+}
+
+void CommentsFrame::CloseAll() {
+  // Each window leaves the registry as it is destroyed.
+  std::vector<CommentsFrame*> frames = sm_frames;
+  for (CommentsFrame* frame : frames) frame->Close(true);
+}
+
+bool CommentsFrame::Show(bool show) {
+  const bool changed = wxFrame::Show(show);
+  if (show) LoadPage();
+  return changed;
+}
+
+void CommentsFrame::LoadPage() {
+  const std::string address = comments::PageAddress(m_idComments, m_manager ? m_manager->GetLogin() : "");
+  TRACE_START_ARGS("%s", address.c_str());
+  m_htmlWindow->SetPage(kPlaceholderPage);
+  const int number = ++m_loadNumber;
+  // Shown only if the window still exists and asked for nothing since; else dropped.
+  wxWeakRef<CommentsFrame> self(this);
+  comments::FetchInBackground(address, [self, number](const comments::Page& page) {
+    if (!self || self->m_loadNumber != number || !page.ok) return;
+    self->m_htmlWindow->ShowPage(page.body);
+    ++self->m_pagesShown;
+  });
+  TRACE_END();
+}
+
+void CommentsFrame::OnCommentUpdated(wxCommandEvent&) {
+  const bool tooLong = m_commentText->GetValue().length() > Config::GetInstance()->GetMessageMaxLength();
+  // Cut once the toolkit has finished its own change: changing the text inside its change
+  // breaks the multi-line field.
+  if (tooLong) CallAfter(&CommentsFrame::HoldLength);
+  m_sendButton->Enable(m_gradeChoice->GetSelection() >= 0 && !tooLong);
+}
+
+void CommentsFrame::HoldLength() {
+  const size_t max = Config::GetInstance()->GetMessageMaxLength();
+  const wxString text = m_commentText->GetValue();
+  if (text.length() <= max) return;
+  wxBell();
+  m_commentText->ChangeValue(text.Left(max));
+  m_commentText->SetInsertionPointEnd();
+  m_sendButton->Enable(m_gradeChoice->GetSelection() >= 0);
+}
+
+void CommentsFrame::ShowNotice(const wxString& text) {
+  m_notice->SetLabel(text);
+  m_notice->Show(!text.empty());
+  Layout();
+}
+
+void CommentsFrame::OnSendComment(wxCommandEvent&) {
+  TRACE_START_ARGS("%s", m_url.c_str());
+  const wxString text = m_commentText->GetValue();
+  const int grade = m_gradeChoice->GetSelection();
+  if (!m_manager || !m_manager->IsConnected()) {
+    ShowNotice(_("Not connected: your comment was not sent."));
+    TRACE_END_RESULT("not connected");
+    return;
+  }
+  // Refused before it goes: the server would drop a longer one.
+  if (text.length() > Config::GetInstance()->GetMessageMaxLength() || grade < 0) {
+    wxBell();
+    TRACE_END_RESULT("refused");
+    return;
+  }
+  auto* main = dynamic_cast<MainFrame*>(GetParent());
+  const bool sent = main ? main->SendComment(m_url, wx2std(text), grade)
+                         : m_manager->SendComment(m_url, wx2std(text), grade);
+  if (!sent) {
+    ShowNotice(_("Your comment could not be sent."));
+    TRACE_END_RESULT("not sent");
+    return;
+  }
+  ShowNotice(wxEmptyString);
+  m_sendButton->Disable();
+  Show(false);
+  m_userComment = wx2std(text);
+  m_userGrade = grade;
+  TRACE_END();
+}
+
+void CommentsFrame::RestoreStored() {
+  m_commentText->ChangeValue(std2wx(m_userComment));
+  m_gradeChoice->SetSelection(m_userGrade >= 0 && m_userGrade <= 10 ? m_userGrade : wxNOT_FOUND);
+  // Nothing changed since the last store: nothing to send.
+  m_sendButton->Disable();
+  ShowNotice(wxEmptyString);
+}
+
+void CommentsFrame::OnClose(wxCloseEvent& event) {
+  TRACE_START();
+  if (event.CanVeto()) {
+    RestoreStored();
+    Show(false);
+    event.Veto();
+  } else {
+    Destroy();
+  }
+  TRACE_END();
+}
+
+void CommentsFrame::OnHelp(wxMouseEvent&) { browser::OpenUserGuide("comments"); }

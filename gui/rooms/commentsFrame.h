@@ -1,0 +1,92 @@
+// The window of one site's comments and grade: the latest comments (a page of the maker's
+// comments server, fetched in the background), the user's own comment and grade to send, and
+// the site's mean grade. One window per site, made hidden when the site's room opens and kept
+// until the program ends; closing it only hides it and drops what was not sent.
+#ifndef PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
+#define PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
+
+#include <wx/frame.h>
+
+#include <string>
+#include <vector>
+
+class CommentsPane;
+class Manager;
+class URLInfo;
+class wxButton;
+class wxComboBox;
+class wxStaticText;
+class wxTextCtrl;
+
+class CommentsFrame : public wxFrame {
+ public:
+  // `meanGrade` above 10 (99) when none is known, `userGrade` 99 when the user gave none.
+  CommentsFrame(wxWindow* parent, Manager* manager, const std::string& url, const std::string& idComments,
+                float meanGrade, const std::string& userComment, int userGrade);
+  ~CommentsFrame() override;
+
+  // The site's window, made hidden when there is none yet; an existing one takes the record's
+  // comments identifier, grades and comment.
+  static CommentsFrame* CreateCommentsFor(wxWindow* parent, Manager* manager, const URLInfo& site);
+  static CommentsFrame* CreateCommentsFor(wxWindow* parent, Manager* manager, const std::string& url,
+                                          const std::string& idComments, float meanGrade,
+                                          const std::string& userComment, int userGrade);
+  // Shows the site's window (and loads its page afresh); nothing when the site has none.
+  static void OpenCommentsFor(const std::string& url);
+  static void UpdateComment(const std::string& url, int nbrComments, float meanGrade);
+  static void HideAll();
+  static void CloseAll();
+  static CommentsFrame* Find(const std::string& url);
+
+  std::string GetURL() const { return m_url; }
+  // Showing loads the comments page afresh, in the background.
+  bool Show(bool show = true) override;
+
+  // The mean grade as shown: "7.5", or "(no grade)" above 10.
+  static wxString MeanGradeText(float grade);
+
+  // For tests and the screen shots.
+  wxTextCtrl* GetCommentText() const { return m_commentText; }
+  wxComboBox* GetGradeChoice() const { return m_gradeChoice; }
+  wxButton* GetSendButton() const { return m_sendButton; }
+  wxStaticText* GetMeanGrade() const { return m_meanGrade; }
+  wxStaticText* GetNotice() const { return m_notice; }
+  CommentsPane* GetPane() const { return m_htmlWindow; }
+  // How many pages have been shown since the window was made (the placeholder excepted).
+  int GetPagesShown() const { return m_pagesShown; }
+
+ private:
+  void OnCommentUpdated(wxCommandEvent& event);
+  // Keeps the comment within the configured maximum length (the toolkit does not for a
+  // multi-line field).
+  void HoldLength();
+  void OnSendComment(wxCommandEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void OnHelp(wxMouseEvent& event);
+  void BuildCommentBox(wxSizer* main, float meanGrade);
+  void Refill(const std::string& idComments, float meanGrade, const std::string& userComment, int userGrade);
+  void RestoreStored();
+  void LoadPage();
+  void ShowNotice(const wxString& text);
+
+  Manager* m_manager;
+  std::string m_url;
+  std::string m_idComments;
+  CommentsPane* m_htmlWindow = nullptr;
+  wxTextCtrl* m_commentText = nullptr;
+  wxStaticText* m_meanGrade = nullptr;
+  wxComboBox* m_gradeChoice = nullptr;
+  wxButton* m_sendButton = nullptr;
+  wxStaticText* m_notice = nullptr;
+  std::string m_userComment;
+  int m_userGrade;
+  // Each load has a number; only the latest one's page is shown.
+  int m_loadNumber = 0;
+  int m_pagesShown = 0;
+
+  static std::vector<CommentsFrame*> sm_frames;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+#endif

@@ -1,0 +1,65 @@
+// Ending the program while another person is on: by SIGTERM, and by the window's close and its
+// question. Each end is clean (status 0, the log-out reaching the server, the settings whole and
+// the user's alone, nothing half-written), and the other person's program sees the departure.
+#include <signal.h>
+
+#include <string>
+
+#include "tests/journeys/journey.h"
+
+namespace journeys {
+namespace {
+
+class Ending : public Journey {
+ protected:
+  // Alice and bob are each other's contacts on the server.
+  Ending() { m_serverState = "parlavox-standin-state 1\ncontact alice bob -\ncontact bob alice -\n"; }
+  // What bob's program traces as it takes in alice's presence: online (1) or offline (0).
+  static std::string Presence(int status) {
+    return "(login, url, status, subs, notify = (alice,none," + std::to_string(status) + ",";
+  }
+};
+
+TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
+  Person& alice = Add("alice");
+  Person& bob = Add("bob");
+  ASSERT_GE(StartAndLogInByTyping(bob), 0);
+  ASSERT_GE(StartAndLogInByTyping(alice), 0);
+  ASSERT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 1; }, "bob seeing alice come"));
+  const size_t offline = CountTraced(bob, Presence(0));
+
+  // Ended by SIGTERM: a clean end, and bob sees her go.
+  size_t from = Journal().size();
+  kill(alice.Pid(), SIGTERM);
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(0)) == offline + 1; }, "bob seeing alice go"));
+  ExpectSettingsWhole(alice);
+
+  // She starts again and is logged in by herself; bob sees her come back.
+  from = Journal().size();
+  alice.Start();
+  EXPECT_GE(AwaitJournal([](const std::string& line) { return line.compare(0, 23, "- connect login=\"alice\"") == 0; },
+                         from),
+            0);
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 2; }, "bob seeing alice come back"));
+
+  // Ended by her window's close and "Exit": as clean, and bob sees her go again.
+  from = Journal().size();
+  ASSERT_TRUE(Quit(alice));
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(0)) == offline + 2; }, "bob seeing alice go again"));
+  ExpectSettingsWhole(alice);
+
+  // Bob ends by his window too.
+  from = Journal().size();
+  ASSERT_TRUE(Quit(bob));
+  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
+  ExpectSettingsWhole(bob);
+  EXPECT_TRUE(AwaitLog("bob logged out (0 online)"));
+}
+
+}  // namespace
+}  // namespace journeys
