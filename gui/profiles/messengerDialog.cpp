@@ -114,7 +114,9 @@ void MessengerDialog::BuildProtocolRow(wxBoxSizer* top) {
   }
   m_parametersPane = new wxScrolledWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxVSCROLL);
   m_parametersPane->SetScrollRate(0, 12);
-  m_parametersPane->SetSizer(new wxFlexGridSizer(0, 2, 4, 0));
+  auto* parameters = new wxFlexGridSizer(0, 2, 4, 0);
+  parameters->AddGrowableCol(1, 1);
+  m_parametersPane->SetSizer(parameters);
   column->Add(m_parametersPane, 1, wxEXPAND | wxTOP, 4);
 }
 
