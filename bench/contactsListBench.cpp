@@ -25,6 +25,7 @@
 
 #include "bench/benchApp.h"
 #include "core/application.h"
+#include "tests/support/nullSiteListener.h"
 #include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/subscribeChatRoomListener.h"
@@ -40,20 +41,6 @@ const double kLimitMs = 100.0;
 const int kBurst = 200;
 const auto kBurstEvery = std::chrono::milliseconds(10);
 const auto kProbeEvery = std::chrono::milliseconds(5);
-
-class NoMainWindow : public SubscribeChatRoomListener {
- public:
-  void CloseChatRoom(const std::string&) override {}
-  void SubscribeChatRoom(const std::string&) override {}
-  void UnsubscribeChatRoom(const std::string&) override {}
-  void CreateVirtualChatRoom(const std::string&) override {}
-  void AddContact(const std::string&, const std::string&) override {}
-  void RemoveContact(const std::string&, const std::string&) override {}
-  void SwitchWebSiteStatus(const std::string&) override {}
-  void ReportAbuse(const std::string&, const std::string&, const std::string&) override {}
-  void BlockContact(const std::string&, const std::string&) override {}
-  void UnblockContact(const std::string&, const std::string&) override {}
-};
 
 std::string Login(int i) {
   char text[16];
@@ -121,7 +108,7 @@ Round Run(wxFrame* frame, int count, int groups, std::vector<std::unique_ptr<Con
                                       "", "", 0, 0, 0, group, "parlavox", false));
     config->UpdateContact(kept.back().get());
   }
-  NoMainWindow main;
+  testsupport::NullSiteListener main;
   Clock::time_point start = Clock::now();
   ContactsPanel* panel = new ContactsPanel(GetManager(), frame, frame, &main);
   panel->SetSize(frame->GetClientSize());

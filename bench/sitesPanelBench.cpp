@@ -13,6 +13,7 @@
 
 #include "bench/benchApp.h"
 #include "core/application.h"
+#include "tests/support/nullSiteListener.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/sitesPanel.h"
 #include "gui/subscribeChatRoomListener.h"
@@ -23,20 +24,6 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class NoListener : public SubscribeChatRoomListener {
- public:
-  void CloseChatRoom(const std::string&) override {}
-  void SubscribeChatRoom(const std::string&) override {}
-  void UnsubscribeChatRoom(const std::string&) override {}
-  void CreateVirtualChatRoom(const std::string&) override {}
-  void AddContact(const std::string&, const std::string&) override {}
-  void RemoveContact(const std::string&, const std::string&) override {}
-  void SwitchWebSiteStatus(const std::string&) override {}
-  void ReportAbuse(const std::string&, const std::string&, const std::string&) override {}
-  void BlockContact(const std::string&, const std::string&) override {}
-  void UnblockContact(const std::string&, const std::string&) override {}
-};
 
 // Ticks every 10 ms and keeps the longest gap between two ticks.
 class PauseMeter : public wxTimer {
@@ -84,7 +71,7 @@ int main(int argc, char** argv) {
   const int people = int(BenchOption(argc, argv, "--people", 50));
   if (MakeBenchHome("sites").empty() || !StartBenchApp(argc, argv)) return 1;
   if (const char* data = getenv("PARLAVOX_DATA")) Config::SetPath(data);
-  NoListener listener;
+  testsupport::NullSiteListener listener;
   auto* frame = new wxFrame(nullptr, wxID_ANY, "Sites", wxPoint(50, 50), wxSize(370, 600));
   auto* panel = new SitesPanel(GetManager(), frame, &listener);
   frame->Show();

@@ -22,6 +22,7 @@
 #include "model/config.h"
 #include "model/urlContactInfo.h"
 #include "tests/gui/guiTestSupport.h"
+#include "tests/support/nullSiteListener.h"
 #include "tests/support/sanitizerOptions.h"
 #include "tests/support/screenCapture.h"
 #include "tests/support/screenshotProgram.h"
@@ -33,20 +34,6 @@ using guitest::PumpUntil;
 namespace {
 
 std::string g_dir = "screenshots";
-
-class NoMainWindow : public SubscribeChatRoomListener {
- public:
-  void CloseChatRoom(const std::string&) override {}
-  void SubscribeChatRoom(const std::string&) override {}
-  void UnsubscribeChatRoom(const std::string&) override {}
-  void CreateVirtualChatRoom(const std::string&) override {}
-  void AddContact(const std::string&, const std::string&) override {}
-  void RemoveContact(const std::string&, const std::string&) override {}
-  void SwitchWebSiteStatus(const std::string&) override {}
-  void ReportAbuse(const std::string&, const std::string&, const std::string&) override {}
-  void BlockContact(const std::string&, const std::string&) override {}
-  void UnblockContact(const std::string&, const std::string&) override {}
-};
 
 void Shoot(const wxRect& rect, const std::string& name) {
   Pump(400);
@@ -103,7 +90,7 @@ int main(int argc, char** argv) {
   wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Contacts", wxPoint(20, 20), wxSize(300, 420));
   frame->Show();
   PumpUntil([&] { return frame->IsShownOnScreen(); });
-  NoMainWindow main;
+  testsupport::NullSiteListener main;
   ContactsPanel* panel = new ContactsPanel(GetManager(), frame, frame, &main);
   panel->SetSize(frame->GetClientSize());
   const int modes[][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}};

@@ -24,6 +24,7 @@
 #include "model/urlContactInfo.h"
 #include "model/urlInfo.h"
 #include "tests/gui/guiTestSupport.h"
+#include "tests/support/nullSiteListener.h"
 #include "tests/support/screenCapture.h"
 #include "tests/support/screenshotProgram.h"
 #include "widgets/myStaticText.h"
@@ -31,20 +32,6 @@
 namespace {
 
 std::string g_dir = "screenshots";
-
-class NoListener : public SubscribeChatRoomListener {
- public:
-  void CloseChatRoom(const std::string&) override {}
-  void SubscribeChatRoom(const std::string&) override {}
-  void UnsubscribeChatRoom(const std::string&) override {}
-  void CreateVirtualChatRoom(const std::string&) override {}
-  void AddContact(const std::string&, const std::string&) override {}
-  void RemoveContact(const std::string&, const std::string&) override {}
-  void SwitchWebSiteStatus(const std::string&) override {}
-  void ReportAbuse(const std::string&, const std::string&, const std::string&) override {}
-  void BlockContact(const std::string&, const std::string&) override {}
-  void UnblockContact(const std::string&, const std::string&) override {}
-};
 
 void Save(const wxRect& rect, const std::string& name) {
   const wxImage img = screencapture::Capture(rect);
@@ -92,7 +79,7 @@ URLContactInfo Person(const std::string& url, const std::string& login, bool inR
 }
 
 void SitesPanelPictures() {
-  NoListener listener;
+  testsupport::NullSiteListener listener;
   auto* frame = new wxFrame(nullptr, wxID_ANY, "Sites", wxPoint(60, 60), wxSize(370, 420));
   auto* sites = new SitesPanel(GetManager(), frame, &listener);
   frame->Show();
@@ -131,11 +118,7 @@ void SitesPanelPictures() {
 
 int main(int argc, char** argv) {
   if (!screenshots::Start(argc, argv, g_dir)) return 1;
-  const std::string home = wxFileName::CreateTempFileName("parlavox-shots").ToStdString();
-  std::remove(home.c_str());
-  wxFileName::Mkdir(wxString::FromUTF8(home), 0700, wxPATH_MKDIR_FULL);
-  Config::SetPath(std::string(PARLAVOX_SOURCE_DIR) + "/data/");
-  Config::SetUserPath(home + "/");
+  screenshots::UseFreshHome(PARLAVOX_SOURCE_DIR);
   Config::GetInstance()->SetLogin("alice");
   SitesPanelPictures();
   const int status = screenshots::Stop();
