@@ -156,12 +156,8 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
     if (notebook->HasPage(this)) notebook->OnKeyTyped(m_url, typing);
 }
 
-// The site's comments, saving the conversation and offering a file come with their own windows.
+// The site's comments and offering a file come with their own windows.
 void ChatRoomPanel::OpenComments() { TRACE_STARTEND(); }
-void ChatRoomPanel::SaveChatSession() {
-  TRACE_STARTEND();
-  FlushLines();
-}
 void ChatRoomPanel::SendFile() { TRACE_STARTEND(); }
 
 wxColour ChatRoomPanel::SenderColour(const std::string& login, bool history) {

@@ -7,6 +7,8 @@
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "tests/gui/guiTestSupport.h"
@@ -14,7 +16,9 @@
 namespace guitest {
 
 // Answers the file dialog as a user does once it is on screen: the path typed into the
-// chooser's location field and Return, or Escape when `path` is empty.
+// chooser's location field and Return, or Escape when `path` is empty. A chooser still busy
+// setting itself up may miss the keys: they are typed again every few seconds, and a dialog
+// that never takes them is cancelled, so that a test fails instead of waiting for ever.
 class FileChoice : public wxModalDialogHook, public wxTimer {
  public:
   explicit FileChoice(const std::string& path) : m_path(path) {
@@ -25,14 +29,21 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
 
  protected:
   int Enter(wxDialog* dialog) override {
-    if (dynamic_cast<wxFileDialog*>(dialog)) asked = true, m_ticks = 0;
+    if (dynamic_cast<wxFileDialog*>(dialog)) asked = true, m_ticks = 0, m_dialog = dialog;
     return wxID_NONE;
   }
   void Exit(wxDialog* dialog) override {
     if (dynamic_cast<wxFileDialog*>(dialog)) m_done = true;
   }
   void Notify() override {
-    if (!asked || m_done || m_busy || ++m_ticks != 20) return;
+    if (!asked || m_done || m_busy) return;
+    ++m_ticks;
+    if (m_ticks == kGiveUp) {
+      ADD_FAILURE() << "the file dialog never took " << m_path;
+      m_dialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    if (m_ticks < kFirst || (m_ticks - kFirst) % kAgain != 0) return;
     m_busy = true;
     wxUIActionSimulator sim;
     if (m_path.empty()) {
@@ -40,6 +51,7 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     } else {
       sim.Char('l', wxMOD_CONTROL);
       guitest::Pump(200);
+      sim.Char('a', wxMOD_CONTROL);  // whatever an earlier try left there goes
       sim.Text(m_path.c_str());
       guitest::Pump(200);
       sim.Char(WXK_RETURN);
@@ -48,7 +60,10 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
   }
 
  private:
+  // In ticks of 50 ms: the first try, the time between tries, and when to give up.
+  static const int kFirst = 20, kAgain = 30, kGiveUp = 20 + 15 * 30;
   std::string m_path;
+  wxDialog* m_dialog = nullptr;
   int m_ticks = 0;
   bool m_done = false, m_busy = false;
 };
