@@ -98,13 +98,12 @@ void ChatRoomPanel::ReplaceLink(const std::string& target, long clicked, const w
     const long start = range.GetStart();
     m_chatText->Remove(start, range.GetEnd() + 1);
     m_chatText->SetInsertionPoint(start);
-    m_chatText->WriteText(word);
-    wxRichTextAttr plain;
+    // Plain text like the notice around it, bold black, no link.
+    wxRichTextAttr plain = m_noticeStyle;
     plain.SetTextColour(*wxBLACK);
-    plain.SetFontWeight(wxFONTWEIGHT_BOLD);
-    plain.SetFontUnderlined(false);
-    m_chatText->SetStyleEx(wxRichTextRange(start, start + long(word.length()) - 1), plain,
-                           wxRICHTEXT_SETSTYLE_RESET);
+    m_chatText->BeginStyle(plain);
+    m_chatText->WriteText(word);
+    m_chatText->EndStyle();
     m_chatText->SetInsertionPointEnd();
     m_chatText->SetAndShowDefaultStyle(wxRichTextAttr());
   }

@@ -222,4 +222,38 @@ TEST_F(RoomsWindow, FileNoticesFollowTheStatesAndHostileOffersShowSafely) {
   }
 }
 
+// The user's own offer: "Cancel" clicked becomes a plain bold black "Canceled", every letter of
+// it, and stays so when the display writes its lines again; the next line is untouched.
+TEST_F(RoomsWindow, ACancelledOfferLeavesItsWordAndNothingToClick) {
+  ChatRoomPanel* page = rooms->CreateChatRoom("http://files.example/", "files.example/", "Chatroom opened");
+  for (size_t i = 0; i < ChatRoomPanel::kMaxParagraphs - 150; ++i) page->AddAdminMessage("filler", 0, wxBLUE);
+  page->UploadFile("1765000000100009", "slides.pdf");
+  page->UploadFile("1765000000100010", "notes.pdf");
+  const wxString shown = Shown(page);
+  const long at = long(shown.find("Cancel"));
+  wxRichTextCtrl* display = page->GetDisplay();
+  wxTextUrlEvent click(display->GetId(), wxMouseEvent(wxEVT_LEFT_UP), at, at + 5);
+  click.SetString("1765000000100009");
+  click.SetEventObject(display);
+  display->GetEventHandler()->ProcessEvent(click);
+  const wxString after = Shown(page);
+  EXPECT_TRUE(after.EndsWith("Parlavoxers can now download slides.pdf: Canceled\n"
+                             "Parlavoxers can now download notes.pdf: Cancel\n")) << after;
+  for (long i = at; i < at + 8; ++i) {
+    wxRichTextAttr style;
+    display->GetStyle(i, style);
+    EXPECT_EQ(*wxBLACK, style.GetTextColour()) << i - at;
+    EXPECT_EQ(wxFONTWEIGHT_BOLD, style.GetFontWeight()) << i - at;
+    EXPECT_FALSE(style.HasURL() && !style.GetURL().empty()) << i - at;
+    EXPECT_FALSE(style.GetFontUnderlined()) << i - at;
+  }
+  EXPECT_EQ((std::vector<std::string>{"1765000000100010"}), Targets(page));
+  // More lines make the display start again from its latest ones: the word stays a word.
+  const size_t before = roomstest::Paragraphs(page);
+  for (size_t i = 0; i < 160; ++i) page->AddAdminMessage("filler", 0, wxBLUE);
+  ASSERT_LT(roomstest::Paragraphs(page), before);
+  EXPECT_EQ((std::vector<std::string>{"1765000000100010"}), Targets(page));
+  EXPECT_NE(wxNOT_FOUND, Shown(page).Find("slides.pdf: Canceled\n"));
+}
+
 }  // namespace
