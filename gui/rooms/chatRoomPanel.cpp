@@ -73,6 +73,7 @@ void ChatRoomPanel::Build(wxWindow*) {
   m_chatText = new wxRichTextCtrl(m_chatSplitter, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                   wxVSCROLL | wxRE_READONLY);
   m_chatText->Bind(wxEVT_CHAR, &ChatRoomPanel::OnChatTextChar, this);
+  m_chatText->Bind(wxEVT_TEXT_URL, &ChatRoomPanel::OnURL, this);
   m_chatText->BeginSuppressUndo();
   m_writeMessagePanel = new WriteMessagePanel(m_splitter, m_manager, this);
   m_writeMessagePanel->SetFocus();
@@ -156,9 +157,8 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
     if (notebook->HasPage(this)) notebook->OnKeyTyped(m_url, typing);
 }
 
-// The site's comments and offering a file come with their own windows.
+// The site's comments come with their own window.
 void ChatRoomPanel::OpenComments() { TRACE_STARTEND(); }
-void ChatRoomPanel::SendFile() { TRACE_STARTEND(); }
 
 wxColour ChatRoomPanel::SenderColour(const std::string& login, bool history) {
   auto found = m_contactColours.find(login);

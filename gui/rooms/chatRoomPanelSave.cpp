@@ -50,7 +50,15 @@ Conversation ChatRoomPanel::Describe() {
 void ChatRoomPanel::DescribeLine(const Line& line, Conversation* conversation) const {
   const std::string stamp = "(" + messagetext::FormatMessageTime(line.time, time(nullptr)) + ") ";
   if (line.notice) {
-    conversation->paragraphs.push_back({{TextRun(stamp + AsShown(std2wx(line.text)), line.colour, true)}});
+    ConversationParagraph notice;
+    notice.runs.push_back(TextRun((line.stamped ? stamp : "") + AsShown(std2wx(line.text)), line.colour, true));
+    if (!line.linkText.empty()) {
+      ConversationRun link = TextRun(AsShown(line.linkText), line.linkTarget.empty() ? *wxBLACK : *wxBLUE, true);
+      link.kind = ConversationRun::kLink;
+      link.target = line.linkTarget;  // only a web address becomes a link in the file
+      notice.runs.push_back(link);
+    }
+    conversation->paragraphs.push_back(std::move(notice));
     return;
   }
   ConversationParagraph heading;

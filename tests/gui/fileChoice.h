@@ -2,12 +2,11 @@
 #ifndef PARLAVOX_TESTS_GUI_FILECHOICE_H
 #define PARLAVOX_TESTS_GUI_FILECHOICE_H
 
+#include <gtest/gtest.h>
 #include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -16,9 +15,11 @@
 namespace guitest {
 
 // Answers the file dialog as a user does once it is on screen: the path typed into the
-// chooser's location field and Return, or Escape when `path` is empty. A chooser still busy
-// setting itself up may miss the keys: they are typed again every few seconds, and a dialog
-// that never takes them is cancelled, so that a test fails instead of waiting for ever.
+// chooser's location field and Return, or Escape when `path` is empty. A path that ends in "/"
+// is a folder: the name the program proposed is kept after it. What the program proposed (its
+// title, name and style) is kept for the test to look at. A chooser still busy setting itself
+// up may miss the keys: they are typed again every little while, and a dialog that never takes
+// them is cancelled, so that a test fails instead of waiting for ever.
 class FileChoice : public wxModalDialogHook, public wxTimer {
  public:
   explicit FileChoice(const std::string& path) : m_path(path) {
@@ -26,10 +27,18 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     Start(50);
   }
   bool asked = false;
+  wxString title;
+  wxString proposed;
+  long style = 0;
 
  protected:
   int Enter(wxDialog* dialog) override {
-    if (dynamic_cast<wxFileDialog*>(dialog)) asked = true, m_ticks = 0, m_dialog = dialog;
+    if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
+      asked = true, m_ticks = 0, m_dialog = dialog;
+      title = files->GetMessage();
+      proposed = files->GetFilename();
+      style = files->GetWindowStyle();
+    }
     return wxID_NONE;
   }
   void Exit(wxDialog* dialog) override {
@@ -51,8 +60,12 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     } else {
       sim.Char('l', wxMOD_CONTROL);
       guitest::Pump(200);
-      sim.Char('a', wxMOD_CONTROL);  // whatever an earlier try left there goes
-      sim.Text(m_path.c_str());
+      // A save dialog's name field holds the proposed name, partly selected, and an earlier try
+      // may have left its keys: all of it goes.
+      sim.Char('a', wxMOD_CONTROL);
+      guitest::Pump(100);
+      const std::string typed = m_path.back() == '/' ? m_path + proposed.utf8_string() : m_path;
+      sim.Text(typed.c_str());
       guitest::Pump(200);
       sim.Char(WXK_RETURN);
     }

@@ -3,6 +3,7 @@
 // Enter, the length limit and a paste past it, a smiley from the grid, and pages closed while
 // they still type or send; the conversation saved through the input's tool and the save dialog.
 #include <gtest/gtest.h>
+#include <wx/mstream.h>
 #include <wx/uiaction.h>
 
 #include <string>
@@ -170,7 +171,22 @@ TEST_F(MessageInput, TheSaveToolWritesBothSidesInOrderAsTextAndHtml) {
   const time_t now = time(nullptr);
   Message old(kRoom, "bob", kBob, "earlier <b>news</b>", now - 3 * 24 * 3600, true);
   rooms->AddMessage(&old);
-  Message hostile(kRoom, "bob", kBob, "<script>alert(1)</script> see www.bob.example", now, false);
+  // Bob's own smiley, as the server hands it over.
+  wxImage cat(12, 10);
+  cat.SetRGB(wxRect(0, 0, 12, 10), 200, 100, 0);
+  wxMemoryOutputStream png;
+  ASSERT_TRUE(cat.SaveFile(png, wxBITMAP_TYPE_PNG));
+  std::string bytes(png.GetLength(), '\0');
+  png.CopyTo(&bytes[0], bytes.size());
+  auto gift = testserver::NewS2C(S2C_Request_PR_addsmiley);
+  testserver::Fill(&gift->choice.addsmiley.authkey, "K1");
+  testserver::Fill(&gift->choice.addsmiley.login, "bob");
+  testserver::Fill(&gift->choice.addsmiley.codesmiley, ":cat:");
+  gift->choice.addsmiley.smiley.type = TypeImage_png;
+  testserver::Fill(&gift->choice.addsmiley.smiley.content, bytes);
+  link->Send(*gift);
+  ASSERT_TRUE(guitest::PumpUntil([] { return GetManager()->GetSmileys("bob").size() > 8; }));
+  Message hostile(kRoom, "bob", kBob, "<script>alert(1)</script> :cat: see www.bob.example", now, false);
   rooms->AddMessage(&hostile);
   Keys("hello :-) bob");
   Key(WXK_RETURN);
@@ -193,15 +209,16 @@ TEST_F(MessageInput, TheSaveToolWritesBothSidesInOrderAsTextAndHtml) {
 
   // Both sides, the history first, each line once, as the page shows them.
   for (size_t at : InOrder(text, {kBob + " (bob) says:\nearlier <b>news</b>\n",
-                                  kBob + " (bob) says:\n<script>alert(1)</script> see www.bob.example\n",
+                                  kBob + " (bob) says:\n<script>alert(1)</script> :cat: see www.bob.example\n",
                                   "(alice) says:\nhello :-) bob\n", kBob + " (bob) says:\nbye\xef\xbf\xbd alice\n"}))
     EXPECT_NE(std::string::npos, at) << text;
   EXPECT_EQ(std::string::npos, text.find('\x01'));
   EXPECT_EQ(std::string::npos, text.find("<img"));
 
-  for (size_t at : InOrder(html, {"earlier &lt;b&gt;news&lt;/b&gt;", "&lt;script&gt;alert(1)&lt;/script&gt; see ",
-                                  "<a href=\"http://www.bob.example\">www.bob.example</a>", "hello ", "<img src=\"data:image/png;base64,",
-                                  "alt=\":-)\">", " bob", "bye\xef\xbf\xbd alice"}))
+  for (size_t at : InOrder(html, {"earlier &lt;b&gt;news&lt;/b&gt;", "&lt;script&gt;alert(1)&lt;/script&gt; ",
+                                  "<img src=\"data:image/png;base64,", "alt=\":cat:\">", " see ",
+                                  "<a href=\"http://www.bob.example\">www.bob.example</a>", "hello ", " bob",
+                                  "bye\xef\xbf\xbd alice"}))
     EXPECT_NE(std::string::npos, at) << html;
   EXPECT_EQ(std::string::npos, html.find("<script>"));
   EXPECT_EQ(std::string::npos, html.find("<b>news"));
