@@ -69,9 +69,13 @@ void ChatRoomPanel::RemoveContact(const std::string& login) {
   TRACE_END();
 }
 
+// Each line of a member refreshes the member's row: the column is laid out again only when the
+// row's size changed, so that a busy room stays quick.
 void ChatRoomPanel::UpdateData(ContactEntry* row, const ContactInfo& contact) {
+  const wxSize before = row->GetBestSize();
   row->UpdateContactInfo(contact);
-  Layout();
+  row->InvalidateBestSize();
+  if (row->GetBestSize() != before) FitMembers();
 }
 
 void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet) {
@@ -92,7 +96,6 @@ void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool 
       else if (m_manager->HasSubscribedTo(m_url)) Announce(contact, true, notify);
     }
   }
-  if (!m_addingMembers) m_contactsSizer->Layout();
   TRACE_END();
 }
 
