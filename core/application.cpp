@@ -8,7 +8,9 @@
 #include <atomic>
 #include <ctime>
 
+#include "asn1/extensionStatus.h"
 #include "asn1/octetString.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -138,6 +140,19 @@ void Manager::CheckGuiThread(const char* function) {
 
 // ---- Accessors
 
+size_t Manager::GetInboxSize() const {
+  return m_mailbox->Size();
+}
+
+size_t Manager::GetInboxBytes() const {
+  return m_mailbox->Bytes();
+}
+
+std::shared_ptr<StateMachine> Manager::CurrentLinkPort() const {
+  if (!m_link) return nullptr;
+  return std::shared_ptr<StateMachine>(m_link, m_link->port.get());
+}
+
 t_status Manager::GetStatus() const {
   return m_connected ? m_status : STATUS_OFFLINE;
 }
@@ -251,7 +266,7 @@ void Manager::DrainInbox(bool idle) {
   const Clock::time_point start = Clock::now();
   const Clock::duration budget = kInboxSlice - m_turnSpent;
   m_inboxLeft = false;
-  ManagerMailbox::Entry entry;
+  InboxEntry entry;
   for (;;) {
     if (Clock::now() - start >= budget) {
       m_inboxLeft = m_mailbox->HasEntries();
@@ -259,7 +274,7 @@ void Manager::DrainInbox(bool idle) {
     }
     if (!m_mailbox->Take(&entry)) break;
     HandleEntry(entry);
-    entry = ManagerMailbox::Entry();
+    entry = InboxEntry();
   }
   m_turnSpent += Clock::now() - start;
   if (m_inboxLeft && !idle) wxWakeUpIdle();
@@ -275,7 +290,7 @@ void Manager::OnIdle(wxIdleEvent& event) {
   if (m_inboxLeft) event.RequestMore();
 }
 
-void Manager::HandleEntry(ManagerMailbox::Entry& entry) {
+void Manager::HandleEntry(InboxEntry& entry) {
   if (entry.beats)
     HandleHeartBeats(entry.generation, entry.beats);
   else if (entry.call)
@@ -535,8 +550,11 @@ void Manager::HandleExtensionRequest(E2C_Request_t& request) {
       else
         TRACE_INFO("leave site while not connected, dropped");
       break;
-    case E2C_Request_PR_extension_status:
-      UpdateExtensionStatus(Text(request.choice.extension_status.name), request.choice.extension_status.status);
+    case E2C_Request_PR_extension_status: {
+      t_extension_status status;
+      if (asn1::ExtensionStatusFromWire(request.choice.extension_status.status, &status))
+        UpdateExtensionStatus(Text(request.choice.extension_status.name), status);
       break;
+    }
   }
 }

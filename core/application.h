@@ -27,18 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "ExtensionStatus.h"
-#include "FileData.h"
-#include "Image.h"
-#include "LoginOrEmail.h"
-#include "MessengerProtocols.h"
-#include "NRecommendedSites.h"
-#include "S2C-UpdateContactAll.h"
-#include "TypeImage.h"
-#include "core/applicationInbox.h"
 #include "core/guiEvents.h"
 #include "model/contactEvent.h"
 #include "model/contactInfo.h"
+#include "model/extensionStatus.h"
 #include "model/fileMessage.h"
 #include "model/messengerInfo.h"
 #include "model/messengerProtocolInfo.h"
@@ -46,6 +38,30 @@
 #include "model/urlInfo.h"
 #include "network/fileTransferListener.h"
 #include "network/stateMachine.h"
+
+// The schema's types that the dispatch hands to its handlers, declared here without the
+// generated headers: the windows include this file and never see the wire format.
+struct Image;
+struct LoginOrEmail;
+struct MessengerProtocols;
+struct NRecommendedSites;
+struct OCTET_STRING;
+struct S2C_UpdateContactAll;
+typedef struct Image Image_t;
+typedef struct LoginOrEmail LoginOrEmail_t;
+typedef struct MessengerProtocols MessengerProtocols_t;
+typedef struct NRecommendedSites NRecommendedSites_t;
+typedef struct OCTET_STRING OCTET_STRING_t;
+typedef struct S2C_UpdateContactAll S2C_UpdateContactAll_t;
+typedef OCTET_STRING_t Login_t;
+typedef OCTET_STRING_t Nickname_t;
+typedef OCTET_STRING_t FileData_t;
+typedef long TypeImage_t;
+
+class ManagerMailbox;
+struct InboxEntry;
+struct ServerLink;
+struct TransferReport;
 
 class ClientSideRequest;
 class FileServer;
@@ -74,16 +90,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // at the first connection of the process.
   static void SetListenerPort(unsigned short port);
 
-  // ---- StateMachine and FileTransferListener: any thread; they only queue.
-  void ConnectionAck(bool ok) override;
-  void LocalServerUnavailable() override;
-  void ProcessRequest(E2C_Request_t& request) override;
-  void ProcessRequest(S2C_Request_t& request) override;
-  void MessageFile(t_fm_status status, const std::string& login, const std::string& site,
-                   const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
-                   const std::string& host, int port, time_t time, bool isDownload, int64_t transferred,
-                   int64_t size, double speed) override;
-
   // The longest the GUI thread handles the inbox before giving the event loop back.
   static constexpr std::chrono::milliseconds kInboxSlice{4};
   // Client reports go out at most once per interval (the first of a session at once); tests
@@ -91,9 +97,12 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   static void SetClientInfoInterval(std::chrono::milliseconds interval);
   // Extension names kept; past this many, the one heard of longest ago is forgotten.
   static constexpr size_t kMaxExtensions = 256;
+  // The port through which the current link's connection thread hands its requests in (null
+  // without a link); it keeps that link alive. Tests hand requests in by it as that thread does.
+  std::shared_ptr<StateMachine> CurrentLinkPort() const;
   // Entries waiting in the inbox, and the bytes they stand for.
-  size_t GetInboxSize() const { return m_mailbox->Size(); }
-  size_t GetInboxBytes() const { return m_mailbox->Bytes(); }
+  size_t GetInboxSize() const;
+  size_t GetInboxBytes() const;
 
   // ---- Accessors.
   t_connection_state GetState() const { return m_state; }
@@ -115,17 +124,11 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   bool CanConnect() const;
   void Connect(const std::string& login, const std::string& password, bool savePassword, const std::string& hostname,
                int port, bool ssl, bool redirect);
-  void ConnectionSuccessful(const std::string& authkey, const std::string& version, const Image_t* defaultAvatar,
-                            const std::string& webToken);
-  void ConnectionFailed(int code, const std::string& version);
-  void DisconnectAck();
   void Disconnect(bool closing, bool notifyServer);
   void AbortConnection();
   // The program is exiting: the result of saving the settings.
   bool Close();
-  void ReceiveRedirect(const std::string& ip, int port);
   void RestartFileServer();
-  void HeartBeat();
   // Any thread: a text logged for the server.
   void SendErrorMessages(const std::string& text);
 
@@ -169,41 +172,13 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // The own record, the administrator, a known contact, or a record kept for an unknown login.
   ContactInfo* GetContactInfo(const std::string& login);
   std::string GetNickname(const std::string& login);
-  void SwitchContactsOffline();
-  void CheckContactAck(const LoginOrEmail_t& loginOrEmail, const Login_t* login, const Nickname_t* nickname,
-                       bool status);
-  void ReceiveAddContactAsk(const std::string& login, const std::string& nickname, const std::string& message);
-  void ReceiveAddContactAnswer(const std::string& login, const std::string& nickname, bool answer,
-                               const std::string& message);
-  void ReceiveDelContact(const std::string& login, const std::string& message);
 
   // ---- Sites (applicationSites.cpp).
   URLInfo* GetURLInfo(const std::string& url);
   void OpenChatRoom(const std::string& url);
   void CloseChatRoom(const std::string& url);
-  void OpenChatRoomAck(const std::string& site, const std::string& idComments, long nbrUsers, long nbrMessages,
-                       const double* averageGrade, const std::string* userMessage, const long* userGrade,
-                       const NRecommendedSites_t* recommendedSites);
-  void OpenChatRoomAckFailed(const std::string& site);
-  void UpdateComments(const std::string& site, long nbrComments, double meanGrade);
-  void BanSite(const std::string& site);
-  void ReceiveAd(TypeImage_t type, const unsigned char* bytes, long length);
-  void UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status);
   // The extension names, each followed by "|".
   std::string GetExtensionNames() const;
-
-  // ---- Rooms, messages, private rooms and smileys (applicationRooms.cpp).
-  void UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& update);
-  void ReceiveMessage(const std::string& site, const std::string& login, const std::string& text, time_t time,
-                      bool history);
-  void SubscribeChatRoomAck(const std::string& site, long answer);
-  void KeyTypedInChatRoom(const std::string& site, const std::string& login, bool enabled);
-  void ReceiveInviteContactInChatRoom(const std::string& site, const std::string& login);
-  void ReceiveInviteContactInChatRoomAnswer(const std::string& site, const std::string& login,
-                                            const std::string& message, bool answer);
-  void ReceiveAddSmiley(const std::string& login, const std::string& code, TypeImage_t type,
-                        const unsigned char* bytes, long length);
-  void ReceiveDelSmiley(const std::string& login, const std::string& code);
 
   // ---- External messengers (applicationMessengers.cpp). A removed account stays allocated
   // until the Manager goes, for the events that may still point to it.
@@ -217,16 +192,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void RemoveMessenger(MessengerInfo* account);
   void ConnectMessenger(MessengerInfo* account);
   void DisconnectMessenger(MessengerInfo* account);
-  void ReceiveAvailableMessengerProtocols(const MessengerProtocols_t& protocols);
-  void ReceiveMessengerConnectionStatus(const std::string& protocol, const std::string& login, long status);
-
-  // ---- File transfers (applicationFiles.cpp).
-  void AskForFile(const std::string& login, const std::string& fileKey);
-  void AskForFileAck(const std::string& login, const std::string& fileKey, bool status, const long* size);
-  void FilePart(const std::string& login, const std::string& fileKey, const FileData_t* data);
-  void FilePartAck(const std::string& login, const std::string& fileKey);
-  void ReceiveCancelFile(const std::string& site, const std::string& fileKey);
-
 
   // Sites, chat rooms, private rooms, smileys and file transfers: what the windows call
   // (applicationSites.cpp, applicationRooms.cpp, applicationFiles.cpp). GUI thread only.
@@ -244,8 +209,8 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // False when not connected or refused.
   bool SendComment(const std::string& url, const std::string& text, int grade);
   void DelRecommendedSite(const std::string& url);
-  void SetExtensionStatus(const std::string& name, ExtensionStatus_t status);
-  ExtensionStatus_t GetExtensionStatus(const std::string& name);
+  void SetExtensionStatus(const std::string& name, t_extension_status status);
+  t_extension_status GetExtensionStatus(const std::string& name);
   void SetProxyStatus(bool on);
   void SetAlwaysTopStatus(bool on);
   void SetAutoConnectStatus(bool on);
@@ -271,7 +236,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // The room's name, or "" when not connected, the contact is offline or the request was
   // refused; *existed tells whether the contact already is in that room.
   std::string CreateVirtualChatRoom(const std::string& login, bool* existed);
-  void CreateVirtualChatRoomAck(const std::string& login, const std::string& room, long answer);
   bool InviteContactInChatRoom(const std::string& room, const std::string& login);
   bool InviteContactInChatRoomAck(long id, bool accept, const std::string& message);
   void SubscribeContactToChatRoom(const std::string& room, ContactInfo* contact);
@@ -300,6 +264,64 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
  private:
   friend class ManagerMailbox;
 
+  // ---- StateMachine and FileTransferListener: any thread; they only queue.
+  void ConnectionAck(bool ok) override;
+  void LocalServerUnavailable() override;
+  void ProcessRequest(E2C_Request_t& request) override;
+  void ProcessRequest(S2C_Request_t& request) override;
+  void MessageFile(t_fm_status status, const std::string& login, const std::string& site,
+                   const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
+                   const std::string& host, int port, time_t time, bool isDownload, int64_t transferred,
+                   int64_t size, double speed) override;
+
+  // ---- The handlers of the server's requests, called by the dispatch only, on the GUI thread.
+  // The log-in and log-out (applicationConnection.cpp).
+  void ConnectionSuccessful(const std::string& authkey, const std::string& version, const Image_t* defaultAvatar,
+                            const std::string& webToken);
+  void ConnectionFailed(int code, const std::string& version);
+  void DisconnectAck();
+  void ReceiveRedirect(const std::string& ip, int port);
+  void HeartBeat();
+  // The contacts (applicationContacts.cpp).
+  void SwitchContactsOffline();
+  void CheckContactAck(const LoginOrEmail_t& loginOrEmail, const Login_t* login, const Nickname_t* nickname,
+                       bool status);
+  void ReceiveAddContactAsk(const std::string& login, const std::string& nickname, const std::string& message);
+  void ReceiveAddContactAnswer(const std::string& login, const std::string& nickname, bool answer,
+                               const std::string& message);
+  void ReceiveDelContact(const std::string& login, const std::string& message);
+  // The sites (applicationSites.cpp).
+  void OpenChatRoomAck(const std::string& site, const std::string& idComments, long nbrUsers, long nbrMessages,
+                       const double* averageGrade, const std::string* userMessage, const long* userGrade,
+                       const NRecommendedSites_t* recommendedSites);
+  void OpenChatRoomAckFailed(const std::string& site);
+  void UpdateComments(const std::string& site, long nbrComments, double meanGrade);
+  void BanSite(const std::string& site);
+  void ReceiveAd(TypeImage_t type, const unsigned char* bytes, long length);
+  void UpdateExtensionStatus(const std::string& name, t_extension_status status);
+  // The rooms, messages, private rooms and smileys (applicationRooms.cpp).
+  void UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& update);
+  void ReceiveMessage(const std::string& site, const std::string& login, const std::string& text, time_t time,
+                      bool history);
+  void SubscribeChatRoomAck(const std::string& site, long answer);
+  void KeyTypedInChatRoom(const std::string& site, const std::string& login, bool enabled);
+  void CreateVirtualChatRoomAck(const std::string& login, const std::string& room, long answer);
+  void ReceiveInviteContactInChatRoom(const std::string& site, const std::string& login);
+  void ReceiveInviteContactInChatRoomAnswer(const std::string& site, const std::string& login,
+                                            const std::string& message, bool answer);
+  void ReceiveAddSmiley(const std::string& login, const std::string& code, TypeImage_t type,
+                        const unsigned char* bytes, long length);
+  void ReceiveDelSmiley(const std::string& login, const std::string& code);
+  // The external messengers (applicationMessengers.cpp).
+  void ReceiveAvailableMessengerProtocols(const MessengerProtocols_t& protocols);
+  void ReceiveMessengerConnectionStatus(const std::string& protocol, const std::string& login, long status);
+  // The file transfers (applicationFiles.cpp).
+  void AskForFile(const std::string& login, const std::string& fileKey);
+  void AskForFileAck(const std::string& login, const std::string& fileKey, bool status, const long* size);
+  void FilePart(const std::string& login, const std::string& fileKey, const FileData_t* data);
+  void FilePartAck(const std::string& login, const std::string& fileKey);
+  void ReceiveCancelFile(const std::string& site, const std::string& fileKey);
+
   // Any thread, with the mailbox locked: asks for the inbox to be drained on the GUI thread.
   void AskDrain();
   // GUI thread: handles what the inbox holds for what is left of this turn's slice; what is
@@ -307,7 +329,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   // new turn begins).
   void DrainInbox(bool idle);
   void OnIdle(wxIdleEvent& event);
-  void HandleEntry(ManagerMailbox::Entry& entry);
+  void HandleEntry(InboxEntry& entry);
 
   // Their handling, on the GUI thread.
   bool IsCurrentLink(uint64_t generation) const;
@@ -378,7 +400,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   std::map<std::string, std::vector<ContactInfo*>> m_roomMembers;
   std::map<std::string, bool> m_avatarRequests;
   t_status m_status = STATUS_NONE;
-  std::map<std::string, ExtensionStatus_t> m_extensionStatus;
+  std::map<std::string, t_extension_status> m_extensionStatus;
   // When each extension name was last heard of (a counter), to forget the oldest.
   std::map<std::string, unsigned long long> m_extensionHeard;
   unsigned long long m_extensionCounter = 0;

@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "Image.h"
 #include "core/application.h"
 #include "asn1/imageType.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"

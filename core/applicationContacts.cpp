@@ -2,8 +2,9 @@
 // answer, check, remove, block, groups) and the server's requests about them.
 #include <wx/intl.h>
 
-#include "asn1/octetString.h"
+#include "LoginOrEmail.h"
 #include "core/application.h"
+#include "asn1/octetString.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/log.h"

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <random>
 
+#include "FileData.h"
 #include "core/application.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/log.h"

@@ -56,6 +56,15 @@ struct TransferReport {
   double speed;
 };
 
+// One hand-over: the link it came from (0: none), and what the GUI thread runs for it, or the
+// number of heart-beats it stands for.
+struct InboxEntry {
+  uint64_t generation = 0;
+  size_t bytes = 0;
+  unsigned beats = 0;
+  std::function<void(Manager&)> call;
+};
+
 // What the other threads hand over, queued in arrival order for the GUI thread.
 //
 // Bounds: a connection thread (a link's reader) that finds the inbox holding kReaderEntries
@@ -74,14 +83,7 @@ class ManagerMailbox {
   // Heart-beats one entry stands for at most.
   static constexpr unsigned kMaxBeatsPerEntry = 256;
 
-  // One hand-over: the link it came from (0: none), and what the GUI thread runs for it, or
-  // the number of heart-beats it stands for.
-  struct Entry {
-    uint64_t generation = 0;
-    size_t bytes = 0;
-    unsigned beats = 0;
-    std::function<void(Manager&)> call;
-  };
+  using Entry = InboxEntry;
 
   explicit ManagerMailbox(Manager* owner) : m_owner(owner) {}
   // From now on nothing reaches the Manager; returns once no other thread is handing over.

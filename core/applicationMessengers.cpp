@@ -2,8 +2,9 @@
 // protocols the server offers, the accounts, and their connection state.
 #include <algorithm>
 
-#include "asn1/octetString.h"
+#include "MessengerProtocols.h"
 #include "core/application.h"
+#include "asn1/octetString.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"

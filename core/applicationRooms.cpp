@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "S2C-UpdateContactAll.h"
 #include "SubscribeStatus.h"
-#include "asn1/octetString.h"
-#include "asn1/imageType.h"
 #include "core/application.h"
+#include "asn1/imageType.h"
+#include "asn1/octetString.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"

@@ -2,8 +2,11 @@
 // banner, and the extensions.
 #include <algorithm>
 
-#include "asn1/imageType.h"
+#include "NRecommendedSites.h"
 #include "core/application.h"
+#include "asn1/extensionStatus.h"
+#include "asn1/imageType.h"
+#include "core/applicationInbox.h"
 #include "core/clientSideRequest.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -287,10 +290,10 @@ void Manager::ReceiveAd(TypeImage_t type, const unsigned char* bytes, long lengt
   TRACE_END();
 }
 
-void Manager::UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status) {
+void Manager::UpdateExtensionStatus(const std::string& name, t_extension_status status) {
   MANAGER_GUI_THREAD_ONLY();
   // Untraced name: any local process may send thousands of long ones.
-  TRACE_START_ARGS("%zu bytes, %ld", name.size(), static_cast<long>(status));
+  TRACE_START_ARGS("%zu bytes, %d", name.size(), static_cast<int>(status));
   auto known = m_extensionStatus.find(name);
   bool changed = known == m_extensionStatus.end() || known->second != status;
   if (known == m_extensionStatus.end()) {
@@ -317,17 +320,22 @@ std::string Manager::GetExtensionNames() const {
   return names;
 }
 
-void Manager::SetExtensionStatus(const std::string& name, ExtensionStatus_t status) {
-  TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
-  if (std::shared_ptr<LocalServer> listener = LocalServer::Instance()) listener->SetExtensionStatus(name, status);
+void Manager::SetExtensionStatus(const std::string& name, t_extension_status status) {
+  TRACE_START_ARGS("%s, %d", name.c_str(), static_cast<int>(status));
+  ExtensionStatus_t wire;
+  if (!asn1::ExtensionStatusToWire(status, &wire)) {
+    TRACE_END_RESULT("no such status");
+    return;
+  }
+  if (std::shared_ptr<LocalServer> listener = LocalServer::Instance()) listener->SetExtensionStatus(name, wire);
   TRACE_END();
 }
 
-ExtensionStatus_t Manager::GetExtensionStatus(const std::string& name) {
+t_extension_status Manager::GetExtensionStatus(const std::string& name) {
   MANAGER_GUI_THREAD_ONLY();
   // Asking is no registration: a name first heard of later still gets its client report.
   auto known = m_extensionStatus.find(name);
-  return known == m_extensionStatus.end() ? static_cast<ExtensionStatus_t>(ExtensionStatus_none) : known->second;
+  return known == m_extensionStatus.end() ? EXTENSION_NONE : known->second;
 }
 
 void Manager::SetProxyStatus(bool on) {

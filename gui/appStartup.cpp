@@ -18,7 +18,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/systemInfo.h"
-#include "network/sslManager.h"
+#include "network/sslLibrary.h"
 
 namespace startup {
 

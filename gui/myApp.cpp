@@ -6,7 +6,7 @@
 #include "gui/mainFrame.h"
 #include "gui/startupPrompter.h"
 #include "model/log.h"
-#include "network/sslManager.h"
+#include "network/sslLibrary.h"
 
 bool MyApp::OnInit() {
   // Handled once the event loop runs, whenever the signal came.

@@ -17,6 +17,7 @@
 #include "OCTET_STRING.h"
 #include "asn_application.h"
 #include "network/sendQueue.h"
+#include "network/sslLibrary.h"
 
 struct Date;
 typedef struct Date Date_t;
@@ -136,11 +137,6 @@ class SSLManager {
   std::atomic<int64_t> m_closeBy{0};
 };
 
-// Process-wide OpenSSL start-up and clean-up.
-void init_openssl();
-void clean_openssl();
-// Ignores SIGPIPE for the whole process.
-void sigpipe_conf();
 // Traces an error with its place and prints OpenSSL's error queue to standard error.
 void handle_error(const char* file, int line, const char* message);
 

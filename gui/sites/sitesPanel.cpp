@@ -35,7 +35,7 @@ void SitesPanel::UpdateContact(const URLContactInfo& update) {
 }
 void SitesPanel::UpdateComments(const URLInfo& site) { Record("comments " + site.GetURL()); }
 void SitesPanel::UpdateGrade(const std::string& url, int grade) { Record("grade " + url + " " + std::to_string(grade)); }
-void SitesPanel::UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status) {
+void SitesPanel::UpdateExtensionStatus(const std::string& name, t_extension_status status) {
   Record("extension " + name + " " + std::to_string(long(status)));
 }
 void SitesPanel::UpdateAvatar(const std::string& login) { Record("avatar " + login); }

@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
-#include "ExtensionStatus.h"
+#include "model/extensionStatus.h"
 #include <wx/scrolwin.h>
 
 class Manager;
@@ -28,7 +28,7 @@ class SitesPanel : public wxScrolledWindow, public CallRecord {
   void UpdateContact(const URLContactInfo& update);
   void UpdateComments(const URLInfo& site);
   void UpdateGrade(const std::string& url, int grade);
-  void UpdateExtensionStatus(const std::string& name, ExtensionStatus_t status);
+  void UpdateExtensionStatus(const std::string& name, t_extension_status status);
   void UpdateAvatar(const std::string& login);
   void NotifyNewMessage(const std::string& url);
   // The session ended: every site leaves the panel.

@@ -14,6 +14,7 @@
 #include "asn1/berDecoder.h"
 #include "asn1/constraintCheck.h"
 #include "asn1/derEncoder.h"
+#include "asn1/extensionStatus.h"
 #include "asn1/imageType.h"
 #include "asn1/request.h"
 #include "tests/asn1/valueFiller.h"
@@ -136,6 +137,34 @@ TEST(SchemaRoundTrip, ImageTypesConvertAtTheSchemaEdge) {
     TypeImage_t untouched = TypeImage_gif;
     EXPECT_FALSE(asn1::ImageTypeToWire(static_cast<t_image_type>(bad), &untouched)) << bad;
     EXPECT_EQ(TypeImage_gif, untouched);
+  }
+}
+
+// So do extension statuses: a value outside none, disable and enable is refused both ways.
+TEST(SchemaRoundTrip, ExtensionStatusesConvertAtTheSchemaEdge) {
+  const struct {
+    t_extension_status model;
+    ExtensionStatus_t wire;
+  } kSame[] = {{EXTENSION_NONE, ExtensionStatus_none},
+               {EXTENSION_DISABLE, ExtensionStatus_disable},
+               {EXTENSION_ENABLE, ExtensionStatus_enable}};
+  for (const auto& c : kSame) {
+    ExtensionStatus_t wire = -7;
+    EXPECT_TRUE(asn1::ExtensionStatusToWire(c.model, &wire));
+    EXPECT_EQ(c.wire, wire);
+    t_extension_status back = static_cast<t_extension_status>(-7);
+    EXPECT_TRUE(asn1::ExtensionStatusFromWire(c.wire, &back));
+    EXPECT_EQ(c.model, back);
+  }
+  for (ExtensionStatus_t wire : {-1L, 3L, 255L, LONG_MIN, LONG_MAX}) {
+    t_extension_status untouched = EXTENSION_DISABLE;
+    EXPECT_FALSE(asn1::ExtensionStatusFromWire(wire, &untouched)) << wire;
+    EXPECT_EQ(EXTENSION_DISABLE, untouched);
+  }
+  for (int bad : {-1, 3, 1000}) {
+    ExtensionStatus_t untouched = ExtensionStatus_enable;
+    EXPECT_FALSE(asn1::ExtensionStatusToWire(static_cast<t_extension_status>(bad), &untouched)) << bad;
+    EXPECT_EQ(ExtensionStatus_enable, untouched);
   }
 }
 

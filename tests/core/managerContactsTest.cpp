@@ -191,11 +191,14 @@ struct Session : FreshSettings, ManagerSetUp {
     fill(request->choice);
     link->Send(*request);
   }
-  // A request handed to the controller as the connection thread hands it over, unchecked.
+  // A request handed to the controller as the connection thread hands it over, unchecked: by
+  // the current link's port.
   void Inject(S2C_Request_PR kind, const std::function<void(Choice&)>& fill) {
     auto request = NewS2C(kind);
     fill(request->choice);
-    manager->ProcessRequest(*request);
+    std::shared_ptr<StateMachine> port = manager->CurrentLinkPort();
+    ASSERT_TRUE(port);
+    port->ProcessRequest(*request);
     Pump();
   }
   // What the server got until the answer to a heart-beat, once all it sent before is handled.
@@ -388,24 +391,21 @@ TEST(ManagerContacts, ServerRequestsWhileConnected) {
   }
 }
 
+// While logging in. (Without a link nothing can hand a server request in at all; what a link
+// that ended still brings is the stale-link test's.)
 TEST(ManagerContacts, ServerRequestsBeforeTheLogInAreDropped) {
-  for (bool attempt : {false, true}) {
-    for (const Row& row : ServerRows()) {
-      SCOPED_TRACE(std::string(row.name) + (attempt ? " while logging in" : " while disconnected"));
-      Session s(false);
-      s.Account("jabber", "al", MESSENGER_CONNECTING);
-      std::shared_ptr<TestConnection> link;
-      if (attempt) {
-        link = s.Attempt(*s.server);
-        ASSERT_TRUE(link);
-        EXPECT_EQ(CONNECTING_AUTH, s.manager->GetState());
-      }
-      s.Inject(row.kind, row.fill);
-      EXPECT_EQ(Lines{}, s.Posted());
-      EXPECT_EQ(nullptr, s.manager->GetContactEvent(0));
-      EXPECT_TRUE(s.manager->GetMessengerProtocols().empty());
-      EXPECT_EQ(MESSENGER_CONNECTING, s.manager->GetMessengers().back()->GetStatus());
-    }
+  for (const Row& row : ServerRows()) {
+    SCOPED_TRACE(std::string(row.name) + " while logging in");
+    Session s(false);
+    s.Account("jabber", "al", MESSENGER_CONNECTING);
+    std::shared_ptr<TestConnection> link = s.Attempt(*s.server);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(CONNECTING_AUTH, s.manager->GetState());
+    s.Inject(row.kind, row.fill);
+    EXPECT_EQ(Lines{}, s.Posted());
+    EXPECT_EQ(nullptr, s.manager->GetContactEvent(0));
+    EXPECT_TRUE(s.manager->GetMessengerProtocols().empty());
+    EXPECT_EQ(MESSENGER_CONNECTING, s.manager->GetMessengers().back()->GetStatus());
   }
 }
 

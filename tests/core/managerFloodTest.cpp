@@ -69,13 +69,14 @@ int CountUntilBeatAnswered(ManagerSetUp& s, TestConnection& link, C2S_Request_PR
   return count;
 }
 
-// Hands extension names to the controller from another thread, as the listener does.
-void Register(Manager& manager, int from, int count, const std::string& prefix) {
+// Hands extension names to the controller from another thread, as the listener does: through
+// the process's relay.
+void Register(int from, int count, const std::string& prefix) {
   std::thread([&] {
     for (int i = from; i < from + count; ++i) {
       E2C_Request_t* request =
           LocalServer::CreateExtensionStatusRequest(prefix + std::to_string(i), ExtensionStatus_enable);
-      manager.ProcessRequest(*request);
+      ProcessRelay::Get().ProcessRequest(*request);
       LocalServer::FreeExtensionStatusRequest(&request);
     }
   }).join();
@@ -174,19 +175,19 @@ TEST(ManagerFlood, ExtensionNamesAreBoundedAndReportedOncePerInterval) {
   ASSERT_TRUE(link);
   ASSERT_TRUE(s.Await(*link, C2S_Request_PR_clientinfo, true));
 
-  Register(*s.manager, 0, 3000, "extension-");
-  ASSERT_TRUE(s.WaitFor([&] { return s.manager->GetExtensionStatus("extension-2999") == ExtensionStatus_enable; }));
+  Register(0, 3000, "extension-");
+  ASSERT_TRUE(s.WaitFor([&] { return s.manager->GetExtensionStatus("extension-2999") == EXTENSION_ENABLE; }));
   EXPECT_EQ(0, CountUntilBeatAnswered(s, *link, C2S_Request_PR_clientinfo));
   const std::string names = s.manager->GetExtensionNames();
   EXPECT_EQ(Manager::kMaxExtensions, static_cast<size_t>(std::count(names.begin(), names.end(), '|')));
   EXPECT_NE(std::string::npos, names.find("extension-2999|"));
   EXPECT_NE(std::string::npos, names.find("extension-2744|"));
   EXPECT_EQ(std::string::npos, names.find("extension-2743|"));
-  EXPECT_EQ(ExtensionStatus_none, s.manager->GetExtensionStatus("extension-0"));
+  EXPECT_EQ(EXTENSION_NONE, s.manager->GetExtensionStatus("extension-0"));
 
   // Once the interval has passed, the next name sends one report with the names kept.
   Manager::SetClientInfoInterval(milliseconds(0));
-  Register(*s.manager, 3000, 1, "extension-");
+  Register(3000, 1, "extension-");
   C2SPtr info = s.Await(*link, C2S_Request_PR_clientinfo, true);
   ASSERT_TRUE(info);
   const std::string reported = asn1::ToString(info->choice.clientinfo.extensions_info);
@@ -198,7 +199,7 @@ TEST(ManagerFlood, ExtensionNamesAreBoundedAndReportedOncePerInterval) {
   const auto kInterval = milliseconds(500);
   Manager::SetClientInfoInterval(kInterval);
   const auto start = std::chrono::steady_clock::now();
-  Register(*s.manager, 0, 50, "late-");
+  Register(0, 50, "late-");
   int reports = 0;
   bool carried = false;
   EXPECT_TRUE(testsupport::WaitFor(
@@ -234,7 +235,7 @@ TEST(ManagerFlood, TheScreenIsReadOncePerChangeNotPerReport) {
     auto link = s.LogIn(*s.server);
     ASSERT_TRUE(link);
     for (int i = 0; i < 4; ++i) {
-      if (i > 0) Register(*s.manager, i, 1, "screen-");
+      if (i > 0) Register(i, 1, "screen-");
       C2SPtr info = s.Await(*link, C2S_Request_PR_clientinfo, true);
       ASSERT_TRUE(info) << i;
       EXPECT_EQ("800|600|??", asn1::ToString(info->choice.clientinfo.screen_info));

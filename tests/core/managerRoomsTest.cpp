@@ -379,8 +379,8 @@ TEST(ManagerFiles, AnOfferFetchedWholeWhileMessagesFlow) {
   s.events.files.clear();
   start = std::chrono::steady_clock::now();
   for (int i = 1; i <= 1000; ++i)
-    s.manager->MessageFile(FM_IN_PROGRESS, "bob", kRoom, "f", "99", "99", "", 0, 0, true, i, 1000, 0);
-  s.manager->MessageFile(FM_COMPLETE, "bob", kRoom, "f", "99", "99", "", 0, 0, true, 1000, 1000, 0);
+    ProcessRelay::Get().MessageFile(FM_IN_PROGRESS, "bob", kRoom, "f", "99", "99", "", 0, 0, true, i, 1000, 0);
+  ProcessRelay::Get().MessageFile(FM_COMPLETE, "bob", kRoom, "f", "99", "99", "", 0, 0, true, 1000, 1000, 0);
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   s.Send(S2C_Request_PR_askforfileack, [&](Choice& c) { Fill(&c.askforfileack.filekey, key); });
   s.Lines();

@@ -387,6 +387,33 @@ TEST(ManagerLink, AStaleLinkNeverChangesTheCurrentSession) {
   for (int code : s.recorder.ConnectionCodes()) EXPECT_TRUE(code == GUI_CONNECTED_TO_SERVER || code == GUI_CONNECTION__OK);
 }
 
+// The extension listener's statuses reach the controller through the process's relay; one that
+// names no status (the listener makes none, but the request type holds any number) is dropped
+// at the schema's edge: nothing stored, no window told, no new name for the server.
+TEST(ManagerSites, AnExtensionStatusOutsideTheSchemaIsDropped) {
+  ManagerSetUp s;
+  auto hand = [](const std::string& name, long status) {
+    E2C_Request_t* request = LocalServer::CreateExtensionStatusRequest(name, status);
+    ProcessRelay::Get().ProcessRequest(*request);
+    LocalServer::FreeExtensionStatusRequest(&request);
+  };
+  hand("ext-a", ExtensionStatus_enable);
+  ASSERT_TRUE(s.WaitFor([&] { return s.manager->GetExtensionStatus("ext-a") == EXTENSION_ENABLE; }));
+  const size_t told = s.recorder.events.size();
+  for (long bad : {3L, -1L, 255L}) {
+    hand("ext-a", bad);
+    hand("ext-b", bad);
+  }
+  hand("ext-c", ExtensionStatus_disable);  // after the others: once it is in, they were handled
+  ASSERT_TRUE(s.WaitFor([&] { return s.manager->GetExtensionStatus("ext-c") == EXTENSION_DISABLE; }));
+  EXPECT_EQ(EXTENSION_ENABLE, s.manager->GetExtensionStatus("ext-a"));
+  EXPECT_EQ(EXTENSION_NONE, s.manager->GetExtensionStatus("ext-b"));
+  EXPECT_EQ("ext-a|ext-c|", s.manager->GetExtensionNames());
+  ASSERT_EQ(told + 1, s.recorder.events.size());
+  EXPECT_EQ(wxEVT_RECEIVE_REGISTER_EXTENSION, s.recorder.events.back().type);
+  EXPECT_EQ("ext-c", s.recorder.events.back().text);
+}
+
 // The file listener follows a change of port only while a session runs.
 TEST(ManagerFileServer, RestartedOnlyWhileASessionRuns) {
   ManagerSetUp s;

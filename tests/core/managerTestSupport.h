@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/application.h"
+#include "core/applicationInbox.h"
 #include "model/config.h"
 #include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
