@@ -15,7 +15,11 @@
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/profiles/contactInfoPanel.h"
 #include "gui/profiles/contactInfoToolTip.h"
+#include "gui/profiles/messengerDialog.h"
+#include "gui/profiles/messengersList.h"
 #include "model/config.h"
+#include "model/messengerInfo.h"
+#include "model/messengerProtocolInfo.h"
 #include "tests/support/screenCapture.h"
 #include "tests/support/screenshotProgram.h"
 #include "tests/widgets/widgetTestSupport.h"
@@ -58,12 +62,38 @@ void Profiles() {
   Config::GetInstance()->AddGroup("Work");
   Config::GetInstance()->UpdateContact(bob);
 
+  // Accounts on other networks in each state, for the own profile's list.
+  Config::GetInstance()->AddMessengerProtocol(
+      new MessengerProtocolInfo("icq", "ICQ", {{"port", "5190"}, {"server", "login.icq.com"}}));
+  Config::GetInstance()->AddMessengerProtocol(new MessengerProtocolInfo("jabber", "Jabber", {{"resource", "home"}}));
+  const struct {
+    const char* protocol;
+    const char* login;
+    int status;
+  } accounts[] = {{"icq", "123456789", MESSENGER_CONNECTED},
+                  {"jabber", "alice@jabber.example", MESSENGER_CONNECTING},
+                  {"jabber", "alice.work@jabber.example", MESSENGER_DISCONNECTED}};
+  for (const auto& a : accounts) {
+    MessengerInfo* account = manager->CreateMessengerInfo(a.protocol);
+    account->SetLogin(a.login);
+    account->SetPassword("secret");
+    account->SetStatus(a.status);
+    manager->AddMessenger(account);
+  }
+
   ContactInfoFrame::OpenContactInfoFor("alice");
   ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFor("alice");
   own->GetPanel()->EnableUpdate(true);
+  for (MessengerInfo* account : manager->GetMessengers()) own->GetMessengersList()->AddMessenger(account);
   own->Move(40, 40);
   Shoot(own, "profile-own.png");
   own->Hide();
+
+  auto* dialog = new MessengerDialog(frame, manager, manager->GetMessengers()[0]);
+  dialog->Move(40, 40);
+  dialog->Show();
+  Shoot(dialog, "profile-account-dialog.png");
+  dialog->Destroy();
 
   ContactInfoFrame::OpenContactInfoFor("bob");
   ContactInfoFrame* contact = ContactInfoFrame::GetContactInfoFor("bob");
@@ -83,11 +113,7 @@ void Profiles() {
 
 int main(int argc, char** argv) {
   if (!screenshots::Start(argc, argv, g_dir)) return 1;
-  const std::string home = wxFileName::CreateTempFileName("parlavox-shots").ToStdString();
-  std::remove(home.c_str());
-  wxFileName::Mkdir(wxString::FromUTF8(home), 0700, wxPATH_MKDIR_FULL);
-  Config::SetPath(std::string(PARLAVOX_SOURCE_DIR) + "/data/");
-  Config::SetUserPath(home + "/");
+  screenshots::UseFreshHome(PARLAVOX_SOURCE_DIR);
   Config* config = Config::GetInstance();
   config->SetLogin("alice");
   config->SetNickname("Alice");
