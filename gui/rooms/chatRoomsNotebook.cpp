@@ -159,7 +159,7 @@ void ChatRoomsNotebook::AddFileMessage(FileMessage* message) {
     TRACE_END_RESULT("url not found");
     return;
   }
-  if (message->GetStatus() != FM_IN_PROGRESS && !IsActive()) AskAttention(wxUSER_ATTENTION_ERROR);
+  if (message->GetStatus() != FM_IN_PROGRESS && !IsActive()) AskAttention();
   page->AddFileMessage(message);
   TRACE_END();
 }
