@@ -1,7 +1,8 @@
 // The member column of a chat room on the whole program with the stand-in server and other real
 // clients: the welcome sentence for an empty room and for a room with people in it, members
 // arriving and leaving (their rows, the notices, the pop-up and the sound as the contact's own,
-// the site's and the default settings say), colours given back to the pool, a member leaving
+// the site's and the default settings say), colours given back to the pool, a private room
+// opened from a member's row and made at the server by its first line, a member leaving
 // while the user has the row's menu open, and rooms closed while members come and go.
 #include <gtest/gtest.h>
 #include <wx/uiaction.h>
@@ -218,7 +219,7 @@ TEST(MemberColours, ThePoolInTurnBlackWhenEmptyAndTheOwnColourKept) {
   frame->Destroy();
 }
 
-TEST_F(MembersSession, AMemberLeavingUnderItsMenuAndRoomsClosedWhileMembersComeAndGo) {
+TEST_F(MembersSession, PrivateRoomFromARowAMemberLeavingUnderItsMenuAndRoomsClosedWhileMembersComeAndGo) {
   ChatRoomPanel* page = EnterRoom(kSite);
   ASSERT_TRUE(page);
   TestUser& bob = LogIn("bob");
@@ -226,6 +227,34 @@ TEST_F(MembersSession, AMemberLeavingUnderItsMenuAndRoomsClosedWhileMembersComeA
   ASSERT_TRUE(Until([&] { return page->FindContact("bob") != nullptr; }));
   Rooms()->Show(true);
   Rooms()->Raise();
+  ASSERT_TRUE(Until([&] { return page->FindContact("bob")->IsShownOnScreen(); }));
+
+  // A real double click on bob's row opens the private room with him; the first line typed
+  // there makes the room at the server, whose answer enters bob and then the user as members,
+  // with bob's arrival written but never a pop-up or a sound in a one-to-one room.
+  ContactInfo* defaults = GetManager()->GetDefaultContactInfo();
+  Set(defaults, "subscribe-visual", NOTIFICATION_ON);
+  Set(defaults, "subscribe-bell", NOTIFICATION_ON);
+  NewPopups();
+  NewSounds();
+  const std::string pair = GetManager()->GetPrivateChatRoomNameWith("bob");
+  MyStaticText* bobsName =
+      guitest::FindChild<MyStaticText>(page->FindContact("bob"), [](MyStaticText*) { return true; });
+  ASSERT_TRUE(bobsName);
+  guitest::ClickUntil(bobsName, [&] { return Rooms()->IsChatRoomOpened(pair); });
+  ChatRoomPanel* priv = Rooms()->GetChatRoom(pair);
+  ASSERT_TRUE(priv);
+  MyTextCtrl* input = priv->GetWriteMessagePanel()->GetTextCtrl();
+  guitest::ClickUntil(input, [&] { return input->HasFocus(); });
+  wxUIActionSimulator().Text("hi");
+  wxUIActionSimulator().Char(WXK_RETURN);
+  ASSERT_TRUE(Until([&] { return priv->GetContacts().size() == 2; }));
+  EXPECT_EQ((std::vector<std::string>{"bob", "alice"}), Rows(priv));
+  EXPECT_TRUE(Showing(priv, ") Bob joins this chatroom\n")) << Shown(priv);
+  Settle();
+  EXPECT_EQ(Lines{}, NewPopups());
+  EXPECT_EQ(Lines{}, NewSounds());
+  Rooms()->FocusOnChatRoom(kSite);
   ASSERT_TRUE(Until([&] { return page->FindContact("bob")->IsShownOnScreen(); }));
 
   // The user opens bob's menu with a real right click; bob leaves while it is open. The row
