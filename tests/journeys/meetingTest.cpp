@@ -1,6 +1,6 @@
 // Two people meet on a site: both browse it (the extension's requests), each sees the other on
 // the site's panel, both enter its room from there, and they talk, with smileys, each seeing the
-// other type.
+// other type; one of them saves the conversation as text.
 #include <string>
 
 #include "tests/journeys/journey.h"
@@ -32,6 +32,29 @@ class Meeting : public Journey {
       Screen().Click(window, 138, 390);
       return testsupport::WaitFor([&] { return CountJournal(entered) > 0; }, std::chrono::milliseconds(3000));
     }, person.Login() + " entering the room from the sites panel");
+  }
+  // Saves the conversation of the person's room window as text, through the page's save tool
+  // (the fourth of its tools) and the file chooser, the name typed again until it is taken.
+  bool SaveConversation(const Person& person, programtest::Screen::WindowId room, const std::string& path) {
+    const std::string title = "Save conversation as...";
+    if (!Until([&] {
+          Screen().Click(room, 178, 326);
+          return testsupport::WaitFor([&] { return Screen().ShowsWindow(person.Pid(), title); },
+                                      std::chrono::milliseconds(3000));
+        }, person.Login() + "'s file chooser")) {
+      return false;
+    }
+    return Until([&] {
+      const programtest::Screen::WindowId chooser = Screen().WindowShown(person.Pid(), title);
+      if (chooser == 0) return true;
+      if (Screen().Focus(chooser)) {
+        Screen().Press("a", "Control_L");
+        Screen().Type(path);
+        Screen().Press("Return");
+      }
+      return testsupport::WaitFor([&] { return !Screen().ShowsWindow(person.Pid(), title); },
+                                  std::chrono::milliseconds(3000));
+    }, person.Login() + "'s conversation saved") && Until([&] { return Mode(path) != 0; }, "the saved file");
   }
 };
 
@@ -87,6 +110,18 @@ TEST_F(Meeting, TwoPeopleMeetOnASiteAndTalkInItsRoom) {
   // Nobody sent anything twice.
   EXPECT_EQ(1u, CountJournal("alice sendmessage "));
   EXPECT_EQ(1u, CountJournal("bob sendmessage "));
+
+  // Alice saves the conversation as text: both sides' lines, in the order they were said.
+  const std::string saved = alice.Home() + "/roses.txt";
+  ASSERT_TRUE(SaveConversation(alice, aliceRoom, saved));
+  const Lines lines = testsupport::ReadLines(saved);
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  const size_t aliceSays = text.find("Alice (alice) says:\nHello bob :)\n");
+  const size_t bobSays = text.find("Bob (bob) says:\nHi alice ;)\n");
+  EXPECT_NE(std::string::npos, aliceSays) << text;
+  EXPECT_NE(std::string::npos, bobSays) << text;
+  EXPECT_LT(aliceSays, bobSays) << text;
 
   ASSERT_TRUE(Quit(alice));
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
