@@ -43,20 +43,12 @@ const std::string kHostileName = "a\x01/../\x1b[2J" + std::string(4000, 'x');
 // ---- Bob: this program again, with this test alone.
 
 TEST(FileOffersPeer, DISABLED_Bob) {
-  const char* port = getenv("PARLAVOX_PEER_PORT");
-  if (!port) GTEST_SKIP();
-  const std::string dir = std::string(getenv("PARLAVOX_PEER_DIR"));
-  testsupport::TempDir user;
-  standintest::PrepareClients(getenv("PARLAVOX_PEER_DATA"), user.path());
-  roomstest::StepsFile steps(dir + "steps");
-  FileServer::BindListener(&steps);
-  standintest::TestUser bob(static_cast<unsigned short>(atoi(port)), "bob");
-  ASSERT_TRUE(bob.LoggedIn());
-  bob.Link().SendSubscribeChatRoom(bob.Key(), kRoom);
-  ASSERT_TRUE(bob.Wait(S2C_Request_PR_suburlack));
-  FileServer server("0");
-  ASSERT_TRUE(server.Listen());
-  std::thread listening{FileServer(server)};
+  if (!roomstest::PeerSide::Started()) GTEST_SKIP();
+  roomstest::PeerSide peer("bob", kRoom);
+  ASSERT_TRUE(peer.Ready());
+  const std::string dir = peer.Dir();
+  standintest::TestUser& bob = peer.User();
+  FileServer& server = peer.Server();
   ASSERT_TRUE(roomstest::WritePattern(dir + "report.bin", kReportSize, 3));
   ASSERT_TRUE(testsupport::WriteFile(dir + "withdrawn.txt", "soon gone"));
   // The report goes under a name with path parts: the receiver decides where it lands.
@@ -100,11 +92,6 @@ TEST(FileOffersPeer, DISABLED_Bob) {
       ASSERT_TRUE(testsupport::WriteFile(dir + "heard", heard));
     }
   }
-  server.Close(true);
-  listening.join();
-  FileServer::UnbindListener(&steps);
-  bob.Link().SendDisconnect(bob.Key());
-  bob.WaitEnd();
 }
 
 // ---- Alice: the whole program.

@@ -46,20 +46,12 @@ constexpr long kRate = 20L << 20;
 // ---- Bob: run as a process of his own (this program, started with the test below alone).
 
 TEST(FilesPeer, DISABLED_Bob) {
-  const char* port = getenv("PARLAVOX_PEER_PORT");
-  if (!port) GTEST_SKIP();
-  const std::string dir = getenv("PARLAVOX_PEER_DIR");
-  testsupport::TempDir user;
-  standintest::PrepareClients(getenv("PARLAVOX_PEER_DATA"), user.path());
-  roomstest::StepsFile steps(dir + "/steps");
-  FileServer::BindListener(&steps);
-  standintest::TestUser bob(static_cast<unsigned short>(atoi(port)), "bob");
-  ASSERT_TRUE(bob.LoggedIn());
-  bob.Link().SendSubscribeChatRoom(bob.Key(), kRoom);
-  ASSERT_TRUE(bob.Wait(S2C_Request_PR_suburlack));
-  FileServer server("0");
-  ASSERT_TRUE(server.Listen());
-  std::thread listening{FileServer(server)};
+  if (!roomstest::PeerSide::Started()) GTEST_SKIP();
+  roomstest::PeerSide peer("bob", kRoom);
+  ASSERT_TRUE(peer.Ready());
+  const std::string dir = peer.Dir();
+  standintest::TestUser& bob = peer.User();
+  FileServer& server = peer.Server();
   // Bob's offers, each behind the relay: "<key> <name>" lines in the ready file.
   std::vector<std::unique_ptr<guitest::ThrottledRelay>> relays;
   relays.emplace_back(new guitest::ThrottledRelay(server.GetBoundPort(), kRate));
@@ -87,12 +79,8 @@ TEST(FilesPeer, DISABLED_Bob) {
     server.DownloadFile("bob", "alice", kRoom, standintest::Str(f.filekey), f.filesize, "127.0.0.1",
                         relays.back()->Port(), standintest::Str(f.filename), dir + "/got-" + standintest::Str(f.filename));
   }
+  // The transfers end before their relays.
   server.Close(true);
-  listening.join();
-  relays.clear();
-  FileServer::UnbindListener(&steps);
-  bob.Link().SendDisconnect(bob.Key());
-  bob.WaitEnd();
 }
 
 // ---- Alice: the whole program, with bob started beside it.

@@ -20,7 +20,12 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+#include <thread>
+
+#include "network/fileServer.h"
 #include "network/fileTransferListener.h"
+#include "tests/standin/standinTestSupport.h"
 #include "tests/support/testSupport.h"
 
 extern char** environ;
@@ -138,6 +143,50 @@ class PeerProcess {
  private:
   testsupport::TempDir m_dir;
   pid_t m_pid = -1;
+};
+
+// The peer's own side, in the started process: the user logged in on the stand-in named by
+// PARLAVOX_PEER_PORT and in the room, his file server listening, every step of his transfers in
+// the shared folder's "steps". All of it ends, in order, when it goes.
+class PeerSide {
+ public:
+  // False when this process was not started as a peer (the test is then skipped).
+  static bool Started() { return getenv("PARLAVOX_PEER_PORT") != nullptr; }
+
+  PeerSide(const std::string& login, const std::string& room)
+      : m_dir(getenv("PARLAVOX_PEER_DIR")), m_steps(m_dir + "steps"), m_server("0") {
+    standintest::PrepareClients(getenv("PARLAVOX_PEER_DATA"), m_home.path());
+    FileServer::BindListener(&m_steps);
+    m_user.reset(new standintest::TestUser(static_cast<unsigned short>(atoi(getenv("PARLAVOX_PEER_PORT"))), login));
+    m_ready = m_user->LoggedIn() && m_user->Link().SendSubscribeChatRoom(m_user->Key(), room) &&
+              m_user->Wait(S2C_Request_PR_suburlack) && m_server.Listen();
+    if (m_ready) m_listening = std::thread{FileServer(m_server)};
+  }
+  ~PeerSide() {
+    m_server.Close(true);
+    if (m_listening.joinable()) m_listening.join();
+    FileServer::UnbindListener(&m_steps);
+    if (m_user->LoggedIn()) {
+      m_user->Link().SendDisconnect(m_user->Key());
+      m_user->WaitEnd();
+    }
+  }
+
+  // True once logged in, in the room and listening.
+  bool Ready() const { return m_ready; }
+  // The folder shared with the test, ending in "/".
+  const std::string& Dir() const { return m_dir; }
+  standintest::TestUser& User() { return *m_user; }
+  FileServer& Server() { return m_server; }
+
+ private:
+  std::string m_dir;
+  testsupport::TempDir m_home;
+  StepsFile m_steps;
+  FileServer m_server;
+  std::unique_ptr<standintest::TestUser> m_user;
+  std::thread m_listening;
+  bool m_ready = false;
 };
 
 }  // namespace roomstest
