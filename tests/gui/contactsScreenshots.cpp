@@ -89,7 +89,7 @@ void ShootContactsManager(wxFrame* frame) {
   // The groups list open, by a real click on it.
   wxComboBox* groups = guitest::FindChild<wxComboBox>(manager, [](wxComboBox*) { return true; });
   wxUIActionSimulator sim;
-  sim.MouseMove(groups->GetScreenPosition() + groups->GetSize() / 2);
+  sim.MouseMove(groups->GetScreenPosition() + wxPoint(groups->GetSize().x - 12, groups->GetSize().y / 2));
   sim.MouseClick();
   Pump(600);
   Shoot(wxRect(manager->GetScreenPosition(), manager->GetSize() + wxSize(0, 120)), "contacts_manager_groups.png");

@@ -205,6 +205,12 @@ TEST_F(ContactsManagerSession, GroupsMadeRenamedAndRemovedHereReachTheListTheSer
   EXPECT_TRUE(AwaitJournal("alice contactgroup login=\"bob\" group=\"job\"", mark));
   EXPECT_TRUE(Until([&] { return Contains(Listed(), "[job: bob]"); })) << Listed();
   EXPECT_EQ((std::vector<std::string>{"extra", "job"}), Config::GetInstance()->GetGroups());
+  // Not classified by groups, by a real click: one block of contacts; classified again.
+  wxRadioButton* notClassified = guitest::FindChild<wxRadioButton>(m_window, [](wxRadioButton* r) { return r->GetLabel() == "No"; });
+  Click(notClassified);
+  EXPECT_TRUE(Until([&] { return Config::GetInstance()->GetGroupMode() == 0 && Listed() == "[     ONLINE: bob]"; })) << Listed();
+  Click(guitest::FindChild<wxRadioButton>(m_window, [](wxRadioButton* r) { return r->GetLabel() == "Yes"; }));
+  EXPECT_TRUE(Until([&] { return Contains(Listed(), "[job: bob]"); })) << Listed();
   // "extra", empty, removed at the click: nothing to tell the server.
   ChooseGroup(1);
   ASSERT_EQ("extra", Groups()->GetStringSelection());
