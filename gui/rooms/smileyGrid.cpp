@@ -1,10 +1,16 @@
 #include "gui/rooms/smileyGrid.h"
 
+#include <wx/app.h>
 #include <wx/intl.h>
+#include <wx/msgdlg.h>
 #include <wx/statbox.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
+#include "core/application.h"
+#include "gui/rooms/smileySetup.h"
 #include "gui/rooms/writeMessagePanel.h"
+#include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
 #include "model/smiley.h"
@@ -27,6 +33,18 @@ wxBitmap CellPicture(const Smiley& smiley) {
     return wxBitmap(blank);
   }
   return IMImage::ResizeBitmap(picture, cell, true, true);
+}
+
+// The dialog's choice applied to its smiley; null (and the user told) when its picture could
+// not be stored.
+Smiley* Saved(SmileySetup& setup) {
+  Smiley* smiley = setup.SaveSmiley();
+  if (!smiley)
+    wxMessageDialog(&setup, wxString::Format(_("The smiley's picture could not be stored in %s."),
+                                             std2wx(Config::GetUserPath())),
+                    _("Setup smiley"), wxOK | wxICON_ERROR)
+        .ShowModal();
+  return smiley;
 }
 
 }  // namespace
@@ -118,6 +136,61 @@ void SmileyGrid::OnSmileyClicked(wxMouseEvent& event) {
   m_panel->OnActivateSmiley(*found->second);
 }
 
-// Setting smileys up comes with its own dialog.
-void SmileyGrid::OnSmileyRightClicked(wxMouseEvent&) {}
-void SmileyGrid::OnAddSmiley(wxCommandEvent&) {}
+void SmileyGrid::Refit() {
+  m_gridSizer->Layout();
+  GetSizer()->SetSizeHints(this);
+  Fit();
+}
+
+void SmileyGrid::OnAddSmiley(wxCommandEvent&) {
+  TRACE_START();
+  // The grid may be closed while the dialog runs (its page with it): the smiley is kept all
+  // the same, only the grid is not touched any more.
+  wxWeakRef<SmileyGrid> self(this);
+  SmileySetup setup(this, nullptr);
+  Smiley* smiley = setup.ShowModal() == wxID_OK ? Saved(setup) : nullptr;
+  if (!smiley) {
+    TRACE_END_RESULT("nothing added");
+    return;
+  }
+  GetManager()->AddSmiley(smiley);
+  if (self) {
+    m_gridSizer->Detach(m_addButton);
+    AddCell(smiley);
+    m_gridSizer->Add(m_addButton, 0, 0, 0);
+    Refit();
+  }
+  TRACE_END();
+}
+
+void SmileyGrid::OnSmileyRightClicked(wxMouseEvent& event) {
+  auto* source = dynamic_cast<wxWindow*>(event.GetEventObject());
+  auto found = source ? m_smileys.find(source->GetId()) : m_smileys.end();
+  if (found == m_smileys.end() || found->second->IsDefault()) return;
+  TRACE_START();
+  const int id = found->first;
+  Smiley* smiley = found->second;
+  wxWeakRef<SmileyGrid> self(this);
+  SmileySetup setup(this, smiley);
+  const int result = setup.ShowModal();
+  if (result == wxID_OK && Saved(setup) && self) {
+    SmileyButtonBitmapNotifier* cell = m_cells[id];
+    cell->SetBitmap(CellPicture(*smiley));
+    cell->SetToolTip(std2wx(smiley->GetShortcutsText()));
+    cell->GetPicture()->SetToolTip(std2wx(smiley->GetShortcutsText()));
+    Refit();
+  } else if (result == wxID_NO) {
+    if (self) {
+      // The click that opened the dialog came from this cell: it goes once that is over.
+      SmileyButtonBitmapNotifier* cell = m_cells[id];
+      m_gridSizer->Detach(cell);
+      cell->Hide();
+      wxTheApp->ScheduleForDestruction(cell);
+      m_cells.erase(id);
+      m_smileys.erase(id);
+      Refit();
+    }
+    GetManager()->RemoveSmiley(smiley);
+  }
+  TRACE_END();
+}

@@ -52,6 +52,8 @@ class SmileyGrid : public wxFrame {
   void OnLeftDown(wxMouseEvent& event);
   void OnTimer(wxTimerEvent& event);
   void OnAddSmiley(wxCommandEvent& event);
+  // Sizes the frame to its cells again.
+  void Refit();
 
   wxFlexGridSizer* m_gridSizer;
   std::map<int, Smiley*> m_smileys;

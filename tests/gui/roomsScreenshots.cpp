@@ -1,6 +1,7 @@
 // Pictures of the chat-rooms window for review, saved as PNG files: a site's room with members
 // in their colours, replayed history in grey, links, smileys, notices, an unread tab and the
-// typing line; then the same with the smiley grid open under the input's tool bar. `make
+// typing line; then the same with the smiley grid open under the input's tool bar, and the
+// dialog that sets up a smiley of the user's own over it. `make
 // screenshots` runs it under Xvfb. It checks nothing about the pictures; it fails only when one
 // cannot be taken or saved.
 // Usage: rooms_screenshots [output directory]
@@ -18,6 +19,7 @@
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/myTextCtrl.h"
 #include "gui/rooms/smileyGrid.h"
+#include "gui/rooms/smileySetup.h"
 #include "gui/rooms/writeMessagePanel.h"
 #include "model/config.h"
 #include "model/contactInfo.h"
@@ -120,6 +122,25 @@ void FileNotices(ChatRoomsNotebook* rooms) {
   Shoot(rooms->GetScreenRect(), "rooms-file-notices.png");
 }
 
+// A new smiley being set up: a picture taken, its description and shortcut typed.
+void SmileySetupDialog(SmileyGrid* grid) {
+  wxImage picture(22, 22);
+  for (int y = 0; y < 22; ++y)
+    for (int x = 0; x < 22; ++x) picture.SetRGB(x, y, 250, 200 - 4 * y, 40 + 8 * x);
+  const std::string file = g_dir + "/cat.png";
+  picture.SaveFile(wxString::FromUTF8(file), wxBITMAP_TYPE_PNG);
+  auto* setup = new SmileySetup(grid, nullptr);
+  setup->TakeImage(file);
+  setup->GetDescriptionField()->SetValue("My cat");
+  setup->GetShortcutsField()->SetValue(":cat:");
+  setup->Move(grid->GetScreenPosition() + wxPoint(40, 40));
+  setup->Show();
+  PumpUntil([&] { return setup->IsShownOnScreen(); }, 3000);
+  Shoot(setup->GetScreenRect(), "rooms-smiley-setup.png");
+  setup->Destroy();
+  wxRemoveFile(wxString::FromUTF8(file));
+}
+
 void RoomsWindow() {
   auto* frame = new MainFrame(GetManager(), "Parlavox", wxPoint(900, 60), wxSize(370, 600));
   frame->Show();
@@ -152,6 +173,7 @@ void RoomsWindow() {
   if (!grid) return screenshots::Fail("no smiley grid");
   PumpUntil([&] { return grid->IsShownOnScreen(); }, 3000);
   Shoot(rooms->GetScreenRect().Union(grid->GetScreenRect()), "rooms-smiley-grid.png");
+  SmileySetupDialog(grid);
   grid->Show(false);
   FileNotices(rooms);
   frame->Close(true);
