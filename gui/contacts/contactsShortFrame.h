@@ -41,6 +41,10 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   void UpdateContactEvent(const ContactEvent& event);
   void RemoveContactEvent(long id);
   void RemoveContactEvents();
+  // The rows listed, oldest first, and their scrolling list.
+  const std::vector<ShortContactInfoPanel*>& GetRequestRows() const { return m_requestRows; }
+  wxScrolledWindow* GetRequestsList() const { return m_requestsList; }
+  wxButton* GetClearButton() const { return m_clearButton; }
 
   // Default notification switches (contactsShortFrameSwitches.cpp).
   static wxString SelectToolTip(ContactInfo* defaults, const std::string& key, bool visual);
@@ -50,6 +54,10 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   // requests list and "Clear all" (contactsShortFrameRequests.cpp).
   void BuildRequestsBox(wxSizer* frameSizer);
   void OnRemoveContactEvents(wxCommandEvent& event);
+  // The row of the event with this id; none for -1, which every event expecting no answer has.
+  ShortContactInfoPanel* FindRequestRow(long id) const;
+  // After rows came or went: the list's scrolled size follows and it shows its top row.
+  void ShowFromTop();
 
   Manager* m_manager;
 

@@ -19,28 +19,7 @@ namespace {
 
 using standintest::TestUser;
 
-// Runs `input` once a modal dialog is on screen (a question of a row or of a header).
-class AnswerWhenShown : public wxTimer {
- public:
-  explicit AnswerWhenShown(std::function<void(wxDialog*)> input) : m_input(std::move(input)) { Start(40); }
-  bool answered = false;
-
- private:
-  void Notify() override {
-    if (answered) return;
-    for (wxWindow* w : wxTopLevelWindows) {
-      wxDialog* dialog = dynamic_cast<wxDialog*>(w);
-      if (!dialog || !dialog->IsModal() || !dialog->IsShownOnScreen()) continue;
-      if (++m_ticks < 5) return;
-      answered = true;
-      dialog->Raise();
-      m_input(dialog);
-      return;
-    }
-  }
-  std::function<void(wxDialog*)> m_input;
-  int m_ticks = 0;
-};
+using contactstest::AnswerWhenShown;
 
 class ContactsListSession : public programtest::ProgramSession {
  protected:
