@@ -56,8 +56,12 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   void OnRemoveContactEvents(wxCommandEvent& event);
   // The row of the event with this id; none for -1, which every event expecting no answer has.
   ShortContactInfoPanel* FindRequestRow(long id) const;
+  // Takes the row of the event with this id off the list, if there is one.
+  void DropRequestRow(long id);
   // After rows came or went: the list's scrolled size follows and it shows its top row.
   void ShowFromTop();
+  // The same, and the window refitted, once the event loop turns.
+  void LayOutRequestsSoon();
 
   Manager* m_manager;
 
@@ -80,6 +84,7 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   wxBoxSizer* m_requestsSizer = nullptr;
   // The rows now shown, oldest first (the list shows them newest first).
   std::vector<ShortContactInfoPanel*> m_requestRows;
+  bool m_requestsLayoutDue = false;
 
   // Default notification switches.
   wxBitmap m_fullPopup;

@@ -17,8 +17,8 @@
 
 namespace {
 
-// The list asks for this height whatever it holds, so that the window does not grow with the
-// rows: they scroll instead.
+// The list shows at least this height and asks for no more whatever it holds, so that the
+// window does not grow with the rows: they scroll instead.
 const int kListHeight = 200;
 const int kListMinHeight = 96;
 
@@ -28,11 +28,11 @@ class RequestsList : public wxScrolledWindow {
       : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(-1, kListHeight), wxVSCROLL | wxALWAYS_SHOW_SB) {}
 
  protected:
+  // As wide as the widest row and a scroll bar, whether the bar is shown now or not.
   wxSize DoGetBestSize() const override {
-    // As wide as the widest row and a scroll bar, whether the bar is shown now or not.
     wxSize best = GetSizer() ? GetSizer()->GetMinSize() : wxSize();
     best.x += wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
-    best.y = kListHeight;
+    best.y = kListMinHeight;
     return best;
   }
 };
@@ -65,20 +65,30 @@ void ContactsShortFrame::UpdateContactEvent(const ContactEvent& event) {
   // A check's answer opens the invitation by itself, but only in place of the check the user
   // made from here: a server cannot raise the question unasked.
   const bool ask = event.GetType() == CE_REGISTERED && previous && previous->GetEventType() == CE_CHECKING;
-  ShortContactInfoPanel* row;
-  {
-    wxWindowUpdateLocker frozen(this);
-    RemoveContactEvent(event.GetId());
-    row = new ShortContactInfoPanel(m_requestsList, this, m_manager, event);
-    m_requestRows.push_back(row);
-    m_requestsSizer->Insert(0, row, 0, wxEXPAND, 0);
-    ShowFromTop();
-    m_clearButton->Enable();
-  }
-  Fit();
-  Layout();
+  DropRequestRow(event.GetId());
+  auto* row = new ShortContactInfoPanel(m_requestsList, this, m_manager, event);
+  m_requestRows.push_back(row);
+  m_requestsSizer->Insert(0, row, 0, wxEXPAND, 0);
+  m_clearButton->Enable();
+  LayOutRequestsSoon();
   if (ask) row->AskLater();
   TRACE_END();
+}
+
+void ContactsShortFrame::LayOutRequestsSoon() {
+  // Events come in bursts (a server may send hundreds at once): the list and the window are laid
+  // out once for all the rows of a burst, when the event loop turns.
+  if (m_requestsLayoutDue) return;
+  m_requestsLayoutDue = true;
+  // New rows are not drawn where they were made meanwhile.
+  m_requestsList->Freeze();
+  CallAfter([this] {
+    m_requestsLayoutDue = false;
+    ShowFromTop();
+    m_requestsList->Thaw();
+    Fit();
+    Layout();
+  });
 }
 
 ShortContactInfoPanel* ContactsShortFrame::FindRequestRow(long id) const {
@@ -89,11 +99,15 @@ ShortContactInfoPanel* ContactsShortFrame::FindRequestRow(long id) const {
   return nullptr;
 }
 
-void ContactsShortFrame::RemoveContactEvent(long id) {
+void ContactsShortFrame::DropRequestRow(long id) {
   if (ShortContactInfoPanel* row = FindRequestRow(id)) {
     m_requestRows.erase(std::find(m_requestRows.begin(), m_requestRows.end(), row));
     row->Discard();
   }
+}
+
+void ContactsShortFrame::RemoveContactEvent(long id) {
+  DropRequestRow(id);
   ShowFromTop();
 }
 
