@@ -78,6 +78,11 @@ class RequestsSession : public programtest::ProgramSession {
       if (lines[i].rfind("alice " + kind + " ", 0) == 0) found.push_back(lines[i]);
     return found;
   }
+  static bool QuestionOpen() {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (dynamic_cast<wxDialog*>(w) && w->IsShown()) return true;
+    return false;
+  }
   // Returns once the server has read all that alice sent before.
   void SyncWithServer() {
     const size_t mark = JournalSize();
@@ -140,9 +145,34 @@ TEST_F(RequestsSession, ARequestAcceptedByARealClickAndASecondRefused) {
   mark = JournalSize();
   Click(second->GetNameText());
   guitest::Pump(300);
-  for (wxWindow* w : wxTopLevelWindows) EXPECT_FALSE(dynamic_cast<wxDialog*>(w) && w->IsShown());
+  EXPECT_FALSE(QuestionOpen());
   SyncWithServer();
   EXPECT_TRUE(Sent("addcontactanswer", mark).empty());
+
+  // bob invites alice into a private room: closed with "&Cancel" the question leaves the
+  // invitation waiting; asked again, "&Yes" joins.
+  ASSERT_TRUE(bob.Link().InviteContactInChatRoom(bob.Key(), nullptr, {"alice"}));
+  ShortContactInfoPanel* invitation = AwaitRow(CE_INVITED, "bob");
+  ASSERT_TRUE(invitation);
+  EXPECT_EQ("invites you", invitation->GetStatusLabel()->GetLabel());
+  mark = JournalSize();
+  for (const char* button : {"&Cancel", "&Yes"}) {
+    AnswerWhenShown answer([&](wxDialog* dialog) {
+      EXPECT_EQ("Accept/Refuse invitation", dialog->GetTitle());
+      EXPECT_TRUE(guitest::ButtonLabelled(dialog, "&No"));
+      Answer(dialog, "", button);
+    });
+    Click(invitation->GetAnswerButton());
+    ASSERT_TRUE(Until([&] { return answer.answered && !QuestionOpen(); }));
+    guitest::Pump(100);
+    EXPECT_EQ(button[1] == 'Y', invitation->GetContactEvent().IsAnswered()) << button;
+  }
+  EXPECT_TRUE(AwaitJournal([&](const std::string& l) {
+    return l.rfind("alice invitechatroomanswer site=\"" + invitation->GetContactEvent().GetURL() + "\"", 0) == 0 &&
+           l.find("status=true") != std::string::npos;
+  }, mark));
+  EXPECT_EQ("joins you", invitation->GetStatusLabel()->GetLabel());
+  EXPECT_EQ(1u, Sent("invitechatroomanswer", mark).size());
 }
 
 TEST_F(RequestsSession, AnswersGivenWhileTheListChangesUnderTheQuestion) {
@@ -261,7 +291,7 @@ TEST_F(RequestsSession, ACheckAnsweredOpensTheInvitationOnceAndABurstOfRequestsS
   ContactEvent unasked(999999, CE_REGISTERED, "none", "carol", "Carol", "");
   Manager()->UpdateContactEvent(unasked);
   guitest::Pump(300);
-  for (wxWindow* w : wxTopLevelWindows) EXPECT_FALSE(dynamic_cast<wxDialog*>(w) && w->IsShown());
+  EXPECT_FALSE(QuestionOpen());
 
   // 500 requests at once: all listed, the window as high as before (as wide as its widest row),
   // the oldest still answered.
