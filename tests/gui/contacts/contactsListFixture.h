@@ -5,11 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
-#include <wx/dialog.h>
 #include <wx/frame.h>
-#include <wx/timer.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,29 +23,6 @@
 #include "tests/support/testSupport.h"
 
 namespace contactstest {
-
-// Runs `input` once a modal dialog is on screen (a question of a row or of a header).
-class AnswerWhenShown : public wxTimer {
- public:
-  explicit AnswerWhenShown(std::function<void(wxDialog*)> input) : m_input(std::move(input)) { Start(40); }
-  bool answered = false;
-
- private:
-  void Notify() override {
-    if (answered) return;
-    for (wxWindow* w : wxTopLevelWindows) {
-      wxDialog* dialog = dynamic_cast<wxDialog*>(w);
-      if (!dialog || !dialog->IsModal() || !dialog->IsShownOnScreen()) continue;
-      if (++m_ticks < 5) return;
-      answered = true;
-      dialog->Raise();
-      m_input(dialog);
-      return;
-    }
-  }
-  std::function<void(wxDialog*)> m_input;
-  int m_ticks = 0;
-};
 
 using RecordingListener = testsupport::RecordingSiteListener;
 

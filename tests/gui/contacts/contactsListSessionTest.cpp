@@ -11,15 +11,16 @@
 #include "gui/contacts/entryListener.h"
 #include "gui/mainFrame.h"
 #include "tests/gui/contacts/contactsListFixture.h"
+#include "tests/gui/contacts/modalAnswer.h"
 #include "tests/gui/mainWindowFixture.h"
 #include "tests/support/programSession.h"
 #include "widgets/myStaticText.h"
 
 namespace {
 
-using standintest::TestUser;
-
 using contactstest::AnswerWhenShown;
+using contactstest::ClickButton;
+using standintest::TestUser;
 
 class ContactsListSession : public programtest::ProgramSession {
  protected:
@@ -55,13 +56,6 @@ class ContactsListSession : public programtest::ProgramSession {
     guitest::MenuPicker picker(opened, downs);
     sim.MouseClick(wxMOUSE_BTN_RIGHT);
     EXPECT_TRUE(Until([&] { return picker.picked() && !opened(); }));
-  }
-  static void ClickButton(wxDialog* dialog, const wxString& label) {
-    wxButton* button = guitest::ButtonLabelled(dialog, label);
-    ASSERT_TRUE(button) << label;
-    wxUIActionSimulator sim;
-    sim.MouseMove(button->GetScreenPosition() + button->GetSize() / 2);
-    sim.MouseClick();
   }
 };
 

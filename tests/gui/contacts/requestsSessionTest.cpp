@@ -17,7 +17,7 @@
 #include "gui/contacts/lateDestruction.h"
 #include "gui/contacts/shortContactInfoPanel.h"
 #include "gui/mainFrame.h"
-#include "tests/gui/contacts/contactsListFixture.h"
+#include "tests/gui/contacts/modalAnswer.h"
 #include "tests/gui/mainWindowFixture.h"
 #include "tests/support/programSession.h"
 
@@ -64,11 +64,7 @@ class RequestsSession : public programtest::ProgramSession {
     wxUIActionSimulator sim;
     if (!message.empty()) sim.Text(message.c_str());
     guitest::Pump(200);
-    wxButton* pressed = guitest::ButtonLabelled(dialog, button);
-    ASSERT_TRUE(pressed) << button;
-    sim.MouseMove(pressed->GetScreenPosition() + pressed->GetSize() / 2);
-    guitest::Pump(30);
-    sim.MouseClick();
+    contactstest::ClickButton(dialog, button);
   }
   // The journal's lines of the kind from alice, from index `from` on.
   programtest::Lines Sent(const std::string& kind, size_t from) {
