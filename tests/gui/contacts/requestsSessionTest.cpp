@@ -2,6 +2,7 @@
 // logging in through the client's own code: requests answered by real clicks and what the server
 // received, answers given while the list changes or goes away under the open question, a check
 // whose answer opens the invitation by itself, and a burst of requests.
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
