@@ -47,8 +47,10 @@ void ChatRoomPanel::AddMessage(Message* message) {
   line.text = message->GetText();
   line.time = message->GetTime();
   line.colour = SenderColour(line.login, message->IsHistory());
+  const bool history = message->IsHistory();
   Submit(std::move(line));
-  // The sender's member row is refreshed with the member list.
+  // The sender's row shows the sender's latest state (one who has left goes).
+  if (!history) UpdateContact(*m_manager->GetContactInfo(message->GetLogin()), false, false, false);
   TRACE_END();
 }
 
