@@ -162,12 +162,8 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
     if (notebook->HasPage(this)) notebook->OnKeyTyped(m_url, typing);
 }
 
-// The site's comments and saving the conversation come with their own windows.
+// The site's comments come with their own window.
 void ChatRoomPanel::OpenComments() { TRACE_STARTEND(); }
-void ChatRoomPanel::SaveChatSession() {
-  TRACE_STARTEND();
-  FlushLines();
-}
 
 wxColour ChatRoomPanel::SenderColour(const std::string& login, bool history) {
   auto found = m_contactColours.find(login);

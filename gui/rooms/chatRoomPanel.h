@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "gui/contacts/entryListener.h"
+#include "gui/rooms/conversation.h"
 
 class ChatRoomsNotebook;
 class ContactEntry;
@@ -23,6 +24,7 @@ class ContactInfo;
 class FileMessage;
 class Manager;
 class Message;
+class Smiley;
 class WriteMessagePanel;
 
 class ChatRoomPanel : public wxPanel, public EntryListener {
@@ -60,6 +62,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // Writes every line still waiting.
   void FlushLines();
   wxRichTextCtrl* GetDisplay() const { return m_chatText; }
+  // What the display shows, as the saver takes it (chatRoomPanelSave.cpp).
+  Conversation Describe();
   WriteMessagePanel* GetWriteMessagePanel() const { return m_writeMessagePanel; }
 
   // Members (chatRoomPanelMembers.cpp): one row each in the member column, in order of arrival
@@ -119,6 +123,13 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void WriteNotice(const Line& line);
   void WriteMessage(const Line& line);
   void DecomposeMessage(std::string text, const std::string& login);
+  // A message's text cut at the sender's smileys: runs of text and smileys, in order.
+  struct Piece {
+    std::string text;  // the text, or the smiley's shortcut as written
+    Smiley* smiley = nullptr;
+  };
+  std::vector<Piece> Pieces(std::string text, const std::string& login) const;
+  void DescribeLine(const Line& line, Conversation* conversation) const;
   void LookForURL(const wxString& text);
   // Takes the oldest lines off when the display is full: it starts again from the latest ones.
   void TrimIfFull();

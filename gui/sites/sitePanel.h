@@ -85,6 +85,8 @@ class SitePanel : public wxPanel {
   void UpdateContact(const URLContactInfo& update);
   ContactButtonBitmap* FindContact(const std::string& login) const;
   void UpdateAvatar(const std::string& login);
+  // The panel needs another height than it has (after people came or went).
+  bool NeedsResize();
 
   // ---- The pointer (at `pointer` on the screen) resting on the site's name shows the site's
   // tip, resting on an avatar the person's tip (sitePanelHover.cpp). Called every 500 ms by the

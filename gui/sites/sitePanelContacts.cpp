@@ -130,6 +130,12 @@ void SitePanel::DisposeLater() {
   m_graveyard.clear();
 }
 
+bool SitePanel::NeedsResize() {
+  // The sizes the toolkit keeps are those before the change.
+  m_contactsPanel->InvalidateBestSize();
+  return GetBestSize().y != GetSize().y;
+}
+
 void SitePanel::UpdateAvatar(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
   ContactButtonBitmap* button = FindContact(login);

@@ -111,12 +111,18 @@ int SitesPanel::GetContactsCount(const std::string& url) const {
   return panel ? panel->GetNbrUsers() : 0;
 }
 
+// The list is laid out again when the site's panel grew or shrank (a row of people more or
+// less, the first person, the last one gone): a person coming into a row with room left moves
+// nothing else, and laying out hundreds of sites for each would stall the window.
 void SitesPanel::UpdateContact(const URLContactInfo& info) {
-  if (SitePanel* panel = FindSitePanel(info.GetURL())) {
-    panel->SetNbrUsers(info.GetNbrUsers());
-    panel->UpdateContact(info);
+  SitePanel* panel = FindSitePanel(info.GetURL());
+  if (!panel) {
+    RefitSoon();
+    return;
   }
-  Refit();
+  panel->SetNbrUsers(info.GetNbrUsers());
+  panel->UpdateContact(info);
+  if (panel->NeedsResize()) Refit();
 }
 
 void SitesPanel::SwitchSubscribeChatRoom(const std::string& url, bool subscribed) {

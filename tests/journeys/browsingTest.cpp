@@ -14,21 +14,21 @@ TEST_F(Journey, TheExtensionNamesPagesAndTheProgramEntersAndLeavesTheirRooms) {
   ASSERT_GE(logIn, 0);
   const std::string page = "http://www.example.org/news/today.html";
   // Nobody else is on the page yet.
-  EXPECT_EQ("0", Browse(page));
+  EXPECT_EQ("0", Browse(alice, page));
   EXPECT_GE(AwaitJournal("alice openurl site=\"" + page + "\"", logIn), 0);
   // A second tab on the same page: answered at once, nothing more reaches the server.
-  EXPECT_EQ("0", Browse(page));
+  EXPECT_EQ("0", Browse(alice, page));
   // A page's script aiming at the listener through the browser: refused, said why.
   const std::string other = "http://www.example.net/";
-  const std::string refused = Browse(other, {"Sec-Fetch-Site: cross-site", "Sec-Fetch-Mode: no-cors"});
+  const std::string refused = Browse(alice, other, {"Sec-Fetch-Site: cross-site", "Sec-Fetch-Mode: no-cors"});
   EXPECT_EQ(0u, refused.find("Refused: this address serves the browser extension only")) << refused;
   // One tab closed: still on the page; the other closed: the room is left.
-  Browse("CLOSE:" + page);
+  Browse(alice, "CLOSE:" + page);
   const std::string third = "http://www.example.com/";
-  EXPECT_EQ("0", Browse(third));
+  EXPECT_EQ("0", Browse(alice, third));
   const long opened = AwaitJournal("alice openurl site=\"" + third + "\"", logIn);
   ASSERT_GE(opened, 0);
-  Browse("CLOSE:" + page);
+  Browse(alice, "CLOSE:" + page);
   EXPECT_GE(AwaitJournal("alice closeurl site=\"" + page + "\"", opened), 0);
   // What came before the third page, in order: one entry to the first, no close, nothing of the
   // refused request.

@@ -28,12 +28,23 @@ const bool g_ownNetwork = (::testing::AddGlobalTestEnvironment(new OwnNetwork), 
 }  // namespace
 
 Person::Person(const std::string& login, const std::string& dataDir, unsigned short serverPort)
-    : m_login(login), m_dataDir(dataDir), m_serverPort(serverPort) {}
+    : m_login(login), m_dataDir(dataDir), m_serverPort(serverPort), m_network(new PersonNetwork) {
+  // Without a network of their own, the person shares the journeys' (one extension listener).
+  const unsigned short relayed = m_network->Ready() ? m_network->Relay(0, serverPort) : 0;
+  if (relayed) m_serverPort = relayed;
+  else m_network.reset();
+}
+
+Person::~Person() {
+  // The program goes before its network.
+  m_program.reset();
+}
 
 void Person::Start() {
   const std::string work = m_work.file("run" + std::to_string(++m_runs));
   mkdir(work.c_str(), 0700);
   const std::string source = testsupport::SourceDir();
+  std::unique_ptr<PersonNetwork::Inside> inside(m_network ? new PersonNetwork::Inside(*m_network) : nullptr);
   m_program.reset(new programtest::ChildProgram(
       {PARLAVOX_PROGRAM},
       {{"HOME", m_home.path()},
@@ -264,7 +275,7 @@ bool Journey::Quit(Person& person) {
   return Answer(person, "Reduce or exit?", "e");
 }
 
-std::string Journey::Browse(const std::string& request, const Lines& fields) {
+std::string Journey::Browse(const Person& person, const std::string& request, const Lines& fields) {
   // The listener answers the extension with a bare number, as HTTP/0.9 did.
   std::vector<std::string> curl = {"curl", "--silent", "--http0.9", "--path-as-is", "--max-time", "60"};
   for (const std::string& field : fields) {
@@ -273,6 +284,7 @@ std::string Journey::Browse(const std::string& request, const Lines& fields) {
   }
   curl.push_back("http://127.0.0.1:6788/" + request);
   std::string answer;
+  std::unique_ptr<PersonNetwork::Inside> inside(person.Network() ? new PersonNetwork::Inside(*person.Network()) : nullptr);
   const int status = programtest::RunToEnd(curl, m_data.path(), &answer);
   // 52: the listener closed without a word, as it does for a page's closing.
   EXPECT_TRUE(status == 0 || status == 52) << "curl " << request << " ended with " << status << ": " << answer;

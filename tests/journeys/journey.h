@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/journeys/personNetwork.h"
 #include "tests/program/childProgram.h"
 #include "tests/program/screen.h"
 #include "tests/standin/standinProcess.h"
@@ -27,10 +28,12 @@ using Lines = std::vector<std::string>;
 // Generous: two sanitizer-built programs on a loaded two-core machine. Never a timing check.
 constexpr std::chrono::milliseconds kWait{60000};
 
-// One person: a home of their own, and the program when it runs.
+// One person: a home of their own, a network of their own where the system allows it (the
+// server reached through it), and the program when it runs.
 class Person {
  public:
   Person(const std::string& login, const std::string& dataDir, unsigned short serverPort);
+  ~Person();
 
   const std::string& Login() const { return m_login; }
   const std::string& Home() const { return m_home.path(); }
@@ -48,6 +51,8 @@ class Person {
   std::string Errors() const { return m_program ? m_program->Errors() : std::string(); }
   // Its trace log in clear (through the log reader), every run's; only the errors when asked.
   std::string TraceLog(bool errorsOnly = false) const;
+  // The person's network; null when they share the journeys' own.
+  PersonNetwork* Network() const { return m_network.get(); }
 
  private:
   std::string m_login;
@@ -56,6 +61,7 @@ class Person {
   testsupport::TempDir m_home;
   testsupport::TempDir m_work;
   int m_runs = 0;
+  std::unique_ptr<PersonNetwork> m_network;
   std::unique_ptr<programtest::ChildProgram> m_program;
 };
 
@@ -92,9 +98,9 @@ class Journey : public ::testing::Test {
   long StartAndLogInByTyping(Person& person);
   // Closes the person's main window as its close box does, then chooses "Exit" in the question.
   bool Quit(Person& person);
-  // The browser extension's request to the program's listener, with the header fields given
-  // ("Name: value"); what it answered (nothing, for some requests).
-  std::string Browse(const std::string& request, const Lines& fields = {});
+  // The browser extension's request to the person's program's listener, with the header fields
+  // given ("Name: value"); what it answered (nothing, for some requests).
+  std::string Browse(const Person& person, const std::string& request, const Lines& fields = {});
 
   // The files a save leaves while it writes, left in the person's settings folder.
   static Lines TemporaryFiles(const Person& person);

@@ -136,6 +136,23 @@ bool Screen::Press(const std::string& keyName, const std::string& modifier) {
   return pressed;
 }
 
+bool Screen::Click(WindowId window, int x, int y, unsigned int button) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!m_display || window == 0 || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
+  Window child = 0;
+  int rootX = 0, rootY = 0;
+  if (!XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), x, y, &rootX, &rootY, &child))
+    return false;
+  // The window is brought to the front first, as the user would, so that the click reaches it.
+  XRaiseWindow(m_display, window);
+  XSync(m_display, False);
+  XTestFakeMotionEvent(m_display, -1, rootX, rootY, CurrentTime);
+  XTestFakeButtonEvent(m_display, button, True, CurrentTime);
+  XTestFakeButtonEvent(m_display, button, False, CurrentTime);
+  XSync(m_display, False);
+  return true;
+}
+
 bool Screen::Close(WindowId window) {
   if (!m_display || window == 0) return false;
   XEvent event{};

@@ -38,6 +38,9 @@ class Screen {
   // Presses and releases the key named as X names it ("Tab", "Return"), with the modifier key
   // held when one is named ("Alt_L", "Control_L").
   bool Press(const std::string& keyName, const std::string& modifier = "");
+  // Brings the top-level window to the front, moves the pointer to (x, y) inside it and clicks
+  // the button there (1: the left one) through the XTEST extension.
+  bool Click(WindowId window, int x, int y, unsigned int button = 1);
   // Asks the window to close as a window manager does for its close box (WM_DELETE_WINDOW).
   bool Close(WindowId window);
 

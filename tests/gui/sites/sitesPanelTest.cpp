@@ -74,6 +74,33 @@ TEST_F(SitesPanelTest, UpdatesReachOnlyTheirSite) {
             m_listener.calls);
 }
 
+// The sites below a site move as its panel grows a row of people or shrinks, and only then.
+TEST_F(SitesPanelTest, TheSitesBelowMoveWhenASiteGrowsOrShrinksARowOfPeople) {
+  const std::string url = "http://rows.example/";
+  SitePanel* rows = m_sites->AddSitePanel(Site(url), "rows.example/");
+  SitePanel* below = m_sites->AddSitePanel(Site("http://below.example/"), "below.example/");
+  guitest::Pump(50);
+  // Where the panel below stands, and whether it meets the one above.
+  auto top = [&] { return below->GetPosition().y; };
+  auto meets = [&] { return rows->GetRect().GetBottom() < top() && rows->GetBestSize().y == rows->GetSize().y; };
+  const int empty = top();
+  m_sites->UpdateContact(sitestest::Person(url, "p0"));
+  const int oneRow = top();
+  EXPECT_GT(oneRow, empty);
+  for (int i = 1; i < 12; ++i) m_sites->UpdateContact(sitestest::Person(url, "p" + std::to_string(i)));
+  EXPECT_EQ(oneRow, top());
+  m_sites->UpdateContact(sitestest::Person(url, "p12"));
+  const int twoRows = top();
+  EXPECT_GT(twoRows, oneRow);
+  EXPECT_TRUE(meets());
+  // The 13th leaves, then everybody: back to one row, then to none.
+  m_sites->UpdateContact(sitestest::Person(url, "p12", true));
+  EXPECT_EQ(oneRow, top());
+  for (int i = 0; i < 12; ++i) m_sites->UpdateContact(sitestest::Person(url, "p" + std::to_string(i), true));
+  EXPECT_EQ(empty, top());
+  EXPECT_TRUE(meets());
+}
+
 TEST_F(SitesPanelTest, ExtensionButtonsShowTheirStateAndWaitAfterAClick) {
   m_sites->UpdateExtensionStatus("ext1", EXTENSION_NONE);
   ExtensionButtonBitmap* one = m_sites->GetExtensionButton("ext1");

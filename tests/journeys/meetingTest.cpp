@@ -1,0 +1,98 @@
+// Two people meet on a site: both browse it (the extension's requests), each sees the other on
+// the site's panel, both enter its room from there, and they talk, with smileys, each seeing the
+// other type.
+#include <string>
+
+#include "tests/journeys/journey.h"
+
+namespace journeys {
+namespace {
+
+class Meeting : public Journey {
+ protected:
+  // How many lines of the person's trace log hold both texts (a function and what it took).
+  static size_t Traced(const Person& person, const std::string& function, const std::string& arguments) {
+    size_t count = 0;
+    const std::string trace = person.TraceLog();
+    for (size_t at = 0; at < trace.size();) {
+      size_t end = trace.find('\n', at);
+      if (end == std::string::npos) end = trace.size();
+      const std::string line = trace.substr(at, end - at);
+      count += line.find(function) != std::string::npos && line.find(arguments) != std::string::npos ? 1 : 0;
+      at = end + 1;
+    }
+    return count;
+  }
+  // Clicks the first site's name in the person's sites panel (where the main window shows it)
+  // until the person enters the site's room.
+  bool EnterFromThePanel(const Person& person, const std::string& site) {
+    const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
+    const std::string entered = person.Login() + " suburl site=\"" + site + "\"";
+    return Until([&] {
+      Screen().Click(window, 138, 390);
+      return testsupport::WaitFor([&] { return CountJournal(entered) > 0; }, std::chrono::milliseconds(3000));
+    }, person.Login() + " entering the room from the sites panel");
+  }
+};
+
+TEST_F(Meeting, TwoPeopleMeetOnASiteAndTalkInItsRoom) {
+  Person& alice = Add("alice");
+  Person& bob = Add("bob");
+  if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
+  const long logIn = StartAndLogInByTyping(alice);
+  ASSERT_GE(logIn, 0);
+  ASSERT_GE(StartAndLogInByTyping(bob), 0);
+
+  // Both on the same page: alice first, alone; bob told that one other is there.
+  const std::string page = "http://www.example.org/garden/roses.html";
+  EXPECT_EQ("0", Browse(alice, page));
+  ASSERT_GE(AwaitJournal("alice openurl site=\"" + page + "\"", logIn), 0);
+  EXPECT_EQ("1", Browse(bob, page));
+  ASSERT_GE(AwaitJournal("bob openurl site=\"" + page + "\"", logIn), 0);
+  // Each sees the other on the site's panel.
+  EXPECT_TRUE(Until([&] { return Traced(alice, "SitePanel::AddContact", ": bob -> (") == 1; }, "bob on alice's panel"));
+  EXPECT_TRUE(Until([&] { return Traced(bob, "SitePanel::AddContact", ": alice -> (") == 1; }, "alice on bob's panel"));
+
+  // Both enter the room from the panel; its window opens, the input taking the keyboard.
+  ASSERT_TRUE(EnterFromThePanel(alice, page));
+  ASSERT_TRUE(EnterFromThePanel(bob, page));
+  const programtest::Screen::WindowId aliceRoom = AwaitWindow(alice, "Chatrooms");
+  const programtest::Screen::WindowId bobRoom = AwaitWindow(bob, "Chatrooms");
+  ASSERT_TRUE(aliceRoom && bobRoom);
+
+  // Alice types: bob sees her typing, then her message, and her typing stop.
+  const std::string room = "site=\"" + page + "\"";
+  const size_t before = Journal().size();
+  ASSERT_TRUE(TypeInto(aliceRoom, "Hello bob"));
+  const long typing = AwaitJournal("alice keytyped " + room + " enabled=true", before);
+  EXPECT_TRUE(Until([&] { return Traced(bob, "ChatRoomsNotebook::SetKeyTyped", page + ", alice, 1)") == 1; },
+                    "bob seeing alice type"));
+  ASSERT_TRUE(TypeInto(aliceRoom, " :){Return}"));
+  const long said = AwaitJournal("alice sendmessage " + room + " message=\"Hello bob :)\"", before);
+  EXPECT_GE(AwaitJournal("alice keytyped " + room + " enabled=false", before), 0);
+  EXPECT_TRUE(Until([&] { return Traced(bob, "Manager::ReceiveMessage", page + ", alice)") == 1; },
+                    "bob receiving alice's message"));
+  EXPECT_TRUE(Until([&] { return Traced(bob, "ChatRoomsNotebook::SetKeyTyped", page + ", alice, 0)") == 1; },
+                    "bob seeing alice stop typing"));
+  EXPECT_LT(typing, said);
+
+  // Bob answers; alice sees him type and his answer.
+  ASSERT_TRUE(TypeInto(bobRoom, "Hi alice ;){Return}"));
+  const long answered = AwaitJournal("bob sendmessage " + room + " message=\"Hi alice ;)\"", before);
+  EXPECT_LT(said, answered);
+  EXPECT_TRUE(Until([&] { return Traced(alice, "ChatRoomsNotebook::SetKeyTyped", page + ", bob, 1)") == 1; },
+                    "alice seeing bob type"));
+  EXPECT_TRUE(Until([&] { return Traced(alice, "Manager::ReceiveMessage", page + ", bob)") == 1; },
+                    "alice receiving bob's message"));
+  // Nobody sent anything twice.
+  EXPECT_EQ(1u, CountJournal("alice sendmessage "));
+  EXPECT_EQ(1u, CountJournal("bob sendmessage "));
+
+  ASSERT_TRUE(Quit(alice));
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ASSERT_TRUE(Quit(bob));
+  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+}
+
+}  // namespace
+}  // namespace journeys
