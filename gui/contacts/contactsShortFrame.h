@@ -44,6 +44,10 @@ class ContactsShortFrame : public MyMiniFrame {
   void UpdateContactEvent(const ContactEvent& event);
   void RemoveContactEvent(long id);
   void RemoveContactEvents();
+  // The rows listed, oldest first, and their scrolling list.
+  const std::vector<ShortContactInfoPanel*>& GetRequestRows() const { return m_requestRows; }
+  wxScrolledWindow* GetRequestsList() const { return m_requestsList; }
+  wxButton* GetClearButton() const { return m_clearButton; }
 
   // Default notification switches (contactsShortFrameSwitches.cpp).
   static wxString SelectToolTip(ContactInfo* defaults, const std::string& key, bool visual);
@@ -85,6 +89,14 @@ class ContactsShortFrame : public MyMiniFrame {
   // requests list and "Clear all" (contactsShortFrameRequests.cpp).
   void BuildRequestsBox(wxSizer* frameSizer);
   void OnRemoveContactEvents(wxCommandEvent& event);
+  // The row of the event with this id; none for -1, which every event expecting no answer has.
+  ShortContactInfoPanel* FindRequestRow(long id) const;
+  // Takes the row of the event with this id off the list, if there is one.
+  void DropRequestRow(long id);
+  // After rows came or went: the list's scrolled size follows and it shows its top row.
+  void ShowFromTop();
+  // The same, and the window refitted, once the event loop turns.
+  void LayOutRequestsSoon();
 
   Manager* m_manager;
 
@@ -109,6 +121,7 @@ class ContactsShortFrame : public MyMiniFrame {
   wxBoxSizer* m_requestsSizer = nullptr;
   // The rows now shown, oldest first (the list shows them newest first).
   std::vector<ShortContactInfoPanel*> m_requestRows;
+  bool m_requestsLayoutDue = false;
 
   // Default notification switches.
   wxBitmap m_fullPopup;

@@ -73,6 +73,28 @@ class MenuShooter : public wxTimer {
   int m_ticks = 0;
 };
 
+// The contacts manager with requests, answers and invitations of several kinds, newest on top.
+void ShootRequests(wxFrame* parent) {
+  ContactsShortFrame* manager = new ContactsShortFrame(parent, GetManager());
+  const ContactEvent events[] = {
+      {1, CE_CHECKING, "none", "gina@example.org", "", ""},
+      {2, CE_ADD_ASKED, "none", "carol", "Carol", "Shall we?"},
+      {-1, CE_REMOVED_BY_OTHER, "none", "erin", "erin", ""},
+      {3, CE_BLOCKED, "none", "frank", "Frank", ""},
+      {4, CE_INVITED, "prv://parlavox/dave:alice", "dave", "Dave & Sons <b>", "Come and see"},
+      {5, CE_ANSWER_REFUSED, "none", "hugo", "Hugo", "Sorry, I do not know you"},
+      {6, CE_ANSWER_ACCEPTED, "none", "carol", "Carol", "Gladly!"},
+      {7, CE_NOT_REGISTERED, "none", "nobody", "", ""},
+      {8, CE_ADD_RECEIVED, "none", "bob", "Bob", "Hi, we met on the cooking site \u2014 " + std::string(300, 'x')},
+  };
+  for (const ContactEvent& event : events) manager->UpdateContactEvent(event);
+  manager->Show(true);
+  manager->Move(340, 20);
+  PumpUntil([&] { return manager->IsShownOnScreen(); });
+  Shoot(manager->GetScreenRect(), "contacts_manager_requests.png");
+  manager->Destroy();
+}
+
 // The contacts manager beside the list, with the groups above and requests of several kinds.
 void ShootContactsManager(wxFrame* frame) {
   ContactsShortFrame* manager = new ContactsShortFrame(frame, GetManager());
@@ -146,6 +168,7 @@ int main(int argc, char** argv) {
   Pump(100);
   sim.MouseClick(wxMOUSE_BTN_RIGHT);
   Pump(2000);
+  ShootRequests(frame);
   ShootContactsManager(frame);
   frame->Destroy();
   Pump(100);

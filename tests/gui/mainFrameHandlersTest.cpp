@@ -22,6 +22,7 @@
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
+#include "gui/contacts/shortContactInfoPanel.h"
 #include "gui/rooms/fileInfoPanel.h"
 #include "gui/rooms/filesFrame.h"
 #include "gui/mainFrame.h"
@@ -243,6 +244,10 @@ TEST_F(Handlers, ContactRequestsAnswersAndInvitationsAreListedAnnouncedAndBlinke
     const size_t before = Popups();
     kept.emplace_back(new ContactEvent(index, row.kind, "priv://room.example", "ann", "Ann", "hello"));
     PostKept(row.type, 0, kept.back().get());
+    // Listed in the contacts manager, at the top.
+    ASSERT_FALSE(m_manager->GetRequestRows().empty());
+    EXPECT_EQ(index, m_manager->GetRequestRows().back()->GetEventId());
+    EXPECT_EQ(row.kind, m_manager->GetRequestRows().back()->GetEventType());
     EXPECT_EQ(row.blink, m_toolBar->GetBlinkCount());
     EXPECT_TRUE(m_toolBar->IsBlinking());
     ASSERT_EQ(row.title ? before + 1 : before, Popups());
