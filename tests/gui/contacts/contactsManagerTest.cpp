@@ -89,7 +89,7 @@ TEST_F(ContactsManager, StartsAsThePartSaysAndSortingWritesBothSettings) {
     if (row.shown) EXPECT_TRUE(Radio(row.shown, std::string(row.shown) == "No" ? 1 : 0)->GetValue());
     EXPECT_EQ(row.offline, config->GetGroupOffline());
     EXPECT_FALSE(m_window->IsShown());
-    for (const char* off : {"Check and invite", "Rename", "Remove"}) EXPECT_FALSE(Button(off)->IsEnabled()) << off;
+    for (const char* off : {"Check and invite", "Rename", "Remove", "Clear all"}) EXPECT_FALSE(Button(off)->IsEnabled()) << off;
     EXPECT_TRUE(Button("Add")->IsEnabled());
     EXPECT_EQ("[No group][New group...]", Entries());
     EXPECT_EQ(0, Groups()->GetSelection());
