@@ -144,7 +144,7 @@ void ManagerMailbox::ExtensionRequest(E2C_Request_t& request) {
 
 void ManagerMailbox::ListenerUnavailable() {
   Entry entry;
-  entry.call = [](Manager& m) { m.LocalServerUnavailable(); };
+  entry.call = [](Manager& m) { m.HandleListenerUnavailable(); };
   Push(std::move(entry), false, false);
 }
 
@@ -160,12 +160,14 @@ void LinkPort::ConnectionAck(bool ok) {
   m_mailbox->ConnectionAck(m_generation, ok);
 }
 
+// A link carries the server's requests and acknowledgements only: the extension listener
+// reports through the process's relay.
 void LinkPort::LocalServerUnavailable() {
-  m_mailbox->ListenerUnavailable();
+  TRACE_ERROR("listener report by link %llu dropped", static_cast<unsigned long long>(m_generation));
 }
 
 void LinkPort::ProcessRequest(E2C_Request_t& request) {
-  m_mailbox->ExtensionRequest(request);
+  TRACE_ERROR("extension request by link %llu dropped", static_cast<unsigned long long>(m_generation));
 }
 
 void LinkPort::ProcessRequest(S2C_Request_t& request) {
