@@ -64,7 +64,9 @@ run: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
 	@bash scripts/run-with-standin.sh $(BUILD_REL)/gui/parlavox $(BUILD_REL)/standin/parlavox-standin $(CURDIR)/data
 
-# Pictures of the tabbed notebook's looks (and the mini frame), of logging in, of the tool bar and the nickname panel, for review, in $(BUILD)/screenshots/.
+# Pictures for review, in $(BUILD)/screenshots/: the tabbed notebook's looks (and the mini frame),
+# logging in, the tool bar and the nickname panel, the profile windows, the sites panel, the site
+# windows, the contacts list, the chat rooms, the transfers and comments windows.
 .PHONY: screenshots
 screenshots: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
@@ -73,6 +75,18 @@ screenshots: build
 	  tests/gui/login_screenshots screenshots
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
 	  tests/gui/main_window_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/profiles_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/sites_panel_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/site_windows_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/contacts_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/rooms_screenshots screenshots
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	  tests/gui/files_screenshots screenshots
 
 clean:
 	rm -rf $(BUILD) $(BUILD_OPT) $(BUILD_REL) build-fuzz

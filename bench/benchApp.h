@@ -4,12 +4,17 @@
 #define PARLAVOX_BENCH_BENCHAPP_H
 
 #include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/timer.h>
 
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class BenchApp : public wxApp {
@@ -45,14 +50,46 @@ inline long ResidentKiB() {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// A failed check of the tool kit is printed; a dialog would stop the measure.
+inline void PrintBenchAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                             const wxString& msg) {
+  fprintf(stderr, "wx assertion at %s:%d in %s: %s %s\n", static_cast<const char*>(file.utf8_str()), line,
+          static_cast<const char*>(func.utf8_str()), static_cast<const char*>(cond.utf8_str()),
+          static_cast<const char*>(msg.utf8_str()));
+}
+
 // False, with a message, when the tool kit cannot start (no X display).
 inline bool StartBenchApp(int argc, char** argv) {
+  wxSetAssertHandler(PrintBenchAssert);
   wxApp::SetInstance(new BenchApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     fprintf(stderr, "no X display\n");
     return false;
   }
   return true;
+}
+
+// Runs the event loop until done() holds or the time is up; returns the longest gap between
+// two ticks of a 1 ms timer, in milliseconds (the tick itself taken off): the worst pause of
+// the GUI thread meanwhile.
+inline double RunLoop(double seconds, const std::function<bool()>& done) {
+  using Clock = std::chrono::steady_clock;
+  wxEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+  Clock::time_point last = Clock::now();
+  double worst = 0;
+  wxTimer tick;
+  tick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    const Clock::time_point now = Clock::now();
+    worst = std::max(worst, std::chrono::duration<double, std::milli>(now - last).count() - 1);
+    last = now;
+    // A handler may run the loop a little itself (the tick then comes from inside it).
+    if (now >= end || (done && done())) loop.ScheduleExit();
+  });
+  tick.Start(1);
+  loop.Run();
+  return worst;
 }
 
 #endif

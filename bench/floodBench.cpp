@@ -27,7 +27,7 @@
 #include <string>
 #include <thread>
 
-#include "bench/benchApp.h"
+#include "bench/loggedInBench.h"
 #include "core/application.h"
 #include "gui/mainFrame.h"
 #include "model/config.h"
@@ -49,26 +49,6 @@ long FileBytes(const std::string& path) {
 }
 
 double HeapMiB() { return mallinfo2().uordblks / 1048576.0; }
-
-// Runs the event loop until done() holds or the time is up; returns the longest gap between
-// two ticks of a 1 ms timer, in milliseconds (the tick itself taken off).
-double RunLoop(double seconds, const std::function<bool()>& done) {
-  wxEventLoop loop;
-  wxEventLoopActivator active(&loop);
-  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
-  Clock::time_point last = Clock::now();
-  double worst = 0;
-  wxTimer tick;
-  tick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    const Clock::time_point now = Clock::now();
-    worst = std::max(worst, std::chrono::duration<double, std::milli>(now - last).count() - 1);
-    last = now;
-    if (now >= end || (done && done())) loop.Exit();
-  });
-  tick.Start(1);
-  loop.Run();
-  return worst;
-}
 
 // What the server sends: a run of one-to-one messages from bob, or of heart-beats.
 std::string Messages(int count) {
@@ -149,42 +129,11 @@ void Print(const char* what, const Figures& f, double idleMs) {
 
 int main(int argc, char** argv) {
   const double beatSeconds = BenchOption(argc, argv, "--beat-seconds", 10);
-  const std::string home = MakeBenchHome("flood");
-  if (home.empty()) return 1;
-  const std::string dir = home + "/";
-  start_log((dir + "parlavox.log").c_str());
-  // The data files with the test authority's trust store beside them.
-  const std::string data = dir + "data/";
-  if (system(("cp -as '" PARLAVOX_SOURCE_DATA "/.' '" + data + "'").c_str()) != 0) return 1;
-  TestCa ca("Bench CA");
-  ca.WriteTrustStore(data + "parlavox.pem");
-  TestServer::Options options;
-  options.identity = ca.Issue(PARLAVOX_SERVER_HOST);
-  TestServer server(options);
-
-  if (!StartBenchApp(argc, argv)) return 1;
-  Config::SetPath(data);
-  Config::SetUserPath(dir);
-  Config* config = Config::GetInstance();
-  config->SetLogin("alice");
-  config->SetFilePort(0);
-  config->SetRememberClose(true);
-  config->SetClose(true);
-  Manager::SetListenerPort(0);
-  Manager* manager = GetManager();
-  auto* frame = new MainFrame(manager, "Parlavox", wxPoint(700, 100), wxSize(370, 600));
-  frame->Show();
-  RunLoop(10, [&] { return frame->IsShownOnScreen(); });
-
-  manager->Connect("alice", "secret", false, "127.0.0.1", server.Port(), true, false);
-  auto link = server.Accept();
-  if (!link || !link->Expect(C2S_Request_PR_connect)) return 1;
-  auto ack = NewS2C(S2C_Request_PR_connect_ack);
-  Fill(&ack->choice.connect_ack.authkey, "K1");
-  Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no new version to offer
-  link->Send(*ack);
-  RunLoop(10, [&] { return manager->IsConnected(); });
-  if (!manager->IsConnected()) return 1;
+  LoggedInBench bench;
+  if (!bench.Start(argc, argv, "flood")) return 1;
+  const std::string& dir = bench.dir;
+  Manager* manager = bench.manager;
+  std::shared_ptr<TestConnection> link = bench.link;
   Drain drain(link);
   RunLoop(1, nullptr);
 
@@ -262,7 +211,7 @@ int main(int argc, char** argv) {
 
   // Quitting during nothing in particular: the time the main window's close takes.
   const Clock::time_point closing = Clock::now();
-  frame->Close(true);
+  bench.frame->Close(true);
   RunLoop(5, [&] { return MainFrame::GetInstance() == nullptr; });
   printf("quit: %.1f ms to the main window gone, settings saved\n",
          std::chrono::duration<double, std::milli>(Clock::now() - closing).count());

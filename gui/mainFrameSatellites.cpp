@@ -73,7 +73,7 @@ void MainFrame::OnSwitchWebSitesManager() {
     m_sitesManager->Raise();
   } else {
     m_sitesManager->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetWebSitesManagerButtonY()));
-    m_sitesManager->Show(true);
+    m_sitesManager->Show(1);
     HideAll({m_preferences, m_contactsManager, m_about});
   }
   TRACE_END();
@@ -93,7 +93,7 @@ void MainFrame::OnSwitchPreferences() {
 
 void MainFrame::OnManageWebSites(wxCommandEvent&) {
   TRACE_START();
-  m_sitesManager->Show(!m_sitesManager->IsShown());
+  m_sitesManager->Show(m_sitesManager->IsShown() ? 0 : 1);
   m_sitesManager->SetTopRightPosition(GetPosition());
   TRACE_END();
 }

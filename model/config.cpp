@@ -111,6 +111,8 @@ Config::Config(const Config& o) {
   m_groupMode = o.m_groupMode;
   m_groupOffline = o.m_groupOffline;
   m_recommendedSites = o.m_recommendedSites;
+  m_removedWebSiteInfos = o.m_removedWebSiteInfos;
+  m_removedRecommendedSites = o.m_removedRecommendedSites;
   m_externalMessengers = o.m_externalMessengers;
   m_externalMessengerProtocols = o.m_externalMessengerProtocols;
   m_smileys = o.m_smileys;
@@ -180,6 +182,8 @@ std::map<const void*, std::function<void()>> Config::Records() const {
   CollectRecords(m_contacts, records);
   CollectRecords(m_webSiteInfos, records);
   CollectRecords(m_recommendedSites, records);
+  CollectRecords(m_removedWebSiteInfos, records);
+  CollectRecords(m_removedRecommendedSites, records);
   CollectRecords(m_externalMessengers, records);
   CollectRecords(m_externalMessengerProtocols, records);
   CollectRecords(m_smileys, records);
@@ -513,6 +517,7 @@ void Config::RemoveURLInfo(const std::string& url) {
     std::lock_guard<std::mutex> l(m_mutex);
     long at = FindSite(url);
     if (at >= 0) {
+      m_removedWebSiteInfos.push_back(m_webSiteInfos[at]);
       m_webSiteInfos.erase(m_webSiteInfos.begin() + at);
       RebuildSiteIndex();
       erased = true;
@@ -548,6 +553,7 @@ void Config::DelRecommendedSite(const std::string& url) {
     std::lock_guard<std::mutex> l(m_mutex);
     for (auto it = m_recommendedSites.begin(); it != m_recommendedSites.end(); ++it)
       if ((*it)->url == url) {
+        m_removedRecommendedSites.push_back(*it);
         m_recommendedSites.erase(it);
         break;
       }

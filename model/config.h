@@ -216,6 +216,10 @@ class Config {
   std::vector<MessengerInfo*> m_externalMessengers;
   std::vector<MessengerProtocolInfo*> m_externalMessengerProtocols;
   std::vector<Smiley*> m_smileys;
+  // Site records and recommendations taken out: a window may still point to one, so they stay
+  // allocated, and go with the settings at exit.
+  std::vector<URLInfo*> m_removedWebSiteInfos;
+  std::vector<RecommendedSite*> m_removedRecommendedSites;
   t_status m_defaultStatus;
   t_site_status m_defaultSiteStatus;
   std::string m_hostname;

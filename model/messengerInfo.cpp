@@ -30,6 +30,7 @@ void MessengerInfo::SetLogin(const std::string& v) { TRACE_STARTEND(); login = v
 void MessengerInfo::SetPassword(const std::string& clear) { TRACE_STARTEND(); password = CryptPassword(clear); }
 std::string MessengerInfo::GetPassword() const { return CryptPassword(password); }
 std::map<std::string, std::string> MessengerInfo::GetParameters() const { return parameters; }
+void MessengerInfo::SetParameters(const std::map<std::string, std::string>& v) { parameters = v; }
 bool MessengerInfo::GetAutoConnect() const { return autoconnect; }
 void MessengerInfo::SetAutoConnect(bool v) { TRACE_STARTEND(); autoconnect = v; }
 int MessengerInfo::GetStatus() const { return status; }

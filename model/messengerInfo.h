@@ -36,6 +36,7 @@ class MessengerInfo : public wxObject {
   void SetPassword(const std::string& clear);
   std::string GetPassword() const;
   std::map<std::string, std::string> GetParameters() const;
+  void SetParameters(const std::map<std::string, std::string>& parameters);
   bool GetAutoConnect() const;
   void SetAutoConnect(bool autoconnect);
   int GetStatus() const;

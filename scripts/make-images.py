@@ -11,6 +11,7 @@ img/arrow_left.png, img/arrow_right.png: the pop-up's paging arrows, dark triang
 img/disconnect.png, img/reconnect.png ... img/exit.png: the tool bar's 24-pixel pictures (see
 toolbar_images); img/tb_*.ico: the tray icon in the colour of each presence;
 img/popup.png ... img/belldef.png: the notification switches (see switch_images);
+img/defaultavatar.png: the avatar of a user who has chosen none;
 img/add.png, img/redclose.png: a list's add and remove pictures, a green plus and a red cross.
 Run again after changing a drawing; the output is the same on every run.
 """
@@ -320,6 +321,19 @@ def switch_images():
     }
 
 
+def default_avatar():
+    """The avatar of a user who has not chosen one, 64 x 64: a grey head and shoulders on a pale
+    background."""
+    rows = [[(236, 236, 236, 255)] * 64 for _ in range(64)]
+    grey = (160, 160, 160, 255)
+    disc(rows, 31.5, 24, 12, grey)
+    for y in range(40, 64):
+        for x in range(64):
+            if ((x - 31.5) / 24.0) ** 2 + ((y - 66) / 26.0) ** 2 <= 1:
+                rows[y][x] = grey
+    return rows
+
+
 def plus():
     rows = canvas(16)
     disc(rows, 7.5, 7.5, 7.5, GREEN)
@@ -370,6 +384,8 @@ def main():
     for name, rows in toolbar_images().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(24, 24, rows))
+    with open(os.path.join(out, "defaultavatar.png"), "wb") as f:
+        f.write(png(64, 64, default_avatar()))
     for name, rows in dict(switch_images(), **{"add.png": plus(), "redclose.png": red_cross()}).items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(png(16, 16, rows))

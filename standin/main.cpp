@@ -98,6 +98,12 @@ int Serve(const standin::Options& options, standin::Directory& directory) {
   settings.heartbeat = std::chrono::seconds(options.heartbeatSeconds);
   settings.loginTimeout = std::chrono::seconds(options.loginTimeoutSeconds);
   settings.statePath = options.stateFile;
+  std::string error;
+  if (!options.messengersFile.empty() &&
+      !standin::LoadMessengersFile(options.messengersFile, &settings.messengers, &error)) {
+    fprintf(stderr, "parlavox-standin: %s\n", error.c_str());
+    return 1;
+  }
   standin::Server server(directory, loop, settings);
   standin::Journal journal;
   if (!options.journalFile.empty()) {

@@ -33,6 +33,9 @@ const char* UsageText() {
          "                       across restarts (default: nothing is kept)\n"
          "  --journal FILE       write each request received from a client to FILE, one a line\n"
          "                       (passwords hidden), for tests to read what reached the server\n"
+         "  --messengers FILE    offer the other messaging networks listed in FILE (see\n"
+         "                       standin/messengers.h); an account connects unless its password\n"
+         "                       is \"wrong\" (default: none offered)\n"
          "  --demo               three scripted users sit in the chat room of " PARLAVOX_WEBSITE "\n"
          "                       and answer messages, contact requests and invitations\n"
          "  --client-version V   the client version let in (default ") + kProgramVersion + ")\n"
@@ -78,6 +81,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     } else if (name == "--journal") {
       ok = !value.empty();
       options->journalFile = value;
+    } else if (name == "--messengers") {
+      ok = !value.empty();
+      options->messengersFile = value;
     } else if (name == "--client-version") {
       // It travels as a Version: letters, digits, "." and "-".
       ok = !value.empty() && value.find_first_not_of("-.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") ==

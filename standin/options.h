@@ -15,6 +15,7 @@ struct Options {
   std::string accountsFile;
   std::string stateFile;
   std::string journalFile;
+  std::string messengersFile;
   bool demo = false;
   std::string clientVersion = kProgramVersion;
   int heartbeatSeconds = 60;

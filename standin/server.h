@@ -18,6 +18,7 @@
 #include "standin/connectionLoop.h"
 #include "standin/directory.h"
 #include "standin/journal.h"
+#include "standin/messengers.h"
 #include "standin/outgoing.h"
 #include "standin/transport.h"
 
@@ -28,6 +29,7 @@ struct ServerSettings {
   Clock::duration heartbeat = std::chrono::seconds(60);
   Clock::duration loginTimeout = std::chrono::seconds(15);
   std::string statePath;  // empty: nothing is kept across restarts
+  std::vector<OfferedProtocol> messengers;  // the other networks offered
 };
 
 // One user logged in: a client link, or a scripted user served inside the server (no link).

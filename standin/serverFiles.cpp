@@ -74,17 +74,34 @@ void Server::RelayTransfer(Session& s, const C2S_Request_t& r) {
   if (them && !m_directory.Blocks(to, s.login)) Deliver(*them, out);
 }
 
-// No other network can be reached from here: no protocol is offered, and an account asked
-// for is reported disconnected.
+// No other network is reached from here: the protocols offered are those of the settings, and an
+// account asked for is reported connected unless its password is the refused one.
 void Server::AnswerMessengers(Session& s, const C2S_Request_t& r) {
   if (r.present == C2S_Request_PR_askmessengerprotocols) {
-    Deliver(s, Outgoing(S2C_Request_PR_availablemessengerprotocols));
+    Outgoing out(S2C_Request_PR_availablemessengerprotocols);
+    MessengerProtocols_t& list = out->choice.availablemessengerprotocols.protocols;
+    for (const OfferedProtocol& offered : m_settings.messengers) {
+      MessengerProtocol_t* protocol = asn1::Allocate<MessengerProtocol_t>();
+      Put(protocol->protocol, offered.id);
+      Put(protocol->description, offered.description);
+      for (const auto& entry : offered.parameters) {
+        MessengerProtocolParameter_t* parameter = asn1::Allocate<MessengerProtocolParameter_t>();
+        Put(parameter->key, entry.first);
+        Put(parameter->value, entry.second);
+        ASN_SEQUENCE_ADD(&protocol->parameters.list, parameter);
+      }
+      if (!offered.icon.empty()) PutOptional(protocol->icon, offered.icon);
+      ASN_SEQUENCE_ADD(&list.list, protocol);
+    }
+    Deliver(s, out);
     return;
   }
   bool connect = r.present == C2S_Request_PR_connectmessenger;
   Outgoing out(S2C_Request_PR_messengerconnectionstatus);
   S2C_MessengerConnectionStatus_t& status = out->choice.messengerconnectionstatus;
-  status.status = MessengerConnectionStatus_disconnected;
+  status.status = connect && Text(r.choice.connectmessenger.password) != RefusedMessengerPassword()
+                      ? MessengerConnectionStatus_connected
+                      : MessengerConnectionStatus_disconnected;
   Put(status.protocol, Text(connect ? r.choice.connectmessenger.protocol : r.choice.disconnectmessenger.protocol));
   Put(status.login, Text(connect ? r.choice.connectmessenger.login : r.choice.disconnectmessenger.login));
   Deliver(s, out);

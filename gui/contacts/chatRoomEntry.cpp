@@ -2,6 +2,8 @@
 
 #include <wx/sizer.h>
 
+#include <algorithm>
+
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactsPanel.h"
@@ -44,21 +46,14 @@ int ChatRoomEntry::RowsTop() const { return kSpacer + m_header->GetMinSize().y; 
 
 // ---- Order.
 
-size_t ChatRoomEntry::FindPlace(bool connected, const std::string& nickname, const ContactEntry* except) const {
-  size_t place = 0;
-  for (size_t i = 0; i < m_rows.size(); ++i) {
-    const ContactEntry* row = m_rows[i];
-    if (row == except) continue;
-    const bool rowConnected = row->IsConnected();
-    if (connected && !rowConnected) break;
-    if (!connected && rowConnected) {
-      place = i + 1;
-      continue;
-    }
-    if (CompareNoCase(nickname, row->GetNickname()) < 0) break;
-    place = i + 1;
-  }
-  return place;
+// The rows are kept in this order, so the place is found by halving: after every row that sorts
+// before the contact or equal to it.
+size_t ChatRoomEntry::FindPlace(bool connected, const std::string& nickname) const {
+  auto after = [](const std::pair<bool, const std::string*>& key, const ContactEntry* row) {
+    if (key.first != row->IsConnected()) return key.first;
+    return CompareNoCase(*key.second, row->Nickname()) < 0;
+  };
+  return std::upper_bound(m_rows.begin(), m_rows.end(), std::make_pair(connected, &nickname), after) - m_rows.begin();
 }
 
 size_t ChatRoomEntry::IndexOf(const ContactEntry* row) const {
@@ -69,7 +64,7 @@ size_t ChatRoomEntry::IndexOf(const ContactEntry* row) const {
 
 ContactEntry* ChatRoomEntry::FindContact(const std::string& login) const {
   for (ContactEntry* row : m_rows)
-    if (row->GetLogin() == login) return row;
+    if (row->Login() == login) return row;
   return nullptr;
 }
 
@@ -78,28 +73,22 @@ void ChatRoomEntry::AddContact(const URLContactInfo& update) {
   ContactEntry* row = new ContactEntry(m_manager, this, m_listener, contact, CEP_CONTACTS_LIST, false, "none");
   // The icon tells whether the user's private room with the contact is open, also after a rebuild.
   row->SetSubscribed(m_manager->HasSubscribedTo(m_manager->GetPrivateChatRoomNameWith(contact.GetLogin())));
-  const size_t place = FindPlace(update.IsConnected(), update.GetNickname(), nullptr);
+  const size_t place = FindPlace(update.IsConnected(), update.GetNickname());
   m_rows.insert(m_rows.begin() + place, row);
-  if (!m_header->IsOpened()) row->Hide();
-  // Until the rows are placed, the new one stands where the one it pushes down stood.
-  else if (place + 1 < m_rows.size()) row->Move(0, m_rows[place + 1]->GetPosition().y);
-  else row->Move(0, GetMinSize().y);
+  // Shown once placed, and only while in sight.
+  row->Hide();
   MarkStale(place, m_rows.size() - 1);
-  UpdateNbrUsers();
+  if (!m_counting) UpdateNbrUsers();
 }
 
 void ChatRoomEntry::MoveToRightPlace(const ContactInfo& info, ContactEntry* row) {
   const size_t from = IndexOf(row);
   if (from == m_rows.size()) return;
-  const size_t place = FindPlace(Connected(info.GetStatus()), info.GetNickname(), row);
-  // `place` is an index of the list that still holds `row`.
-  const size_t to = place > from ? place - 1 : place;
-  if (to != from) {
-    m_rows.erase(m_rows.begin() + from);
-    m_rows.insert(m_rows.begin() + to, row);
-    MarkStale(std::min(from, to), std::max(from, to));
-  }
-  UpdateNbrUsers();
+  m_rows.erase(m_rows.begin() + from);
+  const size_t to = FindPlace(Connected(info.GetStatus()), info.GetNickname());
+  m_rows.insert(m_rows.begin() + to, row);
+  if (to != from) MarkStale(std::min(from, to), std::max(from, to));
+  if (!m_counting) UpdateNbrUsers();
 }
 
 // ---- Updates.
@@ -120,6 +109,8 @@ void ChatRoomEntry::UpdateContact(const URLContactInfo& update, bool) {
     else if (mode == 1 && offline == 1) action = connected && inGroup ? UPSERT : DROP;
     else if (mode == 1 && offline == 2) action = inGroup ? UPSERT : DROP;
     ContactEntry* row = FindContact(update.GetLogin());
+    // The counts are written once, at the end.
+    m_counting = true;
     if (action == UPSERT && row) {
       const ContactInfo contact = update.GetContactInfo();
       row->UpdateContactInfo(contact);
@@ -129,26 +120,29 @@ void ChatRoomEntry::UpdateContact(const URLContactInfo& update, bool) {
     } else if (action == DROP && row) {
       RemoveContact(update.GetLogin());
     }
+    m_counting = false;
   }
   UpdateNbrUsers();
 }
 
 void ChatRoomEntry::RemoveContact(const std::string& login) {
   for (size_t i = 0; i < m_rows.size(); ++i) {
-    if (m_rows[i]->GetLogin() != login) continue;
+    if (m_rows[i]->Login() != login) continue;
     ContactEntry* row = m_rows[i];
     m_rows.erase(m_rows.begin() + i);
+    m_wanted.erase(row);
     row->Discard();
     if (i < m_rows.size()) MarkStale(i, m_rows.size() - 1);
     else MarkStale(m_rows.size(), m_rows.size());
     break;
   }
-  UpdateNbrUsers();
+  if (!m_counting) UpdateNbrUsers();
 }
 
 void ChatRoomEntry::RemoveAll() {
   for (ContactEntry* row : m_rows) row->Discard();
   m_rows.clear();
+  m_wanted.clear();
   MarkStale(0, 0);
   UpdateNbrUsers();
 }
@@ -192,8 +186,6 @@ void ChatRoomEntry::UpdateNbrUsers() {
 // ---- Folding.
 
 void ChatRoomEntry::OnBitmapMouseLeftDown(wxMouseEvent&) {
-  const bool opened = m_header->IsOpened();
-  for (ContactEntry* row : m_rows) row->Show(opened);
   if (!m_rows.empty()) MarkStale(0, m_rows.size() - 1);
   PlaceRows();
   if (wxScrolledWindow* panel = dynamic_cast<wxScrolledWindow*>(GetParent())) {
@@ -227,6 +219,18 @@ void ChatRoomEntry::OnSize(wxSizeEvent& event) {
   if (GetClientSize().x != m_placedWidth && !m_rows.empty()) MarkStale(0, m_rows.size() - 1);
 }
 
+// The part of the block that the list shows now, with a screen's height of margin each side.
+wxRect ChatRoomEntry::NearlyVisible() const {
+  const wxWindow* list = GetParent();
+  const int height = list ? list->GetClientSize().y : GetClientSize().y;
+  return wxRect(0, -GetPosition().y - height, GetClientSize().x, 3 * height);
+}
+
+bool ChatRoomEntry::TakesPlace(const ContactEntry* row) const { return m_header->IsOpened() && !row->IsWithdrawn(); }
+
+// Works out where every stale row stands in the block; then the rows in sight are moved there
+// and shown. Rows out of sight are hidden: the tool kit then leaves them out of its layout and
+// drawing, which a block of thousands of rows would otherwise pay for at every change.
 void ChatRoomEntry::PlaceRows() {
   m_placementDue = false;
   if (m_discarded || m_staleFrom > m_staleTo) return;
@@ -237,39 +241,60 @@ void ChatRoomEntry::PlaceRows() {
   const int width = GetClientSize().x;
   const bool allWidths = width != m_placedWidth;
   m_placedWidth = width;
-  // Where the first stale row begins: below the last shown row before it.
+  // Where the first stale row begins: below the last row before it that takes place.
   int y = RowsTop();
   for (size_t i = from; i-- > 0;) {
-    if (!m_rows[i]->IsShown()) continue;
-    y = m_rows[i]->GetPosition().y + m_rows[i]->GetSize().y;
+    if (!TakesPlace(m_rows[i])) continue;
+    y = m_wanted[m_rows[i]].GetBottom() + 1;
     break;
   }
   for (size_t i = from; i < m_rows.size(); ++i) {
-    // Past the stale range, rows stand where they should once one of them does.
-    if (i >= to && !allWidths && m_rows[i]->IsShown() && m_rows[i]->GetPosition().y == y) break;
     ContactEntry* row = m_rows[i];
-    if (!row->IsShown()) continue;
-    const wxRect place(0, y, width, row->GetBestSize().y);
-    if (row->GetRect() != place) {
-      row->SetSize(place);
-      ++m_placements;
+    wxRect& wanted = m_wanted[row];
+    if (!TakesPlace(row)) {
+      wanted = wxRect(0, y, width, 0);
+      continue;
     }
-    y += place.height;
+    // Past the stale range, rows stand where they should once one of them does.
+    if (i >= to && !allWidths && wanted.height > 0 && wanted.y == y) break;
+    wanted = wxRect(0, y, width, row->GetBestSize().y);
+    y += wanted.height;
   }
   int bottom = RowsTop();
   for (size_t i = m_rows.size(); i-- > 0;) {
-    if (!m_rows[i]->IsShown()) continue;
-    bottom = m_rows[i]->GetPosition().y + m_rows[i]->GetSize().y;
+    if (!TakesPlace(m_rows[i])) continue;
+    bottom = m_wanted[m_rows[i]].GetBottom() + 1;
     break;
   }
   if (GetMinSize().y != bottom) {
     SetMinSize(wxSize(-1, bottom));
     if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent())) panel->BlockResized();
   }
+  PlaceVisibleRows();
 }
+
+void ChatRoomEntry::PlaceVisibleRows() {
+  if (m_discarded) return;
+  const wxRect visible = NearlyVisible();
+  for (ContactEntry* row : m_rows) {
+    const wxRect& wanted = m_wanted[row];
+    if (TakesPlace(row) && wanted.Intersects(visible)) {
+      if (row->GetRect() != wanted) {
+        row->SetSize(wanted);
+        ++m_placements;
+      }
+      if (!row->IsShown()) row->Show();
+    } else if (row->IsShown()) {
+      row->Hide();
+    }
+  }
+}
+
+bool ChatRoomEntry::IsPlaced() const { return m_staleFrom > m_staleTo; }
 
 void ChatRoomEntry::Discard() {
   if (m_discarded) return;
   m_discarded = true;
+  m_wanted.clear();
   lateDestruction::Discard(this);
 }

@@ -10,6 +10,8 @@
 
 #include <wx/panel.h>
 
+#include <unordered_map>
+
 #include <string>
 #include <vector>
 
@@ -50,6 +52,10 @@ class ChatRoomEntry : public wxPanel {
   void RowResized(ContactEntry* row);
   // Places now the rows whose place is stale (normally done once per turn of the event loop).
   void PlaceRows();
+  // Shows the rows in sight (or about to be, after a scroll) at their place, hides the others.
+  void PlaceVisibleRows();
+  // No row's place is left to work out.
+  bool IsPlaced() const;
   // Rows given a new place since the block was made (for the tests of the placement).
   long GetPlacements() const { return m_placements; }
   // Leaves the list (see lateDestruction).
@@ -57,11 +63,14 @@ class ChatRoomEntry : public wxPanel {
   bool IsDiscarded() const { return m_discarded; }
 
  private:
-  // The place of a contact among the rows, the row `except` left out.
-  size_t FindPlace(bool connected, const std::string& nickname, const ContactEntry* except) const;
+  // The place of a contact among the rows: connected ones first, then by nickname.
+  size_t FindPlace(bool connected, const std::string& nickname) const;
   size_t IndexOf(const ContactEntry* row) const;
   void MarkStale(size_t from, size_t to);
   void OnSize(wxSizeEvent& event);
+  wxRect NearlyVisible() const;
+  // The row takes room in the block (not folded away, not withdrawn).
+  bool TakesPlace(const ContactEntry* row) const;
   int RowsTop() const;
 
   Manager* m_manager;
@@ -70,6 +79,8 @@ class ChatRoomEntry : public wxPanel {
   GroupEntry* m_header;
   std::string m_name;
   std::vector<ContactEntry*> m_rows;
+  // Where each row stands in the block, shown or not.
+  std::unordered_map<const ContactEntry*, wxRect> m_wanted;
   // Rows [m_staleFrom, m_staleTo] may stand at a wrong place; none when m_staleFrom > m_staleTo.
   size_t m_staleFrom = 1;
   size_t m_staleTo = 0;
@@ -77,6 +88,8 @@ class ChatRoomEntry : public wxPanel {
   int m_placedWidth = -1;
   long m_placements = 0;
   bool m_discarded = false;
+  // Inside UpdateContact, which writes the counts once at its end.
+  bool m_counting = false;
 };
 
 #endif

@@ -98,6 +98,7 @@ ContactEntry::ContactEntry(Manager* manager, wxWindow* parent, EntryListener* li
       m_listener(listener),
       m_contactInfo(contact),
       m_login(contact.GetLogin()),
+      m_nickname(contact.GetNickname()),
       m_role(role),
       m_room(room),
       m_hoverTimer(this, ID_HOVER_TIMER),
@@ -192,27 +193,55 @@ void ContactEntry::EnsureDataPanel() {
 
 // ---- Presence, mood, avatar.
 
+// What did not change is not set again: a list of thousands of rows follows bursts of changes.
 void ContactEntry::SetStatus(t_status status) {
-  m_nicknameText->Enable(true);
-  wxFont font = m_nicknameText->GetFont();
-  m_nicknameText->SetForegroundColour(MainFrame::GetColourFromStatus(status));
+  if (m_contactInfo.GetStatus() != status) m_contactInfo.SetStatus(status);
+  if (!m_nicknameText->GetInnerText()->IsEnabled()) m_nicknameText->Enable(true);
+  const wxColour colour = MainFrame::GetColourFromStatus(status);
+  if (m_nicknameText->GetInnerText()->GetForegroundColour() != colour) m_nicknameText->SetForegroundColour(colour);
   if (m_dataPanel) m_dataPanel->SetStatus(status);
-  UpdateAvatar(true);
+  RefreshAvatar(false, true);
+  wxFont font = m_nicknameText->GetFont();
+  const wxFontWeight weight = font.GetWeight();
   if (status == STATUS_NONE || status == STATUS_OFFLINE) font.SetWeight(wxFONTWEIGHT_NORMAL);
   else if (status >= STATUS_ONLINE && status <= STATUS_BUSY) font.SetWeight(wxFONTWEIGHT_BOLD);
-  m_nicknameText->SetFont(font);
+  if (font.GetWeight() != weight) {
+    m_nicknameText->SetFont(font);
+    m_laidOut = false;
+  }
+  if (!m_laidOut) {
+    FitNickname();
+    m_mainSizer->Layout();
+    m_laidOut = true;
+  }
   UpdateAccessibleName();
-  m_mainSizer->Layout();
+}
+
+// The labels are measured in their own font: the tool kit applies a new weight or style only at
+// its next drawing, and a bold nickname or an italic mood sized in the plain font would be cut.
+void ContactEntry::FitNickname() {
+  for (wxStaticText* text : {m_nicknameText->GetInnerText(), m_moodText}) {
+    if (!text) continue;
+    const wxSize extent = text->GetTextExtent(text->GetLabelText());
+    text->SetMinSize(wxSize(extent.x + 2, -1));
+  }
+  m_nicknameText->InvalidateBestSize();
+  m_nicknameText->Layout();
 }
 
 void ContactEntry::SetMood(const std::string& mood) {
   if (!m_moodText) return;
-  m_moodText->SetLabelText(mood.empty() ? wxString() : " - " + shown::OneLine(mood, kMaxMood));
+  const wxString label = mood.empty() ? wxString() : " - " + shown::OneLine(mood, kMaxMood);
+  if (label == m_moodText->GetLabelText()) return;
+  m_moodText->SetLabelText(label);
+  m_laidOut = false;
 }
 
 void ContactEntry::UpdateAccessibleName() {
-  accessible::SetName(this, shown::OneLine(m_contactInfo.GetNickname(), kMaxNickname) + ", " +
-                                MainFrame::GetStringStatus(m_contactInfo.GetStatus()));
+  const wxString name = shown::OneLine(m_nickname, kMaxNickname) + ", " + MainFrame::GetStringStatus(m_contactInfo.GetStatus());
+  if (name == m_accessibleName) return;
+  m_accessibleName = name;
+  accessible::SetName(this, name);
 }
 
 void ContactEntry::ShowAvatar(const wxBitmap& bitmap) {
@@ -225,16 +254,26 @@ void ContactEntry::ShowAvatar(const wxBitmap& bitmap) {
   }
 }
 
-void ContactEntry::UpdateAvatar(bool alsoTip) {
+void ContactEntry::UpdateAvatar(bool alsoTip) { RefreshAvatar(true, alsoTip); }
+
+// The picture is fetched again when it may have changed (forced: a new avatar) or when it must
+// be drawn otherwise (size, grey, crossed out).
+void ContactEntry::RefreshAvatar(bool force, bool alsoTip) {
   // The blocked flag changes by the user's own action, which the controller's record knows first.
   // The rest of the row's copy stays as the last update brought it, so that the row is sorted
   // and counted by what it shows.
   m_contactInfo.SetBlocked(m_manager->GetContactInfo(m_login)->IsBlocked());
   const bool small = s_entryHighlighted != this && (m_role == CEP_CONTACTS_LIST || m_role == CEP_CHATROOM);
+  const t_status status = m_contactInfo.GetStatus();
+  const int drawn = (small ? 1 : 0) + (status == STATUS_NONE || status == STATUS_OFFLINE ? 2 : 0) +
+                    (m_contactInfo.IsBlocked() ? 4 : 0);
+  if (!force && drawn == m_avatarDrawn) return;
+  m_avatarDrawn = drawn;
   ShowAvatar(m_manager->GetAvatar(m_login, small, true, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
   Relayout();
-  if (alsoTip && g_entryToolTip && m_role != CEP_TOOLTIP && g_entryToolTip->GetLogin() == m_login)
-    g_entryToolTip->UpdateAvatar();
+  // The tip goes with the window that owns it: it is reached only while it exists.
+  ContactToolTipFace* tip = GetSharedToolTip();
+  if (alsoTip && tip && m_role != CEP_TOOLTIP && tip->GetLogin() == m_login) tip->UpdateAvatar();
 }
 
 void ContactEntry::Relayout() {
@@ -260,17 +299,26 @@ void ContactEntry::Relayout() {
 }
 
 void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
+  const bool renamed = contact.GetNickname() != m_nickname;
   m_contactInfo = contact;
   m_login = contact.GetLogin();
+  m_nickname = contact.GetNickname();
   if (m_dataPanel) m_dataPanel->UpdateContactInfo(contact);
-  m_nicknameText->SetLabel(shown::OneLine(contact.GetNickname(), kMaxNickname));
+  if (renamed) {
+    m_nicknameText->SetLabel(shown::OneLine(m_nickname, kMaxNickname));
+    m_laidOut = false;
+  }
   SetMood(contact.GetMood());
   SetStatus(contact.GetStatus());
   if (m_room == "none") SetSubscribed(contact.HasPrivateChatRoomWith(m_manager->GetLogin()) || IsPrivateRoomOpen());
   else SetSubscribed(contact.IsSubscribedTo(m_room));
-  Layout();
-  if (g_entryToolTip && m_role != CEP_TOOLTIP && g_entryToolTip->GetLogin() == m_login)
-    g_entryToolTip->UpdateContactInfo(contact);
+  if (!m_laidOut) {
+    FitNickname();
+    Layout();
+    m_laidOut = true;
+  }
+  ContactToolTipFace* tip = GetSharedToolTip();
+  if (tip && m_role != CEP_TOOLTIP && tip->GetLogin() == m_login) tip->UpdateContactInfo(contact);
 }
 
 // ---- The private room's icon.
@@ -281,7 +329,8 @@ bool ContactEntry::IsPrivateRoomOpen() {
 
 void ContactEntry::SetSubscribed(bool subscribed) {
   if (m_role != CEP_CONTACTS_LIST || !m_roomBitmap) return;
-  m_roomBitmap->SetBitmap(subscribed ? contactPictures::RoomGreen() : contactPictures::RoomEmpty());
+  const wxBitmap& icon = subscribed ? contactPictures::RoomGreen() : contactPictures::RoomEmpty();
+  if (!m_roomBitmap->GetBitmap().IsSameAs(icon)) m_roomBitmap->SetBitmap(icon);
 }
 
 void ContactEntry::NotifyNewMessage() {
@@ -367,6 +416,7 @@ void ContactEntry::Expand() {
   if (s_entryHighlighted) s_entryHighlighted->Unhighlight();
   s_entryHighlighted = this;
   Freeze();
+  m_avatarDrawn = -1;
   ShowAvatar(m_manager->GetAvatar(m_login, false, true, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
   m_avatarPanel->SetMinSize(wxSize(kBigAvatar, kBigAvatar));
   // The grown avatar keeps its top where the pointer found it, above the taller details.
@@ -380,6 +430,7 @@ void ContactEntry::Expand() {
 void ContactEntry::Unhighlight() {
   if (s_entryHighlighted != this) return;
   Freeze();
+  m_avatarDrawn = -1;
   ShowAvatar(m_manager->GetAvatar(m_login, true, false, BORDER_SIMPLE, m_contactInfo.IsBlocked()));
   m_avatarPanel->SetMinSize(wxSize(kSmallAvatar, kSmallAvatar));
   if (wxSizerItem* item = m_mainSizer->GetItem(m_avatarPanel)) item->SetFlag(wxALIGN_CENTER_VERTICAL | wxALL);

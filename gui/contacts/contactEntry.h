@@ -69,7 +69,10 @@ class ContactEntry : public wxPanel {
   ~ContactEntry() override;
 
   std::string GetLogin() const { return m_login; }
-  std::string GetNickname() const { return m_contactInfo.GetNickname(); }
+  const std::string& Login() const { return m_login; }
+  std::string GetNickname() const { return m_nickname; }
+  // The same without a copy, for sorting.
+  const std::string& Nickname() const { return m_nickname; }
   t_status GetStatus() const { return m_contactInfo.GetStatus(); }
   bool IsConnected() const {
     const t_status status = m_contactInfo.GetStatus();
@@ -89,6 +92,8 @@ class ContactEntry : public wxPanel {
 
   void Discard();
   bool IsDiscarded() const { return m_discarded; }
+  // Hidden by its own removal from the list, until the server confirms it.
+  bool IsWithdrawn() const { return m_withdrawn; }
   void ForgetListener() { m_listener = nullptr; }
 
   // The one expanded row of the program, or null.
@@ -101,6 +106,8 @@ class ContactEntry : public wxPanel {
   // are listed in the row until the next one is built or ForgetMenu is called.
   std::unique_ptr<wxMenu> BuildContextMenu();
   void ForgetMenu();
+  // The row's context menu is open.
+  bool IsMenuShown() const { return m_menuShown; }
   // Carries out a command of the context menu, as choosing it does.
   void RunMenuCommand(int id);
 
@@ -129,12 +136,14 @@ class ContactEntry : public wxPanel {
   void BuildFirstLine(bool subscribed);
   void BindMouse(wxWindow* window, bool hover);
   void ShowAvatar(const wxBitmap& bitmap);
+  void RefreshAvatar(bool force, bool alsoTip);
   void SetProtocolIcon();
   void EnsureDataPanel();
   void Expand();
   // After the row changed size: its block places its rows again, other parents lay out.
   void Relayout();
   void UpdateAccessibleName();
+  void FitNickname();
   void ShowSharedToolTip();
   bool IsSelfRow() const;
   bool IsPrivateRoomOpen();
@@ -148,6 +157,7 @@ class ContactEntry : public wxPanel {
   EntryListener* m_listener;
   ContactInfo m_contactInfo;
   std::string m_login;
+  std::string m_nickname;
   e_cep_role m_role;
   std::string m_room;
   wxTimer m_hoverTimer;
@@ -167,6 +177,12 @@ class ContactEntry : public wxPanel {
   // This member row's timer will hide the shared tip.
   bool m_tipTimerRunning = false;
   bool m_discarded = false;
+  // How the avatar shown was drawn (-1: to fetch), the accessible name given, and whether the
+  // first line was laid out since its label or font last changed.
+  int m_avatarDrawn = -1;
+  bool m_withdrawn = false;
+  wxString m_accessibleName;
+  bool m_laidOut = false;
 
   static ContactEntry* s_entryHighlighted;
 

@@ -6,6 +6,7 @@
 #include <wx/textdlg.h>
 
 #include "core/application.h"
+#include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactEntryIds.h"
 #include "gui/contacts/entryListener.h"
@@ -196,7 +197,11 @@ void ContactEntry::OnRemoveContact(wxCommandEvent&) {
                _("You may write a short message to explain your decision:"), _("&Remove"), &text))
     return;
   m_listener->OnRemoveContact(m_contactInfo.GetLogin(), text);
-  if (m_room == "none" && !m_discarded) Show(false);
+  if (m_room == "none" && !m_discarded) {
+    m_withdrawn = true;
+    Show(false);
+    if (ChatRoomEntry* block = dynamic_cast<ChatRoomEntry*>(GetParent())) block->RowResized(this);
+  }
 }
 
 void ContactEntry::OnBlockContact(wxCommandEvent&) {

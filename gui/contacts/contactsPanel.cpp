@@ -31,6 +31,16 @@ ContactsPanel::ContactsPanel(Manager* manager, wxWindow* parent, wxFrame* mainWi
   SetScrollRate(0, kScrollStep);
   m_sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(m_sizer);
+  // Rows scrolled into sight stand at their place before they are drawn.
+  Bind(wxEVT_SCROLLWIN_THUMBTRACK, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_THUMBRELEASE, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_LINEUP, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_LINEDOWN, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_PAGEUP, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_PAGEDOWN, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_TOP, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_SCROLLWIN_BOTTOM, &ContactsPanel::OnScroll, this);
+  Bind(wxEVT_MOUSEWHEEL, &ContactsPanel::OnWheel, this);
   InitPrivateContactsGroups();
 }
 
@@ -97,14 +107,13 @@ void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) 
   Refit();
 }
 
+// Neither frozen nor laid out here: freezing the panel freezes every row of every block, per
+// update. The blocks place their rows once the updates of this turn are in, and the panel lays
+// out and refits when a block's height changed (BlockResized) or a block was made.
 void ContactsPanel::UpdateContact(const URLContactInfo& update) {
-  Freeze();
   const std::string group = update.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
   for (ChatRoomEntry* block : m_blocks) block->UpdateContact(update, false);
-  Refit();
-  Layout();
-  Thaw();
 }
 
 void ContactsPanel::BlockResized() {
@@ -138,6 +147,20 @@ void ContactsPanel::SwitchSubscribeChatRoom(const std::string& room, bool subscr
 }
 
 void ContactsPanel::Disconnection() {}
+
+void ContactsPanel::OnScroll(wxScrollWinEvent& event) {
+  event.Skip();
+  CallAfter([this] { PlaceVisibleRows(); });
+}
+
+void ContactsPanel::OnWheel(wxMouseEvent& event) {
+  event.Skip();
+  CallAfter([this] { PlaceVisibleRows(); });
+}
+
+void ContactsPanel::PlaceVisibleRows() {
+  for (ChatRoomEntry* block : m_blocks) block->PlaceVisibleRows();
+}
 
 ContactEntry* ContactsPanel::FindContactRow(const std::string& login) const {
   for (ChatRoomEntry* block : m_blocks)

@@ -45,6 +45,8 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   ContactEntry* FindContactRow(const std::string& login) const;
   // A block's height changed: the blocks below move and the scroll range follows.
   void BlockResized();
+  // The rows in sight stand at their place now (after a scroll).
+  void PlaceVisibleRows();
 
   // EntryListener: the rows' actions, handed on to the main window.
   void OnOpenPrivateChatRoom(const std::string& login) override;
@@ -56,6 +58,8 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
 
  private:
   void Refit();
+  void OnScroll(wxScrollWinEvent& event);
+  void OnWheel(wxMouseEvent& event);
   size_t PlaceOfBlock(const std::string& name) const;
 
   Manager* m_manager;

@@ -106,7 +106,9 @@ std::unique_ptr<wxMenu> GroupEntry::BuildMenu() {
 void GroupEntry::OnMouseRightDown(wxMouseEvent&) {
   lateDestruction::Hold hold;
   std::unique_ptr<wxMenu> menu = BuildMenu();
+  m_menuShown = true;
   const int chosen = GetPopupMenuSelectionFromUser(*menu);
+  m_menuShown = false;
   menu.reset();
   if (chosen == ID_RENAME_GROUP || chosen == ID_REMOVE_GROUP) {
     wxCommandEvent command(wxEVT_MENU, chosen);

@@ -27,6 +27,7 @@ class GroupEntry : public wxPanel {
 
   // The title's menu as it would open now.
   std::unique_ptr<wxMenu> BuildMenu();
+  bool IsMenuShown() const { return m_menuShown; }
   // A new name typed for the group: false, with the user told, when it is too long.
   bool Rename(const wxString& newName);
 
@@ -46,6 +47,7 @@ class GroupEntry : public wxPanel {
   MyButtonBitmap* m_foldIcon;
   std::string m_name;
   bool m_opened = true;
+  bool m_menuShown = false;
 
   wxDECLARE_EVENT_TABLE();
 };

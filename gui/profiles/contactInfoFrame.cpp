@@ -14,6 +14,7 @@
 #include "core/application.h"
 #include "gui/mainFrame.h"
 #include "gui/profiles/contactInfoPanel.h"
+#include "gui/profiles/messengersList.h"
 #include "gui/webBrowser.h"
 #include "model/config.h"
 #include "model/contactInfo.h"
@@ -88,6 +89,10 @@ void ContactInfoFrame::BuildMessengersBox(wxSizer* main) {
   m_messengersBox = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Your other messengers:"));
   main->Add(m_messengersBox, 1, wxEXPAND | wxALL, 8);
   m_messengersBox->SetMinSize(wxSize(-1, 200));
+  m_messengers = new MessengersList(this, m_manager, wxEmptyString, wxDefaultPosition, wxSize(-1, 200));
+  m_messengers->SetMinSize(wxSize(-1, 200));
+  m_messengersBox->Add(m_messengers, 1, wxEXPAND, 0);
+  for (MessengerInfo* account : m_manager->GetMessengers()) m_messengers->AddMessenger(account);
 }
 
 MainFrame* ContactInfoFrame::GetMainFrame() const { return dynamic_cast<MainFrame*>(GetParent()); }
@@ -194,5 +199,8 @@ void ContactInfoFrame::SetMood(const std::string& mood) {
   TRACE_END();
 }
 
-// The accounts list of the own profile takes the account when it is there.
-void ContactInfoFrame::UpdateMessengerInfo(MessengerInfo*) { TRACE_STARTEND(); }
+// The accounts list of the own profile shows the account again when it has a row for it.
+void ContactInfoFrame::UpdateMessengerInfo(MessengerInfo* account) {
+  TRACE_STARTEND();
+  if (m_messengers) m_messengers->UpdateMessengerInfo(account);
+}

@@ -26,6 +26,7 @@ class ContactInfoPanel;
 class MainFrame;
 class Manager;
 class MessengerInfo;
+class MessengersList;
 class wxButton;
 class wxStaticBoxSizer;
 
@@ -59,6 +60,8 @@ class ContactInfoFrame : public wxFrame {
   std::string GetLogin() const { return m_login; }
   bool IsMine() const { return m_mine; }
   ContactInfoPanel* GetPanel() const { return m_panel; }
+  // The own profile's accounts on other networks; null in a contact's window.
+  MessengersList* GetMessengersList() const { return m_messengers; }
   void SetConnectionStatus(bool connected);
   // A group chosen in the form: kept until Save, which applies it. `refresh` rebuilds every list
   // of groups (a group was just made).
@@ -131,6 +134,7 @@ class ContactInfoFrame : public wxFrame {
   wxButton* m_cancelButton = nullptr;
   // The box the accounts on other networks go into (own profile only).
   wxStaticBoxSizer* m_messengersBox = nullptr;
+  MessengersList* m_messengers = nullptr;
   bool m_privateContact = false;
   // The switches, by key.
   std::map<std::string, ContactButtonBitmapNotifier*> m_switches;

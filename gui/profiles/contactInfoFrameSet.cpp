@@ -6,6 +6,7 @@
 #include "core/application.h"
 #include "gui/mainFrame.h"
 #include "gui/profiles/contactInfoFrame.h"
+#include "gui/profiles/messengersList.h"
 #include "gui/profiles/contactInfoPanel.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
@@ -86,7 +87,10 @@ void ContactInfoFrame::EnableUpdate(const std::string& login, bool enable) {
   ContactInfoFrame* frame = GetContactInfoFor(login);
   if (frame) {
     TRACE_INFO("found");
-    if (frame->m_mine) frame->m_panel->EnableUpdate(enable);
+    if (frame->m_mine) {
+      frame->m_panel->EnableUpdate(enable);
+      if (frame->m_messengers) frame->m_messengers->Reset();
+    }
   }
   TRACE_END();
 }

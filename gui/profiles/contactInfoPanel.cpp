@@ -93,9 +93,9 @@ void ContactInfoPanel::BuildOwn(wxSizer* top, wxSizer* body, const ContactInfo& 
   }
 
   auto* date = new wxBoxSizer(wxHORIZONTAL);
-  m_dayCombo = MakeDateList(60, 31, 1, 1);
-  m_monthCombo = MakeDateList(60, 12, 1, 1);
-  m_yearCombo = MakeDateList(80, kYears, kNewestYear, -1);
+  m_dayCombo = MakeDateList(31, 1, 1);
+  m_monthCombo = MakeDateList(12, 1, 1);
+  m_yearCombo = MakeDateList(kYears, kNewestYear, -1);
   for (wxComboBox* list : {m_dayCombo, m_monthCombo, m_yearCombo}) {
     date->Add(list, 0, 0, 0);
     list->Enable(connected);
@@ -125,10 +125,12 @@ void ContactInfoPanel::AddRow(wxSizer* grid, const wxString& label, wxWindow* va
   value->SetName(wxStripMenuCodes(label).BeforeLast(':'));
 }
 
-wxComboBox* ContactInfoPanel::MakeDateList(int width, int count, int first, int step) {
+// As wide as its longest entry needs beside the list's button (the toolkit's button takes more
+// room than a fixed width leaves).
+wxComboBox* ContactInfoPanel::MakeDateList(int count, int first, int step) {
   wxArrayString entries;
   for (int i = 0; i < count; ++i) entries.Add(wxString::Format("%d", first + i * step));
-  return new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(width, -1), entries,
+  return new wxComboBox(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, entries,
                         wxCB_READONLY | wxCB_DROPDOWN);
 }
 

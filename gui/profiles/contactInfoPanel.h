@@ -78,7 +78,7 @@ class ContactInfoPanel : public wxPanel {
  private:
   void BuildOwn(wxSizer* top, wxSizer* body, const ContactInfo& info);
   void AddRow(wxSizer* grid, const wxString& label, wxWindow* value, int flags);
-  wxComboBox* MakeDateList(int width, int count, int first, int step);
+  wxComboBox* MakeDateList(int count, int first, int step);
   void BuildGroupRow(wxSizer* fields, const ContactInfo& info);
   void SelectBirth(int day, int month, int year);
   void SelectGroup(const std::string& group);

@@ -16,8 +16,9 @@
 
 namespace {
 
-// The member column's width; the conversation takes what is left.
+// The member column's width and the input's height; the conversation takes what is left.
 const int kMembersWidth = 150;
+const int kInputHeight = 120;
 
 void SetStyle(wxRichTextAttr* style, const wxColour& colour, bool bold) {
   style->SetTextColour(colour);
@@ -80,6 +81,7 @@ void ChatRoomPanel::Build(wxWindow*) {
   m_chatSplitter->SetMinimumPaneSize(1);
   // The page has no size of its own yet; the member column is placed once it has.
   m_chatSplitter->Bind(wxEVT_SIZE, &ChatRoomPanel::OnSplitterSized, this);
+  m_splitter->Bind(wxEVT_SIZE, &ChatRoomPanel::OnSplitterSized, this);
   m_splitter->SplitHorizontally(m_chatSplitter, m_writeMessagePanel, 0);
   m_splitter->SetSashGravity(1.0);
   m_splitter->SetMinimumPaneSize(100);
@@ -88,9 +90,14 @@ void ChatRoomPanel::Build(wxWindow*) {
 
 void ChatRoomPanel::OnSplitterSized(wxSizeEvent& event) {
   event.Skip();
-  if (m_sashPlaced || event.GetSize().GetWidth() <= kMembersWidth) return;
-  m_sashPlaced = true;
-  m_chatSplitter->SetSashPosition(kMembersWidth, true);
+  const wxSize size = event.GetSize();
+  if (event.GetEventObject() == m_chatSplitter && !m_membersPlaced && size.GetWidth() > 2 * kMembersWidth) {
+    m_membersPlaced = true;
+    m_chatSplitter->SetSashPosition(kMembersWidth, true);
+  } else if (event.GetEventObject() == m_splitter && !m_inputPlaced && size.GetHeight() > 2 * kInputHeight) {
+    m_inputPlaced = true;
+    m_splitter->SetSashPosition(size.GetHeight() - kInputHeight, true);
+  }
 }
 
 void ChatRoomPanel::OnChatTextChar(wxKeyEvent& event) {

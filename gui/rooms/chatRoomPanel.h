@@ -15,13 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "gui/contacts/entryListener.h"
+
 class ChatRoomsNotebook;
 class ContactInfo;
 class Manager;
 class Message;
 class WriteMessagePanel;
 
-class ChatRoomPanel : public wxPanel {
+class ChatRoomPanel : public wxPanel, public EntryListener {
  public:
   // The display keeps at most this many paragraphs; past it, it starts again from its latest
   // lines, so that a flood of messages keeps it small and quick.
@@ -61,12 +63,12 @@ class ChatRoomPanel : public wxPanel {
   void UpdateAvatar(const std::string& login);
 
   // What a member row asks for.
-  void OnOpenPrivateChatRoom(const std::string& login);
-  void OnAddContact(const std::string& login, const std::string& message);
-  void OnRemoveContact(const std::string& login, const std::string& message);
-  void OnReportAbuse(const std::string& room, const std::string& login, const std::string& text);
-  void OnBlockContact(const std::string& login, const std::string& message);
-  void OnUnblockContact(const std::string& login, const std::string& message);
+  void OnOpenPrivateChatRoom(const std::string& login) override;
+  void OnAddContact(const std::string& login, const std::string& message) override;
+  void OnRemoveContact(const std::string& login, const std::string& message) override;
+  void OnReportAbuse(const std::string& room, const std::string& login, const std::string& text) override;
+  void OnBlockContact(const std::string& login, const std::string& message) override;
+  void OnUnblockContact(const std::string& login, const std::string& message) override;
 
  private:
   // One line of the conversation, as it is written (and written again after a trim).
@@ -118,7 +120,9 @@ class ChatRoomPanel : public wxPanel {
   wxSplitterWindow* m_chatSplitter = nullptr;
   std::string m_url;
   bool m_showClosedNotice = true;
-  bool m_sashPlaced = false;
+  // The splitters are placed once they have a size of their own.
+  bool m_membersPlaced = false;
+  bool m_inputPlaced = false;
   std::vector<wxColour> m_freeColours;
   std::map<std::string, wxColour> m_contactColours;
 

@@ -36,6 +36,7 @@ wxBEGIN_EVENT_TABLE(ChatRoomsNotebook, wxFrame)
   EVT_TABBEDNOTEBOOK_PAGE_CLOSING(kNotebookId, ChatRoomsNotebook::OnCloseTab)
   EVT_TABBEDNOTEBOOK_PAGE_CHANGED(kNotebookId, ChatRoomsNotebook::OnTabChanged)
   EVT_CLOSE(ChatRoomsNotebook::OnClose)
+  EVT_ACTIVATE(ChatRoomsNotebook::OnActivate)
   EVT_TIMER(kBlinkTimerId, ChatRoomsNotebook::OnBlinkTimer)
 wxEND_EVENT_TABLE()
 
@@ -155,11 +156,19 @@ void ChatRoomsNotebook::AddFileMessage(FileMessage* message) {
 }
 
 void ChatRoomsNotebook::AskAttention(int level) {
-  if (!IsShown()) return;
+  // Once asked, the desktop keeps the request until the user comes to the window: a burst of
+  // messages asks once.
+  if (m_attentionAsked || !IsShown()) return;
+  m_attentionAsked = true;
   // The toolkit's request runs the event loop a little: it is made from the loop itself.
   CallAfter([this, level] {
     if (wxEventLoopBase::GetActive() && IsShownOnScreen()) RequestUserAttention(level);
   });
+}
+
+void ChatRoomsNotebook::OnActivate(wxActivateEvent& event) {
+  if (event.GetActive()) m_attentionAsked = false;
+  event.Skip();
 }
 
 void ChatRoomsNotebook::OnBlinkTimer(wxTimerEvent&) {

@@ -82,6 +82,7 @@ class ChatRoomsNotebook : public wxFrame {
   void OnCloseTab(TabbedNotebookEvent& event);
   void OnTabChanged(TabbedNotebookEvent& event);
   void OnClose(wxCloseEvent& event);
+  void OnActivate(wxActivateEvent& event);
   void OnHelp(wxMouseEvent& event);
   // The room's own tab image: private or site.
   int RoomImage(const std::string& url) const;
@@ -100,6 +101,7 @@ class ChatRoomsNotebook : public wxFrame {
   TabImageList m_imageList;
   std::map<std::string, int> m_blinkCount;
   bool m_blinkOn = false;
+  bool m_attentionAsked = false;
   std::map<std::string, std::vector<std::string>> m_typingContacts;
 
   wxDECLARE_EVENT_TABLE();

@@ -86,6 +86,8 @@ void CommentsFrame::BuildCommentBox(wxSizer* main, float meanGrade) {
   for (int grade = 0; grade <= 10; ++grade) choices.Add(wxString::Format("%d", grade));
   m_gradeChoice = new wxComboBox(frame, ID_GRADE_CHOICE, wxEmptyString, wxDefaultPosition, wxSize(50, -1), choices,
                                  wxCB_READONLY | wxCB_DROPDOWN);
+  // 50 pixels leave no room for the grade beside the toolkit's arrow here.
+  m_gradeChoice->SetMinSize(wxSize(std::max(50, m_gradeChoice->GetBestSize().x), -1));
   if (m_userGrade >= 0 && m_userGrade <= 10) m_gradeChoice->SetSelection(m_userGrade);
   grades->Add(m_gradeChoice, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 10);
   grades->Add(new wxStaticText(frame, wxID_ANY, _("Mean grade:")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);

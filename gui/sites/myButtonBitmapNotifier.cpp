@@ -1,6 +1,7 @@
 #include "gui/sites/myButtonBitmapNotifier.h"
 
 #include <wx/sizer.h>
+#include <wx/tooltip.h>
 
 #include "gui/sites/webSiteInfoFrame.h"
 #include "model/log.h"
@@ -23,3 +24,8 @@ MyButtonBitmapNotifier::MyButtonBitmapNotifier(WebSiteInfoFrame* parent, const w
 MyButtonBitmapNotifier::~MyButtonBitmapNotifier() = default;
 
 void MyButtonBitmapNotifier::SetBitmap(const wxBitmap& bitmap) { m_bitmap->SetBitmap(bitmap); }
+
+void MyButtonBitmapNotifier::DoSetToolTip(wxToolTip* tip) {
+  wxPanel::DoSetToolTip(tip);
+  if (m_bitmap) m_bitmap->SetToolTip(tip ? tip->GetTip() : wxString());
+}

@@ -19,9 +19,13 @@ class MyButtonBitmapNotifier : public wxPanel {
   const std::string& GetKey() const { return m_key; }
   wxGenericStaticBitmap* GetBitmapControl() const { return m_bitmap; }
 
+ protected:
+  // The picture covers the whole switch: it shows the switch's tool tip too.
+  void DoSetToolTip(wxToolTip* tip) override;
+
  private:
   std::string m_key;
-  wxGenericStaticBitmap* m_bitmap;
+  wxGenericStaticBitmap* m_bitmap = nullptr;
 };
 
 #endif

@@ -1,47 +1,159 @@
+// The sites panel: its header, its sites' panels and the routing of the main window's calls.
 #include "gui/sites/sitesPanel.h"
 
 #include <wx/intl.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/weakref.h>
 
-SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener)
-    : wxScrolledWindow(parent, wxID_ANY), m_manager(manager), m_listener(listener) {}
+#include <algorithm>
 
+#include "gui/sites/sitePanel.h"
+#include "gui/subscribeChatRoomListener.h"
+#include "model/log.h"
 #include "model/urlContactInfo.h"
 #include "model/urlInfo.h"
-#include "model/stringConversion.h"
 
-wxWindow* SitesPanel::AddSitePanel(const URLInfo& site, const wxString& name) {
-  m_sites[site.GetURL()];
-  Record("site " + site.GetURL() + " " + wx2std(name));
+SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener)
+    : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
+      m_manager(manager),
+      m_listener(listener),
+      m_toolTipTimer(this, ID_HOVER_TIMER) {
+  SetBackgroundColour(*wxWHITE);
+  SetScrollRate(0, 10);
+  m_mainSizer = new wxBoxSizer(wxVERTICAL);
+  SetSizer(m_mainSizer);
+  m_headerPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE);
+  m_headerPanel->SetBackgroundColour(wxColour(200, 200, 200, 255));
+  m_headerSizer = new wxBoxSizer(wxHORIZONTAL);
+  m_headerPanel->SetSizer(m_headerSizer);
+  m_mainSizer->Add(m_headerPanel, 0, wxEXPAND | wxALL, 4);
+  m_headerSizer->Add(new wxStaticText(m_headerPanel, wxID_ANY, _("You are currently connected to:"),
+                                      wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE),
+                     1, wxALIGN_CENTRE, 0);
+  Bind(wxEVT_TIMER, &SitesPanel::OnTimer, this, ID_HOVER_TIMER);
+  m_toolTipTimer.Start(500, wxTIMER_CONTINUOUS);
+}
+
+SitesPanel::~SitesPanel() { m_toolTipTimer.Stop(); }
+
+SitePanel* SitesPanel::FindSitePanel(const std::string& url) const {
+  for (SitePanel* panel : m_sitePanels)
+    if (panel->GetURL() == url) return panel;
+  TRACE_INFO("END : not found");
   return nullptr;
 }
-void SitesPanel::SwitchSubscribeChatRoom(const std::string& url, bool subscribed) {
-  Record("subscribed " + url + (subscribed ? " yes" : " no"));
+
+void SitesPanel::Refit() {
+  FitInside();
+  Layout();
 }
-int SitesPanel::GetContactsCount(const std::string& url) const {
-  auto found = m_sites.find(url);
-  return found == m_sites.end() ? 0 : int(found->second.size());
+
+SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
+  TRACE_START_ARGS("%s", info.GetURL().c_str());
+  if (SitePanel* found = FindSitePanel(info.GetURL())) return found;
+  auto* panel = new SitePanel(m_manager, this, name, info, true);
+  m_sitePanels.push_back(panel);
+  m_mainSizer->Add(panel, 0, wxEXPAND | wxLEFT | wxRIGHT, 4);
+  m_mainSizer->Layout();
+  FitInside();
+  // The new site, at the bottom, comes into view however long the list.
+  int unitX = 0, unitY = 0;
+  GetScrollPixelsPerUnit(&unitX, &unitY);
+  Scroll(-1, unitY > 0 ? GetVirtualSize().y / unitY : 0);
+  TRACE_END();
+  return panel;
 }
+
+void SitesPanel::Remove(SitePanel* panel) {
+  m_mainSizer->Detach(panel);
+  m_sitePanels.erase(std::find(m_sitePanels.begin(), m_sitePanels.end(), panel));
+  panel->Retire();
+}
+
 bool SitesPanel::RemoveURL(const std::string& url) {
-  Record("remove " + url);
-  return m_sites.erase(url) > 0;
+  TRACE_START_ARGS("%s", url.c_str());
+  SitePanel* panel = FindSitePanel(url);
+  if (!panel) return false;
+  Remove(panel);
+  Refit();
+  TRACE_END_RESULT("found");
+  return true;
 }
-void SitesPanel::UpdateContact(const URLContactInfo& update) {
-  auto found = m_sites.find(update.GetURL());
-  if (found != m_sites.end()) {
-    if (update.IsLogout()) found->second.erase(update.GetLogin());
-    else found->second.insert(update.GetLogin());
-  }
-  Record("contact " + update.GetURL() + " " + update.GetLogin() + " " + std::to_string(int(update.GetStatus())));
+
+void SitesPanel::DestroyLater(SitePanel* panel) {
+  wxWeakRef<SitePanel> waiting(panel);
+  CallAfter([waiting] {
+    if (waiting) waiting->Destroy();
+  });
 }
-void SitesPanel::UpdateComments(const URLInfo& site) { Record("comments " + site.GetURL()); }
-void SitesPanel::UpdateGrade(const std::string& url, int grade) { Record("grade " + url + " " + std::to_string(grade)); }
-void SitesPanel::UpdateExtensionStatus(const std::string& name, t_extension_status status) {
-  Record("extension " + name + " " + std::to_string(long(status)));
-}
-void SitesPanel::UpdateAvatar(const std::string& login) { Record("avatar " + login); }
-void SitesPanel::NotifyNewMessage(const std::string& url) { Record("new message " + url); }
 
 void SitesPanel::Disconnection() {
-  m_sites.clear();
-  Record("disconnection");
+  while (!m_sitePanels.empty()) Remove(m_sitePanels.front());
+  Refit();
 }
+
+int SitesPanel::GetContactsCount(const std::string& url) const {
+  const SitePanel* panel = FindSitePanel(url);
+  if (!panel) TRACE_INFO("END : url (%s) not found", url.c_str());
+  return panel ? panel->GetNbrUsers() : 0;
+}
+
+void SitesPanel::UpdateContact(const URLContactInfo& info) {
+  if (SitePanel* panel = FindSitePanel(info.GetURL())) {
+    panel->SetNbrUsers(info.GetNbrUsers());
+    panel->UpdateContact(info);
+  }
+  Refit();
+}
+
+void SitesPanel::SwitchSubscribeChatRoom(const std::string& url, bool subscribed) {
+  if (SitePanel* panel = FindSitePanel(url)) panel->SwitchSubscribeChatRoom(subscribed);
+}
+
+void SitesPanel::NotifyNewMessage(const std::string& url) {
+  if (SitePanel* panel = FindSitePanel(url)) panel->NotifyNewMessage();
+}
+
+void SitesPanel::UpdateComments(const URLInfo& info) {
+  if (SitePanel* panel = FindSitePanel(info.GetURL())) panel->UpdateComments(info.GetNbrComments(), info.GetGrade());
+}
+
+void SitesPanel::UpdateGrade(const std::string& url, int grade) {
+  if (SitePanel* panel = FindSitePanel(url)) panel->UpdateGrade(grade);
+}
+
+void SitesPanel::UpdateAvatar(const std::string& login) {
+  for (SitePanel* panel : m_sitePanels) panel->UpdateAvatar(login);
+}
+
+void SitesPanel::OnTimer(wxTimerEvent&) {
+  for (SitePanel* panel : m_sitePanels) panel->UpdateToolTip();
+}
+
+// ---- The panels' commands.
+
+void SitesPanel::OnOpenPrivateChatRoom(const std::string& login) { m_listener->CreateVirtualChatRoom(login); }
+void SitesPanel::OnAddContact(const std::string& login, const std::string& message) {
+  m_listener->AddContact(login, message);
+}
+void SitesPanel::OnRemoveContact(const std::string& login, const std::string& message) {
+  m_listener->RemoveContact(login, message);
+}
+void SitesPanel::OnBlockContact(const std::string& login, const std::string& message) {
+  m_listener->BlockContact(login, message);
+}
+void SitesPanel::OnUnblockContact(const std::string& login, const std::string& message) {
+  m_listener->UnblockContact(login, message);
+}
+void SitesPanel::OnReportAbuse(const std::string& url, const std::string& login, const std::string& message) {
+  m_listener->ReportAbuse(url, login, message);
+}
+void SitesPanel::OnSwitchURLStatus(const std::string& url) { m_listener->SwitchWebSiteStatus(url); }
+void SitesPanel::OnCloseChatRoom(const std::string& url) { m_listener->CloseChatRoom(url); }
+void SitesPanel::OnSubscribeChatRoom(const std::string& url) { m_listener->SubscribeChatRoom(url); }
+void SitesPanel::OnUnsubscribeChatRoom(const std::string& url) { m_listener->UnsubscribeChatRoom(url); }
+
+void SitesPanel::OnOpenMessages(const std::string& url) { TRACE_INFO("comments of %s", url.c_str()); }
+
+void SitesPanel::OnOpenSiteProfile(SitePanel* panel) { TRACE_INFO("profile of %s", panel->GetURL().c_str()); }

@@ -1,44 +1,98 @@
-// The sites open in the browser, shown below the contacts once connected.
-#ifndef PARLAVOX_GUI_SITESPANEL_H
-#define PARLAVOX_GUI_SITESPANEL_H
+// The sites open in the user's browser, shown below the contacts once connected: a grey header
+// row ("You are currently connected to:") with one button per browser extension, then one panel
+// per site whose room the program entered, in the order the sites were opened. The main window
+// routes every change of a site to its panel by URL; the panels' commands go back to the main
+// window through its SubscribeChatRoomListener. A 500 ms timer follows the pointer for the tips.
+#ifndef PARLAVOX_GUI_SITES_SITESPANEL_H
+#define PARLAVOX_GUI_SITES_SITESPANEL_H
 
-#include "gui/callRecord.h"
-#include <wx/string.h>
-#include <map>
-#include <set>
-#include <string>
-#include "model/extensionStatus.h"
 #include <wx/scrolwin.h>
+#include <wx/timer.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/extensionStatus.h"
+
+class ExtensionButtonBitmap;
 class Manager;
+class SitePanel;
+class SubscribeChatRoomListener;
 class URLContactInfo;
 class URLInfo;
-class SubscribeChatRoomListener;
+class wxBoxSizer;
+class wxPanel;
 
-class SitesPanel : public wxScrolledWindow, public CallRecord {
+class SitesPanel : public wxScrolledWindow {
  public:
-  SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener);
+  // Extension buttons kept; a name heard of past this many gets none (each costs windows).
+  static constexpr size_t kMaxExtensionButtons = 256;
 
-  // Adds the site's panel; returns it once the panel exists.
-  wxWindow* AddSitePanel(const URLInfo& site, const wxString& name);
-  void SwitchSubscribeChatRoom(const std::string& url, bool subscribed);
-  int GetContactsCount(const std::string& url) const;
-  // True when the site was listed and is removed.
+  SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener);
+  ~SitesPanel() override;
+
+  // ---- What the main window calls (sitesPanel.cpp).
+  // The site's panel, made and shown at the bottom unless it exists.
+  SitePanel* AddSitePanel(const URLInfo& info, const wxString& name);
+  // True when the site had a panel, now gone.
   bool RemoveURL(const std::string& url);
-  void UpdateContact(const URLContactInfo& update);
-  void UpdateComments(const URLInfo& site);
-  void UpdateGrade(const std::string& url, int grade);
-  void UpdateExtensionStatus(const std::string& name, t_extension_status status);
-  void UpdateAvatar(const std::string& login);
+  int GetContactsCount(const std::string& url) const;
+  void UpdateContact(const URLContactInfo& info);
+  void SwitchSubscribeChatRoom(const std::string& url, bool subscribed);
   void NotifyNewMessage(const std::string& url);
-  // The session ended: every site leaves the panel.
+  void UpdateComments(const URLInfo& info);
+  void UpdateGrade(const std::string& url, int grade);
+  void UpdateAvatar(const std::string& login);
+  // The session ended: every site leaves the panel; the extension buttons stay.
   void Disconnection();
+  SitePanel* FindSitePanel(const std::string& url) const;
+  const std::vector<SitePanel*>& GetSitePanels() const { return m_sitePanels; }
+
+  // ---- The browser extensions (sitesPanelExtensions.cpp).
+  void UpdateExtensionStatus(const std::string& name, t_extension_status status);
+  ExtensionButtonBitmap* GetExtensionButton(const std::string& name) const;
+  bool IsExtensionReady(const std::string& name) const;
+  size_t GetExtensionCount() const { return m_extensionButtons.size(); }
+
+  // ---- What the sites' panels ask; each goes to the main window unchanged.
+  void OnOpenPrivateChatRoom(const std::string& login);
+  void OnAddContact(const std::string& login, const std::string& message);
+  void OnRemoveContact(const std::string& login, const std::string& message);
+  void OnBlockContact(const std::string& login, const std::string& message);
+  void OnUnblockContact(const std::string& login, const std::string& message);
+  void OnReportAbuse(const std::string& url, const std::string& login, const std::string& message);
+  void OnSwitchURLStatus(const std::string& url);
+  void OnCloseChatRoom(const std::string& url);
+  void OnSubscribeChatRoom(const std::string& url);
+  void OnUnsubscribeChatRoom(const std::string& url);
+  // The site's comments window.
+  void OnOpenMessages(const std::string& url);
+  // The site's profile and notification settings window.
+  void OnOpenSiteProfile(SitePanel* panel);
+  // A panel taken out while its menu or question was open, destroyed from the event loop.
+  void DestroyLater(SitePanel* panel);
 
  private:
+  void OnTimer(wxTimerEvent& event);
+  void OnSwitchExtensionStatus(wxMouseEvent& event);
+  ExtensionButtonBitmap* CreateExtensionButton(const std::string& name);
+  // Takes the panel out of the list and the sizer, and destroys it or has it wait.
+  void Remove(SitePanel* panel);
+  void Refit();
+
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
-  // The sites listed, each with the logins shown on it.
-  std::map<std::string, std::set<std::string>> m_sites;
+  wxTimer m_toolTipTimer;
+  std::vector<SitePanel*> m_sitePanels;
+  wxBoxSizer* m_mainSizer = nullptr;
+  wxBoxSizer* m_headerSizer = nullptr;
+  wxPanel* m_headerPanel = nullptr;
+  std::map<std::string, ExtensionButtonBitmap*> m_extensionButtons;
+  std::map<std::string, wxBitmap> m_enabledBitmaps;
+  std::map<std::string, wxBitmap> m_disabledBitmaps;
+  std::map<int, std::string> m_extensionNames;
+  std::map<std::string, bool> m_extensionReady;
 };
 
 #endif

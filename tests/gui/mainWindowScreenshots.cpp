@@ -102,11 +102,7 @@ void MainWindow() {
 
 int main(int argc, char** argv) {
   if (!screenshots::Start(argc, argv, g_dir)) return 1;
-  const std::string home = wxFileName::CreateTempFileName("parlavox-shots").ToStdString();
-  std::remove(home.c_str());
-  wxFileName::Mkdir(wxString::FromUTF8(home), 0700, wxPATH_MKDIR_FULL);
-  Config::SetPath(std::string(PARLAVOX_SOURCE_DIR) + "/data/");
-  Config::SetUserPath(home + "/");
+  screenshots::UseFreshHome(PARLAVOX_SOURCE_DIR);
   Config::GetInstance()->SetLogin("alice");
   Config::GetInstance()->SetNickname("Alice");
   Config::GetInstance()->SetRememberClose(true);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "network/fileServer.h"
+#include "standin/messengers.h"
+#include "tests/support/testSupport.h"
 #include "tests/standin/standinTestSupport.h"
 
 using namespace standintest;
@@ -321,15 +323,65 @@ TEST_F(StandinEndToEnd, ProfilesAvatarsSmileysAndMessengers) {
   alice->Link().DelSmiley(alice->Key(), kSite, ":wave:");
   EXPECT_TRUE(bob->Wait(S2C_Request_PR_delsmiley));
 
-  // No other network is reachable: none is offered, and an account asked for stays off.
+  // No other network is offered without a list of them; an account asked for connects unless
+  // its password is the refused one, and a disconnection is answered as such.
   alice->Link().AskMessengerProtocols(alice->Key(), "alice");
   const S2C_Request_t* protocols = alice->Wait(S2C_Request_PR_availablemessengerprotocols);
   ASSERT_TRUE(protocols);
   EXPECT_EQ(0, protocols->choice.availablemessengerprotocols.protocols.list.count);
   alice->Link().ConnectMessenger(alice->Key(), "icq", "12345", "pw", {}, "Alice", STATUS_ONLINE);
-  EXPECT_TRUE(alice->Wait(S2C_Request_PR_messengerconnectionstatus, [](const S2C_Request_t& r) {
-    return r.choice.messengerconnectionstatus.status == MessengerConnectionStatus_disconnected;
-  }));
+  ASSERT_TRUE(alice->WaitCount(S2C_Request_PR_messengerconnectionstatus, 1));
+  alice->Link().ConnectMessenger(alice->Key(), "icq", "12345", "wrong", {}, "Alice", STATUS_ONLINE);
+  ASSERT_TRUE(alice->WaitCount(S2C_Request_PR_messengerconnectionstatus, 2));
+  alice->Link().DisconnectMessenger(alice->Key(), "icq", "12345");
+  ASSERT_TRUE(alice->WaitCount(S2C_Request_PR_messengerconnectionstatus, 3));
+  auto with = [](long status) {
+    return [status](const S2C_Request_t& r) {
+      return r.choice.messengerconnectionstatus.status == status && Str(r.choice.messengerconnectionstatus.login) == "12345";
+    };
+  };
+  EXPECT_EQ(1u, alice->Count(S2C_Request_PR_messengerconnectionstatus, with(MessengerConnectionStatus_connected)));
+  EXPECT_EQ(2u, alice->Count(S2C_Request_PR_messengerconnectionstatus, with(MessengerConnectionStatus_disconnected)));
+}
+
+// The networks of a --messengers file reach the client as written, escapes decoded, with the
+// icon's bytes; a file with a line that is not a protocol keeps the server from starting.
+TEST_F(StandinEndToEnd, MessengersFileIsOfferedAsWritten) {
+  TempDir dir;
+  ASSERT_TRUE(testsupport::WriteFile(dir.file("icon.png"), std::string("\x89PNG\r\n\x1a\n", 8)));
+  ASSERT_TRUE(testsupport::WriteFile(dir.file("offers"),
+                                     "# two networks\n"
+                                     "icq\tICQ \\x3cb\\x3e\tport=5190;server=a\\;b\n"
+                                     "\n"
+                                     "jabber\tJab\\tber\t\t" + dir.file("icon.png") + "\n"));
+  Start({"--messengers", dir.file("offers")});
+  auto alice = LogIn("alice");
+  alice->Link().AskMessengerProtocols(alice->Key(), "alice");
+  const S2C_Request_t* offered = alice->Wait(S2C_Request_PR_availablemessengerprotocols);
+  ASSERT_TRUE(offered);
+  const MessengerProtocols_t& list = offered->choice.availablemessengerprotocols.protocols;
+  ASSERT_EQ(2, list.list.count);
+  const MessengerProtocol_t& icq = *list.list.array[0];
+  EXPECT_EQ("icq", Str(icq.protocol));
+  EXPECT_EQ("ICQ <b>", Str(icq.description));
+  ASSERT_EQ(2, icq.parameters.list.count);
+  EXPECT_EQ("port", Str(icq.parameters.list.array[0]->key));
+  EXPECT_EQ("5190", Str(icq.parameters.list.array[0]->value));
+  EXPECT_EQ("a;b", Str(icq.parameters.list.array[1]->value));
+  EXPECT_EQ(nullptr, icq.icon);
+  const MessengerProtocol_t& jabber = *list.list.array[1];
+  EXPECT_EQ("Jab\tber", Str(jabber.description));
+  EXPECT_EQ(0, jabber.parameters.list.count);
+  ASSERT_NE(nullptr, jabber.icon);
+  EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), Str(*jabber.icon));
+
+  std::string error;
+  std::vector<standin::OfferedProtocol> refused;
+  for (const char* line : {"only-an-id\n", "id\tdesc\tnot-a-pair\n", "id\tbad \\q escape\n", "\tno id\n"}) {
+    ASSERT_TRUE(testsupport::WriteFile(dir.file("bad"), line));
+    EXPECT_FALSE(standin::LoadMessengersFile(dir.file("bad"), &refused, &error)) << line;
+    EXPECT_NE(std::string::npos, error.find("bad:1:")) << error;
+  }
 }
 
 TEST_F(StandinEndToEnd, StateFileKeepsContactsAndProfilesAcrossARestart) {

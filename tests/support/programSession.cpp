@@ -105,13 +105,7 @@ void ProgramSession::TearDown() {
     EXPECT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
     Settle();
   }
-  if (m_frame) {
-    m_frame->Close(true);
-    EXPECT_TRUE(Until([] { return MainFrame::GetInstance() == nullptr; }));
-    startup::EndApplication();
-    m_frame = nullptr;
-    m_rooms = nullptr;
-  }
+  Exit();
   if (!m_savedHome.empty()) setenv("HOME", m_savedHome.c_str(), 1);
   if (m_savedLog) {
     wxLog* installed = wxLog::SetActiveTarget(m_savedLog);
@@ -121,6 +115,15 @@ void ProgramSession::TearDown() {
     EXPECT_EQ(0, m_server->Stop()) << "the stand-in server did not end cleanly";
   }
   m_server.reset();
+}
+
+void ProgramSession::Exit() {
+  if (!m_frame) return;
+  m_frame->Close(true);
+  EXPECT_TRUE(Until([] { return MainFrame::GetInstance() == nullptr; }));
+  startup::EndApplication();
+  m_frame = nullptr;
+  m_rooms = nullptr;
 }
 
 bool ProgramSession::Until(const std::function<bool()>& cond, int ms) {

@@ -82,6 +82,9 @@ class ProgramSession : public ::testing::Test {
   bool AwaitJournal(const std::string& line, size_t from = 0);
   bool AwaitJournal(const std::function<bool(const std::string&)>& match, size_t from = 0);
 
+  // Ends the program as the user does (the settings file is written); the test goes on without it.
+  void Exit();
+
   // The controller's stored record of the kind about the login made during this test, or null.
   ContactEvent* Stored(int type, const std::string& login);
   ContactEvent* AwaitStored(int type, const std::string& login);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/config.h"
 #include "model/log.h"
 
 namespace screenshots {
@@ -37,6 +38,14 @@ bool Start(int argc, char** argv, std::string& dir) {
   wxInitAllImageHandlers();
   wxFileName::Mkdir(wxString::FromUTF8(dir), 0755, wxPATH_MKDIR_FULL);
   return true;
+}
+
+void UseFreshHome(const std::string& sourceDir) {
+  const std::string home = wxFileName::CreateTempFileName("parlavox-shots").ToStdString();
+  std::remove(home.c_str());
+  wxFileName::Mkdir(wxString::FromUTF8(home), 0700, wxPATH_MKDIR_FULL);
+  Config::SetPath(sourceDir + "/data/");
+  Config::SetUserPath(home + "/");
 }
 
 void Fail(const std::string& what) {

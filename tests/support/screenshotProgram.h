@@ -11,6 +11,10 @@ namespace screenshots {
 // a message, when the tool kit cannot start (no X display).
 bool Start(int argc, char** argv, std::string& dir);
 
+// A fresh home directory of the user's own (0700) for the settings, and the program's data taken
+// from the source tree.
+void UseFreshHome(const std::string& sourceDir);
+
 // Says what went wrong and counts it.
 void Fail(const std::string& what);
 

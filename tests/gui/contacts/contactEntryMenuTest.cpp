@@ -6,6 +6,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/textdlg.h>
+#include <wx/uiaction.h>
 
 #include "gui/contacts/contactEntryIds.h"
 #include "gui/contacts/entryListener.h"
@@ -13,6 +14,7 @@
 #include "gui/messageYesNoCancelFrame.h"
 #include "gui/webBrowser.h"
 #include "tests/gui/contacts/contactsListFixture.h"
+#include "widgets/myStaticText.h"
 
 namespace {
 
@@ -237,6 +239,41 @@ TEST_F(RowMenu, GroupNamesAreCheckedForLengthAndReservedNames) {
   const wxString thirty('y', 30);
   EXPECT_TRUE(m_panel->FindChatRoomEntry("work")->GetHeader()->Rename(thirty));
   EXPECT_EQ((std::vector<std::string>{std::string(30, 'y')}), Config::GetInstance()->GetGroups());
+}
+
+}  // namespace
+
+namespace {
+
+// The server removes the contact while the row's menu is open under the real pointer: the row
+// leaves the list at once, lives until the menu closes, runs nothing chosen, then goes.
+TEST_F(RowMenu, ARowRemovedWhileItsMenuIsOpenGoesOnceItCloses) {
+  Open();
+  Update(*Save(Contact("bob", "Bob", STATUS_ONLINE)));
+  Settle();
+  wxWeakRef<ContactEntry> row = m_panel->FindContactRow("bob");
+  MyStaticText* nickname = guitest::FindChild<MyStaticText>(row.get(), [](MyStaticText*) { return true; });
+  bool removed = false, stillThere = false;
+  wxTimer remover;
+  remover.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (!row || !row->IsMenuShown() || removed) return;
+    removed = true;
+    m_panel->RemoveContact("bob");
+    guitest::Pump(50);
+    stillThere = bool(row);
+    wxUIActionSimulator().Char(WXK_DOWN);
+    wxUIActionSimulator().Char(WXK_RETURN);
+  });
+  remover.Start(50);
+  wxUIActionSimulator sim;
+  sim.MouseMove(nickname->GetScreenPosition() + wxPoint(6, nickname->GetSize().y / 2));
+  guitest::Pump(100);
+  sim.MouseClick(wxMOUSE_BTN_RIGHT);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return removed && !row; }, 10000));
+  remover.Stop();
+  EXPECT_TRUE(stillThere);
+  EXPECT_TRUE(m_listener.calls.empty());
+  EXPECT_EQ("Private contacts:", Shown());
 }
 
 }  // namespace

@@ -218,3 +218,78 @@ TEST_F(ContactRow, TheRoomIconShowsTheOpenRoomAndBlinksTwelveTicksOnAMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stand-in for the contact tool tip window, as member rows see it.
+class TipWindow : public wxFrame, public ContactToolTipFace {
+ public:
+  explicit TipWindow(wxWindow* parent)
+      : wxFrame(parent, wxID_ANY, "", wxDefaultPosition, wxSize(120, 60), wxNO_BORDER | wxFRAME_NO_TASKBAR) {}
+  wxWindow* GetTipWindow() override { return this; }
+  std::string GetLogin() const override { return m_login; }
+  void UpdateContactInfo(const ContactInfo& contact) override { m_login = contact.GetLogin(); }
+  void UpdateAvatar() override { ++avatars; }
+  void MoveInsideScreen(const wxPoint& point) override { Move(point); }
+  int avatars = 0;
+
+ private:
+  std::string m_login;
+};
+
+// Member rows share one tip, owned by their window and not by the row that opened it: the row
+// removed while the tip shows hides it, and the next row's hover uses the same tip.
+TEST_F(ContactRow, TheSharedToolTipOutlivesTheMemberRowThatOpenedIt) {
+  Open();
+  int made = 0;
+  wxWeakRef<wxWindow> tip;
+  ContactEntry::SetToolTipMaker([&](wxWindow* parent, Manager*, const ContactInfo&) {
+    ++made;
+    TipWindow* window = new TipWindow(parent);
+    tip = window;
+    return static_cast<ContactToolTipFace*>(window);
+  });
+  wxPanel* members = new wxPanel(m_frame, wxID_ANY, wxPoint(0, 300), wxSize(300, 200));
+  const std::string room = "http://site.example/";
+  ContactEntry* bob = new ContactEntry(GetManager(), members, nullptr, Contact("bob", "Bob", STATUS_ONLINE),
+                                       CEP_CHATROOM, false, room);
+  ContactEntry* carl = new ContactEntry(GetManager(), members, nullptr, Contact("carl", "Carl", STATUS_ONLINE),
+                                        CEP_CHATROOM, false, room);
+  bob->SetSize(0, 0, 300, 40);
+  carl->SetSize(0, 60, 300, 40);
+  Settle();
+  wxUIActionSimulator sim;
+  auto hover = [&](ContactEntry* row) {
+    AvatarBitmapPanel* avatar = guitest::FindChild<AvatarBitmapPanel>(row, [](AvatarBitmapPanel*) { return true; });
+    sim.MouseMove(avatar->GetScreenPosition() + wxPoint(4, 4));
+  };
+  hover(bob);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip && tip->IsShown(); }));
+  EXPECT_EQ("bob", ContactEntry::GetSharedToolTip()->GetLogin());
+  EXPECT_EQ(bob->GetScreenRect().GetBottom() + 1 + 10, tip->GetPosition().y);
+  EXPECT_EQ(wxGetTopLevelParent(bob), tip->GetParent());
+  // An update of bob's record reaches the tip that shows him; carl's does not.
+  bob->UpdateAvatar(true);
+  carl->UpdateAvatar(true);
+  EXPECT_EQ(1, static_cast<TipWindow*>(tip.get())->avatars);
+  bob->Discard();
+  Settle();
+  ASSERT_TRUE(tip);
+  EXPECT_FALSE(tip->IsShown());
+  hover(carl);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShown(); }));
+  EXPECT_EQ(1, made);
+  EXPECT_EQ("carl", ContactEntry::GetSharedToolTip()->GetLogin());
+  ContactEntry::SetToolTipMaker(nullptr);
+  sim.MouseMove(m_frame->GetScreenPosition() + wxPoint(300, 20));
+  // The tip goes with its window; the rows then neither reach it nor keep it.
+  m_frame->Destroy();
+  m_frame = new wxFrame(nullptr, wxID_ANY, "Contacts");
+  ASSERT_TRUE(guitest::PumpUntil([&] { return !tip; }));
+  EXPECT_EQ(nullptr, ContactEntry::GetSharedToolTip());
+  ContactEntry bob2(GetManager(), m_frame, nullptr, Contact("bob", "Bob", STATUS_ONLINE), CEP_CHATROOM, false, room);
+  bob2.UpdateAvatar(true);
+  bob2.UpdateContactInfo(Contact("bob", "Bobby", STATUS_AWAY));
+}
+
+}  // namespace

@@ -106,9 +106,15 @@ class ContactsListTest : public ::testing::Test {
       if (saved->GetLogin() == login) return saved;
     return nullptr;
   }
-  // Lets the rows be placed and drawn.
-  static void Settle() {
+  // Lets the rows be placed, those out of sight included, and drawn.
+  void Settle() {
     wxTheApp->ProcessPendingEvents();
+    EXPECT_TRUE(guitest::PumpUntil([&] {
+      if (!m_panel) return true;
+      for (ChatRoomEntry* block : m_panel->GetBlocks())
+        if (!block->IsPlaced()) return false;
+      return true;
+    }));
     guitest::Pump(40);
   }
   // "Title: login login | Title: ..." for every block, top to bottom.

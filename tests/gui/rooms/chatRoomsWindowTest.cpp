@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/application.h"
+#include "gui/webBrowser.h"
 #include "gui/rooms/messageText.h"
 #include "model/contactInfo.h"
 #include "model/message.h"
@@ -204,7 +205,8 @@ TEST_F(RoomsWindow, UnseenTabsBlinkThenKeepTheUnreadPicture) {
   rooms->CreateChatRoom("http://two.example/", "two", "Chatroom opened");
   TabbedNotebook* tabs = rooms->GetNotebook();
   ASSERT_EQ(1, tabs->GetSelection());
-  wxTimerEvent tick;
+  wxTimer blinkTimer;
+  wxTimerEvent tick(blinkTimer);
   // The user's own line and a line in the selected tab change no picture.
   Message own("http://one.example/", "alice", "Alice", "mine", time(nullptr), false);
   rooms->AddMessage(&own);
@@ -307,6 +309,59 @@ TEST_F(RoomsWindow, AFloodOfHostileLinesKeepsTheDisplayBoundedAndLatest) {
   // A later notice still lands at the end.
   page->AddAdminMessage("the end", time(nullptr), wxBLUE);
   EXPECT_TRUE(Shown(page).EndsWith(") the end\n"));
+}
+
+TEST_F(RoomsWindow, WindowClosesToHiddenFocusBringsARoomForwardAndHelpOpensTheGuide) {
+  rooms->CreateChatRoom("http://one.example/", "one", "Chatroom opened");
+  rooms->CreateChatRoom("prv://alice/alice:bob", "Bob", "Chatroom opened ...");
+  rooms->Show();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return rooms->IsShownOnScreen(); }));
+  wxWindow* roomsButton = guitest::FindChild<wxWindow>(
+      frame, [](wxWindow* w) { return w->GetToolTipText() == "Show chatrooms"; });
+  ASSERT_TRUE(roomsButton);
+  roomsButton->Hide();
+  rooms->Close();  // the close box: hidden, the rooms stay, the tool bar's button comes back
+  EXPECT_FALSE(rooms->IsShown());
+  EXPECT_EQ(2, rooms->GetNbrChatRooms());
+  EXPECT_TRUE(roomsButton->IsShown());
+  rooms->FocusOnChatRoom("http://one.example/");
+  EXPECT_TRUE(rooms->IsShown());
+  EXPECT_EQ(0, rooms->GetNotebook()->GetSelection());
+
+  // The site's comments tool is there in a site's room, not in a private room with one contact.
+  auto commentsTool = [&](const std::string& url) {
+    wxToolBar* tools = rooms->GetChatRoom(url)->GetWriteMessagePanel()->GetToolBar();
+    return tools->GetToolEnabled(WriteMessagePanel::ID_COMMENT);
+  };
+  EXPECT_TRUE(commentsTool("http://one.example/"));
+  EXPECT_FALSE(commentsTool("prv://alice/alice:bob"));
+
+  // The smiley tool three times: opened, closed, opened anew.
+  WriteMessagePanel* input = rooms->GetChatRoom("http://one.example/")->GetWriteMessagePanel();
+  std::vector<SmileyGrid*> grids;
+  for (int i = 0; i < 3; ++i) {
+    wxCommandEvent tool(wxEVT_TOOL, WriteMessagePanel::ID_SMILEYS);
+    input->GetEventHandler()->ProcessEvent(tool);
+    grids.push_back(input->GetSmileyGrid());
+  }
+  EXPECT_TRUE(grids[0] && !grids[1] && grids[2]);
+  EXPECT_TRUE(grids[2]->IsShown());
+  EXPECT_EQ(8u, grids[2]->GetCells().size());
+  input->Hide();  // the page going out of sight takes its grid away
+  EXPECT_EQ(nullptr, input->GetSmileyGrid());
+
+  std::vector<std::string> opened;
+  browser::SetRecorder([&](const std::string& url) { opened.push_back(url); });
+  wxStaticText* help = guitest::FindChild<wxStaticText>(rooms, [](wxStaticText* t) { return t->GetLabel() == "Help?"; });
+  ASSERT_TRUE(help);
+  rooms->Raise();
+  wxUIActionSimulator sim;
+  sim.MouseMove(help->GetScreenRect().GetPosition() + help->GetSize() / 2);
+  sim.MouseClick();
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !opened.empty(); }));
+  browser::SetRecorder(nullptr);
+  ASSERT_EQ(1u, opened.size());
+  EXPECT_EQ(std::string(PARLAVOX_WEBSITE) + "common/help/0.9.8b/userguide.php#chatrooms", opened[0]);
 }
 
 }  // namespace

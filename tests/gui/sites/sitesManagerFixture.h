@@ -75,11 +75,7 @@ class SiteWindowsTest : public ::testing::Test {
     Config::SetUserPath(m_home.path());
     // No site, default and recommendation left by an earlier test.
     Config* config = Config::GetInstance();
-    // The windows and controller that could point to them are gone with the earlier test.
-    for (URLInfo* site : config->GetAllURLInfo()) {
-      config->RemoveURLInfo(site->GetURL());
-      delete site;
-    }
+    for (URLInfo* site : config->GetAllURLInfo()) config->RemoveURLInfo(site->GetURL());
     while (config->GetNbrRecommendedSites() > 0) config->DelRecommendedSite(config->GetRecommendedSite(0)->GetURL());
     config->SetDefaultSiteStatus(SITE_OPEN);
     m_ownNotifications = config->GetContactInfo()->GetNotifications();

@@ -1,0 +1,168 @@
+#include "gui/sites/siteInfoToolTip.h"
+
+#include <wx/intl.h>
+#include <wx/listbox.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
+
+#include "core/application.h"
+#include "gui/sites/siteText.h"
+#include "gui/webBrowser.h"
+#include "model/log.h"
+#include "model/urlInfo.h"
+
+namespace {
+
+wxStaticText* AddLabel(wxWindow* parent, wxSizer* box, int flags, int border) {
+  auto* label = new wxStaticText(parent, wxID_ANY, wxEmptyString);
+  box->Add(label, 1, flags, border);
+  return label;
+}
+
+}  // namespace
+
+SiteInfoToolTip::SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLInfo& site)
+    : wxFrame(parent, wxID_ANY, "no title", wxDefaultPosition, wxDefaultSize,
+              wxNO_BORDER | wxFRAME_SHAPED | wxFRAME_FLOAT_ON_PARENT | wxFRAME_NO_TASKBAR),
+      m_hideTimer(this) {
+  TRACE_START_ARGS("%s", site.GetURL().c_str());
+  SetBackgroundColour(*wxWHITE);
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  SetSizer(top);
+  auto* profile = new wxStaticBoxSizer(wxVERTICAL, this, _("Profile"));
+  top->Add(profile, 0, wxEXPAND, 0);
+
+  TRACE_INFO("site");
+  m_nameLabel = AddLabel(this, profile, wxALIGN_CENTER, 0);
+  m_nameLabel->SetLabelText(siteText::Shown(manager->GetChatRoomName(site.GetURL())));
+  m_nameLabel->SetFont(wxFont(wxFontInfo(10).Family(wxFONTFAMILY_MODERN).Bold()));
+  m_nameLabel->SetForegroundColour(*wxBLUE);
+  profile->AddSpacer(4);
+  TRACE_INFO("nbr");
+  m_usersLabel = AddLabel(this, profile, wxALIGN_CENTER | wxLEFT | wxRIGHT, 15);
+  SetNbrUsers(site.GetNbrUsers(), site.GetNbrChatRoomUsers());
+  TRACE_INFO("grade");
+  m_gradeLabel = AddLabel(this, profile, wxALIGN_CENTER | wxLEFT | wxRIGHT, 15);
+  SetGrade(float(site.GetUserGrade()), site.GetGrade());
+
+  const std::vector<RecommendedSite> recommended = site.GetRecommendedSites();
+  if (!recommended.empty()) {
+    m_recommendedBox = new wxStaticBoxSizer(wxVERTICAL, this, _("Other sites recommended by Parlavoxers"));
+    top->Add(m_recommendedBox, 0, wxEXPAND, 0);
+    m_recommendedList = new wxListBox(this, wxID_ANY, wxDefaultPosition, wxSize(-1, 75), 0, nullptr, wxLB_SINGLE);
+    m_recommendedBox->Add(m_recommendedList, 1, wxEXPAND | wxRIGHT, 2);
+    AddRecommendedSites(recommended);
+    m_recommendedList->Bind(wxEVT_LISTBOX, &SiteInfoToolTip::OnSiteSelected, this);
+    m_recommendedList->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnListInput, this);
+    m_recommendedList->Bind(wxEVT_KEY_DOWN, &SiteInfoToolTip::OnListInput, this);
+  }
+  // A click anywhere but on the list hides the tip: the labels and the boxes' frames included.
+  Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnClose, this);
+  for (wxWindow* child : GetChildren())
+    if (child != m_recommendedList) child->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnClose, this);
+  Bind(wxEVT_KILL_FOCUS, &SiteInfoToolTip::OnKillFocus, this);
+  Bind(wxEVT_TIMER, &SiteInfoToolTip::OnTimer, this, m_hideTimer.GetId());
+  SetAutoLayout(true);
+  top->SetSizeHints(this);
+  top->Fit(this);
+  Layout();
+  TRACE_END();
+}
+
+SiteInfoToolTip::~SiteInfoToolTip() { m_hideTimer.Stop(); }
+
+void SiteInfoToolTip::SetNbrUsers(int nbrUsers, int nbrChatRoomUsers) {
+  m_usersLabel->SetLabelText(
+      wxString::Format(_("%d Parlavoxers on the site, %d in the chatroom"), nbrUsers, nbrChatRoomUsers));
+}
+
+void SiteInfoToolTip::SetGrade(float userGrade, float grade) {
+  // Grades are written with a point whatever the locale: the formats' "%2.1f" takes text.
+  wxString text;
+  if (grade > 10.0f) {
+    text = _("No grade");
+  } else if (userGrade > 10.0f) {
+    wxString format = _("No grade (Average : %2.1f/10)");
+    format.Replace("%2.1f", "%s");
+    text = wxString::Format(format, siteText::Grade(grade));
+  } else {
+    wxString format = _("Your grade : %2.1f/10 (Average : %2.1f/10)");
+    format.Replace("%2.1f", "%s");
+    text = wxString::Format(format, siteText::Grade(userGrade), siteText::Grade(grade));
+  }
+  m_gradeLabel->SetLabelText(text);
+}
+
+wxPoint SiteInfoToolTip::InsideScreen(const wxPoint& position, const wxSize& size, const wxSize& screen) {
+  wxPoint at = position;
+  if (at.y < 0) at.y = 0;
+  else if (at.y + size.y + 32 > screen.y) at.y = screen.y - size.y - 32;
+  if (at.x < 0) at.x = 0;
+  else if (at.x + size.x > screen.x) at.x = screen.x - size.x;
+  return at;
+}
+
+void SiteInfoToolTip::MoveInsideScreen(const wxPoint& position) {
+  const wxSize screen(wxSystemSettings::GetMetric(wxSYS_SCREEN_X), wxSystemSettings::GetMetric(wxSYS_SCREEN_Y));
+  Move(InsideScreen(position, GetSize(), screen));
+}
+
+void SiteInfoToolTip::ShowAt(const wxPoint& position) {
+  m_hideTimer.Stop();
+  MoveInsideScreen(position);
+  if (!IsShown()) ShowWithoutActivating();
+  Raise();
+}
+
+wxString SiteInfoToolTip::GetUsersText() const { return m_usersLabel->GetLabelText(); }
+wxString SiteInfoToolTip::GetGradeText() const { return m_gradeLabel->GetLabelText(); }
+wxString SiteInfoToolTip::GetNameText() const { return m_nameLabel->GetLabelText(); }
+
+void SiteInfoToolTip::AddRecommendedSites(const std::vector<RecommendedSite>& sites) {
+  for (const RecommendedSite& site : sites) m_recommended.push_back(site.GetURL());
+  std::sort(m_recommended.begin(), m_recommended.end());
+  for (const std::string& url : m_recommended) m_recommendedList->Append(siteText::Shown(url));
+}
+
+void SiteInfoToolTip::OnClose(wxMouseEvent&) { m_hideTimer.Start(1, wxTIMER_CONTINUOUS); }
+
+void SiteInfoToolTip::OnKillFocus(wxFocusEvent& event) {
+  if (IsShown()) {
+    TRACE_INFO("Hide %p", static_cast<void*>(event.GetWindow()));
+    m_hideTimer.Start(1, wxTIMER_CONTINUOUS);
+  }
+  event.Skip();
+}
+
+void SiteInfoToolTip::OnTimer(wxTimerEvent&) {
+  Show(false);
+  m_hideTimer.Stop();
+}
+
+// Only web addresses reach the browser; one given without any scheme is taken as http.
+void SiteInfoToolTip::OnListInput(wxEvent& event) {
+  m_userChoosing = true;
+  event.Skip();
+}
+
+void SiteInfoToolTip::OnSiteSelected(wxCommandEvent& event) {
+  const int index = event.GetInt();
+  TRACE_START_ARGS("%d", index);
+  if (!m_userChoosing) {
+    TRACE_END_RESULT("not chosen by the user");
+    return;
+  }
+  m_userChoosing = false;
+  if (index >= 0 && size_t(index) < m_recommended.size()) {
+    std::string url = m_recommended[size_t(index)];
+    if (url.find(':') == std::string::npos) url = "http://" + url;
+    if (siteText::IsWebAddress(url)) browser::Open(url);
+    else TRACE_ERROR("not a web address, not opened");
+    m_recommendedList->Deselect(index);
+  }
+  Show(false);
+  TRACE_END();
+}

@@ -1,0 +1,64 @@
+// The small borderless window that sums up one site: its room's name, the Parlavoxers on the site
+// and in its room, its grades, and the sites other Parlavoxers recommended with it, which open
+// in the browser when chosen. Each site's panel makes one, hidden, and keeps it current.
+#ifndef PARLAVOX_GUI_SITES_SITEINFOTOOLTIP_H
+#define PARLAVOX_GUI_SITES_SITEINFOTOOLTIP_H
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <string>
+#include <vector>
+
+#include "model/recommendedSite.h"
+
+class Manager;
+class URLInfo;
+class wxListBox;
+class wxStaticBoxSizer;
+class wxStaticText;
+
+class SiteInfoToolTip : public wxFrame {
+ public:
+  SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLInfo& site);
+  ~SiteInfoToolTip() override;
+
+  void SetNbrUsers(int nbrUsers, int nbrChatRoomUsers);
+  // Grades above 10 stand for "no grade".
+  void SetGrade(float userGrade, float grade);
+  // Moves the window to `position`, kept on the screen (32 pixels free at the bottom).
+  void MoveInsideScreen(const wxPoint& position);
+  // Where MoveInsideScreen puts a window of `size` asked for at `position` on a screen of `screen`.
+  static wxPoint InsideScreen(const wxPoint& position, const wxSize& size, const wxSize& screen);
+  // Shows the window where the pointer is, without taking the keyboard from the user's window.
+  void ShowAt(const wxPoint& position);
+
+  wxString GetUsersText() const;
+  wxString GetGradeText() const;
+  wxString GetNameText() const;
+  // The recommended sites in the order listed (alphabetical); empty without the list.
+  const std::vector<std::string>& GetRecommendedSites() const { return m_recommended; }
+  wxListBox* GetRecommendedList() const { return m_recommendedList; }
+
+ private:
+  void AddRecommendedSites(const std::vector<RecommendedSite>& sites);
+  void OnClose(wxMouseEvent& event);
+  void OnKillFocus(wxFocusEvent& event);
+  void OnSiteSelected(wxCommandEvent& event);
+  void OnListInput(wxEvent& event);
+  void OnTimer(wxTimerEvent& event);
+
+  wxStaticText* m_nameLabel = nullptr;
+  wxStaticText* m_usersLabel = nullptr;
+  wxStaticText* m_gradeLabel = nullptr;
+  wxStaticBoxSizer* m_recommendedBox = nullptr;
+  wxListBox* m_recommendedList = nullptr;
+  wxTimer m_hideTimer;
+  // Set by a click or a key in the list: the toolkit also selects a line by itself when the list
+  // takes the focus, which must open nothing.
+  bool m_userChoosing = false;
+  // The addresses behind the list's lines, which show them shortened.
+  std::vector<std::string> m_recommended;
+};
+
+#endif

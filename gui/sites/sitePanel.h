@@ -1,0 +1,219 @@
+// One site open in the user's browser, as the sites panel shows it: a header with the state of the
+// site's room (blinking on new messages), a fold icon, the site's name, the Parlavoxers on the site
+// and in its room, its comments and grade; below it a grid of the avatars of the people on the
+// site (3 rows of 12; people past 36 wait hidden for a free cell). Right clicks open the site's
+// menu and a person's menu.
+//
+// A panel can be removed while a menu or a question of its own is open (the browser closed the
+// site, the connection dropped): it is then hidden and taken out of the list at once, and
+// destroyed once its menu or question is over. Avatars removed meanwhile wait the same way, and
+// the menus' commands work on the login copied when the menu opened.
+#ifndef PARLAVOX_GUI_SITES_SITEPANEL_H
+#define PARLAVOX_GUI_SITES_SITEPANEL_H
+
+#include <wx/gbsizer.h>
+#include <wx/panel.h>
+#include <wx/timer.h>
+#include <wx/weakref.h>
+
+#include <list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/urlInfo.h"
+
+class ChatButtonBitmap;
+class ContactButtonBitmap;
+class Manager;
+class MyStaticText;
+class SiteButtonBitmap;
+class SiteButtonBitmapMessages;
+class SiteInfoToolTip;
+class SitesPanel;
+class URLContactInfo;
+class wxMenu;
+
+// The control ids of the sites panel and its sites' panels.
+enum {
+  ID_SUBSCRIBE_CHATROOM = wxID_HIGHEST + 3701,
+  ID_CLOSE_URL,
+  ID_SWITCH_URL_STATUS,
+  ID_REMOVE_CONTACT,
+  ID_ADD_CONTACT,
+  ID_SEND_MESSAGE,
+  ID_REPORT_ABUSE,
+  ID_SHOW_PROFILE,
+  ID_BLOCK_CONTACT,
+  ID_UNBLOCK_CONTACT,
+  ID_BLINK_TIMER,
+  ID_SITE_PROFILE,
+  ID_HOVER_TIMER
+};
+
+class SitePanel : public wxPanel {
+ public:
+  static constexpr int kRows = 3;
+  static constexpr int kColumns = 12;
+  static constexpr int kBlinkTicks = 12;
+  // The longest site name shown whole in the header.
+  static constexpr size_t kMaxName = 49;
+  // The narrowest the name gets when the window is narrow.
+  static constexpr int kMinNameWidth = 40;
+
+  SitePanel(Manager* manager, wxWindow* parent, const wxString& name, const URLInfo& info, bool links);
+  ~SitePanel() override;
+
+  std::string GetURL() const { return m_urlInfo.GetURL(); }
+  // The people shown on the site, hidden ones included.
+  int GetNbrUsers() const { return int(m_contacts.size()); }
+
+  // ---- Header (sitePanel.cpp).
+  void NotifyNewMessage();
+  void SwitchSubscribeChatRoom(bool subscribed);
+  void UpdateComments(int nbrComments, float grade);
+  void SetNbrUsers(int nbrUsers);
+  void UpdateNbrUsers();
+  void ShowRoomIcon(bool on);
+  // The grade the user has just given the site.
+  void UpdateGrade(int grade);
+
+  // ---- The people on the site (sitePanelContacts.cpp).
+  void UpdateContact(const URLContactInfo& update);
+  ContactButtonBitmap* FindContact(const std::string& login) const;
+  void UpdateAvatar(const std::string& login);
+
+  // ---- The pointer resting on the site's name shows the site's tip (sitePanelHover.cpp).
+  void UpdateToolTip();
+
+  // ---- Menus (sitePanelMenus.cpp). The menu a right click opens: the site's for a null
+  // avatar, else the person's; the caller owns it. DisplayMenu pops it up and cleans up.
+  wxMenu* BuildMenu(ContactButtonBitmap* button);
+  void DisplayMenu(ContactButtonBitmap* button);
+
+  // ---- Removal: hides the panel; it is destroyed at once, or once its menu or question is
+  // over (then `dispose` is called from the event loop).
+  void Retire();
+  bool IsBusy() const { return m_busy > 0; }
+  bool IsRetired() const { return m_retired; }
+
+  // What the tests read.
+  bool IsSubscribed() const { return m_subscribed; }
+  bool IsOpened() const { return m_opened; }
+  bool IsBlinking() const { return m_blinkTimer.IsRunning(); }
+  bool IsMenuShown() const { return m_menuShown; }
+  const std::vector<ContactButtonBitmap*>& GetContacts() const { return m_contacts; }
+  // The cell of a login's avatar; false when it has none (absent, or waiting hidden).
+  bool GetCell(const std::string& login, wxGBPosition* cell) const;
+  wxWindow* GetShownRoomIcon() const;
+  wxWindow* GetShownFoldIcon() const;
+  MyStaticText* GetSiteLabel() const { return m_siteLabel; }
+  MyStaticText* GetUsersLabel() const { return m_usersLabel; }
+  MyStaticText* GetChatRoomUsersLabel() const { return m_chatRoomUsersLabel; }
+  MyStaticText* GetGradeLabel() const { return m_gradeLabel; }
+  wxWindow* GetCommentsIcon() const;
+  wxWindow* GetContactsPanel() const { return m_contactsPanel; }
+  SiteInfoToolTip* GetSiteToolTip() const { return m_siteToolTip; }
+  const URLInfo& GetURLInfo() const { return m_urlInfo; }
+
+ private:
+  // Counts a menu or a question of the panel's own that is open.
+  class Busy {
+   public:
+    explicit Busy(SitePanel* panel);
+    ~Busy();
+
+   private:
+    wxWeakRef<SitePanel> m_panel;
+  };
+
+  SitesPanel* Sites() const;
+  // Construction and the header (sitePanel.cpp).
+  void CreateHeader(const wxString& name, bool links);
+  void CreateCounts();
+  void CreateGrid();
+  void SetFoldIcon(SiteButtonBitmap* icon);
+  void OnOpenCloseClicked(wxMouseEvent& event);
+  void OnBlinkTimer(wxTimerEvent& event);
+  void OnRoomIconClicked(wxMouseEvent& event);
+  void OnSiteLabelClicked(wxMouseEvent& event);
+  void OnCommentsClicked(wxMouseEvent& event);
+  void RefitParent();
+
+  // The people (sitePanelContacts.cpp).
+  void AddContact(const URLContactInfo& update);
+  void RemoveContact(const std::string& login);
+  // Takes an avatar out of the grid and destroys it, or keeps it hidden until the panel's menu
+  // or question is over.
+  void DisposeOf(ContactButtonBitmap* button);
+  void DisposeLater();
+  void PlaceHiddenContact();
+  void Announce(const URLContactInfo& update, bool arrival);
+  void OnContactClicked(wxMouseEvent& event);
+  void EndBusy();
+
+  // Menus and their commands (sitePanelMenus.cpp).
+  void AppendContactItems(wxMenu* menu, const ContactInfo& record, bool saved);
+  void AppendInviteItem(wxMenu* menu, const ContactInfo& record);
+  void UnbindInvites();
+  void OnContactRightClick(wxMouseEvent& event);
+  void OnSiteRightClick(wxMouseEvent& event);
+  void OnSubscribeChatRoom(wxCommandEvent& event);
+  void OnCloseURL(wxCommandEvent& event);
+  void OnSwitchURLStatus(wxCommandEvent& event);
+  void OnSiteProfile(wxCommandEvent& event);
+  void OnSendMessage(wxCommandEvent& event);
+  void OnShowProfile(wxCommandEvent& event);
+  void OnRemoveContact(wxCommandEvent& event);
+  void OnAddContact(wxCommandEvent& event);
+  void OnBlockContact(wxCommandEvent& event);
+  void OnUnblockContact(wxCommandEvent& event);
+  void OnReportAbuse(wxCommandEvent& event);
+  void OnInviteContact(wxCommandEvent& event);
+  // Asks the question; true on yes, with the text typed in *message.
+  bool Confirm(const wxString& title, const wxString& message, const wxString& prompt, const wxString& yes,
+               std::string* typed);
+  void RefreshMenuContact();
+
+  Manager* m_manager;
+  MyStaticText* m_siteLabel = nullptr;
+  MyStaticText* m_usersLabel = nullptr;
+  MyStaticText* m_chatRoomUsersLabel = nullptr;
+  MyStaticText* m_gradeLabel = nullptr;
+  wxBoxSizer* m_mainSizer = nullptr;
+  wxBoxSizer* m_headerSizer = nullptr;
+  SiteButtonBitmap* m_closedIcon = nullptr;
+  SiteButtonBitmap* m_openedIcon = nullptr;
+  SiteButtonBitmap* m_emptyIcon = nullptr;
+  SiteButtonBitmapMessages* m_commentsIcon = nullptr;
+  wxGridBagSizer* m_contactsGrid = nullptr;
+  wxPanel* m_contactsPanel = nullptr;
+  ChatButtonBitmap* m_roomIconOff = nullptr;
+  ChatButtonBitmap* m_roomIconOn = nullptr;
+  URLInfo m_urlInfo;
+  // The site's mean grade as last heard, shown beside the user's own in the site's tip.
+  float m_meanGrade;
+  int m_nbrChatRoomUsers = 0;
+  bool m_opened = false;
+  bool m_subscribed = false;
+  bool m_menuShown = false;
+  std::map<int, std::string> m_inviteRooms;
+  // The person whose menu is open, as it was when the menu opened.
+  std::string m_menuLogin;
+  std::string m_menuNickname;
+  std::vector<ContactButtonBitmap*> m_contacts;
+  std::list<wxGBPosition> m_freeCells;
+  std::map<std::string, wxGBPosition> m_cellByLogin;
+  SiteInfoToolTip* m_siteToolTip = nullptr;
+  wxTimer m_blinkTimer;
+  int m_blinkCount = 0;
+  bool m_blinkLit = false;
+  // Menus and questions open, avatars waiting for them to end, and whether the panel itself waits.
+  int m_busy = 0;
+  std::vector<wxWeakRef<ContactButtonBitmap>> m_graveyard;
+  bool m_retired = false;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+#endif

@@ -1,0 +1,44 @@
+#include "gui/sites/siteText.h"
+
+#include <wx/control.h>
+
+#include "model/stringConversion.h"
+
+namespace siteText {
+
+namespace {
+
+bool IsControl(wxUniChar c) {
+  const wxUint32 v = c.GetValue();
+  return v < 0x20 || v == 0x7f || (v >= 0x80 && v < 0xa0) || v == 0x2028 || v == 0x2029;
+}
+
+}  // namespace
+
+wxString Cut(const wxString& text, size_t max) {
+  if (text.length() <= max) return text;
+  return text.Left(max > 0 ? max - 1 : 0) + "...";
+}
+
+wxString Shown(const std::string& utf8, size_t max) {
+  wxString text = std2wx(utf8);
+  if (text.empty() && !utf8.empty()) text = wxString::From8BitData(utf8.data(), utf8.size());
+  for (wxString::iterator it = text.begin(); it != text.end(); ++it)
+    if (IsControl(*it)) *it = ' ';
+  return Cut(text, max);
+}
+
+wxString MenuItem(const std::string& utf8, size_t max) { return wxControl::EscapeMnemonics(Shown(utf8, max)); }
+
+bool IsWebAddress(const std::string& url) {
+  const std::string lower = AsciiLower(url);
+  const bool web = lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
+  if (!web || url.size() > 8192) return false;
+  for (unsigned char c : url)
+    if (c <= 0x20 || c == 0x7f || c == '"' || c == '\'' || c == '`' || c == '\\') return false;
+  return true;
+}
+
+wxString Grade(float grade) { return wxString::FromCDouble(grade, 1); }
+
+}  // namespace siteText

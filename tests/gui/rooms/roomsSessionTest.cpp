@@ -1,0 +1,207 @@
+// The whole program on the stand-in server, with bob as a second real client: a site's room
+// entered from the browser's report of the page, history, messages both ways with nicknames,
+// times and links, typing shown both ways, real keys in the input (Shift+Enter, an empty Enter,
+// a paste past the limit, a smiley from the grid) checked against what the server decoded; then
+// hostile lines and a flood from bob, and the tab and the window closed while traffic arrives.
+#include <gtest/gtest.h>
+#include <wx/uiaction.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/application.h"
+#include "core/applicationInbox.h"
+#include "gui/mainFrame.h"
+#include "network/localServer.h"
+#include "tests/gui/guiTestSupport.h"
+#include "tests/gui/rooms/roomsTestSupport.h"
+#include "tests/network/socketTestSupport.h"
+#include "tests/support/programSession.h"
+
+namespace {
+
+using roomstest::Shown;
+using roomstest::StyleOf;
+using standintest::TestUser;
+
+const char kSite[] = "http://www.meeting.example/";
+const char kRoomName[] = "www.meeting.example/";
+
+class RoomsSession : public programtest::ProgramSession {
+ protected:
+  // The browser's extension reports the page (its answer comes once the server answered), and
+  // the user enters the site's room as the sites panel does.
+  ChatRoomPanel* EnterFromTheBrowser(const std::string& site) {
+    EXPECT_TRUE(Until([] { return LocalServer::Instance() && LocalServer::Instance()->GetPort() != 0; }));
+    // The other users' links, made by the same client code in this process, take the listener
+    // over when they log in; the program, alone in its process, keeps it.
+    LocalServer::BindController(&ProcessRelay::Get());
+    const unsigned short port = LocalServer::Instance() ? LocalServer::Instance()->GetPort() : 0;
+    const std::chrono::milliseconds wait(kWait);
+    std::string answer;
+    std::thread browser([port, site, wait, &answer] {
+      answer = sockettest::Exchange(
+          port, "GET /" + site + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n", nullptr, wait);
+    });
+    const bool opened = AwaitJournal("alice openurl site=\"" + site + "\"", JournalSize());
+    browser.join();
+    EXPECT_TRUE(opened) << "the listener answered: " << answer;
+    if (!opened) return nullptr;
+    return EnterFromTheSitesPanel(site);
+  }
+
+  // The user enters the room of a site open in the browser, as the sites panel does.
+  ChatRoomPanel* EnterFromTheSitesPanel(const std::string& site) {
+    Frame()->SubscribeChatRoom(site);
+    EXPECT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(site); }));
+    Rooms()->Raise();
+    return Rooms()->GetChatRoom(site);
+  }
+
+  bool Showing(ChatRoomPanel* page, const wxString& text) {
+    return Until([&] { return Shown(page).Find(text) != wxNOT_FOUND; });
+  }
+
+  // The journal's index of alice's first line from `from` on that starts with `start`, or -1.
+  int Find(const std::string& start, size_t from) {
+    const programtest::Lines lines = Journal();
+    for (size_t i = from; i < lines.size(); ++i)
+      if (lines[i].compare(0, start.size(), start) == 0) return int(i);
+    return -1;
+  }
+
+  static void Keys(const char* text) {
+    wxUIActionSimulator().Text(text);
+    Settle();
+  }
+  static void Key(int key, int modifiers = wxMOD_NONE) {
+    wxUIActionSimulator().Char(key, modifiers);
+    Settle();
+  }
+};
+
+TEST_F(RoomsSession, ConversationTypingAndTheInputAgainstWhatTheServerGot) {
+  TestUser& bob = LogIn("bob");
+  ASSERT_TRUE(Enter(bob, kSite));
+  bob.Link().SendMessage(bob.Key(), kSite, "before you came, see www.old.example");
+  ASSERT_TRUE(bob.Sync());
+
+  ChatRoomPanel* page = EnterFromTheBrowser(kSite);
+  ASSERT_TRUE(page);
+  // The history, grey; then bob's new line in his colour, with his name, the time and a link.
+  ASSERT_TRUE(Showing(page, "Bob (bob) says:\nbefore you came, see www.old.example\n")) << Shown(page);
+  EXPECT_EQ(wxColour(192, 192, 192), StyleOf(page, "before you came").GetTextColour());
+  EXPECT_EQ("http://www.old.example", StyleOf(page, "www.old.example").GetURL());
+  bob.Link().SendMessage(bob.Key(), kSite, "hello alice, http://www.bob.example/page here");
+  ASSERT_TRUE(Showing(page, "Bob (bob) says:\nhello alice, http://www.bob.example/page here\n")) << Shown(page);
+  const wxString shown = Shown(page);
+  const int line = shown.Find("Bob (bob) says:\nhello alice");
+  EXPECT_EQ(")", shown.Mid(line - 2, 1));  // "(hh:mm:ss) " before the sender
+  EXPECT_EQ("http://www.bob.example/page", StyleOf(page, "http://www.bob.example/page").GetURL());
+  EXPECT_NE(wxColour(192, 192, 192), StyleOf(page, "hello alice").GetTextColour());
+
+  // Bob types, then stops.
+  bob.Link().KeyTyped(bob.Key(), kSite, true);
+  EXPECT_TRUE(Until([&] { return Rooms()->GetTypingText()->GetLabelText() == wxString("Bob is typing a message in ") + kRoomName; }));
+  bob.Link().KeyTyped(bob.Key(), kSite, false);
+  EXPECT_TRUE(Until([&] { return Rooms()->GetTypingText()->GetLabelText().empty(); }));
+
+  // Alice types with real keys: bob sees her typing, then her two-line message.
+  MyTextCtrl* input = page->GetWriteMessagePanel()->GetTextCtrl();
+  guitest::ClickUntil(input, [&] { return input->HasFocus(); });
+  size_t mark = JournalSize();
+  Keys("hi bob");
+  Key(WXK_RETURN, wxMOD_SHIFT);
+  Keys("bye");
+  EXPECT_TRUE(bob.Wait(S2C_Request_PR_keytyped, [](const S2C_Request_t& r) {
+    return r.choice.keytyped.enabled && *r.choice.keytyped.enabled;
+  }));
+  Key(WXK_RETURN);
+  ASSERT_TRUE(AwaitJournal(std::string("alice sendmessage site=\"") + kSite + "\" message=\"hi bob\\x0abye\"", mark));
+  const int on = Find(std::string("alice keytyped site=\"") + kSite + "\" enabled=true", mark);
+  const int off = Find(std::string("alice keytyped site=\"") + kSite + "\" enabled=false", mark);
+  const int sent = Find("alice sendmessage", mark);
+  EXPECT_TRUE(on >= 0 && on < off && off < sent) << on << " " << off << " " << sent;
+  EXPECT_TRUE(bob.Wait(S2C_Request_PR_message, [](const S2C_Request_t& r) {
+    return standintest::Str(r.choice.message.message) == "hi bob\nbye";
+  }));
+  EXPECT_TRUE(Showing(page, "(alice) says:\nhi bob"));
+  EXPECT_EQ("", input->GetValue());
+
+  // Enter on nothing sends nothing; a paste past the limit neither goes nor shows as sent.
+  mark = JournalSize();
+  Key(WXK_RETURN);
+  input->SetValue(wxString('p', 600));
+  input->SetInsertionPointEnd();
+  const wxString before = Shown(page);
+  Key(WXK_RETURN);
+  EXPECT_EQ(600u, input->GetValue().length());
+  // A smiley from the grid, then Enter: the smiley's text goes.
+  input->Clear();
+  Keys("ok ");
+  wxCommandEvent smileys(wxEVT_TOOL, WriteMessagePanel::ID_SMILEYS);
+  page->GetWriteMessagePanel()->GetEventHandler()->ProcessEvent(smileys);
+  SmileyGrid* grid = page->GetWriteMessagePanel()->GetSmileyGrid();
+  ASSERT_TRUE(grid);
+  ASSERT_TRUE(Until([&] { return grid->IsShownOnScreen(); }));
+  guitest::ClickUntil(grid->GetCells()[0]->GetPicture(),
+                      [&] { return page->GetWriteMessagePanel()->GetSmileyGrid() == nullptr; });
+  EXPECT_EQ("ok :-)", input->GetValue());
+  Settle();
+  Key(WXK_RETURN);
+  ASSERT_TRUE(AwaitJournal(std::string("alice sendmessage site=\"") + kSite + "\" message=\"ok :-)\"", mark));
+  for (const std::string& request : Journal()) {
+    if (request.find("alice sendmessage") == 0) {
+      EXPECT_LT(request.size(), 600u) << request;
+    }
+  }
+  EXPECT_EQ(wxNOT_FOUND, Shown(page).Find("ppppppppp"));
+  EXPECT_TRUE(Showing(page, "(alice) says:\nok "));
+  EXPECT_EQ(before.length() < Shown(page).length(), true);
+}
+
+TEST_F(RoomsSession, HostileLinesAFloodAndClosingWhileTrafficArrives) {
+  // A site of its own: the controller, alive for the whole process, knows the other one open.
+  const std::string site = "http://www.flood.example/";
+  TestUser& bob = LogIn("bob");
+  ASSERT_TRUE(Enter(bob, site));
+  ChatRoomPanel* page = EnterFromTheBrowser(site);
+  ASSERT_TRUE(page);
+  bob.Link().SendMessage(bob.Key(), site, std::string(512, 'w'));
+  bob.Link().SendMessage(bob.Key(), site, "\xE2\x80\xAE" "reversed \x1b[2J\x07 bell");
+  ASSERT_TRUE(Showing(page, wxString::FromUTF8("\xEF\xBF\xBD" "reversed \xEF\xBF\xBD[2J\xEF\xBF\xBD bell"))) << Shown(page);
+  EXPECT_NE(wxNOT_FOUND, Shown(page).Find(wxString('w', 512)));
+
+  // A flood: the display keeps its latest lines only.
+  const int flood = 600;
+  for (int i = 0; i < flood; ++i) bob.Link().SendMessage(bob.Key(), site, "flood " + std::to_string(i));
+  ASSERT_TRUE(Showing(page, "flood " + std::to_string(flood - 1) + "\n"));
+  EXPECT_LE(roomstest::Paragraphs(page), ChatRoomPanel::kMaxParagraphs + 1);
+
+  // The tab closes while bob goes on writing and typing; alice leaves the room.
+  const size_t mark = JournalSize();
+  for (int i = 0; i < 50; ++i) {
+    bob.Link().SendMessage(bob.Key(), site, "still " + std::to_string(i));
+    bob.Link().KeyTyped(bob.Key(), site, i % 2 == 0);
+  }
+  Rooms()->CloseChatRoom(site);
+  EXPECT_TRUE(AwaitJournal("alice unsuburl site=\"" + site + "\"", mark));
+  ASSERT_TRUE(bob.Sync());
+  Settle();
+  EXPECT_FALSE(Rooms()->IsChatRoomOpened(site));
+  EXPECT_EQ("", Rooms()->GetTypingText()->GetLabelText());
+
+  // Again in the room, then the window closed (hidden) while the traffic goes on.
+  page = EnterFromTheSitesPanel(site);
+  ASSERT_TRUE(page);
+  Settle();  // the room's entry is over
+  for (int i = 0; i < 50; ++i) bob.Link().SendMessage(bob.Key(), site, "more " + std::to_string(i));
+  Rooms()->Close();
+  EXPECT_FALSE(Rooms()->IsShown()) << "at once";
+  EXPECT_TRUE(Showing(page, "more 49\n"));
+  EXPECT_FALSE(Rooms()->IsShown());
+  EXPECT_TRUE(Rooms()->IsChatRoomOpened(site));
+}
+
+}  // namespace

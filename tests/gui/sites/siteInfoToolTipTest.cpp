@@ -1,0 +1,121 @@
+// The site's tip: its texts, where it goes on the screen, the recommended sites (only web
+// addresses reach the browser), hiding on a click, and showing while the pointer rests on the
+// site's name.
+#include <gtest/gtest.h>
+#include <wx/listbox.h>
+
+#include "gui/sites/siteInfoToolTip.h"
+#include "gui/sites/siteText.h"
+#include "tests/gui/sites/sitesPanelFixture.h"
+
+namespace {
+
+using sitestest::Site;
+using sitestest::SitesPanelTest;
+
+TEST_F(SitesPanelTest, SiteTipTextsAndPlaceOnTheScreen) {
+  SiteInfoToolTip tip(m_frame, GetManager(), Site("http://tip.example/"));
+  struct Grade {
+    float user, mean;
+    const char* text;
+  } grades[] = {{7, 99, "No grade"},
+                {99, 7.5f, "No grade (Average : 7.5/10)"},
+                {10, 10, "Your grade : 10.0/10 (Average : 10.0/10)"},
+                {0, 3.25f, "Your grade : 0.0/10 (Average : 3.2/10)"}};
+  for (const Grade& grade : grades) {
+    tip.SetGrade(grade.user, grade.mean);
+    EXPECT_EQ(grade.text, tip.GetGradeText());
+  }
+  tip.SetNbrUsers(12, 3);
+  EXPECT_EQ("12 Parlavoxers on the site, 3 in the chatroom", tip.GetUsersText());
+  EXPECT_EQ("tip.example/", tip.GetNameText());
+  EXPECT_FALSE(tip.GetRecommendedList());
+  const wxSize screen(1024, 768), size(200, 100);
+  EXPECT_EQ(wxPoint(0, 636), SiteInfoToolTip::InsideScreen(wxPoint(-5, 700), size, screen));
+  EXPECT_EQ(wxPoint(824, 100), SiteInfoToolTip::InsideScreen(wxPoint(900, 100), size, screen));
+  EXPECT_EQ(wxPoint(10, 0), SiteInfoToolTip::InsideScreen(wxPoint(10, -40), size, screen));
+  EXPECT_EQ(wxPoint(10, 20), SiteInfoToolTip::InsideScreen(wxPoint(10, 20), size, screen));
+
+  // A name of 100 KB with line breaks: one line, cut.
+  SiteInfoToolTip huge(m_frame, GetManager(), Site("http://h.example/\n" + std::string(100 * 1024, 'y')));
+  EXPECT_EQ(siteText::kMaxShown + 2, huge.GetNameText().length());  // with "..."
+  EXPECT_EQ(wxString::npos, huge.GetNameText().find('\n'));
+  EXPECT_LT(huge.GetSize().x, 4000);
+}
+
+TEST_F(SitesPanelTest, RecommendedSitesOpenOnlyAsWebAddressesAndTheTipHides) {
+  const std::vector<RecommendedSite> recommended = {
+      RecommendedSite("https://zeta.example/", 1), RecommendedSite("http://alpha.example/", 5),
+      RecommendedSite("www.nodomain.example", 2),   RecommendedSite("file:///etc/passwd", 3),
+      RecommendedSite("javascript:alert(1)", 4),    RecommendedSite("-http://x", 4)};
+  SitePanel* panel = m_sites->AddSitePanel(Site("http://rec.example/", 99, 0, &recommended), "rec.example/");
+  SiteInfoToolTip* tip = panel->GetSiteToolTip();
+  ASSERT_TRUE(tip->GetRecommendedList());
+  EXPECT_EQ((std::vector<std::string>{"-http://x", "file:///etc/passwd", "http://alpha.example/",
+                                      "https://zeta.example/", "javascript:alert(1)", "www.nodomain.example"}),
+            tip->GetRecommendedSites());
+  tip->ShowAt(wxPoint(500, 300));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  wxListBox* list = tip->GetRecommendedList();
+  auto choose = [&](unsigned int i, bool byUser) {
+    if (byUser) {
+      wxKeyEvent key(wxEVT_KEY_DOWN);
+      key.SetEventObject(list);
+      list->GetEventHandler()->ProcessEvent(key);
+    }
+    wxCommandEvent chosen(wxEVT_LISTBOX, list->GetId());
+    chosen.SetEventObject(list);
+    chosen.SetInt(int(i));
+    list->SetSelection(int(i));
+    list->GetEventHandler()->ProcessEvent(chosen);
+  };
+  // The toolkit selects a line by itself when the list takes the focus: nothing opens.
+  list->SetFocus();
+  choose(2, false);
+  EXPECT_TRUE(m_pages.empty());
+  for (unsigned int i = 0; i < list->GetCount(); ++i) {
+    SCOPED_TRACE(i);
+    tip->ShowAt(wxPoint(500, 300));
+    guitest::PumpUntil([&] { return tip->IsShownOnScreen(); });
+    choose(i, true);
+    EXPECT_FALSE(tip->IsShown());
+    EXPECT_EQ(wxNOT_FOUND, list->GetSelection());
+  }
+  EXPECT_EQ((std::vector<std::string>{"http://alpha.example/", "https://zeta.example/", "http://www.nodomain.example"}),
+            m_pages);
+
+  // A click on the tip hides it, from the event loop.
+  tip->ShowAt(wxPoint(500, 300));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  wxUIActionSimulator sim;
+  sim.MouseMove(tip->GetScreenPosition() + wxPoint(3, 3));
+  guitest::Pump(30);
+  sim.MouseClick();
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
+}
+
+TEST_F(SitesPanelTest, TheSiteTipShowsWhileThePointerRestsOnTheNameAndGoesWithThePanel) {
+  SitePanel* panel = m_sites->AddSitePanel(Site("http://hover.example/"), "hover.example/");
+  guitest::Pump(50);
+  // The window of the sites is the one the user works in.
+  m_frame->Raise();
+  m_sites->SetFocus();
+  guitest::PumpUntil([&] { return m_frame->IsActive(); });
+  wxWindow* name = panel->GetSiteLabel()->GetInnerText();
+  wxUIActionSimulator sim;
+  sim.MouseMove(name->GetScreenRect().GetPosition() + wxPoint(3, name->GetSize().y / 2));
+  SiteInfoToolTip* tip = panel->GetSiteToolTip();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  // Below the name, so that a right click on the name still reaches it.
+  EXPECT_GT(tip->GetScreenRect().GetTop(), name->GetScreenRect().GetBottom());
+  sim.MouseMove(m_frame->GetScreenRect().GetBottomRight() - wxPoint(5, 5));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
+  sim.MouseMove(name->GetScreenRect().GetPosition() + wxPoint(3, name->GetSize().y / 2));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  // The site closes while its tip shows: panel and tip go.
+  wxWeakRef<SiteInfoToolTip> gone(tip);
+  EXPECT_TRUE(m_sites->RemoveURL("http://hover.example/"));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !gone; }));
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// A sites panel in a window of its own beside a real main window, fed as the main window feeds
+// it; what its sites ask of the main window, the sounds and the pages opened are recorded.
+#ifndef PARLAVOX_TESTS_GUI_SITES_SITESPANELFIXTURE_H
+#define PARLAVOX_TESTS_GUI_SITES_SITESPANELFIXTURE_H
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <string>
+#include <vector>
+
+#include "gui/notifyFrame.h"
+#include "gui/sites/siteInfoToolTip.h"
+#include "gui/sites/sitePanel.h"
+#include "gui/sites/sitesPanel.h"
+#include "gui/soundPlayer.h"
+#include "gui/subscribeChatRoomListener.h"
+#include "gui/webBrowser.h"
+#include "model/urlContactInfo.h"
+#include "model/urlInfo.h"
+#include "widgets/myStaticText.h"
+#include "tests/gui/mainWindowFixture.h"
+
+namespace sitestest {
+
+class Listener : public SubscribeChatRoomListener {
+ public:
+  std::vector<std::string> calls;
+  void CloseChatRoom(const std::string& room) override { calls.push_back("close " + room); }
+  void SubscribeChatRoom(const std::string& room) override { calls.push_back("subscribe " + room); }
+  void UnsubscribeChatRoom(const std::string& room) override { calls.push_back("unsubscribe " + room); }
+  void CreateVirtualChatRoom(const std::string& login) override { calls.push_back("private " + login); }
+  void AddContact(const std::string& login, const std::string& message) override {
+    calls.push_back("add " + login + " [" + message + "]");
+  }
+  void RemoveContact(const std::string& login, const std::string& message) override {
+    calls.push_back("remove " + login + " [" + message + "]");
+  }
+  void SwitchWebSiteStatus(const std::string& url) override { calls.push_back("switch " + url); }
+  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override {
+    calls.push_back("abuse " + site + " " + login + " [" + message + "]");
+  }
+  void BlockContact(const std::string& login, const std::string& message) override {
+    calls.push_back("block " + login + " [" + message + "]");
+  }
+  void UnblockContact(const std::string& login, const std::string& message) override {
+    calls.push_back("unblock " + login + " [" + message + "]");
+  }
+};
+
+inline URLInfo Site(const std::string& url, float grade = 99, int comments = 0,
+                    const std::vector<RecommendedSite>* recommended = nullptr) {
+  return URLInfo(url, SITE_DEFAULT, 1, 0, comments, grade, "", 99, "", recommended);
+}
+
+// An update of `login` on the site at `url`, as the controller sends it.
+inline URLContactInfo Person(const std::string& url, const std::string& login, bool logout = false,
+                             bool inRoom = false, bool notify = false, int nbrUsers = 1) {
+  ContactInfo contact(login, "Nick " + login, "", "", STATUS_ONLINE, "", "", 0, 0, 0, "", "", false);
+  contact.SetStatus(logout ? STATUS_OFFLINE : STATUS_ONLINE);
+  if (inRoom) contact.SubscribeTo(url);
+  return URLContactInfo(url, nbrUsers, contact, notify, logout, false);
+}
+
+class SitesPanelTest : public guitest::MainWindowTest {
+ public:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    m_main = Open();
+    m_frame = new wxFrame(nullptr, wxID_ANY, "Sites", wxPoint(40, 40), wxSize(420, 500));
+    m_sites = new SitesPanel(GetManager(), m_frame, &m_listener);
+    m_frame->Show();
+    guitest::PumpUntil([&] { return m_frame->IsShownOnScreen(); });
+    sound::SetRecorder([this](const std::string& file) { m_sounds.push_back(file); });
+    browser::SetRecorder([this](const std::string& url) { m_pages.push_back(url); });
+  }
+  void TearDown() override {
+    sound::SetRecorder(nullptr);
+    browser::SetRecorder(nullptr);
+    if (m_frame) m_frame->Destroy();
+    guitest::Pump(20);
+    MainWindowTest::TearDown();
+  }
+  size_t Popups() { return NotifyFrame::GetInstance() ? NotifyFrame::GetInstance()->GetCount() : 0; }
+  const NotifyItem* LastPopup() {
+    NotifyFrame* popup = NotifyFrame::GetInstance();
+    return popup && popup->GetCount() ? popup->GetItem(popup->GetCount() - 1) : nullptr;
+  }
+  // A real click of `button` (wxMOUSE_BTN_LEFT or _RIGHT) in the middle of `window`.
+  static void Click(wxWindow* window, int button = wxMOUSE_BTN_LEFT) {
+    window->GetParent()->Layout();
+    wxUIActionSimulator sim;
+    sim.MouseMove(window->GetScreenRect().GetPosition() + window->GetSize() / 2);
+    guitest::Pump(30);
+    sim.MouseClick(button);
+    guitest::Pump(60);
+  }
+
+  guitest::SpyMainFrame* m_main = nullptr;
+  wxFrame* m_frame = nullptr;
+  SitesPanel* m_sites = nullptr;
+  Listener m_listener;
+  std::vector<std::string> m_sounds;
+  std::vector<std::string> m_pages;
+};
+
+}  // namespace sitestest
+
+#endif

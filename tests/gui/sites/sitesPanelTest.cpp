@@ -1,0 +1,117 @@
+// The sites panel: one panel per site in opening order, found by the exact URL, the newest
+// scrolled into view; the extension buttons and their states.
+#include <gtest/gtest.h>
+#include <wx/statbmp.h>
+
+#include "gui/sites/extensionButtonBitmap.h"
+#include "gui/pictures.h"
+#include "tests/gui/sites/sitesPanelFixture.h"
+
+namespace {
+
+using sitestest::Site;
+using sitestest::SitesPanelTest;
+
+TEST_F(SitesPanelTest, SitesStandInOpeningOrderEachOnceByItsExactAddress) {
+  SitePanel* first = m_sites->AddSitePanel(Site("http://a.example/"), "a.example/");
+  SitePanel* second = m_sites->AddSitePanel(Site("http://b.example/"), "b.example/");
+  // The same address again changes nothing; another case is another site.
+  EXPECT_EQ(first, m_sites->AddSitePanel(Site("http://a.example/"), "other name"));
+  SitePanel* upper = m_sites->AddSitePanel(Site("http://A.example/"), "A.example/");
+  ASSERT_EQ((std::vector<SitePanel*>{first, second, upper}), m_sites->GetSitePanels());
+  EXPECT_LT(first->GetPosition().y, second->GetPosition().y);
+  EXPECT_LT(second->GetPosition().y, upper->GetPosition().y);
+  EXPECT_EQ(0, m_sites->GetContactsCount("http://nowhere.example/"));
+  EXPECT_FALSE(m_sites->RemoveURL("http://nowhere.example/"));
+  EXPECT_FALSE(m_sites->RemoveURL("http://B.example/"));
+
+  wxWeakRef<SitePanel> gone(second);
+  EXPECT_TRUE(m_sites->RemoveURL("http://b.example/"));
+  EXPECT_FALSE(gone);
+  EXPECT_EQ((std::vector<SitePanel*>{first, upper}), m_sites->GetSitePanels());
+
+  // Many sites: the newest, at the bottom, is in view.
+  for (int i = 0; i < 60; ++i)
+    m_sites->AddSitePanel(Site("http://s" + std::to_string(i) + ".example/"), "s.example/");
+  SitePanel* last = m_sites->GetSitePanels().back();
+  EXPECT_TRUE(guitest::PumpUntil(
+      [&] { return m_sites->GetScreenRect().Contains(last->GetScreenRect().GetBottomLeft() - wxPoint(0, 1)); }));
+
+  m_sites->UpdateExtensionStatus("ext1", EXTENSION_ENABLE);
+  wxWeakRef<SitePanel> any(first);
+  m_sites->Disconnection();
+  EXPECT_TRUE(m_sites->GetSitePanels().empty());
+  EXPECT_FALSE(any);
+  ASSERT_TRUE(m_sites->GetExtensionButton("ext1"));
+  EXPECT_TRUE(m_sites->GetExtensionButton("ext1")->IsShown());
+  m_sites->Disconnection();  // twice: nothing left to do
+}
+
+TEST_F(SitesPanelTest, UpdatesReachOnlyTheirSite) {
+  SitePanel* a = m_sites->AddSitePanel(Site("http://a.example/"), "a.example/");
+  SitePanel* b = m_sites->AddSitePanel(Site("http://b.example/"), "b.example/");
+  m_sites->UpdateContact(sitestest::Person("http://a.example/", "bob", false, true, false, 7));
+  m_sites->UpdateContact(sitestest::Person("http://nowhere.example/", "carl"));
+  EXPECT_EQ(1, m_sites->GetContactsCount("http://a.example/"));
+  EXPECT_EQ(0, m_sites->GetContactsCount("http://b.example/"));
+  EXPECT_EQ(7, a->GetURLInfo().GetNbrUsers());
+  m_sites->SwitchSubscribeChatRoom("http://b.example/", true);
+  EXPECT_TRUE(b->IsSubscribed());
+  EXPECT_FALSE(a->IsSubscribed());
+  m_sites->NotifyNewMessage("http://a.example/");
+  EXPECT_TRUE(a->IsBlinking());
+  EXPECT_FALSE(b->IsBlinking());
+  m_sites->UpdateComments(Site("http://b.example/", 7.5f, 4));
+  EXPECT_EQ("7.5", b->GetGradeLabel()->GetInnerText()->GetLabelText());
+  EXPECT_EQ("?.?", a->GetGradeLabel()->GetInnerText()->GetLabelText());
+  m_sites->UpdateGrade("http://b.example/", 6);
+  EXPECT_EQ(6, b->GetURLInfo().GetUserGrade());
+  EXPECT_EQ("Your grade : 6.0/10 (Average : 7.5/10)", b->GetSiteToolTip()->GetGradeText());
+  // The panels' commands reach the main window unchanged.
+  m_sites->OnReportAbuse("http://a.example/", "bob", "spam");
+  m_sites->OnUnsubscribeChatRoom("http://a.example/");
+  EXPECT_EQ((std::vector<std::string>{"abuse http://a.example/ bob [spam]", "unsubscribe http://a.example/"}),
+            m_listener.calls);
+}
+
+TEST_F(SitesPanelTest, ExtensionButtonsShowTheirStateAndWaitAfterAClick) {
+  m_sites->UpdateExtensionStatus("ext1", EXTENSION_NONE);
+  ExtensionButtonBitmap* one = m_sites->GetExtensionButton("ext1");
+  ASSERT_TRUE(one);
+  EXPECT_FALSE(one->IsShown());
+  m_sites->UpdateExtensionStatus("ext1", EXTENSION_DISABLE);
+  EXPECT_TRUE(one->IsShown());
+  EXPECT_EQ("ext1 (inactive)", one->GetToolTipText());
+  m_sites->UpdateExtensionStatus("ext2", EXTENSION_ENABLE);
+  ExtensionButtonBitmap* two = m_sites->GetExtensionButton("ext2");
+  EXPECT_EQ("ext2 (active)", two->GetToolTipText());
+  guitest::Pump(30);
+  // The newest stands leftmost.
+  EXPECT_LT(two->GetPosition().x, one->GetPosition().x);
+
+  // A click asks the controller for the opposite of what it knows (nothing here: no change on
+  // screen) and waits for the extension's next report.
+  Click(one->GetStaticBitmap());
+  EXPECT_EQ("ext1 (inactive)", one->GetToolTipText());
+  EXPECT_FALSE(m_sites->IsExtensionReady("ext1"));
+  m_sites->UpdateExtensionStatus("ext1", EXTENSION_DISABLE);
+  EXPECT_TRUE(m_sites->IsExtensionReady("ext1"));
+  // A report of any value makes it answer again; an unknown value leaves it as it was.
+  guitest::Pump(500);  // not a double click
+  Click(one->GetStaticBitmap());
+  m_sites->UpdateExtensionStatus("ext1", t_extension_status(7));
+  EXPECT_TRUE(m_sites->IsExtensionReady("ext1"));
+  EXPECT_EQ("ext1 (inactive)", one->GetToolTipText());
+
+  // Names from any local program: never a path, never markup; the buttons are bounded.
+  const std::string hostile = "../../../../etc/<b>x</b>&\t";
+  m_sites->UpdateExtensionStatus(hostile, EXTENSION_ENABLE);
+  EXPECT_EQ(0u, pictures::Requested().count(hostile + ".png"));
+  EXPECT_TRUE(pictures::Requested().count("extension.png"));
+  EXPECT_EQ("../../../../etc/<b>x</b>&  (active)", m_sites->GetExtensionButton(hostile)->GetToolTipText());
+  for (size_t i = 0; i < SitesPanel::kMaxExtensionButtons + 20; ++i)
+    m_sites->UpdateExtensionStatus("e" + std::to_string(i), EXTENSION_DISABLE);
+  EXPECT_EQ(SitesPanel::kMaxExtensionButtons, m_sites->GetExtensionCount());
+}
+
+}  // namespace
