@@ -83,7 +83,7 @@ Manager::Manager() : m_mailbox(std::make_shared<ManagerMailbox>(this)) {
   if (wxTheApp) wxTheApp->Bind(wxEVT_IDLE, &Manager::OnIdle, this);
   m_clientInfoTimer.SetOwner(this);
   Bind(wxEVT_TIMER, &Manager::OnClientInfoTimer, this, m_clientInfoTimer.GetId());
-  // The extension listener and the file server report to the Manager made last.
+  // The extension listener and the file server report to the live Manager made last.
   ProcessRelay::Get().Bind(m_mailbox);
   FileServer::BindListener(&ProcessRelay::Get());
   std::string login = GetLogin();

@@ -5,6 +5,7 @@
 
 #include <wx/thread.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -181,17 +182,20 @@ ProcessRelay& ProcessRelay::Get() {
 
 void ProcessRelay::Bind(const std::shared_ptr<ManagerMailbox>& mailbox) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_mailbox = mailbox;
+  m_mailboxes.erase(std::remove(m_mailboxes.begin(), m_mailboxes.end(), mailbox), m_mailboxes.end());
+  if (mailbox) m_mailboxes.push_back(mailbox);
 }
 
 void ProcessRelay::Unbind(const ManagerMailbox* mailbox) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_mailbox.get() == mailbox) m_mailbox.reset();
+  m_mailboxes.erase(std::remove_if(m_mailboxes.begin(), m_mailboxes.end(),
+                                   [mailbox](const std::shared_ptr<ManagerMailbox>& m) { return m.get() == mailbox; }),
+                    m_mailboxes.end());
 }
 
 std::shared_ptr<ManagerMailbox> ProcessRelay::Bound() {
   std::lock_guard<std::mutex> lock(m_mutex);
-  return m_mailbox;
+  return m_mailboxes.empty() ? nullptr : m_mailboxes.back();
 }
 
 void ProcessRelay::ConnectionAck(bool ok) {

@@ -13,6 +13,7 @@
 #include "model/message.h"
 #include "model/recommendedSite.h"
 #include "network/localServer.h"
+#include "tests/core/clientTestSupport.h"
 #include "tests/core/managerTestSupport.h"
 #include "tests/network/socketTestSupport.h"
 
@@ -512,6 +513,50 @@ TEST(ManagerLink, AStaleLinkChangesNothingByAnyWayIn) {
     std::thread([&] { handAll(*stale); }).join();
     handAll(*stale);
   }
+}
+
+// The extension's requests reach the process's controller whatever else is made or ended
+// beside it: another controller made and destroyed (the window tests make their own), a client
+// with a controller of its own (another user's), a log-out and a new log-in, a second attempt
+// over a first. Each row is followed by a hello from a new extension, which must be registered.
+TEST(ManagerLink, NothingElseTakesOrDropsTheExtensionListenersWayIn) {
+  ManagerSetUp s;
+  ASSERT_TRUE(s.LogIn(*s.server));
+  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
+  ASSERT_TRUE(listener);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  int n = 0;
+  auto helloReaches = [&]() {
+    const std::string name = "ext-" + std::to_string(++n);
+    const std::string answer =
+        sockettest::Exchange(listener->GetPort(), "GET /CHECK:" + name + " HTTP/1.1\r\n\r\n", nullptr,
+                             milliseconds(5000));
+    EXPECT_EQ(2u, answer.size()) << answer;
+    return s.WaitFor([&] { return s.manager->GetExtensionStatus(name) == EXTENSION_ENABLE; });
+  };
+  ASSERT_TRUE(helloReaches());
+  {
+    // Another controller, made and destroyed.
+    Manager other;
+  }
+  EXPECT_TRUE(helloReaches()) << "after another controller went";
+  {
+    // Another user's client, with a controller of its own, started and ended.
+    clienttest::RecordingMachine machine;
+    auto client = std::make_shared<ClientSideRequest>(&machine);
+    client->SetupConnection("127.0.0.1", s.server->Port(), true, false, "", 0, "bob", "secret", STATUS_ONLINE);
+    client->AbortConnection();
+    client->Run();
+    client->CloseConnection();
+  }
+  EXPECT_TRUE(helloReaches()) << "after another user's client";
+  s.manager->Disconnect(false, true);
+  ASSERT_TRUE(s.LogIn(*s.server));
+  EXPECT_TRUE(helloReaches()) << "after a new log-in";
+  ASSERT_TRUE(s.Attempt(*s.server));
+  ASSERT_TRUE(s.LogIn(*s.server));
+  EXPECT_TRUE(helloReaches()) << "after a second attempt over a first";
+  EXPECT_EQ("ext-1|ext-2|ext-3|ext-4|ext-5|", s.manager->GetExtensionNames());
 }
 
 // The file listener follows a change of port only while a session runs.

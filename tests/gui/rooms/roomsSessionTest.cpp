@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/application.h"
-#include "core/applicationInbox.h"
 #include "gui/mainFrame.h"
 #include "network/localServer.h"
 #include "tests/gui/guiTestSupport.h"
@@ -34,9 +33,6 @@ class RoomsSession : public programtest::ProgramSession {
   // the user enters the site's room as the sites panel does.
   ChatRoomPanel* EnterFromTheBrowser(const std::string& site) {
     EXPECT_TRUE(Until([] { return LocalServer::Instance() && LocalServer::Instance()->GetPort() != 0; }));
-    // The other users' links, made by the same client code in this process, take the listener
-    // over when they log in; the program, alone in its process, keeps it.
-    LocalServer::BindController(&ProcessRelay::Get());
     const unsigned short port = LocalServer::Instance() ? LocalServer::Instance()->GetPort() : 0;
     const std::chrono::milliseconds wait(kWait);
     std::string answer;
