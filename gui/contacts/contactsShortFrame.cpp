@@ -1,15 +1,19 @@
 #include "gui/contacts/contactsShortFrame.h"
 
 #include <wx/intl.h>
+#include <wx/sizer.h>
 
 ContactsShortFrame::ContactsShortFrame(wxWindow* parent, Manager* manager)
-    : MyMiniFrame(parent, _("Contacts")), m_manager(manager) {}
-
-#include "model/contactEvent.h"
-
-void ContactsShortFrame::UpdateContactEvent(const ContactEvent& event) {
-  Record("event " + std::to_string(event.GetId()) + " " + std::to_string(event.GetType()) + " " + event.GetLogin());
+    : MyMiniFrame(parent, _("Parlavoxers management")), m_manager(manager) {
+  BuildRequestsBox(GetSizer());
 }
+
+ContactsShortFrame::~ContactsShortFrame() = default;
+
+bool ContactsShortFrame::Show(bool show) { return MyMiniFrame::Show(show); }
+
 void ContactsShortFrame::UpdateGroups() { Record("groups"); }
 
 void ContactsShortFrame::SetConnectionStatus(bool connected) { Record(connected ? "connected" : "disconnected"); }
+
+wxString ContactsShortFrame::SelectToolTip(ContactInfo*, const std::string&, bool) { return wxString(); }

@@ -150,8 +150,8 @@ TEST_F(RowMenu, QuestionsAskBeforeAnythingGoesAndCancelSendsNothing) {
                 "Remove a private contact: "}),
             answers.seen);
   // Block sends no message; the others send what was typed, at most 30 characters.
-  EXPECT_EQ((std::vector<std::string>{"block bob ", "add bob sorry, too many messages, real",
-                                      "remove bob sorry, too many messages, real"}),
+  EXPECT_EQ((std::vector<std::string>{"block bob []", "add bob [sorry, too many messages, real]",
+                                      "remove bob [sorry, too many messages, real]"}),
             m_listener.calls);
   // Removed from the list's own row: the row goes at once.
   EXPECT_FALSE(row->IsShown());

@@ -16,39 +16,15 @@
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/groupEntry.h"
-#include "gui/subscribeChatRoomListener.h"
 #include "model/config.h"
 #include "model/urlContactInfo.h"
 #include "tests/gui/guiTestSupport.h"
+#include "tests/support/recordingSiteListener.h"
 #include "tests/support/testSupport.h"
 
 namespace contactstest {
 
-// What the contacts panel asked of the main window, one line per call.
-class RecordingListener : public SubscribeChatRoomListener {
- public:
-  std::vector<std::string> calls;
-  void CloseChatRoom(const std::string& room) override { calls.push_back("close " + room); }
-  void SubscribeChatRoom(const std::string& room) override { calls.push_back("subscribe " + room); }
-  void UnsubscribeChatRoom(const std::string& room) override { calls.push_back("unsubscribe " + room); }
-  void CreateVirtualChatRoom(const std::string& login) override { calls.push_back("private " + login); }
-  void AddContact(const std::string& login, const std::string& message) override {
-    calls.push_back("add " + login + " " + message);
-  }
-  void RemoveContact(const std::string& login, const std::string& message) override {
-    calls.push_back("remove " + login + " " + message);
-  }
-  void SwitchWebSiteStatus(const std::string& url) override { calls.push_back("site " + url); }
-  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override {
-    calls.push_back("abuse " + site + " " + login + " " + message);
-  }
-  void BlockContact(const std::string& login, const std::string& message) override {
-    calls.push_back("block " + login + " " + message);
-  }
-  void UnblockContact(const std::string& login, const std::string& message) override {
-    calls.push_back("unblock " + login + " " + message);
-  }
-};
+using RecordingListener = testsupport::RecordingSiteListener;
 
 class ContactsListTest : public ::testing::Test {
  protected:

@@ -16,39 +16,16 @@
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/sitesPanel.h"
 #include "gui/soundPlayer.h"
-#include "gui/subscribeChatRoomListener.h"
 #include "gui/webBrowser.h"
 #include "model/urlContactInfo.h"
 #include "model/urlInfo.h"
 #include "widgets/myStaticText.h"
 #include "tests/gui/mainWindowFixture.h"
+#include "tests/support/recordingSiteListener.h"
 
 namespace sitestest {
 
-class Listener : public SubscribeChatRoomListener {
- public:
-  std::vector<std::string> calls;
-  void CloseChatRoom(const std::string& room) override { calls.push_back("close " + room); }
-  void SubscribeChatRoom(const std::string& room) override { calls.push_back("subscribe " + room); }
-  void UnsubscribeChatRoom(const std::string& room) override { calls.push_back("unsubscribe " + room); }
-  void CreateVirtualChatRoom(const std::string& login) override { calls.push_back("private " + login); }
-  void AddContact(const std::string& login, const std::string& message) override {
-    calls.push_back("add " + login + " [" + message + "]");
-  }
-  void RemoveContact(const std::string& login, const std::string& message) override {
-    calls.push_back("remove " + login + " [" + message + "]");
-  }
-  void SwitchWebSiteStatus(const std::string& url) override { calls.push_back("switch " + url); }
-  void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override {
-    calls.push_back("abuse " + site + " " + login + " [" + message + "]");
-  }
-  void BlockContact(const std::string& login, const std::string& message) override {
-    calls.push_back("block " + login + " [" + message + "]");
-  }
-  void UnblockContact(const std::string& login, const std::string& message) override {
-    calls.push_back("unblock " + login + " [" + message + "]");
-  }
-};
+using Listener = testsupport::RecordingSiteListener;
 
 inline URLInfo Site(const std::string& url, float grade = 99, int comments = 0,
                     const std::vector<RecommendedSite>* recommended = nullptr) {
