@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
 #include <future>
 
 #include "core/application.h"
@@ -154,8 +155,13 @@ TEST_F(SitesManagerSession, AFavouritesSwitchesSavedAreInForceAndInTheFileAfterE
   bob.Link().SendMessage(bob.Key(), site, "Hello from the favourite");
   ASSERT_TRUE(Until([&] { return !NewSounds().empty(); }));
   Settle();
-  const programtest::Lines popups = NewPopups();
-  ASSERT_EQ(1u, popups.size());
+  // Bob's arrival on the site may be announced too, before or after: only the message is counted.
+  programtest::Lines popups = NewPopups();
+  const programtest::Lines all = popups;
+  popups.erase(std::remove_if(popups.begin(), popups.end(),
+                              [](const std::string& p) { return p.find("writes a message") == std::string::npos; }),
+               popups.end());
+  ASSERT_EQ(1u, popups.size()) << ::testing::PrintToString(all);
   EXPECT_NE(std::string::npos, popups[0].find("Bob"));
 
   const std::string file = SettingsAfterExit();
