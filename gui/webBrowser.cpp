@@ -2,6 +2,8 @@
 
 #include <wx/utils.h>
 
+#include <cctype>
+
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
@@ -30,6 +32,21 @@ bool IsWebAddress(const std::string& address) {
   for (unsigned char c : address)
     if (c <= ' ' || c == 0x7f) return false;
   return true;
+}
+
+std::string EscapeQueryValue(const std::string& value) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : value) {
+    if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '@') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
 }
 
 void OpenUserGuide(const std::string& anchor) {

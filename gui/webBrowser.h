@@ -15,6 +15,9 @@ void Open(const std::string& url);
 // else it knows a program for (files, other schemes).
 bool IsWebAddress(const std::string& address);
 
+// The value percent-encoded for a query string: letters, digits, "-._~" and "@" stay as they are.
+std::string EscapeQueryValue(const std::string& value);
+
 // Opens the user guide at the section `anchor` (without its "#").
 void OpenUserGuide(const std::string& anchor);
 

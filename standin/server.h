@@ -158,6 +158,9 @@ class Server : public LinkHandler {
   // -1 when s may enter the room, else the subscription answer that refuses it.
   long Admission(const Session& s, const std::string& name);
   void OpenSite(Session& s, const std::string& site);
+  std::vector<std::pair<std::string, long>> Recommended(const Session& s, const std::string& site,
+                                                        const Room& room) const;
+  static void PutRecommended(S2C_OpenURLOk_t& ok, const std::vector<std::pair<std::string, long>>& sites);
   void CloseSite(Session& s, const std::string& site);
   void Subscribe(Session& s, const std::string& name);
   void Join(Session& s, const std::string& name, Room& room);

@@ -1,5 +1,6 @@
 // Sites and chat rooms: presence on a site, membership, messages with a short history for
 // newcomers, typing, comments and grades, custom smileys.
+#include <algorithm>
 #include <ctime>
 
 #include "standin/server.h"
@@ -12,6 +13,7 @@ namespace {
 const size_t kHistoryLines = 20;
 const size_t kSmileysPerRoom = 50;
 const long kMostUsersShown = 1000000;
+const size_t kMostRecommended = 20;
 
 }  // namespace
 
@@ -92,6 +94,36 @@ void Server::ToEveryoneOn(const Room& room, const Outgoing& out, const Session* 
   }
 }
 
+// The sites that the others on `room` have open besides `site`, each weighed by how many of them
+// have it open, heaviest first: what Parlavoxers recommend together with the site.
+std::vector<std::pair<std::string, long>> Server::Recommended(const Session& s, const std::string& site,
+                                                              const Room& room) const {
+  std::map<std::string, long> weights;
+  std::set<std::string> counted;
+  for (const auto* people : {&room.members, &room.present}) {
+    for (const auto& person : *people) {
+      if (person.second == &s || !counted.insert(person.first).second) continue;
+      for (const std::string& other : person.second->sites)
+        if (other != site && KindOfRoom(other) == RoomKind::kSite) ++weights[other];
+    }
+  }
+  std::vector<std::pair<std::string, long>> out(weights.begin(), weights.end());
+  std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+  if (out.size() > kMostRecommended) out.resize(kMostRecommended);
+  return out;
+}
+
+void Server::PutRecommended(S2C_OpenURLOk_t& ok, const std::vector<std::pair<std::string, long>>& sites) {
+  if (sites.empty()) return;
+  ok.recommendedSites = asn1::Allocate<NRecommendedSites_t>();
+  for (const auto& recommended : sites) {
+    NRecommendedSite_t* entry = asn1::Allocate<NRecommendedSite_t>();
+    Put(entry->site, recommended.first);
+    entry->weight = recommended.second;
+    ASN_SEQUENCE_ADD(&ok.recommendedSites->list, entry);
+  }
+}
+
 void Server::OpenSite(Session& s, const std::string& site) {
   // A private room opens only to those who may enter it.
   RoomKind kind = KindOfRoom(site);
@@ -122,6 +154,7 @@ void Server::OpenSite(Session& s, const std::string& site) {
     PutOptional(o.userMessage, own->second.first);
     o.userGrade = asn1::NewValue<Grade_t>(own->second.second);
   }
+  if (kind == RoomKind::kSite) PutRecommended(o, Recommended(s, site, room));
   Deliver(s, ok);
   if (!arriving) return;
   // The newcomer sees who is on the site, and they see the newcomer arrive.

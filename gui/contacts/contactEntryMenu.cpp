@@ -29,22 +29,6 @@ const int kMaxMessage = 30;
 const int kMaxReport = 512;
 const size_t kMaxMenuName = 48;
 
-// Keeps letters, digits, "-._~" and "@" of a query value; every other byte is percent-encoded.
-std::string EscapeQueryValue(const std::string& value) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : value) {
-    if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '@') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
-
 // A name from the network as a menu label: one line, no mnemonic, no accelerator.
 wxString MenuLabel(const std::string& name) {
   wxString label = shown::OneLine(name, kMaxMenuName);
@@ -65,8 +49,8 @@ std::string ContactEntry::InvitationAddress(const std::string& login, const std:
   const std::string email = at == std::string::npos ? login : login.substr(0, at);
   std::string site = GetManager()->GetWebSiteURL();
   while (!site.empty() && site.back() == '/') site.pop_back();
-  return site + "/common/invite/index.php?invite_email=" + EscapeQueryValue(email) +
-         "&token=" + EscapeQueryValue(token);
+  return site + "/common/invite/index.php?invite_email=" + browser::EscapeQueryValue(email) +
+         "&token=" + browser::EscapeQueryValue(token);
 }
 
 std::unique_ptr<wxMenu> ContactEntry::BuildContextMenu() {

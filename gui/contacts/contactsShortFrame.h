@@ -3,12 +3,12 @@
 #ifndef PARLAVOX_GUI_CONTACTSSHORTFRAME_H
 #define PARLAVOX_GUI_CONTACTSSHORTFRAME_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <wx/bitmap.h>
 
-#include "gui/callRecord.h"
 #include "widgets/myMiniFrame.h"
 
 class Manager;
@@ -24,7 +24,7 @@ class wxSizer;
 class wxStaticBoxSizer;
 class wxTextCtrl;
 
-class ContactsShortFrame : public MyMiniFrame, public CallRecord {
+class ContactsShortFrame : public MyMiniFrame {
  public:
   ContactsShortFrame(wxWindow* parent, Manager* manager);
   ~ContactsShortFrame() override;
@@ -34,7 +34,10 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   void SetConnectionStatus(bool connected);
 
   // Groups and invitations (contactsShortFrameGroups.cpp).
+  // Refills the groups list from the settings; the group chosen stays chosen while it exists.
   void UpdateGroups();
+  // Group names are at most this long, whichever way they come in.
+  static const size_t kMaxGroupName = 30;
 
   // Requests and answers (contactsShortFrameRequests.cpp).
   // Lists a request, an answer or an invitation, in place of the row of the same id.
@@ -44,8 +47,40 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
 
   // Default notification switches (contactsShortFrameSwitches.cpp).
   static wxString SelectToolTip(ContactInfo* defaults, const std::string& key, bool visual);
+  // The picture of the key's state in the record (a key not set there becomes off); `visual`
+  // for a pop-up key, else a sound key.
+  const wxBitmap& SelectBitmap(ContactInfo* defaults, const std::string& key, bool visual);
+  // A press on a switch's picture: the key turns on or off in the default record.
+  void OnSwitchNotifier(wxMouseEvent& event);
 
  private:
+  // The window's parts, top to bottom (contactsShortFrame.cpp, contactsShortFrameSwitches.cpp).
+  void BuildInviteBox(wxSizer* frameSizer);
+  void BuildOrganisationBox(wxSizer* frameSizer);
+  void BuildSortingGrid(wxSizer* box);
+  void BuildSwitchesBox(wxSizer* frameSizer);
+  void AddSwitchRow(wxSizer* grid, ContactInfo* defaults, const wxString& label, const std::string& event);
+  void OnSortChanged(wxCommandEvent& event);
+  void OnGoToWebsite(wxMouseEvent& event);
+  void OnHelp(wxMouseEvent& event);
+
+  // Invitations and groups (contactsShortFrameGroups.cpp).
+  void OnLoginChanged(wxCommandEvent& event);
+  void OnMessageEnter(wxCommandEvent& event);
+  void OnAddContact(wxCommandEvent& event);
+  void OnChangeGroup(wxCommandEvent& event);
+  void OnAddGroup(wxCommandEvent& event);
+  void OnRemoveGroup(wxCommandEvent& event);
+  void OnRenameGroup(wxCommandEvent& event);
+  // Asks a group name: empty when cancelled, none when too long (the user is told so).
+  std::optional<std::string> AskGroupName(const wxString& message, const wxString& caption, const wxString& value);
+  // A name that may be given to a group: not empty, not one of the contacts list's own sections.
+  static bool IsGroupName(const std::string& name);
+  // Whether the chosen group may be renamed or removed from here now.
+  bool CanModifyChosenGroup() const;
+  void SelectNoGroup();
+  void GroupsChanged();
+
   // Builds the box "Requests sent to/by other Parlavoxers" into the frame's sizer: the scrolling
   // requests list and "Clear all" (contactsShortFrameRequests.cpp).
   void BuildRequestsBox(wxSizer* frameSizer);
@@ -65,6 +100,8 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   wxRadioButton* m_offlineNo = nullptr;
   wxRadioButton* m_offlineSeparate = nullptr;
   wxRadioButton* m_offlineInside = nullptr;
+  // The group chosen in the list, by name (empty for none), so that a rebuilt list keeps it.
+  std::string m_chosenGroup;
 
   // Requests.
   wxButton* m_clearButton = nullptr;
@@ -78,6 +115,8 @@ class ContactsShortFrame : public MyMiniFrame, public CallRecord {
   wxBitmap m_emptyPopup;
   wxBitmap m_fullBell;
   wxBitmap m_emptyBell;
+
+  wxDECLARE_EVENT_TABLE();
 };
 
 #endif

@@ -5,9 +5,7 @@
 
 void ContactsShortFrame::BuildRequestsBox(wxSizer*) {}
 
-void ContactsShortFrame::UpdateContactEvent(const ContactEvent& event) {
-  Record("event " + std::to_string(event.GetId()) + " " + std::to_string(event.GetType()) + " " + event.GetLogin());
-}
+void ContactsShortFrame::UpdateContactEvent(const ContactEvent&) {}
 
 void ContactsShortFrame::RemoveContactEvent(long) {}
 

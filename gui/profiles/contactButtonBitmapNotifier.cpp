@@ -8,6 +8,14 @@
 
 ContactButtonBitmapNotifier::ContactButtonBitmapNotifier(ContactInfoFrame* parent, const wxBitmap& bitmap,
                                                          const std::string& key)
+    : ContactButtonBitmapNotifier(static_cast<wxWindow*>(parent), bitmap, key) {
+  m_bitmap->Bind(wxEVT_LEFT_DOWN, &ContactInfoFrame::OnSwitchNotifier, parent);
+  // A second quick press comes as a double click; it turns the switch once more all the same.
+  m_bitmap->Bind(wxEVT_LEFT_DCLICK, &ContactInfoFrame::OnSwitchNotifier, parent);
+}
+
+ContactButtonBitmapNotifier::ContactButtonBitmapNotifier(wxWindow* parent, const wxBitmap& bitmap,
+                                                         const std::string& key)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_key(key) {
   SetBackgroundColour(*wxWHITE);
   SetName(std2wx(key));
@@ -15,9 +23,6 @@ ContactButtonBitmapNotifier::ContactButtonBitmapNotifier(ContactInfoFrame* paren
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(m_bitmap, 0, 0, 0);
   SetSizer(sizer);
-  m_bitmap->Bind(wxEVT_LEFT_DOWN, &ContactInfoFrame::OnSwitchNotifier, parent);
-  // A second quick press comes as a double click; it turns the switch once more all the same.
-  m_bitmap->Bind(wxEVT_LEFT_DCLICK, &ContactInfoFrame::OnSwitchNotifier, parent);
 }
 
 void ContactButtonBitmapNotifier::SetState(const wxBitmap& bitmap, const wxString& tip) {

@@ -1,5 +1,6 @@
 // One notification switch of the profile window: a picture of the key's state. A press on the
-// picture goes to the profile window (its parent), which turns the state and the picture.
+// picture goes to the profile window (its parent), which turns the state and the picture. The
+// contacts manager's switches share the picture and the tip, and take the press themselves.
 #ifndef PARLAVOX_GUI_PROFILES_CONTACTBUTTONBITMAPNOTIFIER_H
 #define PARLAVOX_GUI_PROFILES_CONTACTBUTTONBITMAPNOTIFIER_H
 
@@ -18,6 +19,10 @@ class ContactButtonBitmapNotifier : public wxPanel {
   wxStaticBitmap* GetBitmapControl() const { return m_bitmap; }
   // The picture and the tip (also the name a screen reader gives the switch).
   void SetState(const wxBitmap& bitmap, const wxString& tip);
+
+ protected:
+  // The switch without a handler of its presses.
+  ContactButtonBitmapNotifier(wxWindow* parent, const wxBitmap& bitmap, const std::string& key);
 
  private:
   std::string m_key;

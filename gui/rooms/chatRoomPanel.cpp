@@ -73,6 +73,7 @@ void ChatRoomPanel::Build(wxWindow*) {
   m_chatText = new wxRichTextCtrl(m_chatSplitter, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                   wxVSCROLL | wxRE_READONLY);
   m_chatText->Bind(wxEVT_CHAR, &ChatRoomPanel::OnChatTextChar, this);
+  m_chatText->Bind(wxEVT_TEXT_URL, &ChatRoomPanel::OnURL, this);
   m_chatText->BeginSuppressUndo();
   m_writeMessagePanel = new WriteMessagePanel(m_splitter, m_manager, this);
   m_writeMessagePanel->SetFocus();
@@ -156,13 +157,12 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
     if (notebook->HasPage(this)) notebook->OnKeyTyped(m_url, typing);
 }
 
-// The site's comments, saving the conversation and offering a file come with their own windows.
+// The site's comments and saving the conversation come with their own windows.
 void ChatRoomPanel::OpenComments() { TRACE_STARTEND(); }
 void ChatRoomPanel::SaveChatSession() {
   TRACE_STARTEND();
   FlushLines();
 }
-void ChatRoomPanel::SendFile() { TRACE_STARTEND(); }
 
 wxColour ChatRoomPanel::SenderColour(const std::string& login, bool history) {
   auto found = m_contactColours.find(login);

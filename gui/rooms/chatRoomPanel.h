@@ -19,6 +19,7 @@
 
 class ChatRoomsNotebook;
 class ContactInfo;
+class FileMessage;
 class Manager;
 class Message;
 class WriteMessagePanel;
@@ -44,6 +45,12 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void OpenComments();
   void SaveChatSession();
   void SendFile();
+
+  // File transfers and links (chatRoomPanelFiles.cpp, chatRoomPanelLinks.cpp): a notice for each
+  // change of a transfer of the room, with a "Download" link under another user's offer; the
+  // user's own offer with its "Cancel" link.
+  void AddFileMessage(FileMessage* message);
+  void UploadFile(const std::string& key, const std::string& fileName);
 
   // The conversation (chatRoomPanelDisplay.cpp). Lines are written at once unless the program
   // is busy; then they wait for the next idle time, a slice at a time.
@@ -79,6 +86,10 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
     std::string text;  // the message's text (UTF-8), or the notice's
     time_t time = 0;
     wxColour colour;
+    bool stamped = true;  // a notice with its time (a file notice has none)
+    // A notice's link after its text and where it leads; once used, the link is its word alone.
+    wxString linkText;
+    std::string linkTarget;
   };
 
   void SetUpStyles();
@@ -104,6 +115,16 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // Writes waiting lines, while the turn has time when `timed`; true when some are left.
   bool WritePending(bool timed);
   static void OnAppIdle(wxIdleEvent& event);
+
+  // Files and links (chatRoomPanelFiles.cpp, chatRoomPanelLinks.cpp).
+  void WriteLink(const Line& line);
+  void WriteFileNotice(const wxString& text, const wxColour& colour, const wxString& linkText = wxString(),
+                       const std::string& linkTarget = std::string());
+  void OnURL(wxTextUrlEvent& event);
+  void ChooseColour(const std::string& login);
+  void Download(const std::string& target, const std::string& key, const std::string& fileName, long clicked);
+  // Makes the link to `target` (the one around `clicked` when there are several) its plain word.
+  void ReplaceLink(const std::string& target, long clicked, const wxString& word);
 
   Manager* m_manager;
   wxRichTextAttr m_timeStyle;

@@ -142,9 +142,11 @@ void ChatRoomPanel::WriteNotice(const Line& line) {
   style.SetFontWeight(wxFONTWEIGHT_BOLD);
   style.SetFontUnderlined(false);
   m_chatText->BeginStyle(style);
-  const std::string stamp = messagetext::FormatMessageTime(line.time, time(nullptr));
-  m_chatText->WriteText("(" + std2wx(stamp) + ") " + messagetext::Shown(std2wx(line.text)));
+  wxString text = messagetext::Shown(std2wx(line.text));
+  if (line.stamped) text = "(" + std2wx(messagetext::FormatMessageTime(line.time, time(nullptr))) + ") " + text;
+  m_chatText->WriteText(text);
   m_chatText->EndStyle();
+  if (!line.linkText.empty()) WriteLink(line);
   m_chatText->Newline();
 }
 

@@ -150,9 +150,18 @@ void ChatRoomsNotebook::AddMessage(Message* message) {
   TRACE_END();
 }
 
-// File notices come with the transfers' own notices in the pages.
+// A transfer's notice goes to its room's page, if open; a change of state asks for attention.
 void ChatRoomsNotebook::AddFileMessage(FileMessage* message) {
-  TRACE_INFO("file notice %s %d", message->GetSite().c_str(), int(message->GetStatus()));
+  const std::string site = message->GetSite();
+  TRACE_START_ARGS("%s %d", site.c_str(), int(message->GetStatus()));
+  ChatRoomPanel* page = GetChatRoom(site);
+  if (!page) {
+    TRACE_END_RESULT("url not found");
+    return;
+  }
+  if (message->GetStatus() != FM_IN_PROGRESS && !IsActive()) AskAttention(wxUSER_ATTENTION_ERROR);
+  page->AddFileMessage(message);
+  TRACE_END();
 }
 
 void ChatRoomsNotebook::AskAttention(int level) {

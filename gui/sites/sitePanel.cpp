@@ -15,6 +15,7 @@
 #include "gui/sites/siteInfoToolTip.h"
 #include "gui/sites/siteText.h"
 #include "gui/sites/sitesPanel.h"
+#include "gui/sites/webSiteInfoFrame.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -329,6 +330,8 @@ void SitePanel::Retire() {
   m_retired = true;
   m_blinkTimer.Stop();
   m_siteToolTip->Hide();
+  HideContactToolTip();
+  if (m_siteInfoFrame) m_siteInfoFrame->Hide();
   Hide();
   if (!IsBusy()) Destroy();
 }

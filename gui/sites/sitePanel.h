@@ -25,6 +25,7 @@
 
 class ChatButtonBitmap;
 class ContactButtonBitmap;
+class ContactInfoToolTip;
 class Manager;
 class MyStaticText;
 class SiteButtonBitmap;
@@ -32,6 +33,7 @@ class SiteButtonBitmapMessages;
 class SiteInfoToolTip;
 class SitesPanel;
 class URLContactInfo;
+class WebSiteInfoFrame;
 class wxMenu;
 
 // The control ids of the sites panel and its sites' panels.
@@ -83,7 +85,8 @@ class SitePanel : public wxPanel {
   ContactButtonBitmap* FindContact(const std::string& login) const;
   void UpdateAvatar(const std::string& login);
 
-  // ---- The pointer resting on the site's name shows the site's tip (sitePanelHover.cpp).
+  // ---- The pointer resting on the site's name shows the site's tip, resting on an avatar the
+  // person's tip (sitePanelHover.cpp). Called every 500 ms by the sites panel.
   void UpdateToolTip();
 
   // ---- Menus (sitePanelMenus.cpp). The menu a right click opens: the site's for a null
@@ -114,6 +117,11 @@ class SitePanel : public wxPanel {
   wxWindow* GetCommentsIcon() const;
   wxWindow* GetContactsPanel() const { return m_contactsPanel; }
   SiteInfoToolTip* GetSiteToolTip() const { return m_siteToolTip; }
+  // The person's tip, null until first shown; the avatar it is shown for, or null.
+  ContactInfoToolTip* GetContactToolTip() const { return m_contactToolTip; }
+  ContactButtonBitmap* GetHoveredContact() const { return m_hoveredContact; }
+  // The site's profile and settings window, null until first asked for.
+  WebSiteInfoFrame* GetSiteInfoFrame() const { return m_siteInfoFrame; }
   const URLInfo& GetURLInfo() const { return m_urlInfo; }
 
  private:
@@ -139,6 +147,13 @@ class SitePanel : public wxPanel {
   void OnSiteLabelClicked(wxMouseEvent& event);
   void OnCommentsClicked(wxMouseEvent& event);
   void RefitParent();
+
+  // The tips (sitePanelHover.cpp).
+  void UpdateSiteToolTip();
+  // The avatar under the pointer, when its tip may show.
+  ContactButtonBitmap* HoveredAvatar() const;
+  void ShowContactToolTip();
+  void HideContactToolTip();
 
   // The people (sitePanelContacts.cpp).
   void AddContact(const URLContactInfo& update);
@@ -205,6 +220,10 @@ class SitePanel : public wxPanel {
   std::list<wxGBPosition> m_freeCells;
   std::map<std::string, wxGBPosition> m_cellByLogin;
   SiteInfoToolTip* m_siteToolTip = nullptr;
+  // Children of the panel, made when first needed and gone with it.
+  ContactInfoToolTip* m_contactToolTip = nullptr;
+  ContactButtonBitmap* m_hoveredContact = nullptr;
+  WebSiteInfoFrame* m_siteInfoFrame = nullptr;
   wxTimer m_blinkTimer;
   int m_blinkCount = 0;
   bool m_blinkLit = false;

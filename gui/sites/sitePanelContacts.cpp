@@ -8,6 +8,7 @@
 #include "core/guiEvents.h"
 #include "gui/notifyAction.h"
 #include "gui/notifyFrame.h"
+#include "gui/profiles/contactInfoToolTip.h"
 #include "gui/sites/contactButtonBitmap.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/siteText.h"
@@ -30,6 +31,9 @@ void SitePanel::UpdateContact(const URLContactInfo& update) {
   TRACE_START_ARGS("%s,%s,%d,%d", login.c_str(), update.GetURL().c_str(), int(update.GetStatus()), int(inRoom));
   ContactButtonBitmap* button = FindContact(login);
   TRACE_INFO("cd = %p", static_cast<void*>(button));
+  // The tip shown for the person follows the news.
+  if (button && button == m_hoveredContact && m_contactToolTip)
+    m_contactToolTip->UpdateContactInfo(update.GetContactInfo());
   if (button && update.IsLogout() && !inRoom) {
     RemoveContact(login);
     TRACE_INFO("Remove ok");
@@ -79,6 +83,7 @@ void SitePanel::RemoveContact(const std::string& login) {
     TRACE_INFO("Found");
     ContactButtonBitmap* button = *found;
     m_contacts.erase(found);
+    if (button == m_hoveredContact) HideContactToolTip();
     auto cell = m_cellByLogin.find(login);
     if (cell != m_cellByLogin.end()) {
       if (!m_contactsGrid->Detach(button)) TRACE_INFO("Not found !!!");
@@ -133,6 +138,7 @@ void SitePanel::UpdateAvatar(const std::string& login) {
     return;
   }
   button->Redraw(m_manager->GetContactInfo(login)->IsBlocked());
+  if (button == m_hoveredContact && m_contactToolTip) m_contactToolTip->UpdateAvatar();
   TRACE_END();
 }
 

@@ -1,11 +1,15 @@
-// A site's panel: the site's tip, shown while the pointer rests on the site's name (below it,
-// so that a right click on the name still reaches the name), hidden once the pointer leaves the
-// name and the tip, when a menu opens and when the panel goes.
+// A site's panel and its tips, followed every 500 ms. The site's tip shows while the pointer rests
+// on the site's name (below it, so that a right click on the name still reaches the name), and
+// hides once the pointer leaves the name and the tip. A person's tip shows while the pointer
+// rests on the person's avatar, 10 pixels below the panel, and hides once it leaves the avatars.
+// Neither shows while a menu of the panel is open, nor while the user works in another program.
 #include <wx/utils.h>
 
 #include <wx/app.h>
 #include <wx/toplevel.h>
 
+#include "gui/profiles/contactInfoToolTip.h"
+#include "gui/sites/contactButtonBitmap.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/siteInfoToolTip.h"
 #include "widgets/myStaticText.h"
@@ -18,14 +22,27 @@ bool IsUnder(const wxWindow* window, const wxPoint& screen) {
 
 // The user works in the program: the window holding the sites (the main window), the tip or
 // another of the program's windows is in front.
-bool IsFront(wxWindow* panel, SiteInfoToolTip* tip) {
+bool IsFront(wxWindow* panel, wxTopLevelWindow* tip) {
   auto* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(panel));
-  return (top && top->IsActive()) || tip->IsActive() || (wxTheApp && wxTheApp->IsActive());
+  return (top && top->IsActive()) || (tip && tip->IsActive()) || (wxTheApp && wxTheApp->IsActive());
 }
 
 }  // namespace
 
 void SitePanel::UpdateToolTip() {
+  UpdateSiteToolTip();
+  ContactButtonBitmap* hovered = HoveredAvatar();
+  if (!hovered) {
+    if (m_hoveredContact) HideContactToolTip();
+    return;
+  }
+  // Moving within one avatar leaves the tip where it was put.
+  if (hovered == m_hoveredContact) return;
+  m_hoveredContact = hovered;
+  ShowContactToolTip();
+}
+
+void SitePanel::UpdateSiteToolTip() {
   const wxPoint pointer = wxGetMousePosition();
   const bool onName = IsUnder(m_siteLabel, pointer);
   if (m_siteToolTip->IsShown()) {
@@ -36,4 +53,29 @@ void SitePanel::UpdateToolTip() {
     const wxRect name = m_siteLabel->GetScreenRect();
     m_siteToolTip->ShowAt(wxPoint(pointer.x - 20, name.GetBottom() + 1));
   }
+}
+
+ContactButtonBitmap* SitePanel::HoveredAvatar() const {
+  // A folded or empty grid, an open menu, a panel on its way out: no person's tip.
+  if (m_menuShown || m_retired || !m_contactsPanel->IsShownOnScreen()) return nullptr;
+  if (!IsFront(const_cast<SitePanel*>(this), m_contactToolTip)) return nullptr;
+  const wxPoint inGrid = wxGetMousePosition() - m_contactsPanel->GetScreenPosition();
+  wxGBSizerItem* item = m_contactsGrid->FindItemAtPoint(inGrid);
+  if (!item || !item->IsWindow()) return nullptr;
+  auto* avatar = dynamic_cast<ContactButtonBitmap*>(item->GetWindow());
+  return avatar && avatar->IsShown() ? avatar : nullptr;
+}
+
+void SitePanel::ShowContactToolTip() {
+  const ContactInfo& contact = m_hoveredContact->GetContact();
+  if (!m_contactToolTip) m_contactToolTip = new ContactInfoToolTip(this, m_manager, contact);
+  else m_contactToolTip->UpdateContactInfo(contact);
+  // Below the whole panel, whichever row the avatar stands in: the grid stays in view.
+  m_contactToolTip->MoveInsideScreen(wxPoint(wxGetMousePosition().x, GetScreenRect().GetBottom() + 1 + 10));
+  m_contactToolTip->Show(true);
+}
+
+void SitePanel::HideContactToolTip() {
+  m_hoveredContact = nullptr;
+  if (m_contactToolTip) m_contactToolTip->Hide();
 }

@@ -11,6 +11,7 @@
 #include "gui/sites/siteInfoToolTip.h"
 #include "gui/sites/siteText.h"
 #include "gui/sites/sitesPanel.h"
+#include "gui/sites/webSiteInfoFrame.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -112,6 +113,7 @@ void SitePanel::DisplayMenu(ContactButtonBitmap* button) {
   wxWeakRef<SitePanel> alive(this);
   m_menuShown = true;
   m_siteToolTip->Hide();
+  HideContactToolTip();
   TRACE_INFO("Create menu");
   wxMenu* menu = BuildMenu(button);
   PopupMenu(menu);
@@ -146,8 +148,14 @@ void SitePanel::OnSwitchURLStatus(wxCommandEvent&) {
   TRACE_END();
 }
 
+// The site's window shows the switches as the controller's record holds them now.
 void SitePanel::OnSiteProfile(wxCommandEvent&) {
-  if (SitesPanel* sites = Sites()) sites->OnOpenSiteProfile(this);
+  if (m_retired) return;
+  const URLInfo* site = m_manager->GetURLInfo(GetURL());
+  if (!m_siteInfoFrame) m_siteInfoFrame = new WebSiteInfoFrame(this, m_manager, GetURL(), true);
+  m_siteInfoFrame->UpdateURLInfo(*site);
+  if (m_siteInfoFrame->IsShown()) m_siteInfoFrame->Raise();
+  else m_siteInfoFrame->Show();
 }
 
 // ---- A person's commands, on the login copied when the menu opened.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "gui/rooms/commentsFrame.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/subscribeChatRoomListener.h"
 #include "model/log.h"
@@ -154,6 +155,4 @@ void SitesPanel::OnCloseChatRoom(const std::string& url) { m_listener->CloseChat
 void SitesPanel::OnSubscribeChatRoom(const std::string& url) { m_listener->SubscribeChatRoom(url); }
 void SitesPanel::OnUnsubscribeChatRoom(const std::string& url) { m_listener->UnsubscribeChatRoom(url); }
 
-void SitesPanel::OnOpenMessages(const std::string& url) { TRACE_INFO("comments of %s", url.c_str()); }
-
-void SitesPanel::OnOpenSiteProfile(SitePanel* panel) { TRACE_INFO("profile of %s", panel->GetURL().c_str()); }
+void SitesPanel::OnOpenMessages(const std::string& url) { CommentsFrame::OpenCommentsFor(url); }

@@ -68,8 +68,6 @@ class SitesPanel : public wxScrolledWindow {
   void OnUnsubscribeChatRoom(const std::string& url);
   // The site's comments window.
   void OnOpenMessages(const std::string& url);
-  // The site's profile and notification settings window.
-  void OnOpenSiteProfile(SitePanel* panel);
   // A panel taken out while its menu or question was open, destroyed from the event loop.
   void DestroyLater(SitePanel* panel);
 

@@ -1,8 +1,10 @@
 // Pictures of the contacts list for review, saved as PNG files: the list in each grouping and
-// offline mode, a row expanded under the pointer, and a row's menu. `make screenshots` runs it
+// offline mode, a row expanded under the pointer, and a row's menu; then the contacts manager
+// with its groups, requests and default switches, and its groups list open. `make screenshots` runs it
 // under Xvfb. It checks nothing about the pictures; it fails only when one cannot be taken or
 // saved. Usage: contacts_screenshots [output directory]
 #include <wx/app.h>
+#include <wx/combobox.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/timer.h>
@@ -18,8 +20,10 @@
 #include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactsPanel.h"
+#include "gui/contacts/contactsShortFrame.h"
 #include "gui/subscribeChatRoomListener.h"
 #include "model/config.h"
+#include "model/contactEvent.h"
 #include "model/urlContactInfo.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/support/nullSiteListener.h"
@@ -69,6 +73,31 @@ class MenuShooter : public wxTimer {
   int m_ticks = 0;
 };
 
+// The contacts manager beside the list, with the groups above and requests of several kinds.
+void ShootContactsManager(wxFrame* frame) {
+  ContactsShortFrame* manager = new ContactsShortFrame(frame, GetManager());
+  const int kinds[] = {CE_ADD_RECEIVED, CE_ANSWER_ACCEPTED, CE_NOT_REGISTERED, CE_CHECKING, CE_INVITED};
+  const char* logins[] = {"henri", "bob", "nobody_here", "isa", "carol"};
+  for (int i = 0; i < 5; ++i) {
+    const std::string url = kinds[i] == CE_INVITED ? "prv://parlavox/carol:7" : "none";
+    manager->UpdateContactEvent(ContactEvent(100 + i, kinds[i], url, logins[i], logins[i], i == 0 ? "hi, it is Henri" : ""));
+  }
+  manager->SetTopRightPosition(wxPoint(frame->GetPosition().x + 900, 20));
+  manager->Show(true);
+  PumpUntil([&] { return manager->IsShownOnScreen(); });
+  Shoot(manager->GetScreenRect(), "contacts_manager.png");
+  // The groups list open, by a real click on it.
+  wxComboBox* groups = guitest::FindChild<wxComboBox>(manager, [](wxComboBox*) { return true; });
+  wxUIActionSimulator sim;
+  sim.MouseMove(groups->GetScreenPosition() + groups->GetSize() / 2);
+  sim.MouseClick();
+  Pump(600);
+  Shoot(wxRect(manager->GetScreenPosition(), manager->GetSize() + wxSize(0, 120)), "contacts_manager_groups.png");
+  sim.Char(WXK_ESCAPE);
+  Pump(200);
+  manager->Destroy();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +146,7 @@ int main(int argc, char** argv) {
   Pump(100);
   sim.MouseClick(wxMOUSE_BTN_RIGHT);
   Pump(2000);
+  ShootContactsManager(frame);
   frame->Destroy();
   Pump(100);
   return screenshots::Stop();

@@ -14,7 +14,9 @@
 namespace guitest {
 
 // Answers the file dialog as a user does once it is on screen: the path typed into the
-// chooser's location field and Return, or Escape when `path` is empty.
+// chooser's location field and Return, or Escape when `path` is empty. A path that ends in "/"
+// is a folder: the name the program proposed is kept after it. What the program proposed (its
+// title, name and style) is kept for the test to look at.
 class FileChoice : public wxModalDialogHook, public wxTimer {
  public:
   explicit FileChoice(const std::string& path) : m_path(path) {
@@ -22,10 +24,18 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     Start(50);
   }
   bool asked = false;
+  wxString title;
+  wxString proposed;
+  long style = 0;
 
  protected:
   int Enter(wxDialog* dialog) override {
-    if (dynamic_cast<wxFileDialog*>(dialog)) asked = true, m_ticks = 0;
+    if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
+      asked = true, m_ticks = 0;
+      title = files->GetMessage();
+      proposed = files->GetFilename();
+      style = files->GetWindowStyle();
+    }
     return wxID_NONE;
   }
   void Exit(wxDialog* dialog) override {
@@ -40,7 +50,11 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     } else {
       sim.Char('l', wxMOD_CONTROL);
       guitest::Pump(200);
-      sim.Text(m_path.c_str());
+      // A save dialog's name field holds the proposed name, partly selected: all of it goes.
+      sim.Char('a', wxMOD_CONTROL);
+      guitest::Pump(100);
+      const std::string typed = m_path.back() == '/' ? m_path + proposed.utf8_string() : m_path;
+      sim.Text(typed.c_str());
       guitest::Pump(200);
       sim.Char(WXK_RETURN);
     }

@@ -21,6 +21,7 @@
 #include "gui/rooms/writeMessagePanel.h"
 #include "model/config.h"
 #include "model/contactInfo.h"
+#include "model/fileMessage.h"
 #include "model/message.h"
 #include "tests/support/screenCapture.h"
 #include "tests/support/screenshotProgram.h"
@@ -73,6 +74,46 @@ void Conversation(ChatRoomsNotebook* rooms, ChatRoomPanel* page) {
   page->AddAdminMessage("eve leaves this chatroom", now - 10, wxBLUE);
 }
 
+// A room's file notices: offers (one of more than 4 GiB, one with a hostile name), one saved,
+// the states of transfers both ways, and the user's own offer, one of them cancelled.
+void FileNotices(ChatRoomsNotebook* rooms) {
+  const char room[] = "http://files.example.org/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "files.example.org/", "Chatroom opened...");
+  auto notice = [&](t_fm_status status, bool download, const char* name, long size, const char* key) {
+    FileMessage record(room, "bob", "Bob", name, key, "bob@@@" + std::string(key), "127.0.0.1", 4000, time(nullptr),
+                       download, status, 0, size, 0);
+    rooms->AddFileMessage(&record);
+  };
+  notice(FM_OFFERED, true, "holiday.jpg", 5242880, "1765000000100001");
+  notice(FM_STARTED, true, "holiday.jpg", 5242880, "1765000000100001");
+  notice(FM_IN_PROGRESS, true, "holiday.jpg", 5242880, "1765000000100001");
+  notice(FM_COMPLETE, true, "holiday.jpg", 5242880, "1765000000100001");
+  notice(FM_OFFERED, true, "disk-image.iso", 4831838208L, "1765000000100002");
+  notice(FM_OFFERED, true, "../../.bashrc\x01\xE2\x80\xAEtxt.exe", 1023, "1765000000100003");
+  notice(FM_CANCELLED, true, "../../.bashrc", 1023, "1765000000100003");
+  notice(FM_HOST_UNREACHABLE, true, "far.zip", 1024, "1765000000100004");
+  notice(FM_NOT_AVAILABLE, true, "gone.zip", 2047, "1765000000100005");
+  notice(FM_STARTED, false, "notes.txt", 13, "1765000000100006");
+  notice(FM_INTERRUPTED, false, "notes.txt", 13, "1765000000100006");
+  notice(FM_FAILED, true, "big.bin", 0, "1765000000100007");
+  notice(FM_COMPLETE, false, "slides.pdf", 1200000, "1765000000100008");
+  page->UploadFile("1765000000100009", "slides.pdf");
+  page->UploadFile("1765000000100010", "old-slides.pdf");
+  page->FlushLines();
+  // "Cancel" of the user's first offer, as once clicked.
+  wxRichTextCtrl* display = page->GetDisplay();
+  for (long at = 0; at < display->GetLastPosition(); ++at) {
+    wxRichTextAttr style;
+    if (!display->GetStyle(at, style) || style.GetURL() != "1765000000100009") continue;
+    wxTextUrlEvent click(display->GetId(), wxMouseEvent(wxEVT_LEFT_UP), at, at + 1);
+    click.SetString("1765000000100009");
+    click.SetEventObject(display);
+    display->GetEventHandler()->ProcessEvent(click);
+    break;
+  }
+  Shoot(rooms->GetScreenRect(), "rooms-file-notices.png");
+}
+
 void RoomsWindow() {
   auto* frame = new MainFrame(GetManager(), "Parlavox", wxPoint(900, 60), wxSize(370, 600));
   frame->Show();
@@ -105,6 +146,8 @@ void RoomsWindow() {
   if (!grid) return screenshots::Fail("no smiley grid");
   PumpUntil([&] { return grid->IsShownOnScreen(); }, 3000);
   Shoot(rooms->GetScreenRect().Union(grid->GetScreenRect()), "rooms-smiley-grid.png");
+  grid->Show(false);
+  FileNotices(rooms);
   frame->Close(true);
   Pump(200);
 }

@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
   screenshots::UseFreshHome(PARLAVOX_SOURCE_DIR);
   Config::GetInstance()->SetLogin("alice");
 
-  auto* parent = new wxFrame(nullptr, wxID_ANY, "Parlavox", wxPoint(900, 40), wxSize(200, 100));
+  // Away from the windows shot: a frame in front of them would cover part of the picture.
+  auto* parent = new wxFrame(nullptr, wxID_ANY, "Parlavox", wxPoint(1000, 800), wxSize(200, 100));
   parent->Show();
   SiteWindow(parent, GetManager());
   SitesManagerWindow(parent, GetManager());

@@ -119,7 +119,8 @@ void ProgramSession::TearDown() {
 
 void ProgramSession::Exit() {
   if (!m_frame) return;
-  m_frame->Close(true);
+  // The program may have ended by itself (the session's end during a test).
+  if (MainFrame::GetInstance()) m_frame->Close(true);
   EXPECT_TRUE(Until([] { return MainFrame::GetInstance() == nullptr; }));
   startup::EndApplication();
   m_frame = nullptr;

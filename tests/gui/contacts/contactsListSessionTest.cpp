@@ -11,36 +11,16 @@
 #include "gui/contacts/entryListener.h"
 #include "gui/mainFrame.h"
 #include "tests/gui/contacts/contactsListFixture.h"
+#include "tests/gui/contacts/modalAnswer.h"
 #include "tests/gui/mainWindowFixture.h"
 #include "tests/support/programSession.h"
 #include "widgets/myStaticText.h"
 
 namespace {
 
+using contactstest::AnswerWhenShown;
+using contactstest::ClickButton;
 using standintest::TestUser;
-
-// Runs `input` once a modal dialog is on screen (a question of a row or of a header).
-class AnswerWhenShown : public wxTimer {
- public:
-  explicit AnswerWhenShown(std::function<void(wxDialog*)> input) : m_input(std::move(input)) { Start(40); }
-  bool answered = false;
-
- private:
-  void Notify() override {
-    if (answered) return;
-    for (wxWindow* w : wxTopLevelWindows) {
-      wxDialog* dialog = dynamic_cast<wxDialog*>(w);
-      if (!dialog || !dialog->IsModal() || !dialog->IsShownOnScreen()) continue;
-      if (++m_ticks < 5) return;
-      answered = true;
-      dialog->Raise();
-      m_input(dialog);
-      return;
-    }
-  }
-  std::function<void(wxDialog*)> m_input;
-  int m_ticks = 0;
-};
 
 class ContactsListSession : public programtest::ProgramSession {
  protected:
@@ -76,13 +56,6 @@ class ContactsListSession : public programtest::ProgramSession {
     guitest::MenuPicker picker(opened, downs);
     sim.MouseClick(wxMOUSE_BTN_RIGHT);
     EXPECT_TRUE(Until([&] { return picker.picked() && !opened(); }));
-  }
-  static void ClickButton(wxDialog* dialog, const wxString& label) {
-    wxButton* button = guitest::ButtonLabelled(dialog, label);
-    ASSERT_TRUE(button) << label;
-    wxUIActionSimulator sim;
-    sim.MouseMove(button->GetScreenPosition() + button->GetSize() / 2);
-    sim.MouseClick();
   }
 };
 

@@ -2,12 +2,8 @@
 // process of his own whose transfers pass a relay limited to 20 MB/s: a 100 MB download and a
 // 40 MB upload followed in the window as they run, a third transfer cancelled from its row's
 // button half-way, and "Clear all".
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <wx/button.h>
 #include <wx/statbmp.h>
@@ -33,65 +29,21 @@
 #include "network/fileServer.h"
 #include "network/fileTransferListener.h"
 #include "tests/gui/guiTestSupport.h"
+#include "tests/gui/rooms/peerProcess.h"
 #include "tests/gui/rooms/throttledRelay.h"
 #include "tests/support/programSession.h"
 #include "tests/support/testSupport.h"
 
-extern char** environ;
-
 namespace {
 
+using roomstest::Exists;
+using roomstest::SameFiles;
+using roomstest::WritePattern;
 using Clock = std::chrono::steady_clock;
 const char kRoom[] = "http://files.example/";
 constexpr long kRate = 20L << 20;
 
-// `size` bytes of a pattern that differs from file to file, written in large pieces.
-bool WritePattern(const std::string& path, long size, int seed) {
-  std::ofstream out(path, std::ios::binary);
-  std::string block(1 << 20, '\0');
-  for (long done = 0; done < size && out; done += long(block.size())) {
-    for (size_t i = 0; i < block.size(); i += 4096) block[i] = char((done >> 12) + i + seed);
-    out.write(block.data(), std::min<long>(long(block.size()), size - done));
-  }
-  return bool(out);
-}
-
-bool SameFiles(const std::string& a, const std::string& b) {
-  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-  std::string p(1 << 20, '\0'), q(1 << 20, '\0');
-  while (x && y) {
-    x.read(&p[0], long(p.size()));
-    y.read(&q[0], long(q.size()));
-    if (x.gcount() != y.gcount() || p.compare(0, size_t(x.gcount()), q, 0, size_t(y.gcount())) != 0) return false;
-  }
-  return x.eof() && y.eof();
-}
-
-bool Exists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
-
 // ---- Bob: run as a process of his own (this program, started with the test below alone).
-
-// Every step of bob's transfers, one line each: "d|u <transfer key> <state> <bytes>".
-class StepsFile : public FileTransferListener {
- public:
-  explicit StepsFile(std::string path) : m_path(std::move(path)) {}
-  void MessageFile(t_fm_status status, const std::string&, const std::string&, const std::string&,
-                   const std::string&, const std::string& transferKey, const std::string&, int, time_t,
-                   bool isDownload, int64_t transferred, int64_t, double) override {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (FILE* f = fopen(m_path.c_str(), "a")) {
-      fprintf(f, "%c %s %d %lld\n", isDownload ? 'd' : 'u', transferKey.c_str(), int(status), (long long)transferred);
-      fclose(f);
-    }
-  }
-
- private:
-  std::string m_path;
-  std::mutex m_mutex;
-};
 
 TEST(FilesPeer, DISABLED_Bob) {
   const char* port = getenv("PARLAVOX_PEER_PORT");
@@ -99,7 +51,7 @@ TEST(FilesPeer, DISABLED_Bob) {
   const std::string dir = getenv("PARLAVOX_PEER_DIR");
   testsupport::TempDir user;
   standintest::PrepareClients(getenv("PARLAVOX_PEER_DATA"), user.path());
-  StepsFile steps(dir + "/steps");
+  roomstest::StepsFile steps(dir + "/steps");
   FileServer::BindListener(&steps);
   standintest::TestUser bob(static_cast<unsigned short>(atoi(port)), "bob");
   ASSERT_TRUE(bob.LoggedIn());
@@ -163,49 +115,19 @@ class FilesSession : public programtest::ProgramSession {
     ProgramSession::TearDown();
   }
   void StartBob() {
-    setenv("PARLAVOX_PEER_PORT", std::to_string(Server().Port()).c_str(), 1);
-    setenv("PARLAVOX_PEER_DIR", m_bobDir.path().c_str(), 1);
-    setenv("PARLAVOX_PEER_DATA", DataDir().c_str(), 1);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, m_bobDir.file("log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::string self = "/proc/self/exe";
-    std::vector<std::string> args = {self, "--gtest_filter=FilesPeer.DISABLED_Bob", "--gtest_also_run_disabled_tests"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    ASSERT_EQ(0, posix_spawn(&m_bob, self.c_str(), &actions, nullptr, argv.data(), environ));
-    posix_spawn_file_actions_destroy(&actions);
-    for (const char* name : {"PARLAVOX_PEER_PORT", "PARLAVOX_PEER_DIR", "PARLAVOX_PEER_DATA"}) unsetenv(name);
-    ASSERT_TRUE(Until([&] { return Exists(m_bobDir.file("ready")); }, 60000)) << testsupport::ReadFile(m_bobDir.file("log"));
-    std::istringstream lines(testsupport::ReadFile(m_bobDir.file("ready")));
+    m_bob.Start("FilesPeer.DISABLED_Bob",
+                {{"PARLAVOX_PEER_PORT", std::to_string(Server().Port())}, {"PARLAVOX_PEER_DATA", DataDir()}});
+    ASSERT_TRUE(Until([&] { return Exists(m_bob.Dir().file("ready")); }, 60000)) << m_bob.Log();
+    std::istringstream lines(testsupport::ReadFile(m_bob.Dir().file("ready")));
     for (std::string key, name; lines >> key >> name;) m_offers[name] = key;
   }
   void StopBob() {
-    if (m_bob <= 0) return;
-    testsupport::WriteFile(m_bobDir.file("stop"), "");
-    int status = 0;
-    bool ended = Until([&] { return waitpid(m_bob, &status, WNOHANG) == m_bob; }, 30000);
-    if (!ended) {
-      kill(m_bob, SIGKILL);
-      waitpid(m_bob, &status, 0);
-    }
-    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << testsupport::ReadFile(m_bobDir.file("log"));
-    m_bob = -1;
+    m_bob.Stop([](const std::function<bool()>& cond, int ms) { return Until(cond, ms); });
   }
   // Bob's last step of a transfer, or -1.
   int BobsState(char direction, const std::string& key) {
-    std::istringstream lines(testsupport::ReadFile(m_bobDir.file("steps")));
-    int state = -1;
-    std::string line;
-    while (std::getline(lines, line)) {
-      char d;
-      char k[128];
-      int s;
-      if (sscanf(line.c_str(), "%c %127s %d", &d, k, &s) == 3 && d == direction && key == k) state = s;
-    }
-    return state;
+    const std::vector<int> states = roomstest::StepsFile::States(m_bob.Dir().file("steps"), direction, key);
+    return states.empty() ? -1 : states.back();
   }
   FileInfoPanel* Row(bool download, const std::string& key) {
     for (FileInfoPanel* row : download ? m_files->GetDownloadPanels() : m_files->GetUploadPanels())
@@ -213,9 +135,8 @@ class FilesSession : public programtest::ProgramSession {
     return nullptr;
   }
 
-  testsupport::TempDir m_bobDir;
+  roomstest::PeerProcess m_bob;
   testsupport::TempDir m_downloads;
-  pid_t m_bob = -1;
   std::map<std::string, std::string> m_offers;
   FilesFrame* m_files = nullptr;
 };
@@ -259,9 +180,9 @@ TEST_F(FilesSession, TransfersFollowedCancelledHalfWayAndCleared) {
   EXPECT_EQ("OK", down->GetPercentText());
   EXPECT_EQ("102400 / 102400 kbytes", down->GetSizeText());
   EXPECT_EQ(wxColour(0, 221, 0), up->GetBackgroundColour());
-  EXPECT_TRUE(SameFiles(m_bobDir.file("bob.bin"), got));
+  EXPECT_TRUE(SameFiles(m_bob.Dir().file("bob.bin"), got));
   ASSERT_TRUE(Until([&] { return BobsState('d', upKey) == FM_COMPLETE; }));
-  EXPECT_TRUE(SameFiles(m_downloads.file("alice.bin"), m_bobDir.file("got-alice.bin")));
+  EXPECT_TRUE(SameFiles(m_downloads.file("alice.bin"), m_bob.Dir().file("got-alice.bin")));
 
   // The third cancelled from its row by a real click, once it is well under way.
   const std::string cancelled = m_downloads.file("cancel.bin");

@@ -1,0 +1,163 @@
+// What a site's panel opens by real input: the person's tip while the pointer rests on an avatar,
+// the site's comments window from the comments icon and the grade, the site's own window from
+// the site's menu; each going with what it shows.
+#include <gtest/gtest.h>
+#include <wx/weakref.h>
+
+#include "core/application.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/profiles/contactInfoToolTip.h"
+#include "gui/rooms/commentsFrame.h"
+#include "gui/rooms/commentsPageLoader.h"
+#include "gui/sites/contactButtonBitmap.h"
+#include "gui/sites/webSiteInfoFrame.h"
+#include "model/urlInfo.h"
+#include "tests/gui/sites/sitesPanelFixture.h"
+
+namespace {
+
+using sitestest::Person;
+using sitestest::Site;
+using sitestest::SitesPanelTest;
+
+const std::string kUrl = "http://links.example/";
+
+class SitePanelLinksTest : public SitesPanelTest {
+ protected:
+  // The sites' window is the one the user works in, the pointer at `point`.
+  void PointAt(const wxPoint& point) {
+    if (!m_frame->IsActive()) {
+      m_frame->Raise();
+      m_sites->SetFocus();
+      guitest::PumpUntil([&] { return m_frame->IsActive(); });
+    }
+    wxUIActionSimulator().MouseMove(point);
+  }
+  static wxPoint Middle(wxWindow* window) { return window->GetScreenRect().GetPosition() + window->GetSize() / 2; }
+  static wxString TipNickname(ContactInfoToolTip* tip) {
+    auto* row = guitest::FindChild<ContactEntry>(tip, [](ContactEntry*) { return true; });
+    return row ? wxString::FromUTF8(row->GetNickname()) : wxString();
+  }
+};
+
+TEST_F(SitePanelLinksTest, ThePersonsTipFollowsThePointerOverTheAvatarsAndGoesWithThem) {
+  SitePanel* panel = m_sites->AddSitePanel(Site(kUrl), "links.example/");
+  for (const char* login : {"bob", "carol", "dave"}) m_sites->UpdateContact(Person(kUrl, login));
+  guitest::Pump(50);
+  ContactButtonBitmap* bob = panel->FindContact("bob");
+  ContactButtonBitmap* carol = panel->FindContact("carol");
+
+  // Resting on bob: his tip, below the whole panel.
+  PointAt(Middle(bob));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); }));
+  ContactInfoToolTip* tip = panel->GetContactToolTip();
+  EXPECT_EQ(bob, panel->GetHoveredContact());
+  EXPECT_EQ("bob", tip->GetLogin());
+  EXPECT_EQ("Nick bob", TipNickname(tip));
+  EXPECT_GE(tip->GetScreenPosition().y, panel->GetScreenRect().GetBottom() + 10);
+  // The tip never takes the window the user works in.
+  EXPECT_TRUE(m_frame->IsActive());
+  // Moving within his avatar leaves it where it is.
+  const wxPoint placed = tip->GetScreenPosition();
+  wxUIActionSimulator().MouseMove(Middle(bob) + wxPoint(2, 1));
+  guitest::Pump(600);
+  EXPECT_EQ(placed, tip->GetScreenPosition());
+
+  // Onto carol: the same tip, hers, at the pointer's new place; her news reach it.
+  PointAt(Middle(carol));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->GetLogin() == "carol"; }));
+  EXPECT_EQ(Middle(carol).x, tip->GetScreenPosition().x);
+  URLContactInfo renamed = Person(kUrl, "carol");
+  ContactInfo contact = renamed.GetContactInfo();
+  contact.SetNickname("Caroline");
+  m_sites->UpdateContact(URLContactInfo(kUrl, 3, contact, false, false, false));
+  EXPECT_EQ("Caroline", TipNickname(tip));
+
+  // She leaves the site while her tip shows: the tip hides before her avatar goes.
+  m_sites->UpdateContact(Person(kUrl, "carol", true));
+  EXPECT_FALSE(tip->IsShown());
+  EXPECT_EQ(nullptr, panel->GetHoveredContact());
+  guitest::Pump(600);
+  EXPECT_FALSE(tip->IsShown());
+
+  // Back on bob, then the grid folded under the pointer: hidden.
+  PointAt(Middle(bob));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen() && tip->GetLogin() == "bob"; }));
+  wxWindow* fold = panel->GetShownFoldIcon();
+  Click(fold);
+  ASSERT_FALSE(panel->IsOpened());
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
+  Click(panel->GetShownFoldIcon());
+  ASSERT_TRUE(panel->IsOpened());
+
+  // Off the avatars: hidden.
+  PointAt(Middle(bob));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  PointAt(m_frame->GetScreenRect().GetBottomRight() - wxPoint(5, 5));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
+
+  // The site closes while the tip shows: panel and tip go.
+  PointAt(Middle(bob));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  wxWeakRef<ContactInfoToolTip> gone(tip);
+  EXPECT_TRUE(m_sites->RemoveURL(kUrl));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !gone; }));
+}
+
+TEST_F(SitePanelLinksTest, TheCommentsIconAndTheGradeOpenTheSitesCommentsWindow) {
+  // Nothing to fetch: the page fails at once and the window stays.
+  comments::SetBaseAddress("http://127.0.0.1:9/");
+  SitePanel* panel = m_sites->AddSitePanel(Site(kUrl, 7.5f, 3), "links.example/");
+  SitePanel* bare = m_sites->AddSitePanel(Site("http://bare.example/"), "bare.example/");
+  CommentsFrame* comments = CommentsFrame::CreateCommentsFor(m_frame, GetManager(), Site(kUrl, 7.5f, 3));
+  guitest::Pump(50);
+  ASSERT_FALSE(comments->IsShown());
+  Click(panel->GetCommentsIcon());
+  EXPECT_TRUE(guitest::PumpUntil([&] { return comments->IsShownOnScreen(); }));
+  comments->Hide();
+  Click(panel->GetGradeLabel()->GetInnerText());
+  EXPECT_TRUE(guitest::PumpUntil([&] { return comments->IsShownOnScreen(); }));
+  comments->Hide();
+  // A site whose comments window was never made: nothing opens, nothing breaks.
+  Click(bare->GetCommentsIcon());
+  guitest::Pump(200);
+  EXPECT_FALSE(comments->IsShown());
+  EXPECT_EQ(nullptr, CommentsFrame::Find("http://bare.example/"));
+  comments->Destroy();
+  guitest::Pump(20);
+  comments::SetBaseAddress("");
+}
+
+TEST_F(SitePanelLinksTest, DisplayProfileShowsTheSitesWindowAsTheControllerHoldsItAndItGoesWithThePanel) {
+  SitePanel* panel = m_sites->AddSitePanel(Site(kUrl), "links.example/");
+  URLInfo* record = GetManager()->GetURLInfo(kUrl);
+  record->SetNotifications({{"open-visual-contact", true}, {"open-bell-contact", false}});
+  guitest::Pump(50);
+  EXPECT_EQ(nullptr, panel->GetSiteInfoFrame());
+  auto pick = [&] {
+    guitest::MenuPicker picker([&] { return panel->IsMenuShown(); }, 4);
+    Click(panel->GetSiteLabel()->GetInnerText(), wxMOUSE_BTN_RIGHT);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return picker.picked() && !panel->IsMenuShown(); }));
+  };
+  pick();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return panel->GetSiteInfoFrame() && panel->GetSiteInfoFrame()->IsShownOnScreen(); }));
+  WebSiteInfoFrame* window = panel->GetSiteInfoFrame();
+  EXPECT_EQ(record->GetNotifications(), window->GetWorkingNotifications());
+  EXPECT_TRUE(m_listener.calls.empty());
+
+  // Hidden, the record changed meanwhile: the same window, showing the record anew.
+  window->Hide();
+  record->SetNotifications({{"close-visual-contact", true}});
+  pick();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return window->IsShownOnScreen(); }));
+  EXPECT_EQ(window, panel->GetSiteInfoFrame());
+  EXPECT_EQ(record->GetNotifications(), window->GetWorkingNotifications());
+
+  // The site closes while its window is open: the window goes with the panel.
+  wxWeakRef<WebSiteInfoFrame> gone(window);
+  EXPECT_TRUE(m_sites->RemoveURL(kUrl));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !gone; }));
+  record->SetNotifications({});
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+// The whole program on the stand-in for the sites' windows, the browser extension played by curl
+// on the listener's port: its requests, the sites panel and the sites manager as the user reaches
+// them, and other users who leave the extension listener to the program.
+#ifndef PARLAVOX_TESTS_GUI_SITES_SITESSESSIONFIXTURE_H
+#define PARLAVOX_TESTS_GUI_SITES_SITESSESSIONFIXTURE_H
+
+#include <wx/uiaction.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+
+#include "core/applicationInbox.h"
+#include "gui/mainFrame.h"
+#include "gui/sites/sitePanel.h"
+#include "gui/sites/sitesPanel.h"
+#include "gui/sites/webSitesShortFrame.h"
+#include "model/systemInfoPlatform.h"
+#include "network/localServer.h"
+#include "tests/gui/guiTestSupport.h"
+#include "tests/gui/mainWindowFixture.h"
+#include "tests/gui/sites/sitesManagerFixture.h"
+#include "tests/support/programSession.h"
+#include "widgets/myStaticText.h"
+
+namespace sitestest {
+
+class SitesSession : public programtest::ProgramSession {
+ protected:
+  // One request of the browser extension through curl, answered on a thread of its own.
+  static std::future<std::string> Browse(const std::string& path) {
+    std::string url = "http://127.0.0.1:" + std::to_string(LocalServer::Instance()->GetPort()) + "/" + path;
+    return std::async(std::launch::async, [url] {
+      std::string out;
+      RunCommand({"curl", "-s", "--http0.9", "--path-as-is", "--max-time", "15", url}, std::chrono::seconds(20), &out);
+      return out;
+    });
+  }
+  std::string Answer(std::future<std::string> reply) {
+    EXPECT_TRUE(Until([&] { return reply.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; }));
+    return reply.get();
+  }
+  // Another user in this process: each client's connection binds the extension listener to
+  // itself, which only the program's own controller may hold.
+  standintest::TestUser& Visitor(const std::string& login) {
+    standintest::TestUser& user = LogIn(login);
+    LocalServer::BindController(&ProcessRelay::Get());
+    return user;
+  }
+  SitesPanel* Sites() { return guitest::FindChild<SitesPanel>(Frame(), [](SitesPanel*) { return true; }); }
+  // The sites manager, shown from the tool bar's button.
+  WebSitesShortFrame* OpenManager() {
+    auto* manager = guitest::FindChild<WebSitesShortFrame>(Frame(), [](WebSitesShortFrame*) { return true; });
+    auto* button = guitest::FindChild<wxWindow>(Frame(), [](wxWindow* w) { return w->GetToolTipText() == "Sites manager"; });
+    EXPECT_TRUE(manager && button);
+    if (manager && button && !manager->IsShown()) EXPECT_TRUE(Click(button, [&] { return manager->IsShownOnScreen(); }));
+    return manager;
+  }
+  // Right-clicks the site's name for real and picks the menu's item `downs` Downs away.
+  void PickSiteMenu(SitePanel* panel, int downs) {
+    guitest::MenuPicker picker([&] { return panel->IsMenuShown(); }, downs);
+    wxWindow* name = panel->GetSiteLabel()->GetInnerText();
+    Frame()->Raise();
+    wxUIActionSimulator sim;
+    sim.MouseMove(name->GetScreenRect().GetPosition() + name->GetSize() / 2);
+    guitest::Pump(50);
+    sim.MouseClick(wxMOUSE_BTN_RIGHT);
+    EXPECT_TRUE(Until([&] { return picker.picked() && !panel->IsMenuShown(); }));
+  }
+};
+
+}  // namespace sitestest
+
+#endif
