@@ -1,6 +1,5 @@
 // A newer version of the program: its announcement, its download in the background (shown in
 // the window's title while it runs) and what the user is told when it ends.
-#include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
@@ -13,15 +12,11 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
+#include "widgets/userAttention.h"
 
 namespace {
 
 const long kBoxStyle = wxOK | wxSTAY_ON_TOP;
-
-// The toolkit's attention request runs the event loop a little, so it needs one running.
-void AskAttention(wxTopLevelWindow* window) {
-  if (wxEventLoopBase::GetActive()) window->RequestUserAttention(wxUSER_ATTENTION_INFO);
-}
 
 }  // namespace
 
@@ -31,7 +26,7 @@ void MainFrame::DownloadAndReinstall() {
   const wxString page = std2wx(newversion::DownloadPageAddress());
   if (!newversion::IsAcceptable(version)) {
     // No archive can be named after that: the user can still fetch the installer by hand.
-    AskAttention(this);
+    attention::Ask(this);
     wxMessageDialog(this, _("Unable to download the last version. Get the installer directly on:") + "\n" + page,
                     _("Download error"), kBoxStyle | wxICON_ERROR)
         .ShowModal();
@@ -42,7 +37,7 @@ void MainFrame::DownloadAndReinstall() {
     TRACE_END_RESULT("a download is running");
     return;
   }
-  AskAttention(this);
+  attention::Ask(this);
   wxMessageDialog(this,
                   _("Your current version is ") + kProgramVersion + "\n\n" + _("A new version (") + std2wx(version) +
                       _(") is available and will be downloaded in the background. You will be informed when the new "
@@ -95,7 +90,7 @@ void MainFrame::ReceiveUploadInstaller(wxCommandEvent& event) {
   }
   switch (result) {
     case download::kCannotSave:
-      AskAttention(this);
+      attention::Ask(this);
       wxMessageDialog(this,
                       _("Unable to save the last version at") + " " + path + ". " +
                           _("Get the installer directly on") + " " + page,
@@ -103,7 +98,7 @@ void MainFrame::ReceiveUploadInstaller(wxCommandEvent& event) {
           .ShowModal();
       break;
     case download::kTransferFailed:
-      AskAttention(this);
+      attention::Ask(this);
       wxMessageDialog(this, _("Unable to download the last version. Get the installer directly on:") + "\n" + page,
                       _("Download error"), kBoxStyle | wxICON_ERROR)
           .ShowModal();

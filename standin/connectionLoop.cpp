@@ -97,7 +97,7 @@ void ConnectionLoop::Run(const std::atomic<bool>& stop) {
       if ((c.state == Connection::State::kOpen || c.state == Connection::State::kClosing) && c.Queued() > 0 && due) {
         c.writable = false;
         c.lastWrite = now;
-        WriteTo(c);
+        WriteTo(c, now);
       }
     }
     if (now - m_lastTick >= kTickEvery) {
@@ -194,7 +194,7 @@ void ConnectionLoop::ReadFrom(Connection& c, Clock::time_point now) {
   }
 }
 
-void ConnectionLoop::WriteTo(Connection& c) {
+void ConnectionLoop::WriteTo(Connection& c, Clock::time_point now) {
   while (c.Queued() > 0) {
     size_t length = c.retryLength ? c.retryLength : std::min(c.Queued(), kWritePerCall);
     size_t written = 0;
@@ -206,6 +206,12 @@ void ConnectionLoop::WriteTo(Connection& c) {
       break;
     }
     if (step != TlsStep::kDone) {
+      // A client that closes while input still reaches it breaks the link from its end, often
+      // right after its last requests (its log-out): what it sent is heard before the link goes.
+      for (int visit = 0; visit < 16 && c.state == Connection::State::kOpen; ++visit) {
+        ReadFrom(c, now);
+        if (!c.moreToRead) break;
+      }
       Drop(c, "link broken while sending");
       return;
     }

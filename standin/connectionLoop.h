@@ -61,7 +61,7 @@ class ConnectionLoop : public Transport {
   void Serve(Connection& c, short revents, Clock::time_point now);
   void Handshake(Connection& c, Clock::time_point now);
   void ReadFrom(Connection& c, Clock::time_point now);
-  void WriteTo(Connection& c);
+  void WriteTo(Connection& c, Clock::time_point now);
   void Drop(Connection& c, const char* why);
   void Reap(Clock::time_point now);
 

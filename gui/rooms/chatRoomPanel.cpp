@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/application.h"
+#include "gui/contacts/contactEntry.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/writeMessagePanel.h"
 #include "model/log.h"
@@ -45,7 +46,11 @@ ChatRoomPanel::ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url
   TRACE_END();
 }
 
-ChatRoomPanel::~ChatRoomPanel() { TRACE_STARTEND(); }
+ChatRoomPanel::~ChatRoomPanel() {
+  TRACE_STARTEND();
+  // The rows go after the page, with its children.
+  for (ContactEntry* row : m_contacts) row->ForgetListener();
+}
 
 void ChatRoomPanel::SetUpStyles() {
   const wxColour grey(105, 105, 105);
@@ -123,7 +128,7 @@ void ChatRoomPanel::SetConnectionStatus(bool connected) {
   if (!connected) {
     // Members leave with the connection.
     std::vector<std::string> logins;
-    for (const auto& entry : m_contactColours) logins.push_back(entry.first);
+    for (const ContactEntry* row : m_contacts) logins.push_back(row->GetLogin());
     for (const std::string& login : logins) RemoveContact(login);
     if (m_showClosedNotice) {
       AddAdminMessage(_("Chatroom closed (connection ended)"), time(nullptr), wxBLUE);
@@ -157,12 +162,8 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
     if (notebook->HasPage(this)) notebook->OnKeyTyped(m_url, typing);
 }
 
-// The site's comments and saving the conversation come with their own windows.
+// The site's comments come with their own window.
 void ChatRoomPanel::OpenComments() { TRACE_STARTEND(); }
-void ChatRoomPanel::SaveChatSession() {
-  TRACE_STARTEND();
-  FlushLines();
-}
 
 wxColour ChatRoomPanel::SenderColour(const std::string& login, bool history) {
   auto found = m_contactColours.find(login);

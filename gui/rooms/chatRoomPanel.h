@@ -16,12 +16,15 @@
 #include <vector>
 
 #include "gui/contacts/entryListener.h"
+#include "gui/rooms/conversation.h"
 
 class ChatRoomsNotebook;
+class ContactEntry;
 class ContactInfo;
 class FileMessage;
 class Manager;
 class Message;
+class Smiley;
 class WriteMessagePanel;
 
 class ChatRoomPanel : public wxPanel, public EntryListener {
@@ -59,15 +62,24 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // Writes every line still waiting.
   void FlushLines();
   wxRichTextCtrl* GetDisplay() const { return m_chatText; }
+  // What the display shows, as the saver takes it (chatRoomPanelSave.cpp).
+  Conversation Describe();
   WriteMessagePanel* GetWriteMessagePanel() const { return m_writeMessagePanel; }
 
-  // Members (chatRoomPanelMembers.cpp): each member who writes in the room has a colour of the
-  // room's own, the user's own login keeps its own colour.
+  // Members (chatRoomPanelMembers.cpp): one row each in the member column, in order of arrival
+  // (logins compared exactly), and a colour of the room's own; the user's own login keeps its
+  // own colour. UpdateContact is the one way a contact's change reaches the page: `add` lets a
+  // contact without a row in, `quiet` adds without a notice, `notify` allows the pop-up and sound.
   void AddContacts(const std::vector<ContactInfo*>& contacts, bool notify);
   void AddContact(const ContactInfo& contact);
   void RemoveContact(const std::string& login);
   void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void UpdateAvatar(const std::string& login);
+  ContactEntry* FindContact(const std::string& login) const;
+  void UpdateData(ContactEntry* row, const ContactInfo& contact);
+  const std::vector<ContactEntry*>& GetContacts() const { return m_contacts; }
+  // The colour of the login's name and lines; not IsOk() when it has none.
+  wxColour GetMemberColour(const std::string& login) const;
 
   // What a member row asks for.
   void OnOpenPrivateChatRoom(const std::string& login) override;
@@ -102,6 +114,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   wxColour SenderColour(const std::string& login, bool history);
   void TakeColour(const std::string& login);
   void ReturnColour(const std::string& login);
+  void Announce(const ContactInfo& contact, bool arrival, bool notify);
+  void FitMembers();
 
   // Writing (chatRoomPanelDisplay.cpp).
   void Submit(Line line);
@@ -109,6 +123,13 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void WriteNotice(const Line& line);
   void WriteMessage(const Line& line);
   void DecomposeMessage(std::string text, const std::string& login);
+  // A message's text cut at the sender's smileys: runs of text and smileys, in order.
+  struct Piece {
+    std::string text;  // the text, or the smiley's shortcut as written
+    Smiley* smiley = nullptr;
+  };
+  std::vector<Piece> Pieces(std::string text, const std::string& login) const;
+  void DescribeLine(const Line& line, Conversation* conversation) const;
   void LookForURL(const wxString& text);
   // Takes the oldest lines off when the display is full: it starts again from the latest ones.
   void TrimIfFull();
@@ -144,6 +165,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // The splitters are placed once they have a size of their own.
   bool m_membersPlaced = false;
   bool m_inputPlaced = false;
+  std::vector<ContactEntry*> m_contacts;
+  bool m_addingMembers = false;
   std::vector<wxColour> m_freeColours;
   std::map<std::string, wxColour> m_contactColours;
 

@@ -47,8 +47,10 @@ void ChatRoomPanel::AddMessage(Message* message) {
   line.text = message->GetText();
   line.time = message->GetTime();
   line.colour = SenderColour(line.login, message->IsHistory());
+  const bool history = message->IsHistory();
   Submit(std::move(line));
-  // The sender's member row is refreshed with the member list.
+  // The sender's row shows the sender's latest state (one who has left goes).
+  if (!history) UpdateContact(*m_manager->GetContactInfo(message->GetLogin()), false, false, false);
   TRACE_END();
 }
 
@@ -175,6 +177,21 @@ void ChatRoomPanel::WriteMessage(const Line& line) {
 }
 
 void ChatRoomPanel::DecomposeMessage(std::string text, const std::string& login) {
+  for (const Piece& piece : Pieces(std::move(text), login)) {
+    if (!piece.smiley) {
+      LookForURL(std2wx(piece.text));
+      continue;
+    }
+    wxBitmap picture = piece.smiley->GetBitmap();
+    if (!picture.IsOk()) continue;
+    if (picture.GetWidth() > kLargestSmiley || picture.GetHeight() > kLargestSmiley)
+      picture = IMImage::ResizeBitmap(picture, wxSize(kLargestSmiley, kLargestSmiley), false, false);
+    m_chatText->WriteImage(picture, wxBITMAP_TYPE_PNG);
+  }
+}
+
+std::vector<ChatRoomPanel::Piece> ChatRoomPanel::Pieces(std::string text, const std::string& login) const {
+  std::vector<Piece> pieces;
   for (;;) {
     unsigned int position = 0;
     unsigned int index = 0;
@@ -182,15 +199,12 @@ void ChatRoomPanel::DecomposeMessage(std::string text, const std::string& login)
     if (!smiley) break;
     const std::string shortcut = smiley->GetShortcut(static_cast<int>(index));
     if (shortcut.empty()) break;  // would match without moving on
-    if (position > 0) LookForURL(std2wx(text.substr(0, position)));
+    if (position > 0) pieces.push_back({text.substr(0, position), nullptr});
+    pieces.push_back({shortcut, smiley});
     text.erase(0, position + shortcut.size());
-    wxBitmap picture = smiley->GetBitmap();
-    if (!picture.IsOk()) continue;
-    if (picture.GetWidth() > kLargestSmiley || picture.GetHeight() > kLargestSmiley)
-      picture = IMImage::ResizeBitmap(picture, wxSize(kLargestSmiley, kLargestSmiley), false, false);
-    m_chatText->WriteImage(picture, wxBITMAP_TYPE_PNG);
   }
-  if (!text.empty()) LookForURL(std2wx(text));
+  if (!text.empty()) pieces.push_back({text, nullptr});
+  return pieces;
 }
 
 void ChatRoomPanel::LookForURL(const wxString& text) {

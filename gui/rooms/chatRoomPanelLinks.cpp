@@ -80,8 +80,9 @@ void ChatRoomPanel::Download(const std::string& target, const std::string& key, 
                       fileoffer::ProposedName(std2wx(fileName)), "*", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
   const bool chosen = dialog.ShowModal() == wxID_OK;
   if (!page || !chosen) return;
-  if (!m_manager->HasFileOffer(key)) {
-    // Not an offer this program was given: nothing starts, and the link stays.
+  if (!m_manager->IsConnected() || !m_manager->HasFileOffer(key)) {
+    // Not an offer this program holds, or no connection to fetch it with: nothing starts, and
+    // the link stays.
     WriteFileNotice(fileoffer::NoticeText(FM_NOT_AVAILABLE, true, std2wx(fileName), wxString(), 0),
                     wxColour(0, 136, 0));
     return;

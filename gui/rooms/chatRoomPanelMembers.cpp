@@ -1,30 +1,154 @@
-// The chat-room page's members as the conversation needs them: a colour for each member, taken
-// from the page's pool when the member arrives and given back when the member leaves. The rows
-// of the member column come with the member list.
+// The chat-room page's members: one row per member in the column beside the conversation, in
+// order of arrival, and a colour for each member's name and lines, taken from the page's pool
+// when the member arrives and given back when the member leaves (the user's own login keeps a
+// colour of its own). Arrivals and departures are written in the conversation and, as the
+// user's settings say, raise a pop-up and a sound.
+#include <wx/intl.h>
+#include <wx/scrolwin.h>
+
 #include "core/application.h"
+#include "core/guiEvents.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/notifyFrame.h"
 #include "gui/rooms/chatRoomPanel.h"
+#include "gui/soundPlayer.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
+#include "model/stringConversion.h"
+#include "model/urlInfo.h"
+#include "widgets/shownText.h"
+
+namespace {
+
+// Longest nickname and room name in a pop-up line.
+const size_t kShownName = 48;
+
+}  // namespace
 
 void ChatRoomPanel::AddContacts(const std::vector<ContactInfo*>& contacts, bool notify) {
+  TRACE_START_ARGS("%s, %d", m_url.c_str(), int(contacts.size()));
+  // One layout for the whole list, not one per row.
+  m_contactsWindow->Freeze();
+  m_addingMembers = true;
   for (const ContactInfo* contact : contacts)
     if (contact) UpdateContact(*contact, notify, true, true);
+  m_addingMembers = false;
+  FitMembers();
+  m_contactsWindow->Thaw();
+  TRACE_END();
 }
 
-void ChatRoomPanel::AddContact(const ContactInfo& contact) { TakeColour(contact.GetLogin()); }
+ContactEntry* ChatRoomPanel::FindContact(const std::string& login) const {
+  for (ContactEntry* row : m_contacts)
+    if (row->Login() == login) return row;
+  return nullptr;
+}
 
-void ChatRoomPanel::RemoveContact(const std::string& login) { ReturnColour(login); }
+void ChatRoomPanel::AddContact(const ContactInfo& contact) {
+  TRACE_START_ARGS("%s", contact.GetLogin().c_str());
+  auto* row = new ContactEntry(m_manager, m_contactsWindow, this, contact, CEP_CHATROOM, false, m_url);
+  m_contactsSizer->Add(row, 0, wxEXPAND | wxALL, 0);
+  FitMembers();
+  m_contacts.push_back(row);
+  TakeColour(contact.GetLogin());
+  TRACE_END();
+}
 
-void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool, bool add, bool) {
+void ChatRoomPanel::RemoveContact(const std::string& login) {
+  TRACE_START_ARGS("%s", login.c_str());
+  for (auto row = m_contacts.begin(); row != m_contacts.end(); ++row) {
+    if ((*row)->Login() != login) continue;
+    // A row may have its menu or a question open: it goes from the screen now and is
+    // destroyed once those are closed.
+    (*row)->Discard();
+    m_contacts.erase(row);
+    break;
+  }
+  ReturnColour(login);
+  FitMembers();
+  TRACE_END();
+}
+
+// Each line of a member refreshes the member's row: the column is laid out again only when the
+// row's size changed, so that a busy room stays quick.
+void ChatRoomPanel::UpdateData(ContactEntry* row, const ContactInfo& contact) {
+  const wxSize before = row->GetBestSize();
+  row->UpdateContactInfo(contact);
+  row->InvalidateBestSize();
+  if (row->GetBestSize() != before) FitMembers();
+}
+
+void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet) {
   const std::string login = contact.GetLogin();
-  const bool member = m_contactColours.count(login) && m_contactColours[login].IsOk();
-  const bool inRoom = contact.IsSubscribedTo(m_url) || login == m_manager->GetLogin();
-  if (member && !inRoom) RemoveContact(login);
-  else if (!member && add && inRoom) AddContact(contact);
+  TRACE_START_ARGS("%s, %s, %d%d%d", m_url.c_str(), login.c_str(), int(notify), int(add), int(quiet));
+  const bool inRoom = contact.IsSubscribedTo(m_url);
+  if (ContactEntry* row = FindContact(login)) {
+    if (inRoom) {
+      UpdateData(row, contact);
+    } else {
+      RemoveContact(login);
+      if (m_manager->HasSubscribedTo(m_url)) Announce(contact, false, notify);
+    }
+  } else if (add) {
+    AddContact(contact);
+    if (!quiet) {
+      if (!inRoom) RemoveContact(login);
+      else if (m_manager->HasSubscribedTo(m_url)) Announce(contact, true, notify);
+    }
+  }
+  TRACE_END();
 }
 
-void ChatRoomPanel::UpdateAvatar(const std::string&) {}
+// The column's scrolled area covers its rows; while a whole list is added, once at its end.
+void ChatRoomPanel::FitMembers() {
+  if (m_addingMembers) return;
+  m_contactsWindow->FitInside();
+  m_contactsWindow->Layout();
+}
 
+void ChatRoomPanel::UpdateAvatar(const std::string& login) {
+  if (ContactEntry* row = FindContact(login)) row->UpdateAvatar(true);
+}
+
+// The notice in the conversation; then, when asked and never in a one-to-one room, the pop-up
+// and the sound, each as the contact's own setting, else the site's for its visitors, else the
+// default says.
+void ChatRoomPanel::Announce(const ContactInfo& contact, bool arrival, bool notify) {
+  const wxString nickname = std2wx(contact.GetNickname());
+  AddAdminMessage(nickname + (arrival ? _(" joins this chatroom") : _(" leaves this chatroom")), time(nullptr),
+                  wxBLUE);
+  if (!notify || !m_manager->IsPrivateChatRoom(m_url).empty()) return;
+  const URLInfo* site = m_manager->GetURLInfo(m_url);
+  const ContactInfo* defaults = m_manager->GetDefaultContactInfo();
+  const bool visual =
+      arrival ? IsNotificationOn(contact.GetSubscribeVisual(), site->GetSubscribeVisualContact(),
+                                 defaults->GetSubscribeVisual())
+              : IsNotificationOn(contact.GetUnsubscribeVisual(), site->GetUnsubscribeVisualContact(),
+                                 defaults->GetUnsubscribeVisual());
+  const bool bell = arrival ? IsNotificationOn(contact.GetSubscribeBell(), site->GetSubscribeBellContact(),
+                                               defaults->GetSubscribeBell())
+                            : IsNotificationOn(contact.GetUnsubscribeBell(), site->GetUnsubscribeBellContact(),
+                                               defaults->GetUnsubscribeBell());
+  if (visual) {
+    const wxBitmap avatar =
+        m_manager->GetAvatar(contact.GetLogin(), false, false, BORDER_SIMPLE, contact.IsBlocked());
+    const wxString text = (arrival ? _("subscribes to") : _("unsubscribes from")) + "\n" +
+                          shown::OneLine(m_manager->GetChatRoomName(m_url), kShownName);
+    if (NotifyFrame* popup = NotifyFrame::AddNotification(
+            NotifyAction(NOTIFY_ACTION_FOCUS_CHATROOM, m_url), arrival ? _("Enter chatroom") : _("Leave chatroom"),
+            shown::OneLine(contact.GetNickname(), kShownName), avatar, text))
+      popup->Popup();
+  }
+  if (bell) sound::Play(arrival ? "sounds/online.wav" : "sounds/offline.wav");
+}
+
+wxColour ChatRoomPanel::GetMemberColour(const std::string& login) const {
+  auto found = m_contactColours.find(login);
+  return found == m_contactColours.end() ? wxColour() : found->second;
+}
+
+// The user's own login keeps its colour: it neither takes one from the pool nor gives one
+// back, however often the user's own row comes and goes with the connection.
 void ChatRoomPanel::TakeColour(const std::string& login) {
   if (login == m_manager->GetLogin()) return;
   auto found = m_contactColours.find(login);

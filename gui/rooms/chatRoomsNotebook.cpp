@@ -2,7 +2,6 @@
 // the blinking of unseen tabs, closing a tab or the window, and the help link.
 #include "gui/rooms/chatRoomsNotebook.h"
 
-#include <wx/evtloop.h>
 #include <wx/intl.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -20,6 +19,7 @@
 #include "model/message.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
+#include "widgets/userAttention.h"
 
 namespace {
 
@@ -143,7 +143,7 @@ void ChatRoomsNotebook::AddMessage(Message* message) {
       m_blinkCount[site] = kBlinkTicks;
       if (!m_blinkTimer.IsRunning()) m_blinkTimer.StartOnce(kBlinkMs);
     }
-    if (!IsActive()) AskAttention(wxUSER_ATTENTION_INFO);
+    if (!IsActive()) AskAttention();
   }
   if (index >= 0) dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(index)))->AddMessage(message);
   else TRACE_INFO("url not found: %s", site.c_str());
@@ -159,20 +159,17 @@ void ChatRoomsNotebook::AddFileMessage(FileMessage* message) {
     TRACE_END_RESULT("url not found");
     return;
   }
-  if (message->GetStatus() != FM_IN_PROGRESS && !IsActive()) AskAttention(wxUSER_ATTENTION_ERROR);
+  if (message->GetStatus() != FM_IN_PROGRESS && !IsActive()) AskAttention();
   page->AddFileMessage(message);
   TRACE_END();
 }
 
-void ChatRoomsNotebook::AskAttention(int level) {
+void ChatRoomsNotebook::AskAttention() {
   // Once asked, the desktop keeps the request until the user comes to the window: a burst of
   // messages asks once.
   if (m_attentionAsked || !IsShown()) return;
   m_attentionAsked = true;
-  // The toolkit's request runs the event loop a little: it is made from the loop itself.
-  CallAfter([this, level] {
-    if (wxEventLoopBase::GetActive() && IsShownOnScreen()) RequestUserAttention(level);
-  });
+  attention::Ask(this);
 }
 
 void ChatRoomsNotebook::OnActivate(wxActivateEvent& event) {

@@ -86,8 +86,8 @@ class ChatRoomsNotebook : public wxFrame {
   void OnHelp(wxMouseEvent& event);
   // The room's own tab image: private or site.
   int RoomImage(const std::string& url) const;
-  // The desktop's attention, asked from the event loop for a window on screen.
-  void AskAttention(int level);
+  // The desktop's attention, asked once per burst for a window on screen.
+  void AskAttention();
   // Typing: drops `login` from the rooms, one room or all; the line is written again.
   void StopTyping(const std::string& login, const std::string& url);
   void StopTypingEverywhere(const std::string& login);

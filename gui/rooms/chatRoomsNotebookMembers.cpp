@@ -28,7 +28,7 @@ void ChatRoomsNotebook::OnSubscribeChatRoomAck(wxCommandEvent& event) {
 }
 
 void ChatRoomsNotebook::OnCreateVirtualChatRoomAck(wxCommandEvent& event) {
-  auto* room = dynamic_cast<URLContactInfo*>(event.GetEventObject());
+  const URLContactInfo* room = ManagerEvent::RoomContactOf(event);
   if (!room) return;
   TRACE_START_ARGS("%s", room->GetURL().c_str());
   if (GetChatRoomIndex(room->GetURL()) < 0) {

@@ -2,6 +2,7 @@
 
 #include <wx/intl.h>
 
+#include "gui/rooms/messageText.h"
 #include "gui/webBrowser.h"
 
 namespace fileoffer {
@@ -14,12 +15,6 @@ const size_t kLongestName = 255;
 const size_t kLongestExtension = 16;
 
 wxString Decimal(int64_t value) { return wxString::Format("%lld", static_cast<long long>(value)); }
-
-bool IsUnsafe(wxUniChar c) {
-  const wxUint32 v = c.GetValue();
-  return v < 0x20 || (v >= 0x7F && v <= 0x9F) || (v >= 0x202A && v <= 0x202E) || (v >= 0x2066 && v <= 0x2069) ||
-         v == 0xFEFF;
-}
 
 size_t Utf8Length(const wxString& text) { return text.utf8_str().length(); }
 
@@ -114,7 +109,7 @@ wxString ProposedName(const wxString& peerName) {
   const size_t cut = name.find_last_of("/\\");
   if (cut != wxString::npos) name = name.Mid(cut + 1);
   for (wxString::iterator c = name.begin(); c != name.end(); ++c)
-    if (IsUnsafe(*c)) *c = '_';
+    if (messagetext::IsUnsafe(*c)) *c = '_';
   if (name.StartsWith(".")) name[0] = '_';
   name = Shortened(name);
   // Made of nothing but what was taken away: nothing is proposed.

@@ -16,19 +16,12 @@ std::string FormatMessageTime(time_t t, time_t now) {
   return std::string(buffer, length);
 }
 
-namespace {
-
-bool Reorders(wxUniChar c) {
+bool IsUnsafe(wxUniChar c) {
   const wxUint32 v = c.GetValue();
-  return (v >= 0x202A && v <= 0x202E) || (v >= 0x2066 && v <= 0x2069);
+  const bool control = v < 0x20 || (v >= 0x7F && v <= 0x9F);
+  const bool reorders = (v >= 0x202A && v <= 0x202E) || (v >= 0x2066 && v <= 0x2069);
+  return control || reorders;
 }
-
-bool IsControl(wxUniChar c) {
-  const wxUint32 v = c.GetValue();
-  return v < 0x20 || (v >= 0x7F && v <= 0x9F);
-}
-
-}  // namespace
 
 wxString Shown(const wxString& text) {
   wxString shown;
@@ -36,7 +29,7 @@ wxString Shown(const wxString& text) {
   for (wxUniChar c : text) {
     if (c == '\n') shown += wxRichTextLineBreakChar;
     else if (c == '\t') shown += c;
-    else if (IsControl(c) || Reorders(c)) shown += wxUniChar(0xFFFD);
+    else if (IsUnsafe(c)) shown += wxUniChar(0xFFFD);
     else shown += c;
   }
   return shown;

@@ -15,6 +15,10 @@ namespace messagetext {
 // system's date and time ("%c").
 std::string FormatMessageTime(time_t t, time_t now);
 
+// True for a control character, or one that reorders text (bidi embeddings, overrides and
+// isolates): what text from other users may not bring into view as it stands.
+bool IsUnsafe(wxUniChar c);
+
 // The text as the display may show it: control characters and the characters that reorder
 // text (bidi embeddings, overrides and isolates) become U+FFFD, a line feed becomes a line break
 // inside the paragraph, a tab stays.

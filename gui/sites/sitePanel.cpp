@@ -63,7 +63,6 @@ SitePanel::SitePanel(Manager* manager, wxWindow* parent, const wxString& name, c
       m_blinkTimer(this, ID_BLINK_TIMER) {
   TRACE_START();
   SetBackgroundColour(*wxWHITE);
-  m_siteToolTip = new SiteInfoToolTip(this, manager, info);
   m_mainSizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(m_mainSizer);
   m_mainSizer->AddSpacer(4);
@@ -197,7 +196,7 @@ void SitePanel::UpdateNbrUsers() {
     if (button->GetContact().IsSubscribedTo(GetURL())) ++m_nbrChatRoomUsers;
   m_usersLabel->SetLabel(wxString::Format("%d", int(m_contacts.size())));
   m_chatRoomUsersLabel->SetLabel(wxString::Format("%d", m_nbrChatRoomUsers));
-  m_siteToolTip->SetNbrUsers(int(m_contacts.size()), m_nbrChatRoomUsers);
+  if (m_siteToolTip) m_siteToolTip->SetNbrUsers(int(m_contacts.size()), m_nbrChatRoomUsers);
   if (m_contacts.empty()) {
     m_opened = false;
     m_contactsPanel->Hide();
@@ -252,13 +251,24 @@ void SitePanel::UpdateComments(int nbrComments, float grade) {
     m_gradeLabel->SetLabel(grade == 10.0f ? wxString("10.") : siteText::Grade(grade));
     m_gradeLabel->SetToolTip(_("Click to see all comments"));
   }
-  m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), grade);
+  if (m_siteToolTip) m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), grade);
   TRACE_END();
 }
 
 void SitePanel::UpdateGrade(int grade) {
   m_urlInfo.SetUserGrade(grade);
-  m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), m_meanGrade);
+  if (m_siteToolTip) m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), m_meanGrade);
+}
+
+// Made when first shown: a browser restoring its tabs opens many sites at once, and each tip is
+// a window of its own.
+SiteInfoToolTip* SitePanel::GetSiteToolTip() {
+  if (!m_siteToolTip) {
+    m_siteToolTip = new SiteInfoToolTip(this, m_manager, m_urlInfo);
+    m_siteToolTip->SetNbrUsers(int(m_contacts.size()), m_nbrChatRoomUsers);
+    m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), m_meanGrade);
+  }
+  return m_siteToolTip;
 }
 
 void SitePanel::ShowRoomIcon(bool on) {
@@ -329,7 +339,7 @@ void SitePanel::EndBusy() {
 void SitePanel::Retire() {
   m_retired = true;
   m_blinkTimer.Stop();
-  m_siteToolTip->Hide();
+  if (m_siteToolTip) m_siteToolTip->Hide();
   HideContactToolTip();
   if (m_siteInfoFrame) m_siteInfoFrame->Hide();
   Hide();

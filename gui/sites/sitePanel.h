@@ -50,7 +50,8 @@ enum {
   ID_UNBLOCK_CONTACT,
   ID_BLINK_TIMER,
   ID_SITE_PROFILE,
-  ID_HOVER_TIMER
+  ID_HOVER_TIMER,
+  ID_REFIT_TIMER
 };
 
 class SitePanel : public wxPanel {
@@ -85,9 +86,10 @@ class SitePanel : public wxPanel {
   ContactButtonBitmap* FindContact(const std::string& login) const;
   void UpdateAvatar(const std::string& login);
 
-  // ---- The pointer resting on the site's name shows the site's tip, resting on an avatar the
-  // person's tip (sitePanelHover.cpp). Called every 500 ms by the sites panel.
-  void UpdateToolTip();
+  // ---- The pointer (at `pointer` on the screen) resting on the site's name shows the site's
+  // tip, resting on an avatar the person's tip (sitePanelHover.cpp). Called every 500 ms by the
+  // sites panel; `inView` false when the panel is scrolled out of the sites panel's view.
+  void UpdateToolTip(const wxPoint& pointer, bool inView);
 
   // ---- Menus (sitePanelMenus.cpp). The menu a right click opens: the site's for a null
   // avatar, else the person's; the caller owns it. DisplayMenu pops it up and cleans up.
@@ -116,7 +118,8 @@ class SitePanel : public wxPanel {
   MyStaticText* GetGradeLabel() const { return m_gradeLabel; }
   wxWindow* GetCommentsIcon() const;
   wxWindow* GetContactsPanel() const { return m_contactsPanel; }
-  SiteInfoToolTip* GetSiteToolTip() const { return m_siteToolTip; }
+  // The site's tip, made hidden when first asked for.
+  SiteInfoToolTip* GetSiteToolTip();
   // The person's tip, null until first shown; the avatar it is shown for, or null.
   ContactInfoToolTip* GetContactToolTip() const { return m_contactToolTip; }
   ContactButtonBitmap* GetHoveredContact() const { return m_hoveredContact; }
@@ -149,10 +152,10 @@ class SitePanel : public wxPanel {
   void RefitParent();
 
   // The tips (sitePanelHover.cpp).
-  void UpdateSiteToolTip();
+  void UpdateSiteToolTip(const wxPoint& pointer);
   // The avatar under the pointer, when its tip may show.
-  ContactButtonBitmap* HoveredAvatar() const;
-  void ShowContactToolTip();
+  ContactButtonBitmap* HoveredAvatar(const wxPoint& pointer) const;
+  void ShowContactToolTip(const wxPoint& pointer);
   void HideContactToolTip();
 
   // The people (sitePanelContacts.cpp).

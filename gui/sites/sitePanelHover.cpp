@@ -29,9 +29,13 @@ bool IsFront(wxWindow* panel, wxTopLevelWindow* tip) {
 
 }  // namespace
 
-void SitePanel::UpdateToolTip() {
-  UpdateSiteToolTip();
-  ContactButtonBitmap* hovered = HoveredAvatar();
+void SitePanel::UpdateToolTip(const wxPoint& pointer, bool inView) {
+  // A panel out of view with no tip up has nothing to do: no need to ask the display where its
+  // windows stand.
+  const bool tipShown = m_siteToolTip && m_siteToolTip->IsShown();
+  if (!inView && !tipShown && !m_hoveredContact) return;
+  UpdateSiteToolTip(pointer);
+  ContactButtonBitmap* hovered = inView ? HoveredAvatar(pointer) : nullptr;
   if (!hovered) {
     if (m_hoveredContact) HideContactToolTip();
     return;
@@ -39,39 +43,37 @@ void SitePanel::UpdateToolTip() {
   // Moving within one avatar leaves the tip where it was put.
   if (hovered == m_hoveredContact) return;
   m_hoveredContact = hovered;
-  ShowContactToolTip();
+  ShowContactToolTip(pointer);
 }
 
-void SitePanel::UpdateSiteToolTip() {
-  const wxPoint pointer = wxGetMousePosition();
+void SitePanel::UpdateSiteToolTip(const wxPoint& pointer) {
   const bool onName = IsUnder(m_siteLabel, pointer);
-  if (m_siteToolTip->IsShown()) {
+  if (m_siteToolTip && m_siteToolTip->IsShown()) {
     if (m_menuShown || (!onName && !IsUnder(m_siteToolTip, pointer))) m_siteToolTip->Hide();
     return;
   }
   if (onName && !m_menuShown && !m_retired && IsFront(this, m_siteToolTip)) {
     const wxRect name = m_siteLabel->GetScreenRect();
-    m_siteToolTip->ShowAt(wxPoint(pointer.x - 20, name.GetBottom() + 1));
+    GetSiteToolTip()->ShowAt(wxPoint(pointer.x - 20, name.GetBottom() + 1));
   }
 }
 
-ContactButtonBitmap* SitePanel::HoveredAvatar() const {
+ContactButtonBitmap* SitePanel::HoveredAvatar(const wxPoint& pointer) const {
   // A folded or empty grid, an open menu, a panel on its way out: no person's tip.
   if (m_menuShown || m_retired || !m_contactsPanel->IsShownOnScreen()) return nullptr;
   if (!IsFront(const_cast<SitePanel*>(this), m_contactToolTip)) return nullptr;
-  const wxPoint inGrid = wxGetMousePosition() - m_contactsPanel->GetScreenPosition();
-  wxGBSizerItem* item = m_contactsGrid->FindItemAtPoint(inGrid);
+  wxGBSizerItem* item = m_contactsGrid->FindItemAtPoint(pointer - m_contactsPanel->GetScreenPosition());
   if (!item || !item->IsWindow()) return nullptr;
   auto* avatar = dynamic_cast<ContactButtonBitmap*>(item->GetWindow());
   return avatar && avatar->IsShown() ? avatar : nullptr;
 }
 
-void SitePanel::ShowContactToolTip() {
+void SitePanel::ShowContactToolTip(const wxPoint& pointer) {
   const ContactInfo& contact = m_hoveredContact->GetContact();
   if (!m_contactToolTip) m_contactToolTip = new ContactInfoToolTip(this, m_manager, contact);
   else m_contactToolTip->UpdateContactInfo(contact);
   // Below the whole panel, whichever row the avatar stands in: the grid stays in view.
-  m_contactToolTip->MoveInsideScreen(wxPoint(wxGetMousePosition().x, GetScreenRect().GetBottom() + 1 + 10));
+  m_contactToolTip->MoveInsideScreen(wxPoint(pointer.x, GetScreenRect().GetBottom() + 1 + 10));
   m_contactToolTip->Show(true);
 }
 

@@ -112,7 +112,7 @@ void SitePanel::DisplayMenu(ContactButtonBitmap* button) {
   Busy busy(this);
   wxWeakRef<SitePanel> alive(this);
   m_menuShown = true;
-  m_siteToolTip->Hide();
+  if (m_siteToolTip) m_siteToolTip->Hide();
   HideContactToolTip();
   TRACE_INFO("Create menu");
   wxMenu* menu = BuildMenu(button);

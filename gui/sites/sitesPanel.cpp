@@ -4,6 +4,7 @@
 #include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/utils.h>
 #include <wx/weakref.h>
 
 #include <algorithm>
@@ -19,7 +20,8 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
     : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
       m_manager(manager),
       m_listener(listener),
-      m_toolTipTimer(this, ID_HOVER_TIMER) {
+      m_toolTipTimer(this, ID_HOVER_TIMER),
+      m_refitTimer(this, ID_REFIT_TIMER) {
   SetBackgroundColour(*wxWHITE);
   SetScrollRate(0, 10);
   m_mainSizer = new wxBoxSizer(wxVERTICAL);
@@ -33,10 +35,14 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
                                       wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE),
                      1, wxALIGN_CENTRE, 0);
   Bind(wxEVT_TIMER, &SitesPanel::OnTimer, this, ID_HOVER_TIMER);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Refit(); }, ID_REFIT_TIMER);
   m_toolTipTimer.Start(500, wxTIMER_CONTINUOUS);
 }
 
-SitesPanel::~SitesPanel() { m_toolTipTimer.Stop(); }
+SitesPanel::~SitesPanel() {
+  m_toolTipTimer.Stop();
+  m_refitTimer.Stop();
+}
 
 SitePanel* SitesPanel::FindSitePanel(const std::string& url) const {
   for (SitePanel* panel : m_sitePanels)
@@ -46,8 +52,13 @@ SitePanel* SitesPanel::FindSitePanel(const std::string& url) const {
 }
 
 void SitesPanel::Refit() {
+  m_refitTimer.Stop();
   FitInside();
   Layout();
+}
+
+void SitesPanel::RefitSoon() {
+  if (!m_refitTimer.IsRunning()) m_refitTimer.StartOnce(kRefitDelayMs);
 }
 
 SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
@@ -77,7 +88,7 @@ bool SitesPanel::RemoveURL(const std::string& url) {
   SitePanel* panel = FindSitePanel(url);
   if (!panel) return false;
   Remove(panel);
-  Refit();
+  RefitSoon();
   TRACE_END_RESULT("found");
   return true;
 }
@@ -128,8 +139,13 @@ void SitesPanel::UpdateAvatar(const std::string& login) {
   for (SitePanel* panel : m_sitePanels) panel->UpdateAvatar(login);
 }
 
+// The pointer is asked for once a tick, and only the panels in view (or showing a tip) look
+// where it is: with hundreds of sites open, asking the display for each would stall the window.
 void SitesPanel::OnTimer(wxTimerEvent&) {
-  for (SitePanel* panel : m_sitePanels) panel->UpdateToolTip();
+  if (m_sitePanels.empty()) return;
+  const wxPoint pointer = wxGetMousePosition();
+  const wxRect view(wxPoint(0, 0), GetClientSize());
+  for (SitePanel* panel : m_sitePanels) panel->UpdateToolTip(pointer, view.Intersects(panel->GetRect()));
 }
 
 // ---- The panels' commands.

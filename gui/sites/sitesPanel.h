@@ -28,6 +28,8 @@ class SitesPanel : public wxScrolledWindow {
  public:
   // Extension buttons kept; a name heard of past this many gets none (each costs windows).
   static constexpr size_t kMaxExtensionButtons = 256;
+  // How soon the list closes up after a site left.
+  static constexpr int kRefitDelayMs = 50;
 
   SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener);
   ~SitesPanel() override;
@@ -73,6 +75,9 @@ class SitesPanel : public wxScrolledWindow {
 
  private:
   void OnTimer(wxTimerEvent& event);
+  // The sites' list is laid out again shortly after a site leaves: many leaving at once (a
+  // browser closing its tabs) cost one layout, not one each.
+  void RefitSoon();
   void OnSwitchExtensionStatus(wxMouseEvent& event);
   ExtensionButtonBitmap* CreateExtensionButton(const std::string& name);
   // Takes the panel out of the list and the sizer, and destroys it or has it wait.
@@ -82,6 +87,7 @@ class SitesPanel : public wxScrolledWindow {
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
   wxTimer m_toolTipTimer;
+  wxTimer m_refitTimer;
   std::vector<SitePanel*> m_sitePanels;
   wxBoxSizer* m_mainSizer = nullptr;
   wxBoxSizer* m_headerSizer = nullptr;

@@ -2,6 +2,7 @@
 #ifndef PARLAVOX_TESTS_GUI_FILECHOICE_H
 #define PARLAVOX_TESTS_GUI_FILECHOICE_H
 
+#include <gtest/gtest.h>
 #include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
@@ -16,7 +17,9 @@ namespace guitest {
 // Answers the file dialog as a user does once it is on screen: the path typed into the
 // chooser's location field and Return, or Escape when `path` is empty. A path that ends in "/"
 // is a folder: the name the program proposed is kept after it. What the program proposed (its
-// title, name and style) is kept for the test to look at.
+// title, name and style) is kept for the test to look at. A chooser still busy setting itself
+// up may miss the keys: they are typed again every little while, and a dialog that never takes
+// them is cancelled, so that a test fails instead of waiting for ever.
 class FileChoice : public wxModalDialogHook, public wxTimer {
  public:
   explicit FileChoice(const std::string& path) : m_path(path) {
@@ -31,7 +34,7 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
  protected:
   int Enter(wxDialog* dialog) override {
     if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
-      asked = true, m_ticks = 0;
+      asked = true, m_ticks = 0, m_dialog = dialog;
       title = files->GetMessage();
       proposed = files->GetFilename();
       style = files->GetWindowStyle();
@@ -42,7 +45,14 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     if (dynamic_cast<wxFileDialog*>(dialog)) m_done = true;
   }
   void Notify() override {
-    if (!asked || m_done || m_busy || ++m_ticks != 20) return;
+    if (!asked || m_done || m_busy) return;
+    ++m_ticks;
+    if (m_ticks == kGiveUp) {
+      ADD_FAILURE() << "the file dialog never took " << m_path;
+      m_dialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    if (m_ticks < kFirst || (m_ticks - kFirst) % kAgain != 0) return;
     m_busy = true;
     wxUIActionSimulator sim;
     if (m_path.empty()) {
@@ -50,7 +60,8 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     } else {
       sim.Char('l', wxMOD_CONTROL);
       guitest::Pump(200);
-      // A save dialog's name field holds the proposed name, partly selected: all of it goes.
+      // A save dialog's name field holds the proposed name, partly selected, and an earlier try
+      // may have left its keys: all of it goes.
       sim.Char('a', wxMOD_CONTROL);
       guitest::Pump(100);
       const std::string typed = m_path.back() == '/' ? m_path + proposed.utf8_string() : m_path;
@@ -62,7 +73,10 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
   }
 
  private:
+  // In ticks of 50 ms: the first try, the time between tries, and when to give up.
+  static const int kFirst = 20, kAgain = 30, kGiveUp = 20 + 15 * 30;
   std::string m_path;
+  wxDialog* m_dialog = nullptr;
   int m_ticks = 0;
   bool m_done = false, m_busy = false;
 };

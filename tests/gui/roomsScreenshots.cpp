@@ -55,11 +55,17 @@ void Say(ChatRoomsNotebook* rooms, const char* login, const char* nickname, cons
 }
 
 void Conversation(ChatRoomsNotebook* rooms, ChatRoomPanel* page) {
+  // The member column: the user first, as the subscription lists the room, then the others.
+  ContactInfo* own = GetManager()->GetOwnContactInfo();
+  own->SubscribeTo(kRoom);
+  own->SetStatus(STATUS_ONLINE);
+  page->AddContact(*own);
   const char* members[][2] = {{"bob", "Bob"}, {"carol", "Carol"}, {"dave", "Dave"}};
   for (const auto& member : members) {
     ContactInfo* contact = GetManager()->GetContactInfo(member[0]);
     contact->SetNickname(member[1]);
     contact->SubscribeTo(kRoom);
+    contact->SetStatus(member[0][0] == 'd' ? STATUS_AWAY : STATUS_ONLINE);
     page->AddContact(*contact);
   }
   const time_t now = time(nullptr);

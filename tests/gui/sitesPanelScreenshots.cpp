@@ -1,6 +1,6 @@
 // Pictures of the sites panel for review, saved as PNG files: several sites with an extension
-// button, a site unfolded with people on it, a site's menu and a person's menu open, and the
-// site's tip. `make screenshots` runs it under Xvfb. It checks nothing about the pictures; it
+// button, a site unfolded with people on it, a site's menu and a person's menu open, the site's
+// tip, and a person's tip with the pointer resting on the avatar. `make screenshots` runs it under Xvfb. It checks nothing about the pictures; it
 // fails only when one cannot be taken or saved.
 // Usage: sites_panel_screenshots [output directory]
 #include <wx/app.h>
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "core/application.h"
+#include "gui/profiles/contactInfoToolTip.h"
 #include "gui/sites/contactButtonBitmap.h"
 #include "gui/sites/siteInfoToolTip.h"
 #include "gui/sites/sitePanel.h"
@@ -103,6 +104,9 @@ void SitesPanelPictures() {
   ShootMenu(site, site->GetSiteLabel()->GetInnerText(), frame, "sites-site-menu.png");
   ShootMenu(site, site->FindContact("anna0"), frame, "sites-person-menu.png");
 
+  // The pointer off the panel: no tip of its own comes up meanwhile.
+  wxUIActionSimulator().MouseMove(frame->GetScreenRect().GetBottomRight() + wxPoint(40, 40));
+  guitest::PumpUntil([&] { return !site->GetContactToolTip() || !site->GetContactToolTip()->IsShown(); }, 3000);
   SiteInfoToolTip* tip = site->GetSiteToolTip();
   tip->ShowAt(site->GetScreenRect().GetBottomLeft() + wxPoint(20, 4));
   guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }, 3000);
@@ -110,6 +114,19 @@ void SitesPanelPictures() {
   wxRect rect = frame->GetScreenRect();
   rect.Union(tip->GetScreenRect());
   Save(rect, "sites-site-tip.png");
+  tip->Hide();
+
+  // The pointer resting on a person's avatar, the sites' window in front.
+  frame->Raise();
+  guitest::PumpUntil([&] { return frame->IsActive(); }, 3000);
+  wxWindow* avatar = site->FindContact("anna0");
+  wxUIActionSimulator().MouseMove(avatar->GetScreenRect().GetPosition() + avatar->GetSize() / 2);
+  if (!guitest::PumpUntil([&] { return site->GetContactToolTip() && site->GetContactToolTip()->IsShownOnScreen(); }, 3000))
+    screenshots::Fail("no tip for a person");
+  guitest::Pump(400);
+  rect = frame->GetScreenRect();
+  if (site->GetContactToolTip()) rect.Union(site->GetContactToolTip()->GetScreenRect());
+  Save(rect, "sites-person-tip.png");
   frame->Destroy();
   guitest::Pump(200);
 }

@@ -75,7 +75,8 @@ void Journey::SetUp() {
   m_start = std::chrono::steady_clock::now();
   ASSERT_TRUE(testsupport::LinkProgramData(m_data.path()));
   // The server's own accounts: alice, bob, carol and dave, each with the login as password.
-  std::vector<std::string> arguments = {"--journal", m_data.file("journal")};
+  // Verbose: the log also says how each link ended.
+  std::vector<std::string> arguments = {"--verbose", "--journal", m_data.file("journal")};
   if (!m_serverState.empty()) {
     ASSERT_TRUE(testsupport::WriteFile(m_data.file("state"), m_serverState));
     arguments.insert(arguments.end(), {"--state", m_data.file("state")});
@@ -133,7 +134,7 @@ long Journey::AwaitJournal(const std::string& line, size_t from) {
     std::string seen;
     const Lines lines = Journal();
     for (size_t i = from; i < lines.size(); ++i) seen += "  " + lines[i] + "\n";
-    ADD_FAILURE() << "the server did not receive\n  " << line << "\nit received:\n" << seen;
+    ADD_FAILURE() << "the server did not receive\n  " << line << "\nit received:\n" << seen << "its log:\n" << ServerLog();
   }
   return found;
 }

@@ -113,6 +113,7 @@ class Journey : public ::testing::Test {
   // The text of the server's state file to start from (its contacts), set before SetUp.
   std::string m_serverState;
   const std::string& DataDir() const { return m_data.path(); }
+  unsigned short ServerPort() const { return m_server->Port(); }
 
  private:
   testsupport::TempDir m_data;

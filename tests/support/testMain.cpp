@@ -6,10 +6,12 @@
 
 #include "model/log.h"
 #include "tests/support/sanitizerOptions.h"
+#include "tests/support/testSupport.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   const char* log = getenv("PARLAVOX_TEST_LOG");
   start_log(log && *log ? log : "/dev/null");
+  testsupport::KeepWebPagesOffTheDesktop();
   return RUN_ALL_TESTS();
 }

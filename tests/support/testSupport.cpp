@@ -126,3 +126,29 @@ bool LinkProgramData(const std::string& dataDir) {
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+void KeepWebPagesOffTheDesktop() {
+  // The desktop's choice of handler for http(s) is read from XDG_CONFIG_HOME's mimeapps.list and
+  // the applications under XDG_DATA_HOME: both point at one folder per user holding a handler that
+  // runs "true". Written under a temporary name and renamed, so processes starting together agree.
+  const std::string dir = "/tmp/parlavox-tests-nobrowser-" + std::to_string(getuid()) + "/";
+  mkdir(dir.c_str(), 0700);
+  mkdir((dir + "applications").c_str(), 0700);
+  const std::string unique = "." + std::to_string(getpid());
+  const std::pair<std::string, std::string> files[] = {
+      {"mimeapps.list",
+       "[Default Applications]\nx-scheme-handler/http=parlavox-nobrowser.desktop\n"
+       "x-scheme-handler/https=parlavox-nobrowser.desktop\n"},
+      {"applications/parlavox-nobrowser.desktop",
+       "[Desktop Entry]\nType=Application\nName=No browser\nExec=true %u\nNoDisplay=true\n"
+       "MimeType=x-scheme-handler/http;x-scheme-handler/https;\n"}};
+  for (const auto& [name, text] : files) {
+    if (WriteFile(dir + name + unique, text)) rename((dir + name + unique).c_str(), (dir + name).c_str());
+  }
+  setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  setenv("XDG_DATA_HOME", dir.c_str(), 1);
+}
+
+}  // namespace testsupport

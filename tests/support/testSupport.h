@@ -50,6 +50,10 @@ inline std::string Hex(const std::string& bytes) { return Hex(bytes.data(), byte
 // PARLAVOX_DATA=dataDir. False when a link could not be made.
 bool LinkProgramData(const std::string& dataDir);
 
+// Makes the desktop hand web pages to a do-nothing handler for this process and the programs it
+// starts, so that a link a test clicks never opens the machine's real browser.
+void KeepWebPagesOffTheDesktop();
+
 // Source and build tree roots (from the test environment).
 std::string SourceDir();
 std::string BuildDir();

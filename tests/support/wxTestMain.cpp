@@ -9,6 +9,7 @@
 
 #include "model/log.h"
 #include "tests/support/sanitizerOptions.h"
+#include "tests/support/testSupport.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   start_log(log && *log ? log : "/dev/null");
   setenv("GDK_BACKEND", "x11", 0);
   setenv("NO_AT_BRIDGE", "1", 0);
+  testsupport::KeepWebPagesOffTheDesktop();
 
   wxSetAssertHandler(FailOnAssert);
   wxApp::SetInstance(new TestApp);

@@ -1,5 +1,7 @@
-# Window tests of the shared controls and the tabbed notebook (one program, run under Xvfb).
+# Window tests of the shared controls and the tabbed notebook (one program, run under Xvfb; a
+# window manager's messages are sent to the windows through the display, as another program would).
 file(GLOB WIDGETS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp)
-parlavox_add_test(test_widgets LABEL widgets WX SERIAL SOURCES ${WIDGETS_TEST_SOURCES}
-                  LIBS parlavox_widgets)
+parlavox_add_test(test_widgets LABEL widgets WX SERIAL
+                  SOURCES ${WIDGETS_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp
+                  LIBS parlavox_widgets X11 Xtst)

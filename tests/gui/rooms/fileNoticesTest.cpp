@@ -9,6 +9,7 @@
 
 #include "gui/rooms/fileOffer.h"
 #include "model/fileMessage.h"
+#include "tests/gui/fileChoice.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 
 namespace {
@@ -254,6 +255,43 @@ TEST_F(RoomsWindow, ACancelledOfferLeavesItsWordAndNothingToClick) {
   ASSERT_LT(roomstest::Paragraphs(page), before);
   EXPECT_EQ((std::vector<std::string>{"1765000000100010"}), Targets(page));
   EXPECT_NE(wxNOT_FOUND, Shown(page).Find("slides.pdf: Canceled\n"));
+}
+
+// Not connected, the send-file tool says so and asks for no file. "Download" with its dialog
+// cancelled stays a live link; chosen for an offer this program was never given, it starts
+// nothing, writes nothing and says the file is not available.
+TEST_F(RoomsWindow, NothingLooksOfferedOrFetchedThatIsNot) {
+  ChatRoomPanel* page = rooms->CreateChatRoom("http://files.example/", "files.example/", "Chatroom opened");
+  {
+    guitest::FileChoice choice("");
+    page->SendFile();
+    EXPECT_FALSE(choice.asked);
+  }
+  EXPECT_TRUE(Shown(page).EndsWith("You are not connected: no file can be offered.\n"));
+  EXPECT_EQ(wxColour(255, 0, 0), StyleOf(page, "You are not connected").GetTextColour());
+
+  FileMessage offer = Record(FM_OFFERED, true, "../r.pdf", 10);
+  page->AddFileMessage(&offer);
+  const std::string target = "1700000000123|bob|10.0.0.7|4000|../r.pdf";
+  ASSERT_EQ(std::vector<std::string>{target}, Targets(page));
+  wxRichTextCtrl* display = page->GetDisplay();
+  const long at = long(Shown(page).rfind("Download"));
+  auto click = [&] {
+    wxTextUrlEvent event(display->GetId(), wxMouseEvent(wxEVT_LEFT_UP), at, at + 7);
+    event.SetString(target);
+    event.SetEventObject(display);
+    display->GetEventHandler()->ProcessEvent(event);
+  };
+  testsupport::TempDir folder;
+  for (const std::string& path : {std::string(), folder.path()}) {
+    guitest::FileChoice choice(path);
+    click();
+    EXPECT_TRUE(choice.asked);
+    EXPECT_EQ("r.pdf", choice.proposed);
+    EXPECT_EQ(std::vector<std::string>{target}, Targets(page)) << path;
+  }
+  EXPECT_TRUE(Shown(page).EndsWith(") Download\nFile ../r.pdf is no more available\n")) << Shown(page);
+  EXPECT_TRUE(testsupport::ListDir(folder.path()).empty());
 }
 
 }  // namespace

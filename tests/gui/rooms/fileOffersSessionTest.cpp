@@ -2,8 +2,9 @@
 // client process of his own, by real clicks in the room's display: bob's offer (its name with
 // path parts) saved through the save dialog into the folder chosen there, byte for byte, with
 // the notices in order on both sides; an offer withdrawn by bob and one cancelled by alice (sent
-// with the input's send-file tool); a web link opened through the browser and bob's name
-// recoloured.
+// with the input's send-file tool); an offer that cannot be fetched, of the largest size and a
+// long hostile name, shown safely without its link; a web link opened through the browser and
+// bob's name recoloured.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/colordlg.h>
@@ -37,6 +38,7 @@ const char kRoom[] = "http://offers.example/";
 const long kReportSize = 300000;  // 292 kbytes as the room writes it
 const char kReportKey[] = "1765000000100001";
 const char kWithdrawnKey[] = "1765000000100002";
+const std::string kHostileName = "a\x01/../\x1b[2J" + std::string(4000, 'x');
 
 // ---- Bob: this program again, with this test alone.
 
@@ -62,6 +64,9 @@ TEST(FileOffersPeer, DISABLED_Bob) {
   ASSERT_TRUE(bob.Link().SendFile(bob.Key(), kRoom, "../report.bin", kReportKey, kReportSize, server.GetBoundPort()));
   ASSERT_EQ(9, server.AddFile(kRoom, "bob", dir + "withdrawn.txt", "withdrawn.txt", kWithdrawnKey));
   ASSERT_TRUE(bob.Link().SendFile(bob.Key(), kRoom, "withdrawn.txt", kWithdrawnKey, 9, server.GetBoundPort()));
+  // An offer no one can fetch (port 0), of the largest size, under a long name with control
+  // characters and path parts.
+  ASSERT_TRUE(bob.Link().SendFile(bob.Key(), kRoom, kHostileName, "1765000000100003", INT64_MAX, 0));
   ASSERT_TRUE(bob.Link().SendMessage(bob.Key(), kRoom, "Look at http://www.example.org/page?id=7 please"));
   ASSERT_TRUE(testsupport::WriteFile(dir + "ready", ""));
   // Then as alice asks through flag files; what bob hears of alice's offers goes to "heard".
@@ -197,6 +202,9 @@ TEST_F(FileOffersSession, OffersSavedWithdrawnCancelledAndLinksFollowed) {
   const wxString offers = Since(start);
   EXPECT_NE(wxNOT_FOUND, offers.Find(" sends you a file : ../report.bin (292 kbytes) Download\n")) << offers;
   EXPECT_NE(wxNOT_FOUND, offers.Find(" sends you a file : withdrawn.txt (9 bytes) Download\n")) << offers;
+  const wxString fffd(wxUniChar(0xFFFD));
+  EXPECT_NE(wxNOT_FOUND, offers.Find(" sends you a file : a" + fffd + "/../" + fffd + "[2J" + wxString(4000, 'x') +
+                                     " (9007199254740991 kbytes) \n"));
 
   // "Download" by a real click: the save dialog proposes the name without its path, the user
   // keeps it in a folder of her choice, and the file lands there and nowhere else.

@@ -1,8 +1,9 @@
 // A room's message input, logged in to the test server and driven by real keys and clicks:
 // what reaches the server (typing reports and messages, in their order), Shift+Enter, an empty
 // Enter, the length limit and a paste past it, a smiley from the grid, and pages closed while
-// they still type or send.
+// they still type or send; the conversation saved through the input's tool and the save dialog.
 #include <gtest/gtest.h>
+#include <wx/mstream.h>
 #include <wx/uiaction.h>
 
 #include <string>
@@ -11,7 +12,9 @@
 #include "asn1/octetString.h"
 #include "core/application.h"
 #include "model/message.h"
+#include "tests/gui/fileChoice.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
+#include "tests/support/testSupport.h"
 
 namespace {
 
@@ -149,6 +152,77 @@ TEST_F(MessageInput, ASmileyFromTheGridGoesInAtTheCaret) {
   guitest::Pump(100);  // the grid goes once its click is over
   Key(WXK_RETURN);
   EXPECT_EQ("sendmessage a:-(b", Wire("sendmessage a:-(b").back());
+}
+
+// Where each text is found in `saved`, in the order given; npos for one missing or out of order.
+std::vector<size_t> InOrder(const std::string& saved, const std::vector<std::string>& texts) {
+  std::vector<size_t> at;
+  size_t from = 0;
+  for (const std::string& text : texts) {
+    const size_t found = saved.find(text, from);
+    at.push_back(found);
+    if (found != std::string::npos) from = found + text.size();
+  }
+  return at;
+}
+
+TEST_F(MessageInput, TheSaveToolWritesBothSidesInOrderAsTextAndHtml) {
+  const std::string kBob = "B\xc3\xb8" "b";
+  const time_t now = time(nullptr);
+  Message old(kRoom, "bob", kBob, "earlier <b>news</b>", now - 3 * 24 * 3600, true);
+  rooms->AddMessage(&old);
+  // Bob's own smiley, as the server hands it over.
+  wxImage cat(12, 10);
+  cat.SetRGB(wxRect(0, 0, 12, 10), 200, 100, 0);
+  wxMemoryOutputStream png;
+  ASSERT_TRUE(cat.SaveFile(png, wxBITMAP_TYPE_PNG));
+  std::string bytes(png.GetLength(), '\0');
+  png.CopyTo(&bytes[0], bytes.size());
+  auto gift = testserver::NewS2C(S2C_Request_PR_addsmiley);
+  testserver::Fill(&gift->choice.addsmiley.authkey, "K1");
+  testserver::Fill(&gift->choice.addsmiley.login, "bob");
+  testserver::Fill(&gift->choice.addsmiley.codesmiley, ":cat:");
+  gift->choice.addsmiley.smiley.type = TypeImage_png;
+  testserver::Fill(&gift->choice.addsmiley.smiley.content, bytes);
+  link->Send(*gift);
+  ASSERT_TRUE(guitest::PumpUntil([] { return GetManager()->GetSmileys("bob").size() > 8; }));
+  Message hostile(kRoom, "bob", kBob, "<script>alert(1)</script> :cat: see www.bob.example", now, false);
+  rooms->AddMessage(&hostile);
+  Keys("hello :-) bob");
+  Key(WXK_RETURN);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Shown(page).Find("(alice) says:\nhello") != wxNOT_FOUND; }));
+  Message reply(kRoom, "bob", kBob, "bye\x01 alice", now, false);
+  rooms->AddMessage(&reply);
+
+  testsupport::TempDir folder;
+  wxToolBar* tools = page->GetWriteMessagePanel()->GetToolBar();
+  for (const char* name : {"chat.txt", "chat.html"}) {
+    guitest::FileChoice choice(folder.file(name));
+    wxUIActionSimulator sim;
+    sim.MouseMove(roomstest::ToolCentre(tools, WriteMessagePanel::ID_SAVE));
+    sim.MouseClick();
+    EXPECT_TRUE(guitest::PumpUntil([&] { return testsupport::FileExists(folder.file(name)); })) << name;
+    EXPECT_TRUE(choice.asked);
+  }
+  const std::string text = testsupport::ReadFile(folder.file("chat.txt"));
+  const std::string html = testsupport::ReadFile(folder.file("chat.html"));
+
+  // Both sides, the history first, each line once, as the page shows them.
+  for (size_t at : InOrder(text, {kBob + " (bob) says:\nearlier <b>news</b>\n",
+                                  kBob + " (bob) says:\n<script>alert(1)</script> :cat: see www.bob.example\n",
+                                  "(alice) says:\nhello :-) bob\n", kBob + " (bob) says:\nbye\xef\xbf\xbd alice\n"}))
+    EXPECT_NE(std::string::npos, at) << text;
+  EXPECT_EQ(std::string::npos, text.find('\x01'));
+  EXPECT_EQ(std::string::npos, text.find("<img"));
+
+  for (size_t at : InOrder(html, {"earlier &lt;b&gt;news&lt;/b&gt;", "&lt;script&gt;alert(1)&lt;/script&gt; ",
+                                  "<img src=\"data:image/png;base64,", "alt=\":cat:\">", " see ",
+                                  "<a href=\"http://www.bob.example\">www.bob.example</a>", "hello ", " bob",
+                                  "bye\xef\xbf\xbd alice"}))
+    EXPECT_NE(std::string::npos, at) << html;
+  EXPECT_EQ(std::string::npos, html.find("<script>"));
+  EXPECT_EQ(std::string::npos, html.find("<b>news"));
+  EXPECT_EQ(2u, testsupport::ListDir(folder.path()).size());  // nothing beside the two files
 }
 
 TEST_F(MessageInput, APageClosingNeitherSendsNorTypesAgain) {

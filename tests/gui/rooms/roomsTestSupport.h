@@ -2,7 +2,9 @@
 #ifndef PARLAVOX_TESTS_GUI_ROOMS_ROOMSTESTSUPPORT_H
 #define PARLAVOX_TESTS_GUI_ROOMS_ROOMSTESTSUPPORT_H
 
+#include <dlfcn.h>
 #include <wx/richtext/richtextctrl.h>
+#include <wx/toolbar.h>
 
 #include <string>
 
@@ -43,6 +45,28 @@ inline wxRichTextAttr StyleOf(ChatRoomPanel* page, const wxString& text) {
   EXPECT_NE(wxNOT_FOUND, at) << text;
   if (at != wxNOT_FOUND) page->GetDisplay()->GetStyle(at, style);
   return style;
+}
+
+// The middle of a tool on the screen, where the toolkit placed it (the tool bar is a toolkit
+// tool bar inside the window's own widget; the build has no toolkit headers).
+inline wxPoint ToolCentre(wxToolBar* tools, int id) {
+  using Child = void* (*)(void*);
+  using Item = void* (*)(void*, int);
+  using Translate = int (*)(void*, void*, int, int, int*, int*);
+  using Extent = int (*)(void*);
+  static const auto child = reinterpret_cast<Child>(dlsym(RTLD_DEFAULT, "gtk_bin_get_child"));
+  static const auto item = reinterpret_cast<Item>(dlsym(RTLD_DEFAULT, "gtk_toolbar_get_nth_item"));
+  static const auto translate = reinterpret_cast<Translate>(dlsym(RTLD_DEFAULT, "gtk_widget_translate_coordinates"));
+  static const auto width = reinterpret_cast<Extent>(dlsym(RTLD_DEFAULT, "gtk_widget_get_allocated_width"));
+  static const auto height = reinterpret_cast<Extent>(dlsym(RTLD_DEFAULT, "gtk_widget_get_allocated_height"));
+  void* outer = tools->GetHandle();
+  void* tool = child && item && outer ? item(child(outer), tools->GetToolPos(id)) : nullptr;
+  int x = 0, y = 0;
+  if (!tool || !translate(tool, outer, 0, 0, &x, &y)) {
+    ADD_FAILURE() << "tool " << id << " not found";
+    return tools->GetScreenPosition();
+  }
+  return tools->GetScreenPosition() + wxPoint(x + width(tool) / 2, y + height(tool) / 2);
 }
 
 class RoomsWindow : public guitest::MainWindowTest {

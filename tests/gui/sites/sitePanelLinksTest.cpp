@@ -24,13 +24,16 @@ const std::string kUrl = "http://links.example/";
 
 class SitePanelLinksTest : public SitesPanelTest {
  protected:
-  // The sites' window is the one the user works in, the pointer at `point`.
+  // The sites' window is the one the user works in.
+  void Activate() {
+    if (m_frame->IsActive()) return;
+    m_frame->Raise();
+    m_sites->SetFocus();
+    guitest::PumpUntil([&] { return m_frame->IsActive(); });
+  }
+  // The pointer at `point` in the window the user works in.
   void PointAt(const wxPoint& point) {
-    if (!m_frame->IsActive()) {
-      m_frame->Raise();
-      m_sites->SetFocus();
-      guitest::PumpUntil([&] { return m_frame->IsActive(); });
-    }
+    Activate();
     wxUIActionSimulator().MouseMove(point);
   }
   static wxPoint Middle(wxWindow* window) { return window->GetScreenRect().GetPosition() + window->GetSize() / 2; }
@@ -158,6 +161,38 @@ TEST_F(SitePanelLinksTest, DisplayProfileShowsTheSitesWindowAsTheControllerHolds
   EXPECT_TRUE(m_sites->RemoveURL(kUrl));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !gone; }));
   record->SetNotifications({});
+}
+
+TEST_F(SitePanelLinksTest, ASiteScrolledIntoViewShowsItsTipsAndTheListClosesUpAfterASiteLeaves) {
+  // More sites than the window holds: the newest, at the bottom, is scrolled into view.
+  Activate();
+  for (int i = 0; i < 25; ++i) {
+    const std::string url = "http://many" + std::to_string(i) + ".example/";
+    m_sites->AddSitePanel(Site(url), wxString::FromUTF8(url.substr(7)));
+  }
+  const std::string last = "http://many24.example/";
+  m_sites->UpdateContact(Person(last, "bob"));
+  // The user scrolls down to his avatar.
+  m_sites->Scroll(0, 100000);
+  guitest::Pump(100);
+  SitePanel* panel = m_sites->FindSitePanel(last);
+  ASSERT_TRUE(panel->FindContact("bob")->IsShownOnScreen());
+  ASSERT_TRUE(m_frame->GetScreenRect().Contains(Middle(panel->FindContact("bob"))));
+  PointAt(Middle(panel->FindContact("bob")));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); }));
+  PointAt(Middle(panel->GetSiteLabel()->GetInnerText()));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetSiteToolTip()->IsShownOnScreen(); }));
+  EXPECT_FALSE(panel->GetContactToolTip()->IsShown());
+  PointAt(m_frame->GetScreenRect().GetTopLeft() + wxPoint(5, 5));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !panel->GetSiteToolTip()->IsShown(); }));
+
+  // The site above it leaves: the list closes up.
+  SitePanel* above = m_sites->FindSitePanel("http://many23.example/");
+  const int top = panel->GetScreenPosition().y, height = above->GetSize().y;
+  EXPECT_TRUE(m_sites->RemoveURL("http://many23.example/"));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetScreenPosition().y != top; }));
+  EXPECT_EQ(nullptr, m_sites->FindSitePanel("http://many23.example/"));
+  EXPECT_GT(height, 0);
 }
 
 }  // namespace

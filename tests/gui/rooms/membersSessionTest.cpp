@@ -1,0 +1,283 @@
+// The member column of a chat room on the whole program with the stand-in server and other real
+// clients: the welcome sentence for an empty room and for a room with people in it, members
+// arriving and leaving (their rows, the notices, the pop-up and the sound as the contact's own,
+// the site's and the default settings say), colours given back to the pool, a member leaving
+// while the user has the row's menu open, and rooms closed while members come and go.
+#include <gtest/gtest.h>
+#include <wx/uiaction.h>
+#include <wx/weakref.h>
+
+#include <string>
+#include <vector>
+
+#include "core/application.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/contacts/lateDestruction.h"
+#include "gui/mainFrame.h"
+#include "model/contactInfo.h"
+#include "model/message.h"
+#include "model/urlContactInfo.h"
+#include "model/urlInfo.h"
+#include "tests/gui/guiTestSupport.h"
+#include "tests/gui/rooms/roomsTestSupport.h"
+#include "tests/support/programSession.h"
+#include "widgets/myStaticText.h"
+
+namespace {
+
+using programtest::Lines;
+using roomstest::Shown;
+using standintest::TestUser;
+
+const char kSite[] = "http://www.members.example/";
+const char kBusySite[] = "http://www.busy.example/";
+
+class MembersSession : public programtest::ProgramSession {
+ protected:
+  void TearDown() override {
+    // The controller outlives the test: the switches set here go with it.
+    for (auto& setting : m_settings) setting.first->SetNotification(setting.second, NOTIFICATION_NOT_SET);
+    for (auto& setting : m_siteSettings) setting.first->SetNotification(setting.second, NOTIFICATION_NOT_SET);
+    ProgramSession::TearDown();
+  }
+
+  void Set(ContactInfo* record, const std::string& key, t_notification_status value) {
+    record->SetNotification(key, value);
+    m_settings.emplace_back(record, key);
+  }
+  void Set(URLInfo* record, const std::string& key, t_notification_status value) {
+    record->SetNotification(key, value);
+    m_siteSettings.emplace_back(record, key);
+  }
+
+  // The user enters the room as the sites panel does.
+  ChatRoomPanel* EnterRoom(const std::string& site) {
+    Frame()->SubscribeChatRoom(site);
+    EXPECT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(site) && GetManager()->HasSubscribedTo(site); }));
+    return Rooms()->GetChatRoom(site);
+  }
+
+  static std::vector<std::string> Rows(ChatRoomPanel* page) {
+    std::vector<std::string> logins;
+    for (ContactEntry* row : page->GetContacts()) logins.push_back(row->GetLogin());
+    return logins;
+  }
+
+  bool Showing(ChatRoomPanel* page, const wxString& text) {
+    return Until([&] { return Shown(page).Find(text) != wxNOT_FOUND; });
+  }
+
+  static size_t Count(const wxString& text, const wxString& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != wxString::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+  }
+
+  std::vector<std::pair<ContactInfo*, std::string>> m_settings;
+  std::vector<std::pair<URLInfo*, std::string>> m_siteSettings;
+};
+
+TEST_F(MembersSession, ArrivalsAndDeparturesShowRowsNoticesPopupsSoundsAndColours) {
+  Manager* manager = GetManager();
+  ContactInfo* defaults = manager->GetDefaultContactInfo();
+  URLInfo* site = manager->GetURLInfo(kSite);
+  // Arrivals: a pop-up by default, no sound; carol's own switches say the other way round.
+  Set(defaults, "subscribe-visual", NOTIFICATION_ON);
+  Set(defaults, "subscribe-bell", NOTIFICATION_OFF);
+  Set(manager->GetContactInfo("carol"), "subscribe-visual", NOTIFICATION_OFF);
+  Set(manager->GetContactInfo("carol"), "subscribe-bell", NOTIFICATION_ON);
+  // Departures: nothing by default, a sound for this site's visitors.
+  Set(defaults, "unsubscribe-visual", NOTIFICATION_OFF);
+  Set(site, "unsubscribe-bell-contact", NOTIFICATION_ON);
+
+  ChatRoomPanel* page = EnterRoom(kSite);
+  ASSERT_TRUE(page);
+  ASSERT_TRUE(Showing(page, ") Welcome ! There is no Parlavoxer yet.\n")) << Shown(page);
+  EXPECT_EQ(std::vector<std::string>{"alice"}, Rows(page));
+  EXPECT_EQ(wxColour(106, 90, 205), page->GetMemberColour("alice"));
+  Settle();
+  NewPopups();
+  NewSounds();
+
+  TestUser& bob = LogIn("bob");
+  TestUser& carol = LogIn("carol");
+  ASSERT_TRUE(Enter(bob, kSite));
+  ASSERT_TRUE(Showing(page, ") Bob joins this chatroom\n"));
+  ASSERT_TRUE(Enter(carol, kSite));
+  ASSERT_TRUE(Showing(page, ") Carol joins this chatroom\n"));
+  EXPECT_EQ((std::vector<std::string>{"alice", "bob", "carol"}), Rows(page));
+  EXPECT_EQ(wxColour(205, 92, 92), page->GetMemberColour("bob"));
+  EXPECT_EQ(wxColour(255, 165, 0), page->GetMemberColour("carol"));
+  EXPECT_EQ(wxColour(106, 90, 205), page->GetMemberColour("alice"));
+  EXPECT_EQ(Lines{"Enter chatroom | Bob | subscribes to\nwww.members.example/ | 2 " + std::string(kSite)}, NewPopups());
+  EXPECT_EQ(Lines{"sounds/online.wav"}, NewSounds());
+  // A member's line is written in the member's colour.
+  bob.Link().SendMessage(bob.Key(), kSite, "bob writes");
+  ASSERT_TRUE(Showing(page, "bob writes"));
+  EXPECT_EQ(wxColour(205, 92, 92), roomstest::StyleOf(page, "bob writes").GetTextColour());
+
+  // Bob leaves: his row goes, his colour goes back to the pool, and the next one to come takes it.
+  bob.Link().SendUnsubscribeChatRoom(bob.Key(), kSite);
+  ASSERT_TRUE(Showing(page, ") Bob leaves this chatroom\n"));
+  EXPECT_EQ((std::vector<std::string>{"alice", "carol"}), Rows(page));
+  EXPECT_FALSE(page->GetMemberColour("bob").IsOk());
+  EXPECT_EQ(Lines{}, NewPopups());
+  EXPECT_EQ(Lines{"sounds/offline.wav"}, NewSounds());
+  TestUser& dave = LogIn("dave");
+  ASSERT_TRUE(Enter(dave, kSite));
+  ASSERT_TRUE(Showing(page, ") Dave joins this chatroom\n"));
+  EXPECT_EQ(wxColour(205, 92, 92), page->GetMemberColour("dave"));
+  // Bob comes back: the next colour of the pool.
+  ASSERT_TRUE(Enter(bob, kSite));
+  ASSERT_TRUE(Until([&] { return page->FindContact("bob") != nullptr; }));
+  EXPECT_EQ(wxColour(189, 183, 107), page->GetMemberColour("bob"));
+  EXPECT_EQ((std::vector<std::string>{"alice", "carol", "dave", "bob"}), Rows(page));
+  EXPECT_EQ(1u, Count(Shown(page), "Bob leaves"));
+
+  // A room with people in it: the sentence counts them, their rows come without a notice.
+  ASSERT_TRUE(Enter(bob, kBusySite));
+  ASSERT_TRUE(Enter(carol, kBusySite));
+  ASSERT_TRUE(Enter(dave, kBusySite));
+  ChatRoomPanel* busy = EnterRoom(kBusySite);
+  ASSERT_TRUE(busy);
+  ASSERT_TRUE(Showing(busy, ") Welcome ! There are already 3 Parlavoxer(s) here.\n")) << Shown(busy);
+  ASSERT_TRUE(Until([&] { return busy->GetContacts().size() == 4; }));
+  EXPECT_EQ(wxNOT_FOUND, Shown(busy).Find("joins this chatroom")) << Shown(busy);
+  // A member's logging out is a departure from each room.
+  LogOut("carol");
+  ASSERT_TRUE(Showing(busy, ") Carol leaves this chatroom\n"));
+  ASSERT_TRUE(Showing(page, ") Carol leaves this chatroom\n"));
+  EXPECT_EQ(nullptr, busy->FindContact("carol"));
+  EXPECT_EQ(nullptr, page->FindContact("carol"));
+  NewPopups();
+  NewSounds();
+
+  // What reaches the page besides the server's word for its own room. An update for every room
+  // refreshes members only; the same for the room itself lets erin in.
+  ContactInfo* erin = manager->GetContactInfo("erin");
+  erin->SetNickname("Erin");
+  erin->SubscribeTo(kSite);
+  Rooms()->UpdateContact(URLContactInfo("__ALL__", 0, *erin, true, false, false));
+  EXPECT_EQ(nullptr, page->FindContact("erin"));
+  Rooms()->UpdateContact(URLContactInfo(kSite, 0, *erin, true, false, false));
+  ASSERT_TRUE(page->FindContact("erin"));
+  EXPECT_EQ(1u, Count(Shown(page), "Erin joins this chatroom"));
+  EXPECT_EQ(1u, NewPopups().size());
+  // A line from a member whose record says she left takes her row away, with the notice only.
+  erin->UnsubscribeFrom(kSite);
+  Message line(kSite, "erin", "Erin", "still here?", time(nullptr), false);
+  Rooms()->AddMessage(&line);
+  EXPECT_EQ(nullptr, page->FindContact("erin"));
+  EXPECT_TRUE(Showing(page, ") Erin leaves this chatroom\n"));
+  Settle();
+  EXPECT_EQ(Lines{}, NewPopups());
+  EXPECT_EQ(Lines{}, NewSounds());
+}
+
+TEST(MemberColours, ThePoolInTurnBlackWhenEmptyAndTheOwnColourKept) {
+  // Values only: the page's pool and map, driven as the member list drives them.
+  Manager* manager = GetManager();
+  const std::string own = manager->GetLogin();
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "members");
+  auto* page = new ChatRoomPanel(manager, frame, "http://www.colours.example/");
+  auto member = [&](const std::string& login) {
+    ContactInfo contact;
+    contact.SetLogin(login);
+    contact.SetNickname(login);
+    contact.SubscribeTo("http://www.colours.example/");
+    return contact;
+  };
+  const wxColour turn[] = {wxColour(205, 92, 92), wxColour(255, 165, 0), wxColour(189, 183, 107),
+                           wxColour(60, 179, 113), wxColour(238, 99, 99), *wxBLACK};
+  for (int i = 0; i < 6; ++i) page->AddContact(member("m" + std::to_string(i)));
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(turn[i], page->GetMemberColour("m" + std::to_string(i))) << i;
+  // The second leaves; the seventh takes the colour given back. Black never enters the pool.
+  page->RemoveContact("m1");
+  page->RemoveContact("m5");
+  page->AddContact(member("m6"));
+  EXPECT_EQ(wxColour(255, 165, 0), page->GetMemberColour("m6"));
+  page->AddContact(member("m7"));
+  EXPECT_EQ(*wxBLACK, page->GetMemberColour("m7"));
+  // Logins differ by their case; an unknown login, or the user's own, gives nothing back.
+  page->RemoveContact("M0");
+  page->RemoveContact("nobody");
+  page->AddContact(member(own));
+  page->RemoveContact(own);
+  page->AddContact(member(own));
+  page->RemoveContact(own);
+  EXPECT_EQ(wxColour(106, 90, 205), page->GetMemberColour(own));
+  EXPECT_EQ(turn[0], page->GetMemberColour("m0"));
+  page->AddContact(member("m8"));
+  EXPECT_EQ(*wxBLACK, page->GetMemberColour("m8"));
+  EXPECT_EQ(7u, page->GetContacts().size());
+  // Connection lost: every row goes and each colour returns, in the rows' order.
+  page->SetConnectionStatus(false);
+  EXPECT_TRUE(page->GetContacts().empty());
+  page->AddContact(member("n"));
+  EXPECT_EQ(wxColour(255, 165, 0), page->GetMemberColour("n"));
+  frame->Destroy();
+}
+
+TEST_F(MembersSession, AMemberLeavingUnderItsMenuAndRoomsClosedWhileMembersComeAndGo) {
+  ChatRoomPanel* page = EnterRoom(kSite);
+  ASSERT_TRUE(page);
+  TestUser& bob = LogIn("bob");
+  ASSERT_TRUE(Enter(bob, kSite));
+  ASSERT_TRUE(Until([&] { return page->FindContact("bob") != nullptr; }));
+  Rooms()->Show(true);
+  Rooms()->Raise();
+  ASSERT_TRUE(Until([&] { return page->FindContact("bob")->IsShownOnScreen(); }));
+
+  // The user opens bob's menu with a real right click; bob leaves while it is open. The row
+  // leaves the column at once and is destroyed once the menu closed.
+  wxWeakRef<ContactEntry> row = page->FindContact("bob");
+  MyStaticText* nickname = guitest::FindChild<MyStaticText>(row.get(), [](MyStaticText*) { return true; });
+  ASSERT_TRUE(nickname);
+  bool left = false, stillThere = false, gone = false;
+  wxTimer leaver;
+  leaver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (!row || !row->IsMenuShown() || left) return;
+    left = true;
+    bob.Link().SendUnsubscribeChatRoom(bob.Key(), kSite);
+    gone = Until([&] { return page->FindContact("bob") == nullptr; });
+    stillThere = bool(row);
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+  });
+  leaver.Start(50);
+  wxUIActionSimulator mouse;
+  mouse.MouseMove(nickname->GetScreenPosition() + wxPoint(6, nickname->GetSize().y / 2));
+  Settle();
+  mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+  ASSERT_TRUE(Until([&] { return left && !row; }));
+  leaver.Stop();
+  EXPECT_TRUE(gone);
+  EXPECT_TRUE(stillThere);
+  EXPECT_EQ(0, lateDestruction::Waiting());
+
+  // Members come and go while the user closes the rooms, one tab after the other and then the
+  // whole window; under the sanitizers nothing is used after it went.
+  TestUser& carol = LogIn("carol");
+  for (int round = 0; round < 3; ++round) {
+    ChatRoomPanel* busy = EnterRoom(kBusySite);
+    ASSERT_TRUE(busy);
+    for (int i = 0; i < 10; ++i) {
+      bob.Link().SendSubscribeChatRoom(bob.Key(), kBusySite);
+      carol.Link().SendSubscribeChatRoom(carol.Key(), kBusySite);
+      bob.Link().SendUnsubscribeChatRoom(bob.Key(), kBusySite);
+      if (i == 5) Rooms()->CloseChatRoom(kBusySite);
+      carol.Link().SendUnsubscribeChatRoom(carol.Key(), kBusySite);
+    }
+    ASSERT_TRUE(bob.Sync());
+    ASSERT_TRUE(carol.Sync());
+    Settle();
+    EXPECT_FALSE(Rooms()->IsChatRoomOpened(kBusySite));
+  }
+  bob.Link().SendSubscribeChatRoom(bob.Key(), kBusySite);
+  EnterRoom(kBusySite);
+  bob.Link().SendUnsubscribeChatRoom(bob.Key(), kBusySite);
+  Rooms()->Close();
+  ASSERT_TRUE(bob.Sync());
+  Settle();
+}
+
+}  // namespace
