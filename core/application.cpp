@@ -83,7 +83,7 @@ Manager::Manager() : m_mailbox(std::make_shared<ManagerMailbox>(this)) {
   if (wxTheApp) wxTheApp->Bind(wxEVT_IDLE, &Manager::OnIdle, this);
   m_clientInfoTimer.SetOwner(this);
   Bind(wxEVT_TIMER, &Manager::OnClientInfoTimer, this, m_clientInfoTimer.GetId());
-  // The extension listener and the file server report to the Manager made last.
+  // The extension listener and the file server report to the live Manager made last.
   ProcessRelay::Get().Bind(m_mailbox);
   FileServer::BindListener(&ProcessRelay::Get());
   std::string login = GetLogin();
@@ -221,36 +221,6 @@ void Manager::PostTexts(wxEventType type, int code, const wxArrayString& texts) 
   QueueEvent(event);
 }
 
-// ---- The network threads' faces: they queue
-
-void Manager::ConnectionAck(bool ok) {
-  m_mailbox->ConnectionAck(0, ok);
-}
-
-void Manager::LocalServerUnavailable() {
-  TRACE_STARTEND();
-}
-
-void Manager::ProcessRequest(E2C_Request_t& request) {
-  m_mailbox->ExtensionRequest(request);
-}
-
-void Manager::ProcessRequest(S2C_Request_t& request) {
-  m_mailbox->ServerRequest(0, request);
-}
-
-void Manager::MessageFile(t_fm_status status, const std::string& login, const std::string& site,
-                          const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
-                          const std::string& host, int port, time_t time, bool isDownload, int64_t transferred,
-                          int64_t size, double speed) {
-  TransferReport report{status, login, site, fileName, fileKey, transferKey, host, port, time, isDownload,
-                        transferred, size, speed};
-  if (wxIsMainThread())
-    HandleTransfer(report);
-  else
-    m_mailbox->Transfer(report);
-}
-
 // ---- The inbox, drained on the GUI thread
 
 void Manager::AskDrain() {
@@ -299,9 +269,13 @@ void Manager::HandleEntry(InboxEntry& entry) {
 
 // ---- Handling, on the GUI thread
 
-// Generation 0 comes from a caller that names no link: it counts as the current link.
+// Generation 0 names no link: nothing that names none counts as the current link's.
 bool Manager::IsCurrentLink(uint64_t generation) const {
-  return generation == 0 || (m_link && m_link->generation == generation);
+  return generation != 0 && m_link && m_link->generation == generation;
+}
+
+void Manager::HandleListenerUnavailable() {
+  TRACE_STARTEND();
 }
 
 void Manager::HandleConnectionAck(uint64_t generation, bool ok) {
@@ -474,8 +448,9 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       ReceiveDelContact(Text(c.delcontact.login), Text(c.delcontact.message));
       break;
     case S2C_Request_PR_file:
-      MessageFile(FM_OFFERED, Text(c.file.login), Text(c.file.site), Text(c.file.filename), Text(c.file.filekey), "",
-                  Text(c.file.ip), static_cast<int>(c.file.port), time(nullptr), true, 0, c.file.filesize, 0);
+      HandleTransfer(TransferReport{FM_OFFERED, Text(c.file.login), Text(c.file.site), Text(c.file.filename),
+                                    Text(c.file.filekey), "", Text(c.file.ip), static_cast<int>(c.file.port),
+                                    time(nullptr), true, 0, c.file.filesize, 0});
       break;
     case S2C_Request_PR_ad:
       ReceiveAd(c.ad.image.type, c.ad.image.content.buf, c.ad.image.content.size);

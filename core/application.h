@@ -3,11 +3,12 @@
 // sites, rooms, smileys and contact requests, carries out what the windows ask, and posts every
 // change to the windows as an event (see core/guiEvents.h).
 //
-// Threads: the Manager runs on the GUI thread only. The network threads reach it through its
-// StateMachine and FileTransferListener faces, which only queue what they bring (taking the
-// decoded request over from the caller); the Manager handles the queue in arrival order on the
-// GUI thread (see core/threads.md, "The inbox"). A request or
-// acknowledgement from a connection client that is no longer the current one is dropped.
+// Threads: the Manager runs on the GUI thread only. The network threads reach it only through
+// its mailbox: a connection client through its link's port, which stamps what it hands in with
+// the link's generation; the extension listener and the file server through the process's
+// relay. The Manager handles the inbox in arrival order on the GUI thread (see core/threads.md,
+// "The inbox"). A request or acknowledgement from a link that is no longer the current one is
+// dropped.
 //
 // The class is defined over several files, one per concern: application.cpp (instance, states,
 // queue, dispatch), applicationConnection.cpp (log-in and log-out), applicationContacts.cpp,
@@ -75,7 +76,7 @@ enum t_border_type : int {
 
 enum t_connection_state : int { DISCONNECTED = 0, CONNECTING = 1, CONNECTING_AUTH = 2, CONNECTED = 3 };
 
-class Manager : public wxEvtHandler, public StateMachine, public FileTransferListener {
+class Manager : public wxEvtHandler {
  public:
   // The process's Manager, made on first use (on the GUI thread, during start-up).
   static Manager* GetInstance();
@@ -264,16 +265,6 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
  private:
   friend class ManagerMailbox;
 
-  // ---- StateMachine and FileTransferListener: any thread; they only queue.
-  void ConnectionAck(bool ok) override;
-  void LocalServerUnavailable() override;
-  void ProcessRequest(E2C_Request_t& request) override;
-  void ProcessRequest(S2C_Request_t& request) override;
-  void MessageFile(t_fm_status status, const std::string& login, const std::string& site,
-                   const std::string& fileName, const std::string& fileKey, const std::string& transferKey,
-                   const std::string& host, int port, time_t time, bool isDownload, int64_t transferred,
-                   int64_t size, double speed) override;
-
   // ---- The handlers of the server's requests, called by the dispatch only, on the GUI thread.
   // The log-in and log-out (applicationConnection.cpp).
   void ConnectionSuccessful(const std::string& authkey, const std::string& version, const Image_t* defaultAvatar,
@@ -337,6 +328,7 @@ class Manager : public wxEvtHandler, public StateMachine, public FileTransferLis
   void HandleServerRequest(uint64_t generation, S2C_Request_t& request);
   void HandleExtensionRequest(E2C_Request_t& request);
   void HandleTransfer(const TransferReport& report);
+  void HandleListenerUnavailable();
   void HandleHeartBeats(uint64_t generation, unsigned count);
   void DispatchLogIn(S2C_Request_t& request);
   void DispatchConnected(S2C_Request_t& request);

@@ -46,9 +46,6 @@ void Manager::StartLink(const std::string& hostname, int port, bool ssl) {
   link->generation = ++g_generations;
   link->port.reset(new LinkPort(m_mailbox, link->generation));
   link->client = std::make_shared<ClientSideRequest>(link->port.get());
-  // A new client binds its link to the extension listener; the listener reports to the
-  // process's relay instead, which outlives every link.
-  LocalServer::BindController(&ProcessRelay::Get());
   link->client->SetupConnection(hostname, port, ssl, config->GetProxyStatus(), config->GetProxyHost(),
                                 config->GetProxyPort(), config->GetContactInfo()->GetLogin(), config->GetPassword(),
                                 m_status);

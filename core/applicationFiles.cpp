@@ -202,8 +202,8 @@ void Manager::FilePartAck(const std::string& login, const std::string& fileKey) 
     TRACE_END_RESULT("no relayed upload of this key");
     return;
   }
-  MessageFile(FM_IN_PROGRESS, login, offer->site, offer->fileName, fileKey, "", "", 0, time(nullptr), false,
-              m_fileServer->GetPosition(login, fileKey), offer->size, 0);
+  HandleTransfer(TransferReport{FM_IN_PROGRESS, login, offer->site, offer->fileName, fileKey, "", "", 0, time(nullptr),
+                                false, m_fileServer->GetPosition(login, fileKey), offer->size, 0});
   SendNextPart(login, fileKey);
   TRACE_END();
 }
@@ -234,8 +234,8 @@ void Manager::ReceiveCancelFile(const std::string& site, const std::string& file
   }
   TRACE_INFO("ok");
   const FileMessage& message = *offer->second;
-  MessageFile(FM_CANCELLED, message.GetLogin(), site, message.GetFilename(), fileKey,
-              message.GetLogin() + "@@@" + fileKey, "", 0, time(nullptr), true, message.GetTransferredSize(),
-              message.GetFileSize(), 0);
+  HandleTransfer(TransferReport{FM_CANCELLED, message.GetLogin(), site, message.GetFilename(), fileKey,
+                                message.GetLogin() + "@@@" + fileKey, "", 0, time(nullptr), true,
+                                message.GetTransferredSize(), message.GetFileSize(), 0});
   TRACE_END();
 }

@@ -5,6 +5,7 @@
 
 #include <wx/thread.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -144,7 +145,7 @@ void ManagerMailbox::ExtensionRequest(E2C_Request_t& request) {
 
 void ManagerMailbox::ListenerUnavailable() {
   Entry entry;
-  entry.call = [](Manager& m) { m.LocalServerUnavailable(); };
+  entry.call = [](Manager& m) { m.HandleListenerUnavailable(); };
   Push(std::move(entry), false, false);
 }
 
@@ -160,12 +161,14 @@ void LinkPort::ConnectionAck(bool ok) {
   m_mailbox->ConnectionAck(m_generation, ok);
 }
 
+// A link carries the server's requests and acknowledgements only: the extension listener
+// reports through the process's relay.
 void LinkPort::LocalServerUnavailable() {
-  m_mailbox->ListenerUnavailable();
+  TRACE_ERROR("listener report by link %llu dropped", static_cast<unsigned long long>(m_generation));
 }
 
 void LinkPort::ProcessRequest(E2C_Request_t& request) {
-  m_mailbox->ExtensionRequest(request);
+  TRACE_ERROR("extension request by link %llu dropped", static_cast<unsigned long long>(m_generation));
 }
 
 void LinkPort::ProcessRequest(S2C_Request_t& request) {
@@ -179,17 +182,20 @@ ProcessRelay& ProcessRelay::Get() {
 
 void ProcessRelay::Bind(const std::shared_ptr<ManagerMailbox>& mailbox) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_mailbox = mailbox;
+  m_mailboxes.erase(std::remove(m_mailboxes.begin(), m_mailboxes.end(), mailbox), m_mailboxes.end());
+  if (mailbox) m_mailboxes.push_back(mailbox);
 }
 
 void ProcessRelay::Unbind(const ManagerMailbox* mailbox) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_mailbox.get() == mailbox) m_mailbox.reset();
+  m_mailboxes.erase(std::remove_if(m_mailboxes.begin(), m_mailboxes.end(),
+                                   [mailbox](const std::shared_ptr<ManagerMailbox>& m) { return m.get() == mailbox; }),
+                    m_mailboxes.end());
 }
 
 std::shared_ptr<ManagerMailbox> ProcessRelay::Bound() {
   std::lock_guard<std::mutex> lock(m_mutex);
-  return m_mailbox;
+  return m_mailboxes.empty() ? nullptr : m_mailboxes.back();
 }
 
 void ProcessRelay::ConnectionAck(bool ok) {

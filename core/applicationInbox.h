@@ -8,7 +8,9 @@
 // - LinkPort: what one connection client reports to. It stamps everything with the link's
 //   generation, so that the Manager can drop what a superseded link still says.
 // - ProcessRelay: the object the process-wide extension listener and file server report to;
-//   it passes everything on to the Manager bound last.
+//   it passes everything on to the live Manager bound last. A Manager that goes gives the way
+//   back to the one bound before it, so nothing made or ended beside the process's controller
+//   (a link, a client, another Manager) can leave the listener without its way in.
 #ifndef PARLAVOX_CORE_APPLICATIONINBOX_H
 #define PARLAVOX_CORE_APPLICATIONINBOX_H
 
@@ -20,6 +22,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "asn1/request.h"
 #include "network/fileTransferListener.h"
@@ -152,8 +155,10 @@ class ProcessRelay : public StateMachine, public FileTransferListener {
   // Lives as long as the process: the listener and the file server keep its address.
   static ProcessRelay& Get();
 
+  // The mailbox bound last is the one reported to.
   void Bind(const std::shared_ptr<ManagerMailbox>& mailbox);
-  // Unbinds the mailbox when it is the one bound.
+  // Takes the mailbox out wherever it stands; when it was the last bound, the one bound before
+  // it that is still bound is reported to again.
   void Unbind(const ManagerMailbox* mailbox);
 
   void ConnectionAck(bool ok) override;
@@ -170,7 +175,8 @@ class ProcessRelay : public StateMachine, public FileTransferListener {
   std::shared_ptr<ManagerMailbox> Bound();
 
   std::mutex m_mutex;
-  std::shared_ptr<ManagerMailbox> m_mailbox;
+  // Every mailbox bound and not unbound, the last bound last.
+  std::vector<std::shared_ptr<ManagerMailbox>> m_mailboxes;
 };
 
 #endif

@@ -60,9 +60,10 @@ ClientSideRequest::ClientSideRequest(StateMachine* machine) : m_machine(machine)
   TRACE_INFO("Create SSL");
   m_connection.reset(new IMSSLManager());
   TRACE_INFO("Start local server");
-  // Each attempt binds its controller to the listener and starts the listener when it does not
-  // run (the first attempt, or one after the port was found taken).
-  LocalServer::Start(machine, g_listenerPort);
+  // Each attempt starts the listener when it does not run (the first attempt, or one after the
+  // port was found taken). It binds nothing to it: the listener reports to whatever the process
+  // bound (the controller's relay), never to one link.
+  LocalServer::Start(nullptr, g_listenerPort);
   TRACE_END();
 }
 

@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 
 #include <functional>
+#include <sstream>
+#include <thread>
 
 #include "asn1/octetString.h"
 #include "model/fileMessage.h"
@@ -11,6 +13,7 @@
 #include "model/message.h"
 #include "model/recommendedSite.h"
 #include "network/localServer.h"
+#include "tests/core/clientTestSupport.h"
 #include "tests/core/managerTestSupport.h"
 #include "tests/network/socketTestSupport.h"
 
@@ -412,6 +415,148 @@ TEST(ManagerSites, AnExtensionStatusOutsideTheSchemaIsDropped) {
   ASSERT_EQ(told + 1, s.recorder.events.size());
   EXPECT_EQ(wxEVT_RECEIVE_REGISTER_EXTENSION, s.recorder.events.back().type);
   EXPECT_EQ("ext-c", s.recorder.events.back().text);
+}
+
+// A link that is no longer the current one changes nothing, whatever it still hands in and from
+// whichever thread: not the state, the tables, what the windows are told, the inbox or what the
+// server gets; nor once the controller is gone. Rows: the old link after a new log-in, after an
+// abort while logging in, after the user's disconnect.
+TEST(ManagerLink, AStaleLinkChangesNothingByAnyWayIn) {
+  enum End { kNewLogIn, kAbortWhileLoggingIn, kUserDisconnect };
+  auto handAll = [](StateMachine& port) {
+    port.ConnectionAck(true);
+    port.ConnectionAck(false);
+    auto ack = NewS2C(S2C_Request_PR_connect_ack);
+    Fill(&ack->choice.connect_ack.authkey, "K9");
+    Fill(&ack->choice.connect_ack.version, "2.0");
+    port.ProcessRequest(*ack);
+    auto ask = NewS2C(S2C_Request_PR_addcontactask);
+    Fill(&ask->choice.addcontactask.login, "mallory");
+    Fill(&ask->choice.addcontactask.nickname, "Mallory");
+    Fill(&ask->choice.addcontactask.message, "let me in");
+    port.ProcessRequest(*ask);
+    auto message = NewS2C(S2C_Request_PR_message);
+    Fill(&message->choice.message.site, "http://s.example/");
+    Fill(&message->choice.message.login, "mallory");
+    Fill(&message->choice.message.message, "hello");
+    port.ProcessRequest(*message);
+    for (int i = 0; i < 3; ++i) {
+      auto beat = NewS2C(S2C_Request_PR_heartbeat);
+      Fill(&beat->choice.heartbeat.authkey, "K1");
+      port.ProcessRequest(*beat);
+    }
+    auto goaway = NewS2C(S2C_Request_PR_goaway);
+    goaway->choice.goaway.status = 1;
+    port.ProcessRequest(*goaway);
+    auto broken = NewS2C(S2C_Request_PR_NOTHING);
+    port.ProcessRequest(*broken);
+    E2C_Request_t* extension = LocalServer::CreateExtensionStatusRequest("ext-stale", ExtensionStatus_enable);
+    port.ProcessRequest(*extension);
+    LocalServer::FreeExtensionStatusRequest(&extension);
+    port.LocalServerUnavailable();
+  };
+  for (End end : {kNewLogIn, kAbortWhileLoggingIn, kUserDisconnect}) {
+    SCOPED_TRACE(end);
+    ManagerSetUp s;
+    std::shared_ptr<TestConnection> link, old;
+    std::shared_ptr<StateMachine> stale;
+    if (end == kAbortWhileLoggingIn) {
+      old = s.Attempt(*s.server);
+      ASSERT_TRUE(old);
+      stale = s.manager->CurrentLinkPort();
+      s.manager->AbortConnection();
+    } else {
+      old = s.LogIn(*s.server);
+      ASSERT_TRUE(old);
+      stale = s.manager->CurrentLinkPort();
+      s.manager->Disconnect(false, true);
+      if (end == kNewLogIn) {
+        s.manager->Connect("alice", "secret", false, "127.0.0.1", s.server->Port(), true, false);
+        link = s.server->Accept();
+        ASSERT_TRUE(link);
+        ASSERT_TRUE(s.Await(*link, C2S_Request_PR_connect));
+        s.Acknowledge(*link, "K1");
+        ASSERT_TRUE(s.WaitFor([&] { return s.manager->IsConnected(); }));
+      }
+    }
+    ASSERT_TRUE(stale);
+    EXPECT_NE(stale, s.manager->CurrentLinkPort());
+    // What each link got so far (the log-in's requests, the disconnect).
+    Pump();
+    for (TestConnection* each : {old.get(), link.get()})
+      while (each && each->Next(milliseconds(100))) {
+      }
+    auto state = [&] {
+      std::ostringstream out;
+      out << s.manager->GetState() << s.manager->IsConnected() << " " << s.recorder.events.size() << " "
+          << s.manager->HasContact("mallory") << s.manager->GetExtensionNames() << " " << s.manager->GetInboxSize();
+      return out.str();
+    };
+    const std::string before = state();
+
+    std::thread([&] { handAll(*stale); }).join();
+    handAll(*stale);
+    Pump();
+    EXPECT_EQ(before, state());
+    EXPECT_EQ(EXTENSION_NONE, s.manager->GetExtensionStatus("ext-stale"));
+    if (link) {
+      // The current link's server gets only the answer to its own heart-beat.
+      s.Beat(*link, "K1");
+      auto got = s.Next(*link);
+      ASSERT_TRUE(got);
+      EXPECT_EQ(C2S_Request_PR_heartbeatack, got->request->present);
+    }
+    EXPECT_FALSE(old->Next(milliseconds(50)));  // nor does the old link's
+
+    // The controller gone, the old port still takes whatever comes, and drops it.
+    s.manager.reset();
+    std::thread([&] { handAll(*stale); }).join();
+    handAll(*stale);
+  }
+}
+
+// The extension's requests reach the process's controller whatever else is made or ended
+// beside it: another controller made and destroyed (the window tests make their own), a client
+// with a controller of its own (another user's), a log-out and a new log-in, a second attempt
+// over a first. Each row is followed by a hello from a new extension, which must be registered.
+TEST(ManagerLink, NothingElseTakesOrDropsTheExtensionListenersWayIn) {
+  ManagerSetUp s;
+  ASSERT_TRUE(s.LogIn(*s.server));
+  std::shared_ptr<LocalServer> listener = LocalServer::Instance();
+  ASSERT_TRUE(listener);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  int n = 0;
+  auto helloReaches = [&]() {
+    const std::string name = "ext-" + std::to_string(++n);
+    const std::string answer =
+        sockettest::Exchange(listener->GetPort(), "GET /CHECK:" + name + " HTTP/1.1\r\n\r\n", nullptr,
+                             milliseconds(5000));
+    EXPECT_EQ(2u, answer.size()) << answer;
+    return s.WaitFor([&] { return s.manager->GetExtensionStatus(name) == EXTENSION_ENABLE; });
+  };
+  ASSERT_TRUE(helloReaches());
+  {
+    // Another controller, made and destroyed.
+    Manager other;
+  }
+  EXPECT_TRUE(helloReaches()) << "after another controller went";
+  {
+    // Another user's client, with a controller of its own, started and ended.
+    clienttest::RecordingMachine machine;
+    auto client = std::make_shared<ClientSideRequest>(&machine);
+    client->SetupConnection("127.0.0.1", s.server->Port(), true, false, "", 0, "bob", "secret", STATUS_ONLINE);
+    client->AbortConnection();
+    client->Run();
+    client->CloseConnection();
+  }
+  EXPECT_TRUE(helloReaches()) << "after another user's client";
+  s.manager->Disconnect(false, true);
+  ASSERT_TRUE(s.LogIn(*s.server));
+  EXPECT_TRUE(helloReaches()) << "after a new log-in";
+  ASSERT_TRUE(s.Attempt(*s.server));
+  ASSERT_TRUE(s.LogIn(*s.server));
+  EXPECT_TRUE(helloReaches()) << "after a second attempt over a first";
+  EXPECT_EQ("ext-1|ext-2|ext-3|ext-4|ext-5|", s.manager->GetExtensionNames());
 }
 
 // The file listener follows a change of port only while a session runs.

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 #include <wx/uiaction.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/application.h"
-#include "core/applicationInbox.h"
 #include "gui/mainFrame.h"
 #include "network/localServer.h"
 #include "tests/gui/guiTestSupport.h"
@@ -34,19 +34,21 @@ class RoomsSession : public programtest::ProgramSession {
   // the user enters the site's room as the sites panel does.
   ChatRoomPanel* EnterFromTheBrowser(const std::string& site) {
     EXPECT_TRUE(Until([] { return LocalServer::Instance() && LocalServer::Instance()->GetPort() != 0; }));
-    // The other users' links, made by the same client code in this process, take the listener
-    // over when they log in; the program, alone in its process, keeps it.
-    LocalServer::BindController(&ProcessRelay::Get());
     const unsigned short port = LocalServer::Instance() ? LocalServer::Instance()->GetPort() : 0;
     const std::chrono::milliseconds wait(kWait);
     std::string answer;
-    std::thread browser([port, site, wait, &answer] {
+    std::atomic<bool> answered{false};
+    std::thread browser([port, site, wait, &answer, &answered] {
       answer = sockettest::Exchange(
           port, "GET /" + site + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n", nullptr, wait);
+      answered = true;
     });
     const bool opened = AwaitJournal("alice openurl site=\"" + site + "\"", JournalSize());
+    // The answer comes once the controller has handled the server's: the events go on meanwhile.
+    EXPECT_TRUE(Until([&] { return answered.load(); }));
     browser.join();
     EXPECT_TRUE(opened) << "the listener answered: " << answer;
+    EXPECT_FALSE(answer.empty() || answer[0] == '-') << answer;
     if (!opened) return nullptr;
     return EnterFromTheSitesPanel(site);
   }
@@ -59,8 +61,8 @@ class RoomsSession : public programtest::ProgramSession {
     return Rooms()->GetChatRoom(site);
   }
 
-  bool Showing(ChatRoomPanel* page, const wxString& text) {
-    return Until([&] { return Shown(page).Find(text) != wxNOT_FOUND; });
+  bool Showing(ChatRoomPanel* page, const wxString& text, int ms = kWait) {
+    return Until([&] { return Shown(page).Find(text) != wxNOT_FOUND; }, ms);
   }
 
   // The journal's index of alice's first line from `from` on that starts with `start`, or -1.

@@ -48,8 +48,8 @@ class SiteNewsSession : public sitestest::SitesSession {
 
 TEST_F(SiteNewsSession, TheSitesOthersOnASiteHaveOpenAreRecommendedAndListedInTheManager) {
   const std::string site = "http://meeting.example/";
-  standintest::TestUser& bob = Visitor("bob");
-  standintest::TestUser& carol = Visitor("carol");
+  standintest::TestUser& bob = LogIn("bob");
+  standintest::TestUser& carol = LogIn("carol");
   bob.Link().SendOpenChatRoom(bob.Key(), "http://books.example/");
   bob.Link().SendOpenChatRoom(bob.Key(), site);
   // The first on the site: nobody to recommend anything.
@@ -124,7 +124,7 @@ TEST_F(SiteNewsSession, AFavouritesArrivalSwitchesSavedFromItsMenuDecideTheNextA
   // Bob arrives: the pop-up the site asks for, and no sound though the default rings.
   NewPopups();
   NewSounds();
-  standintest::TestUser& bob = Visitor("bob");
+  standintest::TestUser& bob = LogIn("bob");
   bob.Link().SendOpenChatRoom(bob.Key(), site);
   ASSERT_TRUE(Until([&] { return panel->FindContact("bob") != nullptr; }));
   ASSERT_TRUE(Until([&] {

@@ -1,16 +1,16 @@
 // The whole program on the stand-in for the sites' windows, the browser extension played by curl
 // on the listener's port: its requests, the sites panel and the sites manager as the user reaches
-// them, and other users who leave the extension listener to the program.
+// them, and other users logged in beside it, who leave the extension listener to the program.
 #ifndef PARLAVOX_TESTS_GUI_SITES_SITESSESSIONFIXTURE_H
 #define PARLAVOX_TESTS_GUI_SITES_SITESSESSIONFIXTURE_H
 
 #include <wx/uiaction.h>
+#include <wx/weakref.h>
 
 #include <chrono>
 #include <future>
 #include <string>
 
-#include "core/applicationInbox.h"
 #include "gui/mainFrame.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/sitesPanel.h"
@@ -40,13 +40,6 @@ class SitesSession : public programtest::ProgramSession {
     EXPECT_TRUE(Until([&] { return reply.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; }));
     return reply.get();
   }
-  // Another user in this process: each client's connection binds the extension listener to
-  // itself, which only the program's own controller may hold.
-  standintest::TestUser& Visitor(const std::string& login) {
-    standintest::TestUser& user = LogIn(login);
-    LocalServer::BindController(&ProcessRelay::Get());
-    return user;
-  }
   SitesPanel* Sites() { return guitest::FindChild<SitesPanel>(Frame(), [](SitesPanel*) { return true; }); }
   // The sites manager, shown from the tool bar's button.
   WebSitesShortFrame* OpenManager() {
@@ -56,16 +49,18 @@ class SitesSession : public programtest::ProgramSession {
     if (manager && button && !manager->IsShown()) EXPECT_TRUE(Click(button, [&] { return manager->IsShownOnScreen(); }));
     return manager;
   }
-  // Right-clicks the site's name for real and picks the menu's item `downs` Downs away.
+  // Right-clicks the site's name for real and picks the menu's item `downs` Downs away. The
+  // item may close the site: its panel then goes.
   void PickSiteMenu(SitePanel* panel, int downs) {
-    guitest::MenuPicker picker([&] { return panel->IsMenuShown(); }, downs);
+    wxWeakRef<SitePanel> shown(panel);
+    guitest::MenuPicker picker([&] { return shown && shown->IsMenuShown(); }, downs);
     wxWindow* name = panel->GetSiteLabel()->GetInnerText();
     Frame()->Raise();
     wxUIActionSimulator sim;
     sim.MouseMove(name->GetScreenRect().GetPosition() + name->GetSize() / 2);
     guitest::Pump(50);
     sim.MouseClick(wxMOUSE_BTN_RIGHT);
-    EXPECT_TRUE(Until([&] { return picker.picked() && !panel->IsMenuShown(); }));
+    EXPECT_TRUE(Until([&] { return picker.picked() && !(shown && shown->IsMenuShown()); }));
   }
 };
 
