@@ -147,8 +147,7 @@ bool ClientSideRequest::Connect() {
   // Requests go out through the link's writer from the first one on, in the order queued.
   bool connected = m_connection->ConnectTo(m_host.c_str(), static_cast<unsigned short>(m_port), certName.c_str(),
                                            m_tls, Config::GetPath(), proxyHost,
-                                           static_cast<unsigned short>(m_proxyPort)) &&
-                   m_connection->StartWriter();
+                                           static_cast<unsigned short>(m_proxyPort));
   m_connected = connected;
   if (m_abort || m_closeAsked) {
     // Nobody waits for this attempt any more: what it opened is released unseen, and the

@@ -93,6 +93,8 @@ SSLManager::SSLManager(BIO* bio) : m_bio(bio) {
         m_peerAddress = text;
       }
     }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    StartWriterLocked();
   }
   TRACE_END();
 }
@@ -289,6 +291,7 @@ bool SSLManager::Publish(Opening& opening) {
   m_bio = opening.bio;
   m_socket = opening.fd;
   opening = Opening();
+  StartWriterLocked();
   return true;
 }
 

@@ -1,5 +1,7 @@
 // One connection of the program, plain TCP or TLS (directly or through an HTTP proxy),
-// and the stream of ASN.1 messages carried on it.
+// and the stream of ASN.1 messages carried on it. Every message goes out through the link's
+// queue and its writer thread, which runs from the moment the link is open: no sender ever
+// waits on the network.
 #ifndef PARLAVOX_NETWORK_SSLMANAGER_H
 #define PARLAVOX_NETWORK_SSLMANAGER_H
 
@@ -35,7 +37,8 @@ class SSLManager {
   static const int kCloseGrace = 2000;
 
   SSLManager();
-  // Wraps a connection that is already made (an accepted socket); plain, no TLS.
+  // Wraps a connection that is already made (an accepted socket); plain, no TLS. Its writer
+  // runs at once.
   explicit SSLManager(BIO* bio);
   virtual ~SSLManager();
   SSLManager(const SSLManager&) = delete;
@@ -47,7 +50,8 @@ class SSLManager {
   // Opens the connection; true when connected. certName is the common name the server's
   // certificate must carry; trustDir holds "parlavox.pem" ("./" when empty); proxyHost null
   // means a direct connection. It holds no lock while it waits on the network: a close from
-  // another thread ends it at once, and it fails on an object that was closed before.
+  // another thread ends it at once, and it fails on an object that was closed before. Once
+  // connected, the link's writer runs.
   bool ConnectTo(const char* host, unsigned short port, const char* certName, bool tls,
                  const std::string& trustDir, const char* proxyHost, unsigned short proxyPort);
   // Opens a TCP tunnel to host:port through an HTTP proxy; the socket's BIO (which does not
@@ -59,24 +63,22 @@ class SSLManager {
   // on the network.
   void CloseConnection();
   // Closes once the messages queued so far went out, or kCloseGrace later at most; returns
-  // at once. Without a writer it is CloseConnection.
+  // at once. Without an open link it is CloseConnection.
   void CloseWhenSent();
-  // Starts the link's writer thread: from then on GenericEncoder queues the encoded message
-  // for it and returns at once. False when the link is not open.
-  bool StartWriter();
-  // Writes all the bytes, waiting for the socket (at most the send time-out between two
-  // steps; a failure closes the link), or queues them for the writer when one runs.
+  // Queues the bytes for the link's writer and returns at once: true when queued; false when
+  // the link is not open (yet, or any more) or the queue is over its bound.
   bool Write(const unsigned char* bytes, int length);
-  // Checks the message against its constraints and DER-encodes it; then hands it to the
-  // writer when one runs (true when queued), or else writes it (true when written).
+  // Checks the message against its constraints and DER-encodes it on the caller's thread,
+  // then queues it as Write does: false also when it breaks a constraint or its encoding
+  // is larger than kBufferSize.
   bool GenericEncoder(asn_TYPE_descriptor_t* type, void* message);
   // The next message of the type read from the connection; an empty request on any failure.
   void* GenericDecoder(asn_TYPE_descriptor_t* type);
 
   const std::string& GetPeerAddress() const { return m_peerAddress; }
 
-  // Longest wait for a TCP connection, a proxy answer, a TLS handshake or a blocked send,
-  // in milliseconds.
+  // Longest wait for a TCP connection, a proxy answer, a TLS handshake, or the writer's wait
+  // on a socket that takes nothing (the link is then closed), in milliseconds.
   static void SetConnectTimeout(int milliseconds);
   static int GetConnectTimeout();
 
@@ -94,7 +96,10 @@ class SSLManager {
   bool ConnectPlain(Opening& opening, const char* host, unsigned short port);
   bool ConnectTls(Opening& opening, const char* host, unsigned short port, const char* certName,
                   const std::string& trustDir, const char* proxyHost, unsigned short proxyPort);
+  // Makes what the attempt opened the link's, and starts its writer.
   bool Publish(Opening& opening);
+  // Starts the writer thread (the lock held, the link open).
+  void StartWriterLocked();
   int OpenSocket(const char* host, unsigned short port, std::string* error);
   // Asks the proxy on fd for a tunnel to host:port; true when it answered with success.
   bool OpenTunnel(int fd, const char* host, unsigned short port);
@@ -103,13 +108,12 @@ class SSLManager {
   void CloseLocked();
   bool Encode(asn_TYPE_descriptor_t* type, void* message, std::vector<uint8_t>* out);
   void WriterLoop();
-  // Writes all the bytes, waiting for the socket without the lock; a failure closes the link.
+  // The writer's write of a batch: all the bytes, waiting for the socket without the lock
+  // (at most the send time-out between two steps); a failure closes the link.
   bool WriteAll(const unsigned char* bytes, int length);
   // One write step under the lock: bytes written, 0 to wait for events, -1 on failure.
   int WriteStep(const unsigned char* bytes, int length, int* fd, short* events);
 
-  unsigned char m_encodeBuffer[kBufferSize];
-  int m_encoded = 0;
   BIO* m_bio = nullptr;
   SSL_CTX* m_ctx = nullptr;
   SSL* m_ssl = nullptr;
@@ -128,10 +132,9 @@ class SSLManager {
   // Guards the connection (BIO, TLS state, flags) for one short step at a time; nothing
   // waits on the network while holding it.
   std::mutex m_mutex;
-  // Keeps whole the messages of writers that write themselves (no writer thread).
-  std::mutex m_writeMutex;
   SendQueue m_queue{kMaxQueuedMessages, kMaxQueuedBytes};
   std::thread m_writer;
+  // Set once the link is open and its writer runs; senders refuse before.
   std::atomic<bool> m_writerStarted{false};
   // When CloseWhenSent gives up on the queue (steady clock, nanoseconds; 0: not asked).
   std::atomic<int64_t> m_closeBy{0};

@@ -1,5 +1,5 @@
-// The sending side of a connection: whole messages written either by the caller itself or,
-// once the link's writer runs, queued for that writer so that no caller waits on the network.
+// The sending side of a connection: whole messages queued for the link's writer, so that no
+// caller waits on the network.
 #include "network/sslManager.h"
 
 #include <poll.h>
@@ -52,13 +52,7 @@ int SSLManager::WriteStep(const unsigned char* bytes, int length, int* fd, short
 
 bool SSLManager::Write(const unsigned char* bytes, int length) {
   TRACE_START_ARGS("%d", length);
-  bool ok;
-  if (m_writerStarted) {
-    ok = length < 1 || m_queue.Push(std::vector<uint8_t>(bytes, bytes + length));
-  } else {
-    std::lock_guard<std::mutex> whole(m_writeMutex);
-    ok = WriteAll(bytes, length);
-  }
+  const bool ok = m_writerStarted && (length < 1 || m_queue.Push(std::vector<uint8_t>(bytes, bytes + length)));
   TRACE_END_RESULT("%d", ok);
   return ok;
 }
@@ -104,17 +98,8 @@ bool SSLManager::Encode(asn_TYPE_descriptor_t* type, void* message, std::vector<
     TRACE_ERROR("ASN.1 constraint check failed: %s\n", error.c_str());
     return false;
   }
-  // The encoding never runs past the encode buffer's size: one that would not fit fails.
-  long encoded;
-  if (out) {
-    encoded = asn1::EncodeDer(type, message, *out, &error) && out->size() <= kBufferSize
-                  ? static_cast<long>(out->size())
-                  : -1;
-  } else {
-    encoded = asn1::EncodeDer(type, message, m_encodeBuffer, kBufferSize, &error);
-    m_encoded = static_cast<int>(encoded);
-  }
-  if (encoded == -1) {
+  // A message larger than the peer's receive buffer is refused.
+  if (!asn1::EncodeDer(type, message, *out, &error) || out->size() > kBufferSize) {
     const char* why = strerror(EMSGSIZE);
     fprintf(stderr, "Cannot encode %s: %s\n", type->name, why);
     TRACE_ERROR("Cannot encode %s: %s\n", type->name, why);
@@ -125,37 +110,16 @@ bool SSLManager::Encode(asn_TYPE_descriptor_t* type, void* message, std::vector<
 
 // Traced only when a message does not go: every request of a session passes here.
 bool SSLManager::GenericEncoder(asn_TYPE_descriptor_t* type, void* message) {
-  if (m_writerStarted) {
-    std::vector<uint8_t> bytes;
-    bool queued = Encode(type, message, &bytes) && m_queue.Push(std::move(bytes));
-    if (!queued) TRACE_INFO("%s refused", type->name);
-    return queued;
-  }
-  std::lock_guard<std::mutex> whole(m_writeMutex);
-  if (!Encode(type, message, nullptr)) {
-    TRACE_INFO("%s refused", type->name);
-    return false;
-  }
-  if (!WriteAll(m_encodeBuffer, m_encoded)) {
-    TRACE_INFO("%s not written", type->name);
-    return false;
-  }
-  return true;
+  std::vector<uint8_t> bytes;
+  const bool queued = m_writerStarted && Encode(type, message, &bytes) && m_queue.Push(std::move(bytes));
+  if (!queued) TRACE_INFO("%s refused", type->name);
+  return queued;
 }
 
-bool SSLManager::StartWriter() {
-  TRACE_START();
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_closed || (!m_ssl && !m_bio)) {
-    TRACE_END_RESULT("not connected");
-    return false;
-  }
-  if (!m_writerStarted) {
-    m_writer = std::thread(&SSLManager::WriterLoop, this);
-    m_writerStarted = true;
-  }
-  TRACE_END_RESULT("running");
-  return true;
+void SSLManager::StartWriterLocked() {
+  if (m_writerStarted) return;
+  m_writer = std::thread(&SSLManager::WriterLoop, this);
+  m_writerStarted = true;
 }
 
 void SSLManager::CloseWhenSent() {

@@ -10,6 +10,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "C2C-Request.h"
 #include "C2S-Request.h"
@@ -209,7 +210,8 @@ TEST(SslStream, ServerThatStopsReadingDoesNotHangASender) {
   auto big = NewC2S(C2S_Request_PR_error_messages);
   SetOctetString(&big->choice.error_messages.authkey, std::string("k"));
   SetOctetString(&big->choice.error_messages.message, std::string(60000, 'x'));
-  // The socket buffers fill up; then one send waits its time and fails.
+  // The socket buffers fill up; the writer waits its time on them and closes the link, or the
+  // queue reaches its bound first: either way sends are refused from then on.
   int sent = 0;
   auto start = steady_clock::now();
   while (sent < 1000 && client.SendC2SRequest(big.get())) ++sent;
@@ -219,6 +221,53 @@ TEST(SslStream, ServerThatStopsReadingDoesNotHangASender) {
   Incoming r(client.ReceiveS2CRequest());
   EXPECT_EQ(S2C_Request_PR_NOTHING, r->present);
   EXPECT_FALSE(SendHeartBeatAck(client, "k"));
+}
+
+// No sender waits on the network, however long the socket takes nothing: every send is queued
+// for the link's writer (or refused) at once, from any thread, while the writer is stuck on a
+// peer that stopped reading; before the link is open and after its close, sends are refused.
+TEST(SslStream, SendersNeverWaitOnTheNetwork) {
+  IMSSLManager unopened;
+  EXPECT_FALSE(SendHeartBeatAck(unopened, "k"));
+  EXPECT_FALSE(unopened.Write(reinterpret_cast<const unsigned char*>("x"), 1));
+
+  const int timeout = SSLManager::GetConnectTimeout();
+  SSLManager::SetConnectTimeout(120000);  // far longer than any wait below
+  Linked linked;
+  ASSERT_TRUE(linked.link);
+  IMSSLManager& client = linked.client;
+  linked.link->Stall(true);
+  auto big = NewC2S(C2S_Request_PR_error_messages);
+  SetOctetString(&big->choice.error_messages.authkey, std::string("k"));
+  SetOctetString(&big->choice.error_messages.message, std::string(60000, 'x'));
+  // One thread sends until the queue is full; two others go on sending small ones meanwhile.
+  auto bigSender = std::async(std::launch::async, [&] {
+    int sent = 0;
+    while (sent < 1000 && client.SendC2SRequest(big.get())) ++sent;
+    return sent;
+  });
+  std::vector<std::future<int>> smallSenders;
+  for (int t = 0; t < 2; ++t)
+    smallSenders.push_back(std::async(std::launch::async, [&] {
+      int sent = 0;
+      for (int i = 0; i < 200; ++i) sent += SendHeartBeatAck(client, "k") ? 1 : 0;
+      return sent;
+    }));
+  ASSERT_EQ(std::future_status::ready, bigSender.wait_for(std::chrono::seconds(60)));
+  const int sent = bigSender.get();
+  EXPECT_GT(sent, 0);
+  EXPECT_LT(sent, 1000);  // the queue's bound, not the socket, refused the rest
+  for (auto& small : smallSenders) {
+    ASSERT_EQ(std::future_status::ready, small.wait_for(std::chrono::seconds(60)));
+    small.get();
+  }
+  // The link is still open (the writer still waits): a close from another thread ends it, and
+  // the reader learns so.
+  std::thread([&] { client.CloseConnection(); }).join();
+  Incoming r(client.ReceiveS2CRequest());
+  EXPECT_EQ(S2C_Request_PR_NOTHING, r->present);
+  EXPECT_FALSE(SendHeartBeatAck(client, "k"));
+  SSLManager::SetConnectTimeout(timeout);
 }
 
 TEST(SslStream, PlainConnectionCarriesTheSameStream) {
