@@ -22,8 +22,10 @@ bool WriteTo(const std::string& path, const std::string& text) {
   return written;
 }
 
+}  // namespace
+
 bool LoopbackUp() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   ifreq request{};
   strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
@@ -33,8 +35,6 @@ bool LoopbackUp() {
   close(fd);
   return up;
 }
-
-}  // namespace
 
 bool EnterOwnNetwork(std::string* why) {
   const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());

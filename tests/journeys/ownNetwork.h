@@ -14,6 +14,9 @@ namespace journeys {
 // journeys then run on the machine's own loopback.
 bool EnterOwnNetwork(std::string* why);
 
+// Brings the loopback interface of the current network namespace up.
+bool LoopbackUp();
+
 }  // namespace journeys
 
 #endif

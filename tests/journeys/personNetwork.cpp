@@ -1,5 +1,7 @@
 #include "tests/journeys/personNetwork.h"
 
+#include "tests/journeys/ownNetwork.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <net/if.h>
@@ -19,18 +21,6 @@ namespace {
 
 int CurrentNamespace() {
   return open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-}
-
-bool LoopbackUp() {
-  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  ifreq request{};
-  strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-  bool up = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
-  request.ifr_flags |= IFF_UP | IFF_RUNNING;
-  up = up && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-  close(fd);
-  return up;
 }
 
 sockaddr_in Loopback(unsigned short port) {

@@ -117,6 +117,21 @@ class ContactsManagerSession : public programtest::ProgramSession {
   }
   std::string SavedSettings() { return testsupport::ReadFile(Home() + "/.parlavox/parlavox.xml"); }
 
+  // Bob leaves and comes back; what his leaving raised is dropped, so that only his return is
+  // left to be read.
+  bool BobLogsOutAndInAgain() {
+    auto bobIs = [](t_status status) { return GetManager()->GetContactInfo("bob")->GetStatus() == status; };
+    LogOut("bob");
+    if (!Until([&] { return bobIs(STATUS_OFFLINE); })) return false;
+    Settle();
+    NewPopups();
+    NewSounds();
+    LogIn("bob");
+    if (!Until([&] { return bobIs(STATUS_ONLINE); })) return false;
+    Settle();
+    return true;
+  }
+
   ContactsShortFrame* m_window = nullptr;
 };
 
@@ -272,27 +287,13 @@ TEST_F(ContactsManagerSession, SwitchesClickedDecideTheNextPopUpAndSoundAndAreSa
   EXPECT_EQ("No visual notification", Switch("login-visual")->GetToolTipText());
   EXPECT_EQ("Audio notification", Switch("login-bell")->GetToolTipText());
   EXPECT_EQ(NOTIFICATION_ON, defaults->GetNotification("logout-visual"));
-  LogOut("bob");
-  ASSERT_TRUE(Until([] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_OFFLINE; }));
-  Settle();
-  NewPopups();
-  NewSounds();
-  LogIn("bob");
-  ASSERT_TRUE(Until([] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_ONLINE; }));
-  Settle();
+  ASSERT_TRUE(BobLogsOutAndInAgain());
   EXPECT_EQ(programtest::Lines{"sounds/online.wav"}, NewSounds());
   EXPECT_TRUE(NewPopups().empty());
   // Turned back: the pop-up again, and no sound.
   Click(Switch("login-visual"));
   Click(Switch("login-bell"));
-  LogOut("bob");
-  ASSERT_TRUE(Until([] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_OFFLINE; }));
-  Settle();
-  NewPopups();
-  NewSounds();
-  LogIn("bob");
-  ASSERT_TRUE(Until([] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_ONLINE; }));
-  Settle();
+  ASSERT_TRUE(BobLogsOutAndInAgain());
   EXPECT_TRUE(NewSounds().empty());
   EXPECT_EQ(1u, NewPopups().size());
   // The message switches, off from the start, turned on; saved with the settings at exit.
