@@ -10,6 +10,7 @@
 
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
+#include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/writeMessagePanel.h"
 #include "model/log.h"
@@ -163,7 +164,11 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
 }
 
 // The site's comments come with their own window.
-void ChatRoomPanel::OpenComments() { TRACE_STARTEND(); }
+void ChatRoomPanel::OpenComments() {
+  TRACE_START_ARGS("%s", m_url.c_str());
+  CommentsFrame::OpenCommentsFor(m_url);
+  TRACE_END();
+}
 
 wxColour ChatRoomPanel::SenderColour(const std::string& login, bool history) {
   auto found = m_contactColours.find(login);

@@ -11,6 +11,7 @@
 
 #include "asn1/octetString.h"
 #include "core/application.h"
+#include "gui/rooms/commentsFrame.h"
 #include "model/message.h"
 #include "tests/gui/fileChoice.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
@@ -223,6 +224,26 @@ TEST_F(MessageInput, TheSaveToolWritesBothSidesInOrderAsTextAndHtml) {
   EXPECT_EQ(std::string::npos, html.find("<script>"));
   EXPECT_EQ(std::string::npos, html.find("<b>news"));
   EXPECT_EQ(2u, testsupport::ListDir(folder.path()).size());  // nothing beside the two files
+}
+
+TEST_F(MessageInput, TheCommentsToolShowsTheSitesCommentsWindowWhenItHasOne) {
+  wxToolBar* tools = page->GetWriteMessagePanel()->GetToolBar();
+  auto click = [&] {
+    wxUIActionSimulator sim;
+    sim.MouseMove(roomstest::ToolCentre(tools, WriteMessagePanel::ID_COMMENT));
+    sim.MouseClick();
+    guitest::Pump(200);
+  };
+  // No window for the site yet: the click opens nothing, and nothing breaks.
+  click();
+  EXPECT_EQ(nullptr, CommentsFrame::Find(kRoom));
+  CommentsFrame* comments = CommentsFrame::CreateCommentsFor(frame, GetManager(), kRoom, "", 7.5f, "", 0);
+  ASSERT_TRUE(comments);
+  ASSERT_FALSE(comments->IsShown());
+  rooms->Raise();
+  click();
+  EXPECT_TRUE(guitest::PumpUntil([&] { return comments->IsShown(); }));
+  comments->Destroy();
 }
 
 TEST_F(MessageInput, APageClosingNeitherSendsNorTypesAgain) {
