@@ -3,11 +3,13 @@
 #ifndef PARLAVOX_GUI_CONTACTSSHORTFRAME_H
 #define PARLAVOX_GUI_CONTACTSSHORTFRAME_H
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <wx/bitmap.h>
+#include <wx/timer.h>
 
 #include "widgets/myMiniFrame.h"
 
@@ -47,6 +49,8 @@ class ContactsShortFrame : public MyMiniFrame {
   // The rows listed, oldest first, and their scrolling list.
   const std::vector<ShortContactInfoPanel*>& GetRequestRows() const { return m_requestRows; }
   wxScrolledWindow* GetRequestsList() const { return m_requestsList; }
+  // Events of a burst not listed yet.
+  size_t GetWaitingRequests() const;
   wxButton* GetClearButton() const { return m_clearButton; }
 
   // Default notification switches (contactsShortFrameSwitches.cpp).
@@ -93,6 +97,12 @@ class ContactsShortFrame : public MyMiniFrame {
   ShortContactInfoPanel* FindRequestRow(long id) const;
   // Takes the row of the event with this id off the list, if there is one.
   void DropRequestRow(long id);
+  // Makes the row of one event, in place of the row with the same id.
+  void ListRequest(const ContactEvent& event);
+  // Whether the rows made in this burst of events have taken the GUI thread long enough: the
+  // others wait for the timer.
+  bool RequestsTurnSpent();
+  void OnRequestsTimer(wxTimerEvent& event);
   // After rows came or went: the list's scrolled size follows and it shows its top row.
   void ShowFromTop();
   // The same, and the window refitted, once the event loop turns.
@@ -122,6 +132,12 @@ class ContactsShortFrame : public MyMiniFrame {
   // The rows now shown, oldest first (the list shows them newest first).
   std::vector<ShortContactInfoPanel*> m_requestRows;
   bool m_requestsLayoutDue = false;
+  // Events not listed yet, oldest first: a burst is listed a slice at a time, so that the window
+  // keeps answering the user while hundreds of requests arrive.
+  std::vector<ContactEvent> m_pendingRequests;
+  wxTimer m_requestsTimer;
+  std::chrono::steady_clock::time_point m_requestsTurnStart;
+  std::chrono::steady_clock::time_point m_lastRequestAt;
 
   // Default notification switches.
   wxBitmap m_fullPopup;

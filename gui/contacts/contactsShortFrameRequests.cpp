@@ -9,6 +9,7 @@
 #include <wx/wupdlock.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/contacts/shortContactInfoPanel.h"
@@ -21,6 +22,13 @@ namespace {
 // window does not grow with the rows: they scroll instead.
 const int kListHeight = 200;
 const int kListMinHeight = 96;
+
+// Rows are made for at most this long in one go; the rest of a burst waits for the timer, which
+// lets the window handle the user's input and draw in between.
+const std::chrono::milliseconds kRequestsTurn(20);
+// Events further apart than this begin a burst of their own.
+const std::chrono::milliseconds kBurstGap(50);
+const int kRequestsPauseMs = 5;
 
 class RequestsList : public wxScrolledWindow {
  public:
@@ -54,12 +62,45 @@ void ContactsShortFrame::BuildRequestsBox(wxSizer* frameSizer) {
   m_clearButton = new wxButton(this, wxID_ANY, _("Clear all"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   m_clearButton->Disable();
   m_clearButton->Bind(wxEVT_BUTTON, &ContactsShortFrame::OnRemoveContactEvents, this);
+  m_requestsTimer.SetOwner(this);
+  Bind(wxEVT_TIMER, &ContactsShortFrame::OnRequestsTimer, this, m_requestsTimer.GetId());
   buttons->Add(m_clearButton, 0, 0, 0);
   box->Add(buttons, 0, wxALIGN_RIGHT | wxALL, 4);
   frameSizer->Add(box, 1, wxEXPAND | wxALL, 8);
 }
 
 void ContactsShortFrame::UpdateContactEvent(const ContactEvent& event) {
+  if (!m_pendingRequests.empty() || RequestsTurnSpent()) {
+    m_pendingRequests.push_back(event);
+    m_clearButton->Enable();
+    if (!m_requestsTimer.IsRunning()) m_requestsTimer.StartOnce(kRequestsPauseMs);
+    return;
+  }
+  ListRequest(event);
+}
+
+size_t ContactsShortFrame::GetWaitingRequests() const { return m_pendingRequests.size(); }
+
+bool ContactsShortFrame::RequestsTurnSpent() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - m_lastRequestAt > kBurstGap) m_requestsTurnStart = now;
+  m_lastRequestAt = now;
+  return now - m_requestsTurnStart > kRequestsTurn;
+}
+
+void ContactsShortFrame::OnRequestsTimer(wxTimerEvent&) {
+  TRACE_START_ARGS("%zu", m_pendingRequests.size());
+  const auto start = std::chrono::steady_clock::now();
+  size_t listed = 0;
+  while (listed < m_pendingRequests.size() && std::chrono::steady_clock::now() - start < kRequestsTurn)
+    ListRequest(m_pendingRequests[listed++]);
+  m_pendingRequests.erase(m_pendingRequests.begin(), m_pendingRequests.begin() + listed);
+  m_requestsTurnStart = m_lastRequestAt = std::chrono::steady_clock::now();
+  if (!m_pendingRequests.empty()) m_requestsTimer.StartOnce(kRequestsPauseMs);
+  TRACE_END_RESULT("%zu left", m_pendingRequests.size());
+}
+
+void ContactsShortFrame::ListRequest(const ContactEvent& event) {
   TRACE_START_ARGS("%ld, %d, %s", event.GetId(), event.GetType(), event.GetLogin().c_str());
   const ShortContactInfoPanel* previous = FindRequestRow(event.GetId());
   // A check's answer opens the invitation by itself, but only in place of the check the user
@@ -107,12 +148,18 @@ void ContactsShortFrame::DropRequestRow(long id) {
 }
 
 void ContactsShortFrame::RemoveContactEvent(long id) {
+  if (id != -1)
+    m_pendingRequests.erase(std::remove_if(m_pendingRequests.begin(), m_pendingRequests.end(),
+                                           [id](const ContactEvent& event) { return event.GetId() == id; }),
+                            m_pendingRequests.end());
   DropRequestRow(id);
   ShowFromTop();
 }
 
 void ContactsShortFrame::RemoveContactEvents() {
   TRACE_START_ARGS("%zu", m_requestRows.size());
+  m_pendingRequests.clear();
+  m_requestsTimer.Stop();
   {
     wxWindowUpdateLocker frozen(m_requestsList);
     std::vector<ShortContactInfoPanel*> rows;

@@ -46,6 +46,8 @@ class RequestsListTest : public contactstest::ContactsListTest {
   void Add(long id, int type, const std::string& login = "bob", const std::string& nickname = "Bob",
            const std::string& message = "hello", const std::string& url = "none") {
     m_manager->UpdateContactEvent(ContactEvent(id, type, url, login, nickname, message));
+    // A burst is listed a slice at a time: wait for it.
+    ASSERT_TRUE(guitest::PumpUntil([&] { return m_manager->GetWaitingRequests() == 0; }));
   }
   // The rows as listed on screen, top first: "id:kind".
   std::string Shown() {
