@@ -152,11 +152,33 @@ void NotifyFrame::Popup() {
     m_index = static_cast<int>(m_items.size()) - 1;
     UpdateCounter();
   }
-  const NotifyItem* item = Current();
-  if (!item) {
-    TRACE_END_RESULT("nothing to show");
+  if (m_showDue) {
+    TRACE_END_RESULT("shown with the rest of the burst");
     return;
   }
+  // Hundreds of notices in one go (a server's burst) are shown once, when the burst is over,
+  // instead of each one laying the pop-up out in turn.
+  const auto now = std::chrono::steady_clock::now();
+  while (!m_shownAt.empty() && now - m_shownAt.front() > kBurstSpan) m_shownAt.pop_front();
+  if (m_shownAt.size() >= kShowsPerBurst) {
+    m_showDue = true;
+    CallAfter([this] {
+      // Hidden meanwhile: nothing to show.
+      if (!m_showDue) return;
+      m_showDue = false;
+      ShowCurrent();
+    });
+    TRACE_END_RESULT("after the burst");
+    return;
+  }
+  m_shownAt.push_back(now);
+  ShowCurrent();
+  TRACE_END();
+}
+
+void NotifyFrame::ShowCurrent() {
+  const NotifyItem* item = Current();
+  if (!item) return;
   if (m_panel) {
     GetSizer()->Detach(m_panel);
     m_panel->Hide();
@@ -170,7 +192,6 @@ void NotifyFrame::Popup() {
   Layout();
   // A notice must not take the keyboard from what the user is typing.
   if (!IsShown()) ShowWithoutActivating();
-  TRACE_END();
 }
 
 void NotifyFrame::OnTimer(wxTimerEvent&) {
@@ -189,6 +210,7 @@ void NotifyFrame::OnTimer(wxTimerEvent&) {
 }
 
 void NotifyFrame::StopAndHide() {
+  m_showDue = false;
   m_timer.Stop();
   m_slide = 0;
   Hide();

@@ -10,6 +10,8 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <chrono>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -84,6 +86,8 @@ class NotifyFrame : public wxFrame {
   wxStaticBitmap* HeaderPicture(const char* name);
   void BindClicks(wxWindow* window);
   void StopAndHide();
+  // Puts the notification at the current index on display.
+  void ShowCurrent();
 
   wxStaticText* m_title = nullptr;
   wxStaticText* m_counter = nullptr;
@@ -93,6 +97,11 @@ class NotifyFrame : public wxFrame {
   std::vector<std::unique_ptr<NotifyItem>> m_items;
   wxTimer m_timer;
   int m_slide = 0;
+  // When the latest notices were put on display, and whether one waits for the burst's end.
+  std::deque<std::chrono::steady_clock::time_point> m_shownAt;
+  bool m_showDue = false;
+  static constexpr size_t kShowsPerBurst = 8;
+  static constexpr std::chrono::milliseconds kBurstSpan{100};
   int m_x = 0;
   int m_y = 0;
   // The shared content panels, one per layout 1 to 4, made once and reused.

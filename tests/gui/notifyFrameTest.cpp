@@ -95,10 +95,17 @@ TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
   };
   for (const Row& r : rows) {
     r.act();
+    // Notices in quick succession are put on display once the burst is over.
+    guitest::Pump(10);
     EXPECT_EQ(r.counter, Counter(f));
     EXPECT_EQ(r.lines, Shown(f));
   }
   EXPECT_EQ(NotifyFrame::kMaxItems, f->GetCount());
+  // A server's burst of five hundred: the newest is on display once the event loop turns.
+  for (int i = 1; i <= 500; ++i)
+    NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "b" + std::to_string(i), *wxBLUE, "", *wxRED)->Popup();
+  guitest::Pump(10);
+  EXPECT_EQ(std::vector<wxString>{"b500"}, Shown(f));
   f->Destroy();
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
