@@ -15,9 +15,18 @@
 
 namespace {
 
+// The folders, read by the connection thread too (the trust store, the digest of the stored
+// avatar): made once and never destroyed, since that thread may still run while the process
+// exits and its statics go.
 std::mutex g_pathMutex;
-std::string g_dataPath;
-std::string g_userPath;
+std::string& DataPath() {
+  static std::string* path = new std::string;
+  return *path;
+}
+std::string& UserPath() {
+  static std::string* path = new std::string;
+  return *path;
+}
 
 std::mutex g_instanceMutex;
 std::atomic<Config*> g_instance{nullptr};
@@ -210,7 +219,7 @@ void Config::SetPath(const std::string& path) {
   TRACE_START_ARGS("%s", path.c_str());
   {
     std::lock_guard<std::mutex> lock(g_pathMutex);
-    g_dataPath = path;
+    DataPath() = path;
   }
   TRACE_END();
 }
@@ -218,14 +227,14 @@ void Config::SetPath(const std::string& path) {
 std::string Config::GetPath() {
   TRACE_STARTEND();
   std::lock_guard<std::mutex> lock(g_pathMutex);
-  return g_dataPath;
+  return DataPath();
 }
 
 void Config::SetUserPath(const std::string& path) {
   TRACE_START_ARGS("%s", path.c_str());
   {
     std::lock_guard<std::mutex> lock(g_pathMutex);
-    g_userPath = path;
+    UserPath() = path;
   }
   TRACE_END();
 }
@@ -233,7 +242,7 @@ void Config::SetUserPath(const std::string& path) {
 std::string Config::GetUserPath() {
   TRACE_STARTEND();
   std::lock_guard<std::mutex> lock(g_pathMutex);
-  return g_userPath;
+  return UserPath();
 }
 
 std::string Config::GetImagePath(const std::string& name) {

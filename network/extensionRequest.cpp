@@ -36,9 +36,23 @@ bool IsExtensionAddress(const std::string& value) {
 }  // namespace
 
 const std::vector<std::string>& ExtensionRequest::CheckedFields() {
-  static const std::vector<std::string> fields = {"host", "origin", "referer", "sec-fetch-site", "sec-fetch-mode",
-                                                  "sec-fetch-dest"};
-  return fields;
+  static const std::vector<std::string>* fields = new std::vector<std::string>{
+      "host", "origin", "referer", "sec-fetch-site", "sec-fetch-mode", "sec-fetch-dest"};
+  return *fields;
+}
+
+bool ExtensionRequest::ReadPath(const std::string& requestLine, std::string* path) {
+  // Read by hand, not with a regular expression: the regex library matches in blocks from a
+  // cache of its own that it frees at exit, under a listener thread that may still be matching.
+  // ASCII letters only: the locale's case rules have no say in a protocol word.
+  std::string upper = requestLine;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (upper.compare(0, 5, "GET /") != 0) return false;
+  const size_t version = upper.rfind(" HTTP/");
+  if (version == std::string::npos || version < 5) return false;
+  if (path) *path = requestLine.substr(5, version - 5);
+  return true;
 }
 
 std::string ExtensionRequest::Refusal(const HttpRequestHead& head, unsigned short port) {

@@ -13,10 +13,15 @@
 
 #include "network/httpRequestHead.h"
 
+// What it reads is made once and never destroyed: the listener's detached thread reads it, and
+// may still run while the process exits and its statics go.
 class ExtensionRequest {
  public:
   // The header fields the check reads, for the head reader to keep.
   static const std::vector<std::string>& CheckedFields();
+  // Whether a request line is one the listener serves, "GET /<path> HTTP/<version>" (GET and
+  // HTTP in any case); path then gets what lies between "GET /" and the last " HTTP/".
+  static bool ReadPath(const std::string& requestLine, std::string* path);
   // Empty when the request may be served. Otherwise what refuses it: the name of the field that
   // shows a web page (or the listener's address renamed), or "header size" for a head too large
   // to be checked. port: the listener's own port, which the Host field must name.

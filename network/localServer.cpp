@@ -73,8 +73,7 @@ struct LocalServer::Reader {
 };
 
 LocalServer::LocalServer(StateMachine* machine, unsigned short port)
-    : pattern_("GET /(.*) HTTP/.*", boost::regex::perl | boost::regex::icase),
-      m_ownBinding(machine ? new ControllerBinding<StateMachine>(machine) : nullptr),
+    : m_ownBinding(machine ? new ControllerBinding<StateMachine>(machine) : nullptr),
       m_binding(machine ? m_ownBinding.get() : &TheProcess().binding),
       port_(port) {
   TRACE_START();
@@ -248,7 +247,7 @@ void LocalServer::ServeReaders(std::list<Reader>& readers, const std::vector<pol
     bool complete = head.GetState() != HttpRequestHead::State::kReading;
     if (!complete && head.HasRequestLine() && !it->lineChecked) {
       // A line that is no extension request is closed at once, without waiting for its fields.
-      complete = !boost::regex_match(head.RequestLine(), pattern_);
+      complete = !ExtensionRequest::ReadPath(head.RequestLine(), nullptr);
       it->lineChecked = true;
     }
     if (complete) {
@@ -274,7 +273,7 @@ void LocalServer::Serve(int fd, const HttpRequestHead& head) {
     return;
   }
   std::string refusal = ExtensionRequest::Refusal(head, boundPort_);
-  if (!refusal.empty() && boost::regex_match(line, pattern_)) {
+  if (!refusal.empty() && ExtensionRequest::ReadPath(line, nullptr)) {
     // Made by a web page, or not to be checked: nothing of it reaches the tables or the
     // controller.
     TRACE_INFO("refused (%s): %s", refusal.c_str(), line.c_str());
@@ -346,13 +345,12 @@ void LocalServer::HandOver(E2C_Request_t* request, void (*release)(E2C_Request_t
 void LocalServer::Analyse(int fd, const std::string& line) {
   TRACE_START();
   TRACE_INFO("analyse  %s", line.c_str());
-  boost::smatch match;
-  if (!boost::regex_match(line, match, pattern_)) {
+  std::string path;
+  if (!ExtensionRequest::ReadPath(line, &path)) {
     close(fd);
     TRACE_END_RESULT("no match");
     return;
   }
-  const std::string path = match[1].str();
   if (StartsWith(path, "QUIT:")) {
     std::string name = path.substr(5);
     TRACE_INFO("Unregister %s", name.c_str());

@@ -6,7 +6,6 @@
 #ifndef PARLAVOX_NETWORK_LOCALSERVER_H
 #define PARLAVOX_NETWORK_LOCALSERVER_H
 
-#include <boost/regex.hpp>
 #include <boost/thread/recursive_mutex.hpp>
 
 #include <atomic>
@@ -124,7 +123,6 @@ class LocalServer {
   static void Refuse(int fd, const std::string& why);
   static bool IsLocal(const std::string& url, bool openRequest);
 
-  boost::regex pattern_;
   // A listener made for one controller has a binding of its own; the process's listener uses
   // the process-wide one.
   std::unique_ptr<ControllerBinding<StateMachine>> m_ownBinding;

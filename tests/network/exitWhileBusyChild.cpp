@@ -1,5 +1,6 @@
-// A process that ends while its file transfers and its extension listener are busy on detached
-// threads. Usage: exitWhileBusyChild <directory> [return|end|leak]
+// A process that ends while its file transfers, its extension listener and a connection attempt
+// (which reads the folders) are busy on detached threads.
+// Usage: exitWhileBusyChild <directory> [return|end|leak]
 //   return  returns from main, so static destructors run under the threads (the default);
 //   end     ends as the program does, by EndProcess;
 //   leak    loses memory first, then ends by EndProcess: the leak checker must still see it.
@@ -15,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "model/config.h"
 #include "model/log.h"
 #include "model/processEnd.h"
 #include "network/fileServer.h"
@@ -59,6 +61,7 @@ Controller g_controller;
 // Kept until the end, as the controller keeps its servers.
 FileServer* g_sender;
 FileServer* g_receiver;
+std::atomic<int> g_folderReads{0};
 
 // Blocks whose every pointer is dropped; some may linger in a register, not all of them.
 __attribute__((noinline)) void Lose() {
@@ -82,6 +85,16 @@ int main(int argc, char** argv) {
   if (!file) return 2;
   for (int i = 0; i < 256 * 1024; ++i) fputc(i * 7, file);
   fclose(file);
+
+  // Long enough to be held on the heap: a destroyed one would be read from freed memory.
+  Config::SetPath(directory + "data-folder-of-the-program/");
+  Config::SetUserPath(directory + "folder-of-the-user-settings/");
+  std::thread([] {
+    for (;;) {
+      std::string folders = Config::GetPath() + Config::GetUserPath();
+      if (folders.find("folder-of-the-user") != std::string::npos) ++g_folderReads;
+    }
+  }).detach();
 
   g_sender = new FileServer("0");
   g_receiver = new FileServer("0");
@@ -111,9 +124,9 @@ int main(int argc, char** argv) {
     }
   }).detach();
 
-  while (g_controller.ended < 50 || g_controller.handed < 50) std::this_thread::yield();
-  std::printf("busy: %d downloads ended, %d extension requests handed over\n", g_controller.ended.load(),
-              g_controller.handed.load());
+  while (g_controller.ended < 50 || g_controller.handed < 50 || g_folderReads < 50) std::this_thread::yield();
+  std::printf("busy: %d downloads ended, %d extension requests handed over, folders read %d times\n",
+              g_controller.ended.load(), g_controller.handed.load(), g_folderReads.load());
   std::fflush(stdout);
   if (mode == "leak") Lose();
   if (mode != "return") EndProcess(0);

@@ -30,7 +30,7 @@ int RunChild(const std::string& mode, std::string* output) {
 }  // namespace
 
 // The process ends after saving and flushing without waiting on its detached threads, while
-// transfers and the extension listener are busy: returning from main (static destructors run,
+// transfers, the extension listener and a reader of the folders are busy: returning from main (static destructors run,
 // and nothing the threads still reach is gone) and ending as the program does, by EndProcess
 // (no static destructor runs at all).
 TEST(ExitWhileBusyTest, EndsCleanlyWhileTransfersAndListenerRun) {

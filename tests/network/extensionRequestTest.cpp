@@ -158,3 +158,36 @@ TEST(ExtensionRequest, WhatAPageAndAnExtensionSend) {
   EXPECT_EQ("", ExtensionRequest::Refusal(bare, 80));
   EXPECT_EQ("Host", ExtensionRequest::Refusal(bare, kPort));
 }
+
+TEST(ExtensionRequest, ThePathOfTheLinesServed) {
+  struct Row {
+    std::string line;
+    bool served;
+    std::string path;
+  } rows[] = {
+      {"GET /CHECK:ext HTTP/1.1\r", true, "CHECK:ext"},
+      {"GET /http://site.test/a b HTTP/1.0", true, "http://site.test/a b"},
+      {"get /x http/1.1", true, "x"},
+      {"GeT /ASK:y hTtP/2", true, "ASK:y"},
+      {"GET / HTTP/1.1", true, ""},
+      {"GET / HTTP/", true, ""},
+      // The path runs to the last version mark: a page address may hold one.
+      {"GET /http://s.test/?q= HTTP/1 HTTP/1.1", true, "http://s.test/?q= HTTP/1"},
+      {"GET /a\rb\x85\xe2\x80\xa8 HTTP/1.1\r", true, "a\rb\x85\xe2\x80\xa8"},
+      {"GET /x", false, ""},
+      {"GET /x HTTP1.1", false, ""},
+      {"GET /HTTP/1.1", false, ""},
+      {"GET  /x HTTP/1.1", false, ""},
+      {" GET /x HTTP/1.1", false, ""},
+      {"POST /x HTTP/1.1", false, ""},
+      {"GET x HTTP/1.1", false, ""},
+      {"", false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::string path = "before";
+    EXPECT_EQ(row.served, ExtensionRequest::ReadPath(row.line, &path));
+    EXPECT_EQ(row.served ? row.path : "before", path);
+    EXPECT_EQ(row.served, ExtensionRequest::ReadPath(row.line, nullptr));
+  }
+}
