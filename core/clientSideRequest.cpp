@@ -117,9 +117,8 @@ void ClientSideRequest::CloseConnection() {
   TRACE_START();
   // An attempt that is still connecting ends without telling the controller anything more.
   m_closeAsked = true;
-  if (m_connected.exchange(false)) {
-    if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
-  }
+  m_connected = false;
+  SessionEnded();
   // What was queued before (a disconnect request, say) still goes out, then the link closes.
   m_connection->CloseWhenSent();
   TRACE_END();
@@ -127,9 +126,8 @@ void ClientSideRequest::CloseConnection() {
 
 void ClientSideRequest::CloseLink() {
   TRACE_START();
-  if (m_connected.exchange(false)) {
-    if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
-  }
+  m_connected = false;
+  SessionEnded();
   m_connection->CloseConnection();
   TRACE_END();
 }
@@ -138,6 +136,20 @@ S2C_Request_t* ClientSideRequest::DecodeNextRequest() {
   S2C_Request_t* request = nullptr;
   while (!request) request = m_connection->ReceiveS2CRequest();
   return request;
+}
+
+void ClientSideRequest::SessionStarted() {
+  std::lock_guard<std::mutex> lock(m_sessionMutex);
+  if (m_inSession || !m_connected || m_abort || m_closeAsked) return;
+  m_inSession = true;
+  if (auto listener = LocalServer::Instance()) listener->SetConnected(true);
+}
+
+void ClientSideRequest::SessionEnded() {
+  std::lock_guard<std::mutex> lock(m_sessionMutex);
+  if (!m_inSession) return;
+  m_inSession = false;
+  if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
 }
 
 bool ClientSideRequest::Connect() {
@@ -201,12 +213,12 @@ void ClientSideRequest::Run() {
         receiving = false;
         break;
       case S2C_Request_PR_connect_ack:
-        if (auto listener = LocalServer::Instance()) listener->SetConnected(true);
+        SessionStarted();
         break;
       case S2C_Request_PR_goaway:
         // The link stays open while the controller handles it, but the session is over: the
         // extensions hear so before any new attempt the controller may start.
-        if (auto listener = LocalServer::Instance()) listener->SetConnected(false);
+        SessionEnded();
         receiving = false;
         break;
       default:

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -116,9 +117,18 @@ class ClientSideRequest {
   bool Connect();
   // Closes the link now, dropping what is queued (the connection thread's own closes).
   void CloseLink();
+  // The listener tells the extensions whether a session is up. Only a link that is still this
+  // client's live one changes that: a link given up or closed by the controller may still read
+  // an acknowledgement or a go-away, which belongs to no session any more (a later session may
+  // be up by then). Ending clears the link's flag; the listener hears only of a change.
+  void SessionStarted();
+  void SessionEnded();
 
   std::unique_ptr<IMSSLManager> m_connection;
   std::atomic<bool> m_connected{false};
+  // Whether this link told the listener a session is up; with the flags it is checked against.
+  std::mutex m_sessionMutex;
+  bool m_inSession = false;
   StateMachine* m_machine;
   std::atomic<bool> m_abort{false};
   std::atomic<bool> m_closeAsked{false};

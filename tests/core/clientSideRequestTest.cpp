@@ -360,6 +360,55 @@ TEST(ClientListener, StartedOnceAndToldOfTheLiveLinkOnly) {
   EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
 }
 
+// A link the controller has closed is still read while what it queued goes out: what arrives on
+// it then (a late acknowledgement, a go-away) speaks for no session, and the listener keeps
+// what the live link told it.
+TEST(ClientListener, ALinkClosedByTheControllerNoLongerSpeaksForTheSession) {
+  ClientSetUp setUp;
+  std::shared_ptr<LocalServer> listener;
+  // A client whose link the controller closed while the server, reading no more, keeps its
+  // writer busy and its reader on; the server then sends it the request.
+  auto closeThenReceive = [&](S2C_Request_PR kind) {
+    RecordingMachine machine;
+    RunningClient closed(machine, setUp.server->Port());
+    // Whatever fails below, the client's thread ends before it is joined.
+    std::shared_ptr<void> abort(nullptr, [&](void*) { closed.client->AbortConnection(); });
+    listener = LocalServer::Instance();
+    ASSERT_TRUE(listener);
+    auto link = setUp.server->Accept();
+    ASSERT_TRUE(link && link->Expect(C2S_Request_PR_connect));
+    link->Stall(true);
+    for (int i = 0; i < 800; ++i) closed.client->SendErrorMessages("K0", std::string(16 * 1024, 'e'));
+    closed.client->CloseConnection();
+    auto late = NewS2C(kind);
+    if (kind == S2C_Request_PR_connect_ack) {
+      Fill(&late->choice.connect_ack.authkey, "K0");
+      Fill(&late->choice.connect_ack.version, "1.0");
+    } else {
+      late->choice.goaway.status = ConnectionError_already_connected;
+    }
+    link->Send(*late);
+    EXPECT_TRUE(machine.WaitRequests(1)) << kind;
+    link->Stall(false);
+    EXPECT_TRUE(closed.WaitEnd()) << kind;
+  };
+
+  closeThenReceive(S2C_Request_PR_connect_ack);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
+  const unsigned short port = listener->GetPort();
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
+
+  RecordingMachine liveMachine;
+  RunningClient live(liveMachine, setUp.server->Port());
+  auto liveLink = LogIn(*setUp.server, liveMachine);
+  ASSERT_TRUE(liveLink);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+  closeThenReceive(S2C_Request_PR_goaway);
+  EXPECT_EQ("10", AskListener(port, "CHECK:ext"));
+  live.client->AbortConnection();
+  EXPECT_EQ("00", AskListener(port, "CHECK:ext"));
+}
+
 TEST(ClientRun, CertificateNameFollowsTheServerOverride) {
   setenv("PARLAVOX_SERVER", "front.example:8443", 1);
   EXPECT_EQ("front.example", ClientSideRequest::GetCertificateName());
