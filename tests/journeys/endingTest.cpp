@@ -41,10 +41,6 @@ class Ending : public Journey {
   static constexpr const char* kRoom = "prv://parlavox/alice:carol";
   testsupport::TempDir m_carolHome;
   std::unique_ptr<standintest::TestUser> m_carol;
-  // What bob's program traces as it takes in alice's presence: online (1) or offline (0).
-  static std::string Presence(int status) {
-    return "(login, url, status, subs, notify = (alice,none," + std::to_string(status) + ",";
-  }
 };
 
 TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
@@ -52,8 +48,8 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   Person& bob = Add("bob");
   ASSERT_GE(StartAndLogInByTyping(bob), 0);
   ASSERT_GE(StartAndLogInByTyping(alice), 0);
-  ASSERT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 1; }, "bob seeing alice come"));
-  const size_t offline = CountTraced(bob, Presence(0));
+  ASSERT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 1)) == 1; }, "bob seeing alice come"));
+  const size_t offline = CountTraced(bob, TracedPresence("alice", 0));
 
   // Ended by SIGTERM in the middle of carol's burst: a clean end, and bob sees her go.
   Burst(400);
@@ -61,7 +57,8 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   kill(alice.Pid(), SIGTERM);
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
-  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(0)) == offline + 1; }, "bob seeing alice go"));
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 0)) == offline + 1; },
+                    "bob seeing alice go"));
   ExpectSettingsWhole(alice);
 
   // She starts again and is logged in by herself; bob sees her come back.
@@ -70,7 +67,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   EXPECT_GE(AwaitJournal([](const std::string& line) { return line.compare(0, 23, "- connect login=\"alice\"") == 0; },
                          from),
             0);
-  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 2; }, "bob seeing alice come back"));
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 1)) == 2; }, "bob seeing alice come back"));
 
   // Ended by her window's close and "Exit", in the middle of a second burst (which opens her
   // room with carol, a window that may take the keyboard from the question): as clean, and bob
@@ -80,7 +77,8 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   ASSERT_TRUE(Quit(alice));
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
-  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(0)) == offline + 2; }, "bob seeing alice go again"));
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 0)) == offline + 2; },
+                    "bob seeing alice go again"));
   ExpectSettingsWhole(alice);
 
   // Bob ends by his window too; carol is the one left.

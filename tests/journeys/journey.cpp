@@ -196,6 +196,23 @@ size_t Journey::CountTraced(const Person& person, const std::string& text) {
   return count;
 }
 
+size_t Journey::Traced(const Person& person, const std::string& function, const std::string& arguments) {
+  size_t count = 0;
+  const std::string trace = person.TraceLog();
+  for (size_t at = 0; at < trace.size();) {
+    size_t end = trace.find('\n', at);
+    if (end == std::string::npos) end = trace.size();
+    const std::string line = trace.substr(at, end - at);
+    count += line.find(function) != std::string::npos && line.find(arguments) != std::string::npos ? 1 : 0;
+    at = end + 1;
+  }
+  return count;
+}
+
+std::string Journey::TracedPresence(const std::string& login, int status) {
+  return "(login, url, status, subs, notify = (" + login + ",none," + std::to_string(status) + ",";
+}
+
 bool Journey::Until(const std::function<bool()>& cond, const std::string& what) {
   if (testsupport::WaitFor(cond, kWait)) return true;
   std::string programs;

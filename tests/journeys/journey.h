@@ -111,6 +111,11 @@ class Journey : public ::testing::Test {
   static void ExpectSettingsWhole(const Person& person);
   // How many lines of the person's trace log hold the text.
   static size_t CountTraced(const Person& person, const std::string& text);
+  // How many lines of the person's trace log hold both texts (a function and what it took).
+  static size_t Traced(const Person& person, const std::string& function, const std::string& arguments);
+  // What the person's program traces as it takes in a contact's presence in the contacts list:
+  // online (1) or offline (0).
+  static std::string TracedPresence(const std::string& login, int status);
 
   // Fails with what the server and the programs said when cond does not come to hold.
   bool Until(const std::function<bool()>& cond, const std::string& what);

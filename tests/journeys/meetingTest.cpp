@@ -10,19 +10,6 @@ namespace {
 
 class Meeting : public Journey {
  protected:
-  // How many lines of the person's trace log hold both texts (a function and what it took).
-  static size_t Traced(const Person& person, const std::string& function, const std::string& arguments) {
-    size_t count = 0;
-    const std::string trace = person.TraceLog();
-    for (size_t at = 0; at < trace.size();) {
-      size_t end = trace.find('\n', at);
-      if (end == std::string::npos) end = trace.size();
-      const std::string line = trace.substr(at, end - at);
-      count += line.find(function) != std::string::npos && line.find(arguments) != std::string::npos ? 1 : 0;
-      at = end + 1;
-    }
-    return count;
-  }
   // Clicks the first site's name in the person's sites panel (where the main window shows it)
   // until the person enters the site's room.
   bool EnterFromThePanel(const Person& person, const std::string& site) {

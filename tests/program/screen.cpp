@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -165,6 +166,63 @@ bool Screen::Close(WindowId window) {
   const bool sent = XSendEvent(m_display, window, False, NoEventMask, &event) != 0;
   XSync(m_display, False);
   return sent;
+}
+
+Screen::WindowId Screen::WindowAt(pid_t pid, WindowId window, int x, int y) {
+  if (!m_display || window == 0) return 0;
+  const Window rootWindow = DefaultRootWindow(m_display);
+  Window child = 0;
+  int rootX = 0, rootY = 0;
+  if (!XTranslateCoordinates(m_display, window, rootWindow, x, y, &rootX, &rootY, &child)) return 0;
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(m_display, rootWindow, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  // The root's children come bottom first: the topmost window holding the point is the last.
+  for (unsigned int i = count; i > 0 && !found; --i) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(m_display, children[i - 1], &attributes) || attributes.map_state != IsViewable) continue;
+    if (rootX < attributes.x || rootY < attributes.y || rootX >= attributes.x + attributes.width ||
+        rootY >= attributes.y + attributes.height) {
+      continue;
+    }
+    if (PidOf(m_display, children[i - 1]) == pid) found = children[i - 1];
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+namespace {
+
+// The colour channel of the pixel under the mask, as 8 bits.
+unsigned long Channel(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (!((mask >> shift) & 1)) ++shift;
+  const unsigned long top = mask >> shift;
+  return ((pixel & mask) >> shift) * 255 / top;
+}
+
+}  // namespace
+
+size_t Screen::CountColour(WindowId window, int x, int y, int width, int height, unsigned long rgb) {
+  if (!m_display || window == 0 || width <= 0 || height <= 0) return 0;
+  XRaiseWindow(m_display, window);
+  XSync(m_display, False);
+  XImage* image = XGetImage(m_display, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
+  if (!image) return 0;
+  size_t count = 0;
+  for (int row = 0; row < height; ++row) {
+    for (int column = 0; column < width; ++column) {
+      const unsigned long pixel = XGetPixel(image, column, row);
+      const unsigned long seen = Channel(pixel, image->red_mask) << 16 | Channel(pixel, image->green_mask) << 8 |
+                                 Channel(pixel, image->blue_mask);
+      count += seen == rgb ? 1 : 0;
+    }
+  }
+  XDestroyImage(image);
+  return count;
 }
 
 }  // namespace programtest

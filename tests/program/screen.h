@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
 
 struct _XDisplay;
@@ -43,6 +44,14 @@ class Screen {
   bool Click(WindowId window, int x, int y, unsigned int button = 1);
   // Asks the window to close as a window manager does for its close box (WM_DELETE_WINDOW).
   bool Close(WindowId window);
+  // The process's top-level window shown at (x, y) of `window` (the topmost there), whatever
+  // its title: the borderless tool windows carry none, and are found where they stand beside
+  // the window that opened them. 0 when none of the process's windows is there.
+  WindowId WindowAt(pid_t pid, WindowId window, int x, int y);
+  // Brings the top-level window to the front and counts the pixels of the colour (0xRRGGBB)
+  // in the rectangle of it that starts at (x, y); what was drawn before the window came to the
+  // front may still show, so ask again until it holds.
+  size_t CountColour(WindowId window, int x, int y, int width, int height, unsigned long rgb);
 
  private:
   bool PressKey(unsigned long keysym, bool shifted);
