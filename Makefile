@@ -5,6 +5,12 @@ BUILD_REL  ?= build-release
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
+# One X server for the programs with windows. -noreset: by default the server resets itself each
+# time its last client leaves, and a program whose connection it has just taken in is dropped by
+# that reset before it is set up, so the tool kit fails to start; with many test programs coming
+# and going, that happens now and then, the more so under load.
+XVFB_RUN   = xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset"
+
 .PHONY: all deps configure build test run bench fuzz clean
 
 all: build
@@ -24,7 +30,6 @@ build: configure
 # The whole suite twice: built with the sanitizers ($(BUILD)), then optimised without them, the
 # way users build the program ($(BUILD_OPT)). Both run even when the first fails; a failure in
 # either fails the target. The ThreadSanitizer run belongs to the first only.
-XVFB_RUN = xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp"
 CTEST    = ctest --output-on-failure -j $(JOBS) --timeout 600
 
 $(BUILD_OPT)/build.ninja:
@@ -44,7 +49,7 @@ $(BUILD_REL)/build.ninja:
 bench: deps $(BUILD_REL)/build.ninja
 	cmake --build $(BUILD_REL) -j $(JOBS)
 	@for b in $(BUILD_REL)/bench/*Bench; do echo "== $$b"; \
-	  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $$b; done
+	  $(XVFB_RUN) $$b; done
 
 # The libFuzzer targets, built with clang; each runs for FUZZ_SECONDS on its corpus, and an input
 # that takes over 10 s is reported as a hang. Only they are built: the decoders' library is
@@ -69,23 +74,23 @@ run: deps $(BUILD_REL)/build.ninja
 # windows, the contacts list, the chat rooms, the transfers and comments windows.
 .PHONY: screenshots
 screenshots: build
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/widgets/notebook_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/login_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/main_window_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/profiles_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/sites_panel_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/site_windows_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/contacts_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/rooms_screenshots screenshots
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/gui/files_screenshots screenshots
 
 clean:

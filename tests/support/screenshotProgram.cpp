@@ -10,6 +10,7 @@
 
 #include "model/config.h"
 #include "model/log.h"
+#include "tests/support/displayProbe.h"
 
 namespace screenshots {
 
@@ -29,12 +30,15 @@ bool Start(int argc, char** argv, std::string& dir) {
   start_log("/dev/null");
   setenv("GDK_BACKEND", "x11", 0);
   setenv("NO_AT_BRIDGE", "1", 0);
+  // Set before the start, so that what the tool kit says when it cannot start reaches stderr.
+  wxLog::SetActiveTarget(new wxLogStderr);
   wxApp::SetInstance(new ScreenshotApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-    std::fprintf(stderr, "screenshots: cannot start the wx application (is there an X display?)\n");
+    std::fprintf(stderr,
+                 "screenshots: cannot start the wx application (is there an X display?): %s\n",
+                 testsupport::DescribeDisplay().c_str());
     return false;
   }
-  wxLog::SetActiveTarget(new wxLogStderr);
   wxInitAllImageHandlers();
   wxFileName::Mkdir(wxString::FromUTF8(dir), 0755, wxPATH_MKDIR_FULL);
   return true;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "model/log.h"
+#include "tests/support/displayProbe.h"
 #include "tests/support/sanitizerOptions.h"
 #include "tests/support/testSupport.h"
 
@@ -37,13 +38,15 @@ int main(int argc, char** argv) {
   testsupport::KeepWebPagesOffTheDesktop();
 
   wxSetAssertHandler(FailOnAssert);
+  // Set before the start, so that what the tool kit says when it cannot start reaches stderr.
+  wxLog::SetActiveTarget(new wxLogStderr);
   wxApp::SetInstance(new TestApp);
   if (!wxEntryStart(argc, argv)) {
-    fprintf(stderr, "cannot start the wx application (is there an X display?)\n");
+    fprintf(stderr, "cannot start the wx application (is there an X display?): %s\n",
+            testsupport::DescribeDisplay().c_str());
     return 1;
   }
   if (!wxTheApp->CallOnInit()) return 1;
-  wxLog::SetActiveTarget(new wxLogStderr);
   wxInitAllImageHandlers();
 
   int rc = RUN_ALL_TESTS();

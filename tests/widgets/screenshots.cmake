@@ -5,4 +5,4 @@ add_executable(notebook_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/notebookScreensh
                ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
 target_compile_options(notebook_screenshots PRIVATE ${PARLAVOX_WARNINGS})
 target_compile_definitions(notebook_screenshots PRIVATE PARLAVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(notebook_screenshots PRIVATE parlavox_widgets X11)
+target_link_libraries(notebook_screenshots PRIVATE parlavox_widgets parlavox_display_probe X11)
