@@ -77,27 +77,56 @@ inline bool StartBenchApp(int argc, char** argv) {
   return true;
 }
 
-// Runs the event loop until done() holds or the time is up; returns the longest gap between
-// two ticks of a 1 ms timer, in milliseconds (the tick itself taken off): the worst pause of
-// the GUI thread meanwhile.
-inline double RunLoop(double seconds, const std::function<bool()>& done) {
+// How long the calling thread has waited, runnable, for a processor since it began (ms); 0 where
+// the system does not say.
+inline double WaitedForProcessorMs() {
+  FILE* file = fopen("/proc/thread-self/schedstat", "r");
+  if (!file) return 0;
+  unsigned long long ran = 0, waited = 0;
+  const bool read = fscanf(file, "%llu %llu", &ran, &waited) == 2;
+  fclose(file);
+  return read ? double(waited) / 1e6 : 0;
+}
+
+struct LoopPauses {
+  double worst = 0;  // the longest gap between two ticks of a 1 ms timer (the tick taken off), ms
+  // The longest gap less the time the thread meanwhile waited for a processor that other
+  // programs held: what the thread's own work and waits made of it (measured when asked).
+  double worstOwn = 0;
+};
+
+// Runs the event loop until done() holds or the time is up; the worst pauses of the GUI thread
+// meanwhile.
+inline LoopPauses RunLoopPauses(double seconds, const std::function<bool()>& done, bool own) {
   using Clock = std::chrono::steady_clock;
   wxEventLoop loop;
   wxEventLoopActivator active(&loop);
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
   Clock::time_point last = Clock::now();
-  double worst = 0;
+  double lastWaited = own ? WaitedForProcessorMs() : 0;
+  LoopPauses pauses;
   wxTimer tick;
   tick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
     const Clock::time_point now = Clock::now();
-    worst = std::max(worst, std::chrono::duration<double, std::milli>(now - last).count() - 1);
+    const double gap = std::chrono::duration<double, std::milli>(now - last).count() - 1;
+    pauses.worst = std::max(pauses.worst, gap);
+    if (own) {
+      const double waited = WaitedForProcessorMs();
+      pauses.worstOwn = std::max(pauses.worstOwn, gap - (waited - lastWaited));
+      lastWaited = waited;
+    }
     last = now;
     // A handler may run the loop a little itself (the tick then comes from inside it).
     if (now >= end || (done && done())) loop.ScheduleExit();
   });
   tick.Start(1);
   loop.Run();
-  return worst;
+  return pauses;
+}
+
+// The worst pause of the GUI thread while the event loop runs (RunLoopPauses), in milliseconds.
+inline double RunLoop(double seconds, const std::function<bool()>& done) {
+  return RunLoopPauses(seconds, done, false).worst;
 }
 
 #endif

@@ -2,11 +2,17 @@
 // screen and the event loop running: the server sends 10,000 messages at once into the room,
 // each of the longest length allowed with no space to break on, or full of control characters,
 // reordering characters and smileys. Measured: the worst pause of the GUI thread (the longest
-// gap between two ticks of a 1 ms timer) against the 100 ms limit and against an idle spell of
-// the same run (the anchor); how long the window took to show the last line; and the paragraphs
-// the display keeps against its bound. Needs an X display.
+// gap between two ticks of a 1 ms timer) against the 100 ms limit and against an idle spell
+// just before (the anchor); how long the window took to show the last line; and the paragraphs
+// the display keeps against its bound. The flood comes again in later rounds, into the full
+// display, and the figure that counts is the worst of all rounds: one pause is a sample that a
+// busy machine can make look better or worse than it is. Beside it stands the worst pause less
+// the time the GUI thread meanwhile waited for a processor held by other programs (a shared
+// machine stalls whatever runs on it): the part of the pause that the program made itself.
+// Needs an X display.
 //
-//   roomDisplayBench [--messages N]   (10,000 by default)
+//   roomDisplayBench [--messages N] [--rounds R]   (10,000 messages, 5 rounds by default)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -34,14 +40,16 @@ std::string Hostile(int i) {
   }
 }
 
-std::string Flood(int count) {
+std::string LastLine(int round) { return "the last line of round " + std::to_string(round) + "."; }
+
+std::string Flood(int count, int round) {
   std::string bytes;
   for (int i = 0; i < count; ++i) {
     auto m = NewS2C(S2C_Request_PR_message);
     Fill(&m->choice.message.authkey, "K1");
     Fill(&m->choice.message.site, kRoom);
     Fill(&m->choice.message.login, "mallory" + std::to_string(i % 7));
-    Fill(&m->choice.message.message, i + 1 == count ? "the last line" : Hostile(i));
+    Fill(&m->choice.message.message, i + 1 == count ? LastLine(round) : Hostile(i));
     m->choice.message.time = 1700000000 + i;
     bytes += EncodeS2C(*m);
   }
@@ -73,6 +81,7 @@ ChatRoomsNotebook* RoomsOf(wxWindow* frame) {
 
 int main(int argc, char** argv) {
   const int count = int(BenchOption(argc, argv, "--messages", 10000));
+  const int rounds = std::max(1, int(BenchOption(argc, argv, "--rounds", 5)));
   LoggedInBench bench;
   if (!bench.Start(argc, argv, "rooms")) return 1;
   ChatRoomsNotebook* rooms = RoomsOf(bench.frame);
@@ -81,19 +90,35 @@ int main(int argc, char** argv) {
   rooms->Show();
   RunLoop(10, [&] { return rooms->IsShownOnScreen(); });
   RunLoop(1, nullptr);
-  const double idleMs = RunLoop(2, nullptr);
 
-  bench.link->SendBytes(Flood(count));
-  const Clock::time_point start = Clock::now();
-  const double worst = RunLoop(600, [&] { return LastLineHas(page, "the last line"); });
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  const size_t paragraphs = page->GetDisplay()->GetBuffer().GetChildCount();
-
-  printf("%d hostile messages into one open room: last line shown after %.2f s\n", count, seconds);
-  printf("worst GUI-thread pause %.1f ms; idle %.1f ms, ratio %.1f; limit %.0f ms, ratio %.2f\n", worst, idleMs,
-         worst / std::max(idleMs, 0.1), kLimitMs, worst / kLimitMs);
-  printf("paragraphs kept %zu; bound %zu\n", paragraphs, ChatRoomPanel::kMaxParagraphs);
+  LoopPauses worstOfAll;
+  double slowest = 0;
+  bool allShown = true;
+  for (int round = 1; round <= rounds; ++round) {
+    const double idleMs = RunLoop(2, nullptr);
+    bench.link->SendBytes(Flood(count, round));
+    const Clock::time_point start = Clock::now();
+    const wxString last = LastLine(round);
+    bool shown = false;
+    const LoopPauses pauses = RunLoopPauses(600, [&] { return shown = LastLineHas(page, last); }, true);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    allShown = allShown && shown;
+    worstOfAll.worst = std::max(worstOfAll.worst, pauses.worst);
+    worstOfAll.worstOwn = std::max(worstOfAll.worstOwn, pauses.worstOwn);
+    slowest = std::max(slowest, seconds);
+    printf("round %d: %d hostile messages, last line %s after %.2f s; worst pause %.1f ms (its own %.1f ms; "
+           "idle before %.1f ms); paragraphs kept %zu\n",
+           round, count, shown ? "shown" : "NOT shown", seconds, pauses.worst, pauses.worstOwn, idleMs,
+           page->GetDisplay()->GetBuffer().GetChildCount());
+  }
+  printf("worst GUI-thread pause over %d rounds %.1f ms; limit %.0f ms, ratio %.2f\n", rounds, worstOfAll.worst,
+         kLimitMs, worstOfAll.worst / kLimitMs);
+  printf("less the waits for a processor other programs held: %.1f ms; limit %.0f ms, ratio %.2f\n",
+         worstOfAll.worstOwn, kLimitMs, worstOfAll.worstOwn / kLimitMs);
+  printf("last line shown after %.2f s at the slowest; paragraphs kept %zu; bound %zu\n", slowest,
+         page->GetDisplay()->GetBuffer().GetChildCount(), ChatRoomPanel::kMaxParagraphs);
   bench.frame->Close(true);
   RunLoop(5, [&] { return MainFrame::GetInstance() == nullptr; });
-  return system(("rm -rf '" + bench.dir + "'").c_str()) == 0 ? 0 : 1;
+  const bool removed = system(("rm -rf '" + bench.dir + "'").c_str()) == 0;
+  return allShown && removed ? 0 : 1;
 }

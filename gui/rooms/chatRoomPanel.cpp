@@ -12,6 +12,7 @@
 #include "gui/contacts/contactEntry.h"
 #include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/rooms/conversationDisplay.h"
 #include "gui/rooms/writeMessagePanel.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -76,8 +77,7 @@ void ChatRoomPanel::Build(wxWindow*) {
   m_contactsWindow->SetVirtualSize(-1, 2);
   m_contactsWindow->SetBackgroundColour(*wxWHITE);
   // Read-only as well as deaf to typed keys: the toolkit's own menu and drops would edit it.
-  m_chatText = new wxRichTextCtrl(m_chatSplitter, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                  wxVSCROLL | wxRE_READONLY);
+  m_chatText = new ConversationDisplay(m_chatSplitter);
   m_chatText->Bind(wxEVT_CHAR, &ChatRoomPanel::OnChatTextChar, this);
   m_chatText->Bind(wxEVT_TEXT_URL, &ChatRoomPanel::OnURL, this);
   m_chatText->BeginSuppressUndo();

@@ -29,8 +29,8 @@ class WriteMessagePanel;
 
 class ChatRoomPanel : public wxPanel, public EntryListener {
  public:
-  // The display keeps at most this many paragraphs; past it, it starts again from its latest
-  // lines, so that a flood of messages keeps it small and quick.
+  // The display keeps at most this many paragraphs; past it, its oldest lines are taken off
+  // until half of it is left, so that a flood of messages keeps it small and quick.
   static const size_t kMaxParagraphs = 400;
 
   ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url);
@@ -90,7 +90,7 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void OnUnblockContact(const std::string& login, const std::string& message) override;
 
  private:
-  // One line of the conversation, as it is written (and written again after a trim).
+  // One line of the conversation, as it was written (the save describes the lines from these).
   struct Line {
     bool notice = false;
     std::string login;
@@ -102,6 +102,7 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
     // A notice's link after its text and where it leads; once used, the link is its word alone.
     wxString linkText;
     std::string linkTarget;
+    size_t paragraphs = 0;  // what it takes in the display, once written
   };
 
   void SetUpStyles();
@@ -119,7 +120,7 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
 
   // Writing (chatRoomPanelDisplay.cpp).
   void Submit(Line line);
-  void Write(const Line& line);
+  void Write(Line line);
   void WriteNotice(const Line& line);
   void WriteMessage(const Line& line);
   void DecomposeMessage(std::string text, const std::string& login);
@@ -131,8 +132,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::vector<Piece> Pieces(std::string text, const std::string& login) const;
   void DescribeLine(const Line& line, Conversation* conversation) const;
   void LookForURL(const wxString& text);
-  // Takes the oldest lines off when the display is full: it starts again from the latest ones.
-  void TrimIfFull();
+  // Takes a few of the oldest lines off the top of the display (no more than kTrimStep
+  // paragraphs at a time, so that the turn's clock is looked at between steps); true while
+  // more than half of the bound is left.
+  bool TrimOldest();
+  static const size_t kTrimStep = 50;
   // Writes waiting lines, while the turn has time when `timed`; true when some are left.
   bool WritePending(bool timed);
   static void OnAppIdle(wxIdleEvent& event);
@@ -173,6 +177,7 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::deque<Line> m_pending;  // waiting to be written
   std::deque<Line> m_written;  // what the display shows, oldest first
   size_t m_paragraphs = 0;
+  bool m_trimming = false;  // taking the oldest lines off, down to half the bound
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include <wx/intl.h>
 #include <wx/time.h>
 #include <wx/weakref.h>
+#include <wx/wupdlock.h>
 
 #include <algorithm>
 
@@ -79,7 +80,8 @@ void ChatRoomPanel::Submit(Line line) {
 
 void ChatRoomPanel::OnAppIdle(wxIdleEvent& event) {
   event.Skip();
-  g_turnStarted = 0;
+  // Lines written as they came, earlier in this turn, took their part of the slice already: the
+  // turn gets one slice, not one for its messages and another for its idle time.
   bool left = false;
   for (wxWeakRef<ChatRoomPanel>& page : g_waiting)
     if (page && page->WritePending(true)) left = true;
@@ -93,48 +95,72 @@ void ChatRoomPanel::OnAppIdle(wxIdleEvent& event) {
 void ChatRoomPanel::FlushLines() { WritePending(false); }
 
 bool ChatRoomPanel::WritePending(bool timed) {
-  while (!m_pending.empty()) {
-    if (timed && !TurnHasTime()) return true;
-    if (m_paragraphs + ParagraphsOf(m_pending.front().notice) > kMaxParagraphs) {
-      TrimIfFull();
-      continue;
-    }
-    Line line = std::move(m_pending.front());
-    m_pending.pop_front();
-    Write(line);
-  }
-  return false;
-}
-
-void ChatRoomPanel::TrimIfFull() {
-  std::deque<Line> kept;
-  size_t paragraphs = 0;
-  while (!m_written.empty() && paragraphs + ParagraphsOf(m_written.back().notice) <= kMaxParagraphs / 2) {
-    paragraphs += ParagraphsOf(m_written.back().notice);
-    kept.push_front(std::move(m_written.back()));
-    m_written.pop_back();
-  }
-  TRACE_INFO("display full: %lu lines kept", static_cast<unsigned long>(kept.size()));
-  m_chatText->Clear();
-  m_written.clear();
-  m_paragraphs = 0;
-  m_pending.insert(m_pending.begin(), std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
-}
-
-void ChatRoomPanel::Write(const Line& line) {
+  if (m_pending.empty()) return false;
+  // A turn without time left costs the lines that wait nothing more than this look at the clock.
+  if (timed && !TurnHasTime()) return true;
   // The view follows the conversation unless the user has scrolled away from its end (a page
   // out of sight always follows, to show its latest lines when it comes forward).
   const bool following =
       !m_chatText->IsShownOnScreen() || m_chatText->IsPositionVisible(m_chatText->GetCaretPosition());
+  bool left = false;
+  {
+    // Frozen, the display lays out once per line instead of after every piece written into it,
+    // and the layout is done here, inside the turn's time, not later in one go.
+    wxWindowUpdateLocker frozen(m_chatText);
+    while (!m_pending.empty()) {
+      if (timed && !TurnHasTime()) {
+        left = true;
+        break;
+      }
+      if (m_trimming || m_paragraphs + ParagraphsOf(m_pending.front().notice) > kMaxParagraphs) {
+        m_trimming = TrimOldest();
+        continue;
+      }
+      Line line = std::move(m_pending.front());
+      m_pending.pop_front();
+      Write(std::move(line));
+    }
+  }
+  if (following) m_chatText->ShowPosition(m_chatText->GetCaretPosition() + 1);
+  return left;
+}
+
+bool ChatRoomPanel::TrimOldest() {
+  size_t lines = 0;
+  size_t paragraphs = 0;
+  for (const Line& line : m_written) {
+    if (paragraphs >= kTrimStep || m_paragraphs - paragraphs <= kMaxParagraphs / 2) break;
+    paragraphs += line.paragraphs;
+    ++lines;
+  }
+  if (lines == 0) return false;
+  wxRichTextObjectList& shown = m_chatText->GetBuffer().GetChildren();
+  if (paragraphs >= shown.GetCount()) {
+    m_chatText->Clear();
+  } else {
+    m_chatText->Remove(0, shown.Item(paragraphs)->GetData()->GetRange().GetStart());
+    m_chatText->LayoutContent();
+  }
+  m_written.erase(m_written.begin(), m_written.begin() + long(lines));
+  m_paragraphs -= paragraphs;
+  m_chatText->SetInsertionPointEnd();
+  TRACE_INFO("display full: %lu paragraphs taken off, %lu kept", static_cast<unsigned long>(paragraphs),
+             static_cast<unsigned long>(m_paragraphs));
+  return m_paragraphs > kMaxParagraphs / 2;
+}
+
+void ChatRoomPanel::Write(Line line) {
+  const size_t before = m_chatText->GetBuffer().GetChildCount();
   m_chatText->SetInsertionPointEnd();
   m_chatText->EndAllStyles();
   m_chatText->BeginStyle(m_chatText->GetBasicStyle());
   if (line.notice) WriteNotice(line);
   else WriteMessage(line);
   m_chatText->EndAllStyles();
-  if (following) m_chatText->ShowPosition(m_chatText->GetCaretPosition() + 1);
-  m_paragraphs += ParagraphsOf(line.notice);
-  m_written.push_back(line);
+  m_chatText->LayoutContent();
+  line.paragraphs = m_chatText->GetBuffer().GetChildCount() - before;
+  m_paragraphs += line.paragraphs;
+  m_written.push_back(std::move(line));
 }
 
 void ChatRoomPanel::WriteNotice(const Line& line) {

@@ -108,7 +108,7 @@ void ChatRoomPanel::ReplaceLink(const std::string& target, long clicked, const w
     m_chatText->SetInsertionPointEnd();
     m_chatText->SetAndShowDefaultStyle(wxRichTextAttr());
   }
-  // The line keeps its word when the display writes it again.
+  // The line keeps its word in what the save describes.
   for (Line& line : m_written)
     if (line.linkTarget == target) {
       line.linkTarget.clear();

@@ -1,0 +1,35 @@
+// The conversation display: its own measuring for the layout.
+#include "gui/rooms/conversationDisplay.h"
+
+#include <wx/dcgraph.h>
+#include <wx/graphics.h>
+
+ConversationDisplay::ConversationDisplay(wxWindow* parent)
+    : wxRichTextCtrl(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxVSCROLL | wxRE_READONLY) {
+  Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& event) {
+    m_dpi = wxSize();
+    event.Skip();
+  });
+}
+
+wxSize ConversationDisplay::GetDPI() const {
+  if (m_dpi.x <= 0 || m_dpi.y <= 0) m_dpi = wxRichTextCtrl::GetDPI();
+  return m_dpi;
+}
+
+void ConversationDisplay::DoLayoutBuffer(wxRichTextBuffer& buffer, wxDC& dc, wxRichTextDrawingContext& context,
+                                         const wxRect& rect, const wxRect& parentRect, int flags) {
+  // The same drawing (the toolkit's, on this window), asking the window, not the server, for its
+  // resolution. A window not made yet on the server (never shown) has none to draw on.
+  wxGraphicsContext* graphics = GTKGetDrawingWindow() ? wxGraphicsContext::Create(this) : nullptr;
+  if (!graphics) {
+    wxRichTextCtrl::DoLayoutBuffer(buffer, dc, context, rect, parentRect, flags);
+    return;
+  }
+  wxGCDC measuring(graphics);
+  measuring.SetFont(dc.GetFont());
+  double x = 1, y = 1;
+  dc.GetUserScale(&x, &y);
+  measuring.SetUserScale(x, y);
+  wxRichTextCtrl::DoLayoutBuffer(buffer, measuring, context, rect, parentRect, flags);
+}
