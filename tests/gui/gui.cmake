@@ -1,9 +1,11 @@
 # The whole program on the stand-in server (tests/support/programSession.h) and what it stands on,
-# built into every program whose tests run the program logged in to the stand-in.
+# built into every program whose tests run the program logged in to the stand-in; the display's
+# keyboard (tests/program/screen.h) answers file dialogs (fileChoice.h).
 set(PROGRAM_SESSION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
   ${CMAKE_SOURCE_DIR}/tests/support/programSession.cpp
   ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
-  ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
+  ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp)
 
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
@@ -12,7 +14,8 @@ file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.c
 list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/(handlersEndToEnd|programSession)Test\\.cpp$")
 parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
   SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
-  LIBS parlavox_gui parlavox_test_server X11)
+    ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp
+  LIBS parlavox_gui parlavox_test_server X11 Xtst)
 
 # Each family's tests are a program of their own on an X server of their own, so the families run
 # beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites. A
