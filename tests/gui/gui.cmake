@@ -1,11 +1,12 @@
 # The whole program on the stand-in server (tests/support/programSession.h) and what it stands on,
-# built into every program whose tests run the program logged in to the stand-in; the display's
-# keyboard (tests/program/screen.h) answers file dialogs (fileChoice.h).
+# built into every program whose tests run the program logged in to the stand-in.
 set(PROGRAM_SESSION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
   ${CMAKE_SOURCE_DIR}/tests/support/programSession.cpp
   ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
-  ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
-  ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp)
+# The display's keyboard (with the X libraries X11 and Xtst), which answers file dialogs
+# (fileChoice.h).
+set(KEYBOARD_SOURCES ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp)
 
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
@@ -13,8 +14,7 @@ file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.c
 # The end-to-end runs on the stand-in server are a program of their own (handlersEndToEnd.cmake).
 list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/(handlersEndToEnd|programSession)Test\\.cpp$")
 parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
-  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
-    ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp
+  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp ${KEYBOARD_SOURCES}
   LIBS parlavox_gui parlavox_test_server X11 Xtst)
 
 # Each family's tests are a program of their own on an X server of their own, so the families run
@@ -27,7 +27,7 @@ foreach(family rooms contacts profiles sites)
   file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
   if(FAMILY_TEST_SOURCES)
     parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600 ${SPLIT_${family}}
-      SOURCES ${FAMILY_TEST_SOURCES} ${PROGRAM_SESSION_SOURCES}
+      SOURCES ${FAMILY_TEST_SOURCES} ${PROGRAM_SESSION_SOURCES} ${KEYBOARD_SOURCES}
       LIBS parlavox_gui parlavox_test_server parlavox_standin X11 Xtst)
     target_compile_definitions(test_gui_${family} PRIVATE
       PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>" PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>")
