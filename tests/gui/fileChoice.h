@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/gui/guiTestSupport.h"
-#include "tests/program/screen.h"
+#include "tests/program/keyboard.h"
 
 namespace guitest {
 
@@ -56,7 +56,7 @@ class FileChoice : public wxModalDialogHook, public wxTimer {
     }
     if (m_ticks < kFirst || (m_ticks - kFirst) % kAgain != 0) return;
     m_busy = true;
-    programtest::Screen keyboard;
+    programtest::Keyboard keyboard;
     if (m_path.empty()) {
       keyboard.Press("Escape");
     } else {

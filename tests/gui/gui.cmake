@@ -6,7 +6,7 @@ set(PROGRAM_SESSION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
   ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp)
 # The display's keyboard (with the X libraries X11 and Xtst), which answers file dialogs
 # (fileChoice.h).
-set(KEYBOARD_SOURCES ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp)
+set(KEYBOARD_SOURCES ${CMAKE_SOURCE_DIR}/tests/program/keyboard.cpp)
 
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
