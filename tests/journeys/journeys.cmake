@@ -4,7 +4,8 @@
 file(GLOB JOURNEY_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 parlavox_add_test(test_journeys LABEL journeys OWN_DISPLAY TIMEOUT 300
   SOURCES ${JOURNEY_SOURCES} ${CMAKE_SOURCE_DIR}/tests/program/childProgram.cpp
-    ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
+    ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp ${CMAKE_SOURCE_DIR}/tests/program/keyboard.cpp
+    ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
     ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
   LIBS parlavox_core parlavox_standin X11 Xtst)
 target_compile_definitions(test_journeys PRIVATE

@@ -1,11 +1,9 @@
 #include "tests/program/screen.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 namespace programtest {
 
@@ -66,7 +64,7 @@ bool Within(Display* display, Window inner, Window outer) {
 
 }  // namespace
 
-Screen::Screen() : m_display(XOpenDisplay(nullptr)) {
+Screen::Screen() : m_display(XOpenDisplay(nullptr)), m_keyboard(m_display) {
   // This process looks only: errors about windows gone meanwhile are no reason to end it.
   XSetErrorHandler(IgnoreErrors);
 }
@@ -94,47 +92,6 @@ bool Screen::Focus(WindowId window) {
   int revert = 0;
   XGetInputFocus(m_display, &focus, &revert);
   return Within(m_display, focus, window);
-}
-
-bool Screen::PressKey(unsigned long keysym, bool shifted) {
-  const KeyCode key = XKeysymToKeycode(m_display, keysym);
-  const KeyCode shift = XKeysymToKeycode(m_display, XK_Shift_L);
-  if (key == 0 || (shifted && shift == 0)) return false;
-  if (shifted) XTestFakeKeyEvent(m_display, shift, True, CurrentTime);
-  XTestFakeKeyEvent(m_display, key, True, CurrentTime);
-  XTestFakeKeyEvent(m_display, key, False, CurrentTime);
-  if (shifted) XTestFakeKeyEvent(m_display, shift, False, CurrentTime);
-  return true;
-}
-
-bool Screen::Type(const std::string& text) {
-  int event = 0, error = 0, major = 0, minor = 0;
-  if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
-  for (const char c : text) {
-    // Printable ASCII characters are their own key symbols.
-    const auto keysym = static_cast<KeySym>(static_cast<unsigned char>(c));
-    if (keysym < 0x20 || keysym > 0x7e) return false;
-    const KeyCode key = XKeysymToKeycode(m_display, keysym);
-    if (key == 0) return false;
-    // A character that the key gives only with Shift (upper case, most punctuation).
-    const bool shifted = XkbKeycodeToKeysym(m_display, key, 0, 0) != keysym;
-    if (!PressKey(keysym, shifted)) return false;
-  }
-  XSync(m_display, False);
-  return true;
-}
-
-bool Screen::Press(const std::string& keyName, const std::string& modifier) {
-  int event = 0, error = 0, major = 0, minor = 0;
-  if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
-  const KeySym keysym = XStringToKeysym(keyName.c_str());
-  const KeyCode held = modifier.empty() ? 0 : XKeysymToKeycode(m_display, XStringToKeysym(modifier.c_str()));
-  if (keysym == NoSymbol || (!modifier.empty() && held == 0)) return false;
-  if (held) XTestFakeKeyEvent(m_display, held, True, CurrentTime);
-  const bool pressed = PressKey(keysym, false);
-  if (held) XTestFakeKeyEvent(m_display, held, False, CurrentTime);
-  XSync(m_display, False);
-  return pressed;
 }
 
 bool Screen::Click(WindowId window, int x, int y, unsigned int button) {

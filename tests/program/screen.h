@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "tests/program/keyboard.h"
+
 struct _XDisplay;
 
 namespace programtest {
@@ -32,13 +34,9 @@ class Screen {
   // Gives the keyboard to `window`; true once the server says that it, or a window inside it,
   // has it. False while the window cannot take it (not viewable yet, gone): ask again.
   bool Focus(WindowId window);
-  // Types `text` into the window that has the keyboard, key by key through the XTEST extension
-  // as a keyboard would (Shift held where a character needs it); false when a character has no
-  // key or the server has no XTEST.
-  bool Type(const std::string& text);
-  // Presses and releases the key named as X names it ("Tab", "Return"), with the modifier key
-  // held when one is named ("Alt_L", "Control_L").
-  bool Press(const std::string& keyName, const std::string& modifier = "");
+  // Types `text` into the window that has the keyboard, and presses a key (keyboard.h).
+  bool Type(const std::string& text) { return m_keyboard.Type(text); }
+  bool Press(const std::string& keyName, const std::string& modifier = "") { return m_keyboard.Press(keyName, modifier); }
   // Brings the top-level window to the front, moves the pointer to (x, y) inside it and clicks
   // the button there (1: the left one) through the XTEST extension.
   bool Click(WindowId window, int x, int y, unsigned int button = 1);
@@ -54,9 +52,8 @@ class Screen {
   size_t CountColour(WindowId window, int x, int y, int width, int height, unsigned long rgb);
 
  private:
-  bool PressKey(unsigned long keysym, bool shifted);
-
   _XDisplay* m_display;
+  Keyboard m_keyboard;
 };
 
 }  // namespace programtest
