@@ -1,9 +1,12 @@
 // Ending the program while another person is on: by SIGTERM, and by the window's close and its
-// question. Each end is clean (status 0, the log-out reaching the server, the settings whole and
-// the user's alone, nothing half-written), and the other person's program sees the departure.
+// question, in the middle of a burst of messages and of a file transfer. Each end is clean
+// (status 0, the log-out reaching the server, the settings whole and the user's alone, nothing
+// half-written), and the other person's program sees the departure.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "tests/journeys/journey.h"
@@ -14,36 +17,53 @@ namespace {
 
 class Ending : public Journey {
  protected:
-  // Alice and bob are each other's contacts on the server, and so are alice and carol.
+  // Alice, bob and carol are each other's contacts on the server.
   Ending() {
     m_serverState = "parlavox-standin-state 1\ncontact alice bob -\ncontact bob alice -\n"
-                    "contact alice carol -\ncontact carol alice -\n";
+                    "contact alice carol -\ncontact carol alice -\ncontact bob carol -\ncontact carol bob -\n";
   }
   void TearDown() override {
     m_carol.reset();
     Journey::TearDown();
   }
-  // Carol, a client of the server beside the programs, writes to alice in their room, many
-  // lines at once; returns once the server has passed on a good part of them.
-  void Burst(int lines) {
+  // Carol, a client of the server beside the programs, writes to one of them (alice unless
+  // said) in their room, many lines at once; returns once the server has passed on a good part
+  // of them.
+  void Burst(int lines, const std::string& to = "alice") {
     if (!m_carol) {
       standintest::PrepareClients(DataDir(), m_carolHome.path());
       m_carol.reset(new standintest::TestUser(ServerPort(), "carol"));
       ASSERT_TRUE(m_carol->LoggedIn());
-      m_carol->Link().SendSubscribeChatRoom(m_carol->Key(), kRoom);
+    }
+    const std::string room = "prv://parlavox/" + to + ":carol";
+    if (m_carolRooms.insert(room).second) {
+      m_carol->Link().SendSubscribeChatRoom(m_carol->Key(), room);
       ASSERT_TRUE(m_carol->Wait(S2C_Request_PR_suburlack));
     }
     const size_t before = CountJournal("carol sendmessage ");
     for (int i = 0; i < lines; ++i)
-      m_carol->Link().SendMessage(m_carol->Key(), kRoom, "Line " + std::to_string(i) + " of a long story");
+      m_carol->Link().SendMessage(m_carol->Key(), room, "Line " + std::to_string(i) + " of a long story");
     ASSERT_TRUE(Until([&] { return CountJournal("carol sendmessage ") >= before + lines / 5; }, "carol's burst"));
   }
-  static constexpr const char* kRoom = "prv://parlavox/alice:carol";
   testsupport::TempDir m_carolHome;
   std::unique_ptr<standintest::TestUser> m_carol;
-  // What bob's program traces as it takes in alice's presence: online (1) or offline (0).
-  static std::string Presence(int status) {
-    return "(login, url, status, subs, notify = (alice,none," + std::to_string(status) + ",";
+  std::set<std::string> m_carolRooms;
+  // What a program traces as it takes in a contact's presence: online (1) or offline (0).
+  static std::string Presence(int status, const std::string& login = "alice") {
+    return "(login, url, status, subs, notify = (" + login + ",none," + std::to_string(status) + ",";
+  }
+  // How many reports of a transfer interrupted (5) or failed (6) the person's transfers window
+  // has taken.
+  static size_t EndedShort(const Person& person) {
+    return Traced(person, "FilesFrame::UpdateFileTransfertStatus", ", 5)") +
+           Traced(person, "FilesFrame::UpdateFileTransfertStatus", ", 6)");
+  }
+  // The size of the hidden file a download writes into before its file is whole (0 when none
+  // is in the folder).
+  static long long PartialSize(const std::string& folder) {
+    for (const std::string& name : testsupport::ListDir(folder))
+      if (name[0] == '.' && name.find(".part-") != std::string::npos) return SizeOf(folder + "/" + name);
+    return 0;
   }
 };
 
@@ -90,6 +110,78 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(AwaitLog("bob logged out (1 online)"));
+}
+
+// Ending in the middle of a file transfer (slowed on its way, as over a real line) and of a
+// burst of messages: first the sending side by SIGTERM, then the receiving side by its window's
+// close. Each end is clean, the other side sees the departure and its transfer end short, and
+// the receiver's folder holds neither a file that looks whole nor the part it had received.
+TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
+  Person& alice = Add("alice");
+  Person& bob = Add("bob");
+  if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
+  ASSERT_GE(StartAndLogInByTyping(bob), 0);
+  ASSERT_GE(StartAndLogInByTyping(alice), 0);
+  ASSERT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 1; }, "bob seeing alice come"));
+  ASSERT_TRUE(SetFilePort(alice, kFilePort));
+  ReachFilesOf(alice, bob, kFilePort, 4u << 20);
+  const std::string page = "http://www.example.org/films/";
+  auto rooms = MeetInTheRoom(alice, bob, page);
+  ASSERT_TRUE(rooms.first && rooms.second);
+  const std::string original = alice.Home() + "/film.bin";
+  ASSERT_TRUE(WriteRandomFile(original, 50u << 20));
+  const std::string folder = bob.Home() + "/Downloads";
+  ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
+
+  // Alice's program ended by SIGTERM while it sends the film and carol writes to her.
+  ASSERT_TRUE(OfferFile(alice, rooms.first, original));
+  ASSERT_TRUE(DownloadOffer(bob, rooms.second, folder + "/film.bin"));
+  ASSERT_TRUE(Until([&] { return PartialSize(folder) > (2 << 20); }, "the film half-way to bob"));
+  const size_t offline = CountTraced(bob, Presence(0));
+  Burst(400);
+  size_t from = Journal().size();
+  kill(alice.Pid(), SIGTERM);
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  ExpectSettingsWhole(alice);
+  // Bob sees her go, and his download end short: nothing of it is left in his folder.
+  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(0)) == offline + 1; }, "bob seeing alice go"));
+  EXPECT_TRUE(Until([&] { return EndedShort(bob) == 1; }, "bob's download ending short"));
+  EXPECT_TRUE(Until([&] { return testsupport::ListDir(folder).empty(); }, "bob's folder left empty"));
+
+  // She comes back (logged in by herself), to the room, and offers the film again; this time
+  // bob's program is ended by his window's close while he receives it and carol writes to him.
+  from = Journal().size();
+  alice.Start();
+  EXPECT_GE(AwaitJournal([](const std::string& line) { return line.compare(0, 23, "- connect login=\"alice\"") == 0; },
+                         from),
+            0);
+  ASSERT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 2; }, "bob seeing alice come back"));
+  Browse(alice, page);
+  ASSERT_TRUE(EnterFromThePanel(alice, page));
+  rooms.first = AwaitWindow(alice, "Chatrooms");
+  ASSERT_TRUE(rooms.first);
+  ASSERT_TRUE(OfferFile(alice, rooms.first, original));
+  ASSERT_TRUE(DownloadOffer(bob, rooms.second, folder + "/film again.bin"));
+  ASSERT_TRUE(Until([&] { return PartialSize(folder) > (2 << 20); }, "the film half-way to bob again"));
+  const size_t bobOffline = CountTraced(alice, Presence(0, "bob"));
+  const size_t uploadsEnded = EndedShort(alice);
+  Burst(400, "bob");
+  from = Journal().size();
+  ASSERT_TRUE(Quit(bob));
+  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
+  ExpectSettingsWhole(bob);
+  EXPECT_EQ(Lines{}, testsupport::ListDir(folder));
+  // Alice sees him go, and her upload end short.
+  EXPECT_TRUE(Until([&] { return CountTraced(alice, Presence(0, "bob")) == bobOffline + 1; }, "alice seeing bob go"));
+  EXPECT_TRUE(Until([&] { return EndedShort(alice) == uploadsEnded + 1; }, "alice's upload ending short"));
+
+  from = Journal().size();
+  ASSERT_TRUE(Quit(alice));
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  ExpectSettingsWhole(alice);
 }
 
 }  // namespace
