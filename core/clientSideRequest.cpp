@@ -125,6 +125,10 @@ void ClientSideRequest::CloseConnection() {
   TRACE_END();
 }
 
+bool ClientSideRequest::WaitClosed(int milliseconds) const {
+  return m_connection->WaitClosed(milliseconds);
+}
+
 void ClientSideRequest::CloseLink() {
   TRACE_START();
   if (m_connected.exchange(false)) {
