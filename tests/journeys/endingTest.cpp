@@ -113,16 +113,17 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
 }
 
 // Ending in the middle of a file transfer (slowed on its way, as over a real line) and of a
-// burst of messages: first the sending side by SIGTERM, then the receiving side by its window's
-// close. Each end is clean, the other side sees the departure and its transfer end short, and
-// the receiver's folder holds neither a file that looks whole nor the part it had received.
+// burst of messages, each side of the transfer by SIGTERM and by its window's close: alice sends
+// the same film to bob again and again, and one of them is ended half-way each time, then comes
+// back (logged in by themselves) to the room. Each end is clean, the other side sees the
+// departure and its transfer end short, and bob's folder never holds a file that looks whole nor
+// the part he had received.
 TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
   Person& alice = Add("alice");
   Person& bob = Add("bob");
   if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
   ASSERT_GE(StartAndLogInByTyping(bob), 0);
   ASSERT_GE(StartAndLogInByTyping(alice), 0);
-  ASSERT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 1; }, "bob seeing alice come"));
   ASSERT_TRUE(SetFilePort(alice, kFilePort));
   ReachFilesOf(alice, bob, kFilePort, 4u << 20);
   const std::string page = "http://www.example.org/films/";
@@ -133,51 +134,52 @@ TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
   const std::string folder = bob.Home() + "/Downloads";
   ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
 
-  // Alice's program ended by SIGTERM while it sends the film and carol writes to her.
-  ASSERT_TRUE(OfferFile(alice, rooms.first, original));
-  ASSERT_TRUE(DownloadOffer(bob, rooms.second, folder + "/film.bin"));
-  ASSERT_TRUE(Until([&] { return PartialSize(folder) > (2 << 20); }, "the film half-way to bob"));
-  const size_t offline = CountTraced(bob, Presence(0));
-  Burst(400);
-  size_t from = Journal().size();
-  kill(alice.Pid(), SIGTERM);
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
-  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
-  ExpectSettingsWhole(alice);
-  // Bob sees her go, and his download end short: nothing of it is left in his folder.
-  EXPECT_TRUE(Until([&] { return CountTraced(bob, Presence(0)) == offline + 1; }, "bob seeing alice go"));
-  EXPECT_TRUE(Until([&] { return EndedShort(bob) == 1; }, "bob's download ending short"));
-  EXPECT_TRUE(Until([&] { return testsupport::ListDir(folder).empty(); }, "bob's folder left empty"));
+  const struct {
+    bool sender, signal;
+  } rounds[] = {{true, true}, {false, false}, {true, false}, {false, true}};
+  int round = 0;
+  for (const auto& ending : rounds) {
+    Person& leaving = ending.sender ? alice : bob;
+    Person& staying = ending.sender ? bob : alice;
+    SCOPED_TRACE(leaving.Login() + (ending.signal ? " ended by SIGTERM" : " ended by the window"));
+    // Whoever left last time comes back, logged in by themselves, and enters the room again.
+    for (Person* person : {&alice, &bob}) {
+      if (person->Running()) continue;
+      const size_t from = Journal().size();
+      person->Start();
+      const std::string connect = "- connect login=\"" + person->Login() + "\"";
+      ASSERT_GE(AwaitJournal([&](const std::string& line) { return line.compare(0, connect.size(), connect) == 0; },
+                             from),
+                0);
+      ASSERT_TRUE(AwaitLog(person->Login() + " logged in ("));
+      Browse(*person, page);
+      ASSERT_TRUE(EnterFromThePanel(*person, page));
+      (person == &alice ? rooms.first : rooms.second) = AwaitWindow(*person, "Chatrooms");
+    }
+    ASSERT_TRUE(OfferFile(alice, rooms.first, original));
+    ASSERT_TRUE(DownloadOffer(bob, rooms.second, folder + "/film " + std::to_string(++round) + ".bin"));
+    ASSERT_TRUE(Until([&] { return PartialSize(folder) > (2 << 20); }, "the film half-way to bob"));
+    const size_t offline = CountTraced(staying, Presence(0, leaving.Login()));
+    const size_t endedShort = EndedShort(staying);
+    Burst(400, leaving.Login());
 
-  // She comes back (logged in by herself), to the room, and offers the film again; this time
-  // bob's program is ended by his window's close while he receives it and carol writes to him.
-  from = Journal().size();
-  alice.Start();
-  EXPECT_GE(AwaitJournal([](const std::string& line) { return line.compare(0, 23, "- connect login=\"alice\"") == 0; },
-                         from),
-            0);
-  ASSERT_TRUE(Until([&] { return CountTraced(bob, Presence(1)) == 2; }, "bob seeing alice come back"));
-  Browse(alice, page);
-  ASSERT_TRUE(EnterFromThePanel(alice, page));
-  rooms.first = AwaitWindow(alice, "Chatrooms");
-  ASSERT_TRUE(rooms.first);
-  ASSERT_TRUE(OfferFile(alice, rooms.first, original));
-  ASSERT_TRUE(DownloadOffer(bob, rooms.second, folder + "/film again.bin"));
-  ASSERT_TRUE(Until([&] { return PartialSize(folder) > (2 << 20); }, "the film half-way to bob again"));
-  const size_t bobOffline = CountTraced(alice, Presence(0, "bob"));
-  const size_t uploadsEnded = EndedShort(alice);
-  Burst(400, "bob");
-  from = Journal().size();
-  ASSERT_TRUE(Quit(bob));
-  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
-  EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
-  ExpectSettingsWhole(bob);
-  EXPECT_EQ(Lines{}, testsupport::ListDir(folder));
-  // Alice sees him go, and her upload end short.
-  EXPECT_TRUE(Until([&] { return CountTraced(alice, Presence(0, "bob")) == bobOffline + 1; }, "alice seeing bob go"));
-  EXPECT_TRUE(Until([&] { return EndedShort(alice) == uploadsEnded + 1; }, "alice's upload ending short"));
+    const size_t from = Journal().size();
+    if (ending.signal) {
+      kill(leaving.Pid(), SIGTERM);
+    } else {
+      ASSERT_TRUE(Quit(leaving));
+    }
+    EXPECT_EQ(0, leaving.WaitExit()) << leaving.Errors();
+    EXPECT_GE(AwaitJournal(leaving.Login() + " disconnect recoflag=false", from), 0);
+    ExpectSettingsWhole(leaving);
+    // The other sees the departure and the transfer end short; bob's folder is left empty.
+    EXPECT_TRUE(Until([&] { return CountTraced(staying, Presence(0, leaving.Login())) == offline + 1; },
+                      staying.Login() + " seeing " + leaving.Login() + " go"));
+    EXPECT_TRUE(Until([&] { return EndedShort(staying) == endedShort + 1; }, "the transfer ending short"));
+    EXPECT_TRUE(Until([&] { return testsupport::ListDir(folder).empty(); }, "bob's folder left empty"));
+  }
 
-  from = Journal().size();
+  const size_t from = Journal().size();
   ASSERT_TRUE(Quit(alice));
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);

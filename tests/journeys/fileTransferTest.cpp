@@ -15,7 +15,8 @@ class FileTransfer : public Journey {
  protected:
   // What each side's transfers window traces as it takes a report of the transfer in a state.
   static size_t Reported(const Person& person, const std::string& transferKey, int state) {
-    return Traced(person, "FilesFrame::UpdateFileTransfertStatus", "(" + transferKey + ", " + std::to_string(state) + ")");
+    const std::string arguments = "(" + transferKey + ", " + std::to_string(state) + ")";
+    return Traced(person, "FilesFrame::UpdateFileTransfertStatus", arguments);
   }
   // The key of the person's latest offer, as the server's journal has it.
   std::string OfferedKey(const std::string& login) {

@@ -374,16 +374,16 @@ bool Journey::SetFilePort(const Person& person, unsigned short port) {
   // The preferences window draws its own title: it is the program's one large untitled window.
   programtest::Screen::WindowId preferences = 0;
   auto shown = [&] { return (preferences = m_screen->UntitledWindowShown(person.Pid(), 400, 300)) != 0; };
-  // The tool bar's preferences button shows it, and hides it again.
-  auto click = [&](bool show, const std::string& what) {
-    return Until([&] {
-      if (shown() != show) m_screen->Click(window, kPreferencesX, kPreferencesY);
-      return testsupport::WaitFor([&] { return shown() == show; }, milliseconds(3000));
-    }, person.Login() + "'s preferences window " + what);
-  };
-  if (!window || !click(true, "shown")) return false;
+  // The tool bar's preferences button shows it (and only raises it once shown).
+  if (!window || !Until([&] {
+        if (!shown()) m_screen->Click(window, kPreferencesX, kPreferencesY);
+        return testsupport::WaitFor(shown, milliseconds(3000));
+      }, person.Login() + "'s preferences window shown")) {
+    return false;
+  }
   const size_t restarted = CountTraced(person, "Manager::RestartFileServer");
-  // The new port typed over the old one in its field, then "Save" by its mnemonic.
+  // The new port typed over the old one in its field, then "Save" by its mnemonic, which takes
+  // the window away.
   return Until([&] {
     m_screen->Click(preferences, kFilePortX, kFilePortY);
     if (m_screen->Focus(preferences)) {
@@ -393,7 +393,8 @@ bool Journey::SetFilePort(const Person& person, unsigned short port) {
     }
     return testsupport::WaitFor([&] { return CountTraced(person, "Manager::RestartFileServer") > restarted; },
                                 milliseconds(3000));
-  }, person.Login() + "'s file port set to " + std::to_string(port)) && click(false, "hidden");
+  }, person.Login() + "'s file port set to " + std::to_string(port)) &&
+         Until([&] { return !shown(); }, person.Login() + "'s preferences window gone");
 }
 
 bool Journey::OfferFile(const Person& person, programtest::Screen::WindowId room, const std::string& path) {
@@ -403,7 +404,8 @@ bool Journey::OfferFile(const Person& person, programtest::Screen::WindowId room
   // The input's second tool.
   return ClickFor(person, room, kSendFileX, kSendFileY, "Send file...") && ChooseFile(person, "Send file...", path) &&
          AwaitJournal([&](const std::string& line) {
-           return line.compare(0, offered.size(), offered) == 0 && line.find("filename=\"" + name + "\"") != std::string::npos;
+           return line.compare(0, offered.size(), offered) == 0 &&
+                  line.find("filename=\"" + name + "\"") != std::string::npos;
          }, before) >= 0;
 }
 

@@ -132,8 +132,9 @@ void PersonNetwork::Serve(int listener, unsigned short target, int targetNamespa
 
 void PersonNetwork::Pass(int from, int to, size_t bytesPerSecond) {
   char buffer[64 * 1024];
-  // Slowed: small pieces, each sent no sooner than the rate allows since the first.
-  const size_t piece = bytesPerSecond ? std::min(sizeof buffer, std::max<size_t>(bytesPerSecond / 20, 1)) : sizeof buffer;
+  // Slowed: small pieces, each passed on no sooner than the rate allows since the link opened.
+  const size_t piece =
+      bytesPerSecond ? std::min(sizeof buffer, std::max<size_t>(bytesPerSecond / 20, 1)) : sizeof buffer;
   const auto start = std::chrono::steady_clock::now();
   size_t passed = 0;
   for (;;) {
