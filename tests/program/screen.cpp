@@ -27,23 +27,29 @@ long PidOf(Display* display, Window window) {
   return pid;
 }
 
-bool Matches(Display* display, Window window, pid_t pid, const std::string& title) {
+// A viewable top-level window of the process, with exactly the title, or (width above 0) with
+// no title and at least that size.
+bool Matches(Display* display, Window window, pid_t pid, const std::string& title, int width = 0, int height = 0) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return false;
   if (PidOf(display, window) != pid) return false;
   char* name = nullptr;
-  const bool same = XFetchName(display, window, &name) && name && title == name;
+  const bool named = XFetchName(display, window, &name) && name && *name;
+  const bool same = width > 0 ? !named && attributes.width >= width && attributes.height >= height
+                              : named && title == name;
   if (name) XFree(name);
   return same;
 }
 
-Window Search(Display* display, Window window, pid_t pid, const std::string& title, int depth) {
-  if (Matches(display, window, pid, title)) return window;
+Window Search(Display* display, Window window, pid_t pid, const std::string& title, int depth, int width = 0,
+              int height = 0) {
+  if (Matches(display, window, pid, title, width, height)) return window;
   Window root = 0, parent = 0, *children = nullptr;
   unsigned int count = 0;
   if (depth == 0 || !XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
   Window found = 0;
-  for (unsigned int i = 0; i < count && !found; ++i) found = Search(display, children[i], pid, title, depth - 1);
+  for (unsigned int i = 0; i < count && !found; ++i)
+    found = Search(display, children[i], pid, title, depth - 1, width, height);
   if (children) XFree(children);
   return found;
 }
@@ -62,6 +68,15 @@ bool Within(Display* display, Window inner, Window outer) {
   return false;
 }
 
+// Each of the three channels of the pixel within `tolerance` of the colour's.
+bool Near(unsigned long pixel, unsigned long rgb, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int difference = static_cast<int>((pixel >> shift) & 0xff) - static_cast<int>((rgb >> shift) & 0xff);
+    if (difference > tolerance || difference < -tolerance) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Screen::Screen() : m_display(XOpenDisplay(nullptr)), m_keyboard(m_display) {
@@ -77,6 +92,13 @@ Screen::WindowId Screen::WindowShown(pid_t pid, const std::string& title) {
   if (!m_display) return 0;
   // Top-level windows are the root's children, or its grandchildren under a window manager.
   const Window found = Search(m_display, DefaultRootWindow(m_display), pid, title, 2);
+  XSync(m_display, False);
+  return found;
+}
+
+Screen::WindowId Screen::UntitledWindowShown(pid_t pid, int width, int height) {
+  if (!m_display || width <= 0) return 0;
+  const Window found = Search(m_display, DefaultRootWindow(m_display), pid, "", 2, width, height);
   XSync(m_display, False);
   return found;
 }
@@ -180,6 +202,39 @@ size_t Screen::CountColour(WindowId window, int x, int y, int width, int height,
   }
   XDestroyImage(image);
   return count;
+}
+
+bool Screen::FindRun(WindowId window, unsigned long rgb, int length, int* x, int* y, int tolerance) {
+  XWindowAttributes attributes;
+  if (!m_display || window == 0 || !XGetWindowAttributes(m_display, window, &attributes) ||
+      attributes.map_state != IsViewable) {
+    return false;
+  }
+  // What another window covers reads as that window's pixels: the window goes to the front.
+  XRaiseWindow(m_display, window);
+  XSync(m_display, False);
+  XImage* image =
+      XGetImage(m_display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (!image) return false;
+  bool found = false;
+  for (int row = attributes.height - 1; row >= 0 && !found; --row) {
+    int run = 0;
+    for (int column = 0; column <= attributes.width && !found; ++column) {
+      if (column < attributes.width && Near(XGetPixel(image, column, row), rgb, tolerance)) {
+        ++run;
+        continue;
+      }
+      if (run >= length) {
+        *x = column - run / 2 - 1;
+        *y = row;
+        found = true;
+      }
+      run = 0;
+    }
+  }
+  XDestroyImage(image);
+  return found;
 }
 
 }  // namespace programtest

@@ -30,6 +30,9 @@ class Screen {
   // it shows none.
   WindowId WindowShown(pid_t pid, const std::string& title);
   bool ShowsWindow(pid_t pid, const std::string& title) { return WindowShown(pid, title) != 0; }
+  // A top-level window of the process without a title (a borderless tool window that draws its
+  // own) of at least this size, mapped and viewable; 0 when it shows none.
+  WindowId UntitledWindowShown(pid_t pid, int width, int height);
 
   // Gives the keyboard to `window`; true once the server says that it, or a window inside it,
   // has it. False while the window cannot take it (not viewable yet, gone): ask again.
@@ -50,6 +53,11 @@ class Screen {
   // in the rectangle of it that starts at (x, y); what was drawn before the window came to the
   // front may still show, so ask again until it holds.
   size_t CountColour(WindowId window, int x, int y, int width, int height, unsigned long rgb);
+  // Looks at what the window shows (brought to the front first) for a horizontal run of at least
+  // `length` pixels of the colour 0xRRGGBB, each channel within `tolerance` of it (a thin line
+  // drawn smoothed is lighter), such as a link's underline or a coloured row; the middle of the
+  // lowest such run, in the window's coordinates. False when none shows.
+  bool FindRun(WindowId window, unsigned long rgb, int length, int* x, int* y, int tolerance = 0);
 
  private:
   _XDisplay* m_display;
