@@ -40,8 +40,7 @@ TEST_F(Journey, TheExtensionNamesPagesAndTheProgramEntersAndLeavesTheirRooms) {
   }
   EXPECT_EQ((Lines{"alice openurl site=\"" + page + "\"", "alice openurl site=\"" + third + "\""}), alices);
 
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
   for (const std::string& line : Journal()) EXPECT_EQ(std::string::npos, line.find(other)) << line;
 }
 

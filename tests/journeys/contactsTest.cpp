@@ -120,8 +120,7 @@ TEST_F(Contacts, RequestAcceptedPresenceFollowedAndAPrivateRoomOpenedFromTheList
   // Bob quits: his settings keep alice as a contact, and alice sees him go offline.
   const size_t online = CountTraced(alice, TracedPresence("bob", 1));
   const size_t offline = CountTraced(alice, TracedPresence("bob", 0));
-  ASSERT_TRUE(Quit(bob));
-  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  ASSERT_TRUE(QuitCleanly(bob));
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(ListsContact(bob, "alice"));
   EXPECT_TRUE(Until([&] { return CountTraced(alice, TracedPresence("bob", 0)) > offline; }, "alice seeing bob leave"));
@@ -163,12 +162,10 @@ TEST_F(Contacts, RequestAcceptedPresenceFollowedAndAPrivateRoomOpenedFromTheList
   EXPECT_EQ(1u, CountJournal("alice addcontact "));
   EXPECT_EQ(1u, CountJournal("alice sendmessage "));
 
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
   ExpectSettingsWhole(alice);
   EXPECT_TRUE(ListsContact(alice, "bob"));
-  ASSERT_TRUE(Quit(bob));
-  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  ASSERT_TRUE(QuitCleanly(bob));
 }
 
 }  // namespace

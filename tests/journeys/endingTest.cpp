@@ -94,8 +94,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   // sees her go again.
   Burst(400);
   from = Journal().size();
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
   EXPECT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 0)) == offline + 2; },
                     "bob seeing alice go again"));
@@ -103,8 +102,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
 
   // Bob ends by his window too; carol is the one left.
   from = Journal().size();
-  ASSERT_TRUE(Quit(bob));
-  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  ASSERT_TRUE(QuitCleanly(bob));
   EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(AwaitLog("bob logged out (1 online)"));
@@ -180,8 +178,7 @@ TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
   }
 
   const size_t from = Journal().size();
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(alice);
 }

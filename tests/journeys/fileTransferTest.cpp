@@ -80,10 +80,8 @@ TEST_F(FileTransfer, FiftyMegabytesOfferedInTheRoomAndDownloadedWhole) {
                       person->Login() + "'s transfers window showing the transfer done"));
   }
 
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
-  ASSERT_TRUE(Quit(bob));
-  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
+  ASSERT_TRUE(QuitCleanly(bob));
 }
 
 }  // namespace

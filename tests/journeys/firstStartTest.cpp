@@ -19,8 +19,7 @@ TEST_F(Journey, FirstStartLogsInByTypingAndTheNextByItself) {
   const std::string connect = "- connect login=\"alice\" password=*** ";
 
   // Quit through the question: the program logs out and ends well.
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", first), 0);
   // The settings are whole, the user's alone, hold the account; nothing half-written is left.
   ExpectSettingsWhole(alice);

@@ -290,6 +290,13 @@ long Journey::StartAndLogInByTyping(Person& person) {
   return found;
 }
 
+bool Journey::QuitCleanly(Person& person) {
+  if (!Quit(person)) return false;
+  const int status = person.WaitExit();
+  EXPECT_EQ(0, status) << person.Login() << "'s program said:\n" << person.Errors();
+  return status == 0;
+}
+
 bool Journey::Quit(Person& person) {
   const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
   // The close box asks; the question is answered once it shows.

@@ -102,6 +102,9 @@ class Journey : public ::testing::Test {
   long StartAndLogInByTyping(Person& person);
   // Closes the person's main window as its close box does, then chooses "Exit" in the question.
   bool Quit(Person& person);
+  // Quits the person's program so, and expects it to end with status 0; false when the question
+  // never showed or the program did not end so.
+  bool QuitCleanly(Person& person);
   // The browser extension's request to the person's program's listener, with the header fields
   // given ("Name: value"); what it answered (nothing, for some requests).
   std::string Browse(const Person& person, const std::string& request, const Lines& fields = {});

@@ -84,10 +84,8 @@ TEST_F(Meeting, TwoPeopleMeetOnASiteAndTalkInItsRoom) {
   EXPECT_NE(std::string::npos, bobSays) << text;
   EXPECT_LT(aliceSays, bobSays) << text;
 
-  ASSERT_TRUE(Quit(alice));
-  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
-  ASSERT_TRUE(Quit(bob));
-  EXPECT_EQ(0, bob.WaitExit()) << bob.Errors();
+  ASSERT_TRUE(QuitCleanly(alice));
+  ASSERT_TRUE(QuitCleanly(bob));
 }
 
 }  // namespace

@@ -68,6 +68,20 @@ bool Within(Display* display, Window inner, Window outer) {
   return false;
 }
 
+// The colour channel of the pixel under the mask, as 8 bits.
+unsigned long Channel(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (!((mask >> shift) & 1)) ++shift;
+  const unsigned long top = mask >> shift;
+  return ((pixel & mask) >> shift) * 255 / top;
+}
+
+// The pixel of the image as 0xRRGGBB, whatever the image's layout.
+unsigned long Rgb(const XImage* image, unsigned long pixel) {
+  return Channel(pixel, image->red_mask) << 16 | Channel(pixel, image->green_mask) << 8 | Channel(pixel, image->blue_mask);
+}
+
 // Each of the three channels of the pixel within `tolerance` of the colour's.
 bool Near(unsigned long pixel, unsigned long rgb, int tolerance) {
   for (int shift = 0; shift < 24; shift += 8) {
@@ -171,18 +185,6 @@ Screen::WindowId Screen::WindowAt(pid_t pid, WindowId window, int x, int y) {
   return found;
 }
 
-namespace {
-
-// The colour channel of the pixel under the mask, as 8 bits.
-unsigned long Channel(unsigned long pixel, unsigned long mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (!((mask >> shift) & 1)) ++shift;
-  const unsigned long top = mask >> shift;
-  return ((pixel & mask) >> shift) * 255 / top;
-}
-
-}  // namespace
 
 size_t Screen::CountColour(WindowId window, int x, int y, int width, int height, unsigned long rgb) {
   if (!m_display || window == 0 || width <= 0 || height <= 0) return 0;
@@ -194,10 +196,7 @@ size_t Screen::CountColour(WindowId window, int x, int y, int width, int height,
   size_t count = 0;
   for (int row = 0; row < height; ++row) {
     for (int column = 0; column < width; ++column) {
-      const unsigned long pixel = XGetPixel(image, column, row);
-      const unsigned long seen = Channel(pixel, image->red_mask) << 16 | Channel(pixel, image->green_mask) << 8 |
-                                 Channel(pixel, image->blue_mask);
-      count += seen == rgb ? 1 : 0;
+      count += Rgb(image, XGetPixel(image, column, row)) == rgb ? 1 : 0;
     }
   }
   XDestroyImage(image);
@@ -221,7 +220,7 @@ bool Screen::FindRun(WindowId window, unsigned long rgb, int length, int* x, int
   for (int row = attributes.height - 1; row >= 0 && !found; --row) {
     int run = 0;
     for (int column = 0; column <= attributes.width && !found; ++column) {
-      if (column < attributes.width && Near(XGetPixel(image, column, row), rgb, tolerance)) {
+      if (column < attributes.width && Near(Rgb(image, XGetPixel(image, column, row)), rgb, tolerance)) {
         ++run;
         continue;
       }
