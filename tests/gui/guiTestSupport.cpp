@@ -157,6 +157,8 @@ std::string UnderPointer(wxWindow* w, const wxPoint& point) {
   return out.str();
 }
 
+void SendPointerTo(const wxPoint& point) { Simulator().MouseMove(point); }
+
 bool MovePointer(wxWindow* w, const wxPoint& point) {
   for (int tries = 0; tries < 20; ++tries) {
     // Another window come in front meanwhile (one the program opened late): the user brings the

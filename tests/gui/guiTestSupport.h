@@ -25,6 +25,8 @@ bool PumpUntil(const std::function<bool()>& cond, int ms = 10000);
 // The display has the pointer at `point` (screen coordinates), over the top-level window holding
 // `w`, mapped and in front there.
 bool PointerRestsOn(wxWindow* w, const wxPoint& point);
+// Sends the pointer to `point`, without waiting.
+void SendPointerTo(const wxPoint& point);
 // Moves the pointer to `point` over `w` and waits until the display has it there (the move sent
 // again now and then); then lets the toolkit take the enter and motion events.
 bool MovePointer(wxWindow* w, const wxPoint& point);

@@ -37,13 +37,18 @@ class SitePanelLinksTest : public SitesPanelTest {
     guitest::MovePointer(m_frame, point);
   }
   // The pointer resting on the middle of `w` until `shown` holds; brought there again when a late
-  // layout moved `w` meanwhile, or the window had lost the front.
-  bool RestOn(wxWindow* w, const std::function<bool()>& shown) {
-    wxPoint aim = Middle(w);
-    PointAt(aim);
+  // layout moved `w` meanwhile (after `bringIntoView`, as the user would scroll again), or the
+  // window had lost the front.
+  bool RestOn(wxWindow* w, const std::function<bool()>& shown, const std::function<void()>& bringIntoView = nullptr) {
+    Activate();
+    wxPoint aim(-1, -1);
     return guitest::PumpUntil([&] {
       if (shown()) return true;
-      if (Middle(w) != aim || !m_frame->IsActive()) PointAt(aim = Middle(w));
+      if (bringIntoView) bringIntoView();
+      if (Middle(w) != aim || !m_frame->IsActive()) {
+        Activate();
+        guitest::SendPointerTo(aim = Middle(w));
+      }
       return shown();
     });
   }
@@ -186,8 +191,12 @@ TEST_F(SitePanelLinksTest, ASiteScrolledIntoViewShowsItsTipsAndTheListClosesUpAf
     return panel->FindContact("bob")->IsShownOnScreen() &&
            m_frame->GetScreenRect().Contains(Middle(panel->FindContact("bob")));
   }));
-  ASSERT_TRUE(RestOn(panel->FindContact("bob"), [&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); }));
-  ASSERT_TRUE(RestOn(panel->GetSiteLabel()->GetInnerText(), [&] { return panel->GetSiteToolTip()->IsShownOnScreen(); }));
+  const auto scrollDown = [&] { m_sites->Scroll(0, 100000); };
+  ASSERT_TRUE(RestOn(panel->FindContact("bob"),
+                     [&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); },
+                     scrollDown));
+  ASSERT_TRUE(RestOn(panel->GetSiteLabel()->GetInnerText(), [&] { return panel->GetSiteToolTip()->IsShownOnScreen(); },
+                     scrollDown));
   EXPECT_FALSE(panel->GetContactToolTip()->IsShown());
   PointAt(m_frame->GetScreenRect().GetTopLeft() + wxPoint(5, 5));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !panel->GetSiteToolTip()->IsShown(); }));
