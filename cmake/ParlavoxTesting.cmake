@@ -6,15 +6,18 @@ include(GoogleTest)
 # (tests/support), so a test runs the same from CTest, a shell or a debugger.
 
 # parlavox_add_test(<target> LABEL <layer> SOURCES <files...> [LIBS <libs...>] [WX] [SERIAL]
-#                   [TIMEOUT <seconds>])
+#                   [TIMEOUT <seconds>] [SPLIT <suffix> <gtest filter>])
 # WX: the test main starts a wx GUI application (needs an X display, Xvfb under `make test`).
 # SERIAL: the cases must not run beside other tests (focus, pointer, timing-sensitive windows).
 # A WX program runs as one CTest test (starting the tool kit costs seconds); PER_CASE runs each
 # of its cases in a process of its own instead.
 # OWN_DISPLAY: the program runs on an X server of its own (tests/support/ownDisplay.sh), so it
 # may type and click beside other tests instead of running alone; it runs as one CTest test.
+# SPLIT (with OWN_DISPLAY): a long program runs as two CTest tests side by side, each on an X
+# server of its own: <target>_<suffix> runs the cases the filter selects (positive patterns
+# only), <target> all the others, so that a case added later runs in one of them.
 function(parlavox_add_test target)
-  cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY" "LABEL;TIMEOUT" "SOURCES;LIBS;SPLIT" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_compile_options(${target} PRIVATE ${PARLAVOX_WARNINGS})
   if(T_WX)
@@ -31,9 +34,19 @@ function(parlavox_add_test target)
     set(serial TRUE)
   endif()
   if(T_OWN_DISPLAY)
-    add_test(NAME ${target} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/ownDisplay.sh $<TARGET_FILE:${target}>
-      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-    set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
+    set(runs ${target})
+    if(T_SPLIT)
+      list(GET T_SPLIT 0 suffix)
+      list(GET T_SPLIT 1 filter)
+      set(runs ${target} ${target}_${suffix})
+      set(only_${target} --gtest_filter=-${filter})
+      set(only_${target}_${suffix} --gtest_filter=${filter})
+    endif()
+    foreach(run ${runs})
+      add_test(NAME ${run} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/ownDisplay.sh $<TARGET_FILE:${target}> ${only_${run}}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+      set_tests_properties(${run} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
+    endforeach()
   elseif(T_WX AND NOT T_PER_CASE)
     add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})

@@ -23,6 +23,7 @@
 #include "model/systemInfo.h"
 #include "network/fileServer.h"
 #include "network/localServer.h"
+#include "network/sslManager.h"
 
 namespace {
 
@@ -284,7 +285,12 @@ void Manager::AbortConnection() {
 bool Manager::Close() {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START();
+  // The log-out goes out on the link's writer, after what was queued before it: the program
+  // does not end before it has (or the link's grace for it is over), or the server would see
+  // the link break instead of the user leaving.
+  std::shared_ptr<ClientSideRequest> leaving = m_link ? m_link->client : nullptr;
   Disconnect(true, true);
+  if (leaving && !leaving->WaitClosed(SSLManager::kCloseGrace + 500)) TRACE_ERROR("the link did not close in time");
   // Whatever still listens goes with the session, so that nothing runs on while the program ends.
   if (m_fileServer) m_fileServer->Close(false);
   StoreModifiedSites();

@@ -124,6 +124,10 @@ void ClientSideRequest::CloseConnection() {
   TRACE_END();
 }
 
+bool ClientSideRequest::WaitClosed(int milliseconds) const {
+  return m_connection->WaitClosed(milliseconds);
+}
+
 void ClientSideRequest::CloseLink() {
   TRACE_START();
   m_connected = false;

@@ -40,6 +40,8 @@ class ClientSideRequest {
   // still connecting ends unseen. Safe from any thread at any time, even after Run ended;
   // returns at once (the receive loop then ends).
   void CloseConnection();
+  // Waits, `milliseconds` at most, until the link is closed; true once it is.
+  bool WaitClosed(int milliseconds) const;
   // The next server request; a dead link gives a request with no alternative, never null.
   S2C_Request_t* DecodeNextRequest();
 

@@ -138,6 +138,8 @@ void FileDownload::operator()() {
   TRACE_INFO("FileManager::DownloadFile Ouverture de la connexion vers %s", host_.c_str());
   if (!link.ConnectTo(host_, static_cast<unsigned short>(port_), connectTimeoutMs)) {
     TRACE_INFO("FileManager::Erreur d'ouverture");
+    // Nothing of the file is left beside the chosen path once the outcome is told.
+    file.Discard();
     Report(FM_HOST_UNREACHABLE, 0, size_, 0);
     TRACE_INFO("delete filetransfert");
     FileServer::UnregisterDownload(fileKey_, running_);

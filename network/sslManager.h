@@ -65,6 +65,9 @@ class SSLManager {
   // Closes once the messages queued so far went out, or kCloseGrace later at most; returns
   // at once. Without an open link it is CloseConnection.
   void CloseWhenSent();
+  // Waits until the link is closed (by CloseWhenSent once its messages went out, by a failure
+  // or by CloseConnection), at most `milliseconds`; true once it is.
+  bool WaitClosed(int milliseconds) const;
   // Queues the bytes for the link's writer and returns at once: true when queued; false when
   // the link is not open (yet, or any more) or the queue is over its bound.
   bool Write(const unsigned char* bytes, int length);

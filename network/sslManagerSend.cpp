@@ -7,6 +7,7 @@
 #include <openssl/err.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -132,6 +133,19 @@ void SSLManager::CloseWhenSent() {
   m_closeBy = Now() + static_cast<int64_t>(kCloseGrace) * 1000000;
   m_queue.Finish();
   TRACE_END_RESULT("closing once sent");
+}
+
+bool SSLManager::WaitClosed(int milliseconds) const {
+  if (m_closedEvent < 0) return false;
+  // The event is set once, when the link closes, and never taken back.
+  pollfd closed{m_closedEvent, POLLIN, 0};
+  auto until = Clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    const int r = poll(&closed, 1, static_cast<int>(std::max<long long>(left, 0)));
+    if (r > 0) return true;
+    if (r == 0 || errno != EINTR) return false;
+  }
 }
 
 void SSLManager::WriterLoop() {

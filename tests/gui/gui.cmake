@@ -4,6 +4,9 @@ set(PROGRAM_SESSION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
   ${CMAKE_SOURCE_DIR}/tests/support/programSession.cpp
   ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
   ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp)
+# The display's keyboard (with the X libraries X11 and Xtst), which answers file dialogs
+# (fileChoice.h).
+set(KEYBOARD_SOURCES ${CMAKE_SOURCE_DIR}/tests/program/keyboard.cpp)
 
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
@@ -11,17 +14,20 @@ file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.c
 # The end-to-end runs on the stand-in server are a program of their own (handlersEndToEnd.cmake).
 list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/(handlersEndToEnd|programSession)Test\\.cpp$")
 parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
-  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
-  LIBS parlavox_gui parlavox_test_server X11)
+  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp ${KEYBOARD_SOURCES}
+  LIBS parlavox_gui parlavox_test_server X11 Xtst)
 
 # Each family's tests are a program of their own on an X server of their own, so the families run
 # beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites. A
-# family's test support (files not ending in Test.cpp) is built into its program.
+# family's test support (files not ending in Test.cpp) is built into its program. The rooms are
+# the longest: their cases on the stand-in server (the *Session suites) run beside the others,
+# as test_gui_rooms_sessions.
+set(SPLIT_rooms SPLIT sessions "*Session.*")
 foreach(family rooms contacts profiles sites)
   file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
   if(FAMILY_TEST_SOURCES)
-    parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600
-      SOURCES ${FAMILY_TEST_SOURCES} ${PROGRAM_SESSION_SOURCES}
+    parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600 ${SPLIT_${family}}
+      SOURCES ${FAMILY_TEST_SOURCES} ${PROGRAM_SESSION_SOURCES} ${KEYBOARD_SOURCES}
       LIBS parlavox_gui parlavox_test_server parlavox_standin X11 Xtst)
     target_compile_definitions(test_gui_${family} PRIVATE
       PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>" PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>")

@@ -1,9 +1,12 @@
 // Ending the program while another person is on: by SIGTERM, and by the window's close and its
-// question. Each end is clean (status 0, the log-out reaching the server, the settings whole and
-// the user's alone, nothing half-written), and the other person's program sees the departure.
+// question, in the middle of a burst of messages and of a file transfer. Each end is clean
+// (status 0, the log-out reaching the server, the settings whole and the user's alone, nothing
+// half-written), and the other person's program sees the departure.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "tests/journeys/journey.h"
@@ -14,33 +17,50 @@ namespace {
 
 class Ending : public Journey {
  protected:
-  // Alice and bob are each other's contacts on the server, and so are alice and carol.
+  // Alice, bob and carol are each other's contacts on the server.
   Ending() {
     m_serverState = "parlavox-standin-state 1\ncontact alice bob -\ncontact bob alice -\n"
-                    "contact alice carol -\ncontact carol alice -\n";
+                    "contact alice carol -\ncontact carol alice -\ncontact bob carol -\ncontact carol bob -\n";
   }
   void TearDown() override {
     m_carol.reset();
     Journey::TearDown();
   }
-  // Carol, a client of the server beside the programs, writes to alice in their room, many
-  // lines at once; returns once the server has passed on a good part of them.
-  void Burst(int lines) {
+  // Carol, a client of the server beside the programs, writes to one of them (alice unless
+  // said) in their room, many lines at once; returns once the server has passed on a good part
+  // of them.
+  void Burst(int lines, const std::string& to = "alice") {
     if (!m_carol) {
       standintest::PrepareClients(DataDir(), m_carolHome.path());
       m_carol.reset(new standintest::TestUser(ServerPort(), "carol"));
       ASSERT_TRUE(m_carol->LoggedIn());
-      m_carol->Link().SendSubscribeChatRoom(m_carol->Key(), kRoom);
+    }
+    const std::string room = "prv://parlavox/" + to + ":carol";
+    if (m_carolRooms.insert(room).second) {
+      m_carol->Link().SendSubscribeChatRoom(m_carol->Key(), room);
       ASSERT_TRUE(m_carol->Wait(S2C_Request_PR_suburlack));
     }
     const size_t before = CountJournal("carol sendmessage ");
     for (int i = 0; i < lines; ++i)
-      m_carol->Link().SendMessage(m_carol->Key(), kRoom, "Line " + std::to_string(i) + " of a long story");
+      m_carol->Link().SendMessage(m_carol->Key(), room, "Line " + std::to_string(i) + " of a long story");
     ASSERT_TRUE(Until([&] { return CountJournal("carol sendmessage ") >= before + lines / 5; }, "carol's burst"));
   }
-  static constexpr const char* kRoom = "prv://parlavox/alice:carol";
   testsupport::TempDir m_carolHome;
   std::unique_ptr<standintest::TestUser> m_carol;
+  std::set<std::string> m_carolRooms;
+  // How many reports of a transfer interrupted (5) or failed (6) the person's transfers window
+  // has taken.
+  static size_t EndedShort(const Person& person) {
+    return Traced(person, "FilesFrame::UpdateFileTransfertStatus", ", 5)") +
+           Traced(person, "FilesFrame::UpdateFileTransfertStatus", ", 6)");
+  }
+  // The size of the hidden file a download writes into before its file is whole (0 when none
+  // is in the folder).
+  static long long PartialSize(const std::string& folder) {
+    for (const std::string& name : testsupport::ListDir(folder))
+      if (name[0] == '.' && name.find(".part-") != std::string::npos) return SizeOf(folder + "/" + name);
+    return 0;
+  }
 };
 
 TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
@@ -88,6 +108,82 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(AwaitLog("bob logged out (1 online)"));
+}
+
+// Ending in the middle of a file transfer (slowed on its way, as over a real line) and of a
+// burst of messages, each side of the transfer by SIGTERM and by its window's close: alice sends
+// the same film to bob again and again, and one of them is ended half-way each time, then comes
+// back (logged in by themselves) to the room. Each end is clean, the other side sees the
+// departure and its transfer end short, and bob's folder never holds a file that looks whole nor
+// the part he had received.
+TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
+  Person& alice = Add("alice");
+  Person& bob = Add("bob");
+  if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
+  ASSERT_GE(StartAndLogInByTyping(bob), 0);
+  ASSERT_GE(StartAndLogInByTyping(alice), 0);
+  ASSERT_TRUE(SetFilePort(alice, kFilePort));
+  ReachFilesOf(alice, bob, kFilePort, 4u << 20);
+  const std::string page = "http://www.example.org/films/";
+  auto rooms = MeetInTheRoom(alice, bob, page);
+  ASSERT_TRUE(rooms.first && rooms.second);
+  const std::string original = alice.Home() + "/film.bin";
+  ASSERT_TRUE(WriteRandomFile(original, 50u << 20));
+  const std::string folder = bob.Home() + "/Downloads";
+  ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
+
+  const struct {
+    bool sender, signal;
+  } rounds[] = {{true, true}, {false, false}, {true, false}, {false, true}};
+  int round = 0;
+  for (const auto& ending : rounds) {
+    Person& leaving = ending.sender ? alice : bob;
+    Person& staying = ending.sender ? bob : alice;
+    SCOPED_TRACE(leaving.Login() + (ending.signal ? " ended by SIGTERM" : " ended by the window"));
+    // Whoever left last time comes back, logged in by themselves, and enters the room again.
+    for (Person* person : {&alice, &bob}) {
+      if (person->Running()) continue;
+      const size_t from = Journal().size();
+      person->Start();
+      // Welcomed once it asks what it asks after the welcome, under its login.
+      const std::string connect = "- connect login=\"" + person->Login() + "\"";
+      const std::string welcomed = person->Login() + " askmessengerprotocols ";
+      for (const std::string& start : {connect, welcomed}) {
+        ASSERT_GE(AwaitJournal([&](const std::string& line) { return line.compare(0, start.size(), start) == 0; }, from),
+                  0);
+      }
+      Browse(*person, page);
+      ASSERT_TRUE(EnterFromThePanel(*person, page));
+      (person == &alice ? rooms.first : rooms.second) = AwaitWindow(*person, "Chatrooms");
+    }
+    ASSERT_TRUE(OfferFile(alice, rooms.first, original));
+    ASSERT_TRUE(DownloadOffer(bob, rooms.second, folder + "/film " + std::to_string(++round) + ".bin"));
+    ASSERT_TRUE(Until([&] { return PartialSize(folder) > (2 << 20); }, "the film half-way to bob"));
+    const size_t offline = CountTraced(staying, TracedPresence(leaving.Login(), 0));
+    const size_t endedShort = EndedShort(staying);
+    Burst(400, leaving.Login());
+
+    const size_t from = Journal().size();
+    if (ending.signal) {
+      kill(leaving.Pid(), SIGTERM);
+    } else {
+      ASSERT_TRUE(Quit(leaving));
+    }
+    EXPECT_EQ(0, leaving.WaitExit()) << leaving.Errors();
+    EXPECT_GE(AwaitJournal(leaving.Login() + " disconnect recoflag=false", from), 0);
+    ExpectSettingsWhole(leaving);
+    // The other sees the departure and the transfer end short; bob's folder is left empty.
+    EXPECT_TRUE(Until([&] { return CountTraced(staying, TracedPresence(leaving.Login(), 0)) == offline + 1; },
+                      staying.Login() + " seeing " + leaving.Login() + " go"));
+    EXPECT_TRUE(Until([&] { return EndedShort(staying) == endedShort + 1; }, "the transfer ending short"));
+    EXPECT_TRUE(Until([&] { return testsupport::ListDir(folder).empty(); }, "bob's folder left empty"));
+  }
+
+  const size_t from = Journal().size();
+  ASSERT_TRUE(Quit(alice));
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  ExpectSettingsWhole(alice);
 }
 
 }  // namespace

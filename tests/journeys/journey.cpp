@@ -3,7 +3,11 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <openssl/evp.h>
+
 #include <cstdio>
+#include <fstream>
+#include <random>
 #include <thread>
 
 #include "tests/journeys/ownNetwork.h"
@@ -13,6 +17,13 @@ namespace journeys {
 namespace {
 
 using std::chrono::milliseconds;
+
+// Where the default layout puts what the journeys click, in the coordinates of its window: the
+// main window's preferences button, the file port's field in the preferences window, and the
+// send-file tool of a room's input (its second tool).
+constexpr int kPreferencesX = 47, kPreferencesY = 106;
+constexpr int kFilePortX = 330, kFilePortY = 173;
+constexpr int kSendFileX = 74, kSendFileY = 326;
 
 // Once for the whole program, before any test starts a thread or a child.
 class OwnNetwork : public ::testing::Environment {
@@ -306,6 +317,153 @@ std::string Journey::Browse(const Person& person, const std::string& request, co
   // 52: the listener closed without a word, as it does for a page's closing.
   EXPECT_TRUE(status == 0 || status == 52) << "curl " << request << " ended with " << status << ": " << answer;
   return answer;
+}
+
+bool Journey::EnterFromThePanel(const Person& person, const std::string& site) {
+  const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
+  const std::string entered = person.Login() + " suburl site=\"" + site + "\"";
+  const size_t before = CountJournal(entered);
+  return Until([&] {
+    m_screen->Click(window, 138, 390);
+    return testsupport::WaitFor([&] { return CountJournal(entered) > before; }, milliseconds(3000));
+  }, person.Login() + " entering the room from the sites panel");
+}
+
+std::pair<programtest::Screen::WindowId, programtest::Screen::WindowId> Journey::MeetInTheRoom(
+    const Person& one, const Person& other, const std::string& page) {
+  std::pair<programtest::Screen::WindowId, programtest::Screen::WindowId> rooms{0, 0};
+  for (const Person* person : {&one, &other}) {
+    const size_t before = Journal().size();
+    Browse(*person, page);
+    if (AwaitJournal(person->Login() + " openurl site=\"" + page + "\"", before) < 0 ||
+        !EnterFromThePanel(*person, page)) {
+      return rooms;
+    }
+  }
+  rooms.first = AwaitWindow(one, "Chatrooms");
+  rooms.second = AwaitWindow(other, "Chatrooms");
+  return rooms;
+}
+
+bool Journey::ChooseFile(const Person& person, const std::string& title, const std::string& path) {
+  return Until([&] {
+    const programtest::Screen::WindowId chooser = m_screen->WindowShown(person.Pid(), title);
+    if (chooser == 0) return true;
+    if (m_screen->Focus(chooser)) {
+      // The location field takes the whole path, whatever the chooser shows at first.
+      m_screen->Press("l", "Control_L");
+      m_screen->Press("a", "Control_L");
+      m_screen->Type(path);
+      m_screen->Press("Return");
+    }
+    return testsupport::WaitFor([&] { return !m_screen->ShowsWindow(person.Pid(), title); }, milliseconds(3000));
+  }, person.Login() + "'s \"" + title + "\" answered with " + path);
+}
+
+bool Journey::ClickFor(const Person& person, programtest::Screen::WindowId window, int x, int y,
+                       const std::string& title) {
+  return Until([&] {
+    if (!m_screen->ShowsWindow(person.Pid(), title)) m_screen->Click(window, x, y);
+    return testsupport::WaitFor([&] { return m_screen->ShowsWindow(person.Pid(), title); }, milliseconds(3000));
+  }, person.Login() + "'s window \"" + title + "\" by a click at " + std::to_string(x) + "," + std::to_string(y));
+}
+
+void Journey::ReachFilesOf(const Person& sender, const Person& receiver, unsigned short port, size_t bytesPerSecond) {
+  ASSERT_TRUE(sender.Network() && receiver.Network());
+  ASSERT_EQ(port, receiver.Network()->Relay(port, port, sender.Network(), bytesPerSecond));
+}
+
+bool Journey::SetFilePort(const Person& person, unsigned short port) {
+  const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
+  // The preferences window draws its own title: it is the program's one large untitled window.
+  programtest::Screen::WindowId preferences = 0;
+  auto shown = [&] { return (preferences = m_screen->UntitledWindowShown(person.Pid(), 400, 300)) != 0; };
+  // The tool bar's preferences button shows it (and only raises it once shown).
+  if (!window || !Until([&] {
+        if (!shown()) m_screen->Click(window, kPreferencesX, kPreferencesY);
+        return testsupport::WaitFor(shown, milliseconds(3000));
+      }, person.Login() + "'s preferences window shown")) {
+    return false;
+  }
+  const size_t restarted = CountTraced(person, "Manager::RestartFileServer");
+  // The new port typed over the old one in its field, then "Save" by its mnemonic, which takes
+  // the window away.
+  return Until([&] {
+    m_screen->Click(preferences, kFilePortX, kFilePortY);
+    if (m_screen->Focus(preferences)) {
+      m_screen->Press("a", "Control_L");
+      m_screen->Type(std::to_string(port));
+      m_screen->Press("s", "Alt_L");
+    }
+    return testsupport::WaitFor([&] { return CountTraced(person, "Manager::RestartFileServer") > restarted; },
+                                milliseconds(3000));
+  }, person.Login() + "'s file port set to " + std::to_string(port)) &&
+         Until([&] { return !shown(); }, person.Login() + "'s preferences window gone");
+}
+
+bool Journey::OfferFile(const Person& person, programtest::Screen::WindowId room, const std::string& path) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  const std::string offered = person.Login() + " sendfile ";
+  const size_t before = Journal().size();
+  // The input's second tool.
+  return ClickFor(person, room, kSendFileX, kSendFileY, "Send file...") && ChooseFile(person, "Send file...", path) &&
+         AwaitJournal([&](const std::string& line) {
+           return line.compare(0, offered.size(), offered) == 0 &&
+                  line.find("filename=\"" + name + "\"") != std::string::npos;
+         }, before) >= 0;
+}
+
+bool Journey::DownloadOffer(const Person& person, programtest::Screen::WindowId room, const std::string& path) {
+  const std::string title = "Receive file...";
+  // The link is blue and underlined: the underline, smoothed, is the lowest long bluish run of
+  // the room.
+  if (!Until([&] {
+        int x = 0, y = 0;
+        if (!m_screen->ShowsWindow(person.Pid(), title) && m_screen->FindRun(room, 0x0000ffUL, 30, &x, &y, 0x80))
+          m_screen->Click(room, x, y - 4);
+        return testsupport::WaitFor([&] { return m_screen->ShowsWindow(person.Pid(), title); }, milliseconds(3000));
+      }, person.Login() + " clicking \"Download\"")) {
+    return false;
+  }
+  return ChooseFile(person, title, path);
+}
+
+bool Journey::WriteRandomFile(const std::string& path, size_t size) {
+  std::ofstream out(path, std::ios::binary);
+  std::mt19937_64 random(std::random_device{}());
+  std::vector<uint64_t> block(8192);
+  for (size_t written = 0; out && written < size;) {
+    for (uint64_t& word : block) word = random();
+    const size_t bytes = std::min(size - written, block.size() * sizeof(uint64_t));
+    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(bytes));
+    written += bytes;
+  }
+  return static_cast<bool>(out.flush());
+}
+
+std::string Journey::Digest(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+  EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr);
+  std::vector<char> buffer(1 << 16);
+  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
+    EVP_DigestUpdate(context.get(), buffer.data(), static_cast<size_t>(in.gcount()));
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(context.get(), digest, &length);
+  std::string hex;
+  char two[3];
+  for (unsigned int i = 0; i < length; ++i) {
+    snprintf(two, sizeof two, "%02x", digest[i]);
+    hex += two;
+  }
+  return hex;
+}
+
+long long Journey::SizeOf(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
 }  // namespace journeys

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/journeys/personNetwork.h"
@@ -27,6 +28,9 @@ using Lines = std::vector<std::string>;
 
 // Generous: two sanitizer-built programs on a loaded two-core machine. Never a timing check.
 constexpr std::chrono::milliseconds kWait{60000};
+// The file port a journey gives a program beside another one on the machine (6891 is the
+// default of both).
+constexpr unsigned short kFilePort = 6892;
 
 // One person: a home of their own, a network of their own where the system allows it (the
 // server reached through it), and the program when it runs.
@@ -116,6 +120,39 @@ class Journey : public ::testing::Test {
   // What the person's program traces as it takes in a contact's presence in the contacts list:
   // online (1) or offline (0).
   static std::string TracedPresence(const std::string& login, int status);
+
+  // Clicks the first site's name in the person's sites panel (where the main window shows it)
+  // until the person enters the site's room.
+  bool EnterFromThePanel(const Person& person, const std::string& site);
+  // Both people browse the page (the extension's requests) and enter its room from their sites
+  // panels; their room windows (0 for one that did not show).
+  std::pair<programtest::Screen::WindowId, programtest::Screen::WindowId> MeetInTheRoom(const Person& one,
+                                                                                      const Person& other,
+                                                                                      const std::string& page);
+  // Answers the person's file chooser titled so by typing the path into it, again until it is
+  // gone (a chooser still setting itself up may miss the keys).
+  bool ChooseFile(const Person& person, const std::string& title, const std::string& path);
+  // Clicks at (x, y) in the person's window until their window titled so shows.
+  bool ClickFor(const Person& person, programtest::Screen::WindowId window, int x, int y, const std::string& title);
+
+  // Files between people: each person's program serves what they offer on their own file port;
+  // the person's network, where the others' programs look for it, passes it on (slowed to the
+  // rate given, when given).
+  void ReachFilesOf(const Person& sender, const Person& receiver, unsigned short port, size_t bytesPerSecond = 0);
+  // Sets the person's file port in the preferences window, as a user who runs two programs on
+  // one machine must for one of them; true once the window has taken it and gone.
+  bool SetFilePort(const Person& person, unsigned short port);
+  // Offers the file to the person's room through the input's send-file tool and the chooser;
+  // true once the server has the offer.
+  bool OfferFile(const Person& person, programtest::Screen::WindowId room, const std::string& path);
+  // Clicks the last "Download" link of the person's room (found where it shows) and saves the
+  // file at the path through the save dialog.
+  bool DownloadOffer(const Person& person, programtest::Screen::WindowId room, const std::string& path);
+  // A file of `size` random bytes; the SHA-256 of a file in hexadecimal ("" when unreadable).
+  static bool WriteRandomFile(const std::string& path, size_t size);
+  static std::string Digest(const std::string& path);
+  // The file's size, -1 when it is not there.
+  static long long SizeOf(const std::string& path);
 
   // Fails with what the server and the programs said when cond does not come to hold.
   bool Until(const std::function<bool()>& cond, const std::string& what);

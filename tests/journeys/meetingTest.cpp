@@ -10,38 +10,12 @@ namespace {
 
 class Meeting : public Journey {
  protected:
-  // Clicks the first site's name in the person's sites panel (where the main window shows it)
-  // until the person enters the site's room.
-  bool EnterFromThePanel(const Person& person, const std::string& site) {
-    const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
-    const std::string entered = person.Login() + " suburl site=\"" + site + "\"";
-    return Until([&] {
-      Screen().Click(window, 138, 390);
-      return testsupport::WaitFor([&] { return CountJournal(entered) > 0; }, std::chrono::milliseconds(3000));
-    }, person.Login() + " entering the room from the sites panel");
-  }
   // Saves the conversation of the person's room window as text, through the page's save tool
-  // (the fourth of its tools) and the file chooser, the name typed again until it is taken.
+  // (the fourth of its tools) and the file chooser.
   bool SaveConversation(const Person& person, programtest::Screen::WindowId room, const std::string& path) {
     const std::string title = "Save conversation as...";
-    if (!Until([&] {
-          Screen().Click(room, 178, 326);
-          return testsupport::WaitFor([&] { return Screen().ShowsWindow(person.Pid(), title); },
-                                      std::chrono::milliseconds(3000));
-        }, person.Login() + "'s file chooser")) {
-      return false;
-    }
-    return Until([&] {
-      const programtest::Screen::WindowId chooser = Screen().WindowShown(person.Pid(), title);
-      if (chooser == 0) return true;
-      if (Screen().Focus(chooser)) {
-        Screen().Press("a", "Control_L");
-        Screen().Type(path);
-        Screen().Press("Return");
-      }
-      return testsupport::WaitFor([&] { return !Screen().ShowsWindow(person.Pid(), title); },
-                                  std::chrono::milliseconds(3000));
-    }, person.Login() + "'s conversation saved") && Until([&] { return Mode(path) != 0; }, "the saved file");
+    return ClickFor(person, room, 178, 326, title) && ChooseFile(person, title, path) &&
+           Until([&] { return Mode(path) != 0; }, "the saved file");
   }
 };
 

@@ -12,7 +12,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace journeys {
@@ -82,7 +84,8 @@ PersonNetwork::~PersonNetwork() {
   if (m_namespace >= 0) close(m_namespace);
 }
 
-unsigned short PersonNetwork::Relay(unsigned short port, unsigned short target, const PersonNetwork* to) {
+unsigned short PersonNetwork::Relay(unsigned short port, unsigned short target, const PersonNetwork* to,
+                                    size_t bytesPerSecond) {
   const int listener = SocketIn(m_namespace);
   if (listener < 0) return 0;
   const int yes = 1;
@@ -96,11 +99,11 @@ unsigned short PersonNetwork::Relay(unsigned short port, unsigned short target, 
   }
   std::lock_guard<std::mutex> lock(m_mutex);
   m_sockets.push_back(listener);
-  m_threads.emplace_back(&PersonNetwork::Serve, this, listener, target, to ? to->m_namespace : -1);
+  m_threads.emplace_back(&PersonNetwork::Serve, this, listener, target, to ? to->m_namespace : -1, bytesPerSecond);
   return ntohs(address.sin_port);
 }
 
-void PersonNetwork::Serve(int listener, unsigned short target, int targetNamespace) {
+void PersonNetwork::Serve(int listener, unsigned short target, int targetNamespace, size_t bytesPerSecond) {
   while (!m_stop) {
     const int in = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     if (in < 0) {
@@ -122,15 +125,24 @@ void PersonNetwork::Serve(int listener, unsigned short target, int targetNamespa
     }
     m_sockets.push_back(in);
     m_sockets.push_back(out);
-    m_threads.emplace_back(&PersonNetwork::Pass, this, in, out);
-    m_threads.emplace_back(&PersonNetwork::Pass, this, out, in);
+    m_threads.emplace_back(&PersonNetwork::Pass, this, in, out, bytesPerSecond);
+    m_threads.emplace_back(&PersonNetwork::Pass, this, out, in, bytesPerSecond);
   }
 }
 
-void PersonNetwork::Pass(int from, int to) {
+void PersonNetwork::Pass(int from, int to, size_t bytesPerSecond) {
   char buffer[64 * 1024];
+  // Slowed: small pieces, each passed on no sooner than the rate allows since the link opened.
+  const size_t piece =
+      bytesPerSecond ? std::min(sizeof buffer, std::max<size_t>(bytesPerSecond / 20, 1)) : sizeof buffer;
+  const auto start = std::chrono::steady_clock::now();
+  size_t passed = 0;
   for (;;) {
-    const ssize_t got = recv(from, buffer, sizeof buffer, 0);
+    const ssize_t got = recv(from, buffer, piece, 0);
+    if (got > 0 && bytesPerSecond) {
+      passed += static_cast<size_t>(got);
+      std::this_thread::sleep_until(start + std::chrono::microseconds(passed * 1000000 / bytesPerSecond));
+    }
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     for (ssize_t sent = 0; sent < got;) {

@@ -27,8 +27,10 @@ class PersonNetwork {
   bool Ready() const { return m_namespace >= 0; }
   // Listens on 127.0.0.1:`port` in this network (0: any free port) and passes every connection
   // on to 127.0.0.1:`target` in the network of `to` (null: the journeys' own); the port
-  // listened on, 0 when it could not.
-  unsigned short Relay(unsigned short port, unsigned short target, const PersonNetwork* to = nullptr);
+  // listened on, 0 when it could not. With a rate, each way passes no more than that many bytes
+  // a second, as a slow line would.
+  unsigned short Relay(unsigned short port, unsigned short target, const PersonNetwork* to = nullptr,
+                       size_t bytesPerSecond = 0);
 
   // While one lives, this thread (and every process it starts) is in the person's network.
   class Inside {
@@ -44,8 +46,8 @@ class PersonNetwork {
 
  private:
   struct Link;
-  void Serve(int listener, unsigned short target, int targetNamespace);
-  void Pass(int from, int to);
+  void Serve(int listener, unsigned short target, int targetNamespace, size_t bytesPerSecond);
+  void Pass(int from, int to, size_t bytesPerSecond);
 
   int m_namespace = -1;
   std::atomic<bool> m_stop{false};

@@ -270,6 +270,48 @@ TEST(SslStream, SendersNeverWaitOnTheNetwork) {
   SSLManager::SetConnectTimeout(timeout);
 }
 
+// A close asked for once the queue went out can be waited for: the wait lasts while the peer
+// takes nothing and the last message is still queued, ends once it went out (the peer has it),
+// and ends at the latest with the grace, when the link closes whatever was left.
+TEST(SslStream, CloseOnceSentCanBeWaitedFor) {
+  const int timeout = SSLManager::GetConnectTimeout();
+  SSLManager::SetConnectTimeout(120000);
+  auto big = NewC2S(C2S_Request_PR_error_messages);
+  SetOctetString(&big->choice.error_messages.authkey, std::string("k"));
+  SetOctetString(&big->choice.error_messages.message, std::string(60000, 'x'));
+  for (const bool readsAgain : {true, false}) {
+    SCOPED_TRACE(readsAgain ? "the peer reads again" : "the peer never reads again");
+    Linked linked;
+    ASSERT_TRUE(linked.link);
+    IMSSLManager& client = linked.client;
+    EXPECT_FALSE(client.WaitClosed(0));
+    linked.link->Stall(true);
+    // More than the socket buffers hold, then the last word.
+    for (int i = 0; i < 200 && client.SendC2SRequest(big.get()); ++i) {
+    }
+    ASSERT_TRUE(SendHeartBeatAck(client, "last"));
+    const auto start = steady_clock::now();
+    client.CloseWhenSent();
+    EXPECT_FALSE(client.WaitClosed(300));
+    if (readsAgain) {
+      linked.link->Stall(false);
+      ASSERT_TRUE(client.WaitClosed(SSLManager::kCloseGrace + 1000));
+      // Once closed, everything queued is on its way: the peer reads the last word.
+      C2SPtr last;
+      while (!last) {
+        std::unique_ptr<Received> next = linked.link->Next();
+        ASSERT_TRUE(next);
+        if (next->request->present == C2S_Request_PR_heartbeatack) last = std::move(next->request);
+      }
+    } else {
+      ASSERT_TRUE(client.WaitClosed(SSLManager::kCloseGrace + 1000));
+      EXPECT_GE(steady_clock::now() - start, milliseconds(SSLManager::kCloseGrace - 100));
+    }
+    EXPECT_TRUE(client.WaitClosed(0));
+  }
+  SSLManager::SetConnectTimeout(timeout);
+}
+
 TEST(SslStream, PlainConnectionCarriesTheSameStream) {
   TestServer::Options options;
   options.mode = TestServer::Mode::kReply;

@@ -1,6 +1,7 @@
 # The program as its users get it: installed under a prefix of their choosing, and run for the
 # first time through the run script beside the stand-in server, each in a fresh home.
-set(PROGRAM_TEST_SUPPORT ${CMAKE_CURRENT_LIST_DIR}/childProgram.cpp ${CMAKE_CURRENT_LIST_DIR}/screen.cpp)
+set(PROGRAM_TEST_SUPPORT ${CMAKE_CURRENT_LIST_DIR}/childProgram.cpp ${CMAKE_CURRENT_LIST_DIR}/screen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/keyboard.cpp)
 parlavox_add_test(test_program LABEL program TIMEOUT 180
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/installTest.cpp ${PROGRAM_TEST_SUPPORT}
   LIBS parlavox_model X11 Xtst)

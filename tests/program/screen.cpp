@@ -1,11 +1,9 @@
 #include "tests/program/screen.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 namespace programtest {
 
@@ -29,23 +27,29 @@ long PidOf(Display* display, Window window) {
   return pid;
 }
 
-bool Matches(Display* display, Window window, pid_t pid, const std::string& title) {
+// A viewable top-level window of the process, with exactly the title, or (width above 0) with
+// no title and at least that size.
+bool Matches(Display* display, Window window, pid_t pid, const std::string& title, int width = 0, int height = 0) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return false;
   if (PidOf(display, window) != pid) return false;
   char* name = nullptr;
-  const bool same = XFetchName(display, window, &name) && name && title == name;
+  const bool named = XFetchName(display, window, &name) && name && *name;
+  const bool same = width > 0 ? !named && attributes.width >= width && attributes.height >= height
+                              : named && title == name;
   if (name) XFree(name);
   return same;
 }
 
-Window Search(Display* display, Window window, pid_t pid, const std::string& title, int depth) {
-  if (Matches(display, window, pid, title)) return window;
+Window Search(Display* display, Window window, pid_t pid, const std::string& title, int depth, int width = 0,
+              int height = 0) {
+  if (Matches(display, window, pid, title, width, height)) return window;
   Window root = 0, parent = 0, *children = nullptr;
   unsigned int count = 0;
   if (depth == 0 || !XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
   Window found = 0;
-  for (unsigned int i = 0; i < count && !found; ++i) found = Search(display, children[i], pid, title, depth - 1);
+  for (unsigned int i = 0; i < count && !found; ++i)
+    found = Search(display, children[i], pid, title, depth - 1, width, height);
   if (children) XFree(children);
   return found;
 }
@@ -64,9 +68,18 @@ bool Within(Display* display, Window inner, Window outer) {
   return false;
 }
 
+// Each of the three channels of the pixel within `tolerance` of the colour's.
+bool Near(unsigned long pixel, unsigned long rgb, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int difference = static_cast<int>((pixel >> shift) & 0xff) - static_cast<int>((rgb >> shift) & 0xff);
+    if (difference > tolerance || difference < -tolerance) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-Screen::Screen() : m_display(XOpenDisplay(nullptr)) {
+Screen::Screen() : m_display(XOpenDisplay(nullptr)), m_keyboard(m_display) {
   // This process looks only: errors about windows gone meanwhile are no reason to end it.
   XSetErrorHandler(IgnoreErrors);
 }
@@ -83,6 +96,13 @@ Screen::WindowId Screen::WindowShown(pid_t pid, const std::string& title) {
   return found;
 }
 
+Screen::WindowId Screen::UntitledWindowShown(pid_t pid, int width, int height) {
+  if (!m_display || width <= 0) return 0;
+  const Window found = Search(m_display, DefaultRootWindow(m_display), pid, "", 2, width, height);
+  XSync(m_display, False);
+  return found;
+}
+
 bool Screen::Focus(WindowId window) {
   if (!m_display || window == 0) return false;
   XWindowAttributes attributes;
@@ -94,47 +114,6 @@ bool Screen::Focus(WindowId window) {
   int revert = 0;
   XGetInputFocus(m_display, &focus, &revert);
   return Within(m_display, focus, window);
-}
-
-bool Screen::PressKey(unsigned long keysym, bool shifted) {
-  const KeyCode key = XKeysymToKeycode(m_display, keysym);
-  const KeyCode shift = XKeysymToKeycode(m_display, XK_Shift_L);
-  if (key == 0 || (shifted && shift == 0)) return false;
-  if (shifted) XTestFakeKeyEvent(m_display, shift, True, CurrentTime);
-  XTestFakeKeyEvent(m_display, key, True, CurrentTime);
-  XTestFakeKeyEvent(m_display, key, False, CurrentTime);
-  if (shifted) XTestFakeKeyEvent(m_display, shift, False, CurrentTime);
-  return true;
-}
-
-bool Screen::Type(const std::string& text) {
-  int event = 0, error = 0, major = 0, minor = 0;
-  if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
-  for (const char c : text) {
-    // Printable ASCII characters are their own key symbols.
-    const auto keysym = static_cast<KeySym>(static_cast<unsigned char>(c));
-    if (keysym < 0x20 || keysym > 0x7e) return false;
-    const KeyCode key = XKeysymToKeycode(m_display, keysym);
-    if (key == 0) return false;
-    // A character that the key gives only with Shift (upper case, most punctuation).
-    const bool shifted = XkbKeycodeToKeysym(m_display, key, 0, 0) != keysym;
-    if (!PressKey(keysym, shifted)) return false;
-  }
-  XSync(m_display, False);
-  return true;
-}
-
-bool Screen::Press(const std::string& keyName, const std::string& modifier) {
-  int event = 0, error = 0, major = 0, minor = 0;
-  if (!m_display || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
-  const KeySym keysym = XStringToKeysym(keyName.c_str());
-  const KeyCode held = modifier.empty() ? 0 : XKeysymToKeycode(m_display, XStringToKeysym(modifier.c_str()));
-  if (keysym == NoSymbol || (!modifier.empty() && held == 0)) return false;
-  if (held) XTestFakeKeyEvent(m_display, held, True, CurrentTime);
-  const bool pressed = PressKey(keysym, false);
-  if (held) XTestFakeKeyEvent(m_display, held, False, CurrentTime);
-  XSync(m_display, False);
-  return pressed;
 }
 
 bool Screen::Click(WindowId window, int x, int y, unsigned int button) {
@@ -223,6 +202,39 @@ size_t Screen::CountColour(WindowId window, int x, int y, int width, int height,
   }
   XDestroyImage(image);
   return count;
+}
+
+bool Screen::FindRun(WindowId window, unsigned long rgb, int length, int* x, int* y, int tolerance) {
+  XWindowAttributes attributes;
+  if (!m_display || window == 0 || !XGetWindowAttributes(m_display, window, &attributes) ||
+      attributes.map_state != IsViewable) {
+    return false;
+  }
+  // What another window covers reads as that window's pixels: the window goes to the front.
+  XRaiseWindow(m_display, window);
+  XSync(m_display, False);
+  XImage* image =
+      XGetImage(m_display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (!image) return false;
+  bool found = false;
+  for (int row = attributes.height - 1; row >= 0 && !found; --row) {
+    int run = 0;
+    for (int column = 0; column <= attributes.width && !found; ++column) {
+      if (column < attributes.width && Near(XGetPixel(image, column, row), rgb, tolerance)) {
+        ++run;
+        continue;
+      }
+      if (run >= length) {
+        *x = column - run / 2 - 1;
+        *y = row;
+        found = true;
+      }
+      run = 0;
+    }
+  }
+  XDestroyImage(image);
+  return found;
 }
 
 }  // namespace programtest

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "tests/program/keyboard.h"
+
 struct _XDisplay;
 
 namespace programtest {
@@ -28,17 +30,16 @@ class Screen {
   // it shows none.
   WindowId WindowShown(pid_t pid, const std::string& title);
   bool ShowsWindow(pid_t pid, const std::string& title) { return WindowShown(pid, title) != 0; }
+  // A top-level window of the process without a title (a borderless tool window that draws its
+  // own) of at least this size, mapped and viewable; 0 when it shows none.
+  WindowId UntitledWindowShown(pid_t pid, int width, int height);
 
   // Gives the keyboard to `window`; true once the server says that it, or a window inside it,
   // has it. False while the window cannot take it (not viewable yet, gone): ask again.
   bool Focus(WindowId window);
-  // Types `text` into the window that has the keyboard, key by key through the XTEST extension
-  // as a keyboard would (Shift held where a character needs it); false when a character has no
-  // key or the server has no XTEST.
-  bool Type(const std::string& text);
-  // Presses and releases the key named as X names it ("Tab", "Return"), with the modifier key
-  // held when one is named ("Alt_L", "Control_L").
-  bool Press(const std::string& keyName, const std::string& modifier = "");
+  // Types `text` into the window that has the keyboard, and presses a key (keyboard.h).
+  bool Type(const std::string& text) { return m_keyboard.Type(text); }
+  bool Press(const std::string& keyName, const std::string& modifier = "") { return m_keyboard.Press(keyName, modifier); }
   // Brings the top-level window to the front, moves the pointer to (x, y) inside it and clicks
   // the button there (1: the left one) through the XTEST extension.
   bool Click(WindowId window, int x, int y, unsigned int button = 1);
@@ -52,11 +53,15 @@ class Screen {
   // in the rectangle of it that starts at (x, y); what was drawn before the window came to the
   // front may still show, so ask again until it holds.
   size_t CountColour(WindowId window, int x, int y, int width, int height, unsigned long rgb);
+  // Looks at what the window shows (brought to the front first) for a horizontal run of at least
+  // `length` pixels of the colour 0xRRGGBB, each channel within `tolerance` of it (a thin line
+  // drawn smoothed is lighter), such as a link's underline or a coloured row; the middle of the
+  // lowest such run, in the window's coordinates. False when none shows.
+  bool FindRun(WindowId window, unsigned long rgb, int length, int* x, int* y, int tolerance = 0);
 
  private:
-  bool PressKey(unsigned long keysym, bool shifted);
-
   _XDisplay* m_display;
+  Keyboard m_keyboard;
 };
 
 }  // namespace programtest

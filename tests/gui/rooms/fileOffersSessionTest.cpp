@@ -21,9 +21,9 @@
 #include "core/clientSideRequest.h"
 #include "gui/mainFrame.h"
 #include "gui/webBrowser.h"
-#include "model/config.h"
 #include "network/fileServer.h"
 #include "tests/gui/fileChoice.h"
+#include "tests/gui/guiTestSupport.h"
 #include "tests/gui/rooms/peerProcess.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/support/programSession.h"
@@ -42,13 +42,15 @@ const std::string kHostileName = "a\x01/../\x1b[2J" + std::string(4000, 'x');
 
 // ---- Bob: this program again, with this test alone.
 
-TEST(FileOffersPeer, DISABLED_Bob) {
-  if (!roomstest::PeerSide::Started()) GTEST_SKIP();
-  roomstest::PeerSide peer("bob", kRoom);
-  ASSERT_TRUE(peer.Ready());
-  const std::string dir = peer.Dir();
-  standintest::TestUser& bob = peer.User();
-  FileServer& server = peer.Server();
+class FileOffersPeer : public roomstest::PeerTest {
+ protected:
+  FileOffersPeer() : PeerTest("bob", kRoom) {}
+};
+
+TEST_F(FileOffersPeer, DISABLED_Bob) {
+  const std::string dir = Dir();
+  standintest::TestUser& bob = User();
+  FileServer& server = Files();
   ASSERT_TRUE(roomstest::WritePattern(dir + "report.bin", kReportSize, 3));
   ASSERT_TRUE(testsupport::WriteFile(dir + "withdrawn.txt", "soon gone"));
   // The report goes under a name with path parts: the receiver decides where it lands.
@@ -60,7 +62,7 @@ TEST(FileOffersPeer, DISABLED_Bob) {
   // characters and path parts.
   ASSERT_TRUE(bob.Link().SendFile(bob.Key(), kRoom, kHostileName, "1765000000100003", INT64_MAX, 0));
   ASSERT_TRUE(bob.Link().SendMessage(bob.Key(), kRoom, "Look at http://www.example.org/page?id=7 please"));
-  ASSERT_TRUE(testsupport::WriteFile(dir + "ready", ""));
+  SayReady("");
   // Then as alice asks through flag files; what bob hears of alice's offers goes to "heard".
   std::set<std::string> done;
   std::string heard;
@@ -126,12 +128,11 @@ class ColourChoice : public wxModalDialogHook, public wxTimer {
   wxColour m_colour;
 };
 
-class FileOffersSession : public programtest::ProgramSession {
+class FileOffersSession : public roomstest::PeerSession {
  protected:
   void SetUp() override {
-    ProgramSession::SetUp();
-    Config::GetInstance()->SetFilePort(0);
-    GetManager()->RestartFileServer();
+    PeerSession::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
     Frame()->SubscribeChatRoom(kRoom);
     ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(kRoom); }));
     m_page = Rooms()->GetChatRoom(kRoom);
@@ -139,10 +140,8 @@ class FileOffersSession : public programtest::ProgramSession {
   }
   void TearDown() override {
     browser::SetRecorder(nullptr);
-    m_bob.Stop([](const std::function<bool()>& cond, int ms) { return Until(cond, ms); });
-    ProgramSession::TearDown();
+    PeerSession::TearDown();
   }
-  std::string Bob(const std::string& name) const { return m_bob.Dir().file(name); }
   bool Showing(const wxString& text) {
     return Until([&] { return Shown(m_page).Find(text) != wxNOT_FOUND; });
   }
@@ -154,15 +153,16 @@ class FileOffersSession : public programtest::ProgramSession {
     ASSERT_NE(wxString::npos, at) << text;
     wxRichTextCtrl* display = m_page->GetDisplay();
     display->ShowPosition(long(at));
-    Settle();
+    // The display has scrolled to the text, and the window come forward, before the pointer
+    // goes there; the caller waits for what the click does.
+    ASSERT_TRUE(Until([&] { return display->IsPositionVisible(long(at) + offset); }));
+    guitest::Pump(100);
     wxRect caret;
     ASSERT_TRUE(display->GetCaretPositionForIndex(long(at) + offset, caret));
     const wxPoint inside = display->GetPhysicalPoint(caret.GetPosition()) + wxPoint(2, caret.GetHeight() / 2);
     wxUIActionSimulator sim;
     sim.MouseMove(display->ClientToScreen(inside));
-    Settle();
     sim.MouseClick();
-    Settle();
   }
   // The paragraphs shown, and those from the index `from` on (each ending in "\n").
   size_t Count() { return wxSplit(Shown(m_page), '\n', '\0').size(); }
@@ -174,7 +174,6 @@ class FileOffersSession : public programtest::ProgramSession {
   }
 
   ChatRoomPanel* m_page = nullptr;
-  roomstest::PeerProcess m_bob;
   testsupport::TempDir m_base;
   std::vector<std::string> m_opened;
 };
@@ -182,9 +181,7 @@ class FileOffersSession : public programtest::ProgramSession {
 TEST_F(FileOffersSession, OffersSavedWithdrawnCancelledAndLinksFollowed) {
   ASSERT_TRUE(m_page);
   const size_t start = Count() - 1;
-  m_bob.Start("FileOffersPeer.DISABLED_Bob",
-              {{"PARLAVOX_PEER_PORT", std::to_string(Server().Port())}, {"PARLAVOX_PEER_DATA", DataDir()}});
-  ASSERT_TRUE(Until([&] { return Exists(Bob("ready")); }, 60000)) << m_bob.Log();
+  StartPeer("FileOffersPeer.DISABLED_Bob");
   ASSERT_TRUE(Showing("Look at http://www.example.org/page?id=7 please")) << Shown(m_page);
   const wxString offers = Since(start);
   EXPECT_NE(wxNOT_FOUND, offers.Find(" sends you a file : ../report.bin (292 kbytes) Download\n")) << offers;

@@ -25,7 +25,6 @@
 #include "gui/mainFrame.h"
 #include "gui/rooms/fileInfoPanel.h"
 #include "gui/rooms/filesFrame.h"
-#include "model/config.h"
 #include "network/fileServer.h"
 #include "network/fileTransferListener.h"
 #include "tests/gui/guiTestSupport.h"
@@ -45,13 +44,15 @@ constexpr long kRate = 20L << 20;
 
 // ---- Bob: run as a process of his own (this program, started with the test below alone).
 
-TEST(FilesPeer, DISABLED_Bob) {
-  if (!roomstest::PeerSide::Started()) GTEST_SKIP();
-  roomstest::PeerSide peer("bob", kRoom);
-  ASSERT_TRUE(peer.Ready());
-  const std::string dir = peer.Dir();
-  standintest::TestUser& bob = peer.User();
-  FileServer& server = peer.Server();
+class FilesPeer : public roomstest::PeerTest {
+ protected:
+  FilesPeer() : PeerTest("bob", kRoom) {}
+};
+
+TEST_F(FilesPeer, DISABLED_Bob) {
+  const std::string dir = Dir();
+  standintest::TestUser& bob = User();
+  FileServer& server = Files();
   // Bob's offers, each behind the relay: "<key> <name>" lines in the ready file.
   std::vector<std::unique_ptr<guitest::ThrottledRelay>> relays;
   relays.emplace_back(new guitest::ThrottledRelay(server.GetBoundPort(), kRate));
@@ -59,16 +60,15 @@ TEST(FilesPeer, DISABLED_Bob) {
   int n = 0;
   for (const char* name : {"bob.bin", "cancel.bin"}) {
     const std::string key = "17000000001234" + std::to_string(n);
-    ASSERT_TRUE(WritePattern(dir + "/" + name, 100L << 20, ++n));
-    ASSERT_EQ(100L << 20, server.AddFile(kRoom, "bob", dir + "/" + name, name, key));
+    ASSERT_TRUE(WritePattern(dir + name, 100L << 20, ++n));
+    ASSERT_EQ(100L << 20, server.AddFile(kRoom, "bob", dir + name, name, key));
     ASSERT_TRUE(bob.Link().SendFile(bob.Key(), kRoom, name, key, 100L << 20, relays[0]->Port()));
     ready += key + " " + name + "\n";
   }
-  ASSERT_TRUE(testsupport::WriteFile(dir + "/ready.tmp", ready));
-  ASSERT_EQ(0, rename((dir + "/ready.tmp").c_str(), (dir + "/ready").c_str()));
+  SayReady(ready);
   // Alice's offers are fetched as they come, through a relay of their own.
   std::set<std::string> fetched;
-  for (auto end = Clock::now() + std::chrono::seconds(180); !Exists(dir + "/stop") && Clock::now() < end;) {
+  for (auto end = Clock::now() + std::chrono::seconds(180); !Exists(dir + "stop") && Clock::now() < end;) {
     const S2C_Request_t* offer = bob.Wait(S2C_Request_PR_file, [&](const S2C_Request_t& r) {
       return standintest::Str(r.choice.file.login) == "alice" && !fetched.count(standintest::Str(r.choice.file.filekey));
     }, std::chrono::milliseconds(100));
@@ -77,7 +77,7 @@ TEST(FilesPeer, DISABLED_Bob) {
     fetched.insert(standintest::Str(f.filekey));
     relays.emplace_back(new guitest::ThrottledRelay(static_cast<unsigned short>(f.port), kRate));
     server.DownloadFile("bob", "alice", kRoom, standintest::Str(f.filekey), f.filesize, "127.0.0.1",
-                        relays.back()->Port(), standintest::Str(f.filename), dir + "/got-" + standintest::Str(f.filename));
+                        relays.back()->Port(), standintest::Str(f.filename), dir + "got-" + standintest::Str(f.filename));
   }
   // The transfers end before their relays.
   server.Close(true);
@@ -85,36 +85,26 @@ TEST(FilesPeer, DISABLED_Bob) {
 
 // ---- Alice: the whole program, with bob started beside it.
 
-class FilesSession : public programtest::ProgramSession {
+class FilesSession : public roomstest::PeerSession {
  protected:
   void SetUp() override {
-    ProgramSession::SetUp();
-    // A free file port of her own: other programs may run beside this one.
-    Config::GetInstance()->SetFilePort(0);
-    GetManager()->RestartFileServer();
+    PeerSession::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
     m_files = guitest::FindChild<FilesFrame>(Frame(), [](FilesFrame*) { return true; });
     ASSERT_TRUE(m_files);
     GetManager()->SubscribeChatRoom(kRoom);
     ASSERT_TRUE(AwaitJournal(std::string("alice suburl site=\"") + kRoom + "\""));
     Settle();
   }
-  void TearDown() override {
-    StopBob();
-    ProgramSession::TearDown();
-  }
   void StartBob() {
-    m_bob.Start("FilesPeer.DISABLED_Bob",
-                {{"PARLAVOX_PEER_PORT", std::to_string(Server().Port())}, {"PARLAVOX_PEER_DATA", DataDir()}});
-    ASSERT_TRUE(Until([&] { return Exists(m_bob.Dir().file("ready")); }, 60000)) << m_bob.Log();
-    std::istringstream lines(testsupport::ReadFile(m_bob.Dir().file("ready")));
+    StartPeer("FilesPeer.DISABLED_Bob");
+    ASSERT_FALSE(HasFatalFailure());
+    std::istringstream lines(testsupport::ReadFile(Bob("ready")));
     for (std::string key, name; lines >> key >> name;) m_offers[name] = key;
-  }
-  void StopBob() {
-    m_bob.Stop([](const std::function<bool()>& cond, int ms) { return Until(cond, ms); });
   }
   // Bob's last step of a transfer, or -1.
   int BobsState(char direction, const std::string& key) {
-    const std::vector<int> states = roomstest::StepsFile::States(m_bob.Dir().file("steps"), direction, key);
+    const std::vector<int> states = roomstest::StepsFile::States(Bob("steps"), direction, key);
     return states.empty() ? -1 : states.back();
   }
   FileInfoPanel* Row(bool download, const std::string& key) {
@@ -123,7 +113,6 @@ class FilesSession : public programtest::ProgramSession {
     return nullptr;
   }
 
-  roomstest::PeerProcess m_bob;
   testsupport::TempDir m_downloads;
   std::map<std::string, std::string> m_offers;
   FilesFrame* m_files = nullptr;
@@ -168,9 +157,9 @@ TEST_F(FilesSession, TransfersFollowedCancelledHalfWayAndCleared) {
   EXPECT_EQ("OK", down->GetPercentText());
   EXPECT_EQ("102400 / 102400 kbytes", down->GetSizeText());
   EXPECT_EQ(wxColour(0, 221, 0), up->GetBackgroundColour());
-  EXPECT_TRUE(SameFiles(m_bob.Dir().file("bob.bin"), got));
+  EXPECT_TRUE(SameFiles(Bob("bob.bin"), got));
   ASSERT_TRUE(Until([&] { return BobsState('d', upKey) == FM_COMPLETE; }));
-  EXPECT_TRUE(SameFiles(m_downloads.file("alice.bin"), m_bob.Dir().file("got-alice.bin")));
+  EXPECT_TRUE(SameFiles(m_downloads.file("alice.bin"), Bob("got-alice.bin")));
 
   // The third cancelled from its row by a real click, once it is well under way.
   const std::string cancelled = m_downloads.file("cancel.bin");

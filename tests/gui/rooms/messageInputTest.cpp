@@ -98,8 +98,8 @@ TEST_F(MessageInput, TypingAndMessagesReachTheServerInOrder) {
   EXPECT_TRUE(link->NothingWithin(Millis(500)));
   EXPECT_EQ("", input->GetValue());
 
-  // A burst ends by itself once a whole window passes without a key.
-  Keys("abc");
+  // A burst ends by itself once a whole window passes without a key (one key: one window).
+  Keys("a");
   EXPECT_EQ((std::vector<std::string>{std::string("keytyped ") + kRoom + " on", std::string("keytyped ") + kRoom + " off"}),
             Wire(std::string("keytyped ") + kRoom + " off", 3 * MyTextCtrl::kTypingWindowMs));
 }
@@ -249,7 +249,8 @@ TEST_F(MessageInput, TheCommentsToolShowsTheSitesCommentsWindowWhenItHasOne) {
 TEST_F(MessageInput, APageClosingNeitherSendsNorTypesAgain) {
   // The page is closed by a handler of its own input's key, before the input sees the key:
   // the input's Enter then finds its page closing, and its typing timer never reports again.
-  Keys("bye");
+  // (One key: a timer left running would report the burst's end one window after it.)
+  Keys("b");
   input->Bind(wxEVT_CHAR, [&](wxKeyEvent& event) {
     if (event.GetKeyCode() == WXK_RETURN) rooms->CloseChatRoom(kRoom);
     event.Skip();
@@ -268,7 +269,7 @@ TEST_F(MessageInput, APageClosingNeitherSendsNorTypesAgain) {
     rooms->SetKeyTyped(kRoom, "bob", "Bob", true);
   }
   EXPECT_EQ("", rooms->GetTypingText()->GetLabelText());
-  const std::vector<std::string> wire = Wire("never", 2 * MyTextCtrl::kTypingWindowMs);
+  const std::vector<std::string> wire = Wire("never", MyTextCtrl::kTypingWindowMs + 1500);
   const std::vector<std::string> expected = {std::string("keytyped ") + kRoom + " on", "unsuburl"};
   EXPECT_EQ(expected, wire);
 }

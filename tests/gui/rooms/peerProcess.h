@@ -2,6 +2,15 @@
 // disabled test alone (the peer's part), so that his file server and its reports are his, not
 // the program's. The peer reads what it needs from the environment and talks back through files
 // in a folder both sides see.
+//
+//   class OffersPeer : public roomstest::PeerTest {            // the peer's part
+//    protected:
+//     OffersPeer() : PeerTest("bob", kRoom) {}
+//   };
+//   TEST_F(OffersPeer, DISABLED_Bob) { ...; SayReady(""); ... }  // logged in, in the room
+//
+//   class OffersSession : public roomstest::PeerSession {};   // alice's, the whole program
+//   TEST_F(OffersSession, Offers) { StartPeer("OffersPeer.DISABLED_Bob"); ... }
 #ifndef PARLAVOX_TESTS_GUI_ROOMS_PEERPROCESS_H
 #define PARLAVOX_TESTS_GUI_ROOMS_PEERPROCESS_H
 
@@ -13,19 +22,22 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include <memory>
-#include <thread>
-
+#include "core/application.h"
+#include "model/config.h"
 #include "network/fileServer.h"
 #include "network/fileTransferListener.h"
 #include "tests/standin/standinTestSupport.h"
+#include "tests/support/programSession.h"
 #include "tests/support/testSupport.h"
 
 extern char** environ;
@@ -187,6 +199,60 @@ class PeerSide {
   std::unique_ptr<standintest::TestUser> m_user;
   std::thread m_listening;
   bool m_ready = false;
+};
+
+// The peer's test: its fixture names the user and the room. The test is skipped unless this
+// process was started as a peer; its body finds the user logged in and in the room, his file
+// server listening, and the shared folder.
+class PeerTest : public ::testing::Test {
+ protected:
+  PeerTest(std::string login, std::string room) : m_login(std::move(login)), m_room(std::move(room)) {}
+  void SetUp() override {
+    if (!PeerSide::Started()) GTEST_SKIP();
+    m_side.reset(new PeerSide(m_login, m_room));
+    ASSERT_TRUE(m_side->Ready());
+  }
+  void TearDown() override { m_side.reset(); }
+
+  // The folder shared with the test, ending in "/".
+  const std::string& Dir() const { return m_side->Dir(); }
+  standintest::TestUser& User() { return m_side->User(); }
+  FileServer& Files() { return m_side->Server(); }
+  // Tells the test that the peer is ready, with what it should know: the shared folder's
+  // "ready", whole once it is there.
+  void SayReady(const std::string& contents) {
+    ASSERT_TRUE(testsupport::WriteFile(Dir() + "ready.tmp", contents));
+    ASSERT_EQ(0, rename((Dir() + "ready.tmp").c_str(), (Dir() + "ready").c_str()));
+  }
+
+ private:
+  std::string m_login, m_room;
+  std::unique_ptr<PeerSide> m_side;
+};
+
+// Alice's side: the whole program on the stand-in server, with a free file port of her own
+// (other programs may run beside this one), and bob as a peer process that ends with the test.
+class PeerSession : public programtest::ProgramSession {
+ protected:
+  void SetUp() override {
+    ProgramSession::SetUp();
+    if (HasFatalFailure()) return;
+    Config::GetInstance()->SetFilePort(0);
+    GetManager()->RestartFileServer();
+  }
+  void TearDown() override {
+    m_bob.Stop([](const std::function<bool()>& cond, int ms) { return Until(cond, ms); });
+    ProgramSession::TearDown();
+  }
+  // Starts the peer's test on this session's stand-in server and waits until the peer is ready.
+  void StartPeer(const std::string& test) {
+    m_bob.Start(test, {{"PARLAVOX_PEER_PORT", std::to_string(Server().Port())}, {"PARLAVOX_PEER_DATA", DataDir()}});
+    ASSERT_TRUE(Until([&] { return Exists(Bob("ready")); }, 60000)) << m_bob.Log();
+  }
+  // A file in the folder shared with the peer.
+  std::string Bob(const std::string& name) const { return m_bob.Dir().file(name); }
+
+  PeerProcess m_bob;
 };
 
 }  // namespace roomstest

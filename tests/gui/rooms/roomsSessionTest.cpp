@@ -7,6 +7,7 @@
 #include <wx/uiaction.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,13 +74,18 @@ class RoomsSession : public programtest::ProgramSession {
     return -1;
   }
 
-  static void Keys(const char* text) {
-    wxUIActionSimulator().Text(text);
-    Settle();
+  // Types into the input that has the keyboard, and waits until it shows what was typed.
+  static void Keys(MyTextCtrl* input, const wxString& text) {
+    const wxString expected = input->GetValue() + text;
+    wxUIActionSimulator().Text(text.utf8_str());
+    EXPECT_TRUE(Until([&] { return input->GetValue() == expected; })) << text;
   }
-  static void Key(int key, int modifiers = wxMOD_NONE) {
+  // Presses a key, then waits until `done` holds; with nothing to show what the key did, lets
+  // the events arrive.
+  static void Key(int key, int modifiers = wxMOD_NONE, const std::function<bool()>& done = nullptr) {
     wxUIActionSimulator().Char(key, modifiers);
-    Settle();
+    if (done) EXPECT_TRUE(Until(done)) << "key " << key;
+    else Settle();
   }
 };
 
@@ -113,13 +119,13 @@ TEST_F(RoomsSession, ConversationTypingAndTheInputAgainstWhatTheServerGot) {
   MyTextCtrl* input = page->GetWriteMessagePanel()->GetTextCtrl();
   guitest::ClickUntil(input, [&] { return input->HasFocus(); });
   size_t mark = JournalSize();
-  Keys("hi bob");
-  Key(WXK_RETURN, wxMOD_SHIFT);
-  Keys("bye");
+  Keys(input, "hi bob");
+  Key(WXK_RETURN, wxMOD_SHIFT, [&] { return input->GetValue() == "hi bob\n"; });
+  Keys(input, "bye");
   EXPECT_TRUE(bob.Wait(S2C_Request_PR_keytyped, [](const S2C_Request_t& r) {
     return r.choice.keytyped.enabled && *r.choice.keytyped.enabled;
   }));
-  Key(WXK_RETURN);
+  Key(WXK_RETURN, wxMOD_NONE, [&] { return input->IsEmpty(); });
   ASSERT_TRUE(AwaitJournal(std::string("alice sendmessage site=\"") + kSite + "\" message=\"hi bob\\x0abye\"", mark));
   const int on = Find(std::string("alice keytyped site=\"") + kSite + "\" enabled=true", mark);
   const int off = Find(std::string("alice keytyped site=\"") + kSite + "\" enabled=false", mark);
@@ -137,11 +143,16 @@ TEST_F(RoomsSession, ConversationTypingAndTheInputAgainstWhatTheServerGot) {
   input->SetValue(wxString('p', 600));
   input->SetInsertionPointEnd();
   const wxString before = Shown(page);
-  Key(WXK_RETURN);
+  // Refused, the part past the limit is selected.
+  Key(WXK_RETURN, wxMOD_NONE, [&] {
+    long from = 0, to = 0;
+    input->GetSelection(&from, &to);
+    return from == 512 && to == 600;
+  });
   EXPECT_EQ(600u, input->GetValue().length());
   // A smiley from the grid, then Enter: the smiley's text goes.
   input->Clear();
-  Keys("ok ");
+  Keys(input, "ok ");
   wxCommandEvent smileys(wxEVT_TOOL, WriteMessagePanel::ID_SMILEYS);
   page->GetWriteMessagePanel()->GetEventHandler()->ProcessEvent(smileys);
   SmileyGrid* grid = page->GetWriteMessagePanel()->GetSmileyGrid();
@@ -151,7 +162,7 @@ TEST_F(RoomsSession, ConversationTypingAndTheInputAgainstWhatTheServerGot) {
                       [&] { return page->GetWriteMessagePanel()->GetSmileyGrid() == nullptr; });
   EXPECT_EQ("ok :-)", input->GetValue());
   Settle();
-  Key(WXK_RETURN);
+  Key(WXK_RETURN, wxMOD_NONE, [&] { return input->IsEmpty(); });
   ASSERT_TRUE(AwaitJournal(std::string("alice sendmessage site=\"") + kSite + "\" message=\"ok :-)\"", mark));
   for (const std::string& request : Journal()) {
     if (request.find("alice sendmessage") == 0) {
@@ -171,17 +182,25 @@ TEST_F(RoomsSession, HostileLinesAFloodAndClosingWhileTrafficArrives) {
   ChatRoomPanel* page = EnterFromTheBrowser(site);
   ASSERT_TRUE(page);
   bob.Link().SendMessage(bob.Key(), site, std::string(512, 'w'));
+  ASSERT_TRUE(Showing(page, wxString('w', 512)));
+  const size_t paragraphs = roomstest::Paragraphs(page);
   bob.Link().SendMessage(bob.Key(), site, "\xE2\x80\xAE" "reversed \x1b[2J\x07 bell");
-  ASSERT_TRUE(Showing(page, wxString::FromUTF8("\xEF\xBF\xBD" "reversed \xEF\xBF\xBD[2J\xEF\xBF\xBD bell"))) << Shown(page);
+  const wxString reversed = wxString::FromUTF8("\xEF\xBF\xBD" "reversed \xEF\xBF\xBD[2J\xEF\xBF\xBD bell");
+  ASSERT_TRUE(Showing(page, reversed)) << Shown(page);
   EXPECT_NE(wxNOT_FOUND, Shown(page).Find(wxString('w', 512)));
 
-  // A flood: the display keeps its latest lines only.
-  const int flood = 600;
+  // A flood of more lines than the display keeps: it keeps its latest lines only. (Each line is
+  // written into the display on screen, slowly in the sanitizer build: the flood passes the
+  // display's bound by some fifty lines, so that the oldest lines must go.)
+  const size_t perLine = roomstest::Paragraphs(page) - paragraphs;
+  ASSERT_GE(perLine, 1u);
+  const int flood = int((ChatRoomPanel::kMaxParagraphs - paragraphs) / perLine) + 50;
   for (int i = 0; i < flood; ++i) bob.Link().SendMessage(bob.Key(), site, "flood " + std::to_string(i));
-  // Written a slice at a time between the controller's turns: slow in the sanitizer build.
   const wxString last = "flood " + std::to_string(flood - 1) + "\n";
   ASSERT_TRUE(Until([&] { return Shown(page).Find(last) != wxNOT_FOUND; }, 4 * kWait));
   EXPECT_LE(roomstest::Paragraphs(page), ChatRoomPanel::kMaxParagraphs + 1);
+  EXPECT_EQ(wxNOT_FOUND, Shown(page).Find(reversed)) << "the oldest lines went";
+  EXPECT_EQ(wxNOT_FOUND, Shown(page).Find(wxString('w', 512)));
 
   // The tab closes while bob goes on writing and typing; alice leaves the room.
   const size_t mark = JournalSize();

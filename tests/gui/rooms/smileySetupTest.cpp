@@ -66,6 +66,15 @@ class SmileySession : public programtest::ProgramSession {
     return panel->GetSmileyGrid();
   }
 
+  // A real click in the field, then the text typed once it has the keyboard; returns once the
+  // field holds it.
+  static void TypeInto(wxTextCtrl* field, const wxString& text) {
+    DialogSteps::Click(field);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return field->HasFocus(); }));
+    wxUIActionSimulator().Text(text.utf8_str());
+    EXPECT_TRUE(guitest::PumpUntil([&] { return field->GetValue() == text; })) << text;
+  }
+
   static bool Inside(const std::string& path, const std::string& folder) {
     return path.compare(0, folder.size(), folder) == 0 && path.find('/', folder.size()) == std::string::npos &&
            path.find("..") == std::string::npos;
@@ -99,13 +108,8 @@ TEST_F(SmileySession, ABigGifMadeASmileyGoesBeforeItsMessageAndItsRemovalReaches
                                                }),
       DialogSteps::On<SmileySetup>([](SmileySetup* setup) { return !setup->GetFileField()->IsEmpty(); },
                                    [](SmileySetup* setup) {
-                                     DialogSteps::Click(setup->GetDescriptionField());
-                                     guitest::Pump(200);
-                                     wxUIActionSimulator().Text("A cat");
-                                     guitest::Pump(200);
-                                     DialogSteps::Click(setup->GetShortcutsField());
-                                     guitest::Pump(200);
-                                     wxUIActionSimulator().Text(":cat:");
+                                     TypeInto(setup->GetDescriptionField(), "A cat");
+                                     TypeInto(setup->GetShortcutsField(), ":cat:");
                                    }),
       DialogSteps::On<SmileySetup>([](SmileySetup* setup) { return setup->GetOkButton()->IsEnabled(); },
                                    [](SmileySetup* setup) { DialogSteps::Click(setup->GetOkButton()); }),
