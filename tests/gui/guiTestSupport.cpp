@@ -3,22 +3,53 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/eventfilter.h>
 #include <wx/timer.h>
+#include <wx/toplevel.h>
+#include <wx/uiaction.h>
+
+#include <dlfcn.h>
 
 #include <chrono>
+#include <sstream>
+#include <string>
 #include <thread>
 
+// Last: the X headers define names (None, Status, ...) the other headers use.
+#include <X11/Xlib.h>
+
 namespace guitest {
+
+namespace {
+
+// Handles what is waiting in the event loop, without waiting for more.
+void DispatchPending() {
+  wxTheApp->ProcessPendingEvents();
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+    while (loop->Pending()) loop->Dispatch();
+  } else {
+    wxTheApp->Yield(true);
+  }
+}
+
+// Events until `cond` holds, looking at it every millisecond: for what the display answers at
+// once, where the steps of PumpUntil would add up over many clicks.
+bool Await(const std::function<bool()>& cond, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!cond()) {
+    if (std::chrono::steady_clock::now() >= end) return cond();
+    DispatchPending();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+}  // namespace
 
 void Pump(int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (std::chrono::steady_clock::now() < end) {
-    wxTheApp->ProcessPendingEvents();
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
-      while (loop->Pending()) loop->Dispatch();
-    } else {
-      wxTheApp->Yield(true);
-    }
+    DispatchPending();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
@@ -30,6 +61,137 @@ bool PumpUntil(const std::function<bool()>& cond, int ms) {
     Pump(10);
   }
   return true;
+}
+
+namespace {
+
+// The X window of the top-level window holding `w`, through the toolkit's own functions (found at
+// run time: the tests are not built against the toolkit's headers).
+unsigned long TopLevelXWindow(wxWindow* w) {
+  using WindowOf = void* (*)(void*);
+  using XidOf = unsigned long (*)(void*);
+  static const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto xidOf = reinterpret_cast<XidOf>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+  wxWindow* top = wxGetTopLevelParent(w);
+  if (!windowOf || !xidOf || !top || !top->GetHandle()) return 0;
+  void* gdkWindow = windowOf(top->GetHandle());
+  return gdkWindow ? xidOf(gdkWindow) : 0;
+}
+
+// One simulator for all the input sent here: each opens a connection to the display of its own,
+// which takes long enough to matter over hundreds of clicks.
+wxUIActionSimulator& Simulator() {
+  static auto* simulator = new wxUIActionSimulator();
+  return *simulator;
+}
+
+// A connection of the tests' own, asking the display where the pointer is and over which windows.
+Display* OwnDisplay() {
+  static Display* display = XOpenDisplay(nullptr);
+  return display;
+}
+
+// Counts the presses of a mouse button that reach `target` or one of its children.
+class PressCounter : public wxEventFilter {
+ public:
+  explicit PressCounter(wxWindow* target) : m_target(target) { wxEvtHandler::AddFilter(this); }
+  ~PressCounter() override { wxEvtHandler::RemoveFilter(this); }
+  int presses = 0;
+
+  int FilterEvent(wxEvent& event) override {
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_LEFT_DOWN || type == wxEVT_RIGHT_DOWN || type == wxEVT_MIDDLE_DOWN || type == wxEVT_LEFT_DCLICK) {
+      for (auto* w = dynamic_cast<wxWindow*>(event.GetEventObject()); w; w = w->GetParent()) {
+        if (w == m_target) {
+          ++presses;
+          break;
+        }
+        if (w->IsTopLevel()) break;
+      }
+    }
+    return Event_Skip;
+  }
+
+ private:
+  wxWindow* m_target;
+};
+
+}  // namespace
+
+bool PointerRestsOn(wxWindow* w, const wxPoint& point) {
+  Display* display = OwnDisplay();
+  const unsigned long want = TopLevelXWindow(w);
+  if (!display || !want || !w->IsShownOnScreen()) return false;
+  Window root = DefaultRootWindow(display), at = root, rootBack = 0, child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned int mask = 0;
+  bool over = false;
+  // Down the windows under the pointer: the top-level one (or the frame a window manager put
+  // around it) is among them once it is mapped and in front there.
+  while (XQueryPointer(display, at, &rootBack, &child, &rootX, &rootY, &x, &y, &mask) && child != 0) {
+    if (child == want) over = true;
+    at = child;
+  }
+  return over && rootX == point.x && rootY == point.y;
+}
+
+// For a failure's message: where the display has the pointer, which of the program's top-level
+// windows is in front there, and whether the one wanted is mapped.
+std::string UnderPointer(wxWindow* w, const wxPoint& point) {
+  Display* display = OwnDisplay();
+  if (!display) return "no display";
+  Window root = DefaultRootWindow(display), rootBack = 0, child = 0;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned int mask = 0;
+  XQueryPointer(display, root, &rootBack, &child, &rootX, &rootY, &x, &y, &mask);
+  std::string front = "no window";
+  for (wxWindow* top : wxTopLevelWindows)
+    if (child && TopLevelXWindow(top) == child)
+      front = wxString(top->GetClassInfo()->GetClassName()).utf8_string() + " \"" + top->GetLabel().utf8_string() + "\"";
+  XWindowAttributes attributes{};
+  const unsigned long want = TopLevelXWindow(w);
+  const bool mapped = want && XGetWindowAttributes(display, want, &attributes) && attributes.map_state == IsViewable;
+  std::ostringstream out;
+  out << "wanted at " << point.x << "," << point.y << ", pointer at " << rootX << "," << rootY << " over " << front
+      << "; the window wanted is " << (mapped ? "" : "not ") << "mapped, shown " << w->IsShownOnScreen();
+  return out.str();
+}
+
+void SendPointerTo(const wxPoint& point) { Simulator().MouseMove(point); }
+
+bool MovePointer(wxWindow* w, const wxPoint& point) {
+  for (int tries = 0; tries < 20; ++tries) {
+    // Another window come in front meanwhile (one the program opened late): the user brings the
+    // one wanted forward first.
+    if (tries > 0) wxGetTopLevelParent(w)->Raise();
+    Simulator().MouseMove(point);
+    if (Await([&] { return PointerRestsOn(w, point); }, 500)) {
+      // The display has it there: the motion and crossing events come before anything sent after.
+      return true;
+    }
+  }
+  ADD_FAILURE() << "the pointer did not come over the window: " << UnderPointer(w, point);
+  return false;
+}
+
+bool ClickOn(wxWindow* w, const std::function<bool()>& done, int button, bool twice) {
+  return ClickAt(w, wxPoint(w->GetSize().x / 2, w->GetSize().y / 2), done, button, twice);
+}
+
+bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button, bool twice) {
+  PressCounter counter(w);
+  const std::function<bool()> reached = done ? done : [&] { return counter.presses > 0; };
+  wxUIActionSimulator& sim = Simulator();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < end) {
+    // Where the control stands now: a layout may have moved it since the last try.
+    if (!MovePointer(w, w->GetScreenPosition() + offset)) return false;
+    if (twice) sim.MouseDblClick(button);
+    else sim.MouseClick(button);
+    if (Await([&] { return counter.presses > 0 || reached(); }, 1500) && counter.presses > 0) break;
+    if (reached()) return true;
+  }
+  return PumpUntil(reached);
 }
 
 ModalDriver::ModalDriver(wxDialog* dialog, const std::function<void()>& input) : m_dialog(dialog), m_input(input) {

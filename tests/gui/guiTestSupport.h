@@ -4,6 +4,7 @@
 #define PARLAVOX_TESTS_GUI_GUITESTSUPPORT_H
 
 #include <wx/dialog.h>
+#include <wx/mousestate.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
@@ -16,6 +17,28 @@ void Pump(int ms);
 // Generous by default: on a loaded two-core machine running the sanitizer build, a window can take
 // seconds to be mapped and to take the focus. A condition that holds returns at once.
 bool PumpUntil(const std::function<bool()>& cond, int ms = 10000);
+
+// Real pointer input that waits for the display instead of for a fixed time: on a loaded machine
+// a move can still be on its way when the click after it is sent, a window shown a moment ago may
+// not be mapped yet, and a layout may move a control after its place was taken.
+
+// The display has the pointer at `point` (screen coordinates), over the top-level window holding
+// `w`, mapped and in front there.
+bool PointerRestsOn(wxWindow* w, const wxPoint& point);
+// Sends the pointer to `point`, without waiting.
+void SendPointerTo(const wxPoint& point);
+// Moves the pointer to `point` over `w` and waits until the display has it there (the move sent
+// again now and then); then lets the toolkit take the enter and motion events.
+bool MovePointer(wxWindow* w, const wxPoint& point);
+inline wxPoint Middle(wxWindow* w) { return w->GetScreenRect().GetPosition() + w->GetSize() / 2; }
+// A real click (or double click) of `button` in the middle of `w`, the pointer brought there
+// first; events then until `done` holds. A click whose press did not reach `w` or its children
+// (lost, or gone to another window) is sent again; one that reached it is never repeated. With no
+// `done`, true once the press reached `w`.
+bool ClickOn(wxWindow* w, const std::function<bool()>& done = nullptr, int button = wxMOUSE_BTN_LEFT, bool twice = false);
+// The same at `offset` from the top left corner of `w`.
+bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button = wxMOUSE_BTN_LEFT,
+             bool twice = false);
 
 // Shows `dialog` modally; once it is shown and has the keyboard, runs `input` (which sends
 // real keys or clicks) and returns what ShowModal returned. A dialog still open after a few

@@ -87,11 +87,7 @@ TEST_F(SitesPanelTest, RecommendedSitesOpenOnlyAsWebAddressesAndTheTipHides) {
   // A click on the tip hides it, from the event loop.
   tip->ShowAt(wxPoint(500, 300));
   ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
-  wxUIActionSimulator sim;
-  sim.MouseMove(tip->GetScreenPosition() + wxPoint(3, 3));
-  guitest::Pump(30);
-  sim.MouseClick();
-  EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
+  EXPECT_TRUE(guitest::ClickAt(tip, wxPoint(3, 3), [&] { return !tip->IsShown(); }));
 }
 
 TEST_F(SitesPanelTest, TheSiteTipShowsWhileThePointerRestsOnTheNameAndGoesWithThePanel) {

@@ -31,12 +31,28 @@ class SitePanelLinksTest : public SitesPanelTest {
     m_sites->SetFocus();
     guitest::PumpUntil([&] { return m_frame->IsActive(); });
   }
-  // The pointer at `point` in the window the user works in.
+  // The pointer at `point` in the window the user works in, as the display has it.
   void PointAt(const wxPoint& point) {
     Activate();
-    wxUIActionSimulator().MouseMove(point);
+    guitest::MovePointer(m_frame, point);
   }
-  static wxPoint Middle(wxWindow* window) { return window->GetScreenRect().GetPosition() + window->GetSize() / 2; }
+  // The pointer resting on the middle of `w` until `shown` holds; brought there again when a late
+  // layout moved `w` meanwhile (after `bringIntoView`, as the user would scroll again), or the
+  // window had lost the front.
+  bool RestOn(wxWindow* w, const std::function<bool()>& shown, const std::function<void()>& bringIntoView = nullptr) {
+    Activate();
+    wxPoint aim(-1, -1);
+    return guitest::PumpUntil([&] {
+      if (shown()) return true;
+      if (bringIntoView) bringIntoView();
+      if (Middle(w) != aim || !m_frame->IsActive()) {
+        Activate();
+        guitest::SendPointerTo(aim = Middle(w));
+      }
+      return shown();
+    });
+  }
+  static wxPoint Middle(wxWindow* window) { return guitest::Middle(window); }
   static wxString TipNickname(ContactInfoToolTip* tip) {
     auto* row = guitest::FindChild<ContactEntry>(tip, [](ContactEntry*) { return true; });
     return row ? wxString::FromUTF8(row->GetNickname()) : wxString();
@@ -51,8 +67,7 @@ TEST_F(SitePanelLinksTest, ThePersonsTipFollowsThePointerOverTheAvatarsAndGoesWi
   ContactButtonBitmap* carol = panel->FindContact("carol");
 
   // Resting on bob: his tip, below the whole panel.
-  PointAt(Middle(bob));
-  ASSERT_TRUE(guitest::PumpUntil([&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); }));
+  ASSERT_TRUE(RestOn(bob, [&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); }));
   ContactInfoToolTip* tip = panel->GetContactToolTip();
   EXPECT_EQ(bob, panel->GetHoveredContact());
   EXPECT_EQ("bob", tip->GetLogin());
@@ -62,13 +77,12 @@ TEST_F(SitePanelLinksTest, ThePersonsTipFollowsThePointerOverTheAvatarsAndGoesWi
   EXPECT_TRUE(m_frame->IsActive());
   // Moving within his avatar leaves it where it is.
   const wxPoint placed = tip->GetScreenPosition();
-  wxUIActionSimulator().MouseMove(Middle(bob) + wxPoint(2, 1));
+  PointAt(Middle(bob) + wxPoint(2, 1));
   guitest::Pump(600);
   EXPECT_EQ(placed, tip->GetScreenPosition());
 
   // Onto carol: the same tip, hers, at the pointer's new place; her news reach it.
-  PointAt(Middle(carol));
-  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->GetLogin() == "carol"; }));
+  ASSERT_TRUE(RestOn(carol, [&] { return tip->GetLogin() == "carol"; }));
   EXPECT_EQ(Middle(carol).x, tip->GetScreenPosition().x);
   URLContactInfo renamed = Person(kUrl, "carol");
   ContactInfo contact = renamed.GetContactInfo();
@@ -84,8 +98,7 @@ TEST_F(SitePanelLinksTest, ThePersonsTipFollowsThePointerOverTheAvatarsAndGoesWi
   EXPECT_FALSE(tip->IsShown());
 
   // Back on bob, then the grid folded under the pointer: hidden.
-  PointAt(Middle(bob));
-  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen() && tip->GetLogin() == "bob"; }));
+  ASSERT_TRUE(RestOn(bob, [&] { return tip->IsShownOnScreen() && tip->GetLogin() == "bob"; }));
   wxWindow* fold = panel->GetShownFoldIcon();
   Click(fold);
   ASSERT_FALSE(panel->IsOpened());
@@ -94,14 +107,12 @@ TEST_F(SitePanelLinksTest, ThePersonsTipFollowsThePointerOverTheAvatarsAndGoesWi
   ASSERT_TRUE(panel->IsOpened());
 
   // Off the avatars: hidden.
-  PointAt(Middle(bob));
-  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  ASSERT_TRUE(RestOn(bob, [&] { return tip->IsShownOnScreen(); }));
   PointAt(m_frame->GetScreenRect().GetBottomRight() - wxPoint(5, 5));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
 
   // The site closes while the tip shows: panel and tip go.
-  PointAt(Middle(bob));
-  ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
+  ASSERT_TRUE(RestOn(bob, [&] { return tip->IsShownOnScreen(); }));
   wxWeakRef<ContactInfoToolTip> gone(tip);
   EXPECT_TRUE(m_sites->RemoveURL(kUrl));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !gone; }));
@@ -172,16 +183,20 @@ TEST_F(SitePanelLinksTest, ASiteScrolledIntoViewShowsItsTipsAndTheListClosesUpAf
   }
   const std::string last = "http://many24.example/";
   m_sites->UpdateContact(Person(last, "bob"));
-  // The user scrolls down to his avatar.
-  m_sites->Scroll(0, 100000);
-  guitest::Pump(100);
+  // The user scrolls down to his avatar (again should the list be laid out anew meanwhile).
   SitePanel* panel = m_sites->FindSitePanel(last);
-  ASSERT_TRUE(panel->FindContact("bob")->IsShownOnScreen());
-  ASSERT_TRUE(m_frame->GetScreenRect().Contains(Middle(panel->FindContact("bob"))));
-  PointAt(Middle(panel->FindContact("bob")));
-  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); }));
-  PointAt(Middle(panel->GetSiteLabel()->GetInnerText()));
-  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetSiteToolTip()->IsShownOnScreen(); }));
+  ASSERT_TRUE(guitest::PumpUntil([&] {
+    m_sites->Scroll(0, 100000);
+    guitest::Pump(20);
+    return panel->FindContact("bob")->IsShownOnScreen() &&
+           m_frame->GetScreenRect().Contains(Middle(panel->FindContact("bob")));
+  }));
+  const auto scrollDown = [&] { m_sites->Scroll(0, 100000); };
+  ASSERT_TRUE(RestOn(panel->FindContact("bob"),
+                     [&] { return panel->GetContactToolTip() && panel->GetContactToolTip()->IsShownOnScreen(); },
+                     scrollDown));
+  ASSERT_TRUE(RestOn(panel->GetSiteLabel()->GetInnerText(), [&] { return panel->GetSiteToolTip()->IsShownOnScreen(); },
+                     scrollDown));
   EXPECT_FALSE(panel->GetContactToolTip()->IsShown());
   PointAt(m_frame->GetScreenRect().GetTopLeft() + wxPoint(5, 5));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !panel->GetSiteToolTip()->IsShown(); }));

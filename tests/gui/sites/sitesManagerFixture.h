@@ -117,12 +117,7 @@ class SiteWindowsTest : public ::testing::Test {
 
 // A real click in the middle of `w`, then events until `done` holds.
 inline bool Click(wxWindow* w, const std::function<bool()>& done, bool twice = false) {
-  wxUIActionSimulator sim;
-  sim.MouseMove(w->GetScreenRect().GetPosition() + w->GetSize() / 2);
-  guitest::Pump(10);
-  if (twice) sim.MouseDblClick();
-  else sim.MouseClick();
-  return guitest::PumpUntil(done);
+  return guitest::ClickOn(w, done, wxMOUSE_BTN_LEFT, twice);
 }
 
 }  // namespace sitestest

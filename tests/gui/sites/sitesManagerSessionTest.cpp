@@ -12,6 +12,7 @@
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/sites/myButtonBitmapNotifier.h"
 #include "gui/sites/sitesList.h"
 #include "gui/sites/webSiteInfoFrame.h"
@@ -114,6 +115,8 @@ TEST_F(SitesManagerSession, AFavouritesSwitchesSavedAreInForceAndInTheFileAfterE
   const std::string site = "http://fav.example/";
   GetManager()->SubscribeChatRoom(site);
   ASSERT_TRUE(AwaitJournal("alice suburl site=\"" + site + "\""));
+  // Its chat room opens in the rooms' window, which comes in front when it appears.
+  ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(site) && Rooms()->IsShownOnScreen(); }));
 
   // The site's window: pop-up and sound on for other Parlavoxers' messages, then Save.
   auto* window = new WebSiteInfoFrame(Frame(), GetManager(), site, true);

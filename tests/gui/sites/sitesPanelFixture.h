@@ -68,10 +68,7 @@ class SitesPanelTest : public guitest::MainWindowTest {
   // A real click of `button` (wxMOUSE_BTN_LEFT or _RIGHT) in the middle of `window`.
   static void Click(wxWindow* window, int button = wxMOUSE_BTN_LEFT) {
     window->GetParent()->Layout();
-    wxUIActionSimulator sim;
-    sim.MouseMove(window->GetScreenRect().GetPosition() + window->GetSize() / 2);
-    guitest::Pump(30);
-    sim.MouseClick(button);
+    EXPECT_TRUE(guitest::ClickOn(window, nullptr, button)) << "the click did not reach the window";
     guitest::Pump(60);
   }
 

@@ -56,10 +56,8 @@ class SitesSession : public programtest::ProgramSession {
     guitest::MenuPicker picker([&] { return shown && shown->IsMenuShown(); }, downs);
     wxWindow* name = panel->GetSiteLabel()->GetInnerText();
     Frame()->Raise();
-    wxUIActionSimulator sim;
-    sim.MouseMove(name->GetScreenRect().GetPosition() + name->GetSize() / 2);
-    guitest::Pump(50);
-    sim.MouseClick(wxMOUSE_BTN_RIGHT);
+    guitest::MovePointer(name, guitest::Middle(name));
+    wxUIActionSimulator().MouseClick(wxMOUSE_BTN_RIGHT);
     EXPECT_TRUE(Until([&] { return picker.picked() && !(shown && shown->IsMenuShown()); }));
   }
 };
