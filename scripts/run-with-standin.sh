@@ -51,6 +51,12 @@ echo "Parlavox runs against a stand-in server on localhost:$port; its log: $run/
 echo "To log in, type alice in \"Login:\" and alice in \"Password:\", then press \"Connect !\"."
 echo "bob, carol and dave log in the same way (the password is the login); Ada, Ben and Chloe"
 echo "wait in the room of the Parlavox site."
+# The browser extension is not part of this project: scripts/visit plays it.
+site=$(sed -n 's/.*Ada, Ben and Chloe are in the room of \(.*\)$/\1/p' "$run/standin.out")
+visit="$(cd "$(dirname "$0")" && pwd)/visit"
+echo "Once logged in, run this in another terminal to open their site as the browser extension would;"
+echo "the site then shows on the sites panel with them, and a click on it enters their room:"
+echo "    $visit ${site:-https://www.parlavox.example/}"
 status=0
 PARLAVOX_SERVER="localhost:$port" PARLAVOX_DATA="$run/data" "$program" || status=$?
 exit "$status"

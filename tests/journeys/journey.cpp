@@ -99,6 +99,7 @@ void Journey::SetUp() {
   // The server's own accounts: alice, bob, carol and dave, each with the login as password.
   // Verbose: the log also says how each link ended.
   std::vector<std::string> arguments = {"--verbose", "--journal", m_data.file("journal")};
+  if (m_serverDemo) arguments.push_back("--demo");
   if (!m_serverState.empty()) {
     ASSERT_TRUE(testsupport::WriteFile(m_data.file("state"), m_serverState));
     arguments.insert(arguments.end(), {"--state", m_data.file("state")});
@@ -324,6 +325,14 @@ std::string Journey::Browse(const Person& person, const std::string& request, co
   // 52: the listener closed without a word, as it does for a page's closing.
   EXPECT_TRUE(status == 0 || status == 52) << "curl " << request << " ended with " << status << ": " << answer;
   return answer;
+}
+
+std::string Journey::Visit(const Person& person, const std::string& url) {
+  std::string printed;
+  std::unique_ptr<PersonNetwork::Inside> inside(person.Network() ? new PersonNetwork::Inside(*person.Network()) : nullptr);
+  const int status = programtest::RunToEnd({PARLAVOX_VISIT_SCRIPT, url}, m_data.path(), &printed);
+  EXPECT_EQ(0, status) << "visit " << url << ": " << printed;
+  return printed;
 }
 
 bool Journey::EnterFromThePanel(const Person& person, const std::string& site) {

@@ -108,6 +108,9 @@ class Journey : public ::testing::Test {
   // The browser extension's request to the person's program's listener, with the header fields
   // given ("Name: value"); what it answered (nothing, for some requests).
   std::string Browse(const Person& person, const std::string& request, const Lines& fields = {});
+  // The project's own stand-in for the extension (scripts/visit), run inside the person's
+  // network; what it printed.
+  std::string Visit(const Person& person, const std::string& url);
 
   // The files a save leaves while it writes, left in the person's settings folder.
   static Lines TemporaryFiles(const Person& person);
@@ -163,6 +166,8 @@ class Journey : public ::testing::Test {
   programtest::Screen& Screen() { return *m_screen; }
   // The text of the server's state file to start from (its contacts), set before SetUp.
   std::string m_serverState;
+  // The server starts with its three demonstration users in the room of the maker's site.
+  bool m_serverDemo = false;
   const std::string& DataDir() const { return m_data.path(); }
   unsigned short ServerPort() const { return m_server->Port(); }
 

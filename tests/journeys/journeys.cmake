@@ -12,5 +12,6 @@ parlavox_add_test(test_journeys LABEL journeys OWN_DISPLAY TIMEOUT 600
   LIBS parlavox_core parlavox_standin X11 Xtst)
 target_compile_definitions(test_journeys PRIVATE
   PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>" PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>"
-  PARLAVOX_LOGCAT="$<TARGET_FILE:parlavox-logcat>")
+  PARLAVOX_LOGCAT="$<TARGET_FILE:parlavox-logcat>" PARLAVOX_VISIT_SCRIPT="${CMAKE_SOURCE_DIR}/scripts/visit"
+  PARLAVOX_WEBSITE_ADDRESS="${PARLAVOX_WEBSITE}")
 add_dependencies(test_journeys parlavox parlavox-standin parlavox-logcat)

@@ -70,7 +70,7 @@ class ContactsManager : public contactstest::ContactsListTest {
   ContactsShortFrame* m_window = nullptr;
 };
 
-TEST_F(ContactsManager, StartsAsThePartSaysAndSortingWritesBothSettings) {
+TEST_F(ContactsManager, StartsFromTheStoredSortingAndSortingWritesBothSettings) {
   // A stored mode other than 0 means classified; an offline value from elsewhere changes nothing
   // until the user picks.
   const struct {
