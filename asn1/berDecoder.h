@@ -58,34 +58,34 @@ class BerDecoder {
   // Refuses, before decoding anything, a value whose first tag is not of context class: a
   // stream of CHOICE values whose alternatives all carry context tags is then not left waiting
   // for a length that bytes of some other kind seem to announce.
-  void RequireContextTag(bool require = true) { contextTagOnly_ = require; }
+  void RequireContextTag(bool require = true) { m_contextTagOnly = require; }
 
   // Decodes a value of definite length only once all its bytes are in hand (kNeedMore with
   // nothing consumed until then): one pass over each value instead of one per piece. For
   // callers whose buffer holds a whole value of the largest size they accept.
-  void WaitForWholeValues(bool wait = true) { wholeValuesOnly_ = wait; }
+  void WaitForWholeValues(bool wait = true) { m_wholeValuesOnly = wait; }
 
   // Why the last call failed.
-  const std::string& Error() const { return error_; }
-  DecodeFailure Failure() const { return failure_; }
+  const std::string& Error() const { return m_error; }
+  DecodeFailure Failure() const { return m_failure; }
   // After kAnnouncedTooLong the length announced; after kTooLong the bytes taken.
-  size_t FailedLength() const { return failedLength_; }
+  size_t FailedLength() const { return m_failedLength; }
 
-  asn_TYPE_descriptor_t* Type() const { return type_; }
+  asn_TYPE_descriptor_t* Type() const { return m_type; }
 
  private:
   DecodeResult Fail(size_t consumed, DecodeFailure failure, const std::string& why);
 
-  asn_TYPE_descriptor_t* type_;
-  size_t maxValueSize_;
-  void* value_ = nullptr;   // being decoded, or decoded and not yet taken
-  bool complete_ = false;   // value_ is whole and checked
-  size_t valueBytes_ = 0;   // bytes consumed so far for the value being decoded
-  bool wholeValuesOnly_ = false;
-  bool contextTagOnly_ = false;
-  std::string error_;
-  DecodeFailure failure_ = DecodeFailure::kNone;
-  size_t failedLength_ = 0;
+  asn_TYPE_descriptor_t* m_type;
+  size_t m_maxValueSize;
+  void* m_value = nullptr;   // being decoded, or decoded and not yet taken
+  bool m_complete = false;   // m_value is whole and checked
+  size_t m_valueBytes = 0;   // bytes consumed so far for the value being decoded
+  bool m_wholeValuesOnly = false;
+  bool m_contextTagOnly = false;
+  std::string m_error;
+  DecodeFailure m_failure = DecodeFailure::kNone;
+  size_t m_failedLength = 0;
 };
 
 }  // namespace asn1

@@ -69,7 +69,7 @@ void CheckHeaderVersions(const std::string& bytes) {
 }  // namespace
 
 ConfigArchive::ConfigArchive(std::istream& in, const std::string& bytes)
-    : Base(in, boost::archive::no_header), bytes_(bytes) {
+    : Base(in, boost::archive::no_header), m_bytes(bytes) {
   CheckHeaderVersions(bytes);
   init();
 }
@@ -78,8 +78,8 @@ ConfigArchive::~ConfigArchive() = default;
 
 std::string ConfigArchive::ConsumedSince(std::streamoff from) {
   std::streamoff to = get_is().tellg();
-  if (from < 0 || to < from || static_cast<size_t>(to) > bytes_.size()) Refuse("stream position lost");
-  return bytes_.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
+  if (from < 0 || to < from || static_cast<size_t>(to) > m_bytes.size()) Refuse("stream position lost");
+  return m_bytes.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
 }
 
 void ConfigArchive::StartElement(const char* name, const std::type_info* type, bool record, void* address) {
@@ -98,10 +98,10 @@ void ConfigArchive::StartElement(const char* name, const std::type_info* type, b
 void ConfigArchive::CheckClassAttributes(std::map<std::string, std::string>& a, const std::type_info& type,
                                          bool record, void* address) {
   auto has = [&a](const char* key) { return a.count(key) != 0; };
-  const std::string nextObject = "_" + std::to_string(objects_.size());
+  const std::string nextObject = "_" + std::to_string(m_objects.size());
 
-  auto known = classIds_.find(std::type_index(type));
-  if (known == classIds_.end()) {
+  auto known = m_classIds.find(std::type_index(type));
+  if (known == m_classIds.end()) {
     // The first element of a class introduces it: a class number above those already given (the
     // first is 0), its tracking (records only) and its version; a record also takes the next
     // object number.
@@ -110,11 +110,11 @@ void ConfigArchive::CheckClassAttributes(std::map<std::string, std::string>& a, 
               IsDigits(a["version"]);
     if (record) ok = ok && has("object_id") && a["object_id"] == nextObject;
     const int id = ok ? std::stoi(a["class_id"]) : -1;
-    ok = ok && a["class_id"] == std::to_string(id) && id > lastClassId_ && (lastClassId_ >= 0 || id == 0);
+    ok = ok && a["class_id"] == std::to_string(id) && id > m_lastClassId && (m_lastClassId >= 0 || id == 0);
     if (!ok) Refuse("class attributes do not introduce the class expected here");
-    lastClassId_ = id;
-    classIds_[std::type_index(type)] = id;
-    if (record) objects_.push_back({address, id});
+    m_lastClassId = id;
+    m_classIds[std::type_index(type)] = id;
+    if (record) m_objects.push_back({address, id});
     return;
   }
   const int id = known->second;
@@ -127,14 +127,14 @@ void ConfigArchive::CheckClassAttributes(std::map<std::string, std::string>& a, 
     Refuse("a record refers to another class");
   if (has("object_id")) {
     if (a["object_id"] != nextObject) Refuse("object numbers out of sequence");
-    objects_.push_back({address, id});
+    m_objects.push_back({address, id});
     return;
   }
   const std::string& ref = a["object_id_reference"];
   if (ref.empty() || ref[0] != '_' || !IsDigits(ref, 1)) Refuse("malformed object reference");
   size_t index = std::stoul(ref.substr(1));
-  if (index >= objects_.size() || objects_[index].classId != id) Refuse("reference to an object of another class");
-  reference_ = objects_[index].address;
+  if (index >= m_objects.size() || m_objects[index].classId != id) Refuse("reference to an object of another class");
+  m_reference = m_objects[index].address;
 }
 
 void ConfigArchive::EndElement(const char* name) {
@@ -158,14 +158,14 @@ void ConfigArchive::load_end(const char* name) {
 void ConfigArchive::Finish() {
   EndElement("boost_serialization");
   std::streamoff at = get_is().tellg();
-  if (at < 0 || static_cast<size_t>(at) > bytes_.size()) Refuse("stream position lost");
-  for (size_t i = static_cast<size_t>(at); i < bytes_.size(); ++i)
-    if (!IsBlank(bytes_[i])) Refuse("text after the end of the archive");
+  if (at < 0 || static_cast<size_t>(at) > m_bytes.size()) Refuse("stream position lost");
+  for (size_t i = static_cast<size_t>(at); i < m_bytes.size(); ++i)
+    if (!IsBlank(m_bytes[i])) Refuse("text after the end of the archive");
 }
 
 void ConfigArchive::FreeRecords() {
-  for (auto& free : made_) free();
-  made_.clear();
+  for (auto& free : m_made) free();
+  m_made.clear();
 }
 
 template class boost::archive::detail::archive_serializer_map<ConfigArchive>;

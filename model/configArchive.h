@@ -36,12 +36,12 @@ class ConfigArchive : public boost::archive::xml_iarchive_impl<ConfigArchive> {
   template <class T>
   T* LoadRecord(const char* name) {
     std::unique_ptr<T> record(new T());
-    pendingRecord_ = true;
-    reference_ = nullptr;
+    m_pendingRecord = true;
+    m_reference = nullptr;
     *this >> boost::serialization::make_nvp(name, *record);
-    if (reference_) return static_cast<T*>(reference_);
+    if (m_reference) return static_cast<T*>(m_reference);
     T* made = record.get();
-    made_.push_back([made] { delete made; });
+    m_made.push_back([made] { delete made; });
     return record.release();
   }
 
@@ -50,7 +50,7 @@ class ConfigArchive : public boost::archive::xml_iarchive_impl<ConfigArchive> {
   // Frees every record this archive made (a failed reading).
   void FreeRecords();
   // The records belong to the caller from now on (a successful reading).
-  void ReleaseRecords() { made_.clear(); }
+  void ReleaseRecords() { m_made.clear(); }
 
  protected:
   template <class T>
@@ -61,8 +61,8 @@ class ConfigArchive : public boost::archive::xml_iarchive_impl<ConfigArchive> {
   void load_override(const boost::serialization::nvp<T>& t) {
     const bool classInfo = boost::serialization::implementation_level<T>::value >=
                            boost::serialization::object_class_info;
-    const bool record = pendingRecord_;
-    pendingRecord_ = false;
+    const bool record = m_pendingRecord;
+    m_pendingRecord = false;
     StartElement(t.name(), classInfo ? &typeid(T) : nullptr, record, &t.value());
     boost::archive::detail::common_iarchive<ConfigArchive>::load_override(t.value());
     EndElement(t.name());
@@ -88,13 +88,13 @@ class ConfigArchive : public boost::archive::xml_iarchive_impl<ConfigArchive> {
   void CheckClassAttributes(std::map<std::string, std::string>& attributes, const std::type_info& type,
                             bool record, void* address);
 
-  const std::string& bytes_;
-  std::map<std::type_index, int> classIds_;
-  int lastClassId_ = -1;
-  std::vector<TrackedObject> objects_;
-  std::vector<std::function<void()>> made_;
-  bool pendingRecord_ = false;
-  void* reference_ = nullptr;
+  const std::string& m_bytes;
+  std::map<std::type_index, int> m_classIds;
+  int m_lastClassId = -1;
+  std::vector<TrackedObject> m_objects;
+  std::vector<std::function<void()>> m_made;
+  bool m_pendingRecord = false;
+  void* m_reference = nullptr;
 };
 
 #endif

@@ -38,45 +38,45 @@ inline void CopyShortOrLong(char* to, const char* from, size_t n) {
 // A line being formed: in a fixed buffer while it fits, then on the heap.
 class LineBuffer {
  public:
-  LineBuffer(char* fixed, size_t capacity) : data_(fixed), capacity_(capacity) {}
+  LineBuffer(char* fixed, size_t capacity) : m_data(fixed), m_capacity(capacity) {}
   LineBuffer(const LineBuffer&) = delete;
   LineBuffer& operator=(const LineBuffer&) = delete;
 
-  char* data() { return data_; }
-  size_t size() const { return size_; }
-  size_t room() const { return capacity_ - size_; }
-  char* end() { return data_ + size_; }
+  char* data() { return m_data; }
+  size_t size() const { return m_size; }
+  size_t room() const { return m_capacity - m_size; }
+  char* end() { return m_data + m_size; }
 
   void Reserve(size_t more) {
-    if (more > room()) Grow(size_ + more);
+    if (more > room()) Grow(m_size + more);
   }
   void Append(const char* text, size_t n) {
     Reserve(n);
-    CopyShortOrLong(data_ + size_, text, n);
-    size_ += n;
+    CopyShortOrLong(m_data + m_size, text, n);
+    m_size += n;
   }
   void Append(const char* text) { Append(text, strlen(text)); }
   void Append(char c) {
     Reserve(1);
-    data_[size_++] = c;
+    m_data[m_size++] = c;
   }
-  void Commit(size_t n) { size_ += n; }
-  void Truncate(size_t n) { size_ = n; }
+  void Commit(size_t n) { m_size += n; }
+  void Truncate(size_t n) { m_size = n; }
 
  private:
   void Grow(size_t need) {
-    size_t capacity = std::max(need, 2 * capacity_);
+    size_t capacity = std::max(need, 2 * m_capacity);
     std::unique_ptr<char[]> bigger(new char[capacity]);
-    memcpy(bigger.get(), data_, size_);
-    heap_ = std::move(bigger);
-    data_ = heap_.get();
-    capacity_ = capacity;
+    memcpy(bigger.get(), m_data, m_size);
+    m_heap = std::move(bigger);
+    m_data = m_heap.get();
+    m_capacity = capacity;
   }
 
-  char* data_;
-  size_t size_ = 0;
-  size_t capacity_;
-  std::unique_ptr<char[]> heap_;
+  char* m_data;
+  size_t m_size = 0;
+  size_t m_capacity;
+  std::unique_ptr<char[]> m_heap;
 };
 
 // Forms one whole line: "<thread>:<level>:<stamp>:<function> (<<file>> ligne <line>) : " (cut

@@ -102,6 +102,65 @@ int ReadSystemValue(const char* name, void* buffer, size_t* size) {
   return rc;
 }
 
+namespace {
+
+// Starts the command with its input and errors on /dev/null and its output on `out`, in a group
+// of its own (so that a time-out also ends whatever it started), with default signal dispositions
+// and an empty mask whatever this process has set for itself. 0, or the error number.
+int SpawnCommand(std::vector<char*>& args, int out, pid_t* pid) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out, 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  sigset_t signals;
+  sigemptyset(&signals);
+  posix_spawnattr_setsigmask(&attributes, &signals);
+  sigaddset(&signals, SIGPIPE);
+  sigaddset(&signals, SIGCHLD);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  posix_spawnattr_setsigdefault(&attributes, &signals);
+  const int rc = posix_spawnp(pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return rc;
+}
+
+// Reads the command's output until it closes it (true) or the deadline passes (false).
+bool ReadUntilClosed(int fd, std::chrono::steady_clock::time_point deadline, std::string* output) {
+  char chunk[4096];
+  for (;;) {
+    int64_t left = MillisecondsLeft(deadline);
+    if (left <= 0) return false;
+    struct pollfd p = {fd, POLLIN, 0};
+    int ready = poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return false;
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return true;
+    if (output && output->size() < kMaxOutput)
+      output->append(chunk, std::min(static_cast<size_t>(n), kMaxOutput - output->size()));
+  }
+}
+
+// Once its output is closed, the command has what remains of the time to exit; reaped or not.
+bool ReapBefore(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    pid_t r = waitpid(pid, nullptr, WNOHANG);
+    if (r == pid || (r < 0 && errno != EINTR)) return true;
+    if (MillisecondsLeft(deadline) <= 0) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+}  // namespace
+
 bool RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
                 std::string* output) {
   TRACE_START_ARGS("%s", argv.empty() ? "" : argv[0].c_str());
@@ -115,76 +174,22 @@ bool RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds 
     TRACE_ERROR("END : pipe failed (%s)", strerror(errno));
     return false;
   }
-
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  // A group of its own, so that a time-out also ends whatever the command started; default
-  // signal dispositions and an empty mask, whatever this process has set for itself.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  sigset_t signals;
-  sigemptyset(&signals);
-  posix_spawnattr_setsigmask(&attributes, &signals);
-  sigaddset(&signals, SIGPIPE);
-  sigaddset(&signals, SIGCHLD);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGINT);
-  posix_spawnattr_setsigdefault(&attributes, &signals);
-
   pid_t pid = -1;
-  int rc = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
+  const int rc = SpawnCommand(args, fds[1], &pid);
   close(fds[1]);
   if (rc != 0) {
     close(fds[0]);
     TRACE_END_RESULT("cannot start %s (%s)", args[0], strerror(rc));
     return false;
   }
-
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  bool finished = false;
-  char chunk[4096];
-  for (;;) {
-    int64_t left = MillisecondsLeft(deadline);
-    if (left <= 0) break;
-    struct pollfd p = {fds[0], POLLIN, 0};
-    int ready = poll(&p, 1, static_cast<int>(left));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) break;
-    ssize_t n = read(fds[0], chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      finished = true;
-      break;
-    }
-    if (output && output->size() < kMaxOutput)
-      output->append(chunk, std::min(static_cast<size_t>(n), kMaxOutput - output->size()));
-  }
+  const bool finished = ReadUntilClosed(fds[0], deadline, output);
   close(fds[0]);
-
-  // Its output is closed: give it what remains of the time to exit.
-  bool reaped = false;
-  while (finished && !reaped) {
-    pid_t r = waitpid(pid, nullptr, WNOHANG);
-    if (r == pid || (r < 0 && errno != EINTR)) {
-      reaped = true;
-    } else if (MillisecondsLeft(deadline) <= 0) {
-      finished = false;
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
-  if (!reaped) {
+  if (!finished || !ReapBefore(pid, deadline)) {
     kill(-pid, SIGKILL);
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }

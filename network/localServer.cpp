@@ -75,11 +75,11 @@ struct LocalServer::Reader {
 LocalServer::LocalServer(StateMachine* machine, unsigned short port)
     : m_ownBinding(machine ? new ControllerBinding<StateMachine>(machine) : nullptr),
       m_binding(machine ? m_ownBinding.get() : &TheProcess().binding),
-      port_(port) {
+      m_port(port) {
   TRACE_START();
-  if (pipe(wakePipe_) == 0) {
-    SetNonBlocking(wakePipe_[0]);
-    SetNonBlocking(wakePipe_[1]);
+  if (pipe(m_wakePipe) == 0) {
+    SetNonBlocking(m_wakePipe[0]);
+    SetNonBlocking(m_wakePipe[1]);
   }
   TRACE_END();
 }
@@ -87,8 +87,8 @@ LocalServer::LocalServer(StateMachine* machine, unsigned short port)
 LocalServer::~LocalServer() {
   TRACE_START();
   Reset();
-  if (listenFd_ >= 0) close(listenFd_);
-  for (int fd : wakePipe_)
+  if (m_listenFd >= 0) close(m_listenFd);
+  for (int fd : m_wakePipe)
     if (fd >= 0) close(fd);
   TRACE_END();
 }
@@ -143,21 +143,21 @@ void LocalServer::UnbindController(StateMachine* machine) {
 }
 
 bool LocalServer::Listen() {
-  TRACE_START_ARGS("%u", port_);
-  if (listenFd_ >= 0) {
+  TRACE_START_ARGS("%u", m_port);
+  if (m_listenFd >= 0) {
     TRACE_END_RESULT("already listening");
     return true;
   }
   unsigned short bound = 0;
-  int fd = OpenListenSocket(INADDR_LOOPBACK, port_, 128, &bound);
+  int fd = OpenListenSocket(INADDR_LOOPBACK, m_port, 128, &bound);
   if (fd < 0) {
     TRACE_ERROR("error accept: %s", std::strerror(errno));
     TRACE_END();
     return false;
   }
-  boundPort_ = bound;
-  listenFd_ = fd;
-  TRACE_END_RESULT("%u", static_cast<unsigned>(boundPort_));
+  m_boundPort = bound;
+  m_listenFd = fd;
+  TRACE_END_RESULT("%u", static_cast<unsigned>(m_boundPort));
   return true;
 }
 
@@ -168,17 +168,17 @@ void LocalServer::Run() {
     TRACE_END_RESULT("unavailable");
     return;
   }
-  running_ = true;
+  m_running = true;
   // Connections are read side by side, so a client that sends nothing holds up no other; each
   // has its own deadline.
   std::list<Reader> readers;
   std::vector<pollfd> fds;
   bool acceptFailed = false;
   TRACE_INFO("Waiting for local incoming connection...");
-  while (running_) {
+  while (m_running) {
     fds.clear();
-    fds.push_back({wakePipe_[0], POLLIN, 0});
-    fds.push_back({listenFd_, static_cast<short>(acceptFailed ? 0 : POLLIN), 0});
+    fds.push_back({m_wakePipe[0], POLLIN, 0});
+    fds.push_back({m_listenFd, static_cast<short>(acceptFailed ? 0 : POLLIN), 0});
     long long now = NowMs();
     long long nextDeadline = now + kReadTimeoutMs;
     for (const Reader& reader : readers) {
@@ -194,7 +194,7 @@ void LocalServer::Run() {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       continue;
     }
-    if (!running_) break;
+    if (!m_running) break;
     if (ready < 0) continue;
     ServeReaders(readers, fds);
     if (fds[1].revents & POLLIN) AcceptReaders(readers, &acceptFailed);
@@ -206,7 +206,7 @@ void LocalServer::Run() {
 void LocalServer::AcceptReaders(std::list<Reader>& readers, bool* acceptFailed) {
   // A bounded batch, so that reading goes on under a flood of connections.
   for (size_t accepted = 0; accepted < kMaxReaders; ++accepted) {
-    int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (client < 0) {
       if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
         TRACE_ERROR("error in accept: %s", std::strerror(errno));
@@ -272,7 +272,7 @@ void LocalServer::Serve(int fd, const HttpRequestHead& head) {
     close(fd);
     return;
   }
-  std::string refusal = ExtensionRequest::Refusal(head, boundPort_);
+  std::string refusal = ExtensionRequest::Refusal(head, m_boundPort);
   if (!refusal.empty() && ExtensionRequest::ReadPath(line, nullptr)) {
     // Made by a web page, or not to be checked: nothing of it reaches the tables or the
     // controller.
@@ -280,8 +280,8 @@ void LocalServer::Serve(int fd, const HttpRequestHead& head) {
     Refuse(fd, refusal);
     return;
   }
-  std::lock_guard<boost::recursive_mutex> lock(mutex_);
-  if (running_)
+  std::lock_guard<boost::recursive_mutex> lock(m_mutex);
+  if (m_running)
     Analyse(fd, line);
   else
     close(fd);
@@ -290,17 +290,17 @@ void LocalServer::Serve(int fd, const HttpRequestHead& head) {
 void LocalServer::Close() {
   TRACE_START();
   {
-    std::lock_guard<boost::recursive_mutex> lock(mutex_);
+    std::lock_guard<boost::recursive_mutex> lock(m_mutex);
     Reset();
-    if (running_) {
+    if (m_running) {
       TRACE_INFO("close");
-      running_ = false;
+      m_running = false;
     }
   }
   // Wakes the poll of Run, which then sees running cleared.
-  if (wakePipe_[1] >= 0) {
+  if (m_wakePipe[1] >= 0) {
     char byte = 0;
-    ssize_t ignored = write(wakePipe_[1], &byte, 1);
+    ssize_t ignored = write(m_wakePipe[1], &byte, 1);
     (void)ignored;
   }
   TRACE_END();
@@ -308,11 +308,11 @@ void LocalServer::Close() {
 
 void LocalServer::Reset() {
   TRACE_START();
-  std::lock_guard<std::mutex> lock(tableMutex_);
-  for (auto& page : pages_)
+  std::lock_guard<std::mutex> lock(m_tableMutex);
+  for (auto& page : m_pages)
     if (page.second.info.bio >= 0) close(page.second.info.bio);
-  pages_.clear();
-  waiting_.clear();
+  m_pages.clear();
+  m_waiting.clear();
   TRACE_END();
 }
 
@@ -352,109 +352,125 @@ void LocalServer::Analyse(int fd, const std::string& line) {
     return;
   }
   if (StartsWith(path, "QUIT:")) {
-    std::string name = path.substr(5);
-    TRACE_INFO("Unregister %s", name.c_str());
-    close(fd);
-    HandOver(CreateExtensionStatusRequest(name, ExtensionStatus_none), FreeExtensionStatusRequest);
-  } else if (StartsWith(path, "CHECK:") || StartsWith(path, "DISABLE:")) {
-    bool check = StartsWith(path, "CHECK:");
-    std::string name = path.substr(check ? 6 : 8);
-    TRACE_INFO(check ? "Enable %s" : "Disable %s", name.c_str());
-    char text[32];
-    {
-      // The order waiting for the extension is given once; with none, nothing is kept.
-      std::lock_guard<std::mutex> lock(tableMutex_);
-      ExtensionStatus_t pending = ExtensionStatus_none;
-      auto it = extensions_.find(name);
-      if (it != extensions_.end()) {
-        pending = it->second.status;
-        extensions_.erase(it);
-      }
-      snprintf(text, sizeof text, "%d%d", connected_ ? 1 : 0, static_cast<int>(pending));
-    }
-    Answer(fd, text);
-    HandOver(CreateExtensionStatusRequest(name, check ? ExtensionStatus_enable : ExtensionStatus_disable),
-             FreeExtensionStatusRequest);
+    Unregister(fd, path.substr(5));
+  } else if (StartsWith(path, "CHECK:")) {
+    SwitchExtension(fd, path.substr(6), true);
+  } else if (StartsWith(path, "DISABLE:")) {
+    SwitchExtension(fd, path.substr(8), false);
   } else if (StartsWith(path, "CLOSE:")) {
-    std::string url = path.substr(6);
-    TRACE_INFO("Leave %s", url.c_str());
-    close(fd);
-    bool leave = false;
-    {
-      std::lock_guard<std::mutex> lock(tableMutex_);
-      if (Page* page = FindPage(url)) {
-        TRACE_INFO("CLOSE (%s,%d)", url.c_str(), page->info.openCount);
-        if (page->info.openCount > 0) leave = --page->info.openCount == 0;
-      }
-    }
-    if (leave) HandOver(CreateLeaveRequest(url), FreeLeaveRequest);
+    ClosePage(fd, path.substr(6));
   } else if (StartsWith(path, "ASK:")) {
-    std::string url = path.substr(4);
-    TRACE_INFO("ASK %s", url.c_str());
-    if (IsLocal(url, false)) {
-      Answer(fd, "-12");
-    } else {
-      bool known = false;
-      bool enter = false;
-      char text[16] = "";
-      {
-        std::lock_guard<std::mutex> lock(tableMutex_);
-        if (Page* page = FindPage(url)) {
-          known = true;
-          snprintf(text, sizeof text, "%d", page->info.value);
-          if (page->info.openCount == 0) {
-            page->info.openCount = 1;
-            enter = true;
-          }
-        } else {
-          HoldConnection(url, fd, -1);
-          enter = true;
-        }
-      }
-      if (enter) HandOver(CreateEnterRequest(url), FreeEnterRequest);
-      if (known) Answer(fd, text);
-    }
+    AskPage(fd, path.substr(4));
   } else {
-    const std::string& url = path;
-    TRACE_INFO("Open %s", url.c_str());
-    if (IsLocal(url, true)) {
-      Answer(fd, "-12");
-    } else {
-      bool enter = false;
-      bool known = false;
-      char text[16] = "";
-      {
-        std::lock_guard<std::mutex> lock(tableMutex_);
-        if (Page* page = FindPage(url)) {
-          TRACE_INFO("Structure existante");
-          known = true;
-          enter = ++page->info.openCount == 1;
-          snprintf(text, sizeof text, "%d", page->info.value);
-        } else {
-          HoldConnection(url, fd, 0);
-          enter = true;
-        }
-      }
-      if (known) Answer(fd, text);
-      if (enter) {
-        TRACE_INFO("Ask to send URL: %s", url.c_str());
-        HandOver(CreateEnterRequest(url), FreeEnterRequest);
-      }
-    }
+    OpenPage(fd, path);
   }
   TRACE_END();
 }
 
+void LocalServer::Unregister(int fd, const std::string& name) {
+  TRACE_INFO("Unregister %s", name.c_str());
+  close(fd);
+  HandOver(CreateExtensionStatusRequest(name, ExtensionStatus_none), FreeExtensionStatusRequest);
+}
+
+void LocalServer::SwitchExtension(int fd, const std::string& name, bool enable) {
+  TRACE_INFO(enable ? "Enable %s" : "Disable %s", name.c_str());
+  char text[32];
+  {
+    // The order waiting for the extension is given once; with none, nothing is kept.
+    std::lock_guard<std::mutex> lock(m_tableMutex);
+    ExtensionStatus_t pending = ExtensionStatus_none;
+    auto it = m_extensions.find(name);
+    if (it != m_extensions.end()) {
+      pending = it->second.status;
+      m_extensions.erase(it);
+    }
+    snprintf(text, sizeof text, "%d%d", m_connected ? 1 : 0, static_cast<int>(pending));
+  }
+  Answer(fd, text);
+  HandOver(CreateExtensionStatusRequest(name, enable ? ExtensionStatus_enable : ExtensionStatus_disable),
+           FreeExtensionStatusRequest);
+}
+
+void LocalServer::ClosePage(int fd, const std::string& url) {
+  TRACE_INFO("Leave %s", url.c_str());
+  close(fd);
+  bool leave = false;
+  {
+    std::lock_guard<std::mutex> lock(m_tableMutex);
+    if (Page* page = FindPage(url)) {
+      TRACE_INFO("CLOSE (%s,%d)", url.c_str(), page->info.openCount);
+      if (page->info.openCount > 0) leave = --page->info.openCount == 0;
+    }
+  }
+  if (leave) HandOver(CreateLeaveRequest(url), FreeLeaveRequest);
+}
+
+void LocalServer::AskPage(int fd, const std::string& url) {
+  TRACE_INFO("ASK %s", url.c_str());
+  if (IsLocal(url, false)) {
+    Answer(fd, "-12");
+    return;
+  }
+  bool known = false;
+  bool enter = false;
+  char text[16] = "";
+  {
+    std::lock_guard<std::mutex> lock(m_tableMutex);
+    if (Page* page = FindPage(url)) {
+      known = true;
+      snprintf(text, sizeof text, "%d", page->info.value);
+      if (page->info.openCount == 0) {
+        page->info.openCount = 1;
+        enter = true;
+      }
+    } else {
+      HoldConnection(url, fd, -1);
+      enter = true;
+    }
+  }
+  if (enter) HandOver(CreateEnterRequest(url), FreeEnterRequest);
+  if (known) Answer(fd, text);
+}
+
+void LocalServer::OpenPage(int fd, const std::string& url) {
+  TRACE_INFO("Open %s", url.c_str());
+  if (IsLocal(url, true)) {
+    Answer(fd, "-12");
+    return;
+  }
+  bool enter = false;
+  bool known = false;
+  char text[16] = "";
+  {
+    std::lock_guard<std::mutex> lock(m_tableMutex);
+    if (Page* page = FindPage(url)) {
+      TRACE_INFO("Structure existante");
+      known = true;
+      enter = ++page->info.openCount == 1;
+      snprintf(text, sizeof text, "%d", page->info.value);
+    } else {
+      HoldConnection(url, fd, 0);
+      enter = true;
+    }
+  }
+  if (known) Answer(fd, text);
+  if (enter) {
+    TRACE_INFO("Ask to send URL: %s", url.c_str());
+    HandOver(CreateEnterRequest(url), FreeEnterRequest);
+  }
+}
+
 LocalServer::Page* LocalServer::FindPage(const std::string& url) {
-  auto it = pages_.find(url);
-  if (it == pages_.end()) return nullptr;
+  auto it = m_pages.find(url);
+  if (it == m_pages.end()) return nullptr;
   it->second.lastUse = ++m_uses;
   return &it->second;
 }
 
 LocalServer::Page& LocalServer::AddPage(const std::string& url) {
-  if (pages_.size() >= kMaxPages) ForgetOnePage();
-  Page& page = pages_[url];
+  if (m_pages.size() >= kMaxPages) ForgetOnePage();
+  Page& page = m_pages[url];
   page.lastUse = ++m_uses;
   return page;
 }
@@ -462,21 +478,21 @@ LocalServer::Page& LocalServer::AddPage(const std::string& url) {
 void LocalServer::ForgetOnePage() {
   // The least recently used record that no page has open; failing that, the least recently
   // used open one. A record that holds a waiting connection stays (there are few of those).
-  auto victim = pages_.end();
+  auto victim = m_pages.end();
   bool victimOpen = true;
-  for (auto it = pages_.begin(); it != pages_.end(); ++it) {
+  for (auto it = m_pages.begin(); it != m_pages.end(); ++it) {
     const Page& page = it->second;
     if (page.info.bio >= 0) continue;
     bool open = page.info.openCount > 0;
-    if (victim == pages_.end() || (victimOpen && !open) ||
+    if (victim == m_pages.end() || (victimOpen && !open) ||
         (victimOpen == open && page.lastUse < victim->second.lastUse)) {
       victim = it;
       victimOpen = open;
     }
   }
-  if (victim == pages_.end()) return;
+  if (victim == m_pages.end()) return;
   TRACE_INFO("too many pages, %s forgotten", victim->first.c_str());
-  pages_.erase(victim);
+  m_pages.erase(victim);
 }
 
 void LocalServer::HoldConnection(const std::string& url, int fd, int value) {
@@ -484,11 +500,11 @@ void LocalServer::HoldConnection(const std::string& url, int fd, int value) {
   page.info.bio = fd;
   page.info.value = value;
   page.info.openCount = 1;
-  waiting_.push_back(url);
-  while (waiting_.size() > kMaxWaiting) {
-    auto oldest = pages_.find(waiting_.front());
-    waiting_.pop_front();
-    if (oldest == pages_.end() || oldest->second.info.bio < 0) continue;
+  m_waiting.push_back(url);
+  while (m_waiting.size() > kMaxWaiting) {
+    auto oldest = m_pages.find(m_waiting.front());
+    m_waiting.pop_front();
+    if (oldest == m_pages.end() || oldest->second.info.bio < 0) continue;
     TRACE_INFO("too many waiting connections, %s answered now", oldest->first.c_str());
     char text[16];
     snprintf(text, sizeof text, "%d", oldest->second.info.value);
@@ -500,7 +516,7 @@ void LocalServer::HoldConnection(const std::string& url, int fd, int value) {
 void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
   TRACE(LOG_LEVEL_TRACE, "START (%s <- %d)", url.c_str(), code);
   int value = code > 0 ? code - 1 : code;
-  std::lock_guard<std::mutex> lock(tableMutex_);
+  std::lock_guard<std::mutex> lock(m_tableMutex);
   Page* page = FindPage(url);
   if (!page) {
     TRACE_INFO("structure inconnue pour %s", url.c_str());
@@ -513,8 +529,8 @@ void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
       snprintf(text, sizeof text, "%d", value);
       Answer(page->info.bio, text);
       page->info.bio = -1;
-      auto held = std::find(waiting_.begin(), waiting_.end(), url);
-      if (held != waiting_.end()) waiting_.erase(held);
+      auto held = std::find(m_waiting.begin(), m_waiting.end(), url);
+      if (held != m_waiting.end()) m_waiting.erase(held);
     }
     page->info.value = value;
   }
@@ -523,9 +539,9 @@ void LocalServer::UpdateExternalInfo(const std::string& url, int code) {
 
 bool LocalServer::IsURLOpened(const std::string& url) {
   TRACE_START_ARGS("%s", url.c_str());
-  std::lock_guard<std::mutex> lock(tableMutex_);
-  auto it = pages_.find(url);
-  bool opened = it != pages_.end() && it->second.info.openCount > 0;
+  std::lock_guard<std::mutex> lock(m_tableMutex);
+  auto it = m_pages.find(url);
+  bool opened = it != m_pages.end() && it->second.info.openCount > 0;
   TRACE_END_RESULT("%s", opened ? "true" : "false");
   return opened;
 }
@@ -533,8 +549,8 @@ bool LocalServer::IsURLOpened(const std::string& url) {
 std::vector<std::string> LocalServer::GetAllOpenedSites() {
   TRACE_START();
   std::vector<std::string> sites;
-  std::lock_guard<std::mutex> lock(tableMutex_);
-  for (const auto& page : pages_)
+  std::lock_guard<std::mutex> lock(m_tableMutex);
+  for (const auto& page : m_pages)
     if (page.second.info.openCount > 0) sites.push_back(page.first);
   TRACE_END_RESULT("%zu", sites.size());
   return sites;
@@ -542,26 +558,26 @@ std::vector<std::string> LocalServer::GetAllOpenedSites() {
 
 void LocalServer::SetExtensionStatus(const std::string& name, ExtensionStatus_t status) {
   TRACE_START_ARGS("%s, %ld", name.c_str(), static_cast<long>(status));
-  std::lock_guard<std::mutex> lock(tableMutex_);
+  std::lock_guard<std::mutex> lock(m_tableMutex);
   if (status == ExtensionStatus_none) {
-    extensions_.erase(name);
+    m_extensions.erase(name);
     TRACE_END();
     return;
   }
-  if (extensions_.size() >= kMaxExtensions && extensions_.find(name) == extensions_.end()) {
+  if (m_extensions.size() >= kMaxExtensions && m_extensions.find(name) == m_extensions.end()) {
     // The order given longest ago makes room.
-    auto oldest = extensions_.begin();
-    for (auto it = extensions_.begin(); it != extensions_.end(); ++it)
+    auto oldest = m_extensions.begin();
+    for (auto it = m_extensions.begin(); it != m_extensions.end(); ++it)
       if (it->second.stamp < oldest->second.stamp) oldest = it;
-    extensions_.erase(oldest);
+    m_extensions.erase(oldest);
   }
-  extensions_[name] = Order{status, ++m_uses};
+  m_extensions[name] = Order{status, ++m_uses};
   TRACE_END();
 }
 
 void LocalServer::SetConnected(bool connected) {
   TRACE_START_ARGS("%d", connected ? 1 : 0);
-  connected_ = connected;
+  m_connected = connected;
   TRACE_END();
 }
 

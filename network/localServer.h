@@ -73,7 +73,7 @@ class LocalServer {
   // Binds 127.0.0.1 and listens; Run calls it when it has not been called. False on failure.
   bool Listen();
   // The bound port (useful when 0 was asked for), 0 before Listen.
-  unsigned short GetPort() const { return boundPort_; }
+  unsigned short GetPort() const { return m_boundPort; }
   // The listener thread's body: accepts and serves connections until Close.
   void Run();
   // Stops Run and drops every waiting connection and record.
@@ -86,7 +86,7 @@ class LocalServer {
   std::vector<std::string> GetAllOpenedSites();
   void SetExtensionStatus(const std::string& name, ExtensionStatus_t status);
   void SetConnected(bool connected);
-  bool IsRunning() const { return running_; }
+  bool IsRunning() const { return m_running; }
 
   static E2C_Request_t* CreateEnterRequest(const std::string& url);
   static E2C_Request_t* CreateLeaveRequest(const std::string& url);
@@ -107,6 +107,14 @@ class LocalServer {
   void Serve(int fd, const HttpRequestHead& head);
   // Handles one complete request line read from connection fd (which it closes or keeps).
   void Analyse(int fd, const std::string& line);
+  // The commands of a request line, each with its connection fd (which it closes or keeps):
+  // an extension gone, one switched on or off; a page's last tab closed; a page asked about;
+  // a page opened.
+  void Unregister(int fd, const std::string& name);
+  void SwitchExtension(int fd, const std::string& name, bool enable);
+  void ClosePage(int fd, const std::string& url);
+  void AskPage(int fd, const std::string& url);
+  void OpenPage(int fd, const std::string& url);
   // Records a new URL whose connection fd waits for the controller's answer (table lock held).
   void HoldConnection(const std::string& url, int fd, int value);
   // The record of a URL, null when unknown; marks it used (table lock held).
@@ -127,27 +135,27 @@ class LocalServer {
   // the process-wide one.
   std::unique_ptr<ControllerBinding<StateMachine>> m_ownBinding;
   ControllerBinding<StateMachine>* m_binding;
-  unsigned short port_;
-  std::atomic<unsigned short> boundPort_{0};
-  int listenFd_ = -1;
-  int wakePipe_[2] = {-1, -1};
-  std::atomic<bool> running_{false};
-  std::atomic<bool> connected_{false};
+  unsigned short m_port;
+  std::atomic<unsigned short> m_boundPort{0};
+  int m_listenFd = -1;
+  int m_wakePipe[2] = {-1, -1};
+  std::atomic<bool> m_running{false};
+  std::atomic<bool> m_connected{false};
 
   // Held while one extension request is handled (the controller is called under it). Recursive:
   // the controller may reach the listener again from within a hand-over.
-  boost::recursive_mutex mutex_;
+  boost::recursive_mutex m_mutex;
   // Leaf lock over the two tables; never held while calling out or waiting on a socket.
-  std::mutex tableMutex_;
+  std::mutex m_tableMutex;
   struct Order {
     ExtensionStatus_t status;
     unsigned long long stamp;
   };
-  std::map<std::string, Order> extensions_;
-  std::map<std::string, Page> pages_;
+  std::map<std::string, Order> m_extensions;
+  std::map<std::string, Page> m_pages;
   unsigned long long m_uses = 0;  // stamps lastUse
   // URLs whose record holds a waiting connection, the longest waiting first.
-  std::deque<std::string> waiting_;
+  std::deque<std::string> m_waiting;
 };
 
 #endif

@@ -6,14 +6,15 @@
 #include "widgets/tabStrip.h"
 #include "widgets/tabbedNotebook.h"
 
-namespace {
-
-// A check box that stands for one style bit: checked sets it, unchecked clears it.
-struct CheckBit {
+struct TabCustomizeDialog::CheckBit {
   wxCheckBox* TabCustomizeDialog::*field;
   const wxChar* label;
   long bit;
 };
+
+namespace {
+
+using CheckBit = TabCustomizeDialog::CheckBit;
 
 // The "General:" group, in the order that fills its grid row by row.
 const CheckBit kGeneralChecks[] = {
@@ -84,34 +85,52 @@ TabbedNotebook* TabCustomizeDialog::GetNotebook() const {
 }
 
 wxPanel* TabCustomizeDialog::BuildOptionsPanel() {
-  TabStrip* strip = Strip();
   wxPanel* panel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                wxTAB_TRAVERSAL | wxBORDER_NONE);
   wxBoxSizer* panelSizer = new wxBoxSizer(wxVERTICAL);
   panel->SetSizer(panelSizer);
+  AddLookChoices(panel, panelSizer);
+  AddBehaviourChecks(panel, panelSizer);
+  AddEffectChecks(panel, panelSizer);
+  panel->Layout();
+  return panel;
+}
 
+wxCheckBox* TabCustomizeDialog::MakeCheck(wxWindow* parent, const CheckBit& c) {
+  // Each check box starts with the value of its bit in the notebook's style.
+  wxCheckBox* check = new wxCheckBox(parent, wxID_ANY, c.label, wxDefaultPosition, wxDefaultSize, 0);
+  check->SetValue(Strip()->HasNotebookStyle(c.bit));
+  this->*c.field = check;
+  return check;
+}
+
+int TabCustomizeDialog::PresetLook(bool* gradientEnabled, bool* randomEnabled) const {
   // The preset look, and whether the two effects apply to it; the first bit found decides.
-  int preset = 0;
-  bool gradientEnabled = false;
-  bool randomEnabled = false;
+  TabStrip* strip = Strip();
+  *gradientEnabled = false;
+  *randomEnabled = false;
   if (strip->HasNotebookStyle(TNB_ROUNDED)) {
-    preset = 4;
-    gradientEnabled = true;
-  } else if (strip->HasNotebookStyle(TNB_BOXED)) {
-    preset = 2;
-  } else if (strip->HasNotebookStyle(TNB_SLANTED)) {
-    preset = 1;
-    gradientEnabled = randomEnabled = true;
-  } else if (strip->HasNotebookStyle(TNB_SHADED_TABS)) {
-    preset = 3;
+    *gradientEnabled = true;
+    return 4;
   }
+  if (strip->HasNotebookStyle(TNB_BOXED)) return 2;
+  if (strip->HasNotebookStyle(TNB_SLANTED)) {
+    *gradientEnabled = *randomEnabled = true;
+    return 1;
+  }
+  return strip->HasNotebookStyle(TNB_SHADED_TABS) ? 3 : 0;
+}
 
+void TabCustomizeDialog::AddLookChoices(wxPanel* panel, wxSizer* panelSizer) {
+  TabStrip* strip = Strip();
   if (options & TNB_OPTION_VISUAL_STYLE) {
     const wxString looks[] = {wxT("Default"), wxT("Slanted"), wxT("Boxed"), wxT("Shaded Tabs"),
                               wxT("Rounded")};
     visualStyleBox = new wxRadioBox(panel, wxID_ANY, wxT("Visual Style:"), wxDefaultPosition,
                                     wxDefaultSize, 5, looks, 3, wxRA_SPECIFY_COLS);
-    visualStyleBox->SetSelection(preset);
+    bool gradient = false;
+    bool random = false;
+    visualStyleBox->SetSelection(PresetLook(&gradient, &random));
     panelSizer->Add(visualStyleBox, 0, wxEXPAND | wxALL, 5);
   }
 
@@ -133,19 +152,13 @@ wxPanel* TabCustomizeDialog::BuildOptionsPanel() {
   else
     navigationStyleBox->SetSelection(0);
   panelSizer->Add(navigationStyleBox, 0, wxEXPAND | wxALL, 5);
+}
 
-  // Each check box starts with the value of its bit in the notebook's style.
-  auto makeCheck = [&](wxWindow* parent, const CheckBit& c) {
-    wxCheckBox* check = new wxCheckBox(parent, wxID_ANY, c.label, wxDefaultPosition, wxDefaultSize, 0);
-    check->SetValue(strip->HasNotebookStyle(c.bit));
-    this->*c.field = check;
-    return check;
-  };
-
+void TabCustomizeDialog::AddBehaviourChecks(wxPanel* panel, wxSizer* panelSizer) {
   wxStaticBoxSizer* general = new wxStaticBoxSizer(wxVERTICAL, panel, wxT("General:"));
   wxGridSizer* grid = new wxGridSizer(3, 2, 0, 0);
   for (const CheckBit& c : kGeneralChecks)
-    grid->Add(makeCheck(general->GetStaticBox(), c), 0, wxALL, 5);
+    grid->Add(MakeCheck(general->GetStaticBox(), c), 0, wxALL, 5);
   const bool closeOptions = (options & TNB_OPTION_CLOSE_BUTTON) != 0;
   for (wxCheckBox* check : {hideCloseButtonCheck, middleClickClosesCheck, closeOnActiveTabCheck,
                             doubleClickClosesCheck})
@@ -153,32 +166,32 @@ wxPanel* TabCustomizeDialog::BuildOptionsPanel() {
   general->Add(grid, 0, wxEXPAND, 5);
   panelSizer->Add(general, 0, wxEXPAND | wxALL, 5);
 
-  if (options & TNB_OPTION_DRAG_AND_DROP) {
-    wxStaticBoxSizer* drag = new wxStaticBoxSizer(wxHORIZONTAL, panel, wxT("Drag And Drop:"));
-    wxWindow* dragBox = drag->GetStaticBox();
-    // Checked means the "no drag and drop" bit is clear.
-    enableDragCheck = new wxCheckBox(dragBox, wxID_ANY, wxT("Enable Drag And Drop"),
-                                     wxDefaultPosition, wxDefaultSize, 0);
-    enableDragCheck->SetValue(!strip->HasNotebookStyle(TNB_NO_DRAG_AND_DROP));
-    drag->Add(enableDragCheck, 0, wxALL, 5);
-    makeCheck(dragBox, kDragBetweenCheck);
-    dragBetweenNotebooksCheck->Enable(enableDragCheck->GetValue() &&
-                                      (options & TNB_OPTION_DRAG_BETWEEN_NOTEBOOKS) != 0);
-    drag->Add(dragBetweenNotebooksCheck, 0, wxALL, 5);
-    panelSizer->Add(drag, 0, wxEXPAND | wxALL, 5);
-  }
+  if (!(options & TNB_OPTION_DRAG_AND_DROP)) return;
+  wxStaticBoxSizer* drag = new wxStaticBoxSizer(wxHORIZONTAL, panel, wxT("Drag And Drop:"));
+  wxWindow* dragBox = drag->GetStaticBox();
+  // Checked means the "no drag and drop" bit is clear.
+  enableDragCheck = new wxCheckBox(dragBox, wxID_ANY, wxT("Enable Drag And Drop"),
+                                   wxDefaultPosition, wxDefaultSize, 0);
+  enableDragCheck->SetValue(!Strip()->HasNotebookStyle(TNB_NO_DRAG_AND_DROP));
+  drag->Add(enableDragCheck, 0, wxALL, 5);
+  MakeCheck(dragBox, kDragBetweenCheck);
+  dragBetweenNotebooksCheck->Enable(enableDragCheck->GetValue() &&
+                                    (options & TNB_OPTION_DRAG_BETWEEN_NOTEBOOKS) != 0);
+  drag->Add(dragBetweenNotebooksCheck, 0, wxALL, 5);
+  panelSizer->Add(drag, 0, wxEXPAND | wxALL, 5);
+}
 
+void TabCustomizeDialog::AddEffectChecks(wxPanel* panel, wxSizer* panelSizer) {
   wxStaticBoxSizer* effects = new wxStaticBoxSizer(wxHORIZONTAL, panel, wxT("Effects:"));
   wxWindow* effectsBox = effects->GetStaticBox();
-  effects->Add(makeCheck(effectsBox, kGradientCheck), 0, wxALL, 5);
-  effects->Add(makeCheck(effectsBox, kRandomColourCheck), 0, wxALL, 5);
+  effects->Add(MakeCheck(effectsBox, kGradientCheck), 0, wxALL, 5);
+  effects->Add(MakeCheck(effectsBox, kRandomColourCheck), 0, wxALL, 5);
   panelSizer->Add(effects, 0, wxEXPAND | wxALL, 5);
-
+  bool gradientEnabled = false;
+  bool randomEnabled = false;
+  PresetLook(&gradientEnabled, &randomEnabled);
   randomColourCheck->Enable(randomEnabled);
   gradientCheck->Enable(gradientEnabled);
-
-  panel->Layout();
-  return panel;
 }
 
 void TabCustomizeDialog::BindControlEvents() {

@@ -47,8 +47,19 @@ class TabCustomizeDialog : public wxDialog {
   wxCheckBox* gradientCheck;
   wxCheckBox* randomColourCheck;
 
+  // A check box that stands for one style bit: checked sets it, unchecked clears it.
+  struct CheckBit;
+
  private:
   TabStrip* Strip() const;
+  // The preset look the strip's style shows, and whether the two effects apply to it.
+  int PresetLook(bool* gradientEnabled, bool* randomEnabled) const;
+  wxCheckBox* MakeCheck(wxWindow* parent, const CheckBit& c);
+  // The option panel's groups: the looks and navigation; the general and drag-and-drop check
+  // boxes; the effects.
+  void AddLookChoices(wxPanel* panel, wxSizer* panelSizer);
+  void AddBehaviourChecks(wxPanel* panel, wxSizer* panelSizer);
+  void AddEffectChecks(wxPanel* panel, wxSizer* panelSizer);
 };
 
 #endif

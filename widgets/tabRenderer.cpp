@@ -223,33 +223,36 @@ void TabRenderer::MarkHidden(TabStrip* pc, int from, int to) {
 
 void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
   TabDisableAntialias(dc);
-  const int count = PageCount(pc);
+  if (NothingToDraw(pc, dc, event)) return;
+  DrawAreaBackground(pc, dc);
+  int selX1 = -1;
+  int selX2 = -1;
+  DrawVisibleTabs(pc, dc, &selX1, &selX2);
+  DrawLeftArrowButton(pc, dc);
+  DrawRightArrowButton(pc, dc);
+  DrawCloseButton(pc, dc);
+  DrawTabListButton(pc, dc);
+  if (pc->HasNotebookStyle(TNB_ROUNDED)) DrawTabStripBorder(pc, dc, selX1, selX2);
+}
+
+void TabRenderer::DrawAreaBackground(TabStrip* pc, wxDC& dc) {
   const wxSize client = pc->GetClientSize();
   const bool boxed = pc->HasNotebookStyle(TNB_BOXED);
   const bool rounded = pc->HasNotebookStyle(TNB_ROUNDED);
   const bool bottom = pc->HasNotebookStyle(TNB_BOTTOM_TABS);
-  if (NothingToDraw(pc, dc, event)) return;
-
-  const int tabHeight = ComputeTabHeight(pc);
-  const int W = client.GetWidth();
   const wxSize window = pc->GetSize();
   const int SW = window.GetWidth();
   const int SH = window.GetHeight();
-
   const wxPen borderPen = SolidPen(System(wxSYS_COLOUR_BTNSHADOW));
-  const wxBrush backBrush(boxed ? kBoxedBackground : pc->GetTabAreaColour());
-  const wxBrush faceBrush(System(wxSYS_COLOUR_BTNFACE));
-  const wxBrush selBrush(pc->GetActiveTabColour());
 
   dc.SetTextBackground(boxed ? kBoxedBackground : pc->GetBackgroundColour());
   dc.SetTextForeground(pc->GetActiveTabTextColour());
-  dc.SetBrush(backBrush);
+  dc.SetBrush(wxBrush(boxed ? kBoxedBackground : pc->GetTabAreaColour()));
   if (pc->HasNotebookStyle(TNB_THIN_BORDER))
     dc.SetPen(borderPen);
   else
     dc.SetPen(SolidPen(boxed ? kBoxedBackground : pc->GetBackgroundColour()));
 
-  // Background.
   if (!rounded) {
     dc.DrawRectangle(0, 0, SW, SH);
   } else {
@@ -275,7 +278,17 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
     dc.DrawLine(1, y2, SW - 1, y2);
     dc.SetPen(borderPen);
   }
+}
 
+void TabRenderer::DrawVisibleTabs(TabStrip* pc, wxDC& dc, int* selX1, int* selX2) {
+  const int count = PageCount(pc);
+  const int W = pc->GetClientSize().GetWidth();
+  const bool rounded = pc->HasNotebookStyle(TNB_ROUNDED);
+  const bool bottom = pc->HasNotebookStyle(TNB_BOTTOM_TABS);
+  const int tabHeight = ComputeTabHeight(pc);
+  const wxPen borderPen = SolidPen(System(wxSYS_COLOUR_BTNSHADOW));
+  const wxBrush faceBrush(System(wxSYS_COLOUR_BTNFACE));
+  const wxBrush selBrush(pc->GetActiveTabColour());
   const wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
   const wxFont bold = BoldTabFont();
   dc.SetFont(bold);
@@ -284,9 +297,6 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
   const int selection = pc->GetSelection();
   int x = Padding(pc);
   MarkHidden(pc, 0, from);
-
-  int selX1 = -1;
-  int selX2 = -1;
   int i = from;
   for (; i < count; ++i) {
     const bool selected = i == selection;
@@ -303,8 +313,8 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
 
     DrawTab(pc, dc, x, i, w, tabHeight, pc->GetTabXButtonStatus());
     if (selected) {
-      selX1 = x;
-      selX2 = x + w + 2;
+      *selX1 = x;
+      *selX2 = x + w + 2;
     }
     dc.SetTextForeground(pc->GetActiveTabTextColour());
     info.SetPosition(wxPoint(x, bottom ? 0 : 4));
@@ -312,13 +322,6 @@ void TabRenderer::DrawTabArea(TabStrip* pc, wxDC& dc, wxEvent& event) {
     x += w;
   }
   MarkHidden(pc, i, count);
-
-  DrawLeftArrowButton(pc, dc);
-  DrawRightArrowButton(pc, dc);
-  DrawCloseButton(pc, dc);
-  DrawTabListButton(pc, dc);
-
-  if (rounded) DrawTabStripBorder(pc, dc, selX1, selX2);
 }
 
 void TabRenderer::DrawTabStripBorder(TabStrip* pc, wxDC& dc, int selX1, int selX2) {

@@ -76,6 +76,10 @@ class TabRenderer {
   bool NothingToDraw(TabStrip* pc, wxDC& dc, wxEvent& event);
   // Marks pages from..to-1 as not drawn: position (-1, -1), no region.
   void MarkHidden(TabStrip* pc, int from, int to);
+  // The strip's background, its border and the boxed style's base line, under the tabs.
+  void DrawAreaBackground(TabStrip* pc, wxDC& dc);
+  // The tabs that fit, from the first visible one; where the selected one starts and ends.
+  void DrawVisibleTabs(TabStrip* pc, wxDC& dc, int* selX1, int* selX2);
   // Draws the page's image and caption with the caption's left edge at x + textOffset, and,
   // when the style asks for it, the X of the selected tab right of the caption.
   // nonActiveColour: a tab that is not selected takes the strip's non-active text colour.

@@ -18,10 +18,13 @@ class TabSmartPtr {
     if (m_ref) ++m_ref->m_count;
   }
   TabSmartPtr& operator=(const TabSmartPtr& other) {
-    if (m_ref == other.m_ref) return *this;
+    // The other's count is taken before this one lets its own go: releasing may free the object
+    // that holds `other`.
+    SmartPtrRef* ref = other.m_ref;
+    if (m_ref == ref) return *this;
+    if (ref) ++ref->m_count;
     Release();
-    m_ref = other.m_ref;
-    if (m_ref) ++m_ref->m_count;
+    m_ref = ref;
     return *this;
   }
   virtual ~TabSmartPtr() { Release(); }

@@ -70,7 +70,7 @@ void CheckEveryLimit() {
   for (const auto& size : sizes) {
     SCOPED_TRACE(size.type->name);
     EXPECT_TRUE(CheckString(size.type, Repeat(kE, size.min)));
-    if (size.min > 0) EXPECT_FALSE(CheckString(size.type, ""));
+    if (size.min > 0) { EXPECT_FALSE(CheckString(size.type, "")); }
     EXPECT_TRUE(CheckString(size.type, Repeat(kSmile, size.max)));
     EXPECT_FALSE(CheckString(size.type, Repeat(kE, size.max + 1)));
     EXPECT_FALSE(CheckString(size.type, Repeat("a", size.max + 1)));

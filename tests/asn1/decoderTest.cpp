@@ -68,7 +68,7 @@ TEST(Decoder, AValueSplitAtEveryByteBoundaryDecodes) {
       EXPECT_TRUE(rest.empty());
       void* value = decoder.Take();
       ASSERT_NE(nullptr, value);
-      if (split % 997 == 1 || message.size() < 100) ASSERT_EQ(message, Reencode(value));
+      if (split % 997 == 1 || message.size() < 100) { ASSERT_EQ(message, Reencode(value)); }
       else asn1::FreeValue(&asn_DEF_S2C_Request, value);
     }
   }

@@ -255,7 +255,7 @@ const char kSkipped[] = "chromium is not installed (apt-get install chromium): t
 
 TEST(BrowserRequests, PagesOnALoopbackOriginAndOnAPublicNameSendNothing) {
   BrowserSession s;
-  if (s.chromium.empty()) GTEST_SKIP() << kSkipped;
+  if (s.chromium.empty()) { GTEST_SKIP() << kSkipped; }
   ASSERT_TRUE(s.link);
   const unsigned short listener = LocalServer::Instance()->GetPort();
   const std::string page = ReadFile(testsupport::SourceDir() + "/tests/core/fixtures/browserPage.html");
@@ -299,7 +299,7 @@ TEST(BrowserRequests, PagesOnALoopbackOriginAndOnAPublicNameSendNothing) {
 
 TEST(BrowserRequests, TheExtensionStillGetsItsRequestsServed) {
   BrowserSession s;
-  if (s.chromium.empty()) GTEST_SKIP() << kSkipped;
+  if (s.chromium.empty()) { GTEST_SKIP() << kSkipped; }
   ASSERT_TRUE(s.link);
   WebServer site, recorder;
   // The extension, told where the listener is and where to report.

@@ -331,7 +331,7 @@ TEST(ClientListener, StartedOnceAndToldOfTheLiveLinkOnly) {
   RunningClient running(machine, setUp.server->Port());
   std::shared_ptr<LocalServer> listener = LocalServer::Instance();
   ASSERT_TRUE(listener);
-  if (earlier) EXPECT_EQ(earlier, listener);
+  if (earlier) { EXPECT_EQ(earlier, listener); }
   ASSERT_TRUE(testsupport::WaitFor([&] { return listener->GetPort() != 0; }, milliseconds(5000)));
   unsigned short port = listener->GetPort();
   EXPECT_EQ("00", AskListener(port, "CHECK:ext"));

@@ -159,7 +159,7 @@ TEST(ManagerEvents, EachPayloadReadsBackThroughItsAccessorOnly) {
     event.SetInt(row.code);
     if (row.kept) event.SetKeptObject(row.kept);
     if (row.make) event.SetOwnedObject(row.make());
-    if (row.kind != Payload::kNone) EXPECT_EQ(row.kind, PayloadOfType(row.type)) << "the recorder's table, " << row.type;
+    if (row.kind != Payload::kNone) { EXPECT_EQ(row.kind, PayloadOfType(row.type)) << "the recorder's table, " << row.type; }
     std::unique_ptr<wxEvent> copy(event.Clone());  // a copy reads the same
     const wxEvent* both[] = {&event, copy.get()};
     for (const wxEvent* e : both) {

@@ -77,10 +77,10 @@ TEST_F(AvatarChange, ChosenPictureIsSentOnceInBothSizes) {
     PumpUntil([&] { return row.box == nullptr || !boxes.seen.empty(); });
     guitest::Pump(100);
     EXPECT_EQ(row.box ? 1u : 0u, boxes.seen.size());
-    if (row.box && !boxes.seen.empty()) EXPECT_EQ(row.box, boxes.seen[0]);
+    if (row.box && !boxes.seen.empty()) { EXPECT_EQ(row.box, boxes.seen[0]); }
     if (!row.sent) {
       EXPECT_TRUE(link->NothingWithin(std::chrono::milliseconds(300)));
-      if (row.chosen.empty()) EXPECT_FALSE(testsupport::FileExists(Config::GetUserPath() + "/temp.png"));
+      if (row.chosen.empty()) { EXPECT_FALSE(testsupport::FileExists(Config::GetUserPath() + "/temp.png")); }
       continue;
     }
     auto sent = AwaitRequest(*link, C2S_Request_PR_newavatar);

@@ -71,7 +71,7 @@ TEST_F(ConnectionCodes, EachCodeShownAsTheUserShouldSeeIt) {
     Post(r.code);
     EXPECT_EQ(r.line, Line(0));
     // The log-in panel is hidden during a session and left as it was.
-    if (!r.sites) EXPECT_EQ(r.retry, Line(1).StartsWith("Will try again at ")) << Line(1);
+    if (!r.sites) { EXPECT_EQ(r.retry, Line(1).StartsWith("Will try again at ")) << Line(1); }
     EXPECT_EQ(r.retry, frame->GetConnectTimer().IsRunning());
     EXPECT_EQ(r.label, Button()->GetLabel());
     EXPECT_EQ(r.sites, ShowsSites());
@@ -79,7 +79,7 @@ TEST_F(ConnectionCodes, EachCodeShownAsTheUserShouldSeeIt) {
     EXPECT_EQ(r.code == GUI_CONNECTION__OK, frame->GetIdleTimer().IsRunning());
     EXPECT_EQ(r.box ? std::vector<wxString>{r.box} : std::vector<wxString>{}, boxes.seen);
     EXPECT_EQ(popUps + (r.popUp ? 1 : 0), PopUps());
-    if (r.popUp) EXPECT_EQ(r.popUp, LastPopUp());
+    if (r.popUp) { EXPECT_EQ(r.popUp, LastPopUp()); }
   }
 
   // Progress of an attempt: the panel turns to its abort mode, unless the attempt is gone.

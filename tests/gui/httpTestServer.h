@@ -18,16 +18,21 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace guitest {
 
 class HttpTestServer {
  public:
   struct Reply {
+    // A constructor rather than an aggregate: GCC 12 takes a table of aggregates holding one for
+    // uninitialised when a later member of the row may throw.
+    Reply(int status = 200, std::string body = std::string(), long declaredLength = -1, bool holdHalfway = false)
+        : status(status), body(std::move(body)), declaredLength(declaredLength), holdHalfway(holdHalfway) {}
     int status;
     std::string body;
-    long declaredLength = -1;  // -1: the body's size
-    bool holdHalfway = false;
+    long declaredLength;  // -1: the body's size
+    bool holdHalfway;
     bool announceLength = true;
     int trickleMilliseconds = 0;  // a pause before each byte of the body
   };

@@ -138,10 +138,10 @@ TEST_F(LogInFromThePanel, EveryFailureShowsItsMessageAndRetriesOnlyWhereItShould
     EXPECT_FALSE(frame->GetIdleTimer().IsRunning());
     EXPECT_EQ(r.retry, frame->GetConnectTimer().IsRunning());
     EXPECT_EQ(r.retry, Line(1).StartsWith("Will try again at ")) << Line(1);
-    if (r.retry) EXPECT_EQ(5000, frame->GetConnectTimer().GetInterval());
+    if (r.retry) { EXPECT_EQ(5000, frame->GetConnectTimer().GetInterval()); }
     EXPECT_EQ(r.box ? std::vector<wxString>{r.box} : std::vector<wxString>{}, boxes.seen);
     EXPECT_EQ(popUps + (r.popUp ? 1 : 0), PopUps());
-    if (r.popUp) EXPECT_EQ(r.popUp, LastPopUp());
+    if (r.popUp) { EXPECT_EQ(r.popUp, LastPopUp()); }
     SSLManager::SetConnectTimeout(m_timeout);
     Panel()->SetHostname(home);
   }
@@ -197,7 +197,7 @@ TEST_F(LogInFromThePanel, AbortAtEachStepThenALaterLogInWorks) {
   ClickUntil(Button(), [&] { return Button()->GetLabel() == "Connect !"; });
   EXPECT_FALSE(frame->GetConnectTimer().IsRunning());
   // The server may have taken that attempt's link before the abort: it is closed and left.
-  if (auto stale = trusted.server->Accept(Millis(2000))) EXPECT_TRUE(stale->WaitClosed(Millis(10000)));
+  if (auto stale = trusted.server->Accept(Millis(2000))) { EXPECT_TRUE(stale->WaitClosed(Millis(10000))); }
 
   EXPECT_TRUE(LogIn());
   EXPECT_TRUE(boxes.seen.empty());

@@ -56,10 +56,6 @@ T* Find(wxWindow* frame) {
   return guitest::FindChild<T>(frame, [](T*) { return true; });
 }
 
-bool Has(const Calls& calls, const std::string& line) {
-  return std::find(calls.begin(), calls.end(), line) != calls.end();
-}
-
 class Handlers : public ::testing::Test {
  protected:
   void SetUp() override {

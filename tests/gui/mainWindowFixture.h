@@ -153,8 +153,8 @@ class MainWindowTest : public ::testing::Test {
     const std::string data = testsupport::SourceDir() + "/data/";
     if (DIR* dir = opendir(data.c_str())) {
       while (dirent* entry = readdir(dir))
-        if (entry->d_name[0] != '.')
-          EXPECT_EQ(0, symlink((data + entry->d_name).c_str(), m_trusted->dir.file(entry->d_name).c_str()));
+        if (entry->d_name[0] != '.') {
+          EXPECT_EQ(0, symlink((data + entry->d_name).c_str(), m_trusted->dir.file(entry->d_name).c_str())); }
       closedir(dir);
     }
     Config::SetPath(m_trusted->dir.path());

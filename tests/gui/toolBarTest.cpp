@@ -79,7 +79,7 @@ TEST_F(ToolBarTest, EveryButtonDoesWhatItSays) {
     wxBitmapButton* button = Button(bar, row.tip);
     ClickUntil(button, [&] { return row.opens->IsShown(); });
     for (wxWindow* w : row.hidden) EXPECT_FALSE(w->IsShown());
-    if (row.opens != files) EXPECT_TRUE(DockedAt(row.opens, frame, button));
+    if (row.opens != files) { EXPECT_TRUE(DockedAt(row.opens, frame, button)); }
   }
   // The contacts manager's button ended even an endless blink.
   EXPECT_FALSE(bar->IsBlinking());

@@ -117,7 +117,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
 TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
   Person& alice = Add("alice");
   Person& bob = Add("bob");
-  if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
+  if (!alice.Network() || !bob.Network()) { GTEST_SKIP() << "two extension listeners need a network each"; }
   ASSERT_GE(StartAndLogInByTyping(bob), 0);
   ASSERT_GE(StartAndLogInByTyping(alice), 0);
   ASSERT_TRUE(SetFilePort(alice, kFilePort));

@@ -34,7 +34,7 @@ class FileTransfer : public Journey {
 TEST_F(FileTransfer, FiftyMegabytesOfferedInTheRoomAndDownloadedWhole) {
   Person& alice = Add("alice");
   Person& bob = Add("bob");
-  if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
+  if (!alice.Network() || !bob.Network()) { GTEST_SKIP() << "two extension listeners need a network each"; }
   ASSERT_GE(StartAndLogInByTyping(alice), 0);
   ASSERT_GE(StartAndLogInByTyping(bob), 0);
   // Two programs on one machine: alice serves her files on a port of her choice, and her offers

@@ -22,7 +22,7 @@ class Meeting : public Journey {
 TEST_F(Meeting, TwoPeopleMeetOnASiteAndTalkInItsRoom) {
   Person& alice = Add("alice");
   Person& bob = Add("bob");
-  if (!alice.Network() || !bob.Network()) GTEST_SKIP() << "two extension listeners need a network each";
+  if (!alice.Network() || !bob.Network()) { GTEST_SKIP() << "two extension listeners need a network each"; }
   const long logIn = StartAndLogInByTyping(alice);
   ASSERT_GE(logIn, 0);
   ASSERT_GE(StartAndLogInByTyping(bob), 0);

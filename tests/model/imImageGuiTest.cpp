@@ -389,10 +389,10 @@ void ExpectCovered(const wxImage& image, const wxRect& covered) {
   const int l = covered.GetLeft(), t = covered.GetTop(), r = covered.GetRight(), b = covered.GetBottom();
   EXPECT_FALSE(image.IsTransparent(l, t));
   EXPECT_FALSE(image.IsTransparent(r, b));
-  if (l > 0) EXPECT_TRUE(image.IsTransparent(l - 1, t));
-  if (t > 0) EXPECT_TRUE(image.IsTransparent(l, t - 1));
-  if (r + 1 < image.GetWidth()) EXPECT_TRUE(image.IsTransparent(r + 1, b));
-  if (b + 1 < image.GetHeight()) EXPECT_TRUE(image.IsTransparent(r, b + 1));
+  if (l > 0) { EXPECT_TRUE(image.IsTransparent(l - 1, t)); }
+  if (t > 0) { EXPECT_TRUE(image.IsTransparent(l, t - 1)); }
+  if (r + 1 < image.GetWidth()) { EXPECT_TRUE(image.IsTransparent(r + 1, b)); }
+  if (b + 1 < image.GetHeight()) { EXPECT_TRUE(image.IsTransparent(r, b + 1)); }
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST(ExitWhileBusyTest, EndsCleanlyWhileTransfersAndListenerRun) {
 // Ending by EndProcess skips the leak check made at exit; the leak checker still runs before
 // the end, with the threads busy, and a leak fails the process.
 TEST(ExitWhileBusyTest, LeaksAreStillFoundWhenEndingByEndProcess) {
-  if (!kLeakChecker) GTEST_SKIP() << "built without the leak checker";
+  if (!kLeakChecker) { GTEST_SKIP() << "built without the leak checker"; }
   std::string output;
   EXPECT_NE(0, RunChild("leak", &output)) << output;
   EXPECT_NE(std::string::npos, output.find("busy:")) << output;

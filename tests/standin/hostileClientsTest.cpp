@@ -258,7 +258,7 @@ TEST_F(StandinHostile, ThirtyThousandSitesOpenedAndClosedLeaveNothingBehind) {
     ASSERT_TRUE(carol->Link().SendComment(carol->Key(), site, std::string(200, 'c'), i % 11));
     ASSERT_TRUE(carol->Link().SendCloseChatRoom(carol->Key(), site));
     // The link's outgoing queue is bounded: let the server catch up now and then.
-    if (i % 1000 == 999) ASSERT_TRUE(carol->Sync());
+    if (i % 1000 == 999) { ASSERT_TRUE(carol->Sync()); }
   }
   ASSERT_TRUE(carol->WaitCount(S2C_Request_PR_comments, kSites, milliseconds(300000)));
   long during = server->ResidentKb(true);

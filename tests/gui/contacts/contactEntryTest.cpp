@@ -66,7 +66,7 @@ TEST_F(ContactRow, PresenceShowsByColourWeightGreyAvatarAndInWords) {
       for (int y = 2; y < avatar.GetHeight() - 2; ++y)
         if (avatar.GetRed(x, y) != avatar.GetGreen(x, y) || avatar.GetGreen(x, y) != avatar.GetBlue(x, y))
           grey = false;
-    if (row.grey) EXPECT_TRUE(grey);
+    if (row.grey) { EXPECT_TRUE(grey); }
     EXPECT_EQ(wxString("Bob, ") + row.word, accessible::GetName(entry));
   }
   // The mood follows the nickname; an empty one shows nothing.
@@ -132,7 +132,7 @@ TEST_F(ContactRow, TheDetailsLineTellsAgeLocationNetworkAndPresence) {
     ContactEntryDataPanel* details = Details(&entry);
     ASSERT_TRUE(details);
     EXPECT_TRUE(details->IsShown());
-    if (*row.age) EXPECT_EQ(row.age, details->GetAgeText());
+    if (*row.age) { EXPECT_EQ(row.age, details->GetAgeText()); }
     else EXPECT_TRUE(details->GetAgeText().EndsWith(" years"));
     EXPECT_EQ(row.location, details->GetLocationText());
     EXPECT_EQ(row.sentence, details->GetStatusText());

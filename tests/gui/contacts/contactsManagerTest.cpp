@@ -86,7 +86,7 @@ TEST_F(ContactsManager, StartsFromTheStoredSortingAndSortingWritesBothSettings) 
     config->SetGroupOffline(row.offline);
     Open();
     EXPECT_TRUE(Radio(row.classify)->GetValue());
-    if (row.shown) EXPECT_TRUE(Radio(row.shown, std::string(row.shown) == "No" ? 1 : 0)->GetValue());
+    if (row.shown) { EXPECT_TRUE(Radio(row.shown, std::string(row.shown) == "No" ? 1 : 0)->GetValue()); }
     EXPECT_EQ(row.offline, config->GetGroupOffline());
     EXPECT_FALSE(m_window->IsShown());
     for (const char* off : {"Check and invite", "Rename", "Remove", "Clear all"}) EXPECT_FALSE(Button(off)->IsEnabled()) << off;

@@ -228,7 +228,7 @@ TEST_F(RequestsSession, AnswersGivenWhileTheListChangesUnderTheQuestion) {
     for (ShortContactInfoPanel* r : Rows())
       if (r->GetEventId() == event.GetId()) replaced = r;
     EXPECT_EQ(round == 0, replaced != nullptr);
-    if (replaced) EXPECT_FALSE(replaced->GetContactEvent().IsAnswered());
+    if (replaced) { EXPECT_FALSE(replaced->GetContactEvent().IsAnswered()); }
   }
 }
 

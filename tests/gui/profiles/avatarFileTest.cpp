@@ -90,7 +90,7 @@ TEST(AvatarFile, RefusedForTheirReasonAndNeverDecodedWhenBad) {
     ASSERT_TRUE(testsupport::WriteFile(dir.file(row.name), row.bytes));
     wxImage image;
     EXPECT_EQ(int(row.expected), int(avatarfile::LoadFile(dir.file(row.name), &image)));
-    if (row.expected == Result::kOk) EXPECT_EQ(row.size, image.GetSize());
+    if (row.expected == Result::kOk) { EXPECT_EQ(row.size, image.GetSize()); }
   }
 
   // A file of 50 MB is refused from its size alone.

@@ -360,7 +360,7 @@ TEST_F(MessengerDialogs, TheAccountChangesOnlyThroughOKAndChangesAreSeen) {
     EXPECT_EQ(row.changed, dialog.HasChanged()) << row.name;
     EXPECT_EQ(&copy, dialog.GetMessengerInfo()) << row.name;
     EXPECT_EQ(row.protocol, copy.GetProtocol()) << row.name;
-    if (row.port) EXPECT_EQ(row.port, copy.GetParameters()["port"]) << row.name;
+    if (row.port) { EXPECT_EQ(row.port, copy.GetParameters()["port"]) << row.name; }
     else EXPECT_EQ("home", copy.GetParameters()["resource"]) << row.name;
     EXPECT_EQ(std::string(row.name) != "flag only", copy.GetAutoConnect()) << row.name;
   }

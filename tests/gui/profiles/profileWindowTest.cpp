@@ -76,7 +76,7 @@ TEST_F(ProfilesTest, OwnAndContactsWindowsShowTheirSwitches) {
     ASSERT_TRUE(Click(bob, "message-bell")) << click;
     EXPECT_EQ(click == 0 ? NOTIFICATION_ON : click == 1 ? NOTIFICATION_OFF : NOTIFICATION_NOT_SET,
               bob->GetPendingNotification("message-bell"));
-    if (click < 2) EXPECT_EQ(tips[click], Switch(bob, "message-bell")->GetToolTipText());
+    if (click < 2) { EXPECT_EQ(tips[click], Switch(bob, "message-bell")->GetToolTipText()); }
   }
   EXPECT_TRUE(Button(bob, "&Save")->IsEnabled() && Button(bob, "&Cancel")->IsEnabled());
   // The own profile's switch goes between on and off, never back to not set.

@@ -89,9 +89,9 @@ TEST(FileOfferTexts, SizesNoticesLinksAndProposedNames) {
   for (const auto& row : links) {
     const Link link = fileoffer::Classify(row.target);
     EXPECT_EQ(row.kind, link.kind) << row.target;
-    if (row.kind == Link::kContact) EXPECT_EQ(row.detail, link.login);
-    if (row.kind == Link::kCancel) EXPECT_EQ(row.detail, link.key);
-    if (row.kind == Link::kDownload) EXPECT_EQ(row.detail, link.key + " " + link.fileName);
+    if (row.kind == Link::kContact) { EXPECT_EQ(row.detail, link.login); }
+    if (row.kind == Link::kCancel) { EXPECT_EQ(row.detail, link.key); }
+    if (row.kind == Link::kDownload) { EXPECT_EQ(row.detail, link.key + " " + link.fileName); }
   }
   EXPECT_EQ("42|bob|h|65535|a|b", fileoffer::DownloadTarget("42", "bob", "h", 65535, "a|b"));
 

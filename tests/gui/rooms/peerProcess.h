@@ -208,7 +208,7 @@ class PeerTest : public ::testing::Test {
  protected:
   PeerTest(std::string login, std::string room) : m_login(std::move(login)), m_room(std::move(room)) {}
   void SetUp() override {
-    if (!PeerSide::Started()) GTEST_SKIP();
+    if (!PeerSide::Started()) { GTEST_SKIP(); }
     m_side.reset(new PeerSide(m_login, m_room));
     ASSERT_TRUE(m_side->Ready());
   }

@@ -84,7 +84,7 @@ class RoomsSession : public programtest::ProgramSession {
   // the events arrive.
   static void Key(int key, int modifiers = wxMOD_NONE, const std::function<bool()>& done = nullptr) {
     wxUIActionSimulator().Char(key, modifiers);
-    if (done) EXPECT_TRUE(Until(done)) << "key " << key;
+    if (done) { EXPECT_TRUE(Until(done)) << "key " << key; }
     else Settle();
   }
 };

@@ -206,7 +206,7 @@ TEST_F(SmileySession, PicturesStayInTheUserDirectoryAndTheDialogRefusesWhatCanno
   setup.GetShortcutsField()->SetValue(":-)");  // a built-in one's
   EXPECT_FALSE(setup.GetOkButton()->IsEnabled());
   setup.GetShortcutsField()->SetValue(wxString('s', 21));
-  if (setup.GetOkButton()->IsEnabled()) EXPECT_GE(SmileySetup::kLongestShortcut, setup.GetShortcutsField()->GetValue().length());
+  if (setup.GetOkButton()->IsEnabled()) { EXPECT_GE(SmileySetup::kLongestShortcut, setup.GetShortcutsField()->GetValue().length()); }
   EXPECT_FALSE(setup.TakeImage(testsupport::SourceDir() + "/CMakeLists.txt"));
   EXPECT_EQ(small, setup.GetFileField()->GetValue().ToStdString());
 }

@@ -46,7 +46,7 @@ class SitesSession : public programtest::ProgramSession {
     auto* manager = guitest::FindChild<WebSitesShortFrame>(Frame(), [](WebSitesShortFrame*) { return true; });
     auto* button = guitest::FindChild<wxWindow>(Frame(), [](wxWindow* w) { return w->GetToolTipText() == "Sites manager"; });
     EXPECT_TRUE(manager && button);
-    if (manager && button && !manager->IsShown()) EXPECT_TRUE(Click(button, [&] { return manager->IsShownOnScreen(); }));
+    if (manager && button && !manager->IsShown()) { EXPECT_TRUE(Click(button, [&] { return manager->IsShownOnScreen(); })); }
     return manager;
   }
   // Right-clicks the site's name for real and picks the menu's item `downs` Downs away. The

@@ -199,7 +199,7 @@ class ReadOnlyFolder {
     if (geteuid() == 0) m_dropped = seteuid(65534) == 0;
   }
   ~ReadOnlyFolder() {
-    if (m_dropped) EXPECT_EQ(0, seteuid(0));
+    if (m_dropped) { EXPECT_EQ(0, seteuid(0)); }
     chmod(m_path.c_str(), 0700);
   }
 
