@@ -4,6 +4,8 @@ BUILD_OPT  ?= build-opt
 BUILD_REL  ?= build-release
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# The continuous-integration run (CI set) builds the project's own code with warnings as errors.
+WERROR     ?= $(if $(CI),ON,OFF)
 
 # One X server for the programs with windows. -noreset: by default the server resets itself each
 # time its last client leaves, and a program whose connection it has just taken in is dropped by
@@ -20,7 +22,8 @@ deps:
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLAVOX_SANITIZE=ON \
-	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" $(CMAKE_ARGS)
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DPARLAVOX_WERROR=$(WERROR) \
+	  $(CMAKE_ARGS)
 
 configure: deps $(BUILD)/build.ninja
 
@@ -33,7 +36,8 @@ build: configure
 CTEST    = ctest --output-on-failure -j $(JOBS) --timeout 600
 
 $(BUILD_OPT)/build.ninja:
-	cmake -S . -B $(BUILD_OPT) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLAVOX_BENCH=OFF $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD_OPT) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLAVOX_BENCH=OFF \
+	  -DPARLAVOX_WERROR=$(WERROR) $(CMAKE_ARGS)
 
 test: build $(BUILD_OPT)/build.ninja
 	@status=0; \

@@ -1,12 +1,6 @@
-# The whole program on the stand-in server (tests/support/programSession.h) and what it stands on,
-# built into every program whose tests run the program logged in to the stand-in.
-set(PROGRAM_SESSION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp
-  ${CMAKE_SOURCE_DIR}/tests/support/programSession.cpp
-  ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
-  ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp)
-# The display's keyboard (with the X libraries X11 and Xtst), which answers file dialogs
-# (fileChoice.h).
-set(KEYBOARD_SOURCES ${CMAKE_SOURCE_DIR}/tests/program/keyboard.cpp)
+# The whole program on the stand-in server (tests/support/programSession.h) and what it stands on
+# is the library parlavox_program_session; the display's keyboard, which answers file dialogs
+# (fileChoice.h), stands in parlavox_test_screen (tests/support/CMakeLists.txt).
 
 # The tests of each family of windows stand in the folder of the family's name (rooms/, contacts/,
 # profiles/, sites/), as the windows do under gui/.
@@ -14,8 +8,8 @@ file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.c
 # The end-to-end runs on the stand-in server are a program of their own (handlersEndToEnd.cmake).
 list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/(handlersEndToEnd|programSession)Test\\.cpp$")
 parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
-  SOURCES ${GUI_TEST_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/guiTestSupport.cpp ${KEYBOARD_SOURCES}
-  LIBS parlavox_gui parlavox_test_server X11 Xtst)
+  SOURCES ${GUI_TEST_SOURCES}
+  LIBS parlavox_gui_test_support parlavox_test_screen parlavox_gui parlavox_test_server)
 
 # Each family's tests are a program of their own on an X server of their own, so the families run
 # beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites. A
@@ -27,8 +21,8 @@ foreach(family rooms contacts profiles sites)
   file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
   if(FAMILY_TEST_SOURCES)
     parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600 ${SPLIT_${family}}
-      SOURCES ${FAMILY_TEST_SOURCES} ${PROGRAM_SESSION_SOURCES} ${KEYBOARD_SOURCES}
-      LIBS parlavox_gui parlavox_test_server parlavox_standin X11 Xtst)
+      SOURCES ${FAMILY_TEST_SOURCES}
+      LIBS parlavox_program_session parlavox_test_screen parlavox_gui parlavox_test_server parlavox_standin)
     target_compile_definitions(test_gui_${family} PRIVATE
       PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>" PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>")
     add_dependencies(test_gui_${family} parlavox-standin parlavox)

@@ -3,7 +3,6 @@
 # code.
 parlavox_add_test(test_gui_end_to_end LABEL gui WX SERIAL TIMEOUT 300
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/handlersEndToEndTest.cpp ${CMAKE_CURRENT_LIST_DIR}/programSessionTest.cpp
-    ${PROGRAM_SESSION_SOURCES}
-  LIBS parlavox_gui parlavox_standin X11)
+  LIBS parlavox_program_session parlavox_gui parlavox_standin)
 target_compile_definitions(test_gui_end_to_end PRIVATE PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>")
 add_dependencies(test_gui_end_to_end parlavox-standin)

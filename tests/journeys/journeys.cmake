@@ -5,11 +5,8 @@
 # limit leaves room for a machine busy with the other tests.
 file(GLOB JOURNEY_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 parlavox_add_test(test_journeys LABEL journeys OWN_DISPLAY TIMEOUT 600
-  SOURCES ${JOURNEY_SOURCES} ${CMAKE_SOURCE_DIR}/tests/program/childProgram.cpp
-    ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp ${CMAKE_SOURCE_DIR}/tests/program/keyboard.cpp
-    ${CMAKE_SOURCE_DIR}/tests/standin/standinProcess.cpp
-    ${CMAKE_SOURCE_DIR}/tests/standin/standinTestSupport.cpp
-  LIBS parlavox_core parlavox_standin X11 Xtst)
+  SOURCES ${JOURNEY_SOURCES}
+  LIBS parlavox_test_screen parlavox_test_standin parlavox_core parlavox_standin)
 target_compile_definitions(test_journeys PRIVATE
   PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>" PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>"
   PARLAVOX_LOGCAT="$<TARGET_FILE:parlavox-logcat>" PARLAVOX_VISIT_SCRIPT="${CMAKE_SOURCE_DIR}/scripts/visit"

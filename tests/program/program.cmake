@@ -1,15 +1,13 @@
 # The program as its users get it: installed under a prefix of their choosing, and run for the
 # first time through the run script beside the stand-in server, each in a fresh home.
-set(PROGRAM_TEST_SUPPORT ${CMAKE_CURRENT_LIST_DIR}/childProgram.cpp ${CMAKE_CURRENT_LIST_DIR}/screen.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/keyboard.cpp)
 parlavox_add_test(test_program LABEL program TIMEOUT 180
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/installTest.cpp ${PROGRAM_TEST_SUPPORT}
-  LIBS parlavox_model X11 Xtst)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/installTest.cpp
+  LIBS parlavox_test_screen parlavox_model)
 # The first run types into the program's window: the keyboard is the display's, shared with
 # every other test, so it runs alone.
 parlavox_add_test(test_first_run LABEL program TIMEOUT 180 SERIAL
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/firstRunTest.cpp ${PROGRAM_TEST_SUPPORT}
-  LIBS parlavox_model X11 Xtst)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/firstRunTest.cpp
+  LIBS parlavox_test_screen parlavox_model)
 foreach(target test_program test_first_run)
   target_compile_definitions(${target} PRIVATE PARLAVOX_CMAKE_COMMAND="${CMAKE_COMMAND}"
     PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>" PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>")

@@ -3,6 +3,5 @@
 file(GLOB WIDGETS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp)
 parlavox_add_test(test_widgets LABEL widgets WX SERIAL
-                  SOURCES ${WIDGETS_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/program/screen.cpp
-                    ${CMAKE_SOURCE_DIR}/tests/program/keyboard.cpp
-                  LIBS parlavox_widgets X11 Xtst)
+                  SOURCES ${WIDGETS_TEST_SOURCES}
+                  LIBS parlavox_test_screen parlavox_widgets)
