@@ -4,10 +4,12 @@
 #include <wx/checkbox.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
+#include <wx/splitter.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -152,6 +154,18 @@ void LoginDialog::SetStatus(const wxString& text, int retryDelayMs) {
   m_status1->SetLabelText(text);
   m_status2->SetLabelText(retry);
   Layout();
+  if (!text.empty() || !retry.empty()) MakeRoom();
+}
+
+void LoginDialog::MakeRoom() {
+  // The panel shares the window with the contacts list above it, which is empty while the user
+  // is not connected: the list gives way so that the status lines at the bottom are in sight.
+  auto* splitter = dynamic_cast<wxSplitterWindow*>(GetParent());
+  if (!splitter || splitter->GetWindow2() != this || splitter->GetSplitMode() != wxSPLIT_HORIZONTAL) return;
+  const int needed = GetSizer()->GetMinSize().y;
+  if (needed <= GetClientSize().y) return;
+  const int sash = splitter->GetClientSize().y - splitter->GetSashSize() - needed;
+  splitter->SetSashPosition(std::max(sash, splitter->GetMinimumPaneSize()));
 }
 
 void LoginDialog::SetLogin(const std::string& login) {

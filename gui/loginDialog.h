@@ -51,6 +51,8 @@ class LoginDialog : public wxPanel {
   static std::function<time_t()> s_now;
 
  private:
+  // Moves the splitter's sash up when the panel is too low to show all it holds.
+  void MakeRoom();
   void AddFields(wxSizer* sizer, const std::string& login, const std::string& password, bool savePassword);
   wxStaticText* AddLink(wxSizer* sizer, const wxString& text, int top,
                         void (LoginDialog::*handler)(wxMouseEvent&));

@@ -54,7 +54,7 @@ wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int 
   // The toolkit's own shortening may leave out the ellipsis in a very narrow space: the text
   // then gives way to it character by character.
   wxString shortened = wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, width, wxELLIPSIZE_FLAGS_NONE);
-  if (!shortened.EndsWith(ellipsis) && !shortened.EndsWith(wxString(wxUniChar(0x2026)))) {
+  if (!shortened.EndsWith(ellipsis)) {
     shortened = text;
     while (!shortened.empty() && dc.GetTextExtent(shortened + ellipsis).x > width) shortened.RemoveLast();
     shortened += ellipsis;

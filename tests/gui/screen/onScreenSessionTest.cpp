@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
 #include <wx/display.h>
+#include <wx/filename.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -43,6 +44,7 @@ class OnScreen : public sitestest::SitesSession {
     if (const char* dir = getenv("PARLAVOX_SCREENSHOTS")) {
       window->Refresh();
       Settle();
+      wxFileName::Mkdir(wxString::FromUTF8(dir), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
       screencapture::Capture(wxDisplay(0u).GetGeometry()).SaveFile(wxString::FromUTF8(std::string(dir) + "/" + name + ".png"), wxBITMAP_TYPE_PNG);
     }
   }
