@@ -15,8 +15,14 @@ int Clamp(int start, int length, int low, int high) { return std::max(low, std::
 }  // namespace
 
 wxPoint Beside(const wxRect& main, const wxSize& size, int top, const wxRect& area) {
-  int x = main.GetLeft() - size.GetWidth();
-  if (x < area.GetLeft() && main.GetRight() + 1 + size.GetWidth() <= area.GetRight() + 1) x = main.GetRight() + 1;
+  const int left = main.GetLeft() - size.GetWidth();
+  const int right = main.GetRight() + 1;
+  const int roomLeft = main.GetLeft() - area.GetLeft();
+  const int roomRight = area.GetRight() - main.GetRight();
+  int x = left;
+  // Where neither side has room, the side with more: the window then covers the main window's
+  // edge on that side, its right one when both are alike (the tool bar starts at the left).
+  if (roomLeft < size.GetWidth() && (roomRight >= size.GetWidth() || roomRight >= roomLeft)) x = right;
   return Inside(wxRect(wxPoint(x, top), size), area);
 }
 

@@ -11,7 +11,8 @@ class wxWindow;
 
 namespace dock {
 
-// The top-left corner for a window of `size` docked to `main` with its top at `top`, inside `area`.
+// The top-left corner for a window of `size` docked to `main` with its top at `top`, inside `area`:
+// left of `main`, else right of it, else on the side with more room (the right one for a tie).
 wxPoint Beside(const wxRect& main, const wxSize& size, int top, const wxRect& area);
 // `rect` moved (never resized) so that as much of it as can lies inside `area`, its top-left
 // corner first.

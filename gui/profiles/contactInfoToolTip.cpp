@@ -1,5 +1,6 @@
 #include "gui/profiles/contactInfoToolTip.h"
 
+#include <wx/generic/statbmpg.h>
 #include <wx/intl.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>

@@ -101,8 +101,9 @@ TEST_F(OnScreen, TheMainWindowAndEveryWindowOfItsToolBarLieOnTheScreenAndShowThe
     EXPECT_TRUE(guitest::ClickOn(button, [&] { return window->IsShownOnScreen(); }));
     Look(window, r.name);
     // A docked window opens beside the main window, over none of it where the screen has room.
-    if (dynamic_cast<MyMiniFrame*>(window) && window->GetSize().x <= Frame()->GetScreenRect().GetLeft())
+    if (dynamic_cast<MyMiniFrame*>(window) && window->GetSize().x <= Frame()->GetScreenRect().GetLeft()) {
       EXPECT_FALSE(window->GetScreenRect().Intersects(Frame()->GetScreenRect())) << r.name;
+    }
   }
 }
 
@@ -116,6 +117,8 @@ TEST_F(OnScreen, TheLogInPanelShowsWhyALogInFailedAndWhenTheNextComes) {
   ASSERT_EQ(2u, fields.size());
   fields[0]->SetValue("alice");
   fields[1]->SetValue("not her password");
+  panel->SetHostname("127.0.0.1:" + std::to_string(Server().Port()));
+  panel->SetSSLEnabled(true);
   wxButton* connect = guitest::ButtonLabelled(panel, "Connect !");
   ASSERT_TRUE(connect);
   auto line = [&](int i) {
@@ -184,8 +187,9 @@ TEST_F(OnScreen, ASitesNameGradeTipAndPeopleShowWholeAndTheTipLeavesThePeopleFre
   ASSERT_TRUE(Until([&] { return tip->IsShownOnScreen(); }));
   Look(tip, "site-tip");
   for (ContactButtonBitmap* avatar : guitest::FindChildren<ContactButtonBitmap>(panel))
-    if (avatar->IsShownOnScreen())
+    if (avatar->IsShownOnScreen()) {
       EXPECT_FALSE(tip->GetScreenRect().Intersects(avatar->GetScreenRect())) << avatar->GetContact().GetLogin();
+    }
 
   // On bob's avatar: the site's tip goes, bob's comes, and a right click gives bob's menu.
   ContactButtonBitmap* bob = panel->FindContact("bob");

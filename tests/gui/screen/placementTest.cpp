@@ -21,7 +21,8 @@ TEST(Placement, DockedWindowsHangOffTheLeftEdgeElseTheRightElseStayInside) {
     wxPoint expected;
   } rows[] = {
       {centred, {300, 200}, 250, {155, 250}},    // room on the left: the usual place
-      {centred, {542, 400}, 250, {0, 250}},      // neither side has room: inside, at the left
+      {centred, {542, 400}, 250, {738, 250}},    // neither side has room: inside, on the right
+      {{500, 100, 370, 600}, {542, 400}, 250, {0, 250}},  // more room on the left
       {centred, {455, 300}, 250, {0, 250}},      // exactly the room on the left
       {{20, 100, 370, 600}, {300, 200}, 120, {390, 120}},  // no room on the left: on the right
       {{900, 100, 370, 600}, {300, 200}, 120, {600, 120}},
@@ -34,7 +35,8 @@ TEST(Placement, DockedWindowsHangOffTheLeftEdgeElseTheRightElseStayInside) {
     EXPECT_EQ(r.expected, dock::Beside(r.main, r.size, r.top, kScreen));
   }
   // A work area that leaves out a panel at the top and one at the left.
-  EXPECT_EQ(wxPoint(64, 32), dock::Beside(wxRect(100, 40, 370, 600), wxSize(300, 200), 10, wxRect(64, 32, 1216, 992)));
+  EXPECT_EQ(wxPoint(470, 32), dock::Beside(wxRect(100, 40, 370, 600), wxSize(300, 200), 10, wxRect(64, 32, 1216, 992)));
+  EXPECT_EQ(wxPoint(64, 32), dock::Beside(wxRect(400, 40, 370, 600), wxSize(336, 200), 10, wxRect(64, 32, 1216, 992)));
 }
 
 TEST(Placement, TheSitesTipStandsBesideTheWindowLevelWithTheName) {

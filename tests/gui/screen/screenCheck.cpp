@@ -9,6 +9,7 @@
 #include <wx/radiobut.h>
 #include <wx/scrolwin.h>
 #include <wx/statbmp.h>
+#include <wx/statbox.h>
 #include <wx/stattext.h>
 
 #include "model/stringConversion.h"
@@ -30,7 +31,7 @@ std::string Name(wxWindow* window) {
 }
 
 bool IsText(wxWindow* window) {
-  return dynamic_cast<wxStaticText*>(window) || dynamic_cast<wxCheckBox*>(window) ||
+  return dynamic_cast<wxStaticText*>(window) || dynamic_cast<wxStaticBox*>(window) || dynamic_cast<wxCheckBox*>(window) ||
          dynamic_cast<wxRadioButton*>(window) ||
          (dynamic_cast<wxButton*>(window) && !dynamic_cast<wxBitmapButton*>(window));
 }
