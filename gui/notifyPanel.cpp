@@ -135,9 +135,9 @@ void NotifyPanel::SetContent(const wxString& text, const wxColour& colour, const
   if (m_text2) m_text2->Wrap(width);
   FitLabel(m_text);
   if (m_text2) FitLabel(m_text2);
-  // The panel is never smaller than its usual size, and grows to hold every line it shows.
-  const wxSize needed = GetSizer()->CalcMin();
-  SetMinSize(wxSize(std::max(kPanelSize.x, needed.x), std::max(kPanelSize.y, needed.y)));
+  // The pop-up gives the panel its usual size when that is room enough, and grows to hold every
+  // line the panel shows when it is not.
+  SetMinSize(GetSizer()->CalcMin());
 }
 
 wxString NotifyPanel::StatusText(int status) {

@@ -176,9 +176,11 @@ TEST_F(OnScreen, ASitesNameGradeTipAndPeopleShowWholeAndTheTipLeavesThePeopleFre
   Settle();
   Frame()->Raise();
   Look(Frame(), "site-panel");
-  // A name too long for its room ends in "...".
-  const wxString name = panel->GetSiteLabel()->GetInnerText()->GetLabelText();
+  // A name too long for its room ends in "...", and what the label holds is drawn to its end.
+  wxStaticText* shown = panel->GetSiteLabel()->GetInnerText();
+  const wxString name = shown->GetLabelText();
   EXPECT_TRUE(name == "www.example.org/?a=1&b=2" || name.EndsWith("...")) << name;
+  EXPECT_GE(screencheck::DrawnWidth(shown), screencheck::TextWidth(shown) - 6) << name;
 
   // The site's tip, beside the window: none of the people under it.
   wxWindow* label = panel->GetSiteLabel()->GetInnerText();

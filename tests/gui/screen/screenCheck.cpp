@@ -12,7 +12,10 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include <cstdlib>
+
 #include "model/stringConversion.h"
+#include "tests/support/screenCapture.h"
 
 namespace screencheck {
 
@@ -85,6 +88,28 @@ void Walk(wxWindow* parent, const wxRect& visible, std::vector<std::string>* fau
 }
 
 }  // namespace
+
+int DrawnWidth(wxWindow* label) {
+  const wxImage image = screencapture::Capture(label->GetScreenRect());
+  if (!image.IsOk()) return 0;
+  const wxColour background = label->GetBackgroundColour();
+  auto unlike = [&](int x, int y) {
+    const int distance = std::abs(image.GetRed(x, y) - background.Red()) + std::abs(image.GetGreen(x, y) - background.Green()) +
+                         std::abs(image.GetBlue(x, y) - background.Blue());
+    return distance > 96;
+  };
+  for (int x = image.GetWidth() - 1; x >= 0; --x)
+    for (int y = 0; y < image.GetHeight(); ++y)
+      if (unlike(x, y)) return x + 1;
+  return 0;
+}
+
+int TextWidth(wxWindow* label) {
+  wxClientDC dc(label);
+  dc.SetFont(label->GetFont());
+  auto* control = dynamic_cast<wxControl*>(label);
+  return dc.GetTextExtent(control ? control->GetLabelText() : label->GetLabel()).x;
+}
 
 bool Within(const wxRect& inner, const wxRect& outer) {
   return inner.GetLeft() >= outer.GetLeft() && inner.GetTop() >= outer.GetTop() &&

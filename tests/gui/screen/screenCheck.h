@@ -19,6 +19,11 @@ namespace screencheck {
 std::vector<std::string> Hidden(wxWindow* top);
 // The same, the lines joined.
 std::string HiddenText(wxWindow* top);
+// How far from its left edge the text of `label` is drawn on the screen now: the last column
+// holding a pixel unlike the label's background, plus one (0 when nothing is drawn).
+int DrawnWidth(wxWindow* label);
+// The width the text of `label` takes in its own font, on one line.
+int TextWidth(wxWindow* label);
 // Whether `inner` lies wholly inside `outer`.
 bool Within(const wxRect& inner, const wxRect& outer);
 
