@@ -203,7 +203,10 @@ void NotifyFrame::ShowCurrent() {
 void NotifyFrame::FitToContent() {
   // Never smaller than its usual size; taller when the notice needs more lines.
   const wxSize needed = GetSizer()->GetMinSize() + (GetSize() - GetClientSize());
-  const wxSize size(std::max(kFrameSize.x, needed.x), std::max(kFrameSize.y, needed.y));
+  // Never beyond the screen either, whatever a notice holds.
+  const wxRect area = dock::WorkArea(m_mainFrame);
+  const wxSize size(std::min(std::max(kFrameSize.x, needed.x), area.width - 20),
+                    std::min(std::max(kFrameSize.y, needed.y), area.height - 10));
   const wxSize grown = size - GetSize();
   if (grown == wxSize(0, 0)) return;
   // Its right and bottom edges stay where they were: the slide ends with the whole pop-up
