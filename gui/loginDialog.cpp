@@ -164,21 +164,18 @@ void LoginDialog::SetStatus(const wxString& text, int retryDelayMs) {
 
 void LoginDialog::OnSize(wxSizeEvent& event) {
   event.Skip();
-  // Not within the splitter's own sizing: once it is done.
-  if (!m_roomAsked && IsShown()) {
-    m_roomAsked = true;
-    CallAfter([this] {
-      m_roomAsked = false;
-      MakeRoom();
-    });
-  }
+  MakeRoom();
 }
 
 void LoginDialog::OnShow(wxShowEvent& event) {
   event.Skip();
   auto* splitter = dynamic_cast<wxSplitterWindow*>(GetParent());
+  if (event.IsShown()) {
+    MakeRoom();
+    return;
+  }
   // The sites panel takes this pane back at the height the user left it.
-  if (!event.IsShown() && splitter && m_userSash >= 0) {
+  if (splitter && m_userSash >= 0) {
     splitter->SetSashPosition(m_userSash);
     m_userSash = -1;
   }
@@ -190,7 +187,8 @@ void LoginDialog::MakeRoom() {
   // bottom included, is in sight. The status lines keep their room even when empty, so that
   // nothing moves when they change.
   auto* splitter = dynamic_cast<wxSplitterWindow*>(GetParent());
-  if (!IsShown() || !splitter || splitter->GetWindow2() != this || splitter->GetSplitMode() != wxSPLIT_HORIZONTAL)
+  // Moving the sash sizes the panel again, which comes back here.
+  if (m_makingRoom || !IsShown() || !splitter || splitter->GetWindow2() != this || splitter->GetSplitMode() != wxSPLIT_HORIZONTAL)
     return;
   const int needed = GetSizer()->GetMinSize().y;
   if (needed <= GetClientSize().y) return;
@@ -198,7 +196,9 @@ void LoginDialog::MakeRoom() {
                             splitter->GetMinimumPaneSize());
   if (sash >= splitter->GetSashPosition()) return;
   if (m_userSash < 0) m_userSash = splitter->GetSashPosition();
+  m_makingRoom = true;
   splitter->SetSashPosition(sash);
+  m_makingRoom = false;
 }
 
 void LoginDialog::SetLogin(const std::string& login) {

@@ -66,7 +66,7 @@ class LoginDialog : public wxPanel {
   std::string m_hostAndPort;
   bool m_sslEnabled = true;
   bool m_connectEnabled = true;
-  bool m_roomAsked = false;
+  bool m_makingRoom = false;
   // Where the sash stood before the panel made room, or -1.
   int m_userSash = -1;
   wxTextCtrl* m_loginField = nullptr;
