@@ -134,7 +134,9 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
 
 std::vector<ContactInfo*> Manager::GetSubscribedContacts(const std::string& room) const {
   auto members = m_roomMembers.find(room);
-  return members == m_roomMembers.end() ? std::vector<ContactInfo*>() : members->second;
+  if (members == m_roomMembers.end()) return std::vector<ContactInfo*>();
+  m_lentRecords.insert(members->second.begin(), members->second.end());
+  return members->second;
 }
 
 void Manager::SubscribeContactToChatRoom(const std::string& room, ContactInfo* contact) {
@@ -243,6 +245,7 @@ void Manager::UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& upda
     UpdateListedContact(code, record, update, statusValid, profileChanged);
   }
   UpdateAvatars(login, update);
+  if (!own) ForgetUnseenStranger(login);
   TRACE_END();
 }
 

@@ -60,10 +60,10 @@ FileInfoPanel::FileInfoPanel(FilesFrame* filesFrame, wxWindow* parent, bool down
 
 void FileInfoPanel::BuildFirstLine(wxSizer* main) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
-  auto* name = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  auto* name = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                 wxST_ELLIPSIZE_MIDDLE | wxST_NO_AUTORESIZE);
   name->SetLabelText(DisplayedName(m_fileName));
-  line->Add(name, 0, 0, 0);
-  line->AddStretchSpacer(1);
+  ShrinkToFit(line, name);
   line->AddStretchSpacer(1);
   m_button = new FileInfoButtonBitmapNotifier(this, pictures::Load("close.png", 16), 0, m_download);
   m_button->SetToolTip(_("Cancel"));
@@ -74,10 +74,11 @@ void FileInfoPanel::BuildFirstLine(wxSizer* main) {
 void FileInfoPanel::BuildSecondLine(wxSizer* main, const std::string& nickname) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
-  auto* peer = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  auto* peer = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                 wxST_ELLIPSIZE_END | wxST_NO_AUTORESIZE);
   peer->SetLabelText((m_download ? _("from ") : _("to ")) + std2wx(nickname));
-  line->Add(peer, 0, 0, 0);
-  line->AddStretchSpacer(1);
+  ShrinkToFit(line, peer);
+  line->Add(8, 8);
   m_sizeText = new wxStaticText(this, wxID_ANY, wxEmptyString);
   line->Add(m_sizeText, 0, 0, 0);
   line->Add(16, 16);
@@ -89,13 +90,23 @@ void FileInfoPanel::BuildSecondLine(wxSizer* main, const std::string& nickname) 
 void FileInfoPanel::BuildThirdLine(wxSizer* main, const wxString& roomLabel) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
-  auto* room = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  auto* room = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                 wxST_ELLIPSIZE_END | wxST_NO_AUTORESIZE);
   room->SetLabelText(roomLabel);
-  line->Add(room, 0, 0, 0);
-  line->AddStretchSpacer(1);
+  ShrinkToFit(line, room);
+  line->Add(8, 8);
   m_speedText = new wxStaticText(this, wxID_ANY, wxEmptyString);
   line->Add(m_speedText, 0, 0, 0);
   main->Add(line, 0, wxEXPAND, 0);
+}
+
+// A long name takes the room the figures leave, shortened with "..." rather than pushing them
+// past the row's right edge (the list has no horizontal scroll bar).
+void FileInfoPanel::ShrinkToFit(wxSizer* line, wxStaticText* label) {
+  const wxSize full = label->GetBestSize();
+  label->SetMinSize(wxSize(std::min(full.x, FromDIP(40)), full.y));
+  label->SetToolTip(label->GetLabelText());
+  line->Add(label, 1, wxALIGN_CENTER_VERTICAL, 0);
 }
 
 wxString FileInfoPanel::SizeText(int64_t transferred, int64_t size) {
@@ -131,7 +142,7 @@ void FileInfoPanel::UpdateView() {
   // An unknown size (0, or below 0 from a peer) leaves the texts as they are.
   if (m_size > 0) {
     m_sizeText->SetLabel(SizeText(m_transferred, m_size));
-    m_speedText->SetLabel(SpeedText(m_speed));
+    ShowSpeed();
     m_percentText->SetLabel(PercentText(m_transferred, m_size));
     SetStatus(m_status);
   }
@@ -140,9 +151,18 @@ void FileInfoPanel::UpdateView() {
   Thaw();
 }
 
+// A finished transfer shows its average speed, or nothing when none was measured.
+void FileInfoPanel::ShowSpeed() {
+  const wxString text = m_speed > 0 || IsRunning() ? SpeedText(m_speed) : wxString();
+  if (text == m_speedText->GetLabel()) return;
+  m_speedText->SetLabel(text);
+  Layout();
+}
+
 void FileInfoPanel::SetStatus(t_fm_status status) {
   m_status = status;
   Freeze();
+  if (m_size > 0) ShowSpeed();
   wxColour colour;
   switch (status) {
     case FM_HOST_UNREACHABLE:
