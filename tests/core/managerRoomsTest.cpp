@@ -141,7 +141,8 @@ struct Fetch {
       if (resume && !bytes.empty()) testsupport::WaitFor([&] { return resume->load(); }, milliseconds(10000));
       C2C_Request_t* part = link.Receive(10000);
       data = part && part->present == C2C_Request_PR_file;
-      interrupted = part && part->present == C2C_Request_PR_interrupt;
+      // The sender stopped: by its interrupt, or by a reset when the line held too much to wait.
+      interrupted = (part && part->present == C2C_Request_PR_interrupt) || (!part && link.PeerReset());
       if (data) bytes.append(reinterpret_cast<char*>(part->choice.file.fileData.buf), part->choice.file.fileData.size);
       FileTransferLink::FreeRequest(part);
     }
@@ -426,4 +427,56 @@ TEST(ManagerFiles, CancelledFromEachSide) {
   EXPECT_EQ(1, Count(s.events.files, " 5 bob@@@"));
   EXPECT_EQ(1, Count(s.events.files, " 6 carol@@@"));
   EXPECT_EQ(std::string::npos, s.events.files.back().find(" 4 "));
+}
+
+namespace {
+
+void Offered(Choice& c, const std::string& key, const std::string& name, long port) {
+  Fill(&c.file.login, "bob");
+  Fill(&c.file.site, kRoom);
+  Fill(&c.file.filename, name);
+  Fill(&c.file.filekey, key);
+  c.file.filesize = 5000000;
+  Fill(&c.file.ip, "127.0.0.1");
+  c.file.port = port;
+}
+
+void Withdrawn(Choice& c, const std::string& key) {
+  Fill(&c.cancelfile.site, kRoom);
+  Fill(&c.cancelfile.filekey, key);
+}
+
+}  // namespace
+
+TEST(ManagerRooms, TextAfterANulByteIsShownNotCut) {
+  Session s;
+  ASSERT_TRUE(s.link);
+  const std::string log = testsupport::RestartLogAt(s.dir, "nul.log");
+  s.Send(S2C_Request_PR_message, [](Choice& c) { Said(c, kRoom, "bob", std::string("before\0after\0", 13)); });
+  s.Send(S2C_Request_PR_file, [](Choice& c) { Offered(c, "1765000000300009", std::string("a\0b.txt", 7), 1); });
+  EXPECT_EQ(std::vector<std::string>{"0 message bob before\xEF\xBF\xBD" "after\xEF\xBF\xBD"}, s.Lines());
+  const std::string trace = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
+  EXPECT_NE(std::string::npos, trace.find("2 NUL byte(s) in a message shown as U+FFFD"));
+  EXPECT_NE(std::string::npos, trace.find("1 NUL byte(s) in a file name shown as U+FFFD"));
+}
+
+TEST(ManagerFiles, AWithdrawalEndsOnlyAnOfferNotFetched) {
+  Session s;
+  ASSERT_TRUE(s.link);
+  // Two offers of bob's; alice fetches the first, from a port where no one listens.
+  const std::string fetched = "1765000000300001", untouched = "1765000000300002";
+  s.Send(S2C_Request_PR_file, [&](Choice& c) { Offered(c, fetched, "fetched.bin", 1); });
+  s.Send(S2C_Request_PR_file, [&](Choice& c) { Offered(c, untouched, "untouched.bin", 1); });
+  s.Lines();
+  s.manager->DownloadFile(fetched, s.dir.file("fetched.bin"));
+  ASSERT_TRUE(s.WaitFor([&] { return Count(s.events.files, " file 0 " + fetched) > 0; }));
+  // Both withdrawn, twice: the fetched one's transfer has told its end already; the other ends
+  // once, under the key its download would have had.
+  for (int i = 0; i < 2; ++i)
+    for (const std::string& key : {fetched, untouched})
+      s.Send(S2C_Request_PR_cancelfile, [&](Choice& c) { Withdrawn(c, key); });
+  s.Lines();
+  EXPECT_EQ(0, Count(s.events.files, " file 8 " + fetched));
+  EXPECT_EQ(0, Count(s.events.files, "@@@"));
+  EXPECT_EQ(1, Count(s.events.files, " file 8 " + untouched + " 0"));
 }
