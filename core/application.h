@@ -402,10 +402,10 @@ class Manager : public wxEvtHandler {
   std::string m_webToken;
   // Records made for logins the Manager does not know, kept so that each gets one.
   std::map<std::string, ContactInfo*> m_strangers;
-  // Room members' records that have been handed out by pointer (GetContactInfo,
-  // GetSubscribedContacts): a window may hold them, so they stay until exit. The others, seen only
-  // in updates, go once their login has left every room.
-  mutable std::set<const ContactInfo*> m_lentRecords;
+  // Records made for logins met only in room updates, never handed out by pointer (by
+  // GetContactInfo, GetSubscribedContacts or to the settings): no window can hold them, so they
+  // go once their login has left every room. A record handed out leaves the set for good.
+  mutable std::set<const ContactInfo*> m_unlentRecords;
   // Logins taken out of the saved contacts: an update already on its way does not bring them
   // back; asking for or accepting the contact again lifts the mark.
   std::set<std::string> m_removedContacts;

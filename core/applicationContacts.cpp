@@ -39,7 +39,7 @@ ContactInfo* Manager::GetContactInfo(const std::string& login) {
   if (login == "ADMIN") return m_adminContact;
   auto known = m_contacts.find(login);
   if (known != m_contacts.end() && known->second) {
-    m_lentRecords.insert(known->second);
+    m_unlentRecords.erase(known->second);
     return known->second;
   }
   // A login met without a record gets one, kept, so that every caller sees the same.
@@ -56,12 +56,14 @@ void Manager::ForgetUnseenStranger(const std::string& login) {
   auto known = m_contacts.find(login);
   if (known == m_contacts.end() || !known->second) return;
   ContactInfo* record = known->second;
-  if (m_lentRecords.count(record) || !record->GetSubscriptions().empty() || Config::GetInstance()->HasContact(login))
+  if (!m_unlentRecords.count(record) || !record->GetSubscriptions().empty() ||
+      Config::GetInstance()->HasContact(login))
     return;
   for (const auto& room : m_roomMembers)
     if (std::find(room.second.begin(), room.second.end(), record) != room.second.end()) return;
   TRACE_INFO("record of %s freed: in no room, no contact, never shown", login.c_str());
   m_contacts.erase(known);
+  m_unlentRecords.erase(record);
   delete record;
 }
 

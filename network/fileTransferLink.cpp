@@ -125,8 +125,10 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
   return fd_ >= 0;
 }
 
-bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, long long deadline, bool stoppable) {
+bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs, bool stoppable) {
   const bool watch = stoppable && stopped_;
+  // The time-out runs from the last progress: a slow peer that keeps taking bytes is served.
+  long long deadline = NowMs() + timeoutMs;
   while (size > 0) {
     if (watch && stopped_()) {
       TRACE_INFO("write stopped with %zu bytes left", size);
@@ -137,6 +139,7 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, long long dead
     if (sent > 0) {
       data += sent;
       size -= static_cast<size_t>(sent);
+      deadline = NowMs() + timeoutMs;
       continue;
     }
     if (sent < 0 && errno == EINTR) continue;
@@ -158,7 +161,7 @@ bool FileTransferLink::Send(const C2C_Request_t& request) { return Queue(request
 
 bool FileTransferLink::SendWithin(const C2C_Request_t& request, int timeoutMs) {
   if (!Queue(request)) return false;
-  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), NowMs() + timeoutMs, false);
+  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), timeoutMs, false);
   out_.clear();
   return ok;
 }
@@ -198,7 +201,7 @@ bool FileTransferLink::Queue(const C2C_Request_t& request) {
 }
 
 bool FileTransferLink::Flush() {
-  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), NowMs() + writeTimeoutMs, true);
+  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), writeTimeoutMs, true);
   out_.clear();
   return ok;
 }

@@ -68,7 +68,7 @@ class FileTransferLink {
  private:
   void MakeBlocking();
   bool SetReadTimeout(long long ms);
-  bool WriteAll(const uint8_t* data, size_t size, long long deadline, bool stoppable);
+  bool WriteAll(const uint8_t* data, size_t size, int timeoutMs, bool stoppable);
   // Reads what is available into the buffer, waiting until deadline; false on end or error.
   bool Fill(long long deadline);
 
