@@ -130,11 +130,6 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs,
   // The time-out runs from the last progress: a slow peer that keeps taking bytes is served.
   long long deadline = NowMs() + timeoutMs;
   while (size > 0) {
-    if (watch && stopped_()) {
-      TRACE_INFO("write stopped with %zu bytes left", size);
-      writeStopped_ = true;
-      return false;
-    }
     ssize_t sent = send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
       data += sent;
@@ -145,6 +140,11 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs,
     if (sent < 0 && errno == EINTR) continue;
     const bool full = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
     const long long left = deadline - NowMs();
+    if (full && watch && stopped_()) {
+      TRACE_INFO("write stopped with %zu bytes left", size);
+      writeStopped_ = true;
+      return false;
+    }
     if (full && left > 0) {
       // The peer is slow: wait for room, looking at the stop condition several times a second.
       pollfd p{fd_, POLLOUT, 0};

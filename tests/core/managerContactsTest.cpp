@@ -826,9 +826,11 @@ TEST(ManagerContacts, HostileValuesFromTheServerAreRefusedOrMadeSafe) {
   EXPECT_FALSE(IMImage::HasImage(IMImage::MessengerIconName("junknet"), false));
 
   // Everything written went into the user directory.
-  for (const std::string& path : FilesUnder(s.dir.path()))
-    if (std::find(before.begin(), before.end(), path) == before.end())
+  for (const std::string& path : FilesUnder(s.dir.path())) {
+    if (std::find(before.begin(), before.end(), path) == before.end()) {
       EXPECT_EQ(0u, path.find(user)) << path;
+    }
+  }
   const std::string trace = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
   EXPECT_NE(std::string::npos, trace.find("addcontactask: login refused (not a login"));
   EXPECT_NE(std::string::npos, trace.find("updcontact: login refused (too long, 10000 bytes)"));

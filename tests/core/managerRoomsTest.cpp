@@ -14,6 +14,7 @@
 #include "SubscribeStatus.h"
 #include "asn1/octetString.h"
 #include "model/fileMessage.h"
+#include "model/log.h"
 #include "model/systemInfoPlatform.h"
 #include "network/fileTransferLink.h"
 #include "network/localServer.h"
