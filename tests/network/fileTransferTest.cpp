@@ -717,9 +717,14 @@ TEST(FileTransferTest, ACancelStopsAStalledPeerAtOnceAndTellsBothSides) {
   ASSERT_EQ(0, connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
   const std::string ask = AskForFile("909");
   ASSERT_EQ(static_cast<ssize_t>(ask.size()), send(fd, ask.data(), ask.size(), 0));
-  ReadAll(fd, 5s, nullptr, 256 * 1024);
-  // The sender fills what the system holds for bob, then waits on him.
-  ASSERT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> l(t.recorder.mutex); return t.recorder.upProgress > 40; }, 10s));
+  // Bob takes 16 MB at full speed (the system lets the sender queue much for such a peer),
+  // then nothing: the sender fills its queue, megabytes that bob has not taken.
+  const size_t taken = ReadAll(fd, 10s, nullptr, 16 << 20).size();
+  ASSERT_GE(taken, 16u << 20);
+  ASSERT_TRUE(WaitFor([&] {
+    std::lock_guard<std::mutex> l(t.recorder.mutex);
+    return static_cast<size_t>(t.recorder.upProgress) * 8192 >= taken + (2 << 20);
+  }, 10s));
   const auto start = std::chrono::steady_clock::now();
   t.sender.server.CancelUpload("bob@@@909");
   Event up = t.recorder.WaitFinal(false, 10s);
