@@ -530,7 +530,9 @@ TEST(ManagerRooms, StrangersWhoLeftEveryRoomAreFreedUnlessHandedOut) {
   const long staying = pass("stay", count, false);
   const long passing = pass("pass", count, true);
   printf("heap kept per login: %ld bytes while in the room, %ld bytes once gone\n", staying / count, passing / count);
-  EXPECT_LT(passing, staying / 10);
+  // Kept records would leave nine tenths of a member's heap per login; buffers of the link that
+  // happen to be alive at the second reading are the rest.
+  EXPECT_LT(passing, staying / 3);
   EXPECT_EQ(held, s.manager->GetContactInfo("held"));
   EXPECT_EQ("Passer-by held", held->GetNickname());
   // One who comes back is a member again, with a record of his own.
