@@ -509,21 +509,27 @@ TEST(ManagerRooms, StrangersWhoLeftEveryRoomAreFreedUnlessHandedOut) {
   Session s;
   ASSERT_TRUE(s.link);
   const std::string room = "http://www.busy.example/";
+  // Waits until the controller has posted n more updates of members, and forgets them.
+  auto handled = [&](size_t n) {
+    const bool all = s.WaitFor([&] { return s.events.lines.size() >= n; }, milliseconds(60000));
+    s.events.lines.clear();
+    return all;
+  };
+  s.Lines();
   // A member whose record was handed out (a window may hold it) before he left: it stays.
   Member(s, "held", room, true);
-  s.Lines();
+  ASSERT_TRUE(handled(1));
   ContactInfo* held = s.manager->GetContactInfo("held");
   Member(s, "held", room, false);
-  s.Lines();
+  ASSERT_TRUE(handled(1));
   // Logins that stay, and as many that come and go: what the second leave behind, per login.
   auto pass = [&](const std::string& prefix, int count, bool leave) {
-    s.Lines();
     const long before = static_cast<long>(HeapInUse());
     for (int i = 0; i < count; ++i) {
       Member(s, prefix + std::to_string(i), room, true);
       if (leave) Member(s, prefix + std::to_string(i), room, false);
     }
-    s.Lines();
+    EXPECT_TRUE(handled(static_cast<size_t>(count) * (leave ? 2 : 1)));
     return static_cast<long>(HeapInUse()) - before;
   };
   const int count = 3000;
@@ -537,7 +543,7 @@ TEST(ManagerRooms, StrangersWhoLeftEveryRoomAreFreedUnlessHandedOut) {
   EXPECT_EQ("Passer-by held", held->GetNickname());
   // One who comes back is a member again, with a record of his own.
   Member(s, "pass7", room, true);
-  s.Lines();
+  ASSERT_TRUE(handled(1));
   EXPECT_TRUE(s.manager->GetContactInfo("pass7")->IsSubscribedTo(room));
   EXPECT_EQ(count + 1, static_cast<int>(s.manager->GetSubscribedContacts(room).size()));
 }
