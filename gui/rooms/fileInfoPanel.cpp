@@ -60,8 +60,7 @@ FileInfoPanel::FileInfoPanel(FilesFrame* filesFrame, wxWindow* parent, bool down
 
 void FileInfoPanel::BuildFirstLine(wxSizer* main) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
-  auto* name = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                 wxST_ELLIPSIZE_MIDDLE | wxST_NO_AUTORESIZE);
+  auto* name = new wxStaticText(this, wxID_ANY, wxEmptyString);
   name->SetLabelText(DisplayedName(m_fileName));
   ShrinkToFit(line, name);
   line->AddStretchSpacer(1);
@@ -74,8 +73,7 @@ void FileInfoPanel::BuildFirstLine(wxSizer* main) {
 void FileInfoPanel::BuildSecondLine(wxSizer* main, const std::string& nickname) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
-  auto* peer = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                 wxST_ELLIPSIZE_END | wxST_NO_AUTORESIZE);
+  auto* peer = new wxStaticText(this, wxID_ANY, wxEmptyString);
   peer->SetLabelText((m_download ? _("from ") : _("to ")) + std2wx(nickname));
   ShrinkToFit(line, peer);
   line->Add(8, 8);
@@ -90,8 +88,7 @@ void FileInfoPanel::BuildSecondLine(wxSizer* main, const std::string& nickname) 
 void FileInfoPanel::BuildThirdLine(wxSizer* main, const wxString& roomLabel) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
-  auto* room = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                 wxST_ELLIPSIZE_END | wxST_NO_AUTORESIZE);
+  auto* room = new wxStaticText(this, wxID_ANY, wxEmptyString);
   room->SetLabelText(roomLabel);
   ShrinkToFit(line, room);
   line->Add(8, 8);
@@ -100,8 +97,9 @@ void FileInfoPanel::BuildThirdLine(wxSizer* main, const wxString& roomLabel) {
   main->Add(line, 0, wxEXPAND, 0);
 }
 
-// A long name takes the room the figures leave, shortened with "..." rather than pushing them
-// past the row's right edge (the list has no horizontal scroll bar).
+// A long name takes the room the figures leave, cut at its end (whole in its tooltip) rather
+// than pushing them past the row's right edge (the list has no horizontal scroll bar). Not
+// ellipsized by the toolkit: that costs a relayout of the text at every refresh of the row.
 void FileInfoPanel::ShrinkToFit(wxSizer* line, wxStaticText* label) {
   const wxSize full = label->GetBestSize();
   label->SetMinSize(wxSize(std::min(full.x, FromDIP(40)), full.y));
