@@ -32,6 +32,20 @@ std::string Text(const OCTET_STRING_t& value) {
   return asn1::ToString(value);
 }
 
+// A text that other users wrote (a line, a file name): a NUL byte would end it early wherever
+// it becomes a C string, and the rest would go unseen. Each is shown as the replacement
+// character, as the display shows other control characters, and the trace says so.
+std::string UsersText(const OCTET_STRING_t& value, const char* what) {
+  std::string text = asn1::ToString(value);
+  size_t found = text.find('\0');
+  if (found == std::string::npos) return text;
+  size_t count = 0;
+  for (; found != std::string::npos; found = text.find('\0', found + 3), ++count)
+    text.replace(found, 1, "\xEF\xBF\xBD");
+  TRACE_ERROR("%zu NUL byte(s) in a %s shown as U+FFFD", count, what);
+  return text;
+}
+
 // An optional text as a pointer into holder, or null when absent.
 const std::string* OptionalText(const OCTET_STRING_t* value, std::string* holder) {
   if (!value) return nullptr;
@@ -415,7 +429,7 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       UpdateChatRoomContact(GUI_UPDATE_CONTACT, c.updcontact);
       break;
     case S2C_Request_PR_message:
-      ReceiveMessage(Text(c.message.site), Text(c.message.login), Text(c.message.message),
+      ReceiveMessage(Text(c.message.site), Text(c.message.login), UsersText(c.message.message, "message"),
                      static_cast<time_t>(c.message.time), c.message.history && *c.message.history);
       break;
     case S2C_Request_PR_suburlack:
@@ -448,7 +462,8 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       ReceiveDelContact(Text(c.delcontact.login), Text(c.delcontact.message));
       break;
     case S2C_Request_PR_file:
-      HandleTransfer(TransferReport{FM_OFFERED, Text(c.file.login), Text(c.file.site), Text(c.file.filename),
+      HandleTransfer(TransferReport{FM_OFFERED, Text(c.file.login), Text(c.file.site),
+                                    UsersText(c.file.filename, "file name"),
                                     Text(c.file.filekey), "", Text(c.file.ip), static_cast<int>(c.file.port),
                                     time(nullptr), true, 0, c.file.filesize, 0});
       break;

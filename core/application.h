@@ -402,6 +402,10 @@ class Manager : public wxEvtHandler {
   std::string m_webToken;
   // Records made for logins the Manager does not know, kept so that each gets one.
   std::map<std::string, ContactInfo*> m_strangers;
+  // Records made for logins met only in room updates, never handed out by pointer (by
+  // GetContactInfo, GetSubscribedContacts or to the settings): no window can hold them, so they
+  // go once their login has left every room. A record handed out leaves the set for good.
+  mutable std::set<const ContactInfo*> m_unlentRecords;
   // Logins taken out of the saved contacts: an update already on its way does not bring them
   // back; asking for or accepting the contact again lifts the mark.
   std::set<std::string> m_removedContacts;
@@ -429,6 +433,9 @@ class Manager : public wxEvtHandler {
   // The site rooms the server opened in the current session (an ended session took its own).
   std::vector<std::string>& OpenedRooms();
   ContactInfo* RoomMemberRecord(const std::string& login);
+  // Frees the record of a login met only in room updates once it is in no room, is no saved
+  // contact and has never been handed out (applicationContacts.cpp).
+  void ForgetUnseenStranger(const std::string& login);
   void UpdateRoomMember(int code, const std::string& room, ContactInfo* record, const S2C_UpdateContactAll_t& update,
                         bool statusValid);
   void UpdateListedContact(int code, ContactInfo* record, const S2C_UpdateContactAll_t& update, bool statusValid,
@@ -447,6 +454,9 @@ class Manager : public wxEvtHandler {
   std::map<std::pair<std::string, std::string>, std::unique_ptr<Smiley>> m_receivedSmileys;
   // Relayed uploads under way, by login and file key.
   std::set<std::string> m_relayedUploads;
+  // Offers of other users that this user has fetched (or tried to): their withdrawal by the
+  // sender leaves what the transfer itself reported.
+  std::set<std::string> m_offersTaken;
   uint64_t m_openedRoomsLink = 0;
   // When each running transfer's progress was last posted.
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressPosted;

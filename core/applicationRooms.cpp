@@ -134,7 +134,9 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
 
 std::vector<ContactInfo*> Manager::GetSubscribedContacts(const std::string& room) const {
   auto members = m_roomMembers.find(room);
-  return members == m_roomMembers.end() ? std::vector<ContactInfo*>() : members->second;
+  if (members == m_roomMembers.end()) return std::vector<ContactInfo*>();
+  for (const ContactInfo* member : members->second) m_unlentRecords.erase(member);
+  return members->second;
 }
 
 void Manager::SubscribeContactToChatRoom(const std::string& room, ContactInfo* contact) {
@@ -177,6 +179,7 @@ ContactInfo* Manager::RoomMemberRecord(const std::string& login) {
     m_strangers.erase(stranger);
   } else {
     held = new ContactInfo(login, "", "", "", STATUS_OFFLINE, "", "", 0, 0, 0, "", "parlavox", false);
+    m_unlentRecords.insert(held);
   }
   return held;
 }
@@ -243,6 +246,7 @@ void Manager::UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& upda
     UpdateListedContact(code, record, update, statusValid, profileChanged);
   }
   UpdateAvatars(login, update);
+  if (!own) ForgetUnseenStranger(login);
   TRACE_END();
 }
 
@@ -281,6 +285,7 @@ void Manager::UpdateListedContact(int code, ContactInfo* record, const S2C_Updat
   bool listed = config->HasContact(record->GetLogin());
   if (listed || (update.site && !IsRemovedContact(record->GetLogin()))) {
     config->UpdateContact(record);
+    m_unlentRecords.erase(record);
     bool logout = statusValid && record->GetStatus() == STATUS_OFFLINE &&
                   record->GetPreviousStatus() != STATUS_OFFLINE;
     PostOwned(wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, code,

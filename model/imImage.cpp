@@ -269,6 +269,20 @@ std::string IMImage::MessengerIconName(const std::string& protocol) {
   return kIconPrefix + protocol;
 }
 
+std::string IMImage::StoreMessengerIcon(const std::string& protocol, const unsigned char* data,
+                                        unsigned long length) {
+  TRACE_START_ARGS("%s, %lu", protocol.c_str(), length);
+  for (t_image_type type : {IMAGE_PNG, IMAGE_GIF, IMAGE_JPG}) {
+    if (!data || !HasSignature(type, data, length)) continue;
+    std::string path = StoreImage(MessengerIconName(protocol), type, data, length);
+    TRACE_END_RESULT("%s", path.c_str());
+    return path;
+  }
+  TRACE_ERROR("Image::StoreImage : icon of %s is neither gif, jpg nor png", protocol.c_str());
+  TRACE_END();
+  return "";
+}
+
 std::string IMImage::AvatarName(const std::string& login) {
   if (!CouldNameAnotherImage(login)) return login;
   static const char hex[] = "0123456789ABCDEF";

@@ -169,10 +169,10 @@ void ContactEntry::SetProtocolIcon() {
   wxBitmap icon;
   // The network's name comes from the server: it names a file only when it is a plain name.
   if (IsPlainName(type)) {
-    const wxString path = std2wx(Config::GetUserPath() + "extmessenger_" + type + ".png");
+    // Stored as a gif, jpg or png image, whichever the server sent.
     wxLogNull quiet;
-    if (wxFileExists(path) && icon.LoadFile(path, wxBITMAP_TYPE_PNG))
-      icon = IMImage::ResizeBitmap(icon, wxSize(16, 16), false, false);
+    icon = IMImage::GetImage(IMImage::MessengerIconName(type), false);
+    if (icon.IsOk()) icon = IMImage::ResizeBitmap(icon, wxSize(16, 16), false, false);
   }
   if (!icon.IsOk()) {
     wxImage blank(16, 16);
