@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
@@ -106,6 +108,32 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(AwaitLog("bob logged out (1 online)"));
+}
+
+// A SIGTERM while a file chooser of the program is open (the user's "Send file..." of a room):
+// the program does not wait for the user to dismiss it, it ends at once and cleanly, logged out
+// and with its settings whole.
+TEST_F(Ending, BySignalWithAFileChooserOpen) {
+  Person& alice = Add("alice");
+  ASSERT_GE(StartAndLogInByTyping(alice), 0);
+  const std::string page = "http://www.chooser.example/";
+  size_t from = Journal().size();
+  Browse(alice, page);
+  ASSERT_GE(AwaitJournal("alice openurl site=\"" + page + "\"", from), 0);
+  ASSERT_TRUE(EnterFromThePanel(alice, page));
+  const programtest::Screen::WindowId room = AwaitWindow(alice, "Chatrooms");
+  ASSERT_NE(0u, room);
+  // The input's second tool opens the chooser.
+  ASSERT_TRUE(ClickFor(alice, room, 74, 326, "Send file..."));
+  from = Journal().size();
+  const auto signalled = std::chrono::steady_clock::now();
+  kill(alice.Pid(), SIGTERM);
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  const auto took = std::chrono::steady_clock::now() - signalled;
+  EXPECT_LT(took, std::chrono::seconds(1))
+      << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  ExpectSettingsWhole(alice);
 }
 
 // Ending in the middle of a file transfer (slowed on its way, as over a real line) and of a
