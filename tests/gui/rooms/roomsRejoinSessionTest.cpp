@@ -156,12 +156,14 @@ TEST_F(RoomsRejoinSession, ANewPrivateRoomIsAskedForOnce) {
 
 TEST_F(RoomsRejoinSession, TheTypingLineGoesWithABanAndShowsWhole) {
   TestUser& bob = LogIn("bob");
+  TestUser& carol = LogIn("carol");
   const std::vector<std::string> sites = {"http://www.typing-one.example/", "http://www.typing-two.example/",
                                           "http://www.typing-three.example/"};
   for (const std::string& site : sites) {
     ASSERT_TRUE(Enter(bob, site));
     ASSERT_TRUE(EnterRoom(site));
   }
+  ASSERT_TRUE(Enter(carol, sites[0]));
   for (const std::string& site : sites) bob.Link().KeyTyped(bob.Key(), site, true);
   ASSERT_TRUE(Until([&] { return Occurrences(Rooms()->GetTypingLine(), "Bob is typing") == 3; }));
   // Three lines, each whole: the line is as tall as its text.
@@ -170,17 +172,26 @@ TEST_F(RoomsRejoinSession, TheTypingLineGoesWithABanAndShowsWhole) {
   EXPECT_GE(typing->GetSize().GetHeight(), 3 * typing->GetCharHeight()) << typing->GetSize().GetHeight();
   EXPECT_TRUE(typing->IsShownOnScreen());
 
-  // The server bans alice from the first room: its page closes and its typing line goes.
-  GetManager()->BanSite(sites[0]);
-  ASSERT_TRUE(Until([&] { return Occurrences(Rooms()->GetTypingLine(), "Bob is typing") == 2; }))
-      << Rooms()->GetTypingLine();
+  // Bob and carol report alice in the first room, and the server bans her from it: its page
+  // closes and its typing line goes.
+  bob.Link().ReportAbuse(bob.Key(), sites[0], "alice", "spam");
+  carol.Link().ReportAbuse(carol.Key(), sites[0], "alice", "spam");
+  ChatRoomPanel* banned = Rooms()->GetChatRoom(sites[0]);
+  ASSERT_TRUE(Showing(banned, "You are banned from this chatroom!"));
+  EXPECT_TRUE(banned->IsClosed());
+  EXPECT_EQ(2, Occurrences(Rooms()->GetTypingLine(), "Bob is typing")) << Rooms()->GetTypingLine();
   EXPECT_EQ(wxNOT_FOUND, Rooms()->GetTypingLine().Find("typing-one")) << Rooms()->GetTypingLine();
-  EXPECT_TRUE(Rooms()->GetChatRoom(sites[0])->IsClosed());
-  // A notice still on its way for the closed room shows nothing either.
-  bob.Link().KeyTyped(bob.Key(), sites[0], true);
-  ASSERT_TRUE(bob.Sync());
-  Settle();
-  EXPECT_EQ(wxNOT_FOUND, Rooms()->GetTypingLine().Find("typing-one")) << Rooms()->GetTypingLine();
+
+  // At the next log-in the room refuses her again: its page says so and stays closed, while
+  // the others open.
+  Frame()->OnSwitchConnection(false);
+  ASSERT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
+  GetManager()->Connect("alice", "alice", false, "127.0.0.1", Server().Port(), true, false);
+  ASSERT_TRUE(Until([] { return GetManager()->IsConnected(); }));
+  ASSERT_TRUE(Showing(banned, "You are banned from this chatroom."));
+  ASSERT_TRUE(Until([&] { return !Rooms()->GetChatRoom(sites[1])->IsClosed(); }));
+  EXPECT_TRUE(banned->IsClosed());
+  EXPECT_FALSE(banned->GetWriteMessagePanel()->GetTextCtrl()->IsEditable());
 }
 
 }  // namespace
