@@ -17,6 +17,19 @@ int Starts() {
   return starts > 0 ? starts : 50;
 }
 
+// What a start that went wrong left: its outputs, its exit status or, still running, where each
+// of its threads stands.
+std::string Describe(Person& person) {
+  std::string said = "output:\n" + person.Output() + "\nerrors:\n" + person.Errors() + "\n";
+  if (kill(person.Pid(), 0) == 0) {
+    std::string stacks;
+    programtest::RunToEnd({"gdb", "-p", std::to_string(person.Pid()), "-batch", "-ex", "thread apply all bt 30"}, "/tmp",
+                          &stacks);
+    said += "still running:\n" + stacks;
+  }
+  return said + "traced errors:\n" + person.TraceLog(true);
+}
+
 TEST_F(Journey, LoggedInStartsInARowEachShowTheirWindow) {
   Person& alice = Add("alice");
   ASSERT_GE(StartAndLogInByTyping(alice), 0);
@@ -28,16 +41,16 @@ TEST_F(Journey, LoggedInStartsInARowEachShowTheirWindow) {
     SCOPED_TRACE("start " + std::to_string(run) + " of " + std::to_string(starts));
     const size_t before = Journal().size();
     alice.Start();
-    ASSERT_NE(0u, AwaitWindow(alice, "Parlavox")) << alice.Errors() << alice.TraceLog(true);
+    ASSERT_NE(0u, AwaitWindow(alice, "Parlavox")) << Describe(alice);
     const long connected =
         AwaitJournal([&](const std::string& line) { return line.compare(0, connect.size(), connect) == 0; }, before);
-    ASSERT_GE(connected, 0) << alice.Errors() << alice.TraceLog(true);
+    ASSERT_GE(connected, 0) << Describe(alice);
     ASSERT_GE(AwaitJournal([&](const std::string& line) { return line.compare(0, welcomed.size(), welcomed) == 0; },
                            size_t(connected)),
               0)
-        << alice.Errors() << alice.TraceLog(true);
+        << Describe(alice);
     kill(alice.Pid(), SIGTERM);
-    ASSERT_EQ(0, alice.WaitExit()) << alice.Errors() << alice.TraceLog(true);
+    ASSERT_EQ(0, alice.WaitExit()) << Describe(alice);
   }
 }
 
