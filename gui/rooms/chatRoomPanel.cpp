@@ -44,6 +44,8 @@ ChatRoomPanel::ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url
   SetBackgroundColour(*wxWHITE);
   Build(parent);
   SetConnectionStatus(m_manager->IsConnected());
+  // A page made while offline was never in its room: it is not one that a connection closed.
+  m_closed = false;
   Layout();
   TRACE_END();
 }
