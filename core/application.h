@@ -218,6 +218,10 @@ class Manager : public wxEvtHandler {
 
   // -- Membership, messages and typing.
   bool HasSubscribedTo(const std::string& room) const;
+  // True between a subscription sent and its answer (or the end of the session).
+  bool IsSubscribing(const std::string& room) const { return m_subscribing.count(room) != 0; }
+  // Sends the room's subscription unless it is held already or one is on its way: a room is
+  // asked for once, however often the user types or writes before the answer.
   void SubscribeChatRoom(const std::string& room);
   void UnsubscribeChatRoom(const std::string& room);
   std::vector<std::string> GetSubscribedChatRooms() const { return m_subscribedRooms; }
@@ -386,6 +390,8 @@ class Manager : public wxEvtHandler {
   std::vector<Smiley*> m_builtinSmileys;
   std::map<std::string, std::vector<Smiley*>> m_customSmileys;
   std::vector<std::string> m_subscribedRooms;
+  // Subscriptions sent and not answered yet.
+  std::set<std::string> m_subscribing;
   std::vector<std::string> m_openedRooms;
   std::map<std::string, std::string> m_privateRoomTexts;
   int m_privateRoomCounter = 0;

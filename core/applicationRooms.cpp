@@ -85,23 +85,29 @@ void Manager::SubscribeChatRoom(const std::string& room) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", room.c_str());
   ClientSideRequest* client = Client();
-  if (m_connected && client && !HasSubscribedTo(room)) client->SendSubscribeChatRoom(m_authKey, room);
+  if (!m_connected || !client || HasSubscribedTo(room) || IsSubscribing(room)) {
+    TRACE_END_RESULT("(skip)");
+    return;
+  }
+  if (client->SendSubscribeChatRoom(m_authKey, room)) m_subscribing.insert(room);
   TRACE_END();
 }
 
 void Manager::SubscribeChatRoomAck(const std::string& site, long answer) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s, %ld", site.c_str(), answer);
+  m_subscribing.erase(site);
   if (HasSubscribedTo(site)) {
     TRACE_END_RESULT("(skip)");
     return;
   }
   std::string other = IsPrivateChatRoom(site);
-  if (!other.empty()) {
+  if (!other.empty() && (answer == SubscribeStatus_subscribed || answer == SubscribeStatus_blocked)) {
     CreateVirtualChatRoomAck(other, site, answer);
     TRACE_END();
     return;
   }
+  // A one-to-one room refused otherwise is said like any other room (its page may wait for it).
   int code = GUI_SUBSCRIBE_CHATROOM_FAILED;  // also for an answer this client does not know
   if (answer == SubscribeStatus_subscribed) {
     code = GUI_SUBSCRIBE_CHATROOM_OK;
@@ -122,6 +128,7 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", room.c_str());
   EraseFirst(m_subscribedRooms, room);
+  m_subscribing.erase(room);
   ClientSideRequest* client = Client();
   if (m_connected && client) client->SendUnsubscribeChatRoom(m_authKey, room);
   std::string other = IsPrivateChatRoom(room);
@@ -479,10 +486,16 @@ std::string Manager::CreateVirtualChatRoom(const std::string& login, bool* exist
     TRACE_END_RESULT("existed");
     return name;
   }
+  if (IsSubscribing(name)) {
+    m_virtualRoomRequests[login] = true;
+    TRACE_END_RESULT("asked already");
+    return name;
+  }
   if (!client->SendSubscribeChatRoom(m_authKey, name)) {
     TRACE_END_RESULT("refused");
     return "";
   }
+  m_subscribing.insert(name);
   m_virtualRoomRequests[login] = true;
   TRACE_END();
   return name;
@@ -491,6 +504,7 @@ std::string Manager::CreateVirtualChatRoom(const std::string& login, bool* exist
 void Manager::CreateVirtualChatRoomAck(const std::string& login, const std::string& room, long answer) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s, %s, %ld", login.c_str(), room.c_str(), answer);
+  m_subscribing.erase(room);
   bool focus = false;
   auto asked = m_virtualRoomRequests.find(login);
   if (asked != m_virtualRoomRequests.end()) {

@@ -103,19 +103,24 @@ void MainFrame::ReceiveSubscribeChatRoomAck(wxCommandEvent& event) {
       break;
     }
     case GUI_SUBSCRIBE_CHATROOM_FAILED:
+      m_chatRooms->RoomRefused(url, _("The server refused to let you into this chatroom again."));
       if (!m_manager->IsMultiplePrivateChatRoom(url))
         PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Subscribe chatroom"),
                                            _("Subscribe to ") + name + _(" failed"), *wxRED, wxString(), *wxBLUE));
       break;
     case GUI_SUBSCRIBE_CHATROOM_BANNED:
+      m_chatRooms->RoomRefused(url, _("You are banned from this chatroom."));
       if (!m_manager->IsMultiplePrivateChatRoom(url))
         PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Notification"),
                                            _("You are banned from"), *wxRED, name, *wxBLUE));
       break;
     case GUI_SUBSCRIBE_CHATROOM_BLOCKED:
+      m_chatRooms->RoomRefused(url, _("This chatroom could not be entered again."));
       if (strings.size() >= 3) ShowBlockedRoom(url, wx2std(strings[1]), wx2std(strings[2]));
       break;
     default:
+      // A site's room refused because of a block.
+      m_chatRooms->RoomRefused(url, _("This chatroom could not be entered again."));
       break;
   }
   TRACE_END();

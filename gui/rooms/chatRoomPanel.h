@@ -39,7 +39,14 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::string GetURL() const { return m_url; }
   void SetFocus() override;
   void Hide();
+  // Closed, the page is read-only and keeps no members. When the connection comes back, a page
+  // closed with it asks for its room again and stays closed until the room's answer: accepted,
+  // it opens; refused, it says so and stays closed.
   void SetConnectionStatus(bool connected);
+  bool IsClosed() const { return m_closed; }
+  bool IsRejoining() const { return m_rejoining; }
+  void RoomAccepted();
+  void RoomRefused(const wxString& reason);
 
   // What the message input hands over. OnSendMessage returns whether the text went (only then
   // is the input emptied); a page whose tab is being closed sends and reports nothing.
@@ -103,7 +110,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
     wxString linkText;
     std::string linkTarget;
     size_t paragraphs = 0;  // what it takes in the display, once written
+    bool repeated = false;  // a line of the room's history has been recognised as this one
   };
+  // True when the history line is one the page shows already (each shown line answers for one
+  // history line); it is then not written again.
+  bool ShowsAlready(const Message& message);
 
   void SetUpStyles();
   void Build(wxWindow* parent);
@@ -166,6 +177,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   wxSplitterWindow* m_chatSplitter = nullptr;
   std::string m_url;
   bool m_showClosedNotice = true;
+  bool m_closed = false;
+  bool m_rejoining = false;
   // The splitters are placed once they have a size of their own.
   bool m_membersPlaced = false;
   bool m_inputPlaced = false;

@@ -42,6 +42,11 @@ size_t ParagraphsOf(bool notice) { return notice ? 1 : 2; }
 
 void ChatRoomPanel::AddMessage(Message* message) {
   TRACE_START_ARGS("%s", message->GetLogin().c_str());
+  // Entering the room again brings its history, which holds lines the page showed already.
+  if (message->IsHistory() && ShowsAlready(*message)) {
+    TRACE_END_RESULT("shown already");
+    return;
+  }
   Line line;
   line.login = message->GetLogin();
   line.nickname = message->GetNickname();
@@ -53,6 +58,20 @@ void ChatRoomPanel::AddMessage(Message* message) {
   // The sender's row shows the sender's latest state (one who has left goes).
   if (!history) UpdateContact(*m_manager->GetContactInfo(message->GetLogin()), false, false, false);
   TRACE_END();
+}
+
+bool ChatRoomPanel::ShowsAlready(const Message& message) {
+  // The user's own lines were shown with this computer's time, the others' with the server's.
+  const bool own = message.GetLogin() == m_manager->GetLogin();
+  for (std::deque<Line>* lines : {&m_written, &m_pending}) {
+    for (Line& line : *lines) {
+      if (line.notice || line.repeated || line.login != message.GetLogin() || line.text != message.GetText()) continue;
+      if (!own && line.time != message.GetTime()) continue;
+      line.repeated = true;
+      return true;
+    }
+  }
+  return false;
 }
 
 void ChatRoomPanel::AddAdminMessage(const wxString& text, time_t time, const wxColour* colour) {

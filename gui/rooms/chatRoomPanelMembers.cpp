@@ -81,6 +81,11 @@ void ChatRoomPanel::UpdateData(ContactEntry* row, const ContactInfo& contact) {
 void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet) {
   const std::string login = contact.GetLogin();
   TRACE_START_ARGS("%s, %s, %d%d%d", m_url.c_str(), login.c_str(), int(notify), int(add), int(quiet));
+  // A closed room has no members to show, whatever the server says of the room meanwhile.
+  if (m_closed) {
+    TRACE_END_RESULT("closed");
+    return;
+  }
   const bool inRoom = contact.IsSubscribedTo(m_url);
   if (ContactEntry* row = FindContact(login)) {
     if (inRoom) {

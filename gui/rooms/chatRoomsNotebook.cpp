@@ -61,7 +61,10 @@ ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent)
 
   auto* bottom = new wxBoxSizer(wxHORIZONTAL);
   sizer->Add(bottom, 0, wxEXPAND | wxTOP | wxBOTTOM, 4);
-  m_typingText = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, 28), 0);
+  m_typingText = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, kTypingMinHeight),
+                                  wxST_NO_AUTORESIZE);
+  m_typingText->SetMinSize(wxSize(-1, kTypingMinHeight));
+  m_typingText->Bind(wxEVT_SIZE, &ChatRoomsNotebook::OnTypingSized, this);
   bottom->Add(m_typingText, 1, wxEXPAND | wxLEFT, 8);
   auto* help = new wxStaticText(this, wxID_ANY, _("Help?"));
   help->SetForegroundColour(*wxBLUE);
@@ -238,6 +241,9 @@ void ChatRoomsNotebook::BanChatRoom(const std::string& url) {
     page->AddAdminMessage(_("Too many abuses reported. You are banned from this chatroom!"), time(nullptr), wxRED);
     page->SetConnectionStatus(false);
   }
+  // Nobody is shown typing in a room the user is out of.
+  m_typingContacts.erase(url);
+  WriteTypingLine();
   TRACE_END();
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
@@ -53,7 +54,8 @@ void ChatRoomsNotebook::WriteTypingLine() {
   wxString text;
   for (const auto& room : m_typingContacts) {
     const std::vector<std::string>& logins = room.second;
-    if (logins.empty() || !IsChatRoomOpened(room.first)) continue;
+    const ChatRoomPanel* page = GetChatRoom(room.first);
+    if (logins.empty() || !page || page->IsClosed()) continue;
     const bool oneToOne = !m_manager->IsPrivateChatRoom(room.first).empty();
     if (oneToOne && logins.size() != 1) continue;
     wxString names;
@@ -68,5 +70,28 @@ void ChatRoomsNotebook::WriteTypingLine() {
     if (!text.empty()) text += "\n";
     text += line;
   }
-  m_typingText->SetLabelText(text);
+  m_typingLine = text;
+  FitTypingLine();
+}
+
+// The line is wrapped to the width under the tabs and takes the height its lines need, so that
+// every room's line shows whole.
+void ChatRoomsNotebook::FitTypingLine() {
+  const int width = m_typingText->GetSize().GetWidth();
+  m_typingText->SetLabelText(m_typingLine);
+  if (width > 20) m_typingText->Wrap(width);
+  m_typingText->InvalidateBestSize();
+  const int height = std::max(kTypingMinHeight, m_typingText->GetBestSize().GetHeight());
+  if (m_typingText->GetMinSize().GetHeight() != height) {
+    m_typingText->SetMinSize(wxSize(-1, height));
+    Layout();
+  }
+}
+
+void ChatRoomsNotebook::OnTypingSized(wxSizeEvent& event) {
+  event.Skip();
+  if (event.GetSize().GetWidth() != m_typingWidth) {
+    m_typingWidth = event.GetSize().GetWidth();
+    CallAfter([this] { FitTypingLine(); });
+  }
 }

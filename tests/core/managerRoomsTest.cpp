@@ -208,6 +208,8 @@ TEST(ManagerSites, ThePagesOfTheBrowser) {
   s.manager->SetSiteStatus("http://mine.example/", SITE_DEFAULT);
   ASSERT_TRUE(s.link = s.LogIn(*s.server));
   s.Await(*s.link, C2S_Request_PR_askmessengerprotocols, true);
+  // Every log-in reports the client.
+  s.Await(*s.link, C2S_Request_PR_clientinfo, true);
   s.manager->SetDefaultSiteStatus(SITE_BLOCKED);
   EXPECT_TRUE(s.Quiet());
   Config::GetInstance()->SetDefaultSiteStatus(SITE_OPEN);
