@@ -153,7 +153,8 @@ void ContactInfoFrame::UpdateContactInfo(const ContactInfo& info) {
   TRACE_START_ARGS("%s", info.GetLogin().c_str());
   m_panel->UpdateContactInfo(info);
   m_privateContact = m_manager->HasContact(info.GetLogin());
-  m_notifications = info.GetNotifications();
+  // Choices waiting for Save or Cancel (a failed save among them) stay on screen.
+  if (!m_saveButton->IsEnabled()) m_notifications = info.GetNotifications();
   RefreshSwitches();
   TRACE_END();
 }

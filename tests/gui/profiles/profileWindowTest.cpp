@@ -9,8 +9,10 @@
 
 #include <unistd.h>
 
+#include "gui/contacts/contactsShortFrame.h"
 #include "gui/nicknamePanel.h"
 #include "tests/gui/profiles/profilesFixture.h"
+#include "tests/support/testSupport.h"
 
 namespace {
 
@@ -354,3 +356,113 @@ TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
 }
 
 }  // namespace
+
+namespace {
+
+// The part of the settings file that holds `login`'s record.
+std::string RecordInFile(const std::string& login) {
+  const std::string file = testsupport::ReadFile(Config::GetUserPath() + "parlavox.xml");
+  const size_t at = file.find("<login>" + login + "</login>");
+  if (at == std::string::npos) return "";
+  return file.substr(at, file.find("<login>", at + 1) - at);
+}
+
+}  // namespace
+
+// A save that fails takes no effect: the record keeps its switches (the settings written later,
+// as at exit, hold none of the failed save) and no group goes out, while the window keeps the
+// choice on screen, through the contact's next update, for a later Save that writes it.
+TEST_F(ProfilesTest, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
+  ASSERT_TRUE(LogIn());
+  Config::GetInstance()->AddGroup("Work");
+  Config::GetInstance()->AddGroup("Home");
+  Send({"carl", "Carl", "none", "Work"});
+  ContactInfoFrame* carl = OpenProfile("carl");
+  ASSERT_TRUE(carl);
+  ASSERT_TRUE(Click(carl, "close-visual"));
+  wxComboBox* groups = carl->GetPanel()->GetGroupCombo();
+  Choose(groups, groups->FindString("Home"));
+  failSaves = true;
+  Press(Button(carl, "&Save"), [&] { return !boxes.seen.empty(); });
+  failSaves = false;
+  ASSERT_EQ(1u, boxes.seen.size());
+  EXPECT_EQ(NOTIFICATION_NOT_SET, GetManager()->GetContactInfo("carl")->GetNotification("close-visual"));
+  EXPECT_EQ("Work", GetManager()->GetContactInfo("carl")->GetGroup());
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
+
+  // carl's next update leaves the choice on screen.
+  Send({"carl", "Carl the Second", "none", "Work"});
+  EXPECT_NE(NOTIFICATION_NOT_SET, carl->GetPendingNotification("close-visual"));
+  EXPECT_EQ("Home", groups->GetStringSelection());
+  EXPECT_TRUE(carl->IsShown() && Button(carl, "&Save")->IsEnabled());
+
+  // Written now, as at exit: nothing of the failed save.
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  std::string record = RecordInFile("carl");
+  ASSERT_FALSE(record.empty());
+  EXPECT_EQ(std::string::npos, record.find("<first>close-visual</first>")) << record;
+  EXPECT_NE(std::string::npos, record.find("<group>Work</group>")) << record;
+
+  // Saved again: the switch and the group are written, the group reaches the server.
+  Press(Button(carl, "&Save"), [&] { return !carl->IsShown(); });
+  EXPECT_EQ(1u, boxes.seen.size());
+  auto filed = Await(C2S_Request_PR_contactgroup);
+  ASSERT_TRUE(filed);
+  EXPECT_EQ("Home", Text(filed->choice.contactgroup.group));
+  record = RecordInFile("carl");
+  EXPECT_NE(std::string::npos, record.find("<first>close-visual</first>")) << record;
+  EXPECT_NE(std::string::npos, record.find("<group>Home</group>")) << record;
+}
+
+// A group renamed in the contacts manager while a profile is open: the profile shows the new
+// name and has nothing to save; a group chosen there and not saved yet follows the new name.
+TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
+  ASSERT_TRUE(LogIn());
+  Config::GetInstance()->AddGroup("Work");
+  Config::GetInstance()->AddGroup("Home");
+  Send({"bob", "Bob", "none", "Work"});
+  Send({"dora", "Dora", "none", "Work"});
+  ContactInfoFrame* bob = OpenProfile("bob");
+  ContactInfoFrame* dora = OpenProfile("dora");
+  ASSERT_TRUE(bob && dora);
+  wxComboBox* doraGroups = dora->GetPanel()->GetGroupCombo();
+  Choose(doraGroups, doraGroups->FindString("Home"));
+  ASSERT_TRUE(dora->GetChosenGroup());
+
+  auto* manager = FindChild<ContactsShortFrame>(frame, [](ContactsShortFrame*) { return true; });
+  ASSERT_TRUE(manager);
+  manager->Show();
+  ASSERT_TRUE(PumpUntil([&] { return manager->IsShownOnScreen(); }));
+  auto* managerGroups = FindChild<wxComboBox>(manager, [](wxComboBox*) { return true; });
+  ASSERT_TRUE(managerGroups);
+  Choose(managerGroups, managerGroups->FindString("Work"));
+  wxButton* rename = guitest::ButtonLabelled(manager, "Rename");
+  ASSERT_TRUE(rename && rename->IsEnabled());
+  {
+    TextAnswer answer("Team");
+    Press(rename, [&] { return answer.asked > 0; });
+  }
+  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("bob")->GetGroup() == "Team"; }));
+  guitest::Pump(50);
+  wxComboBox* bobGroups = bob->GetPanel()->GetGroupCombo();
+  EXPECT_EQ("Team", bobGroups->GetStringSelection());
+  EXPECT_FALSE(Button(bob, "&Save")->IsEnabled());
+  EXPECT_FALSE(Button(bob, "&Cancel")->IsEnabled());
+  EXPECT_FALSE(bob->GetChosenGroup());
+  EXPECT_EQ("Home", doraGroups->GetStringSelection());
+
+  // "Home" renamed while dora's window waits with it: it waits with the new name.
+  Choose(managerGroups, managerGroups->FindString("Home"));
+  {
+    TextAnswer answer("House");
+    Press(rename, [&] { return answer.asked > 0; });
+  }
+  ASSERT_TRUE(PumpUntil([&] { return doraGroups->GetStringSelection() == "House"; }));
+  ASSERT_TRUE(dora->GetChosenGroup());
+  EXPECT_EQ("House", *dora->GetChosenGroup());
+  Press(Button(dora, "&Save"), [&] { return !dora->IsShown(); });
+  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("dora")->GetGroup() == "House"; }));
+  // bob's window still has nothing to save; Cancel leaves him in his renamed group.
+  Press(Button(bob, "&Cancel"), [&] { return !bob->IsShown(); });
+  EXPECT_EQ("Team", GetManager()->GetContactInfo("bob")->GetGroup());
+}
