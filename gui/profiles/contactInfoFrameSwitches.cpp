@@ -2,6 +2,7 @@
 // in the own profile) bring a pop-up or a sound. A contact's switch goes not set, on, off, not
 // set; not set leaves the choice to the defaults of the contacts manager. The own profile's
 // switches go between on and off. Clicks wait in the window until Save.
+#include <wx/button.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>

@@ -9,6 +9,9 @@
 
 #include <unistd.h>
 
+#include <wx/generic/statbmpg.h>
+
+#include "gui/contacts/avatarBitmapPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/nicknamePanel.h"
 #include "tests/gui/profiles/profilesFixture.h"
@@ -414,6 +417,13 @@ TEST_F(ProfilesTest, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
   EXPECT_NE(std::string::npos, record.find("<group>Home</group>")) << record;
 }
 
+// The button's command, as a press gives it.
+void Pressed(wxButton* button) {
+  wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+  event.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(event);
+}
+
 // A group renamed in the contacts manager while a profile is open: the profile shows the new
 // name and has nothing to save; a group chosen there and not saved yet follows the new name.
 TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
@@ -432,6 +442,7 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
   auto* manager = FindChild<ContactsShortFrame>(frame, [](ContactsShortFrame*) { return true; });
   ASSERT_TRUE(manager);
   manager->Show();
+  manager->Move(20, 20);
   ASSERT_TRUE(PumpUntil([&] { return manager->IsShownOnScreen(); }));
   auto* managerGroups = FindChild<wxComboBox>(manager, [](wxComboBox*) { return true; });
   ASSERT_TRUE(managerGroups);
@@ -440,7 +451,8 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
   ASSERT_TRUE(rename && rename->IsEnabled());
   {
     TextAnswer answer("Team");
-    Press(rename, [&] { return answer.asked > 0; });
+    Pressed(rename);
+    EXPECT_EQ(1, answer.asked);
   }
   ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("bob")->GetGroup() == "Team"; }));
   guitest::Pump(50);
@@ -455,14 +467,53 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
   Choose(managerGroups, managerGroups->FindString("Home"));
   {
     TextAnswer answer("House");
-    Press(rename, [&] { return answer.asked > 0; });
+    Pressed(rename);
+    EXPECT_EQ(1, answer.asked);
   }
   ASSERT_TRUE(PumpUntil([&] { return doraGroups->GetStringSelection() == "House"; }));
   ASSERT_TRUE(dora->GetChosenGroup());
   EXPECT_EQ("House", *dora->GetChosenGroup());
+  manager->Show(false);
   Press(Button(dora, "&Save"), [&] { return !dora->IsShown(); });
   ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("dora")->GetGroup() == "House"; }));
-  // bob's window still has nothing to save; Cancel leaves him in his renamed group.
-  Press(Button(bob, "&Cancel"), [&] { return !bob->IsShown(); });
+  // bob's window still has nothing to save, and shows his renamed group.
+  EXPECT_FALSE(Button(bob, "&Save")->IsEnabled());
+  EXPECT_EQ("Team", bobGroups->GetStringSelection());
   EXPECT_EQ("Team", GetManager()->GetContactInfo("bob")->GetGroup());
+}
+
+namespace {
+
+// `inner` lies whole inside the client area of each of its parents, up to its window.
+bool ShownWhole(wxWindow* inner) {
+  const wxRect rect(inner->GetScreenPosition(), inner->GetSize());
+  for (wxWindow* parent = inner->GetParent(); parent; parent = parent->GetParent()) {
+    const wxRect area(parent->ClientToScreen(wxPoint(0, 0)), parent->GetClientSize());
+    if (!area.Contains(rect)) {
+      ADD_FAILURE() << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ") outside "
+                    << parent->GetClassInfo()->GetClassName() << " (" << area.x << "," << area.y << " " << area.width
+                    << "x" << area.height << ")";
+      return false;
+    }
+    if (parent->IsTopLevel()) break;
+  }
+  return true;
+}
+
+}  // namespace
+
+// A contact's profile shows the contact's large avatar whole.
+TEST_F(ProfilesTest, AContactsProfileShowsTheWholeAvatar) {
+  ASSERT_TRUE(LogIn());
+  Send({"carl", "Carl", "none"});
+  ContactInfoFrame* carl = OpenProfile("carl");
+  ASSERT_TRUE(carl);
+  auto* avatar = FindChild<AvatarBitmapPanel>(carl, [](AvatarBitmapPanel*) { return true; });
+  ASSERT_TRUE(avatar);
+  guitest::Pump(50);
+  wxWindow* picture = avatar->GetPicture();
+  const wxSize drawn = avatar->GetPicture()->GetBitmap().GetSize();
+  EXPECT_GE(drawn.x, 48) << "the large avatar";
+  EXPECT_EQ(drawn, picture->GetSize());
+  EXPECT_TRUE(ShownWhole(picture));
 }

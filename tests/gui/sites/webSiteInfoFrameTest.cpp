@@ -110,6 +110,22 @@ TEST_F(SiteWindow, ProfileFollowsTheRecordAndSurvivesHostileNumbers) {
   EXPECT_EQ("other.example/", frame->GetWebSite());
 }
 
+// The users line counts the other Parlavoxers in the site's room as the controller follows them.
+TEST_F(SiteWindow, TheUsersLineCountsTheRoomsMembers) {
+  URLInfo* site = Site(kSite);
+  site->SetNbrUsers(5);
+  for (const char* login : {"alice", "bob", "carl", "dora"})
+    manager()->SubscribeContactToChatRoom(kSite, manager()->GetContactInfo(login));
+  WebSiteInfoFrame* frame = Open();
+  EXPECT_EQ("4 Parlavoxers on the site, 3 in the chatroom", Label(frame, 1)->GetLabelText());
+  manager()->UnsubscribeContactFromChatRoom(kSite, "dora");
+  frame->UpdateURLInfo(*site);
+  EXPECT_EQ("4 Parlavoxers on the site, 2 in the chatroom", Label(frame, 1)->GetLabelText());
+  // The line lies whole inside the window.
+  wxStaticText* line = Label(frame, 1);
+  EXPECT_TRUE(wxRect(wxPoint(), frame->GetClientSize()).Contains(wxRect(line->GetPosition(), line->GetBestSize())));
+}
+
 TEST_F(SiteWindow, SwitchesStepThroughTheirStatesAndTellTheDefault) {
   // The user's own default for "open-bell" is off; the contacts' default for "subscribe-visual"
   // off; "open-visual" is missing from the user's own record.
