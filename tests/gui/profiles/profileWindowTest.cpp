@@ -379,40 +379,40 @@ TEST_F(ProfilesTest, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
   ASSERT_TRUE(LogIn());
   Config::GetInstance()->AddGroup("Work");
   Config::GetInstance()->AddGroup("Home");
-  Send({"carl", "Carl", "none", "Work"});
-  ContactInfoFrame* carl = OpenProfile("carl");
-  ASSERT_TRUE(carl);
-  ASSERT_TRUE(Click(carl, "close-visual"));
-  wxComboBox* groups = carl->GetPanel()->GetGroupCombo();
+  Send({"cora", "Cora", "none", "Work"});
+  ContactInfoFrame* cora = OpenProfile("cora");
+  ASSERT_TRUE(cora);
+  ASSERT_TRUE(Click(cora, "close-visual"));
+  wxComboBox* groups = cora->GetPanel()->GetGroupCombo();
   Choose(groups, groups->FindString("Home"));
   failSaves = true;
-  Press(Button(carl, "&Save"), [&] { return !boxes.seen.empty(); });
+  Press(Button(cora, "&Save"), [&] { return !boxes.seen.empty(); });
   failSaves = false;
   ASSERT_EQ(1u, boxes.seen.size());
-  EXPECT_EQ(NOTIFICATION_NOT_SET, GetManager()->GetContactInfo("carl")->GetNotification("close-visual"));
-  EXPECT_EQ("Work", GetManager()->GetContactInfo("carl")->GetGroup());
+  EXPECT_EQ(NOTIFICATION_NOT_SET, GetManager()->GetContactInfo("cora")->GetNotification("close-visual"));
+  EXPECT_EQ("Work", GetManager()->GetContactInfo("cora")->GetGroup());
   EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
 
-  // carl's next update leaves the choice on screen.
-  Send({"carl", "Carl the Second", "none", "Work"});
-  EXPECT_NE(NOTIFICATION_NOT_SET, carl->GetPendingNotification("close-visual"));
+  // cora's next update leaves the choice on screen.
+  Send({"cora", "Cora the Second", "none", "Work"});
+  EXPECT_NE(NOTIFICATION_NOT_SET, cora->GetPendingNotification("close-visual"));
   EXPECT_EQ("Home", groups->GetStringSelection());
-  EXPECT_TRUE(carl->IsShown() && Button(carl, "&Save")->IsEnabled());
+  EXPECT_TRUE(cora->IsShown() && Button(cora, "&Save")->IsEnabled());
 
   // Written now, as at exit: nothing of the failed save.
   ASSERT_TRUE(Config::GetInstance()->Save());
-  std::string record = RecordInFile("carl");
+  std::string record = RecordInFile("cora");
   ASSERT_FALSE(record.empty());
   EXPECT_EQ(std::string::npos, record.find("<first>close-visual</first>")) << record;
   EXPECT_NE(std::string::npos, record.find("<group>Work</group>")) << record;
 
   // Saved again: the switch and the group are written, the group reaches the server.
-  Press(Button(carl, "&Save"), [&] { return !carl->IsShown(); });
+  Press(Button(cora, "&Save"), [&] { return !cora->IsShown(); });
   EXPECT_EQ(1u, boxes.seen.size());
   auto filed = Await(C2S_Request_PR_contactgroup);
   ASSERT_TRUE(filed);
   EXPECT_EQ("Home", Text(filed->choice.contactgroup.group));
-  record = RecordInFile("carl");
+  record = RecordInFile("cora");
   EXPECT_NE(std::string::npos, record.find("<first>close-visual</first>")) << record;
   EXPECT_NE(std::string::npos, record.find("<group>Home</group>")) << record;
 }
@@ -430,14 +430,14 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
   ASSERT_TRUE(LogIn());
   Config::GetInstance()->AddGroup("Work");
   Config::GetInstance()->AddGroup("Home");
-  Send({"bob", "Bob", "none", "Work"});
-  Send({"dora", "Dora", "none", "Work"});
-  ContactInfoFrame* bob = OpenProfile("bob");
-  ContactInfoFrame* dora = OpenProfile("dora");
-  ASSERT_TRUE(bob && dora);
-  wxComboBox* doraGroups = dora->GetPanel()->GetGroupCombo();
-  Choose(doraGroups, doraGroups->FindString("Home"));
-  ASSERT_TRUE(dora->GetChosenGroup());
+  Send({"bert", "Bert", "none", "Work"});
+  Send({"dina", "Dina", "none", "Work"});
+  ContactInfoFrame* bert = OpenProfile("bert");
+  ContactInfoFrame* dina = OpenProfile("dina");
+  ASSERT_TRUE(bert && dina);
+  wxComboBox* dinaGroups = dina->GetPanel()->GetGroupCombo();
+  Choose(dinaGroups, dinaGroups->FindString("Home"));
+  ASSERT_TRUE(dina->GetChosenGroup());
 
   auto* manager = FindChild<ContactsShortFrame>(frame, [](ContactsShortFrame*) { return true; });
   ASSERT_TRUE(manager);
@@ -454,32 +454,32 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
     Pressed(rename);
     EXPECT_EQ(1, answer.asked);
   }
-  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("bob")->GetGroup() == "Team"; }));
+  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("bert")->GetGroup() == "Team"; }));
   guitest::Pump(50);
-  wxComboBox* bobGroups = bob->GetPanel()->GetGroupCombo();
-  EXPECT_EQ("Team", bobGroups->GetStringSelection());
-  EXPECT_FALSE(Button(bob, "&Save")->IsEnabled());
-  EXPECT_FALSE(Button(bob, "&Cancel")->IsEnabled());
-  EXPECT_FALSE(bob->GetChosenGroup());
-  EXPECT_EQ("Home", doraGroups->GetStringSelection());
+  wxComboBox* bertGroups = bert->GetPanel()->GetGroupCombo();
+  EXPECT_EQ("Team", bertGroups->GetStringSelection());
+  EXPECT_FALSE(Button(bert, "&Save")->IsEnabled());
+  EXPECT_FALSE(Button(bert, "&Cancel")->IsEnabled());
+  EXPECT_FALSE(bert->GetChosenGroup());
+  EXPECT_EQ("Home", dinaGroups->GetStringSelection());
 
-  // "Home" renamed while dora's window waits with it: it waits with the new name.
+  // "Home" renamed while dina's window waits with it: it waits with the new name.
   Choose(managerGroups, managerGroups->FindString("Home"));
   {
     TextAnswer answer("House");
     Pressed(rename);
     EXPECT_EQ(1, answer.asked);
   }
-  ASSERT_TRUE(PumpUntil([&] { return doraGroups->GetStringSelection() == "House"; }));
-  ASSERT_TRUE(dora->GetChosenGroup());
-  EXPECT_EQ("House", *dora->GetChosenGroup());
+  ASSERT_TRUE(PumpUntil([&] { return dinaGroups->GetStringSelection() == "House"; }));
+  ASSERT_TRUE(dina->GetChosenGroup());
+  EXPECT_EQ("House", *dina->GetChosenGroup());
   manager->Show(false);
-  Press(Button(dora, "&Save"), [&] { return !dora->IsShown(); });
-  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("dora")->GetGroup() == "House"; }));
-  // bob's window still has nothing to save, and shows his renamed group.
-  EXPECT_FALSE(Button(bob, "&Save")->IsEnabled());
-  EXPECT_EQ("Team", bobGroups->GetStringSelection());
-  EXPECT_EQ("Team", GetManager()->GetContactInfo("bob")->GetGroup());
+  Press(Button(dina, "&Save"), [&] { return !dina->IsShown(); });
+  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("dina")->GetGroup() == "House"; }));
+  // bert's window still has nothing to save, and shows his renamed group.
+  EXPECT_FALSE(Button(bert, "&Save")->IsEnabled());
+  EXPECT_EQ("Team", bertGroups->GetStringSelection());
+  EXPECT_EQ("Team", GetManager()->GetContactInfo("bert")->GetGroup());
 }
 
 namespace {
