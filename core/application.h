@@ -202,6 +202,10 @@ class Manager : public wxEvtHandler {
   // Hands the changed records of sites met since start-up to the settings, so that the next save
   // of the settings file holds them; each keeps its address and pointer.
   void StoreModifiedSites();
+  // Gives the site's record these notification settings and writes the settings file. When the
+  // file cannot be written, the record is left exactly as it was (settings, modified mark, and
+  // whether the settings hold it), so that nothing of the failed save reaches a later one.
+  bool SaveSiteNotifications(const std::string& url, const std::map<std::string, bool>& notifications);
   // Sets a site's own status and enters or leaves its room as the change requires; returns the
   // status the record has afterwards.
   t_site_status SetSiteStatus(const std::string& url, t_site_status status);

@@ -199,7 +199,9 @@ ContactInfo* Manager::RemoveContact(const std::string& login, const std::string&
   // The record stays in the table: windows and queued events may still point to it.
   ContactInfo* removed = Config::GetInstance()->RemoveContact(login);
   m_removedContacts.insert(login);
-  PostOwned(wxEVT_RECEIVE_DEL_CONTACT, 0, new ContactEvent(-1, CE_REMOVED, "none", login, Unknown(login), message));
+  // The row of the removal names the contact as the list did.
+  const std::string nickname = removed ? removed->GetNickname() : GetNickname(login);
+  PostOwned(wxEVT_RECEIVE_DEL_CONTACT, 0, new ContactEvent(-1, CE_REMOVED, "none", login, nickname, message));
   TRACE_END_RESULT("%s", removed ? "removed" : "was not saved");
   return removed;
 }
@@ -345,6 +347,6 @@ void Manager::ReceiveDelContact(const std::string& login, const std::string& mes
   m_removedContacts.insert(login);
   PostOwned(wxEVT_RECEIVE_DEL_CONTACT, 0,
             new ContactEvent(-1, CE_REMOVED_BY_OTHER, "none", removed ? removed->GetLogin() : login,
-                             removed ? removed->GetNickname() : Unknown(login), message));
+                             removed ? removed->GetNickname() : GetNickname(login), message));
   TRACE_END_RESULT("%s", removed ? "removed" : "was not saved");
 }

@@ -538,6 +538,22 @@ void Config::RemoveURLInfo(const std::string& url) {
     TRACE_END();
 }
 
+bool Config::ReleaseURLInfo(URLInfo* info) {
+  TRACE_START();
+  bool released = false;
+  {
+    std::lock_guard<std::mutex> l(m_mutex);
+    auto at = std::find(m_webSiteInfos.begin(), m_webSiteInfos.end(), info);
+    if (info && at != m_webSiteInfos.end()) {
+      m_webSiteInfos.erase(at);
+      RebuildSiteIndex();
+      released = true;
+    }
+  }
+  TRACE_END_RESULT("%d", released ? 1 : 0);
+  return released;
+}
+
 bool Config::AddRecommendedSite(const std::string& url, int weight) {
   TRACE_START_ARGS("%s, %d", url.c_str(), weight);
   bool isNew = true;

@@ -97,7 +97,7 @@ void WebSiteInfoFrame::BuildProfile(const URLInfo& site) {
   profile->Add(m_siteLabel, 1, wxALIGN_CENTER, 0);
   profile->AddSpacer(4);
   m_nbrUsersLabel = new wxStaticText(this, wxID_ANY, wxEmptyString);
-  SetNbrUsers(site.GetNbrUsers(), site.GetNbrChatRoomUsers());
+  SetNbrUsers(site.GetNbrUsers(), ChatRoomUsers(site));
   profile->Add(m_nbrUsersLabel, 1, wxALIGN_CENTER | wxLEFT | wxRIGHT, 15);
   m_gradeLabel = new wxStaticText(this, wxID_ANY, wxEmptyString);
   SetGrade(static_cast<float>(site.GetUserGrade()), site.GetGrade());
@@ -197,6 +197,16 @@ void WebSiteInfoFrame::SetNbrUsers(int nbrUsers, int nbrChatRoomUsers) {
   // The user is one of the site's users; a site nobody was counted on has no other.
   m_nbrUsersLabel->SetLabel(wxString::Format(_("%d Parlavoxers on the site, %d in the chatroom"),
                                              std::max(nbrUsers - 1, 0), std::max(nbrChatRoomUsers, 0)));
+}
+
+// The other Parlavoxers now in the site's room, as the controller follows its members; the
+// site's record keeps no count of them.
+int WebSiteInfoFrame::ChatRoomUsers(const URLInfo& site) const {
+  const std::string own = m_manager->GetLogin();
+  int members = 0;
+  for (const ContactInfo* member : m_manager->GetSubscribedContacts(m_url))
+    if (member && member->GetLogin() != own) ++members;
+  return std::max(members, site.GetNbrChatRoomUsers());
 }
 
 void WebSiteInfoFrame::SetWebSite(const std::string& url) {
