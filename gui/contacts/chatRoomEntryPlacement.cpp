@@ -16,25 +16,12 @@ using Clock = std::chrono::steady_clock;
 
 // Windows kept aside per block for the rows that come into sight next.
 const size_t kMaxSpare = 48;
-// The time that the window passes of every block may take together before the event loop
-// turns again; the rows still without a window get theirs at the next turn.
-const auto kPassBudget = std::chrono::milliseconds(12);
+// The time that one window pass of a block may take; the rows still without a window get theirs
+// at the next turn of the event loop. Only the blocks in sight give windows, a few at most.
+const auto kPassBudget = std::chrono::milliseconds(8);
 
 // The height of a row that is not expanded, measured on the first row window made.
 int g_rowHeight = 0;
-
-Clock::time_point g_passEnd;
-bool g_passOpen = false;
-
-// The passes run in one batch of the event loop share one budget.
-bool PassTimeLeft() {
-  if (!g_passOpen) {
-    g_passOpen = true;
-    g_passEnd = Clock::now() + kPassBudget;
-    wxTheApp->CallAfter([] { g_passOpen = false; });
-  }
-  return Clock::now() < g_passEnd;
-}
 
 }  // namespace
 
@@ -173,9 +160,10 @@ bool ChatRoomEntry::PlaceVisibleRows() {
         TakeWindowBack(*row);
   }
   m_windowsMissing = false;
+  const Clock::time_point end = Clock::now() + kPassBudget;
   for (std::unique_ptr<Row>& row : m_rows) {
     const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
-    if (inSight && !row->window && !PassTimeLeft()) {
+    if (inSight && !row->window && Clock::now() > end) {
       m_windowsMissing = true;
       continue;
     }
