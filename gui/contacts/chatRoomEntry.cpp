@@ -228,9 +228,29 @@ bool ChatRoomEntry::Subscribed(const Row& row) const {
 
 // ---- Counts.
 
+// The first count of a turn of the event loop is written at once; those that follow in the same
+// turn (a burst of updates) are written once, at its end: each costs a count of the saved
+// contacts and a new label.
 void ChatRoomEntry::UpdateNbrUsers() {
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   if (panel && panel->IsFilling()) return;
+  if (m_countedThisTurn) {
+    m_countsDue = true;
+    return;
+  }
+  m_countedThisTurn = true;
+  CallAfter([this] {
+    m_countedThisTurn = false;
+    if (!m_countsDue) return;
+    m_countsDue = false;
+    WriteCounts();
+  });
+  WriteCounts();
+}
+
+void ChatRoomEntry::WriteCounts() {
+  if (m_discarded) return;
+  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   const int total = GetNbrUsers();
   const Config* config = Config::GetInstance();
   const int offline = config->GetGroupOffline();

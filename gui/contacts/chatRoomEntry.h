@@ -117,6 +117,7 @@ class ChatRoomEntry : public wxPanel {
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
   bool Subscribed(const Row& row) const;
+  void WriteCounts();
 
   Manager* m_manager;
   EntryListener* m_listener;
@@ -139,6 +140,9 @@ class ChatRoomEntry : public wxPanel {
   bool m_discarded = false;
   // Inside UpdateContact, which writes the counts once at its end.
   bool m_counting = false;
+  // The counts were written in this turn of the event loop; more changes came since.
+  bool m_countedThisTurn = false;
+  bool m_countsDue = false;
 };
 
 #endif
