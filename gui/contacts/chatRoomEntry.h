@@ -58,6 +58,8 @@ class ChatRoomEntry : public wxPanel {
   void NotifyNewMessage(const std::string& login);
   void SwitchSubscribeChatRoom(const std::string& login, bool subscribed);
   void UpdateNbrUsers();
+  // Writes the counts now (after a rebuild), whatever was written in this turn.
+  void WriteCounts();
   int GetNbrUsers() const { return static_cast<int>(m_rows.size()); }
   int GetNbrConnected() const { return m_connected; }
   // The logins of the rows, top to bottom.
@@ -117,7 +119,6 @@ class ChatRoomEntry : public wxPanel {
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
   bool Subscribed(const Row& row) const;
-  void WriteCounts();
 
   Manager* m_manager;
   EntryListener* m_listener;

@@ -68,7 +68,7 @@ void ContactsPanel::InitPrivateContactsGroups() {
   m_filling = true;
   for (const ContactInfo* contact : config->GetContacts()) ApplyListed(*contact);
   m_filling = false;
-  for (ChatRoomEntry* block : m_blocks) block->UpdateNbrUsers();
+  for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
   Refit();
   TRACE_END();
 }
@@ -185,7 +185,7 @@ int ContactsPanel::SavedInGroup(const std::string& name) {
         m_recountDue = false;
         m_savedValid = false;
         m_recounting = true;
-        for (ChatRoomEntry* block : m_blocks) block->UpdateNbrUsers();
+        for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
         m_recounting = false;
         m_savedValid = false;
       });
