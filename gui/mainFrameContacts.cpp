@@ -3,6 +3,8 @@
 // invitations, new avatars, and what the panels ask about contacts.
 #include <wx/wupdlock.h>
 
+#include <memory>
+
 #include "core/application.h"
 #include "core/guiEvents.h"
 #include "gui/rooms/chatRoomsNotebook.h"
@@ -44,7 +46,10 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
   const ContactInfo contact = update->GetContactInfo();
   TRACE_START_ARGS("login, url, status, subs, notify = (%s,%s,%d,%d,%d)", contact.GetLogin().c_str(), url.c_str(),
                    int(contact.GetStatus()), int(update->IsSubscribedTo(url)), int(update->GetNotify()));
-  wxWindowUpdateLocker noUpdates(this);
+  // An update of the contacts list freezes nothing: freezing the main window visits every window
+  // it holds, at every update, and the list places its rows once per turn anyway.
+  std::unique_ptr<wxWindowUpdateLocker> noUpdates;
+  if (url != "none") noUpdates.reset(new wxWindowUpdateLocker(this));
   m_chatRooms->UpdateContact(*update);
   if (contact.GetLogin() == m_manager->GetLogin()) {
     if (m_taskBar) m_taskBar->SetStatus(contact.GetStatus());

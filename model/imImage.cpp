@@ -16,6 +16,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "model/config.h"
@@ -574,15 +576,50 @@ wxBitmap IMImage::GetSmallAvatarFromBig(const std::string& login) {
   return bitmap;
 }
 
+namespace {
+
+// The default avatar as last decoded, in both sizes, and the file it came from as it stood then:
+// a list of thousands of contacts without an avatar of their own asks for it at every row.
+struct DefaultAvatarCache {
+  std::mutex mutex;
+  std::string source;
+  wxBitmap pictures[2];
+};
+
+DefaultAvatarCache& DefaultAvatars() {
+  static DefaultAvatarCache cache;
+  return cache;
+}
+
+// A file's path with its size and time of change: another picture stored there reads otherwise.
+std::string FileStamp(const std::string& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return path;
+  return path + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
 wxBitmap IMImage::GetDefaultAvatar(bool small) {
   TRACE_START_ARGS("%d", small);
-  wxBitmap bitmap;
-  if (HasImage(DEFAULT_AVATAR, false)) bitmap = GetImage(DEFAULT_AVATAR, false);
-  if (!bitmap.IsOk()) bitmap = LoadBitmap(Config::GetImagePath("defaultavatar.png"), wxBITMAP_TYPE_PNG);
-  if (small && bitmap.IsOk()) {
-    wxImage image = bitmap.ConvertToImage();
-    image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);
-    bitmap = wxBitmap(image);
+  const std::string own = Config::GetImagePath("defaultavatar.png");
+  const std::string source = FileStamp(FindStoredFile(DEFAULT_AVATAR)) + "/" + FileStamp(own);
+  DefaultAvatarCache& cache = DefaultAvatars();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  if (cache.source != source) {
+    cache.source = source;
+    cache.pictures[0] = cache.pictures[1] = wxBitmap();
+  }
+  wxBitmap& bitmap = cache.pictures[small ? 1 : 0];
+  if (!bitmap.IsOk()) {
+    if (HasImage(DEFAULT_AVATAR, false)) bitmap = GetImage(DEFAULT_AVATAR, false);
+    if (!bitmap.IsOk()) bitmap = LoadBitmap(own, wxBITMAP_TYPE_PNG);
+    if (small && bitmap.IsOk()) {
+      wxImage image = bitmap.ConvertToImage();
+      image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);
+      bitmap = wxBitmap(image);
+    }
   }
   TRACE_END_RESULT("%s", bitmap.IsOk() ? "found" : "not found");
   return bitmap;

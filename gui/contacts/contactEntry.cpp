@@ -321,6 +321,16 @@ void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
   if (tip && m_role != CEP_TOOLTIP && tip->GetLogin() == m_login) tip->UpdateContactInfo(contact);
 }
 
+void ContactEntry::ShowContact(const ContactInfo& contact, bool subscribed) {
+  Unhighlight();
+  m_hoverTimer.Stop();
+  m_blinkTimer.Stop();
+  // Another contact: its own avatar.
+  m_avatarDrawn = -1;
+  UpdateContactInfo(contact);
+  SetSubscribed(subscribed);
+}
+
 // ---- The private room's icon.
 
 bool ContactEntry::IsPrivateRoomOpen() {
