@@ -422,21 +422,17 @@ std::string IMImage::FindStoredFile(const std::string& base) {
   return "";
 }
 
+// Asked for each picture an operation shows: the look-ups write no trace line, the operation does.
 bool IMImage::HasImage(const std::string& name, bool small) {
-  TRACE_START_ARGS("%s, %d", name.c_str(), small);
-  bool found = !FindStoredFile(small ? name + "_s" : name).empty();
-  TRACE_END_RESULT("%s", found ? "found" : "not found");
-  return found;
+  return !FindStoredFile(small ? name + "_s" : name).empty();
 }
 
 bool IMImage::FileExists(const std::string& path) {
-  TRACE_STARTEND();
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string IMImage::GetExtension(const std::string& name) {
-  TRACE_STARTEND();
   size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(dot + 1);
 }
@@ -538,7 +534,6 @@ unsigned char* IMImage::GenerateHash(const std::string& name, bool small, unsign
 }
 
 wxBitmapType IMImage::GetBitmapType(const std::string& fileName) {
-  TRACE_STARTEND();
   std::string extension = AsciiLower(GetExtension(fileName));
   if (extension == "gif") return wxBITMAP_TYPE_GIF;
   if (extension == "jpg" || extension == "jpeg") return wxBITMAP_TYPE_JPEG;
