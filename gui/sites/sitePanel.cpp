@@ -119,6 +119,8 @@ void SitePanel::CreateHeader(const wxString& name, bool links) {
   // A long name gives way to the counts, which stay in view however narrow the window.
   m_siteLabel->SetMinSize(wxSize(kMinNameWidth, -1));
   m_headerSizer->Add(m_siteLabel, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  // A name wider than the room left to it ends in "...", never cut off in the middle of a letter.
+  siteText::ShowFitted(m_siteLabel, siteText::Shown(wx2std(name), kMaxName));
 }
 
 void SitePanel::CreateCounts() {
@@ -141,7 +143,7 @@ void SitePanel::CreateCounts() {
   m_gradeLabel = new MyStaticText(this, wxID_ANY, wxEmptyString, true);
   m_gradeLabel->SetFont(font);
   UpdateComments(m_urlInfo.GetNbrComments(), m_urlInfo.GetGrade());
-  m_gradeLabel->SetMinSize(wxSize(20, -1));
+  siteText::FitWidth(m_gradeLabel, kMinGradeWidth);
   m_gradeLabel->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(SitePanel::OnCommentsClicked), nullptr, this);
   m_headerSizer->Add(m_gradeLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
   m_headerSizer->AddSpacer(4);
@@ -251,6 +253,7 @@ void SitePanel::UpdateComments(int nbrComments, float grade) {
     m_gradeLabel->SetLabel(grade == 10.0f ? wxString("10.") : siteText::Grade(grade));
     m_gradeLabel->SetToolTip(_("Click to see all comments"));
   }
+  siteText::FitWidth(m_gradeLabel, kMinGradeWidth);
   if (m_siteToolTip) m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), grade);
   TRACE_END();
 }

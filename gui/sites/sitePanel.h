@@ -63,6 +63,8 @@ class SitePanel : public wxPanel {
   static constexpr size_t kMaxName = 49;
   // The narrowest the name gets when the window is narrow.
   static constexpr int kMinNameWidth = 40;
+  // The grade's label is never narrower, and as wide as its text.
+  static constexpr int kMinGradeWidth = 20;
 
   SitePanel(Manager* manager, wxWindow* parent, const wxString& name, const URLInfo& info, bool links);
   ~SitePanel() override;
