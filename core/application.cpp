@@ -208,7 +208,31 @@ int Manager::GetEventId() {
 ManagerEvent* Manager::NewEvent(wxEventType type, int code) {
   ManagerEvent* event = new ManagerEvent(type, GetEventId());
   event->SetInt(code);
+  if (wxIsMainThread()) m_postedCost += HandlingCost(type);
   return event;
+}
+
+std::chrono::steady_clock::duration Manager::HandlingCost(wxEventType type) const {
+  auto known = m_handlingCost.find(type);
+  // An event of a kind not handled yet may cost the windows much (a new room, a new button).
+  return known == m_handlingCost.end() ? std::chrono::steady_clock::duration(kInboxSlice / 4) : known->second;
+}
+
+bool Manager::ProcessEvent(wxEvent& event) {
+  if (event.GetId() != GetEventId() || !dynamic_cast<ManagerEvent*>(&event) || !wxIsMainThread())
+    return wxEvtHandler::ProcessEvent(event);
+  using Clock = std::chrono::steady_clock;
+  const Clock::duration expected = HandlingCost(event.GetEventType());
+  const Clock::time_point start = Clock::now();
+  const bool handled = wxEvtHandler::ProcessEvent(event);
+  const Clock::duration took = Clock::now() - start;
+  m_turnSpent += took;
+  m_postedCost = std::max(Clock::duration::zero(), m_postedCost - expected);
+  // A running mean per kind of event; a handler that waited for the user (a message box) says
+  // nothing of the next one's cost.
+  const Clock::duration sample = std::min<Clock::duration>(took, 2 * kInboxSlice);
+  m_handlingCost[event.GetEventType()] = expected + (sample - expected) / 4;
+  return handled;
 }
 
 void Manager::PostKept(wxEventType type, int code, wxObject* record) {
@@ -247,12 +271,13 @@ void Manager::DrainInbox(bool idle) {
   // A turn lasts from one idle time of the event loop to the next: drains asked for in between
   // share one slice, so that hand-overs arriving one by one cannot hold the loop either.
   if (idle) m_turnSpent = Clock::duration::zero();
+  if (idle) m_postedCost = Clock::duration::zero();  // what was posted before has been handled
   const Clock::time_point start = Clock::now();
   const Clock::duration budget = kInboxSlice - m_turnSpent;
   m_inboxLeft = false;
   InboxEntry entry;
   for (;;) {
-    if (Clock::now() - start >= budget) {
+    if (!SliceHasRoom(Clock::now() - start, budget)) {
       m_inboxLeft = m_mailbox->HasEntries();
       break;
     }
@@ -264,10 +289,16 @@ void Manager::DrainInbox(bool idle) {
   if (m_inboxLeft && !idle) wxWakeUpIdle();
 }
 
+bool Manager::SliceHasRoom(std::chrono::steady_clock::duration spent,
+                           std::chrono::steady_clock::duration budget) const {
+  return spent + m_postedCost < budget;
+}
+
 void Manager::OnIdle(wxIdleEvent& event) {
   event.Skip();
   if (!m_inboxLeft) {
     m_turnSpent = std::chrono::steady_clock::duration::zero();
+    m_postedCost = std::chrono::steady_clock::duration::zero();
     return;
   }
   DrainInbox(true);

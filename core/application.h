@@ -91,7 +91,8 @@ class Manager : public wxEvtHandler {
   // at the first connection of the process.
   static void SetListenerPort(unsigned short port);
 
-  // The longest the GUI thread handles the inbox before giving the event loop back.
+  // The longest the GUI thread handles the inbox before giving the event loop back: the
+  // controller's own handling and the windows' handling of what it posted to them, together.
   static constexpr std::chrono::milliseconds kInboxSlice{4};
   // Client reports go out at most once per interval (the first of a session at once); tests
   // shorten it.
@@ -329,6 +330,14 @@ class Manager : public wxEvtHandler {
   void DrainInbox(bool idle);
   void OnIdle(wxIdleEvent& event);
   void HandleEntry(InboxEntry& entry);
+  // Whether this turn's slice has room for one more entry, `spent` into this drain: the
+  // windows' share is what they took for the events already handled this turn and what those
+  // still waiting are expected to take.
+  bool SliceHasRoom(std::chrono::steady_clock::duration spent, std::chrono::steady_clock::duration budget) const;
+  // Every event reaches the windows through here: the time they take for those the controller
+  // posted counts in the turn's slice.
+  bool ProcessEvent(wxEvent& event) override;
+  std::chrono::steady_clock::duration HandlingCost(wxEventType type) const;
 
   // Their handling, on the GUI thread.
   bool IsCurrentLink(uint64_t generation) const;
@@ -384,6 +393,11 @@ class Manager : public wxEvtHandler {
   // left for the next one.
   std::chrono::steady_clock::duration m_turnSpent{};
   bool m_inboxLeft = false;
+  // What the events posted this turn and not handled yet are expected to cost the windows, and
+  // what one of each kind took of late: a drain that posted a thousand messages in its slice
+  // would have the windows take many slices for them in one go.
+  std::chrono::steady_clock::duration m_postedCost{};
+  std::map<wxEventType, std::chrono::steady_clock::duration> m_handlingCost;
   std::map<std::string, URLInfo*> m_liveSites;
   std::map<std::string, ContactInfo*> m_contacts;
   std::map<std::string, FileMessage*> m_fileMessages;

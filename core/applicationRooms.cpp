@@ -340,13 +340,13 @@ void Manager::UpdateAvatars(const std::string& login, const S2C_UpdateContactAll
 void Manager::ReceiveMessage(const std::string& site, const std::string& login, const std::string& text, time_t time,
                              bool history) {
   MANAGER_GUI_THREAD_ONLY();
-  TRACE_START_ARGS("%s, %s", site.c_str(), login.c_str());
+  // One line per message: a burst brings thousands.
+  TRACE_STARTEND_ARGS("%s, %s", site.c_str(), login.c_str());
   std::string nickname = GetContactInfo(login)->GetNickname();
   // The first word in a one-to-one room the other user opened opens it here too.
   if (HasPrivatePrefix(site) && !HasSubscribedTo(site) && login != GetLogin() && !IsPrivateChatRoom(site).empty())
     CreateVirtualChatRoomAck(login, site, SubscribeStatus_subscribed);
   PostOwned(wxEVT_RECEIVE_NEW_MESSAGE, 0, new Message(site, login, nickname, text, time, history));
-  TRACE_END();
 }
 
 bool Manager::SendMessage(const std::string& room, const std::string& text) {

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void ReturnColour(const std::string& login);
   void Announce(const ContactInfo& contact, bool arrival, bool notify);
   void FitMembers();
+  // UpdateContact and AddContact without their traces, for those that call them in a loop.
+  void ApplyContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
+  void AddRow(const ContactInfo& contact);
 
   // Writing (chatRoomPanelDisplay.cpp).
   void Submit(Line line);
@@ -150,6 +154,10 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   static const size_t kTrimStep = 50;
   // Writes waiting lines, while the turn has time when `timed`; true when some are left.
   bool WritePending(bool timed);
+  // Has the next idle time write the lines and refresh the rows that wait.
+  void Wait();
+  // Refreshes the rows of the senders whose lines came while the turn had no time left.
+  void RefreshSenders();
   static void OnAppIdle(wxIdleEvent& event);
 
   // Files and links (chatRoomPanelFiles.cpp, chatRoomPanelLinks.cpp).
@@ -191,6 +199,7 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::deque<Line> m_written;  // what the display shows, oldest first
   size_t m_paragraphs = 0;
   bool m_trimming = false;  // taking the oldest lines off, down to half the bound
+  std::set<std::string> m_sendersDue;  // logins whose rows wait for the idle time
 };
 
 #endif

@@ -137,9 +137,9 @@ void ChatRoomsNotebook::CloseChatRoom(const std::string& url) {
   if (index >= 0) m_notebook->DeletePage(size_t(index), true);
 }
 
+// Traced by the main window's handler of the message, once.
 void ChatRoomsNotebook::AddMessage(Message* message) {
   const std::string site = message->GetSite();
-  TRACE_START_ARGS("%s", site.c_str());
   const int index = GetChatRoomIndex(site);
   if (message->GetLogin() != m_manager->GetLogin()) {
     if (index != m_notebook->GetSelection()) {
@@ -150,7 +150,6 @@ void ChatRoomsNotebook::AddMessage(Message* message) {
   }
   if (index >= 0) dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(index)))->AddMessage(message);
   else TRACE_INFO("url not found: %s", site.c_str());
-  TRACE_END();
 }
 
 // A transfer's notice goes to its room's page, if open; a change of state asks for attention.
