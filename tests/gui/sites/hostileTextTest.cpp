@@ -124,7 +124,7 @@ TEST_F(SitesPanelTest, HostileNamesAreShownInTheirOwnOrderAndCut) {
     auto* window = new WebSiteInfoFrame(m_frame, GetManager(), url, true);
 
     const Seen seen[] = {
-        {"site name", panel->GetSiteLabel()->GetLabel(), false, 210},
+        {"site name", panel->GetSiteLabel()->GetInnerText()->GetLabelText(), false, 210},
         {"site tip", panel->GetSiteToolTip()->GetNameText(), false, 210},
         {"arrival pop-up, nickname", popup->text, false, 100},
         {"arrival pop-up, site", popup->text2, true, 250},
