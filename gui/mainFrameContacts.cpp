@@ -22,6 +22,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -33,8 +34,11 @@ void PopUp(NotifyFrame* frame) {
   if (frame) frame->Popup();
 }
 
+// The longest name or login a notice shows whole.
+constexpr size_t kShownName = 64;
+
 wxString NameWithLogin(const ContactEvent& event) {
-  return std2wx(event.GetNickname()) + " (" + std2wx(event.GetLogin()) + ")";
+  return shown::OneLine(event.GetNickname(), kShownName) + " (" + shown::OneLine(event.GetLogin(), kShownName) + ")";
 }
 
 }  // namespace
@@ -88,7 +92,7 @@ void MainFrame::NotifyPresence(const ContactInfo& contact, bool logout) {
   const char* visual = online ? "login-visual" : "logout-visual";
   const char* bell = online ? "login-bell" : "logout-bell";
   if (IsNotificationOn(Setting(&contact, visual), Setting(defaults, visual)))
-    NotifyChangeStatus(contact.GetLogin(), std2wx(contact.GetNickname()), contact.GetStatus());
+    NotifyChangeStatus(contact.GetLogin(), shown::OneLine(contact.GetNickname(), kShownName), contact.GetStatus());
   if (IsNotificationOn(Setting(&contact, bell), Setting(defaults, bell)))
     sound::Play(online ? "sounds/online.wav" : "sounds/offline.wav");
 }
@@ -170,7 +174,8 @@ void MainFrame::ReceiveInviteContactInChatRoom(wxCommandEvent& event) {
   TRACE_START_ARGS("%s, %s", record->GetURL().c_str(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);
   PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_CONTACTS_MANAGER), _("Notification"),
-                                     std2wx(record->GetNickname()), *wxBLUE, _("invites you to a private chatroom"),
+                                     shown::OneLine(record->GetNickname(), kShownName), *wxBLUE,
+                                     _("invites you to a private chatroom"),
                                      *wxBLUE));
   BlinkUnlessShown(60);
   TRACE_END();
@@ -181,7 +186,7 @@ void MainFrame::ReceiveInviteChatRoomAnswer(wxCommandEvent& event) {
   if (!record) return;
   TRACE_START_ARGS("%d, %s", record->GetType(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);
-  const wxString room = std2wx(m_manager->GetChatRoomName(record->GetURL()));
+  const wxString room = shown::OneLine(m_manager->GetChatRoomName(record->GetURL()), kShownName);
   const wxString line =
       (record->GetType() == CE_ANSWER_ACCEPTED ? _("accepts to join ") : _("refuses to join ")) + room;
   PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_FOCUS_CHATROOM, record->GetURL()), _("Notification"),

@@ -14,6 +14,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ constexpr int kSlideTickMs = 10;
 constexpr int kDisplayMs = 5000;
 constexpr int kProlong = 100;
 constexpr int kDisplayed = 1000;
+constexpr size_t kMaxLine = 80;
+constexpr size_t kMaxLines = 4;
 
 }  // namespace
 
@@ -121,6 +124,9 @@ NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
   // Without a main window (it has gone, or was never made) the pop-up stands alone.
   if (!g_instance) CreateInstance(nullptr);
   NotifyFrame* self = g_instance;
+  // Names in a notice come from other users and the server: no control or reordering character
+  // and no endless line reaches the screen, whoever made the notice.
+  for (wxString* text : {&item->title, &item->text, &item->text2}) *text = shown::Lines(*text, kMaxLine, kMaxLines);
   self->m_items.push_back(std::move(item));
   const int count = static_cast<int>(self->m_items.size());
   // Whoever was looking at the newest keeps looking at the newest.

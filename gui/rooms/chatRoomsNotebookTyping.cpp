@@ -11,6 +11,14 @@
 #include "model/contactInfo.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
+
+namespace {
+
+// The longest nickname or room name the typing line shows whole.
+constexpr size_t kShownName = 64;
+
+}  // namespace
 
 void ChatRoomsNotebook::OnKeyTyped(const std::string& url, bool typing) {
   if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->OnKeyTyped(url, typing);
@@ -51,6 +59,9 @@ void ChatRoomsNotebook::ClearTyping() {
 // One line per room, in the order of the rooms' names: who types, and where. A room whose tab
 // is closed shows nobody (a notice may still be on its way after the user left).
 void ChatRoomsNotebook::WriteTypingLine() {
+  const auto RoomName = [this](const std::string& url) {
+    return shown::OneLine(m_manager->GetChatRoomName(url), kShownName);
+  };
   wxString text;
   for (const auto& room : m_typingContacts) {
     const std::vector<std::string>& logins = room.second;
@@ -61,12 +72,12 @@ void ChatRoomsNotebook::WriteTypingLine() {
     wxString names;
     for (const std::string& login : logins) {
       if (!names.empty()) names += ", ";
-      names += std2wx(m_manager->GetContactInfo(login)->GetNickname());
+      names += shown::OneLine(m_manager->GetContactInfo(login)->GetNickname(), kShownName);
     }
     wxString line;
     if (oneToOne) line = names + _(" is typing a private message");
-    else if (logins.size() == 1) line = names + _(" is typing a message in ") + std2wx(m_manager->GetChatRoomName(room.first));
-    else line = names + _(" are typing a message in ") + std2wx(m_manager->GetChatRoomName(room.first));
+    else if (logins.size() == 1) line = names + _(" is typing a message in ") + RoomName(room.first);
+    else line = names + _(" are typing a message in ") + RoomName(room.first);
     if (!text.empty()) text += "\n";
     text += line;
   }

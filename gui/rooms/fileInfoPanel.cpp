@@ -13,18 +13,22 @@
 #include "gui/rooms/filesFrame.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
 
 namespace {
 
 const wxColour kFailedColour(255, 0, 0);
 const wxColour kRunningColour(51, 255, 255);
 const wxColour kCompleteColour(0, 221, 0);
+// The longest file name, nickname or room name a row shows whole.
+constexpr size_t kShownName = 100;
 
 // The name after the path's last "/", or the whole name when there is nothing after one.
 wxString DisplayedName(const std::string& fileName) {
   const size_t slash = fileName.rfind('/');
-  if (slash == std::string::npos || slash + 1 == fileName.size()) return std2wx(fileName);
-  return std2wx(fileName.substr(slash + 1));
+  // Named by the peer: no character of it may turn the name around ("gnp.exe" as "exe.png").
+  if (slash == std::string::npos || slash + 1 == fileName.size()) return shown::OneLine(fileName, kShownName);
+  return shown::OneLine(fileName.substr(slash + 1), kShownName);
 }
 
 }  // namespace
@@ -74,7 +78,7 @@ void FileInfoPanel::BuildSecondLine(wxSizer* main, const std::string& nickname) 
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
   auto* peer = new wxStaticText(this, wxID_ANY, wxEmptyString);
-  peer->SetLabelText((m_download ? _("from ") : _("to ")) + std2wx(nickname));
+  peer->SetLabelText((m_download ? _("from ") : _("to ")) + shown::OneLine(nickname, kShownName));
   ShrinkToFit(line, peer);
   line->Add(8, 8);
   m_sizeText = new wxStaticText(this, wxID_ANY, wxEmptyString);
@@ -89,7 +93,7 @@ void FileInfoPanel::BuildThirdLine(wxSizer* main, const wxString& roomLabel) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
   auto* room = new wxStaticText(this, wxID_ANY, wxEmptyString);
-  room->SetLabelText(roomLabel);
+  room->SetLabelText(shown::OneLine(roomLabel, kShownName));
   ShrinkToFit(line, room);
   line->Add(8, 8);
   m_speedText = new wxStaticText(this, wxID_ANY, wxEmptyString);

@@ -8,17 +8,9 @@
 
 #include "model/stringConversion.h"
 #include "widgets/myStaticText.h"
+#include "widgets/shownText.h"
 
 namespace siteText {
-
-namespace {
-
-bool IsControl(wxUniChar c) {
-  const wxUint32 v = c.GetValue();
-  return v < 0x20 || v == 0x7f || (v >= 0x80 && v < 0xa0) || v == 0x2028 || v == 0x2029;
-}
-
-}  // namespace
 
 wxString Cut(const wxString& text, size_t max) {
   if (text.length() <= max) return text;
@@ -29,7 +21,7 @@ wxString Shown(const std::string& utf8, size_t max) {
   wxString text = std2wx(utf8);
   if (text.empty() && !utf8.empty()) text = wxString::From8BitData(utf8.data(), utf8.size());
   for (wxString::iterator it = text.begin(); it != text.end(); ++it)
-    if (IsControl(*it)) *it = ' ';
+    if (shown::IsUnsafe(*it)) *it = ' ';
   return Cut(text, max);
 }
 

@@ -1,6 +1,7 @@
 // How text that comes from the browser extension or the server (site addresses, room names,
 // nicknames) is put on screen in the sites panel: never read as markup or mnemonics, control
-// characters shown as blanks, and cut so that a crafted address cannot make a screen-wide window.
+// characters and those that reorder text (bidi overrides) shown as blanks, and cut so that a
+// crafted address cannot make a screen-wide window.
 #ifndef PARLAVOX_GUI_SITES_SITETEXT_H
 #define PARLAVOX_GUI_SITES_SITETEXT_H
 
@@ -17,8 +18,9 @@ namespace siteText {
 // The longest text shown whole in a label, a menu item or a list of the sites panel.
 constexpr size_t kMaxShown = 200;
 
-// `utf8` as it may be shown: invalid UTF-8 read byte by byte, control characters (line breaks
-// and tabs included) as blanks; longer than `max` characters, its first max - 1 followed by "...".
+// `utf8` as it may be shown: invalid UTF-8 read byte by byte, what shown::IsUnsafe names (line
+// breaks, tabs and bidi overrides included) as blanks; longer than `max` characters, its first
+// max - 1 followed by "...".
 wxString Shown(const std::string& utf8, size_t max = kMaxShown);
 // The same for a menu item: "&" stays a literal ampersand.
 wxString MenuItem(const std::string& utf8, size_t max = kMaxShown);

@@ -11,6 +11,7 @@
 #include "core/application.h"
 #include "gui/pictures.h"
 #include "gui/sites/myButtonBitmapNotifier.h"
+#include "gui/sites/siteText.h"
 #include "gui/windowIcon.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -46,7 +47,7 @@ const char* const WebSiteInfoFrame::kKeys[kSwitchCount] = {
 WebSiteInfoFrame::WebSiteInfoFrame(wxWindow* parent, Manager* manager, const std::string& url, bool editor)
     : wxFrame(parent, wxID_ANY, wxEmptyString), m_url(url), m_manager(manager), m_editor(editor) {
   TRACE_START_ARGS("%s", url.c_str());
-  SetTitle(_("Configuration of ") + std2wx(m_manager->GetChatRoomName(m_url)));
+  SetTitle(_("Configuration of ") + siteText::Shown(m_manager->GetChatRoomName(m_url)));
   SetProgramIcon(this);
   SetBackgroundColour(*wxWHITE);
   const URLInfo* site = m_manager->GetURLInfo(m_url);
@@ -91,7 +92,7 @@ void WebSiteInfoFrame::BuildProfile(const URLInfo& site) {
   m_sizer->Add(profile, 0, wxEXPAND, 0);
   m_siteLabel = new wxStaticText(this, wxID_ANY, wxEmptyString);
   // The name may hold "&" (a query string): shown as it is, not as a mnemonic.
-  m_siteLabel->SetLabelText(std2wx(m_manager->GetChatRoomName(m_url)));
+  m_siteLabel->SetLabelText(siteText::Shown(m_manager->GetChatRoomName(m_url)));
   m_siteLabel->SetFont(wxFont(wxFontInfo(10).Family(wxFONTFAMILY_SWISS).Bold()));
   ShowSiteStatus(site.GetStatus());
   profile->Add(m_siteLabel, 1, wxALIGN_CENTER, 0);
