@@ -1,20 +1,23 @@
-// A hostile flood into an open chat room, with the real main window and chat-rooms window on
-// screen and the event loop running: the server sends 10,000 messages at once into the room,
-// each of the longest length allowed with no space to break on, or full of control characters,
-// reordering characters and smileys. Measured: the worst pause of the GUI thread (the longest
-// gap between two ticks of a 1 ms timer) against the 100 ms limit and against an idle spell
-// just before (the anchor); how long the window took to show the last line; and the paragraphs
-// the display keeps against its bound. The flood comes again in later rounds, into the full
-// display, and the figure that counts is the worst of all rounds: one pause is a sample that a
-// busy machine can make look better or worse than it is. Beside it stands the worst pause less
-// the time the GUI thread meanwhile waited for a processor held by other programs (a shared
-// machine stalls whatever runs on it): the part of the pause that the program made itself.
-// Needs an X display.
+// A hostile flood into chat rooms, with the real main window on screen and the event loop
+// running. First a contact's burst opens a one-to-one room: with no room open and the chat-rooms
+// window hidden, the server sends 10,000 messages from bob at once, and the first of them opens
+// the room and its window. Then the same flood comes into a site's room that is open and on
+// screen, in rounds, into the full display. Each message is of the longest length allowed with
+// no space to break on, or full of control characters, reordering characters and smileys.
+// Measured: the worst pause of the GUI thread (the longest gap between two ticks of a 1 ms timer)
+// against the 50 ms limit and against an idle spell just before (the anchor); how long the window
+// took to show the last line; and the paragraphs the display keeps against its bound. The figure
+// that counts is the worst of all rounds: one pause is a sample that a busy machine can make look
+// better or worse than it is. Beside it stands the worst pause less the time the GUI thread
+// meanwhile waited for a processor held by other programs (a shared machine stalls whatever runs
+// on it): the part of the pause that the program made itself, which fails the bench over the
+// limit. Needs an X display.
 //
 //   roomDisplayBench [--messages N] [--rounds R]   (10,000 messages, 5 rounds by default)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "bench/loggedInBench.h"
@@ -26,8 +29,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const double kLimitMs = 100;
+const double kLimitMs = 50;
 const char kRoom[] = "http://www.busy.example.com/";
+// bob's one-to-one room with alice, by the name both sides give it.
+const char kPrivateRoom[] = "prv://parlavox/alice:bob";
 
 std::string Hostile(int i) {
   switch (i % 4) {
@@ -42,13 +47,14 @@ std::string Hostile(int i) {
 
 std::string LastLine(int round) { return "the last line of round " + std::to_string(round) + "."; }
 
-std::string Flood(int count, int round) {
+std::string Flood(int count, int round, const char* room = kRoom) {
+  const bool oneToOne = room == std::string(kPrivateRoom);
   std::string bytes;
   for (int i = 0; i < count; ++i) {
     auto m = NewS2C(S2C_Request_PR_message);
     Fill(&m->choice.message.authkey, "K1");
-    Fill(&m->choice.message.site, kRoom);
-    Fill(&m->choice.message.login, "mallory" + std::to_string(i % 7));
+    Fill(&m->choice.message.site, room);
+    Fill(&m->choice.message.login, oneToOne ? std::string("bob") : "mallory" + std::to_string(i % 7));
     Fill(&m->choice.message.message, i + 1 == count ? LastLine(round) : Hostile(i));
     m->choice.message.time = 1700000000 + i;
     bytes += EncodeS2C(*m);
@@ -77,6 +83,27 @@ ChatRoomsNotebook* RoomsOf(wxWindow* frame) {
   return nullptr;
 }
 
+struct Round {
+  bool shown = false;
+  double seconds = 0;
+  LoopPauses pauses;
+};
+
+// Sends the flood and runs the loop until the room's last line shows (the room found by
+// `page()`, which may have no page yet).
+Round RunFlood(LoggedInBench& bench, const std::string& bytes, const wxString& last,
+               const std::function<ChatRoomPanel*()>& page) {
+  Round round;
+  bench.link->SendBytes(bytes);
+  const Clock::time_point start = Clock::now();
+  round.pauses = RunLoopPauses(600, [&] {
+    ChatRoomPanel* shown = page();
+    return round.shown = shown && LastLineHas(shown, last);
+  }, true);
+  round.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return round;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,33 +113,44 @@ int main(int argc, char** argv) {
   if (!bench.Start(argc, argv, "rooms")) return 1;
   ChatRoomsNotebook* rooms = RoomsOf(bench.frame);
   if (!rooms) return 1;
+  LoopPauses worstOfAll;
+  double slowest = 0;
+  bool allShown = true;
+
+  // A burst that opens its room: no page and no chat-rooms window before it.
+  RunLoop(1, nullptr);
+  const double idleBefore = RunLoop(2, nullptr);
+  const Round opened = RunFlood(bench, Flood(count, 0, kPrivateRoom), LastLine(0),
+                                [&] { return rooms->GetChatRoom(kPrivateRoom); });
+  ChatRoomPanel* oneToOne = rooms->GetChatRoom(kPrivateRoom);
+  printf("a burst opening its one-to-one room: %d hostile messages, last line %s after %.2f s; worst pause %.1f ms "
+         "(its own %.1f ms; idle before %.1f ms); window %s; paragraphs kept %zu\n",
+         count, opened.shown ? "shown" : "NOT shown", opened.seconds, opened.pauses.worst, opened.pauses.worstOwn,
+         idleBefore, rooms->IsShownOnScreen() ? "on screen" : "NOT on screen",
+         oneToOne ? oneToOne->GetDisplay()->GetBuffer().GetChildCount() : 0);
+  allShown = opened.shown && rooms->IsShownOnScreen();
+  worstOfAll = opened.pauses;
+  slowest = opened.seconds;
+
   ChatRoomPanel* page = rooms->CreateChatRoom(kRoom, "www.busy.example.com/", "Chatroom opened");
   rooms->Show();
   RunLoop(10, [&] { return rooms->IsShownOnScreen(); });
   RunLoop(1, nullptr);
 
-  LoopPauses worstOfAll;
-  double slowest = 0;
-  bool allShown = true;
-  for (int round = 1; round <= rounds; ++round) {
+  for (int number = 1; number <= rounds; ++number) {
     const double idleMs = RunLoop(2, nullptr);
-    bench.link->SendBytes(Flood(count, round));
-    const Clock::time_point start = Clock::now();
-    const wxString last = LastLine(round);
-    bool shown = false;
-    const LoopPauses pauses = RunLoopPauses(600, [&] { return shown = LastLineHas(page, last); }, true);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    allShown = allShown && shown;
-    worstOfAll.worst = std::max(worstOfAll.worst, pauses.worst);
-    worstOfAll.worstOwn = std::max(worstOfAll.worstOwn, pauses.worstOwn);
-    slowest = std::max(slowest, seconds);
-    printf("round %d: %d hostile messages, last line %s after %.2f s; worst pause %.1f ms (its own %.1f ms; "
-           "idle before %.1f ms); paragraphs kept %zu\n",
-           round, count, shown ? "shown" : "NOT shown", seconds, pauses.worst, pauses.worstOwn, idleMs,
-           page->GetDisplay()->GetBuffer().GetChildCount());
+    const Round round = RunFlood(bench, Flood(count, number), LastLine(number), [&] { return page; });
+    allShown = allShown && round.shown;
+    worstOfAll.worst = std::max(worstOfAll.worst, round.pauses.worst);
+    worstOfAll.worstOwn = std::max(worstOfAll.worstOwn, round.pauses.worstOwn);
+    slowest = std::max(slowest, round.seconds);
+    printf("round %d into the open room: %d hostile messages, last line %s after %.2f s; worst pause %.1f ms (its "
+           "own %.1f ms; idle before %.1f ms); paragraphs kept %zu\n",
+           number, count, round.shown ? "shown" : "NOT shown", round.seconds, round.pauses.worst,
+           round.pauses.worstOwn, idleMs, page->GetDisplay()->GetBuffer().GetChildCount());
   }
-  printf("worst GUI-thread pause over %d rounds %.1f ms; limit %.0f ms, ratio %.2f\n", rounds, worstOfAll.worst,
-         kLimitMs, worstOfAll.worst / kLimitMs);
+  printf("worst GUI-thread pause over the opening burst and %d rounds %.1f ms; limit %.0f ms, ratio %.2f\n", rounds,
+         worstOfAll.worst, kLimitMs, worstOfAll.worst / kLimitMs);
   printf("less the waits for a processor other programs held: %.1f ms; limit %.0f ms, ratio %.2f\n",
          worstOfAll.worstOwn, kLimitMs, worstOfAll.worstOwn / kLimitMs);
   printf("last line shown after %.2f s at the slowest; paragraphs kept %zu; bound %zu\n", slowest,
@@ -120,5 +158,8 @@ int main(int argc, char** argv) {
   bench.frame->Close(true);
   RunLoop(5, [&] { return MainFrame::GetInstance() == nullptr; });
   const bool removed = system(("rm -rf '" + bench.dir + "'").c_str()) == 0;
-  return allShown && removed ? 0 : 1;
+  const bool withinLimit = worstOfAll.worstOwn <= kLimitMs;
+  if (!withinLimit) printf("FAILED: the program's own worst pause is over the limit\n");
+  if (!allShown) printf("FAILED: a last line was not shown\n");
+  return allShown && withinLimit && removed ? 0 : 1;
 }

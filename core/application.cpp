@@ -32,6 +32,20 @@ std::string Text(const OCTET_STRING_t& value) {
   return asn1::ToString(value);
 }
 
+// A text that other users wrote (a line, a file name): a NUL byte would end it early wherever
+// it becomes a C string, and the rest would go unseen. Each is shown as the replacement
+// character, as the display shows other control characters, and the trace says so.
+std::string UsersText(const OCTET_STRING_t& value, const char* what) {
+  std::string text = asn1::ToString(value);
+  size_t found = text.find('\0');
+  if (found == std::string::npos) return text;
+  size_t count = 0;
+  for (; found != std::string::npos; found = text.find('\0', found + 3), ++count)
+    text.replace(found, 1, "\xEF\xBF\xBD");
+  TRACE_ERROR("%zu NUL byte(s) in a %s shown as U+FFFD", count, what);
+  return text;
+}
+
 // An optional text as a pointer into holder, or null when absent.
 const std::string* OptionalText(const OCTET_STRING_t* value, std::string* holder) {
   if (!value) return nullptr;
@@ -194,7 +208,31 @@ int Manager::GetEventId() {
 ManagerEvent* Manager::NewEvent(wxEventType type, int code) {
   ManagerEvent* event = new ManagerEvent(type, GetEventId());
   event->SetInt(code);
+  if (wxIsMainThread()) m_postedCost += HandlingCost(type);
   return event;
+}
+
+std::chrono::steady_clock::duration Manager::HandlingCost(wxEventType type) const {
+  auto known = m_handlingCost.find(type);
+  // An event of a kind not handled yet may cost the windows much (a new room, a new button).
+  return known == m_handlingCost.end() ? std::chrono::steady_clock::duration(kInboxSlice / 4) : known->second;
+}
+
+bool Manager::ProcessEvent(wxEvent& event) {
+  if (event.GetId() != GetEventId() || !dynamic_cast<ManagerEvent*>(&event) || !wxIsMainThread())
+    return wxEvtHandler::ProcessEvent(event);
+  using Clock = std::chrono::steady_clock;
+  const Clock::duration expected = HandlingCost(event.GetEventType());
+  const Clock::time_point start = Clock::now();
+  const bool handled = wxEvtHandler::ProcessEvent(event);
+  const Clock::duration took = Clock::now() - start;
+  m_turnSpent += took;
+  m_postedCost = std::max(Clock::duration::zero(), m_postedCost - expected);
+  // A running mean per kind of event; a handler that waited for the user (a message box) says
+  // nothing of the next one's cost.
+  const Clock::duration sample = std::min<Clock::duration>(took, 2 * kInboxSlice);
+  m_handlingCost[event.GetEventType()] = expected + (sample - expected) / 4;
+  return handled;
 }
 
 void Manager::PostKept(wxEventType type, int code, wxObject* record) {
@@ -233,12 +271,13 @@ void Manager::DrainInbox(bool idle) {
   // A turn lasts from one idle time of the event loop to the next: drains asked for in between
   // share one slice, so that hand-overs arriving one by one cannot hold the loop either.
   if (idle) m_turnSpent = Clock::duration::zero();
+  if (idle) m_postedCost = Clock::duration::zero();  // what was posted before has been handled
   const Clock::time_point start = Clock::now();
   const Clock::duration budget = kInboxSlice - m_turnSpent;
   m_inboxLeft = false;
   InboxEntry entry;
   for (;;) {
-    if (Clock::now() - start >= budget) {
+    if (!SliceHasRoom(Clock::now() - start, budget)) {
       m_inboxLeft = m_mailbox->HasEntries();
       break;
     }
@@ -250,10 +289,16 @@ void Manager::DrainInbox(bool idle) {
   if (m_inboxLeft && !idle) wxWakeUpIdle();
 }
 
+bool Manager::SliceHasRoom(std::chrono::steady_clock::duration spent,
+                           std::chrono::steady_clock::duration budget) const {
+  return spent + m_postedCost < budget;
+}
+
 void Manager::OnIdle(wxIdleEvent& event) {
   event.Skip();
   if (!m_inboxLeft) {
     m_turnSpent = std::chrono::steady_clock::duration::zero();
+    m_postedCost = std::chrono::steady_clock::duration::zero();
     return;
   }
   DrainInbox(true);
@@ -415,7 +460,7 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       UpdateChatRoomContact(GUI_UPDATE_CONTACT, c.updcontact);
       break;
     case S2C_Request_PR_message:
-      ReceiveMessage(Text(c.message.site), Text(c.message.login), Text(c.message.message),
+      ReceiveMessage(Text(c.message.site), Text(c.message.login), UsersText(c.message.message, "message"),
                      static_cast<time_t>(c.message.time), c.message.history && *c.message.history);
       break;
     case S2C_Request_PR_suburlack:
@@ -448,7 +493,8 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       ReceiveDelContact(Text(c.delcontact.login), Text(c.delcontact.message));
       break;
     case S2C_Request_PR_file:
-      HandleTransfer(TransferReport{FM_OFFERED, Text(c.file.login), Text(c.file.site), Text(c.file.filename),
+      HandleTransfer(TransferReport{FM_OFFERED, Text(c.file.login), Text(c.file.site),
+                                    UsersText(c.file.filename, "file name"),
                                     Text(c.file.filekey), "", Text(c.file.ip), static_cast<int>(c.file.port),
                                     time(nullptr), true, 0, c.file.filesize, 0});
       break;

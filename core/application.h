@@ -91,7 +91,8 @@ class Manager : public wxEvtHandler {
   // at the first connection of the process.
   static void SetListenerPort(unsigned short port);
 
-  // The longest the GUI thread handles the inbox before giving the event loop back.
+  // The longest the GUI thread handles the inbox before giving the event loop back: the
+  // controller's own handling and the windows' handling of what it posted to them, together.
   static constexpr std::chrono::milliseconds kInboxSlice{4};
   // Client reports go out at most once per interval (the first of a session at once); tests
   // shorten it.
@@ -202,6 +203,10 @@ class Manager : public wxEvtHandler {
   // Hands the changed records of sites met since start-up to the settings, so that the next save
   // of the settings file holds them; each keeps its address and pointer.
   void StoreModifiedSites();
+  // Gives the site's record these notification settings and writes the settings file. When the
+  // file cannot be written, the record is left exactly as it was (settings, modified mark, and
+  // whether the settings hold it), so that nothing of the failed save reaches a later one.
+  bool SaveSiteNotifications(const std::string& url, const std::map<std::string, bool>& notifications);
   // Sets a site's own status and enters or leaves its room as the change requires; returns the
   // status the record has afterwards.
   t_site_status SetSiteStatus(const std::string& url, t_site_status status);
@@ -218,6 +223,10 @@ class Manager : public wxEvtHandler {
 
   // -- Membership, messages and typing.
   bool HasSubscribedTo(const std::string& room) const;
+  // True between a subscription sent and its answer (or the end of the session).
+  bool IsSubscribing(const std::string& room) const { return m_subscribing.count(room) != 0; }
+  // Sends the room's subscription unless it is held already or one is on its way: a room is
+  // asked for once, however often the user types or writes before the answer.
   void SubscribeChatRoom(const std::string& room);
   void UnsubscribeChatRoom(const std::string& room);
   std::vector<std::string> GetSubscribedChatRooms() const { return m_subscribedRooms; }
@@ -321,6 +330,14 @@ class Manager : public wxEvtHandler {
   void DrainInbox(bool idle);
   void OnIdle(wxIdleEvent& event);
   void HandleEntry(InboxEntry& entry);
+  // Whether this turn's slice has room for one more entry, `spent` into this drain: the
+  // windows' share is what they took for the events already handled this turn and what those
+  // still waiting are expected to take.
+  bool SliceHasRoom(std::chrono::steady_clock::duration spent, std::chrono::steady_clock::duration budget) const;
+  // Every event reaches the windows through here: the time they take for those the controller
+  // posted counts in the turn's slice.
+  bool ProcessEvent(wxEvent& event) override;
+  std::chrono::steady_clock::duration HandlingCost(wxEventType type) const;
 
   // Their handling, on the GUI thread.
   bool IsCurrentLink(uint64_t generation) const;
@@ -376,6 +393,11 @@ class Manager : public wxEvtHandler {
   // left for the next one.
   std::chrono::steady_clock::duration m_turnSpent{};
   bool m_inboxLeft = false;
+  // What the events posted this turn and not handled yet are expected to cost the windows, and
+  // what one of each kind took of late: a drain that posted a thousand messages in its slice
+  // would have the windows take many slices for them in one go.
+  std::chrono::steady_clock::duration m_postedCost{};
+  std::map<wxEventType, std::chrono::steady_clock::duration> m_handlingCost;
   std::map<std::string, URLInfo*> m_liveSites;
   std::map<std::string, ContactInfo*> m_contacts;
   std::map<std::string, FileMessage*> m_fileMessages;
@@ -386,6 +408,8 @@ class Manager : public wxEvtHandler {
   std::vector<Smiley*> m_builtinSmileys;
   std::map<std::string, std::vector<Smiley*>> m_customSmileys;
   std::vector<std::string> m_subscribedRooms;
+  // Subscriptions sent and not answered yet.
+  std::set<std::string> m_subscribing;
   std::vector<std::string> m_openedRooms;
   std::map<std::string, std::string> m_privateRoomTexts;
   int m_privateRoomCounter = 0;
@@ -402,6 +426,10 @@ class Manager : public wxEvtHandler {
   std::string m_webToken;
   // Records made for logins the Manager does not know, kept so that each gets one.
   std::map<std::string, ContactInfo*> m_strangers;
+  // Records made for logins met only in room updates, never handed out by pointer (by
+  // GetContactInfo, GetSubscribedContacts or to the settings): no window can hold them, so they
+  // go once their login has left every room. A record handed out leaves the set for good.
+  mutable std::set<const ContactInfo*> m_unlentRecords;
   // Logins taken out of the saved contacts: an update already on its way does not bring them
   // back; asking for or accepting the contact again lifts the mark.
   std::set<std::string> m_removedContacts;
@@ -429,6 +457,9 @@ class Manager : public wxEvtHandler {
   // The site rooms the server opened in the current session (an ended session took its own).
   std::vector<std::string>& OpenedRooms();
   ContactInfo* RoomMemberRecord(const std::string& login);
+  // Frees the record of a login met only in room updates once it is in no room, is no saved
+  // contact and has never been handed out (applicationContacts.cpp).
+  void ForgetUnseenStranger(const std::string& login);
   void UpdateRoomMember(int code, const std::string& room, ContactInfo* record, const S2C_UpdateContactAll_t& update,
                         bool statusValid);
   void UpdateListedContact(int code, ContactInfo* record, const S2C_UpdateContactAll_t& update, bool statusValid,
@@ -447,6 +478,9 @@ class Manager : public wxEvtHandler {
   std::map<std::pair<std::string, std::string>, std::unique_ptr<Smiley>> m_receivedSmileys;
   // Relayed uploads under way, by login and file key.
   std::set<std::string> m_relayedUploads;
+  // Offers of other users that this user has fetched (or tried to): their withdrawal by the
+  // sender leaves what the transfer itself reported.
+  std::set<std::string> m_offersTaken;
   uint64_t m_openedRoomsLink = 0;
   // When each running transfer's progress was last posted.
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressPosted;

@@ -212,7 +212,9 @@ void Manager::ConnectionSuccessful(const std::string& authkey, const std::string
     if (account->GetAutoConnect()) ConnectMessenger(account);
   TRACE_INFO("Send event to interface");
   PostKept(wxEVT_CONNECTION_ACK, GUI_CONNECTION__OK, GetContactInfo(GetLogin()));
-  if (m_clientInfoDue) SendClientInfo();
+  // Every log-in reports the client, the first of the run as a later one after a lost link: the
+  // pace kept between reports is for the extensions' news within a session, not for this one.
+  SendClientInfo();
   TRACE_END();
 }
 
@@ -247,6 +249,7 @@ void Manager::Disconnect(bool closing, bool notifyServer) {
   Config* config = Config::GetInstance();
   m_roomMembers.clear();
   m_subscribedRooms.clear();
+  m_subscribing.clear();
   config->GetContactInfo()->ClearSubscriptions();
   for (auto& entry : m_contacts) entry.second->ClearSubscriptions();
   TRACE_INFO("Disconnect from external messengers");

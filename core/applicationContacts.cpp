@@ -2,6 +2,8 @@
 // answer, check, remove, block, groups) and the server's requests about them.
 #include <wx/intl.h>
 
+#include <algorithm>
+
 #include "LoginOrEmail.h"
 #include "core/application.h"
 #include "asn1/octetString.h"
@@ -36,7 +38,10 @@ ContactInfo* Manager::GetContactInfo(const std::string& login) {
   if (login == GetLogin()) return Config::GetInstance()->GetContactInfo();
   if (login == "ADMIN") return m_adminContact;
   auto known = m_contacts.find(login);
-  if (known != m_contacts.end() && known->second) return known->second;
+  if (known != m_contacts.end() && known->second) {
+    m_unlentRecords.erase(known->second);
+    return known->second;
+  }
   // A login met without a record gets one, kept, so that every caller sees the same.
   ContactInfo*& stranger = m_strangers[login];
   if (!stranger) {
@@ -45,6 +50,21 @@ ContactInfo* Manager::GetContactInfo(const std::string& login) {
                                kOwnNetwork, false);
   }
   return stranger;
+}
+
+void Manager::ForgetUnseenStranger(const std::string& login) {
+  auto known = m_contacts.find(login);
+  if (known == m_contacts.end() || !known->second) return;
+  ContactInfo* record = known->second;
+  if (!m_unlentRecords.count(record) || !record->GetSubscriptions().empty() ||
+      Config::GetInstance()->HasContact(login))
+    return;
+  for (const auto& room : m_roomMembers)
+    if (std::find(room.second.begin(), room.second.end(), record) != room.second.end()) return;
+  TRACE_INFO("record of %s freed: in no room, no contact, never shown", login.c_str());
+  m_contacts.erase(known);
+  m_unlentRecords.erase(record);
+  delete record;
 }
 
 std::string Manager::GetNickname(const std::string& login) {
@@ -179,7 +199,9 @@ ContactInfo* Manager::RemoveContact(const std::string& login, const std::string&
   // The record stays in the table: windows and queued events may still point to it.
   ContactInfo* removed = Config::GetInstance()->RemoveContact(login);
   m_removedContacts.insert(login);
-  PostOwned(wxEVT_RECEIVE_DEL_CONTACT, 0, new ContactEvent(-1, CE_REMOVED, "none", login, Unknown(login), message));
+  // The row of the removal names the contact as the list did.
+  const std::string nickname = removed ? removed->GetNickname() : GetNickname(login);
+  PostOwned(wxEVT_RECEIVE_DEL_CONTACT, 0, new ContactEvent(-1, CE_REMOVED, "none", login, nickname, message));
   TRACE_END_RESULT("%s", removed ? "removed" : "was not saved");
   return removed;
 }
@@ -325,6 +347,6 @@ void Manager::ReceiveDelContact(const std::string& login, const std::string& mes
   m_removedContacts.insert(login);
   PostOwned(wxEVT_RECEIVE_DEL_CONTACT, 0,
             new ContactEvent(-1, CE_REMOVED_BY_OTHER, "none", removed ? removed->GetLogin() : login,
-                             removed ? removed->GetNickname() : Unknown(login), message));
+                             removed ? removed->GetNickname() : GetNickname(login), message));
   TRACE_END_RESULT("%s", removed ? "removed" : "was not saved");
 }

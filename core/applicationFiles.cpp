@@ -152,6 +152,8 @@ void Manager::HandleTransfer(const TransferReport& report) {
                            report.host, report.port, report.time, report.isDownload, report.status,
                            static_cast<long>(report.transferred), static_cast<long>(report.size), report.speed);
   };
+  // A download of an offer (any step of it, its withdrawal too) makes the offer taken.
+  if (report.isDownload && report.status != FM_OFFERED) m_offersTaken.insert(report.fileKey);
   // The first report of a key stays: a download of an offer reads it later.
   FileMessage*& first = m_fileMessages[report.fileKey];
   if (!first) first = makeMessage();
@@ -232,10 +234,17 @@ void Manager::ReceiveCancelFile(const std::string& site, const std::string& file
     TRACE_END_RESULT("no such offer");
     return;
   }
+  // Once the user has fetched the offer, its transfer tells its own end (a running one goes on:
+  // the sender's running uploads are not stopped by a withdrawal). A cancelled, ended or removed
+  // transfer must not come back as a new row and a second notice.
+  if (m_offersTaken.count(fileKey)) {
+    TRACE_END_RESULT("offer already taken: its transfer tells its own end");
+    return;
+  }
   TRACE_INFO("ok");
   const FileMessage& message = *offer->second;
-  HandleTransfer(TransferReport{FM_CANCELLED, message.GetLogin(), site, message.GetFilename(), fileKey,
-                                message.GetLogin() + "@@@" + fileKey, "", 0, time(nullptr), true,
-                                message.GetTransferredSize(), message.GetFileSize(), 0});
+  // Keyed as a download of the offer is, so that nothing else can match it.
+  HandleTransfer(TransferReport{FM_CANCELLED, message.GetLogin(), site, message.GetFilename(), fileKey, fileKey, "",
+                                0, time(nullptr), true, message.GetTransferredSize(), message.GetFileSize(), 0});
   TRACE_END();
 }

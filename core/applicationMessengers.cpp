@@ -119,7 +119,7 @@ void Manager::ReceiveAvailableMessengerProtocols(const MessengerProtocols_t& pro
       if (icon.size <= 0 || static_cast<size_t>(icon.size) > kMaxIconBytes)
         TRACE_ERROR("icon of %s refused (%d bytes)", id.c_str(), icon.size);
       else
-        IMImage::StoreImage(IMImage::MessengerIconName(id), IMAGE_PNG, icon.buf, static_cast<unsigned long>(icon.size));
+        IMImage::StoreMessengerIcon(id, icon.buf, static_cast<unsigned long>(icon.size));
     }
     config->AddMessengerProtocol(new MessengerProtocolInfo(id, asn1::ToString(protocol->description), parameters));
   }

@@ -85,23 +85,29 @@ void Manager::SubscribeChatRoom(const std::string& room) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", room.c_str());
   ClientSideRequest* client = Client();
-  if (m_connected && client && !HasSubscribedTo(room)) client->SendSubscribeChatRoom(m_authKey, room);
+  if (!m_connected || !client || HasSubscribedTo(room) || IsSubscribing(room)) {
+    TRACE_END_RESULT("(skip)");
+    return;
+  }
+  if (client->SendSubscribeChatRoom(m_authKey, room)) m_subscribing.insert(room);
   TRACE_END();
 }
 
 void Manager::SubscribeChatRoomAck(const std::string& site, long answer) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s, %ld", site.c_str(), answer);
+  m_subscribing.erase(site);
   if (HasSubscribedTo(site)) {
     TRACE_END_RESULT("(skip)");
     return;
   }
   std::string other = IsPrivateChatRoom(site);
-  if (!other.empty()) {
+  if (!other.empty() && (answer == SubscribeStatus_subscribed || answer == SubscribeStatus_blocked)) {
     CreateVirtualChatRoomAck(other, site, answer);
     TRACE_END();
     return;
   }
+  // A one-to-one room refused otherwise is said like any other room (its page may wait for it).
   int code = GUI_SUBSCRIBE_CHATROOM_FAILED;  // also for an answer this client does not know
   if (answer == SubscribeStatus_subscribed) {
     code = GUI_SUBSCRIBE_CHATROOM_OK;
@@ -122,6 +128,7 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", room.c_str());
   EraseFirst(m_subscribedRooms, room);
+  m_subscribing.erase(room);
   ClientSideRequest* client = Client();
   if (m_connected && client) client->SendUnsubscribeChatRoom(m_authKey, room);
   std::string other = IsPrivateChatRoom(room);
@@ -134,7 +141,9 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
 
 std::vector<ContactInfo*> Manager::GetSubscribedContacts(const std::string& room) const {
   auto members = m_roomMembers.find(room);
-  return members == m_roomMembers.end() ? std::vector<ContactInfo*>() : members->second;
+  if (members == m_roomMembers.end()) return std::vector<ContactInfo*>();
+  for (const ContactInfo* member : members->second) m_unlentRecords.erase(member);
+  return members->second;
 }
 
 void Manager::SubscribeContactToChatRoom(const std::string& room, ContactInfo* contact) {
@@ -177,6 +186,7 @@ ContactInfo* Manager::RoomMemberRecord(const std::string& login) {
     m_strangers.erase(stranger);
   } else {
     held = new ContactInfo(login, "", "", "", STATUS_OFFLINE, "", "", 0, 0, 0, "", "parlavox", false);
+    m_unlentRecords.insert(held);
   }
   return held;
 }
@@ -243,6 +253,7 @@ void Manager::UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& upda
     UpdateListedContact(code, record, update, statusValid, profileChanged);
   }
   UpdateAvatars(login, update);
+  if (!own) ForgetUnseenStranger(login);
   TRACE_END();
 }
 
@@ -281,6 +292,7 @@ void Manager::UpdateListedContact(int code, ContactInfo* record, const S2C_Updat
   bool listed = config->HasContact(record->GetLogin());
   if (listed || (update.site && !IsRemovedContact(record->GetLogin()))) {
     config->UpdateContact(record);
+    m_unlentRecords.erase(record);
     bool logout = statusValid && record->GetStatus() == STATUS_OFFLINE &&
                   record->GetPreviousStatus() != STATUS_OFFLINE;
     PostOwned(wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, code,
@@ -328,13 +340,13 @@ void Manager::UpdateAvatars(const std::string& login, const S2C_UpdateContactAll
 void Manager::ReceiveMessage(const std::string& site, const std::string& login, const std::string& text, time_t time,
                              bool history) {
   MANAGER_GUI_THREAD_ONLY();
-  TRACE_START_ARGS("%s, %s", site.c_str(), login.c_str());
+  // One line per message: a burst brings thousands.
+  TRACE_STARTEND_ARGS("%s, %s", site.c_str(), login.c_str());
   std::string nickname = GetContactInfo(login)->GetNickname();
   // The first word in a one-to-one room the other user opened opens it here too.
   if (HasPrivatePrefix(site) && !HasSubscribedTo(site) && login != GetLogin() && !IsPrivateChatRoom(site).empty())
     CreateVirtualChatRoomAck(login, site, SubscribeStatus_subscribed);
   PostOwned(wxEVT_RECEIVE_NEW_MESSAGE, 0, new Message(site, login, nickname, text, time, history));
-  TRACE_END();
 }
 
 bool Manager::SendMessage(const std::string& room, const std::string& text) {
@@ -474,10 +486,16 @@ std::string Manager::CreateVirtualChatRoom(const std::string& login, bool* exist
     TRACE_END_RESULT("existed");
     return name;
   }
+  if (IsSubscribing(name)) {
+    m_virtualRoomRequests[login] = true;
+    TRACE_END_RESULT("asked already");
+    return name;
+  }
   if (!client->SendSubscribeChatRoom(m_authKey, name)) {
     TRACE_END_RESULT("refused");
     return "";
   }
+  m_subscribing.insert(name);
   m_virtualRoomRequests[login] = true;
   TRACE_END();
   return name;
@@ -486,6 +504,7 @@ std::string Manager::CreateVirtualChatRoom(const std::string& login, bool* exist
 void Manager::CreateVirtualChatRoomAck(const std::string& login, const std::string& room, long answer) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s, %s, %ld", login.c_str(), room.c_str(), answer);
+  m_subscribing.erase(room);
   bool focus = false;
   auto asked = m_virtualRoomRequests.find(login);
   if (asked != m_virtualRoomRequests.end()) {

@@ -96,6 +96,29 @@ void Manager::StoreModifiedSites() {
   TRACE_END();
 }
 
+bool Manager::SaveSiteNotifications(const std::string& url, const std::map<std::string, bool>& notifications) {
+  MANAGER_GUI_THREAD_ONLY();
+  TRACE_START_ARGS("%s", url.c_str());
+  URLInfo* site = GetURLInfo(url);
+  const URLInfo before(*site);
+  auto live = m_liveSites.find(url);
+  const bool wasLive = live != m_liveSites.end() && live->second == site;
+  site->SetNotifications(notifications);
+  // A site first met in this session is only the controller's until handed to the settings.
+  StoreModifiedSites();
+  Config* config = Config::GetInstance();
+  if (config->Save()) {
+    TRACE_END_RESULT("saved");
+    return true;
+  }
+  *site = before;
+  // A site that the settings took only for this save goes back to the controller, unchanged:
+  // the settings file written at exit would hold it otherwise.
+  if (wasLive && !before.IsModified() && config->ReleaseURLInfo(site)) m_liveSites[url] = site;
+  TRACE_END_RESULT("not saved");
+  return false;
+}
+
 void Manager::OpenChatRoom(const std::string& url) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s", url.c_str());

@@ -4,10 +4,12 @@
 #include <wx/checkbox.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
+#include <wx/splitter.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -61,6 +63,12 @@ LoginDialog::LoginDialog(wxWindow* parent, MainFrame* mainWindow, const std::str
   m_status2->SetForegroundColour(*wxRED);
   sizer->Add(m_status2, 0, 0, 0);
 
+  // Empty, the status lines keep the room of a line each: the panel does not move when they fill.
+  const int line = m_status1->GetCharHeight();
+  m_status1->SetMinSize(wxSize(-1, line));
+  m_status2->SetMinSize(wxSize(-1, line));
+  Bind(wxEVT_SIZE, &LoginDialog::OnSize, this);
+  Bind(wxEVT_SHOW, &LoginDialog::OnShow, this);
   m_hostAndPort = host + ":" + std::to_string(port);
   m_sslEnabled = ssl;
   SetSizer(sizer);
@@ -152,6 +160,45 @@ void LoginDialog::SetStatus(const wxString& text, int retryDelayMs) {
   m_status1->SetLabelText(text);
   m_status2->SetLabelText(retry);
   Layout();
+}
+
+void LoginDialog::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  MakeRoom();
+}
+
+void LoginDialog::OnShow(wxShowEvent& event) {
+  event.Skip();
+  auto* splitter = dynamic_cast<wxSplitterWindow*>(GetParent());
+  if (event.IsShown()) {
+    MakeRoom();
+    return;
+  }
+  // The sites panel takes this pane back at the height the user left it.
+  if (splitter && m_userSash >= 0) {
+    splitter->SetSashPosition(m_userSash);
+    m_userSash = -1;
+  }
+}
+
+void LoginDialog::MakeRoom() {
+  // The panel shares the window with the contacts list above it, which is empty while the user
+  // is not connected: the list gives way so that all of the panel, its status lines at the
+  // bottom included, is in sight. The status lines keep their room even when empty, so that
+  // nothing moves when they change.
+  auto* splitter = dynamic_cast<wxSplitterWindow*>(GetParent());
+  // Moving the sash sizes the panel again, which comes back here.
+  if (m_makingRoom || !IsShown() || !splitter || splitter->GetWindow2() != this || splitter->GetSplitMode() != wxSPLIT_HORIZONTAL)
+    return;
+  const int needed = GetSizer()->GetMinSize().y;
+  if (needed <= GetClientSize().y) return;
+  const int sash = std::max(splitter->GetClientSize().y - splitter->GetSashSize() - needed,
+                            splitter->GetMinimumPaneSize());
+  if (sash >= splitter->GetSashPosition()) return;
+  if (m_userSash < 0) m_userSash = splitter->GetSashPosition();
+  m_makingRoom = true;
+  splitter->SetSashPosition(sash);
+  m_makingRoom = false;
 }
 
 void LoginDialog::SetLogin(const std::string& login) {

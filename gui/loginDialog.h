@@ -51,6 +51,11 @@ class LoginDialog : public wxPanel {
   static std::function<time_t()> s_now;
 
  private:
+  // Moves the splitter's sash up when the panel is too low to show all it holds; the sash goes
+  // back when the panel is hidden.
+  void MakeRoom();
+  void OnSize(wxSizeEvent& event);
+  void OnShow(wxShowEvent& event);
   void AddFields(wxSizer* sizer, const std::string& login, const std::string& password, bool savePassword);
   wxStaticText* AddLink(wxSizer* sizer, const wxString& text, int top,
                         void (LoginDialog::*handler)(wxMouseEvent&));
@@ -61,6 +66,9 @@ class LoginDialog : public wxPanel {
   std::string m_hostAndPort;
   bool m_sslEnabled = true;
   bool m_connectEnabled = true;
+  bool m_makingRoom = false;
+  // Where the sash stood before the panel made room, or -1.
+  int m_userSash = -1;
   wxTextCtrl* m_loginField = nullptr;
   wxTextCtrl* m_passwordField = nullptr;
   wxCheckBox* m_savePassword = nullptr;

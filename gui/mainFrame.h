@@ -227,6 +227,9 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   int AskCloseChoice();
   void ReduceToTray();
   void ExitProgram(wxCloseEvent& event);
+  // A close that cannot be refused, held up by dialogs that do not give way (a question of the
+  // toolkit's own), ends the program from where it is: logged out, settings saved.
+  [[noreturn]] void EndWithDialogsOpen();
   // The title while no download shows its progress in it.
   wxString m_plainTitle;
 
@@ -235,6 +238,8 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   wxTimer m_idleTimer;
   wxTimer m_connectTimer;
   wxTimer m_closeRetry;
+  // When a close first waited for the open dialogs; unset while none waits.
+  std::chrono::steady_clock::time_point m_closeWaitingSince{};
   int m_inactivity = 0;
   int m_lastMouseX = 0;
   int m_lastMouseY = 0;

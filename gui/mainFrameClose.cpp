@@ -13,6 +13,10 @@
 #include <wx/msgdlg.h>
 #include <wx/taskbar.h>
 
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
 #include "core/application.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/loginDialog.h"
@@ -22,43 +26,57 @@
 #include "gui/reduceDialog.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "model/processEnd.h"
 #include "model/stringConversion.h"
 
 namespace {
 
 bool g_exited = false;
 
+// How long a close that cannot be refused waits for the open dialogs to give way.
+constexpr std::chrono::milliseconds kDialogsGrace{400};
+
+// Counts the dialogs inside ShowModal: until it returns, the caller of each still holds its
+// dialog (often on its stack, with the main window as parent). It keeps them too: a file
+// chooser is no top-level window of the toolkit's list, and would not be found there.
+class ModalCounter : public wxModalDialogHook {
+ public:
+  ModalCounter() { Register(); }
+  int open = 0;
+  std::vector<wxDialog*> dialogs;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    ++open;
+    dialogs.push_back(dialog);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog* dialog) override {
+    --open;
+    auto found = std::find(dialogs.begin(), dialogs.end(), dialog);
+    if (found != dialogs.end()) dialogs.erase(found);
+  }
+};
+
+// Registered before main, so before any other hook: hooks run last registered first, and one
+// that answers a dialog itself stops the rest, so the counter runs only for dialogs really shown.
+ModalCounter* const g_modalCounter = new ModalCounter;  // lives as long as the program
+
 // Ends every modal dialog of the program with Cancel; true when there was one.
 bool CancelModalDialogs() {
+  std::vector<wxDialog*> open;
+  for (wxWindow* window : wxTopLevelWindows)
+    if (auto* dialog = dynamic_cast<wxDialog*>(window)) open.push_back(dialog);
+  open.insert(open.end(), g_modalCounter->dialogs.begin(), g_modalCounter->dialogs.end());
   bool any = false;
-  for (wxWindow* window : wxTopLevelWindows) {
-    auto* dialog = dynamic_cast<wxDialog*>(window);
-    if (dialog && dialog->IsModal()) {
+  for (wxDialog* dialog : open) {
+    if (dialog->IsModal()) {
       dialog->EndModal(wxID_CANCEL);
       any = true;
     }
   }
   return any;
 }
-
-// Counts the dialogs inside ShowModal: until it returns, the caller of each still holds its
-// dialog (often on its stack, with the main window as parent).
-class ModalCounter : public wxModalDialogHook {
- public:
-  ModalCounter() { Register(); }
-  int open = 0;
-
- protected:
-  int Enter(wxDialog*) override {
-    ++open;
-    return wxID_NONE;
-  }
-  void Exit(wxDialog*) override { --open; }
-};
-
-// Registered before main, so before any other hook: hooks run last registered first, and one
-// that answers a dialog itself stops the rest, so the counter runs only for dialogs really shown.
-ModalCounter* const g_modalCounter = new ModalCounter;  // lives as long as the program
 
 }  // namespace
 
@@ -115,6 +133,9 @@ void MainFrame::ReduceToTray() {
 void MainFrame::ExitProgram(wxCloseEvent& event) {
   TRACE_START();
   if (CancelModalDialogs() || OpenModalDialogs() > 0) {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_closeWaitingSince == std::chrono::steady_clock::time_point{}) m_closeWaitingSince = now;
+    if (!event.CanVeto() && now - m_closeWaitingSince >= kDialogsGrace) EndWithDialogsOpen();
     // The dialogs' loops return to their callers first; the window tries again a moment later
     // (a timer, not a queued call: a closing loop runs every queued call before it returns).
     if (!m_closeRetry.IsRunning()) m_closeRetry.StartOnce(20);
@@ -122,6 +143,7 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
     TRACE_END_RESULT("after the open dialogs");
     return;
   }
+  m_closeWaitingSince = {};
   m_idleTimer.Stop();
   m_connectTimer.Stop();
   if (!m_manager->Close()) {
@@ -160,6 +182,20 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
   }
   Destroy();
   TRACE_END();
+}
+
+void MainFrame::EndWithDialogsOpen() {
+  TRACE_START();
+  m_closeRetry.Stop();
+  m_idleTimer.Stop();
+  m_connectTimer.Stop();
+  // The callers of the dialogs still hold them and cannot be returned to: nothing is destroyed,
+  // the session ends and the settings are written, then the process ends here.
+  const bool saved = g_exited || m_manager->Close();
+  g_exited = true;
+  if (m_taskBar) m_taskBar->RemoveIcon();
+  TRACE_END_RESULT("%d dialogs open, settings %s", OpenModalDialogs(), saved ? "saved" : "not saved");
+  EndProcess(0);
 }
 
 void MainFrame::OnQuit(wxCommandEvent&) {

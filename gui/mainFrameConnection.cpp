@@ -15,6 +15,7 @@
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
+#include "gui/dockPlacement.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/rooms/filesFrame.h"
@@ -188,8 +189,9 @@ void MainFrame::OnAbout(wxCommandEvent&) {
   if (m_about->IsShown()) {
     m_about->Raise();
   } else {
-    m_about->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetAboutButtonY()));
+    dock::DockTo(m_about, this, m_toolBar->GetAboutButtonY());
     m_about->Show(true);
+    dock::DockTo(m_about, this, m_toolBar->GetAboutButtonY());
     for (wxWindow* window : std::initializer_list<wxWindow*>{m_preferences, m_sitesManager, m_contactsManager})
       if (window) window->Show(false);
   }

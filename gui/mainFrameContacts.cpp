@@ -3,6 +3,8 @@
 // invitations, new avatars, and what the panels ask about contacts.
 #include <wx/wupdlock.h>
 
+#include <memory>
+
 #include "core/application.h"
 #include "core/guiEvents.h"
 #include "gui/rooms/chatRoomsNotebook.h"
@@ -20,6 +22,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -31,8 +34,11 @@ void PopUp(NotifyFrame* frame) {
   if (frame) frame->Popup();
 }
 
+// The longest name or login a notice shows whole.
+constexpr size_t kShownName = 64;
+
 wxString NameWithLogin(const ContactEvent& event) {
-  return std2wx(event.GetNickname()) + " (" + std2wx(event.GetLogin()) + ")";
+  return shown::OneLine(event.GetNickname(), kShownName) + " (" + shown::OneLine(event.GetLogin(), kShownName) + ")";
 }
 
 }  // namespace
@@ -44,7 +50,10 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
   const ContactInfo contact = update->GetContactInfo();
   TRACE_START_ARGS("login, url, status, subs, notify = (%s,%s,%d,%d,%d)", contact.GetLogin().c_str(), url.c_str(),
                    int(contact.GetStatus()), int(update->IsSubscribedTo(url)), int(update->GetNotify()));
-  wxWindowUpdateLocker noUpdates(this);
+  // An update of the contacts list freezes nothing: freezing the main window visits every window
+  // it holds, at every update, and the list places its rows once per turn anyway.
+  std::unique_ptr<wxWindowUpdateLocker> noUpdates;
+  if (url != "none") noUpdates.reset(new wxWindowUpdateLocker(this));
   m_chatRooms->UpdateContact(*update);
   if (contact.GetLogin() == m_manager->GetLogin()) {
     if (m_taskBar) m_taskBar->SetStatus(contact.GetStatus());
@@ -83,7 +92,7 @@ void MainFrame::NotifyPresence(const ContactInfo& contact, bool logout) {
   const char* visual = online ? "login-visual" : "logout-visual";
   const char* bell = online ? "login-bell" : "logout-bell";
   if (IsNotificationOn(Setting(&contact, visual), Setting(defaults, visual)))
-    NotifyChangeStatus(contact.GetLogin(), std2wx(contact.GetNickname()), contact.GetStatus());
+    NotifyChangeStatus(contact.GetLogin(), shown::OneLine(contact.GetNickname(), kShownName), contact.GetStatus());
   if (IsNotificationOn(Setting(&contact, bell), Setting(defaults, bell)))
     sound::Play(online ? "sounds/online.wav" : "sounds/offline.wav");
 }
@@ -165,7 +174,8 @@ void MainFrame::ReceiveInviteContactInChatRoom(wxCommandEvent& event) {
   TRACE_START_ARGS("%s, %s", record->GetURL().c_str(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);
   PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_CONTACTS_MANAGER), _("Notification"),
-                                     std2wx(record->GetNickname()), *wxBLUE, _("invites you to a private chatroom"),
+                                     shown::OneLine(record->GetNickname(), kShownName), *wxBLUE,
+                                     _("invites you to a private chatroom"),
                                      *wxBLUE));
   BlinkUnlessShown(60);
   TRACE_END();
@@ -176,7 +186,7 @@ void MainFrame::ReceiveInviteChatRoomAnswer(wxCommandEvent& event) {
   if (!record) return;
   TRACE_START_ARGS("%d, %s", record->GetType(), record->GetLogin().c_str());
   m_contactsManager->UpdateContactEvent(*record);
-  const wxString room = std2wx(m_manager->GetChatRoomName(record->GetURL()));
+  const wxString room = shown::OneLine(m_manager->GetChatRoomName(record->GetURL()), kShownName);
   const wxString line =
       (record->GetType() == CE_ANSWER_ACCEPTED ? _("accepts to join ") : _("refuses to join ")) + room;
   PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_FOCUS_CHATROOM, record->GetURL()), _("Notification"),

@@ -5,6 +5,7 @@
 #include "core/guiEvents.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/contacts/contactsPanel.h"
+#include "gui/dockPlacement.h"
 #include "gui/rooms/filesFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/sites/sitesPanel.h"
@@ -64,6 +65,7 @@ void MainFrame::ShowFileMessage(FileMessage& message) {
   if (message.GetStatus() == FM_STARTED) {
     if (m_files->IsShown()) m_files->Raise();
     else m_files->Show(true);
+    dock::KeepInside(m_files);
   }
   m_files->UpdateFileTransfertStatus(message);
   m_chatRooms->AddFileMessage(&message);

@@ -23,6 +23,7 @@
 #include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
 #include "model/urlInfo.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -38,6 +39,9 @@ t_notification_status Setting(const URLInfo* record, const char* key) {
 bool SiteOrOwnSetting(const URLInfo* site, const char* key) {
   return IsNotificationOn(Setting(site, key), Setting(Config::GetInstance()->GetContactInfo(), key));
 }
+
+// The longest name or login a notice shows whole.
+constexpr size_t kShownName = 64;
 
 void PopUp(NotifyFrame* frame) {
   if (frame) frame->Popup();
@@ -59,7 +63,7 @@ void MainFrame::ReceiveOpenChatRoomAck(wxCommandEvent& event) {
       const int others = site->GetNbrUsers() - 1;
       if (others > 0 && IsNotificationOn(Setting(site, "open-visual"), Setting(own, "open-visual")))
         PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_SUBSCRIBE, site->GetURL()), _("Open site"),
-                                           name, *wxBLUE, wxString::Format(_("%d Parlavoxers"), others), *wxBLUE));
+                                           shown::OneLine(name, kShownName), *wxBLUE, wxString::Format(_("%d Parlavoxers"), others), *wxBLUE));
       if (others > 0 && IsNotificationOn(Setting(site, "open-bell"), Setting(own, "open-bell")))
         sound::Play("sounds/online.wav");
       if (m_sitesManager) m_sitesManager->AddRecommendedSites(site->GetRecommendedSites());
@@ -79,7 +83,7 @@ void MainFrame::ReceiveSubscribeChatRoomAck(wxCommandEvent& event) {
   const std::string url = wx2std(strings[0]);
   TRACE_START_ARGS("%d, %s", event.GetInt(), url.c_str());
   wxWindowUpdateLocker noUpdates(this);
-  const wxString name = std2wx(m_manager->GetChatRoomName(url));
+  const wxString name = shown::OneLine(m_manager->GetChatRoomName(url), kShownName);
   switch (event.GetInt()) {
     case GUI_SUBSCRIBE_CHATROOM_OK: {
       std::vector<ContactInfo*> members = m_manager->GetSubscribedContacts(url);
@@ -103,19 +107,24 @@ void MainFrame::ReceiveSubscribeChatRoomAck(wxCommandEvent& event) {
       break;
     }
     case GUI_SUBSCRIBE_CHATROOM_FAILED:
+      m_chatRooms->RoomRefused(url, _("The server refused to let you into this chatroom again."));
       if (!m_manager->IsMultiplePrivateChatRoom(url))
         PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Subscribe chatroom"),
                                            _("Subscribe to ") + name + _(" failed"), *wxRED, wxString(), *wxBLUE));
       break;
     case GUI_SUBSCRIBE_CHATROOM_BANNED:
+      m_chatRooms->RoomRefused(url, _("You are banned from this chatroom."));
       if (!m_manager->IsMultiplePrivateChatRoom(url))
         PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Notification"),
                                            _("You are banned from"), *wxRED, name, *wxBLUE));
       break;
     case GUI_SUBSCRIBE_CHATROOM_BLOCKED:
+      m_chatRooms->RoomRefused(url, _("This chatroom could not be entered again."));
       if (strings.size() >= 3) ShowBlockedRoom(url, wx2std(strings[1]), wx2std(strings[2]));
       break;
     default:
+      // A site's room refused because of a block.
+      m_chatRooms->RoomRefused(url, _("This chatroom could not be entered again."));
       break;
   }
   TRACE_END();
@@ -127,7 +136,7 @@ void MainFrame::ShowBlockedRoom(const std::string& url, const std::string& login
   wxString notice = _("You have been blocked by ");
   if (!contact) notice = _("You can not communicate with ");
   else if (contact->IsBlocked()) notice = _("You have blocked ");
-  const wxString who = std2wx(nickname) + " (" + std2wx(login) + ")";
+  const wxString who = shown::OneLine(nickname, kShownName) + " (" + shown::OneLine(login, kShownName) + ")";
   PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Notification"), notice.Strip(wxString::trailing),
                                      *wxRED, who, *wxBLUE));
   Message roomNotice(url, "ADMIN", wx2std(_("Administrator")), wx2std(notice + who), time(nullptr), false);
@@ -144,7 +153,8 @@ void MainFrame::ReceiveCloseChatRoom(wxCommandEvent& event) {
     const ContactInfo* own = m_manager->GetOwnContactInfo();
     if (IsNotificationOn(Setting(site, "close-visual"), Setting(own, "close-visual")))
       PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Close site"),
-                                         std2wx(m_manager->GetChatRoomName(url)), *wxBLUE, wxString(), *wxBLUE));
+                                         shown::OneLine(m_manager->GetChatRoomName(url), kShownName), *wxBLUE,
+                                         wxString(), *wxBLUE));
     if (IsNotificationOn(Setting(site, "close-bell"), Setting(own, "close-bell"))) sound::Play("sounds/offline.wav");
   }
   m_sitesPanel->Refresh(true);
@@ -182,14 +192,14 @@ void MainFrame::ReceiveNewMessage(wxCommandEvent& event) {
   if (!message) return;
   const std::string site = message->GetSite();
   const std::string login = message->GetLogin();
-  TRACE_START_ARGS("%s, %s", site.c_str(), login.c_str());
+  // One line for the whole way of the message through the windows: a burst brings thousands.
+  TRACE_STARTEND_ARGS("%s, %s", site.c_str(), login.c_str());
   if (login == "ADMIN" && site == "none") {
     wxMessageBox(std2wx(message->GetText()), _("Message from Parlavox administrators"), wxOK | wxICON_INFORMATION,
                  this);
   } else {
     ShowMessage(*message);
   }
-  TRACE_END();
 }
 
 // A line in its room, the side panels marked, and the notices another user's line deserves.
@@ -214,10 +224,10 @@ void MainFrame::NotifyMessage(const Message& message, const std::string& other) 
                        Setting(defaults, "message-visual"))) {
     const wxBitmap avatar =
         m_manager->GetAvatar(contact->GetLogin(), false, false, BORDER_SIMPLE, contact->IsBlocked());
-    const wxString line = other.empty() ? _("writes a message on\n") + std2wx(m_manager->GetChatRoomName(site))
+    const wxString line = other.empty() ? _("writes a message on\n") + shown::OneLine(m_manager->GetChatRoomName(site), kShownName)
                                         : _("writes a private message");
     PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_FOCUS_CHATROOM, site), _("Notification"),
-                                       std2wx(contact->GetNickname()), avatar, line));
+                                       shown::OneLine(contact->GetNickname(), kShownName), avatar, line));
   }
   if (IsNotificationOn(Setting(contact, "message-bell"), Setting(urlInfo, "message-bell-contact"),
                        Setting(defaults, "message-bell")))
@@ -248,7 +258,7 @@ void MainFrame::UnsubscribeChatRoom(const std::string& room) {
   if (m_manager->IsPrivateChatRoom(room).empty()) {
     if (SiteOrOwnSetting(site, "unsubscribe-visual"))
       PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_NONE), _("Unsubscribe"), _("Unsubscribe from"),
-                                         *wxBLUE, std2wx(room), *wxBLUE));
+                                         *wxBLUE, shown::OneLine(room, kShownName), *wxBLUE));
     if (SiteOrOwnSetting(site, "unsubscribe-bell")) sound::Play("sounds/offline.wav");
   }
   // The room's page may still be counted while it closes; with no page, nothing is taken off.
@@ -267,7 +277,8 @@ void MainFrame::CreateVirtualChatRoom(const std::string& login) {
     const ContactInfo* contact = m_manager->GetContactInfo(login);
     if (contact && contact->GetStatus() == STATUS_BUSY) {
       wxMessageDialog ask(this,
-                          _("Your are trying to contact ") + std2wx(contact->GetNickname()) + " (" + std2wx(login) +
+                          _("Your are trying to contact ") + shown::OneLine(contact->GetNickname(), kShownName) + " (" +
+                              shown::OneLine(login, kShownName) +
                               ") " + _("who is BUSY. Do you really want to open a private chatroom?"),
                           _("Private chatroom with a BUSY contact"), wxYES_NO | wxICON_INFORMATION);
       if (ask.ShowModal() != wxID_YES) return;

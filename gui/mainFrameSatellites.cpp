@@ -1,12 +1,15 @@
 // The user's own profile and the windows around the main window: the chat rooms, the file
 // transfers, and the four small windows docked to its left edge at the heights of their
 // tool-bar buttons (sites manager, contacts manager, preferences, about box). They follow the
-// main window when it moves, and come to the front with it.
+// main window when it moves, and come to the front with it. Having no title bar, they cannot be
+// dragged back: where the left edge leaves them no room on the screen they dock to the right edge,
+// and where neither side has room they stay inside the screen over the main window.
 #include <wx/filedlg.h>
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 
+#include <functional>
 #include <initializer_list>
 
 #include "core/application.h"
@@ -15,6 +18,7 @@
 #include "gui/profiles/avatarFile.h"
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/contacts/contactsShortFrame.h"
+#include "gui/dockPlacement.h"
 #include "gui/rooms/filesFrame.h"
 #include "gui/mainFrame.h"
 #include "gui/nicknamePanel.h"
@@ -32,6 +36,15 @@ namespace {
 void ShowOrRaise(wxWindow* window) {
   if (!window->IsShown()) window->Show(true);
   else window->Raise();
+  dock::KeepInside(window);
+}
+
+// Docks `window` at `top` beside `main` and shows it; docked again once shown, as the
+// toolkit may only then give its final size.
+void DockAndShow(wxWindow* window, const wxWindow* main, int top, const std::function<void()>& show) {
+  dock::DockTo(window, main, top);
+  show();
+  dock::DockTo(window, main, top);
 }
 
 void HideAll(std::initializer_list<wxWindow*> windows) {
@@ -59,8 +72,7 @@ void MainFrame::ShowChatRoomsButton() { m_toolBar->ShowChatRoomsButton(true); }
 void MainFrame::OnSwitchContactsManager() {
   TRACE_START();
   if (!m_contactsManager->IsShown()) {
-    m_contactsManager->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetContactsManagerButtonY()));
-    m_contactsManager->Show(true);
+    DockAndShow(m_contactsManager, this, m_toolBar->GetContactsManagerButtonY(), [this] { m_contactsManager->Show(true); });
     HideAll({m_preferences, m_sitesManager, m_about});
   }
   m_contactsManager->Raise();
@@ -72,8 +84,7 @@ void MainFrame::OnSwitchWebSitesManager() {
   if (m_sitesManager->IsShown()) {
     m_sitesManager->Raise();
   } else {
-    m_sitesManager->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetWebSitesManagerButtonY()));
-    m_sitesManager->Show(1);
+    DockAndShow(m_sitesManager, this, m_toolBar->GetWebSitesManagerButtonY(), [this] { m_sitesManager->Show(1); });
     HideAll({m_preferences, m_contactsManager, m_about});
   }
   TRACE_END();
@@ -84,8 +95,7 @@ void MainFrame::OnSwitchPreferences() {
   if (m_preferences->IsShown()) {
     m_preferences->Raise();
   } else {
-    m_preferences->SetTopRightPosition(wxPoint(GetPosition().x, m_toolBar->GetPreferencesButtonY()));
-    m_preferences->Show(true);
+    DockAndShow(m_preferences, this, m_toolBar->GetPreferencesButtonY(), [this] { m_preferences->Show(true); });
     HideAll({m_sitesManager, m_contactsManager, m_about});
   }
   TRACE_END();
@@ -94,7 +104,7 @@ void MainFrame::OnSwitchPreferences() {
 void MainFrame::OnManageWebSites(wxCommandEvent&) {
   TRACE_START();
   m_sitesManager->Show(m_sitesManager->IsShown() ? 0 : 1);
-  m_sitesManager->SetTopRightPosition(GetPosition());
+  dock::DockTo(m_sitesManager, this, GetScreenPosition().y);
   TRACE_END();
 }
 
@@ -106,11 +116,10 @@ void MainFrame::OnMyProfile(wxCommandEvent&) {
 
 void MainFrame::MoveMiniFrames() {
   if (!m_toolBar) return;
-  const int x = GetPosition().x;
-  m_sitesManager->SetTopRightPosition(wxPoint(x, m_toolBar->GetWebSitesManagerButtonY()));
-  m_contactsManager->SetTopRightPosition(wxPoint(x, m_toolBar->GetContactsManagerButtonY()));
-  m_preferences->SetTopRightPosition(wxPoint(x, m_toolBar->GetPreferencesButtonY()));
-  m_about->SetTopRightPosition(wxPoint(x, m_toolBar->GetAboutButtonY()));
+  dock::DockTo(m_sitesManager, this, m_toolBar->GetWebSitesManagerButtonY());
+  dock::DockTo(m_contactsManager, this, m_toolBar->GetContactsManagerButtonY());
+  dock::DockTo(m_preferences, this, m_toolBar->GetPreferencesButtonY());
+  dock::DockTo(m_about, this, m_toolBar->GetAboutButtonY());
 }
 
 void MainFrame::OnMove(wxMoveEvent& event) {

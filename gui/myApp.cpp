@@ -4,6 +4,7 @@
 
 #include "gui/appStartup.h"
 #include "gui/mainFrame.h"
+#include "gui/soundPlayer.h"
 #include "gui/startupPrompter.h"
 #include "model/log.h"
 #include "network/sslLibrary.h"
@@ -24,6 +25,7 @@ bool MyApp::OnInit() {
 
 int MyApp::OnExit() {
   if (m_started) startup::EndApplication();
+  sound::Shutdown();
   return wxApp::OnExit();
 }
 

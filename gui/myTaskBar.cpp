@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 #include <wx/menu.h>
 
+#include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
 #include "gui/pictures.h"
 #include "model/log.h"
@@ -100,7 +101,6 @@ void MyTaskBar::OnDisplayMainFrame(wxTaskBarIconEvent&) {
     TRACE_END();                            \
   }
 
-FORWARD(OnConnect)
 FORWARD(OnDisconnect)
 FORWARD(OnStatusOffline)
 FORWARD(OnStatusOnline)
@@ -109,5 +109,20 @@ FORWARD(OnStatusAway)
 FORWARD(OnStatusBusy)
 FORWARD(OnQuit)
 #undef FORWARD
+
+// Without a stored login and password a log-in can only be refused: the user is shown the log-in
+// panel to type them in instead.
+void MyTaskBar::OnConnect(wxCommandEvent& event) {
+  TRACE_START();
+  LoginDialog* panel = m_mainWindow->GetLoginPanel();
+  if (panel && (panel->GetLogin().empty() || panel->GetPassword().empty())) {
+    ShowMainWindow();
+    panel->SetFocus();
+    TRACE_END_RESULT("nothing to log in with");
+    return;
+  }
+  m_mainWindow->OnConnect(event);
+  TRACE_END();
+}
 
 void MyTaskBar::OnPreferences(wxCommandEvent&) { m_mainWindow->OnSwitchPreferences(); }

@@ -6,11 +6,15 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
+#include "gui/dockPlacement.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyPanel.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -24,6 +28,8 @@ constexpr int kSlideTickMs = 10;
 constexpr int kDisplayMs = 5000;
 constexpr int kProlong = 100;
 constexpr int kDisplayed = 1000;
+constexpr size_t kMaxLine = 80;
+constexpr size_t kMaxLines = 4;
 
 }  // namespace
 
@@ -118,6 +124,9 @@ NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
   // Without a main window (it has gone, or was never made) the pop-up stands alone.
   if (!g_instance) CreateInstance(nullptr);
   NotifyFrame* self = g_instance;
+  // Names in a notice come from other users and the server: no control or reordering character
+  // and no endless line reaches the screen, whoever made the notice.
+  for (wxString* text : {&item->title, &item->text, &item->text2}) *text = shown::Lines(*text, kMaxLine, kMaxLines);
   self->m_items.push_back(std::move(item));
   const int count = static_cast<int>(self->m_items.size());
   // Whoever was looking at the newest keeps looking at the newest.
@@ -146,8 +155,10 @@ void NotifyFrame::Popup() {
     m_slide = kProlong;
   } else if (m_slide == 0) {
     m_timer.Start(kSlideTickMs);
-    m_x = wxSystemSettings::GetMetric(wxSYS_SCREEN_X) - GetSize().GetWidth() - 10;
-    m_y = wxSystemSettings::GetMetric(wxSYS_SCREEN_Y) - 5;
+    SetSize(kFrameSize);
+    const wxRect area = dock::WorkArea(m_mainFrame);
+    m_x = area.GetRight() + 1 - GetSize().GetWidth() - 10;
+    m_y = area.GetBottom() + 1 - 5;
     Move(m_x, m_y);
     m_index = static_cast<int>(m_items.size()) - 1;
     UpdateCounter();
@@ -189,9 +200,26 @@ void NotifyFrame::ShowCurrent() {
   GetSizer()->Add(m_panel, 1, wxEXPAND, 0);
   m_panel->Show();
   m_title->SetLabelText(item->title);
+  FitToContent();
   Layout();
   // A notice must not take the keyboard from what the user is typing.
   if (!IsShown()) ShowWithoutActivating();
+}
+
+void NotifyFrame::FitToContent() {
+  // Never smaller than its usual size; taller when the notice needs more lines.
+  const wxSize needed = GetSizer()->GetMinSize() + (GetSize() - GetClientSize());
+  // Never beyond the screen either, whatever a notice holds.
+  const wxRect area = dock::WorkArea(m_mainFrame);
+  const wxSize size(std::min(std::max(kFrameSize.x, needed.x), area.width - 20),
+                    std::min(std::max(kFrameSize.y, needed.y), area.height - 10));
+  const wxSize grown = size - GetSize();
+  if (grown == wxSize(0, 0)) return;
+  // Its right and bottom edges stay where they were: the slide ends with the whole pop-up
+  // inside the screen, however large it is.
+  m_x -= grown.x;
+  m_y -= grown.y;
+  SetSize(m_x, m_y, size.x, size.y);
 }
 
 void NotifyFrame::OnTimer(wxTimerEvent&) {

@@ -88,6 +88,8 @@ class NotifyFrame : public wxFrame {
   void StopAndHide();
   // Puts the notification at the current index on display.
   void ShowCurrent();
+  // Sizes the frame to the notice on display, never under its usual size.
+  void FitToContent();
 
   wxStaticText* m_title = nullptr;
   wxStaticText* m_counter = nullptr;

@@ -1,12 +1,38 @@
 #include "gui/notifyPanel.h"
 
+#include <wx/dcclient.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 namespace {
 const wxSize kPanelSize(250, 100);
+// Between the centred lines of layouts 1 and 2 and the panel's sides.
+constexpr int kSideMargin = 10;
+
+// The room a label's text takes in the label's own font, its lines as they are broken.
+wxSize TextSize(wxStaticText* label) {
+  if (label->GetLabelText().empty()) return wxSize(0, 0);
+  wxClientDC dc(label);
+  dc.SetFont(label->GetFont());
+  wxCoord width = 0;
+  wxCoord height = 0;
+  dc.GetMultiLineTextExtent(label->GetLabelText(), &width, &height);
+  return wxSize(int(width), int(height));
+}
+
+// The label asks for at least the room of its text: the toolkit may measure a hidden label in
+// another font than the bold one it is drawn in, and the text was then cut at both ends.
+void FitLabel(wxStaticText* label) {
+  label->InvalidateBestSize();
+  const wxSize best = label->GetBestSize();
+  const wxSize text = TextSize(label);
+  label->SetMinSize(wxSize(std::max(best.x, text.x), std::max(best.y, text.y)));
+}
+
 }  // namespace
 
 NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxColour& colour, const wxString& text2,
@@ -16,9 +42,9 @@ NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxColour&
   m_text = MakeLabel(text, wxALIGN_CENTRE_HORIZONTAL, colour);
   m_text2 = MakeLabel(text2, wxALIGN_CENTRE_HORIZONTAL, colour2);
   sizer->AddStretchSpacer(1);
-  sizer->Add(m_text, 1, wxALIGN_CENTER_HORIZONTAL, 0);
+  sizer->Add(m_text, 0, wxEXPAND | wxLEFT | wxRIGHT, kSideMargin);
   sizer->Add(8, 8);
-  sizer->Add(m_text2, 1, wxALIGN_CENTER_HORIZONTAL, 0);
+  sizer->Add(m_text2, 0, wxEXPAND | wxLEFT | wxRIGHT, kSideMargin);
   sizer->AddStretchSpacer(1);
   Finish(sizer);
 }
@@ -28,7 +54,7 @@ NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxColour&
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   m_text = MakeLabel(text, wxALIGN_CENTRE_HORIZONTAL, colour);
   sizer->AddStretchSpacer(1);
-  sizer->Add(m_text, 1, wxALIGN_CENTER_HORIZONTAL, 0);
+  sizer->Add(m_text, 0, wxEXPAND | wxLEFT | wxRIGHT, kSideMargin);
   sizer->AddStretchSpacer(1);
   Finish(sizer);
 }
@@ -104,9 +130,14 @@ void NotifyPanel::SetContent(const wxString& text, const wxColour& colour, const
       break;
   }
   // Long names and addresses break over lines instead of running out of the pop-up.
-  const int width = kPanelSize.GetWidth() - 20 - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
+  const int width = kPanelSize.GetWidth() - 2 * kSideMargin - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
   m_text->Wrap(width);
   if (m_text2) m_text2->Wrap(width);
+  FitLabel(m_text);
+  if (m_text2) FitLabel(m_text2);
+  // The pop-up gives the panel its usual size when that is room enough, and grows to hold every
+  // line the panel shows when it is not.
+  SetMinSize(GetSizer()->CalcMin());
 }
 
 wxString NotifyPanel::StatusText(int status) {

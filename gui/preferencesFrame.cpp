@@ -14,6 +14,7 @@
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
+#include "gui/storedPreferences.h"
 #include "gui/webBrowser.h"
 #include "model/config.h"
 #include "model/log.h"
@@ -251,39 +252,36 @@ bool PreferencesFrame::Save() {
     return false;
   }
   Config* config = Config::GetInstance();
-  config->SetNoActivityTimer(static_cast<int>(noActivity));
+  const StoredPreferences before = StoredPreferences::From(*config);
+  StoredPreferences chosen = before;
+  chosen.noActivity = static_cast<int>(noActivity);
   wxString host = m_proxyHost->GetValue();
-  config->SetProxyHost(wx2std(host.Trim(true).Trim(false)));
-  config->SetProxyPort(static_cast<unsigned short>(proxyPort));
-  config->SetDefaultStatus(static_cast<t_status>(m_status->GetSelection()));
-  if (m_ask->GetValue()) {
-    config->SetRememberClose(false);
-  } else {
-    config->SetRememberClose(true);
-    config->SetClose(!m_reduce->GetValue());
-  }
-  config->SetVisibleOnStart(m_visibleOnStart->GetValue());
-  TRACE_INFO("retry failure");
-  config->SetRetryOnFailure(m_retry->GetValue());
-  TRACE_INFO("proxy check");
-  config->SetProxyStatus(m_proxy->GetValue());
-  TRACE_INFO("always top");
-  config->SetAlwaysTopStatus(m_alwaysTop->GetValue());
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->SetAlwaysTopStatus(m_alwaysTop->GetValue());
-  TRACE_INFO("auto connect");
-  config->SetAutoConnectStatus(m_autoConnect->GetValue());
-  if (filePort != config->GetFilePort()) {
-    config->SetFilePort(static_cast<int>(filePort));
-    if (m_manager) m_manager->RestartFileServer();
-  }
+  chosen.proxyHost = wx2std(host.Trim(true).Trim(false));
+  chosen.proxyPort = static_cast<unsigned short>(proxyPort);
+  chosen.defaultStatus = static_cast<t_status>(m_status->GetSelection());
+  chosen.rememberClose = !m_ask->GetValue();
+  if (chosen.rememberClose) chosen.close = !m_reduce->GetValue();
+  chosen.visibleOnStart = m_visibleOnStart->GetValue();
+  chosen.retryOnFailure = m_retry->GetValue();
+  chosen.proxy = m_proxy->GetValue();
+  chosen.alwaysTop = m_alwaysTop->GetValue();
+  chosen.autoConnect = m_autoConnect->GetValue();
+  chosen.filePort = static_cast<int>(filePort);
+  chosen.StoreInto(*config);
   if (!config->Save()) {
+    // Nothing of a save that failed stays: the settings are as before, the window keeps the
+    // user's choice for a later Save or Cancel.
+    before.StoreInto(*config);
     TRACE_INFO("Error: not saved");
     wxMessageBox(_("Impossible to save your current configuration in ") + std2wx(Config::GetUserPath()) +
                      "parlavox.xml.",
                  _("Save error"), wxOK | wxICON_ERROR);
     TRACE_END_RESULT("file not written");
-    return true;
+    return false;
   }
+  // What the settings now hold takes effect.
+  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->SetAlwaysTopStatus(chosen.alwaysTop);
+  if (chosen.filePort != before.filePort && m_manager) m_manager->RestartFileServer();
   m_save->Enable(false);
   m_cancel->Enable(true);
   TRACE_END();

@@ -26,7 +26,8 @@ class PreferencesFrame : public MyMiniFrame {
   // Reloads every control from the settings.
   void Cancel();
   // Checks every field, then stores them all and writes the settings file. False, with a
-  // message naming the field, when one is wrong: nothing is stored then.
+  // message naming the field, when one is wrong, or with the save error when the file cannot be
+  // written: nothing is stored then.
   bool Save();
 
   // Ranges the numeric fields accept.

@@ -1,10 +1,14 @@
 #include "gui/soundPlayer.h"
 
+#include <unistd.h>
+
+#include <wx/app.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/sound.h>
 #include <wx/utils.h>
 
+#include "gui/soundServerPlayer.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -17,17 +21,35 @@ std::function<void(const std::string&)>& Recorder() {
   return recorder;
 }
 
-// The first of the command-line players found on the PATH, or "".
-const wxString& CommandPlayer() {
-  static const wxString player = [] {
-    wxPathList list;
-    list.AddEnvList("PATH");
-    for (const char* name : {"paplay", "aplay"}) {
-      wxString found = list.FindAbsoluteValidPath(name);
-      if (!found.empty()) return found;
-    }
-    return wxString();
-  }();
+// The command-line player found on the PATH, or "". Looked up each time: a player installed
+// while the program runs is found.
+wxString CommandPlayer() {
+  wxPathList list;
+  list.AddEnvList("PATH");
+  return list.FindAbsoluteValidPath("aplay");
+}
+
+// GUI thread. wxSound as built here writes to the OSS device and says it played even when there
+// is none: it is used only where the device is there.
+void PlayWithoutServer(const wxString& path) {
+#if wxUSE_SOUND
+  if (access("/dev/dsp", W_OK) == 0) {
+    wxSound sound(path, false);
+    if (sound.IsOk() && sound.Play(wxSOUND_ASYNC)) return;
+  }
+#endif
+  const wxString player = CommandPlayer();
+  if (player.empty()) return;
+  const wchar_t* argv[] = {player.wc_str(), L"-q", path.wc_str(), nullptr};
+  if (wxExecute(const_cast<wchar_t**>(argv), wxEXEC_ASYNC | wxEXEC_HIDE_CONSOLE) <= 0)
+    TRACE_ERROR("no sound player could start");
+}
+
+SoundServerPlayer& ServerPlayer() {
+  static SoundServerPlayer player([](const std::string& path) {
+    // Back from the player's thread to the GUI thread; with no application left, nothing plays.
+    if (wxAppConsole* app = wxAppConsole::GetInstance()) app->CallAfter([path] { PlayWithoutServer(std2wx(path)); });
+  });
   return player;
 }
 
@@ -40,21 +62,11 @@ void Play(const std::string& relative) {
     Recorder()(relative);
     return;
   }
-  const wxString path = std2wx(Config::GetPath() + relative);
-  if (!wxFileName::FileExists(path)) return;
-#if wxUSE_SOUND
-  {
-    wxSound sound(path, false);
-    if (sound.IsOk() && sound.Play(wxSOUND_ASYNC)) return;
-  }
-#endif
-  const wxString& player = CommandPlayer();
-  if (player.empty()) return;
-  const wxString quiet = player.EndsWith("aplay") ? wxString("-q") : wxString();
-  const wchar_t* argv[] = {player.wc_str(), quiet.empty() ? path.wc_str() : quiet.wc_str(),
-                           quiet.empty() ? nullptr : path.wc_str(), nullptr};
-  if (wxExecute(const_cast<wchar_t**>(argv), wxEXEC_ASYNC | wxEXEC_HIDE_CONSOLE) <= 0)
-    TRACE_ERROR("no sound player could start");
+  const std::string path = Config::GetPath() + relative;
+  if (!wxFileName::FileExists(std2wx(path))) return;
+  ServerPlayer().Play(path);
 }
+
+void Shutdown() { ServerPlayer().Stop(); }
 
 }  // namespace sound

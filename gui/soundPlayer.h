@@ -1,6 +1,7 @@
-// Plays the program's short sounds without waiting for them: through wxSound when it can play
-// the file, else through an installed command-line player (paplay, aplay) started in the
-// background, else not at all. A missing sound file is no error.
+// Plays the program's short sounds without waiting for them: through the desktop's sound server
+// (see soundServerPlayer.h) when one answers; else, on the GUI thread, through wxSound where the
+// system has the sound device it writes to (/dev/dsp), else through an installed command-line
+// player (aplay) started in the background, else not at all. A missing sound file is no error.
 #ifndef PARLAVOX_GUI_SOUNDPLAYER_H
 #define PARLAVOX_GUI_SOUNDPLAYER_H
 
@@ -15,6 +16,10 @@ void Play(const std::string& relative);
 // While set, each sound asked for is handed to `recorder` instead of being played. An empty
 // function plays again.
 void SetRecorder(std::function<void(const std::string&)> recorder);
+
+// Cuts the sound playing short and ends the player's thread, before the application goes; later
+// sounds are not played.
+void Shutdown();
 
 }  // namespace sound
 

@@ -224,8 +224,9 @@ void Config::SetPath(const std::string& path) {
   TRACE_END();
 }
 
+// The paths and the look-ups below are asked for each picture, contact or site that an operation
+// walks: they write no trace line, the operation does.
 std::string Config::GetPath() {
-  TRACE_STARTEND();
   std::lock_guard<std::mutex> lock(g_pathMutex);
   return DataPath();
 }
@@ -240,13 +241,11 @@ void Config::SetUserPath(const std::string& path) {
 }
 
 std::string Config::GetUserPath() {
-  TRACE_STARTEND();
   std::lock_guard<std::mutex> lock(g_pathMutex);
   return UserPath();
 }
 
 std::string Config::GetImagePath(const std::string& name) {
-  TRACE_INFO("START/END (%s)", name.c_str());
   return GetPath() + "img/" + name;
 }
 
@@ -400,14 +399,8 @@ void Config::UpdateContact(ContactInfo* c) {
 }
 
 bool Config::HasContact(const std::string& login) const {
-  TRACE_START_ARGS("%s", login.c_str());
-  bool found = false;
-  {
-    std::lock_guard<std::mutex> l(m_mutex);
-    found = m_contactIndex.count(login) != 0;
-  }
-  TRACE_END_RESULT("%s", found ? "found" : "not found");
-  return found;
+  std::lock_guard<std::mutex> l(m_mutex);
+  return m_contactIndex.count(login) != 0;
 }
 
 ContactInfo* Config::RemoveContact(const std::string& login) {
@@ -484,26 +477,14 @@ long Config::FindSite(const std::string& url) const {
 }
 
 URLInfo* Config::GetURLInfo(const std::string& url) const {
-  TRACE_START_ARGS("%s", url.c_str());
-  URLInfo* found = nullptr;
-  {
-    std::lock_guard<std::mutex> l(m_mutex);
-    long at = FindSite(url);
-    if (at >= 0) found = m_webSiteInfos[at];
-  }
-  TRACE_END_RESULT("%s", found ? "found" : "not found");
-  return found;
+  std::lock_guard<std::mutex> l(m_mutex);
+  long at = FindSite(url);
+  return at >= 0 ? m_webSiteInfos[at] : nullptr;
 }
 
 bool Config::IsDefined(const std::string& url) const {
-  TRACE_START_ARGS("%s", url.c_str());
-  bool defined = false;
-  {
-    std::lock_guard<std::mutex> l(m_mutex);
-    defined = FindSite(url) >= 0;
-  }
-  TRACE_END_RESULT("%s", defined ? "true" : "false");
-  return defined;
+  std::lock_guard<std::mutex> l(m_mutex);
+  return FindSite(url) >= 0;
 }
 
 void Config::AddURLInfo(URLInfo* info) {
@@ -536,6 +517,22 @@ void Config::RemoveURLInfo(const std::string& url) {
     TRACE_INFO("END :found");
   else
     TRACE_END();
+}
+
+bool Config::ReleaseURLInfo(URLInfo* info) {
+  TRACE_START();
+  bool released = false;
+  {
+    std::lock_guard<std::mutex> l(m_mutex);
+    auto at = std::find(m_webSiteInfos.begin(), m_webSiteInfos.end(), info);
+    if (info && at != m_webSiteInfos.end()) {
+      m_webSiteInfos.erase(at);
+      RebuildSiteIndex();
+      released = true;
+    }
+  }
+  TRACE_END_RESULT("%d", released ? 1 : 0);
+  return released;
 }
 
 bool Config::AddRecommendedSite(const std::string& url, int weight) {
@@ -571,20 +568,13 @@ void Config::DelRecommendedSite(const std::string& url) {
 }
 
 int Config::GetNbrRecommendedSites() const {
-  TRACE_STARTEND();
   std::lock_guard<std::mutex> l(m_mutex);
   return static_cast<int>(m_recommendedSites.size());
 }
 
 RecommendedSite* Config::GetRecommendedSite(int index) const {
-  TRACE_START_ARGS("%d", index);
-  RecommendedSite* r = nullptr;
-  {
-    std::lock_guard<std::mutex> l(m_mutex);
-    if (index >= 0 && static_cast<size_t>(index) < m_recommendedSites.size()) r = m_recommendedSites[index];
-  }
-  TRACE_END();
-  return r;
+  std::lock_guard<std::mutex> l(m_mutex);
+  return index >= 0 && static_cast<size_t>(index) < m_recommendedSites.size() ? m_recommendedSites[index] : nullptr;
 }
 
 void Config::AddMessenger(MessengerInfo* m) {
@@ -601,7 +591,6 @@ void Config::RemoveMessenger(MessengerInfo* m) {
 }
 
 MessengerInfo* Config::GetMessenger(const std::string& protocol, const std::string& login) const {
-  TRACE_START_ARGS("%s, %s", protocol.c_str(), login.c_str());
   MessengerInfo* found = nullptr;
   {
     std::lock_guard<std::mutex> l(m_mutex);
@@ -615,7 +604,6 @@ MessengerInfo* Config::GetMessenger(const std::string& protocol, const std::stri
       }
     }
   }
-  TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
 }
 
@@ -633,7 +621,6 @@ void Config::ClearMessengerProtocols() {
 }
 
 MessengerProtocolInfo* Config::GetMessengerProtocol(const std::string& protocol) const {
-  TRACE_START_ARGS("%s", protocol.c_str());
   MessengerProtocolInfo* found = nullptr;
   {
     std::lock_guard<std::mutex> l(m_mutex);
@@ -643,7 +630,6 @@ MessengerProtocolInfo* Config::GetMessengerProtocol(const std::string& protocol)
         break;
       }
   }
-  TRACE_END_RESULT("%s", found ? "found" : "not found");
   return found;
 }
 

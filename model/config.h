@@ -153,6 +153,9 @@ class Config {
   bool IsDefined(const std::string& url) const;
   void AddURLInfo(URLInfo* info);
   void RemoveURLInfo(const std::string& url);
+  // Gives back a record that AddURLInfo took: the settings no longer hold it, nor free it.
+  // False when they do not hold that record.
+  bool ReleaseURLInfo(URLInfo* info);
 
   // Recommended sites live in memory only.
   bool AddRecommendedSite(const std::string& url, int weight);

@@ -87,24 +87,21 @@ void ContactInfo::SetStatus(t_status s) {
   TRACE_END();
 }
 
+// The look-ups below are called for every contact of a list or a room: they write no trace line,
+// the operation that calls them does.
 bool ContactInfo::IsConnected() const {
-  TRACE_STARTEND();
   return status != STATUS_NONE && status != STATUS_OFFLINE;
 }
 
 bool ContactInfo::IsPrivate() const {
-  TRACE_STARTEND();
   return login.compare(0, 6, kPrivateRoomPrefix) == 0;
 }
 
 int ContactInfo::GetAge() const {
-  TRACE_START();
   time_t now = time(nullptr);
   struct tm local {};
   localtime_r(&now, &local);
-  int age = GetAgeAt(local.tm_year + 1900, local.tm_mon, local.tm_mday);
-  TRACE_END_RESULT("%d", age);
-  return age;
+  return GetAgeAt(local.tm_year + 1900, local.tm_mon, local.tm_mday);
 }
 
 int ContactInfo::GetAgeAt(int year, int month, int day) const {
@@ -149,7 +146,6 @@ CONTACT_NOTIFICATION(MessageVisual, "message-visual")
 CONTACT_NOTIFICATION(MessageBell, "message-bell")
 
 bool ContactInfo::IsSubscribedTo(const std::string& url) const {
-  TRACE_STARTEND();
   return std::find(subscriptions.begin(), subscriptions.end(), url) != subscriptions.end();
 }
 
@@ -172,9 +168,6 @@ void ContactInfo::ClearSubscriptions() { TRACE_STARTEND(); subscriptions.clear()
 std::vector<std::string> ContactInfo::GetSubscriptions() const { return subscriptions; }
 
 bool ContactInfo::HasPrivateChatRoomWith(const std::string& other) const {
-  TRACE_START_ARGS("%s", other.c_str());
   const std::string base = kPrivateRoomPrefix + im_type + "/";
-  bool found = IsSubscribedTo(base + other + ":" + login) || IsSubscribedTo(base + login + ":" + other);
-  TRACE_END_RESULT("%s", found ? "true" : "false");
-  return found;
+  return IsSubscribedTo(base + other + ":" + login) || IsSubscribedTo(base + login + ":" + other);
 }

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "model/config.h"
@@ -269,6 +271,20 @@ std::string IMImage::MessengerIconName(const std::string& protocol) {
   return kIconPrefix + protocol;
 }
 
+std::string IMImage::StoreMessengerIcon(const std::string& protocol, const unsigned char* data,
+                                        unsigned long length) {
+  TRACE_START_ARGS("%s, %lu", protocol.c_str(), length);
+  for (t_image_type type : {IMAGE_PNG, IMAGE_GIF, IMAGE_JPG}) {
+    if (!data || !HasSignature(type, data, length)) continue;
+    std::string path = StoreImage(MessengerIconName(protocol), type, data, length);
+    TRACE_END_RESULT("%s", path.c_str());
+    return path;
+  }
+  TRACE_ERROR("Image::StoreImage : icon of %s is neither gif, jpg nor png", protocol.c_str());
+  TRACE_END();
+  return "";
+}
+
 std::string IMImage::AvatarName(const std::string& login) {
   if (!CouldNameAnotherImage(login)) return login;
   static const char hex[] = "0123456789ABCDEF";
@@ -406,21 +422,17 @@ std::string IMImage::FindStoredFile(const std::string& base) {
   return "";
 }
 
+// Asked for each picture an operation shows: the look-ups write no trace line, the operation does.
 bool IMImage::HasImage(const std::string& name, bool small) {
-  TRACE_START_ARGS("%s, %d", name.c_str(), small);
-  bool found = !FindStoredFile(small ? name + "_s" : name).empty();
-  TRACE_END_RESULT("%s", found ? "found" : "not found");
-  return found;
+  return !FindStoredFile(small ? name + "_s" : name).empty();
 }
 
 bool IMImage::FileExists(const std::string& path) {
-  TRACE_STARTEND();
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string IMImage::GetExtension(const std::string& name) {
-  TRACE_STARTEND();
   size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(dot + 1);
 }
@@ -522,7 +534,6 @@ unsigned char* IMImage::GenerateHash(const std::string& name, bool small, unsign
 }
 
 wxBitmapType IMImage::GetBitmapType(const std::string& fileName) {
-  TRACE_STARTEND();
   std::string extension = AsciiLower(GetExtension(fileName));
   if (extension == "gif") return wxBITMAP_TYPE_GIF;
   if (extension == "jpg" || extension == "jpeg") return wxBITMAP_TYPE_JPEG;
@@ -560,15 +571,50 @@ wxBitmap IMImage::GetSmallAvatarFromBig(const std::string& login) {
   return bitmap;
 }
 
+namespace {
+
+// The default avatar as last decoded, in both sizes, and the file it came from as it stood then:
+// a list of thousands of contacts without an avatar of their own asks for it at every row.
+struct DefaultAvatarCache {
+  std::mutex mutex;
+  std::string source;
+  wxBitmap pictures[2];
+};
+
+DefaultAvatarCache& DefaultAvatars() {
+  static DefaultAvatarCache cache;
+  return cache;
+}
+
+// A file's path with its size and time of change: another picture stored there reads otherwise.
+std::string FileStamp(const std::string& path) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return path;
+  return path + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
 wxBitmap IMImage::GetDefaultAvatar(bool small) {
   TRACE_START_ARGS("%d", small);
-  wxBitmap bitmap;
-  if (HasImage(DEFAULT_AVATAR, false)) bitmap = GetImage(DEFAULT_AVATAR, false);
-  if (!bitmap.IsOk()) bitmap = LoadBitmap(Config::GetImagePath("defaultavatar.png"), wxBITMAP_TYPE_PNG);
-  if (small && bitmap.IsOk()) {
-    wxImage image = bitmap.ConvertToImage();
-    image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);
-    bitmap = wxBitmap(image);
+  const std::string own = Config::GetImagePath("defaultavatar.png");
+  const std::string source = FileStamp(FindStoredFile(DEFAULT_AVATAR)) + "/" + FileStamp(own);
+  DefaultAvatarCache& cache = DefaultAvatars();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  if (cache.source != source) {
+    cache.source = source;
+    cache.pictures[0] = cache.pictures[1] = wxBitmap();
+  }
+  wxBitmap& bitmap = cache.pictures[small ? 1 : 0];
+  if (!bitmap.IsOk()) {
+    if (HasImage(DEFAULT_AVATAR, false)) bitmap = GetImage(DEFAULT_AVATAR, false);
+    if (!bitmap.IsOk()) bitmap = LoadBitmap(own, wxBITMAP_TYPE_PNG);
+    if (small && bitmap.IsOk()) {
+      wxImage image = bitmap.ConvertToImage();
+      image.Rescale(24, 24, wxIMAGE_QUALITY_HIGH);
+      bitmap = wxBitmap(image);
+    }
   }
   TRACE_END_RESULT("%s", bitmap.IsOk() ? "found" : "not found");
   return bitmap;

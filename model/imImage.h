@@ -23,6 +23,10 @@ class IMImage {
   static const char* const AD_IMAGE;        // "__pub__"
   // Base name of the icon of an external messenger protocol: "extmessenger_" + protocol id.
   static std::string MessengerIconName(const std::string& protocol);
+  // Stores a protocol's icon under MessengerIconName, as a gif, jpg or png image, the type told
+  // by the bytes' own signature (the server does not name it); "" when it is none of the three.
+  static std::string StoreMessengerIcon(const std::string& protocol, const unsigned char* data,
+                                        unsigned long length);
   // Base name of a login's avatar ("_s" appended for the small one): the login itself, unless
   // the login could be read as another image's name (a fixed name, a name ending in "_s",
   // holding "@@" or ending in '@', starting with "extmessenger_", or holding '%'); such a login

@@ -53,6 +53,8 @@ void log_set_size_limit_for_testing(size_t bytes);
 #define TRACE_END() TRACE(LOG_LEVEL_TRACE, "END")
 #define TRACE_END_RESULT(fmt, ...) TRACE(LOG_LEVEL_TRACE, "END : " fmt, ##__VA_ARGS__)
 #define TRACE_STARTEND() TRACE(LOG_LEVEL_TRACE, "START/END")
+// One line for an operation called so often that a START and an END each would cost too much.
+#define TRACE_STARTEND_ARGS(fmt, ...) TRACE(LOG_LEVEL_TRACE, "START/END (" fmt ")", ##__VA_ARGS__)
 #define TRACE_INFO(fmt, ...) TRACE(LOG_LEVEL_TRACE, fmt, ##__VA_ARGS__)
 #define TRACE_ERROR(fmt, ...) TRACE(LOG_LEVEL_ERROR, fmt, ##__VA_ARGS__)
 

@@ -13,7 +13,4 @@ MessengerProtocolInfo::MessengerProtocolInfo(const std::string& protocol_, const
 
 std::string MessengerProtocolInfo::GetProtocol() const { return protocol; }
 std::string MessengerProtocolInfo::GetDescription() const { return description; }
-std::map<std::string, std::string> MessengerProtocolInfo::GetParameters() const {
-  TRACE_STARTEND();
-  return parameters;
-}
+std::map<std::string, std::string> MessengerProtocolInfo::GetParameters() const { return parameters; }

@@ -29,34 +29,26 @@ void Smiley::SetShortcut(const std::string& text) {
 
 int Smiley::GetNbrShortcuts() const { return static_cast<int>(shortcuts.size()); }
 
+// A message is matched against every shortcut of every smiley: the look-ups write no trace line.
 std::string Smiley::GetShortcut(int index) const {
-  TRACE_START_ARGS("%d", index);
-  if (index < 0 || static_cast<size_t>(index) >= shortcuts.size()) {
-    TRACE_END_RESULT("no such shortcut");
-    return std::string();
-  }
-  TRACE_END();
+  if (index < 0 || static_cast<size_t>(index) >= shortcuts.size()) return std::string();
   return shortcuts[static_cast<size_t>(index)];
 }
 
 bool Smiley::HasShortcut(const std::string& text) const {
-  TRACE_STARTEND();
   return std::find(shortcuts.begin(), shortcuts.end(), text) != shortcuts.end();
 }
 
 std::string Smiley::GetShortcutsText() const {
-  TRACE_START();
   std::string text;
   for (size_t i = 0; i < shortcuts.size(); ++i) {
     if (i) text += "   ";
     text += shortcuts[i];
   }
-  TRACE_END();
   return text;
 }
 
 wxBitmapType Smiley::GetBitmapTypeOf(const std::string& file) {
-  TRACE_START_ARGS("%s", file.c_str());
   size_t dot = file.rfind('.');
   char c = '\0';
   if (dot == std::string::npos) {
@@ -75,7 +67,6 @@ wxBitmapType Smiley::GetBitmapTypeOf(const std::string& file) {
       type = wxBITMAP_TYPE_XPM;
       break;
   }
-  TRACE_END_RESULT("%d", static_cast<int>(type));
   return type;
 }
 

@@ -37,6 +37,5 @@ t_status URLContactInfo::GetStatus() const { return contact.GetStatus(); }
 bool URLContactInfo::IsConnected() const { return contact.IsConnected(); }
 bool URLContactInfo::IsBlocked() const { return contact.IsBlocked(); }
 bool URLContactInfo::IsSubscribedTo(const std::string& u) const {
-  TRACE_STARTEND();
   return contact.IsSubscribedTo(u);
 }

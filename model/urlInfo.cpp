@@ -4,7 +4,6 @@
 #include "model/stringConversion.h"
 
 std::string NormalizeURL(std::string url) {
-  TRACE_STARTEND();
   return AsciiLower(url);
 }
 

@@ -12,16 +12,13 @@
 
 #include "model/log.h"
 #include "network/fileTransferLink.h"
+#include "network/transferSpeed.h"
 
 int FileDownload::connectTimeoutMs = 10000;
 int FileDownload::readTimeoutMs = 30000;
 
 namespace {
 
-double Speed(int64_t bytes, time_t start) {
-  double seconds = difftime(time(nullptr), start);
-  return seconds >= 1 ? static_cast<double>(bytes) / seconds : 0;
-}
 
 // Six letters or digits drawn at random, for a file name that is not already taken.
 std::string RandomSuffix() {
@@ -152,7 +149,7 @@ void FileDownload::operator()() {
   t_fm_status outcome = FM_FAILED;
   int64_t received = 0;
   int64_t reportedSize = size_;
-  time_t start = time(nullptr);
+  TransferSpeed speed;
   C2C_Request_t ask;
   std::memset(&ask, 0, sizeof ask);
   ask.present = C2C_Request_PR_askforfile;
@@ -186,13 +183,14 @@ void FileDownload::operator()() {
   } else if (accepted) {
     TRACE_INFO("Récupération du fichier");
     Report(FM_STARTED, 0, size_, 0);
-    start = time(nullptr);
+    speed.Restart();
     bool interrupted = false;
     bool broken = false;
     while (received < size_ && running_->Running()) {
       C2C_Request_t* message = link.Receive(readTimeoutMs);
       if (!message || message->present != C2C_Request_PR_file) {
-        interrupted = message && message->present == C2C_Request_PR_interrupt;
+        // A sender that stops its upload resets the connection rather than send the rest.
+        interrupted = (message && message->present == C2C_Request_PR_interrupt) || (!message && link.PeerReset());
         FileTransferLink::FreeRequest(message);
         break;
       }
@@ -212,7 +210,7 @@ void FileDownload::operator()() {
         broken = true;
         break;
       }
-      Report(FM_IN_PROGRESS, received, size_, Speed(received, start));
+      Report(FM_IN_PROGRESS, received, size_, speed.Running(received));
     }
     if (!running_->Running()) {
       outcome = FM_CANCELLED;
@@ -228,9 +226,9 @@ void FileDownload::operator()() {
   }
   if (outcome != FM_COMPLETE) file.Discard();
   if (outcome == FM_COMPLETE)
-    Report(FM_COMPLETE, size_, size_, Speed(size_, start));
+    Report(FM_COMPLETE, size_, size_, speed.Final(size_));
   else
-    Report(outcome, outcome == FM_NOT_AVAILABLE ? 0 : received, reportedSize, Speed(received, start));
+    Report(outcome, outcome == FM_NOT_AVAILABLE ? 0 : received, reportedSize, speed.Final(received));
   TRACE_INFO("Fermeture de la connexion");
   running_->Detach();
   link.Close();

@@ -5,12 +5,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "model/log.h"
 
@@ -43,7 +46,8 @@ FileTransferLink::FileTransferLink(int fd)
   if (fd_ >= 0) MakeBlocking();
 }
 
-// The socket blocks, with time-outs on its waits: one system call per read or write.
+// Reads block, with time-outs on their waits: one system call per read. Writes wait for room
+// with poll, so that a stop is seen while a slow peer holds them up.
 void FileTransferLink::MakeBlocking() {
   int flags = fcntl(fd_, F_GETFL, 0);
   if (flags >= 0) fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
@@ -70,6 +74,14 @@ void FileTransferLink::Close() {
     close(fd_);
     fd_ = -1;
   }
+}
+
+void FileTransferLink::Abort() {
+  if (fd_ < 0) return;
+  linger now{1, 0};
+  setsockopt(fd_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+  TRACE_INFO("abort connection %d", fd_);
+  Close();
 }
 
 bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, int timeoutMs) {
@@ -106,28 +118,69 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
   }
   freeaddrinfo(addresses);
   begin_ = end_ = 0;
+  peerReset_ = false;
   decoder_.Reset();
   if (fd_ >= 0) MakeBlocking();
   TRACE_END_RESULT("%s", fd_ >= 0 ? "connected" : "failed");
   return fd_ >= 0;
 }
 
-bool FileTransferLink::WriteAll(const uint8_t* data, size_t size) {
+bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs, bool stoppable) {
+  const bool watch = stoppable && stopped_;
+  // The time-out runs from the last progress: a slow peer that keeps taking bytes is served.
+  long long deadline = NowMs() + timeoutMs;
   while (size > 0) {
-    ssize_t sent = send(fd_, data, size, MSG_NOSIGNAL);
+    ssize_t sent = send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
       data += sent;
       size -= static_cast<size_t>(sent);
+      deadline = NowMs() + timeoutMs;
       continue;
     }
     if (sent < 0 && errno == EINTR) continue;
-    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) TRACE_ERROR("write time-out");
+    const bool full = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    const long long left = deadline - NowMs();
+    if (full && watch && stopped_()) {
+      TRACE_INFO("write stopped with %zu bytes left", size);
+      writeStopped_ = true;
+      return false;
+    }
+    if (full && left > 0) {
+      // The peer is slow: wait for room, looking at the stop condition several times a second.
+      pollfd p{fd_, POLLOUT, 0};
+      poll(&p, 1, static_cast<int>(watch && left > 100 ? 100 : left));
+      continue;
+    }
+    if (full) TRACE_ERROR("write time-out");
     return false;
   }
   return true;
 }
 
 bool FileTransferLink::Send(const C2C_Request_t& request) { return Queue(request) && Flush(); }
+
+bool FileTransferLink::SendWithin(const C2C_Request_t& request, int timeoutMs) {
+  if (!Queue(request)) return false;
+  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), timeoutMs, false);
+  out_.clear();
+  return ok;
+}
+
+bool FileTransferLink::DrainedWithin(int timeoutMs) {
+  if (fd_ < 0) return false;
+  const long long deadline = NowMs() + timeoutMs;
+  for (;;) {
+    int queued = 0;
+    if (ioctl(fd_, SIOCOUTQ, &queued) != 0) return false;
+    if (queued == 0) return true;
+    long long left = deadline - NowMs();
+    if (left <= 0) {
+      TRACE_INFO("%d bytes not taken by the peer", queued);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(left < 10 ? left : 10));
+  }
+}
 
 bool FileTransferLink::Queue(const C2C_Request_t& request) {
   if (fd_ < 0) return false;
@@ -148,7 +201,7 @@ bool FileTransferLink::Queue(const C2C_Request_t& request) {
 }
 
 bool FileTransferLink::Flush() {
-  bool ok = fd_ >= 0 && WriteAll(out_.data(), out_.size());
+  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), writeTimeoutMs, true);
   out_.clear();
   return ok;
 }
@@ -173,6 +226,11 @@ bool FileTransferLink::Fill(long long deadline) {
       return true;
     }
     if (got == 0) return false;
+    if (errno == ECONNRESET) {
+      TRACE_INFO("connection reset by the peer");
+      peerReset_ = true;
+      return false;
+    }
     if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) return false;
   }
 }

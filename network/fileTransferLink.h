@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ class FileTransferLink {
   // The socket, -1 when none (to shut it down from another thread while it is open).
   int Descriptor() const { return fd_; }
   void Close();
+  // Closes at once, dropping what the system still holds to send: the peer is told by a reset
+  // rather than after the queued bytes, which a slow peer may take many seconds to read.
+  void Abort();
+  // True when the peer reset the connection (it stopped the transfer without a word).
+  bool PeerReset() const { return peerReset_; }
 
   // Checks, encodes and writes one message; false when it fails the check or cannot be
   // written within the write time-out.
@@ -38,6 +44,14 @@ class FileTransferLink {
   // (and nothing queued) when it fails its check. Flush writes the queue in one go.
   bool Queue(const C2C_Request_t& request);
   bool Flush();
+  // Writes give up as soon as stopped() is true (looked at while a slow peer keeps them
+  // waiting), leaving the connection mid-message: WriteStopped tells, and only Abort is left.
+  void StopWritesWhen(std::function<bool()> stopped) { stopped_ = std::move(stopped); }
+  bool WriteStopped() const { return writeStopped_; }
+  // Sends one message within timeoutMs, whatever the stop condition says.
+  bool SendWithin(const C2C_Request_t& request, int timeoutMs);
+  // Waits up to timeoutMs until the peer has taken every byte written; false when it has not.
+  bool DrainedWithin(int timeoutMs);
   // Reads one message within timeoutMs. Null on time-out, end of stream, undecodable bytes, a
   // message over kMaxMessage or one that fails its constraints. The caller frees the result
   // with FreeRequest.
@@ -54,7 +68,7 @@ class FileTransferLink {
  private:
   void MakeBlocking();
   bool SetReadTimeout(long long ms);
-  bool WriteAll(const uint8_t* data, size_t size);
+  bool WriteAll(const uint8_t* data, size_t size, int timeoutMs, bool stoppable);
   // Reads what is available into the buffer, waiting until deadline; false on end or error.
   bool Fill(long long deadline);
 
@@ -65,6 +79,9 @@ class FileTransferLink {
   size_t end_ = 0;    // one past the last received byte of in_
   asn1::BerDecoder decoder_;  // holds a message whose bytes arrive over several reads
   long long readTimeoutSet_ = -1;  // the socket's receive time-out in ms, -1 when unknown
+  bool peerReset_ = false;
+  std::function<bool()> stopped_;
+  bool writeStopped_ = false;
 };
 
 #endif

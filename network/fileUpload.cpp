@@ -12,13 +12,10 @@
 #include "model/log.h"
 #include "network/fileServerGate.h"
 #include "network/fileTransferLink.h"
+#include "network/transferSpeed.h"
 
 namespace {
 
-double Speed(int64_t bytes, time_t start) {
-  double seconds = difftime(time(nullptr), start);
-  return seconds >= 1 ? static_cast<double>(bytes) / seconds : 0;
-}
 
 bool SendAck(FileTransferLink& link, bool accepted, long size) {
   C2C_Request_t request;
@@ -40,6 +37,16 @@ ssize_t ReadFull(int fd, uint8_t* buffer, size_t size) {
     total += static_cast<size_t>(got);
   }
   return static_cast<ssize_t>(total);
+}
+
+// A cancelled upload ends within a second whatever the peer's pace: the interrupt goes when
+// the last part went whole, and counts as told once the peer has taken everything in time.
+bool TellInterrupt(FileTransferLink& link) {
+  if (link.WriteStopped()) return false;
+  C2C_Request_t interrupt;
+  std::memset(&interrupt, 0, sizeof interrupt);
+  interrupt.present = C2C_Request_PR_interrupt;
+  return link.SendWithin(interrupt, 250) && link.DrainedWithin(500);
 }
 
 }  // namespace
@@ -104,11 +111,14 @@ void FileUpload::operator()() {
   }
   const std::string transferKey = login + "@@@" + fileKey_;
   running_->Start();
+  // A cancel ends a write that waits for a slow peer, not only the next batch.
+  TransferToken running = running_;
+  link.StopWritesWhen([running] { return !running->Running(); });
   FileServer::RegisterUpload(transferKey, running_, m_owner);
   FileServer::Report(FM_STARTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, 0, size, 0);
 
   TRACE_INFO("send data");
-  time_t start = time(nullptr);
+  TransferSpeed speed;
   int64_t remaining = size;
   bool shortRead = false;
   // Several parts are read, encoded and written together (one system call each way for up
@@ -150,7 +160,7 @@ void FileUpload::operator()() {
     for (size_t length : lengths) {
       remaining -= static_cast<int64_t>(length);
       FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
-                         size - remaining, size, Speed(size - remaining, start));
+                         size - remaining, size, speed.Running(size - remaining));
     }
     if (remaining < 1 || !running_->Running()) break;
     // A client sends nothing after its request; anything else (or its leaving) ends the upload.
@@ -169,21 +179,24 @@ void FileUpload::operator()() {
   if (remaining == 0 && !shortRead) {
     TRACE_INFO("send ok");
     FileServer::Report(FM_COMPLETE, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, size, size,
-                       Speed(size, start));
+                       speed.Final(size));
   } else if (!running_->Running()) {
     TRACE_ERROR("send interrupt");
-    C2C_Request_t interrupt;
-    std::memset(&interrupt, 0, sizeof interrupt);
-    interrupt.present = C2C_Request_PR_interrupt;
     TRACE_INFO("Send request");
-    if (!link.Send(interrupt)) TRACE_ERROR("Erreur de transfert");
+    if (!TellInterrupt(link)) {
+      // The peer has not taken what went before (or a part was cut short): what the system
+      // still holds for it is dropped, and the reset tells it the transfer is over.
+      TRACE_ERROR("Erreur de transfert");
+      if (m_slot) m_slot->Release();
+      link.Abort();
+    }
     TRACE_INFO("Send request ok");
     FileServer::Report(FM_INTERRUPTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
-                       size - remaining, size, Speed(size, start));
+                       size - remaining, size, speed.Final(size - remaining));
   } else {
     TRACE_ERROR("send error");
     FileServer::Report(FM_FAILED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
-                       size - remaining, size, Speed(size, start));
+                       size - remaining, size, speed.Final(size - remaining));
   }
   TRACE_INFO("delete filetransfert");
   giveBack.Now();

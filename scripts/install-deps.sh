@@ -9,10 +9,12 @@ packages=(
   # libraries
   libwxgtk3.2-dev libssl-dev openssl
   libboost-thread-dev libboost-regex-dev libboost-serialization-dev libboost-system-dev
-  libcurl4-openssl-dev asn1c
+  libcurl4-openssl-dev asn1c libpulse-dev
   # tests
   googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core libx11-dev libxtst-dev
   curl procps desktop-file-utils
+  # a real sound server with a silent sink, for the notification sounds' test
+  pulseaudio pulseaudio-utils
   # a real browser for the extension listener's end-to-end test
   chromium
   # fuzzing and sanitizers with clang

@@ -235,6 +235,7 @@ void Server::DispatchOthers(Session& s, const C2S_Request_t& r) {
     case C2S_Request_PR_abuse:
       Warn("%s reports %s in %s: %s", s.login.c_str(), Text(r.choice.abuse.login).c_str(),
            Text(r.choice.abuse.site).c_str(), Text(r.choice.abuse.message).c_str());
+      ReportAbuse(s, r.choice.abuse);
       break;
     case C2S_Request_PR_error_messages:
       Note("%s's client reports: %s", s.login.c_str(), Text(r.choice.error_messages.message).c_str());

@@ -93,6 +93,8 @@ class Server : public LinkHandler {
     std::map<std::string, std::pair<std::string, long>> comments;    // login to (text, grade)
     std::set<std::string> allowed;  // who may subscribe to a group room
     std::string commentsId;
+    std::map<std::string, std::set<std::string>> reports;  // reported login to its reporters
+    std::set<std::string> banned;                          // refused from now on
   };
   // How an update about a user is shaped for one recipient.
   struct UpdateShape {
@@ -170,6 +172,9 @@ class Server : public LinkHandler {
   void Comment(Session& s, const C2S_Comment_t& r);
   void AddSmiley(Session& s, const C2S_AddSmiley_t& r);
   void DelSmiley(Session& s, const C2S_DelSmiley_t& r);
+  // An abuse report by a member of a site's room; enough members reporting the same user ban
+  // that user from the room.
+  void ReportAbuse(Session& s, const C2S_Abuse_t& r);
 
   // Private rooms and invitations (serverInvitations.cpp).
   void Invite(Session& s, const C2S_InviteChatroom_t& r);

@@ -11,6 +11,8 @@ namespace standin {
 namespace {
 
 const size_t kHistoryLines = 20;
+// Members of a site's room who must report the same user before the user is banned from it.
+const size_t kReportsForBan = 2;
 const size_t kSmileysPerRoom = 50;
 const long kMostUsersShown = 1000000;
 const size_t kMostRecommended = 20;
@@ -196,8 +198,10 @@ void Server::CloseSite(Session& s, const std::string& site) {
 long Server::Admission(const Session& s, const std::string& name) {
   std::string first, second;
   switch (KindOfRoom(name, &first, &second)) {
-    case RoomKind::kSite:
-      return -1;
+    case RoomKind::kSite: {
+      Room* room = FindRoom(name);
+      return room && room->banned.count(s.login) ? SubscribeStatus_banned : -1;
+    }
     case RoomKind::kOneToOne: {
       std::string other = s.login == first ? second : first;
       if ((s.login != first && s.login != second) || other == s.login || !m_directory.Find(other)) {
@@ -297,6 +301,25 @@ void Server::SendMessage(Session& s, const std::string& name, const std::string&
   Put(m.login, s.login);
   Put(m.message, text);
   ToRecipients(name, *room, s, out);
+}
+
+void Server::ReportAbuse(Session& s, const C2S_Abuse_t& r) {
+  const std::string name = Text(r.site);
+  const std::string login = Text(r.login);
+  Room* room = FindRoom(name);
+  if (!room || room->kind != RoomKind::kSite || !room->members.count(s.login) || login == s.login) return;
+  std::set<std::string>& reporters = room->reports[login];
+  reporters.insert(s.login);
+  if (reporters.size() < kReportsForBan || !room->banned.insert(login).second) return;
+  Tell("%s is banned from %s", login.c_str(), name.c_str());
+  auto member = room->members.find(login);
+  if (member == room->members.end()) return;
+  Session& banned = *member->second;
+  Outgoing out(S2C_Request_PR_bansite);
+  Put(out->choice.bansite.site, name);
+  Deliver(banned, out);
+  // The room may be forgotten as the user leaves it: nothing of it is used after.
+  Unsubscribe(banned, name, false);
 }
 
 void Server::KeyTyped(Session& s, const C2S_KeyTyped_t& r) {

@@ -4,23 +4,19 @@
 
 namespace shown {
 
-namespace {
-
 // C0 and C1 controls, DEL, and the characters that break or reorder a line.
-bool BreaksLine(wxUniChar c) {
+bool IsUnsafe(wxUniChar c) {
   const unsigned int v = c.GetValue();
   return v < 0x20 || (v >= 0x7f && v < 0xa0) || v == 0x2028 || v == 0x2029 || (v >= 0x202a && v <= 0x202e) ||
          (v >= 0x2066 && v <= 0x2069) || v == 0xfeff;
 }
-
-}  // namespace
 
 wxString OneLine(const wxString& text, size_t maxChars) {
   wxString line;
   line.reserve(std::min(text.length(), maxChars + 1));
   for (wxUniChar c : text) {
     if (line.length() > maxChars) break;
-    line += BreaksLine(c) ? wxUniChar(' ') : c;
+    line += IsUnsafe(c) ? wxUniChar(' ') : c;
   }
   if (line.length() > maxChars && maxChars > 0) {
     line.Truncate(maxChars - 1);
@@ -30,5 +26,20 @@ wxString OneLine(const wxString& text, size_t maxChars) {
 }
 
 wxString OneLine(const std::string& utf8, size_t maxChars) { return OneLine(std2wx(utf8), maxChars); }
+
+wxString Lines(const wxString& text, size_t maxCharsPerLine, size_t maxLines) {
+  wxString shown;
+  size_t start = 0;
+  for (size_t lines = 0; lines < maxLines; ++lines) {
+    const size_t end = text.find('\n', start);
+    wxString line = OneLine(text.substr(start, end == wxString::npos ? wxString::npos : end - start), maxCharsPerLine);
+    const bool last = end == wxString::npos;
+    if (!last && lines + 1 == maxLines && !line.EndsWith(wxUniChar(0x2026))) line += wxUniChar(0x2026);
+    shown += (lines ? "\n" : "") + line;
+    if (last) break;
+    start = end + 1;
+  }
+  return shown;
+}
 
 }  // namespace shown

@@ -11,9 +11,19 @@
 
 namespace shown {
 
+// True for what such a text may not bring into view as it stands: a control character, a line
+// or paragraph separator, a byte order mark, or a character that reorders text (bidi embeddings,
+// overrides and isolates, which would turn "u2" into "2u" or "gnp.exe" into "exe.png").
+bool IsUnsafe(wxUniChar c);
+
 // `utf8` on one line, at most `maxChars` characters (the ellipsis included).
 wxString OneLine(const std::string& utf8, size_t maxChars);
 wxString OneLine(const wxString& text, size_t maxChars);
+
+// A text of several lines made by the program (a notice with a name in it): each line, cut at its
+// line feeds, as OneLine makes it; at most `maxLines` lines, the last one of a longer text ending
+// in an ellipsis.
+wxString Lines(const wxString& text, size_t maxCharsPerLine, size_t maxLines);
 
 }  // namespace shown
 

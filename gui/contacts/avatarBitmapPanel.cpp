@@ -22,4 +22,8 @@ AvatarBitmapPanel::~AvatarBitmapPanel() {}
 void AvatarBitmapPanel::SetBitmap(const wxBitmap& bitmap) {
   m_bitmap->SetBitmap(bitmap);
   m_bitmap->SetMinSize(bitmap.IsOk() ? bitmap.GetSize() : wxSize(0, 0));
+  // The panel takes the picture's size, whatever size the row gave it before: the large avatar
+  // of a profile or a tip shows whole, not its top-left corner.
+  if (bitmap.IsOk()) SetMinSize(bitmap.GetSize());
+  InvalidateBestSize();
 }

@@ -1,3 +1,5 @@
+// The block of the contacts list: its header, the order of its rows, the updates and the counts.
+// Where the rows stand and which of them have a window is in chatRoomEntryPlacement.cpp.
 #include "gui/contacts/chatRoomEntry.h"
 
 #include <wx/sizer.h>
@@ -49,120 +51,206 @@ int ChatRoomEntry::RowsTop() const { return kSpacer + m_header->GetMinSize().y; 
 // The rows are kept in this order, so the place is found by halving: after every row that sorts
 // before the contact or equal to it.
 size_t ChatRoomEntry::FindPlace(bool connected, const std::string& nickname) const {
-  auto after = [](const std::pair<bool, const std::string*>& key, const ContactEntry* row) {
-    if (key.first != row->IsConnected()) return key.first;
-    return CompareNoCase(*key.second, row->Nickname()) < 0;
+  auto after = [](const std::pair<bool, const std::string*>& key, const std::unique_ptr<Row>& row) {
+    if (key.first != row->connected) return key.first;
+    return CompareNoCase(*key.second, row->nickname) < 0;
   };
   return std::upper_bound(m_rows.begin(), m_rows.end(), std::make_pair(connected, &nickname), after) - m_rows.begin();
 }
 
-size_t ChatRoomEntry::IndexOf(const ContactEntry* row) const {
+// The first row that sorts with `row` is found by halving; the row is among those equal to it.
+size_t ChatRoomEntry::IndexOf(const Row* row) const {
+  auto before = [](const std::unique_ptr<Row>& other, const Row* key) {
+    if (key->connected != other->connected) return other->connected;
+    return CompareNoCase(other->nickname, key->nickname) < 0;
+  };
+  for (auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row, before); it != m_rows.end(); ++it)
+    if (it->get() == row) return it - m_rows.begin();
+  // Not in order any more (cannot happen): the long way.
   for (size_t i = 0; i < m_rows.size(); ++i)
-    if (m_rows[i] == row) return i;
+    if (m_rows[i].get() == row) return i;
   return m_rows.size();
 }
 
-ContactEntry* ChatRoomEntry::FindContact(const std::string& login) const {
-  for (ContactEntry* row : m_rows)
-    if (row->Login() == login) return row;
-  return nullptr;
+ChatRoomEntry::Row* ChatRoomEntry::FindRow(const std::string& login) const {
+  auto found = m_byLogin.find(login);
+  return found == m_byLogin.end() ? nullptr : found->second;
 }
 
-void ChatRoomEntry::AddContact(const URLContactInfo& update) {
-  const ContactInfo contact = update.GetContactInfo();
-  ContactEntry* row = new ContactEntry(m_manager, this, m_listener, contact, CEP_CONTACTS_LIST, false, "none");
-  // The icon tells whether the user's private room with the contact is open, also after a rebuild.
-  row->SetSubscribed(m_manager->HasSubscribedTo(m_manager->GetPrivateChatRoomNameWith(contact.GetLogin())));
-  const size_t place = FindPlace(update.IsConnected(), update.GetNickname());
-  m_rows.insert(m_rows.begin() + place, row);
-  // Shown once placed, and only while in sight.
-  row->Hide();
+ContactEntry* ChatRoomEntry::FindRowWindow(const std::string& login) const {
+  const Row* row = FindRow(login);
+  return row ? row->window : nullptr;
+}
+
+ContactEntry* ChatRoomEntry::FindContact(const std::string& login) {
+  Row* row = FindRow(login);
+  if (!row || m_discarded) return nullptr;
+  if (!row->window) {
+    GiveWindow(*row);
+    ScheduleVisiblePass();
+  }
+  return row->window;
+}
+
+std::vector<std::string> ChatRoomEntry::GetLogins() const {
+  std::vector<std::string> logins;
+  logins.reserve(m_rows.size());
+  for (const std::unique_ptr<Row>& row : m_rows) logins.push_back(row->login);
+  return logins;
+}
+
+void ChatRoomEntry::AddContact(const URLContactInfo& update) { AddRow(update.GetContactInfo()); }
+
+void ChatRoomEntry::AddRow(const ContactInfo& contact) {
+  std::unique_ptr<Row> row(new Row);
+  row->info = contact;
+  row->login = contact.GetLogin();
+  row->nickname = contact.GetNickname();
+  row->connected = Connected(contact.GetStatus());
+  const size_t place = FindPlace(row->connected, row->nickname);
+  if (row->connected) ++m_connected;
+  m_byLogin[row->login] = row.get();
+  m_rows.insert(m_rows.begin() + place, std::move(row));
   MarkStale(place, m_rows.size() - 1);
-  if (!m_counting) UpdateNbrUsers();
-}
-
-void ChatRoomEntry::MoveToRightPlace(const ContactInfo& info, ContactEntry* row) {
-  const size_t from = IndexOf(row);
-  if (from == m_rows.size()) return;
-  m_rows.erase(m_rows.begin() + from);
-  const size_t to = FindPlace(Connected(info.GetStatus()), info.GetNickname());
-  m_rows.insert(m_rows.begin() + to, row);
-  if (to != from) MarkStale(std::min(from, to), std::max(from, to));
   if (!m_counting) UpdateNbrUsers();
 }
 
 // ---- Updates.
 
+// A new state of a listed contact: its window (when it has one) shows it, and the row moves to
+// its new place.
+void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
+  if (!row) return AddRow(contact);
+  const size_t from = IndexOf(row);
+  if (from == m_rows.size()) return;
+  std::unique_ptr<Row> moved = std::move(m_rows[from]);
+  m_rows.erase(m_rows.begin() + from);
+  if (row->connected) --m_connected;
+  row->info = contact;
+  row->nickname = contact.GetNickname();
+  row->connected = Connected(row->info.GetStatus());
+  if (row->connected) ++m_connected;
+  // A later window works the room icon out from the new record, as the window would now.
+  row->subscribed = -1;
+  const size_t to = FindPlace(row->connected, row->nickname);
+  m_rows.insert(m_rows.begin() + to, std::move(moved));
+  if (to != from) MarkStale(std::min(from, to), std::max(from, to));
+  // Shown once it stands at its place again: a window that changes its height then moves the
+  // rows below it.
+  if (row->window) row->window->UpdateContactInfo(row->info);
+}
+
 void ChatRoomEntry::UpdateContact(const URLContactInfo& update, bool) {
-  if (update.GetURL() == "none") {
-    const Config* config = Config::GetInstance();
-    const int mode = config->GetGroupMode(), offline = config->GetGroupOffline();
-    const bool connected = update.IsConnected();
-    const bool inGroup = update.GetGroup() == m_name;
-    const bool online = m_name == kOnline, offlineBlock = m_name == kOffline;
-    enum { NOTHING, UPSERT, DROP } action = NOTHING;
-    if (mode == 0 && (offline == 0 || offline == 1) && online) action = connected ? UPSERT : DROP;
-    else if (mode == 0 && offline == 1) action = connected ? DROP : UPSERT;
-    else if (mode == 0 && offline == 2) action = UPSERT;
-    else if (mode == 1 && offline == 0) action = connected && inGroup ? UPSERT : DROP;
-    else if (mode == 1 && offline == 1 && offlineBlock) action = connected ? DROP : UPSERT;
-    else if (mode == 1 && offline == 1) action = connected && inGroup ? UPSERT : DROP;
-    else if (mode == 1 && offline == 2) action = inGroup ? UPSERT : DROP;
-    ContactEntry* row = FindContact(update.GetLogin());
-    // The counts are written once, at the end.
-    m_counting = true;
-    if (action == UPSERT && row) {
-      const ContactInfo contact = update.GetContactInfo();
-      row->UpdateContactInfo(contact);
-      MoveToRightPlace(contact, row);
-    } else if (action == UPSERT) {
-      AddContact(update);
-    } else if (action == DROP && row) {
-      RemoveContact(update.GetLogin());
-    }
-    m_counting = false;
-  }
+  if (update.GetURL() == "none") ApplyListed(update.GetContactInfo());
+  else UpdateNbrUsers();
+}
+
+void ChatRoomEntry::ApplyListed(const ContactInfo& contact) {
+  const Config* config = Config::GetInstance();
+  const int mode = config->GetGroupMode(), offline = config->GetGroupOffline();
+  const bool connected = Connected(contact.GetStatus());
+  const bool inGroup = contact.GetGroup() == m_name;
+  const bool online = m_name == kOnline, offlineBlock = m_name == kOffline;
+  enum { NOTHING, UPSERT, DROP } action = NOTHING;
+  if (mode == 0 && (offline == 0 || offline == 1) && online) action = connected ? UPSERT : DROP;
+  else if (mode == 0 && offline == 1) action = connected ? DROP : UPSERT;
+  else if (mode == 0 && offline == 2) action = UPSERT;
+  else if (mode == 1 && offline == 0) action = connected && inGroup ? UPSERT : DROP;
+  else if (mode == 1 && offline == 1 && offlineBlock) action = connected ? DROP : UPSERT;
+  else if (mode == 1 && offline == 1) action = connected && inGroup ? UPSERT : DROP;
+  else if (mode == 1 && offline == 2) action = inGroup ? UPSERT : DROP;
+  const std::string login = contact.GetLogin();
+  Row* row = FindRow(login);
+  // The counts are written once, at the end.
+  m_counting = true;
+  if (action == UPSERT) Upsert(contact, row);
+  else if (action == DROP && row) RemoveContact(login);
+  m_counting = false;
   UpdateNbrUsers();
 }
 
+void ChatRoomEntry::RemoveRow(size_t index) {
+  Row& row = *m_rows[index];
+  if (row.connected) --m_connected;
+  if (row.window) {
+    row.window->Discard();
+    row.window = nullptr;
+  }
+  m_byLogin.erase(row.login);
+  m_rows.erase(m_rows.begin() + index);
+}
+
 void ChatRoomEntry::RemoveContact(const std::string& login) {
-  for (size_t i = 0; i < m_rows.size(); ++i) {
-    if (m_rows[i]->Login() != login) continue;
-    ContactEntry* row = m_rows[i];
-    m_rows.erase(m_rows.begin() + i);
-    m_wanted.erase(row);
-    row->Discard();
-    if (i < m_rows.size()) MarkStale(i, m_rows.size() - 1);
-    else MarkStale(m_rows.size(), m_rows.size());
-    break;
+  if (Row* row = FindRow(login)) {
+    const size_t index = IndexOf(row);
+    if (index < m_rows.size()) {
+      RemoveRow(index);
+      if (index < m_rows.size()) MarkStale(index, m_rows.size() - 1);
+      else MarkStale(m_rows.size(), m_rows.size());
+    }
   }
   if (!m_counting) UpdateNbrUsers();
 }
 
 void ChatRoomEntry::RemoveAll() {
-  for (ContactEntry* row : m_rows) row->Discard();
+  for (std::unique_ptr<Row>& row : m_rows)
+    if (row->window) row->window->Discard();
   m_rows.clear();
-  m_wanted.clear();
+  m_byLogin.clear();
+  m_connected = 0;
   MarkStale(0, 0);
   UpdateNbrUsers();
 }
 
+// A row without a window has nothing to redraw: its window, when it gets one, draws it anew.
 void ChatRoomEntry::UpdateAvatar(const std::string& login) {
-  if (ContactEntry* row = FindContact(login)) row->UpdateAvatar(false);
+  if (ContactEntry* window = FindRowWindow(login)) window->UpdateAvatar(false);
 }
 
+// The blinking row keeps its window until the blinking ends.
 void ChatRoomEntry::NotifyNewMessage(const std::string& login) {
-  if (ContactEntry* row = FindContact(login)) row->NotifyNewMessage();
+  if (ContactEntry* window = FindContact(login)) window->NotifyNewMessage();
 }
 
 void ChatRoomEntry::SwitchSubscribeChatRoom(const std::string& login, bool subscribed) {
-  if (ContactEntry* row = FindContact(login)) row->SetSubscribed(subscribed);
+  Row* row = FindRow(login);
+  if (!row) return;
+  row->subscribed = subscribed ? 1 : 0;
+  if (row->window) row->window->SetSubscribed(subscribed);
 }
 
+// The row's room icon: as last switched, else as an update shows it.
+bool ChatRoomEntry::Subscribed(const Row& row) const {
+  if (row.subscribed >= 0) return row.subscribed == 1;
+  return row.info.HasPrivateChatRoomWith(m_manager->GetLogin()) ||
+         m_manager->HasSubscribedTo(m_manager->GetPrivateChatRoomNameWith(row.login));
+}
+
+// ---- Counts.
+
+// The first count of a turn of the event loop is written at once; those that follow in the same
+// turn (a burst of updates) are written once, at its end: each costs a count of the saved
+// contacts and a new label.
 void ChatRoomEntry::UpdateNbrUsers() {
-  int connected = 0;
-  for (const ContactEntry* row : m_rows)
-    if (row->IsConnected()) ++connected;
+  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
+  if (panel && panel->IsFilling()) return;
+  if (m_countedThisTurn) {
+    m_countsDue = true;
+    return;
+  }
+  m_countedThisTurn = true;
+  CallAfter([this] {
+    m_countedThisTurn = false;
+    if (!m_countsDue) return;
+    m_countsDue = false;
+    WriteCounts();
+  });
+  WriteCounts();
+}
+
+void ChatRoomEntry::WriteCounts() {
+  if (m_discarded) return;
+  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   const int total = GetNbrUsers();
   const Config* config = Config::GetInstance();
   const int offline = config->GetGroupOffline();
@@ -174,12 +262,11 @@ void ChatRoomEntry::UpdateNbrUsers() {
   } else if (m_name == kOnline || m_name == kOffline) {
     m_header->SetNbrUsers(total, static_cast<int>(config->GetContacts().size()));
   } else if (offline == 2) {
-    m_header->SetNbrUsers(connected, total);
+    m_header->SetNbrUsers(m_connected, total);
+  } else if (panel) {
+    m_header->SetNbrUsers(m_connected, panel->SavedInGroup(m_name));
   } else {
-    int ofGroup = 0;
-    for (const ContactInfo* contact : config->GetContacts())
-      if (contact->GetGroup() == m_name) ++ofGroup;
-    m_header->SetNbrUsers(connected, ofGroup);
+    m_header->SetNbrUsers(m_connected, static_cast<int>(config->GetContactsOfGroup(m_name).size()));
   }
 }
 
@@ -194,107 +281,8 @@ void ChatRoomEntry::OnBitmapMouseLeftDown(wxMouseEvent&) {
   }
 }
 
-// ---- Placement.
-
-void ChatRoomEntry::RowResized(ContactEntry* row) {
-  const size_t index = IndexOf(row);
-  if (index < m_rows.size()) MarkStale(index, m_rows.size() - 1);
-}
-
-void ChatRoomEntry::MarkStale(size_t from, size_t to) {
-  if (m_staleFrom > m_staleTo) {
-    m_staleFrom = from;
-    m_staleTo = to;
-  } else {
-    m_staleFrom = std::min(m_staleFrom, from);
-    m_staleTo = std::max(m_staleTo, to);
-  }
-  if (m_placementDue || m_discarded) return;
-  m_placementDue = true;
-  CallAfter([this] { PlaceRows(); });
-}
-
-void ChatRoomEntry::OnSize(wxSizeEvent& event) {
-  event.Skip();
-  if (GetClientSize().x != m_placedWidth && !m_rows.empty()) MarkStale(0, m_rows.size() - 1);
-}
-
-// The part of the block that the list shows now, with a screen's height of margin each side.
-wxRect ChatRoomEntry::NearlyVisible() const {
-  const wxWindow* list = GetParent();
-  const int height = list ? list->GetClientSize().y : GetClientSize().y;
-  return wxRect(0, -GetPosition().y - height, GetClientSize().x, 3 * height);
-}
-
-bool ChatRoomEntry::TakesPlace(const ContactEntry* row) const { return m_header->IsOpened() && !row->IsWithdrawn(); }
-
-// Works out where every stale row stands in the block; then the rows in sight are moved there
-// and shown. Rows out of sight are hidden: the tool kit then leaves them out of its layout and
-// drawing, which a block of thousands of rows would otherwise pay for at every change.
-void ChatRoomEntry::PlaceRows() {
-  m_placementDue = false;
-  if (m_discarded || m_staleFrom > m_staleTo) return;
-  const size_t from = std::min(m_staleFrom, m_rows.size());
-  const size_t to = std::min(m_staleTo + 1, m_rows.size());
-  m_staleFrom = 1;
-  m_staleTo = 0;
-  const int width = GetClientSize().x;
-  const bool allWidths = width != m_placedWidth;
-  m_placedWidth = width;
-  // Where the first stale row begins: below the last row before it that takes place.
-  int y = RowsTop();
-  for (size_t i = from; i-- > 0;) {
-    if (!TakesPlace(m_rows[i])) continue;
-    y = m_wanted[m_rows[i]].GetBottom() + 1;
-    break;
-  }
-  for (size_t i = from; i < m_rows.size(); ++i) {
-    ContactEntry* row = m_rows[i];
-    wxRect& wanted = m_wanted[row];
-    if (!TakesPlace(row)) {
-      wanted = wxRect(0, y, width, 0);
-      continue;
-    }
-    // Past the stale range, rows stand where they should once one of them does.
-    if (i >= to && !allWidths && wanted.height > 0 && wanted.y == y) break;
-    wanted = wxRect(0, y, width, row->GetBestSize().y);
-    y += wanted.height;
-  }
-  int bottom = RowsTop();
-  for (size_t i = m_rows.size(); i-- > 0;) {
-    if (!TakesPlace(m_rows[i])) continue;
-    bottom = m_wanted[m_rows[i]].GetBottom() + 1;
-    break;
-  }
-  if (GetMinSize().y != bottom) {
-    SetMinSize(wxSize(-1, bottom));
-    if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent())) panel->BlockResized();
-  }
-  PlaceVisibleRows();
-}
-
-void ChatRoomEntry::PlaceVisibleRows() {
-  if (m_discarded) return;
-  const wxRect visible = NearlyVisible();
-  for (ContactEntry* row : m_rows) {
-    const wxRect& wanted = m_wanted[row];
-    if (TakesPlace(row) && wanted.Intersects(visible)) {
-      if (row->GetRect() != wanted) {
-        row->SetSize(wanted);
-        ++m_placements;
-      }
-      if (!row->IsShown()) row->Show();
-    } else if (row->IsShown()) {
-      row->Hide();
-    }
-  }
-}
-
-bool ChatRoomEntry::IsPlaced() const { return m_staleFrom > m_staleTo; }
-
 void ChatRoomEntry::Discard() {
   if (m_discarded) return;
   m_discarded = true;
-  m_wanted.clear();
   lateDestruction::Discard(this);
 }

@@ -1,18 +1,25 @@
 // One block of the contacts list: a header (GroupEntry) above the rows of the contacts that
 // belong to it, connected contacts first, each part in nickname order.
 //
-// The block places its rows itself instead of through a sizer: a change of one contact moves
-// only the rows between its old and its new place, and the rows are placed once per turn of
-// the event loop however many updates came in it, so that a block of thousands of contacts
-// follows a burst of presence changes without laying itself out per change.
+// A block of thousands of contacts keeps each contact as a small record (its copy of the
+// contact, its place) and gives a row window (ContactEntry) only to the records in sight or
+// near it: the rows far out of sight have no window, so that building, sorting and counting the
+// block costs what its records cost, and a change of one contact touches one record. Windows
+// leaving sight go back to a small pool and show the next contacts that come into sight; a row
+// that is expanded, blinking, withdrawn or showing its menu keeps its window. The screen reader
+// reads the rows in sight (each row window tells its nickname and presence) and the header's
+// title and counts.
+//
+// Rows are placed once per turn of the event loop however many updates came in it, and a change
+// moves only the rows between the contact's old and its new place.
 #ifndef PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 #define PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 
 #include <wx/panel.h>
 
-#include <unordered_map>
-
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/contactInfo.h"
@@ -35,61 +42,108 @@ class ChatRoomEntry : public wxPanel {
   GroupEntry* GetHeader() const { return m_header; }
 
   void AddContact(const URLContactInfo& update);
-  void MoveToRightPlace(const ContactInfo& info, ContactEntry* row);
   void UpdateContact(const URLContactInfo& update, bool);
+  // A new state of a contact of the list (an update whose URL is "none"): the row is added,
+  // refreshed, moved or dropped as the sort settings want, then the counts are written.
+  void ApplyListed(const ContactInfo& contact);
   void RemoveContact(const std::string& login);
   void RemoveAll();
-  ContactEntry* FindContact(const std::string& login) const;
+  // The row window of `login`, made now when the row has none; null when the block has no such
+  // contact. A window made for a row out of sight goes again at a later placement.
+  ContactEntry* FindContact(const std::string& login);
+  // The row window of `login` when it has one.
+  ContactEntry* FindRowWindow(const std::string& login) const;
+  bool HasContact(const std::string& login) const { return m_byLogin.count(login) != 0; }
   void UpdateAvatar(const std::string& login);
   void NotifyNewMessage(const std::string& login);
   void SwitchSubscribeChatRoom(const std::string& login, bool subscribed);
   void UpdateNbrUsers();
+  // Writes the counts now (after a rebuild), whatever was written in this turn.
+  void WriteCounts();
   int GetNbrUsers() const { return static_cast<int>(m_rows.size()); }
-  std::vector<ContactEntry*> GetUsers() const { return m_rows; }
+  int GetNbrConnected() const { return m_connected; }
+  // The logins of the rows, top to bottom.
+  std::vector<std::string> GetLogins() const;
+  // Where the row of `login` stands in the block (empty when it takes no place).
+  wxRect GetRowRect(const std::string& login) const;
+  // Row windows alive, in sight or kept aside for reuse.
+  int GetRowWindows() const;
 
   void OnBitmapMouseLeftDown(wxMouseEvent& event);
   // A row changed its height, or was shown or hidden.
   void RowResized(ContactEntry* row);
   // Places now the rows whose place is stale (normally done once per turn of the event loop).
   void PlaceRows();
-  // Shows the rows in sight (or about to be, after a scroll) at their place, hides the others.
-  void PlaceVisibleRows();
-  // No row's place is left to work out.
+  // Gives the rows in sight (or about to be, after a scroll) a window at their place, takes the
+  // windows of the others back. Returns false when its time ran out with rows in sight still
+  // without a window (another pass is then due at the next turn).
+  bool PlaceVisibleRows();
+  // No row's place is left to work out and every row in sight has its window.
   bool IsPlaced() const;
-  // Rows given a new place since the block was made (for the tests of the placement).
+  // Row windows moved since the block was made (for the tests of the placement).
   long GetPlacements() const { return m_placements; }
   // Leaves the list (see lateDestruction).
   void Discard();
   bool IsDiscarded() const { return m_discarded; }
 
  private:
+  // One contact of the block.
+  struct Row {
+    // The contact as the last update brought it: the row is sorted and counted by it.
+    ContactInfo info;
+    bool connected = false;
+    // The room icon as last switched: -1 when the next window works it out.
+    int subscribed = -1;
+    // Where the row stands in the block, shown or not.
+    wxRect wanted;
+    ContactEntry* window = nullptr;
+    std::string login;
+    std::string nickname;
+  };
   // The place of a contact among the rows: connected ones first, then by nickname.
   size_t FindPlace(bool connected, const std::string& nickname) const;
-  size_t IndexOf(const ContactEntry* row) const;
+  size_t IndexOf(const Row* row) const;
+  Row* FindRow(const std::string& login) const;
+  void AddRow(const ContactInfo& contact);
+  void Upsert(const ContactInfo& contact, Row* row);
+  void RemoveRow(size_t index);
   void MarkStale(size_t from, size_t to);
+  void ScheduleVisiblePass();
   void OnSize(wxSizeEvent& event);
-  wxRect NearlyVisible() const;
+  wxRect NearlyVisible(int screens) const;
   // The row takes room in the block (not folded away, not withdrawn).
-  bool TakesPlace(const ContactEntry* row) const;
+  bool TakesPlace(const Row& row) const;
+  int RowHeight(const Row& row) const;
   int RowsTop() const;
+  ContactEntry* GiveWindow(Row& row);
+  void TakeWindowBack(Row& row);
+  bool IsBusy(const ContactEntry* window) const;
+  bool Subscribed(const Row& row) const;
 
   Manager* m_manager;
   EntryListener* m_listener;
   wxBoxSizer* m_sizer;
   GroupEntry* m_header;
   std::string m_name;
-  std::vector<ContactEntry*> m_rows;
-  // Where each row stands in the block, shown or not.
-  std::unordered_map<const ContactEntry*, wxRect> m_wanted;
+  std::vector<std::unique_ptr<Row>> m_rows;
+  std::unordered_map<std::string, Row*> m_byLogin;
+  // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
+  std::vector<ContactEntry*> m_spare;
+  int m_connected = 0;
   // Rows [m_staleFrom, m_staleTo] may stand at a wrong place; none when m_staleFrom > m_staleTo.
   size_t m_staleFrom = 1;
   size_t m_staleTo = 0;
   bool m_placementDue = false;
+  bool m_visiblePassDue = false;
+  bool m_windowsMissing = false;
   int m_placedWidth = -1;
   long m_placements = 0;
   bool m_discarded = false;
   // Inside UpdateContact, which writes the counts once at its end.
   bool m_counting = false;
+  // The counts were written in this turn of the event loop; more changes came since.
+  bool m_countedThisTurn = false;
+  bool m_countsDue = false;
 };
 
 #endif

@@ -169,10 +169,10 @@ void ContactEntry::SetProtocolIcon() {
   wxBitmap icon;
   // The network's name comes from the server: it names a file only when it is a plain name.
   if (IsPlainName(type)) {
-    const wxString path = std2wx(Config::GetUserPath() + "extmessenger_" + type + ".png");
+    // Stored as a gif, jpg or png image, whichever the server sent.
     wxLogNull quiet;
-    if (wxFileExists(path) && icon.LoadFile(path, wxBITMAP_TYPE_PNG))
-      icon = IMImage::ResizeBitmap(icon, wxSize(16, 16), false, false);
+    icon = IMImage::GetImage(IMImage::MessengerIconName(type), false);
+    if (icon.IsOk()) icon = IMImage::ResizeBitmap(icon, wxSize(16, 16), false, false);
   }
   if (!icon.IsOk()) {
     wxImage blank(16, 16);
@@ -319,6 +319,16 @@ void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
   }
   ContactToolTipFace* tip = GetSharedToolTip();
   if (tip && m_role != CEP_TOOLTIP && tip->GetLogin() == m_login) tip->UpdateContactInfo(contact);
+}
+
+void ContactEntry::ShowContact(const ContactInfo& contact, bool subscribed) {
+  Unhighlight();
+  m_hoverTimer.Stop();
+  m_blinkTimer.Stop();
+  // Another contact: its own avatar.
+  m_avatarDrawn = -1;
+  UpdateContactInfo(contact);
+  SetSubscribed(subscribed);
 }
 
 // ---- The private room's icon.

@@ -65,8 +65,10 @@ void ContactsPanel::InitPrivateContactsGroups() {
     if (offline == 1) CreateGroup(kOffline, _("Offline contacts"));
     CreateGroup("", _("No group"));
   }
-  for (const ContactInfo* contact : config->GetContacts())
-    UpdateContact(URLContactInfo("none", -1, -1, *contact, true, false, false));
+  m_filling = true;
+  for (const ContactInfo* contact : config->GetContacts()) ApplyListed(*contact);
+  m_filling = false;
+  for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
   Refit();
   TRACE_END();
 }
@@ -111,9 +113,16 @@ void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) 
 // update. The blocks place their rows once the updates of this turn are in, and the panel lays
 // out and refits when a block's height changed (BlockResized) or a block was made.
 void ContactsPanel::UpdateContact(const URLContactInfo& update) {
+  if (update.GetURL() == "none") return ApplyListed(update.GetContactInfo());
   const std::string group = update.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
-  for (ChatRoomEntry* block : m_blocks) block->UpdateContact(update, false);
+  for (ChatRoomEntry* block : m_blocks) block->UpdateNbrUsers();
+}
+
+void ContactsPanel::ApplyListed(const ContactInfo& contact) {
+  const std::string group = contact.GetGroup();
+  if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
+  for (ChatRoomEntry* block : m_blocks) block->ApplyListed(contact);
 }
 
 void ContactsPanel::BlockResized() {
@@ -160,6 +169,30 @@ void ContactsPanel::OnWheel(wxMouseEvent& event) {
 
 void ContactsPanel::PlaceVisibleRows() {
   for (ChatRoomEntry* block : m_blocks) block->PlaceVisibleRows();
+}
+
+int ContactsPanel::SavedInGroup(const std::string& name) {
+  const std::vector<ContactInfo*> contacts = Config::GetInstance()->GetContacts();
+  if (!m_savedValid || m_savedCounted != contacts.size()) {
+    m_savedPerGroup.clear();
+    for (const ContactInfo* contact : contacts) ++m_savedPerGroup[contact->GetGroup()];
+    m_savedCounted = contacts.size();
+    m_savedValid = true;
+    // A contact may change group in between: the next turn counts again, and the headers follow.
+    if (!m_recountDue && !m_recounting) {
+      m_recountDue = true;
+      CallAfter([this] {
+        m_recountDue = false;
+        m_savedValid = false;
+        m_recounting = true;
+        for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
+        m_recounting = false;
+        m_savedValid = false;
+      });
+    }
+  }
+  auto found = m_savedPerGroup.find(name);
+  return found == m_savedPerGroup.end() ? 0 : found->second;
 }
 
 ContactEntry* ContactsPanel::FindContactRow(const std::string& login) const {

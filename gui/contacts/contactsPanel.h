@@ -9,11 +9,13 @@
 #include <wx/scrolwin.h>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "gui/contacts/entryListener.h"
 
 class ChatRoomEntry;
+class ContactInfo;
 class ContactEntry;
 class Manager;
 class SubscribeChatRoomListener;
@@ -27,6 +29,8 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
 
   void InitPrivateContactsGroups();
   void UpdateContact(const URLContactInfo& update);
+  // The same for a contact of the list (an update whose URL is "none").
+  void ApplyListed(const ContactInfo& contact);
   void AddGroup(const std::string& name, const wxString& label);
   void CreateGroup(const std::string& name, const wxString& label);
   ChatRoomEntry* FindChatRoomEntry(const std::string& name) const;
@@ -47,6 +51,11 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   void BlockResized();
   // The rows in sight stand at their place now (after a scroll).
   void PlaceVisibleRows();
+  // The saved contacts of group `name`, counted at most once per turn of the event loop (and
+  // again when contacts were saved or forgotten).
+  int SavedInGroup(const std::string& name);
+  // Filling the blocks from the saved contacts: the counts are written once, at the end.
+  bool IsFilling() const { return m_filling; }
 
   // EntryListener: the rows' actions, handed on to the main window.
   void OnOpenPrivateChatRoom(const std::string& login) override;
@@ -67,6 +76,12 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   wxFrame* m_mainWindow;
   std::vector<ChatRoomEntry*> m_blocks;
   wxBoxSizer* m_sizer;
+  std::unordered_map<std::string, int> m_savedPerGroup;
+  size_t m_savedCounted = 0;
+  bool m_savedValid = false;
+  bool m_recountDue = false;
+  bool m_recounting = false;
+  bool m_filling = false;
 };
 
 #endif

@@ -16,6 +16,7 @@
 
 #include "core/application.h"
 #include "gui/contacts/contactsShortFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
 #include "model/config.h"
 #include "model/contactEvent.h"
 #include "model/log.h"
@@ -182,6 +183,7 @@ void ContactsShortFrame::OnRenameGroup(wxCommandEvent&) {
     return;
   }
   m_manager->RenameGroup(oldName, *newName);
+  ContactInfoFrame::RenameChosenGroup(oldName, *newName);
   m_chosenGroup = *newName;
   m_removeGroupButton->Disable();
   m_renameGroupButton->Disable();

@@ -1,5 +1,5 @@
 // The contacts manager's requests list: one row per request, answer, check, block or invitation,
-// newest at the top, in a scrolling area of a fixed height.
+// newest at the top, in a scrolling area.
 #include <wx/button.h>
 #include <wx/intl.h>
 #include <wx/scrolwin.h>
@@ -18,10 +18,10 @@
 
 namespace {
 
-// The list shows at least this height and asks for no more whatever it holds, so that the
-// window does not grow with the rows: they scroll instead.
+// The list shows this height (five rows) at least and asks for no more whatever it holds, so that
+// the window does not grow with the rows: they scroll instead. It takes any height the window
+// gains.
 const int kListHeight = 200;
-const int kListMinHeight = 96;
 
 // Rows are made for at most this long in one go; the rest of a burst waits for the timer, which
 // lets the window handle the user's input and draw in between.
@@ -40,7 +40,7 @@ class RequestsList : public wxScrolledWindow {
   wxSize DoGetBestSize() const override {
     wxSize best = GetSizer() ? GetSizer()->GetMinSize() : wxSize();
     best.x += wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
-    best.y = kListMinHeight;
+    best.y = kListHeight;
     return best;
   }
 };
@@ -54,7 +54,7 @@ void ContactsShortFrame::BuildRequestsBox(wxSizer* frameSizer) {
   m_requestsSizer = new wxBoxSizer(wxVERTICAL);
   m_requestsList->SetSizer(m_requestsSizer);
   m_requestsList->SetScrollRate(0, 32);
-  m_requestsList->SetMinSize(wxSize(-1, kListMinHeight));
+  m_requestsList->SetMinSize(wxSize(-1, kListHeight));
   m_requestsList->SetVirtualSize(m_requestsList->GetBestVirtualSize());
   box->Add(m_requestsList, 1, wxEXPAND | wxALL, 4);
 

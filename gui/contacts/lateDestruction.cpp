@@ -55,6 +55,8 @@ void Discard(wxWindow* window) {
   Waiting_().emplace_back(window);
 }
 
+bool Held() { return g_holds > 0; }
+
 int Waiting() {
   int count = 0;
   for (const wxWeakRef<wxWindow>& window : Waiting_())

@@ -20,6 +20,8 @@ class Hold {
 // Hides `window`, takes it out of its sizer and destroys it from the event loop once no Hold
 // is left (at once when none is held).
 void Discard(wxWindow* window);
+// A menu, a question or a handler that may run one is open.
+bool Held();
 // Windows discarded and not destroyed yet.
 int Waiting();
 

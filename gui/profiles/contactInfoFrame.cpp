@@ -116,11 +116,22 @@ bool ContactInfoFrame::ApplyChosenGroup() {
 void ContactInfoFrame::OnSave(wxCommandEvent&) {
   TRACE_START_ARGS("%s", m_login.c_str());
   ContactInfo* record = m_manager->GetContactInfo(m_login);
+  const std::map<std::string, bool> before = record->GetNotifications();
   record->SetNotifications(m_notifications);
   if (m_mine) m_panel->Reset();
-  const bool filed = ApplyChosenGroup();
-  if (filed) m_chosenGroup.reset();
-  const bool saved = Config::GetInstance()->Save();
+  bool saved = Config::GetInstance()->Save();
+  bool filed = true;
+  if (!saved) {
+    // Nothing of a save that failed stays in the record; the window keeps the user's choice
+    // (switches and group) for a later Save or Cancel.
+    record->SetNotifications(before);
+  } else {
+    // The group goes to the server only with settings that were written, then into the file too.
+    const std::string groupBefore = record->GetGroup();
+    filed = ApplyChosenGroup();
+    if (filed) m_chosenGroup.reset();
+    if (record->GetGroup() != groupBefore) saved = Config::GetInstance()->Save();
+  }
   if (saved && filed) {
     EnableButtons(false);
     Show(false);

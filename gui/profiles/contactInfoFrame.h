@@ -47,6 +47,8 @@ class ContactInfoFrame : public wxFrame {
   static ContactInfoFrame* GetContactInfoFor(const std::string& login);
   static void UpdateContactInfoFor(const ContactInfo& info);
   static void UpdateGroups();
+  // A group given a new name: a window in which the old name waits for Save waits with the new.
+  static void RenameChosenGroup(const std::string& oldName, const std::string& newName);
   static void SetConnectionStatusForAll(bool connected);
   // Only the user's own window reacts: its form is opened to editing or closed to it.
   static void EnableUpdate(const std::string& login, bool enable);

@@ -76,6 +76,13 @@ void ContactInfoFrame::UpdateGroups() {
   TRACE_END();
 }
 
+void ContactInfoFrame::RenameChosenGroup(const std::string& oldName, const std::string& newName) {
+  TRACE_START_ARGS("%s, %s", oldName.c_str(), newName.c_str());
+  for (ContactInfoFrame* frame : AllFrames())
+    if (frame->m_chosenGroup && *frame->m_chosenGroup == oldName) frame->m_chosenGroup = newName;
+  TRACE_END();
+}
+
 void ContactInfoFrame::SetConnectionStatusForAll(bool connected) {
   TRACE_START_ARGS("%d", connected ? 1 : 0);
   for (ContactInfoFrame* frame : AllFrames()) frame->SetConnectionStatus(connected);

@@ -2,6 +2,7 @@
 // in the own profile) bring a pop-up or a sound. A contact's switch goes not set, on, off, not
 // set; not set leaves the choice to the defaults of the contacts manager. The own profile's
 // switches go between on and off. Clicks wait in the window until Save.
+#include <wx/button.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -153,7 +154,8 @@ void ContactInfoFrame::UpdateContactInfo(const ContactInfo& info) {
   TRACE_START_ARGS("%s", info.GetLogin().c_str());
   m_panel->UpdateContactInfo(info);
   m_privateContact = m_manager->HasContact(info.GetLogin());
-  m_notifications = info.GetNotifications();
+  // Choices waiting for Save or Cancel (a failed save among them) stay on screen.
+  if (!m_saveButton->IsEnabled()) m_notifications = info.GetNotifications();
   RefreshSwitches();
   TRACE_END();
 }

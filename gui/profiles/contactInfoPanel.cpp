@@ -191,7 +191,9 @@ void ContactInfoPanel::UpdateContactInfo(const ContactInfo& info) {
     m_saveButton->Disable();
   } else {
     m_contactEntry->UpdateContactInfo(info);
-    SelectGroup(info.GetGroup());
+    // A group chosen and not saved yet stays chosen.
+    const ContactInfoFrame* frame = Frame();
+    SelectGroup(frame && frame->GetChosenGroup() ? *frame->GetChosenGroup() : info.GetGroup());
     // Someone who has just become a contact (or stopped being one) may now be filed, or not.
     if (m_groupCombo) m_groupCombo->Enable(GroupChoosable());
   }

@@ -105,6 +105,8 @@ class ContactInfoPanel : public wxPanel {
   wxComboBox* m_yearCombo = nullptr;
   wxComboBox* m_groupCombo = nullptr;
   wxButton* m_saveButton = nullptr;
+  // Set while the group list is filled again, whose change events are not the user's.
+  bool m_refillingGroups = false;
 };
 
 #endif

@@ -59,7 +59,8 @@ void ContactInfoPanel::OnUpdateProfile(wxCommandEvent&) {
 
 void ContactInfoPanel::OnChangeGroup(wxCommandEvent&) {
   ContactInfoFrame* frame = Frame();
-  if (!m_groupCombo || !frame) return;
+  // The toolkit reports the list's own refill as a choice: it is none of the user's.
+  if (!m_groupCombo || !frame || m_refillingGroups) return;
   const int index = m_groupCombo->GetSelection();
   const int count = int(m_groupCombo->GetCount());
   TRACE_START_ARGS("%d/%d", index, count);
@@ -142,7 +143,12 @@ void ContactInfoPanel::UpdateGroups() {
   entries.Add(_("No group"));
   for (const std::string& group : Config::GetInstance()->GetGroups()) entries.Add(std2wx(group));
   entries.Add(_("New group ..."));
+  m_refillingGroups = true;
   m_groupCombo->Set(entries);
+  m_refillingGroups = false;
+  // The contact's group as the controller has it now: a group given a new name files the
+  // contact under the new name.
+  if (!m_mine) m_contactInfo.SetGroup(m_manager->GetContactInfo(m_contactInfo.GetLogin())->GetGroup());
   // A group chosen and not saved yet stays chosen.
   const ContactInfoFrame* frame = Frame();
   SelectGroup(frame && frame->GetChosenGroup() ? *frame->GetChosenGroup() : m_contactInfo.GetGroup());

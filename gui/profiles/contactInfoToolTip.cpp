@@ -1,12 +1,15 @@
 #include "gui/profiles/contactInfoToolTip.h"
 
+#include <wx/generic/statbmpg.h>
 #include <wx/intl.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 
 #include <algorithm>
+#include <vector>
 
+#include "gui/contacts/avatarBitmapPanel.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
 
@@ -36,8 +39,28 @@ void ContactInfoToolTip::InstallForRows() {
 }
 
 void ContactInfoToolTip::Refit() {
-  GetSizer()->Fit(this);
+  // The row keeps room for a list's small avatar; the tip draws the large one, whole.
+  for (AvatarBitmapPanel* avatar : FindAvatars(m_row)) {
+    const wxSize picture = avatar->GetPicture()->GetMinSize();
+    const wxSize least = avatar->GetMinSize();
+    avatar->SetMinSize(wxSize(std::max(least.x, picture.x), std::max(least.y, picture.y)));
+    avatar->Layout();
+  }
+  m_row->InvalidateBestSize();
+  m_row->Layout();
+  // Just the size of what it shows: the frame of the "Profile" box ends with the text.
+  SetMinSize(wxDefaultSize);
+  SetSize(GetSizer()->GetMinSize() + (GetSize() - GetClientSize()));
   Layout();
+}
+
+std::vector<AvatarBitmapPanel*> ContactInfoToolTip::FindAvatars(wxWindow* parent) {
+  std::vector<AvatarBitmapPanel*> found;
+  for (wxWindow* child : parent->GetChildren()) {
+    if (auto* avatar = dynamic_cast<AvatarBitmapPanel*>(child)) found.push_back(avatar);
+    for (AvatarBitmapPanel* inner : FindAvatars(child)) found.push_back(inner);
+  }
+  return found;
 }
 
 bool ContactInfoToolTip::Show(bool show) {

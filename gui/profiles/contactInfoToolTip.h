@@ -9,9 +9,11 @@
 #include <wx/frame.h>
 
 #include <string>
+#include <vector>
 
 #include "gui/contacts/contactEntry.h"
 
+class AvatarBitmapPanel;
 class ContactInfo;
 class Manager;
 
@@ -36,6 +38,7 @@ class ContactInfoToolTip : public wxFrame, public ContactToolTipFace {
 
  private:
   void Refit();
+  static std::vector<AvatarBitmapPanel*> FindAvatars(wxWindow* parent);
 
   ContactEntry* m_row;
   std::string m_login;

@@ -44,6 +44,8 @@ ChatRoomPanel::ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url
   SetBackgroundColour(*wxWHITE);
   Build(parent);
   SetConnectionStatus(m_manager->IsConnected());
+  // A page made while offline was never in its room: it is not one that a connection closed.
+  m_closed = false;
   Layout();
   TRACE_END();
 }
@@ -125,8 +127,17 @@ void ChatRoomPanel::Hide() {
 
 void ChatRoomPanel::SetConnectionStatus(bool connected) {
   TRACE_START_ARGS("%d", connected ? 1 : 0);
+  if (connected && m_closed) {
+    // The room is asked for again; until it answers the page is what it was, closed.
+    m_rejoining = true;
+    m_manager->SubscribeChatRoom(m_url);
+    TRACE_END_RESULT("rejoining");
+    return;
+  }
   m_writeMessagePanel->EnableSendMessage(connected);
   if (!connected) {
+    m_closed = true;
+    m_rejoining = false;
     // Members leave with the connection.
     std::vector<std::string> logins;
     for (const ContactEntry* row : m_contacts) logins.push_back(row->GetLogin());
@@ -137,6 +148,24 @@ void ChatRoomPanel::SetConnectionStatus(bool connected) {
     }
   }
   Layout();
+  TRACE_END();
+}
+
+void ChatRoomPanel::RoomAccepted() {
+  TRACE_START_ARGS("%s", m_url.c_str());
+  m_closed = false;
+  m_rejoining = false;
+  m_writeMessagePanel->EnableSendMessage(true);
+  Layout();
+  TRACE_END();
+}
+
+void ChatRoomPanel::RoomRefused(const wxString& reason) {
+  TRACE_START_ARGS("%s", m_url.c_str());
+  if (m_rejoining) {
+    m_rejoining = false;
+    AddAdminMessage(reason, time(nullptr), wxRED);
+  }
   TRACE_END();
 }
 

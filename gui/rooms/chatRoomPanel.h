@@ -12,6 +12,7 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,14 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::string GetURL() const { return m_url; }
   void SetFocus() override;
   void Hide();
+  // Closed, the page is read-only and keeps no members. When the connection comes back, a page
+  // closed with it asks for its room again and stays closed until the room's answer: accepted,
+  // it opens; refused, it says so and stays closed.
   void SetConnectionStatus(bool connected);
+  bool IsClosed() const { return m_closed; }
+  bool IsRejoining() const { return m_rejoining; }
+  void RoomAccepted();
+  void RoomRefused(const wxString& reason);
 
   // What the message input hands over. OnSendMessage returns whether the text went (only then
   // is the input emptied); a page whose tab is being closed sends and reports nothing.
@@ -103,7 +111,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
     wxString linkText;
     std::string linkTarget;
     size_t paragraphs = 0;  // what it takes in the display, once written
+    bool repeated = false;  // a line of the room's history has been recognised as this one
   };
+  // True when the history line is one the page shows already (each shown line answers for one
+  // history line); it is then not written again.
+  bool ShowsAlready(const Message& message);
 
   void SetUpStyles();
   void Build(wxWindow* parent);
@@ -117,6 +129,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void ReturnColour(const std::string& login);
   void Announce(const ContactInfo& contact, bool arrival, bool notify);
   void FitMembers();
+  // UpdateContact and AddContact without their traces, for those that call them in a loop.
+  void ApplyContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
+  void AddRow(const ContactInfo& contact);
 
   // Writing (chatRoomPanelDisplay.cpp).
   void Submit(Line line);
@@ -139,6 +154,10 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   static const size_t kTrimStep = 50;
   // Writes waiting lines, while the turn has time when `timed`; true when some are left.
   bool WritePending(bool timed);
+  // Has the next idle time write the lines and refresh the rows that wait.
+  void Wait();
+  // Refreshes the rows of the senders whose lines came while the turn had no time left.
+  void RefreshSenders();
   static void OnAppIdle(wxIdleEvent& event);
 
   // Files and links (chatRoomPanelFiles.cpp, chatRoomPanelLinks.cpp).
@@ -166,6 +185,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   wxSplitterWindow* m_chatSplitter = nullptr;
   std::string m_url;
   bool m_showClosedNotice = true;
+  bool m_closed = false;
+  bool m_rejoining = false;
   // The splitters are placed once they have a size of their own.
   bool m_membersPlaced = false;
   bool m_inputPlaced = false;
@@ -178,6 +199,7 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::deque<Line> m_written;  // what the display shows, oldest first
   size_t m_paragraphs = 0;
   bool m_trimming = false;  // taking the oldest lines off, down to half the bound
+  std::set<std::string> m_sendersDue;  // logins whose rows wait for the idle time
 };
 
 #endif

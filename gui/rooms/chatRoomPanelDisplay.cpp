@@ -40,8 +40,11 @@ size_t ParagraphsOf(bool notice) { return notice ? 1 : 2; }
 
 }  // namespace
 
+// Traced by the window's handler of the message: a line more per message costs a burst more
+// than its writing.
 void ChatRoomPanel::AddMessage(Message* message) {
-  TRACE_START_ARGS("%s", message->GetLogin().c_str());
+  // Entering the room again brings its history, which holds lines the page showed already.
+  if (message->IsHistory() && ShowsAlready(*message)) return;
   Line line;
   line.login = message->GetLogin();
   line.nickname = message->GetNickname();
@@ -49,10 +52,27 @@ void ChatRoomPanel::AddMessage(Message* message) {
   line.time = message->GetTime();
   line.colour = SenderColour(line.login, message->IsHistory());
   const bool history = message->IsHistory();
+  const std::string login = line.login;
   Submit(std::move(line));
-  // The sender's row shows the sender's latest state (one who has left goes).
-  if (!history) UpdateContact(*m_manager->GetContactInfo(message->GetLogin()), false, false, false);
-  TRACE_END();
+  if (history) return;
+  // The sender's row shows the sender's latest state (one who has left goes). The rows wait for
+  // the idle time with the lines, and each is refreshed there once, from the sender's record as
+  // it is then, however many lines the sender wrote in a burst.
+  m_sendersDue.insert(login);
+}
+
+bool ChatRoomPanel::ShowsAlready(const Message& message) {
+  // The user's own lines were shown with this computer's time, the others' with the server's.
+  const bool own = message.GetLogin() == m_manager->GetLogin();
+  for (std::deque<Line>* lines : {&m_written, &m_pending}) {
+    for (Line& line : *lines) {
+      if (line.notice || line.repeated || line.login != message.GetLogin() || line.text != message.GetText()) continue;
+      if (!own && line.time != message.GetTime()) continue;
+      line.repeated = true;
+      return true;
+    }
+  }
+  return false;
 }
 
 void ChatRoomPanel::AddAdminMessage(const wxString& text, time_t time, const wxColour* colour) {
@@ -69,7 +89,12 @@ void ChatRoomPanel::Submit(Line line) {
   m_pending.push_back(std::move(line));
   // Lines that wait beyond what the display keeps would be taken off again at once.
   while (m_pending.size() > kMaxParagraphs) m_pending.pop_front();
-  if (!WritePending(true)) return;
+  // Written at the idle time, in its slice: the handlers that hand lines over stay quick, and
+  // the controller can tell how many it may hand over in one turn.
+  Wait();
+}
+
+void ChatRoomPanel::Wait() {
   if (std::find(g_waiting.begin(), g_waiting.end(), this) == g_waiting.end()) g_waiting.emplace_back(this);
   if (!g_idleBound && wxTheApp) {
     wxTheApp->Bind(wxEVT_IDLE, &ChatRoomPanel::OnAppIdle);
@@ -83,16 +108,34 @@ void ChatRoomPanel::OnAppIdle(wxIdleEvent& event) {
   // Lines written as they came, earlier in this turn, took their part of the slice already: the
   // turn gets one slice, not one for its messages and another for its idle time.
   bool left = false;
-  for (wxWeakRef<ChatRoomPanel>& page : g_waiting)
-    if (page && page->WritePending(true)) left = true;
+  // By index: a refreshed row may write a notice, which looks the page up in the list.
+  for (size_t i = 0; i < g_waiting.size(); ++i) {
+    ChatRoomPanel* page = g_waiting[i];
+    if (!page) continue;
+    page->RefreshSenders();
+    if (page->WritePending(true)) left = true;
+  }
   g_waiting.erase(std::remove_if(g_waiting.begin(), g_waiting.end(),
-                                 [](const wxWeakRef<ChatRoomPanel>& page) { return !page || page->m_pending.empty(); }),
+                                 [](const wxWeakRef<ChatRoomPanel>& page) {
+                                   return !page || (page->m_pending.empty() && page->m_sendersDue.empty());
+                                 }),
                   g_waiting.end());
   g_turnStarted = 0;
   if (left) event.RequestMore();
 }
 
-void ChatRoomPanel::FlushLines() { WritePending(false); }
+void ChatRoomPanel::FlushLines() {
+  RefreshSenders();
+  WritePending(false);
+}
+
+void ChatRoomPanel::RefreshSenders() {
+  if (m_sendersDue.empty()) return;
+  std::set<std::string> due;
+  due.swap(m_sendersDue);
+  TRACE_INFO("%s: %zu senders' rows refreshed", m_url.c_str(), due.size());
+  for (const std::string& login : due) ApplyContact(*m_manager->GetContactInfo(login), false, false, false);
+}
 
 bool ChatRoomPanel::WritePending(bool timed) {
   if (m_pending.empty()) return false;

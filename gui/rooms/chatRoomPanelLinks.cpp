@@ -64,7 +64,10 @@ void ChatRoomPanel::OnURL(wxTextUrlEvent& event) {
 void ChatRoomPanel::ChooseColour(const std::string& login) {
   // The dialogs belong to the window, not to the page: a page may close while one is open.
   wxWeakRef<ChatRoomPanel> page(this);
-  wxColourDialog dialog(wxGetTopLevelParent(this));
+  // The dialog opens on the colour the member's lines have now.
+  wxColourData current;
+  current.SetColour(SenderColour(login, false));
+  wxColourDialog dialog(wxGetTopLevelParent(this), &current);
   const bool chosen = dialog.ShowModal() == wxID_OK;
   if (!page || !chosen) return;
   // Lines written from now on take the colour; those shown keep theirs.

@@ -31,7 +31,7 @@ void ChatRoomPanel::AddContacts(const std::vector<ContactInfo*>& contacts, bool 
   m_contactsWindow->Freeze();
   m_addingMembers = true;
   for (const ContactInfo* contact : contacts)
-    if (contact) UpdateContact(*contact, notify, true, true);
+    if (contact) ApplyContact(*contact, notify, true, true);
   m_addingMembers = false;
   FitMembers();
   m_contactsWindow->Thaw();
@@ -46,12 +46,16 @@ ContactEntry* ChatRoomPanel::FindContact(const std::string& login) const {
 
 void ChatRoomPanel::AddContact(const ContactInfo& contact) {
   TRACE_START_ARGS("%s", contact.GetLogin().c_str());
+  AddRow(contact);
+  TRACE_END();
+}
+
+void ChatRoomPanel::AddRow(const ContactInfo& contact) {
   auto* row = new ContactEntry(m_manager, m_contactsWindow, this, contact, CEP_CHATROOM, false, m_url);
   m_contactsSizer->Add(row, 0, wxEXPAND | wxALL, 0);
   FitMembers();
   m_contacts.push_back(row);
   TakeColour(contact.GetLogin());
-  TRACE_END();
 }
 
 void ChatRoomPanel::RemoveContact(const std::string& login) {
@@ -79,8 +83,15 @@ void ChatRoomPanel::UpdateData(ContactEntry* row, const ContactInfo& contact) {
 }
 
 void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet) {
+  TRACE_START_ARGS("%s, %s, %d%d%d", m_url.c_str(), contact.GetLogin().c_str(), int(notify), int(add), int(quiet));
+  ApplyContact(contact, notify, add, quiet);
+  TRACE_END();
+}
+
+void ChatRoomPanel::ApplyContact(const ContactInfo& contact, bool notify, bool add, bool quiet) {
   const std::string login = contact.GetLogin();
-  TRACE_START_ARGS("%s, %s, %d%d%d", m_url.c_str(), login.c_str(), int(notify), int(add), int(quiet));
+  // A closed room has no members to show, whatever the server says of the room meanwhile.
+  if (m_closed) return;
   const bool inRoom = contact.IsSubscribedTo(m_url);
   if (ContactEntry* row = FindContact(login)) {
     if (inRoom) {
@@ -90,13 +101,12 @@ void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool 
       if (m_manager->HasSubscribedTo(m_url)) Announce(contact, false, notify);
     }
   } else if (add) {
-    AddContact(contact);
+    AddRow(contact);
     if (!quiet) {
       if (!inRoom) RemoveContact(login);
       else if (m_manager->HasSubscribedTo(m_url)) Announce(contact, true, notify);
     }
   }
-  TRACE_END();
 }
 
 // The column's scrolled area covers its rows; while a whole list is added, once at its end.

@@ -61,7 +61,10 @@ ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent)
 
   auto* bottom = new wxBoxSizer(wxHORIZONTAL);
   sizer->Add(bottom, 0, wxEXPAND | wxTOP | wxBOTTOM, 4);
-  m_typingText = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, 28), 0);
+  m_typingText = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, kTypingMinHeight),
+                                  wxST_NO_AUTORESIZE);
+  m_typingText->SetMinSize(wxSize(-1, kTypingMinHeight));
+  m_typingText->Bind(wxEVT_SIZE, &ChatRoomsNotebook::OnTypingSized, this);
   bottom->Add(m_typingText, 1, wxEXPAND | wxLEFT, 8);
   auto* help = new wxStaticText(this, wxID_ANY, _("Help?"));
   help->SetForegroundColour(*wxBLUE);
@@ -134,9 +137,9 @@ void ChatRoomsNotebook::CloseChatRoom(const std::string& url) {
   if (index >= 0) m_notebook->DeletePage(size_t(index), true);
 }
 
+// Traced by the main window's handler of the message, once.
 void ChatRoomsNotebook::AddMessage(Message* message) {
   const std::string site = message->GetSite();
-  TRACE_START_ARGS("%s", site.c_str());
   const int index = GetChatRoomIndex(site);
   if (message->GetLogin() != m_manager->GetLogin()) {
     if (index != m_notebook->GetSelection()) {
@@ -147,7 +150,6 @@ void ChatRoomsNotebook::AddMessage(Message* message) {
   }
   if (index >= 0) dynamic_cast<ChatRoomPanel*>(m_notebook->GetPage(size_t(index)))->AddMessage(message);
   else TRACE_INFO("url not found: %s", site.c_str());
-  TRACE_END();
 }
 
 // A transfer's notice goes to its room's page, if open; a change of state asks for attention.
@@ -238,6 +240,9 @@ void ChatRoomsNotebook::BanChatRoom(const std::string& url) {
     page->AddAdminMessage(_("Too many abuses reported. You are banned from this chatroom!"), time(nullptr), wxRED);
     page->SetConnectionStatus(false);
   }
+  // Nobody is shown typing in a room the user is out of.
+  m_typingContacts.erase(url);
+  WriteTypingLine();
   TRACE_END();
 }
 

@@ -57,6 +57,8 @@ class ChatRoomsNotebook : public wxFrame {
   void OnSubscribeChatRoomAck(wxCommandEvent& event);
   // The payload is the new private room's URLContactInfo.
   void OnCreateVirtualChatRoomAck(wxCommandEvent& event);
+  // The server refused the room: a page waiting to enter it again says why and stays closed.
+  void RoomRefused(const std::string& url, const wxString& reason);
   void UpdateContact(const URLContactInfo& update);
   void AddContacts(const std::string& url, std::vector<ContactInfo*> contacts, bool notify);
   void AddContact(const std::string& url, const ContactInfo& contact);
@@ -76,6 +78,8 @@ class ChatRoomsNotebook : public wxFrame {
 
   TabbedNotebook* GetNotebook() const { return m_notebook; }
   wxStaticText* GetTypingText() const { return m_typingText; }
+  // The typing line as written, without the breaks its wrapping adds.
+  const wxString& GetTypingLine() const { return m_typingLine; }
   void OnBlinkTimer(wxTimerEvent& event);
 
  private:
@@ -93,6 +97,9 @@ class ChatRoomsNotebook : public wxFrame {
   void StopTypingEverywhere(const std::string& login);
   void ClearTyping();
   void WriteTypingLine();
+  void FitTypingLine();
+  void OnTypingSized(wxSizeEvent& event);
+  static constexpr int kTypingMinHeight = 28;
 
   Manager* m_manager;
   TabbedNotebook* m_notebook = nullptr;
@@ -103,6 +110,8 @@ class ChatRoomsNotebook : public wxFrame {
   bool m_blinkOn = false;
   bool m_attentionAsked = false;
   std::map<std::string, std::vector<std::string>> m_typingContacts;
+  wxString m_typingLine;  // as written, before it is wrapped
+  int m_typingWidth = -1;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -19,6 +19,7 @@ void ChatRoomsNotebook::OnSubscribeChatRoomAck(wxCommandEvent& event) {
   TRACE_START_ARGS("%s", url.c_str());
   ChatRoomPanel* page = GetChatRoom(url);
   if (!page) page = CreateChatRoom(url, std2wx(m_manager->GetChatRoomName(url)), _("Chatroom opened..."));
+  page->RoomAccepted();
   if (strings[1] == "0")
     page->AddAdminMessage(_("Welcome ! There is no Parlavoxer yet."), time(nullptr), wxBLUE);
   else
@@ -36,8 +37,15 @@ void ChatRoomsNotebook::OnCreateVirtualChatRoomAck(wxCommandEvent& event) {
     CreateChatRoom(room->GetURL(), std2wx(m_manager->GetChatRoomName(room->GetURL())), _("Chatroom opened ..."));
     if (selected >= 0) m_notebook->SetSelection(size_t(selected));
   }
-  if (event.GetInt() == GUI_SUBSCRIBE_CHATROOM_OK) UpdateContact(*room);
+  if (event.GetInt() == GUI_SUBSCRIBE_CHATROOM_OK) {
+    if (ChatRoomPanel* page = GetChatRoom(room->GetURL())) page->RoomAccepted();
+    UpdateContact(*room);
+  }
   TRACE_END();
+}
+
+void ChatRoomsNotebook::RoomRefused(const std::string& url, const wxString& reason) {
+  if (ChatRoomPanel* page = GetChatRoom(url)) page->RoomRefused(reason);
 }
 
 void ChatRoomsNotebook::UpdateContact(const URLContactInfo& update) {

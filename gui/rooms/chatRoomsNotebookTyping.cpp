@@ -6,10 +6,19 @@
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
+
+namespace {
+
+// The longest nickname or room name the typing line shows whole.
+constexpr size_t kShownName = 64;
+
+}  // namespace
 
 void ChatRoomsNotebook::OnKeyTyped(const std::string& url, bool typing) {
   if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->OnKeyTyped(url, typing);
@@ -50,23 +59,50 @@ void ChatRoomsNotebook::ClearTyping() {
 // One line per room, in the order of the rooms' names: who types, and where. A room whose tab
 // is closed shows nobody (a notice may still be on its way after the user left).
 void ChatRoomsNotebook::WriteTypingLine() {
+  const auto RoomName = [this](const std::string& url) {
+    return shown::OneLine(m_manager->GetChatRoomName(url), kShownName);
+  };
   wxString text;
   for (const auto& room : m_typingContacts) {
     const std::vector<std::string>& logins = room.second;
-    if (logins.empty() || !IsChatRoomOpened(room.first)) continue;
+    const ChatRoomPanel* page = GetChatRoom(room.first);
+    if (logins.empty() || !page || page->IsClosed()) continue;
     const bool oneToOne = !m_manager->IsPrivateChatRoom(room.first).empty();
     if (oneToOne && logins.size() != 1) continue;
     wxString names;
     for (const std::string& login : logins) {
       if (!names.empty()) names += ", ";
-      names += std2wx(m_manager->GetContactInfo(login)->GetNickname());
+      names += shown::OneLine(m_manager->GetContactInfo(login)->GetNickname(), kShownName);
     }
     wxString line;
     if (oneToOne) line = names + _(" is typing a private message");
-    else if (logins.size() == 1) line = names + _(" is typing a message in ") + std2wx(m_manager->GetChatRoomName(room.first));
-    else line = names + _(" are typing a message in ") + std2wx(m_manager->GetChatRoomName(room.first));
+    else if (logins.size() == 1) line = names + _(" is typing a message in ") + RoomName(room.first);
+    else line = names + _(" are typing a message in ") + RoomName(room.first);
     if (!text.empty()) text += "\n";
     text += line;
   }
-  m_typingText->SetLabelText(text);
+  m_typingLine = text;
+  FitTypingLine();
+}
+
+// The line is wrapped to the width under the tabs and takes the height its lines need, so that
+// every room's line shows whole.
+void ChatRoomsNotebook::FitTypingLine() {
+  const int width = m_typingText->GetSize().GetWidth();
+  m_typingText->SetLabelText(m_typingLine);
+  if (width > 20) m_typingText->Wrap(width);
+  m_typingText->InvalidateBestSize();
+  const int height = std::max(kTypingMinHeight, m_typingText->GetBestSize().GetHeight());
+  if (m_typingText->GetMinSize().GetHeight() != height) {
+    m_typingText->SetMinSize(wxSize(-1, height));
+    Layout();
+  }
+}
+
+void ChatRoomsNotebook::OnTypingSized(wxSizeEvent& event) {
+  event.Skip();
+  if (event.GetSize().GetWidth() != m_typingWidth) {
+    m_typingWidth = event.GetSize().GetWidth();
+    CallAfter([this] { FitTypingLine(); });
+  }
 }

@@ -13,18 +13,22 @@
 #include "gui/rooms/filesFrame.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/shownText.h"
 
 namespace {
 
 const wxColour kFailedColour(255, 0, 0);
 const wxColour kRunningColour(51, 255, 255);
 const wxColour kCompleteColour(0, 221, 0);
+// The longest file name, nickname or room name a row shows whole.
+constexpr size_t kShownName = 100;
 
 // The name after the path's last "/", or the whole name when there is nothing after one.
 wxString DisplayedName(const std::string& fileName) {
   const size_t slash = fileName.rfind('/');
-  if (slash == std::string::npos || slash + 1 == fileName.size()) return std2wx(fileName);
-  return std2wx(fileName.substr(slash + 1));
+  // Named by the peer: no character of it may turn the name around ("gnp.exe" as "exe.png").
+  if (slash == std::string::npos || slash + 1 == fileName.size()) return shown::OneLine(fileName, kShownName);
+  return shown::OneLine(fileName.substr(slash + 1), kShownName);
 }
 
 }  // namespace
@@ -62,8 +66,7 @@ void FileInfoPanel::BuildFirstLine(wxSizer* main) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   auto* name = new wxStaticText(this, wxID_ANY, wxEmptyString);
   name->SetLabelText(DisplayedName(m_fileName));
-  line->Add(name, 0, 0, 0);
-  line->AddStretchSpacer(1);
+  ShrinkToFit(line, name);
   line->AddStretchSpacer(1);
   m_button = new FileInfoButtonBitmapNotifier(this, pictures::Load("close.png", 16), 0, m_download);
   m_button->SetToolTip(_("Cancel"));
@@ -75,9 +78,9 @@ void FileInfoPanel::BuildSecondLine(wxSizer* main, const std::string& nickname) 
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
   auto* peer = new wxStaticText(this, wxID_ANY, wxEmptyString);
-  peer->SetLabelText((m_download ? _("from ") : _("to ")) + std2wx(nickname));
-  line->Add(peer, 0, 0, 0);
-  line->AddStretchSpacer(1);
+  peer->SetLabelText((m_download ? _("from ") : _("to ")) + shown::OneLine(nickname, kShownName));
+  ShrinkToFit(line, peer);
+  line->Add(8, 8);
   m_sizeText = new wxStaticText(this, wxID_ANY, wxEmptyString);
   line->Add(m_sizeText, 0, 0, 0);
   line->Add(16, 16);
@@ -90,12 +93,22 @@ void FileInfoPanel::BuildThirdLine(wxSizer* main, const wxString& roomLabel) {
   auto* line = new wxBoxSizer(wxHORIZONTAL);
   line->Add(8, 8);
   auto* room = new wxStaticText(this, wxID_ANY, wxEmptyString);
-  room->SetLabelText(roomLabel);
-  line->Add(room, 0, 0, 0);
-  line->AddStretchSpacer(1);
+  room->SetLabelText(shown::OneLine(roomLabel, kShownName));
+  ShrinkToFit(line, room);
+  line->Add(8, 8);
   m_speedText = new wxStaticText(this, wxID_ANY, wxEmptyString);
   line->Add(m_speedText, 0, 0, 0);
   main->Add(line, 0, wxEXPAND, 0);
+}
+
+// A long name takes the room the figures leave, cut at its end (whole in its tooltip) rather
+// than pushing them past the row's right edge (the list has no horizontal scroll bar). Not
+// ellipsized by the toolkit: that costs a relayout of the text at every refresh of the row.
+void FileInfoPanel::ShrinkToFit(wxSizer* line, wxStaticText* label) {
+  const wxSize full = label->GetBestSize();
+  label->SetMinSize(wxSize(std::min(full.x, FromDIP(40)), full.y));
+  label->SetToolTip(label->GetLabelText());
+  line->Add(label, 1, wxALIGN_CENTER_VERTICAL, 0);
 }
 
 wxString FileInfoPanel::SizeText(int64_t transferred, int64_t size) {
@@ -131,7 +144,7 @@ void FileInfoPanel::UpdateView() {
   // An unknown size (0, or below 0 from a peer) leaves the texts as they are.
   if (m_size > 0) {
     m_sizeText->SetLabel(SizeText(m_transferred, m_size));
-    m_speedText->SetLabel(SpeedText(m_speed));
+    ShowSpeed();
     m_percentText->SetLabel(PercentText(m_transferred, m_size));
     SetStatus(m_status);
   }
@@ -140,9 +153,18 @@ void FileInfoPanel::UpdateView() {
   Thaw();
 }
 
+// A finished transfer shows its average speed, or nothing when none was measured.
+void FileInfoPanel::ShowSpeed() {
+  const wxString text = m_speed > 0 || IsRunning() ? SpeedText(m_speed) : wxString();
+  if (text == m_speedText->GetLabel()) return;
+  m_speedText->SetLabel(text);
+  Layout();
+}
+
 void FileInfoPanel::SetStatus(t_fm_status status) {
   m_status = status;
   Freeze();
+  if (m_size > 0) ShowSpeed();
   wxColour colour;
   switch (status) {
     case FM_HOST_UNREACHABLE:

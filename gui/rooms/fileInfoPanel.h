@@ -53,6 +53,8 @@ class FileInfoPanel : public wxPanel {
   static wxString SpeedText(double speed);
 
  private:
+  void ShrinkToFit(wxSizer* line, wxStaticText* label);
+  void ShowSpeed();
   void BuildFirstLine(wxSizer* main);
   void BuildSecondLine(wxSizer* main, const std::string& nickname);
   void BuildThirdLine(wxSizer* main, const wxString& roomLabel);

@@ -1,7 +1,6 @@
 #include "gui/sites/contactButtonBitmap.h"
 
 #include "core/application.h"
-#include "model/log.h"
 
 ContactButtonBitmap::ContactButtonBitmap(wxWindow* parent, Manager* manager, const ContactInfo& contact,
                                          const std::string& url)
@@ -10,12 +9,18 @@ ContactButtonBitmap::ContactButtonBitmap(wxWindow* parent, Manager* manager, con
       m_contact(contact),
       m_url(url) {}
 
-ContactButtonBitmap::~ContactButtonBitmap() { TRACE_INFO("Destroy"); }
+// A site's avatars go with their panel, which traces that.
+ContactButtonBitmap::~ContactButtonBitmap() = default;
 
 void ContactButtonBitmap::UpdateContactInfo(const ContactInfo& contact) {
   const bool wasIn = m_contact.IsSubscribedTo(m_url);
   m_contact = contact;
   if (m_contact.IsSubscribedTo(m_url) != wasIn) Redraw(m_contact.IsBlocked());
+}
+
+void ContactButtonBitmap::ShowContact(const ContactInfo& contact, bool blocked) {
+  m_contact = contact;
+  Redraw(blocked);
 }
 
 void ContactButtonBitmap::Redraw(bool blocked) {

@@ -21,6 +21,9 @@ class ContactButtonBitmap : public wxStaticBitmap {
   void UpdateContactInfo(const ContactInfo& contact);
   // Draws the picture again, the frame from the record held, crossed when `blocked`.
   void Redraw(bool blocked);
+  // Shows another person in the same place (one who waited for a cell takes the cell of one who
+  // left): the person's record and picture.
+  void ShowContact(const ContactInfo& contact, bool blocked);
 
   const ContactInfo& GetContact() const { return m_contact; }
   std::string GetLogin() const { return m_contact.GetLogin(); }

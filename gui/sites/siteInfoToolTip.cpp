@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/application.h"
+#include "gui/dockPlacement.h"
 #include "gui/sites/siteText.h"
 #include "gui/webBrowser.h"
 #include "model/log.h"
@@ -115,6 +116,28 @@ void SiteInfoToolTip::ShowAt(const wxPoint& position) {
   MoveInsideScreen(position);
   if (!IsShown()) ShowWithoutActivating();
   Raise();
+}
+
+wxPoint SiteInfoToolTip::BesideWindow(const wxRect& name, const wxRect& window, const wxSize& size,
+                                      const wxRect& area) {
+  int x = window.GetRight() + 1;
+  if (x + size.x > area.GetRight() + 1) x = window.GetLeft() - size.x;
+  const wxRect placed(wxPoint(x, name.GetTop()), size);
+  return dock::Inside(placed, area);
+}
+
+void SiteInfoToolTip::ShowBeside(const wxRect& name, const wxWindow* window) {
+  m_hideTimer.Stop();
+  Move(BesideWindow(name, window->GetScreenRect(), GetSize(), dock::WorkArea(window)));
+  if (!IsShown()) ShowWithoutActivating();
+  Raise();
+}
+
+bool SiteInfoToolTip::OnWayFrom(const wxRect& name, const wxPoint& pointer) const {
+  const wxRect tip = GetScreenRect();
+  const int left = std::min(name.GetLeft(), tip.GetLeft());
+  const int right = std::max(name.GetRight(), tip.GetRight());
+  return wxRect(left, name.GetTop(), right - left + 1, name.GetHeight()).Contains(pointer);
 }
 
 wxString SiteInfoToolTip::GetUsersText() const { return m_usersLabel->GetLabelText(); }

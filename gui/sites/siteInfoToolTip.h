@@ -32,6 +32,15 @@ class SiteInfoToolTip : public wxFrame {
   static wxPoint InsideScreen(const wxPoint& position, const wxSize& size, const wxSize& screen);
   // Shows the window where the pointer is, without taking the keyboard from the user's window.
   void ShowAt(const wxPoint& position);
+  // Where the tip of `size` goes to sum up the site whose name is at `name` in `window`: beside the
+  // window, level with the name, on its right when that side has room in `area`, else on its left,
+  // so that it covers none of the window's rows; inside `area` in any case.
+  static wxPoint BesideWindow(const wxRect& name, const wxRect& window, const wxSize& size, const wxRect& area);
+  // Shows the tip beside the window by BesideWindow, in the work area of the window's display.
+  void ShowBeside(const wxRect& name, const wxWindow* window);
+  // Whether `pointer` is on its way from the name at `name` to the shown tip: in the band level
+  // with the name that joins them.
+  bool OnWayFrom(const wxRect& name, const wxPoint& pointer) const;
 
   wxString GetUsersText() const;
   wxString GetGradeText() const;

@@ -46,11 +46,19 @@ wxBitmap LoadFoldIcon(const std::string& name) {
   return bitmap.IsOk() ? bitmap : pictures::Load(name, 11);
 }
 
+// A count changes with every person who comes or goes: its text is not measured at each change
+// but when the panel is next laid out (LayoutSoon).
 MyStaticText* CountLabel(wxWindow* parent, const wxFont& font, const wxString& tip) {
   auto* label = new MyStaticText(parent, wxID_ANY, wxEmptyString, false);
   label->SetFont(font);
   label->SetToolTip(tip);
+  wxStaticText* text = label->GetInnerText();
+  text->SetWindowStyleFlag(text->GetWindowStyleFlag() | wxST_NO_AUTORESIZE);
   return label;
+}
+
+void ShowCount(MyStaticText* label, int count) {
+  label->GetInnerText()->SetLabelText(wxString::Format("%d", count));
 }
 
 }  // namespace
@@ -105,6 +113,7 @@ void SitePanel::CreateHeader(const wxString& name, bool links) {
   m_closedIcon->Hide();
   m_emptyIcon->Hide();
   m_headerSizer->Insert(2, m_openedIcon, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  m_foldIcon = m_openedIcon;
   m_opened = true;
 
   m_siteLabel = new MyStaticText(this, wxID_ANY, siteText::Shown(wx2std(name), kMaxName), links);
@@ -119,6 +128,8 @@ void SitePanel::CreateHeader(const wxString& name, bool links) {
   // A long name gives way to the counts, which stay in view however narrow the window.
   m_siteLabel->SetMinSize(wxSize(kMinNameWidth, -1));
   m_headerSizer->Add(m_siteLabel, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  // A name wider than the room left to it ends in "...", never cut off in the middle of a letter.
+  siteText::ShowFitted(m_siteLabel, siteText::Shown(wx2std(name), kMaxName));
 }
 
 void SitePanel::CreateCounts() {
@@ -141,7 +152,7 @@ void SitePanel::CreateCounts() {
   m_gradeLabel = new MyStaticText(this, wxID_ANY, wxEmptyString, true);
   m_gradeLabel->SetFont(font);
   UpdateComments(m_urlInfo.GetNbrComments(), m_urlInfo.GetGrade());
-  m_gradeLabel->SetMinSize(wxSize(20, -1));
+  siteText::FitWidth(m_gradeLabel, kMinGradeWidth);
   m_gradeLabel->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(SitePanel::OnCommentsClicked), nullptr, this);
   m_headerSizer->Add(m_gradeLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
   m_headerSizer->AddSpacer(4);
@@ -182,29 +193,36 @@ wxWindow* SitePanel::GetCommentsIcon() const { return m_commentsIcon; }
 
 // Puts `icon` at the fold icon's place in the header, the others hidden.
 void SitePanel::SetFoldIcon(SiteButtonBitmap* icon) {
+  if (icon == m_foldIcon) return;
   for (SiteButtonBitmap* other : {m_closedIcon, m_openedIcon, m_emptyIcon}) {
     m_headerSizer->Detach(other);
     if (other != icon) other->Hide();
   }
   m_headerSizer->Insert(2, icon, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
   icon->Show();
+  m_foldIcon = icon;
+  LayoutSoon();
 }
 
+// The counts are kept as people come, change and go: only what changed is written.
 void SitePanel::UpdateNbrUsers() {
-  m_nbrChatRoomUsers = 0;
-  for (ContactButtonBitmap* button : m_contacts)
-    if (button->GetContact().IsSubscribedTo(GetURL())) ++m_nbrChatRoomUsers;
-  m_usersLabel->SetLabel(wxString::Format("%d", int(m_contacts.size())));
-  m_chatRoomUsersLabel->SetLabel(wxString::Format("%d", m_nbrChatRoomUsers));
-  if (m_siteToolTip) m_siteToolTip->SetNbrUsers(int(m_contacts.size()), m_nbrChatRoomUsers);
-  if (m_contacts.empty()) {
+  const int onSite = int(m_people.size());
+  if (onSite != m_shownUsers || m_nbrChatRoomUsers != m_shownChatRoomUsers) {
+    if (onSite != m_shownUsers) ShowCount(m_usersLabel, onSite);
+    if (m_nbrChatRoomUsers != m_shownChatRoomUsers) ShowCount(m_chatRoomUsersLabel, m_nbrChatRoomUsers);
+    m_shownUsers = onSite;
+    m_shownChatRoomUsers = m_nbrChatRoomUsers;
+    if (m_siteToolTip) m_siteToolTip->SetNbrUsers(onSite, m_nbrChatRoomUsers);
+    // A count one digit longer or shorter moves the header's right side.
+    LayoutSoon();
+  }
+  if (m_people.empty()) {
     m_opened = false;
-    m_contactsPanel->Hide();
     SetFoldIcon(m_emptyIcon);
   } else {
     SetFoldIcon(m_opened ? m_openedIcon : m_closedIcon);
-    m_contactsPanel->Show(m_opened);
   }
+  if (m_contactsPanel->IsShown() != m_opened) m_contactsPanel->Show(m_opened);
 }
 
 void SitePanel::SetNbrUsers(int nbrUsers) {
@@ -215,7 +233,7 @@ void SitePanel::SetNbrUsers(int nbrUsers) {
 }
 
 void SitePanel::OnOpenCloseClicked(wxMouseEvent&) {
-  if (m_contacts.empty()) return;
+  if (m_people.empty()) return;
   m_opened = !m_opened;
   if (m_opened) {
     SetFoldIcon(m_openedIcon);
@@ -251,6 +269,7 @@ void SitePanel::UpdateComments(int nbrComments, float grade) {
     m_gradeLabel->SetLabel(grade == 10.0f ? wxString("10.") : siteText::Grade(grade));
     m_gradeLabel->SetToolTip(_("Click to see all comments"));
   }
+  siteText::FitWidth(m_gradeLabel, kMinGradeWidth);
   if (m_siteToolTip) m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), grade);
   TRACE_END();
 }
@@ -265,7 +284,7 @@ void SitePanel::UpdateGrade(int grade) {
 SiteInfoToolTip* SitePanel::GetSiteToolTip() {
   if (!m_siteToolTip) {
     m_siteToolTip = new SiteInfoToolTip(this, m_manager, m_urlInfo);
-    m_siteToolTip->SetNbrUsers(int(m_contacts.size()), m_nbrChatRoomUsers);
+    m_siteToolTip->SetNbrUsers(int(m_people.size()), m_nbrChatRoomUsers);
     m_siteToolTip->SetGrade(float(m_urlInfo.GetUserGrade()), m_meanGrade);
   }
   return m_siteToolTip;

@@ -4,6 +4,11 @@
 // site (3 rows of 12; people past 36 wait hidden for a free cell). Right clicks open the site's
 // menu and a person's menu.
 //
+// Thousands of people can be on one site: only those in the grid have an avatar (a window of its
+// own); the others are records that wait, in order of arrival, for a cell to free. A person is
+// found by login, and the counts are kept as people come, change and go, so that an update costs
+// the same whoever else is on the site.
+//
 // A panel can be removed while a menu or a question of its own is open (the browser closed the
 // site, the connection dropped): it is then hidden and taken out of the list at once, and
 // destroyed once its menu or question is over. Avatars removed meanwhile wait the same way, and
@@ -19,8 +24,10 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "model/contactInfo.h"
 #include "model/urlInfo.h"
 
 class ChatButtonBitmap;
@@ -63,13 +70,15 @@ class SitePanel : public wxPanel {
   static constexpr size_t kMaxName = 49;
   // The narrowest the name gets when the window is narrow.
   static constexpr int kMinNameWidth = 40;
+  // The grade's label is never narrower, and as wide as its text.
+  static constexpr int kMinGradeWidth = 20;
 
   SitePanel(Manager* manager, wxWindow* parent, const wxString& name, const URLInfo& info, bool links);
   ~SitePanel() override;
 
   std::string GetURL() const { return m_urlInfo.GetURL(); }
   // The people shown on the site, hidden ones included.
-  int GetNbrUsers() const { return int(m_contacts.size()); }
+  int GetNbrUsers() const { return int(m_people.size()); }
 
   // ---- Header (sitePanel.cpp).
   void NotifyNewMessage();
@@ -83,7 +92,10 @@ class SitePanel : public wxPanel {
 
   // ---- The people on the site (sitePanelContacts.cpp).
   void UpdateContact(const URLContactInfo& update);
+  // The avatar of a login; null when the person is not on the site or waits hidden for a cell.
   ContactButtonBitmap* FindContact(const std::string& login) const;
+  // Whether the person is on the site, in the grid or waiting.
+  bool HasContact(const std::string& login) const { return m_byLogin.count(login) > 0; }
   void UpdateAvatar(const std::string& login);
   // The panel needs another height than it has (after people came or went).
   bool NeedsResize();
@@ -109,7 +121,9 @@ class SitePanel : public wxPanel {
   bool IsOpened() const { return m_opened; }
   bool IsBlinking() const { return m_blinkTimer.IsRunning(); }
   bool IsMenuShown() const { return m_menuShown; }
-  const std::vector<ContactButtonBitmap*>& GetContacts() const { return m_contacts; }
+  // The logins on the site in order of arrival, and the people in the room (walks them all).
+  std::vector<std::string> GetLogins() const;
+  int GetNbrChatRoomUsers() const { return m_nbrChatRoomUsers; }
   // The cell of a login's avatar; false when it has none (absent, or waiting hidden).
   bool GetCell(const std::string& login, wxGBPosition* cell) const;
   wxWindow* GetShownRoomIcon() const;
@@ -160,12 +174,35 @@ class SitePanel : public wxPanel {
   void ShowContactToolTip(const wxPoint& pointer);
   void HideContactToolTip();
 
+  // A person on the site: the record as last heard and, while the person has a cell, the avatar.
+  struct Person {
+    ContactInfo contact;
+    bool inRoom = false;
+    // Whether the picture is (or will be, once in the grid) crossed out.
+    bool blocked = false;
+    ContactButtonBitmap* avatar = nullptr;
+    // The person's place among those waiting, while `avatar` is null.
+    std::list<Person*>::iterator waiting;
+  };
+  using People = std::list<Person>;
+
   // The people (sitePanelContacts.cpp).
+  Person* FindPerson(const std::string& login) const;
   void AddContact(const URLContactInfo& update);
+  void ChangeContact(Person& person, const ContactInfo& contact);
   void RemoveContact(const std::string& login);
+  // Gives the person an avatar in `cell`.
+  void PlaceContact(Person& person, const wxGBPosition& cell, bool show);
+  // Whether the avatar of one who leaves can go to the first person waiting, and the hand-over.
+  bool CanHandOver() const;
+  void HandOver(ContactButtonBitmap* button, const wxGBPosition& cell);
   // Takes an avatar out of the grid and destroys it, or keeps it hidden until the panel's menu
   // or question is over.
   void DisposeOf(ContactButtonBitmap* button);
+  // The rows the grid shows (0 when hidden): the panel's height follows them.
+  int ShownRows() const;
+  // Lays the panel out once the current burst of updates is handled.
+  void LayoutSoon();
   void DisposeLater();
   void PlaceHiddenContact();
   void Announce(const URLContactInfo& update, bool arrival);
@@ -221,9 +258,19 @@ class SitePanel : public wxPanel {
   // The person whose menu is open, as it was when the menu opened.
   std::string m_menuLogin;
   std::string m_menuNickname;
-  std::vector<ContactButtonBitmap*> m_contacts;
+  // Everyone on the site in order of arrival, found by login; those waiting for a cell in order.
+  People m_people;
+  std::unordered_map<std::string, People::iterator> m_byLogin;
+  std::list<Person*> m_waiting;
   std::list<wxGBPosition> m_freeCells;
   std::map<std::string, wxGBPosition> m_cellByLogin;
+  // What the header shows, so that it is written only when it changes.
+  SiteButtonBitmap* m_foldIcon = nullptr;
+  int m_shownUsers = -1;
+  int m_shownChatRoomUsers = -1;
+  // The rows shown at the last check of the panel's height, and whether a layout is on its way.
+  int m_checkedRows = -1;
+  bool m_layoutDue = false;
   SiteInfoToolTip* m_siteToolTip = nullptr;
   // Children of the panel, made when first needed and gone with it.
   ContactInfoToolTip* m_contactToolTip = nullptr;

@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/application.h"
 #include "core/guiEvents.h"
@@ -16,11 +17,23 @@
 #include "gui/soundPlayer.h"
 #include "model/log.h"
 #include "model/urlContactInfo.h"
+#include "widgets/myStaticText.h"
+
+SitePanel::Person* SitePanel::FindPerson(const std::string& login) const {
+  auto found = m_byLogin.find(login);
+  return found == m_byLogin.end() ? nullptr : &*found->second;
+}
 
 ContactButtonBitmap* SitePanel::FindContact(const std::string& login) const {
-  for (ContactButtonBitmap* button : m_contacts)
-    if (button->GetLogin() == login) return button;
-  return nullptr;
+  const Person* person = FindPerson(login);
+  return person ? person->avatar : nullptr;
+}
+
+std::vector<std::string> SitePanel::GetLogins() const {
+  std::vector<std::string> logins;
+  logins.reserve(m_people.size());
+  for (const Person& person : m_people) logins.push_back(person.contact.GetLogin());
+  return logins;
 }
 
 // What an update changes: a person who left the site and is not in its room goes; one who is on
@@ -29,72 +42,105 @@ void SitePanel::UpdateContact(const URLContactInfo& update) {
   const std::string login = update.GetLogin();
   const bool inRoom = update.IsSubscribedTo(GetURL());
   TRACE_START_ARGS("%s,%s,%d,%d", login.c_str(), update.GetURL().c_str(), int(update.GetStatus()), int(inRoom));
-  ContactButtonBitmap* button = FindContact(login);
-  TRACE_INFO("cd = %p", static_cast<void*>(button));
+  Person* person = FindPerson(login);
+  ContactButtonBitmap* button = person ? person->avatar : nullptr;
+  TRACE_INFO("cd = %p%s", static_cast<void*>(button), person && !button ? " (waiting)" : "");
   // The tip shown for the person follows the news.
   if (button && button == m_hoveredContact && m_contactToolTip)
     m_contactToolTip->UpdateContactInfo(update.GetContactInfo());
-  if (button && update.IsLogout() && !inRoom) {
+  if (person && update.IsLogout() && !inRoom) {
     RemoveContact(login);
     TRACE_INFO("Remove ok");
     if (update.GetNotify()) Announce(update, false);
-  } else if (button) {
-    button->UpdateContactInfo(update.GetContactInfo());
+  } else if (person) {
+    ChangeContact(*person, update.GetContactInfo());
   } else if (!update.IsLogout() || inRoom) {
     AddContact(update);
     if (update.GetNotify()) Announce(update, true);
   }
   SetNbrUsers(update.GetNbrUsers());
-  Layout();
+  LayoutSoon();
   TRACE_END();
 }
 
 void SitePanel::AddContact(const URLContactInfo& update) {
-  const ContactInfo contact = update.GetContactInfo();
+  const bool inRoom = update.IsSubscribedTo(GetURL());
   TRACE_START_ARGS("%s,%s,%d,%d", update.GetURL().c_str(), update.GetNickname().c_str(), int(update.GetStatus()),
-                   int(update.IsSubscribedTo(update.GetURL())));
-  auto* button = new ContactButtonBitmap(m_contactsPanel, m_manager, contact, update.GetURL());
-  button->Bind(wxEVT_LEFT_DOWN, &SitePanel::OnContactClicked, this);
-  button->Bind(wxEVT_RIGHT_DOWN, &SitePanel::OnContactRightClick, this);
+                   int(inRoom));
+  if (m_people.empty()) m_opened = true;
+  m_people.push_back(Person{update.GetContactInfo(), inRoom, update.IsBlocked(), nullptr, {}});
+  Person& person = m_people.back();
+  m_byLogin[person.contact.GetLogin()] = std::prev(m_people.end());
+  if (inRoom) ++m_nbrChatRoomUsers;
   if (!m_freeCells.empty()) {
     const wxGBPosition cell = m_freeCells.front();
     m_freeCells.pop_front();
-    m_contactsGrid->Add(button, cell);
-    m_contactsPanel->Layout();
-    button->Show();
-    m_cellByLogin[contact.GetLogin()] = cell;
-    TRACE_INFO("%s -> (%d,%d)", contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
+    PlaceContact(person, cell, true);
+    TRACE_INFO("%s -> (%d,%d)", person.contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
   } else {
-    button->Hide();
+    m_waiting.push_back(&person);
+    person.waiting = std::prev(m_waiting.end());
   }
-  const t_border_type border = update.IsSubscribedTo(update.GetURL()) ? BORDER_THICK : BORDER_SIMPLE;
-  button->SetBitmap(m_manager->GetAvatar(contact.GetLogin(), true, false, border, update.IsBlocked()));
-  if (m_contacts.empty()) m_opened = true;
-  m_contacts.push_back(button);
   UpdateNbrUsers();
   TRACE_END();
 }
 
+// A newer record: the room count follows the person in and out of the room, and so does the
+// avatar's frame.
+void SitePanel::ChangeContact(Person& person, const ContactInfo& contact) {
+  const bool inRoom = contact.IsSubscribedTo(GetURL());
+  if (inRoom != person.inRoom) {
+    m_nbrChatRoomUsers += inRoom ? 1 : -1;
+    person.inRoom = inRoom;
+    person.blocked = contact.IsBlocked();
+  }
+  person.contact = contact;
+  if (person.avatar) person.avatar->UpdateContactInfo(contact);
+}
+
+void SitePanel::PlaceContact(Person& person, const wxGBPosition& cell, bool show) {
+  auto* button = new ContactButtonBitmap(m_contactsPanel, m_manager, person.contact, GetURL());
+  button->Bind(wxEVT_LEFT_DOWN, &SitePanel::OnContactClicked, this);
+  button->Bind(wxEVT_RIGHT_DOWN, &SitePanel::OnContactRightClick, this);
+  const t_border_type border = person.inRoom ? BORDER_THICK : BORDER_SIMPLE;
+  button->SetBitmap(m_manager->GetAvatar(person.contact.GetLogin(), true, false, border, person.blocked));
+  m_contactsGrid->Add(button, cell);
+  button->Show(show);
+  m_cellByLogin[person.contact.GetLogin()] = cell;
+  person.avatar = button;
+  m_contactsPanel->Layout();
+}
+
 void SitePanel::RemoveContact(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
-  auto found = std::find_if(m_contacts.begin(), m_contacts.end(),
-                            [&login](ContactButtonBitmap* button) { return button->GetLogin() == login; });
-  if (found != m_contacts.end()) {
+  auto found = m_byLogin.find(login);
+  if (found != m_byLogin.end()) {
     TRACE_INFO("Found");
-    ContactButtonBitmap* button = *found;
-    m_contacts.erase(found);
-    if (button == m_hoveredContact) HideContactToolTip();
-    auto cell = m_cellByLogin.find(login);
-    if (cell != m_cellByLogin.end()) {
-      if (!m_contactsGrid->Detach(button)) TRACE_INFO("Not found !!!");
-      m_freeCells.push_back(cell->second);
-      m_cellByLogin.erase(cell);
+    Person& person = *found->second;
+    if (person.inRoom) --m_nbrChatRoomUsers;
+    if (ContactButtonBitmap* button = person.avatar) {
+      if (button == m_hoveredContact) HideContactToolTip();
+      auto cell = m_cellByLogin.find(login);
+      if (cell != m_cellByLogin.end() && CanHandOver()) {
+        const wxGBPosition freed = cell->second;
+        m_cellByLogin.erase(cell);
+        HandOver(button, freed);
+      } else {
+        if (cell != m_cellByLogin.end()) {
+          if (!m_contactsGrid->Detach(button)) TRACE_INFO("Not found !!!");
+          m_freeCells.push_back(cell->second);
+          m_cellByLogin.erase(cell);
+        }
+        DisposeOf(button);
+      }
+    } else {
+      m_waiting.erase(person.waiting);
     }
-    DisposeOf(button);
-    Layout();
+    m_people.erase(found->second);
+    m_byLogin.erase(found);
   }
   if (!m_freeCells.empty()) PlaceHiddenContact();
-  if (m_contacts.empty())
+  if (m_people.empty())
     m_freeCells.sort([](const wxGBPosition& a, const wxGBPosition& b) {
       return a.GetRow() < b.GetRow() || (a.GetRow() == b.GetRow() && a.GetCol() < b.GetCol());
     });
@@ -103,18 +149,30 @@ void SitePanel::RemoveContact(const std::string& login) {
   TRACE_END();
 }
 
+// With the grid full, the cell that frees is the first free one, which the first person waiting
+// takes: the avatar stays where it is and shows that person (no window to make and lay out).
+// Not while a menu or a question of the panel is open: the avatar it was opened on must go.
+bool SitePanel::CanHandOver() const { return !IsBusy() && !m_waiting.empty() && m_freeCells.empty(); }
+
+void SitePanel::HandOver(ContactButtonBitmap* button, const wxGBPosition& cell) {
+  Person& next = *m_waiting.front();
+  m_waiting.pop_front();
+  button->ShowContact(next.contact, next.blocked);
+  button->Show(m_opened);
+  next.avatar = button;
+  m_cellByLogin[next.contact.GetLogin()] = cell;
+  TRACE_INFO("Add hidden : %s -> (%d,%d)", next.contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
+}
+
 // The first person waiting hidden takes the first free cell.
 void SitePanel::PlaceHiddenContact() {
-  for (ContactButtonBitmap* button : m_contacts) {
-    if (m_cellByLogin.count(button->GetLogin())) continue;
-    const wxGBPosition cell = m_freeCells.front();
-    m_freeCells.pop_front();
-    m_contactsGrid->Add(button, cell);
-    button->Show(m_opened);
-    m_cellByLogin[button->GetLogin()] = cell;
-    TRACE_INFO("Add hidden : %s -> (%d,%d)", button->GetLogin().c_str(), cell.GetCol(), cell.GetRow());
-    return;
-  }
+  if (m_waiting.empty()) return;
+  Person& person = *m_waiting.front();
+  m_waiting.pop_front();
+  const wxGBPosition cell = m_freeCells.front();
+  m_freeCells.pop_front();
+  PlaceContact(person, cell, m_opened);
+  TRACE_INFO("Add hidden : %s -> (%d,%d)", person.contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
 }
 
 void SitePanel::DisposeOf(ContactButtonBitmap* button) {
@@ -130,21 +188,51 @@ void SitePanel::DisposeLater() {
   m_graveyard.clear();
 }
 
+int SitePanel::ShownRows() const {
+  if (!m_contactsPanel->IsShown()) return 0;
+  int rows = 0;
+  for (const auto& entry : m_cellByLogin) rows = std::max(rows, entry.second.GetRow() + 1);
+  return rows;
+}
+
+// The height follows the grid's rows: while they stay as they were (people coming and going
+// with the grid full, or within a row), nothing needs measuring.
 bool SitePanel::NeedsResize() {
+  const int rows = ShownRows();
+  if (rows == m_checkedRows) return false;
+  m_checkedRows = rows;
   // The sizes the toolkit keeps are those before the change.
   m_contactsPanel->InvalidateBestSize();
   return GetBestSize().y != GetSize().y;
 }
 
+void SitePanel::LayoutSoon() {
+  if (m_layoutDue) return;
+  m_layoutDue = true;
+  CallAfter([this] {
+    m_layoutDue = false;
+    // The counts are measured here, once for a whole burst of changes.
+    m_usersLabel->GetInnerText()->InvalidateBestSize();
+    m_chatRoomUsersLabel->GetInnerText()->InvalidateBestSize();
+    m_usersLabel->InvalidateBestSize();
+    m_chatRoomUsersLabel->InvalidateBestSize();
+    Layout();
+  });
+}
+
 void SitePanel::UpdateAvatar(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
-  ContactButtonBitmap* button = FindContact(login);
-  if (!button) {
+  Person* person = FindPerson(login);
+  if (!person) {
     TRACE_INFO("not found");
     return;
   }
-  button->Redraw(m_manager->GetContactInfo(login)->IsBlocked());
-  if (button == m_hoveredContact && m_contactToolTip) m_contactToolTip->UpdateAvatar();
+  person->blocked = m_manager->GetContactInfo(login)->IsBlocked();
+  // One waiting for a cell is drawn when it gets one.
+  if (ContactButtonBitmap* button = person->avatar) {
+    button->Redraw(person->blocked);
+    if (button == m_hoveredContact && m_contactToolTip) m_contactToolTip->UpdateAvatar();
+  }
   TRACE_END();
 }
 

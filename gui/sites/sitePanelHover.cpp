@@ -1,6 +1,7 @@
 // A site's panel and its tips, followed every 500 ms. The site's tip shows while the pointer rests
-// on the site's name (below it, so that a right click on the name still reaches the name), and
-// hides once the pointer leaves the name and the tip. A person's tip shows while the pointer
+// on the site's name, beside the main window level with the name (so that it covers neither the
+// name nor the people of any site, whose clicks must reach them), and hides once the pointer
+// leaves the name, the tip and the way between them. A person's tip shows while the pointer
 // rests on the person's avatar, 10 pixels below the panel, and hides once it leaves the avatars.
 // Neither shows while a menu of the panel is open, nor while the user works in another program.
 #include <wx/utils.h>
@@ -49,12 +50,13 @@ void SitePanel::UpdateToolTip(const wxPoint& pointer, bool inView) {
 void SitePanel::UpdateSiteToolTip(const wxPoint& pointer) {
   const bool onName = IsUnder(m_siteLabel, pointer);
   if (m_siteToolTip && m_siteToolTip->IsShown()) {
-    if (m_menuShown || (!onName && !IsUnder(m_siteToolTip, pointer))) m_siteToolTip->Hide();
+    const bool kept = onName || IsUnder(m_siteToolTip, pointer) ||
+                      m_siteToolTip->OnWayFrom(m_siteLabel->GetScreenRect(), pointer);
+    if (m_menuShown || !kept) m_siteToolTip->Hide();
     return;
   }
   if (onName && !m_menuShown && !m_retired && IsFront(this, m_siteToolTip)) {
-    const wxRect name = m_siteLabel->GetScreenRect();
-    GetSiteToolTip()->ShowAt(wxPoint(pointer.x - 20, name.GetBottom() + 1));
+    GetSiteToolTip()->ShowBeside(m_siteLabel->GetScreenRect(), wxGetTopLevelParent(this));
   }
 }
 

@@ -1,19 +1,16 @@
 #include "gui/sites/siteText.h"
 
 #include <wx/control.h>
+#include <wx/dcclient.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
 
 #include "model/stringConversion.h"
+#include "widgets/myStaticText.h"
+#include "widgets/shownText.h"
 
 namespace siteText {
-
-namespace {
-
-bool IsControl(wxUniChar c) {
-  const wxUint32 v = c.GetValue();
-  return v < 0x20 || v == 0x7f || (v >= 0x80 && v < 0xa0) || v == 0x2028 || v == 0x2029;
-}
-
-}  // namespace
 
 wxString Cut(const wxString& text, size_t max) {
   if (text.length() <= max) return text;
@@ -24,7 +21,7 @@ wxString Shown(const std::string& utf8, size_t max) {
   wxString text = std2wx(utf8);
   if (text.empty() && !utf8.empty()) text = wxString::From8BitData(utf8.data(), utf8.size());
   for (wxString::iterator it = text.begin(); it != text.end(); ++it)
-    if (IsControl(*it)) *it = ' ';
+    if (shown::IsUnsafe(*it)) *it = ' ';
   return Cut(text, max);
 }
 
@@ -40,5 +37,48 @@ bool IsWebAddress(const std::string& url) {
 }
 
 wxString Grade(float grade) { return wxString::FromCDouble(grade, 1); }
+
+wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int width) {
+  wxClientDC dc(window);
+  dc.SetFont(font);
+  if (dc.GetTextExtent(text).x <= width) return text;
+  const wxString ellipsis = "...";
+  // The toolkit's own shortening may leave out the ellipsis in a very narrow space: the text
+  // then gives way to it character by character.
+  wxString shortened = wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, width, wxELLIPSIZE_FLAGS_NONE);
+  if (!shortened.EndsWith(ellipsis)) {
+    shortened = text;
+    while (!shortened.empty() && dc.GetTextExtent(shortened + ellipsis).x > width) shortened.RemoveLast();
+    shortened += ellipsis;
+  }
+  return shortened;
+}
+
+void ShowFitted(MyStaticText* label, const wxString& text) {
+  wxStaticText* inner = label->GetInnerText();
+  auto fit = [label, inner, text] {
+    // The inner text stands 1 pixel inside the label on each side.
+    const int width = label->GetClientSize().x - 2;
+    const wxString shown = width > 0 ? Fitted(text, inner, inner->GetFont(), width) : text;
+    if (shown != inner->GetLabelText()) label->SetLabel(shown);
+  };
+  label->Bind(wxEVT_SIZE, [fit](wxSizeEvent& event) {
+    fit();
+    event.Skip();
+  });
+  label->SetLabel(text);
+  fit();
+}
+
+void FitWidth(MyStaticText* label, int least) {
+  wxStaticText* inner = label->GetInnerText();
+  wxClientDC dc(inner);
+  dc.SetFont(inner->GetFont());
+  // The 1-pixel border around the inner text on each side, and a pixel for the bold glyphs' overhang.
+  const int width = std::max(least, dc.GetTextExtent(inner->GetLabelText()).x + 3);
+  if (label->GetMinSize().x == width) return;
+  label->SetMinSize(wxSize(width, -1));
+  if (wxWindow* parent = label->GetParent()) parent->Layout();
+}
 
 }  // namespace siteText

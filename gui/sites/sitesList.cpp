@@ -10,6 +10,7 @@
 #include "gui/pictures.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "gui/sites/siteText.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ SitesList::~SitesList() = default;
 void SitesList::Clear() { m_listBox->Clear(); }
 
 void SitesList::AddWebSite(const std::string& url) {
-  const wxString text = std2wx(m_manager->GetChatRoomName(url));
+  const wxString text = siteText::Shown(m_manager->GetChatRoomName(url));
   if (m_listBox->FindString(text, false) != wxNOT_FOUND) return;
   if (m_recommended && m_listBox->GetCount() >= kMaxRecommended) {
     TRACE_INFO("recommended list full: %s left out", url.c_str());
@@ -70,7 +71,7 @@ void SitesList::AddWebSite(const std::string& url) {
 void SitesList::RemoveWebSite(const std::string& url) {
   TRACE_START_ARGS("%s", url.c_str());
   // The same rule as adding: a line added in other letters goes too.
-  const int found = m_listBox->FindString(std2wx(m_manager->GetChatRoomName(url)), false);
+  const int found = m_listBox->FindString(siteText::Shown(m_manager->GetChatRoomName(url)), false);
   if (found == wxNOT_FOUND) {
     TRACE_END_RESULT("not found");
     return;

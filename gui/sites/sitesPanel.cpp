@@ -113,14 +113,14 @@ int SitesPanel::GetContactsCount(const std::string& url) const {
 
 // The list is laid out again when the site's panel grew or shrank (a row of people more or
 // less, the first person, the last one gone): a person coming into a row with room left moves
-// nothing else, and laying out hundreds of sites for each would stall the window.
+// nothing else, and laying out hundreds of sites for each would stall the window. The site's
+// panel takes the update's count of users itself, once the update is done.
 void SitesPanel::UpdateContact(const URLContactInfo& info) {
   SitePanel* panel = FindSitePanel(info.GetURL());
   if (!panel) {
     RefitSoon();
     return;
   }
-  panel->SetNbrUsers(info.GetNbrUsers());
   panel->UpdateContact(info);
   if (panel->NeedsResize()) Refit();
 }
@@ -141,8 +141,16 @@ void SitesPanel::UpdateGrade(const std::string& url, int grade) {
   if (SitePanel* panel = FindSitePanel(url)) panel->UpdateGrade(grade);
 }
 
+// Only the sites where the person is are asked: one line of trace for the walk, not one a site.
 void SitesPanel::UpdateAvatar(const std::string& login) {
-  for (SitePanel* panel : m_sitePanels) panel->UpdateAvatar(login);
+  TRACE_START_ARGS("%s", login.c_str());
+  int found = 0;
+  for (SitePanel* panel : m_sitePanels)
+    if (panel->HasContact(login)) {
+      panel->UpdateAvatar(login);
+      ++found;
+    }
+  TRACE_END_RESULT("on %d sites", found);
 }
 
 // The pointer is asked for once a tick, and only the panels in view (or showing a tip) look

@@ -26,8 +26,10 @@ class wxPanel;
 
 class SitesPanel : public wxScrolledWindow {
  public:
-  // Extension buttons kept; a name heard of past this many gets none (each costs windows).
-  static constexpr size_t kMaxExtensionButtons = 256;
+  // Extension buttons kept; a name heard of past this many gets none. A person has a few
+  // browsers; each button costs some 20 KiB of windows and a layout of the header, and any local
+  // program can make up names by the thousand.
+  static constexpr size_t kMaxExtensionButtons = 16;
   // How soon the list closes up after a site left.
   static constexpr int kRefitDelayMs = 50;
 

@@ -11,6 +11,7 @@
 #include "core/application.h"
 #include "gui/pictures.h"
 #include "gui/sites/myButtonBitmapNotifier.h"
+#include "gui/sites/siteText.h"
 #include "gui/windowIcon.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -46,7 +47,7 @@ const char* const WebSiteInfoFrame::kKeys[kSwitchCount] = {
 WebSiteInfoFrame::WebSiteInfoFrame(wxWindow* parent, Manager* manager, const std::string& url, bool editor)
     : wxFrame(parent, wxID_ANY, wxEmptyString), m_url(url), m_manager(manager), m_editor(editor) {
   TRACE_START_ARGS("%s", url.c_str());
-  SetTitle(_("Configuration of ") + std2wx(m_manager->GetChatRoomName(m_url)));
+  SetTitle(_("Configuration of ") + siteText::Shown(m_manager->GetChatRoomName(m_url)));
   SetProgramIcon(this);
   SetBackgroundColour(*wxWHITE);
   const URLInfo* site = m_manager->GetURLInfo(m_url);
@@ -91,13 +92,13 @@ void WebSiteInfoFrame::BuildProfile(const URLInfo& site) {
   m_sizer->Add(profile, 0, wxEXPAND, 0);
   m_siteLabel = new wxStaticText(this, wxID_ANY, wxEmptyString);
   // The name may hold "&" (a query string): shown as it is, not as a mnemonic.
-  m_siteLabel->SetLabelText(std2wx(m_manager->GetChatRoomName(m_url)));
+  m_siteLabel->SetLabelText(siteText::Shown(m_manager->GetChatRoomName(m_url)));
   m_siteLabel->SetFont(wxFont(wxFontInfo(10).Family(wxFONTFAMILY_SWISS).Bold()));
   ShowSiteStatus(site.GetStatus());
   profile->Add(m_siteLabel, 1, wxALIGN_CENTER, 0);
   profile->AddSpacer(4);
   m_nbrUsersLabel = new wxStaticText(this, wxID_ANY, wxEmptyString);
-  SetNbrUsers(site.GetNbrUsers(), site.GetNbrChatRoomUsers());
+  SetNbrUsers(site.GetNbrUsers(), ChatRoomUsers(site));
   profile->Add(m_nbrUsersLabel, 1, wxALIGN_CENTER | wxLEFT | wxRIGHT, 15);
   m_gradeLabel = new wxStaticText(this, wxID_ANY, wxEmptyString);
   SetGrade(static_cast<float>(site.GetUserGrade()), site.GetGrade());
@@ -197,6 +198,16 @@ void WebSiteInfoFrame::SetNbrUsers(int nbrUsers, int nbrChatRoomUsers) {
   // The user is one of the site's users; a site nobody was counted on has no other.
   m_nbrUsersLabel->SetLabel(wxString::Format(_("%d Parlavoxers on the site, %d in the chatroom"),
                                              std::max(nbrUsers - 1, 0), std::max(nbrChatRoomUsers, 0)));
+}
+
+// The other Parlavoxers now in the site's room, as the controller follows its members; the
+// site's record keeps no count of them.
+int WebSiteInfoFrame::ChatRoomUsers(const URLInfo& site) const {
+  const std::string own = m_manager->GetLogin();
+  int members = 0;
+  for (const ContactInfo* member : m_manager->GetSubscribedContacts(m_url))
+    if (member && member->GetLogin() != own) ++members;
+  return std::max(members, site.GetNbrChatRoomUsers());
 }
 
 void WebSiteInfoFrame::SetWebSite(const std::string& url) {

@@ -63,6 +63,7 @@ class WebSiteInfoFrame : public wxFrame {
   wxString ToolTipFor(const std::string& key, bool visual);
   void RefreshSwitch(MyButtonBitmapNotifier* notifier);
   void EnableButtons(bool enable);
+  int ChatRoomUsers(const URLInfo& site) const;
 
   std::string m_url;
   Manager* m_manager;

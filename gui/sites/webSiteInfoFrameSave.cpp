@@ -10,7 +10,6 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
-#include "model/urlInfo.h"
 
 namespace {
 
@@ -28,10 +27,9 @@ void ReportNotSaved() {
 
 void WebSiteInfoFrame::OnSave(wxCommandEvent&) {
   TRACE_START_ARGS("%s", m_url.c_str());
-  m_manager->GetURLInfo(m_url)->SetNotifications(m_notifications);
-  // A site first met in this session is only the controller's until handed to the settings.
-  m_manager->StoreModifiedSites();
-  if (!Config::GetInstance()->Save()) {
+  // A save that fails leaves the record as it was; the switches keep the user's choice (the
+  // buttons stay enabled, so the focus does not reload them) for a later Save or Cancel.
+  if (!m_manager->SaveSiteNotifications(m_url, m_notifications)) {
     TRACE_INFO("Error: not saved");
     ReportNotSaved();
     TRACE_END();

@@ -101,7 +101,7 @@ void WebSiteInfoFrame::UpdateURLInfo(const URLInfo& site) {
     if (notifier) RefreshSwitch(notifier);
   // The profile follows the record too: the site's status, audience and grades change meanwhile.
   ShowSiteStatus(site.GetStatus());
-  SetNbrUsers(site.GetNbrUsers(), site.GetNbrChatRoomUsers());
+  SetNbrUsers(site.GetNbrUsers(), ChatRoomUsers(site));
   SetGrade(static_cast<float>(site.GetUserGrade()), site.GetGrade());
   Layout();
   TRACE_END();

@@ -96,11 +96,12 @@ std::string Describe(const C2S_Request_t& r) {
   }
 }
 
-std::string Png(int w, int h, unsigned char red, unsigned char green, unsigned char blue) {
+std::string Png(int w, int h, unsigned char red, unsigned char green, unsigned char blue,
+                wxBitmapType type = wxBITMAP_TYPE_PNG) {
   wxImage image(w, h);
   image.SetRGB(wxRect(0, 0, w, h), red, green, blue);
   wxMemoryOutputStream out;
-  image.SaveFile(out, wxBITMAP_TYPE_PNG);
+  image.SaveFile(out, type);
   std::string bytes(out.GetLength(), '\0');
   out.CopyTo(&bytes[0], bytes.size());
   return bytes;
@@ -431,7 +432,8 @@ TEST(ManagerContacts, RequestsOfTheUserAreSentAndListed) {
                    "blockcontact bob", "blockcontact frank", "unblockcontact bob", "addcontactanswer carol 0 [no]",
                    "delcontact bob [bye]", "delcontact nobody []"}),
             s.Sent());
-  EXPECT_EQ((Lines{"removal 6 #-1 bob <bob> [bye]", "removal 6 #-1 nobody <nobody> []"}), s.Posted());
+  // The removal names the contact as the list did; a login never saved, by its login.
+  EXPECT_EQ((Lines{"removal 6 #-1 bob Bobby [bye]", "removal 6 #-1 nobody <nobody> []"}), s.Posted());
   // Ids follow one another; only stored entries take one.
   std::vector<ContactEvent*> stored = {add, check, checkLogin, block, blockStranger, unblock, answer};
   for (size_t i = 0; i < stored.size(); ++i) {
@@ -804,15 +806,38 @@ TEST(ManagerContacts, HostileValuesFromTheServerAreRefusedOrMadeSafe) {
   EXPECT_FALSE(IMImage::HasImage(IMImage::MessengerIconName("big"), false));
   EXPECT_TRUE(testsupport::FileExists(user + "extmessenger_fine.png"));
 
+  // Icons come as gif, jpg or png, each kept under its own type; bytes of none is not stored.
+  const char tinyGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00"
+                         "\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+  const std::string gifIcon(tinyGif, sizeof tinyGif - 1);
+  const std::string jpgIcon = Png(16, 16, 200, 10, 10, wxBITMAP_TYPE_JPEG);
+  const std::string junkIcon = "not a picture at all";
+  s.Inject(S2C_Request_PR_availablemessengerprotocols, [&](Choice& c) {
+    AddProtocol(c, "gifnet", {}, &gifIcon);
+    AddProtocol(c, "jpgnet", {}, &jpgIcon);
+    AddProtocol(c, "pngnet", {}, &smallIcon);
+    AddProtocol(c, "junknet", {}, &junkIcon);
+  });
+  ASSERT_EQ(4u, s.manager->GetMessengerProtocols().size());
+  EXPECT_TRUE(testsupport::FileExists(user + "extmessenger_gifnet.gif"));
+  EXPECT_TRUE(testsupport::FileExists(user + "extmessenger_jpgnet.jpg"));
+  EXPECT_TRUE(testsupport::FileExists(user + "extmessenger_pngnet.png"));
+  for (const char* net : {"gifnet", "jpgnet", "pngnet"})
+    EXPECT_TRUE(IMImage::GetImage(IMImage::MessengerIconName(net), false).IsOk()) << net;
+  EXPECT_FALSE(IMImage::HasImage(IMImage::MessengerIconName("junknet"), false));
+
   // Everything written went into the user directory.
-  for (const std::string& path : FilesUnder(s.dir.path()))
+  for (const std::string& path : FilesUnder(s.dir.path())) {
     if (std::find(before.begin(), before.end(), path) == before.end()) {
-      EXPECT_EQ(0u, path.find(user)) << path; }
+      EXPECT_EQ(0u, path.find(user)) << path;
+    }
+  }
   const std::string trace = testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
   EXPECT_NE(std::string::npos, trace.find("addcontactask: login refused (not a login"));
   EXPECT_NE(std::string::npos, trace.find("updcontact: login refused (too long, 10000 bytes)"));
   EXPECT_NE(std::string::npos, trace.find("icon of big refused (52428800 bytes)"));
   EXPECT_NE(std::string::npos, trace.find("protocol refused"));
+  EXPECT_NE(std::string::npos, trace.find("icon of junknet is neither gif, jpg nor png"));
 }
 
 // ---- A whole session

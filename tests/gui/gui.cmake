@@ -12,12 +12,13 @@ parlavox_add_test(test_gui LABEL gui WX SERIAL TIMEOUT 300
   LIBS parlavox_gui_test_support parlavox_test_screen parlavox_gui parlavox_test_server)
 
 # Each family's tests are a program of their own on an X server of their own, so the families run
-# beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites. A
+# beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites, and
+# test_gui_screen (what of the whole program's windows lies on the screen and shows whole). A
 # family's test support (files not ending in Test.cpp) is built into its program. The rooms are
 # the longest: their cases on the stand-in server (the *Session suites) run beside the others,
 # as test_gui_rooms_sessions.
 set(SPLIT_rooms SPLIT sessions "*Session.*")
-foreach(family rooms contacts profiles sites)
+foreach(family rooms contacts profiles sites screen)
   file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
   if(FAMILY_TEST_SOURCES)
     parlavox_add_test(test_gui_${family} LABEL gui WX OWN_DISPLAY TIMEOUT 600 ${SPLIT_${family}}

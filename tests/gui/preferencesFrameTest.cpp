@@ -134,6 +134,46 @@ TEST_F(Preferences, CancelDropsTheEdits) {
   EXPECT_EQ(0, saves);
 }
 
+// A save that fails takes no effect: the settings keep their values (the file written later, as
+// at exit, holds none of it) and nothing is applied, while the window stays with the choice for
+// a later Save, which stores and applies it.
+TEST_F(Preferences, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
+  const bool onTop = frame->GetWindowStyleFlag() & wxSTAY_ON_TOP;
+  const bool top = Config::GetInstance()->GetAlwaysTopStatus();
+  const bool remember = Config::GetInstance()->GetRememberClose(), close = Config::GetInstance()->GetClose();
+  ASSERT_TRUE(!remember || close) << "the window must start on another choice than Reduce";
+  Type(Field(window, 0), "300");
+  Toggle(Box(window, 4));
+  Choose(window, "Reduce");
+  failSaves = true;
+  Save(window, [&] { return !boxes.seen.empty(); });
+  failSaves = false;
+  ASSERT_EQ(1u, boxes.seen.size());
+  EXPECT_EQ(0, boxes.seen[0].Find("Save error: Impossible to save your current configuration in ")) << boxes.seen[0];
+  EXPECT_TRUE(window->IsShown());
+  EXPECT_TRUE(ButtonLabelled(window, "&Save")->IsEnabled());
+  EXPECT_EQ("300", Field(window, 0)->GetValue());
+  EXPECT_EQ(onTop, bool(frame->GetWindowStyleFlag() & wxSTAY_ON_TOP));
+  for (int pass = 0; pass < 2; ++pass) {
+    const Config* c = Config::GetInstance();
+    EXPECT_EQ(60, c->GetNoActivityTimer());
+    EXPECT_EQ(top, c->GetAlwaysTopStatus());
+    EXPECT_EQ(remember, c->GetRememberClose());
+    EXPECT_EQ(close, c->GetClose());
+    // Written as at exit, then read back.
+    ASSERT_TRUE(Config::GetInstance()->Save());
+    ASSERT_TRUE(Config::Load());
+  }
+  Save(window, [&] { return !window->IsShown(); });
+  EXPECT_EQ(!top, bool(frame->GetWindowStyleFlag() & wxSTAY_ON_TOP));
+  ASSERT_TRUE(Config::Load());
+  const Config* c = Config::GetInstance();
+  EXPECT_EQ(300, c->GetNoActivityTimer());
+  EXPECT_EQ(!top, c->GetAlwaysTopStatus());
+  EXPECT_TRUE(c->GetRememberClose());
+  EXPECT_FALSE(c->GetClose());
+}
+
 bool Accepts(int port) {
   const int s = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};

@@ -8,6 +8,7 @@
 #include <wx/taskbar.h>
 
 #include "gui/appStartup.h"
+#include "gui/loginDialog.h"
 #include "gui/myTaskBar.h"
 #include "gui/nicknamePanel.h"
 #include "gui/preferencesFrame.h"
@@ -161,6 +162,43 @@ TEST_F(Tray, EveryMenuEntryChosenByKeyboard) {
   Choose(tray, MyTaskBar::ID_QUIT);
   EXPECT_TRUE(PumpUntil(Gone));
   EXPECT_TRUE(boxes.seen.empty());
+}
+
+// "Connect" with nothing stored to log in with sends no log-in: it brings the log-in panel up,
+// its first field ready for typing. Once a login and password are there, it logs in with them.
+TEST_F(Tray, ConnectWithoutAStoredLoginShowsTheLogInPanel) {
+  testserver::TestServer& server = UseTestServer();
+  const struct {
+    const char* login;
+    const char* password;
+  } rows[] = {{"", "secret"}, {"alice", ""}, {"", ""}};
+  Config::GetInstance()->SetLogin("");
+  guitest::SpyMainFrame* frame = Open();
+  LoginDialog* panel = frame->GetLoginPanel();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.login) + "/" + row.password);
+    panel->SetLogin(row.login);
+    panel->SetPassword(row.password);
+    frame->Iconize(true);
+    Choose(frame->GetTaskBar(), MyTaskBar::ID_CONNECT);
+    EXPECT_TRUE(PumpUntil([&] { return !frame->iconized && frame->IsShown(); }));
+    EXPECT_TRUE(panel->IsShownOnScreen());
+    EXPECT_TRUE(PumpUntil([&] {
+      for (wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent())
+        if (w == panel) return true;
+      return false;
+    }));
+    EXPECT_FALSE(server.Accept(testserver::Millis(500))) << "a log-in went out";
+    EXPECT_TRUE(GetManager()->IsDisconnected());
+  }
+
+  // Typed in, they are what the next "Connect" sends.
+  panel->SetLogin("bob");
+  panel->SetPassword("secret");
+  Choose(frame->GetTaskBar(), MyTaskBar::ID_CONNECT);
+  std::string login;
+  EXPECT_TRUE(Accepted(server, &login));
+  EXPECT_EQ("bob", login);
 }
 
 // What the window titled `title` asks of a window manager once it is mapped: 1 to start iconic,

@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <chrono>
 #include <memory>
 #include <set>
 #include <string>
@@ -14,6 +16,16 @@
 
 namespace journeys {
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeakChecker = true;
+#else
+constexpr bool kLeakChecker = false;
+#endif
+
+long long Milliseconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
 
 class Ending : public Journey {
  protected:
@@ -106,6 +118,36 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(AwaitLog("bob logged out (1 online)"));
+}
+
+// A SIGTERM while a file chooser of the program is open (the user's "Send file..." of a room):
+// the program does not wait for the user to dismiss it, it ends at once and cleanly, logged out
+// and with its settings whole.
+TEST_F(Ending, BySignalWithAFileChooserOpen) {
+  Person& alice = Add("alice");
+  ASSERT_GE(StartAndLogInByTyping(alice), 0);
+  const std::string page = "http://www.chooser.example/";
+  size_t from = Journal().size();
+  Browse(alice, page);
+  ASSERT_GE(AwaitJournal("alice openurl site=\"" + page + "\"", from), 0);
+  ASSERT_TRUE(EnterFromThePanel(alice, page));
+  const programtest::Screen::WindowId room = AwaitWindow(alice, "Chatrooms");
+  ASSERT_NE(0u, room);
+  // The input's second tool opens the chooser.
+  ASSERT_TRUE(ClickFor(alice, room, 74, 326, "Send file..."));
+  from = Journal().size();
+  const auto signalled = std::chrono::steady_clock::now();
+  kill(alice.Pid(), SIGTERM);
+  EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
+  const auto loggedOut = std::chrono::steady_clock::now() - signalled;
+  EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  const auto ended = std::chrono::steady_clock::now() - signalled;
+  // Within a second; a build with the leak checker has it search the whole memory at the end
+  // as well, which takes its own time.
+  const auto allowed = std::chrono::seconds(kLeakChecker ? 6 : 1);
+  EXPECT_LT(loggedOut, std::chrono::seconds(1)) << Milliseconds(loggedOut) << " ms";
+  EXPECT_LT(ended, allowed) << Milliseconds(ended) << " ms";
+  ExpectSettingsWhole(alice);
 }
 
 // Ending in the middle of a file transfer (slowed on its way, as over a real line) and of a

@@ -53,6 +53,8 @@ class Person {
   int WaitExit();
   // What the program wrote on its standard error, this run.
   std::string Errors() const { return m_program ? m_program->Errors() : std::string(); }
+  // What it wrote on its standard output, this run.
+  std::string Output() const { return m_program ? m_program->Output() : std::string(); }
   // Its trace log in clear (through the log reader), every run's; only the errors when asked.
   std::string TraceLog(bool errorsOnly = false) const;
   // The person's network; null when they share the journeys' own.

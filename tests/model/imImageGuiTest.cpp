@@ -375,6 +375,11 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
   ASSERT_FALSE(Put(IMImage::DEFAULT_AVATAR, IMAGE_GIF, sent).empty());
   EXPECT_EQ(wxSize(32, 30), IMImage::GetDefaultAvatar(false).GetSize());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
+  // Asked again and again, it is the same picture; a new one from the server replaces it at once.
+  EXPECT_TRUE(IMImage::GetDefaultAvatar(false).IsSameAs(IMImage::GetDefaultAvatar(false)));
+  sent = Encode(TwoColours(40, 44, *wxGREEN, *wxGREEN), wxBITMAP_TYPE_GIF);
+  ASSERT_FALSE(Put(IMImage::DEFAULT_AVATAR, IMAGE_GIF, sent).empty());
+  EXPECT_EQ(wxSize(40, 44), IMImage::GetDefaultAvatar(false).GetSize());
   // A damaged stored one gives way to the program's own.
   IMImage::RemoveImage(IMImage::DEFAULT_AVATAR, true);
   WriteFile(user_ + "defaultavatar.png", "\x89PNG");

@@ -702,3 +702,72 @@ TEST(FileTransferTest, CancelEndsADownloadWaitingForItsSender) {
   EXPECT_TRUE(testsupport::ListDir(in.path()).empty());
   close(listener);
 }
+
+TEST(FileTransferTest, ACancelStopsAStalledPeerAtOnceAndTellsBothSides) {
+  Transfer t;
+  t.Offer("909", 64 << 20);
+  // Bob's side on a line that stops: a small buffer, read for a while, then not at all.
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const int buffer = 64 * 1024;
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(t.sender.port);
+  ASSERT_EQ(0, connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  const std::string ask = AskForFile("909");
+  ASSERT_EQ(static_cast<ssize_t>(ask.size()), send(fd, ask.data(), ask.size(), 0));
+  // Bob takes 16 MB at full speed (the system lets the sender queue much for such a peer),
+  // then nothing: the sender fills its queue, megabytes that bob has not taken.
+  const size_t taken = ReadAll(fd, 10s, nullptr, 16 << 20).size();
+  ASSERT_GE(taken, 16u << 20);
+  ASSERT_TRUE(WaitFor([&] {
+    std::lock_guard<std::mutex> l(t.recorder.mutex);
+    return static_cast<size_t>(t.recorder.upProgress) * 8192 >= taken + (2 << 20);
+  }, 10s));
+  const auto start = std::chrono::steady_clock::now();
+  t.sender.server.CancelUpload("bob@@@909");
+  Event up = t.recorder.WaitFinal(false, 10s);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("a cancel with the peer stalled ended the upload in %.2f s\n", seconds);
+  EXPECT_EQ(FM_INTERRUPTED, up.status);
+  EXPECT_LT(seconds, 1.0);
+  // Bob reads what reached him and then the end: a reset, not megabytes more.
+  bool closed = false;
+  const std::string rest = ReadAll(fd, 5s, &closed, 8 << 20);
+  EXPECT_TRUE(closed);
+  EXPECT_LT(rest.size(), 1u << 20);
+  close(fd);
+}
+
+TEST(FileTransferTest, ASenderThatResetsTheLineInterruptsTheDownload) {
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  ASSERT_EQ(0, listen(listener, 1));
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::thread sender([&] {
+    int fd = accept(listener, nullptr, nullptr);
+    ReadAll(fd, 5s, nullptr, AskForFile("707").size());
+    // Acceptance of 20000 bytes, one part of 8192, then a reset.
+    std::string bytes = Bytes({0xA1, 0x07, 0x80, 0x01, 0xFF, 0x81, 0x02, 0x4E, 0x20});
+    bytes += Bytes({0xA2, 0x82, 0x20, 0x04, 0x80, 0x82, 0x20, 0x00}) + std::string(8192, 'p');
+    (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    linger now{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    close(fd);
+  });
+  Recorder recorder;
+  FileServer receiver("0");
+  TempDir in;
+  receiver.DownloadFile("bob", "alice", "s", "707", 20000, "127.0.0.1", ntohs(address.sin_port), "f", in.file("f"));
+  Event down = recorder.WaitFinal(true, 10s);
+  sender.join();
+  EXPECT_EQ(FM_INTERRUPTED, down.status);
+  EXPECT_EQ(8192, down.transferred);
+  EXPECT_TRUE(testsupport::ListDir(in.path()).empty());
+  close(listener);
+}

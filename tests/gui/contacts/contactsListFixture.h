@@ -100,7 +100,7 @@ class ContactsListTest : public ::testing::Test {
       if (!text.empty()) text += " | ";
       text += block->GetHeader()->GetTitle().utf8_str().data();
       text += ":";
-      for (ContactEntry* row : block->GetUsers()) text += " " + row->GetLogin();
+      for (const std::string& login : block->GetLogins()) text += " " + login;
     }
     return text;
   }

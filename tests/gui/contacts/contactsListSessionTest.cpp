@@ -37,7 +37,7 @@ class ContactsListSession : public programtest::ProgramSession {
       if (!text.empty()) text += " | ";
       text += std::string(block->GetHeader()->GetTitle().utf8_str()) + " " +
               std::string(block->GetHeader()->GetCountsText().utf8_str()) + ":";
-      for (ContactEntry* row : block->GetUsers()) text += " " + row->GetLogin();
+      for (const std::string& login : block->GetLogins()) text += " " + login;
     }
     return text;
   }

@@ -93,7 +93,7 @@ class ContactsManagerSession : public programtest::ProgramSession {
     std::string text;
     for (ChatRoomEntry* block : panel->GetBlocks()) {
       text += "[" + block->GetGroupName() + ":";
-      for (ContactEntry* row : block->GetUsers()) text += " " + row->GetLogin();
+      for (const std::string& login : block->GetLogins()) text += " " + login;
       text += "]";
     }
     return text;

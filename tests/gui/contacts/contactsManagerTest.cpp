@@ -5,6 +5,7 @@
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/radiobut.h>
+#include <wx/scrolwin.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -16,7 +17,9 @@
 #include "gui/contacts/contactButtonBitmapNotifier2.h"
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/contacts/lateDestruction.h"
+#include "gui/contacts/shortContactInfoPanel.h"
 #include "gui/webBrowser.h"
+#include "model/contactEvent.h"
 #include "model/version.h"
 #include "tests/gui/contacts/contactsListFixture.h"
 #include "tests/gui/contacts/modalAnswer.h"
@@ -190,6 +193,30 @@ TEST_F(ContactsManager, GroupNamesTakenAndRefusedAndTheChosenGroupKeptByName) {
   // "Remove" pressed on no group does nothing.
   Command(Button("Remove"), wxEVT_BUTTON);
   EXPECT_EQ((std::vector<std::string>{"Alpha", "New group..."}), config->GetGroups());
+}
+
+// Five rows show whole in the requests list, and the list takes the height the window gains.
+TEST_F(ContactsManager, TheRequestsListShowsItsRowsAndGrowsWithTheWindow) {
+  Open();
+  m_window->Move(40, 40);
+  m_window->Show();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return m_window->IsShownOnScreen(); }));
+  for (int i = 0; i < 5; ++i)
+    m_window->UpdateContactEvent(
+        ContactEvent(-1, CE_REMOVED, "none", "user" + std::to_string(i), "User " + std::to_string(i), ""));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return m_window->GetRequestRows().size() == 5u; }));
+  guitest::Pump(100);
+  wxScrolledWindow* list = m_window->GetRequestsList();
+  const wxRect visible(list->GetScreenPosition(), list->GetClientSize());
+  for (ShortContactInfoPanel* row : m_window->GetRequestRows()) {
+    const wxRect shown(row->GetScreenPosition(), row->GetSize());
+    EXPECT_TRUE(visible.Contains(shown)) << "row " << shown.y << "+" << shown.height << " in the list's "
+                                         << visible.y << "+" << visible.height;
+  }
+  EXPECT_TRUE(wxRect(m_window->GetScreenPosition(), m_window->GetSize()).Contains(visible));
+  const int height = list->GetSize().y;
+  m_window->SetSize(m_window->GetSize() + wxSize(0, 120));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return list->GetSize().y >= height + 100; })) << list->GetSize().y;
 }
 
 TEST_F(ContactsManager, LinksOpenTheInvitationAndTheGuide) {

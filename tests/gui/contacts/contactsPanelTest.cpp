@@ -77,8 +77,14 @@ TEST_F(ContactsList, RowsGoConnectedFirstThenByNicknameAndMoveBetweenBlocksOnPre
   // One row per login, placed one under the other in list order.
   Settle();
   int y = -1;
-  for (ContactEntry* row : m_panel->GetBlocks()[0]->GetUsers()) {
-    EXPECT_GT(row->GetPosition().y, y) << row->GetLogin();
+  ChatRoomEntry* all = m_panel->GetBlocks()[0];
+  for (const std::string& login : all->GetLogins()) {
+    // A short list: every row is in sight and has its window.
+    ContactEntry* row = all->FindRowWindow(login);
+    ASSERT_TRUE(row) << login;
+    EXPECT_TRUE(row->IsShown()) << login;
+    EXPECT_EQ(login, row->GetLogin());
+    EXPECT_GT(row->GetPosition().y, y) << login;
     y = row->GetPosition().y + row->GetSize().y - 1;
   }
   // Hiding offline contacts drops them; they come back when they connect.
@@ -165,7 +171,7 @@ TEST_F(ContactsList, OneLargeBlockPlacesOnlyTheRowsThatMove) {
   Update(Contact("n140", "n140", STATUS_OFFLINE));
   Settle();
   EXPECT_LE(block->GetPlacements() - before, 11);
-  EXPECT_EQ("n140", block->GetUsers().back()->GetLogin());
+  EXPECT_EQ("n140", block->GetLogins().back());
   // A burst of changes places nothing while it runs.
   before = block->GetPlacements();
   for (int i = 0; i < 75; ++i) {
@@ -174,25 +180,37 @@ TEST_F(ContactsList, OneLargeBlockPlacesOnlyTheRowsThatMove) {
     Update(Contact(login, login, STATUS_OFFLINE));
   }
   EXPECT_EQ(before, block->GetPlacements());
-  // The rows in sight are placed with the turn, those far out of sight stay hidden until they are
-  // scrolled into sight.
+  // The rows in sight are placed with the turn, those far out of sight have no window shown
+  // until they are scrolled into sight.
   auto standInOrder = [&](size_t first, size_t last) {
-    const std::vector<ContactEntry*> rows = block->GetUsers();
-    for (size_t i = first + 1; i <= last; ++i)
-      if (!rows[i]->IsShown() || rows[i]->GetPosition().y != rows[i - 1]->GetRect().GetBottom() + 1) return false;
-    return rows[first]->IsShown();
+    const std::vector<std::string> logins = block->GetLogins();
+    for (size_t i = first; i <= last; ++i) {
+      ContactEntry* row = block->FindRowWindow(logins[i]);
+      if (!row || !row->IsShown() || row->GetLogin() != logins[i] || row->GetRect() != block->GetRowRect(logins[i]))
+        return false;
+      if (i > first && row->GetPosition().y != block->GetRowRect(logins[i - 1]).GetBottom() + 1) return false;
+    }
+    return true;
+  };
+  auto shown = [&](const std::string& login) {
+    ContactEntry* row = block->FindRowWindow(login);
+    return row && row->IsShown();
   };
   block->PlaceRows();
+  Settle();
   EXPECT_TRUE(block->IsPlaced());
   EXPECT_TRUE(standInOrder(0, 12));
-  EXPECT_FALSE(block->GetUsers().back()->IsShown());
+  EXPECT_FALSE(shown(block->GetLogins().back()));
   EXPECT_LE(block->GetPlacements() - before, 60);
   m_panel->Scroll(0, 1000);
   m_panel->PlaceVisibleRows();
+  Settle();
   EXPECT_TRUE(standInOrder(count - 12, count - 1));
-  EXPECT_FALSE(block->GetUsers().front()->IsShown());
+  EXPECT_FALSE(shown(block->GetLogins().front()));
   // The block ends with its last row.
-  EXPECT_EQ(block->GetUsers().back()->GetRect().GetBottom() + 1, block->GetMinSize().y);
+  EXPECT_EQ(block->GetRowRect(block->GetLogins().back()).GetBottom() + 1, block->GetMinSize().y);
+  // Only the rows in sight and near it have a window.
+  EXPECT_LT(block->GetRowWindows(), count / 2);
 }
 
 }  // namespace

@@ -9,8 +9,13 @@
 
 #include <unistd.h>
 
+#include <wx/generic/statbmpg.h>
+
+#include "gui/contacts/avatarBitmapPanel.h"
+#include "gui/contacts/contactsShortFrame.h"
 #include "gui/nicknamePanel.h"
 #include "tests/gui/profiles/profilesFixture.h"
+#include "tests/support/testSupport.h"
 
 namespace {
 
@@ -354,3 +359,161 @@ TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
 }
 
 }  // namespace
+
+namespace {
+
+// The part of the settings file that holds `login`'s record.
+std::string RecordInFile(const std::string& login) {
+  const std::string file = testsupport::ReadFile(Config::GetUserPath() + "parlavox.xml");
+  const size_t at = file.find("<login>" + login + "</login>");
+  if (at == std::string::npos) return "";
+  return file.substr(at, file.find("<login>", at + 1) - at);
+}
+
+}  // namespace
+
+// A save that fails takes no effect: the record keeps its switches (the settings written later,
+// as at exit, hold none of the failed save) and no group goes out, while the window keeps the
+// choice on screen, through the contact's next update, for a later Save that writes it.
+TEST_F(ProfilesTest, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
+  ASSERT_TRUE(LogIn());
+  Config::GetInstance()->AddGroup("Work");
+  Config::GetInstance()->AddGroup("Home");
+  Send({"cora", "Cora", "none", "Work"});
+  ContactInfoFrame* cora = OpenProfile("cora");
+  ASSERT_TRUE(cora);
+  ASSERT_TRUE(Click(cora, "close-visual"));
+  wxComboBox* groups = cora->GetPanel()->GetGroupCombo();
+  Choose(groups, groups->FindString("Home"));
+  failSaves = true;
+  Press(Button(cora, "&Save"), [&] { return !boxes.seen.empty(); });
+  failSaves = false;
+  ASSERT_EQ(1u, boxes.seen.size());
+  EXPECT_EQ(NOTIFICATION_NOT_SET, GetManager()->GetContactInfo("cora")->GetNotification("close-visual"));
+  EXPECT_EQ("Work", GetManager()->GetContactInfo("cora")->GetGroup());
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
+
+  // cora's next update leaves the choice on screen.
+  Send({"cora", "Cora the Second", "none", "Work"});
+  EXPECT_NE(NOTIFICATION_NOT_SET, cora->GetPendingNotification("close-visual"));
+  EXPECT_EQ("Home", groups->GetStringSelection());
+  EXPECT_TRUE(cora->IsShown() && Button(cora, "&Save")->IsEnabled());
+
+  // Written now, as at exit: nothing of the failed save.
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  std::string record = RecordInFile("cora");
+  ASSERT_FALSE(record.empty());
+  EXPECT_EQ(std::string::npos, record.find("<first>close-visual</first>")) << record;
+  EXPECT_NE(std::string::npos, record.find("<group>Work</group>")) << record;
+
+  // Saved again: the switch and the group are written, the group reaches the server.
+  Press(Button(cora, "&Save"), [&] { return !cora->IsShown(); });
+  EXPECT_EQ(1u, boxes.seen.size());
+  auto filed = Await(C2S_Request_PR_contactgroup);
+  ASSERT_TRUE(filed);
+  EXPECT_EQ("Home", Text(filed->choice.contactgroup.group));
+  record = RecordInFile("cora");
+  EXPECT_NE(std::string::npos, record.find("<first>close-visual</first>")) << record;
+  EXPECT_NE(std::string::npos, record.find("<group>Home</group>")) << record;
+}
+
+// The button's command, as a press gives it.
+void Pressed(wxButton* button) {
+  wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+  event.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(event);
+}
+
+// A group renamed in the contacts manager while a profile is open: the profile shows the new
+// name and has nothing to save; a group chosen there and not saved yet follows the new name.
+TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
+  ASSERT_TRUE(LogIn());
+  Config::GetInstance()->AddGroup("Work");
+  Config::GetInstance()->AddGroup("Home");
+  Send({"bert", "Bert", "none", "Work"});
+  Send({"dina", "Dina", "none", "Work"});
+  ContactInfoFrame* bert = OpenProfile("bert");
+  ContactInfoFrame* dina = OpenProfile("dina");
+  ASSERT_TRUE(bert && dina);
+  wxComboBox* dinaGroups = dina->GetPanel()->GetGroupCombo();
+  Choose(dinaGroups, dinaGroups->FindString("Home"));
+  ASSERT_TRUE(dina->GetChosenGroup());
+
+  auto* manager = FindChild<ContactsShortFrame>(frame, [](ContactsShortFrame*) { return true; });
+  ASSERT_TRUE(manager);
+  manager->Show();
+  manager->Move(20, 20);
+  ASSERT_TRUE(PumpUntil([&] { return manager->IsShownOnScreen(); }));
+  auto* managerGroups = FindChild<wxComboBox>(manager, [](wxComboBox*) { return true; });
+  ASSERT_TRUE(managerGroups);
+  Choose(managerGroups, managerGroups->FindString("Work"));
+  wxButton* rename = guitest::ButtonLabelled(manager, "Rename");
+  ASSERT_TRUE(rename && rename->IsEnabled());
+  {
+    TextAnswer answer("Team");
+    Pressed(rename);
+    EXPECT_EQ(1, answer.asked);
+  }
+  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("bert")->GetGroup() == "Team"; }));
+  guitest::Pump(50);
+  wxComboBox* bertGroups = bert->GetPanel()->GetGroupCombo();
+  EXPECT_EQ("Team", bertGroups->GetStringSelection());
+  EXPECT_FALSE(Button(bert, "&Save")->IsEnabled());
+  EXPECT_FALSE(Button(bert, "&Cancel")->IsEnabled());
+  EXPECT_FALSE(bert->GetChosenGroup());
+  EXPECT_EQ("Home", dinaGroups->GetStringSelection());
+
+  // "Home" renamed while dina's window waits with it: it waits with the new name.
+  Choose(managerGroups, managerGroups->FindString("Home"));
+  {
+    TextAnswer answer("House");
+    Pressed(rename);
+    EXPECT_EQ(1, answer.asked);
+  }
+  ASSERT_TRUE(PumpUntil([&] { return dinaGroups->GetStringSelection() == "House"; }));
+  ASSERT_TRUE(dina->GetChosenGroup());
+  EXPECT_EQ("House", *dina->GetChosenGroup());
+  manager->Show(false);
+  Press(Button(dina, "&Save"), [&] { return !dina->IsShown(); });
+  ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("dina")->GetGroup() == "House"; }));
+  // bert's window still has nothing to save, and shows his renamed group.
+  EXPECT_FALSE(Button(bert, "&Save")->IsEnabled());
+  EXPECT_EQ("Team", bertGroups->GetStringSelection());
+  EXPECT_EQ("Team", GetManager()->GetContactInfo("bert")->GetGroup());
+}
+
+namespace {
+
+// `inner` lies whole inside the client area of each of its parents, up to its window.
+bool ShownWhole(wxWindow* inner) {
+  const wxRect rect(inner->GetScreenPosition(), inner->GetSize());
+  for (wxWindow* parent = inner->GetParent(); parent; parent = parent->GetParent()) {
+    const wxRect area(parent->ClientToScreen(wxPoint(0, 0)), parent->GetClientSize());
+    if (!area.Contains(rect)) {
+      ADD_FAILURE() << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ") outside "
+                    << parent->GetClassInfo()->GetClassName() << " (" << area.x << "," << area.y << " " << area.width
+                    << "x" << area.height << ")";
+      return false;
+    }
+    if (parent->IsTopLevel()) break;
+  }
+  return true;
+}
+
+}  // namespace
+
+// A contact's profile shows the contact's large avatar whole.
+TEST_F(ProfilesTest, AContactsProfileShowsTheWholeAvatar) {
+  ASSERT_TRUE(LogIn());
+  Send({"carl", "Carl", "none"});
+  ContactInfoFrame* carl = OpenProfile("carl");
+  ASSERT_TRUE(carl);
+  auto* avatar = FindChild<AvatarBitmapPanel>(carl, [](AvatarBitmapPanel*) { return true; });
+  ASSERT_TRUE(avatar);
+  guitest::Pump(50);
+  wxWindow* picture = avatar->GetPicture();
+  const wxSize drawn = avatar->GetPicture()->GetBitmap().GetSize();
+  EXPECT_GE(drawn.x, 48) << "the large avatar";
+  EXPECT_EQ(drawn, picture->GetSize());
+  EXPECT_TRUE(ShownWhole(picture));
+}

@@ -2,7 +2,12 @@
 // their exact names, message lines with times, senders, colours, links and smileys, notices,
 // tabs that blink, the typing line, and a display that stays bounded under a flood of hostile
 // lines.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <wx/colordlg.h>
+#include <wx/modalhook.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/richtext/richtextbuffer.h>
 
 #include <ctime>
@@ -362,6 +367,77 @@ TEST_F(RoomsWindow, WindowClosesToHiddenFocusBringsARoomForwardAndHelpOpensTheGu
   browser::SetRecorder(nullptr);
   ASSERT_EQ(1u, opened.size());
   EXPECT_EQ(std::string(PARLAVOX_WEBSITE) + "common/help/0.9.8b/userguide.php#chatrooms", opened[0]);
+}
+
+// What the toolkit's colour chooser shows once it is up, read from the chooser itself; the
+// dialog is then dismissed as a user would, with Escape.
+class ColourShown : public wxModalDialogHook, public wxTimer {
+ public:
+  ColourShown() { Register(); }
+  ~ColourShown() override { Unregister(); }
+  int asked = 0;
+  wxColour shown;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    if (!dynamic_cast<wxColourDialog*>(dialog)) return wxID_NONE;
+    ++asked;
+    m_dialog = dialog;
+    StartOnce(300);
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override { m_dialog = nullptr; }
+  void Notify() override {
+    if (!m_dialog) return;
+    struct Rgba {
+      double red, green, blue, alpha;
+    } rgba{};
+    using GetRgba = void (*)(void*, Rgba*);
+    using Part = void* (*)(void*);
+    auto selection = reinterpret_cast<Part>(dlsym(RTLD_DEFAULT, "gtk_color_selection_dialog_get_color_selection"));
+    auto get = reinterpret_cast<GetRgba>(dlsym(RTLD_DEFAULT, "gtk_color_selection_get_current_rgba"));
+    if (selection && get) {
+      get(selection(m_dialog->GetHandle()), &rgba);
+      shown = wxColour(static_cast<unsigned char>(rgba.red * 255 + 0.5), static_cast<unsigned char>(rgba.green * 255 + 0.5),
+                       static_cast<unsigned char>(rgba.blue * 255 + 0.5));
+    }
+    m_dialog->EndModal(wxID_CANCEL);
+  }
+
+ private:
+  wxDialog* m_dialog = nullptr;
+};
+
+// A click on a member's name opens the colour chooser on the colour of the member's lines, and
+// a chooser dismissed changes nothing.
+TEST_F(RoomsWindow, TheColourChooserOpensOnTheMembersColour) {
+  const std::string room = "http://site.example/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
+  ContactInfo bob;
+  bob.SetLogin("bob");
+  bob.SetNickname("Bob");
+  bob.SubscribeTo(room);
+  page->AddContact(bob);
+  const wxColour colour = page->GetMemberColour("bob");
+  ASSERT_TRUE(colour.IsOk());
+  ASSERT_NE(*wxBLACK, colour);
+  frame->Show();
+  rooms->Show();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return page->IsShownOnScreen(); }));
+  const struct {
+    const char* login;
+    wxColour expected;
+  } rows[] = {{"bob", colour}, {"carl", wxColour(192, 192, 192)}};  // carl: no member, his lines grey
+  for (const auto& row : rows) {
+    ColourShown chooser;
+    wxTextUrlEvent click(page->GetDisplay()->GetId(), wxMouseEvent(wxEVT_LEFT_UP), 0, 0);
+    click.SetString(std::string("contact://") + row.login);
+    click.SetEventObject(page->GetDisplay());
+    page->GetDisplay()->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(1, chooser.asked) << row.login;
+    EXPECT_EQ(row.expected, chooser.shown) << row.login << " " << chooser.shown.GetAsString(wxC2S_HTML_SYNTAX);
+  }
+  EXPECT_EQ(colour, page->GetMemberColour("bob"));
 }
 
 }  // namespace

@@ -165,3 +165,56 @@ TEST_F(FileRow, ButtonCancelsWhileRunningAndRemovesOtherwiseAfterTheClick) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rectangle of a window in its row's coordinates.
+wxRect InRow(wxWindow* window, wxWindow* row) {
+  return wxRect(row->ScreenToClient(window->GetScreenPosition()), window->GetSize());
+}
+
+}  // namespace
+
+TEST_F(FileRow, SpeedReadsSensiblyAndFitsBesideLongNames) {
+  // A room, a peer and a file of long names, in a window of its default width: the figures stay
+  // whole inside the row, the names give way.
+  m_frame->SetSize(600, 300);
+  const std::string longName(300, 'n');
+  const std::string site = "http://www." + std::string(300, 's') + ".example/";
+  FileMessage running(site, "bob", std::string(200, 'B'), "dir/" + longName + ".pdf", "k9", "k9", "127.0.0.1", 6891, 0,
+                      true, FM_IN_PROGRESS, 5000000, 90000000, 123456789.0);
+  m_frame->UpdateFileTransfertStatus(running);
+  FileInfoPanel* row = m_frame->GetDownloadPanels().at(0);
+  guitest::Pump(50);
+  const wxRect inside(wxPoint(0, 0), row->GetClientSize());
+  ASSERT_LE(row->GetSize().x, row->GetParent()->GetClientSize().x);
+  for (const wxString& text : {row->GetSpeedText(), row->GetSizeText(), row->GetPercentText()}) {
+    wxStaticText* label = guitest::FindChild<wxStaticText>(row, [&](wxStaticText* t) { return t->GetLabel() == text; });
+    ASSERT_TRUE(label) << text;
+    EXPECT_TRUE(inside.Contains(InRow(label, row))) << text << " at " << InRow(label, row).x << "+"
+                                                    << InRow(label, row).width << " of " << inside.width;
+    EXPECT_GE(label->GetSize().x, label->GetBestSize().x) << text;
+  }
+  EXPECT_EQ("120563.3 kbytes/s", row->GetSpeedText());
+
+  // Finished: the average speed when it was measured, nothing when it was not.
+  struct Case {
+    t_fm_status status;
+    double speed;
+    const char* text;
+  } cases[] = {
+      {FM_COMPLETE, 2048, "2.0 kbytes/s"},
+      {FM_COMPLETE, 0, ""},
+      {FM_CANCELLED, 0, ""},
+      {FM_INTERRUPTED, 512.5, "512.5 bytes/s"},
+      {FM_FAILED, 0, ""},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string key = "f" + std::to_string(n++);
+    m_frame->UpdateFileTransfertStatus(Report(key, true, FM_IN_PROGRESS, 100, 1000, 0));
+    EXPECT_EQ("0.0 bytes/s", Row(Report(key, true, FM_IN_PROGRESS, 100, 1000, 0))->GetSpeedText());
+    m_frame->UpdateFileTransfertStatus(Report(key, true, c.status, 1000, 1000, c.speed));
+    EXPECT_EQ(c.text, Row(Report(key, true, c.status, 1000, 1000, c.speed))->GetSpeedText()) << c.status;
+  }
+}

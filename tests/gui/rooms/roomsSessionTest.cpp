@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "core/application.h"
+#include "gui/contacts/contactEntry.h"
 #include "gui/mainFrame.h"
 #include "network/localServer.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/network/socketTestSupport.h"
 #include "tests/support/programSession.h"
+#include "widgets/myStaticText.h"
 
 namespace {
 
@@ -225,6 +227,51 @@ TEST_F(RoomsSession, HostileLinesAFloodAndClosingWhileTrafficArrives) {
   EXPECT_TRUE(Showing(page, "more 49\n"));
   EXPECT_FALSE(Rooms()->IsShown());
   EXPECT_TRUE(Rooms()->IsChatRoomOpened(site));
+}
+
+// bob's burst in the one-to-one room: its first line opens the room and its window, and the page
+// shows the burst's latest lines, each whole, in the order sent, up to the last; bob's row is in
+// the room and shows his latest state, which changed in the middle of the burst.
+TEST_F(RoomsSession, ABurstThatOpensItsRoomShowsItsLatestLinesInOrder) {
+  TestUser& bob = LogIn("bob");
+  Befriend(bob);
+  const std::string pair = GetManager()->GetPrivateChatRoomNameWith("bob");
+  ASSERT_FALSE(Rooms()->IsChatRoomOpened(pair));
+  Rooms()->Show(false);
+  // Past the display's bound, so that the oldest lines must go while the room opens.
+  const int burst = int(ChatRoomPanel::kMaxParagraphs) + 100;
+  for (int i = 0; i < burst; ++i) {
+    if (i == burst / 2) bob.Link().ChangeStatus(bob.Key(), STATUS_BUSY);
+    bob.Link().SendMessage(bob.Key(), pair, "burst line " + std::to_string(i) + " :)");
+  }
+  ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(pair); }));
+  ChatRoomPanel* page = Rooms()->GetChatRoom(pair);
+  ASSERT_TRUE(page);
+  const wxString last = "burst line " + std::to_string(burst - 1) + " \n";
+  ASSERT_TRUE(Until([&] { return Shown(page).Find(last) != wxNOT_FOUND; }, 4 * kWait));
+  EXPECT_TRUE(Until([&] { return Rooms()->IsShownOnScreen(); }));
+
+  // Every message is its header and its text, the numbers running on without a gap to the last.
+  wxArrayString paragraphs = wxSplit(Shown(page), '\n');
+  std::vector<int> numbers;
+  for (size_t i = 0; i + 1 < paragraphs.size(); ++i) {
+    long number = -1;
+    if (!paragraphs[i + 1].StartsWith("burst line ") || !paragraphs[i + 1].Mid(11).BeforeFirst(' ').ToLong(&number))
+      continue;
+    EXPECT_TRUE(paragraphs[i].EndsWith(") Bob (bob) says:")) << paragraphs[i];
+    numbers.push_back(int(number));
+  }
+  ASSERT_FALSE(numbers.empty());
+  EXPECT_EQ(burst - 1, numbers.back());
+  for (size_t i = 1; i < numbers.size(); ++i) ASSERT_EQ(numbers[i - 1] + 1, numbers[i]) << i;
+  EXPECT_GE(numbers.size(), ChatRoomPanel::kMaxParagraphs / 2 / 2);
+  EXPECT_LE(roomstest::Paragraphs(page), ChatRoomPanel::kMaxParagraphs + 1);
+  EXPECT_EQ(roomstest::Pictures(page), int(numbers.size())) << "one smiley a line";
+  ContactEntry* row = page->FindContact("bob");
+  ASSERT_TRUE(row);
+  MyStaticText* name = guitest::FindChild<MyStaticText>(row, [](MyStaticText*) { return true; });
+  ASSERT_TRUE(name);
+  EXPECT_EQ(MainFrame::GetColourFromStatus(STATUS_BUSY), name->GetInnerText()->GetForegroundColour());
 }
 
 }  // namespace

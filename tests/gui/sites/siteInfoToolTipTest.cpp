@@ -102,8 +102,10 @@ TEST_F(SitesPanelTest, TheSiteTipShowsWhileThePointerRestsOnTheNameAndGoesWithTh
   sim.MouseMove(name->GetScreenRect().GetPosition() + wxPoint(3, name->GetSize().y / 2));
   SiteInfoToolTip* tip = panel->GetSiteToolTip();
   ASSERT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); }));
-  // Below the name, so that a right click on the name still reaches it.
-  EXPECT_GT(tip->GetScreenRect().GetTop(), name->GetScreenRect().GetBottom());
+  // Beside the window, level with the name: the name and the people under it still take clicks.
+  EXPECT_FALSE(tip->GetScreenRect().Intersects(name->GetScreenRect()));
+  EXPECT_FALSE(tip->GetScreenRect().Intersects(panel->GetScreenRect()));
+  EXPECT_NEAR(name->GetScreenRect().GetTop(), tip->GetScreenRect().GetTop(), 2);
   sim.MouseMove(m_frame->GetScreenRect().GetBottomRight() - wxPoint(5, 5));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !tip->IsShown(); }));
   sim.MouseMove(name->GetScreenRect().GetPosition() + wxPoint(3, name->GetSize().y / 2));

@@ -110,6 +110,22 @@ TEST_F(SiteWindow, ProfileFollowsTheRecordAndSurvivesHostileNumbers) {
   EXPECT_EQ("other.example/", frame->GetWebSite());
 }
 
+// The users line counts the other Parlavoxers in the site's room as the controller follows them.
+TEST_F(SiteWindow, TheUsersLineCountsTheRoomsMembers) {
+  URLInfo* site = Site(kSite);
+  site->SetNbrUsers(5);
+  for (const char* login : {"alice", "bob", "carl", "dora"})
+    manager()->SubscribeContactToChatRoom(kSite, manager()->GetContactInfo(login));
+  WebSiteInfoFrame* frame = Open();
+  EXPECT_EQ("4 Parlavoxers on the site, 3 in the chatroom", Label(frame, 1)->GetLabelText());
+  manager()->UnsubscribeContactFromChatRoom(kSite, "dora");
+  frame->UpdateURLInfo(*site);
+  EXPECT_EQ("4 Parlavoxers on the site, 2 in the chatroom", Label(frame, 1)->GetLabelText());
+  // The line lies whole inside the window.
+  wxStaticText* line = Label(frame, 1);
+  EXPECT_TRUE(wxRect(wxPoint(), frame->GetClientSize()).Contains(wxRect(line->GetPosition(), line->GetBestSize())));
+}
+
 TEST_F(SiteWindow, SwitchesStepThroughTheirStatesAndTellTheDefault) {
   // The user's own default for "open-bell" is off; the contacts' default for "subscribe-visual"
   // off; "open-visual" is missing from the user's own record.
@@ -261,7 +277,7 @@ TEST_F(SiteWindow, SavesClosesAndReportsAFileThatCannotBeWritten) {
   EXPECT_TRUE(stored->IsShown());
   EXPECT_TRUE(ButtonOf(stored, "&Save")->IsEnabled());
   EXPECT_TRUE(ButtonOf(stored, "&Cancel")->IsEnabled());
-  EXPECT_TRUE(Site("http://stored.example/")->IsModified());
+  EXPECT_EQ((std::map<std::string, bool>{{"message-visual", true}}), Site("http://stored.example/")->GetNotifications());
   EXPECT_EQ(before, testsupport::ReadFile(m_home.file("parlavox.xml")));
   EXPECT_EQ(1u, stored->GetWorkingNotifications().count("unsubscribe-bell-contact"));
   // Writable again: a second Save goes through; keys the window does not show are kept.
@@ -303,7 +319,59 @@ TEST_F(SiteWindow, GoesWithItsBlockWhileItsSaveErrorIsOpen) {
   dialogs.onBox = [&](wxDialog*) { block->Destroy(); };
   ASSERT_TRUE(Click(ButtonOf(frame, "&Save"), [&] { return !dialogs.boxes.empty(); }));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !window; }));
-  EXPECT_TRUE(Site(kSite)->IsModified()) << "kept for the save at exit";
+  EXPECT_FALSE(Site(kSite)->IsModified()) << "nothing of the failed save is kept for the save at exit";
+}
+
+// A save that fails takes no effect: the records are as before, so the settings written at exit
+// hold none of it, while the window keeps the choice for a later Save, which writes it.
+TEST_F(SiteWindow, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
+  Config::GetInstance()->AddURLInfo(new URLInfo("http://stored.example/", SITE_OPEN, 0, 0, 0, kNoGrade, "", 99, "",
+                                                nullptr));
+  Site("http://stored.example/")->SetNotification("message-visual", NOTIFICATION_ON);
+  ASSERT_TRUE(Config::GetInstance()->Save());
+  URLInfo* fresh = Site("http://fresh.example/");
+  WebSiteInfoFrame* windows[] = {Open("http://stored.example/"), Open("http://fresh.example/")};
+  for (WebSiteInfoFrame* frame : windows)
+    ASSERT_TRUE(Click(frame->GetSwitch("open-bell")->GetBitmapControl(),
+                      [&] { return frame->GetWorkingNotifications().count("open-bell") == 1; }));
+  failSaves = true;
+  for (WebSiteInfoFrame* frame : windows) {
+    dialogs.boxes.clear();
+    ASSERT_TRUE(Click(ButtonOf(frame, "&Save"), [&] { return !dialogs.boxes.empty(); }));
+    EXPECT_TRUE(frame->IsShown());
+    EXPECT_EQ(1u, frame->GetWorkingNotifications().count("open-bell")) << "the choice stays on screen";
+  }
+  failSaves = false;
+  EXPECT_EQ((std::map<std::string, bool>{{"message-visual", true}}), Site("http://stored.example/")->GetNotifications());
+  EXPECT_TRUE(Site("http://fresh.example/")->GetNotifications().empty());
+  EXPECT_FALSE(Site("http://fresh.example/")->IsModified());
+  EXPECT_EQ(fresh, Site("http://fresh.example/")) << "a site met this session keeps its record";
+  // The focus coming back after the box does not reload the switches over the choice.
+  for (WebSiteInfoFrame* frame : windows) {
+    wxFocusEvent focus(wxEVT_SET_FOCUS, frame->GetId());
+    frame->GetEventHandler()->ProcessEvent(focus);
+    EXPECT_EQ(1u, frame->GetWorkingNotifications().count("open-bell"));
+  }
+
+  // The program ends as it does at exit: the file holds none of the failed save.
+  EXPECT_TRUE(manager()->Close());
+  WithSavedSettings([](Config& saved) {
+    URLInfo* stored = saved.GetURLInfo("http://stored.example/");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ((std::map<std::string, bool>{{"message-visual", true}}), stored->GetNotifications());
+    EXPECT_FALSE(saved.GetURLInfo("http://fresh.example/")) << "a site nothing was saved for stays out of the file";
+  });
+
+  // Save again, the file writable: the choice shown is what is written.
+  for (WebSiteInfoFrame* frame : windows)
+    ASSERT_TRUE(Click(ButtonOf(frame, "&Save"), [&] { return !frame->IsShown(); }));
+  WithSavedSettings([](Config& saved) {
+    for (const char* url : {"http://stored.example/", "http://fresh.example/"}) {
+      URLInfo* site = saved.GetURLInfo(url);
+      ASSERT_TRUE(site) << url;
+      EXPECT_EQ(NOTIFICATION_ON, site->GetNotification("open-bell")) << url;
+    }
+  });
 }
 
 }  // namespace

@@ -1,0 +1,199 @@
+// Where the rows of a block stand, and which of them have a window: the rows in sight and near
+// it get one (a spare one first), the rows far out of sight give theirs back.
+#include <wx/app.h>
+
+#include <chrono>
+
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/contacts/contactsPanel.h"
+#include "gui/contacts/groupEntry.h"
+#include "gui/contacts/lateDestruction.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Windows kept aside per block for the rows that come into sight next.
+const size_t kMaxSpare = 48;
+// The time that one window pass of a block may take; the rows still without a window get theirs
+// at the next turn of the event loop. Only the blocks in sight give windows, a few at most.
+const auto kPassBudget = std::chrono::milliseconds(8);
+
+// The height of a row that is not expanded, measured on the first row window made.
+int g_rowHeight = 0;
+
+}  // namespace
+
+void ChatRoomEntry::RowResized(ContactEntry* window) {
+  Row* row = FindRow(window->Login());
+  if (!row || row->window != window) return;
+  const size_t index = IndexOf(row);
+  if (index < m_rows.size()) MarkStale(index, m_rows.size() - 1);
+}
+
+void ChatRoomEntry::MarkStale(size_t from, size_t to) {
+  if (m_staleFrom > m_staleTo) {
+    m_staleFrom = from;
+    m_staleTo = to;
+  } else {
+    m_staleFrom = std::min(m_staleFrom, from);
+    m_staleTo = std::max(m_staleTo, to);
+  }
+  if (m_placementDue || m_discarded) return;
+  m_placementDue = true;
+  CallAfter([this] { PlaceRows(); });
+}
+
+void ChatRoomEntry::ScheduleVisiblePass() {
+  if (m_visiblePassDue || m_discarded) return;
+  m_visiblePassDue = true;
+  CallAfter([this] { PlaceVisibleRows(); });
+}
+
+void ChatRoomEntry::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  if (GetClientSize().x != m_placedWidth && !m_rows.empty()) MarkStale(0, m_rows.size() - 1);
+}
+
+// The part of the block that the list shows now, with `screens` screens' height of margin each
+// side.
+wxRect ChatRoomEntry::NearlyVisible(int screens) const {
+  const wxWindow* list = GetParent();
+  const int height = list ? list->GetClientSize().y : GetClientSize().y;
+  return wxRect(0, -GetPosition().y - screens * height, GetClientSize().x, (2 * screens + 1) * height);
+}
+
+bool ChatRoomEntry::TakesPlace(const Row& row) const {
+  return m_header->IsOpened() && !(row.window && row.window->IsWithdrawn());
+}
+
+int ChatRoomEntry::RowHeight(const Row& row) const { return row.window ? row.window->GetBestSize().y : g_rowHeight; }
+
+// Works out where every stale row stands in the block, then gives the rows in sight a window.
+void ChatRoomEntry::PlaceRows() {
+  m_placementDue = false;
+  if (m_discarded || m_staleFrom > m_staleTo) return;
+  // The first row window tells how high a row is.
+  if (g_rowHeight <= 0 && !m_rows.empty()) {
+    GiveWindow(*m_rows[0]);
+    g_rowHeight = m_rows[0]->window->GetBestSize().y;
+  }
+  const size_t from = std::min(m_staleFrom, m_rows.size());
+  const size_t to = std::min(m_staleTo + 1, m_rows.size());
+  m_staleFrom = 1;
+  m_staleTo = 0;
+  const int width = GetClientSize().x;
+  const bool allWidths = width != m_placedWidth;
+  m_placedWidth = width;
+  // Where the first stale row begins: below the last row before it that takes place.
+  int y = RowsTop();
+  for (size_t i = from; i-- > 0;) {
+    if (!TakesPlace(*m_rows[i])) continue;
+    y = m_rows[i]->wanted.GetBottom() + 1;
+    break;
+  }
+  for (size_t i = from; i < m_rows.size(); ++i) {
+    Row& row = *m_rows[i];
+    if (!TakesPlace(row)) {
+      row.wanted = wxRect(0, y, width, 0);
+      continue;
+    }
+    // Past the stale range, rows stand where they should once one of them does.
+    if (i >= to && !allWidths && row.wanted.height > 0 && row.wanted.y == y) break;
+    row.wanted = wxRect(0, y, width, RowHeight(row));
+    y += row.wanted.height;
+  }
+  int bottom = RowsTop();
+  for (size_t i = m_rows.size(); i-- > 0;) {
+    if (!TakesPlace(*m_rows[i])) continue;
+    bottom = m_rows[i]->wanted.GetBottom() + 1;
+    break;
+  }
+  if (GetMinSize().y != bottom) {
+    SetMinSize(wxSize(-1, bottom));
+    if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent())) panel->BlockResized();
+  }
+  PlaceVisibleRows();
+}
+
+// A row window that something still runs on or shows keeps its row.
+bool ChatRoomEntry::IsBusy(const ContactEntry* window) const {
+  return window == ContactEntry::GetHighlighted() || window->IsMenuShown() || window->IsBlinking() ||
+         window->IsWithdrawn();
+}
+
+ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
+  if (row.window) return row.window;
+  const bool subscribed = Subscribed(row);
+  for (size_t i = m_spare.size(); i-- > 0;) {
+    ContactEntry* spare = m_spare[i];
+    if (!spare->CanShow(row.info)) continue;
+    m_spare.erase(m_spare.begin() + i);
+    spare->ShowContact(row.info, subscribed);
+    row.window = spare;
+    return spare;
+  }
+  row.window = new ContactEntry(m_manager, this, m_listener, row.info, CEP_CONTACTS_LIST, subscribed, "none");
+  // Shown once placed, and only while in sight.
+  row.window->Hide();
+  return row.window;
+}
+
+void ChatRoomEntry::TakeWindowBack(Row& row) {
+  ContactEntry* window = row.window;
+  row.window = nullptr;
+  if (m_spare.size() >= kMaxSpare) return window->Discard();
+  window->Hide();
+  m_spare.push_back(window);
+}
+
+bool ChatRoomEntry::PlaceVisibleRows() {
+  m_visiblePassDue = false;
+  if (m_discarded) return true;
+  const wxRect visible = NearlyVisible(1), kept = NearlyVisible(2);
+  // Windows go back first, to serve the rows coming into sight; none while a menu or a question
+  // of the list is open (its handler may still run on its row's window).
+  if (!lateDestruction::Held()) {
+    for (std::unique_ptr<Row>& row : m_rows)
+      if (row->window && !IsBusy(row->window) && (!TakesPlace(*row) || !row->wanted.Intersects(kept)))
+        TakeWindowBack(*row);
+  }
+  m_windowsMissing = false;
+  const Clock::time_point end = Clock::now() + kPassBudget;
+  for (std::unique_ptr<Row>& row : m_rows) {
+    const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
+    if (inSight && !row->window && Clock::now() > end) {
+      m_windowsMissing = true;
+      continue;
+    }
+    if (inSight) GiveWindow(*row);
+    ContactEntry* window = row->window;
+    if (!window) continue;
+    if (!TakesPlace(*row) || !row->wanted.Intersects(kept)) {
+      if (window->IsShown()) window->Hide();
+      continue;
+    }
+    if (window->GetRect() != row->wanted) {
+      window->SetSize(row->wanted);
+      ++m_placements;
+    }
+    if (!window->IsShown()) window->Show();
+  }
+  if (m_windowsMissing) ScheduleVisiblePass();
+  return !m_windowsMissing;
+}
+
+bool ChatRoomEntry::IsPlaced() const { return m_staleFrom > m_staleTo && !m_windowsMissing && !m_visiblePassDue; }
+
+wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
+  const Row* row = FindRow(login);
+  return row && TakesPlace(*row) ? row->wanted : wxRect();
+}
+
+int ChatRoomEntry::GetRowWindows() const {
+  int count = static_cast<int>(m_spare.size());
+  for (const std::unique_ptr<Row>& row : m_rows)
+    if (row->window) ++count;
+  return count;
+}
