@@ -27,14 +27,16 @@ class HttpTestServer {
   struct Reply {
     // A constructor rather than an aggregate: GCC 12 takes a table of aggregates holding one for
     // uninitialised when a later member of the row may throw.
-    Reply(int status = 200, std::string body = std::string(), long declaredLength = -1, bool holdHalfway = false)
-        : status(status), body(std::move(body)), declaredLength(declaredLength), holdHalfway(holdHalfway) {}
+    Reply(int status = 200, std::string body = std::string(), long declaredLength = -1, bool holdHalfway = false,
+          bool announceLength = true, int trickleMilliseconds = 0)
+        : status(status), body(std::move(body)), declaredLength(declaredLength), holdHalfway(holdHalfway),
+          announceLength(announceLength), trickleMilliseconds(trickleMilliseconds) {}
     int status;
     std::string body;
     long declaredLength;  // -1: the body's size
     bool holdHalfway;
-    bool announceLength = true;
-    int trickleMilliseconds = 0;  // a pause before each byte of the body
+    bool announceLength;
+    int trickleMilliseconds;  // a pause before each byte of the body
   };
 
   HttpTestServer() {

@@ -8,6 +8,7 @@
 #include <wx/dcmemory.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/timer.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,7 +84,8 @@ void MainWindow() {
   bar->SetConnectionStatus(1);
   bar->ShowChatRoomsButton(true);
   bar->BlinkContactsManager(60);
-  wxTimerEvent tick;
+  wxTimer timer;
+  wxTimerEvent tick(timer);
   bar->OnBlinkTimer(tick);  // the lit frame
   Shoot(bar, "toolbar-connected-blinking.png");
 

@@ -3,6 +3,7 @@
 // against a test server, the chat-rooms button, and the blinking of the contacts-manager button.
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
+#include <wx/timer.h>
 
 #include "gui/aboutFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
@@ -120,7 +121,8 @@ TEST_F(ToolBarTest, EveryButtonDoesWhatItSays) {
 TEST_F(ToolBarTest, BlinkCountsDownStaysEndlessAndEndsOnClick) {
   guitest::SpyMainFrame* frame = Open();
   auto* bar = Find<ToolBar>(frame);
-  wxTimerEvent tick;
+  wxTimer timer;
+  wxTimerEvent tick(timer);
   auto ticks = [&](int n) {
     int lit = 0;
     for (int i = 0; i < n; ++i) {

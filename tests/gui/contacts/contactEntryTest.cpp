@@ -4,6 +4,7 @@
 // tool tip they share.
 #include <wx/generic/statbmpg.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include "gui/contacts/avatarBitmapPanel.h"
@@ -209,7 +210,8 @@ TEST_F(ContactRow, TheRoomIconShowsTheOpenRoomAndBlinksTwelveTicksOnAMessage) {
   row->NotifyNewMessage();
   std::vector<bool> shown;
   for (int tick = 0; tick < 12; ++tick) {
-    wxTimerEvent event;
+    wxTimer timer;
+    wxTimerEvent event(timer);
     row->OnBlinkTimer(event);
     shown.push_back(same(icon->GetBitmap().ConvertToImage(), open));
   }

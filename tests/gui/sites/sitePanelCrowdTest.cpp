@@ -40,7 +40,7 @@ void ExpectShows(SitePanel* panel, const std::vector<std::string>& present, int 
     ContactButtonBitmap* avatar = panel->FindContact(present[size_t(i)]);
     EXPECT_TRUE(panel->HasContact(present[size_t(i)]));
     EXPECT_EQ(i < SitePanel::kRows * SitePanel::kColumns, avatar != nullptr);
-    if (avatar) EXPECT_EQ(present[size_t(i)], avatar->GetLogin());
+    if (avatar) { EXPECT_EQ(present[size_t(i)], avatar->GetLogin()); }
   }
 }
 

@@ -1,6 +1,7 @@
 // A site's panel: its header (name, counts, grades, room icon, blink, folding) and the people on
 // the site (the grid of 36, those waiting hidden, the update table, the notices).
 #include <gtest/gtest.h>
+#include <wx/timer.h>
 
 #include "gui/sites/contactButtonBitmap.h"
 #include "gui/sites/siteInfoToolTip.h"
@@ -18,7 +19,8 @@ wxString Text(MyStaticText* label) { return label->GetInnerText()->GetLabelText(
 const std::string kUrl = "http://site.example/";
 
 void Tick(SitePanel* panel) {
-  wxTimerEvent tick;
+  wxTimer timer;
+  wxTimerEvent tick(timer);
   tick.SetId(ID_BLINK_TIMER);
   tick.SetEventType(wxEVT_TIMER);
   panel->GetEventHandler()->ProcessEvent(tick);
