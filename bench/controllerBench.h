@@ -5,6 +5,8 @@
 
 #include <stdlib.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 #include "core/application.h"
@@ -14,6 +16,21 @@
 
 struct ControllerBench {
   explicit ControllerBench(const char* name) : dir(MakeDir(name)), ca("Bench CA"), server(Options(ca, dir)) {}
+  // Logs the controller in as alice, `run` turning the event loop until its condition holds: the
+  // link the server took, or null when the log-in failed.
+  template <class RunUntil>
+  std::shared_ptr<testserver::TestConnection> LogIn(Manager& manager, RunUntil run) {
+    manager.Connect("alice", "secret", false, "127.0.0.1", server.Port(), true, false);
+    auto link = server.Accept();
+    if (!link || !link->Expect(C2S_Request_PR_connect)) return nullptr;
+    auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
+    testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
+    testserver::Fill(&ack->choice.connect_ack.version, "2.0");
+    link->Send(*ack);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    run([&] { return manager.IsConnected() || std::chrono::steady_clock::now() > deadline; });
+    return manager.IsConnected() ? link : nullptr;
+  }
   // Zero when the folder could be removed.
   int RemoveDir() const { return system(("rm -rf '" + dir + "'").c_str()) == 0 ? 0 : 1; }
 

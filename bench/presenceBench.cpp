@@ -117,16 +117,8 @@ int main(int argc, char** argv) {
   Counter counter;
   Manager manager;
   manager.SetNextHandler(&counter);
-  manager.Connect("alice", "secret", false, "127.0.0.1", bench.server.Port(), true, false);
-  auto link = bench.server.Accept();
-  if (!link || !link->Expect(C2S_Request_PR_connect)) return 1;
-  auto ack = NewS2C(S2C_Request_PR_connect_ack);
-  Fill(&ack->choice.connect_ack.authkey, "K1");
-  Fill(&ack->choice.connect_ack.version, "2.0");
-  link->Send(*ack);
-  Clock::time_point deadline = Clock::now() + std::chrono::seconds(30);
-  Run([&] { return manager.IsConnected() || Clock::now() > deadline; });
-  if (!manager.IsConnected()) return 1;
+  auto link = bench.LogIn(manager, Run);
+  if (!link) return 1;
 
   // The anchor: the same reads for two seconds with the server silent.
   Reads idle(manager);
@@ -152,7 +144,7 @@ int main(int argc, char** argv) {
     sent = true;
   });
   const size_t expected = static_cast<size_t>(kPerSecond) * kSeconds;
-  deadline = start + std::chrono::seconds(kSeconds * 6);
+  const Clock::time_point deadline = start + std::chrono::seconds(kSeconds * 6);
   Run([&] { return (sent && counter.count >= expected) || Clock::now() > deadline; });
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   server.join();

@@ -103,16 +103,8 @@ int main(int argc, char** argv) {
   Counter counter;
   Manager manager;
   manager.SetNextHandler(&counter);
-  manager.Connect("alice", "secret", false, "127.0.0.1", bench.server.Port(), true, false);
-  auto link = bench.server.Accept();
-  if (!link || !link->Expect(C2S_Request_PR_connect)) return 1;
-  auto ack = NewS2C(S2C_Request_PR_connect_ack);
-  Fill(&ack->choice.connect_ack.authkey, "K1");
-  Fill(&ack->choice.connect_ack.version, "2.0");
-  link->Send(*ack);
-  Clock::time_point deadline = Clock::now() + std::chrono::seconds(30);
-  Run([&] { return manager.IsConnected() || Clock::now() > deadline; });
-  if (!manager.IsConnected()) return 1;
+  auto link = bench.LogIn(manager, Run);
+  if (!link) return 1;
 
   const long staying = Pass(*link, counter, "stay", "http://www.stay.example/", kStaying, false);
   const long passing = Pass(*link, counter, "pass", "http://www.pass.example/", kPassing, true);
