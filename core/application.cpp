@@ -272,6 +272,7 @@ void Manager::DrainInbox(bool idle) {
   // share one slice, so that hand-overs arriving one by one cannot hold the loop either.
   if (idle) m_turnSpent = Clock::duration::zero();
   if (idle) m_postedCost = Clock::duration::zero();  // what was posted before has been handled
+  if (idle) m_turnEntries = 0;
   const Clock::time_point start = Clock::now();
   const Clock::duration budget = kInboxSlice - m_turnSpent;
   m_inboxLeft = false;
@@ -283,6 +284,7 @@ void Manager::DrainInbox(bool idle) {
     }
     if (!m_mailbox->Take(&entry)) break;
     HandleEntry(entry);
+    ++m_turnEntries;
     entry = InboxEntry();
   }
   m_turnSpent += Clock::now() - start;
@@ -291,6 +293,7 @@ void Manager::DrainInbox(bool idle) {
 
 bool Manager::SliceHasRoom(std::chrono::steady_clock::duration spent,
                            std::chrono::steady_clock::duration budget) const {
+  if (m_turnEntries < kEntriesBeforeLookAhead) return spent < budget;
   return spent + m_postedCost < budget;
 }
 
@@ -299,6 +302,7 @@ void Manager::OnIdle(wxIdleEvent& event) {
   if (!m_inboxLeft) {
     m_turnSpent = std::chrono::steady_clock::duration::zero();
     m_postedCost = std::chrono::steady_clock::duration::zero();
+    m_turnEntries = 0;
     return;
   }
   DrainInbox(true);

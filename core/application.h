@@ -397,6 +397,11 @@ class Manager : public wxEvtHandler {
   // what one of each kind took of late: a drain that posted a thousand messages in its slice
   // would have the windows take many slices for them in one go.
   std::chrono::steady_clock::duration m_postedCost{};
+  // Entries handled since the last idle time. The windows' expected cost bounds a drain only
+  // past the first few, so that an answer and what comes with it (a room's acknowledgement and
+  // its members) reach the windows together, as they came.
+  static constexpr int kEntriesBeforeLookAhead = 64;
+  int m_turnEntries = 0;
   std::map<wxEventType, std::chrono::steady_clock::duration> m_handlingCost;
   std::map<std::string, URLInfo*> m_liveSites;
   std::map<std::string, ContactInfo*> m_contacts;

@@ -12,6 +12,7 @@
 #include "gui/soundPlayer.h"
 #include "model/config.h"
 #include "model/contactEvent.h"
+#include "model/smiley.h"
 #include "model/stringConversion.h"
 #include "tests/gui/guiTestSupport.h"
 
@@ -79,6 +80,10 @@ void ProgramSession::StartProgram() {
   m_rooms = guitest::FindChild<ChatRoomsNotebook>(m_frame, [](ChatRoomsNotebook*) { return true; });
   ASSERT_TRUE(m_rooms && NotifyFrame::GetInstance());
   sound::SetRecorder([this](const std::string& file) { m_sounds.push_back(file); });
+  // The controller outlives a test: its own smileys are read from this test's data folder, as a
+  // new run reads them from its own (an earlier test's folder is gone).
+  for (Smiley* smiley : GetManager()->GetSmileys(std::string()))
+    if (smiley->IsDefault()) smiley->SetFilename(Config::GetImagePath(smiley->GetName() + ".png"));
 }
 
 void ProgramSession::ForgetOthers() {
