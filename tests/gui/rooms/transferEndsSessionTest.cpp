@@ -212,7 +212,7 @@ TEST_F(TransferEndsSession, AWithdrawalAfterTheDownloadEndedChangesNothing) {
   ASSERT_TRUE(Enter(bob, kRoom));
   const long size = 5000000;  // 4882 kbytes
   StallingSender sender(size);
-  const std::string key = "1765000000200001";
+  const std::string key = "1765000000300001";  // a key no earlier test of the program offered
   ASSERT_TRUE(bob.Link().SendFile(bob.Key(), kRoom, "phantom.bin", key, size, sender.Port()));
   ASSERT_TRUE(Until([&] { return GetManager()->HasFileOffer(key); }));
   GetManager()->DownloadFile(key, m_dir.file("phantom.bin"));
