@@ -15,10 +15,11 @@ using std::chrono::milliseconds;
 // button, and the first row of the contacts list, under the header of its only block.
 constexpr int kManagerButtonX = 96, kManagerButtonY = 106;
 constexpr int kFirstContactX = 75, kFirstContactY = 165;
-// The contacts manager hangs off the main window's left edge, its top level with its button;
-// the newest request row stands at the top of its requests list.
-constexpr int kInsideManagerX = -20, kInsideManagerY = 140;
-constexpr int kNewestRequestX = -100, kNewestRequestY = 342;
+// The contacts manager is wider than the room left of the centred main window: it covers the
+// main window's right edge and reaches past it, its top level with its button; the newest
+// request row stands at the top of its requests list. Both places lie right of the main window.
+constexpr int kInsideManagerX = 420, kInsideManagerY = 140;
+constexpr int kNewestRequestX = 420, kNewestRequestY = 342;
 // The nickname's colour in the contacts list: online, offline.
 constexpr unsigned long kOnlineColour = 0x649600, kOfflineColour = 0x787878;
 
