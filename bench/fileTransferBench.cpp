@@ -35,23 +35,23 @@ class Done : public FileTransferListener {
                    const std::string&, const std::string&, const std::string&, int, time_t, bool isDownload,
                    int64_t, int64_t, double) override {
     if (!isDownload || status == FM_STARTED || status == FM_IN_PROGRESS) return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    status_ = status;
-    done_ = true;
-    cv_.notify_all();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_status = status;
+    m_done = true;
+    m_cv.notify_all();
   }
   t_fm_status Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    cv_.wait(lock, [this] { return done_; });
-    done_ = false;
-    return status_;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cv.wait(lock, [this] { return m_done; });
+    m_done = false;
+    return m_status;
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool done_ = false;
-  t_fm_status status_ = FM_FAILED;
+  std::mutex m_mutex;
+  std::condition_variable m_cv;
+  bool m_done = false;
+  t_fm_status m_status = FM_FAILED;
 };
 
 bool WriteAll(int fd, const char* data, size_t size) {

@@ -24,7 +24,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 
-std::mutex IMImage::mutex_;
+std::mutex IMImage::m_mutex;
 
 const char* const IMImage::DEFAULT_AVATAR = "defaultavatar";
 const char* const IMImage::AD_IMAGE = "__pub__";
@@ -373,7 +373,7 @@ std::string IMImage::Store(const std::string& base, t_image_type type, const uns
   // The bytes go to disk before the lock is taken; under it, the file only changes names.
   std::string directory = Config::GetUserPath();
   std::string written = WriteTemporary(directory, data, length);
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::string extension = ExtensionOf(type);
   std::string stem = directory + EncodeFileName(base) + ".";
   std::string path = stem + extension;
@@ -398,7 +398,7 @@ void IMImage::RemoveFiles(const std::string& base) {
 
 void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
   TRACE_START_ARGS("%s, %d, %d", login.c_str(), small, lock);
-  std::unique_lock<std::mutex> guard(mutex_, std::defer_lock);
+  std::unique_lock<std::mutex> guard(m_mutex, std::defer_lock);
   if (lock) guard.lock();
   std::string base = AvatarName(login);
   RemoveFiles(small ? base + "_s" : base);
@@ -407,7 +407,7 @@ void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
 
 void IMImage::RemoveImage(const std::string& name, bool lock) {
   TRACE_START_ARGS("%s, %d", name.c_str(), lock);
-  std::unique_lock<std::mutex> guard(mutex_, std::defer_lock);
+  std::unique_lock<std::mutex> guard(m_mutex, std::defer_lock);
   if (lock) guard.lock();
   RemoveFiles(name);
   TRACE_END();
@@ -439,7 +439,7 @@ std::string IMImage::GetExtension(const std::string& name) {
 
 unsigned char* IMImage::GetImageBuffer(const std::string& path, t_image_type* type, unsigned long* length) {
   TRACE_START_ARGS("%s", path.c_str());
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (length) *length = 0;
   FILE* file = fopen(path.c_str(), "rbe");
   if (!file) {
@@ -498,7 +498,7 @@ unsigned char* IMImage::GenerateHash(const std::string& name, bool small, unsign
   TRACE_START_ARGS("%s, %d", name.c_str(), small);
   unsigned char* result = static_cast<unsigned char*>(calloc(kHashLength, 1));
   if (length) *length = kHashLength;
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::string path = FindStoredFile(small ? name + "_s" : name);
   if (path.empty()) {
     TRACE_END_RESULT("not found");
@@ -543,7 +543,7 @@ wxBitmapType IMImage::GetBitmapType(const std::string& fileName) {
 
 wxBitmap IMImage::GetImage(const std::string& name, bool small) {
   TRACE_START_ARGS("%s, %d", name.c_str(), small);
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::string path = FindStoredFile(small ? name + "_s" : name);
   wxBitmap bitmap;
   if (path.empty()) {

@@ -97,7 +97,7 @@ class IMImage {
   static std::string FindStoredFile(const std::string& base);
 
   // Serialises the stores and reads of image files; not recursive.
-  static std::mutex mutex_;
+  static std::mutex m_mutex;
 };
 
 #endif

@@ -33,65 +33,65 @@ std::string RandomSuffix() {
 // path never holds a partial file; it is renamed there once complete.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(const std::string& finalPath) : finalPath_(finalPath) {
+  explicit TemporaryFile(const std::string& finalPath) : m_finalPath(finalPath) {
     std::string::size_type slash = finalPath.rfind('/');
     std::string directory = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
     // Created with the mode of any new file of the user (the umask applies), so that it needs
     // no change of mode at the end: the umask is process-wide, and changing it, even for a
     // moment, would hand its value to files other threads create meanwhile.
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
       std::string candidate = directory + "." + name + ".part-" + RandomSuffix();
-      fd_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ >= 0)
-        path_ = candidate;
+      m_fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (m_fd >= 0)
+        m_path = candidate;
       else if (errno != EEXIST)
         break;
     }
-    buffer_.reserve(kBuffer);
+    m_buffer.reserve(kBuffer);
   }
   ~TemporaryFile() { Discard(); }
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return m_fd >= 0; }
   bool Write(const uint8_t* data, size_t size) {
-    if (buffer_.size() + size > kBuffer && !Flush()) return false;
-    buffer_.insert(buffer_.end(), data, data + size);
+    if (m_buffer.size() + size > kBuffer && !Flush()) return false;
+    m_buffer.insert(m_buffer.end(), data, data + size);
     return true;
   }
   // Moves the complete file to its final name (replacing what was there).
   bool Commit() {
-    if (fd_ < 0 || !Flush()) return false;
-    bool ok = close(fd_) == 0;
-    fd_ = -1;
-    if (ok && rename(path_.c_str(), finalPath_.c_str()) == 0) {
-      path_.clear();
+    if (m_fd < 0 || !Flush()) return false;
+    bool ok = close(m_fd) == 0;
+    m_fd = -1;
+    if (ok && rename(m_path.c_str(), m_finalPath.c_str()) == 0) {
+      m_path.clear();
       return true;
     }
     return false;
   }
   void Discard() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-    if (!path_.empty()) unlink(path_.c_str());
-    path_.clear();
+    if (m_fd >= 0) close(m_fd);
+    m_fd = -1;
+    if (!m_path.empty()) unlink(m_path.c_str());
+    m_path.clear();
   }
 
  private:
   static constexpr size_t kBuffer = 64 * 1024;
   bool Flush() {
     size_t done = 0;
-    while (done < buffer_.size()) {
-      ssize_t written = write(fd_, buffer_.data() + done, buffer_.size() - done);
+    while (done < m_buffer.size()) {
+      ssize_t written = write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
       if (written < 0 && errno == EINTR) continue;
       if (written <= 0) return false;
       done += static_cast<size_t>(written);
     }
-    buffer_.clear();
+    m_buffer.clear();
     return true;
   }
-  std::string finalPath_;
-  std::string path_;
-  int fd_ = -1;
-  std::vector<uint8_t> buffer_;
+  std::string m_finalPath;
+  std::string m_path;
+  int m_fd = -1;
+  std::vector<uint8_t> m_buffer;
 };
 
 }  // namespace
@@ -99,64 +99,64 @@ class TemporaryFile {
 FileDownload::FileDownload(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
                            const std::string& fileKey, int64_t size, const std::string& host, int port,
                            const std::string& fileName, const std::string& localPath)
-    : ownLogin_(ownLogin),
-      peerLogin_(peerLogin),
-      site_(site),
-      fileKey_(fileKey),
-      host_(host),
-      port_(port),
-      fileName_(fileName),
-      localPath_(localPath),
-      size_(size),
-      running_(std::make_shared<TransferControl>(true)) {}
+    : m_ownLogin(ownLogin),
+      m_peerLogin(peerLogin),
+      m_site(site),
+      m_fileKey(fileKey),
+      m_host(host),
+      m_port(port),
+      m_fileName(fileName),
+      m_localPath(localPath),
+      m_size(size),
+      m_running(std::make_shared<TransferControl>(true)) {}
 
 void FileDownload::Cancel() {
   TRACE_STARTEND();
-  running_->Stop();
+  m_running->Stop();
 }
 
 void FileDownload::Report(t_fm_status status, int64_t transferred, int64_t size, double speed) const {
-  FileServer::Report(status, peerLogin_, site_, fileName_, fileKey_, fileKey_, host_, port_, true, transferred, size,
+  FileServer::Report(status, m_peerLogin, m_site, m_fileName, m_fileKey, m_fileKey, m_host, m_port, true, transferred, size,
                      speed);
 }
 
 void FileDownload::operator()() {
-  TRACE_START_ARGS("%s, %s", fileKey_.c_str(), localPath_.c_str());
-  FileServer::RegisterDownload(fileKey_, running_, m_owner);
+  TRACE_START_ARGS("%s, %s", m_fileKey.c_str(), m_localPath.c_str());
+  FileServer::RegisterDownload(m_fileKey, m_running, m_owner);
   FileTransferLink link;
-  TemporaryFile file(localPath_);
+  TemporaryFile file(m_localPath);
   if (!file.IsOpen()) {
-    TRACE_ERROR("cannot write beside %s: %s", localPath_.c_str(), std::strerror(errno));
-    Report(FM_FAILED, 0, size_, 0);
-    FileServer::UnregisterDownload(fileKey_, running_);
+    TRACE_ERROR("cannot write beside %s: %s", m_localPath.c_str(), std::strerror(errno));
+    Report(FM_FAILED, 0, m_size, 0);
+    FileServer::UnregisterDownload(m_fileKey, m_running);
     TRACE_END();
     return;
   }
-  TRACE_INFO("FileManager::DownloadFile Ouverture de la connexion vers %s", host_.c_str());
-  if (!link.ConnectTo(host_, static_cast<unsigned short>(port_), connectTimeoutMs)) {
+  TRACE_INFO("FileManager::DownloadFile Ouverture de la connexion vers %s", m_host.c_str());
+  if (!link.ConnectTo(m_host, static_cast<unsigned short>(m_port), connectTimeoutMs)) {
     TRACE_INFO("FileManager::Erreur d'ouverture");
     // Nothing of the file is left beside the chosen path once the outcome is told.
     file.Discard();
-    Report(FM_HOST_UNREACHABLE, 0, size_, 0);
+    Report(FM_HOST_UNREACHABLE, 0, m_size, 0);
     TRACE_INFO("delete filetransfert");
-    FileServer::UnregisterDownload(fileKey_, running_);
+    FileServer::UnregisterDownload(m_fileKey, m_running);
     TRACE_END();
     return;
   }
   // From here a cancel shuts the connection down, which ends any wait for the sender.
-  running_->Attach(link.Descriptor());
+  m_running->Attach(link.Descriptor());
 
   t_fm_status outcome = FM_FAILED;
   int64_t received = 0;
-  int64_t reportedSize = size_;
+  int64_t reportedSize = m_size;
   TransferSpeed speed;
   C2C_Request_t ask;
   std::memset(&ask, 0, sizeof ask);
   ask.present = C2C_Request_PR_askforfile;
-  ask.choice.askforfile.login.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(ownLogin_.data()));
-  ask.choice.askforfile.login.size = static_cast<int>(ownLogin_.size());
-  ask.choice.askforfile.fileKey.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(fileKey_.data()));
-  ask.choice.askforfile.fileKey.size = static_cast<int>(fileKey_.size());
+  ask.choice.askforfile.login.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(m_ownLogin.data()));
+  ask.choice.askforfile.login.size = static_cast<int>(m_ownLogin.size());
+  ask.choice.askforfile.fileKey.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(m_fileKey.data()));
+  ask.choice.askforfile.fileKey.size = static_cast<int>(m_fileKey.size());
   C2C_Request_t* answer = nullptr;
   bool accepted = false;
   if (!link.Send(ask)) {
@@ -169,7 +169,7 @@ void FileDownload::operator()() {
   } else if (!answer->choice.askforfile_ack.status) {
     TRACE_INFO("No file");
     outcome = FM_NOT_AVAILABLE;
-  } else if (!answer->choice.askforfile_ack.size || *answer->choice.askforfile_ack.size != size_) {
+  } else if (!answer->choice.askforfile_ack.size || *answer->choice.askforfile_ack.size != m_size) {
     TRACE_INFO("incorrect size");
     outcome = FM_NOT_AVAILABLE;
   } else {
@@ -177,16 +177,16 @@ void FileDownload::operator()() {
   }
   FileTransferLink::FreeRequest(answer);
 
-  if (!running_->Running()) {
+  if (!m_running->Running()) {
     accepted = false;
     outcome = FM_CANCELLED;  // cancelled while the sender was being asked
   } else if (accepted) {
     TRACE_INFO("Récupération du fichier");
-    Report(FM_STARTED, 0, size_, 0);
+    Report(FM_STARTED, 0, m_size, 0);
     speed.Restart();
     bool interrupted = false;
     bool broken = false;
-    while (received < size_ && running_->Running()) {
+    while (received < m_size && m_running->Running()) {
       C2C_Request_t* message = link.Receive(readTimeoutMs);
       if (!message || message->present != C2C_Request_PR_file) {
         // A sender that stops its upload resets the connection rather than send the rest.
@@ -196,7 +196,7 @@ void FileDownload::operator()() {
       }
       const FileData_t& data = message->choice.file.fileData;
       // Never more than the announced size, whatever the peer sends.
-      if (data.size < 0 || received + data.size > size_) {
+      if (data.size < 0 || received + data.size > m_size) {
         TRACE_ERROR("part beyond the announced size");
         FileTransferLink::FreeRequest(message);
         broken = true;
@@ -210,13 +210,13 @@ void FileDownload::operator()() {
         broken = true;
         break;
       }
-      Report(FM_IN_PROGRESS, received, size_, speed.Running(received));
+      Report(FM_IN_PROGRESS, received, m_size, speed.Running(received));
     }
-    if (!running_->Running()) {
+    if (!m_running->Running()) {
       outcome = FM_CANCELLED;
     } else if (interrupted) {
       outcome = FM_INTERRUPTED;
-    } else if (received == size_ && !broken && file.Commit()) {
+    } else if (received == m_size && !broken && file.Commit()) {
       TRACE_INFO("Transfert ok");
       outcome = FM_COMPLETE;
     } else {
@@ -226,13 +226,13 @@ void FileDownload::operator()() {
   }
   if (outcome != FM_COMPLETE) file.Discard();
   if (outcome == FM_COMPLETE)
-    Report(FM_COMPLETE, size_, size_, speed.Final(size_));
+    Report(FM_COMPLETE, m_size, m_size, speed.Final(m_size));
   else
     Report(outcome, outcome == FM_NOT_AVAILABLE ? 0 : received, reportedSize, speed.Final(received));
   TRACE_INFO("Fermeture de la connexion");
-  running_->Detach();
+  m_running->Detach();
   link.Close();
   TRACE_INFO("delete filetransfert");
-  FileServer::UnregisterDownload(fileKey_, running_);
+  FileServer::UnregisterDownload(m_fileKey, m_running);
   TRACE_END();
 }

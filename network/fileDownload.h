@@ -26,16 +26,16 @@ class FileDownload {
   friend class FileServer;
   void Report(t_fm_status status, int64_t transferred, int64_t size, double speed) const;
 
-  std::string ownLogin_;
-  std::string peerLogin_;
-  std::string site_;
-  std::string fileKey_;
-  std::string host_;
-  int port_;
-  std::string fileName_;
-  std::string localPath_;
-  int64_t size_;
-  TransferToken running_;
+  std::string m_ownLogin;
+  std::string m_peerLogin;
+  std::string m_site;
+  std::string m_fileKey;
+  std::string m_host;
+  int m_port;
+  std::string m_fileName;
+  std::string m_localPath;
+  int64_t m_size;
+  TransferToken m_running;
   uint64_t m_owner = 0;  // the server that runs it
 };
 

@@ -134,31 +134,31 @@ struct FileServer::RelayStreams {
 
 FileServer::FileServer(const std::string& port)
     : m_id(++TheShared().lastId),
-      port_(port),
-      relay_(std::make_shared<RelayStreams>()),
-      listener_(std::make_shared<ListenerState>()) {
+      m_port(port),
+      m_relay(std::make_shared<RelayStreams>()),
+      m_listener(std::make_shared<ListenerState>()) {
   TRACE_START_ARGS("%s", port.c_str());
   TRACE_END();
 }
 
 void FileServer::SetPort(const std::string& port) {
   TRACE_START_ARGS("%s", port.c_str());
-  port_ = port;
+  m_port = port;
   TRACE_END();
 }
 
 bool FileServer::Listen() {
-  TRACE_START_ARGS("%s", port_.c_str());
-  std::shared_ptr<ListenerState> state = listener_;
+  TRACE_START_ARGS("%s", m_port.c_str());
+  std::shared_ptr<ListenerState> state = m_listener;
   std::lock_guard<std::mutex> lock(state->mutex);
   if (state->fd >= 0) {
     TRACE_END_RESULT("already listening");
     return true;
   }
   char* end = nullptr;
-  long port = std::strtol(port_.c_str(), &end, 10);
-  if (port_.empty() || *end != '\0' || port < 0 || port > 65535) {
-    TRACE_ERROR("error accept: bad port %s", port_.c_str());
+  long port = std::strtol(m_port.c_str(), &end, 10);
+  if (m_port.empty() || *end != '\0' || port < 0 || port > 65535) {
+    TRACE_ERROR("error accept: bad port %s", m_port.c_str());
     TRACE_END();
     return false;
   }
@@ -175,13 +175,13 @@ bool FileServer::Listen() {
   return true;
 }
 
-unsigned short FileServer::GetBoundPort() const { return listener_->boundPort; }
+unsigned short FileServer::GetBoundPort() const { return m_listener->boundPort; }
 
-bool FileServer::IsRunning() const { return listener_->running; }
+bool FileServer::IsRunning() const { return m_listener->running; }
 
 void FileServer::operator()() {
   TRACE_START();
-  std::shared_ptr<ListenerState> state = listener_;
+  std::shared_ptr<ListenerState> state = m_listener;
   if (state->closed || !Listen()) {
     TRACE_END_RESULT("not listening");
     return;
@@ -252,11 +252,11 @@ void FileServer::Close(bool clear) {
     shared.offers.remove_if([this](const Offer& offer) { return offer.owner == m_id; });
   }
   if (clear) {
-    std::lock_guard<std::mutex> lock(relay_->mutex);
-    for (auto& stream : relay_->streams) fclose(stream.second);
-    relay_->streams.clear();
+    std::lock_guard<std::mutex> lock(m_relay->mutex);
+    for (auto& stream : m_relay->streams) fclose(stream.second);
+    m_relay->streams.clear();
   }
-  std::shared_ptr<ListenerState> state = listener_;
+  std::shared_ptr<ListenerState> state = m_listener;
   state->closed = true;
   state->running = false;
   if (state->wake[1] >= 0) {
@@ -266,7 +266,7 @@ void FileServer::Close(bool clear) {
   }
   // The old socket closes with the last copy that holds it; the next listener thread started
   // from this object gets a socket of its own.
-  listener_ = std::make_shared<ListenerState>();
+  m_listener = std::make_shared<ListenerState>();
   TRACE_END();
 }
 
@@ -313,13 +313,13 @@ void FileServer::CancelFile(const std::string& fileKey) {
 
 void FileServer::CloseRelayStreams(const std::string& fileKey) {
   const std::string suffix = " " + fileKey;
-  std::lock_guard<std::mutex> lock(relay_->mutex);
-  for (auto it = relay_->streams.begin(); it != relay_->streams.end();) {
+  std::lock_guard<std::mutex> lock(m_relay->mutex);
+  for (auto it = m_relay->streams.begin(); it != m_relay->streams.end();) {
     const std::string& key = it->first;
     if (key.size() >= suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
       TRACE_INFO("relayed stream %s closed", key.c_str());
       fclose(it->second);
-      it = relay_->streams.erase(it);
+      it = m_relay->streams.erase(it);
     } else {
       ++it;
     }
@@ -416,8 +416,8 @@ bool FileServer::Register(const std::string& login, const std::string& fileKey, 
     TRACE_END_RESULT("cannot open");
     return false;
   }
-  std::lock_guard<std::mutex> lock(relay_->mutex);
-  FILE*& slot = relay_->streams[login + " " + fileKey];
+  std::lock_guard<std::mutex> lock(m_relay->mutex);
+  FILE*& slot = m_relay->streams[login + " " + fileKey];
   if (slot) fclose(slot);
   slot = stream;
   TRACE_END();
@@ -426,9 +426,9 @@ bool FileServer::Register(const std::string& login, const std::string& fileKey, 
 
 int64_t FileServer::GetPosition(const std::string& login, const std::string& fileKey) {
   TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
-  std::lock_guard<std::mutex> lock(relay_->mutex);
-  auto it = relay_->streams.find(login + " " + fileKey);
-  int64_t position = it == relay_->streams.end() ? 0 : static_cast<int64_t>(ftello(it->second));
+  std::lock_guard<std::mutex> lock(m_relay->mutex);
+  auto it = m_relay->streams.find(login + " " + fileKey);
+  int64_t position = it == m_relay->streams.end() ? 0 : static_cast<int64_t>(ftello(it->second));
   TRACE_END_RESULT("%lld", static_cast<long long>(position));
   return position;
 }
@@ -442,15 +442,15 @@ void FileServer::WritePart(const std::string& login, const std::string& fileKey,
 
 FileData_t* FileServer::ReadPart(const std::string& login, const std::string& fileKey) {
   TRACE_START_ARGS("%s, %s", login.c_str(), fileKey.c_str());
-  std::lock_guard<std::mutex> lock(relay_->mutex);
-  auto it = relay_->streams.find(login + " " + fileKey);
-  if (it == relay_->streams.end()) {
+  std::lock_guard<std::mutex> lock(m_relay->mutex);
+  auto it = m_relay->streams.find(login + " " + fileKey);
+  if (it == m_relay->streams.end()) {
     TRACE_END_RESULT("no stream");
     return nullptr;
   }
   if (feof(it->second)) {
     fclose(it->second);
-    relay_->streams.erase(it);
+    m_relay->streams.erase(it);
     TRACE_END_RESULT("end of file");
     return nullptr;
   }

@@ -66,7 +66,7 @@ class FileServer {
   // listens anew.
   void Close(bool clear);
   void SetPort(const std::string& port);
-  const std::string& GetPort() const { return port_; }
+  const std::string& GetPort() const { return m_port; }
 
   // Offers a file and returns its size, or -1 (nothing offered) when it is not a readable
   // regular file.
@@ -121,9 +121,9 @@ class FileServer {
   void CloseRelayStreams(const std::string& fileKey);
 
   uint64_t m_id;  // shared by the copies of this server
-  std::string port_;
-  std::shared_ptr<RelayStreams> relay_;
-  std::shared_ptr<ListenerState> listener_;
+  std::string m_port;
+  std::shared_ptr<RelayStreams> m_relay;
+  std::shared_ptr<ListenerState> m_listener;
 };
 
 #endif

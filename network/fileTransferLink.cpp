@@ -40,47 +40,47 @@ constexpr size_t kReadWindow = 128 * 1024;
 }  // namespace
 
 FileTransferLink::FileTransferLink(int fd)
-    : fd_(fd), in_(kReadWindow), decoder_(&asn_DEF_C2C_Request, kMaxMessage) {
+    : m_fd(fd), m_in(kReadWindow), m_decoder(&asn_DEF_C2C_Request, kMaxMessage) {
   // The read window holds a whole message of the largest size accepted.
-  decoder_.WaitForWholeValues();
-  if (fd_ >= 0) MakeBlocking();
+  m_decoder.WaitForWholeValues();
+  if (m_fd >= 0) MakeBlocking();
 }
 
 // Reads block, with time-outs on their waits: one system call per read. Writes wait for room
 // with poll, so that a stop is seen while a slow peer holds them up.
 void FileTransferLink::MakeBlocking() {
-  int flags = fcntl(fd_, F_GETFL, 0);
-  if (flags >= 0) fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  int flags = fcntl(m_fd, F_GETFL, 0);
+  if (flags >= 0) fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
   timeval timeout{writeTimeoutMs / 1000, (writeTimeoutMs % 1000) * 1000};
-  setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  readTimeoutSet_ = -1;
+  setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+  m_readTimeoutSet = -1;
 }
 
 bool FileTransferLink::SetReadTimeout(long long ms) {
   // Only changed when the wait left has become noticeably shorter than the one set (a longer
   // wait is served by waiting again): a steady stream costs no extra calls.
-  if (readTimeoutSet_ >= 0 && ms > readTimeoutSet_ - 200) return true;
+  if (m_readTimeoutSet >= 0 && ms > m_readTimeoutSet - 200) return true;
   if (ms < 1) ms = 1;
   timeval timeout{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>((ms % 1000) * 1000)};
-  readTimeoutSet_ = ms;
-  return setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0;
+  m_readTimeoutSet = ms;
+  return setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0;
 }
 
 FileTransferLink::~FileTransferLink() { Close(); }
 
 void FileTransferLink::Close() {
-  if (fd_ >= 0) {
-    TRACE_INFO("close connection %d", fd_);
-    close(fd_);
-    fd_ = -1;
+  if (m_fd >= 0) {
+    TRACE_INFO("close connection %d", m_fd);
+    close(m_fd);
+    m_fd = -1;
   }
 }
 
 void FileTransferLink::Abort() {
-  if (fd_ < 0) return;
+  if (m_fd < 0) return;
   linger now{1, 0};
-  setsockopt(fd_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
-  TRACE_INFO("abort connection %d", fd_);
+  setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+  TRACE_INFO("abort connection %d", m_fd);
   Close();
 }
 
@@ -97,7 +97,7 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
     return false;
   }
   long long deadline = NowMs() + timeoutMs;
-  for (addrinfo* address = addresses; address && fd_ < 0; address = address->ai_next) {
+  for (addrinfo* address = addresses; address && m_fd < 0; address = address->ai_next) {
     int fd = socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol);
     if (fd < 0) continue;
     int result = connect(fd, address->ai_addr, address->ai_addrlen);
@@ -112,25 +112,25 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
       }
     }
     if (result == 0)
-      fd_ = fd;
+      m_fd = fd;
     else
       close(fd);
   }
   freeaddrinfo(addresses);
-  begin_ = end_ = 0;
-  peerReset_ = false;
-  decoder_.Reset();
-  if (fd_ >= 0) MakeBlocking();
-  TRACE_END_RESULT("%s", fd_ >= 0 ? "connected" : "failed");
-  return fd_ >= 0;
+  m_begin = m_end = 0;
+  m_peerReset = false;
+  m_decoder.Reset();
+  if (m_fd >= 0) MakeBlocking();
+  TRACE_END_RESULT("%s", m_fd >= 0 ? "connected" : "failed");
+  return m_fd >= 0;
 }
 
 bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs, bool stoppable) {
-  const bool watch = stoppable && stopped_;
+  const bool watch = stoppable && m_stopped;
   // The time-out runs from the last progress: a slow peer that keeps taking bytes is served.
   long long deadline = NowMs() + timeoutMs;
   while (size > 0) {
-    ssize_t sent = send(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+    ssize_t sent = send(m_fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
       data += sent;
       size -= static_cast<size_t>(sent);
@@ -140,14 +140,14 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs,
     if (sent < 0 && errno == EINTR) continue;
     const bool full = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
     const long long left = deadline - NowMs();
-    if (full && watch && stopped_()) {
+    if (full && watch && m_stopped()) {
       TRACE_INFO("write stopped with %zu bytes left", size);
-      writeStopped_ = true;
+      m_writeStopped = true;
       return false;
     }
     if (full && left > 0) {
       // The peer is slow: wait for room, looking at the stop condition several times a second.
-      pollfd p{fd_, POLLOUT, 0};
+      pollfd p{m_fd, POLLOUT, 0};
       poll(&p, 1, static_cast<int>(watch && left > 100 ? 100 : left));
       continue;
     }
@@ -161,17 +161,17 @@ bool FileTransferLink::Send(const C2C_Request_t& request) { return Queue(request
 
 bool FileTransferLink::SendWithin(const C2C_Request_t& request, int timeoutMs) {
   if (!Queue(request)) return false;
-  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), timeoutMs, false);
-  out_.clear();
+  bool ok = m_fd >= 0 && !m_writeStopped && WriteAll(m_out.data(), m_out.size(), timeoutMs, false);
+  m_out.clear();
   return ok;
 }
 
 bool FileTransferLink::DrainedWithin(int timeoutMs) {
-  if (fd_ < 0) return false;
+  if (m_fd < 0) return false;
   const long long deadline = NowMs() + timeoutMs;
   for (;;) {
     int queued = 0;
-    if (ioctl(fd_, SIOCOUTQ, &queued) != 0) return false;
+    if (ioctl(m_fd, SIOCOUTQ, &queued) != 0) return false;
     if (queued == 0) return true;
     long long left = deadline - NowMs();
     if (left <= 0) {
@@ -183,36 +183,36 @@ bool FileTransferLink::DrainedWithin(int timeoutMs) {
 }
 
 bool FileTransferLink::Queue(const C2C_Request_t& request) {
-  if (fd_ < 0) return false;
+  if (m_fd < 0) return false;
   char errors[256];
   size_t errorsLength = sizeof errors;
   if (asn_check_constraints(&asn_DEF_C2C_Request, &request, errors, &errorsLength) != 0) {
     TRACE_ERROR("Cannot encode C2C-Request: %s", errors);
     return false;
   }
-  size_t before = out_.size();
-  asn_enc_rval_t encoded = der_encode(&asn_DEF_C2C_Request, const_cast<C2C_Request_t*>(&request), AppendBytes, &out_);
+  size_t before = m_out.size();
+  asn_enc_rval_t encoded = der_encode(&asn_DEF_C2C_Request, const_cast<C2C_Request_t*>(&request), AppendBytes, &m_out);
   if (encoded.encoded < 0) {
     TRACE_ERROR("Cannot encode C2C-Request: %s", encoded.failed_type ? encoded.failed_type->name : "?");
-    out_.resize(before);
+    m_out.resize(before);
     return false;
   }
   return true;
 }
 
 bool FileTransferLink::Flush() {
-  bool ok = fd_ >= 0 && !writeStopped_ && WriteAll(out_.data(), out_.size(), writeTimeoutMs, true);
-  out_.clear();
+  bool ok = m_fd >= 0 && !m_writeStopped && WriteAll(m_out.data(), m_out.size(), writeTimeoutMs, true);
+  m_out.clear();
   return ok;
 }
 
 bool FileTransferLink::Fill(long long deadline) {
-  if (begin_ == end_) {
-    begin_ = end_ = 0;
-  } else if (in_.size() - end_ < kMaxMessage && begin_ > 0) {
-    std::memmove(in_.data(), in_.data() + begin_, end_ - begin_);
-    end_ -= begin_;
-    begin_ = 0;
+  if (m_begin == m_end) {
+    m_begin = m_end = 0;
+  } else if (m_in.size() - m_end < kMaxMessage && m_begin > 0) {
+    std::memmove(m_in.data(), m_in.data() + m_begin, m_end - m_begin);
+    m_end -= m_begin;
+    m_begin = 0;
   }
   for (;;) {
     long long left = deadline - NowMs();
@@ -220,15 +220,15 @@ bool FileTransferLink::Fill(long long deadline) {
       TRACE_INFO("read time-out");
       return false;
     }
-    ssize_t got = recv(fd_, in_.data() + end_, in_.size() - end_, 0);
+    ssize_t got = recv(m_fd, m_in.data() + m_end, m_in.size() - m_end, 0);
     if (got > 0) {
-      end_ += static_cast<size_t>(got);
+      m_end += static_cast<size_t>(got);
       return true;
     }
     if (got == 0) return false;
     if (errno == ECONNRESET) {
       TRACE_INFO("connection reset by the peer");
-      peerReset_ = true;
+      m_peerReset = true;
       return false;
     }
     if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) return false;
@@ -236,27 +236,27 @@ bool FileTransferLink::Fill(long long deadline) {
 }
 
 C2C_Request_t* FileTransferLink::Receive(int timeoutMs) {
-  if (fd_ < 0) return nullptr;
+  if (m_fd < 0) return nullptr;
   long long deadline = NowMs() + timeoutMs;
   for (;;) {
-    if (end_ > begin_) {
-      asn1::DecodeResult result = decoder_.Decode(in_.data() + begin_, end_ - begin_);
-      begin_ += result.consumed;
-      if (result.status == asn1::DecodeStatus::kComplete) return static_cast<C2C_Request_t*>(decoder_.Take());
+    if (m_end > m_begin) {
+      asn1::DecodeResult result = m_decoder.Decode(m_in.data() + m_begin, m_end - m_begin);
+      m_begin += result.consumed;
+      if (result.status == asn1::DecodeStatus::kComplete) return static_cast<C2C_Request_t*>(m_decoder.Take());
       if (result.status == asn1::DecodeStatus::kFailed) {
-        if (decoder_.Failure() == asn1::DecodeFailure::kAnnouncedTooLong) {
-          TRACE_ERROR("message of %ld bytes refused", static_cast<long>(decoder_.FailedLength()));
-        } else if (decoder_.Failure() == asn1::DecodeFailure::kConstraint) {
-          TRACE_ERROR("constraint failed: %s", decoder_.Error().c_str());
+        if (m_decoder.Failure() == asn1::DecodeFailure::kAnnouncedTooLong) {
+          TRACE_ERROR("message of %ld bytes refused", static_cast<long>(m_decoder.FailedLength()));
+        } else if (m_decoder.Failure() == asn1::DecodeFailure::kConstraint) {
+          TRACE_ERROR("constraint failed: %s", m_decoder.Error().c_str());
         } else {
           TRACE_ERROR("undecodable message");
         }
         return nullptr;
       }
       // A message that cannot go on with a message's worth of bytes in hand is over the limit.
-      if (end_ - begin_ >= kMaxMessage) {
+      if (m_end - m_begin >= kMaxMessage) {
         TRACE_ERROR("undecodable message");
-        decoder_.Reset();
+        m_decoder.Reset();
         return nullptr;
       }
     }
@@ -265,10 +265,10 @@ C2C_Request_t* FileTransferLink::Receive(int timeoutMs) {
 }
 
 bool FileTransferLink::PeerSentMore() {
-  if (fd_ < 0) return true;
-  if (end_ > begin_) return true;
+  if (m_fd < 0) return true;
+  if (m_end > m_begin) return true;
   char byte;
-  ssize_t got = recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  ssize_t got = recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
   if (got > 0 || got == 0) return true;
   return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
 }

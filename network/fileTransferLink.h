@@ -27,15 +27,15 @@ class FileTransferLink {
 
   // Connects to host:port (name or address) within timeoutMs. False when it cannot.
   bool ConnectTo(const std::string& host, unsigned short port, int timeoutMs);
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return m_fd >= 0; }
   // The socket, -1 when none (to shut it down from another thread while it is open).
-  int Descriptor() const { return fd_; }
+  int Descriptor() const { return m_fd; }
   void Close();
   // Closes at once, dropping what the system still holds to send: the peer is told by a reset
   // rather than after the queued bytes, which a slow peer may take many seconds to read.
   void Abort();
   // True when the peer reset the connection (it stopped the transfer without a word).
-  bool PeerReset() const { return peerReset_; }
+  bool PeerReset() const { return m_peerReset; }
 
   // Checks, encodes and writes one message; false when it fails the check or cannot be
   // written within the write time-out.
@@ -46,8 +46,8 @@ class FileTransferLink {
   bool Flush();
   // Writes give up as soon as stopped() is true (looked at while a slow peer keeps them
   // waiting), leaving the connection mid-message: WriteStopped tells, and only Abort is left.
-  void StopWritesWhen(std::function<bool()> stopped) { stopped_ = std::move(stopped); }
-  bool WriteStopped() const { return writeStopped_; }
+  void StopWritesWhen(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
+  bool WriteStopped() const { return m_writeStopped; }
   // Sends one message within timeoutMs, whatever the stop condition says.
   bool SendWithin(const C2C_Request_t& request, int timeoutMs);
   // Waits up to timeoutMs until the peer has taken every byte written; false when it has not.
@@ -72,16 +72,16 @@ class FileTransferLink {
   // Reads what is available into the buffer, waiting until deadline; false on end or error.
   bool Fill(long long deadline);
 
-  int fd_;
-  std::vector<uint8_t> out_;
-  std::vector<uint8_t> in_;
-  size_t begin_ = 0;  // first unread byte of in_
-  size_t end_ = 0;    // one past the last received byte of in_
-  asn1::BerDecoder decoder_;  // holds a message whose bytes arrive over several reads
-  long long readTimeoutSet_ = -1;  // the socket's receive time-out in ms, -1 when unknown
-  bool peerReset_ = false;
-  std::function<bool()> stopped_;
-  bool writeStopped_ = false;
+  int m_fd;
+  std::vector<uint8_t> m_out;
+  std::vector<uint8_t> m_in;
+  size_t m_begin = 0;  // first unread byte of m_in
+  size_t m_end = 0;    // one past the last received byte of m_in
+  asn1::BerDecoder m_decoder;  // holds a message whose bytes arrive over several reads
+  long long m_readTimeoutSet = -1;  // the socket's receive time-out in ms, -1 when unknown
+  bool m_peerReset = false;
+  std::function<bool()> m_stopped;
+  bool m_writeStopped = false;
 };
 
 #endif

@@ -53,21 +53,21 @@ bool TellInterrupt(FileTransferLink& link) {
 
 FileUpload::FileUpload(int connection, const std::string& login, const std::string& fileKey,
                        std::shared_ptr<UploadSlot> slot, uint64_t owner)
-    : connection_(connection),
-      running_(std::make_shared<TransferControl>(false)),
+    : m_connection(connection),
+      m_running(std::make_shared<TransferControl>(false)),
       m_login(login),
-      fileKey_(fileKey),
+      m_fileKey(fileKey),
       m_slot(std::move(slot)),
       m_owner(owner) {}
 
 void FileUpload::Cancel() {
   TRACE_STARTEND();
-  running_->Stop();
+  m_running->Stop();
 }
 
 void FileUpload::operator()() {
   TRACE_START();
-  FileTransferLink link(connection_);
+  FileTransferLink link(m_connection);
   // The connection is given back before it is closed, so that the listener never shuts down
   // a descriptor that has been reused meanwhile.
   struct GiveBack {
@@ -85,7 +85,7 @@ void FileUpload::operator()() {
     return;
   }
   const std::string& login = m_login;
-  std::shared_ptr<const FileInfo> offer = FileServer::GetFileInfo(fileKey_);
+  std::shared_ptr<const FileInfo> offer = FileServer::GetFileInfo(m_fileKey);
   if (!offer) {
     TRACE_INFO("File not found in download list");
     SendAck(link, false, 0);
@@ -109,13 +109,13 @@ void FileUpload::operator()() {
     TRACE_END();
     return;
   }
-  const std::string transferKey = login + "@@@" + fileKey_;
-  running_->Start();
+  const std::string transferKey = login + "@@@" + m_fileKey;
+  m_running->Start();
   // A cancel ends a write that waits for a slow peer, not only the next batch.
-  TransferToken running = running_;
+  TransferToken running = m_running;
   link.StopWritesWhen([running] { return !running->Running(); });
-  FileServer::RegisterUpload(transferKey, running_, m_owner);
-  FileServer::Report(FM_STARTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, 0, size, 0);
+  FileServer::RegisterUpload(transferKey, m_running, m_owner);
+  FileServer::Report(FM_STARTED, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false, 0, size, 0);
 
   TRACE_INFO("send data");
   TransferSpeed speed;
@@ -146,7 +146,7 @@ void FileUpload::operator()() {
     }
     std::vector<size_t> lengths;
     for (size_t offset = 0; offset < static_cast<size_t>(got); offset += FileServer::kPartSize) {
-      if (!lengths.empty() && !running_->Running()) break;
+      if (!lengths.empty() && !m_running->Running()) break;
       size_t length = std::min(static_cast<size_t>(got) - offset, FileServer::kPartSize);
       part.choice.file.fileData.buf = buffer.data() + offset;
       part.choice.file.fileData.size = static_cast<int>(length);
@@ -159,10 +159,10 @@ void FileUpload::operator()() {
     }
     for (size_t length : lengths) {
       remaining -= static_cast<int64_t>(length);
-      FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+      FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false,
                          size - remaining, size, speed.Running(size - remaining));
     }
-    if (remaining < 1 || !running_->Running()) break;
+    if (remaining < 1 || !m_running->Running()) break;
     // A client sends nothing after its request; anything else (or its leaving) ends the upload.
     if (link.PeerSentMore()) {
       TRACE_ERROR("peer spoke or left during the transfer");
@@ -178,9 +178,9 @@ void FileUpload::operator()() {
   TRACE_INFO("send end");
   if (remaining == 0 && !shortRead) {
     TRACE_INFO("send ok");
-    FileServer::Report(FM_COMPLETE, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false, size, size,
+    FileServer::Report(FM_COMPLETE, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false, size, size,
                        speed.Final(size));
-  } else if (!running_->Running()) {
+  } else if (!m_running->Running()) {
     TRACE_ERROR("send interrupt");
     TRACE_INFO("Send request");
     if (!TellInterrupt(link)) {
@@ -191,16 +191,16 @@ void FileUpload::operator()() {
       link.Abort();
     }
     TRACE_INFO("Send request ok");
-    FileServer::Report(FM_INTERRUPTED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+    FileServer::Report(FM_INTERRUPTED, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false,
                        size - remaining, size, speed.Final(size - remaining));
   } else {
     TRACE_ERROR("send error");
-    FileServer::Report(FM_FAILED, login, offer->site, offer->path, fileKey_, transferKey, "", 0, false,
+    FileServer::Report(FM_FAILED, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false,
                        size - remaining, size, speed.Final(size - remaining));
   }
   TRACE_INFO("delete filetransfert");
   giveBack.Now();
-  FileServer::UnregisterUpload(transferKey, running_);
+  FileServer::UnregisterUpload(transferKey, m_running);
   TRACE_INFO("close file");
   close(file);
   TRACE_END();

@@ -23,10 +23,10 @@ class FileUpload {
   void operator()();
 
  private:
-  int connection_;
-  TransferToken running_;
+  int m_connection;
+  TransferToken m_running;
   std::string m_login;
-  std::string fileKey_;
+  std::string m_fileKey;
   std::shared_ptr<UploadSlot> m_slot;
   uint64_t m_owner;
 };

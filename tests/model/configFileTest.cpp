@@ -142,10 +142,10 @@ std::string Kept(Config* c) {
 
 class ConfigFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { Config::SetUserPath(dir_.path()); }
-  std::string SettingsPath() { return dir_.file(kConfigFileName); }
+  void SetUp() override { Config::SetUserPath(m_dir.path()); }
+  std::string SettingsPath() { return m_dir.file(kConfigFileName); }
 
-  TempDir dir_;
+  TempDir m_dir;
 };
 
 }  // namespace
@@ -407,14 +407,14 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileWhole) {
     SetConfigSaveFailureHook([step](const std::string& s) { return s == step; });
     EXPECT_FALSE(c->Save()) << step;
     EXPECT_EQ(before, ReadFile(SettingsPath())) << step;
-    EXPECT_EQ(std::vector<std::string>{kConfigFileName}, testsupport::ListDir(dir_.path())) << step;
+    EXPECT_EQ(std::vector<std::string>{kConfigFileName}, testsupport::ListDir(m_dir.path())) << step;
   }
   SetConfigSaveFailureHook(nullptr);
   EXPECT_TRUE(c->Save());
   EXPECT_NE(std::string::npos, ReadFile(SettingsPath()).find("<login>after</login>"));
 
   // A user directory that does not exist: nothing can be created.
-  Config::SetUserPath(dir_.file("missing/"));
+  Config::SetUserPath(m_dir.file("missing/"));
   EXPECT_FALSE(c->Save());
 }
 
@@ -608,8 +608,8 @@ TEST_F(ConfigFileTest, StaleSaveFilesAreRemovedButNotALiveSave) {
   char b = 0;
   ASSERT_EQ(1, read(ready[0], &b, 1));
   std::string live;
-  for (const std::string& name : FilesIn(dir_.path()))
-    if (!made.count(dir_.file(name))) live = dir_.file(name);
+  for (const std::string& name : FilesIn(m_dir.path()))
+    if (!made.count(m_dir.file(name))) live = m_dir.file(name);
   ASSERT_TRUE(makeOld(live));
 
   EXPECT_TRUE(Config::Load());  // no settings file yet

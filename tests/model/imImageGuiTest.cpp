@@ -107,51 +107,51 @@ bool Near(const wxColour& a, unsigned char r, unsigned char g, unsigned char b, 
 class ImageStore : public ::testing::Test {
  protected:
   void SetUp() override {
-    user_ = root_.path() + "home/user/";
-    ASSERT_EQ(0, mkdir((root_.path() + "home").c_str(), 0700));
-    ASSERT_EQ(0, mkdir(user_.c_str(), 0700));
-    Config::SetUserPath(user_);
-    Config::SetPath(root_.path() + "data/");
-    png_ = Encode(TwoColours(40, 20, *wxRED, *wxBLUE), wxBITMAP_TYPE_PNG);
-    gif_ = Encode(TwoColours(40, 20, *wxGREEN, *wxBLUE), wxBITMAP_TYPE_GIF);
-    jpg_ = Encode(TwoColours(40, 20, *wxRED, *wxWHITE), wxBITMAP_TYPE_JPEG);
+    m_user = m_root.path() + "home/user/";
+    ASSERT_EQ(0, mkdir((m_root.path() + "home").c_str(), 0700));
+    ASSERT_EQ(0, mkdir(m_user.c_str(), 0700));
+    Config::SetUserPath(m_user);
+    Config::SetPath(m_root.path() + "data/");
+    m_png = Encode(TwoColours(40, 20, *wxRED, *wxBLUE), wxBITMAP_TYPE_PNG);
+    m_gif = Encode(TwoColours(40, 20, *wxGREEN, *wxBLUE), wxBITMAP_TYPE_GIF);
+    m_jpg = Encode(TwoColours(40, 20, *wxRED, *wxWHITE), wxBITMAP_TYPE_JPEG);
   }
 
   std::string Put(const std::string& name, t_image_type type, const std::string& bytes) {
     return IMImage::StoreImage(name, type, Bytes(bytes), bytes.size());
   }
 
-  TempDir root_;
-  std::string user_;
-  std::string png_, gif_, jpg_;
+  TempDir m_root;
+  std::string m_user;
+  std::string m_png, m_gif, m_jpg;
 };
 
 }  // namespace
 
 TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
-  EXPECT_EQ(user_ + "bob.gif", IMImage::StoreAvatar("bob", false, IMAGE_GIF, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(m_user + "bob.gif", IMImage::StoreAvatar("bob", false, IMAGE_GIF, Bytes(m_gif), m_gif.size()));
   struct stat st;
-  ASSERT_EQ(0, stat((user_ + "bob.gif").c_str(), &st));
+  ASSERT_EQ(0, stat((m_user + "bob.gif").c_str(), &st));
   EXPECT_EQ(0600u, st.st_mode & 0777);
-  EXPECT_EQ(gif_, ReadFile(user_ + "bob.gif"));
+  EXPECT_EQ(m_gif, ReadFile(m_user + "bob.gif"));
 
-  EXPECT_EQ(user_ + "bob.png", IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(png_), png_.size()));
-  EXPECT_EQ(user_ + "bob_s.jpg", IMImage::StoreAvatar("bob", true, IMAGE_JPG, Bytes(jpg_), jpg_.size()));
-  EXPECT_EQ((std::set<std::string>{"bob.png", "bob_s.jpg"}), ListDir(user_));
+  EXPECT_EQ(m_user + "bob.png", IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(m_png), m_png.size()));
+  EXPECT_EQ(m_user + "bob_s.jpg", IMImage::StoreAvatar("bob", true, IMAGE_JPG, Bytes(m_jpg), m_jpg.size()));
+  EXPECT_EQ((std::set<std::string>{"bob.png", "bob_s.jpg"}), ListDir(m_user));
   // The large avatar's store leaves the small one alone, and the reverse.
-  EXPECT_EQ(user_ + "bob.jpg", IMImage::StoreAvatar("bob", false, IMAGE_JPG, Bytes(jpg_), jpg_.size()));
-  EXPECT_EQ(user_ + "bob_s.gif", IMImage::StoreAvatar("bob", true, IMAGE_GIF, Bytes(gif_), gif_.size()));
-  EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif"}), ListDir(user_));
+  EXPECT_EQ(m_user + "bob.jpg", IMImage::StoreAvatar("bob", false, IMAGE_JPG, Bytes(m_jpg), m_jpg.size()));
+  EXPECT_EQ(m_user + "bob_s.gif", IMImage::StoreAvatar("bob", true, IMAGE_GIF, Bytes(m_gif), m_gif.size()));
+  EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif"}), ListDir(m_user));
 
-  EXPECT_EQ(user_ + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, IMAGE_PNG, png_));
-  EXPECT_EQ(user_ + "__pub__.jpg", Put(IMImage::AD_IMAGE, IMAGE_JPG, jpg_));
-  EXPECT_EQ(user_ + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), IMAGE_PNG, png_));
-  EXPECT_EQ(user_ + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", IMAGE_PNG, Bytes(png_), png_.size()));
-  EXPECT_EQ(user_ + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", IMAGE_GIF, Bytes(gif_), gif_.size()));
+  EXPECT_EQ(m_user + "defaultavatar.png", Put(IMImage::DEFAULT_AVATAR, IMAGE_PNG, m_png));
+  EXPECT_EQ(m_user + "__pub__.jpg", Put(IMImage::AD_IMAGE, IMAGE_JPG, m_jpg));
+  EXPECT_EQ(m_user + "extmessenger_msn.png", Put(IMImage::MessengerIconName("msn"), IMAGE_PNG, m_png));
+  EXPECT_EQ(m_user + "bob@@wink.png", IMImage::StoreSmiley("bob", "wink", IMAGE_PNG, Bytes(m_png), m_png.size()));
+  EXPECT_EQ(m_user + "bob@@wink.gif", IMImage::StoreSmiley("bob", "wink", IMAGE_GIF, Bytes(m_gif), m_gif.size()));
   // No temporary file is left behind.
   EXPECT_EQ((std::set<std::string>{"bob.jpg", "bob_s.gif", "defaultavatar.png", "__pub__.jpg",
                                    "extmessenger_msn.png", "bob@@wink.gif"}),
-            ListDir(user_));
+            ListDir(m_user));
 
   EXPECT_FALSE(IMImage::HasImage("alice", false));
   IMImage::RemoveAvatar("bob", false, true);
@@ -160,71 +160,71 @@ TEST_F(ImageStore, StoringReplacesEveryTypeOfTheBaseName) {
   IMImage::RemoveImage("bob@@wink", true);
   IMImage::RemoveImage("nothing-here", false);
   EXPECT_FALSE(IMImage::HasImage("bob@@wink", false));
-  EXPECT_TRUE(IMImage::FileExists(user_ + "bob_s.gif"));
-  EXPECT_FALSE(IMImage::FileExists(user_));  // a directory is not a stored file
+  EXPECT_TRUE(IMImage::FileExists(m_user + "bob_s.gif"));
+  EXPECT_FALSE(IMImage::FileExists(m_user));  // a directory is not a stored file
 }
 
 TEST_F(ImageStore, BadImagesAreRefusedAndTheOldFileStays) {
-  ASSERT_FALSE(Put("bob", IMAGE_PNG, png_).empty());
-  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(3), png_));
-  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(-1), png_));
-  EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, Bytes(png_), 0));
+  ASSERT_FALSE(Put("bob", IMAGE_PNG, m_png).empty());
+  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(3), m_png));
+  EXPECT_EQ("", Put("bob", static_cast<t_image_type>(-1), m_png));
+  EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, Bytes(m_png), 0));
   EXPECT_EQ("", IMImage::StoreImage("bob", IMAGE_PNG, nullptr, 10));
   EXPECT_EQ("", Put("bob", IMAGE_PNG, "abc"));
-  EXPECT_EQ("", Put("bob", IMAGE_GIF, png_));  // the bytes are not of the type given
-  EXPECT_EQ("", Put("bob", IMAGE_JPG, gif_));
-  EXPECT_EQ("", Put("bob", IMAGE_PNG, png_.substr(0, png_.size() / 2)));  // cut short
-  EXPECT_EQ("", Put("bob", IMAGE_JPG, jpg_.substr(0, 20)));
-  EXPECT_EQ("", Put("", IMAGE_PNG, png_));
+  EXPECT_EQ("", Put("bob", IMAGE_GIF, m_png));  // the bytes are not of the type given
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, m_gif));
+  EXPECT_EQ("", Put("bob", IMAGE_PNG, m_png.substr(0, m_png.size() / 2)));  // cut short
+  EXPECT_EQ("", Put("bob", IMAGE_JPG, m_jpg.substr(0, 20)));
+  EXPECT_EQ("", Put("", IMAGE_PNG, m_png));
   // Headers that announce huge images are refused before anything is decoded.
-  std::string hugePng = png_;
+  std::string hugePng = m_png;
   hugePng.replace(16, 8, std::string("\x00\x00\xea\x60\x00\x00\xea\x60", 8));  // 60000 x 60000
   EXPECT_EQ("", Put("bob", IMAGE_PNG, hugePng));
-  std::string hugeGif = gif_;
+  std::string hugeGif = m_gif;
   hugeGif.replace(6, 4, "\xff\xff\xff\xff");  // a 65535 x 65535 screen
   EXPECT_EQ("", Put("bob", IMAGE_GIF, hugeGif));
-  std::string hugeJpg = jpg_;
+  std::string hugeJpg = m_jpg;
   size_t frame = hugeJpg.find("\xff\xc0");
   ASSERT_NE(std::string::npos, frame);
   hugeJpg.replace(frame + 5, 4, "\xfd\xe8\xfd\xe8");  // 65000 x 65000
   EXPECT_EQ("", Put("bob", IMAGE_JPG, hugeJpg));
   // The same headers with their own sizes pass.
-  EXPECT_EQ(user_ + "ok.jpg", Put("ok", IMAGE_JPG, jpg_));
+  EXPECT_EQ(m_user + "ok.jpg", Put("ok", IMAGE_JPG, m_jpg));
   IMImage::RemoveImage("ok", true);
-  EXPECT_EQ((std::set<std::string>{"bob.png"}), ListDir(user_));
-  EXPECT_EQ(png_, ReadFile(user_ + "bob.png"));
+  EXPECT_EQ((std::set<std::string>{"bob.png"}), ListDir(m_user));
+  EXPECT_EQ(m_png, ReadFile(m_user + "bob.png"));
 
   // A file that cannot be put in place leaves the old one of another type where it was.
-  ASSERT_FALSE(Put("carol", IMAGE_GIF, gif_).empty());
-  ASSERT_EQ(0, mkdir((user_ + "carol.png").c_str(), 0700));
-  EXPECT_EQ("", Put("carol", IMAGE_PNG, png_));
-  EXPECT_EQ(gif_, ReadFile(user_ + "carol.gif"));
-  EXPECT_EQ((std::set<std::string>{"bob.png", "carol.gif", "carol.png"}), ListDir(user_));
+  ASSERT_FALSE(Put("carol", IMAGE_GIF, m_gif).empty());
+  ASSERT_EQ(0, mkdir((m_user + "carol.png").c_str(), 0700));
+  EXPECT_EQ("", Put("carol", IMAGE_PNG, m_png));
+  EXPECT_EQ(m_gif, ReadFile(m_user + "carol.gif"));
+  EXPECT_EQ((std::set<std::string>{"bob.png", "carol.gif", "carol.png"}), ListDir(m_user));
   // A user directory that does not exist.
-  Config::SetUserPath(user_ + "gone/");
-  EXPECT_EQ("", Put("dave", IMAGE_PNG, png_));
-  Config::SetUserPath(user_);
+  Config::SetUserPath(m_user + "gone/");
+  EXPECT_EQ("", Put("dave", IMAGE_PNG, m_png));
+  Config::SetUserPath(m_user);
 }
 
 TEST_F(ImageStore, DigestsAreSha1OfTheStoredBytes) {
   EXPECT_EQ(kZeroHash, HashOf("nobody"));
-  ASSERT_EQ(user_ + "tiny.png", IMImage::StoreImage("tiny", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
+  ASSERT_EQ(m_user + "tiny.png", IMImage::StoreImage("tiny", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   EXPECT_EQ(kTinyPngSha1, HashOf("tiny"));
   EXPECT_EQ(kZeroHash, HashOf("tiny", true));
   ASSERT_FALSE(IMImage::StoreAvatar("tiny", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng).empty());
   EXPECT_EQ(kTinyPngSha1, HashOf("tiny", true));
 
   // Files placed by hand: the digest is over whatever bytes are there, an empty file included.
-  WriteFile(user_ + "abc.gif", "abc");
+  WriteFile(m_user + "abc.gif", "abc");
   EXPECT_EQ("a9993e364706816aba3e25717850c26c9cd0d89d", HashOf("abc"));
-  WriteFile(user_ + "empty.jpg", "");
+  WriteFile(m_user + "empty.jpg", "");
   EXPECT_EQ("da39a3ee5e6b4b0d3255bfef95601890afd80709", HashOf("empty"));
   // With both a ".png" and a ".gif" of one base name, the ".png" is taken.
-  WriteFile(user_ + "abc.png", std::string(reinterpret_cast<const char*>(kTinyPng), sizeof kTinyPng));
+  WriteFile(m_user + "abc.png", std::string(reinterpret_cast<const char*>(kTinyPng), sizeof kTinyPng));
   EXPECT_EQ(kTinyPngSha1, HashOf("abc"));
   EXPECT_EQ(wxSize(2, 1), IMImage::GetImage("abc", false).GetSize());
   // A file that cannot be read gives the zeros of "no file".
-  ASSERT_EQ(0, mkdir((user_ + "dir.png").c_str(), 0700));
+  ASSERT_EQ(0, mkdir((m_user + "dir.png").c_str(), 0700));
   EXPECT_EQ(kZeroHash, HashOf("dir"));
 }
 
@@ -233,7 +233,7 @@ TEST_F(ImageStore, RawBytesComeBackExactly) {
   struct Case {
     t_image_type type;
     std::string bytes;
-  } cases[] = {{IMAGE_PNG, png_}, {IMAGE_GIF, gif_}, {IMAGE_JPG, jpg_}};
+  } cases[] = {{IMAGE_PNG, m_png}, {IMAGE_GIF, m_gif}, {IMAGE_JPG, m_jpg}};
   for (const Case& c : cases) {
     std::string path = Put("pic", c.type, c.bytes);
     ASSERT_FALSE(path.empty());
@@ -246,16 +246,16 @@ TEST_F(ImageStore, RawBytesComeBackExactly) {
     free(buffer);
   }
 
-  WriteFile(user_ + "X.JPG", jpg_);
-  WriteFile(user_ + "x.jpeg", jpg_);
-  WriteFile(user_ + "zero.png", "");
+  WriteFile(m_user + "X.JPG", m_jpg);
+  WriteFile(m_user + "x.jpeg", m_jpg);
+  WriteFile(m_user + "zero.png", "");
   t_image_type type = static_cast<t_image_type>(7);
   unsigned long length = 99;
-  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "X.JPG", &type, &length));
-  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "x.jpeg", &type, &length));
-  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "missing.png", &type, &length));
-  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_ + "zero.png", &type, &length));
-  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(user_, &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(m_user + "X.JPG", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(m_user + "x.jpeg", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(m_user + "missing.png", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(m_user + "zero.png", &type, &length));
+  EXPECT_EQ(nullptr, IMImage::GetImageBuffer(m_user, &type, &length));
   EXPECT_EQ(7, type);
   EXPECT_EQ(0ul, length);
   EXPECT_EQ(descriptors, OpenDescriptors());
@@ -291,8 +291,8 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
   for (const std::string& code : codes) {
     std::string path = IMImage::StoreSmiley("bob", code, IMAGE_PNG, kTinyPng, sizeof kTinyPng);
     ASSERT_FALSE(path.empty()) << code;
-    EXPECT_EQ(user_, path.substr(0, user_.size())) << code;
-    EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
+    EXPECT_EQ(m_user, path.substr(0, m_user.size())) << code;
+    EXPECT_EQ(std::string::npos, path.find('/', m_user.size())) << path;
     paths.insert(path);
 
     std::string name = IMImage::SmileyName("bob", code);
@@ -309,24 +309,24 @@ TEST_F(ImageStore, HostileNamesStayInsideTheUserDirectory) {
   }
   EXPECT_EQ(codes.size(), paths.size());  // no two codes share a file
   // A name too long for the file system is refused and leaves nothing behind.
-  size_t before = ListDir(user_).size();
+  size_t before = ListDir(m_user).size();
   EXPECT_EQ("", IMImage::StoreSmiley("bob", std::string(300, 'w'), IMAGE_PNG, kTinyPng, sizeof kTinyPng));
-  EXPECT_EQ(before, ListDir(user_).size());
+  EXPECT_EQ(before, ListDir(m_user).size());
 
   // Hostile logins and names for the other stores.
   for (const std::string& login : {std::string(".."), std::string("../evil"), std::string("/abs")}) {
     std::string path = IMImage::StoreAvatar(login, true, IMAGE_PNG, kTinyPng, sizeof kTinyPng);
-    EXPECT_EQ(user_, path.substr(0, user_.size()));
-    EXPECT_EQ(std::string::npos, path.find('/', user_.size())) << path;
+    EXPECT_EQ(m_user, path.substr(0, m_user.size()));
+    EXPECT_EQ(std::string::npos, path.find('/', m_user.size())) << path;
     EXPECT_TRUE(IMImage::GetImage(login, true).IsOk());
   }
-  EXPECT_EQ(user_ + "%2Ehidden.png", IMImage::StoreImage(".hidden", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
+  EXPECT_EQ(m_user + "%2Ehidden.png", IMImage::StoreImage(".hidden", IMAGE_PNG, kTinyPng, sizeof kTinyPng));
   IMImage::RemoveAvatar("../evil", true, true);
   EXPECT_FALSE(IMImage::HasImage("../evil", true));
 
   // Nothing was written anywhere but in the user directory itself.
   std::set<std::string> files;
-  ListTree(root_.path(), "", &files);
+  ListTree(m_root.path(), "", &files);
   for (const std::string& f : files) EXPECT_EQ("home/user/", f.substr(0, 10)) << f;
   for (const std::string& f : files) EXPECT_EQ(std::string::npos, f.find('/', 10)) << f;
 }
@@ -338,9 +338,9 @@ TEST_F(ImageStore, LoadingPngGifAndJpeg) {
     const std::string& bytes;
     wxColour left, right;
     int tolerance;
-  } cases[] = {{IMAGE_PNG, png_, *wxRED, *wxBLUE, 0},
-               {IMAGE_GIF, gif_, *wxGREEN, *wxBLUE, 8},
-               {IMAGE_JPG, jpg_, *wxRED, *wxWHITE, 40}};
+  } cases[] = {{IMAGE_PNG, m_png, *wxRED, *wxBLUE, 0},
+               {IMAGE_GIF, m_gif, *wxGREEN, *wxBLUE, 8},
+               {IMAGE_JPG, m_jpg, *wxRED, *wxWHITE, 40}};
   for (const auto& c : cases) {
     ASSERT_FALSE(Put("p", c.type, c.bytes).empty());
     wxImage image = IMImage::GetImage("p", false).ConvertToImage();
@@ -350,12 +350,12 @@ TEST_F(ImageStore, LoadingPngGifAndJpeg) {
   }
   EXPECT_FALSE(IMImage::GetImage("none", false).IsOk());
   // A stored file that does not decode gives no bitmap and no crash.
-  WriteFile(user_ + "broken.png", png_.substr(0, 60));
-  WriteFile(user_ + "junk.gif", "GIF89a but nothing else");
+  WriteFile(m_user + "broken.png", m_png.substr(0, 60));
+  WriteFile(m_user + "junk.gif", "GIF89a but nothing else");
   EXPECT_FALSE(IMImage::GetImage("broken", false).IsOk());
   EXPECT_FALSE(IMImage::GetImage("junk", false).IsOk());
 
-  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(png_), png_.size()).empty());
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", false, IMAGE_PNG, Bytes(m_png), m_png.size()).empty());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetSmallAvatarFromBig("bob").GetSize());
   EXPECT_FALSE(IMImage::GetSmallAvatarFromBig("nobody").IsOk());
 }
@@ -364,8 +364,8 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
   EXPECT_FALSE(IMImage::GetDefaultAvatar(false).IsOk());
   EXPECT_FALSE(IMImage::GetDefaultAvatar(true).IsOk());
 
-  ASSERT_EQ(0, mkdir((root_.path() + "data").c_str(), 0700));
-  ASSERT_EQ(0, mkdir((root_.path() + "data/img").c_str(), 0700));
+  ASSERT_EQ(0, mkdir((m_root.path() + "data").c_str(), 0700));
+  ASSERT_EQ(0, mkdir((m_root.path() + "data/img").c_str(), 0700));
   WriteFile(Config::GetImagePath("defaultavatar.png"), Encode(TwoColours(48, 48, *wxRED, *wxRED), wxBITMAP_TYPE_PNG));
   EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
   EXPECT_EQ(wxSize(24, 24), IMImage::GetDefaultAvatar(true).GetSize());
@@ -382,7 +382,7 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
   EXPECT_EQ(wxSize(40, 44), IMImage::GetDefaultAvatar(false).GetSize());
   // A damaged stored one gives way to the program's own.
   IMImage::RemoveImage(IMImage::DEFAULT_AVATAR, true);
-  WriteFile(user_ + "defaultavatar.png", "\x89PNG");
+  WriteFile(m_user + "defaultavatar.png", "\x89PNG");
   EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
 }
 
@@ -502,7 +502,7 @@ TEST(ImageBitmaps, FramesAndCross) {
 }
 
 TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
-  std::string small = png_;
+  std::string small = m_png;
   wxImage noisy(120, 120);
   for (int i = 0; i < 120 * 120 * 3; ++i) noisy.GetData()[i] = static_cast<unsigned char>((i * 7919) >> 3);
   std::string large = Encode(noisy, wxBITMAP_TYPE_PNG);
@@ -536,7 +536,7 @@ TEST_F(ImageStore, ReadersSeeTheWholeOldOrTheWholeNewFile) {
   }
   writer.join();
   EXPECT_EQ(60, stored.load());
-  EXPECT_EQ((std::set<std::string>{"race.png"}), ListDir(user_));
+  EXPECT_EQ((std::set<std::string>{"race.png"}), ListDir(m_user));
 }
 
 // Logins, smiley codes and protocol ids from the network chosen to land on one another's files,
@@ -582,12 +582,12 @@ TEST_F(ImageStore, NoNameFromTheNetworkTakesAnotherImagesFile) {
     ASSERT_FALSE(path.empty()) << items[i].what;
     EXPECT_TRUE(paths.insert(path).second) << items[i].what << " took " << path;
   }
-  EXPECT_EQ(items.size(), ListDir(user_).size());
+  EXPECT_EQ(items.size(), ListDir(m_user).size());
   for (size_t i = 0; i < items.size(); ++i)
     EXPECT_EQ(wxSize(static_cast<int>(i) + 1, 1), IMImage::GetImage(items[i].base, items[i].small).GetSize())
         << items[i].what;
   // What log-in digests and what windows show is still the server's default avatar.
-  EXPECT_EQ(bytes[0], ReadFile(user_ + "defaultavatar.png"));
+  EXPECT_EQ(bytes[0], ReadFile(m_user + "defaultavatar.png"));
   EXPECT_EQ(wxSize(1, 1), IMImage::GetDefaultAvatar(false).GetSize());
 
   // Names that cannot collide keep the file names that files stored earlier have.
@@ -603,6 +603,6 @@ TEST_F(ImageStore, NoNameFromTheNetworkTakesAnotherImagesFile) {
       {IMImage::StoreImage(IMImage::MessengerIconName("msn_s"), IMAGE_PNG, kTinyPng, sizeof kTinyPng),
        "extmessenger_msn_s.png"},
   };
-  for (const auto& c : kPlain) EXPECT_EQ(user_ + c.expected, c.path);
+  for (const auto& c : kPlain) EXPECT_EQ(m_user + c.expected, c.path);
   EXPECT_EQ("", IMImage::StoreAvatar("", true, IMAGE_PNG, kTinyPng, sizeof kTinyPng));
 }

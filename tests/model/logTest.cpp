@@ -36,13 +36,13 @@ class CwdGuard {
  public:
   explicit CwdGuard(const std::string& dir) {
     char buf[4096];
-    old_ = getcwd(buf, sizeof buf) ? buf : "/";
+    m_old = getcwd(buf, sizeof buf) ? buf : "/";
     EXPECT_EQ(0, chdir(dir.c_str()));
   }
-  ~CwdGuard() { (void)chdir(old_.c_str()); }
+  ~CwdGuard() { (void)chdir(m_old.c_str()); }
 
  private:
-  std::string old_;
+  std::string m_old;
 };
 
 }  // namespace

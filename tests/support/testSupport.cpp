@@ -24,12 +24,12 @@ TempDir::TempDir() {
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back('\0');
   if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = std::string(buf.data()) + "/";
+  m_path = std::string(buf.data()) + "/";
 }
 
 TempDir::~TempDir() {
   nftw(
-      path_.c_str(),
+      m_path.c_str(),
       [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); }, 16,
       FTW_DEPTH | FTW_PHYS);
 }

@@ -17,11 +17,11 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   // The directory's path, with a trailing '/'.
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + name; }
+  const std::string& path() const { return m_path; }
+  std::string file(const std::string& name) const { return m_path + name; }
 
  private:
-  std::string path_;
+  std::string m_path;
 };
 
 std::string ReadFile(const std::string& path);
