@@ -17,15 +17,30 @@ int Starts() {
   return starts > 0 ? starts : 50;
 }
 
-// What a start that went wrong left: its outputs, its exit status or, still running, where each
-// of its threads stands.
+// How the process of a start stands: ended (and not yet collected), or still running and, when
+// so, whether it has become the program at all: a start can hang before its exec.
+std::string Standing(pid_t pid) {
+  const std::string stat = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos || close + 2 >= stat.size()) return "gone";
+  if (stat[close + 2] == 'Z') return "ended";
+  const std::string exe = programtest::RealPath("/proc/" + std::to_string(pid) + "/exe");
+  if (exe != programtest::RealPath(PARLAVOX_PROGRAM)) return "running, but never became the program (still " + exe + ")";
+  return "running";
+}
+
+// What a start that went wrong left: its outputs, how its process stands and, still running,
+// where each of its threads stands.
 std::string Describe(Person& person) {
-  std::string said = "output:\n" + person.Output() + "\nerrors:\n" + person.Errors() + "\n";
-  if (kill(person.Pid(), 0) == 0) {
+  const std::string standing = Standing(person.Pid());
+  std::string said = "output:\n" + person.Output() + "\nerrors:\n" + person.Errors() + "\nprocess: " + standing + "\n";
+  if (standing.compare(0, 7, "running") == 0) {
     std::string stacks;
     programtest::RunToEnd({"gdb", "-p", std::to_string(person.Pid()), "-batch", "-ex", "thread apply all bt 30"}, "/tmp",
                           &stacks);
-    said += "still running:\n" + stacks;
+    said += "its threads:\n" + stacks;
+  } else if (standing == "ended") {
+    said += "exit status: " + std::to_string(person.WaitExit()) + "\n";
   }
   return said + "traced errors:\n" + person.TraceLog(true);
 }
