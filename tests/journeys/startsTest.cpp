@@ -1,9 +1,15 @@
 // Starting again and again as a user whose program logs in by itself: every start shows its
 // window, logs in, and ends cleanly on SIGTERM. A start that ends early says what it wrote.
+#include <pthread.h>
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "tests/journeys/journey.h"
 
@@ -43,6 +49,50 @@ std::string Describe(Person& person) {
     said += "exit status: " + std::to_string(person.WaitExit()) + "\n";
   }
   return said + "traced errors:\n" + person.TraceLog(true);
+}
+
+// A lock that another thread of the test holds while a start is made, and that a forked copy of
+// the test would take before it became the program, as the sanitizers' allocator does: that copy
+// would wait forever, its thread holding the lock being no part of it.
+std::mutex g_heldElsewhere;
+std::atomic<bool> g_takeInForkedCopy{false};
+
+void TakeHeldLock() {
+  if (g_takeInForkedCopy) std::lock_guard<std::mutex> taken(g_heldElsewhere);
+}
+
+TEST(Starts, AStartBecomesTheProgramWhateverLockAnotherThreadHolds) {
+  static const bool registered = pthread_atfork(nullptr, nullptr, TakeHeldLock) == 0;
+  ASSERT_TRUE(registered);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool holding = false, done = false;
+  std::thread holder([&] {
+    std::lock_guard<std::mutex> hold(g_heldElsewhere);
+    std::unique_lock<std::mutex> lock(mutex);
+    holding = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return done; });
+  });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return holding; });
+  }
+  g_takeInForkedCopy = true;
+  testsupport::TempDir work;
+  int status = -1;
+  {
+    programtest::ChildProgram child({"true"}, {{"PARLAVOX_UNUSED", "1"}}, work.path());
+    status = child.WaitExit(std::chrono::seconds(10));
+  }
+  g_takeInForkedCopy = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+  }
+  changed.notify_all();
+  holder.join();
+  EXPECT_EQ(0, status) << "the start never became the program";
 }
 
 TEST_F(Journey, LoggedInStartsInARowEachShowTheirWindow) {
