@@ -24,8 +24,8 @@ class CommentsFrame : public wxFrame {
   // `meanGrade` above 10 (99) when none is known, `userGrade` 99 when the user gave none. A
   // comment goes through `host` when there is one (it shows the grade given), else straight to
   // the controller.
-  CommentsFrame(wxWindow* parent, RoomsHost* host, Manager* manager, const std::string& url, const std::string& idComments,
-                float meanGrade, const std::string& userComment, int userGrade);
+  CommentsFrame(wxWindow* parent, RoomsHost* host, Manager* manager, const std::string& url,
+                const std::string& idComments, float meanGrade, const std::string& userComment, int userGrade);
   ~CommentsFrame() override;
 
   // The site's window, made hidden when there is none yet; an existing one takes the record's
