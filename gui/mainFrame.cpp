@@ -55,9 +55,11 @@ MainFrame::MainFrame(Manager* manager, const wxString& title, const wxPoint& pos
   m_lastMouseX = mouse.x;
   m_lastMouseY = mouse.y;
   g_instance = this;
+  ContactsHost::SetCurrent(this);
+  ProfilesHost::SetCurrent(this);
   BindEvents();
   ContactInfoToolTip::InstallForRows();
-  ContactInfoFrame::CreateContactInfoFor(this, manager, manager->GetLogin(), true);
+  ContactInfoFrame::CreateContactInfoFor(this, this, manager, manager->GetLogin(), true);
   PushEventHandler(manager);
   m_managerPushed = true;
   TRACE_INFO("END");
@@ -71,20 +73,22 @@ MainFrame::~MainFrame() {
   if (m_managerPushed) PopEventHandler(false);
   delete m_taskBar;
   if (g_instance == this) g_instance = nullptr;
+  if (ContactsHost::Current() == this) ContactsHost::SetCurrent(nullptr);
+  if (ProfilesHost::Current() == this) ProfilesHost::SetCurrent(nullptr);
 }
 
 MainFrame* MainFrame::GetInstance() { return g_instance; }
 
 void MainFrame::CreateSatellites() {
   m_sitesManager = new WebSitesShortFrame(this, m_manager);
-  m_contactsManager = new ContactsShortFrame(this, m_manager);
-  m_preferences = new PreferencesFrame(this, m_manager);
+  m_contactsManager = new ContactsShortFrame(this, m_manager, this);
+  m_preferences = new PreferencesFrame(this, m_manager, this);
   m_about = new AboutFrame(this);
 }
 
 void MainFrame::CreateContent() {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
-  m_nicknamePanel = new NicknamePanel(m_manager, this);
+  m_nicknamePanel = new NicknamePanel(m_manager, this, this);
   m_splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D, "splitter");
   m_splitter->SetMinimumPaneSize(12);
   m_contactsPanel = new ContactsPanel(m_manager, m_splitter, this, this);
@@ -98,8 +102,8 @@ void MainFrame::CreateContent() {
                                  config->IsSSLEnabled());
   m_splitter->SplitHorizontally(m_contactsPanel, m_loginPanel, 0);
 
-  m_toolBar = new ToolBar(m_manager, this);
-  m_chatRooms = new ChatRoomsNotebook(m_manager, this);
+  m_toolBar = new ToolBar(m_manager, this, this);
+  m_chatRooms = new ChatRoomsNotebook(m_manager, this, this);
   m_files = new FilesFrame(this, m_manager);
   TRACE_INFO("Bottom");
   CreateBanner();

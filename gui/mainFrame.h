@@ -13,7 +13,13 @@
 #include <memory>
 #include <string>
 
+#include "gui/contacts/contactsHost.h"
+#include "gui/nicknameHost.h"
+#include "gui/preferencesHost.h"
+#include "gui/profiles/profilesHost.h"
+#include "gui/rooms/roomsHost.h"
 #include "gui/subscribeChatRoomListener.h"
+#include "gui/toolBarCommands.h"
 #include "model/contactInfo.h"
 
 class AboutFrame;
@@ -36,7 +42,19 @@ class WebSitesShortFrame;
 class wxSplitterWindow;
 class wxStaticBitmap;
 
-class MainFrame : public wxFrame, public SubscribeChatRoomListener {
+// Each window it holds sees it through its own face: the contacts and sites panels through
+// SubscribeChatRoomListener, the rooms through RoomsHost, the contact rows and the contacts manager
+// through ContactsHost, the profiles through ProfilesHost, the preferences through
+// PreferencesHost, the nickname panel through NicknameHost and the tool bar through
+// ToolBarCommands.
+class MainFrame : public wxFrame,
+                  public SubscribeChatRoomListener,
+                  public RoomsHost,
+                  public ContactsHost,
+                  public ProfilesHost,
+                  public PreferencesHost,
+                  public NicknameHost,
+                  public ToolBarCommands {
  public:
   MainFrame(Manager* manager, const wxString& title, const wxPoint& pos, const wxSize& size);
   ~MainFrame() override;
@@ -49,7 +67,8 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // Puts every window in the connected or disconnected state.
   void SetConnected(bool connected);
 
-  // What the contacts panel and the sites panel ask of the whole window.
+  // What the contacts panel and the sites panel ask of the whole window (the rooms ask some of it
+  // too).
   void CloseChatRoom(const std::string& room) override;
   void SubscribeChatRoom(const std::string& room) override;
   void UnsubscribeChatRoom(const std::string& room) override;
@@ -61,27 +80,25 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   void UnblockContact(const std::string& login, const std::string& message) override;
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override;
 
-  void OnQuit(wxCommandEvent& event);
+  void OnQuit(wxCommandEvent& event) override;
 
   // ---- Connecting (mainFrameConnection.cpp): the tool bar's connection button, the tray
   // menu's connect and disconnect items, the about box.
   void Connect(bool flag);
   void OnConnect(wxCommandEvent& event);
   void OnDisconnect(wxCommandEvent& event);
-  void OnSwitchConnection(bool flag);
-  void OnAbout(wxCommandEvent& event);
+  void OnSwitchConnection(bool flag) override;
+  void OnAbout(wxCommandEvent& event) override;
 
   // ---- Own presence (mainFramePresence.cpp). ChangeStatus shows a status on the tray icon and
   // the nickname panel (nothing when `show` is false) and never tells the controller; the five
   // commands of the presence menus show it, tell the controller and show it once more.
-  void ChangeStatus(t_status status, bool show);
+  void ChangeStatus(t_status status, bool show) override;
   void OnStatusOffline(wxCommandEvent& event);
   void OnStatusOnline(wxCommandEvent& event);
   void OnStatusNoActivity(wxCommandEvent& event);
   void OnStatusAway(wxCommandEvent& event);
   void OnStatusBusy(wxCommandEvent& event);
-  static wxString GetStringStatus(t_status status);
-  static wxColour GetColourFromStatus(t_status status);
   // Where the idle timer reads the pointer; tests put a stand-in for the screen here.
   static std::function<wxPoint()> s_pointerPosition;
   // True once the window's exit path has disconnected and saved the settings.
@@ -102,44 +119,50 @@ class MainFrame : public wxFrame, public SubscribeChatRoomListener {
   // Carries out a click on a notification of the pop-up.
   void ExecuteNotifyAction(const NotifyAction& action);
   // Brings the contacts manager up, the other docked windows down.
-  void OnSwitchContactsManager();
+  void OnSwitchContactsManager() override;
   // Keeps the main window and the chat rooms above other windows, or not.
-  void SetAlwaysTopStatus(bool on);
+  void SetAlwaysTopStatus(bool on) override;
   // Announces the newest version the server named and fetches its archive in the background.
   void DownloadAndReinstall();
 
   // Own profile, the docked windows and their switches (mainFrameSatellites.cpp). The
   // sites manager, contacts manager, preferences and about box hang off the window's left edge,
   // each with its top at the height of its tool-bar button; opening one hides the other three.
-  void OnSwitchChatRooms();
-  void OnSwitchFiles();
+  void OnSwitchChatRooms() override;
+  void OnSwitchFiles() override;
   // The chat-rooms window closed: its tool-bar button comes back.
-  void ShowChatRoomsButton();
-  void OnSwitchWebSitesManager();
-  void OnSwitchPreferences();
+  void ShowChatRoomsButton() override;
+  void OnSwitchWebSitesManager() override;
+  void OnSwitchPreferences() override;
   void OnManageWebSites(wxCommandEvent& event);
   void OnMyProfile(wxCommandEvent& event);
   // Docks the four small windows again, shown or not.
   void MoveMiniFrames();
-  void SetNickname(const std::string& nickname);
-  void SetMood(const std::string& mood);
+  void SetNickname(const std::string& nickname) override;
+  void SetMood(const std::string& mood) override;
   // Lets the user pick a new avatar picture (only while connected).
-  void UpdateAvatar();
+  void UpdateAvatar() override;
   MyTaskBar* GetTaskBar() const { return m_taskBar; }
 
   // What the chat-room pages, the contacts views and the profile windows ask of the main
   // window (mainFrameRooms.cpp, mainFrameContacts.cpp, mainFrameSites.cpp).
   // The user typed, or stopped typing, in a room.
-  void OnKeyTyped(const std::string& room, bool typing);
+  void OnKeyTyped(const std::string& room, bool typing) override;
   // Shows a changed contact in the contact list.
   void UpdateContactInfo(const ContactInfo& contact);
-  void UpdateGroup(const std::string& login, const std::string& group);
+  void UpdateGroup(const std::string& login, const std::string& group) override;
   // Rebuilds every view of the groups.
-  void UpdatePrivateContactsGroups();
+  void UpdatePrivateContactsGroups() override;
+  // The tip that member rows share and the profiles opened from anywhere belong to this window.
+  wxWindow* GetTipOwner() override { return this; }
+  wxFrame* GetProfilesOwner() override { return this; }
+  void OpenProfile(const std::string& login) override;
+  // A group renamed in the contacts manager: the profiles waiting to save it take the new name.
+  void GroupRenamed(const std::string& oldName, const std::string& newName) override;
   // The pop-up that announces a contact's presence change.
   void NotifyChangeStatus(const std::string& login, const wxString& nickname, t_status status);
   // Sends the user's comment and grade of a site; false when it could not go.
-  bool SendComment(const std::string& url, const std::string& text, int grade);
+  bool SendComment(const std::string& url, const std::string& text, int grade) override;
 
  private:
   enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103 };

@@ -118,6 +118,12 @@ void MainFrame::UpdatePrivateContactsGroups() {
   m_contactsManager->UpdateGroups();
 }
 
+void MainFrame::OpenProfile(const std::string& login) { ContactInfoFrame::OpenContactInfoFor(login); }
+
+void MainFrame::GroupRenamed(const std::string& oldName, const std::string& newName) {
+  ContactInfoFrame::RenameChosenGroup(oldName, newName);
+}
+
 void MainFrame::ReceiveDelContact(wxCommandEvent& event) {
   const ContactEvent* removal = ManagerEvent::ContactEventOf(event);
   if (!removal) return;

@@ -125,7 +125,7 @@ void MainFrame::OnLoggedIn() {
   m_connectTimer.Stop();
   SetConnected(true);
   ContactInfoFrame::RemoveAll();
-  ContactInfoFrame::CreateContactInfoFor(this, m_manager, m_manager->GetLogin(), true);
+  ContactInfoFrame::CreateContactInfoFor(this, this, m_manager, m_manager->GetLogin(), true);
   ContactInfo* own = Config::GetInstance()->GetContactInfo();
   if (own && own->GetLoginVisual() == NOTIFICATION_ON)
     PopUp(_("Notification"), _("Connection successful"), wxEmptyString, *wxBLUE);

@@ -1,6 +1,5 @@
 // The user's own presence: the five presence commands, the switch to "inactive" while the
-// pointer stays still and back to online when it moves, and the text and colour of each status.
-#include <wx/intl.h>
+// pointer stays still and back to online when it moves.
 #include <wx/utils.h>
 
 #include "core/application.h"
@@ -62,29 +61,4 @@ void MainFrame::NoteActivity() {
   ChangeStatus(STATUS_ONLINE, true);
   m_manager->ChangeStatus(STATUS_ONLINE);
   m_automaticAway = 0;
-}
-
-wxString MainFrame::GetStringStatus(t_status status) {
-  switch (status) {
-    case STATUS_NONE: return _("disconnected");
-    case STATUS_OFFLINE: return _("offline");
-    case STATUS_ONLINE: return _("online");
-    case STATUS_NO_ACTIVITY: return _("inactive");
-    case STATUS_AWAY: return _("away");
-    case STATUS_BUSY: return _("busy");
-  }
-  return _("unknown");
-}
-
-wxColour MainFrame::GetColourFromStatus(t_status status) {
-  switch (status) {
-    case STATUS_NONE:
-    case STATUS_OFFLINE: return wxColour(120, 120, 120);
-    case STATUS_ONLINE: return wxColour(100, 150, 0);
-    case STATUS_NO_ACTIVITY: return wxColour(235, 225, 10);
-    case STATUS_AWAY: return wxColour(249, 150, 25);
-    case STATUS_BUSY: return wxColour(255, 0, 0);
-  }
-  TRACE_ERROR("Unkwnown status : %d", static_cast<int>(status));
-  return *wxBLACK;
 }

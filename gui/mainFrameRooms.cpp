@@ -58,7 +58,7 @@ void MainFrame::ReceiveOpenChatRoomAck(wxCommandEvent& event) {
       const wxString name = std2wx(m_manager->GetChatRoomName(site->GetURL()));
       m_sitesPanel->AddSitePanel(*site, name);
       m_sitesPanel->Refresh(true);
-      CommentsFrame::CreateCommentsFor(this, m_manager, *site);
+      CommentsFrame::CreateCommentsFor(this, this, m_manager, *site);
       const ContactInfo* own = m_manager->GetOwnContactInfo();
       const int others = site->GetNbrUsers() - 1;
       if (others > 0 && IsNotificationOn(Setting(site, "open-visual"), Setting(own, "open-visual")))

@@ -59,7 +59,7 @@ void MainFrame::ReceiveMessengerInfo(wxCommandEvent& event) {
   TRACE_START_ARGS("%s, %d", account->GetLogin().c_str(), account->GetStatus());
   const std::string own = m_manager->GetLogin();
   ContactInfoFrame* profile = ContactInfoFrame::GetContactInfoFor(own);
-  if (!profile) profile = ContactInfoFrame::CreateContactInfoFor(this, m_manager, own, true);
+  if (!profile) profile = ContactInfoFrame::CreateContactInfoFor(this, this, m_manager, own, true);
   if (profile) profile->UpdateMessengerInfo(account);
   wxString notice;
   switch (account->GetStatus()) {

@@ -8,9 +8,10 @@
 #include <wx/sizer.h>
 
 #include "core/application.h"
-#include "gui/profiles/contactInfoFrame.h"
-#include "gui/mainFrame.h"
 #include "gui/messageYesNoCancelFrame.h"
+#include "gui/nicknameHost.h"
+#include "gui/profiles/contactInfoFrame.h"
+#include "gui/statusLook.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -59,7 +60,7 @@ void NicknameText::SetNickname(const wxString& nickname) {
   Thaw();
 }
 
-void NicknameText::SetStatus(t_status status) { m_button->SetForegroundColour(MainFrame::GetColourFromStatus(status)); }
+void NicknameText::SetStatus(t_status status) { m_button->SetForegroundColour(statusLook::Colour(status)); }
 
 void NicknameText::Edit(wxCommandEvent&) {
   TRACE_START();
@@ -86,8 +87,10 @@ void NicknameText::OnMouseLeave(wxMouseEvent& event) {
 
 // ---- The panel.
 
-NicknamePanel::NicknamePanel(Manager* manager, wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_manager(manager) {
+NicknamePanel::NicknamePanel(Manager* manager, wxWindow* parent, NicknameHost* host)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      m_manager(manager),
+      m_host(host) {
   TRACE_START();
   SetBackgroundColour(*wxWHITE);
   m_mainSizer = new wxBoxSizer(wxHORIZONTAL);
@@ -152,7 +155,7 @@ void NicknamePanel::SetStatus(t_status status) {
   m_nickname->SetStatus(status);
   m_statusButton->Enable(status != STATUS_NONE);
   m_avatarButton->Enable(status != STATUS_NONE);
-  m_statusButton->SetForegroundColour(MainFrame::GetColourFromStatus(status));
+  m_statusButton->SetForegroundColour(statusLook::Colour(status));
   static const char* const labels[] = {"(disconnected)", "(Offline)", "(Online)", "(No activity)", "(Away)", "(Busy)"};
   const int index = int(status) + 1;
   if (index >= 0 && index < int(sizeof labels / sizeof labels[0])) m_statusButton->SetLabel(wxGetTranslation(labels[index]));
@@ -187,7 +190,7 @@ void NicknamePanel::ChooseStatus(t_status status) {
   TRACE_START_ARGS("%d", int(status));
   SetStatus(status);
   m_manager->ChangeStatus(status);
-  static_cast<MainFrame*>(GetParent())->ChangeStatus(status, true);
+  m_host->ChangeStatus(status, true);
   TRACE_END();
 }
 
@@ -199,7 +202,7 @@ void NicknamePanel::OnStatusBusy(wxCommandEvent&) { ChooseStatus(STATUS_BUSY); }
 
 void NicknamePanel::OnUpdateAvatar(wxCommandEvent&) {
   TRACE_STARTEND();
-  static_cast<MainFrame*>(GetParent())->UpdateAvatar();
+  m_host->UpdateAvatar();
 }
 
 wxString NicknamePanel::CleanMood(const wxString& typed) {

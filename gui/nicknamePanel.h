@@ -10,6 +10,7 @@
 
 class Manager;
 class MyStaticText;
+class NicknameHost;
 class wxBitmapButton;
 class wxBoxSizer;
 class wxButton;
@@ -35,7 +36,8 @@ class NicknameText : public wxPanel {
 
 class NicknamePanel : public wxPanel {
  public:
-  NicknamePanel(Manager* manager, wxWindow* parent);
+  // `host` (the main window, also the parent) shows a chosen presence and picks a new avatar.
+  NicknamePanel(Manager* manager, wxWindow* parent, NicknameHost* host);
 
   void SetNickname(const wxString& nickname);
   void SetMood(const wxString& mood);
@@ -68,6 +70,7 @@ class NicknamePanel : public wxPanel {
   void OnChangeMood(wxMouseEvent& event);
 
   Manager* m_manager;
+  NicknameHost* m_host;
   t_status m_status = STATUS_NONE;
   wxBoxSizer* m_mainSizer = nullptr;
   wxBoxSizer* m_textSizer = nullptr;

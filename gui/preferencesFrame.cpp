@@ -13,7 +13,7 @@
 #include <wx/utils.h>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
+#include "gui/preferencesHost.h"
 #include "gui/storedPreferences.h"
 #include "gui/webBrowser.h"
 #include "model/config.h"
@@ -58,8 +58,8 @@ wxString Decimal(long n) { return wxString::Format("%ld", n); }
 
 }  // namespace
 
-PreferencesFrame::PreferencesFrame(wxWindow* parent, Manager* manager)
-    : MyMiniFrame(parent, _("Preferences")), m_manager(manager) {
+PreferencesFrame::PreferencesFrame(wxWindow* parent, Manager* manager, PreferencesHost* host)
+    : MyMiniFrame(parent, _("Preferences")), m_manager(manager), m_host(host) {
   TRACE_START();
   m_save = new wxButton(this, kSaveId, _("&Save"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   m_cancel = new wxButton(this, kCancelId, _("&Cancel"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
@@ -280,7 +280,7 @@ bool PreferencesFrame::Save() {
     return false;
   }
   // What the settings now hold takes effect.
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->SetAlwaysTopStatus(chosen.alwaysTop);
+  if (m_host) m_host->SetAlwaysTopStatus(chosen.alwaysTop);
   if (chosen.filePort != before.filePort && m_manager) m_manager->RestartFileServer();
   m_save->Enable(false);
   m_cancel->Enable(true);

@@ -8,6 +8,7 @@
 #include "widgets/myMiniFrame.h"
 
 class Manager;
+class PreferencesHost;
 class wxButton;
 class wxCheckBox;
 class wxComboBox;
@@ -16,7 +17,8 @@ class wxTextCtrl;
 
 class PreferencesFrame : public MyMiniFrame {
  public:
-  PreferencesFrame(wxWindow* parent, Manager* manager);
+  // `host` (may be null) applies the stay-on-top choice once saved.
+  PreferencesFrame(wxWindow* parent, Manager* manager, PreferencesHost* host);
 
   // Showing reloads every control from the settings first.
   bool Show(bool show = true) override;
@@ -49,6 +51,7 @@ class PreferencesFrame : public MyMiniFrame {
   void OnHelp(wxMouseEvent& event);
 
   Manager* m_manager;
+  PreferencesHost* m_host;
   wxComboBox* m_status = nullptr;
   wxTextCtrl* m_noActivity = nullptr;
   wxTextCtrl* m_filePort = nullptr;

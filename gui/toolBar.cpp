@@ -4,7 +4,7 @@
 #include <wx/intl.h>
 #include <wx/sizer.h>
 
-#include "gui/mainFrame.h"
+#include "gui/toolBarCommands.h"
 #include "gui/pictures.h"
 #include "model/log.h"
 
@@ -26,9 +26,10 @@ constexpr int kBlinkPeriodMs = 500;
 
 }  // namespace
 
-ToolBar::ToolBar(Manager* manager, wxWindow* parent)
+ToolBar::ToolBar(Manager* manager, wxWindow* parent, ToolBarCommands* commands)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
       m_manager(manager),
+      m_commands(commands),
       m_blinkTimer(this, ID_BLINK_TIMER) {
   TRACE_START();
   m_disconnectedBitmap = pictures::Load("disconnect.png");
@@ -75,8 +76,6 @@ wxBitmapButton* ToolBar::AddButton(wxSizer* sizer, wxWindowID id, const wxBitmap
   sizer->Add(button, 0, flags, (flags & wxBOTTOM) ? 2 : 0);
   return button;
 }
-
-MainFrame* ToolBar::Main() const { return static_cast<MainFrame*>(GetParent()); }
 
 void ToolBar::SetConnectionStatus(int connected) {
   TRACE_START_ARGS("%d", connected);
@@ -126,25 +125,25 @@ void ToolBar::OnSwitchChatRooms(wxCommandEvent&) {
   TRACE_START();
   m_chatRoomsButton->Show(false);
   Layout();
-  Main()->OnSwitchChatRooms();
+  m_commands->OnSwitchChatRooms();
   TRACE_END();
 }
 
 void ToolBar::OnSwitchConnection(wxCommandEvent&) {
   TRACE_START();
-  Main()->OnSwitchConnection(false);
+  m_commands->OnSwitchConnection(false);
   TRACE_END();
 }
 
 void ToolBar::OnSwitchWebSitesManager(wxCommandEvent&) {
   TRACE_START();
-  Main()->OnSwitchWebSitesManager();
+  m_commands->OnSwitchWebSitesManager();
   TRACE_END();
 }
 
 void ToolBar::OnSwitchContactsManager(wxCommandEvent&) {
   TRACE_START();
-  Main()->OnSwitchContactsManager();
+  m_commands->OnSwitchContactsManager();
   m_blinkTimer.Stop();
   m_blinkCount = 0;
   ShowContactsFrame(false);
@@ -154,24 +153,24 @@ void ToolBar::OnSwitchContactsManager(wxCommandEvent&) {
 
 void ToolBar::OnSwitchPreferences(wxCommandEvent&) {
   TRACE_START();
-  Main()->OnSwitchPreferences();
+  m_commands->OnSwitchPreferences();
   TRACE_END();
 }
 
 void ToolBar::OnSwitchFiles(wxCommandEvent&) {
   TRACE_START();
-  Main()->OnSwitchFiles();
+  m_commands->OnSwitchFiles();
   TRACE_END();
 }
 
 void ToolBar::OnAbout(wxCommandEvent& event) {
   TRACE_START();
-  Main()->OnAbout(event);
+  m_commands->OnAbout(event);
   TRACE_END();
 }
 
 void ToolBar::OnQuit(wxCommandEvent& event) {
   TRACE_START();
-  Main()->OnQuit(event);
+  m_commands->OnQuit(event);
   TRACE_END();
 }

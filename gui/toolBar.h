@@ -10,12 +10,13 @@
 #include <wx/timer.h>
 
 class Manager;
-class MainFrame;
+class ToolBarCommands;
 class wxBitmapButton;
 
 class ToolBar : public wxPanel {
  public:
-  ToolBar(Manager* manager, wxWindow* parent);
+  // `commands` carries out the clicks (the main window, which is also the parent).
+  ToolBar(Manager* manager, wxWindow* parent, ToolBarCommands* commands);
 
   // 0: disconnected; any other value: connected.
   void SetConnectionStatus(int connected);
@@ -43,7 +44,6 @@ class ToolBar : public wxPanel {
  private:
   wxBitmapButton* AddButton(wxSizer* sizer, wxWindowID id, const wxBitmap& image, const wxString& tip, int flags);
   void ShowContactsFrame(bool lit);
-  MainFrame* Main() const;
 
   void OnSwitchChatRooms(wxCommandEvent& event);
   void OnSwitchConnection(wxCommandEvent& event);
@@ -55,6 +55,7 @@ class ToolBar : public wxPanel {
   void OnQuit(wxCommandEvent& event);
 
   Manager* m_manager;
+  ToolBarCommands* m_commands;
   wxTimer m_blinkTimer;
   wxBitmapButton* m_connectionButton = nullptr;
   wxBitmapButton* m_preferencesButton = nullptr;

@@ -4,11 +4,11 @@
 #ifndef PARLAVOX_GUI_CONTACTS_CONTACTBUTTONBITMAPNOTIFIER2_H
 #define PARLAVOX_GUI_CONTACTS_CONTACTBUTTONBITMAPNOTIFIER2_H
 
-#include "gui/profiles/contactButtonBitmapNotifier.h"
+#include "gui/notificationSwitch.h"
 
 class ContactsShortFrame;
 
-class ContactButtonBitmapNotifier2 : public ContactButtonBitmapNotifier {
+class ContactButtonBitmapNotifier2 : public NotificationSwitch {
  public:
   ContactButtonBitmapNotifier2(ContactsShortFrame* parent, const wxBitmap& bitmap, const std::string& key);
 };

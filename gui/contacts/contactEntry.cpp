@@ -16,10 +16,10 @@
 #include "gui/contacts/contactEntryDataPanel.h"
 #include "gui/contacts/contactEntryIds.h"
 #include "gui/contacts/contactPictures.h"
+#include "gui/contacts/contactsHost.h"
 #include "gui/contacts/entryListener.h"
 #include "gui/contacts/lateDestruction.h"
-#include "gui/mainFrame.h"
-#include "gui/profiles/contactInfoFrame.h"
+#include "gui/statusLook.h"
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
@@ -197,7 +197,7 @@ void ContactEntry::EnsureDataPanel() {
 void ContactEntry::SetStatus(t_status status) {
   if (m_contactInfo.GetStatus() != status) m_contactInfo.SetStatus(status);
   if (!m_nicknameText->GetInnerText()->IsEnabled()) m_nicknameText->Enable(true);
-  const wxColour colour = MainFrame::GetColourFromStatus(status);
+  const wxColour colour = statusLook::Colour(status);
   if (m_nicknameText->GetInnerText()->GetForegroundColour() != colour) m_nicknameText->SetForegroundColour(colour);
   if (m_dataPanel) m_dataPanel->SetStatus(status);
   RefreshAvatar(false, true);
@@ -238,7 +238,7 @@ void ContactEntry::SetMood(const std::string& mood) {
 }
 
 void ContactEntry::UpdateAccessibleName() {
-  const wxString name = shown::OneLine(m_nickname, kMaxNickname) + ", " + MainFrame::GetStringStatus(m_contactInfo.GetStatus());
+  const wxString name = shown::OneLine(m_nickname, kMaxNickname) + ", " + statusLook::Name(m_contactInfo.GetStatus());
   if (name == m_accessibleName) return;
   m_accessibleName = name;
   accessible::SetName(this, name);
@@ -380,7 +380,7 @@ void ContactEntry::OnOpenPrivateChatRoom(wxCommandEvent&) {
 
 void ContactEntry::OnDisplayProfile(wxCommandEvent&) {
   lateDestruction::Hold hold;
-  ContactInfoFrame::OpenContactInfoFor(m_login);
+  if (ContactsHost* host = ContactsHost::Current()) host->OpenProfile(m_login);
 }
 
 // ---- Hover.
@@ -461,8 +461,8 @@ void ContactEntry::ShowSharedToolTip() {
   if (!g_entryToolTip) {
     if (!Maker()) return;
     // The tip outlives every row: it belongs to the main window (or to this row's window).
-    wxWindow* owner = MainFrame::GetInstance() ? static_cast<wxWindow*>(MainFrame::GetInstance())
-                                               : wxGetTopLevelParent(this);
+    ContactsHost* host = ContactsHost::Current();
+    wxWindow* owner = host ? host->GetTipOwner() : wxGetTopLevelParent(this);
     g_entryToolTip = Maker()(owner, m_manager, m_contactInfo);
     if (!g_entryToolTip) return;
     g_entryToolTipWindow = g_entryToolTip->GetTipWindow();

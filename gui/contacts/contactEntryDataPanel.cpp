@@ -8,7 +8,7 @@
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/contactPictures.h"
-#include "gui/mainFrame.h"
+#include "gui/statusLook.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "widgets/shownText.h"
@@ -99,7 +99,7 @@ wxString ContactEntryDataPanel::LocationText(const ContactInfo& info) const {
 
 void ContactEntryDataPanel::SetStatus(t_status status) {
   m_statusText->SetLabelText(shown::OneLine(m_shownName, kMaxShown) + " " + _("is") + " " +
-                             MainFrame::GetStringStatus(status));
+                             statusLook::Name(status));
 }
 
 void ContactEntryDataPanel::UpdateContactInfo(const ContactInfo& info) {

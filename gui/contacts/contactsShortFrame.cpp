@@ -12,7 +12,7 @@
 #include <wx/textctrl.h>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
+#include "gui/contacts/contactsHost.h"
 #include "gui/webBrowser.h"
 #include "model/config.h"
 #include "model/log.h"
@@ -49,8 +49,8 @@ wxBEGIN_EVENT_TABLE(ContactsShortFrame, MyMiniFrame)
   EVT_RADIOBUTTON(ID_SORT, ContactsShortFrame::OnSortChanged)
 wxEND_EVENT_TABLE()
 
-ContactsShortFrame::ContactsShortFrame(wxWindow* parent, Manager* manager)
-    : MyMiniFrame(parent, _("Parlavoxers management")), m_manager(manager) {
+ContactsShortFrame::ContactsShortFrame(wxWindow* parent, Manager* manager, ContactsHost* host)
+    : MyMiniFrame(parent, _("Parlavoxers management")), m_manager(manager), m_host(host) {
   TRACE_START();
   SetName("contactsManager");
   wxSizer* sizer = GetSizer();
@@ -190,6 +190,6 @@ void ContactsShortFrame::OnHelp(wxMouseEvent&) { browser::OpenUserGuide("contact
 
 // The main window rebuilds every list of groups, this one included.
 void ContactsShortFrame::GroupsChanged() {
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->UpdatePrivateContactsGroups();
+  if (m_host) m_host->UpdatePrivateContactsGroups();
   else UpdateGroups();
 }

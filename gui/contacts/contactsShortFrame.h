@@ -13,6 +13,7 @@
 
 #include "widgets/myMiniFrame.h"
 
+class ContactsHost;
 class Manager;
 class ContactEvent;
 class ContactInfo;
@@ -28,7 +29,8 @@ class wxTextCtrl;
 
 class ContactsShortFrame : public MyMiniFrame {
  public:
-  ContactsShortFrame(wxWindow* parent, Manager* manager);
+  // `host` (may be null: the window then rebuilds only its own groups) hears of changed groups.
+  ContactsShortFrame(wxWindow* parent, Manager* manager, ContactsHost* host);
   ~ContactsShortFrame() override;
 
   bool Show(bool show = true) override;
@@ -109,6 +111,7 @@ class ContactsShortFrame : public MyMiniFrame {
   void LayOutRequestsSoon();
 
   Manager* m_manager;
+  ContactsHost* m_host;
 
   // Adding contacts and groups.
   wxTextCtrl* m_loginField = nullptr;

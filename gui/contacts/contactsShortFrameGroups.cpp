@@ -15,8 +15,8 @@
 #include <algorithm>
 
 #include "core/application.h"
+#include "gui/contacts/contactsHost.h"
 #include "gui/contacts/contactsShortFrame.h"
-#include "gui/profiles/contactInfoFrame.h"
 #include "model/config.h"
 #include "model/contactEvent.h"
 #include "model/log.h"
@@ -183,7 +183,7 @@ void ContactsShortFrame::OnRenameGroup(wxCommandEvent&) {
     return;
   }
   m_manager->RenameGroup(oldName, *newName);
-  ContactInfoFrame::RenameChosenGroup(oldName, *newName);
+  if (m_host) m_host->GroupRenamed(oldName, *newName);
   m_chosenGroup = *newName;
   m_removeGroupButton->Disable();
   m_renameGroupButton->Disable();

@@ -9,10 +9,10 @@
 #include "core/application.h"
 #include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactPictures.h"
+#include "gui/contacts/contactsHost.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/lateDestruction.h"
 #include "gui/contacts/myButtonBitmap.h"
-#include "gui/mainFrame.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -32,8 +32,8 @@ const size_t kMaxTip = 200;
 // The groups change through the main window, which rebuilds every list of groups; a list shown
 // without one rebuilds itself.
 void GroupsChanged(wxWindow* header) {
-  if (MainFrame* main = MainFrame::GetInstance()) {
-    main->UpdatePrivateContactsGroups();
+  if (ContactsHost* host = ContactsHost::Current()) {
+    host->UpdatePrivateContactsGroups();
     return;
   }
   for (wxWindow* up = header->GetParent(); up; up = up->GetParent())

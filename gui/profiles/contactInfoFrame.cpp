@@ -12,9 +12,9 @@
 #include <wx/stattext.h>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
 #include "gui/profiles/contactInfoPanel.h"
 #include "gui/profiles/messengersList.h"
+#include "gui/profiles/profilesHost.h"
 #include "gui/webBrowser.h"
 #include "model/config.h"
 #include "model/contactInfo.h"
@@ -23,10 +23,11 @@
 #include "model/version.h"
 #include "widgets/shownText.h"
 
-ContactInfoFrame::ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info,
-                                   bool mine)
+ContactInfoFrame::ContactInfoFrame(wxFrame* parent, ProfilesHost* host, Manager* manager, const std::string& login,
+                                   ContactInfo& info, bool mine)
     : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxRESIZE_BORDER | wxCLIP_CHILDREN),
+      m_host(host),
       m_manager(manager),
       m_login(login),
       m_mine(mine),
@@ -95,8 +96,6 @@ void ContactInfoFrame::BuildMessengersBox(wxSizer* main) {
   for (MessengerInfo* account : m_manager->GetMessengers()) m_messengers->AddMessenger(account);
 }
 
-MainFrame* ContactInfoFrame::GetMainFrame() const { return dynamic_cast<MainFrame*>(GetParent()); }
-
 void ContactInfoFrame::EnableButtons(bool enable) {
   m_saveButton->Enable(enable);
   m_cancelButton->Enable(enable);
@@ -108,7 +107,7 @@ bool ContactInfoFrame::ApplyChosenGroup() {
   if (m_mine || !m_chosenGroup) return true;
   ContactInfo* record = m_manager->GetContactInfo(m_login);
   if (*m_chosenGroup == record->GetGroup()) return true;
-  if (MainFrame* main = GetMainFrame()) main->UpdateGroup(m_login, *m_chosenGroup);
+  if (m_host) m_host->UpdateGroup(m_login, *m_chosenGroup);
   else m_manager->UpdateGroup(m_login, *m_chosenGroup);
   return record->GetGroup() == *m_chosenGroup;
 }
@@ -190,7 +189,7 @@ void ContactInfoFrame::UpdateGroup(const std::string& group, bool refresh) {
   m_chosenGroup = group;
   EnableButtons(true);
   if (refresh) {
-    if (MainFrame* main = GetMainFrame()) main->UpdatePrivateContactsGroups();
+    if (m_host) m_host->UpdatePrivateContactsGroups();
     else UpdateGroups();
   }
   TRACE_END();

@@ -23,25 +23,27 @@
 class ContactButtonBitmapNotifier;
 class ContactInfo;
 class ContactInfoPanel;
-class MainFrame;
 class Manager;
 class MessengerInfo;
 class MessengersList;
+class ProfilesHost;
 class wxButton;
 class wxStaticBoxSizer;
 
 class ContactInfoFrame : public wxFrame {
  public:
-  ContactInfoFrame(wxFrame* parent, Manager* manager, const std::string& login, ContactInfo& info, bool mine);
+  // `host` (may be null) hears of the group, nickname, mood and avatar changes made here.
+  ContactInfoFrame(wxFrame* parent, ProfilesHost* host, Manager* manager, const std::string& login,
+                   ContactInfo& info, bool mine);
   ~ContactInfoFrame() override;
 
   // ---- The set of open windows (contactInfoFrameSet.cpp); GUI thread only.
   // The window of `login`, made (hidden) and registered unless there is one; an existing window
   // is returned unchanged whatever `mine` says. Null for an empty login.
-  static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
-                                                bool mine);
-  // Refreshes the window of `login` from the controller's record, or makes it beside the main
-  // window; then shows it, or raises it when shown.
+  static ContactInfoFrame* CreateContactInfoFor(wxFrame* parent, ProfilesHost* host, Manager* manager,
+                                                const std::string& login, bool mine);
+  // Refreshes the window of `login` from the controller's record, or makes it under the main
+  // window (none is made while there is none); then shows it, or raises it when shown.
   static void OpenContactInfoFor(const std::string& login);
   // The window registered for `login`, or null; looking adds nothing to the set.
   static ContactInfoFrame* GetContactInfoFor(const std::string& login);
@@ -75,8 +77,8 @@ class ContactInfoFrame : public wxFrame {
   void UpdateMessengerInfo(MessengerInfo* account);
   // The window shows the record again: form, switches (unsaved clicks are dropped).
   void UpdateContactInfo(const ContactInfo& info);
-  // The main window this window belongs to, or null when its parent is another window.
-  MainFrame* GetMainFrame() const;
+  // Who hears of the changes made here; null for a window made without one.
+  ProfilesHost* GetHost() const { return m_host; }
 
   // ---- Notification switches (contactInfoFrameSwitches.cpp).
   // The picture and the tip of a switch for the value its key has in the window's map.
@@ -123,6 +125,7 @@ class ContactInfoFrame : public wxFrame {
   void TakeDown();
   void TakeOutOfSet();
 
+  ProfilesHost* m_host;
   Manager* m_manager;
   std::string m_login;
   bool m_mine;

@@ -4,10 +4,10 @@
 #include <wx/app.h>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
 #include "gui/profiles/contactInfoFrame.h"
-#include "gui/profiles/messengersList.h"
 #include "gui/profiles/contactInfoPanel.h"
+#include "gui/profiles/messengersList.h"
+#include "gui/profiles/profilesHost.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
 
@@ -27,8 +27,8 @@ std::vector<ContactInfoFrame*> AllFrames() {
 
 }  // namespace
 
-ContactInfoFrame* ContactInfoFrame::CreateContactInfoFor(wxFrame* parent, Manager* manager, const std::string& login,
-                                                         bool mine) {
+ContactInfoFrame* ContactInfoFrame::CreateContactInfoFor(wxFrame* parent, ProfilesHost* host, Manager* manager,
+                                                         const std::string& login, bool mine) {
   TRACE_START_ARGS("%s, %d", login.c_str(), mine ? 1 : 0);
   if (login.empty()) {
     TRACE_END_RESULT("not found");
@@ -36,7 +36,7 @@ ContactInfoFrame* ContactInfoFrame::CreateContactInfoFor(wxFrame* parent, Manage
   }
   ContactInfoFrame* frame = GetContactInfoFor(login);
   if (!frame) {
-    frame = new ContactInfoFrame(parent, manager, login, *manager->GetContactInfo(login), mine);
+    frame = new ContactInfoFrame(parent, host, manager, login, *manager->GetContactInfo(login), mine);
     Frames()[login] = frame;
   }
   TRACE_END();
@@ -48,8 +48,9 @@ void ContactInfoFrame::OpenContactInfoFor(const std::string& login) {
   Manager* manager = GetManager();
   ContactInfoFrame* frame = GetContactInfoFor(login);
   if (!frame) {
-    MainFrame* main = MainFrame::GetInstance();
-    frame = main ? CreateContactInfoFor(main, manager, login, login == manager->GetLogin()) : nullptr;
+    ProfilesHost* host = ProfilesHost::Current();
+    frame = host ? CreateContactInfoFor(host->GetProfilesOwner(), host, manager, login, login == manager->GetLogin())
+                 : nullptr;
   } else {
     frame->UpdateContactInfo(*manager->GetContactInfo(login));
     frame->UpdateAvatar();

@@ -10,10 +10,10 @@
 #include <wx/textdlg.h>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
+#include "gui/contacts/contactEntry.h"
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/profiles/contactInfoPanel.h"
-#include "gui/contacts/contactEntry.h"
+#include "gui/profiles/profilesHost.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -49,9 +49,9 @@ void ContactInfoPanel::OnUpdateProfile(wxCommandEvent&) {
   }
   m_saveButton->Disable();
   ContactInfoFrame* frame = Frame();
-  if (MainFrame* main = frame ? frame->GetMainFrame() : nullptr) {
-    main->SetNickname(nickname);
-    main->SetMood(mood);
+  if (ProfilesHost* host = frame ? frame->GetHost() : nullptr) {
+    host->SetNickname(nickname);
+    host->SetMood(mood);
   }
   if (frame) frame->Hide();
   TRACE_END();
@@ -107,10 +107,10 @@ std::string ContactInfoPanel::AskNewGroup() {
 void ContactInfoPanel::OnUpdateAvatar(wxCommandEvent&) {
   TRACE_START();
   ContactInfoFrame* frame = Frame();
-  MainFrame* main = frame ? frame->GetMainFrame() : nullptr;
-  if (main) {
+  ProfilesHost* host = frame ? frame->GetHost() : nullptr;
+  if (host) {
     ContactInfoFrame::ModalGuard guard(this);
-    main->UpdateAvatar();
+    host->UpdateAvatar();
   }
   TRACE_END();
 }

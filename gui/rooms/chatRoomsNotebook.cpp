@@ -7,10 +7,10 @@
 #include <wx/sizer.h>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
 #include "gui/pictures.h"
 #include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/messageText.h"
+#include "gui/rooms/roomsHost.h"
 #include "gui/webBrowser.h"
 #include "gui/windowIcon.h"
 #include "model/config.h"
@@ -40,9 +40,10 @@ wxBEGIN_EVENT_TABLE(ChatRoomsNotebook, wxFrame)
   EVT_TIMER(kBlinkTimerId, ChatRoomsNotebook::OnBlinkTimer)
 wxEND_EVENT_TABLE()
 
-ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent)
+ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHost* host)
     : wxFrame(parent, wxID_ANY, _("Chatrooms"), wxPoint(50, 50), wxSize(600, 440), wxDEFAULT_FRAME_STYLE),
       m_manager(manager),
+      m_host(host),
       m_blinkTimer(this, kBlinkTimerId) {
   TRACE_START();
   SetProgramIcon(this);
@@ -210,7 +211,7 @@ void ChatRoomsNotebook::OnCloseTab(TabbedNotebookEvent& event) {
   if (!page) return;
   const std::string url = page->GetURL();
   TRACE_START_ARGS("%s", url.c_str());
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->UnsubscribeChatRoom(url);
+  if (m_host) m_host->UnsubscribeChatRoom(url);
   const std::vector<std::string> typing = m_typingContacts[url];
   for (const std::string& login : typing) SetKeyTyped(url, login, std::string(), false);
   // Its smiley grid goes with it; the notebook destroys the page once this event is over.
@@ -223,7 +224,7 @@ void ChatRoomsNotebook::OnClose(wxCloseEvent& event) {
   if (event.CanVeto()) {
     Show(false);
     event.Veto();
-    if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->ShowChatRoomsButton();
+    if (m_host) m_host->ShowChatRoomsButton();
   } else {
     Destroy();
   }
@@ -256,13 +257,13 @@ void ChatRoomsNotebook::SetConnectionStatus(bool connected) {
 }
 
 void ChatRoomsNotebook::OnOpenPrivateChatRoom(const std::string& login) {
-  if (MainFrame* main = MainFrame::GetInstance()) main->CreateVirtualChatRoom(login);
+  if (m_host) m_host->CreateVirtualChatRoom(login);
 }
 
 void ChatRoomsNotebook::BlockContact(const std::string& login, const std::string& message) {
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->BlockContact(login, message);
+  if (m_host) m_host->BlockContact(login, message);
 }
 
 void ChatRoomsNotebook::UnblockContact(const std::string& login, const std::string& message) {
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->UnblockContact(login, message);
+  if (m_host) m_host->UnblockContact(login, message);
 }

@@ -18,6 +18,7 @@ class ContactInfo;
 class FileMessage;
 class Manager;
 class Message;
+class RoomsHost;
 class URLContactInfo;
 
 class ChatRoomsNotebook : public wxFrame {
@@ -28,7 +29,8 @@ class ChatRoomsNotebook : public wxFrame {
   static const int kBlinkTicks = 30;
   static const int kBlinkMs = 500;
 
-  ChatRoomsNotebook(Manager* manager, wxWindow* parent);
+  // `host` (may be null) hears what the pages ask of the main window.
+  ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHost* host);
   ~ChatRoomsNotebook() override;
 
   // Creates the room's page and tab, selects it and writes `notice` as its first line. A URL
@@ -102,6 +104,7 @@ class ChatRoomsNotebook : public wxFrame {
   static constexpr int kTypingMinHeight = 28;
 
   Manager* m_manager;
+  RoomsHost* m_host;
   TabbedNotebook* m_notebook = nullptr;
   wxStaticText* m_typingText = nullptr;
   wxTimer m_blinkTimer;

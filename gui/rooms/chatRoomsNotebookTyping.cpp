@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
 #include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/rooms/roomsHost.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -21,7 +21,7 @@ constexpr size_t kShownName = 64;
 }  // namespace
 
 void ChatRoomsNotebook::OnKeyTyped(const std::string& url, bool typing) {
-  if (auto* main = dynamic_cast<MainFrame*>(GetParent())) main->OnKeyTyped(url, typing);
+  if (m_host) m_host->OnKeyTyped(url, typing);
 }
 
 void ChatRoomsNotebook::SetKeyTyped(const std::string& url, const std::string& login, const std::string&,

@@ -13,9 +13,9 @@
 #include <algorithm>
 
 #include "core/application.h"
-#include "gui/mainFrame.h"
 #include "gui/rooms/commentsPane.h"
 #include "gui/rooms/commentsPageLoader.h"
+#include "gui/rooms/roomsHost.h"
 #include "gui/webBrowser.h"
 #include "gui/windowIcon.h"
 #include "model/config.h"
@@ -43,11 +43,12 @@ wxBEGIN_EVENT_TABLE(CommentsFrame, wxFrame)
   EVT_TEXT(ID_COMMENT_TEXT, CommentsFrame::OnCommentUpdated)
 wxEND_EVENT_TABLE()
 
-CommentsFrame::CommentsFrame(wxWindow* parent, Manager* manager, const std::string& url,
+CommentsFrame::CommentsFrame(wxWindow* parent, RoomsHost* host, Manager* manager, const std::string& url,
                              const std::string& idComments, float meanGrade, const std::string& userComment,
                              int userGrade)
     : wxFrame(parent, wxID_ANY, _("Comments on ") + std2wx(url), wxDefaultPosition, wxSize(400, 400),
               wxDEFAULT_FRAME_STYLE),
+      m_host(host),
       m_manager(manager),
       m_url(url),
       m_idComments(idComments),
@@ -122,14 +123,15 @@ CommentsFrame* CommentsFrame::Find(const std::string& url) {
   return nullptr;
 }
 
-CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, Manager* manager, const URLInfo& site) {
-  return CreateCommentsFor(parent, manager, site.GetURL(), site.GetIdComments(), site.GetGrade(),
+CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, RoomsHost* host, Manager* manager,
+                                                const URLInfo& site) {
+  return CreateCommentsFor(parent, host, manager, site.GetURL(), site.GetIdComments(), site.GetGrade(),
                            site.GetUserComment(), site.GetUserGrade());
 }
 
-CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, Manager* manager, const std::string& url,
-                                                const std::string& idComments, float meanGrade,
-                                                const std::string& userComment, int userGrade) {
+CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, RoomsHost* host, Manager* manager,
+                                                const std::string& url, const std::string& idComments,
+                                                float meanGrade, const std::string& userComment, int userGrade) {
   TRACE_START_ARGS("%s", url.c_str());
   // One window per site, kept up to date with each opening of its room.
   if (CommentsFrame* existing = Find(url)) {
@@ -137,7 +139,7 @@ CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, Manager* manag
     TRACE_END_RESULT("updated");
     return existing;
   }
-  auto* frame = new CommentsFrame(parent, manager, url, idComments, meanGrade, userComment, userGrade);
+  auto* frame = new CommentsFrame(parent, host, manager, url, idComments, meanGrade, userComment, userGrade);
   sm_frames.push_back(frame);
   TRACE_END();
   return frame;
@@ -241,9 +243,8 @@ void CommentsFrame::OnSendComment(wxCommandEvent&) {
     TRACE_END_RESULT("refused");
     return;
   }
-  auto* main = dynamic_cast<MainFrame*>(GetParent());
-  const bool sent = main ? main->SendComment(m_url, wx2std(text), grade)
-                         : m_manager->SendComment(m_url, wx2std(text), grade);
+  const bool sent = m_host ? m_host->SendComment(m_url, wx2std(text), grade)
+                           : m_manager->SendComment(m_url, wx2std(text), grade);
   if (!sent) {
     ShowNotice(_("Your comment could not be sent."));
     TRACE_END_RESULT("not sent");

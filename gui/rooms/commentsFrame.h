@@ -12,6 +12,7 @@
 
 class CommentsPane;
 class Manager;
+class RoomsHost;
 class URLInfo;
 class wxButton;
 class wxComboBox;
@@ -20,16 +21,18 @@ class wxTextCtrl;
 
 class CommentsFrame : public wxFrame {
  public:
-  // `meanGrade` above 10 (99) when none is known, `userGrade` 99 when the user gave none.
-  CommentsFrame(wxWindow* parent, Manager* manager, const std::string& url, const std::string& idComments,
-                float meanGrade, const std::string& userComment, int userGrade);
+  // `meanGrade` above 10 (99) when none is known, `userGrade` 99 when the user gave none. A
+  // comment goes through `host` when there is one (it shows the grade given), else straight to
+  // the controller.
+  CommentsFrame(wxWindow* parent, RoomsHost* host, Manager* manager, const std::string& url,
+                const std::string& idComments, float meanGrade, const std::string& userComment, int userGrade);
   ~CommentsFrame() override;
 
   // The site's window, made hidden when there is none yet; an existing one takes the record's
   // comments identifier, grades and comment.
-  static CommentsFrame* CreateCommentsFor(wxWindow* parent, Manager* manager, const URLInfo& site);
-  static CommentsFrame* CreateCommentsFor(wxWindow* parent, Manager* manager, const std::string& url,
-                                          const std::string& idComments, float meanGrade,
+  static CommentsFrame* CreateCommentsFor(wxWindow* parent, RoomsHost* host, Manager* manager, const URLInfo& site);
+  static CommentsFrame* CreateCommentsFor(wxWindow* parent, RoomsHost* host, Manager* manager,
+                                          const std::string& url, const std::string& idComments, float meanGrade,
                                           const std::string& userComment, int userGrade);
   // Shows the site's window (and loads its page afresh); nothing when the site has none.
   static void OpenCommentsFor(const std::string& url);
@@ -69,6 +72,7 @@ class CommentsFrame : public wxFrame {
   void LoadPage();
   void ShowNotice(const wxString& text);
 
+  RoomsHost* m_host;
   Manager* m_manager;
   std::string m_url;
   std::string m_idComments;

@@ -75,7 +75,7 @@ class MenuShooter : public wxTimer {
 
 // The contacts manager with requests, answers and invitations of several kinds, newest on top.
 void ShootRequests(wxFrame* parent) {
-  ContactsShortFrame* manager = new ContactsShortFrame(parent, GetManager());
+  ContactsShortFrame* manager = new ContactsShortFrame(parent, GetManager(), nullptr);
   const ContactEvent events[] = {
       {1, CE_CHECKING, "none", "gina@example.org", "", ""},
       {2, CE_ADD_ASKED, "none", "carol", "Carol", "Shall we?"},
@@ -97,7 +97,7 @@ void ShootRequests(wxFrame* parent) {
 
 // The contacts manager beside the list, with the groups above and requests of several kinds.
 void ShootContactsManager(wxFrame* frame) {
-  ContactsShortFrame* manager = new ContactsShortFrame(frame, GetManager());
+  ContactsShortFrame* manager = new ContactsShortFrame(frame, GetManager(), nullptr);
   const int kinds[] = {CE_ADD_RECEIVED, CE_ANSWER_ACCEPTED, CE_NOT_REGISTERED, CE_CHECKING, CE_INVITED};
   const char* logins[] = {"henri", "bob", "nobody_here", "isa", "carol"};
   for (int i = 0; i < 5; ++i) {

@@ -77,8 +77,8 @@ void Transfers() {
 void Comments() {
   // Pages are not fetched here: a closed port fails at once, and the page is set by hand.
   comments::SetBaseAddress("http://127.0.0.1:9/");
-  CommentsFrame* frame = CommentsFrame::CreateCommentsFor(nullptr, nullptr, "http://www.example.org/", "42", 7.46f,
-                                                          "Good news every morning.", 7);
+  CommentsFrame* frame = CommentsFrame::CreateCommentsFor(nullptr, nullptr, nullptr, "http://www.example.org/", "42",
+                                                          7.46f, "Good news every morning.", 7);
   frame->Show(true);
   frame->GetPane()->ShowPage(
       "<html><body><p><b>bob</b> (8/10): quick and clear.</p><p><b>carol</b> (6/10): too many ads "

@@ -204,7 +204,7 @@ TEST(PreferencesPort, NewFilePortMovesTheListener) {
   Config::SetPath(testsupport::SourceDir() + "/data/");
   ASSERT_TRUE(testsupport::WaitFor([&] { return Accepts(oldPort); }, std::chrono::seconds(5)));
   wxFrame parent(nullptr, wxID_ANY, "main");
-  PreferencesFrame window(&parent, session.manager.get());
+  PreferencesFrame window(&parent, session.manager.get(), nullptr);
   window.Show(true);
   for (int port : {newPort, newPort}) {  // the second save keeps the listener where it is
     window.Show(true);

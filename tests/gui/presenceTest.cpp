@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/guiEvents.h"
+#include "gui/statusLook.h"
 #include "tests/gui/logInFixture.h"
 
 namespace {
@@ -109,8 +110,8 @@ TEST(PresenceTexts, EveryStatusItsTextAndColour) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.status);
-    EXPECT_EQ(r.text, MainFrame::GetStringStatus(static_cast<t_status>(r.status)));
-    EXPECT_EQ(r.colour, MainFrame::GetColourFromStatus(static_cast<t_status>(r.status)));
+    EXPECT_EQ(r.text, statusLook::Name(static_cast<t_status>(r.status)));
+    EXPECT_EQ(r.colour, statusLook::Colour(static_cast<t_status>(r.status)));
   }
 }
 

@@ -36,7 +36,7 @@ class ContactsManager : public contactstest::ContactsListTest {
     ContactsListTest::TearDown();
   }
   ContactsShortFrame* Open() {
-    m_window = new ContactsShortFrame(m_frame, GetManager());
+    m_window = new ContactsShortFrame(m_frame, GetManager(), nullptr);
     return m_window;
   }
   template <class T>

@@ -34,7 +34,7 @@ class RequestsListTest : public contactstest::ContactsListTest {
  protected:
   void SetUp() override {
     ContactsListTest::SetUp();
-    m_manager = new ContactsShortFrame(m_frame, GetManager());
+    m_manager = new ContactsShortFrame(m_frame, GetManager(), nullptr);
     m_manager->Show(true);
     guitest::PumpUntil([&] { return m_manager->IsShownOnScreen(); });
   }

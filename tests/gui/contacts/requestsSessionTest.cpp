@@ -237,7 +237,7 @@ TEST_F(RequestsSession, AWindowDestroyedUnderItsQuestionDropsTheAnswer) {
   ASSERT_TRUE(bob.Link().AddContact(bob.Key(), "alice", "hello"));
   ContactEvent* request = AwaitStored(CE_ADD_RECEIVED, "bob");
   ASSERT_TRUE(request);
-  auto* other = new ContactsShortFrame(Frame(), GetManager());
+  auto* other = new ContactsShortFrame(Frame(), GetManager(), Frame());
   other->UpdateContactEvent(*request);
   other->Show(true);
   other->Move(40, 40);

@@ -298,10 +298,10 @@ TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
   Send({"eve", "Eve", "none"});
   ContactInfoFrame* eve = OpenProfile("eve");
   EXPECT_EQ(eve, OpenProfile("eve"));
-  EXPECT_EQ(eve, ContactInfoFrame::CreateContactInfoFor(frame, GetManager(), "eve", true));
+  EXPECT_EQ(eve, ContactInfoFrame::CreateContactInfoFor(frame, frame, GetManager(), "eve", true));
   EXPECT_FALSE(eve->IsMine());
   EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("nobody"));
-  EXPECT_EQ(nullptr, ContactInfoFrame::CreateContactInfoFor(frame, GetManager(), "", false));
+  EXPECT_EQ(nullptr, ContactInfoFrame::CreateContactInfoFor(frame, frame, GetManager(), "", false));
 
   // Only the own window opens to editing.
   ContactInfoFrame::EnableUpdate("eve", false);

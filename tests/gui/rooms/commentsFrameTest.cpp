@@ -55,7 +55,7 @@ class CommentsWindow : public ::testing::Test {
     comments::SetLimits(comments::Limits{});
   }
   CommentsFrame* Make(const std::string& url, float mean, const std::string& comment, int grade) {
-    return CommentsFrame::CreateCommentsFor(nullptr, GetManager(), url, "42", mean, comment, grade);
+    return CommentsFrame::CreateCommentsFor(nullptr, nullptr, GetManager(), url, "42", mean, comment, grade);
   }
   guitest::HttpTestServer m_server;
 };
@@ -148,7 +148,7 @@ TEST_F(CommentsWindow, OneWindowPerSiteKeptUpToDate) {
   record.SetUserComment("later");
   record.SetUserGrade(9);
   // The room opened again: the same window, with the record's figures.
-  EXPECT_EQ(first, CommentsFrame::CreateCommentsFor(nullptr, GetManager(), record));
+  EXPECT_EQ(first, CommentsFrame::CreateCommentsFor(nullptr, nullptr, GetManager(), record));
   EXPECT_EQ("6.0", first->GetMeanGrade()->GetLabel());
   EXPECT_EQ("later", first->GetCommentText()->GetValue());
   EXPECT_EQ(9, first->GetGradeChoice()->GetSelection());

@@ -237,7 +237,7 @@ TEST_F(MessageInput, TheCommentsToolShowsTheSitesCommentsWindowWhenItHasOne) {
   // No window for the site yet: the click opens nothing, and nothing breaks.
   click();
   EXPECT_EQ(nullptr, CommentsFrame::Find(kRoom));
-  CommentsFrame* comments = CommentsFrame::CreateCommentsFor(frame, GetManager(), kRoom, "", 7.5f, "", 0);
+  CommentsFrame* comments = CommentsFrame::CreateCommentsFor(frame, frame, GetManager(), kRoom, "", 7.5f, "", 0);
   ASSERT_TRUE(comments);
   ASSERT_FALSE(comments->IsShown());
   rooms->Raise();

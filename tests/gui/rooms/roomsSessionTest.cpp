@@ -14,7 +14,7 @@
 
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
-#include "gui/mainFrame.h"
+#include "gui/statusLook.h"
 #include "network/localServer.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
@@ -271,7 +271,7 @@ TEST_F(RoomsSession, ABurstThatOpensItsRoomShowsItsLatestLinesInOrder) {
   ASSERT_TRUE(row);
   MyStaticText* name = guitest::FindChild<MyStaticText>(row, [](MyStaticText*) { return true; });
   ASSERT_TRUE(name);
-  EXPECT_EQ(MainFrame::GetColourFromStatus(STATUS_BUSY), name->GetInnerText()->GetForegroundColour());
+  EXPECT_EQ(statusLook::Colour(STATUS_BUSY), name->GetInnerText()->GetForegroundColour());
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST_F(SitePanelLinksTest, TheCommentsIconAndTheGradeOpenTheSitesCommentsWindow)
   comments::SetBaseAddress("http://127.0.0.1:9/");
   SitePanel* panel = m_sites->AddSitePanel(Site(kUrl, 7.5f, 3), "links.example/");
   SitePanel* bare = m_sites->AddSitePanel(Site("http://bare.example/"), "bare.example/");
-  CommentsFrame* comments = CommentsFrame::CreateCommentsFor(m_frame, GetManager(), Site(kUrl, 7.5f, 3));
+  CommentsFrame* comments = CommentsFrame::CreateCommentsFor(m_frame, nullptr, GetManager(), Site(kUrl, 7.5f, 3));
   guitest::Pump(50);
   ASSERT_FALSE(comments->IsShown());
   Click(panel->GetCommentsIcon());
