@@ -39,8 +39,8 @@ struct Offer {
 };
 
 // State shared by every FileServer of the process: the offers, the running transfers and who
-// hears about them. Made on first use and never destroyed: transfer and listener threads are
-// detached and may still reach it while the process exits.
+// hears about them. Made on first use and never destroyed: a transfer or listener thread that
+// did not end in time may still reach it while the process exits.
 struct Shared {
   std::mutex mutex;
   std::list<Offer> offers;

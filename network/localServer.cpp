@@ -22,7 +22,8 @@
 namespace {
 
 // The process's listener and the controller it reports to. Made on first use and never
-// destroyed: the listener's detached thread may still reach them while the process exits.
+// destroyed: a listener thread that did not end in time may still reach them while the process
+// exits.
 struct Process {
   std::mutex mutex;
   std::shared_ptr<LocalServer> instance;

@@ -56,10 +56,10 @@ class LocalServer {
   LocalServer& operator=(const LocalServer&) = delete;
 
   // The process's one listener, which reports to the bound controller. Start binds machine
-  // (when not null) and, unless the listener runs already, creates it and runs it on a detached
-  // thread; true when it started one. A listener that could not listen (port taken) ends, and
-  // the next Start tries again. Instance returns it while it runs, and null before Start and
-  // once it has ended.
+  // (when not null) and, unless the listener runs already, creates it and runs it on a thread
+  // of the program's (stopped and joined at the end); true when it started one. A listener that
+  // could not listen (port taken) ends, and the next Start tries again. Instance returns it
+  // while it runs, and null before Start and once it has ended.
   static bool Start(StateMachine* machine, unsigned short port = kDefaultPort);
   static std::shared_ptr<LocalServer> Instance();
 
