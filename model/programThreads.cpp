@@ -1,6 +1,7 @@
 #include "model/programThreads.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <condition_variable>
 #include <list>
 #include <mutex>
@@ -24,10 +25,15 @@ struct Roll {
   std::atomic<bool> ending{false};
 };
 
+void JoinFinishedAtExit();
+
 // Made on first use and never destroyed: a thread left running at a forced end may still
 // report to it.
 Roll& TheRoll() {
-  static Roll* roll = new Roll;
+  static Roll* roll = [] {
+    std::atexit(&JoinFinishedAtExit);
+    return new Roll;
+  }();
   return *roll;
 }
 
@@ -46,6 +52,21 @@ std::list<Entry> TakeDone(Roll& roll) {
 void Join(std::list<Entry>& done) {
   for (Entry& entry : done)
     if (entry.thread.joinable()) entry.thread.join();
+}
+
+// A process that returns from main without ending its threads first (a test program) joins
+// those that have returned and lets the others go as they are, waiting for none; the program
+// itself has joined them all by then.
+void JoinFinishedAtExit() {
+  Roll& roll = TheRoll();
+  std::list<Entry> done;
+  {
+    std::lock_guard<std::mutex> lock(roll.mutex);
+    done = TakeDone(roll);
+    for (Entry& entry : roll.entries)
+      if (entry.thread.joinable()) entry.thread.detach();
+  }
+  Join(done);
 }
 
 }  // namespace
