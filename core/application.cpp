@@ -431,12 +431,19 @@ void Manager::DispatchLogIn(S2C_Request_t& request) {
 }
 
 void Manager::DispatchConnected(S2C_Request_t& request) {
-  std::string holder;
-  S2C_Request_t::S2C_Request_u& c = request.choice;
   if (request.present > S2C_Request_PR_delsmiley) {
     TRACE_ERROR("Unknown request");
     return;
   }
+  if (DispatchLinkRequest(request) || DispatchRoomRequest(request) || DispatchContactRequest(request) ||
+      DispatchFileRequest(request) || DispatchAccountRequest(request))
+    return;
+  // Kinds a client is never sent: comment, publicip, webpos, invitechat.
+  TRACE_ERROR("Unknown request");
+}
+
+bool Manager::DispatchLinkRequest(S2C_Request_t& request) {
+  S2C_Request_t::S2C_Request_u& c = request.choice;
   switch (request.present) {
     case S2C_Request_PR_NOTHING:
       ConnectionFailed(GUI_SOCKET_ERROR, "");
@@ -451,6 +458,22 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       // The server ends the session: the link is of no further use.
       ConnectionFailed(GoAwayCode(c.goaway.status), c.goaway.version ? Text(*c.goaway.version) : "unknown");
       break;
+    case S2C_Request_PR_redirect:
+      ReceiveRedirect(Text(c.redirect.ip), static_cast<int>(c.redirect.port));
+      break;
+    case S2C_Request_PR_heartbeat:
+      HeartBeat();
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+bool Manager::DispatchRoomRequest(S2C_Request_t& request) {
+  std::string holder;
+  S2C_Request_t::S2C_Request_u& c = request.choice;
+  switch (request.present) {
     case S2C_Request_PR_openurlok: {
       const S2C_OpenURLOk_t& ok = c.openurlok;
       OpenChatRoomAck(Text(ok.site), Text(ok.idcomments), ok.nbrUsers, ok.nbrMessages, ok.averageGrade,
@@ -470,6 +493,35 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
     case S2C_Request_PR_suburlack:
       SubscribeChatRoomAck(Text(c.suburlack.site), c.suburlack.answer);
       break;
+    case S2C_Request_PR_invitechatroom:
+      ReceiveInviteContactInChatRoom(Text(c.invitechatroom.site), Text(c.invitechatroom.login));
+      break;
+    case S2C_Request_PR_invitechatroomanswer:
+      ReceiveInviteContactInChatRoomAnswer(Text(c.invitechatroomanswer.site), Text(c.invitechatroomanswer.login),
+                                           Text(c.invitechatroomanswer.message), c.invitechatroomanswer.answer != 0);
+      break;
+    case S2C_Request_PR_keytyped:
+      // A server that leaves the flag out means "typing".
+      KeyTypedInChatRoom(Text(c.keytyped.site), Text(c.keytyped.login), !c.keytyped.enabled || *c.keytyped.enabled);
+      break;
+    case S2C_Request_PR_comments:
+      UpdateComments(Text(c.comments.site), c.comments.nbrComments, c.comments.meanGrade);
+      break;
+    case S2C_Request_PR_bansite:
+      BanSite(Text(c.bansite.site));
+      break;
+    case S2C_Request_PR_ad:
+      ReceiveAd(c.ad.image.type, c.ad.image.content.buf, c.ad.image.content.size);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+bool Manager::DispatchContactRequest(S2C_Request_t& request) {
+  S2C_Request_t::S2C_Request_u& c = request.choice;
+  switch (request.present) {
     case S2C_Request_PR_checkcontactack:
       CheckContactAck(c.checkcontactack.loginOrEmail, c.checkcontactack.login, c.checkcontactack.nickname,
                       c.checkcontactack.status != 0);
@@ -482,40 +534,23 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
       ReceiveAddContactAnswer(Text(c.addcontactanswer.login), Text(c.addcontactanswer.nickname),
                               c.addcontactanswer.answer != 0, Text(c.addcontactanswer.message));
       break;
-    case S2C_Request_PR_invitechatroom:
-      ReceiveInviteContactInChatRoom(Text(c.invitechatroom.site), Text(c.invitechatroom.login));
-      break;
-    case S2C_Request_PR_invitechatroomanswer:
-      ReceiveInviteContactInChatRoomAnswer(Text(c.invitechatroomanswer.site), Text(c.invitechatroomanswer.login),
-                                           Text(c.invitechatroomanswer.message), c.invitechatroomanswer.answer != 0);
-      break;
-    case S2C_Request_PR_keytyped:
-      // A server that leaves the flag out means "typing".
-      KeyTypedInChatRoom(Text(c.keytyped.site), Text(c.keytyped.login), !c.keytyped.enabled || *c.keytyped.enabled);
-      break;
     case S2C_Request_PR_delcontact:
       ReceiveDelContact(Text(c.delcontact.login), Text(c.delcontact.message));
       break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+bool Manager::DispatchFileRequest(S2C_Request_t& request) {
+  S2C_Request_t::S2C_Request_u& c = request.choice;
+  switch (request.present) {
     case S2C_Request_PR_file:
       HandleTransfer(TransferReport{FM_OFFERED, Text(c.file.login), Text(c.file.site),
                                     UsersText(c.file.filename, "file name"),
                                     Text(c.file.filekey), "", Text(c.file.ip), static_cast<int>(c.file.port),
                                     time(nullptr), true, 0, c.file.filesize, 0});
-      break;
-    case S2C_Request_PR_ad:
-      ReceiveAd(c.ad.image.type, c.ad.image.content.buf, c.ad.image.content.size);
-      break;
-    case S2C_Request_PR_comment:
-    case S2C_Request_PR_publicip:
-    case S2C_Request_PR_webpos:
-    case S2C_Request_PR_invitechat:
-      TRACE_ERROR("Unknown request");
-      break;
-    case S2C_Request_PR_comments:
-      UpdateComments(Text(c.comments.site), c.comments.nbrComments, c.comments.meanGrade);
-      break;
-    case S2C_Request_PR_bansite:
-      BanSite(Text(c.bansite.site));
       break;
     case S2C_Request_PR_askforfile:
       AskForFile(Text(c.askforfile.login), Text(c.askforfile.filekey));
@@ -530,15 +565,18 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
     case S2C_Request_PR_filepartack:
       FilePartAck(Text(c.filepartack.login), Text(c.filepartack.filekey));
       break;
-    case S2C_Request_PR_heartbeat:
-      HeartBeat();
-      break;
     case S2C_Request_PR_cancelfile:
       ReceiveCancelFile(Text(c.cancelfile.site), Text(c.cancelfile.filekey));
       break;
-    case S2C_Request_PR_redirect:
-      ReceiveRedirect(Text(c.redirect.ip), static_cast<int>(c.redirect.port));
-      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+bool Manager::DispatchAccountRequest(S2C_Request_t& request) {
+  S2C_Request_t::S2C_Request_u& c = request.choice;
+  switch (request.present) {
     case S2C_Request_PR_availablemessengerprotocols:
       ReceiveAvailableMessengerProtocols(c.availablemessengerprotocols.protocols);
       break;
@@ -553,7 +591,10 @@ void Manager::DispatchConnected(S2C_Request_t& request) {
     case S2C_Request_PR_delsmiley:
       ReceiveDelSmiley(Text(c.delsmiley.login), Text(c.delsmiley.codesmiley));
       break;
+    default:
+      return false;
   }
+  return true;
 }
 
 void Manager::HandleExtensionRequest(E2C_Request_t& request) {

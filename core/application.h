@@ -349,6 +349,13 @@ class Manager : public wxEvtHandler {
   void HandleHeartBeats(uint64_t generation, unsigned count);
   void DispatchLogIn(S2C_Request_t& request);
   void DispatchConnected(S2C_Request_t& request);
+  // The requests of a session by subject, each false for a kind that is not its own: the link
+  // itself; rooms and their people; contacts; file transfers; external messengers and smileys.
+  bool DispatchLinkRequest(S2C_Request_t& request);
+  bool DispatchRoomRequest(S2C_Request_t& request);
+  bool DispatchContactRequest(S2C_Request_t& request);
+  bool DispatchFileRequest(S2C_Request_t& request);
+  bool DispatchAccountRequest(S2C_Request_t& request);
   // The code that ends the attempt for a go-away status.
   static int GoAwayCode(long status);
 

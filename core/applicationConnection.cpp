@@ -9,7 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
+#include <memory>
+#include <string>
 
 #include "Image.h"
 #include "core/application.h"
@@ -19,6 +20,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/programThreads.h"
 #include "model/stringConversion.h"
 #include "model/systemInfo.h"
 #include "network/fileServer.h"
@@ -53,12 +55,19 @@ void Manager::StartLink(const std::string& hostname, int port, bool ssl) {
   m_link = link;
   m_mailbox->SetCurrentLink(link->generation);
   m_state = CONNECTING_AUTH;
-  // The thread holds the link (client and port) until the client's Run has returned.
-  std::thread([link]() mutable {
-    ManageClientSideRequest body(link->client);
-    body();
-    link.reset();
-  }).detach();
+  // The thread holds the link (client and port) until the client's Run has returned. At the end
+  // of the program an attempt still running is aborted: every wait of it watches for that.
+  std::weak_ptr<ClientSideRequest> client = link->client;
+  programThreads::Start(
+      "link " + std::to_string(link->generation),
+      [link]() mutable {
+        ManageClientSideRequest body(link->client);
+        body();
+        link.reset();
+      },
+      [client] {
+        if (std::shared_ptr<ClientSideRequest> running = client.lock()) running->AbortConnection();
+      });
 }
 
 void Manager::RetireLink(bool afterSent) {
@@ -78,7 +87,7 @@ void Manager::StartFileServer() {
   // A listener of an earlier session (left running by a redirect) gives its port up first.
   if (m_fileServer) m_fileServer->Close(false);
   m_fileServer.reset(new FileServer(IntToString(Config::GetInstance()->GetFilePort())));
-  std::thread(FileServer(*m_fileServer)).detach();
+  m_fileServer->Run();
 }
 
 namespace {
@@ -323,7 +332,7 @@ void Manager::RestartFileServer() {
   }
   m_fileServer->Close(false);
   m_fileServer->SetPort(IntToString(Config::GetInstance()->GetFilePort()));
-  std::thread(FileServer(*m_fileServer)).detach();
+  m_fileServer->Run();
   TRACE_END();
 }
 

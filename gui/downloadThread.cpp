@@ -11,10 +11,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 
 #include "core/application.h"
 #include "core/guiEvents.h"
 #include "model/log.h"
+#include "model/programThreads.h"
 
 namespace download {
 
@@ -163,9 +165,8 @@ bool DownloadThread::Launch(const download::Request& request, wxEvtHandler* sink
     TRACE_END_RESULT("a download is running");
     return false;
   }
-  auto* thread = new DownloadThread(request, sink);
-  if (thread->Create() != wxTHREAD_NO_ERROR || thread->Run() != wxTHREAD_NO_ERROR) {
-    delete thread;
+  std::shared_ptr<DownloadThread> thread(new DownloadThread(request, sink));
+  if (!programThreads::Start("update download", [thread] { thread->Entry(); })) {
     g_running = false;
     TRACE_END_RESULT("no thread");
     return false;
@@ -177,18 +178,17 @@ bool DownloadThread::Launch(const download::Request& request, wxEvtHandler* sink
 bool DownloadThread::IsRunning() { return g_running; }
 
 DownloadThread::DownloadThread(const download::Request& request, wxEvtHandler* sink)
-    : wxThread(wxTHREAD_DETACHED), m_request(request), m_sink(sink), m_eventId(Manager::GetEventId()) {}
+    : m_request(request), m_sink(sink), m_eventId(Manager::GetEventId()) {}
 
-wxThread::ExitCode DownloadThread::Entry() {
+void DownloadThread::Entry() {
   Post(download::Fetch(m_request, &DownloadThread::OnProgress, this));
   g_running = false;
-  return nullptr;
 }
 
 bool DownloadThread::OnProgress(void* context, int percent) {
   auto* self = static_cast<DownloadThread*>(context);
   // The program is ending: give up at once rather than hold its exit.
-  if (self->TestDestroy()) return false;
+  if (programThreads::Ending()) return false;
   self->Post(download::kProgress, percent);
   return true;
 }

@@ -5,8 +5,6 @@
 #ifndef PARLAVOX_GUI_DOWNLOADTHREAD_H
 #define PARLAVOX_GUI_DOWNLOADTHREAD_H
 
-#include <wx/thread.h>
-
 #include <string>
 
 class wxEvtHandler;
@@ -44,7 +42,9 @@ Result Fetch(const Request& request, ProgressFn progress = nullptr, void* contex
 
 }  // namespace download
 
-class DownloadThread : public wxThread {
+// Runs on a thread of the program's (see programThreads.h): the end of the program stops the
+// download at its next progress report, and joins it.
+class DownloadThread {
  public:
   // Starts a download that reports to `sink` with wxEVT_RECEIVE_UPLOAD_INSTALLER events under
   // the controller's event id, unless one is running already: false then, and nothing starts.
@@ -53,11 +53,9 @@ class DownloadThread : public wxThread {
   // True from a successful Launch until the result has been posted.
   static bool IsRunning();
 
- protected:
-  ExitCode Entry() override;
-
  private:
   DownloadThread(const download::Request& request, wxEvtHandler* sink);
+  void Entry();
   void Post(int result, long percent = 0);
   static bool OnProgress(void* context, int percent);
 

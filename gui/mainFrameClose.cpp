@@ -195,6 +195,8 @@ void MainFrame::EndWithDialogsOpen() {
   g_exited = true;
   if (m_taskBar) m_taskBar->RemoveIcon();
   TRACE_END_RESULT("%d dialogs open, settings %s", OpenModalDialogs(), saved ? "saved" : "not saved");
+  // The program's threads are stopped and joined all the same, within the same bound.
+  EndThreads();
   EndProcess(0);
 }
 

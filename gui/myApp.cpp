@@ -4,9 +4,11 @@
 
 #include "gui/appStartup.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/commentsPageLoader.h"
 #include "gui/soundPlayer.h"
 #include "gui/startupPrompter.h"
 #include "model/log.h"
+#include "model/processEnd.h"
 #include "network/sslLibrary.h"
 
 bool MyApp::OnInit() {
@@ -26,6 +28,10 @@ bool MyApp::OnInit() {
 int MyApp::OnExit() {
   if (m_started) startup::EndApplication();
   sound::Shutdown();
+  // The program's threads end while the toolkit still stands: what they hand to the GUI thread
+  // at the last moment is dropped with the application's pending events.
+  EndThreads();
+  comments::DropUndelivered();
   return wxApp::OnExit();
 }
 

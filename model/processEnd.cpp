@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <string>
+
+#include "model/log.h"
+#include "model/programThreads.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define PARLAVOX_LEAK_CHECK 1
@@ -15,6 +19,18 @@
 #ifdef PARLAVOX_LEAK_CHECK
 #include <sanitizer/lsan_interface.h>
 #endif
+
+bool EndThreads(std::chrono::milliseconds limit) {
+  // A second call (main after the application's own end) only joins what has returned since.
+  static bool s_called = false;
+  if (s_called) limit = std::chrono::milliseconds(0);
+  s_called = true;
+  std::string late;
+  const size_t running = programThreads::StopAll(limit, &late);
+  if (running == 0) TRACE_INFO("threads still running: 0");
+  else TRACE_ERROR("threads still running: %zu (%s)", running, late.c_str());
+  return running == 0;
+}
 
 void EndProcess(int status) {
   std::cout.flush();

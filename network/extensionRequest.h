@@ -13,8 +13,8 @@
 
 #include "network/httpRequestHead.h"
 
-// What it reads is made once and never destroyed: the listener's detached thread reads it, and
-// may still run while the process exits and its statics go.
+// What it reads is made once and never destroyed: the listener's thread reads it, and one that
+// did not end in time may still run while the process exits and its statics go.
 class ExtensionRequest {
  public:
   // The header fields the check reads, for the head reader to keep.

@@ -29,9 +29,11 @@ std::string RandomSuffix() {
   return suffix;
 }
 
+}  // namespace
+
 // The received bytes go to a hidden temporary file beside the chosen path, so that the chosen
 // path never holds a partial file; it is renamed there once complete.
-class TemporaryFile {
+class FileDownload::TemporaryFile {
  public:
   explicit TemporaryFile(const std::string& finalPath) : m_finalPath(finalPath) {
     std::string::size_type slash = finalPath.rfind('/');
@@ -94,8 +96,6 @@ class TemporaryFile {
   std::vector<uint8_t> m_buffer;
 };
 
-}  // namespace
-
 FileDownload::FileDownload(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
                            const std::string& fileKey, int64_t size, const std::string& host, int port,
                            const std::string& fileName, const std::string& localPath)
@@ -128,101 +128,43 @@ void FileDownload::operator()() {
   if (!file.IsOpen()) {
     TRACE_ERROR("cannot write beside %s: %s", m_localPath.c_str(), std::strerror(errno));
     Report(FM_FAILED, 0, m_size, 0);
-    FileServer::UnregisterDownload(m_fileKey, m_running);
-    TRACE_END();
-    return;
-  }
-  TRACE_INFO("FileManager::DownloadFile Ouverture de la connexion vers %s", m_host.c_str());
-  if (!link.ConnectTo(m_host, static_cast<unsigned short>(m_port), connectTimeoutMs)) {
-    TRACE_INFO("FileManager::Erreur d'ouverture");
+  } else if (Connect(link)) {
+    Transfer(link, file);
+  } else {
     // Nothing of the file is left beside the chosen path once the outcome is told.
     file.Discard();
-    Report(FM_HOST_UNREACHABLE, 0, m_size, 0);
-    TRACE_INFO("delete filetransfert");
-    FileServer::UnregisterDownload(m_fileKey, m_running);
-    TRACE_END();
-    return;
+    Report(m_running->Running() ? FM_HOST_UNREACHABLE : FM_CANCELLED, 0, m_size, 0);
+  }
+  TRACE_INFO("delete filetransfert");
+  FileServer::UnregisterDownload(m_fileKey, m_running);
+  TRACE_END();
+}
+
+bool FileDownload::Connect(FileTransferLink& link) {
+  TRACE_INFO("FileManager::DownloadFile Ouverture de la connexion vers %s", m_host.c_str());
+  TransferToken running = m_running;
+  if (!link.ConnectTo(m_host, static_cast<unsigned short>(m_port), connectTimeoutMs,
+                      [running] { return !running->Running(); })) {
+    TRACE_INFO("FileManager::Erreur d'ouverture");
+    return false;
   }
   // From here a cancel shuts the connection down, which ends any wait for the sender.
   m_running->Attach(link.Descriptor());
+  return true;
+}
 
-  t_fm_status outcome = FM_FAILED;
+void FileDownload::Transfer(FileTransferLink& link, TemporaryFile& file) {
   int64_t received = 0;
   int64_t reportedSize = m_size;
   TransferSpeed speed;
-  C2C_Request_t ask;
-  std::memset(&ask, 0, sizeof ask);
-  ask.present = C2C_Request_PR_askforfile;
-  ask.choice.askforfile.login.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(m_ownLogin.data()));
-  ask.choice.askforfile.login.size = static_cast<int>(m_ownLogin.size());
-  ask.choice.askforfile.fileKey.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(m_fileKey.data()));
-  ask.choice.askforfile.fileKey.size = static_cast<int>(m_fileKey.size());
-  C2C_Request_t* answer = nullptr;
-  bool accepted = false;
-  if (!link.Send(ask)) {
-    TRACE_INFO("FileManager::DownloadFile Erreur de lecture de la clef");
-    outcome = FM_NOT_AVAILABLE;
-    reportedSize = 0;
-  } else if (!(answer = link.Receive(readTimeoutMs)) || answer->present != C2C_Request_PR_askforfile_ack) {
-    TRACE_INFO("Bad request");
-    outcome = FM_NOT_AVAILABLE;
-  } else if (!answer->choice.askforfile_ack.status) {
-    TRACE_INFO("No file");
-    outcome = FM_NOT_AVAILABLE;
-  } else if (!answer->choice.askforfile_ack.size || *answer->choice.askforfile_ack.size != m_size) {
-    TRACE_INFO("incorrect size");
-    outcome = FM_NOT_AVAILABLE;
-  } else {
-    accepted = true;
-  }
-  FileTransferLink::FreeRequest(answer);
-
+  t_fm_status outcome = AskForFile(link, &reportedSize);
   if (!m_running->Running()) {
-    accepted = false;
     outcome = FM_CANCELLED;  // cancelled while the sender was being asked
-  } else if (accepted) {
+  } else if (outcome == FM_STARTED) {
     TRACE_INFO("Récupération du fichier");
     Report(FM_STARTED, 0, m_size, 0);
     speed.Restart();
-    bool interrupted = false;
-    bool broken = false;
-    while (received < m_size && m_running->Running()) {
-      C2C_Request_t* message = link.Receive(readTimeoutMs);
-      if (!message || message->present != C2C_Request_PR_file) {
-        // A sender that stops its upload resets the connection rather than send the rest.
-        interrupted = (message && message->present == C2C_Request_PR_interrupt) || (!message && link.PeerReset());
-        FileTransferLink::FreeRequest(message);
-        break;
-      }
-      const FileData_t& data = message->choice.file.fileData;
-      // Never more than the announced size, whatever the peer sends.
-      if (data.size < 0 || received + data.size > m_size) {
-        TRACE_ERROR("part beyond the announced size");
-        FileTransferLink::FreeRequest(message);
-        broken = true;
-        break;
-      }
-      bool written = file.Write(data.buf, static_cast<size_t>(data.size));
-      received += data.size;
-      FileTransferLink::FreeRequest(message);
-      if (!written) {
-        TRACE_ERROR("cannot write the file: %s", std::strerror(errno));
-        broken = true;
-        break;
-      }
-      Report(FM_IN_PROGRESS, received, m_size, speed.Running(received));
-    }
-    if (!m_running->Running()) {
-      outcome = FM_CANCELLED;
-    } else if (interrupted) {
-      outcome = FM_INTERRUPTED;
-    } else if (received == m_size && !broken && file.Commit()) {
-      TRACE_INFO("Transfert ok");
-      outcome = FM_COMPLETE;
-    } else {
-      TRACE_INFO("Bad final count");
-      outcome = FM_FAILED;
-    }
+    outcome = Receive(link, file, speed, &received);
   }
   if (outcome != FM_COMPLETE) file.Discard();
   if (outcome == FM_COMPLETE)
@@ -232,7 +174,74 @@ void FileDownload::operator()() {
   TRACE_INFO("Fermeture de la connexion");
   m_running->Detach();
   link.Close();
-  TRACE_INFO("delete filetransfert");
-  FileServer::UnregisterDownload(m_fileKey, m_running);
-  TRACE_END();
+}
+
+t_fm_status FileDownload::AskForFile(FileTransferLink& link, int64_t* reportedSize) {
+  C2C_Request_t ask;
+  std::memset(&ask, 0, sizeof ask);
+  ask.present = C2C_Request_PR_askforfile;
+  ask.choice.askforfile.login.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(m_ownLogin.data()));
+  ask.choice.askforfile.login.size = static_cast<int>(m_ownLogin.size());
+  ask.choice.askforfile.fileKey.buf = reinterpret_cast<uint8_t*>(const_cast<char*>(m_fileKey.data()));
+  ask.choice.askforfile.fileKey.size = static_cast<int>(m_fileKey.size());
+  if (!link.Send(ask)) {
+    TRACE_INFO("FileManager::DownloadFile Erreur de lecture de la clef");
+    *reportedSize = 0;
+    return FM_NOT_AVAILABLE;
+  }
+  C2C_Request_t* answer = link.Receive(readTimeoutMs);
+  t_fm_status outcome = FM_NOT_AVAILABLE;
+  if (!answer || answer->present != C2C_Request_PR_askforfile_ack) {
+    TRACE_INFO("Bad request");
+  } else if (!answer->choice.askforfile_ack.status) {
+    TRACE_INFO("No file");
+  } else if (!answer->choice.askforfile_ack.size || *answer->choice.askforfile_ack.size != m_size) {
+    TRACE_INFO("incorrect size");
+  } else {
+    outcome = FM_STARTED;
+  }
+  FileTransferLink::FreeRequest(answer);
+  return outcome;
+}
+
+t_fm_status FileDownload::Receive(FileTransferLink& link, TemporaryFile& file, TransferSpeed& speed,
+                                  int64_t* received) {
+  bool interrupted = false;
+  bool broken = false;
+  while (*received < m_size && m_running->Running()) {
+    C2C_Request_t* message = link.Receive(readTimeoutMs);
+    if (!message || message->present != C2C_Request_PR_file) {
+      // A sender that stops its upload resets the connection rather than send the rest.
+      interrupted = (message && message->present == C2C_Request_PR_interrupt) || (!message && link.PeerReset());
+      FileTransferLink::FreeRequest(message);
+      break;
+    }
+    broken = !Store(message->choice.file.fileData, file, received);
+    FileTransferLink::FreeRequest(message);
+    if (broken) break;
+    Report(FM_IN_PROGRESS, *received, m_size, speed.Running(*received));
+  }
+  if (!m_running->Running()) return FM_CANCELLED;
+  if (interrupted) return FM_INTERRUPTED;
+  if (*received == m_size && !broken && file.Commit()) {
+    TRACE_INFO("Transfert ok");
+    return FM_COMPLETE;
+  }
+  TRACE_INFO("Bad final count");
+  return FM_FAILED;
+}
+
+bool FileDownload::Store(const FileData_t& data, TemporaryFile& file, int64_t* received) {
+  // Never more than the announced size, whatever the peer sends.
+  if (data.size < 0 || *received + data.size > m_size) {
+    TRACE_ERROR("part beyond the announced size");
+    return false;
+  }
+  bool written = file.Write(data.buf, static_cast<size_t>(data.size));
+  *received += data.size;
+  if (!written) {
+    TRACE_ERROR("cannot write the file: %s", std::strerror(errno));
+    return false;
+  }
+  return true;
 }

@@ -8,6 +8,9 @@
 
 #include "network/fileServer.h"
 
+class FileTransferLink;
+class TransferSpeed;
+
 class FileDownload {
  public:
   FileDownload(const std::string& ownLogin, const std::string& peerLogin, const std::string& site,
@@ -24,7 +27,17 @@ class FileDownload {
 
  private:
   friend class FileServer;
+  class TemporaryFile;
   void Report(t_fm_status status, int64_t transferred, int64_t size, double speed) const;
+  // The steps of a download: reaching the sender (false when it cannot be reached or the
+  // download was cancelled meanwhile); the exchange once connected, reported whatever its end;
+  // asking for the file (FM_STARTED when the sender agreed, else the outcome to report, with
+  // the size to report in *reportedSize); receiving its parts; writing one of them.
+  bool Connect(FileTransferLink& link);
+  void Transfer(FileTransferLink& link, TemporaryFile& file);
+  t_fm_status AskForFile(FileTransferLink& link, int64_t* reportedSize);
+  t_fm_status Receive(FileTransferLink& link, TemporaryFile& file, TransferSpeed& speed, int64_t* received);
+  bool Store(const FileData_t& data, TemporaryFile& file, int64_t* received);
 
   std::string m_ownLogin;
   std::string m_peerLogin;

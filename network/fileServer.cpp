@@ -14,9 +14,11 @@
 #include <list>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "model/log.h"
+#include "model/programThreads.h"
 #include "network/controllerBinding.h"
 #include "network/fileDownload.h"
 #include "network/fileServerGate.h"
@@ -37,8 +39,8 @@ struct Offer {
 };
 
 // State shared by every FileServer of the process: the offers, the running transfers and who
-// hears about them. Made on first use and never destroyed: transfer and listener threads are
-// detached and may still reach it while the process exits.
+// hears about them. Made on first use and never destroyed: a transfer or listener thread that
+// did not end in time may still reach it while the process exits.
 struct Shared {
   std::mutex mutex;
   std::list<Offer> offers;
@@ -216,28 +218,61 @@ void FileServer::Serve(ListenerState& state) {
       if (errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(50));
       continue;
     }
-    for (FileServerGate::Admitted& admitted : gate.Serve(fds, 2)) {
-      TRACE_INFO("FileServer : Connection accepted");
-      uint64_t owner = m_id;
-      std::thread([admitted, owner] {
-        FileUpload upload(admitted.fd, admitted.login, admitted.fileKey, admitted.slot, owner);
-        upload();
-      }).detach();
+    std::vector<FileServerGate::Admitted> admitted = gate.Serve(fds, 2);
+    StartUploads(admitted);
+    if (fds[1].revents & POLLIN) AcceptConnections(state, gate, &acceptFailed);
+  }
+}
+
+void FileServer::StartUploads(std::vector<FileServerGate::Admitted>& admitted) {
+  for (FileServerGate::Admitted& connection : admitted) {
+    TRACE_INFO("FileServer : Connection accepted");
+    FileUpload upload(connection.fd, connection.login, connection.fileKey, connection.slot, m_id);
+    std::shared_ptr<UploadSlot> slot = connection.slot;
+    // Woken at the end of the program by a stop and its connection shut down: a write that
+    // waits for a slow peer fails at once.
+    auto wake = [upload, slot]() mutable {
+      upload.Cancel();
+      if (slot) slot->Evict();
+    };
+    if (!programThreads::Start("upload " + connection.fileKey, upload, wake)) {
+      // The program is ending: the connection is given back and closed unserved.
+      if (slot) slot->Release();
+      close(connection.fd);
     }
-    if (!(fds[1].revents & POLLIN)) continue;
-    for (size_t batch = 0; batch < FileServerGate::kMaxPending; ++batch) {
-      sockaddr_in peer{};
-      socklen_t length = sizeof peer;
-      int client = accept4(state.fd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
-      if (client < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
-          TRACE_ERROR("FileServer : Error accepting connection: %s", std::strerror(errno));
-          acceptFailed = true;
-        }
-        break;
+  }
+}
+
+void FileServer::AcceptConnections(ListenerState& state, FileServerGate& gate, bool* acceptFailed) {
+  for (size_t batch = 0; batch < FileServerGate::kMaxPending; ++batch) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    int client = accept4(state.fd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (client < 0) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+        TRACE_ERROR("FileServer : Error accepting connection: %s", std::strerror(errno));
+        *acceptFailed = true;
       }
-      gate.Accept(client, ntohl(peer.sin_addr.s_addr));
+      return;
     }
+    gate.Accept(client, ntohl(peer.sin_addr.s_addr));
+  }
+}
+
+void FileServer::Run() {
+  TRACE_START();
+  std::shared_ptr<ListenerState> state = m_listener;
+  programThreads::Start("file listener " + m_port, FileServer(*this), [state] { StopListener(*state); });
+  TRACE_END();
+}
+
+void FileServer::StopListener(ListenerState& state) {
+  state.closed = true;
+  state.running = false;
+  if (state.wake[1] >= 0) {
+    char byte = 0;
+    ssize_t ignored = write(state.wake[1], &byte, 1);
+    (void)ignored;
   }
 }
 
@@ -256,14 +291,7 @@ void FileServer::Close(bool clear) {
     for (auto& stream : m_relay->streams) fclose(stream.second);
     m_relay->streams.clear();
   }
-  std::shared_ptr<ListenerState> state = m_listener;
-  state->closed = true;
-  state->running = false;
-  if (state->wake[1] >= 0) {
-    char byte = 0;
-    ssize_t ignored = write(state->wake[1], &byte, 1);
-    (void)ignored;
-  }
+  StopListener(*m_listener);
   // The old socket closes with the last copy that holds it; the next listener thread started
   // from this object gets a socket of its own.
   m_listener = std::make_shared<ListenerState>();
@@ -379,7 +407,7 @@ void FileServer::DownloadFile(const std::string& ownLogin, const std::string& pe
   TRACE_START_ARGS("%s, %s", fileKey.c_str(), localPath.c_str());
   FileDownload download(ownLogin, peerLogin, site, fileKey, size, host, port, fileName, localPath);
   download.m_owner = m_id;
-  std::thread(download).detach();
+  programThreads::Start("download " + fileKey, download, [download]() mutable { download.Cancel(); });
   TRACE_END();
 }
 

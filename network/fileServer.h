@@ -12,8 +12,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "FileData.h"
+#include "network/fileServerGate.h"
 #include "network/fileTransferListener.h"
 
 // One offered file.
@@ -54,8 +56,11 @@ class FileServer {
   // forgets that, and nothing of another FileServer.
   explicit FileServer(const std::string& port);
 
-  // The listener body; the controller runs it on a new thread on a copy of this object.
+  // The listener body; Run runs it on a new thread on a copy of this object.
   void operator()();
+  // Starts the listener on a thread of the program's (see programThreads.h), which the end of
+  // the program stops and joins.
+  void Run();
   // Binds the port on every interface and listens (the listener body does it when needed).
   bool Listen();
   // The port actually bound (when "0" was asked for), 0 before Listen.
@@ -118,6 +123,10 @@ class FileServer {
   struct RelayStreams;
 
   void Serve(ListenerState& state);
+  // Starts an upload thread for each connection whose request has been read.
+  void StartUploads(std::vector<FileServerGate::Admitted>& admitted);
+  void AcceptConnections(ListenerState& state, FileServerGate& gate, bool* acceptFailed);
+  static void StopListener(ListenerState& state);
   void CloseRelayStreams(const std::string& fileKey);
 
   uint64_t m_id;  // shared by the copies of this server

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -84,7 +85,27 @@ void FileTransferLink::Abort() {
   Close();
 }
 
-bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, int timeoutMs) {
+namespace {
+
+// Waits for a connection under way on fd to be made or to fail, until the deadline or a stop.
+// True when fd is ready (connected or failed: its error says which).
+bool AwaitConnected(int fd, long long deadline, const std::function<bool()>& stopped) {
+  constexpr long long kStopLookMs = 50;
+  for (;;) {
+    if (stopped && stopped()) return false;
+    long long left = deadline - NowMs();
+    if (left <= 0) return false;
+    pollfd p{fd, POLLOUT, 0};
+    int ready = poll(&p, 1, static_cast<int>(stopped ? std::min(left, kStopLookMs) : left));
+    if (ready == 1) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
+
+}  // namespace
+
+bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, int timeoutMs,
+                                 const std::function<bool()>& stopped) {
   TRACE_START_ARGS("%s, %u", host.c_str(), port);
   Close();
   addrinfo hints{};
@@ -101,15 +122,11 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
     int fd = socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol);
     if (fd < 0) continue;
     int result = connect(fd, address->ai_addr, address->ai_addrlen);
-    if (result != 0 && errno == EINPROGRESS) {
-      pollfd p{fd, POLLOUT, 0};
-      long long left = deadline - NowMs();
-      if (left > 0 && poll(&p, 1, static_cast<int>(left)) == 1) {
-        int error = 0;
-        socklen_t length = sizeof error;
-        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-        result = error == 0 ? 0 : -1;
-      }
+    if (result != 0 && errno == EINPROGRESS && AwaitConnected(fd, deadline, stopped)) {
+      int error = 0;
+      socklen_t length = sizeof error;
+      getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+      result = error == 0 ? 0 : -1;
     }
     if (result == 0)
       m_fd = fd;

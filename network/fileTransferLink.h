@@ -25,8 +25,10 @@ class FileTransferLink {
   FileTransferLink(const FileTransferLink&) = delete;
   FileTransferLink& operator=(const FileTransferLink&) = delete;
 
-  // Connects to host:port (name or address) within timeoutMs. False when it cannot.
-  bool ConnectTo(const std::string& host, unsigned short port, int timeoutMs);
+  // Connects to host:port (name or address) within timeoutMs. False when it cannot, or when
+  // stopped (when given) turns true meanwhile: it is looked at every few tens of milliseconds.
+  bool ConnectTo(const std::string& host, unsigned short port, int timeoutMs,
+                 const std::function<bool()>& stopped = nullptr);
   bool IsOpen() const { return m_fd >= 0; }
   // The socket, -1 when none (to shut it down from another thread while it is open).
   int Descriptor() const { return m_fd; }

@@ -84,102 +84,55 @@ void FileUpload::operator()() {
     TRACE(LOG_LEVEL_TRACE, "END (wrong request %d)", static_cast<int>(C2C_Request_PR_askforfile));
     return;
   }
-  const std::string& login = m_login;
   std::shared_ptr<const FileInfo> offer = FileServer::GetFileInfo(m_fileKey);
-  if (!offer) {
-    TRACE_INFO("File not found in download list");
-    SendAck(link, false, 0);
-    giveBack.Now();
-    TRACE_END();
-    return;
-  }
-  int file = open(offer->path.c_str(), O_RDONLY | O_CLOEXEC);
+  int file = offer ? open(offer->path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
   if (file < 0) {
-    TRACE_INFO("File not found");
+    TRACE_INFO(offer ? "File not found" : "File not found in download list");
     SendAck(link, false, 0);
     giveBack.Now();
     TRACE_END();
     return;
   }
-  const int64_t size = offer->size;
-  if (!SendAck(link, true, static_cast<long>(size))) {
+  if (!SendAck(link, true, static_cast<long>(offer->size))) {
     TRACE_ERROR("Erreur de transfert");
     close(file);
     giveBack.Now();
     TRACE_END();
     return;
   }
-  const std::string transferKey = login + "@@@" + m_fileKey;
+  const std::string transferKey = m_login + "@@@" + m_fileKey;
+  Upload(link, *offer, file, transferKey);
+  TRACE_INFO("delete filetransfert");
+  giveBack.Now();
+  FileServer::UnregisterUpload(transferKey, m_running);
+  TRACE_INFO("close file");
+  close(file);
+  TRACE_END();
+}
+
+void FileUpload::Report(t_fm_status status, const FileInfo& offer, const std::string& transferKey, int64_t sent,
+                        double speed) const {
+  FileServer::Report(status, m_login, offer.site, offer.path, m_fileKey, transferKey, "", 0, false, sent, offer.size,
+                     speed);
+}
+
+void FileUpload::Upload(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey) {
+  const int64_t size = offer.size;
   m_running->Start();
   // A cancel ends a write that waits for a slow peer, not only the next batch.
   TransferToken running = m_running;
   link.StopWritesWhen([running] { return !running->Running(); });
   FileServer::RegisterUpload(transferKey, m_running, m_owner);
-  FileServer::Report(FM_STARTED, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false, 0, size, 0);
+  Report(FM_STARTED, offer, transferKey, 0, 0);
 
   TRACE_INFO("send data");
   TransferSpeed speed;
   int64_t remaining = size;
-  bool shortRead = false;
-  // Several parts are read, encoded and written together (one system call each way for up
-  // to eight parts); each is still its own message, reported on its own. The stop flag is
-  // looked at before every part but the first of a batch, so a stop that arrives between two
-  // batches lets exactly one more part go; one that arrives while a batch is written lets the
-  // rest of that batch go.
-  const size_t batchParts = 8;
-  std::vector<uint8_t> buffer(batchParts * FileServer::kPartSize);
-  C2C_Request_t part;
-  std::memset(&part, 0, sizeof part);
-  part.present = C2C_Request_PR_file;
-  bool sendFailed = false;
-  while (remaining >= 1 && !sendFailed) {
-    // Never read ahead of the recorded size by more than the part that crosses it.
-    int64_t wanted = std::min<int64_t>(static_cast<int64_t>(buffer.size()),
-                                       (remaining + FileServer::kPartSize - 1) / FileServer::kPartSize *
-                                           static_cast<int64_t>(FileServer::kPartSize));
-    ssize_t got = ReadFull(file, buffer.data(), static_cast<size_t>(wanted));
-    if (got <= 0) {
-      // The file shrank (or cannot be read) since it was offered: the peer cannot get it whole.
-      TRACE_ERROR("file shorter than offered");
-      shortRead = true;
-      break;
-    }
-    std::vector<size_t> lengths;
-    for (size_t offset = 0; offset < static_cast<size_t>(got); offset += FileServer::kPartSize) {
-      if (!lengths.empty() && !m_running->Running()) break;
-      size_t length = std::min(static_cast<size_t>(got) - offset, FileServer::kPartSize);
-      part.choice.file.fileData.buf = buffer.data() + offset;
-      part.choice.file.fileData.size = static_cast<int>(length);
-      if (!link.Queue(part)) break;
-      lengths.push_back(length);
-    }
-    if (lengths.empty() || !link.Flush()) {
-      TRACE_ERROR("Erreur de transfert");
-      break;
-    }
-    for (size_t length : lengths) {
-      remaining -= static_cast<int64_t>(length);
-      FileServer::Report(FM_IN_PROGRESS, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false,
-                         size - remaining, size, speed.Running(size - remaining));
-    }
-    if (remaining < 1 || !m_running->Running()) break;
-    // A client sends nothing after its request; anything else (or its leaving) ends the upload.
-    if (link.PeerSentMore()) {
-      TRACE_ERROR("peer spoke or left during the transfer");
-      break;
-    }
-    // A short read that did not reach the recorded size: the file shrank.
-    if (static_cast<size_t>(got) < static_cast<size_t>(wanted)) {
-      TRACE_ERROR("file shorter than offered");
-      shortRead = true;
-      break;
-    }
-  }
+  const bool shortRead = SendParts(link, offer, file, transferKey, speed, &remaining);
   TRACE_INFO("send end");
   if (remaining == 0 && !shortRead) {
     TRACE_INFO("send ok");
-    FileServer::Report(FM_COMPLETE, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false, size, size,
-                       speed.Final(size));
+    Report(FM_COMPLETE, offer, transferKey, size, speed.Final(size));
   } else if (!m_running->Running()) {
     TRACE_ERROR("send interrupt");
     TRACE_INFO("Send request");
@@ -191,17 +144,70 @@ void FileUpload::operator()() {
       link.Abort();
     }
     TRACE_INFO("Send request ok");
-    FileServer::Report(FM_INTERRUPTED, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false,
-                       size - remaining, size, speed.Final(size - remaining));
+    Report(FM_INTERRUPTED, offer, transferKey, size - remaining, speed.Final(size - remaining));
   } else {
     TRACE_ERROR("send error");
-    FileServer::Report(FM_FAILED, login, offer->site, offer->path, m_fileKey, transferKey, "", 0, false,
-                       size - remaining, size, speed.Final(size - remaining));
+    Report(FM_FAILED, offer, transferKey, size - remaining, speed.Final(size - remaining));
   }
-  TRACE_INFO("delete filetransfert");
-  giveBack.Now();
-  FileServer::UnregisterUpload(transferKey, m_running);
-  TRACE_INFO("close file");
-  close(file);
-  TRACE_END();
+}
+
+bool FileUpload::SendParts(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey,
+                           TransferSpeed& speed, int64_t* remaining) {
+  const int64_t size = offer.size;
+  // Several parts are read, encoded and written together (one system call each way for up
+  // to eight parts); each is still its own message, reported on its own.
+  const size_t batchParts = 8;
+  std::vector<uint8_t> buffer(batchParts * FileServer::kPartSize);
+  while (*remaining >= 1) {
+    // Never read ahead of the recorded size by more than the part that crosses it.
+    int64_t wanted = std::min<int64_t>(static_cast<int64_t>(buffer.size()),
+                                       (*remaining + FileServer::kPartSize - 1) / FileServer::kPartSize *
+                                           static_cast<int64_t>(FileServer::kPartSize));
+    ssize_t got = ReadFull(file, buffer.data(), static_cast<size_t>(wanted));
+    if (got <= 0) {
+      // The file shrank (or cannot be read) since it was offered: the peer cannot get it whole.
+      TRACE_ERROR("file shorter than offered");
+      return true;
+    }
+    std::vector<size_t> lengths = SendBatch(link, buffer.data(), static_cast<size_t>(got));
+    if (lengths.empty() || !link.Flush()) {
+      TRACE_ERROR("Erreur de transfert");
+      return false;
+    }
+    for (size_t length : lengths) {
+      *remaining -= static_cast<int64_t>(length);
+      Report(FM_IN_PROGRESS, offer, transferKey, size - *remaining, speed.Running(size - *remaining));
+    }
+    if (*remaining < 1 || !m_running->Running()) return false;
+    // A client sends nothing after its request; anything else (or its leaving) ends the upload.
+    if (link.PeerSentMore()) {
+      TRACE_ERROR("peer spoke or left during the transfer");
+      return false;
+    }
+    // A short read that did not reach the recorded size: the file shrank.
+    if (static_cast<size_t>(got) < static_cast<size_t>(wanted)) {
+      TRACE_ERROR("file shorter than offered");
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<size_t> FileUpload::SendBatch(FileTransferLink& link, const uint8_t* data, size_t count) {
+  // The stop flag is looked at before every part but the first of a batch, so a stop that
+  // arrives between two batches lets exactly one more part go; one that arrives while a batch
+  // is written lets the rest of that batch go.
+  C2C_Request_t part;
+  std::memset(&part, 0, sizeof part);
+  part.present = C2C_Request_PR_file;
+  std::vector<size_t> lengths;
+  for (size_t offset = 0; offset < count; offset += FileServer::kPartSize) {
+    if (!lengths.empty() && !m_running->Running()) break;
+    size_t length = std::min(count - offset, FileServer::kPartSize);
+    part.choice.file.fileData.buf = const_cast<uint8_t*>(data + offset);
+    part.choice.file.fileData.size = static_cast<int>(length);
+    if (!link.Queue(part)) break;
+    lengths.push_back(length);
+  }
+  return lengths;
 }

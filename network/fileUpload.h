@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "network/fileServer.h"
 
+class FileTransferLink;
+class TransferSpeed;
 class UploadSlot;
 
 class FileUpload {
@@ -23,6 +26,16 @@ class FileUpload {
   void operator()();
 
  private:
+  // The steps of an upload once the peer has been told yes: the sending and its report;
+  // sending the file's parts, batch by batch (true when the file turned out shorter than
+  // offered); queueing one batch (the lengths of the parts queued).
+  void Upload(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey);
+  bool SendParts(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey,
+                 TransferSpeed& speed, int64_t* remaining);
+  std::vector<size_t> SendBatch(FileTransferLink& link, const uint8_t* data, size_t count);
+  void Report(t_fm_status status, const FileInfo& offer, const std::string& transferKey, int64_t sent,
+              double speed) const;
+
   int m_connection;
   TransferToken m_running;
   std::string m_login;

@@ -15,13 +15,15 @@
 #include <thread>
 
 #include "model/log.h"
+#include "model/programThreads.h"
 #include "network/extensionRequest.h"
 #include "network/listenSocket.h"
 
 namespace {
 
 // The process's listener and the controller it reports to. Made on first use and never
-// destroyed: the listener's detached thread may still reach them while the process exits.
+// destroyed: a listener thread that did not end in time may still reach them while the process
+// exits.
 struct Process {
   std::mutex mutex;
   std::shared_ptr<LocalServer> instance;
@@ -107,7 +109,8 @@ bool LocalServer::Start(StateMachine* machine, unsigned short port) {
     server = std::make_shared<LocalServer>(nullptr, port);
     process.instance = server;
   }
-  std::thread([server]() mutable {
+  std::weak_ptr<LocalServer> listener = server;
+  auto body = [server]() mutable {
     TRACE_START();
     server->Run();
     {
@@ -118,7 +121,17 @@ bool LocalServer::Start(StateMachine* machine, unsigned short port) {
     }
     server.reset();
     TRACE_END();
-  }).detach();
+  };
+  // The end of the program closes the listener, which wakes its poll.
+  auto wake = [listener] {
+    if (std::shared_ptr<LocalServer> running = listener.lock()) running->Close();
+  };
+  if (!programThreads::Start("extension listener", body, wake)) {
+    std::lock_guard<std::mutex> lock(process.mutex);
+    if (process.instance == server) process.instance.reset();
+    TRACE_END_RESULT("the program is ending");
+    return false;
+  }
   TRACE_END();
   return true;
 }
@@ -168,7 +181,15 @@ void LocalServer::Run() {
     TRACE_END_RESULT("unavailable");
     return;
   }
-  m_running = true;
+  {
+    // A Close that came first (the program ending while the listener starts) holds.
+    std::lock_guard<boost::recursive_mutex> lock(m_mutex);
+    if (m_closed) {
+      TRACE_END_RESULT("closed");
+      return;
+    }
+    m_running = true;
+  }
   // Connections are read side by side, so a client that sends nothing holds up no other; each
   // has its own deadline.
   std::list<Reader> readers;
@@ -292,6 +313,7 @@ void LocalServer::Close() {
   {
     std::lock_guard<boost::recursive_mutex> lock(m_mutex);
     Reset();
+    m_closed = true;
     if (m_running) {
       TRACE_INFO("close");
       m_running = false;

@@ -56,10 +56,10 @@ class LocalServer {
   LocalServer& operator=(const LocalServer&) = delete;
 
   // The process's one listener, which reports to the bound controller. Start binds machine
-  // (when not null) and, unless the listener runs already, creates it and runs it on a detached
-  // thread; true when it started one. A listener that could not listen (port taken) ends, and
-  // the next Start tries again. Instance returns it while it runs, and null before Start and
-  // once it has ended.
+  // (when not null) and, unless the listener runs already, creates it and runs it on a thread
+  // of the program's (stopped and joined at the end); true when it started one. A listener that
+  // could not listen (port taken) ends, and the next Start tries again. Instance returns it
+  // while it runs, and null before Start and once it has ended.
   static bool Start(StateMachine* machine, unsigned short port = kDefaultPort);
   static std::shared_ptr<LocalServer> Instance();
 
@@ -76,7 +76,7 @@ class LocalServer {
   unsigned short GetPort() const { return m_boundPort; }
   // The listener thread's body: accepts and serves connections until Close.
   void Run();
-  // Stops Run and drops every waiting connection and record.
+  // Stops Run (or keeps it from starting) and drops every waiting connection and record.
   void Close();
   void Reset();
 
@@ -140,6 +140,7 @@ class LocalServer {
   int m_listenFd = -1;
   int m_wakePipe[2] = {-1, -1};
   std::atomic<bool> m_running{false};
+  bool m_closed = false;  // once closed, a Run that had not started yet does not start (under m_mutex)
   std::atomic<bool> m_connected{false};
 
   // Held while one extension request is handled (the controller is called under it). Recursive:

@@ -5,9 +5,10 @@
 
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <set>
 
 #include "model/log.h"
+#include "model/programThreads.h"
 
 namespace comments {
 namespace {
@@ -15,6 +16,12 @@ namespace {
 std::mutex g_mutex;
 std::string g_base;
 Limits g_limits;
+
+// The callbacks handed to a loading thread and not yet called (under g_mutex).
+std::set<std::function<void(const Page&)>*>& Undelivered() {
+  static std::set<std::function<void(const Page&)>*> undelivered;
+  return undelivered;
+}
 
 struct Body {
   std::string bytes;
@@ -31,6 +38,10 @@ size_t Collect(char* data, size_t size, size_t count, void* user) {
   }
   body->bytes.append(data, n);
   return n;
+}
+
+int StopWhenEnding(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return programThreads::Ending() ? 1 : 0;
 }
 
 std::string Encode(const std::string& value) {
@@ -87,6 +98,9 @@ Page Fetch(const std::string& url, const Limits& limits) {
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Collect);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  // The end of the program stops a page still loading.
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &StopWhenEnding);
   const CURLcode code = curl_easy_perform(curl);
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
@@ -103,17 +117,36 @@ void FetchInBackground(const std::string& url, std::function<void(const Page&)> 
     std::lock_guard<std::mutex> lock(g_mutex);
     limits = g_limits;
   }
-  // The thread only carries `done` across; it is called and freed back on the GUI thread.
+  // The thread only carries `done` across; it is called and freed back on the GUI thread. One
+  // that never comes back (the program ended first) is freed by DropUndelivered.
   auto* callback = new std::function<void(const Page&)>(std::move(done));
-  std::thread([url, limits, callback] {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Undelivered().insert(callback);
+  }
+  auto deliver = [callback](const Page& page) {
+    {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      if (Undelivered().erase(callback) == 0) return;  // dropped at the end already
+    }
+    std::unique_ptr<std::function<void(const Page&)>> owned(callback);
+    (*owned)(page);
+  };
+  programThreads::Start("comments page", [url, limits, deliver] {
     auto page = std::make_shared<Page>(Fetch(url, limits));
     if (!page->ok) TRACE_ERROR("comments page %s: %s", url.c_str(), page->error.c_str());
-    if (!wxTheApp) return;  // the program is ending: nobody is left to show the page
-    wxTheApp->CallAfter([callback, page] {
-      std::unique_ptr<std::function<void(const Page&)>> owned(callback);
-      (*owned)(*page);
-    });
-  }).detach();
+    if (!wxTheApp || programThreads::Ending()) return;  // nobody is left to show the page
+    wxTheApp->CallAfter([deliver, page] { deliver(*page); });
+  });
+}
+
+void DropUndelivered() {
+  std::set<std::function<void(const Page&)>*> left;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    left.swap(Undelivered());
+  }
+  for (auto* callback : left) delete callback;
 }
 
 }  // namespace comments

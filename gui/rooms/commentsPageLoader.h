@@ -34,6 +34,9 @@ Page Fetch(const std::string& url, const Limits& limits);
 // made and destroyed on the GUI thread only; the caller makes it check that whoever asked
 // still wants the page.
 void FetchInBackground(const std::string& url, std::function<void(const Page&)> done);
+// Frees the callbacks of loads whose page never came back to the GUI thread; called there once
+// the program's threads have ended.
+void DropUndelivered();
 
 }  // namespace comments
 

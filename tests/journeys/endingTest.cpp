@@ -60,6 +60,19 @@ class Ending : public Journey {
   testsupport::TempDir m_carolHome;
   std::unique_ptr<standintest::TestUser> m_carol;
   std::set<std::string> m_carolRooms;
+  // The program's own accounting of its threads, traced as it ends: the last such line comes
+  // after the log-out of the end just made, and says every thread it started was stopped and
+  // joined before main returned.
+  static void ExpectThreadsJoined(const Person& person) {
+    const std::string trace = person.TraceLog();
+    const size_t closed = trace.rfind("Manager::Close");
+    const size_t counted = trace.rfind("threads still running: ");
+    ASSERT_NE(std::string::npos, closed);
+    ASSERT_NE(std::string::npos, counted) << "no account of the threads at the end";
+    EXPECT_GT(counted, closed);
+    const size_t end = trace.find('\n', counted);
+    EXPECT_EQ("threads still running: 0", trace.substr(counted, end == std::string::npos ? end : end - counted));
+  }
   // How many reports of a transfer interrupted (5) or failed (6) the person's transfers window
   // has taken.
   static size_t EndedShort(const Person& person) {
@@ -88,6 +101,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   size_t from = Journal().size();
   kill(alice.Pid(), SIGTERM);
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
+  ExpectThreadsJoined(alice);
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
   EXPECT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 0)) == offline + 1; },
                     "bob seeing alice go"));
@@ -107,6 +121,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   Burst(400);
   from = Journal().size();
   ASSERT_TRUE(QuitCleanly(alice));
+  ExpectThreadsJoined(alice);
   EXPECT_GE(AwaitJournal("alice disconnect recoflag=false", from), 0);
   EXPECT_TRUE(Until([&] { return CountTraced(bob, TracedPresence("alice", 0)) == offline + 2; },
                     "bob seeing alice go again"));
@@ -115,6 +130,7 @@ TEST_F(Ending, BySignalAndByTheWindowWhileTheOtherIsOn) {
   // Bob ends by his window too; carol is the one left.
   from = Journal().size();
   ASSERT_TRUE(QuitCleanly(bob));
+  ExpectThreadsJoined(bob);
   EXPECT_GE(AwaitJournal("bob disconnect recoflag=false", from), 0);
   ExpectSettingsWhole(bob);
   EXPECT_TRUE(AwaitLog("bob logged out (1 online)"));
@@ -142,6 +158,7 @@ TEST_F(Ending, BySignalWithAFileChooserOpen) {
   const auto loggedOut = std::chrono::steady_clock::now() - signalled;
   EXPECT_EQ(0, alice.WaitExit()) << alice.Errors();
   const auto ended = std::chrono::steady_clock::now() - signalled;
+  ExpectThreadsJoined(alice);
   // Within a second; a build with the leak checker has it search the whole memory at the end
   // as well, which takes its own time.
   const auto allowed = std::chrono::seconds(kLeakChecker ? 6 : 1);
@@ -210,6 +227,9 @@ TEST_F(Ending, InTheMiddleOfATransferBySignalAndByTheWindow) {
       ASSERT_TRUE(Quit(leaving));
     }
     EXPECT_EQ(0, leaving.WaitExit()) << leaving.Errors();
+    // The extension listener, the file port's listener, both sides' transfer threads and the
+    // link's were running: all were joined.
+    ExpectThreadsJoined(leaving);
     EXPECT_GE(AwaitJournal(leaving.Login() + " disconnect recoflag=false", from), 0);
     ExpectSettingsWhole(leaving);
     // The other sees the departure and the transfer end short; bob's folder is left empty.
