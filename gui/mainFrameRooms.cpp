@@ -170,7 +170,7 @@ void MainFrame::ReceiveCreateVirtualChatRoomAck(wxCommandEvent& event) {
   if (event.GetInt() == GUI_SUBSCRIBE_CHATROOM_OK)
     if (ContactInfo* own = m_manager->GetOwnContactInfo()) m_chatRooms->AddContact(room->GetURL(), *own);
   if (room->GetFocus()) m_chatRooms->FocusOnChatRoom(room->GetURL());
-  m_chatRooms->Show(true);
+  m_chatRooms->ShowSoon();
   m_toolBar->SetChatRoomsCount(m_chatRooms->GetNbrChatRooms());
   m_contactsPanel->SwitchSubscribeChatRoom(room->GetURL(), true);
   TRACE_END();

@@ -159,6 +159,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // Refreshes the rows of the senders whose lines came while the turn had no time left.
   void RefreshSenders();
   static void OnAppIdle(wxIdleEvent& event);
+  // The turn's time counts from here, when it did not already: what a page's making takes is
+  // the turn's share of time too.
+  static void StartTurnClock();
 
   // Files and links (chatRoomPanelFiles.cpp, chatRoomPanelLinks.cpp).
   void WriteLink(const Line& line);
