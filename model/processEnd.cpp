@@ -1,5 +1,7 @@
 #include "model/processEnd.h"
 
+#include "model/log.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -17,6 +19,7 @@
 #endif
 
 void EndProcess(int status) {
+  log_flush();
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);
