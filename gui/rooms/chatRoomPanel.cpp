@@ -140,9 +140,7 @@ void ChatRoomPanel::SetConnectionStatus(bool connected) {
     m_closed = true;
     m_rejoining = false;
     // Members leave with the connection.
-    std::vector<std::string> logins;
-    for (const ContactEntry* row : m_contacts) logins.push_back(row->GetLogin());
-    for (const std::string& login : logins) RemoveContact(login);
+    RemoveAllContacts();
     if (m_showClosedNotice) {
       AddAdminMessage(_("Chatroom closed (connection ended)"), time(nullptr), wxBLUE);
       m_showClosedNotice = false;

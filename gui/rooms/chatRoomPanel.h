@@ -81,6 +81,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void AddContacts(const std::vector<ContactInfo*>& contacts, bool notify);
   void AddContact(const ContactInfo& contact);
   void RemoveContact(const std::string& login);
+  // Every member goes at once (the connection ended), with one layout of the column.
+  void RemoveAllContacts();
   void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void UpdateAvatar(const std::string& login);
   ContactEntry* FindContact(const std::string& login) const;
