@@ -170,7 +170,7 @@ void MainFrame::ReceiveCreateVirtualChatRoomAck(wxCommandEvent& event) {
   if (event.GetInt() == GUI_SUBSCRIBE_CHATROOM_OK)
     if (ContactInfo* own = m_manager->GetOwnContactInfo()) m_chatRooms->AddContact(room->GetURL(), *own);
   if (room->GetFocus()) m_chatRooms->FocusOnChatRoom(room->GetURL());
-  m_chatRooms->Show(true);
+  m_chatRooms->ShowSoon();
   m_toolBar->SetChatRoomsCount(m_chatRooms->GetNbrChatRooms());
   m_contactsPanel->SwitchSubscribeChatRoom(room->GetURL(), true);
   TRACE_END();
@@ -222,8 +222,11 @@ void MainFrame::NotifyMessage(const Message& message, const std::string& other) 
   const ContactInfo* defaults = m_manager->GetDefaultContactInfo();
   if (IsNotificationOn(Setting(contact, "message-visual"), Setting(urlInfo, "message-visual-contact"),
                        Setting(defaults, "message-visual"))) {
-    const wxBitmap avatar =
-        m_manager->GetAvatar(contact->GetLogin(), false, false, BORDER_SIMPLE, contact->IsBlocked());
+    // Drawn when shown: of a burst of messages, only the last few ever are.
+    Manager* manager = m_manager;
+    const NotifyPicture avatar = [manager, login = contact->GetLogin(), blocked = contact->IsBlocked()] {
+      return manager->GetAvatar(login, false, false, BORDER_SIMPLE, blocked);
+    };
     const wxString line = other.empty() ? _("writes a message on\n") + shown::OneLine(m_manager->GetChatRoomName(site), kShownName)
                                         : _("writes a private message");
     PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_FOCUS_CHATROOM, site), _("Notification"),

@@ -104,19 +104,25 @@ void NotifyFrame::BindClicks(wxWindow* window) {
 NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                           const wxColour& colour, const wxString& text2, const wxColour& colour2) {
   return Add(std::unique_ptr<NotifyItem>(new NotifyItem{action, text2.empty() ? 2 : 1, title, text, wxNullBitmap,
-                                                        colour, text2, colour2, STATUS_OFFLINE}));
+                                                        colour, text2, colour2, STATUS_OFFLINE, nullptr}));
 }
 
 NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                           const wxBitmap& bitmap, const wxString& text2) {
   return Add(std::unique_ptr<NotifyItem>(
-      new NotifyItem{action, 4, title, text, bitmap, wxNullColour, text2, wxNullColour, STATUS_OFFLINE}));
+      new NotifyItem{action, 4, title, text, bitmap, wxNullColour, text2, wxNullColour, STATUS_OFFLINE, nullptr}));
+}
+
+NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
+                                          NotifyPicture picture, const wxString& text2) {
+  return Add(std::unique_ptr<NotifyItem>(new NotifyItem{action, 4, title, text, wxNullBitmap, wxNullColour, text2,
+                                                        wxNullColour, STATUS_OFFLINE, std::move(picture)}));
 }
 
 NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                           const wxBitmap& bitmap, t_status status) {
   return Add(std::unique_ptr<NotifyItem>(
-      new NotifyItem{action, 3, title, text, bitmap, wxNullColour, wxEmptyString, wxNullColour, status}));
+      new NotifyItem{action, 3, title, text, bitmap, wxNullColour, wxEmptyString, wxNullColour, status, nullptr}));
 }
 
 NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
@@ -188,8 +194,12 @@ void NotifyFrame::Popup() {
 }
 
 void NotifyFrame::ShowCurrent() {
-  const NotifyItem* item = Current();
-  if (!item) return;
+  if (!Current()) return;
+  NotifyItem* item = m_items[size_t(m_index)].get();
+  if (item->drawPicture) {
+    item->bitmap = item->drawPicture();
+    item->drawPicture = nullptr;
+  }
   if (m_panel) {
     GetSizer()->Detach(m_panel);
     m_panel->Hide();

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,9 @@ class MainFrame;
 class NotifyPanel;
 class wxStaticBitmap;
 class wxStaticText;
+
+// Draws a notification's picture when the notification is first put on display.
+using NotifyPicture = std::function<wxBitmap()>;
 
 // One stored notification; `layout` is the form of the content (see NotifyPanel).
 struct NotifyItem {
@@ -34,6 +38,9 @@ struct NotifyItem {
   wxString text2;
   wxColour colour2;
   t_status status;
+  // Set while the picture is still to be drawn: most notices of a crowd are never shown (only
+  // the last 100 are kept, and a burst shows once), so their pictures are never drawn.
+  NotifyPicture drawPicture;
 };
 
 class NotifyFrame : public wxFrame {
@@ -51,6 +58,9 @@ class NotifyFrame : public wxFrame {
   // A picture and two lines:
   static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                       const wxBitmap& bitmap, const wxString& text2);
+  // The same, with a picture drawn only if the notification is ever shown:
+  static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
+                                      NotifyPicture picture, const wxString& text2);
   // A picture and a contact's presence:
   static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                       const wxBitmap& bitmap, t_status status);

@@ -11,6 +11,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -27,6 +31,12 @@
 // kernel together, in order, in one writev(). Either way every line is in the file, whole, when
 // its write_log returns, and under contention the writing stays with one thread instead of a
 // lock being handed from core to core for every line.
+//
+// The main thread (the GUI thread) is the exception: a window must not freeze while the disk is
+// slow or while the thread that holds the writer role waits for a processor. It hands a copy of
+// its line over, in the same queue, and goes on; the log's own writer thread (or whichever
+// thread holds the role) writes it. Should handed lines pile up past a bound, the main thread
+// waits as the others do.
 
 namespace {
 
@@ -187,16 +197,38 @@ void StartOver() {
 
 // True when a line of `bytes` would take the open file past its bound; a file that holds no
 // more than its first line takes any line, however long.
-bool Overflows(size_t bytes) { return g_regular && g_size > g_startSize && g_size + bytes > g_sizeLimit; }
+// `ahead` are bytes of a batch about to be written before the line.
+bool Overflows(size_t bytes, size_t ahead = 0) {
+  const size_t size = g_size + ahead;
+  return g_regular && size > g_startSize && size + bytes > g_sizeLimit;
+}
 
-// A line waiting for the writer; each thread has one, queued while its write_log waits.
+// A line waiting for the writer; each thread has one, queued while its write_log waits, and a
+// line the main thread handed over is one too (`handed`: nobody waits for it, the writer frees it).
 enum : int { kQueued, kSleeping, kWritten };
 struct QueuedLine {
   LineBuffer* line;
   QueuedLine* next;
   std::atomic<int> state;
+  bool handed;
 };
-thread_local QueuedLine t_queued{nullptr, nullptr, {kWritten}};
+thread_local QueuedLine t_queued{nullptr, nullptr, {kWritten}, false};
+
+// A copy of a line that the main thread handed over.
+struct HandedLine : QueuedLine {
+  explicit HandedLine(LineBuffer& from)
+      : QueuedLine{nullptr, nullptr, {kQueued}, true}, bytes(new char[from.size()]), copy(bytes.get(), from.size()) {
+    copy.Append(from.data(), from.size());
+    line = &copy;
+  }
+  std::unique_ptr<char[]> bytes;
+  LineBuffer copy;
+};
+
+// The bytes handed over and not written yet, and the most there may be before the main thread
+// waits like the others.
+std::atomic<size_t> g_handedBytes{0};
+constexpr size_t kMostHandedBytes = size_t(4) << 20;
 // Lines queued for the writer, the last queued first.
 std::atomic<QueuedLine*> g_queue{nullptr};
 
@@ -241,7 +273,7 @@ void WriteQueued(QueuedLine* newestFirst) {
     size_t bytes = 0;
     for (; oldestFirst && count < kMostPerWrite; oldestFirst = oldestFirst->next, ++count) {
       // A line that does not fit waits for the next round, which starts the file over.
-      if (open && Overflows(bytes + oldestFirst->line->size())) {
+      if (open && Overflows(oldestFirst->line->size(), bytes)) {
         if (count > 0) break;
         StartOver();
         open = g_fd >= 0;
@@ -254,6 +286,11 @@ void WriteQueued(QueuedLine* newestFirst) {
     if (open) WriteAll(pieces, count);
     g_size += bytes;
     for (int i = 0; i < count; ++i) {
+      if (lines[i]->handed) {
+        g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);
+        delete static_cast<HandedLine*>(lines[i]);
+        continue;
+      }
       // Once marked written, the line and its entry are its thread's again. (A sleeper that
       // woke by its time-out just then may be gone before the wake: the wake then reaches no
       // one, or another waiter on that word, which waits again when it finds nothing changed.)
@@ -279,9 +316,79 @@ void LockWriter() {
   while (!TakeWriterRole()) sched_yield();
 }
 
+// The log's own writer thread: it writes what the main thread hands over, and sleeps on
+// g_wakeWord while nothing is queued.
+std::atomic<uint32_t> g_wakeWord{0};
+std::atomic<bool> g_writerAsleep{false};
+std::once_flag g_writerStarted;
+constexpr long kWriterNapNanoseconds = 100 * 1000 * 1000;
+
+void RunWriter() {
+  for (;;) {
+    if (g_queue.load(std::memory_order_acquire)) {
+      if (TakeWriterRole()) {
+        WriteAndLetGo();
+      } else {
+        // Another thread writes, the queued lines among others; it may be stuck in the kernel.
+        struct timespec pause = {0, kSleepNanoseconds};
+        nanosleep(&pause, nullptr);
+      }
+      continue;
+    }
+    // The main thread's lines come a few at a time: a short look saves waking up for each.
+    bool came = false;
+    for (int look = 0; look < kSpins && !came; ++look) {
+      CpuRelax();
+      came = g_queue.load(std::memory_order_relaxed) != nullptr;
+    }
+    if (came) continue;
+    const uint32_t seen = g_wakeWord.load(std::memory_order_seq_cst);
+    g_writerAsleep.store(true, std::memory_order_seq_cst);
+    if (!g_queue.load(std::memory_order_seq_cst)) {
+      struct timespec nap = {0, kWriterNapNanoseconds};
+      syscall(SYS_futex, &g_wakeWord, FUTEX_WAIT_PRIVATE, seen, &nap, nullptr, 0);
+    }
+    g_writerAsleep.store(false, std::memory_order_relaxed);
+  }
+}
+
+void StartWriter() {
+  // Detached: the process ends without waiting for it, after log_flush.
+  std::thread(RunWriter).detach();
+  std::atexit(log_flush);
+}
+
+bool IsMainThread() {
+  thread_local const bool main = syscall(SYS_gettid) == getpid();
+  return main;
+}
+
+void Push(QueuedLine& entry) {
+  QueuedLine* head = g_queue.load(std::memory_order_relaxed);
+  do {
+    entry.next = head;
+  } while (!g_queue.compare_exchange_weak(head, &entry, std::memory_order_seq_cst, std::memory_order_relaxed));
+}
+
+// Hands a copy of the line to the writer; false when too much waits already.
+bool HandOver(LineBuffer& line) {
+  if (g_handedBytes.load(std::memory_order_relaxed) + line.size() > kMostHandedBytes) return false;
+  std::call_once(g_writerStarted, StartWriter);
+  g_handedBytes.fetch_add(line.size(), std::memory_order_relaxed);
+  Push(*new HandedLine(line));
+  if (g_writerAsleep.load(std::memory_order_seq_cst)) {
+    g_wakeWord.fetch_add(1, std::memory_order_seq_cst);
+    syscall(SYS_futex, &g_wakeWord, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+  }
+  return true;
+}
+
 // Writes the line, or queues it and returns once it is written by the writer of the moment.
 void WriteOrQueue(LineBuffer& line) {
-  if (TakeWriterRole()) {
+  if (IsMainThread() && HandOver(line)) return;
+  // With lines queued (the main thread's, handed over, are older than this one), this one
+  // queues behind them.
+  if (g_queue.load(std::memory_order_relaxed) == nullptr && TakeWriterRole()) {
     // Lines queued meanwhile go after this one: they were not written yet either.
     if (g_fd >= 0 || OpenLogLocked("dranvel.log")) {
       if (Overflows(line.size())) StartOver();
@@ -293,10 +400,7 @@ void WriteOrQueue(LineBuffer& line) {
   QueuedLine& me = t_queued;
   me.line = &line;
   me.state.store(kQueued, std::memory_order_relaxed);
-  QueuedLine* head = g_queue.load(std::memory_order_relaxed);
-  do {
-    me.next = head;
-  } while (!g_queue.compare_exchange_weak(head, &me, std::memory_order_seq_cst, std::memory_order_relaxed));
+  Push(me);
 
   for (int look = 0;; ++look) {
     if (me.state.load(std::memory_order_acquire) == kWritten) return;
@@ -332,7 +436,20 @@ void write_log(int level, const char* file, const char* function, int line, cons
   WriteOrQueue(text);
 }
 
+void log_flush() {
+  // Whoever holds the role writes what is queued; a line taken off the queue is written once
+  // the role is free again.
+  while (g_queue.load(std::memory_order_acquire)) {
+    if (TakeWriterRole()) WriteAndLetGo();
+    else sched_yield();
+  }
+  LockWriter();
+  g_writing.store(false, std::memory_order_release);
+}
+
 void start_log(const char* path) {
+  // Lines handed over before are written first, where they would have gone.
+  log_flush();
   LockWriter();
   if (g_fd >= 0) {
     printf("Counter : %d\n", static_cast<int>(g_step));
@@ -373,6 +490,7 @@ uint32_t log_unscramble(unsigned char* bytes, size_t size, uint32_t key, uint32_
 }
 
 void log_reset_for_testing(uint32_t key, int step) {
+  log_flush();
   LockWriter();
   if (g_fd >= 0) ::close(g_fd);
   g_fd = -1;

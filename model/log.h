@@ -13,15 +13,22 @@
 // Start value of the rolling scramble key; fixed forever, readers depend on it.
 #define LOG_KEY_START 7
 
-// Writes one line: prefix, the formatted message and a newline, all scrambled, with one write()
-// that is done when the call returns. Control bytes and backslashes of the message are written
-// as escapes ("\n", "\\", "\x1b"...), so that text from the network cannot end or forge a line.
+// Writes one line: prefix, the formatted message and a newline, all scrambled, with one write().
+// On every thread but the program's main one (the GUI thread) the line is in the file when the
+// call returns. The main thread never waits for the disk nor for another thread's writing: it
+// hands its line to the log's own writer thread, which writes it at once, in order (log_flush
+// waits for that). Control bytes and backslashes of the message are written as escapes ("\n",
+// "\\", "\x1b"...), so that text from the network cannot end or forge a line.
 void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...)
     __attribute__((format(printf, 5, 6)));
 
 // A log file grows to this many bytes; then it is kept as "<path>.1" (replacing the one kept
 // before) and the log starts over in a new file at path, with its own "Log start" line.
 #define LOG_DEFAULT_SIZE_LIMIT (size_t(64) << 20)
+
+// Returns once every line handed over so far is in the file (at the process's end, and for
+// whoever reads the log it writes).
+void log_flush();
 
 // Opens the log file at path if no log is open yet; otherwise prints "Counter : <step>".
 void start_log(const char* path);

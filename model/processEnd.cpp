@@ -1,5 +1,7 @@
 #include "model/processEnd.h"
 
+#include "model/log.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -33,6 +35,7 @@ bool EndThreads(std::chrono::milliseconds limit) {
 }
 
 void EndProcess(int status) {
+  log_flush();
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);

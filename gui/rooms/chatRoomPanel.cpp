@@ -37,6 +37,7 @@ ChatRoomPanel::ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url
       m_manager(manager),
       m_url(std::move(url)) {
   TRACE_START_ARGS("%s", m_url.c_str());
+  StartTurnClock();
   SetUpStyles();
   m_freeColours = {wxColour(238, 99, 99), wxColour(60, 179, 113), wxColour(189, 183, 107), wxColour(255, 165, 0),
                    wxColour(205, 92, 92)};
@@ -139,9 +140,7 @@ void ChatRoomPanel::SetConnectionStatus(bool connected) {
     m_closed = true;
     m_rejoining = false;
     // Members leave with the connection.
-    std::vector<std::string> logins;
-    for (const ContactEntry* row : m_contacts) logins.push_back(row->GetLogin());
-    for (const std::string& login : logins) RemoveContact(login);
+    RemoveAllContacts();
     if (m_showClosedNotice) {
       AddAdminMessage(_("Chatroom closed (connection ended)"), time(nullptr), wxBLUE);
       m_showClosedNotice = false;

@@ -81,6 +81,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void AddContacts(const std::vector<ContactInfo*>& contacts, bool notify);
   void AddContact(const ContactInfo& contact);
   void RemoveContact(const std::string& login);
+  // Every member goes at once (the connection ended), with one layout of the column.
+  void RemoveAllContacts();
   void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void UpdateAvatar(const std::string& login);
   ContactEntry* FindContact(const std::string& login) const;
@@ -159,6 +161,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // Refreshes the rows of the senders whose lines came while the turn had no time left.
   void RefreshSenders();
   static void OnAppIdle(wxIdleEvent& event);
+  // The turn's time counts from here, when it did not already: what a page's making takes is
+  // the turn's share of time too.
+  static void StartTurnClock();
 
   // Files and links (chatRoomPanelFiles.cpp, chatRoomPanelLinks.cpp).
   void WriteLink(const Line& line);

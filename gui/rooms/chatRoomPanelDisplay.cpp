@@ -36,6 +36,14 @@ bool TurnHasTime() {
   return now - g_turnStarted < kSliceMs;
 }
 
+}  // namespace
+
+void ChatRoomPanel::StartTurnClock() {
+  if (g_turnStarted == 0) g_turnStarted = wxGetLocalTimeMillis();
+}
+
+namespace {
+
 size_t ParagraphsOf(bool notice) { return notice ? 1 : 2; }
 
 }  // namespace

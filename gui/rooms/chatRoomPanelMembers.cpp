@@ -73,6 +73,17 @@ void ChatRoomPanel::RemoveContact(const std::string& login) {
   TRACE_END();
 }
 
+void ChatRoomPanel::RemoveAllContacts() {
+  TRACE_START_ARGS("%s, %zu", m_url.c_str(), m_contacts.size());
+  for (ContactEntry* row : m_contacts) {
+    ReturnColour(row->Login());
+    row->Discard();
+  }
+  m_contacts.clear();
+  FitMembers();
+  TRACE_END();
+}
+
 // Each line of a member refreshes the member's row: the column is laid out again only when the
 // row's size changed, so that a busy room stays quick.
 void ChatRoomPanel::UpdateData(ContactEntry* row, const ContactInfo& contact) {
@@ -140,8 +151,11 @@ void ChatRoomPanel::Announce(const ContactInfo& contact, bool arrival, bool noti
                             : IsNotificationOn(contact.GetUnsubscribeBell(), site->GetUnsubscribeBellContact(),
                                                defaults->GetUnsubscribeBell());
   if (visual) {
-    const wxBitmap avatar =
-        m_manager->GetAvatar(contact.GetLogin(), false, false, BORDER_SIMPLE, contact.IsBlocked());
+    // Drawn when shown: of many members coming at once, only the last few ever are.
+    Manager* manager = m_manager;
+    const NotifyPicture avatar = [manager, login = contact.GetLogin(), blocked = contact.IsBlocked()] {
+      return manager->GetAvatar(login, false, false, BORDER_SIMPLE, blocked);
+    };
     const wxString text = (arrival ? _("subscribes to") : _("unsubscribes from")) + "\n" +
                           shown::OneLine(m_manager->GetChatRoomName(m_url), kShownName);
     if (NotifyFrame* popup = NotifyFrame::AddNotification(

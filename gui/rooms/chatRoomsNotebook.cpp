@@ -46,6 +46,7 @@ ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHo
       m_host(host),
       m_blinkTimer(this, kBlinkTimerId) {
   TRACE_START();
+  m_showTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Show(true); });
   SetProgramIcon(this);
   SetBackgroundColour(*wxWHITE);
   if (Config::GetInstance()->GetAlwaysTopStatus()) SetWindowStyleFlag(GetWindowStyleFlag() | wxSTAY_ON_TOP);
@@ -131,6 +132,10 @@ void ChatRoomsNotebook::FocusOnChatRoom(const std::string& url) {
     m_notebook->SetSelection(size_t(index));
   }
   TRACE_END();
+}
+
+void ChatRoomsNotebook::ShowSoon() {
+  if (!IsShown() && !m_showTimer.IsRunning()) m_showTimer.StartOnce(1);
 }
 
 void ChatRoomsNotebook::CloseChatRoom(const std::string& url) {

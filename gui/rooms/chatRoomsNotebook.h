@@ -44,6 +44,9 @@ class ChatRoomsNotebook : public wxFrame {
   // Whether `page` is still one of the tabs (a page whose tab closes is not).
   bool HasPage(const wxWindow* page) const;
   void FocusOnChatRoom(const std::string& url);
+  // Shows the window at the event loop's next turn: the turn that made a room's page has had
+  // its share of time already.
+  void ShowSoon();
   // Closes the room's tab as the user does: the room is left.
   void CloseChatRoom(const std::string& url);
 
@@ -108,6 +111,7 @@ class ChatRoomsNotebook : public wxFrame {
   TabbedNotebook* m_notebook = nullptr;
   wxStaticText* m_typingText = nullptr;
   wxTimer m_blinkTimer;
+  wxTimer m_showTimer;
   TabImageList m_imageList;
   std::map<std::string, int> m_blinkCount;
   bool m_blinkOn = false;

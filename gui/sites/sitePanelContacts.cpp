@@ -252,7 +252,11 @@ void SitePanel::Announce(const URLContactInfo& update, bool arrival) {
     const NotifyAction action(arrival ? NOTIFY_ACTION_SUBSCRIBE : NOTIFY_ACTION_FOCUS_CHATROOM, update.GetURL());
     const wxString text = (arrival ? _("also visits") : _("leaves")) + "\n" +
                           siteText::Shown(m_manager->GetChatRoomName(update.GetURL()));
-    const wxBitmap avatar = m_manager->GetAvatar(update.GetLogin(), false, false, BORDER_SIMPLE, update.IsBlocked());
+    // Drawn when shown: of a crowd arriving at once, only the last few ever are.
+    Manager* manager = m_manager;
+    const NotifyPicture avatar = [manager, login = update.GetLogin(), blocked = update.IsBlocked()] {
+      return manager->GetAvatar(login, false, false, BORDER_SIMPLE, blocked);
+    };
     if (NotifyFrame* popup = NotifyFrame::AddNotification(action, _("Notification"),
                                                           siteText::Shown(update.GetNickname()), avatar, text))
       popup->Popup();

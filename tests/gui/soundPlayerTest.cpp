@@ -227,4 +227,38 @@ TEST_F(SoundPlayer, WithoutASoundServerTheCommandPlayerPlays) {
   EXPECT_NE(std::string::npos, text.str().find("/data/sounds/online.wav")) << text.str();
 }
 
+// Sounds asked for while the command player still plays one wait, the newest in place of any
+// waiting: a crowd arriving one by one makes a sound or two, not a player process each.
+TEST_F(SoundPlayer, WithoutASoundServerABurstPlaysOneAtATimeAndTheNewestLast) {
+  if (access("/dev/dsp", W_OK) == 0) GTEST_SKIP() << "an OSS device is there: the toolkit plays";
+  const std::string bin = m_dir.file("bin");
+  const std::string played = m_dir.file("played");
+  mkdir(bin.c_str(), 0700);
+  {
+    // Each play writes a line and lasts a while, as a real sound does.
+    std::ofstream script(bin + "/aplay");
+    script << "#!/bin/sh\necho \"$@\" >> " << played << "\nsleep 1\n";
+  }
+  chmod((bin + "/aplay").c_str(), 0700);
+  ScopedEnv path("PATH", bin + ":" + getenv("PATH"));
+  ScopedEnv pulse("PULSE_SERVER", "unix:" + m_dir.file("no-server-here"));
+
+  for (int i = 0; i < 40; ++i) {
+    sound::Play(i % 2 ? "sounds/offline.wav" : "sounds/online.wav");
+    guitest::Pump(5);
+  }
+  sound::Play("sounds/message.wav");
+  auto lines = [&] {
+    std::ifstream in(played);
+    std::vector<std::string> read;
+    for (std::string line; std::getline(in, line);) read.push_back(line);
+    return read;
+  };
+  ASSERT_TRUE(guitest::PumpUntil(
+      [&] { return !lines().empty() && lines().back().find("message.wav") != std::string::npos; }, 20000));
+  guitest::Pump(400);
+  EXPECT_LE(lines().size(), 3u) << "one player process per sound asked for";
+  EXPECT_NE(std::string::npos, lines().back().find("/data/sounds/message.wav"));
+}
+
 }  // namespace

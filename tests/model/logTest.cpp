@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <iterator>
 #include <map>
@@ -17,10 +20,15 @@
 #include "tests/support/testSupport.h"
 
 using testsupport::DecodeLogFile;
-using testsupport::ReadFile;
 using testsupport::TempDir;
 
 namespace {
+
+// The file as it stands once the lines this (main) thread handed over are written.
+std::string ReadFile(const std::string& path) {
+  log_flush();
+  return testsupport::ReadFile(path);
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
@@ -160,6 +168,7 @@ TEST(TraceLog, FallbackFileAndSecondStart) {
 
   // A line before start_log opens "dranvel.log" in the working directory, "Log start" first.
   TRACE_ERROR("early %d", 1);
+  log_flush();
   ASSERT_TRUE(testsupport::FileExists(dir.file("dranvel.log")));
   auto lines = Lines(DecodeLogFile(dir.file("dranvel.log"), LOG_KEY_START, 4));
   ASSERT_EQ(2u, lines.size());
@@ -311,6 +320,7 @@ TEST(TraceLog, AnExistingLogFileBecomesOwnerOnly) {
   start_log(dir.file("parlavox.log").c_str());
   log_reset_for_testing(LOG_KEY_START, 4);
   TRACE_INFO("before any start_log");  // opens dranvel.log in the working directory
+  log_flush();
   for (const char* name : {"parlavox.log", "dranvel.log"}) {
     struct stat st;
     ASSERT_EQ(0, stat(dir.file(name).c_str(), &st));
@@ -377,6 +387,7 @@ TEST(TraceLog, StartsOverPastItsBoundKeepingThePreviousFile) {
   // A line longer than the bound is written whole, in a file of its own.
   TRACE_INFO("%s", std::string(kBound + 100, 'L').c_str());
   TRACE_INFO("last");
+  log_flush();
 
   for (const std::string& name : {path, path + ".1"}) {
     struct stat st;
@@ -491,4 +502,66 @@ TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
   EXPECT_EQ(0644u, st.st_mode & 0777);
   EXPECT_FALSE(testsupport::FileExists(pipe + ".1"));
   EXPECT_GT(read.load(), 200u * 100);
+}
+
+// The main thread (the GUI's) never waits on the log: not while another thread's write is stuck
+// (here a pipe that nobody reads; a stalled disk is the same), nor for its own lines. Once the
+// pipe is read, every line is there, whole, each thread's in its order.
+TEST(TraceLog, TheMainThreadGoesOnWhileAnotherThreadsWriteIsStuck) {
+  TempDir dir;
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  int readEnd = -1;
+  std::thread opener([&] { readEnd = open(pipe.c_str(), O_RDONLY); });
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  start_log(pipe.c_str());
+  opener.join();
+  ASSERT_GE(readEnd, 0);
+
+  // Another thread fills the pipe and stays in its write, holding the writer role.
+  constexpr int kOthers = 2000, kMains = 100;
+  std::atomic<bool> otherDone{false};
+  std::thread other([&] {
+    for (int i = 0; i < kOthers; ++i) TRACE_INFO("other %d %s", i, std::string(200, 'o').c_str());
+    otherDone = true;
+  });
+  int queued = 0;
+  for (int tries = 0; tries < 1000 && queued < 60000; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(0, ioctl(readEnd, FIONREAD, &queued));
+  }
+  ASSERT_GE(queued, 60000) << "the pipe did not fill";
+
+  // Should the main thread wait, the pipe is read after a while all the same, and it shows.
+  std::atomic<bool> readingStarted{false};
+  std::string bytes;
+  std::thread reader([&] {
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    readingStarted = true;
+    char buf[65536];
+    for (ssize_t n; (n = read(readEnd, buf, sizeof buf)) > 0;) bytes.append(buf, size_t(n));
+  });
+  for (int i = 0; i < kMains; ++i) TRACE_INFO("main %d", i);
+  EXPECT_FALSE(readingStarted.load()) << "the main thread waited for the stuck write";
+  EXPECT_FALSE(otherDone.load());
+
+  other.join();
+  log_flush();
+  log_reset_for_testing(LOG_KEY_START, log_step());  // closes the pipe: the reader ends
+  reader.join();
+  close(readEnd);
+  log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), LOG_KEY_START, log_step());
+  int nextOther = 0, nextMain = 0;
+  for (const std::string& line : Lines(bytes)) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
+    int n = 0;
+    if (sscanf(m[7].str().c_str(), "other %d", &n) == 1) {
+      EXPECT_EQ(nextOther++, n);
+    } else if (sscanf(m[7].str().c_str(), "main %d", &n) == 1) {
+      EXPECT_EQ(nextMain++, n);
+    }
+  }
+  EXPECT_EQ(kOthers, nextOther);
+  EXPECT_EQ(kMains, nextMain);
 }

@@ -75,6 +75,8 @@ std::vector<std::string> ListDir(const std::string& path) {
 }
 
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step) {
+  // The lines this process handed to the log's writer are in the file first.
+  log_flush();
   std::string bytes = ReadFile(path);
   log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), key_start, step);
   return bytes;

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/application.h"
+#include "gui/notifyFrame.h"
 #include "gui/sites/contactButtonBitmap.h"
+#include "tests/gui/guiTestSupport.h"
 #include "tests/gui/sites/sitesPanelFixture.h"
 
 namespace {
@@ -101,6 +104,43 @@ TEST_F(SitesPanelTest, CrowdsKeepExactCountsAndTheEarliestInTheGrid) {
   m_sites->UpdateContact(Person(kUrl, "again"));
   ASSERT_TRUE(panel->GetCell("again", &cell));
   EXPECT_EQ(wxGBPosition(0, 0), cell);
+}
+
+// A crowd arriving at once: every arrival still makes its notice, and the pop-up keeps the last
+// 100 and shows the newest with its person's picture. The pictures of notices nobody looks at
+// are never drawn; one paged back to is drawn when shown.
+TEST_F(SitesPanelTest, ACrowdsNoticesAreAllKeptAndOnlyThoseShownDrawTheirPicture) {
+  m_sites->AddSitePanel(Site(kUrl), "crowd.example/");
+  ContactInfo* defaults = GetManager()->GetDefaultContactInfo();
+  defaults->SetNotification("open-visual", NOTIFICATION_ON);
+  for (int i = 0; i < kCrowd; ++i) m_sites->UpdateContact(Person(kUrl, Login(i), false, false, true, i + 1));
+  NotifyFrame* popup = NotifyFrame::GetInstance();
+  ASSERT_TRUE(popup);
+  ASSERT_EQ(NotifyFrame::kMaxItems, popup->GetCount());
+  const size_t newest = popup->GetCount() - 1;
+  ASSERT_TRUE(guitest::PumpUntil([&] { return popup->IsShown() && size_t(popup->GetIndex()) == newest; }));
+  guitest::Pump(50);
+  const wxBitmap expected = GetManager()->GetAvatar(Login(kCrowd - 1), false, false, BORDER_SIMPLE, false);
+  size_t drawn = 0;
+  for (size_t i = 0; i < popup->GetCount(); ++i) {
+    SCOPED_TRACE(i);
+    const NotifyItem* item = popup->GetItem(i);
+    EXPECT_EQ("Nick " + Login(kCrowd - int(popup->GetCount()) + int(i)), item->text);
+    EXPECT_EQ("also visits\ncrowd.example/", item->text2);
+    if (item->bitmap.IsOk()) ++drawn;
+  }
+  // The newest shows; a few more may have shown on the way, as many as the pop-up shows in a
+  // burst (eight a tenth of a second), not one for each.
+  EXPECT_EQ(expected.GetSize(), popup->GetItem(newest)->bitmap.GetSize());
+  EXPECT_LT(drawn, NotifyFrame::kMaxItems / 2);
+
+  // The user pages back: that notice's picture is drawn as it shows.
+  wxMouseEvent click(wxEVT_LEFT_UP);
+  popup->OnPrevious(click);
+  ASSERT_EQ(int(newest) - 1, popup->GetIndex());
+  guitest::Pump(50);
+  EXPECT_EQ(expected.GetSize(), popup->GetItem(newest - 1)->bitmap.GetSize());
+  defaults->SetNotification("open-visual", NOTIFICATION_NOT_SET);
 }
 
 // The first in the grid leaves; the avatar now showing the first who waited opens that person's
