@@ -22,7 +22,7 @@ const int kScrollStep = 28;
 // The time a rebuild may spend making blocks in one turn, and the blocks it makes however long
 // they take (a short list is whole at once).
 const auto kRebuildBudget = std::chrono::milliseconds(8);
-const size_t kLeastBlocks = 8;
+const size_t kLeastBlocks = 2;
 
 }  // namespace
 
