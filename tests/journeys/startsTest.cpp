@@ -1,9 +1,15 @@
 // Starting again and again as a user whose program logs in by itself: every start shows its
 // window, logs in, and ends cleanly on SIGTERM. A start that ends early says what it wrote.
+#include <pthread.h>
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "tests/journeys/journey.h"
 
@@ -17,17 +23,76 @@ int Starts() {
   return starts > 0 ? starts : 50;
 }
 
-// What a start that went wrong left: its outputs, its exit status or, still running, where each
-// of its threads stands.
+// How the process of a start stands: ended (and not yet collected), or still running and, when
+// so, whether it has become the program at all: a start can hang before its exec.
+std::string Standing(pid_t pid) {
+  const std::string stat = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos || close + 2 >= stat.size()) return "gone";
+  if (stat[close + 2] == 'Z') return "ended";
+  const std::string exe = programtest::RealPath("/proc/" + std::to_string(pid) + "/exe");
+  if (exe != programtest::RealPath(PARLAVOX_PROGRAM)) return "running, but never became the program (still " + exe + ")";
+  return "running";
+}
+
+// What a start that went wrong left: its outputs, how its process stands and, still running,
+// where each of its threads stands.
 std::string Describe(Person& person) {
-  std::string said = "output:\n" + person.Output() + "\nerrors:\n" + person.Errors() + "\n";
-  if (kill(person.Pid(), 0) == 0) {
+  const std::string standing = Standing(person.Pid());
+  std::string said = "output:\n" + person.Output() + "\nerrors:\n" + person.Errors() + "\nprocess: " + standing + "\n";
+  if (standing.compare(0, 7, "running") == 0) {
     std::string stacks;
     programtest::RunToEnd({"gdb", "-p", std::to_string(person.Pid()), "-batch", "-ex", "thread apply all bt 30"}, "/tmp",
                           &stacks);
-    said += "still running:\n" + stacks;
+    said += "its threads:\n" + stacks;
+  } else if (standing == "ended") {
+    said += "exit status: " + std::to_string(person.WaitExit()) + "\n";
   }
   return said + "traced errors:\n" + person.TraceLog(true);
+}
+
+// A lock that another thread of the test holds while a start is made, and that a forked copy of
+// the test would take before it became the program, as the sanitizers' allocator does: that copy
+// would wait forever, its thread holding the lock being no part of it.
+std::mutex g_heldElsewhere;
+std::atomic<bool> g_takeInForkedCopy{false};
+
+void TakeHeldLock() {
+  if (g_takeInForkedCopy) std::lock_guard<std::mutex> taken(g_heldElsewhere);
+}
+
+TEST(Starts, AStartBecomesTheProgramWhateverLockAnotherThreadHolds) {
+  static const bool registered = pthread_atfork(nullptr, nullptr, TakeHeldLock) == 0;
+  ASSERT_TRUE(registered);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool holding = false, done = false;
+  std::thread holder([&] {
+    std::lock_guard<std::mutex> hold(g_heldElsewhere);
+    std::unique_lock<std::mutex> lock(mutex);
+    holding = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return done; });
+  });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return holding; });
+  }
+  g_takeInForkedCopy = true;
+  testsupport::TempDir work;
+  int status = -1;
+  {
+    programtest::ChildProgram child({"true"}, {{"PARLAVOX_UNUSED", "1"}}, work.path());
+    status = child.WaitExit(std::chrono::seconds(10));
+  }
+  g_takeInForkedCopy = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+  }
+  changed.notify_all();
+  holder.join();
+  EXPECT_EQ(0, status) << "the start never became the program";
 }
 
 TEST_F(Journey, LoggedInStartsInARowEachShowTheirWindow) {
