@@ -1,10 +1,10 @@
 // The contacts list of the main window with 1,000, 2,000, 4,000 and 8,000 saved contacts, in one
 // block (the default sort: one block of private contacts, offline ones inside it) and spread over
 // 20 groups. For each size:
-//   build: the list made from the saved contacts, all offline, until every row in sight stands at
-//     its place; the worst pause of the GUI thread meanwhile;
+//   build: the list made from the saved contacts, all offline, until every contact is in it and
+//     every row in sight stands at its place; the worst pause of the GUI thread meanwhile;
 //   log-in: every contact connecting at once, handed to the list as the controller hands its
-//     updates on (batches of 200 a turn of the event loop, as fast as the loop takes them), until
+//     updates on (batches of 200, one at each idle time of the event loop), until
 //     the list is placed and its counts read the number of contacts online; the worst pause;
 //   one presence change: the GUI time of one update and of the placement it causes;
 //   a wave: as many presence changes as contacts, spread over one second; the worst pause, and
@@ -120,6 +120,7 @@ struct Round {
 };
 
 bool Placed(ContactsPanel* panel) {
+  if (!panel->IsFilled()) return false;
   for (ChatRoomEntry* block : panel->GetBlocks())
     if (!block->IsPlaced()) return false;
   return true;
@@ -188,28 +189,32 @@ class Bench {
     return pick == 0 ? STATUS_OFFLINE : t_status(pick);
   }
 
-  // Every contact connects: batches of updates queued as fast as the loop takes them.
+  // Every contact connects: one batch of updates a turn of the event loop, handed over at its
+  // idle time as the controller hands over what its inbox holds (batches queued from another
+  // thread as fast as they are taken were taken several in one go of the queue, with no turn of
+  // the tool kit between them).
   void LogIn(Round& round) {
     const int count = static_cast<int>(m_kept.size());
-    std::atomic<int> handled{0};
+    m_fed = 0;
     Probes probes;
     probes.Start();
     const Clock::time_point start = Clock::now();
-    std::thread feeder([&] {
-      for (int sent = 0; sent < count; sent += kBatch) {
-        while (handled < sent) std::this_thread::sleep_for(std::chrono::microseconds(200));
-        const int end = std::min(count, sent + kBatch);
-        wxTheApp->CallAfter([&, sent, end] {
-          for (int i = sent; i < end; ++i) Deliver(i, t_status(STATUS_ONLINE + i % 4));
-          handled += end - sent;
-        });
-      }
-    });
+    wxTheApp->Bind(wxEVT_IDLE, &Bench::FeedLogIn, this);
     const int online = count;
-    RunUntil([&] { return handled >= count && Placed(m_panel) && ShownOnline(m_panel) == online; });
+    RunUntil([&] { return m_fed >= count && Placed(m_panel) && ShownOnline(m_panel) == online; });
     round.loginMs = Ms(Clock::now() - start);
-    feeder.join();
+    wxTheApp->Unbind(wxEVT_IDLE, &Bench::FeedLogIn, this);
     round.loginPauseMs = probes.Stop();
+  }
+
+  void FeedLogIn(wxIdleEvent& event) {
+    event.Skip();
+    const int count = static_cast<int>(m_kept.size());
+    if (m_fed >= count) return;
+    const int end = std::min(count, m_fed + kBatch);
+    for (int i = m_fed; i < end; ++i) Deliver(i, t_status(STATUS_ONLINE + i % 4));
+    m_fed = end;
+    if (m_fed < count) event.RequestMore();
   }
 
   // One change at a time, each followed by the placement it causes; the median.
@@ -266,6 +271,8 @@ class Bench {
   ContactsPanel* m_panel = nullptr;
   testsupport::NullSiteListener m_main;
   std::vector<std::unique_ptr<ContactInfo>> m_kept;
+  // The contacts handed over so far in a log-in.
+  int m_fed = 0;
 };
 
 int g_failures = 0;

@@ -58,6 +58,22 @@ size_t ChatRoomEntry::FindPlace(bool connected, const std::string& nickname) con
   return std::upper_bound(m_rows.begin(), m_rows.end(), std::make_pair(connected, &nickname), after) - m_rows.begin();
 }
 
+// Where `row`, standing at `at`, goes among the other rows: the index it takes once it has left
+// its place, found by halving each side of it.
+size_t ChatRoomEntry::FindPlaceAmongOthers(const Row* row, size_t at) const {
+  auto after = [](const Row* key, const std::unique_ptr<Row>& other) {
+    if (key->connected != other->connected) return key->connected;
+    return CompareNoCase(key->nickname, other->nickname) < 0;
+  };
+  // Past every row before it that sorts before it or equal: then it stays at or above `at`.
+  const auto beforeEnd = m_rows.begin() + long(at);
+  const auto inFront = std::upper_bound(m_rows.begin(), beforeEnd, row, after);
+  if (inFront != beforeEnd) return size_t(inFront - m_rows.begin());
+  // Else among the rows after it, which then move up by one.
+  const auto behind = std::upper_bound(beforeEnd + 1, m_rows.end(), row, after);
+  return size_t(behind - m_rows.begin()) - 1;
+}
+
 // The first row that sorts with `row` is found by halving; the row is among those equal to it.
 size_t ChatRoomEntry::IndexOf(const Row* row) const {
   auto before = [](const std::unique_ptr<Row>& other, const Row* key) {
@@ -123,8 +139,6 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   if (!row) return AddRow(contact);
   const size_t from = IndexOf(row);
   if (from == m_rows.size()) return;
-  std::unique_ptr<Row> moved = std::move(m_rows[from]);
-  m_rows.erase(m_rows.begin() + from);
   if (row->connected) --m_connected;
   row->info = contact;
   row->nickname = contact.GetNickname();
@@ -132,8 +146,12 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   if (row->connected) ++m_connected;
   // A later window works the room icon out from the new record, as the window would now.
   row->subscribed = -1;
-  const size_t to = FindPlace(row->connected, row->nickname);
-  m_rows.insert(m_rows.begin() + to, std::move(moved));
+  // The new place among the other rows (those before the row keep their index, those after it
+  // lose one); only the rows in between move.
+  const size_t before = FindPlaceAmongOthers(row, from);
+  if (before < from) std::rotate(m_rows.begin() + before, m_rows.begin() + from, m_rows.begin() + from + 1);
+  else if (before > from) std::rotate(m_rows.begin() + from, m_rows.begin() + from + 1, m_rows.begin() + before + 1);
+  const size_t to = before;
   if (to != from) MarkStale(std::min(from, to), std::max(from, to));
   // Shown once it stands at its place again: a window that changes its height then moves the
   // rows below it.
@@ -254,7 +272,10 @@ void ChatRoomEntry::WriteCounts() {
   const int total = GetNbrUsers();
   const Config* config = Config::GetInstance();
   const int offline = config->GetGroupOffline();
-  if (m_name == kOnline && config->GetGroupMode() == 0 && offline == 2) {
+  if (m_name == kOnline && config->GetGroupMode() == 0 && offline == 2 && panel && !panel->IsFilled()) {
+    // While the list fills, what it holds so far: the saved contacts still to come are not rows yet.
+    m_header->SetNbrUsers(m_connected, total);
+  } else if (m_name == kOnline && config->GetGroupMode() == 0 && offline == 2) {
     int savedConnected = 0;
     for (const ContactInfo* contact : config->GetContacts())
       if (Connected(contact->GetStatus())) ++savedConnected;

@@ -78,6 +78,8 @@ class ChatRoomEntry : public wxPanel {
   // windows of the others back. Returns false when its time ran out with rows in sight still
   // without a window (another pass is then due at the next turn).
   bool PlaceVisibleRows();
+  // The pass asked for at the list's next turn, when one is due.
+  void RunDuePass();
   // No row's place is left to work out and every row in sight has its window.
   bool IsPlaced() const;
   // Row windows moved since the block was made (for the tests of the placement).
@@ -103,6 +105,7 @@ class ChatRoomEntry : public wxPanel {
   // The place of a contact among the rows: connected ones first, then by nickname.
   size_t FindPlace(bool connected, const std::string& nickname) const;
   size_t IndexOf(const Row* row) const;
+  size_t FindPlaceAmongOthers(const Row* row, size_t at) const;
   Row* FindRow(const std::string& login) const;
   void AddRow(const ContactInfo& contact);
   void Upsert(const ContactInfo& contact, Row* row);

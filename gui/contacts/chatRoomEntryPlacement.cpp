@@ -45,10 +45,18 @@ void ChatRoomEntry::MarkStale(size_t from, size_t to) {
   CallAfter([this] { PlaceRows(); });
 }
 
+// The next pass comes at the list's next turn, after the event loop has drawn what this one
+// showed and handled the user's input: passes queued one after the other would run back to back
+// in one go of the queue, the tool kit waiting for all of them.
 void ChatRoomEntry::ScheduleVisiblePass() {
   if (m_visiblePassDue || m_discarded) return;
   m_visiblePassDue = true;
+  if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent())) return panel->WorkNextTurn();
   CallAfter([this] { PlaceVisibleRows(); });
+}
+
+void ChatRoomEntry::RunDuePass() {
+  if (m_visiblePassDue) PlaceVisibleRows();
 }
 
 void ChatRoomEntry::OnSize(wxSizeEvent& event) {
@@ -160,7 +168,10 @@ bool ChatRoomEntry::PlaceVisibleRows() {
         TakeWindowBack(*row);
   }
   m_windowsMissing = false;
-  const Clock::time_point end = Clock::now() + kPassBudget;
+  // The blocks of the list share one budget per turn: windows made in several blocks at once
+  // would add up, and the tool kit then lays out and draws all of them.
+  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
+  const Clock::time_point end = panel ? panel->WindowsDeadline() : Clock::now() + kPassBudget;
   for (std::unique_ptr<Row>& row : m_rows) {
     const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
     if (inSight && !row->window && Clock::now() > end) {

@@ -1,5 +1,6 @@
 #include "gui/contacts/contactsPanel.h"
 
+#include <wx/app.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
 
@@ -18,6 +19,10 @@ const char* const kOnline = "     ONLINE";
 const char* const kOffline = "    OFFLINE";
 // One vertical scroll step: the height of a block's header.
 const int kScrollStep = 28;
+// The time a rebuild may spend making blocks in one turn, and the blocks it makes however long
+// they take (a short list is whole at once).
+const auto kRebuildBudget = std::chrono::milliseconds(8);
+const size_t kLeastBlocks = 2;
 
 }  // namespace
 
@@ -41,10 +46,17 @@ ContactsPanel::ContactsPanel(Manager* manager, wxWindow* parent, wxFrame* mainWi
   Bind(wxEVT_SCROLLWIN_TOP, &ContactsPanel::OnScroll, this);
   Bind(wxEVT_SCROLLWIN_BOTTOM, &ContactsPanel::OnScroll, this);
   Bind(wxEVT_MOUSEWHEEL, &ContactsPanel::OnWheel, this);
+  m_turnTimer.SetOwner(this);
+  Bind(wxEVT_TIMER, &ContactsPanel::OnTurnTimer, this, m_turnTimer.GetId());
+  // The list's turns come with the event loop's idle time, whether the list is shown or not.
+  if (wxTheApp) wxTheApp->Bind(wxEVT_IDLE, &ContactsPanel::OnIdle, this);
   InitPrivateContactsGroups();
 }
 
-ContactsPanel::~ContactsPanel() {}
+ContactsPanel::~ContactsPanel() {
+  m_turnTimer.Stop();
+  if (wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &ContactsPanel::OnIdle, this);
+}
 
 void ContactsPanel::Refit() { SetVirtualSize(GetBestVirtualSize()); }
 
@@ -55,22 +67,41 @@ void ContactsPanel::InitPrivateContactsGroups() {
   std::vector<ChatRoomEntry*> old;
   old.swap(m_blocks);
   for (ChatRoomEntry* block : old) block->Discard();
+  StopFill();
+  m_blocksToMake.clear();
   const Config* config = Config::GetInstance();
   const int mode = config->GetGroupMode(), offline = config->GetGroupOffline();
   if (mode == 0 && offline >= 0 && offline <= 2) {
-    CreateGroup(kOnline, offline == 2 ? _("Private contacts") : _("Online contacts"));
-    if (offline == 1) CreateGroup(kOffline, _("Offline contacts"));
+    m_blocksToMake.emplace_back(kOnline, offline == 2 ? _("Private contacts") : _("Online contacts"));
+    if (offline == 1) m_blocksToMake.emplace_back(kOffline, _("Offline contacts"));
   } else if (mode == 1 && offline >= 0 && offline <= 2) {
-    for (const std::string& group : config->GetGroups()) CreateGroup(group, std2wx(group));
-    if (offline == 1) CreateGroup(kOffline, _("Offline contacts"));
-    CreateGroup("", _("No group"));
+    for (const std::string& group : config->GetGroups()) m_blocksToMake.emplace_back(group, std2wx(group));
+    if (offline == 1) m_blocksToMake.emplace_back(kOffline, _("Offline contacts"));
+    m_blocksToMake.emplace_back("", _("No group"));
   }
-  m_filling = true;
-  for (const ContactInfo* contact : config->GetContacts()) ApplyListed(*contact);
-  m_filling = false;
-  for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
-  Refit();
+  // The blocks, then the rows: what this turn has no time for comes in the next ones.
+  MakeBlocks(std::chrono::steady_clock::now() + kRebuildBudget);
   TRACE_END();
+}
+
+void ContactsPanel::MakeBlocks(std::chrono::steady_clock::time_point end) {
+  if (m_blocksToMake.empty()) return;
+  m_rebuilding = true;
+  size_t made = 0;
+  while (made < m_blocksToMake.size() && (made < kLeastBlocks || std::chrono::steady_clock::now() < end)) {
+    CreateGroup(m_blocksToMake[made].first, m_blocksToMake[made].second);
+    ++made;
+  }
+  m_blocksToMake.erase(m_blocksToMake.begin(), m_blocksToMake.begin() + long(made));
+  m_rebuilding = false;
+  m_sizer->Layout();
+  Refit();
+  if (m_blocksToMake.empty()) StartFill();
+  else WorkNextTurn();
+}
+
+void ContactsPanel::MakePendingBlocks() {
+  if (!m_blocksToMake.empty()) MakeBlocks(std::chrono::steady_clock::time_point::max());
 }
 
 void ContactsPanel::AddGroup(const std::string& name, const wxString& label) {
@@ -105,6 +136,8 @@ void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) 
   ChatRoomEntry* block = new ChatRoomEntry(m_manager, this, this, title, name);
   m_blocks.insert(m_blocks.begin() + place, block);
   m_sizer->Insert(place, block, 0, wxEXPAND, 0);
+  // A rebuild lays the blocks out once, when all are made.
+  if (m_rebuilding) return;
   m_sizer->Layout();
   Refit();
 }
@@ -113,6 +146,8 @@ void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) 
 // update. The blocks place their rows once the updates of this turn are in, and the panel lays
 // out and refits when a block's height changed (BlockResized) or a block was made.
 void ContactsPanel::UpdateContact(const URLContactInfo& update) {
+  // A contact's block must stand before its row goes in.
+  MakePendingBlocks();
   if (update.GetURL() == "none") return ApplyListed(update.GetContactInfo());
   const std::string group = update.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
@@ -120,6 +155,7 @@ void ContactsPanel::UpdateContact(const URLContactInfo& update) {
 }
 
 void ContactsPanel::ApplyListed(const ContactInfo& contact) {
+  MakePendingBlocks();
   const std::string group = contact.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
   for (ChatRoomEntry* block : m_blocks) block->ApplyListed(contact);
@@ -137,6 +173,8 @@ void ContactsPanel::RemoveContact(const std::string& login) {
 }
 
 void ContactsPanel::RemoveAllPrivateContacts() {
+  // The saved contacts are gone: none of those still to come is taken in.
+  StopFill();
   for (ChatRoomEntry* block : m_blocks) block->RemoveAll();
   Refit();
 }

@@ -3,13 +3,21 @@
 // group or not, offline contacts hidden, apart, or inside their group. Every contact update is
 // offered to every block, which adds, refreshes, moves or removes its row. The panel is the
 // listener of its rows and hands their actions on to the main window.
+//
+// The saved contacts are taken into the blocks in slices, a few milliseconds per turn of the
+// event loop, in the list's own order (connected first, then by nickname), so that each slice
+// only adds rows below those already shown: the top of the list stands still while the rest
+// comes in. The headers count what the list holds so far.
 #ifndef PARLAVOX_GUI_CONTACTS_CONTACTSPANEL_H
 #define PARLAVOX_GUI_CONTACTS_CONTACTSPANEL_H
 
 #include <wx/scrolwin.h>
+#include <wx/timer.h>
 
+#include <chrono>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "gui/contacts/entryListener.h"
@@ -54,8 +62,15 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // The saved contacts of group `name`, counted at most once per turn of the event loop (and
   // again when contacts were saved or forgotten).
   int SavedInGroup(const std::string& name);
-  // Filling the blocks from the saved contacts: the counts are written once, at the end.
+  // Inside a slice of the filling: the counts are written once, at its end.
   bool IsFilling() const { return m_filling; }
+  // Every saved contact is in the blocks (none is left for a later slice).
+  bool IsFilled() const { return m_blocksToMake.empty() && m_fillNext >= m_fillOrder.size(); }
+  // Asks for a turn of the list's own work (the filling, the rows still without a window) once
+  // the event loop has drawn what is shown and handled the user's input.
+  void WorkNextTurn();
+  // Until when the blocks may make row windows in this turn (one budget for all of them).
+  std::chrono::steady_clock::time_point WindowsDeadline();
 
   // EntryListener: the rows' actions, handed on to the main window.
   void OnOpenPrivateChatRoom(const std::string& login) override;
@@ -70,6 +85,18 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   void OnScroll(wxScrollWinEvent& event);
   void OnWheel(wxMouseEvent& event);
   size_t PlaceOfBlock(const std::string& name) const;
+  // Makes the blocks still to be made until `end` (a few at least), then begins the filling.
+  void MakeBlocks(std::chrono::steady_clock::time_point end);
+  // Every block still to be made, at once.
+  void MakePendingBlocks();
+  // The saved contacts in the order of the rows, to be taken in slice by slice.
+  void StartFill();
+  // Takes contacts in until `end`; a few at least, so that the filling always goes on.
+  void FillSlice(std::chrono::steady_clock::time_point end);
+  void StopFill();
+  void OnIdle(wxIdleEvent& event);
+  void OnTurnTimer(wxTimerEvent& event);
+  void Turn();
 
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
@@ -82,6 +109,22 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   bool m_recountDue = false;
   bool m_recounting = false;
   bool m_filling = false;
+  bool m_rebuilding = false;
+  // The blocks of a rebuild not made yet (name and title), top to bottom.
+  std::vector<std::pair<std::string, wxString>> m_blocksToMake;
+  // One saved contact still to be taken in: its record (the controller keeps every record it
+  // handed out) and its login, to tell whether it is still saved.
+  struct ToFill {
+    const ContactInfo* contact;
+    std::string login;
+  };
+  std::vector<ToFill> m_fillOrder;
+  size_t m_fillNext = 0;
+  wxTimer m_turnTimer;
+  bool m_turnDue = false;
+  // The end of this turn's budget for row windows; none before the first window of a turn.
+  std::chrono::steady_clock::time_point m_windowsEnd;
+  std::chrono::steady_clock::time_point m_lastIdle;
 };
 
 #endif

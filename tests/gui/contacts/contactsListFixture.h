@@ -87,6 +87,7 @@ class ContactsListTest : public ::testing::Test {
     wxTheApp->ProcessPendingEvents();
     EXPECT_TRUE(guitest::PumpUntil([&] {
       if (!m_panel) return true;
+      if (!m_panel->IsFilled()) return false;
       for (ChatRoomEntry* block : m_panel->GetBlocks())
         if (!block->IsPlaced()) return false;
       return true;

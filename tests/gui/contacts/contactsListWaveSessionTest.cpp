@@ -90,6 +90,8 @@ class ContactsListWave : public programtest::ProgramSession {
     Config::GetInstance()->SetGroupMode(mode);
     Config::GetInstance()->SetGroupOffline(offline);
     Frame()->UpdatePrivateContactsGroups();
+    // A long list comes in over a few turns.
+    EXPECT_TRUE(Until([&] { return Panel()->IsFilled(); }));
   }
   int Rows() {
     int rows = 0;

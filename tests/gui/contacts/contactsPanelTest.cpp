@@ -3,6 +3,14 @@
 // change of presence, folding by a real click, and the placement of a large block.
 #include <wx/uiaction.h>
 
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/stringConversion.h"
+
 #include "gui/contacts/myButtonBitmap.h"
 #include "tests/gui/contacts/contactsListFixture.h"
 
@@ -211,6 +219,75 @@ TEST_F(ContactsList, OneLargeBlockPlacesOnlyTheRowsThatMove) {
   EXPECT_EQ(block->GetRowRect(block->GetLogins().back()).GetBottom() + 1, block->GetMinSize().y);
   // Only the rows in sight and near it have a window.
   EXPECT_LT(block->GetRowWindows(), count / 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A long list fills over several turns of the event loop: at every turn the rows taken in so far
+// are the top of the final list in its order (nothing shown moves down as more come), the
+// header counts the rows the block holds, and a change of presence arriving meanwhile goes to
+// its place at once and is not listed twice.
+TEST_F(ContactsList, ALongListFillsTurnByTurnKeepingItsTopItsOrderAndItsCounts) {
+  const int count = 20000;
+  std::vector<std::string> nicknames;
+  for (int i = 0; i < count; ++i) {
+    char login[16], nickname[24];
+    snprintf(login, sizeof login, "u%05d", i);
+    // Scrambled against the saved order, some differing only in case.
+    snprintf(nickname, sizeof nickname, "%s%05d", i % 3 ? "nick" : "NICK", (i * 7919) % count);
+    Save(Contact(login, nickname, i % 10 == 0 ? STATUS_ONLINE : STATUS_OFFLINE));
+  }
+  m_panel = new ContactsPanel(GetManager(), m_frame, m_frame, &m_listener);
+  m_frame->SetSizer(nullptr);
+  m_panel->SetSize(m_frame->GetClientSize());
+  ASSERT_EQ(1u, m_panel->GetBlocks().size());
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  auto countsRead = [&] {
+    int connected = -1, total = -1;
+    sscanf(block->GetHeader()->GetCountsText().utf8_str(), "(%d / %d", &connected, &total);
+    return std::make_pair(connected, total);
+  };
+  std::vector<std::string> before;
+  int turns = 0;
+  while (!m_panel->IsFilled()) {
+    const std::vector<std::string> now = block->GetLogins();
+    ASSERT_GE(now.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) ASSERT_EQ(before[i], now[i]) << "turn " << turns << ", row " << i;
+    EXPECT_EQ(std::make_pair(block->GetNbrConnected(), block->GetNbrUsers()), countsRead()) << "turn " << turns;
+    before = now;
+    if (turns == 1) {
+      // A contact far down the saved order connects before its row is in: it goes first.
+      Update(Contact("u19999", "aaa first", STATUS_BUSY));
+      before = block->GetLogins();
+      ASSERT_EQ("u19999", before.front());
+    }
+    ++turns;
+    guitest::Pump(1);
+  }
+  EXPECT_GT(turns, 2);
+  Settle();
+  // Whole, each contact once, connected first then by nickname; the counts are the totals.
+  const std::vector<std::string> logins = block->GetLogins();
+  ASSERT_EQ(size_t(count), logins.size());
+  EXPECT_EQ(size_t(count), std::set<std::string>(logins.begin(), logins.end()).size());
+  EXPECT_EQ("u19999", logins.front());
+  std::map<std::string, const ContactInfo*> saved;
+  for (const ContactInfo* contact : m_saved) saved[contact->GetLogin()] = contact;
+  for (size_t i = 1; i < logins.size(); ++i) {
+    const ContactInfo* a = saved[logins[i - 1]];
+    const ContactInfo* b = saved[logins[i]];
+    const bool ca = a->GetStatus() != STATUS_OFFLINE, cb = b->GetStatus() != STATUS_OFFLINE;
+    ASSERT_TRUE(ca > cb || (ca == cb && CompareNoCase(a->GetNickname(), b->GetNickname()) <= 0)) << i;
+  }
+  EXPECT_EQ(std::make_pair(count / 10 + 1, count), countsRead());
+  // The rows in sight have their windows, at their place.
+  for (size_t i = 0; i < 10; ++i) {
+    ContactEntry* row = block->FindRowWindow(logins[i]);
+    ASSERT_TRUE(row && row->IsShown()) << i;
+    EXPECT_EQ(block->GetRowRect(logins[i]), row->GetRect());
+  }
 }
 
 }  // namespace

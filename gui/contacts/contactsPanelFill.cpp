@@ -1,0 +1,134 @@
+// The contacts list filled from the saved contacts in slices, between the event loop's turns, and
+// the list's own turns (the filling, then the rows in sight still waiting for a window).
+#include <wx/app.h>
+
+#include <algorithm>
+
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactsPanel.h"
+#include "model/config.h"
+#include "model/log.h"
+#include "model/stringConversion.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What one turn of the list's own work may take: the event loop draws and answers the user in
+// between.
+const auto kTurnBudget = std::chrono::milliseconds(8);
+// The contacts a slice takes in however short its time, so that the filling always goes on.
+const size_t kLeastPerSlice = 32;
+// A turn is taken at the event loop's next idle time, after it has drawn and read the user's
+// input, as the controller's own turns are; or after this wait where the loop has no idle time
+// (while something yields to the tool kit). The wait is longer than a turn and the drawing it
+// causes, so that the queue of posted events is never kept waiting turn after turn.
+const int kLatestTurnMs = 50;
+// The loop that has had idle time within this long will have it again.
+const int kIdleSeenMs = 250;
+
+bool Connected(t_status status) { return status != STATUS_NONE && status != STATUS_OFFLINE; }
+
+}  // namespace
+
+void ContactsPanel::StartFill() {
+  struct Keyed {
+    bool connected;
+    std::string nickname;
+    const ContactInfo* contact;
+  };
+  std::vector<Keyed> keyed;
+  {
+    const std::vector<ContactInfo*> contacts = Config::GetInstance()->GetContacts();
+    keyed.reserve(contacts.size());
+    for (const ContactInfo* contact : contacts)
+      keyed.push_back(Keyed{Connected(contact->GetStatus()), contact->GetNickname(), contact});
+  }
+  // The blocks' own order; equal rows keep the saved order, as the blocks keep the order they
+  // were given rows in.
+  std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    if (a.connected != b.connected) return a.connected;
+    return CompareNoCase(a.nickname, b.nickname) < 0;
+  });
+  m_fillOrder.clear();
+  m_fillOrder.reserve(keyed.size());
+  for (const Keyed& entry : keyed) m_fillOrder.push_back(ToFill{entry.contact, entry.contact->GetLogin()});
+  m_fillNext = 0;
+  TRACE_INFO("%zu saved contacts to list", m_fillOrder.size());
+  // A short list is whole at once; a long one shows its top now and the rest in later turns.
+  FillSlice(Clock::now() + kTurnBudget);
+}
+
+void ContactsPanel::StopFill() {
+  m_fillOrder.clear();
+  m_fillNext = 0;
+}
+
+void ContactsPanel::FillSlice(Clock::time_point end) {
+  if (IsFilled()) return;
+  const Config* config = Config::GetInstance();
+  m_filling = true;
+  for (size_t taken = 0; !IsFilled(); ++taken) {
+    if (taken >= kLeastPerSlice && Clock::now() >= end) break;
+    const ToFill& next = m_fillOrder[m_fillNext++];
+    // A contact forgotten since the list began filling is not listed again.
+    if (config->HasContact(next.login)) ApplyListed(*next.contact);
+  }
+  m_filling = false;
+  if (IsFilled()) {
+    TRACE_INFO("%zu saved contacts listed", m_fillOrder.size());
+    std::vector<ToFill>().swap(m_fillOrder);
+    m_fillNext = 0;
+  } else {
+    WorkNextTurn();
+  }
+  // The counts tell what the list holds at the end of each slice.
+  for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
+}
+
+void ContactsPanel::WorkNextTurn() {
+  if (m_turnDue) return;
+  m_turnDue = true;
+  wxWakeUpIdle();
+  if (!m_turnTimer.IsRunning()) m_turnTimer.StartOnce(kLatestTurnMs);
+}
+
+// A turn of the event loop ends at its idle time; where the loop has none, a budget spent long
+// enough ago is renewed all the same.
+Clock::time_point ContactsPanel::WindowsDeadline() {
+  const Clock::time_point now = Clock::now();
+  if (m_windowsEnd == Clock::time_point() || now > m_windowsEnd + kTurnBudget)
+    m_windowsEnd = now + kTurnBudget;
+  return m_windowsEnd;
+}
+
+void ContactsPanel::OnIdle(wxIdleEvent& event) {
+  event.Skip();
+  m_windowsEnd = Clock::time_point();
+  m_lastIdle = Clock::now();
+  if (!m_turnDue) return;
+  Turn();
+  if (m_turnDue) event.RequestMore();
+}
+
+// Only where the loop has had no idle time of late: a turn taken from the timer would otherwise
+// go before the idle time's own work (the controller's hand-overs), turn after turn.
+void ContactsPanel::OnTurnTimer(wxTimerEvent&) {
+  if (!m_turnDue) return;
+  if (Clock::now() - m_lastIdle < std::chrono::milliseconds(kIdleSeenMs)) {
+    m_turnTimer.StartOnce(kLatestTurnMs);
+    return;
+  }
+  Turn();
+}
+
+// The rows in sight first: what the user sees gets its windows before more rows come in below.
+void ContactsPanel::Turn() {
+  m_turnDue = false;
+  const Clock::time_point end = Clock::now() + kTurnBudget;
+  // A pass may ask for the next turn again.
+  const std::vector<ChatRoomEntry*> blocks = m_blocks;
+  for (ChatRoomEntry* block : blocks) block->RunDuePass();
+  if (!m_blocksToMake.empty()) return MakeBlocks(end);
+  FillSlice(end);
+}
