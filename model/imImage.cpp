@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "model/config.h"
+#include "model/imImageCache.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
 
@@ -246,6 +247,17 @@ wxBitmap Framed(const wxBitmap& bitmap, const wxColour& colour, int thickness) {
   return wxBitmap(image);
 }
 
+// The bitmap framed, as drawn before when it was. The frame is a new bitmap: the one given,
+// shared with whoever holds it, stays as it is.
+wxBitmap FramedOnce(const wxBitmap& bitmap, const wxColour& colour, int thickness) {
+  IMImageCache& cache = IMImageCache::Instance();
+  wxBitmap framed;
+  if (cache.FindFramed(bitmap, colour, thickness, &framed)) return framed;
+  framed = Framed(bitmap, colour, thickness);
+  if (framed.IsOk()) cache.RememberFramed(bitmap, colour, thickness, framed);
+  return framed;
+}
+
 const char kIconPrefix[] = "extmessenger_";
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.compare(0, strlen(prefix), prefix) == 0; }
@@ -387,6 +399,7 @@ std::string IMImage::Store(const std::string& base, t_image_type type, const uns
   for (const char* other : kRemoveOrder) {
     if (extension != other) ::remove((stem + other).c_str());
   }
+  IMImageCache::Instance().Forget(stem);
   TRACE_END_RESULT("%s", path.c_str());
   return path;
 }
@@ -394,6 +407,7 @@ std::string IMImage::Store(const std::string& base, t_image_type type, const uns
 void IMImage::RemoveFiles(const std::string& base) {
   std::string stem = Config::GetUserPath() + EncodeFileName(base) + ".";
   for (const char* extension : kRemoveOrder) ::remove((stem + extension).c_str());
+  IMImageCache::Instance().Forget(stem);
 }
 
 void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
@@ -414,12 +428,20 @@ void IMImage::RemoveImage(const std::string& name, bool lock) {
 }
 
 std::string IMImage::FindStoredFile(const std::string& base) {
-  std::string stem = Config::GetUserPath() + EncodeFileName(base) + ".";
+  const std::string directory = Config::GetUserPath();
+  const std::string stem = directory + EncodeFileName(base) + ".";
+  IMImageCache& cache = IMImageCache::Instance();
+  std::string found;
+  if (cache.FindPath(directory, stem, &found)) return found;
   for (const char* extension : kLookupOrder) {
     std::string path = stem + extension;
-    if (FileExists(path)) return path;
+    if (FileExists(path)) {
+      found = path;
+      break;
+    }
   }
-  return "";
+  cache.RememberPath(directory, stem, found);
+  return found;
 }
 
 // Asked for each picture an operation shows: the look-ups write no trace line, the operation does.
@@ -550,11 +572,17 @@ wxBitmap IMImage::GetImage(const std::string& name, bool small) {
     TRACE_END_RESULT("not found");
     return bitmap;
   }
+  IMImageCache& cache = IMImageCache::Instance();
+  if (cache.FindBitmap(path, &bitmap)) {
+    TRACE_END_RESULT("found");
+    return bitmap;
+  }
   bitmap = LoadBitmap(path, GetBitmapType(path));
   if (!bitmap.IsOk()) {
     TRACE_ERROR("END : cannot decode %s", path.c_str());
     return bitmap;
   }
+  cache.RememberBitmap(path, bitmap);
   TRACE_END_RESULT("found");
   return bitmap;
 }
@@ -586,18 +614,18 @@ DefaultAvatarCache& DefaultAvatars() {
   return cache;
 }
 
-// A file's path with its size and time of change: another picture stored there reads otherwise.
+// A file's path with its inode, size and time of change: another picture stored there reads otherwise.
 std::string FileStamp(const std::string& path) {
   struct stat st;
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return path;
-  return path + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
-         std::to_string(st.st_mtim.tv_nsec);
+  return path + "|" + std::to_string(st.st_ino) + "|" + std::to_string(st.st_size) + "|" +
+         std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
 }
 
 }  // namespace
 
+// Asked for at every avatar of a person without one of their own: no trace line.
 wxBitmap IMImage::GetDefaultAvatar(bool small) {
-  TRACE_START_ARGS("%d", small);
   const std::string own = Config::GetImagePath("defaultavatar.png");
   const std::string source = FileStamp(FindStoredFile(DEFAULT_AVATAR)) + "/" + FileStamp(own);
   DefaultAvatarCache& cache = DefaultAvatars();
@@ -616,22 +644,21 @@ wxBitmap IMImage::GetDefaultAvatar(bool small) {
       bitmap = wxBitmap(image);
     }
   }
-  TRACE_END_RESULT("%s", bitmap.IsOk() ? "found" : "not found");
   return bitmap;
 }
 
 wxBitmap IMImage::ResizeBitmap(const wxBitmap& bitmap, const wxSize& box, bool padScaled, bool padSmall) {
-  TRACE_START_ARGS("%d, %d, %d, %d", box.GetWidth(), box.GetHeight(), padScaled, padSmall);
-  if (!bitmap.IsOk() || box.GetWidth() <= 0 || box.GetHeight() <= 0) {
-    TRACE_END();
-    return bitmap;
-  }
+  // A bitmap that fits stays as it is, with no trace: every avatar shown asks.
+  if (!bitmap.IsOk() || box.GetWidth() <= 0 || box.GetHeight() <= 0) return bitmap;
   const int w = bitmap.GetWidth();
   const int h = bitmap.GetHeight();
   const int bw = box.GetWidth();
   const int bh = box.GetHeight();
+  const bool fits = w <= bw && h <= bh;
+  if (fits && (!padSmall || (w == bw && h == bh))) return bitmap;
+  TRACE_START_ARGS("%d, %d, %d, %d", bw, bh, padScaled, padSmall);
   wxImage image = bitmap.ConvertToImage();
-  if (w > bw || h > bh) {
+  if (!fits) {
     int nw;
     int nh;
     // The side that overflows the box more is fitted to it; in a square box, the longer side.
@@ -647,9 +674,6 @@ wxBitmap IMImage::ResizeBitmap(const wxBitmap& bitmap, const wxSize& box, bool p
     nh = std::max(nh, 1);
     image.Rescale(nw, nh, wxIMAGE_QUALITY_HIGH);
     if (padScaled) image.Resize(box, wxPoint((bw - nw) / 2, (bh - nh) / 2));
-  } else if (!padSmall || (w == bw && h == bh)) {
-    TRACE_END();
-    return bitmap;
   } else {
     image.Resize(box, wxPoint((bw - w) / 2, (bh - h) / 2));
   }
@@ -657,18 +681,11 @@ wxBitmap IMImage::ResizeBitmap(const wxBitmap& bitmap, const wxSize& box, bool p
   return wxBitmap(image);
 }
 
-wxBitmap IMImage::DrawBorder(const wxBitmap& bitmap, const wxColour& colour) {
-  TRACE_START();
-  wxBitmap framed = Framed(bitmap, colour, 1);
-  TRACE_END();
-  return framed;
-}
+// Every avatar shown is framed: the frames are drawn once a bitmap and colour, without a trace.
+wxBitmap IMImage::DrawBorder(const wxBitmap& bitmap, const wxColour& colour) { return FramedOnce(bitmap, colour, 1); }
 
 wxBitmap IMImage::DrawThickBorder(const wxBitmap& bitmap, const wxColour& colour) {
-  TRACE_START();
-  wxBitmap framed = Framed(bitmap, colour, 2);
-  TRACE_END();
-  return framed;
+  return FramedOnce(bitmap, colour, 2);
 }
 
 wxBitmap IMImage::DrawCross(const wxBitmap& bitmap, const wxColour& colour) {

@@ -16,6 +16,8 @@
 // base names, formed by the names below: a contact's small avatar is GetImage(AvatarName(login),
 // true). Logins, smiley codes and protocol ids come from the network, and no choice of them
 // gives one image the base name of another: a login goes through AvatarName first.
+// Which file holds a base name, the bitmaps decoded and their frames are remembered between
+// reads (model/imImageCache.h); whatever the store writes or removes shows at the next read.
 class IMImage {
  public:
   // Base names of the images the server sends, stored with StoreImage.

@@ -114,6 +114,8 @@ void SitePanel::PlaceContact(Person& person, const wxGBPosition& cell, bool show
 void SitePanel::RemoveContact(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
   auto found = m_byLogin.find(login);
+  // An avatar handed over keeps its cell and its size: the grid needs no new layout.
+  bool handedOver = false;
   if (found != m_byLogin.end()) {
     TRACE_INFO("Found");
     Person& person = *found->second;
@@ -125,6 +127,7 @@ void SitePanel::RemoveContact(const std::string& login) {
         const wxGBPosition freed = cell->second;
         m_cellByLogin.erase(cell);
         HandOver(button, freed);
+        handedOver = true;
       } else {
         if (cell != m_cellByLogin.end()) {
           if (!m_contactsGrid->Detach(button)) TRACE_INFO("Not found !!!");
@@ -144,7 +147,7 @@ void SitePanel::RemoveContact(const std::string& login) {
     m_freeCells.sort([](const wxGBPosition& a, const wxGBPosition& b) {
       return a.GetRow() < b.GetRow() || (a.GetRow() == b.GetRow() && a.GetCol() < b.GetCol());
     });
-  m_contactsPanel->Layout();
+  if (!handedOver) m_contactsPanel->Layout();
   UpdateNbrUsers();
   TRACE_END();
 }

@@ -386,6 +386,51 @@ TEST_F(ImageStore, DefaultAvatarFromTheStoreOrTheProgram) {
   EXPECT_EQ(wxSize(48, 48), IMImage::GetDefaultAvatar(false).GetSize());
 }
 
+// Pictures asked for again and again come from memory once their files have settled; whatever
+// the store writes or removes, and a file changed behind its back, shows at the very next read.
+TEST_F(ImageStore, KeptPicturesGiveWayToNewFilesAtOnce) {
+  const std::string bob = IMImage::AvatarName("bob");
+  auto kept = [&] { return IMImage::GetImage(bob, true).IsSameAs(IMImage::GetImage(bob, true)); };
+  const std::string first = Encode(TwoColours(20, 10, *wxRED, *wxRED), wxBITMAP_TYPE_PNG);
+  const std::string second = Encode(TwoColours(16, 16, *wxBLUE, *wxBLUE), wxBITMAP_TYPE_GIF);
+  const std::string third = Encode(TwoColours(12, 8, *wxGREEN, *wxGREEN), wxBITMAP_TYPE_PNG);
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", true, IMAGE_PNG, Bytes(first), first.size()).empty());
+  ASSERT_TRUE(testsupport::WaitFor(kept, std::chrono::seconds(5)));
+  EXPECT_EQ(wxSize(20, 10), IMImage::GetImage(bob, true).GetSize());
+  EXPECT_FALSE(IMImage::HasImage("carol", true));
+
+  // Stored anew, in another type then in the same one: the new picture at once.
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", true, IMAGE_GIF, Bytes(second), second.size()).empty());
+  EXPECT_EQ(wxSize(16, 16), IMImage::GetImage(bob, true).GetSize());
+  ASSERT_TRUE(testsupport::WaitFor(kept, std::chrono::seconds(5)));
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", true, IMAGE_PNG, Bytes(third), third.size()).empty());
+  wxImage shown = IMImage::GetImage(bob, true).ConvertToImage();
+  ASSERT_EQ(wxSize(12, 8), shown.GetSize());
+  EXPECT_TRUE(Near(testsupport::PixelAt(shown, 3, 3), 0, 255, 0));
+  // Its frame is drawn on the new picture, not taken from the old one's.
+  ASSERT_TRUE(testsupport::WaitFor(kept, std::chrono::seconds(5)));
+  const wxColour dark(20, 20, 20);
+  const wxBitmap framed = IMImage::DrawBorder(IMImage::GetImage(bob, true), dark);
+  EXPECT_TRUE(framed.IsSameAs(IMImage::DrawBorder(IMImage::GetImage(bob, true), dark)));
+  ASSERT_FALSE(IMImage::StoreAvatar("bob", true, IMAGE_GIF, Bytes(second), second.size()).empty());
+  EXPECT_EQ(wxSize(16, 16), IMImage::DrawBorder(IMImage::GetImage(bob, true), dark).GetSize());
+  EXPECT_TRUE(Near(testsupport::PixelAt(IMImage::GetImage(bob, true).ConvertToImage(), 8, 8), 0, 0, 255, 8));
+
+  // Removed: gone at once.
+  ASSERT_TRUE(testsupport::WaitFor(kept, std::chrono::seconds(5)));
+  IMImage::RemoveAvatar("bob", true, true);
+  EXPECT_FALSE(IMImage::HasImage(bob, true));
+  EXPECT_FALSE(IMImage::GetImage(bob, true).IsOk());
+
+  // Files written by another program: a new one, and a kept one rewritten in place.
+  WriteFile(m_user + "carol_s.png", first);
+  EXPECT_TRUE(IMImage::HasImage("carol", true));
+  auto carolKept = [] { return IMImage::GetImage("carol", true).IsSameAs(IMImage::GetImage("carol", true)); };
+  ASSERT_TRUE(testsupport::WaitFor(carolKept, std::chrono::seconds(5)));
+  WriteFile(m_user + "carol_s.png", third);
+  EXPECT_EQ(wxSize(12, 8), IMImage::GetImage("carol", true).GetSize());
+}
+
 namespace {
 
 // The opaque part of `image` is the rectangle `covered`: its corners are opaque, the pixels
