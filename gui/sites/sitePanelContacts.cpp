@@ -44,13 +44,11 @@ void SitePanel::UpdateContact(const URLContactInfo& update) {
   TRACE_START_ARGS("%s,%s,%d,%d", login.c_str(), update.GetURL().c_str(), int(update.GetStatus()), int(inRoom));
   Person* person = FindPerson(login);
   ContactButtonBitmap* button = person ? person->avatar : nullptr;
-  TRACE_INFO("cd = %p%s", static_cast<void*>(button), person && !button ? " (waiting)" : "");
   // The tip shown for the person follows the news.
   if (button && button == m_hoveredContact && m_contactToolTip)
     m_contactToolTip->UpdateContactInfo(update.GetContactInfo());
   if (person && update.IsLogout() && !inRoom) {
     RemoveContact(login);
-    TRACE_INFO("Remove ok");
     if (update.GetNotify()) Announce(update, false);
   } else if (person) {
     ChangeContact(*person, update.GetContactInfo());
@@ -117,7 +115,6 @@ void SitePanel::RemoveContact(const std::string& login) {
   // An avatar handed over keeps its cell and its size: the grid needs no new layout.
   bool handedOver = false;
   if (found != m_byLogin.end()) {
-    TRACE_INFO("Found");
     Person& person = *found->second;
     if (person.inRoom) --m_nbrChatRoomUsers;
     if (ContactButtonBitmap* button = person.avatar) {
