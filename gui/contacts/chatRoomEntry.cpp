@@ -159,7 +159,7 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   // row comes into sight, whichever is first.
   if (!row->window) return;
   row->windowBehind = true;
-  if (InSight(*row)) return BringUpToDate(*row);
+  if (!OutOfSight(*row)) return BringUpToDate(*row);
   m_windowsBehind = true;
   ScheduleVisiblePass();
 }

@@ -127,7 +127,7 @@ class ChatRoomEntry : public wxPanel {
   ContactEntry* GiveWindow(Row& row);
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
-  bool InSight(const Row& row) const;
+  bool OutOfSight(const Row& row) const;
   // The row's window shows the contact as the row holds it.
   void BringUpToDate(Row& row);
   // Brings the windows out of sight up to date until `end`; false when some are left.

@@ -131,7 +131,12 @@ bool ChatRoomEntry::IsBusy(const ContactEntry* window) const {
          window->IsWithdrawn();
 }
 
-bool ChatRoomEntry::InSight(const Row& row) const { return TakesPlace(row) && row.wanted.Intersects(NearlyVisible(0)); }
+// Only a row placed below or above what the list shows; one not placed yet may come into sight.
+bool ChatRoomEntry::OutOfSight(const Row& row) const {
+  const wxRect shown = NearlyVisible(0);
+  if (!TakesPlace(row) || row.wanted.IsEmpty() || shown.IsEmpty()) return false;
+  return row.wanted.GetBottom() < shown.GetTop() || row.wanted.GetTop() > shown.GetBottom();
+}
 
 void ChatRoomEntry::BringUpToDate(Row& row) {
   if (!row.window || !row.windowBehind) return;
@@ -193,11 +198,9 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   // would add up, and the tool kit then lays out and draws all of them.
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   const Clock::time_point end = panel ? panel->WindowsDeadline() : Clock::now() + kPassBudget;
-  const wxRect shown = NearlyVisible(0);
   for (std::unique_ptr<Row>& row : m_rows) {
     // What the user sees is up to date before it is drawn, whatever the budget.
-    if (row->window && row->windowBehind && TakesPlace(*row) && row->wanted.Intersects(shown))
-      BringUpToDate(*row);
+    if (row->window && row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
     const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
     if (inSight && !row->window && Clock::now() > end) {
       m_windowsMissing = true;

@@ -339,8 +339,11 @@ TEST_F(ContactsList, ARowShowsItsLatestPresenceWhenInSightOrScrolledIntoSight) {
   // Within a few turns every row window shows the contact as it is, in the same order.
   Settle();
   EXPECT_EQ(logins, block->GetLogins());
-  for (const std::string& login : logins)
-    if (ContactEntry* window = block->FindRowWindow(login)) EXPECT_EQ(STATUS_AWAY, window->GetStatus()) << login;
+  for (const std::string& login : logins) {
+    if (ContactEntry* window = block->FindRowWindow(login)) {
+      EXPECT_EQ(STATUS_AWAY, window->GetStatus()) << login;
+    }
+  }
   EXPECT_EQ("(150 / 150 contacts)", std::string(block->GetHeader()->GetCountsText().utf8_str()));
 }
 
