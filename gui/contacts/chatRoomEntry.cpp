@@ -105,6 +105,7 @@ ContactEntry* ChatRoomEntry::FindContact(const std::string& login) {
     GiveWindow(*row);
     ScheduleVisiblePass();
   }
+  BringUpToDate(*row);
   return row->window;
 }
 
@@ -154,8 +155,13 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   const size_t to = before;
   if (to != from) MarkStale(std::min(from, to), std::max(from, to));
   // Shown once it stands at its place again: a window that changes its height then moves the
-  // rows below it.
-  if (row->window) row->window->UpdateContactInfo(row->info);
+  // rows below it. A window out of sight shows it at the list's next turn, or as soon as the
+  // row comes into sight, whichever is first.
+  if (!row->window) return;
+  row->windowBehind = true;
+  if (!OutOfSight(*row)) return BringUpToDate(*row);
+  m_windowsBehind = true;
+  ScheduleVisiblePass();
 }
 
 void ChatRoomEntry::UpdateContact(const URLContactInfo& update, bool) {
@@ -222,7 +228,10 @@ void ChatRoomEntry::RemoveAll() {
 
 // A row without a window has nothing to redraw: its window, when it gets one, draws it anew.
 void ChatRoomEntry::UpdateAvatar(const std::string& login) {
-  if (ContactEntry* window = FindRowWindow(login)) window->UpdateAvatar(false);
+  Row* row = FindRow(login);
+  if (!row || !row->window) return;
+  BringUpToDate(*row);
+  row->window->UpdateAvatar(false);
 }
 
 // The blinking row keeps its window until the blinking ends.

@@ -11,12 +11,16 @@
 // title and counts.
 //
 // Rows are placed once per turn of the event loop however many updates came in it, and a change
-// moves only the rows between the contact's old and its new place.
+// moves only the rows between the contact's old and its new place. A row window in sight shows a
+// change at once; the windows kept just out of sight show it at the list's next turn, within its
+// budget (a new status lays the row out and redraws its avatar, which a burst of presence changes
+// would otherwise pay for every window at once).
 #ifndef PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 #define PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 
 #include <wx/panel.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -99,6 +103,8 @@ class ChatRoomEntry : public wxPanel {
     // Where the row stands in the block, shown or not.
     wxRect wanted;
     ContactEntry* window = nullptr;
+    // The window still shows an earlier state of the contact (it is out of sight).
+    bool windowBehind = false;
     std::string login;
     std::string nickname;
   };
@@ -121,6 +127,11 @@ class ChatRoomEntry : public wxPanel {
   ContactEntry* GiveWindow(Row& row);
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
+  bool OutOfSight(const Row& row) const;
+  // The row's window shows the contact as the row holds it.
+  void BringUpToDate(Row& row);
+  // Brings the windows out of sight up to date until `end`; false when some are left.
+  bool CatchUpWindows(std::chrono::steady_clock::time_point end);
   bool Subscribed(const Row& row) const;
 
   Manager* m_manager;
@@ -139,6 +150,8 @@ class ChatRoomEntry : public wxPanel {
   bool m_placementDue = false;
   bool m_visiblePassDue = false;
   bool m_windowsMissing = false;
+  // Some row windows out of sight show an earlier state of their contact.
+  bool m_windowsBehind = false;
   int m_placedWidth = -1;
   long m_placements = 0;
   bool m_discarded = false;

@@ -131,8 +131,33 @@ bool ChatRoomEntry::IsBusy(const ContactEntry* window) const {
          window->IsWithdrawn();
 }
 
+// Only a row placed below or above what the list shows; one not placed yet may come into sight.
+bool ChatRoomEntry::OutOfSight(const Row& row) const {
+  const wxRect shown = NearlyVisible(0);
+  if (!TakesPlace(row) || row.wanted.IsEmpty() || shown.IsEmpty()) return false;
+  return row.wanted.GetBottom() < shown.GetTop() || row.wanted.GetTop() > shown.GetBottom();
+}
+
+void ChatRoomEntry::BringUpToDate(Row& row) {
+  if (!row.window || !row.windowBehind) return;
+  row.windowBehind = false;
+  row.window->UpdateContactInfo(row.info);
+}
+
+bool ChatRoomEntry::CatchUpWindows(Clock::time_point end) {
+  if (!m_windowsBehind) return true;
+  for (std::unique_ptr<Row>& row : m_rows) {
+    if (!row->window || !row->windowBehind) continue;
+    if (Clock::now() > end) return false;
+    BringUpToDate(*row);
+  }
+  m_windowsBehind = false;
+  return true;
+}
+
 ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
   if (row.window) return row.window;
+  row.windowBehind = false;
   const bool subscribed = Subscribed(row);
   for (size_t i = m_spare.size(); i-- > 0;) {
     ContactEntry* spare = m_spare[i];
@@ -151,6 +176,7 @@ ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
 void ChatRoomEntry::TakeWindowBack(Row& row) {
   ContactEntry* window = row.window;
   row.window = nullptr;
+  row.windowBehind = false;
   if (m_spare.size() >= kMaxSpare) return window->Discard();
   window->Hide();
   m_spare.push_back(window);
@@ -173,6 +199,8 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   const Clock::time_point end = panel ? panel->WindowsDeadline() : Clock::now() + kPassBudget;
   for (std::unique_ptr<Row>& row : m_rows) {
+    // What the user sees is up to date before it is drawn, whatever the budget.
+    if (row->window && row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
     const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
     if (inSight && !row->window && Clock::now() > end) {
       m_windowsMissing = true;
@@ -191,11 +219,15 @@ bool ChatRoomEntry::PlaceVisibleRows() {
     }
     if (!window->IsShown()) window->Show();
   }
-  if (m_windowsMissing) ScheduleVisiblePass();
+  // Then the windows out of sight, with what is left of the budget.
+  const bool caughtUp = CatchUpWindows(end);
+  if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
   return !m_windowsMissing;
 }
 
-bool ChatRoomEntry::IsPlaced() const { return m_staleFrom > m_staleTo && !m_windowsMissing && !m_visiblePassDue; }
+bool ChatRoomEntry::IsPlaced() const {
+  return m_staleFrom > m_staleTo && !m_windowsMissing && !m_windowsBehind && !m_visiblePassDue;
+}
 
 wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
   const Row* row = FindRow(login);

@@ -291,3 +291,60 @@ TEST_F(ContactsList, ALongListFillsTurnByTurnKeepingItsTopItsOrderAndItsCounts) 
 }
 
 }  // namespace
+
+namespace {
+
+// A burst of presence changes: the rows in sight show theirs with the update itself, the row
+// windows kept just out of sight are not left behind, and a row scrolled into sight shows its
+// contact's latest state as soon as it is placed, before the list's next turn.
+TEST_F(ContactsList, ARowShowsItsLatestPresenceWhenInSightOrScrolledIntoSight) {
+  Open();
+  const int count = 150;
+  for (int i = 0; i < count; ++i) {
+    char login[16];
+    snprintf(login, sizeof login, "n%03d", i);
+    Update(*Save(Contact(login, login, STATUS_ONLINE)));
+  }
+  Settle();
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  const std::vector<std::string> logins = block->GetLogins();
+  auto inSight = [&](const std::string& login) {
+    const wxRect rect = block->GetRowRect(login);
+    const int top = block->GetPosition().y + rect.y;
+    return rect.height > 0 && top < m_panel->GetClientSize().y && top + rect.height > 0;
+  };
+  std::vector<std::string> seen, aside;
+  for (const std::string& login : logins) {
+    if (inSight(login)) seen.push_back(login);
+    else if (block->FindRowWindow(login)) aside.push_back(login);
+  }
+  ASSERT_FALSE(seen.empty());
+  ASSERT_FALSE(aside.empty());
+  // Away keeps every row at its place: only what the windows show changes.
+  for (const std::string& login : logins) Update(Contact(login, login, STATUS_AWAY));
+  for (const std::string& login : seen) {
+    ContactEntry* row = block->FindRowWindow(login);
+    ASSERT_TRUE(row) << login;
+    EXPECT_EQ(STATUS_AWAY, row->GetStatus()) << login;
+  }
+  // The first row with a window below the rows in sight comes to the top of the list.
+  const std::string target = aside.front();
+  const int virtualTop = block->GetPosition().y + block->GetRowRect(target).y;
+  m_panel->Scroll(0, virtualTop / 28);
+  m_panel->PlaceVisibleRows();
+  ASSERT_TRUE(inSight(target));
+  ContactEntry* row = block->FindRowWindow(target);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(STATUS_AWAY, row->GetStatus());
+  // Within a few turns every row window shows the contact as it is, in the same order.
+  Settle();
+  EXPECT_EQ(logins, block->GetLogins());
+  for (const std::string& login : logins) {
+    if (ContactEntry* window = block->FindRowWindow(login)) {
+      EXPECT_EQ(STATUS_AWAY, window->GetStatus()) << login;
+    }
+  }
+  EXPECT_EQ("(150 / 150 contacts)", std::string(block->GetHeader()->GetCountsText().utf8_str()));
+}
+
+}  // namespace
