@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "gui/myApp.h"
+#include "model/log.h"
 #include "model/processEnd.h"
 
 wxIMPLEMENT_APP_NO_MAIN(MyApp);
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
   // return in time ends the process where it stands.
   const int status = wxEntry(argc, argv);
   if (!EndThreads()) EndProcess(status);
+  log_end();
   return status;
 }

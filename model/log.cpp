@@ -321,6 +321,10 @@ void LockWriter() {
 std::atomic<uint32_t> g_wakeWord{0};
 std::atomic<bool> g_writerAsleep{false};
 std::once_flag g_writerStarted;
+// Set by log_end: the writer stops once nothing is queued, and the main thread writes its own
+// lines from then on. The thread is kept by pointer: no destructor of the log runs at the end.
+std::atomic<bool> g_writerEnding{false};
+std::thread* g_writerThread = nullptr;
 constexpr long kWriterNapNanoseconds = 100 * 1000 * 1000;
 
 void RunWriter() {
@@ -342,6 +346,7 @@ void RunWriter() {
       came = g_queue.load(std::memory_order_relaxed) != nullptr;
     }
     if (came) continue;
+    if (g_writerEnding.load(std::memory_order_acquire)) return;
     const uint32_t seen = g_wakeWord.load(std::memory_order_seq_cst);
     g_writerAsleep.store(true, std::memory_order_seq_cst);
     if (!g_queue.load(std::memory_order_seq_cst)) {
@@ -353,9 +358,14 @@ void RunWriter() {
 }
 
 void StartWriter() {
-  // Detached: the process ends without waiting for it, after log_flush.
-  std::thread(RunWriter).detach();
-  std::atexit(log_flush);
+  // Joined by log_end, at the program's end or at the latest when the process exits.
+  g_writerThread = new std::thread(RunWriter);
+  std::atexit(log_end);
+}
+
+void WakeWriter() {
+  g_wakeWord.fetch_add(1, std::memory_order_seq_cst);
+  syscall(SYS_futex, &g_wakeWord, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
 bool IsMainThread() {
@@ -372,14 +382,12 @@ void Push(QueuedLine& entry) {
 
 // Hands a copy of the line to the writer; false when too much waits already.
 bool HandOver(LineBuffer& line) {
+  if (g_writerEnding.load(std::memory_order_acquire)) return false;
   if (g_handedBytes.load(std::memory_order_relaxed) + line.size() > kMostHandedBytes) return false;
   std::call_once(g_writerStarted, StartWriter);
   g_handedBytes.fetch_add(line.size(), std::memory_order_relaxed);
   Push(*new HandedLine(line));
-  if (g_writerAsleep.load(std::memory_order_seq_cst)) {
-    g_wakeWord.fetch_add(1, std::memory_order_seq_cst);
-    syscall(SYS_futex, &g_wakeWord, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
-  }
+  if (g_writerAsleep.load(std::memory_order_seq_cst)) WakeWriter();
   return true;
 }
 
@@ -445,6 +453,19 @@ void log_flush() {
   }
   LockWriter();
   g_writing.store(false, std::memory_order_release);
+}
+
+void log_end() {
+  // Lines and hand-overs come from the main thread only, so after this nothing is handed over.
+  if (!IsMainThread()) return log_flush();
+  g_writerEnding.store(true, std::memory_order_release);
+  if (g_writerThread) {
+    WakeWriter();
+    g_writerThread->join();
+    delete g_writerThread;
+    g_writerThread = nullptr;
+  }
+  log_flush();
 }
 
 void start_log(const char* path) {

@@ -30,6 +30,10 @@ void write_log(int level, const char* file, const char* function, int line, cons
 // whoever reads the log it writes).
 void log_flush();
 
+// Writes what was handed over and joins the log's writer thread; the main thread writes its own
+// lines from then on. Called at the program's end (and, at the latest, when the process exits).
+void log_end();
+
 // Opens the log file at path if no log is open yet; otherwise prints "Counter : <step>".
 void start_log(const char* path);
 
