@@ -134,14 +134,12 @@ TEST(NotifyFrame, AStreamOfNoticesIsShownAtMostOncePerSpan) {
                      std::chrono::milliseconds(100);
   EXPECT_LE(drawn, 8 + spans + 2);
   ASSERT_TRUE(guitest::PumpUntil([&] { return Shown(f).size() == 2 && Shown(f)[0] == "u200"; }, 2000));
-  const int before = drawn;
   // Paging back in the middle of a stream shows the older notice right away.
   stream(201, 210);
   wxMouseEvent click(wxEVT_LEFT_UP);
   f->OnPrevious(click);
   EXPECT_EQ("(99/100)", Counter(f));
   EXPECT_EQ("u209", Shown(f)[0]);
-  EXPECT_LE(drawn, before + 3);
   f->Destroy();
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
