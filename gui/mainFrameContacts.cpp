@@ -98,9 +98,11 @@ void MainFrame::NotifyPresence(const ContactInfo& contact, bool logout) {
 }
 
 void MainFrame::NotifyChangeStatus(const std::string& login, const wxString& nickname, t_status status) {
-  const wxBitmap avatar = m_manager->GetAvatar(login, false, false, BORDER_SIMPLE, false);
+  // A crowd logging in brings a notice each; only those put on display draw their avatar.
+  Manager* manager = m_manager;
+  NotifyPicture avatar = [manager, login] { return manager->GetAvatar(login, false, false, BORDER_SIMPLE, false); };
   PopUp(NotifyFrame::AddNotification(NotifyAction(NOTIFY_ACTION_PRIVATE_CHATROOM, login), _("Notification"), nickname,
-                                     avatar, status));
+                                     std::move(avatar), status));
 }
 
 void MainFrame::UpdateContactInfo(const ContactInfo& contact) {

@@ -21,6 +21,7 @@ namespace {
 NotifyFrame* g_instance = nullptr;
 
 const wxWindowID kTimerId = wxWindow::NewControlId();
+const wxWindowID kShowTimerId = wxWindow::NewControlId();
 const wxColour kBackground(211, 211, 211);
 const wxSize kFrameSize(252, 102);
 constexpr int kSlideSteps = 99;
@@ -45,7 +46,8 @@ NotifyFrame::NotifyFrame(MainFrame* parent)
     : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
               wxSIMPLE_BORDER | wxSTAY_ON_TOP | wxFRAME_TOOL_WINDOW | wxFRAME_NO_TASKBAR),
       m_mainFrame(parent),
-      m_timer(this, kTimerId) {
+      m_timer(this, kTimerId),
+      m_showTimer(this, kShowTimerId) {
   TRACE_START();
   SetBackgroundColour(kBackground);
   SetSize(kFrameSize);
@@ -74,6 +76,7 @@ NotifyFrame::NotifyFrame(MainFrame* parent)
   close->Bind(wxEVT_LEFT_UP, &NotifyFrame::OnHide, this);
   Bind(wxEVT_LEFT_UP, &NotifyFrame::OnClose, this);
   Bind(wxEVT_TIMER, &NotifyFrame::OnTimer, this, kTimerId);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ShowDue(); }, kShowTimerId);
 
   g_instance = this;
   m_panels[0] = new NotifyPanel(this, wxEmptyString, *wxBLACK, wxEmptyString, *wxBLACK);
@@ -89,6 +92,7 @@ NotifyFrame::NotifyFrame(MainFrame* parent)
 
 NotifyFrame::~NotifyFrame() {
   m_timer.Stop();
+  m_showTimer.Stop();
   if (g_instance == this) g_instance = nullptr;
 }
 
@@ -125,6 +129,12 @@ NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxSt
       new NotifyItem{action, 3, title, text, bitmap, wxNullColour, wxEmptyString, wxNullColour, status, nullptr}));
 }
 
+NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
+                                          NotifyPicture picture, t_status status) {
+  return Add(std::unique_ptr<NotifyItem>(new NotifyItem{action, 3, title, text, wxNullBitmap, wxNullColour,
+                                                        wxEmptyString, wxNullColour, status, std::move(picture)}));
+}
+
 NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
   TRACE_START();
   // Without a main window (it has gone, or was never made) the pop-up stands alone.
@@ -157,6 +167,11 @@ const NotifyItem* NotifyFrame::Current() const {
 
 void NotifyFrame::Popup() {
   TRACE_START();
+  Present(false);
+  TRACE_END();
+}
+
+void NotifyFrame::Present(bool rightAway) {
   if (m_slide > kProlong) {
     m_slide = kProlong;
   } else if (m_slide == 0) {
@@ -169,28 +184,43 @@ void NotifyFrame::Popup() {
     m_index = static_cast<int>(m_items.size()) - 1;
     UpdateCounter();
   }
-  if (m_showDue) {
-    TRACE_END_RESULT("shown with the rest of the burst");
+  const auto now = std::chrono::steady_clock::now();
+  if (rightAway) {
+    m_showDue = false;
+    ShowCurrent();
     return;
   }
-  // Hundreds of notices in one go (a server's burst) are shown once, when the burst is over,
-  // instead of each one laying the pop-up out in turn.
-  const auto now = std::chrono::steady_clock::now();
+  // Hundreds of notices in one go (a server's burst, a crowd logging in) are not each laid
+  // out in turn: the pop-up shows the newest once per span until the burst is over.
   while (!m_shownAt.empty() && now - m_shownAt.front() > kBurstSpan) m_shownAt.pop_front();
-  if (m_shownAt.size() >= kShowsPerBurst) {
-    m_showDue = true;
-    CallAfter([this] {
-      // Hidden meanwhile: nothing to show.
-      if (!m_showDue) return;
-      m_showDue = false;
-      ShowCurrent();
-    });
-    TRACE_END_RESULT("after the burst");
+  if (now < m_burstUntil || m_shownAt.size() >= kShowsPerBurst) {
+    m_burstUntil = now + kBurstSpan;
+    ShowLater(now);
     return;
   }
   m_shownAt.push_back(now);
   ShowCurrent();
-  TRACE_END();
+}
+
+void NotifyFrame::ShowLater(std::chrono::steady_clock::time_point now) {
+  m_showDue = true;
+  if (m_showArmed) return;
+  m_showArmed = true;
+  const auto ready = m_deferredAt + kBurstSpan;
+  if (now >= ready) {
+    CallAfter([this] { ShowDue(); });
+  } else {
+    m_showTimer.StartOnce(int(std::chrono::duration_cast<std::chrono::milliseconds>(ready - now).count()) + 1);
+  }
+}
+
+void NotifyFrame::ShowDue() {
+  m_showArmed = false;
+  // Hidden meanwhile: nothing to show.
+  if (!m_showDue) return;
+  m_showDue = false;
+  m_deferredAt = std::chrono::steady_clock::now();
+  ShowCurrent();
 }
 
 void NotifyFrame::ShowCurrent() {
@@ -277,7 +307,7 @@ void NotifyFrame::OnNext(wxMouseEvent&) {
   if (m_index < static_cast<int>(m_items.size()) - 1) {
     ++m_index;
     UpdateCounter();
-    Popup();
+    Present(true);
   }
   TRACE_END();
 }
@@ -288,7 +318,7 @@ void NotifyFrame::OnPrevious(wxMouseEvent&) {
   if (m_index > 0) {
     --m_index;
     UpdateCounter();
-    Popup();
+    Present(true);
   }
   TRACE_END();
 }

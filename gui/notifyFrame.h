@@ -64,8 +64,12 @@ class NotifyFrame : public wxFrame {
   // A picture and a contact's presence:
   static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
                                       const wxBitmap& bitmap, t_status status);
+  // The same, with a picture drawn only if the notification is ever shown:
+  static NotifyFrame* AddNotification(const NotifyAction& action, const wxString& title, const wxString& text,
+                                      NotifyPicture picture, t_status status);
 
-  // Shows the notification at the current index and starts or prolongs the display.
+  // Shows the notification at the current index and starts or prolongs the display. In a burst
+  // of notices the display follows at most once per burst span.
   virtual void Popup();
   void UpdateCounter();
 
@@ -96,6 +100,12 @@ class NotifyFrame : public wxFrame {
   wxStaticBitmap* HeaderPicture(const char* name);
   void BindClicks(wxWindow* window);
   void StopAndHide();
+  // Starts or prolongs the display; `rightAway` for the user's own paging.
+  void Present(bool rightAway);
+  // The burst goes on: the current notice is put on display once the span since the last
+  // deferred display is over (at the loop's next turn when it already is).
+  void ShowLater(std::chrono::steady_clock::time_point now);
+  void ShowDue();
   // Puts the notification at the current index on display.
   void ShowCurrent();
   // Sizes the frame to the notice on display, never under its usual size.
@@ -110,8 +120,14 @@ class NotifyFrame : public wxFrame {
   wxTimer m_timer;
   int m_slide = 0;
   // When the latest notices were put on display, and whether one waits for the burst's end.
+  // A burst lasts until no notice came for a span; meanwhile the display follows at most once a
+  // span, whatever the number of notices.
   std::deque<std::chrono::steady_clock::time_point> m_shownAt;
   bool m_showDue = false;
+  bool m_showArmed = false;
+  std::chrono::steady_clock::time_point m_burstUntil;
+  std::chrono::steady_clock::time_point m_deferredAt;
+  wxTimer m_showTimer;
   static constexpr size_t kShowsPerBurst = 8;
   static constexpr std::chrono::milliseconds kBurstSpan{100};
   int m_x = 0;

@@ -45,10 +45,15 @@ void ChatRoomsNotebook::StopTyping(const std::string& login, const std::string& 
   WriteTypingLine();
 }
 
+// Called for every contact going offline: the line is written again only when it changes.
 void ChatRoomsNotebook::StopTypingEverywhere(const std::string& login) {
-  for (auto& room : m_typingContacts) room.second.erase(std::remove(room.second.begin(), room.second.end(), login),
-                                                         room.second.end());
-  WriteTypingLine();
+  bool typed = false;
+  for (auto& room : m_typingContacts) {
+    const auto gone = std::remove(room.second.begin(), room.second.end(), login);
+    typed = typed || gone != room.second.end();
+    room.second.erase(gone, room.second.end());
+  }
+  if (typed) WriteTypingLine();
 }
 
 void ChatRoomsNotebook::ClearTyping() {
@@ -81,6 +86,8 @@ void ChatRoomsNotebook::WriteTypingLine() {
     if (!text.empty()) text += "\n";
     text += line;
   }
+  // Measuring and wrapping the line is the costly part: an unchanged line keeps its fit.
+  if (text == m_typingLine) return;
   m_typingLine = text;
   FitTypingLine();
 }

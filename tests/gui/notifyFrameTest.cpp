@@ -7,6 +7,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <chrono>
 #include <functional>
 
 #include "gui/profiles/contactInfoFrame.h"
@@ -106,6 +107,39 @@ TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
     NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "b" + std::to_string(i), *wxBLUE, "", *wxRED)->Popup();
   guitest::Pump(10);
   EXPECT_EQ(std::vector<wxString>{"b500"}, Shown(f));
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
+// A crowd logging in one by one over the event loop's turns: the pop-up is not laid out again
+// for each notice while the stream lasts, the newest is on display at its end, and the user's
+// own paging in the middle of it answers at once.
+TEST(NotifyFrame, AStreamOfNoticesIsShownAtMostOncePerSpan) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  int drawn = 0;
+  NotifyFrame* f = nullptr;
+  const auto stream = [&](int from, int to) {
+    for (int i = from; i <= to; ++i) {
+      f = NotifyFrame::AddNotification(NotifyAction(1, "u" + std::to_string(i)), "t", "u" + std::to_string(i),
+                                       NotifyPicture([&] { ++drawn; return wxBitmap(8, 8); }), STATUS_ONLINE);
+      f->Popup();
+      guitest::Pump(3);
+    }
+  };
+  const auto start = std::chrono::steady_clock::now();
+  stream(1, 200);
+  // 200 notices over at least 600 ms: the first few, then at most one display per 100 ms
+  // (the old pop-up drew one for nearly every turn of the loop).
+  const auto spans = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start) /
+                     std::chrono::milliseconds(100);
+  EXPECT_LE(drawn, 8 + spans + 2);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Shown(f).size() == 2 && Shown(f)[0] == "u200"; }, 2000));
+  // Paging back in the middle of a stream shows the older notice right away.
+  stream(201, 210);
+  wxMouseEvent click(wxEVT_LEFT_UP);
+  f->OnPrevious(click);
+  EXPECT_EQ("(99/100)", Counter(f));
+  EXPECT_EQ("u209", Shown(f)[0]);
   f->Destroy();
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }

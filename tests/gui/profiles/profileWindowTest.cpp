@@ -343,13 +343,14 @@ TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
   EXPECT_TRUE(PumpUntil([&] { return !held; }));
   takeDown.Unregister();
 
-  // After the log-in, the set holds the own window; a contact's comes back on demand, new.
+  // After the log-in (a turn later), the set holds the own window; a contact's comes back on
+  // demand, new.
   frame->OnSwitchConnection(false);
   ASSERT_TRUE(PumpUntil([] { return !GetManager()->IsConnected(); }));
   frame->OnSwitchConnection(false);
   link = AcceptLogIn(*m_trusted->server);
   ASSERT_TRUE(link);
-  EXPECT_TRUE(ContactInfoFrame::GetContactInfoFor("alice"));
+  EXPECT_TRUE(PumpUntil([] { return ContactInfoFrame::GetContactInfoFor("alice") != nullptr; }));
   EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("eve"));
   ContactInfoFrame::HideAll();
   ContactInfoFrame::CloseAll();

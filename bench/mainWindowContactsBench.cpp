@@ -1,0 +1,285 @@
+// The whole main window, logged in over a real TLS link to the protocol test server, with 1,000,
+// 2,000, 4,000 and 8,000 saved contacts in 20 groups (the list sorted by group). For each size:
+//   log-in: the server acknowledges the log-in and at once reports three contacts in four as
+//     connected, all in one burst; measured from the acknowledgement until the list holds every
+//     contact, every row in sight stands at its place and the blocks' titles read the exact
+//     number online; and the worst pause of the GUI thread meanwhile;
+//   one presence change: contacts connecting one at a time; the GUI thread's processor time from
+//     the server's update to the list counting it, less the idle loop's own in as long;
+//   a wave: as many presence changes as contacts within one second (everyone connected leaves,
+//     everyone else comes), sent in twenty bursts; the worst pause meanwhile, and how long after
+//     the last burst the titles read the exact number online;
+//   all leave: every contact reported offline at once; how long until the titles read none online.
+// Pauses are the late ticks of a 1 ms timer, less the time the GUI thread waited for a processor
+// that other programs held. Each figure is printed beside its limit as a ratio, with the growth of
+// the log-in from one size to the next beside 2.3 per doubling; the program exits non-zero when a
+// figure is over its limit or a count never came right.
+// Usage: mainWindowContactsBench [--max N] (the largest size, 8000 by default)
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "asn1/octetString.h"
+#include "bench/loggedInBench.h"
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactsPanel.h"
+#include "gui/contacts/groupEntry.h"
+
+using Clock = std::chrono::steady_clock;
+using namespace testserver;
+
+namespace {
+
+const int kGroups = 20;
+const int kWaveBursts = 20;
+const int kChanges = 20;
+const double kPauseLimitMs = 50.0;
+const double kWavePauseLimitMs = 100.0;
+const double kLogInLimitMs = 2000.0;  // at 4,000 contacts; twice that at 8,000
+const double kChangeLimitMs = 5.0;
+const double kCountLagLimitMs = 2000.0;
+const double kGrowthLimit = 2.3;
+
+std::string Login(int i) {
+  char text[16];
+  snprintf(text, sizeof text, "user%05d", i);
+  return text;
+}
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// The processor time the calling thread has used.
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The processor time the event loop uses by itself, per millisecond, with nothing to do.
+double IdleCpuRate() {
+  const double cpu = ThreadCpuMs();
+  const Clock::time_point start = Clock::now();
+  RunLoop(0.3, nullptr);
+  return (ThreadCpuMs() - cpu) / Ms(Clock::now() - start);
+}
+
+std::string Update(int i, t_status status) {
+  auto u = NewS2C(S2C_Request_PR_updcontact);
+  Fill(&u->choice.updcontact.authkey, "K1");
+  Fill(&u->choice.updcontact.login, Login(i));
+  u->choice.updcontact.site = asn1::NewOctetString("none");
+  u->choice.updcontact.status = asn1::NewValue<long>(status);
+  u->choice.updcontact.nickname = asn1::NewOctetString("Nick " + std::to_string((i * 7919) % 100000));
+  return EncodeS2C(*u);
+}
+
+// Who is connected after the log-in: three in four, in three states.
+t_status LogInStatus(int i) { return i % 4 == 3 ? STATUS_OFFLINE : t_status(STATUS_ONLINE + i % 3); }
+
+struct Figures {
+  int count = 0;
+  double logInMs = 0, logInPauseMs = 0, changeMs = 0, wavePauseMs = 0, waveLagMs = 0, leaveLagMs = 0,
+         leavePauseMs = 0;
+  bool exact = true;
+};
+
+class Bench {
+ public:
+  explicit Bench(LoggedInBench& session) : m_session(session) {}
+
+  ContactsPanel* Panel() const {
+    ContactsPanel* found = nullptr;
+    std::function<void(wxWindow*)> walk = [&](wxWindow* window) {
+      if (auto* panel = dynamic_cast<ContactsPanel*>(window)) found = panel;
+      for (wxWindow* child : window->GetChildren())
+        if (!found) walk(child);
+    };
+    walk(m_session.frame);
+    return found;
+  }
+
+  // The number online that the blocks' titles read, or -1 while the list is not whole and placed.
+  int ShownOnline() const {
+    ContactsPanel* panel = Panel();
+    if (!panel || !panel->IsFilled()) return -1;
+    int online = 0, listed = 0;
+    for (ChatRoomEntry* block : panel->GetBlocks()) {
+      if (!block->IsPlaced()) return -1;
+      int first = 0, second = 0;
+      if (sscanf(block->GetHeader()->GetCountsText().utf8_str(), "(%d / %d", &first, &second) == 2) {
+        online += first;
+        listed += second;
+      }
+    }
+    return listed == m_count ? online : -1;
+  }
+
+  // Logs out, makes the account `count` contacts large and logs in again.
+  bool Prepare(int count) {
+    if (m_session.manager->IsConnected()) m_session.manager->Disconnect(true, false);
+    m_session.link.reset();
+    RunLoop(0.3, nullptr);
+    Config* config = Config::GetInstance();
+    for (int i = m_count; i < count; ++i)
+      config->UpdateContact(new ContactInfo(Login(i), "Nick", "", "", STATUS_OFFLINE, "", "", 0, 0, 0,
+                                            "group" + std::to_string(i % kGroups), "parlavox", false));
+    m_count = count;
+    m_session.frame->UpdatePrivateContactsGroups();
+    if (!RunUntilShown(0)) return false;
+    m_session.manager->Connect("alice", "secret", false, "127.0.0.1", m_session.server->Port(), true, false);
+    m_session.link = m_session.server->Accept();
+    return m_session.link && m_session.link->Expect(C2S_Request_PR_connect);
+  }
+
+  Figures Measure() {
+    Figures f;
+    f.count = m_count;
+    std::vector<bool> online(static_cast<size_t>(m_count), false);
+    std::string burst;
+    {
+      auto ack = NewS2C(S2C_Request_PR_connect_ack);
+      Fill(&ack->choice.connect_ack.authkey, "K1");
+      Fill(&ack->choice.connect_ack.version, kProgramVersion);
+      burst = EncodeS2C(*ack);
+    }
+    for (int i = 0; i < m_count; ++i) {
+      burst += Update(i, LogInStatus(i));
+      online[size_t(i)] = LogInStatus(i) != STATUS_OFFLINE;
+    }
+    int expected = int(std::count(online.begin(), online.end(), true));
+    Clock::time_point start = Clock::now();
+    m_session.link->SendBytes(burst);
+    LoopPauses pauses = RunLoopPauses(60, [&] { return ShownOnline() == expected; }, true);
+    f.logInMs = Ms(Clock::now() - start);
+    f.logInPauseMs = pauses.worstOwn;
+    f.exact = ShownOnline() == expected;
+
+    // Contacts connecting one at a time (those who stayed away at the log-in): the GUI thread's
+    // processor time from the server's update to the list counting it, less what the idle loop
+    // itself uses in as long.
+    const double idleRate = IdleCpuRate();
+    double spent = 0;
+    for (int k = 0; k < kChanges; ++k) {
+      const int who = 3 + 4 * k;
+      RunLoop(0.02, nullptr);
+      const double cpu = ThreadCpuMs();
+      start = Clock::now();
+      m_session.link->SendBytes(Update(who, STATUS_ONLINE));
+      online[size_t(who)] = true;
+      ++expected;
+      RunLoop(5, [&] { return ShownOnline() == expected; });
+      spent += std::max(0.0, ThreadCpuMs() - cpu - idleRate * Ms(Clock::now() - start));
+      f.exact = f.exact && ShownOnline() == expected;
+    }
+    f.changeMs = spent / kChanges;
+
+    // A wave: everyone changes, in bursts spread over one second.
+    RunLoop(0.3, nullptr);
+    std::vector<std::string> bursts(kWaveBursts);
+    for (int i = 0; i < m_count; ++i) {
+      online[size_t(i)] = !online[size_t(i)];
+      bursts[size_t(i % kWaveBursts)] += Update(i, online[size_t(i)] ? STATUS_ONLINE : STATUS_OFFLINE);
+    }
+    expected = int(std::count(online.begin(), online.end(), true));
+    int sent = 0;
+    Clock::time_point lastSent;
+    start = Clock::now();
+    pauses = RunLoopPauses(30, [&] {
+      const Clock::time_point now = Clock::now();
+      while (sent < kWaveBursts && now - start >= std::chrono::milliseconds(1000 * sent / kWaveBursts)) {
+        m_session.link->SendBytes(bursts[size_t(sent++)]);
+        lastSent = Clock::now();
+      }
+      return sent == kWaveBursts && ShownOnline() == expected;
+    }, true);
+    f.waveLagMs = Ms(Clock::now() - lastSent);
+    f.wavePauseMs = pauses.worstOwn;
+    f.exact = f.exact && ShownOnline() == expected;
+
+    // Everyone leaves at once.
+    RunLoop(0.3, nullptr);
+    std::string leave;
+    for (int i = 0; i < m_count; ++i) leave += Update(i, STATUS_OFFLINE);
+    start = Clock::now();
+    m_session.link->SendBytes(leave);
+    pauses = RunLoopPauses(30, [&] { return ShownOnline() == 0; }, true);
+    f.leaveLagMs = Ms(Clock::now() - start);
+    f.leavePauseMs = pauses.worstOwn;
+    f.exact = f.exact && ShownOnline() == 0;
+    return f;
+  }
+
+ private:
+  bool RunUntilShown(int online) {
+    RunLoop(120, [&] { return ShownOnline() == online; });
+    return ShownOnline() == online;
+  }
+
+  LoggedInBench& m_session;
+  int m_count = 0;
+};
+
+int g_over = 0;
+
+void Print(const char* what, double value, const char* unit, double limit) {
+  const double ratio = value / limit;
+  if (ratio > 1) ++g_over;
+  printf("    %-44s %9.2f %-3s limit %8.2f %-3s ratio %.2f%s\n", what, value, unit, limit, unit, ratio,
+         ratio > 1 ? "  OVER" : "");
+}
+
+void Print(const Figures& f) {
+  const double scale = f.count > 4000 ? double(f.count) / 4000 : 1;
+  printf("%d contacts in %d groups, the whole main window on a TLS link:\n", f.count, kGroups);
+  Print("log-in, whole list shown with its counts", f.logInMs, "ms", kLogInLimitMs * scale);
+  Print("worst pause during the log-in", f.logInPauseMs, "ms", kPauseLimitMs);
+  Print("one presence change, GUI time", f.changeMs, "ms", kChangeLimitMs * scale);
+  Print("worst pause during a wave", f.wavePauseMs, "ms", kWavePauseLimitMs);
+  Print("exact online count after the wave", f.waveLagMs, "ms", kCountLagLimitMs);
+  Print("everyone gone: none online shown after", f.leaveLagMs, "ms", kCountLagLimitMs);
+  Print("worst pause while everyone goes", f.leavePauseMs, "ms", kWavePauseLimitMs);
+  if (!f.exact) {
+    printf("    the counts never came right\n");
+    ++g_over;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int largest = int(BenchOption(argc, argv, "--max", 8000));
+  LoggedInBench session;
+  if (!session.Start(argc, argv, "mainwindowcontacts")) return 1;
+  Config* config = Config::GetInstance();
+  for (int g = 0; g < kGroups; ++g) config->AddGroup("group" + std::to_string(g));
+  config->SetGroupMode(1);
+  config->SetGroupOffline(2);
+  Bench bench(session);
+  std::vector<Figures> all;
+  for (int count = 1000; count <= largest; count *= 2) {
+    if (!bench.Prepare(count)) {
+      fprintf(stderr, "the log-in with %d contacts did not start\n", count);
+      return 1;
+    }
+    all.push_back(bench.Measure());
+    Print(all.back());
+    if (all.size() > 1) {
+      const Figures& before = all[all.size() - 2];
+      printf("  from %d to %d contacts:\n", before.count, all.back().count);
+      Print("growth of the log-in", all.back().logInMs / before.logInMs, "x", kGrowthLimit);
+      Print("growth of everyone going", all.back().leaveLagMs / before.leaveLagMs, "x", kGrowthLimit);
+    }
+    fflush(stdout);
+  }
+  session.manager->Disconnect(true, false);
+  session.frame->Destroy();
+  RunLoop(0.3, nullptr);
+  wxEntryCleanup();
+  printf(g_over ? "FAILED: %d figure(s) over their limit\n" : "passed: %d figure(s) over their limit\n", g_over);
+  return g_over ? 1 : 0;
+}
