@@ -175,6 +175,7 @@ void ContactsPanel::ApplyListed(const ContactInfo& contact) {
 }
 
 void ContactsPanel::BlockResized() {
+  ++m_layouts;
   m_sizer->Layout();
   Refit();
 }
@@ -189,7 +190,6 @@ void ContactsPanel::PlacementDue() {
 // height changed; then the rows in sight of the blocks that changed or moved get their windows.
 void ContactsPanel::PlaceBlocks() {
   m_placementDue = false;
-  const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   const std::vector<ChatRoomEntry*> blocks = m_blocks;
   std::vector<ChatRoomEntry*> changed;
   bool resized = false;
@@ -202,8 +202,6 @@ void ContactsPanel::PlaceBlocks() {
   if (resized) BlockResized();
   for (ChatRoomEntry* block : resized ? blocks : changed)
     if (!block->IsDiscarded()) block->PlaceVisibleRows();
-  // Done between turns: the next one has that much less.
-  m_budget.Charge(std::chrono::steady_clock::now() - start);
 }
 
 void ContactsPanel::RemoveContact(const std::string& login) {

@@ -61,6 +61,8 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // Rows of a block may stand at a wrong place: the blocks are placed once the updates queued
   // now are in, all in one pass (one layout of the list however many blocks changed height).
   void PlacementDue();
+  // The layouts of the list after blocks changed height (for the tests of the placement).
+  long GetLayouts() const { return m_layouts; }
   // The rows in sight stand at their place now (after a scroll).
   void PlaceVisibleRows();
   // The saved contacts of group `name`, counted at most once per turn of the event loop (and
@@ -131,6 +133,7 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   wxTimer m_turnTimer;
   bool m_turnDue = false;
   bool m_placementDue = false;
+  long m_layouts = 0;
   TurnBudget m_budget;
   CostEstimate m_windowCost;
   CostEstimate m_catchUpCost;
