@@ -112,6 +112,9 @@ struct Pause {
   double own = 0;
 };
 
+// Turns the loop until the windows let go of are destroyed.
+void WindowsGone() { RunUntil([] { return lateDestruction::Waiting() == 0 && wxPendingDelete.IsEmpty(); }, 5000); }
+
 // Probes queued from another thread every few milliseconds; the worst delay to their running.
 class Probes {
  public:
@@ -199,12 +202,15 @@ class Bench {
     round.buildPause = probes.Stop();
 
     LogIn(round);
+    // Row windows the list let go of are destroyed a little later: the heap kept is measured once
+    // they are gone (else it counts a varying number of them).
+    WindowsGone();
     round.rowKiB = (double(HeapInUse()) - double(heapBefore)) / 1024.0 / count;
     round.changeMs = ChangeCost();
     Wave(round);
     m_panel->Destroy();
     // The next round's heap is measured once every window of this one is gone.
-    RunUntil([] { return lateDestruction::Waiting() == 0 && wxPendingDelete.IsEmpty(); }, 5000);
+    WindowsGone();
     Pump(50);
     return round;
   }
