@@ -32,6 +32,7 @@ class ContactEntry;
 class EntryListener;
 class GroupEntry;
 class Manager;
+class TurnBudget;
 class URLContactInfo;
 class wxBoxSizer;
 
@@ -78,6 +79,11 @@ class ChatRoomEntry : public wxPanel {
   void RowResized(ContactEntry* row);
   // Places now the rows whose place is stale (normally done once per turn of the event loop).
   void PlaceRows();
+  // Some rows may stand at a wrong place.
+  bool HasStaleRows() const { return m_staleFrom <= m_staleTo; }
+  // Works out where the stale rows stand, without giving them windows; true when the block's
+  // height changed (the list then lays its blocks out again).
+  bool WorkOutPlaces();
   // Gives the rows in sight (or about to be, after a scroll) a window at their place, takes the
   // windows of the others back. Returns false when its time ran out with rows in sight still
   // without a window (another pass is then due at the next turn).
@@ -130,8 +136,8 @@ class ChatRoomEntry : public wxPanel {
   bool OutOfSight(const Row& row) const;
   // The row's window shows the contact as the row holds it.
   void BringUpToDate(Row& row);
-  // Brings the windows out of sight up to date until `end`; false when some are left.
-  bool CatchUpWindows(std::chrono::steady_clock::time_point end);
+  // Brings the windows out of sight up to date within the turn's budget; false when some are left.
+  bool CatchUpWindows(TurnBudget& budget);
   bool Subscribed(const Row& row) const;
 
   Manager* m_manager;

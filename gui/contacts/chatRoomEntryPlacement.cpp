@@ -9,6 +9,7 @@
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/groupEntry.h"
 #include "gui/contacts/lateDestruction.h"
+#include "gui/contacts/turnBudget.h"
 
 namespace {
 
@@ -16,12 +17,17 @@ using Clock = std::chrono::steady_clock;
 
 // Windows kept aside per block for the rows that come into sight next.
 const size_t kMaxSpare = 48;
-// The time that one window pass of a block may take; the rows still without a window get theirs
-// at the next turn of the event loop. Only the blocks in sight give windows, a few at most.
+// The time that one window pass of a block outside the contacts list may take; the rows still
+// without a window get theirs at the next turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
 
 // The height of a row that is not expanded, measured on the first row window made.
 int g_rowHeight = 0;
+
+// The budget and the costs of a block that is not in the contacts list: a pass of its own.
+TurnBudget g_ownBudget(kPassBudget);
+CostEstimate g_ownWindowCost(std::chrono::milliseconds(2));
+CostEstimate g_ownCatchUpCost(std::chrono::milliseconds(1));
 
 }  // namespace
 
@@ -41,6 +47,8 @@ void ChatRoomEntry::MarkStale(size_t from, size_t to) {
     m_staleTo = std::max(m_staleTo, to);
   }
   if (m_placementDue || m_discarded) return;
+  // In the list, every block is placed in one pass.
+  if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent())) return panel->PlacementDue();
   m_placementDue = true;
   CallAfter([this] { PlaceRows(); });
 }
@@ -81,7 +89,14 @@ int ChatRoomEntry::RowHeight(const Row& row) const { return row.window ? row.win
 // Works out where every stale row stands in the block, then gives the rows in sight a window.
 void ChatRoomEntry::PlaceRows() {
   m_placementDue = false;
-  if (m_discarded || m_staleFrom > m_staleTo) return;
+  if (m_discarded || !HasStaleRows()) return;
+  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
+  if (WorkOutPlaces() && panel) panel->BlockResized();
+  PlaceVisibleRows();
+}
+
+bool ChatRoomEntry::WorkOutPlaces() {
+  if (m_discarded || !HasStaleRows()) return false;
   // The first row window tells how high a row is.
   if (g_rowHeight <= 0 && !m_rows.empty()) {
     GiveWindow(*m_rows[0]);
@@ -118,11 +133,9 @@ void ChatRoomEntry::PlaceRows() {
     bottom = m_rows[i]->wanted.GetBottom() + 1;
     break;
   }
-  if (GetMinSize().y != bottom) {
-    SetMinSize(wxSize(-1, bottom));
-    if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent())) panel->BlockResized();
-  }
-  PlaceVisibleRows();
+  if (GetMinSize().y == bottom) return false;
+  SetMinSize(wxSize(-1, bottom));
+  return true;
 }
 
 // A row window that something still runs on or shows keeps its row.
@@ -144,12 +157,17 @@ void ChatRoomEntry::BringUpToDate(Row& row) {
   row.window->UpdateContactInfo(row.info);
 }
 
-bool ChatRoomEntry::CatchUpWindows(Clock::time_point end) {
+bool ChatRoomEntry::CatchUpWindows(TurnBudget& budget) {
   if (!m_windowsBehind) return true;
+  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
+  CostEstimate& cost = panel ? panel->GetCatchUpCost() : g_ownCatchUpCost;
   for (std::unique_ptr<Row>& row : m_rows) {
     if (!row->window || !row->windowBehind) continue;
-    if (Clock::now() > end) return false;
+    if (!budget.Fits(cost.Get())) return false;
+    const Clock::time_point start = Clock::now();
     BringUpToDate(*row);
+    cost.Add(Clock::now() - start);
+    budget.Spent();
   }
   m_windowsBehind = false;
   return true;
@@ -194,19 +212,27 @@ bool ChatRoomEntry::PlaceVisibleRows() {
         TakeWindowBack(*row);
   }
   m_windowsMissing = false;
-  // The blocks of the list share one budget per turn: windows made in several blocks at once
-  // would add up, and the tool kit then lays out and draws all of them.
+  // The blocks of the list share one budget per turn with its filling: windows made in several
+  // blocks at once would add up, and the tool kit then lays out and draws all of them. A window
+  // is made only when its usual cost fits in what is left of the budget.
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
-  const Clock::time_point end = panel ? panel->WindowsDeadline() : Clock::now() + kPassBudget;
+  if (!panel) g_ownBudget.NewTurn();
+  TurnBudget& budget = panel ? panel->GetBudget() : g_ownBudget;
+  CostEstimate& cost = panel ? panel->GetWindowCost() : g_ownWindowCost;
   for (std::unique_ptr<Row>& row : m_rows) {
     // What the user sees is up to date before it is drawn, whatever the budget.
     if (row->window && row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
     const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
-    if (inSight && !row->window && Clock::now() > end) {
-      m_windowsMissing = true;
-      continue;
+    if (inSight && !row->window) {
+      if (!budget.Fits(cost.Get())) {
+        m_windowsMissing = true;
+        continue;
+      }
+      const Clock::time_point start = Clock::now();
+      GiveWindow(*row);
+      cost.Add(Clock::now() - start);
+      budget.Spent();
     }
-    if (inSight) GiveWindow(*row);
     ContactEntry* window = row->window;
     if (!window) continue;
     if (!TakesPlace(*row) || !row->wanted.Intersects(kept)) {
@@ -220,7 +246,7 @@ bool ChatRoomEntry::PlaceVisibleRows() {
     if (!window->IsShown()) window->Show();
   }
   // Then the windows out of sight, with what is left of the budget.
-  const bool caughtUp = CatchUpWindows(end);
+  const bool caughtUp = CatchUpWindows(budget);
   if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
   return !m_windowsMissing;
 }

@@ -19,10 +19,15 @@ const char* const kOnline = "     ONLINE";
 const char* const kOffline = "    OFFLINE";
 // One vertical scroll step: the height of a block's header.
 const int kScrollStep = 28;
-// The time a rebuild may spend making blocks in one turn, and the blocks it makes however long
-// they take (a short list is whole at once).
-const auto kRebuildBudget = std::chrono::milliseconds(8);
+// The blocks a rebuild makes in a turn however long they take (a short list is whole at once).
 const size_t kLeastBlocks = 2;
+// What one turn of the list's own work may take (making blocks, filling, row windows): the event
+// loop draws and answers the user in between.
+const auto kTurnBudget = std::chrono::milliseconds(8);
+// What a row window and its update are taken to cost before the first ones are measured.
+const auto kFirstWindowCost = std::chrono::milliseconds(2);
+const auto kFirstCatchUpCost = std::chrono::milliseconds(1);
+const auto kFirstCountsCost = std::chrono::microseconds(500);
 
 }  // namespace
 
@@ -31,7 +36,11 @@ ContactsPanel::ContactsPanel(Manager* manager, wxWindow* parent, wxFrame* mainWi
     : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
       m_manager(manager),
       m_listener(listener),
-      m_mainWindow(mainWindow) {
+      m_mainWindow(mainWindow),
+      m_budget(kTurnBudget),
+      m_windowCost(kFirstWindowCost),
+      m_catchUpCost(kFirstCatchUpCost),
+      m_countsCost(kFirstCountsCost) {
   SetBackgroundColour(*wxWHITE);
   SetScrollRate(0, kScrollStep);
   m_sizer = new wxBoxSizer(wxVERTICAL);
@@ -80,7 +89,7 @@ void ContactsPanel::InitPrivateContactsGroups() {
     m_blocksToMake.emplace_back("", _("No group"));
   }
   // The blocks, then the rows: what this turn has no time for comes in the next ones.
-  MakeBlocks(std::chrono::steady_clock::now() + kRebuildBudget);
+  MakeBlocks(m_budget.End());
   TRACE_END();
 }
 
@@ -154,16 +163,45 @@ void ContactsPanel::UpdateContact(const URLContactInfo& update) {
   for (ChatRoomEntry* block : m_blocks) block->UpdateNbrUsers();
 }
 
+// An update handed over between turns is charged to the next turn: a burst of updates leaves the
+// list less time for its own work, so that the two together still let the event loop draw.
 void ContactsPanel::ApplyListed(const ContactInfo& contact) {
+  const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   MakePendingBlocks();
   const std::string group = contact.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
   for (ChatRoomEntry* block : m_blocks) block->ApplyListed(contact);
+  if (!m_filling) m_budget.Charge(std::chrono::steady_clock::now() - start);
 }
 
 void ContactsPanel::BlockResized() {
+  ++m_layouts;
   m_sizer->Layout();
   Refit();
+}
+
+void ContactsPanel::PlacementDue() {
+  if (m_placementDue) return;
+  m_placementDue = true;
+  CallAfter([this] { PlaceBlocks(); });
+}
+
+// The places of the rows first, block by block; then the list laid out once, when a block's
+// height changed; then the rows in sight of the blocks that changed or moved get their windows.
+void ContactsPanel::PlaceBlocks() {
+  m_placementDue = false;
+  const std::vector<ChatRoomEntry*> blocks = m_blocks;
+  std::vector<ChatRoomEntry*> changed;
+  bool resized = false;
+  for (ChatRoomEntry* block : blocks) {
+    if (block->IsDiscarded() || !block->HasStaleRows()) continue;
+    changed.push_back(block);
+    if (block->WorkOutPlaces()) resized = true;
+  }
+  if (changed.empty()) return;
+  if (resized) BlockResized();
+  for (ChatRoomEntry* block : resized ? blocks : changed)
+    if (!block->IsDiscarded()) block->PlaceVisibleRows();
 }
 
 void ContactsPanel::RemoveContact(const std::string& login) {

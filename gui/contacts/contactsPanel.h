@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gui/contacts/entryListener.h"
+#include "gui/contacts/turnBudget.h"
 
 class ChatRoomEntry;
 class ContactInfo;
@@ -57,6 +58,11 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   ContactEntry* FindContactRow(const std::string& login) const;
   // A block's height changed: the blocks below move and the scroll range follows.
   void BlockResized();
+  // Rows of a block may stand at a wrong place: the blocks are placed once the updates queued
+  // now are in, all in one pass (one layout of the list however many blocks changed height).
+  void PlacementDue();
+  // The layouts of the list after blocks changed height (for the tests of the placement).
+  long GetLayouts() const { return m_layouts; }
   // The rows in sight stand at their place now (after a scroll).
   void PlaceVisibleRows();
   // The saved contacts of group `name`, counted at most once per turn of the event loop (and
@@ -69,8 +75,11 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // Asks for a turn of the list's own work (the filling, the rows still without a window) once
   // the event loop has drawn what is shown and handled the user's input.
   void WorkNextTurn();
-  // Until when the blocks may make row windows in this turn (one budget for all of them).
-  std::chrono::steady_clock::time_point WindowsDeadline();
+  // This turn's time, shared by the filling and by the row windows of every block.
+  TurnBudget& GetBudget() { return m_budget; }
+  // The usual cost of giving a row its window, and of bringing a window up to date.
+  CostEstimate& GetWindowCost() { return m_windowCost; }
+  CostEstimate& GetCatchUpCost() { return m_catchUpCost; }
 
   // EntryListener: the rows' actions, handed on to the main window.
   void OnOpenPrivateChatRoom(const std::string& login) override;
@@ -97,6 +106,7 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   void OnIdle(wxIdleEvent& event);
   void OnTurnTimer(wxTimerEvent& event);
   void Turn();
+  void PlaceBlocks();
 
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
@@ -122,8 +132,13 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   size_t m_fillNext = 0;
   wxTimer m_turnTimer;
   bool m_turnDue = false;
-  // The end of this turn's budget for row windows; none before the first window of a turn.
-  std::chrono::steady_clock::time_point m_windowsEnd;
+  bool m_placementDue = false;
+  long m_layouts = 0;
+  TurnBudget m_budget;
+  CostEstimate m_windowCost;
+  CostEstimate m_catchUpCost;
+  // The usual cost of writing the counts of every block, at the end of a slice of the filling.
+  CostEstimate m_countsCost;
   std::chrono::steady_clock::time_point m_lastIdle;
 };
 

@@ -14,9 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What one turn of the list's own work may take: the event loop draws and answers the user in
-// between.
-const auto kTurnBudget = std::chrono::milliseconds(8);
 // The contacts a slice takes in however short its time, so that the filling always goes on.
 const size_t kLeastPerSlice = 32;
 // A turn is taken at the event loop's next idle time, after it has drawn and read the user's
@@ -56,7 +53,7 @@ void ContactsPanel::StartFill() {
   m_fillNext = 0;
   TRACE_INFO("%zu saved contacts to list", m_fillOrder.size());
   // A short list is whole at once; a long one shows its top now and the rest in later turns.
-  FillSlice(Clock::now() + kTurnBudget);
+  FillSlice(m_budget.End());
 }
 
 void ContactsPanel::StopFill() {
@@ -68,8 +65,10 @@ void ContactsPanel::FillSlice(Clock::time_point end) {
   if (IsFilled()) return;
   const Config* config = Config::GetInstance();
   m_filling = true;
+  // The counts written at the end of the slice are part of its time.
+  const Clock::time_point takenUntil = end - m_countsCost.Get();
   for (size_t taken = 0; !IsFilled(); ++taken) {
-    if (taken >= kLeastPerSlice && Clock::now() >= end) break;
+    if (taken >= kLeastPerSlice && Clock::now() >= takenUntil) break;
     const ToFill& next = m_fillOrder[m_fillNext++];
     // A contact forgotten since the list began filling is not listed again.
     if (config->HasContact(next.login)) ApplyListed(*next.contact);
@@ -83,7 +82,10 @@ void ContactsPanel::FillSlice(Clock::time_point end) {
     WorkNextTurn();
   }
   // The counts tell what the list holds at the end of each slice.
+  const Clock::time_point counting = Clock::now();
   for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
+  m_countsCost.Add(Clock::now() - counting);
+  m_budget.Spent();
 }
 
 void ContactsPanel::WorkNextTurn() {
@@ -93,18 +95,9 @@ void ContactsPanel::WorkNextTurn() {
   if (!m_turnTimer.IsRunning()) m_turnTimer.StartOnce(kLatestTurnMs);
 }
 
-// A turn of the event loop ends at its idle time; where the loop has none, a budget spent long
-// enough ago is renewed all the same.
-Clock::time_point ContactsPanel::WindowsDeadline() {
-  const Clock::time_point now = Clock::now();
-  if (m_windowsEnd == Clock::time_point() || now > m_windowsEnd + kTurnBudget)
-    m_windowsEnd = now + kTurnBudget;
-  return m_windowsEnd;
-}
-
 void ContactsPanel::OnIdle(wxIdleEvent& event) {
   event.Skip();
-  m_windowsEnd = Clock::time_point();
+  m_budget.NewTurn();
   m_lastIdle = Clock::now();
   if (!m_turnDue) return;
   Turn();
@@ -125,10 +118,11 @@ void ContactsPanel::OnTurnTimer(wxTimerEvent&) {
 // The rows in sight first: what the user sees gets its windows before more rows come in below.
 void ContactsPanel::Turn() {
   m_turnDue = false;
-  const Clock::time_point end = Clock::now() + kTurnBudget;
   // A pass may ask for the next turn again.
   const std::vector<ChatRoomEntry*> blocks = m_blocks;
   for (ChatRoomEntry* block : blocks) block->RunDuePass();
+  // The filling has what the windows left of the turn (a few contacts at least).
+  const Clock::time_point end = m_budget.End();
   if (!m_blocksToMake.empty()) return MakeBlocks(end);
   FillSlice(end);
 }

@@ -221,6 +221,37 @@ TEST_F(ContactsList, OneLargeBlockPlacesOnlyTheRowsThatMove) {
   EXPECT_LT(block->GetRowWindows(), count / 2);
 }
 
+// Updates that make several blocks grow in one turn of the event loop lay the list out once,
+// after every block has worked out its rows: each block then stands right below the one above it
+// and shows its new row at its place.
+TEST_F(ContactsList, BlocksGrowingInOneTurnAreLaidOutOnce) {
+  const int groups = 8;
+  Config::GetInstance()->SetGroupMode(1);
+  for (int g = 0; g < groups; ++g) Config::GetInstance()->AddGroup("g" + std::to_string(g));
+  Open();
+  for (int g = 0; g < groups; ++g) Update(*Save(Contact("a" + std::to_string(g), "a", STATUS_ONLINE, "g" + std::to_string(g))));
+  Settle();
+  const long before = m_panel->GetLayouts();
+  for (int g = 0; g < groups; ++g) Update(*Save(Contact("b" + std::to_string(g), "b", STATUS_ONLINE, "g" + std::to_string(g))));
+  Settle();
+  EXPECT_EQ(1, m_panel->GetLayouts() - before);
+  const std::vector<ChatRoomEntry*>& blocks = m_panel->GetBlocks();
+  for (size_t i = 0; i + 1 < blocks.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(blocks[i]->GetRect().GetBottom() + 1, blocks[i + 1]->GetPosition().y);
+    EXPECT_EQ(blocks[i]->GetMinSize().y, blocks[i]->GetSize().y);
+  }
+  for (int g = 0; g < groups; ++g) {
+    ChatRoomEntry* block = m_panel->FindChatRoomEntry("g" + std::to_string(g));
+    ASSERT_TRUE(block);
+    const std::string login = "b" + std::to_string(g);
+    ContactEntry* row = block->FindRowWindow(login);
+    ASSERT_TRUE(row) << login;
+    EXPECT_TRUE(row->IsShown());
+    EXPECT_EQ(block->GetRowRect(login), row->GetRect());
+  }
+}
+
 }  // namespace
 
 namespace {
