@@ -119,7 +119,10 @@ void SitesPanel::OnSitePanelResized(SitePanel* panel) {
 
 SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
   TRACE_START_ARGS("%s", info.GetURL().c_str());
-  if (SitePanel* found = FindSitePanel(info.GetURL())) return found;
+  if (SitePanel* found = FindSitePanel(info.GetURL())) {
+    TRACE_END_RESULT("already shown");
+    return found;
+  }
   auto* panel = new SitePanel(m_manager, this, name, info, true);
   m_sitePanels.push_back(panel);
   m_mainSizer->Add(panel, 0, wxEXPAND | wxLEFT | wxRIGHT, 4);
