@@ -17,6 +17,7 @@
 // Options: --largest N (the biggest wave, 8000), --batch N (updates a turn, 50), --repeat N (the
 // best of N runs of each wave, 2), --notices 0 (updates that ask for no notice), --sites N, --people N, --rounds N (0 skips the sites rounds).
 #include <malloc.h>
+#include <unistd.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
@@ -110,8 +111,13 @@ int main(int argc, char** argv) {
   const int people = int(BenchOption(argc, argv, "--people", 50));
   const int rounds = int(BenchOption(argc, argv, "--rounds", 2));
   // GLib keeps the memory of the tool kit's freed objects for its own later use unless told
-  // otherwise: the heap kept after closing the sites would be that, not what the panel keeps.
-  setenv("G_SLICE", "always-malloc", 0);
+  // otherwise, which it reads as the program starts: the heap kept after closing the sites would
+  // be that, not what the panel keeps. The program starts again, told.
+  if (!getenv("G_SLICE")) {
+    setenv("G_SLICE", "always-malloc", 1);
+    execv("/proc/self/exe", argv);
+    perror("sitesPanelBench: cannot start again with G_SLICE=always-malloc");
+  }
   if (MakeBenchHome("sites").empty() || !StartBenchApp(argc, argv)) return 1;
   if (const char* data = getenv("PARLAVOX_DATA")) Config::SetPath(data);
   testsupport::NullSiteListener listener;
