@@ -172,8 +172,8 @@ int SitesPanel::GetContactsCount(const std::string& url) const {
 
 // The sites below are moved when the site's panel grew or shrank (a row of people more or
 // less, the first person, the last one gone): a person coming into a row with room left moves
-// nothing else. The site's
-// panel takes the update's count of users itself, once the update is done.
+// nothing else. The site's panel takes the update's count of users itself, once the update is
+// done.
 void SitesPanel::UpdateContact(const URLContactInfo& info) {
   SitePanel* panel = FindSitePanel(info.GetURL());
   if (!panel) {
