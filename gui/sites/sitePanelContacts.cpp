@@ -39,7 +39,7 @@ std::vector<std::string> SitePanel::GetLogins() const {
 // What an update changes: a person who left the site and is not in its room goes; one who is on
 // the site or still in its room and not shown yet comes; anyone else shown takes the new record.
 // A wave brings thousands of updates: each writes its START and its END, which says what it did,
-// and the steps within it write nothing.
+// and of the steps within it only the cell given to one who comes.
 void SitePanel::UpdateContact(const URLContactInfo& update) {
   const std::string login = update.GetLogin();
   const bool inRoom = update.IsSubscribedTo(GetURL());
@@ -65,11 +65,7 @@ void SitePanel::UpdateContact(const URLContactInfo& update) {
   m_urlInfo.SetNbrUsers(update.GetNbrUsers());
   UpdateNbrUsers();
   LayoutSoon();
-  wxGBPosition cell;
-  if (GetCell(login, &cell))
-    TRACE_END_RESULT("%s, (%d,%d), %d on the site", done, cell.GetCol(), cell.GetRow(), GetNbrUsers());
-  else
-    TRACE_END_RESULT("%s, %d on the site", done, GetNbrUsers());
+  TRACE_END_RESULT("%s, %d on the site", done, GetNbrUsers());
 }
 
 void SitePanel::AddContact(const URLContactInfo& update) {
@@ -83,6 +79,7 @@ void SitePanel::AddContact(const URLContactInfo& update) {
     const wxGBPosition cell = m_freeCells.front();
     m_freeCells.pop_front();
     PlaceContact(person, cell, true);
+    TRACE_INFO("%s -> (%d,%d)", person.contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
   } else {
     m_waiting.push_back(&person);
     person.waiting = std::prev(m_waiting.end());
