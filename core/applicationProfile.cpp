@@ -5,6 +5,7 @@
 #include <wx/image.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -70,11 +71,18 @@ const int kLargeSide = 64;
 const int kSmallSide = 24;
 const long kMaxAvatarFile = 1024 * 1024;
 
-// A blank picture for when not even the program's default avatar can be read.
+// A blank picture for when not even the program's default avatar can be read, made once a size
+// and kept: the frames drawn on a picture are kept by the picture, and a new blank for each of
+// thousands of people would each be drawn, framed and kept again. GUI thread only, as GetAvatar.
 wxBitmap Blank(int side) {
-  wxImage image(side, side);
-  image.SetRGB(wxRect(0, 0, side, side), 255, 255, 255);
-  return wxBitmap(image);
+  static std::map<int, wxBitmap> blanks;
+  wxBitmap& blank = blanks[side];
+  if (!blank.IsOk()) {
+    wxImage image(side, side);
+    image.SetRGB(wxRect(0, 0, side, side), 255, 255, 255);
+    blank = wxBitmap(image);
+  }
+  return blank;
 }
 
 // The bytes and type of an image file, the type read from its extension.

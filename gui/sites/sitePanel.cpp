@@ -81,6 +81,7 @@ SitePanel::SitePanel(Manager* manager, wxWindow* parent, const wxString& name, c
   m_mainSizer->Add(m_headerSizer, 0, wxEXPAND, 0);
   CreateGrid();
   UpdateNbrUsers();
+  Bind(wxEVT_SIZE, &SitePanel::OnSize, this);
   TRACE_END();
 }
 
@@ -170,6 +171,14 @@ void SitePanel::CreateGrid() {
   m_contactsPanel->Show();
 }
 
+// Moved without a change of size (a site above came or went), the panel needs no new layout:
+// with hundreds of sites open, laying each out again would stall the window.
+void SitePanel::OnSize(wxSizeEvent& event) {
+  if (event.GetSize() == m_laidOutSize) return;
+  m_laidOutSize = event.GetSize();
+  event.Skip();
+}
+
 SitesPanel* SitePanel::Sites() const { return dynamic_cast<SitesPanel*>(GetParent()); }
 
 bool SitePanel::GetCell(const std::string& login, wxGBPosition* cell) const {
@@ -250,7 +259,9 @@ void SitePanel::OnOpenCloseClicked(wxMouseEvent&) {
 }
 
 void SitePanel::RefitParent() {
-  if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(GetParent())) {
+  if (SitesPanel* sites = Sites()) {
+    sites->OnSitePanelResized(this);
+  } else if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(GetParent())) {
     scrolled->FitInside();
     scrolled->Layout();
     scrolled->Refresh(true);

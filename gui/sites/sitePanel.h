@@ -166,6 +166,7 @@ class SitePanel : public wxPanel {
   void OnSiteLabelClicked(wxMouseEvent& event);
   void OnCommentsClicked(wxMouseEvent& event);
   void RefitParent();
+  void OnSize(wxSizeEvent& event);
 
   // The tips (sitePanelHover.cpp).
   void UpdateSiteToolTip(const wxPoint& pointer);
@@ -271,6 +272,8 @@ class SitePanel : public wxPanel {
   // The rows shown at the last check of the panel's height, and whether a layout is on its way.
   int m_checkedRows = -1;
   bool m_layoutDue = false;
+  // The size the panel was last laid out at on being sized.
+  wxSize m_laidOutSize;
   SiteInfoToolTip* m_siteToolTip = nullptr;
   // Children of the panel, made when first needed and gone with it.
   ContactInfoToolTip* m_contactToolTip = nullptr;

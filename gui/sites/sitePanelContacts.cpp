@@ -38,6 +38,8 @@ std::vector<std::string> SitePanel::GetLogins() const {
 
 // What an update changes: a person who left the site and is not in its room goes; one who is on
 // the site or still in its room and not shown yet comes; anyone else shown takes the new record.
+// A wave brings thousands of updates: each writes its START and its END, which says what it did,
+// and of the steps within it only the cell given to one who comes.
 void SitePanel::UpdateContact(const URLContactInfo& update) {
   const std::string login = update.GetLogin();
   const bool inRoom = update.IsSubscribedTo(GetURL());
@@ -47,24 +49,27 @@ void SitePanel::UpdateContact(const URLContactInfo& update) {
   // The tip shown for the person follows the news.
   if (button && button == m_hoveredContact && m_contactToolTip)
     m_contactToolTip->UpdateContactInfo(update.GetContactInfo());
+  const char* done = "unchanged";
   if (person && update.IsLogout() && !inRoom) {
     RemoveContact(login);
     if (update.GetNotify()) Announce(update, false);
+    done = "left";
   } else if (person) {
     ChangeContact(*person, update.GetContactInfo());
+    done = "changed";
   } else if (!update.IsLogout() || inRoom) {
     AddContact(update);
     if (update.GetNotify()) Announce(update, true);
+    done = "came";
   }
-  SetNbrUsers(update.GetNbrUsers());
+  m_urlInfo.SetNbrUsers(update.GetNbrUsers());
+  UpdateNbrUsers();
   LayoutSoon();
-  TRACE_END();
+  TRACE_END_RESULT("%s, %d on the site", done, GetNbrUsers());
 }
 
 void SitePanel::AddContact(const URLContactInfo& update) {
   const bool inRoom = update.IsSubscribedTo(GetURL());
-  TRACE_START_ARGS("%s,%s,%d,%d", update.GetURL().c_str(), update.GetNickname().c_str(), int(update.GetStatus()),
-                   int(inRoom));
   if (m_people.empty()) m_opened = true;
   m_people.push_back(Person{update.GetContactInfo(), inRoom, update.IsBlocked(), nullptr, {}});
   Person& person = m_people.back();
@@ -80,7 +85,6 @@ void SitePanel::AddContact(const URLContactInfo& update) {
     person.waiting = std::prev(m_waiting.end());
   }
   UpdateNbrUsers();
-  TRACE_END();
 }
 
 // A newer record: the room count follows the person in and out of the room, and so does the
@@ -110,7 +114,6 @@ void SitePanel::PlaceContact(Person& person, const wxGBPosition& cell, bool show
 }
 
 void SitePanel::RemoveContact(const std::string& login) {
-  TRACE_START_ARGS("%s", login.c_str());
   auto found = m_byLogin.find(login);
   // An avatar handed over keeps its cell and its size: the grid needs no new layout.
   bool handedOver = false;
@@ -127,7 +130,7 @@ void SitePanel::RemoveContact(const std::string& login) {
         handedOver = true;
       } else {
         if (cell != m_cellByLogin.end()) {
-          if (!m_contactsGrid->Detach(button)) TRACE_INFO("Not found !!!");
+          if (!m_contactsGrid->Detach(button)) TRACE_ERROR("%s: avatar not in the grid", login.c_str());
           m_freeCells.push_back(cell->second);
           m_cellByLogin.erase(cell);
         }
@@ -146,7 +149,6 @@ void SitePanel::RemoveContact(const std::string& login) {
     });
   if (!handedOver) m_contactsPanel->Layout();
   UpdateNbrUsers();
-  TRACE_END();
 }
 
 // With the grid full, the cell that frees is the first free one, which the first person waiting
@@ -161,7 +163,6 @@ void SitePanel::HandOver(ContactButtonBitmap* button, const wxGBPosition& cell) 
   button->Show(m_opened);
   next.avatar = button;
   m_cellByLogin[next.contact.GetLogin()] = cell;
-  TRACE_INFO("Add hidden : %s -> (%d,%d)", next.contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
 }
 
 // The first person waiting hidden takes the first free cell.
@@ -172,7 +173,6 @@ void SitePanel::PlaceHiddenContact() {
   const wxGBPosition cell = m_freeCells.front();
   m_freeCells.pop_front();
   PlaceContact(person, cell, m_opened);
-  TRACE_INFO("Add hidden : %s -> (%d,%d)", person.contact.GetLogin().c_str(), cell.GetCol(), cell.GetRow());
 }
 
 void SitePanel::DisposeOf(ContactButtonBitmap* button) {

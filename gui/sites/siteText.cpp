@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "model/stringConversion.h"
 #include "widgets/myStaticText.h"
@@ -56,9 +57,14 @@ wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int 
 
 void ShowFitted(MyStaticText* label, const wxString& text) {
   wxStaticText* inner = label->GetInnerText();
-  auto fit = [label, inner, text] {
+  // Measuring the text is the dear part, and the list of sites sizes every site's name again
+  // whenever it is laid out: a width already fitted is not measured again.
+  auto fitted = std::make_shared<int>(-1);
+  auto fit = [label, inner, text, fitted] {
     // The inner text stands 1 pixel inside the label on each side.
     const int width = label->GetClientSize().x - 2;
+    if (width == *fitted) return;
+    *fitted = width;
     const wxString shown = width > 0 ? Fitted(text, inner, inner->GetFont(), width) : text;
     if (shown != inner->GetLabelText()) label->SetLabel(shown);
   };

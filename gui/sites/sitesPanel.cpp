@@ -26,6 +26,10 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
   SetScrollRate(0, 10);
   m_mainSizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(m_mainSizer);
+  // The sizer lays the whole list out when the width changes; otherwise the list places its
+  // sites itself (PlaceFrom), so that a site more or less does not lay out hundreds.
+  SetAutoLayout(false);
+  Bind(wxEVT_SIZE, &SitesPanel::OnSize, this);
   m_headerPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE);
   m_headerPanel->SetBackgroundColour(wxColour(200, 200, 200, 255));
   m_headerSizer = new wxBoxSizer(wxHORIZONTAL);
@@ -35,7 +39,7 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
                                       wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE),
                      1, wxALIGN_CENTRE, 0);
   Bind(wxEVT_TIMER, &SitesPanel::OnTimer, this, ID_HOVER_TIMER);
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Refit(); }, ID_REFIT_TIMER);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { PlaceFrom(m_refitFrom); }, ID_REFIT_TIMER);
   m_toolTipTimer.Start(500, wxTIMER_CONTINUOUS);
 }
 
@@ -51,24 +55,78 @@ SitePanel* SitesPanel::FindSitePanel(const std::string& url) const {
   return nullptr;
 }
 
+size_t SitesPanel::IndexOf(const SitePanel* panel) const {
+  return size_t(std::find(m_sitePanels.begin(), m_sitePanels.end(), panel) - m_sitePanels.begin());
+}
+
+void SitesPanel::OnSize(wxSizeEvent& event) {
+  if (GetClientSize().x != m_laidOutWidth) Refit();
+  event.Skip();
+}
+
 void SitesPanel::Refit() {
   m_refitTimer.Stop();
-  FitInside();
+  m_refitFrom = m_sitePanels.size();
+  m_laidOutWidth = GetClientSize().x;
+  m_fitSize = GetBestVirtualSize();
+  SetVirtualSize(m_fitSize);
   Layout();
 }
 
-void SitesPanel::RefitSoon() {
+void SitesPanel::RefitSoon(size_t first) {
+  m_refitFrom = std::min(m_refitFrom, first);
   if (!m_refitTimer.IsRunning()) m_refitTimer.StartOnce(kRefitDelayMs);
+}
+
+// The places are those the sizer gives: the header with a border of 4 all round, then each site
+// below the one before, 4 pixels in from each side, as wide as the list and as high as it asks.
+// The coordinates are the list's own, from its top with nothing scrolled.
+void SitesPanel::PlaceFrom(size_t first) {
+  first = std::min(first, std::min(m_refitFrom, m_sitePanels.size()));
+  m_refitTimer.Stop();
+  m_refitFrom = m_sitePanels.size();
+  if (GetClientSize().x != m_laidOutWidth) {
+    Refit();
+    return;
+  }
+  int viewX = 0, viewY = 0;
+  CalcUnscrolledPosition(0, 0, &viewX, &viewY);
+  int top = first == 0 ? m_headerPanel->GetRect().GetBottom() + 1 + 4 + viewY
+                       : m_sitePanels[first - 1]->GetRect().GetBottom() + 1 + viewY;
+  const int width = GetVirtualSize().x - 8;
+  for (size_t i = first; i < m_sitePanels.size(); ++i) {
+    SitePanel* panel = m_sitePanels[i];
+    const wxSize asked = panel->GetEffectiveMinSize();
+    // A site wider than the list widens every site: the sizer lays them all out.
+    if (asked.x > width) {
+      Refit();
+      return;
+    }
+    const wxRect place(4 - viewX, top - viewY, width, asked.y);
+    if (panel->GetRect() != place) panel->SetSize(place);
+    top += asked.y;
+  }
+  if (top != m_fitSize.y) {
+    m_fitSize.y = top;
+    SetVirtualSize(m_fitSize);
+  }
+}
+
+void SitesPanel::OnSitePanelResized(SitePanel* panel) {
+  PlaceFrom(IndexOf(panel));
+  Refresh(true);
 }
 
 SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
   TRACE_START_ARGS("%s", info.GetURL().c_str());
-  if (SitePanel* found = FindSitePanel(info.GetURL())) return found;
+  if (SitePanel* found = FindSitePanel(info.GetURL())) {
+    TRACE_END_RESULT("already shown");
+    return found;
+  }
   auto* panel = new SitePanel(m_manager, this, name, info, true);
   m_sitePanels.push_back(panel);
   m_mainSizer->Add(panel, 0, wxEXPAND | wxLEFT | wxRIGHT, 4);
-  m_mainSizer->Layout();
-  FitInside();
+  PlaceFrom(m_sitePanels.size() - 1);
   // The new site, at the bottom, comes into view however long the list.
   int unitX = 0, unitY = 0;
   GetScrollPixelsPerUnit(&unitX, &unitY);
@@ -87,8 +145,9 @@ bool SitesPanel::RemoveURL(const std::string& url) {
   TRACE_START_ARGS("%s", url.c_str());
   SitePanel* panel = FindSitePanel(url);
   if (!panel) return false;
+  const size_t index = IndexOf(panel);
   Remove(panel);
-  RefitSoon();
+  RefitSoon(index);
   TRACE_END_RESULT("found");
   return true;
 }
@@ -111,18 +170,18 @@ int SitesPanel::GetContactsCount(const std::string& url) const {
   return panel ? panel->GetNbrUsers() : 0;
 }
 
-// The list is laid out again when the site's panel grew or shrank (a row of people more or
+// The sites below are moved when the site's panel grew or shrank (a row of people more or
 // less, the first person, the last one gone): a person coming into a row with room left moves
-// nothing else, and laying out hundreds of sites for each would stall the window. The site's
-// panel takes the update's count of users itself, once the update is done.
+// nothing else. The site's panel takes the update's count of users itself, once the update is
+// done.
 void SitesPanel::UpdateContact(const URLContactInfo& info) {
   SitePanel* panel = FindSitePanel(info.GetURL());
   if (!panel) {
-    RefitSoon();
+    RefitSoon(m_sitePanels.size());
     return;
   }
   panel->UpdateContact(info);
-  if (panel->NeedsResize()) Refit();
+  if (panel->NeedsResize()) PlaceFrom(IndexOf(panel));
 }
 
 void SitesPanel::SwitchSubscribeChatRoom(const std::string& url, bool subscribed) {

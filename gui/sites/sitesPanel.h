@@ -72,25 +72,40 @@ class SitesPanel : public wxScrolledWindow {
   void OnUnsubscribeChatRoom(const std::string& url);
   // The site's comments window.
   void OnOpenMessages(const std::string& url);
+  // A site's panel grew or shrank: the sites below it move.
+  void OnSitePanelResized(SitePanel* panel);
   // A panel taken out while its menu or question was open, destroyed from the event loop.
   void DestroyLater(SitePanel* panel);
 
  private:
   void OnTimer(wxTimerEvent& event);
+  void OnSize(wxSizeEvent& event);
   // The sites' list is laid out again shortly after a site leaves: many leaving at once (a
-  // browser closing its tabs) cost one layout, not one each.
-  void RefitSoon();
+  // browser closing its tabs) cost one layout, not one each. The sites above `first` stay where
+  // they are.
+  void RefitSoon(size_t first);
   void OnSwitchExtensionStatus(wxMouseEvent& event);
   ExtensionButtonBitmap* CreateExtensionButton(const std::string& name);
   // Takes the panel out of the list and the sizer, and destroys it or has it wait.
   void Remove(SitePanel* panel);
+  // The whole list laid out by its sizer: the width changed.
   void Refit();
+  // The sites from the `first` one on placed below the one before, each at the height it asks
+  // for, and the list's scrolled size set to hold them; the others are left as they are. With
+  // hundreds of sites open, a site coming, going or growing moves only those below it.
+  void PlaceFrom(size_t first);
+  size_t IndexOf(const SitePanel* panel) const;
 
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
   wxTimer m_toolTipTimer;
   wxTimer m_refitTimer;
   std::vector<SitePanel*> m_sitePanels;
+  // The first site whose place the next refit sets, and the width the list was last laid out at.
+  size_t m_refitFrom = 0;
+  int m_laidOutWidth = -1;
+  // The scrolled size: the widest site's and the height of the whole list.
+  wxSize m_fitSize;
   wxBoxSizer* m_mainSizer = nullptr;
   wxBoxSizer* m_headerSizer = nullptr;
   wxPanel* m_headerPanel = nullptr;

@@ -677,6 +677,33 @@ TEST(ManagerContacts, GetAvatarDrawsTheFrameAndThenTheCross) {
   }
 }
 
+// With neither a stored default avatar nor the program's own picture, everyone without an avatar
+// gets the same blank picture, framed once: thousands of people on a site would otherwise each
+// make a picture and a framed copy that the picture store keeps.
+TEST(ManagerContacts, WithoutAnyDefaultAvatarEveryoneSharesOneBlankPicture) {
+  Session s(false);
+  testsupport::TempDir data;
+  const std::string program = Config::GetPath();
+  Config::SetPath(data.path());
+  wxBitmap pictures[2][2];
+  for (int who = 0; who < 2; ++who)
+    for (int framed = 0; framed < 2; ++framed)
+      pictures[who][framed] = s.manager->GetAvatar(who ? "bob" : "ann", true, false,
+                                                   framed ? BORDER_SIMPLE : BORDER_NONE, false);
+  const wxBitmap large = s.manager->GetAvatar("carl", false, false, BORDER_NONE, false);
+  Config::SetPath(program);
+  for (int framed = 0; framed < 2; ++framed) {
+    ASSERT_TRUE(pictures[0][framed].IsOk());
+    EXPECT_EQ(pictures[0][framed].GetRefData(), pictures[1][framed].GetRefData()) << "framed " << framed;
+  }
+  const wxImage blank = pictures[0][0].ConvertToImage();
+  EXPECT_EQ(24, blank.GetWidth());
+  EXPECT_TRUE(testsupport::NearColour(*wxWHITE, testsupport::PixelAt(blank, 12, 12)));
+  const wxImage framed = pictures[1][1].ConvertToImage();
+  EXPECT_TRUE(testsupport::NearColour(wxColour(20, 20, 20), testsupport::PixelAt(framed, 0, 12)));
+  EXPECT_EQ(64, large.GetWidth());
+}
+
 TEST(ManagerContacts, ChangeAvatarSendsBothFilesOrNothing) {
   AvatarSession s;
   ASSERT_TRUE(s.link);

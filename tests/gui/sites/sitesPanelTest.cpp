@@ -101,6 +101,45 @@ TEST_F(SitesPanelTest, TheSitesBelowMoveWhenASiteGrowsOrShrinksARowOfPeople) {
   EXPECT_TRUE(meets());
 }
 
+// A site coming, going or growing moves only the sites below it; wherever they were put, the
+// whole list laid out by its sizer puts them at the same places, at any width of the window.
+TEST_F(SitesPanelTest, EachSiteStandsWhereTheWholeListsLayoutPutsIt) {
+  auto url = [](int i) { return "http://p" + std::to_string(i) + ".example/"; };
+  auto places = [&] {
+    std::vector<wxRect> rects;
+    for (SitePanel* panel : m_sites->GetSitePanels()) rects.push_back(panel->GetRect());
+    return rects;
+  };
+  auto expectAsLaidOut = [&](const char* when) {
+    SCOPED_TRACE(when);
+    const std::vector<wxRect> placed = places();
+    const wxSize scrolled = m_sites->GetVirtualSize();
+    m_sites->FitInside();
+    m_sites->Layout();
+    EXPECT_EQ(placed, places());
+    EXPECT_EQ(scrolled, m_sites->GetVirtualSize());
+  };
+  for (int i = 0; i < 30; ++i) m_sites->AddSitePanel(Site(url(i)), wxString::FromUTF8(url(i).c_str() + 7));
+  guitest::Pump(50);
+  expectAsLaidOut("opened");
+  for (int i = 0; i < 14; ++i) m_sites->UpdateContact(sitestest::Person(url(3), "p" + std::to_string(i)));
+  m_sites->UpdateContact(sitestest::Person(url(10), "q"));
+  EXPECT_TRUE(m_sites->RemoveURL(url(5)));
+  EXPECT_TRUE(m_sites->RemoveURL(url(29)));
+  m_sites->UpdateContact(sitestest::Person(url(20), "r"));
+  m_sites->AddSitePanel(Site(url(30)), "p30.example/");
+  guitest::Pump(SitesPanel::kRefitDelayMs * 3);
+  expectAsLaidOut("after people came and sites closed");
+  for (int i = 0; i < 14; ++i) m_sites->UpdateContact(sitestest::Person(url(3), "p" + std::to_string(i), true));
+  EXPECT_TRUE(m_sites->RemoveURL(url(0)));
+  guitest::Pump(SitesPanel::kRefitDelayMs * 3);
+  expectAsLaidOut("after people left and the first site closed");
+  const int narrow = m_sites->GetSitePanels().front()->GetSize().x;
+  m_frame->SetSize(wxSize(520, 500));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return m_sites->GetSitePanels().front()->GetSize().x > narrow; }));
+  expectAsLaidOut("wider");
+}
+
 TEST_F(SitesPanelTest, ExtensionButtonsShowTheirStateAndWaitAfterAClick) {
   m_sites->UpdateExtensionStatus("ext1", EXTENSION_NONE);
   ExtensionButtonBitmap* one = m_sites->GetExtensionButton("ext1");
