@@ -135,8 +135,8 @@ NotifyFrame* NotifyFrame::AddNotification(const NotifyAction& action, const wxSt
                                                         wxEmptyString, wxNullColour, status, std::move(picture)}));
 }
 
+// Called for each notice of a crowd: the operation that makes the notice traces.
 NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
-  TRACE_START();
   // Without a main window (it has gone, or was never made) the pop-up stands alone.
   if (!g_instance) CreateInstance(nullptr);
   NotifyFrame* self = g_instance;
@@ -152,7 +152,6 @@ NotifyFrame* NotifyFrame::Add(std::unique_ptr<NotifyItem> item) {
     if (self->m_index > 0) --self->m_index;
   }
   self->UpdateCounter();
-  TRACE_END();
   return self;
 }
 
@@ -165,11 +164,7 @@ const NotifyItem* NotifyFrame::Current() const {
   return m_items[m_index].get();
 }
 
-void NotifyFrame::Popup() {
-  TRACE_START();
-  Present(false);
-  TRACE_END();
-}
+void NotifyFrame::Popup() { Present(false); }
 
 void NotifyFrame::Present(bool rightAway) {
   if (m_slide > kProlong) {

@@ -377,25 +377,17 @@ void Config::RebuildContactIndex() {
   for (size_t i = 0; i < m_contacts.size(); ++i) m_contactIndex.emplace(m_contacts[i]->login, i);
 }
 
+// Called for each contact of a log-in or an update: the operation that calls it traces.
 void Config::UpdateContact(ContactInfo* c) {
   if (RefuseNull(c)) return;
-  TRACE_START_ARGS("%s, %s", c->GetLogin().c_str(), c->GetNickname().c_str());
-  bool found = false;
-  {
-    std::lock_guard<std::mutex> l(m_mutex);
-    auto it = m_contactIndex.find(c->login);
-    if (it != m_contactIndex.end()) {
-      m_contacts[it->second] = c;
-      found = true;
-    } else {
-      m_contactIndex.emplace(c->login, m_contacts.size());
-      m_contacts.push_back(c);
-    }
+  std::lock_guard<std::mutex> l(m_mutex);
+  auto it = m_contactIndex.find(c->login);
+  if (it != m_contactIndex.end()) {
+    m_contacts[it->second] = c;
+  } else {
+    m_contactIndex.emplace(c->login, m_contacts.size());
+    m_contacts.push_back(c);
   }
-  if (found)
-    TRACE_END_RESULT("found");
-  else
-    TRACE_INFO("add");
 }
 
 bool Config::HasContact(const std::string& login) const {

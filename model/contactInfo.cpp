@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <ctime>
 
-#include "model/log.h"
 
 const char* const kPrivateRoomPrefix = "prv://";
 
@@ -14,9 +13,7 @@ ContactInfo::ContactInfo()
       birthMonth(0),
       birthYear(0),
       blocked(false),
-      gender(GENDER_NONE) {
-  TRACE_STARTEND();
-}
+      gender(GENDER_NONE) {}
 
 ContactInfo::ContactInfo(const std::string& login_, const std::string& nickname_, const std::string& mood_,
                          const std::string& version_, t_status status_, const std::string& country_,
@@ -36,10 +33,7 @@ ContactInfo::ContactInfo(const std::string& login_, const std::string& nickname_
       group(group_),
       im_type(imType_),
       blocked(blocked_),
-      gender(GENDER_NONE) {
-  TRACE_START_ARGS("%s", login_.c_str());
-  TRACE_END();
-}
+      gender(GENDER_NONE) {}
 
 ContactInfo::ContactInfo(const ContactInfo& other) = default;
 ContactInfo& ContactInfo::operator=(const ContactInfo& other) = default;
@@ -61,34 +55,30 @@ std::string ContactInfo::GetImType() const { return im_type; }
 bool ContactInfo::IsBlocked() const { return blocked; }
 int ContactInfo::GetGender() const { return gender; }
 
-void ContactInfo::SetLogin(const std::string& v) { TRACE_STARTEND(); login = v; }
-void ContactInfo::SetNickname(const std::string& v) { TRACE_STARTEND(); nickname = v; }
-void ContactInfo::SetMood(const std::string& v) { TRACE_STARTEND(); mood = v; }
-void ContactInfo::SetCountry(const std::string& v) { TRACE_STARTEND(); country = v; }
-void ContactInfo::SetCity(const std::string& v) { TRACE_STARTEND(); city = v; }
-void ContactInfo::SetVersion(const std::string& v) { TRACE_STARTEND(); version = v; }
-void ContactInfo::SetGroup(const std::string& v) { TRACE_STARTEND(); group = v; }
-void ContactInfo::SetImType(const std::string& v) { TRACE_STARTEND(); im_type = v; }
-void ContactInfo::SetBlocked(bool v) { TRACE_STARTEND(); blocked = v; }
-void ContactInfo::SetGender(int v) { TRACE_STARTEND(); gender = v; }
+void ContactInfo::SetLogin(const std::string& v) { login = v; }
+void ContactInfo::SetNickname(const std::string& v) { nickname = v; }
+void ContactInfo::SetMood(const std::string& v) { mood = v; }
+void ContactInfo::SetCountry(const std::string& v) { country = v; }
+void ContactInfo::SetCity(const std::string& v) { city = v; }
+void ContactInfo::SetVersion(const std::string& v) { version = v; }
+void ContactInfo::SetGroup(const std::string& v) { group = v; }
+void ContactInfo::SetImType(const std::string& v) { im_type = v; }
+void ContactInfo::SetBlocked(bool v) { blocked = v; }
+void ContactInfo::SetGender(int v) { gender = v; }
 
 void ContactInfo::SetBirth(int day, int month, int year) {
-  TRACE_START_ARGS("%d,%d,%d", day, month, year);
   birthDay = day;
   birthMonth = month;
   birthYear = year;
-  TRACE_END();
 }
 
 void ContactInfo::SetStatus(t_status s) {
-  TRACE_START_ARGS("%d", static_cast<int>(s));
   previousStatus = status;
   status = s;
-  TRACE_END();
 }
 
-// The look-ups below are called for every contact of a list or a room: they write no trace line,
-// the operation that calls them does.
+// The look-ups below, as the record's making and setters above, are called for every contact of
+// a list, a room or an update: they write no trace line, the operation that calls them does.
 bool ContactInfo::IsConnected() const {
   return status != STATUS_NONE && status != STATUS_OFFLINE;
 }
@@ -115,20 +105,18 @@ t_notification_status ContactInfo::GetNotification(const std::string& key) const
 }
 
 void ContactInfo::SetNotification(const std::string& key, t_notification_status value) {
-  TRACE_STARTEND();
   WriteNotification(notifications, key, value);
 }
 
 std::map<std::string, bool> ContactInfo::GetNotifications() const { return notifications; }
 
 void ContactInfo::SetNotifications(const std::map<std::string, bool>& n) {
-  TRACE_STARTEND();
   notifications = n;
 }
 
 #define CONTACT_NOTIFICATION(Name, key)                                                               \
   t_notification_status ContactInfo::Get##Name() const { return GetNotification(key); } \
-  void ContactInfo::Set##Name(t_notification_status v) { TRACE_STARTEND(); SetNotification(key, v); }
+  void ContactInfo::Set##Name(t_notification_status v) { SetNotification(key, v); }
 
 CONTACT_NOTIFICATION(LoginVisual, "login-visual")
 CONTACT_NOTIFICATION(LoginBell, "login-bell")
@@ -150,20 +138,16 @@ bool ContactInfo::IsSubscribedTo(const std::string& url) const {
 }
 
 void ContactInfo::SubscribeTo(const std::string& url) {
-  TRACE_START_ARGS("%s", url.c_str());
   if (std::find(subscriptions.begin(), subscriptions.end(), url) == subscriptions.end())
     subscriptions.push_back(url);
-  TRACE_END();
 }
 
 void ContactInfo::UnsubscribeFrom(const std::string& url) {
-  TRACE_START_ARGS("%s", url.c_str());
   auto it = std::find(subscriptions.begin(), subscriptions.end(), url);
   if (it != subscriptions.end()) subscriptions.erase(it);
-  TRACE_END();
 }
 
-void ContactInfo::ClearSubscriptions() { TRACE_STARTEND(); subscriptions.clear(); }
+void ContactInfo::ClearSubscriptions() { subscriptions.clear(); }
 
 std::vector<std::string> ContactInfo::GetSubscriptions() const { return subscriptions; }
 

@@ -1,7 +1,5 @@
 #include "model/urlContactInfo.h"
 
-#include "model/log.h"
-
 URLContactInfo::URLContactInfo(const std::string& url_, int nbrUsers_, const ContactInfo& contact_, bool notify_,
                                bool logout_, bool focus_)
     : URLContactInfo(url_, nbrUsers_, 0, contact_, notify_, logout_, focus_) {}
@@ -14,10 +12,7 @@ URLContactInfo::URLContactInfo(const std::string& url_, int nbrUsers_, int secon
       contact(contact_),
       notify(notify_),
       logout(logout_),
-      focus(focus_) {
-  TRACE_START_ARGS("%s, %d", url_.c_str(), nbrUsers_);
-  TRACE_END();
-}
+      focus(focus_) {}
 
 URLContactInfo::~URLContactInfo() = default;
 

@@ -32,11 +32,7 @@ MyStaticText::MyStaticText(wxWindow* parent, int id, const wxString& label, bool
   TRACE_END();
 }
 
-void MyStaticText::SetLabel(const wxString& label) {
-  TRACE_START();
-  m_text->SetLabelText(label);
-  TRACE_END();
-}
+void MyStaticText::SetLabel(const wxString& label) { m_text->SetLabelText(label); }
 
 bool MyStaticText::Enable(bool enable) {
   TRACE(LOG_LEVEL_TRACE, "START/END (%d)", enable ? 1 : 0);

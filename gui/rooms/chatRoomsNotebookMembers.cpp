@@ -48,9 +48,9 @@ void ChatRoomsNotebook::RoomRefused(const std::string& url, const wxString& reas
   if (ChatRoomPanel* page = GetChatRoom(url)) page->RoomRefused(reason);
 }
 
+// Called for each update of a contact: the main window's handler traces the update.
 void ChatRoomsNotebook::UpdateContact(const URLContactInfo& update) {
   const std::string url = update.GetURL();
-  TRACE_START_ARGS("%s, %s", url.c_str(), update.GetLogin().c_str());
   // A contact gone offline, logged out or out of the room types no more.
   const bool gone = update.GetStatus() == STATUS_OFFLINE || update.IsLogout();
   if (gone && (url == "__ALL__" || url == "none")) StopTypingEverywhere(update.GetLogin());
@@ -67,7 +67,6 @@ void ChatRoomsNotebook::UpdateContact(const URLContactInfo& update) {
     CreateChatRoom(url, std2wx(m_manager->GetChatRoomName(url)), _("Chatroom opened"))
         ->UpdateContact(contact, update.GetNotify(), true, false);
   }
-  TRACE_END();
 }
 
 void ChatRoomsNotebook::AddContacts(const std::string& url, std::vector<ContactInfo*> contacts, bool notify) {
