@@ -11,6 +11,7 @@
 
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,6 +76,14 @@ inline bool StartBenchApp(int argc, char** argv) {
   // An error message would wait in a dialog for someone to close it: it is printed instead.
   delete wxLog::SetActiveTarget(new wxLogStderr);
   return true;
+}
+
+// The processor time the calling thread has used (ms): its own work, without the time it slept
+// or waited for a processor.
+inline double ThreadWorkMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 // How long the calling thread has waited, runnable, for a processor since it began (ms); 0 where

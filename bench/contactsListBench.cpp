@@ -20,7 +20,6 @@
 // the next beside the limit of 2.3 per doubling. Exits non-zero when a figure is over its limit.
 // Usage: contactsListBench [--max N] (N: the largest size, 8000 by default)
 #include <malloc.h>
-#include <time.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/frame.h>
@@ -73,13 +72,6 @@ std::string Login(int i) {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// The processor time the calling thread has used (ms): its own work, without the time it slept
-// or waited for a processor.
-double ThreadWorkMs() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 // Turns the event loop until `done` holds: the events posted to the windows, then the tool
 // kit's own (drawing, sizes, timers), then the idle time.

@@ -15,8 +15,6 @@
 // the log-in from one size to the next beside 2.3 per doubling; the program exits non-zero when a
 // figure is over its limit or a count never came right.
 // Usage: mainWindowContactsBench [--max N] (the largest size, 8000 by default)
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -53,19 +51,12 @@ std::string Login(int i) {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// The processor time the calling thread has used.
-double ThreadCpuMs() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
 // The processor time the event loop uses by itself, per millisecond, with nothing to do.
 double IdleCpuRate() {
-  const double cpu = ThreadCpuMs();
+  const double cpu = ThreadWorkMs();
   const Clock::time_point start = Clock::now();
   RunLoop(0.3, nullptr);
-  return (ThreadCpuMs() - cpu) / Ms(Clock::now() - start);
+  return (ThreadWorkMs() - cpu) / Ms(Clock::now() - start);
 }
 
 std::string Update(int i, t_status status) {
@@ -167,13 +158,13 @@ class Bench {
     for (int k = 0; k < kChanges; ++k) {
       const int who = 3 + 4 * k;
       RunLoop(0.02, nullptr);
-      const double cpu = ThreadCpuMs();
+      const double cpu = ThreadWorkMs();
       start = Clock::now();
       m_session.link->SendBytes(Update(who, STATUS_ONLINE));
       online[size_t(who)] = true;
       ++expected;
       RunLoop(5, [&] { return ShownOnline() == expected; });
-      spent += std::max(0.0, ThreadCpuMs() - cpu - idleRate * Ms(Clock::now() - start));
+      spent += std::max(0.0, ThreadWorkMs() - cpu - idleRate * Ms(Clock::now() - start));
       f.exact = f.exact && ShownOnline() == expected;
     }
     f.changeMs = spent / kChanges;
