@@ -172,9 +172,9 @@ void NotifyFrame::Present(bool rightAway) {
   } else if (m_slide == 0) {
     m_timer.Start(kSlideTickMs);
     SetSize(kFrameSize);
-    const wxRect area = dock::WorkArea(m_mainFrame);
-    m_x = area.GetRight() + 1 - GetSize().GetWidth() - 10;
-    m_y = area.GetBottom() + 1 - 5;
+    m_area = dock::WorkArea(m_mainFrame);
+    m_x = m_area.GetRight() + 1 - GetSize().GetWidth() - 10;
+    m_y = m_area.GetBottom() + 1 - 5;
     Move(m_x, m_y);
     m_index = static_cast<int>(m_items.size()) - 1;
     UpdateCounter();
@@ -245,9 +245,9 @@ void NotifyFrame::FitToContent() {
   // Never smaller than its usual size; taller when the notice needs more lines.
   const wxSize needed = GetSizer()->GetMinSize() + (GetSize() - GetClientSize());
   // Never beyond the screen either, whatever a notice holds.
-  const wxRect area = dock::WorkArea(m_mainFrame);
-  const wxSize size(std::min(std::max(kFrameSize.x, needed.x), area.width - 20),
-                    std::min(std::max(kFrameSize.y, needed.y), area.height - 10));
+  if (m_area.IsEmpty()) m_area = dock::WorkArea(m_mainFrame);
+  const wxSize size(std::min(std::max(kFrameSize.x, needed.x), m_area.width - 20),
+                    std::min(std::max(kFrameSize.y, needed.y), m_area.height - 10));
   const wxSize grown = size - GetSize();
   if (grown == wxSize(0, 0)) return;
   // Its right and bottom edges stay where they were: the slide ends with the whole pop-up

@@ -132,6 +132,9 @@ class NotifyFrame : public wxFrame {
   static constexpr std::chrono::milliseconds kBurstSpan{100};
   int m_x = 0;
   int m_y = 0;
+  // The screen's work area, asked of the display server when the pop-up begins to slide in: each
+  // question is a round trip, and a burst of notices shows many of them in one slide.
+  wxRect m_area;
   // The shared content panels, one per layout 1 to 4, made once and reused.
   NotifyPanel* m_panels[4] = {};
 };

@@ -390,6 +390,11 @@ void Config::UpdateContact(ContactInfo* c) {
   }
 }
 
+size_t Config::CountContacts() const {
+  std::lock_guard<std::mutex> l(m_mutex);
+  return m_contacts.size();
+}
+
 bool Config::HasContact(const std::string& login) const {
   std::lock_guard<std::mutex> l(m_mutex);
   return m_contactIndex.count(login) != 0;

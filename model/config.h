@@ -135,6 +135,7 @@ class Config {
   // Contacts and sites are found by login and by URL without walking the lists (a record is
   // known by the login or URL it had when it was added).
   std::vector<ContactInfo*> GetContacts() const;
+  size_t CountContacts() const;
   void ClearContacts();
   // Puts `c` in the slot of the contact with its login, or appends it.
   void UpdateContact(ContactInfo* c);

@@ -21,6 +21,9 @@ const int kSpacer = 4;
 const char* const kOnline = "     ONLINE";
 const char* const kOffline = "    OFFLINE";
 
+// The counts of a block change with every update of a burst; they are written at most this often.
+const auto kCountsSpan = std::chrono::milliseconds(100);
+
 bool Connected(t_status status) { return status != STATUS_NONE && status != STATUS_OFFLINE; }
 
 }  // namespace
@@ -30,7 +33,8 @@ ChatRoomEntry::ChatRoomEntry(Manager* manager, wxWindow* parent, EntryListener* 
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
       m_manager(manager),
       m_listener(listener),
-      m_name(name) {
+      m_name(name),
+      m_list(dynamic_cast<ContactsPanel*>(parent)) {
   SetBackgroundColour(*wxWHITE);
   m_sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(m_sizer);
@@ -39,10 +43,12 @@ ChatRoomEntry::ChatRoomEntry(Manager* manager, wxWindow* parent, EntryListener* 
   m_sizer->Add(m_header, 0, wxEXPAND, 0);
   SetMinSize(wxSize(-1, RowsTop()));
   Bind(wxEVT_SIZE, &ChatRoomEntry::OnSize, this);
+  m_countsTimer.SetOwner(this);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { WriteCounts(); }, m_countsTimer.GetId());
   UpdateNbrUsers();
 }
 
-ChatRoomEntry::~ChatRoomEntry() {}
+ChatRoomEntry::~ChatRoomEntry() { m_countsTimer.Stop(); }
 
 int ChatRoomEntry::RowsTop() const { return kSpacer + m_header->GetMinSize().y; }
 
@@ -127,6 +133,7 @@ void ChatRoomEntry::AddRow(const ContactInfo& contact) {
   const size_t place = FindPlace(row->connected, row->nickname);
   if (row->connected) ++m_connected;
   m_byLogin[row->login] = row.get();
+  if (m_list) m_list->RowAdded(row->login, this);
   m_rows.insert(m_rows.begin() + place, std::move(row));
   MarkStale(place, m_rows.size() - 1);
   if (!m_counting) UpdateNbrUsers();
@@ -169,26 +176,29 @@ void ChatRoomEntry::UpdateContact(const URLContactInfo& update, bool) {
   else UpdateNbrUsers();
 }
 
+ChatRoomEntry::Listing ChatRoomEntry::ListingOf(const std::string& name, const ContactInfo& contact, int mode,
+                                                int offline) {
+  const bool connected = Connected(contact.GetStatus());
+  const bool online = name == kOnline, offlineBlock = name == kOffline;
+  if (mode == 0 && (offline == 0 || offline == 1) && online) return connected ? KEEP : DROP;
+  if (mode == 0 && offline == 1) return connected ? DROP : KEEP;
+  if (mode == 0 && offline == 2) return KEEP;
+  if (mode != 1 || offline < 0 || offline > 2) return LEAVE;
+  if (offline == 1 && offlineBlock) return connected ? DROP : KEEP;
+  const bool inGroup = contact.GetGroup() == name;
+  if (offline == 2) return inGroup ? KEEP : DROP;
+  return connected && inGroup ? KEEP : DROP;
+}
+
 void ChatRoomEntry::ApplyListed(const ContactInfo& contact) {
   const Config* config = Config::GetInstance();
-  const int mode = config->GetGroupMode(), offline = config->GetGroupOffline();
-  const bool connected = Connected(contact.GetStatus());
-  const bool inGroup = contact.GetGroup() == m_name;
-  const bool online = m_name == kOnline, offlineBlock = m_name == kOffline;
-  enum { NOTHING, UPSERT, DROP } action = NOTHING;
-  if (mode == 0 && (offline == 0 || offline == 1) && online) action = connected ? UPSERT : DROP;
-  else if (mode == 0 && offline == 1) action = connected ? DROP : UPSERT;
-  else if (mode == 0 && offline == 2) action = UPSERT;
-  else if (mode == 1 && offline == 0) action = connected && inGroup ? UPSERT : DROP;
-  else if (mode == 1 && offline == 1 && offlineBlock) action = connected ? DROP : UPSERT;
-  else if (mode == 1 && offline == 1) action = connected && inGroup ? UPSERT : DROP;
-  else if (mode == 1 && offline == 2) action = inGroup ? UPSERT : DROP;
-  const std::string login = contact.GetLogin();
+  const Listing listing = ListingOf(m_name, contact, config->GetGroupMode(), config->GetGroupOffline());
+  const std::string& login = contact.GetLogin();
   Row* row = FindRow(login);
   // The counts are written once, at the end.
   m_counting = true;
-  if (action == UPSERT) Upsert(contact, row);
-  else if (action == DROP && row) RemoveContact(login);
+  if (listing == KEEP) Upsert(contact, row);
+  else if (listing == DROP && row) RemoveContact(login);
   m_counting = false;
   UpdateNbrUsers();
 }
@@ -200,6 +210,7 @@ void ChatRoomEntry::RemoveRow(size_t index) {
     row.window->Discard();
     row.window = nullptr;
   }
+  if (m_list) m_list->RowRemoved(row.login, this);
   m_byLogin.erase(row.login);
   m_rows.erase(m_rows.begin() + index);
 }
@@ -217,8 +228,10 @@ void ChatRoomEntry::RemoveContact(const std::string& login) {
 }
 
 void ChatRoomEntry::RemoveAll() {
-  for (std::unique_ptr<Row>& row : m_rows)
+  for (std::unique_ptr<Row>& row : m_rows) {
     if (row->window) row->window->Discard();
+    if (m_list) m_list->RowRemoved(row->login, this);
+  }
   m_rows.clear();
   m_byLogin.clear();
   m_connected = 0;
@@ -255,27 +268,21 @@ bool ChatRoomEntry::Subscribed(const Row& row) const {
 
 // ---- Counts.
 
-// The first count of a turn of the event loop is written at once; those that follow in the same
-// turn (a burst of updates) are written once, at its end: each costs a count of the saved
-// contacts and a new label.
+// Each write costs a count of the saved contacts, a new label and a layout of the header, which
+// the tool kit measures and draws again: a burst of updates would pay for it at every turn of
+// the event loop, in every block.
 void ChatRoomEntry::UpdateNbrUsers() {
-  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
-  if (panel && panel->IsFilling()) return;
-  if (m_countedThisTurn) {
-    m_countsDue = true;
-    return;
-  }
-  m_countedThisTurn = true;
-  CallAfter([this] {
-    m_countedThisTurn = false;
-    if (!m_countsDue) return;
-    m_countsDue = false;
-    WriteCounts();
-  });
-  WriteCounts();
+  if (m_list && m_list->IsFilling()) return;
+  if (m_countsTimer.IsRunning() || m_discarded) return;
+  const std::chrono::steady_clock::duration since = std::chrono::steady_clock::now() - m_countedAt;
+  if (since >= kCountsSpan) return WriteCounts();
+  m_countsTimer.StartOnce(
+      int(std::chrono::duration_cast<std::chrono::milliseconds>(kCountsSpan - since).count()) + 1);
 }
 
 void ChatRoomEntry::WriteCounts() {
+  m_countsTimer.Stop();
+  m_countedAt = std::chrono::steady_clock::now();
   if (m_discarded) return;
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   const int total = GetNbrUsers();
@@ -290,7 +297,7 @@ void ChatRoomEntry::WriteCounts() {
       if (Connected(contact->GetStatus())) ++savedConnected;
     m_header->SetNbrUsers(savedConnected, total);
   } else if (m_name == kOnline || m_name == kOffline) {
-    m_header->SetNbrUsers(total, static_cast<int>(config->GetContacts().size()));
+    m_header->SetNbrUsers(total, static_cast<int>(config->CountContacts()));
   } else if (offline == 2) {
     m_header->SetNbrUsers(m_connected, total);
   } else if (panel) {
@@ -314,5 +321,8 @@ void ChatRoomEntry::OnBitmapMouseLeftDown(wxMouseEvent&) {
 void ChatRoomEntry::Discard() {
   if (m_discarded) return;
   m_discarded = true;
+  m_countsTimer.Stop();
+  if (m_list)
+    for (const std::unique_ptr<Row>& row : m_rows) m_list->RowRemoved(row->login, this);
   lateDestruction::Discard(this);
 }

@@ -19,6 +19,7 @@
 #define PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include <chrono>
 #include <memory>
@@ -29,6 +30,7 @@
 #include "model/contactInfo.h"
 
 class ContactEntry;
+class ContactsPanel;
 class EntryListener;
 class GroupEntry;
 class Manager;
@@ -46,6 +48,13 @@ class ChatRoomEntry : public wxPanel {
   std::string GetGroupName() const { return m_name; }
   GroupEntry* GetHeader() const { return m_header; }
 
+  // What the block named `name` does with a contact of the list under the sort settings (`mode`:
+  // by group or not; `offline`: offline contacts hidden, apart or with the others): it keeps a
+  // row for the contact, drops the contact's row, or leaves its rows as they are. A contact is
+  // kept by one block at most.
+  enum Listing { LEAVE, KEEP, DROP };
+  static Listing ListingOf(const std::string& name, const ContactInfo& contact, int mode, int offline);
+
   void AddContact(const URLContactInfo& update);
   void UpdateContact(const URLContactInfo& update, bool);
   // A new state of a contact of the list (an update whose URL is "none"): the row is added,
@@ -62,8 +71,10 @@ class ChatRoomEntry : public wxPanel {
   void UpdateAvatar(const std::string& login);
   void NotifyNewMessage(const std::string& login);
   void SwitchSubscribeChatRoom(const std::string& login, bool subscribed);
+  // The counts are written at once, or, while changes keep coming, at most once per tenth of a
+  // second: the last change is shown when its tenth ends.
   void UpdateNbrUsers();
-  // Writes the counts now (after a rebuild), whatever was written in this turn.
+  // Writes the counts now (after a rebuild), whatever was written of late.
   void WriteCounts();
   int GetNbrUsers() const { return static_cast<int>(m_rows.size()); }
   int GetNbrConnected() const { return m_connected; }
@@ -163,9 +174,12 @@ class ChatRoomEntry : public wxPanel {
   bool m_discarded = false;
   // Inside UpdateContact, which writes the counts once at its end.
   bool m_counting = false;
-  // The counts were written in this turn of the event loop; more changes came since.
-  bool m_countedThisTurn = false;
-  bool m_countsDue = false;
+  // When the counts were last written; while changes keep coming, the next write waits for the
+  // timer.
+  std::chrono::steady_clock::time_point m_countedAt;
+  wxTimer m_countsTimer;
+  // The list the block stands in, told of the rows that come and go; null elsewhere.
+  ContactsPanel* m_list = nullptr;
 };
 
 #endif

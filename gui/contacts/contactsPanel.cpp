@@ -76,6 +76,7 @@ void ContactsPanel::InitPrivateContactsGroups() {
   std::vector<ChatRoomEntry*> old;
   old.swap(m_blocks);
   for (ChatRoomEntry* block : old) block->Discard();
+  m_holders.clear();
   StopFill();
   m_blocksToMake.clear();
   const Config* config = Config::GetInstance();
@@ -168,10 +169,27 @@ void ContactsPanel::UpdateContact(const URLContactInfo& update) {
 void ContactsPanel::ApplyListed(const ContactInfo& contact) {
   const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   MakePendingBlocks();
-  const std::string group = contact.GetGroup();
+  const std::string& group = contact.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
-  for (ChatRoomEntry* block : m_blocks) block->ApplyListed(contact);
+  // The blocks that may keep the contact (its group's, the sections of those online and offline),
+  // and the one that holds its row now, which drops it when another is to keep it. The counts of
+  // the first ones change when the saved contacts do.
+  ChatRoomEntry* concerned[4] = {FindChatRoomEntry(group), FindChatRoomEntry(kOnline), FindChatRoomEntry(kOffline),
+                                 nullptr};
+  auto holder = m_holders.find(contact.GetLogin());
+  if (holder != m_holders.end()) concerned[3] = holder->second;
+  for (size_t i = 0; i < 4; ++i) {
+    if (!concerned[i] || std::find(concerned, concerned + i, concerned[i]) != concerned + i) continue;
+    concerned[i]->ApplyListed(contact);
+  }
   if (!m_filling) m_budget.Charge(std::chrono::steady_clock::now() - start);
+}
+
+void ContactsPanel::RowAdded(const std::string& login, ChatRoomEntry* block) { m_holders[login] = block; }
+
+void ContactsPanel::RowRemoved(const std::string& login, ChatRoomEntry* block) {
+  auto holder = m_holders.find(login);
+  if (holder != m_holders.end() && holder->second == block) m_holders.erase(holder);
 }
 
 void ContactsPanel::BlockResized() {
@@ -248,8 +266,9 @@ void ContactsPanel::PlaceVisibleRows() {
 }
 
 int ContactsPanel::SavedInGroup(const std::string& name) {
-  const std::vector<ContactInfo*> contacts = Config::GetInstance()->GetContacts();
-  if (!m_savedValid || m_savedCounted != contacts.size()) {
+  const Config* config = Config::GetInstance();
+  if (!m_savedValid || m_savedCounted != config->CountContacts()) {
+    const std::vector<ContactInfo*> contacts = config->GetContacts();
     m_savedPerGroup.clear();
     for (const ContactInfo* contact : contacts) ++m_savedPerGroup[contact->GetGroup()];
     m_savedCounted = contacts.size();

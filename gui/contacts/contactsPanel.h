@@ -1,7 +1,8 @@
 // The contacts list of the main window: a scrolled column of blocks (ChatRoomEntry), each a
 // header over the rows of its contacts. Which blocks exist follows the settings: contacts by
-// group or not, offline contacts hidden, apart, or inside their group. Every contact update is
-// offered to every block, which adds, refreshes, moves or removes its row. The panel is the
+// group or not, offline contacts hidden, apart, or inside their group. A contact update is
+// offered to the block that holds the contact's row and to the block that is to keep it (a
+// contact has one row at most), which add, refresh, move or remove the row. The panel is the
 // listener of its rows and hands their actions on to the main window.
 //
 // The saved contacts are taken into the blocks in slices, a few milliseconds per turn of the
@@ -65,6 +66,9 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   long GetLayouts() const { return m_layouts; }
   // The rows in sight stand at their place now (after a scroll).
   void PlaceVisibleRows();
+  // A block took in, or let go of, the row of `login`.
+  void RowAdded(const std::string& login, ChatRoomEntry* block);
+  void RowRemoved(const std::string& login, ChatRoomEntry* block);
   // The saved contacts of group `name`, counted at most once per turn of the event loop (and
   // again when contacts were saved or forgotten).
   int SavedInGroup(const std::string& name);
@@ -112,6 +116,9 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   SubscribeChatRoomListener* m_listener;
   wxFrame* m_mainWindow;
   std::vector<ChatRoomEntry*> m_blocks;
+  // The block that holds the row of each contact: an update concerns that block and the one that
+  // is to keep the contact, not every block.
+  std::unordered_map<std::string, ChatRoomEntry*> m_holders;
   wxBoxSizer* m_sizer;
   std::unordered_map<std::string, int> m_savedPerGroup;
   size_t m_savedCounted = 0;
