@@ -66,6 +66,62 @@ TEST_F(ContactsList, BlocksTitlesAndCountsFollowEveryGroupingAndOfflineMode) {
   }
 }
 
+// An update reaches only the block holding the contact's row and those that may keep it: a
+// contact that changes group or presence must still leave its old block, in every sort, after a
+// rebuild of the list and after it was emptied.
+TEST_F(ContactsList, AContactChangingGroupOrPresenceLeavesItsOldBlockInEverySort) {
+  struct Step {
+    t_status status;
+    const char* group;
+    const char* shown[3];  // sorts (1, 0), (1, 1) and (1, 2)
+  };
+  const Step steps[] = {
+      {STATUS_ONLINE, "work",
+       {"Family: | work: ann dan | No group:", "Family: | work: ann dan | No group: | Offline contacts:",
+        "Family: | work: ann dan | No group:"}},
+      {STATUS_OFFLINE, "Family",
+       {"Family: | work: ann | No group:", "Family: | work: ann | No group: | Offline contacts: dan",
+        "Family: dan | work: ann | No group:"}},
+      {STATUS_AWAY, "Family",
+       {"Family: dan | work: ann | No group:", "Family: dan | work: ann | No group: | Offline contacts:",
+        "Family: dan | work: ann | No group:"}},
+      {STATUS_BUSY, "",
+       {"Family: | work: ann | No group: dan", "Family: | work: ann | No group: dan | Offline contacts:",
+        "Family: | work: ann | No group: dan"}},
+  };
+
+  Config::GetInstance()->AddGroup("work");
+  Config::GetInstance()->AddGroup("Family");
+  Save(Contact("ann", "Ann", STATUS_ONLINE, "work"));
+  Save(Contact("dan", "dan", STATUS_OFFLINE, "work"));
+  Open();
+  const int offlines[] = {0, 1, 2};
+  for (int sort = 0; sort < 3; ++sort) {
+    Config::GetInstance()->SetGroupMode(1);
+    Config::GetInstance()->SetGroupOffline(offlines[sort]);
+    m_panel->InitPrivateContactsGroups();
+    Settle();
+    for (int round = 0; round < 2; ++round) {
+      for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(sort) + " " + std::to_string(round) + " " + step.group);
+        Update(Contact("dan", "dan", step.status, step.group));
+        EXPECT_EQ(step.shown[sort], Shown());
+      }
+      // Emptied, then filled again by updates alone.
+      m_panel->RemoveAllPrivateContacts();
+      Update(Contact("ann", "Ann", STATUS_ONLINE, "work"));
+      Update(Contact("dan", "dan", STATUS_OFFLINE, "work"));
+    }
+  }
+  // A burst of changes: the counts read the last state once it is over.
+  Config::GetInstance()->SetGroupOffline(2);
+  m_panel->InitPrivateContactsGroups();
+  Settle();
+  for (int i = 0; i < 101; ++i) Update(Contact("dan", "dan", i % 2 ? STATUS_OFFLINE : STATUS_ONLINE, "Family"));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return Counts() == "(1 / 1 contacts) (1 / 1 contacts) (0 / 0 contacts)"; }))
+      << Counts();
+}
+
 TEST_F(ContactsList, RowsGoConnectedFirstThenByNicknameAndMoveBetweenBlocksOnPresence) {
   Config::GetInstance()->SetGroupOffline(1);
   Open();
