@@ -76,6 +76,8 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   bool IsFilling() const { return m_filling; }
   // Every saved contact is in the blocks (none is left for a later slice).
   bool IsFilled() const { return m_blocksToMake.empty() && m_fillNext >= m_fillOrder.size(); }
+  // Work is left for the list's next turns (rows to take in, place or show).
+  bool HasWorkDue() const { return m_turnDue || m_placementDue || !IsFilled(); }
   // Asks for a turn of the list's own work (the filling, the rows still without a window) once
   // the event loop has drawn what is shown and handled the user's input.
   void WorkNextTurn();
