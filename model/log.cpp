@@ -214,14 +214,19 @@ struct QueuedLine {
 };
 thread_local QueuedLine t_queued{nullptr, nullptr, {kWritten}, false};
 
-// A copy of a line that the main thread handed over.
+// A copy of a line that the main thread handed over. Once written it goes back to the main
+// thread, which copies its next line into it: the writer frees nothing, so that it never
+// contends with the main thread for the allocator's lock, line after line.
+constexpr size_t kHandedLineBytes = 256;
 struct HandedLine : QueuedLine {
-  explicit HandedLine(LineBuffer& from)
-      : QueuedLine{nullptr, nullptr, {kQueued}, true}, bytes(new char[from.size()]), copy(bytes.get(), from.size()) {
+  HandedLine() : QueuedLine{nullptr, nullptr, {kQueued}, true}, copy(bytes, sizeof bytes) { line = &copy; }
+  void Take(LineBuffer& from) {
+    state.store(kQueued, std::memory_order_relaxed);
+    next = nullptr;
+    copy.Truncate(0);
     copy.Append(from.data(), from.size());
-    line = &copy;
   }
-  std::unique_ptr<char[]> bytes;
+  char bytes[kHandedLineBytes];
   LineBuffer copy;
 };
 
@@ -231,6 +236,13 @@ std::atomic<size_t> g_handedBytes{0};
 constexpr size_t kMostHandedBytes = size_t(4) << 20;
 // Lines queued for the writer, the last queued first.
 std::atomic<QueuedLine*> g_queue{nullptr};
+// Handed lines written, the last written first, on their way back to the main thread; and those
+// the main thread holds for its next lines (its own, linked by `next`). It keeps at most
+// kMostSpareLines, enough for a burst's worth of lines between two rounds of the writer.
+std::atomic<QueuedLine*> g_written{nullptr};
+QueuedLine* g_spare = nullptr;
+size_t g_spareCount = 0;
+constexpr size_t kMostSpareLines = 1024;
 
 // A writer gives the role up after this many rounds, so that no thread spends long writing the
 // lines of others; a waiting thread then takes it.
@@ -255,6 +267,14 @@ void CpuRelax() {
 // Lines queued at the same moment go to the kernel together, in one writev(): each is in the
 // file, whole and in order, before its thread goes on.
 constexpr int kMostPerWrite = 64;
+
+// A written handed line goes back to the main thread.
+void GiveBack(QueuedLine* line) {
+  QueuedLine* head = g_written.load(std::memory_order_relaxed);
+  do {
+    line->next = head;
+  } while (!g_written.compare_exchange_weak(head, line, std::memory_order_release, std::memory_order_relaxed));
+}
 
 // Writes the queued lines, oldest first, marking each written; the writer role is held.
 void WriteQueued(QueuedLine* newestFirst) {
@@ -288,7 +308,7 @@ void WriteQueued(QueuedLine* newestFirst) {
     for (int i = 0; i < count; ++i) {
       if (lines[i]->handed) {
         g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);
-        delete static_cast<HandedLine*>(lines[i]);
+        GiveBack(lines[i]);
         continue;
       }
       // Once marked written, the line and its entry are its thread's again. (A sleeper that
@@ -380,14 +400,44 @@ void Push(QueuedLine& entry) {
   } while (!g_queue.compare_exchange_weak(head, &entry, std::memory_order_seq_cst, std::memory_order_relaxed));
 }
 
-// Hands a copy of the line to the writer; false when too much waits already.
+// A handed line for the main thread's next line: one it holds, else one written since it last
+// looked (those past what it keeps are freed here, on the thread that made them), else a new one.
+HandedLine* SpareLine() {
+  if (!g_spare) {
+    QueuedLine* written = g_written.exchange(nullptr, std::memory_order_acquire);
+    while (written) {
+      QueuedLine* next = written->next;
+      // One that had to grow for a long line is not kept with its large buffer.
+      const LineBuffer& copy = static_cast<HandedLine*>(written)->copy;
+      if (g_spareCount < kMostSpareLines && copy.size() + copy.room() <= kHandedLineBytes) {
+        written->next = g_spare;
+        g_spare = written;
+        ++g_spareCount;
+      } else {
+        delete static_cast<HandedLine*>(written);
+      }
+      written = next;
+    }
+  }
+  if (!g_spare) return new HandedLine;
+  HandedLine* spare = static_cast<HandedLine*>(g_spare);
+  g_spare = spare->next;
+  --g_spareCount;
+  return spare;
+}
+
+// Hands a copy of the line to the writer; false when too much waits already. An asleep writer is
+// woken once: the lines handed over until it runs again find it awake.
 bool HandOver(LineBuffer& line) {
   if (g_writerEnding.load(std::memory_order_acquire)) return false;
   if (g_handedBytes.load(std::memory_order_relaxed) + line.size() > kMostHandedBytes) return false;
   std::call_once(g_writerStarted, StartWriter);
   g_handedBytes.fetch_add(line.size(), std::memory_order_relaxed);
-  Push(*new HandedLine(line));
-  if (g_writerAsleep.load(std::memory_order_seq_cst)) WakeWriter();
+  HandedLine* handed = SpareLine();
+  handed->Take(line);
+  Push(*handed);
+  if (g_writerAsleep.load(std::memory_order_seq_cst) && g_writerAsleep.exchange(false, std::memory_order_seq_cst))
+    WakeWriter();
   return true;
 }
 

@@ -565,3 +565,43 @@ TEST(TraceLog, TheMainThreadGoesOnWhileAnotherThreadsWriteIsStuck) {
   EXPECT_EQ(kOthers, nextOther);
   EXPECT_EQ(kMains, nextMain);
 }
+
+// The copies of the main thread's lines are used again once written: a line of any length, one
+// longer than the copies hold among them, arrives whole and in its order, bursts after bursts,
+// while another thread writes too and takes the writer role in turn.
+TEST(TraceLog, TheMainThreadsLinesArriveWholeWhateverTheirLengthBurstAfterBurst) {
+  TempDir dir;
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  const std::string path = dir.file("burst.log");
+  start_log(path.c_str());
+  constexpr int kMains = 12000, kOthers = 3000;
+  const size_t kLengths[] = {0, 1, 120, 200, 254, 255, 256, 257, 300, 700, 4000};
+  auto payload = [&](int i) { return std::string(kLengths[size_t(i) % std::size(kLengths)], char('a' + i % 26)); };
+  std::thread other([] {
+    for (int i = 0; i < kOthers; ++i) TRACE_INFO("other %d", i);
+  });
+  for (int i = 0; i < kMains; ++i) {
+    TRACE_INFO("main %d [%s]", i, payload(i).c_str());
+    // Now and then the writer catches up, and the next burst runs on copies it gave back.
+    if (i % 1500 == 1499) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  other.join();
+  log_flush();
+  int nextMain = 0, nextOther = 0;
+  for (const std::string& line : Lines(DecodeLogFile(path, LOG_KEY_START, unsigned(log_step())))) {
+    const size_t at = line.find(") : ");
+    ASSERT_NE(std::string::npos, at) << line.substr(0, 200);
+    const std::string message = line.substr(at + 4);
+    int n = 0;
+    if (sscanf(message.c_str(), "main %d", &n) == 1) {
+      ASSERT_EQ(nextMain, n);
+      ASSERT_EQ("main " + std::to_string(n) + " [" + payload(n) + "]", message);
+      ++nextMain;
+    } else if (sscanf(message.c_str(), "other %d", &n) == 1) {
+      ASSERT_EQ(nextOther++, n);
+    }
+  }
+  EXPECT_EQ(kMains, nextMain);
+  EXPECT_EQ(kOthers, nextOther);
+  log_reset_for_testing(LOG_KEY_START, log_step());
+}
