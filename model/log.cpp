@@ -346,6 +346,21 @@ std::once_flag g_writerStarted;
 std::atomic<bool> g_writerEnding{false};
 std::thread* g_writerThread = nullptr;
 constexpr long kWriterNapNanoseconds = 100 * 1000 * 1000;
+constexpr long kWriterLookNanoseconds = 50 * 1000;
+
+// True when a line is queued within `nanoseconds`, looked for without sleeping.
+bool LineComesWithin(long nanoseconds) {
+  struct timespec start, now;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (;;) {
+    for (int look = 0; look < kSpins; ++look) {
+      if (g_queue.load(std::memory_order_relaxed)) return true;
+      CpuRelax();
+    }
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if ((now.tv_sec - start.tv_sec) * 1000000000L + (now.tv_nsec - start.tv_nsec) >= nanoseconds) return false;
+  }
+}
 
 void RunWriter() {
   for (;;) {
@@ -359,13 +374,9 @@ void RunWriter() {
       }
       continue;
     }
-    // The main thread's lines come a few at a time: a short look saves waking up for each.
-    bool came = false;
-    for (int look = 0; look < kSpins && !came; ++look) {
-      CpuRelax();
-      came = g_queue.load(std::memory_order_relaxed) != nullptr;
-    }
-    if (came) continue;
+    // The main thread's lines come a few at a time, and in a burst one every few microseconds:
+    // looking on for a while saves the main thread a system call to wake the writer for each.
+    if (LineComesWithin(kWriterLookNanoseconds)) continue;
     if (g_writerEnding.load(std::memory_order_acquire)) return;
     const uint32_t seen = g_wakeWord.load(std::memory_order_seq_cst);
     g_writerAsleep.store(true, std::memory_order_seq_cst);
