@@ -263,12 +263,8 @@ class MainFrame : public wxFrame,
   wxTimer m_idleTimer;
   wxTimer m_connectTimer;
   wxTimer m_closeRetry;
-  // The user's own profile window is made, hidden, once the log-in's burst is handled, not in
-  // one of its turns; the timer looks every kQuietCheckMs until then, kOwnProfileLatest at most.
+  // The user's own profile window is made, hidden, a turn after the log-in, not in its turn.
   wxTimer m_ownProfileTimer;
-  std::chrono::steady_clock::time_point m_ownProfileLatest{};
-  static constexpr int kQuietCheckMs = 50;
-  static constexpr std::chrono::seconds kOwnProfileLatest{5};
   // When a close first waited for the open dialogs; unset while none waits.
   std::chrono::steady_clock::time_point m_closeWaitingSince{};
   int m_inactivity = 0;

@@ -6,7 +6,6 @@
 
 #include "core/application.h"
 #include "core/guiEvents.h"
-#include "gui/contacts/contactsPanel.h"
 #include "gui/profiles/contactInfoFrame.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
@@ -127,9 +126,8 @@ void MainFrame::OnLoggedIn() {
   m_connectTimer.Stop();
   SetConnected(true);
   ContactInfoFrame::RemoveAll();
-  // Making the profile window takes tens of milliseconds: it waits until what the log-in brings
-  // is handled, so that no turn of the burst pays for it as well.
-  m_ownProfileLatest = std::chrono::steady_clock::now() + kOwnProfileLatest;
+  // Making the profile window takes tens of milliseconds: it waits for the next turn, so that
+  // the log-in and the first contacts it brings are not one long pause.
   m_ownProfileTimer.StartOnce(1);
   ContactInfo* own = Config::GetInstance()->GetContactInfo();
   if (own && own->GetLoginVisual() == NOTIFICATION_ON)
@@ -140,17 +138,10 @@ void MainFrame::OnLoggedIn() {
   if (newversion::IsNewer(Config::GetInstance()->GetLastVersion(), kProgramVersion)) DownloadAndReinstall();
 }
 
-// Made once the controller has handed over everything it received and the contacts list has no
-// work left, or a few seconds after the log-in whatever comes. Opening the profile before it was
-// made makes it then (see OpenContactInfoFor).
+// Opening the profile before it was made makes it then (see OpenContactInfoFor).
 void MainFrame::MakeOwnProfile() {
-  if (!m_manager->IsConnected()) return;
-  const bool busy = m_manager->GetInboxSize() > 0 || (m_contactsPanel && m_contactsPanel->HasWorkDue());
-  if (busy && std::chrono::steady_clock::now() < m_ownProfileLatest) {
-    m_ownProfileTimer.StartOnce(kQuietCheckMs);
-    return;
-  }
-  ContactInfoFrame::CreateContactInfoFor(this, this, m_manager, m_manager->GetLogin(), true);
+  if (m_manager->IsConnected())
+    ContactInfoFrame::CreateContactInfoFor(this, this, m_manager, m_manager->GetLogin(), true);
 }
 
 // Wrong login or password, or a version the server no longer takes: no retry.
