@@ -284,7 +284,7 @@ void ChatRoomEntry::WriteCounts() {
   m_countsTimer.Stop();
   m_countedAt = std::chrono::steady_clock::now();
   if (m_discarded) return;
-  ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
+  ContactsPanel* panel = m_list;
   const int total = GetNbrUsers();
   const Config* config = Config::GetInstance();
   const int offline = config->GetGroupOffline();

@@ -170,12 +170,15 @@ void ContactsPanel::ApplyListed(const ContactInfo& contact) {
   const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   MakePendingBlocks();
   const std::string& group = contact.GetGroup();
-  if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
+  ChatRoomEntry* groupBlock = FindChatRoomEntry(group);
+  if (!groupBlock) {
+    AddGroup(group, std2wx(group));
+    groupBlock = FindChatRoomEntry(group);
+  }
   // The blocks that may keep the contact (its group's, the sections of those online and offline),
   // and the one that holds its row now, which drops it when another is to keep it. The counts of
   // the first ones change when the saved contacts do.
-  ChatRoomEntry* concerned[4] = {FindChatRoomEntry(group), FindChatRoomEntry(kOnline), FindChatRoomEntry(kOffline),
-                                 nullptr};
+  ChatRoomEntry* concerned[4] = {groupBlock, FindChatRoomEntry(kOnline), FindChatRoomEntry(kOffline), nullptr};
   auto holder = m_holders.find(contact.GetLogin());
   if (holder != m_holders.end()) concerned[3] = holder->second;
   for (size_t i = 0; i < 4; ++i) {
