@@ -285,6 +285,7 @@ void Manager::DrainInbox(bool idle) {
     if (!m_mailbox->Take(&entry)) break;
     HandleEntry(entry);
     ++m_turnEntries;
+    m_mailbox->Spent(std::move(entry));
     entry = InboxEntry();
   }
   m_turnSpent += Clock::now() - start;

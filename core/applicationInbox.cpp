@@ -23,11 +23,14 @@ size_t EncodedSize(S2C_Request_t& request) {
 
 void ManagerMailbox::Close() {
   std::deque<Entry> dropped;
+  std::vector<Entry> spent;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_owner = nullptr;
     dropped.swap(m_entries);
     m_bytes = 0;
+    spent.swap(m_spent);
+    m_spentBytes = 0;
   }
   m_room.notify_all();
   // The requests are freed here, outside the lock.
@@ -52,8 +55,14 @@ void ManagerMailbox::SetCurrentLink(uint64_t generation) {
   if (!dropped.empty()) TRACE_INFO("%zu hand-overs of an ended link dropped", dropped.size());
 }
 
-bool ManagerMailbox::Push(Entry entry, bool wait, bool droppable) {
+bool ManagerMailbox::Push(Entry entry, bool wait, bool droppable, std::vector<Entry>* spent) {
   std::unique_lock<std::mutex> lock(m_mutex);
+  // The caller frees them once the lock is let go. Its vector, emptied, serves the GUI thread
+  // next: no buffer is freed on a thread other than the one that made it, once they both have one.
+  if (spent && !m_spent.empty()) {
+    spent->swap(m_spent);
+    m_spentBytes = 0;
+  }
   if (wait && !wxIsMainThread()) {
     m_room.wait(lock, [&] {
       return !m_owner || IsStale(entry.generation) ||
@@ -115,6 +124,25 @@ size_t ManagerMailbox::Bytes() {
   return m_bytes;
 }
 
+void ManagerMailbox::Spent(Entry&& entry) {
+  if (entry.generation == 0 || !entry.call) return;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_owner && m_spent.size() < kMostSpent && m_spentBytes + entry.bytes <= kMostSpentBytes) {
+      m_spentBytes += entry.bytes;
+      m_spent.push_back(std::move(entry));
+      return;
+    }
+  }
+  // Freed here, outside the lock, as the caller would have.
+  Entry freed = std::move(entry);
+}
+
+size_t ManagerMailbox::SpentWaiting() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_spent.size();
+}
+
 void ManagerMailbox::ConnectionAck(uint64_t generation, bool ok) {
   Entry entry;
   entry.generation = generation;
@@ -133,7 +161,10 @@ void ManagerMailbox::ServerRequest(uint64_t generation, S2C_Request_t& request) 
     std::shared_ptr<S2C_Request_t> taken = TakeOver(request);
     entry.call = [generation, taken](Manager& m) { m.HandleServerRequest(generation, *taken); };
   }
-  Push(std::move(entry), true);
+  // Each reader keeps its vector for the requests it takes along to free.
+  thread_local std::vector<Entry> spent;
+  Push(std::move(entry), true, true, &spent);
+  spent.clear();
 }
 
 void ManagerMailbox::ExtensionRequest(E2C_Request_t& request) {

@@ -78,6 +78,13 @@ struct InboxEntry {
 // kHardEntries their hand-overs are dropped (the listener calls in under its own lock, and a
 // transfer report is not worth a stalled transfer). Heart-beats that follow each other are
 // kept as one entry with a count.
+//
+// What a link's reader decoded is freed by a reader, not by the GUI thread: the GUI thread
+// gives each server request it handled back (Spent), and the next request a reader hands over
+// takes them along and frees them on its own thread. Memory goes back to the allocator arena of
+// the thread that took it, so that the GUI thread never waits for that arena's lock while a
+// reader decodes the rest of a burst. Past kMostSpent entries or kMostSpentBytes the GUI thread
+// frees them itself (a reader gone quiet keeps nothing large).
 class ManagerMailbox {
  public:
   static constexpr size_t kReaderEntries = 1024;
@@ -85,6 +92,8 @@ class ManagerMailbox {
   static constexpr size_t kHardEntries = 4096;
   // Heart-beats one entry stands for at most.
   static constexpr unsigned kMaxBeatsPerEntry = 256;
+  static constexpr size_t kMostSpent = 1024;
+  static constexpr size_t kMostSpentBytes = 4 * 1024 * 1024;
 
   using Entry = InboxEntry;
 
@@ -109,12 +118,17 @@ class ManagerMailbox {
   bool HasEntries();
   size_t Size();
   size_t Bytes();
+  // GUI thread: an entry taken and handled. A server request goes back to be freed by a reader;
+  // anything else, or past the bounds, is freed here and now.
+  void Spent(Entry&& entry);
+  // Entries given back and not freed yet.
+  size_t SpentWaiting();
 
  private:
   // Queues an entry (waiting for room when wait is true and this is not the GUI thread; past
   // the hard bound dropped when droppable, which a link's acknowledgement never is); tells the
   // Manager when it has no drain asked for yet. False when the entry was dropped.
-  bool Push(Entry entry, bool wait, bool droppable = true);
+  bool Push(Entry entry, bool wait, bool droppable = true, std::vector<Entry>* spent = nullptr);
   bool IsStale(uint64_t generation) const { return generation != 0 && generation != m_current; }
 
   std::mutex m_mutex;
@@ -126,6 +140,9 @@ class ManagerMailbox {
   // A drain is asked for (and not yet found the inbox empty).
   bool m_drainAsked = false;
   size_t m_dropped = 0;
+  // Server requests handled by the GUI thread, for the next reader to free.
+  std::vector<Entry> m_spent;
+  size_t m_spentBytes = 0;
 };
 
 class LinkPort : public StateMachine {

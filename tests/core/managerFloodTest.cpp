@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
 
 #include "asn1/octetString.h"
@@ -244,4 +245,86 @@ TEST(ManagerFlood, TheScreenIsReadOncePerChangeNotPerReport) {
   setenv("PATH", path.c_str(), 1);
   Manager::SetClientInfoInterval(std::chrono::hours(1));
   EXPECT_EQ("run\n", testsupport::ReadFile(runs));
+}
+
+// What a link's reader decoded is freed on a reader's thread once the GUI thread has handled it,
+// so that the GUI thread never waits for the reader's allocator in a burst; what no reader comes
+// back for is freed within the bounds, at once or at the close.
+TEST(ManagerFlood, HandledRequestsAreFreedByAReaderWithinBounds) {
+  Config::GetInstance()->SetLogin("alice");
+  Manager owner;
+  ManagerMailbox box(&owner);
+  box.SetCurrentLink(7);
+  std::mutex mutex;
+  std::vector<std::thread::id> freedOn;
+  // An entry handled by the GUI thread whose end is recorded.
+  auto handled = [&](uint64_t generation, size_t bytes) {
+    InboxEntry entry;
+    entry.generation = generation;
+    entry.bytes = bytes;
+    std::shared_ptr<int> end(new int(0), [&](int* p) {
+      std::lock_guard<std::mutex> lock(mutex);
+      freedOn.push_back(std::this_thread::get_id());
+      delete p;
+    });
+    entry.call = [end](Manager&) {};
+    return entry;
+  };
+  auto freedCount = [&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return freedOn.size();
+  };
+  const std::thread::id gui = std::this_thread::get_id();
+
+  for (int i = 0; i < 10; ++i) box.Spent(handled(7, 100));
+  EXPECT_EQ(0u, freedCount());
+  EXPECT_EQ(10u, box.SpentWaiting());
+  // The next request a reader hands over takes them along.
+  std::thread::id reader;
+  std::thread([&] {
+    reader = std::this_thread::get_id();
+    S2C_Request_t beat;
+    memset(&beat, 0, sizeof beat);
+    beat.present = S2C_Request_PR_heartbeat;
+    box.ServerRequest(7, beat);
+  }).join();
+  ASSERT_EQ(10u, freedCount());
+  for (const std::thread::id& id : freedOn) EXPECT_EQ(reader, id);
+  EXPECT_EQ(0u, box.SpentWaiting());
+
+  // Past the bounds, and for what no link brought, the GUI thread frees at once.
+  freedOn.clear();
+  for (size_t i = 0; i < ManagerMailbox::kMostSpent + 3; ++i) box.Spent(handled(7, 10));
+  EXPECT_EQ(ManagerMailbox::kMostSpent, box.SpentWaiting());
+  box.Spent(handled(0, 10));
+  ASSERT_EQ(4u, freedCount());
+  for (const std::thread::id& id : freedOn) EXPECT_EQ(gui, id);
+  // The close frees what waits.
+  box.Close();
+  EXPECT_EQ(0u, box.SpentWaiting());
+  EXPECT_EQ(ManagerMailbox::kMostSpent + 4, freedCount());
+  // A closed mailbox keeps nothing.
+  box.Spent(handled(7, 10));
+  EXPECT_EQ(ManagerMailbox::kMostSpent + 5, freedCount());
+}
+
+// The bytes bound: one large request is not kept for a reader.
+TEST(ManagerFlood, ALargeHandledRequestIsFreedAtOnce) {
+  Config::GetInstance()->SetLogin("alice");
+  Manager owner;
+  ManagerMailbox box(&owner);
+  box.SetCurrentLink(3);
+  bool freed = false;
+  InboxEntry entry;
+  entry.generation = 3;
+  entry.bytes = ManagerMailbox::kMostSpentBytes + 1;
+  std::shared_ptr<int> end(new int(0), [&](int* p) {
+    freed = true;
+    delete p;
+  });
+  entry.call = [end](Manager&) {};
+  end.reset();
+  box.Spent(std::move(entry));
+  EXPECT_TRUE(freed);
+  EXPECT_EQ(0u, box.SpentWaiting());
 }
