@@ -54,39 +54,51 @@ int ChatRoomEntry::RowsTop() const { return kSpacer + m_header->GetMinSize().y; 
 
 // ---- Order.
 
-// The rows are kept in this order, so the place is found by halving: after every row that sorts
-// before the contact or equal to it.
-size_t ChatRoomEntry::FindPlace(bool connected, const std::string& nickname) const {
-  auto after = [](const std::pair<bool, const std::string*>& key, const std::unique_ptr<Row>& row) {
-    if (key.first != row->connected) return key.first;
-    return CompareNoCase(*key.second, row->nickname) < 0;
-  };
-  return std::upper_bound(m_rows.begin(), m_rows.end(), std::make_pair(connected, &nickname), after) - m_rows.begin();
+ChatRoomEntry::SortKey ChatRoomEntry::KeyOf(bool connected, const std::string& nickname) {
+  SortKey key;
+  key.connected = connected;
+  key.nickname = &nickname;
+  // Each byte as CompareNoCase sees it (upper-cased, signed), moved to 0..255; a nickname that
+  // ends gives 0s, which sort first, as a nickname that is the start of another does. Keys that
+  // differ order their nicknames; equal keys say nothing.
+  for (size_t i = 0; i < sizeof key.prefix; ++i) {
+    const unsigned byte = i < nickname.size() ? static_cast<unsigned char>(AsciiToUpper(nickname[i])) ^ 0x80u : 0u;
+    key.prefix = key.prefix << 8 | byte;
+  }
+  return key;
 }
 
-// Where `row`, standing at `at`, goes among the other rows: the index it takes once it has left
-// its place, found by halving each side of it.
-size_t ChatRoomEntry::FindPlaceAmongOthers(const Row* row, size_t at) const {
-  auto after = [](const Row* key, const std::unique_ptr<Row>& other) {
-    if (key->connected != other->connected) return key->connected;
-    return CompareNoCase(key->nickname, other->nickname) < 0;
-  };
+int ChatRoomEntry::Compare(const SortKey& key, const Slot& slot) {
+  if (key.connected != slot.key.connected) return key.connected ? -1 : 1;
+  if (key.prefix != slot.key.prefix) return key.prefix < slot.key.prefix ? -1 : 1;
+  return CompareNoCase(*key.nickname, slot.row->nickname);
+}
+
+// The rows are kept in this order, so the place is found by halving: after every row that sorts
+// before the contact or equal to it.
+size_t ChatRoomEntry::FindPlace(const SortKey& key) const {
+  auto after = [](const SortKey& k, const Slot& slot) { return Compare(k, slot) < 0; };
+  return std::upper_bound(m_rows.begin(), m_rows.end(), key, after) - m_rows.begin();
+}
+
+// Where the row with `key`, standing at `at`, goes among the other rows: the index it takes once
+// it has left its place, found by halving each side of it.
+size_t ChatRoomEntry::FindPlaceAmongOthers(const SortKey& key, size_t at) const {
+  auto after = [](const SortKey& k, const Slot& slot) { return Compare(k, slot) < 0; };
   // Past every row before it that sorts before it or equal: then it stays at or above `at`.
   const auto beforeEnd = m_rows.begin() + long(at);
-  const auto inFront = std::upper_bound(m_rows.begin(), beforeEnd, row, after);
+  const auto inFront = std::upper_bound(m_rows.begin(), beforeEnd, key, after);
   if (inFront != beforeEnd) return size_t(inFront - m_rows.begin());
   // Else among the rows after it, which then move up by one.
-  const auto behind = std::upper_bound(beforeEnd + 1, m_rows.end(), row, after);
+  const auto behind = std::upper_bound(beforeEnd + 1, m_rows.end(), key, after);
   return size_t(behind - m_rows.begin()) - 1;
 }
 
 // The first row that sorts with `row` is found by halving; the row is among those equal to it.
 size_t ChatRoomEntry::IndexOf(const Row* row) const {
-  auto before = [](const std::unique_ptr<Row>& other, const Row* key) {
-    if (key->connected != other->connected) return other->connected;
-    return CompareNoCase(other->nickname, key->nickname) < 0;
-  };
-  for (auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row, before); it != m_rows.end(); ++it)
+  const SortKey key = KeyOf(row->connected, row->nickname);
+  auto before = [](const Slot& slot, const SortKey& k) { return Compare(k, slot) > 0; };
+  for (auto it = std::lower_bound(m_rows.begin(), m_rows.end(), key, before); it != m_rows.end(); ++it)
     if (it->get() == row) return it - m_rows.begin();
   // Not in order any more (cannot happen): the long way.
   for (size_t i = 0; i < m_rows.size(); ++i)
@@ -118,7 +130,7 @@ ContactEntry* ChatRoomEntry::FindContact(const std::string& login) {
 std::vector<std::string> ChatRoomEntry::GetLogins() const {
   std::vector<std::string> logins;
   logins.reserve(m_rows.size());
-  for (const std::unique_ptr<Row>& row : m_rows) logins.push_back(row->login);
+  for (const Slot& row : m_rows) logins.push_back(row->login);
   return logins;
 }
 
@@ -130,11 +142,14 @@ void ChatRoomEntry::AddRow(const ContactInfo& contact) {
   row->login = contact.GetLogin();
   row->nickname = contact.GetNickname();
   row->connected = Connected(contact.GetStatus());
-  const size_t place = FindPlace(row->connected, row->nickname);
+  Slot slot;
+  slot.key = KeyOf(row->connected, row->nickname);
+  const size_t place = FindPlace(slot.key);
   if (row->connected) ++m_connected;
   m_byLogin[row->login] = row.get();
   if (m_list) m_list->RowAdded(row->login, this);
-  m_rows.insert(m_rows.begin() + place, std::move(row));
+  slot.row = std::move(row);
+  m_rows.insert(m_rows.begin() + place, std::move(slot));
   MarkStale(place, m_rows.size() - 1);
   if (!m_counting) UpdateNbrUsers();
 }
@@ -156,7 +171,8 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   row->subscribed = -1;
   // The new place among the other rows (those before the row keep their index, those after it
   // lose one); only the rows in between move.
-  const size_t before = FindPlaceAmongOthers(row, from);
+  m_rows[from].key = KeyOf(row->connected, row->nickname);
+  const size_t before = FindPlaceAmongOthers(m_rows[from].key, from);
   if (before < from) std::rotate(m_rows.begin() + before, m_rows.begin() + from, m_rows.begin() + from + 1);
   else if (before > from) std::rotate(m_rows.begin() + from, m_rows.begin() + from + 1, m_rows.begin() + before + 1);
   const size_t to = before;
@@ -228,7 +244,7 @@ void ChatRoomEntry::RemoveContact(const std::string& login) {
 }
 
 void ChatRoomEntry::RemoveAll() {
-  for (std::unique_ptr<Row>& row : m_rows) {
+  for (Slot& row : m_rows) {
     if (row->window) row->window->Discard();
     if (m_list) m_list->RowRemoved(row->login, this);
   }
@@ -323,6 +339,6 @@ void ChatRoomEntry::Discard() {
   m_discarded = true;
   m_countsTimer.Stop();
   if (m_list)
-    for (const std::unique_ptr<Row>& row : m_rows) m_list->RowRemoved(row->login, this);
+    for (const Slot& row : m_rows) m_list->RowRemoved(row->login, this);
   lateDestruction::Discard(this);
 }

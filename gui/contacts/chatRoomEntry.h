@@ -22,6 +22,7 @@
 #include <wx/timer.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -125,10 +126,29 @@ class ChatRoomEntry : public wxPanel {
     std::string login;
     std::string nickname;
   };
+  // Where a row stands in the order: whether it is connected, and the first bytes of its
+  // nickname packed so that comparing two keys as numbers orders them as their nicknames do.
+  // The searches of the order run through the slots alone; only rows with equal keys compare
+  // whole nicknames, in their records.
+  struct SortKey {
+    bool connected = false;
+    uint64_t prefix = 0;
+    const std::string* nickname = nullptr;
+  };
+  struct Slot {
+    SortKey key;
+    std::unique_ptr<Row> row;
+    Row* operator->() const { return row.get(); }
+    Row& operator*() const { return *row; }
+    Row* get() const { return row.get(); }
+  };
+  static SortKey KeyOf(bool connected, const std::string& nickname);
+  // Negative when `key` sorts before the slot's row, 0 with it, positive after it.
+  static int Compare(const SortKey& key, const Slot& slot);
   // The place of a contact among the rows: connected ones first, then by nickname.
-  size_t FindPlace(bool connected, const std::string& nickname) const;
+  size_t FindPlace(const SortKey& key) const;
   size_t IndexOf(const Row* row) const;
-  size_t FindPlaceAmongOthers(const Row* row, size_t at) const;
+  size_t FindPlaceAmongOthers(const SortKey& key, size_t at) const;
   Row* FindRow(const std::string& login) const;
   void AddRow(const ContactInfo& contact);
   void Upsert(const ContactInfo& contact, Row* row);
@@ -156,7 +176,7 @@ class ChatRoomEntry : public wxPanel {
   wxBoxSizer* m_sizer;
   GroupEntry* m_header;
   std::string m_name;
-  std::vector<std::unique_ptr<Row>> m_rows;
+  std::vector<Slot> m_rows;
   std::unordered_map<std::string, Row*> m_byLogin;
   // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
   std::vector<ContactEntry*> m_spare;

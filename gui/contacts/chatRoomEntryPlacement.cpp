@@ -161,7 +161,7 @@ bool ChatRoomEntry::CatchUpWindows(TurnBudget& budget) {
   if (!m_windowsBehind) return true;
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   CostEstimate& cost = panel ? panel->GetCatchUpCost() : g_ownCatchUpCost;
-  for (std::unique_ptr<Row>& row : m_rows) {
+  for (Slot& row : m_rows) {
     if (!row->window || !row->windowBehind) continue;
     if (!budget.Fits(cost.Get())) return false;
     const Clock::time_point start = Clock::now();
@@ -207,7 +207,7 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   // Windows go back first, to serve the rows coming into sight; none while a menu or a question
   // of the list is open (its handler may still run on its row's window).
   if (!lateDestruction::Held()) {
-    for (std::unique_ptr<Row>& row : m_rows)
+    for (Slot& row : m_rows)
       if (row->window && !IsBusy(row->window) && (!TakesPlace(*row) || !row->wanted.Intersects(kept)))
         TakeWindowBack(*row);
   }
@@ -219,7 +219,7 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   if (!panel) g_ownBudget.NewTurn();
   TurnBudget& budget = panel ? panel->GetBudget() : g_ownBudget;
   CostEstimate& cost = panel ? panel->GetWindowCost() : g_ownWindowCost;
-  for (std::unique_ptr<Row>& row : m_rows) {
+  for (Slot& row : m_rows) {
     // What the user sees is up to date before it is drawn, whatever the budget.
     if (row->window && row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
     const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
@@ -262,7 +262,7 @@ wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
 
 int ChatRoomEntry::GetRowWindows() const {
   int count = static_cast<int>(m_spare.size());
-  for (const std::unique_ptr<Row>& row : m_rows)
+  for (const Slot& row : m_rows)
     if (row->window) ++count;
   return count;
 }

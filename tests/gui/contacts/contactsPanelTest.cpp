@@ -159,6 +159,51 @@ TEST_F(ContactsList, RowsGoConnectedFirstThenByNicknameAndMoveBetweenBlocksOnPre
   EXPECT_EQ("Online contacts: aaron Ann anna bob Max MAX", Shown());
 }
 
+// Nicknames that share their first bytes or more, differ only in case, end where another goes
+// on, or hold bytes past ASCII (UTF-8), renamed and moved: the block stays in order, connected
+// rows first, each part as CompareNoCase orders the nicknames.
+TEST_F(ContactsList, RowsStayInNicknameOrderWhateverTheNicknamesShareOrHold) {
+  Open();
+  const std::vector<std::string> nicknames = {
+      "Nickname-0002", "nickname-0001", "Nickname-0001x", "NICKNAME-000", "Nickname", "Nick", "nicK", "",
+      "ABCDEFGH", "abcdefgh", "ABCDEFGHI", "ABCDEFG", "\xc3\x89lise", "Zo\xc3\xa9", "\xc3\xa9", "Zoe", "z",
+      "A\x7f", "A\x80", "A", "A\x80\x01", "12345678", "1234567\xff", "~", "Nick\xc3\xa9name"};
+  std::map<std::string, ContactInfo> contacts;
+  for (size_t i = 0; i < nicknames.size(); ++i) {
+    const std::string login = "u" + std::to_string(i);
+    contacts[login] = *Save(Contact(login, nicknames[i], i % 3 ? STATUS_ONLINE : STATUS_OFFLINE));
+    Update(contacts[login]);
+  }
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  auto inOrder = [&](const char* step) {
+    const std::vector<std::string> logins = block->GetLogins();
+    ASSERT_EQ(contacts.size(), logins.size()) << step;
+    for (size_t i = 1; i < logins.size(); ++i) {
+      const ContactInfo& a = contacts[logins[i - 1]];
+      const ContactInfo& b = contacts[logins[i]];
+      const bool aOn = a.GetStatus() != STATUS_OFFLINE, bOn = b.GetStatus() != STATUS_OFFLINE;
+      EXPECT_TRUE(aOn > bOn || (aOn == bOn && CompareNoCase(a.GetNickname(), b.GetNickname()) <= 0))
+          << step << ": \"" << a.GetNickname() << "\" stands before \"" << b.GetNickname() << "\"";
+    }
+  };
+  inOrder("added");
+  // Renamed, gone offline, back online: each row leaves its place for its new one.
+  const std::vector<std::pair<std::string, std::string>> renames = {
+      {"u0", "nickname-0001"}, {"u4", "\xc3\x89lisa"}, {"u7", "ABCDEFGH"}, {"u12", ""}, {"u19", "Nickname-00015"}};
+  for (const auto& rename : renames) {
+    ContactInfo& contact = contacts[rename.first];
+    contact = Contact(rename.first, rename.second, contact.GetStatus());
+    Update(contact);
+  }
+  inOrder("renamed");
+  for (auto& entry : contacts) {
+    ContactInfo& contact = entry.second;
+    contact = Contact(entry.first, contact.GetNickname(), contact.GetStatus() == STATUS_OFFLINE ? STATUS_AWAY : STATUS_OFFLINE);
+    Update(contact);
+  }
+  inOrder("presence switched");
+}
+
 TEST_F(ContactsList, GroupsArePlacedByNameTitledWithoutTheirMarksAndMadeOnce) {
   Config* config = Config::GetInstance();
   config->SetGroupMode(1);
