@@ -169,7 +169,8 @@ void NotifyFrame::Popup() { Present(false); }
 void NotifyFrame::Present(bool rightAway) {
   if (m_slide > kProlong) {
     m_slide = kProlong;
-  } else if (m_slide == 0) {
+  } else if (m_slide == 0 && !m_begun) {
+    m_begun = true;
     m_timer.Start(kSlideTickMs);
     SetSize(kFrameSize);
     m_area = dock::WorkArea(m_mainFrame);
@@ -273,6 +274,7 @@ void NotifyFrame::OnTimer(wxTimerEvent&) {
 }
 
 void NotifyFrame::StopAndHide() {
+  m_begun = false;
   m_showDue = false;
   m_timer.Stop();
   m_slide = 0;

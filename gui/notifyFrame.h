@@ -119,6 +119,9 @@ class NotifyFrame : public wxFrame {
   std::vector<std::unique_ptr<NotifyItem>> m_items;
   wxTimer m_timer;
   int m_slide = 0;
+  // The display has begun (its first step may not have come yet): notices coming before it
+  // neither start it over nor take the user back to the newest.
+  bool m_begun = false;
   // When the latest notices were put on display, and whether one waits for the burst's end.
   // A burst lasts until no notice came for a span; meanwhile the display follows at most once a
   // span, whatever the number of notices.

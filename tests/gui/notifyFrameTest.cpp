@@ -151,6 +151,32 @@ TEST(NotifyFrame, AStreamOfNoticesIsShownAtMostOncePerSpan) {
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
 
+// Notices coming faster than the slide's steps: the pop-up slides up while they come, instead of
+// starting over at each one, and a page back taken before its first step stays where it was put.
+TEST(NotifyFrame, NoticesFasterThanTheSlideDoNotStartItOver) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  NotifyFrame* f = Add("n0");
+  f->Popup();
+  const int start = f->GetPosition().y;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+  for (int i = 1; std::chrono::steady_clock::now() < end; ++i) {
+    Add("n" + std::to_string(i))->Popup();
+    guitest::Pump(2);
+  }
+  EXPECT_LT(f->GetPosition().y, start - 5);
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+
+  f = Add("a");
+  Add("b")->Popup();
+  wxMouseEvent click(wxEVT_LEFT_UP);
+  f->OnPrevious(click);
+  Add("c")->Popup();
+  EXPECT_EQ("(1/3)", Counter(f));
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
 class NotifyActions : public guitest::MainWindowTest {};
 
 TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
