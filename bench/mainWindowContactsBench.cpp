@@ -118,8 +118,7 @@ double YardstickMs() {
 }
 
 // The median of one figure over several measures.
-template <typename Measures>
-double MedianOf(const Measures& measures, double Figures::*figure) {
+double MedianOf(const std::vector<Figures>& measures, double Figures::*figure) {
   std::vector<double> values;
   for (const Figures& one : measures) values.push_back(one.*figure);
   std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());

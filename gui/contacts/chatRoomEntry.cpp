@@ -57,7 +57,6 @@ int ChatRoomEntry::RowsTop() const { return kSpacer + m_header->GetMinSize().y; 
 ChatRoomEntry::SortKey ChatRoomEntry::KeyOf(bool connected, const std::string& nickname) {
   SortKey key;
   key.connected = connected;
-  key.nickname = &nickname;
   // Each byte as CompareNoCase sees it (upper-cased, signed), moved to 0..255; a nickname that
   // ends gives 0s, which sort first, as a nickname that is the start of another does. Keys that
   // differ order their nicknames; equal keys say nothing.
@@ -68,23 +67,23 @@ ChatRoomEntry::SortKey ChatRoomEntry::KeyOf(bool connected, const std::string& n
   return key;
 }
 
-int ChatRoomEntry::Compare(const SortKey& key, const Slot& slot) {
+int ChatRoomEntry::Compare(const SortKey& key, const std::string& nickname, const Slot& slot) {
   if (key.connected != slot.key.connected) return key.connected ? -1 : 1;
   if (key.prefix != slot.key.prefix) return key.prefix < slot.key.prefix ? -1 : 1;
-  return CompareNoCase(*key.nickname, slot.row->nickname);
+  return CompareNoCase(nickname, slot.row->nickname);
 }
 
 // The rows are kept in this order, so the place is found by halving: after every row that sorts
 // before the contact or equal to it.
-size_t ChatRoomEntry::FindPlace(const SortKey& key) const {
-  auto after = [](const SortKey& k, const Slot& slot) { return Compare(k, slot) < 0; };
+size_t ChatRoomEntry::FindPlace(const SortKey& key, const std::string& nickname) const {
+  auto after = [&nickname](const SortKey& k, const Slot& slot) { return Compare(k, nickname, slot) < 0; };
   return std::upper_bound(m_rows.begin(), m_rows.end(), key, after) - m_rows.begin();
 }
 
-// Where the row with `key`, standing at `at`, goes among the other rows: the index it takes once
-// it has left its place, found by halving each side of it.
-size_t ChatRoomEntry::FindPlaceAmongOthers(const SortKey& key, size_t at) const {
-  auto after = [](const SortKey& k, const Slot& slot) { return Compare(k, slot) < 0; };
+// Where the row with `key` and `nickname`, standing at `at`, goes among the other rows: the index
+// it takes once it has left its place, found by halving each side of it.
+size_t ChatRoomEntry::FindPlaceAmongOthers(const SortKey& key, const std::string& nickname, size_t at) const {
+  auto after = [&nickname](const SortKey& k, const Slot& slot) { return Compare(k, nickname, slot) < 0; };
   // Past every row before it that sorts before it or equal: then it stays at or above `at`.
   const auto beforeEnd = m_rows.begin() + long(at);
   const auto inFront = std::upper_bound(m_rows.begin(), beforeEnd, key, after);
@@ -97,7 +96,7 @@ size_t ChatRoomEntry::FindPlaceAmongOthers(const SortKey& key, size_t at) const 
 // The first row that sorts with `row` is found by halving; the row is among those equal to it.
 size_t ChatRoomEntry::IndexOf(const Row* row) const {
   const SortKey key = KeyOf(row->connected, row->nickname);
-  auto before = [](const Slot& slot, const SortKey& k) { return Compare(k, slot) > 0; };
+  auto before = [row](const Slot& slot, const SortKey& k) { return Compare(k, row->nickname, slot) > 0; };
   for (auto it = std::lower_bound(m_rows.begin(), m_rows.end(), key, before); it != m_rows.end(); ++it)
     if (it->get() == row) return it - m_rows.begin();
   // Not in order any more (cannot happen): the long way.
@@ -144,7 +143,7 @@ void ChatRoomEntry::AddRow(const ContactInfo& contact) {
   row->connected = Connected(contact.GetStatus());
   Slot slot;
   slot.key = KeyOf(row->connected, row->nickname);
-  const size_t place = FindPlace(slot.key);
+  const size_t place = FindPlace(slot.key, row->nickname);
   if (row->connected) ++m_connected;
   m_byLogin[row->login] = row.get();
   if (m_list) m_list->RowAdded(row->login, this);
@@ -172,7 +171,7 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   // The new place among the other rows (those before the row keep their index, those after it
   // lose one); only the rows in between move.
   m_rows[from].key = KeyOf(row->connected, row->nickname);
-  const size_t before = FindPlaceAmongOthers(m_rows[from].key, from);
+  const size_t before = FindPlaceAmongOthers(m_rows[from].key, row->nickname, from);
   if (before < from) std::rotate(m_rows.begin() + before, m_rows.begin() + from, m_rows.begin() + from + 1);
   else if (before > from) std::rotate(m_rows.begin() + from, m_rows.begin() + from + 1, m_rows.begin() + before + 1);
   const size_t to = before;
@@ -300,11 +299,10 @@ void ChatRoomEntry::WriteCounts() {
   m_countsTimer.Stop();
   m_countedAt = std::chrono::steady_clock::now();
   if (m_discarded) return;
-  ContactsPanel* panel = m_list;
   const int total = GetNbrUsers();
   const Config* config = Config::GetInstance();
   const int offline = config->GetGroupOffline();
-  if (m_name == kOnline && config->GetGroupMode() == 0 && offline == 2 && panel && !panel->IsFilled()) {
+  if (m_name == kOnline && config->GetGroupMode() == 0 && offline == 2 && m_list && !m_list->IsFilled()) {
     // While the list fills, what it holds so far: the saved contacts still to come are not rows yet.
     m_header->SetNbrUsers(m_connected, total);
   } else if (m_name == kOnline && config->GetGroupMode() == 0 && offline == 2) {
@@ -316,8 +314,8 @@ void ChatRoomEntry::WriteCounts() {
     m_header->SetNbrUsers(total, static_cast<int>(config->CountContacts()));
   } else if (offline == 2) {
     m_header->SetNbrUsers(m_connected, total);
-  } else if (panel) {
-    m_header->SetNbrUsers(m_connected, panel->SavedInGroup(m_name));
+  } else if (m_list) {
+    m_header->SetNbrUsers(m_connected, m_list->SavedInGroup(m_name));
   } else {
     m_header->SetNbrUsers(m_connected, static_cast<int>(config->GetContactsOfGroup(m_name).size()));
   }

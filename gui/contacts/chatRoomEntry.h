@@ -133,7 +133,6 @@ class ChatRoomEntry : public wxPanel {
   struct SortKey {
     bool connected = false;
     uint64_t prefix = 0;
-    const std::string* nickname = nullptr;
   };
   struct Slot {
     SortKey key;
@@ -143,12 +142,13 @@ class ChatRoomEntry : public wxPanel {
     Row* get() const { return row.get(); }
   };
   static SortKey KeyOf(bool connected, const std::string& nickname);
-  // Negative when `key` sorts before the slot's row, 0 with it, positive after it.
-  static int Compare(const SortKey& key, const Slot& slot);
+  // Negative when the contact of `key` and `nickname` sorts before the slot's row, 0 with it,
+  // positive after it.
+  static int Compare(const SortKey& key, const std::string& nickname, const Slot& slot);
   // The place of a contact among the rows: connected ones first, then by nickname.
-  size_t FindPlace(const SortKey& key) const;
+  size_t FindPlace(const SortKey& key, const std::string& nickname) const;
   size_t IndexOf(const Row* row) const;
-  size_t FindPlaceAmongOthers(const SortKey& key, size_t at) const;
+  size_t FindPlaceAmongOthers(const SortKey& key, const std::string& nickname, size_t at) const;
   Row* FindRow(const std::string& login) const;
   void AddRow(const ContactInfo& contact);
   void Upsert(const ContactInfo& contact, Row* row);
