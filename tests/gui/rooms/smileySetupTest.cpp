@@ -7,6 +7,7 @@
 #include <wx/image.h>
 #include <wx/palette.h>
 #include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include <string>
 #include <vector>
@@ -55,15 +56,40 @@ class SmileySession : public programtest::ProgramSession {
     return path;
   }
 
+  // The grid as a user finds it. One left open is gone back to with the pointer; while the
+  // pointer was elsewhere the grid's periodic check may have come due (a wait here runs no
+  // events) and hides it as the pointer arrives: then, as when none is open, the tool opens it.
+  // The pointer rests on the grid afterwards, so that its checks keep it shown.
   SmileyGrid* OpenGrid(ChatRoomPanel* page) {
     WriteMessagePanel* panel = page->GetWriteMessagePanel();
-    if (panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShown()) return panel->GetSmileyGrid();
+    if (panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShown()) {
+      RestPointerOn(panel->GetSmileyGrid());
+      if (panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShown()) return panel->GetSmileyGrid();
+    }
     Rooms()->Raise();
+    wxToolBar* tools = panel->GetToolBar();
+    wxPoint tool;
+    // The click goes where the page's tool bar is on the screen, once it is there.
+    EXPECT_TRUE(Until([&] {
+      tool = roomstest::ToolCentre(tools, WriteMessagePanel::ID_SMILEYS);
+      return tools->IsShownOnScreen() && wxFindWindowAtPoint(tool) == tools;
+    }));
     wxUIActionSimulator sim;
-    sim.MouseMove(roomstest::ToolCentre(panel->GetToolBar(), WriteMessagePanel::ID_SMILEYS));
+    sim.MouseMove(tool);
     sim.MouseClick();
-    EXPECT_TRUE(Until([&] { return panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShownOnScreen(); }));
+    EXPECT_TRUE(Until([&] { return panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShownOnScreen(); }))
+        << "nothing opened by the click at " << tool.x << "," << tool.y;
+    if (panel->GetSmileyGrid()) RestPointerOn(panel->GetSmileyGrid());
     return panel->GetSmileyGrid();
+  }
+
+  // The pointer on the grid's own corner, away from every cell and its tooltip; returns once
+  // the pointer is there and the events due meanwhile have run.
+  static void RestPointerOn(SmileyGrid* grid) {
+    const wxRect frame = grid->GetScreenRect();
+    wxUIActionSimulator().MouseMove(frame.GetPosition() + wxPoint(3, 3));
+    EXPECT_TRUE(guitest::PumpUntil([&] { return frame.Contains(wxGetMousePosition()); }));
+    Settle();
   }
 
   // A real click in the field, then the text typed once it has the keyboard; returns once the
