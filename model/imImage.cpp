@@ -1,6 +1,5 @@
 #include "model/imImage.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +8,6 @@
 #include <wx/mstream.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +21,9 @@
 #include "model/config.h"
 #include "model/imImageCache.h"
 #include "model/log.h"
+#include "model/strangerAvatars.h"
 #include "model/stringConversion.h"
+#include "model/temporaryFile.h"
 
 std::mutex IMImage::m_mutex;
 
@@ -181,33 +181,6 @@ bool Decodes(t_image_type type, const unsigned char* data, unsigned long length)
   return image.LoadFile(in, bitmapType) && image.IsOk() && image.GetWidth() > 0 && image.GetHeight() > 0;
 }
 
-bool WriteAll(int fd, const unsigned char* data, unsigned long length) {
-  unsigned long done = 0;
-  while (done < length) {
-    ssize_t n = ::write(fd, data + done, length - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<unsigned long>(n);
-  }
-  return true;
-}
-
-// Writes the bytes to a fresh file, readable by its owner only, in `directory`; returns its path,
-// or an empty string when it could not be written in full. Renamed over the stored file, it
-// lets readers see either the old file or the whole new one.
-std::string WriteTemporary(const std::string& directory, const unsigned char* data, unsigned long length) {
-  std::string tmpl = directory + ".imimage-XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return "";
-  bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, data, length) && fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) return name.data();
-  ::unlink(name.data());
-  return "";
-}
-
 // Decodes the file at `path` (bytes, whatever their encoding) as an image of the given type.
 wxBitmap LoadBitmap(const std::string& path, wxBitmapType type) {
   std::ifstream in(path, std::ios::binary);
@@ -342,6 +315,7 @@ std::string IMImage::StoreAvatar(const std::string& login, bool small, t_image_t
   // An empty login has no avatar (its small one would be named "_s").
   std::string base = AvatarName(login);
   std::string path = login.empty() ? "" : Store(small ? base + "_s" : base, type, data, length);
+  if (!path.empty()) StrangerAvatars::Instance().Stored(login);
   TRACE_END();
   return path;
 }
@@ -384,7 +358,7 @@ std::string IMImage::Store(const std::string& base, t_image_type type, const uns
 
   // The bytes go to disk before the lock is taken; under it, the file only changes names.
   std::string directory = Config::GetUserPath();
-  std::string written = WriteTemporary(directory, data, length);
+  std::string written = WriteTemporaryFile(directory, ".imimage-", data, length);
   std::lock_guard<std::mutex> lock(m_mutex);
   std::string extension = ExtensionOf(type);
   std::string stem = directory + EncodeFileName(base) + ".";

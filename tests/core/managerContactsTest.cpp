@@ -6,6 +6,7 @@
 #include <wx/image.h>
 #include <wx/mstream.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -15,6 +16,7 @@
 #include "asn_SEQUENCE_OF.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/strangerAvatars.h"
 #include "tests/core/managerTestSupport.h"
 #include "tests/support/pixels.h"
 
@@ -128,6 +130,7 @@ struct Update {
   long status = -1;
   const char* nickname = nullptr;
   const char* group = nullptr;
+  int hasSubscribed = -1;
   std::string smallAvatar, avatar;
 };
 
@@ -138,6 +141,7 @@ void FillUpdate(Choice& c, const Update& u) {
   if (u.status >= 0) m.status = asn1::NewValue<long>(u.status);
   if (u.nickname) m.nickname = asn1::NewOctetString(u.nickname);
   if (u.group) m.group = asn1::NewOctetString(u.group);
+  if (u.hasSubscribed >= 0) m.hasSubscribed = asn1::NewValue<BOOLEAN_t>(u.hasSubscribed);
   if (!u.smallAvatar.empty()) m.smallavatar = NewImage(u.smallAvatar);
   if (!u.avatar.empty()) m.avatar = NewImage(u.avatar);
 }
@@ -730,6 +734,64 @@ TEST(ManagerContacts, ChangeAvatarSendsBothFilesOrNothing) {
   EXPECT_TRUE(IMImage::HasImage("alice", true));
   s.manager->Disconnect(false, true);
   EXPECT_FALSE(s.manager->ChangeAvatar(big, small));
+}
+
+// Hundreds of people who are no contact pass through a room, each with a small avatar: the
+// folder keeps the newest within the bound; the contacts' and the user's own stay, a stranger
+// who became a contact keeps theirs, and one met again gets their picture back.
+TEST(ManagerContacts, StrangersPassingThroughRoomsLeaveABoundedFolder) {
+  AvatarSession s;
+  ASSERT_TRUE(s.link);
+  const int bound = 10;
+  StrangerAvatars::Instance().SetBound(bound);
+  std::shared_ptr<void> restore(nullptr, [](void*) {
+    StrangerAvatars::Instance().SetBound(StrangerAvatars::kDefaultBound);
+  });
+  s.Saved("bob", "Bob");
+  s.Store("bob", false);
+  s.Store("bob", true);
+  s.Store("alice", true);
+  auto pass = [&](const std::string& login, bool enter) {
+    Update u;
+    u.login = login;
+    u.site = "room.example";
+    u.status = enter ? STATUS_ONLINE : STATUS_OFFLINE;
+    u.hasSubscribed = enter ? 1 : 0;
+    if (enter) u.smallAvatar = s.kSmall;
+    s.Send(S2C_Request_PR_updcontact, [&](Choice& c) { FillUpdate(c, u); });
+  };
+  pass("eve", true);
+  s.Sent();
+  s.Saved("eve", "Eve");
+  const int strangers = 300;
+  for (int i = 0; i < strangers; ++i) {
+    pass("passer" + std::to_string(i), true);
+    pass("passer" + std::to_string(i), false);
+    if (i % 50 == 49) s.Sent();
+  }
+  s.Sent();
+  s.Posted();
+
+  std::vector<std::string> small;
+  for (const std::string& name : testsupport::ListDir(s.dir.path()))
+    if (name.size() > 6 && name.compare(name.size() - 6, 6, "_s.png") == 0) small.push_back(name);
+  std::vector<std::string> expected = {"alice_s.png", "bob_s.png", "eve_s.png"};
+  for (int i = strangers - bound; i < strangers; ++i) expected.push_back("passer" + std::to_string(i) + "_s.png");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(expected, small);
+  EXPECT_TRUE(IMImage::HasImage("bob", false));
+
+  // The first one comes back: the default avatar until their picture arrives, then theirs.
+  const wxColour green(0, 200, 0), magenta(200, 0, 200);
+  auto centre = [&](const std::string& login) {
+    return testsupport::PixelAt(s.manager->GetAvatar(login, true, true, BORDER_NONE, false).ConvertToImage(), 12, 8);
+  };
+  EXPECT_TRUE(testsupport::NearColour(magenta, centre("passer0"), 8));
+  pass("passer0", true);
+  EXPECT_EQ(Lines{}, s.Sent());
+  EXPECT_EQ((Lines{"update passer0 " + std::to_string(STATUS_ONLINE), "avatar passer0"}), s.Posted());
+  EXPECT_TRUE(testsupport::NearColour(green, centre("passer0"), 8));
+  EXPECT_FALSE(IMImage::HasImage("passer" + std::to_string(strangers - bound), true)) << "the oldest gave way";
 }
 
 // ---- Races and hostile input
