@@ -20,10 +20,12 @@ all: build
 deps:
 	@bash scripts/install-deps.sh
 
+# The benches are built once, in the optimised tree (what they measure is the optimised program);
+# the pictures for review only by `make screenshots`.
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLAVOX_SANITIZE=ON \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DPARLAVOX_WERROR=$(WERROR) \
-	  $(CMAKE_ARGS)
+	  -DPARLAVOX_BENCH=OFF $(CMAKE_ARGS)
 
 configure: deps $(BUILD)/build.ninja
 
@@ -36,7 +38,7 @@ build: configure
 CTEST    = ctest --output-on-failure -j $(JOBS) --timeout 600
 
 $(BUILD_OPT)/build.ninja:
-	cmake -S . -B $(BUILD_OPT) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLAVOX_BENCH=OFF \
+	cmake -S . -B $(BUILD_OPT) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPARLAVOX_BENCH=ON \
 	  -DPARLAVOX_WERROR=$(WERROR) $(CMAKE_ARGS)
 
 test: build $(BUILD_OPT)/build.ninja
@@ -78,7 +80,11 @@ run: deps $(BUILD_REL)/build.ninja
 # windows, the contacts list, the chat rooms, the transfers and comments windows, and the whole
 # program's windows as they stand on the screen.
 .PHONY: screenshots
+SCREENSHOT_PROGRAMS = notebook_screenshots login_screenshots main_window_screenshots \
+  profiles_screenshots sites_panel_screenshots site_windows_screenshots contacts_screenshots \
+  rooms_screenshots files_screenshots
 screenshots: build
+	cmake --build $(BUILD) -j $(JOBS) --target $(SCREENSHOT_PROGRAMS)
 	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/widgets/notebook_screenshots screenshots
 	cd $(BUILD) && $(XVFB_RUN) \

@@ -46,7 +46,9 @@ function(parlavox_add_test target)
     foreach(run ${runs})
       add_test(NAME ${run} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/ownDisplay.sh $<TARGET_FILE:${target}> ${only_${run}}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      set_tests_properties(${run} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
+      # The whole programs on displays of their own are the longest tests: they start first, and
+      # the short ones fill the processors beside them, instead of running last, alone.
+      set_tests_properties(${run} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial} COST 1000)
     endforeach()
   elseif(T_WX AND NOT T_PER_CASE)
     add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

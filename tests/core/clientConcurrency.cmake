@@ -8,5 +8,5 @@ if(NOT PARLAVOX_TSAN)
   add_test(NAME client_concurrency_tsan
     COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DTSAN_DIR=${CMAKE_BINARY_DIR}/tsan
             -P ${CMAKE_CURRENT_LIST_DIR}/tsan/runUnderTsan.cmake)
-  set_tests_properties(client_concurrency_tsan PROPERTIES LABELS network TIMEOUT 1200 RESOURCE_LOCK tsan_tree)
+  set_tests_properties(client_concurrency_tsan PROPERTIES LABELS network TIMEOUT 1200 RESOURCE_LOCK tsan_tree COST 500)
 endif()

@@ -2,6 +2,6 @@
 # window manager's messages are sent to the windows through the display, as another program would).
 file(GLOB WIDGETS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp)
-parlavox_add_test(test_widgets LABEL widgets WX SERIAL
+parlavox_add_test(test_widgets LABEL widgets WX OWN_DISPLAY
                   SOURCES ${WIDGETS_TEST_SOURCES}
                   LIBS parlavox_test_screen parlavox_widgets)
