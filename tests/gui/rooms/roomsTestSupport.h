@@ -69,6 +69,23 @@ inline wxPoint ToolCentre(wxToolBar* tools, int id) {
   return tools->GetScreenPosition() + wxPoint(x + width(tool) / 2, y + height(tool) / 2);
 }
 
+// Moves the pointer onto a tool and waits, as a user does before clicking, until the toolkit
+// shows the tool under it (lit): nothing else lies over it and a click there reaches it.
+inline bool PointAtTool(wxToolBar* tools, int id) {
+  using Child = void* (*)(void*);
+  using Item = void* (*)(void*, int);
+  using Flags = int (*)(void*);
+  static const auto child = reinterpret_cast<Child>(dlsym(RTLD_DEFAULT, "gtk_bin_get_child"));
+  static const auto item = reinterpret_cast<Item>(dlsym(RTLD_DEFAULT, "gtk_toolbar_get_nth_item"));
+  static const auto flags = reinterpret_cast<Flags>(dlsym(RTLD_DEFAULT, "gtk_widget_get_state_flags"));
+  const int kLit = 1 << 1;  // the toolkit's "prelight" state flag
+  void* tool = child && item ? item(child(tools->GetHandle()), tools->GetToolPos(id)) : nullptr;
+  void* button = tool ? child(tool) : nullptr;
+  if (!button || !flags) return false;
+  wxUIActionSimulator().MouseMove(ToolCentre(tools, id));
+  return guitest::PumpUntil([&] { return (flags(button) & kLit) != 0; });
+}
+
 class RoomsWindow : public guitest::MainWindowTest {
  protected:
   void SetUp() override {

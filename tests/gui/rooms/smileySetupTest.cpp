@@ -68,17 +68,11 @@ class SmileySession : public programtest::ProgramSession {
     }
     Rooms()->Raise();
     wxToolBar* tools = panel->GetToolBar();
-    wxPoint tool;
-    // The click goes where the page's tool bar is on the screen, once it is there.
-    EXPECT_TRUE(Until([&] {
-      tool = roomstest::ToolCentre(tools, WriteMessagePanel::ID_SMILEYS);
-      return tools->IsShownOnScreen() && wxFindWindowAtPoint(tool) == tools;
-    }));
-    wxUIActionSimulator sim;
-    sim.MouseMove(tool);
-    sim.MouseClick();
-    EXPECT_TRUE(Until([&] { return panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShownOnScreen(); }))
-        << "nothing opened by the click at " << tool.x << "," << tool.y;
+    // The click once the tool shows under the pointer, where the page's tool bar stands.
+    EXPECT_TRUE(Until([&] { return tools->IsShownOnScreen(); }));
+    EXPECT_TRUE(roomstest::PointAtTool(tools, WriteMessagePanel::ID_SMILEYS)) << "the smiley tool never lit up";
+    wxUIActionSimulator().MouseClick();
+    EXPECT_TRUE(Until([&] { return panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShownOnScreen(); }));
     if (panel->GetSmileyGrid()) RestPointerOn(panel->GetSmileyGrid());
     return panel->GetSmileyGrid();
   }
