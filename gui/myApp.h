@@ -15,6 +15,8 @@ class MyApp : public wxApp {
   void OnEndSession(wxCloseEvent& event);
   // A request to end from the system (log-out, kill): closes the program as the user would.
   static void OnTerminate(int signal);
+  // The signal ends the program by OnTerminate.
+  void EndOnSignal(int signal);
 
   wxLocale m_locale;
   bool m_started = false;

@@ -58,7 +58,7 @@ int WaitExit(pid_t pid, std::chrono::milliseconds timeout) {
 }
 
 TEST(Program, EndsAsAQuitWhenTheSystemAsks) {
-  for (int signal : {SIGTERM, SIGINT}) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     TempDir home;
     const std::string dir = home.file(".parlavox");
     pid_t pid = Start(home.path());
