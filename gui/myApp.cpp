@@ -63,7 +63,7 @@ int MyApp::OnExit() {
 
 void MyApp::OnTerminate(int) {
   TRACE_STARTEND();
-  if (MainFrame* frame = MainFrame::GetInstance()) frame->Close(true);
+  if (MainFrame* frame = MainFrame::GetInstance()) frame->EndBySystem();
   else if (wxTheApp) wxTheApp->ExitMainLoop();
 }
 
