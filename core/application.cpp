@@ -15,6 +15,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/processEnd.h"
 #include "model/stringConversion.h"
 #include "network/fileServer.h"
 #include "network/localServer.h"
@@ -221,6 +222,9 @@ std::chrono::steady_clock::duration Manager::HandlingCost(wxEventType type) cons
 bool Manager::ProcessEvent(wxEvent& event) {
   if (event.GetId() != GetEventId() || !dynamic_cast<ManagerEvent*>(&event) || !wxIsMainThread())
     return wxEvtHandler::ProcessEvent(event);
+  // The system asked the program to end: what was posted to the windows is dropped unseen, so
+  // that the event loop comes to the end at once, however much waits.
+  if (EndAsked()) return true;
   using Clock = std::chrono::steady_clock;
   const Clock::duration expected = HandlingCost(event.GetEventType());
   const Clock::time_point start = Clock::now();
@@ -278,6 +282,8 @@ void Manager::DrainInbox(bool idle) {
   m_inboxLeft = false;
   InboxEntry entry;
   for (;;) {
+    // Nothing more is handled once the system asked the program to end: its close comes first.
+    if (EndAsked()) break;
     if (!SliceHasRoom(Clock::now() - start, budget)) {
       m_inboxLeft = m_mailbox->HasEntries();
       break;

@@ -103,6 +103,10 @@ class MainFrame : public wxFrame,
   static std::function<wxPoint()> s_pointerPosition;
   // True once the window's exit path has disconnected and saved the settings.
   static bool HasExited();
+  // The system ends the program (a signal, the end of the user's session): a close that cannot
+  // be refused and asks nobody. Once logged out and the settings saved, or left as they were
+  // when they cannot be written, the process ends from where it is.
+  void EndBySystem();
 
   // Log-in (mainFrameConnection.cpp): the log-in panel's connect and abort, the retries
   // after a failure, and what tests read of them.
@@ -252,9 +256,10 @@ class MainFrame : public wxFrame,
   int AskCloseChoice();
   void ReduceToTray();
   void ExitProgram(wxCloseEvent& event);
-  // A close that cannot be refused, held up by dialogs that do not give way (a question of the
-  // toolkit's own), ends the program from where it is: logged out, settings saved.
-  [[noreturn]] void EndWithDialogsOpen();
+  // Ends the program from where it is, logged out and the settings saved, asking nothing: the
+  // system's end, and a close that cannot be refused held up by dialogs that do not give way (a
+  // question of the toolkit's own).
+  [[noreturn]] void EndHere();
   // The title while no download shows its progress in it.
   wxString m_plainTitle;
 
@@ -273,6 +278,8 @@ class MainFrame : public wxFrame,
   int m_automaticAway = 0;
   int m_retryCount = 0;
   bool m_managerPushed = false;
+  // The close under way is the system's.
+  bool m_systemEnd = false;
 
   ChatRoomsNotebook* m_chatRooms = nullptr;
   ContactsPanel* m_contactsPanel = nullptr;

@@ -6,6 +6,9 @@
 // A close is never carried out under a dialog's loop: the dialog's caller still holds it. While
 // a question is on screen a close that may be refused is refused (the question comes first);
 // one that cannot be refused cancels the open dialogs and comes back once they have returned.
+//
+// The system's end (a signal, the end of the session) has nobody to answer: it asks nothing,
+// destroys nothing, and ends the process once logged out and saved, whatever is open.
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/intl.h>
@@ -130,12 +133,19 @@ void MainFrame::ReduceToTray() {
   if (!tray) Iconize(true);
 }
 
+void MainFrame::EndBySystem() {
+  TRACE_STARTEND();
+  m_systemEnd = true;
+  Close(true);
+}
+
 void MainFrame::ExitProgram(wxCloseEvent& event) {
   TRACE_START();
+  if (m_systemEnd) EndHere();
   if (CancelModalDialogs() || OpenModalDialogs() > 0) {
     const auto now = std::chrono::steady_clock::now();
     if (m_closeWaitingSince == std::chrono::steady_clock::time_point{}) m_closeWaitingSince = now;
-    if (!event.CanVeto() && now - m_closeWaitingSince >= kDialogsGrace) EndWithDialogsOpen();
+    if (!event.CanVeto() && now - m_closeWaitingSince >= kDialogsGrace) EndHere();
     // The dialogs' loops return to their callers first; the window tries again a moment later
     // (a timer, not a queued call: a closing loop runs every queued call before it returns).
     if (!m_closeRetry.IsRunning()) m_closeRetry.StartOnce(20);
@@ -184,15 +194,17 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
   TRACE_END();
 }
 
-void MainFrame::EndWithDialogsOpen() {
-  TRACE_START();
+void MainFrame::EndHere() {
+  TRACE_START_ARGS("%s", m_systemEnd ? "the system's end" : "dialogs held");
   m_closeRetry.Stop();
   m_idleTimer.Stop();
   m_connectTimer.Stop();
-  // The callers of the dialogs still hold them and cannot be returned to: nothing is destroyed,
-  // the session ends and the settings are written, then the process ends here.
+  // The callers of dialogs may still hold them and cannot be returned to, and the windows are
+  // of no use to anyone now: nothing is destroyed, the session ends and the settings are
+  // written (the old file stays whole when they cannot be), then the process ends here.
   const bool saved = g_exited || m_manager->Close();
   g_exited = true;
+  if (!saved) TRACE_ERROR("Error: not saved, %s kept as it was", (Config::GetUserPath() + "parlavox.xml").c_str());
   if (m_taskBar) m_taskBar->RemoveIcon();
   TRACE_END_RESULT("%d dialogs open, settings %s", OpenModalDialogs(), saved ? "saved" : "not saved");
   // The program's threads are stopped and joined all the same, within the same bound.

@@ -11,10 +11,36 @@
 #include "model/processEnd.h"
 #include "network/sslLibrary.h"
 
+namespace {
+
+// What the toolkit set for each signal it handles for the program.
+struct sigaction g_toolkitActions[NSIG];
+
+// Notes at once that the end was asked, then lets the toolkit wake its loop, which calls
+// OnTerminate: what waits for the GUI thread meanwhile gives way.
+void OnSignal(int signal, siginfo_t* info, void* context) {
+  AskEnd();
+  const struct sigaction& toolkit = g_toolkitActions[signal];
+  if (toolkit.sa_flags & SA_SIGINFO) toolkit.sa_sigaction(signal, info, context);
+  else if (toolkit.sa_handler != SIG_DFL && toolkit.sa_handler != SIG_IGN) toolkit.sa_handler(signal);
+}
+
+}  // namespace
+
+void MyApp::EndOnSignal(int signal) {
+  SetSignalHandler(signal, &MyApp::OnTerminate);
+  struct sigaction action;
+  sigaction(signal, nullptr, &g_toolkitActions[signal]);
+  action = g_toolkitActions[signal];
+  action.sa_flags |= SA_SIGINFO;
+  action.sa_sigaction = &OnSignal;
+  sigaction(signal, &action, nullptr);
+}
+
 bool MyApp::OnInit() {
-  // Handled once the event loop runs, whenever the signal came.
-  SetSignalHandler(SIGTERM, &MyApp::OnTerminate);
-  SetSignalHandler(SIGINT, &MyApp::OnTerminate);
+  // Noted when it comes, carried out once the event loop runs. A hang-up is how the end of the
+  // user's session reaches the program, beside the termination that comes with it.
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) EndOnSignal(signal);
   DialogStartupPrompter prompter;
   MainFrame* frame = startup::StartApplication(m_locale, prompter);
   if (!frame) return false;
@@ -37,7 +63,7 @@ int MyApp::OnExit() {
 
 void MyApp::OnTerminate(int) {
   TRACE_STARTEND();
-  if (MainFrame* frame = MainFrame::GetInstance()) frame->Close(true);
+  if (MainFrame* frame = MainFrame::GetInstance()) frame->EndBySystem();
   else if (wxTheApp) wxTheApp->ExitMainLoop();
 }
 

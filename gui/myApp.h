@@ -13,8 +13,11 @@ class MyApp : public wxApp {
 
  private:
   void OnEndSession(wxCloseEvent& event);
-  // A request to end from the system (log-out, kill): closes the program as the user would.
+  // A request to end from the system (log-out, kill): closes the program as the user would,
+  // except that nobody is asked anything.
   static void OnTerminate(int signal);
+  // The signal ends the program by OnTerminate.
+  void EndOnSignal(int signal);
 
   wxLocale m_locale;
   bool m_started = false;

@@ -1,7 +1,6 @@
 #include "model/processEnd.h"
 
-#include "model/log.h"
-
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -21,6 +20,18 @@
 #ifdef PARLAVOX_LEAK_CHECK
 #include <sanitizer/lsan_interface.h>
 #endif
+
+namespace {
+
+// Lock-free, so that a signal handler may set it.
+std::atomic<bool> g_endAsked{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+}  // namespace
+
+void AskEnd() { g_endAsked.store(true, std::memory_order_relaxed); }
+
+bool EndAsked() { return g_endAsked.load(std::memory_order_relaxed); }
 
 bool EndThreads(std::chrono::milliseconds limit) {
   // A second call (main after the application's own end) only joins what has returned since.

@@ -21,6 +21,11 @@ constexpr std::chrono::milliseconds kThreadsEndLimit{2000};
 // A later call waits no more: it joins those that have returned since.
 bool EndThreads(std::chrono::milliseconds limit = kThreadsEndLimit);
 
+// The system asked the program to end (a signal): set from the signal handler itself, so that
+// what is already queued for the GUI thread gives way to the end. Never unset.
+void AskEnd();
+bool EndAsked();
+
 // Builds with the leak checker run it here, as it would have run at exit: leaks found end the
 // process with the checker's own failing status instead of `status`.
 [[noreturn]] void EndProcess(int status);

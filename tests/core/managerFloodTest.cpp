@@ -6,11 +6,14 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include "asn1/octetString.h"
 #include "model/message.h"
+#include "model/processEnd.h"
 #include "network/localServer.h"
 #include "tests/core/managerTestSupport.h"
 
@@ -83,7 +86,54 @@ void Register(int from, int count, const std::string& prefix) {
   }).join();
 }
 
+// Ends the process of a case run apart when a condition fails.
+void Require(bool ok, const char* what) {
+  if (ok) return;
+  fprintf(stderr, "failed: %s\n", what);
+  std::_Exit(1);
+}
+
+// The system asks the program to end while the inbox is full and what was handled last still
+// waits for the window: nothing more is handled, nothing more reaches the window, and the close
+// that follows goes at once all the same, logged out and saved.
+void NothingMoreOnceTheEndIsAsked() {
+  MessageLog window;  // outlives the Manager, which unlinks itself from it
+  ManagerSetUp s;
+  s.manager->SetNextHandler(&window);
+  auto link = s.LogIn(*s.server);
+  Require(link != nullptr, "logged in");
+  link->SendBytes(Flood(3000, 0));
+  Require(testsupport::WaitFor([&] { return s.manager->GetInboxSize() >= ManagerMailbox::kReaderEntries; },
+                               milliseconds(20000)),
+          "the inbox full");
+  // A slice handled, and handed to the window in the same pass; then the next slice, in the
+  // idle time, whose messages wait for the window.
+  wxTheApp->ProcessPendingEvents();
+  const size_t seen = window.texts.size();
+  Require(seen > 0 && seen < 3000, "a slice handled");
+  wxTheApp->ProcessIdle();
+  Require(wxTheApp->HasPendingEvents(), "messages waiting for the window");
+
+  AskEnd();
+  const size_t left = s.manager->GetInboxSize();
+  for (int i = 0; i < 8; ++i) Pump();
+  Require(window.texts.size() == seen, "nothing more reached the window");
+  Require(s.manager->GetInboxSize() >= left, "nothing more handled");
+  Require(s.manager->Close(), "the settings saved");
+  Require(link->WaitClosed(), "the link closed");
+  bool loggedOut = false;
+  while (auto got = link->Next(milliseconds(0))) loggedOut |= got->request->present == C2S_Request_PR_disconnect;
+  Require(loggedOut, "logged out");
+  std::_Exit(0);
+}
+
 }  // namespace
+
+// Apart: the system's request to end holds for the whole process.
+TEST(ManagerFlood, OnceTheEndIsAskedNothingMoreIsHandled) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(NothingMoreOnceTheEndIsAsked(), testing::ExitedWithCode(0), "");
+}
 
 // The GUI thread does not handle anything for a while: the reader fills the inbox to its bound
 // and waits, instead of decoding the whole flood into memory. Then every message reaches the

@@ -1,19 +1,26 @@
 // The program itself, run as a user runs it: it starts in a fresh home, and when the system
 // asks it to end (log-out, kill), it ends as if the user had quit: settings saved, exit 0.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "asn1/octetString.h"
 #include "model/config.h"
+#include "model/version.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/testServer.h"
 
@@ -58,7 +65,7 @@ int WaitExit(pid_t pid, std::chrono::milliseconds timeout) {
 }
 
 TEST(Program, EndsAsAQuitWhenTheSystemAsks) {
-  for (int signal : {SIGTERM, SIGINT}) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     TempDir home;
     const std::string dir = home.file(".parlavox");
     pid_t pid = Start(home.path());
@@ -78,43 +85,176 @@ TEST(Program, EndsAsAQuitWhenTheSystemAsks) {
   }
 }
 
+// The program started in a home whose settings log it in at start-up, logged in to a test server
+// of its own (trusted through the program's data, which holds the test authority's store).
+class LoggedInProgram {
+ public:
+  LoggedInProgram() : m_ca("Flood CA"), m_server(Options(m_ca)) {}
+  // A program still running is killed.
+  ~LoggedInProgram() {
+    if (m_pid > 0) WaitExit(m_pid, 0ms);
+    if (m_mounted) umount2(Dir().c_str(), MNT_DETACH);
+  }
+
+  // Before LogIn: makes the settings folder a small file system of its own; false, with the
+  // reason, when the system does not let the test mount one.
+  bool OwnSettingsFolder(std::string* why) {
+    if (mkdir(Dir().c_str(), 0700) != 0 || mount("tmpfs", Dir().c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                                                   "size=8m,mode=0700") != 0) {
+      *why = strerror(errno);
+      return false;
+    }
+    m_mounted = true;
+    return true;
+  }
+  // Fills the settings folder's file system to its last byte.
+  bool FillSettingsFolder() {
+    const int fd = open((Dir() + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const std::string block(4096, 'x');
+    while (write(fd, block.data(), block.size()) > 0) {
+    }
+    const bool full = errno == ENOSPC;
+    close(fd);
+    return full;
+  }
+
+  // Starts the program and answers its log-in; false when it never came. A program whose end is
+  // timed runs without the leak checker of a sanitizer build, which searches the whole memory at
+  // the end: its time is no part of the program's.
+  bool LogIn(bool timed) {
+    const std::string data = m_home.file("data");
+    if (system(("cp -as '" + testsupport::SourceDir() + "/data/.' '" + data + "'").c_str()) != 0) return false;
+    m_ca.WriteTrustStore(data + "/parlavox.pem");
+    if (mkdir(Dir().c_str(), 0700) != 0 && errno != EEXIST) return false;
+    Config::SetUserPath(Dir() + "/");
+    Config* config = Config::GetInstance();
+    config->SetLogin("alice");
+    config->SetPassword("secret");
+    config->SetPasswordSaved(true);
+    config->SetAutoConnectStatus(true);
+    const bool saved = config->Save();
+    config->SetAutoConnectStatus(false);
+    if (!saved || stat(Settings().c_str(), &m_before) != 0) return false;
+    std::vector<std::string> environment = {"PARLAVOX_SERVER=127.0.0.1:" + std::to_string(m_server.Port()),
+                                            "PARLAVOX_DATA=" + data};
+    if (timed) environment.push_back("ASAN_OPTIONS=detect_leaks=0");
+    m_pid = Start(m_home.path(), environment);
+    if (m_pid <= 0) return false;
+    m_link = m_server.Accept(30s);
+    if (!m_link || !m_link->Expect(C2S_Request_PR_connect, 30s)) return false;
+    auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
+    testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
+    testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no new version to offer
+    m_link->Send(*ack);
+    return true;
+  }
+
+  testserver::TestConnection& Link() { return *m_link; }
+  std::string Dir() const { return m_home.file(".parlavox"); }
+  std::string Settings() const { return Dir() + "/parlavox.xml"; }
+  // The settings file was written anew since the program started (saving writes a new file in
+  // place of the old one), and whole.
+  bool SettingsSaved() const {
+    struct stat after;
+    return stat(Settings().c_str(), &after) == 0 && after.st_ino != m_before.st_ino &&
+           testsupport::ReadFile(Settings()).find("</boost_serialization>") != std::string::npos;
+  }
+
+  // Ends the program as the system does.
+  struct Ended {
+    int status;  // -1 when it did not end
+    std::chrono::steady_clock::time_point asked;
+    std::chrono::steady_clock::duration took;
+  };
+  Ended Signal(int signal) {
+    const auto asked = std::chrono::steady_clock::now();
+    kill(m_pid, signal);
+    const int status = WaitExit(m_pid, 30s);
+    const auto took = std::chrono::steady_clock::now() - asked;
+    m_pid = -1;
+    return {status, asked, took};
+  }
+
+ private:
+  static testserver::TestServer::Options Options(testserver::TestCa& ca) {
+    testserver::TestServer::Options options;
+    options.identity = ca.Issue("127.0.0.1");
+    return options;
+  }
+
+  TempDir m_home;
+  testserver::TestCa m_ca;
+  testserver::TestServer m_server;
+  struct stat m_before {};
+  pid_t m_pid = -1;
+  bool m_mounted = false;
+  std::shared_ptr<testserver::TestConnection> m_link;
+};
+
+// Reads what the program sends while it runs: counts its heart-beat answers and notes when its
+// log-out came.
+class Answers {
+ public:
+  explicit Answers(testserver::TestConnection& link) : m_thread([this, &link] { Read(link); }) {}
+  ~Answers() {
+    m_stop = true;
+    m_thread.join();
+  }
+  long beats() const { return m_beats; }
+  // Whether the log-out came, and when.
+  bool LoggedOut(std::chrono::steady_clock::time_point* when) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (when) *when = m_loggedOut;
+    return m_loggedOut != std::chrono::steady_clock::time_point{};
+  }
+
+ private:
+  void Read(testserver::TestConnection& link) {
+    while (!m_stop) {
+      while (auto got = link.Next(20ms)) {
+        if (got->request->present == C2S_Request_PR_heartbeatack) ++m_beats;
+        if (got->request->present == C2S_Request_PR_disconnect) {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          m_loggedOut = std::chrono::steady_clock::now();
+        }
+      }
+    }
+  }
+
+  std::atomic<bool> m_stop{false};
+  std::atomic<long> m_beats{0};
+  std::mutex m_mutex;
+  std::chrono::steady_clock::time_point m_loggedOut{};
+  std::thread m_thread;
+};
+
+std::string HeartBeat() {
+  auto beat = testserver::NewS2C(S2C_Request_PR_heartbeat);
+  testserver::Fill(&beat->choice.heartbeat.authkey, "K1");
+  return testserver::EncodeS2C(*beat);
+}
+
+long long Milliseconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
+
+// The program ended well within a second of the system's request, and its log-out reached the
+// server within that second too.
+void ExpectEndedAtOnce(const LoggedInProgram::Ended& ended, Answers& answers) {
+  EXPECT_EQ(0, ended.status);
+  EXPECT_LT(ended.took, 1s) << Milliseconds(ended.took) << " ms";
+  std::chrono::steady_clock::time_point loggedOut;
+  ASSERT_TRUE(testsupport::WaitFor([&] { return answers.LoggedOut(&loggedOut); }, 5s)) << "no log-out";
+  EXPECT_LT(loggedOut - ended.asked, 1s) << Milliseconds(loggedOut - ended.asked) << " ms";
+}
+
 // The program logged in to a server that floods it with messages and heart-beats: the system's
 // request to end is carried out at once all the same, the settings saved.
 TEST(Program, EndsAsAQuitDuringAFlood) {
-  TempDir home;
-  const std::string dir = home.file(".parlavox");
-  // The program's data with the test authority's trust store beside it.
-  const std::string data = home.file("data");
-  ASSERT_EQ(0, system(("cp -as '" + testsupport::SourceDir() + "/data/.' '" + data + "'").c_str()));
-  testserver::TestCa ca("Flood CA");
-  ca.WriteTrustStore(data + "/parlavox.pem");
-  testserver::TestServer::Options options;
-  options.identity = ca.Issue("127.0.0.1");
-  testserver::TestServer server(options);
-  // Settings that log in at start-up.
-  ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
-  Config::SetUserPath(dir + "/");
-  Config* config = Config::GetInstance();
-  config->SetLogin("alice");
-  config->SetPassword("secret");
-  config->SetPasswordSaved(true);
-  config->SetAutoConnectStatus(true);
-  ASSERT_TRUE(config->Save());
-  config->SetAutoConnectStatus(false);
-  // Saving writes a new file in place of the old one.
-  struct stat before;
-  ASSERT_EQ(0, stat((dir + "/parlavox.xml").c_str(), &before));
-
-  pid_t pid = Start(home.path(), {"PARLAVOX_SERVER=127.0.0.1:" + std::to_string(server.Port()),
-                                  "PARLAVOX_DATA=" + data});
-  ASSERT_GT(pid, 0);
-  auto link = server.Accept(30s);
-  ASSERT_TRUE(link);
-  ASSERT_TRUE(link->Expect(C2S_Request_PR_connect, 30s));
-  auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
-  testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
-  testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);  // no new version to offer
-  link->Send(*ack);
+  LoggedInProgram program;
+  ASSERT_TRUE(program.LogIn(false));
+  testserver::TestConnection& link = program.Link();
 
   // Messages and heart-beats, a few thousand every twentieth of a second, while the server's
   // side keeps up; the answers are taken as they come.
@@ -125,9 +265,7 @@ TEST(Program, EndsAsAQuitDuringAFlood) {
     testserver::Fill(&m->choice.message.site, "prv://bob.alice");
     testserver::Fill(&m->choice.message.login, "bob");
     testserver::Fill(&m->choice.message.message, "flood " + std::to_string(i));
-    auto beat = testserver::NewS2C(S2C_Request_PR_heartbeat);
-    testserver::Fill(&beat->choice.heartbeat.authkey, "K1");
-    chunk += testserver::EncodeS2C(*m) + testserver::EncodeS2C(*beat);
+    chunk += testserver::EncodeS2C(*m) + HeartBeat();
   }
   std::atomic<bool> stop{false};
   std::atomic<long> answers{0};
@@ -135,28 +273,83 @@ TEST(Program, EndsAsAQuitDuringAFlood) {
     long sent = 0;
     while (!stop) {
       if (sent - answers < 20000) {
-        link->SendBytes(chunk);
+        link.SendBytes(chunk);
         sent += 2000;
       }
-      while (auto got = link->Next(50ms))
+      while (auto got = link.Next(50ms))
         if (got->request->present == C2S_Request_PR_heartbeatack) ++answers;
     }
   });
   // The flood is being handled; then the system asks the program to end.
   EXPECT_TRUE(testsupport::WaitFor([&] { return answers > 10000; }, 60s));
-  const auto asked = std::chrono::steady_clock::now();
-  kill(pid, SIGTERM);
-  const int status = WaitExit(pid, 30s);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+  const auto ended = program.Signal(SIGTERM);
   stop = true;
   flood.join();
-  EXPECT_EQ(0, status);
-  printf("ended %.2f s after the request, %ld heart-beats answered\n", seconds, answers.load());
-  EXPECT_EQ(0600, ModeOf(dir + "/parlavox.xml"));
-  struct stat after;
-  ASSERT_EQ(0, stat((dir + "/parlavox.xml").c_str(), &after));
-  EXPECT_NE(before.st_ino, after.st_ino) << "the settings were not saved";
-  EXPECT_NE(std::string::npos, testsupport::ReadFile(dir + "/parlavox.xml").find("</boost_serialization>"));
+  EXPECT_EQ(0, ended.status);
+  printf("ended %lld ms after the request, %ld heart-beats answered\n", Milliseconds(ended.took), answers.load());
+  EXPECT_EQ(0600, ModeOf(program.Settings()));
+  EXPECT_TRUE(program.SettingsSaved());
+}
+
+// A crowd of twenty thousand people entering a room the program shows, sent as fast as the
+// link takes them, a heart-beat after every hundred: the system's request to end comes before
+// all that still waits, and the program ends within a second of it, logged out and its settings
+// saved.
+TEST(Program, EndsWithinASecondDuringACrowd) {
+  const int kCrowd = 20000;
+  const std::string room = "http://www.crowd.example/";
+  LoggedInProgram program;
+  ASSERT_TRUE(program.LogIn(true));
+  testserver::TestConnection& link = program.Link();
+  Answers answers(link);
+  auto subscribed = testserver::NewS2C(S2C_Request_PR_suburlack);
+  testserver::Fill(&subscribed->choice.suburlack.site, room);
+  std::string crowd = testserver::EncodeS2C(*subscribed);
+  for (int i = 0; i < kCrowd; ++i) {
+    auto u = testserver::NewS2C(S2C_Request_PR_updcontact);
+    testserver::Fill(&u->choice.updcontact.authkey, "K1");
+    testserver::Fill(&u->choice.updcontact.login, "guest" + std::to_string(i));
+    u->choice.updcontact.site = asn1::NewOctetString(room);
+    u->choice.updcontact.nickname = asn1::NewOctetString("Guest " + std::to_string(i));
+    u->choice.updcontact.status = asn1::NewValue<long>(1);
+    u->choice.updcontact.hasSubscribed = asn1::NewValue<BOOLEAN_t>(1);
+    u->choice.updcontact.nbrUsers = asn1::NewValue<long>(i + 2);
+    crowd += testserver::EncodeS2C(*u);
+    if (i % 100 == 99) crowd += HeartBeat();
+  }
+  link.SendBytes(crowd);
+  // The room fills: five hundred people in, the rest on their way.
+  ASSERT_TRUE(testsupport::WaitFor([&] { return answers.beats() >= 5; }, 120s));
+
+  const auto ended = program.Signal(SIGTERM);
+  printf("ended %lld ms after the request, %ld of %d arrivals handled\n", Milliseconds(ended.took),
+         answers.beats() * 100, kCrowd);
+  ExpectEndedAtOnce(ended, answers);
+  EXPECT_TRUE(program.SettingsSaved());
+}
+
+// The settings folder full (a file system of its own, filled to its last byte): the system's
+// request to end asks nobody, as there is nobody to answer. The program ends within a second,
+// logged out, the old settings file as it was byte for byte and nothing of the save beside it.
+TEST(Program, EndsWithinASecondWithTheSettingsFolderFull) {
+  LoggedInProgram program;
+  std::string why;
+  if (!program.OwnSettingsFolder(&why)) GTEST_SKIP() << "no file system of its own for the settings: " << why;
+  ASSERT_TRUE(program.LogIn(true));
+  Answers answers(program.Link());
+  // Up and logged in once it answers a heart-beat.
+  program.Link().SendBytes(HeartBeat());
+  ASSERT_TRUE(testsupport::WaitFor([&] { return answers.beats() == 1; }, 30s));
+  ASSERT_TRUE(program.FillSettingsFolder());
+  const std::string before = testsupport::ReadFile(program.Settings());
+  ASSERT_NE(std::string::npos, before.find("</boost_serialization>"));
+
+  const auto ended = program.Signal(SIGTERM);
+  printf("ended %lld ms after the request\n", Milliseconds(ended.took));
+  ExpectEndedAtOnce(ended, answers);
+  EXPECT_EQ(before, testsupport::ReadFile(program.Settings()));
+  for (const std::string& name : testsupport::ListDir(program.Dir()))
+    EXPECT_NE(0u, name.rfind("parlavox.xml.", 0)) << name << " left";
 }
 
 }  // namespace
