@@ -8,6 +8,7 @@
 
 #include "core/application.h"
 #include "core/guiEvents.h"
+#include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/commentsFrame.h"
 #include "gui/contacts/contactsPanel.h"
@@ -205,6 +206,13 @@ void MainFrame::ReceiveNewMessage(wxCommandEvent& event) {
 // A line in its room, the side panels marked, and the notices another user's line deserves.
 void MainFrame::ShowMessage(Message& message) {
   const std::string site = message.GetSite();
+  // A closed page takes no message: the server refused the user the room or banned him from it,
+  // and what still comes for the room is neither written on its page nor announced.
+  const ChatRoomPanel* page = m_chatRooms->GetChatRoom(site);
+  if (page && page->IsClosed()) {
+    TRACE_INFO("room closed: %s", site.c_str());
+    return;
+  }
   m_chatRooms->AddMessage(&message);
   if (message.GetLogin() == m_manager->GetLogin()) return;
   const std::string other = m_manager->IsPrivateChatRoom(site);

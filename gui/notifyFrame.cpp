@@ -32,6 +32,18 @@ constexpr int kDisplayed = 1000;
 constexpr size_t kMaxLine = 80;
 constexpr size_t kMaxLines = 4;
 
+// The room of the widest counter the pop-up may show, "(100/100)" in the widest digit of the
+// label's font: the label keeps one width whatever it counts, and never cuts its brackets.
+int CounterWidth(wxStaticText* label) {
+  const wxString bound = wxString::Format("%zu", NotifyFrame::kMaxItems);
+  int width = 40;
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    const wxString widest(digit, bound.length());
+    width = std::max(width, label->GetTextExtent("(" + widest + "/" + widest + ")").x);
+  }
+  return width;
+}
+
 }  // namespace
 
 void NotifyFrame::CreateInstance(MainFrame* parent) {
@@ -61,8 +73,9 @@ NotifyFrame::NotifyFrame(MainFrame* parent)
   header->Add(m_title, 1, wxALIGN_CENTER_VERTICAL, 0);
   wxStaticBitmap* previous = HeaderPicture("arrow_left.png");
   header->Add(previous, 0, 0, 0);
-  m_counter = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(40, -1),
+  m_counter = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+  m_counter->SetMinSize(wxSize(CounterWidth(m_counter), -1));
   header->Add(m_counter, 0, wxALIGN_CENTER_VERTICAL, 0);
   wxStaticBitmap* next = HeaderPicture("arrow_right.png");
   header->Add(next, 0, 0, 0);

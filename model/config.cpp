@@ -431,7 +431,8 @@ std::vector<ContactInfo*> Config::GetContactsOfGroup(const std::string& group) c
 bool Config::AddGroup(const std::string& name) {
   TRACE_START_ARGS("%s", name.c_str());
   bool added = false;
-  {
+  // An empty name is no group: a contact in it stands under "No group".
+  if (!name.empty()) {
     std::lock_guard<std::mutex> l(m_mutex);
     if (std::find(m_groups.begin(), m_groups.end(), name) == m_groups.end()) {
       m_groups.push_back(name);

@@ -144,6 +144,7 @@ class Config {
   std::vector<ContactInfo*> GetContactsOfGroup(const std::string& group) const;
 
   std::vector<std::string> GetGroups() const;
+  // False when `name` is empty (no group) or already a group.
   bool AddGroup(const std::string& name);
   void RemoveGroup(const std::string& name);
   bool RenameGroup(const std::string& oldName, const std::string& newName);

@@ -13,6 +13,7 @@
 #include <boost/serialization/utility.hpp>
 #include <boost/serialization/vector.hpp>
 #include <boost/serialization/version.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -255,6 +256,10 @@ void Config::serialize(Archive& ar, unsigned int version) {
   ar & make_nvp("rememberClose", m_rememberClose);
   ar & make_nvp("close", m_close);
   SerializeVector(ar, "groups", m_groups);
+  // An empty group, which earlier versions took in from the server, stood as a block without a
+  // title at the top of the contacts list.
+  if constexpr (Archive::is_loading::value)
+    m_groups.erase(std::remove(m_groups.begin(), m_groups.end(), std::string()), m_groups.end());
   if (version < 1808) {
     ar & make_nvp("groupMode", m_legacyGroupMode);
     switch (m_legacyGroupMode) {

@@ -28,6 +28,8 @@ struct Account {
   Picture avatar;
   Picture smallAvatar;
   std::map<std::string, std::string> contacts;  // login to group ("" for none)
+  // The contacts this user filed into a group or out of one: their group is told even when empty.
+  std::set<std::string> filed;
   std::set<std::string> blocked;
   // A scripted user of the demonstration: online inside the server, nobody logs in as it.
   bool scripted = false;

@@ -117,6 +117,7 @@ void Server::SetGroup(Session& s, const C2S_ContactGroup_t& r) {
   auto contact = own ? own->contacts.find(Text(r.login)) : std::map<std::string, std::string>::iterator();
   if (!own || contact == own->contacts.end()) return;
   contact->second = Text(r.group);
+  own->filed.insert(contact->first);
   m_directory.Touch();
 }
 

@@ -46,7 +46,9 @@ Outgoing Server::Update(const Account& subject, const UpdateShape& shape) {
   if (shape.connecting) u.connecting = asn1::NewValue<BOOLEAN_t>(1);
   if (shape.viewer) {
     auto contact = shape.viewer->contacts.find(subject.login);
-    if (contact != shape.viewer->contacts.end() && !contact->second.empty()) PutOptional(u.group, contact->second);
+    if (contact != shape.viewer->contacts.end() &&
+        (!contact->second.empty() || shape.viewer->filed.count(contact->first)))
+      PutOptional(u.group, contact->second);
     u.blocked = asn1::NewValue<BOOLEAN_t>(shape.viewer->blocked.count(subject.login) ? 1 : 0);
   }
   return out;

@@ -4,11 +4,12 @@
 
 namespace shown {
 
-// C0 and C1 controls, DEL, and the characters that break or reorder a line.
+// C0 and C1 controls, DEL, and the characters that break or reorder a line: the embeddings,
+// overrides and isolates, and the direction marks (left-to-right, right-to-left, Arabic letter).
 bool IsUnsafe(wxUniChar c) {
   const unsigned int v = c.GetValue();
   return v < 0x20 || (v >= 0x7f && v < 0xa0) || v == 0x2028 || v == 0x2029 || (v >= 0x202a && v <= 0x202e) ||
-         (v >= 0x2066 && v <= 0x2069) || v == 0xfeff;
+         (v >= 0x2066 && v <= 0x2069) || v == 0x200e || v == 0x200f || v == 0x061c || v == 0xfeff;
 }
 
 wxString OneLine(const wxString& text, size_t maxChars) {

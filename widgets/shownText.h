@@ -13,7 +13,8 @@ namespace shown {
 
 // True for what such a text may not bring into view as it stands: a control character, a line
 // or paragraph separator, a byte order mark, or a character that reorders text (bidi embeddings,
-// overrides and isolates, which would turn "u2" into "2u" or "gnp.exe" into "exe.png").
+// overrides and isolates, which would turn "u2" into "2u" or "gnp.exe" into "exe.png", and the
+// direction marks, which move the digits and signs around them).
 bool IsUnsafe(wxUniChar c);
 
 // `utf8` on one line, at most `maxChars` characters (the ellipsis included).

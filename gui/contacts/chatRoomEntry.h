@@ -106,6 +106,11 @@ class ChatRoomEntry : public wxPanel {
   bool IsPlaced() const;
   // Row windows moved since the block was made (for the tests of the placement).
   long GetPlacements() const { return m_placements; }
+  // Keeps the block's own window within the window system's reach of the list's top (see
+  // m_shift); the list calls it once it laid its blocks out or scrolled.
+  void KeepInReach();
+  // The header stays at the block's top, wherever the block's window begins.
+  bool Layout() override;
   // Leaves the list (see lateDestruction).
   void Discard();
   bool IsDiscarded() const { return m_discarded; }
@@ -161,6 +166,10 @@ class ChatRoomEntry : public wxPanel {
   bool TakesPlace(const Row& row) const;
   int RowHeight(const Row& row) const;
   int RowsTop() const;
+  // Where the block's top stands in the list's window.
+  int Top() const { return GetPosition().y - m_shift; }
+  // The rectangle in the block's own window of a place in the block.
+  wxRect InWindow(const wxRect& place) const { return wxRect(place.x, place.y - m_shift, place.width, place.height); }
   ContactEntry* GiveWindow(Row& row);
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
@@ -191,6 +200,13 @@ class ChatRoomEntry : public wxPanel {
   bool m_windowsBehind = false;
   int m_placedWidth = -1;
   long m_placements = 0;
+  // How far below the block's top its own window begins (above it when negative). The window
+  // system keeps a window's place in 16 bits: a block of thousands of rows scrolled far stands
+  // tens of thousands of pixels above or below the list's top, and whatever asks the window
+  // system where its rows are (a screen reader) was told a place wrapped around, although they
+  // were drawn right. The block's window is kept near the list's view instead, and its header
+  // and rows stand as much higher or lower in it.
+  int m_shift = 0;
   bool m_discarded = false;
   // Inside UpdateContact, which writes the counts once at its end.
   bool m_counting = false;

@@ -2,6 +2,7 @@
 // it get one (a spare one first), the rows far out of sight give theirs back.
 #include <wx/app.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "gui/contacts/chatRoomEntry.h"
@@ -23,6 +24,20 @@ const auto kPassBudget = std::chrono::milliseconds(8);
 
 // The height of a row that is not expanded, measured on the first row window made.
 int g_rowHeight = 0;
+
+// A block's window stays within this distance of the list's top, far inside the window system's
+// 32,767 pixels whatever the height of the view; it comes back in steps, so that a scroll seldom
+// moves it.
+const int kReach = 16384;
+const int kReachStep = 8192;
+
+// How far below its top a block standing at `top` in the list begins its window.
+int ShiftFor(int top, int height) {
+  int shift = 0;
+  if (top < -kReach) shift = ((-kReach - top) / kReachStep + 1) * kReachStep;
+  else if (top > kReach) shift = -((top - kReach) / kReachStep + 1) * kReachStep;
+  return std::min(shift, height);
+}
 
 // The budget and the costs of a block that is not in the contacts list: a pass of its own.
 TurnBudget g_ownBudget(kPassBudget);
@@ -77,7 +92,31 @@ void ChatRoomEntry::OnSize(wxSizeEvent& event) {
 wxRect ChatRoomEntry::NearlyVisible(int screens) const {
   const wxWindow* list = GetParent();
   const int height = list ? list->GetClientSize().y : GetClientSize().y;
-  return wxRect(0, -GetPosition().y - screens * height, GetClientSize().x, (2 * screens + 1) * height);
+  return wxRect(0, -Top() - screens * height, GetClientSize().x, (2 * screens + 1) * height);
+}
+
+void ChatRoomEntry::KeepInReach() {
+  if (!m_list || m_discarded) return;
+  const int top = m_list->TopOf(this);
+  const int height = GetMinSize().y;
+  const int shift = ShiftFor(top, height);
+  if (shift == 0 && m_shift == 0) return;
+  if (shift != m_shift) {
+    const wxPoint header = m_header->GetPosition();
+    m_header->Move(header.x, header.y + m_shift - shift);
+    m_shift = shift;
+    for (Slot& row : m_rows)
+      if (row->window) row->window->Move(InWindow(row->wanted).GetPosition());
+  }
+  const wxRect rect = GetRect();
+  const wxRect kept(rect.x, top + shift, rect.width, height - shift);
+  if (rect != kept) SetSize(kept);
+}
+
+bool ChatRoomEntry::Layout() {
+  const bool done = wxPanel::Layout();
+  if (m_shift != 0) m_header->Move(m_header->GetPosition().x, m_header->GetPosition().y - m_shift);
+  return done;
 }
 
 bool ChatRoomEntry::TakesPlace(const Row& row) const {
@@ -203,6 +242,7 @@ void ChatRoomEntry::TakeWindowBack(Row& row) {
 bool ChatRoomEntry::PlaceVisibleRows() {
   m_visiblePassDue = false;
   if (m_discarded) return true;
+  KeepInReach();
   const wxRect visible = NearlyVisible(1), kept = NearlyVisible(2);
   // Windows go back first, to serve the rows coming into sight; none while a menu or a question
   // of the list is open (its handler may still run on its row's window).
@@ -239,8 +279,9 @@ bool ChatRoomEntry::PlaceVisibleRows() {
       if (window->IsShown()) window->Hide();
       continue;
     }
-    if (window->GetRect() != row->wanted) {
-      window->SetSize(row->wanted);
+    const wxRect place = InWindow(row->wanted);
+    if (window->GetRect() != place) {
+      window->SetSize(place);
       ++m_placements;
     }
     if (!window->IsShown()) window->Show();

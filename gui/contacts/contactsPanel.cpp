@@ -69,6 +69,26 @@ ContactsPanel::~ContactsPanel() {
 
 void ContactsPanel::Refit() { SetVirtualSize(GetBestVirtualSize()); }
 
+bool ContactsPanel::Layout() {
+  const bool done = wxScrolledWindow::Layout();
+  for (ChatRoomEntry* block : m_blocks) block->KeepInReach();
+  return done;
+}
+
+void ContactsPanel::LayOutBlocks() {
+  m_sizer->Layout();
+  for (ChatRoomEntry* block : m_blocks) block->KeepInReach();
+}
+
+int ContactsPanel::TopOf(const ChatRoomEntry* block) const {
+  int top = 0;
+  for (const ChatRoomEntry* above : m_blocks) {
+    if (above == block) break;
+    top += above->GetMinSize().y;
+  }
+  return CalcScrolledPosition(wxPoint(0, top)).y;
+}
+
 void ContactsPanel::InitPrivateContactsGroups() {
   TRACE_START();
   // The old blocks leave at once and go once nothing of theirs runs any more (a rebuild may come
@@ -104,7 +124,7 @@ void ContactsPanel::MakeBlocks(std::chrono::steady_clock::time_point end) {
   }
   m_blocksToMake.erase(m_blocksToMake.begin(), m_blocksToMake.begin() + long(made));
   m_rebuilding = false;
-  m_sizer->Layout();
+  LayOutBlocks();
   Refit();
   if (m_blocksToMake.empty()) StartFill();
   else WorkNextTurn();
@@ -148,7 +168,7 @@ void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) 
   m_sizer->Insert(place, block, 0, wxEXPAND, 0);
   // A rebuild lays the blocks out once, when all are made.
   if (m_rebuilding) return;
-  m_sizer->Layout();
+  LayOutBlocks();
   Refit();
 }
 
@@ -197,7 +217,7 @@ void ContactsPanel::RowRemoved(const std::string& login, ChatRoomEntry* block) {
 
 void ContactsPanel::BlockResized() {
   ++m_layouts;
-  m_sizer->Layout();
+  LayOutBlocks();
   Refit();
 }
 

@@ -59,6 +59,10 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   ContactEntry* FindContactRow(const std::string& login) const;
   // A block's height changed: the blocks below move and the scroll range follows.
   void BlockResized();
+  // Where the top of `block` stands in the list's window, from the heights of the blocks above.
+  int TopOf(const ChatRoomEntry* block) const;
+  // Lays the blocks out, each block's window kept near the view (ChatRoomEntry::KeepInReach).
+  bool Layout() override;
   // Rows of a block may stand at a wrong place: the blocks are placed once the updates queued
   // now are in, all in one pass (one layout of the list however many blocks changed height).
   void PlacementDue();
@@ -97,6 +101,7 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
 
  private:
   void Refit();
+  void LayOutBlocks();
   void OnScroll(wxScrollWinEvent& event);
   void OnWheel(wxMouseEvent& event);
   size_t PlaceOfBlock(const std::string& name) const;

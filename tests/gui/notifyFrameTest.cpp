@@ -23,8 +23,21 @@ namespace {
 using guitest::FindChild;
 using guitest::FindChildren;
 
-wxString Counter(NotifyFrame* f) {
-  return FindChild<wxStaticText>(f, [](wxStaticText* t) { return t->GetLabel().StartsWith("("); })->GetLabel();
+wxStaticText* CounterLabel(NotifyFrame* f) {
+  return FindChild<wxStaticText>(f, [](wxStaticText* t) { return t->GetLabel().StartsWith("("); });
+}
+
+wxString Counter(NotifyFrame* f) { return CounterLabel(f)->GetLabel(); }
+
+// The counter's label holds its whole text, and the header's pictures beside it stay clear of it.
+void ExpectCounterWhole(NotifyFrame* f) {
+  wxStaticText* label = CounterLabel(f);
+  SCOPED_TRACE(label->GetLabel());
+  EXPECT_GE(label->GetSize().x, label->GetTextExtent(label->GetLabel()).x);
+  for (wxStaticBitmap* picture : FindChildren<wxStaticBitmap>(f)) {
+    if (picture->GetParent() != f) continue;
+    EXPECT_FALSE(picture->GetRect().Intersects(label->GetRect()));
+  }
 }
 
 // The labels of the content on display.
@@ -89,7 +102,13 @@ TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
       {[&] { NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "Bob", avatar, t_status(7))->Popup(); },
        "(4/4)", {"Bob", ""}},
       {[&] {
-         for (int i = 5; i <= 101; ++i) Add("n" + std::to_string(i));
+         for (int i = 5; i <= 10; ++i) Add("n" + std::to_string(i));
+         f->OnPrevious(click);
+       },
+       "(9/10)", {"n9"}},
+      {[&] { f->OnNext(click); }, "(10/10)", {"n10"}},
+      {[&] {
+         for (int i = 11; i <= 101; ++i) Add("n" + std::to_string(i));
          NotifyFrame::AddNotification(NotifyAction(2, "prv://x"), "t", "Ann", avatar, "Hi & bye")->Popup();
        },
        "(100/100)", {"Ann", "Hi & bye"}},
@@ -100,6 +119,7 @@ TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
     guitest::Pump(10);
     EXPECT_EQ(r.counter, Counter(f));
     EXPECT_EQ(r.lines, Shown(f));
+    ExpectCounterWhole(f);
   }
   EXPECT_EQ(NotifyFrame::kMaxItems, f->GetCount());
   // A server's burst of five hundred: the newest is on display once the event loop turns.

@@ -383,6 +383,26 @@ TEST_F(ConfigFileTest, OutOfRangeValuesAreBroughtBack) {
   EXPECT_EQ(SITE_DEFAULT, site->GetStatus());
 }
 
+// An empty name is no group: one found in a stored file is dropped on loading, and none is added.
+TEST_F(ConfigFileTest, AnEmptyGroupIsDroppedAndNeverAdded) {
+  const std::string one = "<count>1</count>\n\t\t<item_version>0</item_version>\n\t\t<item>work</item>";
+  const std::string xml = Replace(Replace(Fixture("config-1807.xml"), "@GROUPMODE@", "1"), one,
+                                  "<count>4</count>\n\t\t<item_version>0</item_version>\n\t\t<item></item>\n"
+                                  "\t\t<item>work</item>\n\t\t<item></item>\n\t\t<item>a b</item>");
+  ASSERT_NE(std::string::npos, xml.find("<count>4</count>"));
+  ASSERT_TRUE(WriteFile(SettingsPath(), xml));
+  ASSERT_TRUE(Config::Load());
+  Config* c = Config::GetInstance();
+  EXPECT_EQ((std::vector<std::string>{"work", "a b"}), c->GetGroups());
+  EXPECT_FALSE(c->AddGroup(""));
+  EXPECT_FALSE(c->RenameGroup("work", ""));
+  EXPECT_TRUE(c->AddGroup("home"));
+  ASSERT_TRUE(c->Save());
+  EXPECT_EQ(std::string::npos, ReadFile(SettingsPath()).find("<item></item>"));
+  ASSERT_TRUE(Config::Load());
+  EXPECT_EQ((std::vector<std::string>{"a b", "home", "work"}), Config::GetInstance()->GetGroups());
+}
+
 TEST_F(ConfigFileTest, SmileyWithoutShortcutLoads) {
   Config* c = Config::GetInstance();
   Smiley* s = new Smiley();

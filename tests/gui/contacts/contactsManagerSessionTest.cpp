@@ -272,6 +272,53 @@ TEST_F(ContactsManagerSession, GroupsMadeRenamedAndRemovedHereReachTheListTheSer
   EXPECT_FALSE(Contains(saved, ">extra<"));
 }
 
+// A group removed by a click takes its contacts out of it on the server; at the next log-in the
+// server tells each of them with an empty group, which is no group: the list shows them under "No
+// group", and the settings file holds no group without a name.
+TEST_F(ContactsManagerSession, ARemovedGroupComesBackAsNoGroupAfterTheNextLogIn) {
+  TestUser& bob = LogIn("bob");
+  Befriend(bob);
+  ASSERT_TRUE(Config::GetInstance()->AddGroup("work"));
+  Frame()->UpdatePrivateContactsGroups();
+  Frame()->UpdateGroup("bob", "work");
+  Frame()->UpdatePrivateContactsGroups();
+  ASSERT_TRUE(Until([&] { return Contains(Listed(), "[work: bob]"); })) << Listed();
+  ChooseGroup(1);
+  ASSERT_EQ("work", Groups()->GetStringSelection());
+  const size_t mark = JournalSize();
+  Click(Button("Remove"));
+  EXPECT_TRUE(AwaitJournal("alice contactgroup login=\"bob\" group=\"\"", mark)) << Journal().back();
+  ASSERT_TRUE(Until([] { return Config::GetInstance()->GetGroups().empty(); }));
+
+  // Logged out and in again: the server tells bob's empty group with his profile.
+  GetManager()->Disconnect(false, true);
+  ASSERT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
+  Settle();
+  GetManager()->Connect("alice", "alice", false, "127.0.0.1", Server().Port(), true, false);
+  ASSERT_TRUE(Until([] { return GetManager()->IsConnected(); }));
+  ASSERT_TRUE(Until([] { return GetManager()->GetContactInfo("bob")->GetStatus() == STATUS_ONLINE; }));
+  Settle();
+  EXPECT_TRUE(Config::GetInstance()->GetGroups().empty());
+  // The next rebuild: no block without a title, bob under "No group".
+  Frame()->UpdatePrivateContactsGroups();
+  ContactsPanel* panel = guitest::FindChild<ContactsPanel>(Frame(), [](ContactsPanel*) { return true; });
+  ASSERT_TRUE(Until([&] { return Contains(Listed(), "[: bob]"); })) << Listed();
+  for (ChatRoomEntry* block : panel->GetBlocks()) {
+    EXPECT_FALSE(block->GetHeader()->GetTitle().empty()) << Listed();
+    if (block->GetGroupName().empty()) {
+      EXPECT_EQ("No group", block->GetHeader()->GetTitle());
+    }
+  }
+  for (unsigned i = 0; i < Groups()->GetCount(); ++i) EXPECT_FALSE(Groups()->GetString(i).empty()) << i;
+
+  // The settings written at exit, which the next start reads: no group at all.
+  Exit();
+  const std::string saved = SavedSettings();
+  const size_t groups = saved.find("<groups");
+  ASSERT_NE(std::string::npos, groups);
+  EXPECT_TRUE(Contains(saved.substr(groups, saved.find("</groups>") - groups), "<count>0</count>")) << saved;
+}
+
 TEST_F(ContactsManagerSession, SwitchesClickedDecideTheNextPopUpAndSoundAndAreSaved) {
   TestUser& bob = LogIn("bob");
   Befriend(bob);

@@ -2,14 +2,18 @@
 // enter their rooms again once each, stay closed until the server answers and say so when it
 // refuses; no line shows twice, what is said afterwards arrives, and every log-in reports the
 // client. Also a new private room asked for once however the user types, and the typing line of
-// a room that closes on a ban, or that needs more than two lines.
+// a room that closes on a ban, or that needs more than two lines; a room refused at the next
+// log-in takes no more lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 
 #include "core/application.h"
+#include "core/guiEvents.h"
 #include "gui/mainFrame.h"
+#include "model/message.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/support/programSession.h"
 
@@ -192,6 +196,22 @@ TEST_F(RoomsRejoinSession, TheTypingLineGoesWithABanAndShowsWhole) {
   ASSERT_TRUE(Until([&] { return !Rooms()->GetChatRoom(sites[1])->IsClosed(); }));
   EXPECT_TRUE(banned->IsClosed());
   EXPECT_FALSE(banned->GetWriteMessagePanel()->GetTextCtrl()->IsEditable());
+
+  // A line that still comes for the refused room, as the controller hands it to the windows, is
+  // neither written on its closed page nor announced; one for an open room is.
+  Settle();
+  NewPopups();
+  for (const std::string& site : {sites[0], sites[1]}) {
+    ManagerEvent message(wxEVT_RECEIVE_NEW_MESSAGE, Manager::GetEventId());
+    const std::string text = site == sites[0] ? "for the closed room" : "for the open room";
+    message.SetOwnedObject(new Message(site, "bob", "Bob", text, time(nullptr), false));
+    GetManager()->AddPendingEvent(message);
+  }
+  ASSERT_TRUE(Showing(Rooms()->GetChatRoom(sites[1]), "for the open room"));
+  Settle();
+  EXPECT_EQ(wxNOT_FOUND, Shown(banned).Find("for the closed room")) << Shown(banned);
+  for (const std::string& popup : NewPopups()) EXPECT_EQ(std::string::npos, popup.find("typing-one")) << popup;
+  EXPECT_TRUE(banned->IsClosed());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-// Text that other users and the server chose, made to deceive: bidi embeddings, overrides and
-// isolates that would show "u2" as "2u" or "gnp.exe" as "exe.png", control characters, and
-// 10,000 characters, in a nickname, a site name and a file name. A table of what each pop-up,
-// the sites panel (name, tip, sites list, site window title) and the transfers window show:
-// the text in its own order, every such character a blank, one line each, cut short.
+// Text that other users and the server chose, made to deceive: bidi embeddings, overrides,
+// isolates and direction marks that would show "u2" as "2u" or "gnp.exe" as "exe.png", control
+// characters, and 10,000 characters, in a nickname, a site name and a file name. A table of what
+// each pop-up, the sites panel (name, tip, sites list, site window title) and the transfers window
+// show: the text in its own order, every such character a blank, one line each, cut short.
 #include <gtest/gtest.h>
 #include <wx/listbox.h>
 #include <wx/stattext.h>
@@ -40,6 +40,8 @@ const Hostile kHostile[] = {
     {"embeddings and isolates", "a\xE2\x80\xAA" "b\xE2\x80\xAB" "c\xE2\x80\xAC" "d\xE2\x80\xAD" "e\xE2\x81\xA6" "f"
                                 "\xE2\x81\xA7" "g\xE2\x81\xA8" "h\xE2\x81\xA9" "i",
      L"a b c d e f g h i"},
+    // Left-to-right, right-to-left and Arabic letter marks, which move "2+3" to "3+2" around them.
+    {"direction marks", "a\xE2\x80\x8E" "b\xE2\x80\x8F" "c\xD8\x9C" "d\xE2\x80\x8F" "2+3", L"a b c d 2+3"},
     {"controls", "x\x1b[31my\tz\rw\x7f" "v\xC2\x85" "u\xE2\x80\xA8" "t", L"x [31my z w v u t"},
     {"long", kLong, L"xxxxxxxxxx"},
 };
@@ -50,7 +52,8 @@ bool Harmless(const wxString& shown, bool lines) {
   for (wxUniChar c : shown) {
     const unsigned v = c.GetValue();
     if (v == '\n' && lines) continue;
-    if (v < 0x20 || (v >= 0x7f && v < 0xa0) || (v >= 0x202a && v <= 0x202e) || (v >= 0x2066 && v <= 0x2069))
+    if (v < 0x20 || (v >= 0x7f && v < 0xa0) || (v >= 0x202a && v <= 0x202e) || (v >= 0x2066 && v <= 0x2069) ||
+        v == 0x200e || v == 0x200f || v == 0x061c)
       return false;
   }
   return true;
@@ -161,6 +164,7 @@ TEST(NoticeLines, EachLineShownAloneAndTheNoticeCut) {
   } rows[] = {
       {L"also visits\nsite.example/", 80, 4, "also visits\nsite.example/"},
       {L"\x202Eu2\n\x2067gnp.exe\x2069", 80, 4, " u2\n gnp.exe "},
+      {L"\x200F" L"1-2\n\x200E" L"a\x061C" L"b\x200F", 80, 4, " 1-2\n a b "},
       {L"abcdef\nxy", 4, 4, "abc" + ellipsis + "\nxy"},
       {L"1\n2\n3\n4\n5", 10, 3, "1\n2\n3" + ellipsis},
       {L"1\n2\n3", 10, 3, "1\n2\n3"},

@@ -1,0 +1,130 @@
+// Where a screen reader is told the rows of a long contacts list stand. The X server keeps window
+// places in 16 bits, and a list of thousands of contacts is far taller than that: scrolled
+// anywhere in it, each row with a window tells, through its accessible object, the place where
+// the screen shows it.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/gui/contacts/contactsListFixture.h"
+
+namespace {
+
+using contactstest::ContactsListTest;
+
+// The row's place on the screen as the toolkit's accessible object of the window tells it (the
+// extents of the component, in screen coordinates); empty where the toolkit offers none.
+wxRect AccessibleExtents(wxWindow* window) {
+  using GetAccessible = void* (*)(void*);
+  using GetExtents = void (*)(void*, int*, int*, int*, int*, int);
+  static const auto accessible = reinterpret_cast<GetAccessible>(dlsym(RTLD_DEFAULT, "gtk_widget_get_accessible"));
+  static const auto extents = reinterpret_cast<GetExtents>(dlsym(RTLD_DEFAULT, "atk_component_get_extents"));
+  void* object = accessible && window->GetHandle() ? accessible(window->GetHandle()) : nullptr;
+  if (!extents || !object) return wxRect();
+  int x = 0, y = 0, width = 0, height = 0;
+  const int kScreen = 0;
+  extents(object, &x, &y, &width, &height, kScreen);
+  return wxRect(x, y, width, height);
+}
+
+std::string Text(const wxRect& r) {
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
+}
+
+class ContactsListAccessible : public ContactsListTest {
+ protected:
+  // The settings outlive the test: the sort goes back to the one every test starts from.
+  void TearDown() override {
+    ContactsListTest::TearDown();
+    Config::GetInstance()->SetGroupOffline(2);
+  }
+  // The top of the block in the list's window, from the heights of the blocks above it.
+  int BlockTop(const ChatRoomEntry* block) const {
+    int top = 0;
+    for (const ChatRoomEntry* above : m_panel->GetBlocks()) {
+      if (above == block) break;
+      top += above->GetMinSize().y;
+    }
+    return m_panel->CalcScrolledPosition(wxPoint(0, top)).y;
+  }
+  // Where the screen shows the row of `login`: the list's window stands in reach of the X
+  // server's places, and the row stands at its place in the block below the block's top.
+  wxRect OnScreen(const ChatRoomEntry* block, const std::string& login) const {
+    const wxRect inBlock = block->GetRowRect(login);
+    return wxRect(m_panel->ClientToScreen(wxPoint(inBlock.x, BlockTop(block) + inBlock.y)), inBlock.GetSize());
+  }
+  // Checks every row that has a window shown, and the headers in the view; returns how many
+  // rows stand in the list's view.
+  int CheckRows() {
+    int inView = 0;
+    const wxRect view(m_panel->GetScreenPosition(), m_panel->GetClientSize());
+    for (ChatRoomEntry* block : m_panel->GetBlocks()) {
+      for (const std::string& login : block->GetLogins()) {
+        ContactEntry* row = block->FindRowWindow(login);
+        if (!row || !row->IsShown()) continue;
+        const wxRect expected = OnScreen(block, login);
+        EXPECT_EQ(Text(expected), Text(AccessibleExtents(row))) << login << " in " << block->GetGroupName();
+        EXPECT_EQ(Text(expected), Text(wxRect(row->GetScreenPosition(), row->GetSize()))) << login;
+        if (!view.Contains(expected.GetTopLeft())) continue;
+        ++inView;
+        // Inside its block's window, or it would not be drawn.
+        EXPECT_TRUE(wxRect(block->GetSize()).Contains(row->GetRect())) << login << " at " << Text(row->GetRect());
+      }
+      // A header in the view tells where it is drawn.
+      wxWindow* header = block->GetHeader();
+      const wxRect drawn(header->GetScreenPosition(), header->GetSize());
+      if (view.Intersects(drawn)) {
+        EXPECT_EQ(m_panel->ClientToScreen(wxPoint(0, BlockTop(block))).y + m_headerTop, drawn.y);
+        EXPECT_EQ(Text(drawn), Text(AccessibleExtents(header))) << block->GetGroupName();
+      }
+    }
+    return inView;
+  }
+
+  // Where a header stands below its block's top.
+  int m_headerTop = 0;
+};
+
+TEST_F(ContactsListAccessible, EveryRowTellsWhereTheScreenShowsItWhereverTheListIsScrolled) {
+  ASSERT_FALSE(AccessibleExtents(m_frame).IsEmpty()) << "the toolkit offers no accessible objects";
+  // Online and offline contacts apart: two blocks of 2,000 rows each, both far taller than the
+  // X server's reach.
+  Config::GetInstance()->SetGroupOffline(1);
+  const int count = 4000;
+  for (int i = 0; i < count; ++i) {
+    char login[16];
+    snprintf(login, sizeof login, "u%04d", i);
+    Save(Contact(login, login, i % 2 ? STATUS_OFFLINE : STATUS_ONLINE));
+  }
+  Open();
+  ASSERT_EQ(2u, m_panel->GetBlocks().size());
+  ChatRoomEntry* online = m_panel->GetBlocks()[0];
+  ChatRoomEntry* offline = m_panel->GetBlocks()[1];
+  ASSERT_EQ(count / 2, online->GetNbrUsers());
+  ASSERT_EQ(count / 2, offline->GetNbrUsers());
+  m_headerTop = online->GetHeader()->GetPosition().y;
+  int scrollUnit = 0;
+  m_panel->GetScrollPixelsPerUnit(nullptr, &scrollUnit);
+  ASSERT_GT(scrollUnit, 0);
+  // Rows to bring to the top of the view, the first and last ones and those on either side of
+  // each multiple of the 16-bit reach.
+  const std::vector<std::pair<ChatRoomEntry*, int>> targets = {
+      {online, 0},     {online, 1100},   {online, 1169},  {online, 1171},  {online, 1400}, {online, 1999},
+      {offline, 0},    {offline, 100},   {offline, 1000}, {offline, 1990}, {online, 2},    {offline, 1999},
+      {online, 1170},
+  };
+  for (const auto& target : targets) {
+    const std::string login = target.first->GetLogins()[size_t(target.second)];
+    SCOPED_TRACE(login);
+    const int virtualTop = BlockTop(target.first) + target.first->GetRowRect(login).y -
+                           m_panel->CalcScrolledPosition(wxPoint(0, 0)).y;
+    m_panel->Scroll(0, virtualTop / scrollUnit);
+    m_panel->PlaceVisibleRows();
+    Settle();
+    EXPECT_GT(CheckRows(), 5);
+  }
+}
+
+}  // namespace
