@@ -98,6 +98,8 @@ Manager::Manager() : m_mailbox(std::make_shared<ManagerMailbox>(this)) {
   if (wxTheApp) wxTheApp->Bind(wxEVT_IDLE, &Manager::OnIdle, this);
   m_clientInfoTimer.SetOwner(this);
   Bind(wxEVT_TIMER, &Manager::OnClientInfoTimer, this, m_clientInfoTimer.GetId());
+  m_progressTimer.SetOwner(this);
+  Bind(wxEVT_TIMER, &Manager::OnProgressTimer, this, m_progressTimer.GetId());
   // The extension listener and the file server report to the live Manager made last.
   ProcessRelay::Get().Bind(m_mailbox);
   FileServer::BindListener(&ProcessRelay::Get());
@@ -114,6 +116,7 @@ Manager::~Manager() {
   m_mailbox->Close();
   ProcessRelay::Get().Unbind(m_mailbox.get());
   m_clientInfoTimer.Stop();
+  m_progressTimer.Stop();
   if (wxTheApp) wxTheApp->Unbind(wxEVT_IDLE, &Manager::OnIdle, this);
   RetireLink(false);
   if (m_fileServer) m_fileServer->Close(false);

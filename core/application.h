@@ -484,7 +484,9 @@ class Manager : public wxEvtHandler {
   std::string NewFileKey();
   void SendNextPart(const std::string& login, const std::string& fileKey);
   // Whether a transfer's report is posted: every change of state, progress ten times a second.
+  // Progress held back is posted once its interval is over, unless newer news came first.
   bool PaceAllows(const TransferReport& report);
+  void OnProgressTimer(wxTimerEvent& event);
 
   // Smileys received from other users, one per login and code, kept while windows may show them.
   std::map<std::pair<std::string, std::string>, std::unique_ptr<Smiley>> m_receivedSmileys;
@@ -494,8 +496,10 @@ class Manager : public wxEvtHandler {
   // sender leaves what the transfer itself reported.
   std::set<std::string> m_offersTaken;
   uint64_t m_openedRoomsLink = 0;
-  // When each running transfer's progress was last posted.
+  // When each running transfer's progress was last posted, and its newest progress held back.
   std::map<std::string, std::chrono::steady_clock::time_point> m_progressPosted;
+  std::map<std::string, std::shared_ptr<const TransferReport>> m_progressHeld;
+  wxTimer m_progressTimer;
 };
 
 Manager* GetManager();

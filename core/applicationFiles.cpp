@@ -125,13 +125,30 @@ bool Manager::PaceAllows(const TransferReport& report) {
   std::string key = (report.isDownload ? "d|" : "u|") + report.transferKey + "|" + report.fileKey + "|" + report.login;
   if (report.status != FM_IN_PROGRESS) {
     m_progressPosted.erase(key);
+    m_progressHeld.erase(key);
     return true;
   }
   auto now = std::chrono::steady_clock::now();
   auto last = m_progressPosted.find(key);
-  if (last != m_progressPosted.end() && now - last->second < kProgressInterval) return false;
+  if (last != m_progressPosted.end() && now - last->second < kProgressInterval) {
+    // Held, not lost: a transfer whose progress then pauses still shows its newest count.
+    m_progressHeld[key] = std::make_shared<const TransferReport>(report);
+    if (!m_progressTimer.IsRunning()) {
+      auto wait = std::chrono::ceil<std::chrono::milliseconds>(last->second + kProgressInterval - now);
+      m_progressTimer.StartOnce(static_cast<int>(wait.count()) + 1);
+    }
+    return false;
+  }
   m_progressPosted[key] = now;
+  m_progressHeld.erase(key);
   return true;
+}
+
+void Manager::OnProgressTimer(wxTimerEvent&) {
+  std::map<std::string, std::shared_ptr<const TransferReport>> held;
+  held.swap(m_progressHeld);
+  // One that is still early is held again, and the timer started again.
+  for (const auto& report : held) HandleTransfer(*report.second);
 }
 
 void Manager::HandleTransfer(const TransferReport& report) {

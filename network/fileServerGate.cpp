@@ -1,8 +1,6 @@
 #include "network/fileServerGate.h"
 
-#include <linux/sockios.h>
 #include <linux/tcp.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 #include "C2C-Request.h"
 #include "asn1/berDecoder.h"
 #include "model/log.h"
+#include "network/socketQueue.h"
 
 namespace {
 
@@ -48,12 +47,11 @@ long long UploadSlot::Progress(long long now) {
   if (m_fd < 0) return now;
   tcp_info info{};
   socklen_t length = sizeof info;
-  int queued = 0;
   // Progress is the peer acknowledging bytes; with nothing waiting to go, the peer is not the
   // one holding the upload up. Where the system cannot tell, the peer counts as taking bytes.
   if (getsockopt(m_fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
       length < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked ||
-      ioctl(m_fd, SIOCOUTQ, &queued) != 0 || queued == 0 || info.tcpi_bytes_acked != m_acked) {
+      socketQueue::Unsent(m_fd) <= 0 || info.tcpi_bytes_acked != m_acked) {
     m_acked = info.tcpi_bytes_acked;
     m_lastProgressMs = now;
   }

@@ -5,8 +5,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <linux/sockios.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +15,7 @@
 #include <thread>
 
 #include "model/log.h"
+#include "network/socketQueue.h"
 
 int FileTransferLink::writeTimeoutMs = 30000;
 
@@ -135,6 +134,7 @@ bool FileTransferLink::ConnectTo(const std::string& host, unsigned short port, i
   }
   freeaddrinfo(addresses);
   m_begin = m_end = 0;
+  m_written = 0;
   m_peerReset = false;
   m_decoder.Reset();
   if (m_fd >= 0) MakeBlocking();
@@ -149,6 +149,7 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs,
   while (size > 0) {
     ssize_t sent = send(m_fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent > 0) {
+      m_written += sent;
       data += sent;
       size -= static_cast<size_t>(sent);
       deadline = NowMs() + timeoutMs;
@@ -165,7 +166,8 @@ bool FileTransferLink::WriteAll(const uint8_t* data, size_t size, int timeoutMs,
     if (full && left > 0) {
       // The peer is slow: wait for room, looking at the stop condition several times a second.
       pollfd p{m_fd, POLLOUT, 0};
-      poll(&p, 1, static_cast<int>(watch && left > 100 ? 100 : left));
+      poll(&p, 1, static_cast<int>((watch || m_tick) && left > 100 ? 100 : left));
+      if (m_tick) m_tick();
       continue;
     }
     if (full) TRACE_ERROR("write time-out");
@@ -187,16 +189,52 @@ bool FileTransferLink::DrainedWithin(int timeoutMs) {
   if (m_fd < 0) return false;
   const long long deadline = NowMs() + timeoutMs;
   for (;;) {
-    int queued = 0;
-    if (ioctl(m_fd, SIOCOUTQ, &queued) != 0) return false;
+    const int64_t queued = socketQueue::Unsent(m_fd);
+    if (queued < 0) return false;
     if (queued == 0) return true;
     long long left = deadline - NowMs();
     if (left <= 0) {
-      TRACE_INFO("%d bytes not taken by the peer", queued);
+      TRACE_INFO("%lld bytes not taken by the peer", static_cast<long long>(queued));
       return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(left < 10 ? left : 10));
   }
+}
+
+bool FileTransferLink::Drain() {
+  if (m_fd < 0) return false;
+  int64_t last = -1;
+  long long deadline = 0;
+  for (;;) {
+    const int64_t queued = socketQueue::Unsent(m_fd);
+    // Where the system cannot tell, what it was handed counts as gone.
+    if (queued <= 0) return true;
+    if (m_stopped && m_stopped()) {
+      TRACE_INFO("drain stopped with %lld bytes left", static_cast<long long>(queued));
+      return false;
+    }
+    // The time-out runs from the peer's last progress.
+    if (queued != last) {
+      last = queued;
+      deadline = NowMs() + writeTimeoutMs;
+    } else if (NowMs() >= deadline) {
+      TRACE_ERROR("%lld bytes not taken by the peer", static_cast<long long>(queued));
+      return false;
+    }
+    // Nothing to wait for but the time: an error or a shut-down connection ends the wait.
+    pollfd p{m_fd, 0, 0};
+    if (poll(&p, 1, 10) == 1 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+      TRACE_ERROR("connection lost with %lld bytes not taken", static_cast<long long>(queued));
+      return false;
+    }
+    if (m_tick) m_tick();
+  }
+}
+
+int64_t FileTransferLink::Taken() const {
+  const int64_t queued = socketQueue::Unsent(m_fd);
+  if (queued < 0) return m_written;
+  return queued < m_written ? m_written - queued : 0;
 }
 
 bool FileTransferLink::Queue(const C2C_Request_t& request) {

@@ -54,6 +54,17 @@ class FileTransferLink {
   bool SendWithin(const C2C_Request_t& request, int timeoutMs);
   // Waits up to timeoutMs until the peer has taken every byte written; false when it has not.
   bool DrainedWithin(int timeoutMs);
+  // Waits until the peer has taken every byte written, however long it takes while it keeps
+  // taking some. False when it takes nothing for the write time-out, when the connection fails
+  // or is shut down, or as soon as the stop condition turns true.
+  bool Drain();
+  // Called every few tens of milliseconds while a write or Drain waits for the peer.
+  void WhileWaiting(std::function<void()> tick) { m_tick = std::move(tick); }
+  // Where the messages queued so far end, counted from the connection's first byte.
+  int64_t QueuedEnd() const { return m_written + static_cast<int64_t>(m_out.size()); }
+  // Of the bytes written, those the peer's system has acknowledged: the rest is still on this
+  // machine or on its way. All of them when the system cannot tell.
+  int64_t Taken() const;
   // Reads one message within timeoutMs. Null on time-out, end of stream, undecodable bytes, a
   // message over kMaxMessage or one that fails its constraints. The caller frees the result
   // with FreeRequest.
@@ -84,6 +95,8 @@ class FileTransferLink {
   bool m_peerReset = false;
   std::function<bool()> m_stopped;
   bool m_writeStopped = false;
+  std::function<void()> m_tick;
+  int64_t m_written = 0;  // bytes handed to the system so far
 };
 
 #endif

@@ -13,6 +13,7 @@
 #include "network/fileServerGate.h"
 #include "network/fileTransferLink.h"
 #include "network/transferSpeed.h"
+#include "network/uploadProgress.h"
 
 namespace {
 
@@ -127,16 +128,28 @@ void FileUpload::Upload(FileTransferLink& link, const FileInfo& offer, int file,
 
   TRACE_INFO("send data");
   TransferSpeed speed;
+  UploadProgress progress(link, [&](int64_t gone) {
+    Report(FM_IN_PROGRESS, offer, transferKey, gone, speed.Running(gone));
+  });
+  // The count moves while a slow peer keeps the writes waiting, and while it takes the last
+  // bytes once all have been handed over.
+  link.WhileWaiting([&progress] { progress.Tick(); });
   int64_t remaining = size;
-  const bool shortRead = SendParts(link, offer, file, transferKey, speed, &remaining);
+  const bool shortRead = SendParts(link, progress, file, &remaining);
   TRACE_INFO("send end");
-  if (remaining == 0 && !shortRead) {
+  // What was handed over still goes to the peer: the count is final, and the file complete,
+  // once the peer has taken it. Until then this machine holds what has not reached it.
+  const bool drained = (remaining == 0 || shortRead) && m_running->Running() && link.Drain();
+  link.WhileWaiting(nullptr);
+  if (drained && remaining == 0 && !shortRead) {
     TRACE_INFO("send ok");
     Report(FM_COMPLETE, offer, transferKey, size, speed.Final(size));
   } else if (!m_running->Running()) {
     TRACE_ERROR("send interrupt");
     TRACE_INFO("Send request");
-    if (!TellInterrupt(link)) {
+    const bool told = TellInterrupt(link);
+    const int64_t gone = progress.Gone();
+    if (!told) {
       // The peer has not taken what went before (or a part was cut short): what the system
       // still holds for it is dropped, and the reset tells it the transfer is over.
       TRACE_ERROR("Erreur de transfert");
@@ -144,18 +157,17 @@ void FileUpload::Upload(FileTransferLink& link, const FileInfo& offer, int file,
       link.Abort();
     }
     TRACE_INFO("Send request ok");
-    Report(FM_INTERRUPTED, offer, transferKey, size - remaining, speed.Final(size - remaining));
+    Report(FM_INTERRUPTED, offer, transferKey, gone, speed.Final(gone));
   } else {
     TRACE_ERROR("send error");
-    Report(FM_FAILED, offer, transferKey, size - remaining, speed.Final(size - remaining));
+    const int64_t gone = progress.Gone();
+    Report(FM_FAILED, offer, transferKey, gone, speed.Final(gone));
   }
 }
 
-bool FileUpload::SendParts(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey,
-                           TransferSpeed& speed, int64_t* remaining) {
-  const int64_t size = offer.size;
+bool FileUpload::SendParts(FileTransferLink& link, UploadProgress& progress, int file, int64_t* remaining) {
   // Several parts are read, encoded and written together (one system call each way for up
-  // to eight parts); each is still its own message, reported on its own.
+  // to eight parts); each is still its own message.
   const size_t batchParts = 8;
   std::vector<uint8_t> buffer(batchParts * FileServer::kPartSize);
   while (*remaining >= 1) {
@@ -169,15 +181,13 @@ bool FileUpload::SendParts(FileTransferLink& link, const FileInfo& offer, int fi
       TRACE_ERROR("file shorter than offered");
       return true;
     }
-    std::vector<size_t> lengths = SendBatch(link, buffer.data(), static_cast<size_t>(got));
+    std::vector<size_t> lengths = SendBatch(link, progress, buffer.data(), static_cast<size_t>(got));
     if (lengths.empty() || !link.Flush()) {
       TRACE_ERROR("Erreur de transfert");
       return false;
     }
-    for (size_t length : lengths) {
-      *remaining -= static_cast<int64_t>(length);
-      Report(FM_IN_PROGRESS, offer, transferKey, size - *remaining, speed.Running(size - *remaining));
-    }
+    for (size_t length : lengths) *remaining -= static_cast<int64_t>(length);
+    progress.Tick();
     if (*remaining < 1 || !m_running->Running()) return false;
     // A client sends nothing after its request; anything else (or its leaving) ends the upload.
     if (link.PeerSentMore()) {
@@ -193,7 +203,8 @@ bool FileUpload::SendParts(FileTransferLink& link, const FileInfo& offer, int fi
   return false;
 }
 
-std::vector<size_t> FileUpload::SendBatch(FileTransferLink& link, const uint8_t* data, size_t count) {
+std::vector<size_t> FileUpload::SendBatch(FileTransferLink& link, UploadProgress& progress, const uint8_t* data,
+                                          size_t count) {
   // The stop flag is looked at before every part but the first of a batch, so a stop that
   // arrives between two batches lets exactly one more part go; one that arrives while a batch
   // is written lets the rest of that batch go.
@@ -207,6 +218,7 @@ std::vector<size_t> FileUpload::SendBatch(FileTransferLink& link, const uint8_t*
     part.choice.file.fileData.buf = const_cast<uint8_t*>(data + offset);
     part.choice.file.fileData.size = static_cast<int>(length);
     if (!link.Queue(part)) break;
+    progress.Queued(static_cast<int64_t>(length));
     lengths.push_back(length);
   }
   return lengths;

@@ -11,7 +11,7 @@
 #include "network/fileServer.h"
 
 class FileTransferLink;
-class TransferSpeed;
+class UploadProgress;
 class UploadSlot;
 
 class FileUpload {
@@ -28,11 +28,11 @@ class FileUpload {
  private:
   // The steps of an upload once the peer has been told yes: the sending and its report;
   // sending the file's parts, batch by batch (true when the file turned out shorter than
-  // offered); queueing one batch (the lengths of the parts queued).
+  // offered); queueing one batch (the lengths of the parts queued). Progress counts what the
+  // peer has taken.
   void Upload(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey);
-  bool SendParts(FileTransferLink& link, const FileInfo& offer, int file, const std::string& transferKey,
-                 TransferSpeed& speed, int64_t* remaining);
-  std::vector<size_t> SendBatch(FileTransferLink& link, const uint8_t* data, size_t count);
+  bool SendParts(FileTransferLink& link, UploadProgress& progress, int file, int64_t* remaining);
+  std::vector<size_t> SendBatch(FileTransferLink& link, UploadProgress& progress, const uint8_t* data, size_t count);
   void Report(t_fm_status status, const FileInfo& offer, const std::string& transferKey, int64_t sent,
               double speed) const;
 

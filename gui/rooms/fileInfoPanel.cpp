@@ -145,7 +145,7 @@ void FileInfoPanel::UpdateView() {
   if (m_size > 0) {
     m_sizeText->SetLabel(SizeText(m_transferred, m_size));
     ShowSpeed();
-    m_percentText->SetLabel(PercentText(m_transferred, m_size));
+    m_percentText->SetLabel(EndedShort() ? wxString() : PercentText(m_transferred, m_size));
     SetStatus(m_status);
   }
   Layout();
@@ -153,12 +153,25 @@ void FileInfoPanel::UpdateView() {
   Thaw();
 }
 
-// A finished transfer shows its average speed, or nothing when none was measured.
+// A complete transfer shows its average speed, or nothing when none was measured; one that
+// ended short shows none: a speed there would read as though it still ran.
 void FileInfoPanel::ShowSpeed() {
-  const wxString text = m_speed > 0 || IsRunning() ? SpeedText(m_speed) : wxString();
+  const bool shown = !EndedShort() && (m_speed > 0 || IsRunning());
+  const wxString text = shown ? SpeedText(m_speed) : wxString();
   if (text == m_speedText->GetLabel()) return;
   m_speedText->SetLabel(text);
   Layout();
+}
+
+bool FileInfoPanel::EndedShort() const {
+  switch (m_status) {
+    case FM_HOST_UNREACHABLE:
+    case FM_NOT_AVAILABLE:
+    case FM_INTERRUPTED:
+    case FM_FAILED:
+    case FM_CANCELLED: return true;
+    default: return false;
+  }
 }
 
 void FileInfoPanel::SetStatus(t_fm_status status) {
@@ -171,7 +184,11 @@ void FileInfoPanel::SetStatus(t_fm_status status) {
     case FM_NOT_AVAILABLE:
     case FM_INTERRUPTED:
     case FM_FAILED:
-    case FM_CANCELLED: colour = kFailedColour; break;
+    case FM_CANCELLED:
+      colour = kFailedColour;
+      // Only how far it got stays: the bytes done.
+      m_percentText->SetLabel(wxString());
+      break;
     case FM_STARTED:
     case FM_IN_PROGRESS: colour = kRunningColour; break;
     case FM_COMPLETE:

@@ -37,6 +37,8 @@ class FileInfoPanel : public wxPanel {
   t_fm_status GetStatus() const { return m_status; }
   // True while the transfer runs: the button then cancels it instead of removing the row.
   bool IsRunning() const { return m_status == FM_STARTED || m_status == FM_IN_PROGRESS; }
+  // True once the transfer ended without the whole file: it failed, was stopped or never began.
+  bool EndedShort() const;
   // What the three changing texts read, and how many times they were rewritten.
   wxString GetSizeText() const;
   wxString GetPercentText() const;

@@ -132,7 +132,12 @@ void FilesFrame::AddRow(const FileMessage& message) {
   list->FitInside();
   // Down to the new row, at the bottom: rows are taller than one scroll unit.
   list->Scroll(-1, (list->GetVirtualSize().y + kScrollUnit - 1) / kScrollUnit);
-  (download ? m_clearDownloadButton : m_clearUploadButton)->Enable();
+  FollowList(download);
+}
+
+void FilesFrame::FollowList(bool download) {
+  (download ? m_clearDownloadButton : m_clearUploadButton)
+      ->Enable(!(download ? m_downloadPanels : m_uploadPanels).empty());
 }
 
 void FilesFrame::DropRow(FileInfoPanel* row, bool now) {
@@ -156,7 +161,8 @@ void FilesFrame::DropRow(FileInfoPanel* row, bool now) {
 
 void FilesFrame::RemovePanel(FileInfoPanel* row) {
   TRACE_START();
-  std::vector<FileInfoPanel*>& rows = row->IsDownload() ? m_downloadPanels : m_uploadPanels;
+  const bool download = row->IsDownload();
+  std::vector<FileInfoPanel*>& rows = download ? m_downloadPanels : m_uploadPanels;
   auto found = std::find(rows.begin(), rows.end(), row);
   if (found == rows.end()) {
     TRACE_END_RESULT("not listed");
@@ -165,6 +171,7 @@ void FilesFrame::RemovePanel(FileInfoPanel* row) {
   rows.erase(found);
   // Reached from the row's own button: it goes once that click has been handled.
   DropRow(row, false);
+  FollowList(download);
   TRACE_END();
 }
 
@@ -175,7 +182,7 @@ void FilesFrame::ClearAll(bool download) {
   rows.swap(download ? m_downloadPanels : m_uploadPanels);
   // Rows only: the transfers themselves go on, and a later report makes a fresh row.
   for (FileInfoPanel* row : rows) DropRow(row, true);
-  (download ? m_clearDownloadButton : m_clearUploadButton)->Disable();
+  FollowList(download);
   Layout();
   Thaw();
   TRACE_END();

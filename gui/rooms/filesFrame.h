@@ -49,6 +49,8 @@ class FilesFrame : public wxFrame {
   void ClearAll(bool download);
   wxString RoomLabel(const std::string& site) const;
   void AddRow(const FileMessage& message);
+  // "Clear all" of a list is enabled while the list has rows.
+  void FollowList(bool download);
   // Hides the row, takes it out of its sizer and destroys it, `now` or once the event being
   // handled is over.
   void DropRow(FileInfoPanel* row, bool now);

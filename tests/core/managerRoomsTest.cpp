@@ -4,6 +4,7 @@
 // windows would get written as one line while its payload is alive.
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <wx/evtloop.h>
 #include <wx/image.h>
 
 #include <future>
@@ -393,6 +394,29 @@ TEST(ManagerFiles, AnOfferFetchedWholeWhileMessagesFlow) {
   EXPECT_EQ("0 file 4 99 1", s.events.files.front());
   EXPECT_EQ("0 file 7 99 1000", s.events.files.back());
   EXPECT_LE(s.events.files.size(), 2 + static_cast<size_t>(elapsed * 10));
+
+  // Progress held back is not lost: a transfer that then pauses shows its newest count once
+  // the interval is over. One whose state changed meanwhile never shows the older progress.
+  s.events.files.clear();
+  auto progress = [](const char* key, int64_t done, t_fm_status status = FM_IN_PROGRESS) {
+    ProcessRelay::Get().MessageFile(status, "bob", kRoom, "f", key, key, "", 0, 0, true, done, 1000, 0);
+  };
+  for (int64_t done : {10, 20, 30}) progress("98", done);
+  progress("97", 10);
+  progress("97", 20);
+  progress("97", 25, FM_FAILED);
+  // The held report goes with a timer: the toolkit's own loop runs it.
+  wxGUIEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  ASSERT_TRUE(s.WaitFor([&] {
+    loop.YieldFor(wxEVT_CATEGORY_TIMER);
+    return Count(s.events.files, "0 file 4 98 30") == 1;
+  })) << s.events.files.size();
+  EXPECT_EQ("0 file 4 98 10", s.events.files.front());
+  const auto failed = std::find(s.events.files.begin(), s.events.files.end(), "0 file 6 97 25");
+  ASSERT_NE(s.events.files.end(), failed);
+  EXPECT_EQ(0, Count(std::vector<std::string>(failed, s.events.files.end()), "0 file 4 97 "))
+      << "progress shown after the transfer failed";
 }
 
 // Alice stops an upload, Bob drops another, then Alice withdraws the offer altogether.

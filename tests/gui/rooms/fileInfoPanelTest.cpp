@@ -100,27 +100,30 @@ TEST_F(FileRow, ShowsItsTransferAndColoursItsState) {
   EXPECT_EQ("to Bob & Co", Labels(Row(Report("u1", false, FM_STARTED, 0, 0, 0, "plain.txt")))[1]);
   EXPECT_EQ("plain.txt", Labels(Row(Report("u1", false, FM_STARTED, 0, 0, 0, "plain.txt")))[0]);
 
+  // A transfer that ended short keeps the bytes it got to, and neither a percentage nor a speed
+  // that would read as though it still ran.
   struct Step {
     t_fm_status status;
     wxColour colour;
     const char* percent;
+    const char* speed;
   } steps[] = {
-      {FM_IN_PROGRESS, wxColour(51, 255, 255), "51 %"},
-      {FM_OFFERED, wxColour(51, 255, 255), "51 %"},  // unchanged
-      {FM_FAILED, wxColour(255, 0, 0), "51 %"},
-      {FM_INTERRUPTED, wxColour(255, 0, 0), "51 %"},
-      {FM_CANCELLED, wxColour(255, 0, 0), "51 %"},
-      {FM_HOST_UNREACHABLE, wxColour(255, 0, 0), "51 %"},
-      {FM_NOT_AVAILABLE, wxColour(255, 0, 0), "51 %"},
-      {static_cast<t_fm_status>(9), wxColour(255, 0, 0), "51 %"},  // unknown: unchanged
-      {FM_COMPLETE, wxColour(0, 221, 0), "OK"},
+      {FM_IN_PROGRESS, wxColour(51, 255, 255), "51 %", "2.0 kbytes/s"},
+      {FM_OFFERED, wxColour(51, 255, 255), "51 %", "2.0 kbytes/s"},                   // unchanged
+      {static_cast<t_fm_status>(9), wxColour(51, 255, 255), "51 %", "2.0 kbytes/s"},  // unknown: unchanged
+      {FM_FAILED, wxColour(255, 0, 0), "", ""},
+      {FM_INTERRUPTED, wxColour(255, 0, 0), "", ""},
+      {FM_CANCELLED, wxColour(255, 0, 0), "", ""},
+      {FM_HOST_UNREACHABLE, wxColour(255, 0, 0), "", ""},
+      {FM_NOT_AVAILABLE, wxColour(255, 0, 0), "", ""},
+      {FM_COMPLETE, wxColour(0, 221, 0), "OK", "2.0 kbytes/s"},
   };
   for (const Step& step : steps) {
     m_frame->UpdateFileTransfertStatus(Report("k1", true, step.status, 512, 1000, 2048));
     EXPECT_EQ(step.colour, row->GetBackgroundColour()) << step.status;
     EXPECT_EQ(step.percent, row->GetPercentText()) << step.status;
     EXPECT_EQ("512 / 1000 bytes", row->GetSizeText());
-    EXPECT_EQ("2.0 kbytes/s", row->GetSpeedText());
+    EXPECT_EQ(step.speed, row->GetSpeedText()) << step.status;
     // The button takes the row's colour; its tooltip stays the same in every state.
     auto* button = guitest::FindChildren<FileInfoButtonBitmapNotifier>(row).at(0);
     EXPECT_EQ(row->GetBackgroundColour(), button->GetBackgroundColour());
@@ -197,7 +200,8 @@ TEST_F(FileRow, SpeedReadsSensiblyAndFitsBesideLongNames) {
   }
   EXPECT_EQ("120563.3 kbytes/s", row->GetSpeedText());
 
-  // Finished: the average speed when it was measured, nothing when it was not.
+  // Complete: the average speed when it was measured, nothing when it was not; ended short:
+  // none, whatever was measured.
   struct Case {
     t_fm_status status;
     double speed;
@@ -206,7 +210,8 @@ TEST_F(FileRow, SpeedReadsSensiblyAndFitsBesideLongNames) {
       {FM_COMPLETE, 2048, "2.0 kbytes/s"},
       {FM_COMPLETE, 0, ""},
       {FM_CANCELLED, 0, ""},
-      {FM_INTERRUPTED, 512.5, "512.5 bytes/s"},
+      {FM_INTERRUPTED, 512.5, ""},
+      {FM_FAILED, 2048, ""},
       {FM_FAILED, 0, ""},
   };
   int n = 0;

@@ -108,18 +108,22 @@ TEST_F(FilesWindow, ClearAllTakesRowsNotTransfersAndTheButtonFollowsItsList) {
   m_frame->UpdateFileTransfertStatus(Report("y", true, FM_IN_PROGRESS));
   EXPECT_EQ((std::vector<std::string>{"y"}), Keys(m_frame->GetDownloadPanels()));
   EXPECT_TRUE(clear->IsEnabled());
-  // The last row taken away by its own button leaves "Clear all" enabled; pressed then, it clears
-  // nothing and is disabled.
+  // A row taken away by its own button leaves "Clear all" on while others stay; the last one
+  // turns it off.
+  m_frame->UpdateFileTransfertStatus(Report("w", true, FM_FAILED));
   m_frame->UpdateFileTransfertStatus(Report("y", true, FM_COMPLETE));
   m_frame->RemovePanel(m_frame->GetDownloadPanels()[0]);
-  EXPECT_TRUE(m_frame->GetDownloadPanels().empty());
   EXPECT_TRUE(clear->IsEnabled());
-  guitest::ClickUntil(clear, [&] { return !clear->IsEnabled(); });
+  m_frame->RemovePanel(m_frame->GetDownloadPanels()[0]);
+  EXPECT_TRUE(m_frame->GetDownloadPanels().empty());
+  EXPECT_FALSE(clear->IsEnabled());
+  EXPECT_TRUE(m_frame->GetClearButton(false)->IsEnabled());
   // A row that is not listed (already taken) is left alone.
   FileInfoPanel* upload = m_frame->GetUploadPanels()[0];
   m_frame->RemovePanel(upload);
   m_frame->RemovePanel(upload);
   EXPECT_TRUE(m_frame->GetUploadPanels().empty());
+  EXPECT_FALSE(m_frame->GetClearButton(false)->IsEnabled());
 }
 
 TEST_F(FilesWindow, ALostConnectionEndsTheRowsStillRunning) {
@@ -132,6 +136,10 @@ TEST_F(FilesWindow, ALostConnectionEndsTheRowsStillRunning) {
   EXPECT_EQ(FM_INTERRUPTED, m_frame->GetDownloadPanels()[0]->GetStatus());
   EXPECT_EQ(wxColour(255, 0, 0), m_frame->GetDownloadPanels()[0]->GetBackgroundColour());
   EXPECT_EQ(FM_INTERRUPTED, m_frame->GetUploadPanels()[0]->GetStatus());
+  // No report comes after the loss: the row gives up its last speed and percentage itself.
+  EXPECT_EQ("0 / 97 kbytes", m_frame->GetUploadPanels()[0]->GetSizeText());
+  EXPECT_EQ("", m_frame->GetUploadPanels()[0]->GetPercentText());
+  EXPECT_EQ("", m_frame->GetUploadPanels()[0]->GetSpeedText());
   EXPECT_EQ(FM_COMPLETE, m_frame->GetDownloadPanels()[1]->GetStatus());
   // Its button now takes the row away.
   EXPECT_FALSE(m_frame->GetDownloadPanels()[0]->IsRunning());

@@ -1,14 +1,14 @@
 // How transfers end, in the whole program on the stand-in server with bob as a scripted peer on
 // plain sockets, every step by real clicks in the transfers window:
-// - alice cancels a download of bob's offer, removes its row and clears the list; bob's later
-//   withdrawal of the offer adds no row and no second notice;
+// - alice cancels a download of bob's offer and removes its row, which leaves the list and its
+//   "Clear all" off; bob's later withdrawal of the offer adds no row and no second notice;
 // - alice cancels an upload that bob takes slowly: the sending stops within a second, counted in
 //   the bytes that reach bob after the click.
+// A row that ended short keeps the bytes it got to and shows no speed nor percentage.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <wx/button.h>
@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -32,11 +33,13 @@
 #include "tests/gui/guiTestSupport.h"
 #include "tests/gui/rooms/peerProcess.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
+#include "tests/gui/rooms/slowReceiver.h"
 #include "tests/support/programSession.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using roomstest::SetText;
 using roomstest::Shown;
 const char kRoom[] = "http://transfers.example/";
 
@@ -50,11 +53,6 @@ int Listening(unsigned short* port) {
   getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
   *port = ntohs(addr.sin_port);
   return fd;
-}
-
-void SetText(OCTET_STRING_t* field, const std::string& text) {
-  field->buf = reinterpret_cast<uint8_t*>(const_cast<char*>(text.data()));
-  field->size = static_cast<int>(text.size());
 }
 
 // Bob's file port for one offer: answers the request and sends a few parts, then sends nothing
@@ -102,70 +100,6 @@ class StallingSender {
   unsigned short m_port = 0;
   int m_listen;
   std::atomic<bool> m_done{false};
-  std::thread m_thread;
-};
-
-// Bob fetching alice's offer on a slow line: a small receive buffer read at a bounded rate. It
-// counts every byte that reaches his side, read or still waiting in his socket.
-class SlowReceiver {
- public:
-  SlowReceiver(unsigned short port, const std::string& fileKey, long bytesPerSecond) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int buffer = 64 * 1024;
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    m_connected = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    m_link.reset(new FileTransferLink(fd));
-    C2C_Request_t ask;
-    std::memset(&ask, 0, sizeof ask);
-    ask.present = C2C_Request_PR_askforfile;
-    const std::string login = "bob";
-    SetText(&ask.choice.askforfile.login, login);
-    SetText(&ask.choice.askforfile.fileKey, fileKey);
-    m_connected = m_connected && m_link->Send(ask);
-    m_thread = std::thread([this, bytesPerSecond] { Read(bytesPerSecond); });
-  }
-  ~SlowReceiver() {
-    m_stop = true;
-    m_thread.join();
-  }
-  bool Connected() const { return m_connected; }
-  long Read() const { return m_read; }
-  bool Ended() const { return m_ended; }
-  Clock::time_point EndedAt() const { return m_endedAt; }
-  // What has reached bob so far: read, or waiting in his socket.
-  long Arrived() const {
-    int waiting = 0;
-    ioctl(m_link->Descriptor(), FIONREAD, &waiting);
-    return m_read + waiting;
-  }
-
- private:
-  void Read(long bytesPerSecond) {
-    const Clock::time_point start = Clock::now();
-    char buffer[4096];
-    while (!m_stop) {
-      pollfd p{m_link->Descriptor(), POLLIN, 0};
-      if (poll(&p, 1, 50) != 1) continue;
-      const ssize_t got = recv(m_link->Descriptor(), buffer, sizeof buffer, 0);
-      if (got <= 0) break;
-      m_read += got;
-      // The line's pace: no faster than the rate.
-      std::this_thread::sleep_until(start + std::chrono::microseconds(m_read * 1000000 / bytesPerSecond));
-    }
-    m_endedAt = Clock::now();
-    m_ended = true;
-  }
-
-  std::unique_ptr<FileTransferLink> m_link;
-  bool m_connected = false;
-  std::atomic<long> m_read{0};
-  std::atomic<bool> m_ended{false};
-  std::atomic<bool> m_stop{false};
-  Clock::time_point m_endedAt;
   std::thread m_thread;
 };
 
@@ -219,14 +153,17 @@ TEST_F(TransferEndsSession, AWithdrawalAfterTheDownloadEndedChangesNothing) {
   FileInfoPanel* row = nullptr;
   ASSERT_TRUE(Until([&] { return (row = Row(true, key)) && row->GetStatus() == FM_IN_PROGRESS; }));
 
-  // Cancelled, then removed by its own button, then the list cleared.
+  // Cancelled, then removed by its own button: the empty list's "Clear all" is off.
   ClickRowButton(row);
   ASSERT_TRUE(Until([&] { return row->GetStatus() == FM_CANCELLED; }));
+  EXPECT_TRUE(row->GetSizeText().EndsWith(" / 4882 kbytes")) << row->GetSizeText();
+  EXPECT_EQ("", row->GetPercentText());
+  EXPECT_EQ("", row->GetSpeedText());
   const wxString canceled = "File transfer of phantom.bin has been canceled\n";
   ASSERT_TRUE(Until([&] { return Count(canceled) == 1; })) << Shown(m_page);
+  EXPECT_TRUE(m_files->GetClearButton(true)->IsEnabled());
   ClickRowButton(row);
   ASSERT_TRUE(Until([&] { return m_files->GetDownloadPanels().empty(); }));
-  Click(m_files->GetClearButton(true));
   ASSERT_TRUE(Until([&] { return !m_files->GetClearButton(true)->IsEnabled(); }));
 
   // Bob withdraws the offer, then speaks: once his line is shown, the withdrawal was handled.
@@ -252,7 +189,7 @@ TEST_F(TransferEndsSession, ACancelledUploadStopsWithinASecondForASlowPeer) {
   });
   ASSERT_TRUE(offer);
   const long rate = 200 * 1024;
-  SlowReceiver receiver(static_cast<unsigned short>(offer->choice.file.port), key, rate);
+  roomstest::SlowReceiver receiver(static_cast<unsigned short>(offer->choice.file.port), key, rate);
   ASSERT_TRUE(receiver.Connected());
   FileInfoPanel* row = nullptr;
   ASSERT_TRUE(Until([&] {
@@ -273,6 +210,18 @@ TEST_F(TransferEndsSession, ACancelledUploadStopsWithinASecondForASlowPeer) {
   EXPECT_LT(seconds, 2.0);
   ASSERT_TRUE(Until([&] { return row->GetStatus() == FM_INTERRUPTED; }));
   EXPECT_EQ(wxColour(255, 0, 0), row->GetBackgroundColour());
+  // The row keeps what reached bob (what he read, and at most what his small buffer held when
+  // the line was cut), and no longer looks as though it ran.
+  long long shown = -1;
+  EXPECT_EQ(1, sscanf(row->GetSizeText().utf8_str(), "%lld / 40960 kbytes", &shown)) << row->GetSizeText();
+  EXPECT_GT(shown * 1024, 256 * 1024);
+  EXPECT_LE(shown * 1024, receiver.Read() + 256 * 1024) << receiver.Read();
+  EXPECT_EQ("", row->GetPercentText());
+  EXPECT_EQ("", row->GetSpeedText());
+  // Its button takes it away, and with it the list's last row: "Clear all" is off.
+  ClickRowButton(row);
+  ASSERT_TRUE(Until([&] { return m_files->GetUploadPanels().empty(); }));
+  ASSERT_TRUE(Until([&] { return !m_files->GetClearButton(false)->IsEnabled(); }));
 }
 
 }  // namespace

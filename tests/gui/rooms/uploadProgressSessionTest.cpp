@@ -1,0 +1,114 @@
+// The row of an upload, in the whole program on the stand-in server, against what the peer
+// really has: bob fetches alice's offer on a slow line (a small buffer read at a bounded rate)
+// and then stops reading for a while. At every look the row counts no more than has reached
+// bob; while he stops, it comes to what he holds; it reads complete only once he has it all.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "core/application.h"
+#include "gui/mainFrame.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/rooms/fileInfoPanel.h"
+#include "gui/rooms/filesFrame.h"
+#include "tests/gui/guiTestSupport.h"
+#include "tests/gui/rooms/peerProcess.h"
+#include "tests/gui/rooms/slowReceiver.h"
+#include "tests/support/programSession.h"
+
+namespace {
+
+const char kRoom[] = "http://uploads.example/";
+
+class UploadProgressSession : public programtest::ProgramSession {
+ protected:
+  void SetUp() override {
+    ProgramSession::SetUp();
+    ASSERT_FALSE(HasFatalFailure());
+    Config::GetInstance()->SetFilePort(0);
+    GetManager()->RestartFileServer();
+    m_files = guitest::FindChild<FilesFrame>(Frame(), [](FilesFrame*) { return true; });
+    ASSERT_TRUE(m_files);
+    Frame()->SubscribeChatRoom(kRoom);
+    ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(kRoom); }));
+  }
+  FileInfoPanel* Row(const std::string& key) {
+    for (FileInfoPanel* row : m_files->GetUploadPanels())
+      if (row->GetTransferKey() == key) return row;
+    return nullptr;
+  }
+  // The bytes the row shows done, to the kilobyte below; -1 before it shows any.
+  static long long Shown(FileInfoPanel* row) {
+    long long done = -1, size = 0;
+    if (sscanf(row->GetSizeText().utf8_str(), "%lld / %lld kbytes", &done, &size) != 2) return -1;
+    return done * 1024;
+  }
+
+  FilesFrame* m_files = nullptr;
+  testsupport::TempDir m_dir;
+};
+
+TEST_F(UploadProgressSession, TheRowCountsWhatReachedTheSlowPeer) {
+  standintest::TestUser& bob = LogIn("bob");
+  ASSERT_TRUE(Enter(bob, kRoom));
+  const long size = 3L << 20;
+  const std::string path = m_dir.file("slides.bin");
+  ASSERT_TRUE(roomstest::WritePattern(path, size, 3));
+  const std::string key = GetManager()->SendFile(kRoom, path, "slides.bin");
+  ASSERT_FALSE(key.empty());
+  const S2C_Request_t* offer = bob.Wait(S2C_Request_PR_file, [&](const S2C_Request_t& r) {
+    return standintest::Str(r.choice.file.filekey) == key;
+  });
+  ASSERT_TRUE(offer);
+  roomstest::SlowReceiver receiver(static_cast<unsigned short>(offer->choice.file.port), key, 1L << 20);
+  ASSERT_TRUE(receiver.Connected());
+
+  // Each look reads the row first, then what has reached bob: the row may be behind, never ahead.
+  FileInfoPanel* row = nullptr;
+  long long ahead = 0;
+  std::set<long long> counts;
+  auto look = [&] {
+    if (!row) row = Row("bob@@@" + key);
+    if (!row) return;
+    const long long shown = Shown(row);
+    const long long arrived = receiver.Arrived();
+    if (shown > arrived) ahead = std::max(ahead, shown - arrived);
+    if (shown >= 0) counts.insert(shown);
+  };
+  ASSERT_TRUE(Until([&] { look(); return row && receiver.Read() >= (1L << 20); }));
+  EXPECT_EQ(0, ahead) << "the row counted bytes that had not reached bob";
+  EXPECT_GT(counts.size(), 3u);
+  EXPECT_TRUE(row->IsRunning());
+  EXPECT_NE("", row->GetSpeedText());
+
+  // Bob stops reading: the row comes to what he holds, within the one part still on its way.
+  receiver.Hold(true);
+  EXPECT_TRUE(Until([&] {
+    look();
+    const long long shown = Shown(row);
+    return shown + 1024 + 8200 >= receiver.Arrived();
+  })) << row->GetSizeText() << " with " << receiver.Arrived() << " bytes at bob";
+  EXPECT_EQ(0, ahead);
+  EXPECT_TRUE(row->GetPercentText().EndsWith(" %")) << row->GetPercentText();
+
+  // He reads on: the row reads complete only once the whole file has reached him.
+  receiver.Hold(false);
+  long arrivedAtTheEnd = 0;
+  ASSERT_TRUE(Until([&] {
+    look();
+    const bool complete = row->GetStatus() == FM_COMPLETE;
+    if (complete) arrivedAtTheEnd = receiver.Arrived();
+    return complete;
+  }, 60000));
+  EXPECT_EQ(0, ahead);
+  EXPECT_GE(arrivedAtTheEnd, size);
+  EXPECT_EQ("3072 / 3072 kbytes", row->GetSizeText());
+  EXPECT_EQ("OK", row->GetPercentText());
+  EXPECT_TRUE(Until([&] { return receiver.Ended(); }));
+  EXPECT_GE(receiver.Read(), size);
+}
+
+}  // namespace
