@@ -4,6 +4,7 @@
 #define PARLAVOX_GUI_ROOMS_CHATROOMPANEL_H
 
 #include <wx/colour.h>
+#include <wx/longlong.h>
 #include <wx/panel.h>
 #include <wx/richtext/richtextctrl.h>
 #include <wx/sizer.h>
@@ -153,8 +154,12 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // paragraphs at a time, so that the turn's clock is looked at between steps); true while
   // more than half of the bound is left.
   bool TrimOldest();
+  // Leaves the lines waiting that the display can keep, and room for them (see the display's file).
+  void MakeRoom();
+  bool SpanOver();
   static const size_t kTrimStep = 50;
-  // Writes waiting lines, while the turn has time when `timed`; true when some are left.
+  // Writes waiting lines, while the turn has time when `timed`; true when some are left for the
+  // next turn. Timed, a round of writing begins at most once per span (see the display's file).
   bool WritePending(bool timed);
   // Has the next idle time write the lines and refresh the rows that wait.
   void Wait();
@@ -204,6 +209,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::deque<Line> m_written;  // what the display shows, oldest first
   size_t m_paragraphs = 0;
   bool m_trimming = false;  // taking the oldest lines off, down to half the bound
+  // When the last round of writing began, and how many of the lines waiting it still writes.
+  wxLongLong m_roundStarted = 0;
+  size_t m_roundLeft = 0;
   std::set<std::string> m_sendersDue;  // logins whose rows wait for the idle time
 };
 
