@@ -12,13 +12,13 @@
 
 #include "core/application.h"
 #include "gui/contacts/avatarBitmapPanel.h"
-#include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactEntryDataPanel.h"
 #include "gui/contacts/contactEntryIds.h"
 #include "gui/contacts/contactPictures.h"
 #include "gui/contacts/contactsHost.h"
 #include "gui/contacts/entryListener.h"
 #include "gui/contacts/lateDestruction.h"
+#include "gui/contacts/rowHost.h"
 #include "gui/statusLook.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -278,13 +278,13 @@ void ContactEntry::RefreshAvatar(bool force, bool alsoTip) {
 
 void ContactEntry::Relayout() {
   InvalidateBestSize();
-  if (ChatRoomEntry* block = dynamic_cast<ChatRoomEntry*>(GetParent())) {
+  if (RowHost* host = dynamic_cast<RowHost*>(GetParent())) {
     // The row grows or shrinks at once from its top, so that the avatar stays under the
-    // pointer; the block moves the rows below.
+    // pointer; its host moves the rows below.
     const int height = GetBestSize().y;
     if (height != GetSize().y) {
       SetSize(wxSize(GetSize().x, height));
-      block->RowResized(this);
+      host->RowResized(this);
     }
     Layout();
     Refresh();
@@ -324,6 +324,9 @@ void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
 void ContactEntry::ShowContact(const ContactInfo& contact, bool subscribed) {
   Unhighlight();
   m_hoverTimer.Stop();
+  // The tip this member row showed was the other contact's; its timer would have hidden it.
+  if (m_tipTimerRunning && g_entryToolTipWindow) g_entryToolTipWindow->Hide();
+  m_tipTimerRunning = false;
   m_blinkTimer.Stop();
   // Another contact: its own avatar.
   m_avatarDrawn = -1;

@@ -88,9 +88,9 @@ class ContactEntry : public wxPanel {
   void NotifyNewMessage();
   // The room icon blinks for a new message.
   bool IsBlinking() const { return m_blinkTimer.IsRunning(); }
-  // A contacts-list row's window can show `contact` instead of its own (same network icon).
+  // A row window of a list can show `contact` instead of its own (same network icon).
   bool CanShow(const ContactInfo& contact) const { return contact.GetImType() == m_contactInfo.GetImType(); }
-  // Shows another contact (a window of the contacts list given to the row coming into sight).
+  // Shows another contact (a window of a list given to the row coming into sight).
   void ShowContact(const ContactInfo& contact, bool subscribed);
   bool IsMouseOverAvatar(const wxPoint& screenPoint) const;
   // Collapses the row when it is the expanded one.

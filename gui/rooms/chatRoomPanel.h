@@ -25,6 +25,7 @@ class ContactEntry;
 class ContactInfo;
 class FileMessage;
 class Manager;
+class MemberColumn;
 class Message;
 class Smiley;
 class WriteMessagePanel;
@@ -70,6 +71,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void AddAdminMessage(const wxString& text, time_t time, const wxColour* colour);
   // Writes every line still waiting.
   void FlushLines();
+  // Lines or senders' rows wait for the idle time.
+  bool HasLinesWaiting() const { return !m_pending.empty() || !m_sendersDue.empty(); }
   wxRichTextCtrl* GetDisplay() const { return m_chatText; }
   // What the display shows, as the saver takes it (chatRoomPanelSave.cpp).
   Conversation Describe();
@@ -82,13 +85,17 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void AddContacts(const std::vector<ContactInfo*>& contacts, bool notify);
   void AddContact(const ContactInfo& contact);
   void RemoveContact(const std::string& login);
-  // Every member goes at once (the connection ended), with one layout of the column.
+  // Every member goes at once (the connection ended).
   void RemoveAllContacts();
   void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void UpdateAvatar(const std::string& login);
-  ContactEntry* FindContact(const std::string& login) const;
-  void UpdateData(ContactEntry* row, const ContactInfo& contact);
-  const std::vector<ContactEntry*>& GetContacts() const { return m_contacts; }
+  bool IsMember(const std::string& login) const;
+  // The member's row window, made now when the row is out of sight; null for no member.
+  ContactEntry* FindContact(const std::string& login);
+  // The members' logins, first come first, and their number.
+  std::vector<std::string> GetMemberLogins() const;
+  size_t GetMemberCount() const;
+  MemberColumn* GetMemberColumn() const { return m_members; }
   // The colour of the login's name and lines; not IsOk() when it has none.
   wxColour GetMemberColour(const std::string& login) const;
 
@@ -131,10 +138,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void TakeColour(const std::string& login);
   void ReturnColour(const std::string& login);
   void Announce(const ContactInfo& contact, bool arrival, bool notify);
-  void FitMembers();
-  // UpdateContact and AddContact without their traces, for those that call them in a loop.
+  // UpdateContact, AddContact and RemoveContact without their traces, for those that call them
+  // in a loop.
   void ApplyContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void AddRow(const ContactInfo& contact);
+  void RemoveRow(const std::string& login);
 
   // Writing (chatRoomPanelDisplay.cpp).
   void Submit(Line line);
@@ -188,9 +196,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   wxRichTextAttr m_saysStyle;
   WriteMessagePanel* m_writeMessagePanel = nullptr;
   wxBoxSizer* m_sizer = nullptr;
-  wxScrolledWindow* m_contactsWindow = nullptr;
+  MemberColumn* m_members = nullptr;
   wxSplitterWindow* m_splitter = nullptr;
-  wxBoxSizer* m_contactsSizer = nullptr;
   wxRichTextCtrl* m_chatText = nullptr;
   wxSplitterWindow* m_chatSplitter = nullptr;
   std::string m_url;
@@ -200,8 +207,6 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // The splitters are placed once they have a size of their own.
   bool m_membersPlaced = false;
   bool m_inputPlaced = false;
-  std::vector<ContactEntry*> m_contacts;
-  bool m_addingMembers = false;
   std::vector<wxColour> m_freeColours;
   std::map<std::string, wxColour> m_contactColours;
 

@@ -58,11 +58,7 @@ class MembersSession : public programtest::ProgramSession {
     return Rooms()->GetChatRoom(site);
   }
 
-  static std::vector<std::string> Rows(ChatRoomPanel* page) {
-    std::vector<std::string> logins;
-    for (ContactEntry* row : page->GetContacts()) logins.push_back(row->GetLogin());
-    return logins;
-  }
+  static std::vector<std::string> Rows(ChatRoomPanel* page) { return page->GetMemberLogins(); }
 
   bool Showing(ChatRoomPanel* page, const wxString& text) {
     return Until([&] { return Shown(page).Find(text) != wxNOT_FOUND; });
@@ -142,7 +138,7 @@ TEST_F(MembersSession, ArrivalsAndDeparturesShowRowsNoticesPopupsSoundsAndColour
   ChatRoomPanel* busy = EnterRoom(kBusySite);
   ASSERT_TRUE(busy);
   ASSERT_TRUE(Showing(busy, ") Welcome ! There are already 3 Parlavoxer(s) here.\n")) << Shown(busy);
-  ASSERT_TRUE(Until([&] { return busy->GetContacts().size() == 4; }));
+  ASSERT_TRUE(Until([&] { return busy->GetMemberCount() == 4; }));
   EXPECT_EQ(wxNOT_FOUND, Shown(busy).Find("joins this chatroom")) << Shown(busy);
   // A member's logging out is a departure from each room.
   LogOut("carol");
@@ -211,10 +207,10 @@ TEST(MemberColours, ThePoolInTurnBlackWhenEmptyAndTheOwnColourKept) {
   EXPECT_EQ(turn[0], page->GetMemberColour("m0"));
   page->AddContact(member("m8"));
   EXPECT_EQ(*wxBLACK, page->GetMemberColour("m8"));
-  EXPECT_EQ(7u, page->GetContacts().size());
+  EXPECT_EQ(7u, page->GetMemberCount());
   // Connection lost: every row goes and each colour returns, in the rows' order.
   page->SetConnectionStatus(false);
-  EXPECT_TRUE(page->GetContacts().empty());
+  EXPECT_TRUE(page->GetMemberCount() == 0);
   page->AddContact(member("n"));
   EXPECT_EQ(wxColour(255, 165, 0), page->GetMemberColour("n"));
   frame->Destroy();
@@ -249,7 +245,7 @@ TEST_F(MembersSession, PrivateRoomFromARowAMemberLeavingUnderItsMenuAndRoomsClos
   guitest::ClickUntil(input, [&] { return input->HasFocus(); });
   wxUIActionSimulator().Text("hi");
   wxUIActionSimulator().Char(WXK_RETURN);
-  ASSERT_TRUE(Until([&] { return priv->GetContacts().size() == 2; }));
+  ASSERT_TRUE(Until([&] { return priv->GetMemberCount() == 2; }));
   EXPECT_EQ((std::vector<std::string>{"bob", "alice"}), Rows(priv));
   EXPECT_TRUE(Showing(priv, ") Bob joins this chatroom\n")) << Shown(priv);
   Settle();
