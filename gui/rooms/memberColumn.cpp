@@ -15,6 +15,8 @@ const size_t kMaxSpare = 48;
 // The time one pass may spend making windows; the rows still without one get theirs at the next
 // turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
+// The least time between two passes that follow the members' coming and going.
+const auto kPassSpan = std::chrono::milliseconds(40);
 
 }  // namespace
 
@@ -142,9 +144,17 @@ void MemberColumn::RowResized(ContactEntry*) { PlaceSoon(); }
 
 // ---- Placement.
 
+// After the updates queued now are in; while members keep coming and going, a pass at most every
+// few hundredths of a second (each one moves the windows in sight and fills those that come in).
 void MemberColumn::PlaceSoon() {
   if (m_placeDue) return;
   m_placeDue = true;
+  const Clock::duration since = Clock::now() - m_placedAt;
+  if (since < kPassSpan) {
+    if (!m_nextTurn.IsRunning())
+      m_nextTurn.StartOnce(int(std::chrono::duration_cast<std::chrono::milliseconds>(kPassSpan - since).count()) + 1);
+    return;
+  }
   CallAfter([this] {
     if (m_placeDue) Place();
   });
@@ -214,6 +224,7 @@ void MemberColumn::Place() {
 
 void MemberColumn::PlaceRows() {
   m_placeDue = false;
+  m_placedAt = Clock::now();
   m_windowsMissing = false;
   RowHeight();
   SetUpScrollBar();

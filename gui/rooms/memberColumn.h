@@ -9,8 +9,8 @@
 // tool kit does for every child, the windows kept aside hidden among them). Windows
 // of rows leaving sight go back to a small pool and show the next members that come into sight; a
 // row showing its menu keeps its window. The windows are placed once per turn of the event loop
-// however many members came or went in it, a few milliseconds of new windows at most per turn; the
-// rest follow at the next turns. The screen reader reads the rows in sight (each row window tells
+// however many members came or went in it, and no more than 25 times a second while they keep
+// coming, with a few milliseconds of new windows at most per pass; the rest follow at the next. The screen reader reads the rows in sight (each row window tells
 // its nickname and presence).
 #ifndef PARLAVOX_GUI_ROOMS_MEMBERCOLUMN_H
 #define PARLAVOX_GUI_ROOMS_MEMBERCOLUMN_H
@@ -18,6 +18,7 @@
 #include <wx/panel.h>
 #include <wx/timer.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -114,8 +115,9 @@ class MemberColumn : public wxPanel, public RowHost {
   bool m_placeDue = false;
   bool m_placing = false;
   bool m_windowsMissing = false;
-  // The next pass, when this one ran out of time.
+  // The next pass, when this one ran out of time or came too soon after the last.
   wxTimer m_nextTurn;
+  std::chrono::steady_clock::time_point m_placedAt;
   TurnBudget m_budget;
   CostEstimate m_windowCost;
 };
