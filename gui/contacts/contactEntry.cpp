@@ -250,7 +250,7 @@ void ContactEntry::ShortenNickname() {
 // row's window is placed, and read, before that.
 void ContactEntry::DoSetSize(int x, int y, int width, int height, int sizeFlags) {
   wxPanel::DoSetSize(x, y, width, height, sizeFlags);
-  if (m_role != CEP_CHATROOM || GetClientSize().x == m_shortenedFor) return;
+  if (m_role != CEP_CHATROOM || !m_nicknameText || GetClientSize().x == m_shortenedFor) return;
   m_shortenedFor = GetClientSize().x;
   m_mainSizer->Layout();
   FitNickname();

@@ -89,7 +89,6 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void RemoveAllContacts();
   void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void UpdateAvatar(const std::string& login);
-  bool IsMember(const std::string& login) const;
   // The member's row window, made now when the row is out of sight; null for no member.
   ContactEntry* FindContact(const std::string& login);
   // The members' logins, first come first, and their number.

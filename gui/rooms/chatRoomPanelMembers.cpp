@@ -31,8 +31,6 @@ void ChatRoomPanel::AddContacts(const std::vector<ContactInfo*>& contacts, bool 
   TRACE_END();
 }
 
-bool ChatRoomPanel::IsMember(const std::string& login) const { return m_members->Has(login); }
-
 ContactEntry* ChatRoomPanel::FindContact(const std::string& login) { return m_members->FindRow(login); }
 
 std::vector<std::string> ChatRoomPanel::GetMemberLogins() const { return m_members->GetLogins(); }

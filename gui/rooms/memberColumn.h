@@ -4,14 +4,14 @@
 // Each member is a small record (its copy of the contact, its place in the order); only the rows
 // in sight and a screen's height around them have a window (ContactEntry), so that an arrival, a
 // departure or a change of one member costs the same whatever the room's size. The rows all have
-// the height of the first window made, so that a row's place follows from its index alone. The
-// column scrolls by placing the row windows again, not by moving its whole content (which the
-// tool kit does for every child, the windows kept aside hidden among them). Windows
-// of rows leaving sight go back to a small pool and show the next members that come into sight; a
-// row showing its menu keeps its window. The windows are placed once per turn of the event loop
-// however many members came or went in it, and no more than 25 times a second while they keep
-// coming, with a few milliseconds of new windows at most per pass; the rest follow at the next. The screen reader reads the rows in sight (each row window tells
-// its nickname and presence).
+// the height of the first window made, so that a row's place follows from its index alone.
+// Windows of rows leaving sight go back to a small pool and show the next members that come into
+// sight; a row showing its menu keeps its window. The column scrolls by placing the row windows
+// again, not by moving its whole content (the tool kit would move every child, the hidden windows
+// of the pool among them). The windows are placed once per turn of the event loop however many
+// members came or went in it, and no more than 25 times a second while they keep coming, with a
+// few milliseconds of new windows at most per pass; the rest follow at the next. The screen reader
+// reads the rows in sight (each row window tells its nickname and presence).
 #ifndef PARLAVOX_GUI_ROOMS_MEMBERCOLUMN_H
 #define PARLAVOX_GUI_ROOMS_MEMBERCOLUMN_H
 
@@ -59,8 +59,6 @@ class MemberColumn : public wxPanel, public RowHost {
 
   // Where the row of `login` stands in the column's whole height (empty for no member).
   wxRect GetRowRect(const std::string& login) const;
-  // How far the column is scrolled down, in pixels.
-  int GetTop() const { return m_top; }
   // Every row in sight has its window, at its place and up to date, and nothing is left to do.
   bool IsPlaced() const { return !m_placeDue && !m_windowsMissing; }
   // Row windows alive, in use or kept aside for reuse.
