@@ -143,8 +143,10 @@ class Bench {
     }, true);
     wave.settledMs = Ms(Clock::now() - sent);
     wave.pauseMs = pauses.worstOwn;
-    wave.workMs = done - cpu - idleRate * wave.settledMs;
+    // A room that never settled: the work until the bench gave up.
     wave.exact = done >= 0;
+    if (!wave.exact) done = ThreadWorkMs();
+    wave.workMs = done - cpu - idleRate * wave.settledMs;
     return wave;
   }
 
