@@ -172,6 +172,13 @@ Figures Median(const std::vector<Figures>& runs) {
   return f;
 }
 
+// One figure of each run of a wave, that the spread between them shows.
+void PrintRuns(const char* what, const std::vector<Figures>& runs, Wave Figures::*wave, double Wave::*figure) {
+  printf("      %-40s", what);
+  for (const Figures& run : runs) printf(" %6.1f", run.*wave.*figure);
+  printf(" ms\n");
+}
+
 void Print(const char* what, const Wave& wave) {
   printf("  %s:\n", what);
   benchFigures::Print("settled after the last update", wave.settledMs, "ms", kSettledLimitMs);
@@ -215,7 +222,11 @@ int main(int argc, char** argv) {
     all.push_back(Median(sized));
     printf("%d people in a room of the whole main window, on a TLS link:\n", count);
     Print("arriving", all.back().arrive);
+    PrintRuns("the worst pause of each run", sized, &Figures::arrive, &Wave::pauseMs);
+    PrintRuns("the work of each run", sized, &Figures::arrive, &Wave::workMs);
     Print("leaving", all.back().leave);
+    PrintRuns("the worst pause of each run", sized, &Figures::leave, &Wave::pauseMs);
+    PrintRuns("the work of each run", sized, &Figures::leave, &Wave::workMs);
     if (all.size() > 1) {
       const Figures& before = all[all.size() - 2];
       printf("  from %d to %d people:\n", before.count, all.back().count);
