@@ -60,6 +60,14 @@ struct LoggedInBench {
     return manager->IsConnected() || Failed("not connected");
   }
 
+  // Logs out, closes the window and ends the tool kit.
+  void Finish() {
+    manager->Disconnect(true, false);
+    frame->Destroy();
+    RunLoop(0.3, nullptr);
+    wxEntryCleanup();
+  }
+
  private:
   static bool Failed(const char* why) {
     fprintf(stderr, "%s\n", why);

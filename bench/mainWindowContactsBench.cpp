@@ -29,10 +29,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "asn1/octetString.h"
+#include "bench/benchFigures.h"
 #include "bench/loggedInBench.h"
 #include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactsPanel.h"
@@ -64,14 +64,6 @@ std::string Login(int i) {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// The processor time the event loop uses by itself, per millisecond, with nothing to do.
-double IdleCpuRate() {
-  const double cpu = ThreadWorkMs();
-  const Clock::time_point start = Clock::now();
-  RunLoop(0.3, nullptr);
-  return (ThreadWorkMs() - cpu) / Ms(Clock::now() - start);
-}
-
 std::string Update(int i, t_status status) {
   auto u = NewS2C(S2C_Request_PR_updcontact);
   Fill(&u->choice.updcontact.authkey, "K1");
@@ -95,34 +87,11 @@ struct Figures {
   bool exact = true;
 };
 
-long g_sink = 0;
-
-// A fixed piece of work of the list's kind (names hashed, looked up and sorted): its processor
-// time, the best of three taken right before a log-in, tells how fast the machine runs then. On
-// a shared machine that pace drifts, by half or more, over the minute the sizes take one after
-// the other.
-double YardstickMs() {
-  double best = 1e9;
-  for (int k = 0; k < 3; ++k) {
-    const double cpu = ThreadWorkMs();
-    std::vector<std::string> names;
-    for (int i = 0; i < 20000; ++i) names.push_back("Nick " + std::to_string((i * 7919) % 100000));
-    std::unordered_map<std::string, int> index;
-    for (int i = 0; i < 20000; ++i) index[names[size_t(i)]] = i;
-    for (const std::string& name : names) g_sink += index.at(name);
-    std::sort(names.begin(), names.end());
-    g_sink += long(names.front().size());
-    best = std::min(best, ThreadWorkMs() - cpu);
-  }
-  return best;
-}
-
 // The median of one figure over several measures.
 double MedianOf(const std::vector<Figures>& measures, double Figures::*figure) {
   std::vector<double> values;
   for (const Figures& one : measures) values.push_back(one.*figure);
-  std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
-  return values[values.size() / 2];
+  return benchFigures::Median(values);
 }
 
 class Bench {
@@ -205,7 +174,7 @@ class Bench {
     // Contacts connecting one at a time (those who stayed away at the log-in): the GUI thread's
     // processor time from the server's update to the list counting it, less what the idle loop
     // itself uses in as long.
-    const double idleRate = IdleCpuRate();
+    const double idleRate = benchFigures::IdleCpuRate(false);
     double spent = 0;
     for (int k = 0; k < kChanges; ++k) {
       const int who = 3 + 4 * k;
@@ -312,8 +281,6 @@ class Bench {
   int m_count = 0;
 };
 
-int g_over = 0;
-
 // The median of the runs of one size, figure by figure: the turns a burst is handled in, and what
 // the program's other threads do meanwhile, vary from run to run, both ways.
 Figures Median(const std::vector<Figures>& runs) {
@@ -326,12 +293,7 @@ Figures Median(const std::vector<Figures>& runs) {
   return f;
 }
 
-void Print(const char* what, double value, const char* unit, double limit) {
-  const double ratio = value / limit;
-  if (ratio > 1) ++g_over;
-  printf("    %-44s %9.2f %-3s limit %8.2f %-3s ratio %.2f%s\n", what, value, unit, limit, unit, ratio,
-         ratio > 1 ? "  OVER" : "");
-}
+using benchFigures::Print;
 
 void Print(const Figures& f) {
   const double scale = f.count > 4000 ? double(f.count) / 4000 : 1;
@@ -347,7 +309,7 @@ void Print(const Figures& f) {
   Print("worst pause while everyone goes", f.leavePauseMs, "ms", kWavePauseLimitMs);
   if (!f.exact) {
     printf("    the counts never came right\n");
-    ++g_over;
+    benchFigures::Over();
   }
 }
 
@@ -379,7 +341,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "the log-in with %d contacts did not start\n", count);
         return 1;
       }
-      const double yardstick = YardstickMs();
+      const double yardstick = benchFigures::YardstickMs();
       runs.push_back(bench.Measure());
       runs.back().yardstickMs = yardstick;
       if (all.empty() && run == 0) {
@@ -406,10 +368,6 @@ int main(int argc, char** argv) {
     }
     fflush(stdout);
   }
-  session.manager->Disconnect(true, false);
-  session.frame->Destroy();
-  RunLoop(0.3, nullptr);
-  wxEntryCleanup();
-  printf(g_over ? "FAILED: %d figure(s) over their limit\n" : "passed: %d figure(s) over their limit\n", g_over);
-  return g_over ? 1 : 0;
+  session.Finish();
+  return benchFigures::Verdict();
 }

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/guiEvents.h"
+#include "core/roomMembers.h"
 #include "model/contactEvent.h"
 #include "model/contactInfo.h"
 #include "model/extensionStatus.h"
@@ -425,7 +426,7 @@ class Manager : public wxEvtHandler {
   std::vector<std::string> m_openedRooms;
   std::map<std::string, std::string> m_privateRoomTexts;
   int m_privateRoomCounter = 0;
-  std::map<std::string, std::vector<ContactInfo*>> m_roomMembers;
+  std::map<std::string, RoomMembers> m_roomMembers;
   std::map<std::string, bool> m_avatarRequests;
   t_status m_status = STATUS_NONE;
   std::map<std::string, t_extension_status> m_extensionStatus;

@@ -60,7 +60,7 @@ void Manager::ForgetUnseenStranger(const std::string& login) {
       Config::GetInstance()->HasContact(login))
     return;
   for (const auto& room : m_roomMembers)
-    if (std::find(room.second.begin(), room.second.end(), record) != room.second.end()) return;
+    if (room.second.Has(record)) return;
   TRACE_INFO("record of %s freed: in no room, no contact, never shown", login.c_str());
   m_contacts.erase(known);
   m_unlentRecords.erase(record);

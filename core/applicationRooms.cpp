@@ -142,22 +142,19 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
 std::vector<ContactInfo*> Manager::GetSubscribedContacts(const std::string& room) const {
   auto members = m_roomMembers.find(room);
   if (members == m_roomMembers.end()) return std::vector<ContactInfo*>();
-  for (const ContactInfo* member : members->second) m_unlentRecords.erase(member);
-  return members->second;
+  std::vector<ContactInfo*> list = members->second.List();
+  for (const ContactInfo* member : list) m_unlentRecords.erase(member);
+  return list;
 }
 
 void Manager::SubscribeContactToChatRoom(const std::string& room, ContactInfo* contact) {
   MANAGER_GUI_THREAD_ONLY();
   std::string login = contact->GetLogin();
   TRACE_START_ARGS("%s => %s", login.c_str(), room.c_str());
-  std::vector<ContactInfo*>& members = m_roomMembers[room];
-  for (ContactInfo* member : members) {
-    if (member->GetLogin() == login) {
-      TRACE_END_RESULT("(Already there)");
-      return;
-    }
+  if (!m_roomMembers[room].Add(contact)) {
+    TRACE_END_RESULT("(Already there)");
+    return;
   }
-  members.push_back(contact);
   TRACE_END();
 }
 
@@ -166,10 +163,8 @@ void Manager::UnsubscribeContactFromChatRoom(const std::string& room, const std:
   TRACE_START_ARGS("%s =/=> %s", login.c_str(), room.c_str());
   auto members = m_roomMembers.find(room);
   if (members != m_roomMembers.end()) {
-    std::vector<ContactInfo*>& list = members->second;
-    auto it = std::find_if(list.begin(), list.end(), [&](ContactInfo* c) { return c->GetLogin() == login; });
-    if (it != list.end()) list.erase(it);
-    if (list.empty()) m_roomMembers.erase(members);
+    members->second.Remove(login);
+    if (members->second.Empty()) m_roomMembers.erase(members);
   }
   TRACE_END();
 }

@@ -1,5 +1,8 @@
 #include "widgets/shownText.h"
 
+#include <wx/control.h>
+#include <wx/dcclient.h>
+
 #include "model/stringConversion.h"
 
 namespace shown {
@@ -41,6 +44,22 @@ wxString Lines(const wxString& text, size_t maxCharsPerLine, size_t maxLines) {
     start = end + 1;
   }
   return shown;
+}
+
+wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int width) {
+  wxClientDC dc(window);
+  dc.SetFont(font);
+  if (dc.GetTextExtent(text).x <= width) return text;
+  const wxString ellipsis = "...";
+  // The toolkit's own shortening may leave out the ellipsis in a very narrow space: the text
+  // then gives way to it character by character.
+  wxString shortened = wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, width, wxELLIPSIZE_FLAGS_NONE);
+  if (!shortened.EndsWith(ellipsis)) {
+    shortened = text;
+    while (!shortened.empty() && dc.GetTextExtent(shortened + ellipsis).x > width) shortened.RemoveLast();
+    shortened += ellipsis;
+  }
+  return shortened;
 }
 
 }  // namespace shown

@@ -9,6 +9,9 @@
 
 #include <string>
 
+class wxFont;
+class wxWindow;
+
 namespace shown {
 
 // True for what such a text may not bring into view as it stands: a control character, a line
@@ -25,6 +28,10 @@ wxString OneLine(const wxString& text, size_t maxChars);
 // line feeds, as OneLine makes it; at most `maxLines` lines, the last one of a longer text ending
 // in an ellipsis.
 wxString Lines(const wxString& text, size_t maxCharsPerLine, size_t maxLines);
+
+// `text` as it fits in `width` pixels drawn in `font` on `window`: whole when it fits, else
+// shortened at its end with "..." (which always shows).
+wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int width);
 
 }  // namespace shown
 

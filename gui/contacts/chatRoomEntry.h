@@ -28,6 +28,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "gui/contacts/rowHost.h"
 #include "model/contactInfo.h"
 
 class ContactEntry;
@@ -39,7 +40,7 @@ class TurnBudget;
 class URLContactInfo;
 class wxBoxSizer;
 
-class ChatRoomEntry : public wxPanel {
+class ChatRoomEntry : public wxPanel, public RowHost {
  public:
   ChatRoomEntry(Manager* manager, wxWindow* parent, EntryListener* listener, const wxString& label,
                 const std::string& name);
@@ -88,7 +89,7 @@ class ChatRoomEntry : public wxPanel {
 
   void OnBitmapMouseLeftDown(wxMouseEvent& event);
   // A row changed its height, or was shown or hidden.
-  void RowResized(ContactEntry* row);
+  void RowResized(ContactEntry* row) override;
   // Places now the rows whose place is stale (normally done once per turn of the event loop).
   void PlaceRows();
   // Some rows may stand at a wrong place.

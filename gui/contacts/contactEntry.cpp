@@ -12,13 +12,13 @@
 
 #include "core/application.h"
 #include "gui/contacts/avatarBitmapPanel.h"
-#include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactEntryDataPanel.h"
 #include "gui/contacts/contactEntryIds.h"
 #include "gui/contacts/contactPictures.h"
 #include "gui/contacts/contactsHost.h"
 #include "gui/contacts/entryListener.h"
 #include "gui/contacts/lateDestruction.h"
+#include "gui/contacts/rowHost.h"
 #include "gui/statusLook.h"
 #include "model/config.h"
 #include "model/imImage.h"
@@ -50,6 +50,8 @@ namespace {
 // Longest nickname and mood shown on the row's one line; longer ones end in an ellipsis.
 const size_t kMaxNickname = 48;
 const size_t kMaxMood = 64;
+// What a member row leaves free right of its nickname.
+const int kNicknameMargin = 4;
 const int kSmallAvatar = 24;
 const int kBigAvatar = 64;
 const int kExpandDelayMs = 100;
@@ -220,6 +222,7 @@ void ContactEntry::SetStatus(t_status status) {
 // The labels are measured in their own font: the tool kit applies a new weight or style only at
 // its next drawing, and a bold nickname or an italic mood sized in the plain font would be cut.
 void ContactEntry::FitNickname() {
+  ShortenNickname();
   for (wxStaticText* text : {m_nicknameText->GetInnerText(), m_moodText}) {
     if (!text) continue;
     const wxSize extent = text->GetTextExtent(text->GetLabelText());
@@ -227,6 +230,31 @@ void ContactEntry::FitNickname() {
   }
   m_nicknameText->InvalidateBestSize();
   m_nicknameText->Layout();
+}
+
+// A member row is as wide as its room's column: a nickname longer than the room left beside the
+// avatar ends in an ellipsis, as in the other lists. The accessible name keeps it whole.
+void ContactEntry::ShortenNickname() {
+  if (m_role != CEP_CHATROOM) return;
+  const wxString whole = shown::OneLine(m_nickname, kMaxNickname);
+  wxStaticText* inner = m_nicknameText->GetInnerText();
+  // The label stands where the row's layout put it, whatever its width; its text 1 pixel inside
+  // it on each side.
+  int width = GetClientSize().x - m_nicknameText->GetPosition().x - kNicknameMargin - 2;
+  if (m_protocolBitmap) width -= m_protocolBitmap->GetSize().x;
+  const wxString label = width > 0 ? shown::Fitted(whole, inner, inner->GetFont(), width) : whole;
+  if (label != inner->GetLabelText()) m_nicknameText->SetLabel(label);
+}
+
+// At once, not at the size event, which the tool kit sends once it has laid the window out: the
+// row's window is placed, and read, before that.
+void ContactEntry::DoSetSize(int x, int y, int width, int height, int sizeFlags) {
+  wxPanel::DoSetSize(x, y, width, height, sizeFlags);
+  if (m_role != CEP_CHATROOM || !m_nicknameText || GetClientSize().x == m_shortenedFor) return;
+  m_shortenedFor = GetClientSize().x;
+  m_mainSizer->Layout();
+  FitNickname();
+  m_mainSizer->Layout();
 }
 
 void ContactEntry::SetMood(const std::string& mood) {
@@ -278,13 +306,13 @@ void ContactEntry::RefreshAvatar(bool force, bool alsoTip) {
 
 void ContactEntry::Relayout() {
   InvalidateBestSize();
-  if (ChatRoomEntry* block = dynamic_cast<ChatRoomEntry*>(GetParent())) {
+  if (RowHost* host = dynamic_cast<RowHost*>(GetParent())) {
     // The row grows or shrinks at once from its top, so that the avatar stays under the
-    // pointer; the block moves the rows below.
+    // pointer; its host moves the rows below.
     const int height = GetBestSize().y;
     if (height != GetSize().y) {
       SetSize(wxSize(GetSize().x, height));
-      block->RowResized(this);
+      host->RowResized(this);
     }
     Layout();
     Refresh();
@@ -324,6 +352,9 @@ void ContactEntry::UpdateContactInfo(const ContactInfo& contact) {
 void ContactEntry::ShowContact(const ContactInfo& contact, bool subscribed) {
   Unhighlight();
   m_hoverTimer.Stop();
+  // The tip this member row showed was the other contact's; its timer would have hidden it.
+  if (m_tipTimerRunning && g_entryToolTipWindow) g_entryToolTipWindow->Hide();
+  m_tipTimerRunning = false;
   m_blinkTimer.Stop();
   // Another contact: its own avatar.
   m_avatarDrawn = -1;

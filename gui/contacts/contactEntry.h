@@ -4,7 +4,8 @@
 // How other windows use it:
 //   ContactEntry(manager, parent, listener, contact, role, subscribed, room)
 //     role CEP_CONTACTS_LIST: a row of the contacts panel (listener: the panel, room "none");
-//     role CEP_CHATROOM: a member of a chat room (listener: the room's page, room: its URL);
+//     role CEP_CHATROOM: a member of a chat room (listener: the room's page, room: its URL), its
+//       nickname shortened with an ellipsis to the row's width;
 //     role CEP_PROFILE: the head of a profile (no listener, room "none", details line shown);
 //     role CEP_TOOLTIP: inside the contact tool tip (no listener, room "none", details line shown).
 //     `subscribed` is the first state of the private-room icon (contacts list only).
@@ -88,9 +89,9 @@ class ContactEntry : public wxPanel {
   void NotifyNewMessage();
   // The room icon blinks for a new message.
   bool IsBlinking() const { return m_blinkTimer.IsRunning(); }
-  // A contacts-list row's window can show `contact` instead of its own (same network icon).
+  // A row window of a list can show `contact` instead of its own (same network icon).
   bool CanShow(const ContactInfo& contact) const { return contact.GetImType() == m_contactInfo.GetImType(); }
-  // Shows another contact (a window of the contacts list given to the row coming into sight).
+  // Shows another contact (a window of a list given to the row coming into sight).
   void ShowContact(const ContactInfo& contact, bool subscribed);
   bool IsMouseOverAvatar(const wxPoint& screenPoint) const;
   // Collapses the row when it is the expanded one.
@@ -138,6 +139,10 @@ class ContactEntry : public wxPanel {
   // The address of the page that invites `login` (an e-mail) to join the network.
   static std::string InvitationAddress(const std::string& login, const std::string& token);
 
+ protected:
+  // A member row shortens its nickname to its new width.
+  void DoSetSize(int x, int y, int width, int height, int sizeFlags) override;
+
  private:
   void BuildFirstLine(bool subscribed);
   void BindMouse(wxWindow* window, bool hover);
@@ -150,6 +155,7 @@ class ContactEntry : public wxPanel {
   void Relayout();
   void UpdateAccessibleName();
   void FitNickname();
+  void ShortenNickname();
   void ShowSharedToolTip();
   bool IsSelfRow() const;
   bool IsPrivateRoomOpen();
@@ -189,6 +195,8 @@ class ContactEntry : public wxPanel {
   bool m_withdrawn = false;
   wxString m_accessibleName;
   bool m_laidOut = false;
+  // The width the member row's nickname was last shortened for.
+  int m_shortenedFor = -1;
 
   static ContactEntry* s_entryHighlighted;
 

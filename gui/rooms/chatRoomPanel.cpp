@@ -3,16 +3,15 @@
 #include "gui/rooms/chatRoomPanel.h"
 
 #include <wx/intl.h>
-#include <wx/scrolwin.h>
 #include <wx/utils.h>
 
 #include <algorithm>
 
 #include "core/application.h"
-#include "gui/contacts/contactEntry.h"
 #include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/conversationDisplay.h"
+#include "gui/rooms/memberColumn.h"
 #include "gui/rooms/writeMessagePanel.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -54,7 +53,7 @@ ChatRoomPanel::ChatRoomPanel(Manager* manager, wxWindow* parent, std::string url
 ChatRoomPanel::~ChatRoomPanel() {
   TRACE_STARTEND();
   // The rows go after the page, with its children.
-  for (ContactEntry* row : m_contacts) row->ForgetListener();
+  m_members->ForgetListener();
 }
 
 void ChatRoomPanel::SetUpStyles() {
@@ -72,13 +71,7 @@ void ChatRoomPanel::Build(wxWindow*) {
   m_sizer->Add(m_splitter, 1, wxEXPAND | wxALL, 3);
   m_chatSplitter =
       new wxSplitterWindow(m_splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3DBORDER, "splitter");
-  m_contactsWindow = new wxScrolledWindow(m_chatSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                          wxVSCROLL | wxHSCROLL);
-  m_contactsSizer = new wxBoxSizer(wxVERTICAL);
-  m_contactsWindow->SetSizer(m_contactsSizer);
-  m_contactsWindow->SetScrollRate(0, 1);
-  m_contactsWindow->SetVirtualSize(-1, 2);
-  m_contactsWindow->SetBackgroundColour(*wxWHITE);
+  m_members = new MemberColumn(m_manager, m_chatSplitter, this, m_url);
   // Read-only as well as deaf to typed keys: the toolkit's own menu and drops would edit it.
   m_chatText = new ConversationDisplay(m_chatSplitter);
   m_chatText->Bind(wxEVT_CHAR, &ChatRoomPanel::OnChatTextChar, this);
@@ -86,7 +79,7 @@ void ChatRoomPanel::Build(wxWindow*) {
   m_chatText->BeginSuppressUndo();
   m_writeMessagePanel = new WriteMessagePanel(m_splitter, m_manager, this);
   m_writeMessagePanel->SetFocus();
-  m_chatSplitter->SplitVertically(m_contactsWindow, m_chatText, 0);
+  m_chatSplitter->SplitVertically(m_members, m_chatText, 0);
   m_chatSplitter->SetSashGravity(0.0);
   m_chatSplitter->SetMinimumPaneSize(1);
   // The page has no size of its own yet; the member column is placed once it has.

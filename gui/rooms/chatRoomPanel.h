@@ -4,6 +4,7 @@
 #define PARLAVOX_GUI_ROOMS_CHATROOMPANEL_H
 
 #include <wx/colour.h>
+#include <wx/longlong.h>
 #include <wx/panel.h>
 #include <wx/richtext/richtextctrl.h>
 #include <wx/sizer.h>
@@ -24,6 +25,7 @@ class ContactEntry;
 class ContactInfo;
 class FileMessage;
 class Manager;
+class MemberColumn;
 class Message;
 class Smiley;
 class WriteMessagePanel;
@@ -69,6 +71,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void AddAdminMessage(const wxString& text, time_t time, const wxColour* colour);
   // Writes every line still waiting.
   void FlushLines();
+  // Lines or senders' rows wait for the idle time.
+  bool HasLinesWaiting() const { return !m_pending.empty() || !m_sendersDue.empty(); }
   wxRichTextCtrl* GetDisplay() const { return m_chatText; }
   // What the display shows, as the saver takes it (chatRoomPanelSave.cpp).
   Conversation Describe();
@@ -81,13 +85,16 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void AddContacts(const std::vector<ContactInfo*>& contacts, bool notify);
   void AddContact(const ContactInfo& contact);
   void RemoveContact(const std::string& login);
-  // Every member goes at once (the connection ended), with one layout of the column.
+  // Every member goes at once (the connection ended).
   void RemoveAllContacts();
   void UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void UpdateAvatar(const std::string& login);
-  ContactEntry* FindContact(const std::string& login) const;
-  void UpdateData(ContactEntry* row, const ContactInfo& contact);
-  const std::vector<ContactEntry*>& GetContacts() const { return m_contacts; }
+  // The member's row window, made now when the row is out of sight; null for no member.
+  ContactEntry* FindContact(const std::string& login);
+  // The members' logins, first come first, and their number.
+  std::vector<std::string> GetMemberLogins() const;
+  size_t GetMemberCount() const;
+  MemberColumn* GetMemberColumn() const { return m_members; }
   // The colour of the login's name and lines; not IsOk() when it has none.
   wxColour GetMemberColour(const std::string& login) const;
 
@@ -130,10 +137,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   void TakeColour(const std::string& login);
   void ReturnColour(const std::string& login);
   void Announce(const ContactInfo& contact, bool arrival, bool notify);
-  void FitMembers();
-  // UpdateContact and AddContact without their traces, for those that call them in a loop.
+  // UpdateContact, AddContact and RemoveContact without their traces, for those that call them
+  // in a loop.
   void ApplyContact(const ContactInfo& contact, bool notify, bool add, bool quiet);
   void AddRow(const ContactInfo& contact);
+  void RemoveRow(const std::string& login);
 
   // Writing (chatRoomPanelDisplay.cpp).
   void Submit(Line line);
@@ -153,8 +161,12 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // paragraphs at a time, so that the turn's clock is looked at between steps); true while
   // more than half of the bound is left.
   bool TrimOldest();
+  // Leaves the lines waiting that the display can keep, and room for them (see the display's file).
+  void MakeRoom();
+  bool SpanOver();
   static const size_t kTrimStep = 50;
-  // Writes waiting lines, while the turn has time when `timed`; true when some are left.
+  // Writes waiting lines, while the turn has time when `timed`; true when some are left for the
+  // next turn. Timed, a round of writing begins at most once per span (see the display's file).
   bool WritePending(bool timed);
   // Has the next idle time write the lines and refresh the rows that wait.
   void Wait();
@@ -183,9 +195,8 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   wxRichTextAttr m_saysStyle;
   WriteMessagePanel* m_writeMessagePanel = nullptr;
   wxBoxSizer* m_sizer = nullptr;
-  wxScrolledWindow* m_contactsWindow = nullptr;
+  MemberColumn* m_members = nullptr;
   wxSplitterWindow* m_splitter = nullptr;
-  wxBoxSizer* m_contactsSizer = nullptr;
   wxRichTextCtrl* m_chatText = nullptr;
   wxSplitterWindow* m_chatSplitter = nullptr;
   std::string m_url;
@@ -195,8 +206,6 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   // The splitters are placed once they have a size of their own.
   bool m_membersPlaced = false;
   bool m_inputPlaced = false;
-  std::vector<ContactEntry*> m_contacts;
-  bool m_addingMembers = false;
   std::vector<wxColour> m_freeColours;
   std::map<std::string, wxColour> m_contactColours;
 
@@ -204,6 +213,9 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::deque<Line> m_written;  // what the display shows, oldest first
   size_t m_paragraphs = 0;
   bool m_trimming = false;  // taking the oldest lines off, down to half the bound
+  // When the last round of writing began, and how many of the lines waiting it still writes.
+  wxLongLong m_roundStarted = 0;
+  size_t m_roundLeft = 0;
   std::set<std::string> m_sendersDue;  // logins whose rows wait for the idle time
 };
 

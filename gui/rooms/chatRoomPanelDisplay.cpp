@@ -4,6 +4,7 @@
 #include <wx/app.h>
 #include <wx/intl.h>
 #include <wx/time.h>
+#include <wx/timer.h>
 #include <wx/weakref.h>
 #include <wx/wupdlock.h>
 
@@ -22,6 +23,11 @@ namespace {
 
 // How long the pages may write in one turn of the event loop before the rest waits for idle.
 const wxLongLong kSliceMs = 10;
+// A page begins writing at most this often: each line written costs its layout, and a crowd
+// entering a room or a flood of messages brings lines faster than anyone reads them. Lines that
+// come meanwhile wait, and a round writes no more of them than the display keeps (the newest), so
+// that the writing costs at most the display's bound per span however many lines come.
+const wxLongLong kRoundSpanMs = 250;
 // Other users' smileys are shown no larger than this.
 const int kLargestSmiley = 256;
 
@@ -29,6 +35,18 @@ const int kLargestSmiley = 256;
 wxLongLong g_turnStarted = 0;
 std::vector<wxWeakRef<ChatRoomPanel>> g_waiting;
 bool g_idleBound = false;
+
+// Brings the idle time back once a page's span is over.
+class SpanTimer : public wxTimer {
+ public:
+  void Notify() override { wxWakeUpIdle(); }
+};
+
+void WakeAfter(wxLongLong ms) {
+  // Never freed: the pages of every room share it until the program ends.
+  static SpanTimer* timer = new SpanTimer;
+  if (!timer->IsRunning()) timer->StartOnce(int(std::max<wxLongLong>(ms, 0).GetValue()) + 1);
+}
 
 bool TurnHasTime() {
   const wxLongLong now = wxGetLocalTimeMillis();
@@ -96,7 +114,10 @@ void ChatRoomPanel::AddAdminMessage(const wxString& text, time_t time, const wxC
 void ChatRoomPanel::Submit(Line line) {
   m_pending.push_back(std::move(line));
   // Lines that wait beyond what the display keeps would be taken off again at once.
-  while (m_pending.size() > kMaxParagraphs) m_pending.pop_front();
+  while (m_pending.size() > kMaxParagraphs) {
+    m_pending.pop_front();
+    if (m_roundLeft > 0) --m_roundLeft;
+  }
   // Written at the idle time, in its slice: the handlers that hand lines over stay quick, and
   // the controller can tell how many it may hand over in one turn.
   Wait();
@@ -147,18 +168,26 @@ void ChatRoomPanel::RefreshSenders() {
 
 bool ChatRoomPanel::WritePending(bool timed) {
   if (m_pending.empty()) return false;
+  const bool starting = !timed || m_roundLeft == 0;
+  if (timed && starting && !SpanOver()) return false;
   // A turn without time left costs the lines that wait nothing more than this look at the clock.
   if (timed && !TurnHasTime()) return true;
   // The view follows the conversation unless the user has scrolled away from its end (a page
   // out of sight always follows, to show its latest lines when it comes forward).
   const bool following =
       !m_chatText->IsShownOnScreen() || m_chatText->IsPositionVisible(m_chatText->GetCaretPosition());
+  if (starting) {
+    MakeRoom();
+    m_roundStarted = wxGetLocalTimeMillis();
+    // A round writes the lines waiting as it begins; those that come meanwhile wait for the next.
+    m_roundLeft = timed ? m_pending.size() : 0;
+  }
   bool left = false;
   {
     // Frozen, the display lays out once per line instead of after every piece written into it,
     // and the layout is done here, inside the turn's time, not later in one go.
     wxWindowUpdateLocker frozen(m_chatText);
-    while (!m_pending.empty()) {
+    while (!m_pending.empty() && (!timed || m_roundLeft > 0)) {
       if (timed && !TurnHasTime()) {
         left = true;
         break;
@@ -169,11 +198,46 @@ bool ChatRoomPanel::WritePending(bool timed) {
       }
       Line line = std::move(m_pending.front());
       m_pending.pop_front();
+      if (m_roundLeft > 0) --m_roundLeft;
       Write(std::move(line));
     }
   }
   if (following) m_chatText->ShowPosition(m_chatText->GetCaretPosition() + 1);
+  // Lines that came during the round wait for the next one.
+  if (timed && !left && !m_pending.empty()) SpanOver();
   return left;
+}
+
+// False while the last round began less than a span ago; the idle time comes back when the span
+// is over.
+bool ChatRoomPanel::SpanOver() {
+  const wxLongLong since = wxGetLocalTimeMillis() - m_roundStarted;
+  if (since < 0 || since >= kRoundSpanMs) return true;
+  WakeAfter(kRoundSpanMs - since);
+  return false;
+}
+
+// The lines waiting are written no more than the display keeps (the newest): older ones would be
+// taken off again before the writing ends. When they fill half the display or more and it has no
+// room left for them, the lines it shows go at once, as the trimming would take them off step
+// after step, laying out the rest of the display again at each step.
+void ChatRoomPanel::MakeRoom() {
+  size_t paragraphs = 0;
+  for (auto line = m_pending.rbegin(); line != m_pending.rend(); ++line) {
+    const size_t more = ParagraphsOf(line->notice);
+    if (paragraphs + more > kMaxParagraphs) {
+      m_pending.erase(m_pending.begin(), line.base());
+      break;
+    }
+    paragraphs += more;
+  }
+  if (paragraphs < kMaxParagraphs / 2 || m_paragraphs + paragraphs <= kMaxParagraphs) return;
+  m_chatText->Clear();
+  m_chatText->SetInsertionPointEnd();
+  m_written.clear();
+  m_paragraphs = 0;
+  m_trimming = false;
+  TRACE_INFO("display full: its lines make room for %lu paragraphs", static_cast<unsigned long>(paragraphs));
 }
 
 bool ChatRoomPanel::TrimOldest() {

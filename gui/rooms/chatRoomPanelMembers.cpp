@@ -4,13 +4,12 @@
 // colour of its own). Arrivals and departures are written in the conversation and, as the
 // user's settings say, raise a pop-up and a sound.
 #include <wx/intl.h>
-#include <wx/scrolwin.h>
 
 #include "core/application.h"
 #include "core/guiEvents.h"
-#include "gui/contacts/contactEntry.h"
 #include "gui/notifyFrame.h"
 #include "gui/rooms/chatRoomPanel.h"
+#include "gui/rooms/memberColumn.h"
 #include "gui/soundPlayer.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
@@ -27,22 +26,16 @@ const size_t kShownName = 48;
 
 void ChatRoomPanel::AddContacts(const std::vector<ContactInfo*>& contacts, bool notify) {
   TRACE_START_ARGS("%s, %d", m_url.c_str(), int(contacts.size()));
-  // One layout for the whole list, not one per row.
-  m_contactsWindow->Freeze();
-  m_addingMembers = true;
   for (const ContactInfo* contact : contacts)
     if (contact) ApplyContact(*contact, notify, true, true);
-  m_addingMembers = false;
-  FitMembers();
-  m_contactsWindow->Thaw();
   TRACE_END();
 }
 
-ContactEntry* ChatRoomPanel::FindContact(const std::string& login) const {
-  for (ContactEntry* row : m_contacts)
-    if (row->Login() == login) return row;
-  return nullptr;
-}
+ContactEntry* ChatRoomPanel::FindContact(const std::string& login) { return m_members->FindRow(login); }
+
+std::vector<std::string> ChatRoomPanel::GetMemberLogins() const { return m_members->GetLogins(); }
+
+size_t ChatRoomPanel::GetMemberCount() const { return m_members->GetCount(); }
 
 void ChatRoomPanel::AddContact(const ContactInfo& contact) {
   TRACE_START_ARGS("%s", contact.GetLogin().c_str());
@@ -51,46 +44,28 @@ void ChatRoomPanel::AddContact(const ContactInfo& contact) {
 }
 
 void ChatRoomPanel::AddRow(const ContactInfo& contact) {
-  auto* row = new ContactEntry(m_manager, m_contactsWindow, this, contact, CEP_CHATROOM, false, m_url);
-  m_contactsSizer->Add(row, 0, wxEXPAND | wxALL, 0);
-  FitMembers();
-  m_contacts.push_back(row);
+  m_members->Add(contact);
   TakeColour(contact.GetLogin());
 }
 
 void ChatRoomPanel::RemoveContact(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
-  for (auto row = m_contacts.begin(); row != m_contacts.end(); ++row) {
-    if ((*row)->Login() != login) continue;
-    // A row may have its menu or a question open: it goes from the screen now and is
-    // destroyed once those are closed.
-    (*row)->Discard();
-    m_contacts.erase(row);
-    break;
-  }
-  ReturnColour(login);
-  FitMembers();
+  RemoveRow(login);
   TRACE_END();
+}
+
+// A row may have its menu or a question open: it goes from the screen now and is destroyed once
+// those are closed.
+void ChatRoomPanel::RemoveRow(const std::string& login) {
+  m_members->Remove(login);
+  ReturnColour(login);
 }
 
 void ChatRoomPanel::RemoveAllContacts() {
-  TRACE_START_ARGS("%s, %zu", m_url.c_str(), m_contacts.size());
-  for (ContactEntry* row : m_contacts) {
-    ReturnColour(row->Login());
-    row->Discard();
-  }
-  m_contacts.clear();
-  FitMembers();
+  TRACE_START_ARGS("%s, %zu", m_url.c_str(), m_members->GetCount());
+  for (const std::string& login : m_members->GetLogins()) ReturnColour(login);
+  m_members->RemoveAll();
   TRACE_END();
-}
-
-// Each line of a member refreshes the member's row: the column is laid out again only when the
-// row's size changed, so that a busy room stays quick.
-void ChatRoomPanel::UpdateData(ContactEntry* row, const ContactInfo& contact) {
-  const wxSize before = row->GetBestSize();
-  row->UpdateContactInfo(contact);
-  row->InvalidateBestSize();
-  if (row->GetBestSize() != before) FitMembers();
 }
 
 void ChatRoomPanel::UpdateContact(const ContactInfo& contact, bool notify, bool add, bool quiet) {
@@ -104,32 +79,23 @@ void ChatRoomPanel::ApplyContact(const ContactInfo& contact, bool notify, bool a
   // A closed room has no members to show, whatever the server says of the room meanwhile.
   if (m_closed) return;
   const bool inRoom = contact.IsSubscribedTo(m_url);
-  if (ContactEntry* row = FindContact(login)) {
+  if (m_members->Has(login)) {
     if (inRoom) {
-      UpdateData(row, contact);
+      m_members->Update(contact);
     } else {
-      RemoveContact(login);
+      RemoveRow(login);
       if (m_manager->HasSubscribedTo(m_url)) Announce(contact, false, notify);
     }
   } else if (add) {
     AddRow(contact);
     if (!quiet) {
-      if (!inRoom) RemoveContact(login);
+      if (!inRoom) RemoveRow(login);
       else if (m_manager->HasSubscribedTo(m_url)) Announce(contact, true, notify);
     }
   }
 }
 
-// The column's scrolled area covers its rows; while a whole list is added, once at its end.
-void ChatRoomPanel::FitMembers() {
-  if (m_addingMembers) return;
-  m_contactsWindow->FitInside();
-  m_contactsWindow->Layout();
-}
-
-void ChatRoomPanel::UpdateAvatar(const std::string& login) {
-  if (ContactEntry* row = FindContact(login)) row->UpdateAvatar(true);
-}
+void ChatRoomPanel::UpdateAvatar(const std::string& login) { m_members->UpdateAvatar(login); }
 
 // The notice in the conversation; then, when asked and never in a one-to-one room, the pop-up
 // and the sound, each as the contact's own setting, else the site's for its visitors, else the

@@ -6,6 +6,10 @@
 
 ConversationDisplay::ConversationDisplay(wxWindow* parent)
     : wxRichTextCtrl(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxVSCROLL | wxRE_READONLY) {
+  // The theme's font and colour, kept: without one of its own, a window asks the theme for them
+  // each time a drawing context is made on it, which the layout does for every line written.
+  SetFont(GetFont());
+  SetForegroundColour(GetForegroundColour());
   Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& event) {
     m_dpi = wxSize();
     event.Skip();

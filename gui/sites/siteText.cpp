@@ -39,22 +39,6 @@ bool IsWebAddress(const std::string& url) {
 
 wxString Grade(float grade) { return wxString::FromCDouble(grade, 1); }
 
-wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int width) {
-  wxClientDC dc(window);
-  dc.SetFont(font);
-  if (dc.GetTextExtent(text).x <= width) return text;
-  const wxString ellipsis = "...";
-  // The toolkit's own shortening may leave out the ellipsis in a very narrow space: the text
-  // then gives way to it character by character.
-  wxString shortened = wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, width, wxELLIPSIZE_FLAGS_NONE);
-  if (!shortened.EndsWith(ellipsis)) {
-    shortened = text;
-    while (!shortened.empty() && dc.GetTextExtent(shortened + ellipsis).x > width) shortened.RemoveLast();
-    shortened += ellipsis;
-  }
-  return shortened;
-}
-
 void ShowFitted(MyStaticText* label, const wxString& text) {
   wxStaticText* inner = label->GetInnerText();
   // Measuring the text is the dear part, and the list of sites sizes every site's name again
@@ -65,7 +49,7 @@ void ShowFitted(MyStaticText* label, const wxString& text) {
     const int width = label->GetClientSize().x - 2;
     if (width == *fitted) return;
     *fitted = width;
-    const wxString shown = width > 0 ? Fitted(text, inner, inner->GetFont(), width) : text;
+    const wxString shown = width > 0 ? shown::Fitted(text, inner, inner->GetFont(), width) : text;
     if (shown != inner->GetLabelText()) label->SetLabel(shown);
   };
   label->Bind(wxEVT_SIZE, [fit](wxSizeEvent& event) {

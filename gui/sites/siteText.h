@@ -32,10 +32,7 @@ bool IsWebAddress(const std::string& url);
 // A grade out of 10 with one decimal, whatever the user's locale ("7.5").
 wxString Grade(float grade);
 
-// `text` as it fits in `width` pixels drawn in `font` on `window`: whole when it fits, else
-// shortened at its end with "..." (which always shows).
-wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int width);
-// Shows `text` in `label`, shortened by Fitted to the label's width whenever the label is sized.
+// Shows `text` in `label`, shortened by shown::Fitted to the label's width whenever the label is sized.
 void ShowFitted(MyStaticText* label, const wxString& text);
 // Gives `label` a minimal width of at least `least` and at least the width of its text in its own
 // font, so that a short text (a grade) is never cut.

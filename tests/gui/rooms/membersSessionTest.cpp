@@ -15,6 +15,7 @@
 #include "gui/contacts/contactEntry.h"
 #include "gui/contacts/lateDestruction.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/memberColumn.h"
 #include "model/contactInfo.h"
 #include "model/message.h"
 #include "model/urlContactInfo.h"
@@ -22,6 +23,7 @@
 #include "tests/gui/guiTestSupport.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/support/programSession.h"
+#include "widgets/accessibleName.h"
 #include "widgets/myStaticText.h"
 
 namespace {
@@ -32,6 +34,7 @@ using standintest::TestUser;
 
 const char kSite[] = "http://www.members.example/";
 const char kBusySite[] = "http://www.busy.example/";
+const char kCrowdSite[] = "http://www.crowd.example/";
 
 class MembersSession : public programtest::ProgramSession {
  protected:
@@ -58,14 +61,17 @@ class MembersSession : public programtest::ProgramSession {
     return Rooms()->GetChatRoom(site);
   }
 
-  static std::vector<std::string> Rows(ChatRoomPanel* page) {
-    std::vector<std::string> logins;
-    for (ContactEntry* row : page->GetContacts()) logins.push_back(row->GetLogin());
-    return logins;
-  }
+  static std::vector<std::string> Rows(ChatRoomPanel* page) { return page->GetMemberLogins(); }
 
   bool Showing(ChatRoomPanel* page, const wxString& text) {
     return Until([&] { return Shown(page).Find(text) != wxNOT_FOUND; });
+  }
+
+  // As the scroll bar's end does.
+  static void ScrollToFoot(wxWindow* column) {
+    wxScrollWinEvent foot(wxEVT_SCROLLWIN_BOTTOM, 0, wxVERTICAL);
+    foot.SetEventObject(column);
+    column->GetEventHandler()->ProcessEvent(foot);
   }
 
   static size_t Count(const wxString& text, const wxString& part) {
@@ -142,7 +148,7 @@ TEST_F(MembersSession, ArrivalsAndDeparturesShowRowsNoticesPopupsSoundsAndColour
   ChatRoomPanel* busy = EnterRoom(kBusySite);
   ASSERT_TRUE(busy);
   ASSERT_TRUE(Showing(busy, ") Welcome ! There are already 3 Parlavoxer(s) here.\n")) << Shown(busy);
-  ASSERT_TRUE(Until([&] { return busy->GetContacts().size() == 4; }));
+  ASSERT_TRUE(Until([&] { return busy->GetMemberCount() == 4; }));
   EXPECT_EQ(wxNOT_FOUND, Shown(busy).Find("joins this chatroom")) << Shown(busy);
   // A member's logging out is a departure from each room.
   LogOut("carol");
@@ -174,6 +180,99 @@ TEST_F(MembersSession, ArrivalsAndDeparturesShowRowsNoticesPopupsSoundsAndColour
   Settle();
   EXPECT_EQ(Lines{}, NewPopups());
   EXPECT_EQ(Lines{}, NewSounds());
+}
+
+// A crowd comes into a room and goes, as the server announces each one (straight into the
+// chat-rooms window, thousands being more than the stand-in's users): the column keeps the order
+// of arrival and its count, only rows near the view have windows, colours go round the pool,
+// every arrival and departure is written (the display keeping its latest lines), and a row far
+// down, once scrolled to, shows its member with the nickname shortened to the column.
+TEST_F(MembersSession, ACrowdKeepsItsOrderCountsColoursAndNoticesAndRowsFarDownReadRight) {
+  ChatRoomPanel* page = EnterRoom(kCrowdSite);
+  ASSERT_TRUE(page);
+  Rooms()->Show(true);
+  Rooms()->Raise();
+  ASSERT_TRUE(Until([&] { return page->FindContact("alice") && page->FindContact("alice")->IsShownOnScreen(); }));
+  MemberColumn* column = page->GetMemberColumn();
+  const int crowd = 3000;
+  auto person = [&](int i, bool inRoom) {
+    ContactInfo contact;
+    contact.SetLogin("crowd" + std::to_string(i));
+    contact.SetNickname("Member " + std::to_string(i) + " with a name too long for the column");
+    contact.SetStatus(STATUS_ONLINE);
+    if (inRoom) contact.SubscribeTo(kCrowdSite);
+    return URLContactInfo(kCrowdSite, i + 1, contact, false, !inRoom, false);
+  };
+  for (int i = 0; i < crowd; ++i) Rooms()->UpdateContact(person(i, true));
+
+  std::vector<std::string> expected{"alice"};
+  for (int i = 0; i < crowd; ++i) expected.push_back("crowd" + std::to_string(i));
+  EXPECT_EQ(expected, Rows(page));
+  EXPECT_EQ(size_t(crowd + 1), page->GetMemberCount());
+  EXPECT_EQ(wxColour(205, 92, 92), page->GetMemberColour("crowd0"));
+  EXPECT_EQ(wxColour(238, 99, 99), page->GetMemberColour("crowd4"));
+  EXPECT_EQ(*wxBLACK, page->GetMemberColour("crowd5"));
+  EXPECT_EQ(*wxBLACK, page->GetMemberColour("crowd" + std::to_string(crowd - 1)));
+  EXPECT_EQ(wxColour(106, 90, 205), page->GetMemberColour("alice"));
+  const wxString shown = Shown(page);
+  EXPECT_NE(wxNOT_FOUND, shown.Find(") Member 2999 with a name too long for the column joins this chatroom\n"));
+  EXPECT_LE(roomstest::Paragraphs(page), ChatRoomPanel::kMaxParagraphs + 1);
+  ASSERT_TRUE(Until([&] { return column->IsPlaced(); }));
+  EXPECT_LT(column->GetRowWindows(), 200);
+
+  // The last row, scrolled to: its window stands in sight at the column's foot, the nickname
+  // ends in an ellipsis within the row, and the screen reader hears the whole of it.
+  const std::string last = "crowd" + std::to_string(crowd - 1);
+  const wxRect place = column->GetRowRect(last);
+  ASSERT_FALSE(place.IsEmpty());
+  EXPECT_EQ(crowd, place.y / place.height);
+  ScrollToFoot(column);
+  ASSERT_TRUE(Until([&] { return column->IsPlaced() && column->FindRowWindow(last); }));
+  ContactEntry* row = column->FindRowWindow(last);
+  ASSERT_TRUE(Until([&] { return row->IsShownOnScreen(); }));
+  EXPECT_TRUE(column->GetScreenRect().Contains(row->GetScreenRect())) << row->GetScreenRect().y;
+  MyStaticText* name = guitest::FindChild<MyStaticText>(row, [](MyStaticText*) { return true; });
+  ASSERT_TRUE(name);
+  const wxString label = name->GetInnerText()->GetLabelText();
+  wxString kept;
+  EXPECT_TRUE(label.EndsWith("...", &kept)) << label;
+  EXPECT_TRUE(kept.StartsWith("Member 2")) << label;
+  EXPECT_LE(name->GetScreenRect().GetRight(), row->GetScreenRect().GetRight());
+  EXPECT_LE(name->GetInnerText()->GetTextExtent(label).x, row->GetSize().x - name->GetPosition().x);
+  const wxString spoken = accessible::GetName(row);
+  if (!spoken.empty()) {
+    EXPECT_EQ("Member 2999 with a name too long for the column, online", spoken);
+  }
+
+  // Every other member leaves, the first colours going back to the pool in turn.
+  for (int i = 0; i < crowd; i += 2) Rooms()->UpdateContact(person(i, false));
+  expected = {"alice"};
+  for (int i = 1; i < crowd; i += 2) expected.push_back("crowd" + std::to_string(i));
+  EXPECT_EQ(expected, Rows(page));
+  EXPECT_FALSE(page->GetMemberColour("crowd0").IsOk());
+  EXPECT_EQ(wxColour(255, 165, 0), page->GetMemberColour("crowd1"));
+  EXPECT_NE(wxNOT_FOUND, Shown(page).Find(") Member 2998 with a name too long for the column leaves this chatroom\n"));
+  Rooms()->UpdateContact(person(crowd, true));
+  EXPECT_EQ(wxColour(238, 99, 99), page->GetMemberColour("crowd" + std::to_string(crowd)));
+  // What was the last row is now half way: the column's foot shows the last ones.
+  ASSERT_TRUE(Until([&] { return column->IsPlaced(); }));
+  EXPECT_EQ(crowd / 2, column->GetRowRect(last).y / column->GetRowRect(last).height);
+  ContactEntry* newest = nullptr;
+  ScrollToFoot(column);
+  ASSERT_TRUE(Until([&] {
+    newest = column->FindRowWindow("crowd" + std::to_string(crowd));
+    return column->IsPlaced() && newest && newest->IsShownOnScreen();
+  }));
+  EXPECT_EQ("crowd" + std::to_string(crowd), newest->GetLogin());
+
+  // Then everyone: only the user stays, with a few windows kept aside.
+  for (int i = 1; i <= crowd; i += 2) Rooms()->UpdateContact(person(i, false));
+  Rooms()->UpdateContact(person(crowd, false));
+  EXPECT_EQ(std::vector<std::string>{"alice"}, Rows(page));
+  ASSERT_TRUE(Until([&] { return column->IsPlaced(); }));
+  EXPECT_LT(column->GetRowWindows(), 100);
+  EXPECT_TRUE(Until([&] { return page->FindContact("alice")->IsShownOnScreen(); }));
+  EXPECT_EQ(0, column->GetRowRect("alice").y);
 }
 
 TEST(MemberColours, ThePoolInTurnBlackWhenEmptyAndTheOwnColourKept) {
@@ -211,10 +310,10 @@ TEST(MemberColours, ThePoolInTurnBlackWhenEmptyAndTheOwnColourKept) {
   EXPECT_EQ(turn[0], page->GetMemberColour("m0"));
   page->AddContact(member("m8"));
   EXPECT_EQ(*wxBLACK, page->GetMemberColour("m8"));
-  EXPECT_EQ(7u, page->GetContacts().size());
+  EXPECT_EQ(7u, page->GetMemberCount());
   // Connection lost: every row goes and each colour returns, in the rows' order.
   page->SetConnectionStatus(false);
-  EXPECT_TRUE(page->GetContacts().empty());
+  EXPECT_TRUE(page->GetMemberCount() == 0);
   page->AddContact(member("n"));
   EXPECT_EQ(wxColour(255, 165, 0), page->GetMemberColour("n"));
   frame->Destroy();
@@ -249,7 +348,7 @@ TEST_F(MembersSession, PrivateRoomFromARowAMemberLeavingUnderItsMenuAndRoomsClos
   guitest::ClickUntil(input, [&] { return input->HasFocus(); });
   wxUIActionSimulator().Text("hi");
   wxUIActionSimulator().Char(WXK_RETURN);
-  ASSERT_TRUE(Until([&] { return priv->GetContacts().size() == 2; }));
+  ASSERT_TRUE(Until([&] { return priv->GetMemberCount() == 2; }));
   EXPECT_EQ((std::vector<std::string>{"bob", "alice"}), Rows(priv));
   EXPECT_TRUE(Showing(priv, ") Bob joins this chatroom\n")) << Shown(priv);
   Settle();

@@ -6,7 +6,7 @@
 
 #include "gui/dockPlacement.h"
 #include "gui/sites/siteInfoToolTip.h"
-#include "gui/sites/siteText.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ TEST(Placement, ANameTooWideForItsLabelEndsInAnEllipsisAndAShortOneIsWhole) {
   const wxFont font = label.GetFont().Bold();
   const wxString name = "www.example.org/?a=1&b=2";
   const int whole = label.GetTextExtent(name).x * 2;
-  EXPECT_EQ(name, siteText::Fitted(name, &label, font, whole));
+  EXPECT_EQ(name, shown::Fitted(name, &label, font, whole));
   for (int width : {120, 60, 25, 8}) {
     SCOPED_TRACE(width);
-    const wxString fitted = siteText::Fitted(name, &label, font, width);
+    const wxString fitted = shown::Fitted(name, &label, font, width);
     wxString kept;
     EXPECT_TRUE(fitted.EndsWith("...", &kept)) << fitted;
     EXPECT_TRUE(name.StartsWith(kept)) << fitted;
