@@ -40,8 +40,7 @@ MainFrame::MainFrame(Manager* manager, const wxString& title, const wxPoint& pos
       m_manager(manager),
       m_idleTimer(this, kIdleTimerId),
       m_connectTimer(this, kConnectTimerId),
-      m_closeRetry(this, kCloseRetryId),
-      m_ownProfileTimer(this, kOwnProfileTimerId) {
+      m_closeRetry(this, kCloseRetryId) {
   TRACE_INFO("START");
   OpenModalDialogs();
   if (Config::GetInstance()->GetAlwaysTopStatus()) SetWindowStyleFlag(GetWindowStyleFlag() | wxSTAY_ON_TOP);
@@ -70,7 +69,6 @@ MainFrame::~MainFrame() {
   m_idleTimer.Stop();
   m_connectTimer.Stop();
   m_closeRetry.Stop();
-  m_ownProfileTimer.Stop();
   // The controller outlives the window: take it off the chain, never delete it.
   if (m_managerPushed) PopEventHandler(false);
   delete m_taskBar;
