@@ -26,6 +26,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/guiEvents.h"
@@ -426,6 +428,9 @@ class Manager : public wxEvtHandler {
   std::map<std::string, std::string> m_privateRoomTexts;
   int m_privateRoomCounter = 0;
   std::map<std::string, std::vector<ContactInfo*>> m_roomMembers;
+  // The logins of each room's members: a crowd's updates ask whether someone is a member, which
+  // a walk of the members made cost as much as the room holds, per update.
+  std::unordered_map<std::string, std::unordered_set<std::string>> m_roomMemberLogins;
   std::map<std::string, bool> m_avatarRequests;
   t_status m_status = STATUS_NONE;
   std::map<std::string, t_extension_status> m_extensionStatus;

@@ -257,6 +257,7 @@ void Manager::Disconnect(bool closing, bool notifyServer) {
   TRACE_START_ARGS("%d,%d", closing ? 1 : 0, notifyServer ? 1 : 0);
   Config* config = Config::GetInstance();
   m_roomMembers.clear();
+  m_roomMemberLogins.clear();
   m_subscribedRooms.clear();
   m_subscribing.clear();
   config->GetContactInfo()->ClearSubscriptions();

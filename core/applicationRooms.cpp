@@ -150,24 +150,31 @@ void Manager::SubscribeContactToChatRoom(const std::string& room, ContactInfo* c
   MANAGER_GUI_THREAD_ONLY();
   std::string login = contact->GetLogin();
   TRACE_START_ARGS("%s => %s", login.c_str(), room.c_str());
-  std::vector<ContactInfo*>& members = m_roomMembers[room];
-  for (ContactInfo* member : members) {
-    if (member->GetLogin() == login) {
-      TRACE_END_RESULT("(Already there)");
-      return;
-    }
+  if (!m_roomMemberLogins[room].insert(login).second) {
+    TRACE_END_RESULT("(Already there)");
+    return;
   }
-  members.push_back(contact);
+  m_roomMembers[room].push_back(contact);
   TRACE_END();
 }
 
 void Manager::UnsubscribeContactFromChatRoom(const std::string& room, const std::string& login) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%s =/=> %s", login.c_str(), room.c_str());
+  auto logins = m_roomMemberLogins.find(room);
+  if (logins == m_roomMemberLogins.end() || !logins->second.erase(login)) {
+    TRACE_END_RESULT("(Not there)");
+    return;
+  }
+  if (logins->second.empty()) m_roomMemberLogins.erase(logins);
   auto members = m_roomMembers.find(room);
   if (members != m_roomMembers.end()) {
     std::vector<ContactInfo*>& list = members->second;
-    auto it = std::find_if(list.begin(), list.end(), [&](ContactInfo* c) { return c->GetLogin() == login; });
+    // The member's record is the one held for the login, as a rule: found without reading logins.
+    auto known = m_contacts.find(login);
+    auto it = known != m_contacts.end() ? std::find(list.begin(), list.end(), known->second) : list.end();
+    if (it == list.end())
+      it = std::find_if(list.begin(), list.end(), [&](ContactInfo* c) { return c->GetLogin() == login; });
     if (it != list.end()) list.erase(it);
     if (list.empty()) m_roomMembers.erase(members);
   }
