@@ -6,6 +6,10 @@
 
 ConversationDisplay::ConversationDisplay(wxWindow* parent)
     : wxRichTextCtrl(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxVSCROLL | wxRE_READONLY) {
+  // The tool kit's rich text lays itself out and keeps its caret in sight at idle time, and
+  // updates its own menu's commands: it gets the idle and update-UI events the other windows go
+  // without.
+  SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE | wxWS_EX_PROCESS_UI_UPDATES);
   Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& event) {
     m_dpi = wxSize();
     event.Skip();
