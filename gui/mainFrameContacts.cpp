@@ -58,11 +58,18 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
     m_nicknamePanel->SetNickname(std2wx(contact.GetNickname()));
     m_nicknamePanel->SetMood(std2wx(contact.GetMood()));
     ContactInfoFrame::UpdateContactInfoFor(contact);
-  } else {
-    if (url == "none" || !m_manager->IsPrivateChatRoom(url).empty()) m_contactsPanel->UpdateContact(*update);
-    else m_sitesPanel->UpdateContact(*update);
+  } else if (url == "none" || !m_manager->IsPrivateChatRoom(url).empty()) {
+    // The contacts list places its rows and sizes its scrolled area itself: nothing else of the
+    // window changes with it, and laying the whole window out sized every pane again and drew
+    // the splitter's sash, at every presence change.
+    m_contactsPanel->UpdateContact(*update);
     ContactInfoFrame::UpdateContactInfoFor(contact);
     if (update->GetNotify() && url == "none") NotifyPresence(contact, update->IsLogout());
+    TRACE_END();
+    return;
+  } else {
+    m_sitesPanel->UpdateContact(*update);
+    ContactInfoFrame::UpdateContactInfoFor(contact);
   }
   LayoutSoon();
   TRACE_END();
