@@ -146,13 +146,7 @@ class Bench {
   // The main window's contacts list, found once: the checks run at every tick of the loop and
   // must not add a walk over every window to the pauses they measure.
   ContactsPanel* Panel() {
-    if (m_panel) return m_panel;
-    std::function<void(wxWindow*)> walk = [&](wxWindow* window) {
-      if (auto* panel = dynamic_cast<ContactsPanel*>(window)) m_panel = panel;
-      for (wxWindow* child : window->GetChildren())
-        if (!m_panel) walk(child);
-    };
-    walk(m_session.frame);
+    if (!m_panel) m_panel = FindWindowOf<ContactsPanel>(m_session.frame);
     return m_panel;
   }
 

@@ -72,14 +72,9 @@ class Bench {
  public:
   explicit Bench(LoggedInBench& session) : m_session(session) {}
 
+  // The main window's sites panel, found once.
   SitesPanel* Sites() {
-    if (m_sites) return m_sites;
-    std::function<void(wxWindow*)> walk = [&](wxWindow* window) {
-      if (auto* sites = dynamic_cast<SitesPanel*>(window)) m_sites = sites;
-      for (wxWindow* child : window->GetChildren())
-        if (!m_sites) walk(child);
-    };
-    walk(m_session.frame);
+    if (!m_sites) m_sites = FindWindowOf<SitesPanel>(m_session.frame);
     return m_sites;
   }
 
