@@ -91,5 +91,5 @@ int main(int argc, char** argv) {
     unlink((dir + "parlavox.log").c_str());
     rmdir(dir.c_str());
   }
-  return 0;
+  return saved && loaded ? 0 : 1;
 }

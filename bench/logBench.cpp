@@ -1,9 +1,14 @@
 // Trace-log throughput against the most its contract allows: every line flushed by a write()
 // of its own. The limit is measured in the same run, by a raw writer that makes one write() per
-// line of the very bytes the log wrote. Then the same lines from four threads sharing them.
+// line of the very bytes the log wrote. Then the same lines from four threads sharing them. Then
+// the same lines from this (main) thread, which hands them to the log's writer thread: its time
+// runs until they are all in the file. Then what a line costs in processor time: the main thread's own in a
+// burst, and the writer's for lines that come one at a time, a quarter of a millisecond apart,
+// each against one write() of a line. Exits non-zero when a figure misses its limit.
 //
 //   logBench [DIRECTORY]     (the files go to a fresh directory under /tmp by default)
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,24 +44,58 @@ double Seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Lines per second of the trace log writing kLines lines to `path` from `threads` threads.
-double LogRate(const std::string& path, int threads) {
+// Processor time in microseconds: the calling thread's (CLOCK_THREAD_CPUTIME_ID), or the whole
+// process's (CLOCK_PROCESS_CPUTIME_ID).
+double CpuMicros(clockid_t which) {
+  struct timespec now;
+  clock_gettime(which, &now);
+  return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
+struct Rate {
+  double linesPerSecond = 0;
+  double threadMicrosPerLine = 0;  // the processor time of the thread that wrote the lines
+};
+
+// The trace log writing kLines lines to `path` from `threads` threads, or from this (main)
+// thread when `threads` is 0: lines per second until all are in the file.
+Rate LogRate(const std::string& path, int threads) {
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(path.c_str());
   auto lines = [=] {
-    for (int i = 0; i < kLines / threads; ++i) TRACE(1, "START (%s, %d)", "someone@example", i);
+    for (int i = 0; i < kLines / std::max(1, threads); ++i) TRACE(1, "START (%s, %d)", "someone@example", i);
   };
+  Rate rate;
   auto start = std::chrono::steady_clock::now();
-  if (threads == 1) {
-    lines();  // on this thread, as the raw writer runs
+  if (threads == 0) {
+    const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
+    lines();
+    rate.threadMicrosPerLine = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / kLines;
+    log_flush();
   } else {
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t) pool.emplace_back(lines);
     for (auto& th : pool) th.join();
   }
-  double rate = kLines / Seconds(start);
+  rate.linesPerSecond = kLines / Seconds(start);
   Settle(path);
   return rate;
+}
+
+// The processor time of the threads other than this one (the log's writer) per line, for lines
+// of this thread that come one at a time, a quarter of a millisecond apart.
+double WriterMicrosPerLine(const std::string& path) {
+  const int lines = 400;
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  start_log(path.c_str());
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const double others = CpuMicros(CLOCK_PROCESS_CPUTIME_ID) - CpuMicros(CLOCK_THREAD_CPUTIME_ID);
+  for (int i = 0; i < lines; ++i) {
+    TRACE(1, "START (%s, %d)", "someone@example", i);
+    std::this_thread::sleep_for(std::chrono::microseconds(250));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return (CpuMicros(CLOCK_PROCESS_CPUTIME_ID) - CpuMicros(CLOCK_THREAD_CPUTIME_ID) - others) / lines;
 }
 
 std::string ReadAll(const std::string& path) {
@@ -78,16 +117,19 @@ std::vector<std::pair<size_t, size_t>> LinesOf(const std::string& scrambled) {
   return lines;
 }
 
-// Lines per second of one write() per line of `bytes`, cut as `lines` says, to `path`.
-double RawRate(const std::string& path, const std::string& bytes,
-               const std::vector<std::pair<size_t, size_t>>& lines) {
+// Lines per second of one write() per line of `bytes`, cut as `lines` says, to `path`; and the
+// processor time of one write() to `micros`.
+double RawRate(const std::string& path, const std::string& bytes, const std::vector<std::pair<size_t, size_t>>& lines,
+               double* micros = nullptr) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return 0;
+  const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
   auto start = std::chrono::steady_clock::now();
   for (const auto& line : lines) {
     if (::write(fd, bytes.data() + line.first, line.second) != static_cast<ssize_t>(line.second)) break;
   }
   double rate = lines.size() / Seconds(start);
+  if (micros) *micros = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / std::max<size_t>(1, lines.size());
   fdatasync(fd);
   ::close(fd);
   return rate;
@@ -111,22 +153,30 @@ int main(int argc, char** argv) {
   }
   const std::string one = dir + "/one.log", four = dir + "/four.log", raw = dir + "/raw.log";
 
-  std::vector<double> rawRates, oneRates, fourRates, oneToRaw, fourToOne;
+  std::vector<double> rawRates, oneRates, fourRates, mainRates, oneToRaw, fourToOne, mainToRaw, rawMicros, mainMicros,
+      writerMicros;
   // The raw writer runs just before and just after each one-thread run, on the bytes of that
   // run (the first time, of a run made for it), and counts as the mean of the two.
   LogRate(one, 1);
   for (int round = 0; round < kRounds; ++round) {
     std::string bytes = ReadAll(one);
-    double rawBefore = RawRate(raw, bytes, LinesOf(bytes));
-    double oneRate = LogRate(one, 1);
+    double writeMicros = 0;
+    double rawBefore = RawRate(raw, bytes, LinesOf(bytes), &writeMicros);
+    const double oneRate = LogRate(one, 1).linesPerSecond;
     bytes = ReadAll(one);
     double rawRate = (rawBefore + RawRate(raw, bytes, LinesOf(bytes))) / 2;
-    double fourRate = LogRate(four, 4);
+    double fourRate = LogRate(four, 4).linesPerSecond;
+    const Rate mainRate = LogRate(four, 0);
     rawRates.push_back(rawRate);
     oneRates.push_back(oneRate);
     fourRates.push_back(fourRate);
+    mainRates.push_back(mainRate.linesPerSecond);
     oneToRaw.push_back(oneRate / rawRate);
     fourToOne.push_back(fourRate / oneRate);
+    mainToRaw.push_back(mainRate.linesPerSecond / rawRate);
+    rawMicros.push_back(writeMicros);
+    mainMicros.push_back(mainRate.threadMicrosPerLine / writeMicros);
+    if (round % 4 == 0) writerMicros.push_back(WriterMicrosPerLine(one) / writeMicros);
   }
   log_reset_for_testing(LOG_KEY_START, log_step());
   unlink(one.c_str());
@@ -140,5 +190,14 @@ int main(int argc, char** argv) {
          Median(oneToRaw));
   printf("  trace log, 4 threads      : %9.0f lines/s  %.2f of 1 thread   (at least 1.00)\n", Median(fourRates),
          Median(fourToOne));
-  return 0;
+  printf("  main thread, to the writer: %9.0f lines/s  %.2f of raw        (at least 0.80)\n", Median(mainRates),
+         Median(mainToRaw));
+  printf("  one write() of a line     : %9.2f us of processor time\n", Median(rawMicros));
+  printf("  main thread, a line in a burst          : %.2f of a write()   (at most 0.50)\n", Median(mainMicros));
+  printf("  writer, a line a quarter of a ms apart  : %.2f of a write()   (at most 25.00)\n", Median(writerMicros));
+  const bool within = Median(oneToRaw) >= 0.80 && Median(fourToOne) >= 1.00 && Median(mainToRaw) >= 0.80 &&
+                      Median(mainMicros) <= 0.50 &&
+                      Median(writerMicros) <= 25.00;
+  if (!within) printf("FAILED: a figure misses its limit\n");
+  return within ? 0 : 1;
 }

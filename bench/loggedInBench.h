@@ -15,6 +15,15 @@
 #include "model/version.h"
 #include "tests/testServer/testServer.h"
 
+// The first window of type T among `top` and the windows it holds, depth first; null when none.
+template <typename T>
+T* FindWindowOf(wxWindow* top) {
+  if (auto* found = dynamic_cast<T*>(top)) return found;
+  for (wxWindow* child : top->GetChildren())
+    if (T* found = FindWindowOf<T>(child)) return found;
+  return nullptr;
+}
+
 struct LoggedInBench {
   std::string dir;  // the home, ending in "/"
   std::unique_ptr<testserver::TestCa> ca;

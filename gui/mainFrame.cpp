@@ -40,9 +40,13 @@ MainFrame::MainFrame(Manager* manager, const wxString& title, const wxPoint& pos
       m_manager(manager),
       m_idleTimer(this, kIdleTimerId),
       m_connectTimer(this, kConnectTimerId),
-      m_closeRetry(this, kCloseRetryId),
-      m_ownProfileTimer(this, kOwnProfileTimerId) {
+      m_closeRetry(this, kCloseRetryId) {
   TRACE_INFO("START");
+  // After each turn of the event loop the tool kit visits every window, and sends each an idle
+  // event and an update-UI event: with hundreds of windows that pass cost more than the turn's
+  // own work. Only the windows that ask for them get them (see ConversationDisplay).
+  wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+  wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
   OpenModalDialogs();
   if (Config::GetInstance()->GetAlwaysTopStatus()) SetWindowStyleFlag(GetWindowStyleFlag() | wxSTAY_ON_TOP);
   SetProgramIcon(this);
@@ -70,7 +74,6 @@ MainFrame::~MainFrame() {
   m_idleTimer.Stop();
   m_connectTimer.Stop();
   m_closeRetry.Stop();
-  m_ownProfileTimer.Stop();
   // The controller outlives the window: take it off the chain, never delete it.
   if (m_managerPushed) PopEventHandler(false);
   delete m_taskBar;

@@ -169,8 +169,7 @@ class MainFrame : public wxFrame,
   bool SendComment(const std::string& url, const std::string& text, int grade) override;
 
  private:
-  enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103,
-         kOwnProfileTimerId = wxID_HIGHEST + 105 };
+  enum { kIdleTimerId = wxID_HIGHEST + 101, kConnectTimerId = wxID_HIGHEST + 102, kCloseRetryId = wxID_HIGHEST + 103 };
 
   void BindEvents();
   // Dialogs inside ShowModal now; the first call starts the count.
@@ -246,7 +245,6 @@ class MainFrame : public wxFrame,
   void StartIdleTimer();
   // The branches of OnConnectionAck (mainFrameEvents.cpp).
   void OnLoggedIn();
-  void MakeOwnProfile();
   void OnAttemptRefused(int code);
   void OnAttemptFailed(int code);
   void OnConnectionEnded(int code);
@@ -268,8 +266,6 @@ class MainFrame : public wxFrame,
   wxTimer m_idleTimer;
   wxTimer m_connectTimer;
   wxTimer m_closeRetry;
-  // The user's own profile window is made, hidden, a turn after the log-in, not in its turn.
-  wxTimer m_ownProfileTimer;
   // When a close first waited for the open dialogs; unset while none waits.
   std::chrono::steady_clock::time_point m_closeWaitingSince{};
   int m_inactivity = 0;

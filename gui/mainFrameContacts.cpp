@@ -3,8 +3,6 @@
 // invitations, new avatars, and what the panels ask about contacts.
 #include <wx/wupdlock.h>
 
-#include <memory>
-
 #include "core/application.h"
 #include "core/guiEvents.h"
 #include "gui/rooms/chatRoomsNotebook.h"
@@ -50,10 +48,9 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
   const ContactInfo contact = update->GetContactInfo();
   TRACE_START_ARGS("login, url, status, subs, notify = (%s,%s,%d,%d,%d)", contact.GetLogin().c_str(), url.c_str(),
                    int(contact.GetStatus()), int(update->IsSubscribedTo(url)), int(update->GetNotify()));
-  // An update of the contacts list freezes nothing: freezing the main window visits every window
-  // it holds, at every update, and the list places its rows once per turn anyway.
-  std::unique_ptr<wxWindowUpdateLocker> noUpdates;
-  if (url != "none") noUpdates.reset(new wxWindowUpdateLocker(this));
+  // No update freezes the main window: freezing it visits every window it holds, at every
+  // update, and the lists and the sites panel place their rows once per turn anyway; nothing is
+  // drawn before the turn ends.
   m_chatRooms->UpdateContact(*update);
   if (contact.GetLogin() == m_manager->GetLogin()) {
     if (m_taskBar) m_taskBar->SetStatus(contact.GetStatus());
@@ -61,11 +58,18 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
     m_nicknamePanel->SetNickname(std2wx(contact.GetNickname()));
     m_nicknamePanel->SetMood(std2wx(contact.GetMood()));
     ContactInfoFrame::UpdateContactInfoFor(contact);
-  } else {
-    if (url == "none" || !m_manager->IsPrivateChatRoom(url).empty()) m_contactsPanel->UpdateContact(*update);
-    else m_sitesPanel->UpdateContact(*update);
+  } else if (url == "none" || !m_manager->IsPrivateChatRoom(url).empty()) {
+    // The contacts list places its rows and sizes its scrolled area itself: nothing else of the
+    // window changes with it, and laying the whole window out sized every pane again and drew
+    // the splitter's sash, at every presence change.
+    m_contactsPanel->UpdateContact(*update);
     ContactInfoFrame::UpdateContactInfoFor(contact);
     if (update->GetNotify() && url == "none") NotifyPresence(contact, update->IsLogout());
+    TRACE_END();
+    return;
+  } else {
+    m_sitesPanel->UpdateContact(*update);
+    ContactInfoFrame::UpdateContactInfoFor(contact);
   }
   LayoutSoon();
   TRACE_END();

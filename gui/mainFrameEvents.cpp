@@ -58,7 +58,6 @@ void MainFrame::BindEvents() {
   m_progressTimer.SetOwner(this, kProgressTimerId);
   Bind(wxEVT_TIMER, &MainFrame::OnProgressTimer, this, kProgressTimerId);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Close(true); }, kCloseRetryId);
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { MakeOwnProfile(); }, kOwnProfileTimerId);
 }
 
 // A payload made for the event is freed with the event after the handler; the handlers of the
@@ -125,10 +124,11 @@ void MainFrame::OnLoggedIn() {
   m_retryCount = 0;
   m_connectTimer.Stop();
   SetConnected(true);
+  // The user's own profile window, made with the account's record of the moment, is made when
+  // it is first opened (see OpenContactInfoFor): made here, its tens of milliseconds would be
+  // one long pause of the log-in, and made later, they would fall in the middle of whatever
+  // the user had begun by then.
   ContactInfoFrame::RemoveAll();
-  // Making the profile window takes tens of milliseconds: it waits for the next turn, so that
-  // the log-in and the first contacts it brings are not one long pause.
-  m_ownProfileTimer.StartOnce(1);
   ContactInfo* own = Config::GetInstance()->GetContactInfo();
   if (own && own->GetLoginVisual() == NOTIFICATION_ON)
     PopUp(_("Notification"), _("Connection successful"), wxEmptyString, *wxBLUE);
@@ -136,12 +136,6 @@ void MainFrame::OnLoggedIn() {
   // The timer starts before the announcement of a new version, whose box may stay open long.
   StartIdleTimer();
   if (newversion::IsNewer(Config::GetInstance()->GetLastVersion(), kProgramVersion)) DownloadAndReinstall();
-}
-
-// Opening the profile before it was made makes it then (see OpenContactInfoFor).
-void MainFrame::MakeOwnProfile() {
-  if (m_manager->IsConnected())
-    ContactInfoFrame::CreateContactInfoFor(this, this, m_manager, m_manager->GetLogin(), true);
 }
 
 // Wrong login or password, or a version the server no longer takes: no retry.

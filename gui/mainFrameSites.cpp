@@ -57,10 +57,9 @@ void MainFrame::ReceiveMessengerInfo(wxCommandEvent& event) {
   MessengerInfo* account = ManagerEvent::MessengerOf(event);
   if (!account) return;
   TRACE_START_ARGS("%s, %d", account->GetLogin().c_str(), account->GetStatus());
-  const std::string own = m_manager->GetLogin();
-  ContactInfoFrame* profile = ContactInfoFrame::GetContactInfoFor(own);
-  if (!profile) profile = ContactInfoFrame::CreateContactInfoFor(this, this, m_manager, own, true);
-  if (profile) profile->UpdateMessengerInfo(account);
+  // An own profile window not made yet lists the account as it then stands when it is made.
+  if (ContactInfoFrame* profile = ContactInfoFrame::GetContactInfoFor(m_manager->GetLogin()))
+    profile->UpdateMessengerInfo(account);
   wxString notice;
   switch (account->GetStatus()) {
     case 0: notice = _("End of connection to"); break;

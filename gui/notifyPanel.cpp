@@ -24,12 +24,18 @@ wxSize TextSize(wxStaticText* label) {
   return wxSize(int(width), int(height));
 }
 
-// The label asks for at least the room of its text: the toolkit may measure a hidden label in
-// another font than the bold one it is drawn in, and the text was then cut at both ends.
-void FitLabel(wxStaticText* label) {
+// The label's lines are broken at `width` when its text is wider (a pop-up with a stream of
+// notices shows one after the other: breaking a line that fits measures it word by word), and the
+// label asks for at least the room of its text: the toolkit may measure a hidden label in another
+// font than the bold one it is drawn in, and the text was then cut at both ends.
+void FitLabel(wxStaticText* label, int width) {
+  wxSize text = TextSize(label);
+  if (text.x > width) {
+    label->Wrap(width);
+    text = TextSize(label);
+  }
   label->InvalidateBestSize();
   const wxSize best = label->GetBestSize();
-  const wxSize text = TextSize(label);
   label->SetMinSize(wxSize(std::max(best.x, text.x), std::max(best.y, text.y)));
 }
 
@@ -131,10 +137,8 @@ void NotifyPanel::SetContent(const wxString& text, const wxColour& colour, const
   }
   // Long names and addresses break over lines instead of running out of the pop-up.
   const int width = kPanelSize.GetWidth() - 2 * kSideMargin - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
-  m_text->Wrap(width);
-  if (m_text2) m_text2->Wrap(width);
-  FitLabel(m_text);
-  if (m_text2) FitLabel(m_text2);
+  FitLabel(m_text, width);
+  if (m_text2) FitLabel(m_text2, width);
   // The pop-up gives the panel its usual size when that is room enough, and grows to hold every
   // line the panel shows when it is not.
   SetMinSize(GetSizer()->CalcMin());

@@ -223,7 +223,7 @@ void ChatRoomEntry::RemoveRow(size_t index) {
   if (row.connected) --m_connected;
   if (row.window) {
     row.window->Discard();
-    row.window = nullptr;
+    Unwindowed(row);
   }
   if (m_list) m_list->RowRemoved(row.login, this);
   m_byLogin.erase(row.login);
@@ -248,6 +248,7 @@ void ChatRoomEntry::RemoveAll() {
     if (m_list) m_list->RowRemoved(row->login, this);
   }
   m_rows.clear();
+  m_windowed.clear();
   m_byLogin.clear();
   m_connected = 0;
   MarkStale(0, 0);

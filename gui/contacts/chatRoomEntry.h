@@ -26,6 +26,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "gui/contacts/rowHost.h"
@@ -179,6 +180,10 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   void BringUpToDate(Row& row);
   // Brings the windows out of sight up to date within the turn's budget; false when some are left.
   bool CatchUpWindows(TurnBudget& budget);
+  // The rows [first, last) that may meet `area`: all of them while some row's place is stale.
+  std::pair<size_t, size_t> RowsMeeting(const wxRect& area) const;
+  // Takes the row's window out of m_windowed.
+  void Unwindowed(Row& row);
   bool Subscribed(const Row& row) const;
 
   Manager* m_manager;
@@ -190,6 +195,8 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   std::unordered_map<std::string, Row*> m_byLogin;
   // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
   std::vector<ContactEntry*> m_spare;
+  // The rows that have a window: a pass over the windows visits these, not every row.
+  std::vector<Row*> m_windowed;
   int m_connected = 0;
   // Rows [m_staleFrom, m_staleTo] may stand at a wrong place; none when m_staleFrom > m_staleTo.
   size_t m_staleFrom = 1;

@@ -200,8 +200,8 @@ bool ChatRoomEntry::CatchUpWindows(TurnBudget& budget) {
   if (!m_windowsBehind) return true;
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   CostEstimate& cost = panel ? panel->GetCatchUpCost() : g_ownCatchUpCost;
-  for (Slot& row : m_rows) {
-    if (!row->window || !row->windowBehind) continue;
+  for (Row* row : m_windowed) {
+    if (!row->windowBehind) continue;
     if (!budget.Fits(cost.Get())) return false;
     const Clock::time_point start = Clock::now();
     BringUpToDate(*row);
@@ -222,17 +222,27 @@ ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
     m_spare.erase(m_spare.begin() + i);
     spare->ShowContact(row.info, subscribed);
     row.window = spare;
+    m_windowed.push_back(&row);
     return spare;
   }
   row.window = new ContactEntry(m_manager, this, m_listener, row.info, CEP_CONTACTS_LIST, subscribed, "none");
+  m_windowed.push_back(&row);
   // Shown once placed, and only while in sight.
   row.window->Hide();
   return row.window;
 }
 
+void ChatRoomEntry::Unwindowed(Row& row) {
+  row.window = nullptr;
+  auto found = std::find(m_windowed.begin(), m_windowed.end(), &row);
+  if (found == m_windowed.end()) return;
+  *found = m_windowed.back();
+  m_windowed.pop_back();
+}
+
 void ChatRoomEntry::TakeWindowBack(Row& row) {
   ContactEntry* window = row.window;
-  row.window = nullptr;
+  Unwindowed(row);
   row.windowBehind = false;
   if (m_spare.size() >= kMaxSpare) return window->Discard();
   window->Hide();
@@ -247,9 +257,9 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   // Windows go back first, to serve the rows coming into sight; none while a menu or a question
   // of the list is open (its handler may still run on its row's window).
   if (!lateDestruction::Held()) {
-    for (Slot& row : m_rows)
-      if (row->window && !IsBusy(row->window) && (!TakesPlace(*row) || !row->wanted.Intersects(kept)))
-        TakeWindowBack(*row);
+    const std::vector<Row*> windowed = m_windowed;
+    for (Row* row : windowed)
+      if (!IsBusy(row->window) && (!TakesPlace(*row) || !row->wanted.Intersects(kept))) TakeWindowBack(*row);
   }
   m_windowsMissing = false;
   // The blocks of the list share one budget per turn with its filling: windows made in several
@@ -259,22 +269,25 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   if (!panel) g_ownBudget.NewTurn();
   TurnBudget& budget = panel ? panel->GetBudget() : g_ownBudget;
   CostEstimate& cost = panel ? panel->GetWindowCost() : g_ownWindowCost;
-  for (Slot& row : m_rows) {
-    // What the user sees is up to date before it is drawn, whatever the budget.
-    if (row->window && row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
-    const bool inSight = TakesPlace(*row) && row->wanted.Intersects(visible);
-    if (inSight && !row->window) {
-      if (!budget.Fits(cost.Get())) {
-        m_windowsMissing = true;
-        continue;
-      }
-      const Clock::time_point start = Clock::now();
-      GiveWindow(*row);
-      cost.Add(Clock::now() - start);
-      budget.Spent();
+  // The rows in sight get a window; only the rows about the view are looked at, so that a pass
+  // costs what the view holds, not what the block holds.
+  const std::pair<size_t, size_t> near = RowsMeeting(visible);
+  for (size_t i = near.first; i < near.second; ++i) {
+    Row& row = *m_rows[i];
+    if (row.window || !TakesPlace(row) || !row.wanted.Intersects(visible)) continue;
+    if (!budget.Fits(cost.Get())) {
+      m_windowsMissing = true;
+      continue;
     }
+    const Clock::time_point start = Clock::now();
+    GiveWindow(row);
+    cost.Add(Clock::now() - start);
+    budget.Spent();
+  }
+  for (Row* row : m_windowed) {
+    // What the user sees is up to date before it is drawn, whatever the budget.
+    if (row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
     ContactEntry* window = row->window;
-    if (!window) continue;
     if (!TakesPlace(*row) || !row->wanted.Intersects(kept)) {
       if (window->IsShown()) window->Hide();
       continue;
@@ -301,9 +314,15 @@ wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
   return row && TakesPlace(*row) ? row->wanted : wxRect();
 }
 
-int ChatRoomEntry::GetRowWindows() const {
-  int count = static_cast<int>(m_spare.size());
-  for (const Slot& row : m_rows)
-    if (row->window) ++count;
-  return count;
+int ChatRoomEntry::GetRowWindows() const { return static_cast<int>(m_spare.size() + m_windowed.size()); }
+
+// The rows stand one below the other in their order, those that take no place as empty rows at
+// the top of the next: both the tops and the bottoms of the rows grow with the index.
+std::pair<size_t, size_t> ChatRoomEntry::RowsMeeting(const wxRect& area) const {
+  if (HasStaleRows()) return {0, m_rows.size()};
+  auto above = [](const Slot& slot, int top) { return slot->wanted.y + slot->wanted.height <= top; };
+  auto below = [](int bottom, const Slot& slot) { return slot->wanted.y > bottom; };
+  const auto first = std::lower_bound(m_rows.begin(), m_rows.end(), area.y, above);
+  const auto last = std::upper_bound(first, m_rows.end(), area.GetBottom(), below);
+  return {size_t(first - m_rows.begin()), size_t(last - m_rows.begin())};
 }

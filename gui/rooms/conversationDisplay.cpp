@@ -10,6 +10,10 @@ ConversationDisplay::ConversationDisplay(wxWindow* parent)
   // each time a drawing context is made on it, which the layout does for every line written.
   SetFont(GetFont());
   SetForegroundColour(GetForegroundColour());
+  // The tool kit's rich text lays itself out and keeps its caret in sight at idle time, and
+  // updates its own menu's commands: it gets the idle and update-UI events the other windows go
+  // without.
+  SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE | wxWS_EX_PROCESS_UI_UPDATES);
   Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& event) {
     m_dpi = wxSize();
     event.Skip();

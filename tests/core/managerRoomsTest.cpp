@@ -573,3 +573,36 @@ TEST(ManagerRooms, StrangersWhoLeftEveryRoomAreFreedUnlessHandedOut) {
   EXPECT_TRUE(s.manager->GetContactInfo("pass7")->IsSubscribedTo(room));
   EXPECT_EQ(count + 1, static_cast<int>(s.manager->GetSubscribedContacts(room).size()));
 }
+
+// A room's members are listed once each, in the order they came, whatever arrives twice or
+// leaves without having come; those who leave go from the list, and the list is new after a
+// log-in again.
+TEST(ManagerRooms, MembersAreListedOnceInTheOrderTheyCame) {
+  Session s;
+  ASSERT_TRUE(s.link);
+  const std::string room = "http://www.crowd.example/", other = "http://www.other.example/";
+  auto members = [&](const std::string& site) {
+    s.Lines();
+    std::vector<std::string> logins;
+    for (ContactInfo* member : s.manager->GetSubscribedContacts(site)) logins.push_back(member->GetLogin());
+    return logins;
+  };
+  for (const char* login : {"ann", "ben", "cat", "ben", "dan"}) Member(s, login, room, true);
+  Member(s, "ann", other, true);
+  Member(s, "eve", room, false);  // never came
+  EXPECT_EQ((std::vector<std::string>{"ann", "ben", "cat", "dan"}), members(room));
+  Member(s, "ben", room, false);
+  Member(s, "ben", room, false);
+  Member(s, "ann", room, false);
+  Member(s, "ann", room, true);
+  EXPECT_EQ((std::vector<std::string>{"cat", "dan", "ann"}), members(room));
+  EXPECT_EQ((std::vector<std::string>{"ann"}), members(other));
+  for (const char* login : {"cat", "dan", "ann"}) Member(s, login, room, false);
+  EXPECT_TRUE(members(room).empty());
+  Member(s, "cat", room, true);
+  EXPECT_EQ((std::vector<std::string>{"cat"}), members(room));
+
+  s.manager->Disconnect(false, false);
+  EXPECT_TRUE(s.manager->GetSubscribedContacts(room).empty());
+  EXPECT_TRUE(s.manager->GetSubscribedContacts(other).empty());
+}

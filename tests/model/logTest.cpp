@@ -605,3 +605,75 @@ TEST(TraceLog, TheMainThreadsLinesArriveWholeWhateverTheirLengthBurstAfterBurst)
   EXPECT_EQ(kOthers, nextOther);
   log_reset_for_testing(LOG_KEY_START, log_step());
 }
+
+namespace {
+
+// The numbers of the lines "main N" in the log at `path`, in the file's order.
+std::vector<int> MainLines(const std::string& path) {
+  std::vector<int> numbers;
+  for (const std::string& line : Lines(DecodeLogFile(path, LOG_KEY_START, unsigned(log_step())))) {
+    const size_t at = line.find(") : main ");
+    if (at != std::string::npos) numbers.push_back(std::stoi(line.substr(at + 9)));
+  }
+  return numbers;
+}
+
+std::vector<int> Upto(int count) {
+  std::vector<int> numbers(size_t(count), 0);
+  for (int i = 0; i < count; ++i) numbers[size_t(i)] = i;
+  return numbers;
+}
+
+}  // namespace
+
+// The main thread's lines reach the file without anyone flushing the log: a lone line after a
+// quiet spell, lines a little apart, and bursts with quiet spells between them, every one in order.
+TEST(TraceLog, TheMainThreadsLinesReachTheFileByThemselvesInOrder) {
+  TempDir dir;
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  const std::string path = dir.file("unflushed.log");
+  start_log(path.c_str());
+  int next = 0;
+  auto arrived = [&] {
+    for (int tries = 0; tries < 1000; ++tries) {
+      if (MainLines(path).size() == size_t(next)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  };
+  TRACE_INFO("main %d", next++);
+  ASSERT_TRUE(arrived());
+  for (int i = 0; i < 30; ++i) {
+    TRACE_INFO("main %d", next++);
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+  }
+  ASSERT_TRUE(arrived());
+  for (int burst = 0; burst < 5; ++burst) {
+    for (int i = 0; i < 3000; ++i) TRACE_INFO("main %d", next++);
+    ASSERT_TRUE(arrived());
+    std::this_thread::sleep_for(std::chrono::milliseconds(burst * 20));
+  }
+  EXPECT_EQ(Upto(next), MainLines(path));
+  log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// A program that ends right after a burst of lines, without flushing its log, leaves every line
+// in the file, in order.
+TEST(TraceLog, EveryLineOfABurstIsInTheFileAtTheProgramsEnd) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The program is this test run again from its start: it takes the file's name from here.
+  const char* const kPathVariable = "PARLAVOX_TEST_EXIT_LOG";
+  TempDir dir;
+  if (!getenv(kPathVariable)) setenv(kPathVariable, dir.file("exit.log").c_str(), 1);
+  const std::string path = getenv(kPathVariable);
+  EXPECT_EXIT(
+      {
+        log_reset_for_testing(LOG_KEY_START, log_step());
+        start_log(path.c_str());
+        for (int i = 0; i < 20000; ++i) TRACE_INFO("main %d", i);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  unsetenv(kPathVariable);
+  EXPECT_EQ(Upto(20000), MainLines(path));
+}

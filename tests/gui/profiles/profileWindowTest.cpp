@@ -306,9 +306,12 @@ TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
   // Only the own window opens to editing.
   ContactInfoFrame::EnableUpdate("eve", false);
   EXPECT_TRUE(eve->GetPanel()->GetGroupCombo()->IsEnabled());
+  ContactInfoFrame* own = OpenProfile("alice");
+  ASSERT_TRUE(own);
   ContactInfoFrame::EnableUpdate("alice", false);
-  EXPECT_FALSE(ContactInfoFrame::GetContactInfoFor("alice")->GetPanel()->GetNicknameCtrl()->IsEnabled());
+  EXPECT_FALSE(own->GetPanel()->GetNicknameCtrl()->IsEnabled());
   ContactInfoFrame::EnableUpdate("alice", true);
+  own->Show(false);
 
   // A log-in again (RemoveAll) while the new-group question is open: the window leaves the set at
   // once and goes only once the question has returned; nothing it held is used after.
@@ -343,15 +346,27 @@ TEST_F(ProfilesTest, OneWindowPerLoginAndNoneOutlivesItsQuestionOrTheSet) {
   EXPECT_TRUE(PumpUntil([&] { return !held; }));
   takeDown.Unregister();
 
-  // After the log-in (a turn later), the set holds the own window; a contact's comes back on
-  // demand, new.
+  // After the log-in the set holds no window: the own one is made when first opened, from the
+  // record as it then stands, open to editing; a contact's comes back on demand, new.
   frame->OnSwitchConnection(false);
   ASSERT_TRUE(PumpUntil([] { return !GetManager()->IsConnected(); }));
   frame->OnSwitchConnection(false);
   link = AcceptLogIn(*m_trusted->server);
   ASSERT_TRUE(link);
-  EXPECT_TRUE(PumpUntil([] { return ContactInfoFrame::GetContactInfoFor("alice") != nullptr; }));
+  ASSERT_TRUE(PumpUntil([] { return GetManager()->IsConnected(); }));
+  guitest::Pump(100);
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("alice"));
   EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("eve"));
+  const std::string mood = GetManager()->GetContactInfo("alice")->GetMood();
+  GetManager()->GetContactInfo("alice")->SetMood("Made when first opened");
+  own = OpenProfile("alice");
+  ASSERT_TRUE(own && own->IsMine());
+  EXPECT_EQ("My profile", own->GetTitle());
+  EXPECT_EQ("Made when first opened", own->GetPanel()->GetMoodCtrl()->GetValue());
+  EXPECT_TRUE(own->GetPanel()->GetNicknameCtrl()->IsEnabled());
+  EXPECT_TRUE(own->GetPanel()->GetAvatarButton()->IsEnabled());
+  EXPECT_EQ(own, OpenProfile("alice"));
+  GetManager()->GetContactInfo("alice")->SetMood(mood);
   ContactInfoFrame::HideAll();
   ContactInfoFrame::CloseAll();
   EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("alice"));
