@@ -85,11 +85,14 @@ TEST_F(UploadProgressSession, TheRowCountsWhatReachedTheSlowPeer) {
   EXPECT_NE("", row->GetSpeedText());
 
   // Bob stops reading: the row comes to what he holds, within the one part still on its way.
+  // What reaches bob is the parts' messages: each part's bytes and its few bytes of framing
+  // (under 16), which the row does not count; the row shows whole kilobytes.
   receiver.Hold(true);
   EXPECT_TRUE(Until([&] {
     look();
     const long long shown = Shown(row);
-    return shown + 1024 + 8200 >= receiver.Arrived();
+    const long long framing = 16 * (shown / 8192 + 1);
+    return shown + 1024 + 8192 + framing >= receiver.Arrived();
   })) << row->GetSizeText() << " with " << receiver.Arrived() << " bytes at bob";
   EXPECT_EQ(0, ahead);
   EXPECT_TRUE(row->GetPercentText().EndsWith(" %")) << row->GetPercentText();
