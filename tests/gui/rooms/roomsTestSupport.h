@@ -82,7 +82,20 @@ inline bool PointAtTool(wxToolBar* tools, int id) {
   void* tool = child && item ? item(child(tools->GetHandle()), tools->GetToolPos(id)) : nullptr;
   void* button = tool ? child(tool) : nullptr;
   if (!button || !flags) return false;
-  wxUIActionSimulator().MouseMove(ToolCentre(tools, id));
+  // A page just brought forward has its tool bar placed by the toolkit a moment later: until
+  // then the tool has no size, and a point worked out from it lies off the tool.
+  using Extent = int (*)(void*);
+  static const auto width = reinterpret_cast<Extent>(dlsym(RTLD_DEFAULT, "gtk_widget_get_allocated_width"));
+  if (!guitest::PumpUntil([&] { return tools->IsShownOnScreen() && width(tool) > 1 && tools->GetSize().x > 1; }))
+    return false;
+  // From the tool bar's far end onto the tool, so that the pointer comes in even when it stood
+  // there already: the toolkit lights a tool as the pointer enters it.
+  const wxPoint centre = ToolCentre(tools, id);
+  const wxPoint away(tools->GetScreenRect().GetRight() - 2, centre.y);
+  wxUIActionSimulator sim;
+  sim.MouseMove(away);
+  guitest::PumpUntil([&] { return wxGetMousePosition() == away; });
+  sim.MouseMove(centre);
   return guitest::PumpUntil([&] { return (flags(button) & kLit) != 0; });
 }
 

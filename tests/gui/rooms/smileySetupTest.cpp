@@ -3,6 +3,7 @@
 // typed, the smiley sent in a message (the server gets the picture before the message), then
 // removed with a right click (the server is told in every room); where the pictures are
 // stored whatever the shortcuts hold; what the dialog accepts.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/image.h>
 #include <wx/palette.h>
@@ -69,12 +70,25 @@ class SmileySession : public programtest::ProgramSession {
     Rooms()->Raise();
     wxToolBar* tools = panel->GetToolBar();
     // The click once the tool shows under the pointer, where the page's tool bar stands.
-    EXPECT_TRUE(Until([&] { return tools->IsShownOnScreen(); }));
-    EXPECT_TRUE(roomstest::PointAtTool(tools, WriteMessagePanel::ID_SMILEYS)) << "the smiley tool never lit up";
+    EXPECT_TRUE(roomstest::PointAtTool(tools, WriteMessagePanel::ID_SMILEYS))
+        << "the smiley tool never lit up; under the pointer: " << UnderPointer();
     wxUIActionSimulator().MouseClick();
     EXPECT_TRUE(Until([&] { return panel->GetSmileyGrid() && panel->GetSmileyGrid()->IsShownOnScreen(); }));
     if (panel->GetSmileyGrid()) RestPointerOn(panel->GetSmileyGrid());
     return panel->GetSmileyGrid();
+  }
+
+  // What the toolkit finds under the pointer, and which window holds the pointer's input.
+  static std::string UnderPointer() {
+    using Current = void* (*)();
+    static const auto grabbed = reinterpret_cast<Current>(dlsym(RTLD_DEFAULT, "gtk_grab_get_current"));
+    wxPoint at;
+    wxWindow* under = wxFindWindowAtPointer(at);
+    std::string said = std::to_string(at.x) + "," + std::to_string(at.y) + " ";
+    for (wxWindow* w = under; w; w = w->GetParent())
+      said += std::string(wxString(w->GetClassInfo()->GetClassName()).utf8_str()) + (w->IsTopLevel() ? " '" + std::string(w->GetLabel().utf8_str()) + "'" : "") + " < ";
+    if (!under) said += "nothing of the program";
+    return said + (grabbed && grabbed() ? "; a grab is held" : "; no grab");
   }
 
   // The pointer on the grid's own corner, away from every cell and its tooltip; returns once
