@@ -295,7 +295,7 @@ void ContactsPanel::PlaceVisibleRows() {
 // Counted anew, the headers of blocks that no update reached since may be out of date: every block
 // writes its counts at the next turn.
 int ContactsPanel::SavedInGroup(const std::string& name) {
-  if (!m_savedValid || m_savedGroupOf.size() != Config::GetInstance()->CountContacts()) {
+  if (!m_savedValid || m_savedCounted != Config::GetInstance()->CountContacts()) {
     CountSaved();
     if (!m_recountDue) {
       m_recountDue = true;
@@ -309,11 +309,16 @@ int ContactsPanel::SavedInGroup(const std::string& name) {
   return found == m_savedPerGroup.end() ? 0 : found->second;
 }
 
+// Every saved record counts, as the settings count them (a file may hold a login twice).
 void ContactsPanel::CountSaved() {
   m_savedGroupOf.clear();
   m_savedPerGroup.clear();
-  for (const ContactInfo* contact : Config::GetInstance()->GetContacts())
-    if (m_savedGroupOf.emplace(contact->GetLogin(), contact->GetGroup()).second) ++m_savedPerGroup[contact->GetGroup()];
+  const std::vector<ContactInfo*> contacts = Config::GetInstance()->GetContacts();
+  for (const ContactInfo* contact : contacts) {
+    m_savedGroupOf.emplace(contact->GetLogin(), contact->GetGroup());
+    ++m_savedPerGroup[contact->GetGroup()];
+  }
+  m_savedCounted = contacts.size();
   m_savedValid = true;
 }
 
@@ -329,11 +334,13 @@ void ContactsPanel::NoteSaved(const std::string& login, const std::string* group
     leaving = true;
     left = known->second;
     --m_savedPerGroup[left];
+    --m_savedCounted;
     m_savedGroupOf.erase(known);
   }
   if (group) {
     m_savedGroupOf.emplace(login, *group);
     ++m_savedPerGroup[*group];
+    ++m_savedCounted;
   }
   if (!leaving) return;
   if (ChatRoomEntry* block = FindChatRoomEntry(left)) block->UpdateNbrUsers();

@@ -135,6 +135,9 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // The group of each saved contact as the list last heard of it, and the saved contacts per group.
   std::unordered_map<std::string, std::string> m_savedGroupOf;
   std::unordered_map<std::string, int> m_savedPerGroup;
+  // The saved records the counts hold: the settings holding another number, some were saved or
+  // forgotten unheard of.
+  size_t m_savedCounted = 0;
   bool m_savedValid = false;
   // Every block writes its counts at the next turn (the saved contacts were counted anew).
   bool m_recountDue = false;
