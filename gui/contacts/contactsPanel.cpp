@@ -99,6 +99,8 @@ void ContactsPanel::InitPrivateContactsGroups() {
   m_holders.clear();
   StopFill();
   m_blocksToMake.clear();
+  // Groups renamed or removed change the saved records themselves.
+  m_savedValid = false;
   const Config* config = Config::GetInstance();
   const int mode = config->GetGroupMode(), offline = config->GetGroupOffline();
   if (mode == 0 && offline >= 0 && offline <= 2) {
@@ -190,6 +192,7 @@ void ContactsPanel::ApplyListed(const ContactInfo& contact) {
   const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   MakePendingBlocks();
   const std::string& group = contact.GetGroup();
+  NoteSaved(contact.GetLogin(), Config::GetInstance()->HasContact(contact.GetLogin()) ? &group : nullptr);
   ChatRoomEntry* groupBlock = FindChatRoomEntry(group);
   if (!groupBlock) {
     AddGroup(group, std2wx(group));
@@ -246,6 +249,7 @@ void ContactsPanel::PlaceBlocks() {
 }
 
 void ContactsPanel::RemoveContact(const std::string& login) {
+  if (!Config::GetInstance()->HasContact(login)) NoteSaved(login, nullptr);
   for (ChatRoomEntry* block : m_blocks) block->RemoveContact(login);
   Refit();
   Layout();
@@ -288,29 +292,58 @@ void ContactsPanel::PlaceVisibleRows() {
   for (ChatRoomEntry* block : m_blocks) block->PlaceVisibleRows();
 }
 
+// Counted anew, the headers of blocks that no update reached since may be out of date: every block
+// writes its counts at the next turn.
 int ContactsPanel::SavedInGroup(const std::string& name) {
-  const Config* config = Config::GetInstance();
-  if (!m_savedValid || m_savedCounted != config->CountContacts()) {
-    const std::vector<ContactInfo*> contacts = config->GetContacts();
-    m_savedPerGroup.clear();
-    for (const ContactInfo* contact : contacts) ++m_savedPerGroup[contact->GetGroup()];
-    m_savedCounted = contacts.size();
-    m_savedValid = true;
-    // A contact may change group in between: the next turn counts again, and the headers follow.
-    if (!m_recountDue && !m_recounting) {
+  if (!m_savedValid || m_savedCounted != Config::GetInstance()->CountContacts()) {
+    CountSaved();
+    if (!m_recountDue) {
       m_recountDue = true;
       CallAfter([this] {
         m_recountDue = false;
-        m_savedValid = false;
-        m_recounting = true;
         for (ChatRoomEntry* block : m_blocks) block->WriteCounts();
-        m_recounting = false;
-        m_savedValid = false;
       });
     }
   }
   auto found = m_savedPerGroup.find(name);
   return found == m_savedPerGroup.end() ? 0 : found->second;
+}
+
+// Every saved record counts, as the settings count them (a file may hold a login twice).
+void ContactsPanel::CountSaved() {
+  m_savedGroupOf.clear();
+  m_savedPerGroup.clear();
+  const std::vector<ContactInfo*> contacts = Config::GetInstance()->GetContacts();
+  for (const ContactInfo* contact : contacts) {
+    m_savedGroupOf.emplace(contact->GetLogin(), contact->GetGroup());
+    ++m_savedPerGroup[contact->GetGroup()];
+  }
+  m_savedCounted = contacts.size();
+  m_savedValid = true;
+}
+
+// Null `group`: the contact is no longer saved. The block of a group the contact left counts again
+// (no update reaches it when it held no row of the contact).
+void ContactsPanel::NoteSaved(const std::string& login, const std::string* group) {
+  if (!m_savedValid) return;
+  std::string left;
+  bool leaving = false;
+  auto known = m_savedGroupOf.find(login);
+  if (known != m_savedGroupOf.end()) {
+    if (group && known->second == *group) return;
+    leaving = true;
+    left = known->second;
+    --m_savedPerGroup[left];
+    --m_savedCounted;
+    m_savedGroupOf.erase(known);
+  }
+  if (group) {
+    m_savedGroupOf.emplace(login, *group);
+    ++m_savedPerGroup[*group];
+    ++m_savedCounted;
+  }
+  if (!leaving) return;
+  if (ChatRoomEntry* block = FindChatRoomEntry(left)) block->UpdateNbrUsers();
 }
 
 ContactEntry* ContactsPanel::FindContactRow(const std::string& login) const {

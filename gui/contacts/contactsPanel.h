@@ -73,8 +73,9 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // A block took in, or let go of, the row of `login`.
   void RowAdded(const std::string& login, ChatRoomEntry* block);
   void RowRemoved(const std::string& login, ChatRoomEntry* block);
-  // The saved contacts of group `name`, counted at most once per turn of the event loop (and
-  // again when contacts were saved or forgotten).
+  // The saved contacts of group `name`. They are counted once (again after a rebuild of the list,
+  // or when contacts were saved or forgotten unheard of), then kept by the updates the list is
+  // given: a presence change costs no count over every saved contact.
   int SavedInGroup(const std::string& name);
   // Inside a slice of the filling: the counts are written once, at its end.
   bool IsFilling() const { return m_filling; }
@@ -118,6 +119,10 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   void OnTurnTimer(wxTimerEvent& event);
   void Turn();
   void PlaceBlocks();
+  // Counts the saved contacts of every group anew.
+  void CountSaved();
+  // The contact's group as the update tells it, or its leaving the saved contacts, in the counts.
+  void NoteSaved(const std::string& login, const std::string* group);
 
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
@@ -127,11 +132,15 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // is to keep the contact, not every block.
   std::unordered_map<std::string, ChatRoomEntry*> m_holders;
   wxBoxSizer* m_sizer;
+  // The group of each saved contact as the list last heard of it, and the saved contacts per group.
+  std::unordered_map<std::string, std::string> m_savedGroupOf;
   std::unordered_map<std::string, int> m_savedPerGroup;
+  // The saved records the counts hold: the settings holding another number, some were saved or
+  // forgotten unheard of.
   size_t m_savedCounted = 0;
   bool m_savedValid = false;
+  // Every block writes its counts at the next turn (the saved contacts were counted anew).
   bool m_recountDue = false;
-  bool m_recounting = false;
   bool m_filling = false;
   bool m_rebuilding = false;
   // The blocks of a rebuild not made yet (name and title), top to bottom.

@@ -122,6 +122,83 @@ TEST_F(ContactsList, AContactChangingGroupOrPresenceLeavesItsOldBlockInEverySort
       << Counts();
 }
 
+// A group's header counts the saved contacts of the group, with the offline ones apart or hidden:
+// exact after a burst of presence and group changes, after contacts are forgotten, saved by an
+// update or saved with no update at all, and after a group is renamed.
+TEST_F(ContactsList, GroupCountsStayExactThroughBurstsGroupChangesAndRemovals) {
+  Config* config = Config::GetInstance();
+  const char* const groups[] = {"work", "Family", ""};
+  for (int i = 0; i < 2; ++i) config->AddGroup(groups[i]);
+  for (int i = 0; i < 30; ++i)
+    Save(Contact("u" + std::to_string(i), "u" + std::to_string(i), i % 3 ? STATUS_OFFLINE : STATUS_ONLINE,
+                 groups[i % 3]));
+  // What the headers must read, from the saved records; a contact saved that the list was told
+  // nothing of has no row, but counts among the saved ones.
+  std::string unheard;
+  auto expected = [&] {
+    std::map<std::string, int> saved, connected;
+    int offline = 0, total = 0;
+    for (const ContactInfo* contact : config->GetContacts()) {
+      ++total;
+      ++saved[contact->GetGroup()];
+      if (contact->GetLogin() == unheard) continue;
+      const bool on = contact->GetStatus() != STATUS_OFFLINE && contact->GetStatus() != STATUS_NONE;
+      if (on) ++connected[contact->GetGroup()];
+      else ++offline;
+    }
+    std::string text;
+    for (ChatRoomEntry* block : m_panel->GetBlocks()) {
+      const std::string name = block->GetGroupName();
+      const bool apart = name == "    OFFLINE";
+      text += (text.empty() ? "(" : " (") + std::to_string(apart ? offline : connected[name]) + " / " +
+              std::to_string(apart ? total : saved[name]) + " contacts)";
+    }
+    return text;
+  };
+  auto countsRight = [&](const std::string& what) {
+    SCOPED_TRACE(what);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return Counts() == expected(); })) << Counts() << " instead of " << expected();
+  };
+  config->SetGroupMode(1);
+  for (int offline : {1, 0}) {
+    config->SetGroupOffline(offline);
+    if (!m_panel) Open();
+    m_panel->InitPrivateContactsGroups();
+    Settle();
+    countsRight("built, offline " + std::to_string(offline));
+    // A burst: every contact changes presence and group several times, within one turn.
+    for (int k = 0; k < 200; ++k) {
+      const int i = (k * 7) % 30;
+      Update(Contact("u" + std::to_string(i), "u" + std::to_string(i), k % 4 ? STATUS_ONLINE : STATUS_OFFLINE,
+                     groups[(k + i) % 3]));
+    }
+    countsRight("after a burst");
+    // Forgotten, as the controller forgets a contact.
+    const std::string gone = "u" + std::to_string(3 + offline);
+    config->RemoveContact(gone);
+    m_panel->RemoveContact(gone);
+    countsRight("after a removal");
+    // Saved by an update, then one saved that the list is told nothing of (the next update shows it).
+    const std::string added = "new" + std::to_string(offline), quiet = "quiet" + std::to_string(offline);
+    Update(*Save(Contact(added, added, STATUS_BUSY, "Family")));
+    countsRight("after a contact saved by an update");
+    unheard = quiet;
+    Save(Contact(quiet, quiet, STATUS_OFFLINE, "work"));
+    Update(Contact("u1", "u1", STATUS_AWAY, "Family"));
+    countsRight("after a contact saved unheard of");
+    Update(Contact(quiet, quiet, STATUS_OFFLINE, "work"));
+    unheard.clear();
+  }
+  // A group renamed changes the saved records themselves; the list is rebuilt.
+  ASSERT_TRUE(config->RenameGroup("work", "job"));
+  GetManager()->RenameGroup("work", "job");
+  m_panel->InitPrivateContactsGroups();
+  Settle();
+  countsRight("after a group renamed");
+  Update(Contact("u2", "u2", STATUS_ONLINE, "job"));
+  countsRight("after a change in the renamed group");
+}
+
 TEST_F(ContactsList, RowsGoConnectedFirstThenByNicknameAndMoveBetweenBlocksOnPresence) {
   Config::GetInstance()->SetGroupOffline(1);
   Open();
