@@ -339,9 +339,17 @@ bool Journey::EnterFromThePanel(const Person& person, const std::string& site) {
   const programtest::Screen::WindowId window = AwaitWindow(person, "Parlavox");
   const std::string entered = person.Login() + " suburl site=\"" + site + "\"";
   const size_t before = CountJournal(entered);
+  // The site's row is there before it is clicked, as a user sees it before clicking.
+  if (!Until([&] { return Traced(person, "SitesPanel::AddSitePanel", site) > 0; },
+             person.Login() + "'s sites panel showing " + site)) {
+    return false;
+  }
+  // A click that lands while the panel is still being laid out does nothing; like a user, the
+  // test clicks again once a second has brought nothing. The program asks for a room once until
+  // it answers, so a second click on a slow first one asks nothing more.
   return Until([&] {
     m_screen->Click(window, 138, 390);
-    return testsupport::WaitFor([&] { return CountJournal(entered) > before; }, milliseconds(3000));
+    return testsupport::WaitFor([&] { return CountJournal(entered) > before; }, milliseconds(1000));
   }, person.Login() + " entering the room from the sites panel");
 }
 
@@ -378,9 +386,11 @@ bool Journey::ChooseFile(const Person& person, const std::string& title, const s
 
 bool Journey::ClickFor(const Person& person, programtest::Screen::WindowId window, int x, int y,
                        const std::string& title) {
+  // A click on a page whose tool bar is still being placed does nothing: clicked again once a
+  // second has brought nothing. The window it opens is modal, so a click beside a slow one is lost.
   return Until([&] {
     if (!m_screen->ShowsWindow(person.Pid(), title)) m_screen->Click(window, x, y);
-    return testsupport::WaitFor([&] { return m_screen->ShowsWindow(person.Pid(), title); }, milliseconds(3000));
+    return testsupport::WaitFor([&] { return m_screen->ShowsWindow(person.Pid(), title); }, milliseconds(1000));
   }, person.Login() + "'s window \"" + title + "\" by a click at " + std::to_string(x) + "," + std::to_string(y));
 }
 
@@ -435,8 +445,10 @@ bool Journey::DownloadOffer(const Person& person, programtest::Screen::WindowId 
   // the room.
   if (!Until([&] {
         int x = 0, y = 0;
-        if (!m_screen->ShowsWindow(person.Pid(), title) && m_screen->FindRun(room, 0x0000ffUL, 30, &x, &y, 0x80))
-          m_screen->Click(room, x, y - 4);
+        if (m_screen->ShowsWindow(person.Pid(), title)) return true;
+        // Until the offer's link is drawn there is nothing to click and no window to wait for.
+        if (!m_screen->FindRun(room, 0x0000ffUL, 30, &x, &y, 0x80)) return false;
+        m_screen->Click(room, x, y - 4);
         return testsupport::WaitFor([&] { return m_screen->ShowsWindow(person.Pid(), title); }, milliseconds(3000));
       }, person.Login() + " clicking \"Download\"")) {
     return false;
