@@ -8,10 +8,12 @@
 //
 //   logBench [DIRECTORY]     (the files go to a fresh directory under /tmp by default)
 #include <fcntl.h>
+#include <sched.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,26 +60,48 @@ struct Rate {
 };
 
 // The trace log writing kLines lines to `path` from `threads` threads, or from this (main)
-// thread when `threads` is 0: lines per second until all are in the file.
+// thread when `threads` is 0: lines per second until all are in the file. The threads are timed
+// from the moment all of them run to the moment the last one is done, each taking the clock
+// itself: starting and joining threads is no part of the log, and on a busy machine a thread
+// waits for a processor to start and the main thread to be woken from the join, which the raw
+// writer, running on, never does.
 Rate LogRate(const std::string& path, int threads) {
+  using Clock = std::chrono::steady_clock;
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(path.c_str());
   auto lines = [=] {
     for (int i = 0; i < kLines / std::max(1, threads); ++i) TRACE(1, "START (%s, %d)", "someone@example", i);
   };
   Rate rate;
-  auto start = std::chrono::steady_clock::now();
   if (threads == 0) {
+    auto start = Clock::now();
     const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
     lines();
     rate.threadMicrosPerLine = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / kLines;
     log_flush();
+    rate.linesPerSecond = kLines / Seconds(start);
   } else {
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::atomic<Clock::rep> last{0};
+    auto timed = [&] {
+      ready.fetch_add(1);
+      while (!go.load(std::memory_order_acquire)) sched_yield();
+      lines();
+      const Clock::rep done = Clock::now().time_since_epoch().count();
+      Clock::rep before = last.load();
+      while (before < done && !last.compare_exchange_weak(before, done)) {
+      }
+    };
     std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(lines);
+    for (int t = 0; t < threads; ++t) pool.emplace_back(timed);
+    while (ready.load() < threads) sched_yield();
+    const Clock::time_point start = Clock::now();
+    go.store(true, std::memory_order_release);
     for (auto& th : pool) th.join();
+    const Clock::duration took = Clock::duration(last.load()) - start.time_since_epoch();
+    rate.linesPerSecond = kLines / std::chrono::duration<double>(took).count();
   }
-  rate.linesPerSecond = kLines / Seconds(start);
   Settle(path);
   return rate;
 }
@@ -155,24 +179,29 @@ int main(int argc, char** argv) {
 
   std::vector<double> rawRates, oneRates, fourRates, mainRates, oneToRaw, fourToOne, mainToRaw, rawMicros, mainMicros,
       writerMicros;
-  // The raw writer runs just before and just after each one-thread run, on the bytes of that
-  // run (the first time, of a run made for it), and counts as the mean of the two.
+  // Each kind is measured between two measures of the kind it is held against, so that a change
+  // of the machine's load falls on both alike: the raw writer runs just before and just after
+  // each one-thread run, on the bytes of that run (the first time, of a run made for it), and
+  // counts as the mean of the two; the four threads run between two one-thread runs (this
+  // round's and the next one's), held against their mean.
   LogRate(one, 1);
-  for (int round = 0; round < kRounds; ++round) {
+  double oneRate = 0;
+  for (int round = 0; round <= kRounds; ++round) {
     std::string bytes = ReadAll(one);
     double writeMicros = 0;
     double rawBefore = RawRate(raw, bytes, LinesOf(bytes), &writeMicros);
-    const double oneRate = LogRate(one, 1).linesPerSecond;
+    const double oneBefore = oneRate;
+    oneRate = LogRate(one, 1).linesPerSecond;
+    if (round > 0) fourToOne.push_back(fourRates.back() / ((oneBefore + oneRate) / 2));
+    if (round == kRounds) break;
     bytes = ReadAll(one);
     double rawRate = (rawBefore + RawRate(raw, bytes, LinesOf(bytes))) / 2;
-    double fourRate = LogRate(four, 4).linesPerSecond;
+    fourRates.push_back(LogRate(four, 4).linesPerSecond);
     const Rate mainRate = LogRate(four, 0);
     rawRates.push_back(rawRate);
     oneRates.push_back(oneRate);
-    fourRates.push_back(fourRate);
     mainRates.push_back(mainRate.linesPerSecond);
     oneToRaw.push_back(oneRate / rawRate);
-    fourToOne.push_back(fourRate / oneRate);
     mainToRaw.push_back(mainRate.linesPerSecond / rawRate);
     rawMicros.push_back(writeMicros);
     mainMicros.push_back(mainRate.threadMicrosPerLine / writeMicros);
