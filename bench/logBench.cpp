@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <thread>
 #include <utility>
@@ -59,14 +60,42 @@ struct Rate {
   double threadMicrosPerLine = 0;  // the processor time of the thread that wrote the lines
 };
 
-// The trace log writing kLines lines to `path` from `threads` threads, or from this (main)
-// thread when `threads` is 0: lines per second until all are in the file. The threads are timed
-// from the moment all of them run to the moment the last one is done, each taking the clock
-// itself: starting and joining threads is no part of the log, and on a busy machine a thread
-// waits for a processor to start and the main thread to be woken from the join, which the raw
-// writer, running on, never does.
-Rate LogRate(const std::string& path, int threads) {
+// Runs `work` on `threads` threads of their own, started together once all of them run, and
+// returns the seconds from the first one's start to the last one's end, each thread taking the
+// clock itself. The raw writer and the log's threads are timed alike, so that the log is held
+// against the raw writer for its own work only: creating and joining threads is none of it, and
+// on a busy machine a thread waits for a processor to start and the main thread to be woken from
+// the join (a thread that waited for the others may also have to wait for a processor again).
+template <typename Work>
+double SecondsOnThreads(int threads, Work work) {
   using Clock = std::chrono::steady_clock;
+  std::atomic<int> ready{0};
+  std::atomic<bool> go{false};
+  std::atomic<Clock::rep> first{std::numeric_limits<Clock::rep>::max()}, last{std::numeric_limits<Clock::rep>::min()};
+  auto timed = [&] {
+    ready.fetch_add(1);
+    while (!go.load(std::memory_order_acquire)) sched_yield();
+    const Clock::rep began = Clock::now().time_since_epoch().count();
+    work();
+    const Clock::rep done = Clock::now().time_since_epoch().count();
+    Clock::rep seen = first.load();
+    while (began < seen && !first.compare_exchange_weak(seen, began)) {
+    }
+    seen = last.load();
+    while (done > seen && !last.compare_exchange_weak(seen, done)) {
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t) pool.emplace_back(timed);
+  while (ready.load() < threads) sched_yield();
+  go.store(true, std::memory_order_release);
+  for (auto& th : pool) th.join();
+  return std::chrono::duration<double>(Clock::duration(last.load() - first.load())).count();
+}
+
+// The trace log writing kLines lines to `path` from `threads` threads, or from this (main)
+// thread when `threads` is 0: lines per second until all are in the file.
+Rate LogRate(const std::string& path, int threads) {
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(path.c_str());
   auto lines = [=] {
@@ -74,33 +103,14 @@ Rate LogRate(const std::string& path, int threads) {
   };
   Rate rate;
   if (threads == 0) {
-    auto start = Clock::now();
+    auto start = std::chrono::steady_clock::now();
     const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
     lines();
     rate.threadMicrosPerLine = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / kLines;
     log_flush();
     rate.linesPerSecond = kLines / Seconds(start);
   } else {
-    std::atomic<int> ready{0};
-    std::atomic<bool> go{false};
-    std::atomic<Clock::rep> last{0};
-    auto timed = [&] {
-      ready.fetch_add(1);
-      while (!go.load(std::memory_order_acquire)) sched_yield();
-      lines();
-      const Clock::rep done = Clock::now().time_since_epoch().count();
-      Clock::rep before = last.load();
-      while (before < done && !last.compare_exchange_weak(before, done)) {
-      }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(timed);
-    while (ready.load() < threads) sched_yield();
-    const Clock::time_point start = Clock::now();
-    go.store(true, std::memory_order_release);
-    for (auto& th : pool) th.join();
-    const Clock::duration took = Clock::duration(last.load()) - start.time_since_epoch();
-    rate.linesPerSecond = kLines / std::chrono::duration<double>(took).count();
+    rate.linesPerSecond = kLines / SecondsOnThreads(threads, lines);
   }
   Settle(path);
   return rate;
@@ -141,22 +151,24 @@ std::vector<std::pair<size_t, size_t>> LinesOf(const std::string& scrambled) {
   return lines;
 }
 
-// Lines per second of one write() per line of `bytes`, cut as `lines` says, to `path`; and the
-// processor time of one write() to `micros`.
+// Lines per second of one write() per line of `bytes`, cut as `lines` says, to `path`, from a
+// thread of its own as the log's lines are; and the processor time of one write() to `micros`.
 double RawRate(const std::string& path, const std::string& bytes, const std::vector<std::pair<size_t, size_t>>& lines,
                double* micros = nullptr) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return 0;
-  const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
-  auto start = std::chrono::steady_clock::now();
-  for (const auto& line : lines) {
-    if (::write(fd, bytes.data() + line.first, line.second) != static_cast<ssize_t>(line.second)) break;
-  }
-  double rate = lines.size() / Seconds(start);
-  if (micros) *micros = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / std::max<size_t>(1, lines.size());
+  double cpu = 0;
+  const double seconds = SecondsOnThreads(1, [&] {
+    cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
+    for (const auto& line : lines) {
+      if (::write(fd, bytes.data() + line.first, line.second) != static_cast<ssize_t>(line.second)) break;
+    }
+    cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu;
+  });
+  if (micros) *micros = cpu / std::max<size_t>(1, lines.size());
   fdatasync(fd);
   ::close(fd);
-  return rate;
+  return lines.size() / seconds;
 }
 
 double Median(std::vector<double> values) {
