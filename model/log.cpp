@@ -291,15 +291,16 @@ struct Sleepers {
   }
 };
 
-// Scrambles the next lines, oldest first, into the writer's buffer (or, for one line too long for
-// it, where the line is) and takes them off the list: at most kMostPerWrite, and none past the
-// file's bound but the first (the file starts over before it). Their number; what to write is
-// `*bytes` bytes at `*start`. The writer role is held.
-int Batch(QueuedLine*& oldestFirst, QueuedLine** lines, bool& open, const char** start, size_t* bytes) {
+// Scrambles the first of the `available` lines, oldest first, into the writer's buffer (or, for
+// one line too long for it, where the line is): at most kMostPerWrite, and none past the file's
+// bound but the first (the file starts over before it). Their number; what to write is `*bytes`
+// bytes at `*start`. The writer role is held.
+int Batch(QueuedLine* const* lines, int available, bool& open, const char** start, size_t* bytes) {
   int count = 0;
   *bytes = 0;
-  for (; oldestFirst && count < kMostPerWrite; oldestFirst = oldestFirst->next, ++count) {
-    LineBuffer& line = *oldestFirst->line;
+  *start = reinterpret_cast<const char*>(g_batch);
+  for (; count < available && count < kMostPerWrite; ++count) {
+    LineBuffer& line = *lines[count]->line;
     // A line that does not fit waits for the next round, which starts the file over.
     if (open && Overflows(line.size(), *bytes)) {
       if (count > 0) break;
@@ -311,36 +312,23 @@ int Batch(QueuedLine*& oldestFirst, QueuedLine** lines, bool& open, const char**
       Scramble(line);
       *start = line.data();
       *bytes = line.size();
-      lines[0] = oldestFirst;
-      oldestFirst = oldestFirst->next;
       return 1;
     }
     ScrambleInto(g_batch + *bytes, reinterpret_cast<const unsigned char*>(line.data()), line.size());
     *bytes += line.size();
-    lines[count] = oldestFirst;
   }
-  *start = reinterpret_cast<const char*>(g_batch);
   return count;
 }
 
-// Writes the queued lines, oldest first, marking each written; the writer role is held.
-void WriteQueued(QueuedLine* newestFirst, Sleepers& sleepers) {
-  QueuedLine* oldestFirst = nullptr;
-  while (newestFirst) {
-    QueuedLine* next = newestFirst->next;
-    newestFirst->next = oldestFirst;
-    oldestFirst = newestFirst;
-    newestFirst = next;
-  }
-  bool open = g_fd >= 0 || OpenLogLocked("dranvel.log");
-  while (oldestFirst) {
-    QueuedLine* lines[kMostPerWrite];
+// Writes the lines, oldest first, marking each written; the writer role is held.
+void WriteInOrder(QueuedLine* const* lines, int count, bool& open, Sleepers& sleepers) {
+  for (int done = 0, taken = 0; done < count; done += taken) {
     const char* start = nullptr;
     size_t bytes = 0;
-    const int count = Batch(oldestFirst, lines, open, &start, &bytes);
+    taken = Batch(lines + done, count - done, open, &start, &bytes);
     if (open) WriteAll(start, bytes);
     g_size += bytes;
-    for (int i = 0; i < count; ++i) {
+    for (int i = done; i < done + taken; ++i) {
       if (lines[i]->handed) {
         g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);
         GiveBack(lines[i]);
@@ -349,6 +337,38 @@ void WriteQueued(QueuedLine* newestFirst, Sleepers& sleepers) {
       // Once marked written, the line and its entry are its thread's again.
       if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) sleepers.Add(&lines[i]->state);
     }
+  }
+}
+
+// Writes the queued lines, oldest first; the writer role is held. A waiting thread looks at its
+// entry all the while, so the entries are read in their order, never written to, until marked
+// written: each write would take the entry's memory away from that thread's core, and the
+// thread's next look would fetch it back. Only a list too long for that (lines the main thread
+// handed over, which nobody waits for) is turned round in place.
+void WriteQueued(QueuedLine* newestFirst, Sleepers& sleepers) {
+  constexpr int kInOrder = 256;
+  QueuedLine* inOrder[kInOrder];
+  int count = 0;
+  for (QueuedLine* entry = newestFirst; entry && count <= kInOrder; entry = entry->next) ++count;
+  QueuedLine* oldestFirst = nullptr;
+  if (count > kInOrder) {
+    while (newestFirst) {
+      QueuedLine* next = newestFirst->next;
+      newestFirst->next = oldestFirst;
+      oldestFirst = newestFirst;
+      newestFirst = next;
+    }
+  } else {
+    for (int i = count; newestFirst; newestFirst = newestFirst->next) inOrder[--i] = newestFirst;
+  }
+  bool open = g_fd >= 0 || OpenLogLocked("dranvel.log");
+  for (;;) {
+    // The next entry is read before any of these is marked written, which gives it back.
+    if (oldestFirst) {
+      for (count = 0; oldestFirst && count < kInOrder; oldestFirst = oldestFirst->next) inOrder[count++] = oldestFirst;
+    }
+    WriteInOrder(inOrder, count, open, sleepers);
+    if (!oldestFirst) return;
   }
 }
 
