@@ -364,8 +364,8 @@ TEST(TraceLog, ManyThreadsAtOnce) {
 // Lines from a few bytes to nearly a hundred kilobytes, from several threads and the main thread
 // at once, so that what waits for the writer at one moment is more than it writes in one go, or
 // one line is: in one file, every line is there once, whole, in its thread's order, and the
-// scramble runs on from line to line to the file's end; with a bound a few lines long, each file
-// reads on its own and every thread's lines follow on across the cut.
+// scramble runs on from line to line to the file's end; with a bound some twenty lines long,
+// each file reads on its own and every thread's lines follow on across the cut.
 TEST(TraceLog, LinesOfEveryLengthFromManyThreadsAtOnce) {
   const size_t kLengths[] = {12, 3000, 21000, 40000, 64000, 66000, 99000, 5};
   constexpr int kThreads = 5, kLines = 60;
