@@ -8,15 +8,18 @@
 //
 //   logBench [DIRECTORY]     (the files go to a fresh directory under /tmp by default)
 #include <fcntl.h>
+#include <sched.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <thread>
 #include <utility>
@@ -57,6 +60,39 @@ struct Rate {
   double threadMicrosPerLine = 0;  // the processor time of the thread that wrote the lines
 };
 
+// Runs `work` on `threads` threads of their own, started together once all of them run, and
+// returns the seconds from the first one's start to the last one's end, each thread taking the
+// clock itself. The raw writer and the log's threads are timed alike, so that the log is held
+// against the raw writer for its own work only: creating and joining threads is none of it, and
+// on a busy machine a thread waits for a processor to start and the main thread to be woken from
+// the join (a thread that waited for the others may also have to wait for a processor again).
+template <typename Work>
+double SecondsOnThreads(int threads, Work work) {
+  using Clock = std::chrono::steady_clock;
+  std::atomic<int> ready{0};
+  std::atomic<bool> go{false};
+  std::atomic<Clock::rep> first{std::numeric_limits<Clock::rep>::max()}, last{std::numeric_limits<Clock::rep>::min()};
+  auto timed = [&] {
+    ready.fetch_add(1);
+    while (!go.load(std::memory_order_acquire)) sched_yield();
+    const Clock::rep began = Clock::now().time_since_epoch().count();
+    work();
+    const Clock::rep done = Clock::now().time_since_epoch().count();
+    Clock::rep seen = first.load();
+    while (began < seen && !first.compare_exchange_weak(seen, began)) {
+    }
+    seen = last.load();
+    while (done > seen && !last.compare_exchange_weak(seen, done)) {
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t) pool.emplace_back(timed);
+  while (ready.load() < threads) sched_yield();
+  go.store(true, std::memory_order_release);
+  for (auto& th : pool) th.join();
+  return std::chrono::duration<double>(Clock::duration(last.load() - first.load())).count();
+}
+
 // The trace log writing kLines lines to `path` from `threads` threads, or from this (main)
 // thread when `threads` is 0: lines per second until all are in the file.
 Rate LogRate(const std::string& path, int threads) {
@@ -66,18 +102,16 @@ Rate LogRate(const std::string& path, int threads) {
     for (int i = 0; i < kLines / std::max(1, threads); ++i) TRACE(1, "START (%s, %d)", "someone@example", i);
   };
   Rate rate;
-  auto start = std::chrono::steady_clock::now();
   if (threads == 0) {
+    auto start = std::chrono::steady_clock::now();
     const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
     lines();
     rate.threadMicrosPerLine = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / kLines;
     log_flush();
+    rate.linesPerSecond = kLines / Seconds(start);
   } else {
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(lines);
-    for (auto& th : pool) th.join();
+    rate.linesPerSecond = kLines / SecondsOnThreads(threads, lines);
   }
-  rate.linesPerSecond = kLines / Seconds(start);
   Settle(path);
   return rate;
 }
@@ -117,22 +151,24 @@ std::vector<std::pair<size_t, size_t>> LinesOf(const std::string& scrambled) {
   return lines;
 }
 
-// Lines per second of one write() per line of `bytes`, cut as `lines` says, to `path`; and the
-// processor time of one write() to `micros`.
+// Lines per second of one write() per line of `bytes`, cut as `lines` says, to `path`, from a
+// thread of its own as the log's lines are; and the processor time of one write() to `micros`.
 double RawRate(const std::string& path, const std::string& bytes, const std::vector<std::pair<size_t, size_t>>& lines,
                double* micros = nullptr) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return 0;
-  const double cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
-  auto start = std::chrono::steady_clock::now();
-  for (const auto& line : lines) {
-    if (::write(fd, bytes.data() + line.first, line.second) != static_cast<ssize_t>(line.second)) break;
-  }
-  double rate = lines.size() / Seconds(start);
-  if (micros) *micros = (CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu) / std::max<size_t>(1, lines.size());
+  double cpu = 0;
+  const double seconds = SecondsOnThreads(1, [&] {
+    cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID);
+    for (const auto& line : lines) {
+      if (::write(fd, bytes.data() + line.first, line.second) != static_cast<ssize_t>(line.second)) break;
+    }
+    cpu = CpuMicros(CLOCK_THREAD_CPUTIME_ID) - cpu;
+  });
+  if (micros) *micros = cpu / std::max<size_t>(1, lines.size());
   fdatasync(fd);
   ::close(fd);
-  return rate;
+  return lines.size() / seconds;
 }
 
 double Median(std::vector<double> values) {
@@ -155,24 +191,29 @@ int main(int argc, char** argv) {
 
   std::vector<double> rawRates, oneRates, fourRates, mainRates, oneToRaw, fourToOne, mainToRaw, rawMicros, mainMicros,
       writerMicros;
-  // The raw writer runs just before and just after each one-thread run, on the bytes of that
-  // run (the first time, of a run made for it), and counts as the mean of the two.
+  // Each kind is measured between two measures of the kind it is held against, so that a change
+  // of the machine's load falls on both alike: the raw writer runs just before and just after
+  // each one-thread run, on the bytes of that run (the first time, of a run made for it), and
+  // counts as the mean of the two; the four threads run between two one-thread runs (this
+  // round's and the next one's), held against their mean.
   LogRate(one, 1);
-  for (int round = 0; round < kRounds; ++round) {
+  double oneRate = 0;
+  for (int round = 0; round <= kRounds; ++round) {
     std::string bytes = ReadAll(one);
     double writeMicros = 0;
     double rawBefore = RawRate(raw, bytes, LinesOf(bytes), &writeMicros);
-    const double oneRate = LogRate(one, 1).linesPerSecond;
+    const double oneBefore = oneRate;
+    oneRate = LogRate(one, 1).linesPerSecond;
+    if (round > 0) fourToOne.push_back(fourRates.back() / ((oneBefore + oneRate) / 2));
+    if (round == kRounds) break;
     bytes = ReadAll(one);
     double rawRate = (rawBefore + RawRate(raw, bytes, LinesOf(bytes))) / 2;
-    double fourRate = LogRate(four, 4).linesPerSecond;
+    fourRates.push_back(LogRate(four, 4).linesPerSecond);
     const Rate mainRate = LogRate(four, 0);
     rawRates.push_back(rawRate);
     oneRates.push_back(oneRate);
-    fourRates.push_back(fourRate);
     mainRates.push_back(mainRate.linesPerSecond);
     oneToRaw.push_back(oneRate / rawRate);
-    fourToOne.push_back(fourRate / oneRate);
     mainToRaw.push_back(mainRate.linesPerSecond / rawRate);
     rawMicros.push_back(writeMicros);
     mainMicros.push_back(mainRate.threadMicrosPerLine / writeMicros);

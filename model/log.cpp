@@ -6,7 +6,6 @@
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,7 +27,7 @@
 // is one thread's at a time (the writer role): it scrambles the line (the rolling key follows
 // the file's byte order) and writes it. A thread that finds the role taken queues its line and
 // waits until the writer has written it; the lines queued while a write was under way go to the
-// kernel together, in order, in one writev(). Either way every line is in the file, whole, when
+// kernel together, in order, in one write(). Either way every line is in the file, whole, when
 // its write_log returns, and under contention the writing stays with one thread instead of a
 // lock being handed from core to core for every line.
 //
@@ -70,50 +69,43 @@ thread_local char t_buffer[kThreadBufferSize];
 unsigned char g_stepMultiples[256];
 uint32_t g_stepOfMultiples = 0;
 
-// Scrambles the line in place; the writer role is held.
-void Scramble(LineBuffer& line) {
+// Scrambles n bytes of `from` into `to` (the same place, or another); the writer role is held.
+void ScrambleInto(unsigned char* to, const unsigned char* from, size_t n) {
   if (g_stepOfMultiples != g_step) {
     for (unsigned i = 0; i < 256; ++i) g_stepMultiples[i] = static_cast<unsigned char>(i * g_step);
     g_stepOfMultiples = g_step;
   }
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(line.data());
-  const size_t n = line.size();
   const unsigned char* __restrict multiples = g_stepMultiples;
   for (size_t done = 0; done < n; done += 256) {
     const unsigned char key = static_cast<unsigned char>(g_key + static_cast<uint32_t>(done) * g_step);
     const size_t chunk = std::min<size_t>(256, n - done);
-    unsigned char* __restrict part = bytes + done;
-    for (size_t i = 0; i < chunk; ++i) part[i] = static_cast<unsigned char>(part[i] + key + multiples[i]);
+    for (size_t i = 0; i < chunk; ++i) to[done + i] = static_cast<unsigned char>(from[done + i] + key + multiples[i]);
   }
   g_key += static_cast<uint32_t>(n) * g_step;
 }
 
-// Writes the pieces in order, all of them, with as few calls as the kernel allows; output
-// errors are not reported (the lines are lost). The writer role is held and a file is open.
-void WriteAll(struct iovec* pieces, int count) {
-  while (count > 0) {
-    ssize_t written =
-        count == 1 ? ::write(g_fd, pieces->iov_base, pieces->iov_len) : ::writev(g_fd, pieces, count);
+// Scrambles the line in place; the writer role is held.
+void Scramble(LineBuffer& line) {
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(line.data());
+  ScrambleInto(bytes, bytes, line.size());
+}
+
+// Writes the bytes, all of them, with as few calls as the kernel allows; output errors are not
+// reported (the lines are lost). The writer role is held and a file is open.
+void WriteAll(const char* bytes, size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(g_fd, bytes, size);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return;
-    size_t left = static_cast<size_t>(written);
-    while (count > 0 && left >= pieces->iov_len) {
-      left -= pieces->iov_len;
-      ++pieces;
-      --count;
-    }
-    if (count > 0) {
-      pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
-      pieces->iov_len -= left;
-    }
+    bytes += written;
+    size -= static_cast<size_t>(written);
   }
 }
 
 // Scrambles the line and writes it; the writer role is held and a file is open.
 void WriteLocked(LineBuffer& line) {
   Scramble(line);
-  struct iovec piece = {line.data(), line.size()};
-  WriteAll(&piece, 1);
+  WriteAll(line.data(), line.size());
   g_size += line.size();
 }
 
@@ -247,11 +239,11 @@ constexpr size_t kMostSpareLines = 1024;
 // A writer gives the role up after this many rounds, so that no thread spends long writing the
 // lines of others; a waiting thread then takes it.
 constexpr int kWriterRounds = 8;
-// A waiting thread looks this many times in a row, then this many times more letting other
-// threads run in between (the writer among them, on a busy machine), before it sleeps; it
-// sleeps this long at most before it looks whether the role is free.
+// A waiting thread looks this many times in a row (a few microseconds: a write or two), then
+// sleeps until its line is written, or this long at most before it looks whether the role is
+// free. It never calls sched_yield(): that is a system call per look, and on a busy machine it
+// hands the processor to another program for a whole time slice, while its line was written.
 constexpr int kSpins = 200;
-constexpr int kYields = 50;
 constexpr long kSleepNanoseconds = 100 * 1000;
 
 bool TakeWriterRole() {
@@ -264,9 +256,13 @@ void CpuRelax() {
 #endif
 }
 
-// Lines queued at the same moment go to the kernel together, in one writev(): each is in the
-// file, whole and in order, before its thread goes on.
+// Lines queued at the same moment go to the kernel together, in one write(): each is in the
+// file, whole and in order, before its thread goes on. The writer scrambles them into a buffer of
+// its own rather than in their threads' buffers: those stay in their own cores' caches, where
+// their threads form their next lines, instead of travelling to the writer and back for every
+// line. A line too long for the buffer is scrambled where it is and written by itself.
 constexpr int kMostPerWrite = 64;
+unsigned char g_batch[size_t(64) << 10];
 
 // A written handed line goes back to the main thread.
 void GiveBack(QueuedLine* line) {
@@ -276,48 +272,103 @@ void GiveBack(QueuedLine* line) {
   } while (!g_written.compare_exchange_weak(head, line, std::memory_order_release, std::memory_order_relaxed));
 }
 
-// Writes the queued lines, oldest first, marking each written; the writer role is held.
-void WriteQueued(QueuedLine* newestFirst) {
-  QueuedLine* oldestFirst = nullptr;
-  while (newestFirst) {
-    QueuedLine* next = newestFirst->next;
-    newestFirst->next = oldestFirst;
-    oldestFirst = newestFirst;
-    newestFirst = next;
+// The threads found asleep when their lines were marked written: they are woken once the role is
+// given up, so that the next writer does not wait behind those system calls.
+struct Sleepers {
+  static constexpr int kMost = kMostPerWrite;
+  std::atomic<int>* words[kMost];
+  int count = 0;
+
+  void Add(std::atomic<int>* word) {
+    if (count == kMost) Wake();
+    words[count++] = word;
   }
-  bool open = g_fd >= 0 || OpenLogLocked("dranvel.log");
-  while (oldestFirst) {
-    QueuedLine* lines[kMostPerWrite];
-    struct iovec pieces[kMostPerWrite];
-    int count = 0;
-    size_t bytes = 0;
-    for (; oldestFirst && count < kMostPerWrite; oldestFirst = oldestFirst->next, ++count) {
-      // A line that does not fit waits for the next round, which starts the file over.
-      if (open && Overflows(oldestFirst->line->size(), bytes)) {
-        if (count > 0) break;
-        StartOver();
-        open = g_fd >= 0;
-      }
-      lines[count] = oldestFirst;
-      Scramble(*oldestFirst->line);
-      pieces[count] = {oldestFirst->line->data(), oldestFirst->line->size()};
-      bytes += pieces[count].iov_len;
+  // (A sleeper that woke by its time-out meanwhile may be gone: the wake then reaches no one, or
+  // another waiter on that word, which waits again when it finds nothing changed.)
+  void Wake() {
+    for (int i = 0; i < count; ++i) syscall(SYS_futex, words[i], FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+    count = 0;
+  }
+};
+
+// Scrambles the first of the `available` lines, oldest first, into the writer's buffer (or, for
+// one line too long for it, where the line is): at most kMostPerWrite, and none past the file's
+// bound but the first (the file starts over before it). Their number; what to write is `*bytes`
+// bytes at `*start`. The writer role is held.
+int Batch(QueuedLine* const* lines, int available, bool& open, const char** start, size_t* bytes) {
+  int count = 0;
+  *bytes = 0;
+  *start = reinterpret_cast<const char*>(g_batch);
+  for (; count < available && count < kMostPerWrite; ++count) {
+    LineBuffer& line = *lines[count]->line;
+    // A line that does not fit waits for the next round, which starts the file over.
+    if (open && Overflows(line.size(), *bytes)) {
+      if (count > 0) break;
+      StartOver();
+      open = g_fd >= 0;
     }
-    if (open) WriteAll(pieces, count);
+    if (*bytes + line.size() > sizeof g_batch) {
+      if (count > 0) break;
+      Scramble(line);
+      *start = line.data();
+      *bytes = line.size();
+      return 1;
+    }
+    ScrambleInto(g_batch + *bytes, reinterpret_cast<const unsigned char*>(line.data()), line.size());
+    *bytes += line.size();
+  }
+  return count;
+}
+
+// Writes the lines, oldest first, marking each written; the writer role is held.
+void WriteInOrder(QueuedLine* const* lines, int count, bool& open, Sleepers& sleepers) {
+  for (int done = 0, taken = 0; done < count; done += taken) {
+    const char* start = nullptr;
+    size_t bytes = 0;
+    taken = Batch(lines + done, count - done, open, &start, &bytes);
+    if (open) WriteAll(start, bytes);
     g_size += bytes;
-    for (int i = 0; i < count; ++i) {
+    for (int i = done; i < done + taken; ++i) {
       if (lines[i]->handed) {
         g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);
         GiveBack(lines[i]);
         continue;
       }
-      // Once marked written, the line and its entry are its thread's again. (A sleeper that
-      // woke by its time-out just then may be gone before the wake: the wake then reaches no
-      // one, or another waiter on that word, which waits again when it finds nothing changed.)
-      if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) {
-        syscall(SYS_futex, &lines[i]->state, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
-      }
+      // Once marked written, the line and its entry are its thread's again.
+      if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) sleepers.Add(&lines[i]->state);
     }
+  }
+}
+
+// Writes the queued lines, oldest first; the writer role is held. A waiting thread looks at its
+// entry all the while, so the entries are read in their order, never written to, until marked
+// written: each write would take the entry's memory away from that thread's core, and the
+// thread's next look would fetch it back. Only a list too long for that (lines the main thread
+// handed over, which nobody waits for) is turned round in place.
+void WriteQueued(QueuedLine* newestFirst, Sleepers& sleepers) {
+  constexpr int kInOrder = 256;
+  QueuedLine* inOrder[kInOrder];
+  int count = 0;
+  for (QueuedLine* entry = newestFirst; entry && count <= kInOrder; entry = entry->next) ++count;
+  QueuedLine* oldestFirst = nullptr;
+  if (count > kInOrder) {
+    while (newestFirst) {
+      QueuedLine* next = newestFirst->next;
+      newestFirst->next = oldestFirst;
+      oldestFirst = newestFirst;
+      newestFirst = next;
+    }
+  } else {
+    for (int i = count; newestFirst; newestFirst = newestFirst->next) inOrder[--i] = newestFirst;
+  }
+  bool open = g_fd >= 0 || OpenLogLocked("dranvel.log");
+  for (;;) {
+    // The next entry is read before any of these is marked written, which gives it back.
+    if (oldestFirst) {
+      for (count = 0; oldestFirst && count < kInOrder; oldestFirst = oldestFirst->next) inOrder[count++] = oldestFirst;
+    }
+    WriteInOrder(inOrder, count, open, sleepers);
+    if (!oldestFirst) return;
   }
 }
 
@@ -325,10 +376,12 @@ void WriteQueued(QueuedLine* newestFirst) {
 // role is given up with a plain store, which costs a line nothing: a line queued just then is
 // seen by its own thread, which looks for the role while it waits (also after a sleep).
 void WriteAndLetGo() {
+  Sleepers sleepers;
   for (int round = 0; round < kWriterRounds && g_queue.load(std::memory_order_relaxed); ++round) {
-    WriteQueued(g_queue.exchange(nullptr, std::memory_order_acquire));
+    WriteQueued(g_queue.exchange(nullptr, std::memory_order_acquire), sleepers);
   }
   g_writing.store(false, std::memory_order_release);
+  sleepers.Wake();
 }
 
 // Holds the writer role for something other than a line (opening the log, the test hook).
@@ -487,10 +540,6 @@ void WriteOrQueue(LineBuffer& line) {
     }
     if (look < kSpins) {
       CpuRelax();
-      continue;
-    }
-    if (look < kSpins + kYields) {
-      sched_yield();
       continue;
     }
     int expected = kQueued;

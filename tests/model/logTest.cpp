@@ -361,6 +361,61 @@ TEST(TraceLog, ManyThreadsAtOnce) {
   }
 }
 
+// Lines from a few bytes to nearly a hundred kilobytes, from several threads and the main thread
+// at once, so that what waits for the writer at one moment is more than it writes in one go, or
+// one line is: in one file, every line is there once, whole, in its thread's order, and the
+// scramble runs on from line to line to the file's end; with a bound some twenty lines long,
+// each file reads on its own and every thread's lines follow on across the cut.
+TEST(TraceLog, LinesOfEveryLengthFromManyThreadsAtOnce) {
+  const size_t kLengths[] = {12, 3000, 21000, 40000, 64000, 66000, 99000, 5};
+  constexpr int kThreads = 5, kLines = 60;
+  for (size_t bound : {size_t(0), size_t(1) << 20}) {
+    SCOPED_TRACE(bound);
+    TempDir dir;
+    const std::string path = testsupport::RestartLogAt(dir);
+    if (bound) log_set_size_limit_for_testing(bound);
+    auto trace = [&](int t) {
+      for (int i = 0; i < kLines; ++i) {
+        TRACE_INFO("t%d n%d %s", t, i, std::string(kLengths[size_t(i + t) % std::size(kLengths)], 'k').c_str());
+      }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 1; t <= kThreads; ++t) threads.emplace_back(trace, t);
+    trace(0);
+    for (auto& th : threads) th.join();
+    log_flush();
+    std::vector<int> next(kThreads + 1, -1);
+    std::vector<std::string> files = {DecodeLogFile(path, LOG_KEY_START, log_step())};
+    if (bound) files.insert(files.begin(), DecodeLogFile(path + ".1", LOG_KEY_START, log_step()));
+    for (const std::string& text : files) {
+      auto lines = Lines(text);
+      ASSERT_FALSE(lines.empty());
+      EXPECT_NE(std::string::npos, lines[0].find(": Log start"));
+      for (size_t i = 1; i < lines.size(); ++i) {
+        const size_t body = lines[i].find(") : t");
+        ASSERT_NE(std::string::npos, body) << lines[i].substr(0, 200);
+        ASSERT_TRUE(std::regex_match(lines[i].substr(0, body + 4) + "x", kLine)) << lines[i].substr(0, 200);
+        int t = -1, n = -1, used = 0;
+        ASSERT_EQ(2, sscanf(lines[i].c_str() + body + 4, "t%d n%d %n", &t, &n, &used)) << lines[i].substr(0, 200);
+        ASSERT_TRUE(t >= 0 && t <= kThreads);
+        if (!bound || next[size_t(t)] >= 0) {
+          ASSERT_EQ(std::max(next[size_t(t)], 0), n);
+        }
+        next[size_t(t)] = n + 1;
+        ASSERT_EQ(std::string(kLengths[size_t(n + t) % std::size(kLengths)], 'k'), lines[i].substr(body + 4 + used));
+      }
+    }
+    // With a bound, the files hold the last lines only: a thread seen there is seen to its last.
+    for (int t = 0; t <= kThreads; ++t) {
+      if (!bound || next[size_t(t)] >= 0) {
+        EXPECT_EQ(kLines, next[size_t(t)]) << t;
+      }
+    }
+    EXPECT_NE(next.end(), std::find(next.begin(), next.end(), kLines));
+    log_reset_for_testing(LOG_KEY_START, log_step());
+  }
+}
+
 // A log traced to several times its bound from several threads at once: it starts over as it
 // goes, keeping the previous file as "<name>.1", so that at most twice the bound is on the disk.
 // Both files are the owner's only, each reads on its own from the start key (the reader tool
