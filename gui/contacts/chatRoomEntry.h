@@ -10,8 +10,11 @@
 // reads the rows in sight (each row window tells its nickname and presence) and the header's
 // title and counts.
 //
-// Rows are placed once per turn of the event loop however many updates came in it, and a change
-// moves only the rows between the contact's old and its new place. A row window in sight shows a
+// Rows are placed once per turn of the event loop however many updates came in it. A row's place
+// follows from its index: the rows stand one below the other, all as high as one another but for
+// the few whose window is taller (expanded) or takes no room (withdrawn), so that only the rows
+// with a window are ever placed, and a change moving a row across thousands costs what the
+// windows cost, not what the rows between cost. A row window in sight shows a
 // change at once; the windows kept just out of sight show it at the list's next turn, within its
 // budget (a new status lays the row out and redraws its avatar, which a burst of presence changes
 // would otherwise pay for every window at once).
@@ -125,7 +128,8 @@ class ChatRoomEntry : public wxPanel, public RowHost {
     bool connected = false;
     // The room icon as last switched: -1 when the next window works it out.
     int subscribed = -1;
-    // Where the row stands in the block, shown or not.
+    // Where the row's window stands in the block, shown or not: worked out for the rows that
+    // have a window (the others' places follow from their index).
     wxRect wanted;
     ContactEntry* window = nullptr;
     // The window still shows an earlier state of the contact (it is out of sight).
@@ -160,13 +164,17 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   void AddRow(const ContactInfo& contact);
   void Upsert(const ContactInfo& contact, Row* row);
   void RemoveRow(size_t index);
+  // Where the row at `index` stands in the block, as last worked out: below those before it.
+  wxRect PlaceAt(size_t index) const;
+  // The first row whose bottom lies below `y` (whose top does when `byTop`); the number of rows
+  // when none does.
+  size_t FirstRowBelow(int y, bool byTop) const;
   void MarkStale(size_t from, size_t to);
   void ScheduleVisiblePass();
   void OnSize(wxSizeEvent& event);
   wxRect NearlyVisible(int screens) const;
   // The row takes room in the block (not folded away, not withdrawn).
   bool TakesPlace(const Row& row) const;
-  int RowHeight(const Row& row) const;
   int RowsTop() const;
   // Where the block's top stands in the list's window.
   int Top() const { return GetPosition().y - m_shift; }
@@ -180,7 +188,7 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   void BringUpToDate(Row& row);
   // Brings the windows out of sight up to date within the turn's budget; false when some are left.
   bool CatchUpWindows(TurnBudget& budget);
-  // The rows [first, last) that may meet `area`: all of them while some row's place is stale.
+  // The rows [first, last) that meet `area`, as last worked out.
   std::pair<size_t, size_t> RowsMeeting(const wxRect& area) const;
   // Takes the row's window out of m_windowed.
   void Unwindowed(Row& row);
@@ -207,6 +215,19 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // Some row windows out of sight show an earlier state of their contact.
   bool m_windowsBehind = false;
   int m_placedWidth = -1;
+  // A row of another height than the others (an expanded or withdrawn row's window), as last
+  // worked out: its index, its height and what the rows of another height before it add to the
+  // rows' height.
+  struct OtherHeight {
+    size_t index = 0;
+    int height = 0;
+    int addedBefore = 0;
+  };
+  // The height of a row without a window (none while the block is folded), the rows of another
+  // height by index, and what they all add.
+  int m_rowHeight = 0;
+  std::vector<OtherHeight> m_otherHeights;
+  int m_added = 0;
   long m_placements = 0;
   // How far below the block's top its own window begins (above it when negative). The window
   // system keeps a window's place in 16 bits: a block of thousands of rows scrolled far stands

@@ -105,8 +105,7 @@ void ChatRoomEntry::KeepInReach() {
     const wxPoint header = m_header->GetPosition();
     m_header->Move(header.x, header.y + m_shift - shift);
     m_shift = shift;
-    for (Slot& row : m_rows)
-      if (row->window) row->window->Move(InWindow(row->wanted).GetPosition());
+    for (Row* row : m_windowed) row->window->Move(InWindow(row->wanted).GetPosition());
   }
   const wxRect rect = GetRect();
   const wxRect kept(rect.x, top + shift, rect.width, height - shift);
@@ -122,8 +121,6 @@ bool ChatRoomEntry::Layout() {
 bool ChatRoomEntry::TakesPlace(const Row& row) const {
   return m_header->IsOpened() && !(row.window && row.window->IsWithdrawn());
 }
-
-int ChatRoomEntry::RowHeight(const Row& row) const { return row.window ? row.window->GetBestSize().y : g_rowHeight; }
 
 // Works out where every stale row stands in the block, then gives the rows in sight a window.
 void ChatRoomEntry::PlaceRows() {
@@ -141,40 +138,53 @@ bool ChatRoomEntry::WorkOutPlaces() {
     GiveWindow(*m_rows[0]);
     g_rowHeight = m_rows[0]->window->GetBestSize().y;
   }
-  const size_t from = std::min(m_staleFrom, m_rows.size());
-  const size_t to = std::min(m_staleTo + 1, m_rows.size());
   m_staleFrom = 1;
   m_staleTo = 0;
-  const int width = GetClientSize().x;
-  const bool allWidths = width != m_placedWidth;
-  m_placedWidth = width;
-  // Where the first stale row begins: below the last row before it that takes place.
-  int y = RowsTop();
-  for (size_t i = from; i-- > 0;) {
-    if (!TakesPlace(*m_rows[i])) continue;
-    y = m_rows[i]->wanted.GetBottom() + 1;
-    break;
+  m_placedWidth = GetClientSize().x;
+  m_rowHeight = m_header->IsOpened() ? g_rowHeight : 0;
+  // Only a row with a window can differ from the others.
+  m_otherHeights.clear();
+  for (Row* row : m_windowed) {
+    const int height = TakesPlace(*row) ? row->window->GetBestSize().y : 0;
+    if (height != m_rowHeight) m_otherHeights.push_back(OtherHeight{IndexOf(row), height, 0});
   }
-  for (size_t i = from; i < m_rows.size(); ++i) {
-    Row& row = *m_rows[i];
-    if (!TakesPlace(row)) {
-      row.wanted = wxRect(0, y, width, 0);
-      continue;
-    }
-    // Past the stale range, rows stand where they should once one of them does.
-    if (i >= to && !allWidths && row.wanted.height > 0 && row.wanted.y == y) break;
-    row.wanted = wxRect(0, y, width, RowHeight(row));
-    y += row.wanted.height;
+  std::sort(m_otherHeights.begin(), m_otherHeights.end(),
+            [](const OtherHeight& a, const OtherHeight& b) { return a.index < b.index; });
+  m_added = 0;
+  for (OtherHeight& other : m_otherHeights) {
+    other.addedBefore = m_added;
+    m_added += other.height - m_rowHeight;
   }
-  int bottom = RowsTop();
-  for (size_t i = m_rows.size(); i-- > 0;) {
-    if (!TakesPlace(*m_rows[i])) continue;
-    bottom = m_rows[i]->wanted.GetBottom() + 1;
-    break;
-  }
+  for (Row* row : m_windowed) row->wanted = PlaceAt(IndexOf(row));
+  const int bottom = RowsTop() + int(m_rows.size()) * m_rowHeight + m_added;
   if (GetMinSize().y == bottom) return false;
   SetMinSize(wxSize(-1, bottom));
   return true;
+}
+
+wxRect ChatRoomEntry::PlaceAt(size_t index) const {
+  auto atOrAfter = std::lower_bound(m_otherHeights.begin(), m_otherHeights.end(), index,
+                                    [](const OtherHeight& other, size_t i) { return other.index < i; });
+  const int added = atOrAfter == m_otherHeights.end() ? m_added : atOrAfter->addedBefore;
+  const int height = atOrAfter != m_otherHeights.end() && atOrAfter->index == index ? atOrAfter->height : m_rowHeight;
+  return wxRect(0, RowsTop() + int(index) * m_rowHeight + added, m_placedWidth, height);
+}
+
+// The tops and the bottoms of the rows grow with the index (a row that takes no room stands at
+// the top of the next): halving finds the first one below.
+size_t ChatRoomEntry::FirstRowBelow(int y, bool byTop) const {
+  size_t first = 0, count = m_rows.size();
+  while (count > 0) {
+    const size_t half = count / 2;
+    const wxRect place = PlaceAt(first + half);
+    if ((byTop ? place.y : place.y + place.height) > y) {
+      count = half;
+    } else {
+      first += half + 1;
+      count -= half + 1;
+    }
+  }
+  return first;
 }
 
 // A row window that something still runs on or shows keeps its row.
@@ -223,10 +233,12 @@ ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
     spare->ShowContact(row.info, subscribed);
     row.window = spare;
     m_windowed.push_back(&row);
+    row.wanted = PlaceAt(IndexOf(&row));
     return spare;
   }
   row.window = new ContactEntry(m_manager, this, m_listener, row.info, CEP_CONTACTS_LIST, subscribed, "none");
   m_windowed.push_back(&row);
+  row.wanted = PlaceAt(IndexOf(&row));
   // Shown once placed, and only while in sight.
   row.window->Hide();
   return row.window;
@@ -274,7 +286,7 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   const std::pair<size_t, size_t> near = RowsMeeting(visible);
   for (size_t i = near.first; i < near.second; ++i) {
     Row& row = *m_rows[i];
-    if (row.window || !TakesPlace(row) || !row.wanted.Intersects(visible)) continue;
+    if (row.window || !TakesPlace(row) || !PlaceAt(i).Intersects(visible)) continue;
     if (!budget.Fits(cost.Get())) {
       m_windowsMissing = true;
       continue;
@@ -311,18 +323,12 @@ bool ChatRoomEntry::IsPlaced() const {
 
 wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
   const Row* row = FindRow(login);
-  return row && TakesPlace(*row) ? row->wanted : wxRect();
+  return row && TakesPlace(*row) ? PlaceAt(IndexOf(row)) : wxRect();
 }
 
 int ChatRoomEntry::GetRowWindows() const { return static_cast<int>(m_spare.size() + m_windowed.size()); }
 
-// The rows stand one below the other in their order, those that take no place as empty rows at
-// the top of the next: both the tops and the bottoms of the rows grow with the index.
 std::pair<size_t, size_t> ChatRoomEntry::RowsMeeting(const wxRect& area) const {
-  if (HasStaleRows()) return {0, m_rows.size()};
-  auto above = [](const Slot& slot, int top) { return slot->wanted.y + slot->wanted.height <= top; };
-  auto below = [](int bottom, const Slot& slot) { return slot->wanted.y > bottom; };
-  const auto first = std::lower_bound(m_rows.begin(), m_rows.end(), area.y, above);
-  const auto last = std::upper_bound(first, m_rows.end(), area.GetBottom(), below);
-  return {size_t(first - m_rows.begin()), size_t(last - m_rows.begin())};
+  const size_t first = FirstRowBelow(area.y, false);
+  return {first, std::max(first, FirstRowBelow(area.GetBottom(), true))};
 }
