@@ -18,6 +18,12 @@
 // change at once; the windows kept just out of sight show it at the list's next turn, within its
 // budget (a new status lays the row out and redraws its avatar, which a burst of presence changes
 // would otherwise pay for every window at once).
+//
+// While updates keep coming, the placement that follows them gives windows to the rows in sight
+// and moves only the windows that are or come in sight: the windows kept about the view, and the
+// rows about to come into sight, are placed by a pass of their own a few times a second at most.
+// A burst that moves every row (a log-in) then costs per update what the view holds, not what the
+// windows kept about it hold.
 #ifndef PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 #define PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 
@@ -105,6 +111,9 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // windows of the others back. Returns false when its time ran out with rows in sight still
   // without a window (another pass is then due at the next turn).
   bool PlaceVisibleRows();
+  // The same after updates: the rows in sight only; the rest at the pass that follows within a
+  // fraction of a second.
+  bool PlaceRowsInSight();
   // The pass asked for at the list's next turn, when one is due.
   void RunDuePass();
   // No row's place is left to work out and every row in sight has its window.
@@ -180,6 +189,12 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   int Top() const { return GetPosition().y - m_shift; }
   // The rectangle in the block's own window of a place in the block.
   wxRect InWindow(const wxRect& place) const { return wxRect(place.x, place.y - m_shift, place.width, place.height); }
+  // Gives windows to the rows in sight and places them; with `all`, also the rows about the view,
+  // and brings the windows out of sight up to date. Without, what it leaves waits for the next
+  // pass with `all`, which comes at m_asideTimer.
+  bool PlaceWindows(bool all);
+  bool PlaceWindowsKept(const wxRect& kept, const wxRect& only);
+  bool HasRowsAboutTheView() const;
   ContactEntry* GiveWindow(Row& row);
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
@@ -243,6 +258,9 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // timer.
   std::chrono::steady_clock::time_point m_countedAt;
   wxTimer m_countsTimer;
+  // Running while a placement after updates has left windows out of sight at their former place
+  // or rows about the view without a window: the pass that places them all.
+  wxTimer m_asideTimer;
   // The list the block stands in, told of the rows that come and go; null elsewhere.
   ContactsPanel* m_list = nullptr;
 };

@@ -21,6 +21,8 @@ const size_t kMaxSpare = 48;
 // The time that one window pass of a block outside the contacts list may take; the rows still
 // without a window get theirs at the next turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
+// While updates keep coming, the windows about the view are placed at most this often.
+const int kAsideSpanMs = 250;
 
 // The height of a row that is not expanded, measured on the first row window made.
 int g_rowHeight = 0;
@@ -78,8 +80,9 @@ void ChatRoomEntry::ScheduleVisiblePass() {
   CallAfter([this] { PlaceVisibleRows(); });
 }
 
+// While updates keep coming (the pass placing every window waits), only the rows in sight.
 void ChatRoomEntry::RunDuePass() {
-  if (m_visiblePassDue) PlaceVisibleRows();
+  if (m_visiblePassDue) PlaceWindows(!m_asideTimer.IsRunning());
 }
 
 void ChatRoomEntry::OnSize(wxSizeEvent& event) {
@@ -261,11 +264,16 @@ void ChatRoomEntry::TakeWindowBack(Row& row) {
   m_spare.push_back(window);
 }
 
-bool ChatRoomEntry::PlaceVisibleRows() {
+bool ChatRoomEntry::PlaceVisibleRows() { return PlaceWindows(true); }
+
+bool ChatRoomEntry::PlaceRowsInSight() { return PlaceWindows(false); }
+
+bool ChatRoomEntry::PlaceWindows(bool all) {
   m_visiblePassDue = false;
   if (m_discarded) return true;
+  if (all) m_asideTimer.Stop();
   KeepInReach();
-  const wxRect visible = NearlyVisible(1), kept = NearlyVisible(2);
+  const wxRect inSight = NearlyVisible(0), visible = all ? NearlyVisible(1) : inSight, kept = NearlyVisible(2);
   // Windows go back first, to serve the rows coming into sight; none while a menu or a question
   // of the list is open (its handler may still run on its row's window).
   if (!lateDestruction::Held()) {
@@ -296,6 +304,20 @@ bool ChatRoomEntry::PlaceVisibleRows() {
     cost.Add(Clock::now() - start);
     budget.Spent();
   }
+  const bool aside = !PlaceWindowsKept(kept, all ? wxRect() : InWindow(inSight));
+  // Then the windows out of sight, with what is left of the budget.
+  const bool caughtUp = !all || CatchUpWindows(budget);
+  if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
+  if (!all && (aside || m_windowsBehind || HasRowsAboutTheView()) && !m_asideTimer.IsRunning())
+    m_asideTimer.StartOnce(kAsideSpanMs);
+  return !m_windowsMissing;
+}
+
+// Where the windows stand: each window within `kept` at its place, the others hidden. A window
+// standing and wanted both outside `only` (when not empty) stays where it is: the user sees
+// neither place. False when some window was left so.
+bool ChatRoomEntry::PlaceWindowsKept(const wxRect& kept, const wxRect& only) {
+  bool allPlaced = true;
   for (Row* row : m_windowed) {
     // What the user sees is up to date before it is drawn, whatever the budget.
     if (row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
@@ -305,20 +327,34 @@ bool ChatRoomEntry::PlaceVisibleRows() {
       continue;
     }
     const wxRect place = InWindow(row->wanted);
+    if (window->GetRect() == place && window->IsShown()) continue;
+    if (!only.IsEmpty() && !place.Intersects(only) && !(window->IsShown() && window->GetRect().Intersects(only))) {
+      allPlaced = false;
+      continue;
+    }
     if (window->GetRect() != place) {
       window->SetSize(place);
       ++m_placements;
     }
     if (!window->IsShown()) window->Show();
   }
-  // Then the windows out of sight, with what is left of the budget.
-  const bool caughtUp = CatchUpWindows(budget);
-  if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
-  return !m_windowsMissing;
+  return allPlaced;
+}
+
+// Some row about the view, out of sight, still has no window.
+bool ChatRoomEntry::HasRowsAboutTheView() const {
+  const wxRect visible = NearlyVisible(1);
+  const std::pair<size_t, size_t> near = RowsMeeting(visible);
+  for (size_t i = near.first; i < near.second; ++i) {
+    const Row& row = *m_rows[i];
+    if (!row.window && TakesPlace(row) && PlaceAt(i).Intersects(visible)) return true;
+  }
+  return false;
 }
 
 bool ChatRoomEntry::IsPlaced() const {
-  return m_staleFrom > m_staleTo && !m_windowsMissing && !m_windowsBehind && !m_visiblePassDue;
+  return m_staleFrom > m_staleTo && !m_windowsMissing && !m_windowsBehind && !m_visiblePassDue &&
+         !m_asideTimer.IsRunning();
 }
 
 wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
