@@ -98,15 +98,19 @@ size_t ChatRoomEntry::FindPlaceAmongOthers(const SortKey& key, const std::string
   return size_t(behind - m_rows.begin()) - 1;
 }
 
-// The first row that sorts with `row` is found by halving; the row is among those equal to it.
+// Looked for first where the row last stood and one place either side (one change moves the other
+// rows by one place at most); else the first row that sorts with `row` is found by halving, and
+// the row is among those equal to it.
 size_t ChatRoomEntry::IndexOf(const Row* row) const {
+  for (const size_t at : {row->at, row->at + 1, row->at - 1})
+    if (at < m_rows.size() && m_rows[at].get() == row) return row->at = at;
   const SortKey key = KeyOf(row->connected, row->nickname);
   auto before = [row](const Slot& slot, const SortKey& k) { return Compare(k, row->nickname, slot) > 0; };
   for (auto it = std::lower_bound(m_rows.begin(), m_rows.end(), key, before); it != m_rows.end(); ++it)
-    if (it->get() == row) return it - m_rows.begin();
+    if (it->get() == row) return row->at = size_t(it - m_rows.begin());
   // Not in order any more (cannot happen): the long way.
   for (size_t i = 0; i < m_rows.size(); ++i)
-    if (m_rows[i].get() == row) return i;
+    if (m_rows[i].get() == row) return row->at = i;
   return m_rows.size();
 }
 

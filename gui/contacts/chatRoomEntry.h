@@ -145,6 +145,9 @@ class ChatRoomEntry : public wxPanel, public RowHost {
     bool windowBehind = false;
     std::string login;
     std::string nickname;
+    // Where the row stood when its place was last looked up (the rows before it may have changed
+    // since): the rows with a window are looked up at every placement.
+    mutable size_t at = 0;
   };
   // Where a row stands in the order: whether it is connected, and the first bytes of its
   // nickname packed so that comparing two keys as numbers orders them as their nicknames do.
