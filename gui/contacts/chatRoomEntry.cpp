@@ -45,15 +45,10 @@ ChatRoomEntry::ChatRoomEntry(Manager* manager, wxWindow* parent, EntryListener* 
   Bind(wxEVT_SIZE, &ChatRoomEntry::OnSize, this);
   m_countsTimer.SetOwner(this);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { WriteCounts(); }, m_countsTimer.GetId());
-  m_asideTimer.SetOwner(this);
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { PlaceVisibleRows(); }, m_asideTimer.GetId());
   UpdateNbrUsers();
 }
 
-ChatRoomEntry::~ChatRoomEntry() {
-  m_countsTimer.Stop();
-  m_asideTimer.Stop();
-}
+ChatRoomEntry::~ChatRoomEntry() { m_countsTimer.Stop(); }
 
 int ChatRoomEntry::RowsTop() const { return kSpacer + m_header->GetMinSize().y; }
 
@@ -346,7 +341,6 @@ void ChatRoomEntry::Discard() {
   if (m_discarded) return;
   m_discarded = true;
   m_countsTimer.Stop();
-  m_asideTimer.Stop();
   if (m_list)
     for (const Slot& row : m_rows) m_list->RowRemoved(row->login, this);
   lateDestruction::Discard(this);

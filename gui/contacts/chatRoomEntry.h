@@ -21,7 +21,8 @@
 //
 // While updates keep coming, the placement that follows them gives windows to the rows in sight
 // and moves only the windows that are or come in sight: the windows kept about the view, and the
-// rows about to come into sight, are placed by a pass of their own a few times a second at most.
+// rows about to come into sight, are placed by a pass of their own once the updates pause, or
+// every quarter of a second while they keep coming.
 // A burst that moves every row (a log-in) then costs per update what the view holds, not what the
 // windows kept about it hold.
 #ifndef PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
@@ -111,11 +112,11 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // windows of the others back. Returns false when its time ran out with rows in sight still
   // without a window (another pass is then due at the next turn).
   bool PlaceVisibleRows();
-  // The same after updates: the rows in sight only; the rest at the pass that follows within a
-  // fraction of a second.
+  // The same after updates: the rows in sight only; the rest at a later turn of the list.
   bool PlaceRowsInSight();
-  // The pass asked for at the list's next turn, when one is due.
-  void RunDuePass();
+  // The pass asked for at the list's next turn, when one is due; `quiet` when no update came
+  // since the list's last turn.
+  void RunDuePass(bool quiet);
   // No row's place is left to work out and every row in sight has its window.
   bool IsPlaced() const;
   // Row windows moved since the block was made (for the tests of the placement).
@@ -194,7 +195,7 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   wxRect InWindow(const wxRect& place) const { return wxRect(place.x, place.y - m_shift, place.width, place.height); }
   // Gives windows to the rows in sight and places them; with `all`, also the rows about the view,
   // and brings the windows out of sight up to date. Without, what it leaves waits for the next
-  // pass with `all`, which comes at m_asideTimer.
+  // pass with `all`, which comes at a later turn of the list (see RunDuePass).
   bool PlaceWindows(bool all);
   bool PlaceWindowsKept(const wxRect& kept, const wxRect& only);
   bool HasRowsAboutTheView() const;
@@ -261,9 +262,10 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // timer.
   std::chrono::steady_clock::time_point m_countedAt;
   wxTimer m_countsTimer;
-  // Running while a placement after updates has left windows out of sight at their former place
-  // or rows about the view without a window: the pass that places them all.
-  wxTimer m_asideTimer;
+  // A placement after updates has left windows out of sight at their former place or rows about
+  // the view without a window: the pass that places them all is due, and when it last came.
+  bool m_asideDue = false;
+  std::chrono::steady_clock::time_point m_placedAllAt;
   // The list the block stands in, told of the rows that come and go; null elsewhere.
   ContactsPanel* m_list = nullptr;
 };

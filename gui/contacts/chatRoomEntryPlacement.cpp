@@ -21,8 +21,8 @@ const size_t kMaxSpare = 48;
 // The time that one window pass of a block outside the contacts list may take; the rows still
 // without a window get theirs at the next turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
-// While updates keep coming, the windows about the view are placed at most this often.
-const int kAsideSpanMs = 250;
+// While updates keep coming, the windows about the view are placed at least this often.
+const auto kAsideSpan = std::chrono::milliseconds(250);
 
 // The height of a row that is not expanded, measured on the first row window made.
 int g_rowHeight = 0;
@@ -80,9 +80,13 @@ void ChatRoomEntry::ScheduleVisiblePass() {
   CallAfter([this] { PlaceVisibleRows(); });
 }
 
-// While updates keep coming (the pass placing every window waits), only the rows in sight.
-void ChatRoomEntry::RunDuePass() {
-  if (m_visiblePassDue) PlaceWindows(!m_asideTimer.IsRunning());
+// The windows about the view are placed at the first turn that no update came before, or once
+// they waited long enough; until then, only the rows in sight.
+void ChatRoomEntry::RunDuePass(bool quiet) {
+  if (m_discarded) return;
+  if (m_asideDue && (quiet || Clock::now() - m_placedAllAt >= kAsideSpan)) PlaceWindows(true);
+  else if (m_visiblePassDue) PlaceWindows(!m_asideDue);
+  if (m_asideDue && m_list) m_list->WorkNextTurn();
 }
 
 void ChatRoomEntry::OnSize(wxSizeEvent& event) {
@@ -271,7 +275,10 @@ bool ChatRoomEntry::PlaceRowsInSight() { return PlaceWindows(false); }
 bool ChatRoomEntry::PlaceWindows(bool all) {
   m_visiblePassDue = false;
   if (m_discarded) return true;
-  if (all) m_asideTimer.Stop();
+  if (all) {
+    m_asideDue = false;
+    m_placedAllAt = Clock::now();
+  }
   KeepInReach();
   const wxRect inSight = NearlyVisible(0), visible = all ? NearlyVisible(1) : inSight, kept = NearlyVisible(2);
   // Windows go back first, to serve the rows coming into sight; none while a menu or a question
@@ -308,8 +315,10 @@ bool ChatRoomEntry::PlaceWindows(bool all) {
   // Then the windows out of sight, with what is left of the budget.
   const bool caughtUp = !all || CatchUpWindows(budget);
   if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
-  if (!all && (aside || m_windowsBehind || HasRowsAboutTheView()) && !m_asideTimer.IsRunning())
-    m_asideTimer.StartOnce(kAsideSpanMs);
+  if (!all && (aside || m_windowsBehind || HasRowsAboutTheView())) {
+    m_asideDue = true;
+    if (panel) panel->WorkNextTurn();
+  }
   return !m_windowsMissing;
 }
 
@@ -354,7 +363,7 @@ bool ChatRoomEntry::HasRowsAboutTheView() const {
 
 bool ChatRoomEntry::IsPlaced() const {
   return m_staleFrom > m_staleTo && !m_windowsMissing && !m_windowsBehind && !m_visiblePassDue &&
-         !m_asideTimer.IsRunning();
+         !m_asideDue;
 }
 
 wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {

@@ -244,6 +244,7 @@ void ContactsPanel::PlaceBlocks() {
     if (block->WorkOutPlaces()) resized = true;
   }
   if (changed.empty()) return;
+  m_placedSinceTurn = true;
   if (resized) BlockResized();
   for (ChatRoomEntry* block : resized ? blocks : changed)
     if (!block->IsDiscarded()) block->PlaceRowsInSight();
