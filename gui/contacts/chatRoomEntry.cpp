@@ -5,6 +5,7 @@
 #include <wx/sizer.h>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
@@ -111,7 +112,7 @@ size_t ChatRoomEntry::IndexOf(const Row* row) const {
 
 ChatRoomEntry::Row* ChatRoomEntry::FindRow(const std::string& login) const {
   auto found = m_byLogin.find(login);
-  return found == m_byLogin.end() ? nullptr : found->second;
+  return found == m_byLogin.end() ? nullptr : found->second.get();
 }
 
 ContactEntry* ChatRoomEntry::FindRowWindow(const std::string& login) const {
@@ -140,7 +141,8 @@ std::vector<std::string> ChatRoomEntry::GetLogins() const {
 void ChatRoomEntry::AddContact(const URLContactInfo& update) { AddRow(update.GetContactInfo()); }
 
 void ChatRoomEntry::AddRow(const ContactInfo& contact) {
-  std::unique_ptr<Row> row(new Row);
+  std::unique_ptr<Row> owned(new Row);
+  Row* row = owned.get();
   row->info = contact;
   row->login = contact.GetLogin();
   row->nickname = contact.GetNickname();
@@ -149,10 +151,10 @@ void ChatRoomEntry::AddRow(const ContactInfo& contact) {
   slot.key = KeyOf(row->connected, row->nickname);
   const size_t place = FindPlace(slot.key, row->nickname);
   if (row->connected) ++m_connected;
-  m_byLogin[row->login] = row.get();
+  m_byLogin[row->login] = std::move(owned);
   if (m_list) m_list->RowAdded(row->login, this);
-  slot.row = std::move(row);
-  m_rows.insert(m_rows.begin() + place, std::move(slot));
+  slot.row = row;
+  m_rows.insert(m_rows.begin() + place, slot);
   MarkStale(place, m_rows.size() - 1);
   if (!m_counting) UpdateNbrUsers();
 }
@@ -176,8 +178,7 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   // lose one); only the rows in between move.
   m_rows[from].key = KeyOf(row->connected, row->nickname);
   const size_t before = FindPlaceAmongOthers(m_rows[from].key, row->nickname, from);
-  if (before < from) std::rotate(m_rows.begin() + before, m_rows.begin() + from, m_rows.begin() + from + 1);
-  else if (before > from) std::rotate(m_rows.begin() + from, m_rows.begin() + from + 1, m_rows.begin() + before + 1);
+  if (before != from) MoveSlot(from, before);
   const size_t to = before;
   if (to != from) MarkStale(std::min(from, to), std::max(from, to));
   // Shown once it stands at its place again: a window that changes its height then moves the
@@ -230,8 +231,18 @@ void ChatRoomEntry::RemoveRow(size_t index) {
     Unwindowed(row);
   }
   if (m_list) m_list->RowRemoved(row.login, this);
-  m_byLogin.erase(row.login);
+  const auto owner = m_byLogin.find(row.login);
   m_rows.erase(m_rows.begin() + index);
+  if (owner != m_byLogin.end()) m_byLogin.erase(owner);
+}
+
+void ChatRoomEntry::MoveSlot(size_t from, size_t to) {
+  static_assert(std::is_trivially_copyable<Slot>::value, "slots move as plain memory");
+  const Slot moved = m_rows[from];
+  const auto at = [this](size_t index) { return m_rows.begin() + long(index); };
+  if (to < from) std::copy_backward(at(to), at(from), at(from + 1));
+  else std::copy(at(from + 1), at(to + 1), at(from));
+  m_rows[to] = moved;
 }
 
 void ChatRoomEntry::RemoveContact(const std::string& login) {

@@ -158,12 +158,14 @@ class ChatRoomEntry : public wxPanel, public RowHost {
     bool connected = false;
     uint64_t prefix = 0;
   };
+  // A plain value (the record is owned by m_byLogin): moving a row across thousands moves the
+  // slots between as one block of memory.
   struct Slot {
     SortKey key;
-    std::unique_ptr<Row> row;
-    Row* operator->() const { return row.get(); }
+    Row* row = nullptr;
+    Row* operator->() const { return row; }
     Row& operator*() const { return *row; }
-    Row* get() const { return row.get(); }
+    Row* get() const { return row; }
   };
   static SortKey KeyOf(bool connected, const std::string& nickname);
   // Negative when the contact of `key` and `nickname` sorts before the slot's row, 0 with it,
@@ -177,6 +179,8 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   void AddRow(const ContactInfo& contact);
   void Upsert(const ContactInfo& contact, Row* row);
   void RemoveRow(size_t index);
+  // Moves the slot at `from` to `to`, the slots between one place towards `from`.
+  void MoveSlot(size_t from, size_t to);
   // Where the row at `index` stands in the block, as last worked out: below those before it.
   wxRect PlaceAt(size_t index) const;
   // The first row whose bottom lies below `y` (whose top does when `byTop`); the number of rows
@@ -219,7 +223,8 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   GroupEntry* m_header;
   std::string m_name;
   std::vector<Slot> m_rows;
-  std::unordered_map<std::string, Row*> m_byLogin;
+  // The records of the rows, by login.
+  std::unordered_map<std::string, std::unique_ptr<Row>> m_byLogin;
   // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
   std::vector<ContactEntry*> m_spare;
   // The rows that have a window: a pass over the windows visits these, not every row.
