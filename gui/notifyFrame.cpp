@@ -271,6 +271,14 @@ void NotifyFrame::FitToContent() {
   SetSize(m_x, m_y, size.x, size.y);
 }
 
+wxVisualAttributes NotifyFrame::GetDefaultAttributes() const {
+  if (!m_lookRead) {
+    m_look = wxFrame::GetDefaultAttributes();
+    m_lookRead = true;
+  }
+  return m_look;
+}
+
 void NotifyFrame::OnTimer(wxTimerEvent&) {
   ++m_slide;
   if (m_slide > kDisplayed) {

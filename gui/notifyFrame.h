@@ -83,6 +83,9 @@ class NotifyFrame : public wxFrame {
 
   // The pop-up never keeps the program running on its own.
   bool ShouldPreventAppExit() const override { return false; }
+  // The theme's font and colours of the frame, read once: every redraw of the slide asks for
+  // them, and the toolkit reads them out of the theme at each question.
+  wxVisualAttributes GetDefaultAttributes() const override;
 
   int GetIndex() const { return m_index; }
   size_t GetCount() const { return m_items.size(); }
@@ -138,6 +141,8 @@ class NotifyFrame : public wxFrame {
   // The screen's work area, asked of the display server when the pop-up begins to slide in: each
   // question is a round trip, and a burst of notices shows many of them in one slide.
   wxRect m_area;
+  mutable wxVisualAttributes m_look;
+  mutable bool m_lookRead = false;
   // The shared content panels, one per layout 1 to 4, made once and reused.
   NotifyPanel* m_panels[4] = {};
 };

@@ -1,6 +1,6 @@
 #include "gui/notifyPanel.h"
 
-#include <wx/dcclient.h>
+#include <wx/arrstr.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -13,15 +13,20 @@ const wxSize kPanelSize(250, 100);
 // Between the centred lines of layouts 1 and 2 and the panel's sides.
 constexpr int kSideMargin = 10;
 
-// The room a label's text takes in the label's own font, its lines as they are broken.
+// The room a label's text takes in the label's own font, its lines as they are broken: measured
+// as the toolkit lays the label out, line by line (an empty line as high as a letter), without a
+// device context, which looks the label's colours up in the theme at each notice.
 wxSize TextSize(wxStaticText* label) {
-  if (label->GetLabelText().empty()) return wxSize(0, 0);
-  wxClientDC dc(label);
-  dc.SetFont(label->GetFont());
-  wxCoord width = 0;
-  wxCoord height = 0;
-  dc.GetMultiLineTextExtent(label->GetLabelText(), &width, &height);
-  return wxSize(int(width), int(height));
+  const wxString text = label->GetLabelText();
+  if (text.empty()) return wxSize(0, 0);
+  wxSize size;
+  for (const wxString& line : wxSplit(text, '\n', '\0')) {
+    int width = 0, height = 0;
+    label->GetTextExtent(line.empty() ? wxString("W") : line, &width, &height);
+    if (!line.empty()) size.x = std::max(size.x, width);
+    size.y += height;
+  }
+  return size;
 }
 
 // The label's lines are broken at `width` when its text is wider (a pop-up with a stream of
@@ -96,7 +101,9 @@ NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxBitmap&
 }
 
 wxStaticText* NotifyPanel::MakeLabel(const wxString& text, long style, const wxColour& colour) {
-  auto* label = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, style);
+  // Sized by the panel's layout from what FitLabel measured, not at each new text.
+  auto* label = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                 style | wxST_NO_AUTORESIZE);
   // Names and texts from the network are shown as they are: an "&" is no mnemonic.
   label->SetLabelText(text);
   wxFont font = label->GetFont();

@@ -5,6 +5,7 @@
 #include <wx/sizer.h>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
@@ -93,21 +94,25 @@ size_t ChatRoomEntry::FindPlaceAmongOthers(const SortKey& key, const std::string
   return size_t(behind - m_rows.begin()) - 1;
 }
 
-// The first row that sorts with `row` is found by halving; the row is among those equal to it.
+// Looked for first where the row last stood and one place either side (one change moves the other
+// rows by one place at most); else the first row that sorts with `row` is found by halving, and
+// the row is among those equal to it.
 size_t ChatRoomEntry::IndexOf(const Row* row) const {
+  for (const size_t at : {row->at, row->at + 1, row->at - 1})
+    if (at < m_rows.size() && m_rows[at].get() == row) return row->at = at;
   const SortKey key = KeyOf(row->connected, row->nickname);
   auto before = [row](const Slot& slot, const SortKey& k) { return Compare(k, row->nickname, slot) > 0; };
   for (auto it = std::lower_bound(m_rows.begin(), m_rows.end(), key, before); it != m_rows.end(); ++it)
-    if (it->get() == row) return it - m_rows.begin();
+    if (it->get() == row) return row->at = size_t(it - m_rows.begin());
   // Not in order any more (cannot happen): the long way.
   for (size_t i = 0; i < m_rows.size(); ++i)
-    if (m_rows[i].get() == row) return i;
+    if (m_rows[i].get() == row) return row->at = i;
   return m_rows.size();
 }
 
 ChatRoomEntry::Row* ChatRoomEntry::FindRow(const std::string& login) const {
   auto found = m_byLogin.find(login);
-  return found == m_byLogin.end() ? nullptr : found->second;
+  return found == m_byLogin.end() ? nullptr : found->second.get();
 }
 
 ContactEntry* ChatRoomEntry::FindRowWindow(const std::string& login) const {
@@ -136,7 +141,8 @@ std::vector<std::string> ChatRoomEntry::GetLogins() const {
 void ChatRoomEntry::AddContact(const URLContactInfo& update) { AddRow(update.GetContactInfo()); }
 
 void ChatRoomEntry::AddRow(const ContactInfo& contact) {
-  std::unique_ptr<Row> row(new Row);
+  std::unique_ptr<Row> owned(new Row);
+  Row* row = owned.get();
   row->info = contact;
   row->login = contact.GetLogin();
   row->nickname = contact.GetNickname();
@@ -145,10 +151,10 @@ void ChatRoomEntry::AddRow(const ContactInfo& contact) {
   slot.key = KeyOf(row->connected, row->nickname);
   const size_t place = FindPlace(slot.key, row->nickname);
   if (row->connected) ++m_connected;
-  m_byLogin[row->login] = row.get();
+  m_byLogin[row->login] = std::move(owned);
   if (m_list) m_list->RowAdded(row->login, this);
-  slot.row = std::move(row);
-  m_rows.insert(m_rows.begin() + place, std::move(slot));
+  slot.row = row;
+  m_rows.insert(m_rows.begin() + place, slot);
   MarkStale(place, m_rows.size() - 1);
   if (!m_counting) UpdateNbrUsers();
 }
@@ -172,8 +178,7 @@ void ChatRoomEntry::Upsert(const ContactInfo& contact, Row* row) {
   // lose one); only the rows in between move.
   m_rows[from].key = KeyOf(row->connected, row->nickname);
   const size_t before = FindPlaceAmongOthers(m_rows[from].key, row->nickname, from);
-  if (before < from) std::rotate(m_rows.begin() + before, m_rows.begin() + from, m_rows.begin() + from + 1);
-  else if (before > from) std::rotate(m_rows.begin() + from, m_rows.begin() + from + 1, m_rows.begin() + before + 1);
+  if (before != from) MoveSlot(from, before);
   const size_t to = before;
   if (to != from) MarkStale(std::min(from, to), std::max(from, to));
   // Shown once it stands at its place again: a window that changes its height then moves the
@@ -226,8 +231,18 @@ void ChatRoomEntry::RemoveRow(size_t index) {
     Unwindowed(row);
   }
   if (m_list) m_list->RowRemoved(row.login, this);
-  m_byLogin.erase(row.login);
+  const auto owner = m_byLogin.find(row.login);
   m_rows.erase(m_rows.begin() + index);
+  if (owner != m_byLogin.end()) m_byLogin.erase(owner);
+}
+
+void ChatRoomEntry::MoveSlot(size_t from, size_t to) {
+  static_assert(std::is_trivially_copyable<Slot>::value, "slots move as plain memory");
+  const Slot moved = m_rows[from];
+  const auto at = [this](size_t index) { return m_rows.begin() + long(index); };
+  if (to < from) std::copy_backward(at(to), at(from), at(from + 1));
+  else std::copy(at(from + 1), at(to + 1), at(from));
+  m_rows[to] = moved;
 }
 
 void ChatRoomEntry::RemoveContact(const std::string& login) {

@@ -10,11 +10,21 @@
 // reads the rows in sight (each row window tells its nickname and presence) and the header's
 // title and counts.
 //
-// Rows are placed once per turn of the event loop however many updates came in it, and a change
-// moves only the rows between the contact's old and its new place. A row window in sight shows a
+// Rows are placed once per turn of the event loop however many updates came in it. A row's place
+// follows from its index: the rows stand one below the other, all as high as one another but for
+// the few whose window is taller (expanded) or takes no room (withdrawn), so that only the rows
+// with a window are ever placed, and a change moving a row across thousands costs what the
+// windows cost, not what the rows between cost. A row window in sight shows a
 // change at once; the windows kept just out of sight show it at the list's next turn, within its
 // budget (a new status lays the row out and redraws its avatar, which a burst of presence changes
 // would otherwise pay for every window at once).
+//
+// While updates keep coming, the placement that follows them gives windows to the rows in sight
+// and moves only the windows that are or come in sight: the windows kept about the view, and the
+// rows about to come into sight, are placed by a pass of their own once the updates pause, or
+// every quarter of a second while they keep coming.
+// A burst that moves every row (a log-in) then costs per update what the view holds, not what the
+// windows kept about it hold.
 #ifndef PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 #define PARLAVOX_GUI_CONTACTS_CHATROOMENTRY_H
 
@@ -102,8 +112,11 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // windows of the others back. Returns false when its time ran out with rows in sight still
   // without a window (another pass is then due at the next turn).
   bool PlaceVisibleRows();
-  // The pass asked for at the list's next turn, when one is due.
-  void RunDuePass();
+  // The same after updates: the rows in sight only; the rest at a later turn of the list.
+  bool PlaceRowsInSight();
+  // The pass asked for at the list's next turn, when one is due; `quiet` when no update came
+  // since the list's last turn.
+  void RunDuePass(bool quiet);
   // No row's place is left to work out and every row in sight has its window.
   bool IsPlaced() const;
   // Row windows moved since the block was made (for the tests of the placement).
@@ -125,13 +138,17 @@ class ChatRoomEntry : public wxPanel, public RowHost {
     bool connected = false;
     // The room icon as last switched: -1 when the next window works it out.
     int subscribed = -1;
-    // Where the row stands in the block, shown or not.
+    // Where the row's window stands in the block, shown or not: worked out for the rows that
+    // have a window (the others' places follow from their index).
     wxRect wanted;
     ContactEntry* window = nullptr;
     // The window still shows an earlier state of the contact (it is out of sight).
     bool windowBehind = false;
     std::string login;
     std::string nickname;
+    // Where the row stood when its place was last looked up (the rows before it may have changed
+    // since): the rows with a window are looked up at every placement.
+    mutable size_t at = 0;
   };
   // Where a row stands in the order: whether it is connected, and the first bytes of its
   // nickname packed so that comparing two keys as numbers orders them as their nicknames do.
@@ -141,12 +158,14 @@ class ChatRoomEntry : public wxPanel, public RowHost {
     bool connected = false;
     uint64_t prefix = 0;
   };
+  // A plain value (the record is owned by m_byLogin): moving a row across thousands moves the
+  // slots between as one block of memory.
   struct Slot {
     SortKey key;
-    std::unique_ptr<Row> row;
-    Row* operator->() const { return row.get(); }
+    Row* row = nullptr;
+    Row* operator->() const { return row; }
     Row& operator*() const { return *row; }
-    Row* get() const { return row.get(); }
+    Row* get() const { return row; }
   };
   static SortKey KeyOf(bool connected, const std::string& nickname);
   // Negative when the contact of `key` and `nickname` sorts before the slot's row, 0 with it,
@@ -160,18 +179,30 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   void AddRow(const ContactInfo& contact);
   void Upsert(const ContactInfo& contact, Row* row);
   void RemoveRow(size_t index);
+  // Moves the slot at `from` to `to`, the slots between one place towards `from`.
+  void MoveSlot(size_t from, size_t to);
+  // Where the row at `index` stands in the block, as last worked out: below those before it.
+  wxRect PlaceAt(size_t index) const;
+  // The first row whose bottom lies below `y` (whose top does when `byTop`); the number of rows
+  // when none does.
+  size_t FirstRowBelow(int y, bool byTop) const;
   void MarkStale(size_t from, size_t to);
   void ScheduleVisiblePass();
   void OnSize(wxSizeEvent& event);
   wxRect NearlyVisible(int screens) const;
   // The row takes room in the block (not folded away, not withdrawn).
   bool TakesPlace(const Row& row) const;
-  int RowHeight(const Row& row) const;
   int RowsTop() const;
   // Where the block's top stands in the list's window.
   int Top() const { return GetPosition().y - m_shift; }
   // The rectangle in the block's own window of a place in the block.
   wxRect InWindow(const wxRect& place) const { return wxRect(place.x, place.y - m_shift, place.width, place.height); }
+  // Gives windows to the rows in sight and places them; with `all`, also the rows about the view,
+  // and brings the windows out of sight up to date. Without, what it leaves waits for the next
+  // pass with `all`, which comes at a later turn of the list (see RunDuePass).
+  bool PlaceWindows(bool all);
+  bool PlaceWindowsKept(const wxRect& kept, const wxRect& only);
+  bool HasRowsAboutTheView() const;
   ContactEntry* GiveWindow(Row& row);
   void TakeWindowBack(Row& row);
   bool IsBusy(const ContactEntry* window) const;
@@ -180,7 +211,7 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   void BringUpToDate(Row& row);
   // Brings the windows out of sight up to date within the turn's budget; false when some are left.
   bool CatchUpWindows(TurnBudget& budget);
-  // The rows [first, last) that may meet `area`: all of them while some row's place is stale.
+  // The rows [first, last) that meet `area`, as last worked out.
   std::pair<size_t, size_t> RowsMeeting(const wxRect& area) const;
   // Takes the row's window out of m_windowed.
   void Unwindowed(Row& row);
@@ -192,7 +223,8 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   GroupEntry* m_header;
   std::string m_name;
   std::vector<Slot> m_rows;
-  std::unordered_map<std::string, Row*> m_byLogin;
+  // The records of the rows, by login.
+  std::unordered_map<std::string, std::unique_ptr<Row>> m_byLogin;
   // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
   std::vector<ContactEntry*> m_spare;
   // The rows that have a window: a pass over the windows visits these, not every row.
@@ -207,6 +239,19 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // Some row windows out of sight show an earlier state of their contact.
   bool m_windowsBehind = false;
   int m_placedWidth = -1;
+  // A row of another height than the others (an expanded or withdrawn row's window), as last
+  // worked out: its index, its height and what the rows of another height before it add to the
+  // rows' height.
+  struct OtherHeight {
+    size_t index = 0;
+    int height = 0;
+    int addedBefore = 0;
+  };
+  // The height of a row without a window (none while the block is folded), the rows of another
+  // height by index, and what they all add.
+  int m_rowHeight = 0;
+  std::vector<OtherHeight> m_otherHeights;
+  int m_added = 0;
   long m_placements = 0;
   // How far below the block's top its own window begins (above it when negative). The window
   // system keeps a window's place in 16 bits: a block of thousands of rows scrolled far stands
@@ -222,6 +267,10 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // timer.
   std::chrono::steady_clock::time_point m_countedAt;
   wxTimer m_countsTimer;
+  // A placement after updates has left windows out of sight at their former place or rows about
+  // the view without a window: the pass that places them all is due, and when it last came.
+  bool m_asideDue = false;
+  std::chrono::steady_clock::time_point m_placedAllAt;
   // The list the block stands in, told of the rows that come and go; null elsewhere.
   ContactsPanel* m_list = nullptr;
 };

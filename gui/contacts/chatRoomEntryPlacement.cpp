@@ -21,6 +21,8 @@ const size_t kMaxSpare = 48;
 // The time that one window pass of a block outside the contacts list may take; the rows still
 // without a window get theirs at the next turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
+// While updates keep coming, the windows about the view are placed at least this often.
+const auto kAsideSpan = std::chrono::milliseconds(250);
 
 // The height of a row that is not expanded, measured on the first row window made.
 int g_rowHeight = 0;
@@ -78,8 +80,13 @@ void ChatRoomEntry::ScheduleVisiblePass() {
   CallAfter([this] { PlaceVisibleRows(); });
 }
 
-void ChatRoomEntry::RunDuePass() {
-  if (m_visiblePassDue) PlaceVisibleRows();
+// The windows about the view are placed at the first turn that no update came before, or once
+// they waited long enough; until then, only the rows in sight.
+void ChatRoomEntry::RunDuePass(bool quiet) {
+  if (m_discarded) return;
+  if (m_asideDue && (quiet || Clock::now() - m_placedAllAt >= kAsideSpan)) PlaceWindows(true);
+  else if (m_visiblePassDue) PlaceWindows(!m_asideDue);
+  if (m_asideDue && m_list) m_list->WorkNextTurn();
 }
 
 void ChatRoomEntry::OnSize(wxSizeEvent& event) {
@@ -105,8 +112,7 @@ void ChatRoomEntry::KeepInReach() {
     const wxPoint header = m_header->GetPosition();
     m_header->Move(header.x, header.y + m_shift - shift);
     m_shift = shift;
-    for (Slot& row : m_rows)
-      if (row->window) row->window->Move(InWindow(row->wanted).GetPosition());
+    for (Row* row : m_windowed) row->window->Move(InWindow(row->wanted).GetPosition());
   }
   const wxRect rect = GetRect();
   const wxRect kept(rect.x, top + shift, rect.width, height - shift);
@@ -122,8 +128,6 @@ bool ChatRoomEntry::Layout() {
 bool ChatRoomEntry::TakesPlace(const Row& row) const {
   return m_header->IsOpened() && !(row.window && row.window->IsWithdrawn());
 }
-
-int ChatRoomEntry::RowHeight(const Row& row) const { return row.window ? row.window->GetBestSize().y : g_rowHeight; }
 
 // Works out where every stale row stands in the block, then gives the rows in sight a window.
 void ChatRoomEntry::PlaceRows() {
@@ -141,40 +145,53 @@ bool ChatRoomEntry::WorkOutPlaces() {
     GiveWindow(*m_rows[0]);
     g_rowHeight = m_rows[0]->window->GetBestSize().y;
   }
-  const size_t from = std::min(m_staleFrom, m_rows.size());
-  const size_t to = std::min(m_staleTo + 1, m_rows.size());
   m_staleFrom = 1;
   m_staleTo = 0;
-  const int width = GetClientSize().x;
-  const bool allWidths = width != m_placedWidth;
-  m_placedWidth = width;
-  // Where the first stale row begins: below the last row before it that takes place.
-  int y = RowsTop();
-  for (size_t i = from; i-- > 0;) {
-    if (!TakesPlace(*m_rows[i])) continue;
-    y = m_rows[i]->wanted.GetBottom() + 1;
-    break;
+  m_placedWidth = GetClientSize().x;
+  m_rowHeight = m_header->IsOpened() ? g_rowHeight : 0;
+  // Only a row with a window can differ from the others.
+  m_otherHeights.clear();
+  for (Row* row : m_windowed) {
+    const int height = TakesPlace(*row) ? row->window->GetBestSize().y : 0;
+    if (height != m_rowHeight) m_otherHeights.push_back(OtherHeight{IndexOf(row), height, 0});
   }
-  for (size_t i = from; i < m_rows.size(); ++i) {
-    Row& row = *m_rows[i];
-    if (!TakesPlace(row)) {
-      row.wanted = wxRect(0, y, width, 0);
-      continue;
-    }
-    // Past the stale range, rows stand where they should once one of them does.
-    if (i >= to && !allWidths && row.wanted.height > 0 && row.wanted.y == y) break;
-    row.wanted = wxRect(0, y, width, RowHeight(row));
-    y += row.wanted.height;
+  std::sort(m_otherHeights.begin(), m_otherHeights.end(),
+            [](const OtherHeight& a, const OtherHeight& b) { return a.index < b.index; });
+  m_added = 0;
+  for (OtherHeight& other : m_otherHeights) {
+    other.addedBefore = m_added;
+    m_added += other.height - m_rowHeight;
   }
-  int bottom = RowsTop();
-  for (size_t i = m_rows.size(); i-- > 0;) {
-    if (!TakesPlace(*m_rows[i])) continue;
-    bottom = m_rows[i]->wanted.GetBottom() + 1;
-    break;
-  }
+  for (Row* row : m_windowed) row->wanted = PlaceAt(IndexOf(row));
+  const int bottom = RowsTop() + int(m_rows.size()) * m_rowHeight + m_added;
   if (GetMinSize().y == bottom) return false;
   SetMinSize(wxSize(-1, bottom));
   return true;
+}
+
+wxRect ChatRoomEntry::PlaceAt(size_t index) const {
+  auto atOrAfter = std::lower_bound(m_otherHeights.begin(), m_otherHeights.end(), index,
+                                    [](const OtherHeight& other, size_t i) { return other.index < i; });
+  const int added = atOrAfter == m_otherHeights.end() ? m_added : atOrAfter->addedBefore;
+  const int height = atOrAfter != m_otherHeights.end() && atOrAfter->index == index ? atOrAfter->height : m_rowHeight;
+  return wxRect(0, RowsTop() + int(index) * m_rowHeight + added, m_placedWidth, height);
+}
+
+// The tops and the bottoms of the rows grow with the index (a row that takes no room stands at
+// the top of the next): halving finds the first one below.
+size_t ChatRoomEntry::FirstRowBelow(int y, bool byTop) const {
+  size_t first = 0, count = m_rows.size();
+  while (count > 0) {
+    const size_t half = count / 2;
+    const wxRect place = PlaceAt(first + half);
+    if ((byTop ? place.y : place.y + place.height) > y) {
+      count = half;
+    } else {
+      first += half + 1;
+      count -= half + 1;
+    }
+  }
+  return first;
 }
 
 // A row window that something still runs on or shows keeps its row.
@@ -223,10 +240,12 @@ ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
     spare->ShowContact(row.info, subscribed);
     row.window = spare;
     m_windowed.push_back(&row);
+    row.wanted = PlaceAt(IndexOf(&row));
     return spare;
   }
   row.window = new ContactEntry(m_manager, this, m_listener, row.info, CEP_CONTACTS_LIST, subscribed, "none");
   m_windowed.push_back(&row);
+  row.wanted = PlaceAt(IndexOf(&row));
   // Shown once placed, and only while in sight.
   row.window->Hide();
   return row.window;
@@ -249,11 +268,19 @@ void ChatRoomEntry::TakeWindowBack(Row& row) {
   m_spare.push_back(window);
 }
 
-bool ChatRoomEntry::PlaceVisibleRows() {
+bool ChatRoomEntry::PlaceVisibleRows() { return PlaceWindows(true); }
+
+bool ChatRoomEntry::PlaceRowsInSight() { return PlaceWindows(false); }
+
+bool ChatRoomEntry::PlaceWindows(bool all) {
   m_visiblePassDue = false;
   if (m_discarded) return true;
+  if (all) {
+    m_asideDue = false;
+    m_placedAllAt = Clock::now();
+  }
   KeepInReach();
-  const wxRect visible = NearlyVisible(1), kept = NearlyVisible(2);
+  const wxRect inSight = NearlyVisible(0), visible = all ? NearlyVisible(1) : inSight, kept = NearlyVisible(2);
   // Windows go back first, to serve the rows coming into sight; none while a menu or a question
   // of the list is open (its handler may still run on its row's window).
   if (!lateDestruction::Held()) {
@@ -274,7 +301,7 @@ bool ChatRoomEntry::PlaceVisibleRows() {
   const std::pair<size_t, size_t> near = RowsMeeting(visible);
   for (size_t i = near.first; i < near.second; ++i) {
     Row& row = *m_rows[i];
-    if (row.window || !TakesPlace(row) || !row.wanted.Intersects(visible)) continue;
+    if (row.window || !TakesPlace(row) || !PlaceAt(i).Intersects(visible)) continue;
     if (!budget.Fits(cost.Get())) {
       m_windowsMissing = true;
       continue;
@@ -284,6 +311,22 @@ bool ChatRoomEntry::PlaceVisibleRows() {
     cost.Add(Clock::now() - start);
     budget.Spent();
   }
+  const bool aside = !PlaceWindowsKept(kept, all ? wxRect() : InWindow(inSight));
+  // Then the windows out of sight, with what is left of the budget.
+  const bool caughtUp = !all || CatchUpWindows(budget);
+  if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
+  if (!all && (aside || m_windowsBehind || HasRowsAboutTheView())) {
+    m_asideDue = true;
+    if (panel) panel->WorkNextTurn();
+  }
+  return !m_windowsMissing;
+}
+
+// Where the windows stand: each window within `kept` at its place, the others hidden. A window
+// standing and wanted both outside `only` (when not empty) stays where it is: the user sees
+// neither place. False when some window was left so.
+bool ChatRoomEntry::PlaceWindowsKept(const wxRect& kept, const wxRect& only) {
+  bool allPlaced = true;
   for (Row* row : m_windowed) {
     // What the user sees is up to date before it is drawn, whatever the budget.
     if (row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
@@ -293,36 +336,44 @@ bool ChatRoomEntry::PlaceVisibleRows() {
       continue;
     }
     const wxRect place = InWindow(row->wanted);
+    if (window->GetRect() == place && window->IsShown()) continue;
+    if (!only.IsEmpty() && !place.Intersects(only) && !(window->IsShown() && window->GetRect().Intersects(only))) {
+      allPlaced = false;
+      continue;
+    }
     if (window->GetRect() != place) {
       window->SetSize(place);
       ++m_placements;
     }
     if (!window->IsShown()) window->Show();
   }
-  // Then the windows out of sight, with what is left of the budget.
-  const bool caughtUp = CatchUpWindows(budget);
-  if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
-  return !m_windowsMissing;
+  return allPlaced;
+}
+
+// Some row about the view, out of sight, still has no window.
+bool ChatRoomEntry::HasRowsAboutTheView() const {
+  const wxRect visible = NearlyVisible(1);
+  const std::pair<size_t, size_t> near = RowsMeeting(visible);
+  for (size_t i = near.first; i < near.second; ++i) {
+    const Row& row = *m_rows[i];
+    if (!row.window && TakesPlace(row) && PlaceAt(i).Intersects(visible)) return true;
+  }
+  return false;
 }
 
 bool ChatRoomEntry::IsPlaced() const {
-  return m_staleFrom > m_staleTo && !m_windowsMissing && !m_windowsBehind && !m_visiblePassDue;
+  return m_staleFrom > m_staleTo && !m_windowsMissing && !m_windowsBehind && !m_visiblePassDue &&
+         !m_asideDue;
 }
 
 wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
   const Row* row = FindRow(login);
-  return row && TakesPlace(*row) ? row->wanted : wxRect();
+  return row && TakesPlace(*row) ? PlaceAt(IndexOf(row)) : wxRect();
 }
 
 int ChatRoomEntry::GetRowWindows() const { return static_cast<int>(m_spare.size() + m_windowed.size()); }
 
-// The rows stand one below the other in their order, those that take no place as empty rows at
-// the top of the next: both the tops and the bottoms of the rows grow with the index.
 std::pair<size_t, size_t> ChatRoomEntry::RowsMeeting(const wxRect& area) const {
-  if (HasStaleRows()) return {0, m_rows.size()};
-  auto above = [](const Slot& slot, int top) { return slot->wanted.y + slot->wanted.height <= top; };
-  auto below = [](int bottom, const Slot& slot) { return slot->wanted.y > bottom; };
-  const auto first = std::lower_bound(m_rows.begin(), m_rows.end(), area.y, above);
-  const auto last = std::upper_bound(first, m_rows.end(), area.GetBottom(), below);
-  return {size_t(first - m_rows.begin()), size_t(last - m_rows.begin())};
+  const size_t first = FirstRowBelow(area.y, false);
+  return {first, std::max(first, FirstRowBelow(area.GetBottom(), true))};
 }

@@ -231,7 +231,8 @@ void ContactsPanel::PlacementDue() {
 }
 
 // The places of the rows first, block by block; then the list laid out once, when a block's
-// height changed; then the rows in sight of the blocks that changed or moved get their windows.
+// height changed; then the rows in sight of the blocks that changed or moved get their windows
+// (those about the view a little later).
 void ContactsPanel::PlaceBlocks() {
   m_placementDue = false;
   const std::vector<ChatRoomEntry*> blocks = m_blocks;
@@ -243,9 +244,10 @@ void ContactsPanel::PlaceBlocks() {
     if (block->WorkOutPlaces()) resized = true;
   }
   if (changed.empty()) return;
+  m_placedSinceTurn = true;
   if (resized) BlockResized();
   for (ChatRoomEntry* block : resized ? blocks : changed)
-    if (!block->IsDiscarded()) block->PlaceVisibleRows();
+    if (!block->IsDiscarded()) block->PlaceRowsInSight();
 }
 
 void ContactsPanel::RemoveContact(const std::string& login) {

@@ -156,6 +156,8 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   wxTimer m_turnTimer;
   bool m_turnDue = false;
   bool m_placementDue = false;
+  // Rows were placed after updates since the list's last turn.
+  bool m_placedSinceTurn = false;
   long m_layouts = 0;
   TurnBudget m_budget;
   CostEstimate m_windowCost;

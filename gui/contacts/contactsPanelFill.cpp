@@ -120,7 +120,9 @@ void ContactsPanel::Turn() {
   m_turnDue = false;
   // A pass may ask for the next turn again.
   const std::vector<ChatRoomEntry*> blocks = m_blocks;
-  for (ChatRoomEntry* block : blocks) block->RunDuePass();
+  const bool quiet = !m_placedSinceTurn;
+  m_placedSinceTurn = false;
+  for (ChatRoomEntry* block : blocks) block->RunDuePass(quiet);
   // The filling has what the windows left of the turn (a few contacts at least).
   const Clock::time_point end = m_budget.End();
   if (!m_blocksToMake.empty()) return MakeBlocks(end);

@@ -127,4 +127,73 @@ TEST_F(ContactsListAccessible, EveryRowTellsWhereTheScreenShowsItWhereverTheList
   }
 }
 
+// A presence change moves a row across a block of thousands, from the top of the view to the
+// block's end and back: the rows it left close up, it stands right below the last one, and every
+// row with a window shown stands where the block's order puts it and tells the screen reader so.
+TEST_F(ContactsListAccessible, ARowMovedAcrossThousandsOfRowsStandsWhereItBelongsAndSaysSo) {
+  ASSERT_FALSE(AccessibleExtents(m_frame).IsEmpty()) << "the toolkit offers no accessible objects";
+  const int count = 3000;
+  for (int i = 0; i < count; ++i) {
+    char login[16];
+    snprintf(login, sizeof login, "u%04d", i);
+    Save(Contact(login, login, STATUS_ONLINE));
+  }
+  Open();
+  Settle();
+  ASSERT_EQ(1u, m_panel->GetBlocks().size());
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  m_headerTop = block->GetHeader()->GetPosition().y;
+  int scrollUnit = 0;
+  m_panel->GetScrollPixelsPerUnit(nullptr, &scrollUnit);
+  ASSERT_GT(scrollUnit, 0);
+  // The rows [first, first + 8) have their windows shown one right below the other, in order.
+  auto inOrder = [&](size_t first) {
+    const std::vector<std::string> logins = block->GetLogins();
+    for (size_t i = first; i < first + 8 && i < logins.size(); ++i) {
+      ContactEntry* row = block->FindRowWindow(logins[i]);
+      if (!row || !row->IsShown() || row->GetLogin() != logins[i]) return "no window shown for " + logins[i];
+      if (i == first) continue;
+      ContactEntry* above = block->FindRowWindow(logins[i - 1]);
+      if (row->GetScreenPosition().y != above->GetScreenPosition().y + above->GetSize().y)
+        return logins[i] + " not right below " + logins[i - 1];
+    }
+    return std::string();
+  };
+  auto scrollTo = [&](const std::string& login) {
+    const int virtualTop =
+        BlockTop(block) + block->GetRowRect(login).y - m_panel->CalcScrolledPosition(wxPoint(0, 0)).y;
+    m_panel->Scroll(0, virtualTop / scrollUnit);
+    m_panel->PlaceVisibleRows();
+    Settle();
+  };
+  const std::string moved = "u0000";
+  ASSERT_EQ(moved, block->GetLogins().front());
+  Update(Contact(moved, moved, STATUS_OFFLINE));
+  Settle();
+  std::vector<std::string> logins = block->GetLogins();
+  ASSERT_EQ(size_t(count), logins.size());
+  EXPECT_EQ("u0001", logins.front());
+  EXPECT_EQ(moved, logins.back());
+  EXPECT_EQ("", inOrder(0));
+  EXPECT_GT(CheckRows(), 5);
+  // At the block's end it is the last row, right below the one before it, and ends the block.
+  scrollTo(logins[size_t(count) - 10]);
+  EXPECT_EQ("", inOrder(size_t(count) - 8));
+  EXPECT_GT(CheckRows(), 5);
+  EXPECT_EQ(block->GetRowRect(logins[size_t(count) - 2]).GetBottom() + 1, block->GetRowRect(moved).y);
+  EXPECT_EQ(block->GetRowRect(moved).GetBottom() + 1, block->GetMinSize().y);
+  // Back online, it leaves the end, which closes up, and heads the block again.
+  Update(Contact(moved, moved, STATUS_ONLINE));
+  Settle();
+  logins = block->GetLogins();
+  EXPECT_EQ(moved, logins.front());
+  EXPECT_EQ("u2999", logins.back());
+  EXPECT_EQ("", inOrder(size_t(count) - 8));
+  EXPECT_GT(CheckRows(), 5);
+  EXPECT_EQ(block->GetRowRect("u2999").GetBottom() + 1, block->GetMinSize().y);
+  scrollTo(moved);
+  EXPECT_EQ("", inOrder(0));
+  EXPECT_GT(CheckRows(), 5);
+}
+
 }  // namespace

@@ -401,6 +401,82 @@ TEST_F(ContactsList, OneLargeBlockPlacesOnlyTheRowsThatMove) {
   EXPECT_LT(block->GetRowWindows(), count / 2);
 }
 
+// A burst of updates that moves every row: the placement that follows it gives windows to the
+// rows in sight and moves only the windows in sight; the windows about the view are placed a
+// little later, and a row scrolled into sight then stands at its place showing its contact as
+// it is.
+TEST_F(ContactsList, ABurstPlacesTheRowsInSightAtOnceAndThoseAboutTheViewALittleLater) {
+  Open();
+  const int count = 400;
+  std::map<std::string, t_status> status;
+  auto login = [](int i) {
+    char text[16];
+    snprintf(text, sizeof text, "n%03d", i);
+    return std::string(text);
+  };
+  for (int i = 0; i < count; ++i) {
+    Update(*Save(Contact(login(i), login(i), STATUS_OFFLINE)));
+    status[login(i)] = STATUS_OFFLINE;
+  }
+  Settle();
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  auto inSight = [&](const std::string& who) {
+    const wxRect rect = block->GetRowRect(who);
+    const int top = block->GetPosition().y + rect.y;
+    return rect.height > 0 && top < m_panel->GetClientSize().y && top + rect.height > 0;
+  };
+  auto placed = [&](const std::string& who) {
+    ContactEntry* row = block->FindRowWindow(who);
+    return row && row->IsShown() && row->GetRect() == block->GetRowRect(who) && row->GetStatus() == status[who];
+  };
+  // A few contacts far down connect: each goes to the top and moves every row below.
+  const long before = block->GetPlacements();
+  for (int i = count - 1; i >= count - 50; i -= 10) {
+    Update(Contact(login(i), login(i), STATUS_ONLINE));
+    status[login(i)] = STATUS_ONLINE;
+  }
+  wxTheApp->ProcessPendingEvents();
+  std::vector<std::string> logins = block->GetLogins();
+  ASSERT_EQ(login(count - 50 + 9), logins.front());
+  // A row coming into sight may wait for its window until the list's next turn, when the turn's
+  // time ran out.
+  int seen = 0;
+  for (const std::string& who : logins) {
+    if (!inSight(who)) continue;
+    ++seen;
+    if (block->FindRowWindow(who)) {
+      EXPECT_TRUE(placed(who)) << who;
+    }
+  }
+  EXPECT_GT(seen, 5);
+  // The windows in sight and those the new rows pushed out of it, no more.
+  EXPECT_LE(block->GetPlacements() - before, seen + 5);
+  EXPECT_FALSE(block->IsPlaced());
+  // A little later, every window shown stands at its place, those out of sight included.
+  Settle();
+  int aside = 0;
+  for (const std::string& who : logins) {
+    ContactEntry* row = block->FindRowWindow(who);
+    if (!row || !row->IsShown()) continue;
+    EXPECT_TRUE(placed(who)) << who;
+    if (!inSight(who)) ++aside;
+  }
+  EXPECT_GT(aside, 5);
+  // Scrolled a screen down, the rows coming into sight stand at their place at once.
+  int unit = 0;
+  m_panel->GetScrollPixelsPerUnit(nullptr, &unit);
+  ASSERT_GT(unit, 0);
+  m_panel->Scroll(0, m_panel->GetClientSize().y / unit + 1);
+  m_panel->PlaceVisibleRows();
+  seen = 0;
+  for (const std::string& who : logins) {
+    if (!inSight(who)) continue;
+    EXPECT_TRUE(placed(who)) << who;
+    ++seen;
+  }
+  EXPECT_GT(seen, 5);
+}
+
 // Updates that make several blocks grow in one turn of the event loop lay the list out once,
 // after every block has worked out its rows: each block then stands right below the one above it
 // and shows its new row at its place.
