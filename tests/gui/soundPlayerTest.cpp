@@ -159,6 +159,24 @@ class MonitorListener {
   std::thread m_thread;
 };
 
+// This program's child processes as the kernel lists them ("pid (name) state" each): a player
+// still running, or ended and never collected, says where a sound that never came was held.
+std::string Children() {
+  std::string found;
+  for (const std::string& entry : testsupport::ListDir("/proc")) {
+    if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string stat = testsupport::ReadFile("/proc/" + entry + "/stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos || close + 4 >= stat.size()) continue;
+    std::istringstream rest(stat.substr(close + 2));
+    char state = 0;
+    long parent = 0;
+    rest >> state >> parent;
+    if (parent == long(getpid())) found += stat.substr(0, close + 1) + " " + state + "\n";
+  }
+  return found.empty() ? "none\n" : found;
+}
+
 class SoundPlayer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -255,7 +273,8 @@ TEST_F(SoundPlayer, WithoutASoundServerABurstPlaysOneAtATimeAndTheNewestLast) {
     return read;
   };
   ASSERT_TRUE(guitest::PumpUntil(
-      [&] { return !lines().empty() && lines().back().find("message.wav") != std::string::npos; }, 20000));
+      [&] { return !lines().empty() && lines().back().find("message.wav") != std::string::npos; }, 20000))
+      << "played:\n" << testsupport::ReadFile(played) << "children:\n" << Children();
   guitest::Pump(400);
   EXPECT_LE(lines().size(), 3u) << "one player process per sound asked for";
   EXPECT_NE(std::string::npos, lines().back().find("/data/sounds/message.wav"));
