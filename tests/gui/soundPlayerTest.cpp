@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "gui/commandPlayer.h"
 #include "gui/soundPlayer.h"
 #include "model/config.h"
 #include "tests/gui/guiTestSupport.h"
@@ -159,6 +160,24 @@ class MonitorListener {
   std::thread m_thread;
 };
 
+// This program's child processes as the kernel lists them ("pid (name) state" each): a player
+// still running, or ended and never collected, says where a sound that never came was held.
+std::string Children() {
+  std::string found;
+  for (const std::string& entry : testsupport::ListDir("/proc")) {
+    if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string stat = testsupport::ReadFile("/proc/" + entry + "/stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos || close + 4 >= stat.size()) continue;
+    std::istringstream rest(stat.substr(close + 2));
+    char state = 0;
+    long parent = 0;
+    rest >> state >> parent;
+    if (parent == long(getpid())) found += stat.substr(0, close + 1) + " " + state + "\n";
+  }
+  return found.empty() ? "none\n" : found;
+}
+
 class SoundPlayer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -255,10 +274,50 @@ TEST_F(SoundPlayer, WithoutASoundServerABurstPlaysOneAtATimeAndTheNewestLast) {
     return read;
   };
   ASSERT_TRUE(guitest::PumpUntil(
-      [&] { return !lines().empty() && lines().back().find("message.wav") != std::string::npos; }, 20000));
+      [&] { return !lines().empty() && lines().back().find("message.wav") != std::string::npos; }, 20000))
+      << "played:\n" << testsupport::ReadFile(played) << "children:\n" << Children();
   guitest::Pump(400);
   EXPECT_LE(lines().size(), 3u) << "one player process per sound asked for";
   EXPECT_NE(std::string::npos, lines().back().find("/data/sounds/message.wav"));
+}
+
+// Another library may take the SIGCHLD handler for itself, as the toolkit's own library does for
+// the children it watches: each player's end is still heard, so the sounds asked for meanwhile
+// play. A stop ends the player playing at once, leaves no process behind, and nothing plays after.
+TEST_F(SoundPlayer, APlayersEndIsHeardWhoeverHandlesSigchldAndAStopEndsItAtOnce) {
+  const std::string bin = m_dir.file("bin");
+  const std::string played = m_dir.file("played");
+  mkdir(bin.c_str(), 0700);
+  {
+    std::ofstream script(bin + "/aplay");
+    script << "#!/bin/sh\necho \"$@\" >> " << played << "\ncase \"$2\" in *offline*) sleep 60;; *) sleep 1;; esac\n";
+  }
+  chmod((bin + "/aplay").c_str(), 0700);
+  ScopedEnv path("PATH", bin + ":" + getenv("PATH"));
+  struct sigaction other = {}, saved = {};
+  other.sa_handler = [](int) {};
+  sigaction(SIGCHLD, &other, &saved);
+  auto count = [&] { return testsupport::ReadLines(played).size(); };
+  auto last = [&] {
+    const auto lines = testsupport::ReadLines(played);
+    return lines.empty() ? std::string() : lines.back();
+  };
+
+  CommandPlayer player;
+  player.Play("online.wav");
+  player.Play("message.wav");
+  EXPECT_TRUE(guitest::PumpUntil([&] { return last().find("message.wav") != std::string::npos; }, 20000))
+      << "played:\n" << testsupport::ReadFile(played) << "children:\n" << Children();
+  player.Play("offline.wav");
+  ASSERT_TRUE(guitest::PumpUntil([&] { return last().find("offline.wav") != std::string::npos; }, 20000))
+      << "played:\n" << testsupport::ReadFile(played) << "children:\n" << Children();
+  player.Stop();
+  EXPECT_EQ("none\n", Children()) << "the player outlived the stop";
+  const size_t before = count();
+  player.Play("online.wav");
+  guitest::Pump(300);
+  EXPECT_EQ(before, count()) << "a sound played after the stop";
+  sigaction(SIGCHLD, &saved, nullptr);
 }
 
 }  // namespace

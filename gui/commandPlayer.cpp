@@ -1,0 +1,103 @@
+#include "gui/commandPlayer.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <wx/app.h>
+#include <wx/filefn.h>
+
+#include "model/log.h"
+
+extern char** environ;
+
+namespace {
+
+// The player found on the PATH, or "". Looked up each time: one installed while the program
+// runs is found.
+wxString PlayerOnPath() {
+  wxPathList list;
+  list.AddEnvList("PATH");
+  return list.FindAbsoluteValidPath("aplay");
+}
+
+// Starts the player in a process group of its own (so that a stop also ends whatever it
+// started), its input on /dev/null, with default signal dispositions and an empty mask.
+pid_t Spawn(const wxString& player, const wxString& path) {
+  const wxCharBuffer program = player.fn_str();
+  const wxCharBuffer file = path.fn_str();
+  char quiet[] = "-q";
+  char* argv[] = {const_cast<char*>(program.data()), quiet, const_cast<char*>(file.data()), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  sigset_t signals;
+  sigemptyset(&signals);
+  posix_spawnattr_setsigmask(&attributes, &signals);
+  for (int signal : {SIGPIPE, SIGCHLD, SIGTERM, SIGINT, SIGHUP}) sigaddset(&signals, signal);
+  posix_spawnattr_setsigdefault(&attributes, &signals);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, argv[0], &actions, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return rc == 0 ? pid : 0;
+}
+
+}  // namespace
+
+CommandPlayer::~CommandPlayer() { Stop(); }
+
+void CommandPlayer::Play(const wxString& path) {
+  if (m_stopped) return;
+  if (m_playing) {
+    m_waiting = path;
+    return;
+  }
+  Start(path);
+}
+
+void CommandPlayer::Start(const wxString& path) {
+  const wxString player = PlayerOnPath();
+  if (player.empty()) return;
+  const pid_t pid = Spawn(player, path);
+  if (pid <= 0) {
+    TRACE_ERROR("no sound player could start");
+    return;
+  }
+  m_pid = pid;
+  m_playing = true;
+  m_waiter = std::thread([this, pid] {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (m_stopped) return;
+    if (wxAppConsole* app = wxAppConsole::GetInstance()) app->CallAfter([this] { Ended(); });
+  });
+}
+
+void CommandPlayer::Ended() {
+  // The thread has handed the end over: it is done, or about to be.
+  if (m_waiter.joinable()) m_waiter.join();
+  if (m_stopped) return;
+  m_playing = false;
+  m_pid = 0;
+  if (m_waiting.empty()) return;
+  const wxString next = m_waiting;
+  m_waiting.clear();
+  Start(next);
+}
+
+void CommandPlayer::Stop() {
+  m_stopped = true;
+  m_waiting.clear();
+  if (m_pid > 0) kill(-m_pid, SIGKILL);
+  if (m_waiter.joinable()) m_waiter.join();
+  m_pid = 0;
+  m_playing = false;
+}
