@@ -1,17 +1,14 @@
 #include "gui/commandPlayer.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <wx/app.h>
 #include <wx/filefn.h>
 
+#include "model/childProcess.h"
 #include "model/log.h"
-
-extern char** environ;
 
 namespace {
 
@@ -23,30 +20,14 @@ wxString PlayerOnPath() {
   return list.FindAbsoluteValidPath("aplay");
 }
 
-// Starts the player in a process group of its own (so that a stop also ends whatever it
-// started), its input on /dev/null, with default signal dispositions and an empty mask.
+// Starts the player with the file, in a process group of its own.
 pid_t Spawn(const wxString& player, const wxString& path) {
   const wxCharBuffer program = player.fn_str();
   const wxCharBuffer file = path.fn_str();
   char quiet[] = "-q";
   char* argv[] = {const_cast<char*>(program.data()), quiet, const_cast<char*>(file.data()), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  sigset_t signals;
-  sigemptyset(&signals);
-  posix_spawnattr_setsigmask(&attributes, &signals);
-  for (int signal : {SIGPIPE, SIGCHLD, SIGTERM, SIGINT, SIGHUP}) sigaddset(&signals, signal);
-  posix_spawnattr_setsigdefault(&attributes, &signals);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, argv[0], &actions, &attributes, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  return rc == 0 ? pid : 0;
+  return childprocess::Spawn(argv, -1, false, &pid) == 0 ? pid : 0;
 }
 
 }  // namespace

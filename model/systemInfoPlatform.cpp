@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -17,6 +16,7 @@
 #include <fstream>
 #include <thread>
 
+#include "model/childProcess.h"
 #include "model/log.h"
 
 extern char** environ;
@@ -104,33 +104,6 @@ int ReadSystemValue(const char* name, void* buffer, size_t* size) {
 
 namespace {
 
-// Starts the command with its input and errors on /dev/null and its output on `out`, in a group
-// of its own (so that a time-out also ends whatever it started), with default signal dispositions
-// and an empty mask whatever this process has set for itself. 0, or the error number.
-int SpawnCommand(std::vector<char*>& args, int out, pid_t* pid) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out, 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  sigset_t signals;
-  sigemptyset(&signals);
-  posix_spawnattr_setsigmask(&attributes, &signals);
-  sigaddset(&signals, SIGPIPE);
-  sigaddset(&signals, SIGCHLD);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGINT);
-  posix_spawnattr_setsigdefault(&attributes, &signals);
-  const int rc = posix_spawnp(pid, args[0], &actions, &attributes, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  return rc;
-}
-
 // Reads the command's output until it closes it (true) or the deadline passes (false).
 bool ReadUntilClosed(int fd, std::chrono::steady_clock::time_point deadline, std::string* output) {
   char chunk[4096];
@@ -179,7 +152,7 @@ bool RunCommand(const std::vector<std::string>& argv, std::chrono::milliseconds 
   args.push_back(nullptr);
 
   pid_t pid = -1;
-  const int rc = SpawnCommand(args, fds[1], &pid);
+  const int rc = childprocess::Spawn(args.data(), fds[1], true, &pid);
   close(fds[1]);
   if (rc != 0) {
     close(fds[0]);
