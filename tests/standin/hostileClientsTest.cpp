@@ -219,7 +219,9 @@ TEST_F(StandinHostile, AClientThatStopsReadingIsDroppedAlone) {
   const int kStep = 1000;
   for (int i = 0; i < kMessages; ++i) {
     ASSERT_TRUE(alice->Link().SendMessage(alice->Key(), kRoom, text));
-    if ((i + 1) % kStep == 0) ASSERT_TRUE(bob->WaitCount(S2C_Request_PR_message, size_t(i + 1), milliseconds(60000)));
+    if ((i + 1) % kStep == 0) {
+      ASSERT_TRUE(bob->WaitCount(S2C_Request_PR_message, size_t(i + 1), milliseconds(60000)));
+    }
   }
   long peak = server->ResidentKb(true);
   EXPECT_TRUE(bob->WaitCount(S2C_Request_PR_message, kMessages, milliseconds(60000)));
