@@ -53,12 +53,17 @@ void CommandPlayer::Start(const wxString& path) {
   }
   m_pid = pid;
   m_playing = true;
-  m_waiter = std::thread([this, pid] {
+  const std::weak_ptr<int> alive = m_alive;
+  m_waiter = std::thread([this, pid, alive] {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (m_stopped) return;
-    if (wxAppConsole* app = wxAppConsole::GetInstance()) app->CallAfter([this] { Ended(); });
+    if (wxAppConsole* app = wxAppConsole::GetInstance()) {
+      app->CallAfter([this, alive] {
+        if (alive.lock()) Ended();
+      });
+    }
   });
 }
 

@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include <wx/string.h>
@@ -33,6 +34,9 @@ class CommandPlayer {
   pid_t m_pid = 0;
   std::thread m_waiter;
   std::atomic<bool> m_stopped{false};
+  // What a waiting thread's hand-over looks at, on the GUI thread, before it touches the player:
+  // gone with the player, so that an end handed over late finds nothing.
+  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 #endif

@@ -218,12 +218,7 @@ bool ChatRoomEntry::CatchUpWindows(TurnBudget& budget) {
   ContactsPanel* panel = dynamic_cast<ContactsPanel*>(GetParent());
   CostEstimate& cost = panel ? panel->GetCatchUpCost() : g_ownCatchUpCost;
   for (Row* row : m_windowed) {
-    if (!row->windowBehind) continue;
-    if (!budget.Fits(cost.Get())) return false;
-    const Clock::time_point start = Clock::now();
-    BringUpToDate(*row);
-    cost.Add(Clock::now() - start);
-    budget.Spent();
+    if (row->windowBehind && !DoWithinBudget(budget, cost, [&] { BringUpToDate(*row); })) return false;
   }
   m_windowsBehind = false;
   return true;
@@ -302,14 +297,7 @@ bool ChatRoomEntry::PlaceWindows(bool all) {
   for (size_t i = near.first; i < near.second; ++i) {
     Row& row = *m_rows[i];
     if (row.window || !TakesPlace(row) || !PlaceAt(i).Intersects(visible)) continue;
-    if (!budget.Fits(cost.Get())) {
-      m_windowsMissing = true;
-      continue;
-    }
-    const Clock::time_point start = Clock::now();
-    GiveWindow(row);
-    cost.Add(Clock::now() - start);
-    budget.Spent();
+    if (!DoWithinBudget(budget, cost, [&] { GiveWindow(row); })) m_windowsMissing = true;
   }
   const bool aside = !PlaceWindowsKept(kept, all ? wxRect() : InWindow(inSight));
   // Then the windows out of sight, with what is left of the budget.

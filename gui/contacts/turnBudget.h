@@ -48,4 +48,16 @@ class CostEstimate {
   Clock::duration m_cost;
 };
 
+// Does `work` when its usual cost fits in what is left of the turn's budget, and learns what it
+// took; false, with nothing done, when it waits for a later turn.
+template <typename Work>
+bool DoWithinBudget(TurnBudget& budget, CostEstimate& cost, Work&& work) {
+  if (!budget.Fits(cost.Get())) return false;
+  const TurnBudget::Clock::time_point start = TurnBudget::Clock::now();
+  work();
+  cost.Add(TurnBudget::Clock::now() - start);
+  budget.Spent();
+  return true;
+}
+
 #endif

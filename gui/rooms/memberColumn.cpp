@@ -247,15 +247,9 @@ void MemberColumn::PlaceRows() {
   m_budget.NewTurn();
   for (size_t index = first; index < last; ++index) {
     Member& member = *m_order.At(index);
-    if (!member.window) {
-      if (!m_budget.Fits(m_windowCost.Get())) {
-        m_windowsMissing = true;
-        continue;
-      }
-      const Clock::time_point start = Clock::now();
-      GiveWindow(member);
-      m_windowCost.Add(Clock::now() - start);
-      m_budget.Spent();
+    if (!member.window && !DoWithinBudget(m_budget, m_windowCost, [&] { GiveWindow(member); })) {
+      m_windowsMissing = true;
+      continue;
     }
     BringUpToDate(member);
     PlaceWindow(member, index);
