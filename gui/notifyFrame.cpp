@@ -239,15 +239,20 @@ void NotifyFrame::ShowCurrent() {
     item->bitmap = item->drawPicture();
     item->drawPicture = nullptr;
   }
-  if (m_panel) {
+  // The panel of the layout already shown stays in place: hiding and showing it again would
+  // have the tool kit unmap, map and measure it anew at every notice.
+  NotifyPanel* panel = m_panels[item->layout - 1];
+  if (m_panel && m_panel != panel) {
     GetSizer()->Detach(m_panel);
     m_panel->Hide();
   }
-  m_panel = m_panels[item->layout - 1];
-  m_panel->SetContent(item->text, item->colour, item->text2, item->colour2, item->bitmap, item->status);
-  m_panel->Layout();
-  GetSizer()->Add(m_panel, 1, wxEXPAND, 0);
-  m_panel->Show();
+  panel->SetContent(item->text, item->colour, item->text2, item->colour2, item->bitmap, item->status);
+  panel->Layout();
+  if (m_panel != panel) {
+    GetSizer()->Add(panel, 1, wxEXPAND, 0);
+    panel->Show();
+  }
+  m_panel = panel;
   m_title->SetLabelText(item->title);
   FitToContent();
   Layout();
@@ -290,8 +295,16 @@ void NotifyFrame::OnTimer(wxTimerEvent&) {
   } else {
     --m_y;
     Move(m_x, m_y);
-    Refresh();
+    RefreshRisen();
   }
+}
+
+// A step of the slide draws the line of the pop-up that rose into the work area; the rest the
+// window system moves along with the window, and what a move uncovers it has drawn anyway.
+void NotifyFrame::RefreshRisen() {
+  const int risen = m_area.GetBottom() - m_y;
+  const wxSize size = GetClientSize();
+  if (risen >= 0 && risen < size.y) RefreshRect(wxRect(0, risen, size.x, 1));
 }
 
 void NotifyFrame::StopAndHide() {

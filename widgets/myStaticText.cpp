@@ -4,6 +4,7 @@
 #include <wx/tooltip.h>
 
 #include "model/log.h"
+#include "widgets/cachedLook.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ MyStaticText::MyStaticText(wxWindow* parent, int id, const wxString& label, bool
   wxPanel::SetBackgroundColour(*wxWHITE);
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
-  m_text = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0);
+  m_text = new LabelText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0);
   // Labels come from other users (nicknames, site names): never read "&" as a mnemonic.
   m_text->SetLabelText(label);
   sizer->Add(m_text, 0, wxALL | wxEXPAND, 1);

@@ -4,10 +4,11 @@
 #include <wx/sizer.h>
 
 #include "gui/contacts/contactEntry.h"
+#include "widgets/cachedLook.h"
 
 AvatarBitmapPanel::AvatarBitmapPanel(ContactEntry* row) : wxPanel(row, wxID_ANY) {
   SetBackgroundColour(*wxWHITE);
-  m_bitmap = new wxGenericStaticBitmap(this, wxID_ANY, wxNullBitmap);
+  m_bitmap = new PictureWindow(this, wxID_ANY, wxNullBitmap);
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(m_bitmap, 0, 0, 0);
   SetSizer(sizer);

@@ -27,6 +27,7 @@
 #include "widgets/accessibleName.h"
 #include "widgets/myStaticText.h"
 #include "widgets/shownText.h"
+#include "widgets/cachedLook.h"
 
 #include <cstring>
 
@@ -111,7 +112,7 @@ ContactEntry::ContactEntry(Manager* manager, wxWindow* parent, EntryListener* li
   m_mainSizer->Add(8, 8, 0, 0, 0);
   contactPictures::LoadAll();
   if (m_role == CEP_CONTACTS_LIST) {
-    m_roomBitmap = new wxGenericStaticBitmap(this, wxID_ANY, contactPictures::RoomEmpty());
+    m_roomBitmap = new PictureWindow(this, wxID_ANY, contactPictures::RoomEmpty());
     m_roomBitmap->Bind(wxEVT_LEFT_UP, &ContactEntry::OnRoomIconLeftUp, this);
     m_mainSizer->Add(m_roomBitmap, 0, wxALIGN_CENTER_VERTICAL, 0);
   }
@@ -140,7 +141,7 @@ void ContactEntry::BuildFirstLine(bool subscribed) {
   SetProtocolIcon();
   if (m_protocolBitmap) firstLine->Add(m_protocolBitmap, 0, 0, 0);
   if (m_role == CEP_CONTACTS_LIST || m_role == CEP_TOOLTIP) {
-    m_moodText = new wxStaticText(this, wxID_ANY, wxString());
+    m_moodText = new LabelText(this, wxID_ANY, wxString());
     wxFont font = m_moodText->GetFont();
     font.SetFamily(wxFONTFAMILY_SWISS);
     font.SetStyle(wxFONTSTYLE_ITALIC);

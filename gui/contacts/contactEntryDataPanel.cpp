@@ -12,6 +12,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "widgets/shownText.h"
+#include "widgets/cachedLook.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ ContactEntryDataPanel::ContactEntryDataPanel(ContactEntry* row, Manager* manager
 ContactEntryDataPanel::~ContactEntryDataPanel() {}
 
 wxStaticText* ContactEntryDataPanel::AddText(wxWindow* row, const wxString& label) {
-  wxStaticText* text = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, 0);
+  wxStaticText* text = new LabelText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, 0);
   text->SetLabelText(label);
   text->Bind(wxEVT_RIGHT_DOWN, &ContactEntry::OnMouseRightDown, static_cast<ContactEntry*>(row));
   text->Bind(wxEVT_LEFT_UP, &ContactEntry::OnMouseLeftDClick, static_cast<ContactEntry*>(row));

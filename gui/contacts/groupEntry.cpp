@@ -16,6 +16,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/countsLabel.h"
 #include "widgets/myStaticText.h"
 #include "widgets/shownText.h"
 
@@ -66,26 +67,28 @@ GroupEntry::GroupEntry(wxWindow* parent, const std::string& name, const wxString
   m_title->SetFont(bold);
   m_title->Connect(wxEVT_RIGHT_DOWN, wxMouseEventHandler(GroupEntry::OnMouseRightDown), nullptr, this);
   sizer->Add(m_title, 0, wxALIGN_BOTTOM | wxLEFT, 2);
-  m_counts = new MyStaticText(this, wxID_ANY, wxString(), false);
+  m_counts = new CountsLabel(this, wxID_ANY);
   wxFont normal = bold;
   normal.SetWeight(wxFONTWEIGHT_NORMAL);
   m_counts->SetFont(normal);
   sizer->AddStretchSpacer(1);
-  sizer->Add(m_counts, 0, wxALIGN_BOTTOM | wxLEFT | wxRIGHT, 2);
+  // One pixel about the label, as about the title's.
+  wxBoxSizer* counts = new wxBoxSizer(wxVERTICAL);
+  counts->Add(m_counts, 0, wxALL, 1);
+  sizer->Add(counts, 0, wxALIGN_BOTTOM | wxLEFT | wxRIGHT, 2);
 }
 
 GroupEntry::~GroupEntry() {}
 
 wxString GroupEntry::GetTitle() const { return m_title->GetInnerText()->GetLabelText(); }
-wxString GroupEntry::GetCountsText() const { return m_counts->GetInnerText()->GetLabelText(); }
+wxString GroupEntry::GetCountsText() const { return m_counts->GetLabelText(); }
 
 void GroupEntry::SetNbrUsers(int connected, int total) {
   const bool reserved = m_name == "     ONLINE" || m_name == "    OFFLINE";
   const wxString format = reserved ? wxString(_("(%d / %d contacts)")) : wxString("(%d / %d contacts)");
   const wxString text = wxString::Format(format, connected, total);
   if (text == GetCountsText()) return;
-  m_counts->SetLabel(text);
-  Layout();
+  if (m_counts->SetCounts(text)) Layout();
 }
 
 void GroupEntry::OnBitmapMouseLeftDown(wxMouseEvent& event) {

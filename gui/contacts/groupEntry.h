@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+class CountsLabel;
 class MyButtonBitmap;
 class MyStaticText;
 class wxMenu;
@@ -43,7 +44,7 @@ class GroupEntry : public wxPanel {
 
  private:
   MyStaticText* m_title;
-  MyStaticText* m_counts;
+  CountsLabel* m_counts;
   MyButtonBitmap* m_foldIcon;
   std::string m_name;
   bool m_opened = true;

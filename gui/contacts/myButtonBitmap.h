@@ -3,12 +3,12 @@
 #ifndef PARLAVOX_GUI_CONTACTS_MYBUTTONBITMAP_H
 #define PARLAVOX_GUI_CONTACTS_MYBUTTONBITMAP_H
 
-#include <wx/generic/statbmpg.h>
+#include "widgets/cachedLook.h"
 
-class MyButtonBitmap : public wxGenericStaticBitmap {
+class MyButtonBitmap : public PictureWindow {
  public:
   MyButtonBitmap(wxWindow* parent, wxWindowID id, const wxBitmap& bitmap)
-      : wxGenericStaticBitmap(parent, id, bitmap) {}
+      : PictureWindow(parent, id, bitmap) {}
 };
 
 #endif

@@ -17,6 +17,7 @@
 #include "model/log.h"
 #include "model/messengerInfo.h"
 #include "model/stringConversion.h"
+#include "widgets/cachedLook.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ MessengersList::MessengersList(wxWindow* parent, Manager* manager, const wxStrin
   wxBitmap add;
   const wxString addPath = std2wx(Config::GetImagePath("add.png"));
   if (wxFileExists(addPath)) add.LoadFile(addPath, wxBITMAP_TYPE_PNG);
-  m_add = new wxGenericStaticBitmap(this, wxID_ANY, add);
+  m_add = new PictureWindow(this, wxID_ANY, add);
   m_add->SetToolTip(_("Click to add a new messenger"));
   m_add->SetName(_("Click to add a new messenger"));
   m_add->SetCursor(wxCursor(wxCURSOR_HAND));

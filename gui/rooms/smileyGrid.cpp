@@ -15,6 +15,7 @@
 #include "model/log.h"
 #include "model/smiley.h"
 #include "model/stringConversion.h"
+#include "widgets/cachedLook.h"
 
 namespace {
 
@@ -54,8 +55,8 @@ SmileyButtonBitmapNotifier::SmileyButtonBitmapNotifier(SmileyGrid* grid, int id,
   SetBackgroundColour(*wxWHITE);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   // The generic picture has a window of its own, so that it receives the mouse under GTK.
-  m_bitmap = new wxGenericStaticBitmap(this, id, bitmap, wxDefaultPosition,
-                                       wxSize(SmileyGrid::kCellSize, SmileyGrid::kCellSize));
+  m_bitmap = new PictureWindow(this, id, bitmap, wxDefaultPosition,
+                              wxSize(SmileyGrid::kCellSize, SmileyGrid::kCellSize));
   sizer->Add(m_bitmap, 0, 0, 0);
   SetSizer(sizer);
 }

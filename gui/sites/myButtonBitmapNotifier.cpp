@@ -5,13 +5,14 @@
 
 #include "gui/sites/webSiteInfoFrame.h"
 #include "model/log.h"
+#include "widgets/cachedLook.h"
 
 MyButtonBitmapNotifier::MyButtonBitmapNotifier(WebSiteInfoFrame* parent, const wxBitmap& bitmap,
                                                const std::string& key)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_key(key) {
   SetBackgroundColour(*wxWHITE);
   // A generic bitmap: GTK's native one has no window of its own and gets no mouse events.
-  m_bitmap = new wxGenericStaticBitmap(this, wxID_ANY, bitmap);
+  m_bitmap = new PictureWindow(this, wxID_ANY, bitmap);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(m_bitmap, 0, 0, 0);
   SetSizer(sizer);

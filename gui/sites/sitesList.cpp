@@ -11,12 +11,13 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "gui/sites/siteText.h"
+#include "widgets/cachedLook.h"
 
 namespace {
 
 // A picture that acts as a button: generic, since GTK's own gives a picture no mouse events.
 wxGenericStaticBitmap* IconButton(wxWindow* parent, const char* image, const wxString& tip) {
-  auto* icon = new wxGenericStaticBitmap(parent, wxID_ANY, pictures::Load(image, 16));
+  auto* icon = new PictureWindow(parent, wxID_ANY, pictures::Load(image, 16));
   icon->SetToolTip(tip);
   icon->SetCursor(wxCursor(wxCURSOR_HAND));
   return icon;
