@@ -55,8 +55,10 @@ void CommandPlayer::Start(const wxString& path) {
   m_playing = true;
   const std::weak_ptr<int> alive = m_alive;
   m_waiter = std::thread([this, pid, alive] {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    // The end is seen, not taken: the player stays a zombie until the GUI thread reaps it, so
+    // that its id, which a stop kills as a group, can belong to no other process meanwhile.
+    siginfo_t info;
+    while (waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
     }
     if (m_stopped) return;
     if (wxAppConsole* app = wxAppConsole::GetInstance()) {
@@ -67,12 +69,19 @@ void CommandPlayer::Start(const wxString& path) {
   });
 }
 
+void CommandPlayer::Reap() {
+  if (m_pid <= 0) return;
+  while (waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  m_pid = 0;
+}
+
 void CommandPlayer::Ended() {
   // The thread has handed the end over: it is done, or about to be.
   if (m_waiter.joinable()) m_waiter.join();
   if (m_stopped) return;
+  Reap();
   m_playing = false;
-  m_pid = 0;
   if (m_waiting.empty()) return;
   const wxString next = m_waiting;
   m_waiting.clear();
@@ -84,6 +93,6 @@ void CommandPlayer::Stop() {
   m_waiting.clear();
   if (m_pid > 0) kill(-m_pid, SIGKILL);
   if (m_waiter.joinable()) m_waiter.join();
-  m_pid = 0;
+  Reap();
   m_playing = false;
 }

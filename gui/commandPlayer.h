@@ -28,6 +28,8 @@ class CommandPlayer {
  private:
   void Start(const wxString& path);
   void Ended();
+  // Takes the ended player's zombie.
+  void Reap();
 
   bool m_playing = false;
   wxString m_waiting;

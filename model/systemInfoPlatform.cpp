@@ -19,8 +19,6 @@
 #include "model/childProcess.h"
 #include "model/log.h"
 
-extern char** environ;
-
 namespace {
 
 const size_t kMaxOutput = 64 * 1024;
