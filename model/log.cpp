@@ -360,7 +360,7 @@ void WriteInOrder(QueuedLine* const* lines, int count, bool& open, Sleepers& sle
     // The key the batch's first byte was scrambled with (after the file started over, if it did).
     const uint32_t keyBefore = g_key - static_cast<uint32_t>(bytes) * g_step;
     const size_t written = open ? WriteAll(start, bytes) : 0;
-    KeepInStep(keyBefore, bytes, written, WholeLines(lines + done, taken, written));
+    KeepInStep(keyBefore, bytes, written, written == bytes ? bytes : WholeLines(lines + done, taken, written));
     for (int i = done; i < done + taken; ++i) {
       if (lines[i]->handed) {
         g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);

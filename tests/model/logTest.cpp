@@ -671,6 +671,13 @@ std::vector<int> Upto(int count) {
   return numbers;
 }
 
+// A test that runs again from its start in a process of its own: the file's name that the first
+// run chose, passed on to the second in `variable`.
+std::string NameForTheRunAgain(const char* variable, const std::string& chosen) {
+  if (!getenv(variable)) setenv(variable, chosen.c_str(), 1);
+  return getenv(variable);
+}
+
 }  // namespace
 
 // The main thread's lines reach the file without anyone flushing the log: a lone line after a
@@ -711,8 +718,7 @@ TEST(TraceLog, EveryLineOfABurstIsInTheFileAtTheProgramsEnd) {
   // The program is this test run again from its start: it takes the file's name from here.
   const char* const kPathVariable = "PARLAVOX_TEST_EXIT_LOG";
   TempDir dir;
-  if (!getenv(kPathVariable)) setenv(kPathVariable, dir.file("exit.log").c_str(), 1);
-  const std::string path = getenv(kPathVariable);
+  const std::string path = NameForTheRunAgain(kPathVariable, dir.file("exit.log"));
   EXPECT_EXIT(
       {
         log_reset_for_testing(LOG_KEY_START, log_step());
@@ -774,8 +780,7 @@ TEST(TraceLog, LinesAfterAWriteCutShortByAFullDiskReadBackWhole) {
   // this test run again from its start, which takes the file's name from here.
   const char* const kPathVariable = "PARLAVOX_TEST_FULL_DISK_LOG";
   TempDir dir;
-  if (!getenv(kPathVariable)) setenv(kPathVariable, dir.file("full.log").c_str(), 1);
-  const std::string path = getenv(kPathVariable);
+  const std::string path = NameForTheRunAgain(kPathVariable, dir.file("full.log"));
   constexpr int kAfter = 300;
   EXPECT_EXIT(
       {
