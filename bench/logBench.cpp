@@ -13,8 +13,8 @@
 // The files go to a fresh directory under /tmp by default. --line-cost makes every line of the
 // log cost that much more processor time in the thread that writes it (the raw writers are left
 // as they are): it shows that the bench fails when the log is slower. With 2 (some five times
-// the processor time of a raw write()), every rate of the log misses its limit: the four
-// threads share that cost among them, and fall to some two thirds of theirs.
+// the processor time of a raw write()), every rate of the log misses its limit (the four
+// threads share that cost among them, and miss theirs by less).
 #include <fcntl.h>
 #include <sched.h>
 #include <time.h>
