@@ -90,23 +90,47 @@ void Scramble(LineBuffer& line) {
   ScrambleInto(bytes, bytes, line.size());
 }
 
-// Writes the bytes, all of them, with as few calls as the kernel allows; output errors are not
-// reported (the lines are lost). The writer role is held and a file is open.
-void WriteAll(const char* bytes, size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(g_fd, bytes, size);
+// Writes the bytes, all of them, with as few calls as the kernel allows, and returns how many
+// reached the file: fewer when the disk is full or the file may grow no further. Output errors
+// are not reported (the lines are lost). The writer role is held and a file is open.
+size_t WriteAll(const char* bytes, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t written = ::write(g_fd, bytes + done, size - done);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    bytes += written;
-    size -= static_cast<size_t>(written);
+    if (written <= 0) break;
+    done += static_cast<size_t>(written);
   }
+  return done;
+}
+
+// Brings the key and the size in step with the file after a write of `wanted` bytes scrambled
+// from `keyBefore` on, of which `written` reached it; their first `whole` bytes are whole lines.
+// The key of every byte is that of its place in the file, so lines that the disk refused must
+// not move it: a reader replays the bytes that are there, and would read every later line with
+// a wrong key. A line the disk cut short is lost, and so is the part of it that was written: a
+// regular file is cut back to the end of the last whole line, where the next line starts. When
+// it cannot be cut, the key follows the bytes left in it (the next line then runs on after
+// them, and still reads).
+void KeepInStep(uint32_t keyBefore, size_t wanted, size_t written, size_t whole) {
+  if (written == wanted) {
+    g_size += written;
+    return;
+  }
+  size_t kept = written;
+  if (g_regular && written > whole) {
+    const off_t end = static_cast<off_t>(g_size + whole);
+    if (::ftruncate(g_fd, end) == 0 && ::lseek(g_fd, end, SEEK_SET) == end) kept = whole;
+  }
+  g_size += kept;
+  g_key = keyBefore + static_cast<uint32_t>(kept) * g_step;
 }
 
 // Scrambles the line and writes it; the writer role is held and a file is open.
 void WriteLocked(LineBuffer& line) {
+  const uint32_t keyBefore = g_key;
   Scramble(line);
-  WriteAll(line.data(), line.size());
-  g_size += line.size();
+  KeepInStep(keyBefore, line.size(), WriteAll(line.data(), line.size()), 0);
 }
 
 // Opens (creating or emptying) a log file readable and writable by its owner only, whatever
@@ -320,14 +344,23 @@ int Batch(QueuedLine* const* lines, int available, bool& open, const char** star
   return count;
 }
 
+// How many of the first `written` bytes of a batch of these lines are whole lines.
+size_t WholeLines(QueuedLine* const* lines, int count, size_t written) {
+  size_t whole = 0;
+  for (int i = 0; i < count && whole + lines[i]->line->size() <= written; ++i) whole += lines[i]->line->size();
+  return whole;
+}
+
 // Writes the lines, oldest first, marking each written; the writer role is held.
 void WriteInOrder(QueuedLine* const* lines, int count, bool& open, Sleepers& sleepers) {
   for (int done = 0, taken = 0; done < count; done += taken) {
     const char* start = nullptr;
     size_t bytes = 0;
     taken = Batch(lines + done, count - done, open, &start, &bytes);
-    if (open) WriteAll(start, bytes);
-    g_size += bytes;
+    // The key the batch's first byte was scrambled with (after the file started over, if it did).
+    const uint32_t keyBefore = g_key - static_cast<uint32_t>(bytes) * g_step;
+    const size_t written = open ? WriteAll(start, bytes) : 0;
+    KeepInStep(keyBefore, bytes, written, written == bytes ? bytes : WholeLines(lines + done, taken, written));
     for (int i = done; i < done + taken; ++i) {
       if (lines[i]->handed) {
         g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);

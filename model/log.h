@@ -18,7 +18,8 @@
 // call returns. The main thread never waits for the disk nor for another thread's writing: it
 // hands its line to the log's own writer thread, which writes it at once, in order (log_flush
 // waits for that). Control bytes and backslashes of the message are written as escapes ("\n",
-// "\\", "\x1b"...), so that text from the network cannot end or forge a line.
+// "\\", "\x1b"...), so that text from the network cannot end or forge a line. A line the disk
+// has no room for is lost, all of it; the lines written once there is room again read as ever.
 void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...)
     __attribute__((format(printf, 5, 6)));
 

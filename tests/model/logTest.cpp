@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -268,14 +270,9 @@ TEST(TraceLog, TracedTextNeverEndsOrForgesALine) {
   ASSERT_TRUE(std::regex_match(lines.back(), m, kLine)) << lines.back();
   EXPECT_EQ("  a\\nb|\\n", m[7]);
 
-  FILE* p = popen((testsupport::BuildDir() + "/scripts/parlavox-logcat " + path).c_str(), "r");
-  ASSERT_NE(nullptr, p);
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  EXPECT_EQ(0, pclose(p));
-  EXPECT_EQ(clear, out);
+  int status = -1;
+  EXPECT_EQ(clear, testsupport::ReadLogWithTool(path, &status));
+  EXPECT_EQ(0, status);
 }
 
 // Lines are formed without printf where the format allows: byte for byte what printf forms.
@@ -461,14 +458,9 @@ TEST(TraceLog, StartsOverPastItsBoundKeepingThePreviousFile) {
   EXPECT_NE(std::string::npos, currentLines[0].find(": Log start"));
   EXPECT_NE(std::string::npos, currentLines[1].find(": last"));
 
-  std::string tool = testsupport::BuildDir() + "/scripts/parlavox-logcat " + path;
-  FILE* p = popen(tool.c_str(), "r");
-  ASSERT_NE(nullptr, p);
-  std::string out;
-  char buf[65536];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  EXPECT_EQ(0, pclose(p));
-  EXPECT_EQ(kept + current, out);
+  int status = -1;
+  EXPECT_EQ(kept + current, testsupport::ReadLogWithTool(path, &status));
+  EXPECT_EQ(0, status);
   log_reset_for_testing(LOG_KEY_START, log_step());
 }
 
@@ -679,6 +671,13 @@ std::vector<int> Upto(int count) {
   return numbers;
 }
 
+// A test that runs again from its start in a process of its own: the file's name that the first
+// run chose, passed on to the second in `variable`.
+std::string NameForTheRunAgain(const char* variable, const std::string& chosen) {
+  if (!getenv(variable)) setenv(variable, chosen.c_str(), 1);
+  return getenv(variable);
+}
+
 }  // namespace
 
 // The main thread's lines reach the file without anyone flushing the log: a lone line after a
@@ -719,8 +718,7 @@ TEST(TraceLog, EveryLineOfABurstIsInTheFileAtTheProgramsEnd) {
   // The program is this test run again from its start: it takes the file's name from here.
   const char* const kPathVariable = "PARLAVOX_TEST_EXIT_LOG";
   TempDir dir;
-  if (!getenv(kPathVariable)) setenv(kPathVariable, dir.file("exit.log").c_str(), 1);
-  const std::string path = getenv(kPathVariable);
+  const std::string path = NameForTheRunAgain(kPathVariable, dir.file("exit.log"));
   EXPECT_EXIT(
       {
         log_reset_for_testing(LOG_KEY_START, log_step());
@@ -731,4 +729,96 @@ TEST(TraceLog, EveryLineOfABurstIsInTheFileAtTheProgramsEnd) {
       testing::ExitedWithCode(0), "");
   unsetenv(kPathVariable);
   EXPECT_EQ(Upto(20000), MainLines(path));
+}
+
+namespace {
+
+// "<word> <who> <number on four digits>".
+std::string Numbered(const char* word, const std::string& who, int number) {
+  char digits[16];
+  snprintf(digits, sizeof digits, " %04d", number);
+  return word + (" " + who) + digits;
+}
+
+// Traces, from the calling thread, lines of one length: "probe" (which measures that length),
+// then with the file allowed to grow by three lines and a half, a few "limit" lines, and, with
+// the bound lifted, `count` "after" lines. The bound on a file's size makes the kernel write
+// part of the fourth line and refuse the rest, as a full disk does.
+void TraceThroughAFullDisk(const std::string& path, const char* who, int count) {
+  const std::string payload(200, 'p');
+  auto trace = [&](const char* word, int i) { TRACE_INFO("%s %s", Numbered(word, who, i).c_str(), payload.c_str()); };
+  auto size = [&] {
+    log_flush();
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? static_cast<rlim_t>(st.st_size) : 0;
+  };
+  const rlim_t before = size();
+  trace("probe", 0);
+  const rlim_t line = size() - before;
+  struct rlimit limit;
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &limit));
+  const rlim_t unbounded = limit.rlim_cur;
+  limit.rlim_cur = size() + 3 * line + line / 2;
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+  for (int i = 0; i < 10; ++i) trace("limit", i);
+  log_flush();
+  limit.rlim_cur = unbounded;
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+  for (int i = 0; i < count; ++i) trace("after", i);
+  log_flush();
+}
+
+}  // namespace
+
+// A write that the disk cuts short loses the line it cuts and those it refuses, and no more:
+// the lines written once there is room again read back whole, with the project's reader too.
+// Both ways a line reaches the file are tried: the main thread's lines, which the log's writer
+// thread writes in batches, and another thread's, each written by that thread.
+TEST(TraceLog, LinesAfterAWriteCutShortByAFullDiskReadBackWhole) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The bound on the file's size is the process's: the tracing runs in a process of its own,
+  // this test run again from its start, which takes the file's name from here.
+  const char* const kPathVariable = "PARLAVOX_TEST_FULL_DISK_LOG";
+  TempDir dir;
+  const std::string path = NameForTheRunAgain(kPathVariable, dir.file("full.log"));
+  constexpr int kAfter = 300;
+  EXPECT_EXIT(
+      {
+        signal(SIGXFSZ, SIG_IGN);
+        log_reset_for_testing(LOG_KEY_START, log_step());
+        start_log(path.c_str());
+        TraceThroughAFullDisk(path, "main", kAfter);
+        std::thread other([&] { TraceThroughAFullDisk(path, "other", kAfter); });
+        other.join();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  unsetenv(kPathVariable);
+
+  const std::string clear = DecodeLogFile(path, LOG_KEY_START, log_step());
+  std::vector<std::string> messages;
+  int readable = 0;
+  for (const std::string& line : Lines(clear)) {
+    // A line that runs on after part of another holds two prefixes. (Text read with the wrong
+    // key seldom holds a newline: such a line is not given to the regular expression, whose
+    // recursion it would take past the stack's end.)
+    std::smatch m;
+    if (line.find(" ligne ") != line.rfind(" ligne ") || line.size() > 1000 || !std::regex_match(line, m, kLine))
+      continue;
+    messages.push_back(m[7].str().substr(0, m[7].str().find(" pp")));
+    if (messages.back().compare(0, 6, "after ") == 0) ++readable;
+  }
+  EXPECT_EQ(2 * kAfter, readable) << "lines written after the disk had room again that read back";
+  // Three "limit" lines fit whole; of the fourth nothing stays, not even the part written.
+  std::vector<std::string> expected = {"Log start"};
+  for (const std::string who : {"main", "other"}) {
+    expected.push_back(Numbered("probe", who, 0));
+    for (int i = 0; i < 3; ++i) expected.push_back(Numbered("limit", who, i));
+    for (int i = 0; i < kAfter; ++i) expected.push_back(Numbered("after", who, i));
+  }
+  EXPECT_EQ(expected, messages);
+  EXPECT_EQ(Lines(clear).size(), messages.size()) << "every line is whole";
+  int status = -1;
+  EXPECT_EQ(clear, testsupport::ReadLogWithTool(path, &status));
+  EXPECT_EQ(0, status);
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -80,6 +81,19 @@ std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned 
   std::string bytes = ReadFile(path);
   log_unscramble(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), key_start, step);
   return bytes;
+}
+
+std::string ReadLogWithTool(const std::string& path, int* status) {
+  std::string out;
+  FILE* p = popen((BuildDir() + "/scripts/parlavox-logcat " + path).c_str(), "r");
+  if (!p) {
+    *status = -1;
+    return out;
+  }
+  char buf[65536];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  *status = pclose(p);
+  return out;
 }
 
 std::string RestartLogAt(const TempDir& dir, const std::string& name) {

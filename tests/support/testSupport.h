@@ -34,6 +34,8 @@ std::vector<std::string> ListDir(const std::string& path);
 
 // Reads a trace log written from this process's start and returns its clear text.
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step);
+// What the project's trace-log reader prints for the log at path; `*status` gets its exit status.
+std::string ReadLogWithTool(const std::string& path, int* status);
 
 // Points the trace log at a fresh file (restarting the scramble) and returns its path.
 std::string RestartLogAt(const TempDir& dir, const std::string& name = "test.log");
