@@ -15,12 +15,16 @@
 #include <vector>
 
 #include "core/application.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/rooms/memberColumn.h"
+#include "gui/statusLook.h"
 #include "gui/webBrowser.h"
 #include "gui/rooms/messageText.h"
 #include "model/contactInfo.h"
 #include "model/message.h"
 #include "model/urlContactInfo.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
+#include "widgets/myStaticText.h"
 
 namespace {
 
@@ -438,6 +442,59 @@ TEST_F(RoomsWindow, TheColourChooserOpensOnTheMembersColour) {
     EXPECT_EQ(row.expected, chooser.shown) << row.login << " " << chooser.shown.GetAsString(wxC2S_HTML_SYNTAX);
   }
   EXPECT_EQ(colour, page->GetMemberColour("bob"));
+}
+
+// A member's change of nickname or presence shows on the member's row in sight as soon as the
+// update is handled, whether it came for the room itself or for every room, and without waiting
+// for the column to place its rows again.
+TEST_F(RoomsWindow, AMembersNewNicknameAndPresenceShowOnTheRowInSight) {
+  const std::string room = "http://site.example/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
+  ContactInfo bob;
+  bob.SetLogin("bob");
+  bob.SetNickname("Bob");
+  bob.SetStatus(STATUS_ONLINE);
+  bob.SubscribeTo(room);
+  page->AddContact(bob);
+  ContactInfo carol = bob;
+  carol.SetLogin("carol");
+  carol.SetNickname("Carol");
+  page->AddContact(carol);
+  frame->Show();
+  rooms->Show();
+  MemberColumn* column = page->GetMemberColumn();
+  ASSERT_TRUE(guitest::PumpUntil([&] {
+    ContactEntry* row = column->FindRowWindow("bob");
+    return column->IsPlaced() && row && row->IsShownOnScreen();
+  }));
+  ContactEntry* row = column->FindRowWindow("bob");
+  const struct {
+    const char* url;
+    const char* nickname;
+    t_status status;
+  } changes[] = {
+      {"http://site.example/", "Bobby", STATUS_ONLINE},
+      {"http://site.example/", "Bobby", STATUS_AWAY},
+      {"__ALL__", "Robert", STATUS_AWAY},
+      {"__ALL__", "Robert", STATUS_BUSY},
+  };
+  for (const auto& change : changes) {
+    bob.SetNickname(change.nickname);
+    bob.SetStatus(change.status);
+    rooms->UpdateContact(URLContactInfo(change.url, 0, bob, false, false, false));
+    guitest::Pump(50);
+    SCOPED_TRACE(std::string(change.url) + " " + change.nickname + " " + std::to_string(change.status));
+    ASSERT_EQ(row, column->FindRowWindow("bob"));
+    EXPECT_EQ(change.nickname, row->GetNickname());
+    EXPECT_EQ(change.status, row->GetStatus());
+    MyStaticText* name = guitest::FindChild<MyStaticText>(row, [](MyStaticText*) { return true; });
+    ASSERT_TRUE(name);
+    EXPECT_EQ(change.nickname, name->GetInnerText()->GetLabelText().ToStdString());
+    EXPECT_EQ(statusLook::Colour(change.status).GetAsString(wxC2S_HTML_SYNTAX).ToStdString(),
+              name->GetInnerText()->GetForegroundColour().GetAsString(wxC2S_HTML_SYNTAX).ToStdString());
+  }
+  // The other member's row is left as it was.
+  EXPECT_EQ("Carol", column->FindRowWindow("carol")->GetNickname());
 }
 
 }  // namespace
