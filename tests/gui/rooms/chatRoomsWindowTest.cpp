@@ -45,6 +45,15 @@ time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
   return mktime(&when);
 }
 
+// A member of `room`, as the server's update brings it.
+ContactInfo Member(const std::string& login, const std::string& nickname, const std::string& room) {
+  ContactInfo member;
+  member.SetLogin(login);
+  member.SetNickname(nickname);
+  member.SubscribeTo(room);
+  return member;
+}
+
 std::string DateAndTime(time_t t) {
   struct tm local {};
   localtime_r(&t, &local);
@@ -151,10 +160,7 @@ TEST_F(RoomsWindow, RoomsAreFoundByTheirExactNamesAndOpenWithTheirNotice) {
 TEST_F(RoomsWindow, MessagesShowTimeSenderColoursLinksAndSmileys) {
   const std::string room = "http://site.example/";
   ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
-  ContactInfo bob;
-  bob.SetLogin("bob");
-  bob.SetNickname("Bob");
-  bob.SubscribeTo(room);
+  ContactInfo bob = Member("bob", "Bob", room);
   page->AddContact(bob);
   const time_t at = LocalTime(2026, 3, 5, 9, 5, 7);
   const time_t now = time(nullptr);
@@ -417,10 +423,7 @@ class ColourShown : public wxModalDialogHook, public wxTimer {
 TEST_F(RoomsWindow, TheColourChooserOpensOnTheMembersColour) {
   const std::string room = "http://site.example/";
   ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
-  ContactInfo bob;
-  bob.SetLogin("bob");
-  bob.SetNickname("Bob");
-  bob.SubscribeTo(room);
+  ContactInfo bob = Member("bob", "Bob", room);
   page->AddContact(bob);
   const wxColour colour = page->GetMemberColour("bob");
   ASSERT_TRUE(colour.IsOk());
@@ -450,16 +453,10 @@ TEST_F(RoomsWindow, TheColourChooserOpensOnTheMembersColour) {
 TEST_F(RoomsWindow, AMembersNewNicknameAndPresenceShowOnTheRowInSight) {
   const std::string room = "http://site.example/";
   ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
-  ContactInfo bob;
-  bob.SetLogin("bob");
-  bob.SetNickname("Bob");
+  ContactInfo bob = Member("bob", "Bob", room);
   bob.SetStatus(STATUS_ONLINE);
-  bob.SubscribeTo(room);
   page->AddContact(bob);
-  ContactInfo carol = bob;
-  carol.SetLogin("carol");
-  carol.SetNickname("Carol");
-  page->AddContact(carol);
+  page->AddContact(Member("carol", "Carol", room));
   frame->Show();
   rooms->Show();
   MemberColumn* column = page->GetMemberColumn();
