@@ -37,9 +37,9 @@ void MainFrame::ReceiveMessageFile(wxCommandEvent& event) {
       if (!m_progressTimer.IsRunning()) m_progressTimer.StartOnce(int(kProgressSpacing.count() / 4));
       return;
     }
-  } else {
-    m_progressHeld.erase(key);
   }
+  // A report held back earlier is older than this one: shown after it, it would set the row back.
+  m_progressHeld.erase(key);
   m_progressShown[key] = now;
   ShowFileMessage(*message);
   if (IsFinal(message->GetStatus())) m_progressShown.erase(key);

@@ -35,6 +35,9 @@ ChatRoomEntry::ChatRoomEntry(Manager* manager, wxWindow* parent, EntryListener* 
       m_manager(manager),
       m_listener(listener),
       m_name(name),
+      m_pool([this](const ContactInfo& contact, bool subscribed) {
+        return new ContactEntry(m_manager, this, m_listener, contact, CEP_CONTACTS_LIST, subscribed, "none");
+      }),
       m_list(dynamic_cast<ContactsPanel*>(parent)) {
   SetBackgroundColour(*wxWHITE);
   m_sizer = new wxBoxSizer(wxVERTICAL);

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "gui/contacts/rowHost.h"
+#include "gui/rowWindowPool.h"
 #include "model/contactInfo.h"
 
 class ContactEntry;
@@ -225,8 +226,8 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   std::vector<Slot> m_rows;
   // The records of the rows, by login.
   std::unordered_map<std::string, std::unique_ptr<Row>> m_byLogin;
-  // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
-  std::vector<ContactEntry*> m_spare;
+  // Windows taken back from rows out of sight, for the next rows that come into sight.
+  RowWindowPool m_pool;
   // The rows that have a window: a pass over the windows visits these, not every row.
   std::vector<Row*> m_windowed;
   int m_connected = 0;

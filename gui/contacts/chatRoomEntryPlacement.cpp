@@ -16,8 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Windows kept aside per block for the rows that come into sight next.
-const size_t kMaxSpare = 48;
 // The time that one window pass of a block outside the contacts list may take; the rows still
 // without a window get theirs at the next turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
@@ -227,22 +225,10 @@ bool ChatRoomEntry::CatchUpWindows(TurnBudget& budget) {
 ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
   if (row.window) return row.window;
   row.windowBehind = false;
-  const bool subscribed = Subscribed(row);
-  for (size_t i = m_spare.size(); i-- > 0;) {
-    ContactEntry* spare = m_spare[i];
-    if (!spare->CanShow(row.info)) continue;
-    m_spare.erase(m_spare.begin() + i);
-    spare->ShowContact(row.info, subscribed);
-    row.window = spare;
-    m_windowed.push_back(&row);
-    row.wanted = PlaceAt(IndexOf(&row));
-    return spare;
-  }
-  row.window = new ContactEntry(m_manager, this, m_listener, row.info, CEP_CONTACTS_LIST, subscribed, "none");
+  // Shown once placed, and only while in sight.
+  row.window = m_pool.Take(row.info, Subscribed(row));
   m_windowed.push_back(&row);
   row.wanted = PlaceAt(IndexOf(&row));
-  // Shown once placed, and only while in sight.
-  row.window->Hide();
   return row.window;
 }
 
@@ -258,9 +244,7 @@ void ChatRoomEntry::TakeWindowBack(Row& row) {
   ContactEntry* window = row.window;
   Unwindowed(row);
   row.windowBehind = false;
-  if (m_spare.size() >= kMaxSpare) return window->Discard();
-  window->Hide();
-  m_spare.push_back(window);
+  m_pool.Give(window);
 }
 
 bool ChatRoomEntry::PlaceVisibleRows() { return PlaceWindows(true); }
@@ -359,7 +343,7 @@ wxRect ChatRoomEntry::GetRowRect(const std::string& login) const {
   return row && TakesPlace(*row) ? PlaceAt(IndexOf(row)) : wxRect();
 }
 
-int ChatRoomEntry::GetRowWindows() const { return static_cast<int>(m_spare.size() + m_windowed.size()); }
+int ChatRoomEntry::GetRowWindows() const { return static_cast<int>(m_pool.Size() + m_windowed.size()); }
 
 std::pair<size_t, size_t> ChatRoomEntry::RowsMeeting(const wxRect& area) const {
   const size_t first = FirstRowBelow(area.y, false);

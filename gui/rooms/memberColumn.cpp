@@ -10,8 +10,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Windows kept aside for the rows that come into sight next.
-const size_t kMaxSpare = 48;
 // The time one pass may spend making windows; the rows still without one get theirs at the next
 // turn of the event loop.
 const auto kPassBudget = std::chrono::milliseconds(8);
@@ -25,6 +23,9 @@ MemberColumn::MemberColumn(Manager* manager, wxWindow* parent, EntryListener* li
       m_manager(manager),
       m_listener(listener),
       m_room(room),
+      m_pool([this](const ContactInfo& contact, bool) {
+        return new ContactEntry(m_manager, this, m_listener, contact, CEP_CHATROOM, false, m_room);
+      }),
       m_budget(kPassBudget),
       m_windowCost(std::chrono::milliseconds(2)) {
   SetBackgroundColour(*wxWHITE);
@@ -131,7 +132,7 @@ void MemberColumn::UpdateAvatar(const std::string& login) {
 void MemberColumn::ForgetListener() {
   m_listener = nullptr;
   for (Member* member : m_windowed) member->window->ForgetListener();
-  for (ContactEntry* window : m_spare) window->ForgetListener();
+  m_pool.ForgetListener();
 }
 
 wxRect MemberColumn::GetRowRect(const std::string& login) const {
@@ -269,18 +270,8 @@ void MemberColumn::PlaceWindow(Member& member, size_t index) {
 ContactEntry* MemberColumn::GiveWindow(Member& member) {
   if (member.window) return member.window;
   member.behind = false;
-  for (size_t i = m_spare.size(); i-- > 0;) {
-    ContactEntry* spare = m_spare[i];
-    if (!spare->CanShow(member.info)) continue;
-    m_spare.erase(m_spare.begin() + long(i));
-    spare->ShowContact(member.info, false);
-    member.window = spare;
-    m_windowed.push_back(&member);
-    return spare;
-  }
-  member.window = new ContactEntry(m_manager, this, m_listener, member.info, CEP_CHATROOM, false, m_room);
   // Shown once placed.
-  member.window->Hide();
+  member.window = m_pool.Take(member.info, false);
   m_windowed.push_back(&member);
   return member.window;
 }
@@ -290,9 +281,7 @@ void MemberColumn::TakeWindowBack(Member& member) {
   member.window = nullptr;
   member.behind = false;
   m_windowed.erase(std::remove(m_windowed.begin(), m_windowed.end(), &member), m_windowed.end());
-  if (m_spare.size() >= kMaxSpare) return window->Discard();
-  window->Hide();
-  m_spare.push_back(window);
+  m_pool.Give(window);
 }
 
 void MemberColumn::BringUpToDate(Member& member) {

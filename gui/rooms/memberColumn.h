@@ -27,6 +27,7 @@
 #include "gui/contacts/rowHost.h"
 #include "gui/contacts/turnBudget.h"
 #include "gui/rooms/arrivalOrder.h"
+#include "gui/rowWindowPool.h"
 #include "model/contactInfo.h"
 
 class ContactEntry;
@@ -62,7 +63,7 @@ class MemberColumn : public wxPanel, public RowHost {
   // Every row in sight has its window, at its place and up to date, and nothing is left to do.
   bool IsPlaced() const { return !m_placeDue && !m_windowsMissing; }
   // Row windows alive, in use or kept aside for reuse.
-  int GetRowWindows() const { return int(m_windowed.size() + m_spare.size()); }
+  int GetRowWindows() const { return int(m_windowed.size() + m_pool.Size()); }
   // Places the windows now (normally done once per turn of the event loop).
   void Place();
 
@@ -103,8 +104,8 @@ class MemberColumn : public wxPanel, public RowHost {
   ArrivalOrder<Member> m_order;
   // The members whose rows have a window.
   std::vector<Member*> m_windowed;
-  // Windows taken back from rows out of sight, hidden, for the next rows that come into sight.
-  std::vector<ContactEntry*> m_spare;
+  // Windows taken back from rows out of sight, for the next rows that come into sight.
+  RowWindowPool m_pool;
   int m_rowHeight = 0;
   // The scroll bar as last set: the top of the view in the whole height, and the two heights.
   int m_top = 0;

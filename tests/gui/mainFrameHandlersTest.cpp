@@ -417,4 +417,33 @@ TEST_F(Handlers, BurstKeepsTheWindowResponsiveAndProgressPaced) {
   }
 }
 
+// A progress report that came too soon after the last one shown waits its turn; when the GUI
+// thread is held up past that turn and a newer report comes first, the newer one is shown and
+// the one that waited is never shown after it: the row's count does not go back.
+TEST_F(Handlers, ProgressHeldBackIsNeverShownAfterANewerOne) {
+  auto report = [](t_fm_status status, long done) {
+    ManagerEvent event(wxEVT_RECEIVE_MESSAGE_FILE, Manager::GetEventId());
+    event.SetOwnedObject(new FileMessage("http://f.example/", "eve", "Eve", "f.bin", "k", "bob@@@k", "", 0, 0, false,
+                                         status, done, 1000L, 1.0));
+    // Handled at once, as the event loop would hand it over, without letting timers run.
+    static_cast<wxEvtHandler*>(GetManager())->ProcessEvent(event);
+  };
+  report(FM_STARTED, 0);
+  ASSERT_EQ(1u, m_files->GetUploadPanels().size());
+  FileInfoPanel* row = m_files->GetUploadPanels()[0];
+  report(FM_IN_PROGRESS, 300);  // too soon: held
+  EXPECT_EQ("0 / 1000 bytes", row->GetSizeText());
+  // The GUI thread is busy past the held report's turn; the next report comes before the timer.
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  report(FM_IN_PROGRESS, 600);
+  EXPECT_EQ("600 / 1000 bytes", row->GetSizeText());
+  std::vector<std::string> seen;
+  guitest::PumpUntil([&] {
+    const std::string shown = row->GetSizeText().ToStdString() + ", " + row->GetPercentText().ToStdString();
+    if (seen.empty() || seen.back() != shown) seen.push_back(shown);
+    return false;
+  }, 400);
+  EXPECT_EQ(std::vector<std::string>{"600 / 1000 bytes, 60 %"}, seen);
+}
+
 }  // namespace

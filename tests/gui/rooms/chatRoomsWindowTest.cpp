@@ -15,12 +15,16 @@
 #include <vector>
 
 #include "core/application.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/rooms/memberColumn.h"
+#include "gui/statusLook.h"
 #include "gui/webBrowser.h"
 #include "gui/rooms/messageText.h"
 #include "model/contactInfo.h"
 #include "model/message.h"
 #include "model/urlContactInfo.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
+#include "widgets/myStaticText.h"
 
 namespace {
 
@@ -39,6 +43,15 @@ time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
   when.tm_sec = second;
   when.tm_isdst = -1;
   return mktime(&when);
+}
+
+// A member of `room`, as the server's update brings it.
+ContactInfo Member(const std::string& login, const std::string& nickname, const std::string& room) {
+  ContactInfo member;
+  member.SetLogin(login);
+  member.SetNickname(nickname);
+  member.SubscribeTo(room);
+  return member;
 }
 
 std::string DateAndTime(time_t t) {
@@ -147,10 +160,7 @@ TEST_F(RoomsWindow, RoomsAreFoundByTheirExactNamesAndOpenWithTheirNotice) {
 TEST_F(RoomsWindow, MessagesShowTimeSenderColoursLinksAndSmileys) {
   const std::string room = "http://site.example/";
   ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
-  ContactInfo bob;
-  bob.SetLogin("bob");
-  bob.SetNickname("Bob");
-  bob.SubscribeTo(room);
+  ContactInfo bob = Member("bob", "Bob", room);
   page->AddContact(bob);
   const time_t at = LocalTime(2026, 3, 5, 9, 5, 7);
   const time_t now = time(nullptr);
@@ -413,10 +423,7 @@ class ColourShown : public wxModalDialogHook, public wxTimer {
 TEST_F(RoomsWindow, TheColourChooserOpensOnTheMembersColour) {
   const std::string room = "http://site.example/";
   ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
-  ContactInfo bob;
-  bob.SetLogin("bob");
-  bob.SetNickname("Bob");
-  bob.SubscribeTo(room);
+  ContactInfo bob = Member("bob", "Bob", room);
   page->AddContact(bob);
   const wxColour colour = page->GetMemberColour("bob");
   ASSERT_TRUE(colour.IsOk());
@@ -438,6 +445,53 @@ TEST_F(RoomsWindow, TheColourChooserOpensOnTheMembersColour) {
     EXPECT_EQ(row.expected, chooser.shown) << row.login << " " << chooser.shown.GetAsString(wxC2S_HTML_SYNTAX);
   }
   EXPECT_EQ(colour, page->GetMemberColour("bob"));
+}
+
+// A member's change of nickname or presence shows on the member's row in sight as soon as the
+// update is handled, whether it came for the room itself or for every room, and without waiting
+// for the column to place its rows again.
+TEST_F(RoomsWindow, AMembersNewNicknameAndPresenceShowOnTheRowInSight) {
+  const std::string room = "http://site.example/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "site.example/", "Chatroom opened");
+  ContactInfo bob = Member("bob", "Bob", room);
+  bob.SetStatus(STATUS_ONLINE);
+  page->AddContact(bob);
+  page->AddContact(Member("carol", "Carol", room));
+  frame->Show();
+  rooms->Show();
+  MemberColumn* column = page->GetMemberColumn();
+  ASSERT_TRUE(guitest::PumpUntil([&] {
+    ContactEntry* row = column->FindRowWindow("bob");
+    return column->IsPlaced() && row && row->IsShownOnScreen();
+  }));
+  ContactEntry* row = column->FindRowWindow("bob");
+  const struct {
+    const char* url;
+    const char* nickname;
+    t_status status;
+  } changes[] = {
+      {"http://site.example/", "Bobby", STATUS_ONLINE},
+      {"http://site.example/", "Bobby", STATUS_AWAY},
+      {"__ALL__", "Robert", STATUS_AWAY},
+      {"__ALL__", "Robert", STATUS_BUSY},
+  };
+  for (const auto& change : changes) {
+    bob.SetNickname(change.nickname);
+    bob.SetStatus(change.status);
+    rooms->UpdateContact(URLContactInfo(change.url, 0, bob, false, false, false));
+    guitest::Pump(50);
+    SCOPED_TRACE(std::string(change.url) + " " + change.nickname + " " + std::to_string(change.status));
+    ASSERT_EQ(row, column->FindRowWindow("bob"));
+    EXPECT_EQ(change.nickname, row->GetNickname());
+    EXPECT_EQ(change.status, row->GetStatus());
+    MyStaticText* name = guitest::FindChild<MyStaticText>(row, [](MyStaticText*) { return true; });
+    ASSERT_TRUE(name);
+    EXPECT_EQ(change.nickname, name->GetInnerText()->GetLabelText().ToStdString());
+    EXPECT_EQ(statusLook::Colour(change.status).GetAsString(wxC2S_HTML_SYNTAX).ToStdString(),
+              name->GetInnerText()->GetForegroundColour().GetAsString(wxC2S_HTML_SYNTAX).ToStdString());
+  }
+  // The other member's row is left as it was.
+  EXPECT_EQ("Carol", column->FindRowWindow("carol")->GetNickname());
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // The row of an upload, in the whole program on the stand-in server, against what the peer
 // really has: bob fetches alice's offer on a slow line (a small buffer read at a bounded rate)
 // and then stops reading for a while. At every look the row counts no more than has reached
-// bob; while he stops, it comes to what he holds; it reads complete only once he has it all.
+// bob, and no less than it showed at the look before; while he stops, it comes to what he holds;
+// it reads complete only once he has it all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/application.h"
 #include "gui/mainFrame.h"
@@ -66,10 +68,14 @@ TEST_F(UploadProgressSession, TheRowCountsWhatReachedTheSlowPeer) {
   roomstest::SlowReceiver receiver(static_cast<unsigned short>(offer->choice.file.port), key, 1L << 20);
   ASSERT_TRUE(receiver.Connected());
 
-  // Each look reads the row first, then what has reached bob: the row may be behind, never ahead.
+  // Each look reads the row first, then what has reached bob: the row may be behind, never ahead,
+  // and neither its count nor its percentage ever goes back from one look to the next.
   FileInfoPanel* row = nullptr;
   long long ahead = 0;
   std::set<long long> counts;
+  long long last = -1;
+  int lastPercent = -1;
+  std::vector<std::string> backwards;
   auto look = [&] {
     if (!row) row = Row("bob@@@" + key);
     if (!row) return;
@@ -77,9 +83,18 @@ TEST_F(UploadProgressSession, TheRowCountsWhatReachedTheSlowPeer) {
     const long long arrived = receiver.Arrived();
     if (shown > arrived) ahead = std::max(ahead, shown - arrived);
     if (shown >= 0) counts.insert(shown);
+    // The percentage gives way to "OK" once complete.
+    int percent = row->GetPercentText() == "OK" ? 100 : -1;
+    if (percent < 0) sscanf(row->GetPercentText().utf8_str(), "%d %%", &percent);
+    if (shown < last || percent < lastPercent)
+      backwards.push_back(std::to_string(last) + " -> " + std::to_string(shown) + " bytes, " +
+                          std::to_string(lastPercent) + " -> " + std::to_string(percent) + " %");
+    last = std::max(last, shown);
+    lastPercent = std::max(lastPercent, percent);
   };
   ASSERT_TRUE(Until([&] { look(); return row && receiver.Read() >= (1L << 20); }));
   EXPECT_EQ(0, ahead) << "the row counted bytes that had not reached bob";
+  EXPECT_EQ(std::vector<std::string>{}, backwards);
   EXPECT_GT(counts.size(), 3u);
   EXPECT_TRUE(row->IsRunning());
   EXPECT_NE("", row->GetSpeedText());
@@ -95,6 +110,7 @@ TEST_F(UploadProgressSession, TheRowCountsWhatReachedTheSlowPeer) {
     return shown + 1024 + 8192 + framing >= receiver.Arrived();
   })) << row->GetSizeText() << " with " << receiver.Arrived() << " bytes at bob";
   EXPECT_EQ(0, ahead);
+  EXPECT_EQ(std::vector<std::string>{}, backwards);
   EXPECT_TRUE(row->GetPercentText().EndsWith(" %")) << row->GetPercentText();
 
   // He reads on: the row reads complete only once the whole file has reached him.
@@ -107,6 +123,7 @@ TEST_F(UploadProgressSession, TheRowCountsWhatReachedTheSlowPeer) {
     return complete;
   }, 60000));
   EXPECT_EQ(0, ahead);
+  EXPECT_EQ(std::vector<std::string>{}, backwards);
   EXPECT_GE(arrivedAtTheEnd, size);
   EXPECT_EQ("3072 / 3072 kbytes", row->GetSizeText());
   EXPECT_EQ("OK", row->GetPercentText());
