@@ -14,8 +14,10 @@
 #include "core/application.h"
 #include "gui/mainFrame.h"
 #include "gui/myLog.h"
+#include "gui/soundPlayer.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "model/processEnd.h"
 #include "model/stringConversion.h"
 #include "model/systemInfo.h"
 #include "network/sslLibrary.h"
@@ -23,6 +25,13 @@
 namespace startup {
 
 namespace {
+
+// What a start-up that cannot go on ends with: the toolkit's status when the application's
+// start fails.
+constexpr int kNotStarted = -1;
+
+// Set once the trace log is open: a trace written before would open a log file of its own.
+bool g_logOpen = false;
 
 // Directories and the trace log. Nothing may be traced before the log is open, or the trace
 // would land in a file of the working directory.
@@ -39,6 +48,7 @@ bool SettleDirectories(StartupPrompter& prompter) {
     return false;
   }
   start_log((user.path + "parlavox.log").c_str());
+  g_logOpen = true;
   Config::SetPath(data);
   Config::SetUserPath(user.path);
   TRACE_INFO("Launch %s / %s", Config::GetPath().c_str(), Config::GetUserPath().c_str());
@@ -99,6 +109,21 @@ void EndApplication() {
   // Every trace line is already written when traced: the log needs no flush of its own. The
   // main window's exit has disconnected and saved; anything else ends the same way here.
   if (!MainFrame::HasExited()) GetManager()->Close();
+}
+
+bool StopSoundsAndThreads() {
+  sound::Shutdown();
+  return EndThreads();
+}
+
+void EndBySystem() {
+  // Before the trace log is open nothing has played or started a thread, and nothing may be
+  // traced.
+  if (g_logOpen) {
+    TRACE_INFO("Ended by the system during start-up");
+    StopSoundsAndThreads();
+  }
+  EndProcess(kNotStarted);
 }
 
 }  // namespace startup

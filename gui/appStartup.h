@@ -19,6 +19,16 @@ MainFrame* StartApplication(wxLocale& locale, StartupPrompter& prompter);
 // The end of the program: the links and listeners closed, the settings saved, the log flushed.
 void EndApplication();
 
+// The last of every end, however it comes (the user's, the system's): the sounds are cut short
+// and their thread joined, then the program's other threads are stopped and joined (see
+// processEnd.h). True when none is left running.
+bool StopSoundsAndThreads();
+
+// The system's end while the start-up's error or one of its questions waits for an answer:
+// nobody is there to give it, and nothing is set up that needs saving, so the process ends here,
+// with the status of a start-up that cannot go on.
+[[noreturn]] void EndBySystem();
+
 }  // namespace startup
 
 #endif

@@ -105,7 +105,7 @@ class MainFrame : public wxFrame,
   static bool HasExited();
   // The system ends the program (a signal, the end of the user's session): a close that cannot
   // be refused and asks nobody. Once logged out and the settings saved, or left as they were
-  // when they cannot be written, the process ends from where it is.
+  // when they cannot be written, and the sounds stopped, the process ends from where it is.
   void EndBySystem();
 
   // Log-in (mainFrameConnection.cpp): the log-in panel's connect and abort, the retries
@@ -254,9 +254,9 @@ class MainFrame : public wxFrame,
   int AskCloseChoice();
   void ReduceToTray();
   void ExitProgram(wxCloseEvent& event);
-  // Ends the program from where it is, logged out and the settings saved, asking nothing: the
-  // system's end, and a close that cannot be refused held up by dialogs that do not give way (a
-  // question of the toolkit's own).
+  // Ends the program from where it is, logged out, the settings saved and the sounds and threads
+  // stopped, asking nothing: the system's end, and a close that cannot be refused held up by
+  // dialogs that do not give way (a question of the toolkit's own).
   [[noreturn]] void EndHere();
   // The title while no download shows its progress in it.
   wxString m_plainTitle;

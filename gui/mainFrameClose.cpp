@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/application.h"
+#include "gui/appStartup.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
@@ -207,8 +208,9 @@ void MainFrame::EndHere() {
   if (!saved) TRACE_ERROR("Error: not saved, %s kept as it was", (Config::GetUserPath() + "parlavox.xml").c_str());
   if (m_taskBar) m_taskBar->RemoveIcon();
   TRACE_END_RESULT("%d dialogs open, settings %s", OpenModalDialogs(), saved ? "saved" : "not saved");
-  // The program's threads are stopped and joined all the same, within the same bound.
-  EndThreads();
+  // The sounds and the program's threads are stopped and joined all the same, within the same
+  // bound.
+  startup::StopSoundsAndThreads();
   EndProcess(0);
 }
 

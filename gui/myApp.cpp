@@ -5,7 +5,6 @@
 #include "gui/appStartup.h"
 #include "gui/mainFrame.h"
 #include "gui/rooms/commentsPageLoader.h"
-#include "gui/soundPlayer.h"
 #include "gui/startupPrompter.h"
 #include "model/log.h"
 #include "model/processEnd.h"
@@ -53,18 +52,21 @@ bool MyApp::OnInit() {
 
 int MyApp::OnExit() {
   if (m_started) startup::EndApplication();
-  sound::Shutdown();
   // The program's threads end while the toolkit still stands: what they hand to the GUI thread
   // at the last moment is dropped with the application's pending events.
-  EndThreads();
+  startup::StopSoundsAndThreads();
   comments::DropUndelivered();
   return wxApp::OnExit();
 }
 
 void MyApp::OnTerminate(int) {
+  MainFrame* frame = MainFrame::GetInstance();
+  // Still starting: the signal came through the loop of a start-up message, which the main
+  // loop's end would never reach.
+  if (!frame && !(wxTheApp && wxTheApp->IsMainLoopRunning())) startup::EndBySystem();
   TRACE_STARTEND();
-  if (MainFrame* frame = MainFrame::GetInstance()) frame->EndBySystem();
-  else if (wxTheApp) wxTheApp->ExitMainLoop();
+  if (frame) frame->EndBySystem();
+  else wxTheApp->ExitMainLoop();
 }
 
 void MyApp::OnEndSession(wxCloseEvent& event) {

@@ -14,7 +14,7 @@ class MyApp : public wxApp {
  private:
   void OnEndSession(wxCloseEvent& event);
   // A request to end from the system (log-out, kill): closes the program as the user would,
-  // except that nobody is asked anything.
+  // except that nobody is asked anything; during the start-up, ends it at once.
   static void OnTerminate(int signal);
   // The signal ends the program by OnTerminate.
   void EndOnSignal(int signal);

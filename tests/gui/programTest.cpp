@@ -1,5 +1,6 @@
 // The program itself, run as a user runs it: it starts in a fresh home, and when the system
-// asks it to end (log-out, kill), it ends as if the user had quit: settings saved, exit 0.
+// asks it to end (log-out, kill), it ends as if the user had quit: settings saved, exit 0, and
+// nothing it started left running.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -20,7 +22,10 @@
 
 #include "asn1/octetString.h"
 #include "model/config.h"
+#include "model/contactInfo.h"
 #include "model/version.h"
+#include "tests/gui/standInPlayer.h"
+#include "tests/program/screen.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/testServer.h"
 
@@ -45,6 +50,8 @@ pid_t Start(const std::string& home, const std::vector<std::string>& environment
     setenv("PARLAVOX_DATA", data.c_str(), 1);
     putenv(const_cast<char*>(lsan.c_str()));
     for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
+    // Started from its home, as from a desktop: a trace written outside its log would land there.
+    if (chdir(home.c_str()) != 0) _exit(126);
     if (!freopen("/dev/null", "w", stdout)) _exit(126);
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
@@ -122,7 +129,7 @@ class LoggedInProgram {
   // Starts the program and answers its log-in; false when it never came. A program whose end is
   // timed runs without the leak checker of a sanitizer build, which searches the whole memory at
   // the end: its time is no part of the program's.
-  bool LogIn(bool timed) {
+  bool LogIn(bool timed, const std::vector<std::string>& more = {}) {
     const std::string data = m_home.file("data");
     if (system(("cp -as '" + testsupport::SourceDir() + "/data/.' '" + data + "'").c_str()) != 0) return false;
     m_ca.WriteTrustStore(data + "/parlavox.pem");
@@ -139,6 +146,7 @@ class LoggedInProgram {
     std::vector<std::string> environment = {"PARLAVOX_SERVER=127.0.0.1:" + std::to_string(m_server.Port()),
                                             "PARLAVOX_DATA=" + data};
     if (timed) environment.push_back("ASAN_OPTIONS=detect_leaks=0");
+    environment.insert(environment.end(), more.begin(), more.end());
     m_pid = Start(m_home.path(), environment);
     if (m_pid <= 0) return false;
     m_link = m_server.Accept(30s);
@@ -151,6 +159,7 @@ class LoggedInProgram {
   }
 
   testserver::TestConnection& Link() { return *m_link; }
+  std::string Home() const { return m_home.path(); }
   std::string Dir() const { return m_home.file(".parlavox"); }
   std::string Settings() const { return Dir() + "/parlavox.xml"; }
   // The settings file was written anew since the program started (saving writes a new file in
@@ -350,6 +359,79 @@ TEST(Program, EndsWithinASecondWithTheSettingsFolderFull) {
   EXPECT_EQ(before, testsupport::ReadFile(program.Settings()));
   for (const std::string& name : testsupport::ListDir(program.Dir()))
     EXPECT_NE(0u, name.rfind("parlavox.xml.", 0)) << name << " left";
+}
+
+// The log-in sound is playing through the command-line player when the system asks the program
+// to end: the player and the player's own child end with the program, within the second.
+TEST(Program, EndsItsSoundPlayerWithItWhenTheSystemAsks) {
+  if (access("/dev/dsp", W_OK) == 0) GTEST_SKIP() << "an OSS device is there: the toolkit plays";
+  ContactInfo* own = Config::GetInstance()->GetContactInfo();
+  const t_notification_status bell = own->GetLoginBell();
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    LoggedInProgram program;
+    StandInPlayer player(program.Home());
+    own->SetLoginBell(NOTIFICATION_ON);
+    const bool loggedIn = program.LogIn(true, player.Environment());
+    own->SetLoginBell(bell);
+    ASSERT_TRUE(loggedIn);
+    Answers answers(program.Link());
+    pid_t group = 0;
+    ASSERT_TRUE(testsupport::WaitFor([&] { return (group = player.Group()) > 0; }, 30s)) << "no sound played";
+    const std::string playing = testsupport::RunningInGroup(group);
+    ASSERT_NE(std::string::npos, playing.find("(sleep)")) << playing;
+
+    const auto ended = program.Signal(signal);
+    ExpectEndedAtOnce(ended, answers);
+    const auto left = std::max(std::chrono::steady_clock::duration(0), 1s - ended.took);
+    EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::RunningInGroup(group).empty(); },
+                                     std::chrono::duration_cast<std::chrono::milliseconds>(left)))
+        << "left running:\n" << testsupport::RunningInGroup(group);
+  }
+}
+
+// The start-up waits for the user's answer: the settings folder cannot be used (a file holds its
+// name), or the settings file cannot be read and may be set aside. The system's request to end
+// waits for no answer: the program ends within the second, as a start-up that cannot go on does,
+// touches neither file and traces nothing outside its log.
+TEST(Program, EndsAtOnceWhenTheSystemAsksDuringAStartupMessage) {
+  struct Row {
+    const char* name;
+    bool folder;       // the settings folder is there
+    const char* file;  // the file in the way, in the home
+    const char* title;
+  } rows[] = {
+      {"the error", false, ".parlavox", "Parlavox cannot start"},
+      {"the question", true, ".parlavox/parlavox.xml", "Configuration file too old"},
+  };
+  programtest::Screen screen;
+  for (const Row& r : rows) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+      SCOPED_TRACE(std::string(r.name) + ", " + strsignal(signal));
+      TempDir home;
+      if (r.folder) {
+        ASSERT_EQ(0, mkdir(home.file(".parlavox").c_str(), 0700));
+      }
+      ASSERT_TRUE(testsupport::WriteFile(home.file(r.file), "not what it should be"));
+      const std::vector<std::string> before = testsupport::ListDir(home.file(".parlavox"));
+      const pid_t pid = Start(home.path(), {"ASAN_OPTIONS=detect_leaks=0"});
+      ASSERT_GT(pid, 0);
+      ASSERT_TRUE(testsupport::WaitFor([&] { return screen.ShowsWindow(pid, r.title); }, 30s)) << "nothing shown";
+      const auto asked = std::chrono::steady_clock::now();
+      kill(pid, signal);
+      const int status = WaitExit(pid, 30s);
+      const auto took = std::chrono::steady_clock::now() - asked;
+      EXPECT_EQ(255, status);
+      EXPECT_LT(took, 1s) << Milliseconds(took) << " ms";
+      EXPECT_EQ("not what it should be", testsupport::ReadFile(home.file(r.file)));
+      EXPECT_EQ(std::vector<std::string>{".parlavox"}, testsupport::ListDir(home.path()));
+      if (r.folder) {
+        std::vector<std::string> after = testsupport::ListDir(home.file(".parlavox"));
+        after.erase(std::remove(after.begin(), after.end(), "parlavox.log"), after.end());
+        EXPECT_EQ(before, after);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "gui/soundPlayer.h"
 #include "model/config.h"
 #include "tests/gui/guiTestSupport.h"
+#include "tests/gui/standInPlayer.h"
 #include "tests/support/testSupport.h"
 
 namespace {
@@ -318,6 +319,25 @@ TEST_F(SoundPlayer, APlayersEndIsHeardWhoeverHandlesSigchldAndAStopEndsItAtOnce)
   guitest::Pump(300);
   EXPECT_EQ(before, count()) << "a sound played after the stop";
   sigaction(SIGCHLD, &saved, nullptr);
+}
+
+// The player may start players of its own (a script, a wrapper): a stop ends its whole process
+// group, not the player alone, so that none of them plays on without a parent.
+TEST_F(SoundPlayer, AStopEndsThePlayersOwnChildrenToo) {
+  StandInPlayer stand(m_dir.path());
+  ScopedEnv path("PATH", stand.Path());
+
+  CommandPlayer player;
+  player.Play("online.wav");
+  pid_t playerGroup = 0;
+  ASSERT_TRUE(guitest::PumpUntil([&] { return (playerGroup = stand.Group()) > 0; }, 20000)) << Children();
+  const std::string before = testsupport::RunningInGroup(playerGroup);
+  ASSERT_NE(std::string::npos, before.find("(sleep)")) << before;
+  player.Stop();
+  EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::RunningInGroup(playerGroup).empty(); },
+                                   std::chrono::seconds(1)))
+      << "left running:\n" << testsupport::RunningInGroup(playerGroup);
+  EXPECT_EQ("none\n", Children());
 }
 
 }  // namespace

@@ -75,6 +75,22 @@ std::vector<std::string> ListDir(const std::string& path) {
   return names;
 }
 
+std::string RunningInGroup(pid_t group) {
+  std::string found;
+  for (const std::string& entry : ListDir("/proc")) {
+    if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
+    // After the name's closing parenthesis: the state, the parent and the group.
+    const std::string stat = ReadFile("/proc/" + entry + "/stat");
+    const size_t close = stat.rfind(')');
+    char state = 0;
+    long parent = 0, itsGroup = 0;
+    if (close == std::string::npos || sscanf(stat.c_str() + close + 1, " %c %ld %ld", &state, &parent, &itsGroup) != 3)
+      continue;
+    if (itsGroup == long(group) && state != 'Z' && state != 'X') found += stat.substr(0, close + 1) + "\n";
+  }
+  return found;
+}
+
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step) {
   // The lines this process handed to the log's writer are in the file first.
   log_flush();

@@ -2,6 +2,8 @@
 #ifndef PARLAVOX_TESTS_SUPPORT_TESTSUPPORT_H
 #define PARLAVOX_TESTS_SUPPORT_TESTSUPPORT_H
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -31,6 +33,10 @@ bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The names in a directory, "." and ".." left out, sorted; empty when it cannot be read.
 std::vector<std::string> ListDir(const std::string& path);
+
+// The processes of the process group still running (those ended, never collected, left out), a
+// line "pid (name)" each; empty when none is.
+std::string RunningInGroup(pid_t group);
 
 // Reads a trace log written from this process's start and returns its clear text.
 std::string DecodeLogFile(const std::string& path, unsigned key_start, unsigned step);
