@@ -19,6 +19,7 @@
 #include "model/imImage.h"
 #include "model/log.h"
 #include "model/message.h"
+#include "model/strangerAvatars.h"
 #include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
 
@@ -304,8 +305,9 @@ void Manager::UpdateAvatars(const std::string& login, const S2C_UpdateContactAll
     const Image_t& image = *update.smallavatar;
     t_image_type type;
     if (asn1::ImageTypeFromWire(image.type, &type) &&
-        !IMImage::StoreAvatar(login, true, type, image.content.buf,
-                              static_cast<unsigned long>(image.content.size)).empty()) {
+        !StrangerAvatars::Instance()
+             .StoreAvatar(login, true, type, image.content.buf, static_cast<unsigned long>(image.content.size))
+             .empty()) {
       unsigned char* after = IMImage::GenerateHash(IMImage::AvatarName(login), true, &length);
       smallChanged = std::memcmp(before, after, 20) != 0;
       TRACE_INFO("%s", smallChanged ? "Remove" : "Do not Remove");
@@ -320,9 +322,9 @@ void Manager::UpdateAvatars(const std::string& login, const S2C_UpdateContactAll
     TRACE_INFO("Update avatar");
     const Image_t& image = *update.avatar;
     t_image_type type;
+    const unsigned long length = static_cast<unsigned long>(image.content.size);
     largeStored = asn1::ImageTypeFromWire(image.type, &type) &&
-                  !IMImage::StoreAvatar(login, false, type, image.content.buf,
-                                        static_cast<unsigned long>(image.content.size)).empty();
+                  !StrangerAvatars::Instance().StoreAvatar(login, false, type, image.content.buf, length).empty();
     if (largeStored) m_avatarRequests[login] = false;
   }
   bool own = login == GetLogin();

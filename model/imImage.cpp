@@ -21,7 +21,6 @@
 #include "model/config.h"
 #include "model/imImageCache.h"
 #include "model/log.h"
-#include "model/strangerAvatars.h"
 #include "model/stringConversion.h"
 #include "model/temporaryFile.h"
 
@@ -315,7 +314,6 @@ std::string IMImage::StoreAvatar(const std::string& login, bool small, t_image_t
   // An empty login has no avatar (its small one would be named "_s").
   std::string base = AvatarName(login);
   std::string path = login.empty() ? "" : Store(small ? base + "_s" : base, type, data, length);
-  if (!path.empty()) StrangerAvatars::Instance().Stored(login);
   TRACE_END();
   return path;
 }

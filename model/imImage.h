@@ -40,8 +40,8 @@ class IMImage {
   // Storing replaces every file of the base name and returns the full path of the new file, or
   // an empty string when the image is refused (unknown type, no bytes, bytes that do not decode
   // as the type) or cannot be written; the old file then stays. StoreAvatar and StoreSmiley take
-  // logins; StoreImage takes a base name. The avatars of logins that are no contact are kept
-  // within a bound (model/strangerAvatars.h).
+  // logins; StoreImage takes a base name. The controller stores the avatars it is sent through
+  // model/strangerAvatars.h, which keeps those of logins that are no contact within a bound.
   static std::string StoreAvatar(const std::string& login, bool small, t_image_type type,
                                  const unsigned char* data, unsigned long length);
   static std::string StoreImage(const std::string& name, t_image_type type, const unsigned char* data,

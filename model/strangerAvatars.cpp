@@ -1,62 +1,19 @@
 #include "model/strangerAvatars.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <wx/app.h>
+#include <wx/event.h>
+#include <wx/thread.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
-#include "model/temporaryFile.h"
-
-const char* const StrangerAvatars::kListName = "strangers.lst";
 
 namespace {
 
 // Past this many lines beyond twice the bound, the list is written afresh.
 const size_t kSlackLines = 64;
-
-// A login as one line: '%' and the control bytes as "%XX".
-std::string LineOf(const std::string& login) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string line;
-  for (unsigned char c : login) {
-    if (c < 0x20 || c == '%') {
-      line += '%';
-      line += hex[c >> 4];
-      line += hex[c & 15];
-    } else {
-      line += static_cast<char>(c);
-    }
-  }
-  return line + '\n';
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The login of a line; false for a line this list never holds.
-bool LoginOf(const std::string& line, std::string* login) {
-  login->clear();
-  for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] != '%') {
-      *login += line[i];
-      continue;
-    }
-    int high = i + 2 < line.size() ? HexDigit(line[i + 1]) : -1;
-    int low = high >= 0 ? HexDigit(line[i + 2]) : -1;
-    if (low < 0) return false;
-    *login += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return !login->empty();
-}
 
 }  // namespace
 
@@ -76,11 +33,16 @@ void StrangerAvatars::SetBound(size_t bound) {
   m_bound = bound > 0 ? bound : 1;
 }
 
-void StrangerAvatars::Stored(const std::string& login) {
+std::string StrangerAvatars::StoreAvatar(const std::string& login, bool small, t_image_type type,
+                                         const unsigned char* data, unsigned long length) {
+  if (!login.empty()) Listed(login);
+  return IMImage::StoreAvatar(login, small, type, data, length);
+}
+
+void StrangerAvatars::Listed(const std::string& login) {
   const std::string directory = Config::GetUserPath();
   if (directory.empty()) return;  // no user directory yet: nowhere to keep the list
   const bool kept = IsKept(login);
-  std::vector<std::string> oldest;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     Open(directory);
@@ -90,28 +52,18 @@ void StrangerAvatars::Stored(const std::string& login) {
         m_order.erase(known->second);
         m_index.erase(known);
       }
-      return;
-    }
-    // The two sizes of one avatar come one after the other: the login is written once.
-    if (m_order.empty() || m_order.back() != login) {
+    } else if (m_order.empty() || m_order.back() != login) {
+      // The two sizes of one avatar come one after the other: the login is listed once.
       MoveToNewest(login);
-      Append(login);
+      if (!m_list.Append(login)) m_stale = true;
+      while (m_order.size() > m_bound) {
+        m_evicted.push_back(m_order.front());
+        m_index.erase(m_order.front());
+        m_order.pop_front();
+      }
     }
-    while (m_order.size() > m_bound) {
-      oldest.push_back(m_order.front());
-      m_index.erase(m_order.front());
-      m_order.pop_front();
-    }
-    if (m_lines > 2 * m_bound + kSlackLines) Rewrite();
   }
-  // The image store's lock is taken for each removal: no window or thread reads a file as it goes.
-  for (const std::string& gone : oldest) {
-    if (IsKept(gone)) continue;
-    TRACE_INFO("avatar of %s removed: no contact, and the strangers' avatars stored since fill the bound",
-               gone.c_str());
-    IMImage::RemoveAvatar(gone, false, true);
-    IMImage::RemoveAvatar(gone, true, true);
-  }
+  if (Turn()) ContinueWhenIdle();
 }
 
 void StrangerAvatars::Open(const std::string& directory) {
@@ -119,18 +71,16 @@ void StrangerAvatars::Open(const std::string& directory) {
   m_directory = directory;
   m_order.clear();
   m_index.clear();
-  m_lines = 0;
-  std::ifstream in(directory + kListName, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string login;
-  size_t start = 0;
-  for (size_t end = text.find('\n'); end != std::string::npos; start = end + 1, end = text.find('\n', start)) {
-    ++m_lines;
-    if (LoginOf(text.substr(start, end - start), &login)) MoveToNewest(login);
-  }
-  // A session that ended in the middle of a line: the line goes, and the next ones start afresh.
-  if (start < text.size()) Rewrite();
-  // The files of the oldest past the bound go with the store that opened the list.
+  m_evicted.clear();
+  m_stale = false;
+  // Enough of the newest lines to fill the bound; a list this program wrote holds no more lines.
+  m_list.Open(directory, 2 * m_bound + kSlackLines + 1, [this](const std::string& login) {
+    if (m_index.count(login) == 0) {
+      m_order.push_front(login);
+      m_index[login] = m_order.begin();
+    }
+    return m_order.size() < m_bound;
+  });
 }
 
 void StrangerAvatars::MoveToNewest(const std::string& login) {
@@ -143,28 +93,70 @@ void StrangerAvatars::MoveToNewest(const std::string& login) {
   m_index[login] = std::prev(m_order.end());
 }
 
-void StrangerAvatars::Append(const std::string& login) {
-  const std::string path = m_directory + kListName;
-  const std::string line = LineOf(login);
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-  bool ok = fd >= 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-  if (fd >= 0) ::close(fd);
-  ++m_lines;
-  if (ok) return;
-  TRACE_ERROR("cannot add %s to %s", login.c_str(), path.c_str());
-  // A line written in part would run into the next one.
-  Rewrite();
+bool StrangerAvatars::Turn() {
+  const std::string directory = Config::GetUserPath();
+  std::vector<std::string> going;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Another user directory: its own list is taken up at its next store, and this one's rest
+    // stays listed for a later run.
+    if (directory != m_directory) return false;
+    going = Going();
+  }
+  // The image store's lock is taken for each removal: no window or thread reads a file as it goes.
+  for (const std::string& gone : going) {
+    if (IsKept(gone)) continue;
+    IMImage::RemoveAvatar(gone, false, true);
+    IMImage::RemoveAvatar(gone, true, true);
+  }
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (directory != m_directory) return false;
+  RewriteWhenDone();
+  return Pending();
 }
 
-void StrangerAvatars::Rewrite() {
-  std::string text;
-  for (const std::string& login : m_order) text += LineOf(login);
-  const std::string path = m_directory + kListName;
-  const std::string written = WriteTemporaryFile(m_directory, ".imimage-", text.data(), text.size());
-  if (written.empty() || ::rename(written.c_str(), path.c_str()) != 0) {
-    if (!written.empty()) ::unlink(written.c_str());
-    TRACE_ERROR("cannot write %s", path.c_str());
-    return;
+std::vector<std::string> StrangerAvatars::Going() {
+  std::vector<std::string> going;
+  while (going.size() < kTurn && !m_evicted.empty()) {
+    std::string login = std::move(m_evicted.front());
+    m_evicted.pop_front();
+    if (m_index.count(login) != 0) continue;  // met again since
+    TRACE_INFO("avatar of %s removed: no contact, and the strangers' avatars stored since fill the bound",
+               login.c_str());
+    going.push_back(std::move(login));
   }
-  m_lines = m_order.size();
+  if (going.size() < kTurn && m_list.HasOlder()) {
+    std::vector<std::string> older;
+    m_list.ReadOlder(kTurn - going.size(), &older);
+    for (std::string& login : older)
+      if (m_index.count(login) == 0) going.push_back(std::move(login));
+    if (!m_list.HasOlder() && m_list.HoldsOlder())
+      TRACE_INFO("the avatars of the strangers of the list's older lines removed");
+  }
+  return going;
+}
+
+void StrangerAvatars::RewriteWhenDone() {
+  if (Pending()) return;
+  if (m_stale || m_list.HoldsOlder() || m_list.Lines() > 2 * m_bound + kSlackLines) {
+    if (m_list.Rewrite(m_order)) m_stale = false;
+  }
+}
+
+void StrangerAvatars::ContinueWhenIdle() {
+  if (!wxTheApp || !wxThread::IsMain()) return;  // the next stores go on with it
+  if (m_idleApp != wxTheApp) {
+    wxTheApp->Bind(wxEVT_IDLE, &StrangerAvatars::OnIdle, this);
+    m_idleApp = wxTheApp;
+  }
+  wxWakeUpIdle();
+}
+
+void StrangerAvatars::OnIdle(wxIdleEvent& event) {
+  event.Skip();
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!Pending()) return;
+  }
+  if (Turn()) event.RequestMore();
 }

@@ -6,19 +6,31 @@
 // A stranger met again is sent their avatar again by the server; until then the windows show
 // the default avatar.
 //
-// Which logins these are outlives the program, in a list beside the images (one login a line,
-// the newest last): the files of a session that ended without notice are still known, and no
-// other file of the directory (the user's own smileys, say) is ever taken for a stranger's
-// avatar.
+// Which logins these are outlives the program, in a list beside the images (model/strangerList.h):
+// a login is listed before its file is written, and a login's line leaves the list only once its
+// files have gone, so that the files of a session that ended without notice are still known and
+// go in a later one; no other file of the directory (the user's own smileys, say) is ever taken
+// for a stranger's avatar.
+//
+// Only the newest lines of the list are read when it is taken up. The files of the logins of its
+// older lines, and of strangers past the bound, go a few at a time: some at each store, the rest
+// while the GUI thread has nothing else to do, so that a long list never holds up the windows.
 #ifndef PARLAVOX_MODEL_STRANGERAVATARS_H
 #define PARLAVOX_MODEL_STRANGERAVATARS_H
 
 #include <cstddef>
+#include <deque>
 #include <list>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "model/strangerList.h"
+#include "model/typeImage.h"
+
+class wxAppConsole;
+class wxIdleEvent;
 
 class StrangerAvatars {
  public:
@@ -27,34 +39,48 @@ class StrangerAvatars {
   // Strangers whose avatars are kept at most: enough for the people of a crowded room, a few
   // megabytes of small pictures.
   static constexpr size_t kDefaultBound = 1000;
-  // The list's file in the user directory.
-  static const char* const kListName;
+  // Logins whose files go in one turn, at a store or while the GUI thread is idle.
+  static constexpr size_t kTurn = 128;
 
-  // An avatar of the login was just stored. A stranger's counts as the newest; the files of the
-  // oldest strangers past the bound are removed, each under the image store's lock. Called with
-  // no lock held.
-  void Stored(const std::string& login);
+  // Stores an avatar as IMImage::StoreAvatar does. A stranger's counts as the newest: the login
+  // is listed first, and the files of the oldest strangers past the bound go. Called on the GUI
+  // thread, with no lock held.
+  std::string StoreAvatar(const std::string& login, bool small, t_image_type type, const unsigned char* data,
+                          unsigned long length);
   void SetBound(size_t bound);
 
  private:
   StrangerAvatars() = default;
   // The user's own login or a saved contact's.
   static bool IsKept(const std::string& login);
+  // Counts the login as stored now.
+  void Listed(const std::string& login);
   // Takes up the list of the user directory when it is another than the one known.
   void Open(const std::string& directory);
   void MoveToNewest(const std::string& login);
-  void Append(const std::string& login);
-  // Writes the list afresh, without the lines of logins that went or came again.
-  void Rewrite();
+  // One turn: the files of up to kTurn logins go, then the list is written afresh when nothing
+  // it still names is left to remove. True when more turns are needed.
+  bool Turn();
+  // The logins of this turn whose files go: strangers past the bound, then the older lines'.
+  std::vector<std::string> Going();
+  bool Pending() const { return !m_evicted.empty() || m_list.HasOlder(); }
+  void RewriteWhenDone();
+  // Goes on with the turns while the GUI thread is idle.
+  void ContinueWhenIdle();
+  void OnIdle(wxIdleEvent& event);
 
   std::mutex m_mutex;
   std::string m_directory;
   size_t m_bound = kDefaultBound;
-  // Logins, the one stored longest ago first.
+  StrangerList m_list;
+  // Logins kept, the one stored longest ago first.
   std::list<std::string> m_order;
   std::unordered_map<std::string, std::list<std::string>::iterator> m_index;
-  // Lines in the list's file: each store of a stranger adds one.
-  size_t m_lines = 0;
+  // Strangers past the bound whose files are still to go.
+  std::deque<std::string> m_evicted;
+  // A login could not be added to the list: the list is written afresh at the next chance.
+  bool m_stale = false;
+  wxAppConsole* m_idleApp = nullptr;
 };
 
 #endif

@@ -17,7 +17,6 @@
 
 #include "model/config.h"
 #include "model/imImage.h"
-#include "model/strangerAvatars.h"
 #include "tests/support/pixels.h"
 #include "tests/support/testSupport.h"
 
@@ -80,12 +79,10 @@ std::string Encode(const wxImage& source, wxBitmapType type) {
 
 const unsigned char* Bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
 
-// The files of a directory, without the list of strangers' avatars the store keeps beside them.
+// The files of a directory: the store writes none but the images.
 std::set<std::string> ListDir(const std::string& path) {
   std::vector<std::string> names = testsupport::ListDir(path);
-  std::set<std::string> files(names.begin(), names.end());
-  files.erase(StrangerAvatars::kListName);
-  return files;
+  return std::set<std::string>(names.begin(), names.end());
 }
 
 // Every regular file below `root`, as paths relative to it.

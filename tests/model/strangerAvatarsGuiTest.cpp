@@ -5,7 +5,9 @@
 #include <wx/image.h>
 #include <wx/mstream.h>
 
+#include <malloc.h>
 #include <sys/stat.h>
+#include <wx/app.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +21,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/strangerAvatars.h"
+#include "model/strangerList.h"
 #include "tests/support/testSupport.h"
 
 using testsupport::FileExists;
@@ -58,8 +61,14 @@ class StrangersAvatars : public ::testing::Test {
     config->SetLogin("");
   }
   void Both(const std::string& login) {
-    ASSERT_FALSE(IMImage::StoreAvatar(login, false, IMAGE_PNG, Bytes(m_large), m_large.size()).empty()) << login;
-    ASSERT_FALSE(IMImage::StoreAvatar(login, true, IMAGE_PNG, Bytes(m_small), m_small.size()).empty()) << login;
+    StrangerAvatars& strangers = StrangerAvatars::Instance();
+    ASSERT_FALSE(strangers.StoreAvatar(login, false, IMAGE_PNG, Bytes(m_large), m_large.size()).empty()) << login;
+    ASSERT_FALSE(strangers.StoreAvatar(login, true, IMAGE_PNG, Bytes(m_small), m_small.size()).empty()) << login;
+  }
+  // Both files of an avatar at the path, without the list knowing.
+  void Files(const std::string& base) {
+    ASSERT_TRUE(testsupport::WriteFile(base + ".png", m_large));
+    ASSERT_TRUE(testsupport::WriteFile(base + "_s.png", m_small));
   }
   static void Befriend(const std::string& login) {
     Config::GetInstance()->UpdateContact(
@@ -126,7 +135,7 @@ TEST_F(StrangersAvatars, OnlyTheNewestStrangersKeepTheirFilesAndEveryoneElseStay
 TEST_F(StrangersAvatars, TheListOutlivesTheProgram) {
   const int met = 10 * static_cast<int>(kBound);
   for (int i = 0; i < met; ++i) Both(Stranger(i));
-  const std::string list = m_user + StrangerAvatars::kListName;
+  const std::string list = m_user + StrangerList::kName;
   const std::string text = testsupport::ReadFile(list);
   EXPECT_LT(std::count(text.begin(), text.end(), '\n'), met) << "the list is written afresh once it grows long";
   ASSERT_TRUE(testsupport::WriteFile(m_user + "old.png", m_large));  // left by an earlier version
@@ -176,4 +185,104 @@ TEST_F(StrangersAvatars, ReadersNeverGetABrokenPicture) {
   reader.join();
   EXPECT_EQ(0, broken.load());
   EXPECT_EQ(kBound, Avatars().size());
+}
+
+// Under the address sanitizer the heap is its own: ask it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+
+namespace {
+
+long HeapInUse() {
+  if (__sanitizer_get_current_allocated_bytes) return static_cast<long>(__sanitizer_get_current_allocated_bytes());
+  return static_cast<long>(mallinfo2().uordblks);
+}
+
+// Lets the GUI thread be idle until nobody asks for more.
+void Idle() {
+  for (int turns = 0; turns < 1000000 && wxTheApp->ProcessIdle(); ++turns) {
+  }
+}
+
+}  // namespace
+
+// A list of 200,000 lines that a damaged or foreign writer left: taking it up holds no more of it
+// than the bound needs, a store removes a turn's worth of files only, and the list keeps naming
+// the rest until they are gone. Once the GUI thread has been idle, every file it names is gone
+// but those still kept, and the list holds these alone. Names that lead out of the folder never
+// reach a file there.
+TEST_F(StrangersAvatars, ALongDamagedListIsTakenUpWithinTheBound) {
+  const int old = 200000;
+  std::string text;
+  for (int i = 0; i < old; ++i) {
+    text += "old" + std::to_string(i) + "\n";
+    if (i == 1000) text += std::string(5000, 'x') + "\nbad%G1\n\n";
+    if (i == 2000) text += "../outside\n" + m_root.file("abs") + "\n/\ncarol\nalice\n";
+  }
+  for (int i = 0; i < static_cast<int>(kBound); ++i) text += Stranger(i) + "\n";
+  const std::string list = m_user + StrangerList::kName;
+  ASSERT_TRUE(testsupport::WriteFile(list, text));
+  for (int i = 0; i < old; i += 10000) Files(m_user + "old" + std::to_string(i));
+  for (int i = 0; i < static_cast<int>(kBound); ++i) Files(m_user + Stranger(i));
+  for (const char* kept : {"alice", "carol", "smiley_1"}) Files(m_user + kept);
+  Befriend("carol");
+  Files(m_root.file("outside"));
+  Files(m_root.file("abs"));
+
+  const long heap = HeapInUse();
+  Both("newcomer");
+  EXPECT_LT(HeapInUse() - heap, 4l << 20) << "the list is not held whole";
+  EXPECT_FALSE(FileExists(m_user + Stranger(0) + ".png")) << "the oldest stranger gave way at once";
+  EXPECT_TRUE(HasBoth("old190000")) << "a store removes a turn's worth of files, not the list's";
+  EXPECT_GT(testsupport::ReadFile(list).size(), text.size()) << "the list names the files still there";
+
+  Idle();
+  std::set<std::string> expected = {"alice", "carol", "smiley_1", "newcomer"};
+  for (int i = 1; i < static_cast<int>(kBound); ++i) expected.insert(Stranger(i));
+  EXPECT_EQ(expected, Avatars());
+  for (const char* outside : {"outside", "abs"}) {
+    EXPECT_TRUE(FileExists(m_root.file(outside) + ".png")) << outside;
+    EXPECT_TRUE(FileExists(m_root.file(outside) + "_s.png")) << outside;
+  }
+  std::vector<std::string> lines;
+  for (int i = 1; i < static_cast<int>(kBound); ++i) lines.push_back(Stranger(i));
+  lines.push_back("newcomer");
+  EXPECT_EQ(lines, testsupport::ReadLines(list));
+}
+
+// A run may end at any point: after listing a login but before its file, halfway through the
+// files of a long list, after removing files but before writing the list afresh, in the middle
+// of a line. The next run finds every file the list named still named, and removes them.
+TEST_F(StrangersAvatars, ARunEndedHalfwayLeavesTheNextOneEveryFileToRemove) {
+  const int old = 1000;
+  std::string text;
+  for (int i = 0; i < old; ++i) text += "old" + std::to_string(i) + "\n";
+  for (int i = 0; i < static_cast<int>(kBound); ++i) text += Stranger(i) + "\n";
+  const std::string list = m_user + StrangerList::kName;
+  ASSERT_TRUE(testsupport::WriteFile(list, text + std::string(3000, 'y')));
+  for (int i = 0; i < old; ++i)
+    ASSERT_TRUE(testsupport::WriteFile(m_user + "old" + std::to_string(i) + "_s.png", m_small));
+  for (int i = 0; i < static_cast<int>(kBound); ++i) Files(m_user + Stranger(i));
+
+  Both("first");
+  EXPECT_FALSE(FileExists(m_user + "old0_s.png"));
+  EXPECT_TRUE(FileExists(m_user + "old999_s.png"));
+  // The run ends here: the next one knows only what the list says.
+  TempDir other;
+  Config::SetUserPath(other.path());
+  Both("frank");
+  Config::SetUserPath(m_user);
+  const std::vector<std::string> left = testsupport::ReadLines(list);
+  EXPECT_NE(left.end(), std::find(left.begin(), left.end(), "old999"));
+  EXPECT_NE(left.end(), std::find(left.begin(), left.end(), Stranger(0))) << "listed, its files gone";
+  ASSERT_TRUE(testsupport::WriteFile(list, testsupport::ReadFile(list) + "ghost\n"));  // listed, never stored
+
+  Both("second");
+  Idle();
+  std::set<std::string> expected = {"first", "second"};
+  for (int i = 3; i < static_cast<int>(kBound); ++i) expected.insert(Stranger(i));
+  EXPECT_EQ(expected, Avatars());
+  std::vector<std::string> lines;
+  for (int i = 3; i < static_cast<int>(kBound); ++i) lines.push_back(Stranger(i));
+  for (const char* login : {"first", "ghost", "second"}) lines.push_back(login);
+  EXPECT_EQ(lines, testsupport::ReadLines(list));
 }
