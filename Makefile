@@ -20,8 +20,9 @@ all: build
 deps:
 	@bash scripts/install-deps.sh
 
-# The benches are built once, in the optimised tree (what they measure is the optimised program);
-# the pictures for review only by `make screenshots`.
+# The benches are built once, in the optimised tree (what they measure is the optimised program).
+# The programs behind the pictures for review are built in both test trees, run only by
+# `make screenshots`.
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARLAVOX_SANITIZE=ON \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DPARLAVOX_WERROR=$(WERROR) \
@@ -87,11 +88,7 @@ run: deps $(BUILD_REL)/build.ninja
 # windows, the contacts list, the chat rooms, the transfers and comments windows, and the whole
 # program's windows as they stand on the screen.
 .PHONY: screenshots
-SCREENSHOT_PROGRAMS = notebook_screenshots login_screenshots main_window_screenshots \
-  profiles_screenshots sites_panel_screenshots site_windows_screenshots contacts_screenshots \
-  rooms_screenshots files_screenshots
 screenshots: build
-	cmake --build $(BUILD) -j $(JOBS) --target $(SCREENSHOT_PROGRAMS)
 	cd $(BUILD) && $(XVFB_RUN) \
 	  tests/widgets/notebook_screenshots screenshots
 	cd $(BUILD) && $(XVFB_RUN) \

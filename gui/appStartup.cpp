@@ -75,6 +75,19 @@ wxRect MainWindowRect() {
   return wxRect(p.x, p.y, p.width, p.height);
 }
 
+// The tool kit's image handlers, each added only when missing: the program may be started again
+// in one process (the tests do), and adding a handler that is already there logs an error.
+void AddImageHandlers() {
+  wxImageHandler* const handlers[] = {new wxPNGHandler, new wxJPEGHandler, new wxTIFFHandler,
+                                      new wxGIFHandler, new wxPNMHandler,  new wxPCXHandler,
+                                      new wxIFFHandler, new wxICOHandler,  new wxCURHandler,
+                                      new wxANIHandler, new wxTGAHandler,  new wxXPMHandler};
+  for (wxImageHandler* handler : handlers) {
+    if (wxImage::FindHandler(handler->GetType())) delete handler;
+    else wxImage::AddHandler(handler);
+  }
+}
+
 }  // namespace
 
 MainFrame* StartApplication(wxLocale& locale, StartupPrompter& prompter) {
@@ -82,7 +95,7 @@ MainFrame* StartApplication(wxLocale& locale, StartupPrompter& prompter) {
   auto* log = new MyLog;  // the toolkit owns its log target from here on
   wxLog::SetActiveTarget(log);
   LoadCatalog(locale);
-  wxInitAllImageHandlers();
+  AddImageHandlers();
   if (!LoadSettings(prompter)) return nullptr;
 
   init_openssl();

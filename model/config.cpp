@@ -199,6 +199,8 @@ std::map<const void*, std::function<void()>> Config::Records() const {
   return records;
 }
 
+void StartConfigAfresh() { Config::ReplaceInstance(nullptr); }
+
 void FreeReplacedConfigs() {
   std::lock_guard<std::mutex> lock(g_instanceMutex);
   if (!g_replaced) return;

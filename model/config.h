@@ -196,6 +196,7 @@ class Config {
   // Makes `c` the instance (NULL: the next use makes a default one). A replaced instance is kept
   // alive, since callers may still hold its pointer.
   static void ReplaceInstance(Config* c);
+  friend void StartConfigAfresh();
   friend void FreeReplacedConfigs();
   // Every record this object holds, each once, with the way to free it.
   std::map<const void*, std::function<void()>> Records() const;

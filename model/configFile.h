@@ -22,6 +22,10 @@ extern const char* const kConfigBackupFileName;
 // returns true the step is taken as failed. Empty in the program.
 void SetConfigSaveFailureHook(std::function<bool(const std::string& step)> hook);
 
+// For tests that start each case from the settings of a new user: the next use of the settings
+// makes a default object. The one in use is kept alive, as a load keeps it.
+void StartConfigAfresh();
+
 // For programs that know nothing holds them any more (the fuzz target): frees the settings
 // objects that loads replaced, with the records only they hold. The program never calls it.
 void FreeReplacedConfigs();

@@ -109,4 +109,14 @@ TEST_F(ProgramSessionTest, EachTestStartsAfresh) {
   EXPECT_EQ(Home(), std::string(getenv("HOME")));
 }
 
+// The tool kit was set up before the program started in this process (by the test main, and by
+// the tests before): the start reports the server no error of its own making.
+TEST_F(ProgramSessionTest, AStartInAProcessThatStartedBeforeReportsNoError) {
+  const size_t start = JournalSize();
+  GetManager()->ChangeStatus(STATUS_AWAY);
+  // Any error the start reported went before this, on the same connection.
+  ASSERT_TRUE(AwaitJournal("alice changestatus status=away", start));
+  for (const std::string& line : Journal()) EXPECT_NE(0u, line.rfind("alice error-messages", 0)) << line;
+}
+
 }  // namespace

@@ -140,9 +140,15 @@ std::string Kept(Config* c) {
   return s.str();
 }
 
+// Each case starts from a new user's settings in a directory of its own, whatever the cases
+// before it loaded, changed or left failing.
 class ConfigFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { Config::SetUserPath(m_dir.path()); }
+  void SetUp() override {
+    StartConfigAfresh();
+    Config::SetUserPath(m_dir.path());
+  }
+  void TearDown() override { SetConfigSaveFailureHook(nullptr); }
   std::string SettingsPath() { return m_dir.file(kConfigFileName); }
 
   TempDir m_dir;

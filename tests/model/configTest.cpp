@@ -25,10 +25,16 @@ URLInfo* Site(const std::string& url, t_site_status status = SITE_DEFAULT) {
   return new URLInfo(url, status, 0, 0, 0, kNoGrade, "", kNoUserGrade, "", nullptr);
 }
 
+// Each case starts from a new user's settings, whatever the cases before it left in them.
+class ConfigObject : public ::testing::Test {
+ protected:
+  void SetUp() override { StartConfigAfresh(); }
+};
+
 }  // namespace
 
 // The user's own record and the one new contacts start from notify differently.
-TEST(ConfigObject, OwnAndDefaultNotificationsDiffer) {
+TEST_F(ConfigObject, OwnAndDefaultNotificationsDiffer) {
   Config* c = Config::GetInstance();
   const std::map<std::string, bool> own = {
       {"login-visual", true},    {"login-bell", true},         {"logout-visual", true},
@@ -44,7 +50,7 @@ TEST(ConfigObject, OwnAndDefaultNotificationsDiffer) {
   EXPECT_FALSE(c->GetAutoStartStatus());
 }
 
-TEST(ConfigObject, ServerFromTheEnvironment) {
+TEST_F(ConfigObject, ServerFromTheEnvironment) {
   const struct {
     const char* value;  // nullptr: unset
     const char* host;
@@ -74,7 +80,7 @@ TEST(ConfigObject, ServerFromTheEnvironment) {
   delete a.GetDefaultContactInfo();
 }
 
-TEST(ConfigObject, ContactsAndGroups) {
+TEST_F(ConfigObject, ContactsAndGroups) {
   Config* c = Config::GetInstance();
   ContactInfo* a = Contact("a", "work");
   ContactInfo* b = Contact("b");
@@ -112,7 +118,7 @@ TEST(ConfigObject, ContactsAndGroups) {
   EXPECT_EQ((std::vector<std::string>{"b", "c"}), c->GetGroups());
 }
 
-TEST(ConfigObject, SitesAreFoundWhateverTheirCase) {
+TEST_F(ConfigObject, SitesAreFoundWhateverTheirCase) {
   Config* c = Config::GetInstance();
   URLInfo* lower = Site("http://example.com/");
   c->AddURLInfo(lower);
@@ -145,7 +151,7 @@ TEST(ConfigObject, SitesAreFoundWhateverTheirCase) {
   delete lower;
 }
 
-TEST(ConfigObject, RecommendedSitesAccountsProtocolsAndSmileys) {
+TEST_F(ConfigObject, RecommendedSitesAccountsProtocolsAndSmileys) {
   Config* c = Config::GetInstance();
   EXPECT_TRUE(c->AddRecommendedSite("http://r/", 1));
   EXPECT_FALSE(c->AddRecommendedSite("http://r/", 5));
@@ -182,7 +188,7 @@ TEST(ConfigObject, RecommendedSitesAccountsProtocolsAndSmileys) {
   delete p;
 }
 
-TEST(ConfigObject, CoordinatesAreClamped) {
+TEST_F(ConfigObject, CoordinatesAreClamped) {
   Config* c = Config::GetInstance();
   c->SetCoordinates(-5, -5, -1, 50);
   EXPECT_EQ(0, c->GetPositionX());
@@ -194,7 +200,7 @@ TEST(ConfigObject, CoordinatesAreClamped) {
   EXPECT_EQ(100, c->GetHeight());
 }
 
-TEST(ConfigObject, ThePasswordNeverReachesTheLog) {
+TEST_F(ConfigObject, ThePasswordNeverReachesTheLog) {
   TempDir dir;
   std::string path = testsupport::RestartLogAt(dir);
   Config* c = Config::GetInstance();
@@ -208,7 +214,7 @@ TEST(ConfigObject, ThePasswordNeverReachesTheLog) {
 }
 
 // Many threads changing and reading the lists while another saves: no crash, nothing lost.
-TEST(ConfigObject, UsableFromManyThreadsAtOnce) {
+TEST_F(ConfigObject, UsableFromManyThreadsAtOnce) {
   TempDir dir;
   Config::SetUserPath(dir.path());
   Config* c = Config::GetInstance();
@@ -249,7 +255,7 @@ TEST(ConfigObject, UsableFromManyThreadsAtOnce) {
 
 // Threads recommending the same sites at once: each site is listed once, and true is returned
 // for it exactly once.
-TEST(ConfigObject, RecommendingOneSiteFromManyThreadsListsItOnce) {
+TEST_F(ConfigObject, RecommendingOneSiteFromManyThreadsListsItOnce) {
   Config* c = Config::GetInstance();
   const int sites = 300;
   const int before = c->GetNbrRecommendedSites();
@@ -266,7 +272,7 @@ TEST(ConfigObject, RecommendingOneSiteFromManyThreadsListsItOnce) {
   EXPECT_EQ(before + sites, c->GetNbrRecommendedSites());
 }
 
-TEST(ConfigObject, BackupMovesTheFileAside) {
+TEST_F(ConfigObject, BackupMovesTheFileAside) {
   TempDir dir;
   Config::SetUserPath(dir.path());
   EXPECT_FALSE(Config::BackupSettingsFile());
@@ -281,7 +287,7 @@ TEST(ConfigObject, BackupMovesTheFileAside) {
 
 // Look-ups by login and by URL follow the lists through appends, replacements, removals and
 // clearing, and the lists keep their order.
-TEST(ConfigObject, LookupsFollowTheListsThroughChanges) {
+TEST_F(ConfigObject, LookupsFollowTheListsThroughChanges) {
   Config* c = Config::GetInstance();
   std::vector<ContactInfo*> made;
   for (int i = 0; i < 40; ++i) {

@@ -65,8 +65,26 @@ class FakeMachine : public ::testing::Test {
   void TearDown() override { SetSystemValueReader(nullptr); }
 };
 
-// Makes `dir` hold an executable "xrandr" with the given shell body and puts it first on PATH
-// (or alone on it when `alone`).
+// The cases put fake commands on PATH, or take every command off it: each gets the PATH it
+// started with back, so that the cases after it find the real commands again.
+class SystemReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* path = getenv("PATH");
+    m_hadPath = path != nullptr;
+    m_path = path ? path : "";
+  }
+  void TearDown() override {
+    if (m_hadPath) setenv("PATH", m_path.c_str(), 1);
+    else unsetenv("PATH");
+  }
+
+ private:
+  bool m_hadPath = false;
+  std::string m_path;
+};
+
+// Makes `dir` hold an executable "xrandr" with the given shell body and puts it first on PATH.
 void InstallFakeXrandr(const TempDir& dir, const std::string& body) {
   std::string path = dir.file("xrandr");
   ASSERT_TRUE(WriteFile(path, "#!/bin/sh\n" + body));
@@ -89,7 +107,7 @@ bool Ended(pid_t pid) {
 
 }  // namespace
 
-TEST(SystemReport, ThisMachine) {
+TEST_F(SystemReport, ThisMachine) {
   EXPECT_EQ("linux", GetArchi());
 
   struct utsname uts;
@@ -118,7 +136,7 @@ TEST(SystemReport, ThisMachine) {
   }
 }
 
-TEST(SystemReport, PlatformValuesThatDoNotFitAreRefused) {
+TEST_F(SystemReport, PlatformValuesThatDoNotFitAreRefused) {
   char text[3];
   size_t size = sizeof text;
   EXPECT_EQ(-1, ReadSystemValue("kern.ostype", text, &size));  // "Linux" needs 6 bytes
@@ -165,7 +183,7 @@ TEST_F(FakeMachine, ValuesAndUnreadableValues) {
   EXPECT_EQ("??|0|0", GetHardInfo());
 }
 
-TEST(SystemReport, ScreenFromXrandrOutput) {
+TEST_F(SystemReport, ScreenFromXrandrOutput) {
   TempDir dir;
   InstallFakeXrandr(dir,
                     "echo 'Screen 0: minimum 320 x 200, current 1280 x 1024, maximum 4096 x 4096'\n"
@@ -182,7 +200,7 @@ TEST(SystemReport, ScreenFromXrandrOutput) {
   EXPECT_EQ("??|??|??", GetScreenInfo());
 }
 
-TEST(SystemReport, ScreenWithoutXrandr) {
+TEST_F(SystemReport, ScreenWithoutXrandr) {
   TempDir empty;
   setenv("PATH", empty.path().c_str(), 1);
   EXPECT_EQ("??|??|??", GetScreenInfo());
@@ -191,7 +209,7 @@ TEST(SystemReport, ScreenWithoutXrandr) {
   EXPECT_EQ("", out);
 }
 
-TEST(SystemReport, HangingXrandrIsKilledAfterTheTimeOut) {
+TEST_F(SystemReport, HangingXrandrIsKilledAfterTheTimeOut) {
   TempDir dir;
   // The fake prints nothing, ignores polite signals and leaves a child that holds its output.
   InstallFakeXrandr(dir, "trap '' TERM INT HUP\nsleep 60 &\necho $! > " + dir.file("child") + "\nwait\n");
@@ -215,7 +233,7 @@ TEST(SystemReport, HangingXrandrIsKilledAfterTheTimeOut) {
   EXPECT_LT(SecondsSince(start), 10.0);
 }
 
-TEST(SystemReport, RunCommandCollectsOutputAndBoundsIt) {
+TEST_F(SystemReport, RunCommandCollectsOutputAndBoundsIt) {
   std::string out;
   EXPECT_TRUE(RunCommand({"/bin/sh", "-c", "printf 'a\\nb'; echo err >&2"}, std::chrono::seconds(5), &out));
   EXPECT_EQ("a\nb", out);

@@ -39,6 +39,8 @@ bool Start(int argc, char** argv, std::string& dir) {
                  testsupport::DescribeDisplay().c_str());
     return false;
   }
+  // The start drops the target set before it: errors would otherwise wait for a modal box.
+  wxLog::SetActiveTarget(new wxLogStderr);
   wxInitAllImageHandlers();
   wxFileName::Mkdir(wxString::FromUTF8(dir), 0755, wxPATH_MKDIR_FULL);
   return true;

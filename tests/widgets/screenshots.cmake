@@ -1,6 +1,7 @@
-# Pictures of the notebook's looks for review (not a test): `make screenshots` runs it under Xvfb
-# and it writes its PNG files to the build tree's screenshots/.
-add_executable(notebook_screenshots EXCLUDE_FROM_ALL ${CMAKE_CURRENT_SOURCE_DIR}/notebookScreenshots.cpp
+# Pictures of the notebook's looks for review (not a test): built with the tests, so that a change
+# that breaks it is seen at once; only `make screenshots` runs it, under Xvfb, and it writes its
+# PNG files to the build tree's screenshots/.
+add_executable(notebook_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/notebookScreenshots.cpp
                ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp
                ${CMAKE_SOURCE_DIR}/tests/support/screenshotProgram.cpp)
 target_compile_options(notebook_screenshots PRIVATE ${PARLAVOX_WARNINGS})
