@@ -22,7 +22,10 @@
 #include "tests/support/testSupport.h"
 
 using testsupport::DecodeLogFile;
+using testsupport::HeapInUse;
 using testsupport::TempDir;
+using testsupport::WaitFor;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -651,6 +654,43 @@ TEST(TraceLog, TheMainThreadsLinesArriveWholeWhateverTheirLengthBurstAfterBurst)
   EXPECT_EQ(kMains, nextMain);
   EXPECT_EQ(kOthers, nextOther);
   log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// The copies the main thread's lines are handed over in are freed once written, but for those
+// the log keeps for the next lines: a burst that the writer could not follow, its write stuck on
+// a full pipe, leaves no copy of each of its lines allocated once the log is flushed.
+TEST(TraceLog, TheCopiesOfABurstTheWriterFellBehindAreFreedOnceWritten) {
+  TempDir dir;
+  const std::string pipe = dir.file("pipe");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  int readEnd = -1;
+  std::thread opener([&] { readEnd = open(pipe.c_str(), O_RDONLY); });
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  start_log(pipe.c_str());
+  opener.join();
+  ASSERT_GE(readEnd, 0);
+  // The writer thread runs (the pipe has room for its first lines).
+  TRACE_INFO("main start");
+  log_flush();
+
+  const size_t before = HeapInUse();
+  constexpr int kLines = 20000;
+  for (int i = 0; i < kLines; ++i) TRACE_INFO("main %d", i);
+  int queued = 0;
+  EXPECT_TRUE(WaitFor([&] { return ioctl(readEnd, FIONREAD, &queued) == 0 && queued >= 32768; }, 10s))
+      << "the pipe did not fill: " << queued;
+  std::thread reader([&] {
+    char buf[65536];
+    while (read(readEnd, buf, sizeof buf) > 0) {
+    }
+  });
+  log_flush();
+  const long kept = static_cast<long>(HeapInUse()) - static_cast<long>(before);
+  log_reset_for_testing(LOG_KEY_START, log_step());  // closes the pipe: the reader ends
+  reader.join();
+  close(readEnd);
+  // A copy kept for each line would be a few hundred bytes a line.
+  EXPECT_LT(kept, kLines * 50L) << kept / kLines << " bytes a line";
 }
 
 namespace {
