@@ -554,18 +554,29 @@ TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
   EXPECT_GT(read.load(), 200u * 100);
 }
 
-// The main thread (the GUI's) never waits on the log: not while another thread's write is stuck
-// (here a pipe that nobody reads; a stalled disk is the same), nor for its own lines. Once the
-// pipe is read, every line is there, whole, each thread's in its order.
-TEST(TraceLog, TheMainThreadGoesOnWhileAnotherThreadsWriteIsStuck) {
-  TempDir dir;
+namespace {
+
+// Starts the log over in a named pipe made in dir, and returns the pipe's read end (-1 when it
+// could not be made or opened), which nobody reads yet.
+int LogIntoAPipe(const TempDir& dir) {
   const std::string pipe = dir.file("pipe");
-  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  if (mkfifo(pipe.c_str(), 0600) != 0) return -1;
   int readEnd = -1;
   std::thread opener([&] { readEnd = open(pipe.c_str(), O_RDONLY); });
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(pipe.c_str());
   opener.join();
+  return readEnd;
+}
+
+}  // namespace
+
+// The main thread (the GUI's) never waits on the log: not while another thread's write is stuck
+// (here a pipe that nobody reads; a stalled disk is the same), nor for its own lines. Once the
+// pipe is read, every line is there, whole, each thread's in its order.
+TEST(TraceLog, TheMainThreadGoesOnWhileAnotherThreadsWriteIsStuck) {
+  TempDir dir;
+  const int readEnd = LogIntoAPipe(dir);
   ASSERT_GE(readEnd, 0);
 
   // Another thread fills the pipe and stays in its write, holding the writer role.
@@ -661,13 +672,7 @@ TEST(TraceLog, TheMainThreadsLinesArriveWholeWhateverTheirLengthBurstAfterBurst)
 // a full pipe, leaves no copy of each of its lines allocated once the log is flushed.
 TEST(TraceLog, TheCopiesOfABurstTheWriterFellBehindAreFreedOnceWritten) {
   TempDir dir;
-  const std::string pipe = dir.file("pipe");
-  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
-  int readEnd = -1;
-  std::thread opener([&] { readEnd = open(pipe.c_str(), O_RDONLY); });
-  log_reset_for_testing(LOG_KEY_START, log_step());
-  start_log(pipe.c_str());
-  opener.join();
+  const int readEnd = LogIntoAPipe(dir);
   ASSERT_GE(readEnd, 0);
   // The writer thread runs (the pipe has room for its first lines).
   TRACE_INFO("main start");
