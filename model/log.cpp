@@ -254,7 +254,9 @@ constexpr size_t kMostHandedBytes = size_t(4) << 20;
 std::atomic<QueuedLine*> g_queue{nullptr};
 // Handed lines written, the last written first, on their way back to the main thread; and those
 // the main thread holds for its next lines (its own, linked by `next`). It keeps at most
-// kMostSpareLines, enough for a burst's worth of lines between two rounds of the writer.
+// kMostSpareLines, enough for a burst's worth of lines between two rounds of the writer: the
+// copies a longer burst made are freed as soon as the main thread takes them back, at its next
+// line or when it flushes the log, so that they do not stay allocated after the burst.
 std::atomic<QueuedLine*> g_written{nullptr};
 QueuedLine* g_spare = nullptr;
 size_t g_spareCount = 0;
@@ -501,25 +503,30 @@ void Push(QueuedLine& entry) {
   } while (!g_queue.compare_exchange_weak(head, &entry, std::memory_order_seq_cst, std::memory_order_relaxed));
 }
 
-// A handed line for the main thread's next line: one it holds, else one written since it last
-// looked (those past what it keeps are freed here, on the thread that made them), else a new one.
-HandedLine* SpareLine() {
-  if (!g_spare) {
-    QueuedLine* written = g_written.exchange(nullptr, std::memory_order_acquire);
-    while (written) {
-      QueuedLine* next = written->next;
-      // One that had to grow for a long line is not kept with its large buffer.
-      const LineBuffer& copy = static_cast<HandedLine*>(written)->copy;
-      if (g_spareCount < kMostSpareLines && copy.size() + copy.room() <= kHandedLineBytes) {
-        written->next = g_spare;
-        g_spare = written;
-        ++g_spareCount;
-      } else {
-        delete static_cast<HandedLine*>(written);
-      }
-      written = next;
+// Takes the handed lines written since the main thread last looked into those it keeps, and
+// frees those past what it keeps here, on the thread that made them. Main thread only.
+void TakeWrittenBack() {
+  if (!g_written.load(std::memory_order_relaxed)) return;
+  QueuedLine* written = g_written.exchange(nullptr, std::memory_order_acquire);
+  while (written) {
+    QueuedLine* next = written->next;
+    // One that had to grow for a long line is not kept with its large buffer.
+    const LineBuffer& copy = static_cast<HandedLine*>(written)->copy;
+    if (g_spareCount < kMostSpareLines && copy.size() + copy.room() <= kHandedLineBytes) {
+      written->next = g_spare;
+      g_spare = written;
+      ++g_spareCount;
+    } else {
+      delete static_cast<HandedLine*>(written);
     }
+    written = next;
   }
+}
+
+// A handed line for the main thread's next line: one it keeps (after taking back those written
+// since it last looked), else a new one.
+HandedLine* SpareLine() {
+  TakeWrittenBack();
   if (!g_spare) return new HandedLine;
   HandedLine* spare = static_cast<HandedLine*>(g_spare);
   g_spare = spare->next;
@@ -604,6 +611,8 @@ void log_flush() {
   }
   LockWriter();
   g_writing.store(false, std::memory_order_release);
+  // Every line handed over is written and back: the copies past those kept go now.
+  if (IsMainThread()) TakeWrittenBack();
 }
 
 void log_end() {

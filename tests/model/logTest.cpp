@@ -22,7 +22,10 @@
 #include "tests/support/testSupport.h"
 
 using testsupport::DecodeLogFile;
+using testsupport::HeapInUse;
 using testsupport::TempDir;
+using testsupport::WaitFor;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -551,18 +554,29 @@ TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
   EXPECT_GT(read.load(), 200u * 100);
 }
 
-// The main thread (the GUI's) never waits on the log: not while another thread's write is stuck
-// (here a pipe that nobody reads; a stalled disk is the same), nor for its own lines. Once the
-// pipe is read, every line is there, whole, each thread's in its order.
-TEST(TraceLog, TheMainThreadGoesOnWhileAnotherThreadsWriteIsStuck) {
-  TempDir dir;
+namespace {
+
+// Starts the log over in a named pipe made in dir, and returns the pipe's read end (-1 when it
+// could not be made or opened), which nobody reads yet.
+int LogIntoAPipe(const TempDir& dir) {
   const std::string pipe = dir.file("pipe");
-  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  if (mkfifo(pipe.c_str(), 0600) != 0) return -1;
   int readEnd = -1;
   std::thread opener([&] { readEnd = open(pipe.c_str(), O_RDONLY); });
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(pipe.c_str());
   opener.join();
+  return readEnd;
+}
+
+}  // namespace
+
+// The main thread (the GUI's) never waits on the log: not while another thread's write is stuck
+// (here a pipe that nobody reads; a stalled disk is the same), nor for its own lines. Once the
+// pipe is read, every line is there, whole, each thread's in its order.
+TEST(TraceLog, TheMainThreadGoesOnWhileAnotherThreadsWriteIsStuck) {
+  TempDir dir;
+  const int readEnd = LogIntoAPipe(dir);
   ASSERT_GE(readEnd, 0);
 
   // Another thread fills the pipe and stays in its write, holding the writer role.
@@ -651,6 +665,37 @@ TEST(TraceLog, TheMainThreadsLinesArriveWholeWhateverTheirLengthBurstAfterBurst)
   EXPECT_EQ(kMains, nextMain);
   EXPECT_EQ(kOthers, nextOther);
   log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// The copies the main thread's lines are handed over in are freed once written, but for those
+// the log keeps for the next lines: a burst that the writer could not follow, its write stuck on
+// a full pipe, leaves no copy of each of its lines allocated once the log is flushed.
+TEST(TraceLog, TheCopiesOfABurstTheWriterFellBehindAreFreedOnceWritten) {
+  TempDir dir;
+  const int readEnd = LogIntoAPipe(dir);
+  ASSERT_GE(readEnd, 0);
+  // The writer thread runs (the pipe has room for its first lines).
+  TRACE_INFO("main start");
+  log_flush();
+
+  const size_t before = HeapInUse();
+  constexpr int kLines = 20000;
+  for (int i = 0; i < kLines; ++i) TRACE_INFO("main %d", i);
+  int queued = 0;
+  EXPECT_TRUE(WaitFor([&] { return ioctl(readEnd, FIONREAD, &queued) == 0 && queued >= 32768; }, 10s))
+      << "the pipe did not fill: " << queued;
+  std::thread reader([&] {
+    char buf[65536];
+    while (read(readEnd, buf, sizeof buf) > 0) {
+    }
+  });
+  log_flush();
+  const long kept = static_cast<long>(HeapInUse()) - static_cast<long>(before);
+  log_reset_for_testing(LOG_KEY_START, log_step());  // closes the pipe: the reader ends
+  reader.join();
+  close(readEnd);
+  // A copy kept for each line would be a few hundred bytes a line.
+  EXPECT_LT(kept, kLines * 50L) << kept / kLines << " bytes a line";
 }
 
 namespace {

@@ -18,13 +18,13 @@
 #include "asn1/octetString.h"
 #include "model/systemInfoPlatform.h"
 
-#include <malloc.h>
 
 #include "network/localServer.h"
 #include "tests/network/crowdTestSupport.h"
 #include "tests/network/socketTestSupport.h"
 #include "tests/support/testSupport.h"
 
+using testsupport::HeapInUse;
 using testsupport::WaitFor;
 using namespace std::chrono_literals;
 using sockettest::Connect;
@@ -425,23 +425,6 @@ TEST(LocalServerTest, ProcessListenerRetriesATakenPortAndReportsToTheLastBoundCo
   EXPECT_TRUE(WaitFor([] { return LocalServer::Instance() == nullptr; }, 3s));
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
-namespace {
-
-// Bytes the program has allocated and not freed.
-size_t AllocatedBytes() {
-#if defined(__SANITIZE_ADDRESS__)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  return mallinfo2().uordblks;
-#endif
-}
-
-}  // namespace
-
 TEST(LocalServerTest, IdleAndSlowClientsDoNotDelayARealRequest) {
   RecordingMachine machine;
   Listener listener(&machine);
@@ -497,12 +480,12 @@ TEST(LocalServerTest, TablesStayBoundedAndKeepOpenPages) {
   // than the bound.
   machine.SetHook(nullptr);
   const std::string path(200, 'x');
-  size_t before = AllocatedBytes();
+  size_t before = HeapInUse();
   for (int i = 0; i < 40000; ++i) {
     server.UpdateExternalInfo("http://m" + std::to_string(i) + ".example/" + path, 3);
     server.SetExtensionStatus("extension" + std::to_string(i) + path, ExtensionStatus_enable);
   }
-  size_t after = AllocatedBytes();
+  size_t after = HeapInUse();
   double grown = (static_cast<double>(after) - static_cast<double>(before)) / 1024;
   std::printf("40,000 URLs and 40,000 extension names: %+.0f KiB kept\n", grown);
   EXPECT_LT(grown, 2048);

@@ -1,6 +1,7 @@
 #include "tests/support/testSupport.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include "model/log.h"
+
+// Under the address sanitizer the heap is its own: it is asked.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace testsupport {
 
@@ -126,6 +130,11 @@ bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeou
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return cond();
+}
+
+size_t HeapInUse() {
+  if (__sanitizer_get_current_allocated_bytes) return __sanitizer_get_current_allocated_bytes();
+  return mallinfo2().uordblks;
 }
 
 std::string Hex(const void* bytes, size_t size) {

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ std::string RestartLogAt(const TempDir& dir, const std::string& name = "test.log
 
 // Polls cond every few milliseconds until it holds or the time runs out; returns cond().
 bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout);
+
+// Bytes the program has allocated and not freed (the address sanitizer's count in its build).
+size_t HeapInUse();
 
 // The bytes as lower-case hexadecimal, two digits each.
 std::string Hex(const void* bytes, size_t size);
