@@ -79,12 +79,13 @@ void ChatRoomEntry::ScheduleVisiblePass() {
 }
 
 // The windows about the view are placed at the first turn that no update came before, or once
-// they waited long enough; until then, only the rows in sight.
+// they waited long enough; until then, only the rows in sight. Waiting, the list asks for a later
+// turn, not for the event loop's next idle time: that would come at once, again and again.
 void ChatRoomEntry::RunDuePass(bool quiet) {
   if (m_discarded) return;
   if (m_asideDue && (quiet || Clock::now() - m_placedAllAt >= kAsideSpan)) PlaceWindows(true);
   else if (m_visiblePassDue) PlaceWindows(!m_asideDue);
-  if (m_asideDue && m_list) m_list->WorkNextTurn();
+  if (m_asideDue && m_list) m_list->WorkLater();
 }
 
 void ChatRoomEntry::OnSize(wxSizeEvent& event) {
@@ -289,7 +290,7 @@ bool ChatRoomEntry::PlaceWindows(bool all) {
   if (m_windowsMissing || !caughtUp) ScheduleVisiblePass();
   if (!all && (aside || m_windowsBehind || HasRowsAboutTheView())) {
     m_asideDue = true;
-    if (panel) panel->WorkNextTurn();
+    if (panel) panel->WorkLater();
   }
   return !m_windowsMissing;
 }

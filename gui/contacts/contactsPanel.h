@@ -82,10 +82,14 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // Every saved contact is in the blocks (none is left for a later slice).
   bool IsFilled() const { return m_blocksToMake.empty() && m_fillNext >= m_fillOrder.size(); }
   // Work is left for the list's next turns (rows to take in, place or show).
-  bool HasWorkDue() const { return m_turnDue || m_placementDue || !IsFilled(); }
+  bool HasWorkDue() const { return m_turnDue || m_laterDue || m_placementDue || !IsFilled(); }
   // Asks for a turn of the list's own work (the filling, the rows still without a window) once
   // the event loop has drawn what is shown and handled the user's input.
   void WorkNextTurn();
+  // Asks for a turn a little later: for work that waits until the updates pause. The event
+  // loop rests meanwhile; asking for its idle time again and again would have it run its pass
+  // over every window, turn after turn, with nothing to do.
+  void WorkLater();
   // This turn's time, shared by the filling and by the row windows of every block.
   TurnBudget& GetBudget() { return m_budget; }
   // The usual cost of giving a row its window, and of bringing a window up to date.
@@ -155,6 +159,7 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   size_t m_fillNext = 0;
   wxTimer m_turnTimer;
   bool m_turnDue = false;
+  bool m_laterDue = false;
   bool m_placementDue = false;
   // Rows were placed after updates since the list's last turn.
   bool m_placedSinceTurn = false;

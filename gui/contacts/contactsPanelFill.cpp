@@ -23,6 +23,8 @@ const size_t kLeastPerSlice = 32;
 const int kLatestTurnMs = 50;
 // The loop that has had idle time within this long will have it again.
 const int kIdleSeenMs = 250;
+// The wait of a turn asked for later: long enough for the next update of a burst to come first.
+const int kLaterTurnMs = 20;
 
 bool Connected(t_status status) { return status != STATUS_NONE && status != STATUS_OFFLINE; }
 
@@ -95,6 +97,12 @@ void ContactsPanel::WorkNextTurn() {
   if (!m_turnTimer.IsRunning()) m_turnTimer.StartOnce(kLatestTurnMs);
 }
 
+void ContactsPanel::WorkLater() {
+  if (m_turnDue || m_laterDue) return;
+  m_laterDue = true;
+  if (!m_turnTimer.IsRunning()) m_turnTimer.StartOnce(kLaterTurnMs);
+}
+
 void ContactsPanel::OnIdle(wxIdleEvent& event) {
   event.Skip();
   m_budget.NewTurn();
@@ -107,6 +115,10 @@ void ContactsPanel::OnIdle(wxIdleEvent& event) {
 // Only where the loop has had no idle time of late: a turn taken from the timer would otherwise
 // go before the idle time's own work (the controller's hand-overs), turn after turn.
 void ContactsPanel::OnTurnTimer(wxTimerEvent&) {
+  if (m_laterDue && !m_turnDue) {
+    m_laterDue = false;
+    return WorkNextTurn();
+  }
   if (!m_turnDue) return;
   if (Clock::now() - m_lastIdle < std::chrono::milliseconds(kIdleSeenMs)) {
     m_turnTimer.StartOnce(kLatestTurnMs);
@@ -118,6 +130,7 @@ void ContactsPanel::OnTurnTimer(wxTimerEvent&) {
 // The rows in sight first: what the user sees gets its windows before more rows come in below.
 void ContactsPanel::Turn() {
   m_turnDue = false;
+  m_laterDue = false;
   // A pass may ask for the next turn again.
   const std::vector<ChatRoomEntry*> blocks = m_blocks;
   const bool quiet = !m_placedSinceTurn;

@@ -1,0 +1,173 @@
+// The whole main window comes to rest after a wave of presence: with a thousand saved contacts in
+// twenty groups, logged in over a real TLS link to the protocol test server, the server reports
+// them all at the log-in and then changes every one of them at once, time after time. Once the
+// list holds what the server said, the program must use next to no processor time: no handler
+// keeps the event loop's idle time going, no timer keeps restarting itself.
+#include <wx/evtloop.h>
+#include <wx/timer.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "asn1/octetString.h"
+#include "gui/contacts/chatRoomEntry.h"
+#include "gui/contacts/contactsPanel.h"
+#include "gui/contacts/groupEntry.h"
+#include "gui/notifyFrame.h"
+#include "tests/gui/mainWindowFixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const int kContacts = 1000;
+const int kGroups = 20;
+// The part of a processor the program may use once at rest: its timers and nothing more.
+const double kRestShare = 0.04;
+// Log-ins, each followed by a wave: each a chance to catch a program that fails to rest only now
+// and then.
+const int kRounds = 4;
+// The pop-up climbs into sight in this many steps of 10 ms.
+const int kLastSlideStep = 99;
+
+std::string Login(int i) { return "user" + std::to_string(10000 + i); }
+std::string Group(int i) { return "group" + std::to_string(i % kGroups); }
+
+// The processor time of the whole process, in milliseconds.
+double ProcessCpuMs() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// Runs a real event loop for `ms`, as the program runs when nothing happens: its idle time, its
+// timers and what they bring, nothing of the test's own.
+void RunLoopFor(int ms) {
+  wxEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  wxTimer end;
+  end.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { loop.ScheduleExit(); });
+  end.StartOnce(ms);
+  loop.Run();
+}
+
+class ContactsListRest : public guitest::MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    m_server = &UseTestServer();
+    Config* config = Config::GetInstance();
+    config->ClearContacts();
+    for (const std::string& group : config->GetGroups()) config->RemoveGroup(group);
+    for (int g = 0; g < kGroups; ++g) config->AddGroup(Group(g));
+    config->SetGroupMode(1);
+    config->SetGroupOffline(2);
+    static std::vector<std::unique_ptr<ContactInfo>> saved;
+    for (int i = 0; i < kContacts; ++i) {
+      saved.emplace_back(new ContactInfo(Login(i), "Nick", "", "", STATUS_OFFLINE, "", "", 0, 0, 0, Group(i), "parlavox",
+                                         false));
+      config->UpdateContact(saved.back().get());
+    }
+    m_frame = Open();
+    m_panel = guitest::FindChild<ContactsPanel>(m_frame, [](ContactsPanel*) { return true; });
+    ASSERT_TRUE(m_panel);
+  }
+  void TearDown() override {
+    GetManager()->Disconnect(true, false);
+    guitest::PumpUntil([] { return GetManager()->IsDisconnected(); });
+    m_link.reset();
+    MainWindowTest::TearDown();
+    Config::GetInstance()->ClearContacts();
+    for (const std::string& group : Config::GetInstance()->GetGroups()) Config::GetInstance()->RemoveGroup(group);
+  }
+
+  // Logs in; the server's acknowledgement comes with the state of every contact.
+  void LogIn(const std::vector<t_status>& states) {
+    if (GetManager()->IsConnected()) GetManager()->Disconnect(true, false);
+    ASSERT_TRUE(guitest::PumpUntil([] { return !GetManager()->IsConnected(); }));
+    m_link.reset();
+    GetManager()->Connect("alice", "secret", false, "127.0.0.1", m_server->Port(), true, false);
+    m_link = Accepted(*m_server);
+    ASSERT_TRUE(m_link);
+    auto ack = testserver::NewS2C(S2C_Request_PR_connect_ack);
+    testserver::Fill(&ack->choice.connect_ack.authkey, "K1");
+    testserver::Fill(&ack->choice.connect_ack.version, kProgramVersion);
+    m_link->SendBytes(testserver::EncodeS2C(*ack) + Wave(states));
+  }
+  // Every contact's new state, in one burst.
+  static std::string Wave(const std::vector<t_status>& states) {
+    std::string bytes;
+    for (int i = 0; i < kContacts; ++i) {
+      auto u = testserver::NewS2C(S2C_Request_PR_updcontact);
+      testserver::Fill(&u->choice.updcontact.authkey, "K1");
+      testserver::Fill(&u->choice.updcontact.login, Login(i));
+      u->choice.updcontact.site = asn1::NewOctetString("none");
+      u->choice.updcontact.status = asn1::NewValue<long>(states[size_t(i)]);
+      u->choice.updcontact.nickname = asn1::NewOctetString("Nick " + std::to_string((i * 7919) % 100000));
+      u->choice.updcontact.group = asn1::NewOctetString(Group(i));
+      bytes += testserver::EncodeS2C(*u);
+    }
+    return bytes;
+  }
+  // The number online the list holds once nothing of the updates is left to do, its rows in
+  // sight placed and its titles right; -1 before.
+  int Settled() {
+    if (!GetManager()->IsConnected() || GetManager()->GetInboxSize() > 0 || m_panel->HasWorkDue()) return -1;
+    int online = 0;
+    for (ChatRoomEntry* block : m_panel->GetBlocks()) {
+      if (!block->IsPlaced()) return -1;
+      int first = 0, second = 0;
+      if (sscanf(block->GetHeader()->GetCountsText().utf8_str(), "(%d / %d", &first, &second) != 2) return -1;
+      if (first != block->GetNbrConnected()) return -1;
+      online += first;
+    }
+    return online;
+  }
+  // Waits for the list to hold `online` contacts online, then a second more and the end of the
+  // pop-up's slide; the share of a processor the whole process then takes over a second.
+  double RestAfter(int online) {
+    EXPECT_TRUE(guitest::PumpUntil([&] { return Settled() == online; }, 60000)) << Settled() << " for " << online;
+    RunLoopFor(1000);
+    // On a loaded machine the slide's ticks come late: it may take several seconds.
+    for (int k = 0; k < 200; ++k) {
+      const NotifyFrame* popup = NotifyFrame::GetInstance();
+      if (!popup || popup->GetSlide() == 0 || popup->GetSlide() > kLastSlideStep) break;
+      RunLoopFor(100);
+    }
+    const double cpu = ProcessCpuMs();
+    const Clock::time_point start = Clock::now();
+    RunLoopFor(1000);
+    return (ProcessCpuMs() - cpu) / std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  }
+
+  testserver::TestServer* m_server = nullptr;
+  std::shared_ptr<testserver::TestConnection> m_link;
+  guitest::SpyMainFrame* m_frame = nullptr;
+  ContactsPanel* m_panel = nullptr;
+};
+
+TEST_F(ContactsListRest, AfterEachWaveOfPresenceTheProgramRests) {
+  std::vector<t_status> states(kContacts, STATUS_OFFLINE);
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    // Three in four connected at the log-in, in three states.
+    for (int i = 0; i < kContacts; ++i)
+      states[size_t(i)] = (i + round) % 4 == 3 ? STATUS_OFFLINE : t_status(STATUS_ONLINE + i % 3);
+    LogIn(states);
+    int online = int(std::count_if(states.begin(), states.end(), [](t_status s) { return s != STATUS_OFFLINE; }));
+    EXPECT_GT(kRestShare, RestAfter(online)) << "after the log-in";
+    // Everyone changes at once: those connected leave, the others come.
+    for (t_status& state : states) state = state == STATUS_OFFLINE ? STATUS_ONLINE : STATUS_OFFLINE;
+    m_link->SendBytes(Wave(states));
+    online = kContacts - online;
+    EXPECT_GT(kRestShare, RestAfter(online)) << "after the wave";
+  }
+}
+
+}  // namespace
