@@ -21,6 +21,7 @@
 #include <string>
 
 #include "bench/loggedInBench.h"
+#include "bench/roomLastLine.h"
 #include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 
@@ -62,27 +63,6 @@ std::string Flood(int count, int round, const char* room = kRoom) {
   return bytes;
 }
 
-// Whether the display's last line holds `text`; read no more than ten times a second, so that
-// looking costs the measure nothing.
-bool LastLineHas(ChatRoomPanel* page, const wxString& text) {
-  static Clock::time_point looked;
-  if (Clock::now() - looked < std::chrono::milliseconds(100)) return false;
-  looked = Clock::now();
-  wxRichTextObjectList& paragraphs = page->GetDisplay()->GetBuffer().GetChildren();
-  for (wxRichTextObjectList::compatibility_iterator node = paragraphs.GetLast(); node; node = node->GetPrevious()) {
-    wxRichTextObject* paragraph = node->GetData();
-    const wxString line = paragraph->GetTextForRange(paragraph->GetRange());
-    if (!line.empty()) return line.Contains(text);
-  }
-  return false;
-}
-
-ChatRoomsNotebook* RoomsOf(wxWindow* frame) {
-  for (wxWindow* child : frame->GetChildren())
-    if (auto* rooms = dynamic_cast<ChatRoomsNotebook*>(child)) return rooms;
-  return nullptr;
-}
-
 struct Round {
   bool shown = false;
   double seconds = 0;
@@ -111,7 +91,7 @@ int main(int argc, char** argv) {
   const int rounds = std::max(1, int(BenchOption(argc, argv, "--rounds", 5)));
   LoggedInBench bench;
   if (!bench.Start(argc, argv, "rooms")) return 1;
-  ChatRoomsNotebook* rooms = RoomsOf(bench.frame);
+  ChatRoomsNotebook* rooms = FindWindowOf<ChatRoomsNotebook>(bench.frame);
   if (!rooms) return 1;
   LoopPauses worstOfAll;
   double slowest = 0;
@@ -124,9 +104,9 @@ int main(int argc, char** argv) {
                                 [&] { return rooms->GetChatRoom(kPrivateRoom); });
   ChatRoomPanel* oneToOne = rooms->GetChatRoom(kPrivateRoom);
   printf("a burst opening its one-to-one room: %d hostile messages, last line %s after %.2f s; worst pause %.1f ms "
-         "(its own %.1f ms; idle before %.1f ms); window %s; paragraphs kept %zu\n",
-         count, opened.shown ? "shown" : "NOT shown", opened.seconds, opened.pauses.worst, opened.pauses.worstOwn,
-         idleBefore, rooms->IsShownOnScreen() ? "on screen" : "NOT on screen",
+         "at %.2f s (its own %.1f ms; idle before %.1f ms); window %s; paragraphs kept %zu\n",
+         count, opened.shown ? "shown" : "NOT shown", opened.seconds, opened.pauses.worst, opened.pauses.worstAt,
+         opened.pauses.worstOwn, idleBefore, rooms->IsShownOnScreen() ? "on screen" : "NOT on screen",
          oneToOne ? oneToOne->GetDisplay()->GetBuffer().GetChildCount() : 0);
   allShown = opened.shown && rooms->IsShownOnScreen();
   worstOfAll = opened.pauses;
