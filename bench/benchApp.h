@@ -102,6 +102,8 @@ struct LoopPauses {
   // The longest gap less the time the thread meanwhile waited for a processor that other
   // programs held: what the thread's own work and waits made of it (measured when asked).
   double worstOwn = 0;
+  // When the longest gap ended, in seconds from the start of the run.
+  double worstAt = 0;
 };
 
 // Runs the event loop until done() holds or the time is up; the worst pauses of the GUI thread
@@ -111,14 +113,18 @@ inline LoopPauses RunLoopPauses(double seconds, const std::function<bool()>& don
   wxEventLoop loop;
   wxEventLoopActivator active(&loop);
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
-  Clock::time_point last = Clock::now();
+  const Clock::time_point begun = Clock::now();
+  Clock::time_point last = begun;
   double lastWaited = own ? WaitedForProcessorMs() : 0;
   LoopPauses pauses;
   wxTimer tick;
   tick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
     const Clock::time_point now = Clock::now();
     const double gap = std::chrono::duration<double, std::milli>(now - last).count() - 1;
-    pauses.worst = std::max(pauses.worst, gap);
+    if (gap > pauses.worst) {
+      pauses.worst = gap;
+      pauses.worstAt = std::chrono::duration<double>(now - begun).count();
+    }
     if (own) {
       const double waited = WaitedForProcessorMs();
       pauses.worstOwn = std::max(pauses.worstOwn, gap - (waited - lastWaited));

@@ -1,8 +1,12 @@
-// The conversation display: its own measuring for the layout.
+// The conversation display: its own measuring for the layout and its own painting.
 #include "gui/rooms/conversationDisplay.h"
 
+#include <wx/caret.h>
+#include <wx/dcclient.h>
 #include <wx/dcgraph.h>
 #include <wx/graphics.h>
+
+#include <memory>
 
 ConversationDisplay::ConversationDisplay(wxWindow* parent)
     : wxRichTextCtrl(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxVSCROLL | wxRE_READONLY) {
@@ -18,6 +22,7 @@ ConversationDisplay::ConversationDisplay(wxWindow* parent)
     m_dpi = wxSize();
     event.Skip();
   });
+  Bind(wxEVT_PAINT, &ConversationDisplay::PaintContent, this);
 }
 
 wxSize ConversationDisplay::GetDPI() const {
@@ -40,4 +45,53 @@ void ConversationDisplay::DoLayoutBuffer(wxRichTextBuffer& buffer, wxDC& dc, wxR
   dc.GetUserScale(&x, &y);
   measuring.SetUserScale(x, y);
   wxRichTextCtrl::DoLayoutBuffer(buffer, measuring, context, rect, parentRect, flags);
+}
+
+void ConversationDisplay::PaintContent(wxPaintEvent& event) {
+  // The caret, when shown (the display has the focus), is drawn by the toolkit's own painting,
+  // which is left to paint the whole display then.
+  if (GetCaret() && GetCaret()->IsVisible()) {
+    event.Skip();
+    return;
+  }
+  wxPaintDC paint(this);
+  if (IsFrozen()) return;
+  // The same drawing on the same surface, through a context whose resolution is the window's.
+  std::unique_ptr<wxGraphicsContext> graphics(wxGraphicsContext::Create(paint));
+  if (!graphics || graphics->GetWindow() != this) {
+    event.Skip();
+    return;
+  }
+  wxGCDC dc(graphics.release());
+  PrepareDC(dc);
+  dc.SetFont(GetFont());
+
+  wxRect drawingArea(GetUpdateRegion().GetBox());
+  drawingArea.SetPosition(GetUnscaledPoint(GetLogicalPoint(drawingArea.GetPosition())));
+  drawingArea.SetSize(GetUnscaledSize(drawingArea.GetSize()));
+  const wxRect availableSpace(GetUnscaledSize(GetClientSize()));
+  wxRichTextDrawingContext context(&GetBuffer());
+  if (GetBuffer().IsDirty()) {
+    dc.SetUserScale(GetScale(), GetScale());
+    DoLayoutBuffer(GetBuffer(), dc, context, availableSpace, availableSpace,
+                   wxRICHTEXT_FIXED_WIDTH | wxRICHTEXT_VARIABLE_HEIGHT);
+    GetBuffer().Invalidate(wxRICHTEXT_NONE);
+    dc.SetUserScale(1.0, 1.0);
+    SetupScrollbars(false, true);
+  }
+  PaintBackground(dc);
+
+  wxRect clip(availableSpace);
+  clip.x += GetBuffer().GetLeftMargin();
+  clip.y += GetBuffer().GetTopMargin();
+  clip.width -= GetBuffer().GetLeftMargin() + GetBuffer().GetRightMargin();
+  clip.height -= GetBuffer().GetTopMargin() + GetBuffer().GetBottomMargin();
+  clip = GetScaledRect(clip);
+  clip.SetPosition(GetLogicalPoint(clip.GetPosition()));
+  dc.SetClippingRegion(clip);
+  const int flags = (GetExtraStyle() & wxRICHTEXT_EX_NO_GUIDELINES) == 0 ? wxRICHTEXT_DRAW_GUIDELINES : 0;
+  dc.SetUserScale(GetScale(), GetScale());
+  GetBuffer().Draw(dc, context, GetBuffer().GetOwnRange(), GetSelection(), drawingArea, 0, flags);
+  dc.DestroyClippingRegion();
+  PaintAboveContent(dc);
 }

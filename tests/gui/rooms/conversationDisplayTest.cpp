@@ -1,11 +1,12 @@
-// A room's conversation display under load: it lays its lines out exactly as the toolkit's own
-// drawing would, and once full it takes whole lines off its top, keeps the latest ones as they
+// A room's conversation display under load: it lays its lines out and paints them exactly as the
+// toolkit's own drawing would, and once full it takes whole lines off its top, keeps the latest ones as they
 // were written (and as the save describes them), and follows the conversation only while the
 // user has not scrolled away from its end.
 #include <gtest/gtest.h>
 #include <wx/dcclient.h>
 #include <wx/display.h>
 #include <wx/richtext/richtextbuffer.h>
+#include <wx/settings.h>
 
 #include <ctime>
 #include <string>
@@ -13,6 +14,8 @@
 
 #include "model/message.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
+#include "tests/support/pixels.h"
+#include "tests/support/screenCapture.h"
 
 namespace {
 
@@ -93,6 +96,49 @@ TEST_F(RoomsWindow, TheDisplayLaysOutAsTheToolkitWould) {
   ASSERT_TRUE(guitest::PumpUntil([&] { return !page->IsShownOnScreen(); }));
   Fill(rooms, page, "http://layout.example/");
   ExpectTheToolkitsLayout(page->GetDisplay());
+}
+
+// What the display shows on screen once painted afresh.
+wxImage Painted(wxRichTextCtrl* display) {
+  display->Refresh();
+  display->Update();
+  guitest::Pump(100);
+  return screencapture::Capture(display->GetScreenRect());
+}
+
+// Scrolled into its middle, with a selection across smileys and links: the display paints itself
+// as the toolkit paints it when it has a caret to draw, pixel for pixel but for the caret.
+TEST_F(RoomsWindow, TheDisplayPaintsAsTheToolkitWould) {
+  ChatRoomPanel* page = rooms->CreateChatRoom("http://paint.example/", "paint", "Chatroom opened");
+  rooms->Show();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return rooms->IsShownOnScreen(); }));
+  Fill(rooms, page, "http://paint.example/");
+  wxRichTextCtrl* display = page->GetDisplay();
+  int unitX = 0, unitY = 0, rangeX = 0, rangeY = 0;
+  display->GetScrollPixelsPerUnit(&unitX, &unitY);
+  display->GetVirtualSize(&rangeX, &rangeY);
+  ASSERT_GT(unitY, 0);
+  display->Scroll(0, rangeY / unitY / 2);
+  const long middle = display->GetLastPosition() / 2;
+  display->SetSelection(middle - 300, middle + 300);
+  ASSERT_FALSE(display->GetCaret()->IsVisible());
+  const wxImage ours = Painted(display);
+  display->GetCaret()->Show();
+  const wxImage toolkits = Painted(display);
+  const wxPoint caretAt = display->ClientToScreen(display->GetCaret()->GetPosition()) - display->GetScreenPosition();
+  const wxRect caret = wxRect(caretAt, display->GetCaret()->GetSize()).Inflate(2);
+  display->GetCaret()->Hide();
+  ASSERT_EQ(ours.GetSize(), toolkits.GetSize());
+  // The scroll bar over the display's right edge is the toolkit's, and fades in and out.
+  const int textWidth = ours.GetWidth() - wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, display);
+  int differing = 0;
+  wxPoint first;
+  for (int y = 0; y < ours.GetHeight(); ++y)
+    for (int x = 0; x < textWidth; ++x)
+      if (!caret.Contains(x, y) &&
+          testsupport::PixelAt(ours, x, y) != testsupport::PixelAt(toolkits, x, y) && differing++ == 0)
+        first = wxPoint(x, y);
+  EXPECT_EQ(0, differing) << "first at " << first.x << "," << first.y;
 }
 
 TEST_F(RoomsWindow, AFullDisplayTakesWholeLinesOffItsTopAndFollowsOnlyAtItsEnd) {
