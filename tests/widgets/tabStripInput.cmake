@@ -7,5 +7,4 @@ parlavox_add_test(test_tab_strip_input LABEL widgets WX OWN_DISPLAY
                           ${CMAKE_CURRENT_SOURCE_DIR}/tabDragDropCases.cpp
                           ${CMAKE_CURRENT_SOURCE_DIR}/tabCustomizeDialogCases.cpp
                           ${CMAKE_CURRENT_SOURCE_DIR}/tabNavigatorCases.cpp
-                          ${CMAKE_CURRENT_SOURCE_DIR}/widgetTestSupport.cpp
-                  LIBS parlavox_widgets)
+                  LIBS parlavox_widget_test_support parlavox_widgets)
