@@ -6,6 +6,8 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 
 #include "gui/dockPlacement.h"
@@ -44,6 +46,17 @@ int CounterWidth(wxStaticText* label) {
   return width;
 }
 
+// The pop-up has no frame of its own: its place is that of its top left corner. Told so, the
+// tool kit reads where the window went, after each step of the slide, in one question to the
+// window system instead of asking it for the window's frame, its parents and its size in turn.
+// Found in the libraries the program already runs with (the build has no toolkit headers).
+void PlaceByItsOwnCorner(wxTopLevelWindow* window) {
+  using SetGravity = void (*)(void*, int);
+  constexpr int kStaticGravity = 10;
+  static const auto set = reinterpret_cast<SetGravity>(dlsym(RTLD_DEFAULT, "gtk_window_set_gravity"));
+  if (set && window->GetHandle()) set(window->GetHandle(), kStaticGravity);
+}
+
 }  // namespace
 
 void NotifyFrame::CreateInstance(MainFrame* parent) {
@@ -62,6 +75,7 @@ NotifyFrame::NotifyFrame(MainFrame* parent)
       m_showTimer(this, kShowTimerId) {
   TRACE_START();
   SetBackgroundColour(kBackground);
+  PlaceByItsOwnCorner(this);
   SetSize(kFrameSize);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
@@ -301,10 +315,13 @@ void NotifyFrame::OnTimer(wxTimerEvent&) {
 
 // A step of the slide draws the line of the pop-up that rose into the work area; the rest the
 // window system moves along with the window, and what a move uncovers it has drawn anyway.
+// A top-level window's own refresh repaints the whole of it whatever rectangle it is given:
+// the plain window's refresh invalidates that line alone.
 void NotifyFrame::RefreshRisen() {
   const int risen = m_area.GetBottom() - m_y;
   const wxSize size = GetClientSize();
-  if (risen >= 0 && risen < size.y) RefreshRect(wxRect(0, risen, size.x, 1));
+  const wxRect line(0, risen, size.x, 1);
+  if (risen >= 0 && risen < size.y) wxWindow::Refresh(true, &line);
 }
 
 void NotifyFrame::StopAndHide() {

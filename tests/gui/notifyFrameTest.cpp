@@ -171,6 +171,22 @@ TEST(NotifyFrame, AStreamOfNoticesIsShownAtMostOncePerSpan) {
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
 
+// The slide run by its own timer, the window system answering each step: the pop-up ends 99
+// pixels up, where the program believes it is and where the window system has put it.
+TEST(NotifyFrame, SlideEndsWhereTheWindowSystemPutsIt) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  NotifyFrame* f = Add("n0");
+  f->Popup();
+  const wxPoint end = f->GetPosition() - wxPoint(0, 99);
+  // On a loaded machine the ticks come late: the slide may take several seconds.
+  ASSERT_TRUE(guitest::PumpUntil([&] { return f->GetSlide() == 1000; }, 60000));
+  guitest::Pump(50);
+  EXPECT_EQ(end, f->GetPosition());
+  EXPECT_EQ(end, f->GetScreenPosition());
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
 // Notices coming faster than the slide's steps: the pop-up slides up while they come, instead of
 // starting over at each one, and a page back taken before its first step stays where it was put.
 TEST(NotifyFrame, NoticesFasterThanTheSlideDoNotStartItOver) {
