@@ -290,13 +290,30 @@ void CpuRelax() {
 constexpr int kMostPerWrite = 64;
 unsigned char g_batch[size_t(64) << 10];
 
-// A written handed line goes back to the main thread.
-void GiveBack(QueuedLine* line) {
-  QueuedLine* head = g_written.load(std::memory_order_relaxed);
-  do {
-    line->next = head;
-  } while (!g_written.compare_exchange_weak(head, line, std::memory_order_release, std::memory_order_relaxed));
-}
+// The handed lines of one write go back to the main thread together, newest first, and their
+// bytes leave the count at once: one change to each word the main thread reads at every line,
+// not one a line, so that its core keeps those words while the writer works through a burst.
+struct GivenBack {
+  QueuedLine* first = nullptr;
+  QueuedLine* last = nullptr;
+  size_t bytes = 0;
+
+  void Add(QueuedLine* line) {
+    line->next = first;
+    first = line;
+    if (!last) last = line;
+    bytes += line->line->size();
+  }
+  void Hand() {
+    if (!first) return;
+    g_handedBytes.fetch_sub(bytes, std::memory_order_relaxed);
+    QueuedLine* head = g_written.load(std::memory_order_relaxed);
+    do {
+      last->next = head;
+    } while (!g_written.compare_exchange_weak(head, first, std::memory_order_release, std::memory_order_relaxed));
+    *this = GivenBack();
+  }
+};
 
 // The threads found asleep when their lines were marked written: they are woken once the role is
 // given up, so that the next writer does not wait behind those system calls.
@@ -363,15 +380,16 @@ void WriteInOrder(QueuedLine* const* lines, int count, bool& open, Sleepers& sle
     const uint32_t keyBefore = g_key - static_cast<uint32_t>(bytes) * g_step;
     const size_t written = open ? WriteAll(start, bytes) : 0;
     KeepInStep(keyBefore, bytes, written, written == bytes ? bytes : WholeLines(lines + done, taken, written));
+    GivenBack given;
     for (int i = done; i < done + taken; ++i) {
       if (lines[i]->handed) {
-        g_handedBytes.fetch_sub(lines[i]->line->size(), std::memory_order_relaxed);
-        GiveBack(lines[i]);
+        given.Add(lines[i]);
         continue;
       }
       // Once marked written, the line and its entry are its thread's again.
       if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) sleepers.Add(&lines[i]->state);
     }
+    given.Hand();
   }
 }
 
