@@ -150,12 +150,12 @@ void SiteInfoToolTip::AddRecommendedSites(const std::vector<RecommendedSite>& si
   for (const std::string& url : m_recommended) m_recommendedList->Append(siteText::Shown(url));
 }
 
-void SiteInfoToolTip::OnClose(wxMouseEvent&) { m_hideTimer.Start(1, wxTIMER_CONTINUOUS); }
+void SiteInfoToolTip::OnClose(wxMouseEvent&) { m_hideTimer.StartOnce(1); }
 
 void SiteInfoToolTip::OnKillFocus(wxFocusEvent& event) {
   if (IsShown()) {
     TRACE_INFO("Hide %p", static_cast<void*>(event.GetWindow()));
-    m_hideTimer.Start(1, wxTIMER_CONTINUOUS);
+    m_hideTimer.StartOnce(1);
   }
   event.Skip();
 }

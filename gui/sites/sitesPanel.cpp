@@ -40,7 +40,6 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
                      1, wxALIGN_CENTRE, 0);
   Bind(wxEVT_TIMER, &SitesPanel::OnTimer, this, ID_HOVER_TIMER);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { PlaceFrom(m_refitFrom); }, ID_REFIT_TIMER);
-  m_toolTipTimer.Start(500, wxTIMER_CONTINUOUS);
 }
 
 SitesPanel::~SitesPanel() {
@@ -125,6 +124,8 @@ SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
   }
   auto* panel = new SitePanel(m_manager, this, name, info, true);
   m_sitePanels.push_back(panel);
+  // The tips follow the pointer while there are sites; without any the event loop is left alone.
+  if (!m_toolTipTimer.IsRunning()) m_toolTipTimer.Start(kToolTipTickMs, wxTIMER_CONTINUOUS);
   m_mainSizer->Add(panel, 0, wxEXPAND | wxLEFT | wxRIGHT, 4);
   PlaceFrom(m_sitePanels.size() - 1);
   // The new site, at the bottom, comes into view however long the list.
@@ -138,6 +139,7 @@ SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
 void SitesPanel::Remove(SitePanel* panel) {
   m_mainSizer->Detach(panel);
   m_sitePanels.erase(std::find(m_sitePanels.begin(), m_sitePanels.end(), panel));
+  if (m_sitePanels.empty()) m_toolTipTimer.Stop();
   panel->Retire();
 }
 

@@ -32,6 +32,8 @@ class SitesPanel : public wxScrolledWindow {
   static constexpr size_t kMaxExtensionButtons = 16;
   // How soon the list closes up after a site left.
   static constexpr int kRefitDelayMs = 50;
+  // How often the sites' tips look where the pointer is, while there are sites.
+  static constexpr int kToolTipTickMs = 500;
 
   SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener);
   ~SitesPanel() override;

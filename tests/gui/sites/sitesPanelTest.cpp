@@ -180,4 +180,38 @@ TEST_F(SitesPanelTest, ExtensionButtonsShowTheirStateAndWaitAfterAClick) {
   EXPECT_EQ(SitesPanel::kMaxExtensionButtons, m_sites->GetExtensionCount());
 }
 
+// The panel looks where the pointer is, for its sites' tips, only while it has sites: without
+// any (logged out, or no page open) it wakes the event loop for nothing, run after run of the
+// idle time over every window, as long as the program runs.
+TEST_F(SitesPanelTest, ThePointerIsWatchedOnlyWhileThereAreSites) {
+  int ticks = 0;
+  m_sites->Bind(wxEVT_TIMER, [&](wxTimerEvent& event) {
+    event.Skip();
+    ++ticks;
+  }, ID_HOVER_TIMER);
+  const int span = 3 * SitesPanel::kToolTipTickMs;
+  guitest::Pump(span);
+  EXPECT_EQ(0, ticks) << "with no site yet";
+
+  m_sites->AddSitePanel(Site("http://a.example/"), "a.example/");
+  m_sites->AddSitePanel(Site("http://b.example/"), "b.example/");
+  EXPECT_TRUE(guitest::PumpUntil([&] { return ticks >= 2; }, 20 * span)) << "with sites";
+  EXPECT_TRUE(m_sites->RemoveURL("http://a.example/"));
+  ticks = 0;
+  EXPECT_TRUE(guitest::PumpUntil([&] { return ticks >= 1; }, 20 * span)) << "with a site left";
+
+  EXPECT_TRUE(m_sites->RemoveURL("http://b.example/"));
+  ticks = 0;
+  guitest::Pump(span);
+  EXPECT_EQ(0, ticks) << "once the last site closed";
+
+  m_sites->AddSitePanel(Site("http://c.example/"), "c.example/");
+  ticks = 0;
+  EXPECT_TRUE(guitest::PumpUntil([&] { return ticks >= 1; }, 20 * span)) << "with a site again";
+  m_sites->Disconnection();
+  ticks = 0;
+  guitest::Pump(span);
+  EXPECT_EQ(0, ticks) << "after the log-out";
+}
+
 }  // namespace
