@@ -12,8 +12,13 @@
 //     everyone else comes), sent in twenty bursts; the worst pause meanwhile, and how long after
 //     the last burst the titles read the exact number online;
 //   all leave: every contact reported offline at once; how long until the titles read none online.
-//     Three times per log-in, those online after the wave coming back in between; the median of
-//     the three is the run's.
+//     Five times per log-in, those online after the wave coming back in between; the run's wait
+//     and worst pause are the medians of the five, its work the least of them: the same burst on
+//     the same list asks the same work of the program each time (as many turns, placements and
+//     layouts, give or take a turn that costs a tenth of a millisecond), and what the machine
+//     does meanwhile only ever adds to it: a processor shared with other programs or slower for a
+//     while makes every part of the work slower alike, and a reader thread kept waiting has the
+//     event loop wait and tick the longer.
 // Pauses are the late ticks of a 1 ms timer, less the time the GUI thread waited for a processor
 // that other programs held. The work of the log-in and of everyone leaving is the GUI thread's
 // processor time until the first tick at which the list holds the new number online with no work
@@ -57,7 +62,7 @@ const double kCountLagLimitMs = 2000.0;
 const double kGrowthLimit = 2.3;
 const int kRuns = 5;
 // Everyone leaves this many times per log-in: a leave costs a tenth of what a log-in does.
-const int kLeaves = 3;
+const int kLeaves = 5;
 
 std::string Login(int i) {
   char text[16];
@@ -234,7 +239,8 @@ class Bench {
   }
 
   // Everyone leaves at once, kLeaves times; before each leave but the first, those online after
-  // the wave come back. Each figure of the run is the median of its leaves.
+  // the wave come back. The work of the run is the least of its leaves', the other figures the
+  // medians.
   void MeasureLeaves(Figures* f, const std::vector<bool>& online) {
     const int before = int(std::count(online.begin(), online.end(), true));
     std::string back, leave;
@@ -261,8 +267,10 @@ class Bench {
       f->exact = f->exact && ShownOnline() == 0;
       leaves.push_back(one);
     }
-    for (double Figures::*figure : {&Figures::leaveLagMs, &Figures::leaveWorkMs, &Figures::leavePauseMs})
-      f->*figure = MedianOf(leaves, figure);
+    for (double Figures::*figure : {&Figures::leaveLagMs, &Figures::leavePauseMs}) f->*figure = MedianOf(leaves, figure);
+    f->leaveWorkMs = std::min_element(leaves.begin(), leaves.end(), [](const Figures& a, const Figures& b) {
+                       return a.leaveWorkMs < b.leaveWorkMs;
+                     })->leaveWorkMs;
   }
 
  private:

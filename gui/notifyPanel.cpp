@@ -124,31 +124,37 @@ void NotifyPanel::Finish(wxSizer* sizer) {
 
 void NotifyPanel::SetContent(const wxString& text, const wxColour& colour, const wxString& text2,
                              const wxColour& colour2, const wxBitmap& bitmap, t_status status) {
-  m_text->SetLabelText(text);
   if (m_bitmap) m_bitmap->SetBitmap(bitmap);
+  // Long names and addresses break over lines instead of running out of the pop-up.
+  const int width = kPanelSize.GetWidth() - 2 * kSideMargin - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
+  SetText(m_text, m_fitted, text, width);
   switch (m_layout) {
     case 1:
       m_text->SetForegroundColour(colour);
-      m_text2->SetLabelText(text2);
+      SetText(m_text2, m_fitted2, text2, width);
       m_text2->SetForegroundColour(colour2);
       break;
     case 2:
       m_text->SetForegroundColour(colour);
       break;
     case 3:
-      m_text2->SetLabelText(StatusText(status));
+      SetText(m_text2, m_fitted2, StatusText(status), width);
       break;
     default:
-      m_text2->SetLabelText(text2);
+      SetText(m_text2, m_fitted2, text2, width);
       break;
   }
-  // Long names and addresses break over lines instead of running out of the pop-up.
-  const int width = kPanelSize.GetWidth() - 2 * kSideMargin - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
-  FitLabel(m_text, width);
-  if (m_text2) FitLabel(m_text2, width);
   // The pop-up gives the panel its usual size when that is room enough, and grows to hold every
   // line the panel shows when it is not.
   SetMinSize(GetSizer()->CalcMin());
+}
+
+void NotifyPanel::SetText(wxStaticText* label, Fitted& fitted, const wxString& text, int width) {
+  const bool onScreen = label->IsShownOnScreen();
+  if (onScreen && fitted.onScreen && fitted.width == width && fitted.text == text) return;
+  label->SetLabelText(text);
+  FitLabel(label, width);
+  fitted = Fitted{text, width, onScreen};
 }
 
 wxString NotifyPanel::StatusText(int status) {

@@ -26,13 +26,26 @@ class NotifyPanel : public wxPanel {
   static wxString StatusText(int status);
 
  private:
+  // What a label was last given and fitted to.
+  struct Fitted {
+    wxString text;
+    int width = -1;
+    bool onScreen = false;
+  };
+
   wxStaticText* MakeLabel(const wxString& text, long style, const wxColour& colour);
   void Finish(wxSizer* sizer);
+  // Gives `label` its text, its lines broken at `width`. A label on screen that already shows
+  // that text at that width keeps it as it is, unmeasured: a stream of presence notices repeats
+  // the same second line, and measuring text lays it out in the toolkit each time.
+  void SetText(wxStaticText* label, Fitted& fitted, const wxString& text, int width);
 
   int m_layout;
   wxStaticBitmap* m_bitmap = nullptr;
   wxStaticText* m_text = nullptr;
   wxStaticText* m_text2 = nullptr;
+  Fitted m_fitted;
+  Fitted m_fitted2;
 };
 
 #endif

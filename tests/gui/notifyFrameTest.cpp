@@ -3,6 +3,7 @@
 // burst of notices and real clicks on each kind of notification and on the pop-up's pictures.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <wx/arrstr.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -209,6 +210,54 @@ TEST(NotifyFrame, NoticesFasterThanTheSlideDoNotStartItOver) {
   f->OnPrevious(click);
   Add("c")->Popup();
   EXPECT_EQ("(1/3)", Counter(f));
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
+// Notices one after the other on screen, some repeating the last one's second line: each line
+// is broken as a pop-up showing that notice first would break it, and its label keeps the room
+// of every line it holds, whether the line was measured again or kept as it was.
+TEST(NotifyFrame, ARepeatedLineKeepsItsBreaksAndItsRoom) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  const wxString longLine = "a second line long enough to be broken over two lines or more in the pop-up";
+  const struct {
+    const char* text;
+    int side;
+    wxString text2;
+  } rows[] = {
+      {"Ann", 24, longLine}, {"Bob", 24, longLine},   {"Bob", 64, longLine},
+      {"Cy", 64, "short"},   {"Dee", 64, longLine}, {"Eve", 24, "another second line, long enough to be broken over lines too"},
+  };
+  NotifyFrame* f = nullptr;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text + (" " + std::to_string(row.side)));
+    const wxBitmap picture(row.side, row.side);
+    f = NotifyFrame::AddNotification(NotifyAction(2, "prv://x"), "t", row.text, picture, row.text2);
+    f->Popup();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return !Shown(f).empty() && Shown(f)[0] == row.text; }, 5000));
+    ASSERT_TRUE(guitest::PumpUntil([&] { return f->IsShownOnScreen(); }, 5000));
+    // The same notice in a panel of its own, fitted once.
+    auto* fresh = new NotifyPanel(f, wxEmptyString, wxNullBitmap, wxEmptyString);
+    fresh->Hide();
+    fresh->SetContent(row.text, wxNullColour, row.text2, wxNullColour, picture, STATUS_OFFLINE);
+    std::vector<wxString> expected;
+    for (wxStaticText* t : FindChildren<wxStaticText>(fresh)) expected.push_back(t->GetLabelText());
+    fresh->Destroy();
+    EXPECT_EQ(expected, Shown(f));
+    EXPECT_NE(longLine, Shown(f)[1]);
+    for (NotifyPanel* p : FindChildren<NotifyPanel>(f)) {
+      if (!p->IsShown()) continue;
+      for (wxStaticText* t : FindChildren<wxStaticText>(p)) {
+        wxSize room;
+        for (const wxString& line : wxSplit(t->GetLabelText(), '\n', '\0')) {
+          const wxSize extent = t->GetTextExtent(line.empty() ? wxString("W") : line);
+          room = wxSize(std::max(room.x, line.empty() ? 0 : extent.x), room.y + extent.y);
+        }
+        EXPECT_GE(t->GetMinSize().x, room.x) << t->GetLabelText();
+        EXPECT_GE(t->GetMinSize().y, room.y) << t->GetLabelText();
+      }
+    }
+  }
   f->Destroy();
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
