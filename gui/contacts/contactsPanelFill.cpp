@@ -131,6 +131,10 @@ void ContactsPanel::OnTurnTimer(wxTimerEvent&) {
 void ContactsPanel::Turn() {
   m_turnDue = false;
   m_laterDue = false;
+  // The timer stood for this turn: left to run, it would wake the event loop once more for
+  // nothing, and the loop would run its idle pass over every window. Work this turn asks for
+  // arms it again.
+  m_turnTimer.Stop();
   // A pass may ask for the next turn again.
   const std::vector<ChatRoomEntry*> blocks = m_blocks;
   const bool quiet = !m_placedSinceTurn;

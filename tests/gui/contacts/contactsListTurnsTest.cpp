@@ -1,0 +1,94 @@
+// The contacts list's own turns come from the event loop's idle time, or from its timer where the
+// loop has none: with idle time plentiful and with none at all, every presence change reaches the
+// screen (the row at its place, showing the new state, the counts right), and the timer never
+// wakes the event loop once the turn it stood for has run.
+#include <wx/eventfilter.h>
+#include <wx/timer.h>
+
+#include <string>
+
+#include "tests/gui/contacts/contactsListFixture.h"
+
+namespace {
+
+using contactstest::ContactsListTest;
+
+// Watches what the event loop hands the list: the firings of its timer that find no work due,
+// and, while `starve` is set, keeps every idle event from every handler, as a loop that never
+// runs out of events does.
+class TurnWatch : public wxEventFilter {
+ public:
+  explicit TurnWatch(ContactsPanel* panel) : m_panel(panel) { wxEvtHandler::AddFilter(this); }
+  ~TurnWatch() override { wxEvtHandler::RemoveFilter(this); }
+  int FilterEvent(wxEvent& event) override {
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_IDLE && m_starve) return Event_Ignore;
+    if (type == wxEVT_TIMER) {
+      const wxTimer& timer = static_cast<wxTimerEvent&>(event).GetTimer();
+      if (timer.GetOwner() == m_panel && !m_panel->HasWorkDue()) ++m_idleFirings;
+    }
+    return Event_Skip;
+  }
+  bool m_starve = false;
+  int m_idleFirings = 0;
+
+ private:
+  ContactsPanel* m_panel;
+};
+
+class ContactsListTurns : public ContactsListTest {
+ protected:
+  static std::string Login(int i) {
+    char text[16];
+    snprintf(text, sizeof text, "t%03d", i);
+    return text;
+  }
+  // Nothing left for the list's turns, every block placed.
+  bool Settled() const {
+    if (m_panel->HasWorkDue()) return false;
+    for (ChatRoomEntry* block : m_panel->GetBlocks())
+      if (!block->IsPlaced()) return false;
+    return true;
+  }
+};
+
+TEST_F(ContactsListTurns, EveryChangeReachesTheScreenAndTheTimerFiresOnlyForWorkDue) {
+  const int count = 120;
+  Open();
+  for (int i = 0; i < count; ++i) Update(*Save(Contact(Login(i), Login(i), STATUS_OFFLINE)));
+  Settle();
+  ASSERT_EQ(1u, m_panel->GetBlocks().size());
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  TurnWatch watch(m_panel);
+  int online = 0;
+  for (bool starve : {false, true}) {
+    SCOPED_TRACE(starve ? "no idle time" : "idle time");
+    watch.m_starve = starve;
+    // Contacts far down connect one after the other, then three at once: each comes to the top,
+    // moving every row below it.
+    for (int k = 0; k < 4; ++k) {
+      const int first = count - 1 - 8 * (online + (starve ? 4 : 0));
+      const int many = k == 3 ? 3 : 1;
+      watch.m_idleFirings = 0;
+      for (int m = 0; m < many; ++m) Update(Contact(Login(first - m), Login(first - m), STATUS_ONLINE));
+      online += many;
+      // The titles may wait a little for more changes to come: they count too.
+      const std::string counts = "(" + std::to_string(online) + " / " + std::to_string(count) + " contacts)";
+      auto countsRead = [&] { return std::string(block->GetHeader()->GetCountsText().utf8_str()); };
+      EXPECT_TRUE(guitest::PumpUntil([&] { return Settled() && countsRead() == counts; }, 30000))
+          << "change " << k << ": " << countsRead();
+      for (int m = 0; m < many; ++m) {
+        const std::string login = Login(first - m);
+        ContactEntry* row = block->FindRowWindow(login);
+        ASSERT_TRUE(row && row->IsShown()) << login;
+        EXPECT_EQ(block->GetRowRect(login), row->GetRect()) << login;
+        EXPECT_EQ(STATUS_ONLINE, row->GetStatus()) << login;
+      }
+      // Longer than the timer's longest wait: a timer left armed has fired by then.
+      guitest::Pump(150);
+      EXPECT_EQ(0, watch.m_idleFirings) << "change " << k;
+    }
+  }
+}
+
+}  // namespace
