@@ -205,7 +205,7 @@ TEST_F(ConnectionCodes, AboutBoxAndItsLink) {
   wxStaticText* link = text(PARLAVOX_WEBSITE);
   ASSERT_TRUE(prompt && link);
   about->Raise();
-  ClickUntil(prompt, [] { return true; });
+  EXPECT_TRUE(guitest::ClickOn(prompt));
   Pump(200);
   EXPECT_TRUE(opened.empty());
   ClickUntil(link, [&] { return !opened.empty(); });

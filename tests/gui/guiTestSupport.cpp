@@ -46,12 +46,15 @@ bool Await(const std::function<bool()>& cond, int ms) {
 
 }  // namespace
 
+// At least one pass over what is waiting, however late the thread runs: a test that posts an
+// event and pumps briefly must find it handled even when the machine kept it from running for
+// longer than that.
 void Pump(int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
+  do {
     DispatchPending();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  } while (std::chrono::steady_clock::now() < end);
 }
 
 bool PumpUntil(const std::function<bool()>& cond, int ms) {
@@ -192,6 +195,18 @@ bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& do
     if (reached()) return true;
   }
   return PumpUntil(reached);
+}
+
+KeyPresses::KeyPresses() { wxEvtHandler::AddFilter(this); }
+
+KeyPresses::~KeyPresses() { wxEvtHandler::RemoveFilter(this); }
+
+int KeyPresses::FilterEvent(wxEvent& event) {
+  if (event.GetEventType() == wxEVT_KEY_DOWN) {
+    const int code = static_cast<wxKeyEvent&>(event).GetKeyCode();
+    if (code != WXK_SHIFT && code != WXK_CONTROL && code != WXK_ALT) ++count;
+  }
+  return Event_Skip;
 }
 
 ModalDriver::ModalDriver(wxDialog* dialog, const std::function<void()>& input) : m_dialog(dialog), m_input(input) {

@@ -4,6 +4,7 @@
 #define PARLAVOX_TESTS_GUI_GUITESTSUPPORT_H
 
 #include <wx/dialog.h>
+#include <wx/eventfilter.h>
 #include <wx/mousestate.h>
 #include <wx/timer.h>
 #include <wx/window.h>
@@ -39,6 +40,18 @@ bool ClickOn(wxWindow* w, const std::function<bool()>& done = nullptr, int butto
 // The same at `offset` from the top left corner of `w`.
 bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button = wxMOUSE_BTN_LEFT,
              bool twice = false);
+
+// Counts the keys (modifiers aside) pressed anywhere in the program while it lives. A key's
+// character is handled in the same turn as its press (its release may never come to the program,
+// when the press closed the window that had the keyboard): a test that types waits for as many
+// presses as keys it sent, instead of for a fixed time.
+class KeyPresses : public wxEventFilter {
+ public:
+  KeyPresses();
+  ~KeyPresses() override;
+  int FilterEvent(wxEvent& event) override;
+  int count = 0;
+};
 
 // Shows `dialog` modally; once it is shown and has the keyboard, runs `input` (which sends
 // real keys or clicks) and returns what ShowModal returned. A dialog still open after a few

@@ -48,6 +48,7 @@ TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
   ContactEvent* asked = AwaitStored(CE_ADD_RECEIVED, "bob");
   ASSERT_TRUE(asked);
   EXPECT_EQ("Hello Alice", asked->GetMessage());
+  AwaitPopups(1);
   Settle();
   EXPECT_EQ(Lines{"Request | Bob (bob) | asks to be in your private list | 4 "}, NewPopups());
   ASSERT_TRUE(GetManager()->SendAddContactAnswer(asked->GetId(), true, "Welcome"));
@@ -57,6 +58,8 @@ TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
   EXPECT_EQ("Welcome", Str(answer->choice.addcontactanswer.message));
   EXPECT_TRUE(Until([] { return GetManager()->HasContact("bob"); }));
   // Listed, bob shows as coming online.
+  AwaitPopups(1);
+  AwaitSounds(1);
   Settle();
   EXPECT_EQ(Lines{"Notification | Bob |  | 1 bob"}, NewPopups());
   EXPECT_EQ(Lines{"sounds/online.wav"}, NewSounds());
@@ -92,6 +95,8 @@ TEST_F(HandlersEndToEnd, ContactRequestsAndAnswersBothWays) {
     if (row.listed) {
       EXPECT_TRUE(Until([&] { return GetManager()->HasContact(row.login); }));
     }
+    AwaitPopups(row.presence ? 2 : 1);
+    AwaitSounds(row.presence ? 1 : 0);
     Settle();
     EXPECT_EQ(row.listed, GetManager()->HasContact(row.login));
     // A contact who accepts is listed online: that presence notice follows the answer's.
@@ -137,6 +142,7 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
     const std::string room = invitation->GetURL();
     EXPECT_EQ(0u, room.find(std::string("prv://parlavox/") + row.from + "/")) << room;
     EXPECT_TRUE(GetManager()->IsMultiplePrivateChatRoom(room));
+    AwaitPopups(1);
     Settle();
     EXPECT_EQ(Lines{row.invitation}, NewPopups());
     ASSERT_TRUE(GetManager()->InviteContactInChatRoomAck(invitation->GetId(), row.accept, "Answered"));
@@ -156,6 +162,7 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
       joined = room;
     }
     ASSERT_TRUE(inviter.Sync());
+    AwaitPopups(row.accept ? 1 : 0);
     Settle();
     EXPECT_EQ(row.accept, GetManager()->HasSubscribedTo(room));
     EXPECT_EQ(row.accept, Rooms()->IsChatRoomOpened(room));
@@ -199,6 +206,7 @@ TEST_F(HandlersEndToEnd, InvitationsToPrivateRoomsAcceptedAndRefused) {
         return false;
       }));
     }
+    AwaitPopups(1);
     Settle();
     EXPECT_EQ(Lines{"Notification | " + std::string(row.nickname) + " (" + row.to + ") | " + row.line + name + " | 2 " +
                     joined},
@@ -242,6 +250,8 @@ TEST_F(HandlersEndToEnd, MessageInAClosedPrivateRoomOpensIt) {
     ASSERT_TRUE(bob.Link().SendMessage(bob.Key(), pair, "Are you there? " + std::to_string(index++)));
     ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(pair) && Rooms()->IsShown(); }));
     EXPECT_TRUE(GetManager()->HasSubscribedTo(pair));
+    AwaitPopups(row.popups.size());
+    AwaitSounds(row.sounds.size());
     Settle();
     EXPECT_EQ(1, Rooms()->GetNbrChatRooms());
     EXPECT_EQ(row.popups, NewPopups());

@@ -140,6 +140,8 @@ TEST_F(MainFrameClose, EveryWayOfClosing) {
     else ASSERT_TRUE(SendCloseBox(frame->GetTitle()));
     EXPECT_TRUE(guitest::PumpUntil([&] {
       if (answer && !answer->done) return false;
+      if (c.exits && saves == 0) return false;
+      if (c.failSave && boxes.seen.empty()) return false;
       return c.exits ? Gone() : c.hidden ? !frame->IsShown() : (frame->iconized || !c.iconized);
     }));
     guitest::Pump(50);

@@ -55,17 +55,23 @@ class MoodAnswer : public wxTimer {
 
 wxTextCtrl* Field(wxWindow* dialog) { return FindChild<wxTextCtrl>(dialog, [](wxTextCtrl*) { return true; }); }
 
-// Pastes `text` at the end of the field as a user does (Ctrl+V).
-void Paste(wxTextCtrl* field, const wxString& text) {
+// Pastes `text` at the end of the field as a user does (Ctrl+V). The text comes through the
+// clipboard after the keys were handled: a paste the field `takes` is waited for; one it refuses
+// is given the time a paste takes.
+void Paste(wxTextCtrl* field, const wxString& text, bool takes) {
   if (wxTheClipboard->Open()) {
     wxTheClipboard->SetData(new wxTextDataObject(text));
     wxTheClipboard->Close();
   }
   ClickUntil(field, [&] { return field->HasFocus(); });
+  const wxString before = field->GetValue();
+  guitest::KeyPresses pressed;
   wxUIActionSimulator sim;
   sim.Char(WXK_END);
   sim.Char('v', wxMOD_CONTROL);
-  guitest::Pump(300);
+  EXPECT_TRUE(PumpUntil([&] { return pressed.count >= 2; })) << "the keys were not handled";
+  if (takes) EXPECT_TRUE(PumpUntil([&] { return field->GetValue() != before; })) << "nothing pasted";
+  else guitest::Pump(300);
 }
 
 // Counts the dialogs that would have opened, and opens none.
@@ -145,7 +151,7 @@ TEST_F(NicknamePanelTest, MoodTypedReachesTheServerOnceAndShows) {
   // Not connected: a click opens nothing.
   {
     NoDialogs dialogs;
-    ClickUntil(mood, [] { return true; });
+    EXPECT_TRUE(guitest::ClickOn(mood));
     guitest::Pump(200);
     EXPECT_EQ(0, dialogs.count);
   }
@@ -176,11 +182,11 @@ TEST_F(NicknamePanelTest, MoodTypedReachesTheServerOnceAndShows) {
       // Too long to fit: the field refuses the whole paste and keeps what was typed.
       {"ten thousand pasted", [&](MessageYesNoCancelFrame* d) {
          guitest::Type(Field(d), "so");
-         Paste(Field(d), many);
+         Paste(Field(d), many, false);
        }, "&OK", "so"},
       {"control characters pasted", [](MessageYesNoCancelFrame* d) {
          guitest::Type(Field(d), "-");
-         Paste(Field(d), "tab\there\x01now");
+         Paste(Field(d), "tab\there\x01now", true);
        }, "&OK", "-tab here now"},
       {"cancelled", [](MessageYesNoCancelFrame* d) { guitest::Type(Field(d), "never sent"); }, "&Cancel", ""},
   };

@@ -117,7 +117,7 @@ TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
   for (const Row& r : rows) {
     r.act();
     // Notices in quick succession are put on display once the burst is over.
-    guitest::Pump(10);
+    guitest::PumpUntil([&] { return Counter(f) == r.counter && Shown(f) == r.lines; });
     EXPECT_EQ(r.counter, Counter(f));
     EXPECT_EQ(r.lines, Shown(f));
     ExpectCounterWhole(f);
@@ -126,7 +126,7 @@ TEST(NotifyFrame, SlidesStaysAndKeepsTheLastHundred) {
   // A server's burst of five hundred: the newest is on display once the event loop turns.
   for (int i = 1; i <= 500; ++i)
     NotifyFrame::AddNotification(NotifyAction(1, "bob"), "t", "b" + std::to_string(i), *wxBLUE, "", *wxRED)->Popup();
-  guitest::Pump(10);
+  guitest::PumpUntil([&] { return Shown(f) == std::vector<wxString>{"b500"}; });
   EXPECT_EQ(std::vector<wxString>{"b500"}, Shown(f));
   f->Destroy();
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
@@ -181,7 +181,7 @@ TEST(NotifyFrame, SlideEndsWhereTheWindowSystemPutsIt) {
   const wxPoint end = f->GetPosition() - wxPoint(0, 99);
   // On a loaded machine the ticks come late: the slide may take several seconds.
   ASSERT_TRUE(guitest::PumpUntil([&] { return f->GetSlide() == 1000; }, 60000));
-  guitest::Pump(50);
+  guitest::PumpUntil([&] { return f->GetPosition() == end && f->GetScreenPosition() == end; });
   EXPECT_EQ(end, f->GetPosition());
   EXPECT_EQ(end, f->GetScreenPosition());
   f->Destroy();
@@ -316,11 +316,16 @@ TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
     auto* text = FindChild<wxStaticText>(popup, [](wxStaticText* t) { return t->IsShown() && t->GetLabel() == "click me"; });
     ASSERT_TRUE(guitest::PumpUntil([&] { return text->IsShownOnScreen(); }));
     guitest::ClickUntil(text, [&] { return !popup->IsShown(); });
-    guitest::Pump(30);
+    ContactInfoFrame* own = nullptr;
+    guitest::PumpUntil([&] {
+      own = ContactInfoFrame::GetContactInfoFor("alice");
+      return r.requests == frame->requests && r.contactsManager == contacts->IsShown() &&
+             r.contactsManager != preferences->IsShown() && r.profile == (own && own->IsShown());
+    });
     EXPECT_EQ(r.requests, frame->requests);
     EXPECT_EQ(r.contactsManager, contacts->IsShown());
     EXPECT_EQ(!r.contactsManager, preferences->IsShown());
-    ContactInfoFrame* own = ContactInfoFrame::GetContactInfoFor("alice");
+    own = ContactInfoFrame::GetContactInfoFor("alice");
     EXPECT_EQ(r.profile, own && own->IsShown());
   }
   // The browser was asked for the web page, and for nothing else.

@@ -66,7 +66,9 @@ TEST(PromptDialogs, QuestionAnswersByEveryRoute) {
        [](MessageYesNoCancelFrame* d) {
          wxUIActionSimulator sim;
          sim.Text("0123456789012345678901234567890123456789012345");
-         guitest::Pump(50);
+         // The keys reach the field before the button is pressed.
+         auto* field = FindChild<wxTextCtrl>(d, [](wxTextCtrl*) { return true; });
+         guitest::PumpUntil([&] { return field->GetValue() == "0123456789012345678901234567890123456789"; });
          Click(ButtonLabelled(d, "&Yes"));
        },
        wxID_YES, "0123456789012345678901234567890123456789"},
@@ -111,8 +113,9 @@ TEST(PromptDialogs, ReduceAnswersNeverExitUnlessAsked) {
       {"exit", [](ReduceDialog* d) { Click(ButtonLabelled(d, "&Exit")); }, ReduceDialog::kExit, false},
       {"reduce remembered",
        [](ReduceDialog* d) {
-         Click(FindChild<wxCheckBox>(d, [](wxCheckBox*) { return true; }));
-         guitest::Pump(50);
+         auto* remember = FindChild<wxCheckBox>(d, [](wxCheckBox*) { return true; });
+         Click(remember);
+         guitest::PumpUntil([&] { return remember->IsChecked(); });
          Click(ButtonLabelled(d, "&Reduce"));
        },
        ReduceDialog::kReduce, true},

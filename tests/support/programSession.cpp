@@ -219,6 +219,17 @@ Lines ProgramSession::NewPopups() {
   return lines;
 }
 
+bool ProgramSession::AwaitPopups(size_t count) {
+  return Until([&] {
+    NotifyFrame* popup = NotifyFrame::GetInstance();
+    return count == 0 || (popup && popup->GetCount() >= m_popupsSeen + count);
+  });
+}
+
+bool ProgramSession::AwaitSounds(size_t count) {
+  return Until([&] { return m_sounds.size() >= count; });
+}
+
 Lines ProgramSession::NewSounds() {
   Lines sounds;
   sounds.swap(m_sounds);

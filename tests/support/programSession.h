@@ -92,6 +92,10 @@ class ProgramSession : public ::testing::Test {
   // for since the last call.
   Lines NewPopups();
   Lines NewSounds();
+  // Events until at least `count` notifications (sounds) are there for the next call above to
+  // read, however late the server's news come; they are left unread.
+  bool AwaitPopups(size_t count);
+  bool AwaitSounds(size_t count);
 
   MainFrame* Frame() const { return m_frame; }
   ChatRoomsNotebook* Rooms() const { return m_rooms; }

@@ -94,7 +94,11 @@ TEST(MyMiniFrame, BuildsCaptionWithTitleColourAndClosePicture) {
 
   frame->SetSize(wxSize(220, 120));
   frame->Show(true);
-  Pump(50);
+  // Laid out once the shown frame has handled its size.
+  PumpUntil([&] {
+    return close->GetSize().GetWidth() == 16 && close->GetPosition().x == caption->GetClientSize().GetWidth() - 16 &&
+           text->GetSize().GetWidth() == close->GetPosition().x;
+  });
   // The title takes the width left of the picture, which keeps its natural size at the right.
   EXPECT_EQ(16, close->GetSize().GetWidth());
   EXPECT_EQ(caption->GetClientSize().GetWidth() - 16, close->GetPosition().x);
@@ -146,7 +150,7 @@ TEST(MyMiniFrame, TopRightPositionKeepsSize) {
   frame->Show(true);
   Pump(30);
   frame->SetTopRightPosition(wxPoint(800, 100));
-  Pump(50);
+  PumpUntil([&] { return frame->GetPosition() == wxPoint(500, 100); });
   EXPECT_EQ(wxPoint(500, 100), frame->GetPosition());
   EXPECT_EQ(wxSize(300, 200), frame->GetSize());
   frame->Destroy();
@@ -202,7 +206,7 @@ TEST(MyMiniFrame, RealClickAndCaptionDragWithTheMouse) {
   sim.MouseMove(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
   Pump(50);
   sim.MouseClick();
-  EXPECT_TRUE(PumpUntil([&] { return !frame->IsShown(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !frame->IsShown(); }));
   EXPECT_EQ(1, frame->hidden);
   // The window survives and can be shown again.
   frame->Show(true);

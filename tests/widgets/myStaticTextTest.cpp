@@ -167,12 +167,12 @@ TEST(MyStaticText, RealPointerHoverAndClick) {
   Pump(80);
   wxRect text = f.label->GetInnerText()->GetScreenRect();
   sim.MouseMove(text.GetPosition() + wxPoint(text.width / 2, text.height / 2));
-  EXPECT_TRUE(PumpUntil([&] { return f.Shown() == kPurple; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return f.Shown() == kPurple; }));
 
   sim.MouseClick();
-  EXPECT_TRUE(PumpUntil([&] { return sink.clicks == 1; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return sink.clicks == 1; }));
   EXPECT_EQ(f.label->GetInnerText(), sink.object);
 
   sim.MouseMove(outside.GetBottomRight() - wxPoint(5, 5));
-  EXPECT_TRUE(PumpUntil([&] { return f.Shown() == *wxBLUE; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return f.Shown() == *wxBLUE; }));
 }

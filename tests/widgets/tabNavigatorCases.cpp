@@ -129,8 +129,8 @@ TEST(TabNavigator, HeaderIsMeasuredAndDrawnOncePerProcess) {
     EXPECT_GE(n->GetPageList()->GetSize().GetHeight(), 150);
     ASSERT_TRUE(TabNavigatorWindow::GetHeaderIcon().IsOk());
     n->Show();
-    ASSERT_TRUE(PumpUntil([] { return TabNavigatorWindow::GetHeaderImage().IsOk(); }, 3000));
-    Pump(50);
+    ASSERT_TRUE(PumpUntil([] { return TabNavigatorWindow::GetHeaderImage().IsOk(); }));
+    PumpUntil([&] { return n->GetHeaderPanel()->GetClientSize() == TabNavigatorWindow::GetHeaderImage().GetSize(); });
     wxImage header = TabNavigatorWindow::GetHeaderImage().ConvertToImage();
     EXPECT_EQ(n->GetHeaderPanel()->GetClientSize(), header.GetSize());
     // A vertical gradient down to the shadow colour.
@@ -164,7 +164,7 @@ TEST(TabNavigator, CtrlTabTabReleaseCtrlSelectsThePage) {
   wxWindow* text = b.notebook->GetPage(2)->GetChildren().front();
   b.frame->Raise();
   text->SetFocus();
-  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == text; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == text; }));
 
   wxUIActionSimulator sim;
   wxArrayString listed;
@@ -236,7 +236,7 @@ TEST(TabNavigator, CtrlTabTabReleaseCtrlSelectsThePage) {
 
   // Ctrl+Tab and releasing Ctrl goes back to the page selected before (P2).
   extraTabs = 0;
-  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() != nullptr; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() != nullptr; }));
   ASSERT_TRUE(ctrlTab());
   EXPECT_EQ(1, firstHighlight);
   EXPECT_EQ(wxT("P1"), listed[0]);

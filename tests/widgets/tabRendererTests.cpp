@@ -498,7 +498,7 @@ TEST(TabRenderers, FirstVisibleTabImagesAndEmptyStrip) {
     skipped = false;
     b.Render(&skipped);
     EXPECT_TRUE(skipped);
-    EXPECT_TRUE(PumpUntil([&] { return !b.strip->IsShown(); }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return !b.strip->IsShown(); }));
   }
 }
 

@@ -104,15 +104,21 @@ TEST(TabStripPointer, EmptyAndOverlongCaptionsStayVisibleAndWhole) {
   // Picking the long caption shows its tab, shortened to fit the strip.
   ASSERT_TRUE(PickFromTabList(b, 2, menus));
   EXPECT_EQ(2, b.notebook->GetSelection());
-  ASSERT_TRUE(PumpUntil([&] { return !b.strip->GetPageInfo(2).IsHidden(); }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return !b.strip->GetPageInfo(2).IsHidden(); }));
   const TabPageInfo& tab = b.strip->GetPageInfo(2);
   EXPECT_LE(tab.GetPosition().x + tab.GetSize().GetWidth(), b.strip->GetClientSize().GetWidth());
 
   // Over its tab the tool tip holds the whole caption; over the others or off the tabs, none.
+  // The strip has handled the pointer's motion to `p` (it sets its tip there) before the tip is read.
+  wxPoint moved(-1, -1);
+  b.strip->Bind(wxEVT_MOTION, [&](wxMouseEvent& event) {
+    moved = event.GetPosition();
+    event.Skip();
+  });
   wxUIActionSimulator sim;
   auto tipOver = [&](const wxPoint& p) {
     sim.MouseMove(b.strip->ClientToScreen(p));
-    Pump(150);
+    EXPECT_TRUE(PumpUntil([&] { return moved == p; })) << "the strip saw no motion to " << p.x << "," << p.y;
     return b.strip->GetToolTip() ? b.strip->GetToolTip()->GetTip().ToStdString() : "";
   };
   EXPECT_EQ(longCaption.ToStdString(), tipOver(b.TabPoint(2)));
@@ -173,7 +179,7 @@ TEST(TabStripPointer, ADragCarriesThePressedTabOnlyPastTheDragDistance) {
   }
   EXPECT_TRUE(carried.empty());
   sim.MouseMove(start.x + reach + 1, start.y);
-  PumpUntil([&] { return !carried.empty(); }, 2000);
+  PumpUntil([&] { return !carried.empty(); });
   sim.MouseUp();
   Pump(80);
   SetTabDragLoop(nullptr);
@@ -196,12 +202,19 @@ TEST(TabStripPointer, SlantedClicksFollowWhatIsDrawnOnTop) {
           return wxPoint(x + 1, y - 1);
     return wxPoint(-1, -1);
   };
+  // A click is over once the strip has handled its release.
+  int releases = 0;
+  b.strip->Bind(wxEVT_LEFT_UP, [&](wxMouseEvent& event) {
+    ++releases;
+    event.Skip();
+  });
   wxUIActionSimulator sim;
   auto click = [&](const wxPoint& p) {
     sim.MouseMove(b.strip->ClientToScreen(p));
     Pump(50);
+    const int before = releases;
     sim.MouseClick();
-    Pump(150);
+    EXPECT_TRUE(PumpUntil([&] { return releases > before; })) << "the click did not reach the strip";
     b.Render();
     return b.notebook->GetSelection();
   };

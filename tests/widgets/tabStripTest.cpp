@@ -188,12 +188,12 @@ TEST(TabbedNotebookNavigation, WindowChangeKeyAdvancesWithoutSmartTabbing) {
   f.book->SetSelection(0);
   wxWindow* text = f.book->GetPage(0)->GetChildren().front();
   text->SetFocus();
-  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == text; }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == text; }));
   wxUIActionSimulator sim;
   sim.Char(WXK_TAB, wxMOD_CONTROL);
-  EXPECT_TRUE(PumpUntil([&] { return f.book->GetSelection() == 1; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return f.book->GetSelection() == 1; }));
   sim.Char(WXK_TAB, wxMOD_CONTROL | wxMOD_SHIFT);
-  EXPECT_TRUE(PumpUntil([&] { return f.book->GetSelection() == 0; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return f.book->GetSelection() == 0; }));
 }
 
 // (The navigator itself is tested with its own cases.)

@@ -48,12 +48,12 @@ TEST(TabbedNotebookClosing, PagesCloseThemselvesFromTheirOwnButtons) {
   }
   wxUIActionSimulator sim;
   auto click = [&](wxWindow* button, size_t handled) {
-    ASSERT_TRUE(PumpUntil([&] { return button->IsShownOnScreen(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return button->IsShownOnScreen(); }));
     const wxRect r = button->GetScreenRect();
     sim.MouseMove(r.x + r.width / 2, r.y + r.height / 2);
     Pump(80);
     sim.MouseClick();
-    PumpUntil([&] { return seen.size() == handled; }, 3000);
+    PumpUntil([&] { return seen.size() == handled; });
   };
 
   // The page leaves the notebook at once; its window lives on until its handler is over.
@@ -61,13 +61,13 @@ TEST(TabbedNotebookClosing, PagesCloseThemselvesFromTheirOwnButtons) {
   ASSERT_EQ(1u, seen.size());
   EXPECT_EQ("one 2", seen[0].ToStdString());
   EXPECT_EQ(pages[1], book->GetCurrentPage());
-  EXPECT_TRUE(PumpUntil([&] { return !alive[0]; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return !alive[0]; }));
 
   book->SetSelection(1);
   click(pages[2]->button, 2);
   ASSERT_EQ(2u, seen.size());
   EXPECT_EQ("all 0", seen[1].ToStdString());
-  EXPECT_TRUE(PumpUntil([&] { return !alive[1] && !alive[2]; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return !alive[1] && !alive[2]; }));
 
   // A notebook destroyed before its closed pages went takes them along, once.
   wxWeakRef<wxWindow> last(new wxPanel(book));

@@ -10,6 +10,7 @@
 
 using widgettest::NotebookEventLog;
 using widgettest::Pump;
+using widgettest::PumpUntil;
 using widgettest::TestFrame;
 
 namespace {
@@ -319,7 +320,7 @@ TEST_F(NotebookTest, DeletingTheSelectedPageShowsAnotherEvenDisabledOne) {
   log->Clear();
   book->DeletePage(1, true);
   // The window goes once the events being handled are over.
-  Pump(10);
+  PumpUntil([&] { return wxWindow::FindWindowById(id, book) == nullptr; });
   EXPECT_EQ(nullptr, wxWindow::FindWindowById(id, book));
   EXPECT_EQ(2, book->GetPageCount());
   // No previous selection: page 0 is chosen although it is disabled.
@@ -360,7 +361,11 @@ TEST_F(NotebookTest, DeleteAllPagesSendsNothing) {
   EXPECT_EQ(-1, book->GetSelection());
   EXPECT_EQ(-1, book->GetPreviousSelection());
   EXPECT_EQ(0, book->GetTabStrip()->GetFirstVisibleTab());
-  Pump(10);
+  PumpUntil([&] {
+    for (wxWindowID id : ids)
+      if (wxWindow::FindWindowById(id, frame->get())) return false;
+    return true;
+  });
   for (wxWindowID id : ids) EXPECT_EQ(nullptr, wxWindow::FindWindowById(id, frame->get()));
   EXPECT_EQ(1u, book->GetMainSizer()->GetItemCount());
   EXPECT_FALSE(book->DeleteAllPages());

@@ -14,8 +14,10 @@ namespace widgettest {
 
 // Runs pending events for about ms milliseconds.
 void Pump(int ms = 50);
-// Pumps until cond holds or ms pass; returns cond().
-bool PumpUntil(const std::function<bool()>& cond, int ms = 2000);
+// Pumps until cond holds or ms pass; returns cond(). Generous by default: on a loaded machine
+// running the sanitizer build, a window can take seconds to answer; a condition that holds
+// returns at once.
+bool PumpUntil(const std::function<bool()>& cond, int ms = 10000);
 
 // A shown frame that destroys itself (and its children) at the end of the test.
 class TestFrame {

@@ -205,8 +205,15 @@ TEST_F(ContactsManager, TheRequestsListShowsItsRowsAndGrowsWithTheWindow) {
     m_window->UpdateContactEvent(
         ContactEvent(-1, CE_REMOVED, "none", "user" + std::to_string(i), "User " + std::to_string(i), ""));
   ASSERT_TRUE(guitest::PumpUntil([&] { return m_window->GetRequestRows().size() == 5u; }));
-  guitest::Pump(100);
   wxScrolledWindow* list = m_window->GetRequestsList();
+  // The rows are laid out once the window has handled its resizes.
+  auto laidOut = [&] {
+    const wxRect visible(list->GetScreenPosition(), list->GetClientSize());
+    for (ShortContactInfoPanel* row : m_window->GetRequestRows())
+      if (!visible.Contains(wxRect(row->GetScreenPosition(), row->GetSize()))) return false;
+    return true;
+  };
+  guitest::PumpUntil(laidOut);
   const wxRect visible(list->GetScreenPosition(), list->GetClientSize());
   for (ShortContactInfoPanel* row : m_window->GetRequestRows()) {
     const wxRect shown(row->GetScreenPosition(), row->GetSize());

@@ -63,8 +63,13 @@ class RequestsSession : public programtest::ProgramSession {
     ASSERT_TRUE(field);
     field->SetFocus();
     wxUIActionSimulator sim;
-    if (!message.empty()) sim.Text(message.c_str());
-    guitest::Pump(200);
+    if (!message.empty()) {
+      // The keys reach the field before the button is pressed.
+      sim.Text(message.c_str());
+      guitest::PumpUntil([&] { return field->GetValue().EndsWith(wxString::FromUTF8(message)); });
+    } else {
+      guitest::Pump(200);
+    }
     contactstest::ClickButton(dialog, button);
   }
   // The journal's lines of the kind from alice, from index `from` on.
@@ -161,6 +166,7 @@ TEST_F(RequestsSession, ARequestAcceptedByARealClickAndASecondRefused) {
     });
     Click(invitation->GetAnswerButton());
     ASSERT_TRUE(Until([&] { return answer.answered && !QuestionOpen(); }));
+    Until([&] { return button[1] != 'Y' || invitation->GetContactEvent().IsAnswered(); });
     guitest::Pump(100);
     EXPECT_EQ(button[1] == 'Y', invitation->GetContactEvent().IsAnswered()) << button;
   }
@@ -214,7 +220,7 @@ TEST_F(RequestsSession, AnswersGivenWhileTheListChangesUnderTheQuestion) {
       AnswerWhenShown answer([&](wxDialog* dialog) {
         if (round == 0) Manager()->UpdateContactEvent(event);
         else Manager()->RemoveContactEvents();
-        guitest::Pump(100);
+        guitest::PumpUntil([] { return lateDestruction::Waiting() >= 1; });
         EXPECT_LE(1, lateDestruction::Waiting());
         Answer(dialog, "late", "&Accept");
       });

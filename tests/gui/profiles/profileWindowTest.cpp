@@ -471,8 +471,9 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
     EXPECT_EQ(1, answer.asked);
   }
   ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("bert")->GetGroup() == "Team"; }));
-  guitest::Pump(50);
   wxComboBox* bertGroups = bert->GetPanel()->GetGroupCombo();
+  PumpUntil([&] { return bertGroups->GetStringSelection() == "Team"; });
+  guitest::Pump(50);
   EXPECT_EQ("Team", bertGroups->GetStringSelection());
   EXPECT_FALSE(Button(bert, "&Save")->IsEnabled());
   EXPECT_FALSE(Button(bert, "&Cancel")->IsEnabled());
@@ -500,12 +501,14 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
 
 namespace {
 
-// `inner` lies whole inside the client area of each of its parents, up to its window.
-bool ShownWhole(wxWindow* inner) {
+// `inner` lies whole inside the client area of each of its parents, up to its window; a failure
+// is reported unless `quiet`.
+bool ShownWhole(wxWindow* inner, bool quiet = false) {
   const wxRect rect(inner->GetScreenPosition(), inner->GetSize());
   for (wxWindow* parent = inner->GetParent(); parent; parent = parent->GetParent()) {
     const wxRect area(parent->ClientToScreen(wxPoint(0, 0)), parent->GetClientSize());
     if (!area.Contains(rect)) {
+      if (quiet) return false;
       ADD_FAILURE() << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ") outside "
                     << parent->GetClassInfo()->GetClassName() << " (" << area.x << "," << area.y << " " << area.width
                     << "x" << area.height << ")";
@@ -526,7 +529,11 @@ TEST_F(ProfilesTest, AContactsProfileShowsTheWholeAvatar) {
   ASSERT_TRUE(carl);
   auto* avatar = FindChild<AvatarBitmapPanel>(carl, [](AvatarBitmapPanel*) { return true; });
   ASSERT_TRUE(avatar);
-  guitest::Pump(50);
+  // Drawn and laid out once the window has handled its sizes.
+  PumpUntil([&] {
+    const wxSize size = avatar->GetPicture()->GetBitmap().GetSize();
+    return size.x >= 48 && size == avatar->GetPicture()->GetSize() && ShownWhole(avatar->GetPicture(), true);
+  });
   wxWindow* picture = avatar->GetPicture();
   const wxSize drawn = avatar->GetPicture()->GetBitmap().GetSize();
   EXPECT_GE(drawn.x, 48) << "the large avatar";

@@ -479,7 +479,10 @@ TEST_F(RoomsWindow, AMembersNewNicknameAndPresenceShowOnTheRowInSight) {
     bob.SetNickname(change.nickname);
     bob.SetStatus(change.status);
     rooms->UpdateContact(URLContactInfo(change.url, 0, bob, false, false, false));
-    guitest::Pump(50);
+    guitest::PumpUntil([&] {
+      auto* shown = column->FindRowWindow("bob");
+      return shown && shown->GetNickname() == change.nickname && shown->GetStatus() == change.status;
+    });
     SCOPED_TRACE(std::string(change.url) + " " + change.nickname + " " + std::to_string(change.status));
     ASSERT_EQ(row, column->FindRowWindow("bob"));
     EXPECT_EQ(change.nickname, row->GetNickname());

@@ -130,7 +130,10 @@ TEST_F(CommentsWindow, NoMoreThanTheMessageLimitIsKeptOrSent) {
   // One more, typed at the end or pasted: refused, the 512 kept.
   guitest::ClickUntil(frame->GetCommentText(), [&] { return frame->GetCommentText()->HasFocus(); });
   frame->GetCommentText()->SetInsertionPointEnd();
+  // The key has been handled (its press seen) before the field is looked at.
+  guitest::KeyPresses pressed;
   wxUIActionSimulator().Text("x");
+  EXPECT_TRUE(guitest::PumpUntil([&] { return pressed.count > 0; })) << "the key was not handled";
   guitest::Pump(200);
   EXPECT_EQ(full, frame->GetCommentText()->GetValue());
   frame->GetCommentText()->AppendText("yz");

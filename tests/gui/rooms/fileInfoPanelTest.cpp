@@ -188,7 +188,16 @@ TEST_F(FileRow, SpeedReadsSensiblyAndFitsBesideLongNames) {
                       true, FM_IN_PROGRESS, 5000000, 90000000, 123456789.0);
   m_frame->UpdateFileTransfertStatus(running);
   FileInfoPanel* row = m_frame->GetDownloadPanels().at(0);
-  guitest::Pump(50);
+  // Laid out once the window has handled its new size.
+  guitest::PumpUntil([&] {
+    const wxRect area(wxPoint(0, 0), row->GetClientSize());
+    if (row->GetSize().x > row->GetParent()->GetClientSize().x) return false;
+    for (const wxString& text : {row->GetSpeedText(), row->GetSizeText(), row->GetPercentText()}) {
+      wxStaticText* label = guitest::FindChild<wxStaticText>(row, [&](wxStaticText* t) { return t->GetLabel() == text; });
+      if (!label || !area.Contains(InRow(label, row)) || label->GetSize().x < label->GetBestSize().x) return false;
+    }
+    return true;
+  });
   const wxRect inside(wxPoint(0, 0), row->GetClientSize());
   ASSERT_LE(row->GetSize().x, row->GetParent()->GetClientSize().x);
   for (const wxString& text : {row->GetSpeedText(), row->GetSizeText(), row->GetPercentText()}) {

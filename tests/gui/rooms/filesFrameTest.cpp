@@ -81,8 +81,14 @@ TEST_F(FilesWindow, OneRowPerTransferInItsOwnList) {
 
 TEST_F(FilesWindow, NewRowsAtTheBottomWithTheListScrolledToThem) {
   for (int i = 0; i < 12; ++i) m_frame->UpdateFileTransfertStatus(Report("r" + std::to_string(i), true, FM_STARTED));
-  guitest::Pump(50);
   wxScrolledWindow* list = m_frame->GetListWindow(true);
+  // Scrolled once the list has been laid out with its rows.
+  guitest::PumpUntil([&] {
+    int column = 0, row = 0;
+    list->GetViewStart(&column, &row);
+    FileInfoPanel* newest = m_frame->GetDownloadPanels().back();
+    return row > 0 && list->GetClientRect().Intersects(wxRect(newest->GetPosition(), newest->GetSize()));
+  });
   int x = 0, y = 0;
   list->GetViewStart(&x, &y);
   int unitX = 0, unitY = 0;

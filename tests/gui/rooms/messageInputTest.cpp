@@ -6,6 +6,7 @@
 #include <wx/mstream.h>
 #include <wx/uiaction.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -62,15 +63,21 @@ class MessageInput : public roomstest::RoomsWindow {
     return seen;
   }
 
+  // Typed keys, handled by the program (each one's press seen), then one turn of the event loop
+  // for what their handlers left queued.
   void Keys(const char* text) {
+    guitest::KeyPresses pressed;
     wxUIActionSimulator sim;
     sim.Text(text);
-    guitest::Pump(50);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return pressed.count >= int(strlen(text)); })) << "keys lost: " << text;
+    guitest::Pump(20);
   }
   void Key(int key, int modifiers = wxMOD_NONE) {
+    guitest::KeyPresses pressed;
     wxUIActionSimulator sim;
     sim.Char(key, modifiers);
-    guitest::Pump(50);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return pressed.count >= 1; })) << "key lost: " << key;
+    guitest::Pump(20);
   }
 
   static constexpr const char* kRoom = "http://site.example/";

@@ -74,8 +74,13 @@ TEST_F(SiteNewsSession, TheSitesOthersOnASiteHaveOpenAreRecommendedAndListedInTh
   ASSERT_TRUE(Until([&] { return recommended->IsShownOnScreen() && recommended->GetListBox()->GetCount() == 2; }));
   EXPECT_EQ((std::set<std::string>{"books.example/", "films.example/"}), Lines(recommended->GetListBox()));
   EXPECT_EQ("http://books.example/", recommended->GetAddress(unsigned(recommended->GetListBox()->FindString("books.example/"))));
-  // Laid out to the window's edges: the caption strip and the list reach its right side.
-  guitest::Pump(300);
+  // Laid out to the window's edges: the caption strip and the list reach its right side, once
+  // the window has handled its growth.
+  Until([&] {
+    const int width = manager->GetClientSize().x;
+    return width == manager->GetChildren().front()->GetSize().x && width - 4 == recommended->GetRect().GetRight() + 1 &&
+           manager->GetSize().y >= manager->GetBestSize().y;
+  });
   const int width = manager->GetClientSize().x;
   EXPECT_EQ(width, manager->GetChildren().front()->GetSize().x);
   EXPECT_EQ(width - 4, recommended->GetRect().GetRight() + 1);

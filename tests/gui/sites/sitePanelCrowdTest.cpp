@@ -119,8 +119,12 @@ TEST_F(SitesPanelTest, ACrowdsNoticesAreAllKeptAndOnlyThoseShownDrawTheirPicture
   ASSERT_EQ(NotifyFrame::kMaxItems, popup->GetCount());
   const size_t newest = popup->GetCount() - 1;
   ASSERT_TRUE(guitest::PumpUntil([&] { return popup->IsShown() && size_t(popup->GetIndex()) == newest; }));
-  guitest::Pump(50);
   const wxBitmap expected = GetManager()->GetAvatar(Login(kCrowd - 1), false, false, BORDER_SIMPLE, false);
+  guitest::PumpUntil([&] {
+    const wxBitmap& drawn = popup->GetItem(newest)->bitmap;
+    return drawn.IsOk() && drawn.GetSize() == expected.GetSize();
+  });
+  guitest::Pump(50);
   size_t drawn = 0;
   for (size_t i = 0; i < popup->GetCount(); ++i) {
     SCOPED_TRACE(i);
@@ -138,7 +142,10 @@ TEST_F(SitesPanelTest, ACrowdsNoticesAreAllKeptAndOnlyThoseShownDrawTheirPicture
   wxMouseEvent click(wxEVT_LEFT_UP);
   popup->OnPrevious(click);
   ASSERT_EQ(int(newest) - 1, popup->GetIndex());
-  guitest::Pump(50);
+  guitest::PumpUntil([&] {
+    const wxBitmap& drawn = popup->GetItem(newest - 1)->bitmap;
+    return drawn.IsOk() && drawn.GetSize() == expected.GetSize();
+  });
   EXPECT_EQ(expected.GetSize(), popup->GetItem(newest - 1)->bitmap.GetSize());
   defaults->SetNotification("open-visual", NOTIFICATION_NOT_SET);
 }

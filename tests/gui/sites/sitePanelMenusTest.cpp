@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <wx/menu.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "gui/messageYesNoCancelFrame.h"
@@ -161,7 +162,11 @@ TEST_F(SitesPanelTest, QuestionsSendWhatWasTypedAtMostThirtyCharacters) {
         auto* field = guitest::FindChild<wxTextCtrl>(question, [](wxTextCtrl*) { return true; });
         guitest::ClickUntil(field, [&] { return field->HasFocus(); });
         wxUIActionSimulator().Text(row.typed);
-        guitest::Pump(100);
+        // The keys reach the field (as many as it takes) before the answer is given.
+        const wxString typed(row.typed);
+        guitest::PumpUntil([&] {
+          return typed.StartsWith(field->GetValue()) && field->GetValue().length() >= std::min<size_t>(30, typed.length());
+        });
       }
       if (row.yes) Click(question->FindWindow(wxID_YES));
       else question->Close();

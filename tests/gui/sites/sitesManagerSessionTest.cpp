@@ -137,6 +137,7 @@ TEST_F(SitesManagerSession, AFavouritesSwitchesSavedAreInForceAndInTheFileAfterE
   NewSounds();
   bob.Link().SendMessage(bob.Key(), site, "Hello from the favourite");
   ASSERT_TRUE(Until([&] { return !NewSounds().empty(); }));
+  AwaitPopups(1);
   Settle();
   const programtest::Lines popups = NewPopups();
   ASSERT_EQ(1u, popups.size()) << ::testing::PrintToString(popups);

@@ -119,6 +119,13 @@ TEST_F(SitesPanelTest, EachSiteStandsWhereTheWholeListsLayoutPutsIt) {
     EXPECT_EQ(placed, places());
     EXPECT_EQ(scrolled, m_sites->GetVirtualSize());
   };
+  // Changes that no site opening follows are placed by the list's refit timer: the test waits
+  // for its tick.
+  int refits = 0;
+  m_sites->Bind(wxEVT_TIMER, [&](wxTimerEvent& event) {
+    event.Skip();
+    ++refits;
+  }, ID_REFIT_TIMER);
   for (int i = 0; i < 30; ++i) m_sites->AddSitePanel(Site(url(i)), wxString::FromUTF8(url(i).c_str() + 7));
   guitest::Pump(50);
   expectAsLaidOut("opened");
@@ -131,8 +138,9 @@ TEST_F(SitesPanelTest, EachSiteStandsWhereTheWholeListsLayoutPutsIt) {
   guitest::Pump(SitesPanel::kRefitDelayMs * 3);
   expectAsLaidOut("after people came and sites closed");
   for (int i = 0; i < 14; ++i) m_sites->UpdateContact(sitestest::Person(url(3), "p" + std::to_string(i), true));
+  const int before = refits;
   EXPECT_TRUE(m_sites->RemoveURL(url(0)));
-  guitest::Pump(SitesPanel::kRefitDelayMs * 3);
+  EXPECT_TRUE(guitest::PumpUntil([&] { return refits > before; })) << "no refit";
   expectAsLaidOut("after people left and the first site closed");
   const int narrow = m_sites->GetSitePanels().front()->GetSize().x;
   m_frame->SetSize(wxSize(520, 500));
@@ -151,7 +159,7 @@ TEST_F(SitesPanelTest, ExtensionButtonsShowTheirStateAndWaitAfterAClick) {
   m_sites->UpdateExtensionStatus("ext2", EXTENSION_ENABLE);
   ExtensionButtonBitmap* two = m_sites->GetExtensionButton("ext2");
   EXPECT_EQ("ext2 (active)", two->GetToolTipText());
-  guitest::Pump(30);
+  guitest::PumpUntil([&] { return two->GetPosition().x < one->GetPosition().x; });
   // The newest stands leftmost.
   EXPECT_LT(two->GetPosition().x, one->GetPosition().x);
 
