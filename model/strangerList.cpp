@@ -213,10 +213,10 @@ bool StrangerList::Append(const std::string& login) {
   const std::string line = LineOf(login);
   int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
   struct stat st;
-  bool ok = fd >= 0 && ::fstat(fd, &st) == 0;
-  ok = ok && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+  const bool sized = fd >= 0 && ::fstat(fd, &st) == 0;
+  const bool ok = sized && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
   // A line written in part would run into the next one.
-  if (!ok && fd >= 0 && ::ftruncate(fd, st.st_size) != 0) TRACE_ERROR("cannot take back a line of %s", m_path.c_str());
+  if (!ok && sized && ::ftruncate(fd, st.st_size) != 0) TRACE_ERROR("cannot take back a line of %s", m_path.c_str());
   if (fd >= 0) ::close(fd);
   if (!ok) {
     TRACE_ERROR("cannot add %s to %s", login.c_str(), m_path.c_str());

@@ -165,17 +165,8 @@ class MonitorListener {
 // still running, or ended and never collected, says where a sound that never came was held.
 std::string Children() {
   std::string found;
-  for (const std::string& entry : testsupport::ListDir("/proc")) {
-    if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
-    const std::string stat = testsupport::ReadFile("/proc/" + entry + "/stat");
-    const size_t close = stat.rfind(')');
-    if (close == std::string::npos || close + 4 >= stat.size()) continue;
-    std::istringstream rest(stat.substr(close + 2));
-    char state = 0;
-    long parent = 0;
-    rest >> state >> parent;
-    if (parent == long(getpid())) found += stat.substr(0, close + 1) + " " + state + "\n";
-  }
+  for (const testsupport::ProcessStat& process : testsupport::Processes())
+    if (process.parent == long(getpid())) found += process.pidAndName + " " + process.state + "\n";
   return found.empty() ? "none\n" : found;
 }
 

@@ -5,7 +5,6 @@
 #include <wx/image.h>
 #include <wx/mstream.h>
 
-#include <malloc.h>
 #include <sys/stat.h>
 #include <wx/app.h>
 
@@ -187,15 +186,9 @@ TEST_F(StrangersAvatars, ReadersNeverGetABrokenPicture) {
   EXPECT_EQ(kBound, Avatars().size());
 }
 
-// Under the address sanitizer the heap is its own: ask it.
-extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
-
 namespace {
 
-long HeapInUse() {
-  if (__sanitizer_get_current_allocated_bytes) return static_cast<long>(__sanitizer_get_current_allocated_bytes());
-  return static_cast<long>(mallinfo2().uordblks);
-}
+long HeapInUse() { return static_cast<long>(testsupport::HeapInUse()); }
 
 // Lets the GUI thread be idle until nobody asks for more.
 void Idle() {

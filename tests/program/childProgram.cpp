@@ -158,17 +158,11 @@ std::string RealPath(const std::string& path) {
 
 pid_t ChildRunning(pid_t parent, const std::string& program) {
   const std::string wanted = RealPath(program);
-  for (const std::string& name : testsupport::ListDir("/proc")) {
-    const pid_t pid = static_cast<pid_t>(atoi(name.c_str()));
-    if (pid <= 0) continue;
-    // The parent is the second field after the command's closing parenthesis.
-    const std::string stat = testsupport::ReadFile("/proc/" + name + "/stat");
-    const size_t at = stat.rfind(')');
-    int ppid = 0;
-    if (at == std::string::npos || sscanf(stat.c_str() + at + 1, " %*c %d", &ppid) != 1 || ppid != parent) continue;
+  for (const testsupport::ProcessStat& process : testsupport::Processes()) {
+    if (process.pid <= 0 || process.parent != long(parent)) continue;
     char exe[PATH_MAX];
-    const ssize_t length = readlink(("/proc/" + name + "/exe").c_str(), exe, sizeof exe - 1);
-    if (length > 0 && std::string(exe, static_cast<size_t>(length)) == wanted) return pid;
+    const ssize_t length = readlink(("/proc/" + std::to_string(process.pid) + "/exe").c_str(), exe, sizeof exe - 1);
+    if (length > 0 && std::string(exe, static_cast<size_t>(length)) == wanted) return process.pid;
   }
   return 0;
 }

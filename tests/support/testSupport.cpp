@@ -79,19 +79,28 @@ std::vector<std::string> ListDir(const std::string& path) {
   return names;
 }
 
-std::string RunningInGroup(pid_t group) {
-  std::string found;
+std::vector<ProcessStat> Processes() {
+  std::vector<ProcessStat> processes;
   for (const std::string& entry : ListDir("/proc")) {
     if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
     // After the name's closing parenthesis: the state, the parent and the group.
     const std::string stat = ReadFile("/proc/" + entry + "/stat");
     const size_t close = stat.rfind(')');
-    char state = 0;
-    long parent = 0, itsGroup = 0;
-    if (close == std::string::npos || sscanf(stat.c_str() + close + 1, " %c %ld %ld", &state, &parent, &itsGroup) != 3)
+    ProcessStat process;
+    if (close == std::string::npos ||
+        sscanf(stat.c_str() + close + 1, " %c %ld %ld", &process.state, &process.parent, &process.group) != 3)
       continue;
-    if (itsGroup == long(group) && state != 'Z' && state != 'X') found += stat.substr(0, close + 1) + "\n";
+    process.pid = static_cast<pid_t>(atol(entry.c_str()));
+    process.pidAndName = stat.substr(0, close + 1);
+    processes.push_back(std::move(process));
   }
+  return processes;
+}
+
+std::string RunningInGroup(pid_t group) {
+  std::string found;
+  for (const ProcessStat& process : Processes())
+    if (process.group == long(group) && process.state != 'Z' && process.state != 'X') found += process.pidAndName + "\n";
   return found;
 }
 

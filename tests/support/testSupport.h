@@ -35,6 +35,16 @@ bool FileExists(const std::string& path);
 // The names in a directory, "." and ".." left out, sorted; empty when it cannot be read.
 std::vector<std::string> ListDir(const std::string& path);
 
+// A process as the kernel lists it in /proc/<pid>/stat.
+struct ProcessStat {
+  pid_t pid = 0;
+  std::string pidAndName;  // "pid (name)"
+  char state = 0;
+  long parent = 0;
+  long group = 0;
+};
+// Every process the kernel lists now.
+std::vector<ProcessStat> Processes();
 // The processes of the process group still running (those ended, never collected, left out), a
 // line "pid (name)" each; empty when none is.
 std::string RunningInGroup(pid_t group);
