@@ -307,6 +307,8 @@ TEST_F(HandlersEndToEnd, PresenceNoticesFollowEachContactsSettings) {
         LogIn(row.login);
       }
       ASSERT_TRUE(Until([&] { return GetManager()->GetContactInfo(row.login)->GetStatus() == now; }));
+      AwaitPopups(row.popup ? 1 : 0);
+      AwaitSounds(row.sound ? 1 : 0);
       Settle();
       EXPECT_EQ(row.popup ? Lines{popup} : Lines{}, NewPopups());
       if (row.popup) {

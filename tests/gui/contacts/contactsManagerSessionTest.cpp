@@ -124,8 +124,8 @@ class ContactsManagerSession : public programtest::ProgramSession {
   std::string SavedSettings() { return testsupport::ReadFile(Home() + "/.parlavox/parlavox.xml"); }
 
   // Bob leaves and comes back; what his leaving raised is dropped, so that only his return is
-  // left to be read.
-  bool BobLogsOutAndInAgain() {
+  // left to be read, once the sounds and pop-ups it should raise are there.
+  bool BobLogsOutAndInAgain(size_t sounds, size_t popups) {
     auto bobIs = [](t_status status) { return GetManager()->GetContactInfo("bob")->GetStatus() == status; };
     LogOut("bob");
     if (!Until([&] { return bobIs(STATUS_OFFLINE); })) return false;
@@ -134,6 +134,8 @@ class ContactsManagerSession : public programtest::ProgramSession {
     NewSounds();
     LogIn("bob");
     if (!Until([&] { return bobIs(STATUS_ONLINE); })) return false;
+    AwaitSounds(sounds);
+    AwaitPopups(popups);
     Settle();
     return true;
   }
@@ -158,7 +160,7 @@ TEST_F(ContactsManagerSession, LoginsTypedIntoTheFieldAreCheckedAndBadOnesRefuse
   EXPECT_TRUE(Until([&] { return Status("bob") == "has not been invited"; })) << Status("bob");
   // An unknown login with the button: the server answers that nobody has it.
   TypeLogin("nobody_here", false);
-  EXPECT_TRUE(Button("Check and invite")->IsEnabled());
+  EXPECT_TRUE(Until([&] { return Button("Check and invite")->IsEnabled(); }));
   Click(Button("Check and invite"));
   EXPECT_TRUE(AwaitJournal([](const std::string& l) { return l.rfind("alice checkcontact", 0) == 0 && Contains(l, "nobody_here"); }, mark));
   EXPECT_TRUE(Until([&] { return Status("nobody_here") == "is not registered"; })) << Status("nobody_here");
@@ -211,7 +213,7 @@ TEST_F(ContactsManagerSession, GroupsMadeRenamedAndRemovedHereReachTheListTheSer
     Click(Button("Add"));
     ASSERT_TRUE(Until([&] { return name.answered && Config::GetInstance()->GetGroups().size() == 1; }));
   }
-  Settle();
+  Until([&] { return Groups()->GetStringSelection() == "work" && Contains(Listed(), "[work:]"); });
   EXPECT_EQ("work", Groups()->GetStringSelection());
   EXPECT_EQ((std::vector<std::string>{"work"}), Config::GetInstance()->GetGroups());
   EXPECT_TRUE(Contains(Listed(), "[work:]")) << Listed();
@@ -230,6 +232,7 @@ TEST_F(ContactsManagerSession, GroupsMadeRenamedAndRemovedHereReachTheListTheSer
     EXPECT_TRUE(Until([&] { return refused; }));
   }, contactstest::EnterText(wxString(31, 'x')),
      ExpectMessage("Group name too long", "New group name too long, maximum 30 characters.", &refused));
+  Until([&] { return Groups()->GetSelection() == 0; });
   Settle();
   EXPECT_EQ((std::vector<std::string>{"extra", "work"}), Config::GetInstance()->GetGroups());
   EXPECT_EQ(0, Groups()->GetSelection());
@@ -340,13 +343,13 @@ TEST_F(ContactsManagerSession, SwitchesClickedDecideTheNextPopUpAndSoundAndAreSa
   EXPECT_EQ("No visual notification", Switch("login-visual")->GetToolTipText());
   EXPECT_EQ("Audio notification", Switch("login-bell")->GetToolTipText());
   EXPECT_EQ(NOTIFICATION_ON, defaults->GetNotification("logout-visual"));
-  ASSERT_TRUE(BobLogsOutAndInAgain());
+  ASSERT_TRUE(BobLogsOutAndInAgain(1, 0));
   EXPECT_EQ(programtest::Lines{"sounds/online.wav"}, NewSounds());
   EXPECT_TRUE(NewPopups().empty());
   // Turned back: the pop-up again, and no sound.
   Click(Switch("login-visual"));
   Click(Switch("login-bell"));
-  ASSERT_TRUE(BobLogsOutAndInAgain());
+  ASSERT_TRUE(BobLogsOutAndInAgain(0, 1));
   EXPECT_TRUE(NewSounds().empty());
   EXPECT_EQ(1u, NewPopups().size());
   // The message switches, off from the start, turned on; saved with the settings at exit.

@@ -83,6 +83,7 @@ TEST_F(RoomsRejoinSession, AfterANewLogInOpenRoomsAreEnteredOnceAndNothingShowsT
 
   // Alice's connection ends: the pages are closed and show nobody.
   LogOutAndBackIn();
+  Until([&] { return !Editable(page) && page->GetMemberCount() == 0; });
   EXPECT_FALSE(Editable(page));
   EXPECT_TRUE(page->GetMemberCount() == 0);
   EXPECT_TRUE(Showing(page, "Chatroom closed (connection ended)"));
@@ -103,11 +104,16 @@ TEST_F(RoomsRejoinSession, AfterANewLogInOpenRoomsAreEnteredOnceAndNothingShowsT
   EXPECT_TRUE(Until([&] { return page->FindContact("bob") != nullptr; }));
   // What bob said meanwhile comes as history; the lines shown already are not written again.
   ASSERT_TRUE(Showing(page, "bob while alice is away"));
+  const char* const lines[] = {"said before alice came", "bob while both are in", "alice while both are in",
+                               "bob while alice is away"};
+  Until([&] {
+    for (const char* line : lines)
+      if (Occurrences(Shown(page), line) == 0) return false;
+    return Occurrences(Shown(privatePage), "alice alone with bob") != 0;
+  });
   Settle();
   const wxString shown = Shown(page);
-  for (const char* line : {"said before alice came", "bob while both are in", "alice while both are in",
-                           "bob while alice is away"})
-    EXPECT_EQ(1, Occurrences(shown, line)) << line << "\n" << shown;
+  for (const char* line : lines) EXPECT_EQ(1, Occurrences(shown, line)) << line << "\n" << shown;
   EXPECT_EQ(1, Occurrences(Shown(privatePage), "alice alone with bob")) << Shown(privatePage);
   // Every log-in reports the client, this one too.
   EXPECT_TRUE(AwaitJournal([](const std::string& line) { return line.compare(0, 17, "alice clientinfo ") == 0; },
@@ -172,7 +178,7 @@ TEST_F(RoomsRejoinSession, TheTypingLineGoesWithABanAndShowsWhole) {
   ASSERT_TRUE(Until([&] { return Occurrences(Rooms()->GetTypingLine(), "Bob is typing") == 3; }));
   // Three lines, each whole: the line is as tall as its text.
   wxStaticText* typing = Rooms()->GetTypingText();
-  Settle();
+  Until([&] { return typing->GetSize().GetHeight() >= 3 * typing->GetCharHeight() && typing->IsShownOnScreen(); });
   EXPECT_GE(typing->GetSize().GetHeight(), 3 * typing->GetCharHeight()) << typing->GetSize().GetHeight();
   EXPECT_TRUE(typing->IsShownOnScreen());
 

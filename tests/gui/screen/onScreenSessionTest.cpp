@@ -39,6 +39,7 @@ class OnScreen : public sitestest::SitesSession {
   void Look(wxWindow* window, const std::string& name) {
     ASSERT_TRUE(window);
     ASSERT_TRUE(Until([&] { return window->IsShownOnScreen(); })) << name;
+    Until([&] { return screencheck::HiddenText(window).empty(); });
     Settle();
     EXPECT_EQ("", screencheck::HiddenText(window)) << name;
     if (const char* dir = getenv("PARLAVOX_SCREENSHOTS")) {
@@ -180,6 +181,7 @@ TEST_F(OnScreen, ASitesNameGradeTipAndPeopleShowWholeAndTheTipLeavesThePeopleFre
   wxStaticText* shown = panel->GetSiteLabel()->GetInnerText();
   const wxString name = shown->GetLabelText();
   EXPECT_TRUE(name == "www.example.org/?a=1&b=2" || name.EndsWith("...")) << name;
+  Until([&] { return screencheck::DrawnWidth(shown) >= screencheck::TextWidth(shown) - 6; });
   EXPECT_GE(screencheck::DrawnWidth(shown), screencheck::TextWidth(shown) - 6) << name;
 
   // The site's tip, beside the window: none of the people under it.
