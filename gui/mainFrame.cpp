@@ -10,25 +10,26 @@
 
 #include "core/application.h"
 #include "gui/aboutFrame.h"
-#include "gui/rooms/chatRoomsNotebook.h"
-#include "gui/profiles/contactInfoFrame.h"
-#include "gui/profiles/contactInfoToolTip.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/contactsShortFrame.h"
-#include "gui/rooms/filesFrame.h"
 #include "gui/loginDialog.h"
 #include "gui/myTaskBar.h"
 #include "gui/nicknamePanel.h"
 #include "gui/notifyFrame.h"
 #include "gui/preferencesFrame.h"
+#include "gui/profiles/contactInfoFrame.h"
+#include "gui/profiles/contactInfoToolTip.h"
+#include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/rooms/filesFrame.h"
 #include "gui/sites/sitesPanel.h"
+#include "gui/sites/webSitesShortFrame.h"
 #include "gui/toolBar.h"
 #include "gui/webBrowser.h"
-#include "gui/sites/webSitesShortFrame.h"
 #include "gui/windowIcon.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/idlePass.h"
 
 namespace {
 MainFrame* g_instance = nullptr;
@@ -69,6 +70,8 @@ MainFrame::MainFrame(Manager* manager, const wxString& title, const wxPoint& pos
   m_managerPushed = true;
   TRACE_INFO("END");
 }
+
+bool MainFrame::SendIdleEvents(wxIdleEvent& event) { return idlePass::SendToShown(this, event); }
 
 MainFrame::~MainFrame() {
   m_idleTimer.Stop();

@@ -58,6 +58,8 @@ class MainFrame : public wxFrame,
  public:
   MainFrame(Manager* manager, const wxString& title, const wxPoint& pos, const wxSize& size);
   ~MainFrame() override;
+  // The idle pass skips this window while hidden, and the top-level windows it owns.
+  bool SendIdleEvents(wxIdleEvent& event) override;
 
   // The one main window; null before it is made and after it is gone.
   static MainFrame* GetInstance();

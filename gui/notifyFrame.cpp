@@ -16,6 +16,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/idlePass.h"
 #include "widgets/shownText.h"
 
 namespace {
@@ -289,6 +290,8 @@ void NotifyFrame::FitToContent() {
   m_y -= grown.y;
   SetSize(m_x, m_y, size.x, size.y);
 }
+
+bool NotifyFrame::SendIdleEvents(wxIdleEvent& event) { return idlePass::SendToShown(this, event); }
 
 wxVisualAttributes NotifyFrame::GetDefaultAttributes() const {
   if (!m_lookRead) {

@@ -86,6 +86,8 @@ class NotifyFrame : public wxFrame {
   // The theme's font and colours of the frame, read once: every redraw of the slide asks for
   // them, and the toolkit reads them out of the theme at each question.
   wxVisualAttributes GetDefaultAttributes() const override;
+  // The idle pass skips this window while hidden, and the top-level windows it owns.
+  bool SendIdleEvents(wxIdleEvent& event) override;
 
   int GetIndex() const { return m_index; }
   size_t GetCount() const { return m_items.size(); }

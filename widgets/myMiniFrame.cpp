@@ -6,6 +6,7 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/idlePass.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ MyMiniFrame::MyMiniFrame(wxWindow* parent, const wxString& title)
   Layout();
   TRACE_END();
 }
+
+bool MyMiniFrame::SendIdleEvents(wxIdleEvent& event) { return idlePass::SendToShown(this, event); }
 
 bool MyMiniFrame::Show(bool show) {
   TRACE_START();

@@ -12,6 +12,8 @@ class MyMiniFrame : public wxFrame {
 
   // Shows or hides the frame; after showing, the keyboard focus goes back to the parent.
   bool Show(bool show = true) override;
+  // The idle pass skips this window while hidden, and the top-level windows it owns.
+  bool SendIdleEvents(wxIdleEvent& event) override;
   // The caption's close picture was pressed: hides the frame through Show(false).
   virtual void OnClose(wxMouseEvent& event);
 

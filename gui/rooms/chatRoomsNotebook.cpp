@@ -19,6 +19,7 @@
 #include "model/message.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
+#include "widgets/idlePass.h"
 #include "widgets/userAttention.h"
 
 namespace {
@@ -78,6 +79,8 @@ ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHo
   Layout();
   TRACE_END();
 }
+
+bool ChatRoomsNotebook::SendIdleEvents(wxIdleEvent& event) { return idlePass::SendToShown(this, event); }
 
 ChatRoomsNotebook::~ChatRoomsNotebook() {
   m_blinkTimer.Stop();

@@ -32,6 +32,8 @@ class ChatRoomsNotebook : public wxFrame {
   // `host` (may be null) hears what the pages ask of the main window.
   ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHost* host);
   ~ChatRoomsNotebook() override;
+  // The idle pass skips this window while hidden, and the top-level windows it owns.
+  bool SendIdleEvents(wxIdleEvent& event) override;
 
   // Creates the room's page and tab, selects it and writes `notice` as its first line. A URL
   // already open gets a second tab: callers look first.

@@ -19,6 +19,7 @@
 #include "model/fileMessage.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/idlePass.h"
 
 namespace {
 
@@ -63,6 +64,8 @@ FilesFrame::FilesFrame(wxWindow* parent, Manager* manager)
   main->Add(help, 0, wxALIGN_RIGHT | wxBOTTOM | wxRIGHT, 8);
   TRACE_END();
 }
+
+bool FilesFrame::SendIdleEvents(wxIdleEvent& event) { return idlePass::SendToShown(this, event); }
 
 FilesFrame::~FilesFrame() {
   // The rows are child windows and go with the frame.

@@ -20,6 +20,8 @@ class FilesFrame : public wxFrame {
  public:
   FilesFrame(wxWindow* parent, Manager* manager);
   ~FilesFrame() override;
+  // The idle pass skips this window while hidden, and the top-level windows it owns.
+  bool SendIdleEvents(wxIdleEvent& event) override;
 
   // Shows one report of one transfer: a row made for its first report (an offer makes none),
   // later reports update it.

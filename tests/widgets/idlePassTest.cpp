@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/panel.h>
+
+#include "tests/widgets/widgetTestSupport.h"
+#include "widgets/idlePass.h"
+
+using widgettest::Pump;
+using widgettest::PumpUntil;
+
+namespace {
+
+// Counts the idle passes that reach it, and the idle events, asking for more time on demand.
+class CountingWindow : public wxWindow {
+ public:
+  explicit CountingWindow(wxWindow* parent) : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(20, 20)) {
+    Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+      ++events;
+      if (askMore) event.RequestMore();
+    });
+  }
+  void OnInternalIdle() override {
+    ++passes;
+    wxWindow::OnInternalIdle();
+  }
+  int passes = 0;
+  int events = 0;
+  bool askMore = false;
+};
+
+// A frame whose idle pass leaves out what the user cannot see, as the program's frames do.
+class RestingFrame : public wxFrame {
+ public:
+  RestingFrame(wxWindow* parent, const wxPoint& at)
+      : wxFrame(parent, wxID_ANY, wxT("resting"), at, wxSize(200, 150)), window(new CountingWindow(this)) {}
+  bool SendIdleEvents(wxIdleEvent& event) override { return idlePass::SendToShown(this, event); }
+  CountingWindow* window;
+};
+
+// Where each counting window stands in the test's tree of windows.
+struct Tree {
+  RestingFrame* frame;
+  wxPanel* shownPanel;
+  wxPanel* hiddenPanel;
+  CountingWindow* shown;
+  CountingWindow* belowHidden;
+  CountingWindow* asking;
+  RestingFrame* owned;
+
+  void Reset() {
+    for (CountingWindow* w : {frame->window, shown, belowHidden, asking, owned->window}) w->passes = w->events = 0;
+  }
+};
+
+Tree MakeTree() {
+  Tree t;
+  t.frame = new RestingFrame(nullptr, wxPoint(50, 50));
+  t.shownPanel = new wxPanel(t.frame, wxID_ANY, wxPoint(0, 30), wxSize(100, 100));
+  t.shown = new CountingWindow(t.shownPanel);
+  t.asking = new CountingWindow(t.shownPanel);
+  t.asking->SetExtraStyle(t.asking->GetExtraStyle() | wxWS_EX_PROCESS_IDLE);
+  t.hiddenPanel = new wxPanel(t.frame, wxID_ANY, wxPoint(100, 30), wxSize(100, 100));
+  t.belowHidden = new CountingWindow(t.hiddenPanel);
+  t.hiddenPanel->Hide();
+  // A top-level window the frame owns: among the frame's children and in the list of top-level
+  // windows alike.
+  t.owned = new RestingFrame(t.frame, wxPoint(300, 50));
+  t.frame->Show();
+  t.owned->Show();
+  return t;
+}
+
+// One idle pass of the application, over every top-level window, as the event loop runs it.
+bool OnePass() { return wxTheApp->ProcessIdle(); }
+
+}  // namespace
+
+// Each window the user sees has one visit per pass, a top-level window it owns included; nothing
+// under a hidden window has any until it is shown; a hidden frame costs nothing; the windows that
+// ask for idle events get them, and their asking for more reaches the event loop.
+TEST(IdlePass, OnlyTheShownWindowsAreVisitedEachOnce) {
+  const wxIdleMode mode = wxIdleEvent::GetMode();
+  wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+  Tree t = MakeTree();
+  ASSERT_TRUE(PumpUntil([&] { return t.frame->IsShownOnScreen() && t.owned->IsShownOnScreen(); }));
+  Pump();
+
+  t.Reset();
+  EXPECT_FALSE(OnePass());
+  EXPECT_EQ(1, t.frame->window->passes);
+  EXPECT_EQ(1, t.shown->passes);
+  EXPECT_EQ(1, t.asking->passes);
+  EXPECT_EQ(1, t.owned->window->passes) << "a top-level window visited from its owner and on its own";
+  EXPECT_EQ(0, t.belowHidden->passes);
+  // Only the window that asks for idle events has them in this mode.
+  EXPECT_EQ(1, t.asking->events);
+  EXPECT_EQ(0, t.shown->events);
+
+  t.asking->askMore = true;
+  EXPECT_TRUE(OnePass()) << "a window's asking for more idle time is lost";
+  t.asking->askMore = false;
+
+  // Shown again, the hidden part has its passes again.
+  t.hiddenPanel->Show();
+  t.Reset();
+  OnePass();
+  EXPECT_EQ(1, t.belowHidden->passes);
+
+  // A frame hidden: nothing of it is visited, its owned frame still is, once.
+  t.frame->Hide();
+  t.Reset();
+  OnePass();
+  EXPECT_EQ(0, t.frame->window->passes + t.shown->passes + t.asking->passes + t.belowHidden->passes);
+  EXPECT_EQ(0, t.asking->events);
+  EXPECT_EQ(1, t.owned->window->passes);
+
+  // Where every window asks for idle events, every shown window gets one.
+  t.frame->Show();
+  t.hiddenPanel->Hide();
+  wxIdleEvent::SetMode(wxIDLE_PROCESS_ALL);
+  t.Reset();
+  OnePass();
+  EXPECT_EQ(1, t.shown->events);
+  EXPECT_EQ(1, t.asking->events);
+  EXPECT_EQ(0, t.belowHidden->events);
+  wxIdleEvent::SetMode(mode);
+
+  t.owned->Destroy();
+  t.frame->Destroy();
+  Pump();
+}
