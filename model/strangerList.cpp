@@ -197,6 +197,9 @@ size_t StrangerList::ReadOlder(size_t count, std::vector<std::string>* logins) {
       m_skipping = true;
       from = block.size();
     }
+    // No line ends in what is left of the older part: the file changed since it was taken up
+    // (the older part always ends a line). Read again, it would give the same, for good.
+    if (from == 0) break;
     m_olderAt += static_cast<off_t>(from);
   }
   if (fd >= 0) ::close(fd);

@@ -279,3 +279,27 @@ TEST_F(StrangersAvatars, ARunEndedHalfwayLeavesTheNextOneEveryFileToRemove) {
   for (const char* login : {"first", "ghost", "second"}) lines.push_back(login);
   EXPECT_EQ(lines, testsupport::ReadLines(list));
 }
+
+// Another writer may change the list under the program (a second program on the same folder, a
+// user's editor): an older part that no longer ends its last line is given up at once, not read
+// again and again, and a list it could not read whole is never written afresh.
+TEST(StrangerListFile, AnOlderPartChangedUnderTheReaderIsGivenUp) {
+  TempDir dir;
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "old" + std::to_string(i) + "\n";
+  text += "new1\nnew2\n";
+  const std::string path = dir.file(StrangerList::kName);
+  for (const std::string& changed : {std::string(text.size(), 'z'), std::string(text.size() - 11, '\n') + "zzzzzzzzzzz"}) {
+    ASSERT_TRUE(testsupport::WriteFile(path, text));
+    StrangerList list;
+    list.Open(dir.path(), 2, [](const std::string&) { return true; });
+    ASSERT_TRUE(list.HasOlder());
+    ASSERT_TRUE(testsupport::WriteFile(path, changed));
+    std::vector<std::string> logins;
+    for (int reads = 0; reads < 1000 && list.HasOlder(); ++reads) list.ReadOlder(10, &logins);
+    EXPECT_FALSE(list.HasOlder()) << "read again and again";
+    EXPECT_TRUE(logins.empty());
+    EXPECT_FALSE(list.Rewrite({"someone"}));
+    EXPECT_EQ(changed, testsupport::ReadFile(path));
+  }
+}
