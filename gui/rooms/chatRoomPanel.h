@@ -10,6 +10,7 @@
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 
+#include <chrono>
 #include <ctime>
 #include <deque>
 #include <map>
@@ -163,10 +164,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   bool TrimOldest();
   // Leaves the lines waiting that the display can keep, and room for them (see the display's file).
   void MakeRoom();
-  bool SpanOver();
+  bool RestOver();
   static const size_t kTrimStep = 50;
   // Writes waiting lines, while the turn has time when `timed`; true when some are left for the
-  // next turn. Timed, a round of writing begins at most once per span (see the display's file).
+  // next turn. Timed, a round of writing begins once the last one's rest is over (see the display's
+  // file).
   bool WritePending(bool timed);
   // Has the next idle time write the lines and refresh the rows that wait.
   void Wait();
@@ -213,9 +215,11 @@ class ChatRoomPanel : public wxPanel, public EntryListener {
   std::deque<Line> m_written;  // what the display shows, oldest first
   size_t m_paragraphs = 0;
   bool m_trimming = false;  // taking the oldest lines off, down to half the bound
-  // When the last round of writing began, and how many of the lines waiting it still writes.
-  wxLongLong m_roundStarted = 0;
+  // How many of the lines waiting the round of writing still writes, when the last round ended,
+  // and the processor time the writing of the round (the last or the current one) took.
   size_t m_roundLeft = 0;
+  wxLongLong m_roundEnded = 0;
+  std::chrono::nanoseconds m_roundWork{};
   std::set<std::string> m_sendersDue;  // logins whose rows wait for the idle time
 };
 

@@ -8,7 +8,10 @@
 #include <wx/weakref.h>
 #include <wx/wupdlock.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <chrono>
 
 #include "core/application.h"
 #include "gui/rooms/chatRoomPanel.h"
@@ -23,11 +26,17 @@ namespace {
 
 // How long the pages may write in one turn of the event loop before the rest waits for idle.
 const wxLongLong kSliceMs = 10;
-// A page begins writing at most this often: each line written costs its layout, and a crowd
-// entering a room or a flood of messages brings lines faster than anyone reads them. Lines that
-// come meanwhile wait, and a round writes no more of them than the display keeps (the newest), so
-// that the writing costs at most the display's bound per span however many lines come.
-const wxLongLong kRoundSpanMs = 250;
+// A page writes its lines in rounds, with a rest between two: each line written costs its
+// layout, and a crowd entering a room or a flood of messages brings lines faster than anyone
+// reads them. A round writes the lines waiting as it begins, no more of them than the display
+// keeps (the newest), and for no longer than a turn's slice of writing; what is left and what comes
+// meanwhile waits for the next round. The rest lasts twice what the round's writing took, so that
+// the writing takes a third of the time at most however many lines come, and no less than the
+// shortest rest nor more than the longest: during a flood the room moves on every few hundredths
+// of a second, and never stands still after its first few lines.
+const int kRestPerWork = 2;
+const wxLongLong kShortestRestMs = 20;
+const wxLongLong kLongestRestMs = 250;
 // Other users' smileys are shown no larger than this.
 const int kLargestSmiley = 256;
 
@@ -36,16 +45,29 @@ wxLongLong g_turnStarted = 0;
 std::vector<wxWeakRef<ChatRoomPanel>> g_waiting;
 bool g_idleBound = false;
 
-// Brings the idle time back once a page's span is over.
-class SpanTimer : public wxTimer {
+// The processor time the GUI thread has used: what writing costs it, however long other programs
+// held the processor meanwhile.
+std::chrono::nanoseconds ThreadTime() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+// Brings the idle time back once a page's rest is over.
+class RestTimer : public wxTimer {
  public:
   void Notify() override { wxWakeUpIdle(); }
 };
 
+// The pages share one timer: it goes off at the soonest end of their rests.
 void WakeAfter(wxLongLong ms) {
   // Never freed: the pages of every room share it until the program ends.
-  static SpanTimer* timer = new SpanTimer;
-  if (!timer->IsRunning()) timer->StartOnce(int(std::max<wxLongLong>(ms, 0).GetValue()) + 1);
+  static RestTimer* timer = new RestTimer;
+  static wxLongLong due = 0;
+  const wxLongLong at = wxGetLocalTimeMillis() + std::max<wxLongLong>(ms, 0);
+  if (timer->IsRunning() && due <= at) return;
+  due = at;
+  timer->StartOnce(int(std::max<wxLongLong>(ms, 0).GetValue()) + 1);
 }
 
 bool TurnHasTime() {
@@ -169,7 +191,7 @@ void ChatRoomPanel::RefreshSenders() {
 bool ChatRoomPanel::WritePending(bool timed) {
   if (m_pending.empty()) return false;
   const bool starting = !timed || m_roundLeft == 0;
-  if (timed && starting && !SpanOver()) return false;
+  if (timed && starting && !RestOver()) return false;
   // A turn without time left costs the lines that wait nothing more than this look at the clock.
   if (timed && !TurnHasTime()) return true;
   // The view follows the conversation unless the user has scrolled away from its end (a page
@@ -178,10 +200,11 @@ bool ChatRoomPanel::WritePending(bool timed) {
       !m_chatText->IsShownOnScreen() || m_chatText->IsPositionVisible(m_chatText->GetCaretPosition());
   if (starting) {
     MakeRoom();
-    m_roundStarted = wxGetLocalTimeMillis();
+    m_roundWork = std::chrono::nanoseconds::zero();
     // A round writes the lines waiting as it begins; those that come meanwhile wait for the next.
     m_roundLeft = timed ? m_pending.size() : 0;
   }
+  const std::chrono::nanoseconds writing = ThreadTime();
   bool left = false;
   {
     // Frozen, the display lays out once per line instead of after every piece written into it,
@@ -203,17 +226,27 @@ bool ChatRoomPanel::WritePending(bool timed) {
     }
   }
   if (following) m_chatText->ShowPosition(m_chatText->GetCaretPosition() + 1);
+  m_roundWork += ThreadTime() - writing;
+  // A round that has written for half a slice when the turn's time is over ends there; the display
+  // shows it while the rest waits for the next. One that had the turn's time taken by other work
+  // goes on at the next turn.
+  if (left && m_roundWork >= std::chrono::milliseconds(kSliceMs.GetValue() / 2)) {
+    m_roundLeft = 0;
+    left = false;
+  }
+  if (m_roundLeft == 0) m_roundEnded = wxGetLocalTimeMillis();
   // Lines that came during the round wait for the next one.
-  if (timed && !left && !m_pending.empty()) SpanOver();
+  if (timed && !left && !m_pending.empty()) RestOver();
   return left;
 }
 
-// False while the last round began less than a span ago; the idle time comes back when the span
-// is over.
-bool ChatRoomPanel::SpanOver() {
-  const wxLongLong since = wxGetLocalTimeMillis() - m_roundStarted;
-  if (since < 0 || since >= kRoundSpanMs) return true;
-  WakeAfter(kRoundSpanMs - since);
+// False while the last round's rest lasts; the idle time comes back when it is over.
+bool ChatRoomPanel::RestOver() {
+  const long long work = std::chrono::duration_cast<std::chrono::milliseconds>(m_roundWork).count();
+  const wxLongLong rest = std::min<wxLongLong>(kLongestRestMs, std::max<wxLongLong>(kShortestRestMs, kRestPerWork * work));
+  const wxLongLong since = wxGetLocalTimeMillis() - m_roundEnded;
+  if (since < 0 || since >= rest) return true;
+  WakeAfter(rest - since);
   return false;
 }
 
