@@ -326,6 +326,37 @@ TEST_F(RoomsWindow, AFloodOfHostileLinesKeepsTheDisplayBoundedAndLatest) {
   EXPECT_TRUE(Shown(page).EndsWith(") the end\n"));
 }
 
+// Bursts that come while the page writes in rounds, each cut short and resting before the next:
+// every line is written once, in the order it came, whatever round it fell into.
+TEST_F(RoomsWindow, LinesComingDuringTheRoundsAreAllWrittenOnceInOrder) {
+  const std::string room = "http://rounds.example/";
+  ChatRoomPanel* page = rooms->CreateChatRoom(room, "rounds", "Chatroom opened");
+  // Under the display's bound: none is taken off to make room.
+  const int bursts = 3, perBurst = 60;
+  for (int b = 0; b < bursts; ++b) {
+    for (int i = 0; i < perBurst; ++i) {
+      Message line(room, "bob", "Bob", "line " + std::to_string(b * perBurst + i) + " end", time(nullptr), false);
+      rooms->AddMessage(&line);
+    }
+    // The next burst comes while this one is being written.
+    guitest::Pump(5);
+  }
+  const wxString last = "line " + std::to_string(bursts * perBurst - 1) + " end";
+  ASSERT_TRUE(guitest::PumpUntil([&] { return Shown(page).Find(last) != wxNOT_FOUND; }));
+  guitest::Pump(100);
+  const wxString shown = Shown(page);
+  int at = shown.Find("Chatroom opened");
+  EXPECT_NE(wxNOT_FOUND, at);
+  for (int i = 0; i < bursts * perBurst; ++i) {
+    const wxString text = "line " + std::to_string(i) + " end";
+    const int found = shown.Find(text);
+    ASSERT_NE(wxNOT_FOUND, found) << "lost: " << text;
+    EXPECT_GT(found, at) << "out of order: " << text;
+    EXPECT_EQ(found, shown.rfind(text)) << "written twice: " << text;
+    at = found;
+  }
+}
+
 TEST_F(RoomsWindow, WindowClosesToHiddenFocusBringsARoomForwardAndHelpOpensTheGuide) {
   rooms->CreateChatRoom("http://one.example/", "one", "Chatroom opened");
   rooms->CreateChatRoom("prv://alice/alice:bob", "Bob", "Chatroom opened ...");
