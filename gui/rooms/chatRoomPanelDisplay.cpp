@@ -64,10 +64,11 @@ void WakeAfter(wxLongLong ms) {
   // Never freed: the pages of every room share it until the program ends.
   static RestTimer* timer = new RestTimer;
   static wxLongLong due = 0;
-  const wxLongLong at = wxGetLocalTimeMillis() + std::max<wxLongLong>(ms, 0);
+  const wxLongLong wait = std::max<wxLongLong>(ms, 0);
+  const wxLongLong at = wxGetLocalTimeMillis() + wait;
   if (timer->IsRunning() && due <= at) return;
   due = at;
-  timer->StartOnce(int(std::max<wxLongLong>(ms, 0).GetValue()) + 1);
+  timer->StartOnce(int(wait.GetValue()) + 1);
 }
 
 bool TurnHasTime() {

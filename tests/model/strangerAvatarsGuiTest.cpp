@@ -281,9 +281,9 @@ TEST_F(StrangersAvatars, ARunEndedHalfwayLeavesTheNextOneEveryFileToRemove) {
 }
 
 // Another writer may change the list under the program (a second program on the same folder, a
-// user's editor): an older part that no longer ends its last line is given up at once, not read
-// again and again, and a list it could not read whole is never written afresh.
-TEST(StrangerListFile, AnOlderPartChangedUnderTheReaderIsGivenUp) {
+// user's editor): the reading stops at once instead of going over the same bytes for good, takes
+// no login from what changed, and leaves the file as the other writer left it.
+TEST(StrangersList, AListChangedByAnotherWriterWhileReadStopsTheReadingAndStaysUntouched) {
   TempDir dir;
   std::string text;
   for (int i = 0; i < 100; ++i) text += "old" + std::to_string(i) + "\n";
