@@ -14,6 +14,7 @@
 #include "model/contactEvent.h"
 #include "model/smiley.h"
 #include "model/stringConversion.h"
+#include "network/localServer.h"
 #include "tests/gui/guiTestSupport.h"
 
 namespace programtest {
@@ -48,6 +49,7 @@ void ProgramSession::SetUp() {
   StartProgram();
   ASSERT_FALSE(HasFatalFailure());
   ForgetOthers();
+  ForgetSites();
   Manager* manager = GetManager();
   manager->Connect("alice", "alice", false, "127.0.0.1", m_server->Port(), true, false);
   ASSERT_TRUE(Until([&] { return manager->IsConnected(); })) << "alice did not log in";
@@ -98,6 +100,16 @@ void ProgramSession::ForgetOthers() {
   m_earlierEvents.clear();
   for (long id = 0; id < kMostEvents; ++id)
     if (manager->GetContactEvent(id)) m_earlierEvents.insert(id);
+}
+
+void ProgramSession::ForgetSites() {
+  // The extension listener lives as long as the process, and so do the settings when the new
+  // home has no file: the pages an earlier test left open would be entered again at this log-in,
+  // and the sites and recommendations it saved would stand. A new run knows none of them.
+  if (std::shared_ptr<LocalServer> listener = LocalServer::Instance()) listener->Reset();
+  Config* config = Config::GetInstance();
+  for (URLInfo* site : config->GetAllURLInfo()) config->RemoveURLInfo(site->GetURL());
+  while (config->GetNbrRecommendedSites() > 0) config->DelRecommendedSite(config->GetRecommendedSite(0)->GetURL());
 }
 
 void ProgramSession::TearDown() {

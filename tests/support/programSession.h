@@ -23,7 +23,8 @@
 // describes. A derived fixture may set m_standinArguments in its constructor (say "--demo").
 // At the end the other users and alice log out, the windows close and the server stops: nothing
 // is left running. The controller lives as long as the process: SetUp takes the other users off
-// alice's contacts and marks them offline, as a new run would know them.
+// alice's contacts and marks them offline, and forgets the sites earlier tests opened and saved,
+// as a new run would know them.
 #ifndef PARLAVOX_TESTS_SUPPORT_PROGRAMSESSION_H
 #define PARLAVOX_TESTS_SUPPORT_PROGRAMSESSION_H
 
@@ -110,6 +111,7 @@ class ProgramSession : public ::testing::Test {
   void StartServer();
   void StartProgram();
   void ForgetOthers();
+  void ForgetSites();
 
   testsupport::TempDir m_data;
   testsupport::TempDir m_home;

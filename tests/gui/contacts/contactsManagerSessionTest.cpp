@@ -18,6 +18,7 @@
 #include "gui/contacts/contactsShortFrame.h"
 #include "gui/contacts/shortContactInfoPanel.h"
 #include "gui/mainFrame.h"
+#include "gui/notifyFrame.h"
 #include "model/config.h"
 #include "model/contactEvent.h"
 #include "tests/gui/contacts/contactsListFixture.h"
@@ -124,12 +125,24 @@ class ContactsManagerSession : public programtest::ProgramSession {
   std::string SavedSettings() { return testsupport::ReadFile(Home() + "/.parlavox/parlavox.xml"); }
 
   // Bob leaves and comes back; what his leaving raised is dropped, so that only his return is
-  // left to be read, once the sounds and pop-ups it should raise are there.
+  // left to be read, once the sounds and pop-ups it should raise are there. His leaving raises a
+  // pop-up (the default's switch, left on): the notices come in the order of the news, and its
+  // sound, if any, with it, so once that pop-up is there nothing from before his return is still
+  // to come.
   bool BobLogsOutAndInAgain(size_t sounds, size_t popups) {
     auto bobIs = [](t_status status) { return GetManager()->GetContactInfo("bob")->GetStatus() == status; };
+    NotifyFrame* notices = NotifyFrame::GetInstance();
+    if (!notices) return false;
+    const size_t before = notices->GetCount();
     LogOut("bob");
     if (!Until([&] { return bobIs(STATUS_OFFLINE); })) return false;
-    Settle();
+    if (!Until([&] {
+          for (size_t i = before; i < notices->GetCount(); ++i)
+            if (notices->GetItem(i)->action.GetParam() == "bob" && notices->GetItem(i)->status == STATUS_OFFLINE)
+              return true;
+          return false;
+        }))
+      return false;
     NewPopups();
     NewSounds();
     LogIn("bob");

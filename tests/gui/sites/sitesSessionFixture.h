@@ -27,12 +27,14 @@ namespace sitestest {
 
 class SitesSession : public programtest::ProgramSession {
  protected:
-  // One request of the browser extension through curl, answered on a thread of its own.
-  static std::future<std::string> Browse(const std::string& path) {
+  // One request of the browser extension through curl, answered on a thread of its own: what
+  // the listener answered, followed by curl's `write-out` (say "%{exitcode}").
+  static std::future<std::string> Browse(const std::string& path, const std::string& writeOut = "") {
     std::string url = "http://127.0.0.1:" + std::to_string(LocalServer::Instance()->GetPort()) + "/" + path;
-    return std::async(std::launch::async, [url] {
+    return std::async(std::launch::async, [url, writeOut] {
       std::string out;
-      RunCommand({"curl", "-s", "--http0.9", "--path-as-is", "--max-time", "15", url}, std::chrono::seconds(20), &out);
+      RunCommand({"curl", "-s", "--http0.9", "--path-as-is", "--max-time", "15", "-w", writeOut, url},
+                 std::chrono::seconds(20), &out);
       return out;
     });
   }
