@@ -122,6 +122,11 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   bool IsPlaced() const;
   // Row windows moved since the block was made (for the tests of the placement).
   long GetPlacements() const { return m_placements; }
+  // What the block did to its row windows since it was made (windows given, taken back, moved,
+  // shown, hidden or brought up to date, its height changed): a pass that changes none did nothing.
+  long GetWindowWork() const { return m_windowWork + m_placements; }
+  // The passes the block still waits for, in words ("" when none), for the trace.
+  std::string DueWork() const;
   // Keeps the block's own window within the window system's reach of the list's top (see
   // m_shift); the list calls it once it laid its blocks out or scrolled.
   void KeepInReach();
@@ -254,6 +259,7 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   std::vector<OtherHeight> m_otherHeights;
   int m_added = 0;
   long m_placements = 0;
+  long m_windowWork = 0;
   // How far below the block's top its own window begins (above it when negative). The window
   // system keeps a window's place in 16 bits: a block of thousands of rows scrolled far stands
   // tens of thousands of pixels above or below the list's top, and whatever asks the window

@@ -111,6 +111,7 @@ void ChatRoomEntry::KeepInReach() {
     const wxPoint header = m_header->GetPosition();
     m_header->Move(header.x, header.y + m_shift - shift);
     m_shift = shift;
+    ++m_windowWork;
     for (Row* row : m_windowed) row->window->Move(InWindow(row->wanted).GetPosition());
   }
   const wxRect rect = GetRect();
@@ -164,6 +165,7 @@ bool ChatRoomEntry::WorkOutPlaces() {
   for (Row* row : m_windowed) row->wanted = PlaceAt(IndexOf(row));
   const int bottom = RowsTop() + int(m_rows.size()) * m_rowHeight + m_added;
   if (GetMinSize().y == bottom) return false;
+  ++m_windowWork;
   SetMinSize(wxSize(-1, bottom));
   return true;
 }
@@ -209,6 +211,7 @@ bool ChatRoomEntry::OutOfSight(const Row& row) const {
 void ChatRoomEntry::BringUpToDate(Row& row) {
   if (!row.window || !row.windowBehind) return;
   row.windowBehind = false;
+  ++m_windowWork;
   row.window->UpdateContactInfo(row.info);
 }
 
@@ -226,6 +229,7 @@ bool ChatRoomEntry::CatchUpWindows(TurnBudget& budget) {
 ContactEntry* ChatRoomEntry::GiveWindow(Row& row) {
   if (row.window) return row.window;
   row.windowBehind = false;
+  ++m_windowWork;
   // Shown once placed, and only while in sight.
   row.window = m_pool.Take(row.info, Subscribed(row));
   m_windowed.push_back(&row);
@@ -245,6 +249,7 @@ void ChatRoomEntry::TakeWindowBack(Row& row) {
   ContactEntry* window = row.window;
   Unwindowed(row);
   row.windowBehind = false;
+  ++m_windowWork;
   m_pool.Give(window);
 }
 
@@ -305,7 +310,10 @@ bool ChatRoomEntry::PlaceWindowsKept(const wxRect& kept, const wxRect& only) {
     if (row->windowBehind && !OutOfSight(*row)) BringUpToDate(*row);
     ContactEntry* window = row->window;
     if (!TakesPlace(*row) || !row->wanted.Intersects(kept)) {
-      if (window->IsShown()) window->Hide();
+      if (window->IsShown()) {
+        window->Hide();
+        ++m_windowWork;
+      }
       continue;
     }
     const wxRect place = InWindow(row->wanted);
@@ -318,7 +326,10 @@ bool ChatRoomEntry::PlaceWindowsKept(const wxRect& kept, const wxRect& only) {
       window->SetSize(place);
       ++m_placements;
     }
-    if (!window->IsShown()) window->Show();
+    if (!window->IsShown()) {
+      window->Show();
+      ++m_windowWork;
+    }
   }
   return allPlaced;
 }
@@ -332,6 +343,19 @@ bool ChatRoomEntry::HasRowsAboutTheView() const {
     if (!row.window && TakesPlace(row) && PlaceAt(i).Intersects(visible)) return true;
   }
   return false;
+}
+
+std::string ChatRoomEntry::DueWork() const {
+  std::string due;
+  const auto add = [&due](bool set, const char* what) {
+    if (set) due += due.empty() ? what : std::string(", ") + what;
+  };
+  add(HasStaleRows(), "places");
+  add(m_visiblePassDue, "rows in sight");
+  add(m_windowsMissing, "windows missing");
+  add(m_windowsBehind, "windows behind");
+  add(m_asideDue, "rows about the view");
+  return due;
 }
 
 bool ChatRoomEntry::IsPlaced() const {

@@ -91,6 +91,7 @@ int ContactsPanel::TopOf(const ChatRoomEntry* block) const {
 
 void ContactsPanel::InitPrivateContactsGroups() {
   TRACE_START();
+  HandedOver(1);
   // The old blocks leave at once and go once nothing of theirs runs any more (a rebuild may come
   // from a block header's own menu).
   std::vector<ChatRoomEntry*> old;
@@ -124,6 +125,7 @@ void ContactsPanel::MakeBlocks(std::chrono::steady_clock::time_point end) {
     CreateGroup(m_blocksToMake[made].first, m_blocksToMake[made].second);
     ++made;
   }
+  m_handedOver += long(made);
   m_blocksToMake.erase(m_blocksToMake.begin(), m_blocksToMake.begin() + long(made));
   m_rebuilding = false;
   LayOutBlocks();
@@ -181,6 +183,7 @@ void ContactsPanel::UpdateContact(const URLContactInfo& update) {
   // A contact's block must stand before its row goes in.
   MakePendingBlocks();
   if (update.GetURL() == "none") return ApplyListed(update.GetContactInfo());
+  HandedOver(1);
   const std::string group = update.GetGroup();
   if (!FindChatRoomEntry(group)) AddGroup(group, std2wx(group));
   for (ChatRoomEntry* block : m_blocks) block->UpdateNbrUsers();
@@ -190,6 +193,7 @@ void ContactsPanel::UpdateContact(const URLContactInfo& update) {
 // list less time for its own work, so that the two together still let the event loop draw.
 void ContactsPanel::ApplyListed(const ContactInfo& contact) {
   const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  HandedOver(1);
   MakePendingBlocks();
   const std::string& group = contact.GetGroup();
   NoteSaved(contact.GetLogin(), Config::GetInstance()->HasContact(contact.GetLogin()) ? &group : nullptr);
@@ -251,6 +255,7 @@ void ContactsPanel::PlaceBlocks() {
 }
 
 void ContactsPanel::RemoveContact(const std::string& login) {
+  HandedOver(1);
   if (!Config::GetInstance()->HasContact(login)) NoteSaved(login, nullptr);
   for (ChatRoomEntry* block : m_blocks) block->RemoveContact(login);
   Refit();
@@ -259,6 +264,7 @@ void ContactsPanel::RemoveContact(const std::string& login) {
 
 void ContactsPanel::RemoveAllPrivateContacts() {
   // The saved contacts are gone: none of those still to come is taken in.
+  HandedOver(1);
   StopFill();
   for (ChatRoomEntry* block : m_blocks) block->RemoveAll();
   Refit();
@@ -282,11 +288,13 @@ void ContactsPanel::Disconnection() {}
 
 void ContactsPanel::OnScroll(wxScrollWinEvent& event) {
   event.Skip();
+  HandedOver(1);
   CallAfter([this] { PlaceVisibleRows(); });
 }
 
 void ContactsPanel::OnWheel(wxMouseEvent& event) {
   event.Skip();
+  HandedOver(1);
   CallAfter([this] { PlaceVisibleRows(); });
 }
 

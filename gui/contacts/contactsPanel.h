@@ -122,7 +122,18 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   void OnIdle(wxIdleEvent& event);
   void OnTurnTimer(wxTimerEvent& event);
   void Turn();
+  void TakeTurn();
   void PlaceBlocks();
+  // What the list has done: updates and scrolls handed to it, contacts taken in, blocks made, and
+  // what its blocks did to their row windows. A turn after which it reads the same did nothing.
+  long WorkDone() const;
+  // Something came from outside the list (an update, a scroll, a rebuild): the list's own turns
+  // go on again if they had stopped.
+  void HandedOver(long pieces);
+  // After so many turns in a row that did nothing, the list asks for no more until it does
+  // something again: a pass that keeps asking for a turn it cannot use would otherwise have the
+  // event loop run, with its pass over every window, again and again for nothing.
+  bool Stalled();
   // Counts the saved contacts of every group anew.
   void CountSaved();
   // The contact's group as the update tells it, or its leaving the saved contacts, in the counts.
@@ -163,6 +174,10 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   bool m_placementDue = false;
   // Rows were placed after updates since the list's last turn.
   bool m_placedSinceTurn = false;
+  // The list's turns in a row that did nothing, and what it had done at the end of the last one.
+  int m_emptyTurns = 0;
+  long m_workAtTurn = 0;
+  long m_handedOver = 0;
   long m_layouts = 0;
   TurnBudget m_budget;
   CostEstimate m_windowCost;

@@ -25,6 +25,9 @@ const int kLatestTurnMs = 50;
 const int kIdleSeenMs = 250;
 // The wait of a turn asked for later: long enough for the next update of a burst to come first.
 const int kLaterTurnMs = 20;
+// The turns in a row that may do nothing before the list stops asking for more. Waiting for a
+// burst of updates to pause takes a dozen at most; each of those follows an update.
+const int kMostEmptyTurns = 50;
 
 bool Connected(t_status status) { return status != STATUS_NONE && status != STATUS_OFFLINE; }
 
@@ -91,14 +94,14 @@ void ContactsPanel::FillSlice(Clock::time_point end) {
 }
 
 void ContactsPanel::WorkNextTurn() {
-  if (m_turnDue) return;
+  if (m_turnDue || Stalled()) return;
   m_turnDue = true;
   wxWakeUpIdle();
   if (!m_turnTimer.IsRunning()) m_turnTimer.StartOnce(kLatestTurnMs);
 }
 
 void ContactsPanel::WorkLater() {
-  if (m_turnDue || m_laterDue) return;
+  if (m_turnDue || m_laterDue || Stalled()) return;
   m_laterDue = true;
   if (!m_turnTimer.IsRunning()) m_turnTimer.StartOnce(kLaterTurnMs);
 }
@@ -127,8 +130,48 @@ void ContactsPanel::OnTurnTimer(wxTimerEvent&) {
   Turn();
 }
 
-// The rows in sight first: what the user sees gets its windows before more rows come in below.
 void ContactsPanel::Turn() {
+  const long before = WorkDone();
+  TakeTurn();
+  const long after = WorkDone();
+  m_emptyTurns = after == before ? m_emptyTurns + 1 : 0;
+  m_workAtTurn = after;
+}
+
+long ContactsPanel::WorkDone() const {
+  long done = m_handedOver;
+  for (const ChatRoomEntry* block : m_blocks) done += block->GetWindowWork();
+  return done;
+}
+
+void ContactsPanel::HandedOver(long pieces) {
+  m_handedOver += pieces;
+  if (m_emptyTurns < kMostEmptyTurns) return;
+  m_emptyTurns = 0;
+  WorkNextTurn();
+}
+
+bool ContactsPanel::Stalled() {
+  if (m_emptyTurns < kMostEmptyTurns) return false;
+  if (WorkDone() != m_workAtTurn) {
+    m_emptyTurns = 0;
+    return false;
+  }
+  if (m_emptyTurns == kMostEmptyTurns) {
+    // Said once per stop: what each block still waits for names what kept asking.
+    ++m_emptyTurns;
+    std::string due;
+    for (const ChatRoomEntry* block : m_blocks) {
+      const std::string work = block->DueWork();
+      if (!work.empty()) due += " [" + block->GetGroupName() + ": " + work + "]";
+    }
+    TRACE_ERROR("the contacts list stops asking for turns: %d in a row did nothing;%s", kMostEmptyTurns, due.c_str());
+  }
+  return true;
+}
+
+// The rows in sight first: what the user sees gets its windows before more rows come in below.
+void ContactsPanel::TakeTurn() {
   m_turnDue = false;
   m_laterDue = false;
   // The timer stood for this turn: left to run, it would wake the event loop once more for

@@ -57,6 +57,15 @@ void Pump(int ms) {
   } while (std::chrono::steady_clock::now() < end);
 }
 
+void RunLoopFor(int ms) {
+  wxEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  wxTimer end;
+  end.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { loop.ScheduleExit(); });
+  end.StartOnce(ms);
+  loop.Run();
+}
+
 bool PumpUntil(const std::function<bool()>& cond, int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (!cond()) {

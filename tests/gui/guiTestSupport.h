@@ -15,6 +15,9 @@
 namespace guitest {
 
 void Pump(int ms);
+// Runs a real event loop for `ms`, as the program runs when nothing happens: its idle time (as
+// often as a handler asks for more), its timers and what they bring, nothing of the test's own.
+void RunLoopFor(int ms);
 // Generous by default: on a loaded two-core machine running the sanitizer build, a window can take
 // seconds to be mapped and to take the focus. A condition that holds returns at once.
 bool PumpUntil(const std::function<bool()>& cond, int ms = 10000);

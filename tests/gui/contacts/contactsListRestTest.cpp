@@ -3,8 +3,6 @@
 // them all at the log-in and then changes every one of them at once, time after time. Once the
 // list holds what the server said, the program must use next to no processor time: no handler
 // keeps the event loop's idle time going, no timer keeps restarting itself.
-#include <wx/evtloop.h>
-#include <wx/timer.h>
 
 #include <sys/resource.h>
 
@@ -44,17 +42,6 @@ double ProcessCpuMs() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
-
-// Runs a real event loop for `ms`, as the program runs when nothing happens: its idle time, its
-// timers and what they bring, nothing of the test's own.
-void RunLoopFor(int ms) {
-  wxEventLoop loop;
-  wxEventLoopActivator active(&loop);
-  wxTimer end;
-  end.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { loop.ScheduleExit(); });
-  end.StartOnce(ms);
-  loop.Run();
 }
 
 class ContactsListRest : public guitest::MainWindowTest {
@@ -133,16 +120,16 @@ class ContactsListRest : public guitest::MainWindowTest {
   // pop-up's slide; the share of a processor the whole process then takes over a second.
   double RestAfter(int online) {
     EXPECT_TRUE(guitest::PumpUntil([&] { return Settled() == online; }, 60000)) << Settled() << " for " << online;
-    RunLoopFor(1000);
+    guitest::RunLoopFor(1000);
     // On a loaded machine the slide's ticks come late: it may take several seconds.
     for (int k = 0; k < 200; ++k) {
       const NotifyFrame* popup = NotifyFrame::GetInstance();
       if (!popup || popup->GetSlide() == 0 || popup->GetSlide() > kLastSlideStep) break;
-      RunLoopFor(100);
+      guitest::RunLoopFor(100);
     }
     const double cpu = ProcessCpuMs();
     const Clock::time_point start = Clock::now();
-    RunLoopFor(1000);
+    guitest::RunLoopFor(1000);
     return (ProcessCpuMs() - cpu) / std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   }
 

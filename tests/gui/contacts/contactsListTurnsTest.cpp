@@ -91,4 +91,61 @@ TEST_F(ContactsListTurns, EveryChangeReachesTheScreenAndTheTimerFiresOnlyForWork
   }
 }
 
+// Something that asks the list for a turn at every idle time, or every 20 ms, though the list has
+// nothing to do: the list stops taking turns for it, so that the event loop rests instead of
+// running its pass over every window again and again; a change that comes later still reaches
+// the screen.
+TEST_F(ContactsListTurns, TurnsAskedForNothingStopAndTheNextChangeStillShows) {
+  const int count = 60;
+  Open();
+  for (int i = 0; i < count; ++i) Update(*Save(Contact(Login(i), Login(i), STATUS_OFFLINE)));
+  Settle();
+  ChatRoomEntry* block = m_panel->GetBlocks()[0];
+  int online = 0;
+  for (bool later : {false, true}) {
+    SCOPED_TRACE(later ? "asked every 20 ms" : "asked at every idle time");
+    // What wakes the event loop for the list: the idle times, and its own turn timer.
+    int idles = 0, listTimer = 0;
+    const auto countIdle = [&](wxIdleEvent& event) {
+      event.Skip();
+      ++idles;
+    };
+    const auto countTimer = [&](wxTimerEvent& event) {
+      event.Skip();
+      ++listTimer;
+    };
+    const auto ask = [&](wxIdleEvent& event) {
+      event.Skip();
+      m_panel->WorkNextTurn();
+    };
+    wxTimer asker;
+    asker.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { m_panel->WorkLater(); });
+    wxTheApp->Bind(wxEVT_IDLE, countIdle);
+    m_panel->Bind(wxEVT_TIMER, countTimer);
+    if (later) asker.Start(20);
+    else wxTheApp->Bind(wxEVT_IDLE, ask);
+    // The list gives up within its first few dozen turns (a second at 20 ms each); then the
+    // loop's idle time comes only with the asker's timer, if any, and the list's timer no more.
+    guitest::RunLoopFor(later ? 2500 : 300);
+    idles = listTimer = 0;
+    guitest::RunLoopFor(1000);
+    if (later) EXPECT_GT(3, listTimer);
+    else EXPECT_GT(30, idles);
+    EXPECT_FALSE(m_panel->HasWorkDue());
+    asker.Stop();
+    if (!later) wxTheApp->Unbind(wxEVT_IDLE, ask);
+    wxTheApp->Unbind(wxEVT_IDLE, countIdle);
+    m_panel->Unbind(wxEVT_TIMER, countTimer);
+    // A contact far down comes online: it goes to the top, every row below it moves.
+    const std::string login = Login(count - 1 - online);
+    Update(Contact(login, login, STATUS_ONLINE));
+    ++online;
+    EXPECT_TRUE(guitest::PumpUntil([&] { return Settled(); }, 30000));
+    ContactEntry* row = block->FindRowWindow(login);
+    ASSERT_TRUE(row && row->IsShown()) << login;
+    EXPECT_EQ(block->GetRowRect(login), row->GetRect());
+    EXPECT_EQ(STATUS_ONLINE, row->GetStatus());
+  }
+}
+
 }  // namespace
