@@ -402,6 +402,12 @@ bool Config::HasContact(const std::string& login) const {
   return m_contactIndex.count(login) != 0;
 }
 
+ContactInfo* Config::FindContact(const std::string& login) const {
+  std::lock_guard<std::mutex> l(m_mutex);
+  auto it = m_contactIndex.find(login);
+  return it == m_contactIndex.end() ? nullptr : m_contacts[it->second];
+}
+
 ContactInfo* Config::RemoveContact(const std::string& login) {
   TRACE_START_ARGS("%s", login.c_str());
   ContactInfo* removed = nullptr;

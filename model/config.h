@@ -140,6 +140,8 @@ class Config {
   // Puts `c` in the slot of the contact with its login, or appends it.
   void UpdateContact(ContactInfo* c);
   bool HasContact(const std::string& login) const;
+  // The record the settings hold for `login` now; null when they hold none.
+  ContactInfo* FindContact(const std::string& login) const;
   ContactInfo* RemoveContact(const std::string& login);
   std::vector<ContactInfo*> GetContactsOfGroup(const std::string& group) const;
 

@@ -160,13 +160,9 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   bool m_rebuilding = false;
   // The blocks of a rebuild not made yet (name and title), top to bottom.
   std::vector<std::pair<std::string, wxString>> m_blocksToMake;
-  // One saved contact still to be taken in: its record (the controller keeps every record it
-  // handed out) and its login, to tell whether it is still saved.
-  struct ToFill {
-    const ContactInfo* contact;
-    std::string login;
-  };
-  std::vector<ToFill> m_fillOrder;
+  // The logins of the saved contacts still to be taken in, in the order of the rows: each is
+  // taken in as the settings hold it when its turn comes.
+  std::vector<std::string> m_fillOrder;
   size_t m_fillNext = 0;
   wxTimer m_turnTimer;
   bool m_turnDue = false;

@@ -54,7 +54,7 @@ void ContactsPanel::StartFill() {
   });
   m_fillOrder.clear();
   m_fillOrder.reserve(keyed.size());
-  for (const Keyed& entry : keyed) m_fillOrder.push_back(ToFill{entry.contact, entry.contact->GetLogin()});
+  for (const Keyed& entry : keyed) m_fillOrder.push_back(entry.contact->GetLogin());
   m_fillNext = 0;
   TRACE_INFO("%zu saved contacts to list", m_fillOrder.size());
   // A short list is whole at once; a long one shows its top now and the rest in later turns.
@@ -74,14 +74,16 @@ void ContactsPanel::FillSlice(Clock::time_point end) {
   const Clock::time_point takenUntil = end - m_countsCost.Get();
   for (size_t taken = 0; !IsFilled(); ++taken) {
     if (taken >= kLeastPerSlice && Clock::now() >= takenUntil) break;
-    const ToFill& next = m_fillOrder[m_fillNext++];
-    // A contact forgotten since the list began filling is not listed again.
-    if (config->HasContact(next.login)) ApplyListed(*next.contact);
+    const std::string& next = m_fillOrder[m_fillNext++];
+    // A contact forgotten since the list began filling is not listed again; one whose record the
+    // settings took anew since (an update came meanwhile, and the list has shown it) is listed
+    // as the settings hold it now, not as it stood when the filling began.
+    if (const ContactInfo* current = config->FindContact(next)) ApplyListed(*current);
   }
   m_filling = false;
   if (IsFilled()) {
     TRACE_INFO("%zu saved contacts listed", m_fillOrder.size());
-    std::vector<ToFill>().swap(m_fillOrder);
+    std::vector<std::string>().swap(m_fillOrder);
     m_fillNext = 0;
   } else {
     WorkNextTurn();

@@ -5,7 +5,9 @@
 #include <wx/eventfilter.h>
 #include <wx/timer.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/gui/contacts/contactsListFixture.h"
 
@@ -151,6 +153,35 @@ TEST_F(ContactsListTurns, TurnsAskedForNothingStopAndTheNextChangeStillShows) {
     EXPECT_EQ(block->GetRowRect(login), row->GetRect());
     EXPECT_EQ(STATUS_ONLINE, row->GetStatus());
   }
+}
+
+// The controller keeps a record of its own for each contact, which takes the saved one's place in
+// the settings at the contact's first update. One that comes while the list fills (at a log-in,
+// the server's news of the contacts come with it) is shown, and the filling, reaching the
+// contact later, does not take it back to the state the saved record had.
+TEST_F(ContactsListTurns, AnUpdateThatComesWhileTheListFillsIsNotUndoneByTheFilling) {
+  const int count = 20000;
+  for (int i = 0; i < count; ++i) Save(Contact(Login(i), Login(i), STATUS_OFFLINE));
+  Open();
+  // The list fills anew, a slice per turn: far too many contacts for one.
+  m_panel->InitPrivateContactsGroups();
+  ASSERT_FALSE(m_panel->IsFilled());
+  // The last in the rows' order comes online.
+  const std::string login = Login(count - 1);
+  static std::vector<std::unique_ptr<ContactInfo>> records;
+  records.emplace_back(new ContactInfo(Contact(login, login, STATUS_ONLINE)));
+  Config::GetInstance()->UpdateContact(records.back().get());
+  m_panel->UpdateContact(URLContactInfo("none", -1, *records.back(), true, false, false));
+  Settle();
+  int connected = 0;
+  ContactEntry* row = nullptr;
+  for (ChatRoomEntry* block : m_panel->GetBlocks()) {
+    connected += block->GetNbrConnected();
+    if (block->HasContact(login)) row = block->FindContact(login);
+  }
+  EXPECT_EQ(1, connected);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(STATUS_ONLINE, row->GetStatus());
 }
 
 }  // namespace
