@@ -130,11 +130,18 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // Keeps the block's own window within the window system's reach of the list's top (see
   // m_shift); the list calls it once it laid its blocks out or scrolled.
   void KeepInReach();
-  // The header stays at the block's top, wherever the block's window begins.
+  // The header stays at the block's top, wherever the block's window begins, and stays put when
+  // nothing changed: a header moved away and back would have the window system lay the list out
+  // again, and that layout would move it once more.
   bool Layout() override;
   // Leaves the list (see lateDestruction).
   void Discard();
   bool IsDiscarded() const { return m_discarded; }
+
+ protected:
+  // The list lays a block out at its whole place; its window takes only the part kept in reach,
+  // directly, never the whole place for a moment (see KeepAt).
+  void DoSetSize(int x, int y, int width, int height, int sizeFlags) override;
 
  private:
   // One contact of the block.
@@ -193,6 +200,9 @@ class ChatRoomEntry : public wxPanel, public RowHost {
   // when none does.
   size_t FirstRowBelow(int y, bool byTop) const;
   void MarkStale(size_t from, size_t to);
+  // Gives the block's window the part of `place` (the whole block, in the list's window) within
+  // the window system's reach, moving what it holds when the part begins elsewhere in the block.
+  void KeepAt(const wxRect& place);
   void ScheduleVisiblePass();
   void OnSize(wxSizeEvent& event);
   wxRect NearlyVisible(int screens) const;

@@ -103,10 +103,12 @@ wxRect ChatRoomEntry::NearlyVisible(int screens) const {
 
 void ChatRoomEntry::KeepInReach() {
   if (!m_list || m_discarded) return;
-  const int top = m_list->TopOf(this);
-  const int height = GetMinSize().y;
-  const int shift = ShiftFor(top, height);
-  if (shift == 0 && m_shift == 0) return;
+  const wxRect rect = GetRect();
+  KeepAt(wxRect(rect.x, m_list->TopOf(this), rect.width, GetMinSize().y));
+}
+
+void ChatRoomEntry::KeepAt(const wxRect& place) {
+  const int shift = ShiftFor(place.y, place.height);
   if (shift != m_shift) {
     const wxPoint header = m_header->GetPosition();
     m_header->Move(header.x, header.y + m_shift - shift);
@@ -114,15 +116,23 @@ void ChatRoomEntry::KeepInReach() {
     ++m_windowWork;
     for (Row* row : m_windowed) row->window->Move(InWindow(row->wanted).GetPosition());
   }
-  const wxRect rect = GetRect();
-  const wxRect kept(rect.x, top + shift, rect.width, height - shift);
-  if (rect != kept) SetSize(kept);
+  const wxRect kept(place.x, place.y + shift, place.width, place.height - shift);
+  if (GetRect() != kept) wxPanel::DoSetSize(kept.x, kept.y, kept.width, kept.height, wxSIZE_ALLOW_MINUS_ONE);
+}
+
+// Set to its whole place and then back to the part kept, the window would be laid out twice by
+// the window system at each layout of the list; a block far out of sight would then have the
+// list laid out again at every frame, and the program would never rest.
+void ChatRoomEntry::DoSetSize(int x, int y, int width, int height, int sizeFlags) {
+  if (m_list && !m_discarded && (sizeFlags & wxSIZE_ALLOW_MINUS_ONE)) return KeepAt(wxRect(x, y, width, height));
+  wxPanel::DoSetSize(x, y, width, height, sizeFlags);
 }
 
 bool ChatRoomEntry::Layout() {
-  const bool done = wxPanel::Layout();
-  if (m_shift != 0) m_header->Move(m_header->GetPosition().x, m_header->GetPosition().y - m_shift);
-  return done;
+  if (m_shift == 0) return wxPanel::Layout();
+  const wxSize size = GetClientSize();
+  m_sizer->SetDimension(wxPoint(0, -m_shift), wxSize(size.x, size.y + m_shift));
+  return true;
 }
 
 bool ChatRoomEntry::TakesPlace(const Row& row) const {

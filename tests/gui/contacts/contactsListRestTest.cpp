@@ -2,9 +2,13 @@
 // twenty groups, logged in over a real TLS link to the protocol test server, the server reports
 // them all at the log-in and then changes every one of them at once, time after time. Once the
 // list holds what the server said, the program must use next to no processor time: no handler
-// keeps the event loop's idle time going, no timer keeps restarting itself.
+// keeps the event loop's idle time going, no timer keeps restarting itself, no layout sets off
+// another. The scroll bars are the classic ones that take room beside the list, as many desktops
+// show them.
 
 #include <sys/resource.h>
+
+#include <cstdlib>
 
 #include <algorithm>
 #include <chrono>
@@ -47,6 +51,7 @@ double ProcessCpuMs() {
 class ContactsListRest : public guitest::MainWindowTest {
  protected:
   void SetUp() override {
+    setenv("GTK_OVERLAY_SCROLLING", "0", 1);
     MainWindowTest::SetUp();
     m_server = &UseTestServer();
     Config* config = Config::GetInstance();
@@ -72,6 +77,7 @@ class ContactsListRest : public guitest::MainWindowTest {
     MainWindowTest::TearDown();
     Config::GetInstance()->ClearContacts();
     for (const std::string& group : Config::GetInstance()->GetGroups()) Config::GetInstance()->RemoveGroup(group);
+    unsetenv("GTK_OVERLAY_SCROLLING");
   }
 
   // Logs in; the server's acknowledgement comes with the state of every contact.
@@ -155,6 +161,24 @@ TEST_F(ContactsListRest, AfterEachWaveOfPresenceTheProgramRests) {
     online = kContacts - online;
     EXPECT_GT(kRestShare, RestAfter(online)) << "after the wave";
   }
+}
+
+// Scrolled to its end, the list keeps the windows of the blocks far above the view within the
+// window system's reach; in a window narrower than a block's header, a layout that moved those
+// windows and then put them back set off the next layout at every frame.
+TEST_F(ContactsListRest, ScrolledFarDownInANarrowWindowTheProgramRests) {
+  LogIn(std::vector<t_status>(kContacts, STATUS_ONLINE));
+  EXPECT_GT(kRestShare, RestAfter(kContacts)) << "after the log-in";
+  m_frame->SetSize(200, 600);
+  int unit = 1;
+  m_panel->GetScrollPixelsPerUnit(nullptr, &unit);
+  m_panel->Scroll(0, m_panel->GetVirtualSize().y / std::max(unit, 1));
+  m_panel->PlaceVisibleRows();
+  EXPECT_GT(kRestShare, RestAfter(kContacts)) << "scrolled to the end of a narrow list";
+  // What the case is about: the first block lies wholly beyond the reach kept, and no header fits.
+  const ChatRoomEntry* first = m_panel->GetBlocks().front();
+  EXPECT_LT(m_panel->TopOf(first) + first->GetMinSize().y, -16384);
+  EXPECT_GT(first->GetHeader()->GetBestSize().x, m_panel->GetClientSize().x);
 }
 
 }  // namespace
