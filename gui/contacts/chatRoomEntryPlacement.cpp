@@ -103,8 +103,11 @@ wxRect ChatRoomEntry::NearlyVisible(int screens) const {
 
 void ChatRoomEntry::KeepInReach() {
   if (!m_list || m_discarded) return;
+  const int top = m_list->TopOf(this), height = GetMinSize().y;
+  // A block within reach stays where the list laid it out.
+  if (m_shift == 0 && ShiftFor(top, height) == 0) return;
   const wxRect rect = GetRect();
-  KeepAt(wxRect(rect.x, m_list->TopOf(this), rect.width, GetMinSize().y));
+  KeepAt(wxRect(rect.x, top, rect.width, height));
 }
 
 void ChatRoomEntry::KeepAt(const wxRect& place) {

@@ -8,11 +8,10 @@
 
 #include <sys/resource.h>
 
-#include <cstdlib>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
