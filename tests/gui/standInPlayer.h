@@ -18,8 +18,12 @@ class StandInPlayer {
   // Made in `dir` (ending in "/").
   explicit StandInPlayer(const std::string& dir) : m_bin(dir + "bin"), m_group(dir + "player-group") {
     mkdir(m_bin.c_str(), 0700);
-    testsupport::WriteFile(m_bin + "/aplay", "#!/bin/sh\nsleep 60 &\necho $$ > " + m_group + ".part && mv " +
-                                                 m_group + ".part " + m_group + "\nwait\n");
+    // The group is written down once its own player runs: a child just forked is the shell still,
+    // on its way to becoming `sleep`.
+    testsupport::WriteFile(m_bin + "/aplay",
+                           "#!/bin/sh\nsleep 60 &\n"
+                           "until [ \"$(cat /proc/$!/comm 2>/dev/null)\" = sleep ]; do sleep 0.01; done\n"
+                           "echo $$ > " + m_group + ".part && mv " + m_group + ".part " + m_group + "\nwait\n");
     chmod((m_bin + "/aplay").c_str(), 0700);
   }
 

@@ -138,7 +138,8 @@ int RunToEnd(const std::vector<std::string>& argv, const std::string& workDir, s
     const int left = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count());
     if (left <= 0 || poll(&p, 1, left) <= 0) {
-      kill(pid, SIGKILL);
+      // The whole group: whatever of it still holds the output open goes too.
+      kill(-pid, SIGKILL);
       break;
     }
     const ssize_t got = read(fds[0], buffer, sizeof buffer);

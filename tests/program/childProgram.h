@@ -36,7 +36,8 @@ class ChildProgram {
   std::string m_errorPath;
 };
 
-// Runs the command to its end (at most two minutes): its exit status and all it wrote.
+// Runs the command to its end, that is until nothing of it holds its output open (at most two
+// minutes, then its group is killed): its exit status and all it wrote.
 int RunToEnd(const std::vector<std::string>& argv, const std::string& workDir, std::string* output);
 
 // The child of `parent` that runs `program` (compared with links resolved); 0 when none does.

@@ -13,3 +13,7 @@ foreach(target test_program test_first_run)
     PARLAVOX_PROGRAM="$<TARGET_FILE:parlavox>" PARLAVOX_STANDIN_PROGRAM="$<TARGET_FILE:parlavox-standin>")
   add_dependencies(${target} parlavox parlavox-standin)
 endforeach()
+# The script that runs the window tests on X servers of their own.
+parlavox_add_test(test_own_display LABEL program
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ownDisplayTest.cpp
+  LIBS parlavox_test_screen)

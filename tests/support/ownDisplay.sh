@@ -9,8 +9,28 @@ fifo=$(mktemp -u /tmp/ownDisplay.XXXXXX)
 mkfifo "$fifo"
 Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$fifo" 2>/dev/null &
 xvfb=$!
-cleanup() { kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$fifo"; }
+
+# The server notes a SIGTERM in its handler and looks at the note before it sleeps; one that
+# comes between the look and the sleep (the command's end has just woken it, its last client is
+# going) is seen only when something wakes it again, its screen saver's clock ten minutes later.
+# So the signal is sent again every second, which wakes it; one that has not ended after five
+# seconds is killed. Whatever becomes of it, the command's status stands.
+ending_tries=5
+end_server() {
+  local tick
+  for ((tick = 0; tick < ending_tries * 10; ++tick)); do
+    kill -0 "$xvfb" 2>/dev/null || return 0
+    ((tick % 10 == 0)) && kill "$xvfb" 2>/dev/null
+    sleep 0.1
+  done
+  if kill -0 "$xvfb" 2>/dev/null; then
+    echo "ownDisplay: the X server did not end on SIGTERM; killed" >&2
+    kill -KILL "$xvfb" 2>/dev/null
+  fi
+}
+cleanup() { end_server; wait "$xvfb" 2>/dev/null; rm -f "$fifo"; }
 trap cleanup EXIT
+
 display=""
 if read -r -t 30 display <"$fifo" && [ -n "$display" ]; then
   DISPLAY=":$display" "$@"
