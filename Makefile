@@ -10,8 +10,9 @@ WERROR     ?= $(if $(CI),ON,OFF)
 # One X server for the programs with windows. -noreset: by default the server resets itself each
 # time its last client leaves, and a program whose connection it has just taken in is dropped by
 # that reset before it is set up, so the tool kit fails to start; with many test programs coming
-# and going, that happens now and then, the more so under load.
-XVFB_RUN   = xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset"
+# and going, that happens now and then, the more so under load. -r: no key repeats made by the
+# server, which a loaded machine would add between a test's key press and its release.
+XVFB_RUN   = xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset -r"
 
 .PHONY: all deps configure build test run bench fuzz clean
 

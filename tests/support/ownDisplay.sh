@@ -4,10 +4,13 @@
 # keyboard or a pointer. The server ends with the command; the command's exit status is returned.
 # -noreset: a server that resets when its last client leaves drops a program connecting just then
 # (a test that starts the program again after it quit), as the shared display would (Makefile).
+# -r: no key repeats of its own. A test's key press and release are two requests; on a loaded
+# machine they can come further apart than the repeat's delay, and the field gets the letter
+# again and again ("cleeeeeean").
 set -u
 fifo=$(mktemp -u /tmp/ownDisplay.XXXXXX)
 mkfifo "$fifo"
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$fifo" 2>/dev/null &
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset -r 5>"$fifo" 2>/dev/null &
 xvfb=$!
 
 # The server notes a SIGTERM in its handler and looks at the note before it sleeps; one that
