@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/program/childProgram.h"
 #include "tests/support/testSupport.h"
@@ -33,6 +34,18 @@ echo 99 >&"$fd"
 while :; do sleep 0.05; done
 )";
 
+// Runs `command` through the script with `server` in place of Xvfb and `environment` beside,
+// until nothing holds its output open any more: its status, and in `said` all it wrote.
+int RunWithServer(const std::string& server, const std::vector<std::string>& environment,
+                  const std::string& command, const TempDir& work, std::string* said) {
+  TempDir bin;
+  if (!WriteFile(bin.file("Xvfb"), server) || chmod(bin.file("Xvfb").c_str(), 0700) != 0) return -1;
+  std::vector<std::string> argv = {"env", "PATH=" + bin.path() + ":" + getenv("PATH")};
+  argv.insert(argv.end(), environment.begin(), environment.end());
+  argv.insert(argv.end(), {"bash", testsupport::SourceDir() + "/tests/support/ownDisplay.sh", "sh", "-c", command});
+  return RunToEnd(argv, work.path(), said);
+}
+
 TEST(OwnDisplay, TheCommandsStatusComesBackWhateverTheServerDoesWithItsSignal) {
   struct Case {
     const char* name;
@@ -47,17 +60,11 @@ TEST(OwnDisplay, TheCommandsStatusComesBackWhateverTheServerDoesWithItsSignal) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir bin, work;
-    ASSERT_TRUE(WriteFile(bin.file("Xvfb"), kServer));
-    ASSERT_EQ(0, chmod(bin.file("Xvfb").c_str(), 0700));
+    TempDir work;
     const std::string terms = work.file("terms");
     std::string said;
-    // Run to its end: that is, until nothing holds its output open any more.
-    const int status = RunToEnd({"env", "PATH=" + bin.path() + ":" + getenv("PATH"), "TERMS=" + terms,
-                                 "TERMS_TO_END=" + std::to_string(c.termsToEnd), "bash",
-                                 testsupport::SourceDir() + "/tests/support/ownDisplay.sh", "sh", "-c",
-                                 "echo \"on $DISPLAY\"; exit 3"},
-                                work.path(), &said);
+    const int status = RunWithServer(kServer, {"TERMS=" + terms, "TERMS_TO_END=" + std::to_string(c.termsToEnd)},
+                                     "echo \"on $DISPLAY\"; exit 3", work, &said);
     EXPECT_EQ(3, status) << said;
     EXPECT_NE(std::string::npos, said.find("on :99")) << said;
     EXPECT_EQ(c.termsSeen, ReadLines(terms).size()) << said;
@@ -66,13 +73,9 @@ TEST(OwnDisplay, TheCommandsStatusComesBackWhateverTheServerDoesWithItsSignal) {
 }
 
 TEST(OwnDisplay, WithoutAServerTheCommandDoesNotRun) {
-  TempDir bin, work;
-  ASSERT_TRUE(WriteFile(bin.file("Xvfb"), "#!/bin/sh\nexit 1\n"));
-  ASSERT_EQ(0, chmod(bin.file("Xvfb").c_str(), 0700));
+  TempDir work;
   std::string said;
-  EXPECT_EQ(1, RunToEnd({"env", "PATH=" + bin.path() + ":" + getenv("PATH"), "bash",
-                         testsupport::SourceDir() + "/tests/support/ownDisplay.sh", "sh", "-c", "echo ran"},
-                        work.path(), &said));
+  EXPECT_EQ(1, RunWithServer("#!/bin/sh\nexit 1\n", {}, "echo ran", work, &said));
   EXPECT_EQ("ownDisplay: Xvfb did not start\n", said);
 }
 
