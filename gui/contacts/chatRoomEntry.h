@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "gui/contacts/rowHost.h"
-#include "gui/rowWindowPool.h"
+#include "gui/contacts/rowWindowPool.h"
 #include "model/contactInfo.h"
 
 class ContactEntry;

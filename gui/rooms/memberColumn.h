@@ -27,7 +27,7 @@
 #include "gui/contacts/rowHost.h"
 #include "gui/contacts/turnBudget.h"
 #include "gui/rooms/arrivalOrder.h"
-#include "gui/rowWindowPool.h"
+#include "gui/contacts/rowWindowPool.h"
 #include "model/contactInfo.h"
 
 class ContactEntry;

@@ -3,8 +3,8 @@
 // here, hidden, to show the next row that comes into sight instead of a new window being made.
 // The windows stay children of the list, which destroys them with itself; a list keeps at most
 // kMaxSpare of them, the others are discarded.
-#ifndef PARLAVOX_GUI_ROWWINDOWPOOL_H
-#define PARLAVOX_GUI_ROWWINDOWPOOL_H
+#ifndef PARLAVOX_GUI_CONTACTS_ROWWINDOWPOOL_H
+#define PARLAVOX_GUI_CONTACTS_ROWWINDOWPOOL_H
 
 #include <cstddef>
 #include <functional>

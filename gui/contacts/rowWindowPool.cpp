@@ -1,4 +1,4 @@
-#include "gui/rowWindowPool.h"
+#include "gui/contacts/rowWindowPool.h"
 
 #include <utility>
 

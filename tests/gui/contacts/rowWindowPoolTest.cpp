@@ -9,7 +9,7 @@
 
 #include "core/application.h"
 #include "gui/contacts/contactEntry.h"
-#include "gui/rowWindowPool.h"
+#include "gui/contacts/rowWindowPool.h"
 #include "model/config.h"
 #include "tests/gui/guiTestSupport.h"
 #include "tests/support/testSupport.h"
