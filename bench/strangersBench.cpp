@@ -153,7 +153,9 @@ std::atomic<long> g_peak{0};
 void ResetPeak() { g_peak.store(g_live.load()); }
 }  // namespace
 
-void* operator new(size_t size) {
+// Out of line, both: inlined into a caller, the delete's free() would meet the new's own
+// allocation there and be taken for a mismatched pair.
+__attribute__((noinline)) void* operator new(size_t size) {
   void* p = malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
   const long live = g_live += static_cast<long>(malloc_usable_size(p));
@@ -161,7 +163,7 @@ void* operator new(size_t size) {
   }
   return p;
 }
-void operator delete(void* p) noexcept {
+__attribute__((noinline)) void operator delete(void* p) noexcept {
   if (!p) return;
   g_live -= static_cast<long>(malloc_usable_size(p));
   free(p);
