@@ -445,9 +445,9 @@ void LockWriter() {
 // The log's own writer thread: it writes what the main thread hands over, and sleeps on
 // g_wakeWord while nothing is queued. It never looks on without sleeping: right after lines it
 // naps a millisecond at a time, and lines handed over meanwhile wait for the end of the nap
-// unless a batch piled up; after a quiet spell it sleeps until the next line wakes it. So a burst
-// costs the main thread one wake-up per batch, not one per line, and the writer no processor
-// time while it waits.
+// unless a batch piled up; after a quiet spell it sleeps, with no time-out, until the next line
+// or the log's end wakes it. So a burst costs the main thread one wake-up per batch, not one per
+// line, and a program at rest no wake-up of the writer at all.
 enum : int { kWriterBusy, kWriterNapping, kWriterAsleep };
 std::atomic<uint32_t> g_wakeWord{0};
 std::atomic<int> g_writerState{kWriterBusy};
@@ -457,24 +457,28 @@ std::once_flag g_writerStarted;
 std::atomic<bool> g_writerEnding{false};
 std::thread* g_writerThread = nullptr;
 constexpr long kWriterNapNanoseconds = 1000 * 1000;
-constexpr long kWriterSleepNanoseconds = 100 * 1000 * 1000;
 // Naps in a row without a line before the writer sleeps for good.
 constexpr int kNapsBeforeSleep = 20;
 // Bytes handed over to a napping writer before the main thread wakes it.
 constexpr size_t kBatchBytes = size_t(16) << 10;
 
-// Waits on g_wakeWord as `state` says, unless a line was queued meanwhile.
+// Waits on g_wakeWord as `state` says (asleep: until woken), unless a line was queued or the
+// end came meanwhile. Whoever queues a line after the state is set sees it and wakes the writer
+// (HandOver), and log_end wakes it after setting the end: a wake that came after `seen` was read
+// changed the word, and the wait returns at once.
 void WaitForLines(int state) {
   const uint32_t seen = g_wakeWord.load(std::memory_order_seq_cst);
   g_writerState.store(state, std::memory_order_seq_cst);
-  if (!g_queue.load(std::memory_order_seq_cst)) {
-    struct timespec wait = {0, state == kWriterNapping ? kWriterNapNanoseconds : kWriterSleepNanoseconds};
-    syscall(SYS_futex, &g_wakeWord, FUTEX_WAIT_PRIVATE, seen, &wait, nullptr, 0);
+  if (!g_queue.load(std::memory_order_seq_cst) && !g_writerEnding.load(std::memory_order_seq_cst)) {
+    struct timespec nap = {0, kWriterNapNanoseconds};
+    syscall(SYS_futex, &g_wakeWord, FUTEX_WAIT_PRIVATE, seen, state == kWriterNapping ? &nap : nullptr, nullptr, 0);
   }
   g_writerState.store(kWriterBusy, std::memory_order_seq_cst);
 }
 
 void RunWriter() {
+  // Named for whoever looks at the program's threads (a debugger, top, /proc).
+  pthread_setname_np(pthread_self(), "trace log");
   int quietNaps = kNapsBeforeSleep;
   for (;;) {
     if (g_queue.load(std::memory_order_acquire)) {
@@ -636,7 +640,7 @@ void log_flush() {
 void log_end() {
   // Lines and hand-overs come from the main thread only, so after this nothing is handed over.
   if (!IsMainThread()) return log_flush();
-  g_writerEnding.store(true, std::memory_order_release);
+  g_writerEnding.store(true, std::memory_order_seq_cst);
   if (g_writerThread) {
     WakeWriter();
     g_writerThread->join();

@@ -210,7 +210,10 @@ void FileServer::Serve(ListenerState& state) {
     fds.push_back({state.wake[0], POLLIN, 0});
     fds.push_back({state.fd, static_cast<short>(acceptFailed ? 0 : POLLIN), 0});
     int timeout = gate.Prepare(fds);
-    if (acceptFailed) timeout = std::min(timeout, 100);  // e.g. out of descriptors: back off
+    // Nothing due: the wait ends with a connection or the stop's byte on the wake pipe; without
+    // the pipe, the stop is seen at the end of a bounded wait.
+    if (timeout < 0 && state.wake[0] < 0) timeout = FileServerGate::kRequestTimeoutMs;
+    if (acceptFailed) timeout = timeout < 0 ? 100 : std::min(timeout, 100);  // e.g. out of descriptors: back off
     acceptFailed = false;
     int ready = poll(fds.data(), fds.size(), timeout);
     if (!state.running) break;

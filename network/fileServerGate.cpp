@@ -97,6 +97,7 @@ void FileServerGate::Drop(std::list<Pending>::iterator pending, const char* why)
 }
 
 int FileServerGate::Prepare(std::vector<pollfd>& fds) {
+  if (m_pending.empty() && m_uploads.empty()) return -1;
   long long now = NowMs();
   long long wake = now + kRequestTimeoutMs;
   for (const Pending& pending : m_pending) {

@@ -75,7 +75,8 @@ class FileServerGate {
 
   // A new connection (non-blocking) from an IPv4 address in host order.
   void Accept(int fd, uint32_t address);
-  // Appends what to wait for to fds; returns the longest wait in milliseconds.
+  // Appends what to wait for to fds; returns the longest wait in milliseconds, or -1 when
+  // nothing is due (no connection pending, no upload to follow): only a new one ends the wait.
   int Prepare(std::vector<pollfd>& fds);
   // After the wait: reads what came on the connections of fds from index first, drops those
   // that are over time or wrong, and returns the requests admitted.

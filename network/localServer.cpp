@@ -206,8 +206,10 @@ void LocalServer::Run() {
       fds.push_back({reader.fd, POLLIN, 0});
       if (reader.deadline < nextDeadline) nextDeadline = reader.deadline;
     }
-    int timeout = static_cast<int>(std::max<long long>(0, nextDeadline - now));
-    if (acceptFailed) timeout = std::min(timeout, 100);  // back off after a failed accept
+    // With no connection to read, nothing is due: the wait ends with a connection or Close's byte
+    // on the wake pipe. Without the pipe, Close is seen at the end of a bounded wait.
+    int timeout = readers.empty() && m_wakePipe[0] >= 0 ? -1 : static_cast<int>(std::max<long long>(0, nextDeadline - now));
+    if (acceptFailed) timeout = timeout < 0 ? 100 : std::min(timeout, 100);  // back off after a failed accept
     acceptFailed = false;
     int ready = poll(fds.data(), fds.size(), timeout);
     if (ready < 0 && errno != EINTR) {

@@ -29,8 +29,8 @@ namespace {
 
 std::atomic<int> g_connectTimeout{20000};
 
-// Slice of a reader's wait. A close wakes the reader at once through the closed event; the
-// slice only bounds the wait should that event be missing.
+// Slice of a reader's wait should the closed event be missing; with it, a reader waits for the
+// server or the close, however long: a link at rest costs no wake-up.
 const int kReadSlice = 1000;
 
 using Clock = std::chrono::steady_clock;
@@ -535,7 +535,7 @@ int SSLManager::ReadSome(unsigned char* buffer, int size) {
       }
     }
     // Waiting happens without the lock, so that writers go on meanwhile.
-    if (WaitFor(fd, events, kReadSlice) == Wait::kClosed) return 0;
+    if (WaitFor(fd, events, m_closedEvent >= 0 ? -1 : kReadSlice) == Wait::kClosed) return 0;
   }
 }
 

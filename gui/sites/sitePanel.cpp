@@ -126,6 +126,8 @@ void SitePanel::CreateHeader(const wxString& name, bool links) {
     m_siteLabel->Connect(wxEVT_RIGHT_DOWN, wxMouseEventHandler(SitePanel::OnSiteRightClick), nullptr, this);
     m_siteLabel->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(SitePanel::OnSiteLabelClicked), nullptr, this);
   }
+  WatchPointer(m_siteLabel);
+  WatchPointer(m_siteLabel->GetInnerText());
   // A long name gives way to the counts, which stay in view however narrow the window.
   m_siteLabel->SetMinSize(wxSize(kMinNameWidth, -1));
   m_headerSizer->Add(m_siteLabel, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
@@ -166,6 +168,7 @@ void SitePanel::CreateGrid() {
   m_contactsGrid = new wxGridBagSizer(1, 1);
   m_contactsPanel->SetSizer(m_contactsGrid);
   m_contactsGrid->SetEmptyCellSize(wxSize(24, 24));
+  WatchPointer(m_contactsPanel);
   for (int row = 0; row < kRows; ++row)
     for (int column = 0; column < kColumns; ++column) m_freeCells.emplace_back(row, column);
   m_contactsPanel->Show();

@@ -102,8 +102,10 @@ class SitePanel : public wxPanel {
 
   // ---- The pointer (at `pointer` on the screen) resting on the site's name shows the site's
   // tip, resting on an avatar the person's tip (sitePanelHover.cpp). Called every 500 ms by the
-  // sites panel; `inView` false when the panel is scrolled out of the sites panel's view.
-  void UpdateToolTip(const wxPoint& pointer, bool inView);
+  // sites panel while it follows the pointer; `inView` false when the panel is scrolled out of
+  // the sites panel's view. True while there is more to follow: the pointer on the name or an
+  // avatar, or a tip shown.
+  bool UpdateToolTip(const wxPoint& pointer, bool inView);
 
   // ---- Menus (sitePanelMenus.cpp). The menu a right click opens: the site's for a null
   // avatar, else the person's; the caller owns it. DisplayMenu pops it up and cleans up.
@@ -169,9 +171,13 @@ class SitePanel : public wxPanel {
   void OnSize(wxSizeEvent& event);
 
   // The tips (sitePanelHover.cpp).
-  void UpdateSiteToolTip(const wxPoint& pointer);
-  // The avatar under the pointer, when its tip may show.
-  ContactButtonBitmap* HoveredAvatar(const wxPoint& pointer) const;
+  // The pointer moving over the window has the sites panel follow it.
+  void WatchPointer(wxWindow* window);
+  // True while the pointer is on the name or the site's tip shows.
+  bool UpdateSiteToolTip(const wxPoint& pointer);
+  // The avatar under the pointer, and whether a person's tip may show.
+  ContactButtonBitmap* AvatarAt(const wxPoint& pointer) const;
+  bool MayShowContactToolTip() const;
   void ShowContactToolTip(const wxPoint& pointer);
   void HideContactToolTip();
 

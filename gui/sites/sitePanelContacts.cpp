@@ -104,6 +104,7 @@ void SitePanel::PlaceContact(Person& person, const wxGBPosition& cell, bool show
   auto* button = new ContactButtonBitmap(m_contactsPanel, m_manager, person.contact, GetURL());
   button->Bind(wxEVT_LEFT_DOWN, &SitePanel::OnContactClicked, this);
   button->Bind(wxEVT_RIGHT_DOWN, &SitePanel::OnContactRightClick, this);
+  WatchPointer(button);
   const t_border_type border = person.inRoom ? BORDER_THICK : BORDER_SIMPLE;
   button->SetBitmap(m_manager->GetAvatar(person.contact.GetLogin(), true, false, border, person.blocked));
   m_contactsGrid->Add(button, cell);

@@ -124,8 +124,8 @@ SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
   }
   auto* panel = new SitePanel(m_manager, this, name, info, true);
   m_sitePanels.push_back(panel);
-  // The tips follow the pointer while there are sites; without any the event loop is left alone.
-  if (!m_toolTipTimer.IsRunning()) m_toolTipTimer.Start(kToolTipTickMs, wxTIMER_CONTINUOUS);
+  // The new site may come where the pointer rests: one look.
+  FollowPointer();
   m_mainSizer->Add(panel, 0, wxEXPAND | wxLEFT | wxRIGHT, 4);
   PlaceFrom(m_sitePanels.size() - 1);
   // The new site, at the bottom, comes into view however long the list.
@@ -214,13 +214,23 @@ void SitesPanel::UpdateAvatar(const std::string& login) {
   TRACE_END_RESULT("on %d sites", found);
 }
 
+void SitesPanel::FollowPointer() {
+  if (!m_toolTipTimer.IsRunning()) m_toolTipTimer.Start(kToolTipTickMs, wxTIMER_CONTINUOUS);
+}
+
 // The pointer is asked for once a tick, and only the panels in view (or showing a tip) look
 // where it is: with hundreds of sites open, asking the display for each would stall the window.
+// Once the pointer is on no site's name or people and no tip shows, the ticks stop, each a few
+// round trips to the display: the pointer's next move onto a site starts them again.
 void SitesPanel::OnTimer(wxTimerEvent&) {
-  if (m_sitePanels.empty()) return;
-  const wxPoint pointer = wxGetMousePosition();
-  const wxRect view(wxPoint(0, 0), GetClientSize());
-  for (SitePanel* panel : m_sitePanels) panel->UpdateToolTip(pointer, view.Intersects(panel->GetRect()));
+  bool following = false;
+  if (!m_sitePanels.empty()) {
+    const wxPoint pointer = wxGetMousePosition();
+    const wxRect view(wxPoint(0, 0), GetClientSize());
+    for (SitePanel* panel : m_sitePanels)
+      following = panel->UpdateToolTip(pointer, view.Intersects(panel->GetRect())) || following;
+  }
+  if (!following) m_toolTipTimer.Stop();
 }
 
 // ---- The panels' commands.

@@ -2,7 +2,8 @@
 // row ("You are currently connected to:") with one button per browser extension, then one panel
 // per site whose room the program entered, in the order the sites were opened. The main window
 // routes every change of a site to its panel by URL; the panels' commands go back to the main
-// window through its SubscribeChatRoomListener. A 500 ms timer follows the pointer for the tips.
+// window through its SubscribeChatRoomListener. A 500 ms timer follows the pointer for the tips
+// while it is on a site's name or people, or a tip shows; otherwise nothing runs.
 #ifndef PARLAVOX_GUI_SITES_SITESPANEL_H
 #define PARLAVOX_GUI_SITES_SITESPANEL_H
 
@@ -32,7 +33,7 @@ class SitesPanel : public wxScrolledWindow {
   static constexpr size_t kMaxExtensionButtons = 16;
   // How soon the list closes up after a site left.
   static constexpr int kRefitDelayMs = 50;
-  // How often the sites' tips look where the pointer is, while there are sites.
+  // How often the sites' tips look where the pointer is, while they follow it.
   static constexpr int kToolTipTickMs = 500;
 
   SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener);
@@ -78,6 +79,10 @@ class SitesPanel : public wxScrolledWindow {
   void OnSitePanelResized(SitePanel* panel);
   // A panel taken out while its menu or question was open, destroyed from the event loop.
   void DestroyLater(SitePanel* panel);
+  // The pointer came onto a site's name or people (or a site onto it): the tips follow it until
+  // it is on none of them and no tip shows.
+  void FollowPointer();
+  bool IsFollowingPointer() const { return m_toolTipTimer.IsRunning(); }
 
  private:
   void OnTimer(wxTimerEvent& event);

@@ -867,3 +867,68 @@ TEST(TraceLog, LinesAfterAWriteCutShortByAFullDiskReadBackWhole) {
   EXPECT_EQ(clear, testsupport::ReadLogWithTool(path, &status));
   EXPECT_EQ(0, status);
 }
+
+namespace {
+
+// The times the log's writer thread has gone to wait so far (each one ends a wake-up), as the
+// kernel counts them; -1 while it does not run.
+long long WriterWaits() {
+  for (const std::string& tid : testsupport::ListDir("/proc/self/task")) {
+    const std::string task = "/proc/self/task/" + tid;
+    if (testsupport::ReadFile(task + "/comm") != "trace log\n") continue;
+    const std::string status = testsupport::ReadFile(task + "/status");
+    const size_t at = status.find("\nvoluntary_ctxt_switches:");
+    if (at != std::string::npos) return std::stoll(status.substr(at + 25));
+  }
+  return -1;
+}
+
+// Waits for a second in which the writer did not wake (at most ten seconds): after lines it naps
+// a while, and on a loaded machine its naps run late.
+bool WriterRests() {
+  for (int second = 0; second < 10; ++second) {
+    const long long before = WriterWaits();
+    std::this_thread::sleep_for(1s);
+    if (before >= 0 && WriterWaits() == before) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// With nothing traced the log's writer thread sleeps, however long, instead of looking now and
+// then: a program at rest would wake for it for as long as it runs. Each line the main thread
+// traces after a quiet spell wakes it, and reaches the file without anyone flushing the log.
+TEST(TraceLog, TheWriterSleepsUntilTheNextLineWakesIt) {
+  TempDir dir;
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  const std::string path = dir.file("quiet.log");
+  start_log(path.c_str());
+  for (int line = 0; line < 3; ++line) {
+    TRACE_INFO("main %d", line);
+    ASSERT_TRUE(WaitFor([&] { return MainLines(path).size() == size_t(line + 1); }, 20s)) << "line " << line;
+    EXPECT_TRUE(WriterRests()) << "after line " << line;
+  }
+  EXPECT_EQ(Upto(3), MainLines(path));
+  log_reset_for_testing(LOG_KEY_START, log_step());
+}
+
+// The program ends while the log's writer sleeps: the end wakes it, and the process ends.
+TEST(TraceLog, TheProgramEndsWhileTheWriterSleeps) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* const kPathVariable = "PARLAVOX_TEST_ASLEEP_LOG";
+  TempDir dir;
+  const std::string path = NameForTheRunAgain(kPathVariable, dir.file("asleep.log"));
+  EXPECT_EXIT(
+      {
+        log_reset_for_testing(LOG_KEY_START, log_step());
+        start_log(path.c_str());
+        TRACE_INFO("main %d", 0);
+        log_flush();
+        if (!WriterRests()) std::exit(2);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  unsetenv(kPathVariable);
+  EXPECT_EQ(Upto(1), MainLines(path));
+}

@@ -147,6 +147,24 @@ bool Screen::Click(WindowId window, int x, int y, unsigned int button) {
   return true;
 }
 
+bool Screen::PointAwayFrom(WindowId window) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!m_display || window == 0 || !XTestQueryExtension(m_display, &event, &error, &major, &minor)) return false;
+  XWindowAttributes attributes;
+  Window child = 0;
+  int x = 0, y = 0;
+  if (!XGetWindowAttributes(m_display, window, &attributes) ||
+      !XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), attributes.width / 2,
+                             attributes.height / 2, &x, &y, &child)) {
+    return false;
+  }
+  const int width = DisplayWidth(m_display, DefaultScreen(m_display));
+  const int height = DisplayHeight(m_display, DefaultScreen(m_display));
+  XTestFakeMotionEvent(m_display, -1, x < width / 2 ? width - 1 : 0, y < height / 2 ? height - 1 : 0, CurrentTime);
+  XSync(m_display, False);
+  return true;
+}
+
 bool Screen::Close(WindowId window) {
   if (!m_display || window == 0) return false;
   XEvent event{};

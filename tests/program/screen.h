@@ -43,6 +43,9 @@ class Screen {
   // Brings the top-level window to the front, moves the pointer to (x, y) inside it and clicks
   // the button there (1: the left one) through the XTEST extension.
   bool Click(WindowId window, int x, int y, unsigned int button = 1);
+  // Moves the pointer through the XTEST extension, as the user's mouse does, to the corner of the
+  // screen farthest from the window's middle: away from all that the window shows.
+  bool PointAwayFrom(WindowId window);
   // Asks the window to close as a window manager does for its close box (WM_DELETE_WINDOW).
   bool Close(WindowId window);
   // The process's top-level window shown at (x, y) of `window` (the topmost there), whatever

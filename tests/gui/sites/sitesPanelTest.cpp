@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <wx/statbmp.h>
 
+#include <functional>
+
+#include "gui/profiles/contactInfoToolTip.h"
+#include "gui/sites/contactButtonBitmap.h"
 #include "gui/sites/extensionButtonBitmap.h"
 #include "gui/pictures.h"
 #include "tests/gui/sites/sitesPanelFixture.h"
 
 namespace {
 
+using sitestest::Person;
 using sitestest::Site;
 using sitestest::SitesPanelTest;
 
@@ -188,35 +193,62 @@ TEST_F(SitesPanelTest, ExtensionButtonsShowTheirStateAndWaitAfterAClick) {
   EXPECT_EQ(SitesPanel::kMaxExtensionButtons, m_sites->GetExtensionCount());
 }
 
-// The panel looks where the pointer is, for its sites' tips, only while it has sites: without
-// any (logged out, or no page open) it wakes the event loop for nothing, run after run of the
-// idle time over every window, as long as the program runs.
-TEST_F(SitesPanelTest, ThePointerIsWatchedOnlyWhileThereAreSites) {
+// The panel looks where the pointer is, for its sites' tips, only while there is something to
+// follow: the pointer on a site's name or people, or a tip up. Each look costs round trips to the
+// display; looking twice a second for as long as a site is open kept the program from resting.
+TEST_F(SitesPanelTest, ThePointerIsFollowedOnlyWhileItIsOnASiteOrATipShows) {
   int ticks = 0;
   m_sites->Bind(wxEVT_TIMER, [&](wxTimerEvent& event) {
     event.Skip();
     ++ticks;
   }, ID_HOVER_TIMER);
   const int span = 3 * SitesPanel::kToolTipTickMs;
+  const wxPoint away = m_frame->GetScreenRect().GetBottomRight() + wxPoint(30, 30);
+  guitest::SendPointerTo(away);
   guitest::Pump(span);
   EXPECT_EQ(0, ticks) << "with no site yet";
 
-  m_sites->AddSitePanel(Site("http://a.example/"), "a.example/");
+  SitePanel* panel = m_sites->AddSitePanel(Site("http://a.example/"), "a.example/");
   m_sites->AddSitePanel(Site("http://b.example/"), "b.example/");
-  EXPECT_TRUE(guitest::PumpUntil([&] { return ticks >= 2; }, 20 * span)) << "with sites";
-  EXPECT_TRUE(m_sites->RemoveURL("http://a.example/"));
-  ticks = 0;
-  EXPECT_TRUE(guitest::PumpUntil([&] { return ticks >= 1; }, 20 * span)) << "with a site left";
-
-  EXPECT_TRUE(m_sites->RemoveURL("http://b.example/"));
+  m_sites->UpdateContact(Person("http://a.example/", "bob"));
+  // A look where the sites came, then none while the pointer is elsewhere.
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !m_sites->IsFollowingPointer(); }));
   ticks = 0;
   guitest::Pump(span);
-  EXPECT_EQ(0, ticks) << "once the last site closed";
+  EXPECT_EQ(0, ticks) << "with the pointer away from the sites";
 
-  m_sites->AddSitePanel(Site("http://c.example/"), "c.example/");
-  ticks = 0;
-  EXPECT_TRUE(guitest::PumpUntil([&] { return ticks >= 1; }, 20 * span)) << "with a site again";
+  // The window of the sites is the one the user works in: the tips may show.
+  m_frame->Raise();
+  m_sites->SetFocus();
+  guitest::PumpUntil([&] { return m_frame->IsActive(); });
+  const struct {
+    const char* what;
+    wxWindow* window;
+    std::function<wxWindow*()> tip;
+  } onto[] = {
+      {"the site's name", panel->GetSiteLabel()->GetInnerText(), [&] { return panel->GetSiteToolTip(); }},
+      {"a person's avatar", panel->FindContact("bob"), [&] { return panel->GetContactToolTip(); }},
+  };
+  for (const auto& place : onto) {
+    SCOPED_TRACE(place.what);
+    const auto tipShown = [&] { return place.tip() && place.tip()->IsShownOnScreen(); };
+    ASSERT_TRUE(guitest::MovePointer(place.window, guitest::Middle(place.window)));
+    EXPECT_TRUE(guitest::PumpUntil(tipShown));
+    guitest::Pump(span);
+    EXPECT_TRUE(m_sites->IsFollowingPointer()) << "while the tip shows";
+    guitest::SendPointerTo(away);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return !tipShown() && !m_sites->IsFollowingPointer(); }));
+    ticks = 0;
+    guitest::Pump(span);
+    EXPECT_EQ(0, ticks) << "once the pointer left and the tip went";
+  }
+
+  // Logged out while the pointer is on a site: nothing is left to follow.
+  wxWindow* name = panel->GetSiteLabel()->GetInnerText();
+  ASSERT_TRUE(guitest::MovePointer(name, guitest::Middle(name)));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return m_sites->IsFollowingPointer(); }));
   m_sites->Disconnection();
+  EXPECT_FALSE(m_sites->IsFollowingPointer());
   ticks = 0;
   guitest::Pump(span);
   EXPECT_EQ(0, ticks) << "after the log-out";
