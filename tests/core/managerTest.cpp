@@ -481,11 +481,15 @@ TEST(ManagerLink, AStaleLinkChangesNothingByAnyWayIn) {
     }
     ASSERT_TRUE(stale);
     EXPECT_NE(stale, s.manager->CurrentLinkPort());
-    // What each link got so far (the log-in's requests, the disconnect).
+    // What each link got so far: the old one's requests up to its close, the new one's log-in
+    // up to the client's report, the last thing a log-in sends.
     Pump();
-    for (TestConnection* each : {old.get(), link.get()})
-      while (each && each->Next(milliseconds(100))) {
-      }
+    ASSERT_TRUE(s.WaitFor([&] { return old->WaitClosed(milliseconds(0)); }));
+    while (old->Next(milliseconds(0))) {
+    }
+    if (link) {
+      ASSERT_TRUE(s.Await(*link, C2S_Request_PR_clientinfo, true));
+    }
     auto state = [&] {
       std::ostringstream out;
       out << s.manager->GetState() << s.manager->IsConnected() << " " << s.recorder.events.size() << " "
