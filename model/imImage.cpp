@@ -391,6 +391,13 @@ void IMImage::RemoveAvatar(const std::string& login, bool small, bool lock) {
   TRACE_END();
 }
 
+void IMImage::RemoveAvatarFiles(const std::string& login) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  const std::string base = AvatarName(login);
+  RemoveFiles(base);
+  RemoveFiles(base + "_s");
+}
+
 void IMImage::RemoveImage(const std::string& name, bool lock) {
   TRACE_START_ARGS("%s, %d", name.c_str(), lock);
   std::unique_lock<std::mutex> guard(m_mutex, std::defer_lock);

@@ -53,6 +53,9 @@ class IMImage {
   // false when the store's mutex is already held.
   static void RemoveAvatar(const std::string& login, bool small, bool lock);
   static void RemoveImage(const std::string& name, bool lock);
+  // Removes the files of both sizes of a login's avatar, under the store's mutex, and writes no
+  // trace line: for the avatars of many logins at once, which the caller traces together.
+  static void RemoveAvatarFiles(const std::string& login);
 
   // A stored file of the base name (followed by "_s" when small) exists.
   static bool HasImage(const std::string& name, bool small);

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "model/logFile.h"
 #include "model/logLine.h"
 
 // Each line is formed by its own thread, in a buffer of that thread, without any lock. Writing
@@ -133,23 +134,6 @@ void WriteLocked(LineBuffer& line) {
   KeepInStep(keyBefore, line.size(), WriteAll(line.data(), line.size()), 0);
 }
 
-// Opens (creating or emptying) a log file readable and writable by its owner only, whatever
-// mode a file already there had.
-// A log that is no regular file (a device, such as /dev/null, or a pipe) is written as it is:
-// its mode is left alone and it never starts over, since it takes no room on the disk and
-// moving it aside would take it away from everyone else.
-int OpenPrivate(const char* path, bool* regular) {
-  int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return -1;
-  struct stat st;
-  *regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (*regular && fchmod(fd, 0600) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // The name the full file is kept under when the log starts over.
 void KeptFileName(char (&name)[sizeof g_path + 2]) { snprintf(name, sizeof name, "%s.1", g_path); }
 
@@ -180,10 +164,10 @@ void WriteLogStart(const char* fmt, ...) {
 // "Log start" line; the writer role is held.
 bool OpenLogLocked(const char* path) {
   if (g_fd >= 0) return true;
-  if (snprintf(g_path, sizeof g_path, "%s", path) < static_cast<int>(sizeof g_path)) g_fd = OpenPrivate(g_path, &g_regular);
+  if (snprintf(g_path, sizeof g_path, "%s", path) < static_cast<int>(sizeof g_path)) g_fd = logfile::Open(g_path, &g_regular);
   if (g_fd < 0) {
     snprintf(g_path, sizeof g_path, "%s", "dranvel.log");
-    g_fd = OpenPrivate(g_path, &g_regular);
+    g_fd = logfile::Open(g_path, &g_regular);
   }
   if (g_fd < 0) return false;
   if (g_regular) MakeKeptFilePrivate();
@@ -205,7 +189,7 @@ void StartOver() {
   struct stat st;
   if (lstat(g_path, &st) == 0 && S_ISREG(st.st_mode)) (void)::rename(g_path, kept);
   g_key = LOG_KEY_START;
-  g_fd = OpenPrivate(g_path, &g_regular);
+  g_fd = logfile::Open(g_path, &g_regular);
   g_size = 0;
   if (g_fd >= 0) WriteLogStart("Log start");
   g_startSize = g_size;

@@ -73,13 +73,16 @@ void StrangerAvatars::Open(const std::string& directory) {
   m_index.clear();
   m_evicted.clear();
   m_stale = false;
+  m_olderPassed = 0;
   // Enough of the newest lines to fill the bound; a list this program wrote holds no more lines.
+  // Those read in later turns are older than the strangers stored meanwhile.
   m_list.Open(directory, 2 * m_bound + kSlackLines + 1, [this](const std::string& login) {
+    if (m_order.size() >= m_bound) return false;
     if (m_index.count(login) == 0) {
       m_order.push_front(login);
       m_index[login] = m_order.begin();
     }
-    return m_order.size() < m_bound;
+    return true;
   });
 }
 
@@ -101,13 +104,15 @@ bool StrangerAvatars::Turn() {
     // Another user directory: its own list is taken up at its next store, and this one's rest
     // stays listed for a later run.
     if (directory != m_directory) return false;
+    if (m_list.TakingUp()) {
+      m_list.TakeUpMore();
+      return Pending();
+    }
     going = Going();
   }
   // The image store's lock is taken for each removal: no window or thread reads a file as it goes.
   for (const std::string& gone : going) {
-    if (IsKept(gone)) continue;
-    IMImage::RemoveAvatar(gone, false, true);
-    IMImage::RemoveAvatar(gone, true, true);
+    if (!IsKept(gone)) IMImage::RemoveAvatarFiles(gone);
   }
   std::lock_guard<std::mutex> lock(m_mutex);
   if (directory != m_directory) return false;
@@ -127,11 +132,11 @@ std::vector<std::string> StrangerAvatars::Going() {
   }
   if (going.size() < kTurn && m_list.HasOlder()) {
     std::vector<std::string> older;
-    m_list.ReadOlder(kTurn - going.size(), &older);
+    m_olderPassed += m_list.ReadOlder(kTurn - going.size(), &older);
     for (std::string& login : older)
       if (m_index.count(login) == 0) going.push_back(std::move(login));
     if (!m_list.HasOlder() && m_list.HoldsOlder())
-      TRACE_INFO("the avatars of the strangers of the list's older lines removed");
+      TRACE_INFO("%zu older lines of the list passed, the avatars of their strangers removed", m_olderPassed);
   }
   return going;
 }

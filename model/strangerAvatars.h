@@ -12,9 +12,12 @@
 // go in a later one; no other file of the directory (the user's own smileys, say) is ever taken
 // for a stranger's avatar.
 //
-// Only the newest lines of the list are read when it is taken up. The files of the logins of its
-// older lines, and of strangers past the bound, go a few at a time: some at each store, the rest
-// while the GUI thread has nothing else to do, so that a long list never holds up the windows.
+// Only the newest lines of the list are read when it is taken up, and no more than a share of the
+// file at a time: lines far too long for logins are passed over in turns, like the rest. The
+// files of the logins of its older lines, and of strangers past the bound, go a few at a time:
+// some at each store, the rest while the GUI thread has nothing else to do, so that a long list
+// never holds up the windows. The trace tells of a stranger past the bound in a line, and of the
+// older lines once they are all passed.
 #ifndef PARLAVOX_MODEL_STRANGERAVATARS_H
 #define PARLAVOX_MODEL_STRANGERAVATARS_H
 
@@ -58,12 +61,13 @@ class StrangerAvatars {
   // Takes up the list of the user directory when it is another than the one known.
   void Open(const std::string& directory);
   void MoveToNewest(const std::string& login);
-  // One turn: the files of up to kTurn logins go, then the list is written afresh when nothing
-  // it still names is left to remove. True when more turns are needed.
+  // One turn: the list's newest lines are taken up further, or the files of up to kTurn logins
+  // go, then the list is written afresh when nothing it still names is left to remove. True
+  // when more turns are needed.
   bool Turn();
   // The logins of this turn whose files go: strangers past the bound, then the older lines'.
   std::vector<std::string> Going();
-  bool Pending() const { return !m_evicted.empty() || m_list.HasOlder(); }
+  bool Pending() const { return m_list.TakingUp() || !m_evicted.empty() || m_list.HasOlder(); }
   void RewriteWhenDone();
   // Goes on with the turns while the GUI thread is idle.
   void ContinueWhenIdle();
@@ -80,6 +84,8 @@ class StrangerAvatars {
   std::deque<std::string> m_evicted;
   // A login could not be added to the list: the list is written afresh at the next chance.
   bool m_stale = false;
+  // Lines of the list's older part passed so far.
+  size_t m_olderPassed = 0;
   wxAppConsole* m_idleApp = nullptr;
 };
 

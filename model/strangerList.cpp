@@ -15,9 +15,6 @@ const char* const StrangerList::kName = "strangers.lst";
 
 namespace {
 
-// Bytes read at once, either way through the list.
-const size_t kBlock = 64 * 1024;
-
 // A login as one line: '%' and the control bytes as "%XX".
 std::string LineOf(const std::string& login) {
   static const char hex[] = "0123456789ABCDEF";
@@ -58,98 +55,81 @@ bool LoginOf(const char* line, size_t size, std::string* login) {
   return !login->empty();
 }
 
-bool ReadAt(int fd, off_t at, size_t size, std::string* bytes) {
-  bytes->resize(size);
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::pread(fd, &(*bytes)[done], size - done, at + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// A file's lines from its end back, a block at a time, reading no more than a budget of bytes;
-// a file that ends with '\n'.
-class LinesBack {
- public:
-  LinesBack(int fd, off_t end, size_t budget)
-      : m_fd(fd), m_start(end > 0 ? end - 1 : 0), m_budget(budget), m_done(end == 0) {}
-  // The next line back, without its '\n', empty for a line too long to be a login; false at the
-  // file's start, on a read error, and once the budget is spent.
-  bool Next(std::string* line) {
-    bool tooLong = false;
-    while (!m_done) {
-      size_t newline = m_window.rfind('\n');
-      if (newline != std::string::npos || m_start == 0) {
-        size_t from = newline == std::string::npos ? 0 : newline + 1;
-        if (tooLong || m_window.size() - from > StrangerList::kLongestLine) {
-          line->clear();
-        } else {
-          line->assign(m_window, from, std::string::npos);
-        }
-        m_lineStart = m_start + static_cast<off_t>(from);
-        m_window.resize(newline == std::string::npos ? 0 : newline);
-        m_done = newline == std::string::npos;
-        return true;
-      }
-      // Only where such a line starts matters.
-      if (m_window.size() > StrangerList::kLongestLine) {
-        tooLong = true;
-        m_window.clear();
-      }
-      const size_t size = std::min(static_cast<size_t>(std::min<off_t>(m_start, kBlock)), m_budget);
-      std::string block;
-      if (size == 0 || !ReadAt(m_fd, m_start - static_cast<off_t>(size), size, &block)) break;
-      m_budget -= size;
-      m_start -= static_cast<off_t>(size);
-      m_window.insert(0, block);
-    }
-    m_done = true;
-    return false;
-  }
-  // Where the last line given starts.
-  off_t LineStart() const { return m_lineStart; }
-
- private:
-  int m_fd;
-  // The file's bytes from m_start on, up to the '\n' that ends the next line to give (or only
-  // the first of them, within a line too long to be a login).
-  off_t m_start;
-  std::string m_window;
-  size_t m_budget;
-  off_t m_lineStart = 0;
-  bool m_done;
-};
-
 }  // namespace
+
+int StrangerList::OpenFile(int flags) const {
+  // A link is not followed, and a named pipe or a device not waited for (a file ignores
+  // O_NONBLOCK).
+  const int fd = ::open(m_path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+  ::close(fd);
+  errno = EINVAL;
+  return -1;
+}
 
 void StrangerList::Open(const std::string& directory, size_t lines,
                         const std::function<bool(const std::string&)>& take) {
   m_directory = directory;
   m_path = directory + kName;
+  m_takingUp = false;
+  m_take = nullptr;
   m_olderAt = m_olderEnd = 0;
   m_skipping = false;
   m_unreadable = false;
   m_lines = 0;
-  int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
+  int fd = OpenFile(O_RDWR);
   if (fd < 0) {
-    // No list yet is an empty one; one that cannot be opened is never written over.
+    // No list yet is an empty one; one that cannot be opened, or is no file of its own, is
+    // never written over.
     m_unreadable = errno != ENOENT;
+    if (m_unreadable) TRACE_ERROR("%s is no file that can be read: left as it is", m_path.c_str());
     return;
   }
   const off_t end = EndLines(fd);
-  // Lines of the longest kind, the number asked for.
-  LinesBack back(fd, end, lines * (kLongestLine + 1));
+  m_back.Start(end);
   m_olderEnd = end;
-  std::string line, login;
-  while (m_lines < lines && back.Next(&line)) {
-    ++m_lines;
-    m_olderEnd = back.LineStart();
-    if (LoginOf(line.data(), line.size(), &login) && !take(login)) break;
-  }
+  m_wanted = lines;
+  m_take = take;
+  m_takingUp = true;
+  TakeUp(fd);
   ::close(fd);
+}
+
+void StrangerList::TakeUpMore() {
+  if (!m_takingUp) return;
+  int fd = OpenFile(O_RDONLY);
+  if (fd < 0) {
+    // Gone or replaced since it was taken up: whatever it names stays for a later run.
+    TRACE_ERROR("cannot read %s", m_path.c_str());
+    m_olderEnd = m_olderAt = 0;
+    m_unreadable = true;
+    TakenUp();
+    return;
+  }
+  TakeUp(fd);
+  ::close(fd);
+}
+
+void StrangerList::TakeUp(int fd) {
+  size_t budget = kShare;
+  std::string line, login;
+  while (m_wanted > 0) {
+    const LinesBack::Step step = m_back.Next(fd, kLongestLine, &budget, &line);
+    if (step == LinesBack::kSpent) return;
+    if (step == LinesBack::kEnd) break;
+    if (LoginOf(line.data(), line.size(), &login) && !m_take(login)) break;
+    --m_wanted;
+    ++m_lines;
+    m_olderEnd = m_back.LineStart();
+  }
+  TakenUp();
+}
+
+void StrangerList::TakenUp() {
+  m_takingUp = false;
+  m_take = nullptr;
   if (m_olderEnd > 0)
     TRACE_INFO("%s: %lld bytes of older lines to pass", m_path.c_str(), static_cast<long long>(m_olderEnd));
 }
@@ -160,7 +140,7 @@ off_t StrangerList::EndLines(int fd) {
   const off_t size = st.st_size;
   const size_t tail = static_cast<size_t>(std::min<off_t>(size, kLongestLine + 1));
   std::string bytes;
-  if (!ReadAt(fd, size - static_cast<off_t>(tail), tail, &bytes)) {
+  if (!ReadFileAt(fd, size - static_cast<off_t>(tail), tail, &bytes)) {
     m_unreadable = true;
     return 0;
   }
@@ -178,12 +158,17 @@ off_t StrangerList::EndLines(int fd) {
 }
 
 size_t StrangerList::ReadOlder(size_t count, std::vector<std::string>* logins) {
+  if (!HasOlder()) return 0;
   size_t passed = 0;
   std::string block, login;
-  int fd = HasOlder() ? ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-  while (fd >= 0 && passed < count && HasOlder()) {
-    const size_t size = static_cast<size_t>(std::min<off_t>(m_olderEnd - m_olderAt, kBlock));
-    if (!ReadAt(fd, m_olderAt, size, &block)) break;
+  const int fd = OpenFile(O_RDONLY);
+  bool failed = fd < 0;
+  for (size_t read = 0; !failed && passed < count && HasOlder() && read < kShare; read += LinesBack::kBlock) {
+    const size_t size = static_cast<size_t>(std::min<off_t>(m_olderEnd - m_olderAt, LinesBack::kBlock));
+    if (!ReadFileAt(fd, m_olderAt, size, &block)) {
+      failed = true;
+      break;
+    }
     size_t from = 0;
     for (size_t newline = block.find('\n'); newline != std::string::npos && passed < count;
          newline = block.find('\n', from)) {
@@ -199,11 +184,11 @@ size_t StrangerList::ReadOlder(size_t count, std::vector<std::string>* logins) {
     }
     // No line ends in what is left of the older part: the file changed since it was taken up
     // (the older part always ends a line). Read again, it would give the same, for good.
-    if (from == 0) break;
+    failed = from == 0;
     m_olderAt += static_cast<off_t>(from);
   }
   if (fd >= 0) ::close(fd);
-  if (HasOlder() && passed < count) {
+  if (failed) {
     // The older part can no longer be read: its lines stay listed for a later run.
     TRACE_ERROR("cannot read %s", m_path.c_str());
     m_olderEnd = m_olderAt = 0;
@@ -214,7 +199,7 @@ size_t StrangerList::ReadOlder(size_t count, std::vector<std::string>* logins) {
 
 bool StrangerList::Append(const std::string& login) {
   const std::string line = LineOf(login);
-  int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  int fd = OpenFile(O_WRONLY | O_APPEND | O_CREAT);
   struct stat st;
   const bool sized = fd >= 0 && ::fstat(fd, &st) == 0;
   const bool ok = sized && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
@@ -230,7 +215,7 @@ bool StrangerList::Append(const std::string& login) {
 }
 
 bool StrangerList::Rewrite(const std::list<std::string>& logins) {
-  if (m_unreadable) return false;
+  if (m_unreadable || m_takingUp) return false;
   std::string text;
   for (const std::string& login : logins) text += LineOf(login);
   const std::string written = WriteTemporaryFile(m_directory, ".imimage-", text.data(), text.size());

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -44,6 +45,15 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 const std::regex kLine(R"(([0-9a-f]+):(\d):(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d):(.*) \(<(.*)> ligne (\d+)\) : (.*))");
+
+// Opens the named pipe for reading, without waiting for a writer: the read end (-1 when it cannot
+// be opened), whose reads wait for the writer's bytes. The pipe then has its reader, which the log
+// requires of a pipe when it opens one: a read before the log opened it would end at once.
+int ReaderOf(const std::string& pipe) {
+  const int fd = open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
 
 class CwdGuard {
  public:
@@ -532,16 +542,17 @@ TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
   TempDir dir;
   const std::string pipe = dir.file("pipe");
   ASSERT_EQ(0, mkfifo(pipe.c_str(), 0644));
-  std::atomic<size_t> read{0};
-  std::thread reader([&] {
-    FILE* in = fopen(pipe.c_str(), "rb");
-    if (!in) return;
-    char buf[65536];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, in)) > 0;) read += n;
-    fclose(in);
-  });
+  // The pipe has its reader when the log opens it.
+  const int readEnd = ReaderOf(pipe);
+  ASSERT_GE(readEnd, 0);
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(pipe.c_str());
+  std::atomic<size_t> read{0};
+  std::thread reader([&] {
+    char buf[65536];
+    for (ssize_t n; (n = ::read(readEnd, buf, sizeof buf)) > 0;) read += size_t(n);
+    close(readEnd);
+  });
   log_set_size_limit_for_testing(4096);
   for (int i = 0; i < 200; ++i) TRACE_INFO("line %d %s", i, std::string(100, 'p').c_str());
   log_reset_for_testing(LOG_KEY_START, log_step());  // closes the pipe: the reader ends
@@ -556,16 +567,95 @@ TEST(TraceLog, ALogThatIsNoRegularFileIsLeftAsItIs) {
 
 namespace {
 
+// Runs start_log(path) on a thread of its own and waits for it a while. A start that waits on a
+// named pipe at path, which nobody reads, is let go by opening the pipe for reading: the read end
+// goes to *released, to be closed once the log no longer writes to it. True when the start
+// returned by itself.
+bool StartsWithoutWaiting(const std::string& path, int* released) {
+  std::atomic<bool> started{false};
+  std::thread starter([&] {
+    start_log(path.c_str());
+    started = true;
+  });
+  const bool alone = WaitFor([&] { return started.load(); }, 20s);
+  if (!alone) *released = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  starter.join();
+  return alone;
+}
+
+}  // namespace
+
+// What stands in the log's place in the settings folder and is no file of its own is never
+// waited for nor written through: a named pipe that nobody reads and a link to a file outside
+// the folder (also one put there before the log starts over) are refused, and the log goes to
+// "dranvel.log" in the working directory; what lies outside the folder keeps its bytes and its
+// mode. A link to a device is written to as the device itself.
+TEST(TraceLog, WhatStandsInTheLogsPlaceIsNeverWaitedForNorFollowedOutOfTheFolder) {
+  TempDir settings, work, outside;
+  CwdGuard cwd(work.path());
+  const std::string log = settings.file("parlavox.log"), fallback = work.file("dranvel.log");
+  const std::string precious = outside.file("precious"), missing = outside.file("missing");
+  ASSERT_TRUE(testsupport::WriteFile(precious, "someone else's file\n"));
+  ASSERT_EQ(0, chmod(precious.c_str(), 0640));
+  const struct {
+    const char* what;
+    std::function<int()> make;
+    bool taken;
+  } cases[] = {
+      {"a named pipe nobody reads", [&] { return mkfifo(log.c_str(), 0644); }, false},
+      {"a link to a file outside", [&] { return symlink(precious.c_str(), log.c_str()); }, false},
+      {"a link to nothing", [&] { return symlink(missing.c_str(), log.c_str()); }, false},
+      {"a link to a device", [&] { return symlink("/dev/null", log.c_str()); }, true},
+  };
+  const std::string outsideBefore = testsupport::DescribeFile(precious);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::unlink(log.c_str());
+    ::unlink(fallback.c_str());
+    ASSERT_EQ(0, c.make());
+    const std::string placeBefore = testsupport::DescribeFile(log);
+    log_reset_for_testing(LOG_KEY_START, log_step());
+    int released = -1;
+    EXPECT_TRUE(StartsWithoutWaiting(log, &released)) << "the start waited for a reader";
+    TRACE_INFO("after the start");
+    log_flush();
+    log_reset_for_testing(LOG_KEY_START, log_step());
+    if (released >= 0) close(released);
+    EXPECT_EQ(outsideBefore, testsupport::DescribeFile(precious));
+    EXPECT_EQ("none", testsupport::DescribeFile(missing));
+    EXPECT_EQ(placeBefore, testsupport::DescribeFile(log));
+    EXPECT_EQ(!c.taken, testsupport::FileExists(fallback));
+    if (!c.taken) {
+      EXPECT_NE(std::string::npos, DecodeLogFile(fallback, LOG_KEY_START, log_step()).find("after the start"));
+    }
+  }
+
+  // A link put in the log's place while it ran: the log starts over without following it.
+  ::unlink(log.c_str());
+  ::unlink(fallback.c_str());
+  start_log(log.c_str());
+  log_set_size_limit_for_testing(4096);
+  ASSERT_EQ(0, rename(log.c_str(), settings.file("moved").c_str()));
+  ASSERT_EQ(0, symlink(precious.c_str(), log.c_str()));
+  for (int i = 0; i < 100; ++i) TRACE_INFO("line %d %s", i, std::string(100, 'p').c_str());
+  log_flush();
+  TRACE_INFO("after the link");
+  log_flush();
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  EXPECT_EQ(outsideBefore, testsupport::DescribeFile(precious));
+  EXPECT_TRUE(testsupport::FileExists(fallback));
+}
+
+namespace {
+
 // Starts the log over in a named pipe made in dir, and returns the pipe's read end (-1 when it
 // could not be made or opened), which nobody reads yet.
 int LogIntoAPipe(const TempDir& dir) {
   const std::string pipe = dir.file("pipe");
   if (mkfifo(pipe.c_str(), 0600) != 0) return -1;
-  int readEnd = -1;
-  std::thread opener([&] { readEnd = open(pipe.c_str(), O_RDONLY); });
+  const int readEnd = ReaderOf(pipe);
   log_reset_for_testing(LOG_KEY_START, log_step());
   start_log(pipe.c_str());
-  opener.join();
   return readEnd;
 }
 

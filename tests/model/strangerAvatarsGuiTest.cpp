@@ -5,20 +5,27 @@
 #include <wx/image.h>
 #include <wx/mstream.h>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <wx/app.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "model/config.h"
 #include "model/imImage.h"
+#include "model/log.h"
 #include "model/strangerAvatars.h"
 #include "model/strangerList.h"
 #include "tests/support/testSupport.h"
@@ -202,7 +209,7 @@ void Idle() {
 // than the bound needs, a store removes a turn's worth of files only, and the list keeps naming
 // the rest until they are gone. Once the GUI thread has been idle, every file it names is gone
 // but those still kept, and the list holds these alone. Names that lead out of the folder never
-// reach a file there.
+// reach a file there. The trace tells of the whole clean-up in a few lines.
 TEST_F(StrangersAvatars, ALongDamagedListIsTakenUpWithinTheBound) {
   const int old = 200000;
   std::string text;
@@ -221,6 +228,7 @@ TEST_F(StrangersAvatars, ALongDamagedListIsTakenUpWithinTheBound) {
   Files(m_root.file("outside"));
   Files(m_root.file("abs"));
 
+  const std::string log = testsupport::RestartLogAt(m_root);
   const long heap = HeapInUse();
   Both("newcomer");
   EXPECT_LT(HeapInUse() - heap, 4l << 20) << "the list is not held whole";
@@ -240,6 +248,183 @@ TEST_F(StrangersAvatars, ALongDamagedListIsTakenUpWithinTheBound) {
   for (int i = 1; i < static_cast<int>(kBound); ++i) lines.push_back(Stranger(i));
   lines.push_back("newcomer");
   EXPECT_EQ(lines, testsupport::ReadLines(list));
+  // Both files, should the log have started over (each reads from the start key on).
+  const std::string trace = testsupport::DecodeLogFile(log + ".1", LOG_KEY_START, log_step()) +
+                            testsupport::DecodeLogFile(log, LOG_KEY_START, log_step());
+  EXPECT_LT(std::count(trace.begin(), trace.end(), '\n'), 40) << trace.substr(0, 2000);
+  log_reset_for_testing(LOG_KEY_START, log_step());
+  start_log("/dev/null");
+}
+
+namespace {
+
+// Bytes the calling thread has read so far, with read and pread alike.
+long long BytesReadByThisThread() {
+  const std::string io = testsupport::ReadFile("/proc/thread-self/io");
+  const size_t at = io.find("rchar: ");
+  return at == std::string::npos ? -1 : std::stoll(io.substr(at + 7));
+}
+
+// Lets the GUI thread be idle until nobody asks for more; the most bytes it read in one turn.
+long long IdleReadingAtMost() {
+  long long most = 0;
+  for (int turns = 0; turns < 1000000; ++turns) {
+    const long long before = BytesReadByThisThread();
+    const bool more = wxTheApp->ProcessIdle();
+    most = std::max(most, BytesReadByThisThread() - before);
+    if (!more) break;
+  }
+  return most;
+}
+
+}  // namespace
+
+// A damaged list with lines far too long for logins: one of hundreds of megabytes at its start
+// (a hole in the file, read as zeros) and one of 3 MB at its end, ended or cut short. The newest
+// strangers it names keep their avatars all the same, and the GUI thread reads no more than a
+// small share of the file at a time, at a store or in a turn of its idle time.
+TEST_F(StrangersAvatars, TheNewestStrangersKeepTheirAvatarsHoweverLongTheListsLines) {
+  const size_t bound = StrangerAvatars::kDefaultBound;
+  StrangerAvatars::Instance().SetBound(bound);
+  const off_t kFirstLine = off_t(256) << 20;
+  const long long kMostReadAtOnce = 4 << 20;
+  for (const bool ended : {true, false}) {
+    SCOPED_TRACE(ended ? "the long last line ended" : "the long last line cut short");
+    m_user = m_root.file(ended ? "ended/" : "cut/");
+    ASSERT_EQ(0, mkdir(m_user.c_str(), 0700));
+    Config::SetUserPath(m_user);
+    std::string text = "\n";
+    for (int i = 0; i < 3000; ++i) text += "old" + std::to_string(i) + "\n";
+    for (int i = 0; i < static_cast<int>(bound); ++i) text += Stranger(i) + "\n";
+    text += std::string(3 << 20, 'x') + (ended ? "\n" : "");
+    const std::string list = m_user + StrangerList::kName;
+    const int fd = open(list.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(static_cast<ssize_t>(text.size()), pwrite(fd, text.data(), text.size(), kFirstLine));
+    close(fd);
+    for (int i = 0; i < 3000; i += 100) Files(m_user + "old" + std::to_string(i));
+    for (int i = 0; i < static_cast<int>(bound); ++i) Files(m_user + Stranger(i));
+
+    const long long before = BytesReadByThisThread();
+    Both("newcomer");
+    EXPECT_LT(BytesReadByThisThread() - before, kMostReadAtOnce) << "read at the store";
+    EXPECT_LT(IdleReadingAtMost(), kMostReadAtOnce) << "read in one idle turn";
+
+    std::set<std::string> expected = {"newcomer"};
+    std::vector<std::string> lines;
+    for (int i = 1; i < static_cast<int>(bound); ++i) {
+      expected.insert(Stranger(i));
+      lines.push_back(Stranger(i));
+    }
+    lines.push_back("newcomer");
+    EXPECT_EQ(expected, Avatars());
+    EXPECT_EQ(lines, testsupport::ReadLines(list));
+  }
+}
+
+// What stands in the list's place and is no file of its own holds nothing and changes nothing
+// outside the folder: a named pipe nobody reads is not waited for, a link is not followed. The
+// strangers' avatars are stored, and kept within the bound, all the same.
+TEST_F(StrangersAvatars, WhatStandsInTheListsPlaceIsNeverWaitedForNorFollowedOutOfTheFolder) {
+  const std::string precious = m_root.file("precious"), missing = m_root.file("missing");
+  ASSERT_TRUE(testsupport::WriteFile(precious, "outsider\nhalf a li"));
+  ASSERT_EQ(0, chmod(precious.c_str(), 0640));
+  const std::string outsideBefore = testsupport::DescribeFile(precious);
+  const struct {
+    const char* what;
+    std::function<int(const std::string&)> make;
+  } cases[] = {
+      {"a named pipe nobody reads", [](const std::string& list) { return mkfifo(list.c_str(), 0644); }},
+      {"a link to a file outside", [&](const std::string& list) { return symlink(precious.c_str(), list.c_str()); }},
+      {"a link to nothing", [&](const std::string& list) { return symlink(missing.c_str(), list.c_str()); }},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    m_user = m_root.file("user" + std::to_string(n++) + "/");
+    ASSERT_EQ(0, mkdir(m_user.c_str(), 0700));
+    Config::SetUserPath(m_user);
+    const std::string list = m_user + StrangerList::kName;
+    ASSERT_EQ(0, c.make(list));
+    const std::string placeBefore = testsupport::DescribeFile(list);
+
+    // On a thread of its own: a store that waits for a reader of the pipe is let go by one.
+    std::atomic<bool> stored{false};
+    std::thread storing([&] {
+      Both("newcomer");
+      for (int i = 0; i < 2 * static_cast<int>(kBound); ++i) Both(Stranger(i));
+      stored = true;
+    });
+    const bool alone = testsupport::WaitFor([&] { return stored.load(); }, std::chrono::seconds(20));
+    const int released = alone ? -1 : open(list.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    storing.join();
+    EXPECT_TRUE(alone) << "a store waited for a reader";
+    Idle();
+    if (released >= 0) close(released);
+
+    EXPECT_EQ(outsideBefore, testsupport::DescribeFile(precious));
+    EXPECT_EQ("none", testsupport::DescribeFile(missing));
+    EXPECT_EQ(placeBefore, testsupport::DescribeFile(list));
+    std::set<std::string> expected;
+    for (int i = static_cast<int>(kBound); i < 2 * static_cast<int>(kBound); ++i) expected.insert(Stranger(i));
+    EXPECT_EQ(expected, Avatars());
+  }
+}
+
+// The list names a stranger's files as long as they are there, so that a run that ends at any
+// point leaves the next one every file to remove: a login is listed before its avatar is stored,
+// and the list is written afresh without a login only once that login's files are gone. Seen in
+// the events of the folder itself, in the order they happened.
+TEST_F(StrangersAvatars, TheListNamesEveryFileAsLongAsItIsThere) {
+  const int old = 3 * static_cast<int>(StrangerAvatars::kTurn);
+  std::string text;
+  std::vector<std::string> dropped = {Stranger(0)};
+  for (int i = 0; i < old; ++i) {
+    dropped.push_back("old" + std::to_string(i));
+    text += dropped.back() + "\n";
+    Files(m_user + dropped.back());
+  }
+  for (int i = 0; i < static_cast<int>(kBound); ++i) {
+    text += Stranger(i) + "\n";
+    Files(m_user + Stranger(i));
+  }
+  ASSERT_TRUE(testsupport::WriteFile(m_user + StrangerList::kName, text));
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, m_user.c_str(), IN_DELETE | IN_MODIFY | IN_MOVED_TO), 0);
+
+  Both("newcomer");
+  Idle();
+  std::vector<std::pair<uint32_t, std::string>> events;
+  alignas(inotify_event) char buffer[64 * 1024];
+  for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+    for (char* at = buffer; at < buffer + n;) {
+      const inotify_event* event = reinterpret_cast<const inotify_event*>(at);
+      events.emplace_back(event->mask, event->len ? event->name : "");
+      at += sizeof(inotify_event) + event->len;
+    }
+  }
+  close(watch);
+  for (const auto& event : events) ASSERT_EQ(0u, event.first & IN_Q_OVERFLOW);
+  auto first = [&](uint32_t mask, const std::string& name) {
+    for (size_t i = 0; i < events.size(); ++i)
+      if ((events[i].first & mask) && events[i].second == name) return i;
+    return events.size();
+  };
+
+  const size_t listed = first(IN_MODIFY, StrangerList::kName), rewritten = first(IN_MOVED_TO, StrangerList::kName);
+  EXPECT_LT(listed, first(IN_MOVED_TO, "newcomer.png")) << "the avatar was stored before its login was listed";
+  ASSERT_LT(rewritten, events.size()) << "the list was never written afresh";
+  for (const std::string& login : dropped) {
+    for (const std::string& name : {login + ".png", login + "_s.png"}) {
+      const size_t removed = first(IN_DELETE, name);
+      ASSERT_LT(removed, events.size()) << name << " was not removed";
+      EXPECT_LT(removed, rewritten) << name << " was removed after the list had dropped it";
+    }
+  }
+  std::set<std::string> expected = {"newcomer"};
+  for (int i = 1; i < static_cast<int>(kBound); ++i) expected.insert(Stranger(i));
+  EXPECT_EQ(expected, Avatars());
 }
 
 // A run may end at any point: after listing a login but before its file, halfway through the

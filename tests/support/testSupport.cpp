@@ -79,6 +79,17 @@ std::vector<std::string> ListDir(const std::string& path) {
   return names;
 }
 
+std::string DescribeFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return "none";
+  char mode[16];
+  snprintf(mode, sizeof mode, "%06o ", static_cast<unsigned>(st.st_mode));
+  if (S_ISREG(st.st_mode)) return mode + ReadFile(path);
+  char target[4096];
+  const ssize_t length = S_ISLNK(st.st_mode) ? readlink(path.c_str(), target, sizeof target) : 0;
+  return mode + std::string(target, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
 std::vector<ProcessStat> Processes() {
   std::vector<ProcessStat> processes;
   for (const std::string& entry : ListDir("/proc")) {

@@ -34,6 +34,9 @@ bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The names in a directory, "." and ".." left out, sorted; empty when it cannot be read.
 std::vector<std::string> ListDir(const std::string& path);
+// What stands at the path, as lstat sees it: its type and mode, then the bytes of a regular file
+// or where a link leads; "none" when nothing is there.
+std::string DescribeFile(const std::string& path);
 
 // A process as the kernel lists it in /proc/<pid>/stat.
 struct ProcessStat {
