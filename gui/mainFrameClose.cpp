@@ -164,7 +164,8 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
                                  std2wx(Config::GetUserPath()) + "parlavox.xml.\n" +
                                  _("Are you sure you want to quit?"),
                              _("Save error"), wxYES_NO | wxICON_ERROR);
-    if (question.ShowModal() == wxID_NO) {
+    // Quitting loses the settings: only Yes quits, a question closed unanswered keeps the window.
+    if (question.ShowModal() != wxID_YES) {
       // The controller has disconnected already: the windows say so.
       SetConnected(false);
       ShowLoginPanel();

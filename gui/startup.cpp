@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -89,11 +88,9 @@ bool LoadSettings(StartupPrompter& prompter) {
       TRACE_INFO("OK");
       return false;
     }
-    const std::string file = userDir + "parlavox.xml";
-    const std::string backup = userDir + "parlavox.backup.xml";
-    std::remove(backup.c_str());
-    while (std::rename(file.c_str(), backup.c_str()) != 0) {
-      if (!prompter.AskRetryBackup(strerror(errno))) {
+    int error = 0;
+    while (!Config::BackupSettingsFile(&error)) {
+      if (!prompter.AskRetryBackup(strerror(error))) {
         TRACE_INFO("No retry");
         return false;
       }

@@ -38,14 +38,15 @@ class StartupPrompter {
   // Start-up cannot go on: say why (the program then ends).
   virtual void ShowError(const std::string& text) = 0;
   // The file "<userDir>parlavox.xml" is too old or corrupted: set it aside and start afresh?
+  // Only a clear yes agrees: a question closed unanswered is a no.
   virtual bool AskSetAside(const std::string& userDir) = 0;
-  // Setting it aside failed with `reason`: try again?
+  // Setting it aside failed with `reason`: try again? (As above, only a clear yes.)
   virtual bool AskRetryBackup(const std::string& reason) = 0;
 };
 
-// Loads the settings; a file that cannot be read is moved to "parlavox.backup.xml" when the
-// user agrees, and the defaults apply. False when the user declined: the program must end and
-// the file is left where it was.
+// Loads the settings; a file that cannot be read is set aside as a backup when the user agrees
+// (an earlier backup is kept, see Config::BackupSettingsFile), and the defaults apply. False
+// when the user declined: the program must end and the file is left where it was.
 bool LoadSettings(StartupPrompter& prompter);
 
 // Where the main window opens. x == -1 (never saved), or a saved place that no display shows

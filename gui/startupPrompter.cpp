@@ -9,9 +9,11 @@
 
 namespace {
 
+// Only Yes agrees: the box closed from its title bar (which the toolkit reports as Cancel) has
+// answered nothing, and nothing is done that the user did not ask for.
 bool AskYesNo(const wxString& caption, const wxString& message) {
   wxMessageDialog dialog(nullptr, message, caption, wxYES_NO | wxYES_DEFAULT | wxICON_ERROR);
-  return dialog.ShowModal() != wxID_NO;
+  return dialog.ShowModal() == wxID_YES;
 }
 
 }  // namespace

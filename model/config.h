@@ -35,9 +35,11 @@ class Config {
   // Writes the settings to "parlavox.xml" through a temporary file, so that a failure at any
   // step leaves the previous file whole. True on success.
   bool Save();
-  // Moves "parlavox.xml" aside to "parlavox.backup.xml" (replacing an older backup), so that the
-  // program can start afresh without losing a file it could not read. True when moved.
-  static bool BackupSettingsFile();
+  // Moves "parlavox.xml" aside to "parlavox.backup.xml", so that the program can start afresh
+  // without losing a file it could not read. An earlier backup is kept: the file then takes the
+  // first free name of "parlavox.backup.1.xml", "parlavox.backup.2.xml"... True when moved;
+  // otherwise `error`, when given, holds the system's error number.
+  static bool BackupSettingsFile(int* error = nullptr);
   // Removes the temporary files that saves killed before their end left in the user directory.
   // A save under way (of this process or another) holds a lock on its file and is left alone;
   // so is any file changed in the last minute. Load calls it first.

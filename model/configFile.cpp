@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -527,15 +528,42 @@ bool Config::Load() {
   return true;
 }
 
-bool Config::BackupSettingsFile() {
+namespace {
+
+// How many numbered backups are tried beside the first before giving up.
+constexpr int kMostBackups = 1000;
+
+// Moves `from` to `to` unless `to` exists; 0, or the error number (EEXIST when `to` is taken).
+int MoveUnlessTaken(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // A file system without the no-replace rename: a hard link fails the same way on an existing name.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+}  // namespace
+
+bool Config::BackupSettingsFile(int* error) {
   TRACE_START();
   const std::string dir = GetUserPath();
   const std::string from = dir + kConfigFileName;
-  const std::string to = dir + kConfigBackupFileName;
-  if (::rename(from.c_str(), to.c_str()) != 0) {
-    TRACE_ERROR("cannot move %s to %s : %s", from.c_str(), to.c_str(), strerror(errno));
+  // An earlier backup is the user's only copy of an earlier file: the new one takes the first
+  // free name, "parlavox.backup.xml" then "parlavox.backup.1.xml", "parlavox.backup.2.xml"...
+  const std::string stem = kConfigBackupFileName;
+  const std::string base = stem.substr(0, stem.size() - 4);
+  int failure = EEXIST;
+  std::string to;
+  for (int n = 0; n <= kMostBackups && failure == EEXIST; ++n) {
+    to = dir + (n == 0 ? stem : base + "." + std::to_string(n) + ".xml");
+    failure = MoveUnlessTaken(from, to);
+  }
+  if (error) *error = failure;
+  if (failure != 0) {
+    TRACE_ERROR("cannot move %s to %s : %s", from.c_str(), to.c_str(), strerror(failure));
     return false;
   }
-  TRACE_END();
+  TRACE_END_RESULT("%s", to.c_str());
   return true;
 }

@@ -169,6 +169,42 @@ std::string UnderPointer(wxWindow* w, const wxPoint& point) {
   return out.str();
 }
 
+unsigned long ShownWindowTitled(const wxString& title) {
+  Display* display = OwnDisplay();
+  if (!display) return 0;
+  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr, found = 0;
+  unsigned count = 0;
+  XQueryTree(display, root, &root, &parent, &children, &count);
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    XWindowAttributes attributes{};
+    if (XFetchName(display, children[i], &name) && name) {
+      if (title == wxString::FromUTF8(name) && XGetWindowAttributes(display, children[i], &attributes) &&
+          attributes.map_state == IsViewable)
+        found = children[i];
+      XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+bool SendCloseBox(const wxString& title) {
+  Display* display = OwnDisplay();
+  const Window target = ShownWindowTitled(title);
+  if (!target) return false;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = target;
+  e.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, target, False, NoEventMask, &e);
+  XSync(display, False);
+  return true;
+}
+
 void SendPointerTo(const wxPoint& point) { Simulator().MouseMove(point); }
 
 bool MovePointer(wxWindow* w, const wxPoint& point) {

@@ -44,6 +44,13 @@ bool ClickOn(wxWindow* w, const std::function<bool()>& done = nullptr, int butto
 bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button = wxMOUSE_BTN_LEFT,
              bool twice = false);
 
+// The top-level window titled `title` (one of the program's, or a box the toolkit shows through
+// the desktop's own dialogs, which is none of its windows), mapped on the display; 0 when none.
+unsigned long ShownWindowTitled(const wxString& title);
+// What a window manager sends when the user clicks the close box of the window titled `title`;
+// false when no such window is shown.
+bool SendCloseBox(const wxString& title);
+
 // Counts the keys (modifiers aside) pressed anywhere in the program while it lives. A key's
 // character is handled in the same turn as its press (its release may never come to the program,
 // when the press closed the window that had the keyboard): a test that types waits for as many

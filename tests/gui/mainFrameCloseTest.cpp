@@ -19,6 +19,7 @@ namespace {
 
 using guitest::ClickUntil;
 using guitest::FindChild;
+using guitest::SendCloseBox;
 
 // Owns the desktop's tray selection while it lives, so that the toolkit sees a tray.
 class FakeTray {
@@ -34,31 +35,6 @@ class FakeTray {
   Display* m_display;
   Window m_window;
 };
-
-// What a window manager sends when the user clicks the close box of the window titled `title`.
-bool SendCloseBox(const wxString& title) {
-  Display* d = XOpenDisplay(nullptr);
-  Window root = DefaultRootWindow(d), parent = 0, *children = nullptr, target = 0;
-  unsigned count = 0;
-  XQueryTree(d, root, &root, &parent, &children, &count);
-  for (unsigned i = 0; i < count && !target; ++i) {
-    char* name = nullptr;
-    if (XFetchName(d, children[i], &name) && name) {
-      if (title == wxString::FromUTF8(name)) target = children[i];
-      XFree(name);
-    }
-  }
-  if (children) XFree(children);
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = target;
-  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-  if (target) XSendEvent(d, target, False, NoEventMask, &e);
-  XCloseDisplay(d);
-  return target != 0;
-}
 
 // Answers the exit-or-reduce question with real input once it is on screen.
 class Answer : public wxTimer {
@@ -76,6 +52,21 @@ class Answer : public wxTimer {
     done = m_ticks >= 5 && !open;
   }
   std::function<void(ReduceDialog*)> m_input;
+  int m_ticks = 0;
+};
+
+// Once the window titled `title` has been on the display a moment, clicks its close box as a
+// window manager does; it may be a box of the desktop's own that runs its own loop.
+class CloseWhenShown : public wxTimer {
+ public:
+  explicit CloseWhenShown(const wxString& title) : m_title(title) { Start(20); }
+  bool sent = false;
+
+ private:
+  void Notify() override {
+    if (!sent && guitest::ShownWindowTitled(m_title) && ++m_ticks >= 5) sent = SendCloseBox(m_title);
+  }
+  wxString m_title;
   int m_ticks = 0;
 };
 
@@ -163,6 +154,29 @@ TEST_F(MainFrameClose, EveryWayOfClosing) {
     startup::EndApplication();
     EXPECT_EQ(1, saves);
   }
+}
+
+// Asked whether to quit all the same when the settings cannot be written, the user who closes
+// the question from its title bar has not agreed to lose them: the program stays.
+TEST_F(MainFrameClose, TheSaveQuestionClosedUnansweredKeepsTheProgram) {
+  guitest::SpyMainFrame* frame = Open();
+  saves = 0;
+  failSaves = true;
+  boxes.answer = wxID_NONE;
+  boxes.seen.clear();
+  CloseWhenShown closer("Save error");
+  wxCommandEvent quit;
+  frame->OnQuit(quit);
+  EXPECT_TRUE(closer.sent);
+  guitest::Pump(50);
+  EXPECT_EQ(1u, boxes.seen.size());
+  ASSERT_FALSE(Gone());
+  EXPECT_TRUE(frame->IsShown());
+  EXPECT_EQ(0, saves);
+  failSaves = false;
+  frame->OnQuit(quit);
+  ASSERT_TRUE(guitest::PumpUntil(Gone));
+  EXPECT_EQ(1, saves);
 }
 
 }  // namespace

@@ -89,6 +89,7 @@ class Boxes : public wxModalDialogHook {
  public:
   Boxes() { Register(); }
   std::vector<wxString> seen;
+  // wxID_NONE: a yes/no question is shown on the display, for the test to answer there.
   int answer = wxID_YES;
 
  protected:

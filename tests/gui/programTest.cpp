@@ -434,4 +434,56 @@ TEST(Program, EndsAtOnceWhenTheSystemAsksDuringAStartupMessage) {
   }
 }
 
+// The settings file cannot be read, and an earlier one was set aside before. The question whether
+// to set this one aside too, closed from its title bar, has answered nothing: the program ends
+// as with No, with both files as they were. Yes sets it aside beside the earlier backup, which
+// keeps its name and bytes, and the program starts.
+TEST(Program, TheSettingsFileIsSetAsideOnlyOnYes) {
+  const char* const damaged = "not what it should be";
+  const char* const earlier = "an earlier backup";
+  programtest::Screen screen;
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "closed from its title bar");
+    TempDir home;
+    const std::string dir = home.file(".parlavox");
+    ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
+    ASSERT_TRUE(testsupport::WriteFile(dir + "/parlavox.xml", damaged));
+    ASSERT_TRUE(testsupport::WriteFile(dir + "/parlavox.backup.xml", earlier));
+    const pid_t pid = Start(home.path());
+    ASSERT_GT(pid, 0);
+    // A program that did not end when it should have is not left running.
+    struct Running {
+      pid_t pid;
+      ~Running() {
+        if (pid > 0) WaitExit(pid, 0ms);
+      }
+    } running{pid};
+    programtest::Screen::WindowId question = 0;
+    ASSERT_TRUE(testsupport::WaitFor(
+        [&] { return (question = screen.WindowShown(pid, "Configuration file too old")) != 0; }, 30s));
+    if (!yes) {
+      ASSERT_TRUE(screen.Close(question));
+      EXPECT_EQ(255, WaitExit(pid, 30s));
+      running.pid = 0;
+      EXPECT_EQ(damaged, testsupport::ReadFile(dir + "/parlavox.xml"));
+      EXPECT_EQ((std::vector<std::string>{"parlavox.backup.xml", "parlavox.log", "parlavox.xml"}),
+                testsupport::ListDir(dir));
+    } else {
+      // Yes is the question's default: the keyboard's Return gives it.
+      ASSERT_TRUE(testsupport::WaitFor([&] { return screen.Focus(question); }, 30s));
+      ASSERT_TRUE(screen.Press("Return"));
+      ASSERT_TRUE(testsupport::WaitFor(
+          [&] { return testsupport::DecodeLogFile(dir + "/parlavox.log", 7, 4).find("create frame") != std::string::npos; },
+          30s));
+      EXPECT_EQ(damaged, testsupport::ReadFile(dir + "/parlavox.backup.1.xml"));
+      kill(pid, SIGTERM);
+      EXPECT_EQ(0, WaitExit(pid, 30s));
+      running.pid = 0;
+      // The program's own settings, written at its end.
+      EXPECT_NE(std::string::npos, testsupport::ReadFile(dir + "/parlavox.xml").find("</boost_serialization>"));
+    }
+    EXPECT_EQ(earlier, testsupport::ReadFile(dir + "/parlavox.backup.xml"));
+  }
+}
+
 }  // namespace

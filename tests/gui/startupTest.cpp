@@ -8,6 +8,8 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "gui/startupPrompter.h"
 #include "gui/startup.h"
@@ -136,19 +138,23 @@ class SettingsRecovery : public ::testing::Test {
   std::string m_savedUser;
 };
 
+// The answers as the message box gives them: Yes, No, and Cancel for the box closed from its
+// title bar (tests/gui/programTest.cpp closes the real one).
 TEST_F(SettingsRecovery, UnreadableFileIsSetAsideOnlyWhenTheUserAgrees) {
   const std::string tooOld = ReadFile(testsupport::SourceDir() + "/tests/model/fixtures/config-959.xml");
   ASSERT_FALSE(tooOld.empty());
   const std::string notSettings = "this is not a settings file\n";
   DialogStartupPrompter prompter;
   for (const std::string& content : {tooOld, notSettings}) {
-    // No: the program ends, the file stays, no backup.
-    ASSERT_TRUE(WriteFile(Settings(), content));
-    wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_NO));
-    EXPECT_EQ(content, ReadFile(Settings()));
-    EXPECT_FALSE(FileExists(Backup()));
-    // Yes: an older backup is replaced by the file, byte for byte, and the defaults apply.
-    ASSERT_TRUE(WriteFile(Backup(), "older backup"));
+    // No, or the question closed unanswered: the program ends, the file stays, no backup.
+    for (int answer : {wxID_NO, wxID_CANCEL}) {
+      SCOPED_TRACE(answer);
+      ASSERT_TRUE(WriteFile(Settings(), content));
+      wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(answer));
+      EXPECT_EQ(content, ReadFile(Settings()));
+      EXPECT_FALSE(FileExists(Backup()));
+    }
+    // Yes: the file is set aside byte for byte, and the defaults apply.
     wxTEST_DIALOG(EXPECT_TRUE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES));
     EXPECT_EQ(content, ReadFile(Backup()));
     EXPECT_FALSE(FileExists(Settings()));
@@ -156,17 +162,63 @@ TEST_F(SettingsRecovery, UnreadableFileIsSetAsideOnlyWhenTheUserAgrees) {
   }
 }
 
-TEST_F(SettingsRecovery, FailedBackupAsksAgainAndCanGiveUp) {
-  ASSERT_TRUE(WriteFile(Settings(), "garbage"));
-  // A non-empty directory where the backup goes: neither removed nor replaced by a rename.
-  ASSERT_EQ(0, mkdir(Backup().c_str(), 0700));
-  ASSERT_TRUE(WriteFile(Backup() + "/keep", "k"));
+// Each file set aside is kept: the earlier backups keep their names and bytes, and the next
+// takes the first free name.
+TEST_F(SettingsRecovery, EarlierBackupsAreKept) {
+  ASSERT_TRUE(WriteFile(Backup(), "an earlier backup"));
+  ASSERT_TRUE(WriteFile(m_dir.file("parlavox.backup.2.xml"), "a later one"));
   DialogStartupPrompter prompter;
-  wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES),
-                wxExpectModal<wxMessageDialog>(wxID_YES).Describe("retry"),
-                wxExpectModal<wxMessageDialog>(wxID_NO).Describe("give up"));
-  EXPECT_EQ("garbage", ReadFile(Settings()));
-  EXPECT_EQ("k", ReadFile(Backup() + "/keep"));
+  for (const char* damaged : {"first damaged file", "second damaged file"}) {
+    ASSERT_TRUE(WriteFile(Settings(), damaged));
+    wxTEST_DIALOG(EXPECT_TRUE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_FALSE(FileExists(Settings()));
+  }
+  EXPECT_EQ("an earlier backup", ReadFile(Backup()));
+  EXPECT_EQ("first damaged file", ReadFile(m_dir.file("parlavox.backup.1.xml")));
+  EXPECT_EQ("a later one", ReadFile(m_dir.file("parlavox.backup.2.xml")));
+  EXPECT_EQ("second damaged file", ReadFile(m_dir.file("parlavox.backup.3.xml")));
+}
+
+// A settings folder so deep that the settings file's path is within the system's limit and
+// its backup's is not: every backup fails, whoever runs the test.
+std::string DeepFolder(const TempDir& top) {
+  const size_t length = PATH_MAX - 16;  // "parlavox.xml" fits, "parlavox.backup.xml" does not
+  std::string path = top.path();
+  while (path.size() < length) {
+    const size_t room = length - path.size();
+    path += std::string(room > 256 ? 200 : room - 1, 'd') + "/";
+    if (mkdir(path.c_str(), 0700) != 0) return "";
+  }
+  return path;
+}
+
+// A question that should not come: the test fails, and the answer No lets it go on.
+class NotAskedAgain : public wxExpectModal<wxMessageDialog> {
+ public:
+  NotAskedAgain() : wxExpectModal<wxMessageDialog>(wxID_NO) { m_isOptional = true; }
+
+ protected:
+  int OnInvoked(wxMessageDialog* box) const override {
+    ADD_FAILURE() << "asked again: " << box->GetMessage();
+    return wxID_NO;
+  }
+};
+
+TEST_F(SettingsRecovery, FailedBackupAsksAgainAndCanGiveUp) {
+  const std::string deep = DeepFolder(m_dir);
+  ASSERT_EQ(size_t(PATH_MAX - 16), deep.size());
+  Config::SetUserPath(deep);
+  ASSERT_TRUE(WriteFile(deep + "parlavox.xml", "garbage"));
+  DialogStartupPrompter prompter;
+  // No, or the question closed unanswered, gives up; Yes tries again.
+  for (int giveUp : {wxID_NO, wxID_CANCEL}) {
+    SCOPED_TRACE(giveUp);
+    wxTEST_DIALOG(EXPECT_FALSE(startup::LoadSettings(prompter)), wxExpectModal<wxMessageDialog>(wxID_YES),
+                  wxExpectModal<wxMessageDialog>(wxID_YES).Describe("retry"),
+                  wxExpectModal<wxMessageDialog>(giveUp).Describe("give up"), NotAskedAgain());
+    EXPECT_EQ("garbage", ReadFile(deep + "parlavox.xml"));
+    EXPECT_EQ(std::vector<std::string>{"parlavox.xml"}, testsupport::ListDir(deep));
+  }
 }
 
 }  // namespace

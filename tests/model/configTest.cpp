@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <cerrno>
 #include <string>
 #include <thread>
 #include <vector>
@@ -272,16 +274,22 @@ TEST_F(ConfigObject, RecommendingOneSiteFromManyThreadsListsItOnce) {
   EXPECT_EQ(before + sites, c->GetNbrRecommendedSites());
 }
 
-TEST_F(ConfigObject, BackupMovesTheFileAside) {
+// An earlier backup (even one the file system cannot replace, a folder) keeps its name and
+// bytes: the file takes the first free numbered name.
+TEST_F(ConfigObject, BackupMovesTheFileAsideAndKeepsEarlierOnes) {
   TempDir dir;
   Config::SetUserPath(dir.path());
-  EXPECT_FALSE(Config::BackupSettingsFile());
-  ASSERT_TRUE(testsupport::WriteFile(dir.file("parlavox.xml"), "broken"));
+  int error = 0;
+  EXPECT_FALSE(Config::BackupSettingsFile(&error));
+  EXPECT_EQ(ENOENT, error);
   ASSERT_TRUE(testsupport::WriteFile(dir.file("parlavox.backup.xml"), "older"));
+  ASSERT_EQ(0, mkdir(dir.file("parlavox.backup.1.xml").c_str(), 0700));
+  ASSERT_TRUE(testsupport::WriteFile(dir.file("parlavox.xml"), "broken"));
   EXPECT_FALSE(Config::Load());
   EXPECT_TRUE(Config::BackupSettingsFile());
   EXPECT_FALSE(testsupport::FileExists(dir.file("parlavox.xml")));
-  EXPECT_EQ("broken", testsupport::ReadFile(dir.file("parlavox.backup.xml")));
+  EXPECT_EQ("older", testsupport::ReadFile(dir.file("parlavox.backup.xml")));
+  EXPECT_EQ("broken", testsupport::ReadFile(dir.file("parlavox.backup.2.xml")));
   EXPECT_TRUE(Config::Load());
 }
 
