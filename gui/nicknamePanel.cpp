@@ -162,7 +162,8 @@ void NicknamePanel::OnSize(wxSizeEvent& event) {
 void NicknamePanel::FitNameRow() {
   FittedButton* name = m_nickname->GetButton();
   // The panel's width less what stands beside the two buttons: the avatar and the borders.
-  const int beside = m_mainSizer->CalcMin().x - m_nameRow->CalcMin().x + m_nameRow->GetItem(m_statusButton)->GetBorder();
+  const int beside =
+      m_mainSizer->CalcMin().x - m_nameRow->CalcMin().x + m_nameRow->GetItem(m_statusButton)->GetBorder();
   const int room = GetClientSize().x - beside;
   const int nameWhole = name->GetWholeSize().x, statusWhole = m_statusButton->GetWholeSize().x;
   if (nameWhole + statusWhole <= room) {

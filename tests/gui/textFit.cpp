@@ -14,12 +14,13 @@ namespace textfit {
 namespace {
 
 std::string Text(const wxRect& r) {
-  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height);
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
 }
 
 bool Within(const wxRect& inner, const wxRect& outer) {
-  return inner.GetLeft() >= outer.GetLeft() && inner.GetTop() >= outer.GetTop() && inner.GetRight() <= outer.GetRight() &&
-         inner.GetBottom() <= outer.GetBottom();
+  return inner.GetLeft() >= outer.GetLeft() && inner.GetTop() >= outer.GetTop() &&
+         inner.GetRight() <= outer.GetRight() && inner.GetBottom() <= outer.GetBottom();
 }
 
 // The text a static text or a button shows; empty for other windows.
@@ -30,7 +31,8 @@ wxString Shown(wxWindow* window) {
 }
 
 std::string Name(wxWindow* window) {
-  return std::string(wxString(window->GetClassInfo()->GetClassName()).utf8_str()) + " \"" + std::string(Shown(window).utf8_str()) + "\"";
+  const wxString name = window->GetClassInfo()->GetClassName();
+  return std::string(name.utf8_str()) + " \"" + std::string(Shown(window).utf8_str()) + "\"";
 }
 
 void CheckText(wxWindow* window, std::string* faults) {
@@ -38,7 +40,8 @@ void CheckText(wxWindow* window, std::string* faults) {
   if (shown.empty()) return;
   const wxSize text = window->GetTextExtent(shown);
   const wxSize size = window->GetSize();
-  if (size.y < text.y) *faults += Name(window) + " is " + std::to_string(size.y) + " high for a line of " + std::to_string(text.y) + "\n";
+  if (size.y < text.y)
+    *faults += Name(window) + " is " + std::to_string(size.y) + " high for a line of " + std::to_string(text.y) + "\n";
   if (size.x + 1 < text.x && !DrawnEllipsized(window))
     *faults += Name(window) + " is " + std::to_string(size.x) + " wide for its text of " + std::to_string(text.x) + "\n";
 }
