@@ -61,3 +61,14 @@ function(parlavox_add_test target)
       PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
   endif()
 endfunction()
+
+# parlavox_add_large_font_test(<target> <gtest filter>): the cases of an OWN_DISPLAY program that
+# the filter selects run once more, as <target>_large_font, with every font of the tool kit twice
+# as large (GDK_DPI_SCALE=2), as a user who chose large fonts has them.
+function(parlavox_add_large_font_test target filter)
+  add_test(NAME ${target}_large_font
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/support/ownDisplay.sh $<TARGET_FILE:${target}> --gtest_filter=${filter}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  get_test_property(${target} LABELS labels)
+  set_tests_properties(${target}_large_font PROPERTIES LABELS "${labels}" TIMEOUT 300 ENVIRONMENT GDK_DPI_SCALE=2)
+endfunction()

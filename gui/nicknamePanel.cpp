@@ -1,11 +1,13 @@
 #include "gui/nicknamePanel.h"
 
 #include <wx/bmpbuttn.h>
-#include <wx/button.h>
 #include <wx/image.h>
 #include <wx/intl.h>
 #include <wx/menu.h>
 #include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
 
 #include "core/application.h"
 #include "gui/messageYesNoCancelFrame.h"
@@ -15,7 +17,9 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/fittedButton.h"
 #include "widgets/myStaticText.h"
+#include "widgets/shownText.h"
 
 namespace {
 
@@ -40,10 +44,9 @@ NicknameText::NicknameText(Manager* manager, wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER), m_manager(manager) {
   TRACE_START();
   SetBackgroundColour(*wxWHITE);
-  m_button = new wxButton(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxNO_BORDER | wxBU_LEFT);
   // A name chosen by a user: "&" is shown, never taken for a mnemonic.
-  m_button->SetLabelText(std2wx(Config::GetInstance()->GetNickname()));
-  m_button->SetFont(wxFont(wxFontInfo(12).Family(wxFONTFAMILY_SWISS).Bold()));
+  m_button = new FittedButton(this, wxID_ANY, std2wx(Config::GetInstance()->GetNickname()), wxNO_BORDER | wxBU_LEFT,
+                              wxFont(wxFontInfo(12).Family(wxFONTFAMILY_SWISS).Bold()));
   auto* sizer = new wxBoxSizer(wxHORIZONTAL);
   sizer->Add(m_button, 1, wxEXPAND | wxALL, 0);
   SetSizer(sizer);
@@ -55,7 +58,7 @@ NicknameText::NicknameText(Manager* manager, wxWindow* parent)
 
 void NicknameText::SetNickname(const wxString& nickname) {
   Freeze();
-  m_button->SetLabelText(nickname);
+  m_button->SetText(nickname);
   Layout();
   Thaw();
 }
@@ -100,26 +103,29 @@ NicknamePanel::NicknamePanel(Manager* manager, wxWindow* parent, NicknameHost* h
   m_avatarButton->Disable();
   m_avatarButton->SetToolTip(_("Click to change your avatar"));
   m_nickname = new NicknameText(manager, this);
-  m_statusButton = new wxButton(this, ID_STATUS, _("(disconnected)"), wxDefaultPosition, wxDefaultSize,
-                                wxNO_BORDER | wxBU_EXACTFIT);
-  m_statusButton->SetFont(wxFont(wxFontInfo(12).Family(wxFONTFAMILY_SWISS)));
+  m_statusButton = new FittedButton(this, ID_STATUS, _("(disconnected)"), wxNO_BORDER | wxBU_EXACTFIT,
+                                    wxFont(wxFontInfo(12).Family(wxFONTFAMILY_SWISS)));
   m_statusButton->Disable();
 
-  m_mood = new MyStaticText(this, ID_MOOD, wxEmptyString, true);
+  // A mood longer than the panel is wide ends in an ellipsis; the column takes the panel's width
+  // whatever the mood, and the mood's line is as high as its font.
+  m_mood = new MyStaticText(this, ID_MOOD, wxEmptyString, true, wxST_ELLIPSIZE_END);
   m_mood->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(NicknamePanel::OnChangeMood), nullptr, this);
   m_mood->SetToolTip(_("Click to change your mood"));
   m_mood->SetFont(wxFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS).Italic()));
+  m_mood->GetInnerText()->SetMinSize(wxSize(0, m_mood->GetInnerText()->GetTextExtent("Ag").y));
 
   m_textSizer = new wxBoxSizer(wxVERTICAL);
-  auto* nameRow = new wxBoxSizer(wxHORIZONTAL);
+  m_nameRow = new wxBoxSizer(wxHORIZONTAL);
   m_mainSizer->Add(m_avatarButton, 0, wxEXPAND | wxALL, 10);
   m_mainSizer->Add(m_textSizer, 1, wxALIGN_CENTER_VERTICAL, 0);
-  m_textSizer->Add(nameRow, 0, wxEXPAND, 0);
-  nameRow->Add(m_nickname, 1, wxALIGN_CENTER_VERTICAL, 10);
-  nameRow->Add(m_statusButton, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+  m_textSizer->Add(m_nameRow, 0, wxEXPAND, 0);
+  m_nameRow->Add(m_nickname, 1, wxALIGN_CENTER_VERTICAL, 10);
+  m_nameRow->Add(m_statusButton, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
   m_textSizer->Add(m_mood, 0, wxEXPAND | wxLEFT | wxRIGHT, 1);
   SetMood(std2wx(Config::GetInstance()->GetMood()));
   SetSizer(m_mainSizer);
+  Bind(wxEVT_SIZE, &NicknamePanel::OnSize, this);
 
   Bind(wxEVT_BUTTON, &NicknamePanel::OnChangeStatus, this, ID_STATUS);
   Bind(wxEVT_BUTTON, &NicknamePanel::OnUpdateAvatar, this, ID_AVATAR);
@@ -140,7 +146,37 @@ wxBitmap NicknamePanel::OwnAvatar() const {
   return wxBitmap(blank);
 }
 
-void NicknamePanel::SetNickname(const wxString& nickname) { m_nickname->SetNickname(nickname); }
+void NicknamePanel::SetNickname(const wxString& nickname) {
+  m_nickname->SetNickname(nickname);
+  FitNameRow();
+  Layout();
+}
+
+void NicknamePanel::OnSize(wxSizeEvent& event) {
+  FitNameRow();
+  event.Skip();
+}
+
+// Both whole when they fit; else the nickname is cut first, and the presence too in a narrow panel
+// (see shown::Share).
+void NicknamePanel::FitNameRow() {
+  FittedButton* name = m_nickname->GetButton();
+  // The panel's width less what stands beside the two buttons: the avatar and the borders.
+  const int beside =
+      m_mainSizer->CalcMin().x - m_nameRow->CalcMin().x + m_nameRow->GetItem(m_statusButton)->GetBorder();
+  const int room = GetClientSize().x - beside;
+  const int nameWhole = name->GetWholeSize().x, statusWhole = m_statusButton->GetWholeSize().x;
+  if (nameWhole + statusWhole <= room) {
+    name->FitTo(-1);
+    m_statusButton->FitTo(-1);
+  } else {
+    // The nickname keeps at least its ellipsis.
+    const int nameWidth = std::max(shown::Share(room, nameWhole, statusWhole).first, name->GetLeastWidth());
+    name->FitTo(nameWidth);
+    m_statusButton->FitTo(std::min(statusWhole, room - nameWidth));
+  }
+  m_nickname->InvalidateBestSize();
+}
 
 void NicknamePanel::SetMood(const wxString& mood) {
   Freeze();
@@ -158,8 +194,9 @@ void NicknamePanel::SetStatus(t_status status) {
   m_statusButton->SetForegroundColour(statusLook::Colour(status));
   static const char* const labels[] = {"(disconnected)", "(Offline)", "(Online)", "(No activity)", "(Away)", "(Busy)"};
   const int index = int(status) + 1;
-  if (index >= 0 && index < int(sizeof labels / sizeof labels[0])) m_statusButton->SetLabel(wxGetTranslation(labels[index]));
+  if (index >= 0 && index < int(sizeof labels / sizeof labels[0])) m_statusButton->SetText(wxGetTranslation(labels[index]));
   UpdateAvatar();
+  FitNameRow();
   m_mainSizer->Layout();
   TRACE_END();
 }

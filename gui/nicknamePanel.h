@@ -7,13 +7,13 @@
 #include <wx/panel.h>
 
 #include "model/contactInfo.h"
+#include "widgets/fittedButton.h"
 
 class Manager;
 class MyStaticText;
 class NicknameHost;
 class wxBitmapButton;
 class wxBoxSizer;
-class wxButton;
 
 // The nickname, a flat button that opens the user's own profile.
 class NicknameText : public wxPanel {
@@ -22,7 +22,7 @@ class NicknameText : public wxPanel {
 
   void SetNickname(const wxString& nickname);
   void SetStatus(t_status status);
-  wxButton* GetButton() const { return m_button; }
+  FittedButton* GetButton() const { return m_button; }
 
  private:
   void Edit(wxCommandEvent& event);
@@ -31,7 +31,7 @@ class NicknameText : public wxPanel {
   void Underline(bool on);
 
   Manager* m_manager;
-  wxButton* m_button;
+  FittedButton* m_button;
 };
 
 class NicknamePanel : public wxPanel {
@@ -52,7 +52,7 @@ class NicknamePanel : public wxPanel {
   static wxString CleanMood(const wxString& typed);
 
   t_status GetShownStatus() const { return m_status; }
-  wxButton* GetStatusButton() const { return m_statusButton; }
+  FittedButton* GetStatusButton() const { return m_statusButton; }
   wxBitmapButton* GetAvatarButton() const { return m_avatarButton; }
   NicknameText* GetNicknameText() const { return m_nickname; }
   MyStaticText* GetMoodLabel() const { return m_mood; }
@@ -68,13 +68,17 @@ class NicknamePanel : public wxPanel {
   void ChooseStatus(t_status status);
   void OnUpdateAvatar(wxCommandEvent& event);
   void OnChangeMood(wxMouseEvent& event);
+  void OnSize(wxSizeEvent& event);
+  // Shares the width of the name row between the nickname and the presence.
+  void FitNameRow();
 
   Manager* m_manager;
   NicknameHost* m_host;
   t_status m_status = STATUS_NONE;
   wxBoxSizer* m_mainSizer = nullptr;
   wxBoxSizer* m_textSizer = nullptr;
-  wxButton* m_statusButton = nullptr;
+  wxBoxSizer* m_nameRow = nullptr;
+  FittedButton* m_statusButton = nullptr;
   wxBitmapButton* m_avatarButton = nullptr;
   NicknameText* m_nickname = nullptr;
   MyStaticText* m_mood = nullptr;

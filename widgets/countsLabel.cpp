@@ -13,7 +13,7 @@ wxString WithDigits(const wxString& text, wxChar digit) {
 }  // namespace
 
 CountsLabel::CountsLabel(wxWindow* parent, wxWindowID id)
-    : LabelText(parent, id, wxString(), wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE) {}
+    : LabelText(parent, id, wxString(), wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END) {}
 
 bool CountsLabel::SetFont(const wxFont& font) {
   m_shape.clear();

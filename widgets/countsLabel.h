@@ -1,7 +1,8 @@
 // A label of counts that change often, such as "(12 / 40 contacts)". It keeps one width for all
 // texts of the same shape (the same text with other digits): as wide as the shape with its
 // widest digit in every place. A new count then neither measures the label nor has its parent
-// laid out again; only a count that gains or loses a digit does.
+// laid out again; only a count that gains or loses a digit does. Given less room than that
+// width, it ends in an ellipsis.
 #ifndef PARLAVOX_WIDGETS_COUNTSLABEL_H
 #define PARLAVOX_WIDGETS_COUNTSLABEL_H
 

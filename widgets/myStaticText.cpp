@@ -17,7 +17,7 @@ wxBEGIN_EVENT_TABLE(MyStaticText, wxPanel)
   EVT_LEAVE_WINDOW(MyStaticText::OnLeaveWindow)
 wxEND_EVENT_TABLE()
 
-MyStaticText::MyStaticText(wxWindow* parent, int id, const wxString& label, bool hover)
+MyStaticText::MyStaticText(wxWindow* parent, int id, const wxString& label, bool hover, long textStyle)
     : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxTAB_TRAVERSAL),
       m_text(nullptr),
       m_savedColour(wxNullColour),
@@ -26,7 +26,7 @@ MyStaticText::MyStaticText(wxWindow* parent, int id, const wxString& label, bool
   wxPanel::SetBackgroundColour(*wxWHITE);
   wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
-  m_text = new LabelText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0);
+  m_text = new LabelText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, textStyle);
   // Labels come from other users (nicknames, site names): never read "&" as a mnemonic.
   m_text->SetLabelText(label);
   sizer->Add(m_text, 0, wxALL | wxEXPAND, 1);

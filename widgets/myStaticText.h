@@ -7,7 +7,9 @@
 
 class MyStaticText : public wxPanel {
  public:
-  MyStaticText(wxWindow* parent, int id, const wxString& label, bool hover);
+  // `textStyle` is the inner text's style: with wxST_ELLIPSIZE_END, a text given less room than
+  // it needs ends in an ellipsis.
+  MyStaticText(wxWindow* parent, int id, const wxString& label, bool hover, long textStyle = 0);
 
   // The text is shown literally ("&" is no mnemonic).
   void SetLabel(const wxString& label) override;

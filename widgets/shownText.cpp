@@ -3,6 +3,8 @@
 #include <wx/control.h>
 #include <wx/dcclient.h>
 
+#include <algorithm>
+
 #include "model/stringConversion.h"
 
 namespace shown {
@@ -51,15 +53,21 @@ wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int 
   dc.SetFont(font);
   if (dc.GetTextExtent(text).x <= width) return text;
   const wxString ellipsis = "...";
-  // The toolkit's own shortening may leave out the ellipsis in a very narrow space: the text
-  // then gives way to it character by character.
+  // The toolkit's own shortening may leave out the ellipsis in a very narrow space, or keep a
+  // first character that does not fit: the text then gives way to it character by character.
   wxString shortened = wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, width, wxELLIPSIZE_FLAGS_NONE);
-  if (!shortened.EndsWith(ellipsis)) {
+  if (!shortened.EndsWith(ellipsis) || dc.GetTextExtent(shortened).x > width) {
     shortened = text;
     while (!shortened.empty() && dc.GetTextExtent(shortened + ellipsis).x > width) shortened.RemoveLast();
     shortened += ellipsis;
   }
   return shortened;
+}
+
+std::pair<int, int> Share(int room, int first, int second) {
+  if (first + second <= room) return {first, second};
+  const int given = std::min(first, std::max(room - second, room / 3));
+  return {given, std::max(0, std::min(second, room - given))};
 }
 
 }  // namespace shown

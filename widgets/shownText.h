@@ -8,6 +8,7 @@
 #include <wx/string.h>
 
 #include <string>
+#include <utility>
 
 class wxFont;
 class wxWindow;
@@ -32,6 +33,11 @@ wxString Lines(const wxString& text, size_t maxCharsPerLine, size_t maxLines);
 // `text` as it fits in `width` pixels drawn in `font` on `window`: whole when it fits, else
 // shortened at its end with "..." (which always shows).
 wxString Fitted(const wxString& text, wxWindow* window, const wxFont& font, int width);
+
+// How `room` pixels are shared between two texts side by side that need `first` and `second`
+// pixels: both whole when they fit; else the first gives way, down to a third of the room, and
+// past that the second gives way too. The widths given to the first and to the second.
+std::pair<int, int> Share(int room, int first, int second);
 
 }  // namespace shown
 

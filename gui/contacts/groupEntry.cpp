@@ -4,7 +4,11 @@
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
+#include <wx/stattext.h>
 #include <wx/textdlg.h>
+
+#include <algorithm>
+#include <utility>
 
 #include "core/application.h"
 #include "gui/contacts/chatRoomEntry.h"
@@ -25,6 +29,8 @@ const int GroupEntry::ID_REMOVE_GROUP = wxWindow::NewControlId();
 
 namespace {
 
+// The least height of a header. Above its texts it leaves half their height free, as these 28
+// pixels do at the usual font size, so that at a larger font it grows with them.
 const int kHeaderHeight = 28;
 // Longest title shown; the tool tip holds more.
 const size_t kMaxTitle = 40;
@@ -53,14 +59,13 @@ GroupEntry::GroupEntry(wxWindow* parent, const std::string& name, const wxString
   wxBoxSizer* sizer = new wxBoxSizer(wxHORIZONTAL);
   SetSizer(sizer);
   SetBackgroundColour(*wxWHITE);
-  SetSize(wxSize(-1, kHeaderHeight));
-  SetMinSize(wxSize(-1, kHeaderHeight));
   m_foldIcon = new MyButtonBitmap(this, wxID_ANY, contactPictures::TreeOpened());
   m_foldIcon->Bind(wxEVT_LEFT_DOWN, &GroupEntry::OnBitmapMouseLeftDown, this);
   // A quick second click arrives as a double click.
   m_foldIcon->Bind(wxEVT_LEFT_DCLICK, &GroupEntry::OnBitmapMouseLeftDown, this);
   sizer->Add(m_foldIcon, 0, wxALIGN_BOTTOM | wxBOTTOM, 2);
-  m_title = new MyStaticText(this, wxID_ANY, shown::OneLine(label, kMaxTitle), false);
+  // A title wider than the header leaves ends in an ellipsis; screen readers read it whole.
+  m_title = new MyStaticText(this, wxID_ANY, shown::OneLine(label, kMaxTitle), false, wxST_ELLIPSIZE_END);
   m_title->SetToolTip(shown::OneLine(label, kMaxTip));
   wxFont bold = m_title->GetFont();
   bold.SetWeight(wxFONTWEIGHT_BOLD);
@@ -76,6 +81,48 @@ GroupEntry::GroupEntry(wxWindow* parent, const std::string& name, const wxString
   wxBoxSizer* counts = new wxBoxSizer(wxVERTICAL);
   counts->Add(m_counts, 0, wxALL, 1);
   sizer->Add(counts, 0, wxALIGN_BOTTOM | wxLEFT | wxRIGHT, 2);
+  FitHeight();
+}
+
+// The tool kit applies a new weight only at its next drawing: a bold title sized by it now would be
+// cut. The texts are measured in their own fonts instead.
+void GroupEntry::FitHeight() {
+  wxStaticText* title = m_title->GetInnerText();
+  const wxSize extent = title->GetTextExtent(title->GetLabelText());
+  const int textHeight = std::max({extent.y, title->GetTextExtent("Ag").y, m_counts->GetTextExtent("0").y});
+  // A bold text draws a pixel past its measure.
+  m_titleWidth = extent.x + 2;
+  title->SetMinSize(wxSize(m_titleWidth, textHeight));
+  m_counts->SetMinSize(wxSize(-1, textHeight));
+  m_title->InvalidateBestSize();
+  const int content = GetSizer()->CalcMin().y;
+  const int height = std::max(kHeaderHeight, content + content / 2);
+  SetSize(wxSize(-1, height));
+  // No width of its own: the list is as wide as its window, and the texts are cut to what the
+  // header leaves them, rather than the list scrolling sideways to a title's end.
+  SetMinSize(wxSize(0, height));
+}
+
+bool GroupEntry::Layout() {
+  FitTexts();
+  return wxPanel::Layout();
+}
+
+// The counts label sets its own least width for each new shape of its text, until it is given less
+// here. The counts give way first, then the title, which names the block (shown::Share).
+void GroupEntry::FitTexts() {
+  const int countsLeast = m_counts->GetEffectiveMinSize().x;
+  if (countsLeast != m_countsGiven) m_countsWhole = countsLeast;
+  wxStaticText* title = m_title->GetInnerText();
+  // The header's width less the two texts: the fold icon, the title's frame and the borders.
+  const int beside = GetSizer()->CalcMin().x - title->GetMinSize().x - countsLeast;
+  const std::pair<int, int> widths = shown::Share(GetClientSize().x - beside, m_countsWhole, m_titleWidth);
+  if (widths.second != title->GetMinSize().x) {
+    title->SetMinSize(wxSize(widths.second, title->GetMinSize().y));
+    m_title->InvalidateBestSize();
+  }
+  m_countsGiven = widths.first;
+  if (m_countsGiven != countsLeast) m_counts->SetMinSize(wxSize(m_countsGiven, m_counts->GetMinSize().y));
 }
 
 GroupEntry::~GroupEntry() {}

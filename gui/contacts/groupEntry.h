@@ -36,6 +36,8 @@ class GroupEntry : public wxPanel {
   void OnMouseRightDown(wxMouseEvent& event);
   void OnRenameGroup(wxCommandEvent& event);
   void OnDeleteGroup(wxCommandEvent& event);
+  // Shares the header's width between the title and the counts before laying them out.
+  bool Layout() override;
 
   static const int ID_RENAME_GROUP;
   static const int ID_REMOVE_GROUP;
@@ -43,12 +45,21 @@ class GroupEntry : public wxPanel {
   static const size_t kMaxGroupName = 30;
 
  private:
+  // Sizes the texts from their own fonts, and the header to hold them.
+  void FitHeight();
+  // Gives the title and the counts their widths within the header's.
+  void FitTexts();
+
   MyStaticText* m_title;
   CountsLabel* m_counts;
   MyButtonBitmap* m_foldIcon;
   std::string m_name;
   bool m_opened = true;
   bool m_menuShown = false;
+  // The widths the title and the counts take whole, and the one last given to the counts.
+  int m_titleWidth = 0;
+  int m_countsWhole = 0;
+  int m_countsGiven = -1;
 
   wxDECLARE_EVENT_TABLE();
 };

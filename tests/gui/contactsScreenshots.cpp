@@ -1,5 +1,5 @@
 // Pictures of the contacts list for review, saved as PNG files: the list in each grouping and
-// offline mode, a row expanded under the pointer, and a row's menu; then the contacts manager
+// offline mode and in a narrow window, a row expanded under the pointer, and a row's menu; then the contacts manager
 // with its groups, requests and default switches, and its groups list open. `make screenshots` runs it
 // under Xvfb. It checks nothing about the pictures; it fails only when one cannot be taken or
 // saved. Usage: contacts_screenshots [output directory]
@@ -152,6 +152,14 @@ int main(int argc, char** argv) {
     Pump(200);
     Shoot(panel->GetScreenRect(), "contacts_mode" + std::to_string(mode[0]) + std::to_string(mode[1]) + ".png");
   }
+  // By groups, offline contacts apart, in a window 200 pixels wide.
+  frame->SetClientSize(200, 420);
+  PumpUntil([&] { return frame->GetClientSize().x == 200; });
+  panel->SetSize(frame->GetClientSize());
+  Shoot(panel->GetScreenRect(), "contacts_narrow.png");
+  frame->SetClientSize(300, 420);
+  PumpUntil([&] { return frame->GetClientSize().x == 300; });
+  panel->SetSize(frame->GetClientSize());
   // A row expanded under the pointer.
   ContactEntry* bob = panel->FindContactRow("bob");
   AvatarBitmapPanel* avatar = guitest::FindChild<AvatarBitmapPanel>(bob, [](AvatarBitmapPanel*) { return true; });

@@ -1,8 +1,9 @@
 // Pictures of the main window's tool bar and nickname panel for review, saved as PNG files: the
 // tool bar disconnected, and connected with the contacts-manager button lit and the chat-rooms
-// button shown; the nickname panel disconnected, online with a nickname and a mood, and busy;
-// the six tray icons side by side. `make screenshots` runs it under Xvfb. It checks nothing
-// about the pictures; it fails only when one cannot be taken or saved.
+// button shown; the nickname panel disconnected, online with a nickname and a mood, busy, and
+// disconnected in a narrow window; the six tray icons side by side. `make screenshots` runs it
+// under Xvfb. It checks nothing about the pictures; it fails only when one cannot be taken or
+// saved.
 // Usage: main_window_screenshots [output directory]
 #include <wx/app.h>
 #include <wx/dcmemory.h>
@@ -96,6 +97,13 @@ void MainWindow() {
   frame->ChangeStatus(STATUS_BUSY, true);
   panel->SetMood("");
   Shoot(panel, "nickname-busy-no-mood.png");
+  // In a window 200 pixels wide, disconnected, with a long nickname and a long mood.
+  frame->ChangeStatus(STATUS_NONE, true);
+  panel->SetNickname("Alexandra Montgomery");
+  panel->SetMood("Out in the sun all afternoon, in the park");
+  frame->SetSize(wxSize(200, 600));
+  PumpUntil([&] { return frame->GetSize().x == 200 && panel->GetSize().x == frame->GetClientSize().x; }, 3000);
+  Shoot(panel, "nickname-narrow.png");
   frame->Close(true);
   Pump(200);
 }

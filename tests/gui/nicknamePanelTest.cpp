@@ -1,7 +1,7 @@
 // The nickname and mood panel of the real main window: what each presence shows, the presence
 // menu and the mood dialog driven by real clicks and keys against a test server (one update on
-// the wire per confirmed mood, cut to what the server takes and never inside a character), and
-// what the server says of the user shown as it came.
+// the wire per confirmed mood, cut to what the server takes and never inside a character), what
+// the server says of the user shown as it came, and the name row at any width and font size.
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
@@ -14,6 +14,9 @@
 #include "gui/nicknamePanel.h"
 #include "model/urlContactInfo.h"
 #include "tests/gui/mainWindowFixture.h"
+#include "tests/gui/textFit.h"
+#include "widgets/accessibleName.h"
+#include "widgets/fittedButton.h"
 #include "widgets/myStaticText.h"
 
 namespace {
@@ -235,6 +238,55 @@ TEST_F(NicknamePanelTest, MoodTypedReachesTheServerOnceAndShows) {
   EXPECT_TRUE(PumpUntil([&] { return panel->GetNicknameText()->GetButton()->GetLabelText() == "Al & Co"; }));
   EXPECT_EQ("from the server", MoodShown(panel));
   EXPECT_EQ("(Busy)", panel->GetStatusButton()->GetLabel());
+}
+
+// The name row at the main window's usual width and at 200 pixels, disconnected and online, with
+// a short and a long nickname, and a long mood: each text inside the panel, none over another,
+// each as high as its font's line and whole or cut with an ellipsis; a screen reader is told the
+// nickname and the presence whole. Run again with every font twice as large.
+TEST_F(NicknamePanelTest, NameAndPresenceShareTheirRowWholeOrCut) {
+  guitest::SpyMainFrame* frame = Open();
+  NicknamePanel* panel = Panel(frame);
+  const bool large = textfit::LargeFont(panel);
+  const wxString longName = "Alexandra Montgomery-Smithson";
+  panel->SetMood("Out in the sun all afternoon, in the park");
+  FittedButton* name = panel->GetNicknameText()->GetButton();
+  FittedButton* presence = panel->GetStatusButton();
+  wxStaticText* mood = panel->GetMoodLabel()->GetInnerText();
+  const std::vector<wxWindow*> texts = {name, presence, mood};
+  for (int width : {370, 200}) {
+    frame->SetSize(wxSize(width, 600));
+    ASSERT_TRUE(PumpUntil([&] { return frame->GetSize().x == width && panel->GetSize().x == frame->GetClientSize().x; }))
+        << "the window is " << frame->GetSize().x << " wide";
+    for (const t_status status : {STATUS_NONE, STATUS_ONLINE}) {
+      for (const wxString& nickname : {wxString("Alice"), longName}) {
+        SCOPED_TRACE(std::to_string(width) + " " + std::to_string(int(status)) + " " + nickname.ToStdString());
+        panel->SetStatus(status);
+        panel->SetNickname(nickname);
+        PumpUntil([&] { return textfit::Faults(panel, texts).empty(); });
+        EXPECT_EQ("", textfit::Faults(panel, texts));
+        EXPECT_EQ(nickname, accessible::GetName(name));
+        EXPECT_EQ(presence->GetText(), accessible::GetName(presence));
+        for (FittedButton* button : {name, presence}) {
+          if (button->GetLabelText() == button->GetText()) continue;
+          // The start of the text, then "...".
+          wxString kept;
+          EXPECT_TRUE(button->GetLabelText().EndsWith("...", &kept)) << button->GetLabelText();
+          EXPECT_TRUE(button->GetText().StartsWith(kept) && kept.length() < button->GetText().length()) << kept;
+        }
+        if (width == 200 && nickname == longName) {
+          EXPECT_TRUE(textfit::Cut(name));
+        }
+        if (width == 370 && nickname == "Alice" && !large) {
+          EXPECT_EQ("Alice", name->GetLabelText());
+          EXPECT_EQ(presence->GetText(), presence->GetLabelText());
+        }
+      }
+    }
+    if (width == 200) {
+      EXPECT_TRUE(PumpUntil([&] { return textfit::DrawnEllipsized(mood); }));
+    }
+  }
 }
 
 }  // namespace

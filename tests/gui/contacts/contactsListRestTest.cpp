@@ -20,8 +20,10 @@
 #include "gui/contacts/chatRoomEntry.h"
 #include "gui/contacts/contactsPanel.h"
 #include "gui/contacts/groupEntry.h"
+#include "gui/contacts/myButtonBitmap.h"
 #include "gui/notifyFrame.h"
 #include "tests/gui/mainWindowFixture.h"
+#include "widgets/myStaticText.h"
 
 namespace {
 
@@ -174,10 +176,15 @@ TEST_F(ContactsListRest, ScrolledFarDownInANarrowWindowTheProgramRests) {
   m_panel->Scroll(0, m_panel->GetVirtualSize().y / std::max(unit, 1));
   m_panel->PlaceVisibleRows();
   EXPECT_GT(kRestShare, RestAfter(kContacts)) << "scrolled to the end of a narrow list";
-  // What the case is about: the first block lies wholly beyond the reach kept, and no header fits.
+  // What the case is about: the first block lies wholly beyond the reach kept, and no header's
+  // texts fit whole (they are cut to the list's width).
   const ChatRoomEntry* first = m_panel->GetBlocks().front();
   EXPECT_LT(m_panel->TopOf(first) + first->GetMinSize().y, -16384);
-  EXPECT_GT(first->GetHeader()->GetBestSize().x, m_panel->GetClientSize().x);
+  GroupEntry* header = first->GetHeader();
+  wxWindow* title = header->GetTitleText()->GetInnerText();
+  EXPECT_GT(header->GetFoldIcon()->GetSize().x + title->GetTextExtent(header->GetTitle()).x +
+                title->GetTextExtent(header->GetCountsText()).x,
+            m_panel->GetClientSize().x);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Where the small windows and the site's tip go beside the main window, and how a site's name is
 // shortened to its label: on each side of the screen, with and without room.
 #include <gtest/gtest.h>
+#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/stattext.h>
 
@@ -58,13 +59,20 @@ TEST(Placement, ANameTooWideForItsLabelEndsInAnEllipsisAndAShortOneIsWhole) {
   const wxString name = "www.example.org/?a=1&b=2";
   const int whole = label.GetTextExtent(name).x * 2;
   EXPECT_EQ(name, shown::Fitted(name, &label, font, whole));
-  for (int width : {120, 60, 25, 8}) {
+  wxClientDC dc(&label);
+  dc.SetFont(font);
+  const int ellipsis = dc.GetTextExtent("...").x;
+  // Down to the ellipsis alone, and narrower.
+  for (int width : {120, 60, 25, ellipsis + 1, ellipsis, 8}) {
     SCOPED_TRACE(width);
     const wxString fitted = shown::Fitted(name, &label, font, width);
     wxString kept;
     EXPECT_TRUE(fitted.EndsWith("...", &kept)) << fitted;
     EXPECT_TRUE(name.StartsWith(kept)) << fitted;
     EXPECT_LT(kept.length(), name.length());
+    if (width >= ellipsis) {
+      EXPECT_LE(dc.GetTextExtent(fitted).x, width) << fitted;
+    }
   }
 }
 
