@@ -17,8 +17,9 @@ void Play(const std::string& relative);
 // function plays again.
 void SetRecorder(std::function<void(const std::string&)> recorder);
 
-// Cuts the sound playing short and ends the player's thread, before the application goes; later
-// sounds are not played.
+// Cuts the sound playing short and has the player's thread end, before the application goes;
+// later sounds are not played. Waits for nothing: the thread is joined with the program's others
+// (processEnd.h).
 void Shutdown();
 
 }  // namespace sound

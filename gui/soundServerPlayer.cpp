@@ -1,88 +1,113 @@
 #include "gui/soundServerPlayer.h"
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
+#include "gui/serverSound.h"
 #include "gui/wavFile.h"
 #include "model/log.h"
+#include "model/programThreads.h"
 
-namespace {
-
-// What the server holds ahead of the speaker: small, so that a stop is heard at once and the
-// last drain is short.
-constexpr pa_usec_t kBufferedUsec = 100 * 1000;
-constexpr pa_usec_t kChunkUsec = 50 * 1000;
-
-}  // namespace
-
-SoundServerPlayer::SoundServerPlayer(std::function<void(const std::string&)> noServer)
-    : m_noServer(std::move(noServer)) {}
-
-SoundServerPlayer::~SoundServerPlayer() { Stop(); }
-
-void SoundServerPlayer::Play(const std::string& path) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_stopping) return;
-  m_waiting = path;
-  if (!m_thread.joinable()) m_thread = std::thread(&SoundServerPlayer::Run, this);
-  m_wake.notify_one();
-}
-
-void SoundServerPlayer::Stop() {
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_stopping = true;
-    m_waiting.clear();
-    m_wake.notify_one();
+struct SoundServerPlayer::Shared {
+  explicit Shared(std::function<void(const std::string&)> handOn)
+      : noServer(std::move(handOn)), stop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (stop < 0) {
+      TRACE_ERROR("no sounds through the sound server: no event descriptor");
+      stopping = true;
+    }
   }
-  if (m_thread.joinable()) m_thread.join();
+  ~Shared() {
+    if (stop >= 0) close(stop);
+  }
+
+  void Stop();
+  void Run();
+  // False when no sound server answered.
+  bool PlayOne(const std::string& path);
+
+  const std::function<void(const std::string&)> noServer;
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable ended;
+  std::string waiting;
+  bool running = false;
+  bool stopping = false;
+  // Readable from the first stop on (never read): every wait on the server watches it.
+  const int stop;
+};
+
+void SoundServerPlayer::Shared::Stop() {
+  std::lock_guard<std::mutex> lock(mutex);
+  stopping = true;
+  waiting.clear();
+  wake.notify_all();
+  if (stop >= 0) (void)!eventfd_write(stop, 1);
 }
 
-void SoundServerPlayer::Run() {
+void SoundServerPlayer::Shared::Run() {
   for (;;) {
     std::string path;
     {
-      std::unique_lock<std::mutex> lock(m_mutex);
-      m_wake.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
-      if (m_stopping) return;
-      path.swap(m_waiting);
+      std::unique_lock<std::mutex> lock(mutex);
+      wake.wait(lock, [this] { return stopping || !waiting.empty(); });
+      if (stopping) break;
+      path.swap(waiting);
     }
-    if (!PlayOne(path) && m_noServer) m_noServer(path);
+    if (PlayOne(path)) continue;
+    // Under the lock, so that nothing is handed on once the player was stopped: what it hands
+    // to (the application) may be going.
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!stopping && noServer) noServer(path);
   }
+  std::lock_guard<std::mutex> lock(mutex);
+  running = false;
+  ended.notify_all();
 }
 
-bool SoundServerPlayer::PlayOne(const std::string& path) {
+bool SoundServerPlayer::Shared::PlayOne(const std::string& path) {
   WavFile wav;
   if (!wav.Load(path)) {
     TRACE_ERROR("not a sound that can be played: %s", path.c_str());
     return true;
   }
-  pa_sample_spec spec;
-  spec.format = wav.bitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-  spec.rate = wav.rate;
-  spec.channels = uint8_t(wav.channels);
-  pa_buffer_attr buffer;
-  buffer.maxlength = uint32_t(-1);
-  buffer.tlength = uint32_t(pa_usec_to_bytes(kBufferedUsec, &spec));
-  buffer.prebuf = uint32_t(-1);
-  buffer.minreq = uint32_t(-1);
-  buffer.fragsize = uint32_t(-1);
-  int error = 0;
-  pa_simple* stream =
-      pa_simple_new(nullptr, "Parlavox", PA_STREAM_PLAYBACK, nullptr, "notification", &spec, nullptr, &buffer, &error);
-  if (!stream) {
-    TRACE_INFO("no sound server: %s", pa_strerror(error));
-    return false;
-  }
-  const size_t chunk = std::max<size_t>(pa_usec_to_bytes(kChunkUsec, &spec), pa_frame_size(&spec));
-  bool failed = false;
-  for (size_t at = 0; at < wav.samples.size() && !m_stopping && !failed; at += chunk)
-    failed = pa_simple_write(stream, wav.samples.data() + at, std::min(chunk, wav.samples.size() - at), &error) < 0;
-  if (failed) TRACE_ERROR("the sound server dropped the sound: %s", pa_strerror(error));
-  else if (m_stopping) pa_simple_flush(stream, &error);
-  else pa_simple_drain(stream, &error);
-  pa_simple_free(stream);
+  ServerSound sound(stop);
+  if (!sound.Open(wav)) return false;
+  sound.Play(wav.samples);
   return true;
+}
+
+SoundServerPlayer::SoundServerPlayer(std::function<void(const std::string&)> noServer)
+    : m_shared(std::make_shared<Shared>(std::move(noServer))) {}
+
+SoundServerPlayer::~SoundServerPlayer() { Stop(); }
+
+void SoundServerPlayer::Play(const std::string& path) {
+  Shared& shared = *m_shared;
+  {
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    if (shared.stopping) return;
+    shared.waiting = path;
+    shared.wake.notify_all();
+    if (shared.running) return;
+    shared.running = true;
+  }
+  // Out of the lock: the program's threads are started, and woken, under a lock of their own.
+  const std::shared_ptr<Shared> kept = m_shared;
+  if (programThreads::Start("sound player", [kept] { kept->Run(); }, [kept] { kept->Stop(); })) return;
+  // The program is ending: nothing plays any more.
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  shared.stopping = true;
+  shared.waiting.clear();
+  shared.running = false;
+  shared.ended.notify_all();
+}
+
+void SoundServerPlayer::Stop() { m_shared->Stop(); }
+
+bool SoundServerPlayer::WaitEnded(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(m_shared->mutex);
+  return m_shared->ended.wait_for(lock, limit, [this] { return !m_shared->running; });
 }

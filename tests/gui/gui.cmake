@@ -13,6 +13,10 @@ parlavox_add_test(test_gui LABEL gui WX OWN_DISPLAY TIMEOUT 300
   SPLIT entry "LogInFromThePanel.*:Tray.*:Program.*:NicknamePanelTest.*"
   SOURCES ${GUI_TEST_SOURCES}
   LIBS parlavox_gui_test_support parlavox_test_screen parlavox_gui parlavox_test_server)
+# The sound tests listen to their own sound server's sink through its simple interface.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PULSE_SIMPLE REQUIRED IMPORTED_TARGET libpulse-simple)
+target_link_libraries(test_gui PRIVATE PkgConfig::PULSE_SIMPLE)
 
 # Each family's tests are a program of their own on an X server of their own, so the families run
 # beside each other: test_gui_rooms, test_gui_contacts, test_gui_profiles, test_gui_sites, and

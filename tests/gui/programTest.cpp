@@ -15,16 +15,21 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "asn1/octetString.h"
 #include "model/config.h"
 #include "model/contactInfo.h"
 #include "model/version.h"
+#include "tests/gui/monitorListener.h"
+#include "tests/gui/pulseServer.h"
 #include "tests/gui/standInPlayer.h"
+#include "tests/gui/toneFile.h"
 #include "tests/program/screen.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/testServer.h"
@@ -44,6 +49,8 @@ pid_t Start(const std::string& home, const std::vector<std::string>& environment
   const std::string data = testsupport::SourceDir() + "/data";
   const std::string lsan =
       "LSAN_OPTIONS=suppressions=" + testsupport::SourceDir() + "/tests/support/lsan.supp:print_suppressions=0";
+  // What this process still holds for its standard output is not the child's to write.
+  fflush(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     setenv("HOME", home.c_str(), 1);
@@ -130,8 +137,12 @@ class LoggedInProgram {
   // timed runs without the leak checker of a sanitizer build, which searches the whole memory at
   // the end: its time is no part of the program's.
   bool LogIn(bool timed, const std::vector<std::string>& more = {}) {
-    const std::string data = m_home.file("data");
+    const std::string data = Data();
     if (system(("cp -as '" + testsupport::SourceDir() + "/data/.' '" + data + "'").c_str()) != 0) return false;
+    for (const auto& file : m_replaced) {
+      if (unlink((data + "/" + file.first).c_str()) != 0 || !testsupport::WriteFile(data + "/" + file.first, file.second))
+        return false;
+    }
     m_ca.WriteTrustStore(data + "/parlavox.pem");
     if (mkdir(Dir().c_str(), 0700) != 0 && errno != EEXIST) return false;
     Config::SetUserPath(Dir() + "/");
@@ -159,8 +170,13 @@ class LoggedInProgram {
   }
 
   testserver::TestConnection& Link() { return *m_link; }
+  pid_t Pid() const { return m_pid; }
   std::string Home() const { return m_home.path(); }
   std::string Dir() const { return m_home.file(".parlavox"); }
+  std::string Data() const { return m_home.file("data"); }
+  // Before LogIn: the program's data holds these bytes under this name (such as
+  // "sounds/online.wav") in place of its own file.
+  void ReplaceData(const std::string& name, const std::string& bytes) { m_replaced.emplace_back(name, bytes); }
   std::string Settings() const { return Dir() + "/parlavox.xml"; }
   // The settings file was written anew since the program started (saving writes a new file in
   // place of the old one), and whole.
@@ -177,9 +193,13 @@ class LoggedInProgram {
     std::chrono::steady_clock::duration took;
   };
   Ended Signal(int signal) {
+    return End([&] { kill(m_pid, signal); }, 30s);
+  }
+  // Ends the program as `ask` asks it to, waiting for its end up to `wait`.
+  Ended End(const std::function<void()>& ask, std::chrono::milliseconds wait) {
     const auto asked = std::chrono::steady_clock::now();
-    kill(m_pid, signal);
-    const int status = WaitExit(m_pid, 30s);
+    ask();
+    const int status = WaitExit(m_pid, wait);
     const auto took = std::chrono::steady_clock::now() - asked;
     m_pid = -1;
     return {status, asked, took};
@@ -198,6 +218,7 @@ class LoggedInProgram {
   struct stat m_before {};
   pid_t m_pid = -1;
   bool m_mounted = false;
+  std::vector<std::pair<std::string, std::string>> m_replaced;
   std::shared_ptr<testserver::TestConnection> m_link;
 };
 
@@ -387,6 +408,66 @@ TEST(Program, EndsItsSoundPlayerWithItWhenTheSystemAsks) {
     EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::RunningInGroup(group).empty(); },
                                      std::chrono::duration_cast<std::chrono::milliseconds>(left)))
         << "left running:\n" << testsupport::RunningInGroup(group);
+  }
+}
+
+// The log-in sound is a long one, playing through a real sound server, which then stops
+// answering (stopped where it stands, the sound half played): each way of ending the program (the
+// system's signals, and the main window's close with Exit remembered) ends it at once all the
+// same, logged out and its settings saved. The bound is generous, for a loaded machine: such an
+// end used to wait for the server for as long as it stood still.
+TEST(Program, EndsAtOnceWhileTheSoundServerStandsStill) {
+  struct Row {
+    const char* name;
+    int signal;  // 0: the main window's close box
+  } rows[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}, {"the close box", 0}};
+  Config* config = Config::GetInstance();
+  ContactInfo* own = config->GetContactInfo();
+  const t_notification_status bell = own->GetLoginBell();
+  const bool remember = config->GetRememberClose(), exits = config->GetClose();
+  programtest::Screen screen;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TempDir sound;
+    PulseServer server(sound.path());
+    ASSERT_TRUE(server.WaitReady(20000)) << "no sound server started (see " << sound.file("server.log") << ")";
+    MonitorListener monitor(server.Address());
+    ASSERT_TRUE(monitor.Connected());
+    // The server goes on before the monitor, which waits on it, is let go.
+    struct GoOn {
+      PulseServer& server;
+      ~GoOn() { server.Resume(); }
+    } goOn{server};
+    LoggedInProgram program;
+    program.ReplaceData("sounds/online.wav", ToneWav(MonitorListener::kRate, 60 * MonitorListener::kRate));
+    own->SetLoginBell(NOTIFICATION_ON);
+    config->SetRememberClose(true);
+    config->SetClose(true);
+    const bool loggedIn = program.LogIn(true, {"PULSE_SERVER=" + server.Address()});
+    own->SetLoginBell(bell);
+    config->SetRememberClose(remember);
+    config->SetClose(exits);
+    ASSERT_TRUE(loggedIn);
+    Answers answers(program.Link());
+    ASSERT_TRUE(monitor.WaitHeard(30000)) << "the log-in sound never played";
+    ASSERT_TRUE(server.Stop());
+
+    programtest::Screen::WindowId window = 0;
+    if (!r.signal) {
+      ASSERT_TRUE(testsupport::WaitFor(
+          [&] { return (window = screen.WindowShown(program.Pid(), "Parlavox")) != 0; }, 30s));
+    }
+    const auto ended = program.End(
+        [&] {
+          if (r.signal) kill(program.Pid(), r.signal);
+          else screen.Close(window);
+        },
+        5s);
+    printf("%s: ended %lld ms after the request (-1: not within 5 s)\n", r.name,
+           ended.status == -1 ? -1LL : Milliseconds(ended.took));
+    EXPECT_EQ(0, ended.status);
+    EXPECT_TRUE(testsupport::WaitFor([&] { return answers.LoggedOut(nullptr); }, 5s)) << "no log-out";
+    EXPECT_TRUE(program.SettingsSaved());
   }
 }
 

@@ -1,22 +1,18 @@
 // Notification sounds on a desktop whose sound goes through a sound server: a real PulseAudio
 // server started here, with a silent sink of its own and a socket in a directory of its own (never
-// the user's), takes the program's arrival sound, which is heard on the sink's monitor. A stalled
-// server never holds the caller up; with no server at all the command-line player plays the file.
+// the user's), takes the program's arrival sound, which is heard on the sink's monitor, whole. A
+// stalled server never holds the caller up, nor the player's stop; with no server at all the
+// command-line player plays the file.
 #include <gtest/gtest.h>
-#include <pulse/simple.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,9 +20,13 @@
 
 #include "gui/commandPlayer.h"
 #include "gui/soundPlayer.h"
+#include "gui/soundServerPlayer.h"
 #include "model/config.h"
 #include "tests/gui/guiTestSupport.h"
+#include "tests/gui/monitorListener.h"
+#include "tests/gui/pulseServer.h"
 #include "tests/gui/standInPlayer.h"
+#include "tests/gui/toneFile.h"
 #include "tests/support/testSupport.h"
 
 namespace {
@@ -49,116 +49,6 @@ class ScopedEnv {
   const char* m_name;
   std::string m_old;
   bool m_had = false;
-};
-
-// A PulseAudio server of the test's own: only a null sink "testsink" and a socket in `dir`.
-class PulseServer {
- public:
-  explicit PulseServer(const std::string& dir) : m_socket(dir + "native") {
-    const std::string runtime = dir + "runtime";
-    mkdir(runtime.c_str(), 0700);
-    // Its own runtime, state and home: nothing of another server or user is read or touched. No
-    // display and no session bus, so that it starts no helper of its own.
-    std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtime, "PULSE_RUNTIME_PATH=" + runtime,
-                                    "PULSE_STATE_PATH=" + dir + "state", "HOME=" + dir,
-                                    "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"};
-    if (const char* path = getenv("PATH")) env.push_back(std::string("PATH=") + path);
-    const std::vector<std::string> args = {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                           "--use-pid-file=no", "--system=no", "-L",
-                                           "module-null-sink sink_name=testsink", "-L",
-                                           "module-native-protocol-unix auth-anonymous=1 socket=" + m_socket};
-    std::vector<char*> argv, envp;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    const std::string log = dir + "server.log";
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&files, 1, 2);
-    if (posix_spawnp(&m_pid, "pulseaudio", &files, nullptr, argv.data(), envp.data()) != 0) m_pid = -1;
-    posix_spawn_file_actions_destroy(&files);
-  }
-  ~PulseServer() {
-    if (m_pid <= 0) return;
-    kill(m_pid, SIGCONT);
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
-  }
-
-  std::string Address() const { return "unix:" + m_socket; }
-  pid_t Pid() const { return m_pid; }
-
-  // Whether the server answers a client within `ms`: its socket is there and `pactl info` works.
-  bool WaitReady(int ms) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-    const std::string command = "PULSE_SERVER=" + Address() + " pactl info >/dev/null 2>&1";
-    while (Clock::now() < deadline) {
-      if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-        m_pid = -1;
-        return false;
-      }
-      struct stat st;
-      if (stat(m_socket.c_str(), &st) == 0 && system(command.c_str()) == 0) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-
- private:
-  std::string m_socket;
-  pid_t m_pid = -1;
-};
-
-// Records the sink's monitor on a thread of its own until it hears something (a sample louder
-// than the silence of a null sink) or the time is up.
-class MonitorListener {
- public:
-  explicit MonitorListener(const std::string& server) {
-    pa_sample_spec spec{PA_SAMPLE_S16LE, 22050, 1};
-    pa_buffer_attr attr{uint32_t(-1), uint32_t(-1), uint32_t(-1), uint32_t(-1), 2205 * 2};
-    int error = 0;
-    m_stream = pa_simple_new(server.c_str(), "soundPlayerTest", PA_STREAM_RECORD, "testsink.monitor", "monitor",
-                             &spec, nullptr, &attr, &error);
-    if (m_stream) m_thread = std::thread([this] { Listen(); });
-  }
-  ~MonitorListener() {
-    m_done = true;
-    if (m_thread.joinable()) m_thread.join();
-    if (m_stream) pa_simple_free(m_stream);
-  }
-  bool Connected() const { return m_stream != nullptr; }
-
-  bool WaitHeard(int ms) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_heard; });
-  }
-  void Forget() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_heard = false;
-  }
-
- private:
-  void Listen() {
-    int16_t samples[1024];
-    int error = 0;
-    while (!m_done && pa_simple_read(m_stream, samples, sizeof samples, &error) == 0) {
-      bool loud = false;
-      for (int16_t s : samples) loud = loud || s > 1000 || s < -1000;
-      if (!loud) continue;
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_heard = true;
-      m_changed.notify_all();
-    }
-  }
-
-  pa_simple* m_stream = nullptr;
-  std::atomic<bool> m_done{false};
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  bool m_heard = false;
-  std::thread m_thread;
 };
 
 // This program's child processes as the kernel lists them ("pid (name) state" each): a player
@@ -214,6 +104,69 @@ TEST_F(SoundPlayer, ArrivalSoundReachesTheSoundServer) {
 
   // A missing file is no error and plays nothing.
   sound::Play("sounds/none.wav");
+}
+
+// A sound played through the server is heard whole: the stream goes once its last samples are
+// played, not once they were handed over (which cuts the last tenth of a second or so).
+TEST_F(SoundPlayer, ASoundIsHeardToItsEnd) {
+  PulseServer server(m_dir.path());
+  ASSERT_TRUE(server.WaitReady(20000)) << "no sound server started (see " << m_dir.file("server.log") << ")";
+  ScopedEnv pulse("PULSE_SERVER", server.Address());
+  MonitorListener monitor(server.Address());
+  ASSERT_TRUE(monitor.Connected());
+  // Half a second, its last twentieth louder.
+  const uint32_t end = MonitorListener::kRate / 20;
+  const std::string tone = m_dir.file("tone.wav");
+  ASSERT_TRUE(testsupport::WriteFile(tone, ToneWav(MonitorListener::kRate, MonitorListener::kRate / 2, end)));
+
+  SoundServerPlayer player(nullptr);
+  player.Play(tone);
+  ASSERT_TRUE(monitor.WaitHeard(20000)) << "the sound never played";
+  ASSERT_TRUE(monitor.WaitQuiet(20000));
+  const long heard = monitor.SamplesLouderThan((kToneLevel + kLouderLevel) / 2);
+  printf("heard %ld of the %u samples of its end\n", heard, end);
+  // The server's resampling smooths each edge of the tone.
+  EXPECT_GE(heard, long(end) / 2);
+}
+
+// A long sound plays through the server when the player is stopped: whether the server answers
+// or stands still (stopped in the middle of the sound), the player's thread ends at once, and the
+// sound is heard no more. The bound is generous, for a loaded machine: the thread used to wait
+// for a stopped server for as long as it stood still.
+TEST_F(SoundPlayer, AStopEndsThePlayerWhateverTheSoundServerDoes) {
+  const std::string tone = m_dir.file("tone.wav");
+  ASSERT_TRUE(testsupport::WriteFile(tone, ToneWav(MonitorListener::kRate, 60 * MonitorListener::kRate)));
+  for (bool standsStill : {false, true}) {
+    SCOPED_TRACE(standsStill ? "the server stands still" : "the server answers");
+    testsupport::TempDir dir;
+    PulseServer server(dir.path());
+    ASSERT_TRUE(server.WaitReady(20000)) << "no sound server started (see " << dir.file("server.log") << ")";
+    ScopedEnv pulse("PULSE_SERVER", server.Address());
+    MonitorListener monitor(server.Address());
+    ASSERT_TRUE(monitor.Connected());
+    // The server goes on before the monitor, which waits on it, is let go.
+    struct GoOn {
+      PulseServer& server;
+      ~GoOn() { server.Resume(); }
+    } goOn{server};
+    std::atomic<int> handedOn{0};
+    SoundServerPlayer player([&](const std::string&) { ++handedOn; });
+    player.Play(tone);
+    ASSERT_TRUE(monitor.WaitHeard(20000)) << "the sound never played";
+    if (standsStill) {
+      ASSERT_TRUE(server.Stop());
+    }
+
+    const auto asked = Clock::now();
+    player.Stop();
+    const bool ended = player.WaitEnded(std::chrono::seconds(5));
+    printf("%s: the player ended %lld ms after the stop\n", standsStill ? "stopped server" : "live server",
+           ended ? (long long)std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count() : -1LL);
+    EXPECT_TRUE(ended) << "the stop waited for the sound server";
+    server.Resume();
+    EXPECT_TRUE(monitor.WaitQuiet(20000)) << "the sound played on after the stop";
+    EXPECT_EQ(0, handedOn) << "a server that answered was taken for none";
+  }
 }
 
 TEST_F(SoundPlayer, WithoutASoundServerTheCommandPlayerPlays) {
