@@ -66,11 +66,20 @@ TestUser::~TestUser() {
 void TestUser::ConnectionAck(bool) {}
 
 void TestUser::ProcessRequest(S2C_Request_t& request) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (request.present == S2C_Request_PR_connect_ack) m_key = asn1::ToString(request.choice.connect_ack.authkey);
+  // Only this thread writes the key: it reads it without the lock.
+  if (request.present == S2C_Request_PR_connect_ack) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_key = asn1::ToString(request.choice.connect_ack.authkey);
+  }
   // As the controller does, on this thread.
   if (request.present == S2C_Request_PR_heartbeat) m_link->HeartBeatAck(m_key);
-  m_received.push_back(Copy(request));
+  // The copy is made before the lock is taken: a waiting test holds the lock only briefly.
+  S2CPtr copy = Copy(request);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (copy) m_byKind[copy->present].push_back(copy.get());
+    m_received.push_back(std::move(copy));
+  }
   m_cond.notify_all();
 }
 
@@ -80,33 +89,30 @@ bool TestUser::LoggedIn(milliseconds timeout) {
 
 const S2C_Request_t* TestUser::Wait(S2C_Request_PR kind, const Match& match, milliseconds timeout) {
   std::unique_lock<std::mutex> lock(m_mutex);
+  const std::vector<const S2C_Request_t*>& same = m_byKind[kind];
   const S2C_Request_t* found = nullptr;
+  size_t scanned = 0;
   m_cond.wait_for(lock, timeout, [&] {
-    for (const S2CPtr& r : m_received) {
-      if (r && r->present == kind && (!match || match(*r))) {
-        found = r.get();
-        return true;
-      }
-    }
-    return false;
+    for (; !found && scanned < same.size(); ++scanned)
+      if (!match || match(*same[scanned])) found = same[scanned];
+    return found != nullptr;
   });
   return found;
 }
 
 size_t TestUser::Count(S2C_Request_PR kind, const Match& match) {
   std::lock_guard<std::mutex> lock(m_mutex);
+  const std::vector<const S2C_Request_t*>& same = m_byKind[kind];
+  if (!match) return same.size();
   size_t n = 0;
-  for (const S2CPtr& r : m_received) n += r && r->present == kind && (!match || match(*r)) ? 1 : 0;
+  for (const S2C_Request_t* r : same) n += match(*r) ? 1 : 0;
   return n;
 }
 
 bool TestUser::WaitCount(S2C_Request_PR kind, size_t n, milliseconds timeout) {
   std::unique_lock<std::mutex> lock(m_mutex);
-  return m_cond.wait_for(lock, timeout, [&] {
-    size_t count = 0;
-    for (const S2CPtr& r : m_received) count += r && r->present == kind ? 1 : 0;
-    return count >= n;
-  });
+  const std::vector<const S2C_Request_t*>& same = m_byKind[kind];
+  return m_cond.wait_for(lock, timeout, [&] { return same.size() >= n; });
 }
 
 bool TestUser::Sync() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -46,7 +47,9 @@ class TestUser : public StateMachine {
   ClientSideRequest& Link() { return *m_link; }
   const std::string& Login() const { return m_login; }
 
-  // The first request received of the kind that matches (null after the time-out).
+  // The first request received of the kind that matches (null after the time-out). A wait goes
+  // once over the requests of its kind received so far, then at each wake-up only over those
+  // that came since: what else the user received, and how much, costs it nothing.
   const S2C_Request_t* Wait(S2C_Request_PR kind, const Match& match = nullptr,
                             milliseconds timeout = milliseconds(10000));
   size_t Count(S2C_Request_PR kind, const Match& match = nullptr);
@@ -69,7 +72,10 @@ class TestUser : public StateMachine {
   std::thread m_thread;
   std::mutex m_mutex;
   std::condition_variable m_cond;
+  // The requests received, in order, and the same by kind (the copies stay where they are as
+  // more come, so a request handed out by Wait stays valid).
   std::vector<S2CPtr> m_received;
+  std::map<S2C_Request_PR, std::vector<const S2C_Request_t*>> m_byKind;
   std::string m_key;
   bool m_ended = false;
   int m_syncs = 0;
