@@ -15,6 +15,7 @@
 #include "model/config.h"
 #include "model/stringConversion.h"
 #include "model/urlContactInfo.h"
+#include "widgets/idlePass.h"
 
 namespace {
 
@@ -36,7 +37,9 @@ ChatRoomEntry::ChatRoomEntry(Manager* manager, wxWindow* parent, EntryListener* 
       m_listener(listener),
       m_name(name),
       m_pool([this](const ContactInfo& contact, bool subscribed) {
-        return new ContactEntry(m_manager, this, m_listener, contact, CEP_CONTACTS_LIST, subscribed, "none");
+        auto* window = new ContactEntry(m_manager, this, m_listener, contact, CEP_CONTACTS_LIST, subscribed, "none");
+        idlePass::Due(window);
+        return window;
       }),
       m_list(dynamic_cast<ContactsPanel*>(parent)) {
   SetBackgroundColour(*wxWHITE);

@@ -11,6 +11,7 @@
 #include "gui/contacts/groupEntry.h"
 #include "gui/contacts/lateDestruction.h"
 #include "gui/contacts/turnBudget.h"
+#include "widgets/idlePass.h"
 
 namespace {
 
@@ -341,6 +342,7 @@ bool ChatRoomEntry::PlaceWindowsKept(const wxRect& kept, const wxRect& only) {
     }
     if (!window->IsShown()) {
       window->Show();
+      idlePass::Due(window);
       ++m_windowWork;
     }
   }

@@ -25,6 +25,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "widgets/accessibleName.h"
+#include "widgets/idlePass.h"
 #include "widgets/myStaticText.h"
 #include "widgets/shownText.h"
 #include "widgets/cachedLook.h"
@@ -465,6 +466,7 @@ void ContactEntry::Expand() {
   if (wxSizerItem* item = m_mainSizer->GetItem(m_avatarPanel)) item->SetFlag(wxALIGN_TOP | wxALL);
   EnsureDataPanel();
   m_dataPanel->Show();
+  idlePass::Due(m_dataPanel);
   Relayout();
   Thaw();
 }

@@ -168,6 +168,7 @@ void ContactsPanel::CreateGroup(const std::string& name, const wxString& label) 
   if (FindChatRoomEntry(name)) return;
   const size_t place = PlaceOfBlock(name);
   ChatRoomEntry* block = new ChatRoomEntry(m_manager, this, this, title, name);
+  idlePass::Due(block);
   m_blocks.insert(m_blocks.begin() + place, block);
   m_sizer->Insert(place, block, 0, wxEXPAND, 0);
   // A rebuild lays the blocks out once, when all are made.

@@ -23,6 +23,7 @@
 
 #include "gui/contacts/entryListener.h"
 #include "gui/contacts/turnBudget.h"
+#include "widgets/idlePass.h"
 
 class ChatRoomEntry;
 class ContactInfo;
@@ -181,6 +182,10 @@ class ContactsPanel : public wxScrolledWindow, public EntryListener {
   // The usual cost of writing the counts of every block, at the end of a slice of the filling.
   CostEstimate m_countsCost;
   std::chrono::steady_clock::time_point m_lastIdle;
+  // The list's windows are left out of the event loop's idle pass: hundreds of headers, rows,
+  // labels and pictures have nothing to do at idle time but after windows were made or shown,
+  // which the blocks tell the pass (idlePass::Due).
+  idlePass::LeftOut m_idleLeftOut{this};
 };
 
 #endif

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/button.h>
 #include <wx/panel.h>
+
+#include <memory>
 
 #include "tests/widgets/widgetTestSupport.h"
 #include "widgets/idlePass.h"
@@ -128,5 +131,74 @@ TEST(IdlePass, OnlyTheShownWindowsAreVisitedEachOnce) {
 
   t.owned->Destroy();
   t.frame->Destroy();
+  Pump();
+}
+
+// A window left out of the pass, as the contacts list is: nothing of it is visited but at the
+// first pass that finds it shown after it was left out and after each Due below it, and then the
+// whole of it once; the keyboard order of the windows made below it is worked out then, as the
+// tool kit's own pass would. Once it no longer is left out, every pass visits it again.
+TEST(IdlePass, AWindowLeftOutIsVisitedOnlyWhenDue) {
+  const wxIdleMode mode = wxIdleEvent::GetMode();
+  wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+  auto* frame = new RestingFrame(nullptr, wxPoint(50, 50));
+  auto* list = new wxPanel(frame, wxID_ANY, wxPoint(0, 30), wxSize(150, 100));
+  auto* row = new CountingWindow(list);
+  auto* asking = new CountingWindow(frame);
+  asking->SetExtraStyle(asking->GetExtraStyle() | wxWS_EX_PROCESS_IDLE);
+  frame->Show();
+  ASSERT_TRUE(PumpUntil([&] { return frame->IsShownOnScreen(); }));
+  Pump();
+  row->passes = asking->passes = asking->events = 0;
+
+  auto leftOut = std::make_unique<idlePass::LeftOut>(list);
+  EXPECT_FALSE(idlePass::IsLeftOut(list)) << "the first pass visits what was there before";
+  OnePass();
+  EXPECT_EQ(1, row->passes);
+  EXPECT_TRUE(idlePass::IsLeftOut(list));
+  for (int k = 0; k < 3; ++k) OnePass();
+  EXPECT_EQ(1, row->passes);
+  EXPECT_EQ(4, asking->passes) << "the other windows keep their passes";
+  EXPECT_EQ(4, asking->events);
+
+  // A window made below it: the list's keyboard order waits for the pass that Due asks for.
+  auto* made = new wxButton(list, wxID_ANY, wxT("made"), wxPoint(0, 40));
+#ifdef __WXGTK__
+  EXPECT_TRUE(list->m_dirtyTabOrder);
+#endif
+  OnePass();
+  EXPECT_EQ(1, row->passes);
+  idlePass::Due(made);
+  OnePass();
+  EXPECT_EQ(2, row->passes);
+#ifdef __WXGTK__
+  EXPECT_FALSE(list->m_dirtyTabOrder) << "the keyboard order of a window made below was never worked out";
+#endif
+  OnePass();
+  EXPECT_EQ(2, row->passes);
+
+  // Due while hidden: the pass comes once it is shown again.
+  list->Hide();
+  idlePass::Due(row);
+  OnePass();
+  EXPECT_EQ(2, row->passes);
+  list->Show();
+  OnePass();
+  OnePass();
+  EXPECT_EQ(3, row->passes);
+
+  // Due for a window that no window left out holds changes nothing.
+  idlePass::Due(asking);
+  OnePass();
+  EXPECT_EQ(3, row->passes);
+
+  leftOut.reset();
+  EXPECT_FALSE(idlePass::IsLeftOut(list));
+  OnePass();
+  OnePass();
+  EXPECT_EQ(5, row->passes);
+
+  wxIdleEvent::SetMode(mode);
+  frame->Destroy();
   Pump();
 }

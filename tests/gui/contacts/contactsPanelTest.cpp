@@ -12,6 +12,7 @@
 #include "model/stringConversion.h"
 
 #include "gui/contacts/myButtonBitmap.h"
+#include "widgets/idlePass.h"
 #include "tests/gui/contacts/contactsListFixture.h"
 
 namespace {
@@ -633,5 +634,68 @@ TEST_F(ContactsList, ARowShowsItsLatestPresenceWhenInSightOrScrolledIntoSight) {
   }
   EXPECT_EQ("(150 / 150 contacts)", std::string(block->GetHeader()->GetCountsText().utf8_str()));
 }
+
+#ifdef __WXGTK__
+// A frame whose idle pass leaves out what the user cannot see and the windows left out, as the
+// main window's does.
+class PassingFrame : public wxFrame {
+ public:
+  PassingFrame() : wxFrame(nullptr, wxID_ANY, "Contacts", wxPoint(40, 40), wxSize(320, 560)) {}
+  bool SendIdleEvents(wxIdleEvent& event) override { return idlePass::SendToShown(this, event); }
+};
+
+// The shown windows at `window` and below whose keyboard order the tool kit has not worked out.
+int KeyboardOrderDue(wxWindow* window) {
+  int due = window->m_dirtyTabOrder ? 1 : 0;
+  for (wxWindow* child : window->GetChildren())
+    if (child->IsShown() && !child->IsTopLevel()) due += KeyboardOrderDue(child);
+  return due;
+}
+
+// The list's windows are left out of the event loop's idle pass, but the windows it makes, and
+// those it shows, still have the pass that works out their keyboard order: after a log-in, a
+// scroll far down (new row windows), a burst that moves rows in sight, and a block made later.
+TEST_F(ContactsList, TheListLeftOutOfTheIdlePassStillOrdersTheWindowsItMakesAndShows) {
+  const wxIdleMode mode = wxIdleEvent::GetMode();
+  wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+  m_frame->Destroy();
+  m_frame = new PassingFrame;
+  m_frame->Show();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return m_frame->IsShownOnScreen(); }));
+  Config::GetInstance()->AddGroup("work");
+  Config::GetInstance()->SetGroupMode(1);
+  Open();
+  for (int i = 0; i < 150; ++i) {
+    char login[16];
+    snprintf(login, sizeof login, "k%03d", i);
+    Update(*Save(Contact(login, login, i % 3 ? STATUS_OFFLINE : STATUS_ONLINE, "work")));
+  }
+  Settle();
+  EXPECT_TRUE(idlePass::IsLeftOut(m_panel));
+  EXPECT_EQ(0, KeyboardOrderDue(m_panel));
+
+  m_panel->Scroll(0, 120);
+  m_panel->PlaceVisibleRows();
+  Settle();
+  EXPECT_EQ(0, KeyboardOrderDue(m_panel)) << "after a scroll";
+
+  m_panel->Scroll(0, 0);
+  m_panel->PlaceVisibleRows();
+  for (int i = 0; i < 150; ++i) {
+    ContactInfo contact(*FindSaved(wxString::Format("k%03d", i).ToStdString()));
+    contact.SetStatus(i % 3 ? STATUS_ONLINE : STATUS_OFFLINE);
+    Update(contact);
+  }
+  Settle();
+  EXPECT_EQ(0, KeyboardOrderDue(m_panel)) << "after a burst of presence";
+
+  Update(*Save(Contact("late", "late", STATUS_ONLINE, "later group")));
+  Settle();
+  ASSERT_TRUE(m_panel->FindChatRoomEntry("later group"));
+  EXPECT_EQ(0, KeyboardOrderDue(m_panel)) << "after a block was made";
+  EXPECT_TRUE(idlePass::IsLeftOut(m_panel));
+  wxIdleEvent::SetMode(mode);
+}
+#endif
 
 }  // namespace
