@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/program/screen.h"
+
 // Last: the X headers define names (None, Status, ...) the other headers use.
 #include <X11/Xlib.h>
 
@@ -193,15 +195,7 @@ bool SendCloseBox(const wxString& title) {
   Display* display = OwnDisplay();
   const Window target = ShownWindowTitled(title);
   if (!target) return false;
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = target;
-  e.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  e.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, target, False, NoEventMask, &e);
-  XSync(display, False);
+  programtest::SendCloseBox(display, target);
   return true;
 }
 

@@ -434,10 +434,7 @@ TEST(Program, EndsAtOnceWhileTheSoundServerStandsStill) {
     MonitorListener monitor(server.Address());
     ASSERT_TRUE(monitor.Connected());
     // The server goes on before the monitor, which waits on it, is let go.
-    struct GoOn {
-      PulseServer& server;
-      ~GoOn() { server.Resume(); }
-    } goOn{server};
+    ResumeAtEnd goOn{server};
     LoggedInProgram program;
     program.ReplaceData("sounds/online.wav", ToneWav(MonitorListener::kRate, 60 * MonitorListener::kRate));
     own->SetLoginBell(NOTIFICATION_ON);

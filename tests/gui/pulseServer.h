@@ -94,4 +94,11 @@ class PulseServer {
   pid_t m_pid = -1;
 };
 
+// Lets a server stopped by the test go on at the end of the scope: declared after what waits on
+// the server, it runs before that is let go.
+struct ResumeAtEnd {
+  PulseServer& server;
+  ~ResumeAtEnd() { server.Resume(); }
+};
+
 #endif

@@ -145,10 +145,7 @@ TEST_F(SoundPlayer, AStopEndsThePlayerWhateverTheSoundServerDoes) {
     MonitorListener monitor(server.Address());
     ASSERT_TRUE(monitor.Connected());
     // The server goes on before the monitor, which waits on it, is let go.
-    struct GoOn {
-      PulseServer& server;
-      ~GoOn() { server.Resume(); }
-    } goOn{server};
+    ResumeAtEnd goOn{server};
     std::atomic<int> handedOn{0};
     SoundServerPlayer player([&](const std::string&) { ++handedOn; });
     player.Play(tone);

@@ -165,18 +165,22 @@ bool Screen::PointAwayFrom(WindowId window) {
   return true;
 }
 
-bool Screen::Close(WindowId window) {
-  if (!m_display || window == 0) return false;
+bool SendCloseBox(Display* display, unsigned long window) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
-  const bool sent = XSendEvent(m_display, window, False, NoEventMask, &event) != 0;
-  XSync(m_display, False);
+  const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+  XSync(display, False);
   return sent;
+}
+
+bool Screen::Close(WindowId window) {
+  if (!m_display || window == 0) return false;
+  return SendCloseBox(m_display, window);
 }
 
 Screen::WindowId Screen::WindowAt(pid_t pid, WindowId window, int x, int y) {

@@ -14,6 +14,10 @@ struct _XDisplay;
 
 namespace programtest {
 
+// Asks the window to close as its close box does (the window manager's WM_DELETE_WINDOW); true
+// when the request went out.
+bool SendCloseBox(_XDisplay* display, unsigned long window);
+
 // The display (DISPLAY), one connection held while windows are looked for: a connection per
 // look, many a second, can fill the server's table of clients.
 class Screen {
