@@ -6,13 +6,12 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 
 #include "gui/dockPlacement.h"
 #include "gui/mainFrame.h"
 #include "gui/notifyPanel.h"
+#include "gui/slidingPopup.h"
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
@@ -47,17 +46,6 @@ int CounterWidth(wxStaticText* label) {
   return width;
 }
 
-// The pop-up has no frame of its own: its place is that of its top left corner. Told so, the
-// tool kit reads where the window went, after each step of the slide, in one question to the
-// window system instead of asking it for the window's frame, its parents and its size in turn.
-// Found in the libraries the program already runs with (the build has no toolkit headers).
-void PlaceByItsOwnCorner(wxTopLevelWindow* window) {
-  using SetGravity = void (*)(void*, int);
-  constexpr int kStaticGravity = 10;
-  static const auto set = reinterpret_cast<SetGravity>(dlsym(RTLD_DEFAULT, "gtk_window_set_gravity"));
-  if (set && window->GetHandle()) set(window->GetHandle(), kStaticGravity);
-}
-
 }  // namespace
 
 void NotifyFrame::CreateInstance(MainFrame* parent) {
@@ -76,7 +64,7 @@ NotifyFrame::NotifyFrame(MainFrame* parent)
       m_showTimer(this, kShowTimerId) {
   TRACE_START();
   SetBackgroundColour(kBackground);
-  PlaceByItsOwnCorner(this);
+  slidingPopup::PlaceByItsOwnCorner(this);
   SetSize(kFrameSize);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
@@ -272,7 +260,10 @@ void NotifyFrame::ShowCurrent() {
   FitToContent();
   Layout();
   // A notice must not take the keyboard from what the user is typing.
-  if (!IsShown()) ShowWithoutActivating();
+  if (!IsShown()) {
+    ShowWithoutActivating();
+    slidingPopup::KeepWholePicture(this);
+  }
 }
 
 void NotifyFrame::FitToContent() {
@@ -310,21 +301,11 @@ void NotifyFrame::OnTimer(wxTimerEvent&) {
     m_timer.Start(kDisplayMs);
     Update();
   } else {
+    // The window system shows the line that rises into view: from the picture it keeps of the
+    // pop-up, else by asking the pop-up to draw it.
     --m_y;
     Move(m_x, m_y);
-    RefreshRisen();
   }
-}
-
-// A step of the slide draws the line of the pop-up that rose into the work area; the rest the
-// window system moves along with the window, and what a move uncovers it has drawn anyway.
-// A top-level window's own refresh repaints the whole of it whatever rectangle it is given:
-// the plain window's refresh invalidates that line alone.
-void NotifyFrame::RefreshRisen() {
-  const int risen = m_area.GetBottom() - m_y;
-  const wxSize size = GetClientSize();
-  const wxRect line(0, risen, size.x, 1);
-  if (risen >= 0 && risen < size.y) wxWindow::Refresh(true, &line);
 }
 
 void NotifyFrame::StopAndHide() {

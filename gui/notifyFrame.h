@@ -105,7 +105,6 @@ class NotifyFrame : public wxFrame {
   wxStaticBitmap* HeaderPicture(const char* name);
   void BindClicks(wxWindow* window);
   void StopAndHide();
-  void RefreshRisen();
   // Starts or prolongs the display; `rightAway` for the user's own paging.
   void Present(bool rightAway);
   // The burst goes on: the current notice is put on display once the span since the last

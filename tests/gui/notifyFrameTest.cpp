@@ -8,6 +8,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
@@ -18,6 +19,8 @@
 #include "gui/preferencesFrame.h"
 #include "gui/webBrowser.h"
 #include "tests/gui/mainWindowFixture.h"
+// Last: the X headers' names would shadow the tool kit's.
+#include "tests/support/screenCapture.h"
 
 namespace {
 
@@ -188,6 +191,49 @@ TEST(NotifyFrame, SlideEndsWhereTheWindowSystemPutsIt) {
   guitest::PumpUntil([&] { return f->GetPosition() == end && f->GetScreenPosition() == end; });
   EXPECT_EQ(end, f->GetPosition());
   EXPECT_EQ(end, f->GetScreenPosition());
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
+// The rows of the pop-up that the screen shows at its place, from its top to the screen's bottom.
+wxImage ShownRows(NotifyFrame* f) {
+  const wxRect rect = f->GetScreenRect();
+  const int bottom = wxSystemSettings::GetMetric(wxSYS_SCREEN_Y);
+  return screencapture::Capture(wxRect(rect.x, rect.y, rect.width, std::min(rect.height, bottom - rect.y)));
+}
+
+bool SameRows(const wxImage& shown, const wxImage& whole) {
+  const size_t row = size_t(whole.GetWidth()) * 3;
+  return shown.GetWidth() == whole.GetWidth() && shown.GetHeight() <= whole.GetHeight() &&
+         std::equal(shown.GetData(), shown.GetData() + row * size_t(shown.GetHeight()), whole.GetData());
+}
+
+// Each step of the slide, taken without the event loop turning (the program draws nothing
+// meanwhile): the line that rose into view is shown at once, the same as in the pop-up at rest,
+// and no line is left behind or drawn twice.
+TEST(NotifyFrame, EachLineRisingIntoViewIsShownWithoutBeingDrawnAgain) {
+  Display* display = static_cast<Display*>(wxGetDisplayInfo().dpy);
+  if (DoesBackingStore(DefaultScreenOfDisplay(display)) == NotUseful) GTEST_SKIP() << "no backing store";
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  NotifyFrame* f = NotifyFrame::AddNotification(NotifyAction(1, "bob"), "Notification", "Bob Marley-Lane",
+                                                *wxBLUE, "is online now", *wxRED);
+  f->Popup();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return f->GetSlide() == 1000; }, 60000));
+  guitest::Pump(100);
+  const wxImage whole = ShownRows(f);
+  ASSERT_EQ(f->GetSize().y, whole.GetHeight());
+  wxMouseEvent click(wxEVT_LEFT_UP);
+  f->OnHide(click);
+  f->Popup();
+  // Shown again, drawn whole once.
+  ASSERT_TRUE(guitest::PumpUntil([&] { return f->IsShownOnScreen() && SameRows(ShownRows(f), whole); }));
+  for (int step = 0; step < 40 && f->GetSlide() < 99; ++step) {
+    Tick(f, 1);
+    XSync(display, False);
+    const wxImage shown = ShownRows(f);
+    SCOPED_TRACE(testing::Message() << "at " << f->GetPosition().y << ", " << shown.GetHeight() << " rows in view");
+    ASSERT_TRUE(SameRows(shown, whole));
+  }
   f->Destroy();
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
