@@ -7,6 +7,8 @@
 #include <wx/stattext.h>
 #include <wx/textdlg.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -47,6 +49,17 @@ void GroupsChanged(wxWindow* header) {
     if (ContactsPanel* panel = dynamic_cast<ContactsPanel*>(up)) return panel->InitPrivateContactsGroups();
 }
 
+// The tool kit re-measures a label whose text changed, and everything that holds it up to the
+// window, which then works out its own size again and asks the window system where it stands: at
+// every new count. The header holds the counts at the size the list gives it: the tool kit's
+// layout after a new count stops at the header, which keeps its place and size.
+void StopResizeAt(wxWindow* header) {
+  using SetResizeMode = void (*)(void*, int);
+  static const auto set = reinterpret_cast<SetResizeMode>(dlsym(RTLD_DEFAULT, "gtk_container_set_resize_mode"));
+  const int kResizeQueue = 1;
+  if (set && header->GetHandle()) set(header->GetHandle(), kResizeQueue);
+}
+
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(GroupEntry, wxPanel)
@@ -82,6 +95,7 @@ GroupEntry::GroupEntry(wxWindow* parent, const std::string& name, const wxString
   counts->Add(m_counts, 0, wxALL, 1);
   sizer->Add(counts, 0, wxALIGN_BOTTOM | wxLEFT | wxRIGHT, 2);
   FitHeight();
+  StopResizeAt(this);
 }
 
 // The tool kit applies a new weight only at its next drawing: a bold title sized by it now would be

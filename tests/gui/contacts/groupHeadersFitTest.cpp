@@ -80,4 +80,46 @@ TEST_F(GroupHeadersFit, HeadersHoldTheirTextsWholeOrCutAndStandApart) {
   }
 }
 
+// Each header stops the tool kit's layout after a new count at itself: a count that gains a digit
+// has the header lay its texts out again, and the counts are shown whole at their new width, the
+// header where it stood, however the count grows or shrinks and whatever the header's width.
+TEST_F(GroupHeadersFit, CountsGainingAndLosingDigitsStayWholeInPlace) {
+  Config* config = Config::GetInstance();
+  config->SetGroupMode(1);
+  config->SetGroupOffline(2);
+  config->AddGroup("Family");
+  for (int i = 0; i < 9; ++i) Save(Contact("c" + std::to_string(i), "C" + std::to_string(i), STATUS_OFFLINE, "Family"));
+  Open();
+  const bool large = textfit::LargeFont(m_panel);
+  ChatRoomEntry* block = m_panel->FindChatRoomEntry("Family");
+  ASSERT_NE(nullptr, block);
+  GroupEntry* header = block->GetHeader();
+  wxWindow* counts = Parts(header)[2];
+  const wxRect place = header->GetScreenRect();
+  // Connected one by one: one digit, then two; a tenth saved contact; then leaving again.
+  struct Step {
+    int connect;
+    bool save;
+    const char* counts;
+  } steps[] = {{1, false, "(1 / 9 contacts)"},  {9, false, "(9 / 9 contacts)"},  {9, true, "(9 / 10 contacts)"},
+               {10, false, "(10 / 10 contacts)"}, {2, false, "(2 / 10 contacts)"}};
+  int connected = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.counts);
+    if (step.save) Update(*Save(Contact("c9", "C9", STATUS_OFFLINE, "Family")));
+    for (; connected < step.connect; ++connected)
+      Update(Contact("c" + std::to_string(connected), "C" + std::to_string(connected), STATUS_ONLINE, "Family"));
+    for (; connected > step.connect; --connected)
+      Update(Contact("c" + std::to_string(connected - 1), "C" + std::to_string(connected - 1), STATUS_OFFLINE, "Family"));
+    Settle();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return header->GetCountsText() == step.counts; })) << header->GetCountsText();
+    guitest::PumpUntil([&] { return Faults().empty() && (large || !textfit::Cut(counts)); });
+    EXPECT_EQ("", Faults());
+    if (!large) {
+      EXPECT_FALSE(textfit::Cut(counts));
+    }
+    EXPECT_EQ(place, header->GetScreenRect());
+  }
+}
+
 }  // namespace
