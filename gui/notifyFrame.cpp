@@ -256,7 +256,9 @@ void NotifyFrame::ShowCurrent() {
     panel->Show();
   }
   m_panel = panel;
-  m_title->SetLabelText(item->title);
+  // A label given its text again is measured and laid out again by the toolkit, with the whole
+  // pop-up around it; most notices have the same title.
+  if (m_title->GetLabelText() != item->title) m_title->SetLabelText(item->title);
   FitToContent();
   Layout();
   // A notice must not take the keyboard from what the user is typing.

@@ -30,18 +30,32 @@ wxSize TextSize(wxStaticText* label) {
 }
 
 // The label's lines are broken at `width` when its text is wider (a pop-up with a stream of
-// notices shows one after the other: breaking a line that fits measures it word by word), and the
-// label asks for at least the room of its text: the toolkit may measure a hidden label in another
-// font than the bold one it is drawn in, and the text was then cut at both ends.
-void FitLabel(wxStaticText* label, int width) {
-  wxSize text = TextSize(label);
-  if (text.x > width) {
-    label->Wrap(width);
-    text = TextSize(label);
-  }
+// notices shows one after the other: breaking a line that fits measures it word by word); returns
+// the room of the text as it is broken.
+wxSize BreakAt(wxStaticText* label, int width) {
+  const wxSize text = TextSize(label);
+  if (text.x <= width) return text;
+  label->Wrap(width);
+  return TextSize(label);
+}
+
+// A hidden label asks for at least the room of its text: the toolkit may measure a hidden label
+// in another font than the bold one it is drawn in, and the text was then cut at both ends.
+void FitHiddenLabel(wxStaticText* label, int width) {
+  const wxSize text = BreakAt(label, width);
   label->InvalidateBestSize();
   const wxSize best = label->GetBestSize();
   label->SetMinSize(wxSize(std::max(best.x, text.x), std::max(best.y, text.y)));
+}
+
+// A label on screen is measured once, by hand, in the font it is drawn in: asked for its best
+// size, the toolkit measures it twice more, lays the whole pop-up out again each time, and never
+// answers less than the room the label was given before, so that the pop-up stayed tall after a
+// long notice. The toolkit gives a label a pixel more than its text, as it does here.
+void FitShownLabel(wxStaticText* label, int width) {
+  wxSize text = BreakAt(label, width);
+  if (text.y == 0) text.y = label->GetTextExtent("W").y;
+  label->SetMinSize(wxSize(text.x + 1, text.y));
 }
 
 }  // namespace
@@ -101,7 +115,7 @@ NotifyPanel::NotifyPanel(wxWindow* parent, const wxString& text, const wxBitmap&
 }
 
 wxStaticText* NotifyPanel::MakeLabel(const wxString& text, long style, const wxColour& colour) {
-  // Sized by the panel's layout from what FitLabel measured, not at each new text.
+  // Sized by the panel's layout from what SetText measured, not at each new text.
   auto* label = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                  style | wxST_NO_AUTORESIZE);
   // Names and texts from the network are shown as they are: an "&" is no mnemonic.
@@ -124,7 +138,12 @@ void NotifyPanel::Finish(wxSizer* sizer) {
 
 void NotifyPanel::SetContent(const wxString& text, const wxColour& colour, const wxString& text2,
                              const wxColour& colour2, const wxBitmap& bitmap, t_status status) {
-  if (m_bitmap) m_bitmap->SetBitmap(bitmap);
+  // The same picture again (avatars are drawn once and shared) is left as it is shown: each new
+  // one is converted for the toolkit and has it size and draw the picture anew.
+  if (m_bitmap && !(bitmap.IsSameAs(m_shownBitmap) && bitmap.IsOk())) {
+    m_bitmap->SetBitmap(bitmap);
+    m_shownBitmap = bitmap;
+  }
   // Long names and addresses break over lines instead of running out of the pop-up.
   const int width = kPanelSize.GetWidth() - 2 * kSideMargin - (m_bitmap && bitmap.IsOk() ? bitmap.GetWidth() + 20 : 0);
   SetText(m_text, m_fitted, text, width);
@@ -153,7 +172,10 @@ void NotifyPanel::SetText(wxStaticText* label, Fitted& fitted, const wxString& t
   const bool onScreen = label->IsShownOnScreen();
   if (onScreen && fitted.onScreen && fitted.width == width && fitted.text == text) return;
   label->SetLabelText(text);
-  FitLabel(label, width);
+  if (onScreen)
+    FitShownLabel(label, width);
+  else
+    FitHiddenLabel(label, width);
   fitted = Fitted{text, width, onScreen};
 }
 

@@ -3,6 +3,7 @@
 #ifndef PARLAVOX_GUI_NOTIFYPANEL_H
 #define PARLAVOX_GUI_NOTIFYPANEL_H
 
+#include <wx/bitmap.h>
 #include <wx/panel.h>
 
 #include "model/contactInfo.h"
@@ -42,6 +43,8 @@ class NotifyPanel : public wxPanel {
 
   int m_layout;
   wxStaticBitmap* m_bitmap = nullptr;
+  // The picture m_bitmap was last given.
+  wxBitmap m_shownBitmap;
   wxStaticText* m_text = nullptr;
   wxStaticText* m_text2 = nullptr;
   Fitted m_fitted;

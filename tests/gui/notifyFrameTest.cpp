@@ -312,6 +312,62 @@ TEST(NotifyFrame, ARepeatedLineKeepsItsBreaksAndItsRoom) {
   guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
 }
 
+// Notices on a pop-up already on screen whose first line grows word by word past the width of
+// the pop-up, then shrinks back: each is broken as a fresh hidden panel breaks it (the labels on
+// screen are measured by the toolkit alone), each label keeps the room of its lines, the pop-up
+// grows for the long ones and comes back to its usual size, and the picture follows the notice
+// whether it is the one shown again or another.
+TEST(NotifyFrame, ALineGrowingAndShrinkingOnScreenFitsAsAFreshOne) {
+  Config::SetPath(testsupport::SourceDir() + "/data/");
+  const wxBitmap avatar(48, 48), other(48, 48);
+  std::vector<std::pair<wxString, wxBitmap>> rows;
+  wxString line = "Ann";
+  for (int i = 0; i < 14; ++i) rows.emplace_back(line += " Wide", i % 5 == 4 ? other : avatar);
+  rows.emplace_back("Ann", avatar);
+  rows.emplace_back("Ann", other);
+  NotifyFrame* f = NotifyFrame::AddNotification(NotifyAction(1, "ann"), "t", "start", avatar, STATUS_ONLINE);
+  f->Popup();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return f->IsShownOnScreen() && !Shown(f).empty(); }, 5000));
+  const wxSize usual = f->GetSize();
+  bool grew = false;
+  for (const auto& [text, picture] : rows) {
+    SCOPED_TRACE(text);
+    NotifyFrame::AddNotification(NotifyAction(1, "ann"), "t", text, picture, STATUS_ONLINE)->Popup();
+    const auto onDisplay = [&] {
+      wxString shown = Shown(f)[0];
+      shown.Replace("\n", " ");
+      return shown == text;
+    };
+    ASSERT_TRUE(guitest::PumpUntil(onDisplay, 5000));
+    auto* fresh = new NotifyPanel(f, wxEmptyString, wxNullBitmap, STATUS_OFFLINE);
+    fresh->Hide();
+    fresh->SetContent(text, wxNullColour, "", wxNullColour, picture, STATUS_ONLINE);
+    std::vector<wxString> expected;
+    for (wxStaticText* t : FindChildren<wxStaticText>(fresh)) expected.push_back(t->GetLabelText());
+    fresh->Destroy();
+    EXPECT_EQ(expected, Shown(f));
+    for (NotifyPanel* p : FindChildren<NotifyPanel>(f)) {
+      if (!p->IsShown()) continue;
+      EXPECT_TRUE(FindChildren<wxStaticBitmap>(p)[0]->GetBitmap().IsSameAs(picture));
+      // Each label as wide as its widest line and a pixel, as high as its lines.
+      for (wxStaticText* t : FindChildren<wxStaticText>(p)) {
+        wxSize room;
+        for (const wxString& part : wxSplit(t->GetLabelText(), '\n', '\0')) {
+          const wxSize extent = t->GetTextExtent(part);
+          room = wxSize(std::max(room.x, extent.x), room.y + extent.y);
+        }
+        EXPECT_EQ(room + wxSize(1, 0), t->GetMinSize()) << t->GetLabelText();
+        EXPECT_EQ(room + wxSize(1, 0), t->GetSize()) << t->GetLabelText();
+      }
+    }
+    grew = grew || f->GetSize().y > usual.y;
+  }
+  EXPECT_TRUE(grew);
+  EXPECT_EQ(usual, f->GetSize());
+  f->Destroy();
+  guitest::PumpUntil([] { return !NotifyFrame::GetInstance(); });
+}
+
 class NotifyActions : public guitest::MainWindowTest {};
 
 TEST_F(NotifyActions, BurstThenEachClickDoesWhatItSays) {
