@@ -15,6 +15,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/nextIdleTurn.h"
 #include "model/processEnd.h"
 #include "model/stringConversion.h"
 #include "network/fileServer.h"
@@ -316,7 +317,7 @@ void Manager::OnIdle(wxIdleEvent& event) {
     return;
   }
   DrainInbox(true);
-  if (m_inboxLeft) event.RequestMore();
+  if (m_inboxLeft) AskNextIdleTurn();
 }
 
 void Manager::HandleEntry(InboxEntry& entry) {

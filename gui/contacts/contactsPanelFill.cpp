@@ -8,6 +8,7 @@
 #include "gui/contacts/contactsPanel.h"
 #include "model/config.h"
 #include "model/log.h"
+#include "model/nextIdleTurn.h"
 #include "model/stringConversion.h"
 
 namespace {
@@ -114,7 +115,7 @@ void ContactsPanel::OnIdle(wxIdleEvent& event) {
   m_lastIdle = Clock::now();
   if (!m_turnDue) return;
   Turn();
-  if (m_turnDue) event.RequestMore();
+  if (m_turnDue) AskNextIdleTurn();
 }
 
 // Only where the loop has had no idle time of late: a turn taken from the timer would otherwise

@@ -19,6 +19,7 @@
 #include "model/imImage.h"
 #include "model/log.h"
 #include "model/message.h"
+#include "model/nextIdleTurn.h"
 #include "model/smiley.h"
 #include "model/stringConversion.h"
 
@@ -173,7 +174,7 @@ void ChatRoomPanel::OnAppIdle(wxIdleEvent& event) {
                                  }),
                   g_waiting.end());
   g_turnStarted = 0;
-  if (left) event.RequestMore();
+  if (left) AskNextIdleTurn();
 }
 
 void ChatRoomPanel::FlushLines() {
