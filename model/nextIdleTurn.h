@@ -4,12 +4,12 @@
 
 #include <wx/app.h>
 
-// Asks the event loop for another idle turn, after whatever else is ready (for work that goes
-// on over many turns). Not the idle event's
-// RequestMore: asked so, the tool kit turns again inside its idle callback, first asking the loop
-// whether events are pending, from within the loop's own dispatch; each such question leaves the
-// loop a reference on every source then ready that it never lets go, and every later turn of the
-// loop walks past those dead sources: the program grew slower the longer it ran.
+// Asks the event loop for another idle turn, after whatever else is ready, for work that goes on
+// over many turns. Not the idle event's RequestMore: asked so, the tool kit turns again inside its
+// idle callback, first asking the loop whether events are pending, from within the loop's own
+// dispatch; each such question leaves the loop a reference on every source then ready that it
+// never lets go, and every later turn of the loop walks past those dead sources: the program grew
+// slower the longer it ran.
 inline void AskNextIdleTurn() { wxWakeUpIdle(); }
 
 #endif
