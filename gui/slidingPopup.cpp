@@ -2,26 +2,17 @@
 
 #include <wx/toplevel.h>
 
-#include <dlfcn.h>
+#include "widgets/toolkitFunction.h"
 
+// Last: the X headers' names would shadow the tool kit's.
 #include <X11/Xlib.h>
 
 namespace slidingPopup {
-namespace {
-
-// A function of the tool kit, found in the libraries the program already runs with (the build has
-// no headers of the tool kit); null where the tool kit has none of that name.
-template <typename Function>
-Function Find(const char* name) {
-  return reinterpret_cast<Function>(dlsym(RTLD_DEFAULT, name));
-}
-
-}  // namespace
 
 void PlaceByItsOwnCorner(wxTopLevelWindow* window) {
   using SetGravity = void (*)(void*, int);
   constexpr int kStaticGravity = 10;
-  static const auto set = Find<SetGravity>("gtk_window_set_gravity");
+  static const auto set = toolkit::Find<SetGravity>("gtk_window_set_gravity");
   if (set && window->GetHandle()) set(window->GetHandle(), kStaticGravity);
 }
 
@@ -30,12 +21,12 @@ void KeepWholePicture(wxTopLevelWindow* window) {
   using Type = unsigned long (*)();
   using IsA = int (*)(void*, unsigned long);
   using Xid = unsigned long (*)(void*);
-  static const auto windowOf = Find<Of>("gtk_widget_get_window");
-  static const auto x11Window = Find<Type>("gdk_x11_window_get_type");
-  static const auto isA = Find<IsA>("g_type_check_instance_is_a");
-  static const auto xidOf = Find<Xid>("gdk_x11_window_get_xid");
-  static const auto displayOf = Find<Of>("gdk_window_get_display");
-  static const auto xDisplayOf = Find<Of>("gdk_x11_display_get_xdisplay");
+  static const auto windowOf = toolkit::Find<Of>("gtk_widget_get_window");
+  static const auto x11Window = toolkit::Find<Type>("gdk_x11_window_get_type");
+  static const auto isA = toolkit::Find<IsA>("g_type_check_instance_is_a");
+  static const auto xidOf = toolkit::Find<Xid>("gdk_x11_window_get_xid");
+  static const auto displayOf = toolkit::Find<Of>("gdk_window_get_display");
+  static const auto xDisplayOf = toolkit::Find<Of>("gdk_x11_display_get_xdisplay");
   if (!windowOf || !x11Window || !isA || !xidOf || !displayOf || !xDisplayOf || !window->GetHandle()) return;
   void* shown = windowOf(window->GetHandle());
   // A window of another back end than X11 (the user may choose one) is left as it is.

@@ -1,7 +1,8 @@
 #include "widgets/accessibleName.h"
 
-#include <dlfcn.h>
 #include <wx/window.h>
+
+#include "widgets/toolkitFunction.h"
 
 namespace accessible {
 
@@ -13,13 +14,8 @@ using GetAccessible = void* (*)(void*);
 using SetAtkName = void (*)(void*, const char*);
 using GetAtkName = const char* (*)(void*);
 
-template <class F>
-F Find(const char* symbol) {
-  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, symbol));
-}
-
 void* AccessibleOf(wxWindow* window) {
-  static const GetAccessible get = Find<GetAccessible>("gtk_widget_get_accessible");
+  static const GetAccessible get = toolkit::Find<GetAccessible>("gtk_widget_get_accessible");
   if (!get || !window || !window->GetHandle()) return nullptr;
   return get(window->GetHandle());
 }
@@ -27,13 +23,13 @@ void* AccessibleOf(wxWindow* window) {
 }  // namespace
 
 void SetName(wxWindow* window, const wxString& name) {
-  static const SetAtkName set = Find<SetAtkName>("atk_object_set_name");
+  static const SetAtkName set = toolkit::Find<SetAtkName>("atk_object_set_name");
   void* object = AccessibleOf(window);
   if (set && object) set(object, name.utf8_str());
 }
 
 wxString GetName(wxWindow* window) {
-  static const GetAtkName get = Find<GetAtkName>("atk_object_get_name");
+  static const GetAtkName get = toolkit::Find<GetAtkName>("atk_object_get_name");
   void* object = AccessibleOf(window);
   const char* name = get && object ? get(object) : nullptr;
   return name ? wxString::FromUTF8(name) : wxString();

@@ -1,7 +1,8 @@
 #include "widgets/userAttention.h"
 
-#include <dlfcn.h>
 #include <wx/toplevel.h>
+
+#include "widgets/toolkitFunction.h"
 
 namespace attention {
 
@@ -12,13 +13,8 @@ namespace {
 using SetHint = void (*)(void*, int);
 using GetHint = int (*)(void*);
 
-template <class F>
-F Find(const char* symbol) {
-  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, symbol));
-}
-
 void Mark(wxTopLevelWindow* window, bool on) {
-  static const SetHint set = Find<SetHint>("gtk_window_set_urgency_hint");
+  static const SetHint set = toolkit::Find<SetHint>("gtk_window_set_urgency_hint");
   if (set && window->GetHandle()) set(window->GetHandle(), on ? 1 : 0);
 }
 
@@ -41,7 +37,7 @@ void Ask(wxTopLevelWindow* window) {
 }
 
 bool IsAsked(wxTopLevelWindow* window) {
-  static const GetHint get = Find<GetHint>("gtk_window_get_urgency_hint");
+  static const GetHint get = toolkit::Find<GetHint>("gtk_window_get_urgency_hint");
   return get && window && window->GetHandle() && get(window->GetHandle()) != 0;
 }
 

@@ -7,8 +7,6 @@
 #include <wx/stattext.h>
 #include <wx/textdlg.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -25,6 +23,7 @@
 #include "widgets/countsLabel.h"
 #include "widgets/myStaticText.h"
 #include "widgets/shownText.h"
+#include "widgets/toolkitFunction.h"
 
 const int GroupEntry::ID_RENAME_GROUP = wxWindow::NewControlId();
 const int GroupEntry::ID_REMOVE_GROUP = wxWindow::NewControlId();
@@ -55,7 +54,7 @@ void GroupsChanged(wxWindow* header) {
 // layout after a new count stops at the header, which keeps its place and size.
 void StopResizeAt(wxWindow* header) {
   using SetResizeMode = void (*)(void*, int);
-  static const auto set = reinterpret_cast<SetResizeMode>(dlsym(RTLD_DEFAULT, "gtk_container_set_resize_mode"));
+  static const auto set = toolkit::Find<SetResizeMode>("gtk_container_set_resize_mode");
   const int kResizeQueue = 1;
   if (set && header->GetHandle()) set(header->GetHandle(), kResizeQueue);
 }
