@@ -229,11 +229,8 @@ int Count(const long* value) {
 void Manager::UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& update) {
   MANAGER_GUI_THREAD_ONLY();
   std::string login = asn1::ToString(update.login);
-  TRACE_START_ARGS("%s", login.c_str());
-  if (!AcceptLogin(login, "updcontact")) {
-    TRACE_END();
-    return;
-  }
+  TRACE_STARTEND_ARGS("%s", login.c_str());
+  if (!AcceptLogin(login, "updcontact")) return;
   bool own = login == GetLogin();
   ContactInfo* record = own ? GetOwnContactInfo() : RoomMemberRecord(login);
   bool profileChanged = CopyProfile(record, update);
@@ -250,7 +247,6 @@ void Manager::UpdateChatRoomContact(int code, const S2C_UpdateContactAll_t& upda
   }
   UpdateAvatars(login, update);
   if (!own) ForgetUnseenStranger(login);
-  TRACE_END();
 }
 
 void Manager::UpdateRoomMember(int code, const std::string& room, ContactInfo* record,

@@ -46,7 +46,7 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
   if (!update) return;
   const std::string url = update->GetURL();
   const ContactInfo contact = update->GetContactInfo();
-  TRACE_START_ARGS("login, url, status, subs, notify = (%s,%s,%d,%d,%d)", contact.GetLogin().c_str(), url.c_str(),
+  TRACE_STARTEND_ARGS("login, url, status, subs, notify = (%s,%s,%d,%d,%d)", contact.GetLogin().c_str(), url.c_str(),
                    int(contact.GetStatus()), int(update->IsSubscribedTo(url)), int(update->GetNotify()));
   // No update freezes the main window: freezing it visits every window it holds, at every
   // update, and the lists and the sites panel place their rows once per turn anyway; nothing is
@@ -65,14 +65,12 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
     m_contactsPanel->UpdateContact(*update);
     ContactInfoFrame::UpdateContactInfoFor(contact);
     if (update->GetNotify() && url == "none") NotifyPresence(contact, update->IsLogout());
-    TRACE_END();
     return;
   } else {
     m_sitesPanel->UpdateContact(*update);
     ContactInfoFrame::UpdateContactInfoFor(contact);
   }
   LayoutSoon();
-  TRACE_END();
 }
 
 // A burst of updates (a room joined, every contact going offline) asks for one layout, made
