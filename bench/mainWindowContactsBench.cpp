@@ -13,23 +13,26 @@
 //     the last burst the titles read the exact number online;
 //   all leave: every contact reported offline at once; how long until the titles read none online.
 //     Five times per log-in, those online after the wave coming back in between; the run's wait
-//     and worst pause are the medians of the five, its work the least of them: the same burst on
-//     the same list asks the same work of the program each time (as many turns, placements and
-//     layouts, give or take a turn that costs a tenth of a millisecond), and what the machine
-//     does meanwhile only ever adds to it: a processor shared with other programs or slower for a
-//     while makes every part of the work slower alike, and a reader thread kept waiting has the
-//     event loop wait and tick the longer.
+//     and worst pause are the medians of the five. The same burst on the same list asks the same
+//     work of the program each time, yet on a shared machine the processor time it takes swings
+//     by half and more from one leave to the next, every part of the work alike; the least of a
+//     run's five leaves fell on a different edge of that spread from run to run. The work of
+//     everyone going at a size is the median of all its leaves (five runs of five).
 // Pauses are the late ticks of a 1 ms timer, less the time the GUI thread waited for a processor
 // that other programs held. The work of the log-in and of everyone leaving is the GUI thread's
 // processor time until the first tick at which the list holds the new number online with no work
-// left; the wall times also hold the tenth of a second the counts may wait. Each size is logged in
-// five times and each figure is the median of the five; the worst pause of the program's very
-// first log-in, which pays for all it loads once, is printed on its own. Before each log-in a
-// yardstick (a fixed piece of work) is timed, and the work of each run is taken at the pace of
-// the first size's runs: the growth of the work from one size to the next, printed beside 2.3
-// per doubling, then compares the program with itself and not with a machine gone slower or
-// faster meanwhile. Each figure is printed beside its limit as a ratio; the program exits non-zero
-// when a figure is over its limit or a count never came right.
+// left, less what the ticking loop uses by itself in as long (under a tenth of a millisecond each
+// millisecond, which counted the more as the list waited for a later turn); the wall times also
+// hold the tenth of a second the counts may wait. Each size is logged in five times and each
+// figure is the median of the five; the worst pause of the program's very first log-in, which
+// pays for all it loads once, is printed on its own. A yardstick (a fixed piece of work) is timed
+// before each log-in and before each leave, and the work of each run is taken at the pace of the
+// first size's runs: the growth of the work from one size to the next, printed beside 2.3 per
+// doubling, then compares the program with itself and not with a machine gone slower or faster
+// meanwhile. A shared machine's pace also flips between two levels, a third apart, several times
+// a second (pinned to one processor or not): a run's pace is the best of its yardsticks, the pace
+// the machine keeps coming back to. Each figure is printed beside its limit as a ratio; the
+// program exits non-zero when a figure is over its limit or a count never came right.
 // Usage: mainWindowContactsBench [--max N] (the largest size, 8000 by default)
 #include <algorithm>
 #include <chrono>
@@ -72,6 +75,19 @@ std::string Login(int i) {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
+// The end of a burst's work: the GUI thread's processor time and the time when the list first
+// held the burst's outcome with nothing left to do.
+struct DoneMark {
+  double cpu = -1;
+  Clock::time_point at;
+
+  // The program's work from `cpu` at `start` to the end: less what the ticking loop that waited
+  // for it uses by itself (`tickRate`, per millisecond) in as long.
+  double WorkSince(double startCpu, Clock::time_point start, double tickRate) const {
+    return std::max(0.0, cpu - startCpu - tickRate * Ms(at - start));
+  }
+};
+
 // Runs the event loop for `seconds` with no timer of the bench's own ticking meanwhile: the
 // loop then does what the program asks of it, and nothing more.
 void RunQuiet(double seconds) {
@@ -110,6 +126,7 @@ struct Figures {
   int count = 0;
   double logInMs = 0, logInWorkMs = 0, logInPauseMs = 0, changeMs = 0, wavePauseMs = 0, waveLagMs = 0,
          leaveLagMs = 0, leaveWorkMs = 0, leavePauseMs = 0;
+  std::vector<double> leaveWorksMs;  // each leave's
   double yardstickMs = 0;
   bool exact = true;
 };
@@ -166,9 +183,11 @@ class Bench {
     return m_session.link && m_session.link->Expect(C2S_Request_PR_connect);
   }
 
-  Figures Measure() {
+  // `yardstick`: the one timed just before.
+  Figures Measure(double yardstick) {
     Figures f;
     f.count = m_count;
+    f.yardstickMs = yardstick;
     std::vector<bool> online(static_cast<size_t>(m_count), false);
     std::string burst;
     {
@@ -182,13 +201,14 @@ class Bench {
       online[size_t(i)] = LogInStatus(i) != STATUS_OFFLINE;
     }
     int expected = int(std::count(online.begin(), online.end(), true));
+    const double tickRate = benchFigures::IdleCpuRate(true);
     double cpu = ThreadWorkMs();
-    double done = -1;
+    DoneMark done;
     Clock::time_point start = Clock::now();
     m_session.link->SendBytes(burst);
     LoopPauses pauses = RunLoopPauses(60, [&] { return NoteDone(&done, expected) && ShownOnline() == expected; }, true);
     f.logInMs = Ms(Clock::now() - start);
-    f.logInWorkMs = done - cpu;
+    f.logInWorkMs = done.WorkSince(cpu, start, tickRate);
     f.logInPauseMs = pauses.worstOwn;
     f.exact = ShownOnline() == expected;
 
@@ -242,8 +262,8 @@ class Bench {
   }
 
   // Everyone leaves at once, kLeaves times; before each leave but the first, those online after
-  // the wave come back. The work of the run is the least of its leaves', the other figures the
-  // medians.
+  // the wave come back. The run's figures are the medians of its leaves'; each leave's work is
+  // kept, and the yardstick timed before each leave may lower the run's.
   void MeasureLeaves(Figures* f, const std::vector<bool>& online) {
     const int before = int(std::count(online.begin(), online.end(), true));
     std::string back, leave;
@@ -252,28 +272,29 @@ class Bench {
       leave += Update(i, STATUS_OFFLINE);
     }
     std::vector<Figures> leaves;
+    const double tickRate = benchFigures::IdleCpuRate(true);
     for (int k = 0; k < kLeaves; ++k) {
       if (k > 0) {
         m_session.link->SendBytes(back);
         f->exact = f->exact && RunUntilShown(before);
       }
       RunLoop(0.3, nullptr);
+      f->yardstickMs = std::min(f->yardstickMs, benchFigures::YardstickMs());
       Figures one;
       const double cpu = ThreadWorkMs();
-      double done = -1;
+      DoneMark done;
       const Clock::time_point start = Clock::now();
       m_session.link->SendBytes(leave);
       const LoopPauses pauses = RunLoopPauses(30, [&] { return NoteDone(&done, 0) && ShownOnline() == 0; }, true);
       one.leaveLagMs = Ms(Clock::now() - start);
-      one.leaveWorkMs = done - cpu;
+      one.leaveWorkMs = done.WorkSince(cpu, start, tickRate);
       one.leavePauseMs = pauses.worstOwn;
       f->exact = f->exact && ShownOnline() == 0;
       leaves.push_back(one);
     }
     for (double Figures::*figure : {&Figures::leaveLagMs, &Figures::leavePauseMs}) f->*figure = MedianOf(leaves, figure);
-    f->leaveWorkMs = std::min_element(leaves.begin(), leaves.end(), [](const Figures& a, const Figures& b) {
-                       return a.leaveWorkMs < b.leaveWorkMs;
-                     })->leaveWorkMs;
+    for (const Figures& one : leaves) f->leaveWorksMs.push_back(one.leaveWorkMs);
+    f->leaveWorkMs = MedianOf(leaves, &Figures::leaveWorkMs);
   }
 
  private:
@@ -293,9 +314,12 @@ class Bench {
 
   // At each tick of the loop: the GUI thread's processor time when the list first held `online`
   // with nothing left to do goes to `done`, the end of a burst's work.
-  bool NoteDone(double* done, int online) {
-    if (*done < 0 && HeldOnline() == online) *done = ThreadWorkMs();
-    return *done >= 0;
+  bool NoteDone(DoneMark* done, int online) {
+    if (done->cpu < 0 && HeldOnline() == online) {
+      done->cpu = ThreadWorkMs();
+      done->at = Clock::now();
+    }
+    return done->cpu >= 0;
   }
 
   bool RunUntilShown(int online) {
@@ -368,9 +392,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "the log-in with %d contacts did not start\n", count);
         return 1;
       }
-      const double yardstick = benchFigures::YardstickMs();
-      runs.push_back(bench.Measure());
-      runs.back().yardstickMs = yardstick;
+      runs.push_back(bench.Measure(benchFigures::YardstickMs()));
       if (all.empty() && run == 0) {
         printf("the program's first log-in, %d contacts:\n", count);
         Print("worst pause during the log-in", runs.back().logInPauseMs, "ms", kPauseLimitMs);
@@ -378,15 +400,18 @@ int main(int argc, char** argv) {
     }
     // The work of each run at the pace of the first size's runs.
     if (all.empty()) pace = Median(runs).yardstickMs;
+    std::vector<double> leaveWorks;
     for (Figures& run : runs) {
       run.logInWorkMs *= pace / run.yardstickMs;
       run.leaveWorkMs *= pace / run.yardstickMs;
+      for (double work : run.leaveWorksMs) leaveWorks.push_back(work * pace / run.yardstickMs);
     }
     all.push_back(Median(runs));
+    all.back().leaveWorkMs = benchFigures::Median(leaveWorks);
     Print(all.back());
-    PrintRuns("the yardstick before each run", runs, &Figures::yardstickMs);
+    PrintRuns("the best yardstick of each run", runs, &Figures::yardstickMs);
     PrintRuns("the log-in's work in each run", runs, &Figures::logInWorkMs);
-    PrintRuns("everyone going's work in each run", runs, &Figures::leaveWorkMs);
+    PrintRuns("everyone going's work, each run's median", runs, &Figures::leaveWorkMs);
     if (all.size() > 1) {
       const Figures& before = all[all.size() - 2];
       printf("  from %d to %d contacts:\n", before.count, all.back().count);
