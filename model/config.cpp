@@ -436,8 +436,8 @@ std::vector<ContactInfo*> Config::GetContactsOfGroup(const std::string& group) c
   return result;
 }
 
+// Called for each contact of every presence update: only a group new to the list is traced.
 bool Config::AddGroup(const std::string& name) {
-  TRACE_START_ARGS("%s", name.c_str());
   bool added = false;
   // An empty name is no group: a contact in it stands under "No group".
   if (!name.empty()) {
@@ -448,7 +448,7 @@ bool Config::AddGroup(const std::string& name) {
       added = true;
     }
   }
-  TRACE_END_RESULT("%s", added ? "true" : "false");
+  if (added) TRACE_INFO("group %s added", name.c_str());
   return added;
 }
 
