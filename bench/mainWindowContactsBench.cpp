@@ -17,31 +17,39 @@
 //     the same work of the program each time, yet on a shared machine the processor time it
 //     takes swings by half and more from one leave to the next, every part of the work alike;
 //     the least of a run's leaves fell on a different edge of that spread from run to run. The
-//     work of everyone going at a size is the median of all its leaves (five runs of fifteen):
-//     with five leaves a run, the growth from one size to the next still swung by a tenth
-//     either way from one whole run of the bench to the next.
+//     work of everyone going at a size is the median of all its leaves (five runs of fifteen).
 // Pauses are the late ticks of a 1 ms timer, less the time the GUI thread waited for a processor
 // that other programs held. The work of the log-in and of everyone leaving is the GUI thread's
 // processor time until the first tick at which the list holds the new number online with no work
 // left, less what the ticking loop uses by itself in as long (under a tenth of a millisecond each
 // millisecond, which counted the more as the list waited for a later turn); the wall times also
-// hold the tenth of a second the counts may wait. Each size is logged in five times and each
-// figure is the median of the five; the worst pause of the program's very first log-in, which
-// pays for all it loads once, is printed on its own. A yardstick (a fixed piece of work) is timed
-// before each log-in and before each leave, and the work of each run is taken at the pace of the
-// first size's runs: the growth of the work from one size to the next, printed beside 2.3 per
-// doubling, then compares the program with itself and not with a machine gone slower or faster
-// meanwhile. A shared machine's pace also flips between two levels, a third apart, several times
-// a second (pinned to one processor or not): a run's pace is the best of its yardsticks, the pace
-// the machine keeps coming back to. Each figure is printed beside its limit as a ratio; the
-// program exits non-zero when a figure is over its limit or a count never came right.
+// hold the tenth of a second the counts may wait. Each size is logged in five times, once in each
+// of five rounds, and each figure is the median of the five. A round runs every size in turn, in
+// a process of its own, after a first log-in that pays for all the program loads once (the first
+// round's worst pause then is printed on its own): every leave of one size in one process came
+// out cheaper or dearer alike, by a tenth or more (where its memory lies, the machine's pace for
+// that minute), and with every run of a size in one process, the growth from one size to the
+// next swung by a tenth either way from one whole run of the bench to the next. A yardstick (a
+// fixed piece of work) is timed before each log-in and before each leave, and the work of each
+// run is taken at the pace of the first size's runs: the growth of the work from one size to the
+// next, printed beside 2.3 per doubling, then compares the program with itself and not with a
+// machine gone slower or faster meanwhile. A shared machine's pace also flips between two
+// levels, a third apart, several times a second (pinned to one processor or not): a run's pace
+// is the best of its yardsticks, the pace the machine keeps coming back to. Each figure is
+// printed beside its limit as a ratio; the program exits non-zero when a figure is over its
+// limit or a count never came right.
 // Usage: mainWindowContactsBench [--max N] (the largest size, 8000 by default)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "asn1/octetString.h"
 #include "bench/benchFigures.h"
@@ -185,23 +193,44 @@ class Bench {
     return m_session.link && m_session.link->Expect(C2S_Request_PR_connect);
   }
 
+  // The server's acknowledgement of the log-in and, in the same burst, three contacts in four
+  // reported connected; who is online then goes to `online`.
+  std::string LogInBurst(std::vector<bool>* online) const {
+    online->assign(static_cast<size_t>(m_count), false);
+    auto ack = NewS2C(S2C_Request_PR_connect_ack);
+    Fill(&ack->choice.connect_ack.authkey, "K1");
+    Fill(&ack->choice.connect_ack.version, kProgramVersion);
+    std::string burst = EncodeS2C(*ack);
+    for (int i = 0; i < m_count; ++i) {
+      burst += Update(i, LogInStatus(i));
+      (*online)[size_t(i)] = LogInStatus(i) != STATUS_OFFLINE;
+    }
+    return burst;
+  }
+
+  // The program's first log-in with a list, which pays for all it loads once: its worst pause.
+  double FirstLogIn() {
+    std::vector<bool> online;
+    const std::string burst = LogInBurst(&online);
+    const int expected = int(std::count(online.begin(), online.end(), true));
+    m_session.link->SendBytes(burst);
+    const LoopPauses pauses = RunLoopPauses(60, [&] { return ShownOnline() == expected; }, true);
+    // Everyone leaves again, as after each measured log-in: the next log-in starts from none.
+    std::string leave;
+    for (int i = 0; i < m_count; ++i) leave += Update(i, STATUS_OFFLINE);
+    m_session.link->SendBytes(leave);
+    RunUntilShown(0);
+    RunLoop(30, [] { return !NotifyFrame::GetInstance() || !NotifyFrame::GetInstance()->IsShown(); });
+    return pauses.worstOwn;
+  }
+
   // `yardstick`: the one timed just before.
   Figures Measure(double yardstick) {
     Figures f;
     f.count = m_count;
     f.yardstickMs = yardstick;
-    std::vector<bool> online(static_cast<size_t>(m_count), false);
-    std::string burst;
-    {
-      auto ack = NewS2C(S2C_Request_PR_connect_ack);
-      Fill(&ack->choice.connect_ack.authkey, "K1");
-      Fill(&ack->choice.connect_ack.version, kProgramVersion);
-      burst = EncodeS2C(*ack);
-    }
-    for (int i = 0; i < m_count; ++i) {
-      burst += Update(i, LogInStatus(i));
-      online[size_t(i)] = LogInStatus(i) != STATUS_OFFLINE;
-    }
+    std::vector<bool> online;
+    const std::string burst = LogInBurst(&online);
     int expected = int(std::count(online.begin(), online.end(), true));
     const double tickRate = benchFigures::IdleCpuRate(true);
     double cpu = ThreadWorkMs();
@@ -373,10 +402,40 @@ void PrintRuns(const char* what, const std::vector<Figures>& runs, double Figure
   printf(" ms\n");
 }
 
-}  // namespace
+// A run's figures of one size as one line on the standard output, for the process that started
+// the round; `FromLine` reads it back.
+const char kFiguresTag[] = "figures";
+double Figures::*const kLineFigures[] = {&Figures::logInMs,     &Figures::logInWorkMs, &Figures::logInPauseMs,
+                                         &Figures::changeMs,    &Figures::wavePauseMs, &Figures::waveLagMs,
+                                         &Figures::leaveLagMs,  &Figures::leaveWorkMs, &Figures::leavePauseMs,
+                                         &Figures::yardstickMs};
 
-int main(int argc, char** argv) {
-  const int largest = int(BenchOption(argc, argv, "--max", 8000));
+void PrintLine(const Figures& f) {
+  printf("%s %d %d", kFiguresTag, f.count, f.exact ? 1 : 0);
+  for (double Figures::*figure : kLineFigures) printf(" %.4f", f.*figure);
+  printf(" %zu", f.leaveWorksMs.size());
+  for (double work : f.leaveWorksMs) printf(" %.4f", work);
+  printf("\n");
+  fflush(stdout);
+}
+
+bool FromLine(const std::string& line, Figures* f) {
+  std::istringstream in(line.substr(strlen(kFiguresTag)));
+  int exact = 0;
+  size_t leaves = 0;
+  in >> f->count >> exact;
+  for (double Figures::*figure : kLineFigures) in >> f->*figure;
+  in >> leaves;
+  f->leaveWorksMs.assign(std::min<size_t>(leaves, kLeaves), 0);
+  for (double& work : f->leaveWorksMs) in >> work;
+  f->exact = exact == 1;
+  return in && f->count > 0 && leaves == size_t(kLeaves);
+}
+
+// One round in this process: every size logged in once, after a first log-in that pays for what
+// the program loads once (its worst pause printed on its own line), each size's figures printed
+// as a line.
+int RunRound(int argc, char** argv, int largest) {
   LoggedInBench session;
   if (!session.Start(argc, argv, "mainwindowcontacts")) return 1;
   Config* config = Config::GetInstance();
@@ -384,22 +443,74 @@ int main(int argc, char** argv) {
   config->SetGroupMode(1);
   config->SetGroupOffline(2);
   Bench bench(session);
+  if (!bench.Prepare(1000)) {
+    fprintf(stderr, "the first log-in did not start\n");
+    return 1;
+  }
+  printf("first %.4f\n", bench.FirstLogIn());
+  fflush(stdout);
+  for (int count = 1000; count <= largest; count *= 2) {
+    if (!bench.Prepare(count)) {
+      fprintf(stderr, "the log-in with %d contacts did not start\n", count);
+      return 1;
+    }
+    PrintLine(bench.Measure(benchFigures::YardstickMs()));
+  }
+  session.Finish();
+  // The round's home holds a trace log of up to a hundred megabytes: nobody reads it.
+  return system(("rm -rf '" + session.dir + "'").c_str()) == 0 ? 0 : 1;
+}
+
+// Runs one round in a process of its own, reading its figures into `bySize`; false when the
+// round failed. `first`: the worst pause of the round's first log-in.
+bool RunRoundProcess(int round, int largest, std::vector<std::vector<Figures>>* bySize, double* first) {
+  const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --round " + std::to_string(round) +
+                              " --max " + std::to_string(largest);
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return false;
+  char text[64 << 10];
+  size_t sizes = 0;
+  bool read = true;
+  while (fgets(text, sizeof text, pipe)) {
+    const std::string line = text;
+    Figures f;
+    if (line.compare(0, 6, "first ") == 0) {
+      *first = atof(line.c_str() + 6);
+    } else if (line.compare(0, strlen(kFiguresTag), kFiguresTag) == 0) {
+      read = read && FromLine(line, &f);
+      if (bySize->size() <= sizes) bySize->emplace_back();
+      (*bySize)[sizes++].push_back(f);
+    } else {
+      fputs(text, stdout);
+    }
+  }
+  return pclose(pipe) == 0 && read && sizes == bySize->size();
+}
+
+}  // namespace
+
+// Usage as above; `--round K` runs round K alone, in this process, for the process that started it.
+int main(int argc, char** argv) {
+  const int largest = int(BenchOption(argc, argv, "--max", 8000));
+  if (BenchOption(argc, argv, "--round", 0) > 0) return RunRound(argc, argv, largest);
+  printf("each size logged in %d times, once in each of %d processes, the median of each figure kept\n", kRuns,
+         kRuns);
+  fflush(stdout);
+  std::vector<std::vector<Figures>> bySize;
+  for (int round = 1; round <= kRuns; ++round) {
+    double first = 0;
+    if (!RunRoundProcess(round, largest, &bySize, &first)) {
+      fprintf(stderr, "round %d failed\n", round);
+      return 1;
+    }
+    if (round == 1) {
+      printf("the program's first log-in, 1000 contacts:\n");
+      Print("worst pause during the log-in", first, "ms", kPauseLimitMs);
+    }
+  }
   std::vector<Figures> all;
   double pace = 0;
-  printf("each size logged in %d times, the median of each figure kept\n", kRuns);
-  for (int count = 1000; count <= largest; count *= 2) {
-    std::vector<Figures> runs;
-    for (int run = 0; run < kRuns; ++run) {
-      if (!bench.Prepare(count)) {
-        fprintf(stderr, "the log-in with %d contacts did not start\n", count);
-        return 1;
-      }
-      runs.push_back(bench.Measure(benchFigures::YardstickMs()));
-      if (all.empty() && run == 0) {
-        printf("the program's first log-in, %d contacts:\n", count);
-        Print("worst pause during the log-in", runs.back().logInPauseMs, "ms", kPauseLimitMs);
-      }
-    }
+  for (std::vector<Figures>& runs : bySize) {
     // The work of each run at the pace of the first size's runs.
     if (all.empty()) pace = Median(runs).yardstickMs;
     std::vector<double> leaveWorks;
@@ -422,6 +533,5 @@ int main(int argc, char** argv) {
     }
     fflush(stdout);
   }
-  session.Finish();
   return benchFigures::Verdict();
 }
