@@ -47,7 +47,7 @@ void MainFrame::ReceiveUpdateChatRoomContact(wxCommandEvent& event) {
   const std::string url = update->GetURL();
   const ContactInfo contact = update->GetContactInfo();
   TRACE_STARTEND_ARGS("login, url, status, subs, notify = (%s,%s,%d,%d,%d)", contact.GetLogin().c_str(), url.c_str(),
-                   int(contact.GetStatus()), int(update->IsSubscribedTo(url)), int(update->GetNotify()));
+                      int(contact.GetStatus()), int(update->IsSubscribedTo(url)), int(update->GetNotify()));
   // No update freezes the main window: freezing it visits every window it holds, at every
   // update, and the lists and the sites panel place their rows once per turn anyway; nothing is
   // drawn before the turn ends.
