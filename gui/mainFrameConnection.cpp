@@ -18,6 +18,7 @@
 #include "gui/dockPlacement.h"
 #include "gui/loginDialog.h"
 #include "gui/mainFrame.h"
+#include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/filesFrame.h"
 #include "gui/myTaskBar.h"
 #include "gui/nicknamePanel.h"
@@ -131,6 +132,7 @@ void MainFrame::SetConnected(bool connected) {
     if (m_files) m_files->SetConnectionStatus(false);
     if (m_contactsPanel) m_contactsPanel->Disconnection();
     if (m_sitesPanel) m_sitesPanel->Disconnection();
+    CommentsFrame::AllSitesClosed();
   }
   TRACE_END();
 }

@@ -160,6 +160,7 @@ void MainFrame::ReceiveCloseChatRoom(wxCommandEvent& event) {
   }
   m_sitesPanel->Refresh(true);
   m_contactsPanel->SwitchSubscribeChatRoom(url, false);
+  CommentsFrame::SiteClosed(url);
   TRACE_END();
 }
 

@@ -1,5 +1,6 @@
 #include "gui/rooms/commentsFrame.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/intl.h>
@@ -135,6 +136,7 @@ CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, RoomsHost* hos
   TRACE_START_ARGS("%s", url.c_str());
   // One window per site, kept up to date with each opening of its room.
   if (CommentsFrame* existing = Find(url)) {
+    existing->m_roomOpen = true;
     existing->Refill(idComments, meanGrade, userComment, userGrade);
     TRACE_END_RESULT("updated");
     return existing;
@@ -177,6 +179,29 @@ void CommentsFrame::HideAll() {
   for (CommentsFrame* frame : sm_frames) frame->Show(false);
 }
 
+void CommentsFrame::SiteClosed(const std::string& url) {
+  CommentsFrame* frame = Find(url);
+  if (!frame) return;
+  TRACE_STARTEND_ARGS("%s, %s", url.c_str(), frame->IsShown() ? "shown" : "hidden");
+  frame->m_roomOpen = false;
+  if (!frame->IsShown()) frame->Retire();
+}
+
+void CommentsFrame::AllSitesClosed() {
+  // Retiring takes a window out of the registry.
+  std::vector<CommentsFrame*> frames = sm_frames;
+  for (CommentsFrame* frame : frames) SiteClosed(frame->m_url);
+}
+
+void CommentsFrame::Retire() {
+  if (m_retired) return;
+  m_retired = true;
+  sm_frames.erase(std::remove(sm_frames.begin(), sm_frames.end(), this), sm_frames.end());
+  // Deleted at the next idle turn, not here: the caller may be one of its own handlers, or
+  // the main window walking its children.
+  wxTheApp->ScheduleForDestruction(this);
+}
+
 void CommentsFrame::CloseAll() {
   // Each window leaves the registry as it is destroyed.
   std::vector<CommentsFrame*> frames = sm_frames;
@@ -186,6 +211,8 @@ void CommentsFrame::CloseAll() {
 bool CommentsFrame::Show(bool show) {
   const bool changed = wxFrame::Show(show);
   if (show) LoadPage();
+  // Hidden with its room closed, it cannot be opened again: nothing to keep.
+  else if (!m_roomOpen) Retire();
   return changed;
 }
 

@@ -1,7 +1,9 @@
 // The window of one site's comments and grade: the latest comments (a page of the maker's
 // comments server, fetched in the background), the user's own comment and grade to send, and
-// the site's mean grade. One window per site, made hidden when the site's room opens and kept
-// until the program ends; closing it only hides it and drops what was not sent.
+// the site's mean grade. One window per site, made hidden when the site's room opens. It lives
+// while the room is open or while it is shown: a hidden one goes with its room, a shown one once
+// the user closes it. Closing it while the room is open only hides it and drops what was not
+// sent.
 #ifndef PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
 #define PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
 
@@ -39,6 +41,10 @@ class CommentsFrame : public wxFrame {
   static void UpdateComment(const std::string& url, int nbrComments, float meanGrade);
   static void HideAll();
   static void CloseAll();
+  // The site's room closed (the page closed, the connection ended): its window goes now when
+  // hidden, else once the user has closed it, keeping until then what is typed in it.
+  static void SiteClosed(const std::string& url);
+  static void AllSitesClosed();
   static CommentsFrame* Find(const std::string& url);
 
   std::string GetURL() const { return m_url; }
@@ -71,6 +77,8 @@ class CommentsFrame : public wxFrame {
   void RestoreStored();
   void LoadPage();
   void ShowNotice(const wxString& text);
+  // Leaves the registry and is destroyed once the event loop is idle.
+  void Retire();
 
   RoomsHost* m_host;
   Manager* m_manager;
@@ -87,6 +95,9 @@ class CommentsFrame : public wxFrame {
   // Each load has a number; only the latest one's page is shown.
   int m_loadNumber = 0;
   int m_pagesShown = 0;
+  // The site's room is open; when not, hiding the window ends it.
+  bool m_roomOpen = true;
+  bool m_retired = false;
 
   static std::vector<CommentsFrame*> sm_frames;
 

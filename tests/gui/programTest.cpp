@@ -413,9 +413,10 @@ TEST(Program, EndsItsSoundPlayerWithItWhenTheSystemAsks) {
 
 // The log-in sound is a long one, playing through a real sound server, which then stops
 // answering (stopped where it stands, the sound half played): each way of ending the program (the
-// system's signals, and the main window's close with Exit remembered) ends it at once all the
-// same, logged out and its settings saved. The bound is generous, for a loaded machine: such an
-// end used to wait for the server for as long as it stood still.
+// system's signals, and the main window's close with Exit remembered) ends it within the second
+// all the same, logged out and its settings saved, as every end must: such an end used to wait
+// for the server for as long as it stood still. A slower end is still waited for, up to 5 s, so
+// that its time is printed.
 TEST(Program, EndsAtOnceWhileTheSoundServerStandsStill) {
   struct Row {
     const char* name;
@@ -462,8 +463,7 @@ TEST(Program, EndsAtOnceWhileTheSoundServerStandsStill) {
         5s);
     printf("%s: ended %lld ms after the request (-1: not within 5 s)\n", r.name,
            ended.status == -1 ? -1LL : Milliseconds(ended.took));
-    EXPECT_EQ(0, ended.status);
-    EXPECT_TRUE(testsupport::WaitFor([&] { return answers.LoggedOut(nullptr); }, 5s)) << "no log-out";
+    ExpectEndedAtOnce(ended, answers);
     EXPECT_TRUE(program.SettingsSaved());
   }
 }

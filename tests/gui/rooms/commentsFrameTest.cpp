@@ -1,8 +1,8 @@
 // The site comments window: its grade and comment rules under real typing, the mean grade, one
-// window per site kept up to date, closing that drops unsent edits, the 512-character limit, a
-// comment that cannot go never looking sent, and the comments page fetched from a loopback
-// server without holding the window: slow, missing, huge, hostile pages, and a window gone
-// before its page came.
+// window per site kept up to date and gone with its site once hidden, closing that drops unsent
+// edits, the 512-character limit, a comment that cannot go never looking sent, and the comments
+// page fetched from a loopback server without holding the window: slow, missing, huge, hostile
+// pages, and a window gone before its page came.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,43 @@ TEST_F(CommentsWindow, OneWindowPerSiteKeptUpToDate) {
   EXPECT_EQ(nullptr, CommentsFrame::Find("http://site.example/"));
   CommentsFrame::UpdateComment("http://site.example/", 13, 8.0f);
   CommentsFrame::OpenCommentsFor("http://site.example/");
+}
+
+// A site closed while its window is on screen: the window goes once hidden, whichever way (its
+// close box, the tray), unless the site opened again meanwhile. Hidden, it goes at once.
+TEST_F(CommentsWindow, AClosedSitesWindowGoesOnceHidden) {
+  const auto onScreen = [](CommentsFrame* w) {
+    w->Show(true);
+    return guitest::PumpUntil([&] { return guitest::ShownWindowTitled(w->GetTitle()) != 0; });
+  };
+  const auto closeBox = [](CommentsFrame* w) {
+    const wxString title = w->GetTitle();
+    EXPECT_TRUE(guitest::SendCloseBox(title));
+    EXPECT_TRUE(guitest::PumpUntil([&] { return guitest::ShownWindowTitled(title) == 0; }));
+  };
+  const std::function<void(CommentsFrame*)> hides[] = {closeBox, [](CommentsFrame*) { CommentsFrame::HideAll(); }};
+  for (const auto& hide : hides) {
+    wxWeakRef<CommentsFrame> window(Make("http://gone.example/", 99.0f, "", 99));
+    ASSERT_TRUE(onScreen(window));
+    CommentsFrame::SiteClosed("http://gone.example/");
+    guitest::Pump(50);
+    ASSERT_TRUE(window && window->IsShown());
+    EXPECT_EQ(window.get(), CommentsFrame::Find("http://gone.example/"));
+    hide(window);
+    EXPECT_EQ(nullptr, CommentsFrame::Find("http://gone.example/"));
+    EXPECT_TRUE(guitest::PumpUntil([&] { return !window; }));
+  }
+  wxWeakRef<CommentsFrame> reopened(Make("http://back.example/", 99.0f, "", 99));
+  ASSERT_TRUE(onScreen(reopened));
+  CommentsFrame::SiteClosed("http://back.example/");
+  EXPECT_EQ(reopened.get(), Make("http://back.example/", 99.0f, "", 99));
+  closeBox(reopened);
+  CommentsFrame::SiteClosed("http://none.example/");
+  guitest::Pump(50);
+  ASSERT_TRUE(reopened);
+  EXPECT_FALSE(reopened->IsShown());
+  CommentsFrame::SiteClosed("http://back.example/");
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !reopened; }));
 }
 
 TEST_F(CommentsWindow, PageLoadsWithoutHoldingTheWindowAndRunsNothing) {

@@ -1,7 +1,9 @@
 // The site comments window in the whole program on the stand-in server: made when the site's
 // room opens, opened as the sites panel does, its page loaded from a loopback server, a comment
 // typed, graded and sent by real input, the mean grade following the server's counts, and the
-// 512-character limit: 512 reach the server, a 513th never does.
+// 512-character limit: 512 reach the server, a 513th never does. A window lives while its site
+// is open or while the user has it on screen: pages opened and closed by the browser leave none
+// behind.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -9,6 +11,7 @@
 #include <wx/textctrl.h>
 
 #include <string>
+#include <wx/weakref.h>
 
 #include "core/application.h"
 #include "gui/rooms/commentsFrame.h"
@@ -17,21 +20,21 @@
 #include "model/urlInfo.h"
 #include "tests/gui/httpTestServer.h"
 #include "tests/gui/mainWindowFixture.h"
-#include "tests/support/programSession.h"
+#include "tests/gui/sites/sitesSessionFixture.h"
 
 namespace {
 
 const char kSite[] = "http://www.comments.example/";
 
-class CommentsSession : public programtest::ProgramSession {
+class CommentsSession : public sitestest::SitesSession {
  protected:
   void SetUp() override {
-    ProgramSession::SetUp();
+    SitesSession::SetUp();
     comments::SetBaseAddress(m_pages.Url("/"));
   }
   void TearDown() override {
     comments::SetBaseAddress("");
-    ProgramSession::TearDown();
+    SitesSession::TearDown();
   }
   // Sends what the window holds by a click on "Send"; the journal's comment line that came of
   // it, or "" when none came.
@@ -85,17 +88,69 @@ TEST_F(CommentsSession, CommentsReadGradedSentAndHeldToTheLimit) {
   EXPECT_EQ(std::string("alice comment site=\"") + kSite + "\" text=\"" + std::string(512, 'w') + "\" grade=8",
             SendByClick(window));
 
-  // Logged out, nothing goes and the window says so.
-  GetManager()->Disconnect(false, true);
-  ASSERT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
+  // Logged out with the window open, nothing goes and the window says so.
   CommentsFrame::OpenCommentsFor(kSite);
   ASSERT_TRUE(Until([&] { return window->IsShownOnScreen(); }));
+  GetManager()->Disconnect(false, true);
+  ASSERT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
   guitest::Type(window->GetCommentText(), "while away");
   const size_t mark = JournalSize();
   guitest::ClickUntil(window->GetSendButton(), [&] { return window->GetNotice()->IsShown(); });
   EXPECT_TRUE(window->IsShown());
   Settle();
   for (size_t i = mark; i < JournalSize(); ++i) EXPECT_EQ(std::string::npos, Journal()[i].find("alice comment"));
+}
+
+// Pages the browser opens and closes: a hidden window goes with its site, whether the page closes
+// or the connection ends. One the user has on screen stays with what is typed in it, across the
+// page closing and opening again, until the user closes it.
+TEST_F(CommentsSession, AWindowLivesWhileItsSiteIsOpenOrOnScreen) {
+  ASSERT_TRUE(Until([&] { return LocalServer::Instance() && Sites() && Sites()->IsShownOnScreen(); }));
+  const auto open = [&](const std::string& site) {
+    Answer(Browse(site));
+    CommentsFrame* window = nullptr;
+    EXPECT_TRUE(Until([&] { return (window = CommentsFrame::Find(site)) != nullptr; })) << site;
+    return window;
+  };
+  const auto close = [&](const std::string& site) {
+    Answer(Browse("CLOSE:" + site));
+    EXPECT_TRUE(Until([&] { return Sites()->FindSitePanel(site) == nullptr; })) << site;
+  };
+  const std::string hidden = "http://hidden.example/", shown = "http://shown.example/";
+  wxWeakRef<CommentsFrame> quiet(open(hidden));
+  ASSERT_TRUE(quiet && !quiet->IsShown());
+  close(hidden);
+  EXPECT_TRUE(Until([&] { return !quiet; })) << "a closed page's hidden window stays";
+  EXPECT_EQ(nullptr, CommentsFrame::Find(hidden));
+
+  wxWeakRef<CommentsFrame> onScreen(open(shown));
+  ASSERT_TRUE(onScreen);
+  CommentsFrame::OpenCommentsFor(shown);
+  ASSERT_TRUE(Until([&] { return onScreen->IsShownOnScreen(); }));
+  guitest::Type(onScreen->GetCommentText(), "half written");
+  close(shown);
+  Settle();
+  ASSERT_TRUE(onScreen && onScreen->IsShown());
+  EXPECT_EQ("half written", onScreen->GetCommentText()->GetValue());
+  // The page again: the same window, the text as the user left it.
+  EXPECT_EQ(onScreen.get(), open(shown));
+  EXPECT_EQ("half written", onScreen->GetCommentText()->GetValue());
+  close(shown);
+  ASSERT_TRUE(guitest::SendCloseBox(onScreen->GetTitle()));
+  EXPECT_TRUE(Until([&] { return !onScreen; })) << "closed by the user, its site closed: it stays";
+  EXPECT_EQ(nullptr, CommentsFrame::Find(shown));
+
+  // The connection ends: the hidden window goes, the one on screen stays.
+  wxWeakRef<CommentsFrame> left(open(hidden));
+  wxWeakRef<CommentsFrame> kept(open(shown));
+  CommentsFrame::OpenCommentsFor(shown);
+  ASSERT_TRUE(Until([&] { return kept && kept->IsShownOnScreen(); }));
+  // The user's own log-out, from the tool bar's button.
+  Frame()->OnSwitchConnection(false);
+  ASSERT_TRUE(Until([] { return GetManager()->IsDisconnected(); }));
+  EXPECT_TRUE(Until([&] { return !left; }));
+  Settle();
+  EXPECT_TRUE(kept && kept->IsShown());
 }
 
 }  // namespace
