@@ -151,7 +151,9 @@ void ChatRoomsNotebook::AddMessage(Message* message) {
   const std::string site = message->GetSite();
   const int index = GetChatRoomIndex(site);
   if (message->GetLogin() != m_manager->GetLogin()) {
-    if (index != m_notebook->GetSelection()) {
+    // Only a tab blinks: a line for a room without one (it came after the user left) leaves
+    // nothing to count.
+    if (index >= 0 && index != m_notebook->GetSelection()) {
       m_blinkCount[site] = kBlinkTicks;
       if (!m_blinkTimer.IsRunning()) m_blinkTimer.StartOnce(kBlinkMs);
     }
@@ -220,8 +222,11 @@ void ChatRoomsNotebook::OnCloseTab(TabbedNotebookEvent& event) {
   const std::string url = page->GetURL();
   TRACE_START_ARGS("%s", url.c_str());
   if (m_host) m_host->UnsubscribeChatRoom(url);
-  const std::vector<std::string> typing = m_typingContacts[url];
-  for (const std::string& login : typing) SetKeyTyped(url, login, std::string(), false);
+  // What the window kept of the room goes with its tab: over a day, the rooms left would
+  // otherwise pile up.
+  m_blinkCount.erase(url);
+  m_typingContacts.erase(url);
+  WriteTypingLine();
   // Its smiley grid goes with it; the notebook destroys the page once this event is over.
   page->Hide();
   TRACE_END();

@@ -88,6 +88,9 @@ class ChatRoomsNotebook : public wxFrame {
   // The typing line as written, without the breaks its wrapping adds.
   const wxString& GetTypingLine() const { return m_typingLine; }
   void OnBlinkTimer(wxTimerEvent& event);
+  // The entries the window keeps about rooms, their blinking and who types in them: none for a
+  // room without a tab.
+  size_t GetRoomEntries() const { return m_blinkCount.size() + m_typingContacts.size(); }
 
  private:
   void OnCloseTab(TabbedNotebookEvent& event);

@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/application.h"
 #include "gui/rooms/chatRoomPanel.h"
@@ -27,11 +28,21 @@ void ChatRoomsNotebook::OnKeyTyped(const std::string& url, bool typing) {
 void ChatRoomsNotebook::SetKeyTyped(const std::string& url, const std::string& login, const std::string&,
                                     bool typing) {
   TRACE_START_ARGS("%s, %s, %d", url.c_str(), login.c_str(), typing ? 1 : 0);
-  std::vector<std::string> logins = m_typingContacts[url];
+  // A room is kept here while someone types in it, and only while it has a tab: a notice for a
+  // room the user left shows nothing and is not kept.
+  auto room = m_typingContacts.find(url);
+  if (room == m_typingContacts.end()) {
+    if (!typing || !IsChatRoomOpened(url)) {
+      TRACE_END_RESULT("not kept");
+      return;
+    }
+    room = m_typingContacts.emplace(url, std::vector<std::string>()).first;
+  }
+  std::vector<std::string>& logins = room->second;
   auto found = std::find(logins.begin(), logins.end(), login);
   if (!typing && found != logins.end()) logins.erase(found);
   if (typing && found == logins.end()) logins.push_back(login);
-  m_typingContacts[url] = logins;
+  if (logins.empty()) m_typingContacts.erase(room);
   WriteTypingLine();
   TRACE_END();
 }
@@ -42,22 +53,25 @@ void ChatRoomsNotebook::StopTyping(const std::string& login, const std::string& 
   auto found = std::find(room->second.begin(), room->second.end(), login);
   if (found == room->second.end()) return;
   room->second.erase(found);
+  if (room->second.empty()) m_typingContacts.erase(room);
   WriteTypingLine();
 }
 
 // Called for every contact going offline: the line is written again only when it changes.
 void ChatRoomsNotebook::StopTypingEverywhere(const std::string& login) {
   bool typed = false;
-  for (auto& room : m_typingContacts) {
-    const auto gone = std::remove(room.second.begin(), room.second.end(), login);
-    typed = typed || gone != room.second.end();
-    room.second.erase(gone, room.second.end());
+  for (auto room = m_typingContacts.begin(); room != m_typingContacts.end();) {
+    std::vector<std::string>& logins = room->second;
+    const auto gone = std::remove(logins.begin(), logins.end(), login);
+    typed = typed || gone != logins.end();
+    logins.erase(gone, logins.end());
+    room = logins.empty() ? m_typingContacts.erase(room) : std::next(room);
   }
   if (typed) WriteTypingLine();
 }
 
 void ChatRoomsNotebook::ClearTyping() {
-  for (auto& room : m_typingContacts) room.second.clear();
+  m_typingContacts.clear();
   WriteTypingLine();
 }
 

@@ -301,6 +301,54 @@ TEST_F(RoomsWindow, TypingLineOneLinePerOpenRoomUntilTheTypingStops) {
   EXPECT_EQ("", line());
 }
 
+// Over a day the user enters and leaves hundreds of rooms: what the window keeps of a room (its
+// blinking, who types in it) goes with its tab, and notices that come for a room without a tab
+// (after the user left it) leave nothing behind.
+TEST_F(RoomsWindow, ARoomLeftLeavesNoEntryBehind) {
+  const std::vector<std::string> urls = {"http://one.example/", "prv://alice/alice:u1", "http://three.example/"};
+  for (const std::string& url : urls) rooms->CreateChatRoom(url, url, "Chatroom opened");
+  EXPECT_EQ(3u, rooms->GetRoomEntries());  // each tab's picture
+  for (const std::string& url : urls) {
+    Message line(url, "u1", "U1", "hello", time(nullptr), false);
+    rooms->AddMessage(&line);
+    rooms->SetKeyTyped(url, "u1", "", true);
+    rooms->SetKeyTyped(url, "u2", "", true);
+  }
+  EXPECT_EQ(6u, rooms->GetRoomEntries());
+  // Typing stops in a room one person at a time, or everywhere at once: nobody left, no entry.
+  rooms->SetKeyTyped(urls[0], "u1", "", false);
+  EXPECT_EQ(6u, rooms->GetRoomEntries());
+  rooms->SetKeyTyped(urls[0], "u2", "", false);
+  EXPECT_EQ(5u, rooms->GetRoomEntries());
+  ContactInfo gone = *GetManager()->GetContactInfo("u2");
+  gone.SetStatus(STATUS_OFFLINE);
+  rooms->UpdateContact(URLContactInfo("__ALL__", 0, gone, false, false, false));
+  EXPECT_EQ(5u, rooms->GetRoomEntries());  // u1 still types in two rooms
+
+  // Late notices for rooms without a tab, never opened or already left.
+  const auto late = [&](const std::string& url) {
+    Message line(url, "u1", "U1", "too late", time(nullptr), false);
+    rooms->AddMessage(&line);
+    rooms->SetKeyTyped(url, "u1", "", true);
+  };
+  late("http://never.example/");
+  EXPECT_EQ(5u, rooms->GetRoomEntries());
+  for (const std::string& url : urls) {
+    rooms->CloseChatRoom(url);
+    late(url);
+  }
+  EXPECT_EQ(0, rooms->GetNbrChatRooms());
+  EXPECT_EQ(0u, rooms->GetRoomEntries());
+  EXPECT_EQ("", rooms->GetTypingText()->GetLabelText());
+  // A room entered again starts afresh.
+  rooms->CreateChatRoom(urls[1], "U1", "Chatroom opened");
+  rooms->SetKeyTyped(urls[1], "u1", "", true);
+  EXPECT_TRUE(rooms->GetTypingText()->GetLabelText().EndsWith(" is typing a private message"));
+  EXPECT_EQ(2u, rooms->GetRoomEntries());
+  rooms->SetConnectionStatus(false);
+  EXPECT_EQ(1u, rooms->GetRoomEntries());
+}
+
 TEST_F(RoomsWindow, AFloodOfHostileLinesKeepsTheDisplayBoundedAndLatest) {
   const std::string room = "http://flood.example/";
   ChatRoomPanel* page = rooms->CreateChatRoom(room, "flood", "Chatroom opened");
