@@ -470,6 +470,10 @@ class Manager : public wxEvtHandler {
   // The site rooms the server opened in the current session (an ended session took its own).
   std::vector<std::string>& OpenedRooms();
   ContactInfo* RoomMemberRecord(const std::string& login);
+  // The user is out of the room and its site is not open: the server says no more of it, so who
+  // was in it is forgotten and no record counts itself in it any more (the rooms of a whole
+  // day's browsing would otherwise stay until the log-out).
+  void ForgetRoom(const std::string& room);
   // Frees the record of a login met only in room updates once it is in no room, is no saved
   // contact and has never been handed out (applicationContacts.cpp).
   void ForgetUnseenStranger(const std::string& login);

@@ -137,7 +137,20 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
     TRACE_INFO("Unsubscribe %s", other.c_str());
     GetContactInfo(other)->UnsubscribeFrom(room);
   }
+  // A site open in the browser still hears of who is in its room; any other room is done with.
+  const std::vector<std::string>& opened = OpenedRooms();
+  if (std::find(opened.begin(), opened.end(), room) == opened.end()) ForgetRoom(room);
   TRACE_END();
+}
+
+void Manager::ForgetRoom(const std::string& room) {
+  auto members = m_roomMembers.find(room);
+  if (members != m_roomMembers.end()) {
+    TRACE_INFO("members of %s forgotten", room.c_str());
+    for (ContactInfo* member : members->second.List()) member->UnsubscribeFrom(room);
+    m_roomMembers.erase(members);
+  }
+  GetOwnContactInfo()->UnsubscribeFrom(room);
 }
 
 std::vector<ContactInfo*> Manager::GetSubscribedContacts(const std::string& room) const {

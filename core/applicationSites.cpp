@@ -146,6 +146,8 @@ void Manager::CloseChatRoom(const std::string& url) {
     return;
   }
   rooms.erase(opened);
+  // Left by the user too, the room is done with; a room the user stays in goes on.
+  if (!HasSubscribedTo(url) && !IsSubscribing(url)) ForgetRoom(url);
   URLInfo* site = GetURLInfo(url);
   PostText(wxEVT_RECEIVE_CLOSE_CHATROOM, 0, url);
   ClientSideRequest* client = Client();

@@ -609,3 +609,82 @@ TEST(ManagerRooms, MembersAreListedOnceInTheOrderTheyCame) {
   EXPECT_TRUE(s.manager->GetSubscribedContacts(room).empty());
   EXPECT_TRUE(s.manager->GetSubscribedContacts(other).empty());
 }
+
+// A room the user is done with (left, and its site not open in the browser) is forgotten: who
+// was in it, and the room in every record's subscriptions. Over a day of browsing the rooms left
+// would otherwise stay until the log-out. A room still followed keeps its members: a site open in
+// the browser hears of who is in its room, a room the user stays in goes on without its page.
+TEST(ManagerRooms, ARoomDoneWithForgetsWhoWasInIt) {
+  Session s;
+  ASSERT_TRUE(s.link);
+  ContactInfo* own = s.manager->GetOwnContactInfo();
+  auto members = [&](const std::string& room) {
+    s.Lines();
+    std::vector<std::string> logins;
+    for (ContactInfo* member : s.manager->GetSubscribedContacts(room)) logins.push_back(member->GetLogin());
+    return logins;
+  };
+  auto open = [&](const std::string& site) {
+    auto page = Browse(site);
+    ASSERT_TRUE(s.Got(C2S_Request_PR_openurl));
+    s.Send(S2C_Request_PR_openurlok, [&](Choice& c) { Fill(&c.openurlok.site, site); });
+    s.Answer(std::move(page));
+  };
+  auto enter = [&](const std::string& room) {
+    s.manager->SubscribeChatRoom(room);
+    ASSERT_TRUE(s.Got(C2S_Request_PR_suburl));
+    s.Send(S2C_Request_PR_suburlack, [&](Choice& c) { Fill(&c.suburlack.site, room); });
+    s.Lines();
+    ASSERT_TRUE(s.manager->HasSubscribedTo(room));
+  };
+  auto close = [&](const std::string& site) {
+    s.Answer(Browse("CLOSE:" + site));
+    ASSERT_TRUE(s.Got(C2S_Request_PR_closeurl));
+  };
+  auto leave = [&](const std::string& room) {
+    s.manager->UnsubscribeChatRoom(room);
+    ASSERT_TRUE(s.Got(C2S_Request_PR_unsuburl));
+  };
+
+  // Left while the page stays open: followed still; the page closed: forgotten.
+  const std::string first = "http://first.example/";
+  open(first);
+  enter(first);
+  Member(s, "ann", first, true);
+  leave(first);
+  Member(s, "ben", first, true);
+  EXPECT_EQ((std::vector<std::string>{"ann", "ben"}), members(first));
+  close(first);
+  EXPECT_TRUE(members(first).empty());
+  EXPECT_FALSE(s.manager->GetContactInfo("ann")->IsSubscribedTo(first));
+  EXPECT_FALSE(own->IsSubscribedTo(first));
+
+  // The page closed while the user stays in the room: followed still; left: forgotten.
+  const std::string second = "http://second.example/";
+  open(second);
+  enter(second);
+  Member(s, "ann", second, true);
+  close(second);
+  EXPECT_EQ((std::vector<std::string>{"ann"}), members(second));
+  EXPECT_TRUE(own->IsSubscribedTo(second));
+  leave(second);
+  EXPECT_TRUE(members(second).empty());
+  EXPECT_FALSE(s.manager->GetContactInfo("ann")->IsSubscribedTo(second));
+  EXPECT_FALSE(own->IsSubscribedTo(second));
+
+  // A one-to-one room: forgotten once left. A site the user never entered keeps being followed
+  // while its page is open, and the rooms of other sites are untouched.
+  Online(s, "bob");
+  const std::string pair = s.manager->GetPrivateChatRoomNameWith("bob");
+  enter(pair);
+  EXPECT_EQ((std::vector<std::string>{"bob"}), members(pair));
+  const std::string third = "http://third.example/";
+  open(third);
+  Member(s, "cat", third, true);
+  leave(pair);
+  EXPECT_TRUE(members(pair).empty());
+  EXPECT_FALSE(s.manager->GetContactInfo("bob")->IsSubscribedTo(pair));
+  EXPECT_EQ((std::vector<std::string>{"cat"}), members(third));
+  EXPECT_TRUE(s.manager->GetContactInfo("cat")->IsSubscribedTo(third));
+  EXPECT_TRUE(s.Quiet());
+}
