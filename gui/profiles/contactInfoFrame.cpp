@@ -133,7 +133,7 @@ void ContactInfoFrame::OnSave(wxCommandEvent&) {
   }
   if (saved && filed) {
     EnableButtons(false);
-    Show(false);
+    PutAway();
     TRACE_END();
     return;
   }
@@ -155,7 +155,7 @@ void ContactInfoFrame::OnCancel(wxCommandEvent&) {
   m_chosenGroup.reset();
   m_panel->Reset();
   EnableButtons(false);
-  Show(false);
+  PutAway();
   TRACE_END();
 }
 
@@ -164,13 +164,22 @@ void ContactInfoFrame::OnClose(wxCloseEvent& event) {
   m_chosenGroup.reset();
   m_panel->Reset();
   EnableButtons(false);
-  if (event.CanVeto()) {
+  if (event.CanVeto() && m_mine) {
     Show(false);
     event.Veto();
   } else {
     TakeDown();
   }
   TRACE_END();
+}
+
+// A contact's window lives while it is on screen: put away, it goes, and the next opening makes
+// it afresh from the record. Kept hidden, the profiles looked at over a day would pile up, each a
+// hundred windows that the tool kit's idle pass visits at every turn. The user's own window,
+// made at each log-in, only hides.
+void ContactInfoFrame::PutAway() {
+  if (m_mine) Show(false);
+  else TakeDown();
 }
 
 void ContactInfoFrame::OnHelp(wxMouseEvent&) {

@@ -6,10 +6,11 @@
 // the per-window calls), contactInfoFrameSwitches.cpp (the notification switches) and
 // contactInfoFrameSet.cpp (the set of open windows, by login).
 //
-// Lifetime: closing a window by the user hides it; the set keeps it until RemoveAll (at each
-// log-in) or CloseAll (at exit). A window in which a dialog of its own is open (see ModalGuard) is
-// never destroyed under that dialog: it leaves the set at once, hidden, and goes once the dialog
-// has returned.
+// Lifetime: a contact's window lives while it is on screen: closing it, Cancel or a successful
+// Save takes it out of the set and destroys it (the next opening makes it afresh). The user's own
+// window only hides; the set keeps it until RemoveAll (at each log-in) or CloseAll (at exit). A
+// window in which a dialog of its own is open (see ModalGuard) is never destroyed under that
+// dialog: it leaves the set at once, hidden, and goes once the dialog has returned.
 #ifndef PARLAVOX_GUI_PROFILES_CONTACTINFOFRAME_H
 #define PARLAVOX_GUI_PROFILES_CONTACTINFOFRAME_H
 
@@ -123,6 +124,8 @@ class ContactInfoFrame : public wxFrame {
   bool ApplyChosenGroup();
   // Taken out of the set, hidden, and destroyed now or once its dialogs have returned.
   void TakeDown();
+  // The user is done with the window: a contact's is taken down, the own one hidden.
+  void PutAway();
   void TakeOutOfSet();
 
   ProfilesHost* m_host;

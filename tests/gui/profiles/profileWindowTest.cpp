@@ -112,18 +112,23 @@ TEST_F(ProfilesTest, SaveCancelAndCloseKeepWhatTheUserChose) {
   ContactInfoFrame* carl = OpenProfile("carl");
   ASSERT_TRUE(carl);
 
-  // A click then Cancel: the window hides with the click, and the next opening shows the record.
+  // A click then Cancel: the window goes with the click, and the next opening, a window made
+  // afresh, shows the record.
   ASSERT_TRUE(Click(carl, "open-bell"));
-  Press(Button(carl, "&Cancel"), [&] { return !carl->IsShown(); });
+  wxWeakRef<ContactInfoFrame> gone(carl);
+  Press(Button(carl, "&Cancel"), [&] { return !gone; });
   EXPECT_EQ(NOTIFICATION_NOT_SET, GetManager()->GetContactInfo("carl")->GetNotification("open-bell"));
-  EXPECT_EQ(carl, OpenProfile("carl"));
+  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("carl"));
+  carl = OpenProfile("carl");
+  ASSERT_TRUE(carl);
   EXPECT_EQ(NOTIFICATION_NOT_SET, carl->GetPendingNotification("open-bell"));
   EXPECT_FALSE(Button(carl, "&Save")->IsEnabled());
 
   // Saving only a switch files the contact nowhere else: the group stays, nothing goes out.
   ASSERT_TRUE(Click(carl, "open-bell"));
   const int savesBefore = saves;
-  Press(Button(carl, "&Save"), [&] { return !carl->IsShown(); });
+  gone = carl;
+  Press(Button(carl, "&Save"), [&] { return !gone; });
   EXPECT_EQ(NOTIFICATION_ON, GetManager()->GetContactInfo("carl")->GetNotification("open-bell"));
   EXPECT_EQ("Work", GetManager()->GetContactInfo("carl")->GetGroup());
   EXPECT_EQ(savesBefore + 1, saves);
@@ -131,7 +136,8 @@ TEST_F(ProfilesTest, SaveCancelAndCloseKeepWhatTheUserChose) {
 
   // The settings cannot be written: the box says where, the window stays with Save enabled,
   // and a second Save tries again.
-  OpenProfile("carl");
+  carl = OpenProfile("carl");
+  ASSERT_TRUE(carl);
   ASSERT_TRUE(Click(carl, "close-visual"));
   failSaves = true;
   Press(Button(carl, "&Save"), [&] { return !boxes.seen.empty(); });
@@ -141,20 +147,27 @@ TEST_F(ProfilesTest, SaveCancelAndCloseKeepWhatTheUserChose) {
             boxes.seen[0]);
   EXPECT_TRUE(carl->IsShown() && Button(carl, "&Save")->IsEnabled() && Button(carl, "&Cancel")->IsEnabled());
   failSaves = false;
-  Press(Button(carl, "&Save"), [&] { return !carl->IsShown(); });
-  EXPECT_FALSE(Button(carl, "&Save")->IsEnabled());
+  gone = carl;
+  Press(Button(carl, "&Save"), [&] { return !gone; });
+  EXPECT_EQ(NOTIFICATION_ON, GetManager()->GetContactInfo("carl")->GetNotification("close-visual"));
 
-  // The title bar's close hides the window (the same one opens again); a forced close destroys it
-  // and takes it out of the set.
-  OpenProfile("carl");
-  carl->Close(false);
-  EXPECT_TRUE(PumpUntil([&] { return !carl->IsShown(); }));
-  EXPECT_EQ(carl, ContactInfoFrame::GetContactInfoFor("carl"));
-  wxWeakRef<ContactInfoFrame> gone(carl);
-  carl->Close(true);
-  EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("carl"));
-  EXPECT_TRUE(PumpUntil([&] { return !gone; }));
+  // The title bar's close takes a contact's window out of the set and destroys it, as a forced
+  // close does; the user's own window only hides, and the same one opens again.
+  for (bool force : {false, true}) {
+    carl = OpenProfile("carl");
+    ASSERT_TRUE(carl);
+    gone = carl;
+    carl->Close(force);
+    EXPECT_EQ(nullptr, ContactInfoFrame::GetContactInfoFor("carl"));
+    EXPECT_TRUE(PumpUntil([&] { return !gone; }));
+  }
   ContactInfoFrame::UpdateContactInfoFor(*GetManager()->GetContactInfo("carl"));
+  ContactInfoFrame* own = OpenProfile("alice");
+  ASSERT_TRUE(own);
+  own->Close(false);
+  EXPECT_TRUE(PumpUntil([&] { return !own->IsShown(); }));
+  EXPECT_EQ(own, ContactInfoFrame::GetContactInfoFor("alice"));
+  EXPECT_EQ(own, OpenProfile("alice"));
 }
 
 TEST_F(ProfilesTest, OwnFormSendsTheProfileOnceAndOnlyWhenItCan) {
@@ -276,16 +289,20 @@ TEST_F(ProfilesTest, GroupIsChosenOnlyWhereItMeansSomethingAndAppliedOnSave) {
   EXPECT_EQ(2u, Config::GetInstance()->GetGroups().size());
   EXPECT_EQ(wxString(thirty), groups->GetStringSelection());
 
-  // Cancel drops the choice: nothing goes out, the list shows the record's group again.
-  Press(Button(dora, "&Cancel"), [&] { return !dora->IsShown(); });
+  // Cancel drops the choice: nothing goes out, the window opened again shows the record's group.
+  wxWeakRef<ContactInfoFrame> gone(dora);
+  Press(Button(dora, "&Cancel"), [&] { return !gone; });
+  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
+  dora = OpenProfile("dora");
+  ASSERT_TRUE(dora);
+  groups = dora->GetPanel()->GetGroupCombo();
   EXPECT_EQ("Work", groups->GetStringSelection());
   EXPECT_FALSE(dora->GetChosenGroup());
-  EXPECT_TRUE(NoneOf(C2S_Request_PR_contactgroup));
 
   // Chosen again and saved: one group change on the wire, the record filed there.
-  OpenProfile("dora");
   Choose(groups, 0);
-  Press(Button(dora, "&Save"), [&] { return !dora->IsShown(); });
+  gone = dora;
+  Press(Button(dora, "&Save"), [&] { return !gone; });
   auto filed = Await(C2S_Request_PR_contactgroup);
   ASSERT_TRUE(filed);
   EXPECT_EQ("dora", Text(filed->choice.contactgroup.login));
@@ -423,7 +440,8 @@ TEST_F(ProfilesTest, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
   EXPECT_NE(std::string::npos, record.find("<group>Work</group>")) << record;
 
   // Saved again: the switch and the group are written, the group reaches the server.
-  Press(Button(cora, "&Save"), [&] { return !cora->IsShown(); });
+  wxWeakRef<ContactInfoFrame> gone(cora);
+  Press(Button(cora, "&Save"), [&] { return !gone; });
   EXPECT_EQ(1u, boxes.seen.size());
   auto filed = Await(C2S_Request_PR_contactgroup);
   ASSERT_TRUE(filed);
@@ -491,7 +509,8 @@ TEST_F(ProfilesTest, AGroupRenamedInTheContactsManagerIsReadAsSuch) {
   ASSERT_TRUE(dina->GetChosenGroup());
   EXPECT_EQ("House", *dina->GetChosenGroup());
   manager->Show(false);
-  Press(Button(dina, "&Save"), [&] { return !dina->IsShown(); });
+  wxWeakRef<ContactInfoFrame> gone(dina);
+  Press(Button(dina, "&Save"), [&] { return !gone; });
   ASSERT_TRUE(PumpUntil([&] { return GetManager()->GetContactInfo("dina")->GetGroup() == "House"; }));
   // bert's window still has nothing to save, and shows his renamed group.
   EXPECT_FALSE(Button(bert, "&Save")->IsEnabled());

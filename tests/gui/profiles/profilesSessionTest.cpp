@@ -202,8 +202,9 @@ TEST_F(ProfilesSession, OwnProfileAndAContactsGroupReachTheServerTheOtherUserAnd
   EXPECT_TRUE(ClickSwitch(profile, "open-visual"));
   mark = JournalSize();
   Raise(profile);
+  wxWeakRef<ContactInfoFrame> saved(profile);
   guitest::ClickUntil(FindChild<wxButton>(profile, [](wxButton* b) { return b->GetLabel() == "&Save"; }),
-                      [&] { return !profile->IsShown(); });
+                      [&] { return !saved; });
   EXPECT_TRUE(AwaitJournal("alice contactgroup login=\"bob\" group=\"Climbing\"", mark));
   Settle();
   EXPECT_EQ(1u, Count("alice contactgroup", mark));
