@@ -234,8 +234,9 @@ TEST_F(SitesPanelTest, ThePointerIsFollowedOnlyWhileItIsOnASiteOrATipShows) {
     const auto tipShown = [&] { return place.tip() && place.tip()->IsShownOnScreen(); };
     ASSERT_TRUE(guitest::MovePointer(place.window, guitest::Middle(place.window)));
     EXPECT_TRUE(guitest::PumpUntil(tipShown));
-    guitest::Pump(span);
-    EXPECT_TRUE(m_sites->IsFollowingPointer()) << "while the tip shows";
+    // The tip stays up with nothing ticking: the pointer's moves say when to look again.
+    EXPECT_TRUE(guitest::PumpUntil([&] { return !m_sites->IsFollowingPointer(); })) << "while the tip shows";
+    EXPECT_TRUE(tipShown());
     guitest::SendPointerTo(away);
     EXPECT_TRUE(guitest::PumpUntil([&] { return !tipShown() && !m_sites->IsFollowingPointer(); }));
     ticks = 0;
@@ -246,9 +247,13 @@ TEST_F(SitesPanelTest, ThePointerIsFollowedOnlyWhileItIsOnASiteOrATipShows) {
   // Logged out while the pointer is on a site: nothing is left to follow.
   wxWindow* name = panel->GetSiteLabel()->GetInnerText();
   ASSERT_TRUE(guitest::MovePointer(name, guitest::Middle(name)));
-  EXPECT_TRUE(guitest::PumpUntil([&] { return m_sites->IsFollowingPointer(); }));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetSiteToolTip()->IsShownOnScreen(); }));
+  // A look due, as right after a move.
+  m_sites->FollowPointer();
+  ASSERT_TRUE(m_sites->IsFollowingPointer());
   m_sites->Disconnection();
   EXPECT_FALSE(m_sites->IsFollowingPointer());
+  EXPECT_FALSE(m_sites->IsWatchingAllMoves());
   ticks = 0;
   guitest::Pump(span);
   EXPECT_EQ(0, ticks) << "after the log-out";
