@@ -131,16 +131,18 @@ TEST_F(SitesPanelTest, TheSiteTipStaysOnTheWayToItAndGoesOnceThePointerLeftIt) {
   wxWindow* name = panel->GetSiteLabel()->GetInnerText();
   SiteInfoToolTip* tip = panel->GetSiteToolTip();
   // The pointer resting on the name until the tip shows; brought there again should a late layout
-  // of the list have moved the name meanwhile.
+  // of the list have moved the name meanwhile, or nudged once the window is back in front.
   const auto restOnName = [&] {
     Activate();
     wxPoint aim(-1, -1);
+    int nudge = 0;
     return guitest::PumpUntil([&] {
       if (tip->IsShownOnScreen()) return true;
       m_sites->Scroll(0, 100000);
-      if (guitest::Middle(name) != aim || !m_frame->IsActive()) {
+      if (guitest::Middle(name) + wxPoint(nudge, 0) != aim || !m_frame->IsActive()) {
         Activate();
-        guitest::SendPointerTo(aim = guitest::Middle(name));
+        nudge = aim == guitest::Middle(name) ? 1 : 0;
+        guitest::SendPointerTo(aim = guitest::Middle(name) + wxPoint(nudge, 0));
       }
       return tip->IsShownOnScreen();
     });
