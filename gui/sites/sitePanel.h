@@ -101,11 +101,22 @@ class SitePanel : public wxPanel {
   bool NeedsResize();
 
   // ---- The pointer (at `pointer` on the screen) resting on the site's name shows the site's
-  // tip, resting on an avatar the person's tip (sitePanelHover.cpp). Called every 500 ms by the
-  // sites panel while it follows the pointer; `inView` false when the panel is scrolled out of
-  // the sites panel's view. True while there is more to follow: the pointer on the name or an
-  // avatar, or a tip shown.
-  bool UpdateToolTip(const wxPoint& pointer, bool inView);
+  // tip, resting on an avatar the person's tip (sitePanelHover.cpp). Called by the sites panel
+  // shortly after the pointer moved; `inView` false when the panel is scrolled out of the sites
+  // panel's view. What the panel needs next, in rising order of need:
+  enum class Hover {
+    // Nothing: no tip shows. The pointer on the name or an avatar whose tip may not show now (a
+    // menu of the panel open, another program in front) is looked at again once it moves, or
+    // once the menu closed.
+    kIdle,
+    // A tip shows: a look after each move of the pointer in the program, which hides it once the
+    // pointer left.
+    kShown,
+    // The site's tip shows and the pointer is on its way to it over none of the program's
+    // windows, where its moves reach no window: looks until it is off the way or over one.
+    kTracking,
+  };
+  Hover UpdateToolTip(const wxPoint& pointer, bool inView);
 
   // ---- Menus (sitePanelMenus.cpp). The menu a right click opens: the site's for a null
   // avatar, else the person's; the caller owns it. DisplayMenu pops it up and cleans up.
@@ -171,10 +182,12 @@ class SitePanel : public wxPanel {
   void OnSize(wxSizeEvent& event);
 
   // The tips (sitePanelHover.cpp).
-  // The pointer moving over the window has the sites panel follow it.
+  // The pointer coming onto, moving over or leaving the window has the sites panel look.
   void WatchPointer(wxWindow* window);
-  // True while the pointer is on the name or the site's tip shows.
-  bool UpdateSiteToolTip(const wxPoint& pointer);
+  // The site's tip shown or hidden by where the pointer is; what the panel needs for it.
+  Hover UpdateSiteToolTip(const wxPoint& pointer);
+  // Whether the pointer is over the sites' list, whose windows its moves reach.
+  bool OverTheList(const wxPoint& pointer) const;
   // The avatar under the pointer, and whether a person's tip may show.
   ContactButtonBitmap* AvatarAt(const wxPoint& pointer) const;
   bool MayShowContactToolTip() const;

@@ -1,15 +1,19 @@
-// A site's panel and its tips, followed every 500 ms while the pointer is on the site's name or
-// people or a tip shows (the pointer's moves onto them set the following going). The site's tip
-// shows while the pointer rests
-// on the site's name, beside the main window level with the name (so that it covers neither the
-// name nor the people of any site, whose clicks must reach them), and hides once the pointer
-// leaves the name, the tip and the way between them. A person's tip shows while the pointer
-// rests on the person's avatar, 10 pixels below the panel, and hides once it leaves the avatars.
-// Neither shows while a menu of the panel is open, nor while the user works in another program.
+// A site's panel and its tips, looked at shortly after the pointer moved onto, over or off the
+// site's name or people, or anywhere in the program while a tip shows; a pointer at rest wakes
+// nothing. The site's tip shows while the pointer rests on the site's name, beside the main
+// window level with the name (so that it covers neither the name nor the people of any site,
+// whose clicks must reach them), and hides once the pointer leaves the name, the tip and the way
+// between them. A person's tip shows while the pointer rests on the person's avatar, 10 pixels
+// below the panel, and hides once it leaves the avatars. Neither shows while a menu of the panel
+// is open, nor while the user works in another program: a pointer resting on the name or an
+// avatar meanwhile is looked at again once it moves, or once the menu closed.
 #include <wx/utils.h>
 
 #include <wx/app.h>
+#include <wx/settings.h>
 #include <wx/toplevel.h>
+
+#include <algorithm>
 
 #include "gui/profiles/contactInfoToolTip.h"
 #include "gui/sites/contactButtonBitmap.h"
@@ -22,6 +26,11 @@ namespace {
 
 bool IsUnder(const wxWindow* window, const wxPoint& screen) {
   return window->IsShownOnScreen() && window->GetScreenRect().Contains(screen);
+}
+
+int ScrollBarWidth(wxSystemMetric metric, const wxWindow* window) {
+  const int width = wxSystemSettings::GetMetric(metric, window);
+  return width > 0 ? width : 16;
 }
 
 // The user works in the program: the window holding the sites (the main window), the tip or
@@ -40,42 +49,54 @@ void SitePanel::WatchPointer(wxWindow* window) {
   };
   window->Bind(wxEVT_ENTER_WINDOW, follow);
   window->Bind(wxEVT_MOTION, follow);
+  // Off the name or an avatar: its tip hides, with nothing ticking meanwhile.
+  window->Bind(wxEVT_LEAVE_WINDOW, follow);
 }
 
-bool SitePanel::UpdateToolTip(const wxPoint& pointer, bool inView) {
+SitePanel::Hover SitePanel::UpdateToolTip(const wxPoint& pointer, bool inView) {
   // A panel out of view with no tip up has nothing to do: no need to ask the display where its
   // windows stand.
   const bool tipShown = m_siteToolTip && m_siteToolTip->IsShown();
-  if (!inView && !tipShown && !m_hoveredContact) return false;
-  const bool siteFollowed = UpdateSiteToolTip(pointer);
+  if (!inView && !tipShown && !m_hoveredContact) return Hover::kIdle;
+  const Hover site = UpdateSiteToolTip(pointer);
   ContactButtonBitmap* under = inView ? AvatarAt(pointer) : nullptr;
   ContactButtonBitmap* hovered = under && MayShowContactToolTip() ? under : nullptr;
   if (!hovered) {
     if (m_hoveredContact) HideContactToolTip();
-    // On an avatar whose tip may not show yet (a menu open, another program in front): the
-    // pointer is followed still, for when it may.
-    return siteFollowed || under != nullptr;
+    return site;
   }
   // Moving within one avatar leaves the tip where it was put.
   if (hovered != m_hoveredContact) {
     m_hoveredContact = hovered;
     ShowContactToolTip(pointer);
   }
-  return true;
+  return std::max(site, Hover::kShown);
 }
 
-bool SitePanel::UpdateSiteToolTip(const wxPoint& pointer) {
+SitePanel::Hover SitePanel::UpdateSiteToolTip(const wxPoint& pointer) {
   const bool onName = IsUnder(m_siteLabel, pointer);
   if (m_siteToolTip && m_siteToolTip->IsShown()) {
-    const bool kept = onName || IsUnder(m_siteToolTip, pointer) ||
-                      m_siteToolTip->OnWayFrom(m_siteLabel->GetScreenRect(), pointer);
-    if (m_menuShown || !kept) m_siteToolTip->Hide();
-    return onName || m_siteToolTip->IsShown();
+    if (!m_menuShown && (onName || IsUnder(m_siteToolTip, pointer))) return Hover::kShown;
+    if (!m_menuShown && m_siteToolTip->OnWayFrom(m_siteLabel->GetScreenRect(), pointer))
+      return OverTheList(pointer) ? Hover::kShown : Hover::kTracking;
+    m_siteToolTip->Hide();
   }
-  if (onName && !m_menuShown && !m_retired && IsFront(this, m_siteToolTip)) {
-    GetSiteToolTip()->ShowBeside(m_siteLabel->GetScreenRect(), wxGetTopLevelParent(this));
-  }
-  return onName;
+  if (!onName || m_menuShown || m_retired || !IsFront(this, m_siteToolTip)) return Hover::kIdle;
+  GetSiteToolTip()->ShowBeside(m_siteLabel->GetScreenRect(), wxGetTopLevelParent(this));
+  return Hover::kShown;
+}
+
+// Moves over the list reach its windows, but for those over its scroll bars, which the toolkit may
+// lay over the list's own window along its right and bottom edges; nor do moves over the main
+// window's frame or beyond reach any.
+bool SitePanel::OverTheList(const wxPoint& pointer) const {
+  const wxWindow* list = GetParent();
+  const wxSize client = list->GetClientSize();
+  const wxSize whole = list->GetVirtualSize();
+  wxRect area(list->ClientToScreen(wxPoint(0, 0)), client);
+  if (whole.y > client.y) area.width -= ScrollBarWidth(wxSYS_VSCROLL_X, list);
+  if (whole.x > client.x) area.height -= ScrollBarWidth(wxSYS_HSCROLL_Y, list);
+  return area.Contains(pointer);
 }
 
 bool SitePanel::MayShowContactToolTip() const {

@@ -122,6 +122,8 @@ void SitePanel::DisplayMenu(ContactButtonBitmap* button) {
   TRACE_INFO("clear");
   UnbindInvites();
   m_menuShown = false;
+  // The pointer may rest where the menu was asked for, on the name or an avatar: its tip shows.
+  if (SitesPanel* sites = Sites()) sites->FollowPointer();
   TRACE_END();
 }
 

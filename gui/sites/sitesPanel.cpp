@@ -21,6 +21,7 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
       m_manager(manager),
       m_listener(listener),
       m_toolTipTimer(this, ID_HOVER_TIMER),
+      m_pointerMoves([this] { FollowPointer(); }),
       m_refitTimer(this, ID_REFIT_TIMER) {
   SetBackgroundColour(*wxWHITE);
   SetScrollRate(0, 10);
@@ -44,6 +45,7 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
 
 SitesPanel::~SitesPanel() {
   m_toolTipTimer.Stop();
+  m_pointerMoves.Watch(false);
   m_refitTimer.Stop();
 }
 
@@ -139,7 +141,10 @@ SitePanel* SitesPanel::AddSitePanel(const URLInfo& info, const wxString& name) {
 void SitesPanel::Remove(SitePanel* panel) {
   m_mainSizer->Detach(panel);
   m_sitePanels.erase(std::find(m_sitePanels.begin(), m_sitePanels.end(), panel));
-  if (m_sitePanels.empty()) m_toolTipTimer.Stop();
+  if (m_sitePanels.empty()) {
+    m_toolTipTimer.Stop();
+    m_pointerMoves.Watch(false);
+  }
   panel->Retire();
 }
 
@@ -215,22 +220,30 @@ void SitesPanel::UpdateAvatar(const std::string& login) {
 }
 
 void SitesPanel::FollowPointer() {
-  if (!m_toolTipTimer.IsRunning()) m_toolTipTimer.Start(kToolTipTickMs, wxTIMER_CONTINUOUS);
+  if (!m_toolTipTimer.IsRunning()) m_toolTipTimer.StartOnce(kToolTipTickMs);
 }
 
-// The pointer is asked for once a tick, and only the panels in view (or showing a tip) look
-// where it is: with hundreds of sites open, asking the display for each would stall the window.
-// Once the pointer is on no site's name or people and no tip shows, the ticks stop, each a few
-// round trips to the display: the pointer's next move onto a site starts them again.
+// One look where the pointer is, each a few round trips to the display, shortly after it moved:
+// a pointer at rest, on a site's name, an avatar, a tip or anywhere else, wakes nothing. The
+// pointer is asked for once, and only the panels in view (or showing a tip) look where it is:
+// with hundreds of sites open, asking the display for each would stall the window.
+// While a tip shows, every move in the program is followed, not only those over the names and
+// the avatars: the pointer leaving for the tip or going away crosses other windows, and leaves
+// them. Only where no window of the program is under it, on its way from a name to the tip, is
+// it looked at again without moving: nothing would tell where it went.
 void SitesPanel::OnTimer(wxTimerEvent&) {
-  bool following = false;
+  bool shown = false, tracking = false;
   if (!m_sitePanels.empty()) {
     const wxPoint pointer = wxGetMousePosition();
     const wxRect view(wxPoint(0, 0), GetClientSize());
-    for (SitePanel* panel : m_sitePanels)
-      following = panel->UpdateToolTip(pointer, view.Intersects(panel->GetRect())) || following;
+    for (SitePanel* panel : m_sitePanels) {
+      const SitePanel::Hover hover = panel->UpdateToolTip(pointer, view.Intersects(panel->GetRect()));
+      shown = shown || hover >= SitePanel::Hover::kShown;
+      tracking = tracking || hover == SitePanel::Hover::kTracking;
+    }
   }
-  if (!following) m_toolTipTimer.Stop();
+  m_pointerMoves.Watch(shown);
+  if (tracking) m_toolTipTimer.StartOnce(kToolTipTickMs);
 }
 
 // ---- The panels' commands.

@@ -2,8 +2,9 @@
 // row ("You are currently connected to:") with one button per browser extension, then one panel
 // per site whose room the program entered, in the order the sites were opened. The main window
 // routes every change of a site to its panel by URL; the panels' commands go back to the main
-// window through its SubscribeChatRoomListener. A 500 ms timer follows the pointer for the tips
-// while it is on a site's name or people, or a tip shows; otherwise nothing runs.
+// window through its SubscribeChatRoomListener. The tips follow the pointer by its moves: a move
+// over a site's name or people (or, while a tip shows, anywhere in the program) has the panel look
+// where the pointer is once, 500 ms later. A pointer at rest wakes nothing, tip shown or not.
 #ifndef PARLAVOX_GUI_SITES_SITESPANEL_H
 #define PARLAVOX_GUI_SITES_SITESPANEL_H
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/sites/pointerMoves.h"
 #include "model/extensionStatus.h"
 
 class ExtensionButtonBitmap;
@@ -33,7 +35,7 @@ class SitesPanel : public wxScrolledWindow {
   static constexpr size_t kMaxExtensionButtons = 16;
   // How soon the list closes up after a site left.
   static constexpr int kRefitDelayMs = 50;
-  // How often the sites' tips look where the pointer is, while they follow it.
+  // How long after the pointer moved the sites' tips look where it is.
   static constexpr int kToolTipTickMs = 500;
 
   SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomListener* listener);
@@ -79,10 +81,14 @@ class SitesPanel : public wxScrolledWindow {
   void OnSitePanelResized(SitePanel* panel);
   // A panel taken out while its menu or question was open, destroyed from the event loop.
   void DestroyLater(SitePanel* panel);
-  // The pointer came onto a site's name or people (or a site onto it): the tips follow it until
-  // it is on none of them and no tip shows.
+  // The pointer moved onto or over a site's name or people, or left them (or a site came onto
+  // it, or a menu of a site closed): one look where it is, shortly after. Moves until then cost
+  // nothing more.
   void FollowPointer();
+  // A look is due.
   bool IsFollowingPointer() const { return m_toolTipTimer.IsRunning(); }
+  // Every move of the pointer in the program is followed (while a tip shows).
+  bool IsWatchingAllMoves() const { return m_pointerMoves.IsWatching(); }
 
  private:
   void OnTimer(wxTimerEvent& event);
@@ -106,6 +112,7 @@ class SitesPanel : public wxScrolledWindow {
   Manager* m_manager;
   SubscribeChatRoomListener* m_listener;
   wxTimer m_toolTipTimer;
+  PointerMoves m_pointerMoves;
   wxTimer m_refitTimer;
   std::vector<SitePanel*> m_sitePanels;
   // The first site whose place the next refit sets, and the width the list was last laid out at.

@@ -1,6 +1,6 @@
 // The site's tip: its texts, where it goes on the screen, the recommended sites (only web
-// addresses reach the browser), hiding on a click, and showing while the pointer rests on the
-// site's name.
+// addresses reach the browser), hiding on a click, showing while the pointer rests on the site's
+// name, staying while it goes to the tip.
 #include <gtest/gtest.h>
 #include <wx/listbox.h>
 
@@ -114,6 +114,79 @@ TEST_F(SitesPanelTest, TheSiteTipShowsWhileThePointerRestsOnTheNameAndGoesWithTh
   wxWeakRef<SiteInfoToolTip> gone(tip);
   EXPECT_TRUE(m_sites->RemoveURL("http://hover.example/"));
   EXPECT_TRUE(guitest::PumpUntil([&] { return !gone; }));
+}
+
+// The site's tip stays while the pointer goes from the name to it and rests on the way or on the
+// tip, with nothing looking where it is meanwhile, and hides once the pointer left them all: off
+// the tip, off the way across the list. Only where the pointer's moves reach no window of the
+// program, on the list's scroll bar, the panel looks on until the pointer is off the way.
+TEST_F(SitesPanelTest, TheSiteTipStaysOnTheWayToItAndGoesOnceThePointerLeftIt) {
+  CountLooks();
+  // More sites than the list shows, the newest in view: the list has a scroll bar.
+  for (int i = 0; i < 25; ++i) {
+    const std::string url = "http://way" + std::to_string(i) + ".example/";
+    m_sites->AddSitePanel(Site(url), wxString::FromUTF8(url.substr(7)));
+  }
+  SitePanel* panel = m_sites->FindSitePanel("http://way24.example/");
+  wxWindow* name = panel->GetSiteLabel()->GetInnerText();
+  SiteInfoToolTip* tip = panel->GetSiteToolTip();
+  // The pointer resting on the name until the tip shows; brought there again should a late layout
+  // of the list have moved the name meanwhile, or nudged once the window is back in front.
+  const auto restOnName = [&] {
+    Activate();
+    wxPoint aim(-1, -1);
+    int nudge = 0;
+    return guitest::PumpUntil([&] {
+      if (tip->IsShownOnScreen()) return true;
+      m_sites->Scroll(0, 100000);
+      if (guitest::Middle(name) + wxPoint(nudge, 0) != aim || !m_frame->IsActive()) {
+        Activate();
+        nudge = aim == guitest::Middle(name) ? 1 : 0;
+        guitest::SendPointerTo(aim = guitest::Middle(name) + wxPoint(nudge, 0));
+      }
+      return tip->IsShownOnScreen();
+    });
+  };
+  const auto hidden = [&] { return !tip->IsShown(); };
+
+  // Level with the name, over the list beyond it, then over the tip: the tip stays. Off the tip,
+  // where no window of the program is: it goes.
+  ASSERT_TRUE(restOnName());
+  ExpectNoLooksAtRest("on the name", true);
+  const wxRect list(m_sites->ClientToScreen(wxPoint(0, 0)), m_sites->GetClientSize());
+  // Halfway between the name and the list's right edge, clear of a scroll bar there.
+  const wxPoint onTheWay((name->GetScreenRect().GetRight() + list.GetRight()) / 2, guitest::Middle(name).y);
+  ASSERT_FALSE(name->GetScreenRect().Contains(onTheWay));
+  ASSERT_TRUE(guitest::MovePointer(m_frame, onTheWay));
+  ExpectNoLooksAtRest("on the way over the list", true);
+  EXPECT_TRUE(tip->IsShown()) << "on the way over the list";
+  ASSERT_TRUE(guitest::MovePointer(tip, guitest::Middle(tip)));
+  ExpectNoLooksAtRest("on the tip", true);
+  EXPECT_TRUE(tip->IsShown()) << "on the tip";
+  guitest::SendPointerTo(tip->GetScreenRect().GetBottomLeft() + wxPoint(10, 40));
+  EXPECT_TRUE(guitest::PumpUntil(hidden)) << "off the tip";
+  ExpectNoLooksAtRest("off the tip", false);
+
+  // From the way across the list to the sites above: it goes.
+  ASSERT_TRUE(restOnName());
+  ASSERT_TRUE(guitest::MovePointer(m_frame, onTheWay));
+  ASSERT_TRUE(guitest::MovePointer(m_frame, onTheWay - wxPoint(0, 60)));
+  EXPECT_TRUE(guitest::PumpUntil(hidden)) << "off the way over the list";
+  ExpectNoLooksAtRest("off the way over the list", false);
+
+  // Along the list's right edge, where its scroll bar may lie over it: level with the name, the
+  // panel looks on while the pointer rests there, and the tip goes once the pointer went up the
+  // bar, off the way.
+  ASSERT_TRUE(restOnName());
+  ASSERT_GT(m_sites->GetVirtualSize().y, m_sites->GetClientSize().y) << "the list does not scroll";
+  const wxPoint onTheBar(m_sites->GetScreenRect().GetRight() - 2, guitest::Middle(name).y);
+  ASSERT_TRUE(guitest::MovePointer(m_frame, onTheBar));
+  m_looks = 0;
+  EXPECT_TRUE(guitest::PumpUntil([&] { return m_looks >= 2; })) << "no looks on the scroll bar";
+  EXPECT_TRUE(tip->IsShown()) << "on the way over the scroll bar";
+  ASSERT_TRUE(guitest::MovePointer(m_frame, onTheBar - wxPoint(0, 60)));
+  EXPECT_TRUE(guitest::PumpUntil(hidden)) << "off the way over the scroll bar";
+  ExpectNoLooksAtRest("off the way over the scroll bar", false);
 }
 
 }  // namespace

@@ -65,6 +65,31 @@ class SitesPanelTest : public guitest::MainWindowTest {
     NotifyFrame* popup = NotifyFrame::GetInstance();
     return popup && popup->GetCount() ? popup->GetItem(popup->GetCount() - 1) : nullptr;
   }
+  // The window of the sites is the one the user works in: the tips may show.
+  void Activate() {
+    if (m_frame->IsActive()) return;
+    m_frame->Raise();
+    m_sites->SetFocus();
+    guitest::PumpUntil([&] { return m_frame->IsActive(); });
+  }
+  // The sites panel's looks where the pointer is, counted in m_looks from now on.
+  void CountLooks() {
+    m_sites->Bind(wxEVT_TIMER, [this](wxTimerEvent& event) {
+      event.Skip();
+      ++m_looks;
+    }, ID_HOVER_TIMER);
+  }
+  // With the pointer at rest (`where`): once the look its last move asked for is done, no other
+  // comes, and every move in the program is followed only while a tip may have to hide.
+  void ExpectNoLooksAtRest(const char* where, bool tipUp) {
+    SCOPED_TRACE(where);
+    EXPECT_TRUE(guitest::PumpUntil([&] { return !m_sites->IsFollowingPointer(); })) << "a look still due";
+    m_looks = 0;
+    guitest::Pump(3 * SitesPanel::kToolTipTickMs);
+    EXPECT_EQ(0, m_looks) << "looks with the pointer at rest";
+    EXPECT_FALSE(m_sites->IsFollowingPointer());
+    EXPECT_EQ(tipUp, m_sites->IsWatchingAllMoves());
+  }
   // A real click of `button` (wxMOUSE_BTN_LEFT or _RIGHT) in the middle of `window`.
   static void Click(wxWindow* window, int button = wxMOUSE_BTN_LEFT) {
     window->GetParent()->Layout();
@@ -78,6 +103,7 @@ class SitesPanelTest : public guitest::MainWindowTest {
   Listener m_listener;
   std::vector<std::string> m_sounds;
   std::vector<std::string> m_pages;
+  int m_looks = 0;
 };
 
 }  // namespace sitestest

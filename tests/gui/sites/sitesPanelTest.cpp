@@ -1,5 +1,6 @@
 // The sites panel: one panel per site in opening order, found by the exact URL, the newest
-// scrolled into view; the extension buttons and their states.
+// scrolled into view; the extension buttons and their states; the looks where the pointer is, for
+// the tips, only after it moved.
 #include <gtest/gtest.h>
 #include <wx/statbmp.h>
 
@@ -234,8 +235,9 @@ TEST_F(SitesPanelTest, ThePointerIsFollowedOnlyWhileItIsOnASiteOrATipShows) {
     const auto tipShown = [&] { return place.tip() && place.tip()->IsShownOnScreen(); };
     ASSERT_TRUE(guitest::MovePointer(place.window, guitest::Middle(place.window)));
     EXPECT_TRUE(guitest::PumpUntil(tipShown));
-    guitest::Pump(span);
-    EXPECT_TRUE(m_sites->IsFollowingPointer()) << "while the tip shows";
+    // The tip stays up with nothing ticking: the pointer's moves say when to look again.
+    EXPECT_TRUE(guitest::PumpUntil([&] { return !m_sites->IsFollowingPointer(); })) << "while the tip shows";
+    EXPECT_TRUE(tipShown());
     guitest::SendPointerTo(away);
     EXPECT_TRUE(guitest::PumpUntil([&] { return !tipShown() && !m_sites->IsFollowingPointer(); }));
     ticks = 0;
@@ -246,12 +248,71 @@ TEST_F(SitesPanelTest, ThePointerIsFollowedOnlyWhileItIsOnASiteOrATipShows) {
   // Logged out while the pointer is on a site: nothing is left to follow.
   wxWindow* name = panel->GetSiteLabel()->GetInnerText();
   ASSERT_TRUE(guitest::MovePointer(name, guitest::Middle(name)));
-  EXPECT_TRUE(guitest::PumpUntil([&] { return m_sites->IsFollowingPointer(); }));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return panel->GetSiteToolTip()->IsShownOnScreen(); }));
+  // A look due, as right after a move.
+  m_sites->FollowPointer();
+  ASSERT_TRUE(m_sites->IsFollowingPointer());
   m_sites->Disconnection();
   EXPECT_FALSE(m_sites->IsFollowingPointer());
+  EXPECT_FALSE(m_sites->IsWatchingAllMoves());
   ticks = 0;
   guitest::Pump(span);
   EXPECT_EQ(0, ticks) << "after the log-out";
+}
+
+// A pointer at rest wakes nothing, whatever it rests on: the user who clicked a site's name to
+// enter its room leaves the pointer there for as long as he chats. Its moves alone have the panel
+// look where it is, and they still hide a tip once the pointer left and show it once it is back.
+TEST_F(SitesPanelTest, APointerAtRestOnANameOrAnAvatarWakesNothing) {
+  CountLooks();
+  SitePanel* panel = m_sites->AddSitePanel(Site("http://a.example/"), "a.example/");
+  m_sites->UpdateContact(Person("http://a.example/", "bob"));
+  wxWindow* name = panel->GetSiteLabel()->GetInnerText();
+  const wxPoint away = m_frame->GetScreenRect().GetBottomRight() + wxPoint(30, 30);
+  const struct {
+    const char* what;
+    wxWindow* window;
+    std::function<wxWindow*()> tip;
+  } onto[] = {
+      {"the site's name", name, [&] { return panel->GetSiteToolTip(); }},
+      {"a person's avatar", panel->FindContact("bob"), [&] { return panel->GetContactToolTip(); }},
+  };
+  for (const auto& place : onto) {
+    SCOPED_TRACE(place.what);
+    const auto tipShown = [&] { return place.tip() && place.tip()->IsShownOnScreen(); };
+    for (const char* pass : {"first", "back again"}) {
+      SCOPED_TRACE(pass);
+      Activate();
+      ASSERT_TRUE(guitest::MovePointer(place.window, guitest::Middle(place.window)));
+      EXPECT_TRUE(guitest::PumpUntil(tipShown));
+      ExpectNoLooksAtRest("on it", true);
+      EXPECT_TRUE(tipShown()) << "the tip goes while the pointer rests";
+      guitest::SendPointerTo(away);
+      EXPECT_TRUE(guitest::PumpUntil([&] { return !tipShown(); }));
+      ExpectNoLooksAtRest("away", false);
+    }
+  }
+
+  // Resting on the name while the site's menu is open: no tip may show, and nothing looks again
+  // and again for when it may. Once the menu is closed, the tip shows where the pointer rests.
+  Activate();
+  SiteInfoToolTip* tip = panel->GetSiteToolTip();
+  bool menuSeen = false;
+  wxTimer menuWatch;
+  menuWatch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (!panel->IsMenuShown()) return;
+    menuWatch.Stop();
+    menuSeen = true;
+    ExpectNoLooksAtRest("on the name, its menu open", false);
+    EXPECT_FALSE(tip->IsShown()) << "with the menu open";
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+  });
+  menuWatch.Start(40);
+  Click(name, wxMOUSE_BTN_RIGHT);
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !panel->IsMenuShown(); }));
+  EXPECT_TRUE(menuSeen);
+  EXPECT_TRUE(guitest::PumpUntil([&] { return tip->IsShownOnScreen(); })) << "once the menu is closed";
+  ExpectNoLooksAtRest("on the name, the menu closed", true);
 }
 
 }  // namespace
