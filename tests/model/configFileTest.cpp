@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,12 +8,17 @@
 
 #include <dirent.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <ctime>
+#include <functional>
 #include <random>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/config.h"
@@ -255,6 +261,74 @@ TEST_F(ConfigFileTest, NoFileKeepsDefaultsAnUnreadableOneFails) {
   EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
   ASSERT_EQ(0, mkdir(SettingsPath().c_str(), 0700));
   EXPECT_FALSE(Config::Load());
+}
+
+namespace {
+
+// Runs `work` on a thread of its own and waits a while for it to end. Work held in opening the
+// named pipe that `path` leads to (which nobody writes to) is let go by opening it for writing:
+// false then.
+bool EndsWithoutWaitingOn(const std::string& path, const std::function<void()>& work) {
+  std::atomic<bool> ended{false};
+  std::thread worker([&] {
+    work();
+    ended = true;
+  });
+  const bool alone = testsupport::WaitFor([&] { return ended.load(); }, std::chrono::seconds(20));
+  // The open that waited returns, and its reads end at once: nothing writes any more.
+  if (!alone) close(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  worker.join();
+  return alone;
+}
+
+}  // namespace
+
+// What stands in the settings file's place and is no file of its own is never waited for: a named
+// pipe that nobody writes to, and a link to one beside it or outside the folder. Loading fails at
+// once, as for a file that cannot be read, with the defaults, and leaves it as it stands; setting
+// it aside moves it (a link, not what it leads to), and a save puts a settings file in its place
+// without opening it. What lies outside the folder is never changed.
+TEST_F(ConfigFileTest, ASettingsFileThatIsAPipeIsRefusedWithoutWaiting) {
+  TempDir outside;
+  const std::string beside = m_dir.file("pipe"), away = outside.file("pipe");
+  ASSERT_EQ(0, mkfifo(beside.c_str(), 0600));
+  ASSERT_EQ(0, mkfifo(away.c_str(), 0640));
+  const std::string besideBefore = testsupport::DescribeFile(beside), awayBefore = testsupport::DescribeFile(away);
+  const std::string backup = m_dir.file(kConfigBackupFileName);
+  const struct {
+    const char* what;
+    std::string linkTo;  // empty: the pipe itself
+  } cases[] = {{"a named pipe", ""}, {"a link to a pipe beside it", beside}, {"a link to a pipe outside", away}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string& place = SettingsPath();
+    ASSERT_EQ(0, c.linkTo.empty() ? mkfifo(place.c_str(), 0600) : symlink(c.linkTo.c_str(), place.c_str()));
+    const std::string placeBefore = testsupport::DescribeFile(SettingsPath());
+    Config::GetInstance()->SetFilePort(7001);
+    bool loaded = true;
+    EXPECT_TRUE(EndsWithoutWaitingOn(SettingsPath(), [&] { loaded = Config::Load(); })) << "the load waited";
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
+    EXPECT_EQ(placeBefore, testsupport::DescribeFile(SettingsPath()));
+
+    int error = -1;
+    EXPECT_TRUE(Config::BackupSettingsFile(&error)) << strerror(error);
+    EXPECT_EQ(placeBefore, testsupport::DescribeFile(backup));
+    EXPECT_EQ("none", testsupport::DescribeFile(SettingsPath()));
+    ASSERT_EQ(0, rename(backup.c_str(), SettingsPath().c_str()));
+
+    Config::GetInstance()->SetFilePort(7002);
+    bool saved = false;
+    EXPECT_TRUE(EndsWithoutWaitingOn(SettingsPath(), [&] { saved = Config::GetInstance()->Save(); }));
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(Config::Load());
+    EXPECT_EQ(7002, Config::GetInstance()->GetFilePort());
+    EXPECT_EQ(besideBefore, testsupport::DescribeFile(beside));
+    EXPECT_EQ(awayBefore, testsupport::DescribeFile(away));
+    ASSERT_EQ(0, unlink(SettingsPath().c_str()));
+    StartConfigAfresh();
+  }
+  EXPECT_EQ((std::vector<std::string>{"pipe"}), FilesIn(m_dir.path()));
 }
 
 // Files of older versions: what each brings, and the one too old to read, which is left alone
