@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -8,17 +7,13 @@
 
 #include <dirent.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <random>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/config.h"
@@ -263,26 +258,6 @@ TEST_F(ConfigFileTest, NoFileKeepsDefaultsAnUnreadableOneFails) {
   EXPECT_FALSE(Config::Load());
 }
 
-namespace {
-
-// Runs `work` on a thread of its own and waits a while for it to end. Work held in opening the
-// named pipe that `path` leads to (which nobody writes to) is let go by opening it for writing:
-// false then.
-bool EndsWithoutWaitingOn(const std::string& path, const std::function<void()>& work) {
-  std::atomic<bool> ended{false};
-  std::thread worker([&] {
-    work();
-    ended = true;
-  });
-  const bool alone = testsupport::WaitFor([&] { return ended.load(); }, std::chrono::seconds(20));
-  // The open that waited returns, and its reads end at once: nothing writes any more.
-  if (!alone) close(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-  worker.join();
-  return alone;
-}
-
-}  // namespace
-
 // What stands in the settings file's place and is no file of its own is never waited for: a named
 // pipe that nobody writes to, and a link to one beside it or outside the folder. Loading fails at
 // once, as for a file that cannot be read, with the defaults, and leaves it as it stands; setting
@@ -306,7 +281,8 @@ TEST_F(ConfigFileTest, ASettingsFileThatIsAPipeIsRefusedWithoutWaiting) {
     const std::string placeBefore = testsupport::DescribeFile(SettingsPath());
     Config::GetInstance()->SetFilePort(7001);
     bool loaded = true;
-    EXPECT_TRUE(EndsWithoutWaitingOn(SettingsPath(), [&] { loaded = Config::Load(); })) << "the load waited";
+    EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(SettingsPath(), [&] { loaded = Config::Load(); }))
+        << "the load waited";
     EXPECT_FALSE(loaded);
     EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
     EXPECT_EQ(placeBefore, testsupport::DescribeFile(SettingsPath()));
@@ -319,7 +295,7 @@ TEST_F(ConfigFileTest, ASettingsFileThatIsAPipeIsRefusedWithoutWaiting) {
 
     Config::GetInstance()->SetFilePort(7002);
     bool saved = false;
-    EXPECT_TRUE(EndsWithoutWaitingOn(SettingsPath(), [&] { saved = Config::GetInstance()->Save(); }));
+    EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(SettingsPath(), [&] { saved = Config::GetInstance()->Save(); }));
     EXPECT_TRUE(saved);
     EXPECT_TRUE(Config::Load());
     EXPECT_EQ(7002, Config::GetInstance()->GetFilePort());
