@@ -14,6 +14,7 @@
 #include "model/config.h"
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/regularFile.h"
 
 void Manager::ChangeStatus(t_status status) {
   MANAGER_GUI_THREAD_ONLY();
@@ -105,7 +106,7 @@ bool TypeOfExtension(const std::string& path, t_image_type* type) {
 }
 
 bool ReadAvatarFile(const std::string& path, bool large, AvatarFile* file) {
-  std::unique_ptr<FILE, int (*)(FILE*)> in(fopen(path.c_str(), "rb"), fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> in(regularfile::OpenStream(path), fclose);
   if (!in) {
     TRACE_ERROR("END : file not found (%s)", path.c_str());
     return false;

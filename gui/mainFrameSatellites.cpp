@@ -166,11 +166,12 @@ void MainFrame::UpdateAvatar() {
   }
   const std::string large = Config::GetUserPath() + "/temp.png";
   const std::string small = Config::GetUserPath() + "/temp_s.png";
-  const bool largeSaved = IMImage::ResizeBitmap(wxBitmap(picture), wxSize(64, 64), true, true)
-                              .SaveFile(std2wx(large), wxBITMAP_TYPE_PNG);
+  auto sized = [&](int side) {
+    return IMImage::ResizeBitmap(wxBitmap(picture), wxSize(side, side), true, true).ConvertToImage();
+  };
+  const bool largeSaved = avatarfile::SavePng(sized(64), large);
   if (!largeSaved) TRACE_ERROR("Conversion error");
-  const bool smallSaved = IMImage::ResizeBitmap(wxBitmap(picture), wxSize(24, 24), true, true)
-                              .SaveFile(std2wx(small), wxBITMAP_TYPE_PNG);
+  const bool smallSaved = avatarfile::SavePng(sized(24), small);
   if (!smallSaved) TRACE_ERROR("Conversion error");
   const bool sent = largeSaved && smallSaved && m_manager->ChangeAvatar(large, small);
   if (!sent) wxMessageBox(_("Error while reading the image file."), _("Invalid image"), wxOK | wxICON_ERROR, this);

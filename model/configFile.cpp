@@ -29,6 +29,7 @@
 #include "model/configArchive.h"
 #include "model/configFile.h"
 #include "model/log.h"
+#include "model/regularFile.h"
 
 const char* const kConfigFileName = "parlavox.xml";
 const char* const kConfigBackupFileName = "parlavox.backup.xml";
@@ -317,27 +318,14 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// Reads a whole file; false on any error but a missing file, which sets `missing`.
+// Reads the whole settings file; false on any error but a missing file, which sets `missing`.
+// Anything but a regular file there (a named pipe, a link to one) cannot be read: it is refused
+// without being waited for, as a file that cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing) {
   missing = false;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    missing = errno == ENOENT;
-    return false;
-  }
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return true;
+  if (regularfile::ReadWhole(path, &bytes)) return true;
+  missing = errno == ENOENT;
+  return false;
 }
 
 }  // namespace

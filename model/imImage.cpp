@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,6 +19,7 @@
 #include "model/config.h"
 #include "model/imImageCache.h"
 #include "model/log.h"
+#include "model/regularFile.h"
 #include "model/stringConversion.h"
 #include "model/temporaryFile.h"
 
@@ -182,10 +181,8 @@ bool Decodes(t_image_type type, const unsigned char* data, unsigned long length)
 
 // Decodes the file at `path` (bytes, whatever their encoding) as an image of the given type.
 wxBitmap LoadBitmap(const std::string& path, wxBitmapType type) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) return wxBitmap();
-  if (bytes.empty()) return wxBitmap();
+  std::string bytes;
+  if (!regularfile::ReadWhole(path, &bytes) || bytes.empty()) return wxBitmap();
   wxLogNull quiet;
   wxMemoryInputStream stream(bytes.data(), bytes.size());
   wxImage image;
@@ -442,7 +439,7 @@ unsigned char* IMImage::GetImageBuffer(const std::string& path, t_image_type* ty
   TRACE_START_ARGS("%s", path.c_str());
   std::lock_guard<std::mutex> lock(m_mutex);
   if (length) *length = 0;
-  FILE* file = fopen(path.c_str(), "rbe");
+  FILE* file = regularfile::OpenStream(path);
   if (!file) {
     TRACE_ERROR("END : file not found (%s)", path.c_str());
     return nullptr;
@@ -505,7 +502,7 @@ unsigned char* IMImage::GenerateHash(const std::string& name, bool small, unsign
     TRACE_END_RESULT("not found");
     return result;
   }
-  FILE* file = fopen(path.c_str(), "rbe");
+  FILE* file = regularfile::OpenStream(path);
   if (!file) {
     TRACE_ERROR("END : file not found (%s)", path.c_str());
     return result;

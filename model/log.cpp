@@ -23,6 +23,7 @@
 
 #include "model/logFile.h"
 #include "model/logLine.h"
+#include "model/logStream.h"
 
 // Each line is formed by its own thread, in a buffer of that thread, without any lock. Writing
 // is one thread's at a time (the writer role): it scrambles the line (the rolling key follows
@@ -37,6 +38,10 @@
 // its line over, in the same queue, and goes on; the log's own writer thread (or whichever
 // thread holds the role) writes it. Should handed lines pile up past a bound, the main thread
 // waits as the others do.
+//
+// A log that is no regular file (a named pipe, a terminal) is a stream, whose writes never wait
+// long (logStream.h): the lines it cannot take are dropped and counted, so that no thread waits
+// behind a reader that stopped reading, and the first line it takes again says how many.
 
 namespace {
 
@@ -91,10 +96,15 @@ void Scramble(LineBuffer& line) {
   ScrambleInto(bytes, bytes, line.size());
 }
 
+// The log when it is no regular file; its state changes only under the writer role.
+logstream::Stream g_stream;
+
 // Writes the bytes, all of them, with as few calls as the kernel allows, and returns how many
-// reached the file: fewer when the disk is full or the file may grow no further. Output errors
-// are not reported (the lines are lost). The writer role is held and a file is open.
+// reached the file: fewer when the disk is full or the file may grow no further, or when a
+// stream could not take them in time. Output errors are not reported (the lines are lost). The
+// writer role is held and a file is open.
 size_t WriteAll(const char* bytes, size_t size) {
+  if (!g_regular) return g_stream.Write(g_fd, bytes, size);
   size_t done = 0;
   while (done < size) {
     ssize_t written = ::write(g_fd, bytes + done, size - done);
@@ -127,11 +137,58 @@ void KeepInStep(uint32_t keyBefore, size_t wanted, size_t written, size_t whole)
   g_key = keyBefore + static_cast<uint32_t>(kept) * g_step;
 }
 
-// Scrambles the line and writes it; the writer role is held and a file is open.
-void WriteLocked(LineBuffer& line) {
+// The same for a stream, which cannot be cut back: of the `wanted` bytes at `bytes`, scrambled
+// from `keyBefore` on, `written` went, and the lines begun among them end at `begun`. The rest of
+// the last of those is owed to the stream; the lines after it are dropped (the caller counts
+// them). The writer role is held and a stream is open.
+void KeepStreamInStep(uint32_t keyBefore, const char* bytes, size_t wanted, size_t written, size_t begun) {
+  size_t kept = begun;
+  // Without the memory to keep the rest in, the key follows the bytes the stream holds, and the
+  // next line runs on after them.
+  if (written < begun && !g_stream.Owe(bytes + written, begun - written)) kept = written;
+  g_size += kept;
+  if (kept != wanted) g_key = keyBefore + static_cast<uint32_t>(kept) * g_step;
+}
+
+// Forms a line as write_log does, for the log's own lines.
+void FormOwnLine(LineBuffer& line, int level, const char* file, const char* function, int at, const char* fmt, ...)
+    __attribute__((format(printf, 6, 7)));
+void FormOwnLine(LineBuffer& line, int level, const char* file, const char* function, int at, const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  logline::FormLine(line, level, file, function, at, fmt, args);
+  va_end(args);
+}
+
+// Whether the stream may be given new lines now: first it gets the rest of a line it was given
+// a part of, then the line that says how many it could not take, if any. The writer role is held
+// and a stream is open.
+bool StreamTakesLines() {
+  if (!g_stream.PayOwed(g_fd)) return false;
+  const size_t dropped = g_stream.Dropped();
+  if (dropped == 0) return true;
+  char fixed[512];
+  LineBuffer line(fixed, sizeof fixed);
+  FormOwnLine(line, LOG_LEVEL_ERROR, __FILE_NAME__, __PRETTY_FUNCTION__, __LINE__,
+              "%zu lines dropped: the log could not take them", dropped);
   const uint32_t keyBefore = g_key;
   Scramble(line);
-  KeepInStep(keyBefore, line.size(), WriteAll(line.data(), line.size()), 0);
+  const size_t written = g_stream.Write(g_fd, line.data(), line.size());
+  KeepStreamInStep(keyBefore, line.data(), line.size(), written, written > 0 ? line.size() : 0);
+  if (written > 0) g_stream.ClearDropped();
+  return written == line.size();
+}
+
+// Scrambles the line and writes it; the writer role is held and a file is open. A stream that
+// cannot take it drops it.
+void WriteLocked(LineBuffer& line) {
+  if (!g_regular && !StreamTakesLines()) return g_stream.Drop(1);
+  const uint32_t keyBefore = g_key;
+  Scramble(line);
+  const size_t written = WriteAll(line.data(), line.size());
+  if (g_regular) return KeepInStep(keyBefore, line.size(), written, 0);
+  KeepStreamInStep(keyBefore, line.data(), line.size(), written, written > 0 ? line.size() : 0);
+  if (written == 0) g_stream.Drop(1);
 }
 
 // The name the full file is kept under when the log starts over.
@@ -141,7 +198,8 @@ void KeptFileName(char (&name)[sizeof g_path + 2]) { snprintf(name, sizeof name,
 void MakeKeptFilePrivate() {
   char kept[sizeof g_path + 2];
   KeptFileName(kept);
-  int fd = ::open(kept, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  // Without waiting for a writer, should a named pipe stand there.
+  int fd = ::open(kept, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat st;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) (void)fchmod(fd, 0600);
@@ -171,6 +229,7 @@ bool OpenLogLocked(const char* path) {
   }
   if (g_fd < 0) return false;
   if (g_regular) MakeKeptFilePrivate();
+  g_stream.Reset();
   g_size = 0;
   WriteLogStart("Log start");
   g_startSize = g_size;
@@ -190,6 +249,7 @@ void StartOver() {
   if (lstat(g_path, &st) == 0 && S_ISREG(st.st_mode)) (void)::rename(g_path, kept);
   g_key = LOG_KEY_START;
   g_fd = logfile::Open(g_path, &g_regular);
+  g_stream.Reset();
   g_size = 0;
   if (g_fd >= 0) WriteLogStart("Log start");
   g_startSize = g_size;
@@ -354,26 +414,54 @@ size_t WholeLines(QueuedLine* const* lines, int count, size_t written) {
   return whole;
 }
 
-// Writes the lines, oldest first, marking each written; the writer role is held.
+// How many of a batch of these lines the first `written` bytes begin (whole or in part); the
+// bytes of those lines go to `*begun`.
+int LinesBegun(QueuedLine* const* lines, int count, size_t written, size_t* begun) {
+  int i = 0;
+  for (*begun = 0; i < count && *begun < written; ++i) *begun += lines[i]->line->size();
+  return i;
+}
+
+// Marks the lines written (or dropped): those handed over go back to the main thread, the others'
+// threads go on.
+void MarkWritten(QueuedLine* const* lines, int count, Sleepers& sleepers) {
+  GivenBack given;
+  for (int i = 0; i < count; ++i) {
+    if (lines[i]->handed) {
+      given.Add(lines[i]);
+      continue;
+    }
+    // Once marked written, the line and its entry are its thread's again.
+    if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) sleepers.Add(&lines[i]->state);
+  }
+  given.Hand();
+}
+
+// Writes the lines, oldest first, marking each written; the writer role is held. Those a stream
+// cannot take are dropped, unscrambled, and counted.
 void WriteInOrder(QueuedLine* const* lines, int count, bool& open, Sleepers& sleepers) {
   for (int done = 0, taken = 0; done < count; done += taken) {
+    if (open && !g_regular && !StreamTakesLines()) {
+      taken = count - done;
+      g_stream.Drop(static_cast<size_t>(taken));
+      MarkWritten(lines + done, taken, sleepers);
+      continue;
+    }
     const char* start = nullptr;
     size_t bytes = 0;
     taken = Batch(lines + done, count - done, open, &start, &bytes);
     // The key the batch's first byte was scrambled with (after the file started over, if it did).
     const uint32_t keyBefore = g_key - static_cast<uint32_t>(bytes) * g_step;
     const size_t written = open ? WriteAll(start, bytes) : 0;
-    KeepInStep(keyBefore, bytes, written, written == bytes ? bytes : WholeLines(lines + done, taken, written));
-    GivenBack given;
-    for (int i = done; i < done + taken; ++i) {
-      if (lines[i]->handed) {
-        given.Add(lines[i]);
-        continue;
-      }
-      // Once marked written, the line and its entry are its thread's again.
-      if (lines[i]->state.exchange(kWritten, std::memory_order_acq_rel) == kSleeping) sleepers.Add(&lines[i]->state);
+    if (!open || g_regular) {
+      KeepInStep(keyBefore, bytes, written, written == bytes ? bytes : WholeLines(lines + done, taken, written));
+    } else {
+      size_t begun = 0;
+      const int begunLines = LinesBegun(lines + done, taken, written, &begun);
+      KeepStreamInStep(keyBefore, start, bytes, written, begun);
+      g_stream.Drop(static_cast<size_t>(taken - begunLines));
     }
-    given.Hand();
+    MarkWritten(lines + done, taken, sleepers);
   }
 }
 
@@ -616,6 +704,9 @@ void log_flush() {
     else sched_yield();
   }
   LockWriter();
+  // A stream gets the rest of a line it took a part of, and the count of the lines it could not
+  // take, if it has room for them now.
+  if (g_fd >= 0 && !g_regular) StreamTakesLines();
   g_writing.store(false, std::memory_order_release);
   // Every line handed over is written and back: the copies past those kept go now.
   if (IsMainThread()) TakeWrittenBack();

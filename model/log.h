@@ -20,6 +20,9 @@
 // waits for that). Control bytes and backslashes of the message are written as escapes ("\n",
 // "\\", "\x1b"...), so that text from the network cannot end or forge a line. A line the disk
 // has no room for is lost, all of it; the lines written once there is room again read as ever.
+// A log that is a stream (a named pipe, a terminal) is never waited for long: the lines it has
+// no room for within a fraction of a second are dropped, whole, and counted, and the next line
+// it takes says how many ("<n> lines dropped: the log could not take them", level 3).
 void write_log(int level, const char* file, const char* function, int line, const char* fmt, ...)
     __attribute__((format(printf, 5, 6)));
 
@@ -27,8 +30,8 @@ void write_log(int level, const char* file, const char* function, int line, cons
 // before) and the log starts over in a new file at path, with its own "Log start" line.
 #define LOG_DEFAULT_SIZE_LIMIT (size_t(64) << 20)
 
-// Returns once every line handed over so far is in the file (at the process's end, and for
-// whoever reads the log it writes).
+// Returns once every line handed over so far is in the file, or dropped by a stream that could
+// not take it (at the process's end, and for whoever reads the log it writes).
 void log_flush();
 
 // Writes what was handed over and joins the log's writer thread; the main thread writes its own

@@ -25,8 +25,9 @@ int Take(int fd, bool followed, bool* regular) {
   } else {
     taken = taken && IsStream(st);
   }
-  // From now on a write waits for a full pipe or a slow device, as it does for the disk.
-  if (taken && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) return fd;
+  // A file is written as ever, waiting for the disk; a stream stays without waiting: its writes
+  // take what it has room for, and the log deals with the rest (logStream.h).
+  if (taken && (!*regular || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)) return fd;
   ::close(fd);
   *regular = false;
   return -1;

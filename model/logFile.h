@@ -10,7 +10,8 @@ namespace logfile {
 
 // Opens the log at path for writing: its descriptor, with *regular telling whether it is a file
 // of its own (one that grows and may start over), or -1 when what stands there is refused or
-// cannot be opened. Writes to a stream wait for it, as to a file.
+// cannot be opened. A stream's descriptor does not wait (O_NONBLOCK): a write takes what it has
+// room for; a file's writes wait for the disk as ever.
 int Open(const char* path, bool* regular);
 
 }  // namespace logfile

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -34,4 +35,15 @@ std::string WriteTemporaryFile(const std::string& directory, const char* prefix,
   if (ok) return name.data();
   ::unlink(name.data());
   return "";
+}
+
+bool ReplaceFile(const std::string& path, const void* data, size_t length) {
+  const size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = path.substr(directory.size());
+  const std::string written = WriteTemporaryFile(directory, ("." + name + ".").c_str(), data, length);
+  if (written.empty()) return false;
+  if (::rename(written.c_str(), path.c_str()) == 0) return true;
+  ::unlink(written.c_str());
+  return false;
 }

@@ -11,4 +11,10 @@
 // string when it could not be written in full (nothing is left then).
 std::string WriteTemporaryFile(const std::string& directory, const char* prefix, const void* data, size_t length);
 
+// Puts the bytes at `path` by way of such a file beside it, renamed over whatever stands there:
+// a file, a link or a named pipe is replaced, never opened (a pipe that nobody reads would hold
+// whoever opened it for writing) nor followed. False when it could not be done (nothing is left
+// beside it then, and what stood at `path` is as it was).
+bool ReplaceFile(const std::string& path, const void* data, size_t length);
+
 #endif

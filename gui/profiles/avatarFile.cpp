@@ -12,6 +12,8 @@
 
 #include "model/imImage.h"
 #include "model/log.h"
+#include "model/regularFile.h"
+#include "model/temporaryFile.h"
 
 namespace avatarfile {
 
@@ -145,7 +147,7 @@ class GifWalk {
 };
 
 bool ReadAll(const std::string& path, std::vector<unsigned char>* bytes, Result* result) {
-  std::unique_ptr<FILE, int (*)(FILE*)> in(fopen(path.c_str(), "rb"), fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> in(regularfile::OpenStream(path), fclose);
   struct stat info;
   if (!in || fstat(fileno(in.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
     *result = Result::kUnreadable;
@@ -207,6 +209,12 @@ Result LoadFile(const std::string& path, wxImage* image) {
   if (!image->LoadFile(in, measure.type) || !image->IsOk()) result = Result::kUnreadable;
   TRACE_END_RESULT("%d %dx%d", int(result), measure.width, measure.height);
   return result;
+}
+
+bool SavePng(const wxImage& picture, const std::string& path) {
+  wxMemoryOutputStream out;
+  if (!picture.IsOk() || !picture.SaveFile(out, wxBITMAP_TYPE_PNG)) return false;
+  return ReplaceFile(path, out.GetOutputStreamBuffer()->GetBufferStart(), out.GetSize());
 }
 
 wxString Explain(Result result) {

@@ -39,6 +39,11 @@ Result MeasureBytes(const unsigned char* bytes, size_t size, Measure* measure, s
 // picture; kTooLarge also for a file over kMaxFileBytes, which is not read at all.
 Result LoadFile(const std::string& path, wxImage* image);
 
+// Writes the picture as a PNG file at `path` (the sizes sent to the server wait there), by way of
+// a new file renamed over whatever stood there: a named pipe or a link in its place is replaced,
+// never opened for writing nor followed. False when it could not be written.
+bool SavePng(const wxImage& picture, const std::string& path);
+
 // The text the user is shown for a refused file.
 wxString Explain(Result result);
 

@@ -2,11 +2,10 @@
 #include <wx/base64.h>
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "gui/rooms/conversationSaver.h"
+#include "model/regularFile.h"
 
 namespace conversation {
 namespace {
@@ -55,9 +54,8 @@ bool IsColour(const std::string& colour) {
 // "data:" + type + base64 of the picture, by what its bytes are; empty when it is none of
 // the three kinds a smiley can be, or cannot be read.
 std::string EmbeddedPicture(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.empty() || bytes.size() > kMaxPictureBytes) return "";
+  std::string bytes;
+  if (!regularfile::ReadWhole(path, &bytes, kMaxPictureBytes) || bytes.empty()) return "";
   const char* type = nullptr;
   if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) type = "image/png";
   else if (bytes.compare(0, 4, "GIF8") == 0) type = "image/gif";

@@ -382,6 +382,41 @@ TEST(Program, EndsWithinASecondWithTheSettingsFolderFull) {
     EXPECT_NE(0u, name.rfind("parlavox.xml.", 0)) << name << " left";
 }
 
+// The trace log is a named pipe whose reader reads nothing, full from the start: the program logs
+// in all the same and answers the server's heart-beats (its connection thread traces as it reads
+// them), and when the system asks it to end it ends within a second, logged out, its settings
+// saved and the pipe left as it was.
+TEST(Program, ALogThatIsAPipeNobodyReadsHoldsNothing) {
+  LoggedInProgram program;
+  ASSERT_EQ(0, mkdir(program.Dir().c_str(), 0700));
+  const std::string log = program.Dir() + "/parlavox.log";
+  ASSERT_EQ(0, mkfifo(log.c_str(), 0600));
+  const int reader = open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  const int filler = open(log.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(filler, 0);
+  const std::string block(4096, 'x');
+  while (write(filler, block.data(), block.size()) > 0) {
+  }
+  EXPECT_EQ(EAGAIN, errno) << "the pipe did not fill";
+  close(filler);
+
+  ASSERT_TRUE(program.LogIn(true)) << "no log-in";
+  Answers answers(program.Link());
+  for (long beat = 1; beat <= 3; ++beat) {
+    program.Link().SendBytes(HeartBeat());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return answers.beats() == beat; }, 30s)) << "heart-beat " << beat;
+  }
+  const auto ended = program.Signal(SIGTERM);
+  printf("ended %lld ms after the request\n", Milliseconds(ended.took));
+  ExpectEndedAtOnce(ended, answers);
+  EXPECT_TRUE(program.SettingsSaved());
+  struct stat info;
+  ASSERT_EQ(0, lstat(log.c_str(), &info));
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  close(reader);
+}
+
 // The log-in sound is playing through the command-line player when the system asks the program
 // to end: the player and the player's own child end with the program, within the second.
 TEST(Program, EndsItsSoundPlayerWithItWhenTheSystemAsks) {
@@ -561,6 +596,41 @@ TEST(Program, TheSettingsFileIsSetAsideOnlyOnYes) {
       EXPECT_NE(std::string::npos, testsupport::ReadFile(dir + "/parlavox.xml").find("</boost_serialization>"));
     }
     EXPECT_EQ(earlier, testsupport::ReadFile(dir + "/parlavox.backup.xml"));
+  }
+}
+
+// The settings file is a named pipe that nobody writes to, or a link to one outside the folder:
+// the start-up waits on neither, and asks about it as about a damaged file. The system's request
+// to end ends the program within the second, as a start-up that cannot go on does, and leaves it
+// as it was.
+TEST(Program, ASettingsFileThatIsAPipeHoldsNothing) {
+  programtest::Screen screen;
+  for (const bool link : {false, true}) {
+    SCOPED_TRACE(link ? "a link to a pipe" : "a pipe");
+    TempDir home, outside;
+    const std::string dir = home.file(".parlavox"), settings = dir + "/parlavox.xml";
+    ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
+    const std::string pipe = link ? outside.file("pipe") : settings;
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    if (link) {
+      ASSERT_EQ(0, symlink(pipe.c_str(), settings.c_str()));
+    }
+    const std::string before = testsupport::DescribeFile(settings);
+    const pid_t pid = Start(home.path(), {"ASAN_OPTIONS=detect_leaks=0"});
+    ASSERT_GT(pid, 0);
+    const bool asked =
+        testsupport::WaitFor([&] { return screen.ShowsWindow(pid, "Configuration file too old"); }, 30s);
+    const auto request = std::chrono::steady_clock::now();
+    kill(pid, SIGTERM);
+    const int status = WaitExit(pid, asked ? 30s : 0s);
+    const auto took = std::chrono::steady_clock::now() - request;
+    ASSERT_TRUE(asked) << "no question: the start-up waits on the pipe";
+    EXPECT_EQ(255, status);
+    EXPECT_LT(took, 1s) << Milliseconds(took) << " ms";
+    EXPECT_EQ(before, testsupport::DescribeFile(settings));
+    struct stat info;
+    ASSERT_EQ(0, lstat(pipe.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
   }
 }
 

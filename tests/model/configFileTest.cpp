@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 
+#include <cstring>
 #include <ctime>
 #include <random>
 #include <regex>
@@ -255,6 +256,55 @@ TEST_F(ConfigFileTest, NoFileKeepsDefaultsAnUnreadableOneFails) {
   EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
   ASSERT_EQ(0, mkdir(SettingsPath().c_str(), 0700));
   EXPECT_FALSE(Config::Load());
+}
+
+// What stands in the settings file's place and is no file of its own is never waited for: a named
+// pipe that nobody writes to, and a link to one beside it or outside the folder. Loading fails at
+// once, as for a file that cannot be read, with the defaults, and leaves it as it stands; setting
+// it aside moves it (a link, not what it leads to), and a save puts a settings file in its place
+// without opening it. What lies outside the folder is never changed.
+TEST_F(ConfigFileTest, ASettingsFileThatIsAPipeIsRefusedWithoutWaiting) {
+  TempDir outside;
+  const std::string beside = m_dir.file("pipe"), away = outside.file("pipe");
+  ASSERT_EQ(0, mkfifo(beside.c_str(), 0600));
+  ASSERT_EQ(0, mkfifo(away.c_str(), 0640));
+  const std::string besideBefore = testsupport::DescribeFile(beside), awayBefore = testsupport::DescribeFile(away);
+  const std::string backup = m_dir.file(kConfigBackupFileName);
+  const struct {
+    const char* what;
+    std::string linkTo;  // empty: the pipe itself
+  } cases[] = {{"a named pipe", ""}, {"a link to a pipe beside it", beside}, {"a link to a pipe outside", away}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string& place = SettingsPath();
+    ASSERT_EQ(0, c.linkTo.empty() ? mkfifo(place.c_str(), 0600) : symlink(c.linkTo.c_str(), place.c_str()));
+    const std::string placeBefore = testsupport::DescribeFile(SettingsPath());
+    Config::GetInstance()->SetFilePort(7001);
+    bool loaded = true;
+    EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(SettingsPath(), [&] { loaded = Config::Load(); }))
+        << "the load waited";
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(6891, Config::GetInstance()->GetFilePort());
+    EXPECT_EQ(placeBefore, testsupport::DescribeFile(SettingsPath()));
+
+    int error = -1;
+    EXPECT_TRUE(Config::BackupSettingsFile(&error)) << strerror(error);
+    EXPECT_EQ(placeBefore, testsupport::DescribeFile(backup));
+    EXPECT_EQ("none", testsupport::DescribeFile(SettingsPath()));
+    ASSERT_EQ(0, rename(backup.c_str(), SettingsPath().c_str()));
+
+    Config::GetInstance()->SetFilePort(7002);
+    bool saved = false;
+    EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(SettingsPath(), [&] { saved = Config::GetInstance()->Save(); }));
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(Config::Load());
+    EXPECT_EQ(7002, Config::GetInstance()->GetFilePort());
+    EXPECT_EQ(besideBefore, testsupport::DescribeFile(beside));
+    EXPECT_EQ(awayBefore, testsupport::DescribeFile(away));
+    ASSERT_EQ(0, unlink(SettingsPath().c_str()));
+    StartConfigAfresh();
+  }
+  EXPECT_EQ((std::vector<std::string>{"pipe"}), FilesIn(m_dir.path()));
 }
 
 // Files of older versions: what each brings, and the one too old to read, which is left alone

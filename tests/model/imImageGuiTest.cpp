@@ -262,6 +262,31 @@ TEST_F(ImageStore, RawBytesComeBackExactly) {
   EXPECT_EQ(descriptors, OpenDescriptors());
 }
 
+// A picture file that another program replaced by a named pipe which nobody writes to, or by a
+// link to one outside the folder, is never waited for: its bytes are none, as for a file that is
+// not there. (A smiley's file is read by the path its record holds.)
+TEST_F(ImageStore, APictureFileReplacedByAPipeIsNotWaitedFor) {
+  TempDir outside;
+  const std::string away = outside.file("pipe");
+  ASSERT_EQ(0, mkfifo(away.c_str(), 0600));
+  for (const bool link : {false, true}) {
+    SCOPED_TRACE(link ? "a link to a pipe" : "a pipe");
+    const std::string path = IMImage::StoreAvatar("bob", true, IMAGE_PNG, Bytes(m_png), m_png.size());
+    ASSERT_FALSE(path.empty());
+    ASSERT_EQ(0, unlink(path.c_str()));
+    ASSERT_EQ(0, link ? symlink(away.c_str(), path.c_str()) : mkfifo(path.c_str(), 0600));
+    unsigned char* bytes = nullptr;
+    unsigned long length = 99;
+    EXPECT_TRUE(
+        testsupport::EndsWithoutWaitingOn(path, [&] { bytes = IMImage::GetImageBuffer(path, nullptr, &length); }));
+    EXPECT_EQ(nullptr, bytes);
+    EXPECT_EQ(0ul, length);
+    free(bytes);
+    EXPECT_FALSE(IMImage::GetImage(IMImage::AvatarName("bob"), true).IsOk());
+    ASSERT_EQ(0, unlink(path.c_str()));
+  }
+}
+
 TEST(ImageNames, ExtensionsBitmapTypesAndSafeFileNames) {
   EXPECT_EQ("a", IMImage::GetExtension("a"));
   EXPECT_EQ("c", IMImage::GetExtension("a.b.c"));

@@ -1,12 +1,14 @@
 #include "tests/support/testSupport.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -150,6 +152,28 @@ bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeou
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return cond();
+}
+
+bool EndsWithoutWaitingOn(const std::string& pipe, const std::function<void()>& work,
+                          std::chrono::milliseconds bound) {
+  std::atomic<bool> ended{false};
+  std::thread worker([&] {
+    work();
+    ended = true;
+  });
+  const bool alone = WaitFor([&] { return ended.load(); }, bound);
+  if (!alone) {
+    // The reading end lets a writer's open go on (and takes what it writes), the writing end a
+    // reader's, whose reads then end: nothing writes any more once it is closed.
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer >= 0) close(writer);
+    worker.join();
+    if (reader >= 0) close(reader);
+  } else {
+    worker.join();
+  }
+  return alone;
 }
 
 size_t HeapInUse() {

@@ -63,6 +63,12 @@ std::string RestartLogAt(const TempDir& dir, const std::string& name = "test.log
 // Polls cond every few milliseconds until it holds or the time runs out; returns cond().
 bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout);
 
+// Runs `work` on a thread of its own and waits up to `bound` for it to end: true when it did.
+// Work held in opening the named pipe that `pipe` leads to, for reading or for writing, is let go
+// by opening the pipe's other end (and closing it again), then joined: false then.
+bool EndsWithoutWaitingOn(const std::string& pipe, const std::function<void()>& work,
+                          std::chrono::milliseconds bound = std::chrono::seconds(20));
+
 // Bytes the program has allocated and not freed (the address sanitizer's count in its build).
 size_t HeapInUse();
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "gui/profiles/avatarFile.h"
 #include "tests/support/testSupport.h"
@@ -111,6 +112,43 @@ TEST(AvatarFile, RefusedForTheirReasonAndNeverDecodedWhenBad) {
         avatarfile::MeasureBytes(reinterpret_cast<const unsigned char*>(gif.data()), length, &measure);
     EXPECT_TRUE(got == Result::kUnreadable || (length < 6 && got == Result::kUnknownType)) << length;
   }
+}
+
+// A named pipe that nobody writes to, chosen as a picture, is refused as unreadable without being
+// waited for. The picture's sizes for the server are written over whatever stands at their names:
+// a pipe that nobody reads, or a link to one outside the folder, is replaced by the file, never
+// opened nor written through.
+TEST(AvatarFile, PipesAreNeitherWaitedForNorWrittenThrough) {
+  testsupport::TempDir dir, outside;
+  const std::string chosen = dir.file("chosen.png"), away = outside.file("pipe");
+  ASSERT_EQ(0, mkfifo(chosen.c_str(), 0600));
+  ASSERT_EQ(0, mkfifo(away.c_str(), 0600));
+  wxImage image;
+  Result loaded = Result::kOk;
+  EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(chosen, [&] { loaded = avatarfile::LoadFile(chosen, &image); }));
+  EXPECT_EQ(int(Result::kUnreadable), int(loaded));
+
+  wxImage picture(64, 64);
+  picture.SetRGB(wxRect(0, 0, 64, 64), 30, 120, 200);
+  const std::string large = dir.file("temp.png"), small = dir.file("temp_s.png");
+  ASSERT_EQ(0, mkfifo(large.c_str(), 0600));
+  ASSERT_EQ(0, symlink(away.c_str(), small.c_str()));
+  const std::string awayBefore = testsupport::DescribeFile(away);
+  for (const std::string& path : {large, small}) {
+    SCOPED_TRACE(path);
+    bool saved = false;
+    EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(path, [&] { saved = avatarfile::SavePng(picture, path); }));
+    EXPECT_TRUE(saved);
+    struct stat st;
+    ASSERT_EQ(0, lstat(path.c_str(), &st));
+    ASSERT_TRUE(S_ISREG(st.st_mode)) << "still a pipe or a link";
+    wxImage back;
+    EXPECT_EQ(int(Result::kOk), int(avatarfile::LoadFile(path, &back)));
+    EXPECT_EQ(wxSize(64, 64), back.GetSize());
+  }
+  EXPECT_EQ(awayBefore, testsupport::DescribeFile(away));
+  // Nothing of the writing is left beside them.
+  EXPECT_EQ((std::vector<std::string>{"chosen.png", "temp.png", "temp_s.png"}), testsupport::ListDir(dir.path()));
 }
 
 }  // namespace

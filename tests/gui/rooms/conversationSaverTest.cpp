@@ -114,6 +114,21 @@ TEST(ConversationSaver, HtmlEscapedAndSelfContainedTextWithoutMarkup) {
   EXPECT_EQ(std::string::npos, text.find('\x1b'));
 }
 
+// A smiley whose picture is a named pipe that nobody writes to (a picture of the settings folder
+// that another program replaced by one) is written as its shortcut, without waiting for the pipe.
+TEST(ConversationSaver, ASmileyWhosePictureIsAPipeIsItsShortcut) {
+  testsupport::TempDir dir;
+  const std::string pipe = dir.file("smiley_1.png");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  Conversation talk;
+  talk.title = "room";
+  talk.paragraphs.push_back({{Text("12:00 "), Smiley(":o", pipe)}});
+  std::string html;
+  EXPECT_TRUE(testsupport::EndsWithoutWaitingOn(pipe, [&] { html = conversation::ToHtml(talk); }));
+  EXPECT_NE(std::string::npos, html.find("12:00 :o</p>")) << html;
+  EXPECT_EQ(std::string::npos, html.find("<img"));
+}
+
 TEST(ConversationSaver, ReplacesOnlyOnceAgreedAndTellsWhatFailed) {
   testsupport::TempDir dir;
   guitest::Boxes boxes;
