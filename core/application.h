@@ -111,6 +111,8 @@ class Manager : public wxEvtHandler {
   t_connection_state GetState() const { return m_state; }
   bool IsDisconnected() const { return m_state == DISCONNECTED; }
   bool IsConnected() const { return m_connected; }
+  // Transfers whose progress is paced (posted lately, or held back): for tests.
+  size_t GetPacedTransfers() const { return m_progressPosted.size() + m_progressHeld.size(); }
   // The presence while connected, else offline.
   t_status GetStatus() const;
   std::string GetLogin() const;

@@ -281,6 +281,11 @@ void Manager::Disconnect(bool closing, bool notifyServer) {
     }
     if (m_fileServer) m_fileServer->Close(true);
   }
+  // No report of a transfer is handled once the session ends: the pace kept for those it cut
+  // short would stay for good.
+  m_progressTimer.Stop();
+  m_progressPosted.clear();
+  m_progressHeld.clear();
   // The link of the ended session is closed, so that it can say nothing to a later one.
   RetireLink(notifyServer);
   TRACE_END();

@@ -417,6 +417,14 @@ TEST(ManagerFiles, AnOfferFetchedWholeWhileMessagesFlow) {
   ASSERT_NE(s.events.files.end(), failed);
   EXPECT_EQ(0, Count(std::vector<std::string>(failed, s.events.files.end()), "0 file 4 97 "))
       << "progress shown after the transfer failed";
+
+  // A transfer the end of the session cut short leaves nothing paced behind it.
+  progress("96", 10);
+  progress("96", 20);
+  s.Lines();
+  EXPECT_GT(s.manager->GetPacedTransfers(), 0u);
+  s.manager->Disconnect(false, true);
+  EXPECT_EQ(0u, s.manager->GetPacedTransfers());
 }
 
 // Alice stops an upload, Bob drops another, then Alice withdraws the offer altogether.
