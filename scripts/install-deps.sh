@@ -13,6 +13,8 @@ packages=(
   # tests
   googletest libgtest-dev libgmock-dev xvfb xauth x11-xserver-utils fonts-dejavu-core libx11-dev libxtst-dev
   curl procps desktop-file-utils
+  # a real window manager and a real tray host, for the tests of stacking, focus and the tray
+  xfwm4 trayer dbus-daemon dbus-bin
   # a real sound server with a silent sink, for the notification sounds' test
   pulseaudio pulseaudio-utils
   # a real browser for the extension listener's end-to-end test
