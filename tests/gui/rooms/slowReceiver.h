@@ -65,6 +65,9 @@ class SlowReceiver {
   }
   // Stops reading (after the read under way), or reads again at the rate from where it stands.
   void Hold(bool held) { m_held = held; }
+  // Stops reading by itself once it has read `bytes`, as a line that stops there would: a test
+  // whose own looks come late on a loaded machine still finds it held where it asked.
+  void HoldAt(long bytes) { m_holdAt = bytes; }
 
  private:
   void Read(long bytesPerSecond) {
@@ -84,6 +87,10 @@ class SlowReceiver {
       if (got <= 0) break;
       m_read += got;
       paced += got;
+      if (m_holdAt > 0 && m_read >= m_holdAt) {
+        m_holdAt = 0;
+        m_held = true;
+      }
       // The line's pace: no faster than the rate.
       std::this_thread::sleep_until(start + std::chrono::microseconds(paced * 1000000 / bytesPerSecond));
     }
@@ -97,6 +104,7 @@ class SlowReceiver {
   std::atomic<bool> m_ended{false};
   std::atomic<bool> m_stop{false};
   std::atomic<bool> m_held{false};
+  std::atomic<long> m_holdAt{0};
   Clock::time_point m_endedAt;
   std::thread m_thread;
 };
