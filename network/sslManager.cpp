@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -28,6 +29,9 @@
 namespace {
 
 std::atomic<int> g_connectTimeout{20000};
+
+std::mutex g_watchMutex;
+SSLManager::LinkWatch g_watch;
 
 // Slice of a reader's wait should the closed event be missing; with it, a reader waits for the
 // server or the close, however long: a link at rest costs no wake-up.
@@ -126,6 +130,37 @@ int SSLManager::GetConnectTimeout() {
   return g_connectTimeout;
 }
 
+void SSLManager::SetLinkWatch(const LinkWatch& watch) {
+  TRACE_START_ARGS("%d, %d, %d, %d", watch.idleSeconds, watch.intervalSeconds, watch.probes, watch.unacknowledgedMs);
+  std::lock_guard<std::mutex> lock(g_watchMutex);
+  g_watch = watch;
+  TRACE_END();
+}
+
+SSLManager::LinkWatch SSLManager::GetLinkWatch() {
+  std::lock_guard<std::mutex> lock(g_watchMutex);
+  return g_watch;
+}
+
+void SSLManager::WatchLink(int fd) {
+  const LinkWatch watch = GetLinkWatch();
+  const int on = 1;
+  // The system's own probes and its bound on unacknowledged data find a peer that is gone
+  // without a message or a timer of ours; a reader waiting on the link then sees it fail.
+  const struct {
+    int level, name, value;
+    const char* what;
+  } options[] = {{SOL_SOCKET, SO_KEEPALIVE, on, "keep-alive"},
+                 {IPPROTO_TCP, TCP_KEEPIDLE, watch.idleSeconds, "idle time"},
+                 {IPPROTO_TCP, TCP_KEEPINTVL, watch.intervalSeconds, "probe interval"},
+                 {IPPROTO_TCP, TCP_KEEPCNT, watch.probes, "probes"},
+                 {IPPROTO_TCP, TCP_USER_TIMEOUT, watch.unacknowledgedMs, "unacknowledged time"}};
+  for (const auto& option : options) {
+    if (setsockopt(fd, option.level, option.name, &option.value, sizeof option.value) != 0)
+      TRACE_ERROR("cannot set the link's %s (%d): %s", option.what, option.value, strerror(errno));
+  }
+}
+
 SSLManager::Wait SSLManager::WaitFor(int fd, short events, int timeout) const {
   struct pollfd p[2];
   p[0].fd = fd;
@@ -191,6 +226,7 @@ int SSLManager::OpenSocket(const char* host, unsigned short port, std::string* e
       }
     }
     if (r == 0) {
+      WatchLink(s);
       fd = s;
     } else {
       *error = strerror(errno);
@@ -539,6 +575,12 @@ int SSLManager::ReadSome(unsigned char* buffer, int size) {
   }
 }
 
+bool SSLManager::ClosedOnPurpose() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  // A close after a fatal error (a failed write, a broken TLS stream) was no choice of ours.
+  return m_closed && !m_fatal;
+}
+
 // Untraced when a message decodes: a flooding server would pay more in traces than in work.
 void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
   asn1::BerDecoder decoder(type, kMaxMessageSize);
@@ -549,7 +591,12 @@ void* SSLManager::GenericDecoder(asn_TYPE_descriptor_t* type) {
     if (m_needRead) {
       int r = m_held < kBufferSize ? ReadSome(m_receiveBuffer + m_held, kBufferSize - m_held) : 0;
       if (r <= 0) {
-        TRACE_ERROR("Lecture du buffer (pid %d) : %d -> %d", static_cast<int>(getpid()), r, m_held);
+        // The end of a link closed here on purpose (a log-out, the program's end) is no error.
+        if (r == 0 && ClosedOnPurpose()) {
+          TRACE_INFO("Lecture du buffer (pid %d) : %d -> %d, closed here", static_cast<int>(getpid()), r, m_held);
+        } else {
+          TRACE_ERROR("Lecture du buffer (pid %d) : %d -> %d", static_cast<int>(getpid()), r, m_held);
+        }
         break;
       }
       m_held += r;

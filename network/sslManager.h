@@ -85,6 +85,23 @@ class SSLManager {
   static void SetConnectTimeout(int milliseconds);
   static int GetConnectTimeout();
 
+  // How the system watches each link it connects for a peer that is gone (a network that
+  // dropped the way, a laptop woken elsewhere): after idleSeconds with nothing received it
+  // probes the peer every intervalSeconds, and ends the link once nothing, not even an answer
+  // to a probe, came for unacknowledgedMs; data sent and left unacknowledged that long ends
+  // it too. A peer whose system still answers is never cut, however long it stays silent.
+  // The defaults notice a silent link at rest within a minute, and one that something was
+  // sent on meanwhile within two.
+  struct LinkWatch {
+    int idleSeconds = 30;
+    int intervalSeconds = 10;
+    int probes = 3;
+    int unacknowledgedMs = 50000;
+  };
+  // Taken by the links connected from then on.
+  static void SetLinkWatch(const LinkWatch& watch);
+  static LinkWatch GetLinkWatch();
+
  protected:
   // Reads some bytes into buffer; the result of the read (0 or less is a failure).
   int ReadSome(unsigned char* buffer, int size);
@@ -104,6 +121,10 @@ class SSLManager {
   // Starts the writer thread (the lock held, the link open).
   void StartWriterLocked();
   int OpenSocket(const char* host, unsigned short port, std::string* error);
+  // Asks the system to watch the connected socket as GetLinkWatch says.
+  static void WatchLink(int fd);
+  // Whether the link was closed on purpose (a close asked for, not a failure).
+  bool ClosedOnPurpose();
   // Asks the proxy on fd for a tunnel to host:port; true when it answered with success.
   bool OpenTunnel(int fd, const char* host, unsigned short port);
   bool Handshake(SSL* ssl, int fd, std::string* error);

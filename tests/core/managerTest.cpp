@@ -341,6 +341,26 @@ TEST(ManagerLogIn, EveryEndingThenAReconnect) {
   EXPECT_TRUE(s.LogIn(*s.server));
 }
 
+// The user's log-out ends the session cleanly: the server is told, the link closes, and the
+// trace log holds no error line, the reader's sight of its own closed link included.
+TEST(ManagerLogIn, ALoggedInEndTracesNoError) {
+  ManagerSetUp s;
+  auto link = s.LogIn(*s.server);
+  ASSERT_TRUE(link);
+  const std::string logPath = testsupport::RestartLogAt(s.dir);
+  s.manager->Disconnect(false, true);
+  EXPECT_TRUE(s.Await(*link, C2S_Request_PR_disconnect, true));
+  EXPECT_TRUE(link->WaitClosed());
+  std::string log;
+  EXPECT_TRUE(s.WaitFor([&] {
+    log_flush();
+    log = testsupport::DecodeLogFile(logPath, LOG_KEY_START, log_step());
+    return log.find("Lecture du buffer") != std::string::npos;
+  }));
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) EXPECT_NE("3:", line.substr(line.find(':') + 1, 2)) << line;
+}
+
 // A redirect leads to the second server; the configured server, the choice not to save the
 // password, and a trace log without the password all stay as they were.
 TEST(ManagerLogIn, RedirectToASecondServer) {

@@ -5,12 +5,15 @@
 
 #include "core/guiEvents.h"
 #include "tests/gui/logInFixture.h"
+#include "tests/testServer/cuttableRelay.h"
 
 namespace {
 
 using namespace logintest;
 
 class LogInFromThePanel : public guitest::LogInTest {};
+// Beside the panel's own suite, which runs apart with the longest ones.
+class LinkGoneSilent : public guitest::LogInTest {};
 
 void PressEnter(wxTextCtrl* field) {
   wxGetTopLevelParent(field)->Raise();
@@ -56,6 +59,34 @@ TEST_F(LogInFromThePanel, TypedLogInReachesTheServerAndTheWindowShowsTheSession)
     return told;
   }, 10000);
   EXPECT_TRUE(told);
+}
+
+// A session whose way to the server goes silent (every packet lost, as when a laptop wakes on
+// another network) is seen lost within the watch's time, shown as a network failure, and logged
+// in again by the planned retry once the way is open.
+TEST_F(LinkGoneSilent, IsSeenLostShownAndLoggedInAgain) {
+  testserver::ShortLinkWatch watch;
+  testserver::CuttableRelay relay(trusted.server->Port());
+  frame = Open();
+  Panel()->SetHostname("127.0.0.1:" + std::to_string(relay.Port()));
+  auto session = LogIn();
+  ASSERT_TRUE(session);
+  const size_t popUps = PopUps();
+  std::string why;
+  if (!relay.Cut(&why)) {
+    GTEST_SKIP() << why;
+  }
+  // Far longer than the watch takes: without it, the session would stay for good.
+  EXPECT_TRUE(PumpUntil([&] { return Line(0) == "Connection ended: network failure"; }, 30000)) << Line(0);
+  EXPECT_TRUE(ShowsLogIn());
+  EXPECT_FALSE(GetManager()->IsConnected());
+  EXPECT_EQ(popUps + 1, PopUps());
+  EXPECT_EQ("Error|Connection ended: network failure|", LastPopUp());
+  EXPECT_TRUE(frame->GetConnectTimer().IsRunning());
+  relay.Open();
+  ASSERT_TRUE(AcceptLogIn(*trusted.server));
+  EXPECT_TRUE(PumpUntil([&] { return ShowsSites(); }, 10000));
+  EXPECT_EQ(2, relay.Relayed());
 }
 
 // Each failure, one after the other in the same window: the message, the retry or none, and

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <future>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,7 +19,9 @@
 #include "network/imSslManager.h"
 #include "network/listenSocket.h"
 #include "tests/network/socketTestSupport.h"
+#include "model/log.h"
 #include "tests/support/testSupport.h"
+#include "tests/testServer/cuttableRelay.h"
 #include "tests/testServer/fakeProxy.h"
 #include "tests/testServer/trustedServer.h"
 
@@ -64,6 +67,17 @@ struct Linked {
 const std::string kHeartBeat("\xBA\x04\x80\x02" "ab", 6);
 // server publicip, authkey "k", ip "1.2": [24] constructed
 const std::string kPublicIp("\xB8\x08\x80\x01k\x81\x03" "1.2", 10);
+
+// The levels of the trace log's lines that hold the text ("1" a trace, "3" an error).
+std::vector<std::string> LevelsOf(const std::string& log, const std::string& text) {
+  std::vector<std::string> levels;
+  std::istringstream lines(testsupport::DecodeLogFile(log, LOG_KEY_START, log_step()));
+  for (std::string line; std::getline(lines, line);) {
+    const size_t colon = line.find(':');
+    if (line.find(text) != std::string::npos && colon != std::string::npos) levels.push_back(line.substr(colon + 1, 1));
+  }
+  return levels;
+}
 
 }  // namespace
 
@@ -310,6 +324,63 @@ TEST(SslStream, CloseOnceSentCanBeWaitedFor) {
     EXPECT_TRUE(client.WaitClosed(0));
   }
   SSLManager::SetConnectTimeout(timeout);
+}
+
+// A link over which nothing comes back any more, not even the system's acknowledgements, fails
+// within the watch's time, whether it rests or the client sent something meanwhile; the reader
+// gets an empty request and the trace says so as an error.
+TEST(SslWatch, ALinkGoneSilentFailsAtRestAndWithDataInFlight) {
+  ShortLinkWatch watch;
+  TrustedServer ts;
+  testsupport::TempDir dir;
+  for (const bool sends : {false, true}) {
+    SCOPED_TRACE(sends ? "data in flight" : "at rest");
+    const std::string log = testsupport::RestartLogAt(dir);
+    CuttableRelay relay(ts.server->Port());
+    IMSSLManager client;
+    ASSERT_TRUE(Connect(client, relay.Port(), ts.dir.path()));
+    auto link = ts.server->Accept();
+    ASSERT_TRUE(link);
+    link->SendBytes(kHeartBeat);
+    Incoming first(client.ReceiveS2CRequest());
+    ASSERT_EQ(S2C_Request_PR_heartbeat, first->present);
+    std::string why;
+    if (!relay.Cut(&why)) {
+      GTEST_SKIP() << why;
+    }
+    auto reader = std::async(std::launch::async, [&] { return Incoming(client.ReceiveS2CRequest()); });
+    if (sends) {
+      EXPECT_TRUE(SendHeartBeatAck(client, "lost"));
+    }
+    // Far longer than the watch takes; without it the reader waits for good.
+    const bool noticed = reader.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    EXPECT_TRUE(noticed);
+    if (!noticed) client.CloseConnection();
+    EXPECT_EQ(S2C_Request_PR_NOTHING, reader.get()->present);
+    if (noticed) { EXPECT_EQ(std::vector<std::string>{"3"}, LevelsOf(log, "Lecture du buffer")); }
+  }
+}
+
+// A peer whose system still answers is never cut with the same short figures: not while the
+// link rests for several times the watch's time, nor while the server holds a request unread
+// and answers it late.
+TEST(SslWatch, APeerThatAnswersLateIsNeverCut) {
+  ShortLinkWatch watch;
+  Linked linked;
+  ASSERT_TRUE(linked.link);
+  IMSSLManager& client = linked.client;
+  auto& link = linked.link;
+  link->Stall(true);
+  ASSERT_TRUE(SendHeartBeatAck(client, "late"));
+  auto reader = std::async(std::launch::async, [&] { return Incoming(client.ReceiveS2CRequest()); });
+  EXPECT_EQ(std::future_status::timeout, reader.wait_for(milliseconds(6000)));
+  link->Stall(false);
+  ASSERT_TRUE(link->Expect(C2S_Request_PR_heartbeatack));
+  link->SendBytes(kHeartBeat);
+  ASSERT_EQ(std::future_status::ready, reader.wait_for(std::chrono::seconds(10)));
+  EXPECT_EQ(S2C_Request_PR_heartbeat, reader.get()->present);
+  EXPECT_TRUE(SendHeartBeatAck(client, "still"));
+  EXPECT_TRUE(link->Expect(C2S_Request_PR_heartbeatack));
 }
 
 TEST(SslStream, PlainConnectionCarriesTheSameStream) {
