@@ -14,6 +14,7 @@
 #include "gui/webBrowser.h"
 #include "model/log.h"
 #include "model/urlInfo.h"
+#include "widgets/toolkitFunction.h"
 
 namespace {
 
@@ -23,6 +24,25 @@ wxStaticText* AddLabel(wxWindow* parent, wxSizer* box, int flags, int border) {
   return label;
 }
 
+// The window manager is told that the tip takes no keyboard: a click on it, or its showing, leaves
+// the keyboard where the user types.
+void RefuseKeyboard(wxTopLevelWindow* window) {
+  using SetAccept = void (*)(void*, int);
+  static const auto set = toolkit::Find<SetAccept>("gtk_window_set_accept_focus");
+  if (set && window->GetHandle()) set(window->GetHandle(), 0);
+}
+
+// Brings the shown tip above its siblings, the window it floats on among them, as a raise of the
+// display does: the toolkit's own raise also gives it the keyboard.
+void RaiseWithoutActivating(wxTopLevelWindow* window) {
+  using Of = void* (*)(void*);
+  using Raise = void (*)(void*);
+  static const auto windowOf = toolkit::Find<Of>("gtk_widget_get_window");
+  static const auto raise = toolkit::Find<Raise>("gdk_window_raise");
+  if (!windowOf || !raise || !window->GetHandle()) return;
+  if (void* shown = windowOf(window->GetHandle())) raise(shown);
+}
+
 }  // namespace
 
 SiteInfoToolTip::SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLInfo& site)
@@ -30,6 +50,7 @@ SiteInfoToolTip::SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLIn
               wxNO_BORDER | wxFRAME_SHAPED | wxFRAME_FLOAT_ON_PARENT | wxFRAME_NO_TASKBAR),
       m_hideTimer(this) {
   TRACE_START_ARGS("%s", site.GetURL().c_str());
+  RefuseKeyboard(this);
   SetBackgroundColour(*wxWHITE);
   auto* top = new wxBoxSizer(wxVERTICAL);
   SetSizer(top);
@@ -114,8 +135,7 @@ void SiteInfoToolTip::MoveInsideScreen(const wxPoint& position) {
 void SiteInfoToolTip::ShowAt(const wxPoint& position) {
   m_hideTimer.Stop();
   MoveInsideScreen(position);
-  if (!IsShown()) ShowWithoutActivating();
-  Raise();
+  ShowAbove();
 }
 
 wxPoint SiteInfoToolTip::BesideWindow(const wxRect& name, const wxRect& window, const wxSize& size,
@@ -129,8 +149,12 @@ wxPoint SiteInfoToolTip::BesideWindow(const wxRect& name, const wxRect& window, 
 void SiteInfoToolTip::ShowBeside(const wxRect& name, const wxWindow* window) {
   m_hideTimer.Stop();
   Move(BesideWindow(name, window->GetScreenRect(), GetSize(), dock::WorkArea(window)));
+  ShowAbove();
+}
+
+void SiteInfoToolTip::ShowAbove() {
   if (!IsShown()) ShowWithoutActivating();
-  Raise();
+  RaiseWithoutActivating(this);
 }
 
 bool SiteInfoToolTip::OnWayFrom(const wxRect& name, const wxPoint& pointer) const {

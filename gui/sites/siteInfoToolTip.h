@@ -50,6 +50,8 @@ class SiteInfoToolTip : public wxFrame {
   wxListBox* GetRecommendedList() const { return m_recommendedList; }
 
  private:
+  // Shown if hidden and brought above the window it floats on; the keyboard stays where it was.
+  void ShowAbove();
   void AddRecommendedSites(const std::vector<RecommendedSite>& sites);
   void OnClose(wxMouseEvent& event);
   void OnKillFocus(wxFocusEvent& event);

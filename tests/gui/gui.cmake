@@ -23,8 +23,11 @@ target_link_libraries(test_gui PRIVATE PkgConfig::PULSE_SIMPLE)
 # test_gui_screen (what of the whole program's windows lies on the screen and shows whole). A
 # family's test support (files not ending in Test.cpp) is built into its program. The rooms are
 # the longest: their cases on the stand-in server (the *Session suites) run beside the others,
-# as test_gui_rooms_sessions.
+# as test_gui_rooms_sessions. The sites' cases under a window manager run as test_gui_sites_desktop,
+# in a process of their own: the tool kit goes on taking the display for one that manages it for a
+# while after it ended, and would ask it in vain to bring the next cases' windows to the front.
 set(SPLIT_rooms SPLIT sessions "*Session.*")
+set(SPLIT_sites SPLIT desktop "*UnderWindowManager.*")
 foreach(family rooms contacts profiles sites screen)
   file(GLOB FAMILY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${family}/*.cpp)
   if(FAMILY_TEST_SOURCES)

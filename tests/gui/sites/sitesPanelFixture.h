@@ -65,7 +65,8 @@ class SitesPanelTest : public guitest::MainWindowTest {
     NotifyFrame* popup = NotifyFrame::GetInstance();
     return popup && popup->GetCount() ? popup->GetItem(popup->GetCount() - 1) : nullptr;
   }
-  // The window of the sites is the one the user works in: the tips may show.
+  // The window of the sites becomes the one the user works in: the tips may show. Once is enough,
+  // as no tip takes it from him.
   void Activate() {
     if (m_frame->IsActive()) return;
     m_frame->Raise();

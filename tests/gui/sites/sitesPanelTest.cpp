@@ -277,12 +277,12 @@ TEST_F(SitesPanelTest, APointerAtRestOnANameOrAnAvatarWakesNothing) {
       {"the site's name", name, [&] { return panel->GetSiteToolTip(); }},
       {"a person's avatar", panel->FindContact("bob"), [&] { return panel->GetContactToolTip(); }},
   };
+  Activate();
   for (const auto& place : onto) {
     SCOPED_TRACE(place.what);
     const auto tipShown = [&] { return place.tip() && place.tip()->IsShownOnScreen(); };
     for (const char* pass : {"first", "back again"}) {
       SCOPED_TRACE(pass);
-      Activate();
       ASSERT_TRUE(guitest::MovePointer(place.window, guitest::Middle(place.window)));
       EXPECT_TRUE(guitest::PumpUntil(tipShown));
       ExpectNoLooksAtRest("on it", true);
@@ -295,7 +295,6 @@ TEST_F(SitesPanelTest, APointerAtRestOnANameOrAnAvatarWakesNothing) {
 
   // Resting on the name while the site's menu is open: no tip may show, and nothing looks again
   // and again for when it may. Once the menu is closed, the tip shows where the pointer rests.
-  Activate();
   SiteInfoToolTip* tip = panel->GetSiteToolTip();
   bool menuSeen = false;
   wxTimer menuWatch;
