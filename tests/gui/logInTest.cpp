@@ -6,6 +6,7 @@
 #include "core/guiEvents.h"
 #include "tests/gui/logInFixture.h"
 #include "tests/gui/textFit.h"
+#include "tests/program/screen.h"
 
 namespace {
 
@@ -285,6 +286,54 @@ TEST_F(LogInFromThePanel, LinksAndStatusLinesShowWholeOrCut) {
         EXPECT_FALSE(textfit::Cut(link));
       }
     }
+  }
+}
+
+// Quitting when the settings cannot be written asks whether to quit all the same; the user who
+// answers No on the question itself keeps a window that says the session is over, as after
+// logging out: the log-in panel with the button to connect, and nothing left of the session's
+// status lines.
+TEST_F(LogInFromThePanel, AQuitDeclinedLeavesThePanelAsALogOutDoes) {
+  frame = Open();
+  const struct {
+    const char* name;
+    bool quit;
+  } rows[] = {{"log-out", false}, {"quit declined", true}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    ASSERT_TRUE(LogIn());
+    // The hidden panel still holds the last step of the log-in.
+    EXPECT_TRUE(Line(0).StartsWith("Connected to Parlavox server")) << Line(0);
+    if (r.quit) {
+      failSaves = true;
+      boxes.answer = wxID_NONE;
+      boxes.seen.clear();
+      // No, pressed on the question once it is on the display and has the keyboard.
+      programtest::Screen screen;
+      bool answered = false;
+      wxTimer no;
+      no.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        const unsigned long question = guitest::ShownWindowTitled("Save error");
+        if (!answered && question && screen.Focus(question)) answered = screen.Press("n", "Alt_L");
+      });
+      no.Start(50);
+      wxCommandEvent quit;
+      frame->OnQuit(quit);
+      no.Stop();
+      failSaves = false;
+      EXPECT_TRUE(answered);
+      EXPECT_EQ(1u, boxes.seen.size());
+      ASSERT_FALSE(Gone());
+    } else {
+      frame->OnSwitchConnection(false);
+    }
+    EXPECT_TRUE(GetManager()->IsDisconnected());
+    EXPECT_TRUE(ShowsLogIn());
+    EXPECT_EQ("Connect !", Button()->GetLabel());
+    EXPECT_TRUE(Field(0)->IsEnabled() && Field(1)->IsEnabled());
+    EXPECT_EQ("", Line(0));
+    EXPECT_EQ("", Line(1));
+    EXPECT_FALSE(frame->GetConnectTimer().IsRunning());
   }
 }
 
