@@ -26,6 +26,9 @@ const wxWindowID kPasswordId = wxWindow::NewControlId();
 
 time_t SystemNow() { return time(nullptr); }
 
+// One line of text that ends in an ellipsis where the panel is too narrow for it.
+const long kOneLine = wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END;
+
 }  // namespace
 
 std::function<time_t()> LoginDialog::s_now = SystemNow;
@@ -48,25 +51,23 @@ LoginDialog::LoginDialog(wxWindow* parent, MainFrame* mainWindow, const std::str
   SetBackgroundColour(*wxWHITE);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   AddFields(sizer, login, password, savePassword);
-  AddLink(sizer, _("No login/password? Click here to register"), 10, &LoginDialog::OnRegister);
-  AddLink(sizer, _("Password lost? Click here to get a new one"), 4, &LoginDialog::OnLostPassword);
+  m_lines.push_back(AddLink(sizer, _("No login/password? Click here to register"), 10, &LoginDialog::OnRegister));
+  m_lines.push_back(AddLink(sizer, _("Password lost? Click here to get a new one"), 4, &LoginDialog::OnLostPassword));
 
   m_savePassword = new wxCheckBox(this, wxID_ANY, _("Save password"));
   m_savePassword->SetValue(savePassword);
   sizer->Add(m_savePassword, 0, wxLEFT | wxRIGHT | wxTOP, 15);
   m_button = new wxButton(this, wxID_OK, wxEmptyString);
   sizer->Add(m_button, 0, wxALL, 10);
-  m_status1 = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  m_status1 = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, kOneLine);
   m_status1->SetForegroundColour(*wxRED);
   sizer->Add(m_status1, 0, wxTOP, 15);
-  m_status2 = new wxStaticText(this, wxID_ANY, wxEmptyString);
+  m_status2 = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, kOneLine);
   m_status2->SetForegroundColour(*wxRED);
   sizer->Add(m_status2, 0, 0, 0);
-
-  // Empty, the status lines keep the room of a line each: the panel does not move when they fill.
-  const int line = m_status1->GetCharHeight();
-  m_status1->SetMinSize(wxSize(-1, line));
-  m_status2->SetMinSize(wxSize(-1, line));
+  m_lines.push_back(m_status1);
+  m_lines.push_back(m_status2);
+  FitTexts(-1);
   Bind(wxEVT_SIZE, &LoginDialog::OnSize, this);
   Bind(wxEVT_SHOW, &LoginDialog::OnShow, this);
   m_hostAndPort = host + ":" + std::to_string(port);
@@ -99,7 +100,7 @@ void LoginDialog::AddFields(wxSizer* sizer, const std::string& login, const std:
 
 wxStaticText* LoginDialog::AddLink(wxSizer* sizer, const wxString& text, int top,
                                    void (LoginDialog::*handler)(wxMouseEvent&)) {
-  auto* link = new wxStaticText(this, wxID_ANY, text);
+  auto* link = new wxStaticText(this, wxID_ANY, text, wxDefaultPosition, wxDefaultSize, kOneLine);
   link->SetCursor(wxCursor(wxCURSOR_HAND));
   link->SetForegroundColour(*wxBLUE);
   wxFont font = link->GetFont();
@@ -160,6 +161,23 @@ void LoginDialog::SetStatus(const wxString& text, int retryDelayMs) {
   m_status1->SetLabelText(text);
   m_status2->SetLabelText(retry);
   Layout();
+}
+
+bool LoginDialog::Layout() {
+  FitTexts(GetClientSize().x);
+  return wxPanel::Layout();
+}
+
+void LoginDialog::FitTexts(int room) {
+  // Each stands at the panel's left edge, with no border beside it.
+  for (wxStaticText* text : m_lines) {
+    // Measured in its own font. Empty, a status line keeps the room of a line all the same: the
+    // panel does not move when it fills.
+    const wxSize whole = text->GetTextExtent(text->GetLabelText());
+    const int line = std::max(whole.y, text->GetTextExtent("Ag").y);
+    const wxSize size(room >= 0 ? std::min(whole.x, room) : whole.x, line);
+    if (size != text->GetMinSize()) text->SetMinSize(size);
+  }
 }
 
 void LoginDialog::OnSize(wxSizeEvent& event) {

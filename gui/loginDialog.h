@@ -10,6 +10,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 class MainFrame;
 class wxButton;
@@ -50,6 +51,9 @@ class LoginDialog : public wxPanel {
   // Where the retry time is read; tests put a fixed clock here.
   static std::function<time_t()> s_now;
 
+  // Gives the links and the status lines the panel's width before laying them out.
+  bool Layout() override;
+
  private:
   // Moves the splitter's sash up when the panel is too low to show all it holds; the sash goes
   // back when the panel is hidden.
@@ -59,6 +63,9 @@ class LoginDialog : public wxPanel {
   void AddFields(wxSizer* sizer, const std::string& login, const std::string& password, bool savePassword);
   wxStaticText* AddLink(wxSizer* sizer, const wxString& text, int top,
                         void (LoginDialog::*handler)(wxMouseEvent&));
+  // Each of the links and status lines as wide as its text, or as `room` when that is narrower
+  // (it then ends in an ellipsis); -1 leaves each whole.
+  void FitTexts(int room);
 
   MainFrame* m_mainWindow;
   std::string m_login;
@@ -75,6 +82,8 @@ class LoginDialog : public wxPanel {
   wxStaticText* m_status1 = nullptr;
   wxStaticText* m_status2 = nullptr;
   wxButton* m_button = nullptr;
+  // The texts of one line that the panel's width may cut: the links, then the status lines.
+  std::vector<wxStaticText*> m_lines;
 
   wxDECLARE_EVENT_TABLE();
 };

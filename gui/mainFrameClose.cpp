@@ -166,9 +166,10 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
                              _("Save error"), wxYES_NO | wxICON_ERROR);
     // Quitting loses the settings: only Yes quits, a question closed unanswered keeps the window.
     if (question.ShowModal() != wxID_YES) {
-      // The controller has disconnected already: the windows say so.
+      // The controller has disconnected already: the windows say so, as after logging out.
       SetConnected(false);
       ShowLoginPanel();
+      m_loginPanel->SetStatus(wxEmptyString, 0);
       m_loginPanel->EnableConnect(true);
       ShowDisconnected();
       if (event.CanVeto()) event.Veto();

@@ -12,6 +12,8 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+
 #include "core/application.h"
 #include "gui/preferencesHost.h"
 #include "gui/storedPreferences.h"
@@ -55,6 +57,23 @@ bool ParseNumber(const wxString& text, long low, long high, long& value) {
 }
 
 wxString Decimal(long n) { return wxString::Format("%ld", n); }
+
+// A label at least `width` pixels wide (-1: its text's width), and never narrower than its text in
+// its own font, whatever the font's size.
+wxStaticText* Label(wxWindow* parent, const wxString& text, int width) {
+  auto* label = new wxStaticText(parent, wxID_ANY, text, wxDefaultPosition, wxSize(width, -1));
+  label->SetMinSize(wxSize(std::max(width, label->GetTextExtent(text).x), -1));
+  return label;
+}
+
+// A field for a number of up to five digits (a port, a delay of up to a day in seconds): at
+// least `width` pixels wide, and as wide and as high as the five digits need in its own font.
+wxTextCtrl* NumberField(wxWindow* parent, wxWindowID id, int width, long style) {
+  auto* field = new wxTextCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxSize(width, -1), style);
+  const wxSize digits = field->GetSizeFromTextSize(field->GetTextExtent("00000"));
+  field->SetMinSize(wxSize(std::max(width, digits.x), digits.y));
+  return field;
+}
 
 }  // namespace
 
@@ -102,8 +121,7 @@ void PreferencesFrame::BuildNetworkBox() {
   box->Add(grid, 1, wxEXPAND, 0);
   wxWindow* parent = box->GetStaticBox();
   auto label = [&](const wxString& text, int width, int proportion) {
-    grid->Add(new wxStaticText(parent, wxID_ANY, text, wxDefaultPosition, wxSize(width, -1)), proportion,
-              wxALIGN_CENTER_VERTICAL, 0);
+    grid->Add(Label(parent, text, width), proportion, wxALIGN_CENTER_VERTICAL, 0);
   };
 
   label(_("Login with status:"), -1, 1);
@@ -114,7 +132,7 @@ void PreferencesFrame::BuildNetworkBox() {
 
   label(_("Switch to \"no activity\" after:"), 250, 1);
   auto* delay = new wxBoxSizer(wxHORIZONTAL);
-  m_noActivity = new wxTextCtrl(parent, kNoActivityId, wxEmptyString, wxDefaultPosition, wxSize(60, -1), wxTE_RIGHT);
+  m_noActivity = NumberField(parent, kNoActivityId, 60, wxTE_RIGHT);
   delay->Add(m_noActivity, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   delay->Add(new wxStaticText(parent, wxID_ANY, _("seconds")), 1, wxALIGN_CENTER_VERTICAL, 0);
   grid->Add(delay, 1, wxEXPAND | wxLEFT | wxRIGHT, 15);
@@ -137,7 +155,7 @@ void PreferencesFrame::BuildNetworkBox() {
   proxy->Add(m_proxy, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   m_proxyHost = new wxTextCtrl(parent, kProxyHostId, wxEmptyString);
   proxy->Add(m_proxyHost, 1, wxALIGN_CENTER_VERTICAL, 0);
-  m_proxyPort = new wxTextCtrl(parent, kProxyPortId, wxEmptyString, wxDefaultPosition, wxSize(60, -1));
+  m_proxyPort = NumberField(parent, kProxyPortId, 60, 0);
   proxy->Add(m_proxyPort, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);
   grid->Add(proxy, 1, wxEXPAND | wxLEFT | wxRIGHT, 15);
 }
@@ -149,8 +167,7 @@ void PreferencesFrame::BuildInterfaceBox() {
   box->Add(grid, 0, wxEXPAND | wxBOTTOM, 4);
   wxWindow* parent = box->GetStaticBox();
 
-  grid->Add(new wxStaticText(parent, wxID_ANY, _("Parlavox visible on startup:"), wxDefaultPosition, wxSize(250, -1)),
-            1, wxALIGN_CENTER_VERTICAL, 0);
+  grid->Add(Label(parent, _("Parlavox visible on startup:"), 250), 1, wxALIGN_CENTER_VERTICAL, 0);
   m_visibleOnStart = new wxCheckBox(parent, kVisibleOnStartId, wxEmptyString);
   grid->Add(m_visibleOnStart, 1, wxEXPAND | wxLEFT | wxRIGHT, 15);
 

@@ -41,7 +41,8 @@ foreach(family rooms contacts profiles sites screen)
 endforeach()
 
 # The texts that stand side by side, the name row of the main window and the headers of the
-# contacts list, again with every font twice as large: test_gui_large_font and
-# test_gui_contacts_large_font.
-parlavox_add_large_font_test(test_gui "NicknamePanelTest.NameAndPresence*")
+# contacts list, and the texts and fields of the log-in panel and of the preferences window, again
+# with every font twice as large: test_gui_large_font and test_gui_contacts_large_font.
+parlavox_add_large_font_test(test_gui
+  "NicknamePanelTest.NameAndPresence*:LogInFromThePanel.LinksAndStatusLines*:Preferences.LabelsAndFields*")
 parlavox_add_large_font_test(test_gui_contacts "GroupHeadersFit.*")

@@ -5,6 +5,8 @@
 
 #include "core/guiEvents.h"
 #include "tests/gui/logInFixture.h"
+#include "tests/gui/textFit.h"
+#include "tests/program/screen.h"
 #include "tests/testServer/cuttableRelay.h"
 
 namespace {
@@ -275,6 +277,95 @@ TEST_F(LogInFromThePanel, PanelFieldsButtonAndEnter) {
   EXPECT_TRUE(Button()->IsEnabled());
   ClickUntil(Button(), [&] { return Line(0) == "Connection aborted"; });
   EXPECT_FALSE(frame->GetConnectTimer().IsRunning());
+}
+
+// The links and the status lines at the main window's usual width and at 200 pixels, with short
+// and long statuses: each inside the panel on a line of its own, as high as its font's line, and
+// whole or cut with an ellipsis. Run again with every font twice as large.
+TEST_F(LogInFromThePanel, LinksAndStatusLinesShowWholeOrCut) {
+  frame = Open();
+  const bool large = textfit::LargeFont(Panel());
+  std::vector<wxStaticText*> texts = guitest::FindChildren<wxStaticText>(Panel());
+  ASSERT_EQ(6u, texts.size());
+  texts.erase(texts.begin(), texts.begin() + 2);  // "Login:" and "Password:" beside their fields
+  const std::vector<wxWindow*> shown(texts.begin(), texts.end());
+  const struct {
+    int width;
+    const char* status;
+    int retryMs;
+  } rows[] = {{370, "", 0}, {370, "Parlavox Instant Messenger is connecting... Contacting server...", 0},
+              {370, "Connection ended: network failure", 5000}, {200, "Invalid login !", 0},
+              {200, "Unable to contact the main server", 5000}};
+  auto* splitter = guitest::FindChild<wxSplitterWindow>(frame, [](wxSplitterWindow*) { return true; });
+  // What the splitter's borders take of its width.
+  const int borders = splitter->GetSize().x - Panel()->GetSize().x;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::to_string(r.width) + " " + r.status);
+    frame->SetSize(wxSize(r.width, 600));
+    ASSERT_TRUE(PumpUntil([&] {
+      return frame->GetSize().x == r.width && splitter->GetSize().x == frame->GetClientSize().x &&
+             Panel()->GetSize().x == splitter->GetSize().x - borders;
+    })) << "the panel is " << Panel()->GetSize().x << " wide";
+    Panel()->SetStatus(r.status, r.retryMs);
+    EXPECT_EQ(r.status, Line(0));
+    PumpUntil([&] { return textfit::Faults(Panel(), shown).empty(); });
+    EXPECT_EQ("", textfit::Faults(Panel(), shown));
+    for (wxWindow* link : {shown[0], shown[1]}) {
+      if (r.width == 200) {
+        EXPECT_TRUE(PumpUntil([&] { return textfit::Cut(link); })) << "a link is cut without an ellipsis";
+      } else if (!large) {
+        EXPECT_FALSE(textfit::Cut(link));
+      }
+    }
+  }
+}
+
+// Quitting when the settings cannot be written asks whether to quit all the same; the user who
+// answers No on the question itself keeps a window that says the session is over, as after
+// logging out: the log-in panel with the button to connect, and nothing left of the session's
+// status lines.
+TEST_F(LogInFromThePanel, AQuitDeclinedLeavesThePanelAsALogOutDoes) {
+  frame = Open();
+  const struct {
+    const char* name;
+    bool quit;
+  } rows[] = {{"log-out", false}, {"quit declined", true}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    ASSERT_TRUE(LogIn());
+    // The hidden panel still holds the last step of the log-in.
+    EXPECT_TRUE(Line(0).StartsWith("Connected to Parlavox server")) << Line(0);
+    if (r.quit) {
+      failSaves = true;
+      boxes.answer = wxID_NONE;
+      boxes.seen.clear();
+      // No, pressed on the question once it is on the display and has the keyboard.
+      programtest::Screen screen;
+      bool answered = false;
+      wxTimer no;
+      no.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        const unsigned long question = guitest::ShownWindowTitled("Save error");
+        if (!answered && question && screen.Focus(question)) answered = screen.Press("n", "Alt_L");
+      });
+      no.Start(50);
+      wxCommandEvent quit;
+      frame->OnQuit(quit);
+      no.Stop();
+      failSaves = false;
+      EXPECT_TRUE(answered);
+      EXPECT_EQ(1u, boxes.seen.size());
+      ASSERT_FALSE(Gone());
+    } else {
+      frame->OnSwitchConnection(false);
+    }
+    EXPECT_TRUE(GetManager()->IsDisconnected());
+    EXPECT_TRUE(ShowsLogIn());
+    EXPECT_EQ("Connect !", Button()->GetLabel());
+    EXPECT_TRUE(Field(0)->IsEnabled() && Field(1)->IsEnabled());
+    EXPECT_EQ("", Line(0));
+    EXPECT_EQ("", Line(1));
+    EXPECT_FALSE(frame->GetConnectTimer().IsRunning());
+  }
 }
 
 }  // namespace

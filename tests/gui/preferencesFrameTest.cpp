@@ -8,10 +8,12 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/radiobut.h>
+#include <wx/stattext.h>
 
 #include "gui/preferencesFrame.h"
 #include "tests/core/managerTestSupport.h"
 #include "tests/gui/mainWindowFixture.h"
+#include "tests/gui/textFit.h"
 
 namespace {
 
@@ -172,6 +174,30 @@ TEST_F(Preferences, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
   EXPECT_EQ(!top, c->GetAlwaysTopStatus());
   EXPECT_TRUE(c->GetRememberClose());
   EXPECT_FALSE(c->GetClose());
+}
+
+// The labels and the number fields of the window at the usual font size and asked to be 200 pixels
+// wide: each text whole, each field as high as its text and as wide as its digits, all inside
+// the window, which keeps the width they need. Run again with every font twice as large.
+TEST_F(Preferences, LabelsAndFieldsShowWhole) {
+  textfit::LargeFont(window);
+  auto label = [&](const wxString& text) {
+    return FindChild<wxStaticText>(window, [&](wxStaticText* t) { return t->GetLabelText() == text; });
+  };
+  const std::vector<wxWindow*> shown = {label("Switch to \"no activity\" after:"), Field(window, 0),
+                                        label("Retry on network failure:"), Field(window, 3),
+                                        label("Parlavox visible on startup:")};
+  for (wxWindow* w : shown) ASSERT_NE(nullptr, w);
+  EXPECT_EQ("60", Field(window, 0)->GetValue());
+  EXPECT_EQ("8080", Field(window, 3)->GetValue());
+  const int fitted = window->GetSize().x;
+  for (int width : {fitted, 200}) {
+    SCOPED_TRACE(width);
+    window->SetSize(wxSize(width, window->GetSize().y));
+    guitest::PumpUntil([&] { return textfit::Faults(window, shown).empty(); });
+    EXPECT_EQ("", textfit::Faults(window, shown));
+    for (wxWindow* w : shown) EXPECT_FALSE(textfit::Cut(w));
+  }
 }
 
 bool Accepts(int port) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <dlfcn.h>
 
@@ -35,7 +36,41 @@ std::string Name(wxWindow* window) {
   return std::string(name.utf8_str()) + " \"" + std::string(Shown(window).utf8_str()) + "\"";
 }
 
+// A one-line field: the room the tool kit leaves for its text, and the size the text takes there
+// (as wide as it lays out, as high as its letters are drawn); false for any other window.
+bool FieldRoom(wxWindow* window, wxSize* room, wxSize* text) {
+  struct Rect {
+    int x, y, width, height;
+  };
+  using GetLayout = void* (*)(void*);
+  using GetArea = void (*)(void*, Rect*);
+  using Extents = void (*)(void*, Rect*, Rect*);
+  static const auto layoutOf = reinterpret_cast<GetLayout>(dlsym(RTLD_DEFAULT, "gtk_entry_get_layout"));
+  static const auto areaOf = reinterpret_cast<GetArea>(dlsym(RTLD_DEFAULT, "gtk_entry_get_text_area"));
+  static const auto extentsOf = reinterpret_cast<Extents>(dlsym(RTLD_DEFAULT, "pango_layout_get_pixel_extents"));
+  auto* field = dynamic_cast<wxTextCtrl*>(window);
+  if (!field || field->IsMultiLine() || !layoutOf || !areaOf || !extentsOf || !field->GetHandle()) return false;
+  void* layout = layoutOf(field->GetHandle());
+  if (!layout) return false;
+  Rect area{}, ink{}, logical{};
+  areaOf(field->GetHandle(), &area);
+  extentsOf(layout, &ink, &logical);
+  *room = wxSize(area.width, area.height);
+  *text = wxSize(logical.width, ink.height);
+  return true;
+}
+
+void CheckField(wxWindow* window, std::string* faults) {
+  wxSize room, text;
+  if (!FieldRoom(window, &room, &text)) return;
+  const std::string name = "field \"" + std::string(static_cast<wxTextCtrl*>(window)->GetValue().utf8_str()) + "\"";
+  if (room.x < text.x || room.y < text.y)
+    *faults += name + " has " + std::to_string(room.x) + "x" + std::to_string(room.y) + " for its text of " +
+               std::to_string(text.x) + "x" + std::to_string(text.y) + "\n";
+}
+
 void CheckText(wxWindow* window, std::string* faults) {
+  CheckField(window, faults);
   const wxString shown = Shown(window);
   if (shown.empty()) return;
   const wxSize text = window->GetTextExtent(shown);
