@@ -9,7 +9,7 @@ file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.c
 list(FILTER GUI_TEST_SOURCES EXCLUDE REGEX "/(handlersEndToEnd|programSession)Test\\.cpp$")
 # Its longest suites (logging in from the panel, the tray, the real program's start and end, the
 # nickname panel) run beside the others as test_gui_entry.
-parlavox_add_test(test_gui LABEL gui WX OWN_DISPLAY TIMEOUT 300
+parlavox_add_test(test_gui LABEL gui WX OWN_DISPLAY TIMEOUT 600
   SPLIT entry "LogInFromThePanel.*:Tray.*:Program.*:NicknamePanelTest.*"
   SOURCES ${GUI_TEST_SOURCES}
   LIBS parlavox_gui_test_support parlavox_test_screen parlavox_gui parlavox_test_server)
