@@ -30,6 +30,7 @@
 
 #include "core/guiEvents.h"
 #include "core/roomMembers.h"
+#include "core/siteVisitors.h"
 #include "model/contactEvent.h"
 #include "model/contactInfo.h"
 #include "model/extensionStatus.h"
@@ -429,6 +430,8 @@ class Manager : public wxEvtHandler {
   std::map<std::string, std::string> m_privateRoomTexts;
   int m_privateRoomCounter = 0;
   std::map<std::string, RoomMembers> m_roomMembers;
+  // Who the sites panel shows on each site open in the browser: their records stay meanwhile.
+  SiteVisitors m_siteVisitors;
   std::map<std::string, bool> m_avatarRequests;
   t_status m_status = STATUS_NONE;
   std::map<std::string, t_extension_status> m_extensionStatus;
@@ -443,7 +446,8 @@ class Manager : public wxEvtHandler {
   std::map<std::string, ContactInfo*> m_strangers;
   // Records made for logins met only in room updates, never handed out by pointer (by
   // GetContactInfo, GetSubscribedContacts or to the settings): no window can hold them, so they
-  // go once their login has left every room. A record handed out leaves the set for good.
+  // go once their login has left every room and no open site shows it. A record handed out
+  // leaves the set for good.
   mutable std::set<const ContactInfo*> m_unlentRecords;
   // Logins taken out of the saved contacts: an update already on its way does not bring them
   // back; asking for or accepting the contact again lifts the mark.
@@ -476,9 +480,10 @@ class Manager : public wxEvtHandler {
   // was in it is forgotten and no record counts itself in it any more (the rooms of a whole
   // day's browsing would otherwise stay until the log-out).
   void ForgetRoom(const std::string& room);
-  // Frees the record of a login met only in room updates once it is in no room, is no saved
-  // contact and has never been handed out (applicationContacts.cpp).
+  // Frees the record of a login met only in room updates once it is in no room, is shown on no
+  // open site, is no saved contact and has never been handed out (applicationContacts.cpp).
   void ForgetUnseenStranger(const std::string& login);
+  void ForgetUnseenStrangers(const std::vector<std::string>& logins);
   void UpdateRoomMember(int code, const std::string& room, ContactInfo* record, const S2C_UpdateContactAll_t& update,
                         bool statusValid);
   void UpdateListedContact(int code, ContactInfo* record, const S2C_UpdateContactAll_t& update, bool statusValid,

@@ -256,11 +256,16 @@ void Manager::Disconnect(bool closing, bool notifyServer) {
   MANAGER_GUI_THREAD_ONLY();
   TRACE_START_ARGS("%d,%d", closing ? 1 : 0, notifyServer ? 1 : 0);
   Config* config = Config::GetInstance();
+  // No room and no site shows anyone once the session is over.
+  std::vector<std::string> gone = m_siteVisitors.CloseAll();
+  for (const auto& room : m_roomMembers)
+    for (const ContactInfo* member : room.second.List()) gone.push_back(member->GetLogin());
   m_roomMembers.clear();
   m_subscribedRooms.clear();
   m_subscribing.clear();
   config->GetContactInfo()->ClearSubscriptions();
   for (auto& entry : m_contacts) entry.second->ClearSubscriptions();
+  ForgetUnseenStrangers(gone);
   TRACE_INFO("Disconnect from external messengers");
   for (MessengerInfo* account : config->GetMessengers()) {
     if (account->GetStatus() != MESSENGER_DISCONNECTED) {

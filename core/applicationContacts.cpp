@@ -56,15 +56,21 @@ void Manager::ForgetUnseenStranger(const std::string& login) {
   auto known = m_contacts.find(login);
   if (known == m_contacts.end() || !known->second) return;
   ContactInfo* record = known->second;
-  if (!m_unlentRecords.count(record) || !record->GetSubscriptions().empty() ||
+  // The sites panel shows a person on a site's page without a room: the profile it opens reads
+  // the record, so the record must be there.
+  if (!m_unlentRecords.count(record) || !record->GetSubscriptions().empty() || m_siteVisitors.Shows(login) ||
       Config::GetInstance()->HasContact(login))
     return;
   for (const auto& room : m_roomMembers)
     if (room.second.Has(record)) return;
-  TRACE_INFO("record of %s freed: in no room, no contact, never shown", login.c_str());
+  TRACE_INFO("record of %s freed: in no room, on no site, no contact, never handed out", login.c_str());
   m_contacts.erase(known);
   m_unlentRecords.erase(record);
   delete record;
+}
+
+void Manager::ForgetUnseenStrangers(const std::vector<std::string>& logins) {
+  for (const std::string& login : logins) ForgetUnseenStranger(login);
 }
 
 std::string Manager::GetNickname(const std::string& login) {

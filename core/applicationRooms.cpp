@@ -145,12 +145,17 @@ void Manager::UnsubscribeChatRoom(const std::string& room) {
 
 void Manager::ForgetRoom(const std::string& room) {
   auto members = m_roomMembers.find(room);
+  std::vector<std::string> logins;
   if (members != m_roomMembers.end()) {
     TRACE_INFO("members of %s forgotten", room.c_str());
-    for (ContactInfo* member : members->second.List()) member->UnsubscribeFrom(room);
+    for (ContactInfo* member : members->second.List()) {
+      member->UnsubscribeFrom(room);
+      logins.push_back(member->GetLogin());
+    }
     m_roomMembers.erase(members);
   }
   GetOwnContactInfo()->UnsubscribeFrom(room);
+  ForgetUnseenStrangers(logins);
 }
 
 std::vector<ContactInfo*> Manager::GetSubscribedContacts(const std::string& room) const {
@@ -281,6 +286,10 @@ void Manager::UpdateRoomMember(int code, const std::string& room, ContactInfo* r
       UnsubscribeContactFromChatRoom(room, record->GetLogin());
     }
   }
+  // The sites panel shows the person on an open site while on its page or in its room.
+  const std::vector<std::string>& opened = OpenedRooms();
+  if (std::find(opened.begin(), opened.end(), room) != opened.end())
+    m_siteVisitors.Set(room, record->GetLogin(), !logout || record->IsSubscribedTo(room));
   int users = Count(update.nbrUsers);
   PostOwned(wxEVT_RECEIVE_UPDATE_CHATROOM_CONTACT, code,
             new URLContactInfo(room, users, *record, !update.connecting, logout, false));

@@ -146,8 +146,11 @@ void Manager::CloseChatRoom(const std::string& url) {
     return;
   }
   rooms.erase(opened);
+  // Its panel goes, and with it the people it showed.
+  const std::vector<std::string> shown = m_siteVisitors.Close(url);
   // Left by the user too, the room is done with; a room the user stays in goes on.
   if (!HasSubscribedTo(url) && !IsSubscribing(url)) ForgetRoom(url);
+  ForgetUnseenStrangers(shown);
   URLInfo* site = GetURLInfo(url);
   PostText(wxEVT_RECEIVE_CLOSE_CHATROOM, 0, url);
   ClientSideRequest* client = Client();

@@ -696,3 +696,35 @@ TEST(ManagerRooms, ARoomDoneWithForgetsWhoWasInIt) {
   EXPECT_TRUE(s.manager->GetContactInfo("cat")->IsSubscribedTo(third));
   EXPECT_TRUE(s.Quiet());
 }
+
+// The sites panel shows who is on an open site's page or in its room: their records stay while
+// it does, though no window was handed them, and go once it no longer does or the session ends.
+TEST(ManagerRooms, PeopleShownOnAnOpenSiteKeepTheirRecords) {
+  Session s;
+  ASSERT_TRUE(s.link);
+  const std::string site = "http://shown.example/";
+  auto page = Browse(site);
+  ASSERT_TRUE(s.Got(C2S_Request_PR_openurl));
+  s.Send(S2C_Request_PR_openurlok, [&](Choice& c) { Fill(&c.openurlok.site, site); });
+  s.Answer(std::move(page));
+  // status -1: none in the update.
+  auto update = [&](const std::string& login, long status, bool inRoom) {
+    s.Send(S2C_Request_PR_updcontact, [&](Choice& c) {
+      Fill(&c.updcontact.login, login);
+      c.updcontact.site = asn1::NewOctetString(site);
+      c.updcontact.nickname = asn1::NewOctetString("Visitor " + login);
+      if (status >= 0) c.updcontact.status = asn1::NewValue<long>(status);
+      c.updcontact.hasSubscribed = asn1::NewValue<BOOLEAN_t>(inRoom ? 1 : 0);
+    });
+    s.Lines();
+  };
+  update("vic", STATUS_ONLINE, false);
+  update("val", STATUS_ONLINE, true);
+  update("val", -1, false);  // out of the room, on the page still
+  EXPECT_EQ("Visitor vic", s.manager->GetNickname("vic"));
+  EXPECT_EQ("Visitor val", s.manager->GetNickname("val"));
+  update("val", STATUS_OFFLINE, false);
+  EXPECT_EQ("<val>", s.manager->GetNickname("val"));
+  s.manager->Disconnect(false, false);
+  EXPECT_EQ("<vic>", s.manager->GetNickname("vic"));
+}

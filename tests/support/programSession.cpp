@@ -24,7 +24,9 @@ namespace {
 using standintest::TestUser;
 
 const char* const kAccounts = "alice alice Alice\nbob bob Bob\ncarol carol Carol\ndave dave Dave\n"
-                              "erin erin Erin\nfrank frank Frank\n";
+                              "erin erin Erin\nfrank frank Frank\ngrace grace Grace\nheidi heidi Heidi\n";
+// grace and heidi are left as a new run knows them: the controller has no record of theirs until
+// the server speaks of them.
 const char* const kOthers[] = {"bob", "carol", "dave", "erin", "frank"};
 // Contact events are numbered from 0 for the life of the controller; no test makes this many.
 const long kMostEvents = 5000;

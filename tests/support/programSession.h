@@ -1,7 +1,8 @@
 // The whole program on the stand-in server, for tests of windows: a real parlavox-standin on
 // loopback (with a journal of every request it receives), the program's real start-up and main
 // window in this process logged in as "alice" with a home directory of its own, and other users
-// (bob, carol, dave, erin, frank) on the same server through the client's own connection code.
+// (bob, carol, dave, erin, frank; grace and heidi, whom no earlier test made known to the
+// controller) on the same server through the client's own connection code.
 //
 // A window test derives its fixture from ProgramSession:
 //

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/application.h"
+#include "gui/contacts/contactEntry.h"
+#include "gui/profiles/contactInfoFrame.h"
 #include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/myTextCtrl.h"
@@ -97,6 +99,51 @@ TEST_F(SitesPanelSession, ASiteOpensFillsIsEnteredFromItsMenuAndClosesEitherWay)
   EXPECT_TRUE(Until([&] { return Sites()->FindSitePanel(other) == nullptr; }));
   Settle();
   EXPECT_EQ(1u, Count("alice closeurl site=\"" + other + "\"", mark));
+}
+
+// grace comes to the user's site, online, outside its room: the panel shows her by her
+// nickname, and her profile, opened from her avatar's menu by a real click, shows her nickname
+// and presence. heidi, whose record no window asks for, keeps hers while the panel shows her and
+// loses it once the panel no longer does: when she leaves the site, and when she came back and
+// the site closes. grace's record, read by her profile, stays.
+TEST_F(SitesPanelSession, ANewcomersRecordLivesWhileThePanelShowsThem) {
+  ASSERT_TRUE(Until([&] { return LocalServer::Instance() && Sites() && Sites()->IsShownOnScreen(); }));
+  const std::string site = "http://newcomers.example/";
+  Answer(Browse(site));
+  ASSERT_TRUE(Until([&] { return Sites()->FindSitePanel(site) != nullptr; }));
+  SitePanel* panel = Sites()->FindSitePanel(site);
+  Manager* manager = GetManager();
+  standintest::TestUser& grace = LogIn("grace");
+  grace.Link().SendOpenChatRoom(grace.Key(), site);
+  ASSERT_TRUE(Until([&] { return panel->FindContact("grace") != nullptr; }));
+  EXPECT_EQ("Grace", panel->FindContact("grace")->GetContact().GetNickname());
+  EXPECT_EQ(STATUS_ONLINE, panel->FindContact("grace")->GetContact().GetStatus());
+  PickMenu(panel, panel->FindContact("grace"), 2);
+  ContactInfoFrame* profile = nullptr;
+  ASSERT_TRUE(Until([&] {
+    profile = ContactInfoFrame::GetContactInfoFor("grace");
+    return profile && profile->IsShownOnScreen();
+  }));
+  auto* shown = guitest::FindChild<ContactEntry>(profile, [](ContactEntry*) { return true; });
+  ASSERT_TRUE(shown);
+  EXPECT_EQ("Grace", shown->GetNickname());
+  EXPECT_EQ(STATUS_ONLINE, shown->GetStatus());
+
+  standintest::TestUser& heidi = LogIn("heidi");
+  auto comes = [&] {
+    heidi.Link().SendOpenChatRoom(heidi.Key(), site);
+    ASSERT_TRUE(Until([&] { return panel->FindContact("heidi") != nullptr; }));
+    EXPECT_EQ("Heidi", manager->GetNickname("heidi"));
+  };
+  comes();
+  heidi.Link().SendCloseChatRoom(heidi.Key(), site);
+  ASSERT_TRUE(Until([&] { return panel->FindContact("heidi") == nullptr; }));
+  EXPECT_EQ("<heidi>", manager->GetNickname("heidi"));
+  comes();
+  Answer(Browse("CLOSE:" + site));
+  ASSERT_TRUE(Until([&] { return Sites()->FindSitePanel(site) == nullptr; }));
+  EXPECT_EQ("<heidi>", manager->GetNickname("heidi"));
+  EXPECT_EQ("Grace", manager->GetNickname("grace"));
 }
 
 TEST_F(SitesPanelSession, BlockedLocalAndHostileAddressesAreAnsweredAndShownSafely) {

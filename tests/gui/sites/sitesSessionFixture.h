@@ -53,12 +53,13 @@ class SitesSession : public programtest::ProgramSession {
   }
   // Right-clicks the site's name for real and picks the menu's item `downs` Downs away. The
   // item may close the site: its panel then goes.
-  void PickSiteMenu(SitePanel* panel, int downs) {
+  void PickSiteMenu(SitePanel* panel, int downs) { PickMenu(panel, panel->GetSiteLabel()->GetInnerText(), downs); }
+  // The same on a person's avatar in the site's panel: the person's menu.
+  void PickMenu(SitePanel* panel, wxWindow* clicked, int downs) {
     wxWeakRef<SitePanel> shown(panel);
     guitest::MenuPicker picker([&] { return shown && shown->IsMenuShown(); }, downs);
-    wxWindow* name = panel->GetSiteLabel()->GetInnerText();
     Frame()->Raise();
-    guitest::MovePointer(name, guitest::Middle(name));
+    guitest::MovePointer(clicked, guitest::Middle(clicked));
     wxUIActionSimulator().MouseClick(wxMOUSE_BTN_RIGHT);
     EXPECT_TRUE(Until([&] { return picker.picked() && !(shown && shown->IsMenuShown()); }));
   }
