@@ -3,29 +3,37 @@
 // browser sends, and the server's answers given as the server gives them.
 //   pages: 1,000 distinct pages opened and closed one after the other. Each opens its site's room
 //     (the extension's page, the server's acknowledgement with one other Parlavoxer on the site,
-//     who then shows in the site's panel, and the pop-up that announces him) and closes it again
-//     (the extension's close, the site's panel gone, the server told);
+//     who then shows in the site's panel, and the pop-up that announces him); the user opens the
+//     site's comments from its panel, reads them once the comments server's page has come and
+//     closes the window, then looks at the visitor's profile and closes it; the page closes
+//     again (the extension's close, the site's panel gone, the server told);
 //   rooms: 200 distinct rooms entered and left: a site's room joined from its page (then a page
-//     of the chat-rooms window), a one-to-one room a stranger opens by writing (the user looks at
-//     the stranger's profile and closes it), and one the user opens with a saved contact; in
-//     each, the other types, writes a few lines and the user answers; the user closes the room's
-//     tab, and the site's page closes.
+//     of the chat-rooms window), whose comments the user opens from the room and closes, a
+//     one-to-one room a stranger opens by writing, and one the user opens with a saved contact
+//     (in both the user looks at the other's profile and closes it); in each, the other types,
+//     writes a few lines and the user answers; the user closes the room's tab, and the site's
+//     page closes.
 // Measured, once the event loop has settled (the pop-up gone, the windows whose deletion was
 // asked for destroyed, the trace log written): the heap in use and the resident memory that each
 // page and each room leaves behind (their growth from the end of a warm-up, the first tenth of
 // the pages and the first fifth of the rooms, divided by the pages or rooms after it), against
 // 20 kB, with the windows alive at both ends beside them; and the processor time of one turn of
-// the event loop at rest (each idle turn asking for the next) after 100 pages and after 1,000,
-// whose growth is held against 1.2: the tool kit visits every window at each turn, so that a
-// window kept for each page slows every turn of the rest of the day. Each of the two is taken on
-// the quickest of the machine's processors (see MeasureTurnUs), the median of three rounds.
+// the event loop at rest (each idle turn asking for the next) after 1,000 pages against the same
+// after 100, whose growth is held against 1.2: the tool kit visits every window at each turn, so
+// that a window kept for each page slows every turn of the rest of the day. The turn after 100
+// pages is a second bench process's, which browses that many pages beside this one and then
+// waits: the two take short runs of turns in turn on the same processor, many pairs, so that a
+// load that comes and goes on a shared machine weighs on both sides of a pair alike, and the
+// figure is the median of the pairs' ratios (see MeasureTurnGrowth).
 // Each figure is printed beside its limit as a ratio; the program exits non-zero when one is
 // over it, or when a page or a room did not open or close.
 // Usage: browsingBench [--pages N] [--rooms N]
+#include <fcntl.h>
 #include <malloc.h>
 #include <sched.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,12 +53,16 @@
 #include "bench/roomLastLine.h"
 #include "gui/notifyFrame.h"
 #include "gui/profiles/contactInfoFrame.h"
+#include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
+#include "gui/rooms/commentsFrame.h"
+#include "gui/rooms/commentsPageLoader.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/sites/sitesPanel.h"
 #include "gui/soundPlayer.h"
 #include "model/nextIdleTurn.h"
 #include "network/localServer.h"
+#include "tests/gui/httpTestServer.h"
 
 using Clock = std::chrono::steady_clock;
 using namespace testserver;
@@ -59,8 +71,9 @@ namespace {
 
 const double kKeptLimitKiB = 20;
 const double kTurnGrowthLimit = 1.2;
-const int kTurnRounds = 3;
-const int kRunsPerProcessor = 5;
+// Rounds of paired runs of idle turns, a pair on each processor per round; the first round
+// only warms up.
+const int kTurnRounds = 9;
 const int kMostTurnsPerRun = 1000;
 // The people met on the sites' pages: a handful, met again and again.
 const int kVisitors = 20;
@@ -258,39 +271,150 @@ int TurnsPerRun() {
   return int(std::max(20.0, std::min(double(kMostTurnsPerRun), 5.0 / std::max(ms, 1e-4))));
 }
 
-// The least of a few runs of idle turns on one processor, per turn (us).
-double LeastTurnUs(int turns) {
-  double least = 1e9;
-  for (int run = 0; run < kRunsPerProcessor; ++run) least = std::min(least, IdleTurnsMs(turns) / turns * 1000);
-  return least;
+// One run of `turns` idle turns, held on the processor `cpu` (anywhere when negative), per turn
+// (us).
+double TurnUsOn(int cpu, int turns) {
+  if (cpu >= 0) {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    sched_setaffinity(0, sizeof one, &one);
+  }
+  return IdleTurnsMs(turns) / turns * 1000;
 }
 
-// The processor time of one turn of the event loop at rest (us). A virtual machine's processors
-// run at two paces, half as fast again one from the other, each switching now and then as the
-// host shares them out; a run on whatever processor the thread lands on swung by half. So the
-// thread is held on each processor it may use in turn, each gives the least of a few runs, and
-// the figure is the quickest processor's: what the program costs, not what the host took. The
-// median of three such rounds is kept.
-double MeasureTurnUs() {
+// What the reference process is asked for: a run of `turns` idle turns on `cpu`.
+struct TurnRequest {
+  int cpu;
+  int turns;
+};
+
+// A second bench process, forked at the outset (before any thread or window), which browses as
+// many pages as this one's warm-up and then measures a run of idle turns each time it is asked,
+// until its pipe closes. Its turn is this one's reference, taken in the same moments.
+class ReferenceProcess {
+ public:
+  ~ReferenceProcess() { End(); }
+
+  // False when no process could be made; then in both processes, IsChild() tells which.
+  bool Fork() {
+    int ask[2], answer[2];
+    if (pipe2(ask, O_CLOEXEC) != 0) return false;
+    if (pipe2(answer, O_CLOEXEC) != 0) return false;
+    fflush(nullptr);
+    m_pid = fork();
+    if (m_pid < 0) return false;
+    const bool child = m_pid == 0;
+    m_in = child ? ask[0] : answer[0];
+    m_out = child ? answer[1] : ask[1];
+    close(child ? ask[1] : answer[1]);
+    close(child ? answer[0] : ask[0]);
+    return true;
+  }
+  bool IsChild() const { return m_pid == 0; }
+
+  // In the reference: says whether its pages were browsed, then runs what it is asked for.
+  void Serve(bool ready) {
+    if (!Put(ready ? 0.0 : -1.0) || !ready) return;
+    TurnRequest request{};
+    while (Get(&request))
+      if (!Put(TurnUsOn(request.cpu, request.turns))) return;
+  }
+
+  // Waits until the reference has browsed its pages: false when it could not.
+  bool Ready() {
+    double said = -1;
+    return Get(&said) && said == 0;
+  }
+  // One run in the reference, per turn (us); negative when it has gone.
+  double TurnUs(int cpu, int turns) {
+    double us = -1;
+    return Put(TurnRequest{cpu, turns}) && Get(&us) ? us : -1;
+  }
+  // Lets the reference end and collects it.
+  void End() {
+    if (m_out >= 0) close(m_out);
+    if (m_in >= 0) close(m_in);
+    m_out = m_in = -1;
+    if (m_pid > 0) waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+  }
+
+ private:
+  template <typename T>
+  bool Put(const T& value) {
+    ssize_t n;
+    while ((n = write(m_out, &value, sizeof value)) < 0 && errno == EINTR) {}
+    return n == ssize_t(sizeof value);
+  }
+  template <typename T>
+  bool Get(T* value) {
+    ssize_t n;
+    while ((n = read(m_in, value, sizeof *value)) < 0 && errno == EINTR) {}
+    return n == ssize_t(sizeof *value);
+  }
+
+  pid_t m_pid = -1;
+  int m_in = -1, m_out = -1;
+};
+
+struct TurnGrowth {
+  double referenceUs = 0;  // the median run of the reference, per turn
+  double ownUs = 0;        // this process's
+  double ratio = 0;        // the median of the pairs' ratios
+  int pairs = 0;
+};
+
+// The growth of a turn at rest, against the reference process: pairs of short runs, one in each
+// process right after the other on the same processor (the order turned round from one pair to
+// the next), on every processor the thread may use, round after round. A virtual machine's
+// processors run at paces half as fast again one from the other, and a shared one's load comes
+// and goes: both weigh alike on the two runs of a pair, and the median of the pairs' ratios
+// leaves out the pairs that a change of pace split.
+TurnGrowth MeasureTurnGrowth(ReferenceProcess& reference) {
   cpu_set_t allowed;
   CPU_ZERO(&allowed);
-  const bool pinned = sched_getaffinity(0, sizeof allowed, &allowed) == 0;
+  std::vector<int> cpus;
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+      if (CPU_ISSET(cpu, &allowed)) cpus.push_back(cpu);
+  const bool pinned = !cpus.empty();
+  if (!pinned) cpus.push_back(-1);
   const int turns = TurnsPerRun();
-  std::vector<double> rounds;
+  std::vector<double> own, theirs, ratios;
   for (int round = 0; round < kTurnRounds; ++round) {
-    double quickest = 1e9;
-    for (int cpu = 0; pinned && cpu < CPU_SETSIZE; ++cpu) {
-      if (!CPU_ISSET(cpu, &allowed)) continue;
-      cpu_set_t one;
-      CPU_ZERO(&one);
-      CPU_SET(cpu, &one);
-      if (sched_setaffinity(0, sizeof one, &one) == 0) quickest = std::min(quickest, LeastTurnUs(turns));
+    for (size_t k = 0; k < cpus.size(); ++k) {
+      const bool theirsFirst = (size_t(round) + k) % 2 == 0;
+      const double before = theirsFirst ? reference.TurnUs(cpus[k], turns) : 0;
+      const double mine = TurnUsOn(cpus[k], turns);
+      const double ref = theirsFirst ? before : reference.TurnUs(cpus[k], turns);
+      if (ref <= 0) return TurnGrowth();
+      if (round == 0) continue;
+      own.push_back(mine);
+      theirs.push_back(ref);
+      ratios.push_back(mine / ref);
     }
-    if (quickest >= 1e9) quickest = LeastTurnUs(turns);
-    rounds.push_back(quickest);
   }
   if (pinned) sched_setaffinity(0, sizeof allowed, &allowed);
-  return benchFigures::Median(rounds);
+  TurnGrowth growth;
+  growth.referenceUs = benchFigures::Median(theirs);
+  growth.ownUs = benchFigures::Median(own);
+  growth.ratio = benchFigures::Median(ratios);
+  growth.pairs = int(ratios.size());
+  return growth;
+}
+
+// The comments server's page, served on loopback for every site ("1", the comments identifier
+// the server gives every page here) to the logged-in user.
+void ServeComments(guitest::HttpTestServer& pages, Manager* manager) {
+  comments::SetBaseAddress(pages.Url("/"));
+  std::string body = "<html><body><h3>Last comments</h3>";
+  for (int i = 1; i <= 10; ++i)
+    body += "<p><b>visitor" + std::to_string(i) + "</b> (" + std::to_string(i % 11) + "/10): comment " +
+            std::to_string(i) + " about the site</p>";
+  body += "</body></html>";
+  const std::string address = comments::PageAddress("1", manager->GetLogin());
+  pages.Serve(address.substr(pages.Url("").size()), guitest::HttpTestServer::Reply(200, body));
 }
 
 class Bench {
@@ -318,9 +442,11 @@ class Bench {
     return Until([&] { return m_session.manager->GetContactInfo(Friend(count - 1))->IsConnected(); });
   }
 
+  // The page opens; the user reads its comments and looks at its visitor's profile; it closes.
   bool Page(int i) {
     const std::string url = "http://page" + std::to_string(i) + ".example/";
-    return OpenPage(url) && ClosePage(url);
+    return OpenPage(url) && ReadComments(url, [&] { ClickComments(url); }) && LookAtProfile(Visitor(i)) &&
+           ClosePage(url);
   }
 
   // Rooms of three kinds in turn: a site's, a stranger's and a saved contact's.
@@ -364,6 +490,30 @@ class Bench {
     });
   }
 
+  // A click on the comments icon of the site's panel.
+  void ClickComments(const std::string& url) {
+    for (SitePanel* panel : m_sites->GetSitePanels()) {
+      if (panel->GetURL() != url) continue;
+      wxWindow* icon = panel->GetCommentsIcon();
+      wxMouseEvent click(wxEVT_LEFT_DOWN);
+      click.SetEventObject(icon);
+      click.SetId(icon->GetId());
+      icon->GetEventHandler()->ProcessEvent(click);
+    }
+  }
+
+  // The user opens the site's comments window, reads the comments once the server's page has
+  // come, and closes it with its title bar's button.
+  bool ReadComments(const std::string& url, const std::function<void()>& open) {
+    CommentsFrame* comments = CommentsFrame::Find(url);
+    if (!comments) return false;
+    const int pages = comments->GetPagesShown();
+    open();
+    if (!Until([&] { return comments->IsShownOnScreen() && comments->GetPagesShown() > pages; })) return false;
+    comments->Close();
+    return Until([&] { return CommentsFrame::Find(url) != comments || !comments->IsShown(); });
+  }
+
   // The room's page shows `line` last.
   bool Shows(const std::string& room, const std::string& line) {
     return Until([&] {
@@ -389,7 +539,9 @@ class Bench {
     m_session.manager->SendMessage(url, "hello everyone");
     std::string last;
     m_session.link->SendBytes(Arrival(other, url) + Conversation(url, other, 3, &last));
-    return Shows(url, last) && CloseRoom(url) && ClosePage(url);
+    if (!Shows(url, last)) return false;
+    ChatRoomPanel* page = m_rooms->GetChatRoom(url);
+    return page && ReadComments(url, [page] { page->OpenComments(); }) && CloseRoom(url) && ClosePage(url);
   }
 
   // A stranger opens a one-to-one room by writing; the user looks at the stranger's profile,
@@ -413,7 +565,8 @@ class Bench {
     return Until([&] { return !ContactInfoFrame::GetContactInfoFor(login) || !profile->IsShown(); });
   }
 
-  // The user opens a one-to-one room with a saved contact and writes first; the contact answers.
+  // The user opens a one-to-one room with a saved contact and writes first; the contact answers,
+  // and the user looks at the contact's profile.
   bool FriendRoom(const std::string& login) {
     const std::string room = m_session.manager->GetPrivateChatRoomNameWith(login);
     m_session.frame->CreateVirtualChatRoom(login);
@@ -421,7 +574,7 @@ class Bench {
     if (!Until([&] { return m_session.manager->HasSubscribedTo(room); })) return false;
     std::string last;
     m_session.link->SendBytes(Conversation(room, login, 2, &last));
-    return Shows(room, last) && CloseRoom(room);
+    return Shows(room, last) && LookAtProfile(login) && CloseRoom(room);
   }
 
   LoggedInBench& m_session;
@@ -444,26 +597,31 @@ void PrintKept(const char* what, int warm, const Kept& before, int count, const 
 }
 
 // The pages, one after the other; the number that did not open or close.
-int BrowsePages(Bench& bench, int pages) {
+// The pages, one after the other, the reference process browsing the warm-up's number beside;
+// the number that did not open or close.
+int BrowsePages(Bench& bench, int pages, ReferenceProcess& reference) {
   const int warm = pages / 10;
   const Clock::time_point start = Clock::now();
   int failed = 0;
   Kept before;
-  double turnBefore = 0;
   for (int i = 0; i < pages; ++i) {
     if (!bench.Page(i)) ++failed;
-    if (i + 1 != warm) continue;
-    before = bench.Measure();
-    turnBefore = MeasureTurnUs();
+    if (i + 1 == warm) before = bench.Measure();
   }
   const Kept after = bench.Measure();
-  const double turnAfter = MeasureTurnUs();
   printf("%d pages opened and closed in %.1f s, %d failed; from the end of the first %d on:\n", pages,
          Seconds(start), failed, warm);
   PrintKept("page", warm, before, pages, after);
-  printf("    one turn of the event loop at rest after %4d pages %9.2f us, after %4d %9.2f us\n", warm, turnBefore,
-         pages, turnAfter);
-  benchFigures::Print("growth of a turn at rest", turnAfter / turnBefore, "x", kTurnGrowthLimit);
+  const TurnGrowth growth = reference.Ready() ? MeasureTurnGrowth(reference) : TurnGrowth();
+  reference.End();
+  if (growth.pairs == 0) {
+    printf("    the reference process did not browse its %d pages or did not measure\n", warm);
+    benchFigures::Over();
+  } else {
+    printf("    one turn of the event loop at rest after %4d pages %9.2f us, after %4d %9.2f us (%d pairs)\n", warm,
+           growth.referenceUs, pages, growth.ownUs, growth.pairs);
+    benchFigures::Print("growth of a turn at rest", growth.ratio, "x", kTurnGrowthLimit);
+  }
   fflush(stdout);
   return failed;
 }
@@ -486,13 +644,44 @@ int VisitRooms(Bench& bench, int rooms) {
   return failed;
 }
 
+// The reference process: browses `pages` pages as the bench does, lets the event loop settle,
+// then runs idle turns when asked; its exit status.
+int RunReference(ReferenceProcess& reference, int argc, char** argv, int pages) {
+  LoggedInBench session;
+  if (!session.Start(argc, argv, "browsing-reference")) {
+    reference.Serve(false);
+    return 1;
+  }
+  guitest::HttpTestServer commentsPages;
+  ServeComments(commentsPages, session.manager);
+  sound::SetRecorder([](const std::string&) {});
+  {
+    ServerSide server(session.link);
+    Bench bench(session, server);
+    bool ready = bench.Ready() && bench.AddFriends(kFriends);
+    for (int i = 0; ready && i < pages; ++i) ready = bench.Page(i);
+    if (ready) bench.Measure();
+    reference.Serve(ready);
+  }
+  session.Finish();
+  return system(("rm -rf '" + session.dir + "'").c_str()) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int pages = std::max(20, int(BenchOption(argc, argv, "--pages", 1000)));
   const int rooms = std::max(20, int(BenchOption(argc, argv, "--rooms", 200)));
+  ReferenceProcess reference;
+  if (!reference.Fork()) {
+    fprintf(stderr, "no reference process\n");
+    return 1;
+  }
+  if (reference.IsChild()) _exit(RunReference(reference, argc, argv, pages / 10));
   LoggedInBench session;
   if (!session.Start(argc, argv, "browsing")) return 1;
+  guitest::HttpTestServer commentsPages;
+  ServeComments(commentsPages, session.manager);
   // The sounds are not the subject: a machine without a sound server would start a player each.
   sound::SetRecorder([](const std::string&) {});
   int failed = 0;
@@ -503,7 +692,7 @@ int main(int argc, char** argv) {
       fprintf(stderr, "the main window or the extension listener is missing, or the contacts did not come\n");
       return 1;
     }
-    failed = BrowsePages(bench, pages) + VisitRooms(bench, rooms);
+    failed = BrowsePages(bench, pages, reference) + VisitRooms(bench, rooms);
   }
   if (failed) {
     printf("    %d page(s) or room(s) did not open or close\n", failed);

@@ -599,38 +599,66 @@ TEST(Program, TheSettingsFileIsSetAsideOnlyOnYes) {
   }
 }
 
-// The settings file is a named pipe that nobody writes to, or a link to one outside the folder:
-// the start-up waits on neither, and asks about it as about a damaged file. The system's request
-// to end ends the program within the second, as a start-up that cannot go on does, and leaves it
-// as it was.
-TEST(Program, ASettingsFileThatIsAPipeHoldsNothing) {
+// The resident memory of a running process, in MiB; 0 once it has gone.
+long ResidentMiB(pid_t pid) {
+  long pages = 0, resident = 0;
+  if (FILE* f = fopen(("/proc/" + std::to_string(pid) + "/statm").c_str(), "r")) {
+    if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    fclose(f);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024) / 1024;
+}
+
+// What stands at the settings file's place is no file: a named pipe that nobody writes to, one
+// that a writer holds open and sends nothing through, a link to a pipe outside the folder, and a
+// link to a device whose bytes never end. The start-up waits on none and reads none for good: it
+// asks about it as about a damaged file. The system's request to end ends the program within the
+// second, as a start-up that cannot go on does, and leaves it, and what it leads to, as it was.
+// A program that keeps reading is stopped once its memory grows past what a start-up takes.
+TEST(Program, ASettingsFileThatIsNoFileHoldsNothing) {
   programtest::Screen screen;
-  for (const bool link : {false, true}) {
-    SCOPED_TRACE(link ? "a link to a pipe" : "a pipe");
+  const struct {
+    const char* what;
+    bool link;
+    bool writer;         // a writer holds the pipe open
+    const char* device;  // the link leads there rather than to a pipe
+  } cases[] = {{"a pipe", false, false, nullptr},
+               {"a link to a pipe", true, false, nullptr},
+               {"a pipe a writer holds open", false, true, nullptr},
+               {"a link to /dev/zero", true, false, "/dev/zero"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     TempDir home, outside;
     const std::string dir = home.file(".parlavox"), settings = dir + "/parlavox.xml";
     ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
-    const std::string pipe = link ? outside.file("pipe") : settings;
-    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
-    if (link) {
-      ASSERT_EQ(0, symlink(pipe.c_str(), settings.c_str()));
+    const std::string target = c.device ? c.device : c.link ? outside.file("pipe") : settings;
+    if (!c.device) {
+      ASSERT_EQ(0, mkfifo(target.c_str(), 0600));
     }
-    const std::string before = testsupport::DescribeFile(settings);
+    if (c.link) {
+      ASSERT_EQ(0, symlink(target.c_str(), settings.c_str()));
+    }
+    // Open for reading and writing, the pipe is held open without waiting for a reader.
+    const int writer = c.writer ? open(target.c_str(), O_RDWR | O_CLOEXEC) : -1;
+    ASSERT_EQ(c.writer, writer >= 0);
+    const std::string before = testsupport::DescribeFile(settings), targetBefore = testsupport::DescribeFile(target);
     const pid_t pid = Start(home.path(), {"ASAN_OPTIONS=detect_leaks=0"});
     ASSERT_GT(pid, 0);
-    const bool asked =
-        testsupport::WaitFor([&] { return screen.ShowsWindow(pid, "Configuration file too old"); }, 30s);
+    bool asked = false;
+    testsupport::WaitFor(
+        [&] { return ResidentMiB(pid) > 2048 || (asked = screen.ShowsWindow(pid, "Configuration file too old")); },
+        30s);
     const auto request = std::chrono::steady_clock::now();
     kill(pid, SIGTERM);
     const int status = WaitExit(pid, asked ? 30s : 0s);
     const auto took = std::chrono::steady_clock::now() - request;
-    ASSERT_TRUE(asked) << "no question: the start-up waits on the pipe";
+    if (writer >= 0) close(writer);
+    EXPECT_TRUE(asked) << "no question: the start-up waits on the file or keeps reading it";
+    if (!asked) continue;
     EXPECT_EQ(255, status);
     EXPECT_LT(took, 1s) << Milliseconds(took) << " ms";
     EXPECT_EQ(before, testsupport::DescribeFile(settings));
-    struct stat info;
-    ASSERT_EQ(0, lstat(pipe.c_str(), &info));
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(targetBefore, testsupport::DescribeFile(target));
   }
 }
 
