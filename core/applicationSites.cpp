@@ -274,6 +274,12 @@ bool Manager::SendComment(const std::string& url, const std::string& text, int g
   TRACE_START_ARGS("%s, %d", url.c_str(), grade);
   ClientSideRequest* client = Client();
   bool sent = m_connected && client && client->SendComment(m_authKey, url, text, grade);
+  if (sent) {
+    // The site's own comment and grade as the user left them, for a comments window made later.
+    URLInfo* record = GetURLInfo(url);
+    record->SetUserComment(text);
+    record->SetUserGrade(grade);
+  }
   TRACE_END_RESULT("%d", sent ? 1 : 0);
   return sent;
 }

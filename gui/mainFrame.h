@@ -167,6 +167,9 @@ class MainFrame : public wxFrame,
   void GroupRenamed(const std::string& oldName, const std::string& newName) override;
   // The pop-up that announces a contact's presence change.
   void NotifyChangeStatus(const std::string& login, const wxString& nickname, t_status status);
+  // Shows the site's comments window, made from what the controller knows of the site when it
+  // has none: the room's tab and the sites panel offer it for as long as they show the site.
+  void OpenComments(const std::string& url) override;
   // Sends the user's comment and grade of a site; false when it could not go.
   bool SendComment(const std::string& url, const std::string& text, int grade) override;
 

@@ -74,6 +74,10 @@ void MainFrame::ReceiveMessengerInfo(wxCommandEvent& event) {
   TRACE_END();
 }
 
+void MainFrame::OpenComments(const std::string& url) {
+  CommentsFrame::OpenCommentsFor(this, this, m_manager, url);
+}
+
 bool MainFrame::SendComment(const std::string& url, const std::string& text, int grade) {
   if (!m_manager->SendComment(url, text, grade)) return false;
   m_sitesPanel->UpdateGrade(url, grade);

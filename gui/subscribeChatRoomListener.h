@@ -14,6 +14,8 @@ class SubscribeChatRoomListener {
   virtual void AddContact(const std::string& login, const std::string& message) = 0;
   virtual void RemoveContact(const std::string& login, const std::string& message) = 0;
   virtual void SwitchWebSiteStatus(const std::string& url) = 0;
+  // The site's comments window, shown, made when the site has none.
+  virtual void OpenComments(const std::string& url) = 0;
   virtual void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) = 0;
   virtual void BlockContact(const std::string& login, const std::string& message) = 0;
   virtual void UnblockContact(const std::string& login, const std::string& message) = 0;

@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "core/application.h"
-#include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/conversationDisplay.h"
 #include "gui/rooms/memberColumn.h"
@@ -184,10 +183,11 @@ void ChatRoomPanel::OnKeyTyped(bool typing) {
     if (notebook->HasPage(this)) notebook->OnKeyTyped(m_url, typing);
 }
 
-// The site's comments come with their own window.
+// The site's comments come with their own window, which the main window shows, or makes when
+// the site's page has closed since the room opened.
 void ChatRoomPanel::OpenComments() {
   TRACE_START_ARGS("%s", m_url.c_str());
-  CommentsFrame::OpenCommentsFor(m_url);
+  if (ChatRoomsNotebook* notebook = Notebook()) notebook->OpenComments(m_url);
   TRACE_END();
 }
 

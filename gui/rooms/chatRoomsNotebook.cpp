@@ -280,3 +280,7 @@ void ChatRoomsNotebook::BlockContact(const std::string& login, const std::string
 void ChatRoomsNotebook::UnblockContact(const std::string& login, const std::string& message) {
   if (m_host) m_host->UnblockContact(login, message);
 }
+
+void ChatRoomsNotebook::OpenComments(const std::string& url) {
+  if (m_host) m_host->OpenComments(url);
+}

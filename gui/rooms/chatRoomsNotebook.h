@@ -77,6 +77,7 @@ class ChatRoomsNotebook : public wxFrame {
   void OnOpenPrivateChatRoom(const std::string& login);
   void BlockContact(const std::string& login, const std::string& message);
   void UnblockContact(const std::string& login, const std::string& message);
+  void OpenComments(const std::string& url);
 
   // Typing (chatRoomsNotebookTyping.cpp): the user's own, on its way to the server, and other
   // users', shown one line per room under the tabs.

@@ -12,6 +12,7 @@
 #include <wx/weakref.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/application.h"
 #include "gui/rooms/commentsPane.h"
@@ -20,6 +21,7 @@
 #include "gui/webBrowser.h"
 #include "gui/windowIcon.h"
 #include "model/config.h"
+#include "model/contactInfo.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/urlInfo.h"
@@ -168,15 +170,30 @@ void CommentsFrame::OpenCommentsFor(const std::string& url) {
   TRACE_END();
 }
 
+void CommentsFrame::OpenCommentsFor(wxWindow* parent, RoomsHost* host, Manager* manager, const std::string& url) {
+  TRACE_START_ARGS("%s", url.c_str());
+  if (!Find(url)) {
+    if (!manager || url.compare(0, std::strlen(kPrivateRoomPrefix), kPrivateRoomPrefix) == 0) {
+      TRACE_END_RESULT("no site");
+      return;
+    }
+    const URLInfo* site = manager->GetURLInfo(url);
+    auto* frame = new CommentsFrame(parent, host, manager, url, site->GetIdComments(), site->GetGrade(),
+                                    site->GetUserComment(), site->GetUserGrade());
+    // No room to come back to: hidden again, it goes.
+    frame->m_roomOpen = false;
+    sm_frames.push_back(frame);
+    TRACE_INFO("made");
+  }
+  OpenCommentsFor(url);
+  TRACE_END();
+}
+
 void CommentsFrame::UpdateComment(const std::string& url, int nbrComments, float meanGrade) {
   TRACE_START_ARGS("%s, %d", url.c_str(), nbrComments);
   for (CommentsFrame* frame : sm_frames)
     if (frame->m_url == url) frame->m_meanGrade->SetLabel(MeanGradeText(meanGrade));
   TRACE_END();
-}
-
-void CommentsFrame::HideAll() {
-  for (CommentsFrame* frame : sm_frames) frame->Show(false);
 }
 
 void CommentsFrame::SiteClosed(const std::string& url) {

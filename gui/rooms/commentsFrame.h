@@ -1,9 +1,9 @@
 // The window of one site's comments and grade: the latest comments (a page of the maker's
 // comments server, fetched in the background), the user's own comment and grade to send, and
-// the site's mean grade. One window per site, made hidden when the site's room opens. It lives
-// while the room is open or while it is shown: a hidden one goes with its room, a shown one once
-// the user closes it. Closing it while the room is open only hides it and drops what was not
-// sent.
+// the site's mean grade. One window per site, made hidden when the site's room opens, or when it
+// is asked for after its page has closed. It lives while the room is open or while it is shown:
+// a hidden one goes with its room, a shown one once the user closes it. Closing it while the room
+// is open only hides it and drops what was not sent.
 #ifndef PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
 #define PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
 
@@ -38,8 +38,11 @@ class CommentsFrame : public wxFrame {
                                           const std::string& userComment, int userGrade);
   // Shows the site's window (and loads its page afresh); nothing when the site has none.
   static void OpenCommentsFor(const std::string& url);
+  // The same, making the window when the site has none (its page closed since its room opened)
+  // from the controller's record of the site: it goes again once hidden. A private room has no
+  // comments: nothing is made for it.
+  static void OpenCommentsFor(wxWindow* parent, RoomsHost* host, Manager* manager, const std::string& url);
   static void UpdateComment(const std::string& url, int nbrComments, float meanGrade);
-  static void HideAll();
   static void CloseAll();
   // The site's room closed (the page closed, the connection ended): its window goes now when
   // hidden, else once the user has closed it, keeping until then what is typed in it.

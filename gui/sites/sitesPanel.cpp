@@ -9,7 +9,6 @@
 
 #include <algorithm>
 
-#include "gui/rooms/commentsFrame.h"
 #include "gui/sites/sitePanel.h"
 #include "gui/subscribeChatRoomListener.h"
 #include "model/log.h"
@@ -269,4 +268,4 @@ void SitesPanel::OnCloseChatRoom(const std::string& url) { m_listener->CloseChat
 void SitesPanel::OnSubscribeChatRoom(const std::string& url) { m_listener->SubscribeChatRoom(url); }
 void SitesPanel::OnUnsubscribeChatRoom(const std::string& url) { m_listener->UnsubscribeChatRoom(url); }
 
-void SitesPanel::OnOpenMessages(const std::string& url) { CommentsFrame::OpenCommentsFor(url); }
+void SitesPanel::OnOpenMessages(const std::string& url) { m_listener->OpenComments(url); }

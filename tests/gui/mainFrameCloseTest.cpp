@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/taskbar.h>
+#include <wx/weakref.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gui/appStartup.h"
+#include "gui/rooms/commentsFrame.h"
+#include "gui/rooms/commentsPageLoader.h"
 #include "gui/preferencesFrame.h"
 #include "gui/reduceDialog.h"
 #include "tests/gui/mainWindowFixture.h"
@@ -177,6 +182,56 @@ TEST_F(MainFrameClose, TheSaveQuestionClosedUnansweredKeepsTheProgram) {
   frame->OnQuit(quit);
   ASSERT_TRUE(guitest::PumpUntil(Gone));
   EXPECT_EQ(1, saves);
+}
+
+// Reduced to the tray, or iconised without one, the main window takes every comments window on
+// screen down with it, however many go one after the other: those of open sites stay, hidden;
+// those whose page has closed (two shown before it closed, one made afterwards from a room's
+// tab) go.
+TEST_F(MainFrameClose, ReducingHidesEveryCommentsWindow) {
+  comments::SetBaseAddress("http://127.0.0.1:9/");
+  Config::GetInstance()->SetRememberClose(true);
+  Config::GetInstance()->SetClose(false);
+  for (const bool withTray : {true, false}) {
+    SCOPED_TRACE(withTray ? "tray" : "no tray");
+    std::unique_ptr<FakeTray> tray(withTray ? new FakeTray : nullptr);
+    guitest::SpyMainFrame* frame = Open();
+    // Made by a room's opening or, once the page closed, asked for from its room's tab.
+    const struct {
+      const char* url;
+      bool madeByRoom, pageClosed;
+    } windows[] = {{"http://closed1.example/", true, true}, {"http://closed2.example/", true, true},
+                   {"http://open1.example/", true, false}, {"http://closed3.example/", false, true},
+                   {"http://open2.example/", true, false}};
+    std::vector<wxWeakRef<CommentsFrame>> going, kept;
+    std::vector<wxString> titles;
+    for (const auto& w : windows) {
+      if (w.madeByRoom) CommentsFrame::CreateCommentsFor(frame, frame, GetManager(), w.url, "", 99.0f, "", 99);
+      frame->OpenComments(w.url);
+      wxWeakRef<CommentsFrame> shown(CommentsFrame::Find(w.url));
+      ASSERT_TRUE(shown && guitest::PumpUntil([&] { return shown->IsShownOnScreen(); })) << w.url;
+      (w.pageClosed ? going : kept).push_back(shown);
+      titles.push_back(shown->GetTitle());
+    }
+    for (const auto& w : windows)
+      if (w.madeByRoom && w.pageClosed) CommentsFrame::SiteClosed(w.url);
+
+    ASSERT_TRUE(SendCloseBox(frame->GetTitle()));
+    EXPECT_TRUE(guitest::PumpUntil([&] { return withTray ? !frame->IsShown() : frame->iconized; }));
+    for (const wxString& title : titles)
+      EXPECT_TRUE(guitest::PumpUntil([&] { return guitest::ShownWindowTitled(title) == 0; })) << title;
+    for (const wxWeakRef<CommentsFrame>& w : going) EXPECT_TRUE(guitest::PumpUntil([&] { return !w; }));
+    for (const wxWeakRef<CommentsFrame>& w : kept) {
+      ASSERT_TRUE(w);
+      EXPECT_FALSE(w->IsShown());
+      EXPECT_EQ(w.get(), CommentsFrame::Find(w->GetURL()));
+    }
+    wxCommandEvent quit;
+    frame->OnQuit(quit);
+    ASSERT_TRUE(guitest::PumpUntil(Gone));
+    startup::EndApplication();
+  }
+  comments::SetBaseAddress("");
 }
 
 }  // namespace

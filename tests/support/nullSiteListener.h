@@ -18,6 +18,7 @@ class NullSiteListener : public SubscribeChatRoomListener {
   void AddContact(const std::string&, const std::string&) override {}
   void RemoveContact(const std::string&, const std::string&) override {}
   void SwitchWebSiteStatus(const std::string&) override {}
+  void OpenComments(const std::string&) override {}
   void ReportAbuse(const std::string&, const std::string&, const std::string&) override {}
   void BlockContact(const std::string&, const std::string&) override {}
   void UnblockContact(const std::string&, const std::string&) override {}

@@ -24,6 +24,7 @@ class RecordingSiteListener : public SubscribeChatRoomListener {
     calls.push_back("remove " + login + " [" + message + "]");
   }
   void SwitchWebSiteStatus(const std::string& url) override { calls.push_back("switch " + url); }
+  void OpenComments(const std::string& url) override { calls.push_back("comments " + url); }
   void ReportAbuse(const std::string& site, const std::string& login, const std::string& message) override {
     calls.push_back("abuse " + site + " " + login + " [" + message + "]");
   }

@@ -166,8 +166,7 @@ TEST_F(CommentsWindow, OneWindowPerSiteKeptUpToDate) {
   CommentsFrame::OpenCommentsFor("http://Site.example/");
   EXPECT_TRUE(other->IsShown());
   EXPECT_FALSE(first->IsShown());
-  CommentsFrame::HideAll();
-  EXPECT_FALSE(other->IsShown());
+  other->Show(false);
   // A window gone leaves the registry: later updates do not reach freed memory.
   wxWeakRef<CommentsFrame> gone(first);
   first->Close(true);
@@ -178,7 +177,8 @@ TEST_F(CommentsWindow, OneWindowPerSiteKeptUpToDate) {
 }
 
 // A site closed while its window is on screen: the window goes once hidden, whichever way (its
-// close box, the tray), unless the site opened again meanwhile. Hidden, it goes at once.
+// close box, hidden from outside as the main window's reduce does), unless the site opened again
+// meanwhile. Hidden, it goes at once.
 TEST_F(CommentsWindow, AClosedSitesWindowGoesOnceHidden) {
   const auto onScreen = [](CommentsFrame* w) {
     w->Show(true);
@@ -189,7 +189,7 @@ TEST_F(CommentsWindow, AClosedSitesWindowGoesOnceHidden) {
     EXPECT_TRUE(guitest::SendCloseBox(title));
     EXPECT_TRUE(guitest::PumpUntil([&] { return guitest::ShownWindowTitled(title) == 0; }));
   };
-  const std::function<void(CommentsFrame*)> hides[] = {closeBox, [](CommentsFrame*) { CommentsFrame::HideAll(); }};
+  const std::function<void(CommentsFrame*)> hides[] = {closeBox, [](CommentsFrame* w) { w->Show(false); }};
   for (const auto& hide : hides) {
     wxWeakRef<CommentsFrame> window(Make("http://gone.example/", 99.0f, "", 99));
     ASSERT_TRUE(onScreen(window));

@@ -3,12 +3,13 @@
 // typed, graded and sent by real input, the mean grade following the server's counts, and the
 // 512-character limit: 512 reach the server, a 513th never does. A window lives while its site
 // is open or while the user has it on screen: pages opened and closed by the browser leave none
-// behind.
+// behind, and a room's tab that stays after its page closed makes one again when asked.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <string>
 #include <wx/weakref.h>
@@ -20,6 +21,7 @@
 #include "model/urlInfo.h"
 #include "tests/gui/httpTestServer.h"
 #include "tests/gui/mainWindowFixture.h"
+#include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/gui/sites/sitesSessionFixture.h"
 
 namespace {
@@ -41,7 +43,9 @@ class CommentsSession : public sitestest::SitesSession {
   std::string SendByClick(CommentsFrame* window) {
     const size_t mark = JournalSize();
     window->Raise();
-    guitest::ClickUntil(window->GetSendButton(), [&] { return !window->IsShown(); });
+    // Hidden with its page closed, the window goes at the next idle turn.
+    wxWeakRef<CommentsFrame> alive(window);
+    guitest::ClickUntil(window->GetSendButton(), [&] { return !alive || !alive->IsShown(); });
     std::string sent;
     AwaitJournal([&](const std::string& line) {
       if (line.compare(0, 14, "alice comment ") != 0) return false;
@@ -151,6 +155,53 @@ TEST_F(CommentsSession, AWindowLivesWhileItsSiteIsOpenOrOnScreen) {
   EXPECT_TRUE(Until([&] { return !left; }));
   Settle();
   EXPECT_TRUE(kept && kept->IsShown());
+}
+
+// A page opened, its room entered, the page closed: the room's tab stays, and its comments
+// button makes the site's window again from what the program knows of the site. A comment sent
+// from it reaches the server, and the window made next holds it.
+TEST_F(CommentsSession, TheRoomsButtonOpensCommentsOnceItsPageClosed) {
+  const std::string site = "http://www.stayed.example/";
+  ASSERT_TRUE(Until([&] { return LocalServer::Instance() && Sites() && Sites()->IsShownOnScreen(); }));
+  Answer(Browse(site));
+  wxWeakRef<CommentsFrame> window;
+  ASSERT_TRUE(Until([&] { return (window = CommentsFrame::Find(site)) != nullptr; }));
+  Frame()->SubscribeChatRoom(site);
+  ASSERT_TRUE(Until([&] { return Rooms()->IsChatRoomOpened(site); }));
+  ChatRoomPanel* page = Rooms()->GetChatRoom(site);
+  Answer(Browse("CLOSE:" + site));
+  ASSERT_TRUE(Until([&] { return !window && Sites()->FindSitePanel(site) == nullptr; }));
+  ASSERT_TRUE(Rooms()->IsChatRoomOpened(site));
+  const std::string id = GetManager()->GetURLInfo(site)->GetIdComments();
+  ASSERT_FALSE(id.empty());
+  m_pages.Serve("/index.php?site=" + id + "&user=alice", {200, "<html><body><p>carol: worth a look</p></body></html>"});
+
+  const auto clickComments = [&] {
+    Rooms()->Raise();
+    wxToolBar* tools = page->GetWriteMessagePanel()->GetToolBar();
+    EXPECT_TRUE(roomstest::PointAtTool(tools, WriteMessagePanel::ID_COMMENT));
+    wxUIActionSimulator().MouseClick();
+    CommentsFrame* shown = nullptr;
+    EXPECT_TRUE(Until([&] { return (shown = CommentsFrame::Find(site)) && shown->IsShownOnScreen(); }));
+    return shown;
+  };
+  window = clickComments();
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(Until([&] { return window->GetPagesShown() == 1; }));
+  EXPECT_TRUE(window->GetPane()->ToText().Contains("carol: worth a look"));
+  guitest::Type(window->GetCommentText(), "Stayed for the talk");
+  window->GetGradeChoice()->SetSelection(6);
+  wxCommandEvent chosen(wxEVT_COMBOBOX, window->GetGradeChoice()->GetId());
+  window->GetGradeChoice()->GetEventHandler()->ProcessEvent(chosen);
+  EXPECT_EQ("alice comment site=\"" + site + "\" text=\"Stayed for the talk\" grade=6", SendByClick(window));
+  EXPECT_TRUE(Until([&] { return !window; })) << "hidden with its page closed, it stays";
+
+  window = clickComments();
+  ASSERT_TRUE(window);
+  EXPECT_EQ("Stayed for the talk", window->GetCommentText()->GetValue());
+  EXPECT_EQ(6, window->GetGradeChoice()->GetSelection());
+  ASSERT_TRUE(guitest::SendCloseBox(window->GetTitle()));
+  EXPECT_TRUE(Until([&] { return !window; }));
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 // they still type or send; the conversation saved through the input's tool and the save dialog.
 #include <gtest/gtest.h>
 #include <wx/mstream.h>
+#include <wx/stattext.h>
 #include <wx/uiaction.h>
+#include <wx/weakref.h>
 
 #include <cstring>
 #include <string>
@@ -14,6 +16,7 @@
 #include "core/application.h"
 #include "gui/rooms/commentsFrame.h"
 #include "model/message.h"
+#include "model/urlInfo.h"
 #include "tests/gui/fileChoice.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/support/testSupport.h"
@@ -233,24 +236,34 @@ TEST_F(MessageInput, TheSaveToolWritesBothSidesInOrderAsTextAndHtml) {
   EXPECT_EQ(2u, testsupport::ListDir(folder.path()).size());  // nothing beside the two files
 }
 
-TEST_F(MessageInput, TheCommentsToolShowsTheSitesCommentsWindowWhenItHasOne) {
+// The comments tool shows the site's window. A site without one (its page closed, its room's
+// tab still open) has one made from what the controller knows of it, gone again once closed; a
+// private room has none made.
+TEST_F(MessageInput, TheCommentsToolShowsTheSitesCommentsWindowMadeWhenItHasNone) {
   wxToolBar* tools = page->GetWriteMessagePanel()->GetToolBar();
   auto click = [&] {
     wxUIActionSimulator sim;
     sim.MouseMove(roomstest::ToolCentre(tools, WriteMessagePanel::ID_COMMENT));
     sim.MouseClick();
-    guitest::Pump(200);
   };
-  // No window for the site yet: the click opens nothing, and nothing breaks.
+  GetManager()->GetURLInfo(kRoom)->SetGrade(6.5f);
   click();
-  EXPECT_EQ(nullptr, CommentsFrame::Find(kRoom));
+  wxWeakRef<CommentsFrame> made;
+  ASSERT_TRUE(guitest::PumpUntil([&] { return (made = CommentsFrame::Find(kRoom)) && made->IsShownOnScreen(); }));
+  EXPECT_EQ("6.5", made->GetMeanGrade()->GetLabel());
+  ASSERT_TRUE(guitest::SendCloseBox(made->GetTitle()));
+  EXPECT_TRUE(guitest::PumpUntil([&] { return !made; })) << "kept after closing, with no room to come back to";
+
+  // The window the room's opening made is the one shown.
   CommentsFrame* comments = CommentsFrame::CreateCommentsFor(frame, frame, GetManager(), kRoom, "", 7.5f, "", 0);
-  ASSERT_TRUE(comments);
-  ASSERT_FALSE(comments->IsShown());
   rooms->Raise();
   click();
   EXPECT_TRUE(guitest::PumpUntil([&] { return comments->IsShown(); }));
+  EXPECT_EQ(comments, CommentsFrame::Find(kRoom));
   comments->Destroy();
+
+  frame->OpenComments("prv://alice/alice:bob:carol");
+  EXPECT_EQ(nullptr, CommentsFrame::Find("prv://alice/alice:bob:carol"));
 }
 
 TEST_F(MessageInput, APageClosingNeitherSendsNorTypesAgain) {

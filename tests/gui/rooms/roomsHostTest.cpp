@@ -32,6 +32,7 @@ class RecordingHost : public RoomsHost {
     heard.push_back("typing " + room + (typing ? " on" : " off"));
   }
   void ShowChatRoomsButton() override { heard.push_back("rooms button"); }
+  void OpenComments(const std::string& url) override { heard.push_back("comments " + url); }
   bool SendComment(const std::string& url, const std::string&, int) override {
     heard.push_back("comment " + url);
     return true;
@@ -86,11 +87,12 @@ TEST_F(RoomsHostTest, PagesTabsAndTheCloseBoxSpeakToTheHostTheyWereHanded) {
   page->OnOpenPrivateChatRoom("bob");
   page->OnBlockContact("bob", "spam");
   page->OnUnblockContact("bob", "sorry");
+  page->OpenComments();
   m_rooms->CloseChatRoom(other);
   m_rooms->Close();
   EXPECT_FALSE(m_rooms->IsShown());
   const std::vector<std::string> expected = {"typing " + site + " on", "typing " + site + " off", "private bob",
-                                             "block bob spam", "unblock bob sorry", "leave " + other,
+                                             "block bob spam", "unblock bob sorry", "comments " + site, "leave " + other,
                                              "rooms button"};
   EXPECT_EQ(expected, m_host.heard);
 }
