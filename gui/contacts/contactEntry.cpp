@@ -31,6 +31,7 @@
 #include "widgets/cachedLook.h"
 
 #include <cstring>
+#include <utility>
 
 namespace contactEntryIds {
 const int ID_ADD_CONTACT = wxWindow::NewControlId();
@@ -224,7 +225,7 @@ void ContactEntry::SetStatus(t_status status) {
 // The labels are measured in their own font: the tool kit applies a new weight or style only at
 // its next drawing, and a bold nickname or an italic mood sized in the plain font would be cut.
 void ContactEntry::FitNickname() {
-  ShortenNickname();
+  ShortenTexts();
   for (wxStaticText* text : {m_nicknameText->GetInnerText(), m_moodText}) {
     if (!text) continue;
     const wxSize extent = text->GetTextExtent(text->GetLabelText());
@@ -234,26 +235,47 @@ void ContactEntry::FitNickname() {
   m_nicknameText->Layout();
 }
 
-// A member row is as wide as its room's column: a nickname longer than the room left beside the
-// avatar ends in an ellipsis, as in the other lists. The accessible name keeps it whole.
-void ContactEntry::ShortenNickname() {
-  if (m_role != CEP_CHATROOM) return;
-  const wxString whole = shown::OneLine(m_nickname, kMaxNickname);
+// A row of the contacts list or of a room's column is as wide as the list: a nickname or a mood
+// longer than the room left beside the avatar ends in an ellipsis, the mood giving way first, on
+// one line (the tool kit would break it after a word or a hyphen onto a line the row hides). The
+// accessible names keep them whole.
+void ContactEntry::ShortenTexts() {
+  if (m_role != CEP_CHATROOM && m_role != CEP_CONTACTS_LIST) return;
+  const wxString nickname = shown::OneLine(m_nickname, kMaxNickname);
   wxStaticText* inner = m_nicknameText->GetInnerText();
-  // The label stands where the row's layout put it, whatever its width; its text 1 pixel inside
-  // it on each side.
-  int width = GetClientSize().x - m_nicknameText->GetPosition().x - kNicknameMargin - 2;
-  if (m_protocolBitmap) width -= m_protocolBitmap->GetSize().x;
-  const wxString label = width > 0 ? shown::Fitted(whole, inner, inner->GetFont(), width) : whole;
-  if (label != inner->GetLabelText()) m_nicknameText->SetLabel(label);
+  // The labels stand where the row's layout put them, whatever their widths: the nickname's text
+  // 1 pixel inside its frame on each side, and each text drawn a pixel past its measure.
+  int room = GetClientSize().x - m_nicknameText->GetPosition().x - kNicknameMargin;
+  if (m_protocolBitmap) room -= m_protocolBitmap->GetSize().x;
+  wxString shownNickname = nickname, shownMood = m_mood;
+  if (room > 0) {
+    const int nicknameWhole = inner->GetTextExtent(nickname).x + 4;
+    const int moodWhole = m_mood.empty() ? 0 : m_moodText->GetTextExtent(m_mood).x + 2;
+    const std::pair<int, int> widths = shown::Share(room, moodWhole, nicknameWhole);
+    shownNickname = shown::Fitted(nickname, inner, inner->GetFont(), widths.second - 4);
+    if (moodWhole > 0) shownMood = shown::Fitted(m_mood, m_moodText, m_moodText->GetFont(), widths.first - 2);
+  }
+  if (shownNickname != inner->GetLabelText()) m_nicknameText->SetLabel(shownNickname);
+  if (m_moodText && shownMood != m_moodText->GetLabelText()) m_moodText->SetLabelText(shownMood);
+  // The details stand below the nickname, as far from the row's left.
+  if (m_dataPanel && m_dataPanel->IsShown() && room > 0) {
+    if (m_protocolBitmap) room += m_protocolBitmap->GetSize().x;
+    m_dataPanel->FitTo(room);
+  }
 }
 
 // At once, not at the size event, which the tool kit sends once it has laid the window out: the
 // row's window is placed, and read, before that.
 void ContactEntry::DoSetSize(int x, int y, int width, int height, int sizeFlags) {
   wxPanel::DoSetSize(x, y, width, height, sizeFlags);
-  if (m_role != CEP_CHATROOM || !m_nicknameText || GetClientSize().x == m_shortenedFor) return;
+  if ((m_role != CEP_CHATROOM && m_role != CEP_CONTACTS_LIST) || !m_nicknameText ||
+      GetClientSize().x == m_shortenedFor)
+    return;
   m_shortenedFor = GetClientSize().x;
+  FitToWidth();
+}
+
+void ContactEntry::FitToWidth() {
   m_mainSizer->Layout();
   FitNickname();
   m_mainSizer->Layout();
@@ -262,8 +284,11 @@ void ContactEntry::DoSetSize(int x, int y, int width, int height, int sizeFlags)
 void ContactEntry::SetMood(const std::string& mood) {
   if (!m_moodText) return;
   const wxString label = mood.empty() ? wxString() : " - " + shown::OneLine(mood, kMaxMood);
-  if (label == m_moodText->GetLabelText()) return;
+  if (label == m_mood) return;
+  m_mood = label;
   m_moodText->SetLabelText(label);
+  // Read whole, however it is cut on the screen.
+  accessible::SetName(m_moodText, label);
   m_laidOut = false;
 }
 
@@ -467,6 +492,8 @@ void ContactEntry::Expand() {
   EnsureDataPanel();
   m_dataPanel->Show();
   idlePass::Due(m_dataPanel);
+  // The grown avatar leaves the texts less room.
+  FitToWidth();
   Relayout();
   Thaw();
 }
@@ -480,6 +507,7 @@ void ContactEntry::Unhighlight() {
   if (wxSizerItem* item = m_mainSizer->GetItem(m_avatarPanel)) item->SetFlag(wxALIGN_CENTER_VERTICAL | wxALL);
   if (m_dataPanel) m_dataPanel->Hide();
   s_entryHighlighted = nullptr;
+  FitToWidth();
   Relayout();
   Thaw();
 }

@@ -4,8 +4,8 @@
 // How other windows use it:
 //   ContactEntry(manager, parent, listener, contact, role, subscribed, room)
 //     role CEP_CONTACTS_LIST: a row of the contacts panel (listener: the panel, room "none");
-//     role CEP_CHATROOM: a member of a chat room (listener: the room's page, room: its URL), its
-//       nickname shortened with an ellipsis to the row's width;
+//     role CEP_CHATROOM: a member of a chat room (listener: the room's page, room: its URL).
+//     In these two the nickname and the mood are shortened with an ellipsis to the row's width.
 //     role CEP_PROFILE: the head of a profile (no listener, room "none", details line shown);
 //     role CEP_TOOLTIP: inside the contact tool tip (no listener, room "none", details line shown).
 //     `subscribed` is the first state of the private-room icon (contacts list only).
@@ -80,6 +80,9 @@ class ContactEntry : public wxPanel {
     return status != STATUS_NONE && status != STATUS_OFFLINE;
   }
   e_cep_role GetRole() const { return m_role; }
+  // The first line's texts, as the user sees them.
+  MyStaticText* GetNicknameText() const { return m_nicknameText; }
+  wxStaticText* GetMoodText() const { return m_moodText; }
 
   void UpdateContactInfo(const ContactInfo& contact);
   void UpdateAvatar(bool alsoTip);
@@ -140,7 +143,7 @@ class ContactEntry : public wxPanel {
   static std::string InvitationAddress(const std::string& login, const std::string& token);
 
  protected:
-  // A member row shortens its nickname to its new width.
+  // A row of a list shortens its texts to its new width.
   void DoSetSize(int x, int y, int width, int height, int sizeFlags) override;
 
  private:
@@ -155,7 +158,9 @@ class ContactEntry : public wxPanel {
   void Relayout();
   void UpdateAccessibleName();
   void FitNickname();
-  void ShortenNickname();
+  void ShortenTexts();
+  // Lays the row out and fits its texts to the room its width leaves them.
+  void FitToWidth();
   void ShowSharedToolTip();
   bool IsSelfRow() const;
   bool IsPrivateRoomOpen();
@@ -179,6 +184,8 @@ class ContactEntry : public wxPanel {
   wxGenericStaticBitmap* m_roomBitmap = nullptr;
   MyStaticText* m_nicknameText = nullptr;
   wxStaticText* m_moodText = nullptr;
+  // The mood's whole text, as shown when there is room.
+  wxString m_mood;
   wxStaticBitmap* m_protocolBitmap = nullptr;
   bool m_menuShown = false;
   std::map<int, std::string> m_inviteRooms;
@@ -195,7 +202,7 @@ class ContactEntry : public wxPanel {
   bool m_withdrawn = false;
   wxString m_accessibleName;
   bool m_laidOut = false;
-  // The width the member row's nickname was last shortened for.
+  // The width the row's texts were last shortened for.
   int m_shortenedFor = -1;
 
   static ContactEntry* s_entryHighlighted;

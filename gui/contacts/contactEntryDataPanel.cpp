@@ -56,10 +56,12 @@ ContactEntryDataPanel::ContactEntryDataPanel(ContactEntry* row, Manager* manager
   line1->Add(m_genderBitmap, 0, wxALIGN_CENTER_VERTICAL, 0);
   if (pictured) line1->Add(4, 4, 0, 0, 0);
   TRACE_INFO("birth date");
-  m_ageText = AddText(row, AgeText(info));
+  m_age = AgeText(info);
+  m_ageText = AddText(row, m_age);
   line1->Add(m_ageText, 0, wxALIGN_CENTER_VERTICAL, 0);
   TRACE_INFO("country/city");
-  m_locationText = AddText(row, LocationText(info));
+  m_location = LocationText(info);
+  m_locationText = AddText(row, m_location);
   line2->Add(m_locationText, 0, wxALIGN_CENTER_VERTICAL, 0);
   line2->Add(4, 4, 0, 0, 0);
   m_statusText = AddText(row, wxString());
@@ -99,14 +101,35 @@ wxString ContactEntryDataPanel::LocationText(const ContactInfo& info) const {
 }
 
 void ContactEntryDataPanel::SetStatus(t_status status) {
-  m_statusText->SetLabelText(shown::OneLine(m_shownName, kMaxShown) + " " + _("is") + " " +
-                             statusLook::Name(status));
+  m_status = shown::OneLine(m_shownName, kMaxShown) + " " + _("is") + " " + statusLook::Name(status);
+  ShowText(m_statusText, m_status);
+}
+
+void ContactEntryDataPanel::FitTo(int width) {
+  if (width == m_width) return;
+  m_width = width;
+  ShowText(m_ageText, m_age);
+  ShowText(m_locationText, m_location);
+  ShowText(m_statusText, m_status);
+}
+
+// Each text stands after what its line holds before it (the gender's picture before the age); a
+// text that does not fit ends in an ellipsis, on one line.
+void ContactEntryDataPanel::ShowText(wxStaticText* text, const wxString& whole) {
+  wxString shown = whole;
+  if (m_width >= 0) {
+    const int before = text->GetContainingSizer()->CalcMin().x - text->GetEffectiveMinSize().x;
+    shown = shown::Fitted(whole, text, text->GetFont(), m_width - before - 2);
+  }
+  if (shown != text->GetLabelText()) text->SetLabelText(shown);
 }
 
 void ContactEntryDataPanel::UpdateContactInfo(const ContactInfo& info) {
   m_login = info.GetLogin();
-  m_ageText->SetLabelText(AgeText(info));
-  m_locationText->SetLabelText(LocationText(info));
+  m_age = AgeText(info);
+  m_location = LocationText(info);
+  ShowText(m_ageText, m_age);
+  ShowText(m_locationText, m_location);
   if (const wxBitmap* gender = GenderBitmap(info.GetGender())) {
     m_genderBitmap->SetBitmap(*gender);
     m_genderBitmap->SetMinSize(gender->GetSize());
@@ -116,6 +139,3 @@ void ContactEntryDataPanel::UpdateContactInfo(const ContactInfo& info) {
   Layout();
 }
 
-wxString ContactEntryDataPanel::GetAgeText() const { return m_ageText->GetLabelText(); }
-wxString ContactEntryDataPanel::GetLocationText() const { return m_locationText->GetLabelText(); }
-wxString ContactEntryDataPanel::GetStatusText() const { return m_statusText->GetLabelText(); }

@@ -23,10 +23,15 @@ class ContactEntryDataPanel : public wxPanel {
   void SetStatus(t_status status);
   void UpdateContactInfo(const ContactInfo& info);
 
-  // The texts as shown (for the row's accessible name and for tests).
-  wxString GetAgeText() const;
-  wxString GetLocationText() const;
-  wxString GetStatusText() const;
+  // The texts, whole however they are cut on the screen (for the row's accessible name and for
+  // tests).
+  wxString GetAgeText() const { return m_age; }
+  wxString GetLocationText() const { return m_location; }
+  wxString GetStatusText() const { return m_status; }
+
+  // Fits each line in `width` pixels, a text too long for it cut with an ellipsis; -1 shows the
+  // texts whole.
+  void FitTo(int width);
 
   // The name the presence sentence uses: an external contact's login without its "@" part.
   static std::string ShownName(const std::string& login, const std::string& imType);
@@ -35,6 +40,8 @@ class ContactEntryDataPanel : public wxPanel {
   wxString AgeText(const ContactInfo& info) const;
   wxString LocationText(const ContactInfo& info) const;
   wxStaticText* AddText(wxWindow* row, const wxString& label);
+  // Shows `whole` in `text`, cut to the width last given.
+  void ShowText(wxStaticText* text, const wxString& whole);
 
   Manager* m_manager;
   std::string m_login;
@@ -43,6 +50,10 @@ class ContactEntryDataPanel : public wxPanel {
   wxStaticText* m_ageText = nullptr;
   wxStaticText* m_locationText = nullptr;
   wxStaticBitmap* m_genderBitmap = nullptr;
+  wxString m_age;
+  wxString m_location;
+  wxString m_status;
+  int m_width = -1;
 };
 
 #endif

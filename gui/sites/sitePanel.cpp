@@ -8,6 +8,8 @@
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 
+#include <algorithm>
+
 #include "core/application.h"
 #include "gui/pictures.h"
 #include "gui/sites/contactButtonBitmap.h"
@@ -140,31 +142,74 @@ void SitePanel::CreateCounts() {
   font.SetWeight(wxFONTWEIGHT_NORMAL);
   m_usersLabel = CountLabel(this, font, _("Parlavoxers on this site"));
   m_headerSizer->AddStretchSpacer(0);
-  m_headerSizer->Add(new wxStaticBitmap(this, wxID_ANY, pictures::Load("user.png", 16)), 0,
+  // The counts, the comments and the grade stand together, at the right of the name or below it.
+  m_countsSizer = new wxBoxSizer(wxHORIZONTAL);
+  m_headerSizer->Add(m_countsSizer, 0, wxALIGN_CENTER_VERTICAL, 0);
+  m_countsSizer->Add(new wxStaticBitmap(this, wxID_ANY, pictures::Load("user.png", 16)), 0,
                      wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
-  m_headerSizer->Add(m_usersLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
-  m_headerSizer->AddSpacer(4);
-  m_headerSizer->Add(new wxStaticBitmap(this, wxID_ANY, pictures::Load("chatsubscribed.png", 16)), 0,
+  m_countsSizer->Add(m_usersLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  m_countsSizer->AddSpacer(4);
+  m_countsSizer->Add(new wxStaticBitmap(this, wxID_ANY, pictures::Load("chatsubscribed.png", 16)), 0,
                      wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
   m_chatRoomUsersLabel = CountLabel(this, font, _("Parlavoxers in chatroom"));
-  m_headerSizer->Add(m_chatRoomUsersLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
-  m_headerSizer->AddSpacer(4);
+  m_countsSizer->Add(m_chatRoomUsersLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  m_countsSizer->AddSpacer(4);
   m_commentsIcon = new SiteButtonBitmapMessages(this, pictures::Load("smallpostit.png", 16));
   m_commentsIcon->Bind(wxEVT_LEFT_DOWN, &SitePanel::OnCommentsClicked, this);
-  m_headerSizer->Add(m_commentsIcon, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  m_countsSizer->Add(m_commentsIcon, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
   m_gradeLabel = new MyStaticText(this, wxID_ANY, wxEmptyString, true);
   m_gradeLabel->SetFont(font);
   UpdateComments(m_urlInfo.GetNbrComments(), m_urlInfo.GetGrade());
   siteText::FitWidth(m_gradeLabel, kMinGradeWidth);
   m_gradeLabel->Connect(wxEVT_LEFT_UP, wxMouseEventHandler(SitePanel::OnCommentsClicked), nullptr, this);
-  m_headerSizer->Add(m_gradeLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
-  m_headerSizer->AddSpacer(4);
+  m_countsSizer->Add(m_gradeLabel, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2);
+  m_countsSizer->AddSpacer(4);
+}
+
+// As narrow as the counts below the name allow, whichever way they stand now.
+wxSize SitePanel::DoGetBestSize() const {
+  wxSize best = wxPanel::DoGetBestSize();
+  const int counts = m_countsSizer->CalcMin().x;
+  const int header = m_headerSizer->CalcMin().x - (m_countsBeside ? counts : 0);
+  best.x = std::max(header, counts);
+  return best;
+}
+
+bool SitePanel::Layout() {
+  PlaceCounts();
+  return wxPanel::Layout();
+}
+
+// A panel too narrow for the counts beside the name at its narrowest (a narrow window, large
+// fonts) has them on a line of their own below the name, at the right, rather than past its
+// edge; the list then places the sites below again.
+void SitePanel::PlaceCounts() {
+  const int width = GetClientSize().x;
+  // Not before the panel is built and placed.
+  if (width <= 0 || !m_contactsPanel) return;
+  const int counts = m_countsSizer->CalcMin().x;
+  const int header = m_headerSizer->CalcMin().x - (m_countsBeside ? counts : 0);
+  const bool fits = header + counts <= width;
+  if (fits == m_countsBeside) return;
+  m_countsBeside = fits;
+  if (fits) {
+    m_mainSizer->Detach(m_countsSizer);
+    m_headerSizer->Add(m_countsSizer, 0, wxALIGN_CENTER_VERTICAL, 0);
+  } else {
+    m_headerSizer->Detach(m_countsSizer);
+    m_mainSizer->Insert(2, m_countsSizer, 0, wxALIGN_RIGHT, 0);
+  }
+  InvalidateBestSize();
+  CallAfter(&SitePanel::RefitParent);
 }
 
 void SitePanel::CreateGrid() {
   m_contactsPanel = new wxPanel(this, wxID_ANY);
   m_contactsPanel->SetBackgroundColour(*wxWHITE);
-  m_mainSizer->Add(m_contactsPanel, 1, wxLEFT, 16);
+  // The grid asks for no width: in a window narrower than its columns, the avatars at the right are
+  // cut rather than the header's counts standing outside the window.
+  m_contactsPanel->SetMinSize(wxSize(0, -1));
+  m_mainSizer->Add(m_contactsPanel, 1, wxEXPAND | wxLEFT, 16);
   m_contactsGrid = new wxGridBagSizer(1, 1);
   m_contactsPanel->SetSizer(m_contactsGrid);
   m_contactsGrid->SetEmptyCellSize(wxSize(24, 24));

@@ -99,6 +99,14 @@ class SitePanel : public wxPanel {
   void UpdateAvatar(const std::string& login);
   // The panel needs another height than it has (after people came or went).
   bool NeedsResize();
+  // Puts the counts beside the name or below it, as the panel's width allows, before laying out.
+  bool Layout() override;
+  bool AreCountsBesideName() const { return m_countsBeside; }
+
+ protected:
+  wxSize DoGetBestSize() const override;
+
+ public:
 
   // ---- The pointer (at `pointer` on the screen) resting on the site's name shows the site's
   // tip, resting on an avatar the person's tip (sitePanelHover.cpp). Called by the sites panel
@@ -180,6 +188,7 @@ class SitePanel : public wxPanel {
   void OnCommentsClicked(wxMouseEvent& event);
   void RefitParent();
   void OnSize(wxSizeEvent& event);
+  void PlaceCounts();
 
   // The tips (sitePanelHover.cpp).
   // The pointer coming onto, moving over or leaving the window has the sites panel look.
@@ -259,6 +268,9 @@ class SitePanel : public wxPanel {
   MyStaticText* m_gradeLabel = nullptr;
   wxBoxSizer* m_mainSizer = nullptr;
   wxBoxSizer* m_headerSizer = nullptr;
+  // The counts, the comments' icon and the grade, in the header or on a line of their own.
+  wxBoxSizer* m_countsSizer = nullptr;
+  bool m_countsBeside = true;
   SiteButtonBitmap* m_closedIcon = nullptr;
   SiteButtonBitmap* m_openedIcon = nullptr;
   SiteButtonBitmap* m_emptyIcon = nullptr;

@@ -35,9 +35,12 @@ SitesPanel::SitesPanel(Manager* manager, wxWindow* parent, SubscribeChatRoomList
   m_headerSizer = new wxBoxSizer(wxHORIZONTAL);
   m_headerPanel->SetSizer(m_headerSizer);
   m_mainSizer->Add(m_headerPanel, 0, wxEXPAND | wxALL, 4);
-  m_headerSizer->Add(new wxStaticText(m_headerPanel, wxID_ANY, _("You are currently connected to:"),
-                                      wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE),
-                     1, wxALIGN_CENTRE, 0);
+  // The title asks for no width of its own: in a narrow window or with large fonts it ends in an
+  // ellipsis, on one line, rather than the list growing past the window's edge.
+  auto* title = new wxStaticText(m_headerPanel, wxID_ANY, _("You are currently connected to:"), wxDefaultPosition,
+                                 wxDefaultSize, wxALIGN_CENTRE | wxST_ELLIPSIZE_END);
+  title->SetMinSize(wxSize(title->GetTextExtent("...").x + 2, -1));
+  m_headerSizer->Add(title, 1, wxALIGN_CENTRE, 0);
   Bind(wxEVT_TIMER, &SitesPanel::OnTimer, this, ID_HOVER_TIMER);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { PlaceFrom(m_refitFrom); }, ID_REFIT_TIMER);
 }

@@ -137,6 +137,8 @@ int main(int argc, char** argv) {
   SaveContact("erin", "erin", STATUS_OFFLINE, "Family", "");
   SaveContact("frank", "Frank", STATUS_NO_ACTIVITY, "", "");
   SaveContact("gina", "Gina", STATUS_OFFLINE, "", "back on Monday");
+  SaveContact("amelie", "Amélie-Charlotte de la Fontaine-Dupont", STATUS_ONLINE, "Family", "");
+  SaveContact("eva", "Evangelina Maximiliana Rosenthal", STATUS_AWAY, "work", "Away until tomorrow morning");
   GetManager();
   wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Contacts", wxPoint(20, 20), wxSize(300, 420));
   frame->Show();

@@ -40,9 +40,11 @@ foreach(family rooms contacts profiles sites screen)
   endif()
 endforeach()
 
-# The texts that stand side by side, the name row of the main window and the headers of the
-# contacts list, and the texts and fields of the log-in panel and of the preferences window, again
-# with every font twice as large: test_gui_large_font and test_gui_contacts_large_font.
+# The texts that stand side by side, the name row of the main window, the texts and fields of the
+# log-in panel and of the preferences window, the headers and rows of the contacts list and the
+# sites panel, again with every font twice as large: test_gui_large_font,
+# test_gui_contacts_large_font and test_gui_sites_large_font.
 parlavox_add_large_font_test(test_gui
   "NicknamePanelTest.NameAndPresence*:LogInFromThePanel.LinksAndStatusLines*:Preferences.LabelsAndFields*")
-parlavox_add_large_font_test(test_gui_contacts "GroupHeadersFit.*")
+parlavox_add_large_font_test(test_gui_contacts "GroupHeadersFit.*:ContactRowsFit.*")
+parlavox_add_large_font_test(test_gui_sites "SitesPanelFit.*")

@@ -127,6 +127,12 @@ void SitesPanelPictures() {
   rect = frame->GetScreenRect();
   if (site->GetContactToolTip()) rect.Union(site->GetContactToolTip()->GetScreenRect());
   Save(rect, "sites-person-tip.png");
+  // In a window 200 pixels wide.
+  wxUIActionSimulator().MouseMove(frame->GetScreenRect().GetBottomRight() + wxPoint(40, 40));
+  guitest::PumpUntil([&] { return !site->GetContactToolTip()->IsShown(); }, 3000);
+  frame->SetClientSize(200, 420);
+  guitest::PumpUntil([&] { return frame->GetClientSize().x == 200; }, 3000);
+  Shoot(frame, "sites-narrow.png");
   frame->Destroy();
   guitest::Pump(200);
 }

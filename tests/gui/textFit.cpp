@@ -95,6 +95,12 @@ bool DrawnEllipsized(wxWindow* label) {
 
 bool Cut(wxWindow* text) { return DrawnEllipsized(text) || Shown(text).EndsWith("..."); }
 
+bool WholeOrCut(wxWindow* text, const wxString& whole) {
+  const wxString shown = Shown(text);
+  wxString kept;
+  return shown == whole || (shown.EndsWith("...", &kept) && whole.StartsWith(kept) && kept != whole);
+}
+
 std::string Faults(wxWindow* holder, const std::vector<wxWindow*>& windows) {
   std::string faults;
   const wxRect outer = holder->GetScreenRect();

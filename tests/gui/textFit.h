@@ -5,6 +5,8 @@
 #ifndef PARLAVOX_TESTS_GUI_TEXTFIT_H
 #define PARLAVOX_TESTS_GUI_TEXTFIT_H
 
+#include <wx/string.h>
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,9 @@ bool DrawnEllipsized(wxWindow* label);
 // Whether a static text or a button shows its text cut with an ellipsis: drawn so by the tool
 // kit, or given a label ending in "..." by the program.
 bool Cut(wxWindow* text);
+// Whether `text` shows `whole`: whole, or cut with an ellipsis (drawn so by the tool kit, or its
+// beginning followed by "...").
+bool WholeOrCut(wxWindow* text, const wxString& whole);
 // One line per fault of `windows` (texts, and pictures beside them) within `holder`: a window
 // outside the holder or over another, a text lower than its font's line, or narrower than the
 // text it shows without being cut, a one-line field with less room than its text. Empty when the
