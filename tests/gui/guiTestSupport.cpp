@@ -79,19 +79,6 @@ bool PumpUntil(const std::function<bool()>& cond, int ms) {
 
 namespace {
 
-// The X window of the top-level window holding `w`, through the toolkit's own functions (found at
-// run time: the tests are not built against the toolkit's headers).
-unsigned long TopLevelXWindow(wxWindow* w) {
-  using WindowOf = void* (*)(void*);
-  using XidOf = unsigned long (*)(void*);
-  static const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-  static const auto xidOf = reinterpret_cast<XidOf>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
-  wxWindow* top = wxGetTopLevelParent(w);
-  if (!windowOf || !xidOf || !top || !top->GetHandle()) return 0;
-  void* gdkWindow = windowOf(top->GetHandle());
-  return gdkWindow ? xidOf(gdkWindow) : 0;
-}
-
 // One simulator for all the input sent here: each opens a connection to the display of its own,
 // which takes long enough to matter over hundreds of clicks.
 wxUIActionSimulator& Simulator() {
@@ -131,6 +118,19 @@ class PressCounter : public wxEventFilter {
 };
 
 }  // namespace
+
+// Through the toolkit's own functions, found at run time: the tests are not built against the
+// toolkit's headers.
+unsigned long TopLevelXWindow(wxWindow* w) {
+  using WindowOf = void* (*)(void*);
+  using XidOf = unsigned long (*)(void*);
+  static const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto xidOf = reinterpret_cast<XidOf>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+  wxWindow* top = wxGetTopLevelParent(w);
+  if (!windowOf || !xidOf || !top || !top->GetHandle()) return 0;
+  void* gdkWindow = windowOf(top->GetHandle());
+  return gdkWindow ? xidOf(gdkWindow) : 0;
+}
 
 bool PointerRestsOn(wxWindow* w, const wxPoint& point) {
   Display* display = OwnDisplay();

@@ -44,6 +44,9 @@ bool ClickOn(wxWindow* w, const std::function<bool()>& done = nullptr, int butto
 bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button = wxMOUSE_BTN_LEFT,
              bool twice = false);
 
+// The X window of the top-level window holding `w`; 0 while it has none.
+unsigned long TopLevelXWindow(wxWindow* w);
+
 // The top-level window titled `title` (one of the program's, or a box the toolkit shows through
 // the desktop's own dialogs, which is none of its windows), mapped on the display; 0 when none.
 unsigned long ShownWindowTitled(const wxString& title);
