@@ -246,15 +246,16 @@ TEST_F(PreferencesOnADesktop, InFrontOfTheWindowsKeptOnTopAndTheKeyboardGoesBack
     ASSERT_TRUE(rooms);
     // The chat rooms stand over the place where the preferences dock, left of the main window.
     rooms->SetSize(0, 0, frame->GetScreenPosition().x + 60, 700);
-    ASSERT_TRUE(guitest::PumpUntil([&] { return rooms->IsShownOnScreen() && rooms->GetScreenRect().GetRight() > 700; }));
+    ASSERT_TRUE(guitest::PumpUntil([&] { return guitest::Managed(rooms) && rooms->GetScreenRect().GetRight() > 700; }));
 
     wxTextCtrl* login = FindChildren<wxTextCtrl>(frame->GetLoginPanel()).at(0);
+    ASSERT_TRUE(guitest::PumpUntil([&] { return guitest::Managed(login); }));
     ASSERT_TRUE(guitest::ClickOn(login, [&] { return login->HasFocus(); }));
     frame->OnSwitchPreferences();
     auto* window = FindChild<PreferencesFrame>(frame, [](PreferencesFrame*) { return true; });
-    ASSERT_TRUE(guitest::PumpUntil([&] { return window->IsShownOnScreen(); }));
-    ASSERT_TRUE(rooms->GetScreenRect().Contains(window->GetScreenPosition() + wxPoint(8, 8)));
     wxWindow* caption = window->GetChildren().front();
+    ASSERT_TRUE(guitest::PumpUntil([&] { return guitest::Managed(caption); }));
+    ASSERT_TRUE(rooms->GetScreenRect().Contains(window->GetScreenPosition() + wxPoint(8, 8)));
     ASSERT_TRUE(guitest::MovePointer(caption, caption->GetScreenPosition() + wxPoint(8, 4)));
 
     wxTextCtrl* delay = Field(window, 0);
@@ -265,7 +266,7 @@ TEST_F(PreferencesOnADesktop, InFrontOfTheWindowsKeptOnTopAndTheKeyboardGoesBack
     EXPECT_TRUE(guitest::PumpUntil([&] { return delay->GetValue() == "42"; })) << delay->GetValue();
 
     ASSERT_TRUE(guitest::ClickOn(ButtonLabelled(window, "&Cancel"), [&] { return !window->IsShown(); }));
-    EXPECT_TRUE(guitest::PumpUntil([&] { return login->HasFocus(); }, 5000));
+    EXPECT_TRUE(guitest::PumpUntil([&] { return login->HasFocus() && frame->IsActive(); }, 5000));
     login->SetInsertionPointEnd();
     sim.Text("z");
     EXPECT_TRUE(guitest::PumpUntil([&] { return login->GetValue().EndsWith("z"); }, 5000)) << login->GetValue();

@@ -270,25 +270,6 @@ TEST_F(Tray, WithoutATrayStartingHiddenStartsIconised) {
   }
 }
 
-// The state a window manager gave the window (WM_STATE): 1 normal, 3 iconic; 0 when it gave none
-// (withdrawn, or not managed).
-long ManagedState(wxWindow* window) {
-  Display* d = XOpenDisplay(nullptr);
-  const unsigned long xid = guitest::TopLevelXWindow(window);
-  const Atom wmState = XInternAtom(d, "WM_STATE", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  long state = 0;
-  if (xid && XGetWindowProperty(d, xid, wmState, 0, 2, False, wmState, &type, &format, &count, &after, &data) == Success &&
-      type == wmState && format == 32 && count >= 1)
-    state = *reinterpret_cast<long*>(data);
-  if (data) XFree(data);
-  XCloseDisplay(d);
-  return state;
-}
-
 // The program's tray icons on the display, mapped: `inTray` of them held by a tray host, the
 // others left standing on their own.
 struct Icons {
@@ -344,7 +325,7 @@ TEST_F(Tray, GoneWhileReducedTheMainWindowComesBackIconised) {
   Config::GetInstance()->SetRememberClose(true);
   Config::GetInstance()->SetClose(false);
   guitest::SpyMainFrame* frame = Open();
-  ASSERT_TRUE(PumpUntil([&] { return ManagedState(frame) == NormalState; }));
+  ASSERT_TRUE(PumpUntil([&] { return guitest::ManagedState(frame) == NormalState; }));
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     auto tray = programtest::DesktopProgram::TrayHost();
@@ -354,16 +335,16 @@ TEST_F(Tray, GoneWhileReducedTheMainWindowComesBackIconised) {
     EXPECT_TRUE(PumpUntil([] { return ShownIcons().inTray == 1; }));
     // The user brings the window back from the previous round, then closes it.
     frame->Iconize(false);
-    ASSERT_TRUE(PumpUntil([&] { return frame->IsShown() && ManagedState(frame) == NormalState; }));
+    ASSERT_TRUE(PumpUntil([&] { return frame->IsShown() && guitest::ManagedState(frame) == NormalState; }));
     frame->Close();
-    ASSERT_TRUE(PumpUntil([&] { return !frame->IsShown() && ManagedState(frame) != NormalState; }))
-        << frame->IsShown() << " " << ManagedState(frame);
+    ASSERT_TRUE(PumpUntil([&] { return !frame->IsShown() && guitest::ManagedState(frame) != NormalState; }))
+        << frame->IsShown() << " " << guitest::ManagedState(frame);
     // Nothing changes while the tray is there.
     guitest::RunLoopFor(1500);
     EXPECT_FALSE(frame->IsShown());
     tray->End();
-    EXPECT_TRUE(PumpUntil([&] { return frame->IsShown() && ManagedState(frame) == IconicState; }))
-        << ManagedState(frame);
+    EXPECT_TRUE(PumpUntil([&] { return frame->IsShown() && guitest::ManagedState(frame) == IconicState; }))
+        << guitest::ManagedState(frame);
     EXPECT_TRUE(frame->iconized);
     // The icon waits for the next tray, out of sight.
     EXPECT_TRUE(frame->GetTaskBar()->IsIconInstalled());
