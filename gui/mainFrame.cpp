@@ -30,6 +30,7 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "widgets/idlePass.h"
+#include "widgets/keptOnTop.h"
 
 namespace {
 MainFrame* g_instance = nullptr;
@@ -49,7 +50,7 @@ MainFrame::MainFrame(Manager* manager, const wxString& title, const wxPoint& pos
   wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
   wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
   OpenModalDialogs();
-  if (Config::GetInstance()->GetAlwaysTopStatus()) SetWindowStyleFlag(GetWindowStyleFlag() | wxSTAY_ON_TOP);
+  keptOnTop::Follow(this);
   SetProgramIcon(this);
   SetBackgroundColour(*wxWHITE);
   NotifyFrame::CreateInstance(this);
@@ -77,6 +78,7 @@ MainFrame::~MainFrame() {
   m_idleTimer.Stop();
   m_connectTimer.Stop();
   m_closeRetry.Stop();
+  m_trayWatch.Stop();
   // The controller outlives the window: take it off the chain, never delete it.
   if (m_managerPushed) PopEventHandler(false);
   delete m_taskBar;

@@ -258,6 +258,11 @@ class MainFrame : public wxFrame,
   // Closing (mainFrameClose.cpp): the remembered or asked choice, and the two ways out.
   int AskCloseChoice();
   void ReduceToTray();
+  // While reduced to the tray, the tray is looked for once a second: when it goes away (the
+  // panel ends or restarts), the window comes back iconised, as where no tray was found.
+  enum { kTrayWatchId = wxID_HIGHEST + 105 };
+  void OnTrayWatch(wxTimerEvent& event);
+  wxTimer m_trayWatch;
   void ExitProgram(wxCloseEvent& event);
   // Ends the program from where it is, logged out, the settings saved and the sounds and threads
   // stopped, asking nothing: the system's end, and a close that cannot be refused held up by

@@ -1,7 +1,8 @@
 // Closing the main window: the program is reduced to the tray, or it exits, as the user answers
 // the exit-or-reduce question or chose once for all. A close that cannot be refused (the Quit
 // commands, the end of the session) always exits. Without a tray on the desktop, reducing
-// iconises the main window, since a hidden window could never be brought back.
+// iconises the main window, since a hidden window could never be brought back; a tray that goes
+// away while the program is reduced to it (the panel ends) brings the window back the same way.
 //
 // A close is never carried out under a dialog's loop: the dialog's caller still holds it. While
 // a question is on screen a close that may be refused is refused (the question comes first);
@@ -32,6 +33,7 @@
 #include "model/log.h"
 #include "model/processEnd.h"
 #include "model/stringConversion.h"
+#include "widgets/keptOnTop.h"
 
 namespace {
 
@@ -132,6 +134,20 @@ void MainFrame::ReduceToTray() {
   for (wxWindow* child : GetChildren())
     if (child->IsTopLevel() && child->IsShown()) child->Show(false);
   if (!tray) Iconize(true);
+  else m_trayWatch.Start(1000);
+}
+
+void MainFrame::OnTrayWatch(wxTimerEvent&) {
+  // Brought back meanwhile (the tray's own commands, a message shown): nothing left to watch.
+  if (IsShown()) {
+    m_trayWatch.Stop();
+    return;
+  }
+  if (wxTaskBarIcon::IsAvailable()) return;
+  TRACE_INFO("The tray went away: window iconised");
+  m_trayWatch.Stop();
+  Iconize(true);
+  Show(true);
 }
 
 void MainFrame::EndBySystem() {
@@ -155,6 +171,7 @@ void MainFrame::ExitProgram(wxCloseEvent& event) {
     return;
   }
   m_closeWaitingSince = {};
+  m_trayWatch.Stop();
   m_idleTimer.Stop();
   m_connectTimer.Stop();
   if (!m_manager->Close()) {
@@ -223,11 +240,8 @@ void MainFrame::OnQuit(wxCommandEvent&) {
 
 void MainFrame::SetAlwaysTopStatus(bool on) {
   TRACE_START_ARGS("%d", on ? 1 : 0);
-  for (wxWindow* window : std::initializer_list<wxWindow*>{this, m_chatRooms}) {
-    if (!window) continue;
-    const long style = window->GetWindowStyleFlag();
-    window->SetWindowStyleFlag(on ? (style | wxSTAY_ON_TOP) : (style & ~wxSTAY_ON_TOP));
-    window->Refresh(true, nullptr);
-  }
+  // The main window, the chat rooms and every window opened from them, so that none of them
+  // lies under another one kept on top.
+  keptOnTop::Apply(on);
   TRACE_END();
 }

@@ -58,6 +58,8 @@ void MainFrame::BindEvents() {
   m_progressTimer.SetOwner(this, kProgressTimerId);
   Bind(wxEVT_TIMER, &MainFrame::OnProgressTimer, this, kProgressTimerId);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Close(true); }, kCloseRetryId);
+  m_trayWatch.SetOwner(this, kTrayWatchId);
+  Bind(wxEVT_TIMER, &MainFrame::OnTrayWatch, this, kTrayWatchId);
 }
 
 // A payload made for the event is freed with the event after the handler; the handlers of the

@@ -6,7 +6,9 @@
 #include "model/config.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/focusReturn.h"
 #include "widgets/idlePass.h"
+#include "widgets/keptOnTop.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ MyMiniFrame::MyMiniFrame(wxWindow* parent, const wxString& title)
   TextPanel* caption = new TextPanel(this, title);
   sizer->Add(caption, 0, wxEXPAND, 0);
   Layout();
+  keptOnTop::Follow(this);
+  focusReturn::Keep(this);
   TRACE_END();
 }
 

@@ -1,4 +1,6 @@
-// The small borderless tool window with its own orange caption strip and close picture.
+// The small borderless tool window with its own orange caption strip and close picture. It is kept
+// on top while the user keeps the program's windows on top, and once hidden it hands the keyboard
+// back to the window it was opened from (keptOnTop.h, focusReturn.h).
 #ifndef PARLAVOX_WIDGETS_MYMINIFRAME_H
 #define PARLAVOX_WIDGETS_MYMINIFRAME_H
 

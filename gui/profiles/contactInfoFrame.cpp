@@ -21,6 +21,8 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
+#include "widgets/focusReturn.h"
+#include "widgets/keptOnTop.h"
 #include "widgets/shownText.h"
 
 ContactInfoFrame::ContactInfoFrame(wxFrame* parent, ProfilesHost* host, Manager* manager, const std::string& login,
@@ -38,6 +40,8 @@ ContactInfoFrame::ContactInfoFrame(wxFrame* parent, ProfilesHost* host, Manager*
   m_privateContact = manager->HasContact(login);
   SetTitle(mine ? _("My profile") : shown::OneLine(info.GetNickname(), 60) + _(": public information and parameters"));
   SetBackgroundColour(*wxWHITE);
+  keptOnTop::Follow(this);
+  focusReturn::Keep(this);
   auto* main = new wxBoxSizer(wxVERTICAL);
   SetSizer(main);
   BuildProfileBox(main, info);

@@ -12,6 +12,7 @@
 #include "gui/contacts/avatarBitmapPanel.h"
 #include "model/contactInfo.h"
 #include "model/log.h"
+#include "widgets/keptOnTop.h"
 
 ContactInfoToolTip::ContactInfoToolTip(wxWindow* parent, Manager* manager, const ContactInfo& contact)
     : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
@@ -19,6 +20,7 @@ ContactInfoToolTip::ContactInfoToolTip(wxWindow* parent, Manager* manager, const
       m_login(contact.GetLogin()) {
   TRACE_START_ARGS("%s", m_login.c_str());
   SetBackgroundColour(*wxWHITE);
+  keptOnTop::Follow(this);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   SetSizer(sizer);
   auto* box = new wxStaticBoxSizer(wxVERTICAL, this, _("Profile"));

@@ -20,6 +20,7 @@
 #include "model/stringConversion.h"
 #include "model/version.h"
 #include "widgets/idlePass.h"
+#include "widgets/keptOnTop.h"
 #include "widgets/userAttention.h"
 
 namespace {
@@ -50,7 +51,7 @@ ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHo
   m_showTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Show(true); });
   SetProgramIcon(this);
   SetBackgroundColour(*wxWHITE);
-  if (Config::GetInstance()->GetAlwaysTopStatus()) SetWindowStyleFlag(GetWindowStyleFlag() | wxSTAY_ON_TOP);
+  keptOnTop::Follow(this);
   for (const char* name : {"website.png", "user.png", "newmsg.png"})
     m_imageList.Add(pictures::Load(name, kTabImageSize));
 

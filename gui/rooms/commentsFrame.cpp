@@ -25,6 +25,8 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/urlInfo.h"
+#include "widgets/focusReturn.h"
+#include "widgets/keptOnTop.h"
 
 namespace {
 
@@ -60,6 +62,8 @@ CommentsFrame::CommentsFrame(wxWindow* parent, RoomsHost* host, Manager* manager
   TRACE_START_ARGS("%s", url.c_str());
   SetBackgroundColour(*wxWHITE);
   SetProgramIcon(this);
+  keptOnTop::Follow(this);
+  focusReturn::Keep(this);
   auto* main = new wxBoxSizer(wxVERTICAL);
   SetSizer(main);
 

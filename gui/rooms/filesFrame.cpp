@@ -19,7 +19,9 @@
 #include "model/fileMessage.h"
 #include "model/log.h"
 #include "model/stringConversion.h"
+#include "widgets/focusReturn.h"
 #include "widgets/idlePass.h"
+#include "widgets/keptOnTop.h"
 
 namespace {
 
@@ -41,6 +43,8 @@ FilesFrame::FilesFrame(wxWindow* parent, Manager* manager)
       m_manager(manager) {
   TRACE_START();
   SetProgramIcon(this);
+  keptOnTop::Follow(this);
+  focusReturn::Keep(this);
   SetBackgroundColour(*wxWHITE);
   auto* main = new wxBoxSizer(wxVERTICAL);
   SetSizer(main);

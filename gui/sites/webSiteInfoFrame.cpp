@@ -16,6 +16,8 @@
 #include "model/log.h"
 #include "model/stringConversion.h"
 #include "model/urlInfo.h"
+#include "widgets/focusReturn.h"
+#include "widgets/keptOnTop.h"
 
 namespace {
 
@@ -49,6 +51,8 @@ WebSiteInfoFrame::WebSiteInfoFrame(wxWindow* parent, Manager* manager, const std
   TRACE_START_ARGS("%s", url.c_str());
   SetTitle(_("Configuration of ") + siteText::Shown(m_manager->GetChatRoomName(m_url)));
   SetProgramIcon(this);
+  keptOnTop::Follow(this);
+  focusReturn::Keep(this);
   SetBackgroundColour(*wxWHITE);
   const URLInfo* site = m_manager->GetURLInfo(m_url);
   m_notifications = site->GetNotifications();

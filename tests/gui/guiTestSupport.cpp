@@ -19,6 +19,7 @@
 
 // Last: the X headers define names (None, Status, ...) the other headers use.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace guitest {
 
@@ -79,19 +80,6 @@ bool PumpUntil(const std::function<bool()>& cond, int ms) {
 
 namespace {
 
-// The X window of the top-level window holding `w`, through the toolkit's own functions (found at
-// run time: the tests are not built against the toolkit's headers).
-unsigned long TopLevelXWindow(wxWindow* w) {
-  using WindowOf = void* (*)(void*);
-  using XidOf = unsigned long (*)(void*);
-  static const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-  static const auto xidOf = reinterpret_cast<XidOf>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
-  wxWindow* top = wxGetTopLevelParent(w);
-  if (!windowOf || !xidOf || !top || !top->GetHandle()) return 0;
-  void* gdkWindow = windowOf(top->GetHandle());
-  return gdkWindow ? xidOf(gdkWindow) : 0;
-}
-
 // One simulator for all the input sent here: each opens a connection to the display of its own,
 // which takes long enough to matter over hundreds of clicks.
 wxUIActionSimulator& Simulator() {
@@ -131,6 +119,52 @@ class PressCounter : public wxEventFilter {
 };
 
 }  // namespace
+
+// Through the toolkit's own functions, found at run time: the tests are not built against the
+// toolkit's headers.
+unsigned long TopLevelXWindow(wxWindow* w) {
+  using WindowOf = void* (*)(void*);
+  using XidOf = unsigned long (*)(void*);
+  static const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto xidOf = reinterpret_cast<XidOf>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+  wxWindow* top = wxGetTopLevelParent(w);
+  if (!windowOf || !xidOf || !top || !top->GetHandle()) return 0;
+  void* gdkWindow = windowOf(top->GetHandle());
+  return gdkWindow ? xidOf(gdkWindow) : 0;
+}
+
+long ManagedState(wxWindow* w) {
+  Display* display = OwnDisplay();
+  const unsigned long xid = TopLevelXWindow(w);
+  if (!display || !xid) return 0;
+  const Atom wmState = XInternAtom(display, "WM_STATE", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long state = 0;
+  if (XGetWindowProperty(display, xid, wmState, 0, 2, False, wmState, &type, &format, &count, &after, &data) ==
+          Success &&
+      type == wmState && format == 32 && count >= 1)
+    state = *reinterpret_cast<long*>(data);
+  if (data) XFree(data);
+  return state;
+}
+
+bool Managed(wxWindow* w) {
+  Display* display = OwnDisplay();
+  wxWindow* top = wxGetTopLevelParent(w);
+  if (!display || !top || ManagedState(top) != NormalState) return false;
+  if (w == top) return true;
+  const Window xid = TopLevelXWindow(top);
+  int x = 0, y = 0;
+  Window child = 0;
+  XWindowAttributes attributes{};
+  if (!XTranslateCoordinates(display, xid, DefaultRootWindow(display), 0, 0, &x, &y, &child) ||
+      !XGetWindowAttributes(display, xid, &attributes))
+    return false;
+  return wxRect(x, y, attributes.width, attributes.height).Contains(w->GetScreenPosition());
+}
 
 bool PointerRestsOn(wxWindow* w, const wxPoint& point) {
   Display* display = OwnDisplay();

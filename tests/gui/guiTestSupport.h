@@ -44,6 +44,17 @@ bool ClickOn(wxWindow* w, const std::function<bool()>& done = nullptr, int butto
 bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button = wxMOUSE_BTN_LEFT,
              bool twice = false);
 
+// The X window of the top-level window holding `w`; 0 while it has none.
+unsigned long TopLevelXWindow(wxWindow* w);
+
+// The state a window manager gave the top-level window holding `w` (WM_STATE): 1 normal, 3
+// iconic; 0 when it gave none (withdrawn, or not managed).
+long ManagedState(wxWindow* w);
+// The window manager shows the top-level window holding `w` (normal state), and the toolkit puts
+// `w` where the display has that window: while the manager puts its frame around the window, the
+// toolkit counts places from the window alone, and a point worked out from them is off.
+bool Managed(wxWindow* w);
+
 // The top-level window titled `title` (one of the program's, or a box the toolkit shows through
 // the desktop's own dialogs, which is none of its windows), mapped on the display; 0 when none.
 unsigned long ShownWindowTitled(const wxString& title);
