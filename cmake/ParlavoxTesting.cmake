@@ -16,12 +16,18 @@ include(GoogleTest)
 # SPLIT (with OWN_DISPLAY): a long program runs as two CTest tests side by side, each on an X
 # server of its own: <target>_<suffix> runs the cases the filter selects (positive patterns
 # only), <target> all the others, so that a case added later runs in one of them.
+# DESKTOP (a wx program): the cases start a window manager or a tray host, and each runs in a
+# process and on an X server of its own, also when the program is run whole by hand
+# (tests/support/casesApart.h). Each case is a CTest test of its own, read from the TEST and
+# TEST_F lines of the sources that end in DesktopTest.cpp.
 function(parlavox_add_test target)
-  cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY" "LABEL;TIMEOUT" "SOURCES;LIBS;SPLIT" ${ARGN})
+  cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY;DESKTOP" "LABEL;TIMEOUT" "SOURCES;LIBS;SPLIT" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_compile_options(${target} PRIVATE ${PARLAVOX_WARNINGS})
   parlavox_use_precompiled(${target} TESTS)
-  if(T_WX)
+  if(T_DESKTOP)
+    target_link_libraries(${target} PRIVATE parlavox_test_main_desktop)
+  elseif(T_WX)
     target_link_libraries(${target} PRIVATE parlavox_test_main_wx)
   else()
     target_link_libraries(${target} PRIVATE parlavox_test_main)
@@ -34,7 +40,21 @@ function(parlavox_add_test target)
   if(T_SERIAL)
     set(serial TRUE)
   endif()
-  if(T_OWN_DISPLAY)
+  if(T_DESKTOP)
+    foreach(source ${T_SOURCES})
+      if(NOT source MATCHES "DesktopTest\\.cpp$")
+        continue()
+      endif()
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+      file(STRINGS ${source} cases REGEX "^TEST(_F)?\\([A-Za-z0-9_]+, *[A-Za-z0-9_]+\\)")
+      foreach(case ${cases})
+        string(REGEX REPLACE "^TEST(_F)?\\(([A-Za-z0-9_]+), *([A-Za-z0-9_]+)\\).*" "\\2.\\3" name "${case}")
+        add_test(NAME ${target}.${name} COMMAND ${target} --gtest_filter=${name}
+          WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+        set_tests_properties(${target}.${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} COST 1000)
+      endforeach()
+    endforeach()
+  elseif(T_OWN_DISPLAY)
     set(runs ${target})
     if(T_SPLIT)
       list(GET T_SPLIT 0 suffix)

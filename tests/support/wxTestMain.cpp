@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "model/log.h"
+#include "tests/support/casesApart.h"
 #include "tests/support/displayProbe.h"
 #include "tests/support/sanitizerOptions.h"
 #include "tests/support/testSupport.h"
@@ -30,6 +31,10 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+#ifdef PARLAVOX_CASES_APART
+  int apart = 0;
+  if (!testsupport::OneCaseHere(argc, argv, &apart)) return apart;
+#endif
 
   const char* log = getenv("PARLAVOX_TEST_LOG");
   start_log(log && *log ? log : "/dev/null");
