@@ -6,9 +6,11 @@ include(GoogleTest)
 # (tests/support), so a test runs the same from CTest, a shell or a debugger.
 
 # parlavox_add_test(<target> LABEL <layer> SOURCES <files...> [LIBS <libs...>] [WX] [SERIAL]
-#                   [TIMEOUT <seconds>] [SPLIT <suffix> <gtest filter>])
+#                   [TIMEOUT <seconds>] [COST <cost>] [SPLIT <suffix> <gtest filter>])
 # WX: the test main starts a wx GUI application (needs an X display, Xvfb under `make test`).
 # SERIAL: the cases must not run beside other tests (focus, pointer, timing-sensitive windows).
+# COST (a program without windows): its cases start before those of lower cost, as the long
+# ones should.
 # A WX program runs as one CTest test (starting the tool kit costs seconds); PER_CASE runs each
 # of its cases in a process of its own instead.
 # OWN_DISPLAY: the program runs on an X server of its own (tests/support/ownDisplay.sh), so it
@@ -21,7 +23,7 @@ include(GoogleTest)
 # (tests/support/casesApart.h). Each case is a CTest test of its own, read from the TEST and
 # TEST_F lines of the sources that end in DesktopTest.cpp.
 function(parlavox_add_test target)
-  cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY;DESKTOP" "LABEL;TIMEOUT" "SOURCES;LIBS;SPLIT" ${ARGN})
+  cmake_parse_arguments(T "WX;SERIAL;PER_CASE;OWN_DISPLAY;DESKTOP" "LABEL;TIMEOUT;COST" "SOURCES;LIBS;SPLIT" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_compile_options(${target} PRIVATE ${PARLAVOX_WARNINGS})
   parlavox_use_precompiled(${target} TESTS)
@@ -74,11 +76,15 @@ function(parlavox_add_test target)
     add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
   else()
+    set(cost)
+    if(T_COST)
+      set(cost COST ${T_COST})
+    endif()
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
+      PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial} ${cost})
   endif()
 endfunction()
 

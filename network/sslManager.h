@@ -86,17 +86,34 @@ class SSLManager {
   static int GetConnectTimeout();
 
   // How the system watches each link it connects for a peer that is gone (a network that
-  // dropped the way, a laptop woken elsewhere): after idleSeconds with nothing received it
-  // probes the peer every intervalSeconds, and ends the link once nothing, not even an answer
-  // to a probe, came for unacknowledgedMs; data sent and left unacknowledged that long ends
-  // it too. A peer whose system still answers is never cut, however long it stays silent.
-  // The defaults notice a silent link at rest within a minute, and one that something was
-  // sent on meanwhile within two.
+  // dropped the way, a laptop woken elsewhere), with no timer or message of ours. A peer whose
+  // system still answers is never cut, however long it stays silent. The program sends nothing
+  // of its own accord at rest (it answers the server's heart-beats, at the server's pace), so
+  // at rest the system's probes may be all that crosses the link. Linux applies the figures so:
+  // - At rest, it probes the peer idleSeconds after the last thing received (an answered probe
+  //   counts), then every intervalSeconds, and at a probe time ends the link once nothing came
+  //   for unacknowledgedMs (the count of probes then no longer matters): probes 30, 40, ... 90 s
+  //   after the last receipt, the end at 100 s. An outage over by the last probe is survived.
+  //   The last receipt may precede an outage by up to the idle time, so every outage of up to
+  //   60 s is survived (up to 90 s at best), and a link silent for good is seen lost 70 to 100 s
+  //   into the silence.
+  // - With data unacknowledged there are no probes: the system sends the data again after a
+  //   first wait (0.2 s on loopback, longer on slow networks), each wait twice the one before
+  //   (0.2, 0.6, 1.4, ... 25, 51, 102 s after the send on loopback), and ends the link
+  //   unacknowledgedMs after the send, its last wait cut short to end there. The last try thus
+  //   comes at least halfway to the end, less the first wait: with 100 s, every outage of up to
+  //   49 s that begins as data is sent is survived (for a first wait of up to 2 s; 51 s on
+  //   loopback), and a link silent for good is seen lost 100 s after a send. A bound under twice
+  //   the outage to survive falls between two tries for some first waits (50 s falls between the
+  //   tries at 25 and 51 s); one near two minutes would leave no room for the system's
+  //   timers, which may end the link 2 or 3 s late.
+  // The probe count is what a system without the bound on unacknowledged time goes by: it ends
+  // the link at the same 100 s.
   struct LinkWatch {
     int idleSeconds = 30;
     int intervalSeconds = 10;
-    int probes = 3;
-    int unacknowledgedMs = 50000;
+    int probes = 7;
+    int unacknowledgedMs = 100000;
   };
   // Taken by the links connected from then on.
   static void SetLinkWatch(const LinkWatch& watch);

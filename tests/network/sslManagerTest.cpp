@@ -19,6 +19,7 @@
 #include "network/imSslManager.h"
 #include "network/listenSocket.h"
 #include "tests/network/socketTestSupport.h"
+#include "tests/network/tlsLinkTestSupport.h"
 #include "model/log.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/cuttableRelay.h"
@@ -26,32 +27,11 @@
 #include "tests/testServer/trustedServer.h"
 
 using namespace testserver;
+using namespace tlslinktest;
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 namespace {
-
-const std::string kHost = "127.0.0.1";
-
-using Incoming = S2CPtr;
-
-bool Connect(IMSSLManager& client, unsigned short port, const std::string& trustDir,
-             const char* certName = PARLAVOX_SERVER_HOST) {
-  return client.ConnectTo(kHost.c_str(), port, certName, true, trustDir, nullptr, 0);
-}
-
-C2SPtr NewC2S(C2S_Request_PR kind) {
-  C2SPtr r = asn1::NewRequest<C2S_Request_t>();
-  r->present = kind;
-  return r;
-}
-
-bool SendHeartBeatAck(IMSSLManager& client, const std::string& authkey) {
-  auto r = NewC2S(C2S_Request_PR_heartbeatack);
-  SetOctetString(&r->choice.heartbeatack.authkey, authkey);
-  bool ok = client.SendC2SRequest(r.get());
-  return ok;
-}
 
 // A client connected to a fresh trusted server, and the server's side of the link.
 struct Linked {
@@ -63,8 +43,6 @@ struct Linked {
   std::shared_ptr<TestConnection> link;
 };
 
-// server heartbeat, authkey "ab": [26] constructed, authkey [0] IMPLICIT IA5String
-const std::string kHeartBeat("\xBA\x04\x80\x02" "ab", 6);
 // server publicip, authkey "k", ip "1.2": [24] constructed
 const std::string kPublicIp("\xB8\x08\x80\x01k\x81\x03" "1.2", 10);
 

@@ -2,12 +2,15 @@
 
 #include <arpa/inet.h>
 #include <linux/filter.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
 
@@ -25,6 +28,23 @@ bool DropEverything(int fd, std::string* why) {
   if (setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program) == 0) return true;
   if (why) *why = std::string("the system refuses a socket filter: ") + strerror(errno);
   return false;
+}
+
+void LetEverythingThrough(int fd) {
+  int unused = 0;
+  setsockopt(fd, SOL_SOCKET, SO_DETACH_FILTER, &unused, sizeof unused);
+}
+
+// Waits a while for the client to acknowledge all the relay sent it: the filter drops only
+// what comes in, so what the relay's system would send again after the cut would still reach
+// the client, and count there as something received.
+void AwaitAcknowledged(int fd) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  int unacknowledged = 0;
+  while (ioctl(fd, SIOCOUTQ, &unacknowledged) == 0 && unacknowledged > 0 &&
+         std::chrono::steady_clock::now() < until) {
+    poll(nullptr, 0, 5);
+  }
 }
 
 int ConnectTo(unsigned short port) {
@@ -74,6 +94,7 @@ bool CuttableRelay::Cut(std::string* why) {
   for (auto& link : m_links) {
     if (link->done) continue;
     link->cut = true;
+    AwaitAcknowledged(link->client);
     if (!DropEverything(link->client, why)) return false;
   }
   return true;
@@ -81,11 +102,20 @@ bool CuttableRelay::Cut(std::string* why) {
 
 void CuttableRelay::Open() {
   std::lock_guard<std::mutex> lock(m_mutex);
-  int unused = 0;
-  setsockopt(m_listen, SOL_SOCKET, SO_DETACH_FILTER, &unused, sizeof unused);
+  LetEverythingThrough(m_listen);
   // The server gave the cut links up long ago, as a real one does after its heart-beats.
   for (auto& link : m_links)
     if (link->cut) shutdown(link->server, SHUT_RDWR);
+}
+
+void CuttableRelay::Restore() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  LetEverythingThrough(m_listen);
+  for (auto& link : m_links) {
+    if (!link->cut) continue;
+    LetEverythingThrough(link->client);
+    link->cut = false;
+  }
 }
 
 void CuttableRelay::AcceptLoop() {

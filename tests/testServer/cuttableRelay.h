@@ -43,6 +43,9 @@ class CuttableRelay {
   // Opens the way again: the links that were cut stay dead (their server side is closed), new
   // connections are relayed.
   void Open();
+  // Opens the way again as a network does after a short outage: the links that were cut live
+  // on, and what their systems send again now gets through.
+  void Restore();
   int Relayed() const { return m_relayed; }
 
  private:
