@@ -231,6 +231,14 @@ bool Manager::ProcessEvent(wxEvent& event) {
   if (EndAsked()) return true;
   using Clock = std::chrono::steady_clock;
   const Clock::duration expected = HandlingCost(event.GetEventType());
+  // A room's answer that waited for its turn while the user ended the session: handled now, it
+  // would open a page to typing while offline, which the next log-in would then not ask for.
+  const uint64_t session = static_cast<ManagerEvent&>(event).GetSession();
+  if (session != 0 && !IsCurrentLink(session)) {
+    TRACE_INFO("news of ended session %llu dropped", static_cast<unsigned long long>(session));
+    m_postedCost = std::max(Clock::duration::zero(), m_postedCost - expected);
+    return true;
+  }
   const Clock::time_point start = Clock::now();
   const bool handled = wxEvtHandler::ProcessEvent(event);
   const Clock::duration took = Clock::now() - start;
@@ -264,6 +272,11 @@ void Manager::PostText(wxEventType type, int code, const std::string& text) {
 void Manager::PostTexts(wxEventType type, int code, const wxArrayString& texts) {
   ManagerEvent* event = NewEvent(type, code);
   event->SetStrings(texts);
+  QueueEvent(event);
+}
+
+void Manager::PostForSession(ManagerEvent* event) {
+  event->SetSession(m_link ? m_link->generation : 0);
   QueueEvent(event);
 }
 

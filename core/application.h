@@ -383,6 +383,9 @@ class Manager : public wxEvtHandler {
   void PostOwned(wxEventType type, int code, wxObject* object);
   void PostText(wxEventType type, int code, const std::string& text);
   void PostTexts(wxEventType type, int code, const wxArrayString& texts);
+  // Posts news of the current session only: once that session has ended, it is dropped on its
+  // way to the windows (ProcessEvent).
+  void PostForSession(ManagerEvent* event);
 
   // Fails a debug build when called from another thread than the GUI thread (see
   // MANAGER_GUI_THREAD_ONLY).

@@ -121,7 +121,9 @@ void Manager::SubscribeChatRoomAck(const std::string& site, long answer) {
   }
   wxArrayString texts;
   texts.Add(std2wx(site));
-  PostTexts(wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, code, texts);
+  ManagerEvent* event = NewEvent(wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, code);
+  event->SetStrings(texts);
+  PostForSession(event);
   TRACE_END();
 }
 
@@ -537,15 +539,18 @@ void Manager::CreateVirtualChatRoomAck(const std::string& login, const std::stri
     ContactInfo* contact = GetContactInfo(other);
     contact->SubscribeTo(room);
     SubscribeContactToChatRoom(room, contact);
-    PostOwned(wxEVT_RECEIVE_CREATE_VIRTUAL_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_OK,
-              new URLContactInfo(room, 2, *contact, false, false, focus));
+    ManagerEvent* event = NewEvent(wxEVT_RECEIVE_CREATE_VIRTUAL_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_OK);
+    event->SetOwnedObject(new URLContactInfo(room, 2, *contact, false, false, focus));
+    PostForSession(event);
   } else if (answer == SubscribeStatus_blocked) {
     TRACE_INFO("blocked");
     wxArrayString texts;
     texts.Add(std2wx(room));
     texts.Add(std2wx(login));
     texts.Add(std2wx(GetNickname(login)));
-    PostTexts(wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_BLOCKED, texts);
+    ManagerEvent* event = NewEvent(wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK, GUI_SUBSCRIBE_CHATROOM_BLOCKED);
+    event->SetStrings(texts);
+    PostForSession(event);
   }
   TRACE_END();
 }

@@ -16,6 +16,7 @@
 #include <wx/arrstr.h>
 #include <wx/event.h>
 
+#include <cstdint>
 #include <memory>
 
 class ContactEvent;
@@ -90,6 +91,11 @@ class ManagerEvent : public wxCommandEvent {
   // The string list of a controller event; empty for any other event.
   static const wxArrayString& StringsOf(const wxEvent& event);
 
+  // News that holds only within the session it came in (a room's answer) names that session's
+  // link; 0 for news that holds whatever came since.
+  void SetSession(uint64_t link) { m_session = link; }
+  uint64_t GetSession() const { return m_session; }
+
   // The payload of an event, read as the one kind it may be: null when the event carries
   // nothing or something of another kind (a file notice is not read as a chat message).
   static ContactInfo* ContactOf(const wxEvent& event);
@@ -104,6 +110,7 @@ class ManagerEvent : public wxCommandEvent {
  private:
   std::shared_ptr<wxObject> m_owned;
   std::shared_ptr<const wxArrayString> m_strings;
+  uint64_t m_session = 0;
 };
 
 // The notification cascades: the values of one setting at successive levels, the most specific

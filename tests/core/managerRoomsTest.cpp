@@ -619,7 +619,7 @@ TEST(ManagerRooms, MembersAreListedOnceInTheOrderTheyCame) {
 }
 
 // A room the user is done with (left, and its site not open in the browser) is forgotten: who
-// was in it, and the room in every record's subscriptions. Over a day of browsing the rooms left
+// was in it, the room in every record's subscriptions, and the records no window was handed. Over a day of browsing the rooms left
 // would otherwise stay until the log-out. A room still followed keeps its members: a site open in
 // the browser hears of who is in its room, a room the user stays in goes on without its page.
 TEST(ManagerRooms, ARoomDoneWithForgetsWhoWasInIt) {
@@ -667,7 +667,8 @@ TEST(ManagerRooms, ARoomDoneWithForgetsWhoWasInIt) {
   EXPECT_FALSE(s.manager->GetContactInfo("ann")->IsSubscribedTo(first));
   EXPECT_FALSE(own->IsSubscribedTo(first));
 
-  // The page closed while the user stays in the room: followed still; left: forgotten.
+  // The page closed while the user stays in the room: followed still; left: forgotten, and with
+  // it the record of a member no window was handed (dee), while ann's, handed out, stays.
   const std::string second = "http://second.example/";
   open(second);
   enter(second);
@@ -675,7 +676,12 @@ TEST(ManagerRooms, ARoomDoneWithForgetsWhoWasInIt) {
   close(second);
   EXPECT_EQ((std::vector<std::string>{"ann"}), members(second));
   EXPECT_TRUE(own->IsSubscribedTo(second));
+  Member(s, "dee", second, true);
+  s.Lines();
+  EXPECT_EQ("Passer-by dee", s.manager->GetNickname("dee"));
   leave(second);
+  EXPECT_EQ("<dee>", s.manager->GetNickname("dee"));
+  EXPECT_EQ("Passer-by ann", s.manager->GetNickname("ann"));
   EXPECT_TRUE(members(second).empty());
   EXPECT_FALSE(s.manager->GetContactInfo("ann")->IsSubscribedTo(second));
   EXPECT_FALSE(own->IsSubscribedTo(second));

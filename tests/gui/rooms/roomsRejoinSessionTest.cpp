@@ -1,14 +1,19 @@
 // Rooms across a new log-in, with bob as a second client of the stand-in server: the open pages
 // enter their rooms again once each, stay closed until the server answers and say so when it
 // refuses; no line shows twice, what is said afterwards arrives, and every log-in reports the
-// client. Also a new private room asked for once however the user types, and the typing line of
-// a room that closes on a ban, or that needs more than two lines; a room refused at the next
-// log-in takes no more lines.
+// client; the answers of a session the user ends before the windows heard them open no page, and
+// a page opens to typing only with the controller in its room. Also a new private room asked for
+// once however the user types, and the typing line of a room that closes on a ban, or that needs
+// more than two lines; a room refused at the next log-in takes no more lines.
 #include <gtest/gtest.h>
+#include <wx/eventfilter.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <ctime>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/application.h"
 #include "core/guiEvents.h"
@@ -21,6 +26,25 @@ namespace {
 
 using roomstest::Shown;
 using standintest::TestUser;
+
+// Holds the controller's answers about rooms back from the windows, as a busy event loop does;
+// gone, it hands them on, in the order posted, after whatever happened meanwhile.
+class HeldRoomAnswers : public wxEventFilter {
+ public:
+  HeldRoomAnswers() { wxEvtHandler::AddFilter(this); }
+  ~HeldRoomAnswers() override {
+    wxEvtHandler::RemoveFilter(this);
+    for (std::unique_ptr<wxEvent>& answer : answers) GetManager()->QueueEvent(answer.release());
+  }
+  int FilterEvent(wxEvent& event) override {
+    const wxEventType type = event.GetEventType();
+    if (type != wxEVT_RECEIVE_SUBSCRIBE_CHATROOM_ACK && type != wxEVT_RECEIVE_CREATE_VIRTUAL_CHATROOM_ACK)
+      return Event_Skip;
+    answers.emplace_back(event.Clone());
+    return Event_Processed;
+  }
+  std::vector<std::unique_ptr<wxEvent>> answers;
+};
 
 class RoomsRejoinSession : public programtest::ProgramSession {
  protected:
@@ -54,6 +78,16 @@ class RoomsRejoinSession : public programtest::ProgramSession {
   void LogInAgain() {
     GetManager()->Connect("alice", "alice", false, "127.0.0.1", Server().Port(), true, false);
     ASSERT_TRUE(Until([] { return GetManager()->IsConnected(); }));
+  }
+  // Real keys in the room's input, then Enter: true once the line went out.
+  bool TypeLine(ChatRoomPanel* page, const std::string& text, size_t from) {
+    Rooms()->FocusOnChatRoom(page->GetURL());
+    MyTextCtrl* input = page->GetWriteMessagePanel()->GetTextCtrl();
+    guitest::ClickUntil(input, [&] { return input->HasFocus(); });
+    wxUIActionSimulator().Text(text.c_str());
+    EXPECT_TRUE(Until([&] { return input->GetValue() == text; })) << text;
+    wxUIActionSimulator().Char(WXK_RETURN);
+    return AwaitJournal("alice sendmessage site=\"" + page->GetURL() + "\" message=\"" + text + "\"", from);
   }
 };
 
@@ -95,12 +129,29 @@ TEST_F(RoomsRejoinSession, AfterANewLogInOpenRoomsAreEnteredOnceAndNothingShowsT
   EXPECT_FALSE(Editable(page));
   EXPECT_FALSE(Editable(privatePage));
 
+  // Logged in again, the server lets her into both rooms, but she ends the session before the
+  // windows heard of it: its answers come to the pages once she is offline, and open neither.
+  {
+    HeldRoomAnswers held;
+    LogInAgain();
+    ASSERT_TRUE(Until([&] { return held.answers.size() == 2; }));
+    LogOutAndBackIn();
+  }
+  Settle();
+  EXPECT_FALSE(Editable(page));
+  EXPECT_FALSE(Editable(privatePage));
+
   // Logged in again: each page enters its room once, opens on the answer, with bob as member.
   size_t mark = JournalSize();
   LogInAgain();
   EXPECT_TRUE(AwaitJournal(suburl, mark));
   EXPECT_TRUE(AwaitJournal("alice suburl site=\"" + privateRoom + "\"", mark));
   ASSERT_TRUE(Until([&] { return Editable(page) && Editable(privatePage); }));
+  // Open to typing only with the controller in the room: what the user types there goes out.
+  for (ChatRoomPanel* open : {page, privatePage}) {
+    EXPECT_TRUE(GetManager()->HasSubscribedTo(open->GetURL())) << open->GetURL();
+    EXPECT_TRUE(TypeLine(open, "typed once back", mark)) << open->GetURL();
+  }
   EXPECT_TRUE(Until([&] { return page->FindContact("bob") != nullptr; }));
   // What bob said meanwhile comes as history; the lines shown already are not written again.
   ASSERT_TRUE(Showing(page, "bob while alice is away"));
