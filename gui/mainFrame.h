@@ -170,6 +170,7 @@ class MainFrame : public wxFrame,
   // Shows the site's comments window, made from what the controller knows of the site when it
   // has none: the room's tab and the sites panel offer it for as long as they show the site.
   void OpenComments(const std::string& url) override;
+  bool HasRoomTab(const std::string& url) const override;
   // Sends the user's comment and grade of a site; false when it could not go.
   bool SendComment(const std::string& url, const std::string& text, int grade) override;
 

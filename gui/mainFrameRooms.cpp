@@ -264,6 +264,7 @@ void MainFrame::SubscribeChatRoom(const std::string& room) {
 void MainFrame::UnsubscribeChatRoom(const std::string& room) {
   TRACE_START_ARGS("%s", room.c_str());
   m_manager->UnsubscribeChatRoom(room);
+  CommentsFrame::RoomTabClosed(room);
   m_contactsPanel->SwitchSubscribeChatRoom(room, false);
   m_sitesPanel->SwitchSubscribeChatRoom(room, false);
   const URLInfo* site = m_manager->GetURLInfo(room);

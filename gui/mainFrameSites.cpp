@@ -78,6 +78,8 @@ void MainFrame::OpenComments(const std::string& url) {
   CommentsFrame::OpenCommentsFor(this, this, m_manager, url);
 }
 
+bool MainFrame::HasRoomTab(const std::string& url) const { return m_chatRooms && m_chatRooms->IsChatRoomOpened(url); }
+
 bool MainFrame::SendComment(const std::string& url, const std::string& text, int grade) {
   if (!m_manager->SendComment(url, text, grade)) return false;
   m_sitesPanel->UpdateGrade(url, grade);

@@ -155,12 +155,14 @@ CommentsFrame* CommentsFrame::CreateCommentsFor(wxWindow* parent, RoomsHost* hos
 
 void CommentsFrame::Refill(const std::string& idComments, float meanGrade, const std::string& userComment,
                            int userGrade) {
+  // What the user is writing in a shown window stays, and what a hidden one keeps unsent; a
+  // hidden one with nothing unsent shows the stored values.
+  const bool keep = IsShown() || HasUnsent();
   m_idComments = idComments;
   m_meanGrade->SetLabel(MeanGradeText(meanGrade));
   m_userComment = userComment;
   m_userGrade = userGrade;
-  // What the user is writing in a shown window stays; a hidden one shows the stored values.
-  if (!IsShown()) RestoreStored();
+  if (!keep) RestoreStored();
 }
 
 void CommentsFrame::OpenCommentsFor(const std::string& url) {
@@ -205,7 +207,13 @@ void CommentsFrame::SiteClosed(const std::string& url) {
   if (!frame) return;
   TRACE_STARTEND_ARGS("%s, %s", url.c_str(), frame->IsShown() ? "shown" : "hidden");
   frame->m_roomOpen = false;
-  if (!frame->IsShown()) frame->Retire();
+  if (!frame->IsShown() && !frame->Reachable()) frame->Retire();
+}
+
+void CommentsFrame::RoomTabClosed(const std::string& url) {
+  // The tab is still counted while it closes: asking whether it is open would keep the window.
+  CommentsFrame* frame = Find(url);
+  if (frame && !frame->IsShown() && !frame->m_roomOpen) frame->Retire();
 }
 
 void CommentsFrame::AllSitesClosed() {
@@ -232,9 +240,21 @@ void CommentsFrame::CloseAll() {
 bool CommentsFrame::Show(bool show) {
   const bool changed = wxFrame::Show(show);
   if (show) LoadPage();
-  // Hidden with its room closed, it cannot be opened again: nothing to keep.
-  else if (!m_roomOpen) Retire();
+  // Hidden where nothing can show it again: nothing to keep.
+  else if (!Reachable()) Retire();
   return changed;
+}
+
+bool CommentsFrame::Reachable() const {
+  return m_roomOpen || (HasUnsent() && m_host && m_host->HasRoomTab(m_url));
+}
+
+int CommentsFrame::StoredGradeEntry() const {
+  return m_userGrade >= 0 && m_userGrade <= 10 ? m_userGrade : wxNOT_FOUND;
+}
+
+bool CommentsFrame::HasUnsent() const {
+  return m_commentText->GetValue() != std2wx(m_userComment) || m_gradeChoice->GetSelection() != StoredGradeEntry();
 }
 
 void CommentsFrame::LoadPage() {
@@ -300,15 +320,16 @@ void CommentsFrame::OnSendComment(wxCommandEvent&) {
   }
   ShowNotice(wxEmptyString);
   m_sendButton->Disable();
-  Show(false);
+  // Stored first: hidden, the window holds nothing unsent.
   m_userComment = wx2std(text);
   m_userGrade = grade;
+  Show(false);
   TRACE_END();
 }
 
 void CommentsFrame::RestoreStored() {
   m_commentText->ChangeValue(std2wx(m_userComment));
-  m_gradeChoice->SetSelection(m_userGrade >= 0 && m_userGrade <= 10 ? m_userGrade : wxNOT_FOUND);
+  m_gradeChoice->SetSelection(StoredGradeEntry());
   // Nothing changed since the last store: nothing to send.
   m_sendButton->Disable();
   ShowNotice(wxEmptyString);

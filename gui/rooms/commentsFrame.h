@@ -3,7 +3,9 @@
 // the site's mean grade. One window per site, made hidden when the site's room opens, or when it
 // is asked for after its page has closed. It lives while the room is open or while it is shown:
 // a hidden one goes with its room, a shown one once the user closes it. Closing it while the room
-// is open only hides it and drops what was not sent.
+// is open only hides it and drops what was not sent. One hidden otherwise (the program reduced)
+// while it holds what the user typed or chose and did not send stays, with it, as long as its
+// room's tab is open, whose button shows it again.
 #ifndef PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
 #define PARLAVOX_GUI_ROOMS_COMMENTSFRAME_H
 
@@ -48,6 +50,8 @@ class CommentsFrame : public wxFrame {
   // hidden, else once the user has closed it, keeping until then what is typed in it.
   static void SiteClosed(const std::string& url);
   static void AllSitesClosed();
+  // The site's room's tab closed: a hidden window kept for it goes.
+  static void RoomTabClosed(const std::string& url);
   static CommentsFrame* Find(const std::string& url);
 
   std::string GetURL() const { return m_url; }
@@ -78,6 +82,13 @@ class CommentsFrame : public wxFrame {
   void BuildCommentBox(wxSizer* main, float meanGrade);
   void Refill(const std::string& idComments, float meanGrade, const std::string& userComment, int userGrade);
   void RestoreStored();
+  // The grade entry of the stored grade; none for "no grade".
+  int StoredGradeEntry() const;
+  // The comment or grade differs from those last stored: the user's, not sent.
+  bool HasUnsent() const;
+  // Something can still show the window: its site's room, or its room's tab while it holds what
+  // was not sent.
+  bool Reachable() const;
   void LoadPage();
   void ShowNotice(const wxString& text);
   // Leaves the registry and is destroyed once the event loop is idle.

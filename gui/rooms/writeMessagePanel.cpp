@@ -3,11 +3,14 @@
 #include <wx/intl.h>
 #include <wx/sizer.h>
 
+#include <cstring>
+
 #include "core/application.h"
 #include "gui/pictures.h"
 #include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/myTextCtrl.h"
 #include "gui/rooms/smileyGrid.h"
+#include "model/contactInfo.h"
 #include "model/log.h"
 #include "model/smiley.h"
 #include "model/stringConversion.h"
@@ -46,8 +49,8 @@ WriteMessagePanel::WriteMessagePanel(wxWindow* parent, Manager* manager, ChatRoo
   m_toolBar->AddSeparator();
   m_toolBar->AddTool(ID_SAVE, _("Save this chat"), pictures::Load("texte.png", kToolSize), _("Save chat"));
   m_toolBar->Realize();
-  // A one-to-one private room is no site: it has no comments.
-  m_toolBar->EnableTool(ID_COMMENT, m_manager->IsPrivateChatRoom(m_page->GetURL()).empty());
+  // A private room, of two people or more, is no site: it has no comments.
+  m_toolBar->EnableTool(ID_COMMENT, m_page->GetURL().compare(0, std::strlen(kPrivateRoomPrefix), kPrivateRoomPrefix) != 0);
   m_text = new MyTextCtrl(this, kTextId, page);
   sizer->Add(m_toolBar, 0, wxEXPAND, 0);
   sizer->Add(m_text, 1, wxEXPAND, 0);

@@ -78,8 +78,8 @@ SiteInfoToolTip::SiteInfoToolTip(wxWindow* parent, Manager* manager, const URLIn
     m_recommendedBox->Add(m_recommendedList, 1, wxEXPAND | wxRIGHT, 2);
     AddRecommendedSites(recommended);
     m_recommendedList->Bind(wxEVT_LISTBOX, &SiteInfoToolTip::OnSiteSelected, this);
-    m_recommendedList->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnListInput, this);
-    m_recommendedList->Bind(wxEVT_KEY_DOWN, &SiteInfoToolTip::OnListInput, this);
+    m_recommendedList->Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnListClick, this);
+    m_recommendedList->Bind(wxEVT_KEY_DOWN, &SiteInfoToolTip::OnListKey, this);
   }
   // A click anywhere but on the list hides the tip: the labels and the boxes' frames included.
   Bind(wxEVT_LEFT_DOWN, &SiteInfoToolTip::OnClose, this);
@@ -189,8 +189,16 @@ void SiteInfoToolTip::OnTimer(wxTimerEvent&) {
   m_hideTimer.Stop();
 }
 
-// Only web addresses reach the browser; one given without any scheme is taken as http.
-void SiteInfoToolTip::OnListInput(wxEvent& event) {
+// A click on a line opens its site whatever the list's selection, which a click on the line
+// already selected would not change: the list does not take the click, so it neither selects nor
+// takes the focus. A click below the lines is the list's own.
+void SiteInfoToolTip::OnListClick(wxMouseEvent& event) {
+  const int line = m_recommendedList->HitTest(event.GetPosition());
+  if (line == wxNOT_FOUND) event.Skip();
+  else OpenRecommended(line);
+}
+
+void SiteInfoToolTip::OnListKey(wxKeyEvent& event) {
   m_userChoosing = true;
   event.Skip();
 }
@@ -199,17 +207,24 @@ void SiteInfoToolTip::OnSiteSelected(wxCommandEvent& event) {
   const int index = event.GetInt();
   TRACE_START_ARGS("%d", index);
   if (!m_userChoosing) {
+    // Selected by the toolkit as the list took the focus: nobody chose it, so it shows as none.
+    m_recommendedList->SetSelection(wxNOT_FOUND);
     TRACE_END_RESULT("not chosen by the user");
     return;
   }
   m_userChoosing = false;
-  if (index >= 0 && size_t(index) < m_recommended.size()) {
-    std::string url = m_recommended[size_t(index)];
+  OpenRecommended(index);
+  TRACE_END();
+}
+
+// Only web addresses reach the browser; one given without any scheme is taken as http.
+void SiteInfoToolTip::OpenRecommended(int line) {
+  if (line >= 0 && size_t(line) < m_recommended.size()) {
+    std::string url = m_recommended[size_t(line)];
     if (url.find(':') == std::string::npos) url = "http://" + url;
     if (siteText::IsWebAddress(url)) browser::Open(url);
     else TRACE_ERROR("not a web address, not opened");
-    m_recommendedList->Deselect(index);
   }
+  m_recommendedList->SetSelection(wxNOT_FOUND);
   Show(false);
-  TRACE_END();
 }

@@ -56,7 +56,10 @@ class SiteInfoToolTip : public wxFrame {
   void OnClose(wxMouseEvent& event);
   void OnKillFocus(wxFocusEvent& event);
   void OnSiteSelected(wxCommandEvent& event);
-  void OnListInput(wxEvent& event);
+  void OnListClick(wxMouseEvent& event);
+  void OnListKey(wxKeyEvent& event);
+  // Opens the site on `line` of the list when it is a web address, and hides the tip.
+  void OpenRecommended(int line);
   void OnTimer(wxTimerEvent& event);
 
   wxStaticText* m_nameLabel = nullptr;
@@ -65,8 +68,8 @@ class SiteInfoToolTip : public wxFrame {
   wxStaticBoxSizer* m_recommendedBox = nullptr;
   wxListBox* m_recommendedList = nullptr;
   wxTimer m_hideTimer;
-  // Set by a click or a key in the list: the toolkit also selects a line by itself when the list
-  // takes the focus, which must open nothing.
+  // Set by a key in the list: the toolkit also selects a line by itself when the list takes the
+  // focus, which must open nothing.
   bool m_userChoosing = false;
   // The addresses behind the list's lines, which show them shortened.
   std::vector<std::string> m_recommended;

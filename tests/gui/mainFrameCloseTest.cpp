@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui/appStartup.h"
+#include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/commentsPageLoader.h"
 #include "gui/preferencesFrame.h"
@@ -187,7 +188,8 @@ TEST_F(MainFrameClose, TheSaveQuestionClosedUnansweredKeepsTheProgram) {
 // Reduced to the tray, or iconised without one, the main window takes every comments window on
 // screen down with it, however many go one after the other: those of open sites stay, hidden;
 // those whose page has closed (two shown before it closed, one made afterwards from a room's
-// tab) go.
+// tab) go, unless they hold text typed and not sent while their room's tab is open: those stay,
+// hidden, with the text.
 TEST_F(MainFrameClose, ReducingHidesEveryCommentsWindow) {
   comments::SetBaseAddress("http://127.0.0.1:9/");
   Config::GetInstance()->SetRememberClose(true);
@@ -200,17 +202,23 @@ TEST_F(MainFrameClose, ReducingHidesEveryCommentsWindow) {
     const struct {
       const char* url;
       bool madeByRoom, pageClosed;
-    } windows[] = {{"http://closed1.example/", true, true}, {"http://closed2.example/", true, true},
-                   {"http://open1.example/", true, false}, {"http://closed3.example/", false, true},
-                   {"http://open2.example/", true, false}};
+      const char* typed;  // and not sent
+      bool tab;           // the room's tab open
+    } windows[] = {{"http://closed1.example/", true, true, "", false},  {"http://closed2.example/", true, true, "", true},
+                   {"http://open1.example/", true, false, "", false},   {"http://closed3.example/", false, true, "", true},
+                   {"http://open2.example/", true, false, "", false},   {"http://typed1.example/", true, true, "half", true},
+                   {"http://typed2.example/", false, true, "all", true}, {"http://typed3.example/", false, true, "x", false}};
+    auto* rooms = FindChild<ChatRoomsNotebook>(frame, [](ChatRoomsNotebook*) { return true; });
     std::vector<wxWeakRef<CommentsFrame>> going, kept;
     std::vector<wxString> titles;
     for (const auto& w : windows) {
       if (w.madeByRoom) CommentsFrame::CreateCommentsFor(frame, frame, GetManager(), w.url, "", 99.0f, "", 99);
+      if (w.tab) rooms->CreateChatRoom(w.url, w.url, "Chatroom opened");
       frame->OpenComments(w.url);
       wxWeakRef<CommentsFrame> shown(CommentsFrame::Find(w.url));
       ASSERT_TRUE(shown && guitest::PumpUntil([&] { return shown->IsShownOnScreen(); })) << w.url;
-      (w.pageClosed ? going : kept).push_back(shown);
+      if (*w.typed) guitest::Type(shown->GetCommentText(), w.typed);
+      (w.pageClosed && !(*w.typed && w.tab) ? going : kept).push_back(shown);
       titles.push_back(shown->GetTitle());
     }
     for (const auto& w : windows)
@@ -226,6 +234,8 @@ TEST_F(MainFrameClose, ReducingHidesEveryCommentsWindow) {
       EXPECT_FALSE(w->IsShown());
       EXPECT_EQ(w.get(), CommentsFrame::Find(w->GetURL()));
     }
+    EXPECT_EQ("half", kept[2]->GetCommentText()->GetValue());
+    EXPECT_EQ("all", kept[3]->GetCommentText()->GetValue());
     wxCommandEvent quit;
     frame->OnQuit(quit);
     ASSERT_TRUE(guitest::PumpUntil(Gone));

@@ -408,6 +408,7 @@ TEST_F(RoomsWindow, LinesComingDuringTheRoundsAreAllWrittenOnceInOrder) {
 TEST_F(RoomsWindow, WindowClosesToHiddenFocusBringsARoomForwardAndHelpOpensTheGuide) {
   rooms->CreateChatRoom("http://one.example/", "one", "Chatroom opened");
   rooms->CreateChatRoom("prv://alice/alice:bob", "Bob", "Chatroom opened ...");
+  rooms->CreateChatRoom("prv://parlavox/alice/7", "Bob, Carl", "Chatroom opened ...");
   rooms->Show();
   ASSERT_TRUE(guitest::PumpUntil([&] { return rooms->IsShownOnScreen(); }));
   wxWindow* roomsButton = guitest::FindChild<wxWindow>(
@@ -416,19 +417,20 @@ TEST_F(RoomsWindow, WindowClosesToHiddenFocusBringsARoomForwardAndHelpOpensTheGu
   roomsButton->Hide();
   rooms->Close();  // the close box: hidden, the rooms stay, the tool bar's button comes back
   EXPECT_FALSE(rooms->IsShown());
-  EXPECT_EQ(2, rooms->GetNbrChatRooms());
+  EXPECT_EQ(3, rooms->GetNbrChatRooms());
   EXPECT_TRUE(roomsButton->IsShown());
   rooms->FocusOnChatRoom("http://one.example/");
   EXPECT_TRUE(rooms->IsShown());
   EXPECT_EQ(0, rooms->GetNotebook()->GetSelection());
 
-  // The site's comments tool is there in a site's room, not in a private room with one contact.
+  // The site's comments tool is there in a site's room, not in a private room of two or more.
   auto commentsTool = [&](const std::string& url) {
     wxToolBar* tools = rooms->GetChatRoom(url)->GetWriteMessagePanel()->GetToolBar();
     return tools->GetToolEnabled(WriteMessagePanel::ID_COMMENT);
   };
   EXPECT_TRUE(commentsTool("http://one.example/"));
   EXPECT_FALSE(commentsTool("prv://alice/alice:bob"));
+  EXPECT_FALSE(commentsTool("prv://parlavox/alice/7"));
 
   // The smiley tool three times: opened, closed, opened anew.
   WriteMessagePanel* input = rooms->GetChatRoom("http://one.example/")->GetWriteMessagePanel();

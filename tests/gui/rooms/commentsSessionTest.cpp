@@ -3,7 +3,8 @@
 // typed, graded and sent by real input, the mean grade following the server's counts, and the
 // 512-character limit: 512 reach the server, a 513th never does. A window lives while its site
 // is open or while the user has it on screen: pages opened and closed by the browser leave none
-// behind, and a room's tab that stays after its page closed makes one again when asked.
+// behind, and a room's tab that stays after its page closed makes one again when asked, and keeps
+// one holding unsent text while the program is reduced.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -15,14 +16,19 @@
 #include <wx/weakref.h>
 
 #include "core/application.h"
+#include "gui/rooms/chatRoomsNotebook.h"
 #include "gui/rooms/commentsFrame.h"
 #include "gui/rooms/commentsPageLoader.h"
 #include "gui/rooms/commentsPane.h"
+#include "model/config.h"
 #include "model/urlInfo.h"
 #include "tests/gui/httpTestServer.h"
 #include "tests/gui/mainWindowFixture.h"
 #include "tests/gui/rooms/roomsTestSupport.h"
 #include "tests/gui/sites/sitesSessionFixture.h"
+#include "widgets/tabPageInfo.h"
+#include "widgets/tabStrip.h"
+#include "widgets/tabbedNotebook.h"
 
 namespace {
 
@@ -159,7 +165,8 @@ TEST_F(CommentsSession, AWindowLivesWhileItsSiteIsOpenOrOnScreen) {
 
 // A page opened, its room entered, the page closed: the room's tab stays, and its comments
 // button makes the site's window again from what the program knows of the site. A comment sent
-// from it reaches the server, and the window made next holds it.
+// from it reaches the server, and the window made next holds it. Text typed in it and not sent
+// outlives the program's reduce until the tab closes.
 TEST_F(CommentsSession, TheRoomsButtonOpensCommentsOnceItsPageClosed) {
   const std::string site = "http://www.stayed.example/";
   ASSERT_TRUE(Until([&] { return LocalServer::Instance() && Sites() && Sites()->IsShownOnScreen(); }));
@@ -202,6 +209,42 @@ TEST_F(CommentsSession, TheRoomsButtonOpensCommentsOnceItsPageClosed) {
   EXPECT_EQ(6, window->GetGradeChoice()->GetSelection());
   ASSERT_TRUE(guitest::SendCloseBox(window->GetTitle()));
   EXPECT_TRUE(Until([&] { return !window; }));
+
+  // The program reduced by the main window's close box: a window holding nothing unsent goes;
+  // one holding unsent text is kept, hidden, the room's button shows it again with that text,
+  // and it goes with the room's tab.
+  struct RememberReduce {
+    Config* config = Config::GetInstance();
+    const bool remember = config->GetRememberClose(), exits = config->GetClose();
+    RememberReduce() { config->SetRememberClose(true), config->SetClose(false); }
+    ~RememberReduce() { config->SetRememberClose(remember), config->SetClose(exits); }
+  } reduceRemembered;
+  const auto reduceAndBack = [&] {
+    ASSERT_TRUE(guitest::SendCloseBox(Frame()->GetTitle()));
+    ASSERT_TRUE(Until([&] { return !Rooms()->IsShown() && !(window && window->IsShown()); }));
+    Settle();
+    Frame()->OnSwitchChatRooms();
+    ASSERT_TRUE(Until([&] { return Rooms()->IsShownOnScreen(); }));
+  };
+  window = clickComments();
+  reduceAndBack();
+  EXPECT_TRUE(Until([&] { return !window; })) << "kept with nothing unsent";
+  window = clickComments();
+  guitest::Type(window->GetCommentText(), "Not sent yet");
+  reduceAndBack();
+  ASSERT_TRUE(window) << "lost with its unsent text";
+  EXPECT_FALSE(window->IsShown());
+  EXPECT_EQ(window.get(), clickComments());
+  EXPECT_EQ("Not sent yet", window->GetCommentText()->GetValue());
+  reduceAndBack();
+  ASSERT_TRUE(window && !window->IsShown()) << "lost with its unsent text, reduced again";
+  // The X on the room's tab, the one selected.
+  TabStrip* tabs = Rooms()->GetNotebook()->GetTabStrip();
+  const wxRect closeTab = tabs->GetPageInfo(size_t(tabs->GetSelection())).GetXRect();
+  Rooms()->Raise();
+  EXPECT_TRUE(guitest::ClickAt(tabs, closeTab.GetPosition() + closeTab.GetSize() / 2,
+                               [&] { return !Rooms()->IsChatRoomOpened(site); }));
+  EXPECT_TRUE(Until([&] { return !window; })) << "its room's tab closed, it stays";
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ class RecordingHost : public RoomsHost {
   }
   void ShowChatRoomsButton() override { heard.push_back("rooms button"); }
   void OpenComments(const std::string& url) override { heard.push_back("comments " + url); }
+  bool HasRoomTab(const std::string&) const override { return false; }
   bool SendComment(const std::string& url, const std::string&, int) override {
     heard.push_back("comment " + url);
     return true;

@@ -1,6 +1,7 @@
 #include "tests/gui/sites/siteTipKeyboard.h"
 
 #include <gtest/gtest.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <functional>
@@ -89,6 +90,15 @@ void SiteTipKeyboardSession::TypeWhileTheTipComesAndGoes() {
   guitest::SendPointerTo(Frame()->GetScreenRect().GetTopLeft() + wxPoint(5, 5));
   ASSERT_TRUE(typeUntil("leaving the name", [&] { return !tip->IsShown(); }, 1));
   ASSERT_TRUE(typeUntil("with the tip gone", [] { return true; }, 8));
+
+  // Shown again and clicked, which hides it: the keyboard stays in the room.
+  guitest::SendPointerTo(guitest::Middle(name));
+  ASSERT_TRUE(typeUntil("on the name again", [&] { return tip->IsShownOnScreen(); }, 1));
+  guitest::SendPointerTo(guitest::Middle(tip));
+  ASSERT_TRUE(Until([&] { return guitest::PointerRestsOn(tip, guitest::Middle(tip)); }));
+  wxUIActionSimulator().MouseClick();
+  ASSERT_TRUE(Until([&] { return !tip->IsShown(); })) << "a click on the tip left it";
+  ASSERT_TRUE(typeUntil("after a click on the tip", [] { return true; }, 8));
   EXPECT_TRUE(input->HasFocus());
   EXPECT_TRUE(Rooms()->IsActive());
 }
