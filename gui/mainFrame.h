@@ -149,6 +149,8 @@ class MainFrame : public wxFrame,
   // Lets the user pick a new avatar picture (only while connected).
   void UpdateAvatar() override;
   MyTaskBar* GetTaskBar() const { return m_taskBar; }
+  // Looks for the tray once a second while the window is reduced to it (mainFrameClose.cpp).
+  const wxTimer& GetTrayWatch() const { return m_trayWatch; }
 
   // What the chat-room pages, the contacts views and the profile windows ask of the main
   // window (mainFrameRooms.cpp, mainFrameContacts.cpp, mainFrameSites.cpp).

@@ -203,14 +203,18 @@ void NotifyFrame::Present(bool rightAway) {
     return;
   }
   // Hundreds of notices in one go (a server's burst, a crowd logging in) are not each laid
-  // out in turn: the pop-up shows the newest once per span until the burst is over.
-  while (!m_shownAt.empty() && now - m_shownAt.front() > kBurstSpan) m_shownAt.pop_front();
-  if (now < m_burstUntil || m_shownAt.size() >= kShowsPerBurst) {
-    m_burstUntil = now + kBurstSpan;
+  // out in turn: the pop-up shows the first few at once, then the newest once per span until
+  // the burst is over. A burst lasts as long as the notices come less than a span apart, slowly
+  // or not: a loaded machine that lets them come only every few turns of the loop would
+  // otherwise have every one of them laid out, which slows them further.
+  if (now >= m_burstUntil) m_shownInBurst = 0;
+  m_burstUntil = now + kBurstSpan;
+  if (m_shownInBurst >= kShowsPerBurst) {
     ShowLater(now);
     return;
   }
-  m_shownAt.push_back(now);
+  ++m_shownInBurst;
+  m_showDue = false;
   ShowCurrent();
 }
 

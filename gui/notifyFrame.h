@@ -11,7 +11,6 @@
 #include <wx/timer.h>
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -127,10 +126,10 @@ class NotifyFrame : public wxFrame {
   // The display has begun (its first step may not have come yet): notices coming before it
   // neither start it over nor take the user back to the newest.
   bool m_begun = false;
-  // When the latest notices were put on display, and whether one waits for the burst's end.
-  // A burst lasts until no notice came for a span; meanwhile the display follows at most once a
-  // span, whatever the number of notices.
-  std::deque<std::chrono::steady_clock::time_point> m_shownAt;
+  // How many notices of the burst were put on display at once, and whether one waits for the
+  // burst's end. A burst lasts until no notice came for a span; after its first few the display
+  // follows at most once a span, whatever the number of notices.
+  size_t m_shownInBurst = 0;
   bool m_showDue = false;
   bool m_showArmed = false;
   std::chrono::steady_clock::time_point m_burstUntil;

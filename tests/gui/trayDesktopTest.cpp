@@ -2,6 +2,7 @@
 // comes back iconised when the tray goes away.
 #include <gtest/gtest.h>
 #include <wx/taskbar.h>
+#include <wx/uiaction.h>
 
 #include "gui/myTaskBar.h"
 #include "tests/gui/mainWindowFixture.h"
@@ -27,6 +28,8 @@ class Tray : public guitest::MainWindowTest {};
 struct Icons {
   int inTray = 0;
   int astray = 0;
+  // One held by a tray host, where the user clicks it.
+  Window held = 0;
 };
 
 void CountIcons(Display* d, Window window, bool underTray, Icons* icons) {
@@ -51,8 +54,10 @@ void CountIcons(Display* d, Window window, bool underTray, Icons* icons) {
   const bool icon = names && std::find(names, names + properties, embed) != names + properties;
   if (names) XFree(names);
   XWindowAttributes attributes{};
-  if (icon && XGetWindowAttributes(d, window, &attributes) && attributes.map_state == IsViewable)
+  if (icon && XGetWindowAttributes(d, window, &attributes) && attributes.map_state == IsViewable) {
     ++(underTray ? icons->inTray : icons->astray);
+    if (underTray) icons->held = window;
+  }
   Window root = 0, parent = 0, *children = nullptr;
   unsigned n = 0;
   if (!XQueryTree(d, window, &root, &parent, &children, &n)) return;
@@ -66,6 +71,23 @@ Icons ShownIcons() {
   CountIcons(d, DefaultRootWindow(d), false, &icons);
   XCloseDisplay(d);
   return icons;
+}
+
+// A real click in the middle of the program's icon in the tray.
+void ClickTrayIcon() {
+  Display* d = XOpenDisplay(nullptr);
+  Icons icons;
+  CountIcons(d, DefaultRootWindow(d), false, &icons);
+  XWindowAttributes attributes{};
+  int x = 0, y = 0;
+  Window child = 0;
+  if (icons.held && XGetWindowAttributes(d, icons.held, &attributes) &&
+      XTranslateCoordinates(d, icons.held, DefaultRootWindow(d), 0, 0, &x, &y, &child)) {
+    wxUIActionSimulator sim;
+    sim.MouseMove(x + attributes.width / 2, y + attributes.height / 2);
+    sim.MouseClick();
+  }
+  XCloseDisplay(d);
 }
 
 // Reduced to the tray, the program stays within the user's reach when the tray goes away (the
@@ -85,18 +107,39 @@ TEST_F(Tray, GoneWhileReducedTheMainWindowComesBackIconised) {
     ASSERT_TRUE(PumpUntil([] { return wxTaskBarIcon::IsAvailable(); }));
     // The icon comes to a tray that came after it, the first time and again.
     EXPECT_TRUE(PumpUntil([] { return ShownIcons().inTray == 1; }));
-    // The user brings the window back from the previous round, then closes it.
+    // The user brings the window back from the previous round, then closes it. The close comes
+    // once the program has taken in that the window is back: the tool kit takes the news of a
+    // map that comes after a hide for a show, and the window hidden by the close would stand as
+    // shown while off the screen.
     frame->Iconize(false);
-    ASSERT_TRUE(PumpUntil([&] { return frame->IsShown() && guitest::ManagedState(frame) == NormalState; }));
+    ASSERT_TRUE(PumpUntil([&] {
+      return frame->IsShown() && !frame->IsIconized() && guitest::ManagedState(frame) == NormalState;
+    }));
     frame->Close();
     ASSERT_TRUE(PumpUntil([&] { return !frame->IsShown() && guitest::ManagedState(frame) != NormalState; }))
         << frame->IsShown() << " " << guitest::ManagedState(frame);
     // Nothing changes while the tray is there.
     guitest::RunLoopFor(1500);
     EXPECT_FALSE(frame->IsShown());
+    EXPECT_TRUE(frame->GetTrayWatch().IsRunning());
+    if (round == 0) {
+      // The user brings the window back from the tray: the watch stops, and starts again when
+      // the window goes back to the tray.
+      for (int click = 0; click < 5 && !frame->IsShown(); ++click) {
+        ClickTrayIcon();
+        PumpUntil([&] { return frame->IsShown(); }, 2000);
+      }
+      ASSERT_TRUE(PumpUntil([&] { return frame->IsShown() && guitest::ManagedState(frame) == NormalState; }));
+      EXPECT_TRUE(PumpUntil([&] { return !frame->GetTrayWatch().IsRunning(); }, 3000));
+      frame->Close();
+      ASSERT_TRUE(PumpUntil([&] { return !frame->IsShown() && guitest::ManagedState(frame) != NormalState; }));
+      EXPECT_TRUE(frame->GetTrayWatch().IsRunning());
+    }
     tray->End();
-    EXPECT_TRUE(PumpUntil([&] { return frame->IsShown() && guitest::ManagedState(frame) == IconicState; }))
-        << guitest::ManagedState(frame);
+    // The watch brings the window back, and stops there.
+    ASSERT_TRUE(PumpUntil([&] { return frame->IsShown(); }));
+    EXPECT_FALSE(frame->GetTrayWatch().IsRunning());
+    EXPECT_TRUE(PumpUntil([&] { return guitest::ManagedState(frame) == IconicState; })) << guitest::ManagedState(frame);
     EXPECT_TRUE(frame->iconized);
     // The icon waits for the next tray, out of sight.
     EXPECT_TRUE(frame->GetTaskBar()->IsIconInstalled());
