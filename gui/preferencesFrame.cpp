@@ -66,14 +66,23 @@ wxStaticText* Label(wxWindow* parent, const wxString& text, int width) {
   return label;
 }
 
-// A field for a number of up to five digits (a port, a delay of up to a day in seconds): at
-// least `width` pixels wide, and as wide and as high as the five digits need in its own font.
-wxTextCtrl* NumberField(wxWindow* parent, wxWindowID id, int width, long style) {
+// A one-line field at least `width` pixels wide (-1: no width of its own), as wide as `sample`
+// needs and as high as a line of text in its own font, whatever the font's size: the tool kit's
+// own height for a field does not grow with the font.
+wxTextCtrl* Field(wxWindow* parent, wxWindowID id, int width, long style, const wxString& sample) {
   auto* field = new wxTextCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxSize(width, -1), style);
-  const wxSize digits = field->GetSizeFromTextSize(field->GetTextExtent("00000"));
-  field->SetMinSize(wxSize(std::max(width, digits.x), digits.y));
+  const wxSize text = field->GetSizeFromTextSize(field->GetTextExtent(sample));
+  field->SetMinSize(wxSize(std::max(width, text.x), text.y));
   return field;
 }
+
+// A field for a number of up to five digits: a port, a delay of up to a day in seconds.
+wxTextCtrl* NumberField(wxWindow* parent, wxWindowID id, int width, long style) {
+  return Field(parent, id, width, style, "00000");
+}
+
+// A field for a host name or an address: room for twenty characters shown whole.
+wxTextCtrl* HostField(wxWindow* parent, wxWindowID id) { return Field(parent, id, -1, 0, wxString('x', 20)); }
 
 }  // namespace
 
@@ -146,14 +155,14 @@ void PreferencesFrame::BuildNetworkBox() {
   grid->Add(m_retry, 1, wxEXPAND | wxLEFT | wxRIGHT, 15);
 
   label(_("Port for file transfers:"), -1, 0);
-  m_filePort = new wxTextCtrl(parent, kFilePortId, wxEmptyString);
+  m_filePort = NumberField(parent, kFilePortId, -1, 0);
   grid->Add(m_filePort, 1, wxEXPAND | wxLEFT | wxRIGHT, 15);
 
   label(_("Proxy settings:"), -1, 0);
   auto* proxy = new wxBoxSizer(wxHORIZONTAL);
   m_proxy = new wxCheckBox(parent, kProxyId, wxEmptyString);
   proxy->Add(m_proxy, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  m_proxyHost = new wxTextCtrl(parent, kProxyHostId, wxEmptyString);
+  m_proxyHost = HostField(parent, kProxyHostId);
   proxy->Add(m_proxyHost, 1, wxALIGN_CENTER_VERTICAL, 0);
   m_proxyPort = NumberField(parent, kProxyPortId, 60, 0);
   proxy->Add(m_proxyPort, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 4);

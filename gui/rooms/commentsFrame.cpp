@@ -78,6 +78,13 @@ CommentsFrame::CommentsFrame(wxWindow* parent, RoomsHost* host, Manager* manager
   help->SetCursor(wxCursor(wxCURSOR_HAND));
   help->Bind(wxEVT_LEFT_UP, &CommentsFrame::OnHelp, this);
   main->Add(help, 0, wxALIGN_RIGHT | wxRIGHT | wxBOTTOM, 8);
+  // As large as its contents need in the font in use, which a larger font makes more than the
+  // usual size, and never made smaller than that.
+  const wxSize least = main->ComputeFittingWindowSize(this);
+  SetMinSize(least);
+  wxSize size = GetSize();
+  size.IncTo(least);
+  SetSize(size);
   TRACE_END();
 }
 
@@ -86,6 +93,8 @@ void CommentsFrame::BuildCommentBox(wxSizer* main, float meanGrade) {
   wxStaticBox* frame = box->GetStaticBox();
   m_commentText = new wxTextCtrl(frame, ID_COMMENT_TEXT, std2wx(m_userComment), wxDefaultPosition, wxSize(-1, 60),
                                  wxTE_MULTILINE);
+  // At larger fonts 60 pixels hold less than two lines: it takes the tool kit's height for them.
+  m_commentText->SetMinSize(wxSize(-1, std::max(60, m_commentText->GetBestSize().y)));
   box->Add(m_commentText, 0, wxEXPAND | wxTOP, 8);
 
   auto* grades = new wxBoxSizer(wxHORIZONTAL);
@@ -99,7 +108,15 @@ void CommentsFrame::BuildCommentBox(wxSizer* main, float meanGrade) {
   if (m_userGrade >= 0 && m_userGrade <= 10) m_gradeChoice->SetSelection(m_userGrade);
   grades->Add(m_gradeChoice, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 10);
   grades->Add(new wxStaticText(frame, wxID_ANY, _("Mean grade:")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  m_meanGrade = new wxStaticText(frame, wxID_ANY, MeanGradeText(meanGrade));
+  // As large as the largest grade it may show, so that a new one never runs into "Send".
+  m_meanGrade = new wxStaticText(frame, wxID_ANY, wxEmptyString);
+  wxSize largest;
+  for (float grade : {99.0f, 10.0f}) {
+    m_meanGrade->SetLabel(MeanGradeText(grade));
+    largest.IncTo(m_meanGrade->GetBestSize());
+  }
+  m_meanGrade->SetLabel(MeanGradeText(meanGrade));
+  m_meanGrade->SetMinSize(largest);
   grades->Add(m_meanGrade, 0, wxALIGN_CENTER_VERTICAL, 0);
   grades->AddStretchSpacer(1);
   m_sendButton = new wxButton(frame, ID_SEND, _("Send"));

@@ -66,9 +66,11 @@ endforeach()
 
 # The texts that stand side by side, the name row of the main window, the texts and fields of the
 # log-in panel and of the preferences window, the headers and rows of the contacts list and the
-# sites panel, again with every font twice as large: test_gui_large_font,
-# test_gui_contacts_large_font and test_gui_sites_large_font.
+# sites panel, a site's comments window, again with every font twice as large:
+# test_gui_large_font, test_gui_contacts_large_font, test_gui_sites_large_font and
+# test_gui_rooms_large_font.
 parlavox_add_large_font_test(test_gui
   "NicknamePanelTest.NameAndPresence*:LogInFromThePanel.LinksAndStatusLines*:Preferences.LabelsAndFields*")
 parlavox_add_large_font_test(test_gui_contacts "GroupHeadersFit.*:ContactRowsFit.*")
 parlavox_add_large_font_test(test_gui_sites "SitesPanelFit.*")
+parlavox_add_large_font_test(test_gui_rooms "CommentsWindow.EveryControlInsideAtTheFontInUse")

@@ -178,19 +178,28 @@ TEST_F(Preferences, AFailedSaveTakesNoEffectAndALaterSaveWritesTheChoice) {
   EXPECT_FALSE(c->GetClose());
 }
 
-// The labels and the number fields of the window at the usual font size and asked to be 200 pixels
-// wide: each text whole, each field as high as its text and as wide as its digits, all inside
-// the window, which keeps the width they need. Run again with every font twice as large.
+// The labels and the fields of the window at the usual font size and asked to be 200 pixels
+// wide: each text whole, each field as high as its text and showing what it holds or was typed
+// in it whole, all inside the window, which keeps the width they need. Run again with every font
+// twice as large.
 TEST_F(Preferences, LabelsAndFieldsShowWhole) {
   textfit::LargeFont(window);
   auto label = [&](const wxString& text) {
     return FindChild<wxStaticText>(window, [&](wxStaticText* t) { return t->GetLabelText() == text; });
   };
-  const std::vector<wxWindow*> shown = {label("Switch to \"no activity\" after:"), Field(window, 0),
-                                        label("Retry on network failure:"), Field(window, 3),
+  Toggle(Box(window, 2));
+  Type(Field(window, 2), "proxy.example.org");
+  const std::vector<wxWindow*> shown = {FindChildren<wxComboBox>(window).at(0),
+                                        label("Switch to \"no activity\" after:"),
+                                        Field(window, 0),
+                                        label("Retry on network failure:"),
+                                        Field(window, 1),
+                                        Field(window, 2),
+                                        Field(window, 3),
                                         label("Parlavox visible on startup:")};
   for (wxWindow* w : shown) ASSERT_NE(nullptr, w);
   EXPECT_EQ("60", Field(window, 0)->GetValue());
+  EXPECT_EQ("6891", Field(window, 1)->GetValue());
   EXPECT_EQ("8080", Field(window, 3)->GetValue());
   const int fitted = window->GetSize().x;
   for (int width : {fitted, 200}) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/combobox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -36,8 +37,19 @@ std::string Name(wxWindow* window) {
   return std::string(name.utf8_str()) + " \"" + std::string(Shown(window).utf8_str()) + "\"";
 }
 
-// A one-line field: the room the tool kit leaves for its text, and the size the text takes there
-// (as wide as it lays out, as high as its letters are drawn); false for any other window.
+// The entry that shows the text of a one-line field or of a combo box; null for other windows.
+void* EntryOf(wxWindow* window) {
+  using BinChild = void* (*)(void*);
+  static const auto childOf = reinterpret_cast<BinChild>(dlsym(RTLD_DEFAULT, "gtk_bin_get_child"));
+  if (!window->GetHandle()) return nullptr;
+  if (auto* field = dynamic_cast<wxTextCtrl*>(window)) return field->IsMultiLine() ? nullptr : field->GetHandle();
+  if (dynamic_cast<wxComboBox*>(window) && childOf) return childOf(window->GetHandle());
+  return nullptr;
+}
+
+// A one-line field or a combo box: the room the tool kit leaves for its text, and the size the
+// text takes there (as wide as it lays out, as high as its letters are drawn); false for any
+// other window.
 bool FieldRoom(wxWindow* window, wxSize* room, wxSize* text) {
   struct Rect {
     int x, y, width, height;
@@ -48,12 +60,12 @@ bool FieldRoom(wxWindow* window, wxSize* room, wxSize* text) {
   static const auto layoutOf = reinterpret_cast<GetLayout>(dlsym(RTLD_DEFAULT, "gtk_entry_get_layout"));
   static const auto areaOf = reinterpret_cast<GetArea>(dlsym(RTLD_DEFAULT, "gtk_entry_get_text_area"));
   static const auto extentsOf = reinterpret_cast<Extents>(dlsym(RTLD_DEFAULT, "pango_layout_get_pixel_extents"));
-  auto* field = dynamic_cast<wxTextCtrl*>(window);
-  if (!field || field->IsMultiLine() || !layoutOf || !areaOf || !extentsOf || !field->GetHandle()) return false;
-  void* layout = layoutOf(field->GetHandle());
+  void* entry = EntryOf(window);
+  if (!entry || !layoutOf || !areaOf || !extentsOf) return false;
+  void* layout = layoutOf(entry);
   if (!layout) return false;
   Rect area{}, ink{}, logical{};
-  areaOf(field->GetHandle(), &area);
+  areaOf(entry, &area);
   extentsOf(layout, &ink, &logical);
   *room = wxSize(area.width, area.height);
   *text = wxSize(logical.width, ink.height);
@@ -63,10 +75,15 @@ bool FieldRoom(wxWindow* window, wxSize* room, wxSize* text) {
 void CheckField(wxWindow* window, std::string* faults) {
   wxSize room, text;
   if (!FieldRoom(window, &room, &text)) return;
-  const std::string name = "field \"" + std::string(static_cast<wxTextCtrl*>(window)->GetValue().utf8_str()) + "\"";
+  const wxString value = dynamic_cast<wxTextEntry*>(window)->GetValue();
+  const std::string name = "field \"" + std::string(value.utf8_str()) + "\"";
   if (room.x < text.x || room.y < text.y)
     *faults += name + " has " + std::to_string(room.x) + "x" + std::to_string(room.y) + " for its text of " +
                std::to_string(text.x) + "x" + std::to_string(text.y) + "\n";
+  const int line = window->GetTextExtent(value.empty() ? wxString("Ag") : value).y;
+  const int high = window->GetSize().y;
+  if (high < line)
+    *faults += name + " is " + std::to_string(high) + " high for a line of " + std::to_string(line) + "\n";
 }
 
 void CheckText(wxWindow* window, std::string* faults) {

@@ -24,8 +24,8 @@ bool Cut(wxWindow* text);
 bool WholeOrCut(wxWindow* text, const wxString& whole);
 // One line per fault of `windows` (texts, and pictures beside them) within `holder`: a window
 // outside the holder or over another, a text lower than its font's line, or narrower than the
-// text it shows without being cut, a one-line field with less room than its text. Empty when the
-// user sees every text.
+// text it shows without being cut, a one-line field or combo box lower than its font's line or
+// with less room than its text. Empty when the user sees every text.
 std::string Faults(wxWindow* holder, const std::vector<wxWindow*>& windows);
 // Whether the run has twice the usual font size (GDK_DPI_SCALE=2); when it has, checks that the
 // tool kit took it, measuring a 12-point text on `window`.

@@ -26,6 +26,7 @@
 #include "tests/gui/guiTestSupport.h"
 #include "tests/gui/httpTestServer.h"
 #include "tests/gui/mainWindowFixture.h"
+#include "tests/gui/textFit.h"
 #include "tests/support/testSupport.h"
 
 namespace {
@@ -118,6 +119,33 @@ TEST_F(CommentsWindow, GradeAndCommentRulesUnderRealTyping) {
   guitest::ClickUntil(help, [&] { return !pages.empty(); });
   browser::SetRecorder(nullptr);
   EXPECT_NE(std::string::npos, pages.at(0).find("/userguide.php#comments"));
+}
+
+// The window at the usual font size and again with every font twice as large: opened at least
+// at its usual 400 x 400, with every control inside it and whole, each label on one line, also
+// once the mean grade has changed to the longest it shows; the comment field two lines high.
+TEST_F(CommentsWindow, EveryControlInsideAtTheFontInUse) {
+  m_server.Serve(kPath, {200, "<html><body><p>Nice site</p></body></html>"});
+  CommentsFrame* frame = Make("http://fit.example/", 7.46f, "", 99);
+  textfit::LargeFont(frame);
+  frame->Show(true);
+  // With its comments: no page is left on its way when the case ends the program, run alone.
+  ASSERT_TRUE(guitest::PumpUntil([&] { return frame->IsShownOnScreen() && frame->GetPagesShown() > 0; }));
+  EXPECT_GE(frame->GetSize().x, 400);
+  EXPECT_GE(frame->GetSize().y, 400);
+  CommentsFrame::UpdateComment("http://fit.example/", 3, 99.0f);
+  ASSERT_EQ("(no grade)", frame->GetMeanGrade()->GetLabel());
+  auto label = [&](const wxString& text) {
+    return guitest::FindChild<wxStaticText>(frame, [&](wxStaticText* t) { return t->GetLabelText() == text; });
+  };
+  const std::vector<wxWindow*> shown = {frame->GetCommentText(), label("Your grade:"),  frame->GetGradeChoice(),
+                                        label("Mean grade:"),    frame->GetMeanGrade(), frame->GetSendButton(),
+                                        label("Help?")};
+  for (wxWindow* w : shown) ASSERT_NE(nullptr, w);
+  guitest::PumpUntil([&] { return textfit::Faults(frame, shown).empty(); });
+  EXPECT_EQ("", textfit::Faults(frame, shown));
+  for (wxWindow* w : shown) EXPECT_FALSE(textfit::Cut(w));
+  EXPECT_GE(frame->GetCommentText()->GetSize().y, 2 * frame->GetCommentText()->GetCharHeight());
 }
 
 TEST_F(CommentsWindow, NoMoreThanTheMessageLimitIsKeptOrSent) {
