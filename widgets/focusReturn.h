@@ -9,8 +9,9 @@ class wxTopLevelWindow;
 namespace focusReturn {
 
 // For as long as `window` lives: each time it is shown it notes the window that has the keyboard
-// (outside it), and each time it is hidden while it holds the keyboard, it gives the keyboard
-// back to that window when it is still there and on screen.
+// (outside it), or where none has, the window whose click showed it; and each time it is hidden
+// while it holds the keyboard, it gives the keyboard back to that window when it is still there
+// and on screen, and no other window kept so was shown after it and still is.
 void Keep(wxTopLevelWindow* window);
 
 }  // namespace focusReturn

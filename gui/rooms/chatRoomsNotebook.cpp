@@ -19,6 +19,7 @@
 #include "model/message.h"
 #include "model/stringConversion.h"
 #include "model/version.h"
+#include "widgets/focusReturn.h"
 #include "widgets/idlePass.h"
 #include "widgets/keptOnTop.h"
 #include "widgets/userAttention.h"
@@ -52,6 +53,7 @@ ChatRoomsNotebook::ChatRoomsNotebook(Manager* manager, wxWindow* parent, RoomsHo
   SetProgramIcon(this);
   SetBackgroundColour(*wxWHITE);
   keptOnTop::Follow(this);
+  focusReturn::Keep(this);
   for (const char* name : {"website.png", "user.png", "newmsg.png"})
     m_imageList.Add(pictures::Load(name, kTabImageSize));
 

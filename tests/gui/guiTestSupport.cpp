@@ -10,6 +10,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 #include <string>
@@ -133,28 +134,91 @@ unsigned long TopLevelXWindow(wxWindow* w) {
   return gdkWindow ? xidOf(gdkWindow) : 0;
 }
 
-long ManagedState(wxWindow* w) {
+namespace {
+
+// The values of a property of 32-bit items that the window manager put on the top-level window
+// holding `w`; none while it put none.
+std::vector<long> WindowManagerProperty(wxWindow* w, const char* name, const char* typeName) {
   Display* display = OwnDisplay();
   const unsigned long xid = TopLevelXWindow(w);
-  if (!display || !xid) return 0;
-  const Atom wmState = XInternAtom(display, "WM_STATE", False);
+  std::vector<long> values;
+  if (!display || !xid) return values;
+  const Atom property = XInternAtom(display, name, False), wanted = XInternAtom(display, typeName, False);
   Atom type = None;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  long state = 0;
-  if (XGetWindowProperty(display, xid, wmState, 0, 2, False, wmState, &type, &format, &count, &after, &data) ==
+  if (XGetWindowProperty(display, xid, property, 0, 32, False, wanted, &type, &format, &count, &after, &data) ==
           Success &&
-      type == wmState && format == 32 && count >= 1)
-    state = *reinterpret_cast<long*>(data);
+      type == wanted && format == 32)
+    values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
   if (data) XFree(data);
-  return state;
+  return values;
 }
+
+}  // namespace
+
+long ManagedState(wxWindow* w) {
+  const std::vector<long> state = WindowManagerProperty(w, "WM_STATE", "WM_STATE");
+  return state.empty() ? 0 : state[0];
+}
+
+bool KeptAbove(wxWindow* w) {
+  const std::vector<long> states = WindowManagerProperty(w, "_NET_WM_STATE", "ATOM");
+  if (states.empty()) return false;
+  const long above = long(XInternAtom(OwnDisplay(), "_NET_WM_STATE_ABOVE", False));
+  return std::find(states.begin(), states.end(), above) != states.end();
+}
+
+bool StackedAbove(wxWindow* upper, wxWindow* lower) {
+  Display* display = OwnDisplay();
+  if (!display) return false;
+  const Window root = DefaultRootWindow(display);
+  const auto children = [&](Window of, Window* parent) {
+    Window top = 0, up = 0, *list = nullptr;
+    unsigned count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(display, of, &top, &up, &list, &count)) found.assign(list, list + count);
+    if (list) XFree(list);
+    if (parent) *parent = up;
+    return found;
+  };
+  const auto onRoot = [&](wxWindow* w) {
+    Window at = TopLevelXWindow(w), parent = 0;
+    while (at && (children(at, &parent), parent != root)) at = parent;
+    return at;
+  };
+  // The root's children, from the bottom up.
+  const std::vector<Window> stack = children(root, nullptr);
+  const auto above = std::find(stack.begin(), stack.end(), onRoot(upper));
+  const auto below = std::find(stack.begin(), stack.end(), onRoot(lower));
+  return above != stack.end() && below != stack.end() && above > below;
+}
+
+namespace {
+
+// The toolkit has handled the display's news that its top-level window is mapped: it took the
+// news (the window is no longer withdrawn for it) and has no event left waiting. Until then, a
+// window hidden meanwhile is taken for shown again when the news is handled, and shown again at
+// the next raise.
+bool MapSeen(wxWindow* top) {
+  using WindowOf = void* (*)(void*);
+  using StateOf = int (*)(void*);
+  using Pending = int (*)();
+  static const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto stateOf = reinterpret_cast<StateOf>(dlsym(RTLD_DEFAULT, "gdk_window_get_state"));
+  static const auto pending = reinterpret_cast<Pending>(dlsym(RTLD_DEFAULT, "gdk_events_pending"));
+  const int withdrawn = 1;  // GDK_WINDOW_STATE_WITHDRAWN
+  void* gdkWindow = windowOf && stateOf && pending && top->GetHandle() ? windowOf(top->GetHandle()) : nullptr;
+  return gdkWindow && !(stateOf(gdkWindow) & withdrawn) && !pending();
+}
+
+}  // namespace
 
 bool Managed(wxWindow* w) {
   Display* display = OwnDisplay();
   wxWindow* top = wxGetTopLevelParent(w);
-  if (!display || !top || ManagedState(top) != NormalState) return false;
+  if (!display || !top || ManagedState(top) != NormalState || !MapSeen(top)) return false;
   if (w == top) return true;
   const Window xid = TopLevelXWindow(top);
   int x = 0, y = 0;

@@ -50,9 +50,16 @@ unsigned long TopLevelXWindow(wxWindow* w);
 // The state a window manager gave the top-level window holding `w` (WM_STATE): 1 normal, 3
 // iconic; 0 when it gave none (withdrawn, or not managed).
 long ManagedState(wxWindow* w);
-// The window manager shows the top-level window holding `w` (normal state), and the toolkit puts
-// `w` where the display has that window: while the manager puts its frame around the window, the
-// toolkit counts places from the window alone, and a point worked out from them is off.
+// The window manager keeps the top-level window holding `w` above the others (_NET_WM_STATE_ABOVE
+// in its _NET_WM_STATE); it says nothing of a window it does not show.
+bool KeptAbove(wxWindow* w);
+// Whether the display stacks the top-level window holding `upper` above the one holding `lower`;
+// under a window manager, the frames it put them in.
+bool StackedAbove(wxWindow* upper, wxWindow* lower);
+// The window manager shows the top-level window holding `w` (normal state), the toolkit has
+// heard so, and it puts `w` where the display has that window: while the manager puts its frame
+// around the window, the toolkit counts places from the window alone, and a point worked out from
+// them is off.
 bool Managed(wxWindow* w);
 
 // The top-level window titled `title` (one of the program's, or a box the toolkit shows through

@@ -4,6 +4,8 @@
 #ifndef PARLAVOX_TESTS_PROGRAM_DESKTOPPROGRAM_H
 #define PARLAVOX_TESTS_PROGRAM_DESKTOPPROGRAM_H
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -41,6 +43,23 @@ class DesktopProgram {
   testsupport::TempDir m_dir;
   std::unique_ptr<ChildProgram> m_child;
   bool m_up = false;
+};
+
+// The fixture `Session` with a window manager on its display, from before its set-up until after
+// its tear-down.
+template <class Session>
+class UnderWindowManager : public Session {
+ protected:
+  void SetUp() override {
+    m_windowManager = DesktopProgram::WindowManager();
+    EXPECT_TRUE(m_windowManager->Up()) << m_windowManager->Errors();
+    Session::SetUp();
+  }
+  void TearDown() override {
+    Session::TearDown();
+    m_windowManager.reset();
+  }
+  std::unique_ptr<DesktopProgram> m_windowManager;
 };
 
 }  // namespace programtest

@@ -6,7 +6,6 @@
 // clicked) and a person's tip. With PARLAVOX_SCREENSHOTS naming a directory, each is also saved
 // there as a picture of the screen.
 #include <gtest/gtest.h>
-#include <wx/bmpbuttn.h>
 #include <wx/display.h>
 #include <wx/filename.h>
 #include <wx/textctrl.h>
@@ -48,15 +47,6 @@ class OnScreen : public sitestest::SitesSession {
       wxFileName::Mkdir(wxString::FromUTF8(dir), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
       screencapture::Capture(wxDisplay(0u).GetGeometry()).SaveFile(wxString::FromUTF8(std::string(dir) + "/" + name + ".png"), wxBITMAP_TYPE_PNG);
     }
-  }
-  wxWindow* ToolBarButton(const wxString& tip) {
-    return FindChild<wxBitmapButton>(Frame(), [&](wxBitmapButton* b) { return b->GetToolTipText() == tip; });
-  }
-  template <class T>
-  T* Satellite() {
-    for (wxWindow* window : wxTopLevelWindows)
-      if (auto* t = dynamic_cast<T*>(window)) return t;
-    return nullptr;
   }
   // The pop-up as it stands once it has slid in.
   void LookAtPopUp(const std::string& name) {

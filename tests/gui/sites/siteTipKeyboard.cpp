@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/uiaction.h>
 
-#include <algorithm>
 #include <functional>
-#include <vector>
 
 #include "gui/rooms/chatRoomPanel.h"
 #include "gui/rooms/chatRoomsNotebook.h"
@@ -13,42 +11,8 @@
 #include "gui/rooms/writeMessagePanel.h"
 #include "gui/sites/siteInfoToolTip.h"
 #include "tests/program/keyboard.h"
-#include "widgets/toolkitFunction.h"
-
-// Last: the X headers' names would shadow the tool kit's.
-#include <X11/Xlib.h>
 
 namespace sitestest {
-
-bool StackedAbove(wxWindow* upper, wxWindow* lower) {
-  using Of = void* (*)(void*);
-  using Xid = unsigned long (*)(void*);
-  static const auto windowOf = toolkit::Find<Of>("gtk_widget_get_window");
-  static const auto xidOf = toolkit::Find<Xid>("gdk_x11_window_get_xid");
-  Display* display = XOpenDisplay(nullptr);
-  if (!display || !windowOf || !xidOf) return false;
-  const Window root = DefaultRootWindow(display);
-  const auto children = [&](Window of, Window* parent) {
-    Window top = 0, up = 0, *list = nullptr;
-    unsigned count = 0;
-    std::vector<Window> found;
-    if (XQueryTree(display, of, &top, &up, &list, &count)) found.assign(list, list + count);
-    if (list) XFree(list);
-    if (parent) *parent = up;
-    return found;
-  };
-  const auto onRoot = [&](wxWindow* w) {
-    Window at = xidOf(windowOf(w->GetHandle())), parent = 0;
-    while (at && (children(at, &parent), parent != root)) at = parent;
-    return at;
-  };
-  // The root's children, from the bottom up.
-  const std::vector<Window> stack = children(root, nullptr);
-  const auto above = std::find(stack.begin(), stack.end(), onRoot(upper));
-  const auto below = std::find(stack.begin(), stack.end(), onRoot(lower));
-  XCloseDisplay(display);
-  return above != stack.end() && below != stack.end() && above > below;
-}
 
 void SiteTipKeyboardSession::TypeWhileTheTipComesAndGoes() {
   ASSERT_TRUE(Until([&] { return LocalServer::Instance() && Sites() && Sites()->IsShownOnScreen(); }));
@@ -86,7 +50,7 @@ void SiteTipKeyboardSession::TypeWhileTheTipComesAndGoes() {
   ASSERT_TRUE(Until([&] { return guitest::PointerRestsOn(name, guitest::Middle(name)); }));
   ASSERT_TRUE(typeUntil("on the name", [&] { return tip->IsShownOnScreen(); }, 1));
   ASSERT_TRUE(typeUntil("with the tip up", [&] { return tip->IsShownOnScreen(); }, 8));
-  EXPECT_TRUE(StackedAbove(tip, Frame())) << "the tip under the main window";
+  EXPECT_TRUE(guitest::StackedAbove(tip, Frame())) << "the tip under the main window";
   guitest::SendPointerTo(Frame()->GetScreenRect().GetTopLeft() + wxPoint(5, 5));
   ASSERT_TRUE(typeUntil("leaving the name", [&] { return !tip->IsShown(); }, 1));
   ASSERT_TRUE(typeUntil("with the tip gone", [] { return true; }, 8));

@@ -6,13 +6,7 @@
 
 #include "tests/gui/sites/sitesSessionFixture.h"
 
-class wxWindow;
-
 namespace sitestest {
-
-// Whether the display stacks the top-level window `upper` above `lower`; under a window manager,
-// the frames it put them in.
-bool StackedAbove(wxWindow* upper, wxWindow* lower);
 
 // Every key lands in the room's input box, which keeps the keyboard.
 class SiteTipKeyboardSession : public sitestest::SitesSession {

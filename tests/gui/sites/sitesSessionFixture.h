@@ -43,10 +43,21 @@ class SitesSession : public programtest::ProgramSession {
     return reply.get();
   }
   SitesPanel* Sites() { return guitest::FindChild<SitesPanel>(Frame(), [](SitesPanel*) { return true; }); }
+  // The main window's tool-bar button with this tip.
+  wxWindow* ToolBarButton(const wxString& tip) {
+    return guitest::FindChild<wxWindow>(Frame(), [&](wxWindow* w) { return w->GetToolTipText() == tip; });
+  }
+  // The program's one top-level window of the kind, made or not yet.
+  template <class T>
+  static T* Satellite() {
+    for (wxWindow* window : wxTopLevelWindows)
+      if (auto* t = dynamic_cast<T*>(window)) return t;
+    return nullptr;
+  }
   // The sites manager, shown from the tool bar's button.
   WebSitesShortFrame* OpenManager() {
     auto* manager = guitest::FindChild<WebSitesShortFrame>(Frame(), [](WebSitesShortFrame*) { return true; });
-    auto* button = guitest::FindChild<wxWindow>(Frame(), [](wxWindow* w) { return w->GetToolTipText() == "Sites manager"; });
+    wxWindow* button = ToolBarButton("Sites manager");
     EXPECT_TRUE(manager && button);
     if (manager && button && !manager->IsShown()) { EXPECT_TRUE(Click(button, [&] { return manager->IsShownOnScreen(); })); }
     return manager;
