@@ -326,30 +326,58 @@ struct Click {
 std::vector<Click> g_clicks;
 
 std::chrono::milliseconds DoubleClickTime() {
-  return std::chrono::milliseconds(std::max(wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC), 400) + 100);
+  return std::chrono::milliseconds(std::max(wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC), 400) + 50);
 }
 
-// A single click soon after another one on the same spot is taken by the tool kit as a double
-// click, even with clicks elsewhere between them (a text field then selects the word under the
-// pointer), which no test means: the click waits out the double-click time first, as a user's
-// second click would come.
-void NotASecondClick(const wxPoint& point) {
-  const int distance = std::max(wxSystemSettings::GetMetric(wxSYS_DCLICK_X), 8);
+// How far apart two presses may be and still make a double click.
+int DoubleClickDistance() { return std::max(wxSystemSettings::GetMetric(wxSYS_DCLICK_X), 5); }
+
+bool Near(const wxPoint& a, const wxPoint& b) {
+  const int distance = DoubleClickDistance();
+  return std::abs(a.x - b.x) <= distance && std::abs(a.y - b.y) <= distance;
+}
+
+// When the last click of the last moment near `point` went, or no time: a single click there now
+// would be taken by the tool kit for the second of a double click, even with clicks elsewhere
+// between them (a text field then selects the word under the pointer), which no test means.
+std::chrono::steady_clock::time_point ClickedNearJustNow(const wxPoint& point) {
   const auto now = std::chrono::steady_clock::now();
   g_clicks.erase(std::remove_if(g_clicks.begin(), g_clicks.end(),
                                 [&](const Click& click) { return now - click.at > DoubleClickTime(); }),
                  g_clicks.end());
+  std::chrono::steady_clock::time_point last{};
   for (const Click& click : g_clicks)
-    if (std::abs(point.x - click.point.x) <= distance && std::abs(point.y - click.point.y) <= distance) {
-      const auto until = click.at + DoubleClickTime();
-      Await([&] { return std::chrono::steady_clock::now() >= until; }, int(DoubleClickTime().count()) + 100);
-    }
+    if (Near(point, click.point)) last = std::max(last, click.at);
+  return last;
+}
+
+// Where a click of the last moment went near `point`, the click waits out the double-click time,
+// as a user's second click would come.
+void NotASecondClick(const wxPoint& point) {
+  const auto last = ClickedNearJustNow(point);
+  if (last == std::chrono::steady_clock::time_point{}) return;
+  const auto until = last + DoubleClickTime();
+  Await([&] { return std::chrono::steady_clock::now() >= until; }, int(DoubleClickTime().count()) + 100);
+}
+
+// The middle of `w`, or where a click went near it just now, a spot beside it within `w` out of
+// that click's reach: no wait for the double-click time.
+wxPoint SpotFor(wxWindow* w) {
+  const wxSize size = w->GetSize();
+  const wxPoint middle(size.x / 2, size.y / 2);
+  const int step = DoubleClickDistance() + 2;
+  for (const wxPoint& shift : {wxPoint(0, 0), wxPoint(step, 0), wxPoint(-step, 0), wxPoint(0, step), wxPoint(0, -step)}) {
+    const wxPoint at = middle + shift;
+    if (at.x < 1 || at.y < 1 || at.x > size.x - 2 || at.y > size.y - 2) continue;
+    if (ClickedNearJustNow(w->GetScreenPosition() + at) == std::chrono::steady_clock::time_point{}) return at;
+  }
+  return middle;
 }
 
 }  // namespace
 
 bool ClickOn(wxWindow* w, const std::function<bool()>& done, int button, bool twice) {
-  return ClickAt(w, wxPoint(w->GetSize().x / 2, w->GetSize().y / 2), done, button, twice);
+  return ClickAt(w, SpotFor(w), done, button, twice);
 }
 
 bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button, bool twice) {
