@@ -49,6 +49,9 @@ void SitesList::RemoveWebSites() {
       m_manager->SetSiteStatus(address, SITE_DEFAULT);
     m_listBox->Delete(at);
   }
+  // The tool kit selects the line after one removed under its cursor: a second click would
+  // remove a site nobody chose.
+  if (!selected.empty()) m_listBox->DeselectAll();
   TRACE_END();
 }
 

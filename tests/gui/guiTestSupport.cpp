@@ -4,6 +4,7 @@
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/eventfilter.h>
+#include <wx/settings.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -314,8 +316,68 @@ bool MovePointer(wxWindow* w, const wxPoint& point) {
   return false;
 }
 
+namespace {
+
+// Where and when the clicks of the last moment went.
+struct Click {
+  wxPoint point;
+  std::chrono::steady_clock::time_point at;
+};
+std::vector<Click> g_clicks;
+
+std::chrono::milliseconds DoubleClickTime() {
+  return std::chrono::milliseconds(std::max(wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC), 400) + 50);
+}
+
+// How far apart two presses may be and still make a double click.
+int DoubleClickDistance() { return std::max(wxSystemSettings::GetMetric(wxSYS_DCLICK_X), 5); }
+
+bool Near(const wxPoint& a, const wxPoint& b) {
+  const int distance = DoubleClickDistance();
+  return std::abs(a.x - b.x) <= distance && std::abs(a.y - b.y) <= distance;
+}
+
+// When the last click of the last moment near `point` went, or no time: a single click there now
+// would be taken by the tool kit for the second of a double click, even with clicks elsewhere
+// between them (a text field then selects the word under the pointer), which no test means.
+std::chrono::steady_clock::time_point ClickedNearJustNow(const wxPoint& point) {
+  const auto now = std::chrono::steady_clock::now();
+  g_clicks.erase(std::remove_if(g_clicks.begin(), g_clicks.end(),
+                                [&](const Click& click) { return now - click.at > DoubleClickTime(); }),
+                 g_clicks.end());
+  std::chrono::steady_clock::time_point last{};
+  for (const Click& click : g_clicks)
+    if (Near(point, click.point)) last = std::max(last, click.at);
+  return last;
+}
+
+// Where a click of the last moment went near `point`, the click waits out the double-click time,
+// as a user's second click would come.
+void NotASecondClick(const wxPoint& point) {
+  const auto last = ClickedNearJustNow(point);
+  if (last == std::chrono::steady_clock::time_point{}) return;
+  const auto until = last + DoubleClickTime();
+  Await([&] { return std::chrono::steady_clock::now() >= until; }, int(DoubleClickTime().count()) + 100);
+}
+
+// The middle of `w`, or where a click went near it just now, a spot beside it within `w` out of
+// that click's reach: no wait for the double-click time.
+wxPoint SpotFor(wxWindow* w) {
+  const wxSize size = w->GetSize();
+  const wxPoint middle(size.x / 2, size.y / 2);
+  const int step = DoubleClickDistance() + 2;
+  for (const wxPoint& shift : {wxPoint(0, 0), wxPoint(step, 0), wxPoint(-step, 0), wxPoint(0, step), wxPoint(0, -step)}) {
+    const wxPoint at = middle + shift;
+    if (at.x < 1 || at.y < 1 || at.x > size.x - 2 || at.y > size.y - 2) continue;
+    if (ClickedNearJustNow(w->GetScreenPosition() + at) == std::chrono::steady_clock::time_point{}) return at;
+  }
+  return middle;
+}
+
+}  // namespace
+
 bool ClickOn(wxWindow* w, const std::function<bool()>& done, int button, bool twice) {
-  return ClickAt(w, wxPoint(w->GetSize().x / 2, w->GetSize().y / 2), done, button, twice);
+  return ClickAt(w, SpotFor(w), done, button, twice);
 }
 
 bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& done, int button, bool twice) {
@@ -325,9 +387,12 @@ bool ClickAt(wxWindow* w, const wxPoint& offset, const std::function<bool()>& do
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < end) {
     // Where the control stands now: a layout may have moved it since the last try.
-    if (!MovePointer(w, w->GetScreenPosition() + offset)) return false;
+    const wxPoint point = w->GetScreenPosition() + offset;
+    NotASecondClick(point);
+    if (!MovePointer(w, point)) return false;
     if (twice) sim.MouseDblClick(button);
     else sim.MouseClick(button);
+    g_clicks.push_back({point, std::chrono::steady_clock::now()});
     if (Await([&] { return counter.presses > 0 || reached(); }, 1500) && counter.presses > 0) break;
     if (reached()) return true;
   }

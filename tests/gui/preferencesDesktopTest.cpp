@@ -125,7 +125,9 @@ class OnTopOnADesktop : public programtest::UnderWindowManager<sitestest::SitesS
   }
   void Choose(bool onTop) {
     auto* preferences = Satellite<PreferencesFrame>();
-    ASSERT_TRUE(ClickToolBar("Show preferences", [&] { return guitest::Managed(preferences); }));
+    ASSERT_TRUE(ClickToolBar("Show preferences", [&] { return guitest::Managed(preferences); }))
+        << "the preferences shown " << preferences->IsShown() << ", in the state " << guitest::ManagedState(preferences)
+        << "; the main window active " << Frame()->IsActive();
     wxCheckBox* box = FindChildren<wxCheckBox>(preferences).at(4);
     ASSERT_TRUE(guitest::ClickOn(box, [&] { return box->GetValue() == onTop; }));
     ASSERT_TRUE(guitest::ClickOn(ButtonLabelled(preferences, "&Save"), [&] { return !preferences->IsShown(); }));

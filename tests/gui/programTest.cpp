@@ -31,6 +31,7 @@
 #include "tests/gui/standInPlayer.h"
 #include "tests/gui/toneFile.h"
 #include "tests/program/screen.h"
+#include "tests/support/lateness.h"
 #include "tests/support/testSupport.h"
 #include "tests/testServer/testServer.h"
 
@@ -191,18 +192,21 @@ class LoggedInProgram {
     int status;  // -1 when it did not end
     std::chrono::steady_clock::time_point asked;
     std::chrono::steady_clock::duration took;
+    // What the machine's load took of that time (testsupport::Lateness).
+    std::chrono::steady_clock::duration late;
   };
   Ended Signal(int signal) {
     return End([&] { kill(m_pid, signal); }, 30s);
   }
   // Ends the program as `ask` asks it to, waiting for its end up to `wait`.
   Ended End(const std::function<void()>& ask, std::chrono::milliseconds wait) {
+    testsupport::Lateness lateness;
     const auto asked = std::chrono::steady_clock::now();
     ask();
     const int status = WaitExit(m_pid, wait);
     const auto took = std::chrono::steady_clock::now() - asked;
     m_pid = -1;
-    return {status, asked, took};
+    return {status, asked, took, lateness.Stop()};
   }
 
  private:
@@ -269,14 +273,23 @@ long long Milliseconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
 }
 
+// A time the program must keep within a second: on a loaded machine, the second and what the
+// load took from a thread that wanted to run over the same span.
+::testing::AssertionResult WithinASecond(std::chrono::steady_clock::duration took,
+                                         std::chrono::steady_clock::duration late) {
+  if (took < 1s + late) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << Milliseconds(took) << " ms, against 1000 ms and " << Milliseconds(late)
+                                       << " ms the load took";
+}
+
 // The program ended well within a second of the system's request, and its log-out reached the
 // server within that second too.
 void ExpectEndedAtOnce(const LoggedInProgram::Ended& ended, Answers& answers) {
   EXPECT_EQ(0, ended.status);
-  EXPECT_LT(ended.took, 1s) << Milliseconds(ended.took) << " ms";
+  EXPECT_TRUE(WithinASecond(ended.took, ended.late));
   std::chrono::steady_clock::time_point loggedOut;
   ASSERT_TRUE(testsupport::WaitFor([&] { return answers.LoggedOut(&loggedOut); }, 5s)) << "no log-out";
-  EXPECT_LT(loggedOut - ended.asked, 1s) << Milliseconds(loggedOut - ended.asked) << " ms";
+  EXPECT_TRUE(WithinASecond(loggedOut - ended.asked, ended.late)) << "the log-out";
 }
 
 // The program logged in to a server that floods it with messages and heart-beats: the system's
@@ -439,7 +452,7 @@ TEST(Program, EndsItsSoundPlayerWithItWhenTheSystemAsks) {
 
     const auto ended = program.Signal(signal);
     ExpectEndedAtOnce(ended, answers);
-    const auto left = std::max(std::chrono::steady_clock::duration(0), 1s - ended.took);
+    const auto left = std::max(std::chrono::steady_clock::duration(0), 1s + ended.late - ended.took);
     EXPECT_TRUE(testsupport::WaitFor([&] { return testsupport::RunningInGroup(group).empty(); },
                                      std::chrono::duration_cast<std::chrono::milliseconds>(left)))
         << "left running:\n" << testsupport::RunningInGroup(group);
@@ -530,12 +543,13 @@ TEST(Program, EndsAtOnceWhenTheSystemAsksDuringAStartupMessage) {
       const pid_t pid = Start(home.path(), {"ASAN_OPTIONS=detect_leaks=0"});
       ASSERT_GT(pid, 0);
       ASSERT_TRUE(testsupport::WaitFor([&] { return screen.ShowsWindow(pid, r.title); }, 30s)) << "nothing shown";
+      testsupport::Lateness lateness;
       const auto asked = std::chrono::steady_clock::now();
       kill(pid, signal);
       const int status = WaitExit(pid, 30s);
       const auto took = std::chrono::steady_clock::now() - asked;
       EXPECT_EQ(255, status);
-      EXPECT_LT(took, 1s) << Milliseconds(took) << " ms";
+      EXPECT_TRUE(WithinASecond(took, lateness.Stop()));
       EXPECT_EQ("not what it should be", testsupport::ReadFile(home.file(r.file)));
       EXPECT_EQ(std::vector<std::string>{".parlavox"}, testsupport::ListDir(home.path()));
       if (r.folder) {
@@ -648,15 +662,17 @@ TEST(Program, ASettingsFileThatIsNoFileHoldsNothing) {
     testsupport::WaitFor(
         [&] { return ResidentMiB(pid) > 2048 || (asked = screen.ShowsWindow(pid, "Configuration file too old")); },
         30s);
+    testsupport::Lateness lateness;
     const auto request = std::chrono::steady_clock::now();
     kill(pid, SIGTERM);
     const int status = WaitExit(pid, asked ? 30s : 0s);
     const auto took = std::chrono::steady_clock::now() - request;
+    const auto late = lateness.Stop();
     if (writer >= 0) close(writer);
     EXPECT_TRUE(asked) << "no question: the start-up waits on the file or keeps reading it";
     if (!asked) continue;
     EXPECT_EQ(255, status);
-    EXPECT_LT(took, 1s) << Milliseconds(took) << " ms";
+    EXPECT_TRUE(WithinASecond(took, late));
     EXPECT_EQ(before, testsupport::DescribeFile(settings));
     EXPECT_EQ(targetBefore, testsupport::DescribeFile(target));
   }

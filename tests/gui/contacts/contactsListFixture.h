@@ -82,8 +82,8 @@ class ContactsListTest : public ::testing::Test {
       if (saved->GetLogin() == login) return saved;
     return nullptr;
   }
-  // Lets the rows be placed, those out of sight included, and drawn.
-  void Settle() {
+  // Lets the rows be placed, those out of sight included, and drawn, waiting up to `ms`.
+  void Settle(int ms = 10000) {
     wxTheApp->ProcessPendingEvents();
     EXPECT_TRUE(guitest::PumpUntil([&] {
       if (!m_panel) return true;
@@ -91,7 +91,7 @@ class ContactsListTest : public ::testing::Test {
       for (ChatRoomEntry* block : m_panel->GetBlocks())
         if (!block->IsPlaced()) return false;
       return true;
-    }));
+    }, ms));
     guitest::Pump(40);
   }
   // "Title: login login | Title: ..." for every block, top to bottom.

@@ -33,6 +33,8 @@ const int kContacts = 1000;
 const int kGroups = 20;
 // The part of a processor the program may use once at rest: its timers and nothing more.
 const double kRestShare = 0.04;
+// The seconds measured at most, each after one over the limit.
+const int kSeconds = 3;
 // Log-ins, each followed by a wave: each a chance to catch a program that fails to rest only now
 // and then.
 const int kRounds = 4;
@@ -124,7 +126,10 @@ class ContactsListRest : public guitest::MainWindowTest {
     return online;
   }
   // Waits for the list to hold `online` contacts online, then a second more and the end of the
-  // pop-up's slide; the share of a processor the whole process then takes over a second.
+  // pop-up's slide; the share of a processor the whole process then takes over a second. A second
+  // over the limit is followed by up to two more, and the lowest counts: on a loaded machine a
+  // display shared with other programs may send the pictures to draw late, into the first second,
+  // while a program that does not rest goes on using the processor in every one.
   double RestAfter(int online) {
     EXPECT_TRUE(guitest::PumpUntil([&] { return Settled() == online; }, 60000)) << Settled() << " for " << online;
     guitest::RunLoopFor(1000);
@@ -134,10 +139,15 @@ class ContactsListRest : public guitest::MainWindowTest {
       if (!popup || popup->GetSlide() == 0 || popup->GetSlide() > kLastSlideStep) break;
       guitest::RunLoopFor(100);
     }
-    const double cpu = ProcessCpuMs();
-    const Clock::time_point start = Clock::now();
-    guitest::RunLoopFor(1000);
-    return (ProcessCpuMs() - cpu) / std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    double lowest = 1;
+    for (int second = 0; second < kSeconds && lowest >= kRestShare; ++second) {
+      const double cpu = ProcessCpuMs();
+      const Clock::time_point start = Clock::now();
+      guitest::RunLoopFor(1000);
+      const double share = (ProcessCpuMs() - cpu) / std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+      lowest = std::min(lowest, share);
+    }
+    return lowest;
   }
 
   testserver::TestServer* m_server = nullptr;

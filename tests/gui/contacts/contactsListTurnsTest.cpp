@@ -181,7 +181,8 @@ TEST_F(ContactsListTurns, AnUpdateThatComesWhileTheListFillsIsNotUndoneByTheFill
   records.emplace_back(new ContactInfo(Contact(login, login, STATUS_ONLINE)));
   Config::GetInstance()->UpdateContact(records.back().get());
   m_panel->UpdateContact(URLContactInfo("none", -1, *records.back(), true, false, false));
-  Settle();
+  // Twenty thousand rows: in the sanitizer build on a loaded machine, longer than the usual wait.
+  Settle(60000);
   int connected = 0;
   ContactEntry* row = nullptr;
   for (ChatRoomEntry* block : m_panel->GetBlocks()) {
